@@ -1,0 +1,18 @@
+// Math: wrapping of angles and times and the small arithmetic helpers.
+#pragma once
+#include <cstdint>
+
+namespace Math {
+
+// a wrapped into [0, |b|) for a >= 0 and (0, |b|] for a < 0; b = 0 gives a.
+double WrapDouble(double a, double b);
+float WrapFloat(float a, float b);
+// Floor division by |b|; b = 0 gives 0.
+float FloorDivFloat(float a, float b);
+double FloorDivDouble(double a, double b);
+// a mod |b| in [0, |b|); b = 0 gives a.
+int32_t WrapInt(int32_t a, int32_t b);
+
+}  // namespace Math
+
+float ClampFloat(float v, float low, float high);

@@ -1,0 +1,47 @@
+// FileSystem: getcwd/chdir/stat/fopen behind the path resolver.
+#include "platform/FileSystem.h"
+
+#include "platform/PathResolver.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace Platform {
+
+std::string GetCurrentDir()
+{
+    char buffer[PATH_MAX];
+    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+bool SetCurrentDir(const std::string& name) { return chdir(ResolvePath(name).c_str()) == 0; }
+
+std::FILE* OpenFile(const std::string& name, const char* mode)
+{
+    return std::fopen(ResolvePath(name).c_str(), mode);
+}
+
+bool FileExists(const std::string& name)
+{
+    struct stat st;
+    return stat(ResolvePath(name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const std::string& name)
+{
+    struct stat st;
+    return stat(ResolvePath(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool GetFileTime(const std::string& name, int64_t& modifiedNs)
+{
+    struct stat st;
+    if (stat(ResolvePath(name).c_str(), &st) != 0)
+        return false;
+    modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
+}  // namespace Platform

@@ -1,0 +1,17 @@
+// FileSystem: the current directory and simple queries on files, for the layers above.
+// Every name given here goes through the path resolver first.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace Platform {
+
+std::string GetCurrentDir();            // absolute, "" when unknown
+bool SetCurrentDir(const std::string& name);
+std::FILE* OpenFile(const std::string& name, const char* mode);  // fopen through the resolver
+bool FileExists(const std::string& name);
+bool IsDirectory(const std::string& name);
+bool GetFileTime(const std::string& name, int64_t& modifiedNs);  // modification time
+
+}  // namespace Platform
