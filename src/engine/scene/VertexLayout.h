@@ -18,3 +18,9 @@ struct VertexLayout {
 
     void FromFormat(uint32_t format);
 };
+
+// Vertex layout part of a mesh.
+class DXC_VertexListBase {
+public:
+    VertexLayout layout;
+};
