@@ -1,6 +1,7 @@
 // KeyTrack: key chains (insertion, copying, freeing), key search and the interpolation of one key.
 #include "engine/scene/KeyTrack.h"
 
+#include "base/File.h"
 #include "engine/scene/SceneMath.h"
 
 template <class T>
@@ -90,6 +91,101 @@ template <class T> void DXC_KeyBase<T>::Unlink(DXC_KeyBase*& first, DXC_KeyBase*
     if (key->next)
         key->next->prev = before;
     delete key;
+}
+
+namespace {
+
+// Key data in file order: the fields as laid out in memory, each a little-endian float.
+void DataFloats(DXC_PosKeyData& d, float* (&f)[9])
+{
+    float* all[9] = {&d.value.x,     &d.value.y,      &d.value.z,      &d.inTangent.x, &d.inTangent.y,
+                     &d.inTangent.z, &d.outTangent.x, &d.outTangent.y, &d.outTangent.z};
+    for (int i = 0; i < 9; i++)
+        f[i] = all[i];
+}
+
+void DataFloats(DXC_ScaleKeyData& d, float* (&f)[9])
+{
+    float* all[9] = {&d.value.x,     &d.value.y,      &d.value.z,      &d.inTangent.x, &d.inTangent.y,
+                     &d.inTangent.z, &d.outTangent.x, &d.outTangent.y, &d.outTangent.z};
+    for (int i = 0; i < 9; i++)
+        f[i] = all[i];
+}
+
+void DataFloats(DXC_RotKeyData& d, float* (&f)[21])
+{
+    float* all[21] = {&d.axis.x,       &d.axis.y,       &d.axis.z,       &d.angle,        &d.tension,
+                      &d.continuity,   &d.bias,         &d.easeIn,       &d.easeOut,      &d.quaternion.x,
+                      &d.quaternion.y, &d.quaternion.z, &d.quaternion.w, &d.inControl.x,  &d.inControl.y,
+                      &d.inControl.z,  &d.inControl.w,  &d.outControl.x, &d.outControl.y, &d.outControl.z,
+                      &d.outControl.w};
+    for (int i = 0; i < 21; i++)
+        f[i] = all[i];
+}
+
+template <class T> constexpr int kDataFloats = 9;
+template <> constexpr int kDataFloats<DXC_RotKeyData> = 21;
+
+template <class T> void WriteKey(File& file, const DXC_KeyBase<T>& key)
+{
+    file.WriteFloat(key.time);
+    file.WriteInt16(key.type);
+    T data = key.data;
+    float* f[kDataFloats<T>];
+    DataFloats(data, f);
+    for (float* v : f)
+        file.WriteFloat(*v);
+}
+
+template <class T> void ReadKey(File& file, DXC_KeyBase<T>& key)
+{
+    bool ok = file.ReadFloat(&key.time);
+    ok = ok && file.ReadInt16(&key.type);
+    float* f[kDataFloats<T>];
+    DataFloats(key.data, f);
+    for (float* v : f)
+        ok = ok && file.ReadFloat(v);
+    if (!ok)
+        file.Error("key chain cut short");
+}
+
+}  // namespace
+
+template <class T> int32_t DXC_KeyBase<T>::Write(File& file) const
+{
+    int32_t n = 0;
+    for (const DXC_KeyBase* k = this; k; k = k->next) {
+        if (k != this)
+            file.WriteInt8(1);
+        WriteKey(file, *k);
+        n++;
+    }
+    file.WriteInt8(0);
+    return n;
+}
+
+template <class T> int32_t DXC_KeyBase<T>::Read(File& file)
+{
+    next = nullptr;
+    prev = nullptr;
+    ReadKey(file, *this);
+    int32_t n = 1;
+    DXC_KeyBase* tail = this;
+    for (;;) {
+        uint8_t more = 0;
+        if (!file.ReadInt8(&more))
+            file.Error("key chain cut short");
+        if (!more)
+            break;
+        if (n >= kMaxChain)
+            file.Error("key chain longer than %d keys", kMaxChain);
+        DXC_KeyBase* key = new DXC_KeyBase();
+        tail->next = key;  // linked first, so the owner frees it if the read fails
+        tail = key;
+        ReadKey(file, *key);
+        n++;
+    }
+    return n;
 }
 
 template struct DXC_KeyBase<DXC_PosKeyData>;

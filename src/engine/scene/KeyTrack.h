@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class File;
+
 // Position and scale keys: value with the Hermite tangents of its two intervals. The in-tangent is
 // stored pointing backwards.
 struct DXC_PosKeyData {
@@ -58,6 +60,14 @@ template <class T> struct DXC_KeyBase {
     static int32_t Count(const DXC_KeyBase* first);
     // Frees key after taking it out of the chain.
     static void Unlink(DXC_KeyBase*& first, DXC_KeyBase* key);
+
+    // The chain from this key on, as stored in scene files: per key time (f32), type (u16) and data,
+    // then a continuation byte (1 another key follows, 0 end). Both return the number of keys.
+    int32_t Write(File& file) const;
+    // Fills this key and appends the following ones; a chain cut short or longer than kMaxChain keys
+    // is an error of the file, and the keys read so far stay linked for their owner to free.
+    int32_t Read(File& file);
+    static constexpr int32_t kMaxChain = 1 << 20;
 };
 
 using DXC_PosKey = DXC_KeyBase<DXC_PosKeyData>;
