@@ -123,6 +123,7 @@ void DXC_3dObject::CopyNode(const DXC_3dObject& src, DXC_3dObject& dst)
     dst.aniLoop = src.aniLoop;
     dst.aniRange = src.aniRange;
     dst.worldValid = src.worldValid;
+    dst.opacityCurve = src.opacityCurve;
     dst.opacity = src.opacity;
     dst.inheritOpacity = src.inheritOpacity;
     if (src.posTimeTable || src.rotTimeTable || src.scaleTimeTable)

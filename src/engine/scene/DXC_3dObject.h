@@ -1,5 +1,6 @@
 // DXC_3dObject: the scene node: static transform, hierarchy, key tracks, evaluation and opacity.
 #pragma once
+#include "base/BezierSpline.h"
 #include "base/String.h"
 #include "engine/gfx/DXC_ResourceBase.h"
 #include "engine/scene/KeyTrack.h"
@@ -124,6 +125,7 @@ public:
     uint32_t aniLoop = 0;
     float aniRange = 100.0f;
     uint32_t worldValid = 0;
+    BezierSpline<float> opacityCurve;
     float opacity = 1.0f;
     uint8_t inheritOpacity = 0;
 

@@ -1,6 +1,7 @@
 // DXC_3dObject key tracks: insertion, time tables, cropping, reduction and the evaluation at a time.
-#include "base/Math.h"
 #include "engine/scene/DXC_3dObject.h"
+
+#include "base/Math.h"
 #include "engine/scene/SceneMath.h"
 
 #include <cmath>
@@ -311,6 +312,7 @@ void DXC_3dObject::ClearKeys()
     DXC_RotKey::FreeChain(rotKeys);
     FreeTimeTables();
     ForgetKeys();
+    opacityCurve.SetNumKeys(0);
 }
 
 int DXC_3dObject::SetAniTime(double time, int withParent, int force)
@@ -354,6 +356,9 @@ int DXC_3dObject::SetAniTime(double time, int withParent, int force)
 
     D3DXMatrixMultiply(&worldMatrix, &scalingMatrix, &rotationMatrix);
     D3DXMatrixMultiply(&worldMatrix, &worldMatrix, &translationMatrix);
+
+    if (opacityCurve.GetNumKeys() > 0)
+        opacity = ClampFloat(static_cast<float>(opacityCurve.Evaluate(t)), 0.0f, 1.0f);
 
     lastAniTime = t;
     if (parent) {

@@ -292,6 +292,26 @@ TEST(KeyTrack, ReduceKeys)
     EXPECT_NEAR(AngleAboutZ(r.aniRotation), 0.6f, 1e-4f);  // the middle pose is still reached
 }
 
+TEST(KeyTrack, OpacityCurveIsClamped)
+{
+    DXC_3dObject o;
+    o.opacityCurve.SetNumKeys(2);
+    o.opacityCurve.GetKey(0) = {0.0f, -1.0f, 0.0f, 0.0f};
+    o.opacityCurve.GetKey(1) = {2.0f, 3.0f, 0.0f, 0.0f};  // linear from -1 to 3
+    struct Case {
+        double time;
+        float expected;
+    } cases[] = {{0.0, 0.0f}, {0.75, 0.5f}, {1.0, 1.0f}, {2.0, 1.0f}};
+    for (const Case& c : cases) {
+        o.SetAniTime(c.time, 0, 1);
+        EXPECT_NEAR(o.opacity, c.expected, kTol) << c.time;
+    }
+    DXC_3dObject none;
+    none.opacity = 0.3f;
+    none.SetAniTime(1.0, 0, 1);
+    EXPECT_EQ(none.opacity, 0.3f);  // without keys the opacity stays as set
+}
+
 TEST(KeyTrack, CopyNodeCopiesKeysDeeply)
 {
     DXC_3dObject a, b;
