@@ -60,9 +60,7 @@ bool CopyContents(int from, int to)
 
 std::unique_ptr<Directory> Directory::Open(const std::string& name)
 {
-    std::string path = ResolvePath(name);
-    if (path.empty())
-        path = ".";
+    std::string path = name.empty() ? std::string(".") : ResolvePath(name);
     int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
