@@ -248,3 +248,22 @@ TEST_F(LocalTextTest, AgreesWithTheCommandLineTool)
         EXPECT_EQ(Narrow(text.Lookup(c.reference)), expected) << c.reference;
     }
 }
+
+TEST_F(LocalTextTest, RandomTextsNeverBreakTheScanner)
+{
+    const char* pieces[] = {"DB_", "'", "\"", ":", "NamCon", "QstCon", "merchant", "q1", ",", "2",
+                            " ", "x", "DB", "_", "\xC3\xA4", "%s", "%%", ";--"};
+    uint32_t seed = 12345;
+    auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string input;
+        int count = int(next() % 12);
+        for (int i = 0; i < count; ++i)
+            input += pieces[next() % (sizeof pieces / sizeof pieces[0])];
+        wString result = text.Lookup(input.c_str());
+        if (input.find("DB_") == std::string::npos) {
+            EXPECT_EQ(result.ToNarrow(), String(input.c_str())) << input;  // nothing to replace
+        }
+    }
+    EXPECT_EQ(Narrow(text.Lookup("DB_NamCon:merchant")), "Händler Jörg");
+}
