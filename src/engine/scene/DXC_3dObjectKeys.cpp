@@ -181,22 +181,33 @@ int32_t ReduceRotChain(DXC_RotKey*& first, int32_t& count)
     return removed;
 }
 
+// A table built before the insertion is one entry short of the new count; it is dropped, and the
+// search walks the chain until the tables are built again.
+template <class T> void DropTable(KeyTimeEntry<T>*& table)
+{
+    delete[] table;
+    table = nullptr;
+}
+
 }  // namespace
 
 void DXC_3dObject::AddPosKey(const DXC_PosKey& key)
 {
+    DropTable(posTimeTable);
     posCursor = DXC_PosKey::InsertSorted(posKeys, posCursor, key);
     numPosKey++;
 }
 
 void DXC_3dObject::AddScaleKey(const DXC_ScaleKey& key)
 {
+    DropTable(scaleTimeTable);
     scaleCursor = DXC_ScaleKey::InsertSorted(scaleKeys, scaleCursor, key);
     numScaleKey++;
 }
 
 void DXC_3dObject::AddRotKey(const DXC_RotKey& key, int mode)
 {
+    DropTable(rotTimeTable);
     DXC_RotKey* k = DXC_RotKey::InsertSorted(rotKeys, rotCursor, key);
     rotCursor = k;
     numRotKey++;

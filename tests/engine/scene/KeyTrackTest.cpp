@@ -143,6 +143,37 @@ TEST(KeyTrack, InsertionOrderAndSearch)
     EXPECT_THROW(o.BuildKeyTimeTables(), DXC_Error);
 }
 
+TEST(KeyTrack, KeysAddedAfterTheTablesAreFound)
+{
+    // Tables built for two keys, then two more keys on each track: the search must not use the
+    // short tables.
+    DXC_3dObject o;
+    for (float t : {0.0f, 1.0f}) {
+        o.AddPosKey(PosKey(t, t));
+        DXC_ScaleKey s;
+        s.time = t;
+        s.data.value = D3DXVECTOR3(1 + t, 1, 1);
+        o.AddScaleKey(s);
+        o.AddRotKey(RotKeyAbs(t, 0.1f * t), 1);
+    }
+    o.BuildKeyTimeTables();
+    for (float t : {2.0f, 3.0f}) {
+        o.AddPosKey(PosKey(t, t));
+        DXC_ScaleKey s;
+        s.time = t;
+        s.data.value = D3DXVECTOR3(1 + t, 1, 1);
+        o.AddScaleKey(s);
+        o.AddRotKey(RotKeyAbs(t, 0.1f * t), 1);
+    }
+    o.SetAniTime(2.5, 0, 1);
+    EXPECT_NEAR(o.aniPosition.x, 2.5f, kTol);
+    EXPECT_NEAR(o.aniScale.x, 3.5f, kTol);
+    EXPECT_NEAR(AngleAboutZ(o.aniRotation), 0.25f, kTol);
+    o.BuildKeyTimeTables();  // rebuilt for all four
+    o.SetAniTime(2.75, 0, 1);
+    EXPECT_NEAR(o.aniPosition.x, 2.75f, kTol);
+}
+
 TEST(KeyTrack, RotationInterpolation)
 {
     struct Case {
