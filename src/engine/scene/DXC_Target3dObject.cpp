@@ -5,11 +5,13 @@
 
 namespace {
 
+// (x, y, z, 1) x m, keeping x, y and z of the result without the division by w.
 D3DXVECTOR3 RowPoint(float x, float y, float z, const D3DXMATRIX& m)
 {
-    D3DXVECTOR3 in(x, y, z), out;
-    D3DXVec3TransformCoord(&out, &in, &m);
-    return out;
+    D3DXVECTOR3 in(x, y, z);
+    D3DXVECTOR4 out;
+    D3DXVec3Transform(&out, &in, &m);
+    return D3DXVECTOR3(out.x, out.y, out.z);
 }
 
 }  // namespace

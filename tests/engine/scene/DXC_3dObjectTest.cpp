@@ -223,6 +223,13 @@ TEST(DXC_Target3dObject, VectorsAndOrientation)
     cam.UpdateVectors(1);
     ExpectVec(cam.direction, 0, 0, 10);
     cam.target = nullptr;
+    // the points are taken through the matrix as they come out, not divided by w
+    D3DXMatrixTranslation(&cam.worldMatrix, 1, 2, 3);
+    cam.worldMatrix.m[3][3] = 2;
+    cam.UpdateVectors(0);
+    ExpectVec(cam.worldPosition, 1, 2, 3);
+    ExpectVec(cam.upVector, 0, 1, 0);
+    ExpectVec(cam.direction, 0, 0, -1);
 
     // an up vector alone does not turn the object
     DXC_Camera c2;
