@@ -6,6 +6,7 @@
 #include "base/Log.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -345,13 +346,12 @@ void ScriptReader::BuildLineTable()
 
 int32_t ScriptReader::FindLineIndex(int32_t position) const
 {
-    int32_t count = static_cast<int32_t>(m_Lines.size());
-    if (position < 0 || count == 0 || position < m_Lines[0].m_Start)
+    if (position < 0 || m_Lines.empty() || position < m_Lines[0].m_Start)
         return -1;
-    for (int32_t i = 0; i + 1 < count; i++)
-        if (position < m_Lines[i + 1].m_Start)
-            return i;
-    return count - 1;  // past the last start: the last line
+    // the last entry that starts at or before the position; past the last start: the last line
+    auto after = std::upper_bound(m_Lines.begin(), m_Lines.end(), position,
+                                  [](int32_t pos, const LineEntry& entry) { return pos < entry.m_Start; });
+    return static_cast<int32_t>(after - m_Lines.begin()) - 1;
 }
 
 String ScriptReader::GetLineText(int32_t index) const
@@ -408,6 +408,8 @@ void ScriptReader::Preprocess(int32_t level)
             // A file among its own includers would expand forever: refuse it at once.
             if (IsIncludedBy(path, parentId))
                 Error("Too many #include levels. (Recursion?)");
+            if (m_Files.GetSize() > kMaxIncludes)
+                Error("Too many #include directives: more than %i", kMaxIncludes);
             Insertion insertion{start, end, std::string(), 0, m_Lines[FindLineIndex(end - 1)]};
             if (!ReadWholeFile(path.c_str(), insertion.text))
                 Error("Can not open include file '%s'", path.c_str());

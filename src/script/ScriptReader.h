@@ -114,6 +114,7 @@ public:
 
     static constexpr int32_t kMaxIncludeLevel = 16;
     static constexpr int32_t kMaxMergedText = 8 << 20;  // bytes of the merged text after includes
+    static constexpr int32_t kMaxIncludes = 4096;       // include directives expanded for one script
     static constexpr int32_t kMaxNameLength = 256;      // characters of one name token
     static constexpr int32_t kMaxNesting = 256;         // nested groups and blocks read recursively
     static constexpr int32_t kMaxScopes = 256;          // active script function calls
@@ -192,6 +193,9 @@ public:
     VariableStack& GetGlobalScope() { return m_Global; }
     int32_t GetScopeDepth() { return m_Scopes.GetSize(); }
     VariableStack* GetInnermostScope();  // null when no function call is active
+    // One scope per script function call; the caller checks kMaxScopes.
+    VariableStack& PushScope();
+    void PopScope();
 
     // --- expressions (ScriptExpression.cpp) ---
     // Consumes the list; at most one item is left.
