@@ -69,7 +69,7 @@ int32_t ConfigFileReader::FindKeyLine(const char* key, int32_t entry) const
     if (m_CurDepth >= 0) {
         // Never past the entry's end: the next entry's keys are not this one's.
         int32_t limit = m_CurLine + e.lineCount;
-        if (m_CurLine >= e.firstLine && m_CurLine < EntryEnd(entry))
+        if (m_CurLine >= e.firstLine && m_CurLine <= EntryEnd(entry))
             limit = std::min(limit, EntryEnd(entry));
         int32_t line = SearchAtDepth(key, m_CurLine, limit);
         if (line < 0 && m_ParentMatches && e.parent >= 0)

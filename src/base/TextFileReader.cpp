@@ -104,7 +104,8 @@ const char* TextFileReader::GetLine(int32_t line)
         SetErrorText("Line #%i is too long:%i", line, length);
         return nullptr;
     }
-    std::memcpy(m_LineBuffer.get(), m_Text.data() + m_Lines.starts[size_t(line)], size_t(length));
+    if (length > 0)
+        std::memcpy(m_LineBuffer.get(), m_Text.data() + m_Lines.starts[size_t(line)], size_t(length));
     m_LineBuffer[length] = 0;
     return m_LineBuffer.get();
 }
