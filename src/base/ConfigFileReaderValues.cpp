@@ -3,11 +3,8 @@
 #include "base/ConfigFileReader.h"
 
 #include <algorithm>
-#include <cfloat>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <memory>
 
 namespace {
@@ -48,38 +45,6 @@ const char* FindIn(const char* p, const char* end, char c)
 {
     const void* found = p < end ? std::memchr(p, c, size_t(end - p)) : nullptr;
     return static_cast<const char*>(found);
-}
-
-// Conversions without undefined behaviour: NaN gives 0, out-of-range values are clamped.
-int64_t TruncToInt64(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    if (v >= 9223372036854775807.0)
-        return std::numeric_limits<int64_t>::max();
-    if (v <= -9223372036854775808.0)
-        return std::numeric_limits<int64_t>::min();
-    return int64_t(v);
-}
-
-int32_t TruncToInt32(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    if (v >= 2147483647.0)
-        return std::numeric_limits<int32_t>::max();
-    if (v <= -2147483648.0)
-        return std::numeric_limits<int32_t>::min();
-    return int32_t(v);
-}
-
-float ToFloat(double v)
-{
-    // Past the largest float by half a step rounds to infinity, as the hardware does.
-    constexpr double kOverflow = double(FLT_MAX) + 10141204801825835211973625643008.0;  // + 2^103
-    if (std::isfinite(v) && std::fabs(v) >= kOverflow)
-        return v > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
-    return float(v);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "base/File.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -121,9 +122,40 @@ bool TextFileReaderBase::NeedsReload()
 
 int32_t TextFileReaderBase::FileTimeOf(const File& file)
 {
-    if (file.GetVirtualMode() != File::kDiskFile || file.GetCompression() != 0)
-        return -1;  // unpacked from the container: its time is not the text's
+    if (file.GetCompression() != 0)
+        return -1;  // unpacked from the container: no plain file on disk
     return int32_t(File::GetModTime(file.GetFileName()));
+}
+
+int64_t TextFileReaderBase::TruncToInt64(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= 9223372036854775807.0)
+        return std::numeric_limits<int64_t>::max();
+    if (v <= -9223372036854775808.0)
+        return std::numeric_limits<int64_t>::min();
+    return int64_t(v);
+}
+
+int32_t TextFileReaderBase::TruncToInt32(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= 2147483647.0)
+        return std::numeric_limits<int32_t>::max();
+    if (v <= -2147483648.0)
+        return std::numeric_limits<int32_t>::min();
+    return int32_t(v);
+}
+
+float TextFileReaderBase::ToFloat(double v)
+{
+    // From half a step past the largest float on, the hardware rounds to infinity.
+    constexpr double kOverflow = double(FLT_MAX) + 10141204801825835211973625643008.0;  // + 2^103
+    if (std::isfinite(v) && std::fabs(v) >= kOverflow)
+        return v > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+    return float(v);
 }
 
 bool TextFileReaderBase::IsNumberChar(char c) { return IsDigit(c) || c == '.' || c == 'e' || c == '+' || c == '-'; }

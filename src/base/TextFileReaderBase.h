@@ -52,6 +52,12 @@ public:
     static double ConvertDecimal(const char* text, const char* end, const char** stop = nullptr);
     static double ConvertDecimal(const char* text);
 
+    // Conversions of a value without undefined behaviour: NaN gives 0, integers are clamped,
+    // a double beyond the float range becomes an infinity.
+    static int64_t TruncToInt64(double v);
+    static int32_t TruncToInt32(double v);
+    static float ToFloat(double v);
+
     // Characters of a number run in a configuration value: "0"-"9", ".", "e", "+", "-".
     static bool IsNumberChar(char c);
 
