@@ -428,4 +428,6 @@ void TextDataFileReader::ParseConstants(ConstantTable& table)
         if (IsEndOfFile())
             break;
     }
+    if (&table == m_ConstantTable)
+        TakeConstantStamp();  // our own definitions are no reason to read the file again
 }
