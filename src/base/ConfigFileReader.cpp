@@ -73,7 +73,7 @@ int32_t ConfigFileReader::Load(const char* fileName, bool parse)
 {
     Clear();
     m_CaseInsensitiveKeys = 0;
-    m_FileName = fileName;
+    m_FileName = fileName ? fileName : "";
 
     // A brace error throws out of here: the reader must not stay half-built.
     Disarmable guard([this] { DropContents(); });

@@ -660,3 +660,53 @@ TEST(ConfigFileReaderTest, SaveAndReloadTest)
     LogCapture log;
     EXPECT_EQ(reader.SaveAs(dir("no_dir/x.cfg").c_str()), 1);
 }
+
+// Random texts of the format's own characters through loading, every getter and a block walk:
+// errors may be thrown for bad braces, but nothing may crash, hang or read out of bounds.
+TEST(ConfigFileReaderTest, RandomTextsStayInBounds)
+{
+    const char alphabet[] = "#{}=,\"; \t\r\n\x01.e+-0123456789kKvAbx_\xe9";
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    LogCapture log;
+    ConstantTable table;
+    table.SetValue("A", 1);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        size_t length = next() % 200;
+        for (size_t i = 0; i < length; ++i)
+            text += alphabet[next() % (sizeof alphabet - 1)];
+        ConfigFileReader reader;
+        reader.SetConstantTable(&table);
+        reader.SetDescKey("k");
+        try {
+            if (reader.OpenMemory(text.data(), int32_t(text.size())) != 0)
+                continue;
+            for (int32_t entry = -2; entry <= reader.GetNumEntries(); ++entry) {
+                double d;
+                String s;
+                float v[3];
+                int32_t p[2];
+                float list[4];
+                String texts[2];
+                float f1, f2;
+                reader.GetDouble("k", d, entry);
+                reader.GetString("k", s, entry);
+                reader.GetVector3("k", v, entry);
+                reader.GetIntPair("v", p, entry);
+                reader.GetFloatList("k", list, 4, entry);
+                reader.GetTextList("k", texts, 2, entry);
+                reader.GetFloatTextFloat("k", f1, s, f2, entry);
+                reader.GetTextAndVector3("k", s, v, entry);
+                reader.SetIntPair("v", 1, 2, entry);
+                reader.SetInt("k", 3, entry);
+                reader.GetDescOfEntry(entry);
+            }
+            reader.BeginBlockRead(0);
+            String name;
+            for (int steps = 0; steps < 20 && reader.NextBlock(name); ++steps)
+                reader.SkipBlock();
+        } catch (const ErrorMsg&) {
+        }
+    }
+}

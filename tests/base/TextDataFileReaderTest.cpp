@@ -255,3 +255,47 @@ TEST(TextDataFileReaderFileTest, ParseConstants)
     EXPECT_TRUE(table.Lookup("X", v));
     EXPECT_EQ(log.Count("Invalid line in file:2"), 1);
 }
+
+// Random texts through every token reader and the constants parser: errors for long tokens
+// may be thrown, but the reader must always reach the end without crashing or looping.
+TEST(TextDataFileReaderFileTest, RandomTextsReachTheEnd)
+{
+    const char alphabet[] = "ab_Z09.+-e=,{}\" \t\r\n\x01;#\xe9";
+    uint32_t seed = 777;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    ScratchDir dir;
+    std::string path = dir("random.txt");
+    LogCapture log;
+    for (int round = 0; round < 150; ++round) {
+        std::vector<uint8_t> bytes(next() % 300);
+        for (uint8_t& b : bytes)
+            b = uint8_t(alphabet[next() % (sizeof alphabet - 1)]);
+        if (round % 7 == 0)
+            bytes.insert(bytes.end(), 130, 'w');  // one token over the limit
+        ScratchDir::WriteAll(path, bytes);
+        ConstantTable table;
+        TextDataFileReader reader;
+        reader.SetConstantTable(&table);
+        try {
+            reader.Open(path.c_str(), round % 2 == 0);
+            reader.ParseConstants(table);
+            reader.SetFilePos(0);
+            char buffer[TextDataFileReader::kTokenSize];
+            String text;
+            float xyz[3];
+            int32_t i;
+            for (int steps = 0; steps < 2000 && !reader.IsEndOfFile(); ++steps) {
+                switch (steps % 6) {
+                case 0: reader.ReadNextToken(buffer); break;
+                case 1: reader.ReadQuotedString(text); break;
+                case 2: reader.ReadVector3Token(xyz); break;
+                case 3: reader.ReadIntToken(i); reader.ReadChar(); break;
+                case 4: reader.ReadIdentifier(buffer); reader.ReadChar(); break;
+                default: reader.ReadQuotedText(buffer); reader.NextLine(); break;
+                }
+            }
+            EXPECT_TRUE(reader.IsEndOfFile()) << round;
+        } catch (const ErrorMsg&) {
+        }
+    }
+}
