@@ -8,6 +8,7 @@
 #pragma once
 #include "base/DynaMem.h"
 #include "base/ErrorClass.h"
+#include "base/FileList.h"
 #include "base/SearchTree.h"
 #include "base/String.h"
 #include "script/ScriptGameCallbacks.h"
@@ -141,6 +142,8 @@ public:
     void Reset();
     void ResetFields();
     void AddPathReplace(const char* from, const char* to);
+    // Files read from now on are registered in this list; null: none.
+    void SetLoadedFileList(FileList* list) { m_LoadedFiles = list; }
     bool ResolvePath(String& path, const char* baseFileName);
     bool ResolvePathFromCurrent(String& path) { return ResolvePath(path, nullptr); }
     void ReadTextFile(String& result, const char* path);
@@ -259,6 +262,7 @@ protected:
     int32_t m_TextLength = 0;
     int32_t m_ReadPos = 0;
     int32_t m_Nesting = 0;
+    FileList* m_LoadedFiles = nullptr;   // where files read are registered; null: nowhere
 
     // Run state; suspended, done and abort are polled across the game and script threads.
     std::atomic<int32_t> m_Suspended{0};

@@ -2,6 +2,7 @@
 // error and warning texts that point into the source files.
 #include "script/ScriptReader.h"
 
+#include "base/FileList.h"
 #include "base/Log.h"
 #include "support/TempDir.h"
 
@@ -164,6 +165,16 @@ TEST(ScriptReaderTest, IncludeChainMapsPositionsToTheirFiles)
     EXPECT_EQ(place.first, 3);
     EXPECT_EQ(place.second, dir / "main.scr");
     EXPECT_EQ(reader.GetReadPos(), static_cast<int32_t>(std::strstr(reader.GetText(), "marker_main") - reader.GetText()) + 1);
+}
+
+TEST(ScriptReaderTest, FilesReadAreRegistered)
+{
+    FileList list;
+    ScriptReader reader;
+    reader.SetLoadedFileList(&list);
+    ASSERT_TRUE(reader.LoadFile((kFixtures + "include_twice.scr").c_str()));
+    EXPECT_EQ(list.GetCount(), 2);  // the main file and the included one, once
+    EXPECT_GE(list.FindFile(String((kFixtures.substr(0, kFixtures.size() - 1) + "\\inc\\twice.scr").c_str())), 0);
 }
 
 TEST(ScriptReaderTest, RecursiveIncludesEndAtOnce)
