@@ -296,7 +296,7 @@ int32_t CCompress::UnpackLzma(const uint8_t* block, int32_t length, std::unique_
     m_Input = block;
     m_InputLength = length;
     const int32_t header = scrambled ? kLzmaScrambledHeader : kLzmaHeader;
-    if (!block || length < header + int32_t(kLzmaHeaderSize))
+    if (!block || length < header)
         Error("End of read buffer");
     uint32_t stated = ByteReader::DecodeU32(block + 1);
     const uint8_t* stream = block + header;
@@ -313,6 +313,8 @@ int32_t CCompress::UnpackLzma(const uint8_t* block, int32_t length, std::unique_
             Error("Checksum error!");
         stream = plain.get();
     }
+    if (streamLength < int32_t(kLzmaHeaderSize))  // as the decoder answers a stream shorter than its header
+        Error("Error in lzmaDecode: %i", kLzmaFail);
     // The block and the stream state the length each; they must agree before anything is allocated.
     uint32_t streamStated = ByteReader::DecodeU32(stream + 5);
     if (stated != streamStated || stated > kMaxUnpackedLength)
@@ -402,10 +404,9 @@ int32_t CCompress::Unscramble(const uint8_t* block, int32_t length, std::unique_
 {
     m_Input = block;
     m_InputLength = length;
-    if (!block || length < kKeyHeader)  // the version byte lies inside the header
-        Error("End of read buffer");
-    int32_t version = block[5];
-    if (version == 0 || version > 2)
+    // A header cut short counts as an unknown version; its version byte is read only when present.
+    int32_t version = block && length > 5 ? block[5] : 0;
+    if (!block || length < kKeyHeader || version == 0 || version > 2)
         Error("Unknown encryption version: %i", version);
     int32_t payloadLength = length - kKeyHeader;
     if (ByteReader::DecodeU32(block + 1) != uint32_t(payloadLength))

@@ -204,7 +204,11 @@ TEST(CCompressTest, DamagedBlocksAreCleanErrors)
         {"key version 3", patched(keyed, 5, {3}), "Unknown encryption version: 3"},
         {"key version 0", patched(keyed, 5, {0}), "Unknown encryption version: 0"},
         {"key payload length lies", patched(keyed, 1, {0}), "Buffer end validation failed"},
-        {"key block of 6 bytes", {8, 0, 0, 0, 0, 2}, "End of read buffer"},
+        {"key block of 6 bytes", {8, 0, 0, 0, 0, 2}, "Unknown encryption version: 2"},
+        {"key block of 3 bytes", {8, 0, 0}, "Unknown encryption version: 0"},
+        {"LZMA stream shorter than its header", Bytes(lzma.begin(), lzma.begin() + 13), "Error in lzmaDecode: -2147467259"},
+        {"LZMA block header cut", {2, 0, 0, 0}, "End of read buffer"},
+        {"scrambled LZMA header cut", Bytes(scrambled.begin(), scrambled.begin() + 12), "End of read buffer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
