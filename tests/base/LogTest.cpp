@@ -34,7 +34,11 @@ protected:
         ErrorClassSimple::ResetWarningsForTest();
         DXC_Base::ResetWarningsForTest();
     }
-    void TearDown() override { Log::SetEchoHook(nullptr); }
+    void TearDown() override
+    {
+        Log::SetEchoHook(nullptr);
+        Log::Restart();  // later tests in this process log afresh, not into a removed directory
+    }
     std::string Contents() const { return m_Dir.Read("test.log"); }
 
     TempDir m_Dir;
