@@ -148,6 +148,12 @@ template <typename T> void StringBase<T>::Insert(const T* text, int32_t position
     int32_t count = ArrayLength(text);
     if (count == 0)
         return;
+    if (m_Buffer && text >= m_Buffer && text <= m_Buffer + m_Length) {  // our own text: the resize frees it
+        StringBase copy;
+        copy.AppendUnits(text, count);
+        Insert(copy.m_Buffer, position);
+        return;
+    }
     position = std::max(position, 0);
     if (position > m_Length) {
         int32_t oldLength = m_Length;

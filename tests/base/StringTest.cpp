@@ -85,6 +85,8 @@ TEST(StringTest, InsertReplaceAndConcatenate)
     gap.Insert("X", 5);  // past the end: the gap holds spaces
     EXPECT_STREQ(gap.c_str(), "ab   X");
     EXPECT_EQ(gap.GetLength(), 6);
+    gap.Insert(gap.c_str() + 1, 8);  // its own text, past the end
+    EXPECT_STREQ(gap.c_str(), "ab   X  b   X");
 
     struct Case {
         int position, count;
