@@ -1,5 +1,6 @@
-// Math: the quotients are taken in double and truncated toward zero with a saturating
-// conversion, so huge ratios cannot overflow a 32-bit integer.
+// Math: wrapping and floor division. Within the 32-bit range of quotients the truncated quotient
+// is used as an integer would be; beyond it the remainder is taken exactly (fmod), so huge ratios
+// neither overflow nor give a result outside the wrapped range.
 #include "base/Math.h"
 
 #include <cmath>
@@ -7,38 +8,35 @@
 
 namespace {
 
-// Truncation toward zero to a 32-bit integer, saturated at its range (NaN gives 0).
-double TruncToInt32(double v)
-{
-    if (std::isnan(v))
-        return 0.0;
-    if (v >= 2147483647.0)
-        return 2147483647.0;
-    if (v <= -2147483648.0)
-        return -2147483648.0;
-    return std::trunc(v);
-}
+constexpr double kInt32Span = 2147483648.0;
 
 template <typename F> F Wrap(F a, F b)
 {
-    F m = std::fabs(b);
+    double m = std::fabs(double(b));
     if (m == 0)
         return a;
-    double q = TruncToInt32(double(a) / double(m));
+    double q = std::trunc(double(a) / m);
+    if (std::fabs(q) >= kInt32Span) {
+        double r = std::fmod(double(a), m);  // sign of a, |r| < m
+        return F(a >= 0 ? r : r + m);
+    }
     if (a >= 0)
-        return F(double(a) - double(m) * q);
-    return F(double(a) + double(m) * (1.0 - q));
+        return F(double(a) - m * q);
+    return F(double(a) + m * (1.0 - q));
 }
 
 template <typename F> F FloorDiv(F a, F b)
 {
-    F m = std::fabs(b);
+    double m = std::fabs(double(b));
     if (m == 0)
         return 0;
+    double q = std::trunc(double(a) / m);
+    if (std::fabs(q) >= kInt32Span)
+        return F(a >= 0 || std::fmod(double(a), m) == 0 ? q : q - 1);
     if (a >= 0)
-        return F(TruncToInt32(double(a) / double(m)));
-    double k = 1.0 - TruncToInt32(double(a) / double(m));
-    return F(TruncToInt32((double(a) + k * double(m)) / double(m)) - k);
+        return F(q);
+    double k = 1.0 - q;
+    return F(std::trunc((double(a) + k * m) / m) - k);
 }
 
 }  // namespace

@@ -123,4 +123,6 @@ uint32_t RangeUInt(uint32_t a, uint32_t b)
     return a + uint32_t((double(Next()) / 4294967295.0) * (double(uint32_t(b - a)) + 0.99999));
 }
 
+void ResetForTest() { g_Program = RandomGen(); }
+
 }  // namespace Random

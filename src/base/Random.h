@@ -36,4 +36,7 @@ uint32_t RandomInt(uint32_t n);          // 0 .. n inclusive
 int32_t RangeInt(int32_t a, int32_t b);  // a .. b inclusive
 uint32_t RangeUInt(uint32_t a, uint32_t b);
 
+// Back to never seeded, as at start (tests).
+void ResetForTest();
+
 }  // namespace Random

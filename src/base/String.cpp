@@ -87,9 +87,7 @@ template <typename T> void StringBase<T>::Alloc(int32_t n)
     Release();
     if (n < 0)
         return;
-    m_Buffer = new T[size_t(n) + 1];
-    m_Buffer[0] = 0;
-    m_Buffer[n] = 0;
+    m_Buffer = new T[size_t(n) + 1]();  // room reads as empty text, never as stale units
     m_Length = n;
 }
 
@@ -101,7 +99,7 @@ template <typename T> void StringBase<T>::Resize(int32_t n)
         Release();
         return;
     }
-    T* buffer = new T[size_t(n) + 1];
+    T* buffer = new T[size_t(n) + 1]();
     int32_t keep = std::min(n, m_Length);
     if (m_Buffer)
         std::copy(m_Buffer, m_Buffer + keep, buffer);
@@ -150,6 +148,12 @@ template <typename T> void StringBase<T>::Insert(const T* text, int32_t position
     int32_t count = ArrayLength(text);
     if (count == 0)
         return;
+    if (m_Buffer && text >= m_Buffer && text <= m_Buffer + m_Length) {  // our own text: the resize frees it
+        StringBase copy;
+        copy.AppendUnits(text, count);
+        Insert(copy.m_Buffer, position);
+        return;
+    }
     position = std::max(position, 0);
     if (position > m_Length) {
         int32_t oldLength = m_Length;
@@ -533,11 +537,11 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
             ++p;
         }
         if (*p == u'*') {
-            width = va_arg(args, int);
-            if (width < 0) {
-                left = true;
-                width = -width;
-            }
+            int given = va_arg(args, int);  // a negative width means left-aligned
+            if (given < 0 && !left && specLength < 8)
+                spec[specLength++] = '-';  // numbers are padded by printf, which needs the flag
+            left |= given < 0;
+            width = given < 0 ? (given < -kFormatLimit ? kFormatLimit : -given) : std::min(given, kFormatLimit);
             ++p;
         } else {
             while (*p >= u'0' && *p <= u'9') {
@@ -550,7 +554,9 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
             ++p;
             precision = 0;
             if (*p == u'*') {
-                precision = va_arg(args, int);
+                precision = std::min(va_arg(args, int), kFormatLimit);  // negative: as if none
+                if (precision < 0)
+                    precision = -1;
                 ++p;
             } else {
                 while (*p >= u'0' && *p <= u'9') {
@@ -573,7 +579,7 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
         if (!conversion)
             break;
         ++p;
-        char out[512];
+        char out[kFormatLimit + 1];  // a width up to the limit fits whole
         int n = 0;
         if (width >= 0)
             specLength += std::snprintf(spec + specLength, sizeof spec - specLength, "%d", width);

@@ -34,7 +34,11 @@ protected:
         ErrorClassSimple::ResetWarningsForTest();
         DXC_Base::ResetWarningsForTest();
     }
-    void TearDown() override { Log::SetEchoHook(nullptr); }
+    void TearDown() override
+    {
+        Log::SetEchoHook(nullptr);
+        Log::Restart();  // later tests in this process log afresh, not into a removed directory
+    }
     std::string Contents() const { return m_Dir.Read("test.log"); }
 
     TempDir m_Dir;
@@ -121,6 +125,31 @@ TEST_F(LogTest, WarningsFoldIntoRepeatLines)
     EXPECT_EQ(Messages(Contents()),
               (std::vector<std::string>{"Warning:Tester: first", "Warning:Tester: first", "Warning:Tester: same",
                                         "Warning Repeat: 2", "Warning:Tester: other"}));
+}
+
+// A long warning folds only where the whole text is remembered: ErrorClass keeps 254 characters,
+// DXC_Base the whole line. Each family has its own state.
+TEST_F(LogTest, LongWarningsFoldOnlyInTheEngineFamily)
+{
+    std::string tail(300, 'x');
+    ErrorClass object;
+    CopyName32(&object, "Tester");
+    struct Engine : DXC_Base {
+        Engine() { SetName("Scene"); }
+    } engine;
+    object.Warning("start");
+    engine.Warning("start");
+    for (int i = 0; i < 3; ++i) {
+        object.Warning("%s", tail.c_str());
+        engine.Warning("%s", tail.c_str());
+    }
+    object.Warning("end");
+    engine.Warning("end");
+    const std::string objectLong = "Warning:Tester: " + tail, engineLong = "Warning:Scene: " + tail;
+    EXPECT_EQ(Messages(Contents()),
+              (std::vector<std::string>{"Warning:Tester: start", "Warning:Scene: start", objectLong, engineLong,
+                                        objectLong, objectLong, "Warning:Tester: end", "Warning Repeat: 2",
+                                        "Warning:Scene: end"}));
 }
 
 TEST_F(LogTest, PendingRepeatIsWrittenWhenTheLastObjectGoes)

@@ -34,7 +34,8 @@ void ExpectReference(const Reference& r, uint32_t (*draw)())
 
 TEST(RandomTest, UnseededGeneratorIsSeed4357)
 {
-    ExpectReference(kReference[0], Random::Next);  // first use in this process
+    Random::ResetForTest();  // as at the first use in a process
+    ExpectReference(kReference[0], Random::Next);
 }
 
 TEST(RandomTest, MatchesTheReferenceForEverySeed)
@@ -61,6 +62,28 @@ TEST(RandomTest, PerObjectGeneratorWithZeroSecondPartMatchesOnItsFirstHalf)
     for (int i = 0; i < 10; ++i)
         differences += c.NextU32() != d.NextU32();
     EXPECT_GT(differences, 0);
+}
+
+TEST(RandomTest, PerObjectSeedingMatchesTheReference)
+{
+    struct TwoPart {
+        uint32_t s, t;
+        uint32_t outputs[10];  // draws 0..5 and 1000..1003
+    } const cases[] = {
+        {0x00000063u, 0x00000000u, {0x61e1befbu, 0xdff848dau, 0x908f5b88u, 0x31891a7au, 0xfabb51d3u, 0x6036afddu, 0x57671a4eu, 0x6e7f29e7u, 0x45f0dd60u, 0x71e0e227u}},
+        {0x00000001u, 0x00000001u, {0x039877a9u, 0xd88a1503u, 0x26836e79u, 0x2eb08fa5u, 0x43d1c700u, 0x4cb66e4fu, 0x5f14dbf2u, 0x65676b52u, 0x8c9d69bau, 0x4159ffc9u}},
+        {0xdeadbeefu, 0x12345678u, {0x28740187u, 0x7994f7e3u, 0x7e040487u, 0x8e234a88u, 0xe9dff910u, 0x40ae4f8du, 0x97caabffu, 0xa761d64bu, 0x9dbf43e0u, 0x5f7bfd34u}},
+    };
+    for (const TwoPart& c : cases) {
+        RandomGen g;
+        g.Seed(c.s, c.t);
+        for (int i = 0; i < 1004; ++i) {
+            uint32_t u = g.NextU32();
+            if (i < 6 || i >= 1000) {
+                EXPECT_EQ(u, c.outputs[i < 6 ? i : 6 + i - 1000]) << c.s << "," << c.t << " draw " << i;
+            }
+        }
+    }
 }
 
 TEST(RandomTest, IntegerDrawsCoverTheirRangeInclusive)

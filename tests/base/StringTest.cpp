@@ -30,6 +30,7 @@ TEST(StringTest, BufferManagement)
     s.Reserve(10);
     EXPECT_EQ(s.GetLength(), 10);
     EXPECT_STREQ(s.c_str(), "");
+    EXPECT_EQ(std::string(s.GetBuffer(), 11), std::string(11, '\0'));  // room holds no stale bytes
 
     String t("abc");
     t.Resize(6);
@@ -84,6 +85,8 @@ TEST(StringTest, InsertReplaceAndConcatenate)
     gap.Insert("X", 5);  // past the end: the gap holds spaces
     EXPECT_STREQ(gap.c_str(), "ab   X");
     EXPECT_EQ(gap.GetLength(), 6);
+    gap.Insert(gap.c_str() + 1, 8);  // its own text, past the end
+    EXPECT_STREQ(gap.c_str(), "ab   X  b   X");
 
     struct Case {
         int position, count;
@@ -143,6 +146,30 @@ TEST(StringTest, WideConversionsAndFormat)
     std::u16string big(5000, u'w');
     f.Format(u"%s", big.c_str());
     EXPECT_EQ(f.GetLength(), wString::kFormatLimit);
+}
+
+TEST(StringTest, WideFormatWidthsFromArguments)
+{
+    struct Case {
+        int width, precision;
+        const char* expected;
+    } cases[] = {
+        {5, 2, "   42|1.50 |ab   |"},
+        {-5, 2, "42   |1.50 |ab   |"},  // a negative width aligns left, numbers too
+        {3, -1, " 42|1.500000|ab |"},   // a negative precision counts as none
+    };
+    for (const Case& c : cases) {
+        wString f;
+        f.Format(u"%*d|%-*.*f|%-*S|", c.width, 42, 5, c.precision, 1.5, c.width < 0 ? -c.width : c.width, "ab");
+        EXPECT_EQ(std::string(String(f).c_str()), c.expected) << c.width;
+    }
+    // Widths beyond the format limit are cut to it, not written past the buffer.
+    wString huge;
+    huge.Format(u"%*d%.*f", INT32_MIN, 1, INT32_MAX, 1.0);
+    EXPECT_EQ(huge.GetLength(), wString::kFormatLimit);
+    huge.Format(u"%1000d", 7);
+    EXPECT_EQ(huge.GetLength(), 1000);
+    EXPECT_EQ(huge.c_str()[999], u'7');
 }
 
 TEST(StringTest, CaseMappingAndSetBuffer)
