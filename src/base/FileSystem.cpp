@@ -90,13 +90,13 @@ int32_t MirrorDirectoryA(const char* source, const char* destination, const char
     std::unique_ptr<Directory> dest = destination ? Directory::Open(destination) : nullptr;
     if (!dest) {
         if (verbose)
-            std::printf("invalid destination directory\n");
+            std::printf("invalid destination directory");
         return kMirrorBadDestination;
     }
     std::unique_ptr<Directory> src = source ? Directory::Open(source) : nullptr;
     if (!src) {
         if (verbose)
-            std::printf("invalid source directory\n");
+            std::printf("invalid source directory");
         return kMirrorBadSource;
     }
 

@@ -96,10 +96,14 @@ bool BuildSql(const char* queryTemplate, const String* parts, int32_t count, std
                         sql += '\'';
                     sql += *c;
                 }
-            } else if (IsNumber(part)) {
-                sql += part;
             } else {
-                return false;
+                std::string number(part);  // SQL allows blanks around a number: "q1, 2" is fine
+                size_t first = number.find_first_not_of(" \t");
+                size_t last = number.find_last_not_of(" \t");
+                number = first == std::string::npos ? "" : number.substr(first, last - first + 1);
+                if (!IsNumber(number.c_str()))
+                    return false;
+                sql += number;
             }
             continue;
         }

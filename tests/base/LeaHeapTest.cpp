@@ -205,6 +205,7 @@ TEST(LeaHeapDeathTest, UntrustedReleasesAbort)
 namespace {
 
 struct Pooled : cfLeaAllocator {
+    virtual ~Pooled() = default;  // deleted through the base below
     int64_t values[5] = {1, 2, 3, 4, 5};
 };
 struct PooledDerived : Pooled {

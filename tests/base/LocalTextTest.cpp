@@ -83,6 +83,8 @@ TEST_F(LocalTextTest, LookupReplacesReferences)
         {"DB_QstCon:q1,2", "Open the door"},
         {"DB_QstInf:q1,1", "The key lies in the cellar"},
         {"DB_QstCon:q1", "DBError"},  // no value
+        {"DB_QstCon:q1, 2", "Open the door"},  // blanks around a number, as SQL reads it
+        {"DB_QstCon:q1, ", "DBError"},
         {"DB_SklInf:heal", "Restores health"},
         {"DB_Bogus:x", "DBError"},
         {"Talk to 'DB_NamCon:merchant' now.", "Talk to Händler Jörg now."},
