@@ -2,7 +2,8 @@
 // bytes, then evaluated through the chain walk and the time tables, cropped and reduced.
 //
 // Input: u8 flags (1 position chain, 2 rotation chain, 4 scale chain, 8 looping, 16 crop,
-// 32 reduce), then the chains present, in that order, as the scene file stores them.
+// 32 reduce, 64 animation range), then the chains present, in that order, as the scene file
+// stores them, then the f32 animation range when flagged.
 #include "FuzzTarget.h"
 
 #include "engine/scene/DXC_3dObject.h"
@@ -53,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             node.numRotKey = ReadChain(file, node.rotKeys);
         if (flags & 4)
             node.numScaleKey = ReadChain(file, node.scaleKeys);
+        float range = 0.0f;
+        if ((flags & 64) && file.ReadFloat(&range))
+            node.SetAniRange(range);
     } catch (const ErrorMsg&) {
         return 0;  // a chain cut short; the node frees what was read
     }
