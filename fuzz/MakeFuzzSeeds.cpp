@@ -119,8 +119,10 @@ void PackedOpen()
     empty.SetCompression(1);
     empty.Flush();
     Put("PackedOpen", "method-1-empty.bin", Contents(empty));
-    Bytes otherVersion = {0xA7, 0x51, 0x4D, 0xA7, 2, 1, 0, 0, 0, 0};
-    Put("PackedOpen", "other-version.bin", otherVersion);
+    // Headers the container reads as plain data: another version, method 0, an unknown method.
+    Put("PackedOpen", "other-version.bin", {0xA7, 0x51, 0x4D, 0xA7, 2, 1, 0, 0, 0, 0});
+    Put("PackedOpen", "method-0.bin", {0xA7, 0x51, 0x4D, 0xA7, 1, 0, 0, 3, 0, 0, 0, 'x', 'y', 'z'});
+    Put("PackedOpen", "method-unknown.bin", {0xA7, 0x51, 0x4D, 0xA7, 1, 9, 0, 3, 0, 0, 0, 'x', 'y', 'z'});
 }
 
 void Lzma()
