@@ -1,0 +1,43 @@
+// FuzzTarget: the entry point every fuzz target defines, and the set-up the targets share.
+// A target feeds the bytes to one parser and catches only the system's own error records
+// (ErrorMsg, DXC_Error) where damage is reported that way; anything else escaping it, a crash or
+// a sanitizer report is a finding.
+#pragma once
+#include "base/File.h"
+#include "base/Log.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace Fuzz {
+
+constexpr size_t kMaxInput = 1 << 24;  // larger inputs are skipped: a File holds 2 GiB at most
+
+// Every error and warning writes a log line; a run of millions of inputs sends them nowhere.
+inline void QuietLog()
+{
+    static const bool quiet = (Log::SetFileName("/dev/null"), true);
+    (void)quiet;
+}
+
+// A memory-only file holding the bytes, positioned at 0.
+inline void LoadMemoryFile(File& file, const uint8_t* data, size_t size)
+{
+    file.CreateMemoryFile(int32_t(size));
+    if (size > 0)
+        file.Write(data, size);
+    file.Seek(0);
+}
+
+// Stops a run that found a fault no sanitizer sees (a wrong result); the message names it.
+[[noreturn]] inline void Finding(const char* what)
+{
+    std::fprintf(stderr, "fuzz finding: %s\n", what);
+    std::fflush(stderr);
+    __builtin_trap();
+}
+
+}  // namespace Fuzz

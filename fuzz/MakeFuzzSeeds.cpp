@@ -1,0 +1,270 @@
+// MakeFuzzSeeds: writes the small valid inputs the fuzz targets start from, each made by the
+// system's own writers, into <directory>/<target>/. Inputs kept from found faults ("crash-*")
+// are written by hand and left alone. Run: build the target fuzz_seeds.
+#include "base/BezierSpline.h"
+#include "base/File.h"
+#include "base/Log.h"
+#include "base/LzmaCoder.h"
+#include "base/Random.h"
+#include "engine/scene/KeyTrack.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::filesystem::path g_Root;
+
+void Put(const std::string& target, const std::string& name, const Bytes& bytes)
+{
+    std::filesystem::path dir = g_Root / target;
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+Bytes Contents(File& file)
+{
+    return Bytes(file.GetMemoryBuffer(), file.GetMemoryBuffer() + file.GetSize());
+}
+
+// A little of everything File reads: each width, both string forms, an empty string, a length
+// that exceeds what follows.
+Bytes TypedValues()
+{
+    File f;
+    f.CreateMemoryFile(0);
+    f.WriteInt8(0x7F);
+    f.WriteInt16(-2);
+    f.WriteInt32(0x12345678);
+    f.WriteFloat(1.5f);
+    f.WriteInt64(-3);
+    f.WriteDouble(-0.25);
+    f.WriteString("hello");
+    f.WriteWString(wString(u"wide \u00e9"));
+    f.WriteString("");
+    f.WriteInt32(8);  // an offset the seek-from-file operation may take
+    f.WriteInt32(1000);  // a string length beyond the end
+    f.WriteString("end");
+    return Contents(f);
+}
+
+void FileReads()
+{
+    const Bytes values = TypedValues();
+    auto withProgram = [&](const Bytes& program) {
+        Bytes b = {uint8_t(program.size())};
+        b.insert(b.end(), program.begin(), program.end());
+        b.insert(b.end(), values.begin(), values.end());
+        return b;
+    };
+    Put("FileReads", "sweep.bin", withProgram({}));
+    Bytes everyOp;
+    for (uint8_t op = 0; op <= 20; op++)
+        everyOp.push_back(op);
+    Put("FileReads", "every-op.bin", withProgram(everyOp));
+    // Reads of each width in file order, then seeks back and past the end and a read there.
+    Put("FileReads", "in-order.bin", withProgram({0, 3, 5, 6, 8, 9, 10, 11, 10, 16, 12 | (3 << 5), 4, 14 | (2 << 5), 4,
+                                                  15 | (7 << 5), 13 | (1 << 5), 0, 20}));
+    // A packed block: length, then a stored block of three bytes.
+    File f;
+    f.CreateMemoryFile(0);
+    f.WriteInt32(8);
+    const uint8_t stored[8] = {0, 3, 0, 0, 0, 'a', 'b', 'c'};
+    f.Write(stored, sizeof stored);
+    Bytes packed = Contents(f);
+    packed.insert(packed.begin(), {2, 19, 20});
+    Put("FileReads", "packed-block.bin", packed);
+}
+
+// Text with runs, so that run-length packing has repeats, markers and a tail.
+Bytes PlainSample()
+{
+    Bytes b;
+    const char* text = "[Creature]\nName=Sentry Drone\nHealth=120\n";
+    b.insert(b.end(), text, text + std::char_traits<char>::length(text));
+    for (int i = 0; i < 40; i++)
+        b.push_back(0);
+    for (int i = 0; i < 3; i++)  // the run-length marker unit itself
+        b.insert(b.end(), {10, 11, 12, 13});
+    for (int i = 0; i < 64; i++)
+        b.push_back(uint8_t(i * 7));
+    b.push_back(0xAB);  // a tail of less than one unit
+    return b;
+}
+
+void PackedOpen()
+{
+    const Bytes plain = PlainSample();
+    Put("PackedOpen", "plain.bin", plain);
+    for (int32_t method = 1; method <= 8; method++) {
+        Random::Seed(1234);  // the scrambled LZMA methods draw their seed from it
+        File f;
+        f.CreateMemoryFile(0);
+        f.Write(plain.data(), plain.size());
+        f.SetCompression(method);
+        f.Flush();
+        Put("PackedOpen", "method-" + std::to_string(method) + ".bin", Contents(f));
+    }
+    File empty;
+    empty.CreateMemoryFile(0);
+    empty.SetCompression(1);
+    empty.Flush();
+    Put("PackedOpen", "method-1-empty.bin", Contents(empty));
+    // Headers the container reads as plain data: another version, method 0, an unknown method.
+    Put("PackedOpen", "other-version.bin", {0xA7, 0x51, 0x4D, 0xA7, 2, 1, 0, 0, 0, 0});
+    Put("PackedOpen", "method-0.bin", {0xA7, 0x51, 0x4D, 0xA7, 1, 0, 0, 3, 0, 0, 0, 'x', 'y', 'z'});
+    Put("PackedOpen", "method-unknown.bin", {0xA7, 0x51, 0x4D, 0xA7, 1, 9, 0, 3, 0, 0, 0, 'x', 'y', 'z'});
+}
+
+void Lzma()
+{
+    const Bytes plain = PlainSample();
+    struct Setting {
+        const char* name;
+        LzmaProperties properties;
+        Bytes input;
+    };
+    LzmaProperties best;
+    LzmaProperties fast;
+    fast.dictionaryBits = 16;
+    fast.fastMode = 1;
+    fast.fastBytes = 5;
+    fast.matchFinder = 3;
+    LzmaProperties contexts;
+    contexts.dictionaryBits = 12;
+    contexts.literalContextBits = 0;
+    contexts.literalPosBits = 2;
+    contexts.posBits = 0;
+    Bytes repeated;
+    for (int i = 0; i < 2000; i++)
+        repeated.push_back(uint8_t("abcab"[i % 5]));
+    const Setting settings[] = {{"best.bin", best, plain},
+                                {"fast.bin", fast, plain},
+                                {"contexts.bin", contexts, plain},
+                                {"repeated.bin", best, repeated},
+                                {"empty.bin", best, {}}};
+    for (const Setting& s : settings) {
+        std::unique_ptr<uint8_t[]> out;
+        uint32_t length = 0;
+        if (LzmaEncodeBuffer(s.input.data(), uint32_t(s.input.size()), out, length, &s.properties) != kLzmaOk) {
+            std::fprintf(stderr, "LZMA encoding of %s failed\n", s.name);
+            std::exit(1);
+        }
+        Put("Lzma", s.name, Bytes(out.get(), out.get() + length));
+    }
+}
+
+void Bezier()
+{
+    struct Curve {
+        const char* name;
+        int32_t mode;
+        bool loop;
+        int32_t keys;
+    };
+    const Curve curves[] = {{"empty.bin", 1, false, 0},   {"one-key.bin", 0, false, 1},
+                            {"step.bin", -1, false, 3},   {"linear.bin", 0, false, 4},
+                            {"cubic-loop.bin", 1, true, 5}, {"equal-times.bin", 1, true, 2}};
+    for (const Curve& c : curves) {
+        BezierSpline<float> s;
+        s.SetMode(c.mode);
+        s.SetLoop(c.loop);
+        s.SetSecondFlag(c.loop ? 1 : 0);
+        s.SetNumKeys(c.keys);
+        const bool equal = std::string(c.name) == "equal-times.bin";
+        for (int32_t i = 0; i < c.keys; i++) {
+            auto& k = s.GetKey(i);
+            k.time = equal ? 1.0f : float(i) * 0.5f;
+            k.value = float(i * i) - 1.0f;
+            k.inTangent = 0.25f * float(i);
+            k.outTangent = -0.5f;
+        }
+        s.SetLoopTime(float(c.keys) * 0.5f);
+        File f;
+        f.CreateMemoryFile(0);
+        s.Save(f);
+        Put("BezierSpline", c.name, Contents(f));
+    }
+}
+
+template <class K, class Fill> void WriteChain(File& f, int32_t count, uint16_t type, Fill fill)
+{
+    K* first = nullptr;
+    for (int32_t i = 0; i < count; i++) {
+        K k;
+        k.time = float(i) * 0.75f;
+        k.type = type;
+        fill(k.data, i);
+        K::InsertSorted(first, nullptr, k);
+    }
+    first->Write(f);
+    K::FreeChain(first);
+}
+
+void KeyChain()
+{
+    auto vector = [](auto& d, int32_t i) {
+        d.value = D3DXVECTOR3(float(i), 2.0f * float(i), 1.0f);
+        d.inTangent = D3DXVECTOR3(0.5f, 0, 0);
+        d.outTangent = D3DXVECTOR3(0.5f, 0, 0);
+    };
+    auto rotation = [](DXC_RotKeyData& d, int32_t i) {
+        d.axis = D3DXVECTOR3(0, 0, 1);
+        d.angle = 0.3f * float(i);
+        d.easeIn = i == 1 ? 0.5f : 0.0f;
+        float h = 0.15f * float(i);
+        d.quaternion = D3DXQUATERNION(0, 0, std::sin(h), std::cos(h));
+        d.inControl = d.quaternion;
+        d.outControl = d.quaternion;
+    };
+    struct Chains {
+        const char* name;
+        uint8_t flags;
+        int32_t keys;
+        uint16_t type;
+    };
+    const Chains all[] = {{"all-linear.bin", 1 | 2 | 4, 3, KEY_LINEAR},
+                          {"all-bezier-loop-crop.bin", 1 | 2 | 4 | 8 | 16, 4, KEY_BEZIER},
+                          {"tcb-reduce.bin", 1 | 2 | 4 | 32, 5, KEY_TCB},
+                          {"held-one-key.bin", 1 | 2 | 4 | 8 | 16 | 32, 1, KEY_HELD},
+                          {"position-only.bin", 1 | 32, 6, KEY_LINEAR}};
+    for (const Chains& c : all) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt8(c.flags);
+        if (c.flags & 1)
+            WriteChain<DXC_PosKey>(f, c.keys, c.type, vector);
+        if (c.flags & 2)
+            WriteChain<DXC_RotKey>(f, c.keys, c.type, rotation);
+        if (c.flags & 4)
+            WriteChain<DXC_ScaleKey>(f, c.keys, c.type, vector);
+        Put("KeyChain", c.name, Contents(f));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <fuzz fixture directory>\n", argv[0]);
+        return 2;
+    }
+    Log::SetFileName("/dev/null");
+    g_Root = argv[1];
+    FileReads();
+    PackedOpen();
+    Lzma();
+    Bezier();
+    KeyChain();
+    return 0;
+}
