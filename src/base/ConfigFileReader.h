@@ -31,7 +31,8 @@ public:
     // tells which). Everything but the desc key is reset first; brace errors throw.
     int32_t Load(const char* fileName, bool parse = true);
     int32_t OpenMemory(const char* bytes, int32_t size);
-    // 0; 1 not opened; 3 or 4 when the resplit failed. Resplit also rebuilds entries and index.
+    // 0; 1 not opened; 3 or 4 when the resplit failed (the reader then stays as it was).
+    // Resplit also rebuilds entries and index.
     int32_t AppendFile(const char* fileName, bool resplit) override;
     void Clear();
 

@@ -627,7 +627,15 @@ TEST(ConfigFileReaderTest, AppendFile)
     std::vector<uint8_t> longLine(70000, 'x');
     longLine.push_back('\n');
     ScratchDir::WriteAll(extra, longLine);
+    int32_t length = reader.GetTextLength();
     EXPECT_EQ(reader.AppendFile(extra.c_str(), true), 4);  // the failed split is reported
+    EXPECT_STREQ(reader.GetErrorText(), "Line too long in file *memory*");
+    // ... and taken back: the text and its tables stay as they were.
+    EXPECT_EQ(reader.GetTextLength(), length);
+    ASSERT_EQ(reader.GetNumEntries(), 2);
+    EXPECT_EQ(reader.GetEntryTextOffset(1), 9);
+    EXPECT_EQ(reader.GetInt("b", v, 1), 0);
+    EXPECT_EQ(Line(reader, 3), "b 2");
 }
 
 TEST(ConfigFileReaderTest, SaveAndReloadTest)
