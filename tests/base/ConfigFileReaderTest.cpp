@@ -530,9 +530,12 @@ TEST(ConfigFileReaderTest, DescIndex)
     EXPECT_EQ(log.Count(("Invalid 'desc' entry in '" + path + "' (3): ''").c_str()), 1);
     EXPECT_EQ(log.Count(("'desc' entry in '" + path + "' (5) not unique: 'Last'").c_str()), 1);
 
-    Open(reader, "#A\ndesc = \"\x01odd\"\n#B\ndesc = \"Fine\"\n");
+    Open(reader, "#A\ndesc = \"\x01odd\"\n#B\ndesc = \"Fine\"\n#C\ndesc = \"R\xfcstung\"\n#D\ndesc = \"\xe9p\xe9" "e\"\n");
     EXPECT_EQ(reader.FindEntryByDesc("Fine"), 1);
+    EXPECT_EQ(reader.FindEntryByDesc("R\xfcstung"), 2);  // 8-bit letters after the first are kept
+    EXPECT_EQ(reader.FindEntryByDesc("\xe9p\xe9" "e"), -1);
     EXPECT_EQ(log.Count("Invalid 'desc' entry in '*memory*' (0)"), 1);
+    EXPECT_EQ(log.Count("Invalid 'desc' entry in '*memory*' (3)"), 1);
 }
 
 TEST(ConfigFileReaderTest, SetIntReplacesOrInserts)
