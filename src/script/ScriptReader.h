@@ -1,0 +1,278 @@
+// ScriptReader: one loaded script (merged source, line and file tables, variables, functions and
+// thread state) and the interpreter that runs it straight from its text.
+// The implementation is split by role: ScriptReader.cpp (loading, includes, positions, reports),
+// ScriptLexer.cpp (tokens, passing over), ScriptVariables.cpp (scopes, reads, assignments),
+// ScriptExpression.cpp (expression passes), ScriptFunctions.cpp (declarations, calls),
+// ScriptStatements.cpp (statement executor), ScriptBuiltins.cpp (built-in functions),
+// ScriptRun.cpp (runs and script threads).
+#pragma once
+#include "base/DynaMem.h"
+#include "base/ErrorClass.h"
+#include "base/SearchTree.h"
+#include "base/String.h"
+#include "script/ScriptGameCallbacks.h"
+#include "script/ScriptValue.h"
+#include "script/VariableStack.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class ThreadContainer;
+
+// Token codes of GetToken.
+enum ScriptToken : int32_t {
+    kTokenEnd = -1,        // end of text (after blanks and comments)
+    kTokenInvalid = -2,    // invalid character
+    kTokenNumber = 1,      // the literal's characters; Int or Float is decided by the executor
+    kTokenOperator = 2,    // one or two characters
+    kTokenCall = 3,        // a name followed (after blanks) by '(', which is not consumed
+    kTokenIndexed = 4,     // a name followed (after blanks) by '[', which is not consumed
+    kTokenName = 5,        // any other name, keywords included
+    kTokenString = 6,      // decoded contents, without quotes
+    kTokenDirective = 7,   // the name after '#'
+};
+
+// Keyword numbers of GetKeyword; 0 for any other word.
+enum ScriptKeyword : int32_t {
+    kKeyNone = 0,
+    kKeyIf = 1,
+    kKeyElse = 2,
+    kKeyWhile = 3,
+    kKeyContinue = 4,
+    kKeyBreak = 5,
+    kKeyReturn = 6,
+    kKeyExit = 7,
+    kKeyDo = 8,
+    kKeyFor = 9,
+    kKeySwitch = 10,
+    kKeyCase = 11,
+    kKeyDefault = 12,
+    kKeyInt = 13,
+    kKeyFloat = 14,
+    kKeyString = 15,
+    kKeyVoid = 16,
+};
+
+// Constructs that ExecuteStatement reads and SkipStatement passes over.
+enum ScriptMode : int32_t {
+    kModeStatement = 0,  // up to ';'
+    kModeParen = 1,      // the rest of a '(' group, up to ')'
+    kModeBlock = 2,      // the rest of a '{' block, up to '}'
+    kModeIndex = 3,      // the rest of a '[' group, up to ']'
+    kModeArgument = 4,   // one call argument, up to ',' or the ')' that closes the call
+    kModeCase = 5,       // a case label, up to ':'
+};
+
+// How a construct ended; 0 to 5 are the normal ends of the modes above.
+enum ScriptStatus : int32_t {
+    kStatusAbort = -6,
+    kStatusExit = -5,
+    kStatusReturn = -4,
+    kStatusBreak = -3,
+    kStatusContinue = -2,
+    kStatusEndOfText = -1,
+    kStatusFunctionDeclared = 6,
+};
+
+// One item of an expression list: an operand already turned into a value, or an operator.
+struct CompilerArgument {
+    static constexpr int32_t kComputed = 0;   // a value that an operator computed
+    static constexpr int32_t kOperator = 2;
+    static constexpr int32_t kReference = 4;  // a variable, element or character: an L-value
+
+    String m_Token;              // operator spelling, or the name / literal text of an operand
+    int32_t m_Kind = -1;         // token kind as the executor left it (see above)
+    int32_t m_ElementIndex = -1; // element or character of a reference; -1 for the whole variable
+    ScriptValue m_Value;         // stays Void for an operator item
+};
+using ExpressionList = DynaMem<CompilerArgument, 32>;
+
+// One declared script function, keyed "name@count" in the reader's function table.
+struct ScriptFunctionInfo {
+    int32_t m_BodyStart = 0;  // offset just after the '{' of the body
+    String m_Name;            // as written
+    DynaMem<ScriptStackVariable, 8> m_Parameters;  // name and type code, element count 0
+    int32_t m_ReturnType = kScriptVoid;
+};
+
+class ScriptReader : public ErrorClass {
+public:
+    // One substitution applied to include paths (the game maps "LANG\" to its language directory).
+    struct PathReplace {
+        String m_From;
+        String m_To;
+    };
+
+    // Entry i covers the offsets from m_Start up to the start of entry i + 1.
+    struct LineEntry {
+        int32_t m_Start = 0;   // offset in the merged text
+        int32_t m_Line = 0;    // line inside its source file, from 0
+        int32_t m_FileId = 0;  // slot in the file table
+    };
+
+    static constexpr int32_t kMaxIncludeLevel = 16;
+    static constexpr int32_t kMaxMergedText = 8 << 20;  // bytes of the merged text after includes
+    static constexpr int32_t kMaxNameLength = 256;      // characters of one name token
+    static constexpr int32_t kMaxNesting = 256;         // nested groups and blocks read recursively
+    static constexpr int32_t kMaxScopes = 256;          // active script function calls
+
+    ScriptReader();
+    ~ScriptReader() override;
+    ScriptReader(const ScriptReader&) = delete;
+    ScriptReader& operator=(const ScriptReader&) = delete;
+
+    // --- reports (ScriptReader.cpp) ---
+    // "file:'%s', line: %i: %s" with the previous, current and next line; always throws ErrorMsg.
+    [[noreturn]] void Error(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+    // "file:'%s', pos: %i: %s".
+    void Warning(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+    // Logs "Script Error: %s" and goes on (a headless server has no one to ask).
+    virtual void ShowError(const String& text);
+
+    // --- loading (ScriptReader.cpp) ---
+    bool LoadFile(const char* name);
+    // Copies text up to its first NUL; name null gives "*inline*". Errors are shown, not thrown;
+    // the result tells whether loading went through.
+    bool LoadInline(const char* text, const char* name = nullptr);
+    void Clear();
+    void Reset();
+    void ResetFields();
+    void AddPathReplace(const char* from, const char* to);
+    bool ResolvePath(String& path, const char* baseFileName);
+    bool ResolvePathFromCurrent(String& path) { return ResolvePath(path, nullptr); }
+    void ReadTextFile(String& result, const char* path);
+    String GetMainFileName();
+    int32_t GetCurrentLineNumber();
+    String GetCurrentFileName();
+    void BuildLineTable();
+    void Preprocess(int32_t level);
+
+    void SetGameCallbacks(const ScriptGameCallbacks& callbacks);
+    const ScriptGameCallbacks& GetGameCallbacks() const { return m_Callbacks; }
+    bool HasGameCallbacks() const;
+
+    const char* GetText() const { return m_Text ? m_Text.get() : ""; }
+    int32_t GetTextLength() const { return m_TextLength; }
+    int32_t GetReadPos() const { return m_ReadPos; }
+    void SetReadPos(int32_t position) { m_ReadPos = position; }
+    int32_t GetLineCount() const { return static_cast<int32_t>(m_Lines.size()); }
+    const LineEntry* GetLineEntry(int32_t index) const;
+    int32_t GetFileCount() { return m_Files.GetSize(); }
+    const char* GetFileName(int32_t fileId);  // "" for an unknown ID
+    bool IsAborted() const { return m_Abort.load() != 0; }
+    bool IsSkipMode() const { return m_SkipMode != 0; }
+    void SetThrowOnError(bool on) { m_ThrowOnError = on ? 1 : 0; }
+    void SetThreaded(bool on) { m_Threaded = on ? 1 : 0; }
+    bool IsThreaded() const { return m_Threaded != 0; }
+
+    // --- tokens and passing over (ScriptLexer.cpp) ---
+    int32_t GetToken(String& out);
+    static int32_t GetKeyword(const char* text);
+    void SkipBlanks();
+    char PeekChar();
+    char GetChar();
+    void ReadNumber(String& out);
+    void ReadName(String& out);
+    // Passes over the rest of a construct without running it; returns the status the construct
+    // would have ended with: the mode's number; -1 at the end of the text in mode 0; in mode 4,
+    // 4 after the ',' that ends the argument, 1 after the ')' that closes the call, 0 after a
+    // ';'; -6 when the abort flag was found set.
+    int32_t SkipStatement(int32_t mode);
+    int32_t FindNextBlockName(String& out);
+
+    // --- variables (ScriptVariables.cpp) ---
+    ScriptStackVariable* FindVariable(const char* name, bool localOnly);
+    // A type code 0-3 declares (indexOrSize: element count, 0 or -1 for a scalar); 255 reads
+    // (indexOrSize: element or character, -1 for none).
+    ScriptValue& GetOrDeclareVariable(ScriptValue& result, const char* name, int32_t indexOrSize, int32_t type);
+    void SetVariable(const char* name, int32_t index, const ScriptValue& value);
+    ScriptStackVariable* DeclareInCurrentScope(const char* name, int32_t type, int32_t count);
+    VariableStack& GetGlobalScope() { return m_Global; }
+    int32_t GetScopeDepth() { return m_Scopes.GetSize(); }
+    VariableStack* GetInnermostScope();  // null when no function call is active
+
+    // --- expressions (ScriptExpression.cpp) ---
+    // Consumes the list; at most one item is left.
+    ScriptValue& EvaluateExpression(ScriptValue& result, ExpressionList& list);
+
+    // --- functions and calls (ScriptFunctions.cpp) ---
+    void ParseFunctionDeclaration(const char* name, int32_t returnType);
+    ScriptValue& ParseFunctionCall(ScriptValue& result, const char* name);
+    ScriptValue& CallBuiltinFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
+    bool CallFunctionByName(const String& name, ScriptValue* arguments, int32_t count, ScriptValue* result);
+    bool CallFunction(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
+    ScriptValue& CallScriptFunction(ScriptValue& result, ScriptFunctionInfo& function);
+
+    // --- statements (ScriptStatements.cpp) ---
+    ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
+
+    // --- runs and script threads (ScriptRun.cpp) ---
+    int32_t Run();
+    ScriptValue Execute();
+    void StopThread();
+    void SetThreadPool(ThreadContainer* pool) { m_ThreadPool = pool; }
+    void RunGuarded();
+    void SignalDone();
+    void SetReturnSuspends(bool on) { m_ReturnSuspends = on ? 1 : 0; }
+    bool IsSuspended() const { return m_Suspended.load() != 0; }
+    bool IsDone() const { return m_Done.load() != 0; }
+    bool HasError() const { return m_ErrorFlag.load() != 0; }
+    const ErrorMsg& GetLastError() const { return m_LastError; }
+    const ScriptValue& GetFinalValue() const { return m_FinalValue; }
+
+protected:
+    // Index of the line entry that holds the offset; -1 when none does.
+    int32_t FindLineIndex(int32_t position) const;
+    // The text of line entry i without its line end; empty outside the table.
+    String GetLineText(int32_t index) const;
+    void SetText(const char* text, int32_t length);
+    int32_t SkipBranch();
+    int32_t AddFileName(const String& name, int32_t parentId);
+    bool IsIncludedBy(const String& name, int32_t fileId);
+    ScriptValue& ReadVariable(ScriptValue& result, ScriptStackVariable& variable, int32_t index);
+    void StoreValue(ScriptValue& target, const ScriptValue& value);
+
+    // Bounds the recursion of nested constructs; each reader of a nested group holds one.
+    class NestingGuard {
+    public:
+        explicit NestingGuard(ScriptReader& reader);
+        ~NestingGuard() { m_Reader.m_Nesting--; }
+        NestingGuard(const NestingGuard&) = delete;
+        NestingGuard& operator=(const NestingGuard&) = delete;
+
+    private:
+        ScriptReader& m_Reader;
+    };
+
+    // Source and positions.
+    std::unique_ptr<char[]> m_Text;  // merged source text, NUL-terminated
+    DynaMem<String, 32> m_Files;     // slot = file ID; 0 is the main file or the inline name
+    std::vector<int32_t> m_FileParents;  // per file ID: the file that included it, -1 for the main one
+    SearchTree<ScriptFunctionInfo> m_Functions;  // "name@count", letters matched ignoring case
+    std::vector<LineEntry> m_Lines;
+    int32_t m_TextLength = 0;
+    int32_t m_ReadPos = 0;
+    int32_t m_Nesting = 0;
+
+    // Run state; suspended, done and abort are polled across the game and script threads.
+    std::atomic<int32_t> m_Suspended{0};
+    std::atomic<int32_t> m_Done{0};
+    std::atomic<int32_t> m_Abort{0};
+    std::atomic<int32_t> m_ReturnSuspends{0};
+    std::atomic<int32_t> m_ErrorFlag{0};
+    int32_t m_Threaded = 1;
+    int32_t m_ThrowOnError = 1;
+    int32_t m_SkipMode = 0;  // nothing sets it; reads, calls and expressions yield Unevaluated
+    ErrorMsg m_LastError;
+    ScriptValue m_FinalValue;
+
+    // Scopes.
+    VariableStack m_Global;
+    DynaMem<VariableStack, 8> m_Scopes;  // one per active script function call, innermost last
+
+    DynaMem<PathReplace, 4096> m_PathReplaces;
+    ScriptGameCallbacks m_Callbacks;
+    ThreadContainer* m_ThreadPool = nullptr;
+};

@@ -1,0 +1,61 @@
+// VariableStack: one scope of named script variables, and the scope format inside save games.
+#pragma once
+#include "base/SearchTree.h"
+#include "base/String.h"
+#include "script/ScriptValue.h"
+
+#include <cstdint>
+#include <memory>
+
+class File;
+class ScriptReader;
+
+// One named variable: its scalar value (the ScriptValue part) or, for an array, its elements,
+// each of the variable's type.
+struct ScriptStackVariable : ScriptValue {
+    // Arrays larger than this are refused: a script may not make the server allocate without bound.
+    static constexpr int32_t kMaxElements = 1 << 20;
+
+    std::unique_ptr<ScriptValue[]> m_Elements;  // null for a scalar
+    String m_Name;
+    int32_t m_ElementCount = 0;                 // 0 for a scalar
+
+    ScriptStackVariable() = default;
+    ScriptStackVariable(const ScriptStackVariable& other) { Assign(other); }
+    ScriptStackVariable& operator=(const ScriptStackVariable& other) { Assign(other); return *this; }
+
+    // A fresh value of the type: the empty text, 0.0 and 0; count elements when count > 0.
+    void Init(int32_t type, int32_t count);
+    // Copies the value fields, the name and all elements.
+    void Assign(const ScriptStackVariable& other);
+    // The scalar, or the first element of an array.
+    ScriptValue& GetFirst() { return m_Elements ? m_Elements[0] : *this; }
+
+    // One record of the scope format (below, at VariableStack::Save).
+    void Write(File& stream) const;
+    void Read(File& stream);
+};
+
+// Names are case-sensitive; the tree refuses empty names and characters outside 32..127.
+class VariableStack : public SearchTree<ScriptStackVariable> {
+public:
+    VariableStack();
+
+    // Messages go through the owning reader, so that they carry the script position.
+    [[noreturn]] void Error(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+    void Warning(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+
+    void SetOwner(ScriptReader* owner) { m_Owner = owner; }
+    ScriptReader* GetOwner() const { return m_Owner; }
+
+    // Null when the name is already in this scope.
+    ScriptStackVariable* AddVariable(const char* name, int32_t type, int32_t count);
+    ScriptStackVariable* FindVariable(const char* name) { return Find(name); }
+    int32_t GetVariableCount();
+
+    void Save(File& stream);
+    void Load(File& stream, bool clearFirst);
+
+private:
+    ScriptReader* m_Owner = nullptr;
+};
