@@ -44,4 +44,19 @@ bool GetFileTime(const std::string& name, int64_t& modifiedNs)
     return true;
 }
 
+int64_t GetOpenFileSize(std::FILE* file)
+{
+    struct stat st;
+    if (!file || fstat(fileno(file), &st) != 0)
+        return -1;
+    return int64_t(st.st_size);
+}
+
+bool TruncateOpenFile(std::FILE* file, int64_t size)
+{
+    if (!file || size < 0 || std::fflush(file) != 0)
+        return false;
+    return ftruncate(fileno(file), off_t(size)) == 0;
+}
+
 }  // namespace Platform

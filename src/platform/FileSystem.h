@@ -13,5 +13,9 @@ std::FILE* OpenFile(const std::string& name, const char* mode);  // fopen throug
 bool FileExists(const std::string& name);
 bool IsDirectory(const std::string& name);
 bool GetFileTime(const std::string& name, int64_t& modifiedNs);  // modification time
+// On a stream that is already open: its size as the descriptor reports it (-1 on failure),
+// and cutting or extending it to a length (the stream is flushed first).
+int64_t GetOpenFileSize(std::FILE* file);
+bool TruncateOpenFile(std::FILE* file, int64_t size);
 
 }  // namespace Platform

@@ -29,7 +29,7 @@ struct ScriptStackVariable : ScriptValue {
     // Copies the value fields, the name and all elements.
     void Assign(const ScriptStackVariable& other);
     // The scalar, or the first element of an array.
-    ScriptValue& GetFirst() { return m_Elements ? m_Elements[0] : *this; }
+    ScriptValue& GetFirst() { return m_Elements ? m_Elements[0] : static_cast<ScriptValue&>(*this); }
 
     // One record of the scope format (below, at VariableStack::Save).
     void Write(File& stream) const;

@@ -1,0 +1,340 @@
+// ScriptReader tokens: blanks and comments, number, name, string and operator tokens, keywords,
+// and passing over code without running it.
+#include "script/ScriptReader.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
+bool IsOperatorChar(char c) { return c && std::strchr("!%&'()*+,-./:;<=>?@[\\]^{|}~", c) != nullptr; }
+
+struct KeywordEntry {
+    const char* word;
+    int32_t number;
+};
+
+constexpr KeywordEntry kKeywords[] = {
+    {"if", kKeyIf},       {"else", kKeyElse},     {"while", kKeyWhile},   {"continue", kKeyContinue},
+    {"break", kKeyBreak}, {"return", kKeyReturn}, {"exit", kKeyExit},     {"do", kKeyDo},
+    {"for", kKeyFor},     {"switch", kKeySwitch}, {"case", kKeyCase},     {"default", kKeyDefault},
+    {"int", kKeyInt},     {"float", kKeyFloat},   {"string", kKeyString}, {"void", kKeyVoid},
+};
+
+}  // namespace
+
+int32_t ScriptReader::GetKeyword(const char* text)
+{
+    if (!text)
+        return kKeyNone;
+    for (const KeywordEntry& entry : kKeywords)
+        if (std::strcmp(entry.word, text) == 0)
+            return entry.number;
+    return kKeyNone;
+}
+
+char ScriptReader::PeekChar()
+{
+    if (m_ReadPos < 0 || m_ReadPos >= m_TextLength)
+        Error("unexpected end of file");
+    return m_Text[m_ReadPos];
+}
+
+char ScriptReader::GetChar()
+{
+    char c = PeekChar();
+    m_ReadPos++;
+    return c;
+}
+
+void ScriptReader::SkipBlanks()
+{
+    while (m_ReadPos < m_TextLength) {
+        char c = m_Text[m_ReadPos];
+        if (static_cast<unsigned char>(c) <= 32) {
+            m_ReadPos++;
+        } else if (c == '/' && m_ReadPos + 1 < m_TextLength && m_Text[m_ReadPos + 1] == '/') {
+            // runs up to and including the next CR; a lone LF ends nothing
+            const void* cr = std::memchr(m_Text.get() + m_ReadPos, '\r', static_cast<size_t>(m_TextLength - m_ReadPos));
+            m_ReadPos = cr ? static_cast<int32_t>(static_cast<const char*>(cr) - m_Text.get()) + 1 : m_TextLength;
+        } else if (c == '/' && m_ReadPos + 1 < m_TextLength && m_Text[m_ReadPos + 1] == '*') {
+            int32_t end = -1;
+            for (int32_t i = m_ReadPos + 2; i + 1 < m_TextLength; i++)
+                if (m_Text[i] == '*' && m_Text[i + 1] == '/') {
+                    end = i + 2;
+                    break;
+                }
+            if (end < 0)
+                Error("Missing '%s'", "*/");
+            m_ReadPos = end;
+        } else {
+            return;
+        }
+    }
+}
+
+// Digits and '.' in any order, and at most one exponent letter with an optional sign after it.
+void ScriptReader::ReadNumber(String& out)
+{
+    int32_t start = m_ReadPos;
+    bool exponent = false;
+    while (m_ReadPos < m_TextLength) {
+        char c = m_Text[m_ReadPos];
+        if (IsDigit(c) || c == '.') {
+            m_ReadPos++;
+        } else if ((c == 'e' || c == 'E') && !exponent) {
+            exponent = true;
+            m_ReadPos++;
+            if (m_ReadPos < m_TextLength && (m_Text[m_ReadPos] == '+' || m_Text[m_ReadPos] == '-'))
+                m_ReadPos++;
+        } else {
+            break;
+        }
+    }
+    out = String(m_Text.get() + start, m_ReadPos - start);
+}
+
+// Letters, digits and '_'; a longer run than kMaxNameLength continues as the next token.
+void ScriptReader::ReadName(String& out)
+{
+    int32_t start = m_ReadPos;
+    while (m_ReadPos < m_TextLength && m_ReadPos - start < kMaxNameLength && IsNameChar(m_Text[m_ReadPos]))
+        m_ReadPos++;
+    out = String(m_Text.get() + start, m_ReadPos - start);
+}
+
+int32_t ScriptReader::GetToken(String& out)
+{
+    out = "";
+    SkipBlanks();
+    if (m_ReadPos >= m_TextLength)
+        return kTokenEnd;
+    char c = m_Text[m_ReadPos];
+
+    if (c == '"') {
+        m_ReadPos++;
+        std::string text;
+        for (;;) {
+            if (m_ReadPos >= m_TextLength)
+                Error("End of file in string");
+            char ch = m_Text[m_ReadPos++];
+            if (ch == '"')
+                break;
+            if (ch == '\\') {
+                ch = GetChar();
+                if (ch == 'n' || ch == 'N')
+                    ch = '\n';
+                else if (ch == '0')
+                    ch = 0;
+            }
+            text += ch;
+        }
+        out = String(text.data(), static_cast<int32_t>(text.size()));
+        return kTokenString;
+    }
+
+    if (IsDigit(c)) {
+        ReadNumber(out);
+        return kTokenNumber;
+    }
+
+    if (IsOperatorChar(c)) {
+        m_ReadPos++;
+        char second = m_ReadPos < m_TextLength ? m_Text[m_ReadPos] : 0;
+        bool pair = false;
+        if (second == '=' && std::strchr("><!^&%|*/+-~", c))
+            pair = true;  // ">=" ... "-=" and "~="
+        else if (second == c && std::strchr("+-=|&", c))
+            pair = true;  // "++", "--", "==", "||", "&&"
+        // A '~' not followed by '=' stands alone, so that the unary '~' of expressions is a token.
+        if (pair)
+            m_ReadPos++;
+        out = String(m_Text.get() + m_ReadPos - (pair ? 2 : 1), pair ? 2 : 1);
+        return kTokenOperator;
+    }
+
+    if (IsNameStart(c)) {
+        ReadName(out);
+        SkipBlanks();
+        if (m_ReadPos < m_TextLength && m_Text[m_ReadPos] == '(')
+            return kTokenCall;
+        if (m_ReadPos < m_TextLength && m_Text[m_ReadPos] == '[')
+            return kTokenIndexed;
+        return kTokenName;
+    }
+
+    if (c == '#') {
+        m_ReadPos++;
+        SkipBlanks();
+        ReadName(out);
+        return kTokenDirective;
+    }
+
+    m_ReadPos++;
+    Error("Encountered invalid character: %c (%i)", c, static_cast<int32_t>(static_cast<signed char>(c)));
+    return kTokenInvalid;
+}
+
+namespace {
+
+// The character that closes a mode's construct, and the message for a text that ends inside it.
+char ClosingChar(int32_t mode)
+{
+    switch (mode) {
+    case kModeParen: return ')';
+    case kModeBlock: return '}';
+    case kModeIndex: return ']';
+    case kModeCase: return ':';
+    default: return 0;
+    }
+}
+
+const char* EndOfTextMessage(int32_t mode)
+{
+    switch (mode) {
+    case kModeParen: return "Unexpected end of file: Missing ')'";
+    case kModeBlock: return "Unexpected end of file: Missing '}'";
+    case kModeIndex: return "Unexpected end of file: Missing ']'";
+    case kModeCase: return "Unexpected end of file: Missing ':'";
+    default: return "Unexpected end of file";
+    }
+}
+
+}  // namespace
+
+// Passing over follows the executor's ends of each construct:
+// - modes 1, 2, 3 and 5 end after their closing character at their own level; nested (), {}
+//   and [] are passed over whole; a closing character of another kind is an error;
+// - mode 4 (one call argument) ends after a ',' (4) or the ')' that closes the call (1), or after
+//   a ';' (0), at its own level, so the caller knows whether another argument follows;
+// - mode 0 ends after its ';', after a complete "if" chain, or before a '}' of the enclosing block
+//   once a keyword was read; blocks met on the way (loop bodies) are passed over and the
+//   statement goes on.
+int32_t ScriptReader::SkipStatement(int32_t mode)
+{
+    NestingGuard guard(*this);
+    String token;
+    bool keywordRead = false;
+    for (;;) {
+        if (m_Abort.load())
+            return kStatusAbort;
+        int32_t start = (SkipBlanks(), m_ReadPos);
+        int32_t code = GetToken(token);
+        if (code == kTokenEnd) {
+            if (mode == kModeStatement)
+                return kStatusEndOfText;
+            Error("%s", EndOfTextMessage(mode));
+        }
+        if (code == kTokenOperator && token.GetLength() == 1) {
+            char c = token.c_str()[0];
+            int32_t nested = c == '(' ? kModeParen : c == '{' ? kModeBlock : c == '[' ? kModeIndex : -1;
+            if (nested >= 0) {
+                int32_t status = SkipStatement(nested);
+                if (status == kStatusAbort)
+                    return status;
+                continue;
+            }
+            if (mode == kModeStatement && c == ';')
+                return 0;
+            if (mode == kModeArgument && (c == ',' || c == ')' || c == ';'))
+                return c == ',' ? kModeArgument : c == ')' ? kModeParen : 0;
+            if (c == ClosingChar(mode))
+                return mode;
+            if (c == '}' && mode == kModeStatement && keywordRead) {
+                m_ReadPos = start;  // left for the enclosing block
+                return 0;
+            }
+            if (c == ')' || c == ']' || c == '}')
+                Error("Encountered invalid '%c'", c);
+            if (c == ';' && mode == kModeCase)
+                Error("Encountered invalid ';'");
+            continue;
+        }
+        if (mode != kModeStatement || (code != kTokenCall && code != kTokenIndexed && code != kTokenName))
+            continue;
+        int32_t keyword = GetKeyword(token.c_str());
+        if (keyword == kKeyElse)
+            Error("Misplaced 'else'");
+        if (keyword != kKeyIf) {
+            keywordRead = keywordRead || keyword != kKeyNone;
+            continue;
+        }
+        // if ( condition ) branch [ else branch ]: the chain ends the statement
+        if (code != kTokenCall)
+            Error("Keyword 'if' without paramters");
+        GetChar();
+        if (SkipStatement(kModeParen) == kStatusAbort)
+            return kStatusAbort;
+        int32_t status = SkipBranch();
+        if (status != 0)
+            return status;
+        int32_t afterBranch = (SkipBlanks(), m_ReadPos);
+        code = GetToken(token);
+        if ((code != kTokenName && code != kTokenCall && code != kTokenIndexed) || token != "else") {
+            m_ReadPos = afterBranch;  // the next token belongs to the next statement
+            return 0;
+        }
+        status = SkipBranch();
+        return status == kStatusEndOfText ? 0 : status;
+    }
+}
+
+// A branch of "if" or "else": a block when the next byte opens a brace, else one statement.
+int32_t ScriptReader::SkipBranch()
+{
+    SkipBlanks();
+    int32_t status;
+    if (m_ReadPos < m_TextLength && m_Text[m_ReadPos] == '{') {
+        m_ReadPos++;
+        status = SkipStatement(kModeBlock);
+    } else {
+        status = SkipStatement(kModeStatement);
+    }
+    return status == kModeBlock ? 0 : status;
+}
+
+int32_t ScriptReader::FindNextBlockName(String& out)
+{
+    int32_t braces = 1;  // the current block
+    int32_t parens = 0;
+    int32_t brackets = 0;
+    String token;
+    for (;;) {
+        int32_t code = GetToken(token);
+        if (code == kTokenEnd)
+            return kTokenEnd;
+        if (code == kTokenOperator && token.GetLength() == 1) {
+            switch (token.c_str()[0]) {
+            case '(': parens++; break;
+            case ')':
+                if (--parens < 0)
+                    Error("Invalid () block found");
+                break;
+            case '[': brackets++; break;
+            case ']':
+                if (--brackets < 0)
+                    Error("Invalid [] block found");
+                break;
+            case '{': braces++; break;
+            case '}':
+                if (--braces > 0)
+                    break;
+                if (parens > 0)
+                    Error("Invalid () block found");
+                if (brackets > 0)
+                    Error("Invalid [] block found");
+                return 0;
+            default: break;
+            }
+            continue;
+        }
+        if ((code == kTokenCall || code == kTokenIndexed || code == kTokenName) && braces == 1 && parens == 0 &&
+            brackets == 0) {
+            out = token;
+            return code;
+        }
+    }
+}

@@ -1,0 +1,145 @@
+// ScriptReader variables: declaring, finding, reading and assigning through the scopes, and the
+// hand-over of names that no scope holds to the game.
+#include "script/ScriptReader.h"
+
+VariableStack* ScriptReader::GetInnermostScope()
+{
+    int32_t depth = m_Scopes.GetSize();
+    return depth > 0 ? m_Scopes.GetAt(depth - 1) : nullptr;
+}
+
+ScriptStackVariable* ScriptReader::FindVariable(const char* name, bool localOnly)
+{
+    if (VariableStack* local = GetInnermostScope())
+        if (ScriptStackVariable* variable = local->FindVariable(name))
+            return variable;
+    return localOnly ? nullptr : m_Global.FindVariable(name);
+}
+
+ScriptStackVariable* ScriptReader::DeclareInCurrentScope(const char* name, int32_t type, int32_t count)
+{
+    VariableStack* scope = GetInnermostScope();
+    return (scope ? *scope : m_Global).AddVariable(name, type, count);
+}
+
+ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char* name, int32_t indexOrSize,
+                                                int32_t type)
+{
+    if (m_SkipMode) {
+        result.SetUnevaluated();
+        return result;
+    }
+    if (type >= kScriptVoid && type <= kScriptString) {
+        VariableStack* local = GetInnermostScope();
+        if (local && local->FindVariable(name))
+            Error("Variable '%s' already defined", name);
+        if (indexOrSize > ScriptStackVariable::kMaxElements)
+            Error("Array size %i of variable '%s' exceeds %i", indexOrSize, name, ScriptStackVariable::kMaxElements);
+        ScriptStackVariable* variable = DeclareInCurrentScope(name, type, indexOrSize);
+        if (!variable)
+            Error("Variable '%s' already in stack", name);
+        result = variable->GetFirst();
+        return result;
+    }
+    if (type != kScriptRead)
+        Error("Invalid variable type %i for '%s'", type, name);
+
+    if (ScriptStackVariable* variable = FindVariable(name, false))
+        return ReadVariable(result, *variable, indexOrSize);
+
+    if (!m_Callbacks.getVariable)
+        Error("Callback functions not set");
+    ScriptValue buffer;
+    ScriptValue* answer = m_Callbacks.getVariable(&buffer, name, indexOrSize < 0 ? -1 : indexOrSize);
+    if (answer)
+        result = *answer;
+    else
+        result.SetVoid();
+    return result;
+}
+
+ScriptValue& ScriptReader::ReadVariable(ScriptValue& result, ScriptStackVariable& variable, int32_t index)
+{
+    const char* name = variable.m_Name.c_str();
+    if (index < 0) {
+        result = variable.GetFirst();
+        return result;
+    }
+    if (!variable.m_Elements) {
+        if (variable.m_Type != kScriptString)
+            Error("Variable '%s' is none array", name);
+        if (index >= variable.m_Text.TextLength())
+            Error("Invalid string position %i in variable '%s'", index, name);
+        result.SetString(String(variable.m_Text.c_str() + index, 1));
+        return result;
+    }
+    if (index >= variable.m_ElementCount)
+        Error("Index %i out of range for variable '%s'", index, name);
+    result = variable.m_Elements[index];
+    return result;
+}
+
+void ScriptReader::SetVariable(const char* name, int32_t index, const ScriptValue& value)
+{
+    if (m_SkipMode)
+        return;
+    ScriptStackVariable* variable = FindVariable(name, false);
+    if (!variable) {
+        if (!m_Callbacks.setVariable)
+            Error("Callback functions not set");
+        ScriptValue copy = value;
+        m_Callbacks.setVariable(name, index < 0 ? -1 : index, &copy);
+        return;
+    }
+    ScriptValue* target = &variable->GetFirst();
+    if (index >= 0 && !variable->m_Elements) {
+        if (variable->m_Type != kScriptString)
+            Error("Variable '%s' is none array", name);
+        if (index >= variable->m_Text.TextLength())
+            Error("Invalid string position %i in variable '%s'", index, name);
+        if (value.m_Type == kScriptInt) {
+            variable->m_Text.GetBuffer()[index] = static_cast<char>(value.m_Integer & 0xFF);
+        } else if (value.m_Type == kScriptString) {
+            variable->m_Text.Replace(index, 1, value.m_Text.c_str());
+        } else {
+            Error("String elements can only be set to characters");
+        }
+        return;
+    }
+    if (index >= 0) {
+        if (index >= variable->m_ElementCount)
+            Error("Index out of range: %i", index);
+        target = &variable->m_Elements[index];
+    }
+    StoreValue(*target, value);
+}
+
+// Stores a value by the target's own type.
+void ScriptReader::StoreValue(ScriptValue& target, const ScriptValue& value)
+{
+    if (target.m_Type == kScriptVoid)
+        Error("Void variables can not be set");
+    if (value.m_Type == kScriptVoid)
+        Error("Variables can not be set 'Void'");
+    if (value.m_Type != kScriptInt && value.m_Type != kScriptFloat && value.m_Type != kScriptString)
+        return;  // Unevaluated and the like leave the target as it is
+    switch (target.m_Type) {
+    case kScriptInt:
+        if (value.m_Type == kScriptString)
+            Error("Can not convert 'String' to 'Int'");
+        target.m_Integer = value.GetIntView();
+        break;
+    case kScriptFloat:
+        if (value.m_Type == kScriptString)
+            Error("Can not convert 'String' to 'Float'");
+        target.m_Number = value.GetNumberView();
+        break;
+    case kScriptString:
+        if (value.m_Type != kScriptString)
+            Error("Can not convert '%s' to 'String'", ScriptValue::GetTypeName(value.m_Type));
+        target.m_Text = value.m_Text;
+        break;
+    default:
+        break;
+    }
+}
