@@ -148,6 +148,10 @@ ScriptValue ScriptReader::Execute()
     m_Completion.Reset();
     m_ReturnSuspends = 0;
     if (!m_Suspended) {
+        if (m_HasThread) {  // a paused run that Reset left behind ends before a new one starts
+            StopThread();
+            m_Abort = 0;
+        }
         m_Done = 0;
         m_ErrorFlag = 0;  // an error of an earlier run was shown when that run was collected
         m_Resume.Reset();

@@ -38,7 +38,6 @@ public:
     static void ExpectOpenParen(ScriptReader& r, const char* message);
     static bool Truth(ScriptReader& r, const ScriptValue& condition, const char* message);
     static int32_t RunBody(ScriptReader& r, ScriptValue& value);
-    static void PassOverBody(ScriptReader& r);
     static bool PassesOn(int32_t status) { return status <= kStatusReturn || status == kStatusEndOfText; }
     static void EndOfText(ScriptReader& r, int32_t mode, int32_t itemCount);
     static void SetNumber(CompilerArgument& item);
@@ -80,17 +79,6 @@ int32_t ScriptStatements::RunBody(ScriptReader& r, ScriptValue& value)
     return status == kStatusFunctionDeclared ? kModeStatement : status;
 }
 
-void ScriptStatements::PassOverBody(ScriptReader& r)
-{
-    r.SkipBlanks();
-    if (r.PeekChar() == '{') {
-        r.GetChar();
-        r.SkipStatement(kModeBlock);
-    } else {
-        r.SkipStatement(kModeStatement);
-    }
-}
-
 int32_t ScriptStatements::If(ScriptReader& r, int32_t& ifState, ScriptValue& value)
 {
     ExpectOpenParen(r, "Keyword 'if' without paramters");
@@ -106,7 +94,7 @@ int32_t ScriptStatements::If(ScriptReader& r, int32_t& ifState, ScriptValue& val
     bool truth = Truth(r, condition, "Invalid parameters for 'if' keyword");
     ifState = truth ? 1 : 0;
     if (!truth || r.IsSkipMode()) {
-        PassOverBody(r);
+        r.SkipBranch();
         return kGoOn;
     }
     status = RunBody(r, value);
@@ -120,7 +108,7 @@ int32_t ScriptStatements::Else(ScriptReader& r, int32_t& ifState, ScriptValue& v
     bool run = ifState == 0 && !r.IsSkipMode();
     ifState = -1;
     if (!run) {
-        PassOverBody(r);
+        r.SkipBranch();
         return kGoOn;
     }
     int32_t status = RunBody(r, value);
@@ -143,13 +131,13 @@ int32_t ScriptStatements::While(ScriptReader& r, ScriptValue& value)
         bool truth = Truth(r, condition, "Invalid parameters for 'while' keyword");
         int32_t bodyStart = r.GetReadPos();
         if (!truth || r.IsSkipMode()) {
-            PassOverBody(r);
+            r.SkipBranch();
             return kGoOn;
         }
         status = RunBody(r, value);
         if (status == kStatusBreak) {
             r.SetReadPos(bodyStart);
-            PassOverBody(r);
+            r.SkipBranch();
             return kGoOn;
         }
         if (PassesOn(status))
@@ -166,7 +154,7 @@ int32_t ScriptStatements::Do(ScriptReader& r, ScriptValue& value)
             return status;
         if (status == kStatusBreak || status == kStatusContinue) {
             r.SetReadPos(bodyStart);
-            PassOverBody(r);
+            r.SkipBranch();
         }
         String word;
         if (r.GetToken(word) != kTokenCall || word != "while")
@@ -220,13 +208,13 @@ int32_t ScriptStatements::For(ScriptReader& r, ScriptValue& value)
             return kStatusAbort;
         int32_t bodyStart = r.GetReadPos();
         if (!truth || r.IsSkipMode()) {
-            PassOverBody(r);
+            r.SkipBranch();
             return kGoOn;
         }
         status = RunBody(r, value);
         if (status == kStatusBreak) {
             r.SetReadPos(bodyStart);
-            PassOverBody(r);
+            r.SkipBranch();
             return kGoOn;
         }
         if (PassesOn(status))
@@ -426,6 +414,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
     int32_t ifState = -1;
     bool keywordRan = false;
     bool ifJustEnded = false;
+    bool declarator = declarationType != kScriptRead;  // the first item is declared (again after ',')
     result.SetVoid();
 
     auto endWith = [&](int32_t endStatus) -> ScriptValue& {
@@ -506,7 +495,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
         case kTokenCall: {
             SkipBlanks();
             GetChar();  // the '('
-            if (declarationType != kScriptRead && list.GetSize() == 1) {
+            if (declarator && list.GetSize() == 1) {
                 ParseFunctionDeclaration(item.m_Token.c_str(), declarationType);
                 list.Delete(slot);
                 status = kStatusFunctionDeclared;
@@ -532,7 +521,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                 Error("Index must be positive integer");
             int32_t element = unevaluated ? 0 : index.m_Integer;
             item.m_Kind = CompilerArgument::kReference;
-            if (declarationType != kScriptRead && list.GetSize() == 1) {
+            if (declarator && list.GetSize() == 1) {
                 GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), element, declarationType);
                 item.m_ElementIndex = -1;  // an initialiser sets the first element
             } else {
@@ -544,7 +533,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
         case kTokenName:
             item.m_Kind = CompilerArgument::kReference;
             item.m_ElementIndex = -1;
-            if (declarationType != kScriptRead && list.GetSize() == 1)
+            if (declarator && list.GetSize() == 1)
                 GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), 0, declarationType);
             else
                 GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), -1, kScriptRead);
@@ -610,6 +599,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                     return endWith(kModeArgument);
                 if (mode == kModeIndex)
                     Error("Invalid ',' in [] Block");
+                declarator = declarationType != kScriptRead;
                 ScriptValue discarded;
                 EvaluateExpression(discarded, list);
                 list.DeleteAll();
@@ -633,8 +623,10 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                 if (!left.IsNumber())
                     Error("Invalid parameters for logical operator '||'");
                 bool truth = left.m_Type == kScriptInt ? left.m_Integer != 0 : left.m_Number != 0.0;
-                if (truth == isAnd)
-                    break;  // the right side decides: read on
+                if (truth == isAnd) {
+                    declarator = false;  // what follows is the value, not a new declarator
+                    break;               // the right side decides: read on
+                }
                 int32_t skipStatus;
                 if (mode == kModeBlock) {
                     // the rest of this statement only; the block goes on after its ';'
