@@ -222,7 +222,7 @@ public:
     ScriptValue Execute();
     void StopThread();
     void SetThreadPool(ThreadContainer* pool) { m_ThreadPool = pool; }
-    void RunGuarded();
+    uint32_t RunGuarded();  // the thread's exit code: 0, or -10 after an error
     void SignalDone();
     void SetReturnSuspends(bool on) { m_ReturnSuspends = on ? 1 : 0; }
     bool IsSuspended() const { return m_Suspended.load() != 0; }

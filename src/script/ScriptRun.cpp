@@ -53,44 +53,46 @@ int32_t ScriptReader::Run()
 {
     if (!HasGameCallbacks())
         Error("Callback functions not set");
-    const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-    struct DepthGuard {
-        ScriptReader& reader;
-        const char* savedBase;
-        ~DepthGuard()
-        {
-            reader.m_CallDepth--;
-            reader.m_StackBase = savedBase;
-        }
-    } depthGuard{*this, m_StackBase};
-    m_CallDepth++;
-    if (!m_StackBase)
-        m_StackBase = frame;
-
     ScriptValue last;
     int32_t outcome = kStatusEndOfText;
-    try {
-        for (;;) {
-            outcome = kStatusEndOfText;
-            ExecuteStatement(last, kModeStatement, &outcome, kScriptRead);
-            if (outcome == kModeStatement || outcome == kStatusFunctionDeclared)
-                continue;
-            if (outcome == kStatusReturn || outcome == kStatusExit || outcome == kStatusAbort)
-                break;
-            if (outcome == kStatusEndOfText) {
-                last.SetVoid();
-                break;
+    {
+        const char* frame = static_cast<const char*>(__builtin_frame_address(0));
+        struct DepthGuard {
+            ScriptReader& reader;
+            const char* savedBase;
+            ~DepthGuard()
+            {
+                reader.m_CallDepth--;
+                reader.m_StackBase = savedBase;
             }
-            if (outcome == kStatusBreak)
-                Error("Invalid break statement");
-            if (outcome == kStatusContinue)
-                Error("Invalid continue statement");
-            Error("Unexpected end of file");
+        } depthGuard{*this, m_StackBase};
+        m_CallDepth++;
+        if (!m_StackBase)
+            m_StackBase = frame;
+        try {
+            for (;;) {
+                outcome = kStatusEndOfText;
+                ExecuteStatement(last, kModeStatement, &outcome, kScriptRead);
+                if (outcome == kModeStatement || outcome == kStatusFunctionDeclared)
+                    continue;
+                if (outcome == kStatusReturn || outcome == kStatusExit || outcome == kStatusAbort)
+                    break;
+                if (outcome == kStatusEndOfText) {
+                    last.SetVoid();
+                    break;
+                }
+                if (outcome == kStatusBreak)
+                    Error("Invalid break statement");
+                if (outcome == kStatusContinue)
+                    Error("Invalid continue statement");
+                Error("Unexpected end of file");
+            }
+        } catch (const ScriptAbort&) {
+            outcome = kStatusAbort;
+            last.SetVoid();
         }
-    } catch (const ScriptAbort&) {
-        outcome = kStatusAbort;
-        last.SetVoid();
     }
+    // The signal is the last touch of the reader: once it is set the game may go on and free it.
     m_FinalValue = last;
     m_Done = 1;
     SignalDone();
@@ -99,14 +101,13 @@ int32_t ScriptReader::Run()
 
 // Nothing may leave a script thread: every failure becomes the run's error, which the game
 // thread shows when it collects the run.
-void ScriptReader::RunGuarded()
+uint32_t ScriptReader::RunGuarded()
 {
     ScriptThreadMark mark(this);
     ErrorMsg error{};
-    bool failed = true;
     try {
         Run();
-        failed = false;
+        return 0;
     } catch (const ErrorMsg& caught) {
         error = caught;
     } catch (const DXC_Error& caught) {
@@ -119,19 +120,14 @@ void ScriptReader::RunGuarded()
         std::snprintf(error.className, sizeof error.className, "%s", "ScriptReader");
         std::snprintf(error.message, sizeof error.message, "%s", "Unknown error type caught");
     }
-    if (!failed)
-        return;
     m_LastError = error;
     m_ErrorFlag = 1;
     m_Done = 1;
     SignalDone();
+    return static_cast<uint32_t>(-10);
 }
 
-uint32_t ScriptReader::ThreadMain(void* reader)
-{
-    static_cast<ScriptReader*>(reader)->RunGuarded();
-    return static_cast<uint32_t>(static_cast<ScriptReader*>(reader)->m_ErrorFlag ? -10 : 0);
-}
+uint32_t ScriptReader::ThreadMain(void* reader) { return static_cast<ScriptReader*>(reader)->RunGuarded(); }
 
 void ScriptReader::PoolThreadMain(void* reader) { static_cast<ScriptReader*>(reader)->RunGuarded(); }
 
