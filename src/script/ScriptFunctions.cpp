@@ -222,7 +222,8 @@ ScriptValue& ScriptReader::CallScriptFunction(ScriptValue& result, ScriptFunctio
         int32_t nesting;
         ~ScopeGuard()
         {
-            reader.m_Scopes.Delete(slot);
+            if (reader.m_Scopes.GetBySlot(slot))  // Reset of a paused run may have freed it already
+                reader.m_Scopes.Delete(slot);
             reader.m_Nesting = nesting;
         }
     } scope{*this, m_Scopes.Add(), m_Nesting};

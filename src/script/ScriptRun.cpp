@@ -144,9 +144,14 @@ ScriptValue ScriptReader::Execute()
     m_Completion.Reset();
     m_ReturnSuspends = 0;
     if (!m_Suspended) {
-        if (m_HasThread) {  // a paused run that Reset left behind ends before a new one starts
+        if (m_HasThread) {
+            // A paused run that Reset left behind ends first; its unwinding must not move the
+            // position the new run starts from.
+            int32_t position = m_ReadPos;
             StopThread();
             m_Abort = 0;
+            m_ReadPos = position;
+            m_Nesting = 0;
         }
         m_Done = 0;
         m_ErrorFlag = 0;  // an error of an earlier run was shown when that run was collected
@@ -187,10 +192,8 @@ void ScriptReader::StopThread()
     m_Abort = 1;
     if (m_Threaded && m_HasThread && !m_Done) {
         m_Completion.Reset();
-        if (m_Suspended) {
-            m_Suspended = 0;
-            m_Resume.Set();
-        }
+        m_Suspended = 0;
+        m_Resume.Set();  // also when Reset cleared suspended: the thread may still be parked
         int64_t frequency = Platform::PerformanceFrequency();
         int64_t deadline = Platform::PerformanceCounter() + frequency * kStopTimeoutMs / 1000;
         while (!m_Done && Platform::PerformanceCounter() < deadline)

@@ -127,6 +127,8 @@ TEST(ScriptRunTest, ThreadedRunsWithoutPause)
         {"int a = 2; a *= 3;", {kScriptVoid, 0, nullptr}},
         {"return 5;", {kScriptInt, 5, nullptr}},
         {"int f() { return 4; } exit f() + 1;", {kScriptInt, 5, nullptr}},
+        {"int down(int n) { if (n == 0) { return 0; } return down(n - 1) + 1; } return down(255);",
+         {kScriptInt, 255, nullptr}},
     };
     for (const auto& test : kCases) {
         ScriptReader reader;
@@ -170,6 +172,20 @@ TEST(ScriptRunTest, StoppingAPausedScriptEndsIt)
             EXPECT_EQ(pool.GetNumThreads(), 0);
         }
     }
+}
+
+// Reset keeps the text; the next Execute ends the paused run and starts again from the top.
+TEST(ScriptRunTest, ResetOfAPausedScriptStartsAFreshRun)
+{
+    ScriptReader reader;
+    LoadThreaded(reader, "int f(int a) { reenter(); return a; } int n = f(4); return n + count();");
+    EXPECT_EQ(reader.Execute().m_Integer, 4);
+    ASSERT_TRUE(reader.IsSuspended());
+    reader.Reset();
+    EXPECT_EQ(reader.Execute().m_Integer, 4);  // paused again in the new run
+    ASSERT_TRUE(reader.IsSuspended());
+    reader.StopThread();
+    EXPECT_EQ(RunTestGame::s_Calls, 0);
 }
 
 TEST(ScriptRunTest, TwoScriptsOnPooledThreadsInTurn)

@@ -35,6 +35,9 @@ const StatementCase kStatementCases[] = {
     {"int s = 0; for (int i = 0; i < 4; i++) s += i; return s;", {kScriptInt, 6, nullptr}, 0},
     {"int i = 0; int n = 0; while (i < 5) { i++; if (i % 2) continue; n++; } return n;", {kScriptInt, 2, nullptr}, 0},
     {"int r = 0; switch (5) { case 1: r = 1; break; } return r;", {kScriptInt, 0, nullptr}, 0},
+    {"int i = 0; do { i++; if (i == 2) { if (1) break; } } while (1); return i;", {kScriptInt, 2, nullptr}, 0},
+    {"int i = 0; int n = 0; while (i < 4) { i++; switch (i) { case 2: continue; default: n++; } } return n;",
+     {kScriptInt, 3, nullptr}, 0},
     {"string s = \"\"; switch (\"b\") { case \"a\": s += \"A\"; case \"b\": s += \"B\"; default: s += \"D\"; } return s;",
      {kScriptString, 0, "BD"}, 0},
     // short-circuits never evaluate the side they pass over
