@@ -2,10 +2,11 @@
 // file tables, and the error and warning texts that point into them.
 #include "script/ScriptReader.h"
 
-#include "base/File.h"
+#include "base/FileName.h"
 #include "base/Log.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,19 +14,6 @@
 namespace {
 
 constexpr int32_t kMaxReportedLine = 512;  // characters of a neighbouring line in an error text
-
-// Reads a whole file through File (packed files come out unpacked).
-bool ReadWholeFile(const char* name, std::string& out)
-{
-    out.clear();
-    File file;
-    if (!file.Open(String(name), true, File::kVirtualFile, false))
-        return false;
-    const uint8_t* data = file.GetMemoryBuffer();
-    if (data && file.GetSize() > 0)
-        out.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(file.GetSize()));
-    return true;
-}
 
 // Offsets at which lines start after the first: only CR and CR LF end a line.
 template <class Visit> void ForEachLineStart(const char* text, int32_t length, Visit visit)
@@ -128,15 +116,16 @@ bool ScriptReader::LoadFile(const char* name)
 {
     if (!name)
         name = "";
-    std::string data;
-    if (!ReadWholeFile(name, data)) {
+    RegisterLoadedFile(m_LoadedFiles, String(name));
+    String data;
+    if (!ReadFileToString(data, name)) {
         String text;
         text.Format("Failed to open file '%s'", name);
         ShowError(text);
         return false;
     }
     Clear();
-    SetText(data.data(), static_cast<int32_t>(data.size()));
+    SetText(data.c_str(), data.GetLength());
     AddFileName(String(name), -1);
     BuildLineTable();
     Preprocess(0);
@@ -254,6 +243,7 @@ bool ScriptReader::ResolvePath(String& path, const char* baseFileName)
     if (!Platform::FileExists(combined.c_str()))
         return false;
     path = combined;
+    RegisterLoadedFile(m_LoadedFiles, path);
     return true;
 }
 
@@ -261,10 +251,8 @@ void ScriptReader::ReadTextFile(String& result, const char* path)
 {
     String resolved(path ? path : "");
     ResolvePathFromCurrent(resolved);
-    std::string data;
-    if (!ReadWholeFile(resolved.c_str(), data))
+    if (!ReadFileToString(result, resolved.c_str()))
         Error("Can not open file '%s'", resolved.c_str());
-    result = String(data.c_str());
 }
 
 String ScriptReader::GetMainFileName() { return String(GetFileName(0)); }
@@ -345,13 +333,12 @@ void ScriptReader::BuildLineTable()
 
 int32_t ScriptReader::FindLineIndex(int32_t position) const
 {
-    int32_t count = static_cast<int32_t>(m_Lines.size());
-    if (position < 0 || count == 0 || position < m_Lines[0].m_Start)
+    if (position < 0 || m_Lines.empty() || position < m_Lines[0].m_Start)
         return -1;
-    for (int32_t i = 0; i + 1 < count; i++)
-        if (position < m_Lines[i + 1].m_Start)
-            return i;
-    return count - 1;  // past the last start: the last line
+    // the last entry that starts at or before the position; past the last start: the last line
+    auto after = std::upper_bound(m_Lines.begin(), m_Lines.end(), position,
+                                  [](int32_t pos, const LineEntry& entry) { return pos < entry.m_Start; });
+    return static_cast<int32_t>(after - m_Lines.begin()) - 1;
 }
 
 String ScriptReader::GetLineText(int32_t index) const
@@ -375,7 +362,7 @@ void ScriptReader::Preprocess(int32_t level)
     struct Insertion {
         int32_t start;       // the '#'
         int32_t end;         // just after the file-name literal
-        std::string text;
+        String text;
         int32_t fileId;
         LineEntry rest;      // line and file of what follows the directive on its line
     };
@@ -408,15 +395,17 @@ void ScriptReader::Preprocess(int32_t level)
             // A file among its own includers would expand forever: refuse it at once.
             if (IsIncludedBy(path, parentId))
                 Error("Too many #include levels. (Recursion?)");
-            Insertion insertion{start, end, std::string(), 0, m_Lines[FindLineIndex(end - 1)]};
-            if (!ReadWholeFile(path.c_str(), insertion.text))
+            if (m_Files.GetSize() > kMaxIncludes)
+                Error("Too many #include directives: more than %i", kMaxIncludes);
+            Insertion insertion{start, end, String(), 0, m_Lines[FindLineIndex(end - 1)]};
+            if (!ReadFileToString(insertion.text, path.c_str()))
                 Error("Can not open include file '%s'", path.c_str());
             for (int32_t i = 0; i < m_Files.GetSize(); i++)
                 if (m_Files.GetAt(i)->EqualsNoCase(path)) {
                     Warning("File '%s' included multiple times", path.c_str());
                     break;
                 }
-            newLength += static_cast<int64_t>(insertion.text.size()) - (end - start);
+            newLength += static_cast<int64_t>(insertion.text.GetLength()) - (end - start);
             if (newLength > kMaxMergedText)
                 Error("Script text exceeds %i bytes with its includes", kMaxMergedText);
             insertion.fileId = AddFileName(path, parentId);
@@ -432,7 +421,7 @@ void ScriptReader::Preprocess(int32_t level)
         int32_t copied = 0;
         for (const Insertion& insertion : insertions) {
             text.append(m_Text.get() + copied, static_cast<size_t>(insertion.start - copied));
-            text.append(insertion.text);
+            text.append(insertion.text.c_str(), static_cast<size_t>(insertion.text.GetLength()));
             copied = insertion.end;
         }
         text.append(m_Text.get() + copied, static_cast<size_t>(m_TextLength - copied));
@@ -445,10 +434,10 @@ void ScriptReader::Preprocess(int32_t level)
         int64_t delta = 0;
         auto insert = [&](const Insertion& insertion) {
             int32_t base = static_cast<int32_t>(insertion.start + delta);
-            int32_t length = static_cast<int32_t>(insertion.text.size());
+            int32_t length = insertion.text.GetLength();
             int32_t lineNumber = 0;
             lines.push_back(LineEntry{base, lineNumber++, insertion.fileId});
-            ForEachLineStart(insertion.text.data(), length, [&](int32_t lineStart) {
+            ForEachLineStart(insertion.text.c_str(), length, [&](int32_t lineStart) {
                 lines.push_back(LineEntry{base + lineStart, lineNumber++, insertion.fileId});
             });
             lines.push_back(LineEntry{base + length, insertion.rest.m_Line, insertion.rest.m_FileId});

@@ -8,6 +8,7 @@
 #pragma once
 #include "base/DynaMem.h"
 #include "base/ErrorClass.h"
+#include "base/FileList.h"
 #include "base/SearchTree.h"
 #include "base/String.h"
 #include "script/ScriptGameCallbacks.h"
@@ -120,6 +121,7 @@ public:
 
     static constexpr int32_t kMaxIncludeLevel = 16;
     static constexpr int32_t kMaxMergedText = 8 << 20;  // bytes of the merged text after includes
+    static constexpr int32_t kMaxIncludes = 4096;       // include directives expanded for one script
     static constexpr int32_t kMaxNameLength = 256;      // characters of one name token
     static constexpr int32_t kMaxNesting = 256;         // nested groups and blocks read recursively
     static constexpr int32_t kMaxScopes = 256;          // active script function calls
@@ -146,6 +148,8 @@ public:
     void Reset();
     void ResetFields();
     void AddPathReplace(const char* from, const char* to);
+    // Files read from now on are registered in this list; null: none.
+    void SetLoadedFileList(FileList* list) { m_LoadedFiles = list; }
     bool ResolvePath(String& path, const char* baseFileName);
     bool ResolvePathFromCurrent(String& path) { return ResolvePath(path, nullptr); }
     void ReadTextFile(String& result, const char* path);
@@ -198,6 +202,9 @@ public:
     VariableStack& GetGlobalScope() { return m_Global; }
     int32_t GetScopeDepth() { return m_Scopes.GetSize(); }
     VariableStack* GetInnermostScope();  // null when no function call is active
+    // One scope per script function call; the caller checks kMaxScopes.
+    VariableStack& PushScope();
+    void PopScope();
 
     // --- expressions (ScriptExpression.cpp) ---
     // Consumes the list; at most one item is left.
@@ -266,6 +273,7 @@ protected:
     int32_t m_TextLength = 0;
     int32_t m_ReadPos = 0;
     int32_t m_Nesting = 0;
+    FileList* m_LoadedFiles = nullptr;   // where files read are registered; null: nowhere
 
     // Run state; suspended, done and abort are polled across the game and script threads.
     std::atomic<int32_t> m_Suspended{0};

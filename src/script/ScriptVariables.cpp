@@ -8,6 +8,20 @@ VariableStack* ScriptReader::GetInnermostScope()
     return depth > 0 ? m_Scopes.GetAt(depth - 1) : nullptr;
 }
 
+VariableStack& ScriptReader::PushScope()
+{
+    VariableStack* scope = m_Scopes.GetBySlot(m_Scopes.Add());
+    scope->SetOwner(this);
+    return *scope;
+}
+
+void ScriptReader::PopScope()
+{
+    int32_t depth = m_Scopes.GetSize();
+    if (depth > 0)
+        m_Scopes.Delete(m_Scopes.GetUsedSlot(depth - 1));
+}
+
 ScriptStackVariable* ScriptReader::FindVariable(const char* name, bool localOnly)
 {
     if (VariableStack* local = GetInnermostScope())

@@ -1,0 +1,35 @@
+// FileList: the list of files that the program read, with a name-to-index map, and
+// RegisterLoadedFile, through which loaders record the files they read.
+#pragma once
+#include "base/String.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class FileList {
+public:
+    // Names are kept with every "/" turned into "\", so both spellings are one file.
+    int32_t AddFile(const String& name);  // the new entry's index
+    int32_t FindFile(const String& name) const;  // -1 when absent
+
+    int32_t GetCount() const { return int32_t(m_Names.size()); }
+    const String& GetName(int32_t index) const { return m_Names[size_t(index)]; }
+
+    // When set, every added name is also appended to this file, one per line.
+    void SetLogFileName(const char* name) { m_LogFileName = name; }
+    // When on, RegisterLoadedFile adds without searching.
+    void SetAlwaysAdd(bool on) { m_AlwaysAdd = on ? 1 : 0; }
+    bool IsAlwaysAdd() const { return m_AlwaysAdd != 0; }
+
+private:
+    std::vector<String> m_Names;
+    std::unordered_map<std::string, int32_t> m_Index;
+    String m_LogFileName;
+    uint8_t m_AlwaysAdd = 0;
+};
+
+// The file's index in the list, adding it when it is not there (or always, with the list's
+// always-add switch). -1 without a list.
+int32_t RegisterLoadedFile(FileList* list, const String& name);

@@ -1,0 +1,208 @@
+// LzmaCoder: the 9-byte stream header, round trips, damaged streams and interoperation with xz.
+#include "base/LzmaCoder.h"
+
+#include "ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+LzmaProperties Fast()
+{
+    LzmaProperties p;
+    p.dictionaryBits = 16;
+    p.fastMode = 1;
+    p.fastBytes = 5;
+    p.matchFinder = 3;
+    p.matchFinderCycles = 18;
+    return p;
+}
+
+LzmaProperties Normal()
+{
+    LzmaProperties p;
+    p.fastMode = 1;
+    p.fastBytes = 32;
+    p.matchFinder = 3;
+    p.matchFinderCycles = 32;
+    return p;
+}
+
+Bytes Encode(const Bytes& in, const LzmaProperties& p)
+{
+    std::unique_ptr<uint8_t[]> out;
+    uint32_t length = 0;
+    EXPECT_EQ(LzmaEncodeBuffer(in.data(), uint32_t(in.size()), out, length, &p), kLzmaOk);
+    return Bytes(out.get(), out.get() + length);
+}
+
+int32_t Decode(const Bytes& in, Bytes& result)
+{
+    std::unique_ptr<uint8_t[]> out;
+    uint32_t length = 12345;
+    int32_t r = LzmaDecodeBuffer(in.data(), uint32_t(in.size()), out, length);
+    if (r != kLzmaOk) {
+        EXPECT_FALSE(out);
+        EXPECT_EQ(length, 0u);
+    }
+    result.assign(out.get(), out.get() + (out ? length : 0));
+    return r;
+}
+
+Bytes Text(size_t n)
+{
+    static const char* words[] = {"level ", "creature ", "item ", "quest ", "skill ", "door\n"};
+    Bytes b;
+    for (size_t i = 0; b.size() < n; i++)
+        for (const char* c = words[(i * 7) % 6]; *c && b.size() < n; c++)
+            b.push_back(uint8_t(*c));
+    return b;
+}
+
+Bytes Noise(size_t n)
+{
+    std::mt19937 gen(42);
+    Bytes b(n);
+    for (auto& x : b)
+        x = uint8_t(gen());
+    return b;
+}
+
+bool HaveXz() { return std::system("command -v xz >/dev/null 2>&1") == 0; }
+
+}  // namespace
+
+TEST(LzmaCoderTest, HeaderHoldsPropertiesDictionaryAndLength)
+{
+    Bytes fast = Encode(Text(300), Fast());
+    EXPECT_EQ(Bytes(fast.begin(), fast.begin() + 9), (Bytes{0x5D, 0x00, 0x00, 0x01, 0x00, 0x2C, 0x01, 0x00, 0x00}));
+    Bytes normal = Encode(Text(300), Normal());
+    EXPECT_EQ(Bytes(normal.begin(), normal.begin() + 9), (Bytes{0x5D, 0x00, 0x00, 0x80, 0x00, 0x2C, 0x01, 0x00, 0x00}));
+
+    Bytes empty = Encode({}, LzmaProperties());
+    EXPECT_GT(empty.size(), 9u);  // the end marker follows the header
+    Bytes result{1};
+    EXPECT_EQ(Decode(empty, result), kLzmaOk);
+    EXPECT_TRUE(result.empty());
+}
+
+TEST(LzmaCoderTest, RoundTripsEverySettingAndSample)
+{
+    const Bytes samples[] = {{}, {7}, Text(100000), Noise(70000), Bytes(200000, 0), Text(3 << 20)};
+    const LzmaProperties settings[] = {Fast(), Normal(), LzmaProperties()};
+    for (const Bytes& sample : samples) {
+        for (const LzmaProperties& p : settings) {
+            SCOPED_TRACE(testing::Message() << "size " << sample.size() << " fast bytes " << p.fastBytes);
+            Bytes packed = Encode(sample, p);
+            EXPECT_LE(packed.size(), sample.size() * 21 / 20 + 65536);
+            Bytes result;
+            ASSERT_EQ(Decode(packed, result), kLzmaOk);
+            EXPECT_EQ(result, sample);
+        }
+    }
+}
+
+TEST(LzmaCoderTest, BadSettingsFailToEncode)
+{
+    LzmaProperties p;
+    p.matchFinder = 4;
+    std::unique_ptr<uint8_t[]> out;
+    uint32_t length = 99;
+    Bytes in = Text(10);
+    EXPECT_EQ(LzmaEncodeBuffer(in.data(), uint32_t(in.size()), out, length, &p), kLzmaFail);
+    EXPECT_FALSE(out);
+    EXPECT_EQ(length, 0u);
+}
+
+TEST(LzmaCoderTest, DamagedStreamsFailCleanly)
+{
+    const Bytes sample = Text(50000);
+    const Bytes good = Encode(sample, Normal());
+    auto withLength = [&](uint32_t n) {
+        Bytes b = good;
+        b[5] = uint8_t(n);
+        b[6] = uint8_t(n >> 8);
+        b[7] = uint8_t(n >> 16);
+        b[8] = uint8_t(n >> 24);
+        return b;
+    };
+    Bytes flipped = good;
+    flipped[good.size() / 2] ^= 0x10;
+    Bytes trailing = good;
+    trailing.push_back(0);
+    struct Case {
+        const char* what;
+        Bytes stream;
+    };
+    const Case cases[] = {
+        {"shorter than the header", Bytes(good.begin(), good.begin() + 8)},
+        {"header only", Bytes(good.begin(), good.begin() + 9)},
+        {"cut one byte short", Bytes(good.begin(), good.end() - 1)},
+        {"cut in half", Bytes(good.begin(), good.begin() + good.size() / 2)},
+        {"a byte after the end", trailing},
+        {"stated length one short", withLength(uint32_t(sample.size()) - 1)},
+        {"stated length one long", withLength(uint32_t(sample.size()) + 1)},
+        {"stated length 4 GiB", withLength(0xFFFFFFFFu)},
+        {"stated length just over the cap", withLength(kMaxUnpackedLength + 1)},
+        {"flipped byte in the middle", flipped},
+        {"bad properties byte", [&] { Bytes b = good; b[0] = 225; return b; }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes result;
+        EXPECT_EQ(Decode(c.stream, result), kLzmaFail);
+    }
+}
+
+TEST(LzmaCoderTest, LyingDictionarySizeDoesNotAllocateIt)
+{
+    const Bytes sample = Text(5000);
+    Bytes stream = Encode(sample, Fast());
+    stream[1] = stream[2] = stream[3] = stream[4] = 0xFF;  // 4 GiB dictionary
+    Bytes result;
+    ASSERT_EQ(Decode(stream, result), kLzmaOk);
+    EXPECT_EQ(result, sample);
+}
+
+// The project's stream with its header rewritten to the ".lzma" one (8-byte size) decodes with xz,
+// and xz's output with its header rewritten to ours decodes here.
+TEST(LzmaCoderTest, InteroperatesWithXz)
+{
+    if (!HaveXz())
+        GTEST_SKIP() << "xz is not installed";
+    ScratchDir dir;
+    const Bytes sample = Text(200000);
+    for (const LzmaProperties& p : {Fast(), Normal(), LzmaProperties()}) {
+        Bytes ours = Encode(sample, p);
+        Bytes alone(ours.begin(), ours.begin() + 5);
+        for (int i = 0; i < 8; i++)
+            alone.push_back(i < 4 ? ours[5 + size_t(i)] : 0);
+        alone.insert(alone.end(), ours.begin() + 9, ours.end());
+        ScratchDir::WriteAll(dir("ours.lzma"), alone);
+        std::string command = "xz --format=lzma -d -c '" + dir("ours.lzma") + "' > '" + dir("ours.out") + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(ScratchDir::ReadAll(dir("ours.out")), sample);
+    }
+
+    ScratchDir::WriteAll(dir("plain"), sample);
+    std::string command = "xz --format=lzma -c '" + dir("plain") + "' > '" + dir("theirs.lzma") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    Bytes theirs = ScratchDir::ReadAll(dir("theirs.lzma"));
+    ASSERT_GT(theirs.size(), 13u);
+    Bytes stream(theirs.begin(), theirs.begin() + 5);
+    uint32_t n = uint32_t(sample.size());
+    for (int i = 0; i < 4; i++)
+        stream.push_back(uint8_t(n >> (8 * i)));
+    stream.insert(stream.end(), theirs.begin() + 13, theirs.end());
+    Bytes result;
+    ASSERT_EQ(Decode(stream, result), kLzmaOk);
+    EXPECT_EQ(result, sample);
+}
