@@ -114,6 +114,9 @@ void ScriptReader::SetVariable(const char* name, int32_t index, const ScriptValu
         if (value.m_Type == kScriptInt) {
             variable->m_Text.GetBuffer()[index] = static_cast<char>(value.m_Integer & 0xFF);
         } else if (value.m_Type == kScriptString) {
+            int64_t length = static_cast<int64_t>(variable->m_Text.GetLength()) - 1 + value.m_Text.TextLength();
+            if (length > ScriptValue::kMaxTextLength)
+                Error("String of %lld characters exceeds %i", static_cast<long long>(length), ScriptValue::kMaxTextLength);
             variable->m_Text.Replace(index, 1, value.m_Text.c_str());
         } else {
             Error("String elements can only be set to characters");
