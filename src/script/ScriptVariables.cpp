@@ -49,6 +49,14 @@ ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char*
             Error("Variable '%s' already defined", name);
         if (indexOrSize > ScriptStackVariable::kMaxElements)
             Error("Array size %i of variable '%s' exceeds %i", indexOrSize, name, ScriptStackVariable::kMaxElements);
+        if (indexOrSize > 0) {
+            int64_t total = m_Global.GetElementTotal() + indexOrSize;
+            for (int32_t i = 0; i < m_Scopes.GetSize(); i++)
+                total += m_Scopes.GetAt(i)->GetElementTotal();
+            if (total > ScriptStackVariable::kMaxScriptElements)
+                Error("Arrays of the script exceed %i elements with variable '%s'", ScriptStackVariable::kMaxScriptElements,
+                      name);
+        }
         ScriptStackVariable* variable = DeclareInCurrentScope(name, type, indexOrSize);
         if (!variable)
             Error("Variable '%s' already in stack", name);

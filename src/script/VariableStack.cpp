@@ -139,7 +139,14 @@ ScriptStackVariable* VariableStack::AddVariable(const char* name, int32_t type, 
         return nullptr;
     variable->Init(type, count);
     variable->m_Name = name;
+    m_ElementTotal += variable->m_ElementCount;
     return variable;
+}
+
+void VariableStack::Clear()
+{
+    SearchTree<ScriptStackVariable>::Clear();
+    m_ElementTotal = 0;
 }
 
 int32_t VariableStack::GetVariableCount()
@@ -194,7 +201,9 @@ void VariableStack::Load(File& stream, bool clearFirst)
         ScriptStackVariable* variable = Find(stored.m_Name);
         if (!variable)
             variable = AddVariable(stored.m_Name.c_str(), stored.m_Type, 0);
-        if (variable)
-            variable->Assign(stored);
+        if (!variable)
+            continue;
+        m_ElementTotal += stored.m_ElementCount - variable->m_ElementCount;
+        variable->Assign(stored);
     }
 }
