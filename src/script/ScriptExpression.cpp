@@ -34,6 +34,15 @@ bool IsString(const ScriptValue& v) { return v.m_Type == kScriptString; }
 bool IsVoid(const ScriptValue& v) { return v.m_Type == kScriptVoid; }
 bool IsZero(const ScriptValue& v) { return (IsInt(v) && v.m_Integer == 0) || (IsFloat(v) && v.m_Number == 0.0); }
 
+// Appends right to left unless the result would be longer than a script may build.
+void AppendText(ScriptReader& reader, String& left, const String& right)
+{
+    int64_t length = static_cast<int64_t>(left.TextLength()) + right.TextLength();
+    if (length > ScriptValue::kMaxTextLength)
+        reader.Error("String of %lld characters exceeds %i", static_cast<long long>(length), ScriptValue::kMaxTextLength);
+    left += right;
+}
+
 bool IsOperator(const CompilerArgument& item, std::initializer_list<const char*> spellings)
 {
     if (item.m_Kind != CompilerArgument::kOperator)
@@ -144,7 +153,7 @@ void Arithmetic(ScriptReader& reader, const char* x, ScriptValue& l, const Scrip
     if (op == '+') {
         if (!IsString(l) || !IsString(r))
             reader.Error("String Operator '+' can only operate on 'String'");
-        l.m_Text += r.m_Text;
+        AppendText(reader, l.m_Text, r.m_Text);
         return;
     }
     reader.Error("Operator '%s' not applicable on 'String'", x);
@@ -296,7 +305,7 @@ void AssignmentPass(ScriptReader& reader, Items& items)
             else if (IsFloat(t) && value.IsNumber())
                 t.m_Number += value.GetNumberView();
             else if (IsString(t) && IsString(value))
-                t.m_Text += value.m_Text;
+                AppendText(reader, t.m_Text, value.m_Text);
             else
                 reader.Error("Operator '+=' type mismatch");
         } else if (kind == '-' || kind == '*' || kind == '/') {

@@ -22,6 +22,9 @@ struct ScriptValue {
     int32_t m_Type = kScriptVoid;
 
     static constexpr int32_t kMaxArguments = 32;  // argument lists hold at most this many
+    // Longest text a script may build: doubling a text in a loop must end in an error, not in
+    // exhausted memory or an overflowing length.
+    static constexpr int32_t kMaxTextLength = 1 << 24;
 
     void SetVoid() { m_Type = kScriptVoid; }
     void SetInt(int32_t value) { m_Integer = value; m_Type = kScriptInt; }

@@ -49,6 +49,14 @@ ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char*
             Error("Variable '%s' already defined", name);
         if (indexOrSize > ScriptStackVariable::kMaxElements)
             Error("Array size %i of variable '%s' exceeds %i", indexOrSize, name, ScriptStackVariable::kMaxElements);
+        if (indexOrSize > 0) {
+            int64_t total = m_Global.GetElementTotal() + indexOrSize;
+            for (int32_t i = 0; i < m_Scopes.GetSize(); i++)
+                total += m_Scopes.GetAt(i)->GetElementTotal();
+            if (total > ScriptStackVariable::kMaxScriptElements)
+                Error("Arrays of the script exceed %i elements with variable '%s'", ScriptStackVariable::kMaxScriptElements,
+                      name);
+        }
         ScriptStackVariable* variable = DeclareInCurrentScope(name, type, indexOrSize);
         if (!variable)
             Error("Variable '%s' already in stack", name);
@@ -114,6 +122,9 @@ void ScriptReader::SetVariable(const char* name, int32_t index, const ScriptValu
         if (value.m_Type == kScriptInt) {
             variable->m_Text.GetBuffer()[index] = static_cast<char>(value.m_Integer & 0xFF);
         } else if (value.m_Type == kScriptString) {
+            int64_t length = static_cast<int64_t>(variable->m_Text.GetLength()) - 1 + value.m_Text.TextLength();
+            if (length > ScriptValue::kMaxTextLength)
+                Error("String of %lld characters exceeds %i", static_cast<long long>(length), ScriptValue::kMaxTextLength);
             variable->m_Text.Replace(index, 1, value.m_Text.c_str());
         } else {
             Error("String elements can only be set to characters");

@@ -72,7 +72,7 @@ void ScriptStackVariable::Read(File& stream)
         stream.Error("ScriptStackVariable: unexpected end of data");
     int32_t size = 0;  // fewest bytes one element takes
     switch (type) {
-    case kScriptVoid: size = 0; break;
+    case kScriptVoid: size = 1; break;  // no data; a byte each, so a lying count cannot allocate for free
     case kScriptInt: size = 4; break;
     case kScriptFloat: size = 8; break;
     case kScriptString: size = 4; break;
@@ -80,7 +80,7 @@ void ScriptStackVariable::Read(File& stream)
     }
     if (count < 0)
         count = 0;  // the writer stores one scalar for any count below 1
-    if (count > kMaxElements || (size > 0 && count > stream.GetRemaining() / size))
+    if (count > kMaxElements || count > stream.GetRemaining() / size)
         stream.Error("ScriptStackVariable: element count %i of '%s' exceeds the %i bytes left", count,
                      name.c_str(), stream.GetRemaining());
     Init(type, count);
@@ -139,7 +139,14 @@ ScriptStackVariable* VariableStack::AddVariable(const char* name, int32_t type, 
         return nullptr;
     variable->Init(type, count);
     variable->m_Name = name;
+    m_ElementTotal += variable->m_ElementCount;
     return variable;
+}
+
+void VariableStack::Clear()
+{
+    SearchTree<ScriptStackVariable>::Clear();
+    m_ElementTotal = 0;
 }
 
 int32_t VariableStack::GetVariableCount()
@@ -194,7 +201,9 @@ void VariableStack::Load(File& stream, bool clearFirst)
         ScriptStackVariable* variable = Find(stored.m_Name);
         if (!variable)
             variable = AddVariable(stored.m_Name.c_str(), stored.m_Type, 0);
-        if (variable)
-            variable->Assign(stored);
+        if (!variable)
+            continue;
+        m_ElementTotal += stored.m_ElementCount - variable->m_ElementCount;
+        variable->Assign(stored);
     }
 }

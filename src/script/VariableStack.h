@@ -15,6 +15,9 @@ class ScriptReader;
 struct ScriptStackVariable : ScriptValue {
     // Arrays larger than this are refused: a script may not make the server allocate without bound.
     static constexpr int32_t kMaxElements = 1 << 20;
+    // All arrays of one script together (globals and every active call's locals), so that a
+    // recursion that declares a large local array cannot exhaust memory either.
+    static constexpr int32_t kMaxScriptElements = 1 << 22;
 
     std::unique_ptr<ScriptValue[]> m_Elements;  // null for a scalar
     String m_Name;
@@ -52,10 +55,14 @@ public:
     ScriptStackVariable* AddVariable(const char* name, int32_t type, int32_t count);
     ScriptStackVariable* FindVariable(const char* name) { return Find(name); }
     int32_t GetVariableCount();
+    // Elements of the array variables in this scope.
+    int64_t GetElementTotal() const { return m_ElementTotal; }
+    void Clear();  // removes all variables
 
     void Save(File& stream);
     void Load(File& stream, bool clearFirst);
 
 private:
     ScriptReader* m_Owner = nullptr;
+    int64_t m_ElementTotal = 0;
 };

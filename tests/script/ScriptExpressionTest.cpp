@@ -308,6 +308,29 @@ TEST(ScriptExpressionTest, Table)
     }
 }
 
+TEST(ScriptExpressionTest, TextsCannotGrowWithoutBound)
+{
+    const std::string half(ScriptValue::kMaxTextLength / 2, 'h');
+    struct Case {
+        const char* expression;
+        Expect result;
+    } cases[] = {
+        {"s + s", Expect{kScriptString, 0, 0.0, half + half}},  // at the limit: fine
+        {"s + s + \"x\"", Err("String of 16777217 characters exceeds 16777216")},
+        {"s += s + \"x\"", Err("String of 16777217 characters exceeds 16777216")},
+        {"s[0] = s + s", Err("String of 25165823 characters exceeds 16777216")},
+    };
+    for (const Case& c : cases) {
+        ExpressionReader reader;
+        Prepare(reader, c.expression);
+        ScriptValue v;
+        reader.SetVariable("s", -1, (v.SetString(half.c_str()), v));
+        Expect got = Evaluate(reader, c.expression);
+        EXPECT_EQ(got.type, c.result.type) << c.expression;
+        EXPECT_TRUE(got.s == c.result.s) << c.expression << ": " << got.s.substr(0, 80);
+    }
+}
+
 TEST(ScriptExpressionTest, EmptyListAndSkipMode)
 {
     ExpressionReader reader;

@@ -95,6 +95,26 @@ TEST(VariableStackTest, DeclarationsAndScopes)
                          ": Variable 'g' already in stack\n"));
     EXPECT_TRUE(Contains(ErrorOf([&] { reader.GetOrDeclareVariable(v, "big", ScriptStackVariable::kMaxElements + 1, kScriptInt); }),
                          ": Array size 1048577 of variable 'big' exceeds 1048576\n"));
+    // the arrays of all scopes together are bounded; a scope that ends gives its elements back
+    const int32_t big = ScriptStackVariable::kMaxElements;
+    reader.GetOrDeclareVariable(v, "a0", big, kScriptInt);
+    for (int32_t depth = 1; depth < 4; depth++) {
+        reader.PushScope();
+        reader.GetOrDeclareVariable(v, "a", big - (depth == 3 ? 1 : 0), kScriptInt);
+    }
+    EXPECT_TRUE(Contains(ErrorOf([&] { reader.GetOrDeclareVariable(v, "b", 2, kScriptInt); }),
+                         ": Arrays of the script exceed 4194304 elements with variable 'b'\n"));
+    reader.GetOrDeclareVariable(v, "b", 1, kScriptInt);
+    reader.PopScope();
+    reader.GetOrDeclareVariable(v, "c", big, kScriptInt);
+    reader.PopScope();
+    reader.PopScope();
+    EXPECT_EQ(reader.GetGlobalScope().GetElementTotal(), big);
+    reader.GetGlobalScope().Clear();
+    EXPECT_EQ(reader.GetGlobalScope().GetElementTotal(), 0);
+    reader.GetOrDeclareVariable(v, "g", 0, kScriptInt);
+    reader.SetVariable("g", -1, (v.SetInt(1), v));
+
     // names are case-sensitive: "G" is another variable
     reader.GetOrDeclareVariable(v, "G", 0, kScriptString);
     EXPECT_EQ(reader.GetOrDeclareVariable(v, "G", -1, kScriptRead).m_Type, kScriptString);
@@ -195,6 +215,7 @@ TEST(VariableStackTest, RoundTripOfEveryType)
     Reload(file, saved);
     loaded.Load(file, false);
     EXPECT_EQ(loaded.GetVariableCount(), 9);
+    EXPECT_EQ(loaded.GetElementTotal(), 2 + 2 + 3);  // the 4 elements of the old "i" are gone
     EXPECT_EQ(loaded.FindVariable("keep")->m_Integer, 3);
     ScriptStackVariable* i = loaded.FindVariable("i");
     EXPECT_EQ(i->m_Type, kScriptInt);
@@ -245,6 +266,7 @@ TEST(VariableStackTest, DamagedScopesAreRefused)
          "element count 2147483647 of 'x' exceeds the 4 bytes left"},
         {{1, 0, 0, 0, 1, 0, 0, 0, 'x', 0, 0, 0, 0, 7}, "ScriptStackVariable: Wrong variable data type"},
         {{1, 0, 0, 0, 1, 0, 0, 0, 'x', 0, 0, 0, 0x10, 0}, "element count 268435456 of 'x' exceeds"},
+        {{1, 0, 0, 0, 1, 0, 0, 0, 'x', 0x40, 0x42, 0x0F, 0, 0}, "element count 1000000 of 'x' exceeds the 0 bytes left"},
     };
     for (const Case& c : cases) {
         VariableStack loaded;
