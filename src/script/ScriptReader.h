@@ -302,6 +302,7 @@ protected:
     static void PoolThreadMain(void* reader);
     bool CallFunctionInternal(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
     void CheckStackUse();
+    bool WaitForScriptThread(int32_t timeoutMs);
     ThreadEvent m_Completion;                // set when a run ends or pauses
     ThreadEvent m_Resume;                    // set to resume a paused script thread
     std::unique_ptr<Thread> m_OwnThread;     // a thread of our own when no pool is set

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -269,4 +270,18 @@ TEST(ScriptRunTest, ReturnPausesOnlyOnTheScriptThread)
     EXPECT_TRUE(reader.CallFunction("f", nullptr, 0, &result));
     EXPECT_EQ(result.m_Integer, 7);
     EXPECT_FALSE(reader.IsSuspended());
+}
+
+// The game may free a reader as soon as Execute returns: by then the pooled thread that ran it
+// must be done with it (under the address sanitizer a late touch shows as a use after free).
+TEST(ScriptRunTest, ReaderFreedRightAfterAPooledRun)
+{
+    ThreadContainer pool;
+    pool.ReserveThreads(1);
+    for (int32_t i = 0; i < 200; i++) {
+        auto reader = std::make_unique<ScriptReader>();
+        LoadThreaded(*reader, i % 2 ? "return 2;" : "int a = 1 / 0;", &pool);
+        reader->Execute();
+        reader.reset();
+    }
 }
