@@ -1,6 +1,6 @@
 // Script runs: whole scripts from files, script threads that pause at a return after a re-enter
 // request and resume, stopping a paused script, pooled threads and errors of threaded runs.
-#include "RunTestGame.h"
+#include "TestScriptGame.h"
 #include "ScriptTestRunner.h"
 
 #include "base/Log.h"
@@ -22,7 +22,7 @@ ScriptOutcome RunScriptFile(ScriptReader& reader, const char* name)
     ScriptOutcome outcome;
     reader.SetThreaded(false);
     EXPECT_TRUE(reader.LoadFile(FixturePath(name).c_str()));
-    RunTestGame::Bind(reader);
+    TestScriptGame::Bind(reader);
     try {
         outcome.value = reader.Execute();
     } catch (const ErrorMsg& error) {
@@ -37,7 +37,7 @@ void LoadThreaded(ScriptReader& reader, const char* text, ThreadContainer* pool 
     ASSERT_TRUE(reader.LoadInline(text));
     reader.SetThreaded(true);
     reader.SetThreadPool(pool);
-    RunTestGame::Bind(reader);
+    TestScriptGame::Bind(reader);
 }
 
 // Captures the log lines while it lives.
@@ -99,7 +99,7 @@ TEST(ScriptRunTest, ReenterPausesAtTheNextReturnAndResumes)
         ScriptReader reader;
         ASSERT_TRUE(reader.LoadFile(FixturePath("reenter.scr").c_str()));
         reader.SetThreadPool(pooled ? &pool : nullptr);
-        RunTestGame::Bind(reader);
+        TestScriptGame::Bind(reader);
 
         ScriptValue value = reader.Execute();
         EXPECT_TRUE(reader.IsSuspended());
@@ -158,7 +158,7 @@ TEST(ScriptRunTest, StoppingAPausedScriptEndsIt)
         reader.StopThread();
         EXPECT_TRUE(reader.IsDone());
         EXPECT_FALSE(reader.HasError());
-        EXPECT_EQ(RunTestGame::s_Calls, 0);
+        EXPECT_EQ(TestScriptGame::GetCallCount(), 0);
         EXPECT_FALSE(log.Contains("Error:"));
         EXPECT_FALSE(log.Contains("Safe termination failed"));
 
@@ -167,7 +167,7 @@ TEST(ScriptRunTest, StoppingAPausedScriptEndsIt)
         reader.Execute();
         ASSERT_TRUE(reader.IsSuspended());
         reader.Clear();
-        EXPECT_EQ(RunTestGame::s_Calls, 0);
+        EXPECT_EQ(TestScriptGame::GetCallCount(), 0);
         if (pooled) {
             pool.FinishAllThreads();
             EXPECT_EQ(pool.GetNumThreads(), 0);
@@ -186,7 +186,7 @@ TEST(ScriptRunTest, ResetOfAPausedScriptStartsAFreshRun)
     EXPECT_EQ(reader.Execute().m_Integer, 4);  // paused again in the new run
     ASSERT_TRUE(reader.IsSuspended());
     reader.StopThread();
-    EXPECT_EQ(RunTestGame::s_Calls, 0);
+    EXPECT_EQ(TestScriptGame::GetCallCount(), 0);
 }
 
 TEST(ScriptRunTest, TwoScriptsOnPooledThreadsInTurn)
@@ -196,16 +196,16 @@ TEST(ScriptRunTest, TwoScriptsOnPooledThreadsInTurn)
     ScriptReader first, second;
     LoadThreaded(first, "int n = 1; reenter(); return n; n += 10; return n;", &pool);
     LoadThreaded(second, "int n = 2; reenter(); return n; n += 20; return n;", &pool);
-    RunTestGame::s_Reader = &first;
+    TestScriptGame::SetCurrentReader(first);
     EXPECT_EQ(first.Execute().m_Integer, 1);
-    RunTestGame::s_Reader = &second;
+    TestScriptGame::SetCurrentReader(second);
     EXPECT_EQ(second.Execute().m_Integer, 2);
     EXPECT_TRUE(first.IsSuspended());
     EXPECT_TRUE(second.IsSuspended());
 
-    RunTestGame::s_Reader = &first;
+    TestScriptGame::SetCurrentReader(first);
     EXPECT_EQ(first.Execute().m_Integer, 11);
-    RunTestGame::s_Reader = &second;
+    TestScriptGame::SetCurrentReader(second);
     EXPECT_EQ(second.Execute().m_Integer, 22);
     EXPECT_TRUE(first.IsDone());
     EXPECT_TRUE(second.IsDone());
