@@ -40,10 +40,26 @@ constexpr uint32_t kStopTimeoutMs = 2000;  // a stopped script thread must end w
 
 bool ScriptReader::IsOnScriptThread() const { return t_ScriptThreadReader == this; }
 
+thread_local ScriptReader::RunFrame* ScriptReader::RunFrame::t_Innermost = nullptr;
+
+ScriptReader::RunFrame::RunFrame(const ScriptReader& reader)
+    : m_Reader(&reader), m_StackBase(static_cast<const char*>(__builtin_frame_address(0))),
+      m_Previous(t_Innermost), m_Outermost(true)
+{
+    for (const RunFrame* frame = m_Previous; frame; frame = frame->m_Previous)
+        if (frame->m_Reader == m_Reader)
+            m_Outermost = false;
+    if (m_Previous)
+        m_StackBase = m_Previous->m_StackBase;
+    t_Innermost = this;
+}
+
+ScriptReader::RunFrame::~RunFrame() { t_Innermost = m_Previous; }
+
 void ScriptReader::CheckStackUse()
 {
     const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-    if (m_StackBase && m_StackBase - frame > kMaxStackUse)
+    if (RunFrame::t_Innermost && RunFrame::t_Innermost->m_StackBase - frame > kMaxStackUse)
         Error("Script nesting too deep");
 }
 
@@ -56,19 +72,7 @@ int32_t ScriptReader::Run()
     ScriptValue last;
     int32_t outcome = kStatusEndOfText;
     {
-        const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-        struct DepthGuard {
-            ScriptReader& reader;
-            const char* savedBase;
-            ~DepthGuard()
-            {
-                reader.m_CallDepth--;
-                reader.m_StackBase = savedBase;
-            }
-        } depthGuard{*this, m_StackBase};
-        m_CallDepth++;
-        if (!m_StackBase)
-            m_StackBase = frame;
+        RunFrame frame(*this);
         try {
             for (;;) {
                 outcome = kStatusEndOfText;

@@ -285,3 +285,37 @@ TEST(ScriptRunTest, ReaderFreedRightAfterAPooledRun)
         reader.reset();
     }
 }
+
+// A game function on one script's thread may call a function of another script that is paused:
+// that call runs on the calling thread, with that thread's own stack and its own end on a stop.
+TEST(ScriptRunTest, CallIntoAPausedScriptFromAnotherScriptThread)
+{
+    static ScriptReader* s_Paused = nullptr;
+    struct Game {
+        static ScriptValue* Call(ScriptValue* result, const char* name, ScriptValue* arguments, int32_t count)
+        {
+            if (std::string(name) == "other") {
+                if (!s_Paused->CallFunction("twice", arguments, count, result))
+                    result->SetInt(-1);
+                return result;
+            }
+            return TestScriptGame::CallBuiltin(result, name, arguments, count);
+        }
+    };
+    ScriptReader paused, caller;
+    LoadThreaded(paused, "int twice(int n) { return (((n))) * 2; } reenter(); return 1; return 2;");
+    ASSERT_EQ(paused.Execute().m_Integer, 1);
+    ASSERT_TRUE(paused.IsSuspended());
+    s_Paused = &paused;
+
+    LoadThreaded(caller, "return other(21);");
+    ScriptGameCallbacks callbacks = caller.GetGameCallbacks();
+    callbacks.callFunction = Game::Call;
+    caller.SetGameCallbacks(callbacks);
+    LogCapture log;
+    EXPECT_EQ(caller.Execute().m_Integer, 42);
+    EXPECT_FALSE(caller.HasError()) << caller.GetLastError().message;
+
+    TestScriptGame::SetCurrentReader(paused);
+    EXPECT_EQ(paused.Execute().m_Integer, 2);  // the paused script goes on where it stopped
+}
