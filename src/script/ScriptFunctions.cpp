@@ -155,19 +155,9 @@ bool ScriptReader::CallFunctionByName(const String& name, ScriptValue* arguments
 // The game's entry: an abort met inside (the script was stopped) ends the call with Void.
 bool ScriptReader::CallFunction(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result)
 {
-    if (m_CallDepth > 0)
+    RunFrame frame(*this);
+    if (!frame.IsOutermost())
         return CallFunctionInternal(name, arguments, count, result);
-    const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-    m_CallDepth++;
-    m_StackBase = frame;
-    struct DepthGuard {
-        ScriptReader& reader;
-        ~DepthGuard()
-        {
-            reader.m_CallDepth--;
-            reader.m_StackBase = nullptr;
-        }
-    } depthGuard{*this};
     try {
         return CallFunctionInternal(name, arguments, count, result);
     } catch (const ScriptAbort&) {

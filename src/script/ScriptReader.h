@@ -298,14 +298,33 @@ protected:
     // Script threads (ScriptRun.cpp). The script thread pauses by waiting on m_Resume.
     friend class ScriptStatements;
     static constexpr int32_t kMaxStackUse = 4 << 20;  // bytes of stack a run may use
+    // One run or call by name active on the running thread. Stack use is measured on each thread
+    // from its outermost frame: a paused script's own thread keeps its frames while the game, or
+    // another script's thread, calls into the same reader.
+    class RunFrame {
+    public:
+        explicit RunFrame(const ScriptReader& reader);
+        ~RunFrame();
+        RunFrame(const RunFrame&) = delete;
+        RunFrame& operator=(const RunFrame&) = delete;
+        // No run or call of this reader was active on this thread before this one.
+        bool IsOutermost() const { return m_Outermost; }
+
+    private:
+        friend class ScriptReader;
+        const ScriptReader* m_Reader;
+        const char* m_StackBase;  // frame of the thread's outermost run or call
+        RunFrame* m_Previous;
+        bool m_Outermost;
+        static thread_local RunFrame* t_Innermost;  // of any reader, on this thread
+    };
     static uint32_t ThreadMain(void* reader);
     static void PoolThreadMain(void* reader);
     bool CallFunctionInternal(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
     void CheckStackUse();
+    bool WaitForScriptThread(int32_t timeoutMs);
     ThreadEvent m_Completion;                // set when a run ends or pauses
     ThreadEvent m_Resume;                    // set to resume a paused script thread
     std::unique_ptr<Thread> m_OwnThread;     // a thread of our own when no pool is set
     bool m_HasThread = false;                // a script thread exists (own or pooled)
-    int32_t m_CallDepth = 0;                 // runs and calls by name active on this thread
-    const char* m_StackBase = nullptr;       // frame of the outermost run or call
 };

@@ -40,10 +40,26 @@ constexpr uint32_t kStopTimeoutMs = 2000;  // a stopped script thread must end w
 
 bool ScriptReader::IsOnScriptThread() const { return t_ScriptThreadReader == this; }
 
+thread_local ScriptReader::RunFrame* ScriptReader::RunFrame::t_Innermost = nullptr;
+
+ScriptReader::RunFrame::RunFrame(const ScriptReader& reader)
+    : m_Reader(&reader), m_StackBase(static_cast<const char*>(__builtin_frame_address(0))),
+      m_Previous(t_Innermost), m_Outermost(true)
+{
+    for (const RunFrame* frame = m_Previous; frame; frame = frame->m_Previous)
+        if (frame->m_Reader == m_Reader)
+            m_Outermost = false;
+    if (m_Previous)
+        m_StackBase = m_Previous->m_StackBase;
+    t_Innermost = this;
+}
+
+ScriptReader::RunFrame::~RunFrame() { t_Innermost = m_Previous; }
+
 void ScriptReader::CheckStackUse()
 {
     const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-    if (m_StackBase && m_StackBase - frame > kMaxStackUse)
+    if (RunFrame::t_Innermost && RunFrame::t_Innermost->m_StackBase - frame > kMaxStackUse)
         Error("Script nesting too deep");
 }
 
@@ -56,19 +72,7 @@ int32_t ScriptReader::Run()
     ScriptValue last;
     int32_t outcome = kStatusEndOfText;
     {
-        const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-        struct DepthGuard {
-            ScriptReader& reader;
-            const char* savedBase;
-            ~DepthGuard()
-            {
-                reader.m_CallDepth--;
-                reader.m_StackBase = savedBase;
-            }
-        } depthGuard{*this, m_StackBase};
-        m_CallDepth++;
-        if (!m_StackBase)
-            m_StackBase = frame;
+        RunFrame frame(*this);
         try {
             for (;;) {
                 outcome = kStatusEndOfText;
@@ -131,6 +135,26 @@ uint32_t ScriptReader::ThreadMain(void* reader) { return static_cast<ScriptReade
 
 void ScriptReader::PoolThreadMain(void* reader) { static_cast<ScriptReader*>(reader)->RunGuarded(); }
 
+// Waits in steps of 10 ms until the run has ended or paused; false when timeoutMs (negative: no
+// limit) ran out first. The script thread stores done or suspended before it signals, and for a
+// run's end that signal is its last touch of the reader: so once a flag is seen its signal is
+// taken as well, and only then may the game go on (and free a reader whose thread is pooled).
+// Each signal is taken exactly once, so none is left over to wake a later wait early.
+bool ScriptReader::WaitForScriptThread(int32_t timeoutMs)
+{
+    int64_t frequency = Platform::PerformanceFrequency();
+    int64_t deadline = Platform::PerformanceCounter() + frequency * timeoutMs / 1000;
+    bool signalled = false;
+    while (!m_Done && !m_Suspended) {
+        if (timeoutMs >= 0 && Platform::PerformanceCounter() >= deadline)
+            return false;
+        signalled = m_Completion.WaitFor(kWaitStepMs);
+    }
+    if (!signalled)
+        m_Completion.Wait();
+    return true;
+}
+
 ScriptValue ScriptReader::Execute()
 {
     if (!m_Threaded) {
@@ -141,7 +165,7 @@ ScriptValue ScriptReader::Execute()
         return m_FinalValue;
     }
 
-    m_Completion.Reset();
+    m_Completion.Reset();  // a run on the calling thread signals with no one to take it
     m_ReturnSuspends = 0;
     if (!m_Suspended) {
         if (m_HasThread) {
@@ -171,11 +195,9 @@ ScriptValue ScriptReader::Execute()
         m_Resume.Set();
     }
 
-    while (!m_Done) {
-        m_Completion.WaitFor(kWaitStepMs);
-        if (m_Suspended)
-            return m_FinalValue;  // paused at a return: the thread waits for the next Execute
-    }
+    WaitForScriptThread(-1);
+    if (!m_Done)
+        return m_FinalValue;  // paused at a return: the thread waits for the next Execute
 
     if (m_OwnThread) {
         m_OwnThread->Join();  // it has finished its run and is returning
@@ -191,14 +213,9 @@ void ScriptReader::StopThread()
 {
     m_Abort = 1;
     if (m_Threaded && m_HasThread && !m_Done) {
-        m_Completion.Reset();
         m_Suspended = 0;
         m_Resume.Set();  // also when Reset cleared suspended: the thread may still be parked
-        int64_t frequency = Platform::PerformanceFrequency();
-        int64_t deadline = Platform::PerformanceCounter() + frequency * kStopTimeoutMs / 1000;
-        while (!m_Done && Platform::PerformanceCounter() < deadline)
-            m_Completion.WaitFor(kWaitStepMs);
-        if (!m_Done) {
+        if (!WaitForScriptThread(kStopTimeoutMs)) {
             // No thread is ever killed: it is left to end on its own when it can.
             ErrorClass::Warning("Safe termination failed - TerminateThread() called");  // no script position: the thread still owns it
             if (m_OwnThread)

@@ -99,7 +99,7 @@ TEST(ScriptStatementTest, ScriptsGiveTheirValueOrError)
         ScriptReader reader;
         ScriptOutcome outcome = RunScriptText(reader, test.source);
         CheckOutcome(outcome, test.expect, test.source);
-        EXPECT_EQ(RunTestGame::s_Calls, test.calls) << test.source;
+        EXPECT_EQ(TestScriptGame::GetCallCount(), test.calls) << test.source;
     }
 }
 

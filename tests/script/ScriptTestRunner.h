@@ -1,6 +1,6 @@
 // ScriptTestRunner: runs a script text on the calling thread and collects its value or its error.
 #pragma once
-#include "RunTestGame.h"
+#include "TestScriptGame.h"
 #include "base/ErrorClass.h"
 #include "script/ScriptReader.h"
 
@@ -19,7 +19,7 @@ inline ScriptOutcome RunScriptText(ScriptReader& reader, const char* text)
     ScriptOutcome outcome;
     reader.SetThreaded(false);
     EXPECT_TRUE(reader.LoadInline(text));
-    RunTestGame::Bind(reader);
+    TestScriptGame::Bind(reader);
     try {
         outcome.value = reader.Execute();
     } catch (const ErrorMsg& error) {

@@ -128,8 +128,22 @@ ScriptValue* CallBuiltin(ScriptValue* result, const char* name, ScriptValue* arg
         result->SetVoid();
         return result;
     }
+    if (std::strcmp(name, "count") == 0 && count == 0) {
+        result->SetInt(++state.calls);
+        return result;
+    }
+    if (std::strcmp(name, "reenter") == 0 && count == 0) {  // the script's next return pauses the run
+        if (state.reader)
+            state.reader->SetReturnSuspends(true);
+        result->SetVoid();
+        return result;
+    }
+    if (std::strcmp(name, "echo") == 0 && count == 1)
+        return &arguments[0];
     Report("Unknown function '%s' accepting %i arguments", name, count);
 }
+
+void SetCurrentReader(ScriptReader& reader) { State().reader = &reader; }
 
 ScriptValue& Variable(const char* name, int32_t index) { return Lookup(name, index); }
 
