@@ -1,4 +1,4 @@
-// Thread: starting a thread on a routine and waiting for its end, over std::thread.
+// Thread: starting a thread on a routine and waiting for its end, over POSIX threads.
 // A thread object is never destroyed joinable: a thread still running then is detached.
 #pragma once
 #include <atomic>
@@ -6,13 +6,16 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 class Thread {
 public:
     using Routine = uint32_t (*)(void* context);
 
-    // Starts the routine at once; null when the thread cannot be created.
+    // Script threads recurse deeply; every thread gets this much stack whatever the process limit.
+    static constexpr size_t kStackSize = 8 * 1024 * 1024;
+
+    // Starts the routine at once; null when the thread cannot be created (errno then holds the
+    // reason).
     static std::unique_ptr<Thread> Start(Routine routine, void* context);
 
     ~Thread();
@@ -34,7 +37,8 @@ private:
         std::atomic<bool> ended{false};
         std::atomic<uint32_t> exitCode{0};
     };
-    Thread() = default;
+    struct Native;
+    Thread();
     std::shared_ptr<State> m_State;  // shared with the running thread, which may outlive us
-    std::thread m_Thread;
+    std::unique_ptr<Native> m_Native;
 };
