@@ -15,8 +15,9 @@
 
 namespace {
 
-constexpr int32_t kMaxEntries = 12;   // entries walked per input
-constexpr int32_t kMaxKeys = 24;      // distinct key names taken from the lines
+constexpr int32_t kMaxEntries = 6;    // entries walked per input
+constexpr int32_t kMaxKeys = 12;      // distinct key names taken from the lines
+constexpr int32_t kMaxBlockKeys = 4;  // of them read inside each block
 constexpr int32_t kMaxDepth = 8;      // blocks entered below an entry
 constexpr int32_t kMaxBlocks = 32;    // blocks visited at one depth
 
@@ -123,11 +124,12 @@ void ReadKey(ConfigFileReader& reader, const char* key, int32_t entry, int32_t i
         Fuzz::Finding("GetTextList read more texts than the list holds");
 }
 
-void ReadKeys(ConfigFileReader& reader, const std::vector<std::string>& keys, int32_t entry)
+void ReadKeys(ConfigFileReader& reader, const std::vector<std::string>& keys, int32_t entry,
+              size_t limit = kMaxKeys)
 {
-    for (const std::string& key : keys) {
-        ReadKey(reader, key.c_str(), entry);
-        reader.FindKeyLine(key.c_str(), entry);
+    for (size_t k = 0; k < keys.size() && k < limit; k++) {
+        ReadKey(reader, keys[k].c_str(), entry);
+        reader.FindKeyLine(keys[k].c_str(), entry);
     }
     ReadKey(reader, "Key", entry, 0);     // "Key0"
     ReadKey(reader, "Key", entry, 1, 2);  // "Key1_2"
@@ -147,7 +149,7 @@ void WalkBlocks(ConfigFileReader& reader, const std::vector<std::string>& keys, 
         reader.EnterBlock();
         if (reader.GetBlockDepth() != depth + 1)
             Fuzz::Finding("EnterBlock did not go one level down");
-        ReadKeys(reader, keys, entry);
+        ReadKeys(reader, keys, entry, kMaxBlockKeys);
         WalkBlocks(reader, keys, entry, depth + 1);
         reader.ExitBlock();
         if (reader.GetBlockDepth() != depth)
@@ -268,8 +270,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     linked.OpenMemory(kLinkedText, int32_t(sizeof kLinkedText - 1));
     reader.SetLinkedReader(&linked);
     ReadKeys(reader, keys, -1);
-    for (int32_t e = 0; e < reader.GetNumEntries() && e < 3; e++)
-        ReadKeys(reader, keys, e);
+    if (reader.GetNumEntries() > 0)
+        ReadKeys(reader, keys, 0);
     reader.SetLinkedReader(nullptr);
 
     reader.m_CaseInsensitiveKeys = 0;
