@@ -5,15 +5,11 @@
 
 namespace {
 
-// What the desc index can hold as a key: not empty, every character within 32..127.
+// What the desc index can hold as a key: not empty, the first character within 32..127 (it
+// picks the tree's bucket; the rest of a name may hold any byte, accented letters included).
 bool IsUsableName(const char* name)
 {
-    if (!name || !*name)
-        return false;
-    for (const char* p = name; *p; ++p)
-        if (static_cast<unsigned char>(*p) < 32 || static_cast<unsigned char>(*p) > 127)
-            return false;
-    return true;
+    return name && static_cast<unsigned char>(*name) >= 32 && static_cast<unsigned char>(*name) <= 127;
 }
 
 // Runs its action at scope exit unless disarmed: how a throwing parse leaves an empty reader.
@@ -195,7 +191,8 @@ void ConfigFileReader::BuildDescIndex()
             Warning("No 'desc' entry in entry %i in file '%s'", entry, m_FileName.c_str());
             continue;
         }
-        // An empty name or one with control or 8-bit characters cannot be a key: skip just it.
+        // An empty name, or one that begins with a control or 8-bit character, cannot be a key:
+        // skip just this entry.
         if (!IsUsableName(text)) {
             Warning("Invalid 'desc' entry in '%s' (%i): '%s'", m_FileName.c_str(), entry, text);
             continue;

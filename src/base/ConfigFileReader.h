@@ -31,7 +31,8 @@ public:
     // tells which). Everything but the desc key is reset first; brace errors throw.
     int32_t Load(const char* fileName, bool parse = true);
     int32_t OpenMemory(const char* bytes, int32_t size);
-    // 0; 1 not opened; 3 or 4 when the resplit failed. Resplit also rebuilds entries and index.
+    // 0; 1 not opened; 3 or 4 when the resplit failed (the reader then stays as it was).
+    // Resplit also rebuilds entries and index.
     int32_t AppendFile(const char* fileName, bool resplit) override;
     void Clear();
 
@@ -88,7 +89,7 @@ public:
                               int32_t index1 = -1, int32_t index2 = -1);
     int32_t GetTextAndVector3(const char* name, String& text, float* xyz, int32_t entry = -1, int32_t index1 = -1,
                               int32_t index2 = -1);
-    // The number of values read; values beyond capacity are read but not stored.
+    // The number of values stored, at most capacity; the rest of a longer list is left unread.
     int32_t GetFloatList(const char* name, float* values, int32_t capacity, int32_t entry = -1, int32_t index1 = -1,
                          int32_t index2 = -1);
     // The number of texts read, at most maxCount; 1 when an item is not a closed quoted text.

@@ -34,13 +34,13 @@ int32_t SafeStrCopy(char* destination, const char* source, int32_t size)
 {
     if (!destination || !source)
         return -1;
+    if (size < 1)
+        return 1;  // no room even for the NUL
     int32_t length = int32_t(std::strlen(source));
     if (length < size - 2) {
         std::memcpy(destination, source, size_t(length) + 1);
         return length + 1;
     }
-    if (size < 1)
-        return 1;  // no room even for the NUL
     int32_t keep = std::max(size - 2, 0);
     std::memcpy(destination, source, size_t(keep));
     destination[keep] = 0;

@@ -274,6 +274,17 @@ template <typename T> void StringBase<T>::CopyFrom(const StringBase& other)
     m_Length = other.m_Length;
 }
 
+template <typename T> void StringBase<T>::TakeFrom(StringBase& other) noexcept
+{
+    if (this == &other)
+        return;
+    Release();
+    m_Buffer = other.m_Buffer;
+    m_Length = other.m_Length;
+    other.m_Buffer = nullptr;
+    other.m_Length = 0;
+}
+
 template <typename T> void StringBase<T>::Append(const T* text)
 {
     AppendUnits(text, ArrayLength(text));
@@ -327,13 +338,7 @@ String& String::operator=(const String& other)
 
 String& String::operator=(String&& other) noexcept
 {
-    if (this != &other) {
-        Release();
-        m_Buffer = other.m_Buffer;
-        m_Length = other.m_Length;
-        other.m_Buffer = nullptr;
-        other.m_Length = 0;
-    }
+    TakeFrom(other);
     return *this;
 }
 
@@ -411,13 +416,7 @@ wString& wString::operator=(const wString& other)
 
 wString& wString::operator=(wString&& other) noexcept
 {
-    if (this != &other) {
-        Release();
-        m_Buffer = other.m_Buffer;
-        m_Length = other.m_Length;
-        other.m_Buffer = nullptr;
-        other.m_Length = 0;
-    }
+    TakeFrom(other);
     return *this;
 }
 

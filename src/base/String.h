@@ -14,11 +14,7 @@ public:
 
     StringBase() = default;
     StringBase(const StringBase& other) { CopyFrom(other); }
-    StringBase(StringBase&& other) noexcept : m_Buffer(other.m_Buffer), m_Length(other.m_Length)
-    {
-        other.m_Buffer = nullptr;
-        other.m_Length = 0;
-    }
+    StringBase(StringBase&& other) noexcept { TakeFrom(other); }
     ~StringBase() { Release(); }
 
     // Raw 0-terminated arrays; comparisons by unsigned unit value, case folding is ASCII only.
@@ -70,6 +66,7 @@ protected:
     void Assign(const T* text);                  // null or "" frees the buffer
     void AssignConstruct(const T* text);         // "" keeps a one-unit buffer
     void CopyFrom(const StringBase& other);
+    void TakeFrom(StringBase& other) noexcept;  // moves the buffer over
     void Append(const T* text);
     void AppendUnits(const T* text, int32_t count);
 

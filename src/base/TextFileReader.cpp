@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 TextFileReader::TextFileReader() : m_LineBuffer(new char[kLineBufferSize])
 {
@@ -80,7 +81,15 @@ int32_t TextFileReader::AppendFile(const char* fileName, bool resplit)
     if (size > 0)
         file.Read(m_Text.data() + oldSize + 1, size_t(size));
     file.Close();
-    return resplit ? SplitLines() : 0;
+    if (!resplit)
+        return 0;
+    TextLines previous = m_Lines;
+    int32_t result = SplitLines();
+    if (result != 0) {  // take the appended bytes back: the tables must keep fitting the text
+        m_Text.resize(oldSize);
+        m_Lines = std::move(previous);
+    }
+    return result;
 }
 
 const char* TextFileReader::LineText(int32_t line, int32_t& length) const

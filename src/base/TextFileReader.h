@@ -14,7 +14,8 @@ public:
 
     ~TextFileReader() override;
 
-    // Appends a further file behind one CR; 1 when it does not open. Resplit rebuilds the lines.
+    // Appends a further file behind one CR; 1 when it does not open. Resplit rebuilds the lines;
+    // when that fails (3 or 4) the appended bytes are taken back.
     virtual int32_t AppendFile(const char* fileName, bool resplit);
 
     // The line with a NUL, in the line buffer (valid until the next fetch); null with the error

@@ -14,6 +14,8 @@
 #include "script/ScriptGameCallbacks.h"
 #include "script/ScriptValue.h"
 #include "script/VariableStack.h"
+#include "platform/Thread.h"
+#include "platform/ThreadEvent.h"
 
 #include <atomic>
 #include <cstdint>
@@ -21,6 +23,10 @@
 #include <vector>
 
 class ThreadContainer;
+
+// Thrown inside a run once the abort flag is seen in a nested call; Run and the outermost call by
+// name end there, so a stopped script unwinds without reporting errors on its way out.
+struct ScriptAbort {};
 
 // Token codes of GetToken.
 enum ScriptToken : int32_t {
@@ -211,6 +217,9 @@ public:
     bool CallFunctionByName(const String& name, ScriptValue* arguments, int32_t count, ScriptValue* result);
     bool CallFunction(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
     ScriptValue& CallScriptFunction(ScriptValue& result, ScriptFunctionInfo& function);
+    // A built-in of that name accepting that count: computes the result and returns true; false
+    // sends the call on to the game (ScriptBuiltins.cpp).
+    bool CallLanguageBuiltin(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
 
     // --- statements (ScriptStatements.cpp) ---
     ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
@@ -220,7 +229,7 @@ public:
     ScriptValue Execute();
     void StopThread();
     void SetThreadPool(ThreadContainer* pool) { m_ThreadPool = pool; }
-    void RunGuarded();
+    uint32_t RunGuarded();  // the thread's exit code: 0, or -10 after an error
     void SignalDone();
     void SetReturnSuspends(bool on) { m_ReturnSuspends = on ? 1 : 0; }
     bool IsSuspended() const { return m_Suspended.load() != 0; }
@@ -228,6 +237,8 @@ public:
     bool HasError() const { return m_ErrorFlag.load() != 0; }
     const ErrorMsg& GetLastError() const { return m_LastError; }
     const ScriptValue& GetFinalValue() const { return m_FinalValue; }
+    // True on the script thread of this reader while it runs (a return may pause only there).
+    bool IsOnScriptThread() const;
 
 protected:
     // Index of the line entry that holds the offset; -1 when none does.
@@ -283,4 +294,18 @@ protected:
     DynaMem<PathReplace, 4096> m_PathReplaces;
     ScriptGameCallbacks m_Callbacks;
     ThreadContainer* m_ThreadPool = nullptr;
+
+    // Script threads (ScriptRun.cpp). The script thread pauses by waiting on m_Resume.
+    friend class ScriptStatements;
+    static constexpr int32_t kMaxStackUse = 4 << 20;  // bytes of stack a run may use
+    static uint32_t ThreadMain(void* reader);
+    static void PoolThreadMain(void* reader);
+    bool CallFunctionInternal(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
+    void CheckStackUse();
+    ThreadEvent m_Completion;                // set when a run ends or pauses
+    ThreadEvent m_Resume;                    // set to resume a paused script thread
+    std::unique_ptr<Thread> m_OwnThread;     // a thread of our own when no pool is set
+    bool m_HasThread = false;                // a script thread exists (own or pooled)
+    int32_t m_CallDepth = 0;                 // runs and calls by name active on this thread
+    const char* m_StackBase = nullptr;       // frame of the outermost run or call
 };

@@ -530,9 +530,12 @@ TEST(ConfigFileReaderTest, DescIndex)
     EXPECT_EQ(log.Count(("Invalid 'desc' entry in '" + path + "' (3): ''").c_str()), 1);
     EXPECT_EQ(log.Count(("'desc' entry in '" + path + "' (5) not unique: 'Last'").c_str()), 1);
 
-    Open(reader, "#A\ndesc = \"\x01odd\"\n#B\ndesc = \"Fine\"\n");
+    Open(reader, "#A\ndesc = \"\x01odd\"\n#B\ndesc = \"Fine\"\n#C\ndesc = \"R\xfcstung\"\n#D\ndesc = \"\xe9p\xe9" "e\"\n");
     EXPECT_EQ(reader.FindEntryByDesc("Fine"), 1);
+    EXPECT_EQ(reader.FindEntryByDesc("R\xfcstung"), 2);  // 8-bit letters after the first are kept
+    EXPECT_EQ(reader.FindEntryByDesc("\xe9p\xe9" "e"), -1);
     EXPECT_EQ(log.Count("Invalid 'desc' entry in '*memory*' (0)"), 1);
+    EXPECT_EQ(log.Count("Invalid 'desc' entry in '*memory*' (3)"), 1);
 }
 
 TEST(ConfigFileReaderTest, SetIntReplacesOrInserts)
@@ -627,7 +630,15 @@ TEST(ConfigFileReaderTest, AppendFile)
     std::vector<uint8_t> longLine(70000, 'x');
     longLine.push_back('\n');
     ScratchDir::WriteAll(extra, longLine);
+    int32_t length = reader.GetTextLength();
     EXPECT_EQ(reader.AppendFile(extra.c_str(), true), 4);  // the failed split is reported
+    EXPECT_STREQ(reader.GetErrorText(), "Line too long in file *memory*");
+    // ... and taken back: the text and its tables stay as they were.
+    EXPECT_EQ(reader.GetTextLength(), length);
+    ASSERT_EQ(reader.GetNumEntries(), 2);
+    EXPECT_EQ(reader.GetEntryTextOffset(1), 9);
+    EXPECT_EQ(reader.GetInt("b", v, 1), 0);
+    EXPECT_EQ(Line(reader, 3), "b 2");
 }
 
 TEST(ConfigFileReaderTest, SaveAndReloadTest)

@@ -17,7 +17,7 @@ TEST(FileNameTest, SafeStrCopy)
     } cases[] = {
         {"ab", 5, 3, "ab"},         {"abc", 5, 1, "abc"}, {"abcdefghij", 5, 1, "abc"},
         {"", 5, 1, ""},             {"a", 2, 1, ""},      {"a", 1, 1, ""},
-        {"abc", 0, 1, nullptr},     {"abc", -4, 1, nullptr},
+        {"abc", 0, 1, nullptr},     {"abc", -4, 1, nullptr},  {"", INT32_MIN, 1, nullptr},
     };
     for (const Case& c : cases) {
         char buffer[16];

@@ -1,0 +1,659 @@
+// ScriptStatements: the statement executor. It walks the source text, runs keywords as they come,
+// collects the items of an expression and hands them to the evaluator; nested constructs are
+// read by recursive calls in another mode, and branches not taken are passed over on the text.
+//
+// Choices where the language leaves room:
+// - An if statement (with its else branch, when one follows) ends a statement: in mode 0 the
+//   token after it, whatever it is, is left for the next statement, as passing over does.
+// - A declaration ends a statement in mode 0 (for (int i = 0; ...) keeps its condition).
+// - After break or continue the whole loop body is passed over from its start, so a break met
+//   in a nested block or statement never leaves half a body to be read as the next statement.
+// - A short-circuit inside a block ends at the ';' (or ',') of its statement, and inside a call
+//   argument at the ',' or the ')' that ends the argument.
+#include "script/ScriptReader.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+// The keywords of the executor; each handler returns kGoOn when the call reads on, else the
+// status with which the executing call ends (its value in `value`).
+class ScriptStatements {
+public:
+    static constexpr int32_t kGoOn = 100;
+
+    static int32_t If(ScriptReader& r, int32_t& ifState, ScriptValue& value);
+    static int32_t Else(ScriptReader& r, int32_t& ifState, ScriptValue& value);
+    static int32_t While(ScriptReader& r, ScriptValue& value);
+    static int32_t Do(ScriptReader& r, ScriptValue& value);
+    static int32_t For(ScriptReader& r, ScriptValue& value);
+    static int32_t Switch(ScriptReader& r, bool firstOfStatement, ScriptValue& value);
+    static int32_t Return(ScriptReader& r, ScriptValue& value);
+    static int32_t Exit(ScriptReader& r, ScriptValue& value);
+    static int32_t Declaration(ScriptReader& r, int32_t keyword, int32_t mode, bool firstOfStatement);
+    static int32_t BreakOrContinue(ScriptReader& r, int32_t keyword);
+    static void Case(ScriptReader& r);
+    static void Default(ScriptReader& r);
+
+    static void ExpectOpenParen(ScriptReader& r, const char* message);
+    static bool Truth(ScriptReader& r, const ScriptValue& condition, const char* message);
+    static int32_t RunBody(ScriptReader& r, ScriptValue& value);
+    static bool PassesOn(int32_t status) { return status <= kStatusReturn || status == kStatusEndOfText; }
+    static void EndOfText(ScriptReader& r, int32_t mode, int32_t itemCount);
+    static void SetNumber(CompilerArgument& item);
+};
+
+void ScriptStatements::ExpectOpenParen(ScriptReader& r, const char* message)
+{
+    r.SkipBlanks();
+    if (r.PeekChar() != '(')
+        r.Error("%s", message);
+    r.GetChar();
+}
+
+// Int and Float are true when not zero; Unevaluated (skip mode) is true so that skipping proceeds.
+bool ScriptStatements::Truth(ScriptReader& r, const ScriptValue& condition, const char* message)
+{
+    switch (condition.m_Type) {
+    case kScriptInt: return condition.m_Integer != 0;
+    case kScriptFloat: return condition.m_Number != 0.0;
+    case kScriptUnevaluated: return true;
+    default: break;
+    }
+    r.Error("%s", message);
+    return true;  // counts as true should a report ever return
+}
+
+// A block in braces or one statement; the status is 2 or 0 (6 after a declared function) when it
+// ended normally.
+int32_t ScriptStatements::RunBody(ScriptReader& r, ScriptValue& value)
+{
+    int32_t status = kStatusEndOfText;
+    r.SkipBlanks();
+    if (r.PeekChar() == '{') {
+        r.GetChar();
+        r.ExecuteStatement(value, kModeBlock, &status, kScriptRead);
+        return status == kModeBlock ? kModeStatement : status;
+    }
+    r.ExecuteStatement(value, kModeStatement, &status, kScriptRead);
+    return status == kStatusFunctionDeclared ? kModeStatement : status;
+}
+
+int32_t ScriptStatements::If(ScriptReader& r, int32_t& ifState, ScriptValue& value)
+{
+    ExpectOpenParen(r, "Keyword 'if' without paramters");
+    ScriptValue condition;
+    int32_t status = kStatusEndOfText;
+    r.ExecuteStatement(condition, kModeParen, &status, kScriptRead);
+    if (status <= kStatusReturn) {
+        value = condition;
+        return status;
+    }
+    if (status != kModeParen)
+        r.Error("Invalid arguments in 'if'");
+    bool truth = Truth(r, condition, "Invalid parameters for 'if' keyword");
+    ifState = truth ? 1 : 0;
+    if (!truth || r.IsSkipMode()) {
+        r.SkipBranch();
+        return kGoOn;
+    }
+    status = RunBody(r, value);
+    return status == kModeStatement ? kGoOn : status;
+}
+
+int32_t ScriptStatements::Else(ScriptReader& r, int32_t& ifState, ScriptValue& value)
+{
+    if (ifState == -1)
+        r.Error("Misplaced 'else'");
+    bool run = ifState == 0 && !r.IsSkipMode();
+    ifState = -1;
+    if (!run) {
+        r.SkipBranch();
+        return kGoOn;
+    }
+    int32_t status = RunBody(r, value);
+    return status == kModeStatement ? kGoOn : status;
+}
+
+int32_t ScriptStatements::While(ScriptReader& r, ScriptValue& value)
+{
+    ExpectOpenParen(r, "Keyword 'while' without parameters");
+    int32_t conditionStart = r.GetReadPos();
+    for (;;) {
+        r.SetReadPos(conditionStart);
+        ScriptValue condition;
+        int32_t status = kStatusEndOfText;
+        r.ExecuteStatement(condition, kModeParen, &status, kScriptRead);
+        if (PassesOn(status)) {
+            value = condition;
+            return status;
+        }
+        bool truth = Truth(r, condition, "Invalid parameters for 'while' keyword");
+        int32_t bodyStart = r.GetReadPos();
+        if (!truth || r.IsSkipMode()) {
+            r.SkipBranch();
+            return kGoOn;
+        }
+        status = RunBody(r, value);
+        if (status == kStatusBreak) {
+            r.SetReadPos(bodyStart);
+            r.SkipBranch();
+            return kGoOn;
+        }
+        if (PassesOn(status))
+            return status;
+    }
+}
+
+int32_t ScriptStatements::Do(ScriptReader& r, ScriptValue& value)
+{
+    int32_t bodyStart = r.GetReadPos();
+    for (;;) {
+        int32_t status = RunBody(r, value);
+        if (PassesOn(status))
+            return status;
+        if (status == kStatusBreak || status == kStatusContinue) {
+            r.SetReadPos(bodyStart);
+            r.SkipBranch();
+        }
+        String word;
+        if (r.GetToken(word) != kTokenCall || word != "while")
+            r.Error("'do' without valid 'while'");
+        r.SkipBlanks();
+        r.GetChar();  // the '(' that made the name a call
+        if (status == kStatusBreak) {
+            if (r.SkipStatement(kModeParen) == kStatusAbort)
+                return kStatusAbort;
+            return kGoOn;
+        }
+        ScriptValue condition;
+        int32_t conditionStatus = kStatusEndOfText;
+        r.ExecuteStatement(condition, kModeParen, &conditionStatus, kScriptRead);
+        if (PassesOn(conditionStatus)) {
+            value = condition;
+            return conditionStatus;
+        }
+        if (conditionStatus != kModeParen)
+            r.Error("Invalid argument in 'while'");
+        if (!Truth(r, condition, "Invalid parameters for 'while' keyword") || r.IsSkipMode())
+            return kGoOn;
+        r.SetReadPos(bodyStart);
+    }
+}
+
+int32_t ScriptStatements::For(ScriptReader& r, ScriptValue& value)
+{
+    ExpectOpenParen(r, "'for' without parameters");
+    ScriptValue work;
+    int32_t status = kStatusEndOfText;
+    r.ExecuteStatement(work, kModeStatement, &status, kScriptRead);
+    if (PassesOn(status)) {
+        value = work;
+        return status;
+    }
+    int32_t conditionStart = r.GetReadPos();
+    for (;;) {
+        r.SetReadPos(conditionStart);
+        ScriptValue condition;
+        r.ExecuteStatement(condition, kModeStatement, &status, kScriptRead);
+        if (PassesOn(status)) {
+            value = condition;
+            return status;
+        }
+        if (status != kModeStatement)
+            r.Error("Invalid condition argument in 'for'");
+        bool truth = condition.m_Type == kScriptVoid || Truth(r, condition, "Invalid condition argument in 'for'");
+        int32_t stepStart = r.GetReadPos();
+        if (r.SkipStatement(kModeParen) == kStatusAbort)
+            return kStatusAbort;
+        int32_t bodyStart = r.GetReadPos();
+        if (!truth || r.IsSkipMode()) {
+            r.SkipBranch();
+            return kGoOn;
+        }
+        status = RunBody(r, value);
+        if (status == kStatusBreak) {
+            r.SetReadPos(bodyStart);
+            r.SkipBranch();
+            return kGoOn;
+        }
+        if (PassesOn(status))
+            return status;
+        r.SetReadPos(stepStart);
+        r.ExecuteStatement(work, kModeParen, &status, kScriptRead);
+        if (PassesOn(status)) {
+            value = work;
+            return status;
+        }
+        if (status != kModeParen)
+            r.Error("Invalid argument in 'for'");
+    }
+}
+
+int32_t ScriptStatements::Switch(ScriptReader& r, bool firstOfStatement, ScriptValue& value)
+{
+    if (!firstOfStatement)
+        r.Error("Invalid 'switch'");
+    ExpectOpenParen(r, "'switch' without parameter block");
+    ScriptValue selector;
+    int32_t status = kStatusEndOfText;
+    r.ExecuteStatement(selector, kModeParen, &status, kScriptRead);
+    if (PassesOn(status)) {
+        value = selector;
+        return status;
+    }
+    if (status != kModeParen)
+        r.Error("Invalid paramters in 'switch'");
+    r.SkipBlanks();
+    if (r.PeekChar() != '{')
+        r.Error("Invalid 'switch' block - '{' not found");
+    r.GetChar();
+    int32_t blockStart = r.GetReadPos();
+
+    // The first case whose label equals the value, else the default label, starts the run.
+    bool found = false;
+    for (int pass = 0; pass < 2 && !found; pass++) {
+        r.SetReadPos(blockStart);
+        for (;;) {
+            String name;
+            int32_t code = r.FindNextBlockName(name);
+            if (code == kTokenEnd)
+                r.Error("End of file reached in switch block");
+            if (code == 0)
+                break;
+            if (pass == 0 && name == "case") {
+                ScriptValue label;
+                r.ExecuteStatement(label, kModeCase, &status, kScriptRead);
+                if (PassesOn(status))
+                    return status;
+                if (status != kModeCase)
+                    r.Error("Invalid 'case' argument");
+                if (label.Equals(selector)) {
+                    found = true;
+                    break;
+                }
+            } else if (pass == 1 && name == "default") {
+                Default(r);
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) {
+        r.SetReadPos(blockStart);
+        return r.SkipStatement(kModeBlock) == kStatusAbort ? kStatusAbort : kGoOn;
+    }
+
+    r.ExecuteStatement(value, kModeBlock, &status, kScriptRead);
+    if (status == kModeBlock)
+        return kGoOn;
+    if (status == kStatusBreak) {
+        r.SetReadPos(blockStart);
+        return r.SkipStatement(kModeBlock) == kStatusAbort ? kStatusAbort : kGoOn;
+    }
+    if (status == kStatusContinue || PassesOn(status))
+        return status;
+    r.Error("Invalid 'switch' block");
+    return status;
+}
+
+void ScriptStatements::Case(ScriptReader& r) { r.SkipStatement(kModeCase); }
+
+void ScriptStatements::Default(ScriptReader& r)
+{
+    r.SkipBlanks();
+    if (r.PeekChar() != ':')
+        r.Error("Invalid 'default' keyword");
+    r.GetChar();
+}
+
+int32_t ScriptStatements::BreakOrContinue(ScriptReader& r, int32_t keyword)
+{
+    String token;
+    int32_t code = r.GetToken(token);
+    if (code != kTokenOperator || token != ";")
+        r.Error(keyword == kKeyBreak ? "Invalid break statement" : "Invalid continue statement");
+    return keyword == kKeyBreak ? kStatusBreak : kStatusContinue;
+}
+
+// A return pauses the run instead when a re-enter function asked for it on the script thread;
+// the game resumes the thread later and the script goes on after the return.
+int32_t ScriptStatements::Return(ScriptReader& r, ScriptValue& value)
+{
+    int32_t status = kStatusEndOfText;
+    r.ExecuteStatement(value, kModeStatement, &status, kScriptRead);
+    if (status <= kStatusReturn)
+        return status;
+    if (!(r.m_Threaded && r.m_ReturnSuspends && r.IsOnScriptThread()))
+        return kStatusReturn;
+
+    r.m_FinalValue = value;
+    r.m_Suspended = 1;
+    r.SignalDone();
+    while (r.m_Suspended && !r.m_Abort)
+        r.m_Resume.Wait();
+    if (r.m_Abort)
+        return kStatusAbort;
+    value.SetVoid();
+    return kGoOn;
+}
+
+int32_t ScriptStatements::Exit(ScriptReader& r, ScriptValue& value)
+{
+    if (r.IsSkipMode())
+        return kGoOn;
+    int32_t status = kStatusEndOfText;
+    r.ExecuteStatement(value, kModeStatement, &status, kScriptRead);
+    return status <= kStatusReturn ? status : kStatusExit;
+}
+
+// int, float, string and void before a declarator list or a function declaration.
+int32_t ScriptStatements::Declaration(ScriptReader& r, int32_t keyword, int32_t mode, bool firstOfStatement)
+{
+    bool isVoid = keyword == kKeyVoid;
+    r.SkipBlanks();
+    char next = r.PeekChar();
+    if (next == ')' || next == '(') {
+        if (isVoid)
+            r.Error("Invalid 'void'");
+        if (next == '(')
+            r.Error("Missing ';'");
+        r.Error(keyword == kKeyInt ? "Type conversion only valid as function (missing ';' ?)"
+                                   : "Type conversion only valid as function");
+    }
+    int32_t type = isVoid ? kScriptVoid : keyword - kKeyInt + kScriptInt;
+    ScriptValue work;
+    int32_t status = kStatusEndOfText;
+    r.ExecuteStatement(work, kModeStatement, &status, type);
+    if (status == kStatusFunctionDeclared) {
+        if (!firstOfStatement)
+            r.Error("Invalid position for function decleration");
+    } else if (status == kStatusAbort) {
+        return kStatusAbort;
+    } else if (status != kModeStatement && status != kStatusEndOfText) {
+        r.Error(isVoid ? "Invalid 'void'" : "Invalid variable declaration");
+    }
+    return mode == kModeStatement ? status : kGoOn;
+}
+
+void ScriptStatements::EndOfText(ScriptReader& r, int32_t mode, int32_t itemCount)
+{
+    switch (mode) {
+    case kModeStatement:
+        if (itemCount > 0)
+            r.Error("Unexpected end of file");
+        break;
+    case kModeParen: r.Error("Unexpected end of file: Missing ')'"); break;
+    case kModeBlock: r.Error("Unexpected end of file: Missing '}'"); break;
+    case kModeIndex: r.Error("Unexpected end of file: Missing ']'"); break;
+    case kModeArgument: r.Error("Unexpected end of file"); break;
+    default: break;
+    }
+}
+
+// A literal with '.', 'e' or 'E' is a Float; any other is read the same way and truncated to Int.
+void ScriptStatements::SetNumber(CompilerArgument& item)
+{
+    const char* text = item.m_Token.c_str();
+    double number = std::strtod(text, nullptr);
+    if (std::strpbrk(text, ".eE"))
+        item.m_Value.SetFloat(number);
+    else
+        item.m_Value.SetInt(ScriptValue::DoubleToInt(number));
+}
+
+ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* statusOut,
+                                            int32_t declarationType)
+{
+    NestingGuard nesting(*this);
+    CheckStackUse();
+    int32_t unused = 0;
+    int32_t& status = statusOut ? *statusOut : unused;
+    ExpressionList list;
+    ScriptValue value;  // of the keyword statement that ends this call
+    int32_t ifState = -1;
+    bool keywordRan = false;
+    bool ifJustEnded = false;
+    bool declarator = declarationType != kScriptRead;  // the first item is declared (again after ',')
+    result.SetVoid();
+
+    auto endWith = [&](int32_t endStatus) -> ScriptValue& {
+        status = endStatus;
+        EvaluateExpression(result, list);
+        return result;
+    };
+
+    while (m_ReadPos < m_TextLength) {
+        if (m_Abort) {
+            status = kStatusAbort;
+            return result;
+        }
+        int32_t start = m_ReadPos;
+        int32_t slot = list.Add();
+        CompilerArgument& item = *list.GetBySlot(slot);
+        int32_t code = GetToken(item.m_Token);
+        item.m_Kind = code;
+        bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
+        int32_t keyword = isName ? GetKeyword(item.m_Token.c_str()) : kKeyNone;
+        // int(x), float(x) and string(x) are conversion calls, not declarations
+        if (keyword >= kKeyInt && keyword <= kKeyString && code == kTokenCall)
+            keyword = kKeyNone;
+
+        if (ifJustEnded) {
+            ifJustEnded = false;
+            if (keyword != kKeyElse) {
+                ifState = -1;
+                if (mode == kModeStatement) {
+                    list.Delete(slot);
+                    m_ReadPos = start;
+                    status = kModeStatement;
+                    return result;
+                }
+            }
+        }
+
+        if (keyword != kKeyNone) {
+            bool firstOfStatement = list.GetSize() == 1;
+            list.Delete(slot);
+            int32_t flow = ScriptStatements::kGoOn;
+            switch (keyword) {
+            case kKeyIf: flow = ScriptStatements::If(*this, ifState, value); break;
+            case kKeyElse: flow = ScriptStatements::Else(*this, ifState, value); break;
+            case kKeyWhile: flow = ScriptStatements::While(*this, value); break;
+            case kKeyDo: flow = ScriptStatements::Do(*this, value); break;
+            case kKeyFor: flow = ScriptStatements::For(*this, value); break;
+            case kKeySwitch: flow = ScriptStatements::Switch(*this, firstOfStatement, value); break;
+            case kKeyCase: ScriptStatements::Case(*this); break;
+            case kKeyDefault: ScriptStatements::Default(*this); break;
+            case kKeyBreak:
+            case kKeyContinue: flow = ScriptStatements::BreakOrContinue(*this, keyword); break;
+            case kKeyReturn: flow = ScriptStatements::Return(*this, value); break;
+            case kKeyExit: flow = ScriptStatements::Exit(*this, value); break;
+            default: flow = ScriptStatements::Declaration(*this, keyword, mode, firstOfStatement); break;
+            }
+            keywordRan = true;
+            ifJustEnded = keyword == kKeyIf || keyword == kKeyElse;
+            if (keyword != kKeyIf)
+                ifState = keyword == kKeyElse ? ifState : -1;
+            if (flow != ScriptStatements::kGoOn) {
+                status = flow;
+                result = value;
+                return result;
+            }
+            continue;
+        }
+
+        switch (code) {
+        case kTokenEnd:
+            list.Delete(slot);
+            ScriptStatements::EndOfText(*this, mode, list.GetSize());
+            status = kStatusEndOfText;
+            result.SetVoid();
+            return result;
+        case kTokenNumber: ScriptStatements::SetNumber(item); break;
+        case kTokenString: item.m_Value.SetString(item.m_Token); break;
+        case kTokenCall: {
+            SkipBlanks();
+            GetChar();  // the '('
+            if (declarator && list.GetSize() == 1) {
+                ParseFunctionDeclaration(item.m_Token.c_str(), declarationType);
+                list.Delete(slot);
+                status = kStatusFunctionDeclared;
+                return result;
+            }
+            String name = item.m_Token;
+            ParseFunctionCall(item.m_Value, name.c_str());
+            item.m_Kind = CompilerArgument::kComputed;
+            break;
+        }
+        case kTokenIndexed: {
+            SkipBlanks();
+            GetChar();  // the '['
+            ScriptValue index;
+            int32_t indexStatus = kStatusEndOfText;
+            ExecuteStatement(index, kModeIndex, &indexStatus, kScriptRead);
+            if (indexStatus <= kStatusReturn) {
+                status = indexStatus;
+                return result;
+            }
+            bool unevaluated = index.m_Type == kScriptUnevaluated;
+            if (!unevaluated && (index.m_Type != kScriptInt || index.m_Integer < 0))
+                Error("Index must be positive integer");
+            int32_t element = unevaluated ? 0 : index.m_Integer;
+            item.m_Kind = CompilerArgument::kReference;
+            if (declarator && list.GetSize() == 1) {
+                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), element, declarationType);
+                item.m_ElementIndex = -1;  // an initialiser sets the first element
+            } else {
+                item.m_ElementIndex = element;
+                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), element, kScriptRead);
+            }
+            break;
+        }
+        case kTokenName:
+            item.m_Kind = CompilerArgument::kReference;
+            item.m_ElementIndex = -1;
+            if (declarator && list.GetSize() == 1)
+                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), 0, declarationType);
+            else
+                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), -1, kScriptRead);
+            break;
+        case kTokenDirective: Error("Invalid precompiler command: '%s'", item.m_Token.c_str()); break;
+        case kTokenOperator: {
+            const String& op = item.m_Token;
+            if (op == "(") {
+                int32_t groupStatus = kStatusEndOfText;
+                ExecuteStatement(item.m_Value, kModeParen, &groupStatus, kScriptRead);
+                item.m_Kind = CompilerArgument::kComputed;
+                if (groupStatus <= kStatusReturn) {
+                    status = groupStatus;
+                    return result;
+                }
+            } else if (op == "{") {
+                int32_t blockStatus = kStatusEndOfText;
+                ExecuteStatement(item.m_Value, kModeBlock, &blockStatus, kScriptRead);
+                item.m_Kind = CompilerArgument::kComputed;
+                if (blockStatus != kModeBlock) {
+                    status = blockStatus;
+                    result = item.m_Value;
+                    return result;
+                }
+                list.DeleteAll();
+            } else if (op == "[") {
+                Error("Encountered invalid '['");
+            } else if (op == ";") {
+                list.Delete(slot);
+                if (mode == kModeStatement || mode == kModeArgument)
+                    return endWith(kModeStatement);
+                if (mode != kModeBlock)
+                    Error("Encountered invalid ';'");
+                ScriptValue discarded;
+                EvaluateExpression(discarded, list);
+                list.DeleteAll();
+            } else if (op == ")") {
+                list.Delete(slot);
+                if (mode != kModeParen && mode != kModeArgument)
+                    Error("Encountered invalid ')'");
+                return endWith(kModeParen);
+            } else if (op == "}") {
+                list.Delete(slot);
+                if (mode == kModeBlock) {
+                    endWith(kModeBlock);
+                    result.SetVoid();
+                    return result;
+                }
+                if (mode != kModeStatement || !keywordRan)
+                    Error("Encountered invalid '}'");
+                endWith(kModeStatement);
+                m_ReadPos = start;  // the enclosing block reads it
+                result.SetVoid();
+                return result;
+            } else if (op == "]") {
+                list.Delete(slot);
+                if (mode != kModeIndex)
+                    Error("Encountered invalid ']'");
+                return endWith(kModeIndex);
+            } else if (op == ",") {
+                list.Delete(slot);
+                if (mode == kModeArgument)
+                    return endWith(kModeArgument);
+                if (mode == kModeIndex)
+                    Error("Invalid ',' in [] Block");
+                declarator = declarationType != kScriptRead;
+                ScriptValue discarded;
+                EvaluateExpression(discarded, list);
+                list.DeleteAll();
+            } else if (op == ":") {
+                list.Delete(slot);
+                if (mode == kModeCase)
+                    return endWith(kModeCase);
+                if (list.GetSize() != 1)
+                    Error("Encountered invalid ':'");
+                list.DeleteAll();
+            } else if (op == "&&" || op == "||") {
+                bool isAnd = op == "&&";
+                list.Delete(slot);
+                if (list.GetSize() == 0)
+                    Error(isAnd ? "Encountered invalid '&&'" : "Encountered invalid '||'");
+                ScriptValue left;
+                EvaluateExpression(left, list);
+                list.DeleteAll();
+                if (left.m_Type == kScriptUnevaluated)
+                    break;
+                if (!left.IsNumber())
+                    Error("Invalid parameters for logical operator '||'");
+                bool truth = left.m_Type == kScriptInt ? left.m_Integer != 0 : left.m_Number != 0.0;
+                if (truth == isAnd) {
+                    declarator = false;  // what follows is the value, not a new declarator
+                    break;               // the right side decides: read on
+                }
+                int32_t skipStatus;
+                if (mode == kModeBlock) {
+                    // the rest of this statement only; the block goes on after its ';'
+                    skipStatus = SkipStatement(kModeArgument);
+                    if (skipStatus == kStatusAbort) {
+                        status = kStatusAbort;
+                        return result;
+                    }
+                    if (skipStatus == kModeParen)
+                        Error("Encountered invalid ')'");
+                    break;
+                }
+                skipStatus = SkipStatement(mode);
+                status = skipStatus == kStatusAbort ? kStatusAbort : (mode == kModeArgument ? skipStatus : mode);
+                result.SetInt(isAnd ? 0 : 1);
+                return result;
+            } else {
+                item.m_Kind = CompilerArgument::kOperator;
+            }
+            break;
+        }
+        default: Error("Encountered invalid character");
+        }
+    }
+
+    ScriptStatements::EndOfText(*this, mode, list.GetSize());
+    status = kStatusEndOfText;
+    result.SetVoid();
+    return result;
+}
