@@ -204,8 +204,8 @@ void SetKeys(ConfigFileReader& reader, const std::vector<std::string>& keys)
 {
     int32_t done = 0;
     for (const std::string& key : keys) {
-        if (!IsPlainName(key) || done++ >= 4)
-            continue;
+        if (!IsPlainName(key) || key == "desc" || done++ >= 4)
+            continue;  // a number set into the desc text would leave the desc index behind
         const int32_t entry = reader.GetNumEntries() > 0 ? done % reader.GetNumEntries() : -1;
         int32_t value = 0;
         int32_t status = reader.SetInt(key.c_str(), 4321, entry);

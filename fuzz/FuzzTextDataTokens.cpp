@@ -125,9 +125,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;  // a line too long
     }
     // Opened in memory, a packed file is unpacked; a stream reads its bytes as they are.
-    const bool unpacked = memory.GetSize() != int32_t(size);
+    std::vector<uint8_t> held(size_t(memory.GetSize()) + 1);
+    held.resize(size_t(memory.ReadBytes(held.data(), memory.GetSize())));
+    memory.SetFilePos(0);
+    const bool unpacked = held != std::vector<uint8_t>(data, data + size);
     if (unpacked && (size < 4 || std::memcmp(data, CCompress::kMagic, 4) != 0))
-        Fuzz::Finding("the reader holds another size than the text");
+        Fuzz::Finding("the reader holds other bytes than the text");
     const std::vector<std::string> tokens = Tokens(memory);
 
     TextDataFileReader stream;
