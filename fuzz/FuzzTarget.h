@@ -9,6 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -30,6 +34,30 @@ inline void LoadMemoryFile(File& file, const uint8_t* data, size_t size)
     if (size > 0)
         file.Write(data, size);
     file.Seek(0);
+}
+
+// A file of this process, rewritten with each input, for readers that open only by name; it is
+// removed when the process ends. The name is unique, so parallel runs do not share it.
+inline std::string WriteScratchFile(const uint8_t* data, size_t size)
+{
+    struct Scratch {
+        std::filesystem::path path;
+        Scratch()
+        {
+            std::random_device random;
+            path = std::filesystem::temp_directory_path() /
+                   ("fuzz-scratch-" + std::to_string(random()) + "-" + std::to_string(random()) + ".txt");
+        }
+        ~Scratch()
+        {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
+    };
+    static Scratch scratch;
+    std::ofstream(scratch.path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    return scratch.path.string();
 }
 
 // Stops a run that found a fault no sanitizer sees (a wrong result); the message names it.

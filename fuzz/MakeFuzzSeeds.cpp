@@ -1,12 +1,14 @@
 // MakeFuzzSeeds: writes the small valid inputs the fuzz targets start from, each made by the
 // system's own writers, into <directory>/<target>/. Inputs kept from found faults ("crash-*")
-// are written by hand and left alone. Run: build the target fuzz_seeds.
+// and the seeds of the text formats (configuration files, constants, scripts) are written by
+// hand and left alone. Run: build the target fuzz_seeds.
 #include "base/BezierSpline.h"
 #include "base/File.h"
 #include "base/Log.h"
 #include "base/LzmaCoder.h"
 #include "base/Random.h"
 #include "engine/scene/KeyTrack.h"
+#include "script/VariableStack.h"
 
 #include <cmath>
 #include <cstdio>
@@ -251,6 +253,59 @@ void KeyChain()
     }
 }
 
+void SaveScope(const char* name, VariableStack& scope)
+{
+    File f;
+    f.CreateMemoryFile(0);
+    scope.Save(f);
+    Put("VariableStack", name, Contents(f));
+}
+
+void Scopes()
+{
+    VariableStack empty;
+    SaveScope("empty.bin", empty);
+
+    VariableStack scalars;
+    scalars.AddVariable("count", kScriptInt, 0)->m_Integer = -42;
+    scalars.AddVariable("speed", kScriptFloat, 0)->m_Number = 2.5;
+    scalars.AddVariable("name", kScriptString, 0)->m_Text = "Sentry Drone";
+    scalars.AddVariable("nothing", kScriptVoid, 0);
+    scalars.AddVariable("blank", kScriptString, 0);
+    SaveScope("scalars.bin", scalars);
+
+    VariableStack arrays;
+    ScriptStackVariable* ints = arrays.AddVariable("list", kScriptInt, 4);
+    for (int32_t i = 0; i < 4; i++)
+        ints->m_Elements[i].m_Integer = i * 1000 - 1;
+    ScriptStackVariable* floats = arrays.AddVariable("weights", kScriptFloat, 3);
+    floats->m_Elements[2].m_Number = -0.125;
+    ScriptStackVariable* texts = arrays.AddVariable("lines", kScriptString, 2);
+    texts->m_Elements[0].m_Text = "first";
+    texts->m_Elements[1].m_Text = "second line";
+    arrays.AddVariable("voids", kScriptVoid, 2);
+    SaveScope("arrays.bin", arrays);
+
+    // Written by hand: a negative element count (read as a scalar) and names the scope cannot
+    // hold (empty, a control character), whose records are passed over.
+    File f;
+    f.CreateMemoryFile(0);
+    f.WriteInt32(3);
+    f.WriteString("neg");
+    f.WriteInt32(-5);
+    f.WriteInt8(kScriptInt);
+    f.WriteInt32(7);
+    f.WriteString("");
+    f.WriteInt32(0);
+    f.WriteInt8(kScriptFloat);
+    f.WriteDouble(1.0);
+    f.WriteString("bad\x01name");
+    f.WriteInt32(1);
+    f.WriteInt8(kScriptString);
+    f.WriteString("x");
+    Put("VariableStack", "odd-records.bin", Contents(f));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -266,5 +321,6 @@ int main(int argc, char** argv)
     Lzma();
     Bezier();
     KeyChain();
+    Scopes();
     return 0;
 }

@@ -193,9 +193,18 @@ void VariableStack::Load(File& stream, bool clearFirst)
     constexpr int32_t kSmallestRecord = 9;  // empty name, element count, type byte
     if (count < 0 || count > stream.GetRemaining() / kSmallestRecord)
         stream.Error("VariableStack: variable count %i exceeds the %i bytes left", count, stream.GetRemaining());
+    // The elements of Void arrays take no bytes, so the bytes left cannot bound them: together
+    // they may be no more than one array of the largest size, or a few bytes could fill memory.
+    int64_t voidElements = 0;
     ScriptStackVariable stored;
     for (int32_t i = 0; i < count; i++) {
         stored.Read(stream);
+        if (stored.m_Type == kScriptVoid) {
+            voidElements += stored.m_ElementCount;
+            if (voidElements > ScriptStackVariable::kMaxElements)
+                stream.Error("VariableStack: Void arrays of more than %i elements in all",
+                             ScriptStackVariable::kMaxElements);
+        }
         if (!IsValidName(stored.m_Name))
             continue;
         ScriptStackVariable* variable = Find(stored.m_Name);

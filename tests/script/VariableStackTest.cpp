@@ -281,3 +281,30 @@ TEST(VariableStackTest, DamagedScopesAreRefused)
     EXPECT_EQ(loaded.GetVariableCount(), 1);
     EXPECT_EQ(loaded.FindVariable("y")->m_Integer, 6);
 }
+
+// Void elements take no bytes: many large Void arrays in a few bytes are refused, not allocated.
+TEST(VariableStackTest, VoidArraysAreBoundedInAll)
+{
+    auto scope = [](std::vector<int32_t> counts) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt32(static_cast<int32_t>(counts.size()));
+        for (size_t i = 0; i < counts.size(); i++) {
+            f.WriteString(std::string(1, static_cast<char>('a' + i)).c_str());
+            f.WriteInt32(counts[i]);
+            f.WriteInt8(kScriptVoid);
+        }
+        return Bytes(f);
+    };
+    constexpr int32_t kHalf = ScriptStackVariable::kMaxElements / 2;
+    File file;
+    VariableStack fits;
+    Reload(file, scope({kHalf, kHalf}));
+    fits.Load(file, true);
+    EXPECT_EQ(fits.GetVariableCount(), 2);
+    EXPECT_EQ(fits.FindVariable("b")->m_ElementCount, kHalf);
+
+    VariableStack tooMany;
+    Reload(file, scope({kHalf, kHalf, 1}));
+    EXPECT_TRUE(Contains(ErrorOf([&] { tooMany.Load(file, true); }), "Void arrays of more than 1048576 elements"));
+}
