@@ -72,7 +72,7 @@ void ScriptStackVariable::Read(File& stream)
         stream.Error("ScriptStackVariable: unexpected end of data");
     int32_t size = 0;  // fewest bytes one element takes
     switch (type) {
-    case kScriptVoid: size = 1; break;  // no data; a byte each, so a lying count cannot allocate for free
+    case kScriptVoid: size = 0; break;  // no data: Load bounds all Void elements together
     case kScriptInt: size = 4; break;
     case kScriptFloat: size = 8; break;
     case kScriptString: size = 4; break;
@@ -80,7 +80,7 @@ void ScriptStackVariable::Read(File& stream)
     }
     if (count < 0)
         count = 0;  // the writer stores one scalar for any count below 1
-    if (count > kMaxElements || count > stream.GetRemaining() / size)
+    if (count > kMaxElements || (size > 0 && count > stream.GetRemaining() / size))
         stream.Error("ScriptStackVariable: element count %i of '%s' exceeds the %i bytes left", count,
                      name.c_str(), stream.GetRemaining());
     Init(type, count);

@@ -266,7 +266,7 @@ TEST(VariableStackTest, DamagedScopesAreRefused)
          "element count 2147483647 of 'x' exceeds the 4 bytes left"},
         {{1, 0, 0, 0, 1, 0, 0, 0, 'x', 0, 0, 0, 0, 7}, "ScriptStackVariable: Wrong variable data type"},
         {{1, 0, 0, 0, 1, 0, 0, 0, 'x', 0, 0, 0, 0x10, 0}, "element count 268435456 of 'x' exceeds"},
-        {{1, 0, 0, 0, 1, 0, 0, 0, 'x', 0x40, 0x42, 0x0F, 0, 0}, "element count 1000000 of 'x' exceeds the 0 bytes left"},
+        {{1, 0, 0, 0, 1, 0, 0, 0, 'x', 0x40, 0x42, 0x0F, 0, 1}, "element count 1000000 of 'x' exceeds the 0 bytes left"},
     };
     for (const Case& c : cases) {
         VariableStack loaded;
