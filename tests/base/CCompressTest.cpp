@@ -2,7 +2,7 @@
 // blocks, and packing on close and unpacking on open through File.
 #include "base/CCompress.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 #include "base/File.h"
 #include "base/Random.h"
 
@@ -233,7 +233,7 @@ TEST(CCompressTest, VersionOneKeyBlocksStillUnpack)
 
 TEST(CCompressTest, FilesArePackedOnCloseAndUnpackedOnOpen)
 {
-    ScratchDir dir;
+    TempDir dir;
     const Bytes sample = Text(40000);
     for (int32_t method = 1; method <= 8; method++) {
         for (bool inMemory : {false, true}) {
@@ -244,7 +244,7 @@ TEST(CCompressTest, FilesArePackedOnCloseAndUnpackedOnOpen)
             f.Write(sample.data(), sample.size());
             f.SetCompression(method);
             f.Close();
-            Bytes onDisk = ScratchDir::ReadAll(path);
+            Bytes onDisk = TempDir::ReadAll(path);
             ASSERT_GE(onDisk.size(), 7u);
             EXPECT_EQ(Bytes(onDisk.begin(), onDisk.begin() + 6), (Bytes{0xA7, 0x51, 0x4D, 0xA7, 1, uint8_t(method)}));
             EXPECT_EQ(Unpack(Bytes(onDisk.begin() + 6, onDisk.end())), sample);
@@ -255,7 +255,7 @@ TEST(CCompressTest, FilesArePackedOnCloseAndUnpackedOnOpen)
             ASSERT_EQ(f.GetSize(), int32_t(sample.size()));
             EXPECT_EQ(Bytes(f.GetMemoryBuffer(), f.GetMemoryBuffer() + f.GetSize()), sample);
             f.Close();  // unchanged: the disk file stays as it was
-            EXPECT_EQ(ScratchDir::ReadAll(path), onDisk);
+            EXPECT_EQ(TempDir::ReadAll(path), onDisk);
 
             ASSERT_TRUE(f.Open(Name(path), false));
             f.Seek(f.GetSize());
@@ -281,7 +281,7 @@ TEST(CCompressTest, FilesArePackedOnCloseAndUnpackedOnOpen)
 
 TEST(CCompressTest, FilesThatAreNotPackedOpenAsPlainData)
 {
-    ScratchDir dir;
+    TempDir dir;
     struct Case {
         const char* what;
         Bytes bytes;
@@ -297,7 +297,7 @@ TEST(CCompressTest, FilesThatAreNotPackedOpenAsPlainData)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ScratchDir::WriteAll(dir("p.bin"), c.bytes);
+        TempDir::WriteAll(dir("p.bin"), c.bytes);
         for (int32_t mode : {File::kDiskFile, File::kVirtualFile}) {
             File f;
             ASSERT_TRUE(f.Open(Name(dir("p.bin")), false, mode));
@@ -310,19 +310,19 @@ TEST(CCompressTest, FilesThatAreNotPackedOpenAsPlainData)
             f.Close();
             Bytes expected = c.bytes;
             expected.push_back(0x55);
-            EXPECT_EQ(ScratchDir::ReadAll(dir("p.bin")), expected);
-            ScratchDir::WriteAll(dir("p.bin"), c.bytes);
+            EXPECT_EQ(TempDir::ReadAll(dir("p.bin")), expected);
+            TempDir::WriteAll(dir("p.bin"), c.bytes);
         }
     }
 }
 
 TEST(CCompressTest, DamagedPackedFileFailsToOpenCleanly)
 {
-    ScratchDir dir;
+    TempDir dir;
     Bytes block = Pack(3, Text(5000));
     Bytes file = {0xA7, 0x51, 0x4D, 0xA7, 1, 3};
     file.insert(file.end(), block.begin(), block.end() - 3);
-    ScratchDir::WriteAll(dir("bad.sv"), file);
+    TempDir::WriteAll(dir("bad.sv"), file);
     uint32_t handles = File::GetOpenHandlesCount();
     {
         File f;
@@ -330,7 +330,7 @@ TEST(CCompressTest, DamagedPackedFileFailsToOpenCleanly)
         EXPECT_EQ(f.GetCompression(), 0);  // nothing would be packed again at close
     }
     EXPECT_EQ(File::GetOpenHandlesCount(), handles);
-    EXPECT_EQ(ScratchDir::ReadAll(dir("bad.sv")), file);
+    EXPECT_EQ(TempDir::ReadAll(dir("bad.sv")), file);
 }
 
 TEST(CCompressTest, ReadPackedBlockChecksItsLength)

@@ -1,7 +1,7 @@
 // CFileValidator: the order of tries over base directory, directories and extensions.
 #include "base/CFileValidator.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ TEST(CFileValidatorTest, ListsKeepOneEntryEach)
 
 TEST(CFileValidatorTest, FindsTheFirstVariantThatExists)
 {
-    ScratchDir dir;
+    TempDir dir;
     std::string root = dir("");
     std::filesystem::create_directories(dir("models"));
     std::filesystem::create_directories(dir("base"));
@@ -40,13 +40,13 @@ TEST(CFileValidatorTest, FindsTheFirstVariantThatExists)
 
     String name("robot");
     EXPECT_TRUE(validator.FindFileInSearchPaths(name).IsEmpty());
-    ScratchDir::WriteAll(dir("models/robot.rtx"), {'x'});
+    TempDir::WriteAll(dir("models/robot.rtx"), {'x'});
     EXPECT_STREQ(validator.FindFileInSearchPaths(name).c_str(), (root + "models\\robot.rtx").c_str());
-    ScratchDir::WriteAll(dir("models/robot.3sc"), {'x'});
+    TempDir::WriteAll(dir("models/robot.3sc"), {'x'});
     EXPECT_STREQ(validator.FindFileInSearchPaths(name).c_str(), (root + "models\\robot.3sc").c_str());
-    ScratchDir::WriteAll(dir("models/robot"), {'x'});
+    TempDir::WriteAll(dir("models/robot"), {'x'});
     EXPECT_STREQ(validator.FindFileInSearchPaths(name).c_str(), (root + "models\\robot").c_str());
-    ScratchDir::WriteAll(dir("base/robot.rtx"), {'x'});  // the base directory comes first
+    TempDir::WriteAll(dir("base/robot.rtx"), {'x'});  // the base directory comes first
     EXPECT_STREQ(validator.FindFileInSearchPaths(name).c_str(), (root + "base\\robot.rtx").c_str());
 
     // An absolute name is tried only as it is.

@@ -2,7 +2,7 @@
 // the setters and text edits, saving and the reload test.
 #include "base/ConfigFileReader.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 #include "base/ConstantTable.h"
 #include "base/ErrorClass.h"
 #include "base/Log.h"
@@ -556,7 +556,7 @@ TEST(ConfigFileReaderTest, SetIntReplacesOrInserts)
 
 TEST(ConfigFileReaderTest, InsertedKeyKeepsEntriesRight)
 {
-    ScratchDir dir;
+    TempDir dir;
     ConfigFileReader reader;
     Open(reader, "#One\na = 1\n#Two\nb = 2\n#Three\nc = 3\n");
     ASSERT_EQ(reader.SetInt("x", 10, 0), 0);  // a new line inside the first entry
@@ -610,7 +610,7 @@ TEST(ConfigFileReaderTest, TextEdits)
 
 TEST(ConfigFileReaderTest, AppendFile)
 {
-    ScratchDir dir;
+    TempDir dir;
     ConfigFileReader reader;
     EXPECT_THROW(reader.AppendFile((kFixtures + "desc.cfg").c_str(), true), ErrorMsg);
 
@@ -620,7 +620,7 @@ TEST(ConfigFileReaderTest, AppendFile)
         EXPECT_EQ(reader.AppendFile(dir("missing.cfg").c_str(), true), 1);
     }
     std::string extra = dir("extra.cfg");
-    ScratchDir::WriteAll(extra, {'#', 'B', '\n', 'b', ' ', '2'});
+    TempDir::WriteAll(extra, {'#', 'B', '\n', 'b', ' ', '2'});
     EXPECT_EQ(reader.AppendFile(extra.c_str(), true), 0);
     EXPECT_EQ(reader.GetNumEntries(), 2);
     int32_t v = 0;
@@ -629,7 +629,7 @@ TEST(ConfigFileReaderTest, AppendFile)
 
     std::vector<uint8_t> longLine(70000, 'x');
     longLine.push_back('\n');
-    ScratchDir::WriteAll(extra, longLine);
+    TempDir::WriteAll(extra, longLine);
     int32_t length = reader.GetTextLength();
     EXPECT_EQ(reader.AppendFile(extra.c_str(), true), 4);  // the failed split is reported
     EXPECT_STREQ(reader.GetErrorText(), "Line too long in file *memory*");
@@ -643,9 +643,9 @@ TEST(ConfigFileReaderTest, AppendFile)
 
 TEST(ConfigFileReaderTest, SaveAndReloadTest)
 {
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir("game.cfg");
-    ScratchDir::WriteAll(path, {'k', ' ', '1', '\n'});
+    TempDir::WriteAll(path, {'k', ' ', '1', '\n'});
     ConstantTable table;
     ConfigFileReader reader;
     EXPECT_TRUE(reader.NeedsReload());
@@ -663,7 +663,7 @@ TEST(ConfigFileReaderTest, SaveAndReloadTest)
     EXPECT_EQ(reader.SetInt("k", 5), 0);
     EXPECT_EQ(reader.Save(), 0);
     EXPECT_FALSE(reader.NeedsReload());
-    auto bytes = ScratchDir::ReadAll(path);
+    auto bytes = TempDir::ReadAll(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "k 5\n");
 
     std::filesystem::remove(path);

@@ -1,13 +1,13 @@
 // FileList: adding, finding with either slash, the always-add switch and the name log.
 #include "base/FileList.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 TEST(FileListTest, RegisterFindsBothSlashes)
 {
-    ScratchDir dir;
+    TempDir dir;
     FileList list;
     std::string log = dir("loaded.txt");
     list.SetLogFileName(log.c_str());
@@ -24,6 +24,6 @@ TEST(FileListTest, RegisterFindsBothSlashes)
     EXPECT_EQ(list.FindFile(String("cfg\\items.cfg")), 0);
     EXPECT_EQ(RegisterLoadedFile(nullptr, String("x")), -1);
 
-    auto bytes = ScratchDir::ReadAll(log);
+    auto bytes = TempDir::ReadAll(log);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "cfg\\items.cfg\ncfg\\skills.cfg\ncfg\\items.cfg\n");
 }

@@ -1,7 +1,7 @@
 // FileName: bounded copies and the path operations, with "\" and "/" as separators.
 #include "base/FileName.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -97,9 +97,9 @@ TEST(FileNameTest, PathParts)
 
 TEST(FileNameTest, ReadFileToString)
 {
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir("Text.TXT");
-    ScratchDir::WriteAll(path, {'o', 'n', 'e', '\n'});
+    TempDir::WriteAll(path, {'o', 'n', 'e', '\n'});
     String text("old");
     EXPECT_TRUE(ReadFileToString(text, dir("text.txt").c_str()));  // any letter case
     EXPECT_STREQ(text.c_str(), "one\n");

@@ -1,7 +1,7 @@
 // FileSystemTest: tree deletion, deletion by pattern and the directory mirror on real directories.
 #include "base/FileSystem.h"
 
-#include "../support/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

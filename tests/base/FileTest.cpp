@@ -1,7 +1,7 @@
 // File: typed encodings, the three modes, bounds of damaged lengths, growth and the checksum.
 #include "base/File.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 #include "base/Log.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ void CheckSample(File& f)
 
 TEST(FileTest, TypedValuesHaveTheirBytesInEveryMode)
 {
-    ScratchDir dir;
+    TempDir dir;
     {  // memory-only
         File f;
         f.CreateMemoryFile(4);
@@ -109,7 +109,7 @@ TEST(FileTest, TypedValuesHaveTheirBytesInEveryMode)
         ASSERT_TRUE(f.Create(Name(dir("disk.bin"))));
         WriteSample(f);
         f.Close();
-        EXPECT_EQ(ScratchDir::ReadAll(dir("disk.bin")), kSampleBytes);
+        EXPECT_EQ(TempDir::ReadAll(dir("disk.bin")), kSampleBytes);
         ASSERT_TRUE(f.Open(Name(dir("disk.bin"))));
         EXPECT_EQ(f.GetSize(), int32_t(kSampleBytes.size()));
         CheckSample(f);
@@ -118,9 +118,9 @@ TEST(FileTest, TypedValuesHaveTheirBytesInEveryMode)
         File f;
         ASSERT_TRUE(f.CreateInMemory(Name(dir("virtual.bin"))));
         WriteSample(f);
-        EXPECT_TRUE(ScratchDir::ReadAll(dir("virtual.bin")).empty());
+        EXPECT_TRUE(TempDir::ReadAll(dir("virtual.bin")).empty());
         f.Close();
-        EXPECT_EQ(ScratchDir::ReadAll(dir("virtual.bin")), kSampleBytes);
+        EXPECT_EQ(TempDir::ReadAll(dir("virtual.bin")), kSampleBytes);
         ASSERT_TRUE(f.Open(Name(dir("virtual.bin")), true, File::kVirtualFile));
         CheckSample(f);
     }
@@ -128,7 +128,7 @@ TEST(FileTest, TypedValuesHaveTheirBytesInEveryMode)
 
 TEST(FileTest, DamagedStringLengthsFailWithoutAllocating)
 {
-    ScratchDir dir;
+    TempDir dir;
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -152,7 +152,7 @@ TEST(FileTest, DamagedStringLengthsFailWithoutAllocating)
                 f.Write(c.bytes.data(), c.bytes.size());
                 f.Seek(0);
             } else {
-                ScratchDir::WriteAll(dir("s.bin"), c.bytes);
+                TempDir::WriteAll(dir("s.bin"), c.bytes);
                 ASSERT_TRUE(f.Open(Name(dir("s.bin"))));
             }
             String s("old");
@@ -233,16 +233,16 @@ TEST(FileTest, DeleteDataKeepsTheCapacityTrue)
     EXPECT_EQ(f.GetMemoryBuffer()[10 + File::kGrowStep - 1], 2);
 
     File readOnly;
-    ScratchDir dir;
-    ScratchDir::WriteAll(dir("r.bin"), {1, 2, 3});
+    TempDir dir;
+    TempDir::WriteAll(dir("r.bin"), {1, 2, 3});
     ASSERT_TRUE(readOnly.Open(Name(dir("r.bin")), true, File::kVirtualFile));
     EXPECT_THROW(readOnly.DeleteData(1), ErrorMsg);
 }
 
 TEST(FileTest, DeleteDataTruncatesTheDiskFile)
 {
-    ScratchDir dir;
-    ScratchDir::WriteAll(dir("t.bin"), {1, 2, 3, 4, 5, 6});
+    TempDir dir;
+    TempDir::WriteAll(dir("t.bin"), {1, 2, 3, 4, 5, 6});
     File f;
     ASSERT_TRUE(f.Open(Name(dir("t.bin")), false));
     f.DeleteData(2);
@@ -250,12 +250,12 @@ TEST(FileTest, DeleteDataTruncatesTheDiskFile)
     EXPECT_EQ(f.GetPos(), 2);
     f.WriteInt8(9);
     f.Close();
-    EXPECT_EQ(ScratchDir::ReadAll(dir("t.bin")), (std::vector<uint8_t>{1, 2, 9}));
+    EXPECT_EQ(TempDir::ReadAll(dir("t.bin")), (std::vector<uint8_t>{1, 2, 9}));
 }
 
 TEST(FileTest, OpenCloseStateAndMessages)
 {
-    ScratchDir dir;
+    TempDir dir;
     ErrorClassSimple::ResetWarningsForTest();
     g_Lines.clear();
     Log::SetEchoHook(CaptureLine);
@@ -296,23 +296,23 @@ TEST(FileTest, OpenCloseStateAndMessages)
 
 TEST(FileTest, UnchangedVirtualFileIsNotWrittenBack)
 {
-    ScratchDir dir;
-    ScratchDir::WriteAll(dir("v.bin"), {1, 2, 3, 4});
+    TempDir dir;
+    TempDir::WriteAll(dir("v.bin"), {1, 2, 3, 4});
     File f;
     ASSERT_TRUE(f.Open(Name(dir("v.bin")), false, File::kVirtualFile));
     uint32_t v;
     f.ReadInt32(&v);
     EXPECT_EQ(v, 0x04030201u);
     // Shrink the disk file behind File's back: an unmodified virtual file must not restore it.
-    ScratchDir::WriteAll(dir("v.bin"), {7});
+    TempDir::WriteAll(dir("v.bin"), {7});
     f.Close();
-    EXPECT_EQ(ScratchDir::ReadAll(dir("v.bin")), (std::vector<uint8_t>{7}));
+    EXPECT_EQ(TempDir::ReadAll(dir("v.bin")), (std::vector<uint8_t>{7}));
 
     ASSERT_TRUE(f.Open(Name(dir("v.bin")), false, File::kVirtualFile));
     f.Seek(1);
     f.WriteInt16(0x0A0B);
     f.Close();
-    EXPECT_EQ(ScratchDir::ReadAll(dir("v.bin")), (std::vector<uint8_t>{7, 0x0B, 0x0A}));
+    EXPECT_EQ(TempDir::ReadAll(dir("v.bin")), (std::vector<uint8_t>{7, 0x0B, 0x0A}));
 }
 
 TEST(FileTest, ChecksumIsAdler32)
@@ -331,14 +331,14 @@ TEST(FileTest, ChecksumIsAdler32)
         {pattern, 0x437bc42e},
         {std::vector<uint8_t>(70000, 0xFF), 0x2a286e81},  // sums wrap the modulus many times
     };
-    ScratchDir dir;
+    TempDir dir;
     for (const Case& c : cases) {
         File memory;
         memory.CreateMemoryFile(0);
         memory.Write(c.bytes.data(), c.bytes.size());
         EXPECT_EQ(memory.GetChecksum(), c.adler);
 
-        ScratchDir::WriteAll(dir("a.bin"), c.bytes);
+        TempDir::WriteAll(dir("a.bin"), c.bytes);
         File disk;
         ASSERT_TRUE(disk.Open(Name(dir("a.bin"))));
         EXPECT_EQ(disk.GetChecksum(), c.adler);

@@ -5,7 +5,7 @@
 #include "base/ErrorClass.h"
 #include "base/Utf8.h"
 
-#include "../support/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
 // LzmaCoder: the 9-byte stream header, round trips, damaged streams and interoperation with xz.
 #include "base/LzmaCoder.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -178,7 +178,7 @@ TEST(LzmaCoderTest, InteroperatesWithXz)
 {
     if (!HaveXz())
         GTEST_SKIP() << "xz is not installed";
-    ScratchDir dir;
+    TempDir dir;
     const Bytes sample = Text(200000);
     for (const LzmaProperties& p : {Fast(), Normal(), LzmaProperties()}) {
         Bytes ours = Encode(sample, p);
@@ -186,16 +186,16 @@ TEST(LzmaCoderTest, InteroperatesWithXz)
         for (int i = 0; i < 8; i++)
             alone.push_back(i < 4 ? ours[5 + size_t(i)] : 0);
         alone.insert(alone.end(), ours.begin() + 9, ours.end());
-        ScratchDir::WriteAll(dir("ours.lzma"), alone);
+        TempDir::WriteAll(dir("ours.lzma"), alone);
         std::string command = "xz --format=lzma -d -c '" + dir("ours.lzma") + "' > '" + dir("ours.out") + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
-        EXPECT_EQ(ScratchDir::ReadAll(dir("ours.out")), sample);
+        EXPECT_EQ(TempDir::ReadAll(dir("ours.out")), sample);
     }
 
-    ScratchDir::WriteAll(dir("plain"), sample);
+    TempDir::WriteAll(dir("plain"), sample);
     std::string command = "xz --format=lzma -c '" + dir("plain") + "' > '" + dir("theirs.lzma") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    Bytes theirs = ScratchDir::ReadAll(dir("theirs.lzma"));
+    Bytes theirs = TempDir::ReadAll(dir("theirs.lzma"));
     ASSERT_GT(theirs.size(), 13u);
     Bytes stream(theirs.begin(), theirs.begin() + 5);
     uint32_t n = uint32_t(sample.size());

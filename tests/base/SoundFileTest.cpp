@@ -1,7 +1,7 @@
 // SoundFileTest: the type rule, and play times of Ogg Vorbis files written here with libvorbisenc.
 #include "base/SoundFile.h"
 
-#include "../support/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // TextDataFileReader: both ways of opening, positions, tokens, typed tokens and the constants file.
 #include "base/TextDataFileReader.h"
 
-#include "ScratchDir.h"
+#include "support/TempDir.h"
 #include "base/ConstantTable.h"
 #include "base/ErrorClass.h"
 #include "base/Log.h"
@@ -43,10 +43,10 @@ protected:
     void OpenText(const std::string& text)
     {
         m_Path = m_Dir("data.txt");
-        ScratchDir::WriteAll(m_Path, std::vector<uint8_t>(text.begin(), text.end()));
+        TempDir::WriteAll(m_Path, std::vector<uint8_t>(text.begin(), text.end()));
         m_Reader.Open(m_Path.c_str(), GetParam());
     }
-    ScratchDir m_Dir;
+    TempDir m_Dir;
     std::string m_Path;
     TextDataFileReader m_Reader;
 };
@@ -199,11 +199,11 @@ TEST(TextDataFileReaderFileTest, OpenErrors)
         EXPECT_FALSE(reader.IsLoaded());
     }
 
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir("long.txt");
     std::vector<uint8_t> bytes(65536, 'x');
     bytes.push_back('\n');
-    ScratchDir::WriteAll(path, bytes);
+    TempDir::WriteAll(path, bytes);
     EXPECT_THROW(reader.Open(path.c_str(), true), ErrorMsg);
     EXPECT_FALSE(reader.IsLoaded());
 }
@@ -243,9 +243,9 @@ TEST(TextDataFileReaderFileTest, ParseConstants)
     }
 
     // A last line that is not a definition and has no break must not hold the reader forever.
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir("tail.cfg");
-    ScratchDir::WriteAll(path, {'X', '=', '1', '\n', ';', 'e', 'n', 'd'});
+    TempDir::WriteAll(path, {'X', '=', '1', '\n', ';', 'e', 'n', 'd'});
     LogCapture log;
     ConstantTable table;
     TextDataFileReader reader;
@@ -263,7 +263,7 @@ TEST(TextDataFileReaderFileTest, RandomTextsReachTheEnd)
     const char alphabet[] = "ab_Z09.+-e=,{}\" \t\r\n\x01;#\xe9";
     uint32_t seed = 777;
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
-    ScratchDir dir;
+    TempDir dir;
     std::string path = dir("random.txt");
     LogCapture log;
     for (int round = 0; round < 150; ++round) {
@@ -272,7 +272,7 @@ TEST(TextDataFileReaderFileTest, RandomTextsReachTheEnd)
             b = uint8_t(alphabet[next() % (sizeof alphabet - 1)]);
         if (round % 7 == 0)
             bytes.insert(bytes.end(), 130, 'w');  // one token over the limit
-        ScratchDir::WriteAll(path, bytes);
+        TempDir::WriteAll(path, bytes);
         ConstantTable table;
         TextDataFileReader reader;
         reader.SetConstantTable(&table);

@@ -1,10 +1,13 @@
 // TempDir: a fresh directory for one test, removed with everything in it at the end.
 #pragma once
 #include <filesystem>
+#include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 class TempDir {
 public:
@@ -24,6 +27,7 @@ public:
 
     const std::filesystem::path& Path() const { return m_Path; }
     std::string operator/(const std::string& name) const { return (m_Path / name).string(); }
+    std::string operator()(const std::string& name) const { return (m_Path / name).string(); }
 
     void Write(const std::string& name, const std::string& contents) const
     {
@@ -37,6 +41,17 @@ public:
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
+    }
+
+    static std::vector<uint8_t> ReadAll(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+    static void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 
 private:
