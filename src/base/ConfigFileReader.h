@@ -136,6 +136,16 @@ protected:
     void OnLineInserted(int32_t index) override;
 
 private:
+    // The linked reader is asked first: true, with the flag set, when ask(linked reader) says it
+    // found the value; otherwise the flag is cleared for this reader's own search.
+    template <class Ask>
+    bool AskLinkedReader(Ask ask)
+    {
+        m_FoundInLinkedReader = m_LinkedReader && ask(*m_LinkedReader) ? 1 : 0;
+        return m_FoundInLinkedReader != 0;
+    }
+    // The key's line in this file (not the linked reader): 0, 1 missing or 2 bad entry.
+    int32_t FindOwnKeyLine(const String& key, int32_t entry, int32_t& line) const;
     // The key's line in this file (not the linked reader): 0, 1 or 2; p is then just after
     // the key and end at the end of its line.
     int32_t LocateKey(const String& key, int32_t entry, const char*& p, const char*& end) const;
@@ -147,6 +157,8 @@ private:
     int32_t InsertKeyLine(int32_t entry, const char* text);
     int32_t LocateList(const String& key, int32_t entry, const char*& p, const char*& end) const;
     int32_t ReadFloatParts(const char* p, const char* end, float* out, int32_t count);
+    // GetVector3 and GetFloatPair: 0 only when all count numbers are there.
+    int32_t GetFloatParts(const char* name, float* out, int32_t count, int32_t entry, int32_t index1, int32_t index2);
 
     void ParseBlocks();
     void BuildDescIndex();

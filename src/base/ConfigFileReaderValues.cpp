@@ -51,15 +51,22 @@ const char* FindIn(const char* p, const char* end, char c)
 
 // ---- locating ----
 
-int32_t ConfigFileReader::LocateKey(const String& key, int32_t entry, const char*& p, const char*& end) const
+int32_t ConfigFileReader::FindOwnKeyLine(const String& key, int32_t entry, int32_t& line) const
 {
     if (entry >= m_EntryCount)
         return kBadEntry;
-    int32_t line = FindKeyLine(key.c_str(), entry);
+    line = FindKeyLine(key.c_str(), entry);
     if (line == -2)
         return kBadEntry;
-    if (line < 0)
-        return kMissing;
+    return line < 0 ? kMissing : kFound;
+}
+
+int32_t ConfigFileReader::LocateKey(const String& key, int32_t entry, const char*& p, const char*& end) const
+{
+    int32_t line = -1;
+    int32_t status = FindOwnKeyLine(key, entry, line);
+    if (status != kFound)
+        return status;
     int32_t length = 0;
     const char* text = LineText(line, length);
     int32_t offset = FindKeyInLine(line, key.c_str());
@@ -115,14 +122,29 @@ int32_t ConfigFileReader::ReadOwnText(const String& key, int32_t entry, char* bu
 
 // ---- single numbers ----
 
+namespace {
+
+// The number as GetDouble finds it, converted; value is written only on 0.
+template <class T, class Convert>
+int32_t GetConverted(ConfigFileReader& reader, const char* name, T& value, int32_t entry, int32_t index1,
+                     int32_t index2, Convert convert)
+{
+    double v = 0.0;
+    int32_t status = reader.GetDouble(name, v, entry, index1, index2);
+    if (status == ConfigFileReader::kFound)
+        value = convert(v);
+    return status;
+}
+
+}  // namespace
+
 int32_t ConfigFileReader::GetDouble(const char* name, double& value, int32_t entry, int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->GetDouble(key.c_str(), value, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.GetDouble(key.c_str(), value, -1, -1, -1) == kFound;
+        }))
         return kFound;
-    }
-    m_FoundInLinkedReader = 0;
     double found = 0.0;
     int32_t status = ReadOwnDouble(key, entry, found);
     if (status == kFound)
@@ -132,65 +154,42 @@ int32_t ConfigFileReader::GetDouble(const char* name, double& value, int32_t ent
 
 int32_t ConfigFileReader::GetFloat(const char* name, float& value, int32_t entry, int32_t index1, int32_t index2)
 {
-    double v = 0.0;
-    int32_t status = GetDouble(name, v, entry, index1, index2);
-    if (status == kFound)
-        value = ToFloat(v);
-    return status;
+    return GetConverted(*this, name, value, entry, index1, index2, ToFloat);
 }
 
 int32_t ConfigFileReader::GetInt(const char* name, int32_t& value, int32_t entry, int32_t index1, int32_t index2)
 {
-    double v = 0.0;
-    int32_t status = GetDouble(name, v, entry, index1, index2);
-    if (status == kFound)
-        value = TruncToInt32(v);
-    return status;
+    return GetConverted(*this, name, value, entry, index1, index2, TruncToInt32);
 }
 
 int32_t ConfigFileReader::GetUInt(const char* name, uint32_t& value, int32_t entry, int32_t index1, int32_t index2)
 {
-    double v = 0.0;
-    int32_t status = GetDouble(name, v, entry, index1, index2);
-    if (status == kFound)
-        value = uint32_t(uint64_t(TruncToInt64(v)));  // -1 gives 4294967295
-    return status;
+    return GetConverted(*this, name, value, entry, index1, index2,
+                        [](double v) { return uint32_t(uint64_t(TruncToInt64(v))); });  // -1 gives 4294967295
 }
 
 int32_t ConfigFileReader::GetShort(const char* name, int16_t& value, int32_t entry, int32_t index1, int32_t index2)
 {
-    double v = 0.0;
-    int32_t status = GetDouble(name, v, entry, index1, index2);
-    if (status == kFound)
-        value = int16_t(uint16_t(uint64_t(TruncToInt64(v))));
-    return status;
+    return GetConverted(*this, name, value, entry, index1, index2,
+                        [](double v) { return int16_t(uint16_t(uint64_t(TruncToInt64(v)))); });
 }
 
 int32_t ConfigFileReader::GetByte(const char* name, uint8_t& value, int32_t entry, int32_t index1, int32_t index2)
 {
-    double v = 0.0;
-    int32_t status = GetDouble(name, v, entry, index1, index2);
-    if (status == kFound)
-        value = uint8_t(uint64_t(TruncToInt64(v)));
-    return status;
+    return GetConverted(*this, name, value, entry, index1, index2,
+                        [](double v) { return uint8_t(uint64_t(TruncToInt64(v))); });
 }
 
 int32_t ConfigFileReader::GetBool(const char* name, bool& value, int32_t entry, int32_t index1, int32_t index2)
 {
-    double v = 0.0;
-    int32_t status = GetDouble(name, v, entry, index1, index2);
-    if (status == kFound)
-        value = v != 0.0;
-    return status;
+    return GetConverted(*this, name, value, entry, index1, index2, [](double v) { return v != 0.0; });
 }
 
 int32_t ConfigFileReader::GetBoolRounded(const char* name, bool& value, int32_t entry, int32_t index1, int32_t index2)
 {
-    double v = 0.0;
-    int32_t status = GetDouble(name, v, entry, index1, index2);
-    if (status == kFound)
-        value = TruncToInt64(v >= 0.0 ? v + 0.5 : v - 0.5) != 0;  // half away from zero
-    return status;
+    return GetConverted(*this, name, value, entry, index1, index2, [](double v) {
+        return TruncToInt64(v >= 0.0 ? v + 0.5 : v - 0.5) != 0;  // half away from zero
+    });
 }
 
 // ---- quoted texts ----
@@ -199,11 +198,10 @@ int32_t ConfigFileReader::GetValueText(const char* name, char* buffer, int32_t b
                                        int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->GetValueText(key.c_str(), buffer, bufferSize, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.GetValueText(key.c_str(), buffer, bufferSize, -1, -1, -1) == kFound;
+        }))
         return kFound;
-    }
-    m_FoundInLinkedReader = 0;
     return ReadOwnText(key, entry, buffer, bufferSize);
 }
 
@@ -221,8 +219,8 @@ int32_t ConfigFileReader::GetString(const char* name, String& value, int32_t ent
 namespace {
 
 // Up to count numbers separated by ","; what lies between a part and the next comma is ignored.
-template <class ReadNumber>
-int32_t ReadNumberParts(const char* p, const char* end, double* out, int32_t count, ReadNumber readNumber)
+template <class T, class ReadNumber>
+int32_t ReadNumberParts(const char* p, const char* end, T* out, int32_t count, ReadNumber readNumber)
 {
     for (int32_t i = 0; i < count; ++i) {
         p = SkipBlanks(p, end);
@@ -255,64 +253,51 @@ bool ReadQuotedPart(const char*& p, const char* end, String& text)
 
 int32_t ConfigFileReader::ReadFloatParts(const char* p, const char* end, float* out, int32_t count)
 {
-    double values[3];
-    int32_t read = ReadNumberParts(p, end, values, count,
-                                   [this](const char* at, const char* stop) { return ReadNumberAt(at, stop); });
-    for (int32_t i = 0; i < read; ++i)
-        out[i] = ToFloat(values[i]);
-    return read;
+    return ReadNumberParts(p, end, out, count,
+                           [this](const char* at, const char* stop) { return ToFloat(ReadNumberAt(at, stop)); });
+}
+
+int32_t ConfigFileReader::GetFloatParts(const char* name, float* out, int32_t count, int32_t entry, int32_t index1,
+                                        int32_t index2)
+{
+    String key = MakeKeyName(name, index1, index2);
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.GetFloatParts(key.c_str(), out, count, -1, -1, -1) == kFound;
+        }))
+        return kFound;
+    const char* p = nullptr;
+    const char* end = nullptr;
+    int32_t status = LocateList(key, entry, p, end);
+    if (status != kFound)
+        return status;
+    return ReadFloatParts(p, end, out, count) == count ? kFound : kMissing;
 }
 
 int32_t ConfigFileReader::GetVector3(const char* name, float* xyz, int32_t entry, int32_t index1, int32_t index2)
 {
-    String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->GetVector3(key.c_str(), xyz, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
-        return kFound;
-    }
-    m_FoundInLinkedReader = 0;
-    const char* p = nullptr;
-    const char* end = nullptr;
-    int32_t status = LocateList(key, entry, p, end);
-    if (status != kFound)
-        return status;
-    return ReadFloatParts(p, end, xyz, 3) == 3 ? kFound : kMissing;
+    return GetFloatParts(name, xyz, 3, entry, index1, index2);
 }
 
 int32_t ConfigFileReader::GetFloatPair(const char* name, float* pair, int32_t entry, int32_t index1, int32_t index2)
 {
-    String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->GetFloatPair(key.c_str(), pair, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
-        return kFound;
-    }
-    m_FoundInLinkedReader = 0;
-    const char* p = nullptr;
-    const char* end = nullptr;
-    int32_t status = LocateList(key, entry, p, end);
-    if (status != kFound)
-        return status;
-    return ReadFloatParts(p, end, pair, 2) == 2 ? kFound : kMissing;
+    return GetFloatParts(name, pair, 2, entry, index1, index2);
 }
 
 int32_t ConfigFileReader::GetIntPair(const char* name, int32_t* pair, int32_t entry, int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->GetIntPair(key.c_str(), pair, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.GetIntPair(key.c_str(), pair, -1, -1, -1) == kFound;
+        }))
         return kFound;
-    }
-    m_FoundInLinkedReader = 0;
     const char* p = nullptr;
     const char* end = nullptr;
     int32_t status = LocateList(key, entry, p, end);
     if (status != kFound)
         return status;
-    double values[2];
-    int32_t read = ReadNumberParts(p, end, values, 2,
-                                   [this](const char* at, const char* stop) { return ReadNumberAt(at, stop); });
-    for (int32_t i = 0; i < read; ++i)
-        pair[i] = TruncToInt32(values[i]);
+    int32_t read = ReadNumberParts(p, end, pair, 2, [this](const char* at, const char* stop) {
+        return TruncToInt32(ReadNumberAt(at, stop));
+    });
     return read == 2 ? kFound : kMissing;
 }
 
@@ -320,12 +305,10 @@ int32_t ConfigFileReader::GetFloatTextFloat(const char* name, float& first, Stri
                                             int32_t entry, int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader &&
-        m_LinkedReader->GetFloatTextFloat(key.c_str(), first, text, second, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.GetFloatTextFloat(key.c_str(), first, text, second, -1, -1, -1) == kFound;
+        }))
         return kFound;
-    }
-    m_FoundInLinkedReader = 0;
     const char* p = nullptr;
     const char* end = nullptr;
     int32_t status = LocateList(key, entry, p, end);
@@ -354,11 +337,10 @@ int32_t ConfigFileReader::GetTextAndVector3(const char* name, String& text, floa
                                             int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->GetTextAndVector3(key.c_str(), text, xyz, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.GetTextAndVector3(key.c_str(), text, xyz, -1, -1, -1) == kFound;
+        }))
         return kFound;
-    }
-    m_FoundInLinkedReader = 0;
     const char* p = nullptr;
     const char* end = nullptr;
     int32_t status = LocateList(key, entry, p, end);
@@ -376,49 +358,34 @@ int32_t ConfigFileReader::GetFloatList(const char* name, float* values, int32_t 
                                        int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader) {
-        int32_t count = m_LinkedReader->GetFloatList(key.c_str(), values, capacity, -1, -1, -1);
-        if (count > 0) {
-            m_FoundInLinkedReader = 1;
-            return count;
-        }
-    }
-    m_FoundInLinkedReader = 0;
+    int32_t count = 0;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            count = linked.GetFloatList(key.c_str(), values, capacity, -1, -1, -1);
+            return count > 0;
+        }))
+        return count;
     const char* p = nullptr;
     const char* end = nullptr;
     if (!values || LocateList(key, entry, p, end) != kFound)
         return 0;
-    int32_t count = 0;
-    while (count < capacity) {
-        p = SkipBlanks(p, end);
-        if (p >= end)
-            break;
-        values[count++] = ToFloat(ReadNumberAt(p, end));
-        const char* comma = FindIn(p, end, ',');
-        if (!comma)
-            break;
-        p = comma + 1;
-    }
-    return count;
+    return ReadFloatParts(p, end, values, std::max(capacity, 0));
 }
 
 int32_t ConfigFileReader::GetTextList(const char* name, String* texts, int32_t maxCount, int32_t entry,
                                       int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader) {
-        int32_t count = m_LinkedReader->GetTextList(key.c_str(), texts, maxCount, -1, -1, -1);
-        if (count > 0) {
-            m_FoundInLinkedReader = 1;
-            return count;
-        }
-    }
-    m_FoundInLinkedReader = 0;
+    int32_t count = 0;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            count = linked.GetTextList(key.c_str(), texts, maxCount, -1, -1, -1);
+            return count > 0;
+        }))
+        return count;
     const char* p = nullptr;
     const char* end = nullptr;
     if (!texts || LocateList(key, entry, p, end) != kFound)
         return 0;
-    int32_t count = 0;
+    count = 0;
     while (count < maxCount) {
         p = SkipBlanks(p, end);
         if (p >= end)
@@ -495,17 +462,15 @@ int32_t ConfigFileReader::ReplacePairValue(const String& key, int32_t first, int
 int32_t ConfigFileReader::SetInt(const char* name, int32_t value, int32_t entry, int32_t index1, int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->SetInt(key.c_str(), value, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.SetInt(key.c_str(), value, -1, -1, -1) == kFound;
+        }))
         return kFound;
-    }
-    m_FoundInLinkedReader = 0;
-    if (entry >= m_EntryCount)
+    int32_t line = -1;
+    int32_t status = FindOwnKeyLine(key, entry, line);
+    if (status == kBadEntry)
         return kBadEntry;
-    int32_t line = FindKeyLine(key.c_str(), entry);
-    if (line == -2)
-        return kBadEntry;
-    if (line >= 0)
+    if (status == kFound)
         return ReplaceIntValue(key, value, line);
     String text;
     text.Format("%s=%i", key.c_str(), value);
@@ -516,17 +481,15 @@ int32_t ConfigFileReader::SetIntPair(const char* name, int32_t first, int32_t se
                                      int32_t index2)
 {
     String key = MakeKeyName(name, index1, index2);
-    if (m_LinkedReader && m_LinkedReader->SetIntPair(key.c_str(), first, second, -1, -1, -1) == kFound) {
-        m_FoundInLinkedReader = 1;
+    if (AskLinkedReader([&](ConfigFileReader& linked) {
+            return linked.SetIntPair(key.c_str(), first, second, -1, -1, -1) == kFound;
+        }))
         return kFound;
-    }
-    m_FoundInLinkedReader = 0;
-    if (entry >= m_EntryCount)
+    int32_t line = -1;
+    int32_t status = FindOwnKeyLine(key, entry, line);
+    if (status == kBadEntry)
         return kBadEntry;
-    int32_t line = FindKeyLine(key.c_str(), entry);
-    if (line == -2)
-        return kBadEntry;
-    if (line >= 0)
+    if (status == kFound)
         return ReplacePairValue(key, first, second, line);
     String text;
     text.Format("%s=%i,%i", key.c_str(), first, second);
