@@ -263,93 +263,42 @@ bool File::WriteDisk(const void* source, size_t n)
     return false;
 }
 
-bool File::ReadInt8(uint8_t* value)
+namespace {
+
+// N bytes through File::Read, decoded; the value is zero when the read failed.
+template <size_t N, class T, class Decode>
+bool ReadDecoded(File& file, T* value, Decode decode)
 {
-    uint8_t b[1] = {};
-    bool ok = Read(b, 1);
-    *value = ok ? b[0] : 0;
+    uint8_t b[N] = {};
+    bool ok = file.Read(b, N);
+    *value = ok ? T(decode(b)) : T(0);
     return ok;
 }
 
-bool File::ReadInt8(int8_t* value)
+uint8_t DecodeU8(const uint8_t* p) { return p[0]; }
+
+// A value little-endian through File::Write.
+template <class U>
+bool WriteEncoded(File& file, U value, void (*encode)(uint8_t*, U))
 {
-    uint8_t v;
-    bool ok = ReadInt8(&v);
-    *value = int8_t(v);
-    return ok;
+    uint8_t b[sizeof(U)];
+    encode(b, value);
+    return file.Write(b, sizeof b);
 }
 
-bool File::ReadInt8(char* value)
-{
-    uint8_t v;
-    bool ok = ReadInt8(&v);
-    *value = char(v);
-    return ok;
-}
+}  // namespace
 
-bool File::ReadInt16(uint16_t* value)
-{
-    uint8_t b[2] = {};
-    bool ok = Read(b, 2);
-    *value = ok ? ByteReader::DecodeU16(b) : 0;
-    return ok;
-}
-
-bool File::ReadInt16(int16_t* value)
-{
-    uint16_t v;
-    bool ok = ReadInt16(&v);
-    *value = int16_t(v);
-    return ok;
-}
-
-bool File::ReadInt32(uint32_t* value)
-{
-    uint8_t b[4] = {};
-    bool ok = Read(b, 4);
-    *value = ok ? ByteReader::DecodeU32(b) : 0;
-    return ok;
-}
-
-bool File::ReadInt32(int32_t* value)
-{
-    uint32_t v;
-    bool ok = ReadInt32(&v);
-    *value = int32_t(v);
-    return ok;
-}
-
-bool File::ReadInt32(float* value)
-{
-    uint8_t b[4] = {};
-    bool ok = Read(b, 4);
-    *value = ok ? ByteReader::DecodeFloat(b) : 0.0f;
-    return ok;
-}
-
-bool File::ReadInt64(uint64_t* value)
-{
-    uint8_t b[8] = {};
-    bool ok = Read(b, 8);
-    *value = ok ? ByteReader::DecodeU64(b) : 0;
-    return ok;
-}
-
-bool File::ReadInt64(int64_t* value)
-{
-    uint64_t v;
-    bool ok = ReadInt64(&v);
-    *value = int64_t(v);
-    return ok;
-}
-
-bool File::ReadDouble(double* value)
-{
-    uint8_t b[8] = {};
-    bool ok = Read(b, 8);
-    *value = ok ? ByteReader::DecodeDouble(b) : 0.0;
-    return ok;
-}
+bool File::ReadInt8(uint8_t* value) { return ReadDecoded<1>(*this, value, DecodeU8); }
+bool File::ReadInt8(int8_t* value) { return ReadDecoded<1>(*this, value, DecodeU8); }
+bool File::ReadInt8(char* value) { return ReadDecoded<1>(*this, value, DecodeU8); }
+bool File::ReadInt16(uint16_t* value) { return ReadDecoded<2>(*this, value, ByteReader::DecodeU16); }
+bool File::ReadInt16(int16_t* value) { return ReadDecoded<2>(*this, value, ByteReader::DecodeU16); }
+bool File::ReadInt32(uint32_t* value) { return ReadDecoded<4>(*this, value, ByteReader::DecodeU32); }
+bool File::ReadInt32(int32_t* value) { return ReadDecoded<4>(*this, value, ByteReader::DecodeU32); }
+bool File::ReadInt32(float* value) { return ReadDecoded<4>(*this, value, ByteReader::DecodeFloat); }
+bool File::ReadInt64(uint64_t* value) { return ReadDecoded<8>(*this, value, ByteReader::DecodeU64); }
+bool File::ReadInt64(int64_t* value) { return ReadDecoded<8>(*this, value, ByteReader::DecodeU64); }
+bool File::ReadDouble(double* value) { return ReadDecoded<8>(*this, value, ByteReader::DecodeDouble); }
 
 uint16_t File::ReadInt16Member()
 {
@@ -357,20 +306,29 @@ uint16_t File::ReadInt16Member()
     return m_LastInt16;
 }
 
-bool File::ReadString(String& text)
+bool File::ReadTextLength(int32_t& length, int32_t unitSize)
 {
-    text.Release();
     int32_t start = m_Position;
-    int32_t length = 0;
+    length = 0;
     if (!ReadInt32(&length))
         return false;
-    if (length <= 0)
-        return true;
-    if (length > GetRemaining()) {  // a damaged length must not allocate what the file cannot hold
+    // a damaged length must not allocate what the file cannot hold
+    if (length > 0 && int64_t(length) * unitSize > GetRemaining()) {
         Warning("%s: string length %i exceeds the %i bytes left", m_Name.c_str(), length, GetRemaining());
         Seek(start);
         return false;
     }
+    return true;
+}
+
+bool File::ReadString(String& text)
+{
+    text.Release();
+    int32_t length = 0;
+    if (!ReadTextLength(length, 1))
+        return false;
+    if (length <= 0)
+        return true;
     text.Alloc(length);
     if (!Read(text.GetBuffer(), size_t(length))) {
         text.Release();
@@ -383,17 +341,11 @@ bool File::ReadString(String& text)
 bool File::ReadWString(wString& text)
 {
     text.Release();
-    int32_t start = m_Position;
     int32_t length = 0;
-    if (!ReadInt32(&length))
+    if (!ReadTextLength(length, 2))
         return false;
     if (length <= 0)
         return true;
-    if (int64_t(length) * 2 > GetRemaining()) {
-        Warning("%s: string length %i exceeds the %i bytes left", m_Name.c_str(), length, GetRemaining());
-        Seek(start);
-        return false;
-    }
     text.Alloc(length);
     char16_t* units = text.GetBuffer();
     uint8_t* bytes = reinterpret_cast<uint8_t*>(units);
@@ -413,12 +365,7 @@ bool File::WriteInt8(int32_t value)
     return Write(&b, 1);
 }
 
-bool File::WriteInt16(int32_t value)
-{
-    uint8_t b[2];
-    ByteWriter::EncodeU16(b, uint16_t(value));
-    return Write(b, 2);
-}
+bool File::WriteInt16(int32_t value) { return WriteEncoded(*this, uint16_t(value), ByteWriter::EncodeU16); }
 
 bool File::WriteInt16Value(uint16_t value)
 {
@@ -426,12 +373,7 @@ bool File::WriteInt16Value(uint16_t value)
     return WriteInt16(value);
 }
 
-bool File::WriteInt32(int32_t value)
-{
-    uint8_t b[4];
-    ByteWriter::EncodeU32(b, uint32_t(value));
-    return Write(b, 4);
-}
+bool File::WriteInt32(int32_t value) { return WriteEncoded(*this, uint32_t(value), ByteWriter::EncodeU32); }
 
 bool File::WriteFloat(float value)
 {
@@ -440,12 +382,7 @@ bool File::WriteFloat(float value)
     return WriteInt32(int32_t(bits));
 }
 
-bool File::WriteInt64(int64_t value)
-{
-    uint8_t b[8];
-    ByteWriter::EncodeU64(b, uint64_t(value));
-    return Write(b, 8);
-}
+bool File::WriteInt64(int64_t value) { return WriteEncoded(*this, uint64_t(value), ByteWriter::EncodeU64); }
 
 bool File::WriteDouble(double value)
 {

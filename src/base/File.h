@@ -115,6 +115,9 @@ private:
     void ReleaseDisk();
     void ResetState(bool keepBuffer);
     bool CheckWriteRange(size_t n);
+    // The 32-bit length of a stored text of units of unitSize bytes: false, with a warning and the
+    // position back at the length, when it claims more than the file holds.
+    bool ReadTextLength(int32_t& length, int32_t unitSize);
     const char* StreamErrorText() const;
 
     static uint32_t m_OpenHandlesCount;  // disk files open through File, main thread only
