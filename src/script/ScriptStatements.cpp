@@ -38,6 +38,8 @@ public:
     static void ExpectOpenParen(ScriptReader& r, const char* message);
     static bool Truth(ScriptReader& r, const ScriptValue& condition, const char* message);
     static int32_t RunBody(ScriptReader& r, ScriptValue& value);
+    static bool ReadPart(ScriptReader& r, ScriptValue& part, int32_t mode, int32_t& status, ScriptValue& value);
+    static int32_t LoopBody(ScriptReader& r, bool truth, ScriptValue& value);
     static bool PassesOn(int32_t status) { return status <= kStatusReturn || status == kStatusEndOfText; }
     static void EndOfText(ScriptReader& r, int32_t mode, int32_t itemCount);
     static void SetNumber(CompilerArgument& item);
@@ -77,6 +79,36 @@ int32_t ScriptStatements::RunBody(ScriptReader& r, ScriptValue& value)
     }
     r.ExecuteStatement(value, kModeStatement, &status, kScriptRead);
     return status == kStatusFunctionDeclared ? kModeStatement : status;
+}
+
+// One nested part of a keyword (a condition, a selector, a for clause) read into part: true when
+// its status ends the keyword statement too, which then ends with the part's value.
+bool ScriptStatements::ReadPart(ScriptReader& r, ScriptValue& part, int32_t mode, int32_t& status, ScriptValue& value)
+{
+    status = kStatusEndOfText;
+    r.ExecuteStatement(part, mode, &status, kScriptRead);
+    if (!PassesOn(status))
+        return false;
+    value = part;
+    return true;
+}
+
+// A while or for body after its condition: kGoOn once the loop is over (a false condition, skip
+// mode or a break, the body then passed over from its start), else the body's status.
+int32_t ScriptStatements::LoopBody(ScriptReader& r, bool truth, ScriptValue& value)
+{
+    int32_t bodyStart = r.GetReadPos();
+    if (!truth || r.IsSkipMode()) {
+        r.SkipBranch();
+        return kGoOn;
+    }
+    int32_t status = RunBody(r, value);
+    if (status == kStatusBreak) {
+        r.SetReadPos(bodyStart);
+        r.SkipBranch();
+        return kGoOn;
+    }
+    return status;
 }
 
 int32_t ScriptStatements::If(ScriptReader& r, int32_t& ifState, ScriptValue& value)
@@ -123,24 +155,10 @@ int32_t ScriptStatements::While(ScriptReader& r, ScriptValue& value)
         r.SetReadPos(conditionStart);
         ScriptValue condition;
         int32_t status = kStatusEndOfText;
-        r.ExecuteStatement(condition, kModeParen, &status, kScriptRead);
-        if (PassesOn(status)) {
-            value = condition;
+        if (ReadPart(r, condition, kModeParen, status, value))
             return status;
-        }
-        bool truth = Truth(r, condition, "Invalid parameters for 'while' keyword");
-        int32_t bodyStart = r.GetReadPos();
-        if (!truth || r.IsSkipMode()) {
-            r.SkipBranch();
-            return kGoOn;
-        }
-        status = RunBody(r, value);
-        if (status == kStatusBreak) {
-            r.SetReadPos(bodyStart);
-            r.SkipBranch();
-            return kGoOn;
-        }
-        if (PassesOn(status))
+        status = LoopBody(r, Truth(r, condition, "Invalid parameters for 'while' keyword"), value);
+        if (status == kGoOn || PassesOn(status))
             return status;
     }
 }
@@ -168,11 +186,8 @@ int32_t ScriptStatements::Do(ScriptReader& r, ScriptValue& value)
         }
         ScriptValue condition;
         int32_t conditionStatus = kStatusEndOfText;
-        r.ExecuteStatement(condition, kModeParen, &conditionStatus, kScriptRead);
-        if (PassesOn(conditionStatus)) {
-            value = condition;
+        if (ReadPart(r, condition, kModeParen, conditionStatus, value))
             return conditionStatus;
-        }
         if (conditionStatus != kModeParen)
             r.Error("Invalid argument in 'while'");
         if (!Truth(r, condition, "Invalid parameters for 'while' keyword") || r.IsSkipMode())
@@ -186,45 +201,26 @@ int32_t ScriptStatements::For(ScriptReader& r, ScriptValue& value)
     ExpectOpenParen(r, "'for' without parameters");
     ScriptValue work;
     int32_t status = kStatusEndOfText;
-    r.ExecuteStatement(work, kModeStatement, &status, kScriptRead);
-    if (PassesOn(status)) {
-        value = work;
+    if (ReadPart(r, work, kModeStatement, status, value))
         return status;
-    }
     int32_t conditionStart = r.GetReadPos();
     for (;;) {
         r.SetReadPos(conditionStart);
         ScriptValue condition;
-        r.ExecuteStatement(condition, kModeStatement, &status, kScriptRead);
-        if (PassesOn(status)) {
-            value = condition;
+        if (ReadPart(r, condition, kModeStatement, status, value))
             return status;
-        }
         if (status != kModeStatement)
             r.Error("Invalid condition argument in 'for'");
         bool truth = condition.m_Type == kScriptVoid || Truth(r, condition, "Invalid condition argument in 'for'");
         int32_t stepStart = r.GetReadPos();
         if (r.SkipStatement(kModeParen) == kStatusAbort)
             return kStatusAbort;
-        int32_t bodyStart = r.GetReadPos();
-        if (!truth || r.IsSkipMode()) {
-            r.SkipBranch();
-            return kGoOn;
-        }
-        status = RunBody(r, value);
-        if (status == kStatusBreak) {
-            r.SetReadPos(bodyStart);
-            r.SkipBranch();
-            return kGoOn;
-        }
-        if (PassesOn(status))
+        status = LoopBody(r, truth, value);
+        if (status == kGoOn || PassesOn(status))
             return status;
         r.SetReadPos(stepStart);
-        r.ExecuteStatement(work, kModeParen, &status, kScriptRead);
-        if (PassesOn(status)) {
-            value = work;
+        if (ReadPart(r, work, kModeParen, status, value))
             return status;
-        }
         if (status != kModeParen)
             r.Error("Invalid argument in 'for'");
     }
@@ -237,11 +233,8 @@ int32_t ScriptStatements::Switch(ScriptReader& r, bool firstOfStatement, ScriptV
     ExpectOpenParen(r, "'switch' without parameter block");
     ScriptValue selector;
     int32_t status = kStatusEndOfText;
-    r.ExecuteStatement(selector, kModeParen, &status, kScriptRead);
-    if (PassesOn(status)) {
-        value = selector;
+    if (ReadPart(r, selector, kModeParen, status, value))
         return status;
-    }
     if (status != kModeParen)
         r.Error("Invalid paramters in 'switch'");
     r.SkipBlanks();
