@@ -2,10 +2,10 @@
 // the setters and text edits, saving and the reload test.
 #include "base/ConfigFileReader.h"
 
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "base/ConstantTable.h"
 #include "base/ErrorClass.h"
-#include "base/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -19,28 +19,6 @@
 namespace {
 
 const std::string kFixtures = std::string(SERVER_FIXTURES) + "/base/config/";
-
-std::vector<std::string> g_Lines;
-void CaptureLine(const char* line) { g_Lines.push_back(line); }
-
-// Collects the log lines of one test; warnings start a fresh run so none is folded away.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        ErrorClassSimple::ResetWarningsForTest();
-        g_Lines.clear();
-        Log::SetEchoHook(CaptureLine);
-    }
-    ~LogCapture() { Log::SetEchoHook(nullptr); }
-    int Count(const char* text) const
-    {
-        int n = 0;
-        for (const std::string& line : g_Lines)
-            n += line.find(text) != std::string::npos;
-        return n;
-    }
-};
 
 void Open(ConfigFileReader& reader, const std::string& text)
 {

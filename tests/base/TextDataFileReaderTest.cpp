@@ -1,10 +1,10 @@
 // TextDataFileReader: both ways of opening, positions, tokens, typed tokens and the constants file.
 #include "base/TextDataFileReader.h"
 
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "base/ConstantTable.h"
 #include "base/ErrorClass.h"
-#include "base/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -14,28 +14,6 @@
 namespace {
 
 const std::string kFixtures = std::string(SERVER_FIXTURES) + "/base/config/";
-
-std::vector<std::string> g_Lines;
-void CaptureLine(const char* line) { g_Lines.push_back(line); }
-
-class LogCapture {
-public:
-    LogCapture()
-    {
-        ErrorClassSimple::ResetWarningsForTest();
-        g_Lines.clear();
-        Log::SetEchoHook(CaptureLine);
-    }
-    ~LogCapture() { Log::SetEchoHook(nullptr); }
-    int Count(const char* text) const
-    {
-        int n = 0;
-        for (const std::string& line : g_Lines)
-            n += line.find(text) != std::string::npos;
-        return n;
-    }
-    size_t Total() const { return g_Lines.size(); }
-};
 
 // A reader over a text written to a scratch file, opened one way or the other.
 class TextDataFileReaderTest : public ::testing::TestWithParam<bool> {

@@ -1,0 +1,38 @@
+// LogCapture: the log lines written while it lives, with the warning memory reset at the start
+// so that no warning is folded away as a repeat of an earlier test's.
+#pragma once
+#include "base/ErrorClass.h"
+#include "base/Log.h"
+
+#include <string>
+#include <vector>
+
+class LogCapture {
+public:
+    LogCapture()
+    {
+        ErrorClassSimple::ResetWarningsForTest();
+        Lines().clear();
+        Log::SetEchoHook([](const char* line) { Lines().push_back(line); });
+    }
+    ~LogCapture() { Log::SetEchoHook(nullptr); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    // The lines that hold text.
+    int Count(const char* text) const
+    {
+        int n = 0;
+        for (const std::string& line : Lines())
+            n += line.find(text) != std::string::npos;
+        return n;
+    }
+    size_t Total() const { return Lines().size(); }
+
+private:
+    static std::vector<std::string>& Lines()
+    {
+        static std::vector<std::string> s_Lines;
+        return s_Lines;
+    }
+};
