@@ -122,20 +122,14 @@ bool MinMax(ScriptReader& reader, ScriptValue& result, const char* name, ScriptV
     return true;
 }
 
-// Built-ins only with one argument; with another count the game may have a function of the name.
-bool Rad(ScriptReader&, ScriptValue& result, const char*, ScriptValue* args, int32_t count)
+// RAD and DEG: built-ins only with one argument; with another count the game may have a function
+// of the name.
+bool RadOrDeg(ScriptReader&, ScriptValue& result, const char* name, ScriptValue* args, int32_t count)
 {
     if (count != 1)
         return false;
-    result.SetFloat(args[0].GetNumberView() * static_cast<double>(0.01745329f));
-    return true;
-}
-
-bool Deg(ScriptReader&, ScriptValue& result, const char*, ScriptValue* args, int32_t count)
-{
-    if (count != 1)
-        return false;
-    result.SetFloat(args[0].GetNumberView() * static_cast<double>(57.29578f));
+    float factor = name[0] == 'R' ? 0.01745329f : 57.29578f;
+    result.SetFloat(args[0].GetNumberView() * static_cast<double>(factor));
     return true;
 }
 
@@ -161,16 +155,30 @@ bool RandInt(ScriptReader& reader, ScriptValue& result, const char* name, Script
     return true;
 }
 
-bool StrLen(ScriptReader& reader, ScriptValue& result, const char* name, ScriptValue* args, int32_t count)
+// The text first argument of strlen and strtrim: false when the call is answered already (an
+// unevaluated argument gives an unevaluated result; a wrong one is reported).
+bool HasTextArgument(ScriptReader& reader, ScriptValue& result, const char* name, ScriptValue* args, int32_t count,
+                     int32_t expected)
 {
-    if (count != 1)
-        return InvalidParameters(reader, name);
+    if (count != expected) {
+        InvalidParameters(reader, name);
+        return false;
+    }
     if (args[0].m_Type == kScriptUnevaluated) {
         result.SetUnevaluated();
-        return true;
+        return false;
     }
-    if (args[0].m_Type != kScriptString)
-        return InvalidParameters(reader, name);
+    if (args[0].m_Type != kScriptString) {
+        InvalidParameters(reader, name);
+        return false;
+    }
+    return true;
+}
+
+bool StrLen(ScriptReader& reader, ScriptValue& result, const char* name, ScriptValue* args, int32_t count)
+{
+    if (!HasTextArgument(reader, result, name, args, count, 1))
+        return true;
     result.SetInt(args[0].m_Text.TextLength());
     return true;
 }
@@ -179,14 +187,8 @@ bool StrLen(ScriptReader& reader, ScriptValue& result, const char* name, ScriptV
 // text is empty.
 bool StrTrim(ScriptReader& reader, ScriptValue& result, const char* name, ScriptValue* args, int32_t count)
 {
-    if (count != 3)
-        return InvalidParameters(reader, name);
-    if (args[0].m_Type == kScriptUnevaluated) {
-        result.SetUnevaluated();
+    if (!HasTextArgument(reader, result, name, args, count, 3))
         return true;
-    }
-    if (args[0].m_Type != kScriptString)
-        return InvalidParameters(reader, name);
     int32_t length = args[0].m_Text.TextLength();
     int32_t last = length - 1;
     int32_t from = args[1].GetIntView();
@@ -219,7 +221,7 @@ const struct {
     {"log", MathFunction},   {"sqrt", MathFunction},  {"abs", MathFunction},     {"sin", MathFunction},
     {"cos", MathFunction},   {"tan", MathFunction},   {"asin", MathFunction},    {"acos", MathFunction},
     {"atan", MathFunction},  {"pow", Pow},            {"min", MinMax},           {"max", MinMax},
-    {"RAD", Rad},            {"DEG", Deg},            {"rand", Rand},            {"randInt", RandInt},
+    {"RAD", RadOrDeg},       {"DEG", RadOrDeg},            {"rand", Rand},            {"randInt", RandInt},
     {"strlen", StrLen},      {"strtrim", StrTrim},    {"LoadString", LoadString},
 };
 
