@@ -39,32 +39,31 @@ void DXC_AniCycle::Init()
     speed = 1.0f;
 }
 
+namespace {
+
+// A fresh array of wanted elements (none below one) in place of the old one.
+template <class T>
+void Reallocate(T*& array, int32_t& count, int32_t wanted)
+{
+    delete[] array;
+    array = nullptr;
+    count = wanted > 0 ? wanted : 0;
+    if (count)
+        array = new T[count];
+}
+
+}  // namespace
+
 void DXC_AniCycle::AllocTracks(int32_t objects, int32_t meshes)
 {
-    delete[] objectTracks;
-    delete[] meshTracks;
-    objectTracks = nullptr;
-    meshTracks = nullptr;
-    objectTrackCount = objects > 0 ? objects : 0;
-    meshTrackCount = meshes > 0 ? meshes : 0;
-    if (objectTrackCount)
-        objectTracks = new DXC_3dObject[objectTrackCount];
-    if (meshTrackCount)
-        meshTracks = new DXC_MeshMaterialBase[meshTrackCount];
+    Reallocate(objectTracks, objectTrackCount, objects);
+    Reallocate(meshTracks, meshTrackCount, meshes);
 }
 
 void DXC_AniCycle::AllocMaps(int32_t objectEntries, int32_t meshEntries)
 {
-    delete[] objectMap;
-    delete[] meshMap;
-    objectMap = nullptr;
-    meshMap = nullptr;
-    objectMapCount = objectEntries > 0 ? objectEntries : 0;
-    meshMapCount = meshEntries > 0 ? meshEntries : 0;
-    if (objectMapCount)
-        objectMap = new AniCycleMapEntry[objectMapCount];
-    if (meshMapCount)
-        meshMap = new AniCycleMapEntry[meshMapCount];
+    Reallocate(objectMap, objectMapCount, objectEntries);
+    Reallocate(meshMap, meshMapCount, meshEntries);
 }
 
 void DXC_AniCycle::SetCycleName(const char* name)
@@ -82,13 +81,15 @@ DXC_MeshMaterialBase* DXC_AniCycle::MeshTrack(int32_t index) const
     return (index >= 0 && index < meshTrackCount) ? &meshTracks[index] : nullptr;
 }
 
+DXC_3dObject* DXC_AniCycle::Track(bool objects, int32_t index) const
+{
+    return objects ? ObjectTrack(index) : static_cast<DXC_3dObject*>(MeshTrack(index));
+}
+
 int DXC_AniCycle::SetLoop(uint32_t flag)
 {
     loop = flag;
-    for (int32_t i = 0; i < objectTrackCount; i++)
-        objectTracks[i].aniLoop = flag;
-    for (int32_t i = 0; i < meshTrackCount; i++)
-        meshTracks[i].aniLoop = flag;
+    ForEachTrack([&](DXC_3dObject& track) { track.aniLoop = flag; });
     return 1;
 }
 
@@ -109,10 +110,7 @@ int DXC_AniCycle::SetAniTime(double time)
         if (t > endTime)
             t = endTime;
     }
-    for (int32_t i = 0; i < objectTrackCount; i++)
-        objectTracks[i].SetAniTime(t, 1, 0);
-    for (int32_t i = 0; i < meshTrackCount; i++)
-        meshTracks[i].SetAniTime(t, 1, 0);
+    ForEachTrack([&](DXC_3dObject& track) { track.SetAniTime(t, 1, 0); });
     return 1;
 }
 
@@ -138,22 +136,19 @@ DXC_AniCycle& DXC_AniCycle::operator<<(const DXC_AniCycle& other)
     speed = other.speed;
     loop = other.loop;
     SetCycleName(other.cycleName);
-    for (int32_t i = 0; i < objectMapCount; i++) {
-        if (objectMap[i].sceneSlot != other.objectMap[i].sceneSlot)
-            Error("Scenes do not match in DXC_AniCycle '%s' operator '<<'", cycleName);
-        const DXC_3dObject* from = other.ObjectTrack(other.objectMap[i].track);
-        DXC_3dObject* to = ObjectTrack(objectMap[i].track);
-        if (from && to)
-            CopyPose(*from, *to);
-    }
-    for (int32_t i = 0; i < meshMapCount; i++) {
-        if (meshMap[i].sceneSlot != other.meshMap[i].sceneSlot)
-            Error("Scenes do not match in DXC_AniCycle '%s' operator '<<'", cycleName);
-        const DXC_3dObject* from = other.MeshTrack(other.meshMap[i].track);
-        DXC_3dObject* to = MeshTrack(meshMap[i].track);
-        if (from && to)
-            CopyPose(*from, *to);
-    }
+    auto copyPoses = [&](int32_t mapCount, const AniCycleMapEntry* map, const AniCycleMapEntry* otherMap,
+                         bool objects) {
+        for (int32_t i = 0; i < mapCount; i++) {
+            if (map[i].sceneSlot != otherMap[i].sceneSlot)
+                Error("Scenes do not match in DXC_AniCycle '%s' operator '<<'", cycleName);
+            const DXC_3dObject* from = other.Track(objects, otherMap[i].track);
+            DXC_3dObject* to = Track(objects, map[i].track);
+            if (from && to)
+                CopyPose(*from, *to);
+        }
+    };
+    copyPoses(objectMapCount, objectMap, other.objectMap, true);
+    copyPoses(meshMapCount, meshMap, other.meshMap, false);
     return *this;
 }
 
@@ -162,15 +157,11 @@ int DXC_AniCycle::SetTransformAll(float axisX, float axisY, float axisZ, float a
     if (angle == 0.0f)
         return 1;
     D3DXVECTOR3 axis(axisX, axisY, axisZ);
-    auto turn = [&](DXC_3dObject& track) {
+    ForEachTrack([&](DXC_3dObject& track) {
         if (track.parentName.IsEmpty())
             track.RotateAxisAngle(axis, angle, 0);
         track.transformChanged = 1;
-    };
-    for (int32_t i = 0; i < objectTrackCount; i++)
-        turn(objectTracks[i]);
-    for (int32_t i = 0; i < meshTrackCount; i++)
-        turn(meshTracks[i]);
+    });
     return 1;
 }
 
@@ -178,15 +169,11 @@ int DXC_AniCycle::ScaleAll(float x, float y, float z, int keepPositions)
 {
     if (x == 1.0f && y == 1.0f && z == 1.0f)
         return 1;
-    auto resize = [&](DXC_3dObject& track) {
+    ForEachTrack([&](DXC_3dObject& track) {
         if (track.parentName.IsEmpty())
             track.ScaleWithKeys(x, y, z, keepPositions);
         track.transformChanged = 1;
-    };
-    for (int32_t i = 0; i < objectTrackCount; i++)
-        resize(objectTracks[i]);
-    for (int32_t i = 0; i < meshTrackCount; i++)
-        resize(meshTracks[i]);
+    });
     return 1;
 }
 
@@ -235,9 +222,7 @@ int DXC_AniCycle::Blend(const DXC_AniCycle& a, const DXC_AniCycle* b, float w, c
 
     auto blendList = [&](int32_t mapCount, const AniCycleMapEntry* mapThis, const AniCycleMapEntry* mapA,
                          const AniCycleMapEntry* mapB, bool objects) {
-        auto trackOf = [&](const DXC_AniCycle& cycle, int32_t index) -> DXC_3dObject* {
-            return objects ? cycle.ObjectTrack(index) : static_cast<DXC_3dObject*>(cycle.MeshTrack(index));
-        };
+        auto trackOf = [&](const DXC_AniCycle& cycle, int32_t index) { return cycle.Track(objects, index); };
         for (int32_t i = 0; i < mapCount; i++) {
             if (mapA[i].sceneSlot != mapThis[i].sceneSlot ||
                 (mapB && mapB[i].sceneSlot != mapThis[i].sceneSlot))
@@ -290,10 +275,7 @@ int DXC_AniCycle::Blend(const DXC_AniCycle& a, const DXC_AniCycle* b, float w, c
     blendList(objectMapCount, objectMap, a.objectMap, withB ? b->objectMap : nullptr, true);
     blendList(meshMapCount, meshMap, a.meshMap, withB ? b->meshMap : nullptr, false);
 
-    for (int32_t i = 0; i < objectTrackCount; i++)
-        objectTracks[i].worldValid = 0;
-    for (int32_t i = 0; i < meshTrackCount; i++)
-        meshTracks[i].worldValid = 0;
+    ForEachTrack([](DXC_3dObject& track) { track.worldValid = 0; });
     for (int32_t i = 0; i < meshTrackCount; i++)
         meshTracks[i].RebuildWorld(0);
     for (int32_t i = 0; i < objectTrackCount; i++)

@@ -54,4 +54,13 @@ public:
 private:
     DXC_3dObject* ObjectTrack(int32_t index) const;
     DXC_MeshMaterialBase* MeshTrack(int32_t index) const;
+    DXC_3dObject* Track(bool objects, int32_t index) const;  // an object or a mesh track
+    template <class F>
+    void ForEachTrack(F f)  // the object tracks, then the mesh tracks
+    {
+        for (int32_t i = 0; i < objectTrackCount; i++)
+            f(objectTracks[i]);
+        for (int32_t i = 0; i < meshTrackCount; i++)
+            f(static_cast<DXC_3dObject&>(meshTracks[i]));
+    }
 };
