@@ -63,8 +63,10 @@ float Length(const D3DXVECTOR3& v)
     return D3DXVec3Length(&v);
 }
 
-// One pass of reduction over a position or scale chain.
-template <class T> int32_t ReduceVectorChain(DXC_KeyBase<T>*& first, int32_t& count)
+// One pass of reduction: each key between two others is offered with its neighbours to removable,
+// which may move their tangents when it agrees; a removed key leaves its predecessor in place.
+template <class T, class Removable>
+int32_t ReduceChain(DXC_KeyBase<T>*& first, int32_t& count, Removable removable)
 {
     using Key = DXC_KeyBase<T>;
     int32_t removed = 0;
@@ -74,6 +76,23 @@ template <class T> int32_t ReduceVectorChain(DXC_KeyBase<T>*& first, int32_t& co
     Key* k = p->next;
     while (k && k->next) {
         Key* n = k->next;
+        if (removable(p, k, n)) {
+            Key::Unlink(first, k);
+            count--;
+            removed++;
+        } else {
+            p = k;
+        }
+        k = n;
+    }
+    return removed;
+}
+
+// One pass of reduction over a position or scale chain.
+template <class T> int32_t ReduceVectorChain(DXC_KeyBase<T>*& first, int32_t& count)
+{
+    using Key = DXC_KeyBase<T>;
+    return ReduceChain(first, count, [](Key* p, Key* k, Key* n) {
         bool remove = false;
         float u1 = 0.0f, u2 = 0.0f;
         if (p->type == k->type && k->type == n->type) {
@@ -105,16 +124,8 @@ template <class T> int32_t ReduceVectorChain(DXC_KeyBase<T>*& first, int32_t& co
                 }
             }
         }
-        if (remove) {
-            Key::Unlink(first, k);
-            count--;
-            removed++;
-        } else {
-            p = k;
-        }
-        k = n;
-    }
-    return removed;
+        return remove;
+    });
 }
 
 D3DXQUATERNION Slerp(const D3DXQUATERNION& a, const D3DXQUATERNION& b, float t)
@@ -126,13 +137,7 @@ D3DXQUATERNION Slerp(const D3DXQUATERNION& a, const D3DXQUATERNION& b, float t)
 
 int32_t ReduceRotChain(DXC_RotKey*& first, int32_t& count)
 {
-    int32_t removed = 0;
-    if (!first)
-        return 0;
-    DXC_RotKey* p = first;
-    DXC_RotKey* k = p->next;
-    while (k && k->next) {
-        DXC_RotKey* n = k->next;
+    return ReduceChain(first, count, [](DXC_RotKey* p, DXC_RotKey* k, DXC_RotKey* n) {
         DXC_RotKeyData& pd = p->data;
         DXC_RotKeyData& kd = k->data;
         DXC_RotKeyData& nd = n->data;
@@ -169,16 +174,8 @@ int32_t ReduceRotChain(DXC_RotKey*& first, int32_t& count)
                 }
             }
         }
-        if (remove) {
-            DXC_RotKey::Unlink(first, k);
-            count--;
-            removed++;
-        } else {
-            p = k;
-        }
-        k = n;
-    }
-    return removed;
+        return remove;
+    });
 }
 
 // A table built before the insertion is one entry short of the new count; it is dropped, and the
@@ -256,12 +253,9 @@ DXC_RotKey* DXC_3dObject::LastRotKey() const
 
 void DXC_3dObject::FreeTimeTables()
 {
-    delete[] posTimeTable;
-    delete[] rotTimeTable;
-    delete[] scaleTimeTable;
-    posTimeTable = nullptr;
-    rotTimeTable = nullptr;
-    scaleTimeTable = nullptr;
+    DropTable(posTimeTable);
+    DropTable(rotTimeTable);
+    DropTable(scaleTimeTable);
 }
 
 void DXC_3dObject::BuildKeyTimeTables()
