@@ -113,20 +113,27 @@ ThreadContainer::ThreadRecord* ThreadContainer::FindRecord(int32_t slot)
     return m_Threads[slot].get();
 }
 
+// The worker holds its own reference to the record; a thread that cannot start leaves no record
+// behind, and the error names the caller through prefix.
+void ThreadContainer::LaunchWorker(const std::shared_ptr<ThreadRecord>& record, const char* prefix)
+{
+    auto* context = new std::shared_ptr<ThreadRecord>(record);
+    record->thread = Thread::Start(WorkerMain, context);
+    if (!record->thread) {
+        int32_t code = errno;
+        delete context;
+        m_Threads[record->slot].reset();
+        Error("%sCan not create thread: %i", prefix, code);
+    }
+}
+
 void ThreadContainer::ReserveThreads(int32_t n)
 {
     cfThreadLock guard(m_Lock);
     for (int32_t i = 0; i < n; i++) {
         std::shared_ptr<ThreadRecord> record = AddRecord(nullptr, nullptr, kIdle);
         record->startWaiting = true;
-        auto* context = new std::shared_ptr<ThreadRecord>(record);
-        record->thread = Thread::Start(WorkerMain, context);
-        if (!record->thread) {
-            int32_t code = errno;
-            delete context;
-            m_Threads[record->slot].reset();
-            Error("ReserveThreads: Can not create thread: %i", code);
-        }
+        LaunchWorker(record, "ReserveThreads: ");
     }
 }
 
@@ -143,14 +150,7 @@ int32_t ThreadContainer::StartThread(Routine routine, void* argument)
         return record->slot;
     }
     std::shared_ptr<ThreadRecord> record = AddRecord(routine, argument, kAssigned);
-    auto* context = new std::shared_ptr<ThreadRecord>(record);
-    record->thread = Thread::Start(WorkerMain, context);
-    if (!record->thread) {
-        int32_t code = errno;
-        delete context;
-        m_Threads[record->slot].reset();
-        Error("Can not create thread: %i", code);
-    }
+    LaunchWorker(record, "");
     return record->slot;
 }
 

@@ -45,6 +45,7 @@ private:
     static uint32_t WorkerMain(void* context);
     std::shared_ptr<ThreadRecord> AddRecord(Routine routine, void* argument, int32_t state);
     ThreadRecord* FindRecord(int32_t slot);
+    void LaunchWorker(const std::shared_ptr<ThreadRecord>& record, const char* prefix);  // with m_Lock held
 
     int32_t m_StackSize = 0;  // the platform default; kept for the record, threads use the default
     // Records are shared with their threads: a thread that outlives its pool keeps its own record.
