@@ -7,30 +7,10 @@
 #include "base/CCompress.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
-
-// One scratch file per process, so parallel fuzzing jobs do not share it; removed at exit.
-struct ScratchFile {
-    std::string path =
-        (std::filesystem::temp_directory_path() / ("fuzz-packed-" + std::to_string(std::random_device()()))).string();
-    ~ScratchFile()
-    {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    }
-};
-
-const std::string& ScratchPath()
-{
-    static const ScratchFile scratch;
-    return scratch.path;
-}
 
 struct Opened {
     bool failed = false;
@@ -48,12 +28,11 @@ std::vector<uint8_t> Contents(File& file)
 // whole through File's reads.
 Opened OpenFromDisk(const uint8_t* data, size_t size, int32_t virtualMode)
 {
-    std::ofstream(ScratchPath(), std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    const std::string path = Fuzz::WriteScratchFile(data, size);
     Opened result;
     File file;
     try {
-        if (!file.Open(ScratchPath().c_str(), true, virtualMode))
+        if (!file.Open(path.c_str(), true, virtualMode))
             Fuzz::Finding("scratch file did not open");
         result.method = file.GetCompression();
         result.contents.resize(size_t(file.GetRemaining()));
