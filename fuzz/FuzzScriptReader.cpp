@@ -216,11 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::QuietLog();
     if (size > (1 << 16))
         return 0;
-    // The text up to its first NUL, as a script holds it, with every "include" spelled otherwise.
-    const auto* chars = reinterpret_cast<const char*>(data);
-    std::string text(chars, std::find(chars, chars + size, 0));
-    for (size_t at = text.find("include"); at != std::string::npos; at = text.find("include", at))
-        text[at + 6] = '_';
+    const std::string text = Fuzz::ScriptText(data, size, {"include"});
 
     ScriptReader reader;
     ScriptGameCallbacks callbacks;

@@ -107,13 +107,6 @@ Outcome RunOnce(ScriptReader& reader)
     return outcome;
 }
 
-void Respell(std::string& text, const char* word)
-{
-    const size_t length = std::strlen(word);
-    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at))
-        text[at + length - 1] = '_';
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -121,10 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::QuietLog();
     if (size > (1 << 14))
         return 0;
-    const auto* chars = reinterpret_cast<const char*>(data);
-    std::string text(chars, std::find(chars, chars + size, 0));
-    Respell(text, "include");
-    Respell(text, "LoadString");
+    const std::string text = Fuzz::ScriptText(data, size, {"include", "LoadString"});
 
     ScriptReader reader;
     reader.SetThreaded(false);

@@ -6,11 +6,14 @@
 #include "base/File.h"
 #include "base/Log.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -58,6 +61,20 @@ inline std::string WriteScratchFile(const uint8_t* data, size_t size)
     std::ofstream(scratch.path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
     return scratch.path.string();
+}
+
+// The bytes up to the first NUL, as a script text holds them, with every one of the words spelled
+// otherwise (its last letter made '_'), so that an "include" or a "LoadString" reads no file.
+inline std::string ScriptText(const uint8_t* data, size_t size, std::initializer_list<const char*> words)
+{
+    const auto* chars = reinterpret_cast<const char*>(data);
+    std::string text(chars, std::find(chars, chars + size, 0));
+    for (const char* word : words) {
+        const size_t length = std::strlen(word);
+        for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at))
+            text[at + length - 1] = '_';
+    }
+    return text;
 }
 
 // Stops a run that found a fault no sanitizer sees (a wrong result); the message names it.
