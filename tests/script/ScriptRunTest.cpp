@@ -19,16 +19,9 @@ std::string FixturePath(const char* name) { return std::string(SERVER_FIXTURES) 
 
 ScriptOutcome RunScriptFile(ScriptReader& reader, const char* name)
 {
-    ScriptOutcome outcome;
     reader.SetThreaded(false);
     EXPECT_TRUE(reader.LoadFile(FixturePath(name).c_str()));
-    TestScriptGame::Bind(reader);
-    try {
-        outcome.value = reader.Execute();
-    } catch (const ErrorMsg& error) {
-        outcome.error = error.message;
-    }
-    return outcome;
+    return ExecuteBound(reader);
 }
 
 // Loads a script for a threaded run bound to the test game.

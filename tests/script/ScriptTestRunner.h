@@ -14,11 +14,10 @@ struct ScriptOutcome {
     std::string error;  // empty when the run ended without one
 };
 
-inline ScriptOutcome RunScriptText(ScriptReader& reader, const char* text)
+// A loaded script bound to the test game and run.
+inline ScriptOutcome ExecuteBound(ScriptReader& reader)
 {
     ScriptOutcome outcome;
-    reader.SetThreaded(false);
-    EXPECT_TRUE(reader.LoadInline(text));
     TestScriptGame::Bind(reader);
     try {
         outcome.value = reader.Execute();
@@ -26,6 +25,13 @@ inline ScriptOutcome RunScriptText(ScriptReader& reader, const char* text)
         outcome.error = error.message;
     }
     return outcome;
+}
+
+inline ScriptOutcome RunScriptText(ScriptReader& reader, const char* text)
+{
+    reader.SetThreaded(false);
+    EXPECT_TRUE(reader.LoadInline(text));
+    return ExecuteBound(reader);
 }
 
 // What a script is expected to give: a value of a type, or an error text (a part of the message).
