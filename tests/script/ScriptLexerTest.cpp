@@ -1,6 +1,8 @@
 // Tokens, keywords and passing over code of the script reader.
 #include "script/ScriptReader.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -29,16 +31,6 @@ std::string Tokens(LexReader& reader, const std::string& text)
     for (int32_t code; (code = reader.GetToken(token)) != kTokenEnd;)
         out += (out.empty() ? "" : " ") + std::to_string(code) + ":" + token.c_str();
     return out;
-}
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ErrorMsg& error) {
-        return error.message;
-    }
-    return "no error";
 }
 
 // The message part of a reader error: what stands between "line: N: " and the blank line.

@@ -2,6 +2,7 @@
 // inside save games with its golden bytes and damaged variants.
 #include "script/VariableStack.h"
 
+#include "support/ErrorOf.h"
 #include "base/File.h"
 #include "script/ScriptReader.h"
 
@@ -14,16 +15,6 @@
 #include <vector>
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ErrorMsg& error) {
-        return error.message;
-    }
-    return "no error";
-}
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
