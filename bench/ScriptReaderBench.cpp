@@ -25,40 +25,25 @@ const char* kScript =
     "int sum(int n) { int s = 0; int i; for (i = 0; i < n; i++) { s = s + i * 2; } return s; }\r\n"
     "int twice(int n) { return n * 2; }\r\n";
 
-void BM_CallSmallFunction(benchmark::State& state)
+// Calls one script function with one Int argument, over and over.
+void CallRepeatedly(benchmark::State& state, const char* function, int32_t argumentValue)
 {
     ScriptReader reader;
     Prepare(reader, kScript);
     for (auto _ : state) {
         ScriptValue argument, result;
-        argument.SetInt(21);
-        benchmark::DoNotOptimize(reader.CallFunction("twice", &argument, 1, &result));
+        argument.SetInt(argumentValue);
+        benchmark::DoNotOptimize(reader.CallFunction(function, &argument, 1, &result));
     }
 }
+
+void BM_CallSmallFunction(benchmark::State& state) { CallRepeatedly(state, "twice", 21); }
 BENCHMARK(BM_CallSmallFunction);
 
-void BM_RecursiveFib(benchmark::State& state)
-{
-    ScriptReader reader;
-    Prepare(reader, kScript);
-    for (auto _ : state) {
-        ScriptValue argument, result;
-        argument.SetInt(int32_t(state.range(0)));
-        benchmark::DoNotOptimize(reader.CallFunction("fib", &argument, 1, &result));
-    }
-}
+void BM_RecursiveFib(benchmark::State& state) { CallRepeatedly(state, "fib", int32_t(state.range(0))); }
 BENCHMARK(BM_RecursiveFib)->Arg(12);
 
-void BM_LoopBody(benchmark::State& state)
-{
-    ScriptReader reader;
-    Prepare(reader, kScript);
-    for (auto _ : state) {
-        ScriptValue argument, result;
-        argument.SetInt(int32_t(state.range(0)));
-        benchmark::DoNotOptimize(reader.CallFunction("sum", &argument, 1, &result));
-    }
-}
+void BM_LoopBody(benchmark::State& state) { CallRepeatedly(state, "sum", int32_t(state.range(0))); }
 BENCHMARK(BM_LoopBody)->Arg(1000);
 
 }  // namespace
