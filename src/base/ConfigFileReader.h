@@ -128,6 +128,10 @@ public:
     {
         return GetFloatList(name, values, capacity, entry, index1, index2);
     }
+    void SetIndexKey(const char* name) { SetDescKey(name); }
+    int32_t Append(const char* fileName, bool finish) { return AppendFile(fileName, finish); }
+    int32_t GetEntryStart(int32_t entry) const { return GetEntryTextOffset(entry); }
+    int32_t GetEntryLength(int32_t entry) const { return GetEntryTextLength(entry); }
 
     // Keys compare ignoring the case of ASCII letters when set (callers set it after Load).
     int32_t m_CaseInsensitiveKeys = 0;

@@ -38,12 +38,19 @@ int32_t FileList::FindFile(const String& name) const
     return it == m_Index.end() ? -1 : it->second;
 }
 
-int32_t RegisterLoadedFile(FileList* list, const String& name)
+int32_t FileList::GetFileID(const String& name)
 {
-    if (!list)
-        return -1;
-    if (list->IsAlwaysAdd())
-        return list->AddFile(name);
-    int32_t index = list->FindFile(name);
-    return index >= 0 ? index : list->AddFile(name);
+    if (IsAlwaysAdd())
+        return AddFile(name);
+    int32_t index = FindFile(name);
+    return index >= 0 ? index : AddFile(name);
 }
+
+void FileList::AddMissing(const FileList& other)
+{
+    for (const String& name : other.m_Names)
+        if (FindFile(name) < 0)
+            AddFile(name);
+}
+
+int32_t RegisterLoadedFile(FileList* list, const String& name) { return list ? list->GetFileID(name) : -1; }

@@ -13,6 +13,10 @@ public:
     // Names are kept with every "/" turned into "\", so both spellings are one file.
     int32_t AddFile(const String& name);  // the new entry's index
     int32_t FindFile(const String& name) const;  // -1 when absent
+    // The name's index, adding it when absent (or always, with the always-add switch).
+    int32_t GetFileID(const String& name);
+    // Adds, in the other list's order, every name of it that this list does not hold yet.
+    void AddMissing(const FileList& other);
 
     int32_t GetCount() const { return int32_t(m_Names.size()); }
     const String& GetName(int32_t index) const { return m_Names[size_t(index)]; }

@@ -1,0 +1,36 @@
+// GameCtrl: construction and the description readers of the game rules' file lists.
+#include "game/ctrl/GameCtrl.h"
+
+#include "level/LevelDescFiles.h"
+#include "level/LevelErrorText.h"
+
+GameCtrl::GameCtrl() { CopyName32(this, "GameCtrl"); }
+
+GameCtrl::~GameCtrl() = default;
+
+void GameCtrl::LoadDescReader(ConfigFileReader& reader, const FileList& files)
+{
+    LevelDescFiles loaded;
+    if (!loaded.Load(reader, files, nullptr, false))
+        Error("%s", LevelErrorText::Get());
+}
+
+ConfigFileReader* GameCtrl::LoadWorldObjectFiles()
+{
+    LoadDescReader(m_WorldObjectReader, m_ObjectCfgFiles);
+    return &m_WorldObjectReader;
+}
+
+ConfigFileReader* GameCtrl::OpenWallFiles()
+{
+    LoadDescReader(m_WallReader, m_WallCfgFiles);
+    return &m_WallReader;
+}
+
+void GameCtrl::ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag)
+{
+    (void)percent;
+    (void)stage;
+    (void)alpha;
+    (void)flag;
+}

@@ -1,0 +1,147 @@
+// VSD_Viewer: one loaded level: the floor grid with its parcels and heights, the floor textures,
+// the wall descriptions and walls, the placed level objects and the description files behind them.
+// The world controller is a level viewer.
+//
+//   VSD_Viewer.cpp          construction, the load sequence, the id translation, freeing
+//   VSD_ViewerLoadFile.cpp  the binary level file reader
+//   VSD_ViewerFloor.cpp     floor heights derived from the corners
+//   VSD_ViewerWalls.cpp     the wall table
+#pragma once
+#include "base/ConfigFileReader.h"
+#include "base/DynaMem.h"
+#include "base/ErrorClass.h"
+#include "base/FileList.h"
+#include "base/String.h"
+#include "level/VSD_FileRecords.h"
+#include "level/VSD_FloorVertex.h"
+#include "level/VSD_TextureDesc.h"
+#include "level/VSD_WallIntern.h"
+#include "level/WallDesc.h"
+
+#include <cstdint>
+#include <vector>
+
+class DXC_Gfx;
+class GameCtrlInterface;
+
+class VSD_Viewer : public ErrorClass {
+public:
+    static constexpr int32_t kBlockSize = 512;      // world units per side of a floor block
+    static constexpr int32_t kMaxMapSide = 32766;   // cells; one more grid vertex must fit 16 bits
+    static constexpr int32_t kFrameFloats = 9;      // floats of one surface frame record
+    static constexpr uint32_t kEndMarker = 0x12345678;
+    static constexpr uint16_t kNewestVersion = 0x0109;
+
+    // gfx may be null: no graphics object, as on the dedicated server.
+    explicit VSD_Viewer(DXC_Gfx* gfx = nullptr);
+    ~VSD_Viewer() override;
+    VSD_Viewer(const VSD_Viewer&) = delete;
+    VSD_Viewer& operator=(const VSD_Viewer&) = delete;
+
+    // The load sequence. Returns 1 when the level was the one already loaded and only its
+    // parcels, objects and walls were read again, else 0. Errors throw; the viewer is then only
+    // partly loaded and must be loaded again before use.
+    int32_t LoadLevel(const char* name, int32_t insertWalls, int32_t skipTextures);
+    // Reads the level file named by the viewer's file name; 1 when read to its end marker.
+    int32_t LoadFile(int32_t reload, int32_t insertWalls);
+    // Turns the file's texture and object ids into indices of the loaded descriptions.
+    void MapFileIDs();
+    void FreeLevelStuff(int32_t partial);
+    void FreeLoadData();
+    int32_t FreeAll();
+    void CalcCentreHeights();
+
+    // Walls. ReadWallProperties makes a wall of an entry and inserts it; both return the wall ID.
+    int32_t ReadWallProperties(VSD_WallEntry& entry, int32_t gridInsert, int32_t splitLong, int32_t withChildren);
+    int32_t InsertWall(const VSD_WallIntern& wall, int32_t gridInsert, int32_t splitLong);
+    int32_t NewWallSlot();
+    VSD_WallIntern* GetWallSafe(int32_t id) const { return m_Walls.GetBySlot(id); }  // null for a free slot
+    int32_t GetNumWalls() const { return m_Walls.GetSize(); }
+
+    // Debug-mode checks of a description file list against the sizes stored for its names: a
+    // stored size below 0, or a different size of a file that opens, is a change.
+    static bool AnyLevelFileChanged(const FileList& files, const std::vector<int32_t>& sizes);
+    static void StoreLevelFileSizes(const FileList& files, std::vector<int32_t>& sizes);  // -1: not opened
+
+    void SetCellSize(int16_t width, int16_t height);
+    void SetTerrainCenterVertex(int32_t mode) { m_TerrainCenterMode = mode; }
+
+    // The level as loaded.
+    const String& GetFileName() const { return m_FileName; }
+    int32_t GetLastFileSize() const { return m_LastFileSize; }
+    int16_t GetMapWidth() const { return m_MapWidth; }
+    int16_t GetMapHeight() const { return m_MapHeight; }
+    int16_t GetCellWidth() const { return m_CellWidth; }
+    int16_t GetCellHeight() const { return m_CellHeight; }
+    float GetCellWidthF() const { return m_CellWidthF; }
+    float GetCellHeightF() const { return m_CellHeightF; }
+    int32_t GetBlockColumns() const { return m_BlockColumns; }
+    int32_t GetBlockRows() const { return m_BlockRows; }
+    void GetActiveRect(int32_t rect[4]) const;  // first column, first row, last column, last row
+    const std::vector<VSD_Parcel>& GetParcels() const { return m_Parcels; }
+    const std::vector<float>& GetHeights() const { return m_Heights; }              // empty: none in the file
+    const std::vector<float>& GetCentreHeights() const { return m_CentreHeights; }
+    const std::vector<VSD_FloorVertex>& GetFloorVertices() const { return m_FloorVertices; }
+    const std::vector<VSD_ObjectEntry>& GetObjects() const { return m_Objects; }
+    const std::vector<WallDesc>& GetWallDescs() const { return m_WallDescs; }
+    const std::vector<VSD_TextureDesc>& GetFloorTextures() const { return m_FloorTextures; }
+    int32_t GetNumFloorTextures() const { return m_NumFloorTextures; }
+    const FileList& GetFloorTexFiles() const { return m_FloorTexFiles; }
+    const FileList& GetWallFiles() const { return m_WallFiles; }
+    const FileList& GetObjectFiles() const { return m_ObjectFiles; }
+    ConfigFileReader& GetWallDescReader() { return m_WallDescReader; }
+    ConfigFileReader* GetObjectReader() const { return m_ObjectReader; }
+    const int16_t* GetFloorSize() const { return m_FloorSize; }
+
+protected:
+    GameCtrlInterface& GetCtrl();
+    void ShowProgress(float percent);
+    bool IsWholeMap() const;
+    // An end point within the active floor rectangle widened by one cell.
+    bool IsWallNearActiveArea(const VSD_WallEntry& wall) const;
+    // Whether the wall's "worldID", with its property text before the description's entry, is set.
+    bool HasWorldID(const String& propertyText, int32_t entry);
+
+    DXC_Gfx* m_Gfx;
+    ConfigFileReader* m_ObjectReader = nullptr;  // the controller's; not owned
+    ConfigFileReader m_WallDescReader;
+    // Name tables of the level file, from the reader to the end of the load sequence.
+    std::vector<String> m_FloorTexNames;
+    std::vector<String> m_WallDescNames;
+    std::vector<String> m_ObjectNames;
+    std::vector<VSD_TextureDesc> m_FloorTextures;
+    std::vector<VSD_Parcel> m_Parcels;           // map width x map height, row by row
+    std::vector<float> m_Heights;                // per grid vertex, rows of map width + 1
+    std::vector<float> m_CentreHeights;          // per cell, rows of map width + 1
+    std::vector<VSD_FloorVertex> m_FloorVertices;
+    std::vector<float> m_CornerFrames;           // kFrameFloats per grid vertex
+    std::vector<float> m_CellFrames;
+    DynaMem<VSD_WallIntern, 16384, 1> m_Walls;
+    std::vector<WallDesc> m_WallDescs;
+    int32_t m_NumWallDescs = 0;
+    std::vector<VSD_ObjectEntry> m_Objects;
+    int32_t m_ActiveX1 = 0;
+    int32_t m_ActiveY1 = 0;
+    int32_t m_ActiveX2 = 0;
+    int32_t m_ActiveY2 = 0;
+    String m_FileName;
+    int32_t m_LastFileSize = -1;
+    std::vector<uint8_t> m_FloorBlockBytes;      // one per floor block
+    FileList m_FloorTexFiles;
+    FileList m_WallFiles;
+    FileList m_ObjectFiles;
+    std::vector<int32_t> m_FloorTexFileSizes;    // debug mode: sizes at the last load
+    std::vector<int32_t> m_WallFileSizes;
+    std::vector<int32_t> m_ObjectFileSizes;
+    int16_t m_MapWidth = 0;
+    int16_t m_MapHeight = 0;
+    int16_t m_CellWidth = 0;
+    int16_t m_CellHeight = 0;
+    float m_CellWidthF = 0.0f;
+    float m_CellHeightF = 0.0f;
+    int32_t m_BlockColumns = 0;
+    int32_t m_BlockRows = 0;
+    int16_t m_FloorSize[2] = {};
+    int32_t m_NumFloorTextures = 0;
+    int32_t m_TerrainCenterMode = 0;  // 1: a corner far off the others is left out of the centre height
+};

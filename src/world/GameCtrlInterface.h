@@ -1,0 +1,40 @@
+// GameCtrlInterface: what level and world code ask of the game controller, and the one global
+// pointer through which they reach it. The controller (game/ctrl/GameCtrl) implements it.
+#pragma once
+#include "base/ErrorClass.h"
+
+#include <cstdint>
+
+class ConfigFileReader;
+class FileList;
+
+class GameCtrlInterface : public ErrorClass {
+public:
+    // The newest controller becomes the global one; destroying it clears the pointer.
+    GameCtrlInterface();
+    ~GameCtrlInterface() override;
+    GameCtrlInterface(const GameCtrlInterface&) = delete;
+    GameCtrlInterface& operator=(const GameCtrlInterface&) = delete;
+
+    // Options.
+    virtual int32_t GetDebugMode() const = 0;         // "debug"; non-zero: changed level files are read again
+    virtual int16_t GetFloorSizeSetting() const = 0;  // "FloorSize", in cells, for x and y
+
+    // The game rules' lists of object and wall description files ("ObjectCfgFiles", "WallCfgFiles").
+    virtual const FileList& GetObjectCfgFiles() const = 0;
+    virtual const FileList& GetWallCfgFiles() const = 0;
+
+    // The description readers, (re)loaded from those lists on every call, indexed by "desc".
+    // A file that fails is an error of the controller.
+    virtual ConfigFileReader* LoadWorldObjectFiles() = 0;
+    virtual ConfigFileReader* OpenWallFiles() = 0;
+
+    // Sets the console-used flag to 1 (a level or script was read from a plain, editable file).
+    virtual void SetSplitValueToOne() = 0;
+
+    // Progress hook of long loads (percent, 0, alpha, 1); on the server it keeps the clients served.
+    virtual void ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag) = 0;
+};
+
+// The running program's controller; null while none exists.
+extern GameCtrlInterface* g_GameCtrl;

@@ -1,0 +1,161 @@
+// LevelTestSupport: what the level tests share: a controller that answers the level's questions,
+// a copy of the level fixtures to run in, the layouts the level generator writes beside its files,
+// and the reference level's contents, built by the same formulas as the generator's.
+#pragma once
+#include "base/ConfigFileReader.h"
+#include "base/FileList.h"
+#include "base/Log.h"
+#include "level/LevelDescFiles.h"
+#include "level/LevelErrorText.h"
+#include "level/VSD_FileRecords.h"
+#include "world/GameCtrlInterface.h"
+
+#include "support/TempDir.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Loads its readers from the lists it is given; counts what the level asks of it.
+class LevelTestCtrl : public GameCtrlInterface {
+public:
+    LevelTestCtrl()
+    {
+        CopyName32(this, "LevelTestCtrl");
+        objectCfgFiles.AddFile("desc\\objects.cfg");
+        wallCfgFiles.AddFile("desc\\walls.cfg");
+        objectReaderFiles.AddFile("desc\\objects.cfg");
+        wallReaderFiles.AddFile("desc\\walls.cfg");
+    }
+
+    int32_t GetDebugMode() const override { return debugMode; }
+    int16_t GetFloorSizeSetting() const override { return floorSize; }
+    const FileList& GetObjectCfgFiles() const override { return objectCfgFiles; }
+    const FileList& GetWallCfgFiles() const override { return wallCfgFiles; }
+    ConfigFileReader* LoadWorldObjectFiles() override
+    {
+        objectLoads++;
+        Load(objectReader, objectReaderFiles);
+        return &objectReader;
+    }
+    ConfigFileReader* OpenWallFiles() override
+    {
+        wallLoads++;
+        Load(wallReader, wallReaderFiles);
+        return &wallReader;
+    }
+    void SetSplitValueToOne() override { consoleUsed = 1; }
+    void ShowLoadingProgress(float percent, int32_t, float, int32_t) override { progress.push_back(percent); }
+
+    int32_t debugMode = 0;
+    int16_t floorSize = 50;
+    FileList objectCfgFiles;
+    FileList wallCfgFiles;
+    FileList objectReaderFiles;
+    FileList wallReaderFiles;
+    ConfigFileReader objectReader;
+    ConfigFileReader wallReader;
+    int32_t objectLoads = 0;
+    int32_t wallLoads = 0;
+    int32_t consoleUsed = 0;
+    std::vector<float> progress;
+
+private:
+    void Load(ConfigFileReader& reader, const FileList& files)
+    {
+        LevelDescFiles loaded;
+        if (!loaded.Load(reader, files, nullptr, false))
+            Error("%s", LevelErrorText::Get());
+    }
+};
+
+// The level fixtures copied into a fresh directory that is current while it lives. The log is
+// written once before, so that its file stays where the test program started.
+class LevelFixtureDir {
+public:
+    LevelFixtureDir()
+    {
+        Log::Write("level fixtures copied to %s", m_Dir.Path().c_str());
+        std::filesystem::copy(Source(), m_Dir.Path(), std::filesystem::copy_options::recursive);
+        m_Current = std::make_unique<ScopedCurrentDir>(m_Dir.Path());
+    }
+
+    static std::string Source() { return std::string(SERVER_FIXTURES) + "/level"; }
+    std::string operator()(const std::string& name) const { return m_Dir(name); }
+    const TempDir& Dir() const { return m_Dir; }
+
+    std::vector<uint8_t> Bytes(const std::string& name) const { return TempDir::ReadAll(m_Dir(name)); }
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const { TempDir::WriteAll(m_Dir(name), bytes); }
+
+    // The generator's "<file>.layout": section and field offsets by name.
+    std::map<std::string, int32_t> Layout(const std::string& name) const
+    {
+        std::map<std::string, int32_t> layout;
+        std::ifstream in(m_Dir(name + ".layout"));
+        std::string key;
+        int32_t offset = 0;
+        while (in >> key >> offset)
+            layout[key] = offset;
+        return layout;
+    }
+
+private:
+    TempDir m_Dir;
+    std::unique_ptr<ScopedCurrentDir> m_Current;
+};
+
+inline void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; i++)
+        bytes.at(at + size_t(i)) = uint8_t(value >> (8 * i));
+}
+inline void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value)
+{
+    bytes.at(at) = uint8_t(value);
+    bytes.at(at + 1) = uint8_t(value >> 8);
+}
+
+// The reference level of the generator (16 x 24 cells of 64 units), as loaded.
+namespace Reference {
+
+constexpr int32_t kWidth = 16;
+constexpr int32_t kHeight = 24;
+
+inline VSD_Parcel Parcel(int32_t x, int32_t y)
+{
+    VSD_Parcel p;
+    p.textureId = int16_t((x * 7 + y * 3) % 5 - 1);
+    p.placement = uint16_t((x + 2 * y) % 8);
+    p.subX = uint8_t(x % 3);
+    p.subY = uint8_t(y % 2);
+    return p;
+}
+
+inline float Height(int32_t x, int32_t y) { return float(x * 10 - y * 3) * 0.5f; }
+
+struct Object {
+    int16_t kind, x, y, angle;
+    const char* text;
+    uint32_t value;
+};
+inline const Object kObjects[3] = {
+    {0, 100, 200, 1000, "worldID=\"box1\"", 7},
+    {1, 300, 50, -2000, "", 0},
+    {2, 960, 1400, 31415, "size = 2", 4000000000u},
+};
+
+struct Wall {
+    int16_t desc, x1, y1, x2, y2;
+    float value1, value2;
+};
+inline const Wall kWalls[3] = {
+    {0, 128, 128, 640, 128, 0.0f, 1.0f},
+    {1, 640, 128, 640, 896, 0.25f, 0.75f},
+    {2, 64, 1408, 192, 1408, 0.0f, 2.0f},
+};
+
+}  // namespace Reference
