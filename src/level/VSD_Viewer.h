@@ -28,6 +28,7 @@ class VSD_Viewer : public ErrorClass {
 public:
     static constexpr int32_t kBlockSize = 512;      // world units per side of a floor block
     static constexpr int32_t kMaxMapSide = 32766;   // cells; one more grid vertex must fit 16 bits
+    static constexpr int64_t kMaxBlocks = 1 << 20;  // floor blocks: 1024 x 1024 blocks, 524288 units a side
     static constexpr int32_t kFrameFloats = 9;      // floats of one surface frame record
     static constexpr uint32_t kEndMarker = 0x12345678;
     static constexpr uint16_t kNewestVersion = 0x0109;

@@ -256,8 +256,12 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
         m_Heights.clear();
 
     const int64_t blockSize = kBlockSize;
-    m_BlockColumns = int32_t((int64_t(m_CellWidth) * m_MapWidth + blockSize - 1) / blockSize);
-    m_BlockRows = int32_t((int64_t(m_CellHeight) * m_MapHeight + blockSize - 1) / blockSize);
+    const int64_t blockColumns = (int64_t(m_CellWidth) * m_MapWidth + blockSize - 1) / blockSize;
+    const int64_t blockRows = (int64_t(m_CellHeight) * m_MapHeight + blockSize - 1) / blockSize;
+    if (blockColumns * blockRows > kMaxBlocks)  // huge cells on a large map
+        Error("Map too large: %ix%i", m_MapWidth, m_MapHeight);
+    m_BlockColumns = int32_t(blockColumns);
+    m_BlockRows = int32_t(blockRows);
     m_FloorBlockBytes.assign(size_t(m_BlockColumns) * size_t(m_BlockRows), 0);
 
     // Floor section.

@@ -27,3 +27,20 @@ TEST(FileListTest, RegisterFindsBothSlashes)
     auto bytes = TempDir::ReadAll(log);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "cfg\\items.cfg\ncfg\\skills.cfg\ncfg\\items.cfg\n");
 }
+
+TEST(FileListTest, GetFileIDAndAddMissing)
+{
+    FileList list;
+    EXPECT_EQ(list.GetFileID(String("a/b.cfg")), 0);
+    EXPECT_EQ(list.GetFileID(String("a\\b.cfg")), 0);
+    FileList other;
+    other.AddFile(String("c.cfg"));
+    other.AddFile(String("a/b.cfg"));
+    other.AddFile(String("d.cfg"));
+    list.AddMissing(other);
+    ASSERT_EQ(list.GetCount(), 3);
+    EXPECT_STREQ(list.GetName(1).c_str(), "c.cfg");
+    EXPECT_STREQ(list.GetName(2).c_str(), "d.cfg");
+    list.SetAlwaysAdd(true);
+    EXPECT_EQ(list.GetFileID(String("c.cfg")), 3);
+}

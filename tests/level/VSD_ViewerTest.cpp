@@ -375,6 +375,7 @@ TEST_F(ViewerTest, LyingSizesAndCountsGiveLoadErrors)
         {"level_0109_lzma.vsd", "map_size", 2, 40000, true, "Invalid map size: 16x-25536"},
         {"level_0109_lzma.vsd", "map_size", 0, 0, true, "Invalid map size: 0x24"},
         {"level_0109_lzma.vsd", "cell_size", 2, 0, true, "Invalid cell size: 64x0"},
+        {"level_0109_lzma.vsd", "cell_size", 0, 0x7FFF7FFF, false, "Map too large: 16x24"},  // 1024 x 1536 blocks
         {"level_0106.vsd", "map_size", 0, 30000, true, truncated},  // more parcels than the file holds
         {"level_0105.vsd", "map_size", 0, 30000, true, truncated},
         {"level_0109_lzma.vsd", "map_size", 0, 30000, true, "Error reading compressed parcel data"},
