@@ -2,7 +2,6 @@
 #include "level/VSD_Viewer.h"
 
 #include <cmath>
-#include <memory>
 
 int32_t VSD_Viewer::ReadWallProperties(VSD_WallEntry& entry, int32_t gridInsert, int32_t splitLong,
                                        int32_t withChildren)

@@ -103,6 +103,15 @@ TEST_F(TextureDescTest, FaultyEntriesAreCountedWithTheFirstMessage)
     EXPECT_STREQ(LevelErrorText::Get(), "1 errors: No 'file' entry in texture 'x'");
 }
 
+TEST_F(TextureDescTest, CountsBeyond16Bits)
+{
+    std::string text;
+    for (int i = 0; i < 33000; i++)  // names spread over the desc index's first letters
+        text += "#\ndesc = \"" + std::string(1, char('A' + i % 58)) + std::to_string(i) + "\"\nfile = \"t.dds\"\n";
+    EXPECT_EQ(Read(text), 33001);
+    EXPECT_STREQ(textures[33000].desc.c_str(), "x32999");
+}
+
 TEST_F(TextureDescTest, MissingFilesAndNoEntries)
 {
     EXPECT_EQ(Read("; none\n"), 0);
