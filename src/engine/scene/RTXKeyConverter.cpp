@@ -198,8 +198,9 @@ void RTXKeyConverter::MergeEuler(DXC_3dObject& node, std::vector<RTX_EulerRotKey
     int32_t earliest = -1;
     for (int32_t a = 0; a < 3; a++) {
         std::vector<RTX_EulerRotKey>& keys = axes[a];
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const RTX_EulerRotKey& x, const RTX_EulerRotKey& y) { return x.time < y.time; });
+        std::stable_sort(keys.begin(), keys.end(), [](const RTX_EulerRotKey& x, const RTX_EulerRotKey& y) {
+            return x.time < y.time || (!std::isnan(x.time) && std::isnan(y.time));  // undefined times last
+        });
         const int32_t n = int32_t(keys.size());
         curves[a].SetMode(1);
         curves[a].SetNumKeys(n);

@@ -169,6 +169,8 @@ public:
     const String& GetEnvironmentMap() const { return m_EnvironmentMap; }
     const std::vector<RTX_MaterialInfo>& GetMaterials() const { return m_Materials; }
     bool SkinnedMeshRead() const { return m_SkinnedRead != 0; }
+    // The work tables of the last mesh read; they are freed when the next mesh or load starts.
+    const RTX_MeshWork& GetMeshWork() const { return m_Work; }
 
     // Converts an object's key tracks to seconds (after the file has been read).
     void ConvertNodeTracks(DXC_3dObject& object);

@@ -376,7 +376,7 @@ void RTXLoader::EnterMeshInfo(DXC_Mesh& mesh)
     }
 }
 
-// The mesh is entered under its name; the work tables are freed when its block has ended.
+// The mesh is entered under its name; its work tables stay until the next mesh starts.
 void RTXLoader::BuildMesh(DXC_Mesh& mesh)
 {
     EnterMeshInfo(mesh);

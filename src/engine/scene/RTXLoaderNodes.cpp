@@ -338,7 +338,6 @@ void RTXLoader::EndGeomObject(int32_t slot, bool hadMesh)
         EnterMeshInfo(*mesh);
     else
         BuildMesh(*mesh);
-    m_Work.Clear();
 }
 
 bool RTXLoader::ReadHelperObject(int32_t kind)
