@@ -21,15 +21,17 @@ D3DXQUATERNION Slerp(const D3DXQUATERNION& a, const D3DXQUATERNION& b, float t)
     return r;
 }
 
-// In-tangents by the segment before a key, out-tangents by the one after; tick times.
-template <class Key, class Scale> void ScaleBySegments(std::vector<Key>& track, Scale scale)
+// In-tangents by the segment before a key, out-tangents by the one after (tick times), then the
+// times to seconds.
+template <class Key> void ConvertTrack(std::vector<Key>& track, const RTXTimeBase& base)
 {
     const size_t n = track.size();
     for (size_t i = 0; i < n; i++) {
-        const float before = i > 0 ? track[i].time - track[i - 1].time : 1.0f;
-        const float after = i + 1 < n ? track[i + 1].time - track[i].time : 1.0f;
-        scale(track[i], before, after);
+        track[i].inTangent *= i > 0 ? track[i].time - track[i - 1].time : 1.0f;
+        track[i].outTangent *= i + 1 < n ? track[i + 1].time - track[i].time : 1.0f;
     }
+    for (Key& k : track)
+        k.time = base.ToSeconds(k.time);
 }
 
 template <class K> void ScaleChainTangents(K* first)
@@ -108,22 +110,12 @@ bool RTXKeyConverter::AppendFloatKey(std::vector<RTX_FloatKey>& track, const RTX
 
 void RTXKeyConverter::ConvertFloatTrack(std::vector<RTX_FloatKey>& track, const RTXTimeBase& base)
 {
-    ScaleBySegments(track, [](RTX_FloatKey& k, float before, float after) {
-        k.inTangent *= before;
-        k.outTangent *= after;
-    });
-    for (RTX_FloatKey& k : track)
-        k.time = base.ToSeconds(k.time);
+    ConvertTrack(track, base);
 }
 
 void RTXKeyConverter::ConvertColorTrack(std::vector<RTX_ColorKey>& track, const RTXTimeBase& base)
 {
-    ScaleBySegments(track, [](RTX_ColorKey& k, float before, float after) {
-        k.inTangent *= before;
-        k.outTangent *= after;
-    });
-    for (RTX_ColorKey& k : track)
-        k.time = base.ToSeconds(k.time);
+    ConvertTrack(track, base);
 }
 
 void RTXKeyConverter::ConvertNodeTracks(DXC_3dObject& node, const RTXTimeBase& base)

@@ -176,6 +176,10 @@ public:
     void ConvertNodeTracks(DXC_3dObject& object);
 
 private:
+    // Reads the keywords of a block up to its end: true at its closing brace, false when the file
+    // ended inside it, or inside a keyword's own block (handle answers false then).
+    template <class Handle> bool ReadBlock(Handle handle);
+
     // RTXLoader.cpp
     void Reset(const char* fileName);
     void ReadWholeFile(const char* fileName);
@@ -247,6 +251,8 @@ private:
     void AddWeight(DXC_Mesh& mesh, int32_t vertex, float weight, int32_t bone);
     // A count of the file, checked against what the rest of the text can hold.
     int32_t ReadCount(const char* what);
+    // The index of a list entry: it must equal the entries read before it and stay below the count.
+    int32_t ReadListIndex(int32_t& read, int32_t count, const char* orderError, const char* countError);
     void BuildMesh(DXC_Mesh& mesh);
 
     DXC_Gfx* m_Gfx;  // not owned
@@ -281,3 +287,14 @@ private:
     String m_EnvironmentMap;  // "SCENE_ENVMAP" bitmap name
     RTXTimeBase m_TimeBase;
 };
+
+template <class Handle> bool RTXLoader::ReadBlock(Handle handle)
+{
+    for (;;) {
+        const int32_t keyword = m_Scanner.NextKeyword();
+        if (keyword == RTX_END_OF_BLOCK)
+            return true;
+        if (keyword == RTX_END_OF_FILE || !handle(keyword))
+            return false;
+    }
+}

@@ -76,48 +76,33 @@ bool RTXLoader::MapKindSupported(int32_t kind) const
 
 bool RTXLoader::ReadMaterialList()
 {
-    for (;;) {
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            for (RTX_MaterialInfo& material : m_Materials)
-                ConvertMaterialTracks(material);
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
-        case RTX_MATERIAL_COUNT: {
-            int32_t count = 0;
-            m_Scanner.ReadInt(count);
-            break;
-        }
-        case RTX_MATERIAL: {
-            int32_t index = -1;
+    const bool inside = ReadBlock([&](int32_t keyword) {
+        int32_t index = -1;
+        if (keyword == RTX_MATERIAL_COUNT) {
+            m_Scanner.ReadInt(index);  // not used
+        } else if (keyword == RTX_MATERIAL) {
             m_Scanner.ReadInt(index);
             if (index < 0 || size_t(index) != m_Materials.size())
                 Error("Material in wrong order!");
             m_Materials.emplace_back();
-            if (!m_Scanner.OpenBlock() || !ReadMaterial(m_Materials.back(), 0))
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadMaterial(m_Materials.back(), 0);
         }
-        default:
-            break;
-        }
-    }
+        return true;
+    });
+    if (inside)
+        for (RTX_MaterialInfo& material : m_Materials)
+            ConvertMaterialTracks(material);
+    return inside;
 }
 
 bool RTXLoader::ReadMaterial(RTX_MaterialInfo& material, int32_t depth)
 {
     if (depth > kMaxNesting)
         Error("Materials nested too deeply");
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
+    return ReadBlock([&](int32_t keyword) {
         int32_t mapKind = 0;
         int32_t testKind = 0;
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_MATERIAL_NAME:
             m_Scanner.ReadQuotedString(material.name);
             ParseShaderParams(material);
@@ -170,9 +155,7 @@ bool RTXLoader::ReadMaterial(RTX_MaterialInfo& material, int32_t depth)
             if (index < 0 || size_t(index) != material.subMaterials.size())
                 Error("Submaterial in wrong order!");
             material.subMaterials.emplace_back();
-            if (!m_Scanner.OpenBlock() || !ReadMaterial(material.subMaterials.back(), depth + 1))
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadMaterial(material.subMaterials.back(), depth + 1);
         }
         // Each map kind asks the device for one kind (specular maps ask for the self-illumination kind).
         case RTX_MAP_DIFFUSE:
@@ -195,19 +178,16 @@ bool RTXLoader::ReadMaterial(RTX_MaterialInfo& material, int32_t depth)
             mapKind = testKind = 7;
             break;
         case RTX_MATERIAL_ANIMATION:
-            if (!m_Scanner.OpenBlock() || !ReadMaterialAnimation(material))
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadMaterialAnimation(material);
         default:
             break;
         }
-        if (mapKind != 0 && (testKind == 1 || MapKindSupported(testKind))) {
-            material.maps.emplace_back();
-            material.maps.back().kind = mapKind;
-            if (!m_Scanner.OpenBlock() || !ReadMap(material, material.maps.size() - 1, depth))
-                return false;
-        }
-    }
+        if (mapKind == 0 || (testKind != 1 && !MapKindSupported(testKind)))
+            return true;  // a refused map's block is passed over
+        material.maps.emplace_back();
+        material.maps.back().kind = mapKind;
+        return m_Scanner.OpenBlock() && ReadMap(material, material.maps.size() - 1, depth);
+    });
 }
 
 bool RTXLoader::ReadMap(RTX_MaterialInfo& material, size_t mapIndex, int32_t depth)
@@ -215,13 +195,8 @@ bool RTXLoader::ReadMap(RTX_MaterialInfo& material, size_t mapIndex, int32_t dep
     if (depth > kMaxNesting)
         Error("Maps nested too deeply");
     auto map = [&]() -> RTX_MapInfo& { return material.maps[mapIndex]; };
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
+    return ReadBlock([&](int32_t keyword) {
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_BITMAP:
             m_Scanner.ReadQuotedString(map().bitmap);
             break;
@@ -246,9 +221,7 @@ bool RTXLoader::ReadMap(RTX_MaterialInfo& material, size_t mapIndex, int32_t dep
                 material.maps.back().kind = 4;
                 target = material.maps.size() - 1;
             }
-            if (!m_Scanner.OpenBlock() || !ReadMap(material, target, depth + 1))
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadMap(material, target, depth + 1);
         }
         case RTX_MAP_AMOUNT:
             m_Scanner.ReadNumber(map().amount);
@@ -311,57 +284,43 @@ bool RTXLoader::ReadMap(RTX_MaterialInfo& material, size_t mapIndex, int32_t dep
             break;
         }
         case RTX_MAP_ANIMATION:
-            if (!m_Scanner.OpenBlock() || !ReadMapAnimation(map()))
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadMapAnimation(map());
         default:
             break;
         }
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadMapAnimation(RTX_MapInfo& map)
 {
     static const char* const kAttributes[RTX_PLACEMENT_TRACKS] = {"OffsetU", "OffsetV", "TileU", "TileV", "AngleW"};
     int32_t selected = -1;
-    for (;;) {
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
-        case RTX_MAP_ATTRIBUTE: {
+    return ReadBlock([&](int32_t keyword) {
+        if (keyword == RTX_MAP_ATTRIBUTE) {
             String attribute;
             m_Scanner.ReadQuotedText(attribute);
             for (int32_t i = 0; i < RTX_PLACEMENT_TRACKS; i++)
                 if (attribute == kAttributes[i])
                     selected = i;
-            break;
+        } else if (keyword == RTX_CONTROL_FLOAT_BEZIER && selected >= 0) {
+            return m_Scanner.OpenBlock() && ReadPlacementKeys(map.placement[selected]);
         }
-        case RTX_CONTROL_FLOAT_BEZIER:
-            if (selected >= 0 && (!m_Scanner.OpenBlock() || !ReadPlacementKeys(map.placement[selected])))
-                return false;
-            break;
-        default:
-            break;
-        }
-    }
+        return true;
+    });
 }
 
 // After the 1024th key the rest of the block is passed over.
 bool RTXLoader::ReadPlacementKeys(std::vector<RTX_FloatKey>& track)
 {
     bool full = false;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword != RTX_CONTROL_BEZIER_FLOAT_KEY || full)
-            continue;
+            return true;
         if (track.size() + 1 >= size_t(RTX_MapInfo::kMaxPlacementKeys)) {
             Warning("More than 1024 float bezier keys");
             full = true;
-            continue;
+            return true;
         }
         RTX_FloatKey key;
         m_Scanner.ReadNumber(key.time);
@@ -369,7 +328,8 @@ bool RTXLoader::ReadPlacementKeys(std::vector<RTX_FloatKey>& track)
         m_Scanner.ReadNumber(key.inTangent);
         m_Scanner.ReadNumber(key.outTangent);
         track.push_back(key);
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadMaterialAnimation(RTX_MaterialInfo& material)
@@ -377,14 +337,8 @@ bool RTXLoader::ReadMaterialAnimation(RTX_MaterialInfo& material)
     static const char* const kColors[RTX_COLOR_TRACKS] = {"Ambient", "Diffuse", "Specular", "SelfIllumColor"};
     constexpr int32_t kOpacity = RTX_COLOR_TRACKS;
     int32_t selected = -1;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        bool inside = true;
+    return ReadBlock([&](int32_t keyword) {
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_MATERIAL_ATTRIBUTE: {
             String attribute;
             m_Scanner.ReadQuotedText(attribute);
@@ -392,38 +346,31 @@ bool RTXLoader::ReadMaterialAnimation(RTX_MaterialInfo& material)
             for (int32_t i = 0; i < RTX_COLOR_TRACKS; i++)
                 if (attribute.EqualsNoCase(kColors[i]))
                     selected = i;
-            break;
+            return true;
         }
         case RTX_CONTROL_COLOR_BEZIER:
         case RTX_CONTROL_COLOR_LINEAR:
-            if (selected >= 0 && selected < RTX_COLOR_TRACKS) {
-                material.colorTrackLinear[selected] = keyword == RTX_CONTROL_COLOR_LINEAR ? 1 : 0;
-                inside = m_Scanner.OpenBlock() && ReadColorKeys(material.colorTracks[selected]);
-            }
-            break;
+            if (selected < 0 || selected >= RTX_COLOR_TRACKS)
+                return true;
+            material.colorTrackLinear[selected] = keyword == RTX_CONTROL_COLOR_LINEAR ? 1 : 0;
+            return m_Scanner.OpenBlock() && ReadColorKeys(material.colorTracks[selected]);
         case RTX_CONTROL_FLOAT_BEZIER:
-        case RTX_CONTROL_FLOAT_LINEAR:
-            if (selected == kOpacity) {
-                bool linearOnly = true;
-                inside = m_Scanner.OpenBlock() && ReadFloatKeys(material.opacityTrack, true, linearOnly);
-            }
-            break;
-        default:
-            break;
+        case RTX_CONTROL_FLOAT_LINEAR: {
+            bool linearOnly = true;
+            return selected != kOpacity ||
+                   (m_Scanner.OpenBlock() && ReadFloatKeys(material.opacityTrack, true, linearOnly));
         }
-        if (!inside)
-            return false;
-    }
+        default:
+            return true;
+        }
+    });
 }
 
 bool RTXLoader::ReadColorKeys(std::vector<RTX_ColorKey>& track)
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword != RTX_CONTROL_POINT3_KEY && keyword != RTX_CONTROL_BEZIER_POINT3_KEY)
-            continue;
+            return true;
         RTX_ColorKey key;
         D3DXVECTOR3 value;
         m_Scanner.ReadNumber(key.time);
@@ -437,7 +384,8 @@ bool RTXLoader::ReadColorKeys(std::vector<RTX_ColorKey>& track)
             Warning("Not more than 8192 float bezier keys allowed");
         else
             track.push_back(key);
-    }
+        return true;
+    });
 }
 
 void RTXLoader::ConvertMaterialTracks(RTX_MaterialInfo& material)

@@ -30,80 +30,74 @@ int32_t RTXLoader::ReadCount(const char* what)
     return count;
 }
 
+int32_t RTXLoader::ReadListIndex(int32_t& read, int32_t count, const char* orderError, const char* countError)
+{
+    int32_t index = -1;
+    m_Scanner.ReadInt(index);
+    if (index != read)
+        Error("%s", orderError);
+    if (index >= count)
+        Error("%s", countError);
+    read++;
+    return index;
+}
+
 bool RTXLoader::ReadMeshBlock(DXC_Mesh& mesh)
 {
     if (m_Work.channelSlot == 0) {
         m_Work.vertexCount = m_Work.vertexRead = 0;
         m_Work.faceCount = m_Work.faceRead = 0;
     }
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        bool inside = true;
+    const bool inside = ReadBlock([&](int32_t keyword) {
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            if (m_Work.boxMinSet)
-                mesh.boxMin = m_Work.boxMin;
-            if (m_Work.boxMaxSet)
-                mesh.boxMax = m_Work.boxMax;
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_MESH_NUMVERTEX:
             m_Work.vertexCount = ReadCount("vertex");
             m_Work.vertexRead = 0;
             m_Work.vertices.assign(size_t(m_Work.vertexCount), RTX_VertexWork());
             m_Work.channelSlot = 0;
-            break;
+            return true;
         case RTX_MESH_NUMFACES:
             m_Work.faceCount = ReadCount("face");
             m_Work.faceRead = 0;
             m_Work.faces.assign(size_t(m_Work.faceCount), RTX_FaceWork());
-            break;
+            return true;
         case RTX_MESH_VERTEX_LIST:
-            inside = m_Scanner.OpenBlock() && ReadVertexList();
-            break;
+            return m_Scanner.OpenBlock() && ReadVertexList();
         case RTX_MESH_FACE_LIST:
-            inside = m_Scanner.OpenBlock() && ReadFaceList(mesh);
-            break;
+            return m_Scanner.OpenBlock() && ReadFaceList(mesh);
         case RTX_MESH_MAPPINGCHANNEL: {
             int32_t channel = -1;
             m_Scanner.ReadInt(channel);
-            if (m_Work.channelSlot < RTX_MeshWork::kChannelSlots) {
-                m_Work.channels[m_Work.channelSlot].channel = channel;
-                inside = m_Scanner.OpenBlock() && ReadChannelBlock(mesh);
-            }
-            break;
+            if (m_Work.channelSlot >= RTX_MeshWork::kChannelSlots)
+                return true;  // no slot left: the block is passed over
+            m_Work.channels[m_Work.channelSlot].channel = channel;
+            return m_Scanner.OpenBlock() && ReadChannelBlock(mesh);
         }
         case RTX_MESH_WEIGHTS:
-            inside = m_Scanner.OpenBlock() && ReadWeights(mesh);
-            break;
+            return m_Scanner.OpenBlock() && ReadWeights(mesh);
         case RTX_BOUNDINGBOX_MIN:
             m_Scanner.ReadVector(m_Work.boxMin);
             m_Work.boxMinSet = 1;
-            break;
+            return true;
         case RTX_BOUNDINGBOX_MAX:
             m_Scanner.ReadVector(m_Work.boxMax);
             m_Work.boxMaxSet = 1;
-            break;
+            return true;
         default:
-            inside = ReadTextureKeyword(keyword, mesh) != kFileEnded;
-            break;
+            return ReadTextureKeyword(keyword, mesh) != kFileEnded;
         }
-        if (!inside)
-            return false;
-    }
+    });
+    if (inside && m_Work.boxMinSet)
+        mesh.boxMin = m_Work.boxMin;
+    if (inside && m_Work.boxMaxSet)
+        mesh.boxMax = m_Work.boxMax;
+    return inside;
 }
 
 // A mapping channel's block holds the texture lists of one more channel slot.
 bool RTXLoader::ReadChannelBlock(DXC_Mesh& mesh)
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK)
-            return true;
-        if (keyword == RTX_END_OF_FILE || ReadTextureKeyword(keyword, mesh) == kFileEnded)
-            return false;
-    }
+    return ReadBlock([&](int32_t keyword) { return ReadTextureKeyword(keyword, mesh) != kFileEnded; });
 }
 
 int32_t RTXLoader::ReadTextureKeyword(int32_t keyword, DXC_Mesh& mesh)
@@ -138,48 +132,31 @@ int32_t RTXLoader::ReadTextureKeyword(int32_t keyword, DXC_Mesh& mesh)
 
 bool RTXLoader::ReadVertexList()
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
-        if (keyword != RTX_MESH_VERTEX)
-            continue;
-        int32_t index = -1;
-        m_Scanner.ReadInt(index);
-        if (index != m_Work.vertexRead)
-            Error("Wrong vertex list order!");
-        if (index >= m_Work.vertexCount)
-            Error("Too many vertices");
-        m_Scanner.ReadVector(m_Work.vertices[size_t(index)].position);
-        m_Work.vertexRead++;
-    }
+    return ReadBlock([&](int32_t keyword) {
+        if (keyword == RTX_MESH_VERTEX) {
+            const int32_t index =
+                ReadListIndex(m_Work.vertexRead, m_Work.vertexCount, "Wrong vertex list order!", "Too many vertices");
+            m_Scanner.ReadVector(m_Work.vertices[size_t(index)].position);
+        }
+        return true;
+    });
 }
 
 // "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 ..."; the letters and colons are searched for.
 bool RTXLoader::ReadFaceList(DXC_Mesh& mesh)
 {
     RTX_FaceWork* face = nullptr;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword == RTX_MESH_FACE) {
-            int32_t index = -1;
-            m_Scanner.ReadInt(index);
-            if (index != m_Work.faceRead)
-                Error("Wrong face list order!");
-            if (index >= m_Work.faceCount)
-                Error("Too many faces");
+            const int32_t index =
+                ReadListIndex(m_Work.faceRead, m_Work.faceCount, "Wrong face list order!", "Too many faces");
             face = &m_Work.faces[size_t(index)];
-            m_Work.faceRead++;
             for (int32_t corner = 0; corner < 3; corner++) {
                 const char letter = char('A' + corner);
-                for (;;) {
+                do {
                     if (FindChar(letter, false) != 0)
                         return false;
-                    if (PeekChar() == ':')
-                        break;
-                }
+                } while (PeekChar() != ':');
                 ReadChar();
                 int32_t vertex = -1;
                 m_Scanner.ReadInt(vertex);
@@ -204,44 +181,31 @@ bool RTXLoader::ReadFaceList(DXC_Mesh& mesh)
             if (face)
                 face->materialId = id;
         }
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadTexVertexList(RTX_TexChannel& channel)
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
-        if (keyword != RTX_MESH_TVERT)
-            continue;
-        int32_t index = -1;
-        m_Scanner.ReadInt(index);
-        if (index != channel.vertexRead)
-            Error("Wrong vertex list order!");
-        if (index >= channel.vertexCount)
-            Error("Too many t-vertices");
-        D3DXVECTOR3& uvw = channel.vertices[size_t(index)];
-        m_Scanner.ReadVector(uvw);
-        uvw.y = 1.0f - uvw.y;
-        channel.vertexRead++;
-    }
+    return ReadBlock([&](int32_t keyword) {
+        if (keyword == RTX_MESH_TVERT) {
+            const int32_t index =
+                ReadListIndex(channel.vertexRead, channel.vertexCount, "Wrong vertex list order!", "Too many t-vertices");
+            D3DXVECTOR3& uvw = channel.vertices[size_t(index)];
+            m_Scanner.ReadVector(uvw);
+            uvw.y = 1.0f - uvw.y;
+        }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadTexFaceList(RTX_TexChannel& channel, DXC_Mesh& mesh)
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword != RTX_MESH_TFACE)
-            continue;
-        int32_t index = -1;
-        m_Scanner.ReadInt(index);
-        if (index != channel.faceRead)
-            Error("Wrong face list order!");
-        if (index >= channel.faceCount)
-            Error("Too many t-faces");
+            return true;
+        const int32_t index =
+            ReadListIndex(channel.faceRead, channel.faceCount, "Wrong face list order!", "Too many t-faces");
         for (int32_t corner = 0; corner < 3; corner++) {
             int32_t vertex = -1;
             m_Scanner.ReadInt(vertex);
@@ -249,36 +213,26 @@ bool RTXLoader::ReadTexFaceList(RTX_TexChannel& channel, DXC_Mesh& mesh)
                 Error("Invalid texture vertex index %i in face %i of mesh '%s'", vertex, index, ObjectName(mesh));
             channel.faces[size_t(index) * 3 + size_t(corner)] = vertex;
         }
-        channel.faceRead++;
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadWeights(DXC_Mesh& mesh)
 {
     m_SkinnedRead = 1;
-    for (;;) {
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
-        case RTX_MESH_INIT_TM: {
+    return ReadBlock([&](int32_t keyword) {
+        if (keyword == RTX_MESH_INIT_TM) {
             m_MeshInit = RTX_Transform();
             if (!m_Scanner.OpenBlock() || !ReadTransform(m_MeshInit))
                 return false;
             const bool before211 = m_VersionMajor < 2 || (m_VersionMajor == 2 && m_VersionMinor < 11);
             if (before211)
                 D3DXMatrixMultiply(&m_MeshInit.rows, &mesh.offsetMatrix, &m_MeshInit.rows);
-            break;
+        } else if (keyword == RTX_BONE_WEIGHT) {
+            return m_Scanner.OpenBlock() && ReadBoneWeight(mesh);
         }
-        case RTX_BONE_WEIGHT:
-            if (!m_Scanner.OpenBlock() || !ReadBoneWeight(mesh))
-                return false;
-            break;
-        default:
-            break;
-        }
-    }
+        return true;
+    });
 }
 
 // The bone is found or added by its exact name; its matrices are the mesh's binding matrix, the
@@ -300,16 +254,12 @@ bool RTXLoader::ReadBoneWeight(DXC_Mesh& mesh)
         info.fileMatrixA = info.fileMatrixB = info.offsetMatrix = m_MeshInit.rows;
         return bone = mesh.bones.GetSize() - 1;
     };
-    for (;;) {
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
+    return ReadBlock([&](int32_t keyword) {
+        switch (keyword) {
         case RTX_BONE_NAME:
             m_Scanner.ReadQuotedString(name);
             bone = -1;
-            break;
+            return true;
         case RTX_BONE_INIT_TM: {
             RTX_Transform init;
             if (!m_Scanner.OpenBlock() || !ReadTransform(init))
@@ -318,7 +268,7 @@ bool RTXLoader::ReadBoneWeight(DXC_Mesh& mesh)
             info.fileMatrixA = init.rows;
             info.fileMatrixB = m_MeshInit.rows;
             D3DXMatrixMultiply(&info.offsetMatrix, &info.fileMatrixB, &info.fileMatrixA);
-            break;
+            return true;
         }
         case RTX_INDEX_WEIGHT: {
             int32_t vertex = -1;
@@ -326,12 +276,12 @@ bool RTXLoader::ReadBoneWeight(DXC_Mesh& mesh)
             m_Scanner.ReadInt(vertex);
             m_Scanner.ReadNumber(weight);
             AddWeight(mesh, vertex, weight, boneIndex());
-            break;
+            return true;
         }
         default:
-            break;
+            return true;
         }
-    }
+    });
 }
 
 // At most four (bone, weight) pairs per vertex; a fifth replaces the smallest.

@@ -97,12 +97,8 @@ uint32_t RTXLoader::ReadColorBytes()
 
 bool RTXLoader::ReadSceneBlock()
 {
-    for (;;) {
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
+    return ReadBlock([&](int32_t keyword) {
+        switch (keyword) {
         case RTX_SCENE_FIRSTFRAME:
             m_Scanner.ReadInt(m_FirstFrame);
             break;
@@ -128,24 +124,21 @@ bool RTXLoader::ReadSceneBlock()
             m_Scanner.ReadQuotedString(m_Info.scriptFile);
             break;
         case RTX_SCENE_ENVMAP:
-            if (!m_Scanner.OpenBlock() || !ReadEnvMapBlock())
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadEnvMapBlock();
         default:
             break;
         }
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadEnvMapBlock()
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword == RTX_BITMAP)
             m_Scanner.ReadQuotedText(m_EnvironmentMap);
-    }
+        return true;
+    });
 }
 
 int32_t RTXLoader::ReadNodeKeyword(int32_t keyword, DXC_3dObject& node)
@@ -192,14 +185,8 @@ int32_t RTXLoader::ReadNodeKeyword(int32_t keyword, DXC_3dObject& node)
 
 bool RTXLoader::ReadTransform(RTX_Transform& t)
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
+    const bool inside = ReadBlock([&](int32_t keyword) {
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            MirrorTest(t);
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_TM_ROW0:
         case RTX_TM_ROW1:
         case RTX_TM_ROW2:
@@ -225,7 +212,11 @@ bool RTXLoader::ReadTransform(RTX_Transform& t)
         default:
             break;
         }
-    }
+        return true;
+    });
+    if (inside)
+        MirrorTest(t);
+    return inside;
 }
 
 // Which axes the rows mirror: the matrix rebuilt from scale, turn and position is compared with the
@@ -273,14 +264,8 @@ bool RTXLoader::ReadGeomObject()
     m_MeshColor = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
     m_Work.Clear();
     bool hadMesh = false;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
+    const bool inside = ReadBlock([&](int32_t keyword) {
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            EndGeomObject(slot, hadMesh);
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_NODE_VISIBLE: {
             int32_t visible = 0;
             m_Scanner.ReadInt(visible);
@@ -294,9 +279,7 @@ bool RTXLoader::ReadGeomObject()
             if (!mesh.cloneSourceName.IsEmpty())
                 break;  // the clone's geometry comes from its source: the block is passed over
             hadMesh = true;
-            if (m_FullImport && (!m_Scanner.OpenBlock() || !ReadMeshBlock(mesh)))
-                return false;
-            break;
+            return !m_FullImport || (m_Scanner.OpenBlock() && ReadMeshBlock(mesh));
         case RTX_MATERIAL_REF:
             m_Scanner.ReadInt(m_MaterialIndex);
             break;
@@ -307,11 +290,13 @@ bool RTXLoader::ReadGeomObject()
             break;
         }
         default:
-            if (ReadNodeKeyword(keyword, mesh) == kFileEnded)
-                return false;
-            break;
+            return ReadNodeKeyword(keyword, mesh) != kFileEnded;
         }
-    }
+        return true;
+    });
+    if (inside)
+        EndGeomObject(slot, hadMesh);
+    return inside;
 }
 
 // Header mode reads no geometry: a node with a mesh block stays a mesh there, so that the meshes of
@@ -344,89 +329,66 @@ bool RTXLoader::ReadHelperObject(int32_t kind)
 {
     DXC_3dObject& helper = *m_Scene->objects.GetBySlot(m_Scene->objects.Add());
     helper.kind = kind;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK)
-            return true;
-        if (keyword == RTX_END_OF_FILE || ReadNodeKeyword(keyword, helper) == kFileEnded)
-            return false;
-    }
+    return ReadBlock([&](int32_t keyword) { return ReadNodeKeyword(keyword, helper) != kFileEnded; });
 }
 
 bool RTXLoader::ReadCameraObject()
 {
     DXC_Camera& camera = *m_Scene->cameras.GetBySlot(m_Scene->cameras.Add());
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
+    return ReadBlock([&](int32_t keyword) {
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_TARGET_NODE:
             m_Scanner.ReadQuotedString(camera.targetName);
-            break;
+            return true;
         case RTX_CAMERA_SETTINGS:
-            if (!m_Scanner.OpenBlock() || !ReadCameraSettings(camera))
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadCameraSettings(camera);
         default:
-            if (ReadNodeKeyword(keyword, camera) == kFileEnded)
-                return false;
-            break;
+            return ReadNodeKeyword(keyword, camera) != kFileEnded;
         }
-    }
+    });
 }
 
 bool RTXLoader::ReadCameraSettings(DXC_Camera& camera)
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword == RTX_CAMERA_FOV)
             m_Scanner.ReadNumber(camera.fieldOfView);
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadLightObject()
 {
     DXC_Light& light = *m_Scene->lights.GetBySlot(m_Scene->lights.Add());
     String type;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
+    const bool inside = ReadBlock([&](int32_t keyword) {
         switch (keyword) {
-        case RTX_END_OF_BLOCK:
-            // A light without a type word is a point light.
-            light.lightParams.Type = kLightPoint;
-            if (type.EqualsNoCase("Target") || type.EqualsNoCase("TargetSpot") || type.EqualsNoCase("FreeSpot"))
-                light.lightParams.Type = kLightSpot;
-            else if (type.EqualsNoCase("Directional") || type.EqualsNoCase("TargetDirectional"))
-                light.lightParams.Type = kLightDirectional;
-            else if (!type.IsEmpty() && !type.EqualsNoCase("Omni"))
-                Warning("Unknown light type '%s' changed to omni", type.c_str());
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
         case RTX_LIGHT_TYPE:
             m_Scanner.ReadWord(type);
-            break;
+            return true;
         case RTX_LIGHT_USELIGHT: {
             int32_t use = 0;
             m_Scanner.ReadInt(use);
             light.lightWordB = use != 0 ? 1 : 0;
-            break;
+            return true;
         }
         case RTX_LIGHT_SETTINGS:
-            if (!m_Scanner.OpenBlock() || !ReadLightSettings(light))
-                return false;
-            break;
+            return m_Scanner.OpenBlock() && ReadLightSettings(light);
         default:
-            if (ReadNodeKeyword(keyword, light) == kFileEnded)
-                return false;
-            break;
+            return ReadNodeKeyword(keyword, light) != kFileEnded;
         }
-    }
+    });
+    if (!inside)
+        return false;
+    // The type takes effect at the end of the block; a light without a type word is a point light.
+    light.lightParams.Type = kLightPoint;
+    if (type.EqualsNoCase("Target") || type.EqualsNoCase("TargetSpot") || type.EqualsNoCase("FreeSpot"))
+        light.lightParams.Type = kLightSpot;
+    else if (type.EqualsNoCase("Directional") || type.EqualsNoCase("TargetDirectional"))
+        light.lightParams.Type = kLightDirectional;
+    else if (!type.IsEmpty() && !type.EqualsNoCase("Omni"))
+        Warning("Unknown light type '%s' changed to omni", type.c_str());
+    return true;
 }
 
 // The values take effect in the order of the file: the intensity scales the colour read before it,
@@ -437,12 +399,8 @@ bool RTXLoader::ReadLightSettings(DXC_Light& light)
     D3DXVECTOR3 color;
     int32_t useAttenuation = 0;
     p.Range = kUnlimitedRange;
-    for (;;) {
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
+    return ReadBlock([&](int32_t keyword) {
+        switch (keyword) {
         case RTX_LIGHT_COLOR:
             m_Scanner.ReadVector(color);
             break;
@@ -488,31 +446,24 @@ bool RTXLoader::ReadLightSettings(DXC_Light& light)
         default:
             break;
         }
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadAtmospheric()
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
-        if (keyword == RTX_STDFOG && (!m_Scanner.OpenBlock() || !ReadStdFog()))
-            return false;
-    }
+    return ReadBlock([&](int32_t keyword) { return keyword != RTX_STDFOG || (m_Scanner.OpenBlock() && ReadStdFog()); });
 }
 
 bool RTXLoader::ReadStdFog()
 {
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword == RTX_FOG_COLOR) {
             SceneParams params = m_Scene->GetRenderOptions();
             params.SetInt(kParamFogOn, 1);
             params.SetInt(kParamFogColor, int32_t(ReadColorBytes()));
             m_Scene->SetRenderOptions(params);
         }
-    }
+        return true;
+    });
 }

@@ -27,53 +27,35 @@ void AddBezierKey(Key key, int32_t flags, bool& stepNext, Key* last, void (DXC_3
 
 bool RTXLoader::ReadTmAnimation(DXC_3dObject& node)
 {
-    for (;;) {
-        bool inside = true;
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
+    return ReadBlock([&](int32_t keyword) {
+        switch (keyword) {
         case RTX_CONTROL_POS_BEZIER:
-            inside = m_Scanner.OpenBlock() && ReadPositionTrack(node);
-            break;
+            return m_Scanner.OpenBlock() && ReadPositionTrack(node);
         case RTX_CONTROL_ROT_TCB:
-            inside = m_Scanner.OpenBlock() && ReadRotationTrack(node);
-            break;
+            return m_Scanner.OpenBlock() && ReadRotationTrack(node);
         case RTX_CONTROL_SCALE_BEZIER:
-            inside = m_Scanner.OpenBlock() && ReadScaleTrack(node);
-            break;
+            return m_Scanner.OpenBlock() && ReadScaleTrack(node);
         case RTX_CONTROL_ROT_EULER:
-            inside = m_Scanner.OpenBlock() && ReadEulerTrack(node);
-            break;
+            return m_Scanner.OpenBlock() && ReadEulerTrack(node);
         case RTX_CONTROL_FLOAT_BEZIER:
-            inside = m_Scanner.OpenBlock() && ReadNodeFloatTrack(node);
-            break;
+            return m_Scanner.OpenBlock() && ReadNodeFloatTrack(node);
         default:
-            break;
+            return true;
         }
-        if (!inside)
-            return false;
-    }
+    });
 }
 
 bool RTXLoader::ReadPositionTrack(DXC_3dObject& node)
 {
     bool stepNext = false;
-    for (;;) {
+    return ReadBlock([&](int32_t keyword) {
         DXC_PosKey key;
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
-        case RTX_CONTROL_POS_SAMPLE:
+        if (keyword == RTX_CONTROL_POS_SAMPLE) {
             m_Scanner.ReadNumber(key.time);
             m_Scanner.ReadVector(key.data.value);
             key.type = KEY_LINEAR;
             node.AddPosKey(key);
-            break;
-        case RTX_CONTROL_BEZIER_POS_KEY: {
+        } else if (keyword == RTX_CONTROL_BEZIER_POS_KEY) {
             int32_t flags = 0;
             m_Scanner.ReadNumber(key.time);
             m_Scanner.ReadVector(key.data.value);
@@ -81,34 +63,24 @@ bool RTXLoader::ReadPositionTrack(DXC_3dObject& node)
             m_Scanner.ReadVector(key.data.outTangent);
             m_Scanner.ReadInt(flags);
             AddBezierKey(key, flags, stepNext, node.LastPosKey(), &DXC_3dObject::AddPosKey, node);
-            break;
         }
-        default:
-            break;
-        }
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadScaleTrack(DXC_3dObject& node)
 {
     bool stepNext = false;
-    for (;;) {
+    return ReadBlock([&](int32_t keyword) {
         DXC_ScaleKey key;
-        switch (m_Scanner.NextKeyword()) {
-        case RTX_END_OF_BLOCK:
-            return true;
-        case RTX_END_OF_FILE:
-            return false;
-        case RTX_CONTROL_SCALE_SAMPLE: {
+        if (keyword == RTX_CONTROL_SCALE_SAMPLE) {
             D3DXVECTOR3& v = key.data.value;
             m_Scanner.ReadNumber(key.time);
             m_Scanner.ReadVector(v);
             v = D3DXVECTOR3(std::fabs(v.x), std::fabs(v.y), std::fabs(v.z));
             key.type = KEY_LINEAR;
             node.AddScaleKey(key);
-            break;
-        }
-        case RTX_CONTROL_BEZIER_SCALE_KEY: {
+        } else if (keyword == RTX_CONTROL_BEZIER_SCALE_KEY) {
             int32_t flags = 0;
             float scaleAxisAndAngle[4];
             m_Scanner.ReadNumber(key.time);
@@ -118,26 +90,18 @@ bool RTXLoader::ReadScaleTrack(DXC_3dObject& node)
             m_Scanner.ReadVector(key.data.outTangent);
             m_Scanner.ReadInt(flags);
             AddBezierKey(key, flags, stepNext, node.LastScaleKey(), &DXC_3dObject::AddScaleKey, node);
-            break;
         }
-        default:
-            break;
-        }
-    }
+        return true;
+    });
 }
 
 // Rotation keys are relative turns; one earlier than the key before it in this block is dropped.
 bool RTXLoader::ReadRotationTrack(DXC_3dObject& node)
 {
     float lastTime = 0.0f;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK)
-            return true;
-        if (keyword == RTX_END_OF_FILE)
-            return false;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword != RTX_CONTROL_ROT_SAMPLE && keyword != RTX_CONTROL_TCB_ROT_KEY)
-            continue;
+            return true;
         float time = 0.0f;
         DXC_RotKeyData turn;
         m_Scanner.ReadNumber(time);
@@ -158,43 +122,39 @@ bool RTXLoader::ReadRotationTrack(DXC_3dObject& node)
         }
         if (time < lastTime) {
             Warning("Skipped wrong order rotation key in file: %s", m_FileName.c_str());
-            continue;
+            return true;
         }
         lastTime = time;
         turn.axis = -turn.axis;
         RTXKeyConverter::AddTurn(node, time, turn, type);
-    }
+        return true;
+    });
 }
 
 // Three float blocks, X, Y and Z; after the third they are merged into rotation keys.
 bool RTXLoader::ReadEulerTrack(DXC_3dObject& node)
 {
     int32_t axis = 0;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE) {
-            for (std::vector<RTX_EulerRotKey>& keys : m_Euler)
-                keys.clear();  // an incomplete set must not reach the next node
-            return keyword == RTX_END_OF_BLOCK;
-        }
+    const bool inside = ReadBlock([&](int32_t keyword) {
         if (keyword != RTX_CONTROL_FLOAT_BEZIER || axis >= 3)
-            continue;
+            return true;
         if (!m_Scanner.OpenBlock() || !ReadEulerAxis(m_Euler[axis]))
             return false;
         if (++axis == 3)
             RTXKeyConverter::MergeEuler(node, m_Euler);
-    }
+        return true;
+    });
+    for (std::vector<RTX_EulerRotKey>& keys : m_Euler)
+        keys.clear();  // an incomplete set must not reach the next node
+    return inside;
 }
 
 bool RTXLoader::ReadEulerAxis(std::vector<RTX_EulerRotKey>& keys)
 {
     bool stepNext = false;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword != RTX_CONTROL_BEZIER_FLOAT_KEY)
-            continue;
+            return true;
         RTX_EulerRotKey key;
         m_Scanner.ReadNumber(key.time);
         m_Scanner.ReadNumber(key.value);
@@ -207,7 +167,8 @@ bool RTXLoader::ReadEulerAxis(std::vector<RTX_EulerRotKey>& keys)
             keys.back().flags = WithStepOut(keys.back().flags);
         stepNext = IsStepOut(key.flags);
         keys.push_back(key);
-    }
+        return true;
+    });
 }
 
 bool RTXLoader::ReadNodeFloatTrack(DXC_3dObject& node)
@@ -232,12 +193,9 @@ bool RTXLoader::ReadNodeFloatTrack(DXC_3dObject& node)
 bool RTXLoader::ReadFloatKeys(std::vector<RTX_FloatKey>& track, bool opacity, bool& linearOnly)
 {
     bool stepNext = false;
-    for (;;) {
-        const int32_t keyword = m_Scanner.NextKeyword();
-        if (keyword == RTX_END_OF_BLOCK || keyword == RTX_END_OF_FILE)
-            return keyword == RTX_END_OF_BLOCK;
+    return ReadBlock([&](int32_t keyword) {
         if (keyword != RTX_CONTROL_FLOAT_KEY && keyword != RTX_CONTROL_BEZIER_FLOAT_KEY)
-            continue;
+            return true;
         const bool bezier = keyword == RTX_CONTROL_BEZIER_FLOAT_KEY;
         RTX_FloatKey key;
         m_Scanner.ReadNumber(key.time);
@@ -259,5 +217,6 @@ bool RTXLoader::ReadFloatKeys(std::vector<RTX_FloatKey>& track, bool opacity, bo
         if (!RTXKeyConverter::AppendFloatKey(track, key))
             Warning("%s", bezier ? "Not more than 8192 float Bezier keys allowed"
                                  : "Not more than 8192 float bezier keys allowed");
-    }
+        return true;
+    });
 }

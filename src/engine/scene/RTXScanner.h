@@ -171,8 +171,6 @@ public:
     // everything else (arguments not read, whole blocks of keywords not handled) is passed over.
     // Knows nothing of quotes: a brace inside a skipped text counts.
     int32_t NextKeyword();
-    // The word of the last keyword, upper-cased.
-    const char* LastWord() const { return m_Word; }
     // Enters the block that follows a keyword: reads past the next opening brace; false at the end
     // of the text.
     bool OpenBlock();
