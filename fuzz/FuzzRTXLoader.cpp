@@ -1,10 +1,12 @@
-// FuzzRTXLoader: arbitrary text read as a text model export into a scene, whole; the nodes' key
-// chains must then match their counts and evaluate at any time.
+// FuzzRTXLoader: arbitrary text read as a text model export, whole into a scene and in header mode
+// into an animation cycle; the key chains of the nodes and tracks must then match their counts and
+// evaluate at any time.
 #include "FuzzTarget.h"
 
 #include "base/DXC_Base.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
+#include "engine/scene/DXC_AniCycle.h"
 #include "engine/scene/RTXLoader.h"
 
 #include <string>
@@ -56,5 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckAll(scene.cameras);
     CheckAll(scene.objects);
     CheckAll(scene.lights);
+
+    DXC_AniCycle cycle;
+    try {
+        Loader().LoadScene(&cycle, file.c_str(), -1.0f, -1.0f);
+    } catch (const ErrorMsg&) {
+        return 0;
+    } catch (const DXC_Error&) {
+        return 0;
+    }
+    for (int32_t i = 0; i < cycle.objectTrackCount; i++)
+        Check(cycle.objectTracks[i]);
+    for (int32_t i = 0; i < cycle.meshTrackCount; i++)
+        Check(cycle.meshTracks[i]);
+    cycle.SetAniTime(0.5);
     return 0;
 }

@@ -6,8 +6,10 @@
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_AniCycle.h"
+#include "engine/scene/SceneMath.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -27,6 +29,46 @@ constexpr int kParamWord11 = 11;
 constexpr int kParamWord15 = 15;
 
 float FiniteOrZero(float v) { return std::isfinite(v) ? v : 0.0f; }
+
+template <class T> void CutChain(DXC_KeyBase<T>*& first, int32_t& count, float start, float end)
+{
+    using Key = DXC_KeyBase<T>;
+    const float range = end - start;
+    const float limit = range + 1e-5f * range;
+    while (first && first->next && first->next->time <= start)
+        Key::Unlink(first, first);
+    for (Key* k = first; k; k = k->next) {
+        k->time = std::max(k->time - start, 0.0f);
+        if (k->time > limit) {
+            Key::FreeChain(k->next);
+            k->next = nullptr;
+            break;
+        }
+    }
+    count = Key::Count(first);
+}
+
+void TakeOverTracks(DXC_3dObject& node, DXC_3dObject& track, float start, float end)
+{
+    DXC_PosKey* pos = node.posKeys;
+    DXC_RotKey* rot = node.rotKeys;
+    DXC_ScaleKey* scale = node.scaleKeys;
+    node.ForgetKeys();
+    node.ForgetTimeTables();
+    DXC_3dObject::CopyNode(node, track);
+    track.parent = nullptr;  // the scene goes; the cycle's tracks are bound by name
+    track.posKeys = pos;
+    track.rotKeys = rot;
+    track.scaleKeys = scale;
+    CutChain(track.posKeys, track.numPosKey, start, end);
+    CutChain(track.rotKeys, track.numRotKey, start, end);
+    CutChain(track.scaleKeys, track.numScaleKey, start, end);
+    if (track.rotKeys)  // the first key now turns from no rotation
+        QuaternionToAxisAngleNorm(track.rotKeys->data.quaternion, &track.rotKeys->data.axis,
+                                  &track.rotKeys->data.angle);
+    track.SetAniRange(end - start);
+    track.BuildKeyTimeTables();
+}
 
 }  // namespace
 
@@ -172,13 +214,23 @@ int RTXLoader::LoadScene(DXC_AniCycle* cycle, const char* fileName, float fromFr
     return BuildCycle(*scene, *cycle, start, end);
 }
 
+// The cycle takes the scene's helper and mesh tracks over [start, end] seconds: the keys before
+// start are dropped but the last of them at or before it, which holds the value at the start; the
+// others move back by start (never below 0), and each chain ends with the first key past the range
+// and a tolerance of 1e-5 of it; the cycle runs over the range. The nodes' chains are taken over,
+// not copied (the scene forgets them).
 int RTXLoader::BuildCycle(DXC_3dScene& scene, DXC_AniCycle& cycle, float start, float end)
 {
-    (void)scene;
-    (void)cycle;
-    (void)start;
-    (void)end;
-    return 0;  // STUB until the graphics object builds cycles
+    if (end < start)
+        end = start;  // a reversed range holds nothing
+    cycle.AllocTracks(scene.objects.GetSize(), scene.meshes.GetSize());
+    for (int32_t i = 0; i < cycle.objectTrackCount; i++)
+        TakeOverTracks(*scene.objects.GetAt(i), cycle.objectTracks[i], start, end);
+    for (int32_t i = 0; i < cycle.meshTrackCount; i++)
+        TakeOverTracks(*scene.meshes.GetAt(i), cycle.meshTracks[i], start, end);
+    cycle.startTime = 0.0f;
+    cycle.endTime = end - start;
+    return 1;
 }
 
 void RTXLoader::FinishScene()

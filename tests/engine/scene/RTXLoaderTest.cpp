@@ -4,6 +4,7 @@
 
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
+#include "engine/scene/DXC_AniCycle.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
@@ -340,4 +341,34 @@ TEST_F(RTXLoaderTest, SkinWeights)
     // A bone named again is found, not added; it replaces the smallest weight, 0.3 in slot 2.
     EXPECT_EQ(loader.GetMeshWork().vertices[1].bones[2], 1);
     EXPECT_EQ(loader.GetMeshWork().maxWeights, 4);
+}
+
+TEST_F(RTXLoaderTest, HeaderModeBuildsACycleFromTheKeyTracks)
+{
+    const std::string file = kFixtures + "creature.rtx";
+    DXC_AniCycle cycle;
+    EXPECT_EQ(loader.LoadScene(&cycle, file.c_str(), -1.0f, -1.0f), 1);
+    // The file's own range, 0 to 60 frames at 30 per second. Nodes with a mesh block stay meshes
+    // without geometry, so that a scene's meshes find their tracks by name.
+    EXPECT_EQ(cycle.startTime, 0.0f);
+    EXPECT_FLOAT_EQ(cycle.endTime, 2.0f);
+    ASSERT_EQ(cycle.objectTrackCount, 4);
+    ASSERT_EQ(cycle.meshTrackCount, 2);
+    const DXC_3dObject& root = cycle.objectTracks[0];
+    EXPECT_STREQ(root.GetObjectName(), "Root");
+    ASSERT_EQ(root.numPosKey, 2);
+    EXPECT_FLOAT_EQ(root.posKeys->next->time, 1.0f);
+    EXPECT_STREQ(cycle.meshTracks[1].GetObjectName(), "Hand");
+    EXPECT_EQ(cycle.meshTracks[1].materialCount, 0);
+    DXC_SceneInfo info;
+    loader.GetSceneInfo(info);
+    EXPECT_EQ(info.lastFrame, 60.0f);
+
+    // A range of frames: 15 to 45 is 0.5 to 1.5 seconds; the root's key at 1 second moves to 0.5.
+    DXC_AniCycle part;
+    loader.LoadScene(&part, file.c_str(), 15.0f, 45.0f);
+    EXPECT_FLOAT_EQ(part.endTime, 1.0f);
+    const DXC_3dObject& partRoot = part.objectTracks[0];
+    ASSERT_GE(partRoot.numPosKey, 1);
+    EXPECT_FLOAT_EQ(DXC_PosKey::Last(partRoot.posKeys)->time, 0.5f);
 }
