@@ -69,6 +69,7 @@ void RTXLoader::ParseShaderParams(RTX_MaterialInfo& material)
     }
 }
 
+// The dedicated server's graphics object supports diffuse maps only.
 bool RTXLoader::MapKindSupported(int32_t kind) const
 {
     return kind == 1;
