@@ -3,7 +3,6 @@
 #include "engine/scene/RTXLoader.h"
 
 #include "base/FileName.h"
-#include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_AniCycle.h"
 #include "engine/scene/SceneMath.h"
