@@ -96,6 +96,20 @@ void TextDataFileReader::Open(const char* fileName, bool inMemory)
     SetFilePos(0);
 }
 
+void TextDataFileReader::OpenBytes(const char* fileName, std::vector<char>&& bytes)
+{
+    Close();
+    m_FileName = fileName;
+    if (bytes.size() >= size_t(INT32_MAX))
+        Error("File too big");
+    m_Memory = std::move(bytes);
+    m_Size = int32_t(m_Memory.size());
+    m_Memory.push_back(0);
+    m_InMemory = 1;
+    m_Loaded = 1;
+    TakeConstantStamp();
+}
+
 void TextDataFileReader::LoadLines(const char* text)
 {
     int32_t result = m_Lines.Split(text, m_Size);

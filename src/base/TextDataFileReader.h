@@ -25,6 +25,9 @@ public:
 
     // Opens a file, in memory (through File, packed files unpacked) or as a stream.
     void Open(const char* fileName, bool inMemory);
+    // Takes over a text the caller has read whole (the model importer reads its files itself):
+    // the reader works on these bytes as in memory, without a line table.
+    void OpenBytes(const char* fileName, std::vector<char>&& bytes);
     void Close();
 
     // Position and raw bytes.
