@@ -7,6 +7,8 @@
 #include "base/Log.h"
 #include "base/LzmaCoder.h"
 #include "base/Random.h"
+#include "engine/gfx/DXC_Material.h"
+#include "engine/gfx/DXC_Texture.h"
 #include "engine/scene/KeyTrack.h"
 #include "script/VariableStack.h"
 
@@ -306,6 +308,62 @@ void Scopes()
     Put("VariableStack", "odd-records.bin", Contents(f));
 }
 
+// Selector byte, then records of the current version written by the system's writers.
+void SceneRecords()
+{
+    DXC_Material material;
+    material.colorCurves[1].SetNumKeys(2);
+    material.colorCurves[1].GetKey(1).time = 1.0f;
+    material.transparencyCurve.SetNumKeys(1);
+    material.effectFileName = "fx\\a.fx";
+    material.floatParams[3] = {2.0f, 1};
+    material.vectorParams[0] = {{1.0f, 2.0f, 3.0f}, 1};
+    DXC_Texture texture;
+    texture.AllocSequence(3);
+    texture.SetSequenceParams(0.25f, 0.0f, 1);
+    texture.stages[0].mapType = 1;
+    texture.stages[0].animation.curves[4].SetNumKeys(2);
+    texture.stages[0].animation.curves[4].GetKey(1).time = 2.0f;
+    texture.stageNames[0] = "tex\\a.tga";
+    texture.stageNames[1] = "tex\\b.tga";
+    auto write = [](uint8_t selector, auto body) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt8(selector);
+        body(f);
+        return Contents(f);
+    };
+    Put("SceneRecords", "material-110.bin", write(0x0A, [&](File& f) { material.Save(f); }));
+    Put("SceneRecords", "texture-110.bin", write(0x1A, [&](File& f) { texture.Save(f); }));
+    Put("SceneRecords", "map-record.bin", write(0x2A, [&](File& f) { texture.stages[0].Write(f); }));
+    Put("SceneRecords", "all-110.bin", write(0x3A, [&](File& f) {
+            material.Save(f);
+            texture.Save(f);
+            texture.stages[0].Write(f);
+        }));
+    Put("SceneRecords", "texture-103.bin", write(0x13, [&](File& f) {
+            f.WriteInt32(1);
+            f.WriteFloat(0.0f);
+            f.WriteFloat(0.2f);
+            f.WriteInt32(0);
+            f.WriteFloat(1.0f);
+            f.WriteInt32(-1);
+            for (int s = 0; s < 4; s++) {
+                texture.stages[0].WriteAnimation(f);
+                f.WriteString(s == 0 ? "a.tga" : "");
+                f.WriteInt32(s == 0 ? 1 : 3);
+                f.WriteInt32(0);
+            }
+            for (int block = 0; block < 4; block++) {
+                for (int i = 0; i < 20; i++)
+                    f.WriteInt32(0);
+                f.WriteString("old");
+                f.WriteInt32(0);
+                f.WriteInt32(0);
+            }
+        }));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -322,5 +380,6 @@ int main(int argc, char** argv)
     Bezier();
     KeyChain();
     Scopes();
+    SceneRecords();
     return 0;
 }

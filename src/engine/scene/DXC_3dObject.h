@@ -36,8 +36,13 @@ public:
 
     void Reset();
     void ResetTransform();
-    // Copies the node fields (matrices, transform, evaluated values, names, flags, keys) from src.
-    static void CopyNode(const DXC_3dObject& src, DXC_3dObject& dst);
+    // Copies the node fields (matrices, transform, evaluated values, names, flags and, withKeys,
+    // duplicates of the key chains) from src.
+    static void CopyNode(const DXC_3dObject& src, DXC_3dObject& dst, bool withKeys = true);
+    // Resets target and copies this node into it; without keys target has none.
+    int CopyTo(DXC_3dObject& target, int withKeys) const;
+    // Takes from's key chains and time tables over; from forgets them, so each keeps one owner.
+    void TakeKeys(DXC_3dObject& from);
 
     // Setters; rebuild set rebuilds the local matrix at once, clear only marks the node changed.
     int SetPosition(float x, float y, float z, int rebuild);
@@ -131,6 +136,7 @@ public:
 
 protected:
     void FreeTimeTables();
+    void FreeKeyChains();  // the three chains and their tables
     // q(static): the quaternion of the static rotation axis and angle.
     D3DXQUATERNION StaticQuaternion() const;
 };

@@ -47,3 +47,30 @@ void DXC_3dScene::Reset()
     for (int i = 12; i < 16; i++)
         colorBlock.SetFloat(i, 0.0f);
 }
+
+namespace {
+
+template <class List> DXC_3dObject* FindIn(List& list, const char* name, bool exact)
+{
+    for (int32_t i = 0; i < list.GetSize(); i++) {
+        DXC_3dObject* node = list.GetAt(i);
+        if (node && (exact ? node->objectName == name : node->objectName.EqualsNoCase(name)))
+            return node;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+DXC_3dObject* DXC_3dScene::FindObjectByName(const char* name, int32_t mode)
+{
+    const char* wanted = name ? name : "";
+    const bool exact = mode == 1;
+    if (DXC_3dObject* node = FindIn(meshes, wanted, exact))
+        return node;
+    if (DXC_3dObject* node = FindIn(objects, wanted, exact))
+        return node;
+    if (DXC_3dObject* node = FindIn(cameras, wanted, exact))
+        return node;
+    return FindIn(lights, wanted, exact);
+}

@@ -39,6 +39,10 @@ public:
     void SetColorBlock(const ColorBlock& block) { colorBlock = block; }
     void SetBackgroundColor(uint32_t argb) { backgroundColor = argb; }
 
+    // The first node of that name: meshes, helper objects, cameras, then lights; mode 1 counts
+    // letter case. A missing or empty name finds a node without a name.
+    DXC_3dObject* FindObjectByName(const char* name, int32_t mode);
+
     uint32_t sceneWord = 0;
     int32_t activeCamera = -1;
     int32_t secondIndex = -1;

@@ -36,6 +36,11 @@ public:
     int ScaleAll(float x, float y, float z, int keepPositions);
     int Blend(const DXC_AniCycle& a, const DXC_AniCycle* b, float w, const float* weights, int32_t root,
               float bias, float contrast);
+    // A track by name: object tracks first, then mesh tracks; exact counts letter case. A missing
+    // or empty name finds a track without a name.
+    DXC_3dObject* FindTrack(const char* name, bool exact) const;
+    // Each track's parent: the track named by its parent name (exact), none for a root.
+    void LinkParents();
 
     float startTime = 0.0f;
     float endTime = 0.0f;

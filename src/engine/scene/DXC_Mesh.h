@@ -4,6 +4,7 @@
 #include "engine/scene/DXC_3dClipObject.h"
 #include "engine/scene/VertexLayout.h"
 #include "platform/D3D9Types.h"
+#include "platform/D3DXMesh.h"
 
 class DXC_Texture;
 class DXC_Material;
@@ -11,19 +12,40 @@ class DXC_Material;
 // A node with materials and textures; entry n of both arrays belongs to material n.
 class DXC_MeshMaterialBase : public DXC_3dObject {
 public:
-    // Takes over the texture and material animation state of source (the pose blending of cycles).
-    void AssignTextures(const DXC_MeshMaterialBase& source);
+    ~DXC_MeshMaterialBase() override;
 
-    DXC_Texture* textures = nullptr;  // the records come with the graphics layer; empty on the server
-    DXC_Material* materials = nullptr;
+    // count fresh materials and textures in place of the old ones (none below one).
+    void AllocMaterials(int32_t count);
+    void FreeMaterials();
+    DXC_Texture* GetTexture(int32_t n);
+    int SetTexture(const DXC_Texture& texture, int32_t n);  // a shared copy
+    int SetMaterial(const DXC_Material& material, int32_t n);
+    DXC_Material& GetMaterial(int32_t n);
+    // Copies of other's materials and textures; share is the textures' clone flag.
+    int CopyMaterials(const DXC_MeshMaterialBase& other, int share);
+    // This mesh's texture and material animation state into target (the pose blending of cycles).
+    void AssignTextures(DXC_MeshMaterialBase& target) const;
+    bool SameMaterials(const DXC_MeshMaterialBase& other) const;
+    void ReleaseTextures();
+    void SetMaterialTime(double time);
+
+    DXC_Texture* textures = nullptr;  // owned, materialCount records
+    DXC_Material* materials = nullptr;  // owned, materialCount records
     int32_t materialCount = 0;
+
+protected:
+    virtual void ForgetTransparency() {}  // a material changed: meshes test their transparency again
 };
 
 class DXC_MeshBase : public DXC_MeshMaterialBase, public DXC_ClipObject, public DXC_VertexListBase {
 public:
     DXC_MeshBase();
+    ~DXC_MeshBase() override;
 
     void Reset();
+    // Gives the device mesh's reference back; the mesh itself goes with the last one.
+    void ReleaseDeviceMesh();
+    bool HasDeviceMesh() const { return deviceMesh != nullptr; }
     void SetActive(uint32_t active) { meshActive = active; }
     float GetBoxMaxY() const { return boxMax.y; }
 
@@ -31,7 +53,7 @@ public:
     uint32_t indexBufferLocked = 0;
     uint32_t vertexBufferLocked = 0;
     uint32_t attributeBufferLocked = 0;
-    ID3DXMesh* deviceMesh = nullptr;  // none on the server
+    ID3DXMesh* deviceMesh = nullptr;  // shared through the mesh manager of the graphics object
     String cloneSourceName;           // the mesh whose geometry this one shares
     int32_t transparency = -1;        // -1 not yet tested, 0 opaque, 1 transparent
     uint32_t meshWord = 0;
@@ -42,6 +64,9 @@ public:
     void* lockedVertexData = nullptr;
     void* lockedAttributeData = nullptr;
     uint32_t meshActive = 1;
+
+protected:
+    void ForgetTransparency() override { transparency = -1; }
 };
 
 // A bone of a skinned mesh: its name, the two matrices of the file and their product, the bone's
