@@ -393,3 +393,21 @@ int DXC_3dObject::ScaleWithKeys(float x, float y, float z, int keepPositions)
     UpdateVectors(1);
     return 1;
 }
+
+bool DXC_3dObject::HasParentCycle() const
+{
+    // Two walkers, one twice as fast: they meet only when the chain runs in a circle.
+    const DXC_3dObject* slow = this;
+    const DXC_3dObject* fast = this;
+    for (;;) {
+        fast = fast->parent;
+        if (!fast)
+            return false;
+        fast = fast->parent;
+        if (!fast)
+            return false;
+        slow = slow->parent;
+        if (slow == fast)
+            return true;
+    }
+}

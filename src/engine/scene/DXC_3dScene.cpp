@@ -1,6 +1,8 @@
 // DXC_3dScene: construction, reset and defaults of the scene.
 #include "engine/scene/DXC_3dScene.h"
 
+#include "engine/gfx/DXC_Texture.h"
+
 SceneParams DXC_3dScene::DefaultSceneParams()
 {
     SceneParams p;
@@ -30,10 +32,19 @@ DXC_3dScene::DXC_3dScene()
 
 DXC_3dScene::~DXC_3dScene()
 {
+    Clear();
+}
+
+void DXC_3dScene::Clear()
+{
+    delete environmentTexture;
+    environmentTexture = nullptr;
     meshes.DeleteAll();
     cameras.DeleteAll();
     objects.DeleteAll();
     lights.DeleteAll();
+    opaqueMeshCount = 0;
+    DXC_3dObject::Reset();
 }
 
 void DXC_3dScene::Reset()
@@ -46,31 +57,4 @@ void DXC_3dScene::Reset()
         colorBlock.SetFloat(i, 1.0f);
     for (int i = 12; i < 16; i++)
         colorBlock.SetFloat(i, 0.0f);
-}
-
-namespace {
-
-template <class List> DXC_3dObject* FindIn(List& list, const char* name, bool exact)
-{
-    for (int32_t i = 0; i < list.GetSize(); i++) {
-        DXC_3dObject* node = list.GetAt(i);
-        if (node && (exact ? node->objectName == name : node->objectName.EqualsNoCase(name)))
-            return node;
-    }
-    return nullptr;
-}
-
-}  // namespace
-
-DXC_3dObject* DXC_3dScene::FindObjectByName(const char* name, int32_t mode)
-{
-    const char* wanted = name ? name : "";
-    const bool exact = mode == 1;
-    if (DXC_3dObject* node = FindIn(meshes, wanted, exact))
-        return node;
-    if (DXC_3dObject* node = FindIn(objects, wanted, exact))
-        return node;
-    if (DXC_3dObject* node = FindIn(cameras, wanted, exact))
-        return node;
-    return FindIn(lights, wanted, exact);
 }

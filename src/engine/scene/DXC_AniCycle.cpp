@@ -108,13 +108,43 @@ void DXC_AniCycle::LinkParents()
         if (track.parentName.IsEmpty())
             return;
         DXC_3dObject* parent = FindTrack(track.parentName.c_str(), true);
-        if (parent == &track)  // its own parent would evaluate for ever
-            parent = nullptr;
         if (!parent)
             Warning("Parent object '%s' not found in animation cycle. Child: '%s'", track.parentName.c_str(),
                     track.objectName.c_str());
         track.parent = parent;
     });
+    ForEachTrack([&](DXC_3dObject& track) {
+        if (track.HasParentCycle()) {  // it would evaluate for ever
+            track.parent = nullptr;
+            Error("Object '%s' is its own ancestor in animation cycle '%s'", track.objectName.c_str(), cycleName);
+        }
+    });
+}
+
+int DXC_AniCycle::Clone(DXC_AniCycle& target, int withKeys) const
+{
+    if (&target == this)
+        return 1;
+    target.FreeData();
+    target.startTime = startTime;
+    target.endTime = endTime;
+    target.loop = loop;
+    target.speed = speed;
+    target.SetCycleName(cycleName);
+    target.AllocTracks(objectTrackCount, meshTrackCount);
+    for (int32_t i = 0; i < objectTrackCount; i++)
+        objectTracks[i].CopyTo(target.objectTracks[i], withKeys);
+    for (int32_t i = 0; i < meshTrackCount; i++) {
+        target.meshTracks[i].CopyMaterials(meshTracks[i], 1);
+        meshTracks[i].CopyTo(target.meshTracks[i], withKeys);
+    }
+    target.AllocMaps(objectMapCount, meshMapCount);
+    for (int32_t i = 0; i < objectMapCount; i++)
+        target.objectMap[i] = objectMap[i];
+    for (int32_t i = 0; i < meshMapCount; i++)
+        target.meshMap[i] = meshMap[i];
+    target.LinkParents();
+    return 1;
 }
 
 int DXC_AniCycle::SetLoop(uint32_t flag)

@@ -41,6 +41,9 @@ public:
     DXC_3dObject* FindTrack(const char* name, bool exact) const;
     // Each track's parent: the track named by its parent name (exact), none for a root.
     void LinkParents();
+    // A copy of this cycle in target: header, tracks (with their keys when withKeys), materials
+    // and maps, with the copy's parents linked within the copy.
+    int Clone(DXC_AniCycle& target, int withKeys) const;
 
     float startTime = 0.0f;
     float endTime = 0.0f;

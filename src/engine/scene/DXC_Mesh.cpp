@@ -196,3 +196,66 @@ DXC_Mesh::~DXC_Mesh()
     delete[] boneObjects;
     delete[] attributeTable;
 }
+
+void DXC_Mesh::Clear()
+{
+    FreeMaterials();
+    ReleaseDeviceMesh();
+    bones.DeleteAll();
+    delete[] boneObjects;
+    boneObjects = nullptr;
+    delete[] attributeTable;
+    attributeTable = nullptr;
+    attributeCount = 0;
+    DXC_MeshBase::Reset();
+    layout = VertexLayout();
+    kind = OBJ_KIND_MESH;
+    extraTextureIndex = -1;
+}
+
+int DXC_Mesh::CloneInto(DXC_Mesh& target, bool keepObject, bool keepMaterials) const
+{
+    if (&target == this)
+        return 1;
+    DXC_3dObject keptNode;
+    DXC_ClipObject keptBounds = target;
+    if (keepObject)
+        target.CopyTo(keptNode, 1);
+    DXC_MeshMaterialBase keptMaterials;
+    if (keepMaterials)
+        keptMaterials.CopyMaterials(target, 1);
+    target.Clear();
+
+    DXC_3dObject::CopyTo(target, 1);
+    if (keepObject)
+        keptNode.CopyTo(target, 1);
+    static_cast<DXC_ClipObject&>(target) = *this;
+    if (keepObject && !deviceMesh)
+        static_cast<DXC_ClipObject&>(target) = keptBounds;  // no geometry to share: its own bounds stay true
+    target.kind = OBJ_KIND_MESH;
+    target.layout = layout;
+    target.vertexCount = vertexCount;
+    target.faceCount = faceCount;
+    target.texChannelCount = texChannelCount;
+    target.meshActive = meshActive;
+    target.transparency = transparency;
+    target.extraTextureIndex = extraTextureIndex;
+    target.skinWord = skinWord;
+    for (int32_t i = 0; i < bones.GetSize(); i++)
+        *target.bones.GetBySlot(target.bones.Add()) = *const_cast<DXC_Mesh*>(this)->bones.GetAt(i);
+    if (boneObjects) {
+        target.ResetBoneObjects();
+        for (int32_t i = 0; i < target.bones.GetSize(); i++)
+            target.boneObjects[i] = boneObjects[i];
+    }
+    target.CopyMaterials(keepMaterials ? keptMaterials : static_cast<const DXC_MeshMaterialBase&>(*this), 1);
+    if (keepObject)
+        target.cloneSourceName = objectName;
+    if (!deviceMesh || !resourceManager)
+        return 0;
+    target.deviceMesh = deviceMesh;
+    target.resourceManager = resourceManager;
+    target.resourceId = resourceManager->Acquire(resourceId);
+    target.RefreshAttributeTable();
+    return 1;
+}

@@ -1,4 +1,9 @@
 // DXC_Mesh: meshes: the material node, the mesh with device buffers and the skinned mesh with bones.
+//
+// The classes are split by role:
+//   DXC_Mesh.cpp          construction, materials and textures, the shared device mesh
+//   DXC_MeshGeometry.cpp  buffers, bounds, transparency, skinning, triangle and segment tests, bones
+//   DXC_MeshFile.cpp      the mesh record of binary scene files with its packed vertices
 #pragma once
 #include "base/DynaMem.h"
 #include "engine/scene/DXC_3dClipObject.h"
@@ -6,8 +11,9 @@
 #include "platform/D3D9Types.h"
 #include "platform/D3DXMesh.h"
 
-class DXC_Texture;
+class DXC_Gfx;
 class DXC_Material;
+class DXC_Texture;
 
 // A node with materials and textures; entry n of both arrays belongs to material n.
 class DXC_MeshMaterialBase : public DXC_3dObject {
@@ -28,6 +34,8 @@ public:
     bool SameMaterials(const DXC_MeshMaterialBase& other) const;
     void ReleaseTextures();
     void SetMaterialTime(double time);
+    // The materials' and textures' time, then the node's.
+    int SetAniTime(double time, int withParent, int force) override;
 
     DXC_Texture* textures = nullptr;  // owned, materialCount records
     DXC_Material* materials = nullptr;  // owned, materialCount records
@@ -46,6 +54,27 @@ public:
     // Gives the device mesh's reference back; the mesh itself goes with the last one.
     void ReleaseDeviceMesh();
     bool HasDeviceMesh() const { return deviceMesh != nullptr; }
+    // The materials' time only for an active, moving mesh (or when forced), then the node's.
+    int SetAniTime(double time, int withParent, int force) override;
+
+    // Buffers of the device mesh (device failures are errors naming the call).
+    int LockAll(uint32_t flags);
+    int UnlockAll();
+    // Vertex parts, face indices and attributes in the locked buffers.
+    D3DXVECTOR3 GetVertexPosition(int32_t n) const;
+    void SetVertexPosition(int32_t n, const D3DXVECTOR3& p);
+    D3DXVECTOR3 GetVertexNormal(int32_t n) const;
+    void SetVertexNormal(int32_t n, const D3DXVECTOR3& v);
+    float GetVertexFloat(int32_t n, uint32_t offset) const;
+    void SetVertexFloat(int32_t n, uint32_t offset, float v);
+    uint8_t* VertexBytes(int32_t n) const;
+    uint16_t GetFaceIndex(int32_t face, int corner) const;
+
+    void ComputeBounds();
+    void TransformVertices(const D3DXMATRIX& m);
+    int IsTransparent();
+    // Whether the segment widened by r meets the mesh's bounds (points in the scene's space).
+    bool IntersectSegment(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, float r);
     void SetActive(uint32_t active) { meshActive = active; }
     float GetBoxMaxY() const { return boxMax.y; }
 
@@ -84,6 +113,35 @@ public:
     ~DXC_Mesh() override;
 
     int IsMesh() const override { return 1; }
+    // Frees materials, textures, geometry and bones; kind 1, no extra texture.
+    void Clear();
+
+    int32_t GetBoneCount() const { return bones.GetSize(); }
+    void RefreshAttributeTable();
+    int Optimize();
+    // The blend of the bones that vertex n follows; a bone index beyond the bones (or without a
+    // bound node) takes the mesh's own matrix.
+    void GetBlendedMatrix(D3DXMATRIX& out, int32_t n);
+    // The nearest hit of the segment p0-p1 (in the mesh's space) with its triangles, or -1.0.
+    float IntersectTriangles(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, bool firstHitOnly);
+    void ResetBoneObjects();  // one empty entry per bone
+    void SetExtraTextureIndex(int32_t index) { extraTextureIndex = index; }
+    // 1 + the first reflection stage of texture n, 0 when none or without an extra texture.
+    int32_t GetTextureStageOfKind2(int32_t n) const;
+    int RotateBones(const D3DXVECTOR3& axis, float angle, int keepPositions);
+    int ScaleBones(float x, float y, float z);
+    // The bone of that name (letter case counts), or a copy of bone added; its number.
+    int32_t FindOrAddBone(const DXC_BoneInfo& bone);
+    // The vertex blend mode of the device for a number of weights ("Invalid weight number").
+    uint32_t VertexBlendMode(uint32_t weights);
+    // This mesh's data into target, sharing the device mesh (1); 0 without one, when target gets
+    // everything but the device mesh. keepObject keeps target's node part, keepMaterials its
+    // materials and textures.
+    int CloneInto(DXC_Mesh& target, bool keepObject, bool keepMaterials) const;
+
+    // The mesh record of binary scene files (DXC_MeshFile.cpp).
+    int Write(File& file) override;
+    int Read(File& file, DXC_Gfx& gfx);
 
     DynaMem<DXC_BoneInfo, 8> bones;
     DXC_3dObject** boneObjects = nullptr;  // one node per bone, none until bound; array owned
@@ -92,4 +150,5 @@ public:
     int32_t attributeCount = 0;
     int32_t extraTextureIndex = -1;
     uint8_t skinByte = 0;
+    uint32_t vertexBlendMode = 0;  // the device's blend mode for the vertices' weights
 };
