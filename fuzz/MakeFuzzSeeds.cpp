@@ -7,12 +7,16 @@
 #include "base/Log.h"
 #include "base/LzmaCoder.h"
 #include "base/Random.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "engine/gfx/DXC_Material.h"
+#include "engine/scene/DXC_3dScene.h"
+#include "engine/scene/SceneFileHeader.h"
 #include "engine/gfx/DXC_Texture.h"
 #include "engine/scene/KeyTrack.h"
 #include "script/VariableStack.h"
 
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -364,6 +368,57 @@ void SceneRecords()
         }));
 }
 
+// Flags byte, then whole scene files: nodes with keys, a mesh with geometry, a clone, a camera
+// and a light.
+void SceneFiles()
+{
+    DXC_Gfx gfx;
+    DXC_3dScene scene;
+    scene.objectName = "seed";
+    DXC_3dObject& root = *scene.objects.GetBySlot(scene.objects.Add());
+    root.SetObjectName("root");
+    for (int i = 0; i < 3; i++) {
+        DXC_PosKey p;
+        p.time = float(i);
+        p.type = KEY_BEZIER;
+        root.AddPosKey(p);
+        DXC_RotKey r;
+        r.time = float(i);
+        r.data.axis = D3DXVECTOR3(0, 0, 1);
+        r.data.angle = 0.5f;
+        root.AddRotKey(r, 0);
+    }
+    DXC_Mesh& mesh = *scene.meshes.GetBySlot(scene.meshes.Add());
+    mesh.SetObjectName("body");
+    mesh.parentName = "root";
+    mesh.boundsFlags = 3;
+    mesh.AllocMaterials(1);
+    mesh.textures[0].stageNames[0] = "skin.tga";
+    gfx.CreateMesh(&mesh, 1, 3, 1, 0x1218, 0, 1, 0, 0, 0);
+    mesh.LockAll(0);
+    for (int n = 0; n < 3; n++)
+        mesh.SetVertexPosition(n, D3DXVECTOR3(float(n), float(n % 2), 0));
+    const uint16_t face[3] = {0, 1, 2};
+    std::memcpy(mesh.lockedIndexData, face, sizeof face);
+    mesh.UnlockAll();
+    mesh.bones.GetBySlot(mesh.bones.Add())->boneName = "root";
+    DXC_Mesh& clone = *scene.meshes.GetBySlot(scene.meshes.Add());
+    clone.SetObjectName("copy");
+    clone.cloneSourceName = "body";
+    DXC_Camera& camera = *scene.cameras.GetBySlot(scene.cameras.Add());
+    camera.SetObjectName("eye");
+    camera.targetName = "root";
+    scene.lights.GetBySlot(scene.lights.Add())->SetObjectName("sun");
+    for (uint8_t flags : {0, 1, 3}) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt8(flags);
+        SceneFileHeader::Write(f, SceneInfoRecord());
+        scene.Write(f);
+        Put("SceneFile", "scene-" + std::to_string(flags) + ".bin", Contents(f));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -381,5 +436,6 @@ int main(int argc, char** argv)
     KeyChain();
     Scopes();
     SceneRecords();
+    SceneFiles();
     return 0;
 }

@@ -233,6 +233,9 @@ int DXC_Gfx::CreateMesh(DXC_MeshBase* mesh, int32_t faces, int32_t vertices, int
         Error("Number of vertices too high: %i - only 65535 allowed (Mesh: '%s')", vertices, mesh->GetObjectName());
     mesh->ReleaseDeviceMesh();
     mesh->layout.FromFormat(vertexFormat);
+    const uint32_t position = vertexFormat & 0x00E;
+    if (position == 0 || position == 0x00E)  // every vertex begins with its position
+        Error("Invalid vertex format: 0x%x (Mesh: '%s')", vertexFormat, mesh->GetObjectName());
     ID3DXMesh* made = nullptr;
     HRESULT result = CreateMemoryMesh(uint32_t(faces > 0 ? faces : 0), uint32_t(vertices > 0 ? vertices : 0),
                                       D3DXMESH_MANAGED, vertexFormat, mesh->layout.vertexStride, &made);

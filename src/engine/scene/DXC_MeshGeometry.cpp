@@ -308,7 +308,7 @@ float DXC_Mesh::IntersectTriangles(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1,
         if (a >= vertexCount || b >= vertexCount || c >= vertexCount)
             continue;
         const float t = IntersectTriangle(positions[a], positions[b], positions[c], p0, p1);
-        if (t > 0.0f && (best < 0.0f || t < best))
+        if (t >= 0.0f && (best < 0.0f || t < best))  // a hit at the start counts
             best = t;
         if (best >= 0.0f && firstHitOnly)
             break;

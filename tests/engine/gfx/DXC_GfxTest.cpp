@@ -253,6 +253,8 @@ TEST(DXC_Gfx, MemoryMeshes)
         EXPECT_EQ(DxcErrorOf([&] { gfx.CreateMesh(&mesh, 1, 65536, 1, 0x112, 0, 0, 0, 0, 0); }),
                   "Number of vertices too high: 65536 - only 65535 allowed (Mesh: 'hull')");
         EXPECT_NE(DxcErrorOf([&] { gfx.CreateMesh(&mesh, 0, 3, 1, 0x112, 0, 0, 0, 0, 0); }), "no error");
+        EXPECT_EQ(DxcErrorOf([&] { gfx.CreateMesh(&mesh, 1, 3, 1, 0x110, 0, 0, 0, 0, 0); }),
+                  "Invalid vertex format: 0x110 (Mesh: 'hull')");  // no position
         ASSERT_EQ(gfx.CreateMesh(&mesh, 2, 4, 1, 0x112, 0, 0, 0, 0, 0), 1);
         ASSERT_TRUE(mesh.HasDeviceMesh());
         EXPECT_EQ(mesh.deviceMesh->GetNumBytesPerVertex(), 32u);
