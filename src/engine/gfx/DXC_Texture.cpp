@@ -144,17 +144,8 @@ void DXC_Texture::CopyFields(const DXC_Texture& other)
     currentFrame = other.currentFrame;
     sequenceStage = other.sequenceStage;
     playbackMode = other.playbackMode;
-    for (int32_t s = 0; s < kStages; s++) {
-        stageIds[s] = other.stageIds[s];
-        stageTextures[s] = other.stageTextures[s];
-        stageFlags[s] = other.stageFlags[s];
-        stages[s] = other.stages[s];
-        transformChanged[s] = other.transformChanged[s];
-        stageNames[s] = other.stageNames[s];
-        stageTimes[s] = other.stageTimes[s];
-        for (int w = 0; w < 8; w++)
-            stageBlocks[s][w] = other.stageBlocks[s][w];
-    }
+    for (int32_t s = 0; s < kStages; s++)
+        CopyStage(other, s, s);
     pixelWidth = other.pixelWidth;
     pixelHeight = other.pixelHeight;
     mipLevels = other.mipLevels;
@@ -173,6 +164,19 @@ void DXC_Texture::CopyFields(const DXC_Texture& other)
     wrap = other.wrap;
     quadStale = other.quadStale;
     textureId = other.textureId;
+}
+
+void DXC_Texture::CopyStage(const DXC_Texture& other, int32_t from, int32_t to)
+{
+    stageIds[to] = other.stageIds[from];
+    stageTextures[to] = other.stageTextures[from];
+    stageFlags[to] = other.stageFlags[from];
+    stages[to] = other.stages[from];
+    transformChanged[to] = other.transformChanged[from];
+    stageNames[to] = other.stageNames[from];
+    stageTimes[to] = other.stageTimes[from];
+    for (int w = 0; w < 8; w++)
+        stageBlocks[to][w] = other.stageBlocks[from][w];
 }
 
 String DXC_Texture::GetName() const
@@ -433,15 +437,11 @@ int DXC_Texture::SetTexture(const DXC_Texture* other)
     if (!resourceManager || resourceManager != other->resourceManager)
         Error("Invalid resource managers for DXC_Texture::SetTexture()");
     GiveBack(stageIds[s], stageTextures[s]);
+    const uint8_t flag = stageFlags[s];
+    CopyStage(*other, o, s);
+    stageFlags[s] = flag;  // the stage keeps its own counting
     stageIds[s] = resourceManager->Acquire(other->stageIds[o]);
     currentTexture = other->currentTexture;
-    stageTextures[s] = other->stageTextures[o];
-    stages[s] = other->stages[o];
-    transformChanged[s] = other->transformChanged[o];
-    stageNames[s] = other->stageNames[o];
-    stageTimes[s] = other->stageTimes[o];
-    for (int w = 0; w < 8; w++)
-        stageBlocks[s][w] = other->stageBlocks[o][w];
     mipLevels = other->mipLevels;
     alphaFlag = other->alphaFlag;
     format = other->format;

@@ -152,6 +152,9 @@ public:
 private:
     void ResetFields();
     void DropSequence();  // the frame arrays, without giving their references back
+    // Stage from of other into stage to: id and texture (no reference taken), record, flags,
+    // name, time and block.
+    void CopyStage(const DXC_Texture& other, int32_t from, int32_t to);
     void CopyFields(const DXC_Texture& other);
     void RefreshCurrent();  // the current texture from stage and frame
     // Gives an id back to the manager; the platform texture goes with the last reference.

@@ -270,43 +270,32 @@ int DXC_3dScene::Insert3dScene(DXC_3dScene& other, bool checkNames)
             Warning("Insert3dScene: object with name '%s' already exists in scene '%s'", node.objectName.c_str(),
                     objectName.c_str());
     };
-    for (int32_t i = 0; i < other.objects.GetSize(); i++) {
-        DXC_3dObject* from = other.objects.GetAt(i);
-        if (!from)
-            Error("Helper object number %i does not exist.", i);
-        checkName(*from);
-        DXC_3dObject& copy = *objects.GetBySlot(objects.Add());
-        from->CopyTo(copy, 1);
-        place(copy);
-    }
-    for (int32_t i = 0; i < other.meshes.GetSize(); i++) {
-        DXC_Mesh* from = other.meshes.GetAt(i);
-        checkName(*from);
-        DXC_Mesh& copy = *meshes.GetBySlot(meshes.Add());
-        from->CloneInto(copy, false, false);
-        place(copy);
-        insertedMeshes.push_back(&copy);
-    }
-    for (int32_t i = 0; i < other.cameras.GetSize(); i++) {
-        DXC_Camera* from = other.cameras.GetAt(i);
-        if (!from)
-            Error("Camera number %i does not exist.", i);
-        checkName(*from);
-        DXC_Camera& copy = *cameras.GetBySlot(cameras.Add());
-        from->CopyTo(copy);
-        place(copy);
-        insertedCameras.push_back(&copy);
-    }
-    for (int32_t i = 0; i < other.lights.GetSize(); i++) {
-        DXC_Light* from = other.lights.GetAt(i);
-        if (!from)
-            Error("Light number %i does not exist.", i);
-        checkName(*from);
-        DXC_Light& copy = *lights.GetBySlot(lights.Add());
-        from->CopyTo(copy);
-        place(copy);
-        copy.target = nullptr;
-    }
+    // Every node of one of other's lists as a new node of the same list here.
+    auto insertList = [&](auto& from, auto& to, const char* missing, auto copy) {
+        for (int32_t i = 0; i < from.GetSize(); i++) {
+            auto* node = from.GetAt(i);
+            if (!node)
+                Error(missing, i);
+            checkName(*node);
+            auto& made = *to.GetBySlot(to.Add());
+            copy(*node, made);
+            place(made);
+        }
+    };
+    insertList(other.objects, objects, "Helper object number %i does not exist.",
+               [](DXC_3dObject& from, DXC_3dObject& made) { from.CopyTo(made, 1); });
+    insertList(other.meshes, meshes, "Mesh number %i does not exist.", [&](DXC_Mesh& from, DXC_Mesh& made) {
+        from.CloneInto(made, false, false);
+        insertedMeshes.push_back(&made);
+    });
+    insertList(other.cameras, cameras, "Camera number %i does not exist.", [&](DXC_Camera& from, DXC_Camera& made) {
+        from.CopyTo(made);
+        insertedCameras.push_back(&made);
+    });
+    insertList(other.lights, lights, "Light number %i does not exist.", [](DXC_Light& from, DXC_Light& made) {
+        from.CopyTo(made);
+        made.target = nullptr;
+    });
     // The copies' links pointed into the other scene: they are made again within this one.
     for (DXC_3dObject* node : inserted) {
         node->parent = node->parentName.IsEmpty() ? nullptr : FindObjectByName(node->parentName.c_str(), 1);

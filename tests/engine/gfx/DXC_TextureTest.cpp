@@ -269,7 +269,6 @@ TEST(DXC_Texture, LoadsStagesOnTheServer)
     saved.Seek(0);
 
     LogCapture log;
-    DXC_Base::ResetWarningsForTest();
     DXC_Texture read;
     read.ReadFromScene(saved, gfx);
     EXPECT_TRUE(gfx.HasPlaceholderTexture());

@@ -438,10 +438,12 @@ TEST(DXC_3dSceneFile, VertexLayoutsOfEachVersion)
             mesh.LockAll(0);
             EXPECT_EQ(mesh.GetVertexPosition(2).x, 2.0f);
             EXPECT_NEAR(mesh.GetVertexNormal(1).z, 1.0f, 1e-4f);
-            if (c.pairs >= 1)
+            if (c.pairs >= 1) {
                 EXPECT_EQ(mesh.GetVertexFloat(0, mesh.layout.texCoordOffset), 0.5f);
-            if (c.pairs >= 2)
+            }
+            if (c.pairs >= 2) {
                 EXPECT_EQ(mesh.GetVertexFloat(0, mesh.layout.texCoordOffset + 8), c.version == 100 ? 0.75f : 1.0f);
+            }
             mesh.UnlockAll();
         }
     }

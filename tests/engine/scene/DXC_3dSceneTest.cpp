@@ -57,7 +57,6 @@ TEST(DXC_3dScene, Lookups)
     EXPECT_EQ(DxcErrorOf([&] { scene.GetCameraChecked(1); }), "scene: Camera number 1 does not exist.");
     EXPECT_EQ(DxcErrorOf([&] { scene.GetObjectChecked(-1); }), "scene: Helper object number -1 does not exist.");
     LogCapture log;
-    DXC_Base::ResetWarningsForTest();
     EXPECT_EQ(scene.SetActiveCamera(0), 1);
     EXPECT_EQ(scene.SetActiveCamera(1), 0);
     EXPECT_EQ(scene.activeCamera, 0);
@@ -96,7 +95,6 @@ TEST(DXC_3dScene, BoundsAndBoxTests)
 TEST(DXC_3dScene, LinkingAndItsRefusals)
 {
     LogCapture log;
-    DXC_Base::ResetWarningsForTest();
     DXC_3dScene scene;
     scene.objectName = "model";
     DXC_3dObject& root = AddTo(scene.objects, "root");
@@ -198,7 +196,6 @@ TEST(DXC_3dScene, SettingsOverAllNodes)
 TEST(DXC_3dScene, ClonesAndInsertion)
 {
     LogCapture log;
-    DXC_Base::ResetWarningsForTest();
     DXC_3dScene source;
     source.objectName = "gun";
     DXC_3dObject& grip = AddTo(source.objects, "grip");
@@ -267,4 +264,24 @@ TEST(DXC_3dScene, CycleClones)
     cycle.objectTracks[0].parentName = "leg";  // root -> leg -> root
     DXC_AniCycle looped;
     EXPECT_NE(DxcErrorOf([&] { cycle.Clone(looped, 0); }).find("is its own ancestor"), std::string::npos);
+}
+
+TEST(DXC_3dScene, LightPlacement)
+{
+    DXC_Light light;
+    light.SetParams(1, 0.5f, 0.25f, 9, 0, 0, 0, 9, 0.1f, 0.1f, 0.1f, 9, 50);
+    EXPECT_EQ(light.lightParams.Type, 3u);
+    EXPECT_EQ(light.lightParams.Diffuse.g, 0.5f);
+    EXPECT_EQ(light.lightParams.Range, 50.0f);
+    EXPECT_EQ(light.lightWordA, 0u);
+    light.SetPosition(1, 2, 3, 1);
+    D3DXMatrixTranslation(&light.offsetMatrix, 0, 0, 10);
+    light.SetAniTime(0.0, 1, 1);  // places the light through its offset
+    EXPECT_NEAR(light.lightParams.Position[2], 13.0f, 1e-5f);
+    EXPECT_NEAR(light.lightParams.Position[0], 1.0f, 1e-5f);
+    EXPECT_NEAR(light.lightParams.Direction[2], -1.0f, 1e-5f);
+    D3DXMATRIX view;
+    D3DXMatrixTranslation(&view, 0, -2, 0);
+    light.UpdateView(&view);
+    EXPECT_NEAR(light.lightParams.Position[1], 0.0f, 1e-5f);
 }

@@ -39,7 +39,6 @@ void MakeSkinnedTriangle(DXC_Gfx& gfx, DXC_Mesh& mesh)
 TEST(DXC_Mesh, MaterialsAndTextures)
 {
     LogCapture log;
-    DXC_Base::ResetWarningsForTest();
     DXC_Mesh mesh;
     mesh.AllocMaterials(2);
     DXC_Material red;
