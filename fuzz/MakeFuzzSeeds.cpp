@@ -7,10 +7,16 @@
 #include "base/Log.h"
 #include "base/LzmaCoder.h"
 #include "base/Random.h"
+#include "engine/gfx/DXC_Gfx.h"
+#include "engine/gfx/DXC_Material.h"
+#include "engine/scene/DXC_3dScene.h"
+#include "engine/scene/SceneFileHeader.h"
+#include "engine/gfx/DXC_Texture.h"
 #include "engine/scene/KeyTrack.h"
 #include "script/VariableStack.h"
 
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -306,6 +312,113 @@ void Scopes()
     Put("VariableStack", "odd-records.bin", Contents(f));
 }
 
+// Selector byte, then records of the current version written by the system's writers.
+void SceneRecords()
+{
+    DXC_Material material;
+    material.colorCurves[1].SetNumKeys(2);
+    material.colorCurves[1].GetKey(1).time = 1.0f;
+    material.transparencyCurve.SetNumKeys(1);
+    material.effectFileName = "fx\\a.fx";
+    material.floatParams[3] = {2.0f, 1};
+    material.vectorParams[0] = {{1.0f, 2.0f, 3.0f}, 1};
+    DXC_Texture texture;
+    texture.AllocSequence(3);
+    texture.SetSequenceParams(0.25f, 0.0f, 1);
+    texture.stages[0].mapType = 1;
+    texture.stages[0].animation.curves[4].SetNumKeys(2);
+    texture.stages[0].animation.curves[4].GetKey(1).time = 2.0f;
+    texture.stageNames[0] = "tex\\a.tga";
+    texture.stageNames[1] = "tex\\b.tga";
+    auto write = [](uint8_t selector, auto body) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt8(selector);
+        body(f);
+        return Contents(f);
+    };
+    Put("SceneRecords", "material-110.bin", write(0x0A, [&](File& f) { material.Save(f); }));
+    Put("SceneRecords", "texture-110.bin", write(0x1A, [&](File& f) { texture.Save(f); }));
+    Put("SceneRecords", "map-record.bin", write(0x2A, [&](File& f) { texture.stages[0].Write(f); }));
+    Put("SceneRecords", "all-110.bin", write(0x3A, [&](File& f) {
+            material.Save(f);
+            texture.Save(f);
+            texture.stages[0].Write(f);
+        }));
+    Put("SceneRecords", "texture-103.bin", write(0x13, [&](File& f) {
+            f.WriteInt32(1);
+            f.WriteFloat(0.0f);
+            f.WriteFloat(0.2f);
+            f.WriteInt32(0);
+            f.WriteFloat(1.0f);
+            f.WriteInt32(-1);
+            for (int s = 0; s < 4; s++) {
+                texture.stages[0].WriteAnimation(f);
+                f.WriteString(s == 0 ? "a.tga" : "");
+                f.WriteInt32(s == 0 ? 1 : 3);
+                f.WriteInt32(0);
+            }
+            for (int block = 0; block < 4; block++) {
+                for (int i = 0; i < 20; i++)
+                    f.WriteInt32(0);
+                f.WriteString("old");
+                f.WriteInt32(0);
+                f.WriteInt32(0);
+            }
+        }));
+}
+
+// Flags byte, then whole scene files: nodes with keys, a mesh with geometry, a clone, a camera
+// and a light.
+void SceneFiles()
+{
+    DXC_Gfx gfx;
+    DXC_3dScene scene;
+    scene.objectName = "seed";
+    DXC_3dObject& root = *scene.objects.GetBySlot(scene.objects.Add());
+    root.SetObjectName("root");
+    for (int i = 0; i < 3; i++) {
+        DXC_PosKey p;
+        p.time = float(i);
+        p.type = KEY_BEZIER;
+        root.AddPosKey(p);
+        DXC_RotKey r;
+        r.time = float(i);
+        r.data.axis = D3DXVECTOR3(0, 0, 1);
+        r.data.angle = 0.5f;
+        root.AddRotKey(r, 0);
+    }
+    DXC_Mesh& mesh = *scene.meshes.GetBySlot(scene.meshes.Add());
+    mesh.SetObjectName("body");
+    mesh.parentName = "root";
+    mesh.boundsFlags = 3;
+    mesh.AllocMaterials(1);
+    mesh.textures[0].stageNames[0] = "skin.tga";
+    gfx.CreateMesh(&mesh, 1, 3, 1, 0x1218, 0, 1, 0, 0, 0);
+    mesh.LockAll(0);
+    for (int n = 0; n < 3; n++)
+        mesh.SetVertexPosition(n, D3DXVECTOR3(float(n), float(n % 2), 0));
+    const uint16_t face[3] = {0, 1, 2};
+    std::memcpy(mesh.lockedIndexData, face, sizeof face);
+    mesh.UnlockAll();
+    mesh.bones.GetBySlot(mesh.bones.Add())->boneName = "root";
+    DXC_Mesh& clone = *scene.meshes.GetBySlot(scene.meshes.Add());
+    clone.SetObjectName("copy");
+    clone.cloneSourceName = "body";
+    DXC_Camera& camera = *scene.cameras.GetBySlot(scene.cameras.Add());
+    camera.SetObjectName("eye");
+    camera.targetName = "root";
+    scene.lights.GetBySlot(scene.lights.Add())->SetObjectName("sun");
+    for (uint8_t flags : {0, 1, 3}) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt8(flags);
+        SceneFileHeader::Write(f, SceneInfoRecord());
+        scene.Write(f);
+        Put("SceneFile", "scene-" + std::to_string(flags) + ".bin", Contents(f));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -322,5 +435,7 @@ int main(int argc, char** argv)
     Bezier();
     KeyChain();
     Scopes();
+    SceneRecords();
+    SceneFiles();
     return 0;
 }

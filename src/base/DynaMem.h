@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <type_traits>
+#include <utility>
 
 // The rules the three slot arrays share, over slots holding pointers of type P.
 // An element keeps its slot number while it lives (slot numbers are object IDs, pointer IDs,
@@ -272,6 +273,16 @@ public:
 template <class T, int N, int F = 1> class DynaMemSort : public DynaMem<T, N, F> {
 public:
     void Sort() { Sort(std::less<T>()); }
+
+    // Exchanges the elements at two positions of the used order; a bad position changes nothing.
+    void SwapPositions(int32_t a, int32_t b)
+    {
+        if (this->m_IndexDirty)
+            this->RebuildIndex();
+        if (a < 0 || b < 0 || a >= this->m_IndexCount || b >= this->m_IndexCount)
+            return;
+        std::swap(this->m_Index[a], this->m_Index[b]);
+    }
 
     // less(a, b) on two elements, as for std::sort.
     template <class Less> void Sort(Less less)

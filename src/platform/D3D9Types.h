@@ -1,8 +1,10 @@
-// D3D9Types: the Direct3D 9 result codes and plain records that engine code names; no device exists.
+// D3D9Types: the Direct3D 9 result codes with their names, the format, pool and usage codes and the
+// plain records that engine code names; no device exists.
 #pragma once
 #include <cstdint>
 
 using HRESULT = int32_t;
+using DWORD = uint32_t;
 
 constexpr HRESULT MakeD3DResult(uint32_t code)
 {
@@ -29,6 +31,77 @@ constexpr HRESULT D3DERR_DRIVERINVALIDCALL = MakeD3DResult(2157);
 constexpr HRESULT D3DXERR_CANNOTMODIFYINDEXBUFFER = MakeD3DResult(2900);
 constexpr HRESULT D3DXERR_INVALIDMESH = MakeD3DResult(2901);
 constexpr HRESULT D3DXERR_INVALIDDATA = MakeD3DResult(2905);
+
+constexpr bool FAILED(HRESULT result) { return result < 0; }
+
+// Name of a result code for the messages that report a failed call ("SetViewPort failed: %s");
+// "Unknown" for a code without a name.
+const char* GetDirectXErrorName(HRESULT result);
+
+// Pixel formats (D3DFORMAT); the DXT formats are four-character codes.
+constexpr uint32_t MakeFourCC(char a, char b, char c, char d)
+{
+    return uint32_t(uint8_t(a)) | (uint32_t(uint8_t(b)) << 8) | (uint32_t(uint8_t(c)) << 16) |
+           (uint32_t(uint8_t(d)) << 24);
+}
+using D3DFORMAT = uint32_t;
+constexpr D3DFORMAT D3DFMT_UNKNOWN = 0;
+constexpr D3DFORMAT D3DFMT_A8R8G8B8 = 21;
+constexpr D3DFORMAT D3DFMT_X8R8G8B8 = 22;
+constexpr D3DFORMAT D3DFMT_R5G6B5 = 23;
+constexpr D3DFORMAT D3DFMT_A1R5G5B5 = 25;
+constexpr D3DFORMAT D3DFMT_DXT1 = MakeFourCC('D', 'X', 'T', '1');
+constexpr D3DFORMAT D3DFMT_DXT2 = MakeFourCC('D', 'X', 'T', '2');
+constexpr D3DFORMAT D3DFMT_DXT3 = MakeFourCC('D', 'X', 'T', '3');
+constexpr D3DFORMAT D3DFMT_DXT4 = MakeFourCC('D', 'X', 'T', '4');
+constexpr D3DFORMAT D3DFMT_DXT5 = MakeFourCC('D', 'X', 'T', '5');
+
+// Memory pools (D3DPOOL) and usage bits.
+constexpr uint32_t D3DPOOL_DEFAULT = 0;
+constexpr uint32_t D3DPOOL_MANAGED = 1;
+constexpr uint32_t D3DPOOL_SYSTEMMEM = 2;
+constexpr uint32_t D3DPOOL_SCRATCH = 3;
+constexpr uint32_t D3DUSAGE_RENDERTARGET = 0x1;
+constexpr uint32_t D3DUSAGE_DYNAMIC = 0x200;
+
+// Capability bits that texture loading reads.
+constexpr uint32_t D3DPTEXTURECAPS_POW2 = 0x2;
+constexpr uint32_t D3DPTEXTURECAPS_MIPMAP = 0x4000;
+constexpr uint32_t D3DCAPS2_DYNAMICTEXTURES = 0x20000000;
+
+// The part of the device capabilities record the engine reads. Without a device it stays zero:
+// no power-of-two restriction, no mipmaps, no dynamic textures.
+struct D3DCAPS9 {
+    uint32_t Caps2 = 0;
+    uint32_t TextureCaps = 0;
+    uint32_t MaxTextureBlendStages = 0;
+    uint32_t MaxSimultaneousTextures = 0;
+};
+
+// The image description of a file as the image loader reports it.
+struct D3DXIMAGE_INFO {
+    uint32_t Width = 0;
+    uint32_t Height = 0;
+    uint32_t Depth = 0;
+    uint32_t MipLevels = 0;
+    D3DFORMAT Format = D3DFMT_UNKNOWN;
+    uint32_t ResourceType = 0;
+    uint32_t ImageFileFormat = 0;
+};
+
+// A locked rectangle of pixels: bytes per row and the first pixel.
+struct D3DLOCKED_RECT {
+    int32_t Pitch = 0;
+    void* pBits = nullptr;
+};
+
+struct D3DSURFACE_DESC {
+    D3DFORMAT Format = D3DFMT_UNKNOWN;
+    uint32_t Pool = D3DPOOL_DEFAULT;
+    uint32_t Usage = 0;
+    uint32_t Width = 0;
+    uint32_t Height = 0;
+};
 
 struct D3DCOLORVALUE {
     float r = 0.0f, g = 0.0f, b = 0.0f, a = 0.0f;
@@ -57,4 +130,3 @@ struct D3DXATTRIBUTERANGE {
     uint32_t VertexCount = 0;
 };
 
-struct ID3DXMesh;  // the device's extended mesh; never created on the dedicated server

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 
 namespace Platform {
 
@@ -42,6 +43,16 @@ bool GetFileTime(const std::string& name, int64_t& modifiedNs)
         return false;
     modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to)
+{
+    return std::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& name)
+{
+    return std::remove(ResolvePath(name).c_str()) == 0;
 }
 
 int64_t GetOpenFileSize(std::FILE* file)

@@ -13,6 +13,9 @@ std::FILE* OpenFile(const std::string& name, const char* mode);  // fopen throug
 bool FileExists(const std::string& name);
 bool IsDirectory(const std::string& name);
 bool GetFileTime(const std::string& name, int64_t& modifiedNs);  // modification time
+// Puts a file in place of another in one step (a reader sees the old file or the new one).
+bool RenameFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& name);
 // On a stream that is already open: its size as the descriptor reports it (-1 on failure),
 // and cutting or extending it to a length (the stream is flushed first).
 int64_t GetOpenFileSize(std::FILE* file);

@@ -15,6 +15,13 @@ struct Vector3 : D3DXVECTOR3 {
     Vector3(const D3DXVECTOR3& v) : D3DXVECTOR3(v) {}
     float Length() const { return D3DXVec3Length(this); }
     // Scales by 1 / length; a zero vector stays zero instead of turning into NaN.
+    // out = this x (x, y, z).
+    Vector3& Cross(float x, float y, float z, Vector3& out) const
+    {
+        const float cx = this->y * z - this->z * y, cy = this->z * x - this->x * z, cz = this->x * y - this->y * x;
+        out = Vector3(cx, cy, cz);
+        return out;
+    }
     Vector3& Normalize()
     {
         float len = Length();

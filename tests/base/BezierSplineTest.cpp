@@ -133,3 +133,34 @@ TEST(BezierSplineTest, SavedFormAndDamagedRecords)
     EXPECT_EQ(copy.GetNumKeys(), 0);
     EXPECT_EQ(copy.Evaluate(1.0), 0.0);
 }
+
+TEST(BezierSplineTest, FourComponentCurves)
+{
+    BezierSpline<SplineVector4> curve;
+    curve.SetNumKeys(2);
+    EXPECT_EQ(curve.GetKey(0).value, (SplineVector4{{0, 0, 0, 1}}));  // a new key holds (0, 0, 0, 1)
+    curve.GetKey(0).value = {{0, 10, -4, 1}};
+    curve.GetKey(1) = {2.0f, {{2, 20, 4, 0}}, {{0, 0, 0, 0}}, {{0, 0, 0, 0}}};
+    curve.SetMode(0);
+    const SplineVector4 mid = curve.EvaluateValue(0.5);
+    EXPECT_EQ(mid, (SplineVector4{{0.5f, 12.5f, -2, 0.75f}}));
+    SplineVector4 slope{{9, 9, 9, 9}};
+    EXPECT_EQ(curve.EvaluateValue(5.0, &slope), curve.GetKey(1).value);
+    EXPECT_EQ(slope, (SplineVector4{{-0.0f, -0.0f, -0.0f, -0.0f}}));  // minus the in-tangent
+
+    // Equal key times read from a file neither divide by zero nor loop.
+    curve.GetKey(1).time = 0.0f;
+    curve.SetMode(1);
+    const SplineVector4 flat = curve.EvaluateValue(0.0);
+    EXPECT_FALSE(std::isnan(flat.v[0]));
+
+    File f;
+    f.CreateMemoryFile(0);
+    ASSERT_TRUE(curve.Save(f));
+    EXPECT_EQ(f.GetSize(), 14 + 2 * 52);
+    f.Seek(0);
+    BezierSpline<SplineVector4> read;
+    ASSERT_TRUE(read.Load(f));
+    EXPECT_EQ(read.GetKey(1).value, curve.GetKey(1).value);
+    EXPECT_EQ(read.GetMode(), 1);
+}

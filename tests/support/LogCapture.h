@@ -1,6 +1,7 @@
 // LogCapture: the log lines written while it lives, with the warning memory reset at the start
 // so that no warning is folded away as a repeat of an earlier test's.
 #pragma once
+#include "base/DXC_Base.h"
 #include "base/ErrorClass.h"
 #include "base/Log.h"
 
@@ -12,6 +13,7 @@ public:
     LogCapture()
     {
         ErrorClassSimple::ResetWarningsForTest();
+        DXC_Base::ResetWarningsForTest();
         Lines().clear();
         Log::SetEchoHook([](const char* line) { Lines().push_back(line); });
     }

@@ -1,18 +1,53 @@
-// DXC_Gfx: the graphics object. On the dedicated server it creates no device; the scene loaders are its
-// operations and read its settings.
+// DXC_Gfx: the graphics object. On the dedicated server it creates no device: images load as
+// shared placeholders, meshes live in memory, and the scene loaders, which are its operations,
+// read its settings and share resources through its managers.
+//
+// The class is split by role:
+//   DXC_Gfx.cpp            construction, settings, path check, file name lookup, resource keys
+//   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
+//   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
+//
+// Animation cycles (BuildAniCycle): a cycle over [start, end] seconds of a scene is filled as
+// ConvertSceneRange converts a scene. Every helper object of the scene gives an object track and
+// every mesh a mesh track (with its materials), in the order of the scene's lists. Each track takes
+// the node's key chains and time tables over (the scene's node forgets them, so every chain keeps
+// exactly one owner); of each chain the keys before the start are dropped except the last one at
+// or before it, the others are moved back by the start (a negative time becomes 0), and the chain
+// ends with the first key past (end - start) plus 1e-5 of the range. The tracks' parents are
+// linked by name within the cycle, their animation range is the cycle's length, the cycle runs
+// from 0 to (end - start) and its time tables are built for evaluation.
 #pragma once
+#include "base/CFileValidator.h"
 #include "base/DXC_Base.h"
+#include "base/String.h"
+#include "engine/gfx/DXC_Material.h"
+#include "engine/gfx/DXC_ResourceManagerTemplate.h"
+#include "engine/gfx/DXC_SurfaceBase.h"
+#include "engine/gfx/DXC_Texture.h"
 #include "platform/D3D9Types.h"
 
 #include <cstdint>
 
+class DXC_3dScene;
+class DXC_AniCycle;
+class DXC_MeshBase;
 class FileList;
 
-// Name of a Direct3D / D3DX result code for warnings ("SetViewPort failed: %s").
-const char* GetDirectXErrorName(HRESULT result);
+// One video source that textures named ">>Video<n>" draw from.
+struct DXC_VideoSource {
+    uint32_t word = 0;
+    D3DFORMAT format = D3DFMT_A8R8G8B8;
+    IDirect3DTexture9* texture = nullptr;  // one reference, held by the texture manager entry
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
 
 class DXC_Gfx : public DXC_Base {
 public:
+    static constexpr int32_t kVideoSources = 16;
+    static constexpr uint32_t kPlaceholderColor = 0xFFC8C8C8u;  // opaque light grey
+    static constexpr uint32_t kPlaceholderSize = 8;
+
     DXC_Gfx();
     ~DXC_Gfx() override;
     DXC_Gfx(const DXC_Gfx&) = delete;
@@ -22,15 +57,87 @@ public:
     static int CheckD3D9();
     static int CheckD3DX9();
 
-    void SetDedicated(bool on) { dedicatedServer = on ? 1 : 0; }
-    bool IsDedicated() const { return dedicatedServer != 0; }
+    void SetDedicatedMode(int32_t flag) { dedicatedMode = flag; }
+    bool IsDedicated() const { return dedicatedMode != 0; }
+    // In dedicated mode only diffuse maps (1); otherwise types 3, 5 and 2 with 6 need their flags.
+    bool IsMapTypeSupported(int32_t type) const;
+    void AllowMapType3(bool flag) { allowMapType3 = flag; }
+    void AllowMapType5(bool flag) { allowMapType5 = flag; }
+    void AllowMapTypes2And6(bool flag) { allowMapTypes2And6 = flag; }
+    void SetShareByName(bool flag) { shareByName = flag; }
 
     // False (with a warning) for a network path or an absolute path; the loaders call it when
     // checkLevel is 2 or more and go on either way.
     bool CheckFilePath(const char* fileName);
 
+    // File name lookup through the texture (ResolveFileName) or effect (ResolveFileNameAlt) search
+    // list, the directory first: 1 with the file found, 0 with the name unchanged.
+    int ResolveFileName(const char* name, int32_t length, String& output, const char* directory);
+    int ResolveFileNameAlt(const char* name, int32_t length, String& output, const char* directory);
+    // The importer's lookup of a texture file: 1 with its usable path, 0 when it is nowhere.
+    int FindTextureFile(const char* fileName, String& output);
+    CFileValidator& GetTextureValidator() { return textureFiles; }
+    CFileValidator& GetEffectValidator() { return effectFiles; }
+    // "<path>_<size>": the game-relative path with one kind of separator, and the file's size
+    // (of its data when packed; 0 when it does not open). Two files of one name in two folders
+    // get two keys.
+    String MakeResourceKey(const char* fileName);
+
+    // Image loading (DXC_GfxLoad.cpp); both return 1 and report failures as errors. In dedicated
+    // mode the file must exist and an 8 x 8 light-grey placeholder stands in for its image.
+    int LoadSurface(DXC_Surface* surface, const char* fileName, uint32_t colorKey, int32_t format);
+    // options: -1 defaults; 0x2000 keep the current stage, 0x1000 no filtering, 0x4000/0x8000
+    // mirror U/V; what remains selects the pool: -1, 0 and 2 managed, 1 default, 3 render target.
+    int LoadTexture(DXC_Texture* texture, const char* fileName, uint32_t colorKey, int32_t options,
+                    int32_t format, int32_t mipmaps);
+    // The dedicated server's placeholder, made on first use and shared by every texture loaded
+    // there; it lives as long as this object.
+    DXC_Texture& GetPlaceholderTexture();
+    bool HasPlaceholderTexture() const { return placeholder.stageTextures[0] != nullptr; }
+    DXC_VideoSource& GetVideoSource(int32_t index) { return videoSources[index]; }
+
+    // A mesh of memory buffers for faces x vertices in the vertex format, registered in the mesh
+    // manager and kept in the mesh with its resource id; at most 65535 vertices.
+    int CreateMesh(DXC_MeshBase* mesh, int32_t faces, int32_t vertices, int32_t materials, uint32_t vertexFormat,
+                   int32_t unused1, int32_t bones, int32_t unused2, int32_t unused3, int32_t stage2);
+
+    // Scene time ranges (DXC_GfxSceneRange.cpp).
+    int ConvertSceneRange(DXC_3dScene& source, DXC_3dScene& destination, float start, float end);
+    int BuildAniCycle(DXC_3dScene& scene, DXC_AniCycle& cycle, float start, float end);
+
+    DXC_ImageManager& GetTextureManager() { return textureManager; }
+    DXC_ImageManager& GetSurfaceManager() { return surfaceManager; }
+    DXC_ResourceManager& GetMeshManager() { return meshManager; }
+    DXC_ResourceManager& GetEffectManager() { return effectManager; }
+
+    int32_t initialised = 0;  // 1 once a device exists; never on the server
+    int32_t dedicatedMode = 0;
+    D3DCAPS9 caps;            // the device's answers; zero without one
+    D3DFORMAT backBufferFormat = D3DFMT_A8R8G8B8;
+    DXC_Material currentMaterial;
     int32_t checkLevel = 0;
     FileList* loadedFiles = nullptr;  // register of loaded files; none = no registering
     uint8_t shadersOn = 0;
-    uint8_t dedicatedServer = 0;
+    bool shareByName = true;
+    bool allowMapType3 = true;
+    bool allowMapType5 = true;
+    bool allowMapTypes2And6 = true;
+    int32_t textureCount = 0;
+
+private:
+    int Resolve(CFileValidator& files, const char* name, int32_t length, String& output, const char* directory);
+    void LoadVideoTexture(DXC_Texture& texture, const char* fileName);
+    void LoadTextureList(DXC_Texture& texture, const char* fileName, uint32_t colorKey, int32_t options,
+                         int32_t format, int32_t mipmaps);
+
+    CFileValidator textureFiles;
+    CFileValidator effectFiles;
+    DXC_Texture placeholder;
+    DXC_Surface backBuffer;
+    DXC_ImageManager textureManager;
+    DXC_ImageManager surfaceManager;
+    DXC_ResourceManager meshManager;
+    DXC_ResourceManager effectManager;
+    DXC_ResourceManager spareManager;  // nothing fills it
+    DXC_VideoSource videoSources[kVideoSources];
 };

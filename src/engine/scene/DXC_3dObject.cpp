@@ -84,7 +84,7 @@ void DXC_3dObject::ResetTransform()
     transformChanged = 1;
 }
 
-void DXC_3dObject::CopyNode(const DXC_3dObject& src, DXC_3dObject& dst)
+void DXC_3dObject::CopyNode(const DXC_3dObject& src, DXC_3dObject& dst, bool withKeys)
 {
     if (&src == &dst)
         return;
@@ -114,20 +114,31 @@ void DXC_3dObject::CopyNode(const DXC_3dObject& src, DXC_3dObject& dst)
     dst.inheritScale = src.inheritScale;
     dst.inheritRotation = src.inheritRotation;
     dst.inheritMirror = src.inheritMirror;
-    dst.posKeys = DXC_PosKey::CopyChain(src.posKeys);
-    dst.scaleKeys = DXC_ScaleKey::CopyChain(src.scaleKeys);
-    dst.rotKeys = DXC_RotKey::CopyChain(src.rotKeys);
-    dst.numPosKey = DXC_PosKey::Count(dst.posKeys);
-    dst.numScaleKey = DXC_ScaleKey::Count(dst.scaleKeys);
-    dst.numRotKey = DXC_RotKey::Count(dst.rotKeys);
+    if (withKeys) {
+        dst.posKeys = DXC_PosKey::CopyChain(src.posKeys);
+        dst.scaleKeys = DXC_ScaleKey::CopyChain(src.scaleKeys);
+        dst.rotKeys = DXC_RotKey::CopyChain(src.rotKeys);
+        dst.numPosKey = DXC_PosKey::Count(dst.posKeys);
+        dst.numScaleKey = DXC_ScaleKey::Count(dst.scaleKeys);
+        dst.numRotKey = DXC_RotKey::Count(dst.rotKeys);
+    }
     dst.aniLoop = src.aniLoop;
     dst.aniRange = src.aniRange;
     dst.worldValid = src.worldValid;
     dst.opacityCurve = src.opacityCurve;
     dst.opacity = src.opacity;
     dst.inheritOpacity = src.inheritOpacity;
-    if (src.posTimeTable || src.rotTimeTable || src.scaleTimeTable)
+    if (withKeys && (src.posTimeTable || src.rotTimeTable || src.scaleTimeTable))
         dst.BuildKeyTimeTables();
+}
+
+int DXC_3dObject::CopyTo(DXC_3dObject& target, int withKeys) const
+{
+    if (&target == this)
+        return 1;
+    target.Reset();
+    CopyNode(*this, target, withKeys != 0);
+    return 1;
 }
 
 int DXC_3dObject::SetPosition(float x, float y, float z, int rebuild)
@@ -381,4 +392,22 @@ int DXC_3dObject::ScaleWithKeys(float x, float y, float z, int keepPositions)
     RebuildLocal();
     UpdateVectors(1);
     return 1;
+}
+
+bool DXC_3dObject::HasParentCycle() const
+{
+    // Two walkers, one twice as fast: they meet only when the chain runs in a circle.
+    const DXC_3dObject* slow = this;
+    const DXC_3dObject* fast = this;
+    for (;;) {
+        fast = fast->parent;
+        if (!fast)
+            return false;
+        fast = fast->parent;
+        if (!fast)
+            return false;
+        slow = slow->parent;
+        if (slow == fast)
+            return true;
+    }
 }

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+class File;
+
 // Object kinds, stored in the scene file.
 enum : int32_t {
     OBJ_KIND_NONE = 0,
@@ -30,14 +32,22 @@ public:
     void Warning(const char* format, ...) override __attribute__((format(printf, 2, 3)));
 
     virtual void UpdateVectors(int withTarget);
+    // The record of the binary scene file (DXC_3dObjectFile.cpp); both return 1.
+    virtual int Write(File& file);
+    virtual int Read(File& file);
     virtual int IsMesh() const { return 0; }
     // Evaluates the key tracks at time (seconds) and composes the parent; returns 1.
     virtual int SetAniTime(double time, int withParent, int force);
 
     void Reset();
     void ResetTransform();
-    // Copies the node fields (matrices, transform, evaluated values, names, flags, keys) from src.
-    static void CopyNode(const DXC_3dObject& src, DXC_3dObject& dst);
+    // Copies the node fields (matrices, transform, evaluated values, names, flags and, withKeys,
+    // duplicates of the key chains) from src.
+    static void CopyNode(const DXC_3dObject& src, DXC_3dObject& dst, bool withKeys = true);
+    // Resets target and copies this node into it; without keys target has none.
+    int CopyTo(DXC_3dObject& target, int withKeys) const;
+    // Takes from's key chains and time tables over; from forgets them, so each keeps one owner.
+    void TakeKeys(DXC_3dObject& from);
 
     // Setters; rebuild set rebuilds the local matrix at once, clear only marks the node changed.
     int SetPosition(float x, float y, float z, int rebuild);
@@ -82,6 +92,8 @@ public:
     void ForgetTimeTables();
     void ForgetKeys();
     void ClearKeys();
+    // True when following the parent links from this node never ends.
+    bool HasParentCycle() const;
 
     int32_t kind = OBJ_KIND_NONE;
     D3DXMATRIX worldMatrix;
@@ -130,7 +142,11 @@ public:
     uint8_t inheritOpacity = 0;
 
 protected:
+    void WriteObjectRecord(File& file) const;
+    void ReadObjectRecord(File& file);
+    void FinishRead();  // crop to the key window, time tables, evaluation at 0
     void FreeTimeTables();
+    void FreeKeyChains();  // the three chains and their tables
     // q(static): the quaternion of the static rotation axis and angle.
     D3DXQUATERNION StaticQuaternion() const;
 };

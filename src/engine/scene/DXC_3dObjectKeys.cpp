@@ -310,14 +310,40 @@ void DXC_3dObject::ForgetKeys()
     numPosKey = numScaleKey = numRotKey = 0;
 }
 
-void DXC_3dObject::ClearKeys()
+void DXC_3dObject::FreeKeyChains()
 {
     DXC_PosKey::FreeChain(posKeys);
     DXC_ScaleKey::FreeChain(scaleKeys);
     DXC_RotKey::FreeChain(rotKeys);
     FreeTimeTables();
     ForgetKeys();
+}
+
+void DXC_3dObject::ClearKeys()
+{
+    FreeKeyChains();
     opacityCurve.SetNumKeys(0);
+}
+
+void DXC_3dObject::TakeKeys(DXC_3dObject& from)
+{
+    if (&from == this)
+        return;
+    FreeKeyChains();
+    posKeys = from.posKeys;
+    posCursor = from.posCursor;
+    scaleKeys = from.scaleKeys;
+    scaleCursor = from.scaleCursor;
+    rotKeys = from.rotKeys;
+    rotCursor = from.rotCursor;
+    posTimeTable = from.posTimeTable;
+    rotTimeTable = from.rotTimeTable;
+    scaleTimeTable = from.scaleTimeTable;
+    numPosKey = from.numPosKey;
+    numScaleKey = from.numScaleKey;
+    numRotKey = from.numRotKey;
+    from.ForgetKeys();
+    from.ForgetTimeTables();
 }
 
 int DXC_3dObject::SetAniTime(double time, int withParent, int force)

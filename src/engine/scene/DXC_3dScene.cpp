@@ -1,6 +1,8 @@
 // DXC_3dScene: construction, reset and defaults of the scene.
 #include "engine/scene/DXC_3dScene.h"
 
+#include "engine/gfx/DXC_Texture.h"
+
 SceneParams DXC_3dScene::DefaultSceneParams()
 {
     SceneParams p;
@@ -30,10 +32,19 @@ DXC_3dScene::DXC_3dScene()
 
 DXC_3dScene::~DXC_3dScene()
 {
+    Clear();
+}
+
+void DXC_3dScene::Clear()
+{
+    delete environmentTexture;
+    environmentTexture = nullptr;
     meshes.DeleteAll();
     cameras.DeleteAll();
     objects.DeleteAll();
     lights.DeleteAll();
+    opaqueMeshCount = 0;
+    DXC_3dObject::Reset();
 }
 
 void DXC_3dScene::Reset()

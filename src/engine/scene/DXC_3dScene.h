@@ -1,5 +1,12 @@
 // DXC_3dScene: the scene: its meshes, cameras, helper objects and lights, and the render settings
 // that loaders fill and the drawing code reads.
+//
+// The class is split by role:
+//   DXC_3dScene.cpp         construction, reset, defaults
+//   DXC_3dSceneQueries.cpp  lookups by name and number, bounds and box tests
+//   DXC_3dSceneFile.cpp     the scene body of binary scene files, and whole files
+//   DXC_3dSceneLinks.cpp    linking by name, segment tests, settings over all nodes, copies,
+//                           insertion of another scene, scene time
 #pragma once
 #include "base/DynaMem.h"
 #include "engine/scene/DXC_3dClipObject.h"
@@ -9,6 +16,10 @@
 
 #include <bit>
 #include <cstdint>
+
+class DXC_Gfx;
+class File;
+struct SceneInfoRecord;
 
 // A record of 32-bit words that hold integers or floats, as the loaders write them.
 template <int N> struct SceneWords {
@@ -28,6 +39,8 @@ public:
     ~DXC_3dScene() override;
 
     void Reset();
+    // Empties the scene: environment texture, the four lists, the object part.
+    void Clear();
     static SceneParams DefaultSceneParams();
 
     int32_t GetMeshCount() const { return meshes.GetSize(); }
@@ -39,18 +52,67 @@ public:
     void SetColorBlock(const ColorBlock& block) { colorBlock = block; }
     void SetBackgroundColor(uint32_t argb) { backgroundColor = argb; }
 
+    // Lookups (the lists are walked in the order of their used slots).
+    DXC_Mesh* FindMesh(const char* name, bool prefix);
+    // The first node of that name: meshes, helper objects, cameras, then lights; mode 1 counts
+    // letter case. A missing or empty name finds a node without a name.
+    DXC_3dObject* FindObjectByName(const char* name, int32_t mode);
+    DXC_3dObject* FindUnparented();
+    DXC_Mesh* GetMeshAt(int32_t slot) { return meshes.GetBySlot(slot); }
+    DXC_Mesh* GetMesh(int32_t n) { return meshes.GetAt(n); }
+    DXC_Light* GetLight(int32_t n) { return lights.GetAt(n); }
+    DXC_Light* GetLightChecked(int32_t slot);
+    DXC_Camera* GetCameraChecked(int32_t n);
+    DXC_3dObject* GetObjectChecked(int32_t n);
+    int SetActiveCamera(int32_t n);
+
+    // Bounds: the fraction at which the segment widened by r meets the scene's box, or -1.0
+    // (distance, when given: how far it passed, in world units).
+    float IntersectBox(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, float r, float* distance);
+    float DistanceToBounds(const D3DXVECTOR3& point);
+    // Bounds of the meshes' boxes and the helper objects' positions (scenes older than the
+    // stored bounds, and the importer).
+    void ComputeBounds();
+    float GetBoundingSphere(D3DXVECTOR3& centre, bool leaveOutObjects, bool leaveOutCameras);
+
+    // The binary scene body (DXC_3dSceneFile.cpp).
+    int Write(File& file) override;
+    int Read(File& file, DXC_Gfx& gfx);
+    // A whole file: header and body, written in memory first and put in place of an old file in
+    // one step, so that a failed write leaves the old file whole.
+    int WriteFile(const char* fileName, const SceneInfoRecord& info);
+    // Opaque meshes first in the used order; the number of opaque ones is kept.
+    void SortMeshesOpaqueFirst();
+
+    // Linking and whole-scene operations (DXC_3dSceneLinks.cpp).
+    int LinkObjects();
+    float IntersectSegment(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, char* name, int32_t bufferSize,
+                           bool* prefixMatched, bool stopAtFirstHit);
+    bool HitSegment(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, float radius);
+    int SetFlagOnAll(int32_t value);
+    int SetRangeOnAll(float value);
+    int SetAniTime(double time, int withParent, int force) override;
+    void SetMeshTime(double time);
+    int RotateRoots(float axisX, float axisY, float axisZ, float angle);
+    int ScaleRoots(float x, float y, float z);
+    int ScaleMeshes(float x, float y, float z);
+    int32_t CountFaces(int32_t a, int32_t b);
+    int Insert3dScene(DXC_3dScene& other, bool checkNames);
+
     uint32_t sceneWord = 0;
     int32_t activeCamera = -1;
     int32_t secondIndex = -1;
     uint32_t sceneWord2 = 0;
-    float sceneFactor = 1.0f;
+    float sceneFactor = 1.0f;  // the speed of the scene's time
     uint32_t ambientColor = 0xFF000000u;
     uint32_t backgroundColor = 0xFF000000u;
     ColorBlock colorBlock;
-    DXC_Texture* environmentTexture = nullptr;  // owned; none on the server
+    DXC_Texture* environmentTexture = nullptr;  // owned
     SceneParams sceneParams;
-    DynaMem<DXC_Mesh, 16> meshes;
+    DynaMemSort<DXC_Mesh, 16> meshes;
     DynaMem<DXC_Camera, 4> cameras;
     DynaMem<DXC_3dObject, 32> objects;  // helper objects: dummies and bones
     DynaMem<DXC_Light, 4> lights;
+    int32_t opaqueMeshCount = 0;
+    int32_t fileSize = 0;
 };

@@ -86,6 +86,67 @@ DXC_3dObject* DXC_AniCycle::Track(bool objects, int32_t index) const
     return objects ? ObjectTrack(index) : static_cast<DXC_3dObject*>(MeshTrack(index));
 }
 
+DXC_3dObject* DXC_AniCycle::FindTrack(const char* name, bool exact) const
+{
+    const char* wanted = name ? name : "";
+    for (bool objects : {true, false}) {
+        const int32_t count = objects ? objectTrackCount : meshTrackCount;
+        for (int32_t i = 0; i < count; i++) {
+            DXC_3dObject* track = Track(objects, i);
+            const String& own = track->objectName;
+            if (exact ? own == wanted : own.EqualsNoCase(wanted))
+                return track;
+        }
+    }
+    return nullptr;
+}
+
+void DXC_AniCycle::LinkParents()
+{
+    ForEachTrack([&](DXC_3dObject& track) {
+        track.parent = nullptr;
+        if (track.parentName.IsEmpty())
+            return;
+        DXC_3dObject* parent = FindTrack(track.parentName.c_str(), true);
+        if (!parent)
+            Warning("Parent object '%s' not found in animation cycle. Child: '%s'", track.parentName.c_str(),
+                    track.objectName.c_str());
+        track.parent = parent;
+    });
+    ForEachTrack([&](DXC_3dObject& track) {
+        if (track.HasParentCycle()) {  // it would evaluate for ever
+            track.parent = nullptr;
+            Error("Object '%s' is its own ancestor in animation cycle '%s'", track.objectName.c_str(), cycleName);
+        }
+    });
+}
+
+int DXC_AniCycle::Clone(DXC_AniCycle& target, int withKeys) const
+{
+    if (&target == this)
+        return 1;
+    target.FreeData();
+    target.startTime = startTime;
+    target.endTime = endTime;
+    target.loop = loop;
+    target.speed = speed;
+    target.SetCycleName(cycleName);
+    target.AllocTracks(objectTrackCount, meshTrackCount);
+    for (int32_t i = 0; i < objectTrackCount; i++)
+        objectTracks[i].CopyTo(target.objectTracks[i], withKeys);
+    for (int32_t i = 0; i < meshTrackCount; i++) {
+        target.meshTracks[i].CopyMaterials(meshTracks[i], 1);
+        meshTracks[i].CopyTo(target.meshTracks[i], withKeys);
+    }
+    target.AllocMaps(objectMapCount, meshMapCount);
+    for (int32_t i = 0; i < objectMapCount; i++)
+        target.objectMap[i] = objectMap[i];
+    for (int32_t i = 0; i < meshMapCount; i++)
+        target.meshMap[i] = meshMap[i];
+    target.LinkParents();
+    return 1;
+}
+
 int DXC_AniCycle::SetLoop(uint32_t flag)
 {
     loop = flag;
@@ -255,11 +316,9 @@ int DXC_AniCycle::Blend(const DXC_AniCycle& a, const DXC_AniCycle* b, float w, c
                     Mix(source(fromA, isRoot), *fromB, wA, wB, w, *to);
                 }
             }
-            if (!objects)
-                static_cast<DXC_MeshMaterialBase*>(to)->AssignTextures(
-                    *static_cast<const DXC_MeshMaterialBase*>(fromA   ? fromA
-                                                              : fromB ? fromB
-                                                                      : to));
+            const DXC_3dObject* from = fromA ? fromA : fromB;
+            if (!objects && from)
+                static_cast<const DXC_MeshMaterialBase*>(from)->AssignTextures(*static_cast<DXC_MeshMaterialBase*>(to));
         }
     };
 

@@ -36,6 +36,14 @@ public:
     int ScaleAll(float x, float y, float z, int keepPositions);
     int Blend(const DXC_AniCycle& a, const DXC_AniCycle* b, float w, const float* weights, int32_t root,
               float bias, float contrast);
+    // A track by name: object tracks first, then mesh tracks; exact counts letter case. A missing
+    // or empty name finds a track without a name.
+    DXC_3dObject* FindTrack(const char* name, bool exact) const;
+    // Each track's parent: the track named by its parent name (exact), none for a root.
+    void LinkParents();
+    // A copy of this cycle in target: header, tracks (with their keys when withKeys), materials
+    // and maps, with the copy's parents linked within the copy.
+    int Clone(DXC_AniCycle& target, int withKeys) const;
 
     float startTime = 0.0f;
     float endTime = 0.0f;

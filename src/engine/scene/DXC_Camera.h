@@ -6,5 +6,10 @@ class DXC_Camera : public DXC_Target3dObject {
 public:
     DXC_Camera();
 
+    int Write(File& file) override;
+    int Read(File& file) override;
+    // Target part, field of view, then the object part with its keys.
+    void CopyTo(DXC_Camera& target) const;
+
     float fieldOfView = 0.785f;  // radians
 };

@@ -10,6 +10,15 @@ public:
     DXC_Light();
 
     void SetParams(const LightParams& params);
+    // A directional light of these colours (each fourth value is not used) and range.
+    void SetParams(float dr, float dg, float db, float, float sr, float sg, float sb, float, float ar, float ag,
+                   float ab, float, float range);
+    int Write(File& file) override;
+    int Read(File& file) override;
+    // The light's position and direction through its placement and the view (none: identity).
+    void UpdateView(const D3DXMATRIX* matrix) override;
+    // Target part, the two words, the light record, then the object part with its keys.
+    void CopyTo(DXC_Light& target) const;
 
     uint32_t lightWordA = 1;
     uint32_t lightWordB = 1;

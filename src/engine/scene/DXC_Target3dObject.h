@@ -7,6 +7,8 @@ public:
     DXC_Target3dObject();
 
     void UpdateVectors(int withTarget) override;
+    int Write(File& file) override;
+    int Read(File& file) override;
     int SetAniTime(double time, int withParent, int force) override;
     virtual void UpdateView(const D3DXMATRIX* matrix);
 

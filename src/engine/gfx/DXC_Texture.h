@@ -1,0 +1,162 @@
+// DXC_Texture: a texture of up to four material stages, each with its shared platform texture and
+// its map record, an optional frame sequence in place of one stage, and the animated stage
+// transforms. DXC_MapInfo is the map record of one stage.
+//
+// The class is split by role:
+//   DXC_Texture.cpp      stages, selection, frame sequences, update, clone and release
+//   DXC_TextureFile.cpp  the texture record of scene files and the map record's file form
+#pragma once
+#include "base/BezierSpline.h"
+#include "engine/gfx/DXC_SurfaceBase.h"
+#include "platform/D3DXMath.h"
+
+#include <cstdint>
+
+class DXC_Gfx;
+class File;
+
+// Map types of a stage.
+enum : int32_t {
+    MAP_NONE = 0,
+    MAP_DIFFUSE = 1,
+    MAP_REFLECTION = 2,
+    MAP_SPECULAR = 3,
+    MAP_LIGHT = 4,
+    MAP_SELFILLUM = 5,
+    MAP_NORMAL = 6,
+    MAP_OPACITY = 7,
+};
+
+// The animated transform of a stage: curves for U offset, V offset, U scale, V scale and rotation
+// (radians), and the constant used for a curve without keys.
+struct DXC_MapInfoAnim {
+    BezierSpline<float> curves[5];
+    float constants[5] = {0.0f, 0.0f, 1.0f, 1.0f, 0.0f};
+};
+
+// Stage record on file (little-endian): i16 map type, i16 texture coordinate index, the five
+// curves (BezierSpline form), the five constants (f32), f32 blend amount, then the bytes mirror U,
+// mirror V, wrap U, wrap V. The matrix and the transform-active byte are not stored.
+struct DXC_MapInfo {
+    DXC_MapInfo();
+
+    void Reset();  // as after construction
+    void FreeCurves();
+    void Load(File& file);
+    void Write(File& file) const;
+    void LoadAnimation(File& file);  // the curves and the constants
+    void WriteAnimation(File& file) const;
+    bool SameUVValues(const DXC_MapInfo& other) const;
+    bool IsType2() const { return mapType == MAP_REFLECTION; }
+    int32_t GetOrderKey() const;  // the importer's order of map types
+
+    int32_t mapType = MAP_NONE;
+    int16_t texCoordIndex = 0;  // -1 is used as 0
+    DXC_MapInfoAnim animation;
+    D3DXMATRIX textureMatrix;
+    uint8_t transformActive = 0;  // 0: the stage's transform is the identity
+    float blendAmount = 1.0f;     // a reflection map with at least 0.995 counts as opaque
+    uint8_t mirrorU = 0, mirrorV = 0, wrapU = 0, wrapV = 0;
+};
+
+class DXC_Texture : public DXC_SurfaceBase {
+public:
+    static constexpr int32_t kStages = 4;
+
+    DXC_Texture();
+    ~DXC_Texture() override;
+    // Copies move references: use Clone.
+    DXC_Texture(const DXC_Texture&) = delete;
+    DXC_Texture& operator=(const DXC_Texture&) = delete;
+
+    String GetName() const override;
+    SurfaceExtent GetExtent() const override { return {pixelWidth, pixelHeight}; }
+    bool IsValid() const override { return currentTexture != nullptr; }
+    bool IsAcquired() const override;
+
+    // Stage selection; apply refreshes size, format, levels and the alpha flag from the texture.
+    int SelectStage(int32_t stage, int apply = 0);
+    int32_t GetCurrentStage() const { return currentStage; }
+    DXC_MapInfo& GetMapInfo(int32_t stage);
+    DXC_MapInfo& GetCurrentMapInfo() { return stages[currentStage]; }
+    int32_t GetMapType() const { return stages[currentStage].mapType; }
+    void SetMapType(int32_t type) { stages[currentStage].mapType = type; }
+    void SetStage(const DXC_MapInfo& record);  // into the current stage
+    bool HasMapType(int32_t type, bool loadedOnly) const;
+    int32_t FindType2Stage() const;  // 1 + the first reflection stage, 0 when none
+    void SetStageMatrix(const D3DXMATRIX* matrix);  // null switches the transform off
+    void SetUVTransform(float offsetU, float offsetV, float scaleU, float scaleV, float rotation);
+    String GetStageFileName(int32_t stage) const;
+    int32_t GetId() const { return textureId; }
+    void SetId(int32_t id) { textureId = id; }
+
+    // The loader's last step: the platform texture of the current stage (or current frame) and
+    // the manager entry that shares it.
+    void SetStageTexture(IDirect3DTexture9* texture, DXC_ResourceManagerBase* manager, int32_t id);
+    void UpdateDesc();
+
+    // Frame sequences: playback mode 1 back and forth, 2 once, any other a loop.
+    void AllocSequence(int32_t count);
+    void FreeSequence();
+    int SelectFrame(int32_t index);
+    int32_t GetSequenceLength() const { return frameCount; }
+    void SetSequenceParams(float frameDuration, float time, int32_t mode);
+
+    int Update(float time);  // stage transforms and the current frame
+    int SetTexture(const DXC_Texture* other);
+    int Clone(DXC_Texture& destination, int share, int32_t stage) const;
+    void FreeStage(int32_t stage);
+    int Release();
+
+    // The texture record of a material in a scene file (see DXC_TextureFile.cpp).
+    void ReadFromScene(File& file, DXC_Gfx& gfx);
+    void Save(File& file) const;
+
+    // Resource ids of the stages and their platform textures.
+    int32_t stageIds[kStages];
+    IDirect3DTexture9* stageTextures[kStages];
+    // Frame sequence.
+    int32_t frameCount = 0;
+    float startTime = 0.0f;
+    float frameTime = 0.2f;
+    int32_t* frameIds = nullptr;                   // owned, frameCount ids
+    IDirect3DTexture9** frameTextures = nullptr;  // owned, frameCount textures
+    int32_t currentFrame = -1;
+    int32_t sequenceStage = 0;
+    int32_t playbackMode = 0;
+
+    uint8_t stageFlags[kStages] = {};  // set: the stage is not counted in the texture counter
+    int32_t pixelWidth = 0;
+    int32_t pixelHeight = 0;
+    int32_t mipLevels = 0;
+    float lastUpdateTime = 0.0f;
+    float recordFloat = 1.0f;  // kept from the scene file's texture record
+    int32_t videoSource = -1;
+    float drawWidth = 0.0f;
+    float drawHeight = 0.0f;
+    float hotSpotX = 0.0f;
+    float hotSpotY = 0.0f;
+    int32_t sizeWords[6] = {};
+    uint32_t stageBlocks[kStages][8] = {};
+    IDirect3DTexture9* currentTexture = nullptr;
+    int32_t currentStage = 0;
+    DXC_MapInfo stages[kStages];
+    uint8_t transformChanged[kStages] = {};
+    int32_t alphaFlag = 0;
+    String stageNames[kStages];
+    int32_t stageTimes[kStages];
+    uint8_t wrap = 0;
+    uint8_t quadStale = 0;
+    int32_t textureId = 0;  // below 1: no identity
+
+private:
+    void ResetFields();
+    void DropSequence();  // the frame arrays, without giving their references back
+    // Stage from of other into stage to: id and texture (no reference taken), record, flags,
+    // name, time and block.
+    void CopyStage(const DXC_Texture& other, int32_t from, int32_t to);
+    void CopyFields(const DXC_Texture& other);
+    void RefreshCurrent();  // the current texture from stage and frame
+    // Gives an id back to the manager; the platform texture goes with the last reference.
+    void GiveBack(int32_t& id, IDirect3DTexture9*& texture);
+};
