@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     static World world;
     const std::string path = Fuzz::WriteScratchFile(data, size);
-    world.gfx->SetDedicated(size > 0 && (data[size - 1] & 1));  // both ways of taking texture ids
+    world.gfx->SetDedicatedMode(size > 0 && (data[size - 1] & 1));  // both ways of taking texture ids
     VSD_Viewer viewer(world.gfx.get());
     try {
         viewer.LoadLevel(path.c_str(), 1, 0);

@@ -178,7 +178,7 @@ TEST_F(ViewerTest, DedicatedServerFlattensTexturesOfNamedTables)
         }
     EXPECT_EQ(wrong, 0);
 
-    gfx.SetDedicated(true);  // the flag of a graphics object counts as well
+    gfx.SetDedicatedMode(true);  // the flag of a graphics object counts as well
     Load("level_0109_stored.vsd");
     EXPECT_EQ(TextureAt(2, 0), 1);  // record 3, sand
 
