@@ -118,7 +118,8 @@ public:
     // Every 3D object entry needs an "sFile"; a file that does not exist is a warning.
     void Check3dObjFiles();
     // The per-entry tables of the 3D objects: the prototype built from the entry (none until
-    // built, owned here) and the use stamp of its last request.
+    // built, owned here) and the use stamp of its last request. Shared pointers release a
+    // prototype also where its class is not known, as when the table is opened again.
     std::vector<std::shared_ptr<ItemObj>>& Get3dObjPrototypes() { return m_3dObjPrototypes; }
     std::vector<uint32_t>& Get3dObjUseStamps() { return m_3dObjUseStamps; }
 

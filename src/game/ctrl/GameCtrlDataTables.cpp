@@ -24,7 +24,8 @@ void GameCtrl::Open3dObjs()
     const size_t count = size_t(m_3dObjReader.GetNumEntries());
     m_3dObjPrototypes.resize(count);
     m_3dObjUseStamps.assign(count, 0);
-    // With "debug" set the client lists the table in its editor window; the server has none.
+    // With "debug" set a debug view of the table is prepared here; it is a page of the GUI, which
+    // the server does not show.
 }
 
 void GameCtrl::Check3dObjFiles()
