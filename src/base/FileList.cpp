@@ -1,4 +1,4 @@
-// FileList: adding and finding loaded files, and registering them.
+// FileList: adding and finding loaded files, registering them, and the file-list text.
 #include "base/FileList.h"
 
 #include "platform/FileSystem.h"
@@ -17,6 +17,8 @@ std::string Backslashed(const String& name)
 }
 
 }  // namespace
+
+FileList::FileList() { CopyName32(this, "FileList"); }
 
 int32_t FileList::AddFile(const String& name)
 {
@@ -51,6 +53,54 @@ void FileList::AddMissing(const FileList& other)
     for (const String& name : other.m_Names)
         if (FindFile(name) < 0)
             AddFile(name);
+}
+
+// Outside a name, blanks, control characters and ";" are passed over; a quote opens a quoted
+// name, anything else is the first character of a plain name (taken unchecked, as the format
+// always had it). Inside, a quote closes a quoted name, ";" a plain one.
+void FileList::AddFromText(const char* text)
+{
+    if (!text)
+        return;
+    std::string name;
+    bool inName = false;
+    bool quoted = false;
+    auto endName = [&] {
+        if (!name.empty())
+            GetFileID(String(name.c_str()));
+        name.clear();
+        inName = false;
+    };
+    for (const char* p = text; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (!inName) {
+            if (c <= ' ' || c == ';')
+                continue;
+            inName = true;
+            quoted = c == '\'';
+            if (!quoted)
+                name += char(c);
+            continue;
+        }
+        if (c == '\'') {
+            if (!quoted)
+                Error("Invalid bracket in file list");
+            endName();
+            continue;
+        }
+        if (c < '.' || c > '~')
+            Error("Invalid character in file list: %i", int(c));
+        if (c == ';') {
+            if (quoted)
+                Error("Unclosed bracket in file list");
+            endName();
+            continue;
+        }
+        if (int32_t(name.size()) >= kMaxNameLength)
+            Error("Name longer than %i characters in file list", kMaxNameLength);
+        name += char(c);
+    }
+    endName();  // an open name at the end, quoted or not, counts as ended
 }
 
 int32_t RegisterLoadedFile(FileList* list, const String& name) { return list ? list->GetFileID(name) : -1; }

@@ -1,6 +1,7 @@
-// FileList: the list of files that the program read, with a name-to-index map, and
-// RegisterLoadedFile, through which loaders record the files they read.
+// FileList: the list of files that the program read, with a name-to-index map, the file-list
+// text of the game options, and RegisterLoadedFile, through which loaders record the files they read.
 #pragma once
+#include "base/ErrorClass.h"
 #include "base/String.h"
 
 #include <cstdint>
@@ -8,8 +9,12 @@
 #include <unordered_map>
 #include <vector>
 
-class FileList {
+class FileList : public ErrorClass {
 public:
+    static constexpr int32_t kMaxNameLength = 8191;  // characters of one name in a file-list text
+
+    FileList();
+
     // Names are kept with every "/" turned into "\", so both spellings are one file.
     int32_t AddFile(const String& name);  // the new entry's index
     int32_t FindFile(const String& name) const;  // -1 when absent
@@ -17,6 +22,10 @@ public:
     int32_t GetFileID(const String& name);
     // Adds, in the other list's order, every name of it that this list does not hold yet.
     void AddMissing(const FileList& other);
+    // Adds the names of a file-list text: names separated by ";" and blanks, each plain or in
+    // single quotes, of the characters "." to "~". A malformed text is an error of the list;
+    // the names before the fault stay added.
+    void AddFromText(const char* text);
 
     int32_t GetCount() const { return int32_t(m_Names.size()); }
     const String& GetName(int32_t index) const { return m_Names[size_t(index)]; }

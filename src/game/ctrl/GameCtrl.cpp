@@ -34,3 +34,5 @@ void GameCtrl::ShowLoadingProgress(float percent, int32_t stage, float alpha, in
     (void)alpha;
     (void)flag;
 }
+
+void GameCtrl::LoadGameRules(ConfigFileReader& reader) { (void)reader; }

@@ -1,0 +1,22 @@
+// Color: colour channels from floats.
+#include "base/Color.h"
+
+#include <cmath>
+
+namespace Color {
+
+uint8_t ChannelFromFloat(float x)
+{
+    const float v = x * 255.0f + 0.5f;
+    if (!(std::fabs(v) < 9.0e18f))
+        return 0;  // NaN or beyond any integer: no byte to keep
+    return uint8_t(uint64_t(int64_t(v)));
+}
+
+uint32_t FromFloats(float r, float g, float b)
+{
+    return 0xFF000000u | uint32_t(ChannelFromFloat(r)) << 16 | uint32_t(ChannelFromFloat(g)) << 8 |
+           uint32_t(ChannelFromFloat(b));
+}
+
+}  // namespace Color

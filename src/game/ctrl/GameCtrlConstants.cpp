@@ -1,0 +1,46 @@
+// GameCtrl: the constants file that every game data file depends on, the opening of rules files,
+// and the debug scripts.
+#include "game/ctrl/GameCtrl.h"
+
+#include "base/File.h"
+
+namespace {
+
+const char* const kConstantsFile = "cfg\\constants.cfg";
+const char* const kDebugScriptsFile = "cfg/debugScripts.cfg";
+
+}  // namespace
+
+// "name = value" lines. The file is optional. Reading it changes the constants, so every reader
+// that depends on them reads its file again before it is next used.
+void GameCtrl::LoadConstants()
+{
+    if (!File::Exists(kConstantsFile))
+        return;
+    m_ConstantsReader.SetConstantTable(&m_Constants);  // a constant may be defined by an earlier one
+    if (!m_ConstantsReader.NeedsReload())
+        return;
+    m_ConstantsReader.Open(kConstantsFile, true);
+    m_ConstantsReader.ParseConstants(m_Constants);
+}
+
+void GameCtrl::LoadRulesFile(const char* fileName)
+{
+    ConfigFileReader reader;
+    reader.SetConstantTable(&m_Constants);
+    if (reader.Load(fileName) != 0)
+        Error("Can not open '%s'", fileName ? fileName : "");
+    LoadGameRules(reader);
+}
+
+// Only the first text is emptied before a read: the file names the texts it changes.
+void GameCtrl::LoadDebugScripts()
+{
+    if (!m_DebugScriptReader.NeedsReload())
+        return;
+    m_DebugScripts[0].Release();
+    if (!File::Exists(kDebugScriptsFile) || m_DebugScriptReader.Load(kDebugScriptsFile) != 0)
+        return;
+    for (int32_t i = 0; i < kDebugScriptCount; ++i)
+        m_DebugScriptReader.GetString("script", m_DebugScripts[i], -1, i + 1);
+}
