@@ -9,6 +9,7 @@
 #include "level/LevelErrorText.h"
 #include "level/VSD_FileRecords.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldElem.h"
 
 #include "support/TempDir.h"
 
@@ -19,6 +20,16 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// An object that a wall's properties placed: remembers its wall link.
+class LevelTestObject : public WorldElem {
+public:
+    void SetWallLink(VSD_WallIntern* wall) override { wallLink = wall; }
+
+    String typeName;
+    float x = 0.0f, y = 0.0f, angle = 0.0f, height = 0.0f;
+    VSD_WallIntern* wallLink = nullptr;
+};
 
 // Loads its readers from the lists it is given; counts what the level asks of it.
 class LevelTestCtrl : public GameCtrlInterface {
@@ -50,6 +61,36 @@ public:
     }
     void SetSplitValueToOne() override { consoleUsed = 1; }
     void ShowLoadingProgress(float percent, int32_t, float, int32_t) override { progress.push_back(percent); }
+    int32_t FindWallTypeIndex(const char* name) override { return wallReader.FindEntryByDesc(name); }
+    // Makes an object of the type code that objectTypes gives the name; other names are errors.
+    WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override
+    {
+        auto type = objectTypes.find(typeName);
+        if (type == objectTypes.end())
+            Error("World object '%s' not found", typeName);
+        auto object = std::make_unique<LevelTestObject>();
+        object->m_TypeCode = type->second;
+        object->typeName = typeName;
+        object->x = x;
+        object->y = y;
+        object->angle = angle;
+        object->height = height;
+        objects.push_back(std::move(object));
+        return objects.back().get();
+    }
+    void OnWallAdded(int32_t wallID) override { wallsAdded.push_back(wallID); }
+    bool IsMultiplayerGame() const override { return multiplayer; }
+    bool GetFollowTarget(D3DXVECTOR2& target) override
+    {
+        target = followTarget;
+        return hasFollowTarget;
+    }
+    int32_t IsFastFollow(int32_t) override { return fastFollow; }
+    void GetBackDrawFadeThresholds(float& full, float& none) const override
+    {
+        full = backFade[0];
+        none = backFade[1];
+    }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -63,6 +104,14 @@ public:
     int32_t wallLoads = 0;
     int32_t consoleUsed = 0;
     std::vector<float> progress;
+    std::map<std::string, uint16_t> objectTypes;
+    std::vector<std::unique_ptr<LevelTestObject>> objects;
+    std::vector<int32_t> wallsAdded;
+    bool multiplayer = false;
+    bool hasFollowTarget = false;
+    D3DXVECTOR2 followTarget;
+    int32_t fastFollow = 0;
+    float backFade[2] = {};
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

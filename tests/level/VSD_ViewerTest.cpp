@@ -94,17 +94,28 @@ void ExpectReference(const VSD_Viewer& viewer, uint16_t version, const std::stri
         EXPECT_EQ(objects[i].value, version >= 0x0109 ? want.value : 0u);
     }
 
-    ASSERT_EQ(viewer.GetNumWalls(), 3);
-    for (int32_t i = 0; i < 3; i++) {
-        const Reference::Wall& want = Reference::kWalls[i];
+    // The second wall, 768 long on cells of 64, is split half-way into two pieces.
+    struct Piece {
+        int32_t wall;
+        float y1, y2;
+        float value1, value2;  // fractions of the way from the wall's first value to its second
+    };
+    const Piece pieces[4] = {{0, 128, 128, 0.0f, 1.0f}, {1, 128, 512, 0.0f, 0.5f}, {1, 512, 896, 0.5f, 1.0f},
+                             {2, 1408, 1408, 0.0f, 1.0f}};
+    ASSERT_EQ(viewer.GetNumWalls(), 4);
+    for (int32_t i = 0; i < 4; i++) {
+        const Reference::Wall& want = Reference::kWalls[pieces[i].wall];
         const VSD_WallIntern* wall = viewer.GetWallSafe(i);
         ASSERT_NE(wall, nullptr);
+        const float value1 = version == 0x0101 ? 0.0f : want.value1;
+        const float value2 = version == 0x0101 ? 1.0f : want.value2;
         EXPECT_EQ(wall->m_ObjID, i);
         EXPECT_EQ(wall->m_DescID, want.desc);
         EXPECT_EQ(wall->m_X1, want.x1);
-        EXPECT_EQ(wall->m_Y2, want.y2);
-        EXPECT_EQ(wall->m_WallValue1, version == 0x0101 ? 0.0f : want.value1);
-        EXPECT_EQ(wall->m_WallValue2, version == 0x0101 ? 1.0f : want.value2);
+        EXPECT_EQ(wall->m_Y1, pieces[i].y1);
+        EXPECT_EQ(wall->m_Y2, pieces[i].y2);
+        EXPECT_EQ(wall->m_WallValue1, value1 + (value2 - value1) * pieces[i].value1);
+        EXPECT_EQ(wall->m_WallValue2, value1 + (value2 - value1) * pieces[i].value2);
     }
     EXPECT_EQ(viewer.GetNumFloorTextures(), 4);
     EXPECT_EQ(viewer.GetWallDescs().size(), 3u);

@@ -1,6 +1,7 @@
 // GameCtrl: the engine's game controller. So far it holds what loading a level asks of it: the
 // debug and floor size options, the game rules' description file lists, the object and wall
-// description readers, the console-used flag and the loading progress hook.
+// description readers, the console-used flag and the loading progress hook, and the engine's
+// answers to the level's walls and view.
 #pragma once
 #include "base/ConfigFileReader.h"
 #include "base/FileList.h"
@@ -34,6 +35,27 @@ public:
     // The engine's loads only report progress; serving the network while loading comes with it.
     void ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag) override;
 
+    int32_t FindWallTypeIndex(const char* name) override { return m_WallReader.FindEntryByDesc(name); }
+    // Checks the type name; making the object comes with the game objects.
+    WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
+    void OnWallAdded(int32_t wallID) override { (void)wallID; }
+    bool IsMultiplayerGame() const override { return false; }
+    bool GetFollowTarget(D3DXVECTOR2& target) override
+    {
+        target = D3DXVECTOR2(0.0f, 0.0f);
+        return false;
+    }
+    int32_t IsFastFollow(int32_t arg) override
+    {
+        (void)arg;
+        return 0;
+    }
+    void GetBackDrawFadeThresholds(float& full, float& none) const override
+    {
+        full = m_BackDrawFade[0];
+        none = m_BackDrawFade[1];
+    }
+
 protected:
     // Loads the listed files into the reader ("desc" indexes the entries); a failure is an error.
     void LoadDescReader(ConfigFileReader& reader, const FileList& files);
@@ -45,4 +67,5 @@ protected:
     ConfigFileReader m_WorldObjectReader;
     ConfigFileReader m_WallReader;
     int32_t m_ConsoleUsed = 0;
+    float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
 };
