@@ -39,6 +39,7 @@ public:
     static constexpr uint32_t kEndMarker = 0x12345678;
     static constexpr uint16_t kNewestVersion = 0x0109;
     static constexpr float kWallSplitLength = 512.0f;  // longer walls are split at grid points
+    static constexpr float kMaxSplitLength = 1048576.0f;  // beyond the diagonal of the largest level
     static constexpr int32_t kMaxWallChildDepth = 8;   // child walls of child walls ...
     static constexpr uint32_t kUnfilledMiniMapColour = 0xFF808080;  // a floor texture without colour table
 

@@ -3,6 +3,7 @@
 // ones at grid points.
 #include "level/VSD_Viewer.h"
 
+#include "base/TextFileReaderBase.h"
 #include "world/GameCtrlInterface.h"
 
 #include <cmath>
@@ -172,10 +173,13 @@ int32_t VSD_Viewer::InsertWall(VSD_WallIntern& wall, int32_t gridInsert, int32_t
 {
     UpdateWallGeometry(wall);
     const float length = 2.0f * wall.m_HalfLength;
-    if (splitLong && length > kWallSplitLength) {
+    if (splitLong && length > kMaxSplitLength) {
+        Warning("Wall too long to split: %.0f", double(length));  // longer than any level: kept whole
+    } else if (splitLong && length > kWallSplitLength) {
         int32_t m = std::max(std::abs(wall.m_GridX2 - wall.m_GridX1), std::abs(wall.m_GridY2 - wall.m_GridY1));
         if (m == 0) {
-            Warning("Invalid wall added to pos %i,%i (too small)", int32_t(wall.m_X1), int32_t(wall.m_Y1));
+            Warning("Invalid wall added to pos %i,%i (too small)", TextFileReaderBase::TruncToInt32(wall.m_X1),
+                    TextFileReaderBase::TruncToInt32(wall.m_Y1));
             m = 1;
         }
         // The split point at a grid point; where the grid points are too far apart for that
