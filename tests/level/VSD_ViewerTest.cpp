@@ -1,5 +1,6 @@
 // VSD_Viewer: the level file of every version and packing, the active rectangle and its walls,
-// the id translation, the reload rule, the load sequence's description files, and damaged files.
+// the id translation, the reload rule, the load sequence's description files, damaged files, and the
+// child walls and long walls that a level file makes.
 #include "level/VSD_Viewer.h"
 
 #include "engine/gfx/DXC_Gfx.h"
@@ -433,6 +434,27 @@ TEST_F(ViewerTest, FilesCutAtEverySectionGiveCleanErrors)
             }
         }
     }
+}
+
+TEST_F(ViewerTest, ChildWallsAndLongWallsOfALevel)
+{
+    // The level's wall files are the reference ones and a kind that names itself as its child.
+    ctrl.wallReaderFiles = FileList();
+    ctrl.wallReaderFiles.AddFile("desc\\walls.cfg");
+    ctrl.wallReaderFiles.AddFile("desc\\children.cfg");
+    LogCapture log;
+    Load("children.vsd");
+    EXPECT_EQ(viewer.GetNumWalls(), 1 + VSD_Viewer::kMaxWallChildDepth);  // the wall and eight generations
+    EXPECT_EQ(log.Count("Child walls nested deeper than 8"), 1);
+    for (int32_t i = 0; i < viewer.GetNumWalls(); i++)
+        EXPECT_STREQ(viewer.GetWall(i)->m_CfgID.c_str(), "loop");
+
+    // Cells of 600: the pieces are halves of halves, never longer than 512.
+    Load("large_cells.vsd");
+    ASSERT_EQ(viewer.GetNumWalls(), 12);
+    for (int32_t i = 0; i < 12; i++)
+        EXPECT_FLOAT_EQ(2.0f * viewer.GetWall(i)->m_HalfLength, i < 4 ? 300.0f : 275.0f) << i;
+    EXPECT_EQ(log.Count("too small"), 0);
 }
 
 }  // namespace
