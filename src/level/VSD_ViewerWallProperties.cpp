@@ -224,7 +224,8 @@ int32_t VSD_Viewer::ReadWallProperties(VSD_WallEntry& entry, int32_t gridInsert,
             placeAlong(end, x, y);
             child.x2 = EntryCoordinate(x);
             child.y2 = EntryCoordinate(y);
-            child.descId = int16_t(GetCtrl().FindWallTypeIndex(kind.c_str()));
+            const int32_t kindIndex = GetCtrl().FindWallTypeIndex(kind.c_str());
+            child.descId = int16_t(kindIndex <= INT16_MAX ? kindIndex : -1);  // -1: warned and taken as 0
             child.value1 = 0.0f;
             child.value2 = 1.0f;
             int32_t childID;
