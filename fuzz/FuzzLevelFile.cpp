@@ -1,7 +1,8 @@
 // FuzzLevelFile: arbitrary bytes loaded as a binary level file by the level viewer, with the
 // description files that the seeds name (written once into a directory of the process, which
 // becomes the current one) and the game controller answering the viewer. A load either fails with
-// the system's error or leaves a level whose every id indexes what it names.
+// the system's error or leaves a level whose every id indexes what it names and whose walls are
+// split to their limit, child walls of property texts included.
 #include "FuzzTarget.h"
 
 #include "engine/gfx/DXC_Gfx.h"
@@ -74,10 +75,16 @@ void CheckLevel(const VSD_Viewer& viewer)
     for (const VSD_ObjectEntry& object : viewer.GetObjects())
         if (object.kind < -1 || object.kind >= objectKinds)
             Fuzz::Finding("an object names no object kind");
-    for (int32_t i = 0; i < viewer.GetNumWalls(); i++)
-        if (const VSD_WallIntern* wall = viewer.GetWallSafe(i))
+    for (int32_t i = 0; i < viewer.GetNumWalls(); i++) {
+        if (const VSD_WallIntern* wall = viewer.GetWallSafe(i)) {
             if (wall->m_DescID < 0 || size_t(wall->m_DescID) >= viewer.GetWallDescs().size())
                 Fuzz::Finding("a wall names no wall description");
+            if (!(wall->m_HalfLength <= 0.5f * VSD_Viewer::kWallSplitLength))
+                Fuzz::Finding("a long wall was not split");
+        }
+    }
+    if (viewer.GetWallChildDepth() != 0)
+        Fuzz::Finding("child wall depth not restored");
 }
 
 }  // namespace

@@ -97,8 +97,8 @@ int32_t VSD_Viewer::LoadLevel(const char* name, int32_t insertWalls, int32_t ski
     ShowProgress(8.0f);
 
     if (!reload) {
-        m_FloorSize[0] = GetCtrl().GetFloorSizeSetting();
-        m_FloorSize[1] = m_FloorSize[0];
+        const int16_t floorSize = GetCtrl().GetFloorSizeSetting();
+        SetViewFloorSize(floorSize, floorSize);
         Log::Write("Floor init");
     }
 
@@ -113,9 +113,15 @@ int32_t VSD_Viewer::LoadLevel(const char* name, int32_t insertWalls, int32_t ski
             vertex.exploration = 0.0f;
     }
 
+    const size_t cells = size_t(m_MapWidth) * size_t(m_MapHeight);
+    m_CoverPixels.assign(cells, 0);
+    m_RevealedCells.assign(cells, 0);
+
     ShowProgress(15.0f);
     Log::Write("AllocLevelStuff() done");
     FreeLoadData();
+    if (!reload && !skipTextures)
+        CalcSurfaceFrames();
 
     m_LastFileSize = size;
     if (debug) {
@@ -199,6 +205,8 @@ void VSD_Viewer::FreeLevelStuff(int32_t partial)
     m_FloorBlockBytes.clear();
     m_Objects.clear();
     if (!partial) {
+        m_CoverPixels.clear();
+        m_RevealedCells.clear();
         m_Heights.clear();
         m_CentreHeights.clear();
         m_FloorVertices.clear();

@@ -2,10 +2,13 @@
 // the wall descriptions and walls, the placed level objects and the description files behind them.
 // The world controller is a level viewer.
 //
-//   VSD_Viewer.cpp          construction, the load sequence, the id translation, freeing
-//   VSD_ViewerLoadFile.cpp  the binary level file reader
-//   VSD_ViewerFloor.cpp     floor heights derived from the corners
-//   VSD_ViewerWalls.cpp     the wall table
+//   VSD_Viewer.cpp                construction, the load sequence, the id translation, freeing
+//   VSD_ViewerLoadFile.cpp        the binary level file reader
+//   VSD_ViewerView.cpp            the view: origin, view circle and its fade, camera, follow point
+//   VSD_ViewerFloor.cpp           floor heights, normals and slopes, cell tests
+//   VSD_ViewerFloorCells.cpp      wall sectors of floor vertices, surface frames, cover map
+//   VSD_ViewerWalls.cpp           the wall table: geometry, floor marks, insertion and splitting
+//   VSD_ViewerWallProperties.cpp  walls made from wall entries: properties, child walls and objects
 #pragma once
 #include "base/ConfigFileReader.h"
 #include "base/DynaMem.h"
@@ -17,12 +20,15 @@
 #include "level/VSD_TextureDesc.h"
 #include "level/VSD_WallIntern.h"
 #include "level/WallDesc.h"
+#include "platform/D3DXMath.h"
 
 #include <cstdint>
 #include <vector>
 
 class DXC_Gfx;
 class GameCtrlInterface;
+class WorldCtrl;
+class WorldElem;
 
 class VSD_Viewer : public ErrorClass {
 public:
@@ -32,12 +38,19 @@ public:
     static constexpr int32_t kFrameFloats = 9;      // floats of one surface frame record
     static constexpr uint32_t kEndMarker = 0x12345678;
     static constexpr uint16_t kNewestVersion = 0x0109;
+    static constexpr float kWallSplitLength = 512.0f;  // longer walls are split at grid points
+    static constexpr float kMaxSplitLength = 1048576.0f;  // beyond the diagonal of the largest level
+    static constexpr int32_t kMaxWallChildDepth = 8;   // child walls of child walls ...
+    static constexpr uint32_t kUnfilledMiniMapColour = 0xFF808080;  // a floor texture without colour table
 
     // gfx may be null: no graphics object, as on the dedicated server.
     explicit VSD_Viewer(DXC_Gfx* gfx = nullptr);
     ~VSD_Viewer() override;
     VSD_Viewer(const VSD_Viewer&) = delete;
     VSD_Viewer& operator=(const VSD_Viewer&) = delete;
+
+    // The world controller answers itself; a plain level viewer has no world.
+    virtual WorldCtrl* GetWorldCtrl() { return nullptr; }
 
     // The load sequence. Returns 1 when the level was the one already loaded and only its
     // parcels, objects and walls were read again, else 0. Errors throw; the viewer is then only
@@ -52,12 +65,81 @@ public:
     int32_t FreeAll();
     void CalcCentreHeights();
 
-    // Walls. ReadWallProperties makes a wall of an entry and inserts it; both return the wall ID.
+    // Walls. ReadWallProperties makes a wall of an entry (its description id and values may be
+    // corrected in place) and inserts it; both return the wall ID (of the first piece of a split
+    // wall).
     int32_t ReadWallProperties(VSD_WallEntry& entry, int32_t gridInsert, int32_t splitLong, int32_t withChildren);
-    int32_t InsertWall(const VSD_WallIntern& wall, int32_t gridInsert, int32_t splitLong);
+    int32_t InsertWall(VSD_WallIntern& wall, int32_t gridInsert, int32_t splitLong);
     int32_t NewWallSlot();
+    // Centre, half length, direction, normal, grid points, top height and mesh flag from the end
+    // points; the wall stands on this level's floor from then on.
+    void UpdateWallGeometry(VSD_WallIntern& wall);
+    // Enters a wall along grid lines into the wall masks of the floor vertices.
+    void MarkWallOnFloor(VSD_WallIntern& wall, int32_t refresh);
+    // The wall of an ID that the caller knows to be valid; anything else is an internal error.
+    VSD_WallIntern* GetWall(int32_t id);
     VSD_WallIntern* GetWallSafe(int32_t id) const { return m_Walls.GetBySlot(id); }  // null for a free slot
+    bool IsValidWall(int32_t id) const { return m_Walls.GetBySlot(id) != nullptr; }
     int32_t GetNumWalls() const { return m_Walls.GetSize(); }
+    int32_t GetWallChildDepth() const { return m_WallChildDepth; }
+
+    // The view.
+    int32_t SetActiveRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    bool IsValidCell(int32_t x, int32_t y) const;     // a block of 512 units
+    bool IsValidMapCell(int32_t x, int32_t y) const;  // a floor cell
+    uint16_t GetFloorMaterial(float x, float y) const;
+    // Stores both level colour triples and derives the rest (SetLevelDiffuseCol).
+    void SetLevelColours(const float diffuse[3], const float second[3]);
+    void SetLevelDiffuseCol();
+    const float* GetLevelDiffuse() const { return m_LevelDiffuse; }
+    const float* GetLevelSecondColour() const { return m_LevelSecond; }
+    const uint8_t* GetLevelSecondBytes() const { return m_LevelSecondBytes; }
+    bool HasLevelColour() const { return m_HasLevelColour != 0; }
+    void SetViewOrigin(float x, float y);
+    void SetFadeCentre(float x, float y);
+    void SetCameraVectors(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, const D3DXVECTOR3& up);
+    D3DXVECTOR2 GetViewOrigin() const { return {m_ViewOriginX, m_ViewOriginY}; }
+    D3DXVECTOR3 GetCameraPos() const { return m_CameraEye; }
+    D3DXVECTOR3 GetCameraUp() const { return m_CameraUp; }
+    float GetViewRadius() const { return m_ViewRadius; }
+    float GetViewRadiusSq() const { return m_ViewRadiusSq; }
+    float GetInnerViewRadius() const { return m_InnerViewRadius; }
+    int32_t GetViewFloorCentreX() const { return m_ViewFloorCentre[0]; }
+    int32_t GetViewFloorCentreY() const { return m_ViewFloorCentre[1]; }
+    uint8_t GetViewRingClass(int32_t i, int32_t j) const;  // of a patch cell by its distance; 3 outside
+    // Sets the floor patch drawn around the view, in cells, and derives the view circle from it.
+    void SetViewFloorSize(int16_t width, int16_t height);
+    void AllocViewFloor();
+    float GetViewFadeFactor(float x, float y, float r) const;
+    float DistanceOutsideView(float x, float y) const;
+    float GetCameraAngle() const;
+    float GetBackFacingFade(const D3DXVECTOR3& point, const D3DXVECTOR3& normal);
+    int32_t GetNumElements() const { return m_Elements.GetSize(); }
+    void UpdateFollowPoint(float dt);
+    D3DXVECTOR2 GetFollowPoint() const { return {m_FollowX, m_FollowY}; }
+    void SetFloorTexRes(int32_t value) { m_FloorTexRes = value; }
+    void SetDepotTexSize(int32_t value) { m_DepotTexSize = value; }
+    void SetFadeWallsFromBack(int32_t value) { m_FadeWallsFromBack = value; }
+
+    // The floor. Queries outside the map answer 0.0, the up vector, false.
+    float GetFloorHeight(float x, float y) const;
+    D3DXVECTOR3 GetFloorNormal(float x, float y) const;
+    float GetFloorSlope(float x, float y) const;
+    // Writes the slope at the target; 0 when it is within the limit. Otherwise writes the unit
+    // contour direction and the move's slide along it: -1 downhill or along, 1 uphill.
+    int32_t CheckFloorSlope(float x0, float y0, float x1, float y1, float limit, float& slope, D3DXVECTOR2& contour,
+                            D3DXVECTOR2& slide) const;
+    bool IsOutsideLevel(float x, float y) const;
+    bool IsInActiveArea(float x, float y) const;  // the active rectangle widened by a cell, two at the far side
+    const VSD_Parcel* GetParcel(int32_t x, int32_t y) const;  // null outside the map
+    void RevealCoverCell(int32_t x, int32_t y);
+    bool IsCellExplored(float x, float y) const;
+    bool IsCoverCellRevealed(int32_t x, int32_t y) const;
+    uint32_t GetCoverPixel(int32_t x, int32_t y) const;  // ARGB; 0 outside or not revealed
+    uint32_t GetMiniMapColour(int32_t x, int32_t y) const;
+    void AnalyseVertexWalls(int32_t x, int32_t y);
+    void CalcSurfaceFrames();
+    D3DXVECTOR3 GetSmoothFloorNormal(float x, float y) const;
 
     // Debug-mode checks of a description file list against the sizes stored for its names: a
     // stored size below 0, or a different size of a file that opens, is a change.
@@ -99,7 +181,10 @@ protected:
     void ShowProgress(float percent);
     bool IsWholeMap() const;
     // An end point within the active floor rectangle widened by one cell.
-    bool IsWallNearActiveArea(const VSD_WallEntry& wall) const;
+    bool IsWallNearActiveArea(const VSD_WallEntry& wall) const
+    {
+        return IsInActiveArea(wall.x1, wall.y1) || IsInActiveArea(wall.x2, wall.y2);
+    }
     // Whether the wall's "worldID", with its property text before the description's entry, is set.
     bool HasWorldID(const String& propertyText, int32_t entry);
 
@@ -118,6 +203,8 @@ protected:
     std::vector<float> m_CornerFrames;           // kFrameFloats per grid vertex
     std::vector<float> m_CellFrames;
     DynaMem<VSD_WallIntern, 16384, 1> m_Walls;
+    DynaPtrList<WorldElem*, 16384, 1> m_Elements;  // filled by the world
+    int32_t m_WallChildDepth = 0;                  // child walls being made, innermost count
     std::vector<WallDesc> m_WallDescs;
     int32_t m_NumWallDescs = 0;
     std::vector<VSD_ObjectEntry> m_Objects;
@@ -145,4 +232,31 @@ protected:
     int16_t m_FloorSize[2] = {};
     int32_t m_NumFloorTextures = 0;
     int32_t m_TerrainCenterMode = 0;  // 1: a corner far off the others is left out of the centre height
+
+    // The view.
+    float m_ViewOriginX = 0.0f;
+    float m_ViewOriginY = 0.0f;
+    float m_FadeCentreX = 0.0f;
+    float m_FadeCentreY = 0.0f;
+    float m_ViewRadius = 0.0f;
+    float m_ViewRadiusSq = 0.0f;
+    float m_InnerViewRadius = 0.0f;
+    int32_t m_ViewFloorCentre[2] = {};
+    D3DXVECTOR3 m_CameraEye;
+    D3DXVECTOR3 m_CameraTarget;
+    D3DXVECTOR3 m_CameraUp;
+    float m_FollowX = 0.0f;
+    float m_FollowY = 0.0f;
+    int32_t m_ScreenRect[4] = {};
+    float m_LevelDiffuse[3] = {};
+    float m_LevelSecond[3] = {};
+    int32_t m_HasLevelColour = 0;
+    uint8_t m_LevelSecondBytes[3] = {};
+    int32_t m_FloorTexRes = 0;
+    int32_t m_DepotTexSize = 0;
+    int32_t m_FadeWallsFromBack = 1;  // the default of a wall's "FadeOutIfViewedFromBack"
+
+    // The cover map: one ARGB pixel and one revealed byte per cell.
+    std::vector<uint32_t> m_CoverPixels;
+    std::vector<uint8_t> m_RevealedCells;
 };

@@ -32,6 +32,7 @@
 
 #include "base/ByteReader.h"
 #include "base/File.h"
+#include "level/IntRect.h"
 #include "level/LevelErrorText.h"
 #include "world/GameCtrlInterface.h"
 
@@ -246,10 +247,12 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
         rect[2] = m_MapWidth - 1;
         rect[3] = m_MapHeight - 1;
     }
-    m_ActiveX1 = std::min(rect[0], rect[2]);
-    m_ActiveX2 = std::max(rect[0], rect[2]);
-    m_ActiveY1 = std::min(rect[1], rect[3]);
-    m_ActiveY2 = std::max(rect[1], rect[3]);
+    IntRect active{rect[0], rect[1], rect[2], rect[3]};
+    active.Normalise();
+    m_ActiveX1 = active.x1;
+    m_ActiveY1 = active.y1;
+    m_ActiveX2 = active.x2;
+    m_ActiveY2 = active.y2;
 
     m_Parcels.clear();
     if (!reload)

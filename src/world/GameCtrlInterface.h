@@ -2,11 +2,13 @@
 // pointer through which they reach it. The controller (game/ctrl/GameCtrl) implements it.
 #pragma once
 #include "base/ErrorClass.h"
+#include "platform/D3DXMath.h"
 
 #include <cstdint>
 
 class ConfigFileReader;
 class FileList;
+class WorldElemGridBase;
 
 class GameCtrlInterface : public ErrorClass {
 public:
@@ -34,6 +36,24 @@ public:
 
     // Progress hook of long loads (percent, 0, alpha, 1); on the server it keeps the clients served.
     virtual void ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag) = 0;
+
+    // The entry of the wall description with that "desc" in the controller's wall reader, or -1.
+    virtual int32_t FindWallTypeIndex(const char* name) = 0;
+    // Creates a world object of the named type and enters it into the world; its grid part, or
+    // null when none was made. An unknown name is an error of the controller.
+    virtual WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle,
+                                                 float height) = 0;
+    // Every wall that enters the level's wall table.
+    virtual void OnWallAdded(int32_t wallID) = 0;
+    virtual bool IsMultiplayerGame() const = 0;
+
+    // The point the view follows; false when there is none.
+    virtual bool GetFollowTarget(D3DXVECTOR2& target) = 0;
+    // Non-zero: the view follows fast (asked with 0).
+    virtual int32_t IsFastFollow(int32_t arg) = 0;
+    // The cosines of the two "BackDrawFadeOutAngle" angles: a surface seen from behind is drawn
+    // fully at and above the first, not at all below the second; both 0 until the key is read.
+    virtual void GetBackDrawFadeThresholds(float& full, float& none) const = 0;
 };
 
 // The running program's controller; null while none exists.

@@ -8,7 +8,9 @@
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
 #include "level/VSD_FileRecords.h"
+#include "level/VSD_Viewer.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldElem.h"
 
 #include "support/TempDir.h"
 
@@ -19,6 +21,16 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// An object that a wall's properties placed: remembers its wall link.
+class LevelTestObject : public WorldElem {
+public:
+    void SetWallLink(VSD_WallIntern* wall) override { wallLink = wall; }
+
+    String typeName;
+    float x = 0.0f, y = 0.0f, angle = 0.0f, height = 0.0f;
+    VSD_WallIntern* wallLink = nullptr;
+};
 
 // Loads its readers from the lists it is given; counts what the level asks of it.
 class LevelTestCtrl : public GameCtrlInterface {
@@ -50,6 +62,36 @@ public:
     }
     void SetSplitValueToOne() override { consoleUsed = 1; }
     void ShowLoadingProgress(float percent, int32_t, float, int32_t) override { progress.push_back(percent); }
+    int32_t FindWallTypeIndex(const char* name) override { return wallReader.FindEntryByDesc(name); }
+    // Makes an object of the type code that objectTypes gives the name; other names are errors.
+    WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override
+    {
+        auto type = objectTypes.find(typeName);
+        if (type == objectTypes.end())
+            Error("World object '%s' not found", typeName);
+        auto object = std::make_unique<LevelTestObject>();
+        object->m_TypeCode = type->second;
+        object->typeName = typeName;
+        object->x = x;
+        object->y = y;
+        object->angle = angle;
+        object->height = height;
+        objects.push_back(std::move(object));
+        return objects.back().get();
+    }
+    void OnWallAdded(int32_t wallID) override { wallsAdded.push_back(wallID); }
+    bool IsMultiplayerGame() const override { return multiplayer; }
+    bool GetFollowTarget(D3DXVECTOR2& target) override
+    {
+        target = followTarget;
+        return hasFollowTarget;
+    }
+    int32_t IsFastFollow(int32_t) override { return fastFollow; }
+    void GetBackDrawFadeThresholds(float& full, float& none) const override
+    {
+        full = backFade[0];
+        none = backFade[1];
+    }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -63,6 +105,14 @@ public:
     int32_t wallLoads = 0;
     int32_t consoleUsed = 0;
     std::vector<float> progress;
+    std::map<std::string, uint16_t> objectTypes;
+    std::vector<std::unique_ptr<LevelTestObject>> objects;
+    std::vector<int32_t> wallsAdded;
+    bool multiplayer = false;
+    bool hasFollowTarget = false;
+    D3DXVECTOR2 followTarget;
+    int32_t fastFollow = 0;
+    float backFade[2] = {};
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)
@@ -70,6 +120,75 @@ private:
         LevelDescFiles loaded;
         if (!loaded.Load(reader, files, nullptr, false))
             Error("%s", LevelErrorText::Get());
+    }
+};
+
+// A level viewer whose grid, heights, parcels, textures and wall kinds a test sets directly.
+class GridViewer : public VSD_Viewer {
+public:
+    // A map of width x height cells, all heights 0, every parcel of texture 1, the whole map active.
+    void SetGrid(int16_t width, int16_t height, int16_t cellWidth, int16_t cellHeight)
+    {
+        m_MapWidth = width;
+        m_MapHeight = height;
+        SetCellSize(cellWidth, cellHeight);
+        m_BlockColumns = (cellWidth * width + kBlockSize - 1) / kBlockSize;
+        m_BlockRows = (cellHeight * height + kBlockSize - 1) / kBlockSize;
+        m_ActiveX1 = 0;
+        m_ActiveY1 = 0;
+        m_ActiveX2 = width - 1;
+        m_ActiveY2 = height - 1;
+        const size_t vertices = size_t(width + 1) * size_t(height + 1);
+        const size_t cells = size_t(width) * size_t(height);
+        m_Heights.assign(vertices, 0.0f);
+        m_CentreHeights.assign(vertices, 0.0f);
+        m_FloorVertices.assign(vertices, VSD_FloorVertex());
+        m_CornerFrames.assign(vertices * kFrameFloats, 0.0f);
+        m_CellFrames.assign(vertices * kFrameFloats, 0.0f);
+        VSD_Parcel parcel;
+        parcel.textureId = 1;
+        m_Parcels.assign(cells, parcel);
+        m_CoverPixels.assign(cells, 0);
+        m_RevealedCells.assign(cells, 0);
+    }
+    void SetActiveArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+    {
+        m_ActiveX1 = x1;
+        m_ActiveY1 = y1;
+        m_ActiveX2 = x2;
+        m_ActiveY2 = y2;
+    }
+    // Corner heights by a function of the grid vertex; the centre heights follow.
+    template <class Height> void SetHeights(Height height)
+    {
+        for (int32_t y = 0; y <= m_MapHeight; y++)
+            for (int32_t x = 0; x <= m_MapWidth; x++)
+                m_Heights[size_t(y) * size_t(m_MapWidth + 1) + size_t(x)] = height(x, y);
+        CalcCentreHeights();
+    }
+    VSD_Parcel& Parcel(int32_t x, int32_t y) { return m_Parcels.at(size_t(y) * size_t(m_MapWidth) + size_t(x)); }
+    VSD_FloorVertex& Vertex(int32_t x, int32_t y)
+    {
+        return m_FloorVertices.at(size_t(y) * size_t(m_MapWidth + 1) + size_t(x));
+    }
+    // Floor texture records 0 .. count - 1 with the given materials.
+    std::vector<VSD_TextureDesc>& SetFloorTextures(const std::vector<uint16_t>& materials)
+    {
+        m_FloorTextures.clear();
+        m_FloorTextures.resize(materials.size());
+        for (size_t i = 0; i < materials.size(); i++)
+            m_FloorTextures[i].material = materials[i];
+        m_NumFloorTextures = int32_t(materials.size());
+        return m_FloorTextures;
+    }
+    // Reads a wall description file as the level file reader does; its kinds are counted.
+    int32_t LoadWallKinds(const char* fileName)
+    {
+        FileList files;
+        files.AddFile(fileName);
+        m_WallDescReader.SetIndexKey("desc");
+        m_NumWallDescs = ReadWallDescFiles(m_WallDescs, files, nullptr, &m_WallDescReader, false);
+        return m_NumWallDescs;
     }
 };
 

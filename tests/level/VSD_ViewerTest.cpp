@@ -1,5 +1,6 @@
 // VSD_Viewer: the level file of every version and packing, the active rectangle and its walls,
-// the id translation, the reload rule, the load sequence's description files, and damaged files.
+// the id translation, the reload rule, the load sequence's description files, damaged files, and the
+// child walls and long walls that a level file makes.
 #include "level/VSD_Viewer.h"
 
 #include "engine/gfx/DXC_Gfx.h"
@@ -94,17 +95,28 @@ void ExpectReference(const VSD_Viewer& viewer, uint16_t version, const std::stri
         EXPECT_EQ(objects[i].value, version >= 0x0109 ? want.value : 0u);
     }
 
-    ASSERT_EQ(viewer.GetNumWalls(), 3);
-    for (int32_t i = 0; i < 3; i++) {
-        const Reference::Wall& want = Reference::kWalls[i];
+    // The second wall, 768 long on cells of 64, is split half-way into two pieces.
+    struct Piece {
+        int32_t wall;
+        float y1, y2;
+        float value1, value2;  // fractions of the way from the wall's first value to its second
+    };
+    const Piece pieces[4] = {{0, 128, 128, 0.0f, 1.0f}, {1, 128, 512, 0.0f, 0.5f}, {1, 512, 896, 0.5f, 1.0f},
+                             {2, 1408, 1408, 0.0f, 1.0f}};
+    ASSERT_EQ(viewer.GetNumWalls(), 4);
+    for (int32_t i = 0; i < 4; i++) {
+        const Reference::Wall& want = Reference::kWalls[pieces[i].wall];
         const VSD_WallIntern* wall = viewer.GetWallSafe(i);
         ASSERT_NE(wall, nullptr);
+        const float value1 = version == 0x0101 ? 0.0f : want.value1;
+        const float value2 = version == 0x0101 ? 1.0f : want.value2;
         EXPECT_EQ(wall->m_ObjID, i);
         EXPECT_EQ(wall->m_DescID, want.desc);
         EXPECT_EQ(wall->m_X1, want.x1);
-        EXPECT_EQ(wall->m_Y2, want.y2);
-        EXPECT_EQ(wall->m_WallValue1, version == 0x0101 ? 0.0f : want.value1);
-        EXPECT_EQ(wall->m_WallValue2, version == 0x0101 ? 1.0f : want.value2);
+        EXPECT_EQ(wall->m_Y1, pieces[i].y1);
+        EXPECT_EQ(wall->m_Y2, pieces[i].y2);
+        EXPECT_EQ(wall->m_WallValue1, value1 + (value2 - value1) * pieces[i].value1);
+        EXPECT_EQ(wall->m_WallValue2, value1 + (value2 - value1) * pieces[i].value2);
     }
     EXPECT_EQ(viewer.GetNumFloorTextures(), 4);
     EXPECT_EQ(viewer.GetWallDescs().size(), 3u);
@@ -422,6 +434,27 @@ TEST_F(ViewerTest, FilesCutAtEverySectionGiveCleanErrors)
             }
         }
     }
+}
+
+TEST_F(ViewerTest, ChildWallsAndLongWallsOfALevel)
+{
+    // The level's wall files are the reference ones and a kind that names itself as its child.
+    ctrl.wallReaderFiles = FileList();
+    ctrl.wallReaderFiles.AddFile("desc\\walls.cfg");
+    ctrl.wallReaderFiles.AddFile("desc\\children.cfg");
+    LogCapture log;
+    Load("children.vsd");
+    EXPECT_EQ(viewer.GetNumWalls(), 1 + VSD_Viewer::kMaxWallChildDepth);  // the wall and eight generations
+    EXPECT_EQ(log.Count("Child walls nested deeper than 8"), 1);
+    for (int32_t i = 0; i < viewer.GetNumWalls(); i++)
+        EXPECT_STREQ(viewer.GetWall(i)->m_CfgID.c_str(), "loop");
+
+    // Cells of 600: the pieces are halves of halves, never longer than 512.
+    Load("large_cells.vsd");
+    ASSERT_EQ(viewer.GetNumWalls(), 12);
+    for (int32_t i = 0; i < 12; i++)
+        EXPECT_FLOAT_EQ(2.0f * viewer.GetWall(i)->m_HalfLength, i < 4 ? 300.0f : 275.0f) << i;
+    EXPECT_EQ(log.Count("too small"), 0);
 }
 
 }  // namespace

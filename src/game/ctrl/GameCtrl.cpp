@@ -36,3 +36,14 @@ void GameCtrl::ShowLoadingProgress(float percent, int32_t stage, float alpha, in
 }
 
 void GameCtrl::LoadGameRules(ConfigFileReader& reader) { (void)reader; }
+
+WorldElemGridBase* GameCtrl::CreateWorldObject(const char* typeName, float x, float y, float angle, float height)
+{
+    (void)x;
+    (void)y;
+    (void)angle;
+    (void)height;
+    if (m_WorldObjectReader.FindEntryByDesc(typeName) < 0)
+        Error("World object '%s' not found", typeName);
+    return nullptr;
+}

@@ -1,6 +1,7 @@
 // GameCtrl: the engine's game controller. So far it holds what loading a level asks of it: the
 // debug and floor size options, the game rules' description file lists, the object and wall
-// description readers, the console-used flag and the loading progress hook.
+// description readers, the console-used flag and the loading progress hook, and the engine's
+// answers to the level's walls and view.
 // It also holds what the game data loaders share: the constants, the key readers, the name
 // tables and the data tables. The implementation is split by role: GameCtrl.cpp (construction,
 // the description readers), GameCtrlConstants.cpp (the constants file, rules files, the debug
@@ -124,7 +125,7 @@ public:
     std::vector<uint32_t>& Get3dObjUseStamps() { return m_3dObjUseStamps; }
 
     // The entry whose "desc" is name, or -1.
-    int32_t FindWallTypeIndex(const char* name);
+    int32_t FindWallTypeIndex(const char* name) override;
     int32_t FindWorldObjectTypeIndex(const char* name);
     int32_t FindItemTypeIndex(const char* name);
     ConfigFileReader& GetItemReader() { return m_ItemReader; }
@@ -136,6 +137,26 @@ public:
 
     // Reads "cfg\shaders.cfg" where a graphics device exists; the server has none.
     void LoadShaders(bool reload);
+
+    // Checks the type name; making the object comes with the game objects.
+    WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
+    void OnWallAdded(int32_t wallID) override { (void)wallID; }
+    bool IsMultiplayerGame() const override { return false; }
+    bool GetFollowTarget(D3DXVECTOR2& target) override
+    {
+        target = D3DXVECTOR2(0.0f, 0.0f);
+        return false;
+    }
+    int32_t IsFastFollow(int32_t arg) override
+    {
+        (void)arg;
+        return 0;
+    }
+    void GetBackDrawFadeThresholds(float& full, float& none) const override
+    {
+        full = m_BackDrawFade[0];
+        none = m_BackDrawFade[1];
+    }
 
 protected:
     // Loads the listed files into the reader ("desc" indexes the entries); a failure is an error.
@@ -160,4 +181,6 @@ protected:
     std::vector<uint32_t> m_3dObjUseStamps;
     ConfigFileReader m_ItemReader;
     std::vector<std::shared_ptr<ItemBase>> m_ItemTable;
+
+    float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
 };

@@ -1,6 +1,7 @@
 // GameCtrl: the name tables of the game data files (attachment points, object types) and the
 // world-object kind of an entry.
 #include "game/ctrl/GameCtrl.h"
+#include "level/WorldElemKind.h"
 
 #include <cstddef>
 
@@ -57,7 +58,5 @@ int32_t GameCtrl::ReadItemType(int32_t entry)
     String type;
     if (m_WorldObjectReader.GetString("type", type, entry) != ConfigFileReader::kFound)
         Error("Item nr %i without 'type' entry", entry);
-    // PENDING: the world-element kind table of the level files (ParseWorldElemKind) turns the
-    // name into its code here once it is in; until then every kind reads as unknown.
-    return -1;
+    return ParseWorldElemKind(type.c_str());
 }

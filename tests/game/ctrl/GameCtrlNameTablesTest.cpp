@@ -30,7 +30,7 @@ TEST(GameCtrlNameTablesTest, AttachPointsAndObjectTypes)
     EXPECT_EQ(log.Total(), 0u);  // an unknown type is no fault
 }
 
-TEST(GameCtrlNameTablesTest, ItemTypeNeedsTypeKey)
+TEST(GameCtrlNameTablesTest, ItemTypeNeedsTypeKeyAndGivesTheKindCode)
 {
     GameDir dir;
     dir.Write("objects.cfg", "#1\ndesc = \"lamp\"\ntype = \"light\"\n#2\ndesc = \"crate\"\n");
@@ -39,4 +39,5 @@ TEST(GameCtrlNameTablesTest, ItemTypeNeedsTypeKey)
     ctrl.LoadWorldObjectFiles();
     EXPECT_EQ(ErrorOf([&] { ctrl.ReadItemType(1); }), "Item nr 1 without 'type' entry");
     EXPECT_EQ(ErrorOf([&] { ctrl.ReadItemType(0); }), "no error");
+    EXPECT_EQ(ctrl.ReadItemType(0), 100);  // the kind code of "light"
 }

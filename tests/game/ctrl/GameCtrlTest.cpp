@@ -54,7 +54,7 @@ TEST(GameCtrlTest, SampleGameLevelLoads)
     ASSERT_EQ(ErrorOf([&] { viewer.LoadLevel("levels\\sample\\sample.vsd", 1, 0); }), "no error");
     EXPECT_EQ(viewer.GetMapWidth(), 20);
     EXPECT_EQ(viewer.GetCellWidth(), 128);
-    EXPECT_EQ(viewer.GetNumWalls(), 5);
+    EXPECT_EQ(viewer.GetNumWalls(), 25);  // four walls round the room, six pieces each, and the barrier
     EXPECT_EQ(viewer.GetNumFloorTextures(), 3);
     ASSERT_EQ(viewer.GetObjects().size(), 3u);
     EXPECT_EQ(viewer.GetObjects()[0].kind, 0);  // StartPos

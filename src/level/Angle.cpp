@@ -1,0 +1,27 @@
+// Angle: distance and difference of two angles.
+#include "level/Angle.h"
+
+#include "base/Math.h"
+
+#include <cmath>
+
+namespace Angle {
+
+float Distance(float a, float b)
+{
+    const float d = std::fabs(a - b);
+    const float e = 6.2831853f - d;
+    return e <= d ? e : d;
+}
+
+float Diff(float a, float b)
+{
+    const float diff = Math::WrapFloat(b, kTwoPi) - Math::WrapFloat(a, kTwoPi);
+    if (diff > kPi)
+        return diff - kTwoPi;
+    if (diff < -kPi)
+        return diff + kTwoPi;
+    return diff;
+}
+
+}  // namespace Angle
