@@ -67,8 +67,13 @@ void ReadWallDesc(WallDesc& d, ConfigFileReader& reader, int32_t i, int32_t coun
     d.dimensionXZ[1] = 100.0f;
     float dimension[2] = {};
     if (reader.GetFloatPair("dimensionXZ", dimension, i) == ConfigFileReader::kFound) {
-        d.dimensionXZ[0] = dimension[0];
-        d.dimensionXZ[1] = dimension[1];
+        if (dimension[0] > 0.0f && dimension[1] > 0.0f) {  // NaN fails too
+            d.dimensionXZ[0] = dimension[0];
+            d.dimensionXZ[1] = dimension[1];
+        } else {  // the mesh scale divides by it
+            reader.Warning("Invalid 'dimensionXZ' of wall '%s': %f,%f (100,100 used)", d.desc, dimension[0],
+                           dimension[1]);
+        }
     }
     d.localCoords = F::Low16(F::GetNumber(reader, "LocalCoords", i, 0.0));  // sign of the low 16 bits
 }

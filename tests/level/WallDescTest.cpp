@@ -6,6 +6,7 @@
 #include "base/FileList.h"
 #include "level/LevelErrorText.h"
 
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,22 @@ TEST_F(WallDescTest, DefaultsAndConversions)
 
     EXPECT_EQ(descs[2].sizeU, 300);
     EXPECT_STREQ(descs[2].nmap, "n.dds");
+}
+
+TEST_F(WallDescTest, DimensionsOfZeroOrBelowKeepTheDefault)
+{
+    Add("w.cfg", "#a\ndesc = \"a\"\ntype = \"filemesh\"\ndimensionXZ = 0, 50\n"
+                 "#b\ndesc = \"b\"\ntype = \"filemesh\"\ndimensionXZ = 50, -1\n"
+                 "#c\ndesc = \"c\"\ntype = \"filemesh\"\ndimensionXZ = 25, 50\n");
+    LogCapture log;
+    ASSERT_EQ(Read(), 3);
+    for (int i = 0; i < 2; ++i) {  // the mesh scale divides by these
+        EXPECT_EQ(descs[i].dimensionXZ[0], 100.0f);
+        EXPECT_EQ(descs[i].dimensionXZ[1], 100.0f);
+    }
+    EXPECT_EQ(descs[2].dimensionXZ[0], 25.0f);
+    EXPECT_EQ(log.Count("Invalid 'dimensionXZ' of wall 'a'"), 1);
+    EXPECT_EQ(log.Count("Invalid 'dimensionXZ' of wall 'b'"), 1);
 }
 
 TEST_F(WallDescTest, LongTextsAreCutToTheirFields)
