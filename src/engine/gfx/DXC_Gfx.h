@@ -34,6 +34,7 @@
 class DXC_3dScene;
 class DXC_AniCycle;
 class DXC_MeshBase;
+class File;
 class FileList;
 class RTXLoader;
 
@@ -143,6 +144,8 @@ public:
     int32_t textureCount = 0;
 
 private:
+    // Registers the file name when a register is kept, and opens the file whole for reading.
+    void OpenSceneFile(File& file, const char* fileName);
     int Resolve(CFileValidator& files, const char* name, int32_t length, String& output, const char* directory);
     void LoadVideoTexture(DXC_Texture& texture, const char* fileName);
     void LoadTextureList(DXC_Texture& texture, const char* fileName, uint32_t colorKey, int32_t options,

@@ -38,6 +38,14 @@ float Seconds(float frames, float frameSpeed)
 
 }  // namespace
 
+void DXC_Gfx::OpenSceneFile(File& file, const char* fileName)
+{
+    if (loadedFiles)
+        RegisterLoadedFile(loadedFiles, fileName);
+    if (!file.Open(fileName, true, File::kVirtualFile, false))
+        Error("Can not open file: '%s'", fileName);
+}
+
 int DXC_Gfx::LoadScene(DXC_3dScene* scene, const char* fileName, int32_t loadFlags)
 {
     if (!scene)
@@ -48,16 +56,14 @@ int DXC_Gfx::LoadScene(DXC_3dScene* scene, const char* fileName, int32_t loadFla
         CheckFilePath(fileName);  // it only warns
     String directory;
     GetPathDirectory(fileName, directory);
-    if (loadedFiles)
-        RegisterLoadedFile(loadedFiles, fileName);
     File file;
-    if (!file.Open(fileName, true, File::kVirtualFile, false))
-        Error("Can not open file: '%s'", fileName);
+    OpenSceneFile(file, fileName);
 
     DXC_SceneInfo info;
     int32_t version = 0;
     int result = 1;
-    if (SceneFileHeader::Read(file, info, version, *this, fileName)) {
+    const bool binary = SceneFileHeader::Read(file, info, version, *this, fileName);
+    if (binary) {
         if (loadFlags == -1)
             loadFlags = 0;
         SceneLoadState& state = SceneLoadState::Current();
@@ -75,14 +81,13 @@ int DXC_Gfx::LoadScene(DXC_3dScene* scene, const char* fileName, int32_t loadFla
         scene->SetRenderOptions(params);
         scene->LinkCloneMeshes();
         rtxLoader->SetSceneInfo(info);
-        scene->SetAniTime(Seconds(info.firstFrame, info.frameSpeed), 1, 0);
-        if (version <= 102)  // older files hold no bounds of the whole scene
-            scene->ComputeBounds();
     } else {
         result = rtxLoader->LoadSceneFile(scene, fileName, loadFlags);
         rtxLoader->GetSceneInfo(info);
-        scene->SetAniTime(Seconds(info.firstFrame, info.frameSpeed), 1, 0);
     }
+    scene->SetAniTime(Seconds(info.firstFrame, info.frameSpeed), 1, 0);
+    if (binary && version <= 102)  // older files hold no bounds of the whole scene
+        scene->ComputeBounds();  // from the nodes' places at the start time
     scene->fileSize = file.GetSize();
     file.Close();
     scene->SetObjectName(fileName);
@@ -98,11 +103,8 @@ int DXC_Gfx::ReadSceneFileHeader(DXC_AniCycle* cycle, const char* fileName, floa
     if (!fileName)
         fileName = "";
     auto scene = std::make_unique<DXC_3dScene>();  // only the cycle outlives the load
-    if (loadedFiles)
-        RegisterLoadedFile(loadedFiles, fileName);
     File file;
-    if (!file.Open(fileName, true, File::kVirtualFile, false))
-        Error("Can not open file: '%s'", fileName);
+    OpenSceneFile(file, fileName);
 
     DXC_SceneInfo info;
     int32_t version = 0;
