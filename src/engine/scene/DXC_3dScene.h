@@ -8,6 +8,7 @@
 //   DXC_3dSceneLinks.cpp    linking by name, clone meshes, segment tests, settings over all
 //                           nodes, copies, insertion of another scene, scene time
 //   DXC_3dSceneCycles.cpp   binding animation cycles by name, posing from one or two cycles
+//   DXC_3dSceneCombine.cpp  meshes of one vertex format and one set of materials merged into one
 #pragma once
 #include "base/DynaMem.h"
 #include "engine/scene/DXC_3dClipObject.h"
@@ -103,6 +104,15 @@ public:
     int ScaleMeshes(float x, float y, float z);
     int32_t CountFaces(int32_t a, int32_t b);
     int Insert3dScene(DXC_3dScene& other, bool checkNames);
+
+    // Mesh combining (DXC_3dSceneCombine.cpp): every mesh in used order takes in the later meshes
+    // of its vertex format, active word and materials (at most 99, and 65535 vertices in all,
+    // never skinned ones nor meshes without geometry), which leave the scene; the others get their
+    // placement baked into the offset matrix. The meshes' world matrices must be current. Answers
+    // the number of meshes merged away; the scene's bounds are made again when there were any.
+    int32_t CombineMeshes(DXC_Gfx& gfx);
+    // One such step for the mesh at a position of the used order; the number it took in.
+    int32_t MergeMeshes(DXC_Gfx& gfx, int32_t position);
 
     // Animation cycles (DXC_3dSceneCycles.cpp). Binding matches the cycle's tracks to this
     // scene's helper objects and meshes by name (letter case counts) and records, per node in
