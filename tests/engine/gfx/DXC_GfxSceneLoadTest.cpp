@@ -1,9 +1,12 @@
 // DXC_GfxSceneLoadTest: scene files into scenes and animation cycles. One creature model written
 // both as a binary scene file and as a text export (tests/fixtures/scene/make_scene_pair.py) must
 // load alike; load flags, version and open errors, clone linking, the scene's start time and the
-// bounds of old files; cycles over frame ranges from both forms.
+// bounds of old files; cycles over frame ranges from both forms; the register of loaded files, the
+// path check and the effect check.
 #include "engine/gfx/DXC_Gfx.h"
 
+#include "base/FileList.h"
+#include "engine/gfx/DXC_Material.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_AniCycle.h"
 #include "engine/scene/RTXLoader.h"
@@ -325,4 +328,29 @@ TEST(DXC_GfxSceneLoad, CyclesOverFrameRangesFromBothForms)
     gfx.ReadSceneFileHeader(&cycle, Patched(dir, kBinary, 4, FloatBytes(0.0f)).c_str(), 15, 45);
     EXPECT_EQ(cycle.endTime, 0.0f);
     EXPECT_TRUE(std::isfinite(cycle.objectTracks[0].aniPosition.y));
+}
+
+TEST(DXC_GfxSceneLoad, RegisterPathCheckAndEffects)
+{
+    LoadStateScope scope;
+    DXC_Gfx gfx;
+    FileList files;
+    gfx.loadedFiles = &files;
+    gfx.checkLevel = 2;
+    gfx.shadersOn = 1;
+    LogCapture log;
+    DXC_3dScene scene;
+    DXC_AniCycle cycle;
+    gfx.LoadScene(&scene, kBinary.c_str(), 0x20);
+    gfx.ReadSceneFileHeader(&cycle, kText.c_str(), -1, -1);
+    EXPECT_GE(files.FindFile(String(kBinary.c_str())), 0);
+    EXPECT_GE(files.FindFile(String(kText.c_str())), 0);
+    EXPECT_EQ(log.Count("Absolute file path"), 1);  // only the scene loader checks the path
+
+    // An effect that the effect search list does not find is named; the load goes on.
+    DXC_Mesh& body = *scene.FindMesh("Body", false);
+    body.AllocMaterials(1);
+    body.materials[0].effectFileName = "fx\\missing.fx";
+    gfx.BindSceneEffects(scene, kPair.c_str());
+    EXPECT_EQ(log.Count(("DirectX shader effect 'fx\\missing.fx' not found (for scene '" + kBinary + "')").c_str()), 1);
 }
