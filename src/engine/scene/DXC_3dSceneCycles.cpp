@@ -118,7 +118,8 @@ int DXC_3dScene::BlendAniCycles(const DXC_AniCycle& a, const DXC_AniCycle* b, fl
             }
         }
     };
-    blendList(objects, Objects(a), withB ? Objects(*b) : Objects(a), "helper", [](DXC_3dObject&, const DXC_3dObject&) {});
+    blendList(objects, Objects(a), withB ? Objects(*b) : Objects(a), "helper",
+              [](DXC_3dObject&, const DXC_3dObject&) {});
     blendList(meshes, Meshes(a), withB ? Meshes(*b) : Meshes(a), "mesh",
               [](DXC_Mesh& mesh, const DXC_MeshMaterialBase& from) {
                   if (mesh.meshActive && !mesh.aniFrozen)

@@ -90,12 +90,18 @@ TEST_F(SceneCycles, MissingAndMismatchingNodesWarnOnlyWhenAsked)
     Node("Bone01").SetObjectName("BONE01");
     Node("Bone02").parentName = "BONE01";  // still the parent, by the scene's name of it
 
-    const std::string scene_ = scene.GetObjectName(), cycle = walk.GetCycleName();
-    const std::string missingHelper = "Scene helper object 'Extra' in scene '" + scene_ + "' not found in anicycle '" + cycle + "'";
-    const std::string renamedHelper = "Scene helper object 'BONE01' in scene '" + scene_ + "' not found in anicycle '" + cycle + "'";
-    const std::string mismatch = "Mismatching object hierarchy (helper object 'Weapon' in scene '" + scene_ + "') in anicycle '" + cycle + "'";
-    const std::string childOfRenamed = "Mismatching object hierarchy (helper object 'Bone02' in scene '" + scene_ + "') in anicycle '" + cycle + "'";
-    const std::string missingMesh = "Scene mesh object 'Cape' in scene '" + scene_ + "' not found in anicycle '" + cycle + "'";
+    const std::string sceneName = scene.GetObjectName(), cycleName = walk.GetCycleName();
+    auto notFound = [&](const char* kind, const char* name) {
+        return std::string("Scene ") + kind + " object '" + name + "' in scene '" + sceneName +
+               "' not found in anicycle '" + cycleName + "'";
+    };
+    auto mismatching = [&](const char* name) {
+        return std::string("Mismatching object hierarchy (helper object '") + name + "' in scene '" + sceneName +
+               "') in anicycle '" + cycleName + "'";
+    };
+    const std::string missingHelper = notFound("helper", "Extra"), renamedHelper = notFound("helper", "BONE01");
+    const std::string mismatch = mismatching("Weapon"), childOfRenamed = mismatching("Bone02");
+    const std::string missingMesh = notFound("mesh", "Cape");
     struct Case {
         int32_t flags;
         bool helpers, meshes;
@@ -135,15 +141,19 @@ TEST_F(SceneCycles, BlendWeights)
         const DXC_AniCycle* b;
         float w;
         const DXC_AniCycle* expected;
-    } cases[] = {{&walk, nullptr, 0.7f, &walk}, {&walk, &late, 0.0f, &walk}, {&walk, &late, 1.0f, &late},
-                 {&walk, &walk, 0.5f, &walk}, {&late, &late, 0.5f, &late}};
+    } cases[] = {{&walk, nullptr, 0.7f, &walk},
+                 {&walk, &late, 0.0f, &walk},
+                 {&walk, &late, 1.0f, &late},
+                 {&walk, &walk, 0.5f, &walk},
+                 {&late, &late, 0.5f, &late}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.w));
         EXPECT_EQ(scene.BlendAniCycles(*c.a, c.b, c.w), 1);
         for (const char* name : names)
             ExpectPose(Node(name), Track(*c.expected, name));
         // The matrices follow from the hierarchy, as the cycle's own tracks have them.
-        ExpectNear(Node("Weapon").GetMatrixPosition(), Track(*c.expected, "Weapon").GetMatrixPosition(), "weapon's place");
+        ExpectNear(Node("Weapon").GetMatrixPosition(), Track(*c.expected, "Weapon").GetMatrixPosition(),
+                   "weapon's place");
     }
 
     // Half way: positions and scales mixed, rotations slerped.
@@ -163,7 +173,7 @@ TEST_F(SceneCycles, MeshesTakeTheMaterialStateOfTheNearerCycle)
     DXC_Mesh& body = *scene.FindMesh("Body", false);
     body.AllocMaterials(1);
     for (auto [cycle, value] : {std::pair{&walk, 0.25f}, std::pair{&late, 0.75f}}) {
-        auto& track = const_cast<DXC_MeshMaterialBase&>(static_cast<const DXC_MeshMaterialBase&>(Track(*cycle, "Body")));
+        auto& track = cycle->meshTracks[cycle->meshMap[0].track];  // Body's
         track.AllocMaterials(1);
         track.materials[0].transparency = value;
     }
