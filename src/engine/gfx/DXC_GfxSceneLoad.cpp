@@ -32,8 +32,10 @@ constexpr int32_t kFlagNoGeometry = 0x20;
 // at 0 then.
 float Seconds(float frames, float frameSpeed)
 {
+    if (frameSpeed == 0.0f)
+        return 0.0f;
     const float seconds = frames / frameSpeed;
-    return frameSpeed != 0.0f && std::isfinite(seconds) ? seconds : 0.0f;
+    return std::isfinite(seconds) ? seconds : 0.0f;
 }
 
 }  // namespace
@@ -85,7 +87,7 @@ int DXC_Gfx::LoadScene(DXC_3dScene* scene, const char* fileName, int32_t loadFla
         result = rtxLoader->LoadSceneFile(scene, fileName, loadFlags);
         rtxLoader->GetSceneInfo(info);
     }
-    scene->SetAniTime(Seconds(info.firstFrame, info.frameSpeed), 1, 0);
+    scene->SetAniTime(Seconds(info.firstFrame, info.frameSpeed), 1, 0);  // the scene starts at its first frame
     if (binary && version <= 102)  // older files hold no bounds of the whole scene
         scene->ComputeBounds();  // from the nodes' places at the start time
     scene->fileSize = file.GetSize();
