@@ -86,6 +86,9 @@ public:
 
     // Linking and whole-scene operations (DXC_3dSceneLinks.cpp).
     int LinkObjects();
+    // Every mesh with a clone source name takes the geometry of the mesh of that name (letter case
+    // counts) and keeps its own node part, materials and textures; a missing source is an error.
+    int LinkCloneMeshes();
     float IntersectSegment(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, char* name, int32_t bufferSize,
                            bool* prefixMatched, bool stopAtFirstHit);
     bool HitSegment(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, float radius);

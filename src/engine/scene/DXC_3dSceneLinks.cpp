@@ -1,5 +1,6 @@
-// DXC_3dScene over all its nodes: linking by name, segment tests, settings and time for every
-// node, turning and scaling the roots, face counts and the insertion of another scene.
+// DXC_3dScene over all its nodes: linking by name (parents, bones, targets, clone meshes), segment
+// tests, settings and time for every node, turning and scaling the roots, face counts and the
+// insertion of another scene.
 #include "engine/scene/DXC_3dScene.h"
 
 #include "base/String.h"
@@ -146,6 +147,20 @@ bool DXC_3dScene::HitSegment(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, float
         if (meshes.GetAt(i)->IntersectSegment(a, b, radius))
             return true;
     return false;
+}
+
+int DXC_3dScene::LinkCloneMeshes()
+{
+    for (int32_t i = 0; i < meshes.GetSize(); i++) {
+        DXC_Mesh& clone = *meshes.GetAt(i);
+        if (clone.cloneSourceName.IsEmpty())
+            continue;
+        const DXC_Mesh* source = FindMesh(clone.cloneSourceName.c_str(), false);
+        if (!source)
+            Error("Clone Mesh '%s' not found", clone.cloneSourceName.c_str());
+        source->CloneInto(clone, true, true);
+    }
+    return 1;
 }
 
 int DXC_3dScene::SetFlagOnAll(int32_t value)

@@ -1,13 +1,7 @@
-// DXC_SceneInfo: the scene information record that both scene file forms carry: sound and script
-// file, frame speed, first and last frame. Animation time in seconds is
-// (frame - first frame) / frame speed.
+// DXC_SceneInfo: the text importer's name for the scene information record that both scene file
+// forms carry (sound and script file, frame speed, first and last frame); it is the record of the
+// binary scene file header, so the loaders copy it in and out without conversion.
 #pragma once
-#include "base/String.h"
+#include "engine/scene/SceneFileHeader.h"
 
-struct DXC_SceneInfo {
-    String soundFile;
-    String scriptFile;
-    float frameSpeed = 30.0f;  // frames per second
-    float firstFrame = 0.0f;
-    float lastFrame = 0.0f;
-};
+using DXC_SceneInfo = SceneInfoRecord;

@@ -37,6 +37,8 @@ DXC_Mesh* Mesh(DXC_3dScene& scene, const char* name)
 
 class RTXLoaderTest : public testing::Test {
 protected:
+    RTXLoaderTest() { gfx.SetDedicatedMode(1); }  // the server's graphics object
+
     DXC_Gfx gfx;
     RTXLoader loader{&gfx};
     DXC_3dScene scene;
