@@ -76,6 +76,7 @@ void RTXLoader::Reset(const char* fileName)
     DXC_3dScene& s = *m_Scene;
     delete s.environmentTexture;
     s.environmentTexture = nullptr;
+    s.ResetBounds();  // the box of the last file's "Bounds" mesh would stay otherwise
     s.meshes.DeleteAll();
     s.cameras.DeleteAll();
     s.objects.DeleteAll();

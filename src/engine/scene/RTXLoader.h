@@ -184,6 +184,7 @@ public:
     uint8_t GetVersionMajor() const { return m_VersionMajor; }
     uint8_t GetVersionMinor() const { return m_VersionMinor; }
     const String& GetEnvironmentMap() const { return m_EnvironmentMap; }
+    // The material list of the last load; it stays until the next load starts.
     const std::vector<RTX_MaterialInfo>& GetMaterials() const { return m_Materials; }
     bool SkinnedMeshRead() const { return m_SkinnedRead != 0; }
     // The work tables of the last mesh read; they are freed when the next mesh or load starts.

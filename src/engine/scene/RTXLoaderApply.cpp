@@ -165,6 +165,7 @@ void RTXLoader::ApplyEntry(DXC_Mesh& mesh, int32_t entry, RTX_MaterialInfo& mate
                 stage.animation.constants[t] = finals[t];
             }
             texture.SetStageMatrix(D3DXMatrixIsIdentity(&map.textureMatrix) ? nullptr : &map.textureMatrix);
+            texture.transformChanged[i] = 0;  // the matrix stands until a placement curve moves it
         }
         texture.SelectStage(0);
     }
