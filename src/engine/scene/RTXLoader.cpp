@@ -216,8 +216,10 @@ bool RTXLoader::TakeBoundsMesh()
         D3DXVECTOR3 centre = (bounds.boxMin + bounds.boxMax) * 0.5f;
         D3DXVec3TransformCoord(&centre, &centre, &m);
         float scale = 0.0f;
-        for (int32_t row = 0; row < 3; row++)
-            scale = std::max(scale, D3DXVec3Length(reinterpret_cast<const D3DXVECTOR3*>(m.m[row])));
+        for (const auto& row : {m.m[0], m.m[1], m.m[2]}) {  // the largest scaling of an axis
+            const D3DXVECTOR3 axis(row[0], row[1], row[2]);
+            scale = std::max(scale, D3DXVec3Length(&axis));
+        }
         s.SetSphere(bounds.boundsRadius * scale, &centre);
         s.SetBoundsFlags(3);
 

@@ -107,17 +107,6 @@ struct ChannelPlusTexCoord {
     int32_t texCoord = 0;
 };
 
-struct RTX_MeshLoadInfo {
-    int32_t materialIndex = -1;
-    D3DCOLORVALUE color{1.0f, 1.0f, 1.0f, 1.0f};  // the material of a mesh without one
-    DXC_Mesh* mesh = nullptr;  // not owned
-    // Filled when the mesh is built: the wrapped material id of each sub-mesh, in the order of
-    // first use, the texture sets and the file's mapping channel of each channel slot.
-    std::vector<int32_t> subMeshIds;
-    std::vector<ChannelPlusTexCoord> channels;
-    int32_t slotChannels[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
-};
-
 // Work tables of the mesh being read.
 struct RTX_VertexWork {
     D3DXVECTOR3 position;
@@ -159,6 +148,17 @@ struct RTX_MeshWork {
     uint8_t boxMinSet = 0, boxMaxSet = 0;
 
     void Clear() { *this = RTX_MeshWork(); }
+};
+
+struct RTX_MeshLoadInfo {
+    int32_t materialIndex = -1;
+    D3DCOLORVALUE color{1.0f, 1.0f, 1.0f, 1.0f};  // the material of a mesh without one
+    DXC_Mesh* mesh = nullptr;  // not owned
+    // Filled when the mesh is built: the wrapped material id of each sub-mesh, in the order of
+    // first use, the texture sets and the file's mapping channel of each channel slot.
+    std::vector<int32_t> subMeshIds;
+    std::vector<ChannelPlusTexCoord> channels;
+    int32_t slotChannels[RTX_MeshWork::kChannelSlots] = {-1, -1, -1, -1, -1, -1, -1, -1};
 };
 
 class RTXLoader : public TextDataFileReader {

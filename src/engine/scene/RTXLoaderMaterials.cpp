@@ -93,8 +93,7 @@ bool RTXLoader::ReadMaterialList()
         }
         return true;
     });
-    if (inside)
-        ConvertMaterials(first);
+    ConvertMaterials(first);  // also when the file ended inside: the materials read are used
     return inside;
 }
 

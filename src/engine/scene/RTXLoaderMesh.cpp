@@ -221,6 +221,7 @@ bool RTXLoader::ReadTexFaceList(RTX_TexChannel& channel, DXC_Mesh& mesh)
 bool RTXLoader::ReadWeights(DXC_Mesh& mesh)
 {
     m_SkinnedRead = 1;
+    m_MeshInit = RTX_Transform();  // no binding matrix of an earlier mesh
     return ReadBlock([&](int32_t keyword) {
         if (keyword == RTX_MESH_INIT_TM) {
             m_MeshInit = RTX_Transform();

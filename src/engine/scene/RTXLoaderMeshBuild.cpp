@@ -283,9 +283,10 @@ void RTXLoader::BuildMesh(DXC_Mesh& mesh)
     if (attributes.empty())
         return;  // no face left: the mesh keeps no geometry
 
-    const int32_t vertexTotal = int32_t(welder.out.size());
-    m_Gfx->CreateMesh(&mesh, int32_t(attributes.size()), vertexTotal, int32_t(std::max<size_t>(info.subMeshIds.size(), 1)),
-                      format, 0, mesh.bones.GetSize(), 0, 0, 0);
+    const int32_t vertexTotal = int32_t(welder.out.size());  // above 65535: the mesh creation's error
+    const int32_t subMeshes = std::max<int32_t>(int32_t(info.subMeshIds.size()), 1);
+    m_Gfx->CreateMesh(&mesh, int32_t(attributes.size()), vertexTotal, subMeshes, format, 0, mesh.bones.GetSize(), 0, 0,
+                      0);
     const VertexLayout& layout = mesh.layout;
     mesh.LockAll(0);
     for (int32_t n = 0; n < vertexTotal; n++) {

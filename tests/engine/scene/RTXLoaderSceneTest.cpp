@@ -4,15 +4,11 @@
 #include "engine/scene/RTXLoader.h"
 
 #include "base/File.h"
-#include "engine/gfx/DXC_Gfx.h"
-#include "engine/scene/DXC_3dScene.h"
+#include "engine/scene/RTXLoaderFixture.h"
 #include "engine/scene/SceneFileHeader.h"
 #include "support/ErrorOf.h"
 #include "support/LoadStateScope.h"
 #include "support/LogCapture.h"
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
@@ -22,8 +18,6 @@
 #include <vector>
 
 namespace {
-
-const std::string kFixtures = std::string(SERVER_FIXTURES) + "/scene/rtx/";
 
 std::string Num(float v)
 {
@@ -111,31 +105,11 @@ Vertices Read(DXC_Mesh& mesh)
     return v;
 }
 
-DXC_3dObject* Helper(DXC_3dScene& scene, const char* name)
-{
-    for (int32_t i = 0; i < scene.objects.GetSize(); i++)
-        if (scene.objects.GetAt(i)->objectName == name)
-            return scene.objects.GetAt(i);
-    return nullptr;
-}
-
-class RTXLoaderSceneTest : public testing::Test {
+class RTXLoaderSceneTest : public RTXLoaderFixture {
 protected:
-    RTXLoaderSceneTest() { gfx.SetDedicatedMode(1); }  // the server's graphics object
-
-    DXC_Gfx gfx;
-    RTXLoader loader{&gfx};
-    DXC_3dScene scene;
-    TempDir dir;
-
-    void LoadText(const std::string& text, int32_t flags = 0)
+    DXC_Mesh& Built(const char* name)
     {
-        dir.Write("model.rtx", text);
-        loader.LoadSceneFile(&scene, dir("model.rtx").c_str(), flags);
-    }
-    DXC_Mesh& Mesh(const char* name)
-    {
-        DXC_Mesh* mesh = scene.FindMesh(name, false);
+        DXC_Mesh* mesh = Mesh(scene, name);
         EXPECT_NE(mesh, nullptr) << name;
         return mesh ? *mesh : *scene.meshes.GetAt(0);
     }
@@ -160,7 +134,7 @@ TEST_F(RTXLoaderSceneTest, CubeWeldsBySmoothingGroups)
         LogCapture log;
         loader.SetMessageLevel(10);
         LoadText(Cube(c.groups).Text());
-        DXC_Mesh& mesh = Mesh("Box");
+        DXC_Mesh& mesh = Built("Box");
         ASSERT_EQ(mesh.vertexCount, c.vertices) << c.what;
         EXPECT_EQ(mesh.faceCount, 12) << c.what;
         EXPECT_EQ(mesh.layout.vertexFormat, 0x12u) << c.what;  // position and normal
@@ -181,6 +155,16 @@ TEST_F(RTXLoaderSceneTest, CubeWeldsBySmoothingGroups)
         EXPECT_EQ(log.Count(duplicated.c_str()), c.vertices > 8 ? 1 : 0) << c.what;
         EXPECT_EQ(log.Count("Zero normal sum"), 0);
     }
+
+    // Load flag 0x08 adds diffuse and specular colours, the diffuse white.
+    LoadText(Cube([](int) { return std::string("1"); }).Text(), 0x08);
+    DXC_Mesh& coloured = Built("Box");
+    EXPECT_EQ(coloured.layout.vertexFormat, 0xD2u);
+    coloured.LockAll(0);
+    uint32_t diffuse = 0;
+    std::memcpy(&diffuse, coloured.VertexBytes(7) + coloured.layout.diffuseOffset, 4);
+    coloured.UnlockAll();
+    EXPECT_EQ(diffuse, 0xFFFFFFFFu);
 }
 
 TEST_F(RTXLoaderSceneTest, WeldingKeepsSubMeshesTextureCoordinatesAndDropsFlatFaces)
@@ -200,11 +184,11 @@ TEST_F(RTXLoaderSceneTest, WeldingKeepsSubMeshesTextureCoordinatesAndDropsFlatFa
                   "*MESH_TVERT 3 0 1 0 } *MESH_NUMTVFACES 3 *MESH_TFACELIST { *MESH_TFACE 0 0 1 2 "
                   "*MESH_TFACE 1 0 2 3 *MESH_TFACE 2 0 2 3 }";
     LoadText(m.Text());
-    EXPECT_EQ(Mesh("Box").vertexCount, 4);
-    EXPECT_EQ(Mesh("Box").faceCount, 2);
+    EXPECT_EQ(Built("Box").vertexCount, 4);
+    EXPECT_EQ(Built("Box").faceCount, 2);
     EXPECT_EQ(log.Count("Invalid face 2 in mesh 'Box'"), 1);
-    EXPECT_EQ(Mesh("Box").layout.vertexFormat, 0x112u);  // one set: the mesh's own coordinates
-    const Vertices v = Read(Mesh("Box"));
+    EXPECT_EQ(Built("Box").layout.vertexFormat, 0x112u);  // one set: the mesh's own coordinates
+    const Vertices v = Read(Built("Box"));
     EXPECT_EQ(v.uv[2], D3DXVECTOR2(1, 0));  // v is stored as 1 - v
 
     // Another coordinate at a shared corner splits it.
@@ -213,13 +197,13 @@ TEST_F(RTXLoaderSceneTest, WeldingKeepsSubMeshesTextureCoordinatesAndDropsFlatFa
     MeshText other = m;
     other.meshExtra = split;
     LoadText(other.Text());
-    EXPECT_EQ(Mesh("Box").vertexCount, 5);
+    EXPECT_EQ(Built("Box").vertexCount, 5);
 
     // Faces of two sub-materials share nothing; sub-mesh 0 is the material id met first (1), and
     // material entry n belongs to sub-mesh n.
     m.nodeExtra = "*MATERIAL_REF 0";
     LoadText(material + m.Text());
-    DXC_Mesh& mesh = Mesh("Box");
+    DXC_Mesh& mesh = Built("Box");
     EXPECT_EQ(mesh.vertexCount, 6);
     ASSERT_EQ(mesh.attributeCount, 2);
     EXPECT_EQ(mesh.attributeTable[0].AttribId, 0u);
@@ -232,8 +216,8 @@ TEST_F(RTXLoaderSceneTest, WeldingKeepsSubMeshesTextureCoordinatesAndDropsFlatFa
     m.faces[0].materialId = 3;
     m.faces[1].materialId = -1;
     LoadText(material + m.Text());
-    EXPECT_EQ(Mesh("Box").attributeCount, 1);
-    EXPECT_EQ(Mesh("Box").vertexCount, 4);
+    EXPECT_EQ(Built("Box").attributeCount, 1);
+    EXPECT_EQ(Built("Box").vertexCount, 4);
 }
 
 TEST_F(RTXLoaderSceneTest, SkinnedVertexFormatFromTheWeightCount)
@@ -268,7 +252,7 @@ TEST_F(RTXLoaderSceneTest, SkinnedVertexFormatFromTheWeightCount)
         m.faces = {{0, 1, 2, "1"}};
         m.meshExtra = std::string("*MESH_WEIGHTS { *MESH_INIT_TM { *TM_ROW3 0 0 0 } ") + c.weights + " }";
         LoadText(m.Text());
-        DXC_Mesh& mesh = Mesh("Skin");
+        DXC_Mesh& mesh = Built("Skin");
         EXPECT_EQ(mesh.layout.vertexFormat, c.format) << c.weights;
         if (c.message)
             EXPECT_GE(log.Count(c.message), 1) << c.weights;
@@ -368,7 +352,7 @@ TEST_F(RTXLoaderSceneTest, MaterialsAndMapsOnMeshes)
         "*MAP_DIFFUSE { *BITMAP \"missing.tga\" *UVW_TILE_U \"Mirror\" *MAP_ANIMATION { *MAP_ATTRIBUTE \"TileU\" "
         "*CONTROL_FLOAT_BEZIER { *CONTROL_BEZIER_FLOAT_KEY 0 1 0 0 *CONTROL_BEZIER_FLOAT_KEY 4800 3 0.5 0 } } } } }\n";
     LoadText(materials + m.Text());
-    DXC_Mesh& mesh = Mesh("Box");
+    DXC_Mesh& mesh = Built("Box");
     ASSERT_EQ(mesh.materialCount, 1);
     const DXC_Material& d = mesh.materials[0];
     EXPECT_EQ(d.diffuse.r, 1.0f);  // a diffuse map makes diffuse and ambient white
@@ -414,8 +398,8 @@ TEST_F(RTXLoaderSceneTest, MaterialsAndMapsOnMeshes)
 
     // Without textures the mesh gets its materials only.
     LoadText(materials + m.Text(), 0x04);
-    EXPECT_EQ(Mesh("Box").textures[0].stages[0].mapType, MAP_NONE);
-    EXPECT_EQ(Mesh("Box").materials[0].diffuse.r, 0.5f);
+    EXPECT_EQ(Built("Box").textures[0].stages[0].mapType, MAP_NONE);
+    EXPECT_EQ(Built("Box").materials[0].diffuse.r, 0.5f);
 }
 
 TEST_F(RTXLoaderSceneTest, TransparencyAndMaterialsOfMeshesWithoutOne)
@@ -436,7 +420,7 @@ TEST_F(RTXLoaderSceneTest, TransparencyAndMaterialsOfMeshesWithoutOne)
     m.nodeExtra = "*MATERIAL_REF 0";
     for (const Case& c : cases) {
         LoadText(std::string("*MATERIAL_LIST { *MATERIAL 0 { ") + c.material + " } }" + m.Text());
-        EXPECT_EQ(Mesh("Box").IsTransparent(), c.transparent) << c.material;
+        EXPECT_EQ(Built("Box").IsTransparent(), c.transparent) << c.material;
         EXPECT_EQ(scene.opaqueMeshCount, 1 - c.transparent);
     }
 
@@ -444,11 +428,11 @@ TEST_F(RTXLoaderSceneTest, TransparencyAndMaterialsOfMeshesWithoutOne)
     LogCapture log;
     m.nodeExtra = "*WIREFRAME_COLOR 0.25 0.5 1";
     LoadText(m.Text());
-    ASSERT_EQ(Mesh("Box").materialCount, 1);
-    EXPECT_EQ(Mesh("Box").materials[0].diffuse.g, 0.5f);
+    ASSERT_EQ(Built("Box").materialCount, 1);
+    EXPECT_EQ(Built("Box").materials[0].diffuse.g, 0.5f);
     m.nodeExtra = "*MATERIAL_REF 4";
     LoadText("*MATERIAL_LIST { }" + m.Text());
-    EXPECT_EQ(Mesh("Box").materialCount, 1);
+    EXPECT_EQ(Built("Box").materialCount, 1);
     EXPECT_EQ(log.Count("Invalid material index 4 in mesh 'Box'"), 1);
 }
 
@@ -465,10 +449,10 @@ TEST_F(RTXLoaderSceneTest, ClonesAndTheEnvironmentMap)
     LoadText(text);
     ASSERT_NE(scene.environmentTexture, nullptr);
     EXPECT_TRUE(scene.environmentTexture->IsValid());
-    DXC_Mesh& copy = Mesh("Copy");
-    EXPECT_EQ(copy.deviceMesh, Mesh("Source").deviceMesh);
+    DXC_Mesh& copy = Built("Copy");
+    EXPECT_EQ(copy.deviceMesh, Built("Source").deviceMesh);
     EXPECT_EQ(copy.vertexCount, 8);
-    EXPECT_EQ(copy.parent, &Mesh("Source"));
+    EXPECT_EQ(copy.parent, &Built("Source"));
     EXPECT_EQ(copy.position, D3DXVECTOR3(5, 0, 0));
     EXPECT_EQ(copy.materialCount, 1);
 
@@ -509,7 +493,7 @@ TEST_F(RTXLoaderSceneTest, TextExportAndItsBinarySceneAgree)
 {
     LoadStateScope scope;
     LogCapture log;
-    const std::string file = kFixtures + "creature.rtx";
+    const std::string file = kRtxFixtures + "creature.rtx";
     loader.LoadSceneFile(&scene, file.c_str(), 0);
     DXC_SceneInfo info;
     loader.GetSceneInfo(info);
