@@ -192,8 +192,8 @@ int DXC_MeshBase::IsTransparent()
     if (transparency >= 0)
         return transparency;
     transparency = GetOpacity() < 1.0f ? 1 : 0;
-    for (int32_t i = 0; i < materialCount && !transparency; i++)
-        if (materials[i].transparency != 0.0f)
+    for (int32_t i = 0; i < materialCount && !transparency; i++)  // an animated transparency blends too
+        if (materials[i].transparency != 0.0f || materials[i].transparencyCurve.GetNumKeys() > 0)
             transparency = 1;
     return transparency;
 }
