@@ -104,6 +104,24 @@ std::vector<uint8_t> FloatBytes(float v)
 
 }  // namespace
 
+TEST(DXC_GfxSceneLoad, BinaryAndTextExportLoadAlikeWithGeometry)
+{
+    LoadStateScope scope;
+    DXC_Gfx gfx;
+    gfx.SetDedicatedMode(1);
+    DXC_3dScene binary, text;
+    ASSERT_EQ(gfx.LoadScene(&binary, kBinary.c_str(), 0), 1);
+    ASSERT_EQ(gfx.LoadScene(&text, kText.c_str(), 0), 1);
+    ExpectSameList(binary.objects, text.objects);
+    ExpectSameList(binary.meshes, text.meshes);
+    int32_t withGeometry = 0;
+    for (int32_t i = 0; i < binary.meshes.GetSize(); i++) {
+        EXPECT_EQ(binary.meshes.GetAt(i)->HasDeviceMesh(), text.meshes.GetAt(i)->HasDeviceMesh()) << i;
+        withGeometry += binary.meshes.GetAt(i)->HasDeviceMesh();
+    }
+    EXPECT_EQ(withGeometry, binary.meshes.GetSize());
+}
+
 TEST(DXC_GfxSceneLoad, BinaryAndTextExportLoadAlike)
 {
     LoadStateScope scope;
