@@ -154,6 +154,35 @@ public:
     }
     int32_t GetLockCount() const { return m_LockCount; }
 
+    // Moves the pointer of a used slot to an empty one; a target at or beyond the capacity grows
+    // the list to capacity / 4 + to + 8 slots first. With report an occupied target or an empty
+    // source is an error, without it the move fails. The count is unchanged.
+    bool MoveSlot(int32_t from, int32_t to, bool report)
+    {
+        if (from < 0 || to < 0 || to > kMaxCapacity)
+            this->Error("Invalid parameter: MoveSlot(%i,%i)", from, to);
+        if (from == to)
+            return true;
+        if (to >= m_Capacity)
+            SetSize(m_Capacity / 4 + to + 8);
+        Alloc();
+        if (m_Slots[to]) {
+            if (report)
+                this->Error("Tried to move to occupied position: %i", to);
+            return false;
+        }
+        if (from >= m_Capacity || !m_Slots[from]) {
+            if (report)
+                this->Error("Tried to move unoccupied position: %i", from);
+            return false;
+        }
+        m_Slots[to] = m_Slots[from];
+        m_Slots[from] = nullptr;
+        m_LowestFree = std::min(m_LowestFree, from);
+        m_IndexDirty = true;
+        return true;
+    }
+
 protected:
     static constexpr int32_t kMaxCapacity = 0x60000000;  // growth beyond would overflow 32 bits
 

@@ -202,7 +202,7 @@ void VSD_Viewer::MapFileIDs()
 
 void VSD_Viewer::FreeLevelStuff(int32_t partial)
 {
-    m_FloorBlockBytes.clear();
+    m_ActiveBlocks.clear();
     m_Objects.clear();
     if (!partial) {
         m_CoverPixels.clear();

@@ -51,6 +51,8 @@ public:
 
     // The world controller answers itself; a plain level viewer has no world.
     virtual WorldCtrl* GetWorldCtrl() { return nullptr; }
+    // The block grid was made for a new map size; the world sets up its block lists.
+    virtual void OnBlockGridChanged() {}
 
     // The load sequence. Returns 1 when the level was the one already loaded and only its
     // parcels, objects and walls were read again, else 0. Errors throw; the viewer is then only
@@ -214,7 +216,7 @@ protected:
     int32_t m_ActiveY2 = 0;
     String m_FileName;
     int32_t m_LastFileSize = -1;
-    std::vector<uint8_t> m_FloorBlockBytes;      // one per floor block
+    std::vector<uint8_t> m_ActiveBlocks;         // one per block: non-zero marks a block whose elements are processed
     FileList m_FloorTexFiles;
     FileList m_WallFiles;
     FileList m_ObjectFiles;

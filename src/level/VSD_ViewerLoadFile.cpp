@@ -265,7 +265,8 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
         Error("Map too large: %ix%i", m_MapWidth, m_MapHeight);
     m_BlockColumns = int32_t(blockColumns);
     m_BlockRows = int32_t(blockRows);
-    m_FloorBlockBytes.assign(size_t(m_BlockColumns) * size_t(m_BlockRows), 0);
+    m_ActiveBlocks.assign(size_t(m_BlockColumns) * size_t(m_BlockRows), 0);
+    OnBlockGridChanged();
 
     // Floor section.
     bytes.SeekTo(h.floorPos);

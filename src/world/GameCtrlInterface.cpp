@@ -10,3 +10,5 @@ GameCtrlInterface::~GameCtrlInterface()
     if (g_GameCtrl == this)
         g_GameCtrl = nullptr;
 }
+
+double GameCtrlInterface::GameTime() { return g_GameCtrl ? g_GameCtrl->GetGameTime() : 0.0; }

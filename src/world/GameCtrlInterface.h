@@ -8,6 +8,7 @@
 
 class ConfigFileReader;
 class FileList;
+class WorldElem;
 class WorldElemGridBase;
 
 class GameCtrlInterface : public ErrorClass {
@@ -17,6 +18,9 @@ public:
     ~GameCtrlInterface() override;
     GameCtrlInterface(const GameCtrlInterface&) = delete;
     GameCtrlInterface& operator=(const GameCtrlInterface&) = delete;
+
+    // The running controller's game time; 0 while no controller exists.
+    static double GameTime();
 
     // Options.
     virtual int32_t GetDebugMode() const = 0;         // "debug"; non-zero: changed level files are read again
@@ -54,6 +58,21 @@ public:
     // The cosines of the two "BackDrawFadeOutAngle" angles: a surface seen from behind is drawn
     // fully at and above the first, not at all below the second; both 0 until the key is read.
     virtual void GetBackDrawFadeThresholds(float& full, float& none) const = 0;
+
+    // The running game.
+    virtual double GetGameTime() const = 0;  // seconds, the sum of the frame times
+    virtual bool IsServer() const = 0;       // the running dedicated server answers true
+    virtual bool AllowsInput() = 0;          // whether the game accepts input now
+    // Whether the element can be used now (the use query of every world element).
+    virtual bool IsElementUsable(WorldElem* elem) = 0;
+    // The level's monster level at a fraction (0 to 1) between its minimum and maximum.
+    virtual int32_t GetMonsterLevel(float fraction) = 0;
+
+    // The element table's notices: after an element entered it, before one is deleted (with
+    // the delete-children flag), before a wall is deleted. The server tells its clients.
+    virtual void OnObjectAdded(int32_t objID) = 0;
+    virtual void OnObjectDeleted(int32_t objID, int32_t flag) = 0;
+    virtual void OnWallDeleted(int32_t wallID) = 0;
 };
 
 // The running program's controller; null while none exists.

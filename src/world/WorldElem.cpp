@@ -1,5 +1,11 @@
-// WorldElem: construction and reset, and the party relation.
+// WorldElem: construction, copy and reset, the party relation and errors named by the cfgID.
 #include "world/WorldElem.h"
+
+#include "base/Log.h"
+#include "world/GameCtrlInterface.h"
+
+#include <cstdarg>
+#include <cstdio>
 
 WorldElem::WorldElem()
 {
@@ -7,7 +13,103 @@ WorldElem::WorldElem()
     ResetElem();
 }
 
+WorldElem::WorldElem(const WorldElem& other) : WorldElemBase(other) { CopyElemState(other); }
+
+WorldElem& WorldElem::operator=(const WorldElem& other)
+{
+    if (this != &other) {
+        WorldElemBase::operator=(other);
+        CopyElemState(other);
+    }
+    return *this;
+}
+
 WorldElem::~WorldElem() = default;
+
+void WorldElem::CopyElemState(const WorldElem& other)
+{
+    m_Name = other.m_Name;
+    m_Creator = other.m_Creator;
+    m_SavedCreatorRef = other.m_SavedCreatorRef;
+    m_Master = other.m_Master.Get() == this ? nullptr : other.m_Master.Get();
+    m_SavedMasterRef = other.m_SavedMasterRef;
+    m_NetTargetX = other.m_NetTargetX;
+    m_NetTargetY = other.m_NetTargetY;
+    m_NetTargetAngle = other.m_NetTargetAngle;
+    m_NetVelocityX = other.m_NetVelocityX;
+    m_NetVelocityY = other.m_NetVelocityY;
+    m_NetSmoothTime = other.m_NetSmoothTime;
+    m_OnUse = other.m_OnUse;
+    m_OnDamage = other.m_OnDamage;
+    m_OnInit = other.m_OnInit;
+    for (int32_t i = 0; i < 3; i++) {
+        m_SavedTexts[i] = other.m_SavedTexts[i];
+        m_MoreTexts[i] = other.m_MoreTexts[i];
+    }
+    m_SecondName = other.m_SecondName;
+    m_UsesLeft = other.m_UsesLeft;
+    for (int32_t i = 0; i < 3; i++)
+        m_Pivot[i] = other.m_Pivot[i];
+    m_SecondAngle = other.m_SecondAngle;
+    for (int32_t i = 0; i < kSounds; i++)
+        m_Sounds[i] = other.m_Sounds[i];
+    m_InActiveCell = other.m_InActiveCell;
+    m_AuraEffect = other.m_AuraEffect;
+    m_IsAuraEffect = other.m_IsAuraEffect;
+    m_VelocityX = other.m_VelocityX;
+    m_VelocityY = other.m_VelocityY;
+    m_Mass = other.m_Mass;
+    m_ActForce = other.m_ActForce;
+    m_TimeAdded = other.m_TimeAdded;
+    m_StartValue = other.m_StartValue;
+    m_StartValueCurrent = other.m_StartValueCurrent;
+    m_LinkFlag = other.m_LinkFlag;
+    m_EntryList = other.m_EntryList;
+    m_Aux = other.m_Aux;
+    m_RotationSpeed = other.m_RotationSpeed;
+    m_TargetOffset[0] = other.m_TargetOffset[0];
+    m_TargetOffset[1] = other.m_TargetOffset[1];
+    m_ReachRadius = other.m_ReachRadius;
+    m_ObstructionValue = other.m_ObstructionValue;
+    m_Deceleration = other.m_Deceleration;
+    m_Drag = other.m_Drag;
+    m_Party = other.m_Party;
+    m_BodyRadius = other.m_BodyRadius;
+    for (int32_t i = 0; i < kPerceptionValues; i++)
+        m_Perception[i] = other.m_Perception[i];
+    m_ForwardDamageToParent = other.m_ForwardDamageToParent;
+    m_GroundMode = other.m_GroundMode;
+    m_Solid = other.m_Solid;
+    m_BlocksShots = other.m_BlocksShots;
+    m_NoCollisions = other.m_NoCollisions;
+    m_IgnoreInQueries = other.m_IgnoreInQueries;
+    m_Visibility = other.m_Visibility;
+    m_FadeOutIfInView = other.m_FadeOutIfInView;
+    m_FadeOutValue = other.m_FadeOutValue;
+    m_FadeOutDirection = other.m_FadeOutDirection;
+    m_StateByte1 = other.m_StateByte1;
+    m_StateByte2 = other.m_StateByte2;
+    m_StateValue1 = other.m_StateValue1;
+    for (int32_t i = 0; i < 3; i++) {
+        m_StateValues3[i] = other.m_StateValues3[i];
+        m_StateBytes3[i] = other.m_StateBytes3[i];
+    }
+    m_StateShort = other.m_StateShort;
+    m_StateValue2 = other.m_StateValue2;
+    m_StateShort2 = other.m_StateShort2;
+    m_StateInt = other.m_StateInt;
+    m_StateByte3 = other.m_StateByte3;
+    m_StateIndex = other.m_StateIndex;
+    m_StateByte4 = other.m_StateByte4;
+    for (int32_t i = 0; i < 2; i++) {
+        m_StatePair1[i] = other.m_StatePair1[i];
+        m_StatePair2[i] = other.m_StatePair2[i];
+        m_StatePair3[i] = other.m_StatePair3[i];
+    }
+    m_StateValue3 = other.m_StateValue3;
+    m_StateIndex2 = other.m_StateIndex2;
+    m_StateLimit = other.m_StateLimit;
+}
 
 void WorldElem::ResetElem()
 {
@@ -15,13 +117,107 @@ void WorldElem::ResetElem()
     m_Name = "*nonmame*";
     m_Creator = nullptr;
     m_SavedCreatorRef = 0;
+    m_Master = nullptr;
+    m_SavedMasterRef = 0;
+    m_DamageList.DeleteAll();
+    m_NetTargetX = kUnsetNetTarget;
+    m_NetTargetY = kUnsetNetTarget;
+    m_NetTargetAngle = kUnsetNetTarget;
+    m_NetVelocityX = 0.0f;
+    m_NetVelocityY = 0.0f;
+    m_NetSmoothTime = 0.0f;
+    m_OnUse = String();
+    m_OnDamage = String();
+    m_OnInit = String();
+    for (int32_t i = 0; i < 3; i++) {
+        m_SavedTexts[i] = String();
+        m_MoreTexts[i] = String();
+    }
+    m_SecondName = wString();
+    m_UsesLeft = -1;
+    for (float& value : m_Pivot)
+        value = 0.0f;
+    m_SecondAngle = 0.0f;
+    for (String& sound : m_Sounds)
+        sound = String();
+    m_InActiveCell = 0;
+    m_AuraEffect = 0;
+    m_IsAuraEffect = 0;
+    m_VelocityX = 0.0f;
+    m_VelocityY = 0.0f;
+    m_Mass = 0.0f;
+    m_ActForce = ActForce();
+    m_StartValue = 0.0;
+    m_StartValueCurrent = 0.0;
+    m_LinkFlag = 0;
+    m_EntryList = EntryListRecord();
+    m_Aux = AuxRecord();
+    m_RotationSpeed = 0.0f;
+    m_TargetOffset[0] = 0.0f;
+    m_TargetOffset[1] = 0.0f;
+    m_ReachRadius = 0.0f;
+    m_ObstructionValue = 0.0f;
+    m_Deceleration = 1000.0f;
+    m_Drag = 1.0f;
     m_Party = kPartyFriendlyToAll;
+    m_BodyRadius = 0.0f;
+    m_Perception[0] = 150.0f;
+    m_Perception[1] = 5.0f;
+    m_Perception[2] = 75.0f;
+    m_Perception[3] = 105.0f;
+    m_ForwardDamageToParent = 0;
+    m_GroundMode = 0;
+    m_Solid = 1;
+    m_BlocksShots = 1;
+    m_NoCollisions = 0;
+    m_IgnoreInQueries = 0;
+    m_Visibility = 1.0f;
+    m_FadeOutIfInView = 1;
+    m_FadeOutValue = 1.0f;
+    m_FadeOutDirection = 0;
+    m_StateByte1 = 0;
+    m_StateByte2 = 0;
+    m_StateValue1 = 0.0f;
+    for (int32_t i = 0; i < 3; i++)
+        m_StateValues3[i] = 0.0f;
+    m_StateShort = 0;
+    m_StateValue2 = 0.0f;
+    m_StateShort2 = 0;
+    m_StateInt = 0;
+    m_StateByte3 = 0;
+    m_StateIndex = -1;
+    m_StateByte4 = 0;
+    m_StatePair1[0] = 0.0f;
+    m_StatePair1[1] = 1.0f;
+    m_StatePair2[0] = 0.0f;
+    m_StatePair2[1] = 0.0f;
+    m_StateBytes3[0] = 1;
+    m_StateBytes3[1] = 1;
+    m_StateBytes3[2] = 0;
+    m_StateValue3 = 0.0f;
+    m_StateIndex2 = -1;
+    m_StatePair3[0] = 1.0f;
+    m_StatePair3[1] = 2.0f;
+    m_StateLimit = 9999.0f;
 }
 
 void WorldElem::Reset()
 {
-    ResetElemBase();
+    ResetElemBase(true);
     ResetElem();
+    UpdateGridCell();  // back at the origin, in the table slot it had
+}
+
+void WorldElem::Error(const char* format, ...)
+{
+    char message[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof(message), format, args);
+    va_end(args);
+    char cfgID[1024];
+    std::snprintf(cfgID, sizeof(cfgID), "%s", m_CfgID.c_str());
+    ErrorClass::Error("%s: %s", cfgID, message);
 }
 
 int32_t WorldElem::IsHostileParty(int32_t p, int32_t q)
@@ -49,4 +245,18 @@ int32_t WorldElem::IsEnemyOf(WorldElemBase* other, bool checkOther)
     if (checkOther && other->IsEnemyOf(this, false) == 1)
         return 1;
     return IsHostileParty(p, q);
+}
+
+WorldElem* WorldElem::GetCreatureOwner()
+{
+    WorldElem* elem = this;
+    for (int32_t depth = 0; depth < kMaxParentChain; depth++) {  // creators could form a ring
+        if (elem->IsCreature())
+            return elem;
+        WorldElem* creator = elem->m_Creator.Get();
+        if (!creator)
+            return elem;
+        elem = creator;
+    }
+    return elem;
 }

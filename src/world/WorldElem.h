@@ -1,13 +1,72 @@
 // WorldElem: the scripted world element that every light and game object derives from: name,
-// creator, party and the element type tests. The game objects override its virtuals; what the
-// level's walls ask of the objects they belong to goes through them too.
+// creator and master, event scripts and sounds, party, the check value MyRnd, impulses, the
+// action force, the ground mode, the solid and query flags, visibility, and the element state that
+// the game objects read. The game objects override its virtuals; what the world needs of them
+// (floor objects, usability, the per-frame update) goes through them too.
+//
+//   WorldElem.cpp          construction, copy, reset, the party relation, errors with the cfgID
+//   WorldElemServices.cpp  ground and floor objects, fading and visibility, view and active
+//                          area, the local frame, impulses, damage entries, the smaller slots
 #pragma once
+#include "base/DynaMem.h"
 #include "base/String.h"
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
+#include <vector>
 
+class DamageValues;
+class InputCtrlBase;
+class Inventory;
+class ItemBase;
 class VSD_WallIntern;
+
+// One damage event already taken: the two keys that name it.
+struct ActionDamageData {
+    uint32_t key1 = 0;
+    uint32_t key2 = 0;
+};
+
+// The element's entry list (save row 35): a header and entries of an i32 and six floats.
+struct EntryListRecord {
+    struct Entry {
+        int32_t value = 0;
+        float values[6] = {};
+    };
+    int32_t count = 0;
+    int32_t value = 1;
+    uint8_t flagA = 0;
+    uint8_t flagB = 0;
+    float factor = 0.0f;
+    std::vector<Entry> entries;  // count entries
+};
+
+// The element's auxiliary record (save row 42).
+struct AuxRecord {
+    float valueA = 0.0f;
+    float pair[2] = {0.0f, 0.0f};
+    float range = 256.0f;
+    uint8_t flagA = 0;
+    uint8_t flagB = 0;
+    int32_t index = -1;
+    float rangeCopy = 256.0f;  // older saves lack it: it takes range's value
+};
+
+// The action force that pushes the elements around this one (keys "ActForce..."): strength,
+// the attenuation S / (1 + a x + b x^2), the reaches and which elements it moves.
+struct ActForce {
+    static constexpr int32_t kCreatures = 1;
+    static constexpr int32_t kOthers = 2;  // neither creatures nor projectiles
+    static constexpr int32_t kProjectiles = 4;
+
+    float strength = 0.0f;  // 0: no force
+    float attenuation[2] = {0.0f, 0.0f};
+    float maxDist = 0.0f;
+    float maxSideDist = 0.0f;
+    int32_t flags = 0;
+    uint8_t directed = 0;     // a strip along the facing direction
+    uint8_t pushOutside = 0;  // pushes overlapping elements out of the element's circle
+};
 
 class WorldElem : public WorldElemBase {
 public:
@@ -16,8 +75,16 @@ public:
     static constexpr int32_t kPartyFriendlyToAll = -2;
     static constexpr int32_t kPartyFriendlyToPositive = -3;
     static constexpr int32_t kPartyNeverEnemy = -4;
+    static constexpr int32_t kSounds = 9;
+    static constexpr int32_t kUseSound = 2;  // played on use
+    static constexpr int32_t kPerceptionValues = 4;
+    static constexpr float kUnsetNetTarget = -9e9f;
 
     WorldElem();
+    // A copy of the element's state (clones from templates); the copy is in no world, has no
+    // children and no inventory, linked item or input controller of its own.
+    WorldElem(const WorldElem& other);
+    WorldElem& operator=(const WorldElem& other);
     ~WorldElem() override;
 
     // Type tests of a type code: valid (not none, not an effect), active ("live": nor a wall).
@@ -28,35 +95,203 @@ public:
     bool IsCreature() const { return m_TypeCode == ElemType::kCreature; }
     bool IsCreatureOrItem() const { return m_TypeCode == ElemType::kCreature || m_TypeCode == ElemType::kItem; }
 
+    // The error report names the element's cfgID first.
+    [[noreturn]] void Error(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+
+    // Grid interface.
+    float GetGroundHeight() override;  // by the ground mode
+    bool IsOnFloorObjectAt(float x, float y) override;
+    void SetVisibility(float visibility, bool recursive) override;
+    void UpdateFade(float dt) override;
+    float GetOpacity() const override;  // times the fade-out value, clamped to [0, 1]
+    float GetVisibleFactor(float heightOffset) override;
+
+    // Primary interface.
     // 1 when the parties are hostile: p the other's, q this element's.
     static int32_t IsHostileParty(int32_t p, int32_t q);
     int32_t IsEnemyOf(WorldElemBase* other, bool checkOther) override;
-
-    // Back to the construction defaults; the element keeps its table slot.
-    virtual void Reset();
-    virtual int32_t GetParty() { return m_Party; }
-    void SetParty(int32_t party)
+    bool IsUsable() override;  // the game controller decides
+    // True when the pair is already listed (the damage event was taken); else lists it.
+    virtual bool FindDamageEntry(uint32_t key1, uint32_t key2);
+    virtual void OnDamageDealt(WorldElem* target, DamageValues* damage)
     {
-        if (party != m_Party)
-            m_Party = party;
+        (void)target;
+        (void)damage;
+    }
+    virtual void Draw(int32_t a, int32_t b, int32_t c)
+    {
+        (void)a;
+        (void)b;
+        (void)c;
+    }
+    // The per-frame update; the game objects step themselves here.
+    virtual void Update(float dt) { (void)dt; }
+    // Calls the master's, when there is one.
+    virtual void ForwardToMaster(float value, int32_t arg);
+    // Back to the construction defaults; the element keeps its table slot and identity.
+    virtual void Reset();
+    virtual int32_t IsAlwaysInView() { return 0; }
+    virtual void OnReachedTarget() {}
+    virtual int32_t OnDamaged(const char* sourceName)
+    {
+        (void)sourceName;
+        return 0;
+    }
+    virtual int32_t GetLevel();  // the monster level at 0.5
+    virtual bool CanStepOverLowObstacles() { return false; }
+    // True keeps the element out of nearest-enemy searches and doubles its radius against creatures.
+    virtual bool IsExcludedFromTargeting() { return false; }
+    virtual bool IsVisible() { return GetOpacity() > 0.0f; }
+    virtual int32_t GetParty() { return m_Party; }
+    virtual uint8_t SetSolid(uint8_t solid) { return m_Solid = solid; }
+    virtual float GetBodyRadius() { return m_BodyRadius; }
+    virtual float GetViewRange() { return m_Perception[0]; }
+    virtual void SetSecondAngle(float angle) { m_SecondAngle = WrapAngle(angle); }
+    // Adds push / mass to the velocity; an immovable element (mass 0) stays.
+    virtual void AddImpulse(float x, float y);
+    // The local point (x, y, z) in the element's turned frame (local y mirrored, the pivot
+    // added), relative to the element's position; and back.
+    virtual D3DXVECTOR3 LocalToWorld(float x, float y, float z);
+    virtual D3DXVECTOR3 WorldToLocal(float x, float y, float z);
+    // Runs the OnInit script; true when one ran.
+    virtual bool OnInitEvent() { return false; }
+    virtual void SetMoveDirection(const D3DXVECTOR2& direction) { (void)direction; }
+    virtual D3DXVECTOR2 GetMoveDirection() { return {0.0f, 0.0f}; }
+    virtual int32_t GetControlMode() { return 0; }
+    // Whether (x, y) lies within the body radius plus extra of the position.
+    virtual bool IsInRange(float x, float y, float extra);
+    virtual bool IsInView();
+
+    // What the ground and line tests ask of a floor object (a walkable scene object such as a
+    // bridge): its flag byte, whether it is always walkable, and the height of its top at
+    // (x, y) as a ray from above meets it (false: missed, or not a floor object).
+    virtual uint8_t GetFloorObjectFlagByte() { return 0; }
+    virtual bool IsAlwaysWalkable() { return false; }
+    virtual bool GetFloorObjectTop(float x, float y, float& height)
+    {
+        (void)x;
+        (void)y;
+        (void)height;
+        return false;
     }
 
     // The wall an object belongs to, for objects that a wall's properties placed (items keep it).
     virtual void SetWallLink(VSD_WallIntern* wall) { (void)wall; }
+    // A wall attached to this element changed its wall ID (items keep the IDs of their walls).
+    virtual void RenumberWall(int32_t oldID, int32_t newID)
+    {
+        (void)oldID;
+        (void)newID;
+    }
 
-    void SetCreator(WorldElem* creator) { m_Creator = creator; }
+    // Non-virtual operations.
+    int32_t GetMyRnd() const { return m_MyRnd; }
+    float GetMyRndFraction() const { return float(m_MyRnd) * 4.656613e-10f; }  // [0, 1)
     WorldElem* GetCreatorOrSelf() { return m_Creator.Get() ? m_Creator.Get() : this; }
+    // Follows the creators to a creature, or to an element without creator.
+    WorldElem* GetCreatureOwner();
+    void SetCreator(WorldElem* creator) { m_Creator = creator; }
+    void SetMaster(WorldElem* master) { m_Master = master == this ? nullptr : master; }
     void SetName(const wString& name)
     {
         if (!(m_Name == name))
             m_Name = name;
     }
+    wString* GetNameField() { return &m_Name; }
+    D3DXVECTOR2 GetDirection() const;  // (cos, sin) of the absolute angle
+    void SetParty(int32_t party)
+    {
+        if (party != m_Party)
+            m_Party = party;
+    }
+    bool HasLinkedObject() const { return m_LinkFlag && m_LinkedItem; }
+    // On the server: whether the element's block is marked active; elsewhere its own flag.
+    bool IsInActiveCell() const;
 
     wString m_Name;
     SmartPtr<WorldElem> m_Creator;
     uint32_t m_SavedCreatorRef = 0;
+    SmartPtr<WorldElem> m_Master;  // some calls go on to it
+    uint32_t m_SavedMasterRef = 0;
+    DynaMem<ActionDamageData, 8, 1> m_DamageList;
+
+    // Network smoothing: the target received, the smoothing velocity and the time left.
+    float m_NetTargetX = kUnsetNetTarget;
+    float m_NetTargetY = kUnsetNetTarget;
+    float m_NetTargetAngle = kUnsetNetTarget;
+    float m_NetVelocityX = 0.0f;
+    float m_NetVelocityY = 0.0f;
+    float m_NetSmoothTime = 0.0f;
+
+    String m_OnUse;
+    String m_OnDamage;
+    String m_OnInit;
+    String m_SavedTexts[3];  // saved with the element: two full-only texts, then one more
+    wString m_SecondName;
+    String m_MoreTexts[3];   // saved from file versions 179 and 275, and after the ground mode
+    int16_t m_UsesLeft = -1;  // -1 unlimited, 0 used up
+    float m_Pivot[3] = {0.0f, 0.0f, 0.0f};
+    float m_SecondAngle = 0.0f;
+    String m_Sounds[kSounds];
+    int32_t m_MyRnd = 0;  // the check value drawn by the element table
+    uint8_t m_InActiveCell = 0;
+    int16_t m_AuraEffect = 0;  // 1 .. 8, 0 none
+    uint8_t m_IsAuraEffect = 0;
+    float m_VelocityX = 0.0f;
+    float m_VelocityY = 0.0f;
+    float m_Mass = 0.0f;  // 0: immovable
+    ActForce m_ActForce;
+    double m_TimeAdded = 0.0;
+    double m_StartValue = 0.0;
+    double m_StartValueCurrent = 0.0;
+    ItemBase* m_LinkedItem = nullptr;  // the item the element stands for; made by the item factory
+    uint8_t m_LinkFlag = 0;
+    InputCtrlBase* m_InputCtrl = nullptr;  // the controller that drives the element
+    int32_t m_InputIndex = -1;             // the element's index in it
+    EntryListRecord m_EntryList;
+    AuxRecord m_Aux;
+    float m_RotationSpeed = 0.0f;
+    float m_TargetOffset[2] = {0.0f, 0.0f};
+    float m_ReachRadius = 0.0f;
+    float m_ObstructionValue = 0.0f;
+    float m_Deceleration = 1000.0f;  // "friction"
+    float m_Drag = 1.0f;
+    Inventory* m_Inventory = nullptr;  // owned; made by the inventory code
     int32_t m_Party = kPartyFriendlyToAll;
+    float m_BodyRadius = 0.0f;
+    float m_Perception[kPerceptionValues] = {150.0f, 5.0f, 75.0f, 105.0f};
+    uint8_t m_ForwardDamageToParent = 0;
+    uint8_t m_GroundMode = 0;  // 0 floor objects count, 1 only the level floor, 2 the ground is 0
+    uint8_t m_Solid = 1;        // blocks the world's line tests
+    uint8_t m_BlocksShots = 1;  // the same in solid mode, which shots use
+    uint8_t m_NoCollisions = 0;
+    uint8_t m_IgnoreInQueries = 0;  // inactive: skipped by line tests and queries
+    float m_Visibility = 1.0f;
+    uint8_t m_FadeOutIfInView = 1;
+    float m_FadeOutValue = 1.0f;
+    int32_t m_FadeOutDirection = 0;  // -1, 0 or 1
+
+    // Values that the game objects give a meaning, with their defaults, in save order.
+    uint8_t m_StateByte1 = 0;
+    uint8_t m_StateByte2 = 0;
+    float m_StateValue1 = 0.0f;
+    float m_StateValues3[3] = {0.0f, 0.0f, 0.0f};
+    int16_t m_StateShort = 0;
+    float m_StateValue2 = 0.0f;
+    int16_t m_StateShort2 = 0;
+    int32_t m_StateInt = 0;
+    uint8_t m_StateByte3 = 0;
+    int32_t m_StateIndex = -1;
+    uint8_t m_StateByte4 = 0;
+    float m_StatePair1[2] = {0.0f, 1.0f};
+    float m_StatePair2[2] = {0.0f, 0.0f};
+    uint8_t m_StateBytes3[3] = {1, 1, 0};
+    float m_StateValue3 = 0.0f;
+    int32_t m_StateIndex2 = -1;
+    float m_StatePair3[2] = {1.0f, 2.0f};
+    float m_StateLimit = 9999.0f;
 
 private:
     void ResetElem();
+    void CopyElemState(const WorldElem& other);
 };

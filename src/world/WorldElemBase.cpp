@@ -1,11 +1,16 @@
 // WorldElemBase: position and angle changes passed on to the children, the collision mask,
-// script variables and detaching children.
+// script variables, attaching, detaching and deleting children.
 #include "world/WorldElemBase.h"
+
+#include "world/WorldCtrl.h"
+#include "world/WorldElem.h"
+
+#include <cmath>
 
 WorldElemBase::WorldElemBase()
 {
     CopyName32(this, "WorldElemBase");
-    ResetElemBase();
+    ResetElemBase(false);
 }
 
 WorldElemBase::WorldElemBase(const WorldElemBase& other) : ErrorClass(other), WorldElemGridBase(other)
@@ -39,9 +44,9 @@ void WorldElemBase::CopyElemPart(const WorldElemBase& other)
     m_CollisionMask = other.m_CollisionMask;
 }
 
-void WorldElemBase::ResetElemBase()
+void WorldElemBase::ResetElemBase(bool keepPlacement)
 {
-    ResetGridPart();
+    ResetGridPart(keepPlacement);
     m_Moved = 1;
     m_Turned = 1;
     m_TypeCode = ElemType::kBase;
@@ -191,6 +196,69 @@ void WorldElemBase::DetachChild(WorldElemGridBase* child)
     m_Children.Delete(found);
     child->SetPos(pos.x, pos.y);
     child->SetHeight(height);
+}
+
+float WorldElemBase::GetDistanceTo(const D3DXVECTOR3& point)
+{
+    const D3DXVECTOR2 pos = GetPos();
+    const float dx = point.x - pos.x;
+    const float dy = point.y - pos.y;
+    const float dz = point.z - (GetGroundHeight() + GetHeight());
+    const float d = std::sqrt(dx * dx + dy * dy + dz * dz) - GetBoundingRadius();
+    return d > 0.0f ? d : 0.0f;
+}
+
+void WorldElemBase::AttachChild(WorldElemGridBase* child)
+{
+    if (!child)
+        return;
+    // The topmost ancestor of the child is what gets attached: when this element is below it
+    // (or is it), the chain would close into a ring.
+    if (child == this || child->GetParent(true) == GetParent(true))
+        Error("Object can not attach itself");
+    PurgeChildren();
+    WorldElemGridBase* top = child->GetParent(true);
+    m_Children.GetBySlot(m_Children.Add())->Assign(top);
+    top->m_Parent = this;
+    top->OnPosChanged();
+}
+
+void WorldElemBase::DetachFromParent()
+{
+    WorldElemBase* parent = m_Parent.Get();
+    if (!parent)
+        return;
+    parent->DetachChild(this);
+    m_Parent = nullptr;
+}
+
+void WorldElemBase::DeleteChildren(bool keep)
+{
+    m_Children.Lock();  // the walk keeps the order it began with while entries leave
+    const int32_t count = m_Children.GetSize();
+    for (int32_t position = 0; position < count; position++) {
+        const int32_t slot = m_Children.GetUsedSlot(position);
+        SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot);
+        if (entry && entry->Get())
+            DeleteChild(slot, keep);
+    }
+    m_Children.Unlock();
+}
+
+void WorldElemBase::DeleteChild(int32_t slot, bool keep)
+{
+    SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot);
+    if (!entry)
+        return;
+    WorldElemGridBase* child = entry->Get();
+    m_Children.Delete(slot);
+    if (!child || child->m_TypeCode == ElemType::kLight || child->m_TypeCode == ElemType::kEffect)
+        return;  // lights and effects belong to their own tables, which delete them
+    WorldElemBase* elem = dynamic_cast<WorldElemBase*>(child);
+    if (keep && elem && elem->m_KeepWithParent != 0)
+        return;
+    if (child->m_World && child->m_World->HoldsObj(child->m_ObjID, child))
+        child->m_World->DelObj(child->m_ObjID, 1);
 }
 
 void WorldElemBase::PurgeChildren()

@@ -35,7 +35,12 @@ public:
     virtual D3DXVECTOR3 GetCenterOffset() { return {0.0f, 0.0f, 0.0f}; }
     virtual float GetRadius() { return m_Radius; }
     virtual float GetBoundingRadius() { return m_Radius; }
+    // From the point to the element's centre (its height above the ground), less the bounding
+    // radius, not below 0.
+    virtual float GetDistanceTo(const D3DXVECTOR3& point);
     virtual bool GetCreatureFlag() const { return false; }
+    // Deletes the children; with keep, children whose keepWithParent is set stay alive.
+    virtual void DeleteChildren(bool keep);
     virtual int32_t IsEnemyOf(WorldElemBase* other, bool checkOther);
     virtual bool CanCollideWith(WorldElemBase* other, int32_t arg);
     virtual bool WantsSave(int32_t a, int32_t b);
@@ -45,10 +50,18 @@ public:
     virtual bool OnUse(int32_t flag, int32_t userID, int32_t arg);
     virtual int32_t* GetNoRef(int32_t* out);
 
+    // Attaches the child's topmost ancestor (the child itself when free) to this element. An
+    // element that would become its own ancestor is refused: "Object can not attach itself".
+    void AttachChild(WorldElemGridBase* child);
     // Takes a child off this element; it keeps its place in the world.
     void DetachChild(WorldElemGridBase* child);
+    // Leaves the parent, if any.
+    void DetachFromParent();
     // Removes the entries whose element no longer exists.
     void PurgeChildren();
+    // The child of the entry leaves: a light or an effect is deleted by its table, any other
+    // element by the world unless keep is set and its keepWithParent too. The entry goes.
+    void DeleteChild(int32_t slot, bool keep);
 
     String m_CfgID;    // the configuration ID the element was made from
     String m_WorldID;  // the identifier the level or scripts give it
@@ -64,7 +77,7 @@ public:
 
 protected:
     // The construction defaults of the grid part and of this part (children emptied).
-    void ResetElemBase();
+    void ResetElemBase(bool keepPlacement);
 
 private:
     void CopyElemPart(const WorldElemBase& other);

@@ -1,8 +1,8 @@
 // WorldElemGridBase: the positional interface of every world element: position, height and angle
-// (relative to a parent when attached), the cached ground height, opacity and fading, the object
-// ID, the element type code and the element's place in the world's grid of 512-unit blocks.
-// Every element is one object whose WorldElemBase part comes first and whose grid part is this
-// second base; the world's spatial lists and the children lists hold grid pointers.
+// (relative to a parent when attached), the cached ground height, opacity and fading, the life
+// span, the object ID, the element type code and the element's place in the world's grid of
+// 512-unit blocks. Every element is one object whose WorldElemBase part comes first and whose grid
+// part is this second base; the world's block lists and the children lists hold grid pointers.
 #pragma once
 #include "base/SmartPtr.h"
 #include "base/cfLeaAllocator.h"
@@ -11,6 +11,7 @@
 #include <cstdint>
 
 class WorldCtrl;
+class WorldElem;
 class WorldElemBase;
 
 // Element type codes (16 bits).
@@ -31,19 +32,26 @@ class WorldElemGridBase : public SmartClass, public cfLeaAllocator {
 public:
     static constexpr float kUnknownGround = 9e9f;  // 8999999488.0: ground height not known
     static constexpr float kStepHeight = 16.0f;    // what an element steps up onto a floor object
-    static constexpr int32_t kMaxParentChain = 1024;
+    static constexpr int32_t kMaxParentChain = 1024;  // a longer chain of parents is a cycle
+    static constexpr int32_t kBlockSize = 512;
 
     WorldElemGridBase();
+    // A copy starts outside every world, table and block: only the element it was taken from is
+    // listed there.
     WorldElemGridBase(const WorldElemGridBase& other);
+    // Takes the other's values and keeps its own world, object ID and block placement.
     WorldElemGridBase& operator=(const WorldElemGridBase& other);
+    // An element still listed in a block leaves it.
     virtual ~WorldElemGridBase();
 
     // The element angle wrap: into [-3.14159, 3.14159) with the decimal constants as floats.
     static float WrapAngle(float a);
+    // The block of a coordinate: truncated toward zero, then divided toward zero.
+    static int32_t BlockOf(float coordinate);
 
     // Position changed: re-grid (elements: mark moved, tell the children and OnMoved first).
     virtual void OnPosChanged();
-    // Places the element in the cell of its position; without a world nothing. Always true.
+    // Places the element in the block of its position; without a world nothing. Always true.
     virtual bool UpdateGridCell();
     // Absolute position: relative positions are turned by the parent's absolute angle.
     virtual D3DXVECTOR2 GetPos() const;
@@ -51,21 +59,43 @@ public:
     virtual void SetHeight(float height);
     virtual void SetAngle(float angle);
     virtual float GetAngle() const;  // own angle plus the parent's, wrapped
+    // The cached height of the ground under the element, computed again when marked dirty.
+    virtual float GetGroundHeight();
+    // Whether the element would stand on a floor object at (x, y).
+    virtual bool IsOnFloorObjectAt(float x, float y);
     virtual void SetPos(float x, float y);
     virtual void SetPosNoGround(float x, float y);
+    // Whether the element is drawn on screen now: there is no graphics device in this program.
+    virtual bool IsOnScreen() { return false; }
+    virtual void SetVisibility(float visibility, bool recursive)
+    {
+        (void)visibility;
+        (void)recursive;
+    }
     virtual void FadeIn(float seconds);
     virtual void FadeOut(float seconds);
     virtual void UpdateFade(float dt);
     virtual float GetOpacity() const { return m_Opacity; }
+    // The view's edge fade at the position times the opacity.
+    virtual float GetVisibleFactor(float heightOffset);
 
     // The parent's grid part; with topmost the top of the chain (this element when free).
     WorldElemGridBase* GetParent(bool topmost);
     bool SameTopParent(WorldElemGridBase& other) { return GetParent(true) == other.GetParent(true); }
     float GetOwnAngle() const { return m_Angle; }
     float GetOwnHeight() const { return m_Height; }
-    D3DXVECTOR3 GetPos3D() const;
+    D3DXVECTOR3 GetPos3D() const;  // position and height
+    D3DXVECTOR3 GetAbsPos3D();     // position and height above the ground plus the ground height
     void InvalidateGroundHeight();
     bool IsOnFloorObject() const { return (m_FloorObjectFlags & 0xF) != 0; }
+    // Works out the ground under (x, y): the floor, or a floor object the element stands or steps on.
+    float UpdateGroundHeight(float x, float y);
+
+    // Life span: ends the element at game time + seconds (SetLifeSpan also its children other
+    // than walls and effects); the seconds left, -1 without an end.
+    void SetLifeSpan(float seconds);
+    void SetLifeSpanEnd(float seconds);
+    double GetLifeSpanLeft() const;
 
     // The checked position store: a position that is not finite is not stored, and one log line
     // names the element.
@@ -90,10 +120,23 @@ public:
     float m_Opacity = 1.0f;
     float m_FadeRate = 0.0f;           // opacity change per second
     int32_t m_ObjID = -1;              // slot in the element table (walls: in the wall table)
-    int32_t m_CellIndex = -1;          // row x grid width + column; -1 outside the grid
+    int32_t m_CellIndex = -1;          // row x block columns + column; -1 outside the grid
     uint16_t m_TypeCode = ElemType::kNone;
 
 protected:
-    // The grid part's own defaults (construction and the element resets).
-    void ResetGridPart();
+    // The grid part's own defaults (construction and the element resets). An element reset in
+    // the world keeps its placement: its table slot, world and block entry.
+    void ResetGridPart(bool keepPlacement);
+    // Counts one step up the parent chain while it lives; a chain longer than any real one is a
+    // cycle, reported as an element attached to itself.
+    class ParentStep {
+    public:
+        ParentStep();
+        ~ParentStep();
+        ParentStep(const ParentStep&) = delete;
+        ParentStep& operator=(const ParentStep&) = delete;
+    };
+
+private:
+    void CopyValues(const WorldElemGridBase& other);
 };

@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An object that a wall's properties placed: remembers its wall link.
@@ -92,6 +93,14 @@ public:
         full = backFade[0];
         none = backFade[1];
     }
+    double GetGameTime() const override { return gameTime; }
+    bool IsServer() const override { return server; }
+    bool AllowsInput() override { return allowsInput; }
+    bool IsElementUsable(WorldElem*) override { return usable; }
+    int32_t GetMonsterLevel(float fraction) override { return int32_t(fraction * 10.0f); }
+    void OnObjectAdded(int32_t objID) override { objectsAdded.push_back(objID); }
+    void OnObjectDeleted(int32_t objID, int32_t flag) override { objectsDeleted.push_back({objID, flag}); }
+    void OnWallDeleted(int32_t wallID) override { wallsDeleted.push_back(wallID); }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -113,6 +122,13 @@ public:
     D3DXVECTOR2 followTarget;
     int32_t fastFollow = 0;
     float backFade[2] = {};
+    double gameTime = 0.0;
+    bool server = false;
+    bool allowsInput = true;
+    bool usable = false;
+    std::vector<int32_t> objectsAdded;
+    std::vector<std::pair<int32_t, int32_t>> objectsDeleted;  // ID, delete-children flag
+    std::vector<int32_t> wallsDeleted;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)
@@ -123,15 +139,42 @@ private:
     }
 };
 
-// A level viewer whose grid, heights, parcels, textures and wall kinds a test sets directly.
-class GridViewer : public VSD_Viewer {
+// A level viewer (or a world, which is one) whose grid, heights, parcels, textures and wall kinds
+// a test sets directly.
+template <class Viewer> class GridViewerOf : public Viewer {
+protected:
+    using Viewer::m_MapWidth;
+    using Viewer::m_MapHeight;
+    using Viewer::m_BlockColumns;
+    using Viewer::m_BlockRows;
+    using Viewer::m_ActiveX1;
+    using Viewer::m_ActiveY1;
+    using Viewer::m_ActiveX2;
+    using Viewer::m_ActiveY2;
+    using Viewer::m_Heights;
+    using Viewer::m_CentreHeights;
+    using Viewer::m_FloorVertices;
+    using Viewer::m_CornerFrames;
+    using Viewer::m_CellFrames;
+    using Viewer::m_Parcels;
+    using Viewer::m_CoverPixels;
+    using Viewer::m_RevealedCells;
+    using Viewer::m_ActiveBlocks;
+    using Viewer::m_FloorTextures;
+    using Viewer::m_NumFloorTextures;
+    using Viewer::m_WallDescReader;
+    using Viewer::m_WallDescs;
+    using Viewer::m_NumWallDescs;
+    using Viewer::kBlockSize;
+    using Viewer::kFrameFloats;
+
 public:
     // A map of width x height cells, all heights 0, every parcel of texture 1, the whole map active.
     void SetGrid(int16_t width, int16_t height, int16_t cellWidth, int16_t cellHeight)
     {
         m_MapWidth = width;
         m_MapHeight = height;
-        SetCellSize(cellWidth, cellHeight);
+        this->SetCellSize(cellWidth, cellHeight);
         m_BlockColumns = (cellWidth * width + kBlockSize - 1) / kBlockSize;
         m_BlockRows = (cellHeight * height + kBlockSize - 1) / kBlockSize;
         m_ActiveX1 = 0;
@@ -150,6 +193,12 @@ public:
         m_Parcels.assign(cells, parcel);
         m_CoverPixels.assign(cells, 0);
         m_RevealedCells.assign(cells, 0);
+        m_ActiveBlocks.assign(size_t(m_BlockColumns) * size_t(m_BlockRows), 0);
+        this->OnBlockGridChanged();
+    }
+    void SetActiveBlock(int32_t column, int32_t row, bool active)
+    {
+        m_ActiveBlocks.at(size_t(row) * size_t(m_BlockColumns) + size_t(column)) = active ? 1 : 0;
     }
     void SetActiveArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     {
@@ -164,7 +213,7 @@ public:
         for (int32_t y = 0; y <= m_MapHeight; y++)
             for (int32_t x = 0; x <= m_MapWidth; x++)
                 m_Heights[size_t(y) * size_t(m_MapWidth + 1) + size_t(x)] = height(x, y);
-        CalcCentreHeights();
+        this->CalcCentreHeights();
     }
     VSD_Parcel& Parcel(int32_t x, int32_t y) { return m_Parcels.at(size_t(y) * size_t(m_MapWidth) + size_t(x)); }
     VSD_FloorVertex& Vertex(int32_t x, int32_t y)
@@ -191,6 +240,7 @@ public:
         return m_NumWallDescs;
     }
 };
+using GridViewer = GridViewerOf<VSD_Viewer>;
 
 // The level fixtures copied into a fresh directory that is current while it lives. The log is
 // written once before, so that its file stays where the test program started.

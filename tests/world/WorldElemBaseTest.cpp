@@ -105,11 +105,15 @@ TEST(WorldElemBaseTest, CollisionMask)
 
 TEST(WorldElemBaseTest, ScriptVariables)
 {
-    WorldElem elem;
+    WorldElemBase elem;
     elem.SetScriptTemp(7, 1.5f);
     EXPECT_EQ(elem.m_ScriptTemp[7], 1.5f);
     EXPECT_EQ(ErrorOf([&] { elem.SetScriptTemp(8, 1.0f); }), "Invalid scriptTemp element variable index: 8");
     EXPECT_EQ(ErrorOf([&] { elem.SetScriptTemp(-1, 1.0f); }), "Invalid scriptTemp element variable index: -1");
     int32_t ref = 5;
     EXPECT_EQ(*elem.GetNoRef(&ref), -1);
+
+    WorldElem named;  // a WorldElem names its cfgID first
+    named.m_CfgID = "crate";
+    EXPECT_EQ(ErrorOf([&] { named.SetScriptTemp(8, 1.0f); }), "crate: Invalid scriptTemp element variable index: 8");
 }

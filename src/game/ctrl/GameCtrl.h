@@ -158,6 +158,28 @@ public:
         none = m_BackDrawFade[1];
     }
 
+    // The engine's answers to the world; the network and game classes replace them.
+    double GetGameTime() const override { return m_GameTime; }
+    bool IsServer() const override { return false; }
+    bool AllowsInput() override { return true; }
+    bool IsElementUsable(WorldElem* elem) override
+    {
+        (void)elem;
+        return false;  // the game's rules decide
+    }
+    int32_t GetMonsterLevel(float fraction) override
+    {
+        (void)fraction;
+        return 0;  // the level's monster range comes with the level settings
+    }
+    void OnObjectAdded(int32_t objID) override { (void)objID; }
+    void OnObjectDeleted(int32_t objID, int32_t flag) override
+    {
+        (void)objID;
+        (void)flag;
+    }
+    void OnWallDeleted(int32_t wallID) override { (void)wallID; }
+
 protected:
     // Loads the listed files into the reader ("desc" indexes the entries); a failure is an error.
     void LoadDescReader(ConfigFileReader& reader, const FileList& files);
@@ -183,4 +205,5 @@ protected:
     std::vector<std::shared_ptr<ItemBase>> m_ItemTable;
 
     float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
+    double m_GameTime = 0.0;  // seconds; the frame timing advances it
 };

@@ -1,0 +1,14 @@
+// InputCtrlBase: what the world asks of the input controller (player input or AI) that drives an
+// element: its mode, and letting a controlled element go when the element leaves the world.
+// The game's input controllers derive from it.
+#pragma once
+#include <cstdint>
+
+class InputCtrlBase {
+public:
+    virtual ~InputCtrlBase() = default;
+
+    virtual int32_t GetMode() = 0;  // 1 input, 3 AI
+    // Detaches the element of that index: its controller fields are cleared, its slot freed.
+    virtual void RemoveControlledCreature(int32_t index) = 0;
+};
