@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+DXC_Gfx* g_Gfx = nullptr;
+
 DXC_Gfx::DXC_Gfx()
 {
     SetName("DXC_Gfx");

@@ -1,0 +1,52 @@
+// DXC_GuiManager: the owner of the root field that connects the widget tree to the screen, the
+// mouse and the keyboard. So far the least that the main loop's key forwarding, its debug overlay
+// and the controller's cursor choice ask of it; the server never makes one.
+#pragma once
+#include "base/DXC_Base.h"
+#include "engine/gui/DXC_GuiField.h"
+
+#include <cstdint>
+
+class DXC_Gfx;
+
+class DXC_GuiManager : public DXC_Base {
+public:
+    explicit DXC_GuiManager(DXC_Gfx* graphics = nullptr);
+    ~DXC_GuiManager() override;
+    DXC_GuiManager(const DXC_GuiManager&) = delete;
+    DXC_GuiManager& operator=(const DXC_GuiManager&) = delete;
+
+    DXC_Gfx* GetGfx() const { return m_Gfx; }
+    DXC_GuiField& GetRoot() { return m_Root; }
+
+    // A character or key code with the message's repeat count and flags; ignored while the
+    // keyboard is blocked, otherwise it travels down the focus path from the root.
+    virtual DXC_GuiField* OnChar(uint32_t code, int32_t repeat, uint32_t flags);
+    void BlockKeyboard(bool block) { m_KeyboardBlocked += block ? 1 : -1; }
+
+    // The mouse position: the stored one (no mouse device yet) plus the root's corner.
+    void GetMousePos(int32_t& x, int32_t& y) const;
+    void SetMousePos(int32_t x, int32_t y);
+    // The deepest open field under the mouse; the root itself while it has no children.
+    DXC_GuiField* FindFieldUnderMouse();
+    // Whether the mouse lies over an open window.
+    bool IsMouseOverGui() const { return false; }
+
+    // 0 to 3 pick a cursor picture, negative none.
+    void SetCursorType(int32_t type) { m_CursorType = type; }
+    int32_t GetCursorType() const { return m_CursorType; }
+    void SetCursorEnabled(bool enabled) { m_MouseEnabled = enabled ? 1 : 0; }
+    bool IsCursorEnabled() const { return m_MouseEnabled != 0; }
+
+private:
+    DXC_Gfx* m_Gfx;
+    DXC_GuiField m_Root;
+    int32_t m_MouseX = 0;
+    int32_t m_MouseY = 0;
+    int32_t m_CursorType = 0;
+    uint8_t m_MouseEnabled = 1;
+    int32_t m_KeyboardBlocked = 0;
+};
+
+// The program's GUI manager; null while none exists, as on the dedicated server.
+extern DXC_GuiManager* g_GuiManager;
