@@ -10,9 +10,11 @@ constexpr int32_t SW_MINIMIZE = 6;
 
 class Window {
 public:
+    virtual ~Window() = default;
+
     // Hides the window (SW_HIDE, SW_MINIMIZE) or shows it (any other command); answers whether it
     // was visible before.
-    int32_t Show(int32_t command);
+    virtual int32_t Show(int32_t command);
     bool IsVisible() const { return m_Visible; }
     bool IsMinimized() const { return m_Minimized; }
     int32_t GetShowCalls() const { return m_ShowCalls; }
