@@ -7,9 +7,14 @@ DXC_GuiManager::DXC_GuiManager(DXC_Gfx* graphics) : m_Gfx(graphics)
 {
     SetName("DXC_GuiManager");
     m_Root.SetManager(this);
+    g_GuiManager = this;
 }
 
-DXC_GuiManager::~DXC_GuiManager() = default;
+DXC_GuiManager::~DXC_GuiManager()
+{
+    if (g_GuiManager == this)
+        g_GuiManager = nullptr;
+}
 
 DXC_GuiField* DXC_GuiManager::OnChar(uint32_t code, int32_t repeat, uint32_t flags)
 {

@@ -11,6 +11,7 @@ class DXC_Gfx;
 
 class DXC_GuiManager : public DXC_Base {
 public:
+    // The newest manager becomes the global one; destroying it clears the pointer.
     explicit DXC_GuiManager(DXC_Gfx* graphics = nullptr);
     ~DXC_GuiManager() override;
     DXC_GuiManager(const DXC_GuiManager&) = delete;

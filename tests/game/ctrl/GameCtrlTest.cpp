@@ -5,6 +5,7 @@
 
 #include "base/Log.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/gui/DXC_GuiManager.h"
 #include "level/VSD_Viewer.h"
 
 #include "GameCtrlTestSupport.h"
@@ -130,4 +131,17 @@ TEST(GameCtrlTest, LevelResetAndEngineAnswers)
     EXPECT_FALSE(ctrl.IsJoiningNetworkGame());
     EXPECT_FALSE(ctrl.IsGuiUnderMouse(0));
     EXPECT_EQ(ctrl.LoadGame(-1), 0);
+}
+
+TEST(GameCtrlTest, GuiHooksFollowTheGuiManager)
+{
+    GameCtrl ctrl;
+    EXPECT_EQ(ctrl.UpdateGui(), 0);
+    {
+        DXC_GuiManager gui;  // a client's manager
+        EXPECT_EQ(g_GuiManager, &gui);
+        EXPECT_FALSE(ctrl.IsGuiUnderMouse(0));  // no window lies under the mouse
+        EXPECT_EQ(ctrl.LeaveGuiMode(1), 0);
+    }
+    EXPECT_EQ(g_GuiManager, nullptr);
 }
