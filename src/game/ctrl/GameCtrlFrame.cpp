@@ -29,9 +29,12 @@ int32_t GameCtrl::UpdateFrame(float frameTime)
     m_FrameStartTime = Timer::GetTime();
     const double profileStart = GetProfilingTime();
     RevealMapAtPosition();
+    // The music cross-fade steps here with the music channels.
     if (frameTime > 0.0f) {
+        // The input controllers step here, in the order of their list, the AI's pass included.
         const double inputsDone = GetProfilingTime();
         g_ProfilingTimes[kProfileAIMove] = inputsDone - profileStart;
+        // The world steps here: its per-frame update with the frame time, then its post-update.
         g_ProfilingTimes[kProfileGameMove] = GetProfilingTime() - inputsDone;
     }
     ++g_GameFrameCounter;
