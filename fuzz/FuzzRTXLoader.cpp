@@ -1,6 +1,7 @@
-// FuzzRTXLoader: arbitrary text read as a text model export, whole into a scene and in header mode
-// into an animation cycle; the key chains of the nodes and tracks must then match their counts and
-// evaluate at any time.
+// FuzzRTXLoader: arbitrary text read as a text model export, whole into a scene (meshes welded,
+// materials applied, bounds taken) and in header mode into an animation cycle; the key chains of
+// the nodes and tracks must then match their counts and evaluate at any time, and every face index
+// of a built mesh must name one of its vertices.
 #include "FuzzTarget.h"
 
 #include "base/DXC_Base.h"
@@ -13,10 +14,15 @@
 
 namespace {
 
-// One loader for every input, as the graphics object keeps one for every load.
+// One loader for every input, as the graphics object keeps one for every load; the server's
+// graphics object, which makes placeholders of the textures that exist.
 RTXLoader& Loader()
 {
-    static DXC_Gfx* gfx = new DXC_Gfx;
+    static DXC_Gfx* gfx = [] {
+        DXC_Gfx* made = new DXC_Gfx;
+        made->SetDedicatedMode(1);
+        return made;
+    }();
     static RTXLoader* loader = new RTXLoader(gfx);
     return *loader;
 }
@@ -31,6 +37,18 @@ void Check(DXC_3dObject& node)
     node.BuildKeyTimeTables();
     node.SetAniLoop(1);
     node.SetAniTime(0.7, 0, 1);
+}
+
+void CheckFaces(DXC_Mesh& mesh)
+{
+    if (!mesh.deviceMesh)
+        return;
+    mesh.LockAll(0);
+    for (int32_t face = 0; face < mesh.faceCount; face++)
+        for (int corner = 0; corner < 3; corner++)
+            if (mesh.GetFaceIndex(face, corner) >= mesh.vertexCount)
+                Fuzz::Finding("a face index beyond the vertices");
+    mesh.UnlockAll();
 }
 
 template <class List> void CheckAll(List& list)
@@ -55,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const DXC_Error&) {
     }
     CheckAll(scene.meshes);
+    for (int32_t i = 0; i < scene.meshes.GetSize(); i++)
+        CheckFaces(*scene.meshes.GetAt(i));
     CheckAll(scene.cameras);
     CheckAll(scene.objects);
     CheckAll(scene.lights);

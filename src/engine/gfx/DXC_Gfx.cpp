@@ -3,6 +3,7 @@
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "base/File.h"
+#include "engine/scene/RTXLoader.h"
 #include "platform/FileSystem.h"
 
 #include <cstring>
@@ -10,7 +11,7 @@
 
 DXC_Gfx* g_Gfx = nullptr;
 
-DXC_Gfx::DXC_Gfx()
+DXC_Gfx::DXC_Gfx() : rtxLoader(std::make_unique<RTXLoader>(this))
 {
     SetName("DXC_Gfx");
     const float grey[12] = {0.9f, 0.9f, 0.9f, 0.9f, 0.9f, 0.9f, 0, 0, 0, 0, 0, 0};

@@ -6,6 +6,8 @@
 //   DXC_Gfx.cpp            construction, settings, path check, file name lookup, resource keys
 //   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
 //   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
+//   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles,
+//                          and the binding of a scene's shader effects
 //
 // Animation cycles (BuildAniCycle): a cycle over [start, end] seconds of a scene is filled as
 // ConvertSceneRange converts a scene. Every helper object of the scene gives an object track and
@@ -27,11 +29,14 @@
 #include "platform/D3D9Types.h"
 
 #include <cstdint>
+#include <memory>
 
 class DXC_3dScene;
 class DXC_AniCycle;
 class DXC_MeshBase;
+class File;
 class FileList;
+class RTXLoader;
 
 // One video source that textures named ">>Video<n>" draw from.
 struct DXC_VideoSource {
@@ -113,6 +118,20 @@ public:
     int CreateMesh(DXC_MeshBase* mesh, int32_t faces, int32_t vertices, int32_t materials, uint32_t vertexFormat,
                    int32_t unused1, int32_t bones, int32_t unused2, int32_t unused3, int32_t stage2);
 
+    // Scene files (DXC_GfxSceneLoad.cpp). The first three bytes tell a binary scene file ("3SC")
+    // from a text export, which the importer reads. Load flags (-1 counts as 0): 0x01 and 0x02
+    // texture options, 0x08 vertex colours added, 0x20 no geometry (names, transforms, keys and
+    // bones only: what the server asks for); the importer gets the whole word. The result is the
+    // importer's for a text export, 1 for a binary file; failures are errors.
+    int LoadScene(DXC_3dScene* scene, const char* fileName, int32_t loadFlags);
+    // The cycle over the frames [fromFrame, toFrame] of the file's animation (both negative: the
+    // file's whole range), named after the file and set to time 0; never with geometry.
+    int ReadSceneFileHeader(DXC_AniCycle* cycle, const char* fileName, float fromFrame, float toFrame);
+    // Warns of every material effect of the scene's meshes that the effect search list does not
+    // find; effects themselves are compiled only where a device exists.
+    void BindSceneEffects(DXC_3dScene& scene, const char* directory);
+    RTXLoader& GetRTXLoader() { return *rtxLoader; }
+
     // Scene time ranges (DXC_GfxSceneRange.cpp).
     int ConvertSceneRange(DXC_3dScene& source, DXC_3dScene& destination, float start, float end);
     int BuildAniCycle(DXC_3dScene& scene, DXC_AniCycle& cycle, float start, float end);
@@ -138,6 +157,8 @@ public:
     int32_t textureCount = 0;
 
 private:
+    // Registers the file name when a register is kept, and opens the file whole for reading.
+    void OpenSceneFile(File& file, const char* fileName);
     int Resolve(CFileValidator& files, const char* name, int32_t length, String& output, const char* directory);
     void LoadVideoTexture(DXC_Texture& texture, const char* fileName);
     void LoadTextureList(DXC_Texture& texture, const char* fileName, uint32_t colorKey, int32_t options,
@@ -153,6 +174,7 @@ private:
     DXC_ResourceManager effectManager;
     DXC_ResourceManager spareManager;  // nothing fills it
     DXC_VideoSource videoSources[kVideoSources];
+    std::unique_ptr<RTXLoader> rtxLoader;  // the one importer of text exports; goes first
 };
 
 // The program's graphics object: the program's entry makes it before the controller and fills

@@ -5,8 +5,10 @@
 //   DXC_3dScene.cpp         construction, reset, defaults
 //   DXC_3dSceneQueries.cpp  lookups by name and number, bounds and box tests
 //   DXC_3dSceneFile.cpp     the scene body of binary scene files, and whole files
-//   DXC_3dSceneLinks.cpp    linking by name, segment tests, settings over all nodes, copies,
-//                           insertion of another scene, scene time
+//   DXC_3dSceneLinks.cpp    linking by name, clone meshes, segment tests, settings over all
+//                           nodes, copies, insertion of another scene, scene time
+//   DXC_3dSceneCycles.cpp   binding animation cycles by name, posing from one or two cycles
+//   DXC_3dSceneCombine.cpp  meshes of one vertex format and one set of materials merged into one
 #pragma once
 #include "base/DynaMem.h"
 #include "engine/scene/DXC_3dClipObject.h"
@@ -17,9 +19,10 @@
 #include <bit>
 #include <cstdint>
 
+class DXC_AniCycle;
 class DXC_Gfx;
 class File;
-struct SceneInfoRecord;
+struct DXC_SceneInfo;
 
 // A record of 32-bit words that hold integers or floats, as the loaders write them.
 template <int N> struct SceneWords {
@@ -80,12 +83,15 @@ public:
     int Read(File& file, DXC_Gfx& gfx);
     // A whole file: header and body, written in memory first and put in place of an old file in
     // one step, so that a failed write leaves the old file whole.
-    int WriteFile(const char* fileName, const SceneInfoRecord& info);
+    int WriteFile(const char* fileName, const DXC_SceneInfo& info);
     // Opaque meshes first in the used order; the number of opaque ones is kept.
     void SortMeshesOpaqueFirst();
 
     // Linking and whole-scene operations (DXC_3dSceneLinks.cpp).
     int LinkObjects();
+    // Every mesh with a clone source name takes the geometry of the mesh of that name (letter
+    // case counts) and keeps its own node part, materials and name ("Clone Mesh '%s' not found").
+    int LinkCloneMeshes();
     float IntersectSegment(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, char* name, int32_t bufferSize,
                            bool* prefixMatched, bool stopAtFirstHit);
     bool HitSegment(const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, float radius);
@@ -98,6 +104,24 @@ public:
     int ScaleMeshes(float x, float y, float z);
     int32_t CountFaces(int32_t a, int32_t b);
     int Insert3dScene(DXC_3dScene& other, bool checkNames);
+
+    // Mesh combining (DXC_3dSceneCombine.cpp): every mesh in used order takes in the later meshes
+    // of its vertex format, active word and materials (at most 99, and 65535 vertices in all,
+    // never skinned ones nor meshes without geometry), which leave the scene; the others get their
+    // placement baked into the offset matrix. The meshes' world matrices must be current. Answers
+    // the number of meshes merged away; the scene's bounds are made again when there were any.
+    int32_t CombineMeshes(DXC_Gfx& gfx);
+    // One such step for the mesh at a position of the used order; the number it took in.
+    int32_t MergeMeshes(DXC_Gfx& gfx, int32_t position);
+
+    // Animation cycles (DXC_3dSceneCycles.cpp). Binding matches the cycle's tracks to this
+    // scene's helper objects and meshes by name (letter case counts) and records, per node in
+    // used order, its slot and its track (-1 none). Flag bit 0 reports missing and mismatching
+    // helper objects, bit 1 meshes, as warnings of the cycle.
+    int BindAniCycle(DXC_AniCycle& cycle, int32_t flags);
+    // Poses the bound nodes from a (b none or w 0) or from a and b mixed by w; the nodes' matrices
+    // are then rebuilt. Cycles bound to other scenes are errors of this scene.
+    int BlendAniCycles(const DXC_AniCycle& a, const DXC_AniCycle* b, float w);
 
     uint32_t sceneWord = 0;
     int32_t activeCamera = -1;

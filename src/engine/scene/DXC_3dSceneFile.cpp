@@ -106,7 +106,7 @@ void DXC_3dScene::SortMeshesOpaqueFirst()
         opaqueMeshCount += meshes.GetAt(i)->IsTransparent() ? 0 : 1;
 }
 
-int DXC_3dScene::WriteFile(const char* fileName, const SceneInfoRecord& info)
+int DXC_3dScene::WriteFile(const char* fileName, const DXC_SceneInfo& info)
 {
     File body;
     body.CreateMemoryFile(0);

@@ -1,5 +1,5 @@
-// DXC_3dScene over all its nodes: linking by name, segment tests, settings and time for every
-// node, turning and scaling the roots, face counts and the insertion of another scene.
+// DXC_3dScene over all its nodes: linking by name, clone meshes, segment tests, settings and time
+// for every node, turning and scaling the roots, face counts and the insertion of another scene.
 #include "engine/scene/DXC_3dScene.h"
 
 #include "base/String.h"
@@ -95,6 +95,20 @@ int DXC_3dScene::LinkObjects()
                 Error("Object '%s' is its own target's parent in scene '%s'", camera.objectName.c_str(), sceneName);
             }
         }
+    }
+    return 1;
+}
+
+int DXC_3dScene::LinkCloneMeshes()
+{
+    for (int32_t i = 0; i < meshes.GetSize(); i++) {
+        DXC_Mesh& clone = *meshes.GetAt(i);
+        if (clone.cloneSourceName.IsEmpty())
+            continue;
+        const DXC_Mesh* source = FindMesh(clone.cloneSourceName.c_str(), false);
+        if (!source)
+            Error("Clone Mesh '%s' not found", clone.cloneSourceName.c_str());
+        source->CloneInto(clone, true, true);  // without a device mesh (no geometry loaded) it shares none
     }
     return 1;
 }

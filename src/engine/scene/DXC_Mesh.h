@@ -72,6 +72,8 @@ public:
 
     void ComputeBounds();
     void TransformVertices(const D3DXMATRIX& m);
+    // The same for count vertices from first, without the bounds (a range outside does nothing).
+    void TransformVertexRange(const D3DXMATRIX& m, int32_t first, int32_t count);
     int IsTransparent();
     // Whether the segment widened by r meets the mesh's bounds (points in the scene's space).
     bool IntersectSegment(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, float r);

@@ -156,28 +156,33 @@ void DXC_MeshBase::ComputeBounds()
 
 void DXC_MeshBase::TransformVertices(const D3DXMATRIX& m)
 {
-    if (deviceMesh && vertexCount > 0) {
-        const bool lockHere = !vertexBufferLocked;
-        if (lockHere)
-            LockAll(0);
-        D3DXMATRIX linear = m, inverse, normalMatrix;
-        linear.m[3][0] = linear.m[3][1] = linear.m[3][2] = 0.0f;
-        const bool invertible = D3DXMatrixInverse(&inverse, nullptr, &linear) != nullptr;
-        D3DXMatrixTranspose(&normalMatrix, &inverse);
-        for (int32_t n = 0; n < vertexCount; n++) {
-            D3DXVECTOR3 p = GetVertexPosition(n);
-            D3DXVec3TransformCoord(&p, &p, &m);
-            SetVertexPosition(n, p);
-            if ((layout.vertexFormat & 0x010) && invertible) {
-                D3DXVECTOR3 normal = GetVertexNormal(n);
-                D3DXVec3TransformNormal(&normal, &normal, &normalMatrix);
-                SetVertexNormal(n, normal);
-            }
-        }
-        if (lockHere)
-            UnlockAll();
-    }
+    TransformVertexRange(m, 0, vertexCount);
     TransformBox(m);
+}
+
+void DXC_MeshBase::TransformVertexRange(const D3DXMATRIX& m, int32_t first, int32_t count)
+{
+    if (!deviceMesh || first < 0 || count <= 0 || first > vertexCount - count)
+        return;
+    const bool lockHere = !vertexBufferLocked;
+    if (lockHere)
+        LockAll(0);
+    D3DXMATRIX linear = m, inverse, normalMatrix;
+    linear.m[3][0] = linear.m[3][1] = linear.m[3][2] = 0.0f;
+    const bool invertible = D3DXMatrixInverse(&inverse, nullptr, &linear) != nullptr;
+    D3DXMatrixTranspose(&normalMatrix, &inverse);
+    for (int32_t n = first; n < first + count; n++) {
+        D3DXVECTOR3 p = GetVertexPosition(n);
+        D3DXVec3TransformCoord(&p, &p, &m);
+        SetVertexPosition(n, p);
+        if ((layout.vertexFormat & 0x010) && invertible) {
+            D3DXVECTOR3 normal = GetVertexNormal(n);
+            D3DXVec3TransformNormal(&normal, &normal, &normalMatrix);
+            SetVertexNormal(n, normal);
+        }
+    }
+    if (lockHere)
+        UnlockAll();
 }
 
 int DXC_MeshBase::IsTransparent()
@@ -187,8 +192,8 @@ int DXC_MeshBase::IsTransparent()
     if (transparency >= 0)
         return transparency;
     transparency = GetOpacity() < 1.0f ? 1 : 0;
-    for (int32_t i = 0; i < materialCount && !transparency; i++)
-        if (materials[i].transparency != 0.0f)
+    for (int32_t i = 0; i < materialCount && !transparency; i++)  // an animated transparency blends too
+        if (materials[i].transparency != 0.0f || materials[i].transparencyCurve.GetNumKeys() > 0)
             transparency = 1;
     return transparency;
 }

@@ -118,6 +118,34 @@ void RTXKeyConverter::ConvertColorTrack(std::vector<RTX_ColorKey>& track, const 
     ConvertTrack(track, base);
 }
 
+void RTXKeyConverter::ToCurve(const std::vector<RTX_FloatKey>& track, bool linear, BezierSpline<float>& curve)
+{
+    curve.SetMode(linear ? 0 : 1);
+    curve.SetNumKeys(int32_t(track.size()));
+    for (size_t i = 0; i < track.size(); i++) {
+        BezierSpline<float>::Key& k = curve.GetKey(int32_t(i));
+        k.time = track[i].time;
+        k.value = track[i].value;
+        k.inTangent = track[i].inTangent;
+        k.outTangent = track[i].outTangent;
+    }
+}
+
+void RTXKeyConverter::ToCurve(const std::vector<RTX_ColorKey>& track, bool linear,
+                              BezierSpline<SplineVector4>& curve)
+{
+    curve.SetMode(linear ? 0 : 1);
+    curve.SetNumKeys(int32_t(track.size()));
+    for (size_t i = 0; i < track.size(); i++) {
+        BezierSpline<SplineVector4>::Key& k = curve.GetKey(int32_t(i));
+        const RTX_ColorKey& from = track[i];
+        k.time = from.time;
+        k.value = SplineVector4{{from.value.r, from.value.g, from.value.b, 1.0f}};
+        k.inTangent = SplineVector4{{from.inTangent.x, from.inTangent.y, from.inTangent.z, 0.0f}};
+        k.outTangent = SplineVector4{{from.outTangent.x, from.outTangent.y, from.outTangent.z, 0.0f}};
+    }
+}
+
 void RTXKeyConverter::ConvertNodeTracks(DXC_3dObject& node, const RTXTimeBase& base)
 {
     ScaleChainTangents(node.posKeys);

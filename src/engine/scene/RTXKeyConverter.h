@@ -1,6 +1,7 @@
 // RTXKeyConverter: how the key lists of the text model export become key tracks: ticks to seconds,
 // rotation samples and turn splitting, step keys, the Euler merge and the TCB control quaternions.
 #pragma once
+#include "base/BezierSpline.h"
 #include "platform/D3D9Types.h"
 #include "platform/D3DXMath.h"
 
@@ -67,6 +68,10 @@ public:
     // times to seconds.
     static void ConvertFloatTrack(std::vector<RTX_FloatKey>& track, const RTXTimeBase& base);
     static void ConvertColorTrack(std::vector<RTX_ColorKey>& track, const RTXTimeBase& base);
+    // A converted track as a key curve: linear (mode 0) or cubic (mode 1); colours keep alpha 1
+    // with tangents of alpha 0.
+    static void ToCurve(const std::vector<RTX_FloatKey>& track, bool linear, BezierSpline<float>& curve);
+    static void ToCurve(const std::vector<RTX_ColorKey>& track, bool linear, BezierSpline<SplineVector4>& curve);
     // The same for the node's position and scale tracks (as long as the keys came from Bezier
     // keys) and its rotation times; then the control quaternions of the TCB keys.
     static void ConvertNodeTracks(DXC_3dObject& node, const RTXTimeBase& base);

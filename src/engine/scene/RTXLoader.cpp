@@ -1,11 +1,11 @@
 // RTXLoader: construction, the reset before each load, the whole-file read, the two entry points and
-// the finish of the scene.
+// the finish of the scene with its "Bounds" mesh.
 #include "engine/scene/RTXLoader.h"
 
 #include "base/FileName.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_AniCycle.h"
-#include "engine/scene/SceneMath.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -28,46 +28,6 @@ constexpr int kParamWord11 = 11;
 constexpr int kParamWord15 = 15;
 
 float FiniteOrZero(float v) { return std::isfinite(v) ? v : 0.0f; }
-
-template <class T> void CutChain(DXC_KeyBase<T>*& first, int32_t& count, float start, float end)
-{
-    using Key = DXC_KeyBase<T>;
-    const float range = end - start;
-    const float limit = range + 1e-5f * range;
-    while (first && first->next && first->next->time <= start)
-        Key::Unlink(first, first);
-    for (Key* k = first; k; k = k->next) {
-        k->time = std::max(k->time - start, 0.0f);
-        if (k->time > limit) {
-            Key::FreeChain(k->next);
-            k->next = nullptr;
-            break;
-        }
-    }
-    count = Key::Count(first);
-}
-
-void TakeOverTracks(DXC_3dObject& node, DXC_3dObject& track, float start, float end)
-{
-    DXC_PosKey* pos = node.posKeys;
-    DXC_RotKey* rot = node.rotKeys;
-    DXC_ScaleKey* scale = node.scaleKeys;
-    node.ForgetKeys();
-    node.ForgetTimeTables();
-    DXC_3dObject::CopyNode(node, track);
-    track.parent = nullptr;  // the scene goes; the cycle's tracks are bound by name
-    track.posKeys = pos;
-    track.rotKeys = rot;
-    track.scaleKeys = scale;
-    CutChain(track.posKeys, track.numPosKey, start, end);
-    CutChain(track.rotKeys, track.numRotKey, start, end);
-    CutChain(track.scaleKeys, track.numScaleKey, start, end);
-    if (track.rotKeys)  // the first key now turns from no rotation
-        QuaternionToAxisAngleNorm(track.rotKeys->data.quaternion, &track.rotKeys->data.axis,
-                                  &track.rotKeys->data.angle);
-    track.SetAniRange(end - start);
-    track.BuildKeyTimeTables();
-}
 
 }  // namespace
 
@@ -111,9 +71,12 @@ void RTXLoader::Reset(const char* fileName)
     m_Work.Clear();
     m_EnvironmentMap = "";
     m_MaterialIndex = -1;
-    GetPathDirectory(fileName, m_TextureDir);
+    GetDirectoryPart(m_FileName, m_TextureDir);
     ComputeTimeBase();
     DXC_3dScene& s = *m_Scene;
+    delete s.environmentTexture;
+    s.environmentTexture = nullptr;
+    s.ResetBounds();  // the box of the last file's "Bounds" mesh would stay otherwise
     s.meshes.DeleteAll();
     s.cameras.DeleteAll();
     s.objects.DeleteAll();
@@ -181,7 +144,7 @@ int RTXLoader::LoadSceneFile(DXC_3dScene* scene, const char* fileName, int32_t l
     FinishScene();
 
     if (scene->GetCameraCount() > 0)
-        scene->activeCamera = 0;
+        scene->SetActiveCamera(0);
     SceneParams params = scene->GetRenderOptions();
     params.SetInt(kParamTextLoaded, 1);
     params.SetInt(kParamFirst, 0);
@@ -210,26 +173,7 @@ int RTXLoader::LoadScene(DXC_AniCycle* cycle, const char* fileName, float fromFr
     }
     const float start = FiniteOrZero((fromFrame - float(m_FirstFrame)) / m_FrameSpeed);
     const float end = FiniteOrZero((toFrame - float(m_FirstFrame)) / m_FrameSpeed);
-    return BuildCycle(*scene, *cycle, start, end);
-}
-
-// The cycle takes the scene's helper and mesh tracks over [start, end] seconds: the keys before
-// start are dropped but the last of them at or before it, which holds the value at the start; the
-// others move back by start (never below 0), and each chain ends with the first key past the range
-// and a tolerance of 1e-5 of it; the cycle runs over the range. The nodes' chains are taken over,
-// not copied (the scene forgets them).
-int RTXLoader::BuildCycle(DXC_3dScene& scene, DXC_AniCycle& cycle, float start, float end)
-{
-    if (end < start)
-        end = start;  // a reversed range holds nothing
-    cycle.AllocTracks(scene.objects.GetSize(), scene.meshes.GetSize());
-    for (int32_t i = 0; i < cycle.objectTrackCount; i++)
-        TakeOverTracks(*scene.objects.GetAt(i), cycle.objectTracks[i], start, end);
-    for (int32_t i = 0; i < cycle.meshTrackCount; i++)
-        TakeOverTracks(*scene.meshes.GetAt(i), cycle.meshTracks[i], start, end);
-    cycle.startTime = 0.0f;
-    cycle.endTime = end - start;
-    return 1;
+    return m_Gfx->BuildAniCycle(*scene, *cycle, start, end);
 }
 
 void RTXLoader::FinishScene()
@@ -237,11 +181,66 @@ void RTXLoader::FinishScene()
     Close();  // the file text
     m_Info.firstFrame = float(m_FirstFrame);
     m_Info.lastFrame = float(m_LastFrame);
+    DXC_3dScene& s = *m_Scene;
+    s.LinkObjects();
+    s.SetRangeOnAll(m_SceneLength);
+    ForEachObject([&](DXC_3dObject& object) { ConvertNodeTracks(object); });
+    if (m_FullImport) {
+        ApplyMaterials();
+        s.LinkCloneMeshes();
+        if (!TakeBoundsMesh()) {
+            s.SetAniTime(FiniteOrZero(float(m_FirstFrame) / m_FrameSpeed), 1, 0);
+            s.ComputeBounds();
+            if (m_SkinnedRead)
+                Warning("Skinned meshes without 'Bounds' object");
+        }
+    }
+    s.SortMeshesOpaqueFirst();  // the material list stays for inspection until the next load
+}
 
-    // Every node runs over the scene's length; parents and targets are found by name.
-    m_Scene->SetAniRange(m_SceneLength);
-    ForEachObject([&](DXC_3dObject& object) {
-        object.SetAniRange(m_SceneLength);
-        ConvertNodeTracks(object);
-    });
+// The first mesh named "Bounds" (any letter case), posed at time 0, gives the scene its box and
+// sphere and switches both tests on; then it leaves the scene, and no link may point at it.
+bool RTXLoader::TakeBoundsMesh()
+{
+    DXC_3dScene& s = *m_Scene;
+    for (int32_t i = 0; i < s.meshes.GetSize(); i++) {
+        DXC_Mesh& bounds = *s.meshes.GetAt(i);
+        if (!bounds.objectName.EqualsNoCase("Bounds"))
+            continue;
+        bounds.SetAniTime(0.0, 1, 1);
+        D3DXMATRIX m;
+        D3DXMatrixMultiply(&m, &bounds.offsetMatrix, &bounds.worldMatrix);
+        DXC_ClipObject box = bounds;
+        box.TransformBox(m);
+        s.SetBox(box.boxMin, box.boxMax);
+        D3DXVECTOR3 centre = (bounds.boxMin + bounds.boxMax) * 0.5f;
+        D3DXVec3TransformCoord(&centre, &centre, &m);
+        float scale = 0.0f;
+        for (const auto& row : {m.m[0], m.m[1], m.m[2]}) {  // the largest scaling of an axis
+            const D3DXVECTOR3 axis(row[0], row[1], row[2]);
+            scale = std::max(scale, D3DXVec3Length(&axis));
+        }
+        s.SetSphere(bounds.boundsRadius * scale, &centre);
+        s.SetBoundsFlags(3);
+
+        ForEachObject([&](DXC_3dObject& node) {
+            if (node.parent == &bounds)
+                node.parent = nullptr;
+        });
+        for (int32_t c = 0; c < s.cameras.GetSize(); c++)
+            if (s.cameras.GetAt(c)->target == &bounds)
+                s.cameras.GetAt(c)->target = nullptr;
+        for (int32_t l = 0; l < s.lights.GetSize(); l++)
+            if (s.lights.GetAt(l)->target == &bounds)
+                s.lights.GetAt(l)->target = nullptr;
+        for (int32_t n = 0; n < s.meshes.GetSize(); n++) {
+            DXC_Mesh& mesh = *s.meshes.GetAt(n);
+            for (int32_t b = 0; mesh.boneObjects && b < mesh.bones.GetSize(); b++)
+                if (mesh.boneObjects[b] == &bounds)
+                    mesh.boneObjects[b] = nullptr;
+        }
+        s.meshes.Delete(s.meshes.GetUsedSlot(i));
+        return true;
+    }
+    return false;
 }

@@ -3,16 +3,20 @@
 // the last load. The graphics object owns one and reuses it for every text export.
 // The class is split by role:
 //   RTXLoader.cpp           construction, reset, the whole-file read, the two entry points, the finish
+//                           with the "Bounds" mesh
 //   RTXLoaderNodes.cpp      the top level, the scene block, object nodes, transforms, cameras, lights, fog
 //   RTXLoaderTracks.cpp     the key lists of "TM_ANIMATION"
 //   RTXLoaderMaterials.cpp  the material list, maps and their animation
+//   RTXLoaderApply.cpp      materials converted and applied to meshes, texture matrices, environment map
 //   RTXLoaderMesh.cpp       the mesh block's work tables and skin weights
+//   RTXLoaderMeshBuild.cpp  the work tables welded into the mesh's vertex and index data
 //
 // Every block reader loops on the keyword scanner and answers true at the end of its block, false
 // when the file ended inside it; the enclosing readers then stop at once.
 #pragma once
 #include "base/SearchTree.h"
 #include "base/TextDataFileReader.h"
+#include "engine/gfx/DXC_Material.h"
 #include "engine/scene/DXC_SceneInfo.h"
 #include "engine/scene/RTXKeyConverter.h"
 #include "engine/scene/RTXScanner.h"
@@ -92,13 +96,15 @@ struct RTX_MaterialInfo {
     std::vector<RTX_ColorKey> colorTracks[RTX_COLOR_TRACKS];
     uint8_t colorTrackLinear[RTX_COLOR_TRACKS] = {};  // filled from a "CONTROL_COLOR_LINEAR" block
     std::vector<RTX_FloatKey> opacityTrack;            // 1 - the file's value, tangents negated
+    uint8_t opacityTrackLinear = 0;
     RTX_ShaderParams shaderParams;
+    DXC_Material material;  // the values above as the mesh's material (after the material list)
 };
 
-struct RTX_MeshLoadInfo {
-    int32_t materialIndex = -1;
-    D3DCOLORVALUE color{1.0f, 1.0f, 1.0f, 1.0f};
-    DXC_Mesh* mesh = nullptr;  // not owned
+// A texture coordinate set of a mesh and the channel slot whose coordinates fill it.
+struct ChannelPlusTexCoord {
+    int32_t slot = 0;
+    int32_t texCoord = 0;
 };
 
 // Work tables of the mesh being read.
@@ -144,6 +150,17 @@ struct RTX_MeshWork {
     void Clear() { *this = RTX_MeshWork(); }
 };
 
+struct RTX_MeshLoadInfo {
+    int32_t materialIndex = -1;
+    D3DCOLORVALUE color{1.0f, 1.0f, 1.0f, 1.0f};  // the material of a mesh without one
+    DXC_Mesh* mesh = nullptr;  // not owned
+    // Filled when the mesh is built: the wrapped material id of each sub-mesh, in the order of
+    // first use, the texture sets and the file's mapping channel of each channel slot.
+    std::vector<int32_t> subMeshIds;
+    std::vector<ChannelPlusTexCoord> channels;
+    int32_t slotChannels[RTX_MeshWork::kChannelSlots] = {-1, -1, -1, -1, -1, -1, -1, -1};
+};
+
 class RTXLoader : public TextDataFileReader {
 public:
     static constexpr float kDefaultMinWeight = 0.1f;
@@ -155,7 +172,7 @@ public:
     // as 0); returns 1. Errors end the load; the scene keeps what was added before.
     int LoadSceneFile(DXC_3dScene* scene, const char* fileName, int32_t loadFlags);
     // Builds the cycle from the file's key tracks between two frames (both negative: the file's own
-    // range); returns the result of the cycle building.
+    // range); returns the result of the graphics object's cycle building.
     int LoadScene(DXC_AniCycle* cycle, const char* fileName, float fromFrame, float toFrame);
 
     void GetSceneInfo(DXC_SceneInfo& info) const { info = m_Info; }
@@ -167,6 +184,7 @@ public:
     uint8_t GetVersionMajor() const { return m_VersionMajor; }
     uint8_t GetVersionMinor() const { return m_VersionMinor; }
     const String& GetEnvironmentMap() const { return m_EnvironmentMap; }
+    // The material list of the last load; it stays until the next load starts.
     const std::vector<RTX_MaterialInfo>& GetMaterials() const { return m_Materials; }
     bool SkinnedMeshRead() const { return m_SkinnedRead != 0; }
     // The work tables of the last mesh read; they are freed when the next mesh or load starts.
@@ -185,7 +203,8 @@ private:
     void ReadWholeFile(const char* fileName);
     void ParseFile(DXC_3dScene* scene);
     void FinishScene();
-    int BuildCycle(DXC_3dScene& scene, DXC_AniCycle& cycle, float start, float end);
+    // The scene's bounds from the mesh named "Bounds", which then leaves the scene; false without one.
+    bool TakeBoundsMesh();
     void ComputeTimeBase();
     template <class F> void ForEachObject(F f);
 
@@ -209,7 +228,6 @@ private:
     void MirrorTest(RTX_Transform& transform);
     void ApplyNodeTransform(DXC_3dObject& node, const RTX_Transform& transform);
     void EndGeomObject(int32_t slot, bool hadMesh);
-    void EnterMeshInfo(DXC_Mesh& mesh);
     uint32_t ReadColorBytes();
     float ReadNumberOr(float fallback);
 
@@ -235,8 +253,20 @@ private:
     bool ReadMaterialAnimation(RTX_MaterialInfo& material);
     bool ReadColorKeys(std::vector<RTX_ColorKey>& track);
     bool MapKindSupported(int32_t kind) const;
-    void ConvertMaterialTracks(RTX_MaterialInfo& material);
     static void ParseShaderParams(RTX_MaterialInfo& material);
+
+    // RTXLoaderApply.cpp
+    // The materials of the list from first on (a list read later adds to it), sub-materials too.
+    void ConvertMaterials(size_t first);
+    void ConvertMaterial(RTX_MaterialInfo& material);
+    void ApplyMaterials();
+    void ApplyMaterial(DXC_Mesh& mesh, const RTX_MeshLoadInfo& info);
+    void ApplyEntry(DXC_Mesh& mesh, int32_t entry, RTX_MaterialInfo& material, const RTX_MeshLoadInfo& info);
+    // Once per material: its maps' texture matrices and placement tracks in seconds.
+    void ConvertMaps(RTX_MaterialInfo& material);
+    static void BuildTextureMatrix(RTX_MapInfo& map);
+    RTX_MaterialInfo* MaterialAt(int32_t index);
+    void LoadEnvironmentMap();
 
     // RTXLoaderMesh.cpp
     bool ReadMeshBlock(DXC_Mesh& mesh);
@@ -248,12 +278,21 @@ private:
     bool ReadTexFaceList(RTX_TexChannel& channel, DXC_Mesh& mesh);
     bool ReadWeights(DXC_Mesh& mesh);
     bool ReadBoneWeight(DXC_Mesh& mesh);
+    int32_t BoneNumber(DXC_Mesh& mesh, const String& name);
     void AddWeight(DXC_Mesh& mesh, int32_t vertex, float weight, int32_t bone);
     // A count of the file, checked against what the rest of the text can hold.
     int32_t ReadCount(const char* what);
     // The index of a list entry: it must equal the entries read before it and stay below the count.
     int32_t ReadListIndex(int32_t& read, int32_t count, const char* orderError, const char* countError);
+    RTX_MeshLoadInfo& EnterMeshInfo(DXC_Mesh& mesh);
+
+    // RTXLoaderMeshBuild.cpp
     void BuildMesh(DXC_Mesh& mesh);
+    // The texture sets of the mesh being built: the channels of the material's maps, or every
+    // channel slot with coordinates when it has no material.
+    void MakeChannelList(const RTX_MaterialInfo* material, RTX_MeshLoadInfo& info);
+    static int32_t SlotOfChannel(const RTX_MeshLoadInfo& info, int32_t channel);
+    static int32_t TexCoordOfChannel(const RTX_MeshLoadInfo& info, int32_t channel);
 
     DXC_Gfx* m_Gfx;  // not owned
     RTXScanner m_Scanner;

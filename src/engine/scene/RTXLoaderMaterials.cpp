@@ -2,6 +2,8 @@
 // colours, opacity and texture placement, and the shader parameters in material names.
 #include "engine/scene/RTXLoader.h"
 
+#include "engine/gfx/DXC_Gfx.h"
+
 namespace {
 
 // Sub-materials and sub-maps nest; deeper than this is no export of ours.
@@ -69,14 +71,15 @@ void RTXLoader::ParseShaderParams(RTX_MaterialInfo& material)
     }
 }
 
-// The dedicated server's graphics object supports diffuse maps only.
+// The graphics object's answer; on the dedicated server only diffuse maps pass.
 bool RTXLoader::MapKindSupported(int32_t kind) const
 {
-    return kind == 1;
+    return m_Gfx->IsMapTypeSupported(kind);
 }
 
 bool RTXLoader::ReadMaterialList()
 {
+    const size_t first = m_Materials.size();
     const bool inside = ReadBlock([&](int32_t keyword) {
         int32_t index = -1;
         if (keyword == RTX_MATERIAL_COUNT) {
@@ -90,9 +93,7 @@ bool RTXLoader::ReadMaterialList()
         }
         return true;
     });
-    if (inside)
-        for (RTX_MaterialInfo& material : m_Materials)
-            ConvertMaterialTracks(material);
+    ConvertMaterials(first);  // also when the file ended inside: the materials read are used
     return inside;
 }
 
@@ -357,9 +358,12 @@ bool RTXLoader::ReadMaterialAnimation(RTX_MaterialInfo& material)
             return m_Scanner.OpenBlock() && ReadColorKeys(material.colorTracks[selected]);
         case RTX_CONTROL_FLOAT_BEZIER:
         case RTX_CONTROL_FLOAT_LINEAR: {
+            if (selected != kOpacity)
+                return true;
             bool linearOnly = true;
-            return selected != kOpacity ||
-                   (m_Scanner.OpenBlock() && ReadFloatKeys(material.opacityTrack, true, linearOnly));
+            const bool inside = m_Scanner.OpenBlock() && ReadFloatKeys(material.opacityTrack, true, linearOnly);
+            material.opacityTrackLinear = linearOnly ? 1 : 0;
+            return inside;
         }
         default:
             return true;
@@ -387,13 +391,4 @@ bool RTXLoader::ReadColorKeys(std::vector<RTX_ColorKey>& track)
             track.push_back(key);
         return true;
     });
-}
-
-void RTXLoader::ConvertMaterialTracks(RTX_MaterialInfo& material)
-{
-    for (std::vector<RTX_ColorKey>& track : material.colorTracks)
-        RTXKeyConverter::ConvertColorTrack(track, m_TimeBase);
-    RTXKeyConverter::ConvertFloatTrack(material.opacityTrack, m_TimeBase);
-    for (RTX_MaterialInfo& sub : material.subMaterials)
-        ConvertMaterialTracks(sub);
 }

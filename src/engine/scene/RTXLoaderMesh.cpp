@@ -1,5 +1,6 @@
 // RTXLoader meshes: the work tables of a "MESH" block (vertices, faces, texture channels) with their
-// order and size checks, the skin weights of "MESH_WEIGHTS", and the mesh load infos by name.
+// order and size checks, the skin weights of "MESH_WEIGHTS", and the mesh load infos by name with
+// their unique names.
 #include "engine/scene/RTXLoader.h"
 
 #include "engine/scene/DXC_Mesh.h"
@@ -220,6 +221,7 @@ bool RTXLoader::ReadTexFaceList(RTX_TexChannel& channel, DXC_Mesh& mesh)
 bool RTXLoader::ReadWeights(DXC_Mesh& mesh)
 {
     m_SkinnedRead = 1;
+    m_MeshInit = RTX_Transform();  // no binding matrix of an earlier mesh
     return ReadBlock([&](int32_t keyword) {
         if (keyword == RTX_MESH_INIT_TM) {
             m_MeshInit = RTX_Transform();
@@ -241,30 +243,19 @@ bool RTXLoader::ReadBoneWeight(DXC_Mesh& mesh)
 {
     String name;
     int32_t bone = -1;
-    auto boneIndex = [&]() {
-        if (bone >= 0)
-            return bone;
-        for (int32_t i = 0; i < mesh.bones.GetSize(); i++)
-            if (mesh.bones.GetAt(i)->boneName == name)
-                return bone = i;
-        if (mesh.bones.GetSize() >= kMaxBones)
-            Error("Too many bones in mesh '%s'", ObjectName(mesh));
-        DXC_BoneInfo& info = *mesh.bones.GetBySlot(mesh.bones.Add());
-        info.boneName = name;
-        info.fileMatrixA = info.fileMatrixB = info.offsetMatrix = m_MeshInit.rows;
-        return bone = mesh.bones.GetSize() - 1;
-    };
     return ReadBlock([&](int32_t keyword) {
         switch (keyword) {
         case RTX_BONE_NAME:
             m_Scanner.ReadQuotedString(name);
-            bone = -1;
+            bone = BoneNumber(mesh, name);
             return true;
         case RTX_BONE_INIT_TM: {
             RTX_Transform init;
             if (!m_Scanner.OpenBlock() || !ReadTransform(init))
                 return false;
-            DXC_BoneInfo& info = *mesh.bones.GetAt(boneIndex());
+            if (bone < 0)
+                bone = BoneNumber(mesh, name);
+            DXC_BoneInfo& info = *mesh.bones.GetBySlot(bone);
             info.fileMatrixA = init.rows;
             info.fileMatrixB = m_MeshInit.rows;
             D3DXMatrixMultiply(&info.offsetMatrix, &info.fileMatrixB, &info.fileMatrixA);
@@ -275,13 +266,27 @@ bool RTXLoader::ReadBoneWeight(DXC_Mesh& mesh)
             float weight = 0.0f;
             m_Scanner.ReadInt(vertex);
             m_Scanner.ReadNumber(weight);
-            AddWeight(mesh, vertex, weight, boneIndex());
+            if (bone < 0)
+                bone = BoneNumber(mesh, name);
+            AddWeight(mesh, vertex, weight, bone);
             return true;
         }
         default:
             return true;
         }
     });
+}
+
+// A new bone starts with the mesh's binding matrix as both of its matrices.
+int32_t RTXLoader::BoneNumber(DXC_Mesh& mesh, const String& name)
+{
+    DXC_BoneInfo bone;
+    bone.boneName = name;
+    bone.fileMatrixA = bone.fileMatrixB = bone.offsetMatrix = m_MeshInit.rows;
+    const int32_t number = mesh.FindOrAddBone(bone);
+    if (number >= kMaxBones)
+        Error("Too many bones in mesh '%s'", ObjectName(mesh));
+    return number;
 }
 
 // At most four (bone, weight) pairs per vertex; a fifth replaces the smallest.
@@ -310,24 +315,18 @@ void RTXLoader::AddWeight(DXC_Mesh& mesh, int32_t vertex, float weight, int32_t 
     Warning("More than 4 bones in vertex of object '%s'", ObjectName(mesh));
 }
 
-void RTXLoader::EnterMeshInfo(DXC_Mesh& mesh)
+RTX_MeshLoadInfo& RTXLoader::EnterMeshInfo(DXC_Mesh& mesh)
 {
     for (;;) {
         if (RTX_MeshLoadInfo* info = m_MeshInfos.Insert(mesh.objectName)) {
             info->materialIndex = m_MaterialIndex;
             info->color = m_MeshColor;
             info->mesh = &mesh;
-            return;
+            return *info;
         }
         Warning("Multiple mesh objects with the same name: '%s'", ObjectName(mesh));
         String suffix;
         suffix.Format(" __%i__", ++s_DuplicateNames);
         mesh.objectName += suffix;
     }
-}
-
-// The mesh is entered under its name; its work tables stay until the next mesh starts.
-void RTXLoader::BuildMesh(DXC_Mesh& mesh)
-{
-    EnterMeshInfo(mesh);
 }

@@ -124,7 +124,10 @@ bool RTXLoader::ReadSceneBlock()
             m_Scanner.ReadQuotedString(m_Info.scriptFile);
             break;
         case RTX_SCENE_ENVMAP:
-            return m_Scanner.OpenBlock() && ReadEnvMapBlock();
+            if (!m_Scanner.OpenBlock() || !ReadEnvMapBlock())
+                return false;
+            LoadEnvironmentMap();
+            break;
         default:
             break;
         }
@@ -294,8 +297,7 @@ bool RTXLoader::ReadGeomObject()
         }
         return true;
     });
-    if (inside)
-        EndGeomObject(slot, hadMesh);
+    EndGeomObject(slot, hadMesh);  // also when the file ended inside: what was read stays
     return inside;
 }
 

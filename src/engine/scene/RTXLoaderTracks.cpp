@@ -177,16 +177,7 @@ bool RTXLoader::ReadNodeFloatTrack(DXC_3dObject& node)
     bool linearOnly = true;
     const bool inside = ReadFloatKeys(track, false, linearOnly);
     RTXKeyConverter::ConvertFloatTrack(track, m_TimeBase);
-    BezierSpline<float>& curve = node.opacityCurve;
-    curve.SetMode(linearOnly ? 0 : 1);
-    curve.SetNumKeys(int32_t(track.size()));
-    for (size_t i = 0; i < track.size(); i++) {
-        BezierSpline<float>::Key& k = curve.GetKey(int32_t(i));
-        k.time = track[i].time;
-        k.value = track[i].value;
-        k.inTangent = track[i].inTangent;
-        k.outTangent = track[i].outTangent;
-    }
+    RTXKeyConverter::ToCurve(track, linearOnly, node.opacityCurve);
     return inside;
 }
 

@@ -6,7 +6,7 @@
 #include "engine/scene/SceneRecordReader.h"
 
 bool SceneFileHeader::Read(File& file, SceneInfoRecord& info, int32_t& version, DXC_Base& reporter,
-                           const char* fileName)
+                           const char* fileName, Messages messages)
 {
     const int32_t start = file.GetPos();
     uint8_t magic[4] = {};
@@ -15,8 +15,11 @@ bool SceneFileHeader::Read(File& file, SceneInfoRecord& info, int32_t& version, 
         return false;
     }
     version = magic[3];
-    if (version > kCurrentVersion)
+    if (version > kCurrentVersion) {
+        if (messages == Messages::kCycle)
+            reporter.Error("'%s': Unknown 3sc file version: %i", fileName, version);
         reporter.Error("Unknown 3sc file version: %i (%s)", version, fileName);
+    }
     if (version < kOldestVersion)
         reporter.Error("'%s': Obsolete 3sc file version: %i", fileName, version);
     SceneRecordReader in(file);

@@ -2,9 +2,8 @@
 // header, the grammar's errors and the scene information record.
 #include "engine/scene/RTXLoader.h"
 
-#include "engine/gfx/DXC_Gfx.h"
-#include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_AniCycle.h"
+#include "engine/scene/RTXLoaderFixture.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
@@ -17,38 +16,9 @@
 
 namespace {
 
-const std::string kFixtures = std::string(SERVER_FIXTURES) + "/scene/rtx/";
+const std::string& kFixtures = kRtxFixtures;
 
-DXC_3dObject* Helper(DXC_3dScene& scene, const char* name)
-{
-    for (int32_t i = 0; i < scene.objects.GetSize(); i++)
-        if (scene.objects.GetAt(i)->objectName == name)
-            return scene.objects.GetAt(i);
-    return nullptr;
-}
-
-DXC_Mesh* Mesh(DXC_3dScene& scene, const char* name)
-{
-    for (int32_t i = 0; i < scene.meshes.GetSize(); i++)
-        if (scene.meshes.GetAt(i)->objectName == name)
-            return scene.meshes.GetAt(i);
-    return nullptr;
-}
-
-class RTXLoaderTest : public testing::Test {
-protected:
-    DXC_Gfx gfx;
-    RTXLoader loader{&gfx};
-    DXC_3dScene scene;
-    TempDir dir;
-
-    // Loads a text written into the test's directory.
-    void LoadText(const std::string& text, int32_t flags = 0)
-    {
-        dir.Write("model.rtx", text);
-        loader.LoadSceneFile(&scene, dir("model.rtx").c_str(), flags);
-    }
-};
+class RTXLoaderTest : public RTXLoaderFixture {};
 
 }  // namespace
 
