@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+DXC_Gfx* g_Gfx = nullptr;
+
 DXC_Gfx::DXC_Gfx() : rtxLoader(std::make_unique<RTXLoader>(this))
 {
     SetName("DXC_Gfx");

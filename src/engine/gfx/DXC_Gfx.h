@@ -52,6 +52,8 @@ public:
     static constexpr int32_t kVideoSources = 16;
     static constexpr uint32_t kPlaceholderColor = 0xFFC8C8C8u;  // opaque light grey
     static constexpr uint32_t kPlaceholderSize = 8;
+    static constexpr int32_t kNoDeviceWidth = 1024;
+    static constexpr int32_t kNoDeviceHeight = 768;
 
     DXC_Gfx();
     ~DXC_Gfx() override;
@@ -64,6 +66,16 @@ public:
 
     void SetDedicatedMode(int32_t flag) { dedicatedMode = flag; }
     bool IsDedicated() const { return dedicatedMode != 0; }
+    // The back buffer's size. No device makes one here, so it is the fixed size below: views and
+    // screen fractions computed from it stay finite on the server.
+    void GetBackBufferSize(int32_t& width, int32_t& height) const
+    {
+        width = kNoDeviceWidth;
+        height = kNoDeviceHeight;
+    }
+    bool IsFullScreen() const { return windowed == 0; }
+    // Frames shown in about the last second; without a device none is ever shown.
+    float GetFPS() const { return 0.0f; }
     // In dedicated mode only diffuse maps (1); otherwise types 3, 5 and 2 with 6 need their flags.
     bool IsMapTypeSupported(int32_t type) const;
     void AllowMapType3(bool flag) { allowMapType3 = flag; }
@@ -131,6 +143,7 @@ public:
 
     int32_t initialised = 0;  // 1 once a device exists; never on the server
     int32_t dedicatedMode = 0;
+    int32_t windowed = 1;     // 0: full screen
     D3DCAPS9 caps;            // the device's answers; zero without one
     D3DFORMAT backBufferFormat = D3DFMT_A8R8G8B8;
     DXC_Material currentMaterial;
@@ -163,3 +176,8 @@ private:
     DXC_VideoSource videoSources[kVideoSources];
     std::unique_ptr<RTXLoader> rtxLoader;  // the one importer of text exports; goes first
 };
+
+// The program's graphics object: the program's entry makes it before the controller and fills
+// this holder; null while none exists.
+extern DXC_Gfx* g_Gfx;
+

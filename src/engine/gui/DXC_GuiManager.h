@@ -1,11 +1,15 @@
-// DXC_GuiManager: the root of the widget tree, reached through one global pointer. This holds the
-// drag state: the object attached to the mouse cursor with its name and source field, and the
-// drag icon. On the dedicated server no manager is made, so the pointer stays null.
+// DXC_GuiManager: the owner of the root field that connects the widget tree to the screen, the
+// mouse and the keyboard, and the drag state (the object attached to the mouse cursor with its
+// name and source field, and the drag icon). So far the least that the main loop's key forwarding,
+// its debug overlay, the controller's cursor choice and the world's drag queries ask of it; the
+// dedicated server never makes one, so the global pointer stays null there.
 #pragma once
 #include "base/DXC_Base.h"
+#include "engine/gui/DXC_GuiField.h"
 
 #include <cstdint>
 
+class DXC_Gfx;
 class DXC_Texture;
 
 class DXC_GuiManager : public DXC_Base {
@@ -13,10 +17,32 @@ public:
     static constexpr int32_t kDragNameSize = 128;  // 127 characters are kept
 
     // The newest manager becomes the global one; destroying it clears the pointer.
-    DXC_GuiManager();
+    explicit DXC_GuiManager(DXC_Gfx* graphics = nullptr);
     ~DXC_GuiManager() override;
     DXC_GuiManager(const DXC_GuiManager&) = delete;
     DXC_GuiManager& operator=(const DXC_GuiManager&) = delete;
+
+    DXC_Gfx* GetGfx() const { return m_Gfx; }
+    DXC_GuiField& GetRoot() { return m_Root; }
+
+    // A character or key code with the message's repeat count and flags; ignored while the
+    // keyboard is blocked, otherwise it travels down the focus path from the root.
+    virtual DXC_GuiField* OnChar(uint32_t code, int32_t repeat, uint32_t flags);
+    void BlockKeyboard(bool block) { m_KeyboardBlocked += block ? 1 : -1; }
+
+    // The mouse position: the stored one (no mouse device yet) plus the root's corner.
+    void GetMousePos(int32_t& x, int32_t& y) const;
+    void SetMousePos(int32_t x, int32_t y);
+    // The deepest open field under the mouse; the root itself while it has no children.
+    DXC_GuiField* FindFieldUnderMouse();
+    // Whether the mouse lies over an open window.
+    bool IsMouseOverGui() const { return false; }
+
+    // 0 to 3 pick a cursor picture, negative none.
+    void SetCursorType(int32_t type) { m_CursorType = type; }
+    int32_t GetCursorType() const { return m_CursorType; }
+    void SetCursorEnabled(bool enabled) { m_MouseEnabled = enabled ? 1 : 0; }
+    bool IsCursorEnabled() const { return m_MouseEnabled != 0; }
 
     // With an object and a name: attaches the object to the cursor; otherwise clears the drag.
     void SetDragObject(void* object, const char* name, void* sourceField);
@@ -28,6 +54,14 @@ public:
     DXC_Texture* GetDragIcon() const { return m_DragIcon; }
 
 private:
+    DXC_Gfx* m_Gfx;
+    DXC_GuiField m_Root;
+    int32_t m_MouseX = 0;
+    int32_t m_MouseY = 0;
+    int32_t m_CursorType = 0;
+    uint8_t m_MouseEnabled = 1;
+    int32_t m_KeyboardBlocked = 0;
+
     void* m_DragObject = nullptr;
     void* m_DragSource = nullptr;
     char m_DragName[kDragNameSize] = {};
@@ -36,5 +70,5 @@ private:
     float m_DragIconScale = 1.0f;
 };
 
-// The program's widget manager; null while none exists, as on the dedicated server.
+// The program's GUI manager; null while none exists, as on the dedicated server.
 extern DXC_GuiManager* g_GuiManager;

@@ -1,12 +1,98 @@
-// GameCtrl: construction and the description readers of the game rules' file lists.
+// GameCtrl: construction, the reset of the game values, destruction, the state manager link and
+// the description readers of the game rules' file lists.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/File.h"
+#include "base/Log.h"
+#include "engine/gfx/DXC_Gfx.h"
+#include "game/ctrl/StateManager.h"
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
+#include "platform/FileSystem.h"
 
-GameCtrl::GameCtrl() { CopyName32(this, "GameCtrl"); }
+int32_t g_ScreenWidth = DXC_Gfx::kNoDeviceWidth;
+int32_t g_ScreenHeight = DXC_Gfx::kNoDeviceHeight;
 
-GameCtrl::~GameCtrl() = default;
+GameCtrl::GameCtrl()
+{
+    CopyName32(this, "GameCtrl");
+    if (g_Gfx)
+        g_Gfx->GetBackBufferSize(g_ScreenWidth, g_ScreenHeight);
+    m_GameSpeed = 1.0f;
+    m_CurrentDirectory = Platform::GetCurrentDir().c_str();
+
+    LoadConstants();
+    LoadFunctions();
+    // The game data readers read their files again once the constants change.
+    m_WorldObjectReader.SetConstantTable(&m_Constants);
+    m_WallReader.SetConstantTable(&m_Constants);
+    m_3dObjReader.SetConstantTable(&m_Constants);
+    m_ItemReader.SetConstantTable(&m_Constants);
+    // A controller without a game directory (a tool, a test) starts without the table; the game
+    // opens it again with every new game, which reports a missing file.
+    if (File::Exists("cfg\\3dobjs.cfg"))
+        Open3dObjs();
+
+    // The windows exist from the start and stay closed until the GUI is set up, which the
+    // dedicated server never does.
+    DXC_GuiField* windows[] = {&m_InteractiveWindow, &m_PopUpWindow,        &m_MessageBox,  &m_ConsoleWindow,
+                               &m_SelectMenu,        &m_SubTitleWindow,     &m_ErrorWindow, &m_LightPropWindow,
+                               &m_SceneObjPropWindow, &m_InfoBar,           &m_ProgressBar, &m_TextField};
+    for (DXC_GuiField* window : windows)
+        window->SetOpenState(false);
+    for (DXC_GuiTextViewerScl& viewer : m_TextViewers)
+        viewer.SetOpenState(false);
+
+    m_HeroName = "Hero";
+    m_ScreenshotPrefix = "scrshot";
+    m_MainChar.Release();
+    ResetGameState();
+}
+
+GameCtrl::~GameCtrl() { GameDeinit(); }
+
+// Runs in the destructor, so every call below reaches this class's bodies, whatever the object
+// was made as.
+void GameCtrl::GameDeinit()
+{
+    m_Deinitialising = 1;
+    LeaveGuiMode(1);
+    m_ShaderEffect.Release();
+    Log::Write("GameDeinit");
+    // Music and ambient sound stop with the music channels; the shared inventories, the world's
+    // elements and the input controllers go with their owners' tables.
+    m_3dObjPrototypes.clear();
+    m_3dObjUseStamps.clear();
+    m_ItemTable.clear();
+    if (g_GameCtrl == this)
+        g_GameCtrl = nullptr;
+    m_StateManager.Release();
+    m_World = nullptr;
+    m_MainChar.Release();
+}
+
+void GameCtrl::ResetGameState()
+{
+    m_MusicFadePosition = 1.0f;
+    m_MusicFadeRate = 0.0f;
+    m_PendingViewMode = -1;
+    m_GameTime = 0.0;
+    m_ConsoleUsed = m_DebugMode;
+}
+
+void GameCtrl::Reset()
+{
+    m_LevelVariables.Clear();
+    m_SubTitleWindow.Clear();
+    m_SubTitleWindow.SetOpenState(false);
+}
+
+// The curve functions are read with their table; until it exists there is nothing to read into.
+void GameCtrl::LoadFunctions() {}
+
+void GameCtrl::SetStateManager(StateManager* stateManager) { m_StateManager = stateManager; }
+
+StateManager* GameCtrl::GetStateManager() const { return m_StateManager.Get(); }
 
 void GameCtrl::LoadDescReader(ConfigFileReader& reader, const FileList& files)
 {
@@ -25,14 +111,6 @@ ConfigFileReader* GameCtrl::OpenWallFiles()
 {
     LoadDescReader(m_WallReader, m_WallCfgFiles);
     return &m_WallReader;
-}
-
-void GameCtrl::ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag)
-{
-    (void)percent;
-    (void)stage;
-    (void)alpha;
-    (void)flag;
 }
 
 void GameCtrl::LoadGameRules(ConfigFileReader& reader) { (void)reader; }

@@ -1,21 +1,36 @@
-// GameCtrl: the engine's game controller. So far it holds what loading a level asks of it: the
-// debug and floor size options, the game rules' description file lists, the object and wall
-// description readers, the console-used flag and the loading progress hook, and the engine's
-// answers to the level's walls and view.
-// It also holds what the game data loaders share: the constants, the key readers, the name
-// tables and the data tables. The implementation is split by role: GameCtrl.cpp (construction,
+// GameCtrl: the engine's game controller, the one object that owns a running game. It holds what
+// loading a level asks of it (the debug and floor size options, the game rules' description file
+// lists, the object and wall description readers, the console-used flag and the loading progress
+// hook, the engine's answers to the level's walls and view), what the game data loaders share
+// (the constants, the key readers, the name tables and the data tables), the link to the state
+// manager, the game time and the per-frame step, the game's windows, and the engine bodies of the
+// hooks that the network, game and server layers replace.
+// The implementation is split by role: GameCtrl.cpp (construction, the game reset, destruction,
 // the description readers), GameCtrlConstants.cpp (the constants file, rules files, the debug
 // scripts), GameCtrlNameTables.cpp (attachment points, object types, the world-object kind of an
 // entry), GameCtrlKeyReaders.cpp (the readers that fill one record from one entry),
 // GameCtrlKeyCurves.cpp (move paths and one-dimensional key splines), GameCtrlDataTables.cpp (the
-// 3D object table, the type lookups by name, the shader table).
+// 3D object table, the type lookups by name, the shader table), GameCtrlTime.cpp (game time, the
+// screen fade, loading progress, pause, game speed, sound halt, profiling time),
+// GameCtrlFrame.cpp (the per-frame step, the drawn frame, the GUI hooks of a frame),
+// GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
 #include "base/ConstantTable.h"
+#include "base/DynaMem.h"
 #include "base/FileList.h"
+#include "base/SmartPtr.h"
 #include "base/String.h"
 #include "base/TextDataFileReader.h"
+#include "engine/gfx/DXC_ShaderEffect.h"
+#include "engine/gfx/DXC_Texture.h"
+#include "engine/gui/CConsoleGui.h"
+#include "engine/gui/DXC_GuiProgressBar.h"
+#include "engine/gui/DXC_GuiText.h"
+#include "engine/gui/DXC_GuiTextViewerScl.h"
+#include "engine/gui/LightPropGui.h"
+#include "script/VariableStack.h"
 #include "world/GameCtrlInterface.h"
 
 #include <cstdint>
@@ -23,6 +38,10 @@
 #include <vector>
 
 class ActionEntryBase;
+class CreatureObj;
+class StateManager;
+class WorldCtrl;
+class WorldElem;
 class ItemBase;
 class ItemObj;
 class PathCurve;
@@ -31,6 +50,17 @@ struct DamageEntry;
 struct HitEffects;
 struct IlluminationData;
 struct ShotRepeat;
+
+// The view's back-buffer size, read from the graphics object when the controller is made.
+extern int32_t g_ScreenWidth;
+extern int32_t g_ScreenHeight;
+// The frame time of the last drawn frame, for the GUI and effect code.
+extern float g_LastFrameTime;
+// Passes of the controller's per-frame step.
+extern uint32_t g_GameFrameCounter;
+// Durations of the frame's stages in seconds, shown by the profiling display.
+enum ProfilingTimer { kProfileAIMove = 0, kProfileGameMove = 1, kProfilingTimers = 16 };
+extern double g_ProfilingTimes[kProfilingTimers];
 
 // The light values of an element that the light brightness scales: its two light colours and
 // three further light values.
@@ -45,8 +75,118 @@ public:
     static constexpr int32_t kMaxKeyValues = 1024;  // values of a move path or key spline key
     static constexpr int32_t kDebugScriptCount = 9;
 
+    static constexpr int32_t kTextViewers = 4;
+    static constexpr int32_t kProfilingViewer = 1;  // the second text viewer shows the profiling figures
+    static constexpr float kLargestFrameTime = 0.2f;
+
+    // Reads the screen size, opens the constants, the curve functions and the 3D object table,
+    // and resets the game values; the newest controller becomes the global one.
     GameCtrl();
+    // GameDeinit, then the members.
     ~GameCtrl() override;
+
+    // Game state (GameCtrl.cpp).
+    // The per-game values: music fade, pending view mode, game time, the console-used flag.
+    virtual void ResetGameState();
+    // Clears the level's variables and the subtitle window.
+    virtual void Reset();
+    // The curve functions of "cfg/functions.cfg".
+    virtual void LoadFunctions();
+    // The destructor's work; calls reach the engine's bodies from here on.
+    void GameDeinit();
+    bool IsDeinitialising() const { return m_Deinitialising != 0; }
+    void SetStateManager(StateManager* stateManager);
+    StateManager* GetStateManager() const;
+    // The current directory when the controller was made.
+    const wString& GetStartDirectory() const { return m_CurrentDirectory; }
+    const String& GetHeroName() const { return m_HeroName; }
+    const String& GetScreenshotPrefix() const { return m_ScreenshotPrefix; }
+    int32_t GetViewMode() const { return m_ViewMode; }
+    VariableStack& GetLevelVariables() { return m_LevelVariables; }
+    DynaMem<String, 4096>& GetConsoleHistory() { return m_ConsoleHistory; }
+    WorldCtrl* GetWorld() const { return m_World; }
+
+    // Time (GameCtrlTime.cpp).
+    // Adds the step to the game time; the network node corrects the clock here.
+    virtual int32_t AdvanceGameTime(float seconds);
+    void SetGameTime(double seconds) { m_GameTime = seconds; }
+    // The start of the current frame on the program timer.
+    double GetRealTime() const { return m_FrameStartTime; }
+    void UpdateScreenFade(float dt);
+    // 0.0 faded out to 1.0 fully shown, and its change per second.
+    void SetScreenFade(float value, float rate)
+    {
+        m_ScreenFade = value;
+        m_ScreenFadeRate = rate;
+    }
+    float GetScreenFade() const { return m_ScreenFade; }
+    // The loading screen drawn over the picture while it fades in.
+    void ShowLoadingScreenFade();
+    void SetPause(uint8_t flag);
+    void TogglePause();
+    uint8_t GetPauseFlag() const { return m_Pause; }
+    // Whether the simulation is halted; never on a network client.
+    virtual bool IsPaused();
+    // Also the state manager's time scale once it is linked.
+    void SetGameSpeed(float factor);
+    float GetGameSpeed() const { return m_GameSpeed; }
+    // The program timer while the profiling display is shown, else 0.0.
+    double GetProfilingTime();
+    void HaltSounds();
+    void ContinueSounds();
+
+    // Frame (GameCtrlFrame.cpp).
+    // The per-frame step: inputs and world (for a step above 0), then the game time.
+    virtual int32_t UpdateFrame(float frameTime);
+    // One drawn frame: frame time, screen fade, drawing.
+    virtual void RenderFrame();
+    virtual void DrawGui();
+    // The GUI state step; there is none without a GUI manager, which the server never makes.
+    virtual int32_t UpdateGui();
+    virtual int32_t LeaveGuiMode(int32_t flag);
+    virtual bool IsGuiUnderMouse(int32_t flag);
+    virtual void RevealMapAtPosition();
+    virtual void ResetStepTime();
+    float GetStepTimeTotal() const { return m_StepTimeTotal; }
+    // The application is active and its window visible.
+    virtual bool IsWindowActive();
+    bool UsesGuiCursor() const { return m_GuiCursorForced != 0 || m_GuiBusy != 0; }
+    void SetWireFrame(bool flag) { m_WireFrame = flag ? 1 : 0; }
+    ErrorMsgGui& GetErrorWindow() { return m_ErrorWindow; }
+    SubTitleGui& GetSubTitleWindow() { return m_SubTitleWindow; }
+    DXC_GuiTextViewerScl& GetTextViewer(int32_t index) { return m_TextViewers[index]; }  // 0..3
+    CConsoleGui& GetConsoleWindow() { return m_ConsoleWindow; }
+    BarGui& GetInfoBar() { return m_InfoBar; }
+
+    // Hooks (GameCtrlHooks.cpp): the engine's bodies; the layers above replace them.
+    virtual void LoadGeneralItems();
+    virtual void FreeItemImages();
+    virtual int32_t GetCursorPicture();
+    // Tells the player that there is no mana.
+    virtual void NotifyNoMana();
+    virtual void InitGuiFields();
+    // The pointer position the view smooths toward; false when there is none.
+    virtual bool GetMousePosition(D3DXVECTOR2& position);
+    virtual void ReadCombatValues(ConfigFileReader& reader, int32_t entry);
+    virtual int32_t LoadGame(int32_t slot);
+    virtual void AutoSave();
+    virtual bool IsHighlightEnabled();
+    virtual int32_t GetHighlightKind();
+    virtual bool IsBossFight();
+    virtual void SaveMainCharacter();
+    virtual void UpdateMiniMap();
+    virtual void SuspendObjectSync();
+    virtual void ResumeObjectSync();
+    // True while a network game is joining, with its progress when asked.
+    virtual bool IsJoiningNetworkGame(float* progress = nullptr);
+    // The per-frame network service.
+    virtual void ServiceNetwork();
+    virtual bool IsNetworkClient();
+    virtual bool IsRunning() { return m_Running != 0; }
+    virtual CreatureObj* GetMainChar();
+    virtual int32_t GetNumPlayers();
+    // Player 0 is the main character; there are no others here.
+    virtual CreatureObj* GetPlayerCharacter(int32_t player);
 
     int32_t GetDebugMode() const override { return m_DebugMode; }
     void SetDebugMode(int32_t mode) { m_DebugMode = mode; }
@@ -66,7 +206,7 @@ public:
     void SetSplitValueToOne() override { m_ConsoleUsed = 1; }
     int32_t GetConsoleUsed() const { return m_ConsoleUsed; }
 
-    // The engine's loads only report progress; serving the network while loading comes with it.
+    // The engine serves the network while a load runs; drawing the loading screen is the game's.
     void ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag) override;
 
     // Constants and rules files.
@@ -181,6 +321,9 @@ public:
     void OnWallDeleted(int32_t wallID) override { (void)wallID; }
 
 protected:
+    // Shows a text in the world's message display for a time; nothing without a world.
+    void ShowWorldMessage(const wString& text, float seconds);
+
     // Loads the listed files into the reader ("desc" indexes the entries); a failure is an error.
     void LoadDescReader(ConfigFileReader& reader, const FileList& files);
 
@@ -205,5 +348,53 @@ protected:
     std::vector<std::shared_ptr<ItemBase>> m_ItemTable;
 
     float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
-    double m_GameTime = 0.0;  // seconds; the frame timing advances it
+
+    // Members of the running game, in their order.
+    VariableStack m_LevelVariables;  // cleared at each level change
+    wString m_CurrentDirectory;
+    int32_t m_ViewMode = 0;  // 0 play, 1 second play view, 2 interactive scene
+    int32_t m_PendingViewMode = -1;
+    TextDataFileReader m_DataReader;
+    InteractiveRTXGui m_InteractiveWindow;
+    PopUpMessageGui m_PopUpWindow;
+    DXC_Texture m_LogoTexture;
+    MessageBoxGui m_MessageBox;
+    DXC_GuiTextViewerScl m_TextViewers[kTextViewers];
+    CConsoleGui m_ConsoleWindow;
+    SelectMenu m_SelectMenu;
+    SubTitleGui m_SubTitleWindow;
+    SmartPtr<WorldElem> m_LevelElement;
+    DynaMem<String, 4096> m_ConsoleHistory;
+    String m_ScreenshotPrefix;
+    String m_HeroName;
+    float m_StepTimeTotal = 0.0f;
+    float m_GameSpeed = 1.0f;
+    float m_MusicFadePosition = 1.0f;
+    float m_MusicFadeRate = 0.0f;
+    ErrorMsgGui m_ErrorWindow;
+    DXC_ShaderEffect m_ShaderEffect;
+    uint8_t m_Pause = 0;
+    LightPropGui m_LightPropWindow;
+    SceneObjPropGui m_SceneObjPropWindow;
+    BarGui m_InfoBar;
+    DXC_GuiProgressBar m_ProgressBar;
+    DXC_GuiText m_TextField;
+    SmartPtr<CreatureObj> m_MainChar;
+    uint8_t m_Running = 1;
+    int32_t m_LocalInputIndex = -1;
+    int32_t m_SecondInputIndex = 1;
+    WorldCtrl* m_World = nullptr;  // the world of the current level; none until one is made
+    SmartPtr<StateManager> m_StateManager;
+    uint8_t m_Deinitialising = 0;
+    double m_GameTime = 0.0;
+    double m_FrameStartTime = 0.0;
+    double m_PrevFrameStartTime = -1.0;  // no drawn frame yet
+    float m_ScreenFade = 1.0f;
+    float m_ScreenFadeRate = 0.0f;
+    uint8_t m_FrameFlag = 0;        // cleared at the end of every step
+    uint8_t m_GuiBusy = 0;          // the last stable answer of the mouse-over-GUI test
+    uint8_t m_GuiCursorForced = 0;  // the GUI's own cursor whatever the GUI-busy test says
+    uint8_t m_GuiHoldsMouse = 0;    // stored by DrawGui
+    uint8_t m_CursorHidden = 0;
+    uint8_t m_WireFrame = 0;
 };

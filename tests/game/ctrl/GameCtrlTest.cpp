@@ -1,15 +1,21 @@
-// GameCtrl: the description readers of the game rules' file lists, the flags the level sets, and
-// the sample game's level loaded through the controller.
+// GameCtrl: the description readers of the game rules' file lists, the flags the level sets, the
+// sample game's level loaded through the controller, construction and destruction, and the
+// engine's answers of the replaceable hooks.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/Log.h"
+#include "engine/gfx/DXC_Gfx.h"
+#include "engine/gui/DXC_GuiManager.h"
 #include "level/VSD_Viewer.h"
 
+#include "GameCtrlTestSupport.h"
 #include "support/ErrorOf.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 TEST(GameCtrlTest, DescriptionReadersComeFromTheFileLists)
@@ -62,4 +68,80 @@ TEST(GameCtrlTest, SampleGameLevelLoads)
     EXPECT_EQ(viewer.GetParcels()[0].textureId, -1);              // outside the active rectangle
     EXPECT_EQ(viewer.GetParcels()[size_t(9 * 20 + 9)].textureId, 1);  // every texture is 1 on the server
     EXPECT_EQ(ctrl.GetConsoleUsed(), 1);
+}
+
+TEST(GameCtrlTest, ConstructionAndDestruction)
+{
+    GameDir dir;
+    dir.Write("cfg/3dobjs.cfg", "#1\ndesc = \"crate\"\nsFile = \"crate.3sc\"\n");
+    DXC_Gfx gfx;
+    gfx.SetDedicatedMode(1);
+    g_Gfx = &gfx;
+    g_ScreenWidth = 0;
+    g_ScreenHeight = 0;
+    {
+        LogCapture log;
+        auto ctrl = std::make_unique<GameCtrl>();
+        EXPECT_EQ(g_ScreenWidth, 1024);  // the server's graphics object has no device, but a size
+        EXPECT_EQ(g_ScreenHeight, 768);
+        EXPECT_EQ(ctrl->GetHeroName(), "Hero");
+        EXPECT_EQ(ctrl->GetScreenshotPrefix(), "scrshot");
+        EXPECT_EQ(ctrl->GetGameSpeed(), 1.0f);
+        EXPECT_EQ(String(ctrl->GetStartDirectory()), String(dir.Path().string().c_str()));
+        EXPECT_EQ(ctrl->Get3dObjPrototypes().size(), 1u);  // the table is open
+        EXPECT_EQ(ctrl->Get3dObjReader().GetConstantTable(), &ctrl->GetConstants());
+        EXPECT_EQ(ctrl->GetMainChar(), nullptr);
+        EXPECT_EQ(ctrl->GetNumPlayers(), 0);
+        EXPECT_TRUE(ctrl->IsRunning());
+        EXPECT_FALSE(ctrl->GetErrorWindow().IsOpen());  // every window starts closed
+        EXPECT_FALSE(ctrl->GetConsoleWindow().IsOpen());
+        EXPECT_FALSE(ctrl->GetTextViewer(1).IsOpen());
+
+        ctrl->SetDebugMode(1);  // a new game takes the console-used flag from "debug"
+        ctrl->ResetGameState();
+        EXPECT_EQ(ctrl->GetConsoleUsed(), 1);
+
+        GameCtrl second;  // the newest controller is the global one
+        EXPECT_EQ(g_GameCtrl, &second);
+        ctrl.reset();
+        EXPECT_EQ(g_GameCtrl, &second);
+        EXPECT_EQ(log.Count("GameDeinit"), 1);
+    }
+    EXPECT_EQ(g_GameCtrl, nullptr);
+    g_Gfx = nullptr;
+}
+
+TEST(GameCtrlTest, LevelResetAndEngineAnswers)
+{
+    GameCtrl ctrl;
+    ctrl.GetLevelVariables().AddVariable("count", 1, 0);
+    ctrl.GetSubTitleWindow().ShowLine(u"Hello", 3.0f);
+    EXPECT_TRUE(ctrl.GetSubTitleWindow().IsOpen());
+    ctrl.Reset();
+    EXPECT_EQ(ctrl.GetLevelVariables().GetVariableCount(), 0);
+    EXPECT_EQ(ctrl.GetSubTitleWindow().GetNumLines(), 0);
+    EXPECT_FALSE(ctrl.GetSubTitleWindow().IsOpen());
+
+    D3DXVECTOR2 position(5.0f, 5.0f);
+    EXPECT_FALSE(ctrl.GetMousePosition(position));
+    EXPECT_EQ(position.x, 0.0f);
+    EXPECT_EQ(ctrl.GetCursorPicture(), 1);
+    EXPECT_EQ(ctrl.GetPlayerCharacter(1), nullptr);
+    EXPECT_FALSE(ctrl.IsNetworkClient());
+    EXPECT_FALSE(ctrl.IsJoiningNetworkGame());
+    EXPECT_FALSE(ctrl.IsGuiUnderMouse(0));
+    EXPECT_EQ(ctrl.LoadGame(-1), 0);
+}
+
+TEST(GameCtrlTest, GuiHooksFollowTheGuiManager)
+{
+    GameCtrl ctrl;
+    EXPECT_EQ(ctrl.UpdateGui(), 0);
+    {
+        DXC_GuiManager gui;  // a client's manager
+        EXPECT_EQ(g_GuiManager, &gui);
+        EXPECT_FALSE(ctrl.IsGuiUnderMouse(0));  // no window lies under the mouse
+        EXPECT_EQ(ctrl.LeaveGuiMode(1), 0);
+    }
+    EXPECT_EQ(g_GuiManager, nullptr);
 }

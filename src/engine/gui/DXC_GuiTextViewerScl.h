@@ -1,0 +1,70 @@
+// DXC_GuiTextViewerScl: a scrollable text window with a close button, and the small windows of
+// the game built like it: the error window, the pop-up message, the message box, the subtitle
+// window and the selection menu. So far their lines; laying out and drawing the text come with
+// the text viewer frame.
+#pragma once
+#include "base/DynaMem.h"
+#include "base/String.h"
+#include "engine/gui/DXC_GuiField.h"
+
+#include <cstdint>
+
+class DXC_GuiTextViewerScl : public virtual DXC_GuiField {
+public:
+    DXC_GuiTextViewerScl();
+
+    // Empties the lines; the display values go back to theirs of a fresh text (-1.0 and 10.0).
+    virtual void Clear();
+    void AddLine(const char* text);
+    void AddLine(const wString& text);
+
+    int32_t GetNumLines() const { return m_Lines.GetSize(); }
+    // The line at a position (0 the first), empty beyond the last.
+    wString GetLine(int32_t position);
+    bool IsChanged() const { return m_Changed != 0; }
+
+protected:
+    DynaMem<wString, 256> m_Lines;
+    double m_ScrollTarget = -1.0;
+    uint8_t m_Changed = 0;
+    float m_ShowTime = 10.0f;
+};
+
+class ErrorMsgGui : public DXC_GuiTextViewerScl {
+public:
+    ErrorMsgGui() { SetName("ErrorMsgGui"); }
+};
+
+class PopUpMessageGui : public DXC_GuiTextViewerScl {
+public:
+    PopUpMessageGui() { SetName("PopUpMessageGui"); }
+};
+
+class MessageBoxGui : public DXC_GuiTextViewerScl {
+public:
+    MessageBoxGui() { SetName("MessageBoxGui"); }
+};
+
+// Shows one subtitle line for a time.
+class SubTitleGui : public DXC_GuiTextViewerScl {
+public:
+    SubTitleGui() { SetName("SubTitleGui"); }
+
+    void ShowLine(const wString& line, float seconds);
+    float GetDisplayTime() const { return m_DisplayTime; }
+
+private:
+    float m_DisplayTime = 0.0f;
+};
+
+// The entries a waiting script offers the player, under a title.
+class SelectMenu : public DXC_GuiTextViewerScl {
+public:
+    SelectMenu() { SetName("SelectMenu"); }
+
+    void SetTitle(const wString& text) { m_Title = text; }
+    const wString& GetTitle() const { return m_Title; }
+
+private:
+    wString m_Title;
+};

@@ -1,0 +1,109 @@
+// GameCtrl: the per-frame step that the main loop drives, the drawn frame, and the GUI hooks of a
+// frame. On the dedicated server drawing is suppressed, so only the step runs there.
+#include "game/ctrl/GameCtrl.h"
+
+#include "base/Timer.h"
+#include "engine/gui/DXC_GuiManager.h"
+#include "game/ctrl/StateManager.h"
+
+#include <algorithm>
+
+float g_LastFrameTime = 0.0f;
+uint32_t g_GameFrameCounter = 0;
+double g_ProfilingTimes[kProfilingTimers] = {};
+
+namespace {
+
+void RenderIfOpen(DXC_GuiField& window)
+{
+    if (window.IsOpen())
+        window.Render();
+}
+
+}  // namespace
+
+// A step of 0 (a paused game) leaves the inputs and the world alone, but the game time and the
+// step total still take it.
+int32_t GameCtrl::UpdateFrame(float frameTime)
+{
+    m_FrameStartTime = Timer::GetTime();
+    const double profileStart = GetProfilingTime();
+    RevealMapAtPosition();
+    // The music cross-fade steps here with the music channels.
+    if (frameTime > 0.0f) {
+        // The input controllers step here, in the order of their list, the AI's pass included.
+        const double inputsDone = GetProfilingTime();
+        g_ProfilingTimes[kProfileAIMove] = inputsDone - profileStart;
+        // The world steps here: its per-frame update with the frame time, then its post-update.
+        g_ProfilingTimes[kProfileGameMove] = GetProfilingTime() - inputsDone;
+    }
+    ++g_GameFrameCounter;
+    const int32_t result = AdvanceGameTime(frameTime);
+    m_StepTimeTotal += frameTime;
+    m_FrameFlag = 0;
+    return result;
+}
+
+// The first drawn frame has a frame time of 0; a long frame counts as the largest step.
+void GameCtrl::RenderFrame()
+{
+    m_FrameStartTime = Timer::GetTime();
+    float frameTime = 0.0f;
+    if (m_PrevFrameStartTime > 0.0)
+        frameTime = std::min(float(m_FrameStartTime - m_PrevFrameStartTime), kLargestFrameTime);
+    g_LastFrameTime = frameTime;
+    UpdateScreenFade(frameTime);
+    // The level under the fog, the viewport and the wire-frame switch are drawn through the
+    // graphics device; the server has none.
+    DrawGui();
+    m_PrevFrameStartTime = m_FrameStartTime;
+}
+
+void GameCtrl::DrawGui()
+{
+    if (m_ViewMode == 1) {
+        RenderIfOpen(m_MessageBox);
+        RenderIfOpen(m_ConsoleWindow);
+        RenderIfOpen(m_InfoBar);
+        RenderIfOpen(m_TextViewers[1]);
+        if (m_ErrorWindow.IsOpen()) {
+            if (g_GuiManager) {  // the error wants the GUI's own cursor
+                g_GuiManager->SetCursorType(0);
+                g_GuiManager->SetCursorEnabled(true);
+            }
+            m_ErrorWindow.Render();
+        }
+        RenderIfOpen(m_SubTitleWindow);
+        return;
+    }
+    for (int32_t i = 1; i < kTextViewers; ++i)
+        RenderIfOpen(m_TextViewers[i]);
+    m_GuiHoldsMouse = IsGuiUnderMouse(0) ? 1 : 0;
+}
+
+// The GUI state follows the GUI manager, and the server makes none.
+int32_t GameCtrl::UpdateGui() { return 0; }
+
+int32_t GameCtrl::LeaveGuiMode(int32_t flag)
+{
+    (void)flag;
+    if (IsGuiUnderMouse(0))
+        UpdateGui();
+    return UpdateGui();
+}
+
+bool GameCtrl::IsGuiUnderMouse(int32_t flag)
+{
+    (void)flag;
+    return (g_GuiManager && g_GuiManager->IsMouseOverGui()) || m_ViewMode == 2;
+}
+
+void GameCtrl::RevealMapAtPosition() {}
+
+void GameCtrl::ResetStepTime()
+{
+    m_StepTimeTotal = 0.0f;
+    m_GuiBusy = 0;
+}
+
+bool GameCtrl::IsWindowActive() { return g_WindowState.appActive != 0 && g_WindowState.windowVisible != 0; }

@@ -1,0 +1,77 @@
+// GameCtrl: the engine's bodies of the hooks that the network node, the game server, the game's
+// rules and the dedicated server replace, and the no-mana notice.
+#include "game/ctrl/GameCtrl.h"
+
+#include "game/ctrl/GuiDBText.h"
+
+void GameCtrl::LoadGeneralItems() {}  // the game reads "cfg\items.cfg"
+
+void GameCtrl::FreeItemImages() {}
+
+int32_t GameCtrl::GetCursorPicture() { return 1; }
+
+// "|Cdc8765" colours the text; the world shows it for 2.0 seconds and plays the "NoMana" event.
+void GameCtrl::NotifyNoMana()
+{
+    wString text("|Cdc8765");
+    text += GetGuiDBText("logmsg", "nomana");
+    ShowWorldMessage(text, 2.0f);
+}
+
+void GameCtrl::ShowWorldMessage(const wString& text, float seconds)
+{
+    (void)text;
+    (void)seconds;
+}
+
+void GameCtrl::InitGuiFields() {}
+
+bool GameCtrl::GetMousePosition(D3DXVECTOR2& position)
+{
+    position = D3DXVECTOR2(0.0f, 0.0f);
+    return false;
+}
+
+void GameCtrl::ReadCombatValues(ConfigFileReader& reader, int32_t entry)
+{
+    (void)reader;  // the game reads damage and armour keys of the entry
+    (void)entry;
+}
+
+int32_t GameCtrl::LoadGame(int32_t slot)
+{
+    (void)slot;
+    return 0;
+}
+
+void GameCtrl::AutoSave() {}
+
+bool GameCtrl::IsHighlightEnabled() { return false; }
+
+int32_t GameCtrl::GetHighlightKind() { return 0; }
+
+bool GameCtrl::IsBossFight() { return false; }
+
+void GameCtrl::SaveMainCharacter() {}  // the game writes "character.sv"
+
+void GameCtrl::UpdateMiniMap() {}
+
+void GameCtrl::SuspendObjectSync() {}
+
+void GameCtrl::ResumeObjectSync() {}
+
+bool GameCtrl::IsJoiningNetworkGame(float* progress)
+{
+    (void)progress;
+    return false;
+}
+
+void GameCtrl::ServiceNetwork() {}
+
+bool GameCtrl::IsNetworkClient() { return false; }
+
+CreatureObj* GameCtrl::GetMainChar() { return m_MainChar.Get(); }
+
+int32_t GameCtrl::GetNumPlayers() { return GetMainChar() ? 1 : 0; }
+
+CreatureObj* GameCtrl::GetPlayerCharacter(int32_t player) { return player == 0 ? GetMainChar() : nullptr; }

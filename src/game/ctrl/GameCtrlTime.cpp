@@ -1,0 +1,72 @@
+// GameCtrl: the game time, the screen fade after a loading screen, the loading progress hook,
+// pause, game speed, the halt of sounds and the profiling time.
+#include "game/ctrl/GameCtrl.h"
+
+#include "base/Timer.h"
+#include "game/ctrl/StateManager.h"
+
+#include <algorithm>
+
+int32_t GameCtrl::AdvanceGameTime(float seconds)
+{
+    m_GameTime += seconds;
+    return 1;
+}
+
+// The picture does not fade in while a network game is still joining: the loading screen stays.
+void GameCtrl::UpdateScreenFade(float dt)
+{
+    if (m_ScreenFade >= 1.0f || IsJoiningNetworkGame())
+        return;
+    m_ScreenFade = std::clamp(m_ScreenFade + m_ScreenFadeRate * dt, 0.0f, 1.0f);
+}
+
+// At full progress, vanishing as the picture fades in.
+void GameCtrl::ShowLoadingScreenFade()
+{
+    if (IsJoiningNetworkGame() || m_ScreenFade >= 1.0f)
+        return;
+    ShowLoadingProgress(100.0f, 0, 1.0f - m_ScreenFade, 1);
+}
+
+// Connected clients keep being served while a level or the game data load.
+void GameCtrl::ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag)
+{
+    (void)percent;
+    (void)stage;
+    (void)alpha;
+    (void)flag;
+    ServiceNetwork();
+}
+
+// The world's pause routines run when the game becomes paused; they come with the world.
+void GameCtrl::SetPause(uint8_t flag) { m_Pause = flag; }
+
+void GameCtrl::TogglePause() { m_Pause = uint8_t((m_Pause - 1) & 1); }
+
+bool GameCtrl::IsPaused()
+{
+    if (IsNetworkClient())
+        return false;  // a client's game runs on the server's clock
+    return g_WindowState.inSizeMove != 0 || m_Pause != 0 || m_ViewMode == 3;
+}
+
+void GameCtrl::SetGameSpeed(float factor)
+{
+    m_GameSpeed = factor;
+    if (StateManager* stateManager = m_StateManager.Get())
+        stateManager->SetTimeScale(double(factor));
+}
+
+double GameCtrl::GetProfilingTime()
+{
+    if (!m_TextViewers[kProfilingViewer].IsOpen())
+        return 0.0;
+    return Timer::GetTime();
+}
+
+// Sounds halt channel by channel through the music channels and the world's sounds; the server's
+// sound device is silent, so there is nothing else to halt.
+void GameCtrl::HaltSounds() {}
+
+void GameCtrl::ContinueSounds() {}
