@@ -565,11 +565,11 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
                 }
             }
         }
-        int longs = 0;
-        bool half = false, i64 = false;
+        int longs = 0, halves = 0;
+        bool i64 = false;
         for (;; ++p) {
             if (*p == u'l') ++longs;
-            else if (*p == u'h') half = true;
+            else if (*p == u'h') ++halves;
             else if (*p == u'z' || *p == u'j' || *p == u't') longs = 2;
             else if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') { i64 = true; p += 2; }
             else break;
@@ -586,7 +586,7 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
             specLength += std::snprintf(spec + specLength, sizeof spec - specLength, ".%d", precision);
         switch (conversion) {
         case u's':
-            if (half) {
+            if (halves > 0) {
                 const char* s = va_arg(args, const char*);
                 PutPadded(sink, s ? s : "(null)", width, precision, left);
             } else {
@@ -617,6 +617,12 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
             else if (longs == 1)
                 n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)va_arg(args, long))
                              : std::snprintf(out, sizeof out, spec, (unsigned long long)va_arg(args, unsigned long));
+            else if (halves == 1)  // narrowed as the C library does: %hd of 70000 is 4464
+                n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)(short)va_arg(args, int))
+                             : std::snprintf(out, sizeof out, spec, (unsigned long long)(unsigned short)va_arg(args, unsigned));
+            else if (halves >= 2)
+                n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)(signed char)va_arg(args, int))
+                             : std::snprintf(out, sizeof out, spec, (unsigned long long)(unsigned char)va_arg(args, unsigned));
             else
                 n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)va_arg(args, int))
                              : std::snprintf(out, sizeof out, spec, (unsigned long long)va_arg(args, unsigned));

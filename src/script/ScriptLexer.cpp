@@ -57,9 +57,11 @@ void ScriptReader::SkipBlanks()
         if (static_cast<unsigned char>(c) <= 32) {
             m_ReadPos++;
         } else if (c == '/' && m_ReadPos + 1 < m_TextLength && m_Text[m_ReadPos + 1] == '/') {
-            // runs up to and including the next CR; a lone LF ends nothing
-            const void* cr = std::memchr(m_Text.get() + m_ReadPos, '\r', static_cast<size_t>(m_TextLength - m_ReadPos));
-            m_ReadPos = cr ? static_cast<int32_t>(static_cast<const char*>(cr) - m_Text.get()) + 1 : m_TextLength;
+            // runs up to and including the next CR or LF (of a CR LF the LF is a blank)
+            int32_t end = m_ReadPos + 2;
+            while (end < m_TextLength && m_Text[end] != '\r' && m_Text[end] != '\n')
+                end++;
+            m_ReadPos = end < m_TextLength ? end + 1 : m_TextLength;
         } else if (c == '/' && m_ReadPos + 1 < m_TextLength && m_Text[m_ReadPos + 1] == '*') {
             int32_t end = -1;
             for (int32_t i = m_ReadPos + 2; i + 1 < m_TextLength; i++)
@@ -210,19 +212,42 @@ const char* EndOfTextMessage(int32_t mode)
 //   and [] are passed over whole; a closing character of another kind is an error;
 // - mode 4 (one call argument) ends after a ',' (4) or the ')' that closes the call (1), or after
 //   a ';' (0), at its own level, so the caller knows whether another argument follows;
-// - mode 0 ends after its ';', after a complete "if" chain, or before a '}' of the enclosing block
-//   once a keyword was read; blocks met on the way (loop bodies) are passed over and the
-//   statement goes on.
+// - mode 0 ends after its ';', after a complete "if" chain when a name other than "else" (or the
+//   end of the text) follows, or before a '}' of the enclosing block once a keyword was read;
+//   blocks met on the way (loop bodies) are passed over and the statement goes on.
 int32_t ScriptReader::SkipStatement(int32_t mode)
 {
     NestingGuard guard(*this);
     String token;
     bool keywordRead = false;
+    bool ifEnded = false;     // an if chain was just passed over
+    bool elseAllowed = false; // ... and may still take its else branch
     for (;;) {
         if (m_Abort.load())
             return kStatusAbort;
         int32_t start = (SkipBlanks(), m_ReadPos);
         int32_t code = GetToken(token);
+        bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
+        if (ifEnded) {
+            // as the executor: the next name that is not "else" (or the end of the text) is left
+            // for the next statement; any other token goes on with this one
+            ifEnded = false;
+            bool isElse = isName && token == "else";
+            if (isElse && elseAllowed) {
+                int32_t status = SkipBranch();
+                if (status == kStatusAbort)
+                    return status;
+                if (status == kStatusEndOfText)
+                    return 0;
+                ifEnded = true;
+                elseAllowed = false;
+                continue;
+            }
+            if ((isName && !isElse) || code == kTokenEnd) {
+                m_ReadPos = start;
+                return 0;
+            }
+        }
         if (code == kTokenEnd) {
             if (mode == kModeStatement)
                 return kStatusEndOfText;
@@ -253,16 +278,15 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
                 Error("Encountered invalid ';'");
             continue;
         }
-        if (mode != kModeStatement || (code != kTokenCall && code != kTokenIndexed && code != kTokenName))
+        if (mode != kModeStatement || !isName)
             continue;
         int32_t keyword = GetKeyword(token.c_str());
         if (keyword == kKeyElse)
             Error("Misplaced 'else'");
-        if (keyword != kKeyIf) {
-            keywordRead = keywordRead || keyword != kKeyNone;
+        keywordRead = keywordRead || keyword != kKeyNone;
+        if (keyword != kKeyIf)
             continue;
-        }
-        // if ( condition ) branch [ else branch ]: the chain ends the statement
+        // if ( condition ) branch [ else branch ]
         if (code != kTokenCall)
             Error("Keyword 'if' without paramters");
         GetChar();
@@ -271,14 +295,8 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
         int32_t status = SkipBranch();
         if (status != 0)
             return status;
-        int32_t afterBranch = (SkipBlanks(), m_ReadPos);
-        code = GetToken(token);
-        if ((code != kTokenName && code != kTokenCall && code != kTokenIndexed) || token != "else") {
-            m_ReadPos = afterBranch;  // the next token belongs to the next statement
-            return 0;
-        }
-        status = SkipBranch();
-        return status == kStatusEndOfText ? 0 : status;
+        ifEnded = true;
+        elseAllowed = true;
     }
 }
 

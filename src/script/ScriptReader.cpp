@@ -15,13 +15,14 @@ namespace {
 
 constexpr int32_t kMaxReportedLine = 512;  // characters of a neighbouring line in an error text
 
-// Offsets at which lines start after the first: only CR and CR LF end a line.
+// Offsets at which lines start after the first: CR, LF and CR LF each end a line, as in the
+// configuration files, so that scripts saved with Linux line ends count their lines too.
 template <class Visit> void ForEachLineStart(const char* text, int32_t length, Visit visit)
 {
     for (int32_t i = 0; i < length; i++) {
-        if (text[i] != '\r')
+        if (text[i] != '\r' && text[i] != '\n')
             continue;
-        if (i + 1 < length && text[i + 1] == '\n')
+        if (text[i] == '\r' && i + 1 < length && text[i + 1] == '\n')
             i++;
         visit(i + 1);
     }

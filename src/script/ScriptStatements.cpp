@@ -3,8 +3,9 @@
 // read by recursive calls in another mode, and branches not taken are passed over on the text.
 //
 // Choices where the language leaves room:
-// - An if statement (with its else branch, when one follows) ends a statement: in mode 0 the
-//   token after it, whatever it is, is left for the next statement, as passing over does.
+// - After an if statement (with its else branch, when one follows) a statement of mode 0 ends
+//   before the next name that is not "else", and at the end of the text; any other token goes
+//   on with the same statement, and passing over follows the same rule.
 // - A declaration ends a statement in mode 0 (for (int i = 0; ...) keeps its condition).
 // - After break or continue the whole loop body is passed over from its start, so a break met
 //   in a nested block or statement never leaves half a body to be read as the next statement.
@@ -436,7 +437,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             ifJustEnded = false;
             if (keyword != kKeyElse) {
                 ifState = -1;
-                if (mode == kModeStatement) {
+                if (mode == kModeStatement && (isName || code == kTokenEnd)) {
                     list.Delete(slot);
                     m_ReadPos = start;
                     status = kModeStatement;
@@ -645,6 +646,10 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
         }
     }
 
+    if (ifJustEnded && mode == kModeStatement) {
+        status = kModeStatement;  // the if statement is over; the end of the text is the caller's
+        return result;
+    }
     ScriptStatements::EndOfText(*this, mode, list.GetSize());
     status = kStatusEndOfText;
     result.SetVoid();

@@ -24,6 +24,14 @@ const StatementCase kStatementCases[] = {
     {"int v = 2; string s; if (v == 1) s = \"one\"; else if (v == 2) s = \"two\"; else s = \"many\"; return s;",
      {kScriptString, 0, "two"}, 0},
     {"int r = 0; if (0) { r = 1 / 0; } return r;", {kScriptInt, 0, nullptr}, 0},
+    // after an if only a name other than else ends the statement; other tokens go on with it,
+    // and passing over the statement (when the loop ends) ends at the same place
+    {"int i = 0; int n = 0; while (i < 3) if (1) i++; ++n; return i * 10 + n;", {kScriptInt, 33, nullptr}, 0},
+    {"int i = 0; int n = 0; while (i < 2) if (0) n += 10; else i++; ++n; return i * 10 + n;",
+     {kScriptInt, 22, nullptr}, 0},
+    {"int a = 1; int b = 0; int x = 0; int y = 0; if (a) while (b) x++; y = 1; else y = 2; return y;",
+     {kScriptInt, 1, nullptr}, 0},
+    {"int i = 0; while (i < 3) if (1) i += count();", {kScriptVoid, 0, nullptr}, 2},  // the end of the text
     {"int a; { a = 1 } return a;", {kScriptInt, 1, nullptr}, 0},
     {"int a, b; a = 1, b = 2; return a + b;", {kScriptInt, 3, nullptr}, 0},
     // loops
