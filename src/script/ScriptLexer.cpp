@@ -12,29 +12,7 @@ bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z
 bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
 bool IsOperatorChar(char c) { return c && std::strchr("!%&'()*+,-./:;<=>?@[\\]^{|}~", c) != nullptr; }
 
-struct KeywordEntry {
-    const char* word;
-    int32_t number;
-};
-
-constexpr KeywordEntry kKeywords[] = {
-    {"if", kKeyIf},       {"else", kKeyElse},     {"while", kKeyWhile},   {"continue", kKeyContinue},
-    {"break", kKeyBreak}, {"return", kKeyReturn}, {"exit", kKeyExit},     {"do", kKeyDo},
-    {"for", kKeyFor},     {"switch", kKeySwitch}, {"case", kKeyCase},     {"default", kKeyDefault},
-    {"int", kKeyInt},     {"float", kKeyFloat},   {"string", kKeyString}, {"void", kKeyVoid},
-};
-
 }  // namespace
-
-int32_t ScriptReader::GetKeyword(const char* text)
-{
-    if (!text)
-        return kKeyNone;
-    for (const KeywordEntry& entry : kKeywords)
-        if (std::strcmp(entry.word, text) == 0)
-            return entry.number;
-    return kKeyNone;
-}
 
 char ScriptReader::PeekChar()
 {
@@ -108,7 +86,7 @@ void ScriptReader::ReadName(String& out)
     out = String(m_Text.get() + start, m_ReadPos - start);
 }
 
-int32_t ScriptReader::GetToken(String& out)
+int32_t ScriptReader::LexToken(String& out)
 {
     out = "";
     SkipBlanks();
@@ -218,7 +196,6 @@ const char* EndOfTextMessage(int32_t mode)
 int32_t ScriptReader::SkipStatement(int32_t mode)
 {
     NestingGuard guard(*this);
-    String token;
     bool keywordRead = false;
     bool ifEnded = false;     // an if chain was just passed over
     bool elseAllowed = false; // ... and may still take its else branch
@@ -226,13 +203,14 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
         if (m_Abort.load())
             return kStatusAbort;
         int32_t start = (SkipBlanks(), m_ReadPos);
-        int32_t code = GetToken(token);
+        const TokenInfo* token = ReadToken();
+        int32_t code = token->m_Code;
         bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
         if (ifEnded) {
             // as the executor: the next name that is not "else" (or the end of the text) is left
             // for the next statement; any other token goes on with this one
             ifEnded = false;
-            bool isElse = isName && token == "else";
+            bool isElse = isName && token->m_Keyword == kKeyElse;
             if (isElse && elseAllowed) {
                 int32_t status = SkipBranch();
                 if (status == kStatusAbort)
@@ -253,8 +231,8 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
                 return kStatusEndOfText;
             Error("%s", EndOfTextMessage(mode));
         }
-        if (code == kTokenOperator && token.GetLength() == 1) {
-            char c = token.c_str()[0];
+        if (code == kTokenOperator && token->m_Length == 1) {
+            char c = m_Text[token->m_Start];
             int32_t nested = c == '(' ? kModeParen : c == '{' ? kModeBlock : c == '[' ? kModeIndex : -1;
             if (nested >= 0) {
                 int32_t status = SkipStatement(nested);
@@ -280,7 +258,7 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
         }
         if (mode != kModeStatement || !isName)
             continue;
-        int32_t keyword = GetKeyword(token.c_str());
+        int32_t keyword = token->m_Keyword;
         if (keyword == kKeyElse)
             Error("Misplaced 'else'");
         keywordRead = keywordRead || keyword != kKeyNone;
@@ -316,16 +294,24 @@ int32_t ScriptReader::SkipBranch()
 
 int32_t ScriptReader::FindNextBlockName(String& out)
 {
+    int32_t code = FindNextBlockNameToken();
+    if (code > 0)
+        out = m_LastBlockName;
+    return code;
+}
+
+int32_t ScriptReader::FindNextBlockNameToken()
+{
     int32_t braces = 1;  // the current block
     int32_t parens = 0;
     int32_t brackets = 0;
-    String token;
     for (;;) {
-        int32_t code = GetToken(token);
+        const TokenInfo* token = ReadToken();
+        int32_t code = token->m_Code;
         if (code == kTokenEnd)
             return kTokenEnd;
-        if (code == kTokenOperator && token.GetLength() == 1) {
-            switch (token.c_str()[0]) {
+        if (code == kTokenOperator && token->m_Length == 1) {
+            switch (m_Text[token->m_Start]) {
             case '(': parens++; break;
             case ')':
                 if (--parens < 0)
@@ -351,7 +337,8 @@ int32_t ScriptReader::FindNextBlockName(String& out)
         }
         if ((code == kTokenCall || code == kTokenIndexed || code == kTokenName) && braces == 1 && parens == 0 &&
             brackets == 0) {
-            out = token;
+            m_LastBlockName = token->m_Text;
+            m_LastBlockKeyword = token->m_Keyword;
             return code;
         }
     }

@@ -157,7 +157,8 @@ void ScriptReader::Clear()
     StopThread();
     m_Text.reset();
     m_Lines.clear();
-    m_Scopes.DeleteAll();
+    while (m_ScopeDepth > 0)
+        PopScope();
     m_Global.Clear();
     m_Functions.Clear();
     ResetFields();
@@ -165,7 +166,8 @@ void ScriptReader::Clear()
 
 void ScriptReader::Reset()
 {
-    m_Scopes.DeleteAll();
+    while (m_ScopeDepth > 0)
+        PopScope();
     m_Global.Clear();
     m_Functions.Clear();
     m_ReadPos = 0;
@@ -179,6 +181,7 @@ void ScriptReader::Reset()
 void ScriptReader::ResetFields()
 {
     m_Text.reset();
+    ForgetTokens();
     m_TextLength = 0;
     m_ReadPos = 0;
     m_Nesting = 0;
@@ -300,6 +303,7 @@ void ScriptReader::SetText(const char* text, int32_t length)
     m_Text[length] = 0;
     m_TextLength = length;
     m_ReadPos = 0;
+    ForgetTokens();
 }
 
 int32_t ScriptReader::AddFileName(const String& name, int32_t parentId)
@@ -379,14 +383,14 @@ void ScriptReader::Preprocess(int32_t level)
         for (;;) {
             SkipBlanks();
             int32_t start = m_ReadPos;
-            int32_t code = GetToken(token);
+            int32_t code = LexToken(token);
             if (code == kTokenEnd)
                 break;
             if (code != kTokenDirective)
                 continue;
             if (token != "include")
                 Error("Invalid precompiler command: '%s'", token.c_str());
-            if (GetToken(token) != kTokenString)
+            if (LexToken(token) != kTokenString)
                 Error("Invalid 'include' command");
             int32_t end = m_ReadPos;
             const LineEntry& directiveLine = m_Lines[FindLineIndex(start)];
@@ -468,9 +472,8 @@ void ScriptReader::Preprocess(int32_t level)
     }
 }
 
-ScriptReader::NestingGuard::NestingGuard(ScriptReader& reader) : m_Reader(reader)
+void ScriptReader::NestingGuard::TooDeep(ScriptReader& reader)
 {
-    if (m_Reader.m_Nesting >= kMaxNesting)
-        m_Reader.Error("Nesting too deep: more than %i levels of (), [] and {}", kMaxNesting);
-    m_Reader.m_Nesting++;
+    reader.Error("Nesting too deep: more than %i levels of (), [] and {}", kMaxNesting);
+    __builtin_unreachable();
 }

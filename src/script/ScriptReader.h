@@ -1,7 +1,8 @@
 // ScriptReader: one loaded script (merged source, line and file tables, variables, functions and
 // thread state) and the interpreter that runs it straight from its text.
 // The implementation is split by role: ScriptReader.cpp (loading, includes, positions, reports),
-// ScriptLexer.cpp (tokens, passing over), ScriptVariables.cpp (scopes, reads, assignments),
+// ScriptLexer.cpp (reading tokens from the text, passing over), ScriptTokens.cpp (tokens kept by
+// position, names, keywords), ScriptVariables.cpp (scopes, reads, assignments),
 // ScriptExpression.cpp (expression passes), ScriptFunctions.cpp (declarations, calls),
 // ScriptStatements.cpp (statement executor), ScriptBuiltins.cpp (built-in functions),
 // ScriptRun.cpp (runs and script threads).
@@ -62,6 +63,19 @@ enum ScriptKeyword : int32_t {
     kKeyVoid = 16,
 };
 
+// Operator tokens by spelling; every character that starts an operator has one.
+enum ScriptOperator : uint8_t {
+    kOpNone = 0,
+    kOpNot, kOpMod, kOpBitAnd, kOpQuote, kOpOpenParen, kOpCloseParen, kOpMul, kOpPlus, kOpComma,
+    kOpMinus, kOpDot, kOpDiv, kOpColon, kOpSemicolon, kOpLess, kOpAssign, kOpGreater, kOpQuestion,
+    kOpAt, kOpOpenBracket, kOpBackslash, kOpCloseBracket, kOpXor, kOpOpenBrace, kOpBitOr,
+    kOpCloseBrace, kOpTilde,
+    kOpGreaterEqual, kOpLessEqual, kOpNotEqual, kOpXorAssign, kOpAndAssign, kOpModAssign,
+    kOpOrAssign, kOpMulAssign, kOpDivAssign, kOpPlusAssign, kOpMinusAssign, kOpTildeEqual,
+    kOpIncrement, kOpDecrement, kOpEqual, kOpLogicalOr, kOpLogicalAnd,
+    kOpCount
+};
+
 // Constructs that ExecuteStatement reads and SkipStatement passes over.
 enum ScriptMode : int32_t {
     kModeStatement = 0,  // up to ';'
@@ -102,6 +116,7 @@ struct ScriptFunctionInfo {
     String m_Name;            // as written
     DynaMem<ScriptStackVariable, 8> m_Parameters;  // name and type code, element count 0
     int32_t m_ReturnType = kScriptVoid;
+    const char* m_KeptName = nullptr;  // the name as the reader keeps it while the function runs
 };
 
 class ScriptReader : public ErrorClass {
@@ -117,6 +132,30 @@ public:
         int32_t m_Start = 0;   // offset in the merged text
         int32_t m_Line = 0;    // line inside its source file, from 0
         int32_t m_FileId = 0;  // slot in the file table
+    };
+
+    // A token as GetToken reads it from one read position, kept by that position: the merged
+    // text does not change once loaded, so a second read there gives the same token. Loops and
+    // calls read the same text again and again; the text is read once.
+    struct TokenInfo {
+        int32_t m_Start = 0;    // its first byte, after blanks and comments
+        int32_t m_End = 0;      // the read position after it (a name: after the blanks behind it)
+        int32_t m_Length = 0;   // bytes of its text in the source (names, numbers, operators)
+        int32_t m_Integer = 0;  // number literal without '.', 'e' or 'E': its Int; string literal: its index
+        double m_Number = 0.0;  // number literal with one of them: its Float
+        const char* m_Text = "";  // names and directives: the kept name
+        int8_t m_Code = 0;      // ScriptToken
+        uint8_t m_Keyword = 0;  // names: ScriptKeyword
+        uint8_t m_Op = 0;       // operators: ScriptOperator
+        bool m_IsFloat = false; // number literal read as a Float
+        int16_t m_Builtin = -1; // names followed by '(': the built-in function of that name, or -1
+        // What a name at this place found last time, valid while the keys still hold: a
+        // variable (keys: innermost scope and global scope generations) or a script function
+        // (keys: function table generation and argument count).
+        uint64_t m_CacheKey1 = 0;
+        uint64_t m_CacheKey2 = 0;
+        const char* m_CacheName = nullptr;
+        void* m_Cached = nullptr;
     };
 
     static constexpr int32_t kMaxIncludeLevel = 16;
@@ -177,7 +216,7 @@ public:
     void SetThreaded(bool on) { m_Threaded = on ? 1 : 0; }
     bool IsThreaded() const { return m_Threaded != 0; }
 
-    // --- tokens and passing over (ScriptLexer.cpp) ---
+    // --- tokens and passing over (ScriptLexer.cpp, ScriptTokens.cpp) ---
     int32_t GetToken(String& out);
     static int32_t GetKeyword(const char* text);
     void SkipBlanks();
@@ -200,8 +239,8 @@ public:
     void SetVariable(const char* name, int32_t index, const ScriptValue& value);
     ScriptStackVariable* DeclareInCurrentScope(const char* name, int32_t type, int32_t count);
     VariableStack& GetGlobalScope() { return m_Global; }
-    int32_t GetScopeDepth() { return m_Scopes.GetSize(); }
-    VariableStack* GetInnermostScope();  // null when no function call is active
+    int32_t GetScopeDepth() const { return m_ScopeDepth; }
+    VariableStack* GetInnermostScope() { return m_ScopeDepth > 0 ? m_Scopes[m_ScopeDepth - 1].get() : nullptr; }
     // One scope per script function call; the caller checks kMaxScopes.
     VariableStack& PushScope();
     void PopScope();
@@ -241,6 +280,38 @@ public:
     bool IsOnScriptThread() const;
 
 protected:
+    // One expression item as the executor lists it: a CompilerArgument that knows its operator
+    // by number and a reference by the kept name and the token it was read at.
+    struct Item {
+        int32_t m_Kind = -1;
+        int32_t m_ElementIndex = -1;
+        uint8_t m_Op = kOpNone;
+        const char* m_Name = "";        // a reference's variable
+        TokenInfo* m_Site = nullptr;    // where a reference was read: its variable cache; null none
+        ScriptValue m_Value;
+    };
+
+    // The items of one expression: the common lengths in place, longer lists on the heap.
+    class ItemList {
+    public:
+        ItemList() = default;
+        ~ItemList();
+        ItemList(const ItemList&) = delete;
+        ItemList& operator=(const ItemList&) = delete;
+        int32_t Size() const { return m_Size; }
+        Item& operator[](int32_t i) { return m_Items[i]; }
+        Item& Add();  // a new item at the end: kind -1, index -1, Void
+        void Erase(int32_t at, int32_t count);
+        void Clear();
+
+    private:
+        static constexpr int32_t kInPlace = 8;
+        Item* m_Items = reinterpret_cast<Item*>(m_Room);
+        int32_t m_Size = 0;
+        int32_t m_Capacity = kInPlace;
+        alignas(Item) unsigned char m_Room[kInPlace * sizeof(Item)];
+    };
+
     // Index of the line entry that holds the offset; -1 when none does.
     int32_t FindLineIndex(int32_t position) const;
     // The text of line entry i without its line end; empty outside the table.
@@ -252,15 +323,60 @@ protected:
     ScriptValue& ReadVariable(ScriptValue& result, ScriptStackVariable& variable, int32_t index);
     void StoreValue(ScriptValue& target, const ScriptValue& value);
 
-    // Bounds the recursion of nested constructs; each reader of a nested group holds one.
+    // --- kept tokens (ScriptTokens.cpp) ---
+    // The token at the read position, which moves past it; reads the text the first time.
+    TokenInfo* ReadToken();
+    // A token read from the text itself at the read position (GetToken without keeping it).
+    int32_t LexToken(String& out);
+    // Drops the kept tokens of the old text. Tokens and names that a running construct still
+    // holds stay allocated until no construct runs.
+    void ForgetTokens();
+    const char* KeepName(const char* text, int32_t length);
+    // FindNextBlockName keeping the name in m_LastBlockName and its keyword in m_LastBlockKeyword.
+    int32_t FindNextBlockNameToken();
+    TokenInfo* TokenAt(int32_t index) { return &m_TokenBlocks[index / kTokenBlock][index % kTokenBlock]; }
+    const String& LiteralOf(const TokenInfo& token) const;
+    static const char* OperatorSpelling(int32_t op);
+    static int32_t OperatorNumber(const char* text);  // kOpNone for a text that is no operator
+
+    // --- fast paths of the executor (ScriptVariables.cpp, ScriptFunctions.cpp, ScriptExpression.cpp) ---
+    // FindVariable(name, false), remembered at the token where the name was read.
+    ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name);
+    ScriptValue& ReadVariableAt(ScriptValue& result, TokenInfo* site, const char* name, int32_t index);
+    void SetVariableAt(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value);
+    // ParseFunctionCall of the name read at site (null: no place to remember the function at).
+    ScriptValue& ParseCall(ScriptValue& result, TokenInfo* site, const char* name);
+    ScriptValue& Dispatch(ScriptValue& result, TokenInfo* site, const char* name, ScriptValue* arguments, int32_t count);
+    ScriptFunctionInfo* FindFunction(const char* name, int32_t count);
+    bool CallFound(ScriptFunctionInfo& found, ScriptValue* arguments, int32_t count, ScriptValue* result);
+    // CallScriptFunction with the arguments bound on the way (null: the records hold the values).
+    ScriptValue& RunFunction(ScriptValue& result, ScriptFunctionInfo& function, const char* name,
+                             const ScriptValue* arguments);
+    ScriptValue& Evaluate(ScriptValue& result, ItemList& list);
+    static int32_t FindBuiltin(const char* name);
+    bool CallBuiltinAt(int32_t builtin, ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
+
+    // Bounds the recursion of nested constructs; each reader of a nested group holds one. It
+    // also marks that a construct runs, so that kept tokens it holds are not freed under it.
     class NestingGuard {
     public:
-        explicit NestingGuard(ScriptReader& reader);
-        ~NestingGuard() { m_Reader.m_Nesting--; }
+        explicit NestingGuard(ScriptReader& reader) : m_Reader(reader)
+        {
+            if (m_Reader.m_Nesting >= kMaxNesting)
+                TooDeep(reader);
+            m_Reader.m_Nesting++;
+            m_Reader.m_Running++;
+        }
+        ~NestingGuard()
+        {
+            m_Reader.m_Nesting--;
+            m_Reader.m_Running--;
+        }
         NestingGuard(const NestingGuard&) = delete;
         NestingGuard& operator=(const NestingGuard&) = delete;
 
     private:
+        [[noreturn]] static void TooDeep(ScriptReader& reader);
         ScriptReader& m_Reader;
     };
 
@@ -273,7 +389,25 @@ protected:
     int32_t m_TextLength = 0;
     int32_t m_ReadPos = 0;
     int32_t m_Nesting = 0;
+    int32_t m_Running = 0;           // constructs running now (NestingGuard)
     FileList* m_LoadedFiles = nullptr;   // where files read are registered; null: nowhere
+
+    // Kept tokens: per read position the token read there (-1: not read yet), the tokens in
+    // blocks that never move, the kept names, and what was dropped while constructs still ran.
+    static constexpr int32_t kTokenBlock = 256;
+    std::vector<int32_t> m_TokenAtPos;
+    std::vector<std::unique_ptr<TokenInfo[]>> m_TokenBlocks;
+    int32_t m_TokenCount = 0;
+    struct KeptNames;
+    struct KeptNamesDeleter {
+        void operator()(KeptNames* names) const;
+    };
+    std::unique_ptr<KeptNames, KeptNamesDeleter> m_Names;
+    std::vector<std::unique_ptr<TokenInfo[]>> m_RetiredBlocks;
+    std::vector<std::unique_ptr<KeptNames, KeptNamesDeleter>> m_RetiredNames;
+    TokenInfo m_PastEnd;  // what a read past the end of the text gives
+    const char* m_LastBlockName = "";
+    int32_t m_LastBlockKeyword = kKeyNone;
 
     // Run state; suspended, done and abort are polled across the game and script threads.
     std::atomic<int32_t> m_Suspended{0};
@@ -287,9 +421,16 @@ protected:
     ErrorMsg m_LastError;
     ScriptValue m_FinalValue;
 
-    // Scopes.
+    // Scopes: one per active script function call, innermost last; popped scopes are kept
+    // empty for the next call.
     VariableStack m_Global;
-    DynaMem<VariableStack, 8> m_Scopes;  // one per active script function call, innermost last
+    std::vector<std::unique_ptr<VariableStack>> m_Scopes;
+    int32_t m_ScopeDepth = 0;
+
+    // Argument lists of the calls being read, one block of kMaxArguments per nesting level, kept
+    // for the next calls (their values stay where they are while the callee runs).
+    std::vector<std::unique_ptr<ScriptValue[]>> m_ArgumentBlocks;
+    int32_t m_ArgumentDepth = 0;
 
     DynaMem<PathReplace, 4096> m_PathReplaces;
     ScriptGameCallbacks m_Callbacks;
@@ -297,6 +438,7 @@ protected:
 
     // Script threads (ScriptRun.cpp). The script thread pauses by waiting on m_Resume.
     friend class ScriptStatements;
+    friend class ScriptEvaluator;
     static constexpr int32_t kMaxStackUse = 4 << 20;  // bytes of stack a run may use
     // One run or call by name active on the running thread. Stack use is measured on each thread
     // from its outermost frame: a paused script's own thread keeps its frames while the game, or

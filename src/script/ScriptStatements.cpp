@@ -43,7 +43,6 @@ public:
     static int32_t LoopBody(ScriptReader& r, bool truth, ScriptValue& value);
     static bool PassesOn(int32_t status) { return status <= kStatusReturn || status == kStatusEndOfText; }
     static void EndOfText(ScriptReader& r, int32_t mode, int32_t itemCount);
-    static void SetNumber(CompilerArgument& item);
 };
 
 void ScriptStatements::ExpectOpenParen(ScriptReader& r, const char* message)
@@ -175,8 +174,8 @@ int32_t ScriptStatements::Do(ScriptReader& r, ScriptValue& value)
             r.SetReadPos(bodyStart);
             r.SkipBranch();
         }
-        String word;
-        if (r.GetToken(word) != kTokenCall || word != "while")
+        const ScriptReader::TokenInfo* word = r.ReadToken();
+        if (word->m_Code != kTokenCall || word->m_Keyword != kKeyWhile)
             r.Error("'do' without valid 'while'");
         r.SkipBlanks();
         r.GetChar();  // the '(' that made the name a call
@@ -249,13 +248,12 @@ int32_t ScriptStatements::Switch(ScriptReader& r, bool firstOfStatement, ScriptV
     for (int pass = 0; pass < 2 && !found; pass++) {
         r.SetReadPos(blockStart);
         for (;;) {
-            String name;
-            int32_t code = r.FindNextBlockName(name);
+            int32_t code = r.FindNextBlockNameToken();
             if (code == kTokenEnd)
                 r.Error("End of file reached in switch block");
             if (code == 0)
                 break;
-            if (pass == 0 && name == "case") {
+            if (pass == 0 && r.m_LastBlockKeyword == kKeyCase) {
                 ScriptValue label;
                 r.ExecuteStatement(label, kModeCase, &status, kScriptRead);
                 if (PassesOn(status))
@@ -266,7 +264,7 @@ int32_t ScriptStatements::Switch(ScriptReader& r, bool firstOfStatement, ScriptV
                     found = true;
                     break;
                 }
-            } else if (pass == 1 && name == "default") {
+            } else if (pass == 1 && r.m_LastBlockKeyword == kKeyDefault) {
                 Default(r);
                 found = true;
                 break;
@@ -303,9 +301,8 @@ void ScriptStatements::Default(ScriptReader& r)
 
 int32_t ScriptStatements::BreakOrContinue(ScriptReader& r, int32_t keyword)
 {
-    String token;
-    int32_t code = r.GetToken(token);
-    if (code != kTokenOperator || token != ";")
+    const ScriptReader::TokenInfo* token = r.ReadToken();
+    if (token->m_Code != kTokenOperator || token->m_Op != kOpSemicolon)
         r.Error(keyword == kKeyBreak ? "Invalid break statement" : "Invalid continue statement");
     return keyword == kKeyBreak ? kStatusBreak : kStatusContinue;
 }
@@ -385,17 +382,6 @@ void ScriptStatements::EndOfText(ScriptReader& r, int32_t mode, int32_t itemCoun
     }
 }
 
-// A literal with '.', 'e' or 'E' is a Float; any other is read the same way and truncated to Int.
-void ScriptStatements::SetNumber(CompilerArgument& item)
-{
-    const char* text = item.m_Token.c_str();
-    double number = std::strtod(text, nullptr);
-    if (std::strpbrk(text, ".eE"))
-        item.m_Value.SetFloat(number);
-    else
-        item.m_Value.SetInt(ScriptValue::DoubleToInt(number));
-}
-
 ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* statusOut,
                                             int32_t declarationType)
 {
@@ -403,7 +389,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
     CheckStackUse();
     int32_t unused = 0;
     int32_t& status = statusOut ? *statusOut : unused;
-    ExpressionList list;
+    ItemList list;
     ScriptValue value;  // of the keyword statement that ends this call
     int32_t ifState = -1;
     bool keywordRan = false;
@@ -413,7 +399,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
 
     auto endWith = [&](int32_t endStatus) -> ScriptValue& {
         status = endStatus;
-        EvaluateExpression(result, list);
+        Evaluate(result, list);
         return result;
     };
 
@@ -423,12 +409,10 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             return result;
         }
         int32_t start = m_ReadPos;
-        int32_t slot = list.Add();
-        CompilerArgument& item = *list.GetBySlot(slot);
-        int32_t code = GetToken(item.m_Token);
-        item.m_Kind = code;
-        bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
-        int32_t keyword = isName ? GetKeyword(item.m_Token.c_str()) : kKeyNone;
+        TokenInfo* token = ReadToken();
+        const int32_t code = token->m_Code;
+        const bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
+        int32_t keyword = isName ? int32_t(token->m_Keyword) : int32_t(kKeyNone);
         // int(x), float(x) and string(x) are conversion calls, not declarations
         if (keyword >= kKeyInt && keyword <= kKeyString && code == kTokenCall)
             keyword = kKeyNone;
@@ -438,7 +422,6 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             if (keyword != kKeyElse) {
                 ifState = -1;
                 if (mode == kModeStatement && (isName || code == kTokenEnd)) {
-                    list.Delete(slot);
                     m_ReadPos = start;
                     status = kModeStatement;
                     return result;
@@ -447,8 +430,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
         }
 
         if (keyword != kKeyNone) {
-            bool firstOfStatement = list.GetSize() == 1;
-            list.Delete(slot);
+            bool firstOfStatement = list.Size() == 0;
             int32_t flow = ScriptStatements::kGoOn;
             switch (keyword) {
             case kKeyIf: flow = ScriptStatements::If(*this, ifState, value); break;
@@ -479,28 +461,42 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
 
         switch (code) {
         case kTokenEnd:
-            list.Delete(slot);
-            ScriptStatements::EndOfText(*this, mode, list.GetSize());
+            ScriptStatements::EndOfText(*this, mode, list.Size());
             status = kStatusEndOfText;
             result.SetVoid();
             return result;
-        case kTokenNumber: ScriptStatements::SetNumber(item); break;
-        case kTokenString: item.m_Value.SetString(item.m_Token); break;
+        case kTokenNumber: {
+            Item& item = list.Add();
+            item.m_Kind = code;
+            if (token->m_IsFloat)
+                item.m_Value.SetFloat(token->m_Number);
+            else
+                item.m_Value.SetInt(token->m_Integer);
+            break;
+        }
+        case kTokenString: {
+            Item& item = list.Add();
+            item.m_Kind = code;
+            item.m_Value.SetString(LiteralOf(*token));
+            break;
+        }
         case kTokenCall: {
+            Item& item = list.Add();
             SkipBlanks();
             GetChar();  // the '('
-            if (declarator && list.GetSize() == 1) {
-                ParseFunctionDeclaration(item.m_Token.c_str(), declarationType);
-                list.Delete(slot);
+            if (declarator && list.Size() == 1) {
+                ParseFunctionDeclaration(token->m_Text, declarationType);
                 status = kStatusFunctionDeclared;
                 return result;
             }
-            String name = item.m_Token;
-            ParseFunctionCall(item.m_Value, name.c_str());
+            ParseCall(item.m_Value, token, token->m_Text);
             item.m_Kind = CompilerArgument::kComputed;
             break;
         }
         case kTokenIndexed: {
+            Item& item = list.Add();
+            item.m_Name = token->m_Text;
+            item.m_Site = token;
             SkipBlanks();
             GetChar();  // the '['
             ScriptValue index;
@@ -515,27 +511,33 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                 Error("Index must be positive integer");
             int32_t element = unevaluated ? 0 : index.m_Integer;
             item.m_Kind = CompilerArgument::kReference;
-            if (declarator && list.GetSize() == 1) {
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), element, declarationType);
+            if (declarator && list.Size() == 1) {
+                GetOrDeclareVariable(item.m_Value, item.m_Name, element, declarationType);
                 item.m_ElementIndex = -1;  // an initialiser sets the first element
             } else {
                 item.m_ElementIndex = element;
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), element, kScriptRead);
+                ReadVariableAt(item.m_Value, token, item.m_Name, element);
             }
             break;
         }
-        case kTokenName:
+        case kTokenName: {
+            Item& item = list.Add();
             item.m_Kind = CompilerArgument::kReference;
             item.m_ElementIndex = -1;
-            if (declarator && list.GetSize() == 1)
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), 0, declarationType);
+            item.m_Name = token->m_Text;
+            item.m_Site = token;
+            if (declarator && list.Size() == 1)
+                GetOrDeclareVariable(item.m_Value, item.m_Name, 0, declarationType);
             else
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), -1, kScriptRead);
+                ReadVariableAt(item.m_Value, token, item.m_Name, -1);
             break;
-        case kTokenDirective: Error("Invalid precompiler command: '%s'", item.m_Token.c_str()); break;
-        case kTokenOperator: {
-            const String& op = item.m_Token;
-            if (op == "(") {
+        }
+        case kTokenDirective: Error("Invalid precompiler command: '%s'", token->m_Text); break;
+        case kTokenOperator:
+            // punctuation ends or opens a construct and never stays in the list
+            switch (token->m_Op) {
+            case kOpOpenParen: {
+                Item& item = list.Add();
                 int32_t groupStatus = kStatusEndOfText;
                 ExecuteStatement(item.m_Value, kModeParen, &groupStatus, kScriptRead);
                 item.m_Kind = CompilerArgument::kComputed;
@@ -543,7 +545,10 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                     status = groupStatus;
                     return result;
                 }
-            } else if (op == "{") {
+                break;
+            }
+            case kOpOpenBrace: {
+                Item& item = list.Add();
                 int32_t blockStatus = kStatusEndOfText;
                 ExecuteStatement(item.m_Value, kModeBlock, &blockStatus, kScriptRead);
                 item.m_Kind = CompilerArgument::kComputed;
@@ -552,25 +557,25 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                     result = item.m_Value;
                     return result;
                 }
-                list.DeleteAll();
-            } else if (op == "[") {
-                Error("Encountered invalid '['");
-            } else if (op == ";") {
-                list.Delete(slot);
+                list.Clear();
+                break;
+            }
+            case kOpOpenBracket: Error("Encountered invalid '['"); break;
+            case kOpSemicolon: {
                 if (mode == kModeStatement || mode == kModeArgument)
                     return endWith(kModeStatement);
                 if (mode != kModeBlock)
                     Error("Encountered invalid ';'");
                 ScriptValue discarded;
-                EvaluateExpression(discarded, list);
-                list.DeleteAll();
-            } else if (op == ")") {
-                list.Delete(slot);
+                Evaluate(discarded, list);
+                list.Clear();
+                break;
+            }
+            case kOpCloseParen:
                 if (mode != kModeParen && mode != kModeArgument)
                     Error("Encountered invalid ')'");
                 return endWith(kModeParen);
-            } else if (op == "}") {
-                list.Delete(slot);
+            case kOpCloseBrace:
                 if (mode == kModeBlock) {
                     endWith(kModeBlock);
                     result.SetVoid();
@@ -582,36 +587,36 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                 m_ReadPos = start;  // the enclosing block reads it
                 result.SetVoid();
                 return result;
-            } else if (op == "]") {
-                list.Delete(slot);
+            case kOpCloseBracket:
                 if (mode != kModeIndex)
                     Error("Encountered invalid ']'");
                 return endWith(kModeIndex);
-            } else if (op == ",") {
-                list.Delete(slot);
+            case kOpComma: {
                 if (mode == kModeArgument)
                     return endWith(kModeArgument);
                 if (mode == kModeIndex)
                     Error("Invalid ',' in [] Block");
                 declarator = declarationType != kScriptRead;
                 ScriptValue discarded;
-                EvaluateExpression(discarded, list);
-                list.DeleteAll();
-            } else if (op == ":") {
-                list.Delete(slot);
+                Evaluate(discarded, list);
+                list.Clear();
+                break;
+            }
+            case kOpColon:
                 if (mode == kModeCase)
                     return endWith(kModeCase);
-                if (list.GetSize() != 1)
+                if (list.Size() != 1)
                     Error("Encountered invalid ':'");
-                list.DeleteAll();
-            } else if (op == "&&" || op == "||") {
-                bool isAnd = op == "&&";
-                list.Delete(slot);
-                if (list.GetSize() == 0)
+                list.Clear();
+                break;
+            case kOpLogicalAnd:
+            case kOpLogicalOr: {
+                bool isAnd = token->m_Op == kOpLogicalAnd;
+                if (list.Size() == 0)
                     Error(isAnd ? "Encountered invalid '&&'" : "Encountered invalid '||'");
                 ScriptValue left;
-                EvaluateExpression(left, list);
-                list.DeleteAll();
+                Evaluate(left, list);
+                list.Clear();
                 if (left.m_Type == kScriptUnevaluated)
                     break;
                 if (!left.IsNumber())
@@ -637,11 +642,15 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                 status = skipStatus == kStatusAbort ? kStatusAbort : (mode == kModeArgument ? skipStatus : mode);
                 result.SetInt(isAnd ? 0 : 1);
                 return result;
-            } else {
+            }
+            default: {
+                Item& item = list.Add();
                 item.m_Kind = CompilerArgument::kOperator;
+                item.m_Op = token->m_Op;
+                break;
+            }
             }
             break;
-        }
         default: Error("Encountered invalid character");
         }
     }
@@ -650,7 +659,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
         status = kModeStatement;  // the if statement is over; the end of the text is the caller's
         return result;
     }
-    ScriptStatements::EndOfText(*this, mode, list.GetSize());
+    ScriptStatements::EndOfText(*this, mode, list.Size());
     status = kStatusEndOfText;
     result.SetVoid();
     return result;
