@@ -122,13 +122,6 @@ template <typename T> T* StringBase<T>::Reserve(int32_t n)
     return m_Buffer;
 }
 
-template <typename T> void StringBase<T>::Release()
-{
-    delete[] m_Buffer;
-    m_Buffer = nullptr;
-    m_Length = 0;
-}
-
 template <typename T> void StringBase<T>::ToUpper()
 {
     if (m_Buffer)
@@ -329,18 +322,6 @@ String::String(const char16_t* text)
 }
 
 String::String(const wString& text) : String(text.GetBuffer() ? text.c_str() : nullptr) {}
-
-String& String::operator=(const String& other)
-{
-    CopyFrom(other);
-    return *this;
-}
-
-String& String::operator=(String&& other) noexcept
-{
-    TakeFrom(other);
-    return *this;
-}
 
 String& String::operator=(const char* text)
 {

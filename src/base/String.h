@@ -30,7 +30,12 @@ public:
     void Alloc(int32_t n);
     void Resize(int32_t n);
     T* Reserve(int32_t n);
-    void Release();
+    void Release()
+    {
+        delete[] m_Buffer;
+        m_Buffer = nullptr;
+        m_Length = 0;
+    }
 
     T* GetBuffer() const { return m_Buffer; }
     int32_t GetLength() const { return m_Length; }
@@ -89,8 +94,17 @@ public:
     String(const String& other) = default;
     String(String&& other) noexcept = default;
 
-    String& operator=(const String& other);
-    String& operator=(String&& other) noexcept;
+    String& operator=(const String& other)
+    {
+        if (m_Buffer || other.m_Buffer)  // two empty values: nothing to do
+            CopyFrom(other);
+        return *this;
+    }
+    String& operator=(String&& other) noexcept
+    {
+        TakeFrom(other);
+        return *this;
+    }
     String& operator=(const char* text);
 
     String operator+(const String& other) const;

@@ -1,52 +1,12 @@
 // ScriptReader expressions: nine fixed passes over a flat list of values and operators, one per
 // precedence level; each application of an operator replaces it and its operands by one value.
 // Operators are known by number; a pass that no operator of the list belongs to is not walked.
-#include "script/ScriptReader.h"
+#include "script/ScriptEvaluator.h"
 
 #include <cmath>
 #include <new>
 #include <utility>
 #include <vector>
-
-// The passes, as friends of the reader: they read and store the variables of references.
-class ScriptEvaluator {
-public:
-    using Item = ScriptReader::Item;
-    using Items = ScriptReader::ItemList;
-
-    // The passes an operator takes part in.
-    enum Pass : uint32_t {
-        kUnary = 1 << 0,
-        kProduct = 1 << 1,
-        kSum = 1 << 2,
-        kOrder = 1 << 3,
-        kEquality = 1 << 4,
-        kBits = 1 << 5,
-        kAnd = 1 << 6,
-        kOr = 1 << 7,
-        kAssignment = 1 << 8,
-    };
-    static uint32_t PassesOf(int32_t op);
-
-    static void Unary(ScriptReader& reader, Items& items);
-    template <class Apply> static void Binary(ScriptReader& reader, Items& items, uint32_t pass, Apply apply);
-    static void Assignments(ScriptReader& reader, Items& items);
-
-    static void Arithmetic(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r);
-    static void Comparison(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r);
-    static void Bitwise(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r);
-    static void Logical(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r);
-
-    // The operator's spelling for messages; a list handed in from outside may hold any text.
-    static const char* Spelling(const Item& item)
-    {
-        return item.m_Op != kOpNone ? ScriptReader::OperatorSpelling(item.m_Op) : item.m_Name;
-    }
-    static bool IsOperatorOf(const Item& item, uint32_t pass)
-    {
-        return item.m_Kind == CompilerArgument::kOperator && (PassesOf(item.m_Op) & pass) != 0;
-    }
-};
 
 namespace {
 
@@ -129,7 +89,6 @@ void ScriptEvaluator::Unary(ScriptReader& reader, Items& items)
         if (!IsOperatorOf(item, kUnary))
             continue;
         const int32_t op = item.m_Op;
-        const char* x = Spelling(item);
 
         if (op == kOpMinus && i > 0 && !IsVoid(items[i - 1].m_Value))
             continue;  // a binary minus, for pass 3
@@ -137,54 +96,87 @@ void ScriptEvaluator::Unary(ScriptReader& reader, Items& items)
         if (op == kOpIncrement || op == kOpDecrement) {
             bool prefix = i + 1 < items.Size() && items[i + 1].m_Kind == CompilerArgument::kReference;
             if (!prefix && (i == 0 || items[i - 1].m_Kind != CompilerArgument::kReference))
-                reader.Error("Invalid L-value for '%s'", x);
+                reader.Error("Invalid L-value for '%s'", Spelling(item));
             Item& operand = items[prefix ? i + 1 : i - 1];
-            if (!IsInt(operand.m_Value))
-                reader.Error("Operator '%s' not applicable on '%s'", x, ScriptValue::GetTypeName(operand.m_Value.m_Type));
-            int32_t old = operand.m_Value.m_Integer;
-            operand.m_Value.m_Integer = WrapAdd(old, op == kOpIncrement ? 1 : -1);
-            reader.SetVariableAt(operand.m_Site, operand.m_Name, operand.m_ElementIndex, operand.m_Value);
-            if (!prefix)
-                operand.m_Value.m_Integer = old;  // the expression sees the old value
+            Step(reader, op, prefix, operand.m_Value, operand.m_Site, operand.m_Name, operand.m_ElementIndex);
             items.Erase(i, 1);
             continue;
         }
 
         if (i + 1 >= items.Size())
-            reader.Error("No R-value for '%s'", x);
+            reader.Error("No R-value for '%s'", Spelling(item));
         Item& operand = items[i + 1];
-        ScriptValue& v = operand.m_Value;
-        if (op == kOpNot) {
-            if (!IsInt(v) && !IsFloat(v))
-                reader.Error("Operator '!' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
-            v.SetInt(IsInt(v) ? v.m_Integer == 0 : v.m_Number == 0.0);
-        } else if (op == kOpTilde) {
-            if (!IsInt(v))
-                reader.Error("Operator '~' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
-            v.SetInt(~v.m_Integer);
-        } else {
-            if (IsString(v))
-                reader.Error("Unary operator '-' not applicable on 'String'");
-            if (IsInt(v))
-                v.m_Integer = WrapNeg(v.m_Integer);
-            else if (IsFloat(v))
-                v.m_Number = -v.m_Number;
-            else
-                reader.Error("Operator '-' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
-        }
+        UnaryValue(reader, op, operand.m_Value);
         operand.m_Kind = CompilerArgument::kComputed;
         items.Erase(i, 1);
     }
 }
 
+// ++ and --: the variable takes the new value; a postfix expression keeps the old one.
+void ScriptEvaluator::Step(ScriptReader& reader, int32_t op, bool prefix, ScriptValue& v, TokenInfo* site,
+                           const char* name, int32_t index)
+{
+    if (!IsInt(v))
+        reader.Error("Operator '%s' not applicable on '%s'", ScriptReader::OperatorSpelling(op),
+                     ScriptValue::GetTypeName(v.m_Type));
+    int32_t old = v.m_Integer;
+    v.m_Integer = WrapAdd(old, op == kOpIncrement ? 1 : -1);
+    reader.SetVariableAt(site, name, index, v);
+    if (!prefix)
+        v.m_Integer = old;  // the expression sees the old value
+}
+
+void ScriptEvaluator::UnaryValue(ScriptReader& reader, int32_t op, ScriptValue& v)
+{
+    if (op == kOpNot) {
+        if (!IsInt(v) && !IsFloat(v))
+            reader.Error("Operator '!' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
+        v.SetInt(IsInt(v) ? v.m_Integer == 0 : v.m_Number == 0.0);
+    } else if (op == kOpTilde) {
+        if (!IsInt(v))
+            reader.Error("Operator '~' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
+        v.SetInt(~v.m_Integer);
+    } else {
+        if (IsString(v))
+            reader.Error("Unary operator '-' not applicable on 'String'");
+        if (IsInt(v))
+            v.m_Integer = WrapNeg(v.m_Integer);
+        else if (IsFloat(v))
+            v.m_Number = -v.m_Number;
+        else
+            reader.Error("Operator '-' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
+    }
+}
+
+void ScriptEvaluator::UnaryPlus(ScriptReader& reader, const ScriptValue& v)
+{
+    if (IsString(v))
+        reader.Error("Unary operator '+' not applicable on 'String'");
+    if (!v.IsNumber())
+        reader.Error("Operator '+' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
+}
+
+void ScriptEvaluator::BinaryValue(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r)
+{
+    uint32_t pass = PassesOf(op);
+    if (pass & (kProduct | kSum))
+        Arithmetic(reader, op, l, r);
+    else if (pass & (kOrder | kEquality))
+        Comparison(reader, op, l, r);
+    else if (pass & kBits)
+        Bitwise(reader, op, l, r);
+    else
+        Logical(reader, op, l, r);
+}
+
 // Passes 2 and 3: * / % and + -.
 void ScriptEvaluator::Arithmetic(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r)
 {
-    const char* x = ScriptReader::OperatorSpelling(op);
+    auto x = [op] { return ScriptReader::OperatorSpelling(op); };
     if (op == kOpMod && IsZero(r))
         reader.Error("Modulo by zero");
     if (IsVoid(r))
-        reader.Error("Operator '%s' not applicable on 'Void'", x);
+        reader.Error("Operator '%s' not applicable on 'Void'", x());
     if (IsInt(l) && IsInt(r)) {
         int32_t a = l.m_Integer, b = r.m_Integer;
         switch (op) {
@@ -218,15 +210,15 @@ void ScriptEvaluator::Arithmetic(ScriptReader& reader, int32_t op, ScriptValue& 
         AppendText(reader, l.m_Text, r.m_Text);
         return;
     }
-    reader.Error("Operator '%s' not applicable on 'String'", x);
+    reader.Error("Operator '%s' not applicable on 'String'", x());
 }
 
 // Passes 4 and 5: > < >= <= and == != ~=; the result is an Int 0 or 1.
 void ScriptEvaluator::Comparison(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r)
 {
-    const char* x = ScriptReader::OperatorSpelling(op);
+    auto x = [op] { return ScriptReader::OperatorSpelling(op); };
     if (IsVoid(r))
-        reader.Error("Operator '%s' not applicable on 'Void'", x);
+        reader.Error("Operator '%s' not applicable on 'Void'", x());
     bool result = false;
     if (op == kOpTildeEqual) {
         if (!IsString(l) || !IsString(r))
@@ -260,7 +252,7 @@ void ScriptEvaluator::Comparison(ScriptReader& reader, int32_t op, ScriptValue& 
         default: result = a <= b; break;
         }
     } else {
-        reader.Error("Operator '%s' can not compare 'String' with type other than 'String'", x);
+        reader.Error("Operator '%s' can not compare 'String' with type other than 'String'", x());
     }
     l.SetInt(result ? 1 : 0);
 }
@@ -268,13 +260,13 @@ void ScriptEvaluator::Comparison(ScriptReader& reader, int32_t op, ScriptValue& 
 // Pass 6: & | ^ on two Ints.
 void ScriptEvaluator::Bitwise(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r)
 {
-    const char* x = ScriptReader::OperatorSpelling(op);
+    auto x = [op] { return ScriptReader::OperatorSpelling(op); };
     if (IsVoid(r))
-        reader.Error("Operator '%s' not applicable on 'Void'", x);
+        reader.Error("Operator '%s' not applicable on 'Void'", x());
     if (IsString(r))
-        reader.Error("Operator '%s' can not operate on 'String'", x);
+        reader.Error("Operator '%s' can not operate on 'String'", x());
     if (!IsInt(r) || !IsInt(l))
-        reader.Error("Operator '%s' can not operate on 'Float'", x);
+        reader.Error("Operator '%s' can not operate on 'Float'", x());
     int32_t a = l.m_Integer, b = r.m_Integer;
     l.SetInt(op == kOpBitAnd ? (a & b) : op == kOpBitOr ? (a | b) : (a ^ b));
 }
@@ -282,17 +274,17 @@ void ScriptEvaluator::Bitwise(ScriptReader& reader, int32_t op, ScriptValue& l, 
 // Passes 7 and 8: && and || without short-circuit (the statement executor short-circuits).
 void ScriptEvaluator::Logical(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r)
 {
-    const char* x = ScriptReader::OperatorSpelling(op);
+    auto x = [op] { return ScriptReader::OperatorSpelling(op); };
     if (IsVoid(r))
-        reader.Error("Operator '%s' not applicable on 'Void'", x);
+        reader.Error("Operator '%s' not applicable on 'Void'", x());
     if (!l.IsNumber() || !r.IsNumber())
-        reader.Error("Operator '%s' not valid with 'String'", x);
+        reader.Error("Operator '%s' not valid with 'String'", x());
     bool a = IsInt(l) ? l.m_Integer != 0 : l.m_Number != 0.0;
     bool b = IsInt(r) ? r.m_Integer != 0 : r.m_Number != 0.0;
     l.SetInt(op == kOpLogicalAnd ? (a && b) : (a || b));
 }
 
-template <class Apply> void ScriptEvaluator::Binary(ScriptReader& reader, Items& items, uint32_t pass, Apply apply)
+void ScriptEvaluator::Binary(ScriptReader& reader, Items& items, uint32_t pass)
 {
     for (int32_t i = 0; i < items.Size();) {
         if (!IsOperatorOf(items[i], pass)) {
@@ -300,26 +292,21 @@ template <class Apply> void ScriptEvaluator::Binary(ScriptReader& reader, Items&
             continue;
         }
         const int32_t op = items[i].m_Op;
-        const char* x = Spelling(items[i]);
         if (op == kOpPlus && i == 0) {  // unary plus
             if (items.Size() < 2)
                 reader.Error("No R-value for '+'");
-            const ScriptValue& v = items[1].m_Value;
-            if (IsString(v))
-                reader.Error("Unary operator '+' not applicable on 'String'");
-            if (!v.IsNumber())
-                reader.Error("Operator '+' not applicable on '%s'", ScriptValue::GetTypeName(v.m_Type));
+            UnaryPlus(reader, items[1].m_Value);
             items.Erase(0, 1);
             continue;
         }
         if (op == kOpMinus && (i == 0 || IsVoid(items[i - 1].m_Value)))
             reader.Error("Compiler error: '-'");
         if (i == 0)
-            reader.Error("No L-value for operator '%s'", x);
+            reader.Error("No L-value for operator '%s'", Spelling(items[i]));
         if (i + 1 >= items.Size())
-            reader.Error("No R-value for '%s'", x);
+            reader.Error("No R-value for '%s'", Spelling(items[i]));
         Item& left = items[i - 1];
-        apply(reader, op, left.m_Value, items[i + 1].m_Value);
+        BinaryValue(reader, op, left.m_Value, items[i + 1].m_Value);
         left.m_Kind = CompilerArgument::kComputed;
         items.Erase(i, 2);  // the scan goes on with the item after the result
     }
@@ -331,92 +318,99 @@ void ScriptEvaluator::Assignments(ScriptReader& reader, Items& items)
     for (int32_t i = items.Size(); i-- > 0;) {
         if (!IsOperatorOf(items[i], kAssignment))
             continue;
-        const int32_t op = items[i].m_Op;
-        const char* x = Spelling(items[i]);
         if (i == 0)
-            reader.Error("No L-value for operator '%s'", x);
+            reader.Error("No L-value for operator '%s'", Spelling(items[i]));
         if (i + 1 >= items.Size())
-            reader.Error("No R-value for '%s'", x);
+            reader.Error("No R-value for '%s'", Spelling(items[i]));
         Item& target = items[i - 1];
         if (target.m_Kind != CompilerArgument::kReference)
-            reader.Error("Invalid L-value for '%s'", x);
-        const ScriptValue value = std::move(items[i + 1].m_Value);  // the item goes with the operator
-        ScriptValue& t = target.m_Value;
-        reader.ReadVariableAt(t, target.m_Site, target.m_Name, target.m_ElementIndex);
-        if (IsVoid(value))
-            reader.Error("Operator '%s' not applicable on 'Void'", x);
-
-        if (op == kOpAssign) {
-            if (IsInt(t)) {
-                if (IsString(value))
-                    reader.Error("Operator '=' type mismatch");
-                t.m_Integer = value.GetIntView();
-            } else if (IsFloat(t)) {
-                if (IsString(value))
-                    reader.Error("Operator '=' type mismatch");
-                t.m_Number = value.GetNumberView();
-            } else if (IsString(t)) {
-                bool character = target.m_ElementIndex >= 0;
-                if (IsString(value))
-                    t.m_Text = value.m_Text;
-                else if (character && IsInt(value))
-                    t.SetInt(value.m_Integer);  // stored as that character code
-                else
-                    reader.Error("Operator '=' type mismatch");
-            } else {
-                t = value;  // a target of no scalar type: the store reports it
-            }
-        } else if (op == kOpPlusAssign) {
-            if (IsInt(t) && value.IsNumber())
-                t.m_Integer = WrapAdd(t.m_Integer, value.GetIntView());
-            else if (IsFloat(t) && value.IsNumber())
-                t.m_Number += value.GetNumberView();
-            else if (IsString(t) && IsString(value))
-                AppendText(reader, t.m_Text, value.m_Text);
-            else
-                reader.Error("Operator '+=' type mismatch");
-        } else if (op == kOpMinusAssign || op == kOpMulAssign || op == kOpDivAssign) {
-            if (IsString(value))
-                reader.Error("Operator '%s' not applicable on 'String'", x);
-            if (IsInt(t) && value.IsNumber()) {
-                int32_t b = value.GetIntView();
-                if (op == kOpDivAssign && b == 0)
-                    reader.Error("Integer division by zero");
-                t.m_Integer = op == kOpMinusAssign ? WrapSub(t.m_Integer, b)
-                              : op == kOpMulAssign ? WrapMul(t.m_Integer, b)
-                                                   : WrapDiv(t.m_Integer, b);
-            } else if (IsFloat(t) && value.IsNumber()) {
-                double b = value.GetNumberView();
-                t.m_Number = op == kOpMinusAssign ? t.m_Number - b : op == kOpMulAssign ? t.m_Number * b : t.m_Number / b;
-            } else if (IsString(t) && IsFloat(value) && op == kOpMinusAssign) {
-                reader.Error("Operator '-=' not applicable on 'String'");
-            } else {
-                reader.Error("Operator '%s' type mismatch", x);
-            }
-        } else if (op == kOpModAssign) {
-            if (IsZero(value))
-                reader.Error("Modulo by zero");
-            if (IsString(value))
-                reader.Error("Operator '%%=' not applicable on 'String'");
-            if (IsInt(t) && IsInt(value))
-                t.m_Integer = WrapMod(t.m_Integer, value.m_Integer);
-            else if (IsFloat(t) && value.IsNumber())
-                t.m_Number = FloatMod(t.m_Number, value.GetNumberView());
-            else
-                reader.Error("Operator '%%=' type mismatch");
-        } else {  // &= |= ^=
-            if (IsFloat(value) || IsString(value))
-                reader.Error("Operator '%s' not applicable on '%s'", x, ScriptValue::GetTypeName(value.m_Type));
-            if (!IsInt(t) || !IsInt(value))
-                reader.Error("Operator '%s' type mismatch", x);
-            t.m_Integer = op == kOpAndAssign  ? (t.m_Integer & value.m_Integer)
-                          : op == kOpOrAssign ? (t.m_Integer | value.m_Integer)
-                                              : (t.m_Integer ^ value.m_Integer);
-        }
-        reader.SetVariableAt(target.m_Site, target.m_Name, target.m_ElementIndex, t);
+            reader.Error("Invalid L-value for '%s'", Spelling(items[i]));
+        // the right item goes with the operator
+        Assign(reader, items[i].m_Op, target.m_Value, target.m_Site, target.m_Name, target.m_ElementIndex,
+               std::move(items[i + 1].m_Value));
         target.m_Kind = CompilerArgument::kComputed;
         items.Erase(i, 2);
     }
+}
+
+// The target's current value is read again, so that its own declared type decides, then
+// combined with the value and stored; t keeps the stored value.
+void ScriptEvaluator::Assign(ScriptReader& reader, int32_t op, ScriptValue& t, TokenInfo* site, const char* name,
+                             int32_t index, ScriptValue value)
+{
+    auto x = [op] { return ScriptReader::OperatorSpelling(op); };
+    reader.ReadVariableAt(t, site, name, index);
+    if (IsVoid(value))
+        reader.Error("Operator '%s' not applicable on 'Void'", x());
+
+    if (op == kOpAssign) {
+        if (IsInt(t)) {
+            if (IsString(value))
+                reader.Error("Operator '=' type mismatch");
+            t.m_Integer = value.GetIntView();
+        } else if (IsFloat(t)) {
+            if (IsString(value))
+                reader.Error("Operator '=' type mismatch");
+            t.m_Number = value.GetNumberView();
+        } else if (IsString(t)) {
+            bool character = index >= 0;
+            if (IsString(value))
+                t.m_Text = std::move(value.m_Text);
+            else if (character && IsInt(value))
+                t.SetInt(value.m_Integer);  // stored as that character code
+            else
+                reader.Error("Operator '=' type mismatch");
+        } else {
+            t = std::move(value);  // a target of no scalar type: the store reports it
+        }
+    } else if (op == kOpPlusAssign) {
+        if (IsInt(t) && value.IsNumber())
+            t.m_Integer = WrapAdd(t.m_Integer, value.GetIntView());
+        else if (IsFloat(t) && value.IsNumber())
+            t.m_Number += value.GetNumberView();
+        else if (IsString(t) && IsString(value))
+            AppendText(reader, t.m_Text, value.m_Text);
+        else
+            reader.Error("Operator '+=' type mismatch");
+    } else if (op == kOpMinusAssign || op == kOpMulAssign || op == kOpDivAssign) {
+        if (IsString(value))
+            reader.Error("Operator '%s' not applicable on 'String'", x());
+        if (IsInt(t) && value.IsNumber()) {
+            int32_t b = value.GetIntView();
+            if (op == kOpDivAssign && b == 0)
+                reader.Error("Integer division by zero");
+            t.m_Integer = op == kOpMinusAssign ? WrapSub(t.m_Integer, b)
+                          : op == kOpMulAssign ? WrapMul(t.m_Integer, b)
+                                               : WrapDiv(t.m_Integer, b);
+        } else if (IsFloat(t) && value.IsNumber()) {
+            double b = value.GetNumberView();
+            t.m_Number = op == kOpMinusAssign ? t.m_Number - b : op == kOpMulAssign ? t.m_Number * b : t.m_Number / b;
+        } else if (IsString(t) && IsFloat(value) && op == kOpMinusAssign) {
+            reader.Error("Operator '-=' not applicable on 'String'");
+        } else {
+            reader.Error("Operator '%s' type mismatch", x());
+        }
+    } else if (op == kOpModAssign) {
+        if (IsZero(value))
+            reader.Error("Modulo by zero");
+        if (IsString(value))
+            reader.Error("Operator '%%=' not applicable on 'String'");
+        if (IsInt(t) && IsInt(value))
+            t.m_Integer = WrapMod(t.m_Integer, value.m_Integer);
+        else if (IsFloat(t) && value.IsNumber())
+            t.m_Number = FloatMod(t.m_Number, value.GetNumberView());
+        else
+            reader.Error("Operator '%%=' type mismatch");
+    } else {  // &= |= ^=
+        if (IsFloat(value) || IsString(value))
+            reader.Error("Operator '%s' not applicable on '%s'", x(), ScriptValue::GetTypeName(value.m_Type));
+        if (!IsInt(t) || !IsInt(value))
+            reader.Error("Operator '%s' type mismatch", x());
+        t.m_Integer = op == kOpAndAssign  ? (t.m_Integer & value.m_Integer)
+                      : op == kOpOrAssign ? (t.m_Integer | value.m_Integer)
+                                          : (t.m_Integer ^ value.m_Integer);
+    }
+    reader.SetVariableAt(site, name, index, t);
 }
 
 ScriptReader::ItemList::~ItemList()
@@ -477,20 +471,9 @@ ScriptValue& ScriptReader::Evaluate(ScriptValue& result, ItemList& items)
 
     if (passes & ScriptEvaluator::kUnary)
         ScriptEvaluator::Unary(*this, items);
-    if (passes & ScriptEvaluator::kProduct)
-        ScriptEvaluator::Binary(*this, items, ScriptEvaluator::kProduct, ScriptEvaluator::Arithmetic);
-    if (passes & ScriptEvaluator::kSum)
-        ScriptEvaluator::Binary(*this, items, ScriptEvaluator::kSum, ScriptEvaluator::Arithmetic);
-    if (passes & ScriptEvaluator::kOrder)
-        ScriptEvaluator::Binary(*this, items, ScriptEvaluator::kOrder, ScriptEvaluator::Comparison);
-    if (passes & ScriptEvaluator::kEquality)
-        ScriptEvaluator::Binary(*this, items, ScriptEvaluator::kEquality, ScriptEvaluator::Comparison);
-    if (passes & ScriptEvaluator::kBits)
-        ScriptEvaluator::Binary(*this, items, ScriptEvaluator::kBits, ScriptEvaluator::Bitwise);
-    if (passes & ScriptEvaluator::kAnd)
-        ScriptEvaluator::Binary(*this, items, ScriptEvaluator::kAnd, ScriptEvaluator::Logical);
-    if (passes & ScriptEvaluator::kOr)
-        ScriptEvaluator::Binary(*this, items, ScriptEvaluator::kOr, ScriptEvaluator::Logical);
+    for (uint32_t pass : ScriptEvaluator::kBinaryPasses)
+        if (passes & pass)
+            ScriptEvaluator::Binary(*this, items, pass);
     if (passes & ScriptEvaluator::kAssignment)
         ScriptEvaluator::Assignments(*this, items);
 

@@ -196,6 +196,39 @@ const char* EndOfTextMessage(int32_t mode)
 int32_t ScriptReader::SkipStatement(int32_t mode)
 {
     NestingGuard guard(*this);
+    if (m_Abort.load())
+        return kStatusAbort;
+    SkipBlanks();  // as reading the first token would
+    // Passing over from the same token in the same mode ends at the same place (the tokens do not
+    // change), unless the nesting met on the way would now go too deep: then it is read again.
+    TokenInfo* first = PeekKeptToken();
+    if (first && first->m_SkipMode == mode && m_Nesting + first->m_SkipDepth <= kMaxNesting) {
+        if (m_Nesting + first->m_SkipDepth > m_SkipDeepest)
+            m_SkipDeepest = m_Nesting + first->m_SkipDepth;
+        m_ReadPos = first->m_SkipEnd;
+        return first->m_SkipStatus;
+    }
+    const int32_t start = m_ReadPos;
+    const int32_t outerDeepest = m_SkipDeepest;
+    m_SkipDeepest = m_Nesting;
+    int32_t status = SkipText(mode);
+    const int32_t deepest = m_SkipDeepest;
+    m_SkipDeepest = deepest > outerDeepest ? deepest : outerDeepest;
+    const int32_t restart = m_ReadPos;
+    m_ReadPos = start;
+    first = status != kStatusAbort ? PeekKeptToken() : nullptr;
+    m_ReadPos = restart;
+    if (first) {
+        first->m_SkipMode = static_cast<int8_t>(mode);
+        first->m_SkipStatus = static_cast<int8_t>(status);
+        first->m_SkipDepth = static_cast<uint16_t>(deepest - m_Nesting);
+        first->m_SkipEnd = restart;
+    }
+    return status;
+}
+
+int32_t ScriptReader::SkipText(int32_t mode)
+{
     bool keywordRead = false;
     bool ifEnded = false;     // an if chain was just passed over
     bool elseAllowed = false; // ... and may still take its else branch

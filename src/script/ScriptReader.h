@@ -134,6 +134,8 @@ public:
         int32_t m_FileId = 0;  // slot in the file table
     };
 
+    struct Plan;  // a simple construct read once, run again without reading (ScriptPlans.cpp)
+
     // A token as GetToken reads it from one read position, kept by that position: the merged
     // text does not change once loaded, so a second read there gives the same token. Loops and
     // calls read the same text again and again; the text is read once.
@@ -149,6 +151,15 @@ public:
         uint8_t m_Op = 0;       // operators: ScriptOperator
         bool m_IsFloat = false; // number literal read as a Float
         int16_t m_Builtin = -1; // names followed by '(': the built-in function of that name, or -1
+        uint8_t m_PlanEnd = 0;  // with m_Plan: the operator that ends the planned construct
+        bool m_NoPlan = false;  // a construct starting here was read and cannot be planned
+        const Plan* m_Plan = nullptr;  // the simple construct that starts here (ScriptPlans.cpp)
+        // Passing over from here in m_SkipMode (-1: not yet) ended at m_SkipEnd with m_SkipStatus,
+        // nesting m_SkipDepth levels below its own.
+        int8_t m_SkipMode = -1;
+        int8_t m_SkipStatus = 0;
+        uint16_t m_SkipDepth = 0;
+        int32_t m_SkipEnd = 0;
         // What a name at this place found last time, valid while the keys still hold: a
         // variable (keys: innermost scope and global scope generations) or a script function
         // (keys: function table generation and argument count).
@@ -318,6 +329,7 @@ protected:
     String GetLineText(int32_t index) const;
     void SetText(const char* text, int32_t length);
     int32_t SkipBranch();
+    int32_t SkipText(int32_t mode);  // SkipStatement read from the tokens
     int32_t AddFileName(const String& name, int32_t parentId);
     bool IsIncludedBy(const String& name, int32_t fileId);
     ScriptValue& ReadVariable(ScriptValue& result, ScriptStackVariable& variable, int32_t index);
@@ -325,7 +337,17 @@ protected:
 
     // --- kept tokens (ScriptTokens.cpp) ---
     // The token at the read position, which moves past it; reads the text the first time.
-    TokenInfo* ReadToken();
+    TokenInfo* ReadToken()
+    {
+        const uint32_t position = static_cast<uint32_t>(m_ReadPos);  // a negative one is never kept
+        if (position < m_TokenAtPos.size())
+            if (TokenInfo* token = m_TokenAtPos[position]) {
+                m_ReadPos = token->m_End;
+                return token;
+            }
+        return ReadNewToken();
+    }
+    TokenInfo* ReadNewToken();
     // A token read from the text itself at the read position (GetToken without keeping it).
     int32_t LexToken(String& out);
     // Drops the kept tokens of the old text. Tokens and names that a running construct still
@@ -334,14 +356,47 @@ protected:
     const char* KeepName(const char* text, int32_t length);
     // FindNextBlockName keeping the name in m_LastBlockName and its keyword in m_LastBlockKeyword.
     int32_t FindNextBlockNameToken();
-    TokenInfo* TokenAt(int32_t index) { return &m_TokenBlocks[index / kTokenBlock][index % kTokenBlock]; }
     const String& LiteralOf(const TokenInfo& token) const;
     static const char* OperatorSpelling(int32_t op);
     static int32_t OperatorNumber(const char* text);  // kOpNone for a text that is no operator
 
+    // --- plans of simple constructs (ScriptPlans.cpp) ---
+    // The kept token at the read position, without reading it; null when none is kept there.
+    TokenInfo* PeekKeptToken() const
+    {
+        const uint32_t position = static_cast<uint32_t>(m_ReadPos);
+        return position < m_TokenAtPos.size() ? m_TokenAtPos[position] : nullptr;
+    }
+    // A token a plan may hold: a literal, a plain name or an operator that is no punctuation.
+    static bool IsPlainToken(const TokenInfo& token);
+    // The status with which a construct of the mode ends at a plan's closing operator; -1 when
+    // the operator does not end that mode (a ';' in a block ends a statement: 2).
+    static int32_t PlanStatus(int32_t endOp, int32_t mode);
+    // Plans the construct of these plain tokens and its closing token, once it was read so; a
+    // construct the plan cannot follow is marked and read as ever.
+    void MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* end);
+    static constexpr int32_t kMaxPlanTokens = 16;  // tokens of a construct a plan may hold
+    struct PlanDeleter {
+        void operator()(Plan* plan) const;
+    };
+    const Plan* KeepPlan(Plan* plan);  // kept with the tokens
+    // Reads the planned construct from the read position as the executor would, and its value;
+    // false when the abort flag was found set on the way.
+    bool RunPlan(const Plan& plan, ScriptValue& value);
+
     // --- fast paths of the executor (ScriptVariables.cpp, ScriptFunctions.cpp, ScriptExpression.cpp) ---
     // FindVariable(name, false), remembered at the token where the name was read.
-    ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name);
+    ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name)
+    {
+        if (site) {
+            const VariableStack* local = m_ScopeDepth > 0 ? m_Scopes[m_ScopeDepth - 1].get() : nullptr;
+            if (site->m_CacheKey1 == (local ? local->GetGeneration() : 0) &&
+                site->m_CacheKey2 == m_Global.GetGeneration() && site->m_CacheName == name)
+                return static_cast<ScriptStackVariable*>(site->m_Cached);
+        }
+        return FindAndKeepVariable(site, name);
+    }
+    ScriptStackVariable* FindAndKeepVariable(TokenInfo* site, const char* name);
     ScriptValue& ReadVariableAt(ScriptValue& result, TokenInfo* site, const char* name, int32_t index);
     void SetVariableAt(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value);
     // ParseFunctionCall of the name read at site (null: no place to remember the function at).
@@ -390,12 +445,13 @@ protected:
     int32_t m_ReadPos = 0;
     int32_t m_Nesting = 0;
     int32_t m_Running = 0;           // constructs running now (NestingGuard)
+    int32_t m_SkipDeepest = 0;       // deepest nesting met while passing over
     FileList* m_LoadedFiles = nullptr;   // where files read are registered; null: nowhere
 
-    // Kept tokens: per read position the token read there (-1: not read yet), the tokens in
+    // Kept tokens: per read position the token read there (null: not read yet), the tokens in
     // blocks that never move, the kept names, and what was dropped while constructs still ran.
     static constexpr int32_t kTokenBlock = 256;
-    std::vector<int32_t> m_TokenAtPos;
+    std::vector<TokenInfo*> m_TokenAtPos;
     std::vector<std::unique_ptr<TokenInfo[]>> m_TokenBlocks;
     int32_t m_TokenCount = 0;
     struct KeptNames;

@@ -397,7 +397,13 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
     bool declarator = declarationType != kScriptRead;  // the first item is declared (again after ',')
     result.SetVoid();
 
-    auto endWith = [&](int32_t endStatus) -> ScriptValue& {
+    // The plain tokens read since the list was last empty (-1: none are being kept): when the
+    // construct ends with them, its plan is made for the next time.
+    TokenInfo* planTokens[kMaxPlanTokens];
+    int32_t planCount = -1;
+    auto endWith = [&](int32_t endStatus, TokenInfo* end) -> ScriptValue& {
+        if (planCount > 0)
+            MakePlan(planTokens, planCount, end);
         status = endStatus;
         Evaluate(result, list);
         return result;
@@ -408,8 +414,40 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             status = kStatusAbort;
             return result;
         }
+        if (list.Size() == 0) {
+            planCount = -1;
+            if (!declarator && !m_SkipMode && !(ifJustEnded && mode == kModeStatement)) {
+                TokenInfo* first = PeekKeptToken();
+                int32_t planStatus = first && first->m_Plan ? PlanStatus(first->m_PlanEnd, mode) : -1;
+                if (planStatus >= 0) {
+                    if (ifJustEnded) {  // the plan's first token is no "else"
+                        ifJustEnded = false;
+                        ifState = -1;
+                    }
+                    if (planStatus == kModeBlock) {
+                        ScriptValue discarded;
+                        if (!RunPlan(*first->m_Plan, discarded)) {
+                            status = kStatusAbort;
+                            return result;
+                        }
+                        continue;
+                    }
+                    status = RunPlan(*first->m_Plan, result) ? planStatus : kStatusAbort;
+                    return result;
+                }
+                planCount = first && first->m_NoPlan ? -1 : 0;
+            }
+        }
         int32_t start = m_ReadPos;
         TokenInfo* token = ReadToken();
+        if (planCount >= 0) {
+            if (!IsPlainToken(*token))
+                planCount = PlanStatus(token->m_Op, mode) >= 0 && token->m_Code == kTokenOperator ? planCount : -1;
+            else if (planCount < kMaxPlanTokens)
+                planTokens[planCount++] = token;
+            else
+                planCount = -1;
+        }
         const int32_t code = token->m_Code;
         const bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
         int32_t keyword = isName ? int32_t(token->m_Keyword) : int32_t(kKeyNone);
@@ -563,9 +601,11 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             case kOpOpenBracket: Error("Encountered invalid '['"); break;
             case kOpSemicolon: {
                 if (mode == kModeStatement || mode == kModeArgument)
-                    return endWith(kModeStatement);
+                    return endWith(kModeStatement, token);
                 if (mode != kModeBlock)
                     Error("Encountered invalid ';'");
+                if (planCount > 0)
+                    MakePlan(planTokens, planCount, token);
                 ScriptValue discarded;
                 Evaluate(discarded, list);
                 list.Clear();
@@ -574,26 +614,27 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             case kOpCloseParen:
                 if (mode != kModeParen && mode != kModeArgument)
                     Error("Encountered invalid ')'");
-                return endWith(kModeParen);
+                return endWith(kModeParen, token);
             case kOpCloseBrace:
+                planCount = -1;
                 if (mode == kModeBlock) {
-                    endWith(kModeBlock);
+                    endWith(kModeBlock, token);
                     result.SetVoid();
                     return result;
                 }
                 if (mode != kModeStatement || !keywordRan)
                     Error("Encountered invalid '}'");
-                endWith(kModeStatement);
+                endWith(kModeStatement, token);
                 m_ReadPos = start;  // the enclosing block reads it
                 result.SetVoid();
                 return result;
             case kOpCloseBracket:
                 if (mode != kModeIndex)
                     Error("Encountered invalid ']'");
-                return endWith(kModeIndex);
+                return endWith(kModeIndex, token);
             case kOpComma: {
                 if (mode == kModeArgument)
-                    return endWith(kModeArgument);
+                    return endWith(kModeArgument, token);
                 if (mode == kModeIndex)
                     Error("Invalid ',' in [] Block");
                 declarator = declarationType != kScriptRead;
@@ -604,7 +645,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             }
             case kOpColon:
                 if (mode == kModeCase)
-                    return endWith(kModeCase);
+                    return endWith(kModeCase, token);
                 if (list.Size() != 1)
                     Error("Encountered invalid ':'");
                 list.Clear();

@@ -16,6 +16,7 @@ struct ScriptReader::KeptNames {
     std::unordered_map<std::string_view, const char*> index;
     std::vector<std::unique_ptr<char[]>> names;  // never move, so the pointers handed out hold
     std::vector<String> literals;                // decoded string literals, a NUL inside included
+    std::vector<std::unique_ptr<Plan, PlanDeleter>> plans;
 };
 
 namespace {
@@ -123,11 +124,19 @@ const char* ScriptReader::KeepName(const char* text, int32_t length)
     return kept;
 }
 
+const ScriptReader::Plan* ScriptReader::KeepPlan(Plan* plan)
+{
+    if (!m_Names)
+        m_Names.reset(new KeptNames);
+    m_Names->plans.emplace_back(plan);
+    return plan;
+}
+
 const String& ScriptReader::LiteralOf(const TokenInfo& token) const { return m_Names->literals[size_t(token.m_Integer)]; }
 
 void ScriptReader::ForgetTokens()
 {
-    m_TokenAtPos = std::vector<int32_t>();
+    m_TokenAtPos = std::vector<TokenInfo*>();
     m_TokenCount = 0;
     if (m_Running > 0 || !m_Functions.IsEmpty()) {
         // a construct of the old text still runs (a callback loaded another text), or declared
@@ -145,7 +154,7 @@ void ScriptReader::ForgetTokens()
     m_Names.reset();
 }
 
-ScriptReader::TokenInfo* ScriptReader::ReadToken()
+ScriptReader::TokenInfo* ScriptReader::ReadNewToken()
 {
     const int32_t position = m_ReadPos;
     if (position > m_TextLength) {  // past the end the position stays where it is
@@ -154,24 +163,15 @@ ScriptReader::TokenInfo* ScriptReader::ReadToken()
         return &m_PastEnd;
     }
     const bool keep = position >= 0;
-    if (keep) {
-        if (m_TokenAtPos.empty())
-            m_TokenAtPos.assign(size_t(m_TextLength) + 1, -1);
-        int32_t index = m_TokenAtPos[size_t(position)];
-        if (index >= 0) {
-            TokenInfo* token = TokenAt(index);
-            m_ReadPos = token->m_End;
-            return token;
-        }
-    }
+    if (keep && m_TokenAtPos.empty())
+        m_TokenAtPos.assign(size_t(m_TextLength) + 1, nullptr);
 
     // The first read here: from the text, as GetToken always did (blanks, then the token).
     SkipBlanks();
     const int32_t start = m_ReadPos;
-    if (keep && start <= m_TextLength && m_TokenAtPos[size_t(start)] >= 0) {
-        int32_t index = m_TokenAtPos[size_t(start)];
-        m_TokenAtPos[size_t(position)] = index;
-        TokenInfo* token = TokenAt(index);
+    if (keep && start <= m_TextLength && m_TokenAtPos[size_t(start)]) {
+        TokenInfo* token = m_TokenAtPos[size_t(start)];
+        m_TokenAtPos[size_t(position)] = token;
         m_ReadPos = token->m_End;
         return token;
     }
@@ -180,8 +180,7 @@ ScriptReader::TokenInfo* ScriptReader::ReadToken()
 
     if (m_TokenCount % kTokenBlock == 0)
         m_TokenBlocks.push_back(std::make_unique<TokenInfo[]>(kTokenBlock));
-    const int32_t index = m_TokenCount++;
-    TokenInfo* token = TokenAt(index);
+    TokenInfo* token = &m_TokenBlocks.back()[m_TokenCount++ % kTokenBlock];
     token->m_Start = start;
     token->m_End = m_ReadPos;
     token->m_Length = text.GetLength();
@@ -216,9 +215,9 @@ ScriptReader::TokenInfo* ScriptReader::ReadToken()
     default: break;
     }
     if (keep) {
-        m_TokenAtPos[size_t(position)] = index;
+        m_TokenAtPos[size_t(position)] = token;
         if (start <= m_TextLength)
-            m_TokenAtPos[size_t(start)] = index;
+            m_TokenAtPos[size_t(start)] = token;
     }
     return token;
 }

@@ -28,15 +28,13 @@ ScriptStackVariable* ScriptReader::FindVariable(const char* name, bool localOnly
 
 // A name read at the same place finds the same variable while neither the innermost scope nor
 // the global scope has changed since (a declaration, a new call, a clear): the place remembers it.
-ScriptStackVariable* ScriptReader::FindVariableAt(TokenInfo* site, const char* name)
+ScriptStackVariable* ScriptReader::FindAndKeepVariable(TokenInfo* site, const char* name)
 {
     if (!site)
         return FindVariable(name, false);
     VariableStack* local = GetInnermostScope();
     const uint64_t localKey = local ? local->GetGeneration() : 0;
     const uint64_t globalKey = m_Global.GetGeneration();
-    if (site->m_CacheKey1 == localKey && site->m_CacheKey2 == globalKey && site->m_CacheName == name)
-        return static_cast<ScriptStackVariable*>(site->m_Cached);
     ScriptStackVariable* variable = FindVariable(name, false);
     site->m_CacheKey1 = localKey;
     site->m_CacheKey2 = globalKey;

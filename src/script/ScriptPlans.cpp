@@ -1,0 +1,273 @@
+// ScriptPlans: simple constructs run again from a plan instead of being read token by token.
+//
+// A simple construct is what a condition, a loop step, an argument or a plain statement mostly
+// is: literals, plain names and operators (no parentheses, brackets, braces, calls, keywords or
+// short-circuits) up to the character that ends it. Once the executor has read one so, its kept
+// tokens and the order in which the nine passes apply its operators are fixed: the passes look
+// only at the operators' places and at whether an operand is Void, and a simple construct's
+// operands are values, never operators. The plan keeps that order. Running it reads the same
+// variables in the same order with the read position where reading puts it, applies the
+// operators through the same functions as the passes (ScriptEvaluator) and so gives the same
+// values, stores, callbacks and messages. An operand that turns out Void sends the construct
+// to the passes, which decide on their own.
+#include "script/ScriptEvaluator.h"
+
+#include <new>
+#include <utility>
+
+namespace {
+
+enum StepKind : uint8_t { kStepPrefix, kStepPostfix, kStepUnary, kStepUnaryPlus, kStepBinary, kStepAssign };
+
+}  // namespace
+
+struct ScriptReader::Plan {
+    static constexpr int32_t kMaxTokens = kMaxPlanTokens;
+    struct Step {
+        uint8_t kind;
+        uint8_t op;
+        int8_t a;  // the operand, or the left one; the target of an assignment
+        int8_t b;  // the right operand, the value of an assignment
+    };
+    int8_t count = 0;      // tokens before the closing one
+    int8_t slots = 0;      // operands
+    int8_t steps = 0;
+    int8_t result = 0;     // the operand that holds the value at the end
+    TokenInfo* tokens[kMaxTokens] = {};
+    int8_t slotOf[kMaxTokens] = {};          // per token: its operand, -1 for an operator
+    TokenInfo* slotToken[kMaxTokens] = {};   // per operand: its token
+    TokenInfo* end = nullptr;
+    Step step[kMaxTokens] = {};
+};
+
+void ScriptReader::PlanDeleter::operator()(Plan* plan) const { delete plan; }
+
+bool ScriptReader::IsPlainToken(const TokenInfo& token)
+{
+    switch (token.m_Code) {
+    case kTokenNumber:
+    case kTokenString: return true;
+    case kTokenName: return token.m_Keyword == kKeyNone;
+    case kTokenOperator:
+        switch (token.m_Op) {
+        case kOpOpenParen:
+        case kOpCloseParen:
+        case kOpOpenBracket:
+        case kOpCloseBracket:
+        case kOpOpenBrace:
+        case kOpCloseBrace:
+        case kOpSemicolon:
+        case kOpComma:
+        case kOpColon:
+        case kOpLogicalAnd:
+        case kOpLogicalOr: return false;
+        default: return true;
+        }
+    default: return false;
+    }
+}
+
+int32_t ScriptReader::PlanStatus(int32_t endOp, int32_t mode)
+{
+    switch (endOp) {
+    case kOpSemicolon:
+        return mode == kModeStatement || mode == kModeArgument ? kModeStatement : mode == kModeBlock ? kModeBlock : -1;
+    case kOpCloseParen: return mode == kModeParen || mode == kModeArgument ? kModeParen : -1;
+    case kOpCloseBracket: return mode == kModeIndex ? kModeIndex : -1;
+    case kOpComma: return mode == kModeArgument ? kModeArgument : -1;
+    case kOpColon: return mode == kModeCase ? kModeCase : -1;
+    default: return -1;
+    }
+}
+
+// The passes of ScriptEvaluator over the places alone: every operand is taken for a value that
+// is not Void, every operator item for one that is. Where a pass would report an error of the
+// construct's shape, or would apply an operator to an operator item, there is no plan.
+void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* end)
+{
+    TokenInfo* first = tokens[0];
+    if (first->m_Plan || first->m_NoPlan)
+        return;
+    struct Place {
+        bool isOperator;
+        uint8_t op;
+        int8_t kind;  // CompilerArgument kind: a reference, a computed value or a literal
+        int8_t slot;
+    };
+    auto plan = std::make_unique<Plan>();
+    Place places[Plan::kMaxTokens];
+    int32_t size = count;
+    for (int32_t i = 0; i < count; i++) {
+        const TokenInfo& token = *tokens[i];
+        plan->tokens[i] = tokens[i];
+        bool isOperator = token.m_Code == kTokenOperator;
+        places[i] = Place{isOperator, token.m_Op,
+                          int8_t(isOperator ? CompilerArgument::kOperator
+                                 : token.m_Code == kTokenName ? CompilerArgument::kReference
+                                                              : token.m_Code),
+                          int8_t(isOperator ? -1 : plan->slots)};
+        plan->slotOf[i] = places[i].slot;
+        if (!isOperator)
+            plan->slotToken[plan->slots++] = tokens[i];
+    }
+    plan->count = static_cast<int8_t>(count);
+    plan->end = end;
+
+    auto erase = [&](int32_t at, int32_t n) {
+        for (int32_t i = at; i + n < size; i++)
+            places[i] = places[i + n];
+        size -= n;
+    };
+    auto add = [&](uint8_t kind, uint8_t op, int8_t a, int8_t b) {
+        plan->step[plan->steps++] = Plan::Step{kind, op, a, b};
+    };
+    auto fail = [&] { first->m_NoPlan = true; };
+    using Evaluator = ScriptEvaluator;
+
+    for (int32_t i = size; i-- > 0;) {  // pass 1, right to left
+        Place& place = places[i];
+        if (!place.isOperator || !(Evaluator::PassesOf(place.op) & Evaluator::kUnary))
+            continue;
+        if (place.op == kOpMinus && i > 0 && !places[i - 1].isOperator)
+            continue;  // a binary minus
+        if (place.op == kOpIncrement || place.op == kOpDecrement) {
+            bool prefix = i + 1 < size && places[i + 1].kind == CompilerArgument::kReference;
+            if (!prefix && (i == 0 || places[i - 1].kind != CompilerArgument::kReference))
+                return fail();
+            add(prefix ? kStepPrefix : kStepPostfix, place.op, places[prefix ? i + 1 : i - 1].slot, -1);
+            erase(i, 1);
+            continue;
+        }
+        if (i + 1 >= size || places[i + 1].isOperator)
+            return fail();
+        add(kStepUnary, place.op, places[i + 1].slot, -1);
+        places[i + 1].kind = CompilerArgument::kComputed;
+        erase(i, 1);
+    }
+    for (uint32_t pass : Evaluator::kBinaryPasses) {  // passes 2 to 8, left to right
+        for (int32_t i = 0; i < size;) {
+            const Place& place = places[i];
+            if (!place.isOperator || !(Evaluator::PassesOf(place.op) & pass)) {
+                i++;
+                continue;
+            }
+            if (place.op == kOpPlus && i == 0) {  // unary plus
+                if (size < 2 || places[1].isOperator)
+                    return fail();
+                add(kStepUnaryPlus, place.op, places[1].slot, -1);
+                erase(0, 1);
+                continue;
+            }
+            if (i == 0 || i + 1 >= size || places[i - 1].isOperator || places[i + 1].isOperator)
+                return fail();
+            add(kStepBinary, place.op, places[i - 1].slot, places[i + 1].slot);
+            places[i - 1].kind = CompilerArgument::kComputed;
+            erase(i, 2);
+        }
+    }
+    for (int32_t i = size; i-- > 0;) {  // pass 9, right to left
+        const Place& place = places[i];
+        if (!place.isOperator || !(Evaluator::PassesOf(place.op) & Evaluator::kAssignment))
+            continue;
+        if (i == 0 || i + 1 >= size || places[i - 1].kind != CompilerArgument::kReference || places[i + 1].isOperator)
+            return fail();
+        add(kStepAssign, place.op, places[i - 1].slot, places[i + 1].slot);
+        places[i - 1].kind = CompilerArgument::kComputed;
+        erase(i, 2);
+    }
+    if (size != 1 || places[0].isOperator)
+        return fail();  // an operator no pass knows, or operands without one between them
+    plan->result = places[0].slot;
+
+    first->m_PlanEnd = end->m_Op;
+    first->m_Plan = KeepPlan(plan.release());
+}
+
+bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
+{
+    // The operands, made as the items would be and freed with this call.
+    struct Operands {
+        alignas(ScriptValue) unsigned char room[Plan::kMaxTokens * sizeof(ScriptValue)];
+        int32_t made = 0;
+        ScriptValue& operator[](int32_t i) { return reinterpret_cast<ScriptValue*>(room)[i]; }
+        ScriptValue& Make() { return *new (&(*this)[made++]) ScriptValue(); }
+        ~Operands()
+        {
+            for (int32_t i = 0; i < made; i++)
+                (*this)[i].~ScriptValue();
+        }
+    } operands;
+
+    bool voidOperand = false;
+    for (int32_t i = 0; i < plan.count; i++) {
+        if (m_Abort)
+            return false;
+        TokenInfo* token = plan.tokens[i];
+        m_ReadPos = token->m_End;
+        if (plan.slotOf[i] < 0)
+            continue;
+        ScriptValue& operand = operands.Make();
+        switch (token->m_Code) {
+        case kTokenNumber:
+            if (token->m_IsFloat)
+                operand.SetFloat(token->m_Number);
+            else
+                operand.SetInt(token->m_Integer);
+            break;
+        case kTokenString: operand.SetString(LiteralOf(*token)); break;
+        default: ReadVariableAt(operand, token, token->m_Text, -1); break;
+        }
+        voidOperand = voidOperand || operand.m_Type == kScriptVoid;
+    }
+    if (m_Abort)
+        return false;
+    m_ReadPos = plan.end->m_End;
+
+    if (voidOperand) {  // the passes decide where a Void value stands
+        ItemList items;
+        for (int32_t i = 0; i < plan.count; i++) {
+            TokenInfo* token = plan.tokens[i];
+            Item& item = items.Add();
+            if (plan.slotOf[i] < 0) {
+                item.m_Kind = CompilerArgument::kOperator;
+                item.m_Op = token->m_Op;
+                continue;
+            }
+            item.m_Kind = token->m_Code == kTokenName ? CompilerArgument::kReference : token->m_Code;
+            if (token->m_Code == kTokenName) {
+                item.m_Name = token->m_Text;
+                item.m_Site = token;
+            }
+            item.m_Value = std::move(operands[plan.slotOf[i]]);
+        }
+        Evaluate(value, items);
+        return true;
+    }
+
+    for (int32_t s = 0; s < plan.steps; s++) {
+        const Plan::Step& step = plan.step[s];
+        ScriptValue& a = operands[step.a];
+        switch (step.kind) {
+        case kStepPrefix:
+        case kStepPostfix: {
+            TokenInfo* site = plan.slotToken[step.a];
+            ScriptEvaluator::Step(*this, step.op, step.kind == kStepPrefix, a, site, site->m_Text, -1);
+            break;
+        }
+        case kStepUnary: ScriptEvaluator::UnaryValue(*this, step.op, a); break;
+        case kStepUnaryPlus: ScriptEvaluator::UnaryPlus(*this, a); break;
+        case kStepBinary: ScriptEvaluator::BinaryValue(*this, step.op, a, operands[step.b]); break;
+        default: {
+            TokenInfo* site = plan.slotToken[step.a];
+            ScriptEvaluator::Assign(*this, step.op, a, site, site->m_Text, -1, std::move(operands[step.b]));
+            break;
+        }
+        }
+    }
+    ScriptValue& last = operands[plan.result];
+    value.m_Text = std::move(last.m_Text);
+    value.m_Number = last.m_Number;
+    value.m_Integer = last.m_Integer;
+    value.m_Type = last.m_Type;
+    return true;
+}
