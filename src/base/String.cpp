@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -17,11 +18,7 @@ template <typename T> using UnsignedUnit = std::make_unsigned_t<T>;
 
 template <typename T> int32_t StringBase<T>::ArrayLength(const T* text)
 {
-    int32_t n = 0;
-    if (text)
-        while (text[n])
-            ++n;
-    return n;
+    return text ? static_cast<int32_t>(std::char_traits<T>::length(text)) : 0;  // strlen for 8-bit text
 }
 
 template <typename T> int StringBase<T>::Compare(const T* a, const T* b)
@@ -267,17 +264,6 @@ template <typename T> void StringBase<T>::CopyFrom(const StringBase& other)
     m_Length = other.m_Length;
 }
 
-template <typename T> void StringBase<T>::TakeFrom(StringBase& other) noexcept
-{
-    if (this == &other)
-        return;
-    Release();
-    m_Buffer = other.m_Buffer;
-    m_Length = other.m_Length;
-    other.m_Buffer = nullptr;
-    other.m_Length = 0;
-}
-
 template <typename T> void StringBase<T>::Append(const T* text)
 {
     AppendUnits(text, ArrayLength(text));
@@ -287,14 +273,17 @@ template <typename T> void StringBase<T>::AppendUnits(const T* text, int32_t cou
 {
     if (count <= 0)
         return;
+    // The old text, the new units and the terminator go straight into the new buffer (text may
+    // point into the old one, which is freed only afterwards).
     int32_t old = TextLength();
-    // text may point into our own buffer: copy it out before resizing
-    T* copy = new T[size_t(count)];
-    std::copy(text, text + count, copy);
-    Resize(old + count);
-    std::copy(copy, copy + count, m_Buffer + old);
-    m_Buffer[old + count] = 0;
-    delete[] copy;
+    T* buffer = new T[size_t(old) + count + 1];
+    if (old > 0)
+        std::copy(m_Buffer, m_Buffer + old, buffer);
+    std::copy(text, text + count, buffer + old);
+    buffer[old + count] = 0;
+    delete[] m_Buffer;
+    m_Buffer = buffer;
+    m_Length = old + count;
 }
 
 template class StringBase<char>;

@@ -71,7 +71,16 @@ protected:
     void Assign(const T* text);                  // null or "" frees the buffer
     void AssignConstruct(const T* text);         // "" keeps a one-unit buffer
     void CopyFrom(const StringBase& other);
-    void TakeFrom(StringBase& other) noexcept;  // moves the buffer over
+    void TakeFrom(StringBase& other) noexcept  // moves the buffer over
+    {
+        if (this == &other)
+            return;
+        Release();
+        m_Buffer = other.m_Buffer;
+        m_Length = other.m_Length;
+        other.m_Buffer = nullptr;
+        other.m_Length = 0;
+    }
     void Append(const T* text);
     void AppendUnits(const T* text, int32_t count);
 

@@ -216,15 +216,24 @@ bool ScriptReader::CallFunctionInternal(const char* name, ScriptValue* arguments
     return found && CallFound(*found, arguments, count, result);
 }
 
-// The key "name@count" is built on the stack for the usual names.
+// The key "name@count" is built on the stack for the usual names and counts.
 ScriptFunctionInfo* ScriptReader::FindFunction(const char* name, int32_t count)
 {
     char key[320];
     size_t length = std::strlen(name);
-    if (length + 16 > sizeof key)
+    if (length + 16 > sizeof key || count < 0)
         return m_Functions.Find(FunctionKey(name, count));
     std::memcpy(key, name, length);
-    std::snprintf(key + length, sizeof key - length, "@%i", count);
+    key[length++] = '@';
+    char digits[12];
+    int32_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + count % 10);
+        count /= 10;
+    } while (count > 0);
+    while (n > 0)
+        key[length++] = digits[--n];
+    key[length] = 0;
     return m_Functions.Find(key);
 }
 

@@ -28,7 +28,7 @@ char ScriptReader::GetChar()
     return c;
 }
 
-void ScriptReader::SkipBlanks()
+void ScriptReader::SkipBlanksAndComments()
 {
     while (m_ReadPos < m_TextLength) {
         char c = m_Text[m_ReadPos];

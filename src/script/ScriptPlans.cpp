@@ -38,6 +38,9 @@ struct ScriptReader::Plan {
     TokenInfo* slotToken[kMaxTokens] = {};   // per operand: its token
     TokenInfo* end = nullptr;
     Step step[kMaxTokens] = {};
+    // Operands first used as the target of an assignment, which reads the target again: the
+    // value read at their place is never looked at.
+    uint32_t targetOnly = 0;
 };
 
 void ScriptReader::PlanDeleter::operator()(Plan* plan) const { delete plan; }
@@ -64,19 +67,6 @@ bool ScriptReader::IsPlainToken(const TokenInfo& token)
         default: return true;
         }
     default: return false;
-    }
-}
-
-int32_t ScriptReader::PlanStatus(int32_t endOp, int32_t mode)
-{
-    switch (endOp) {
-    case kOpSemicolon:
-        return mode == kModeStatement || mode == kModeArgument ? kModeStatement : mode == kModeBlock ? kModeBlock : -1;
-    case kOpCloseParen: return mode == kModeParen || mode == kModeArgument ? kModeParen : -1;
-    case kOpCloseBracket: return mode == kModeIndex ? kModeIndex : -1;
-    case kOpComma: return mode == kModeArgument ? kModeArgument : -1;
-    case kOpColon: return mode == kModeCase ? kModeCase : -1;
-    default: return -1;
     }
 }
 
@@ -178,6 +168,14 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
     if (size != 1 || places[0].isOperator)
         return fail();  // an operator no pass knows, or operands without one between them
     plan->result = places[0].slot;
+    uint32_t used = 0;
+    for (int32_t i = 0; i < plan->steps; i++) {
+        const Plan::Step& step = plan->step[i];
+        uint32_t a = uint32_t(1) << step.a;
+        if (step.kind == kStepAssign && !(used & a))
+            plan->targetOnly |= a;
+        used |= a | (step.b >= 0 ? uint32_t(1) << step.b : 0);
+    }
 
     first->m_PlanEnd = end->m_Op;
     first->m_Plan = KeepPlan(plan.release());
@@ -199,12 +197,14 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
     } operands;
 
     bool voidOperand = false;
+    uint32_t unread = 0;  // operands whose value was not taken (see targetOnly)
     for (int32_t i = 0; i < plan.count; i++) {
         if (m_Abort)
             return false;
         TokenInfo* token = plan.tokens[i];
         m_ReadPos = token->m_End;
-        if (plan.slotOf[i] < 0)
+        const int32_t slot = plan.slotOf[i];
+        if (slot < 0)
             continue;
         ScriptValue& operand = operands.Make();
         switch (token->m_Code) {
@@ -215,7 +215,17 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
                 operand.SetInt(token->m_Integer);
             break;
         case kTokenString: operand.SetString(LiteralOf(*token)); break;
-        default: ReadVariableAt(operand, token, token->m_Text, -1); break;
+        default:
+            // reading a variable that a scope holds has no effect of its own: one whose value
+            // no step looks at is only checked for Void
+            if (plan.targetOnly & (uint32_t(1) << slot))
+                if (ScriptStackVariable* variable = FindVariableAt(token, token->m_Text)) {
+                    unread |= uint32_t(1) << slot;
+                    voidOperand = voidOperand || variable->GetFirst().m_Type == kScriptVoid;
+                    continue;
+                }
+            ReadVariableAt(operand, token, token->m_Text, -1);
+            break;
         }
         voidOperand = voidOperand || operand.m_Type == kScriptVoid;
     }
@@ -224,6 +234,9 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
     m_ReadPos = plan.end->m_End;
 
     if (voidOperand) {  // the passes decide where a Void value stands
+        for (int32_t slot = 0; slot < plan.slots; slot++)
+            if (unread & (uint32_t(1) << slot))
+                ReadVariableAt(operands[slot], plan.slotToken[slot], plan.slotToken[slot]->m_Text, -1);
         ItemList items;
         for (int32_t i = 0; i < plan.count; i++) {
             TokenInfo* token = plan.tokens[i];

@@ -230,7 +230,15 @@ public:
     // --- tokens and passing over (ScriptLexer.cpp, ScriptTokens.cpp) ---
     int32_t GetToken(String& out);
     static int32_t GetKeyword(const char* text);
-    void SkipBlanks();
+    void SkipBlanks()
+    {
+        if (const TokenInfo* token = PeekKeptToken()) {  // a token was read here: it starts after them
+            m_ReadPos = token->m_Start;
+            return;
+        }
+        SkipBlanksAndComments();
+    }
+    void SkipBlanksAndComments();
     char PeekChar();
     char GetChar();
     void ReadNumber(String& out);
@@ -273,6 +281,8 @@ public:
 
     // --- statements (ScriptStatements.cpp) ---
     ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
+    // ExecuteStatement once a construct has been found not to run from a plan as a whole.
+    ScriptValue& ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status, int32_t declarationType);
 
     // --- runs and script threads (ScriptRun.cpp) ---
     int32_t Run();
@@ -371,7 +381,20 @@ protected:
     static bool IsPlainToken(const TokenInfo& token);
     // The status with which a construct of the mode ends at a plan's closing operator; -1 when
     // the operator does not end that mode (a ';' in a block ends a statement: 2).
-    static int32_t PlanStatus(int32_t endOp, int32_t mode);
+    static int32_t PlanStatus(int32_t endOp, int32_t mode)
+    {
+        switch (endOp) {
+        case kOpSemicolon:
+            return mode == kModeStatement || mode == kModeArgument ? kModeStatement
+                   : mode == kModeBlock                            ? kModeBlock
+                                                                   : -1;
+        case kOpCloseParen: return mode == kModeParen || mode == kModeArgument ? kModeParen : -1;
+        case kOpCloseBracket: return mode == kModeIndex ? kModeIndex : -1;
+        case kOpComma: return mode == kModeArgument ? kModeArgument : -1;
+        case kOpColon: return mode == kModeCase ? kModeCase : -1;
+        default: return -1;
+        }
+    }
     // Plans the construct of these plain tokens and its closing token, once it was read so; a
     // construct the plan cannot follow is marked and read as ever.
     void MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* end);
@@ -397,8 +420,34 @@ protected:
         return FindAndKeepVariable(site, name);
     }
     ScriptStackVariable* FindAndKeepVariable(TokenInfo* site, const char* name);
-    ScriptValue& ReadVariableAt(ScriptValue& result, TokenInfo* site, const char* name, int32_t index);
-    void SetVariableAt(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value);
+    // GetOrDeclareVariable (reading) and SetVariable of a name read at site; the whole value of a
+    // variable that a scope holds is taken and stored here, all else by the general way.
+    ScriptValue& ReadVariableAt(ScriptValue& result, TokenInfo* site, const char* name, int32_t index)
+    {
+        if (!m_SkipMode && index < 0)
+            if (ScriptStackVariable* variable = FindVariableAt(site, name)) {
+                result = variable->GetFirst();
+                return result;
+            }
+        return ReadVariableFrom(result, site, name, index);
+    }
+    void SetVariableAt(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value)
+    {
+        if (!m_SkipMode && index < 0)
+            if (ScriptStackVariable* variable = FindVariableAt(site, name)) {
+                ScriptValue& target = variable->GetFirst();
+                if (target.m_Type == kScriptInt && value.m_Type == kScriptInt)
+                    target.m_Integer = value.m_Integer;
+                else if (target.m_Type == kScriptFloat && value.m_Type == kScriptFloat)
+                    target.m_Number = value.m_Number;
+                else
+                    StoreValue(target, value);
+                return;
+            }
+        SetVariableFrom(site, name, index, value);
+    }
+    ScriptValue& ReadVariableFrom(ScriptValue& result, TokenInfo* site, const char* name, int32_t index);
+    void SetVariableFrom(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value);
     // ParseFunctionCall of the name read at site (null: no place to remember the function at).
     ScriptValue& ParseCall(ScriptValue& result, TokenInfo* site, const char* name);
     ScriptValue& Dispatch(ScriptValue& result, TokenInfo* site, const char* name, ScriptValue* arguments, int32_t count);
@@ -514,12 +563,18 @@ protected:
         const char* m_StackBase;  // frame of the thread's outermost run or call
         RunFrame* m_Previous;
         bool m_Outermost;
-        static thread_local RunFrame* t_Innermost;  // of any reader, on this thread
+        static constinit thread_local RunFrame* t_Innermost;  // of any reader, on this thread
     };
     static uint32_t ThreadMain(void* reader);
     static void PoolThreadMain(void* reader);
     bool CallFunctionInternal(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
-    void CheckStackUse();
+    void CheckStackUse()
+    {
+        const char* frame = static_cast<const char*>(__builtin_frame_address(0));
+        if (RunFrame::t_Innermost && RunFrame::t_Innermost->m_StackBase - frame > kMaxStackUse)
+            StackTooDeep();
+    }
+    [[noreturn]] void StackTooDeep();
     bool WaitForScriptThread(int32_t timeoutMs);
     ThreadEvent m_Completion;                // set when a run ends or pauses
     ThreadEvent m_Resume;                    // set to resume a paused script thread

@@ -56,11 +56,10 @@ ScriptReader::RunFrame::RunFrame(const ScriptReader& reader)
 
 ScriptReader::RunFrame::~RunFrame() { t_Innermost = m_Previous; }
 
-void ScriptReader::CheckStackUse()
+void ScriptReader::StackTooDeep()
 {
-    const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-    if (RunFrame::t_Innermost && RunFrame::t_Innermost->m_StackBase - frame > kMaxStackUse)
-        Error("Script nesting too deep");
+    Error("Script nesting too deep");
+    __builtin_unreachable();
 }
 
 void ScriptReader::SignalDone() { m_Completion.Set(); }

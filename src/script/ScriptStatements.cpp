@@ -389,13 +389,28 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
     CheckStackUse();
     int32_t unused = 0;
     int32_t& status = statusOut ? *statusOut : unused;
+    result.SetVoid();
+    // A construct that a plan holds whole runs from it, as the first turn of the loop would.
+    if (declarationType == kScriptRead && !m_SkipMode && m_ReadPos < m_TextLength && !m_Abort)
+        if (TokenInfo* first = PeekKeptToken(); first && first->m_Plan) {
+            int32_t planStatus = PlanStatus(first->m_PlanEnd, mode);
+            if (planStatus >= 0 && planStatus != kModeBlock) {
+                status = RunPlan(*first->m_Plan, result) ? planStatus : kStatusAbort;
+                return result;
+            }
+        }
+    return ExecuteConstruct(result, mode, status, declarationType);
+}
+
+ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status,
+                                            int32_t declarationType)
+{
     ItemList list;
     ScriptValue value;  // of the keyword statement that ends this call
     int32_t ifState = -1;
     bool keywordRan = false;
     bool ifJustEnded = false;
     bool declarator = declarationType != kScriptRead;  // the first item is declared (again after ',')
-    result.SetVoid();
 
     // The plain tokens read since the list was last empty (-1: none are being kept): when the
     // construct ends with them, its plan is made for the next time.

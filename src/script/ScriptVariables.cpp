@@ -81,7 +81,7 @@ ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char*
     return ReadVariableAt(result, nullptr, name, indexOrSize);
 }
 
-ScriptValue& ScriptReader::ReadVariableAt(ScriptValue& result, TokenInfo* site, const char* name, int32_t indexOrSize)
+ScriptValue& ScriptReader::ReadVariableFrom(ScriptValue& result, TokenInfo* site, const char* name, int32_t indexOrSize)
 {
     if (m_SkipMode) {
         result.SetUnevaluated();
@@ -127,7 +127,7 @@ void ScriptReader::SetVariable(const char* name, int32_t index, const ScriptValu
     SetVariableAt(nullptr, name, index, value);
 }
 
-void ScriptReader::SetVariableAt(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value)
+void ScriptReader::SetVariableFrom(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value)
 {
     if (m_SkipMode)
         return;
