@@ -369,7 +369,7 @@ void ScriptEvaluator::Assign(ScriptReader& reader, int32_t op, ScriptValue& t, T
                              int32_t index, ScriptValue value)
 {
     auto x = [op] { return ScriptReader::OperatorSpelling(op); };
-    if (op == kOpPlusAssign && index < 0 && IsString(value) && !reader.m_SkipMode) {
+    if (op == kOpPlusAssign && index < 0 && IsString(value) && reader.m_UseShortcuts && !reader.m_SkipMode) {
         // Appending to a String variable that a scope holds: the text grows where it is, and t
         // becomes what re-reading, appending and storing would leave.
         ScriptStackVariable* variable = reader.FindVariableAt(site, name);

@@ -157,8 +157,10 @@ ScriptValue& ScriptReader::Dispatch(ScriptValue& result, TokenInfo* site, const 
 {
     ScriptFunctionInfo* function = nullptr;
     if (count >= 0 && (count == 0 || arguments)) {
-        if (site && site->m_CacheKey1 == m_Functions.GetGeneration() && site->m_CacheKey2 == uint64_t(count) &&
-            site->m_CacheName == name) {
+        if (!m_UseShortcuts) {
+            function = FindFunction(name, count);
+        } else if (site && site->m_CacheKey1 == m_Functions.GetGeneration() && site->m_CacheKey2 == uint64_t(count) &&
+                   site->m_CacheName == name) {
             function = static_cast<ScriptFunctionInfo*>(site->m_Cached);
         } else {
             function = FindFunction(name, count);

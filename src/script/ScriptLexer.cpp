@@ -202,11 +202,11 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
     // Passing over from the same token in the same mode ends at the same place (the tokens do not
     // change), unless the nesting met on the way would now go too deep: then it is read again.
     TokenInfo* first = PeekKeptToken();
-    if (first && first->m_SkipMode == mode && m_Nesting + first->m_SkipDepth <= kMaxNesting) {
-        if (m_Nesting + first->m_SkipDepth > m_SkipDeepest)
-            m_SkipDeepest = m_Nesting + first->m_SkipDepth;
-        m_ReadPos = first->m_SkipEnd;
-        return first->m_SkipStatus;
+    if (first && m_UseShortcuts && first->m_PassMode == mode && m_Nesting + first->m_PassDepth <= kMaxNesting) {
+        if (m_Nesting + first->m_PassDepth > m_SkipDeepest)
+            m_SkipDeepest = m_Nesting + first->m_PassDepth;
+        m_ReadPos = first->m_PassEnd;
+        return first->m_PassStatus;
     }
     const int32_t start = m_ReadPos;
     const int32_t outerDeepest = m_SkipDeepest;
@@ -219,10 +219,10 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
     first = status != kStatusAbort ? PeekKeptToken() : nullptr;
     m_ReadPos = restart;
     if (first) {
-        first->m_SkipMode = static_cast<int8_t>(mode);
-        first->m_SkipStatus = static_cast<int8_t>(status);
-        first->m_SkipDepth = static_cast<uint16_t>(deepest - m_Nesting);
-        first->m_SkipEnd = restart;
+        first->m_PassMode = static_cast<int8_t>(mode);
+        first->m_PassStatus = static_cast<int8_t>(status);
+        first->m_PassDepth = static_cast<uint16_t>(deepest - m_Nesting);
+        first->m_PassEnd = restart;
     }
     return status;
 }

@@ -154,12 +154,12 @@ public:
         uint8_t m_PlanEnd = 0;  // with m_Plan: the operator that ends the planned construct
         bool m_NoPlan = false;  // a construct starting here was read and cannot be planned
         const Plan* m_Plan = nullptr;  // the simple construct that starts here (ScriptPlans.cpp)
-        // Passing over from here in m_SkipMode (-1: not yet) ended at m_SkipEnd with m_SkipStatus,
-        // nesting m_SkipDepth levels below its own.
-        int8_t m_SkipMode = -1;
-        int8_t m_SkipStatus = 0;
-        uint16_t m_SkipDepth = 0;
-        int32_t m_SkipEnd = 0;
+        // Passing over from here in m_PassMode (-1: not yet) ended at m_PassEnd with m_PassStatus,
+        // nesting m_PassDepth levels below its own.
+        int8_t m_PassMode = -1;
+        int8_t m_PassStatus = 0;
+        uint16_t m_PassDepth = 0;
+        int32_t m_PassEnd = 0;
         // What a name at this place found last time, valid while the keys still hold: a
         // variable (keys: innermost scope and global scope generations) or a script function
         // (keys: function table generation and argument count).
@@ -411,7 +411,7 @@ protected:
     // FindVariable(name, false), remembered at the token where the name was read.
     ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name)
     {
-        if (site) {
+        if (site && m_UseShortcuts) {
             const VariableStack* local = m_ScopeDepth > 0 ? m_Scopes[m_ScopeDepth - 1].get() : nullptr;
             if (site->m_CacheKey1 == (local ? local->GetGeneration() : 0) &&
                 site->m_CacheKey2 == m_Global.GetGeneration() && site->m_CacheName == name)
@@ -523,6 +523,9 @@ protected:
     int32_t m_Threaded = 1;
     int32_t m_ThrowOnError = 1;
     int32_t m_SkipMode = 0;  // nothing sets it; reads, calls and expressions yield Unevaluated
+    // Plans, passing over kept by its first token, and the variables and functions remembered at
+    // the places of their names. Tests clear it to compare the shortcuts with reading alone.
+    bool m_UseShortcuts = true;
     ErrorMsg m_LastError;
     ScriptValue m_FinalValue;
 

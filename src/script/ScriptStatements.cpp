@@ -391,7 +391,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
     int32_t& status = statusOut ? *statusOut : unused;
     result.SetVoid();
     // A construct that a plan holds whole runs from it, as the first turn of the loop would.
-    if (declarationType == kScriptRead && !m_SkipMode && m_ReadPos < m_TextLength && !m_Abort)
+    if (declarationType == kScriptRead && m_UseShortcuts && !m_SkipMode && m_ReadPos < m_TextLength && !m_Abort)
         if (TokenInfo* first = PeekKeptToken(); first && first->m_Plan) {
             int32_t planStatus = PlanStatus(first->m_PlanEnd, mode);
             if (planStatus >= 0 && planStatus != kModeBlock) {
@@ -431,7 +431,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
         }
         if (list.Size() == 0) {
             planCount = -1;
-            if (!declarator && !m_SkipMode && !(ifJustEnded && mode == kModeStatement)) {
+            if (!declarator && m_UseShortcuts && !m_SkipMode && !(ifJustEnded && mode == kModeStatement)) {
                 TokenInfo* first = PeekKeptToken();
                 int32_t planStatus = first && first->m_Plan ? PlanStatus(first->m_PlanEnd, mode) : -1;
                 if (planStatus >= 0) {
