@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 // What every tree knows regardless of the record type: how keys choose a bucket and match.
 class SearchTreeBase : public ErrorClass {
@@ -89,6 +90,11 @@ public:
         Record* record = InsertRecord(key);
         return record ? &record->m_Data : nullptr;
     }
+    T* Insert(String&& key)
+    {
+        Record* record = InsertRecord(std::move(key));
+        return record ? &record->m_Data : nullptr;
+    }
 
     T* Find(const String& key) { return Find(key.c_str()); }
     T* Find(const char* key)
@@ -97,7 +103,9 @@ public:
         return record ? &record->m_Data : nullptr;
     }
 
-    Record* InsertRecord(const String& key)
+    Record* InsertRecord(const String& key) { return InsertRecord(String(key)); }
+    // The same, taking over the key's buffer.
+    Record* InsertRecord(String&& key)
     {
         int32_t bucket = InsertBucket(key.c_str());
         if (!m_Buckets)
@@ -107,7 +115,7 @@ public:
             if (RemaindersEqual(record->m_Key.c_str(), key.c_str()))
                 return nullptr;
         Record* record = NewRecord();
-        record->m_Key = key;
+        record->m_Key = std::move(key);
         if (list.tail)
             list.tail->m_Next = record;
         else
@@ -170,12 +178,19 @@ public:
     // Deletes every record.
     void Clear()
     {
+        ClearVisiting([](Record&) {});
+    }
+
+    // Deletes every record, handing each to visit first (which may take parts of it over).
+    template <class Visit> void ClearVisiting(Visit visit)
+    {
         if (m_Buckets) {
             for (int32_t word = 0; word < 2; word++) {
                 for (uint64_t used = m_Used[word]; used; used &= used - 1) {
                     Bucket& list = m_Buckets[word * 64 + __builtin_ctzll(used)];
                     for (Record* record = list.head; record;) {
                         Record* next = record->m_Next;
+                        visit(*record);
                         FreeRecord(record);
                         record = next;
                     }

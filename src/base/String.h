@@ -13,7 +13,11 @@ public:
     using Unit = T;
 
     StringBase() = default;
-    StringBase(const StringBase& other) { CopyFrom(other); }
+    StringBase(const StringBase& other)
+    {
+        if (other.m_Buffer)
+            CopyFrom(other);
+    }
     StringBase(StringBase&& other) noexcept { TakeFrom(other); }
     ~StringBase() { Release(); }
 

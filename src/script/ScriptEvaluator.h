@@ -50,6 +50,58 @@ public:
         return item.m_Kind == CompilerArgument::kOperator && (PassesOf(item.m_Op) & pass) != 0;
     }
 
+    // Int arithmetic wraps at 32 bits like the original's machine code, without undefined behaviour.
+    static int32_t WrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<int64_t>(a) + b); }
+    static int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<int64_t>(a) - b); }
+    static int32_t WrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<int64_t>(a) * b); }
+    static int32_t WrapNeg(int32_t a) { return static_cast<int32_t>(-static_cast<int64_t>(a)); }
+    static int32_t WrapDiv(int32_t a, int32_t b) { return b == -1 ? WrapNeg(a) : a / b; }  // b != 0
+    static int32_t WrapMod(int32_t a, int32_t b) { return b == -1 ? 0 : a % b; }           // b != 0
+
+    // The binary operators on two Ints that cannot fail, as BinaryValue gives them; false for
+    // the others (a division by zero, "~=" and the rest), which BinaryValue takes.
+    static bool IntBinary(int32_t op, ScriptValue& l, const ScriptValue& r)
+    {
+        const int32_t a = l.m_Integer, b = r.m_Integer;
+        switch (op) {
+        case kOpPlus: l.m_Integer = WrapAdd(a, b); return true;
+        case kOpMinus: l.m_Integer = WrapSub(a, b); return true;
+        case kOpMul: l.m_Integer = WrapMul(a, b); return true;
+        case kOpDiv: return b != 0 && (l.m_Integer = WrapDiv(a, b), true);
+        case kOpMod: return b != 0 && (l.m_Integer = WrapMod(a, b), true);
+        case kOpLess: l.m_Integer = a < b; return true;
+        case kOpGreater: l.m_Integer = a > b; return true;
+        case kOpLessEqual: l.m_Integer = a <= b; return true;
+        case kOpGreaterEqual: l.m_Integer = a >= b; return true;
+        case kOpEqual: l.m_Integer = a == b; return true;
+        case kOpNotEqual: l.m_Integer = a != b; return true;
+        case kOpBitAnd: l.m_Integer = a & b; return true;
+        case kOpBitOr: l.m_Integer = a | b; return true;
+        case kOpXor: l.m_Integer = a ^ b; return true;
+        case kOpLogicalAnd: l.m_Integer = a != 0 && b != 0; return true;
+        case kOpLogicalOr: l.m_Integer = a != 0 || b != 0; return true;
+        default: return false;
+        }
+    }
+
+    // The same for an assignment of an Int to an Int target: the new value of the target, or
+    // false when op fails on these values or is none of the assignments.
+    static bool IntAssign(int32_t op, int32_t a, int32_t b, int32_t& out)
+    {
+        switch (op) {
+        case kOpAssign: out = b; return true;
+        case kOpPlusAssign: out = WrapAdd(a, b); return true;
+        case kOpMinusAssign: out = WrapSub(a, b); return true;
+        case kOpMulAssign: out = WrapMul(a, b); return true;
+        case kOpDivAssign: return b != 0 && (out = WrapDiv(a, b), true);
+        case kOpModAssign: return b != 0 && (out = WrapMod(a, b), true);
+        case kOpAndAssign: out = a & b; return true;
+        case kOpOrAssign: out = a | b; return true;
+        case kOpXorAssign: out = a ^ b; return true;
+        default: return false;
+        }
+    }
+
 private:
     static void Arithmetic(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r);
     static void Comparison(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r);

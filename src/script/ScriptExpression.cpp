@@ -10,14 +10,6 @@
 
 namespace {
 
-// Int arithmetic wraps at 32 bits like the original's machine code, without undefined behaviour.
-int32_t WrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<int64_t>(a) + b); }
-int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<int64_t>(a) - b); }
-int32_t WrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<int64_t>(a) * b); }
-int32_t WrapNeg(int32_t a) { return static_cast<int32_t>(-static_cast<int64_t>(a)); }
-int32_t WrapDiv(int32_t a, int32_t b) { return b == -1 ? WrapNeg(a) : a / b; }  // b != 0
-int32_t WrapMod(int32_t a, int32_t b) { return b == -1 ? 0 : a % b; }           // b != 0
-
 // A negative left value gives a result in (0, m], so -6 % 3.0 is 3.0.
 double FloatMod(double a, double b)
 {
@@ -158,36 +150,8 @@ void ScriptEvaluator::UnaryPlus(ScriptReader& reader, const ScriptValue& v)
 
 void ScriptEvaluator::BinaryValue(ScriptReader& reader, int32_t op, ScriptValue& l, const ScriptValue& r)
 {
-    if (IsInt(l) && IsInt(r)) {  // the common case first, as the rules below give it
-        const int32_t a = l.m_Integer, b = r.m_Integer;
-        switch (op) {
-        case kOpPlus: l.m_Integer = WrapAdd(a, b); return;
-        case kOpMinus: l.m_Integer = WrapSub(a, b); return;
-        case kOpMul: l.m_Integer = WrapMul(a, b); return;
-        case kOpDiv:
-            if (b == 0)
-                break;
-            l.m_Integer = WrapDiv(a, b);
-            return;
-        case kOpMod:
-            if (b == 0)
-                break;
-            l.m_Integer = WrapMod(a, b);
-            return;
-        case kOpLess: l.m_Integer = a < b; return;
-        case kOpGreater: l.m_Integer = a > b; return;
-        case kOpLessEqual: l.m_Integer = a <= b; return;
-        case kOpGreaterEqual: l.m_Integer = a >= b; return;
-        case kOpEqual: l.m_Integer = a == b; return;
-        case kOpNotEqual: l.m_Integer = a != b; return;
-        case kOpBitAnd: l.m_Integer = a & b; return;
-        case kOpBitOr: l.m_Integer = a | b; return;
-        case kOpXor: l.m_Integer = a ^ b; return;
-        case kOpLogicalAnd: l.m_Integer = a != 0 && b != 0; return;
-        case kOpLogicalOr: l.m_Integer = a != 0 || b != 0; return;
-        default: break;
-        }
-    }
+    if (IsInt(l) && IsInt(r) && IntBinary(op, l, r))  // the common case first, as the rules below give it
+        return;
     uint32_t pass = PassesOf(op);
     if (pass & (kProduct | kSum))
         Arithmetic(reader, op, l, r);
@@ -381,25 +345,9 @@ void ScriptEvaluator::Assign(ScriptReader& reader, int32_t op, ScriptValue& t, T
         }
     }
     reader.ReadVariableAt(t, site, name, index);
-    if (IsInt(t) && IsInt(value)) {  // the common case first, as the rules below give it
-        const int32_t b = value.m_Integer;
-        bool done = true;
-        switch (op) {
-        case kOpAssign: t.m_Integer = b; break;
-        case kOpPlusAssign: t.m_Integer = WrapAdd(t.m_Integer, b); break;
-        case kOpMinusAssign: t.m_Integer = WrapSub(t.m_Integer, b); break;
-        case kOpMulAssign: t.m_Integer = WrapMul(t.m_Integer, b); break;
-        case kOpDivAssign: done = b != 0 && (t.m_Integer = WrapDiv(t.m_Integer, b), true); break;
-        case kOpModAssign: done = b != 0 && (t.m_Integer = WrapMod(t.m_Integer, b), true); break;
-        case kOpAndAssign: t.m_Integer &= b; break;
-        case kOpOrAssign: t.m_Integer |= b; break;
-        case kOpXorAssign: t.m_Integer ^= b; break;
-        default: done = false; break;
-        }
-        if (done) {
-            reader.SetVariableAt(site, name, index, t);
-            return;
-        }
+    if (IsInt(t) && IsInt(value) && IntAssign(op, t.m_Integer, value.m_Integer, t.m_Integer)) {
+        reader.SetVariableAt(site, name, index, t);  // the common case first, as the rules below give it
+        return;
     }
     if (IsVoid(value))
         reader.Error("Operator '%s' not applicable on 'Void'", x());

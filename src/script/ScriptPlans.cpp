@@ -23,6 +23,11 @@ enum StepKind : uint8_t { kStepPrefix, kStepPostfix, kStepUnary, kStepUnaryPlus,
 
 struct ScriptReader::Plan {
     static constexpr int32_t kMaxTokens = kMaxPlanTokens;
+    enum LoadKind : uint8_t { kInt, kFloat, kText, kVariable, kTarget };
+    struct Load {  // an operand, in the order of the text; the operand's number is its place here
+        TokenInfo* token;
+        uint8_t kind;
+    };
     struct Step {
         uint8_t kind;
         uint8_t op;
@@ -30,6 +35,7 @@ struct ScriptReader::Plan {
         int8_t b;  // the right operand, the value of an assignment
     };
     int8_t count = 0;      // tokens before the closing one
+    Load load[kMaxTokens] = {};
     int8_t slots = 0;      // operands
     int8_t steps = 0;
     int8_t result = 0;     // the operand that holds the value at the end
@@ -176,11 +182,22 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
             plan->targetOnly |= a;
         used |= a | (step.b >= 0 ? uint32_t(1) << step.b : 0);
     }
+    for (int32_t slot = 0; slot < plan->slots; slot++) {
+        TokenInfo* token = plan->slotToken[slot];
+        uint8_t kind = token->m_Code == kTokenString ? Plan::kText
+                       : token->m_Code == kTokenNumber ? (token->m_IsFloat ? Plan::kFloat : Plan::kInt)
+                       : (plan->targetOnly & (uint32_t(1) << slot)) ? Plan::kTarget
+                                                                    : Plan::kVariable;
+        plan->load[slot] = Plan::Load{token, kind};
+    }
 
     first->m_PlanEnd = end->m_Op;
     first->m_Plan = KeepPlan(plan.release());
 }
 
+// Reading a variable that a scope holds has no effect of its own, and a script variable changes
+// only by what the construct does itself: so only a read that reaches the game (and the end) looks
+// for the abort flag first, and a target whose value no step looks at is only checked for Void.
 bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
 {
     // The operands, made as the items would be and freed with this call.
@@ -188,7 +205,6 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
         alignas(ScriptValue) unsigned char room[Plan::kMaxTokens * sizeof(ScriptValue)];
         int32_t made = 0;
         ScriptValue& operator[](int32_t i) { return reinterpret_cast<ScriptValue*>(room)[i]; }
-        ScriptValue& Make() { return *new (&(*this)[made++]) ScriptValue(); }
         ~Operands()
         {
             for (int32_t i = 0; i < made; i++)
@@ -197,37 +213,49 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
     } operands;
 
     bool voidOperand = false;
-    uint32_t unread = 0;  // operands whose value was not taken (see targetOnly)
-    for (int32_t i = 0; i < plan.count; i++) {
-        if (m_Abort)
-            return false;
-        TokenInfo* token = plan.tokens[i];
+    uint32_t unread = 0;  // operands whose value was not taken
+    for (int32_t slot = 0; slot < plan.slots; slot++) {
+        const Plan::Load& load = plan.load[slot];
+        TokenInfo* token = load.token;
         m_ReadPos = token->m_End;
-        const int32_t slot = plan.slotOf[i];
-        if (slot < 0)
+        ScriptValue* operand = &operands[slot];
+        switch (load.kind) {
+        case Plan::kInt:
+            new (operand) ScriptValue();
+            operands.made++;
+            operand->SetInt(token->m_Integer);
             continue;
-        ScriptValue& operand = operands.Make();
-        switch (token->m_Code) {
-        case kTokenNumber:
-            if (token->m_IsFloat)
-                operand.SetFloat(token->m_Number);
-            else
-                operand.SetInt(token->m_Integer);
-            break;
-        case kTokenString: operand.SetString(LiteralOf(*token)); break;
+        case Plan::kFloat:
+            new (operand) ScriptValue();
+            operands.made++;
+            operand->SetFloat(token->m_Number);
+            continue;
+        case Plan::kText:
+            new (operand) ScriptValue();
+            operands.made++;
+            operand->SetString(LiteralOf(*token));
+            continue;
         default:
-            // reading a variable that a scope holds has no effect of its own: one whose value
-            // no step looks at is only checked for Void
-            if (plan.targetOnly & (uint32_t(1) << slot))
-                if (ScriptStackVariable* variable = FindVariableAt(token, token->m_Text)) {
-                    unread |= uint32_t(1) << slot;
-                    voidOperand = voidOperand || variable->GetFirst().m_Type == kScriptVoid;
-                    continue;
-                }
-            ReadVariableAt(operand, token, token->m_Text, -1);
             break;
         }
-        voidOperand = voidOperand || operand.m_Type == kScriptVoid;
+        if (ScriptStackVariable* variable = FindVariableAt(token, token->m_Text)) {
+            const ScriptValue& held = variable->GetFirst();
+            voidOperand = voidOperand || held.m_Type == kScriptVoid;
+            if (load.kind == Plan::kTarget) {
+                new (operand) ScriptValue();
+                unread |= uint32_t(1) << slot;
+            } else {
+                new (operand) ScriptValue(held);
+            }
+            operands.made++;
+            continue;
+        }
+        new (operand) ScriptValue();
+        operands.made++;
+        if (m_Abort)
+            return false;
+        ReadVariableFrom(*operand, token, token->m_Text, -1);
+        voidOperand = voidOperand || operand->m_Type == kScriptVoid;
     }
     if (m_Abort)
         return false;
@@ -264,15 +292,37 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
         case kStepPrefix:
         case kStepPostfix: {
             TokenInfo* site = plan.slotToken[step.a];
+            if (a.m_Type == kScriptInt)
+                if (ScriptStackVariable* variable = FindVariableAt(site, site->m_Text))
+                    if (ScriptValue& target = variable->GetFirst(); target.m_Type == kScriptInt) {
+                        target.m_Integer = ScriptEvaluator::WrapAdd(a.m_Integer, step.op == kOpIncrement ? 1 : -1);
+                        if (step.kind == kStepPrefix)
+                            a.m_Integer = target.m_Integer;
+                        break;
+                    }
             ScriptEvaluator::Step(*this, step.op, step.kind == kStepPrefix, a, site, site->m_Text, -1);
             break;
         }
         case kStepUnary: ScriptEvaluator::UnaryValue(*this, step.op, a); break;
         case kStepUnaryPlus: ScriptEvaluator::UnaryPlus(*this, a); break;
-        case kStepBinary: ScriptEvaluator::BinaryValue(*this, step.op, a, operands[step.b]); break;
+        case kStepBinary: {
+            ScriptValue& b = operands[step.b];
+            if (!(a.m_Type == kScriptInt && b.m_Type == kScriptInt && ScriptEvaluator::IntBinary(step.op, a, b)))
+                ScriptEvaluator::BinaryValue(*this, step.op, a, b);
+            break;
+        }
         default: {
             TokenInfo* site = plan.slotToken[step.a];
-            ScriptEvaluator::Assign(*this, step.op, a, site, site->m_Text, -1, std::move(operands[step.b]));
+            ScriptValue& b = operands[step.b];
+            if (b.m_Type == kScriptInt)
+                if (ScriptStackVariable* variable = FindVariableAt(site, site->m_Text))
+                    if (ScriptValue& target = variable->GetFirst(); target.m_Type == kScriptInt)
+                        if (int32_t stored; ScriptEvaluator::IntAssign(step.op, target.m_Integer, b.m_Integer, stored)) {
+                            target.m_Integer = stored;
+                            a = target;
+                            break;
+                        }
+            ScriptEvaluator::Assign(*this, step.op, a, site, site->m_Text, -1, std::move(b));
             break;
         }
         }
