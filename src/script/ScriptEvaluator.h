@@ -62,24 +62,27 @@ public:
     // the others (a division by zero, "~=" and the rest), which BinaryValue takes.
     static bool IntBinary(int32_t op, ScriptValue& l, const ScriptValue& r)
     {
-        const int32_t a = l.m_Integer, b = r.m_Integer;
+        return IntBinary(op, l.m_Integer, r.m_Integer, l.m_Integer);
+    }
+    static bool IntBinary(int32_t op, int32_t a, int32_t b, int32_t& out)
+    {
         switch (op) {
-        case kOpPlus: l.m_Integer = WrapAdd(a, b); return true;
-        case kOpMinus: l.m_Integer = WrapSub(a, b); return true;
-        case kOpMul: l.m_Integer = WrapMul(a, b); return true;
-        case kOpDiv: return b != 0 && (l.m_Integer = WrapDiv(a, b), true);
-        case kOpMod: return b != 0 && (l.m_Integer = WrapMod(a, b), true);
-        case kOpLess: l.m_Integer = a < b; return true;
-        case kOpGreater: l.m_Integer = a > b; return true;
-        case kOpLessEqual: l.m_Integer = a <= b; return true;
-        case kOpGreaterEqual: l.m_Integer = a >= b; return true;
-        case kOpEqual: l.m_Integer = a == b; return true;
-        case kOpNotEqual: l.m_Integer = a != b; return true;
-        case kOpBitAnd: l.m_Integer = a & b; return true;
-        case kOpBitOr: l.m_Integer = a | b; return true;
-        case kOpXor: l.m_Integer = a ^ b; return true;
-        case kOpLogicalAnd: l.m_Integer = a != 0 && b != 0; return true;
-        case kOpLogicalOr: l.m_Integer = a != 0 || b != 0; return true;
+        case kOpPlus: out = WrapAdd(a, b); return true;
+        case kOpMinus: out = WrapSub(a, b); return true;
+        case kOpMul: out = WrapMul(a, b); return true;
+        case kOpDiv: return b != 0 && (out = WrapDiv(a, b), true);
+        case kOpMod: return b != 0 && (out = WrapMod(a, b), true);
+        case kOpLess: out = a < b; return true;
+        case kOpGreater: out = a > b; return true;
+        case kOpLessEqual: out = a <= b; return true;
+        case kOpGreaterEqual: out = a >= b; return true;
+        case kOpEqual: out = a == b; return true;
+        case kOpNotEqual: out = a != b; return true;
+        case kOpBitAnd: out = a & b; return true;
+        case kOpBitOr: out = a | b; return true;
+        case kOpXor: out = a ^ b; return true;
+        case kOpLogicalAnd: out = a != 0 && b != 0; return true;
+        case kOpLogicalOr: out = a != 0 || b != 0; return true;
         default: return false;
         }
     }

@@ -473,10 +473,24 @@ ScriptValue& ScriptReader::Evaluate(ScriptValue& result, ItemList& items)
         result.SetVoid();
         return result;
     }
+    // A single value, and one binary operator on two Ints that cannot fail, as the passes give them.
+    const bool single = items.Size() == 1 && items[0].m_Kind != CompilerArgument::kOperator;
+    const bool pair = items.Size() == 3 && items[1].m_Kind == CompilerArgument::kOperator &&
+                      items[0].m_Kind != CompilerArgument::kOperator &&
+                      items[2].m_Kind != CompilerArgument::kOperator && items[0].m_Value.m_Type == kScriptInt &&
+                      items[2].m_Value.m_Type == kScriptInt &&
+                      (ScriptEvaluator::PassesOf(items[1].m_Op) & (ScriptEvaluator::kProduct | ScriptEvaluator::kSum |
+                                                                   ScriptEvaluator::kOrder | ScriptEvaluator::kEquality |
+                                                                   ScriptEvaluator::kBits | ScriptEvaluator::kAnd |
+                                                                   ScriptEvaluator::kOr)) &&
+                      ScriptEvaluator::IntBinary(items[1].m_Op, items[0].m_Value, items[2].m_Value);
     uint32_t passes = 0;
-    for (int32_t i = 0; i < items.Size(); i++)
-        if (items[i].m_Kind == CompilerArgument::kOperator)
-            passes |= ScriptEvaluator::PassesOf(items[i].m_Op);
+    if (!single && !pair)
+        for (int32_t i = 0; i < items.Size(); i++)
+            if (items[i].m_Kind == CompilerArgument::kOperator)
+                passes |= ScriptEvaluator::PassesOf(items[i].m_Op);
+    if (pair)
+        items.Erase(1, 2);
 
     if (passes & ScriptEvaluator::kUnary)
         ScriptEvaluator::Unary(*this, items);

@@ -47,11 +47,14 @@ struct ScriptReader::Plan {
     // Operands first used as the target of an assignment, which reads the target again: the
     // value read at their place is never looked at.
     uint32_t targetOnly = 0;
+    // Every operand is an Int literal or a variable, and every step an operator that Ints take:
+    // when the variables hold Ints, RunInts computes the construct on plain integers.
+    bool intsOnly = false;
 };
 
 void ScriptReader::PlanDeleter::operator()(Plan* plan) const { delete plan; }
 
-bool ScriptReader::IsPlainToken(const TokenInfo& token)
+bool ScriptReader::IsPlain(const TokenInfo& token)
 {
     switch (token.m_Code) {
     case kTokenNumber:
@@ -190,9 +193,81 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
                                                                     : Plan::kVariable;
         plan->load[slot] = Plan::Load{token, kind};
     }
+    plan->intsOnly = true;
+    for (int32_t slot = 0; slot < plan->slots; slot++)
+        plan->intsOnly = plan->intsOnly && plan->load[slot].kind != Plan::kFloat && plan->load[slot].kind != Plan::kText;
+    for (int32_t i = 0; i < plan->steps; i++)  // on two Ints every operator but "~=" gives an Int
+        plan->intsOnly = plan->intsOnly && !(plan->step[i].kind == kStepBinary && plan->step[i].op == kOpTildeEqual);
 
     first->m_PlanEnd = end->m_Op;
     first->m_Plan = KeepPlan(plan.release());
+}
+
+// The plan on plain integers, when every variable it reads is held by a scope and holds an Int:
+// the same values, stores and messages as the steps below give for Int operands (reading such a
+// variable has no effect of its own), and the value's text and number are those its operand was
+// read with. False, having done nothing, when a variable is not such.
+bool ScriptReader::RunInts(const Plan& plan, ScriptValue& value)
+{
+    int32_t v[Plan::kMaxTokens];
+    ScriptValue* held[Plan::kMaxTokens];  // the variable of each operand; null for a literal
+    for (int32_t slot = 0; slot < plan.slots; slot++) {
+        TokenInfo* token = plan.load[slot].token;
+        if (plan.load[slot].kind == Plan::kInt) {
+            v[slot] = token->m_Integer;
+            held[slot] = nullptr;
+            continue;
+        }
+        ScriptStackVariable* variable = FindVariableAt(token, token->m_Text);
+        if (!variable || variable->GetFirst().m_Type != kScriptInt)
+            return false;
+        held[slot] = &variable->GetFirst();
+        v[slot] = held[slot]->m_Integer;
+    }
+    if (m_Abort)
+        return false;  // the general way sees it too
+    m_ReadPos = plan.end->m_End;
+
+    for (int32_t s = 0; s < plan.steps; s++) {
+        const Plan::Step& step = plan.step[s];
+        int32_t& a = v[step.a];
+        switch (step.kind) {
+        case kStepPrefix:
+        case kStepPostfix:
+            held[step.a]->m_Integer = ScriptEvaluator::WrapAdd(a, step.op == kOpIncrement ? 1 : -1);
+            if (step.kind == kStepPrefix)
+                a = held[step.a]->m_Integer;
+            break;
+        case kStepUnary:
+            a = step.op == kOpNot ? a == 0 : step.op == kOpTilde ? ~a : ScriptEvaluator::WrapNeg(a);
+            break;
+        case kStepUnaryPlus: break;
+        case kStepBinary:
+            if (!ScriptEvaluator::IntBinary(step.op, a, v[step.b], a))
+                Error(step.op == kOpMod ? "Modulo by zero" : "Integer division by zero");
+            break;
+        default: {
+            ScriptValue& target = *held[step.a];
+            int32_t stored = 0;
+            if (!ScriptEvaluator::IntAssign(step.op, target.m_Integer, v[step.b], stored))
+                Error(step.op == kOpModAssign ? "Modulo by zero" : "Integer division by zero");
+            target.m_Integer = stored;
+            a = stored;
+            break;
+        }
+        }
+    }
+    const ScriptValue* source = held[plan.result];
+    if (source) {
+        value.m_Text = source->m_Text;
+        value.m_Number = source->m_Number;
+    } else {
+        value.m_Text.Release();
+        value.m_Number = 0.0;
+    }
+    value.m_Integer = v[plan.result];
+    value.m_Type = kScriptInt;
+    return true;
 }
 
 // Reading a variable that a scope holds has no effect of its own, and a script variable changes
@@ -200,6 +275,8 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
 // for the abort flag first, and a target whose value no step looks at is only checked for Void.
 bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
 {
+    if (plan.intsOnly && RunInts(plan, value))
+        return true;
     // The operands, made as the items would be and freed with this call.
     struct Operands {
         alignas(ScriptValue) unsigned char room[Plan::kMaxTokens * sizeof(ScriptValue)];

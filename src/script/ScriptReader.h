@@ -153,6 +153,7 @@ public:
         int16_t m_Builtin = -1; // names followed by '(': the built-in function of that name, or -1
         uint8_t m_PlanEnd = 0;  // with m_Plan: the operator that ends the planned construct
         bool m_NoPlan = false;  // a construct starting here was read and cannot be planned
+        bool m_Plain = false;   // a token a plan may hold (IsPlain)
         const Plan* m_Plan = nullptr;  // the simple construct that starts here (ScriptPlans.cpp)
         // Passing over from here in m_PassMode (-1: not yet) ended at m_PassEnd with m_PassStatus,
         // nesting m_PassDepth levels below its own.
@@ -236,7 +237,10 @@ public:
             m_ReadPos = token->m_Start;
             return;
         }
-        SkipBlanksAndComments();
+        while (m_ReadPos >= 0 && m_ReadPos < m_TextLength && static_cast<unsigned char>(m_Text[m_ReadPos]) <= 32)
+            m_ReadPos++;  // blanks; comments below
+        if (m_ReadPos >= 0 && m_ReadPos < m_TextLength && m_Text[m_ReadPos] == '/')
+            SkipBlanksAndComments();
     }
     void SkipBlanksAndComments();
     char PeekChar();
@@ -259,7 +263,7 @@ public:
     ScriptStackVariable* DeclareInCurrentScope(const char* name, int32_t type, int32_t count);
     VariableStack& GetGlobalScope() { return m_Global; }
     int32_t GetScopeDepth() const { return m_ScopeDepth; }
-    VariableStack* GetInnermostScope() { return m_ScopeDepth > 0 ? m_Scopes[m_ScopeDepth - 1].get() : nullptr; }
+    VariableStack* GetInnermostScope() { return m_Innermost; }
     // One scope per script function call; the caller checks kMaxScopes.
     VariableStack& PushScope();
     void PopScope();
@@ -378,7 +382,8 @@ protected:
         return position < m_TokenAtPos.size() ? m_TokenAtPos[position] : nullptr;
     }
     // A token a plan may hold: a literal, a plain name or an operator that is no punctuation.
-    static bool IsPlainToken(const TokenInfo& token);
+    static bool IsPlainToken(const TokenInfo& token) { return token.m_Plain; }
+    static bool IsPlain(const TokenInfo& token);  // to set m_Plain when the token is read
     // The status with which a construct of the mode ends at a plan's closing operator; -1 when
     // the operator does not end that mode (a ';' in a block ends a statement: 2).
     static int32_t PlanStatus(int32_t endOp, int32_t mode)
@@ -406,14 +411,14 @@ protected:
     // Reads the planned construct from the read position as the executor would, and its value;
     // false when the abort flag was found set on the way.
     bool RunPlan(const Plan& plan, ScriptValue& value);
+    bool RunInts(const Plan& plan, ScriptValue& value);
 
     // --- fast paths of the executor (ScriptVariables.cpp, ScriptFunctions.cpp, ScriptExpression.cpp) ---
     // FindVariable(name, false), remembered at the token where the name was read.
     ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name)
     {
         if (site && m_UseShortcuts) {
-            const VariableStack* local = m_ScopeDepth > 0 ? m_Scopes[m_ScopeDepth - 1].get() : nullptr;
-            if (site->m_CacheKey1 == (local ? local->GetGeneration() : 0) &&
+            if (site->m_CacheKey1 == (m_Innermost ? m_Innermost->GetGeneration() : 0) &&
                 site->m_CacheKey2 == m_Global.GetGeneration() && site->m_CacheName == name)
                 return static_cast<ScriptStackVariable*>(site->m_Cached);
         }
@@ -534,6 +539,7 @@ protected:
     VariableStack m_Global;
     std::vector<std::unique_ptr<VariableStack>> m_Scopes;
     int32_t m_ScopeDepth = 0;
+    VariableStack* m_Innermost = nullptr;  // the last of m_Scopes in use; null at the top level
 
     // Argument lists of the calls being read, one block of kMaxArguments per nesting level, kept
     // for the next calls (their values stay where they are while the callee runs).

@@ -214,6 +214,7 @@ ScriptReader::TokenInfo* ScriptReader::ReadNewToken()
     }
     default: break;
     }
+    token->m_Plain = IsPlain(*token);
     if (keep) {
         m_TokenAtPos[size_t(position)] = token;
         if (start <= m_TextLength)

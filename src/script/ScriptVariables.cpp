@@ -8,14 +8,17 @@ VariableStack& ScriptReader::PushScope()
         m_Scopes.push_back(std::make_unique<VariableStack>());
     VariableStack* scope = m_Scopes[m_ScopeDepth++].get();
     scope->SetOwner(this);
+    m_Innermost = scope;
     return *scope;
 }
 
 // The scope's variables end here; the emptied scope waits for the next call.
 void ScriptReader::PopScope()
 {
-    if (m_ScopeDepth > 0)
+    if (m_ScopeDepth > 0) {
         m_Scopes[--m_ScopeDepth]->Clear();
+        m_Innermost = m_ScopeDepth > 0 ? m_Scopes[m_ScopeDepth - 1].get() : nullptr;
+    }
 }
 
 ScriptStackVariable* ScriptReader::FindVariable(const char* name, bool localOnly)
