@@ -40,7 +40,7 @@ constexpr uint32_t kStopTimeoutMs = 2000;  // a stopped script thread must end w
 
 bool ScriptReader::IsOnScriptThread() const { return t_ScriptThreadReader == this; }
 
-thread_local ScriptReader::RunFrame* ScriptReader::RunFrame::t_Innermost = nullptr;
+constinit thread_local ScriptReader::RunFrame* ScriptReader::RunFrame::t_Innermost = nullptr;
 
 ScriptReader::RunFrame::RunFrame(const ScriptReader& reader)
     : m_Reader(&reader), m_StackBase(static_cast<const char*>(__builtin_frame_address(0))),
