@@ -1,8 +1,41 @@
-// ScriptEvaluator: the operators of expressions, one function per kind of application, shared by
-// the nine passes over an item list (ScriptExpression.cpp) and by the plans of simple constructs
-// (ScriptPlans.cpp), so that both give the same values, stores and messages.
+// ScriptEvaluator: the expression items of the executor, and the operators of expressions, one
+// function per kind of application, shared by the nine passes over an item list
+// (ScriptExpression.cpp) and by the plans of simple constructs (ScriptPlans.cpp), so that both
+// give the same values, stores and messages.
 #pragma once
 #include "script/ScriptReader.h"
+
+// One expression item as the executor lists it: a CompilerArgument that knows its operator by
+// number and a reference by the kept name and the token it was read at.
+struct ScriptReader::Item {
+    int32_t m_Kind = -1;
+    int32_t m_ElementIndex = -1;
+    uint8_t m_Op = kOpNone;
+    const char* m_Name = "";      // a reference's variable
+    TokenInfo* m_Site = nullptr;  // where a reference was read: its variable cache; null none
+    ScriptValue m_Value;
+};
+
+// The items of one expression: the common lengths in place, longer lists on the heap.
+class ScriptReader::ItemList {
+public:
+    ItemList() = default;
+    ~ItemList();
+    ItemList(const ItemList&) = delete;
+    ItemList& operator=(const ItemList&) = delete;
+    int32_t Size() const { return m_Size; }
+    Item& operator[](int32_t i) { return m_Items[i]; }
+    Item& Add();  // a new item at the end: kind -1, index -1, Void
+    void Erase(int32_t at, int32_t count);
+    void Clear();
+
+private:
+    static constexpr int32_t kInPlace = 8;
+    Item* m_Items = reinterpret_cast<Item*>(m_Room);
+    int32_t m_Size = 0;
+    int32_t m_Capacity = kInPlace;
+    alignas(Item) unsigned char m_Room[kInPlace * sizeof(Item)];
+};
 
 class ScriptEvaluator {
 public:

@@ -3,7 +3,8 @@
 // The implementation is split by role: ScriptReader.cpp (loading, includes, positions, reports),
 // ScriptLexer.cpp (reading tokens from the text, passing over), ScriptTokens.cpp (tokens kept by
 // position, names, keywords), ScriptVariables.cpp (scopes, reads, assignments),
-// ScriptExpression.cpp (expression passes), ScriptFunctions.cpp (declarations, calls),
+// ScriptExpression.cpp (expression passes) with ScriptEvaluator.h (items and operators),
+// ScriptPlans.cpp (simple constructs run from plans), ScriptFunctions.cpp (declarations, calls),
 // ScriptStatements.cpp (statement executor), ScriptBuiltins.cpp (built-in functions),
 // ScriptRun.cpp (runs and script threads).
 #pragma once
@@ -305,37 +306,10 @@ public:
     bool IsOnScriptThread() const;
 
 protected:
-    // One expression item as the executor lists it: a CompilerArgument that knows its operator
-    // by number and a reference by the kept name and the token it was read at.
-    struct Item {
-        int32_t m_Kind = -1;
-        int32_t m_ElementIndex = -1;
-        uint8_t m_Op = kOpNone;
-        const char* m_Name = "";        // a reference's variable
-        TokenInfo* m_Site = nullptr;    // where a reference was read: its variable cache; null none
-        ScriptValue m_Value;
-    };
-
-    // The items of one expression: the common lengths in place, longer lists on the heap.
-    class ItemList {
-    public:
-        ItemList() = default;
-        ~ItemList();
-        ItemList(const ItemList&) = delete;
-        ItemList& operator=(const ItemList&) = delete;
-        int32_t Size() const { return m_Size; }
-        Item& operator[](int32_t i) { return m_Items[i]; }
-        Item& Add();  // a new item at the end: kind -1, index -1, Void
-        void Erase(int32_t at, int32_t count);
-        void Clear();
-
-    private:
-        static constexpr int32_t kInPlace = 8;
-        Item* m_Items = reinterpret_cast<Item*>(m_Room);
-        int32_t m_Size = 0;
-        int32_t m_Capacity = kInPlace;
-        alignas(Item) unsigned char m_Room[kInPlace * sizeof(Item)];
-    };
+    // One expression item as the executor lists it, and the list of one expression
+    // (ScriptEvaluator.h).
+    struct Item;
+    class ItemList;
 
     // Index of the line entry that holds the offset; -1 when none does.
     int32_t FindLineIndex(int32_t position) const;

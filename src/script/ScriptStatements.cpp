@@ -11,7 +11,7 @@
 //   in a nested block or statement never leaves half a body to be read as the next statement.
 // - A short-circuit inside a block ends at the ';' (or ',') of its statement, and inside a call
 //   argument at the ',' or the ')' that ends the argument.
-#include "script/ScriptReader.h"
+#include "script/ScriptEvaluator.h"
 
 #include <cmath>
 #include <cstdlib>

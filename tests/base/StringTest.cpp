@@ -209,37 +209,18 @@ TEST(StringTest, NumberConversionsMatchTheCLibrary)
         char expected[512];
         String narrow;
         wString wide;
+        auto format = [&](auto value) {
+            std::snprintf(expected, sizeof expected, c.format, value);
+            narrow.Format(c.format, value);
+            wide.Format(wideFormat.c_str(), value);
+        };
         switch (c.kind) {
-        case kInt:
-            std::snprintf(expected, sizeof expected, c.format, int(c.integer));
-            narrow.Format(c.format, int(c.integer));
-            wide.Format(wideFormat.c_str(), int(c.integer));
-            break;
-        case kUnsigned:
-            std::snprintf(expected, sizeof expected, c.format, unsigned(c.integer));
-            narrow.Format(c.format, unsigned(c.integer));
-            wide.Format(wideFormat.c_str(), unsigned(c.integer));
-            break;
-        case kLong:
-            std::snprintf(expected, sizeof expected, c.format, long(c.integer));
-            narrow.Format(c.format, long(c.integer));
-            wide.Format(wideFormat.c_str(), long(c.integer));
-            break;
-        case kLongLong:
-            std::snprintf(expected, sizeof expected, c.format, c.integer);
-            narrow.Format(c.format, c.integer);
-            wide.Format(wideFormat.c_str(), c.integer);
-            break;
-        case kSize:
-            std::snprintf(expected, sizeof expected, c.format, size_t(c.integer));
-            narrow.Format(c.format, size_t(c.integer));
-            wide.Format(wideFormat.c_str(), size_t(c.integer));
-            break;
-        case kDouble:
-            std::snprintf(expected, sizeof expected, c.format, c.number);
-            narrow.Format(c.format, c.number);
-            wide.Format(wideFormat.c_str(), c.number);
-            break;
+        case kInt: format(int(c.integer)); break;
+        case kUnsigned: format(unsigned(c.integer)); break;
+        case kLong: format(long(c.integer)); break;
+        case kLongLong: format(c.integer); break;
+        case kSize: format(size_t(c.integer)); break;
+        case kDouble: format(c.number); break;
         }
         EXPECT_STREQ(narrow.c_str(), expected) << c.format;
         EXPECT_STREQ(String(wide).c_str(), expected) << c.format;

@@ -20,6 +20,7 @@ public:
         AddFileName(String("lex"), -1);
         BuildLineTable();
     }
+    void SetNesting(int32_t nesting) { m_Nesting = nesting; }  // as if the text stood deeper
 };
 
 // "code:text" of every token, separated by blanks.
@@ -189,4 +190,23 @@ TEST(ScriptLexerTest, FindNextBlockName)
     EXPECT_EQ(MessageOf(ErrorOf([&] { reader.FindNextBlockName(name); })), "Invalid () block found");
     reader.Use("[a }");
     EXPECT_EQ(MessageOf(ErrorOf([&] { reader.FindNextBlockName(name); })), "Invalid [] block found");
+}
+
+// Passing over is kept by its first token, but not past the nesting limit where it stands now.
+TEST(ScriptLexerTest, KeptPassingOverKeepsTheNestingLimit)
+{
+    const std::string deep = std::string(200, '(') + std::string(200, ')') + "; x";
+    LexReader reader;
+    reader.Use(deep);
+    EXPECT_EQ(reader.SkipStatement(kModeStatement), 0);
+    int32_t end = reader.GetReadPos();
+    for (int32_t nesting : {50, 55}) {  // 55 + 1 + 200 levels stay within 256
+        reader.SetReadPos(0);
+        reader.SetNesting(nesting);
+        EXPECT_EQ(reader.SkipStatement(kModeStatement), 0);
+        EXPECT_EQ(reader.GetReadPos(), end);
+    }
+    reader.SetReadPos(0);
+    reader.SetNesting(56);
+    EXPECT_NE(ErrorOf([&] { reader.SkipStatement(kModeStatement); }).find("Nesting too deep"), std::string::npos);
 }

@@ -1,5 +1,5 @@
-// Plans of simple constructs: where a value turns Void the passes decide again, and passing over
-// kept by its first token still stops at the nesting limit.
+// Plans of simple constructs: whatever a program does, the shortcuts do the same as reading alone,
+// and where a value turns Void the passes decide again.
 #include "ScriptTestRunner.h"
 
 #include "base/File.h"
@@ -12,7 +12,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -43,19 +42,6 @@ std::string RunFlip(ScriptReader& reader, const char* source)
     reader.SetGameCallbacks(ScriptGameCallbacks{GetFlip, NoFunction, NoStore});
     return ErrorOf([&] { reader.Execute(); });
 }
-
-// A reader whose nesting a test may set, as if the construct stood deeper.
-class NestingReader : public ScriptReader {
-public:
-    void Use(const std::string& text)
-    {
-        Clear();
-        SetText(text.data(), static_cast<int32_t>(text.size()));
-        AddFileName(String("nest"), -1);
-        BuildLineTable();
-    }
-    void SetNesting(int32_t nesting) { m_Nesting = nesting; }
-};
 
 // Random programs over every kind of value, the game's variables and a script function, with
 // loops whose counters only their own loop changes, so that each program ends.
@@ -193,22 +179,4 @@ TEST(ScriptPlansTest, VoidOperandsAreReadByThePasses)
     ScriptReader reader;
     EXPECT_EQ(RunFlip(reader, source), read);
     EXPECT_EQ(g_FlipReads, 2);  // the second reading of flip ended the run
-}
-
-TEST(ScriptPlansTest, KeptPassingOverKeepsTheNestingLimit)
-{
-    const std::string deep = std::string(200, '(') + std::string(200, ')') + "; x";
-    NestingReader reader;
-    reader.Use(deep);
-    EXPECT_EQ(reader.SkipStatement(kModeStatement), 0);
-    int32_t end = reader.GetReadPos();
-    for (int32_t nesting : {50, 55}) {  // 55 + 1 + 200 levels stay within 256
-        reader.SetReadPos(0);
-        reader.SetNesting(nesting);
-        EXPECT_EQ(reader.SkipStatement(kModeStatement), 0);
-        EXPECT_EQ(reader.GetReadPos(), end);
-    }
-    reader.SetReadPos(0);
-    reader.SetNesting(56);
-    EXPECT_NE(ErrorOf([&] { reader.SkipStatement(kModeStatement); }).find("Nesting too deep"), std::string::npos);
 }
