@@ -31,17 +31,41 @@ protected:
 
     // Checks the key (an empty key, a first character out of range) and gives its bucket on
     // insert: lower-case letters share the upper-case bucket unless letters are matched exactly.
-    int32_t InsertBucket(const char* key);
+    int32_t InsertBucket(const char* key)
+    {
+        int32_t c = FirstChar(key);
+        if (!m_CaseSensitive && c >= 'a' && c <= 'z')
+            c -= 32;
+        return c - kFirstChar;
+    }
 
     // The buckets a find tries, in order; returns how many (1 or 2).
-    int32_t FindBuckets(const char* key, int32_t buckets[2]);
+    int32_t FindBuckets(const char* key, int32_t buckets[2])
+    {
+        int32_t c = FirstChar(key);
+        if (m_CaseSensitive) {
+            buckets[0] = c - kFirstChar;
+            return 1;
+        }
+        // The upper-case bucket first; the other case only matters for records stored while the
+        // tree matched exactly.
+        bool lower = c >= 'a' && c <= 'z';
+        bool upper = c >= 'A' && c <= 'Z';
+        int32_t first = lower ? c - 32 : c;
+        int32_t second = upper ? c + 32 : c;
+        buckets[0] = first - kFirstChar;
+        if (second == first)
+            return 1;
+        buckets[1] = second - kFirstChar;
+        return 2;
+    }
 
     // Keys compared after their first character, which chose the bucket.
     bool RemaindersEqual(const char* a, const char* b) const
     {
         const char* ra = a + (a[0] ? 1 : 0);
         const char* rb = b + (b[0] ? 1 : 0);
-        return m_CaseSensitive ? String::Compare(ra, rb) == 0 : String::CompareNoCase(ra, rb) == 0;
+        return m_CaseSensitive ? std::strcmp(ra, rb) == 0 : String::CompareNoCase(ra, rb) == 0;
     }
 
     void Touch();  // a new generation
@@ -57,7 +81,16 @@ protected:
     uint64_t m_Generation = 0;
 
 private:
-    int32_t FirstChar(const char* key);
+    // Only the character that chooses the bucket is checked; the rest of a key is compared
+    // inside the bucket and may hold any byte.
+    int32_t FirstChar(const char* key)
+    {
+        int32_t c = key ? static_cast<signed char>(key[0]) : 0;
+        if (c < kFirstChar || c >= kFirstChar + kWidth)
+            BadKey(key, c);
+        return c;
+    }
+    [[noreturn]] void BadKey(const char* key, int32_t c);
 };
 
 // A dictionary from names to records of type T. Insert gives a new default record under a key
