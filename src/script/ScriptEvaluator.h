@@ -8,18 +8,20 @@
 // One expression item as the executor lists it: a CompilerArgument that knows its operator by
 // number and a reference by the kept name and the token it was read at.
 struct ScriptReader::Item {
-    int32_t m_Kind = -1;
-    int32_t m_ElementIndex = -1;
+    int8_t m_Kind = -1;  // a CompilerArgument kind or token code
     uint8_t m_Op = kOpNone;
+    int32_t m_ElementIndex = -1;
     const char* m_Name = "";      // a reference's variable
     TokenInfo* m_Site = nullptr;  // where a reference was read: its variable cache; null none
     ScriptValue m_Value;
 };
 
-// The items of one expression: the common lengths in place, longer lists on the heap.
+// The items of one expression: the common lengths in room the list is given (raw storage for
+// Room items), longer lists on the heap.
 class ScriptReader::ItemList {
 public:
-    ItemList() = default;
+    static constexpr int32_t kRoom = 8;
+    explicit ItemList(void* room) : m_Items(static_cast<Item*>(room)), m_Room(m_Items) {}
     ~ItemList();
     ItemList(const ItemList&) = delete;
     ItemList& operator=(const ItemList&) = delete;
@@ -30,11 +32,22 @@ public:
     void Clear();
 
 private:
-    static constexpr int32_t kInPlace = 8;
-    Item* m_Items = reinterpret_cast<Item*>(m_Room);
+    Item* m_Items;
+    Item* m_Room;
     int32_t m_Size = 0;
-    int32_t m_Capacity = kInPlace;
-    alignas(Item) unsigned char m_Room[kInPlace * sizeof(Item)];
+    int32_t m_Capacity = kRoom;
+};
+
+// Room for the items of one list, on the stack of a call that is not read recursively.
+struct ScriptReader::ItemRoom {
+    alignas(Item) unsigned char bytes[ItemList::kRoom * sizeof(Item)];
+};
+
+// What the executor of one construct keeps beside its stack frame, so that deeply nested
+// constructs take little stack: the room of its item list and the tokens of a plan being made.
+struct ScriptReader::ConstructRoom {
+    ItemRoom items;
+    TokenInfo* planTokens[kMaxPlanTokens];
 };
 
 class ScriptEvaluator {

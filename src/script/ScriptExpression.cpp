@@ -425,7 +425,7 @@ void ScriptEvaluator::Assign(ScriptReader& reader, int32_t op, ScriptValue& t, T
 ScriptReader::ItemList::~ItemList()
 {
     Clear();
-    if (m_Items != reinterpret_cast<Item*>(m_Room))
+    if (m_Items != m_Room)
         ::operator delete(m_Items);
 }
 
@@ -438,7 +438,7 @@ ScriptReader::Item& ScriptReader::ItemList::Add()
             new (&items[i]) Item(std::move(m_Items[i]));
             m_Items[i].~Item();
         }
-        if (m_Items != reinterpret_cast<Item*>(m_Room))
+        if (m_Items != m_Room)
             ::operator delete(m_Items);
         m_Items = items;
         m_Capacity = capacity;
@@ -527,7 +527,8 @@ ScriptValue& ScriptReader::EvaluateExpression(ScriptValue& result, ExpressionLis
         if (CompilerArgument* argument = list.GetAt(i))
             arguments.push_back(std::move(*argument));
     list.DeleteAll();
-    ItemList items;
+    ItemRoom room;
+    ItemList items(room.bytes);
     for (CompilerArgument& argument : arguments) {
         Item& item = items.Add();
         item.m_Kind = argument.m_Kind;

@@ -342,7 +342,8 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
         for (int32_t slot = 0; slot < plan.slots; slot++)
             if (unread & (uint32_t(1) << slot))
                 ReadVariableAt(operands[slot], plan.slotToken[slot], plan.slotToken[slot]->m_Text, -1);
-        ItemList items;
+        ItemRoom room;
+        ItemList items(room.bytes);
         for (int32_t i = 0; i < plan.count; i++) {
             TokenInfo* token = plan.tokens[i];
             Item& item = items.Add();

@@ -310,6 +310,8 @@ protected:
     // (ScriptEvaluator.h).
     struct Item;
     class ItemList;
+    struct ItemRoom;
+    struct ConstructRoom;
 
     // Index of the line entry that holds the offset; -1 when none does.
     int32_t FindLineIndex(int32_t position) const;
@@ -519,6 +521,9 @@ protected:
     // for the next calls (their values stay where they are while the callee runs).
     std::vector<std::unique_ptr<ScriptValue[]>> m_ArgumentBlocks;
     int32_t m_ArgumentDepth = 0;
+    // The same for the constructs being read (ConstructRoom), one per nesting level.
+    std::vector<std::unique_ptr<unsigned char[]>> m_ConstructRooms;
+    int32_t m_ConstructDepth = 0;
 
     DynaMem<PathReplace, 4096> m_PathReplaces;
     ScriptGameCallbacks m_Callbacks;

@@ -405,7 +405,16 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
 ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status,
                                             int32_t declarationType)
 {
-    ItemList list;
+    // The room of this nesting level, kept by the reader for the next constructs of the level.
+    if (m_ConstructDepth == static_cast<int32_t>(m_ConstructRooms.size()))
+        m_ConstructRooms.push_back(std::make_unique<unsigned char[]>(sizeof(ConstructRoom)));
+    ConstructRoom* room = reinterpret_cast<ConstructRoom*>(m_ConstructRooms[m_ConstructDepth].get());
+    struct Level {
+        ScriptReader& reader;
+        explicit Level(ScriptReader& r) : reader(r) { reader.m_ConstructDepth++; }
+        ~Level() { reader.m_ConstructDepth--; }
+    } level(*this);
+    ItemList list(room->items.bytes);
     ScriptValue value;  // of the keyword statement that ends this call
     int32_t ifState = -1;
     bool keywordRan = false;
@@ -414,7 +423,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
 
     // The plain tokens read since the list was last empty (-1: none are being kept): when the
     // construct ends with them, its plan is made for the next time.
-    TokenInfo* planTokens[kMaxPlanTokens];
+    TokenInfo** planTokens = room->planTokens;
     int32_t planCount = -1;
     auto endWith = [&](int32_t endStatus, TokenInfo* end) -> ScriptValue& {
         if (planCount > 0)
