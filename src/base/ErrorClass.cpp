@@ -4,7 +4,6 @@
 #include "base/Log.h"
 #include "base/String.h"
 #include "base/WarningFolder.h"
-#include "base/thread/cfThreadSync.h"
 
 #include <cstdio>
 #include <cstring>
@@ -45,17 +44,13 @@ void RaiseWarning(const char* className, const char* format, va_list args, size_
 
 }  // namespace
 
-ErrorClassSimple::ErrorClassSimple()
-{
-    cfThreadLock guard(ReportLock());
-    Folder().AddLiveObject();
-}
+// The count needs no lock; only the flush at the last object takes the report lock.
+ErrorClassSimple::ErrorClassSimple() { Folder().AddLiveObject(); }
 
 ErrorClassSimple::ErrorClassSimple(const ErrorClassSimple&) : ErrorClassSimple() {}
 
 ErrorClassSimple::~ErrorClassSimple()
 {
-    cfThreadLock guard(ReportLock());
     if (Folder().RemoveLiveObject() <= 0)
         Folder().FlushRepeat();
 }

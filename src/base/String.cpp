@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -17,11 +18,7 @@ template <typename T> using UnsignedUnit = std::make_unsigned_t<T>;
 
 template <typename T> int32_t StringBase<T>::ArrayLength(const T* text)
 {
-    int32_t n = 0;
-    if (text)
-        while (text[n])
-            ++n;
-    return n;
+    return text ? static_cast<int32_t>(std::char_traits<T>::length(text)) : 0;  // strlen for 8-bit text
 }
 
 template <typename T> int StringBase<T>::Compare(const T* a, const T* b)
@@ -120,13 +117,6 @@ template <typename T> T* StringBase<T>::Reserve(int32_t n)
         Resize(n);
     }
     return m_Buffer;
-}
-
-template <typename T> void StringBase<T>::Release()
-{
-    delete[] m_Buffer;
-    m_Buffer = nullptr;
-    m_Length = 0;
 }
 
 template <typename T> void StringBase<T>::ToUpper()
@@ -274,17 +264,6 @@ template <typename T> void StringBase<T>::CopyFrom(const StringBase& other)
     m_Length = other.m_Length;
 }
 
-template <typename T> void StringBase<T>::TakeFrom(StringBase& other) noexcept
-{
-    if (this == &other)
-        return;
-    Release();
-    m_Buffer = other.m_Buffer;
-    m_Length = other.m_Length;
-    other.m_Buffer = nullptr;
-    other.m_Length = 0;
-}
-
 template <typename T> void StringBase<T>::Append(const T* text)
 {
     AppendUnits(text, ArrayLength(text));
@@ -294,14 +273,17 @@ template <typename T> void StringBase<T>::AppendUnits(const T* text, int32_t cou
 {
     if (count <= 0)
         return;
+    // The old text, the new units and the terminator go straight into the new buffer (text may
+    // point into the old one, which is freed only afterwards).
     int32_t old = TextLength();
-    // text may point into our own buffer: copy it out before resizing
-    T* copy = new T[size_t(count)];
-    std::copy(text, text + count, copy);
-    Resize(old + count);
-    std::copy(copy, copy + count, m_Buffer + old);
-    m_Buffer[old + count] = 0;
-    delete[] copy;
+    T* buffer = new T[size_t(old) + count + 1];
+    if (old > 0)
+        std::copy(m_Buffer, m_Buffer + old, buffer);
+    std::copy(text, text + count, buffer + old);
+    buffer[old + count] = 0;
+    delete[] m_Buffer;
+    m_Buffer = buffer;
+    m_Length = old + count;
 }
 
 template class StringBase<char>;
@@ -329,18 +311,6 @@ String::String(const char16_t* text)
 }
 
 String::String(const wString& text) : String(text.GetBuffer() ? text.c_str() : nullptr) {}
-
-String& String::operator=(const String& other)
-{
-    CopyFrom(other);
-    return *this;
-}
-
-String& String::operator=(String&& other) noexcept
-{
-    TakeFrom(other);
-    return *this;
-}
 
 String& String::operator=(const char* text)
 {
@@ -565,11 +535,11 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
                 }
             }
         }
-        int longs = 0;
-        bool half = false, i64 = false;
+        int longs = 0, halves = 0;
+        bool i64 = false;
         for (;; ++p) {
             if (*p == u'l') ++longs;
-            else if (*p == u'h') half = true;
+            else if (*p == u'h') ++halves;
             else if (*p == u'z' || *p == u'j' || *p == u't') longs = 2;
             else if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') { i64 = true; p += 2; }
             else break;
@@ -586,7 +556,7 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
             specLength += std::snprintf(spec + specLength, sizeof spec - specLength, ".%d", precision);
         switch (conversion) {
         case u's':
-            if (half) {
+            if (halves > 0) {
                 const char* s = va_arg(args, const char*);
                 PutPadded(sink, s ? s : "(null)", width, precision, left);
             } else {
@@ -617,6 +587,12 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
             else if (longs == 1)
                 n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)va_arg(args, long))
                              : std::snprintf(out, sizeof out, spec, (unsigned long long)va_arg(args, unsigned long));
+            else if (halves == 1)  // narrowed as the C library does: %hd of 70000 is 4464
+                n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)(short)va_arg(args, int))
+                             : std::snprintf(out, sizeof out, spec, (unsigned long long)(unsigned short)va_arg(args, unsigned));
+            else if (halves >= 2)
+                n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)(signed char)va_arg(args, int))
+                             : std::snprintf(out, sizeof out, spec, (unsigned long long)(unsigned char)va_arg(args, unsigned));
             else
                 n = isSigned ? std::snprintf(out, sizeof out, spec, (long long)va_arg(args, int))
                              : std::snprintf(out, sizeof out, spec, (unsigned long long)va_arg(args, unsigned));

@@ -13,7 +13,11 @@ public:
     using Unit = T;
 
     StringBase() = default;
-    StringBase(const StringBase& other) { CopyFrom(other); }
+    StringBase(const StringBase& other)
+    {
+        if (other.m_Buffer)
+            CopyFrom(other);
+    }
     StringBase(StringBase&& other) noexcept { TakeFrom(other); }
     ~StringBase() { Release(); }
 
@@ -30,7 +34,12 @@ public:
     void Alloc(int32_t n);
     void Resize(int32_t n);
     T* Reserve(int32_t n);
-    void Release();
+    void Release()
+    {
+        delete[] m_Buffer;
+        m_Buffer = nullptr;
+        m_Length = 0;
+    }
 
     T* GetBuffer() const { return m_Buffer; }
     int32_t GetLength() const { return m_Length; }
@@ -66,7 +75,16 @@ protected:
     void Assign(const T* text);                  // null or "" frees the buffer
     void AssignConstruct(const T* text);         // "" keeps a one-unit buffer
     void CopyFrom(const StringBase& other);
-    void TakeFrom(StringBase& other) noexcept;  // moves the buffer over
+    void TakeFrom(StringBase& other) noexcept  // moves the buffer over
+    {
+        if (this == &other)
+            return;
+        Release();
+        m_Buffer = other.m_Buffer;
+        m_Length = other.m_Length;
+        other.m_Buffer = nullptr;
+        other.m_Length = 0;
+    }
     void Append(const T* text);
     void AppendUnits(const T* text, int32_t count);
 
@@ -89,8 +107,17 @@ public:
     String(const String& other) = default;
     String(String&& other) noexcept = default;
 
-    String& operator=(const String& other);
-    String& operator=(String&& other) noexcept;
+    String& operator=(const String& other)
+    {
+        if (m_Buffer || other.m_Buffer)  // two empty values: nothing to do
+            CopyFrom(other);
+        return *this;
+    }
+    String& operator=(String&& other) noexcept
+    {
+        TakeFrom(other);
+        return *this;
+    }
     String& operator=(const char* text);
 
     String operator+(const String& other) const;

@@ -1,6 +1,7 @@
 // WarningFolder: the warning state of one error family. Identical consecutive warnings are
 // counted and written as one "Warning Repeat" line; after 65536 warnings the rest are dropped.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -21,8 +22,9 @@ public:
     bool IsCapped() const { return m_Total >= kMaxWarnings; }
     void ResetForTest();
 
-    int32_t AddLiveObject() { return ++m_LiveObjects; }
-    int32_t RemoveLiveObject() { return --m_LiveObjects; }
+    // Counted without the report lock: objects of the family are made and freed all the time.
+    int32_t AddLiveObject() { return m_LiveObjects.fetch_add(1, std::memory_order_relaxed) + 1; }
+    int32_t RemoveLiveObject() { return m_LiveObjects.fetch_sub(1, std::memory_order_acq_rel) - 1; }
 
 private:
     std::string m_LastText;
@@ -31,7 +33,7 @@ private:
     bool m_SaturatedForm;
     uint32_t m_PendingRepeats = 0;
     int32_t m_Total = 0;
-    int32_t m_LiveObjects = 0;
+    std::atomic<int32_t> m_LiveObjects{0};
 };
 
 // The lock around every family's report state; the log uses its own.

@@ -227,15 +227,27 @@ const struct {
 
 }  // namespace
 
+int32_t ScriptReader::FindBuiltin(const char* name)
+{
+    for (size_t i = 0; i < sizeof kBuiltins / sizeof kBuiltins[0]; i++)
+        if (std::strcmp(kBuiltins[i].name, name) == 0)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+bool ScriptReader::CallBuiltinAt(int32_t builtin, ScriptValue& result, const char* name, ScriptValue* arguments,
+                                 int32_t count)
+{
+    if (builtin < 0)
+        return false;
+    ScriptValue value;
+    if (!kBuiltins[builtin].handler(*this, value, name, arguments, count))
+        return false;
+    result = value;
+    return true;
+}
+
 bool ScriptReader::CallLanguageBuiltin(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count)
 {
-    for (const auto& entry : kBuiltins)
-        if (std::strcmp(entry.name, name) == 0) {
-            ScriptValue value;
-            if (!entry.handler(*this, value, name, arguments, count))
-                return false;
-            result = value;
-            return true;
-        }
-    return false;
+    return CallBuiltinAt(FindBuiltin(name), result, name, arguments, count);
 }

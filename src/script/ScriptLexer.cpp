@@ -12,29 +12,7 @@ bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z
 bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
 bool IsOperatorChar(char c) { return c && std::strchr("!%&'()*+,-./:;<=>?@[\\]^{|}~", c) != nullptr; }
 
-struct KeywordEntry {
-    const char* word;
-    int32_t number;
-};
-
-constexpr KeywordEntry kKeywords[] = {
-    {"if", kKeyIf},       {"else", kKeyElse},     {"while", kKeyWhile},   {"continue", kKeyContinue},
-    {"break", kKeyBreak}, {"return", kKeyReturn}, {"exit", kKeyExit},     {"do", kKeyDo},
-    {"for", kKeyFor},     {"switch", kKeySwitch}, {"case", kKeyCase},     {"default", kKeyDefault},
-    {"int", kKeyInt},     {"float", kKeyFloat},   {"string", kKeyString}, {"void", kKeyVoid},
-};
-
 }  // namespace
-
-int32_t ScriptReader::GetKeyword(const char* text)
-{
-    if (!text)
-        return kKeyNone;
-    for (const KeywordEntry& entry : kKeywords)
-        if (std::strcmp(entry.word, text) == 0)
-            return entry.number;
-    return kKeyNone;
-}
 
 char ScriptReader::PeekChar()
 {
@@ -50,16 +28,18 @@ char ScriptReader::GetChar()
     return c;
 }
 
-void ScriptReader::SkipBlanks()
+void ScriptReader::SkipBlanksAndComments()
 {
     while (m_ReadPos < m_TextLength) {
         char c = m_Text[m_ReadPos];
         if (static_cast<unsigned char>(c) <= 32) {
             m_ReadPos++;
         } else if (c == '/' && m_ReadPos + 1 < m_TextLength && m_Text[m_ReadPos + 1] == '/') {
-            // runs up to and including the next CR; a lone LF ends nothing
-            const void* cr = std::memchr(m_Text.get() + m_ReadPos, '\r', static_cast<size_t>(m_TextLength - m_ReadPos));
-            m_ReadPos = cr ? static_cast<int32_t>(static_cast<const char*>(cr) - m_Text.get()) + 1 : m_TextLength;
+            // runs up to and including the next CR or LF (of a CR LF the LF is a blank)
+            int32_t end = m_ReadPos + 2;
+            while (end < m_TextLength && m_Text[end] != '\r' && m_Text[end] != '\n')
+                end++;
+            m_ReadPos = end < m_TextLength ? end + 1 : m_TextLength;
         } else if (c == '/' && m_ReadPos + 1 < m_TextLength && m_Text[m_ReadPos + 1] == '*') {
             int32_t end = -1;
             for (int32_t i = m_ReadPos + 2; i + 1 < m_TextLength; i++)
@@ -106,7 +86,7 @@ void ScriptReader::ReadName(String& out)
     out = String(m_Text.get() + start, m_ReadPos - start);
 }
 
-int32_t ScriptReader::GetToken(String& out)
+int32_t ScriptReader::LexToken(String& out)
 {
     out = "";
     SkipBlanks();
@@ -210,26 +190,82 @@ const char* EndOfTextMessage(int32_t mode)
 //   and [] are passed over whole; a closing character of another kind is an error;
 // - mode 4 (one call argument) ends after a ',' (4) or the ')' that closes the call (1), or after
 //   a ';' (0), at its own level, so the caller knows whether another argument follows;
-// - mode 0 ends after its ';', after a complete "if" chain, or before a '}' of the enclosing block
-//   once a keyword was read; blocks met on the way (loop bodies) are passed over and the
-//   statement goes on.
+// - mode 0 ends after its ';', after a complete "if" chain when a name other than "else" (or the
+//   end of the text) follows, or before a '}' of the enclosing block once a keyword was read;
+//   blocks met on the way (loop bodies) are passed over and the statement goes on.
 int32_t ScriptReader::SkipStatement(int32_t mode)
 {
     NestingGuard guard(*this);
-    String token;
+    if (m_Abort.load())
+        return kStatusAbort;
+    SkipBlanks();  // as reading the first token would
+    // Passing over from the same token in the same mode ends at the same place (the tokens do not
+    // change), unless the nesting met on the way would now go too deep: then it is read again.
+    TokenInfo* first = PeekKeptToken();
+    if (first && m_UseShortcuts && first->m_PassMode == mode && m_Nesting + first->m_PassDepth <= kMaxNesting) {
+        if (m_Nesting + first->m_PassDepth > m_SkipDeepest)
+            m_SkipDeepest = m_Nesting + first->m_PassDepth;
+        m_ReadPos = first->m_PassEnd;
+        return first->m_PassStatus;
+    }
+    const int32_t start = m_ReadPos;
+    const int32_t outerDeepest = m_SkipDeepest;
+    m_SkipDeepest = m_Nesting;
+    int32_t status = SkipText(mode);
+    const int32_t deepest = m_SkipDeepest;
+    m_SkipDeepest = deepest > outerDeepest ? deepest : outerDeepest;
+    const int32_t restart = m_ReadPos;
+    m_ReadPos = start;
+    first = status != kStatusAbort ? PeekKeptToken() : nullptr;
+    m_ReadPos = restart;
+    if (first) {
+        first->m_PassMode = static_cast<int8_t>(mode);
+        first->m_PassStatus = static_cast<int8_t>(status);
+        first->m_PassDepth = static_cast<uint16_t>(deepest - m_Nesting);
+        first->m_PassEnd = restart;
+    }
+    return status;
+}
+
+int32_t ScriptReader::SkipText(int32_t mode)
+{
     bool keywordRead = false;
+    bool ifEnded = false;     // an if chain was just passed over
+    bool elseAllowed = false; // ... and may still take its else branch
     for (;;) {
         if (m_Abort.load())
             return kStatusAbort;
         int32_t start = (SkipBlanks(), m_ReadPos);
-        int32_t code = GetToken(token);
+        const TokenInfo* token = ReadToken();
+        int32_t code = token->m_Code;
+        bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
+        if (ifEnded) {
+            // as the executor: the next name that is not "else" (or the end of the text) is left
+            // for the next statement; any other token goes on with this one
+            ifEnded = false;
+            bool isElse = isName && token->m_Keyword == kKeyElse;
+            if (isElse && elseAllowed) {
+                int32_t status = SkipBranch();
+                if (status == kStatusAbort)
+                    return status;
+                if (status == kStatusEndOfText)
+                    return 0;
+                ifEnded = true;
+                elseAllowed = false;
+                continue;
+            }
+            if ((isName && !isElse) || code == kTokenEnd) {
+                m_ReadPos = start;
+                return 0;
+            }
+        }
         if (code == kTokenEnd) {
             if (mode == kModeStatement)
                 return kStatusEndOfText;
             Error("%s", EndOfTextMessage(mode));
         }
-        if (code == kTokenOperator && token.GetLength() == 1) {
-            char c = token.c_str()[0];
+        if (code == kTokenOperator && token->m_Length == 1) {
+            char c = m_Text[token->m_Start];
             int32_t nested = c == '(' ? kModeParen : c == '{' ? kModeBlock : c == '[' ? kModeIndex : -1;
             if (nested >= 0) {
                 int32_t status = SkipStatement(nested);
@@ -253,16 +289,15 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
                 Error("Encountered invalid ';'");
             continue;
         }
-        if (mode != kModeStatement || (code != kTokenCall && code != kTokenIndexed && code != kTokenName))
+        if (mode != kModeStatement || !isName)
             continue;
-        int32_t keyword = GetKeyword(token.c_str());
+        int32_t keyword = token->m_Keyword;
         if (keyword == kKeyElse)
             Error("Misplaced 'else'");
-        if (keyword != kKeyIf) {
-            keywordRead = keywordRead || keyword != kKeyNone;
+        keywordRead = keywordRead || keyword != kKeyNone;
+        if (keyword != kKeyIf)
             continue;
-        }
-        // if ( condition ) branch [ else branch ]: the chain ends the statement
+        // if ( condition ) branch [ else branch ]
         if (code != kTokenCall)
             Error("Keyword 'if' without paramters");
         GetChar();
@@ -271,14 +306,8 @@ int32_t ScriptReader::SkipStatement(int32_t mode)
         int32_t status = SkipBranch();
         if (status != 0)
             return status;
-        int32_t afterBranch = (SkipBlanks(), m_ReadPos);
-        code = GetToken(token);
-        if ((code != kTokenName && code != kTokenCall && code != kTokenIndexed) || token != "else") {
-            m_ReadPos = afterBranch;  // the next token belongs to the next statement
-            return 0;
-        }
-        status = SkipBranch();
-        return status == kStatusEndOfText ? 0 : status;
+        ifEnded = true;
+        elseAllowed = true;
     }
 }
 
@@ -298,16 +327,24 @@ int32_t ScriptReader::SkipBranch()
 
 int32_t ScriptReader::FindNextBlockName(String& out)
 {
+    int32_t code = FindNextBlockNameToken();
+    if (code > 0)
+        out = m_LastBlockName;
+    return code;
+}
+
+int32_t ScriptReader::FindNextBlockNameToken()
+{
     int32_t braces = 1;  // the current block
     int32_t parens = 0;
     int32_t brackets = 0;
-    String token;
     for (;;) {
-        int32_t code = GetToken(token);
+        const TokenInfo* token = ReadToken();
+        int32_t code = token->m_Code;
         if (code == kTokenEnd)
             return kTokenEnd;
-        if (code == kTokenOperator && token.GetLength() == 1) {
-            switch (token.c_str()[0]) {
+        if (code == kTokenOperator && token->m_Length == 1) {
+            switch (m_Text[token->m_Start]) {
             case '(': parens++; break;
             case ')':
                 if (--parens < 0)
@@ -333,7 +370,8 @@ int32_t ScriptReader::FindNextBlockName(String& out)
         }
         if ((code == kTokenCall || code == kTokenIndexed || code == kTokenName) && braces == 1 && parens == 0 &&
             brackets == 0) {
-            out = token;
+            m_LastBlockName = token->m_Text;
+            m_LastBlockKeyword = token->m_Keyword;
             return code;
         }
     }

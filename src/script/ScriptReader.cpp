@@ -15,13 +15,14 @@ namespace {
 
 constexpr int32_t kMaxReportedLine = 512;  // characters of a neighbouring line in an error text
 
-// Offsets at which lines start after the first: only CR and CR LF end a line.
+// Offsets at which lines start after the first: CR, LF and CR LF each end a line, as in the
+// configuration files, so that scripts saved with Linux line ends count their lines too.
 template <class Visit> void ForEachLineStart(const char* text, int32_t length, Visit visit)
 {
     for (int32_t i = 0; i < length; i++) {
-        if (text[i] != '\r')
+        if (text[i] != '\r' && text[i] != '\n')
             continue;
-        if (i + 1 < length && text[i + 1] == '\n')
+        if (text[i] == '\r' && i + 1 < length && text[i + 1] == '\n')
             i++;
         visit(i + 1);
     }
@@ -156,7 +157,8 @@ void ScriptReader::Clear()
     StopThread();
     m_Text.reset();
     m_Lines.clear();
-    m_Scopes.DeleteAll();
+    while (m_ScopeDepth > 0)
+        PopScope();
     m_Global.Clear();
     m_Functions.Clear();
     ResetFields();
@@ -164,7 +166,8 @@ void ScriptReader::Clear()
 
 void ScriptReader::Reset()
 {
-    m_Scopes.DeleteAll();
+    while (m_ScopeDepth > 0)
+        PopScope();
     m_Global.Clear();
     m_Functions.Clear();
     m_ReadPos = 0;
@@ -178,6 +181,7 @@ void ScriptReader::Reset()
 void ScriptReader::ResetFields()
 {
     m_Text.reset();
+    ForgetTokens();
     m_TextLength = 0;
     m_ReadPos = 0;
     m_Nesting = 0;
@@ -299,6 +303,7 @@ void ScriptReader::SetText(const char* text, int32_t length)
     m_Text[length] = 0;
     m_TextLength = length;
     m_ReadPos = 0;
+    ForgetTokens();
 }
 
 int32_t ScriptReader::AddFileName(const String& name, int32_t parentId)
@@ -378,14 +383,14 @@ void ScriptReader::Preprocess(int32_t level)
         for (;;) {
             SkipBlanks();
             int32_t start = m_ReadPos;
-            int32_t code = GetToken(token);
+            int32_t code = LexToken(token);
             if (code == kTokenEnd)
                 break;
             if (code != kTokenDirective)
                 continue;
             if (token != "include")
                 Error("Invalid precompiler command: '%s'", token.c_str());
-            if (GetToken(token) != kTokenString)
+            if (LexToken(token) != kTokenString)
                 Error("Invalid 'include' command");
             int32_t end = m_ReadPos;
             const LineEntry& directiveLine = m_Lines[FindLineIndex(start)];
@@ -467,9 +472,8 @@ void ScriptReader::Preprocess(int32_t level)
     }
 }
 
-ScriptReader::NestingGuard::NestingGuard(ScriptReader& reader) : m_Reader(reader)
+void ScriptReader::NestingGuard::TooDeep(ScriptReader& reader)
 {
-    if (m_Reader.m_Nesting >= kMaxNesting)
-        m_Reader.Error("Nesting too deep: more than %i levels of (), [] and {}", kMaxNesting);
-    m_Reader.m_Nesting++;
+    reader.Error("Nesting too deep: more than %i levels of (), [] and {}", kMaxNesting);
+    __builtin_unreachable();
 }

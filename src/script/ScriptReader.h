@@ -1,8 +1,10 @@
 // ScriptReader: one loaded script (merged source, line and file tables, variables, functions and
 // thread state) and the interpreter that runs it straight from its text.
 // The implementation is split by role: ScriptReader.cpp (loading, includes, positions, reports),
-// ScriptLexer.cpp (tokens, passing over), ScriptVariables.cpp (scopes, reads, assignments),
-// ScriptExpression.cpp (expression passes), ScriptFunctions.cpp (declarations, calls),
+// ScriptLexer.cpp (reading tokens from the text, passing over), ScriptTokens.cpp (tokens kept by
+// position, names, keywords), ScriptVariables.cpp (scopes, reads, assignments),
+// ScriptExpression.cpp (expression passes) with ScriptEvaluator.h (items and operators),
+// ScriptPlans.cpp (simple constructs run from plans), ScriptFunctions.cpp (declarations, calls),
 // ScriptStatements.cpp (statement executor), ScriptBuiltins.cpp (built-in functions),
 // ScriptRun.cpp (runs and script threads).
 #pragma once
@@ -62,6 +64,19 @@ enum ScriptKeyword : int32_t {
     kKeyVoid = 16,
 };
 
+// Operator tokens by spelling; every character that starts an operator has one.
+enum ScriptOperator : uint8_t {
+    kOpNone = 0,
+    kOpNot, kOpMod, kOpBitAnd, kOpQuote, kOpOpenParen, kOpCloseParen, kOpMul, kOpPlus, kOpComma,
+    kOpMinus, kOpDot, kOpDiv, kOpColon, kOpSemicolon, kOpLess, kOpAssign, kOpGreater, kOpQuestion,
+    kOpAt, kOpOpenBracket, kOpBackslash, kOpCloseBracket, kOpXor, kOpOpenBrace, kOpBitOr,
+    kOpCloseBrace, kOpTilde,
+    kOpGreaterEqual, kOpLessEqual, kOpNotEqual, kOpXorAssign, kOpAndAssign, kOpModAssign,
+    kOpOrAssign, kOpMulAssign, kOpDivAssign, kOpPlusAssign, kOpMinusAssign, kOpTildeEqual,
+    kOpIncrement, kOpDecrement, kOpEqual, kOpLogicalOr, kOpLogicalAnd,
+    kOpCount
+};
+
 // Constructs that ExecuteStatement reads and SkipStatement passes over.
 enum ScriptMode : int32_t {
     kModeStatement = 0,  // up to ';'
@@ -102,6 +117,7 @@ struct ScriptFunctionInfo {
     String m_Name;            // as written
     DynaMem<ScriptStackVariable, 8> m_Parameters;  // name and type code, element count 0
     int32_t m_ReturnType = kScriptVoid;
+    const char* m_KeptName = nullptr;  // the name as the reader keeps it while the function runs
 };
 
 class ScriptReader : public ErrorClass {
@@ -117,6 +133,42 @@ public:
         int32_t m_Start = 0;   // offset in the merged text
         int32_t m_Line = 0;    // line inside its source file, from 0
         int32_t m_FileId = 0;  // slot in the file table
+    };
+
+    struct Plan;  // a simple construct read once, run again without reading (ScriptPlans.cpp)
+
+    // A token as GetToken reads it from one read position, kept by that position: the merged
+    // text does not change once loaded, so a second read there gives the same token. Loops and
+    // calls read the same text again and again; the text is read once.
+    struct TokenInfo {
+        int32_t m_Start = 0;    // its first byte, after blanks and comments
+        int32_t m_End = 0;      // the read position after it (a name: after the blanks behind it)
+        int32_t m_Length = 0;   // bytes of its text in the source (names, numbers, operators)
+        int32_t m_Integer = 0;  // number literal without '.', 'e' or 'E': its Int; string literal: its index
+        double m_Number = 0.0;  // number literal with one of them: its Float
+        const char* m_Text = "";  // names and directives: the kept name
+        int8_t m_Code = 0;      // ScriptToken
+        uint8_t m_Keyword = 0;  // names: ScriptKeyword
+        uint8_t m_Op = 0;       // operators: ScriptOperator
+        bool m_IsFloat = false; // number literal read as a Float
+        int16_t m_Builtin = -1; // names followed by '(': the built-in function of that name, or -1
+        uint8_t m_PlanEnd = 0;  // with m_Plan: the operator that ends the planned construct
+        bool m_NoPlan = false;  // a construct starting here was read and cannot be planned
+        bool m_Plain = false;   // a token a plan may hold (IsPlain)
+        const Plan* m_Plan = nullptr;  // the simple construct that starts here (ScriptPlans.cpp)
+        // Passing over from here in m_PassMode (-1: not yet) ended at m_PassEnd with m_PassStatus,
+        // nesting m_PassDepth levels below its own.
+        int8_t m_PassMode = -1;
+        int8_t m_PassStatus = 0;
+        uint16_t m_PassDepth = 0;
+        int32_t m_PassEnd = 0;
+        // What a name at this place found last time, valid while the keys still hold: a
+        // variable (keys: innermost scope and global scope generations) or a script function
+        // (keys: function table generation and argument count).
+        uint64_t m_CacheKey1 = 0;
+        uint64_t m_CacheKey2 = 0;
+        const char* m_CacheName = nullptr;
+        void* m_Cached = nullptr;
     };
 
     static constexpr int32_t kMaxIncludeLevel = 16;
@@ -177,10 +229,21 @@ public:
     void SetThreaded(bool on) { m_Threaded = on ? 1 : 0; }
     bool IsThreaded() const { return m_Threaded != 0; }
 
-    // --- tokens and passing over (ScriptLexer.cpp) ---
+    // --- tokens and passing over (ScriptLexer.cpp, ScriptTokens.cpp) ---
     int32_t GetToken(String& out);
     static int32_t GetKeyword(const char* text);
-    void SkipBlanks();
+    void SkipBlanks()
+    {
+        if (const TokenInfo* token = PeekKeptToken()) {  // a token was read here: it starts after them
+            m_ReadPos = token->m_Start;
+            return;
+        }
+        while (m_ReadPos >= 0 && m_ReadPos < m_TextLength && static_cast<unsigned char>(m_Text[m_ReadPos]) <= 32)
+            m_ReadPos++;  // blanks; comments below
+        if (m_ReadPos >= 0 && m_ReadPos < m_TextLength && m_Text[m_ReadPos] == '/')
+            SkipBlanksAndComments();
+    }
+    void SkipBlanksAndComments();
     char PeekChar();
     char GetChar();
     void ReadNumber(String& out);
@@ -200,8 +263,8 @@ public:
     void SetVariable(const char* name, int32_t index, const ScriptValue& value);
     ScriptStackVariable* DeclareInCurrentScope(const char* name, int32_t type, int32_t count);
     VariableStack& GetGlobalScope() { return m_Global; }
-    int32_t GetScopeDepth() { return m_Scopes.GetSize(); }
-    VariableStack* GetInnermostScope();  // null when no function call is active
+    int32_t GetScopeDepth() const { return m_ScopeDepth; }
+    VariableStack* GetInnermostScope() { return m_Innermost; }
     // One scope per script function call; the caller checks kMaxScopes.
     VariableStack& PushScope();
     void PopScope();
@@ -223,6 +286,8 @@ public:
 
     // --- statements (ScriptStatements.cpp) ---
     ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
+    // ExecuteStatement once a construct has been found not to run from a plan as a whole.
+    ScriptValue& ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status, int32_t declarationType);
 
     // --- runs and script threads (ScriptRun.cpp) ---
     int32_t Run();
@@ -241,26 +306,162 @@ public:
     bool IsOnScriptThread() const;
 
 protected:
+    // One expression item as the executor lists it, and the list of one expression
+    // (ScriptEvaluator.h).
+    struct Item;
+    class ItemList;
+    struct ItemRoom;
+    struct ConstructRoom;
+
     // Index of the line entry that holds the offset; -1 when none does.
     int32_t FindLineIndex(int32_t position) const;
     // The text of line entry i without its line end; empty outside the table.
     String GetLineText(int32_t index) const;
     void SetText(const char* text, int32_t length);
     int32_t SkipBranch();
+    int32_t SkipText(int32_t mode);  // SkipStatement read from the tokens
     int32_t AddFileName(const String& name, int32_t parentId);
     bool IsIncludedBy(const String& name, int32_t fileId);
     ScriptValue& ReadVariable(ScriptValue& result, ScriptStackVariable& variable, int32_t index);
     void StoreValue(ScriptValue& target, const ScriptValue& value);
 
-    // Bounds the recursion of nested constructs; each reader of a nested group holds one.
+    // --- kept tokens (ScriptTokens.cpp) ---
+    // The token at the read position, which moves past it; reads the text the first time.
+    TokenInfo* ReadToken()
+    {
+        const uint32_t position = static_cast<uint32_t>(m_ReadPos);  // a negative one is never kept
+        if (position < m_TokenAtPos.size())
+            if (TokenInfo* token = m_TokenAtPos[position]) {
+                m_ReadPos = token->m_End;
+                return token;
+            }
+        return ReadNewToken();
+    }
+    TokenInfo* ReadNewToken();
+    // A token read from the text itself at the read position (GetToken without keeping it).
+    int32_t LexToken(String& out);
+    // Drops the kept tokens of the old text. Tokens and names that a running construct still
+    // holds stay allocated until no construct runs.
+    void ForgetTokens();
+    const char* KeepName(const char* text, int32_t length);
+    // FindNextBlockName keeping the name in m_LastBlockName and its keyword in m_LastBlockKeyword.
+    int32_t FindNextBlockNameToken();
+    const String& LiteralOf(const TokenInfo& token) const;
+    static const char* OperatorSpelling(int32_t op);
+    static int32_t OperatorNumber(const char* text);  // kOpNone for a text that is no operator
+
+    // --- plans of simple constructs (ScriptPlans.cpp) ---
+    // The kept token at the read position, without reading it; null when none is kept there.
+    TokenInfo* PeekKeptToken() const
+    {
+        const uint32_t position = static_cast<uint32_t>(m_ReadPos);
+        return position < m_TokenAtPos.size() ? m_TokenAtPos[position] : nullptr;
+    }
+    // A token a plan may hold: a literal, a plain name or an operator that is no punctuation.
+    static bool IsPlainToken(const TokenInfo& token) { return token.m_Plain; }
+    static bool IsPlain(const TokenInfo& token);  // to set m_Plain when the token is read
+    // The status with which a construct of the mode ends at a plan's closing operator; -1 when
+    // the operator does not end that mode (a ';' in a block ends a statement: 2).
+    static int32_t PlanStatus(int32_t endOp, int32_t mode)
+    {
+        switch (endOp) {
+        case kOpSemicolon:
+            return mode == kModeStatement || mode == kModeArgument ? kModeStatement
+                   : mode == kModeBlock                            ? kModeBlock
+                                                                   : -1;
+        case kOpCloseParen: return mode == kModeParen || mode == kModeArgument ? kModeParen : -1;
+        case kOpCloseBracket: return mode == kModeIndex ? kModeIndex : -1;
+        case kOpComma: return mode == kModeArgument ? kModeArgument : -1;
+        case kOpColon: return mode == kModeCase ? kModeCase : -1;
+        default: return -1;
+        }
+    }
+    // Plans the construct of these plain tokens and its closing token, once it was read so; a
+    // construct the plan cannot follow is marked and read as ever.
+    void MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* end);
+    static constexpr int32_t kMaxPlanTokens = 16;  // tokens of a construct a plan may hold
+    struct PlanDeleter {
+        void operator()(Plan* plan) const;
+    };
+    const Plan* KeepPlan(Plan* plan);  // kept with the tokens
+    // Reads the planned construct from the read position as the executor would, and its value;
+    // false when the abort flag was found set on the way.
+    bool RunPlan(const Plan& plan, ScriptValue& value);
+    bool RunInts(const Plan& plan, ScriptValue& value);
+
+    // --- fast paths of the executor (ScriptVariables.cpp, ScriptFunctions.cpp, ScriptExpression.cpp) ---
+    // FindVariable(name, false), remembered at the token where the name was read.
+    ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name)
+    {
+        if (site && m_UseShortcuts) {
+            if (site->m_CacheKey1 == (m_Innermost ? m_Innermost->GetGeneration() : 0) &&
+                site->m_CacheKey2 == m_Global.GetGeneration() && site->m_CacheName == name)
+                return static_cast<ScriptStackVariable*>(site->m_Cached);
+        }
+        return FindAndKeepVariable(site, name);
+    }
+    ScriptStackVariable* FindAndKeepVariable(TokenInfo* site, const char* name);
+    // GetOrDeclareVariable (reading) and SetVariable of a name read at site; the whole value of a
+    // variable that a scope holds is taken and stored here, all else by the general way.
+    ScriptValue& ReadVariableAt(ScriptValue& result, TokenInfo* site, const char* name, int32_t index)
+    {
+        if (!m_SkipMode && index < 0)
+            if (ScriptStackVariable* variable = FindVariableAt(site, name)) {
+                result = variable->GetFirst();
+                return result;
+            }
+        return ReadVariableFrom(result, site, name, index);
+    }
+    void SetVariableAt(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value)
+    {
+        if (!m_SkipMode && index < 0)
+            if (ScriptStackVariable* variable = FindVariableAt(site, name)) {
+                ScriptValue& target = variable->GetFirst();
+                if (target.m_Type == kScriptInt && value.m_Type == kScriptInt)
+                    target.m_Integer = value.m_Integer;
+                else if (target.m_Type == kScriptFloat && value.m_Type == kScriptFloat)
+                    target.m_Number = value.m_Number;
+                else
+                    StoreValue(target, value);
+                return;
+            }
+        SetVariableFrom(site, name, index, value);
+    }
+    ScriptValue& ReadVariableFrom(ScriptValue& result, TokenInfo* site, const char* name, int32_t index);
+    void SetVariableFrom(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value);
+    // ParseFunctionCall of the name read at site (null: no place to remember the function at).
+    ScriptValue& ParseCall(ScriptValue& result, TokenInfo* site, const char* name);
+    ScriptValue& Dispatch(ScriptValue& result, TokenInfo* site, const char* name, ScriptValue* arguments, int32_t count);
+    ScriptFunctionInfo* FindFunction(const char* name, int32_t count);
+    bool CallFound(ScriptFunctionInfo& found, ScriptValue* arguments, int32_t count, ScriptValue* result);
+    // CallScriptFunction with the arguments bound on the way (null: the records hold the values).
+    ScriptValue& RunFunction(ScriptValue& result, ScriptFunctionInfo& function, const char* name,
+                             const ScriptValue* arguments);
+    ScriptValue& Evaluate(ScriptValue& result, ItemList& list);
+    static int32_t FindBuiltin(const char* name);
+    bool CallBuiltinAt(int32_t builtin, ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
+
+    // Bounds the recursion of nested constructs; each reader of a nested group holds one. It
+    // also marks that a construct runs, so that kept tokens it holds are not freed under it.
     class NestingGuard {
     public:
-        explicit NestingGuard(ScriptReader& reader);
-        ~NestingGuard() { m_Reader.m_Nesting--; }
+        explicit NestingGuard(ScriptReader& reader) : m_Reader(reader)
+        {
+            if (m_Reader.m_Nesting >= kMaxNesting)
+                TooDeep(reader);
+            m_Reader.m_Nesting++;
+            m_Reader.m_Running++;
+        }
+        ~NestingGuard()
+        {
+            m_Reader.m_Nesting--;
+            m_Reader.m_Running--;
+        }
         NestingGuard(const NestingGuard&) = delete;
         NestingGuard& operator=(const NestingGuard&) = delete;
 
     private:
+        [[noreturn]] static void TooDeep(ScriptReader& reader);
         ScriptReader& m_Reader;
     };
 
@@ -273,7 +474,26 @@ protected:
     int32_t m_TextLength = 0;
     int32_t m_ReadPos = 0;
     int32_t m_Nesting = 0;
+    int32_t m_Running = 0;           // constructs running now (NestingGuard)
+    int32_t m_SkipDeepest = 0;       // deepest nesting met while passing over
     FileList* m_LoadedFiles = nullptr;   // where files read are registered; null: nowhere
+
+    // Kept tokens: per read position the token read there (null: not read yet), the tokens in
+    // blocks that never move, the kept names, and what was dropped while constructs still ran.
+    static constexpr int32_t kTokenBlock = 256;
+    std::vector<TokenInfo*> m_TokenAtPos;
+    std::vector<std::unique_ptr<TokenInfo[]>> m_TokenBlocks;
+    int32_t m_TokenCount = 0;
+    struct KeptNames;
+    struct KeptNamesDeleter {
+        void operator()(KeptNames* names) const;
+    };
+    std::unique_ptr<KeptNames, KeptNamesDeleter> m_Names;
+    std::vector<std::unique_ptr<TokenInfo[]>> m_RetiredBlocks;
+    std::vector<std::unique_ptr<KeptNames, KeptNamesDeleter>> m_RetiredNames;
+    TokenInfo m_PastEnd;  // what a read past the end of the text gives
+    const char* m_LastBlockName = "";
+    int32_t m_LastBlockKeyword = kKeyNone;
 
     // Run state; suspended, done and abort are polled across the game and script threads.
     std::atomic<int32_t> m_Suspended{0};
@@ -284,12 +504,26 @@ protected:
     int32_t m_Threaded = 1;
     int32_t m_ThrowOnError = 1;
     int32_t m_SkipMode = 0;  // nothing sets it; reads, calls and expressions yield Unevaluated
+    // Plans, passing over kept by its first token, and the variables and functions remembered at
+    // the places of their names. Tests clear it to compare the shortcuts with reading alone.
+    bool m_UseShortcuts = true;
     ErrorMsg m_LastError;
     ScriptValue m_FinalValue;
 
-    // Scopes.
+    // Scopes: one per active script function call, innermost last; popped scopes are kept
+    // empty for the next call.
     VariableStack m_Global;
-    DynaMem<VariableStack, 8> m_Scopes;  // one per active script function call, innermost last
+    std::vector<std::unique_ptr<VariableStack>> m_Scopes;
+    int32_t m_ScopeDepth = 0;
+    VariableStack* m_Innermost = nullptr;  // the last of m_Scopes in use; null at the top level
+
+    // Argument lists of the calls being read, one block of kMaxArguments per nesting level, kept
+    // for the next calls (their values stay where they are while the callee runs).
+    std::vector<std::unique_ptr<ScriptValue[]>> m_ArgumentBlocks;
+    int32_t m_ArgumentDepth = 0;
+    // The same for the constructs being read (ConstructRoom), one per nesting level.
+    std::vector<std::unique_ptr<unsigned char[]>> m_ConstructRooms;
+    int32_t m_ConstructDepth = 0;
 
     DynaMem<PathReplace, 4096> m_PathReplaces;
     ScriptGameCallbacks m_Callbacks;
@@ -297,6 +531,7 @@ protected:
 
     // Script threads (ScriptRun.cpp). The script thread pauses by waiting on m_Resume.
     friend class ScriptStatements;
+    friend class ScriptEvaluator;
     static constexpr int32_t kMaxStackUse = 4 << 20;  // bytes of stack a run may use
     // One run or call by name active on the running thread. Stack use is measured on each thread
     // from its outermost frame: a paused script's own thread keeps its frames while the game, or
@@ -316,12 +551,18 @@ protected:
         const char* m_StackBase;  // frame of the thread's outermost run or call
         RunFrame* m_Previous;
         bool m_Outermost;
-        static thread_local RunFrame* t_Innermost;  // of any reader, on this thread
+        static constinit thread_local RunFrame* t_Innermost;  // of any reader, on this thread
     };
     static uint32_t ThreadMain(void* reader);
     static void PoolThreadMain(void* reader);
     bool CallFunctionInternal(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
-    void CheckStackUse();
+    void CheckStackUse()
+    {
+        const char* frame = static_cast<const char*>(__builtin_frame_address(0));
+        if (RunFrame::t_Innermost && RunFrame::t_Innermost->m_StackBase - frame > kMaxStackUse)
+            StackTooDeep();
+    }
+    [[noreturn]] void StackTooDeep();
     bool WaitForScriptThread(int32_t timeoutMs);
     ThreadEvent m_Completion;                // set when a run ends or pauses
     ThreadEvent m_Resume;                    // set to resume a paused script thread

@@ -40,7 +40,7 @@ constexpr uint32_t kStopTimeoutMs = 2000;  // a stopped script thread must end w
 
 bool ScriptReader::IsOnScriptThread() const { return t_ScriptThreadReader == this; }
 
-thread_local ScriptReader::RunFrame* ScriptReader::RunFrame::t_Innermost = nullptr;
+constinit thread_local ScriptReader::RunFrame* ScriptReader::RunFrame::t_Innermost = nullptr;
 
 ScriptReader::RunFrame::RunFrame(const ScriptReader& reader)
     : m_Reader(&reader), m_StackBase(static_cast<const char*>(__builtin_frame_address(0))),
@@ -56,11 +56,10 @@ ScriptReader::RunFrame::RunFrame(const ScriptReader& reader)
 
 ScriptReader::RunFrame::~RunFrame() { t_Innermost = m_Previous; }
 
-void ScriptReader::CheckStackUse()
+void ScriptReader::StackTooDeep()
 {
-    const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-    if (RunFrame::t_Innermost && RunFrame::t_Innermost->m_StackBase - frame > kMaxStackUse)
-        Error("Script nesting too deep");
+    Error("Script nesting too deep");
+    __builtin_unreachable();
 }
 
 void ScriptReader::SignalDone() { m_Completion.Set(); }

@@ -3,14 +3,15 @@
 // read by recursive calls in another mode, and branches not taken are passed over on the text.
 //
 // Choices where the language leaves room:
-// - An if statement (with its else branch, when one follows) ends a statement: in mode 0 the
-//   token after it, whatever it is, is left for the next statement, as passing over does.
+// - After an if statement (with its else branch, when one follows) a statement of mode 0 ends
+//   before the next name that is not "else", and at the end of the text; any other token goes
+//   on with the same statement, and passing over follows the same rule.
 // - A declaration ends a statement in mode 0 (for (int i = 0; ...) keeps its condition).
 // - After break or continue the whole loop body is passed over from its start, so a break met
 //   in a nested block or statement never leaves half a body to be read as the next statement.
 // - A short-circuit inside a block ends at the ';' (or ',') of its statement, and inside a call
 //   argument at the ',' or the ')' that ends the argument.
-#include "script/ScriptReader.h"
+#include "script/ScriptEvaluator.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -42,7 +43,6 @@ public:
     static int32_t LoopBody(ScriptReader& r, bool truth, ScriptValue& value);
     static bool PassesOn(int32_t status) { return status <= kStatusReturn || status == kStatusEndOfText; }
     static void EndOfText(ScriptReader& r, int32_t mode, int32_t itemCount);
-    static void SetNumber(CompilerArgument& item);
 };
 
 void ScriptStatements::ExpectOpenParen(ScriptReader& r, const char* message)
@@ -174,8 +174,8 @@ int32_t ScriptStatements::Do(ScriptReader& r, ScriptValue& value)
             r.SetReadPos(bodyStart);
             r.SkipBranch();
         }
-        String word;
-        if (r.GetToken(word) != kTokenCall || word != "while")
+        const ScriptReader::TokenInfo* word = r.ReadToken();
+        if (word->m_Code != kTokenCall || word->m_Keyword != kKeyWhile)
             r.Error("'do' without valid 'while'");
         r.SkipBlanks();
         r.GetChar();  // the '(' that made the name a call
@@ -248,13 +248,12 @@ int32_t ScriptStatements::Switch(ScriptReader& r, bool firstOfStatement, ScriptV
     for (int pass = 0; pass < 2 && !found; pass++) {
         r.SetReadPos(blockStart);
         for (;;) {
-            String name;
-            int32_t code = r.FindNextBlockName(name);
+            int32_t code = r.FindNextBlockNameToken();
             if (code == kTokenEnd)
                 r.Error("End of file reached in switch block");
             if (code == 0)
                 break;
-            if (pass == 0 && name == "case") {
+            if (pass == 0 && r.m_LastBlockKeyword == kKeyCase) {
                 ScriptValue label;
                 r.ExecuteStatement(label, kModeCase, &status, kScriptRead);
                 if (PassesOn(status))
@@ -265,7 +264,7 @@ int32_t ScriptStatements::Switch(ScriptReader& r, bool firstOfStatement, ScriptV
                     found = true;
                     break;
                 }
-            } else if (pass == 1 && name == "default") {
+            } else if (pass == 1 && r.m_LastBlockKeyword == kKeyDefault) {
                 Default(r);
                 found = true;
                 break;
@@ -302,9 +301,8 @@ void ScriptStatements::Default(ScriptReader& r)
 
 int32_t ScriptStatements::BreakOrContinue(ScriptReader& r, int32_t keyword)
 {
-    String token;
-    int32_t code = r.GetToken(token);
-    if (code != kTokenOperator || token != ";")
+    const ScriptReader::TokenInfo* token = r.ReadToken();
+    if (token->m_Code != kTokenOperator || token->m_Op != kOpSemicolon)
         r.Error(keyword == kKeyBreak ? "Invalid break statement" : "Invalid continue statement");
     return keyword == kKeyBreak ? kStatusBreak : kStatusContinue;
 }
@@ -384,17 +382,6 @@ void ScriptStatements::EndOfText(ScriptReader& r, int32_t mode, int32_t itemCoun
     }
 }
 
-// A literal with '.', 'e' or 'E' is a Float; any other is read the same way and truncated to Int.
-void ScriptStatements::SetNumber(CompilerArgument& item)
-{
-    const char* text = item.m_Token.c_str();
-    double number = std::strtod(text, nullptr);
-    if (std::strpbrk(text, ".eE"))
-        item.m_Value.SetFloat(number);
-    else
-        item.m_Value.SetInt(ScriptValue::DoubleToInt(number));
-}
-
 ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* statusOut,
                                             int32_t declarationType)
 {
@@ -402,17 +389,47 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
     CheckStackUse();
     int32_t unused = 0;
     int32_t& status = statusOut ? *statusOut : unused;
-    ExpressionList list;
+    result.SetVoid();
+    // A construct that a plan holds whole runs from it, as the first turn of the loop would.
+    if (declarationType == kScriptRead && m_UseShortcuts && !m_SkipMode && m_ReadPos < m_TextLength && !m_Abort)
+        if (TokenInfo* first = PeekKeptToken(); first && first->m_Plan) {
+            int32_t planStatus = PlanStatus(first->m_PlanEnd, mode);
+            if (planStatus >= 0 && planStatus != kModeBlock) {
+                status = RunPlan(*first->m_Plan, result) ? planStatus : kStatusAbort;
+                return result;
+            }
+        }
+    return ExecuteConstruct(result, mode, status, declarationType);
+}
+
+ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status,
+                                            int32_t declarationType)
+{
+    // The room of this nesting level, kept by the reader for the next constructs of the level.
+    if (m_ConstructDepth == static_cast<int32_t>(m_ConstructRooms.size()))
+        m_ConstructRooms.push_back(std::make_unique<unsigned char[]>(sizeof(ConstructRoom)));
+    ConstructRoom* room = reinterpret_cast<ConstructRoom*>(m_ConstructRooms[m_ConstructDepth].get());
+    struct Level {
+        ScriptReader& reader;
+        explicit Level(ScriptReader& r) : reader(r) { reader.m_ConstructDepth++; }
+        ~Level() { reader.m_ConstructDepth--; }
+    } level(*this);
+    ItemList list(room->items.bytes);
     ScriptValue value;  // of the keyword statement that ends this call
     int32_t ifState = -1;
     bool keywordRan = false;
     bool ifJustEnded = false;
     bool declarator = declarationType != kScriptRead;  // the first item is declared (again after ',')
-    result.SetVoid();
 
-    auto endWith = [&](int32_t endStatus) -> ScriptValue& {
+    // The plain tokens read since the list was last empty (-1: none are being kept): when the
+    // construct ends with them, its plan is made for the next time.
+    TokenInfo** planTokens = room->planTokens;
+    int32_t planCount = -1;
+    auto endWith = [&](int32_t endStatus, TokenInfo* end) -> ScriptValue& {
+        if (planCount > 0)
+            MakePlan(planTokens, planCount, end);
         status = endStatus;
-        EvaluateExpression(result, list);
+        Evaluate(result, list);
         return result;
     };
 
@@ -421,13 +438,43 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             status = kStatusAbort;
             return result;
         }
+        if (list.Size() == 0) {
+            planCount = -1;
+            if (!declarator && m_UseShortcuts && !m_SkipMode && !(ifJustEnded && mode == kModeStatement)) {
+                TokenInfo* first = PeekKeptToken();
+                int32_t planStatus = first && first->m_Plan ? PlanStatus(first->m_PlanEnd, mode) : -1;
+                if (planStatus >= 0) {
+                    if (ifJustEnded) {  // the plan's first token is no "else"
+                        ifJustEnded = false;
+                        ifState = -1;
+                    }
+                    if (planStatus == kModeBlock) {
+                        ScriptValue discarded;
+                        if (!RunPlan(*first->m_Plan, discarded)) {
+                            status = kStatusAbort;
+                            return result;
+                        }
+                        continue;
+                    }
+                    status = RunPlan(*first->m_Plan, result) ? planStatus : kStatusAbort;
+                    return result;
+                }
+                planCount = first && first->m_NoPlan ? -1 : 0;
+            }
+        }
         int32_t start = m_ReadPos;
-        int32_t slot = list.Add();
-        CompilerArgument& item = *list.GetBySlot(slot);
-        int32_t code = GetToken(item.m_Token);
-        item.m_Kind = code;
-        bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
-        int32_t keyword = isName ? GetKeyword(item.m_Token.c_str()) : kKeyNone;
+        TokenInfo* token = ReadToken();
+        if (planCount >= 0) {
+            if (!IsPlainToken(*token))
+                planCount = PlanStatus(token->m_Op, mode) >= 0 && token->m_Code == kTokenOperator ? planCount : -1;
+            else if (planCount < kMaxPlanTokens)
+                planTokens[planCount++] = token;
+            else
+                planCount = -1;
+        }
+        const int32_t code = token->m_Code;
+        const bool isName = code == kTokenCall || code == kTokenIndexed || code == kTokenName;
+        int32_t keyword = isName ? int32_t(token->m_Keyword) : int32_t(kKeyNone);
         // int(x), float(x) and string(x) are conversion calls, not declarations
         if (keyword >= kKeyInt && keyword <= kKeyString && code == kTokenCall)
             keyword = kKeyNone;
@@ -436,8 +483,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
             ifJustEnded = false;
             if (keyword != kKeyElse) {
                 ifState = -1;
-                if (mode == kModeStatement) {
-                    list.Delete(slot);
+                if (mode == kModeStatement && (isName || code == kTokenEnd)) {
                     m_ReadPos = start;
                     status = kModeStatement;
                     return result;
@@ -446,8 +492,7 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
         }
 
         if (keyword != kKeyNone) {
-            bool firstOfStatement = list.GetSize() == 1;
-            list.Delete(slot);
+            bool firstOfStatement = list.Size() == 0;
             int32_t flow = ScriptStatements::kGoOn;
             switch (keyword) {
             case kKeyIf: flow = ScriptStatements::If(*this, ifState, value); break;
@@ -478,28 +523,42 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
 
         switch (code) {
         case kTokenEnd:
-            list.Delete(slot);
-            ScriptStatements::EndOfText(*this, mode, list.GetSize());
+            ScriptStatements::EndOfText(*this, mode, list.Size());
             status = kStatusEndOfText;
             result.SetVoid();
             return result;
-        case kTokenNumber: ScriptStatements::SetNumber(item); break;
-        case kTokenString: item.m_Value.SetString(item.m_Token); break;
+        case kTokenNumber: {
+            Item& item = list.Add();
+            item.m_Kind = code;
+            if (token->m_IsFloat)
+                item.m_Value.SetFloat(token->m_Number);
+            else
+                item.m_Value.SetInt(token->m_Integer);
+            break;
+        }
+        case kTokenString: {
+            Item& item = list.Add();
+            item.m_Kind = code;
+            item.m_Value.SetString(LiteralOf(*token));
+            break;
+        }
         case kTokenCall: {
+            Item& item = list.Add();
             SkipBlanks();
             GetChar();  // the '('
-            if (declarator && list.GetSize() == 1) {
-                ParseFunctionDeclaration(item.m_Token.c_str(), declarationType);
-                list.Delete(slot);
+            if (declarator && list.Size() == 1) {
+                ParseFunctionDeclaration(token->m_Text, declarationType);
                 status = kStatusFunctionDeclared;
                 return result;
             }
-            String name = item.m_Token;
-            ParseFunctionCall(item.m_Value, name.c_str());
+            ParseCall(item.m_Value, token, token->m_Text);
             item.m_Kind = CompilerArgument::kComputed;
             break;
         }
         case kTokenIndexed: {
+            Item& item = list.Add();
+            item.m_Name = token->m_Text;
+            item.m_Site = token;
             SkipBlanks();
             GetChar();  // the '['
             ScriptValue index;
@@ -514,27 +573,33 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                 Error("Index must be positive integer");
             int32_t element = unevaluated ? 0 : index.m_Integer;
             item.m_Kind = CompilerArgument::kReference;
-            if (declarator && list.GetSize() == 1) {
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), element, declarationType);
+            if (declarator && list.Size() == 1) {
+                GetOrDeclareVariable(item.m_Value, item.m_Name, element, declarationType);
                 item.m_ElementIndex = -1;  // an initialiser sets the first element
             } else {
                 item.m_ElementIndex = element;
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), element, kScriptRead);
+                ReadVariableAt(item.m_Value, token, item.m_Name, element);
             }
             break;
         }
-        case kTokenName:
+        case kTokenName: {
+            Item& item = list.Add();
             item.m_Kind = CompilerArgument::kReference;
             item.m_ElementIndex = -1;
-            if (declarator && list.GetSize() == 1)
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), 0, declarationType);
+            item.m_Name = token->m_Text;
+            item.m_Site = token;
+            if (declarator && list.Size() == 1)
+                GetOrDeclareVariable(item.m_Value, item.m_Name, 0, declarationType);
             else
-                GetOrDeclareVariable(item.m_Value, item.m_Token.c_str(), -1, kScriptRead);
+                ReadVariableAt(item.m_Value, token, item.m_Name, -1);
             break;
-        case kTokenDirective: Error("Invalid precompiler command: '%s'", item.m_Token.c_str()); break;
-        case kTokenOperator: {
-            const String& op = item.m_Token;
-            if (op == "(") {
+        }
+        case kTokenDirective: Error("Invalid precompiler command: '%s'", token->m_Text); break;
+        case kTokenOperator:
+            // punctuation ends or opens a construct and never stays in the list
+            switch (token->m_Op) {
+            case kOpOpenParen: {
+                Item& item = list.Add();
                 int32_t groupStatus = kStatusEndOfText;
                 ExecuteStatement(item.m_Value, kModeParen, &groupStatus, kScriptRead);
                 item.m_Kind = CompilerArgument::kComputed;
@@ -542,7 +607,10 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                     status = groupStatus;
                     return result;
                 }
-            } else if (op == "{") {
+                break;
+            }
+            case kOpOpenBrace: {
+                Item& item = list.Add();
                 int32_t blockStatus = kStatusEndOfText;
                 ExecuteStatement(item.m_Value, kModeBlock, &blockStatus, kScriptRead);
                 item.m_Kind = CompilerArgument::kComputed;
@@ -551,66 +619,69 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                     result = item.m_Value;
                     return result;
                 }
-                list.DeleteAll();
-            } else if (op == "[") {
-                Error("Encountered invalid '['");
-            } else if (op == ";") {
-                list.Delete(slot);
+                list.Clear();
+                break;
+            }
+            case kOpOpenBracket: Error("Encountered invalid '['"); break;
+            case kOpSemicolon: {
                 if (mode == kModeStatement || mode == kModeArgument)
-                    return endWith(kModeStatement);
+                    return endWith(kModeStatement, token);
                 if (mode != kModeBlock)
                     Error("Encountered invalid ';'");
+                if (planCount > 0)
+                    MakePlan(planTokens, planCount, token);
                 ScriptValue discarded;
-                EvaluateExpression(discarded, list);
-                list.DeleteAll();
-            } else if (op == ")") {
-                list.Delete(slot);
+                Evaluate(discarded, list);
+                list.Clear();
+                break;
+            }
+            case kOpCloseParen:
                 if (mode != kModeParen && mode != kModeArgument)
                     Error("Encountered invalid ')'");
-                return endWith(kModeParen);
-            } else if (op == "}") {
-                list.Delete(slot);
+                return endWith(kModeParen, token);
+            case kOpCloseBrace:
+                planCount = -1;
                 if (mode == kModeBlock) {
-                    endWith(kModeBlock);
+                    endWith(kModeBlock, token);
                     result.SetVoid();
                     return result;
                 }
                 if (mode != kModeStatement || !keywordRan)
                     Error("Encountered invalid '}'");
-                endWith(kModeStatement);
+                endWith(kModeStatement, token);
                 m_ReadPos = start;  // the enclosing block reads it
                 result.SetVoid();
                 return result;
-            } else if (op == "]") {
-                list.Delete(slot);
+            case kOpCloseBracket:
                 if (mode != kModeIndex)
                     Error("Encountered invalid ']'");
-                return endWith(kModeIndex);
-            } else if (op == ",") {
-                list.Delete(slot);
+                return endWith(kModeIndex, token);
+            case kOpComma: {
                 if (mode == kModeArgument)
-                    return endWith(kModeArgument);
+                    return endWith(kModeArgument, token);
                 if (mode == kModeIndex)
                     Error("Invalid ',' in [] Block");
                 declarator = declarationType != kScriptRead;
                 ScriptValue discarded;
-                EvaluateExpression(discarded, list);
-                list.DeleteAll();
-            } else if (op == ":") {
-                list.Delete(slot);
+                Evaluate(discarded, list);
+                list.Clear();
+                break;
+            }
+            case kOpColon:
                 if (mode == kModeCase)
-                    return endWith(kModeCase);
-                if (list.GetSize() != 1)
+                    return endWith(kModeCase, token);
+                if (list.Size() != 1)
                     Error("Encountered invalid ':'");
-                list.DeleteAll();
-            } else if (op == "&&" || op == "||") {
-                bool isAnd = op == "&&";
-                list.Delete(slot);
-                if (list.GetSize() == 0)
+                list.Clear();
+                break;
+            case kOpLogicalAnd:
+            case kOpLogicalOr: {
+                bool isAnd = token->m_Op == kOpLogicalAnd;
+                if (list.Size() == 0)
                     Error(isAnd ? "Encountered invalid '&&'" : "Encountered invalid '||'");
                 ScriptValue left;
-                EvaluateExpression(left, list);
-                list.DeleteAll();
+                Evaluate(left, list);
+                list.Clear();
                 if (left.m_Type == kScriptUnevaluated)
                     break;
                 if (!left.IsNumber())
@@ -636,16 +707,24 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
                 status = skipStatus == kStatusAbort ? kStatusAbort : (mode == kModeArgument ? skipStatus : mode);
                 result.SetInt(isAnd ? 0 : 1);
                 return result;
-            } else {
+            }
+            default: {
+                Item& item = list.Add();
                 item.m_Kind = CompilerArgument::kOperator;
+                item.m_Op = token->m_Op;
+                break;
+            }
             }
             break;
-        }
         default: Error("Encountered invalid character");
         }
     }
 
-    ScriptStatements::EndOfText(*this, mode, list.GetSize());
+    if (ifJustEnded && mode == kModeStatement) {
+        status = kModeStatement;  // the if statement is over; the end of the text is the caller's
+        return result;
+    }
+    ScriptStatements::EndOfText(*this, mode, list.Size());
     status = kStatusEndOfText;
     result.SetVoid();
     return result;

@@ -2,24 +2,23 @@
 // hand-over of names that no scope holds to the game.
 #include "script/ScriptReader.h"
 
-VariableStack* ScriptReader::GetInnermostScope()
-{
-    int32_t depth = m_Scopes.GetSize();
-    return depth > 0 ? m_Scopes.GetAt(depth - 1) : nullptr;
-}
-
 VariableStack& ScriptReader::PushScope()
 {
-    VariableStack* scope = m_Scopes.GetBySlot(m_Scopes.Add());
+    if (m_ScopeDepth == static_cast<int32_t>(m_Scopes.size()))
+        m_Scopes.push_back(std::make_unique<VariableStack>());
+    VariableStack* scope = m_Scopes[m_ScopeDepth++].get();
     scope->SetOwner(this);
+    m_Innermost = scope;
     return *scope;
 }
 
+// The scope's variables end here; the emptied scope waits for the next call.
 void ScriptReader::PopScope()
 {
-    int32_t depth = m_Scopes.GetSize();
-    if (depth > 0)
-        m_Scopes.Delete(m_Scopes.GetUsedSlot(depth - 1));
+    if (m_ScopeDepth > 0) {
+        m_Scopes[--m_ScopeDepth]->Clear();
+        m_Innermost = m_ScopeDepth > 0 ? m_Scopes[m_ScopeDepth - 1].get() : nullptr;
+    }
 }
 
 ScriptStackVariable* ScriptReader::FindVariable(const char* name, bool localOnly)
@@ -28,6 +27,23 @@ ScriptStackVariable* ScriptReader::FindVariable(const char* name, bool localOnly
         if (ScriptStackVariable* variable = local->FindVariable(name))
             return variable;
     return localOnly ? nullptr : m_Global.FindVariable(name);
+}
+
+// A name read at the same place finds the same variable while neither the innermost scope nor
+// the global scope has changed since (a declaration, a new call, a clear): the place remembers it.
+ScriptStackVariable* ScriptReader::FindAndKeepVariable(TokenInfo* site, const char* name)
+{
+    if (!site)
+        return FindVariable(name, false);
+    VariableStack* local = GetInnermostScope();
+    const uint64_t localKey = local ? local->GetGeneration() : 0;
+    const uint64_t globalKey = m_Global.GetGeneration();
+    ScriptStackVariable* variable = FindVariable(name, false);
+    site->m_CacheKey1 = localKey;
+    site->m_CacheKey2 = globalKey;
+    site->m_CacheName = name;
+    site->m_Cached = variable;
+    return variable;
 }
 
 ScriptStackVariable* ScriptReader::DeclareInCurrentScope(const char* name, int32_t type, int32_t count)
@@ -51,8 +67,8 @@ ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char*
             Error("Array size %i of variable '%s' exceeds %i", indexOrSize, name, ScriptStackVariable::kMaxElements);
         if (indexOrSize > 0) {
             int64_t total = m_Global.GetElementTotal() + indexOrSize;
-            for (int32_t i = 0; i < m_Scopes.GetSize(); i++)
-                total += m_Scopes.GetAt(i)->GetElementTotal();
+            for (int32_t i = 0; i < m_ScopeDepth; i++)
+                total += m_Scopes[i]->GetElementTotal();
             if (total > ScriptStackVariable::kMaxScriptElements)
                 Error("Arrays of the script exceed %i elements with variable '%s'", ScriptStackVariable::kMaxScriptElements,
                       name);
@@ -65,8 +81,16 @@ ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char*
     }
     if (type != kScriptRead)
         Error("Invalid variable type %i for '%s'", type, name);
+    return ReadVariableAt(result, nullptr, name, indexOrSize);
+}
 
-    if (ScriptStackVariable* variable = FindVariable(name, false))
+ScriptValue& ScriptReader::ReadVariableFrom(ScriptValue& result, TokenInfo* site, const char* name, int32_t indexOrSize)
+{
+    if (m_SkipMode) {
+        result.SetUnevaluated();
+        return result;
+    }
+    if (ScriptStackVariable* variable = FindVariableAt(site, name))
         return ReadVariable(result, *variable, indexOrSize);
 
     if (!m_Callbacks.getVariable)
@@ -103,9 +127,14 @@ ScriptValue& ScriptReader::ReadVariable(ScriptValue& result, ScriptStackVariable
 
 void ScriptReader::SetVariable(const char* name, int32_t index, const ScriptValue& value)
 {
+    SetVariableAt(nullptr, name, index, value);
+}
+
+void ScriptReader::SetVariableFrom(TokenInfo* site, const char* name, int32_t index, const ScriptValue& value)
+{
     if (m_SkipMode)
         return;
-    ScriptStackVariable* variable = FindVariable(name, false);
+    ScriptStackVariable* variable = FindVariableAt(site, name);
     if (!variable) {
         if (!m_Callbacks.setVariable)
             Error("Callback functions not set");

@@ -5,6 +5,8 @@
 #include "script/ScriptReader.h"
 
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 void ScriptStackVariable::Init(int32_t type, int32_t count)
 {
@@ -132,20 +134,42 @@ void VariableStack::Warning(const char* format, ...)
         ErrorClass::Warning("%s", message);
 }
 
+String VariableStack::CopyName(const char* name, int32_t length)
+{
+    for (size_t i = m_SpareNames.size(); i-- > 0 && length > 0;)
+        if (m_SpareNames[i].GetLength() == length) {
+            String copy = std::move(m_SpareNames[i]);
+            m_SpareNames[i] = std::move(m_SpareNames.back());
+            m_SpareNames.pop_back();
+            std::memcpy(copy.GetBuffer(), name, size_t(length));  // the same text String(name) makes
+            return copy;
+        }
+    return String(name);
+}
+
 ScriptStackVariable* VariableStack::AddVariable(const char* name, int32_t type, int32_t count)
 {
-    ScriptStackVariable* variable = Insert(String(name));
+    const int32_t length = String::ArrayLength(name);
+    ScriptStackVariable* variable = Insert(CopyName(name, length));
     if (!variable)
         return nullptr;
     variable->Init(type, count);
-    variable->m_Name = name;
+    variable->m_Name = CopyName(name, length);
     m_ElementTotal += variable->m_ElementCount;
     return variable;
 }
 
 void VariableStack::Clear()
 {
-    SearchTree<ScriptStackVariable>::Clear();
+    constexpr size_t kMaxSpareNames = 32;
+    ClearVisiting([this](Record& record) {
+        if (m_SpareNames.size() + 2 > kMaxSpareNames)
+            return;
+        if (record.m_Key.GetBuffer())
+            m_SpareNames.push_back(std::move(record.m_Key));
+        if (record.m_Data.m_Name.GetBuffer())
+            m_SpareNames.push_back(std::move(record.m_Data.m_Name));
+    });
     m_ElementTotal = 0;
 }
 

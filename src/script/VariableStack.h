@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class File;
 class ScriptReader;
@@ -63,6 +64,12 @@ public:
     void Load(File& stream, bool clearFirst);
 
 private:
+    // A copy of name: a spare text of its length (from variables cleared before) filled in place.
+    String CopyName(const char* name, int32_t length);
+
     ScriptReader* m_Owner = nullptr;
     int64_t m_ElementTotal = 0;
+    // Name texts of cleared variables, kept for the next ones: a function's scope is cleared and
+    // filled with the same names at every call.
+    std::vector<String> m_SpareNames;
 };

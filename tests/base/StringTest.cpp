@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 TEST(StringTest, NullBufferAndEmptyTextAreEqualEverywhere)
@@ -170,6 +174,60 @@ TEST(StringTest, WideFormatWidthsFromArguments)
     huge.Format(u"%1000d", 7);
     EXPECT_EQ(huge.GetLength(), 1000);
     EXPECT_EQ(huge.c_str()[999], u'7');
+}
+
+// Every integer and float conversion of both Formats gives what the C library gives, narrowing
+// by h and hh included (the wide Format builds its own spec from the wide one).
+TEST(StringTest, NumberConversionsMatchTheCLibrary)
+{
+    enum Kind { kInt, kUnsigned, kLong, kLongLong, kSize, kDouble };
+    struct Case {
+        const char* format;
+        Kind kind;
+        long long integer;
+        double number;
+    } cases[] = {
+        {"%d", kInt, 0, 0}, {"%d", kInt, -1, 0}, {"%d", kInt, INT32_MIN, 0}, {"%i", kInt, INT32_MAX, 0},
+        {"%5d|", kInt, 42, 0}, {"%-5d|", kInt, 42, 0}, {"%05d", kInt, -42, 0}, {"%+d", kInt, 7, 0},
+        {"% d", kInt, 7, 0}, {"%.3d", kInt, 7, 0}, {"%8.3d", kInt, -7, 0}, {"%-+6d|", kInt, 3, 0},
+        {"%.0d|", kInt, 0, 0}, {"%u", kUnsigned, -1, 0}, {"%x", kUnsigned, 255, 0}, {"%X", kUnsigned, 0xBEEF, 0},
+        {"%#x", kUnsigned, 255, 0}, {"%#o", kUnsigned, 8, 0}, {"%08X", kUnsigned, 0xABC, 0},
+        {"%hd", kInt, 70000, 0}, {"%hu", kInt, -1, 0}, {"%hi", kInt, -70000, 0}, {"%hx", kInt, -1, 0},
+        {"%6hd|", kInt, 32768, 0}, {"%hhd", kInt, 200, 0}, {"%hhu", kInt, 300, 0}, {"%hhx", kInt, 0x1FF, 0},
+        {"%hhi", kInt, -129, 0}, {"%ld", kLong, -5000000000LL, 0}, {"%lu", kLong, 5000000000LL, 0},
+        {"%lld", kLongLong, INT64_MIN, 0}, {"%llx", kLongLong, -1, 0}, {"%20lld|", kLongLong, 123456789012LL, 0},
+        {"%zu", kSize, 4096, 0},
+        {"%f", kDouble, 0, 1.5}, {"%.0f", kDouble, 0, 2.5}, {"%10.3f|", kDouble, 0, -3.14159},
+        {"%-10.2f|", kDouble, 0, 2.0}, {"%+.1f", kDouble, 0, 0.25}, {"% f", kDouble, 0, 1.0},
+        {"%010.4f", kDouble, 0, -1.5}, {"%e", kDouble, 0, 12345.678}, {"%.2E", kDouble, 0, -0.000123},
+        {"%g", kDouble, 0, 0.0001}, {"%g", kDouble, 0, 1e20}, {"%G", kDouble, 0, 1e-10}, {"%#g", kDouble, 0, 1.0},
+        {"%.3g", kDouble, 0, 3.14159}, {"%a", kDouble, 0, 1.0}, {"%A", kDouble, 0, -0.5}, {"%f", kDouble, 0, 1e300},
+        {"%f", kDouble, 0, HUGE_VAL}, {"%F", kDouble, 0, -HUGE_VAL}, {"%5.1f%%", kDouble, 0, 99.95},
+    };
+    for (const Case& c : cases) {
+        std::u16string wideFormat(c.format, c.format + std::strlen(c.format));
+        char expected[512];
+        String narrow;
+        wString wide;
+        auto format = [&](auto value) {
+            std::snprintf(expected, sizeof expected, c.format, value);
+            narrow.Format(c.format, value);
+            wide.Format(wideFormat.c_str(), value);
+        };
+        switch (c.kind) {
+        case kInt: format(int(c.integer)); break;
+        case kUnsigned: format(unsigned(c.integer)); break;
+        case kLong: format(long(c.integer)); break;
+        case kLongLong: format(c.integer); break;
+        case kSize: format(size_t(c.integer)); break;
+        case kDouble: format(c.number); break;
+        }
+        EXPECT_STREQ(narrow.c_str(), expected) << c.format;
+        EXPECT_STREQ(String(wide).c_str(), expected) << c.format;
+    }
+    wString narrowed;
+    narrowed.Format(u"%hd %hu", 70000, -1);
+    EXPECT_TRUE(narrowed == u"4464 65535");
 }
 
 TEST(StringTest, CaseMappingAndSetBuffer)

@@ -20,6 +20,7 @@ public:
         AddFileName(String("lex"), -1);
         BuildLineTable();
     }
+    void SetNesting(int32_t nesting) { m_Nesting = nesting; }  // as if the text stood deeper
 };
 
 // "code:text" of every token, separated by blanks.
@@ -60,7 +61,8 @@ TEST(ScriptLexerTest, TokenTable)
         {"f (x) g[1] h", "3:f 2:( 5:x 2:) 4:g 2:[ 1:1 2:] 5:h"},
         {"a /* c */ [0]", "4:a 2:[ 1:0 2:]"},
         {"a // to the CR\r b", "5:a 5:b"},
-        {"a // a lone LF ends nothing\n b", "5:a"},
+        {"a // a lone LF ends it too\n b", "5:a 5:b"},
+        {"a // CR LF\r\n b // at the end", "5:a 5:b"},
         {".5", "2:. 1:5"},
         {"1.2.3", "1:1.2.3"},
         {"1e+5x", "1:1e+5 5:x"},
@@ -117,6 +119,9 @@ TEST(ScriptLexerTest, SkipStatement)
         {"if (a) {} else x = 1; y", kModeStatement, 0, "y"},
         {"if (a) x = 1; y = 2;", kModeStatement, 0, "y"},
         {"if (a) x; else if (b) { y; } else z; w", kModeStatement, 0, "w"},
+        {"if (a) x; ++y; z", kModeStatement, 0, "z"},
+        {"if (a) x; else y; (z); w", kModeStatement, 0, "w"},
+        {"if (a) x;", kModeStatement, 0, ""},
         {"while (a) { b; } c = 1; d", kModeStatement, 0, "d"},
         {"while (a) b++ } c", kModeStatement, 0, "}"},
         {"s = \";}\"; t", kModeStatement, 0, "t"},
@@ -185,4 +190,23 @@ TEST(ScriptLexerTest, FindNextBlockName)
     EXPECT_EQ(MessageOf(ErrorOf([&] { reader.FindNextBlockName(name); })), "Invalid () block found");
     reader.Use("[a }");
     EXPECT_EQ(MessageOf(ErrorOf([&] { reader.FindNextBlockName(name); })), "Invalid [] block found");
+}
+
+// Passing over is kept by its first token, but not past the nesting limit where it stands now.
+TEST(ScriptLexerTest, KeptPassingOverKeepsTheNestingLimit)
+{
+    const std::string deep = std::string(200, '(') + std::string(200, ')') + "; x";
+    LexReader reader;
+    reader.Use(deep);
+    EXPECT_EQ(reader.SkipStatement(kModeStatement), 0);
+    int32_t end = reader.GetReadPos();
+    for (int32_t nesting : {50, 55}) {  // 55 + 1 + 200 levels stay within 256
+        reader.SetReadPos(0);
+        reader.SetNesting(nesting);
+        EXPECT_EQ(reader.SkipStatement(kModeStatement), 0);
+        EXPECT_EQ(reader.GetReadPos(), end);
+    }
+    reader.SetReadPos(0);
+    reader.SetNesting(56);
+    EXPECT_NE(ErrorOf([&] { reader.SkipStatement(kModeStatement); }).find("Nesting too deep"), std::string::npos);
 }

@@ -74,13 +74,13 @@ std::pair<int32_t, std::string> PlaceOf(ScriptReader& reader, const char* marker
 
 }  // namespace
 
-TEST(ScriptReaderTest, LineTableEndsLinesOnlyAtCrAndCrLf)
+TEST(ScriptReaderTest, LineTableEndsLinesAtCrLfAndCrLf)
 {
     ScriptReader reader;
     ASSERT_TRUE(reader.LoadInline("a\rb\r\nc\nd\r"));
-    ASSERT_EQ(reader.GetLineCount(), 4);
-    const int32_t starts[] = {0, 2, 5, 9};
-    for (int32_t i = 0; i < 4; i++) {
+    ASSERT_EQ(reader.GetLineCount(), 5);
+    const int32_t starts[] = {0, 2, 5, 7, 9};
+    for (int32_t i = 0; i < 5; i++) {
         EXPECT_EQ(reader.GetLineEntry(i)->m_Start, starts[i]);
         EXPECT_EQ(reader.GetLineEntry(i)->m_Line, i);
         EXPECT_EQ(reader.GetLineEntry(i)->m_FileId, 0);
@@ -98,8 +98,10 @@ TEST(ScriptReaderTest, ErrorTextShowsFileLineAndNeighbours)
         {"x = 1;\r\ny = $;\r\nz = 2;", nullptr,
          "file:'*inline*', line: 2: Encountered invalid character: $ (36)\n\nx = 1;\ny = $;\nz = 2;"},
         {"y = $;\r\nz = 2;", "hook", "file:'hook', line: 1: Encountered invalid character: $ (36)\n\n\ny = $;\nz = 2;"},
-        // a lone LF ends no line: the whole text is line 1
-        {"x = 1;\ny = $;", nullptr, "file:'*inline*', line: 1: Encountered invalid character: $ (36)\n\n\nx = 1;\ny = $;\n"},
+        // a lone LF ends a line as CR and CR LF do
+        {"x = 1;\ny = $;", nullptr, "file:'*inline*', line: 2: Encountered invalid character: $ (36)\n\nx = 1;\ny = $;\n"},
+        {"// note\nx = 1;\n\ny = $;\nz = 2;\n", nullptr,
+         "file:'*inline*', line: 4: Encountered invalid character: $ (36)\n\n\ny = $;\nz = 2;"},
         {"#define X", nullptr, "file:'*inline*', line: 1: Invalid precompiler command: 'define'\n\n\n#define X\n"},
     };
     for (const Case& c : cases) {

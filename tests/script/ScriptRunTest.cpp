@@ -62,6 +62,8 @@ TEST(ScriptRunTest, WholeScriptsFromFiles)
         {"shortcircuit.scr", {kScriptInt, 11, nullptr}},
         {"strings.scr", {kScriptString, 0, "n=42 f=2.5 -12 0.1 big=1e+20 len=18"}},
         {"recursion_limit.scr", {kExpectError, 0, "Stack overflow: more than 256 function iterations"}},
+        {"linux_lines.scr", {kScriptInt, 10, nullptr}},
+        {"linux_lines_error.scr", {kExpectError, 0, "linux_lines_error.scr', line: 4: Integer division by zero"}},
     };
     for (const auto& test : kCases) {
         ScriptReader reader;
