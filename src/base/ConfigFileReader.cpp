@@ -1,12 +1,14 @@
 // ConfigFileReader: loading, the entry and depth tables, the desc index and the linked reader.
 #include "base/ConfigFileReader.h"
 
+#include "base/ByteSearch.h"
+
 #include <cstring>
 
 namespace {
 
-// What the desc index can hold as a key: not empty, the first character within 32..127 (it
-// picks the tree's bucket; the rest of a name may hold any byte, accented letters included).
+// What the desc index takes as a name: not empty, the first character within 32..127 (as the
+// program's name trees demand; the rest of a name may hold any byte, accented letters included).
 bool IsUsableName(const char* name)
 {
     return name && static_cast<unsigned char>(*name) >= 32 && static_cast<unsigned char>(*name) <= 127;
@@ -35,7 +37,7 @@ void ConfigFileReader::ClearStructure()
     m_Entries.clear();
     m_LineDepths.clear();
     m_EntryCount = 0;
-    m_DescIndex.Clear();
+    m_DescIndex.clear();
     EndBlockRead();
 }
 
@@ -131,17 +133,36 @@ void ConfigFileReader::ParseBlocks()
     m_Entries.clear();
     m_LineDepths.assign(size_t(m_Lines.Count()), 0);
     m_EntryCount = 0;
+    FindEntries();
+    MeasureDepths();
+}
 
+// An entry starts at every line whose first character after blanks is "#" (FindKeyInLine with
+// "#"). Only the lines holding a "#" are looked at: whole files are parsed at every load.
+void ConfigFileReader::FindEntries()
+{
+    const char* text = m_Text.data();
+    const size_t size = m_Text.size();
+    int32_t line = 0;
+    int32_t lookedAt = -1;
     int32_t lastTop = -1;  // nearest entry without a parent: the parent of a following "##"
-    for (int32_t line = 0; line < m_Lines.Count(); ++line) {
-        int32_t offset = FindKeyInLine(line, "#");
-        if (offset < 0)
+    for (const char* hash = size ? static_cast<const char*>(std::memchr(text, '#', size)) : nullptr; hash;
+         hash = static_cast<const char*>(std::memchr(hash + 1, '#', size - size_t(hash + 1 - text)))) {
+        const int32_t at = int32_t(hash - text);
+        while (line + 1 < m_Lines.Count() && m_Lines.starts[size_t(line) + 1] <= at)
+            ++line;
+        if (line == lookedAt)
+            continue;  // a later "#" of a line already decided
+        lookedAt = line;
+        if (FindKeyInLine(line, "#") < 0)
             continue;
+        // The line's first "#" comes first, so it is the one FindKeyInLine saw.
+        const int32_t offset = at - m_Lines.starts[size_t(line)];
         int32_t length = 0;
-        const char* text = LineText(line, length);
+        const char* lineText = LineText(line, length);
         Entry entry;
         entry.firstLine = line;
-        entry.parent = (offset + 1 < length && text[offset + 1] == '#') ? lastTop : -1;
+        entry.parent = (offset + 1 < length && lineText[offset + 1] == '#') ? lastTop : -1;
         if (!m_Entries.empty())
             m_Entries.back().lineCount = line - m_Entries.back().firstLine;
         if (entry.parent == -1)
@@ -151,17 +172,33 @@ void ConfigFileReader::ParseBlocks()
     if (!m_Entries.empty())
         m_Entries.back().lineCount = m_Lines.Count() - m_Entries.back().firstLine;
     m_EntryCount = int32_t(m_Entries.size());
+}
 
+// Every line of an entry gets the block depth at its start; each entry starts at depth 0. The
+// text of an entry is searched for braces as a whole, then only the lines holding one are read.
+void ConfigFileReader::MeasureDepths()
+{
+    const auto* text = reinterpret_cast<const unsigned char*>(m_Text.data());
     int32_t depth = 0;
     for (const Entry& entry : m_Entries) {
         depth = 0;
-        for (int32_t line = entry.firstLine; line < entry.firstLine + entry.lineCount; ++line) {
+        const int32_t endLine = entry.firstLine + entry.lineCount;
+        const unsigned char* end = text + m_Lines.starts[size_t(endLine) - 1] + m_Lines.lengths[size_t(endLine) - 1];
+        int32_t line = entry.firstLine;
+        while (line < endLine) {
+            const unsigned char* brace = ByteSearch::FindEither(text + m_Lines.starts[size_t(line)], end, '{', '}');
+            int32_t braceLine = brace == end ? endLine : line;
+            while (braceLine + 1 < endLine && text + m_Lines.starts[size_t(braceLine) + 1] <= brace)
+                ++braceLine;
+            for (; line < braceLine; ++line)
+                m_LineDepths[size_t(line)] = depth;
+            if (line == endLine)
+                break;
             m_LineDepths[size_t(line)] = depth;
-            const auto* text = reinterpret_cast<const unsigned char*>(m_Text.data() + m_Lines.starts[size_t(line)]);
-            int32_t length = m_Lines.lengths[size_t(line)];
+            const unsigned char* lineEnd = text + m_Lines.starts[size_t(line)] + m_Lines.lengths[size_t(line)];
             bool braceMet = false;
-            for (int32_t i = 0; i < length; ++i) {
-                unsigned char c = text[i];
+            for (const unsigned char* p = brace; p < lineEnd; ++p) {
+                unsigned char c = *p;
                 if (braceMet && c > 32)
                     Error("Invalid block start/end in file '%s' at line %i", m_FileName.c_str(), line);
                 if (c == '{') {
@@ -174,17 +211,34 @@ void ConfigFileReader::ParseBlocks()
                     braceMet = true;
                 }
             }
+            ++line;
         }
     }
     if (depth != 0)
         Error("Unfinished block in file '%s'", m_FileName.c_str());
 }
 
+size_t ConfigFileReader::DescHash::operator()(std::string_view name) const
+{
+    uint64_t hash = 14695981039346656037u;  // FNV-1a over the folded bytes
+    for (char c : name) {
+        unsigned char folded = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        hash = (hash ^ folded) * 1099511628211u;
+    }
+    return size_t(hash);
+}
+
+bool ConfigFileReader::DescEqual::operator()(std::string_view a, std::string_view b) const
+{
+    return a.size() == b.size() && String::CompareNNoCase(a.data(), b.data(), int32_t(a.size())) == 0;
+}
+
 void ConfigFileReader::BuildDescIndex()
 {
-    m_DescIndex.Clear();
+    m_DescIndex.clear();
     if (m_DescKey.IsEmpty())
         return;
+    m_DescIndex.reserve(size_t(m_EntryCount));
     char text[kDescSize];
     for (int32_t entry = 0; entry < m_EntryCount; ++entry) {
         if (ReadOwnText(m_DescKey, entry, text, sizeof text) != kFound) {
@@ -197,11 +251,8 @@ void ConfigFileReader::BuildDescIndex()
             Warning("Invalid 'desc' entry in '%s' (%i): '%s'", m_FileName.c_str(), entry, text);
             continue;
         }
-        int32_t* slot = m_DescIndex.Insert(String(text));
-        if (!slot)
+        if (!m_DescIndex.try_emplace(text, entry).second)  // the first entry of a name stays
             Warning("'desc' entry in '%s' (%i) not unique: '%s'", m_FileName.c_str(), entry, text);
-        else
-            *slot = entry;
     }
 }
 
@@ -256,8 +307,8 @@ int32_t ConfigFileReader::FindEntryByDesc(const char* name)
 {
     if (!IsUsableName(name))
         return -1;
-    int32_t* slot = m_DescIndex.Find(name);
-    return slot ? *slot : -1;
+    auto found = m_DescIndex.find(std::string_view(name));
+    return found != m_DescIndex.end() ? found->second : -1;
 }
 
 String ConfigFileReader::GetDescOfEntry(int32_t entry) const

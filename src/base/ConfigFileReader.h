@@ -1,11 +1,13 @@
 // ConfigFileReader: the reader of the text configuration format that the whole program uses:
 // entries, sub-entries, blocks, keys, typed values, the `desc` index and the value setters.
 #pragma once
-#include "base/SearchTree.h"
 #include "base/String.h"
 #include "base/TextFileReader.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class ConfigFileReader : public TextFileReader {
@@ -160,7 +162,9 @@ private:
     // GetVector3 and GetFloatPair: 0 only when all count numbers are there.
     int32_t GetFloatParts(const char* name, float* out, int32_t count, int32_t entry, int32_t index1, int32_t index2);
 
-    void ParseBlocks();
+    void ParseBlocks();  // entries, then the depth of every line
+    void FindEntries();
+    void MeasureDepths();
     void BuildDescIndex();
     void ClearStructure();
     void DropContents();  // text, lines and structure; name and error text stay
@@ -174,8 +178,19 @@ private:
     int32_t ScanForBlock(int32_t from, int32_t limit, int32_t& line, String& name);
     int32_t FindClosingLine(int32_t from) const;
 
+    // desc names match ignoring the case of ASCII letters; other bytes match exactly.
+    struct DescHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
+    };
+    struct DescEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     ConfigFileReader* m_LinkedReader = nullptr;
-    SearchTree<int32_t> m_DescIndex;
+    // desc name -> entry; hashed, so that names sharing a long prefix cost no more than others.
+    std::unordered_map<std::string, int32_t, DescHash, DescEqual> m_DescIndex;
     String m_DescKey;
     int32_t m_FoundInLinkedReader = 0;
     std::vector<Entry> m_Entries;

@@ -92,16 +92,6 @@ int32_t TextFileReader::AppendFile(const char* fileName, bool resplit)
     return result;
 }
 
-const char* TextFileReader::LineText(int32_t line, int32_t& length) const
-{
-    if (line < 0 || line >= m_Lines.Count())
-        return nullptr;
-    length = m_Lines.lengths[size_t(line)];
-    if (length >= TextLines::kMaxLineLength)
-        return nullptr;
-    return m_Text.data() + m_Lines.starts[size_t(line)];
-}
-
 const char* TextFileReader::GetLine(int32_t line)
 {
     if (line < 0 || line >= m_Lines.Count()) {

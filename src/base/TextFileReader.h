@@ -47,8 +47,17 @@ protected:
     void ClearText();
 
     // A line's characters inside the text, without a NUL: null when the line does not exist or
-    // is too long to fetch as a whole (what GetLine refuses is refused everywhere).
-    const char* LineText(int32_t line, int32_t& length) const;
+    // is too long to fetch as a whole (what GetLine refuses is refused everywhere). Inline: the
+    // block parser asks it for every line of a file.
+    const char* LineText(int32_t line, int32_t& length) const
+    {
+        if (line < 0 || line >= m_Lines.Count())
+            return nullptr;
+        length = m_Lines.lengths[size_t(line)];
+        if (length >= TextLines::kMaxLineLength)
+            return nullptr;
+        return m_Text.data() + m_Lines.starts[size_t(line)];
+    }
 
     // Called after InsertLine changed the line table.
     virtual void OnLineInserted(int32_t index);

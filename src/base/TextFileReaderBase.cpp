@@ -1,6 +1,7 @@
 // TextFileReaderBase: the constants link, the reload test, line splitting and number runs.
 #include "base/TextFileReaderBase.h"
 
+#include "base/ByteSearch.h"
 #include "base/ConstantTable.h"
 #include "base/File.h"
 
@@ -30,27 +31,31 @@ int32_t TextLines::Split(const char* text, int32_t size)
 {
     Clear();
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    int64_t count = 1;
-    for (int32_t pos = 0; pos < size; ++pos) {
-        if (!IsBreak(bytes[pos]))
-            continue;
-        if (bytes[pos] == '\r' && pos + 1 < size && bytes[pos + 1] == '\n')
-            ++pos;
-        ++count;
+    const unsigned char* end = bytes + size;
+    if (int64_t(size) + 1 > kMaxLines) {  // only then can the lines be too many
+        int64_t count = 1;
+        ByteSearch::EitherScanner breaks(bytes, end, '\r', '\n');
+        for (const unsigned char* p = breaks.Next(bytes); p < end; p = breaks.Next(p)) {
+            if (*p == '\r' && p + 1 < end && p[1] == '\n')
+                ++p;
+            ++p;
+            ++count;
+        }
+        if (count > kMaxLines)
+            return 3;
     }
-    if (count > kMaxLines)
-        return 3;
-    starts.reserve(size_t(count));
-    lengths.reserve(size_t(count));
 
     starts.push_back(0);
     lengths.push_back(0);
     bool afterBreak = false;
+    ByteSearch::EitherScanner breaks(bytes, end, '\r', '\n');
     for (int32_t pos = 0; pos < size; ++pos) {
         unsigned char c = bytes[pos];
         if (!afterBreak) {
-            if (!IsBreak(c))
-                continue;
+            pos = int32_t(breaks.Next(bytes + pos) - bytes);
+            if (pos == size)
+                break;
+            c = bytes[pos];
             int32_t length = pos - starts.back();
             if (length > kMaxLineLength) {
                 Clear();
