@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -138,6 +140,29 @@ TEST(LzmaCoderTest, GoldenStreamsWhateverCameBefore)
             EXPECT_EQ(hash(packed), golden[i / 4][i % 4].hash);
         }
     }
+}
+
+TEST(LzmaCoderTest, ThreadsPackAtOnceWithTheirOwnEncoders)
+{
+    const Bytes samples[] = {Text(300), Noise(3000)};
+    const Bytes expected[] = {Encode(samples[0], Fast()), Encode(samples[1], Fast())};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 40; ++i) {
+                const int k = (i + t) % 2;
+                std::unique_ptr<uint8_t[]> out;
+                uint32_t length = 0;
+                const LzmaProperties fast = Fast();
+                if (LzmaEncodeBuffer(samples[k].data(), uint32_t(samples[k].size()), out, length, &fast) != kLzmaOk ||
+                    Bytes(out.get(), out.get() + length) != expected[k])
+                    ++wrong;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(LzmaCoderTest, RoundTripsEverySettingAndSample)
