@@ -1,8 +1,10 @@
-// ByteSearch: the first of two byte values in a span, found sixteen bytes at a time (eight
-// without SSE2), and a scanner that hands out such bytes one after another from a 64-byte
-// window; the line splitter and the block parser run them over whole data files.
+// ByteSearch: bytes of given values in a span, compared sixteen at a time where SSE2 is there:
+// the first of two values, a scanner that hands out such bytes one after another from a 64-byte
+// window, and the count of line breaks. The line splitter and the block parser run them over
+// whole data files.
 #pragma once
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -20,6 +22,30 @@ inline uint64_t MarkEqualBytes(uint64_t word, unsigned char value)
     constexpr uint64_t kHighs = 0x8080808080808080u;
     uint64_t x = word ^ (kOnes * value);
     return (x - kOnes) & ~x & kHighs;
+}
+
+// Bit i set when p[i] equals value, over the first 64 bytes of [p, end) (fewer at its end).
+inline uint64_t MarkBytes(const unsigned char* p, const unsigned char* end, unsigned char value)
+{
+    uint64_t marks = 0;
+    if (end - p < 64) {
+        for (int i = 0; i < end - p; ++i)
+            if (p[i] == value)
+                marks |= uint64_t(1) << i;
+        return marks;
+    }
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi8(char(value));
+    for (int i = 0; i < 4; ++i) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        marks |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, v)))) << (16 * i);
+    }
+#else
+    for (int i = 0; i < 64; ++i)
+        if (p[i] == value)
+            marks |= uint64_t(1) << i;
+#endif
+    return marks;
 }
 
 // The first byte in [p, end) equal to a or b, or end.
@@ -50,6 +76,23 @@ inline const unsigned char* FindEither(const unsigned char* p, const unsigned ch
     while (p < end && *p != a && *p != b)
         ++p;
     return p;
+}
+
+// The line breaks of a span: a "\r\n" pair, a lone "\r" and a lone "\n" count one each.
+inline size_t CountLineBreaks(const unsigned char* p, const unsigned char* end)
+{
+    size_t count = 0;
+    uint64_t carry = 0;  // a "\r" as the last byte of the previous window
+    for (; p < end; p += 64) {
+        uint64_t returns = MarkBytes(p, end, '\r');
+        uint64_t feeds = MarkBytes(p, end, '\n');
+        uint64_t pairs = ((returns << 1) | carry) & feeds;
+        carry = returns >> 63;
+        count += size_t(std::popcount(returns) + std::popcount(feeds) - std::popcount(pairs));
+        if (end - p < 64)
+            break;
+    }
+    return count;
 }
 
 // The bytes equal to a or b of a span, in order. Each 64-byte window is compared once into a bit
@@ -83,29 +126,7 @@ public:
 private:
     uint64_t MarkWindow() const
     {
-        if (m_Window >= m_End)
-            return 0;
-        uint64_t marks = 0;
-        if (m_End - m_Window < 64) {
-            for (int i = 0; i < m_End - m_Window; ++i)
-                if (m_Window[i] == m_A || m_Window[i] == m_B)
-                    marks |= uint64_t(1) << i;
-            return marks;
-        }
-#if defined(__SSE2__)
-        const __m128i va = _mm_set1_epi8(char(m_A));
-        const __m128i vb = _mm_set1_epi8(char(m_B));
-        for (int i = 0; i < 4; ++i) {
-            __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_Window + 16 * i));
-            unsigned bits = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, va), _mm_cmpeq_epi8(bytes, vb))));
-            marks |= uint64_t(bits) << (16 * i);
-        }
-#else
-        for (int i = 0; i < 64; ++i)
-            if (m_Window[i] == m_A || m_Window[i] == m_B)
-                marks |= uint64_t(1) << i;
-#endif
-        return marks;
+        return m_Window < m_End ? MarkBytes(m_Window, m_End, m_A) | MarkBytes(m_Window, m_End, m_B) : 0;
     }
 
     const unsigned char* m_Window;  // 64 bytes from here are marked in m_Marks

@@ -1,18 +1,12 @@
-// ConfigFileReader: loading, the entry and depth tables, the desc index and the linked reader.
+// ConfigFileReader: loading, the entry and depth tables and the linked reader.
 #include "base/ConfigFileReader.h"
 
 #include "base/ByteSearch.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
-
-// What the desc index takes as a name: not empty, the first character within 32..127 (as the
-// program's name trees demand; the rest of a name may hold any byte, accented letters included).
-bool IsUsableName(const char* name)
-{
-    return name && static_cast<unsigned char>(*name) >= 32 && static_cast<unsigned char>(*name) <= 127;
-}
 
 // Runs its action at scope exit unless disarmed: how a throwing parse leaves an empty reader.
 template <class F> struct Disarmable {
@@ -37,7 +31,7 @@ void ConfigFileReader::ClearStructure()
     m_Entries.clear();
     m_LineDepths.clear();
     m_EntryCount = 0;
-    m_DescIndex.clear();
+    m_DescIndex.Clear();
     EndBlockRead();
 }
 
@@ -185,13 +179,15 @@ void ConfigFileReader::MeasureDepths()
         const int32_t endLine = entry.firstLine + entry.lineCount;
         const unsigned char* end = text + m_Lines.starts[size_t(endLine) - 1] + m_Lines.lengths[size_t(endLine) - 1];
         int32_t line = entry.firstLine;
+        ByteSearch::EitherScanner braces(text + m_Lines.starts[size_t(line)], end, '{', '}');
         while (line < endLine) {
-            const unsigned char* brace = ByteSearch::FindEither(text + m_Lines.starts[size_t(line)], end, '{', '}');
+            const unsigned char* brace = braces.Next(text + m_Lines.starts[size_t(line)]);
             int32_t braceLine = brace == end ? endLine : line;
             while (braceLine + 1 < endLine && text + m_Lines.starts[size_t(braceLine) + 1] <= brace)
                 ++braceLine;
-            for (; line < braceLine; ++line)
-                m_LineDepths[size_t(line)] = depth;
+            if (depth != 0)  // the table starts all 0
+                std::fill(m_LineDepths.begin() + line, m_LineDepths.begin() + braceLine, depth);
+            line = braceLine;
             if (line == endLine)
                 break;
             m_LineDepths[size_t(line)] = depth;
@@ -216,44 +212,6 @@ void ConfigFileReader::MeasureDepths()
     }
     if (depth != 0)
         Error("Unfinished block in file '%s'", m_FileName.c_str());
-}
-
-size_t ConfigFileReader::DescHash::operator()(std::string_view name) const
-{
-    uint64_t hash = 14695981039346656037u;  // FNV-1a over the folded bytes
-    for (char c : name) {
-        unsigned char folded = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        hash = (hash ^ folded) * 1099511628211u;
-    }
-    return size_t(hash);
-}
-
-bool ConfigFileReader::DescEqual::operator()(std::string_view a, std::string_view b) const
-{
-    return a.size() == b.size() && String::CompareNNoCase(a.data(), b.data(), int32_t(a.size())) == 0;
-}
-
-void ConfigFileReader::BuildDescIndex()
-{
-    m_DescIndex.clear();
-    if (m_DescKey.IsEmpty())
-        return;
-    m_DescIndex.reserve(size_t(m_EntryCount));
-    char text[kDescSize];
-    for (int32_t entry = 0; entry < m_EntryCount; ++entry) {
-        if (ReadOwnText(m_DescKey, entry, text, sizeof text) != kFound) {
-            Warning("No 'desc' entry in entry %i in file '%s'", entry, m_FileName.c_str());
-            continue;
-        }
-        // An empty name, or one that begins with a control or 8-bit character, cannot be a key:
-        // skip just this entry.
-        if (!IsUsableName(text)) {
-            Warning("Invalid 'desc' entry in '%s' (%i): '%s'", m_FileName.c_str(), entry, text);
-            continue;
-        }
-        if (!m_DescIndex.try_emplace(text, entry).second)  // the first entry of a name stays
-            Warning("'desc' entry in '%s' (%i) not unique: '%s'", m_FileName.c_str(), entry, text);
-    }
 }
 
 void ConfigFileReader::OnLineInserted(int32_t index)
@@ -301,22 +259,4 @@ int32_t ConfigFileReader::GetEntryTextLength(int32_t entry) const
         return -1;
     int32_t end = entry + 1 < m_EntryCount ? GetEntryTextOffset(entry + 1) : GetTextLength();
     return end - GetEntryTextOffset(entry);
-}
-
-int32_t ConfigFileReader::FindEntryByDesc(const char* name)
-{
-    if (!IsUsableName(name))
-        return -1;
-    auto found = m_DescIndex.find(std::string_view(name));
-    return found != m_DescIndex.end() ? found->second : -1;
-}
-
-String ConfigFileReader::GetDescOfEntry(int32_t entry) const
-{
-    if (entry < 0 || m_DescKey.IsEmpty())
-        return String();
-    char text[kDescSize];
-    if (ReadOwnText(m_DescKey, entry, text, sizeof text) != kFound)
-        return String();
-    return String(text);
 }

@@ -5,7 +5,21 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
+
+// The text's allocator: a resize without a value leaves the new chars unset, as a whole file is
+// read straight over them (data files run to megabytes; they are not written twice).
+template <class T> struct TextAllocator : std::allocator<T> {
+    TextAllocator() = default;
+    template <class U> TextAllocator(const TextAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 class TextFileReader : public TextFileReaderBase {
 public:
@@ -64,7 +78,7 @@ protected:
 
     void SetErrorText(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    std::vector<char> m_Text;
+    std::vector<char, TextAllocator<char>> m_Text;
     TextLines m_Lines;
     std::unique_ptr<char[]> m_LineBuffer;
     char m_ErrorText[kErrorTextSize];

@@ -32,57 +32,54 @@ int32_t TextLines::Split(const char* text, int32_t size)
     Clear();
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* end = bytes + size;
-    if (int64_t(size) + 1 > kMaxLines) {  // only then can the lines be too many
-        int64_t count = 1;
-        ByteSearch::EitherScanner breaks(bytes, end, '\r', '\n');
-        for (const unsigned char* p = breaks.Next(bytes); p < end; p = breaks.Next(p)) {
-            if (*p == '\r' && p + 1 < end && p[1] == '\n')
-                ++p;
-            ++p;
-            ++count;
-        }
-        if (count > kMaxLines)
-            return 3;
-    }
+    const int64_t count = int64_t(ByteSearch::CountLineBreaks(bytes, end)) + 1;  // every break starts a line
+    if (count > kMaxLines)
+        return 3;
+    starts.reserve(size_t(count));
+    lengths.reserve(size_t(count));
 
-    starts.push_back(0);
-    lengths.push_back(0);
-    bool afterBreak = false;
+    // A line runs to its break; after a break, control characters other than the tab are
+    // skipped, each further break makes an empty line, and anything else starts the next line.
     ByteSearch::EitherScanner breaks(bytes, end, '\r', '\n');
-    for (int32_t pos = 0; pos < size; ++pos) {
-        unsigned char c = bytes[pos];
-        if (!afterBreak) {
-            pos = int32_t(breaks.Next(bytes + pos) - bytes);
-            if (pos == size)
-                break;
-            c = bytes[pos];
-            int32_t length = pos - starts.back();
-            if (length > kMaxLineLength) {
-                Clear();
-                return 4;
-            }
-            lengths.back() = length;
+    int32_t start = 0;
+    int32_t pos = 0;
+    for (;;) {
+        const unsigned char* found = breaks.Next(bytes + pos);
+        if (found == end) {
+            starts.push_back(start);
+            lengths.push_back(size - start);
+            return 0;
+        }
+        pos = int32_t(found - bytes);
+        if (pos - start > kMaxLineLength) {
+            Clear();
+            return 4;
+        }
+        starts.push_back(start);
+        lengths.push_back(pos - start);
+        for (;;) {
+            unsigned char c = bytes[pos];
             if (c == '\r' && pos + 1 < size && bytes[pos + 1] == '\n')
                 ++pos;
-            afterBreak = true;
-        } else if (c == '\t' || c >= 32) {
-            starts.push_back(pos);
-            lengths.push_back(0);
-            afterBreak = false;
-        } else if (IsBreak(c)) {
+            if (++pos == size) {
+                starts.push_back(size);
+                lengths.push_back(0);
+                return 0;
+            }
+            while (pos < size && bytes[pos] != '\t' && bytes[pos] < 32 && !IsBreak(bytes[pos]))
+                ++pos;
+            if (pos == size) {
+                starts.push_back(size);
+                lengths.push_back(0);
+                return 0;
+            }
+            if (!IsBreak(bytes[pos]))
+                break;
             starts.push_back(pos);  // an empty line between two breaks
             lengths.push_back(0);
-            if (c == '\r' && pos + 1 < size && bytes[pos + 1] == '\n')
-                ++pos;
         }
+        start = pos;
     }
-    if (afterBreak) {
-        starts.push_back(size);
-        lengths.push_back(0);
-    } else {
-        lengths.back() = size - starts.back();
-    }
-    return 0;
 }
 
 int32_t TextLines::LineOfOffset(int32_t offset) const

@@ -1,5 +1,6 @@
-// ByteSearchTest: both searches give the first match of either byte at every start, across the
-// 8-, 16- and 64-byte steps and at the span's ragged end.
+// ByteSearchTest: both searches give the first match of either byte at every start, and the
+// break count agrees with a bytewise count, across the 8-, 16- and 64-byte steps and at the
+// span's ragged end.
 #include "base/ByteSearch.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ const unsigned char* Naive(const unsigned char* p, const unsigned char* end, uns
 
 }  // namespace
 
-TEST(ByteSearchTest, AgreesWithABytewiseSearch)
+TEST(ByteSearchTest, AgreesWithABytewiseSearchAndCount)
 {
     std::mt19937 rng(99);
     for (int round = 0; round < 400; ++round) {
@@ -35,6 +36,12 @@ TEST(ByteSearchTest, AgreesWithABytewiseSearch)
         for (size_t from = 0; from <= size; ++from)
             ASSERT_EQ(ByteSearch::FindEither(begin + from, end, '\r', '\n'), Naive(begin + from, end, '\r', '\n'))
                 << "size " << size << " from " << from;
+
+        size_t breaks = 0;
+        for (size_t i = 0; i < size; ++i)
+            if (bytes[i] == '\n' || (bytes[i] == '\r' && !(i + 1 < size && bytes[i + 1] == '\n')))
+                ++breaks;  // "\r\n" counts at its "\n"
+        ASSERT_EQ(ByteSearch::CountLineBreaks(begin, end), breaks) << "size " << size;
 
         ByteSearch::EitherScanner scanner(begin, end, '\r', '\n');
         for (const unsigned char* p = begin; p <= end; p += 1 + rng() % 5) {  // rising starts, as the splitter asks
