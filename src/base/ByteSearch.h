@@ -1,28 +1,17 @@
 // ByteSearch: bytes of given values in a span, compared sixteen at a time where SSE2 is there:
-// the first of two values, a scanner that hands out such bytes one after another from a 64-byte
-// window, and the count of line breaks. The line splitter and the block parser run them over
-// whole data files.
+// every byte of three values, a scanner that hands out the bytes of two values one after another
+// from a 64-byte window, and the count of line breaks. The line splitter and the block parser run
+// them over whole data files.
 #pragma once
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace ByteSearch {
-
-// Bytes of the word equal to value get their high bit set; bits above the first such byte may
-// be set falsely, so only the lowest set bit counts.
-inline uint64_t MarkEqualBytes(uint64_t word, unsigned char value)
-{
-    constexpr uint64_t kOnes = 0x0101010101010101u;
-    constexpr uint64_t kHighs = 0x8080808080808080u;
-    uint64_t x = word ^ (kOnes * value);
-    return (x - kOnes) & ~x & kHighs;
-}
 
 // Bit i set when p[i] equals value, over the first 64 bytes of [p, end) (fewer at its end).
 inline uint64_t MarkBytes(const unsigned char* p, const unsigned char* end, unsigned char value)
@@ -48,34 +37,13 @@ inline uint64_t MarkBytes(const unsigned char* p, const unsigned char* end, unsi
     return marks;
 }
 
-// The first byte in [p, end) equal to a or b, or end.
-inline const unsigned char* FindEither(const unsigned char* p, const unsigned char* end, unsigned char a,
-                                       unsigned char b)
+// The set bits of a word, without the library call that std::popcount becomes on a plain x86-64.
+inline int CountBits(uint64_t x)
 {
-#if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(char(a));
-    const __m128i vb = _mm_set1_epi8(char(b));
-    while (end - p >= 16) {
-        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        int marks = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, va), _mm_cmpeq_epi8(bytes, vb)));
-        if (marks)
-            return p + std::countr_zero(unsigned(marks));
-        p += 16;
-    }
-#endif
-    if constexpr (std::endian::native == std::endian::little) {
-        while (end - p >= 8) {
-            uint64_t word;
-            std::memcpy(&word, p, 8);
-            uint64_t marks = MarkEqualBytes(word, a) | MarkEqualBytes(word, b);
-            if (marks)
-                return p + std::countr_zero(marks) / 8;
-            p += 8;
-        }
-    }
-    while (p < end && *p != a && *p != b)
-        ++p;
-    return p;
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return int((x * 0x0101010101010101u) >> 56);
 }
 
 // The line breaks of a span: a "\r\n" pair, a lone "\r" and a lone "\n" count one each.
@@ -86,13 +54,28 @@ inline size_t CountLineBreaks(const unsigned char* p, const unsigned char* end)
     for (; p < end; p += 64) {
         uint64_t returns = MarkBytes(p, end, '\r');
         uint64_t feeds = MarkBytes(p, end, '\n');
-        uint64_t pairs = ((returns << 1) | carry) & feeds;
+        uint64_t pairedFeeds = ((returns << 1) | carry) & feeds;  // counted with their "\r"
         carry = returns >> 63;
-        count += size_t(std::popcount(returns) + std::popcount(feeds) - std::popcount(pairs));
-        if (end - p < 64)
+        count += size_t(CountBits((returns | feeds) & ~pairedFeeds));
+        if (end - p <= 64)
             break;
     }
     return count;
+}
+
+// Calls found(p) for every byte p of [begin, end) equal to a, b or c, in order: one pass over a
+// text for several rare bytes.
+template <class Found>
+inline void ForEachOf(const unsigned char* begin, const unsigned char* end, unsigned char a, unsigned char b,
+                      unsigned char c, Found found)
+{
+    for (const unsigned char* window = begin; window < end; window += 64) {
+        uint64_t marks = MarkBytes(window, end, a) | MarkBytes(window, end, b) | MarkBytes(window, end, c);
+        for (; marks; marks &= marks - 1)
+            found(window + std::countr_zero(marks));
+        if (end - window <= 64)
+            break;
+    }
 }
 
 // The bytes equal to a or b of a span, in order. Each 64-byte window is compared once into a bit
@@ -115,9 +98,9 @@ public:
         }
         uint64_t marks = m_Marks & (~uint64_t(0) << (from - m_Window));
         while (!marks) {
-            m_Window += 64;
-            if (m_Window >= m_End)
+            if (m_End - m_Window <= 64)
                 return m_End;
+            m_Window += 64;
             marks = m_Marks = MarkWindow();
         }
         return m_Window + std::countr_zero(marks);

@@ -4,7 +4,6 @@
 #include "base/ByteSearch.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -127,22 +126,26 @@ void ConfigFileReader::ParseBlocks()
     m_Entries.clear();
     m_LineDepths.assign(size_t(m_Lines.Count()), 0);
     m_EntryCount = 0;
-    FindEntries();
-    MeasureDepths();
+    // One pass over the text finds every "#" (entries start at some) and every brace: whole
+    // files are parsed at every load.
+    std::vector<int32_t> hashes;
+    std::vector<int32_t> braces;
+    const auto* text = reinterpret_cast<const unsigned char*>(m_Text.data());
+    ByteSearch::ForEachOf(text, text + m_Text.size(), '#', '{', '}', [&](const unsigned char* p) {
+        (*p == '#' ? hashes : braces).push_back(int32_t(p - text));
+    });
+    FindEntries(hashes);
+    MeasureDepths(braces);
 }
 
 // An entry starts at every line whose first character after blanks is "#" (FindKeyInLine with
-// "#"). Only the lines holding a "#" are looked at: whole files are parsed at every load.
-void ConfigFileReader::FindEntries()
+// "#"); only the lines holding a "#" are looked at.
+void ConfigFileReader::FindEntries(const std::vector<int32_t>& hashes)
 {
-    const char* text = m_Text.data();
-    const size_t size = m_Text.size();
     int32_t line = 0;
     int32_t lookedAt = -1;
     int32_t lastTop = -1;  // nearest entry without a parent: the parent of a following "##"
-    for (const char* hash = size ? static_cast<const char*>(std::memchr(text, '#', size)) : nullptr; hash;
-         hash = static_cast<const char*>(std::memchr(hash + 1, '#', size - size_t(hash + 1 - text)))) {
-        const int32_t at = int32_t(hash - text);
+    for (int32_t at : hashes) {
         while (line + 1 < m_Lines.Count() && m_Lines.starts[size_t(line) + 1] <= at)
             ++line;
         if (line == lookedAt)
@@ -168,33 +171,34 @@ void ConfigFileReader::FindEntries()
     m_EntryCount = int32_t(m_Entries.size());
 }
 
-// Every line of an entry gets the block depth at its start; each entry starts at depth 0. The
-// text of an entry is searched for braces as a whole, then only the lines holding one are read.
-void ConfigFileReader::MeasureDepths()
+// Every line of an entry gets the block depth at its start; each entry starts at depth 0. Only
+// the lines holding a brace are read, from their first brace on (nothing before it matters).
+void ConfigFileReader::MeasureDepths(const std::vector<int32_t>& braces)
 {
-    const auto* text = reinterpret_cast<const unsigned char*>(m_Text.data());
+    const char* text = m_Text.data();
+    const auto lineEnd = [this](int32_t line) { return m_Lines.starts[size_t(line)] + m_Lines.lengths[size_t(line)]; };
+    size_t next = 0;
     int32_t depth = 0;
     for (const Entry& entry : m_Entries) {
         depth = 0;
         const int32_t endLine = entry.firstLine + entry.lineCount;
-        const unsigned char* end = text + m_Lines.starts[size_t(endLine) - 1] + m_Lines.lengths[size_t(endLine) - 1];
+        while (next < braces.size() && braces[next] < m_Lines.starts[size_t(entry.firstLine)])
+            ++next;  // before the first entry, or left behind in a line already read
         int32_t line = entry.firstLine;
-        ByteSearch::EitherScanner braces(text + m_Lines.starts[size_t(line)], end, '{', '}');
-        while (line < endLine) {
-            const unsigned char* brace = braces.Next(text + m_Lines.starts[size_t(line)]);
-            int32_t braceLine = brace == end ? endLine : line;
-            while (braceLine + 1 < endLine && text + m_Lines.starts[size_t(braceLine) + 1] <= brace)
+        for (; next < braces.size() && braces[next] < lineEnd(endLine - 1); ++next) {
+            const int32_t at = braces[next];
+            int32_t braceLine = line;
+            while (braceLine + 1 < endLine && m_Lines.starts[size_t(braceLine) + 1] <= at)
                 ++braceLine;
+            if (at < m_Lines.starts[size_t(braceLine)] || at >= lineEnd(braceLine))
+                continue;  // not in a line's text: read with its line already, or between lines
             if (depth != 0)  // the table starts all 0
                 std::fill(m_LineDepths.begin() + line, m_LineDepths.begin() + braceLine, depth);
             line = braceLine;
-            if (line == endLine)
-                break;
             m_LineDepths[size_t(line)] = depth;
-            const unsigned char* lineEnd = text + m_Lines.starts[size_t(line)] + m_Lines.lengths[size_t(line)];
             bool braceMet = false;
-            for (const unsigned char* p = brace; p < lineEnd; ++p) {
-                unsigned char c = *p;
+            for (int32_t i = at; i < lineEnd(line); ++i) {
+                unsigned char c = static_cast<unsigned char>(text[i]);
                 if (braceMet && c > 32)
                     Error("Invalid block start/end in file '%s' at line %i", m_FileName.c_str(), line);
                 if (c == '{') {
@@ -209,6 +213,8 @@ void ConfigFileReader::MeasureDepths()
             }
             ++line;
         }
+        if (depth != 0)
+            std::fill(m_LineDepths.begin() + line, m_LineDepths.begin() + endLine, depth);
     }
     if (depth != 0)
         Error("Unfinished block in file '%s'", m_FileName.c_str());

@@ -164,8 +164,8 @@ private:
     int32_t GetFloatParts(const char* name, float* out, int32_t count, int32_t entry, int32_t index1, int32_t index2);
 
     void ParseBlocks();  // entries, then the depth of every line
-    void FindEntries();
-    void MeasureDepths();
+    void FindEntries(const std::vector<int32_t>& hashes);    // the text offsets of every "#"
+    void MeasureDepths(const std::vector<int32_t>& braces);  // and of every brace
     void BuildDescIndex();
     void ClearStructure();
     void DropContents();  // text, lines and structure; name and error text stay

@@ -32,11 +32,16 @@ int32_t TextLines::Split(const char* text, int32_t size)
     Clear();
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* end = bytes + size;
-    const int64_t count = int64_t(ByteSearch::CountLineBreaks(bytes, end)) + 1;  // every break starts a line
-    if (count > kMaxLines)
-        return 3;
-    starts.reserve(size_t(count));
-    lengths.reserve(size_t(count));
+    // Every break starts a line. Only a text of more bytes than kMaxLines can hold too many; the
+    // others reserve a line per eight bytes, the untouched part of which costs no memory.
+    size_t count = size_t(size) / 8 + 16;
+    if (int64_t(size) + 1 > kMaxLines) {
+        count = ByteSearch::CountLineBreaks(bytes, end) + 1;
+        if (count > size_t(kMaxLines))
+            return 3;
+    }
+    starts.reserve(count);
+    lengths.reserve(count);
 
     // A line runs to its break; after a break, control characters other than the tab are
     // skipped, each further break makes an empty line, and anything else starts the next line.
