@@ -139,27 +139,29 @@ void ConfigFileReader::ParseBlocks()
 }
 
 // An entry starts at every line whose first character after blanks is "#" (FindKeyInLine with
-// "#"); only the lines holding a "#" are looked at.
+// "#"), a sub-entry where a second "#" follows it. Only lines holding a "#" are looked at, and
+// their text only when blanks come first: the offsets tell the rest.
 void ConfigFileReader::FindEntries(const std::vector<int32_t>& hashes)
 {
     int32_t line = 0;
     int32_t lookedAt = -1;
     int32_t lastTop = -1;  // nearest entry without a parent: the parent of a following "##"
-    for (int32_t at : hashes) {
+    for (size_t h = 0; h < hashes.size(); ++h) {
+        const int32_t at = hashes[h];
         while (line + 1 < m_Lines.Count() && m_Lines.starts[size_t(line) + 1] <= at)
             ++line;
         if (line == lookedAt)
             continue;  // a later "#" of a line already decided
         lookedAt = line;
-        if (FindKeyInLine(line, "#") < 0)
-            continue;
-        // The line's first "#" comes first, so it is the one FindKeyInLine saw.
-        const int32_t offset = at - m_Lines.starts[size_t(line)];
-        int32_t length = 0;
-        const char* lineText = LineText(line, length);
+        const int32_t start = m_Lines.starts[size_t(line)];
+        const int32_t length = m_Lines.lengths[size_t(line)];
+        if (at < start || at >= start + length || length >= TextLines::kMaxLineLength)
+            continue;  // between lines, or a line too long to read
+        if (at > start && FindKeyInLine(line, "#") != at - start)
+            continue;  // something other than blanks before it
         Entry entry;
         entry.firstLine = line;
-        entry.parent = (offset + 1 < length && lineText[offset + 1] == '#') ? lastTop : -1;
+        entry.parent = (h + 1 < hashes.size() && hashes[h + 1] == at + 1) ? lastTop : -1;
         if (!m_Entries.empty())
             m_Entries.back().lineCount = line - m_Entries.back().firstLine;
         if (entry.parent == -1)

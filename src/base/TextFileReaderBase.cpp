@@ -6,6 +6,7 @@
 #include "base/File.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -14,6 +15,9 @@
 namespace {
 
 bool IsBreak(unsigned char c) { return c == '\r' || c == '\n'; }
+
+// What the line splitter skips after a break: control characters other than the tab and breaks.
+bool IsSkippedControl(unsigned char c) { return c < 32 && c != '\t' && !IsBreak(c); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -43,48 +47,38 @@ int32_t TextLines::Split(const char* text, int32_t size)
     starts.reserve(count);
     lengths.reserve(count);
 
-    // A line runs to its break; after a break, control characters other than the tab are
-    // skipped, each further break makes an empty line, and anything else starts the next line.
-    ByteSearch::EitherScanner breaks(bytes, end, '\r', '\n');
+    // The breaks come from bit masks of 64 bytes at a time. A line ends at every "\r" and at every
+    // "\n" that does not complete a "\r\n"; the next line starts after that break, past any
+    // control characters other than the tab. A break that meets a break makes an empty line, which
+    // starts and ends at the second one. Only the masks lead from one line to the next.
     int32_t start = 0;
-    int32_t pos = 0;
-    for (;;) {
-        const unsigned char* found = breaks.Next(bytes + pos);
-        if (found == end) {
+    uint64_t returnCarry = 0;  // a "\r" as the last byte of the previous window
+    for (int32_t window = 0; window < size; window += 64) {
+        const uint64_t returns = ByteSearch::MarkBytes(bytes + window, end, '\r');
+        const uint64_t feeds = ByteSearch::MarkBytes(bytes + window, end, '\n');
+        const uint64_t feedAfter = size - window > 64 && bytes[window + 64] == '\n';  // first of the next window
+        const uint64_t pairs = returns & ((feeds >> 1) | (feedAfter << 63));  // the "\r" of each "\r\n"
+        uint64_t ends = (returns | feeds) & ~(feeds & ((returns << 1) | returnCarry));
+        returnCarry = returns >> 63;
+        for (; ends; ends &= ends - 1) {
+            const int bit = std::countr_zero(ends);
+            const int32_t at = window + bit;
+            if (at - start > kMaxLineLength) {
+                Clear();
+                return 4;
+            }
             starts.push_back(start);
-            lengths.push_back(size - start);
-            return 0;
+            lengths.push_back(at - start);
+            start = at + 1 + int32_t((pairs >> bit) & 1);
+            while (start < size && IsSkippedControl(bytes[start]))
+                ++start;
         }
-        pos = int32_t(found - bytes);
-        if (pos - start > kMaxLineLength) {
-            Clear();
-            return 4;
-        }
-        starts.push_back(start);
-        lengths.push_back(pos - start);
-        for (;;) {
-            unsigned char c = bytes[pos];
-            if (c == '\r' && pos + 1 < size && bytes[pos + 1] == '\n')
-                ++pos;
-            if (++pos == size) {
-                starts.push_back(size);
-                lengths.push_back(0);
-                return 0;
-            }
-            while (pos < size && bytes[pos] != '\t' && bytes[pos] < 32 && !IsBreak(bytes[pos]))
-                ++pos;
-            if (pos == size) {
-                starts.push_back(size);
-                lengths.push_back(0);
-                return 0;
-            }
-            if (!IsBreak(bytes[pos]))
-                break;
-            starts.push_back(pos);  // an empty line between two breaks
-            lengths.push_back(0);
-        }
-        start = pos;
+        if (size - window <= 64)
+            break;
     }
+    starts.push_back(start);  // the last line; empty at the text's end when a break ends the text
+    lengths.push_back(size - start);
+    return 0;
 }
 
 int32_t TextLines::LineOfOffset(int32_t offset) const
