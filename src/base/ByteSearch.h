@@ -37,6 +37,33 @@ inline uint64_t MarkBytes(const unsigned char* p, const unsigned char* end, unsi
     return marks;
 }
 
+// Bit i set when p[i] equals a, b or c, over the first 64 bytes of [p, end) (fewer at its end).
+inline uint64_t MarkBytes(const unsigned char* p, const unsigned char* end, unsigned char a, unsigned char b,
+                          unsigned char c)
+{
+    uint64_t marks = 0;
+    if (end - p < 64) {
+        for (int i = 0; i < end - p; ++i)
+            if (p[i] == a || p[i] == b || p[i] == c)
+                marks |= uint64_t(1) << i;
+        return marks;
+    }
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(char(a));
+    const __m128i vb = _mm_set1_epi8(char(b));
+    const __m128i vc = _mm_set1_epi8(char(c));
+    for (int i = 0; i < 4; ++i) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        __m128i equal = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, va), _mm_cmpeq_epi8(bytes, vb)),
+                                     _mm_cmpeq_epi8(bytes, vc));
+        marks |= uint64_t(unsigned(_mm_movemask_epi8(equal))) << (16 * i);
+    }
+    return marks;
+#else
+    return MarkBytes(p, end, a) | MarkBytes(p, end, b) | MarkBytes(p, end, c);
+#endif
+}
+
 // The set bits of a word, without the library call that std::popcount becomes on a plain x86-64.
 inline int CountBits(uint64_t x)
 {
@@ -70,7 +97,7 @@ inline void ForEachOf(const unsigned char* begin, const unsigned char* end, unsi
                       unsigned char c, Found found)
 {
     for (const unsigned char* window = begin; window < end; window += 64) {
-        uint64_t marks = MarkBytes(window, end, a) | MarkBytes(window, end, b) | MarkBytes(window, end, c);
+        uint64_t marks = MarkBytes(window, end, a, b, c);
         for (; marks; marks &= marks - 1)
             found(window + std::countr_zero(marks));
         if (end - window <= 64)

@@ -44,15 +44,21 @@ uint32_t ConfigFileReader::DescIndex::Hash(const char* name, size_t length)
         uint64_t capital = (low + kOnes * (0x80 - 'A')) & ~(low + kOnes * (0x80 - 'Z' - 1)) & ~w & kHighs;
         return w | (capital >> 2);  // 0x80 >> 2 is the case bit
     };
+    auto word = [name](size_t at) {
+        uint64_t w;
+        std::memcpy(&w, name + at, 8);
+        return w;
+    };
     uint64_t hash = length * kMix;
     size_t i = 0;
-    for (; i + 8 <= length; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, name + i, 8);
-        hash = std::rotl((hash ^ fold(w)) * kMix, 31);
-    }
+    for (; i + 8 <= length; i += 8)
+        hash = std::rotl((hash ^ fold(word(i))) * kMix, 31);
     uint64_t tail = 0;
-    std::memcpy(&tail, name + i, length - i);
+    if (length >= 8 && i < length)
+        tail = word(length - 8);  // the last eight bytes again, some of them hashed already
+    else
+        for (size_t k = i; k < length; ++k)
+            tail |= uint64_t(static_cast<unsigned char>(name[k])) << (8 * (k - i));
     hash = (hash ^ fold(tail)) * kMix;
     return uint32_t(hash >> 32);
 }
