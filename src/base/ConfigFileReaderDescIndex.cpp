@@ -60,7 +60,9 @@ uint32_t ConfigFileReader::DescIndex::Hash(const char* name, size_t length)
         for (size_t k = i; k < length; ++k)
             tail |= uint64_t(static_cast<unsigned char>(name[k])) << (8 * (k - i));
     hash = (hash ^ fold(tail)) * kMix;
-    return uint32_t(hash >> 32);
+    hash ^= hash >> 32;  // the last bytes reach only the high half so far: bring them down
+    hash *= 0xD6E8FEB86659FD93u;
+    return uint32_t(hash ^ (hash >> 32));
 }
 
 size_t ConfigFileReader::DescIndex::Probe(const char* name, size_t length, uint32_t hash) const
