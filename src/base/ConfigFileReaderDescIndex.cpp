@@ -31,6 +31,7 @@ void ConfigFileReader::DescIndex::Reserve(int32_t count)
         slots *= 2;
     if (slots > m_Slots.size())
         Rehash(slots);
+    m_Names.reserve(size_t(count) * 32);  // room for names of a usual length, grown only past that
 }
 
 uint32_t ConfigFileReader::DescIndex::Hash(const char* name, size_t length)
