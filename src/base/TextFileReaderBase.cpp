@@ -37,8 +37,8 @@ int32_t TextLines::Split(const char* text, int32_t size)
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* end = bytes + size;
     // Every break starts a line. Only a text of more bytes than kMaxLines can hold too many; the
-    // others reserve a line per eight bytes, the untouched part of which costs no memory.
-    size_t count = size_t(size) / 8 + 16;
+    // others reserve a line per sixteen bytes, which most lines pass, and grow past that.
+    size_t count = size_t(size) / 16 + 16;
     if (int64_t(size) + 1 > kMaxLines) {
         count = ByteSearch::CountLineBreaks(bytes, end) + 1;
         if (count > size_t(kMaxLines))
