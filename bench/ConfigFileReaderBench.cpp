@@ -1,10 +1,18 @@
 // ConfigFileReaderBench: key lookups in a data file of many entries, the cost of every game data
-// loader at level start.
+// loader at level start; loading a large definition file whose desc names share a prefix, against
+// a plain read of the same file; and the desc lookup against a hash lookup.
+#include "BenchSideBySide.h"
+
 #include "base/ConfigFileReader.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -45,5 +53,94 @@ void BM_OpenMemory(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 BENCHMARK(BM_OpenMemory)->Arg(1000);
+
+// A creature definition file of about 5 MB whose desc names all begin with the same long prefix,
+// so that an index keyed on first letters would hold them all in one place.
+constexpr int kDefinitions = 10000;
+
+std::string DefinitionName(int e) { return "Monster_Forest_Definition_" + std::to_string(e); }
+
+// The file on disk, written once per run and removed at exit.
+struct DefinitionFile {
+    DefinitionFile()
+    {
+        path = (std::filesystem::temp_directory_path() / "serverbench-definitions.cfg").string();
+        std::string text;
+        for (int e = 0; e < kDefinitions; ++e) {
+            text += "#Creature" + std::to_string(e) + "\r\n";
+            text += "desc = \"" + DefinitionName(e) + "\"\r\n";
+            text += "sFile = \"meshes\\creatures\\monster" + std::to_string(e % 40) + ".x\"\r\n";
+            for (int k = 0; k < 20; ++k)
+                text += "Attribute" + std::to_string(k) + " = " + std::to_string(e * k % 997) + ".5\r\n";
+        }
+        if (FILE* f = std::fopen(path.c_str(), "wb")) {
+            std::fwrite(text.data(), 1, text.size(), f);
+            std::fclose(f);
+        }
+        size = text.size();
+    }
+    ~DefinitionFile() { std::filesystem::remove(path); }
+    std::string path;
+    size_t size = 0;
+};
+
+const DefinitionFile& Definitions()
+{
+    static DefinitionFile file;
+    return file;
+}
+
+// The least a loader does: the file's bytes read into new memory of its size, not zeroed first.
+void RawRead(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return;
+    std::fseek(f, 0, SEEK_END);
+    size_t size = size_t(std::ftell(f));
+    std::fseek(f, 0, SEEK_SET);
+    std::unique_ptr<char[]> buffer(new char[size]);
+    benchmark::DoNotOptimize(std::fread(buffer.get(), 1, size, f));
+    std::fclose(f);
+}
+
+void BM_LoadSharedPrefixDescs(benchmark::State& state)
+{
+    const DefinitionFile& file = Definitions();
+    Bench::SideBySide(
+        state, 1,
+        [&] {
+            ConfigFileReader reader;
+            reader.SetDescKey("desc");
+            benchmark::DoNotOptimize(reader.Load(file.path.c_str()));
+        },
+        [&] { RawRead(file.path); });
+    state.counters["bytes"] = double(file.size);
+}
+BENCHMARK(BM_LoadSharedPrefixDescs)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_FindEntryByDesc(benchmark::State& state)
+{
+    ConfigFileReader reader;
+    reader.SetDescKey("desc");
+    reader.Load(Definitions().path.c_str());
+    std::vector<std::string> names;
+    std::unordered_map<std::string, int32_t> hashed;
+    for (int e = 0; e < kDefinitions; e += 7) {
+        names.push_back(DefinitionName(e));
+        hashed.emplace(names.back(), e);
+    }
+    Bench::SideBySide(
+        state, int64_t(names.size()),
+        [&] {
+            for (const std::string& name : names)
+                benchmark::DoNotOptimize(reader.FindEntryByDesc(name.c_str()));
+        },
+        [&] {
+            for (const std::string& name : names)
+                benchmark::DoNotOptimize(hashed.find(name));
+        });
+}
+BENCHMARK(BM_FindEntryByDesc)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,16 +1,11 @@
-// ConfigFileReader: loading, the entry and depth tables, the desc index and the linked reader.
+// ConfigFileReader: loading, the entry and depth tables and the linked reader.
 #include "base/ConfigFileReader.h"
 
-#include <cstring>
+#include "base/ByteSearch.h"
+
+#include <algorithm>
 
 namespace {
-
-// What the desc index can hold as a key: not empty, the first character within 32..127 (it
-// picks the tree's bucket; the rest of a name may hold any byte, accented letters included).
-bool IsUsableName(const char* name)
-{
-    return name && static_cast<unsigned char>(*name) >= 32 && static_cast<unsigned char>(*name) <= 127;
-}
 
 // Runs its action at scope exit unless disarmed: how a throwing parse leaves an empty reader.
 template <class F> struct Disarmable {
@@ -131,17 +126,42 @@ void ConfigFileReader::ParseBlocks()
     m_Entries.clear();
     m_LineDepths.assign(size_t(m_Lines.Count()), 0);
     m_EntryCount = 0;
+    // One pass over the text finds every "#" (entries start at some) and every brace: whole
+    // files are parsed at every load.
+    std::vector<int32_t> hashes;
+    std::vector<int32_t> braces;
+    const auto* text = reinterpret_cast<const unsigned char*>(m_Text.data());
+    ByteSearch::ForEachOf(text, text + m_Text.size(), '#', '{', '}', [&](const unsigned char* p) {
+        (*p == '#' ? hashes : braces).push_back(int32_t(p - text));
+    });
+    FindEntries(hashes);
+    MeasureDepths(braces);
+}
 
+// An entry starts at every line whose first character after blanks is "#" (FindKeyInLine with
+// "#"), a sub-entry where a second "#" follows it. Only lines holding a "#" are looked at, and
+// their text only when blanks come first: the offsets tell the rest.
+void ConfigFileReader::FindEntries(const std::vector<int32_t>& hashes)
+{
+    int32_t line = 0;
+    int32_t lookedAt = -1;
     int32_t lastTop = -1;  // nearest entry without a parent: the parent of a following "##"
-    for (int32_t line = 0; line < m_Lines.Count(); ++line) {
-        int32_t offset = FindKeyInLine(line, "#");
-        if (offset < 0)
-            continue;
-        int32_t length = 0;
-        const char* text = LineText(line, length);
+    for (size_t h = 0; h < hashes.size(); ++h) {
+        const int32_t at = hashes[h];
+        while (line + 1 < m_Lines.Count() && m_Lines.starts[size_t(line) + 1] <= at)
+            ++line;
+        if (line == lookedAt)
+            continue;  // a later "#" of a line already decided
+        lookedAt = line;
+        const int32_t start = m_Lines.starts[size_t(line)];
+        const int32_t length = m_Lines.lengths[size_t(line)];
+        if (at < start || at >= start + length || length >= TextLines::kMaxLineLength)
+            continue;  // between lines, or a line too long to read
+        if (at > start && FindKeyInLine(line, "#") != at - start)
+            continue;  // something other than blanks before it
         Entry entry;
         entry.firstLine = line;
-        entry.parent = (offset + 1 < length && text[offset + 1] == '#') ? lastTop : -1;
+        entry.parent = (h + 1 < hashes.size() && hashes[h + 1] == at + 1) ? lastTop : -1;
         if (!m_Entries.empty())
             m_Entries.back().lineCount = line - m_Entries.back().firstLine;
         if (entry.parent == -1)
@@ -151,17 +171,36 @@ void ConfigFileReader::ParseBlocks()
     if (!m_Entries.empty())
         m_Entries.back().lineCount = m_Lines.Count() - m_Entries.back().firstLine;
     m_EntryCount = int32_t(m_Entries.size());
+}
 
+// Every line of an entry gets the block depth at its start; each entry starts at depth 0. Only
+// the lines holding a brace are read, from their first brace on (nothing before it matters).
+void ConfigFileReader::MeasureDepths(const std::vector<int32_t>& braces)
+{
+    const char* text = m_Text.data();
+    const auto lineEnd = [this](int32_t line) { return m_Lines.starts[size_t(line)] + m_Lines.lengths[size_t(line)]; };
+    size_t next = 0;
     int32_t depth = 0;
     for (const Entry& entry : m_Entries) {
         depth = 0;
-        for (int32_t line = entry.firstLine; line < entry.firstLine + entry.lineCount; ++line) {
+        const int32_t endLine = entry.firstLine + entry.lineCount;
+        while (next < braces.size() && braces[next] < m_Lines.starts[size_t(entry.firstLine)])
+            ++next;  // before the first entry, or left behind in a line already read
+        int32_t line = entry.firstLine;
+        for (; next < braces.size() && braces[next] < lineEnd(endLine - 1); ++next) {
+            const int32_t at = braces[next];
+            int32_t braceLine = line;
+            while (braceLine + 1 < endLine && m_Lines.starts[size_t(braceLine) + 1] <= at)
+                ++braceLine;
+            if (at < m_Lines.starts[size_t(braceLine)] || at >= lineEnd(braceLine))
+                continue;  // not in a line's text: read with its line already, or between lines
+            if (depth != 0)  // the table starts all 0
+                std::fill(m_LineDepths.begin() + line, m_LineDepths.begin() + braceLine, depth);
+            line = braceLine;
             m_LineDepths[size_t(line)] = depth;
-            const auto* text = reinterpret_cast<const unsigned char*>(m_Text.data() + m_Lines.starts[size_t(line)]);
-            int32_t length = m_Lines.lengths[size_t(line)];
             bool braceMet = false;
-            for (int32_t i = 0; i < length; ++i) {
-                unsigned char c = text[i];
+            for (int32_t i = at; i < lineEnd(line); ++i) {
+                unsigned char c = static_cast<unsigned char>(text[i]);
                 if (braceMet && c > 32)
                     Error("Invalid block start/end in file '%s' at line %i", m_FileName.c_str(), line);
                 if (c == '{') {
@@ -174,35 +213,13 @@ void ConfigFileReader::ParseBlocks()
                     braceMet = true;
                 }
             }
+            ++line;
         }
+        if (depth != 0)
+            std::fill(m_LineDepths.begin() + line, m_LineDepths.begin() + endLine, depth);
     }
     if (depth != 0)
         Error("Unfinished block in file '%s'", m_FileName.c_str());
-}
-
-void ConfigFileReader::BuildDescIndex()
-{
-    m_DescIndex.Clear();
-    if (m_DescKey.IsEmpty())
-        return;
-    char text[kDescSize];
-    for (int32_t entry = 0; entry < m_EntryCount; ++entry) {
-        if (ReadOwnText(m_DescKey, entry, text, sizeof text) != kFound) {
-            Warning("No 'desc' entry in entry %i in file '%s'", entry, m_FileName.c_str());
-            continue;
-        }
-        // An empty name, or one that begins with a control or 8-bit character, cannot be a key:
-        // skip just this entry.
-        if (!IsUsableName(text)) {
-            Warning("Invalid 'desc' entry in '%s' (%i): '%s'", m_FileName.c_str(), entry, text);
-            continue;
-        }
-        int32_t* slot = m_DescIndex.Insert(String(text));
-        if (!slot)
-            Warning("'desc' entry in '%s' (%i) not unique: '%s'", m_FileName.c_str(), entry, text);
-        else
-            *slot = entry;
-    }
 }
 
 void ConfigFileReader::OnLineInserted(int32_t index)
@@ -250,22 +267,4 @@ int32_t ConfigFileReader::GetEntryTextLength(int32_t entry) const
         return -1;
     int32_t end = entry + 1 < m_EntryCount ? GetEntryTextOffset(entry + 1) : GetTextLength();
     return end - GetEntryTextOffset(entry);
-}
-
-int32_t ConfigFileReader::FindEntryByDesc(const char* name)
-{
-    if (!IsUsableName(name))
-        return -1;
-    int32_t* slot = m_DescIndex.Find(name);
-    return slot ? *slot : -1;
-}
-
-String ConfigFileReader::GetDescOfEntry(int32_t entry) const
-{
-    if (entry < 0 || m_DescKey.IsEmpty())
-        return String();
-    char text[kDescSize];
-    if (ReadOwnText(m_DescKey, entry, text, sizeof text) != kFound)
-        return String();
-    return String(text);
 }

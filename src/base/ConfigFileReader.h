@@ -1,11 +1,14 @@
 // ConfigFileReader: the reader of the text configuration format that the whole program uses:
 // entries, sub-entries, blocks, keys, typed values, the `desc` index and the value setters.
+// ConfigFileReader.cpp loads and finds entries and block depths, ConfigFileReaderBlocks.cpp finds
+// keys and walks blocks, ConfigFileReaderValues.cpp holds the getters and setters, and
+// ConfigFileReaderDescIndex.cpp the desc index.
 #pragma once
-#include "base/SearchTree.h"
 #include "base/String.h"
 #include "base/TextFileReader.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class ConfigFileReader : public TextFileReader {
@@ -164,7 +167,9 @@ private:
     // GetVector3 and GetFloatPair: 0 only when all count numbers are there.
     int32_t GetFloatParts(const char* name, float* out, int32_t count, int32_t entry, int32_t index1, int32_t index2);
 
-    void ParseBlocks();
+    void ParseBlocks();  // entries, then the depth of every line
+    void FindEntries(const std::vector<int32_t>& hashes);    // the text offsets of every "#"
+    void MeasureDepths(const std::vector<int32_t>& braces);  // and of every brace
     void BuildDescIndex();
     void ClearStructure();
     void DropContents();  // text, lines and structure; name and error text stay
@@ -178,8 +183,34 @@ private:
     int32_t ScanForBlock(int32_t from, int32_t limit, int32_t& line, String& name);
     int32_t FindClosingLine(int32_t from) const;
 
+    // desc name -> entry by open addressing: names that share a long prefix cost no more than
+    // others, and a file of thousands of entries loads without an allocation per name. Names
+    // match ignoring the case of ASCII letters; other bytes match exactly.
+    class DescIndex {
+    public:
+        void Clear();
+        void Reserve(int32_t count);
+        bool Insert(const char* name, int32_t entry);  // false when the name is already there
+        int32_t Find(const char* name) const;          // -1 when it is not
+
+    private:
+        struct Slot {
+            uint32_t hash = 0;
+            int32_t entry = -1;  // -1: empty
+            uint32_t offset = 0;  // of the name in m_Names
+            uint32_t length = 0;
+        };
+        static uint32_t Hash(const char* name, size_t length);
+        size_t Probe(const char* name, size_t length, uint32_t hash) const;  // its slot, or the empty one
+        void Rehash(size_t slots);
+
+        std::vector<Slot> m_Slots;  // a power of two, at most three quarters in use
+        std::string m_Names;
+        size_t m_Count = 0;
+    };
+
     ConfigFileReader* m_LinkedReader = nullptr;
-    SearchTree<int32_t> m_DescIndex;
+    DescIndex m_DescIndex;
     String m_DescKey;
     int32_t m_FoundInLinkedReader = 0;
     std::vector<Entry> m_Entries;

@@ -15,6 +15,8 @@ int32_t ConfigFileReader::FindKeyInLine(int32_t line, const char* key) const
         ++i;
     if (i < length && text[i] == ';')
         return -1;  // a comment carries nothing
+    if (i == length || (text[i] != key[0] && !m_CaseInsensitiveKeys))
+        return -1;  // most lines differ at once: no need to measure the key
     int32_t keyLength = int32_t(std::strlen(key));
     if (length - i < keyLength)
         return -1;

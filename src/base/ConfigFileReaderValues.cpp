@@ -69,8 +69,7 @@ int32_t ConfigFileReader::LocateKey(const String& key, int32_t entry, const char
         return status;
     int32_t length = 0;
     const char* text = LineText(line, length);
-    int32_t offset = FindKeyInLine(line, key.c_str());
-    p = text + offset + key.TextLength();
+    p = SkipBlanks(text, text + length) + key.TextLength();  // the key follows the line's blanks
     end = text + length;
     return kFound;
 }

@@ -47,7 +47,9 @@ constexpr size_t kDirect = 4;
 constexpr size_t kFlagMask = 15;
 constexpr size_t kHeaderSize = 16;
 constexpr size_t kMinChunk = 32;
-constexpr size_t kMinLargeChunk = 256;
+constexpr size_t kMinLargeChunk = 256;  // frees of chunks from here on count towards the release check
+constexpr size_t kExactLimit = 8192;    // the first chunk size without an exact bin
+constexpr int kExactLimitBit = 13;
 constexpr size_t kSegmentHeader = 32;
 constexpr size_t kRegionHeader = 32;
 constexpr size_t kFenceHead = kHeaderSize | kInUse;
@@ -64,12 +66,29 @@ size_t RequestToChunk(size_t n)
     return n <= kMinChunk - kHeaderSize ? kMinChunk : (n + kHeaderSize + 15) & ~size_t(15);
 }
 
-int SmallIndex(size_t chunkSize) { return int(chunkSize / 16) - 2; }
+int ExactIndex(size_t chunkSize) { return int(chunkSize / 16) - 2; }
 
 int LargeIndex(size_t chunkSize)
 {
-    int bit = 63 - std::countl_zero(uint64_t(chunkSize));  // 8 for 256
-    return (bit - 8) * 2 + int((chunkSize >> (bit - 1)) & 1);
+    int bit = 63 - std::countl_zero(uint64_t(chunkSize));  // 13 for 8 KB
+    return (bit - kExactLimitBit) * 2 + int((chunkSize >> (bit - 1)) & 1);
+}
+
+static_assert(size_t(1) << kExactLimitBit == kExactLimit);
+
+// The first set bit at or after from in a map of words; -1 when there is none.
+int FindInMap(const uint64_t* map, int words, int from)
+{
+    if (from >= words * 64)
+        return -1;
+    int w = from / 64;
+    uint64_t bits = map[w] & (~uint64_t(0) << (from % 64));
+    while (!bits) {
+        if (++w == words)
+            return -1;
+        bits = map[w];
+    }
+    return w * 64 + std::countr_zero(bits);
 }
 
 template <class T>
@@ -128,7 +147,7 @@ void* LeaHeap::Alloc(size_t size)
     if (size >= m_Config.directThreshold)
         return AllocDirect(size);
     size_t nb = RequestToChunk(size);
-    Chunk* c = nb < kMinLargeChunk ? TakeSmall(nb) : nullptr;
+    Chunk* c = nb < kExactLimit ? TakeExact(nb) : nullptr;
     if (!c)
         c = TakeLarge(nb);
     if (!c)
@@ -241,12 +260,13 @@ void LeaHeap::FreeDirect(Chunk* c)
     Platform::UnmapMemory(r, r->mapSize);
 }
 
-Chunk* LeaHeap::TakeSmall(size_t nb)
+// The best fit below 8 KB: the head of the first bin in use from the request's own.
+Chunk* LeaHeap::TakeExact(size_t nb)
 {
-    uint32_t candidates = m_SmallMap & ~((1u << SmallIndex(nb)) - 1);
-    if (!candidates)
+    int bin = FindExactBin(ExactIndex(nb));
+    if (bin < 0)
         return nullptr;
-    Chunk* c = m_SmallBins[std::countr_zero(candidates)];
+    Chunk* c = m_ExactBins[bin];
     size_t size = SizeOf(c);
     Unlink(c);
     UseChunk(c, size, nb);
@@ -255,7 +275,7 @@ Chunk* LeaHeap::TakeSmall(size_t nb)
 
 Chunk* LeaHeap::TakeLarge(size_t nb)
 {
-    int index = nb < kMinLargeChunk ? 0 : LargeIndex(nb);
+    int index = nb < kExactLimit ? 0 : LargeIndex(nb);
     Chunk* best = nullptr;
     for (Chunk* c = m_LargeBins[index]; c; c = c->fd)  // best fit within the request's own bin
         if (SizeOf(c) >= nb && (!best || SizeOf(c) < SizeOf(best)))
@@ -403,34 +423,20 @@ bool LeaHeap::ReleaseUnusedSegments()
 
 Chunk*& LeaHeap::BinHead(size_t chunkSize)
 {
-    return chunkSize < kMinLargeChunk ? m_SmallBins[SmallIndex(chunkSize)]
-                                      : m_LargeBins[LargeIndex(chunkSize)];
+    return chunkSize < kExactLimit ? m_ExactBins[ExactIndex(chunkSize)] : m_LargeBins[LargeIndex(chunkSize)];
 }
 
 void LeaHeap::MarkBin(size_t chunkSize, bool used)
 {
-    if (chunkSize < kMinLargeChunk) {
-        uint32_t bit = 1u << SmallIndex(chunkSize);
-        m_SmallMap = used ? m_SmallMap | bit : m_SmallMap & ~bit;
-    } else {
-        int index = LargeIndex(chunkSize);
-        uint64_t bit = uint64_t(1) << (index % 64);
-        uint64_t& word = m_LargeMap[index / 64];
-        word = used ? word | bit : word & ~bit;
-    }
+    int index = chunkSize < kExactLimit ? ExactIndex(chunkSize) : LargeIndex(chunkSize);
+    uint64_t bit = uint64_t(1) << (index % 64);
+    uint64_t& word = chunkSize < kExactLimit ? m_ExactMap[index / 64] : m_LargeMap[index / 64];
+    word = used ? word | bit : word & ~bit;
 }
 
-int LeaHeap::FindLargeBin(int from) const
-{
-    for (int w = from / 64; w < 2; ++w) {
-        uint64_t bits = m_LargeMap[w];
-        if (w == from / 64)
-            bits &= ~uint64_t(0) << (from % 64);
-        if (bits)
-            return w * 64 + std::countr_zero(bits);
-    }
-    return -1;
-}
+int LeaHeap::FindExactBin(int from) const { return FindInMap(m_ExactMap, kExactWords, from); }
+
+int LeaHeap::FindLargeBin(int from) const { return FindInMap(m_LargeMap, 2, from); }
 
 void LeaHeap::InsertFree(Chunk* c)
 {
@@ -492,15 +498,15 @@ bool LeaHeap::Validate() const
             return false;
     }
     size_t binned = 0;
-    for (int i = 0; i < kSmallBins + kLargeBins; ++i) {
-        Chunk* c = i < kSmallBins ? m_SmallBins[i] : m_LargeBins[i - kSmallBins];
-        bool marked = i < kSmallBins ? (m_SmallMap >> i) & 1
-                                     : (m_LargeMap[(i - kSmallBins) / 64] >> ((i - kSmallBins) % 64)) & 1;
+    for (int i = 0; i < kExactBins + kLargeBins; ++i) {
+        Chunk* c = i < kExactBins ? m_ExactBins[i] : m_LargeBins[i - kExactBins];
+        bool marked = i < kExactBins ? (m_ExactMap[i / 64] >> (i % 64)) & 1
+                                     : (m_LargeMap[(i - kExactBins) / 64] >> ((i - kExactBins) % 64)) & 1;
         if (marked != (c != nullptr))
             return false;
         for (; c; c = c->fd) {
             size_t size = SizeOf(c);
-            int index = size < kMinLargeChunk ? SmallIndex(size) : kSmallBins + LargeIndex(size);
+            int index = size < kExactLimit ? ExactIndex(size) : kExactBins + LargeIndex(size);
             if ((c->head & kInUse) || index != i || (c->fd && c->fd->bk != c))
                 return false;
             ++binned;

@@ -3,10 +3,11 @@
 //
 // Restated for 64-bit: every chunk has a 16-byte header (size of a free previous chunk or the
 // check footer of an in-use previous chunk, then size and flags) and blocks are 16-byte aligned.
-// Chunks under 256 bytes (requests up to 224 bytes) come from exact-size bins; requests below
-// 17 bytes take 32-byte chunks, others (n + 31) rounded down to a multiple of 16. Larger free
-// chunks sit in size-class bins searched best-fit; the top chunk of the newest segment serves
-// what the bins cannot. Requests of 256 KB and more get a region of their own that goes back to
+// Requests below 17 bytes take 32-byte chunks, others (n + 31) rounded down to a multiple of 16.
+// Free chunks under 8 KB sit in exact-size bins, one per 16 bytes, with a bit map of the bins in
+// use, so that the best fit is the first set bit from the request's own bin on: the objects of
+// play are made and dropped at every size of that range. Larger free chunks sit in size-class
+// bins searched best-fit; the top chunk of the newest segment serves what the bins cannot. Requests of 256 KB and more get a region of their own that goes back to
 // the system when released; free space above 2 MB at the top is returned, and segments that
 // fall wholly free are released every 4,095 frees of large chunks and after each trim.
 // No lock: one heap belongs to one thread.
@@ -39,19 +40,20 @@ public:
     size_t GetDirectRegionCount() const { return m_RegionCount; }
 
     static constexpr size_t kAlignment = 16;
-    static constexpr size_t kMaxSmallRequest = 224;
+    static constexpr size_t kMaxSmallRequest = 224;  // chunks under 256 bytes
 
     struct Chunk;    // memory layouts, defined with the code that walks them
     struct Segment;
     struct Region;
 
 private:
-    static constexpr int kSmallBins = 14;   // chunk sizes 32 .. 240
-    static constexpr int kLargeBins = 112;  // two per power of two from 256 up
+    static constexpr int kExactBins = 510;  // chunk sizes 32 .. 8176
+    static constexpr int kExactWords = 8;   // of the bit map of exact bins in use
+    static constexpr int kLargeBins = 102;  // two per power of two from 8 KB up
 
     void* AllocDirect(size_t size);
     void FreeDirect(Chunk* c);
-    Chunk* TakeSmall(size_t nb);
+    Chunk* TakeExact(size_t nb);
     Chunk* TakeLarge(size_t nb);
     Chunk* TakeTop(size_t nb);
     bool GrowTop(size_t nb);
@@ -60,6 +62,7 @@ private:
     void Unlink(Chunk* c);
     Chunk*& BinHead(size_t chunkSize);
     void MarkBin(size_t chunkSize, bool used);
+    int FindExactBin(int from) const;
     int FindLargeBin(int from) const;
     bool ReleaseUnusedSegments();
     void WriteFence(Segment* seg);
@@ -70,9 +73,9 @@ private:
     size_t m_PageSize = 0;
     size_t m_Footer = 0;  // check value ^ heap address, behind every in-use chunk
 
-    Chunk* m_SmallBins[kSmallBins] = {};
+    Chunk* m_ExactBins[kExactBins] = {};
     Chunk* m_LargeBins[kLargeBins] = {};
-    uint32_t m_SmallMap = 0;
+    uint64_t m_ExactMap[kExactWords] = {};
     uint64_t m_LargeMap[2] = {};
 
     Chunk* m_Top = nullptr;

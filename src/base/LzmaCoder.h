@@ -32,7 +32,9 @@ constexpr uint32_t kLzmaHeaderSize = 9;
 constexpr uint32_t kMaxUnpackedLength = 64u << 20;
 
 // Both set out to null and outLength to 0 first; on success out holds exactly outLength bytes.
-// The encoder's output may take at most inputLength * 21 / 20 + 65536 bytes.
+// The encoder's output may take at most inputLength * 21 / 20 + 65536 bytes. Each thread keeps
+// the encoder of dictionaries up to 64 KiB (the fast setting) between calls; the bytes out are
+// those of a fresh encoder.
 int32_t LzmaEncodeBuffer(const uint8_t* input, uint32_t inputLength, std::unique_ptr<uint8_t[]>& out,
                          uint32_t& outLength, const LzmaProperties* properties = nullptr);
 // The stream must decode to exactly its stated length and end where the input ends.

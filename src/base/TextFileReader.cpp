@@ -42,7 +42,7 @@ int32_t TextFileReader::ReadFile(const char* fileName)
         return 1;
     }
     int32_t size = file.GetSize();
-    m_Text.assign(size_t(size > 0 ? size : 0), 0);
+    m_Text.resize(size_t(size > 0 ? size : 0));  // unset: a short read throws, and the load drops the text
     if (size > 0)
         file.Read(m_Text.data(), size_t(size));
     m_FileTime = FileTimeOf(file);
@@ -76,7 +76,7 @@ int32_t TextFileReader::AppendFile(const char* fileName, bool resplit)
         return 3;
     }
     size_t oldSize = m_Text.size();
-    m_Text.resize(oldSize + 1 + size_t(size));
+    m_Text.resize(oldSize + 1 + size_t(size), 0);
     m_Text[oldSize] = '\r';
     if (size > 0)
         file.Read(m_Text.data() + oldSize + 1, size_t(size));
@@ -90,16 +90,6 @@ int32_t TextFileReader::AppendFile(const char* fileName, bool resplit)
         m_Lines = std::move(previous);
     }
     return result;
-}
-
-const char* TextFileReader::LineText(int32_t line, int32_t& length) const
-{
-    if (line < 0 || line >= m_Lines.Count())
-        return nullptr;
-    length = m_Lines.lengths[size_t(line)];
-    if (length >= TextLines::kMaxLineLength)
-        return nullptr;
-    return m_Text.data() + m_Lines.starts[size_t(line)];
 }
 
 const char* TextFileReader::GetLine(int32_t line)

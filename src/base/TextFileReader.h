@@ -5,7 +5,21 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
+
+// The text's allocator: a resize without a value leaves the new chars unset, as a whole file is
+// read straight over them (data files run to megabytes; they are not written twice).
+template <class T> struct TextAllocator : std::allocator<T> {
+    TextAllocator() = default;
+    template <class U> TextAllocator(const TextAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 class TextFileReader : public TextFileReaderBase {
 public:
@@ -47,15 +61,24 @@ protected:
     void ClearText();
 
     // A line's characters inside the text, without a NUL: null when the line does not exist or
-    // is too long to fetch as a whole (what GetLine refuses is refused everywhere).
-    const char* LineText(int32_t line, int32_t& length) const;
+    // is too long to fetch as a whole (what GetLine refuses is refused everywhere). Inline: the
+    // block parser asks it for every line of a file.
+    const char* LineText(int32_t line, int32_t& length) const
+    {
+        if (line < 0 || line >= m_Lines.Count())
+            return nullptr;
+        length = m_Lines.lengths[size_t(line)];
+        if (length >= TextLines::kMaxLineLength)
+            return nullptr;
+        return m_Text.data() + m_Lines.starts[size_t(line)];
+    }
 
     // Called after InsertLine changed the line table.
     virtual void OnLineInserted(int32_t index);
 
     void SetErrorText(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    std::vector<char> m_Text;
+    std::vector<char, TextAllocator<char>> m_Text;
     TextLines m_Lines;
     std::unique_ptr<char[]> m_LineBuffer;
     char m_ErrorText[kErrorTextSize];

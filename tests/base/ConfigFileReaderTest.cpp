@@ -514,6 +514,19 @@ TEST(ConfigFileReaderTest, DescIndex)
     EXPECT_EQ(reader.FindEntryByDesc("\xe9p\xe9" "e"), -1);
     EXPECT_EQ(log.Count("Invalid 'desc' entry in '*memory*' (0)"), 1);
     EXPECT_EQ(log.Count("Invalid 'desc' entry in '*memory*' (3)"), 1);
+
+    // Names that share all but their ends, as in the game's definition files.
+    std::string text;
+    for (int e = 0; e < 300; ++e)
+        text += "#E\ndesc = \"Monster_Forest_Troll_" + std::to_string(e) + "\"\n";
+    text += "#Again\ndesc = \"MONSTER_forest_TROLL_7\"\n";
+    Open(reader, text);
+    for (int e = 0; e < 300; ++e)
+        ASSERT_EQ(reader.FindEntryByDesc(("Monster_Forest_Troll_" + std::to_string(e)).c_str()), e);
+    EXPECT_EQ(reader.FindEntryByDesc("monster_forest_troll_299"), 299);
+    EXPECT_EQ(reader.FindEntryByDesc("Monster_Forest_Troll_"), -1);
+    EXPECT_EQ(reader.FindEntryByDesc("Monster_Forest_Troll_3000"), -1);
+    EXPECT_EQ(log.Count("'desc' entry in '*memory*' (300) not unique: 'MONSTER_forest_TROLL_7'"), 1);
 }
 
 TEST(ConfigFileReaderTest, SetIntReplacesOrInserts)

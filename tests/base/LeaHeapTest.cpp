@@ -173,6 +173,27 @@ TEST(LeaHeapTest, FreedNeighboursAreJoined)
     EXPECT_TRUE(heap.Validate());
 }
 
+TEST(LeaHeapTest, TheSmallestFreeChunkThatFitsServes)
+{
+    LeaHeap heap;
+    const size_t sizes[] = {1000, 3000, 5000, 9000, 20000};  // exact bins up to 8 KB, size classes above
+    void* blocks[5];
+    for (int i = 0; i < 5; ++i) {
+        blocks[i] = heap.Alloc(sizes[i]);
+        heap.Alloc(16);  // no two free chunks join, and none joins the top
+    }
+    for (void* b : blocks)
+        heap.Free(b);
+    struct Case {
+        size_t request;
+        int block;  // the remainders left by earlier cases are all too small
+    };
+    const Case cases[] = {{2000, 1}, {1000, 0}, {6000, 3}, {4000, 2}, {12000, 4}};
+    for (const Case& c : cases)
+        EXPECT_EQ(heap.Alloc(c.request), blocks[c.block]) << c.request;
+    EXPECT_TRUE(heap.Validate());
+}
+
 TEST(LeaHeapDeathTest, UntrustedReleasesAbort)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

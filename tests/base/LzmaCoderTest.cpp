@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -92,6 +94,75 @@ TEST(LzmaCoderTest, HeaderHoldsPropertiesDictionaryAndLength)
     Bytes result{1};
     EXPECT_EQ(Decode(empty, result), kLzmaOk);
     EXPECT_TRUE(result.empty());
+}
+
+// The streams as liblzma's one-call encoder makes them, whatever was packed before: the encoder
+// kept between calls must carry nothing over. Each is its length and FNV-1a hash.
+TEST(LzmaCoderTest, GoldenStreamsWhateverCameBefore)
+{
+    auto record = [](size_t n) {  // an object table: ids and positions, then noisy flags
+        Bytes b(n);
+        uint32_t x = 12345;
+        for (size_t i = 0; i < n; ++i) {
+            x = x * 1103515245u + 12345u;
+            b[i] = (i % 16 < 10) ? uint8_t(i / 16) : uint8_t(x >> 24);
+        }
+        return b;
+    };
+    auto hash = [](const Bytes& b) {
+        uint64_t h = 14695981039346656037u;
+        for (uint8_t c : b)
+            h = (h ^ c) * 1099511628211u;
+        return h;
+    };
+    const Bytes samples[] = {Text(300), record(1024), Noise(2000), Text(70000)};
+    const LzmaProperties settings[] = {Fast(), Normal(), LzmaProperties()};
+    struct Golden {
+        size_t size;
+        uint64_t hash;
+    };
+    const Golden golden[3][4] = {
+        {{59, 0x68762D2681E98A89u}, {524, 0xF71D71D49FD13330u}, {2052, 0x408C177BA347BF87u}, {131, 0x8AB7970A7AA7113Bu}},
+        {{59, 0x3D0150929BC34DC8u}, {524, 0xED79351B9BEF4A3Fu}, {2052, 0x54A62E8D99D97288u}, {131, 0xA45D3684FBEF88CAu}},
+        {{58, 0x7CD8AC655DC0A195u}, {524, 0xAD829C81B6CF949Eu}, {2048, 0xD877F7E29E9954C3u}, {131, 0x027E91BD46FBC51Au}},
+    };
+    EXPECT_EQ(Encode(Text(300), Fast()),
+              (Bytes{0x5D, 0x00, 0x00, 0x01, 0x00, 0x2C, 0x01, 0x00, 0x00, 0x00, 0x36, 0x19, 0x4B, 0x32, 0xE9,
+                     0x20, 0xF6, 0x6C, 0x64, 0x86, 0x4F, 0x3D, 0x94, 0xD0, 0x3D, 0xB0, 0xDA, 0x75, 0x33, 0xE7,
+                     0x2C, 0xFF, 0x17, 0x15, 0x5D, 0x32, 0x0E, 0x8B, 0x9F, 0x86, 0x51, 0x41, 0xC2, 0x86, 0xC8,
+                     0x5A, 0x10, 0xB2, 0x48, 0x4D, 0x3C, 0xAB, 0xCF, 0xFF, 0xFF, 0xA1, 0x80, 0x40, 0x00}));
+    for (int pass = 0; pass < 2; ++pass) {  // forwards, then backwards
+        for (int k = 0; k < 12; ++k) {
+            int i = pass == 0 ? k : 11 - k;
+            SCOPED_TRACE(testing::Message() << "setting " << i / 4 << " sample " << i % 4);
+            const Bytes packed = Encode(samples[i % 4], settings[i / 4]);
+            EXPECT_EQ(packed.size(), golden[i / 4][i % 4].size);
+            EXPECT_EQ(hash(packed), golden[i / 4][i % 4].hash);
+        }
+    }
+}
+
+TEST(LzmaCoderTest, ThreadsPackAtOnceWithTheirOwnEncoders)
+{
+    const Bytes samples[] = {Text(300), Noise(3000)};
+    const Bytes expected[] = {Encode(samples[0], Fast()), Encode(samples[1], Fast())};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 40; ++i) {
+                const int k = (i + t) % 2;
+                std::unique_ptr<uint8_t[]> out;
+                uint32_t length = 0;
+                const LzmaProperties fast = Fast();
+                if (LzmaEncodeBuffer(samples[k].data(), uint32_t(samples[k].size()), out, length, &fast) != kLzmaOk ||
+                    Bytes(out.get(), out.get() + length) != expected[k])
+                    ++wrong;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(LzmaCoderTest, RoundTripsEverySettingAndSample)
