@@ -101,6 +101,14 @@ public:
     void OnObjectAdded(int32_t objID) override { objectsAdded.push_back(objID); }
     void OnObjectDeleted(int32_t objID, int32_t flag) override { objectsDeleted.push_back({objID, flag}); }
     void OnWallDeleted(int32_t wallID) override { wallsDeleted.push_back(wallID); }
+    int32_t GetViewMode() const override { return viewMode; }
+    void ChangeViewMode(int32_t mode, int32_t, int32_t, float, float) override
+    {
+        viewMode = mode;
+        modeChanges++;
+    }
+    WorldElem* GetMainChar() override { return mainChar; }
+    void DeleteLoadedScenes() override { sceneDeletions++; }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -129,6 +137,10 @@ public:
     std::vector<int32_t> objectsAdded;
     std::vector<std::pair<int32_t, int32_t>> objectsDeleted;  // ID, delete-children flag
     std::vector<int32_t> wallsDeleted;
+    int32_t viewMode = 0;
+    int32_t modeChanges = 0;
+    WorldElem* mainChar = nullptr;
+    int32_t sceneDeletions = 0;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

@@ -4,7 +4,11 @@
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
 
-GameCtrl::GameCtrl() { CopyName32(this, "GameCtrl"); }
+GameCtrl::GameCtrl()
+{
+    CopyName32(this, "GameCtrl");
+    m_World.SetGameCtrl(this);
+}
 
 GameCtrl::~GameCtrl() = default;
 
@@ -46,4 +50,21 @@ WorldElemGridBase* GameCtrl::CreateWorldObject(const char* typeName, float x, fl
     if (m_WorldObjectReader.FindEntryByDesc(typeName) < 0)
         Error("World object '%s' not found", typeName);
     return nullptr;
+}
+
+void GameCtrl::ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d)
+{
+    (void)a;
+    (void)b;
+    (void)c;
+    (void)d;
+    m_ViewMode = mode;
+}
+
+void GameCtrl::UpdateWorld(float dt)
+{
+    if (dt <= 0.0f)
+        return;
+    m_World.Process(dt);
+    m_World.ResetActiveBlockCounters();
 }

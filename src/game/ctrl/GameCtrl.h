@@ -17,6 +17,7 @@
 #include "base/String.h"
 #include "base/TextDataFileReader.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
 
 #include <cstdint>
 #include <memory>
@@ -179,6 +180,15 @@ public:
         (void)flag;
     }
     void OnWallDeleted(int32_t wallID) override { (void)wallID; }
+    int32_t GetViewMode() const override { return m_ViewMode; }
+    void ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d) override;
+    WorldElem* GetMainChar() override { return nullptr; }  // the game's input controllers make one
+    void DeleteLoadedScenes() override {}
+
+    // The world of the running game, for the whole run.
+    WorldCtrl& GetWorld() { return m_World; }
+    // The world-update step: the world's frame with dt above 0, then its per-frame marks cleared.
+    virtual void UpdateWorld(float dt);
 
 protected:
     // Loads the listed files into the reader ("desc" indexes the entries); a failure is an error.
@@ -206,4 +216,7 @@ protected:
 
     float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
     double m_GameTime = 0.0;  // seconds; the frame timing advances it
+    int32_t m_ViewMode = 0;
+
+    WorldCtrl m_World;  // made after the controller's base, so the world finds the controller
 };
