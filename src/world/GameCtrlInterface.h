@@ -62,6 +62,8 @@ public:
     // The running game.
     virtual double GetGameTime() const = 0;  // seconds, the sum of the frame times
     virtual bool IsServer() const = 0;       // the running dedicated server answers true
+    // Whether the world steps only the elements of the active blocks around the players.
+    virtual bool ProcessActiveBlocksOnly() const = 0;
     virtual bool AllowsInput() = 0;          // whether the game accepts input now
     // Whether the element can be used now (the use query of every world element).
     virtual bool IsElementUsable(WorldElem* elem) = 0;

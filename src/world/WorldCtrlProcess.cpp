@@ -44,14 +44,14 @@ void WorldCtrl::Process(float dt)
     // 4.
     const double now = ctrl.GetGameTime();
 
-    // 5. The elements of the active blocks, row by row. They are taken first, so that one that
-    // moves to a later block during its step is not stepped twice, and one deleted meanwhile
-    // (its reference gone null) is passed over.
+    // 5. The elements of the active blocks (every block unless the controller steps only those),
+    // row by row. They are taken first, so that one that moves to a later block during its step
+    // is not stepped twice, and one deleted meanwhile (its reference gone null) is passed over.
+    const bool activeOnly = ctrl.ProcessActiveBlocksOnly();
     std::vector<SmartPtr<WorldElem>> due;
-    std::vector<VSD_WallIntern*> walls;
     for (int32_t row = 0; row < m_BlockRows; row++) {
         for (int32_t column = 0; column < m_BlockColumns; column++) {
-            if (!IsBlockActive(column, row))
+            if (activeOnly && !IsBlockActive(column, row))
                 continue;
             WorldBlock* block = GetBlock(column, row);
             for (int32_t i = 0; i < block->objects.GetSize(); i++)
@@ -90,7 +90,7 @@ void WorldCtrl::Process(float dt)
     due.clear();
     for (int32_t row = 0; row < m_BlockRows; row++) {
         for (int32_t column = 0; column < m_BlockColumns; column++) {
-            if (!IsBlockActive(column, row))
+            if (activeOnly && !IsBlockActive(column, row))
                 continue;
             WorldBlock::List& list = GetBlock(column, row)->walls;
             for (int32_t i = 0; i < list.GetSize(); i++)

@@ -95,6 +95,7 @@ public:
     }
     double GetGameTime() const override { return gameTime; }
     bool IsServer() const override { return server; }
+    bool ProcessActiveBlocksOnly() const override { return activeBlocksOnly; }
     bool AllowsInput() override { return allowsInput; }
     bool IsElementUsable(WorldElem*) override { return usable; }
     int32_t GetMonsterLevel(float fraction) override { return int32_t(fraction * 10.0f); }
@@ -132,6 +133,7 @@ public:
     float backFade[2] = {};
     double gameTime = 0.0;
     bool server = false;
+    bool activeBlocksOnly = false;
     bool allowsInput = true;
     bool usable = false;
     std::vector<int32_t> objectsAdded;

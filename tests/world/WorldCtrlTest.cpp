@@ -33,6 +33,7 @@ protected:
     {
         world.SetGrid(32, 32, 64, 64);  // 4 x 4 blocks
         world.RevealMapArea(100, 100, true);
+        ctrl.activeBlocksOnly = true;  // as the server steps its world
     }
 
     TestElem* Add(uint16_t type, float x, float y)
@@ -141,6 +142,9 @@ TEST_F(WorldCtrlTest, LifeSpansNewShotsAndActiveBlocks)
     EXPECT_EQ(shot->updates, 1);
     EXPECT_EQ(shot->lastDt, 0.1f);
     EXPECT_EQ(far->updates, 0);
+    ctrl.activeBlocksOnly = false;  // a game of its own steps every block
+    world.Process(0.1f);
+    EXPECT_EQ(far->updates, 1);
 
     // Moved and turned marks are cleared for what the active blocks hold.
     fading->SetPos(130, 100);

@@ -162,6 +162,7 @@ public:
     // The engine's answers to the world; the network and game classes replace them.
     double GetGameTime() const override { return m_GameTime; }
     bool IsServer() const override { return false; }
+    bool ProcessActiveBlocksOnly() const override { return IsServer(); }  // a game of its own steps everything
     bool AllowsInput() override { return true; }
     bool IsElementUsable(WorldElem* elem) override
     {
