@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::QuietLog();
     if (size > (1 << 16))
         return 0;
-    static GameCtrl* ctrl = new GameCtrl;
+    static GameCtrl* ctrl = (Fuzz::LoadGameConfig(), new GameCtrl);
     ConfigFileReader reader;
     try {
         if (reader.OpenMemory(reinterpret_cast<const char*>(data), int32_t(size)) != 0)

@@ -39,6 +39,7 @@ struct World {
         std::ofstream(dir / "desc" / "objects.cfg") << kObjects;
         std::ofstream(dir / "desc" / "walls.cfg") << kWalls;
         std::filesystem::current_path(dir);
+        Fuzz::LoadGameConfig();
         ctrl = std::make_unique<GameCtrl>();
         ctrl->GetObjectCfgFiles().AddFile("desc\\objects.cfg");
         ctrl->GetWallCfgFiles().AddFile("desc\\walls.cfg");

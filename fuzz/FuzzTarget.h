@@ -3,6 +3,7 @@
 // (ErrorMsg, DXC_Error) where damage is reported that way; anything else escaping it, a crash or
 // a sanitizer report is a finding.
 #pragma once
+#include "base/ConfigFileReader.h"
 #include "base/File.h"
 #include "base/Log.h"
 
@@ -28,6 +29,14 @@ inline void QuietLog()
 {
     static const bool quiet = (Log::SetFileName("/dev/null"), true);
     (void)quiet;
+}
+
+// The game configuration that a game controller needs before it is made: its world's language
+// directory.
+inline void LoadGameConfig()
+{
+    static const char kConfig[] = "langdir = \"lang\\english\"\n";
+    GetGameConfig().OpenMemory(kConfig, int32_t(sizeof(kConfig) - 1));
 }
 
 // A memory-only file holding the bytes, positioned at 0.

@@ -268,3 +268,9 @@ int32_t ConfigFileReader::GetEntryTextLength(int32_t entry) const
     int32_t end = entry + 1 < m_EntryCount ? GetEntryTextOffset(entry + 1) : GetTextLength();
     return end - GetEntryTextOffset(entry);
 }
+
+ConfigFileReader& GetGameConfig()
+{
+    static ConfigFileReader s_GameConfig;
+    return s_GameConfig;
+}

@@ -29,6 +29,7 @@ class DXC_Gfx;
 class GameCtrlInterface;
 class WorldCtrl;
 class WorldElem;
+class WorldElemGridBase;
 
 class VSD_Viewer : public ErrorClass {
 public:
@@ -122,6 +123,15 @@ public:
     void SetFloorTexRes(int32_t value) { m_FloorTexRes = value; }
     void SetDepotTexSize(int32_t value) { m_DepotTexSize = value; }
     void SetFadeWallsFromBack(int32_t value) { m_FadeWallsFromBack = value; }
+
+    // The active block mask. RevealMapArea marks the disc of blocks around a point (after
+    // clearing the mask when asked) and counts the area; IsCellActive asks for an element's block.
+    void RevealMapArea(float x, float y, bool clearFirst);
+    bool IsCellActive(const WorldElemGridBase& elem) const;
+    // The blocks around a player that the server keeps processing: the view radius in whole
+    // blocks and one more, so that everything a client can see is simulated.
+    int32_t GetActiveBlockReach() const;
+    int32_t GetNumActiveAreas() const { return m_NumActiveAreas; }
 
     // The floor. Queries outside the map answer 0.0, the up vector, false.
     float GetFloorHeight(float x, float y) const;
@@ -217,6 +227,7 @@ protected:
     String m_FileName;
     int32_t m_LastFileSize = -1;
     std::vector<uint8_t> m_ActiveBlocks;         // one per block: non-zero marks a block whose elements are processed
+    int32_t m_NumActiveAreas = 0;                // areas revealed since the mask was last cleared
     FileList m_FloorTexFiles;
     FileList m_WallFiles;
     FileList m_ObjectFiles;

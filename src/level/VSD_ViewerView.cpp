@@ -4,6 +4,7 @@
 #include "level/VSD_Viewer.h"
 
 #include "world/GameCtrlInterface.h"
+#include "world/WorldElemGridBase.h"
 
 #include <algorithm>
 #include <cmath>
@@ -180,4 +181,42 @@ void VSD_Viewer::UpdateFollowPoint(float dt)
         m_FollowX += dx * step / dist;
         m_FollowY += dy * step / dist;
     }
+}
+
+int32_t VSD_Viewer::GetActiveBlockReach() const
+{
+    return int32_t(std::ceil(m_ViewRadius / float(kBlockSize))) + 1;
+}
+
+void VSD_Viewer::RevealMapArea(float x, float y, bool clearFirst)
+{
+    if (clearFirst) {
+        std::fill(m_ActiveBlocks.begin(), m_ActiveBlocks.end(), uint8_t(0));
+        m_NumActiveAreas = 0;
+    }
+    m_NumActiveAreas++;
+    const int32_t reach = GetActiveBlockReach();
+    const int32_t cx = WorldElemGridBase::BlockOf(x);
+    const int32_t cy = WorldElemGridBase::BlockOf(y);
+    const int64_t x1 = std::max<int64_t>(0, int64_t(cx) - reach);
+    const int64_t x2 = std::min<int64_t>(m_BlockColumns - 1, int64_t(cx) + reach);
+    const int64_t y1 = std::max<int64_t>(0, int64_t(cy) - reach);
+    const int64_t y2 = std::min<int64_t>(m_BlockRows - 1, int64_t(cy) + reach);
+    for (int64_t row = y1; row <= y2; row++) {
+        for (int64_t column = x1; column <= x2; column++) {
+            const double dx = double(column - cx);
+            const double dy = double(row - cy);
+            const size_t index = size_t(row) * size_t(m_BlockColumns) + size_t(column);
+            if (std::sqrt(dx * dx + dy * dy) <= double(reach) && index < m_ActiveBlocks.size())
+                m_ActiveBlocks[index] = 1;  // a disc of blocks, not a square
+        }
+    }
+}
+
+bool VSD_Viewer::IsCellActive(const WorldElemGridBase& elem) const
+{
+    if (!IsValidCell(elem.m_CellX, elem.m_CellY))
+        return false;
+    const size_t index = size_t(elem.m_CellY) * size_t(m_BlockColumns) + size_t(elem.m_CellX);
+    return index < m_ActiveBlocks.size() && m_ActiveBlocks[index] != 0;
 }

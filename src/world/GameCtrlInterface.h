@@ -62,6 +62,8 @@ public:
     // The running game.
     virtual double GetGameTime() const = 0;  // seconds, the sum of the frame times
     virtual bool IsServer() const = 0;       // the running dedicated server answers true
+    // Whether the world steps only the elements of the active blocks around the players.
+    virtual bool ProcessActiveBlocksOnly() const = 0;
     virtual bool AllowsInput() = 0;          // whether the game accepts input now
     // Whether the element can be used now (the use query of every world element).
     virtual bool IsElementUsable(WorldElem* elem) = 0;
@@ -73,6 +75,15 @@ public:
     virtual void OnObjectAdded(int32_t objID) = 0;
     virtual void OnObjectDeleted(int32_t objID, int32_t flag) = 0;
     virtual void OnWallDeleted(int32_t wallID) = 0;
+
+    // The view mode: 0 play, 1 a second play view (visibility fades complete at once), 2 the
+    // interactive scene; the world changes it with (0, 0, 1, 1.0, 1.25) when its scene ends.
+    virtual int32_t GetViewMode() const = 0;
+    virtual void ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d) = 0;
+    // The main character ("Hero" in worldID lookups), or null.
+    virtual WorldElem* GetMainChar() = 0;
+    // Deletes the 3D scenes that the controller loaded for the level's elements.
+    virtual void DeleteLoadedScenes() = 0;
 };
 
 // The running program's controller; null while none exists.

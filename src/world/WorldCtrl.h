@@ -1,33 +1,98 @@
-// WorldCtrl: the world of the running game, a level viewer grown up: the element table with
-// object identities and check values, the world grid of 512-unit blocks with their element lists,
-// and the game random generator that server and clients share.
+// WorldCtrl: the world of the running game, a level viewer grown up and a member of the game
+// controller for the whole run: the element table with object identities and check values, the
+// world grid of 512-unit blocks with its element lists and queries, the active blocks around the
+// players, the game random generator that server and clients share, and the per-frame update.
 //
-//   WorldCtrl.cpp          construction and destruction
-//   WorldCtrlElements.cpp  the element table: adding, finding, moving and deleting elements and
-//                          walls, the identity dump
-//   WorldCtrlBlocks.cpp    the block lists, the active block mask, the floor under floor objects
+//   WorldCtrl.cpp           construction, release, the resets between games and levels, the
+//                           level load and emptying the world
+//   WorldCtrlElements.cpp   the element table: adding, finding, moving and deleting elements and
+//                           walls, the identity dump
+//   WorldCtrlBlocks.cpp     the block lists, the active block mask, the floor under floor objects
+//   WorldCtrlProcess.cpp    the per-frame update and the fades of the world and of elements
+//   WorldCtrlLineTests.cpp  line tests, line of sight, drop positions, box walls, shot paths
+//   WorldCtrlQueries.cpp    radius, nearest, collecting and name queries, the object list
 #pragma once
+#include "base/DynaMem.h"
+#include "base/SmartPtr.h"
 #include "base/String.h"
+#include "base/ThreadContainer.h"
+#include "engine/gui/DXC_InteractiveScene.h"
 #include "level/VSD_Viewer.h"
 #include "world/GameRandom.h"
 #include "world/ObjRef.h"
 #include "world/WorldBlock.h"
+#include "world/WorldEvent.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class WorldElem;
 class WorldElemBase;
 class WorldElemGridBase;
 
+// Whether an element is wanted by a collecting query.
+using ElemValidator = std::function<bool(WorldElem* elem)>;
+
 class WorldCtrl : public VSD_Viewer {
 public:
     static constexpr int32_t kMaxObjID = 1 << 24;  // element codes carry 24 bits of object ID
+    static constexpr int32_t kObjectListSize = 256;
+    static constexpr int32_t kResultListSize = 8192;
+    static constexpr int32_t kScriptQuerySize = 8192;
+    static constexpr int32_t kScreenListSize = 4096;
+    static constexpr int32_t kScriptThreads = 2;
+    static constexpr float kMaxFloorSlope = 1.7320508f;  // tan 60 degrees: items are not dropped on steeper ground
 
+    // One entry of the world's object list: an element with its distance and a word carried along.
+    struct ObjectListEntry {
+        WorldElem* elem = nullptr;
+        float distance = 0.0f;
+        int32_t extra = 0;
+    };
+    // An entry of the radius and screen queries' sorting lists.
+    struct SortData {
+        int32_t id = -1;
+        WorldElem* elem = nullptr;
+        float distance = 0.0f;
+        bool operator<(const SortData& other) const { return distance < other.distance; }
+    };
+    // What the last collision resolution hit: the blocker, the whole and the free step and the
+    // contact normal.
+    struct WallCollisionRecord {
+        SmartPtr<WorldElemBase> blocker;
+        float step[2] = {};
+        float freeStep[2] = {};
+        float normal[2] = {};
+    };
+    struct Subtitle {
+        String text;
+        double startTime = 0.0;
+        int32_t values[2] = {};
+    };
+
+    // The language directory comes from the game configuration's "langdir": without it the
+    // world is not made ("No language directory!").
     WorldCtrl();
     ~WorldCtrl() override;
 
     WorldCtrl* GetWorldCtrl() override { return this; }
+    void SetGameCtrl(GameCtrlInterface* ctrl) { m_GameCtrl = ctrl; }
+
+    // Lifetime. FreeWorld releases everything held (at the end of the run); the resets empty
+    // what one game or one level leaves behind; LoadLevelData empties the world and loads a level.
+    void FreeWorld();
+    void ResetGameState();
+    void ResetLevelEffects();
+    void StopAllSounds();
+    int32_t LoadLevelData(const char* fileName, int32_t insertWalls, int32_t skipTextures);
+    // Deletes every element without telling the controller, and empties the table and the blocks.
+    void DeleteAllObjects();
+
+    // The per-frame update in its fixed order; the controller calls it only with dt above 0.
+    void Process(float dt);
+    void UpdatePresentation();
 
     // Element table. AddObj enters an element at the lowest free ID and draws its check value;
     // animation mode 1 also draws its start value. Lookups come in three strengths: GetObj
@@ -71,10 +136,16 @@ public:
     void LeaveBlock(WorldElemGridBase& elem);
     // The level's block grid was (re)made: every block starts empty.
     void OnBlockGridChanged() override;
+    // Whether the block lies in the grid within (view reach + 3) blocks of the view's block,
+    // or (+ 2) for IsBlockInView.
+    bool IsBlockNearView(int32_t column, int32_t row) const;
+    bool IsBlockInView(int32_t column, int32_t row) const;
 
     // The active block mask: the blocks around the players whose elements are processed.
     bool IsBlockActive(int32_t column, int32_t row) const;
-    int32_t GetNumActiveAreas() const { return m_NumActiveAreas; }
+    void ClearActiveBlocks();
+    // Clears the moved and turned marks of everything listed in the active blocks.
+    void ResetActiveBlockCounters();
     bool IsEverythingInView() const { return m_EverythingInView != 0; }
     void SetEverythingInView(bool flag) { m_EverythingInView = flag ? 1 : 0; }
 
@@ -82,13 +153,181 @@ public:
     // are walkable scene objects, other than the ignored ID); the highest object met goes out.
     float GetFloorHeightWithObjects(float x, float y, int32_t ignoreID, WorldElem** floorObject);
 
+    // Line tests. GetIntersection answers 1 when the line is clear, else 0 with the point reached
+    // and the element or wall met as the last hit.
+    static constexpr int32_t kLineWalls = 1;
+    static constexpr int32_t kLineObjects = 2;
+    static constexpr int32_t kLineOpaqueOnly = 4;
+    static constexpr int32_t kLineCreatures = 8;
+    static constexpr int32_t kLineNonCreatures = 16;
+    static constexpr int32_t kLineSeeThrough = 32;
+    static constexpr int32_t kLineSkipReachThrough = 64;
+    static constexpr int32_t kLineActForceWalls = 128;
+    static constexpr float kNoMinHeight = -9e9f;
+    int32_t GetIntersection(float x0, float y0, float x1, float y1, D3DXVECTOR2* out, int32_t flags, bool solidMode,
+                            WorldElemBase* ignore1, WorldElemBase* ignore2, int16_t layer, float minHeight);
+    WorldElemBase* GetLastHit() const { return m_LastHit.Get(); }
+    int32_t IsLineClearBetween(WorldElem* a, WorldElem* b);
+    bool FindDropPosition(WorldElem* elem, WorldElem* anchor, float extraDistance, float angleOffset);
+    // Four walls of wall kind 2 around the element's box, attached to it.
+    void AddBoxWalls(WorldElem* elem, float width, float depth, float offsetX, float offsetY, float heightValue,
+                     uint8_t solid, uint8_t seeThrough, int32_t collisionMask, int16_t semiPerm, uint8_t reachThrough,
+                     int32_t solidFlag, uint8_t wallByte, float wallHeight);
+    bool CircleTouchesWall(float x, float y, float radius, const VSD_WallIntern& wall, int32_t& side) const;
+    bool IsShotPathClear(float x, float y, float radius, WorldElem* shooter, const D3DXVECTOR2& direction,
+                         float tolerance, WorldElemBase* ignore);
+    float GetAngleToElement(WorldElem* a, WorldElem* b) const;
+    bool ShotCollides(WorldElem* shooter, WorldElem* elem);
+
+    // Radius and screen queries.
+    int32_t GetAllObjectsWithinRadius(float x, float y, float radius, const char* name, bool wholeName);
+    int32_t GetAllObjectsOnScreen(std::vector<WorldElem*>& out, const ElemValidator* validator);
+    int32_t CollectObjectsWithinRadius(std::vector<WorldElem*>& out, float x, float y, float radius,
+                                       const ElemValidator* validator);
+    int32_t GetCreaturesInRange(WorldElem* creature, float radius, int32_t wanted);
+    void AlertEnemy(WorldElem* creature, int32_t alert, WorldElem* enemy);
+
+    // Nearest-element queries: an object ID or -1 (the light query the light); radius 0 or less
+    // searches the whole map.
+    int32_t GetNearestObjectWithCfgID(const char* cfgID, float x, float y, float radius, bool subtractRadius);
+    int32_t GetNearestCreature(float x, float y, float radius, int32_t party);
+    int32_t GetNearestObjectWithMass(float x, float y, float radius);
+    WorldElem* GetNearestLight(float x, float y, float radius);
+
+    // Collecting queries: IDs into the result list, their number returned.
+    int32_t GetAllObjectsWithCfgID(const char* cfgID, bool wholeName);
+    int32_t GetAllObjectsWithWorldID(const char* worldID, bool wholeName);
+    int32_t GetAllLightsWithWorldID(const char* worldID, bool wholeName);
+    int32_t GetAllWallsWithWorldID(const char* worldID, bool wholeName);
+    int32_t GetAllObjectsWithParty(int32_t party);
+    int32_t GetAllCreaturesAttacking(WorldElem* target, bool firstOnly, bool extraCondition);
+    int32_t GetAllWallsWithinRadius(float x, float y, float radius, const char* name, bool wholeName);
+    int32_t GetAllObjectsInLine(float x0, float y0, float x1, float y1);
+
+    // Single lookups.
+    WorldElem* FindObjectByWorldID(const char* worldID, int32_t* start);
+    int32_t GetCfgObject(const char* cfgID, int32_t n);
+    int32_t GetNameObject(const char* name, int32_t n, bool wholeName);
+    VSD_WallIntern* GetWallByWorldID(const char* worldID);
+    WorldElem* GetLightByWorldID(const char* worldID);
+    int32_t GetNumberOfCreatures(int32_t party, bool skipDead);
+
+    // The name rule of the queries: the whole text or its beginning, ignoring case; a null text
+    // matches only elements without text.
+    static bool MatchesName(const String& text, const char* given, bool wholeName);
+
+    // The shared lists: the object list (with its count) and the result list of the queries.
+    const ObjectListEntry* GetObjectList() const { return m_ObjectList.get(); }
+    int32_t GetObjectListCount() const { return m_ObjectListCount; }
+    void AddToObjectList(const ObjectListEntry& entry);
+    // Ascending by distance: the object list's quicksort with its seven-sample pivot.
+    static void SortDataSort(ObjectListEntry* records, int32_t first, int32_t last);
+    const int32_t* GetResultList() const { return m_ResultList.get(); }
+
+    // Fades: of the whole world, and of an element with its attached elements.
+    void FadeOutWorld(int32_t direction, float duration);
+    float GetFadeLevel() const { return m_FadeLevel; }
+    void FadeInObject(WorldElemGridBase* elem, float duration, bool restart);
+    void FadeOutObject(WorldElemGridBase* elem, float duration, bool remove);
+
+    // Level values the per-frame update reads.
+    void SetCountDown(float seconds, const String& label);
+    float GetCountDown() const { return m_CountDownLeft; }
+    const String& GetCountDownLabel() const { return m_CountDownLabel; }
+    void SetLevelCallScript(float interval, const String& script);
+    const String& GetLanguageDir() const { return m_LanguageDir; }
+    float GetLastFrameTime() const { return m_LastFrameTime; }
+    float GetMaxTerrainSteepness() const { return m_MaxSteepness; }
+    void SetMaxTerrainSteepness(float value) { m_MaxSteepness = value; }
+    void RequestVisibilityUpdate() { m_VisibilityRequest = 1; }
+    void SuspendInitScripts() { m_InitSuspension++; }
+    void ResumeInitScripts()
+    {
+        if (m_InitSuspension > 0)
+            m_InitSuspension--;
+    }
+    bool AreInitScriptsSuspended() const { return m_InitSuspension > 0; }
+    DynaMem<SmartPtr<WorldElem>, 64, 1>& GetHeldObjects() { return m_HeldObjects; }
+    DXC_InteractiveSceneHalvetor& GetInteractiveScene() { return m_InteractiveScene; }
+    ThreadContainer& GetScriptThreads() { return m_ScriptThreads; }
+    DynaMem<WorldEvent, 4096, 1>& GetEventQueue(int32_t index) { return m_EventQueues[index & 1]; }
+    int32_t GetWaitingScript() const { return m_WaitingScript; }
+
+    // Runs a script text for an element (or none) under a caller label; an empty text runs
+    // nothing. The script side of the world answers it.
+    virtual int32_t RunScript(const String& text, WorldElem* elem, int32_t context, int32_t currentObj,
+                              const char* label, int32_t further, int32_t flags);
+
 protected:
     // The lowest and highest block column and row within reach blocks of (column, row), clamped.
     bool ClampBlockRange(int32_t column, int32_t row, int32_t reach, int32_t range[4]) const;
+    // Blocks of a radius query around (x, y): centre trunc((x + 256) / 512), reach from the
+    // radius, widened by half the view first when asked; the whole grid for a radius of 0 or less.
+    bool RadiusBlockRange(float x, float y, float radius, bool widenByView, int32_t range[4]) const;
+    int32_t ViewReachInBlocks() const;  // (half the view's extent + 511) / 512
+    // Writes one ID into the result list; false (with one warning per query) when it is full.
+    bool PutResult(int32_t& count, int32_t id);
+    // The object ID of the element strictly nearest by measure (negative: not wanted) within the
+    // radius, the whole map for 0 or less; -1 for none.
+    int32_t FindNearest(float x, float y, float radius, const std::function<float(WorldElem*)>& measure);
+    // The IDs of the wanted elements of the element table, in table order.
+    int32_t CollectFromTable(const ElemValidator& wanted);
 
+    // Steps of the per-frame update that the movement, projectile, visibility and camera code
+    // carry out.
+    void AdjustVisibility();
+    void FadeVisibility(float dt);
+    void ApplyMassPush(WorldElem& elem, float dt);
+    void StepMotion(WorldElem& elem, float dt);
+    void StepProjectile(WorldElem& elem, float dt);
+    void RotateTo(WorldElem& elem, float angle);
+    void UpdateLightIntensity(WorldElem& light);
+
+    GameCtrlInterface* m_GameCtrl = nullptr;  // the controller that owns the world
     GameRandom m_GameRandom;
+    int32_t m_SoundOff = 1;  // the program runs without sound
+    String m_SpeechName;
+    int32_t m_SpeechHandle = -1;
+    float m_LastFrameTime = 0.0f;
+    float m_MaxSteepness = 1.7320509f;
+    ThreadContainer m_ScriptThreads;
+    Subtitle m_Subtitle;
+    int32_t m_QueryCapacity = kObjectListSize;
+    DynaMem<WorldEvent, 4096, 1> m_EventQueues[2];
+    DynaMem<SmartPtr<WorldElem>, 64, 1> m_HeldObjects;  // not in the grid, still updated
+    std::unique_ptr<ObjectListEntry[]> m_ObjectList;
+    int32_t m_ObjectListCount = 0;
+    std::unique_ptr<int32_t[]> m_ResultList;
+    std::unique_ptr<WorldElem*[]> m_ScriptQueryList;
+    String m_LanguageDir;  // ends with a backslash
+    uint8_t m_VisibilityRequest = 0;
+    float m_CountDownLeft = -1.0f;
+    float m_CountDownStart = -1.0f;
+    String m_CountDownLabel;
+    float m_CallInterval = 0.0f;
+    String m_CallScript;
+    int32_t m_WaitingScript = -1;
+    WallCollisionRecord m_LastCollision;
+    DXC_InteractiveSceneHalvetor m_InteractiveScene;
+    uint8_t m_InteractiveRunning = 0;
+    int32_t m_ScriptCallDepth = 0;
+    int32_t m_InitSuspension = 0;
+    String m_LevelMusic[5];
+    char m_LevelChangeName[128] = {};
+    SmartPtr<WorldElem> m_MoveTarget;
+    int32_t m_LevelChangeValue = 0;
+    String m_LevelChangeText;
+    float m_FadeLevel = 1.0f;  // the whole world: 0 dark, 1 shown
+    float m_FadeRate = 0.0f;
+
+    SmartPtr<WorldElemBase> m_LastHit;
     std::unique_ptr<WorldBlock[]> m_Blocks;  // block columns x block rows, row by row
     int32_t m_NumBlocks = 0;
-    int32_t m_NumActiveAreas = 0;    // areas revealed since the mask was last cleared
     uint8_t m_EverythingInView = 0;  // elements count as in view wherever they are
+    bool m_ResultsFull = false;      // the current query met the result list's end
 };
+
+// The heading from (x0, y0) at speed s that meets a target at (x1, y1) drifting with (vx, vy)
+// (AI strategies aim with it); false when there is none, when start and target coincide or when
+// a time cannot be worked out.
+bool SolveInterceptAngle(float x0, float y0, float x1, float y1, float vx, float vy, float s, float& angle);

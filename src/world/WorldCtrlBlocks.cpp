@@ -55,14 +55,22 @@ void WorldCtrl::MoveToBlock(WorldElemGridBase& elem, int32_t column, int32_t row
     elem.m_CellX = column;
     elem.m_CellY = row;
     WorldBlock* block = GetBlock(column, row);
-    const uint16_t type = elem.m_TypeCode;
-    // Lights, walls and effects live in tables of their own; every other element is listed
-    // only while the element table holds it, so that one taken out of it is found by no query.
-    const bool listed = type == ElemType::kLight || type == ElemType::kWall || type == ElemType::kEffect ||
-                        HoldsObj(elem.m_ObjID, &elem);
-    if (!block || !listed)
+    if (!block)
         return;
-    elem.m_CellListEntry = block->ListFor(type).Add(&elem);
+    // Elements of the element table are objects; lights, walls and effects live in tables of
+    // their own and have lists of their own. Anything else (an element taken out of the table)
+    // enters no block, so that no query finds it.
+    const uint16_t type = elem.m_TypeCode;
+    WorldBlock::List* list = nullptr;
+    if (HoldsObj(elem.m_ObjID, &elem))
+        list = &block->objects;
+    else if (type == ElemType::kWall ? dynamic_cast<VSD_WallIntern*>(&elem) != nullptr
+                                     : (type == ElemType::kLight || type == ElemType::kEffect) &&
+                                           dynamic_cast<WorldElem*>(&elem) != nullptr)
+        list = &block->ListFor(type);  // what the lists hold is what the queries take them for
+    if (!list)
+        return;
+    elem.m_CellListEntry = list->Add(&elem);
     elem.m_CellIndex = row * m_BlockColumns + column;
 }
 
@@ -74,12 +82,12 @@ void WorldCtrl::LeaveBlock(WorldElemGridBase& elem)
     elem.m_CellIndex = -1;
     if (!block)
         return;
-    WorldBlock::List& list = block->ListFor(elem.m_TypeCode);
+    WorldBlock::List& list = HoldsObj(elem.m_ObjID, &elem) ? block->objects : block->ListFor(elem.m_TypeCode);
     if (list.GetBySlot(entry) == &elem) {
         list.Delete(entry);
         return;
     }
-    // the type code changed while it was listed: find it in the list it entered
+    // the element left its table or changed its type code while it was listed: find it
     for (WorldBlock::List* other : {&block->objects, &block->lights, &block->walls, &block->effects}) {
         const int32_t slot = other->IndexOf(&elem);
         if (slot >= 0) {
@@ -144,4 +152,25 @@ float WorldCtrl::GetFloorHeightWithObjects(float x, float y, int32_t ignoreID, W
         return best;
     }
     return base;
+}
+
+void WorldCtrl::ClearActiveBlocks()
+{
+    std::fill(m_ActiveBlocks.begin(), m_ActiveBlocks.end(), uint8_t(0));
+    m_NumActiveAreas = 0;
+}
+
+void WorldCtrl::ResetActiveBlockCounters()
+{
+    for (int32_t i = 0; i < m_NumBlocks && size_t(i) < m_ActiveBlocks.size(); i++) {
+        if (!m_ActiveBlocks[size_t(i)])
+            continue;
+        for (WorldBlock::List* list : {&m_Blocks[i].objects, &m_Blocks[i].lights, &m_Blocks[i].walls}) {
+            for (int32_t j = 0; j < list->GetSize(); j++) {
+                auto* elem = static_cast<WorldElemBase*>(list->GetAt(j));
+                elem->m_Moved = 0;
+                elem->m_Turned = 0;
+            }
+        }
+    }
 }

@@ -175,6 +175,31 @@ public:
         return false;
     }
 
+    // What the world's update and queries ask of the game objects.
+    virtual bool IsUpdateSkipped() { return false; }  // scene objects may sit a frame out
+    virtual bool IsDead() { return false; }
+    virtual bool HasBoxWalls() { return false; }  // items whose walls block in their place
+    virtual WorldElem* GetCurrentTarget() { return nullptr; }
+    virtual bool GetSecondCreatureFlag() { return false; }
+    virtual bool CanBeAlerted() { return false; }
+    virtual float GetAlertRadius() { return 0.0f; }
+    // Told by a creature of its party about an enemy: remembers it and drops its AI decision.
+    virtual void OnAlerted(WorldElem* enemy) { (void)enemy; }
+    virtual bool GetSecondShotFlag() { return false; }
+    // The chance (0 to 1) that this element's shots hit the target, from its damage values.
+    virtual float GetShotChance(WorldElem* target)
+    {
+        (void)target;
+        return 0.0f;
+    }
+    virtual bool GetCatchFlag() { return false; }     // items that catch shots
+    virtual bool FadesWithParent() { return false; }  // creatures and items that fade with their parent
+    virtual bool IsHidden() { return false; }
+    // A wall made for this element (its box walls) is attached to it.
+    virtual void AddWall(VSD_WallIntern& wall) { (void)wall; }
+    // The obstruction value times the opacity; line tests with only opaque blockers compare it with 1.
+    float GetObstruction() const { return m_ObstructionValue * m_Opacity; }
+
     // The wall an object belongs to, for objects that a wall's properties placed (items keep it).
     virtual void SetWallLink(VSD_WallIntern* wall) { (void)wall; }
     // A wall attached to this element changed its wall ID (items keep the IDs of their walls).

@@ -62,12 +62,11 @@ void WorldElemBase::ResetElemBase(bool keepPlacement)
 namespace {
 
 // Children that follow their parent's moves: everything but effects and unset elements.
-WorldElemBase* FollowingChild(SmartPtr<WorldElemGridBase>* entry)
+WorldElemBase* FollowingChild(WorldElemGridBase& child)
 {
-    WorldElemGridBase* child = entry ? entry->Get() : nullptr;
-    if (!child || child->m_TypeCode == ElemType::kEffect || child->m_TypeCode == ElemType::kNone)
+    if (child.m_TypeCode == ElemType::kEffect || child.m_TypeCode == ElemType::kNone)
         return nullptr;
-    return dynamic_cast<WorldElemBase*>(child);
+    return dynamic_cast<WorldElemBase*>(&child);
 }
 
 }  // namespace
@@ -76,9 +75,10 @@ void WorldElemBase::OnPosChanged()
 {
     m_Moved = 1;
     m_GroundDirty = 1;
-    for (int32_t slot = 0; slot < m_Children.GetCapacity(); slot++)
-        if (WorldElemBase* child = FollowingChild(m_Children.GetBySlot(slot)))
-            child->OnPosChanged();
+    ForEachChild([](WorldElemGridBase& child) {
+        if (WorldElemBase* following = FollowingChild(child))
+            following->OnPosChanged();
+    });
     OnMoved();
     UpdateGridCell();
 }
@@ -86,10 +86,7 @@ void WorldElemBase::OnPosChanged()
 bool WorldElemBase::UpdateGridCell()
 {
     WorldElemGridBase::UpdateGridCell();
-    for (int32_t slot = 0; slot < m_Children.GetCapacity(); slot++)
-        if (SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot))
-            if (WorldElemGridBase* child = entry->Get())
-                child->UpdateGridCell();
+    ForEachChild([](WorldElemGridBase& child) { child.UpdateGridCell(); });
     return true;
 }
 
@@ -100,12 +97,12 @@ void WorldElemBase::SetAngle(float angle)
         return;
     m_Angle = wrapped;
     m_Turned = 1;
-    for (int32_t slot = 0; slot < m_Children.GetCapacity(); slot++) {
-        if (WorldElemBase* child = FollowingChild(m_Children.GetBySlot(slot))) {
-            child->m_Turned = 1;
-            child->OnPosChanged();
+    ForEachChild([](WorldElemGridBase& child) {
+        if (WorldElemBase* following = FollowingChild(child)) {
+            following->m_Turned = 1;
+            following->OnPosChanged();
         }
-    }
+    });
 }
 
 void WorldElemBase::SetPos(float x, float y)

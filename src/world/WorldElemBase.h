@@ -59,6 +59,15 @@ public:
     void DetachFromParent();
     // Removes the entries whose element no longer exists.
     void PurgeChildren();
+    // Calls visit with every child that still exists, in slot order.
+    template <class Visit> void ForEachChild(Visit visit)
+    {
+        for (int32_t slot = 0; slot < m_Children.GetCapacity(); slot++) {
+            SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot);
+            if (WorldElemGridBase* child = entry ? entry->Get() : nullptr)
+                visit(*child);
+        }
+    }
     // The child of the entry leaves: a light or an effect is deleted by its table, any other
     // element by the world unless keep is set and its keepWithParent too. The entry goes.
     void DeleteChild(int32_t slot, bool keep);

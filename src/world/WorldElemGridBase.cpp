@@ -317,14 +317,11 @@ void WorldElemGridBase::InvalidateGroundHeight()
 void WorldElemGridBase::SetLifeSpan(float seconds)
 {
     SetLifeSpanEnd(seconds);
-    WorldElemBase* self = dynamic_cast<WorldElemBase*>(this);
-    if (!self)
-        return;
-    for (int32_t slot = 0; slot < self->m_Children.GetCapacity(); slot++) {
-        SmartPtr<WorldElemGridBase>* entry = self->m_Children.GetBySlot(slot);
-        WorldElemGridBase* child = entry ? entry->Get() : nullptr;
-        if (child && child->m_TypeCode != ElemType::kWall && child->m_TypeCode != ElemType::kEffect)
-            child->SetLifeSpan(seconds);
+    if (WorldElemBase* self = dynamic_cast<WorldElemBase*>(this)) {
+        self->ForEachChild([seconds](WorldElemGridBase& child) {
+            if (child.m_TypeCode != ElemType::kWall && child.m_TypeCode != ElemType::kEffect)
+                child.SetLifeSpan(seconds);
+        });
     }
 }
 

@@ -32,25 +32,16 @@ float WorldElem::GetGroundHeight()
 
 bool WorldElem::IsOnFloorObjectAt(float x, float y)
 {
-    if (WorldElemBase* parent = m_Parent.Get()) {
-        ParentStep step;
-        return parent->IsOnFloorObjectAt(x, y);
-    }
-    if (m_GroundMode != 0)
-        return false;
+    if (!m_Parent.Get() && m_GroundMode != 0)
+        return false;  // attached, the parent answers: the base asks it
     return WorldElemGridBase::IsOnFloorObjectAt(x, y);
 }
 
 void WorldElem::SetVisibility(float visibility, bool recursive)
 {
     m_Visibility = visibility;
-    if (!recursive)
-        return;
-    for (int32_t slot = 0; slot < m_Children.GetCapacity(); slot++) {
-        SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot);
-        if (WorldElemGridBase* child = entry ? entry->Get() : nullptr)
-            child->SetVisibility(visibility, true);
-    }
+    if (recursive)
+        ForEachChild([visibility](WorldElemGridBase& child) { child.SetVisibility(visibility, true); });
 }
 
 void WorldElem::UpdateFade(float dt)

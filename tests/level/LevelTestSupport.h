@@ -95,12 +95,21 @@ public:
     }
     double GetGameTime() const override { return gameTime; }
     bool IsServer() const override { return server; }
+    bool ProcessActiveBlocksOnly() const override { return activeBlocksOnly; }
     bool AllowsInput() override { return allowsInput; }
     bool IsElementUsable(WorldElem*) override { return usable; }
     int32_t GetMonsterLevel(float fraction) override { return int32_t(fraction * 10.0f); }
     void OnObjectAdded(int32_t objID) override { objectsAdded.push_back(objID); }
     void OnObjectDeleted(int32_t objID, int32_t flag) override { objectsDeleted.push_back({objID, flag}); }
     void OnWallDeleted(int32_t wallID) override { wallsDeleted.push_back(wallID); }
+    int32_t GetViewMode() const override { return viewMode; }
+    void ChangeViewMode(int32_t mode, int32_t, int32_t, float, float) override
+    {
+        viewMode = mode;
+        modeChanges++;
+    }
+    WorldElem* GetMainChar() override { return mainChar; }
+    void DeleteLoadedScenes() override { sceneDeletions++; }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -124,11 +133,16 @@ public:
     float backFade[2] = {};
     double gameTime = 0.0;
     bool server = false;
+    bool activeBlocksOnly = false;
     bool allowsInput = true;
     bool usable = false;
     std::vector<int32_t> objectsAdded;
     std::vector<std::pair<int32_t, int32_t>> objectsDeleted;  // ID, delete-children flag
     std::vector<int32_t> wallsDeleted;
+    int32_t viewMode = 0;
+    int32_t modeChanges = 0;
+    WorldElem* mainChar = nullptr;
+    int32_t sceneDeletions = 0;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

@@ -18,6 +18,7 @@ GameCtrl::GameCtrl()
     CopyName32(this, "GameCtrl");
     if (g_Gfx)
         g_Gfx->GetBackBufferSize(g_ScreenWidth, g_ScreenHeight);
+    m_World.SetGameCtrl(this);
     m_GameSpeed = 1.0f;
     m_CurrentDirectory = Platform::GetCurrentDir().c_str();
 
@@ -59,15 +60,16 @@ void GameCtrl::GameDeinit()
     LeaveGuiMode(1);
     m_ShaderEffect.Release();
     Log::Write("GameDeinit");
-    // Music and ambient sound stop with the music channels; the shared inventories, the world's
-    // elements and the input controllers go with their owners' tables.
+    // Music and ambient sound stop with the music channels; the shared inventories and the input
+    // controllers go with their owners' tables. The world's elements go while the controller
+    // they report to is still reachable.
+    m_World.DeleteAllObjects();
     m_3dObjPrototypes.clear();
     m_3dObjUseStamps.clear();
     m_ItemTable.clear();
     if (g_GameCtrl == this)
         g_GameCtrl = nullptr;
     m_StateManager.Release();
-    m_World = nullptr;
     m_MainChar.Release();
 }
 
@@ -124,4 +126,21 @@ WorldElemGridBase* GameCtrl::CreateWorldObject(const char* typeName, float x, fl
     if (m_WorldObjectReader.FindEntryByDesc(typeName) < 0)
         Error("World object '%s' not found", typeName);
     return nullptr;
+}
+
+void GameCtrl::ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d)
+{
+    (void)a;
+    (void)b;
+    (void)c;
+    (void)d;
+    m_ViewMode = mode;
+}
+
+void GameCtrl::UpdateWorld(float dt)
+{
+    if (dt <= 0.0f)
+        return;
+    m_World.Process(dt);
+    m_World.ResetActiveBlockCounters();
 }

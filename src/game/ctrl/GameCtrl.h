@@ -32,6 +32,7 @@
 #include "engine/gui/LightPropGui.h"
 #include "script/VariableStack.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
 
 #include <cstdint>
 #include <memory>
@@ -101,10 +102,8 @@ public:
     const wString& GetStartDirectory() const { return m_CurrentDirectory; }
     const String& GetHeroName() const { return m_HeroName; }
     const String& GetScreenshotPrefix() const { return m_ScreenshotPrefix; }
-    int32_t GetViewMode() const { return m_ViewMode; }
     VariableStack& GetLevelVariables() { return m_LevelVariables; }
     DynaMem<String, 4096>& GetConsoleHistory() { return m_ConsoleHistory; }
-    WorldCtrl* GetWorld() const { return m_World; }
 
     // Time (GameCtrlTime.cpp).
     // Adds the step to the game time; the network node corrects the clock here.
@@ -183,10 +182,9 @@ public:
     virtual void ServiceNetwork();
     virtual bool IsNetworkClient();
     virtual bool IsRunning() { return m_Running != 0; }
-    virtual CreatureObj* GetMainChar();
     virtual int32_t GetNumPlayers();
     // Player 0 is the main character; there are no others here.
-    virtual CreatureObj* GetPlayerCharacter(int32_t player);
+    virtual WorldElem* GetPlayerCharacter(int32_t player);
 
     int32_t GetDebugMode() const override { return m_DebugMode; }
     void SetDebugMode(int32_t mode) { m_DebugMode = mode; }
@@ -301,6 +299,7 @@ public:
     // The engine's answers to the world; the network and game classes replace them.
     double GetGameTime() const override { return m_GameTime; }
     bool IsServer() const override { return false; }
+    bool ProcessActiveBlocksOnly() const override { return IsServer(); }  // a game of its own steps everything
     bool AllowsInput() override { return true; }
     bool IsElementUsable(WorldElem* elem) override
     {
@@ -319,6 +318,15 @@ public:
         (void)flag;
     }
     void OnWallDeleted(int32_t wallID) override { (void)wallID; }
+    int32_t GetViewMode() const override { return m_ViewMode; }
+    void ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d) override;
+    WorldElem* GetMainChar() override;  // the game's input controllers make one
+    void DeleteLoadedScenes() override {}
+
+    // The world of the running game, for the whole run.
+    WorldCtrl& GetWorld() { return m_World; }
+    // The world-update step: the world's frame with dt above 0, then its per-frame marks cleared.
+    virtual void UpdateWorld(float dt);
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -379,11 +387,11 @@ protected:
     BarGui m_InfoBar;
     DXC_GuiProgressBar m_ProgressBar;
     DXC_GuiText m_TextField;
-    SmartPtr<CreatureObj> m_MainChar;
+    SmartPtr<WorldElem> m_MainChar;  // a creature, once the game's input controllers make one
     uint8_t m_Running = 1;
     int32_t m_LocalInputIndex = -1;
     int32_t m_SecondInputIndex = 1;
-    WorldCtrl* m_World = nullptr;  // the world of the current level; none until one is made
+    WorldCtrl m_World;  // made after the controller's base, so the world finds the controller
     SmartPtr<StateManager> m_StateManager;
     uint8_t m_Deinitialising = 0;
     double m_GameTime = 0.0;

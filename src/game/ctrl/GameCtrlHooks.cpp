@@ -70,8 +70,8 @@ void GameCtrl::ServiceNetwork() {}
 
 bool GameCtrl::IsNetworkClient() { return false; }
 
-CreatureObj* GameCtrl::GetMainChar() { return m_MainChar.Get(); }
+WorldElem* GameCtrl::GetMainChar() { return m_MainChar.Get(); }
 
 int32_t GameCtrl::GetNumPlayers() { return GetMainChar() ? 1 : 0; }
 
-CreatureObj* GameCtrl::GetPlayerCharacter(int32_t player) { return player == 0 ? GetMainChar() : nullptr; }
+WorldElem* GameCtrl::GetPlayerCharacter(int32_t player) { return player == 0 ? GetMainChar() : nullptr; }

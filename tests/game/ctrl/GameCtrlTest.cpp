@@ -145,3 +145,21 @@ TEST(GameCtrlTest, GuiHooksFollowTheGuiManager)
     }
     EXPECT_EQ(g_GuiManager, nullptr);
 }
+
+TEST(GameCtrlTest, TheWorldIsAMemberSteppedOnlyWithTime)
+{
+    GameCtrl ctrl;
+    WorldCtrl& world = ctrl.GetWorld();
+    EXPECT_EQ(world.GetWorldCtrl(), &world);
+    EXPECT_EQ(world.GetLanguageDir(), String("lang\\english\\"));
+    ctrl.UpdateWorld(0.0f);  // no time: the world does not step
+    EXPECT_EQ(world.GetLastFrameTime(), 0.0f);
+    ctrl.UpdateWorld(0.25f);
+    EXPECT_EQ(world.GetLastFrameTime(), 0.25f);
+    EXPECT_EQ(ctrl.GetViewMode(), 0);
+    ctrl.ChangeViewMode(2, 0, 0, 0.0f, 0.0f);
+    EXPECT_EQ(ctrl.GetViewMode(), 2);
+    EXPECT_FALSE(ctrl.IsServer());
+    EXPECT_TRUE(ctrl.AllowsInput());
+    EXPECT_EQ(ctrl.GetMainChar(), nullptr);
+}
