@@ -41,6 +41,9 @@ public:
             m_Party = party;
     }
 
+    // Told after every change of an inventory this element owns (the game's creature re-equips).
+    virtual void OnInventoryChanged() {}
+
     // The wall an object belongs to, for objects that a wall's properties placed (items keep it).
     virtual void SetWallLink(VSD_WallIntern* wall) { (void)wall; }
 

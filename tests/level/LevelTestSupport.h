@@ -5,6 +5,7 @@
 #include "base/ConfigFileReader.h"
 #include "base/FileList.h"
 #include "base/Log.h"
+#include "engine/gfx/DXC_Texture.h"
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
 #include "level/VSD_FileRecords.h"
@@ -17,8 +18,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -92,6 +95,33 @@ public:
         full = backFade[0];
         none = backFade[1];
     }
+    // Items: made by makeItem; every desc has the one picture but those in unknownItems.
+    InventoryItem* CreateItem() override { return makeItem ? makeItem() : nullptr; }
+    DXC_Texture* GetItemPicture(const char* desc) override
+    {
+        return unknownItems.count(desc ? desc : "") ? nullptr : &itemPicture;
+    }
+    float GetAbilityWeight(int32_t abilityType) override
+    {
+        auto weight = abilityWeights.find(abilityType);
+        return weight == abilityWeights.end() ? 1.0f : weight->second;
+    }
+    void OnItemAddedToInventory(Inventory* inventory, InventoryItem* item) override
+    {
+        itemsAdded.emplace_back(inventory, item);
+    }
+    bool IsNetworkGameServer() const override { return networkGameServer; }
+    void PlayWorldSound(const char* name) override { sounds.push_back(name); }
+    // Game functions: "double" doubles the value (plus the parameter when given); others keep it.
+    float ApplyGameFunction(float value, const char* name, WorldElem* element) override
+    {
+        functionElements.push_back(element);
+        return std::string(name) == "double" ? value * 2.0f : value;
+    }
+    float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override
+    {
+        return std::string(name) == "double" ? value * 2.0f + (parameter ? *parameter : 0.0f) : value;
+    }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -113,6 +143,14 @@ public:
     D3DXVECTOR2 followTarget;
     int32_t fastFollow = 0;
     float backFade[2] = {};
+    std::function<InventoryItem*()> makeItem;
+    std::set<std::string> unknownItems;
+    DXC_Texture itemPicture;
+    std::map<int32_t, float> abilityWeights;
+    std::vector<std::pair<Inventory*, InventoryItem*>> itemsAdded;
+    bool networkGameServer = false;
+    std::vector<std::string> sounds;
+    std::vector<WorldElem*> functionElements;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

@@ -8,7 +8,8 @@
 // scripts), GameCtrlNameTables.cpp (attachment points, object types, the world-object kind of an
 // entry), GameCtrlKeyReaders.cpp (the readers that fill one record from one entry),
 // GameCtrlKeyCurves.cpp (move paths and one-dimensional key splines), GameCtrlDataTables.cpp (the
-// 3D object table, the type lookups by name, the shader table).
+// 3D object table, the type lookups by name, the shader table), GameCtrlItems.cpp (the item
+// factory, the item pictures and the engine's answers to items and inventories).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -16,6 +17,7 @@
 #include "base/FileList.h"
 #include "base/String.h"
 #include "base/TextDataFileReader.h"
+#include "game/objects/ItemBase.h"
 #include "world/GameCtrlInterface.h"
 
 #include <cstdint>
@@ -23,7 +25,7 @@
 #include <vector>
 
 class ActionEntryBase;
-class ItemBase;
+class DXC_Texture;
 class ItemObj;
 class PathCurve;
 struct AreaEffect;
@@ -158,6 +160,20 @@ public:
         none = m_BackDrawFade[1];
     }
 
+    // Items (GameCtrlItems.cpp).
+    ItemBase* CreateItem() override;  // the engine's item; the game's rules make their own class
+    DXC_Texture* GetItemPicture(const char* desc) override;
+    // Makes the image texture of item entry index when it has none yet.
+    void LoadItemImage(int32_t index);
+    // The image texture of the item entry with that "desc"; an unknown one is an error.
+    DXC_Texture* GetItemImage(const char* id);
+    float GetAbilityWeight(int32_t abilityType) override;
+    void OnItemAddedToInventory(Inventory* inventory, InventoryItem* item) override;
+    bool IsNetworkGameServer() const override { return false; }
+    void PlayWorldSound(const char* name) override;
+    float ApplyGameFunction(float value, const char* name, WorldElem* element) override;
+    float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override;
+
 protected:
     // Loads the listed files into the reader ("desc" indexes the entries); a failure is an error.
     void LoadDescReader(ConfigFileReader& reader, const FileList& files);
@@ -181,6 +197,9 @@ protected:
     std::vector<uint32_t> m_3dObjUseStamps;
     ConfigFileReader m_ItemReader;
     std::vector<std::shared_ptr<ItemBase>> m_ItemTable;
+    // The image textures of the item entries, by entry, made on first use (shared pointers for
+    // the class this header does not include).
+    std::vector<std::shared_ptr<DXC_Texture>> m_ItemImages;
 
     float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
 };
