@@ -100,8 +100,6 @@ int32_t ItemBase::GetPrice() const { return RoundFloatToInt(m_Value.GetValue(nul
 
 const ItemAbility* ItemBase::GetAbility(int32_t position) const { return m_Abilities.GetAt(position); }
 
-const EffectEmitterInfo* ItemBase::GetEmitter(int32_t position) const { return m_Emitters.GetAt(position); }
-
 EffectEmitterInfo& ItemBase::AddEmitter() { return *m_Emitters.GetBySlot(m_Emitters.Add()); }
 
 const ItemAbility* ItemBase::FindAbility(int32_t type) const
@@ -210,9 +208,11 @@ bool ItemBase::AddAbilitiesOf(const ItemBase* other, bool merge)
 {
     if (!other)
         return false;
-    for (int32_t position = 0; position < other->m_Abilities.GetSize(); position++)
+    // Those present at the start, each copied first: other may be this item, whose list grows.
+    const int32_t count = other->m_Abilities.GetSize();
+    for (int32_t position = 0; position < count; position++)
         if (const ItemAbility* ability = other->m_Abilities.GetAt(position))
-            AddAbility(ItemAbility(*ability), merge);  // a copy: merging into itself may add to the list
+            AddAbility(ItemAbility(*ability), merge);
     return true;
 }
 

@@ -64,7 +64,8 @@ public:
     bool AddAbilitiesOf(const ItemBase* other, bool merge);  // false without other
 
     int32_t GetEmitterCount() const { return m_Emitters.GetSize(); }
-    const EffectEmitterInfo* GetEmitter(int32_t position) const;
+    const EffectEmitterInfo* GetEmitter(int32_t position) const { return m_Emitters.GetAt(position); }
+    EffectEmitterInfo* GetEmitter(int32_t position) { return m_Emitters.GetAt(position); }
     EffectEmitterInfo& AddEmitter();
 
     bool IsSameKind(const InventoryItem& other) const override;
