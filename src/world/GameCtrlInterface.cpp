@@ -1,8 +1,9 @@
 // GameCtrlInterface: registering the controller as the global one, and reporting through it.
 #include "world/GameCtrlInterface.h"
 
+#include "base/String.h"
+
 #include <cstdarg>
-#include <cstdio>
 
 GameCtrlInterface* g_GameCtrl = nullptr;
 
@@ -16,25 +17,25 @@ GameCtrlInterface::~GameCtrlInterface()
 
 void GameCtrlInterface::ReportError(const char* format, ...)
 {
-    char text[1024];
+    String text;
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    text.FormatV(format, args);
     va_end(args);
     if (g_GameCtrl)
-        g_GameCtrl->Error("%s", text);
-    ErrorClassSimple::StaticError("%s", text);
+        g_GameCtrl->Error("%s", text.c_str());
+    ErrorClassSimple::StaticError("%s", text.c_str());
 }
 
 void GameCtrlInterface::ReportWarning(const char* format, ...)
 {
-    char text[1024];
+    String text;
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    text.FormatV(format, args);
     va_end(args);
     if (g_GameCtrl)
-        g_GameCtrl->Warning("%s", text);
+        g_GameCtrl->Warning("%s", text.c_str());
     else
-        ErrorClassSimple().Warning("%s", text);
+        ErrorClassSimple().Warning("%s", text.c_str());
 }

@@ -162,4 +162,6 @@ TEST(InventoryRecordTest, CopyMakesNewItemsAndKeepsTheOwner)
 
     ctrl.makeItem = nullptr;  // the factory gives none
     EXPECT_EQ(ErrorOf([&] { copy.CopyFrom(source); }), "Inventory::CopyFrom: no item could be made");
+    const std::vector<uint8_t> bytes = Saved(source);
+    EXPECT_EQ(ErrorOf([&] { Load(copy, bytes, true); }), "Inventory::Load: no item could be made");
 }

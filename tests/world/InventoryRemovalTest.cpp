@@ -152,3 +152,9 @@ TEST(InventoryRemovalTest, MoneyIsPaidInWholeItemsRoundedUp)
     EXPECT_TRUE(inventory.RemoveMoney(1));
     EXPECT_EQ(inventory.GetCount(), 0);  // a rest below one item's value still costs an item
 }
+
+TEST(InventoryRemovalTest, ErrorsWithoutAController)
+{
+    Inventory inventory;
+    EXPECT_EQ(ErrorOf([&] { inventory.RemoveItem(0, 1, true); }), "invalid ItemListID in Inventory::RemoveItem");
+}
