@@ -13,7 +13,9 @@
 #include "engine/scene/SceneFileHeader.h"
 #include "engine/gfx/DXC_Texture.h"
 #include "engine/scene/KeyTrack.h"
+#include "game/objects/ItemBase.h"
 #include "script/VariableStack.h"
+#include "world/Inventory.h"
 
 #include <cmath>
 #include <cstring>
@@ -419,6 +421,74 @@ void SceneFiles()
     }
 }
 
+// Selector byte (bit 0 inventory, bits 1-2 item version, bit 3 replace-all), the stream version,
+// then item and inventory records of the current version, of items the target's table knows.
+void ItemRecords()
+{
+    ItemBase rifle;
+    rifle.m_ItemName = "DB:rifle";
+    rifle.m_Desc = "rifle";
+    rifle.m_Class = ItemBase::kClassWeapon;
+    rifle.m_Value.SetValue(120.0f).functionName = "price";
+    rifle.m_DimX = 3;
+    rifle.m_DimY = 1;
+    ItemAbility key;
+    key.type = ItemAbility::kKey;
+    key.subtype = 42;
+    key.text1 = "first";
+    key.text2 = "second";
+    key.level = 2;
+    rifle.AddAbility(key, false);
+    ItemAbility speed;
+    speed.type = ItemAbility::kCombatSpeed;
+    speed.value = 1.25f;
+    rifle.AddAbility(speed, false);
+    EffectEmitterInfo& spark = rifle.AddEmitter();
+    spark.effectName = "spark";
+    spark.dummyName = "muzzle";
+    spark.lifeTime = 2.0f;
+    rifle.m_Combine = 1;
+    rifle.m_BaseItem = "gun";
+
+    ItemBase* bolts = new ItemBase;
+    bolts->m_Desc = "bolts";
+    bolts->m_Count = 7;
+    bolts->m_Pile = 20;
+    ItemBase* letter = new ItemBase;
+    letter->m_Desc = "letter";
+    letter->m_QuestItem = 1;
+    ItemBase* gold = new ItemBase;
+    gold->m_Desc = "gold";
+    gold->m_Count = 250;
+    gold->m_Pile = 1000;
+    ItemAbility money;
+    money.type = ItemAbility::kMoney;
+    money.subtype = 1;
+    gold->AddAbility(money, false);
+    Inventory inventory;
+    inventory.SetLoadLimits(100.0f, -1.0f);
+    inventory.SetType(Inventory::kFreeEntryType);
+    inventory.AddItem(new ItemBase(rifle));
+    inventory.AddItem(bolts);
+    inventory.AddItem(letter);
+    inventory.AddItem(gold);
+
+    auto write = [](uint8_t selector, auto& record) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt8(selector);
+        f.WriteInt16Value(ItemBase::kRecordVersion);
+        record.Save(f, 0);
+        return Contents(f);
+    };
+    ItemBase plain;
+    Put("ItemRecords", "item-default.bin", write(0x00, plain));
+    Put("ItemRecords", "item-rifle.bin", write(0x00, rifle));
+    Put("ItemRecords", "item-rifle-i16.bin", write(0x04, rifle));
+    Put("ItemRecords", "inventory-replace.bin", write(0x09, inventory));
+    Put("ItemRecords", "inventory-keep.bin", write(0x01, inventory));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -437,5 +507,6 @@ int main(int argc, char** argv)
     Scopes();
     SceneRecords();
     SceneFiles();
+    ItemRecords();
     return 0;
 }

@@ -69,3 +69,13 @@ float ClampFloat(float v, float low, float high)
         return high;
     return v;
 }
+
+int32_t RoundFloatToInt(float v)
+{
+    // std::round is half away from zero; values outside the 32-bit range and NaN give the
+    // processor's integer-indefinite value, as its conversion does.
+    const double r = std::round(double(v));
+    if (!(r >= -2147483648.0 && r <= 2147483647.0))
+        return INT32_MIN;
+    return int32_t(r);
+}

@@ -16,3 +16,5 @@ int32_t WrapInt(int32_t a, int32_t b);
 }  // namespace Math
 
 float ClampFloat(float v, float low, float high);
+// The nearest integer, halves away from zero (as C's lround).
+int32_t RoundFloatToInt(float v);

@@ -1,5 +1,9 @@
-// GameCtrlInterface: registering the controller as the global one.
+// GameCtrlInterface: registering the controller as the global one, and reporting through it.
 #include "world/GameCtrlInterface.h"
+
+#include "base/String.h"
+
+#include <cstdarg>
 
 GameCtrlInterface* g_GameCtrl = nullptr;
 
@@ -12,3 +16,28 @@ GameCtrlInterface::~GameCtrlInterface()
 }
 
 double GameCtrlInterface::GameTime() { return g_GameCtrl ? g_GameCtrl->GetGameTime() : 0.0; }
+
+void GameCtrlInterface::ReportError(const char* format, ...)
+{
+    String text;
+    va_list args;
+    va_start(args, format);
+    text.FormatV(format, args);
+    va_end(args);
+    if (g_GameCtrl)
+        g_GameCtrl->Error("%s", text.c_str());
+    ErrorClassSimple::StaticError("%s", text.c_str());
+}
+
+void GameCtrlInterface::ReportWarning(const char* format, ...)
+{
+    String text;
+    va_list args;
+    va_start(args, format);
+    text.FormatV(format, args);
+    va_end(args);
+    if (g_GameCtrl)
+        g_GameCtrl->Warning("%s", text.c_str());
+    else
+        ErrorClassSimple().Warning("%s", text.c_str());
+}

@@ -7,7 +7,10 @@
 #include <cstdint>
 
 class ConfigFileReader;
+class DXC_Texture;
 class FileList;
+class Inventory;
+class InventoryItem;
 class WorldElem;
 class WorldElemGridBase;
 
@@ -84,6 +87,30 @@ public:
     virtual WorldElem* GetMainChar() = 0;
     // Deletes the 3D scenes that the controller loaded for the level's elements.
     virtual void DeleteLoadedScenes() = 0;
+
+    // Items and inventories.
+    // A new item of the game's item class, owned by the caller; null when the allocation fails.
+    virtual InventoryItem* CreateItem() = 0;
+    // The picture of the item table's entry with that "desc", made on first use; null when the
+    // table has no such entry.
+    virtual DXC_Texture* GetItemPicture(const char* desc) = 0;
+    // The weight of an item ability type when an item's main ability is chosen.
+    virtual float GetAbilityWeight(int32_t abilityType) = 0;
+    // An inventory took an item into a new entry.
+    virtual void OnItemAddedToInventory(Inventory* inventory, InventoryItem* item) = 0;
+    // This node is the server of a network game: inventories then admit every unit.
+    virtual bool IsNetworkGameServer() const = 0;
+    // Plays a named sound through the world, without position or source.
+    virtual void PlayWorldSound(const char* name) = 0;
+    // The value with the named game function applied for an element (null: none), or in the
+    // form that takes a float parameter.
+    virtual float ApplyGameFunction(float value, const char* name, WorldElem* element) = 0;
+    virtual float ApplyGameFunctionFor(float value, const char* name, const float* parameter) = 0;
+
+    // Reports through the controller's error operation (which throws), or without an object when
+    // there is no controller.
+    [[noreturn]] static void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    static void ReportWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 };
 
 // The running program's controller; null while none exists.

@@ -200,6 +200,9 @@ public:
     // The obstruction value times the opacity; line tests with only opaque blockers compare it with 1.
     float GetObstruction() const { return m_ObstructionValue * m_Opacity; }
 
+    // Told after every change of an inventory this element owns (the game's creature re-equips).
+    virtual void OnInventoryChanged() {}
+
     // The wall an object belongs to, for objects that a wall's properties placed (items keep it).
     virtual void SetWallLink(VSD_WallIntern* wall) { (void)wall; }
     // A wall attached to this element changed its wall ID (items keep the IDs of their walls).

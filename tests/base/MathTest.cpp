@@ -36,3 +36,21 @@ TEST(MathTest, WrapAndFloorDivision)
     EXPECT_EQ(ClampFloat(5.f, 0.f, 1.f), 1.f);
     EXPECT_EQ(ClampFloat(-5.f, 0.f, 1.f), 0.f);
 }
+
+TEST(MathTest, RoundFloatToIntHalvesAwayFromZero)
+{
+    struct Case {
+        float v;
+        int32_t rounded;
+    } cases[] = {
+        {2.5f, 3}, {-2.5f, -3}, {0.49999997f, 0}, {1.5f, 2}, {-0.5f, -1}, {-0.49f, 0},
+        {2147483520.0f, 2147483520},  // the largest float below 2^31
+        {3e9f, INT32_MIN}, {-3e9f, INT32_MIN}, {NAN, INT32_MIN},  // no integer: the indefinite value
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RoundFloatToInt(c.v), c.rounded) << c.v;
+        if (c.rounded != INT32_MIN) {
+            EXPECT_EQ(RoundFloatToInt(c.v), std::lround(c.v)) << c.v;
+        }
+    }
+}

@@ -5,6 +5,7 @@
 #include "base/ConfigFileReader.h"
 #include "base/FileList.h"
 #include "base/Log.h"
+#include "engine/gfx/DXC_Texture.h"
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
 #include "level/VSD_FileRecords.h"
@@ -17,8 +18,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -110,6 +113,33 @@ public:
     }
     WorldElem* GetMainChar() override { return mainChar; }
     void DeleteLoadedScenes() override { sceneDeletions++; }
+    // Items: made by makeItem; every desc has the one picture but those in unknownItems.
+    InventoryItem* CreateItem() override { return makeItem ? makeItem() : nullptr; }
+    DXC_Texture* GetItemPicture(const char* desc) override
+    {
+        return unknownItems.count(desc ? desc : "") ? nullptr : &itemPicture;
+    }
+    float GetAbilityWeight(int32_t abilityType) override
+    {
+        auto weight = abilityWeights.find(abilityType);
+        return weight == abilityWeights.end() ? 1.0f : weight->second;
+    }
+    void OnItemAddedToInventory(Inventory* inventory, InventoryItem* item) override
+    {
+        itemsAdded.emplace_back(inventory, item);
+    }
+    bool IsNetworkGameServer() const override { return networkGameServer; }
+    void PlayWorldSound(const char* name) override { sounds.push_back(name); }
+    // Game functions: "double" doubles the value (plus the parameter when given); others keep it.
+    float ApplyGameFunction(float value, const char* name, WorldElem* element) override
+    {
+        functionElements.push_back(element);
+        return std::string(name) == "double" ? value * 2.0f : value;
+    }
+    float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override
+    {
+        return std::string(name) == "double" ? value * 2.0f + (parameter ? *parameter : 0.0f) : value;
+    }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -143,6 +173,14 @@ public:
     int32_t modeChanges = 0;
     WorldElem* mainChar = nullptr;
     int32_t sceneDeletions = 0;
+    std::function<InventoryItem*()> makeItem;
+    std::set<std::string> unknownItems;
+    DXC_Texture itemPicture;
+    std::map<int32_t, float> abilityWeights;
+    std::vector<std::pair<Inventory*, InventoryItem*>> itemsAdded;
+    bool networkGameServer = false;
+    std::vector<std::string> sounds;
+    std::vector<WorldElem*> functionElements;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

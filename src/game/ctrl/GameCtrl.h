@@ -13,7 +13,8 @@
 // 3D object table, the type lookups by name, the shader table), GameCtrlTime.cpp (game time, the
 // screen fade, loading progress, pause, game speed, sound halt, profiling time),
 // GameCtrlFrame.cpp (the per-frame step, the drawn frame, the GUI hooks of a frame),
-// GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice).
+// GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice), GameCtrlItems.cpp (the item
+// factory, the item pictures and the engine's answers to items and inventories).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -31,6 +32,7 @@
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 #include "engine/gui/LightPropGui.h"
 #include "script/VariableStack.h"
+#include "game/objects/ItemBase.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
 
@@ -43,7 +45,6 @@ class CreatureObj;
 class StateManager;
 class WorldCtrl;
 class WorldElem;
-class ItemBase;
 class ItemObj;
 class PathCurve;
 struct AreaEffect;
@@ -328,6 +329,20 @@ public:
     // The world-update step: the world's frame with dt above 0, then its per-frame marks cleared.
     virtual void UpdateWorld(float dt);
 
+    // Items (GameCtrlItems.cpp).
+    ItemBase* CreateItem() override;  // the engine's item; the game's rules make their own class
+    DXC_Texture* GetItemPicture(const char* desc) override;
+    // Makes the image texture of item entry index when it has none yet.
+    void LoadItemImage(int32_t index);
+    // The image texture of the item entry with that "desc"; an unknown one is an error.
+    DXC_Texture* GetItemImage(const char* id);
+    float GetAbilityWeight(int32_t abilityType) override;
+    void OnItemAddedToInventory(Inventory* inventory, InventoryItem* item) override;
+    bool IsNetworkGameServer() const override { return false; }
+    void PlayWorldSound(const char* name) override;
+    float ApplyGameFunction(float value, const char* name, WorldElem* element) override;
+    float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override;
+
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
     void ShowWorldMessage(const wString& text, float seconds);
@@ -354,6 +369,9 @@ protected:
     std::vector<uint32_t> m_3dObjUseStamps;
     ConfigFileReader m_ItemReader;
     std::vector<std::shared_ptr<ItemBase>> m_ItemTable;
+    // The image textures of the item entries, by entry, made on first use (shared pointers for
+    // the class this header does not include).
+    std::vector<std::shared_ptr<DXC_Texture>> m_ItemImages;
 
     float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
 
