@@ -5,6 +5,7 @@
 #include "level/VSD_Viewer.h"
 
 #include "base/File.h"
+#include "base/TextFileReaderBase.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_Mesh.h"
@@ -35,14 +36,6 @@ constexpr int16_t kNotCellAligned = 4;
 constexpr float kWallMeshSpan = 100.0f;     // a mesh of "dimensionXZ" size spans this many units
 constexpr uint32_t kWallVertexFormat = 0x112;  // position, normal, one texture coordinate set
 constexpr int32_t kWallTextureOptions = 0x8000;
-
-// A coordinate as a whole number for a message, kept within 32 bits.
-int32_t WholeUnits(float v)
-{
-    if (!(v > -2e9f))
-        return v != v ? 0 : -2000000000;
-    return v < 2e9f ? int32_t(v) : 2000000000;
-}
 
 // A point's cell: the quotient rounded half away from zero.
 int32_t RoundedCell(float v, float cell)
@@ -133,7 +126,8 @@ void VSD_Viewer::AddWall(int32_t id)
     const int32_t dy = std::abs(int32_t(wall.m_GridY1) - int32_t(wall.m_GridY2));
     int32_t n = dy < dx ? dx : dy;
     if (n == 0) {
-        Warning("Invalid wall in VSD file at pos %i,%i (too small)", WholeUnits(wall.m_X1), WholeUnits(wall.m_Y1));
+        Warning("Invalid wall in VSD file at pos %i,%i (too small)", TextFileReaderBase::TruncToInt32(wall.m_X1),
+                TextFileReaderBase::TruncToInt32(wall.m_Y1));
         n = 1;
     }
     if (n + 1 >= kMaxWallSegments)

@@ -126,6 +126,8 @@ private:
 // A level viewer whose grid, heights, parcels, textures and wall kinds a test sets directly.
 class GridViewer : public VSD_Viewer {
 public:
+    using VSD_Viewer::VSD_Viewer;
+
     // A map of width x height cells, all heights 0, every parcel of texture 1, the whole map active.
     void SetGrid(int16_t width, int16_t height, int16_t cellWidth, int16_t cellHeight)
     {
