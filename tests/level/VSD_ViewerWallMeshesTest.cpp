@@ -166,6 +166,18 @@ TEST_F(WallMeshesTest, FileMeshesScaledMirroredAndMissing)
     EXPECT_EQ(viewer.GetWallDescs()[kLocal].frontMirrored, 0);
 
     EXPECT_EQ(ErrorOf([&] { AddWall(0, 300, 500, 300, kEmpty); }), "Wall file 'wallmesh\\nomesh.rtx' without mesh");
+    // A size of 0 (which the reader refuses) scales nothing rather than dividing by it.
+    WallDesc flat = viewer.GetWallDescs()[kWide];
+    flat.dimensionXZ[0] = flat.dimensionXZ[1] = 0.0f;
+    DXC_Mesh own;
+    gfx.CreateMesh(&own, 2, 4, 1, 0x112, 0, 0, 0, 0, 0);
+    own.LockAll(0);
+    for (int32_t n = 0; n < 4; n++)
+        own.SetVertexPosition(n, D3DXVECTOR3(float(n), 0.0f, float(n)));
+    own.UnlockAll();
+    viewer.ScaleWallMesh(flat, &own, 0);
+    EXPECT_EQ(Extent(own, 0).second, 3.0f);
+    EXPECT_EQ(Extent(own, 2).second, 3.0f);
     // Walls without a mesh file get segments only.
     const int32_t fence = AddWall(0, 400, 500, 400, kFence);
     EXPECT_EQ(Wall(fence).m_SegmentCount, 0);  // nomesh: not cut

@@ -149,6 +149,11 @@ public:
     // the point on the near plane minus the camera position. (0, 0, 0) when the viewport has no
     // area or view times projection has no inverse: no ray passes through the screen.
     void GetPickRayDir(D3DXVECTOR3& out, float x, float y) const;
+    // The screen position of a point; a point behind the camera is not told apart. Returns 1.
+    int ProjectToScreen(const D3DXVECTOR3& point, float& x, float& y) const;
+    // Whether a point of that size lies in front of the camera and within the viewport; never
+    // without a device.
+    bool IsPointOnScreen(float x, float y, float z, float size) const;
 
     DXC_ImageManager& GetTextureManager() { return textureManager; }
     DXC_ImageManager& GetSurfaceManager() { return surfaceManager; }

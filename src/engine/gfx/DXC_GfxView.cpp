@@ -85,3 +85,33 @@ void DXC_Gfx::GetPickRayDir(D3DXVECTOR3& out, float x, float y) const
     GetCameraPos(camera);
     out = near - camera;
 }
+
+int DXC_Gfx::ProjectToScreen(const D3DXVECTOR3& point, float& x, float& y) const
+{
+    const D3DXMATRIX viewProjection = viewMatrix * projectionMatrix;
+    D3DXVECTOR4 clip;
+    D3DXVec3Transform(&clip, &point, &viewProjection);
+    const float halfWidth = float(viewport.Width) * 0.5f;
+    const float halfHeight = float(viewport.Height) * 0.5f;
+    x = float(viewport.X) + halfWidth + clip.x / clip.w * halfWidth;
+    y = float(viewport.Y) + halfHeight - clip.y / clip.w * halfHeight;
+    return 1;
+}
+
+bool DXC_Gfx::IsPointOnScreen(float x, float y, float z, float size) const
+{
+    if (!HasDevice())
+        return false;
+    const D3DXVECTOR3 point(x, y, z);
+    const D3DXMATRIX viewProjection = viewMatrix * projectionMatrix;
+    D3DXVECTOR4 clip;
+    D3DXVec3Transform(&clip, &point, &viewProjection);
+    if (!(clip.w > 0.0f))
+        return false;  // behind the camera
+    float sx = 0.0f, sy = 0.0f;
+    ProjectToScreen(point, sx, sy);
+    int32_t rect[4];
+    GetViewportRect(rect);
+    return sx >= float(rect[0]) - size && sx <= float(rect[2]) + size && sy >= float(rect[1]) - size &&
+           sy <= float(rect[3]) + size;
+}

@@ -86,3 +86,35 @@ TEST(DXC_GfxView, PickRays)
     gfx.GetPickRayDir(direction, 0, 160);
     EXPECT_LT(-0.8f * direction.x + 0.6f * direction.y, 0.0f);
 }
+
+TEST(DXC_GfxView, ScreenPositions)
+{
+    DXC_Gfx gfx;
+    gfx.SetCameraLookAt(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 10, 0), D3DXVECTOR3(0, 0, 1));
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, 1.0f, 1.0f, 1.0f, 1000.0f);
+    gfx.SetProjectionMatrix(projection);
+    gfx.SetViewPort(0, 0, 200, 100, 0.0f, 1.0f);
+    float x = 0.0f, y = 0.0f;
+    EXPECT_EQ(gfx.ProjectToScreen(D3DXVECTOR3(0, 50, 0), x, y), 1);
+    EXPECT_NEAR(x, 100.0f, 1e-3f);
+    EXPECT_NEAR(y, 50.0f, 1e-3f);
+    const float edge = 50.0f * std::tan(0.5f);  // the top edge of the view at distance 50
+    gfx.ProjectToScreen(D3DXVECTOR3(0, 50, edge), x, y);
+    EXPECT_NEAR(y, 0.0f, 1e-2f);
+
+    EXPECT_FALSE(gfx.IsPointOnScreen(0, 50, 0, 0));  // no device: never
+    gfx.initialised = 1;
+    const struct {
+        D3DXVECTOR3 point;
+        float size;
+        bool onScreen;
+    } kCases[] = {
+        {{0, 50, 0}, 0, true},
+        {{0, 50, edge * 1.1f}, 0, false},
+        {{0, 50, edge * 1.1f}, 10, true},  // within its size of the edge
+        {{0, -50, 0}, 0, false},           // behind the camera
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(gfx.IsPointOnScreen(c.point.x, c.point.y, c.point.z, c.size), c.onScreen) << c.point.z << " " << c.size;
+}
