@@ -205,7 +205,7 @@ public:
     // The ray test. RayTest casts a ray (any length but 0) into the floor window with the floor
     // raised by lift; RayTestRect is its worker over a rectangle of cells (x2, y2 exclusive) and
     // takes a unit direction. Both answer whether the floor was hit, and where.
-    bool RayTest(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, D3DXVECTOR3& hit, float lift);
+    bool RayTest(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, D3DXVECTOR3& hit, float lift) const;
     bool RayTestRect(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, int32_t x1, int32_t y1, int32_t x2,
                      int32_t y2, D3DXVECTOR3& hit) const;
 

@@ -15,7 +15,8 @@ constexpr float kBoxRayLength = 10000.0f;
 
 }  // namespace
 
-bool VSD_Viewer::RayTest(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, D3DXVECTOR3& hit, float lift)
+bool VSD_Viewer::RayTest(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, D3DXVECTOR3& hit,
+                         float lift) const
 {
     const float length = D3DXVec3Length(&direction);
     if (!(length > 0.0f) || !std::isfinite(length))

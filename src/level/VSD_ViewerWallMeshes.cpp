@@ -137,7 +137,8 @@ void VSD_Viewer::AddWall(int32_t id)
     wall.m_SegmentCount = int16_t(n);
 
     const bool meshType = wall.m_WallType == WallDesc::kTypeNormal || wall.m_WallType == WallDesc::kTypeFileMesh;
-    VSD_WallMeshes* meshes = m_Gfx && meshType ? GetWallMeshes(wall.m_DescIndex) : nullptr;  // nothing loads without graphics
+    // Without a graphics object nothing can be loaded.
+    VSD_WallMeshes* meshes = m_Gfx && meshType ? GetWallMeshes(wall.m_DescIndex) : nullptr;
     if (meshes && wall.m_WallType == WallDesc::kTypeNormal) {
         LoadWallTexture(wall.m_DescIndex);
         GetStandardWallMesh().CloneInto(meshes->front, false, false);

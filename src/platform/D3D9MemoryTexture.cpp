@@ -163,12 +163,12 @@ HRESULT D3DXFilterTexture(IDirect3DTexture9* texture, const void*, uint32_t srcL
                     return uint32_t(above.pixels[std::size_t(py) * std::size_t(above.pitch) + px * bytes + b]);
                 };
                 for (uint32_t b = 0; b < bytes; b++) {
+                    uint8_t& out = level.pixels[std::size_t(y) * std::size_t(level.pitch) + x * bytes + b];
                     if (bytes == 2) {  // 16-bit channels straddle the bytes: the first pixel stands for all
-                        level.pixels[std::size_t(y) * std::size_t(level.pitch) + x * bytes + b] = uint8_t(at(x0, y0, b));
+                        out = uint8_t(at(x0, y0, b));
                         continue;
                     }
-                    const uint32_t sum = at(x0, y0, b) + at(x1, y0, b) + at(x0, y1, b) + at(x1, y1, b);
-                    level.pixels[std::size_t(y) * std::size_t(level.pitch) + x * bytes + b] = uint8_t((sum + 2) / 4);
+                    out = uint8_t((at(x0, y0, b) + at(x1, y0, b) + at(x0, y1, b) + at(x1, y1, b) + 2) / 4);
                 }
             }
         }

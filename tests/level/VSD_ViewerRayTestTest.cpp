@@ -24,8 +24,12 @@ public:
         m_FloorWindowY = y;
         GetFloorWindowFlags().assign(size_t(size) * size_t(size), 0);
     }
-    void MarkWindowCell(int32_t x, int32_t y) { GetFloorWindowFlags()[size_t(y - m_FloorWindowY) * size_t(m_FloorSize[0]) + size_t(x - m_FloorWindowX)] |= 1; }
-    bool IsMarked(int32_t x, int32_t y) { return GetFloorWindowFlags()[size_t(y - m_FloorWindowY) * size_t(m_FloorSize[0]) + size_t(x - m_FloorWindowX)] & 1; }
+    uint8_t& Flag(int32_t x, int32_t y)
+    {
+        return GetFloorWindowFlags()[size_t(y - m_FloorWindowY) * size_t(m_FloorSize[0]) + size_t(x - m_FloorWindowX)];
+    }
+    void MarkWindowCell(int32_t x, int32_t y) { Flag(x, y) |= 1; }
+    bool IsMarked(int32_t x, int32_t y) { return Flag(x, y) & 1; }
 };
 
 struct RayTestTest : ::testing::Test {
@@ -47,7 +51,8 @@ std::optional<double> HitTriangle(const D3DXVECTOR3& o, const D3DXVECTOR3& d, co
     const double e1[3] = {double(b.x) - a.x, double(b.y) - a.y, double(b.z) - a.z};
     const double e2[3] = {double(c.x) - a.x, double(c.y) - a.y, double(c.z) - a.z};
     const double dir[3] = {d.x, d.y, d.z};
-    const double p[3] = {dir[1] * e2[2] - dir[2] * e2[1], dir[2] * e2[0] - dir[0] * e2[2], dir[0] * e2[1] - dir[1] * e2[0]};
+    const double p[3] = {dir[1] * e2[2] - dir[2] * e2[1], dir[2] * e2[0] - dir[0] * e2[2],
+                         dir[0] * e2[1] - dir[1] * e2[0]};
     const double det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
     if (std::fabs(det) < 1e-12)
         return std::nullopt;

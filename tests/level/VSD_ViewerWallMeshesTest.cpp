@@ -249,8 +249,8 @@ TEST_F(WallMeshesTest, TopRowsOfALockableTextureFadeIn)
         for (int32_t x = 0; x < 4; x++)
             static_cast<uint8_t*>(locked.pBits)[y * locked.Pitch + x * 4 + 3] = 200;
     image->UnlockRect(0);
-    const int32_t id =
-        device.GetTextureManager().Add(image, device.MakeResourceKey("wallmesh\\stone.tga").c_str(), "wallmesh\\stone.tga");
+    const char* file = "wallmesh\\stone.tga";
+    const int32_t id = device.GetTextureManager().Add(image, device.MakeResourceKey(file).c_str(), file);
 
     level.LoadWallTexture(kStone);
     EXPECT_EQ(device.GetTextureManager().Unacquire(id), 0);  // the wall texture holds it now

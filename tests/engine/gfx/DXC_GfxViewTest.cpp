@@ -116,5 +116,6 @@ TEST(DXC_GfxView, ScreenPositions)
         {{0, -50, 0}, 0, false},           // behind the camera
     };
     for (const auto& c : kCases)
-        EXPECT_EQ(gfx.IsPointOnScreen(c.point.x, c.point.y, c.point.z, c.size), c.onScreen) << c.point.z << " " << c.size;
+        EXPECT_EQ(gfx.IsPointOnScreen(c.point.x, c.point.y, c.point.z, c.size), c.onScreen)
+            << c.point.z << " " << c.size;
 }
