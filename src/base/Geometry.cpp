@@ -1,6 +1,7 @@
 // Geometry: frames, segments, circles, distances, ray and triangle, and the moving-circle wall tests.
 #include "base/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -192,6 +193,32 @@ double SignedDistanceToLine2D(const Line2D& l, const D3DXVECTOR2& q)
 {
     const double dx = l.dx, dy = l.dy;
     return (dy * (double(q.x) - l.px) - dx * (double(q.y) - l.py)) / std::sqrt(dx * dx + dy * dy);
+}
+
+bool IntersectSegmentBox(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& lo, const D3DXVECTOR3& hi)
+{
+    // Slabs: the part of the segment within each pair of faces, in double.
+    const double from[3] = {a.x, a.y, a.z}, to[3] = {b.x, b.y, b.z};
+    const double low[3] = {lo.x, lo.y, lo.z}, high[3] = {hi.x, hi.y, hi.z};
+    double enter = 0.0, leave = 1.0;
+    for (int i = 0; i < 3; i++) {
+        const double d = to[i] - from[i];
+        if (d == 0.0) {
+            if (!(from[i] >= low[i] && from[i] <= high[i]))
+                return false;  // beside the slab, never entering it
+            continue;
+        }
+        double t0 = (low[i] - from[i]) / d, t1 = (high[i] - from[i]) / d;
+        if (std::isnan(t0) || std::isnan(t1))
+            return false;
+        if (t0 > t1)
+            std::swap(t0, t1);
+        enter = std::max(enter, t0);
+        leave = std::min(leave, t1);
+        if (!(enter <= leave))
+            return false;
+    }
+    return true;
 }
 
 bool IntersectRayTriangle(const Triangle3D& tri, const Ray3D& ray, float& out)

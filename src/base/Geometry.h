@@ -63,6 +63,9 @@ bool CircleTouchesSegment(const Circle2D& circle, const Segment2D& segment);
 double DistancePointLine3D(const Line3D& line, const D3DXVECTOR3& point);
 double DistancePointSegment3D(const Segment3D& segment, const D3DXVECTOR3& point);
 double SignedDistanceToLine2D(const Line2D& line, const D3DXVECTOR2& point);
+// Whether the segment a-b meets the box from lo to hi (faces and edges included; a segment inside
+// meets it).
+bool IntersectSegmentBox(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& lo, const D3DXVECTOR3& hi);
 // A hit behind the origin (negative out) counts.
 bool IntersectRayTriangle(const Triangle3D& triangle, const Ray3D& ray, float& out);
 D3DXVECTOR3& TransformCoord(const D3DXMATRIX& matrix, const D3DXVECTOR3& point, D3DXVECTOR3& out);

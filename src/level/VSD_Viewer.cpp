@@ -6,7 +6,9 @@
 #include "base/Log.h"
 #include "base/SearchTree.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/scene/DXC_Mesh.h"
 #include "level/LevelErrorText.h"
+#include "level/VSD_WallMeshes.h"
 #include "world/GameCtrlInterface.h"
 
 namespace {
@@ -202,6 +204,8 @@ void VSD_Viewer::MapFileIDs()
 
 void VSD_Viewer::FreeLevelStuff(int32_t partial)
 {
+    m_EarthQuakes.DeleteAll();
+    m_RecoilEffects.DeleteAll();
     m_ActiveBlocks.clear();
     m_Objects.clear();
     if (!partial) {
@@ -214,6 +218,7 @@ void VSD_Viewer::FreeLevelStuff(int32_t partial)
         m_CellFrames.clear();
         m_WallDescs.clear();
         m_NumWallDescs = 0;
+        m_WallMeshes.clear();  // they belong to the descriptions
         m_Parcels.clear();
         m_FloorTextures.clear();
         m_NumFloorTextures = 0;
@@ -238,6 +243,7 @@ int32_t VSD_Viewer::FreeAll()
 {
     FreeLevelStuff(0);
     FreeLoadData();
+    m_StandardWallMesh.reset();
     return 1;
 }
 

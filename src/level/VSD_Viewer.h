@@ -9,12 +9,18 @@
 //   VSD_ViewerFloorCells.cpp      wall sectors of floor vertices, surface frames, cover map
 //   VSD_ViewerWalls.cpp           the wall table: geometry, floor marks, insertion and splitting
 //   VSD_ViewerWallProperties.cpp  walls made from wall entries: properties, child walls and objects
+//   VSD_ViewerCamera.cpp          the camera with earthquakes, pan and recoil, and the floor window
+//   VSD_ViewerRayTest.cpp         rays into the height field of the floor window
+//   VSD_ViewerWallMeshes.cpp      segments and cell codes of added walls, wall meshes and textures
 #pragma once
+#include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
 #include "base/DynaMem.h"
 #include "base/ErrorClass.h"
 #include "base/FileList.h"
+#include "base/StartupConstants.h"
 #include "base/String.h"
+#include "level/EarthQuakeEntry.h"
 #include "level/VSD_FileRecords.h"
 #include "level/VSD_FloorVertex.h"
 #include "level/VSD_TextureDesc.h"
@@ -23,9 +29,12 @@
 #include "platform/D3DXMath.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class DXC_Gfx;
+class DXC_Mesh;
+struct VSD_WallMeshes;
 class GameCtrlInterface;
 class WorldCtrl;
 class WorldElem;
@@ -161,6 +170,77 @@ public:
     void SetCellSize(int16_t width, int16_t height);
     void SetTerrainCenterVertex(int32_t mode) { m_TerrainCenterMode = mode; }
 
+    // The camera. SetCamera takes the requested eye, target and up, shakes and turns them by the
+    // level's camera effects, and places the floor window; it returns 1. UpdateCameraEffects ages
+    // the earthquakes and recoil effects and moves the follow point.
+    int32_t SetCamera(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ, float upX,
+                      float upY, float upZ);
+    void UpdateCameraEffects(float dt);
+    // What the controller sets before the camera: its current camera distance, and the vertical
+    // and horizontal field of view in radians.
+    void SetCameraDistance(float distance) { m_CameraDistance = distance; }
+    void SetFieldOfView(float vertical, float horizontal)
+    {
+        m_FieldOfView[0] = vertical;
+        m_FieldOfView[1] = horizontal;
+    }
+    // Screen-space pan in fractions of the field of view.
+    void SetCameraPan(float horizontal, float vertical)
+    {
+        m_Pan[0] = horizontal;
+        m_Pan[1] = vertical;
+    }
+    void SetCameraPanOff(bool off) { m_PanOff = off ? 1 : 0; }
+    void SetWindowFollowsTarget(bool follow) { m_WindowFollowsTarget = follow ? 1 : 0; }
+    D3DXVECTOR3 GetCameraTarget() const { return m_CameraTarget; }
+    D3DXVECTOR3 GetViewDirection() const { return m_ViewDir; }
+    D3DXVECTOR3 GetRequestedEye() const { return m_RequestedEye; }
+    // Where the rays through the viewport's corners met the floor, last time all four did:
+    // lower left, lower right, upper right, upper left.
+    const D3DXVECTOR3* GetGroundCorners() const { return m_GroundCorners; }
+    // The floor window: the square of floor-size cells around the view.
+    int32_t GetFloorWindowX() const { return m_FloorWindowX; }
+    int32_t GetFloorWindowY() const { return m_FloorWindowY; }
+    D3DXVECTOR2 GetFloorWindowCentre() const { return {m_FloorWindowCentreX, m_FloorWindowCentreY}; }
+    int32_t GetFloorWindowCentreCellX() const { return m_FloorWindowCentreCell[0]; }
+    int32_t GetFloorWindowCentreCellY() const { return m_FloorWindowCentreCell[1]; }
+    // One byte per window cell, row by row; bit 0 hides the cell from the ray test. Whoever marks
+    // cells sizes it; a cell beyond its end has no flag.
+    std::vector<uint8_t>& GetFloorWindowFlags() { return m_FloorWindowFlags; }
+    float GetFarDistance() const { return m_FarDistance; }
+    float GetViewDistance() const { return m_ViewDistance; }
+    float GetViewDistanceScaled() const { return m_ViewDistanceScaled; }
+    DynaMem<EarthQuakeEntry, 8>& GetEarthQuakes() { return m_EarthQuakes; }
+    DynaMem<RecoilEffectEntry, 8>& GetRecoilEffects() { return m_RecoilEffects; }
+    BezierSpline<float>& GetRecoilCurve() { return m_RecoilCurve; }  // over the recoil time 0 to 1
+
+    // The ray test. RayTest casts a ray (any length but 0) into the floor window with the floor
+    // raised by lift; RayTestRect is its worker over a rectangle of cells (x2, y2 exclusive) and
+    // takes a unit direction. Both answer whether the floor was hit, and where.
+    bool RayTest(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, D3DXVECTOR3& hit, float lift) const;
+    bool RayTestRect(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, int32_t x1, int32_t y1, int32_t x2,
+                     int32_t y2, D3DXVECTOR3& hit) const;
+
+    // Added walls. AddWall cuts the wall of that ID into segments and makes its description's mesh
+    // present; CalcWallCells fills its segment points and cell codes.
+    static constexpr int32_t kMaxWallSegments = 32;  // points of a wall: at most 30 segments
+    void AddWall(int32_t id);
+    void CalcWallCells(int32_t id);
+    // Scales a mesh read from a description's "file" (side 0) or "fileBack" (side 1) to the
+    // description's size and notes whether it mirrors.
+    void ScaleWallMesh(WallDesc& desc, DXC_Mesh* mesh, int32_t side);
+    void LoadWallTexture(int32_t descIndex);
+    // The meshes and texture of a wall description; null for an index without a description.
+    VSD_WallMeshes* GetWallMeshes(int32_t descIndex);
+    DXC_Mesh& GetStandardWallMesh();  // the unit quad that normal walls copy
+    // The engine settings "WallShader", "WallFade" and "WallMipMap".
+    void SetWallSettings(int32_t wallShader, float wallFade, int32_t wallMipMap)
+    {
+        m_WallShader = wallShader;
+        m_WallFade = wallFade;
+        m_WallMipMap = wallMipMap;
+    }
+
     // The level as loaded.
     const String& GetFileName() const { return m_FileName; }
     int32_t GetLastFileSize() const { return m_LastFileSize; }
@@ -197,6 +277,9 @@ protected:
     {
         return IsInActiveArea(wall.x1, wall.y1) || IsInActiveArea(wall.x2, wall.y2);
     }
+    // Reads the scene file of a description's side (0 "file", 1 "fileBack") into that mesh unless it
+    // is there already; in debug mode again when the file's size changed.
+    void ReadWallMesh(WallDesc& desc, VSD_WallMeshes& meshes, int32_t side);
     // Whether the wall's "worldID", with its property text before the description's entry, is set.
     bool HasWorldID(const String& propertyText, int32_t entry);
 
@@ -272,4 +355,37 @@ protected:
     // The cover map: one ARGB pixel and one revealed byte per cell.
     std::vector<uint32_t> m_CoverPixels;
     std::vector<uint8_t> m_RevealedCells;
+
+    // The camera: as requested, and the view direction in use (m_CameraEye and its two fellows
+    // hold the camera in use).
+    D3DXVECTOR3 m_RequestedEye;
+    D3DXVECTOR3 m_RequestedTarget;
+    D3DXVECTOR3 m_RequestedUp;
+    D3DXVECTOR3 m_ViewDir;
+    float m_Pan[2] = {};
+    uint8_t m_PanOff = 0;
+    D3DXVECTOR3 m_GroundCorners[4];
+    int32_t m_FloorWindowX = 0;
+    int32_t m_FloorWindowY = 0;
+    float m_FloorWindowCentreX = 0.0f;
+    float m_FloorWindowCentreY = 0.0f;
+    int32_t m_FloorWindowCentreCell[2] = {};
+    uint8_t m_WindowFollowsTarget = 0;
+    std::vector<uint8_t> m_FloorWindowFlags;
+    float m_FarDistance = 0.0f;  // also set by the floor size setter
+    float m_ViewDistance = 0.0f;  // from the eye to the far edge of the view circle, less 64
+    float m_ViewDistanceScaled = 0.0f;
+    float m_RenderFactors[4] = {0.75f, 0.25f, 0.9f, 0.1f};
+    float m_CameraDistance = 0.0f;
+    float m_FieldOfView[2] = {StartupConstants::kFieldOfView, StartupConstants::kFieldOfView};
+    BezierSpline<float> m_RecoilCurve;
+    DynaMem<EarthQuakeEntry, 8> m_EarthQuakes;
+    DynaMem<RecoilEffectEntry, 8> m_RecoilEffects;
+
+    // Wall meshes: one record per wall description, made when a wall first needs it.
+    std::vector<std::unique_ptr<VSD_WallMeshes>> m_WallMeshes;
+    std::unique_ptr<DXC_Mesh> m_StandardWallMesh;
+    int32_t m_WallShader = 1;
+    float m_WallFade = 0.05f;
+    int32_t m_WallMipMap = 0;
 };

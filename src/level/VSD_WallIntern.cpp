@@ -38,6 +38,12 @@ void VSD_WallIntern::CalcDirection()
     m_NormalY = -m_DirX;
 }
 
+void VSD_WallIntern::UpdateTransform()
+{
+    m_Transform = D3DXMATRIX(m_DirX, m_DirY, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, m_NormalX, m_NormalY, 0.0f, 0.0f,
+                             m_CentreX, m_CentreY, 0.0f, 1.0f);
+}
+
 int32_t VSD_WallIntern::GetSide(float x, float y) const
 {
     return (x - m_X1) * m_NormalX + (y - m_Y1) * m_NormalY >= 0.0f ? 1 : -1;

@@ -7,8 +7,15 @@
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
+#include <vector>
 
 class VSD_Viewer;
+
+// One point of a wall's segments: a floor cell.
+struct VSD_CellPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+};
 
 class VSD_WallIntern : public WorldElemBase {
 public:
@@ -26,6 +33,9 @@ public:
     // Half length, direction and normal from the end points. Coinciding end points give the
     // direction (1, 0) and the normal (0, -1).
     void CalcDirection();
+    // The orientation matrix from the direction and normal: first axis along the wall, second the
+    // vertical, third the normal; placed at the centre.
+    void UpdateTransform();
 
     // 1 when (x, y) lies on the side the normal points to, else -1.
     int32_t GetSide(float x, float y) const;
@@ -78,10 +88,18 @@ public:
     int16_t m_GridY2 = 0;
     int16_t m_GridDirection = 0;  // 0 to 8, for walls along grid lines
     int16_t m_WallType = 0;       // WallDesc type code
-    uint8_t m_OnGrid = 0;
-    uint8_t m_HasMesh = 0;
+    uint8_t m_OnGrid = 0;   // also whether the segment points follow the grid end points
+    uint8_t m_HasMesh = 0;  // also whether the wall is cut into segments
     float m_FloorHeightCentre = 0.0f;
     uint8_t m_EndHeightsStale = 1;
+
+    // Segments (made when the wall is added): n + 1 points with a cell code each.
+    int16_t m_SegmentCount = 0;
+    std::vector<VSD_CellPoint> m_SegmentPoints;
+    std::vector<uint8_t> m_CellCodes;
+    uint8_t m_HasBackMesh = 0;
+    int32_t m_DescIndex = 0;  // the wall description whose meshes and texture the wall uses
+    D3DXMATRIX m_Transform{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
     // From the wall description and the wall entry.
     int16_t m_DescID = 0;

@@ -1,6 +1,7 @@
 // D3D9MemoryTexture: creation, locking and reference counting of the memory surfaces and textures.
 #include "platform/D3D9MemoryTexture.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -139,5 +140,38 @@ HRESULT CreateMemoryTexture(uint32_t width, uint32_t height, uint32_t levels, ui
             break;
     }
     *texture = made;
+    return D3D_OK;
+}
+
+HRESULT D3DXFilterTexture(IDirect3DTexture9* texture, const void*, uint32_t srcLevel, DWORD)
+{
+    if (!texture || srcLevel >= texture->m_Levels.size())
+        return D3DERR_INVALIDCALL;
+    for (const MemoryImageLevel& level : texture->m_Levels)
+        if (level.locked)
+            return D3DERR_INVALIDCALL;
+    const uint32_t bytes = BytesPerPixel(texture->m_Levels[srcLevel].desc.Format);
+    for (std::size_t n = srcLevel + 1; n < texture->m_Levels.size(); n++) {
+        const MemoryImageLevel& above = texture->m_Levels[n - 1];
+        MemoryImageLevel& level = texture->m_Levels[n];
+        const uint32_t aw = above.desc.Width, ah = above.desc.Height;
+        for (uint32_t y = 0; y < level.desc.Height; y++) {
+            for (uint32_t x = 0; x < level.desc.Width; x++) {
+                const uint32_t x0 = std::min(2 * x, aw - 1), x1 = std::min(2 * x + 1, aw - 1);
+                const uint32_t y0 = std::min(2 * y, ah - 1), y1 = std::min(2 * y + 1, ah - 1);
+                auto at = [&](uint32_t px, uint32_t py, uint32_t b) {
+                    return uint32_t(above.pixels[std::size_t(py) * std::size_t(above.pitch) + px * bytes + b]);
+                };
+                for (uint32_t b = 0; b < bytes; b++) {
+                    uint8_t& out = level.pixels[std::size_t(y) * std::size_t(level.pitch) + x * bytes + b];
+                    if (bytes == 2) {  // 16-bit channels straddle the bytes: the first pixel stands for all
+                        out = uint8_t(at(x0, y0, b));
+                        continue;
+                    }
+                    out = uint8_t((at(x0, y0, b) + at(x1, y0, b) + at(x0, y1, b) + at(x1, y1, b) + 2) / 4);
+                }
+            }
+        }
+    }
     return D3D_OK;
 }

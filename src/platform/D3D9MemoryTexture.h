@@ -44,6 +44,7 @@ public:
     HRESULT UnlockRect(uint32_t level);
 
 private:
+    friend HRESULT D3DXFilterTexture(IDirect3DTexture9*, const void*, uint32_t, DWORD);
     friend HRESULT CreateMemoryTexture(uint32_t, uint32_t, uint32_t, uint32_t, D3DFORMAT, uint32_t,
                                        IDirect3DTexture9**);
     IDirect3DTexture9() = default;
@@ -63,3 +64,9 @@ HRESULT CreateMemorySurface(uint32_t width, uint32_t height, D3DFORMAT format, u
 // of the one before, cleared to 0; the same failures as above.
 HRESULT CreateMemoryTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, D3DFORMAT format,
                             uint32_t pool, IDirect3DTexture9** texture);
+
+// Fills every level below srcLevel from the one above it, each pixel the mean of the 2 x 2 pixels
+// it covers (per byte channel of 32-bit pixels; the odd last row or column of a level repeats; a
+// 16-bit level takes the first of the four). D3DERR_INVALIDCALL
+// for a level that does not exist or is locked. The palette and the filter are not read.
+HRESULT D3DXFilterTexture(IDirect3DTexture9* texture, const void* palette, uint32_t srcLevel, DWORD filter);

@@ -268,6 +268,28 @@ D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* out, const D3DXPLANE* plane)
     return out;
 }
 
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* target,
+                               const D3DXVECTOR3* up)
+{
+    D3DXVECTOR3 z = *target - *eye, x, y;
+    D3DXVec3Normalize(&z, &z);
+    D3DXVec3Cross(&x, up, &z);
+    D3DXVec3Normalize(&x, &x);
+    D3DXVec3Cross(&y, &z, &x);
+    *out = D3DXMATRIX(x.x, y.x, z.x, 0, x.y, y.y, z.y, 0, x.z, y.z, z.z, 0, -D3DXVec3Dot(&x, eye),
+                      -D3DXVec3Dot(&y, eye), -D3DXVec3Dot(&z, eye), 1);
+    return out;
+}
+
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear, float zFar)
+{
+    const float yScale = 1.0f / std::tan(fovY * 0.5f);
+    const float xScale = yScale / aspect;
+    const float depth = zFar / (zFar - zNear);
+    *out = D3DXMATRIX(xScale, 0, 0, 0, 0, yScale, 0, 0, 0, 0, depth, 1, 0, 0, -zNear * depth, 0);
+    return out;
+}
+
 D3DXQUATERNION* D3DXQuaternionIdentity(D3DXQUATERNION* out)
 {
     *out = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);

@@ -120,6 +120,11 @@ float D3DXMatrixDeterminant(const D3DXMATRIX* m);
 // Null for a singular matrix; *out and *determinant are then left untouched.
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMATRIX* m);
 D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* out, const D3DXPLANE* plane);  // plane is normalised first
+// Left-handed view matrix of a camera at eye looking at target.
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* target,
+                               const D3DXVECTOR3* up);
+// Left-handed perspective projection; fovY is the vertical field of view in radians.
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovY, float aspect, float zNear, float zFar);
 
 // Planes.
 D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* out, const D3DXPLANE* p);

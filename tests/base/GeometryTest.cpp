@@ -155,6 +155,27 @@ TEST(Geometry, RayTriangleAgreesWithMollerTrumbore)
                                             {D3DXVECTOR3(-1, 0.2f, 0), D3DXVECTOR3(1, 0, 0)}, out));
 }
 
+TEST(Geometry, SegmentAgainstBox)
+{
+    const D3DXVECTOR3 lo(0, 0, 0), hi(100, 50, 0);  // a flat box, as a flat floor gives
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        D3DXVECTOR3 a, b;
+        bool meets;
+    } kCases[] = {
+        {{50, 25, 10}, {50, 25, -10}, true},     // through the flat box
+        {{100, 50, 10}, {100, 50, -10}, true},   // through its corner edge
+        {{101, 25, 10}, {101, 25, -10}, false},  // beside it
+        {{50, 25, 10}, {50, 25, 1}, false},      // ends before it
+        {{50, 25, 0}, {60, 25, 0}, true},        // lies in it
+        {{-10, 25, 0}, {-5, 25, 0}, false},      // in its plane, short of it
+        {{-10, -10, 5}, {110, 60, -5}, true},    // diagonally across
+        {{nan, 25, 10}, {50, 25, -10}, false},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(Math::IntersectSegmentBox(c.a, c.b, lo, hi), c.meets) << c.a.x << "," << c.a.y << "," << c.a.z;
+}
+
 TEST(Geometry, MovingCircleAgainstWalls)
 {
     struct Case {

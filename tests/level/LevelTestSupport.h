@@ -221,6 +221,8 @@ protected:
     using Viewer::kFrameFloats;
 
 public:
+    using Viewer::Viewer;
+
     // A map of width x height cells, all heights 0, every parcel of texture 1, the whole map active.
     void SetGrid(int16_t width, int16_t height, int16_t cellWidth, int16_t cellHeight)
     {

@@ -8,6 +8,8 @@
 //   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
 //   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles,
 //                          and the binding of a scene's shader effects
+//   DXC_GfxView.cpp        the view data: view, projection and world matrices, viewport, camera
+//                          position and pick rays; none of it needs a device
 //
 // Animation cycles (BuildAniCycle): a cycle over [start, end] seconds of a scene is filled as
 // ConvertSceneRange converts a scene. Every helper object of the scene gives an object track and
@@ -27,6 +29,7 @@
 #include "engine/gfx/DXC_SurfaceBase.h"
 #include "engine/gfx/DXC_Texture.h"
 #include "platform/D3D9Types.h"
+#include "platform/D3DXMath.h"
 
 #include <cstdint>
 #include <memory>
@@ -76,6 +79,8 @@ public:
     bool IsFullScreen() const { return windowed == 0; }
     // Frames shown in about the last second; without a device none is ever shown.
     float GetFPS() const { return 0.0f; }
+    bool HasDevice() const { return initialised != 0; }
+    D3DFORMAT GetBackBufferFormat() const { return backBufferFormat; }
     // In dedicated mode only diffuse maps (1); otherwise types 3, 5 and 2 with 6 need their flags.
     bool IsMapTypeSupported(int32_t type) const;
     void AllowMapType3(bool flag) { allowMapType3 = flag; }
@@ -136,6 +141,32 @@ public:
     int ConvertSceneRange(DXC_3dScene& source, DXC_3dScene& destination, float start, float end);
     int BuildAniCycle(DXC_3dScene& scene, DXC_AniCycle& cycle, float start, float end);
 
+    // The view data (DXC_GfxView.cpp). The setters keep the copies the queries read; only a device
+    // would be sent them. Without a device the identity matrices and the empty viewport stay.
+    void SetViewMatrix(const D3DXMATRIX& matrix);
+    void GetViewMatrix(D3DXMATRIX& out) const { out = viewMatrix; }
+    // A matrix whose element (3,4) is neither 1 nor 0 is divided by it, the form depth fog expects.
+    void SetProjectionMatrix(const D3DXMATRIX& matrix);
+    void GetProjectionMatrix(D3DXMATRIX& out) const { out = projectionMatrix; }
+    void SetWorldMatrix(const D3DXMATRIX& matrix) { worldMatrix = matrix; }
+    void UpdateWorldViewProjection();
+    const D3DXMATRIX& GetWorldViewProjection() const { return worldViewProjection; }
+    // A left-handed look-at view; mirrored negates its first column.
+    void SetCameraLookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, const D3DXVECTOR3& up,
+                         bool mirrored = false);
+    int SetViewPort(int32_t x1, int32_t y1, int32_t x2, int32_t y2, float minZ, float maxZ);
+    void GetViewportRect(int32_t rect[4]) const;  // left, top, right, bottom
+    void GetCameraPos(D3DXVECTOR3& out) const;    // the translation of the inverse view
+    // The direction, not normalised, of the ray from the camera through the screen point (x, y):
+    // the point on the near plane minus the camera position. (0, 0, 0) when the viewport has no
+    // area or view times projection has no inverse: no ray passes through the screen.
+    void GetPickRayDir(D3DXVECTOR3& out, float x, float y) const;
+    // The screen position of a point; a point behind the camera is not told apart. Returns 1.
+    int ProjectToScreen(const D3DXVECTOR3& point, float& x, float& y) const;
+    // Whether a point of that size lies in front of the camera and within the viewport; never
+    // without a device.
+    bool IsPointOnScreen(float x, float y, float z, float size) const;
+
     DXC_ImageManager& GetTextureManager() { return textureManager; }
     DXC_ImageManager& GetSurfaceManager() { return surfaceManager; }
     DXC_ResourceManager& GetMeshManager() { return meshManager; }
@@ -155,6 +186,12 @@ public:
     bool allowMapType5 = true;
     bool allowMapTypes2And6 = true;
     int32_t textureCount = 0;
+    D3DXMATRIX viewMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DXMATRIX projectionMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DXMATRIX worldMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DXMATRIX worldViewProjection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DVIEWPORT9 viewport;   // no area until set
+    int32_t frustumDirty = 1;  // the frustum is built again before its next test
 
 private:
     // Registers the file name when a register is kept, and opens the file whole for reading.

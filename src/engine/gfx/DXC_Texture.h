@@ -5,6 +5,7 @@
 // The class is split by role:
 //   DXC_Texture.cpp      stages, selection, frame sequences, update, clone and release
 //   DXC_TextureFile.cpp  the texture record of scene files and the map record's file form
+//   DXC_TexturePixels.cpp  locking the current stage's image, its mipmaps, the file check
 #pragma once
 #include "base/BezierSpline.h"
 #include "engine/gfx/DXC_SurfaceBase.h"
@@ -101,6 +102,16 @@ public:
     int SelectFrame(int32_t index);
     int32_t GetSequenceLength() const { return frameCount; }
     void SetSequenceParams(float frameDuration, float time, int32_t mode);
+
+    // The first level of the current texture: "LockRect failed: %s" and "UnlockRect failed: %s"
+    // are errors; without a texture both answer 0.
+    int Lock(D3DLOCKED_RECT& locked, DWORD flags);
+    int Unlock();
+    // The lower levels from the first; 0 without a texture ("D3DXFilterTexture failed: %s").
+    int CreateMipMaps();
+    // True when every stage with a name was read from a file whose modification time is the one
+    // stored at the load.
+    bool IsFileUnchanged() const;
 
     int Update(float time);  // stage transforms and the current frame
     int SetTexture(const DXC_Texture* other);

@@ -104,6 +104,14 @@ void DXC_MeshMaterialBase::AssignTextures(DXC_MeshMaterialBase& target) const
     }
 }
 
+bool DXC_MeshMaterialBase::AreTextureFilesUnchanged() const
+{
+    bool unchanged = true;
+    for (int32_t i = 0; i < materialCount; i++)  // every texture is asked, changed or not
+        unchanged = textures[i].IsFileUnchanged() && unchanged;
+    return unchanged;
+}
+
 bool DXC_MeshMaterialBase::SameMaterials(const DXC_MeshMaterialBase& other) const
 {
     if (materialCount != other.materialCount)

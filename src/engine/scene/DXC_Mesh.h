@@ -32,6 +32,8 @@ public:
     // This mesh's texture and material animation state into target (the pose blending of cycles).
     void AssignTextures(DXC_MeshMaterialBase& target) const;
     bool SameMaterials(const DXC_MeshMaterialBase& other) const;
+    // Asks every texture whether its files are unchanged; true when all are.
+    bool AreTextureFilesUnchanged() const;
     void ReleaseTextures();
     void SetMaterialTime(double time);
     // The materials' and textures' time, then the node's.
