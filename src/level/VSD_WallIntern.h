@@ -4,13 +4,14 @@
 #pragma once
 #include "base/SmartPtr.h"
 #include "base/String.h"
+#include "level/IlluminatedObject.h"
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
 
 class VSD_Viewer;
 
-class VSD_WallIntern : public WorldElemBase {
+class VSD_WallIntern : public WorldElemBase, public IlluminatedObject {
 public:
     static constexpr int32_t kParties = 4;
     static constexpr int32_t kAnyParty = -999;  // a first party entry of -999 lets every party through

@@ -1,0 +1,40 @@
+// EffectEmitterInfo: one effect emitter that a scene object shows at a dummy point of its scene
+// (items carry them too): the effect, its offset from the dummy, its rate and lifetime, and the
+// runtime state of the emitting object.
+#pragma once
+#include "base/String.h"
+
+#include <cstdint>
+
+class DXC_3dObject;
+
+struct EffectEmitterInfo {
+    // The values that decide whether two stacks of items look the same.
+    bool SameEmission(const EffectEmitterInfo& other) const
+    {
+        return effectName == other.effectName && offset[0] == other.offset[0] && offset[1] == other.offset[1] &&
+               offset[2] == other.offset[2] && rate == other.rate && rate2 == other.rate2 &&
+               randomEmission == other.randomEmission && valueA == other.valueA;
+    }
+    // Emitters made at run time (named) and ended ones are not part of a save.
+    bool IsSaved() const { return name.IsEmpty() && !runtimeFlag2 && !lifeOver; }
+
+    String name;           // set for emitters made at run time
+    float valueA = 0.1f;
+    uint8_t flag = 0;
+    float valueB = 1.0f;
+    int32_t ids[3] = {-1, -1, -1};
+    // The effect by name. The effect catalogue resolves it to its record where effects are drawn;
+    // on the server it resolves none, and the name is kept for the save.
+    String effectName;
+    float offset[3] = {0.0f, 0.0f, 0.0f};  // from the dummy point
+    float lifeTime = 0.0f;                 // seconds left; 0 unlimited
+    float rate = 1.0f;                     // per second
+    float rate2 = 0.0f;
+    uint8_t randomEmission = 1;
+    String dummyName;
+    uint8_t emitting = 0;  // in this frame
+    uint8_t runtimeFlag2 = 0;
+    uint8_t lifeOver = 0;
+    DXC_3dObject* dummy = nullptr;  // found under dummyName in the owner's scene
+};
