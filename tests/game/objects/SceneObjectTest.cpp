@@ -2,6 +2,8 @@
 // emitters and fading, the radius of the scene, the bone limit and the placement bracket.
 #include "game/objects/SceneObject.h"
 
+#include "engine/gfx/DXC_Gfx.h"
+#include "game/objects/SceneMeshSet.h"
 #include "game/objects/SceneObjectTestSupport.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
@@ -382,4 +384,47 @@ TEST(SceneObjectTest, CopiesShareTheSceneNotTheBoneChildren)
     EXPECT_EQ(copy.GetScene(), nullptr);
     EXPECT_EQ(copy.m_Emitters.GetSize(), 0);
     EXPECT_EQ(copy.m_Scale[0], 1.0f);
+}
+
+TEST(SceneObjectTest, MeshVariationsShowOnePartPerList)
+{
+    DXC_Gfx gfx;
+    gfx.SetDedicatedMode(1);
+    g_Gfx = &gfx;
+    DXC_3dScene scene;
+    scene.SetObjectName("guard.3sc");
+    SceneMeshSet set;
+    set.lastIndex = 1;
+    DXC_Mesh* parts[4];
+    for (int32_t i = 0; i < 4; i++) {
+        parts[i] = &AddBoxMesh(scene, "part", D3DXVECTOR3(), D3DXVECTOR3(1, 1, 1), Translation(0, 0, 0));
+        parts[i]->AllocMaterials(2);
+    }
+    set.parts[0] = {parts[0], parts[1]};  // slot 1
+    set.parts[1] = {parts[2], parts[3]};  // slot 2
+    set.textures[1].push_back(std::make_unique<SceneTextureEntry>());
+    set.textures[1][0]->diffuse = "missing_legs.dds";
+    set.textures[1][0]->maps[2] = "missing_bump.dds";
+
+    LogCapture log;
+    TestSceneObject obj;
+    obj.SetScene(&scene);
+    obj.m_MeshSet = &set;
+    obj.SetMeshVariation(1, 1);
+    obj.SetMeshVariation(2, 0);
+    obj.SetTextureVariation(1, 5);  // beyond the slot's entries: the part keeps its texture
+    obj.CommitMeshVariations();
+    obj.ApplyMeshVariations();
+    EXPECT_EQ(parts[0]->meshActive, 0u);
+    EXPECT_EQ(parts[1]->meshActive, 1u);
+    EXPECT_EQ(parts[2]->meshActive, 1u);
+    EXPECT_EQ(parts[3]->meshActive, 0u);
+    EXPECT_FALSE(parts[1]->textures[0].IsValid());
+    EXPECT_TRUE(parts[2]->textures[0].IsValid());  // the grey stand-in
+    EXPECT_EQ(log.Count("Exchangeable diffuse texture 'missing_legs.dds' not found (scene:guard.3sc)"), 1);
+    EXPECT_EQ(log.Count("Exchangeable texture 'missing_bump.dds' not found (scene:guard.3sc)"), 1);
+
+    obj.ApplyMeshVariations();  // the entry has its texture now: no second lookup
+    EXPECT_EQ(log.Count("not found"), 2);
+    g_Gfx = nullptr;
 }
