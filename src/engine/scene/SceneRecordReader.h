@@ -1,51 +1,14 @@
 // SceneRecordReader: the typed reads of the scene file's records, each checked: a value the file
-// does not hold any more ends the load with an error of the file. Counts are read with the least
-// size of what they count, so that a count the remaining bytes cannot hold is refused before
-// anything is allocated.
+// does not hold any more ends the load with the error "Scene file cut short"; with the vector and
+// matrix reads of the scene records.
 #pragma once
-#include "base/File.h"
-#include "base/String.h"
+#include "base/FileRecordReader.h"
 #include "platform/D3DXMath.h"
 
-#include <cstdint>
-
-class SceneRecordReader {
+class SceneRecordReader : public FileRecordReader {
 public:
-    explicit SceneRecordReader(File& file) : m_File(file) {}
+    explicit SceneRecordReader(File& file) : FileRecordReader(file, "Scene file cut short") {}
 
-    File& GetFile() { return m_File; }
-    void CutShort() { m_File.Error("Scene file cut short"); }
-
-    int32_t I32()
-    {
-        int32_t v = 0;
-        if (!m_File.ReadInt32(&v))
-            CutShort();
-        return v;
-    }
-    uint32_t U32() { return uint32_t(I32()); }
-    uint16_t U16()
-    {
-        uint16_t v = 0;
-        if (!m_File.ReadInt16(&v))
-            CutShort();
-        return v;
-    }
-    int16_t I16() { return int16_t(U16()); }
-    uint8_t U8()
-    {
-        uint8_t v = 0;
-        if (!m_File.ReadInt8(&v))
-            CutShort();
-        return v;
-    }
-    float F32()
-    {
-        float v = 0;
-        if (!m_File.ReadFloat(&v))
-            CutShort();
-        return v;
-    }
     D3DXVECTOR3 Vec3()
     {
         D3DXVECTOR3 v;
@@ -60,28 +23,4 @@ public:
             for (float& v : row)
                 v = F32();
     }
-    void Text(String& text)
-    {
-        if (!m_File.ReadString(text))
-            CutShort();
-    }
-    // A count of records of at least minBytes each; negative counts and counts beyond the bytes
-    // left are errors naming what was counted.
-    int32_t Count(const char* what, int64_t minBytes)
-    {
-        const int32_t n = I32();
-        if (n < 0 || int64_t(n) * minBytes > int64_t(m_File.GetRemaining()))
-            m_File.Error("%s count %i exceeds the %i bytes left", what, n, m_File.GetRemaining());
-        return n;
-    }
-    void Skip(int64_t bytes)
-    {
-        if (bytes < 0 || bytes > int64_t(m_File.GetRemaining()))
-            m_File.Error("Scene file cut short: %lld bytes to skip, %i left", static_cast<long long>(bytes),
-                         m_File.GetRemaining());
-        m_File.Seek(m_File.GetPos() + int32_t(bytes));
-    }
-
-private:
-    File& m_File;
 };

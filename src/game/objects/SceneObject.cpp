@@ -207,27 +207,20 @@ SceneObject* SceneObject::InheritedParent()
     return dynamic_cast<SceneObject*>(parent);
 }
 
-D3DXVECTOR3 SceneObject::GetScale()
+D3DXVECTOR3 SceneObject::Inherited(const float own[3], D3DXVECTOR3 (SceneObject::*parentValue)())
 {
-    D3DXVECTOR3 s(m_Scale[0], m_Scale[1], m_Scale[2]);
+    D3DXVECTOR3 v(own[0], own[1], own[2]);
     if (SceneObject* parent = InheritedParent()) {
         ParentStep step;
-        const D3DXVECTOR3 p = parent->GetScale();
-        s = D3DXVECTOR3(s.x * p.x, s.y * p.y, s.z * p.z);
+        const D3DXVECTOR3 p = (parent->*parentValue)();
+        v = D3DXVECTOR3(v.x * p.x, v.y * p.y, v.z * p.z);
     }
-    return s;
+    return v;
 }
 
-D3DXVECTOR3 SceneObject::GetMirror()
-{
-    D3DXVECTOR3 m(m_Mirror[0], m_Mirror[1], m_Mirror[2]);
-    if (SceneObject* parent = InheritedParent()) {
-        ParentStep step;
-        const D3DXVECTOR3 p = parent->GetMirror();
-        m = D3DXVECTOR3(m.x * p.x, m.y * p.y, m.z * p.z);
-    }
-    return m;
-}
+D3DXVECTOR3 SceneObject::GetScale() { return Inherited(m_Scale, &SceneObject::GetScale); }
+
+D3DXVECTOR3 SceneObject::GetMirror() { return Inherited(m_Mirror, &SceneObject::GetMirror); }
 
 float SceneObject::GetBoundingRadius()
 {

@@ -220,6 +220,8 @@ private:
     D3DXQUATERNION GetTilt();
     // The parent as a scene object whose transform is inherited; none otherwise.
     SceneObject* InheritedParent();
+    // Own per-axis values times the inherited parent's.
+    D3DXVECTOR3 Inherited(const float own[3], D3DXVECTOR3 (SceneObject::*parentValue)());
 
     bool m_TransformOpen = false;
     double m_LastRunningTime = -1.0;  // the running time the emitters saw last; -1 none yet
