@@ -4,6 +4,7 @@
 #pragma once
 #include "base/SmartPtr.h"
 #include "base/String.h"
+#include "level/IlluminatedObject.h"
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ struct VSD_CellPoint {
     int32_t y = 0;
 };
 
-class VSD_WallIntern : public WorldElemBase {
+class VSD_WallIntern : public WorldElemBase, public IlluminatedObject {
 public:
     static constexpr int32_t kParties = 4;
     static constexpr int32_t kAnyParty = -999;  // a first party entry of -999 lets every party through

@@ -77,6 +77,13 @@ public:
         height = kNoDeviceHeight;
     }
     bool IsFullScreen() const { return windowed == 0; }
+    // Whether the scene's bounds lie at least partly in the view frustum. Without a device there
+    // is no view, and nothing is in it.
+    bool IsSceneInFrustum(const DXC_3dScene& scene) const
+    {
+        (void)scene;
+        return false;
+    }
     // Frames shown in about the last second; without a device none is ever shown.
     float GetFPS() const { return 0.0f; }
     bool HasDevice() const { return initialised != 0; }

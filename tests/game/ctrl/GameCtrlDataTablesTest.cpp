@@ -2,7 +2,7 @@
 // and the shader table that the server never reads.
 #include "game/ctrl/GameCtrl.h"
 
-#include "game/objects/SceneObjectBoneLimit.h"
+#include "game/objects/SceneObject.h"
 
 #include "GameCtrlTestSupport.h"
 #include "support/ErrorOf.h"
@@ -71,5 +71,5 @@ TEST(GameCtrlDataTablesTest, TypeLookupsAndShaders)
 
     EXPECT_EQ(ErrorOf([&] { ctrl.LoadShaders(false); }), "no error");  // no graphics device: not read
     EXPECT_EQ(ErrorOf([&] { ctrl.LoadShaders(true); }), "no error");
-    EXPECT_EQ(g_SceneObjectBoneLimit, 26);
+    EXPECT_EQ(SceneObject::s_BoneLimit, 26);
 }
