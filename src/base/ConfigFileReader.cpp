@@ -269,3 +269,9 @@ String ConfigFileReader::GetDescOfEntry(int32_t entry) const
         return String();
     return String(text);
 }
+
+ConfigFileReader& GetGameConfig()
+{
+    static ConfigFileReader s_GameConfig;
+    return s_GameConfig;
+}

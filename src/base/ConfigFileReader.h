@@ -193,3 +193,7 @@ private:
     uint8_t m_ParentMatches = 0;
     int32_t m_CurDepth = -1;
 };
+
+// The game configuration ("cfg\game.cfg"): the program's global reader, loaded at start-up and
+// read by every part that takes options from it.
+ConfigFileReader& GetGameConfig();

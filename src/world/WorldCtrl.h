@@ -12,6 +12,7 @@
 #include "world/GameRandom.h"
 #include "world/ObjRef.h"
 #include "world/WorldBlock.h"
+#include "world/WorldOptions.h"
 
 #include <cstdint>
 #include <memory>
@@ -61,6 +62,7 @@ public:
     [[noreturn]] void ReportScriptError(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     GameRandom& GetGameRandom() { return m_GameRandom; }
+    WorldOptions& GetOptions() { return m_Options; }
 
     // The world grid. Elements enter the list of their block by their type code; an element
     // outside the grid is in no block.
@@ -87,6 +89,7 @@ protected:
     bool ClampBlockRange(int32_t column, int32_t row, int32_t reach, int32_t range[4]) const;
 
     GameRandom m_GameRandom;
+    WorldOptions m_Options;
     std::unique_ptr<WorldBlock[]> m_Blocks;  // block columns x block rows, row by row
     int32_t m_NumBlocks = 0;
     int32_t m_NumActiveAreas = 0;    // areas revealed since the mask was last cleared
