@@ -48,6 +48,12 @@ int32_t FileList::GetFileID(const String& name)
     return index >= 0 ? index : AddFile(name);
 }
 
+void FileList::Clear()
+{
+    m_Names.clear();
+    m_Index.clear();
+}
+
 void FileList::AddMissing(const FileList& other)
 {
     for (const String& name : other.m_Names)

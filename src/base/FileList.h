@@ -26,6 +26,8 @@ public:
     // single quotes, of the characters "." to "~". A malformed text is an error of the list;
     // the names before the fault stay added.
     void AddFromText(const char* text);
+    // Forgets every name; the log file and the always-add switch stay.
+    void Clear();
 
     int32_t GetCount() const { return int32_t(m_Names.size()); }
     const String& GetName(int32_t index) const { return m_Names[size_t(index)]; }

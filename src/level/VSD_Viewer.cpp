@@ -31,9 +31,10 @@ VSD_Viewer::~VSD_Viewer() { FreeAll(); }
 
 GameCtrlInterface& VSD_Viewer::GetCtrl()
 {
-    if (!g_GameCtrl)
+    GameCtrlInterface* ctrl = m_GameCtrl ? m_GameCtrl : g_GameCtrl;
+    if (!ctrl)
         Error("No game controller");
-    return *g_GameCtrl;
+    return *ctrl;
 }
 
 void VSD_Viewer::ShowProgress(float percent) { GetCtrl().ShowLoadingProgress(percent, 0, 1.0f, 1); }

@@ -268,6 +268,9 @@ public:
     ConfigFileReader* GetObjectReader() const { return m_ObjectReader; }
     const int16_t* GetFloorSize() const { return m_FloorSize; }
 
+    // The controller this viewer answers to; without one set, the program's controller.
+    void SetGameCtrl(GameCtrlInterface* ctrl) { m_GameCtrl = ctrl; }
+
 protected:
     GameCtrlInterface& GetCtrl();
     void ShowProgress(float percent);
@@ -388,4 +391,5 @@ protected:
     int32_t m_WallShader = 1;
     float m_WallFade = 0.05f;
     int32_t m_WallMipMap = 0;
+    GameCtrlInterface* m_GameCtrl = nullptr;  // the owner, asked even while another controller is the newest
 };

@@ -68,6 +68,9 @@ constexpr uint32_t D3DUSAGE_DYNAMIC = 0x200;
 constexpr uint32_t D3DPTEXTURECAPS_POW2 = 0x2;
 constexpr uint32_t D3DPTEXTURECAPS_MIPMAP = 0x4000;
 constexpr uint32_t D3DCAPS2_DYNAMICTEXTURES = 0x20000000;
+// Texture filter bits that the game options read.
+constexpr uint32_t D3DPTFILTERCAPS_MINFANISOTROPIC = 0x00000400;
+constexpr uint32_t D3DPTFILTERCAPS_MAGFANISOTROPIC = 0x04000000;
 
 // The part of the device capabilities record the engine reads. Without a device it stays zero:
 // no power-of-two restriction, no mipmaps, no dynamic textures.
@@ -76,6 +79,7 @@ struct D3DCAPS9 {
     uint32_t TextureCaps = 0;
     uint32_t MaxTextureBlendStages = 0;
     uint32_t MaxSimultaneousTextures = 0;
+    uint32_t TextureFilterCaps = 0;
 };
 
 // The image description of a file as the image loader reports it.

@@ -1,6 +1,8 @@
 // TransformableAttribute: a float value with the name of a game function. Without a name it is a
 // plain float; with one, reading it through GetValue applies that game function of the controller
-// (an item's value, a creature's damage taken factor, the game's damage values).
+// (an item's value, a creature's damage taken factor, the game's damage values). AttributePair
+// holds two of them (a minimum and a maximum). Holders keep the function's name, never the
+// function: a reload of the functions replaces them.
 #pragma once
 #include "base/String.h"
 
@@ -41,7 +43,12 @@ public:
     // The record: f32 value, then the function name as a String.
     void Save(File& stream) const;
     void Load(FileRecordReader& in);
+    bool HasFunction() const { return !functionName.IsEmpty(); }
 
     float value = 0.0f;
     String functionName;
+};
+
+struct AttributePair {
+    TransformableAttribute attributes[2];
 };

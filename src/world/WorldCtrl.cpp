@@ -14,7 +14,6 @@ WorldCtrl::WorldCtrl()
       m_ScriptQueryList(std::make_unique<WorldElem*[]>(kScriptQuerySize))
 {
     CopyName32(this, "WorldCtrl");
-    m_GameCtrl = g_GameCtrl;
     String dir;
     if (GetGameConfig().GetString("langdir", dir) != ConfigFileReader::kFound)
         Error("No language directory!");

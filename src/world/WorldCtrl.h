@@ -22,6 +22,7 @@
 #include "world/ObjRef.h"
 #include "world/WorldBlock.h"
 #include "world/WorldEvent.h"
+#include "world/WorldOptions.h"
 
 #include <cstdint>
 #include <functional>
@@ -78,7 +79,6 @@ public:
     ~WorldCtrl() override;
 
     WorldCtrl* GetWorldCtrl() override { return this; }
-    void SetGameCtrl(GameCtrlInterface* ctrl) { m_GameCtrl = ctrl; }
 
     // Lifetime. FreeWorld releases everything held (at the end of the run); the resets empty
     // what one game or one level leaves behind; LoadLevelData empties the world and loads a level.
@@ -126,6 +126,7 @@ public:
     [[noreturn]] void ReportScriptError(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     GameRandom& GetGameRandom() { return m_GameRandom; }
+    WorldOptions& GetOptions() { return m_Options; }
 
     // The world grid. Elements enter the list of their block by their type code; an element
     // outside the grid is in no block.
@@ -237,8 +238,8 @@ public:
     void SetLevelCallScript(float interval, const String& script);
     const String& GetLanguageDir() const { return m_LanguageDir; }
     float GetLastFrameTime() const { return m_LastFrameTime; }
-    float GetMaxTerrainSteepness() const { return m_MaxSteepness; }
-    void SetMaxTerrainSteepness(float value) { m_MaxSteepness = value; }
+    float GetMaxTerrainSteepness() const { return m_Options.maxTerrainSteepness; }
+    void SetMaxTerrainSteepness(float value) { m_Options.maxTerrainSteepness = value; }
     void RequestVisibilityUpdate() { m_VisibilityRequest = 1; }
     void SuspendInitScripts() { m_InitSuspension++; }
     void ResumeInitScripts()
@@ -283,13 +284,11 @@ protected:
     void RotateTo(WorldElem& elem, float angle);
     void UpdateLightIntensity(WorldElem& light);
 
-    GameCtrlInterface* m_GameCtrl = nullptr;  // the controller that owns the world
     GameRandom m_GameRandom;
     int32_t m_SoundOff = 1;  // the program runs without sound
     String m_SpeechName;
     int32_t m_SpeechHandle = -1;
     float m_LastFrameTime = 0.0f;
-    float m_MaxSteepness = 1.7320509f;
     ThreadContainer m_ScriptThreads;
     Subtitle m_Subtitle;
     int32_t m_QueryCapacity = kObjectListSize;
@@ -321,6 +320,7 @@ protected:
     float m_FadeRate = 0.0f;
 
     SmartPtr<WorldElemBase> m_LastHit;
+    WorldOptions m_Options;
     std::unique_ptr<WorldBlock[]> m_Blocks;  // block columns x block rows, row by row
     int32_t m_NumBlocks = 0;
     uint8_t m_EverythingInView = 0;  // elements count as in view wherever they are

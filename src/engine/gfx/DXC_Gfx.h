@@ -5,6 +5,7 @@
 // The class is split by role:
 //   DXC_Gfx.cpp            construction, settings, path check, file name lookup, resource keys
 //   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
+//   DXC_GfxRenderer.cpp    the renderer's quality settings and the device queries of the options
 //   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
 //   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles,
 //                          and the binding of a scene's shader effects
@@ -174,6 +175,26 @@ public:
     // without a device.
     bool IsPointOnScreen(float x, float y, float z, float size) const;
 
+    // Quality settings and device queries (DXC_GfxRenderer.cpp). Without a device every query
+    // answers as for a device that can do nothing: no shader level, no texture format, no
+    // anisotropic filtering, no device memory.
+    const D3DCAPS9& GetDeviceCaps() const { return caps; }
+    // Textures whose width or height reaches the size are loaded at half size; 0 never.
+    void SetTextureDownsize(int32_t size) { maxTextureSize = size; }
+    // The vertical field of view that a diagonal one gives at an aspect (width / height).
+    static float DiagonalToVerticalFov(float fieldOfView, float aspect);
+    // 1 when the device takes the format for textures (mode 3 as render target, 5 as depth
+    // stencil); 0 without a device.
+    int CheckTextureFormat(D3DFORMAT format, int32_t mode);
+    // Level 0 none, 1 DXT1, 2 DXT1 and DXT5, for textures of at least minimumSize texels; a level
+    // the device cannot store is an error.
+    int SetTextureCompression(int32_t level, int32_t minimumSize);
+    // Bytes of texture memory the device offers.
+    uint32_t GetAvailableTextureMem() const { return 0; }
+    // Pixel shaders of the advanced (2.0) and the basic (1.1) level.
+    bool HasAdvancedShaders() const { return advancedShaders != 0; }
+    bool HasBasicShaders() const { return basicShaders != 0; }
+
     DXC_ImageManager& GetTextureManager() { return textureManager; }
     DXC_ImageManager& GetSurfaceManager() { return surfaceManager; }
     DXC_ResourceManager& GetMeshManager() { return meshManager; }
@@ -199,6 +220,11 @@ public:
     D3DXMATRIX worldViewProjection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     D3DVIEWPORT9 viewport;   // no area until set
     int32_t frustumDirty = 1;  // the frustum is built again before its next test
+    int32_t maxTextureSize = 0;  // the auto downsize
+    int32_t compressionLevel = 0;
+    int32_t compressionMinSize = 65536;  // texels, both sides rounded up to powers of two
+    int32_t advancedShaders = 0;  // set where a device reports them, never on the server
+    int32_t basicShaders = 0;
 
 private:
     // Registers the file name when a register is kept, and opens the file whole for reading.

@@ -33,6 +33,9 @@ public:
     // The mouse position: the stored one (no mouse device yet) plus the root's corner.
     void GetMousePos(int32_t& x, int32_t& y) const;
     void SetMousePos(int32_t x, int32_t y);
+    // The factor on the mouse's moves over the GUI.
+    void SetMouseSpeed(float speed) { m_MouseSpeed = speed; }
+    float GetMouseSpeed() const { return m_MouseSpeed; }
     // The deepest open field under the mouse; the root itself while it has no children.
     DXC_GuiField* FindFieldUnderMouse();
     // Whether the mouse lies over an open window.
@@ -58,6 +61,7 @@ private:
     DXC_GuiField m_Root;
     int32_t m_MouseX = 0;
     int32_t m_MouseY = 0;
+    float m_MouseSpeed = 0.3f;
     int32_t m_CursorType = 0;
     uint8_t m_MouseEnabled = 1;
     int32_t m_KeyboardBlocked = 0;

@@ -1,5 +1,5 @@
-// GameCtrl: construction, the reset of the game values, destruction, the state manager link and
-// the description readers of the game rules' file lists.
+// GameCtrl: construction, the reset of the game values, destruction, the state manager link, the
+// description readers of the game rules' file lists and the errors that do not stop an operation.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/File.h"
@@ -9,6 +9,9 @@
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
 #include "platform/FileSystem.h"
+
+#include <cstdarg>
+#include <cstdio>
 
 int32_t g_ScreenWidth = DXC_Gfx::kNoDeviceWidth;
 int32_t g_ScreenHeight = DXC_Gfx::kNoDeviceHeight;
@@ -29,6 +32,7 @@ GameCtrl::GameCtrl()
     m_WallReader.SetConstantTable(&m_Constants);
     m_3dObjReader.SetConstantTable(&m_Constants);
     m_ItemReader.SetConstantTable(&m_Constants);
+    m_CreatureReader.SetConstantTable(&m_Constants);
     // A controller without a game directory (a tool, a test) starts without the table; the game
     // opens it again with every new game, which reports a missing file.
     if (File::Exists("cfg\\3dobjs.cfg"))
@@ -89,9 +93,6 @@ void GameCtrl::Reset()
     m_SubTitleWindow.SetOpenState(false);
 }
 
-// The curve functions are read with their table; until it exists there is nothing to read into.
-void GameCtrl::LoadFunctions() {}
-
 void GameCtrl::SetStateManager(StateManager* stateManager) { m_StateManager = stateManager; }
 
 StateManager* GameCtrl::GetStateManager() const { return m_StateManager.Get(); }
@@ -101,6 +102,20 @@ void GameCtrl::LoadDescReader(ConfigFileReader& reader, const FileList& files)
     LevelDescFiles loaded;
     if (!loaded.Load(reader, files, nullptr, false))
         Error("%s", LevelErrorText::Get());
+}
+
+void GameCtrl::ReportError(const char* format, ...)
+{
+    char message[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format ? format : "", args);
+    va_end(args);
+    try {
+        Error("%s", message);
+    } catch (const ErrorMsg&) {
+        // logged and marked; a client-side setting or a missing optional file must not stop us
+    }
 }
 
 ConfigFileReader* GameCtrl::LoadWorldObjectFiles()
@@ -114,8 +129,6 @@ ConfigFileReader* GameCtrl::OpenWallFiles()
     LoadDescReader(m_WallReader, m_WallCfgFiles);
     return &m_WallReader;
 }
-
-void GameCtrl::LoadGameRules(ConfigFileReader& reader) { (void)reader; }
 
 WorldElemGridBase* GameCtrl::CreateWorldObject(const char* typeName, float x, float y, float angle, float height)
 {

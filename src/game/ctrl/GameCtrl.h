@@ -2,9 +2,10 @@
 // loading a level asks of it (the debug and floor size options, the game rules' description file
 // lists, the object and wall description readers, the console-used flag and the loading progress
 // hook, the engine's answers to the level's walls and view), what the game data loaders share
-// (the constants, the key readers, the name tables and the data tables), the link to the state
-// manager, the game time and the per-frame step, the game's windows, and the engine bodies of the
-// hooks that the network, game and server layers replace.
+// (the constants, the key readers, the name tables, the data tables, the curve functions and the
+// game options and rules), the link to the state manager, the game time and the per-frame step,
+// the game's windows, and the engine bodies of the hooks that the network, game and server layers
+// replace.
 // The implementation is split by role: GameCtrl.cpp (construction, the game reset, destruction,
 // the description readers), GameCtrlConstants.cpp (the constants file, rules files, the debug
 // scripts), GameCtrlNameTables.cpp (attachment points, object types, the world-object kind of an
@@ -13,14 +14,19 @@
 // 3D object table, the type lookups by name, the shader table), GameCtrlTime.cpp (game time, the
 // screen fade, loading progress, pause, game speed, sound halt, profiling time),
 // GameCtrlFrame.cpp (the per-frame step, the drawn frame, the GUI hooks of a frame),
-// GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice), GameCtrlItems.cpp (the item
-// factory, the item pictures and the engine's answers to items and inventories).
+// GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice),
+// GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlLookups.cpp (the
+// game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
+// game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
+// field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item factory,
+// the item pictures and the engine's answers to items and inventories).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
 #include "base/ConstantTable.h"
 #include "base/DynaMem.h"
 #include "base/FileList.h"
+#include "base/SearchTree.h"
 #include "base/SmartPtr.h"
 #include "base/String.h"
 #include "base/TextDataFileReader.h"
@@ -31,8 +37,10 @@
 #include "engine/gui/DXC_GuiText.h"
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 #include "engine/gui/LightPropGui.h"
-#include "script/VariableStack.h"
+#include "game/ctrl/GameFunction.h"
+#include "game/ctrl/GameSettings.h"
 #include "game/objects/ItemBase.h"
+#include "script/VariableStack.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
 
@@ -48,10 +56,12 @@ class WorldElem;
 class ItemObj;
 class PathCurve;
 struct AreaEffect;
+struct AttributePair;
 struct DamageEntry;
 struct HitEffects;
 struct IlluminationData;
 struct ShotRepeat;
+class TransformableAttribute;
 
 // The view's back-buffer size, read from the graphics object when the controller is made.
 extern int32_t g_ScreenWidth;
@@ -72,8 +82,30 @@ struct ElemLightValues {
     float values[3] = {0.0f, 0.0f, 0.0f};
 };
 
+// One playable character configuration with its character class (-1: none).
+struct CharacterEntry {
+    String configID;
+    String secondName;
+    int32_t characterClass = -1;
+};
+
+// An element of a name list read by GameCtrl::ReadNameList; the name is resolved later.
+struct NameListElement {
+    int32_t id = -1;  // -1 until resolved
+    float values[3] = {0.0f, 0.0f, 0.0f};
+    int32_t ints[2] = {0, 0};
+    String name;
+};
+using NameList = DynaMem<NameListElement, 16>;
+
 class GameCtrl : public GameCtrlInterface {
 public:
+    // A character a joining player may take, with its skills configuration file.
+    struct MainCharacterProperty {
+        String name;
+        String skillsFile;
+    };
+
     static constexpr int32_t kMaxKeyValues = 1024;  // values of a move path or key spline key
     static constexpr int32_t kDebugScriptCount = 9;
 
@@ -92,7 +124,7 @@ public:
     virtual void ResetGameState();
     // Clears the level's variables and the subtitle window.
     virtual void Reset();
-    // The curve functions of "cfg/functions.cfg".
+    // The curve functions of "cfg/functions.cfg", read again only when the file changed.
     virtual void LoadFunctions();
     // The destructor's work; calls reach the engine's bodies from here on.
     void GameDeinit();
@@ -212,13 +244,59 @@ public:
     // Reads "cfg\constants.cfg" into the constants when it is there and must be read (again).
     void LoadConstants();
     ConstantTable& GetConstants() { return m_Constants; }
-    // Opens a name = value file depending on the constants and hands it to LoadGameRules.
+    // Opens a name = value file depending on the constants and hands it to LoadGameRules; a file
+    // that cannot be opened is reported and the rules run on the empty reader.
     void LoadRulesFile(const char* fileName);
-    // The game rules' keys of such a file; the engine reads none.
+    // The game rules of such a file, then the character classes; the game adds its own rules.
     virtual void LoadGameRules(ConfigFileReader& reader);
     // Reads the nine debug script texts of "cfg/debugScripts.cfg" when it must be read (again).
     void LoadDebugScripts();
     const String& GetDebugScript(int32_t index) const { return m_DebugScripts[index]; }  // 0..8
+
+    // Game options (GameCtrlOptions.cpp): "cfg\game.cfg" from the game configuration, then the
+    // settings file it names through LoadGameRules.
+    virtual void LoadGameOptions();
+    // The field of view and the camera height limit in use, between their 4:3 and 16:9 values by
+    // the screen's aspect.
+    virtual void UpdateFieldOfView();
+    // Also handed to the sound device when there is one.
+    void SetGlobalVolume(float volume);
+    GameSettings& GetSettings() { return m_Settings; }
+    FileList& GetStartVideos() { return m_StartVideos; }
+    FileList& GetInitScripts() { return m_InitScripts; }
+    DynaMem<MainCharacterProperty, 10>& GetMainCharacters() { return m_MainCharacters; }
+    // The seed of the game's random numbers that the options chose ("randomSeed" or the clock).
+    uint32_t GetRandomSeed() const { return m_RandomSeed; }
+
+    // Curve functions and lookups (GameCtrlFunctions.cpp, GameCtrlLookups.cpp). A holder of a
+    // function keeps a copy or the name: reading the file again replaces every record.
+    SearchTree<GameFunction>& GetFunctions() { return m_Functions; }
+    // The function of that name, or null; the record lasts until the functions are read again.
+    GameFunction* FindGameFunction(const char* name);
+    // True when the key names a function, which is copied into function; an unknown name warns.
+    bool FindGameFunction(ConfigFileReader& reader, GameFunction& function, const char* key, int32_t entry);
+    // The key's number into the value and "<key>_func" as the function's name; true when either
+    // was read.
+    bool FindAttributeFunction(ConfigFileReader& reader, TransformableAttribute& attribute, const char* key,
+                               int32_t entry);
+    // The same with two numbers and up to two names.
+    bool FindAttributeFunctionPair(ConfigFileReader& reader, AttributePair& pair, const char* key, int32_t entry);
+    // Every character entry's "CharacterClass" from the creature reader.
+    void LoadCharacterClasses();
+    // The entry of player n's configuration (this player's when there is no player n); an entry of
+    // class -1 when the configuration has none.
+    CharacterEntry GetPlayerCharacterEntry(int32_t player);
+    std::vector<CharacterEntry>& GetCharacterEntries() { return m_CharacterEntries; }
+    // The plain key, then key0, key1, ...: one element per value that is not empty.
+    void ReadNameList(const char* key, NameList& list, ConfigFileReader& reader, int32_t entry);
+    // The creature definitions ("cfg\3dCreatures.cfg"), indexed by "desc".
+    ConfigFileReader& GetCreatureReader() { return m_CreatureReader; }
+    // The configuration of the character this node announced for its own player.
+    const String& GetPlayerCharacterID() const { return m_PlayerCharacterID; }
+    void SetPlayerCharacterID(const char* id) { m_PlayerCharacterID = id; }
+    // Player n's character configuration; false when there is no player n. The engine knows no
+    // player by configuration; the network node does.
+    virtual bool GetPlayerConfigID(int32_t player, String& id);
 
     // Name tables.
     int32_t ParseAttachPoint(const String& text);  // an unknown name is an error
@@ -350,6 +428,10 @@ protected:
     // Loads the listed files into the reader ("desc" indexes the entries); a failure is an error.
     void LoadDescReader(ConfigFileReader& reader, const FileList& files);
 
+    // An error that is logged and marks the controller but does not end the operation: for faults
+    // of the configuration that must not stop a server from starting.
+    void ReportError(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
     int32_t m_DebugMode = 0;
     int16_t m_FloorSize = 50;
     FileList m_ObjectCfgFiles;
@@ -374,6 +456,21 @@ protected:
     std::vector<std::shared_ptr<DXC_Texture>> m_ItemImages;
 
     float m_BackDrawFade[2] = {};  // cosines of "BackDrawFadeOutAngle"
+
+    // The game options and rules.
+    GameSettings m_Settings;
+    FileList m_StartVideos;  // "VideosAtStart"
+    FileList m_InitScripts;  // "InitScript"
+    DynaMem<MainCharacterProperty, 10> m_MainCharacters;  // only grows
+    uint32_t m_RandomSeed = 0;
+
+    // The curve functions with the reader that tells whether their file changed, the character
+    // entries and the creature reader they take their classes from.
+    SearchTree<GameFunction> m_Functions;
+    ConfigFileReader m_FunctionsReader;
+    std::vector<CharacterEntry> m_CharacterEntries;
+    ConfigFileReader m_CreatureReader;
+    String m_PlayerCharacterID;
 
     // Members of the running game, in their order.
     VariableStack m_LevelVariables;  // cleared at each level change

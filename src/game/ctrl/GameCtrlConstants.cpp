@@ -24,12 +24,14 @@ void GameCtrl::LoadConstants()
     m_ConstantsReader.ParseConstants(m_Constants);
 }
 
+// A rules file that cannot be opened is reported; the rules then run on the empty reader, so
+// that every rule takes its default.
 void GameCtrl::LoadRulesFile(const char* fileName)
 {
     ConfigFileReader reader;
     reader.SetConstantTable(&m_Constants);
     if (reader.Load(fileName) != 0)
-        Error("Can not open '%s'", fileName ? fileName : "");
+        ReportError("Can not open '%s'", fileName ? fileName : "");
     LoadGameRules(reader);
 }
 

@@ -68,7 +68,11 @@ TEST(GameCtrlConstantsTest, ConstantsAndRulesFiles)
     ctrl.LoadRulesFile("cfg\\rules.cfg");
     EXPECT_EQ(ctrl.limit, 12345);
 
-    EXPECT_EQ(ErrorOf([&] { ctrl.LoadRulesFile("cfg\\none.cfg"); }), "Can not open 'cfg\\none.cfg'");
+    // A file that cannot be opened is reported; the rules still run, on the empty reader.
+    LogCapture missing;
+    EXPECT_EQ(ErrorOf([&] { ctrl.LoadRulesFile("cfg\\none.cfg"); }), "no error");
+    EXPECT_EQ(missing.Count("Error:GameCtrl: Can not open 'cfg\\none.cfg'"), 1);
+    EXPECT_EQ(ctrl.limit, -1);
 }
 
 TEST(GameCtrlConstantsTest, DebugScripts)

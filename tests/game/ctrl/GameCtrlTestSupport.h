@@ -2,7 +2,10 @@
 // directory of its own that is current while it lives.
 #pragma once
 #include "base/ConfigFileReader.h"
+#include "base/GameOptions.h"
 #include "base/Log.h"
+#include "game/ctrl/GameCtrl.h"
+#include "world/WorldCtrl.h"
 
 #include "support/TempDir.h"
 
@@ -10,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // The text opened as a configuration file.
 inline void OpenText(ConfigFileReader& reader, const std::string& text)
@@ -29,4 +33,46 @@ public:
 
 private:
     std::unique_ptr<ScopedCurrentDir> m_Current;
+};
+
+// The fixture file of this folder's fixtures.
+inline std::string CtrlFixture(const char* name) { return std::string(SERVER_FIXTURES) + "/game/ctrl/" + name; }
+
+// Copies a fixture into the game directory.
+inline void CopyFixture(const GameDir& dir, const char* fixture, const char* name)
+{
+    const std::vector<uint8_t> bytes = TempDir::ReadAll(CtrlFixture(fixture));
+    ASSERT_FALSE(bytes.empty()) << fixture;
+    dir.Write(name, std::string(bytes.begin(), bytes.end()));
+}
+
+// The game configuration's text and the program-wide options as the test found them, given back
+// when it ends.
+class ScopedGameConfig {
+public:
+    ScopedGameConfig() : m_Options(g_Options)
+    {
+        const ConfigFileReader& config = GetGameConfig();
+        if (config.GetTextLength() > 0)
+            m_Saved.assign(config.GetText(), size_t(config.GetTextLength()));
+    }
+    ~ScopedGameConfig()
+    {
+        GetGameConfig().OpenMemory(m_Saved.data(), int32_t(m_Saved.size()));
+        g_Options = m_Options;
+    }
+    ScopedGameConfig(const ScopedGameConfig&) = delete;
+    ScopedGameConfig& operator=(const ScopedGameConfig&) = delete;
+
+    void Load(const std::string& text) { OpenText(GetGameConfig(), text); }
+
+private:
+    std::string m_Saved;
+    GameOptions m_Options;
+};
+
+// A controller with its world, which the options and rules write to.
+class WorldGameCtrl : public GameCtrl {
+public:
+    WorldCtrl& World() { return GetWorld(); }
 };
