@@ -13,6 +13,7 @@
 #include "world/GameCtrlInterface.h"
 #include "world/WorldElem.h"
 
+#include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
 #include <cstdint>

@@ -12,6 +12,7 @@
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
+#include "support/FixtureRoot.h"
 
 #include <gtest/gtest.h>
 
