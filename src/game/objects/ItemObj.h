@@ -164,6 +164,8 @@ private:
     // Whether the fade scene has fully replaced the item's scene, and whether it shows at all.
     bool IsSceneReplaced() const;
     bool IsFadeSceneShown() const;
+    // The clock's offset such that it reads t now; the stored time is left alone.
+    void SetClockOffset(float t);
     // The turn of the whole item at an animation time: -t/range quarter turns for kind 1, +t/range
     // for kind 2, 0 otherwise or without a range.
     float TurnAt(float t) const;

@@ -21,9 +21,14 @@ float ItemObj::GetAniTime() const
 
 void ItemObj::SetAniTime(float t)
 {
+    SetClockOffset(t);
+    m_CurrentAniTime = GetAniTime();
+}
+
+void ItemObj::SetClockOffset(float t)
+{
     const double raw = (GameCtrlInterface::GameTime() - m_StartValue) * double(m_AniSpeed) + double(m_ClosedTime);
     m_AniOffset = double(t) - raw;
-    m_CurrentAniTime = GetAniTime();
 }
 
 void ItemObj::SetAniSpeed(float speed)

@@ -114,5 +114,5 @@ void ItemObj::LoadItemObj(File& file, uint16_t version, bool transferOnly)
     m_LinkedWallID = in.I32();
     m_LinkedWall = nullptr;
     if (!transferOnly)
-        SetAniTime(m_CurrentAniTime);  // the clock goes on from the saved time
+        SetClockOffset(m_CurrentAniTime);  // the clock goes on from the saved time
 }
