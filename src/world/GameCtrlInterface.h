@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class ConfigFileReader;
+class DamageValues;
 class DXC_Texture;
 class FileList;
 class Inventory;
@@ -106,6 +107,13 @@ public:
     // form that takes a float parameter.
     virtual float ApplyGameFunction(float value, const char* name, WorldElem* element) = 0;
     virtual float ApplyGameFunctionFor(float value, const char* name, const float* parameter) = 0;
+
+    // Factories and uses of world objects.
+    // A new set of damage values of the game's class, owned by the caller; null when none is made.
+    virtual DamageValues* CreateDamageValues() = 0;
+    // A use of an item that needs a key: the controller decides whether the user (by object ID)
+    // holds the key and runs the item's failed-use script when not.
+    virtual void UseKey(WorldElem* item, int32_t userID, int32_t key) = 0;
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

@@ -71,6 +71,7 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_TargetOffset[1] = other.m_TargetOffset[1];
     m_ReachRadius = other.m_ReachRadius;
     m_ObstructionValue = other.m_ObstructionValue;
+    m_NetSync = other.m_NetSync;
     m_Deceleration = other.m_Deceleration;
     m_Drag = other.m_Drag;
     m_Party = other.m_Party;
@@ -157,6 +158,7 @@ void WorldElem::ResetElem()
     m_TargetOffset[1] = 0.0f;
     m_ReachRadius = 0.0f;
     m_ObstructionValue = 0.0f;
+    m_NetSync = 0;
     m_Deceleration = 1000.0f;
     m_Drag = 1.0f;
     m_Party = kPartyFriendlyToAll;

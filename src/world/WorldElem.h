@@ -203,6 +203,19 @@ public:
     // Told after every change of an inventory this element owns (the game's creature re-equips).
     virtual void OnInventoryChanged() {}
 
+    // A wall attached to this element is being destroyed (items drop its record).
+    virtual void RemoveWall(VSD_WallIntern& wall) { (void)wall; }
+    // After a save game is read: the walls and the wall link the element's record named by their
+    // IDs are found again (items).
+    virtual void RestoreWallChildren() {}
+    // The two-argument interaction query; items that stick to their place refuse it.
+    virtual bool AllowsInteraction(int32_t a, int32_t b)
+    {
+        (void)a;
+        (void)b;
+        return true;
+    }
+
     // The wall an object belongs to, for objects that a wall's properties placed (items keep it).
     virtual void SetWallLink(VSD_WallIntern* wall) { (void)wall; }
     // A wall attached to this element changed its wall ID (items keep the IDs of their walls).
@@ -282,6 +295,7 @@ public:
     float m_TargetOffset[2] = {0.0f, 0.0f};
     float m_ReachRadius = 0.0f;
     float m_ObstructionValue = 0.0f;
+    uint8_t m_NetSync = 0;  // network synchronisation: 0 none, 1 by the short state, 2 and more the saved state
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
     Inventory* m_Inventory = nullptr;  // owned; made by the inventory code

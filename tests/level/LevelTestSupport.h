@@ -10,6 +10,7 @@
 #include "level/LevelErrorText.h"
 #include "level/VSD_FileRecords.h"
 #include "level/VSD_Viewer.h"
+#include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldElem.h"
 
@@ -35,6 +36,23 @@ public:
     String typeName;
     float x = 0.0f, y = 0.0f, angle = 0.0f, height = 0.0f;
     VSD_WallIntern* wallLink = nullptr;
+};
+
+// Damage values of the tests: the first amount is the value the rules would count.
+class TestDamageValues : public DamageValues {
+public:
+    cfDynamicObject* CreateNew() const override { return new TestDamageValues; }
+    void Scale(float factor) override { damage[0] *= factor; }
+    void SetValue(float value) override { damage[0] = value; }
+    float GetValue() const override { return damage[0]; }
+    bool IsZero() const override { return damage[0] == 0.0f; }
+};
+
+// One use of an item that needs a key.
+struct KeyUse {
+    WorldElem* item = nullptr;
+    int32_t userID = -1;
+    int32_t key = 0;
 };
 
 // Loads its readers from the lists it is given; counts what the level asks of it.
@@ -141,6 +159,8 @@ public:
     {
         return std::string(name) == "double" ? value * 2.0f + (parameter ? *parameter : 0.0f) : value;
     }
+    DamageValues* CreateDamageValues() override { return makesDamageValues ? new TestDamageValues : nullptr; }
+    void UseKey(WorldElem* item, int32_t userID, int32_t key) override { keyUses.push_back({item, userID, key}); }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -182,6 +202,8 @@ public:
     bool networkGameServer = false;
     std::vector<std::string> sounds;
     std::vector<WorldElem*> functionElements;
+    bool makesDamageValues = true;
+    std::vector<KeyUse> keyUses;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

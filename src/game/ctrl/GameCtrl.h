@@ -18,8 +18,10 @@
 // GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlLookups.cpp (the
 // game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
 // game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
-// field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item factory,
-// the item pictures and the engine's answers to items and inventories).
+// field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
+// object and damage value factories, the key use, the item pictures and the engine's answers to
+// items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
+// close together merged into one group element at level start).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -37,6 +39,7 @@
 #include "engine/gui/DXC_GuiText.h"
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 #include "engine/gui/LightPropGui.h"
+#include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
 #include "game/objects/ItemBase.h"
@@ -50,6 +53,7 @@
 
 class ActionEntryBase;
 class CreatureObj;
+class EventObj;
 class StateManager;
 class WorldCtrl;
 class WorldElem;
@@ -407,8 +411,12 @@ public:
     // The world-update step: the world's frame with dt above 0, then its per-frame marks cleared.
     virtual void UpdateWorld(float dt);
 
-    // Items (GameCtrlItems.cpp).
+    // Items and factories (GameCtrlItems.cpp).
     ItemBase* CreateItem() override;  // the engine's item; the game's rules make their own class
+    DamageValues* CreateDamageValues() override;  // the engine's default damage values
+    virtual EventObj* CreateEventObj();            // the engine's event object
+    // Keys are the game's: the engine knows none and runs nothing.
+    void UseKey(WorldElem* item, int32_t userID, int32_t key) override;
     DXC_Texture* GetItemPicture(const char* desc) override;
     // Makes the image texture of item entry index when it has none yet.
     void LoadItemImage(int32_t index);
@@ -420,6 +428,18 @@ public:
     void PlayWorldSound(const char* name) override;
     float ApplyGameFunction(float value, const char* name, WorldElem* element) override;
     float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override;
+
+    // Group scenes (GameCtrlGroupObjects.cpp). At level start every group of items (group number
+    // above 0) whose members lie within the view radius of each other is merged into one new item
+    // element whose scene holds all their meshes; the members stay in the world without scene.
+    static constexpr int32_t kMaxGroupScenes = 16;
+    void CreateGroupObjects();
+    // Deletes the group scenes; an element still showing one is left without scene.
+    void DeleteGroupScenes();
+    // A new group scene in the lowest free slot; its index. A full list is an error.
+    int32_t AddGroupScene();
+    int32_t GetNumGroupScenes() const { return m_GroupScenes.GetSize(); }
+    CombinedSceneData* GetGroupScene(int32_t index) { return m_GroupScenes.GetBySlot(index); }
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -506,6 +526,7 @@ protected:
     uint8_t m_Running = 1;
     int32_t m_LocalInputIndex = -1;
     int32_t m_SecondInputIndex = 1;
+    DynaMem<CombinedSceneData, kMaxGroupScenes> m_GroupScenes;  // outlive the world's elements that show them
     WorldCtrl m_World;  // made after the controller's base, so the world finds the controller
     SmartPtr<StateManager> m_StateManager;
     uint8_t m_Deinitialising = 0;
