@@ -107,6 +107,10 @@ public:
     virtual float ApplyGameFunction(float value, const char* name, WorldElem* element) = 0;
     virtual float ApplyGameFunctionFor(float value, const char* name, const float* parameter) = 0;
 
+    // Scripts: object script variable index (0 to 255) := value, which scripts read as "obj";
+    // an event writes its objects there before it runs its script. Returns the value.
+    virtual int32_t SetObjScriptVariable(int32_t index, int32_t value) = 0;
+
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.
     [[noreturn]] static void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -140,6 +140,11 @@ public:
     {
         return std::string(name) == "double" ? value * 2.0f + (parameter ? *parameter : 0.0f) : value;
     }
+    int32_t SetObjScriptVariable(int32_t index, int32_t value) override
+    {
+        objScriptVariables[index] = value;
+        return value;
+    }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -181,6 +186,7 @@ public:
     bool networkGameServer = false;
     std::vector<std::string> sounds;
     std::vector<WorldElem*> functionElements;
+    std::map<int32_t, int32_t> objScriptVariables;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)
