@@ -1,5 +1,6 @@
 // WorldTestSupport: what the world tests share: a world whose grid a test sets directly, an
-// element that counts what the world asks of it, and an input controller that records releases.
+// element that counts what the world asks of it, an element that records what its moves meet, and
+// an input controller that records releases.
 #pragma once
 #include "level/LevelTestSupport.h"
 #include "world/InputCtrlBase.h"
@@ -7,6 +8,7 @@
 #include "world/WorldElem.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 using GridWorld = GridViewerOf<WorldCtrl>;
@@ -33,6 +35,55 @@ public:
     int32_t updates = 0;
     float lastDt = 0.0f;
     int32_t inits = 0;
+};
+
+// An element that records its collision events, segments, activations and notices, with the
+// answers of a creature, an event object or a projectile as a test sets them.
+class MovingElem : public TestElem {
+public:
+    struct Activation {
+        WorldElem* activator;
+        bool enteredFromOutside;
+        double time;
+    };
+    MovingElem(uint16_t typeCode, float x, float y, float radius) : TestElem(typeCode, x, y) { m_Radius = radius; }
+
+    void OnCollisionEvent(WorldElemBase* other, int32_t arg) override { collisions.push_back({other, arg}); }
+    void SetMoveDirection(const D3DXVECTOR2& direction) override
+    {
+        segments++;
+        moveDirection = direction;
+    }
+    D3DXVECTOR2 GetMoveDirection() override { return wantedDirection; }
+    int32_t Activate(WorldElem* activator, bool enteredFromOutside, double time) override
+    {
+        activations.push_back({activator, enteredFromOutside, time});
+        return activateAnswer;
+    }
+    bool HoldsProjectiles() override { return holdsProjectiles; }
+    void OnReachedTarget() override { reachedTarget++; }
+    bool TakeFlightHit(WorldElem& target, bool atStart) override
+    {
+        flightHits.push_back({&target, atStart});
+        return hitsInFlight;
+    }
+    bool CanStepOverLowObstacles() override { return stepsOver; }
+    void OnTurnStart(float) override { turnStarts++; }
+    void OnBlockedByAngle() override { blockedByAngle++; }
+
+    std::vector<std::pair<WorldElemBase*, int32_t>> collisions;
+    int32_t segments = 0;
+    D3DXVECTOR2 moveDirection;
+    D3DXVECTOR2 wantedDirection;
+    std::vector<Activation> activations;
+    int32_t activateAnswer = 1;
+    bool holdsProjectiles = false;
+    int32_t reachedTarget = 0;
+    std::vector<std::pair<WorldElem*, bool>> flightHits;
+    bool hitsInFlight = false;
+    bool stepsOver = false;
+    int32_t turnStarts = 0;
+    int32_t blockedByAngle = 0;
 };
 
 class TestInputCtrl : public InputCtrlBase {
