@@ -70,7 +70,8 @@ int32_t WorldCtrl::MoveBy(WorldElem& elem, float dx, float dy, float time, int32
             const float limit = elem.IsCreature() ? elem.GetBlockedAngleLimit() : 1.5707964f;
             if (elem.GetCollisionRadius() < LengthOf(g) && (m.x != 0.0f || m.y != 0.0f) &&
                 std::fabs(Angle::Diff(AngleOf(g), AngleOf(m))) > limit) {
-                elem.OnBlockedByAngle();
+                if (elem.IsCreature())
+                    elem.OnBlockedByAngle();
                 return 0;
             }
         }
