@@ -96,16 +96,21 @@ TEST_F(WorldCtrlMovementTest, ZeroMovesAndSubSteps)
     const struct {
         const char* what;
         float length;
-        bool crowded;
+        uint16_t near;  // what stands beside the way; none without a type
+        uint8_t solid;
+        uint8_t inactive;
         int32_t limit;
         int32_t segments;
     } kCases[] = {
-        {"short", 10, true, 4, 1},
-        {"as long as a sub-step", 16, true, 4, 1},
-        {"long, nothing near", 40, false, 4, 1},
-        {"long, crowded", 40, true, 4, 3},
-        {"long, crowded, the game's limit", 40, true, 2, 2},
-        {"longer, crowded", 100, true, 4, 4},
+        {"short", 10, ElemType::kCreature, 1, 0, 4, 1},
+        {"as long as a sub-step", 16, ElemType::kCreature, 1, 0, 4, 1},
+        {"long, nothing near", 40, ElemType::kNone, 1, 0, 4, 1},
+        {"long, a creature near", 40, ElemType::kCreature, 1, 0, 4, 3},
+        {"long, an item near, the game's limit", 40, ElemType::kItem, 1, 0, 2, 2},
+        {"longer, a creature near", 100, ElemType::kCreature, 1, 0, 4, 4},
+        {"a creature that blocks nothing", 40, ElemType::kCreature, 0, 0, 4, 1},
+        {"an inactive creature", 40, ElemType::kCreature, 1, 1, 4, 1},
+        {"another kind of element", 40, ElemType::kEvent, 1, 0, 4, 1},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
@@ -113,7 +118,11 @@ TEST_F(WorldCtrlMovementTest, ZeroMovesAndSubSteps)
         mover->SetPos(400, 500);
         mover->segments = 0;
         // Beside the way, 20 units off it: near the middle, but not in the way.
-        MovingElem* bystander = c.crowded ? Add(ElemType::kCreature, 400 + c.length / 2, 520, 5) : nullptr;
+        MovingElem* bystander = c.near != ElemType::kNone ? Add(c.near, 400 + c.length / 2, 520, 5) : nullptr;
+        if (bystander) {
+            bystander->m_Solid = c.solid;
+            bystander->m_IgnoreInQueries = c.inactive;
+        }
         EXPECT_EQ(world.MoveBy(*mover, c.length, 0, 1.0f, 1, nullptr, nullptr, false), 1);
         EXPECT_EQ(mover->segments, c.segments);
         ExpectNear(mover->GetPos(), 400 + c.length, 500);
@@ -363,6 +372,32 @@ TEST_F(WorldCtrlMovementTest, TurningWithACarriedChild)
     EXPECT_EQ(world.TurnToPoint(*parent, 400.01f, 500.01f, 0.1f), 0);  // too near to have a direction
     EXPECT_EQ(world.TurnToPoint(*parent, 300, 500, 0.1f), 1);
     EXPECT_EQ(parent->turnStarts, 1);
+}
+
+TEST_F(WorldCtrlMovementTest, WalkingTowardsAPoint)
+{
+    // 100 units a second for a tenth of a second: 10 units towards the point, turning to it.
+    MovingElem* creature = Add(ElemType::kCreature, 400, 500, 10);
+    creature->speed = 100;
+    EXPECT_EQ(world.WalkTowards(*creature, 400, 600, 0.1f, 0.0f, nullptr), 1);
+    ExpectNear(creature->GetPos(), 400, 510);
+    EXPECT_NEAR(creature->GetAngle(), 1.5707964f, 1e-4f);
+    EXPECT_EQ(creature->blockedByDistance, 0);
+    // A step longer than the way left ends at the point, with the notice.
+    EXPECT_EQ(world.WalkTowards(*creature, 400, 515, 0.1f, 0.0f, nullptr), 1);
+    ExpectNear(creature->GetPos(), 400, 515);
+    EXPECT_EQ(creature->blockedByDistance, 1);
+    // Within its stop distance it stops instead.
+    creature->stopDistance = 50;
+    EXPECT_EQ(world.WalkTowards(*creature, 400, 540, 0.1f, 0.0f, nullptr), 1);
+    ExpectNear(creature->GetPos(), 400, 515);
+    EXPECT_EQ(creature->stops, 1);
+    // A move direction of its own leads the way.
+    creature->stopDistance = 0;
+    creature->wantedDirection = D3DXVECTOR2(3, 0);
+    EXPECT_EQ(world.WalkTowards(*creature, 400, 900, 0.1f, 0.0f, nullptr), 1);
+    ExpectNear(creature->GetPos(), 410, 515);
+    EXPECT_NEAR(creature->GetAngle(), 0.0f, 1e-4f);
 }
 
 TEST_F(WorldCtrlMovementTest, AnElementWalksAcrossAGeneratedLevel)

@@ -70,6 +70,10 @@ public:
     bool CanStepOverLowObstacles() override { return stepsOver; }
     void OnTurnStart(float) override { turnStarts++; }
     void OnBlockedByAngle() override { blockedByAngle++; }
+    void OnBlockedByDistance() override { blockedByDistance++; }
+    float GetSpeedFor(float, float, float) override { return speed; }
+    float GetStopDistance() override { return stopDistance; }
+    void StopMoving() override { stops++; }
 
     std::vector<std::pair<WorldElemBase*, int32_t>> collisions;
     int32_t segments = 0;
@@ -84,6 +88,10 @@ public:
     bool stepsOver = false;
     int32_t turnStarts = 0;
     int32_t blockedByAngle = 0;
+    int32_t blockedByDistance = 0;
+    float speed = 0.0f;
+    float stopDistance = 0.0f;
+    int32_t stops = 0;
 };
 
 class TestInputCtrl : public InputCtrlBase {
