@@ -16,23 +16,8 @@ class WorldCtrlCollisionTest : public ::testing::Test {
 protected:
     WorldCtrlCollisionTest() { world.SetGrid(32, 32, 64, 64); }
 
-    VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2)
-    {
-        VSD_WallIntern model;
-        model.m_X1 = x1;
-        model.m_Y1 = y1;
-        model.m_X2 = x2;
-        model.m_Y2 = y2;
-        model.m_Height1 = 100.0f;
-        model.m_Height2 = 100.0f;
-        return world.GetWall(world.InsertWall(model, 0, 0), true);
-    }
-    MovingElem* Add(uint16_t type, float x, float y, float radius)
-    {
-        auto* elem = new MovingElem(type, x, y, radius);
-        world.AddObj(elem, 0, false);
-        return elem;
-    }
+    VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2) { return AddTestWall(world, x1, y1, x2, y2); }
+    MovingElem* Add(uint16_t type, float x, float y, float radius) { return AddTestElem<MovingElem>(world, type, x, y, radius); }
     // One segment from where the mover stands, started at game time 10 and taking 2 seconds.
     int32_t Step(MovingElem* mover, float dx, float dy, D3DXVECTOR2& out, int32_t slideMode = 1,
                  WorldElem* flight = nullptr)

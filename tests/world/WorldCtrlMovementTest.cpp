@@ -14,42 +14,13 @@
 
 namespace {
 
-// A world that records the scripts it is asked to run, and lets a test act in them.
-class ScriptWorld : public GridWorld {
-public:
-    int32_t RunScript(const String& text, WorldElem*, int32_t, int32_t, const char* label, int32_t, int32_t) override
-    {
-        runs.push_back(std::string(label) + "|" + text.c_str());
-        if (onRun)
-            onRun();
-        return 0;
-    }
-    std::vector<std::string> runs;
-    std::function<void()> onRun;
-};
-
 class WorldCtrlMovementTest : public ::testing::Test {
 protected:
     WorldCtrlMovementTest() { world.SetGrid(32, 32, 64, 64); }
     ~WorldCtrlMovementTest() override { WorldCtrl::SetMaxMoveSubSteps(4); }
 
-    VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2)
-    {
-        VSD_WallIntern model;
-        model.m_X1 = x1;
-        model.m_Y1 = y1;
-        model.m_X2 = x2;
-        model.m_Y2 = y2;
-        model.m_Height1 = 100.0f;
-        model.m_Height2 = 100.0f;
-        return world.GetWall(world.InsertWall(model, 0, 0), true);
-    }
-    MovingElem* Add(uint16_t type, float x, float y, float radius)
-    {
-        auto* elem = new MovingElem(type, x, y, radius);
-        world.AddObj(elem, 0, false);
-        return elem;
-    }
+    VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2) { return AddTestWall(world, x1, y1, x2, y2); }
+    MovingElem* Add(uint16_t type, float x, float y, float radius) { return AddTestElem<MovingElem>(world, type, x, y, radius); }
     // A child at (dx, dy) from the parent that collides when it is carried.
     MovingElem* AddChild(MovingElem* parent, float dx, float dy, float radius)
     {

@@ -8,10 +8,48 @@
 #include "world/WorldElem.h"
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 using GridWorld = GridViewerOf<WorldCtrl>;
+
+// A grid world that records the scripts it is asked to run ("label|text"), and lets a test act
+// in them.
+class ScriptWorld : public GridWorld {
+public:
+    int32_t RunScript(const String& text, WorldElem*, int32_t, int32_t, const char* label, int32_t, int32_t) override
+    {
+        runs.push_back(std::string(label) + "|" + text.c_str());
+        if (onRun)
+            onRun();
+        return 0;
+    }
+    std::vector<std::string> runs;
+    std::function<void()> onRun;
+};
+
+// A wall inserted whole (not split), 100 units high at both ends.
+inline VSD_WallIntern* AddTestWall(WorldCtrl& world, float x1, float y1, float x2, float y2)
+{
+    VSD_WallIntern model;
+    model.m_X1 = x1;
+    model.m_Y1 = y1;
+    model.m_X2 = x2;
+    model.m_Y2 = y2;
+    model.m_Height1 = 100.0f;
+    model.m_Height2 = 100.0f;
+    return world.GetWall(world.InsertWall(model, 0, 0), true);
+}
+
+// An element made with the arguments and entered into the world.
+template <class Elem, class... Args> Elem* AddTestElem(WorldCtrl& world, Args... args)
+{
+    auto* elem = new Elem(args...);
+    world.AddObj(elem, 0, false);
+    return elem;
+}
 
 // An element of a chosen type code that counts its updates and init events.
 class TestElem : public WorldElem {
