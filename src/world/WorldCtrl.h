@@ -341,8 +341,7 @@ protected:
     // The IDs of the wanted elements of the element table, in table order.
     int32_t CollectFromTable(const ElemValidator& wanted);
 
-    // Steps of the per-frame update that the movement, projectile, visibility and camera code
-    // carry out.
+    // Steps of the per-frame update that the projectile, visibility and light code carry out.
     void AdjustVisibility();
     void FadeVisibility(float dt);
     void StepProjectile(WorldElem& elem, float dt);

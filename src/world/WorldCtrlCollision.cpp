@@ -160,7 +160,8 @@ int32_t WorldCtrl::ResolveCollisionStep(WorldElem& mover, const D3DXVECTOR2& P, 
                     tWall = std::min(hit.t, 1.0f);
                     bool under = false;
                     if (stepsOver && wall->m_HalfLength > 0.0f) {
-                        const float k = -Dot(end1, D3DXVECTOR2(wall->m_DirX, wall->m_DirY)) / (2.0f * wall->m_HalfLength);
+                        const D3DXVECTOR2 along(wall->m_DirX, wall->m_DirY);
+                        const float k = -Dot(end1, along) / (2.0f * wall->m_HalfLength);  // where P lies along it
                         const float top1 = wall->GetStartFloorHeight() + wall->m_HeightOffset1 + wall->m_Height1;
                         const float top2 = wall->GetEndFloorHeight() + wall->m_HeightOffset2 + wall->m_Height2;
                         under = top1 * (1.0f - k) + top2 * k < base;
@@ -202,7 +203,8 @@ int32_t WorldCtrl::ResolveCollisionStep(WorldElem& mover, const D3DXVECTOR2& P, 
                 if (S <= 0.0f || LengthOf(mid - at) > S + R)
                     continue;
                 const D3DXVECTOR2 Q = at - P;
-                bool blocking = (mover.m_CanMoveThrough & 2) == 0 && (moverIsShot ? elem->m_BlocksShots : elem->m_Solid);
+                bool blocking =
+                    (mover.m_CanMoveThrough & 2) == 0 && (moverIsShot ? elem->m_BlocksShots : elem->m_Solid);
 
                 if (isEvent) {
                     const bool fromOutside = Dot(Q, Q) > S * S;
@@ -362,8 +364,8 @@ int32_t WorldCtrl::ResolveCollisionStep(WorldElem& mover, const D3DXVECTOR2& P, 
                 outPos = K;
                 return 0;
             }
-            return ResolveCollisionStep(mover, K, P + d - K, outPos, contactTime, restTime, slideMode, flight, depth + 1,
-                                        eventRef.Get(), passes + 1);
+            return ResolveCollisionStep(mover, K, P + d - K, outPos, contactTime, restTime, slideMode, flight,
+                                        depth + 1, eventRef.Get(), passes + 1);
         }
     }
 

@@ -71,11 +71,13 @@ void WorldCtrl::ApplyActForce(WorldElem& elem, float t)
                                                                                : ActForce::kOthers;
                 if (!(force.flags & kind))
                     continue;
-                const int32_t relation = other->IsEnemyOf(&elem, true) == 1 ? ActForce::kHostile : ActForce::kNotHostile;
+                const bool hostile = other->IsEnemyOf(&elem, true) == 1;
+                const int32_t relation = hostile ? ActForce::kHostile : ActForce::kNotHostile;
                 if (!(force.flags & relation))
                     continue;
                 if (force.pushOutside) {
-                    const float push = std::sqrt(overlap) * other->m_Deceleration * other->m_Mass * force.strength * 0.1f;
+                    const float push =
+                        std::sqrt(overlap) * other->m_Deceleration * other->m_Mass * force.strength * 0.1f;
                     const D3DXVECTOR2 along(-n.y, n.x);
                     other->ProjectVelocity(&along);
                     other->AddImpulse(n.x * push, n.y * push);

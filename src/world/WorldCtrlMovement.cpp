@@ -382,8 +382,8 @@ int32_t WorldCtrl::WalkTowards(WorldElem& creature, float x, float y, float dt, 
         return result;
     // It looks where it walks: the target, or ahead along the direction it was given.
     const D3DXVECTOR2 here = creature.GetPos();
-    const D3DXVECTOR2 ahead =
-        (c.x == 0.0f && c.y == 0.0f) || length == 0.0f ? D3DXVECTOR2(x, y) : here + direction * (std::max(way, 1.0f) / length);
+    const bool ownDirection = (c.x != 0.0f || c.y != 0.0f) && length > 0.0f;
+    const D3DXVECTOR2 ahead = ownDirection ? here + direction * (std::max(way, 1.0f) / length) : D3DXVECTOR2(x, y);
     TurnToPoint(creature, ahead.x, ahead.y, dt);
     return result;
 }

@@ -17,7 +17,10 @@ protected:
     WorldCtrlCollisionTest() { world.SetGrid(32, 32, 64, 64); }
 
     VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2) { return AddTestWall(world, x1, y1, x2, y2); }
-    MovingElem* Add(uint16_t type, float x, float y, float radius) { return AddTestElem<MovingElem>(world, type, x, y, radius); }
+    MovingElem* Add(uint16_t type, float x, float y, float radius)
+    {
+        return AddTestElem<MovingElem>(world, type, x, y, radius);
+    }
     // One segment from where the mover stands, started at game time 10 and taking 2 seconds.
     int32_t Step(MovingElem* mover, float dx, float dy, D3DXVECTOR2& out, int32_t slideMode = 1,
                  WorldElem* flight = nullptr)
@@ -150,15 +153,15 @@ TEST_F(WorldCtrlCollisionTest, ElementsInTheWay)
              other.m_OnCollision = "touched";
          },
          1, 700, 1},
-        {"not solid, no scripts: passed unseen", ElemType::kItem, [](MovingElem&, MovingElem& other) { other.m_Solid = 0; },
-         1, 700, 0},
-        {"elements never block the mover", ElemType::kItem, [](MovingElem& mover, MovingElem&) { mover.m_CanMoveThrough = 2; },
-         1, 700, 0},
+        {"not solid, no scripts: passed unseen", ElemType::kItem,
+         [](MovingElem&, MovingElem& other) { other.m_Solid = 0; }, 1, 700, 0},
+        {"elements never block the mover", ElemType::kItem,
+         [](MovingElem& mover, MovingElem&) { mover.m_CanMoveThrough = 2; }, 1, 700, 0},
         {"no collisions", ElemType::kItem, [](MovingElem&, MovingElem& other) { other.m_NoCollisions = 1; }, 1, 700, 0},
-        {"its filter refuses the mover", ElemType::kItem, [](MovingElem&, MovingElem& other) { other.m_CollisionMask = 0; },
-         1, 700, 0},
-        {"already overlapping: ignored", ElemType::kItem, [](MovingElem& mover, MovingElem&) { mover.SetPos(590, 500); },
-         1, 890, 0},
+        {"its filter refuses the mover", ElemType::kItem,
+         [](MovingElem&, MovingElem& other) { other.m_CollisionMask = 0; }, 1, 700, 0},
+        {"already overlapping: ignored", ElemType::kItem,
+         [](MovingElem& mover, MovingElem&) { mover.SetPos(590, 500); }, 1, 890, 0},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);

@@ -20,7 +20,10 @@ protected:
     ~WorldCtrlMovementTest() override { WorldCtrl::SetMaxMoveSubSteps(4); }
 
     VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2) { return AddTestWall(world, x1, y1, x2, y2); }
-    MovingElem* Add(uint16_t type, float x, float y, float radius) { return AddTestElem<MovingElem>(world, type, x, y, radius); }
+    MovingElem* Add(uint16_t type, float x, float y, float radius)
+    {
+        return AddTestElem<MovingElem>(world, type, x, y, radius);
+    }
     // A child at (dx, dy) from the parent that collides when it is carried.
     MovingElem* AddChild(MovingElem* parent, float dx, float dy, float radius)
     {
