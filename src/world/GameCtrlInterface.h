@@ -114,6 +114,9 @@ public:
     // A use of an item that needs a key: the controller decides whether the user (by object ID)
     // holds the key and runs the item's failed-use script when not.
     virtual void UseKey(WorldElem* item, int32_t userID, int32_t key) = 0;
+    // Scripts: object script variable index (0 to 255) := value, which scripts read as "obj";
+    // an event writes its objects there before it runs its script. Returns the value.
+    virtual int32_t SetObjScriptVariable(int32_t index, int32_t value) = 0;
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

@@ -11,6 +11,12 @@
 //   WorldCtrlProcess.cpp    the per-frame update and the fades of the world and of elements
 //   WorldCtrlLineTests.cpp  line tests, line of sight, drop positions, box walls, shot paths
 //   WorldCtrlQueries.cpp    radius, nearest, collecting and name queries, the object list
+//   WorldCtrlCollision.cpp  a straight step against walls and elements: contacts, collision
+//                           events, event objects entered, sliding
+//   WorldCtrlMovement.cpp   moves with sub-steps and carried children, the terrain and leave
+//                           scripts of a segment, the per-frame motion, walking, the proximity test
+//   WorldCtrlTurning.cpp    turns with the collision of carried children
+//   WorldCtrlForces.cpp     the action forces that push the elements around their element
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -66,6 +72,16 @@ public:
         float step[2] = {};
         float freeStep[2] = {};
         float normal[2] = {};
+    };
+    // A wall without blocking that the current segment crossed, with the mover's radius then.
+    struct WallCollisionData {
+        SmartPtr<VSD_WallIntern> wall;
+        float radius = 0.0f;
+    };
+    // An event object activated during the current segment.
+    struct EventCollisionData {
+        SmartPtr<WorldElem> object;
+        uint8_t enteredFromOutside = 0;
     };
     struct Subtitle {
         String text;
@@ -231,6 +247,53 @@ public:
     void FadeInObject(WorldElemGridBase* elem, float duration, bool restart);
     void FadeOutObject(WorldElemGridBase* elem, float duration, bool remove);
 
+    // Movement. Moves never fail with an error: a blocked move leaves the element at the point
+    // reached and answers 0. The three collision options (slide mode, flight, depth) go on to
+    // ResolveWallCollision unchanged; a flight is the projectile that moves itself.
+    static constexpr float kMaxSubStepLength = 16.0f;
+    // The most sub-steps of one stepped move, for the whole program: the engine's 4, which the
+    // game's rules lower when their controller is made.
+    static int32_t GetMaxMoveSubSteps() { return s_MaxMoveSubSteps; }
+    static void SetMaxMoveSubSteps(int32_t count) { s_MaxMoveSubSteps = count > 0 ? count : 1; }
+    // By (dx, dy) with the carried children; a blocked move that went off the goal by more than
+    // the element's limit leaves it where it was. Silent: a blocked move changes nothing.
+    int32_t MoveBy(WorldElem& elem, float dx, float dy, float time, int32_t option, const D3DXVECTOR2* goal,
+                   WorldElem* target, bool silent);
+    // From one point to another in sub-steps where elements are near; out takes the point reached.
+    int32_t MoveStepped(WorldElem& elem, const D3DXVECTOR2& from, const D3DXVECTOR2& to, D3DXVECTOR2* out,
+                        double now, float time, int32_t slideMode, WorldElem* flight, int32_t depth, WorldElem* target);
+    // One sub-step: terrain slope, walls and elements, then the leave scripts of crossed walls.
+    int32_t MoveSegment(WorldElem& elem, const D3DXVECTOR2& from, const D3DXVECTOR2& to, D3DXVECTOR2& out,
+                        double now, float time, int32_t slideMode, WorldElem* flight, int32_t depth);
+    // The element's motion of one frame: along its path, or by its velocity slowed by its
+    // deceleration and drag. The element is placed at out.
+    int32_t StepMotion(WorldElem& elem, D3DXVECTOR2& out, float dt, int32_t depth, WorldElem* flight);
+    // The creatures' walking step towards (x, y); value goes to the speed query first.
+    int32_t WalkTowards(WorldElem& creature, float x, float y, float dt, float value, const D3DXVECTOR2* goal);
+    // Whether a creature or item that blocks movement lies within its radius plus margin of (x, y).
+    bool IsBlockedByElement(float x, float y, float margin);
+
+    // Turning, with carried children that collide: to an angle of the world, by an angle.
+    void RotateTo(WorldElem& elem, float angle);
+    int32_t RotateBy(WorldElem& elem, float angle);
+    int32_t RotateStep(WorldElem& elem, float angle);
+    // 1 when a turn was started, 0 when the element already faces that way.
+    int32_t TurnTo(WorldElem& elem, float angle, float value);
+    int32_t TurnToPoint(WorldElem& elem, float x, float y, float value);
+
+    // Moves the mover from (x, y) by (dx, dy) against walls and elements: fires the collision
+    // events of what it touched, activates event objects it enters and slides on along what
+    // blocked it. 1 when the step was free, 0 when blocked; outPos takes where the mover ends.
+    // startTime is the game time at the start, duration what the step takes. Slide mode 0 keeps
+    // the step's length when sliding, any other its part along the wall; depth 0 starts a move,
+    // 999 makes one pass without sliding.
+    int32_t ResolveWallCollision(WorldElem& mover, float x, float y, float dx, float dy, D3DXVECTOR2& outPos,
+                                 double startTime, float duration, int32_t slideMode, WorldElem* flight, int32_t depth);
+    const WallCollisionRecord& GetLastCollision() const { return m_LastCollision; }
+
+    // Pushes the elements around the element by its action force for one frame of t seconds.
+    void ApplyActForce(WorldElem& elem, float t);
+
     // Level values the per-frame update reads.
     void SetCountDown(float seconds, const String& label);
     float GetCountDown() const { return m_CountDownLeft; }
@@ -258,6 +321,10 @@ public:
     // nothing. The script side of the world answers it.
     virtual int32_t RunScript(const String& text, WorldElem* elem, int32_t context, int32_t currentObj,
                               const char* label, int32_t further, int32_t flags);
+    // Runs a wall's script text (its "onLeave") with the wall as its element, with the values of
+    // the element scripts (context 1, current object 1, further 1, flags 255). The script side of
+    // the world answers it; until then the text runs through RunScript without an element.
+    virtual int32_t RunWallScript(const String& text, VSD_WallIntern& wall, const char* label);
 
 protected:
     // The lowest and highest block column and row within reach blocks of (column, row), clamped.
@@ -274,14 +341,10 @@ protected:
     // The IDs of the wanted elements of the element table, in table order.
     int32_t CollectFromTable(const ElemValidator& wanted);
 
-    // Steps of the per-frame update that the movement, projectile, visibility and camera code
-    // carry out.
+    // Steps of the per-frame update that the projectile, visibility and light code carry out.
     void AdjustVisibility();
     void FadeVisibility(float dt);
-    void ApplyMassPush(WorldElem& elem, float dt);
-    void StepMotion(WorldElem& elem, float dt);
     void StepProjectile(WorldElem& elem, float dt);
-    void RotateTo(WorldElem& elem, float angle);
     void UpdateLightIntensity(WorldElem& light);
 
     GameRandom m_GameRandom;
@@ -314,6 +377,9 @@ protected:
     String m_LevelMusic[5];
     char m_LevelChangeName[128] = {};
     SmartPtr<WorldElem> m_MoveTarget;
+    DynaMem<WallCollisionData, 16> m_CrossedWalls;
+    DynaMem<EventCollisionData, 16> m_EventContacts;
+    EventCollisionData m_EventScratch;
     int32_t m_LevelChangeValue = 0;
     String m_LevelChangeText;
     float m_FadeLevel = 1.0f;  // the whole world: 0 dark, 1 shown
@@ -325,6 +391,20 @@ protected:
     int32_t m_NumBlocks = 0;
     uint8_t m_EverythingInView = 0;  // elements count as in view wherever they are
     bool m_ResultsFull = false;      // the current query met the result list's end
+
+private:
+    static inline int32_t s_MaxMoveSubSteps = 4;
+
+    // One level of the collision resolution. passed: the event object that the level above
+    // continued through, which this one does not meet again; passes: how many it went through.
+    int32_t ResolveCollisionStep(WorldElem& mover, const D3DXVECTOR2& start, const D3DXVECTOR2& step,
+                                 D3DXVECTOR2& outPos, double startTime, float duration, int32_t slideMode,
+                                 WorldElem* flight, int32_t depth, const WorldElem* passed, int32_t passes);
+    // The block range of the collision scan around the step's start.
+    bool CollisionBlockRange(const D3DXVECTOR2& start, float length, int32_t range[4]) const;
+    bool IsEventContact(const WorldElem* object);
+    // Places the element at an absolute point: in its topmost parent's frame when attached.
+    static void PlaceAt(WorldElem& elem, const D3DXVECTOR2& point);
 };
 
 // The heading from (x0, y0) at speed s that meets a target at (x1, y1) drifting with (vx, vy)

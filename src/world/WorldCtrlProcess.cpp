@@ -79,11 +79,15 @@ void WorldCtrl::Process(float dt)
             if (left < 1.0 && elem->m_FadeRate == 0.0f)
                 FadeOutObject(elem, float(left), true);
         }
-        ApplyMassPush(*elem, dt);
-        if (elem->m_TypeCode == ElemType::kProjectile)
+        ApplyActForce(*elem, dt);
+        if (!ref.Get())
+            continue;
+        if (elem->m_TypeCode == ElemType::kProjectile) {
             StepProjectile(*elem, dt);
-        else
-            StepMotion(*elem, dt);
+        } else {
+            D3DXVECTOR2 reached;
+            StepMotion(*elem, reached, dt, 0, nullptr);
+        }
         if (ref.Get() && elem->m_RotationSpeed != 0.0f)
             RotateTo(*elem, float(now * elem->m_RotationSpeed) + elem->m_SecondAngle);
     }
@@ -167,25 +171,11 @@ void WorldCtrl::FadeVisibility(float dt)
     (void)dt;  // the fade needs the visibility grid of visibility mode 3, which this world has not
 }
 
-void WorldCtrl::ApplyMassPush(WorldElem& elem, float dt)
-{
-    (void)elem;
-    (void)dt;
-}
-
-void WorldCtrl::StepMotion(WorldElem& elem, float dt)
-{
-    (void)elem;
-    (void)dt;
-}
-
 void WorldCtrl::StepProjectile(WorldElem& elem, float dt)
 {
     (void)elem;
     (void)dt;
 }
-
-void WorldCtrl::RotateTo(WorldElem& elem, float angle) { elem.SetAngle(angle); }
 
 void WorldCtrl::UpdateLightIntensity(WorldElem& light) { (void)light; }
 

@@ -74,6 +74,11 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_NetSync = other.m_NetSync;
     m_Deceleration = other.m_Deceleration;
     m_Drag = other.m_Drag;
+    m_PathMotion = other.m_PathMotion;
+    m_CanMoveThrough = other.m_CanMoveThrough;
+    m_IgnoreTerrain = other.m_IgnoreTerrain;
+    m_NoSlide = other.m_NoSlide;
+    m_CollidesWhenCarried = other.m_CollidesWhenCarried;
     m_Party = other.m_Party;
     m_BodyRadius = other.m_BodyRadius;
     for (int32_t i = 0; i < kPerceptionValues; i++)
@@ -161,6 +166,11 @@ void WorldElem::ResetElem()
     m_NetSync = 0;
     m_Deceleration = 1000.0f;
     m_Drag = 1.0f;
+    m_PathMotion = PathMotion();
+    m_CanMoveThrough = 0;
+    m_IgnoreTerrain = 0;
+    m_NoSlide = 0;
+    m_CollidesWhenCarried = 0;
     m_Party = kPartyFriendlyToAll;
     m_BodyRadius = 0.0f;
     m_Perception[0] = 150.0f;

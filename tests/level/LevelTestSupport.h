@@ -161,6 +161,11 @@ public:
     }
     DamageValues* CreateDamageValues() override { return makesDamageValues ? new TestDamageValues : nullptr; }
     void UseKey(WorldElem* item, int32_t userID, int32_t key) override { keyUses.push_back({item, userID, key}); }
+    int32_t SetObjScriptVariable(int32_t index, int32_t value) override
+    {
+        objScriptVariables[index] = value;
+        return value;
+    }
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;
@@ -204,6 +209,7 @@ public:
     std::vector<WorldElem*> functionElements;
     bool makesDamageValues = true;
     std::vector<KeyUse> keyUses;
+    std::map<int32_t, int32_t> objScriptVariables;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

@@ -440,6 +440,11 @@ public:
     int32_t AddGroupScene();
     int32_t GetNumGroupScenes() const { return m_GroupScenes.GetSize(); }
     CombinedSceneData* GetGroupScene(int32_t index) { return m_GroupScenes.GetBySlot(index); }
+    // Object script variables (GameCtrlObjVariables.cpp): 256 values, 0 at construction; an
+    // index outside them writes nothing and reads 0.
+    static constexpr int32_t kObjScriptVariables = 256;
+    int32_t SetObjScriptVariable(int32_t index, int32_t value) override;
+    int32_t GetObjScriptVariable(int32_t index) const;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -541,4 +546,5 @@ protected:
     uint8_t m_GuiHoldsMouse = 0;    // stored by DrawGui
     uint8_t m_CursorHidden = 0;
     uint8_t m_WireFrame = 0;
+    int32_t m_ObjScriptVariables[kObjScriptVariables] = {};
 };

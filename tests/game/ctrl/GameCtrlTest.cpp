@@ -132,6 +132,13 @@ TEST(GameCtrlTest, LevelResetAndEngineAnswers)
     EXPECT_FALSE(ctrl.IsJoiningNetworkGame());
     EXPECT_FALSE(ctrl.IsGuiUnderMouse(0));
     EXPECT_EQ(ctrl.LoadGame(-1), 0);
+
+    // Object script variables: 256 of them; an index outside writes nothing and reads 0.
+    for (const int32_t index : {0, 255, 256, -1}) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(ctrl.SetObjScriptVariable(index, 77), 77);
+        EXPECT_EQ(ctrl.GetObjScriptVariable(index), index >= 0 && index < 256 ? 77 : 0);
+    }
 }
 
 TEST(GameCtrlTest, GuiHooksFollowTheGuiManager)
