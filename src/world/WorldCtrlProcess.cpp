@@ -155,10 +155,18 @@ void WorldCtrl::Process(float dt)
     m_FadeLevel = std::clamp(m_FadeLevel + m_FadeRate * dt, 0.0f, 1.0f);
 }
 
+// The scene's sounds and the drawn effects are the client's; the music, the messages and the
+// world's sounds step with the last frame time.
 void WorldCtrl::UpdatePresentation()
 {
-    // the scene's sounds, the music, the world's sounds and the drawn effects: none on the server
+    UpdateMusic(m_LastFrameTime);
+    UpdateTextMessages(m_LastFrameTime);
+    UpdateLogMessages(m_LastFrameTime);
+    UpdateAmbientSounds(m_LastFrameTime);
+    UpdateSounds();
 }
+
+void WorldCtrl::Render(int32_t flag) { (void)flag; }
 
 void WorldCtrl::AdjustVisibility() {}
 
