@@ -8,7 +8,8 @@
 //   WorldCtrlElements.cpp   the element table: adding, finding, moving and deleting elements and
 //                           walls, the identity dump
 //   WorldCtrlBlocks.cpp     the block lists, the active block mask, the floor under floor objects
-//   WorldCtrlProcess.cpp    the per-frame update and the fades of the world and of elements
+//   WorldCtrlProcess.cpp    the per-frame update, the presentation step and the fades of the
+//                           world and of elements
 //   WorldCtrlLineTests.cpp  line tests, line of sight, drop positions, box walls, shot paths
 //   WorldCtrlQueries.cpp    radius, nearest, collecting and name queries, the object list
 //   WorldCtrlMessages.cpp   log and text messages, the translation of texts
@@ -37,6 +38,7 @@
 #include <memory>
 #include <vector>
 
+class SoundManager;
 class WorldElem;
 class WorldElemBase;
 class WorldElemGridBase;
@@ -425,6 +427,8 @@ protected:
     int32_t m_NumBlocks = 0;
     uint8_t m_EverythingInView = 0;  // elements count as in view wherever they are
     bool m_ResultsFull = false;      // the current query met the result list's end
+
+    void ForEachPlayingSound(void (SoundManager::*operation)(intptr_t, intptr_t));
 
     DynaMem<LogMessageData, 8, 1> m_LogMessages;
     DynaMemSort<TextMessage, 128, 1> m_TextMessages;

@@ -1,6 +1,7 @@
 // WorldCtrl: the per-frame update in its fixed order (visibility, the interactive scene, the
 // elements of the active blocks, held objects, lights near the view, the countdown, the level's
-// call script, the world fade) and the fades of the world and of single elements.
+// call script, the world fade), the presentation step after it (music, messages, sounds), the
+// drawing that the server does not do, and the fades of the world and of single elements.
 #include "world/WorldCtrl.h"
 
 #include "world/GameCtrlInterface.h"

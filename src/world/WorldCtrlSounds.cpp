@@ -104,23 +104,18 @@ void WorldCtrl::FadeOutObjectSounds(int32_t objectID, int32_t soundID, float sec
     (void)seconds;
 }
 
-void WorldCtrl::PauseSounds()
-{
-    SoundManager* sound = SoundManager::GetSingletonPtr();
-    for (int32_t i = 0; sound && i < m_PlayingSounds.GetSize(); i++) {
-        const SoundIDData* entry = m_PlayingSounds.GetAt(i);
-        if (entry && entry->handle >= 0 && sound->IsSoundPlaying(entry->handle, 0))
-            sound->UpdateSound(entry->handle, 0);
-    }
-}
+void WorldCtrl::PauseSounds() { ForEachPlayingSound(&SoundManager::UpdateSound); }
 
-void WorldCtrl::ResumeSounds()
+void WorldCtrl::ResumeSounds() { ForEachPlayingSound(&SoundManager::UpdateSoundState); }
+
+// Applies a sound manager operation to every sound of the list that the device still plays.
+void WorldCtrl::ForEachPlayingSound(void (SoundManager::*operation)(SoundWord, SoundWord))
 {
     SoundManager* sound = SoundManager::GetSingletonPtr();
     for (int32_t i = 0; sound && i < m_PlayingSounds.GetSize(); i++) {
         const SoundIDData* entry = m_PlayingSounds.GetAt(i);
         if (entry && entry->handle >= 0 && sound->IsSoundPlaying(entry->handle, 0))
-            sound->UpdateSoundState(entry->handle, 0);
+            (sound->*operation)(entry->handle, 0);
     }
 }
 

@@ -182,7 +182,8 @@ TEST_F(LocalTextTest, BoundValuesAndWholeTextLookups)
 
     DBRows rows;  // a placeholder within a longer literal of a template is refused
     EXPECT_EQ(text.QueryWithTemplate("DB:merchant", rows, "SELECT content FROM Names WHERE id='x%s'"), 0);
-    EXPECT_EQ(text.QueryWithTemplate("DB:merchant", rows, "SELECT content FROM Names WHERE id='%s' AND 'a%%'='a%%'"), 1);
+    EXPECT_EQ(
+        text.QueryWithTemplate("DB:merchant", rows, "SELECT content FROM Names WHERE id='%s' AND 'a%%'='a%%'"), 1);
 
     const struct {
         const char* input;

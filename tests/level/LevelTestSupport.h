@@ -149,7 +149,8 @@ public:
         auto text = guiTexts.find(std::string(group) + "/" + name);
         if (found)
             *found = text != guiTexts.end();
-        return wString(text != guiTexts.end() ? text->second.c_str() : (std::string("DBErr:") + group + "," + name).c_str());
+        const std::string shown = text != guiTexts.end() ? text->second : std::string("DBErr:") + group + "," + name;
+        return wString(shown.c_str());
     }
     bool DBGetField(wString& text, const char* table, const char* field) override
     {

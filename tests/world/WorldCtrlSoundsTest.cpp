@@ -31,7 +31,10 @@ protected:
     GridWorld world;
 };
 
-bool Has(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
+bool Has(const char* tool)
+{
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 // The first line a command prints; empty when it fails.
 std::string FirstLine(const std::string& command, const TempDir& dir)
@@ -106,9 +109,10 @@ TEST_F(WorldCtrlSoundsTest, ElementSoundIndex)
 {
     TestElem elem;
     elem.m_CfgID = "door";
-    for (int32_t index : {9, -1})
-        EXPECT_NE(ErrorOf([&] { elem.PlaySoundByIndex(index, 0); }).find("Invalid sound index: " + std::to_string(index) + "!"),
-                  std::string::npos);
+    for (int32_t index : {9, -1}) {
+        const std::string error = ErrorOf([&] { elem.PlaySoundByIndex(index, 0); });
+        EXPECT_NE(error.find("Invalid sound index: " + std::to_string(index) + "!"), std::string::npos) << error;
+    }
     EXPECT_EQ(ErrorOf([&] { elem.PlaySoundByIndex(8, 0); }), "no error");  // empty: nothing plays
 }
 
@@ -134,7 +138,8 @@ TEST(SoundFileLengthTest, AgreesWithTheCommandLineTools)
             raw.write(reinterpret_cast<const char*>(&s), 2);
         }
         raw.close();
-        ASSERT_EQ(std::system(("oggenc -Q -r -B 16 -C 1 -R 22050 -o '" + ogg + "' '" + dir / "tone.raw" + "'").c_str()), 0);
+        const std::string encode = "oggenc -Q -r -B 16 -C 1 -R 22050 -o '" + ogg + "' '" + dir / "tone.raw" + "'";
+        ASSERT_EQ(std::system(encode.c_str()), 0);
     } else if (Has("sox")) {
         ASSERT_EQ(std::system(("sox -n -r 22050 -c 1 '" + ogg + "' synth 1.3605 sine 440").c_str()), 0);
     } else {
@@ -147,7 +152,8 @@ TEST(SoundFileLengthTest, AgreesWithTheCommandLineTools)
         const std::string out = FirstLine("ogginfo '" + ogg + "' | grep 'Playback length'", dir);
         const size_t minutes = out.find(':') + 1;  // "Playback length: 0m:01.360s"
         const size_t seconds = out.rfind(':') + 1;
-        measured.emplace_back("ogginfo", std::atof(out.substr(minutes).c_str()) * 60.0 + std::atof(out.substr(seconds).c_str()));
+        const double length = std::atof(out.substr(minutes).c_str()) * 60.0 + std::atof(out.substr(seconds).c_str());
+        measured.emplace_back("ogginfo", length);
     }
     if (measured.empty())
         GTEST_SKIP() << "neither soxi nor ogginfo installed";

@@ -51,6 +51,7 @@
 
 class ActionEntryBase;
 class CreatureObj;
+class SoundManager;
 class StateManager;
 class WorldCtrl;
 class WorldElem;
@@ -568,4 +569,7 @@ private:
     void StartTrack(int32_t channel, const char* track, float volume, float pitch, int32_t loop, bool fadeIn);
     // The world's pause routines, run when the game becomes paused.
     void PauseWorld();
+    // Applies a sound manager operation to the music channels' streams and to the ambient one
+    // while it plays.
+    void ApplyToMusicStreams(void (SoundManager::*operation)(intptr_t, intptr_t));
 };

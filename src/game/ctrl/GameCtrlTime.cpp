@@ -87,28 +87,26 @@ double GameCtrl::GetProfilingTime()
 // world's sounds. The server's sound device is silent, so none of them holds a stream there.
 void GameCtrl::HaltSounds()
 {
-    if (SoundManager* sound = SoundManager::GetSingletonPtr()) {
-        const MusicChannels& music = g_MusicChannels;
-        for (int32_t i = 0; i < MusicChannels::kAmbient; i++)
-            if (music.handles[i] >= 0)
-                sound->UpdateSound(music.handles[i], 0);
-        const int32_t ambient = music.handles[MusicChannels::kAmbient];
-        if (ambient >= 0 && sound->IsSoundPlaying(ambient, 0))
-            sound->UpdateSound(ambient, 0);
-    }
+    ApplyToMusicStreams(&SoundManager::UpdateSound);
     m_World.PauseSounds();
 }
 
 void GameCtrl::ContinueSounds()
 {
-    if (SoundManager* sound = SoundManager::GetSingletonPtr()) {
-        const MusicChannels& music = g_MusicChannels;
-        for (int32_t i = 0; i < MusicChannels::kAmbient; i++)
-            if (music.handles[i] >= 0)
-                sound->UpdateSoundState(music.handles[i], 0);
-        const int32_t ambient = music.handles[MusicChannels::kAmbient];
-        if (ambient >= 0 && sound->IsSoundPlaying(ambient, 0))
-            sound->UpdateSoundState(ambient, 0);
-    }
+    ApplyToMusicStreams(&SoundManager::UpdateSoundState);
     m_World.ResumeSounds();
+}
+
+void GameCtrl::ApplyToMusicStreams(void (SoundManager::*operation)(SoundWord, SoundWord))
+{
+    SoundManager* sound = SoundManager::GetSingletonPtr();
+    if (!sound)
+        return;
+    const MusicChannels& music = g_MusicChannels;
+    for (int32_t i = 0; i < MusicChannels::kAmbient; i++)
+        if (music.handles[i] >= 0)
+            (sound->*operation)(music.handles[i], 0);
+    const int32_t ambient = music.handles[MusicChannels::kAmbient];
+    if (ambient >= 0 && sound->IsSoundPlaying(ambient, 0))
+        (sound->*operation)(ambient, 0);
 }
