@@ -100,6 +100,7 @@ public:
 
     // The view.
     int32_t SetActiveRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    const int32_t* GetScreenRect() const { return m_ScreenRect; }  // the rectangle SetActiveRect stored
     bool IsValidCell(int32_t x, int32_t y) const;     // a block of 512 units
     bool IsValidMapCell(int32_t x, int32_t y) const;  // a floor cell
     uint16_t GetFloorMaterial(float x, float y) const;

@@ -2,6 +2,7 @@
 // pointer through which they reach it. The controller (game/ctrl/GameCtrl) implements it.
 #pragma once
 #include "base/ErrorClass.h"
+#include "base/String.h"
 #include "platform/D3DXMath.h"
 
 #include <cstdint>
@@ -117,6 +118,23 @@ public:
     // Scripts: object script variable index (0 to 255) := value, which scripts read as "obj";
     // an event writes its objects there before it runs its script. Returns the value.
     virtual int32_t SetObjScriptVariable(int32_t index, int32_t value) = 0;
+    // Localised texts. The "content" of the "Gui" row of that group and name; a missing one gives
+    // "DBErr:<group>,<name>" and found 0.
+    virtual wString GetGuiDBText(const char* group, const char* name, uint8_t* found) = 0;
+    // Replaces a "DB:" id, or a plain key looked up as "DB:" and the key, by that field of the
+    // table; true when found and not empty.
+    virtual bool DBGetField(wString& text, const char* table, const char* field) = 0;
+    // Applied to every text the world translates or shows; nothing on the server.
+    virtual void ProcessText(wString& text) = 0;
+
+    // Music. A track on the music channels (volume below 0: the default; fade time below 0: the
+    // level's), and the second music operation, a track on the ambient channel.
+    virtual void PlayMusic(const char* track, float volume, float pitch, int32_t loop, float fadeTime) = 0;
+    virtual void PlayAmbientMusic(const char* track, float fadeTime) = 0;
+    virtual bool IsBossMusicWanted() = 0;
+    // The main character's party, whose attackers start the fight music as its own do.
+    virtual int32_t GetNumPartyMembers() = 0;
+    virtual WorldElem* GetPartyMember(int32_t index) = 0;
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

@@ -8,7 +8,8 @@
 //   WorldCtrlElements.cpp   the element table: adding, finding, moving and deleting elements and
 //                           walls, the identity dump
 //   WorldCtrlBlocks.cpp     the block lists, the active block mask, the floor under floor objects
-//   WorldCtrlProcess.cpp    the per-frame update and the fades of the world and of elements
+//   WorldCtrlProcess.cpp    the per-frame update, the presentation step and the fades of the
+//                           world and of elements
 //   WorldCtrlLineTests.cpp  line tests, line of sight, drop positions, box walls, shot paths
 //   WorldCtrlQueries.cpp    radius, nearest, collecting and name queries, the object list
 //   WorldCtrlCollision.cpp  a straight step against walls and elements: contacts, collision
@@ -17,15 +18,23 @@
 //                           scripts of a segment, the per-frame motion, walking, the proximity test
 //   WorldCtrlTurning.cpp    turns with the collision of carried children
 //   WorldCtrlForces.cpp     the action forces that push the elements around their element
+//   WorldCtrlMessages.cpp   log and text messages, the translation of texts
+//   WorldCtrlMusic.cpp      the music chosen by the fighting around the main character
+//   WorldCtrlSounds.cpp     the sound registry, sounds that follow elements, speech
+//   WorldCtrlEntries.cpp    the action and strategy entries by name
 #pragma once
 #include "base/DynaMem.h"
+#include "base/SearchTree.h"
 #include "base/SmartPtr.h"
 #include "base/String.h"
 #include "base/ThreadContainer.h"
 #include "engine/gui/DXC_InteractiveScene.h"
 #include "level/VSD_Viewer.h"
+#include "world/ActionEntry.h"
 #include "world/GameRandom.h"
+#include "world/KI_Strategy.h"
 #include "world/ObjRef.h"
+#include "world/SoundData.h"
 #include "world/WorldBlock.h"
 #include "world/WorldEvent.h"
 #include "world/WorldOptions.h"
@@ -35,6 +44,7 @@
 #include <memory>
 #include <vector>
 
+class SoundManager;
 class WorldElem;
 class WorldElemBase;
 class WorldElemGridBase;
@@ -326,6 +336,98 @@ public:
     // the world answers it; until then the text runs through RunScript without an element.
     virtual int32_t RunWallScript(const String& text, VSD_WallIntern& wall, const char* label);
 
+    // Drawing the level; nothing without a graphics device.
+    void Render(int32_t flag);
+
+    // Messages. A log message stays twice its duration; text messages are shown one after the
+    // other, only the first counting down. Keys and "DB:" texts are looked up through the
+    // controller's localised texts.
+    struct LogMessageData {
+        wString text;
+        float time = 0.0f;  // seconds left
+    };
+    struct TextMessage {
+        wString key;
+        wString text;
+        float time = 0.0f;  // seconds left
+        int32_t sequence = 0;  // the order of showing
+        bool operator<(const TextMessage& other) const { return sequence < other.sequence; }
+    };
+    static constexpr int32_t kTextMessageChars = 1024;
+    void AddLogMessage(const wString& text, float duration, bool noDuplicate);
+    void ShowTextMessageByKey(float duration, const wString& key);
+    // Formats a wide printf text (at most 1023 units kept) and shows it as a key.
+    void ShowTextMessage(float duration, const char16_t* format, ...);
+    void UpdateTextMessages(float dt);
+    void UpdateLogMessages(float dt);
+    // A text beginning with "SELECT" or "DB:" is replaced by the localisation database's answer
+    // when it has one; the controller's text hook is applied to every result.
+    wString TranslateText(const wString& text);
+    void TranslateWString(wString& text) { text = TranslateText(text); }
+    void ClearMessages();
+    Subtitle GetSubtitleState() const { return m_Subtitle; }
+    DynaMem<LogMessageData, 8, 1>& GetLogMessages() { return m_LogMessages; }
+    DynaMemSort<TextMessage, 128, 1>& GetTextMessages() { return m_TextMessages; }
+
+    // Music: the level's default, fight and boss tracks (and its loading and ambient tracks), the
+    // track playing and the state the fighting around the main character chose.
+    enum MusicTrack { kMusicDefault = 0, kMusicFight = 1, kMusicBoss = 2, kMusicLoading = 3, kMusicAmbient = 4 };
+    enum MusicState { kStateNormal = 0, kStateFight = 1, kStateBoss = 2, kStateChoose = 4 };
+    void SetLevelMusic(int32_t track, const String& name);
+    const String& GetLevelMusic(int32_t track) const { return m_LevelMusic[track]; }
+    // Seconds of silence after the default track; with it the default track does not loop.
+    void SetMusicPauseTime(float seconds) { m_MusicPauseTime = seconds; }
+    // A track name, "musicFight", "musicBoss", "musicDefault", or empty for the automatic choice.
+    void SetMusic(const char* name);
+    void UpdateMusic(float dt);
+    void SwitchMusic(int32_t state, bool force);
+    // While locked the music is not changed automatically.
+    void LockMusic() { m_MusicLock++; }
+    void UnlockMusic()
+    {
+        if (m_MusicLock > 0)
+            m_MusicLock--;
+    }
+    int32_t GetMusicState() const { return m_MusicState; }
+    const String& GetMusicPlaying() const { return m_MusicPlaying; }
+    float GetMusicCountdown() const { return m_MusicCountdown; }
+
+    // Sounds. This program runs without sound (the sound-off member is always set): registering,
+    // playing, following and clearing world sounds do nothing, while speech and the length of
+    // sound files are still served.
+    bool IsSoundOff() const { return m_SoundOff != 0; }
+    int32_t RegisterSound(const char* name, const SoundData& data);
+    void LoadSound(const char* name, bool withVariations);
+    SoundIDData PlaySound(const char* name, float distance, bool ambient, bool alternatives);
+    void PlaySoundAt(const char* name, float x, float y, WorldElem* source, int32_t id);
+    void UpdateSounds();
+    void ClearSounds();
+    void PreloadLevelSounds();
+    void UpdateAmbientSounds(float dt);
+    void StopAmbientChannels(int32_t pause);
+    void ResetSoundPlayTimes();
+    void FadeOutObjectSounds(int32_t objectID, int32_t soundID, float seconds);
+    void PauseSounds();
+    void ResumeSounds();
+    void UpdateSoundVolume(SoundIDData& record);
+    // Seconds the sound layer gives for the speech file, 0 when muted.
+    double PlaySpeech(const char* file, int32_t flags);
+    void StopSpeech();
+    int32_t GetSpeechHandle() const { return m_SpeechHandle; }
+    // Play time of an Ogg Vorbis file; 0 when it is missing or unreadable.
+    static double GetSoundFileLength(const char* file);
+    SearchTree<SoundData>& GetSoundRegistry() { return m_SoundRegistry; }
+    DynaMem<SoundIDData, 64, 1>& GetPlayingSounds() { return m_PlayingSounds; }
+
+    // Action and strategy entries by name, filled by the game data loaders. A null name finds
+    // nothing; with report a missing entry is an error.
+    SearchTree<ActionEntry>& GetActionTree() { return m_ActionTree; }
+    SearchTree<KI_Strategy>& GetStrategyTree() { return m_StrategyTree; }
+    ActionEntry* FindActionEntry(const char* name, bool report);
+    KI_Strategy* FindStrategyEntry(const char* name, bool report);
+    // The value of the named entry's first step; an unknown name is an error.
+    float GetActionEntryValue(const char* name);
+
 protected:
     // The lowest and highest block column and row within reach blocks of (column, row), clamped.
     bool ClampBlockRange(int32_t column, int32_t row, int32_t reach, int32_t range[4]) const;
@@ -405,6 +507,23 @@ private:
     bool IsEventContact(const WorldElem* object);
     // Places the element at an absolute point: in its topmost parent's frame when attached.
     static void PlaceAt(WorldElem& elem, const D3DXVECTOR2& point);
+    void ForEachPlayingSound(void (SoundManager::*operation)(intptr_t, intptr_t));
+
+    DynaMem<LogMessageData, 8, 1> m_LogMessages;
+    DynaMemSort<TextMessage, 128, 1> m_TextMessages;
+    String m_MusicPlaying;
+    int32_t m_MusicState = kStateChoose;
+    int32_t m_MusicLock = 0;
+    double m_MusicStartTime = 0.0;   // game time the current track started
+    double m_MusicPlayedTime = 0.0;  // of the default track so far
+    float m_MusicCountdown = -1.0f;  // to the next check after a default track that does not loop
+    int32_t m_LastFightFlag = 3;     // neither 0 nor 1: the first check chooses
+    float m_MusicCheckTime = 0.0f;   // seconds since the last check
+    float m_MusicPauseTime = 0.0f;
+    SearchTree<SoundData> m_SoundRegistry;
+    DynaMem<SoundIDData, 64, 1> m_PlayingSounds;
+    SearchTree<ActionEntry> m_ActionTree;
+    SearchTree<KI_Strategy> m_StrategyTree;
 };
 
 // The heading from (x0, y0) at speed s that meets a target at (x1, y1) drifting with (vx, vy)

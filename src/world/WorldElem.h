@@ -109,6 +109,11 @@ public:
     float GetOpacity() const override;  // times the fade-out value, clamped to [0, 1]
     float GetVisibleFactor(float heightOffset) override;
 
+    // Plays a named sound at the element, following it; an empty name plays nothing. By index:
+    // one of the element's nine sounds, an index outside 0..8 being an error.
+    void PlaySound(const char* name, int32_t argument);
+    void PlaySoundByIndex(int32_t index, int32_t argument);
+
     // Primary interface.
     // 1 when the parties are hostile: p the other's, q this element's.
     static int32_t IsHostileParty(int32_t p, int32_t q);

@@ -5,6 +5,7 @@
 #include "base/ConfigFileReader.h"
 #include "base/FileList.h"
 #include "base/Log.h"
+#include "base/MusicChannels.h"
 #include "engine/gfx/DXC_Texture.h"
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
@@ -166,6 +167,51 @@ public:
         objScriptVariables[index] = value;
         return value;
     }
+
+    // Localised texts from guiTexts ("group/name") and fieldTexts ("table/field/id"), as the
+    // controller's database answers them.
+    wString GetGuiDBText(const char* group, const char* name, uint8_t* found) override
+    {
+        auto text = guiTexts.find(std::string(group) + "/" + name);
+        if (found)
+            *found = text != guiTexts.end();
+        const std::string shown = text != guiTexts.end() ? text->second : std::string("DBErr:") + group + "," + name;
+        return wString(shown.c_str());
+    }
+    bool DBGetField(wString& text, const char* table, const char* field) override
+    {
+        const std::string id = String(text).c_str();
+        const std::string key = id.compare(0, 3, "DB:") == 0 ? id : "DB:" + id;
+        auto found = fieldTexts.find(std::string(table) + "/" + field + "/" + key);
+        if (found == fieldTexts.end())
+            return false;
+        text = found->second.c_str();
+        return !text.IsEmpty();
+    }
+    void ProcessText(wString& text) override { processed.push_back(String(text).c_str()); }
+    // Music: the track goes to the current channel of the program's music channels.
+    void PlayMusic(const char* track, float volume, float, int32_t loop, float fadeTime) override
+    {
+        music.push_back({track, volume, loop, fadeTime});
+        g_MusicChannels.names[g_MusicChannels.current] = track;
+    }
+    void PlayAmbientMusic(const char* track, float) override { g_MusicChannels.names[MusicChannels::kAmbient] = track; }
+    bool IsBossMusicWanted() override { return bossMusic; }
+    int32_t GetNumPartyMembers() override { return int32_t(party.size()); }
+    WorldElem* GetPartyMember(int32_t index) override { return party[size_t(index)]; }
+
+    struct MusicCall {
+        std::string track;
+        float volume;
+        int32_t loop;
+        float fadeTime;
+    };
+    std::map<std::string, std::string> guiTexts;
+    std::map<std::string, std::string> fieldTexts;
+    std::vector<std::string> processed;
+    std::vector<MusicCall> music;
+    bool bossMusic = false;
+    std::vector<WorldElem*> party;
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;

@@ -21,7 +21,9 @@
 // field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
 // object and damage value factories, the key use, the item pictures and the engine's answers to
 // items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
-// close together merged into one group element at level start).
+// close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
+// object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
+// GuiDBText.cpp (the localised texts of the interface).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -54,6 +56,7 @@
 class ActionEntryBase;
 class CreatureObj;
 class EventObj;
+class SoundManager;
 class StateManager;
 class WorldCtrl;
 class WorldElem;
@@ -124,9 +127,10 @@ public:
     ~GameCtrl() override;
 
     // Game state (GameCtrl.cpp).
-    // The per-game values: music fade, pending view mode, game time, the console-used flag.
+    // The per-game values: the world's game state, music fade, pending view mode, game time, the
+    // console-used flag.
     virtual void ResetGameState();
-    // Clears the level's variables and the subtitle window.
+    // Clears the level's variables, the world's level effects and the subtitle window.
     virtual void Reset();
     // The curve functions of "cfg/functions.cfg", read again only when the file changed.
     virtual void LoadFunctions();
@@ -171,6 +175,35 @@ public:
     void HaltSounds();
     void ContinueSounds();
 
+    // Music (GameCtrlMusic.cpp): two channels that cross-fade and the ambient channel, kept in
+    // the program's music channels. Channel -1 stops both music channels.
+    void PlayMusic(const char* track, float volume, float pitch, int32_t loop, float fadeTime) override;
+    void PlayAmbientMusic(const char* track, float fadeTime) override;
+    void StopMusic(int32_t channel);
+    void StopAmbientSound();
+    void StartMusicFade(float seconds);
+    void UpdateMusicFade(float dt);
+    float GetMusicFadePosition() const { return m_MusicFadePosition; }
+    float GetMusicFadeRate() const { return m_MusicFadeRate; }
+    // The level's "musicFadeTime" and "musicVolume", taken when a caller gives none.
+    void SetLevelMusicDefaults(float fadeTime, float volume)
+    {
+        m_LevelMusicFadeTime = fadeTime;
+        m_LevelMusicVolume = volume;
+    }
+    bool IsBossMusicWanted() override { return false; }
+    int32_t GetNumPartyMembers() override { return 0; }  // the game keeps the main character's party
+    WorldElem* GetPartyMember(int32_t index) override
+    {
+        (void)index;
+        return nullptr;
+    }
+
+    // Localised texts (GuiDBText.cpp), for the world.
+    wString GetGuiDBText(const char* group, const char* name, uint8_t* found) override;
+    bool DBGetField(wString& text, const char* table, const char* field) override;
+    void ProcessText(wString& text) override { (void)text; }
+
     // Frame (GameCtrlFrame.cpp).
     // The per-frame step: inputs and world (for a step above 0), then the game time.
     virtual int32_t UpdateFrame(float frameTime);
@@ -181,7 +214,13 @@ public:
     virtual int32_t UpdateGui();
     virtual int32_t LeaveGuiMode(int32_t flag);
     virtual bool IsGuiUnderMouse(int32_t flag);
+    // Reveals the active area around the stored map position, once one is stored.
     virtual void RevealMapAtPosition();
+    void SetMapPosition(float x, float y)
+    {
+        m_MapPosition = D3DXVECTOR2(x, y);
+        m_HasMapPosition = 1;
+    }
     virtual void ResetStepTime();
     float GetStepTimeTotal() const { return m_StepTimeTotal; }
     // The application is active and its window visible.
@@ -547,4 +586,18 @@ protected:
     uint8_t m_CursorHidden = 0;
     uint8_t m_WireFrame = 0;
     int32_t m_ObjScriptVariables[kObjScriptVariables] = {};
+    int32_t m_RenderFlag = 0;  // handed to the world's drawing
+    float m_LevelMusicFadeTime = 1.5f;
+    float m_LevelMusicVolume = 1.0f;
+    D3DXVECTOR2 m_MapPosition = D3DXVECTOR2(0.0f, 0.0f);
+    uint8_t m_HasMapPosition = 0;
+
+private:
+    void StopChannel(int32_t channel);
+    void StartTrack(int32_t channel, const char* track, float volume, float pitch, int32_t loop, bool fadeIn);
+    // The world's pause routines, run when the game becomes paused.
+    void PauseWorld();
+    // Applies a sound manager operation to the music channels' streams and to the ambient one
+    // while it plays.
+    void ApplyToMusicStreams(void (SoundManager::*operation)(intptr_t, intptr_t));
 };

@@ -3,6 +3,7 @@
 // engine's answers of the replaceable hooks.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/LocalText.h"
 #include "base/Log.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/gui/DXC_GuiManager.h"
@@ -18,6 +19,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 TEST(GameCtrlTest, DescriptionReadersComeFromTheFileLists)
 {
@@ -170,4 +172,32 @@ TEST(GameCtrlTest, TheWorldIsAMemberSteppedOnlyWithTime)
     EXPECT_FALSE(ctrl.IsServer());
     EXPECT_TRUE(ctrl.AllowsInput());
     EXPECT_EQ(ctrl.GetMainChar(), nullptr);
+}
+
+TEST(GameCtrlTest, NoManaNoticeAndTheWorldsResets)
+{
+    class NoticeCtrl : public GameCtrl {
+    public:
+        void PlayWorldSound(const char* name) override { sounds.push_back(name); }
+        std::vector<std::string> sounds;
+    };
+    LocalText::Get().Close();  // no database: the notice shows the gap
+    NoticeCtrl ctrl;
+    WorldCtrl& world = ctrl.GetWorld();
+    ctrl.NotifyNoMana();
+    auto& messages = world.GetTextMessages();
+    ASSERT_EQ(messages.GetSize(), 1);
+    EXPECT_EQ(String(messages.GetAt(0)->key), "|Cdc8765DBErr:logmsg,nomana");
+    EXPECT_EQ(messages.GetAt(0)->time, 2.0f);
+    EXPECT_EQ(ctrl.sounds, std::vector<std::string>{"NoMana"});
+
+    world.SetCountDown(3.0f, "bomb");
+    world.AddLogMessage(u"saved", 1.0f, false);
+    ctrl.Reset();  // the level's effects go, the messages stay
+    EXPECT_EQ(world.GetCountDown(), -1.0f);
+    EXPECT_EQ(world.GetMusicState(), WorldCtrl::kStateChoose);
+    EXPECT_EQ(messages.GetSize(), 1);
+    ctrl.ResetGameState();  // a new game: no messages
+    EXPECT_EQ(messages.GetSize(), 0);
+    EXPECT_EQ(world.GetLogMessages().GetSize(), 0);
 }
