@@ -78,11 +78,10 @@ TEST_F(VisibilityWorld, WallsHideAllButTheObjectsOwnVertex)
     EXPECT_EQ(world.GetWallVisibilityFactor({0.0f, 0.0f}, {0.0f, 0.0f}, 30.0f), 1.0f);
     EXPECT_EQ(world.GetWallVisibilityFactor({200.0f, 200.0f}, {400.0f, 200.0f}, 30.0f), 0.0f);
     EXPECT_EQ(world.GetWallVisibilityFactor({500.0f, 200.0f}, {700.0f, 200.0f}, 30.0f), 1.0f);
-    // A wall that stops the middle ray and one side ray only takes half each.
-    AddTestWall(world, 600.0f, 185.0f, 600.0f, 400.0f);
-    EXPECT_EQ(world.GetWallVisibilityFactor({500.0f, 200.0f}, {700.0f, 200.0f}, 30.0f), 0.0f);
-    AddTestWall(world, 650.0f, 220.0f, 650.0f, 400.0f);
-    EXPECT_EQ(world.GetWallVisibilityFactor({500.0f, 300.0f}, {700.0f, 300.0f}, 100.0f), 0.5f);
+    // Each blocked ray takes half: the middle one alone leaves 0.5, two leave nothing.
+    AddTestWall(world, 600.0f, 550.0f, 600.0f, 650.0f);
+    EXPECT_EQ(world.GetWallVisibilityFactor({500.0f, 600.0f}, {700.0f, 600.0f}, 100.0f), 0.5f);
+    EXPECT_EQ(world.GetWallVisibilityFactor({500.0f, 600.0f}, {700.0f, 600.0f}, 30.0f), 0.0f);
 }
 
 TEST_F(VisibilityWorld, MoreThanThreeObjectsWarnOnce)
