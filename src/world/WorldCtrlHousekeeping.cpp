@@ -207,4 +207,7 @@ void WorldCtrl::AddHeldObject(WorldElem* object)
     *m_HeldObjects.GetBySlot(slot) = object;
 }
 
-WorldElem* WorldCtrl::GetObjectAt(int32_t i) { return i >= 0 && i < m_Elements.GetSize() ? m_Elements.GetAt(i) : nullptr; }
+WorldElem* WorldCtrl::GetObjectAt(int32_t i)
+{
+    return i >= 0 && i < m_Elements.GetSize() ? m_Elements.GetAt(i) : nullptr;
+}

@@ -7,12 +7,23 @@
 
 #include <gtest/gtest.h>
 
-TEST(VSD_ViewerLightsTest, SetupLightWorksOutRangeAndRadius)
-{
+namespace {
+
+// A level of 10 x 10 cells of 40 units.
+struct LightsViewer : ::testing::Test {
+    LightsViewer()
+    {
+        viewer.SetGameCtrl(&ctrl);
+        viewer.SetGrid(10, 10, 40, 40);
+    }
     LevelTestCtrl ctrl;
     GridViewer viewer;
-    viewer.SetGameCtrl(&ctrl);
-    viewer.SetGrid(10, 10, 40, 40);
+};
+
+}  // namespace
+
+TEST_F(LightsViewer, SetupLightWorksOutRangeAndRadius)
+{
     const struct {
         uint32_t colour;
         float height, size, maxDist;
@@ -46,12 +57,8 @@ TEST(VSD_ViewerLightsTest, SetupLightWorksOutRangeAndRadius)
     }
 }
 
-TEST(VSD_ViewerLightsTest, SetupLightPlacesSamplePointsAndNormalisesDirection)
+TEST_F(LightsViewer, SetupLightPlacesSamplePointsAndNormalisesDirection)
 {
-    LevelTestCtrl ctrl;
-    GridViewer viewer;
-    viewer.SetGameCtrl(&ctrl);
-    viewer.SetGrid(10, 10, 40, 40);
     VSD_LightSource source;
     source.m_SampleCount = 4;
     source.m_Radius = 10.0f;
@@ -73,12 +80,8 @@ TEST(VSD_ViewerLightsTest, SetupLightPlacesSamplePointsAndNormalisesDirection)
     EXPECT_EQ(single->m_Samples[0][1], 0.0f);
 }
 
-TEST(VSD_ViewerLightsTest, DelLightRemovesValidIDsOnly)
+TEST_F(LightsViewer, DelLightRemovesValidIDsOnly)
 {
-    LevelTestCtrl ctrl;
-    GridViewer viewer;
-    viewer.SetGameCtrl(&ctrl);
-    viewer.SetGrid(10, 10, 40, 40);
     VSD_LightSource source;
     const int32_t first = viewer.AddLight(source);
     for (int32_t id : {-1, first + 1, 1 << 30}) {

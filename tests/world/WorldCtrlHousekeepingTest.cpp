@@ -6,10 +6,23 @@
 
 #include <gtest/gtest.h>
 
-TEST(WorldCtrlHousekeepingTest, ResolveLanguagePath)
-{
+namespace {
+
+// A level of 40 x 40 cells of 40 units: 4 x 4 blocks.
+struct HousekeepingWorld : ::testing::Test {
+    HousekeepingWorld()
+    {
+        world.SetGameCtrl(&ctrl);
+        world.SetGrid(40, 40, 40, 40);
+    }
     LevelTestCtrl ctrl;
     GridWorld world;
+};
+
+}  // namespace
+
+TEST_F(HousekeepingWorld, ResolveLanguagePath)
+{
     const struct {
         const char* path;
         const char* resolved;
@@ -27,12 +40,8 @@ TEST(WorldCtrlHousekeepingTest, ResolveLanguagePath)
     EXPECT_STREQ(world.GetLanguageDir().c_str(), "lang\\english\\");
 }
 
-TEST(WorldCtrlHousekeepingTest, NearestCreatureOrItemAndEdgeLine)
+TEST_F(HousekeepingWorld, NearestCreatureOrItemAndEdgeLine)
 {
-    LevelTestCtrl ctrl;
-    GridWorld world;
-    world.SetGameCtrl(&ctrl);
-    world.SetGrid(40, 40, 40, 40);
     auto* far = AddTestElem<TestElem>(world, ElemType::kItem, 500.0f, 100.0f);
     auto* near = AddTestElem<TestElem>(world, ElemType::kCreature, 200.0f, 100.0f);
     AddTestElem<TestElem>(world, ElemType::kEvent, 110.0f, 100.0f);  // neither creature nor item
@@ -50,12 +59,8 @@ TEST(WorldCtrlHousekeepingTest, NearestCreatureOrItemAndEdgeLine)
     EXPECT_TRUE(world.IsEdgeLineClear(touching, far, WorldCtrl::kLineWalls));
 }
 
-TEST(WorldCtrlHousekeepingTest, ConeCandidatesComeSortedByScore)
+TEST_F(HousekeepingWorld, ConeCandidatesComeSortedByScore)
 {
-    LevelTestCtrl ctrl;
-    GridWorld world;
-    world.SetGameCtrl(&ctrl);
-    world.SetGrid(40, 40, 40, 40);
     auto* shooter = AddTestElem<TestElem>(world, ElemType::kCreature, 100.0f, 500.0f);
     auto* ahead = AddTestElem<TestElem>(world, ElemType::kCreature, 400.0f, 500.0f);
     auto* aside = AddTestElem<TestElem>(world, ElemType::kCreature, 400.0f, 700.0f);
@@ -77,12 +82,8 @@ TEST(WorldCtrlHousekeepingTest, ConeCandidatesComeSortedByScore)
     EXPECT_LT(world.GetObjectList()[0].distance, world.GetObjectList()[1].distance);
 }
 
-TEST(WorldCtrlHousekeepingTest, AddObjIfOnFloorNeedsAnActiveBlock)
+TEST_F(HousekeepingWorld, AddObjIfOnFloorNeedsAnActiveBlock)
 {
-    LevelTestCtrl ctrl;
-    GridWorld world;
-    world.SetGameCtrl(&ctrl);
-    world.SetGrid(40, 40, 40, 40);  // 4 x 4 blocks
     world.SetActiveBlock(0, 0, true);
     const struct {
         float x, y;
