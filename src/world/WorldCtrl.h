@@ -578,6 +578,7 @@ protected:
     void EvaluateOpacity(const D3DXVECTOR2& eye, float range, float radius);
     // The vertex rectangle (end exclusive) that a circle covers, clamped to the vertex counts.
     bool VertexRectOf(const D3DXVECTOR2& pos, float radius, int32_t rect[4]) const;
+    bool VisibilityGridFits() const;
 
 private:
     static inline int32_t s_MaxMoveSubSteps = 4;

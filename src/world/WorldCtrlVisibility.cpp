@@ -43,6 +43,13 @@ bool WorldCtrl::VertexRectOf(const D3DXVECTOR2& pos, float radius, int32_t rect[
     return rect[0] < rect[2] && rect[1] < rect[3];
 }
 
+// A grid built for another map (a level loaded since) is not used until it is built again.
+bool WorldCtrl::VisibilityGridFits() const
+{
+    return !m_VisibilityGrid.empty() &&
+           m_VisibilityGrid.size() == (size_t(m_MapWidth) + 1) * (size_t(m_MapHeight) + 1);
+}
+
 const WorldCtrl::VisibilityVertex* WorldCtrl::GetVisibilityVertex(int32_t column, int32_t row) const
 {
     if (column < 0 || row < 0 || column > m_MapWidth || row > m_MapHeight)
@@ -150,7 +157,7 @@ float WorldCtrl::GetWallVisibilityFactor(const D3DXVECTOR2& a, const D3DXVECTOR2
 
 void WorldCtrl::UpdateVisibilityArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
-    if (m_VisibilityGrid.empty())
+    if (!VisibilityGridFits())
         return;
     x1 = std::max(x1, 0);
     y1 = std::max(y1, 0);
@@ -175,7 +182,7 @@ void WorldCtrl::UpdateVisibilityArea(int32_t x1, int32_t y1, int32_t x2, int32_t
 
 void WorldCtrl::FadeVisibility(float dt)
 {
-    if (m_VisibilityMode != 3 || m_VisibilityGrid.empty())
+    if (m_VisibilityMode != 3 || !VisibilityGridFits())
         return;
     const float step = dt / s_VisibilityFadeTime;
     const int32_t x1 = std::max(m_FloorWindowX, 0);

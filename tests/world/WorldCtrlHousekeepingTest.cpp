@@ -117,3 +117,21 @@ TEST_F(HousekeepingWorld, AddObjIfOnFloorNeedsAnActiveBlock)
     world.Process(0.1f);
     EXPECT_EQ(held.updates, 1);
 }
+
+TEST_F(HousekeepingWorld, ShotsAcrossFloorLayers)
+{
+    auto* shooter = AddTestElem<TestElem>(world, ElemType::kCreature, 100.0f, 100.0f);
+    auto* target = AddTestElem<TestElem>(world, ElemType::kCreature, 400.0f, 100.0f);
+    EXPECT_TRUE(world.CanHitAcrossFloors(shooter, target, nullptr, 0.0f, WorldCtrl::kLineWalls));
+    target->m_FloorObjectFlags = 1;  // on a bridge, 60 higher: another floor
+    target->m_Height = 60.0f;
+    EXPECT_FALSE(world.CanHitAcrossFloors(shooter, target, nullptr, 0.0f, WorldCtrl::kLineWalls));
+    target->m_Height = 40.0f;  // close enough to meet
+    EXPECT_TRUE(world.CanHitAcrossFloors(shooter, target, nullptr, 0.0f, WorldCtrl::kLineWalls));
+    target->m_FloorObjectFlags = 0;
+    target->m_Height = 0.0f;
+    AddTestWall(world, 250.0f, 0.0f, 250.0f, 300.0f);
+    D3DXVECTOR2 reached;
+    EXPECT_FALSE(world.CanHitAcrossFloors(shooter, target, &reached, 0.0f, WorldCtrl::kLineWalls));
+    EXPECT_NEAR(reached.x, 250.0f, 0.01f);
+}
