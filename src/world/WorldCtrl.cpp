@@ -34,6 +34,8 @@ WorldCtrl::~WorldCtrl()
 void WorldCtrl::FreeWorld()
 {
     m_Elements.DeleteAll();
+    m_ScriptModules.DeleteAll();
+    m_ScriptStack.clear();
     m_ObjectListCount = 0;
     for (DynaMem<WorldEvent, 4096, 1>& queue : m_EventQueues)
         queue.DeleteAll();
@@ -103,17 +105,4 @@ void WorldCtrl::SetLevelCallScript(float interval, const String& script)
 {
     m_CallInterval = interval;
     m_CallScript = script;
-}
-
-int32_t WorldCtrl::RunScript(const String& text, WorldElem* elem, int32_t context, int32_t currentObj,
-                             const char* label, int32_t further, int32_t flags)
-{
-    (void)text;
-    (void)elem;
-    (void)context;
-    (void)currentObj;
-    (void)label;
-    (void)further;
-    (void)flags;
-    return 0;
 }

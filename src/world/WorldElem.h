@@ -13,12 +13,15 @@
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class DamageValues;
 class InputCtrlBase;
 class Inventory;
 class ItemBase;
+struct KillValues;
+class ScriptReaderGameEngine;
 class VSD_WallIntern;
 
 // One damage event already taken: the two keys that name it.
@@ -203,6 +206,15 @@ public:
     // Told after every change of an inventory this element owns (the game's creature re-equips).
     virtual void OnInventoryChanged() {}
 
+    // What the world's kill event asks of a creature: its kill values (null: none), the force
+    // priority of its running movement (a kill waits while it is 101 or more), and its death
+    // (marks it dead and starts dying).
+    virtual KillValues* GetKillValues() { return nullptr; }
+    virtual int32_t GetMovementForcePriority() { return 0; }
+    virtual void Die() {}
+    // The element call of the world's event step.
+    virtual void OnCallEvent(int32_t arg) { (void)arg; }
+
     // The wall an object belongs to, for objects that a wall's properties placed (items keep it).
     virtual void SetWallLink(VSD_WallIntern* wall) { (void)wall; }
     // A wall attached to this element changed its wall ID (items keep the IDs of their walls).
@@ -285,6 +297,8 @@ public:
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
     Inventory* m_Inventory = nullptr;  // owned; made by the inventory code
+    // The element's own script reader, made for its script handlers; the world releases it.
+    std::unique_ptr<ScriptReaderGameEngine> m_InlineScript;
     int32_t m_Party = kPartyFriendlyToAll;
     float m_BodyRadius = 0.0f;
     float m_Perception[kPerceptionValues] = {150.0f, 5.0f, 75.0f, 105.0f};

@@ -11,11 +11,15 @@
 #include "level/VSD_FileRecords.h"
 #include "level/VSD_Viewer.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
+#include "world/WorldEventPayloads.h"
 
 #include "support/TempDir.h"
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -140,6 +144,73 @@ public:
     {
         return std::string(name) == "double" ? value * 2.0f + (parameter ? *parameter : 0.0f) : value;
     }
+
+    // Scripts and world events. Events go to the world when one is set; script errors are
+    // logged, shown and recorded while a script runs, else thrown.
+    ScriptGameCallbacks GetScriptCallbacks() override { return scriptCallbacks; }
+    int32_t GetObjScriptVariable(int32_t index) override { return objVariables.at(size_t(index)); }
+    int32_t SetObjScriptVariable(int32_t index, int32_t value) override { return objVariables.at(size_t(index)) = value; }
+    bool CanRunScriptLocally(uint8_t runFlags) override
+    {
+        runFlagsAsked.push_back(runFlags);
+        return mayRunScripts;
+    }
+    void ForwardScript(const char* text) override { forwardedScripts.push_back(text); }
+    void ScriptError(const char* format, ...) override __attribute__((format(printf, 2, 3)))
+    {
+        char message[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(message, sizeof message, format, args);
+        va_end(args);
+        scriptErrors.push_back(message);
+    }
+    void ShowErrorMessage(const char* text) override { shownErrors.push_back(text); }
+    bool IsShuttingDown() const override { return shuttingDown; }
+    double GetProfilingTime() override { return profilingTime; }
+    void AddGameEvent(const WorldEvent* event) override
+    {
+        if (!event)
+            Error("Null pointer added !");
+        if (world)
+            world->QueueEvent(*event);
+    }
+    bool IsReenterEndCode(const WorldEvent& event) override { return event.type == WorldEventType::kReenter; }
+    bool HandleWorldEvent(const WorldEvent& event) override
+    {
+        gameEvents.push_back(event.type);
+        return true;
+    }
+    bool MayChangeLevel() override { return mayChangeLevel; }
+    void UseObject(WorldElem* elem, int32_t value, int32_t flag) override { uses.push_back({elem, value, flag}); }
+    void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override
+    {
+        (void)record;
+        (void)flag;
+        pickups++;
+    }
+    void LoadGameSaveData(int32_t count) override { unlockedVideos.push_back(count); }
+
+    struct Use {
+        WorldElem* elem;
+        int32_t value;
+        int32_t flag;
+    };
+    ScriptGameCallbacks scriptCallbacks;
+    std::vector<int32_t> objVariables = std::vector<int32_t>(256, 0);
+    bool mayRunScripts = true;
+    std::vector<uint8_t> runFlagsAsked;
+    std::vector<std::string> forwardedScripts;
+    std::vector<std::string> scriptErrors;
+    std::vector<std::string> shownErrors;
+    bool shuttingDown = false;
+    double profilingTime = 0.0;
+    WorldCtrl* world = nullptr;
+    std::vector<uint16_t> gameEvents;  // the types handed to the game
+    bool mayChangeLevel = true;
+    std::vector<Use> uses;
+    int32_t pickups = 0;
+    std::vector<int32_t> unlockedVideos;
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;

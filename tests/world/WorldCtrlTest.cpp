@@ -19,7 +19,7 @@ namespace {
 // A world that records the scripts it is asked to run.
 class ScriptWorld : public GridWorld {
 public:
-    int32_t RunScript(const String& text, WorldElem*, int32_t, int32_t, const char* label, int32_t, int32_t) override
+    int32_t RunScript(const String& text, WorldElemBase*, int32_t, int32_t, const char* label, int32_t, int32_t) override
     {
         runs.push_back(std::string(label) + "|" + text.c_str());
         return 0;
