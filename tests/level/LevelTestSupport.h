@@ -74,6 +74,8 @@ public:
     // Makes an object of the type code that objectTypes gives the name; other names are errors.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override
     {
+        if (createObject)
+            return createObject(typeName);
         auto type = objectTypes.find(typeName);
         if (type == objectTypes.end())
             Error("World object '%s' not found", typeName);
@@ -165,7 +167,12 @@ public:
         va_end(args);
         scriptErrors.push_back(message);
     }
-    void ShowErrorMessage(const char* text) override { shownErrors.push_back(text); }
+    void ShowErrorMessage(const char* text) override
+    {
+        shownErrors.push_back(text);
+        if (throwOnShowError)
+            Error("%s", text);
+    }
     bool IsShuttingDown() const override { return shuttingDown; }
     double GetProfilingTime() override { return profilingTime; }
     void AddGameEvent(const WorldEvent* event) override
@@ -203,6 +210,9 @@ public:
     std::vector<std::string> forwardedScripts;
     std::vector<std::string> scriptErrors;
     std::vector<std::string> shownErrors;
+    bool throwOnShowError = false;
+    // Makes the world objects in place of the object types when set.
+    std::function<WorldElemGridBase*(const char* typeName)> createObject;
     bool shuttingDown = false;
     double profilingTime = 0.0;
     WorldCtrl* world = nullptr;
