@@ -318,8 +318,9 @@ public:
     bool CallScriptFunction(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
     // Creates one object of the type with its "OnInit" held back, and deletes it again.
     void PreloadObject(const char* typeName);
-    // Deletes the inline script readers of the elements of the list.
+    // Deletes the inline script readers of the elements of the list (the element table, say).
     static void ReleaseElementScripts(DynaPtrList<WorldElem*, 16384, 1>& list);
+    DynaPtrList<WorldElem*, 16384, 1>& GetElementTable() { return m_Elements; }
     // "LastEnemy" 1, "LastTarget" 2, "Creator" 3, "Friends" 4, "hero" 5, "Target1".."Target16"
     // 101..116, in any letter case; -1 for others.
     static int32_t GetTargetSlotByName(const char* name);

@@ -14,7 +14,6 @@
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
 
-#include <cstring>
 
 int32_t WorldCtrl::RunScript(const String& text, WorldElemBase* elem, int32_t context, int32_t currentObj,
                              const char* label, int32_t callMode, int32_t flags)
@@ -174,11 +173,10 @@ bool WorldCtrl::HandleWorldEvent(const WorldEvent& event, int32_t& code)
         for (char* c = sequence.name; *c; c++)
             if (*c == '/')
                 *c = '\\';
-        static const char kPrefix[] = "sequences\\seq";
-        const size_t prefix = sizeof kPrefix - 1;
-        const char digit = sequence.name[prefix < sizeof sequence.name ? prefix : 0];
-        if (std::strlen(sequence.name) > 14 && std::strncmp(sequence.name, kPrefix, prefix) == 0 && digit >= '0' &&
-            digit <= '9')
+        static const char kPrefix[] = "sequences\\seq";  // the digit after it numbers the video
+        const String name(sequence.name);
+        const char digit = sequence.name[sizeof kPrefix - 1];
+        if (name.TextLength() > 14 && name.StartsWithNoCase(kPrefix) && digit >= '0' && digit <= '9')
             ctrl.LoadGameSaveData(digit - '0');
         return true;
     }

@@ -3,14 +3,12 @@
 // scripts reach (countdown, visual effects, sound loudness and pan).
 #include "world/WorldCtrl.h"
 
-#include "base/ConfigFileReader.h"
 #include "world/GameCtrlInterface.h"
 #include "world/KI_Strategy.h"
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
 
 #include <cmath>
-#include <cstring>
 
 float g_SoundFalloffExponent = 1.0f;
 
