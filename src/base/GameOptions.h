@@ -9,6 +9,9 @@
 struct GameOptions {
     // Set by the program's entry before the controller exists.
     uint8_t dedicatedServer = 0;
+    // Set while the game runs: silences sounds, speech and subtitles (the game sets it in view
+    // mode 1).
+    uint8_t soundMute = 0;
 
     // The view. fieldOfView is the one in use, derived from fov and fov16_9 by the screen's
     // aspect; baseFieldOfView is the one a diagonal "FoV_diag" gives.

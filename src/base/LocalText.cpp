@@ -1,10 +1,11 @@
-// LocalText: queries through sqlite3_exec and the reference scanner.
+// LocalText: queries through prepared statements and the reference scanner.
 //
 // Tables, one per kind of text, each with a text column "id" (texts stored as UTF-8):
 //   Gui (content, name)  Items (content)  Messages (content, audio)  Names (content)
 //   Other (content)  Quests (value, content, info)  Skills (content, info)
-// Key parts are never pasted into SQL as they stand: inside quotes a part is quoted as SQL
-// quotes it (each ' doubled), outside quotes it must be a number, so no id can change a query.
+// Key parts are never pasted into SQL: a template's '%s' becomes a parameter bound to the part as
+// a text, and a bare %s a parameter bound to a number (a part that is no number fails the query),
+// so that no id can change a query.
 #include "base/LocalText.h"
 
 #include "base/ErrorClass.h"
@@ -13,7 +14,10 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -71,40 +75,77 @@ int32_t CountPlaceholders(const char* queryTemplate)
     return n;
 }
 
-// The template with its "%s" filled from parts in order ("%%" gives "%"); false when a part
-// cannot stand where it must, or the template holds another directive.
-bool BuildSql(const char* queryTemplate, const String* parts, int32_t count, std::string& sql)
+// A number as SQL reads it, blanks around it allowed ("q1, 2" is fine), as a bound value.
+bool ParseNumber(const char* part, LocalText::BoundValue& value)
+{
+    std::string number(part);
+    size_t first = number.find_first_not_of(" \t");
+    size_t last = number.find_last_not_of(" \t");
+    number = first == std::string::npos ? "" : number.substr(first, last - first + 1);
+    if (!IsNumber(number.c_str()))
+        return false;
+    errno = 0;
+    if (number.find('.') == std::string::npos) {
+        long long integer = std::strtoll(number.c_str(), nullptr, 10);
+        if (errno == 0) {
+            value.kind = LocalText::BoundValue::kInteger;
+            value.integer = integer;
+            return true;
+        }
+    }
+    value.kind = LocalText::BoundValue::kReal;
+    value.real = std::strtod(number.c_str(), nullptr);
+    return true;
+}
+
+// The template as a statement: each '%s' (a whole quoted literal) becomes a "?" bound to the next
+// part as a text, each bare %s a "?" bound to it as a number, "%%" a "%". False when a part
+// cannot stand where it must, or the template holds any other directive (a placeholder inside a
+// longer literal among them).
+bool BuildStatement(const char* queryTemplate, const String* parts, int32_t count, std::string& sql,
+                    std::vector<LocalText::BoundValue>& values)
 {
     sql.clear();
-    bool inQuotes = false;
+    values.clear();
     int32_t next = 0;
     for (const char* p = queryTemplate; *p; ++p) {
         if (*p == '\'') {
-            inQuotes = !inQuotes;
-        } else if (*p == '%') {
+            if (std::strncmp(p + 1, "%s'", 3) == 0) {
+                if (next >= count)
+                    return false;
+                LocalText::BoundValue value;
+                value.text = parts[next++].c_str();
+                values.push_back(std::move(value));
+                sql += '?';
+                p += 3;
+                continue;
+            }
+            sql += *p++;  // a literal of the template, doubled quotes and all
+            for (;; ++p) {
+                if (*p == 0)
+                    return false;
+                if (*p == '%' && *++p != '%')
+                    return false;
+                sql += *p;
+                if (*p == '\'') {
+                    if (p[1] != '\'')
+                        break;
+                    sql += *++p;
+                }
+            }
+            continue;
+        }
+        if (*p == '%') {
             ++p;
             if (*p == '%') {
                 sql += '%';
                 continue;
             }
-            if (*p != 's' || next >= count)
+            LocalText::BoundValue value;
+            if (*p != 's' || next >= count || !ParseNumber(parts[next++].c_str(), value))
                 return false;
-            const char* part = parts[next++].c_str();
-            if (inQuotes) {
-                for (const char* c = part; *c; ++c) {
-                    if (*c == '\'')
-                        sql += '\'';
-                    sql += *c;
-                }
-            } else {
-                std::string number(part);  // SQL allows blanks around a number: "q1, 2" is fine
-                size_t first = number.find_first_not_of(" \t");
-                size_t last = number.find_last_not_of(" \t");
-                number = first == std::string::npos ? "" : number.substr(first, last - first + 1);
-                if (!IsNumber(number.c_str()))
-                    return false;
-                sql += number;
-            }
+            values.push_back(value);
+            sql += '?';
             continue;
         }
         sql += *p;
@@ -167,46 +208,70 @@ void LocalText::SetSingleRow(const char16_t* text)
     entry->text = text;
 }
 
-int LocalText::OnRow(void* context, int columns, char** values, char** names)
+int32_t LocalText::RunQuery(const char* sql, int32_t row) { return Execute(sql, {}, row); }
+
+int32_t LocalText::RunQuery(const char* sql, std::initializer_list<const char*> texts, int32_t row)
 {
-    LocalText* self = static_cast<LocalText*>(context);
-    // Nothing may unwind through SQLite's C frames: keep the failure, stop the statement, and
-    // let RunQuery raise it once sqlite3_exec has returned.
-    try {
-        if (--self->m_RowsToSkip != 0 || !values || columns < 1)
-            return 0;
-        for (int i = 0; i < columns; ++i) {
-            DBEntry* entry = self->m_Rows.GetBySlot(self->m_Rows.Add());
-            entry->name = names && names[i] ? names[i] : "";
-            if (values[i] && !Utf8::ToUtf16(values[i], entry->text))
-                ErrorClassSimple::StaticError("Could not convert string");
-        }
-        return 0;
-    } catch (...) {
-        self->m_RowFailure = std::current_exception();
-        return 1;
+    std::vector<BoundValue> values;
+    for (const char* text : texts) {
+        BoundValue value;
+        value.text = text ? text : "";
+        values.push_back(std::move(value));
     }
+    return Execute(sql, values, row);
 }
 
-int32_t LocalText::RunQuery(const char* sql, int32_t row)
+int32_t LocalText::Execute(const char* sql, const std::vector<BoundValue>& values, int32_t row)
 {
-    m_RowsToSkip = row;
     m_Rows.DeleteAll();
-    m_RowFailure = nullptr;
-    if (!m_Database || !sql) {
+    sqlite3_stmt* prepared = nullptr;
+    if (!m_Database || !sql || sqlite3_prepare_v2(m_Database, sql, -1, &prepared, nullptr) != SQLITE_OK ||
+        !prepared) {
+        sqlite3_finalize(prepared);
         SetSingleRow(kDBError);
         return 0;
     }
-    int rc = sqlite3_exec(m_Database, sql, OnRow, this, nullptr);
-    if (m_RowFailure) {
-        std::exception_ptr failure = m_RowFailure;
-        m_RowFailure = nullptr;
-        SetSingleRow(kDBError);
-        std::rethrow_exception(failure);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared, sqlite3_finalize);
+    bool bound = sqlite3_bind_parameter_count(prepared) == int(values.size());
+    for (size_t i = 0; bound && i < values.size(); ++i) {
+        const BoundValue& value = values[i];
+        const int index = int(i) + 1;
+        int rc = SQLITE_OK;
+        switch (value.kind) {
+        case BoundValue::kText:
+            rc = sqlite3_bind_text(prepared, index, value.text.c_str(), int(value.text.size()), SQLITE_TRANSIENT);
+            break;
+        case BoundValue::kInteger: rc = sqlite3_bind_int64(prepared, index, value.integer); break;
+        case BoundValue::kReal: rc = sqlite3_bind_double(prepared, index, value.real); break;
+        }
+        bound = rc == SQLITE_OK;
     }
-    if (rc != SQLITE_OK) {
+    if (!bound) {
         SetSingleRow(kDBError);
         return 0;
+    }
+    for (int32_t seen = 0;;) {
+        const int rc = sqlite3_step(prepared);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW) {
+            SetSingleRow(kDBError);
+            return 0;
+        }
+        if (++seen != row)
+            continue;
+        const int columns = sqlite3_column_count(prepared);
+        for (int i = 0; i < columns; ++i) {
+            DBEntry* entry = m_Rows.GetBySlot(m_Rows.Add());
+            const char* name = sqlite3_column_name(prepared, i);
+            entry->name = name ? name : "";
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
+            if (text && !Utf8::ToUtf16(text, entry->text)) {  // a null value leaves the text empty
+                SetSingleRow(kDBError);
+                ErrorClassSimple::StaticError("Could not convert string");
+            }
+        }
+        break;
     }
     if (m_Rows.GetSize() > 0)
         return 1;
@@ -231,11 +296,12 @@ int32_t LocalText::QueryWithTemplate(const char* key, DBRows& rows, const char* 
     int32_t count = CountPlaceholders(sqlTemplate);
     String parts[kMaxKeyParts];
     std::string sql;
+    std::vector<BoundValue> values;
     int32_t result = 0;
     if (count <= kMaxKeyParts) {
         SplitKey(key, count, parts);
-        if (BuildSql(sqlTemplate, parts, count, sql))
-            result = RunQuery(sql.c_str(), 1);
+        if (BuildStatement(sqlTemplate, parts, count, sql, values))
+            result = Execute(sql.c_str(), values, 1);
         else
             SetSingleRow(kDBError);
     } else {
@@ -269,27 +335,52 @@ void LocalText::SplitKey(const char* key, int32_t count, String* parts)
     }
 }
 
-std::u16string LocalText::Resolve(const std::string& code, const std::string& id)
+int32_t LocalText::QueryReference(const std::string& code, const std::string& id)
 {
     const CodeQuery* query = nullptr;
     for (const CodeQuery& q : kCodeQueries)
         if (code == q.code)
             query = &q;
     if (!query)
-        return kDBError;
+        return 0;
     String parts[2];
     size_t comma = query->withValue ? id.find(',') : std::string::npos;
     parts[0] = id.substr(0, comma).c_str();
     if (comma != std::string::npos)
         parts[1] = id.substr(comma + 1).c_str();
     std::string sql;
-    if (!BuildSql(query->sql, parts, query->withValue ? 2 : 1, sql))
-        return kDBError;
-    switch (RunQuery(sql.c_str(), 1)) {
+    std::vector<BoundValue> values;
+    if (!BuildStatement(query->sql, parts, query->withValue ? 2 : 1, sql, values))
+        return 0;
+    return Execute(sql.c_str(), values, 1);
+}
+
+std::u16string LocalText::Resolve(const std::string& code, const std::string& id)
+{
+    switch (QueryReference(code, id)) {
     case 1: return m_Rows.GetAt(0)->text.c_str();
     case -1: return kNotFound;
     default: return kDBError;
     }
+}
+
+bool LocalText::Translate(const char* text, wString& out)
+{
+    if (!text)
+        return false;
+    int32_t result = 0;
+    if (std::strncmp(text, "SELECT", 6) == 0) {
+        result = RunQuery(text, 1);
+    } else if (std::strncmp(text, "DB:", 3) == 0) {
+        const char* colon = std::strchr(text + 3, ':');
+        if (!colon || colon[1] == 0)
+            return false;
+        result = QueryReference(std::string(text + 3, colon), colon + 1);
+    }
+    if (result != 1)
+        return false;
+    out = m_Rows.GetAt(0)->text;
+    return true;
 }
 
 wString LocalText::Lookup(const char* text)

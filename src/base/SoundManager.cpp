@@ -1,4 +1,4 @@
-// SoundManager: creates the silent device and owns it.
+// SoundManager: creates the silent device (or takes another) and owns it.
 #include "base/SoundManager.h"
 
 #include "base/NoSoundDevice.h"
@@ -6,7 +6,12 @@
 SoundManager::SoundManager()
 {
     CopyName32(this, "SoundManager");
-    m_Device = std::make_unique<NoSoundDevice>();
+    SetDevice(nullptr);
+}
+
+void SoundManager::SetDevice(std::unique_ptr<SoundDevice> device)
+{
+    m_Device = device ? std::move(device) : std::make_unique<NoSoundDevice>();
     m_Device->SetOwner(this);
 }
 

@@ -1,5 +1,11 @@
 // SoundManager: the one object through which game code plays sounds, music and speech; it
 // forwards every request to its device (on the server the silent NoSoundDevice).
+// What the game passes in the words of the device interface:
+//   LoadSound(name, file name, load flags)        4 for a plain ".wav" or ".ogg" file
+//   PlaySound(name, loop flag, base volume, volume, pitch, 0, 0) -> handle, -1 for none
+//   StopSound, IsSoundPlaying, UpdateSound (halt), UpdateSoundState (continue): (handle, 0)
+//   SetSoundParamA(handle, 0, volume), SetSoundParamB(handle, 0, pan)
+//   GetSoundTime(name) -> seconds the loaded sound plays
 #pragma once
 #include "base/ErrorClass.h"
 #include "base/Singleton.h"
@@ -14,6 +20,8 @@ public:
     ~SoundManager() override;
 
     SoundDevice* GetDevice() const { return m_Device.get(); }
+    // Replaces the device (a client's audio output, a test's recorder); null puts the silent one back.
+    void SetDevice(std::unique_ptr<SoundDevice> device);
 
     bool LoadSound(SoundWord a, SoundWord b, SoundWord c) { return m_Device->LoadSound(a, b, c); }
     bool PrepareSound(SoundWord a, SoundWord b) { return m_Device->PrepareSound(a, b); }

@@ -231,6 +231,7 @@ void VSD_Viewer::FreeLevelStuff(int32_t partial)
         m_ObjectFileSizes.clear();
     }
     m_Walls.DeleteAll();
+    m_LongestWallHalf = 0.0f;
 }
 
 void VSD_Viewer::FreeLoadData()

@@ -93,10 +93,14 @@ public:
     VSD_WallIntern* GetWallSafe(int32_t id) const { return m_Walls.GetBySlot(id); }  // null for a free slot
     bool IsValidWall(int32_t id) const { return m_Walls.GetBySlot(id) != nullptr; }
     int32_t GetNumWalls() const { return m_Walls.GetSize(); }
+    // Half the length of the longest wall the table held since its walls were last deleted:
+    // walls inserted without splitting can reach far beyond the block of their centre.
+    float GetLongestWallHalf() const { return m_LongestWallHalf; }
     int32_t GetWallChildDepth() const { return m_WallChildDepth; }
 
     // The view.
     int32_t SetActiveRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    const int32_t* GetScreenRect() const { return m_ScreenRect; }  // the rectangle SetActiveRect stored
     bool IsValidCell(int32_t x, int32_t y) const;     // a block of 512 units
     bool IsValidMapCell(int32_t x, int32_t y) const;  // a floor cell
     uint16_t GetFloorMaterial(float x, float y) const;
@@ -301,6 +305,7 @@ protected:
     std::vector<float> m_CornerFrames;           // kFrameFloats per grid vertex
     std::vector<float> m_CellFrames;
     DynaMem<VSD_WallIntern, 16384, 1> m_Walls;
+    float m_LongestWallHalf = 0.0f;
     DynaPtrList<WorldElem*, 16384, 1> m_Elements;  // filled by the world
     int32_t m_WallChildDepth = 0;                  // child walls being made, innermost count
     std::vector<WallDesc> m_WallDescs;

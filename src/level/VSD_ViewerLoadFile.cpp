@@ -374,6 +374,7 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
         }
     }
     m_Walls.DeleteAll();
+    m_LongestWallHalf = 0.0f;
     if (m_WallFiles.GetCount() > 0 && h.numWalls > 0) {
         const bool shortEntries = version == 0x0101;
         const int32_t entrySize = shortEntries ? 10 : 20 + (version >= 0x0103 ? 4 : 0);

@@ -63,6 +63,8 @@ void VSD_Viewer::UpdateWallGeometry(VSD_WallIntern& wall)
     wall.MarkEndHeightsStale();  // the end points may have moved
     wall.m_TopHeight = (wall.GetStartFloorHeight() + wall.GetEndFloorHeight() + wall.m_HeightOffset1 +
                         wall.m_HeightOffset2) * 0.5f + VSD_WallIntern::kTopHeightAdd;
+    if (m_Walls.GetBySlot(wall.m_ObjID) == &wall && wall.m_HalfLength > m_LongestWallHalf)
+        m_LongestWallHalf = wall.m_HalfLength;  // a wall of the table got new end points
     switch (wall.m_WallType) {
     case WallDesc::kTypeNormal:
     case WallDesc::kTypeFileMesh:
@@ -211,6 +213,8 @@ int32_t VSD_Viewer::InsertWall(VSD_WallIntern& wall, int32_t gridInsert, int32_t
     placed->m_Level = this;
     placed->m_ObjID = id;
     placed->m_TypeCode = ElemType::kWall;
+    if (placed->m_HalfLength > m_LongestWallHalf)
+        m_LongestWallHalf = placed->m_HalfLength;
     placed->UpdateGridCell();
     if (gridInsert)
         MarkWallOnFloor(*placed, 1);

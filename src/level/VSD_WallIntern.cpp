@@ -8,7 +8,14 @@
 
 VSD_WallIntern::VSD_WallIntern() { CopyName32(this, "VSD_WallIntern"); }
 
-VSD_WallIntern::~VSD_WallIntern() = default;
+VSD_WallIntern::~VSD_WallIntern()
+{
+    // The item that carries the wall drops its record of it, so that no record outlives the wall.
+    WorldElemBase* owner = m_Parent.Get();
+    if (owner && owner->m_TypeCode == ElemType::kItem)
+        if (auto* item = dynamic_cast<WorldElem*>(owner))
+            item->RemoveWall(*this);
+}
 
 void VSD_WallIntern::SetEndPoints(float x1, float y1, float x2, float y2)
 {

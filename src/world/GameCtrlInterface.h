@@ -2,12 +2,14 @@
 // pointer through which they reach it. The controller (game/ctrl/GameCtrl) implements it.
 #pragma once
 #include "base/ErrorClass.h"
+#include "base/String.h"
 #include "platform/D3DXMath.h"
 #include "script/ScriptGameCallbacks.h"
 
 #include <cstdint>
 
 class ConfigFileReader;
+class DamageValues;
 class DXC_Texture;
 class FileList;
 class Inventory;
@@ -113,10 +115,9 @@ public:
     // Scripts. The three callbacks of the game's script functions, which the world gives every
     // script module it makes (none set: a script that runs reports "Callback functions not set").
     virtual ScriptGameCallbacks GetScriptCallbacks() = 0;
-    // The 256 object script variables: entry 0 is the object a script runs for, the next ones
-    // the event's further values.
-    virtual int32_t GetObjScriptVariable(int32_t index) = 0;
-    virtual int32_t SetObjScriptVariable(int32_t index, int32_t value) = 0;
+    // The 256 object script variables (written through SetObjScriptVariable below): entry 0 is
+    // the object a script runs for, the next ones the event's further values; outside them 0.
+    virtual int32_t GetObjScriptVariable(int32_t index) const = 0;
     // Whether a script module with this run-flags byte may run here; the server always may.
     virtual bool CanRunScriptLocally(uint8_t runFlags) = 0;
     // A script text run with the forwarding flag (value 2) goes to the network's peers too.
@@ -145,6 +146,32 @@ public:
     virtual void ProcessPickupEvent(const PickupRecord& record, int32_t flag) = 0;
     // The story reached video sequence n: it becomes available for replay.
     virtual void LoadGameSaveData(int32_t count) = 0;
+    // Factories and uses of world objects.
+    // A new set of damage values of the game's class, owned by the caller; null when none is made.
+    virtual DamageValues* CreateDamageValues() = 0;
+    // A use of an item that needs a key: the controller decides whether the user (by object ID)
+    // holds the key and runs the item's failed-use script when not.
+    virtual void UseKey(WorldElem* item, int32_t userID, int32_t key) = 0;
+    // Scripts: object script variable index (0 to 255) := value, which scripts read as "obj";
+    // an event writes its objects there before it runs its script. Returns the value.
+    virtual int32_t SetObjScriptVariable(int32_t index, int32_t value) = 0;
+    // Localised texts. The "content" of the "Gui" row of that group and name; a missing one gives
+    // "DBErr:<group>,<name>" and found 0.
+    virtual wString GetGuiDBText(const char* group, const char* name, uint8_t* found) = 0;
+    // Replaces a "DB:" id, or a plain key looked up as "DB:" and the key, by that field of the
+    // table; true when found and not empty.
+    virtual bool DBGetField(wString& text, const char* table, const char* field) = 0;
+    // Applied to every text the world translates or shows; nothing on the server.
+    virtual void ProcessText(wString& text) = 0;
+
+    // Music. A track on the music channels (volume below 0: the default; fade time below 0: the
+    // level's), and the second music operation, a track on the ambient channel.
+    virtual void PlayMusic(const char* track, float volume, float pitch, int32_t loop, float fadeTime) = 0;
+    virtual void PlayAmbientMusic(const char* track, float fadeTime) = 0;
+    virtual bool IsBossMusicWanted() = 0;
+    // The main character's party, whose attackers start the fight music as its own do.
+    virtual int32_t GetNumPartyMembers() = 0;
+    virtual WorldElem* GetPartyMember(int32_t index) = 0;
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

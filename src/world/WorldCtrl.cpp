@@ -4,6 +4,7 @@
 
 #include "base/ConfigFileReader.h"
 #include "base/Log.h"
+#include "base/MusicChannels.h"
 #include "world/GameCtrlInterface.h"
 #include "world/InputCtrlBase.h"
 #include "world/WorldElem.h"
@@ -33,10 +34,13 @@ WorldCtrl::~WorldCtrl()
 
 void WorldCtrl::FreeWorld()
 {
+    ClearSounds();
     m_Elements.DeleteAll();
     m_ScriptModules.DeleteAll();
     m_ScriptStack.clear();
     m_ObjectListCount = 0;
+    m_StrategyTree.Clear();
+    m_ActionTree.Clear();
     for (DynaMem<WorldEvent, 4096, 1>& queue : m_EventQueues)
         queue.DeleteAll();
     StopAllSounds();
@@ -45,24 +49,37 @@ void WorldCtrl::FreeWorld()
 
 void WorldCtrl::StopAllSounds()
 {
+    ClearSounds();
     m_SpeechHandle = -1;  // the program plays no sound: nothing else is playing
+    g_MusicChannels.Forget();
 }
 
 void WorldCtrl::ResetGameState()
 {
+    m_TextMessages.DeleteAll();
+    m_LogMessages.DeleteAll();
     for (DynaMem<WorldEvent, 4096, 1>& queue : m_EventQueues)
         queue.DeleteAll();
     m_WaitingScript = -1;
     m_InitSuspension = 0;
+    m_LastFightFlag = 3;
+    m_MusicState = kStateChoose;
+    ClearSounds();
 }
 
 void WorldCtrl::ResetLevelEffects()
 {
     m_FadeLevel = 1.0f;
     m_FadeRate = 0.0f;
+    m_MusicCountdown = -1.0f;
+    m_MusicState = kStateChoose;
+    m_MusicStartTime = 0.0;
+    m_MusicPlayedTime = 0.0;
     m_CountDownLeft = -1.0f;
     m_CountDownStart = -1.0f;
     m_CountDownLabel = String();
+    m_PlayingSounds.DeleteAll();
+    ResetSoundPlayTimes();
 }
 
 int32_t WorldCtrl::LoadLevelData(const char* fileName, int32_t insertWalls, int32_t skipTextures)

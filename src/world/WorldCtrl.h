@@ -8,7 +8,8 @@
 //   WorldCtrlElements.cpp   the element table: adding, finding, moving and deleting elements and
 //                           walls, the identity dump
 //   WorldCtrlBlocks.cpp     the block lists, the active block mask, the floor under floor objects
-//   WorldCtrlProcess.cpp    the per-frame update and the fades of the world and of elements
+//   WorldCtrlProcess.cpp    the per-frame update, the presentation step and the fades of the
+//                           world and of elements
 //   WorldCtrlLineTests.cpp  line tests, line of sight, drop positions, box walls, shot paths
 //   WorldCtrlQueries.cpp    radius, nearest, collecting and name queries, the object list
 //   WorldCtrlScripts.cpp    running scripts: the script modules, the running-script stack,
@@ -19,16 +20,30 @@
 //                           the small services scripts reach
 //   WorldCtrlEvents.cpp     the entry of every script text, the world event queues and the
 //                           event step
+//   WorldCtrlCollision.cpp  a straight step against walls and elements: contacts, collision
+//                           events, event objects entered, sliding
+//   WorldCtrlMovement.cpp   moves with sub-steps and carried children, the terrain and leave
+//                           scripts of a segment, the per-frame motion, walking, the proximity test
+//   WorldCtrlTurning.cpp    turns with the collision of carried children
+//   WorldCtrlForces.cpp     the action forces that push the elements around their element
+//   WorldCtrlMessages.cpp   log and text messages, the translation of texts
+//   WorldCtrlMusic.cpp      the music chosen by the fighting around the main character
+//   WorldCtrlSounds.cpp     the sound registry, sounds that follow elements, speech
+//   WorldCtrlEntries.cpp    the action and strategy entries by name
 #pragma once
 #include "base/DynaMem.h"
+#include "base/SearchTree.h"
 #include "base/SmartPtr.h"
 #include "base/String.h"
 #include "base/ThreadContainer.h"
 #include "engine/gui/DXC_InteractiveScene.h"
 #include "level/VSD_Viewer.h"
+#include "world/ActionEntry.h"
 #include "world/GameRandom.h"
+#include "world/KI_Strategy.h"
 #include "world/ObjRef.h"
 #include "world/ScriptReaderGameEngine.h"
+#include "world/SoundData.h"
 #include "world/WorldBlock.h"
 #include "world/WorldEvent.h"
 #include "world/WorldOptions.h"
@@ -38,6 +53,7 @@
 #include <memory>
 #include <vector>
 
+class SoundManager;
 class WorldElem;
 class WorldElemBase;
 class WorldElemGridBase;
@@ -76,6 +92,16 @@ public:
         float step[2] = {};
         float freeStep[2] = {};
         float normal[2] = {};
+    };
+    // A wall without blocking that the current segment crossed, with the mover's radius then.
+    struct WallCollisionData {
+        SmartPtr<VSD_WallIntern> wall;
+        float radius = 0.0f;
+    };
+    // An event object activated during the current segment.
+    struct EventCollisionData {
+        SmartPtr<WorldElem> object;
+        uint8_t enteredFromOutside = 0;
     };
     struct Subtitle {
         String text;
@@ -241,6 +267,53 @@ public:
     void FadeInObject(WorldElemGridBase* elem, float duration, bool restart);
     void FadeOutObject(WorldElemGridBase* elem, float duration, bool remove);
 
+    // Movement. Moves never fail with an error: a blocked move leaves the element at the point
+    // reached and answers 0. The three collision options (slide mode, flight, depth) go on to
+    // ResolveWallCollision unchanged; a flight is the projectile that moves itself.
+    static constexpr float kMaxSubStepLength = 16.0f;
+    // The most sub-steps of one stepped move, for the whole program: the engine's 4, which the
+    // game's rules lower when their controller is made.
+    static int32_t GetMaxMoveSubSteps() { return s_MaxMoveSubSteps; }
+    static void SetMaxMoveSubSteps(int32_t count) { s_MaxMoveSubSteps = count > 0 ? count : 1; }
+    // By (dx, dy) with the carried children; a blocked move that went off the goal by more than
+    // the element's limit leaves it where it was. Silent: a blocked move changes nothing.
+    int32_t MoveBy(WorldElem& elem, float dx, float dy, float time, int32_t option, const D3DXVECTOR2* goal,
+                   WorldElem* target, bool silent);
+    // From one point to another in sub-steps where elements are near; out takes the point reached.
+    int32_t MoveStepped(WorldElem& elem, const D3DXVECTOR2& from, const D3DXVECTOR2& to, D3DXVECTOR2* out,
+                        double now, float time, int32_t slideMode, WorldElem* flight, int32_t depth, WorldElem* target);
+    // One sub-step: terrain slope, walls and elements, then the leave scripts of crossed walls.
+    int32_t MoveSegment(WorldElem& elem, const D3DXVECTOR2& from, const D3DXVECTOR2& to, D3DXVECTOR2& out,
+                        double now, float time, int32_t slideMode, WorldElem* flight, int32_t depth);
+    // The element's motion of one frame: along its path, or by its velocity slowed by its
+    // deceleration and drag. The element is placed at out.
+    int32_t StepMotion(WorldElem& elem, D3DXVECTOR2& out, float dt, int32_t depth, WorldElem* flight);
+    // The creatures' walking step towards (x, y); value goes to the speed query first.
+    int32_t WalkTowards(WorldElem& creature, float x, float y, float dt, float value, const D3DXVECTOR2* goal);
+    // Whether a creature or item that blocks movement lies within its radius plus margin of (x, y).
+    bool IsBlockedByElement(float x, float y, float margin);
+
+    // Turning, with carried children that collide: to an angle of the world, by an angle.
+    void RotateTo(WorldElem& elem, float angle);
+    int32_t RotateBy(WorldElem& elem, float angle);
+    int32_t RotateStep(WorldElem& elem, float angle);
+    // 1 when a turn was started, 0 when the element already faces that way.
+    int32_t TurnTo(WorldElem& elem, float angle, float value);
+    int32_t TurnToPoint(WorldElem& elem, float x, float y, float value);
+
+    // Moves the mover from (x, y) by (dx, dy) against walls and elements: fires the collision
+    // events of what it touched, activates event objects it enters and slides on along what
+    // blocked it. 1 when the step was free, 0 when blocked; outPos takes where the mover ends.
+    // startTime is the game time at the start, duration what the step takes. Slide mode 0 keeps
+    // the step's length when sliding, any other its part along the wall; depth 0 starts a move,
+    // 999 makes one pass without sliding.
+    int32_t ResolveWallCollision(WorldElem& mover, float x, float y, float dx, float dy, D3DXVECTOR2& outPos,
+                                 double startTime, float duration, int32_t slideMode, WorldElem* flight, int32_t depth);
+    const WallCollisionRecord& GetLastCollision() const { return m_LastCollision; }
+
+    // Pushes the elements around the element by its action force for one frame of t seconds.
+    void ApplyActForce(WorldElem& elem, float t);
+
     // Level values the per-frame update reads.
     void SetCountDown(float seconds, const String& label);
     float GetCountDown() const { return m_CountDownLeft; }
@@ -341,6 +414,9 @@ public:
     void QueueEvent(const WorldEvent& event);
     int32_t ProcessWorldEvents();
     bool HandleWorldEvent(const WorldEvent& event, int32_t& code);
+    // Every action entry that a creature of the level names must exist: a missing one is the
+    // error "Action entry '%s' not found".
+    void CheckLevelActionEntries();
     // What the last level change event asked for (the level name, the start position's number and name).
     const char* GetLevelChangeName() const { return m_LevelChangeName; }
     int32_t GetLevelChangeValue() const { return m_LevelChangeValue; }
@@ -357,6 +433,101 @@ public:
 
     // Whether a script text names a script file: it ends in ".txt", ".c" or ".cpp".
     static bool IsScriptFileName(const char* text);
+    // Runs a wall's script text (its "onLeave") with the wall as its element, with the values of
+    // the element scripts (context 1, current object 1, further 1, flags 255).
+    int32_t RunWallScript(const String& text, VSD_WallIntern& wall, const char* label);
+
+    // Drawing the level; nothing without a graphics device.
+    void Render(int32_t flag);
+
+    // Messages. A log message stays twice its duration; text messages are shown one after the
+    // other, only the first counting down. Keys and "DB:" texts are looked up through the
+    // controller's localised texts.
+    struct LogMessageData {
+        wString text;
+        float time = 0.0f;  // seconds left
+    };
+    struct TextMessage {
+        wString key;
+        wString text;
+        float time = 0.0f;  // seconds left
+        int32_t sequence = 0;  // the order of showing
+        bool operator<(const TextMessage& other) const { return sequence < other.sequence; }
+    };
+    static constexpr int32_t kTextMessageChars = 1024;
+    void AddLogMessage(const wString& text, float duration, bool noDuplicate);
+    void ShowTextMessageByKey(float duration, const wString& key);
+    // Formats a wide printf text (at most 1023 units kept) and shows it as a key.
+    void ShowTextMessage(float duration, const char16_t* format, ...);
+    void UpdateTextMessages(float dt);
+    void UpdateLogMessages(float dt);
+    // A text beginning with "SELECT" or "DB:" is replaced by the localisation database's answer
+    // when it has one; the controller's text hook is applied to every result.
+    wString TranslateText(const wString& text);
+    void TranslateWString(wString& text) { text = TranslateText(text); }
+    void ClearMessages();
+    Subtitle GetSubtitleState() const { return m_Subtitle; }
+    DynaMem<LogMessageData, 8, 1>& GetLogMessages() { return m_LogMessages; }
+    DynaMemSort<TextMessage, 128, 1>& GetTextMessages() { return m_TextMessages; }
+
+    // Music: the level's default, fight and boss tracks (and its loading and ambient tracks), the
+    // track playing and the state the fighting around the main character chose.
+    enum MusicTrack { kMusicDefault = 0, kMusicFight = 1, kMusicBoss = 2, kMusicLoading = 3, kMusicAmbient = 4 };
+    enum MusicState { kStateNormal = 0, kStateFight = 1, kStateBoss = 2, kStateChoose = 4 };
+    void SetLevelMusic(int32_t track, const String& name);
+    const String& GetLevelMusic(int32_t track) const { return m_LevelMusic[track]; }
+    // Seconds of silence after the default track; with it the default track does not loop.
+    void SetMusicPauseTime(float seconds) { m_MusicPauseTime = seconds; }
+    // A track name, "musicFight", "musicBoss", "musicDefault", or empty for the automatic choice.
+    void SetMusic(const char* name);
+    void UpdateMusic(float dt);
+    void SwitchMusic(int32_t state, bool force);
+    // While locked the music is not changed automatically.
+    void LockMusic() { m_MusicLock++; }
+    void UnlockMusic()
+    {
+        if (m_MusicLock > 0)
+            m_MusicLock--;
+    }
+    int32_t GetMusicState() const { return m_MusicState; }
+    const String& GetMusicPlaying() const { return m_MusicPlaying; }
+    float GetMusicCountdown() const { return m_MusicCountdown; }
+
+    // Sounds. This program runs without sound (the sound-off member is always set): registering,
+    // playing, following and clearing world sounds do nothing, while speech and the length of
+    // sound files are still served.
+    bool IsSoundOff() const { return m_SoundOff != 0; }
+    int32_t RegisterSound(const char* name, const SoundData& data);
+    void LoadSound(const char* name, bool withVariations);
+    SoundIDData PlaySound(const char* name, float distance, bool ambient, bool alternatives);
+    void PlaySoundAt(const char* name, float x, float y, WorldElem* source, int32_t id);
+    void UpdateSounds();
+    void ClearSounds();
+    void PreloadLevelSounds();
+    void UpdateAmbientSounds(float dt);
+    void StopAmbientChannels(int32_t pause);
+    void ResetSoundPlayTimes();
+    void FadeOutObjectSounds(int32_t objectID, int32_t soundID, float seconds);
+    void PauseSounds();
+    void ResumeSounds();
+    void UpdateSoundVolume(SoundIDData& record);
+    // Seconds the sound layer gives for the speech file, 0 when muted.
+    double PlaySpeech(const char* file, int32_t flags);
+    void StopSpeech();
+    int32_t GetSpeechHandle() const { return m_SpeechHandle; }
+    // Play time of an Ogg Vorbis file; 0 when it is missing or unreadable.
+    static double GetSoundFileLength(const char* file);
+    SearchTree<SoundData>& GetSoundRegistry() { return m_SoundRegistry; }
+    DynaMem<SoundIDData, 64, 1>& GetPlayingSounds() { return m_PlayingSounds; }
+
+    // Action and strategy entries by name, filled by the game data loaders. A null name finds
+    // nothing; with report a missing entry is an error.
+    SearchTree<ActionEntry>& GetActionTree() { return m_ActionTree; }
+    SearchTree<KI_Strategy>& GetStrategyTree() { return m_StrategyTree; }
+    ActionEntry* FindActionEntry(const char* name, bool report);
+    KI_Strategy* FindStrategyEntry(const char* name, bool report);
+    // The value of the named entry's first step; an unknown name is an error.
+    float GetActionEntryValue(const char* name);
 
 protected:
     // Script modules: a new one in the table, bound to the game (thread pool, callbacks, the
@@ -382,14 +553,10 @@ protected:
     // The IDs of the wanted elements of the element table, in table order.
     int32_t CollectFromTable(const ElemValidator& wanted);
 
-    // Steps of the per-frame update that the movement, projectile, visibility and camera code
-    // carry out.
+    // Steps of the per-frame update that the projectile, visibility and light code carry out.
     void AdjustVisibility();
     void FadeVisibility(float dt);
-    void ApplyMassPush(WorldElem& elem, float dt);
-    void StepMotion(WorldElem& elem, float dt);
     void StepProjectile(WorldElem& elem, float dt);
-    void RotateTo(WorldElem& elem, float angle);
     void UpdateLightIntensity(WorldElem& light);
 
     GameRandom m_GameRandom;
@@ -422,6 +589,9 @@ protected:
     String m_LevelMusic[5];
     char m_LevelChangeName[128] = {};
     SmartPtr<WorldElem> m_MoveTarget;
+    DynaMem<WallCollisionData, 16> m_CrossedWalls;
+    DynaMem<EventCollisionData, 16> m_EventContacts;
+    EventCollisionData m_EventScratch;
     int32_t m_LevelChangeValue = 0;
     String m_LevelChangeText;
     DynaMem<ScriptReaderGameEngine, 128> m_ScriptModules;  // the slot is the script ID
@@ -440,6 +610,37 @@ protected:
     int32_t m_NumBlocks = 0;
     uint8_t m_EverythingInView = 0;  // elements count as in view wherever they are
     bool m_ResultsFull = false;      // the current query met the result list's end
+
+private:
+    static inline int32_t s_MaxMoveSubSteps = 4;
+
+    // One level of the collision resolution. passed: the event object that the level above
+    // continued through, which this one does not meet again; passes: how many it went through.
+    int32_t ResolveCollisionStep(WorldElem& mover, const D3DXVECTOR2& start, const D3DXVECTOR2& step,
+                                 D3DXVECTOR2& outPos, double startTime, float duration, int32_t slideMode,
+                                 WorldElem* flight, int32_t depth, const WorldElem* passed, int32_t passes);
+    // The block range of the collision scan around the step's start.
+    bool CollisionBlockRange(const D3DXVECTOR2& start, float length, int32_t range[4]) const;
+    bool IsEventContact(const WorldElem* object);
+    // Places the element at an absolute point: in its topmost parent's frame when attached.
+    static void PlaceAt(WorldElem& elem, const D3DXVECTOR2& point);
+    void ForEachPlayingSound(void (SoundManager::*operation)(intptr_t, intptr_t));
+
+    DynaMem<LogMessageData, 8, 1> m_LogMessages;
+    DynaMemSort<TextMessage, 128, 1> m_TextMessages;
+    String m_MusicPlaying;
+    int32_t m_MusicState = kStateChoose;
+    int32_t m_MusicLock = 0;
+    double m_MusicStartTime = 0.0;   // game time the current track started
+    double m_MusicPlayedTime = 0.0;  // of the default track so far
+    float m_MusicCountdown = -1.0f;  // to the next check after a default track that does not loop
+    int32_t m_LastFightFlag = 3;     // neither 0 nor 1: the first check chooses
+    float m_MusicCheckTime = 0.0f;   // seconds since the last check
+    float m_MusicPauseTime = 0.0f;
+    SearchTree<SoundData> m_SoundRegistry;
+    DynaMem<SoundIDData, 64, 1> m_PlayingSounds;
+    SearchTree<ActionEntry> m_ActionTree;
+    SearchTree<KI_Strategy> m_StrategyTree;
 };
 
 // The code of an AI action name ("ACTION" 0 .. "SHEATH_WEAPON" 22, in any letter case); 23 for

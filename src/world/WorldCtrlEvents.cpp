@@ -137,6 +137,7 @@ bool WorldCtrl::HandleWorldEvent(const WorldEvent& event, int32_t& code)
         m_LevelChangeValue = change.startNumber;
         m_LevelChangeText = change.startName;
         code = 1;  // the controller changes the level to these
+        AddLogMessage(ctrl.GetGuiDBText("loadingscreen", "loadinglevel", nullptr), 4.0f, false);
         return true;
     }
     case WorldEventType::kScript: {
@@ -158,6 +159,28 @@ bool WorldCtrl::HandleWorldEvent(const WorldEvent& event, int32_t& code)
     }
     case WorldEventType::kNothing:
         return true;
+    case WorldEventType::kSound: {
+        SoundEventRecord sound;
+        if (!sound.Read(event))
+            return DropShortEvent(event);
+        if (sound.positional)
+            PlaySoundAt(sound.name, sound.x, sound.y, GetObjSafe(sound.sourceID, nullptr, false), sound.parameter);
+        else
+            PlaySound(sound.name, 0.0f, false, true);
+        return true;
+    }
+    case WorldEventType::kMusic: {
+        MusicEventRecord music;
+        if (!music.Read(event))
+            return DropShortEvent(event);
+        if (music.mode == -1)
+            SetMusic(music.name);
+        else if (music.mode == 0)
+            ctrl.PlayMusic(music.name, 1.0f, 1.0f, 1, music.fade);
+        else
+            ctrl.PlayAmbientMusic(music.name, music.fade);
+        return true;
+    }
     case WorldEventType::kElementCall: {
         IDEventRecord call;
         if (!call.Read(event))
@@ -227,8 +250,10 @@ bool WorldCtrl::HandleKillEvent(const WorldEvent& event)
     if (!alive.Get())
         return true;
     values = victim->GetKillValues();
-    if (!values || values->deathDelay <= 0.0f)  // a kill script may have put the death off
+    if (!values || values->deathDelay <= 0.0f) {  // a kill script may have put the death off
+        victim->PlaySoundByIndex(0, -1);
         victim->Die();
+    }
     return true;
 }
 
@@ -241,4 +266,18 @@ void WorldCtrl::RunKillScript(WorldElem& victim, const String& script, const cha
     String label;
     label.Format(labelFormat, String(victim.m_Name).c_str());
     RunScript(text, &victim, 1, 1, label.c_str(), 1, 255);
+}
+
+void WorldCtrl::CheckLevelActionEntries()
+{
+    std::vector<String> names;
+    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+        WorldElem* elem = m_Elements.GetBySlot(slot);
+        if (!elem || !elem->IsCreature())
+            continue;
+        names.clear();
+        elem->CollectActionNames(names);
+        for (const String& name : names)
+            FindActionEntry(name.c_str(), true);
+    }
 }

@@ -1,6 +1,7 @@
 // WorldCtrl: the per-frame update in its fixed order (visibility, the interactive scene, the
 // elements of the active blocks, held objects, lights near the view, the countdown, the level's
-// call script, the world fade) and the fades of the world and of single elements.
+// call script, the world fade), the presentation step after it (music, messages, sounds), the
+// drawing that the server does not do, and the fades of the world and of single elements.
 #include "world/WorldCtrl.h"
 
 #include "world/GameCtrlInterface.h"
@@ -79,11 +80,15 @@ void WorldCtrl::Process(float dt)
             if (left < 1.0 && elem->m_FadeRate == 0.0f)
                 FadeOutObject(elem, float(left), true);
         }
-        ApplyMassPush(*elem, dt);
-        if (elem->m_TypeCode == ElemType::kProjectile)
+        ApplyActForce(*elem, dt);
+        if (!ref.Get())
+            continue;
+        if (elem->m_TypeCode == ElemType::kProjectile) {
             StepProjectile(*elem, dt);
-        else
-            StepMotion(*elem, dt);
+        } else {
+            D3DXVECTOR2 reached;
+            StepMotion(*elem, reached, dt, 0, nullptr);
+        }
         if (ref.Get() && elem->m_RotationSpeed != 0.0f)
             RotateTo(*elem, float(now * elem->m_RotationSpeed) + elem->m_SecondAngle);
     }
@@ -155,10 +160,18 @@ void WorldCtrl::Process(float dt)
     m_FadeLevel = std::clamp(m_FadeLevel + m_FadeRate * dt, 0.0f, 1.0f);
 }
 
+// The scene's sounds and the drawn effects are the client's; the music, the messages and the
+// world's sounds step with the last frame time.
 void WorldCtrl::UpdatePresentation()
 {
-    // the scene's sounds, the music, the world's sounds and the drawn effects: none on the server
+    UpdateMusic(m_LastFrameTime);
+    UpdateTextMessages(m_LastFrameTime);
+    UpdateLogMessages(m_LastFrameTime);
+    UpdateAmbientSounds(m_LastFrameTime);
+    UpdateSounds();
 }
+
+void WorldCtrl::Render(int32_t flag) { (void)flag; }
 
 void WorldCtrl::AdjustVisibility() {}
 
@@ -167,25 +180,11 @@ void WorldCtrl::FadeVisibility(float dt)
     (void)dt;  // the fade needs the visibility grid of visibility mode 3, which this world has not
 }
 
-void WorldCtrl::ApplyMassPush(WorldElem& elem, float dt)
-{
-    (void)elem;
-    (void)dt;
-}
-
-void WorldCtrl::StepMotion(WorldElem& elem, float dt)
-{
-    (void)elem;
-    (void)dt;
-}
-
 void WorldCtrl::StepProjectile(WorldElem& elem, float dt)
 {
     (void)elem;
     (void)dt;
 }
-
-void WorldCtrl::RotateTo(WorldElem& elem, float angle) { elem.SetAngle(angle); }
 
 void WorldCtrl::UpdateLightIntensity(WorldElem& light) { (void)light; }
 

@@ -10,6 +10,7 @@
 #pragma once
 #include "base/DynaMem.h"
 #include "base/String.h"
+#include "world/PathCurve.h"
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
@@ -61,6 +62,8 @@ struct ActForce {
     static constexpr int32_t kCreatures = 1;
     static constexpr int32_t kOthers = 2;  // neither creatures nor projectiles
     static constexpr int32_t kProjectiles = 4;
+    static constexpr int32_t kHostile = 8;  // elements hostile to the force's element
+    static constexpr int32_t kNotHostile = 16;
 
     float strength = 0.0f;  // 0: no force
     float attenuation[2] = {0.0f, 0.0f};
@@ -108,6 +111,11 @@ public:
     void UpdateFade(float dt) override;
     float GetOpacity() const override;  // times the fade-out value, clamped to [0, 1]
     float GetVisibleFactor(float heightOffset) override;
+
+    // Plays a named sound at the element, following it; an empty name plays nothing. By index:
+    // one of the element's nine sounds, an index outside 0..8 being an error.
+    void PlaySound(const char* name, int32_t argument);
+    void PlaySoundByIndex(int32_t index, int32_t argument);
 
     // Primary interface.
     // 1 when the parties are hostile: p the other's, q this element's.
@@ -203,6 +211,60 @@ public:
     // The obstruction value times the opacity; line tests with only opaque blockers compare it with 1.
     float GetObstruction() const { return m_ObstructionValue * m_Opacity; }
 
+    // What movement, collision and the action forces ask of the game objects. Creatures answer
+    // most of them; the defaults are those of every other element.
+    virtual float GetCollisionRadius() { return GetRadius(); }  // creatures: twice theirs in one state
+    // The height of the element's top: its base (ground and height) plus its radius, vsize being size.
+    virtual float GetTopHeight();
+    virtual int32_t GetMoveType() { return -1; }  // the creature's movement code
+    virtual bool IsHeld() { return false; }       // items in a hand: no obstacle
+    virtual bool IsImmuneToForces() { return false; }
+    // Event objects: whether a shot that starts inside still stops at them, and their activation
+    // by a mover that reached them (the game time of the contact); 0 stops the mover there.
+    virtual bool HoldsProjectiles() { return false; }
+    virtual int32_t Activate(WorldElem* activator, bool enteredFromOutside, double time)
+    {
+        (void)activator;
+        (void)enteredFromOutside;
+        (void)time;
+        return 1;
+    }
+    // Projectiles in flight: the hit test and the hit of an element met on the way (at its start,
+    // one already overlapped); true when it was hit and is no obstacle of the step. The factor
+    // scales the mover's radius during the flight.
+    virtual bool TakeFlightHit(WorldElem& target, bool atStart)
+    {
+        (void)target;
+        (void)atStart;
+        return false;
+    }
+    virtual float GetFlightRadiusFactor() { return 1.0f; }
+    // Turning: mode 1 turns at a rate of its own, which a turn the other way stops.
+    virtual int32_t GetTurningMode() { return 0; }
+    virtual float GetTurnRate() { return 0.0f; }
+    virtual void SetTurnRate(float rate) { (void)rate; }
+    virtual void OnTurnStart(float value) { (void)value; }
+    // Walking and its notices: the step reached beyond the goal, the move went off the goal by
+    // more than the limit, the move was stopped.
+    virtual float GetBlockedAngleLimit() { return 1.5707964f; }
+    virtual void OnBlockedByDistance() {}
+    virtual void OnBlockedByAngle() {}
+    virtual void OnMoveFailed() {}
+    virtual float GetStopDistance() { return 0.0f; }
+    virtual bool CanTurnWhileWalking() { return true; }
+    virtual bool WalksInFacingDirection() { return false; }  // the running action walks straight on
+    // The distance covered in dt walking in the direction (dx, dy).
+    virtual float GetSpeedFor(float dx, float dy, float dt)
+    {
+        (void)dx;
+        (void)dy;
+        (void)dt;
+        return 0.0f;
+    }
+    virtual void StopMoving() {}
+    // Keeps the part of the velocity along the direction; none (or a zero one) stops the element.
+    void ProjectVelocity(const D3DXVECTOR2* direction);
+
     // Told after every change of an inventory this element owns (the game's creature re-equips).
     virtual void OnInventoryChanged() {}
 
@@ -214,6 +276,21 @@ public:
     virtual void Die() {}
     // The element call of the world's event step.
     virtual void OnCallEvent(int32_t arg) { (void)arg; }
+    // The action entry names of a creature's six action lists, built-in entries and empty names
+    // left out; the world checks them against its action entries when a level is entered.
+    virtual void CollectActionNames(std::vector<String>& names) { (void)names; }
+    // A wall attached to this element is being destroyed (items drop its record).
+    virtual void RemoveWall(VSD_WallIntern& wall) { (void)wall; }
+    // After a save game is read: the walls and the wall link the element's record named by their
+    // IDs are found again (items).
+    virtual void RestoreWallChildren() {}
+    // The two-argument interaction query; items that stick to their place refuse it.
+    virtual bool AllowsInteraction(int32_t a, int32_t b)
+    {
+        (void)a;
+        (void)b;
+        return true;
+    }
 
     // The wall an object belongs to, for objects that a wall's properties placed (items keep it).
     virtual void SetWallLink(VSD_WallIntern* wall) { (void)wall; }
@@ -294,11 +371,17 @@ public:
     float m_TargetOffset[2] = {0.0f, 0.0f};
     float m_ReachRadius = 0.0f;
     float m_ObstructionValue = 0.0f;
+    uint8_t m_NetSync = 0;  // network synchronisation: 0 none, 1 by the short state, 2 and more the saved state
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
     Inventory* m_Inventory = nullptr;  // owned; made by the inventory code
     // The element's own script reader, made for its script handlers; the world releases it.
     std::unique_ptr<ScriptReaderGameEngine> m_InlineScript;
+    PathMotion m_PathMotion;
+    uint8_t m_CanMoveThrough = 0;  // "CanMoveThroughFlags": 1 walls never block it, 2 elements never do
+    uint8_t m_IgnoreTerrain = 0;   // low four bits: slopes do not hold the element up
+    uint8_t m_NoSlide = 0;         // a blocked move stops instead of sliding on
+    uint8_t m_CollidesWhenCarried = 0;  // moved with collision when its parent moves or turns
     int32_t m_Party = kPartyFriendlyToAll;
     float m_BodyRadius = 0.0f;
     float m_Perception[kPerceptionValues] = {150.0f, 5.0f, 75.0f, 105.0f};

@@ -1,5 +1,6 @@
 // WorldElem: the ground under the element by its ground mode, fading, visibility and the view
-// test, the active area, the local frame, impulses, damage entries and the smaller slots.
+// test, the active area, the local frame, impulses and the velocity's direction, damage entries
+// and the smaller slots.
 #include "world/WorldElem.h"
 
 #include "world/GameCtrlInterface.h"
@@ -95,6 +96,21 @@ void WorldElem::AddImpulse(float x, float y)
         m_VelocityY += y / m_Mass;
     }
 }
+
+void WorldElem::ProjectVelocity(const D3DXVECTOR2* direction)
+{
+    const float dd = direction ? direction->x * direction->x + direction->y * direction->y : 0.0f;
+    if (!(dd > 0.0f)) {
+        m_VelocityX = 0.0f;
+        m_VelocityY = 0.0f;
+        return;
+    }
+    const float k = (m_VelocityX * direction->x + m_VelocityY * direction->y) / dd;
+    m_VelocityX = direction->x * k;
+    m_VelocityY = direction->y * k;
+}
+
+float WorldElem::GetTopHeight() { return GetAbsPos3D().z + m_Radius; }
 
 D3DXVECTOR3 WorldElem::LocalToWorld(float x, float y, float z)
 {

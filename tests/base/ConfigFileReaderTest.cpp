@@ -2,6 +2,7 @@
 // the setters and text edits, saving and the reload test.
 #include "base/ConfigFileReader.h"
 
+#include "support/FixtureRoot.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "base/ConstantTable.h"

@@ -167,6 +167,48 @@ TEST_F(LocalTextTest, QueryAndTemplates)
     EXPECT_EQ(Narrow(rows.GetAt(0)->text), "DBError");
 }
 
+TEST_F(LocalTextTest, BoundValuesAndWholeTextLookups)
+{
+    const char* byId = "SELECT content FROM Names WHERE id=?";
+    EXPECT_EQ(text.RunQuery(byId, {"it's"}, 1), 1);
+    EXPECT_EQ(Narrow(text.GetResultRows().GetAt(0)->text), "quoted id");
+    EXPECT_EQ(text.RunQuery(byId, {"x' OR '1'='1"}, 1), -1);
+    EXPECT_EQ(text.RunQuery(byId, {"twin"}, 2), 1);
+    EXPECT_EQ(Narrow(text.GetResultRows().GetAt(0)->text), "Second twin");
+    EXPECT_EQ(text.RunQuery(byId, {}, 1), 0);  // a parameter without its value
+    EXPECT_EQ(text.RunQuery("SELECT content FROM Names WHERE id='twin'; DROP TABLE Names", 1), 1);  // the first only
+    EXPECT_EQ(text.RunQuery("SELECT count(*) FROM Names", 1), 1);
+    EXPECT_EQ(Narrow(text.GetResultRows().GetAt(0)->text), "5");
+
+    DBRows rows;  // a placeholder within a longer literal of a template is refused
+    EXPECT_EQ(text.QueryWithTemplate("DB:merchant", rows, "SELECT content FROM Names WHERE id='x%s'"), 0);
+    EXPECT_EQ(
+        text.QueryWithTemplate("DB:merchant", rows, "SELECT content FROM Names WHERE id='%s' AND 'a%%'='a%%'"), 1);
+
+    const struct {
+        const char* input;
+        bool found;
+        const char* output;
+    } cases[] = {
+        {"DB:NamCon:merchant", true, "Händler Jörg"},
+        {"DB:QstCon:q1,2", true, "Open the door"},
+        {"DB:NamCon:it's", true, "quoted id"},
+        {"SELECT content FROM Items WHERE id='sword'", true, "Schwert der Flüsse"},
+        {"DB:NamCon:nobody", false, "kept"},
+        {"DB:NamCon:", false, "kept"},
+        {"DB:merchant", false, "kept"},
+        {"DB:Bogus:merchant", false, "kept"},
+        {"SELECT nonsense", false, "kept"},
+        {"merchant", false, "kept"},
+        {nullptr, false, "kept"},
+    };
+    for (const auto& c : cases) {
+        wString out = u"kept";
+        EXPECT_EQ(text.Translate(c.input, out), c.found) << (c.input ? c.input : "null");
+        EXPECT_EQ(Narrow(out), c.output);
+    }
+}
+
 TEST(LocalTextSplitKeyTest, Table)
 {
     struct Case {

@@ -1,6 +1,7 @@
 // TextDataFileReader: both ways of opening, positions, tokens, typed tokens and the constants file.
 #include "base/TextDataFileReader.h"
 
+#include "support/FixtureRoot.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "base/ConstantTable.h"

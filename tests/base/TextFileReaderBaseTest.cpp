@@ -4,6 +4,7 @@
 
 #include "base/ConfigFileReader.h"
 #include "base/ConstantTable.h"
+#include "support/FixtureRoot.h"
 
 #include <gtest/gtest.h>
 

@@ -5,16 +5,19 @@
 #include "base/ConfigFileReader.h"
 #include "base/FileList.h"
 #include "base/Log.h"
+#include "base/MusicChannels.h"
 #include "engine/gfx/DXC_Texture.h"
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
 #include "level/VSD_FileRecords.h"
 #include "level/VSD_Viewer.h"
+#include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
 
+#include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
 #include <cstdarg>
@@ -38,6 +41,23 @@ public:
     String typeName;
     float x = 0.0f, y = 0.0f, angle = 0.0f, height = 0.0f;
     VSD_WallIntern* wallLink = nullptr;
+};
+
+// Damage values of the tests: the first amount is the value the rules would count.
+class TestDamageValues : public DamageValues {
+public:
+    cfDynamicObject* CreateNew() const override { return new TestDamageValues; }
+    void Scale(float factor) override { damage[0] *= factor; }
+    void SetValue(float value) override { damage[0] = value; }
+    float GetValue() const override { return damage[0]; }
+    bool IsZero() const override { return damage[0] == 0.0f; }
+};
+
+// One use of an item that needs a key.
+struct KeyUse {
+    WorldElem* item = nullptr;
+    int32_t userID = -1;
+    int32_t key = 0;
 };
 
 // Loads its readers from the lists it is given; counts what the level asks of it.
@@ -146,12 +166,67 @@ public:
     {
         return std::string(name) == "double" ? value * 2.0f + (parameter ? *parameter : 0.0f) : value;
     }
+    DamageValues* CreateDamageValues() override { return makesDamageValues ? new TestDamageValues : nullptr; }
+    void UseKey(WorldElem* item, int32_t userID, int32_t key) override { keyUses.push_back({item, userID, key}); }
+    int32_t SetObjScriptVariable(int32_t index, int32_t value) override
+    {
+        objScriptVariables[index] = value;
+        return value;
+    }
+
+    // Localised texts from guiTexts ("group/name") and fieldTexts ("table/field/id"), as the
+    // controller's database answers them.
+    wString GetGuiDBText(const char* group, const char* name, uint8_t* found) override
+    {
+        auto text = guiTexts.find(std::string(group) + "/" + name);
+        if (found)
+            *found = text != guiTexts.end();
+        const std::string shown = text != guiTexts.end() ? text->second : std::string("DBErr:") + group + "," + name;
+        return wString(shown.c_str());
+    }
+    bool DBGetField(wString& text, const char* table, const char* field) override
+    {
+        const std::string id = String(text).c_str();
+        const std::string key = id.compare(0, 3, "DB:") == 0 ? id : "DB:" + id;
+        auto found = fieldTexts.find(std::string(table) + "/" + field + "/" + key);
+        if (found == fieldTexts.end())
+            return false;
+        text = found->second.c_str();
+        return !text.IsEmpty();
+    }
+    void ProcessText(wString& text) override { processed.push_back(String(text).c_str()); }
+    // Music: the track goes to the current channel of the program's music channels.
+    void PlayMusic(const char* track, float volume, float, int32_t loop, float fadeTime) override
+    {
+        music.push_back({track, volume, loop, fadeTime});
+        g_MusicChannels.names[g_MusicChannels.current] = track;
+    }
+    void PlayAmbientMusic(const char* track, float) override { g_MusicChannels.names[MusicChannels::kAmbient] = track; }
+    bool IsBossMusicWanted() override { return bossMusic; }
+    int32_t GetNumPartyMembers() override { return int32_t(party.size()); }
+    WorldElem* GetPartyMember(int32_t index) override { return party[size_t(index)]; }
+
+    struct MusicCall {
+        std::string track;
+        float volume;
+        int32_t loop;
+        float fadeTime;
+    };
+    std::map<std::string, std::string> guiTexts;
+    std::map<std::string, std::string> fieldTexts;
+    std::vector<std::string> processed;
+    std::vector<MusicCall> music;
+    bool bossMusic = false;
+    std::vector<WorldElem*> party;
 
     // Scripts and world events. Events go to the world when one is set; script errors are
     // logged, shown and recorded while a script runs, else thrown.
     ScriptGameCallbacks GetScriptCallbacks() override { return scriptCallbacks; }
-    int32_t GetObjScriptVariable(int32_t index) override { return objVariables.at(size_t(index)); }
-    int32_t SetObjScriptVariable(int32_t index, int32_t value) override { return objVariables.at(size_t(index)) = value; }
+    int32_t GetObjScriptVariable(int32_t index) const override
+    {
+        auto value = objScriptVariables.find(index);
+        return value == objScriptVariables.end() ? 0 : value->second;
+    }
     bool CanRunScriptLocally(uint8_t runFlags) override
     {
         runFlagsAsked.push_back(runFlags);
@@ -204,7 +279,6 @@ public:
         int32_t flag;
     };
     ScriptGameCallbacks scriptCallbacks;
-    std::vector<int32_t> objVariables = std::vector<int32_t>(256, 0);
     bool mayRunScripts = true;
     std::vector<uint8_t> runFlagsAsked;
     std::vector<std::string> forwardedScripts;
@@ -262,6 +336,9 @@ public:
     bool networkGameServer = false;
     std::vector<std::string> sounds;
     std::vector<WorldElem*> functionElements;
+    bool makesDamageValues = true;
+    std::vector<KeyUse> keyUses;
+    std::map<int32_t, int32_t> objScriptVariables;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

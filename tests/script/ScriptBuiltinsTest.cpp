@@ -4,6 +4,7 @@
 
 #include "base/Random.h"
 #include "script/ScriptReader.h"
+#include "support/FixtureRoot.h"
 
 #include <gtest/gtest.h>
 

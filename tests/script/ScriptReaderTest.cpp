@@ -4,6 +4,7 @@
 
 #include "base/FileList.h"
 #include "base/Log.h"
+#include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -7,6 +7,7 @@
 #include "base/Random.h"
 #include "base/ThreadContainer.h"
 #include "script/ScriptReader.h"
+#include "support/FixtureRoot.h"
 
 #include <gtest/gtest.h>
 

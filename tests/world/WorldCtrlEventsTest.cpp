@@ -8,6 +8,7 @@
 #include "world/WorldEventPayloads.h"
 #include "world/WorldScriptTestSupport.h"
 
+#include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,12 @@ public:
     bool IsDead() override { return deaths > 0; }
     void Die() override { deaths++; }
     void OnCallEvent(int32_t arg) override { calls += 1 + arg; }
+    void CollectActionNames(std::vector<String>& names) override
+    {
+        for (const char* name : actions)
+            names.push_back(String(name));
+    }
+    std::vector<const char*> actions;
     KillValues kill;
     int32_t priority = 0;
     int32_t deaths = 0;
@@ -202,7 +209,11 @@ TEST_F(WorldCtrlEventsTest, UsesPickupsLevelChangesAndTheGamesEvents)
     EXPECT_EQ(world.ProcessWorldEvents(), 0);
     EXPECT_EQ(QueuedEvents(), 1);  // the change waits until it may start
     ctrl.mayChangeLevel = true;
+    ctrl.guiTexts["loadingscreen/loadinglevel"] = "Loading";
     EXPECT_EQ(world.ProcessWorldEvents(), 1);
+    ASSERT_EQ(world.GetLogMessages().GetSize(), 1);
+    EXPECT_EQ(String(world.GetLogMessages().GetAt(0)->text), String("Loading"));
+    EXPECT_EQ(world.GetLogMessages().GetAt(0)->time, 8.0f);  // shown for 4 seconds
     EXPECT_STREQ(world.GetLevelChangeName(), "levels\\two.cfg");
     EXPECT_EQ(world.GetLevelChangeText(), "gate");
     EXPECT_EQ(world.GetLevelChangeValue(), -1);
@@ -245,4 +256,61 @@ TEST_F(WorldCtrlEventsTest, BadEventsAreDroppedAndTheStepGoesOn)
 
     world.QueueEvent(event);  // the first queue takes new events again
     EXPECT_EQ(world.GetEventQueue(0).GetSize(), 1);
+}
+
+// Music events by their mode; sound events reach the world's sounds (silent here) and are done.
+TEST_F(WorldCtrlEventsTest, MusicAndSoundEvents)
+{
+    const struct {
+        const char* name;
+        int32_t mode;
+    } kMusic[] = {{"battle", 0}, {"wind", 1}, {"calm", -1}};
+    for (const auto& c : kMusic) {
+        WorldEvent event;
+        MusicEventRecord music;
+        std::strcpy(music.name, c.name);
+        music.mode = c.mode;
+        music.fade = 2.0f;
+        music.Write(event);
+        Post(event);
+    }
+    WorldEvent event;
+    SoundEventRecord sound;
+    std::strcpy(sound.name, "door");
+    sound.positional = 1;
+    sound.sourceID = 999;  // not an element: the sound plays without a source
+    sound.Write(event);
+    Post(event);
+    world.ProcessWorldEvents();
+    ASSERT_EQ(ctrl.music.size(), 2u);
+    EXPECT_EQ(ctrl.music[0].track, "battle");
+    EXPECT_EQ(ctrl.music[0].volume, 1.0f);
+    EXPECT_EQ(ctrl.music[0].fadeTime, 2.0f);
+    EXPECT_EQ(ctrl.music[1].track, "calm");  // the track chosen by name
+    EXPECT_EQ(world.GetMusicPlaying(), String("calm"));
+    EXPECT_EQ(g_MusicChannels.names[MusicChannels::kAmbient], String("wind"));
+    EXPECT_TRUE(ctrl.gameEvents.empty());
+    EXPECT_EQ(QueuedEvents(), 0);
+}
+
+// A wall's script runs with the wall as its element: object variable 0 is the wall's ID.
+TEST_F(WorldCtrlEventsTest, WallScriptsRunForTheirWall)
+{
+    world.SetGrid(8, 8, 64, 64);
+    VSD_WallIntern* wall = AddTestWall(world, 0.0f, 0.0f, 100.0f, 0.0f);
+    ASSERT_NE(wall, nullptr);
+    world.RunWallScript(String("Record(GetObj(0));"), *wall, "wall:OnLeave");
+    EXPECT_EQ(Records(), std::vector<std::string>{std::to_string(wall->m_ObjID)});
+}
+
+TEST_F(WorldCtrlEventsTest, LevelActionEntriesMustExist)
+{
+    auto* orc = Add(new KillTestCreature);
+    orc->actions = {"Slash", "Kick"};
+    auto* stone = Add(new TestElem(ElemType::kItem));
+    (void)stone;
+    world.GetActionTree().Insert(String("Slash"));
+    EXPECT_EQ(ErrorOf([&] { world.CheckLevelActionEntries(); }), "Action entry 'Kick' not found");
+    world.GetActionTree().Insert(String("Kick"));
+    world.CheckLevelActionEntries();
 }

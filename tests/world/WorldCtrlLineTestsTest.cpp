@@ -29,23 +29,8 @@ class WorldCtrlLineTestsTest : public ::testing::Test {
 protected:
     WorldCtrlLineTestsTest() { world.SetGrid(32, 32, 64, 64); }
 
-    VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2)
-    {
-        VSD_WallIntern model;
-        model.m_X1 = x1;
-        model.m_Y1 = y1;
-        model.m_X2 = x2;
-        model.m_Y2 = y2;
-        model.m_Height1 = 100.0f;
-        model.m_Height2 = 100.0f;
-        return world.GetWall(world.InsertWall(model, 0, 0), true);
-    }
-    Shooter* Add(uint16_t type, float x, float y)
-    {
-        auto* elem = new Shooter(type, x, y);
-        world.AddObj(elem, 0, false);
-        return elem;
-    }
+    VSD_WallIntern* AddWall(float x1, float y1, float x2, float y2) { return AddTestWall(world, x1, y1, x2, y2); }
+    Shooter* Add(uint16_t type, float x, float y) { return AddTestElem<Shooter>(world, type, x, y); }
 
     LevelTestCtrl ctrl;
     GridWorld world;

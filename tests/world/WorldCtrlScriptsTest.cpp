@@ -67,7 +67,7 @@ TEST_F(WorldCtrlScriptsTest, ScriptFilesAreKeptAndReused)
     const std::string file = dir / "count.c";
     TestElem elem;
     elem.m_ObjID = 7;
-    ctrl.objVariables[0] = 42;
+    ctrl.objScriptVariables[0] = 42;
 
     world.RunScript(String(file.c_str()), &elem, 1, 1, "file", 1, 255);
     EXPECT_EQ(world.GetNumScriptModules(), 1);
@@ -76,7 +76,7 @@ TEST_F(WorldCtrlScriptsTest, ScriptFilesAreKeptAndReused)
     world.RunScript(String(file.c_str()), nullptr, 1, 1, "file", 1, 255);
     EXPECT_EQ(world.GetNumScriptModules(), 1);
     EXPECT_EQ(Records(), (std::vector<std::string>{"1,7", "1,-1"}));
-    EXPECT_EQ(ctrl.objVariables[0], 42);
+    EXPECT_EQ(ctrl.objScriptVariables[0], 42);
 
     ctrl.debugMode = 1;  // debug mode reads the file again each time
     RunText(file.c_str());
@@ -154,7 +154,7 @@ TEST_F(WorldCtrlScriptsTest, ReenterPausesUntilItsEvent)
     EXPECT_EQ(world.GetNumScriptModules(), 1);  // suspended, waiting for its event
     EXPECT_EQ(world.GetScriptStackDepth(), 0);
     EXPECT_FALSE(world.IsAnyScriptActive());
-    ctrl.objVariables[5] = 0;
+    ctrl.objScriptVariables[5] = 0;
 
     world.ProcessWorldEvents();
     EXPECT_EQ(Records(), (std::vector<std::string>{"0", "7"}));
@@ -193,7 +193,7 @@ TEST_F(WorldCtrlScriptsTest, StrategyScores)
     strategy.name = "attack";
     EXPECT_EQ(world.EvaluateStrategyScore(strategy, nullptr, nullptr), 0.0f);
     strategy.scoreScript = "return GetObj(0) + 2.5;";
-    ctrl.objVariables[0] = 5;
+    ctrl.objScriptVariables[0] = 5;
     EXPECT_EQ(world.EvaluateStrategyScore(strategy, nullptr, nullptr), 1.5f);  // variable 0 is the creature: none
     strategy.scoreCurve.SetNumKeys(2);
     strategy.scoreCurve.GetKey(1).time = 10.0f;
@@ -224,13 +224,13 @@ TEST_F(WorldCtrlScriptsTest, StateRestoredAfterAFailingScript)
     EXPECT_EQ(Records(), std::vector<std::string>{"1"});
 
     ctrl.throwOnShowError = true;  // the report of the failing script throws out of the run
-    ctrl.objVariables[0] = 9;
+    ctrl.objScriptVariables[0] = 9;
     TestElem elem;
     EXPECT_NE(ErrorOf([&] { world.RunScript(String("Fail();"), &elem, 1, 1, "x", 1, 255); }).find("boom"),
               std::string::npos);
     EXPECT_EQ(world.GetScriptStackDepth(), 0);
     EXPECT_EQ(GetCurrentScriptModule(), nullptr);
-    EXPECT_EQ(ctrl.objVariables[0], 9);
+    EXPECT_EQ(ctrl.objScriptVariables[0], 9);
 }
 
 // Called across modules: the first module with the function runs it, as the running module with

@@ -16,17 +16,6 @@
 
 namespace {
 
-// A world that records the scripts it is asked to run.
-class ScriptWorld : public GridWorld {
-public:
-    int32_t RunScript(const String& text, WorldElemBase*, int32_t, int32_t, const char* label, int32_t, int32_t) override
-    {
-        runs.push_back(std::string(label) + "|" + text.c_str());
-        return 0;
-    }
-    std::vector<std::string> runs;
-};
-
 class WorldCtrlTest : public ::testing::Test {
 protected:
     WorldCtrlTest()
@@ -36,12 +25,7 @@ protected:
         ctrl.activeBlocksOnly = true;  // as the server steps its world
     }
 
-    TestElem* Add(uint16_t type, float x, float y)
-    {
-        auto* elem = new TestElem(type, x, y);
-        world.AddObj(elem, 0, false);
-        return elem;
-    }
+    TestElem* Add(uint16_t type, float x, float y) { return AddTestElem<TestElem>(world, type, x, y); }
     // The controller's frame: the game time advances, then the world steps.
     void Frame(float dt)
     {

@@ -113,6 +113,10 @@ public:
     int32_t CombineMeshes(DXC_Gfx& gfx);
     // One such step for the mesh at a position of the used order; the number it took in.
     int32_t MergeMeshes(DXC_Gfx& gfx, int32_t position);
+    // After other scenes were inserted: their meshes are combined where a graphics object is
+    // given, and the bounds are made again from what the scene holds now. The number of meshes
+    // merged away.
+    int32_t FinishInsert(DXC_Gfx* gfx);
 
     // Animation cycles (DXC_3dSceneCycles.cpp). Binding matches the cycle's tracks to this
     // scene's helper objects and meshes by name (letter case counts) and records, per node in

@@ -93,6 +93,13 @@ int32_t DXC_3dScene::CombineMeshes(DXC_Gfx& gfx)
     return mergedAway;
 }
 
+int32_t DXC_3dScene::FinishInsert(DXC_Gfx* gfx)
+{
+    const int32_t mergedAway = gfx ? CombineMeshes(*gfx) : 0;
+    ComputeBounds();
+    return mergedAway;
+}
+
 int32_t DXC_3dScene::MergeMeshes(DXC_Gfx& gfx, int32_t position)
 {
     DXC_Mesh* first = meshes.GetAt(position);

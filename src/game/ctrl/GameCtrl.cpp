@@ -64,9 +64,10 @@ void GameCtrl::GameDeinit()
     LeaveGuiMode(1);
     m_ShaderEffect.Release();
     Log::Write("GameDeinit");
-    // Music and ambient sound stop with the music channels; the shared inventories and the input
-    // controllers go with their owners' tables. The world's elements go while the controller
-    // they report to is still reachable.
+    StopMusic(-1);
+    StopAmbientSound();
+    // The shared inventories and the input controllers go with their owners' tables. The world's
+    // elements go while the controller they report to is still reachable.
     m_World.DeleteAllObjects();
     m_3dObjPrototypes.clear();
     m_3dObjUseStamps.clear();
@@ -79,6 +80,7 @@ void GameCtrl::GameDeinit()
 
 void GameCtrl::ResetGameState()
 {
+    m_World.ResetGameState();
     m_MusicFadePosition = 1.0f;
     m_MusicFadeRate = 0.0f;
     m_PendingViewMode = -1;
@@ -89,6 +91,7 @@ void GameCtrl::ResetGameState()
 void GameCtrl::Reset()
 {
     m_LevelVariables.Clear();
+    m_World.ResetLevelEffects();
     m_SubTitleWindow.Clear();
     m_SubTitleWindow.SetOpenState(false);
 }

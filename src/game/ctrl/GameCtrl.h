@@ -16,12 +16,16 @@
 // GameCtrlFrame.cpp (the per-frame step, the drawn frame, the GUI hooks of a frame),
 // GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice),
 // GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlScripts.cpp (the
-// object script variables, the script callbacks and reports, the world events that reach the
+// script callbacks and reports, the world events that reach the
 // controller, and the engine's answers to the world's scripts), GameCtrlLookups.cpp (the
 // game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
 // game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
-// field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item factory,
-// the item pictures and the engine's answers to items and inventories).
+// field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
+// object and damage value factories, the key use, the item pictures and the engine's answers to
+// items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
+// close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
+// object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
+// GuiDBText.cpp (the localised texts of the interface).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -39,6 +43,7 @@
 #include "engine/gui/DXC_GuiText.h"
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 #include "engine/gui/LightPropGui.h"
+#include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
 #include "game/objects/ItemBase.h"
@@ -52,6 +57,8 @@
 
 class ActionEntryBase;
 class CreatureObj;
+class EventObj;
+class SoundManager;
 class StateManager;
 class WorldCtrl;
 class WorldElem;
@@ -122,9 +129,10 @@ public:
     ~GameCtrl() override;
 
     // Game state (GameCtrl.cpp).
-    // The per-game values: music fade, pending view mode, game time, the console-used flag.
+    // The per-game values: the world's game state, music fade, pending view mode, game time, the
+    // console-used flag.
     virtual void ResetGameState();
-    // Clears the level's variables and the subtitle window.
+    // Clears the level's variables, the world's level effects and the subtitle window.
     virtual void Reset();
     // The curve functions of "cfg/functions.cfg", read again only when the file changed.
     virtual void LoadFunctions();
@@ -169,6 +177,35 @@ public:
     void HaltSounds();
     void ContinueSounds();
 
+    // Music (GameCtrlMusic.cpp): two channels that cross-fade and the ambient channel, kept in
+    // the program's music channels. Channel -1 stops both music channels.
+    void PlayMusic(const char* track, float volume, float pitch, int32_t loop, float fadeTime) override;
+    void PlayAmbientMusic(const char* track, float fadeTime) override;
+    void StopMusic(int32_t channel);
+    void StopAmbientSound();
+    void StartMusicFade(float seconds);
+    void UpdateMusicFade(float dt);
+    float GetMusicFadePosition() const { return m_MusicFadePosition; }
+    float GetMusicFadeRate() const { return m_MusicFadeRate; }
+    // The level's "musicFadeTime" and "musicVolume", taken when a caller gives none.
+    void SetLevelMusicDefaults(float fadeTime, float volume)
+    {
+        m_LevelMusicFadeTime = fadeTime;
+        m_LevelMusicVolume = volume;
+    }
+    bool IsBossMusicWanted() override { return false; }
+    int32_t GetNumPartyMembers() override { return 0; }  // the game keeps the main character's party
+    WorldElem* GetPartyMember(int32_t index) override
+    {
+        (void)index;
+        return nullptr;
+    }
+
+    // Localised texts (GuiDBText.cpp), for the world.
+    wString GetGuiDBText(const char* group, const char* name, uint8_t* found) override;
+    bool DBGetField(wString& text, const char* table, const char* field) override;
+    void ProcessText(wString& text) override { (void)text; }
+
     // Frame (GameCtrlFrame.cpp).
     // The per-frame step: inputs and world (for a step above 0), then the game time.
     virtual int32_t UpdateFrame(float frameTime);
@@ -179,7 +216,13 @@ public:
     virtual int32_t UpdateGui();
     virtual int32_t LeaveGuiMode(int32_t flag);
     virtual bool IsGuiUnderMouse(int32_t flag);
+    // Reveals the active area around the stored map position, once one is stored.
     virtual void RevealMapAtPosition();
+    void SetMapPosition(float x, float y)
+    {
+        m_MapPosition = D3DXVECTOR2(x, y);
+        m_HasMapPosition = 1;
+    }
     virtual void ResetStepTime();
     float GetStepTimeTotal() const { return m_StepTimeTotal; }
     // The application is active and its window visible.
@@ -409,8 +452,12 @@ public:
     // The world-update step: the world's frame with dt above 0, then its per-frame marks cleared.
     virtual void UpdateWorld(float dt);
 
-    // Items (GameCtrlItems.cpp).
+    // Items and factories (GameCtrlItems.cpp).
     ItemBase* CreateItem() override;  // the engine's item; the game's rules make their own class
+    DamageValues* CreateDamageValues() override;  // the engine's default damage values
+    virtual EventObj* CreateEventObj();            // the engine's event object
+    // Keys are the game's: the engine knows none and runs nothing.
+    void UseKey(WorldElem* item, int32_t userID, int32_t key) override;
     DXC_Texture* GetItemPicture(const char* desc) override;
     // Makes the image texture of item entry index when it has none yet.
     void LoadItemImage(int32_t index);
@@ -427,9 +474,6 @@ public:
     // The script function library installs its three callbacks here at start-up.
     void SetScriptCallbacks(const ScriptGameCallbacks& callbacks) { m_ScriptCallbacks = callbacks; }
     ScriptGameCallbacks GetScriptCallbacks() override { return m_ScriptCallbacks; }
-    // An index outside 0 to 255 is refused with a warning; reading it gives 0.
-    int32_t GetObjScriptVariable(int32_t index) override;
-    int32_t SetObjScriptVariable(int32_t index, int32_t value) override;
     bool CanRunScriptLocally(uint8_t runFlags) override;
     void ForwardScript(const char* text) override;
     void ScriptError(const char* format, ...) override __attribute__((format(printf, 2, 3)));
@@ -443,6 +487,22 @@ public:
     void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override;
     void LoadGameSaveData(int32_t count) override;
     int32_t GetUnlockedVideos() const { return m_UnlockedVideos; }
+    // Group scenes (GameCtrlGroupObjects.cpp). At level start every group of items (group number
+    // above 0) whose members lie within the view radius of each other is merged into one new item
+    // element whose scene holds all their meshes; the members stay in the world without scene.
+    static constexpr int32_t kMaxGroupScenes = 16;
+    void CreateGroupObjects();
+    // Deletes the group scenes; an element still showing one is left without scene.
+    void DeleteGroupScenes();
+    // A new group scene in the lowest free slot; its index. A full list is an error.
+    int32_t AddGroupScene();
+    int32_t GetNumGroupScenes() const { return m_GroupScenes.GetSize(); }
+    CombinedSceneData* GetGroupScene(int32_t index) { return m_GroupScenes.GetBySlot(index); }
+    // Object script variables (GameCtrlObjVariables.cpp): 256 values, 0 at construction; an
+    // index outside them writes nothing and reads 0.
+    static constexpr int32_t kObjScriptVariables = 256;
+    int32_t SetObjScriptVariable(int32_t index, int32_t value) override;
+    int32_t GetObjScriptVariable(int32_t index) const override;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -529,6 +589,7 @@ protected:
     uint8_t m_Running = 1;
     int32_t m_LocalInputIndex = -1;
     int32_t m_SecondInputIndex = 1;
+    DynaMem<CombinedSceneData, kMaxGroupScenes> m_GroupScenes;  // outlive the world's elements that show them
     WorldCtrl m_World;  // made after the controller's base, so the world finds the controller
     SmartPtr<StateManager> m_StateManager;
     uint8_t m_Deinitialising = 0;
@@ -545,6 +606,20 @@ protected:
     uint8_t m_WireFrame = 0;
 
     ScriptGameCallbacks m_ScriptCallbacks;
-    int32_t m_ObjScriptVariables[256] = {};
     int32_t m_UnlockedVideos = 0;  // video sequences the story has reached
+    int32_t m_ObjScriptVariables[kObjScriptVariables] = {};
+    int32_t m_RenderFlag = 0;  // handed to the world's drawing
+    float m_LevelMusicFadeTime = 1.5f;
+    float m_LevelMusicVolume = 1.0f;
+    D3DXVECTOR2 m_MapPosition = D3DXVECTOR2(0.0f, 0.0f);
+    uint8_t m_HasMapPosition = 0;
+
+private:
+    void StopChannel(int32_t channel);
+    void StartTrack(int32_t channel, const char* track, float volume, float pitch, int32_t loop, bool fadeIn);
+    // The world's pause routines, run when the game becomes paused.
+    void PauseWorld();
+    // Applies a sound manager operation to the music channels' streams and to the ambient one
+    // while it plays.
+    void ApplyToMusicStreams(void (SoundManager::*operation)(intptr_t, intptr_t));
 };

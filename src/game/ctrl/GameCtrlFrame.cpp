@@ -29,12 +29,14 @@ int32_t GameCtrl::UpdateFrame(float frameTime)
     m_FrameStartTime = Timer::GetTime();
     const double profileStart = GetProfilingTime();
     RevealMapAtPosition();
-    // The music cross-fade steps here with the music channels.
+    UpdateMusicFade(frameTime);
     if (frameTime > 0.0f) {
         // The input controllers step here, in the order of their list, the AI's pass included.
         const double inputsDone = GetProfilingTime();
         g_ProfilingTimes[kProfileAIMove] = inputsDone - profileStart;
-        // The world steps here: its per-frame update with the frame time, then its post-update.
+        // The world's per-frame update, then its post-update: music, messages and sounds.
+        UpdateWorld(frameTime);
+        m_World.UpdatePresentation();
         g_ProfilingTimes[kProfileGameMove] = GetProfilingTime() - inputsDone;
     }
     ++g_GameFrameCounter;
@@ -53,8 +55,10 @@ void GameCtrl::RenderFrame()
         frameTime = std::min(float(m_FrameStartTime - m_PrevFrameStartTime), kLargestFrameTime);
     g_LastFrameTime = frameTime;
     UpdateScreenFade(frameTime);
-    // The level under the fog, the viewport and the wire-frame switch are drawn through the
-    // graphics device; the server has none.
+    m_World.SetActiveRect(0, 0, g_ScreenWidth, g_ScreenHeight);
+    // The wire-frame switch, the fog, the viewport and the GUI go through the graphics device,
+    // and the world draws nothing without one: the server has none.
+    m_World.Render(m_RenderFlag);
     DrawGui();
     m_PrevFrameStartTime = m_FrameStartTime;
 }
@@ -98,7 +102,11 @@ bool GameCtrl::IsGuiUnderMouse(int32_t flag)
     return (g_GuiManager && g_GuiManager->IsMouseOverGui()) || m_ViewMode == 2;
 }
 
-void GameCtrl::RevealMapAtPosition() {}
+void GameCtrl::RevealMapAtPosition()
+{
+    if (m_HasMapPosition)
+        m_World.RevealMapArea(m_MapPosition.x, m_MapPosition.y, false);
+}
 
 void GameCtrl::ResetStepTime()
 {

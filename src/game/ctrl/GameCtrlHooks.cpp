@@ -14,14 +14,14 @@ int32_t GameCtrl::GetCursorPicture() { return 1; }
 void GameCtrl::NotifyNoMana()
 {
     wString text("|Cdc8765");
-    text += GetGuiDBText("logmsg", "nomana");
+    text += ::GetGuiDBText("logmsg", "nomana");
     ShowWorldMessage(text, 2.0f);
+    PlayWorldSound("NoMana");
 }
 
 void GameCtrl::ShowWorldMessage(const wString& text, float seconds)
 {
-    (void)text;
-    (void)seconds;
+    m_World.ShowTextMessage(seconds, u"%s", text.c_str());
 }
 
 void GameCtrl::InitGuiFields() {}

@@ -1,8 +1,11 @@
-// GameCtrl: the item factory, the item entries' pictures, and the engine's answers to what items
-// and inventories ask of the controller (ability weights, added items, game functions, sounds).
+// GameCtrl: the item, event object and damage value factories, the key use, the item entries'
+// pictures, and the engine's answers to what items and inventories ask of the controller (ability
+// weights, added items, game functions, sounds).
 #include "game/ctrl/GameCtrl.h"
 
 #include "engine/gfx/DXC_Texture.h"
+#include "game/ctrl/DamageValues_Default.h"
+#include "game/objects/EventObj.h"
 
 ItemBase* GameCtrl::CreateItem() { return new ItemBase; }
 
@@ -66,4 +69,15 @@ float GameCtrl::ApplyGameFunctionFor(float value, const char* name, const float*
     (void)name;
     (void)parameter;
     return value;
+}
+
+DamageValues* GameCtrl::CreateDamageValues() { return new DamageValues_Default; }
+
+EventObj* GameCtrl::CreateEventObj() { return new EventObj; }
+
+void GameCtrl::UseKey(WorldElem* item, int32_t userID, int32_t key)
+{
+    (void)item;
+    (void)userID;
+    (void)key;
 }

@@ -1,6 +1,5 @@
-// GameCtrl: the object script variables, the reports of scripts, the world events that reach the
-// controller, and the engine's answers to the world's scripts. The network node and the game's
-// rules replace several of them.
+// GameCtrl: the reports of scripts, the world events that reach the controller, and the engine's
+// answers to the world's scripts. The network node and the game's rules replace several of them.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/Log.h"
@@ -9,24 +8,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-
-int32_t GameCtrl::GetObjScriptVariable(int32_t index)
-{
-    if (index < 0 || index >= 256) {
-        Warning("Invalid object script variable index: %i", index);
-        return 0;
-    }
-    return m_ObjScriptVariables[index];
-}
-
-int32_t GameCtrl::SetObjScriptVariable(int32_t index, int32_t value)
-{
-    if (index < 0 || index >= 256) {
-        Warning("Invalid object script variable index: %i", index);
-        return value;
-    }
-    return m_ObjScriptVariables[index] = value;
-}
 
 bool GameCtrl::CanRunScriptLocally(uint8_t runFlags)
 {

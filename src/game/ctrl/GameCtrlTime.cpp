@@ -2,6 +2,8 @@
 // pause, game speed, the halt of sounds and the profiling time.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/MusicChannels.h"
+#include "base/SoundManager.h"
 #include "base/Timer.h"
 #include "game/ctrl/StateManager.h"
 
@@ -39,10 +41,26 @@ void GameCtrl::ShowLoadingProgress(float percent, int32_t stage, float alpha, in
     ServiceNetwork();
 }
 
-// The world's pause routines run when the game becomes paused; they come with the world.
-void GameCtrl::SetPause(uint8_t flag) { m_Pause = flag; }
+void GameCtrl::SetPause(uint8_t flag)
+{
+    m_Pause = flag;
+    if (flag)
+        PauseWorld();
+}
 
-void GameCtrl::TogglePause() { m_Pause = uint8_t((m_Pause - 1) & 1); }
+void GameCtrl::TogglePause()
+{
+    m_Pause = uint8_t((m_Pause - 1) & 1);
+    if (m_Pause == 1)
+        PauseWorld();
+}
+
+// Pausing lets the ambient channels fade out and ends the speech; neither comes back by itself.
+void GameCtrl::PauseWorld()
+{
+    m_World.StopAmbientChannels(1);
+    m_World.StopSpeech();
+}
 
 bool GameCtrl::IsPaused()
 {
@@ -65,8 +83,30 @@ double GameCtrl::GetProfilingTime()
     return Timer::GetTime();
 }
 
-// Sounds halt channel by channel through the music channels and the world's sounds; the server's
-// sound device is silent, so there is nothing else to halt.
-void GameCtrl::HaltSounds() {}
+// Sounds halt channel by channel: the music channels, the ambient sound while it plays, then the
+// world's sounds. The server's sound device is silent, so none of them holds a stream there.
+void GameCtrl::HaltSounds()
+{
+    ApplyToMusicStreams(&SoundManager::UpdateSound);
+    m_World.PauseSounds();
+}
 
-void GameCtrl::ContinueSounds() {}
+void GameCtrl::ContinueSounds()
+{
+    ApplyToMusicStreams(&SoundManager::UpdateSoundState);
+    m_World.ResumeSounds();
+}
+
+void GameCtrl::ApplyToMusicStreams(void (SoundManager::*operation)(SoundWord, SoundWord))
+{
+    SoundManager* sound = SoundManager::GetSingletonPtr();
+    if (!sound)
+        return;
+    const MusicChannels& music = g_MusicChannels;
+    for (int32_t i = 0; i < MusicChannels::kAmbient; i++)
+        if (music.handles[i] >= 0)
+            (sound->*operation)(music.handles[i], 0);
+    const int32_t ambient = music.handles[MusicChannels::kAmbient];
+    if (ambient >= 0 && sound->IsSoundPlaying(ambient, 0))
+        (sound->*operation)(ambient, 0);
+}

@@ -1,14 +1,42 @@
-// GuiDBText: one query of the "Gui" table.
+// GuiDBText: the lookups of the "Gui" table and of one field by id, values bound as parameters,
+// and the controller's answers to the world with them.
 #include "game/ctrl/GuiDBText.h"
 
 #include "base/LocalText.h"
+#include "base/Utf8.h"
+#include "game/ctrl/GameCtrl.h"
+
+#include <string>
+
+namespace {
+
+// Letters, digits and '_': a table or column name that can stand in SQL as it is.
+bool IsPlainName(const char* name)
+{
+    if (!name || !*name)
+        return false;
+    for (const char* c = name; *c; ++c) {
+        const bool letter = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || *c == '_';
+        if (!letter && !(*c >= '0' && *c <= '9'))
+            return false;
+    }
+    return true;
+}
+
+String ToUtf8(const wString& text)
+{
+    String narrow;
+    if (!Utf8::FromUtf16(text.c_str(), narrow))
+        narrow = text.ToNarrow();  // an unpaired surrogate: no row has such an id
+    return narrow;
+}
+
+}  // namespace
 
 wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
 {
-    String sql;
-    sql.Format("SELECT content FROM Gui WHERE id='%s' AND name='%s'", group, name);
     LocalText& database = LocalText::Get();
-    if (database.RunQuery(sql.c_str(), 1) == 1) {
+    if (database.RunQuery("SELECT content FROM Gui WHERE id=? AND name=?", {group, name}, 1) == 1) {
         if (found)
             *found = 1;
         return database.GetResultRows().GetAt(0)->text;
@@ -16,6 +44,40 @@ wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
     if (found)
         *found = 0;
     String missing;
-    missing.Format("DBErr:%s,%s", group, name);
+    missing.Format("DBErr:%s,%s", group ? group : "", name ? name : "");
     return wString(missing.c_str());
+}
+
+bool DBGetField(wString& text, const char* table, const char* field)
+{
+    if (text.TextLength() < 4 || !IsPlainName(table) || !IsPlainName(field))
+        return false;
+    const bool prefixed = text.StartsWith(u"DB:");
+    const String id = ToUtf8(prefixed ? text : wString(u"DB:") + text);
+    const std::string sql = std::string("SELECT ") + field + " FROM " + table + " WHERE id=?";
+    LocalText& database = LocalText::Get();
+    if (database.RunQuery(sql.c_str(), {id.c_str()}, 1) != 1) {
+        if (prefixed) {
+            String missing;
+            missing.Format("DBErr:%s,%s='%s'", table, field, id.c_str() + 3);
+            if (!Utf8::ToUtf16(missing.c_str(), text))
+                text = missing.c_str();
+        }
+        return false;
+    }
+    const bool single = database.GetResultRows().GetSize() == 1;
+    text = database.GetResultRows().GetAt(0)->text;
+    if (GameCtrl* ctrl = dynamic_cast<GameCtrl*>(g_GameCtrl))
+        ctrl->GetWorld().TranslateWString(text);
+    return single && !text.IsEmpty();
+}
+
+wString GameCtrl::GetGuiDBText(const char* group, const char* name, uint8_t* found)
+{
+    return ::GetGuiDBText(group, name, found);
+}
+
+bool GameCtrl::DBGetField(wString& text, const char* table, const char* field)
+{
+    return ::DBGetField(text, table, field);
 }

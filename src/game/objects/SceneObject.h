@@ -208,6 +208,10 @@ public:
 protected:
     // The scene object's defaults (construction and reset); the lists are emptied.
     void ResetSceneObject();
+    // The placement steps of SetTransformation into a scene, and the clean-up's taking the
+    // mirroring out again, without the bracket (items place a second scene with them).
+    void PlaceScene(DXC_3dScene& scene, float extraHeight, bool useStoredPos);
+    void UnmirrorScene(DXC_3dScene& scene);
 
 private:
     void CopySceneObject(const SceneObject& other);

@@ -82,36 +82,40 @@ void SceneObject::SetTransformation(float extraHeight, bool useStoredPos)
     if (m_TransformOpen)
         Warning("multiple SetTransformation");
     m_TransformOpen = true;
+    PlaceScene(*m_Scene, extraHeight, useStoredPos);
+}
 
+void SceneObject::PlaceScene(DXC_3dScene& scene, float extraHeight, bool useStoredPos)
+{
     D3DXVECTOR3 p(m_PosX, m_PosY, m_Height);
     if (!useStoredPos) {
         const D3DXVECTOR2 pos = GetPos();
         p = D3DXVECTOR3(pos.x, pos.y, GetHeight() + extraHeight);
     }
-    m_Scene->SetPosition(p.x, p.y, p.z, 0);
-    m_Scene->SetRotationQuaternion(GetTilt(), 0);
+    scene.SetPosition(p.x, p.y, p.z, 0);
+    scene.SetRotationQuaternion(GetTilt(), 0);
     const D3DXVECTOR3 scale = GetScale();
     const D3DXVECTOR3 mirror = GetMirror();
-    m_Scene->SetScale(scale.x, scale.y, scale.z, 0);
-    m_Scene->MultiplyScale(mirror.x, mirror.y, mirror.z);
+    scene.SetScale(scale.x, scale.y, scale.z, 0);
+    scene.MultiplyScale(mirror.x, mirror.y, mirror.z);
 
     if ((m_OrientationMode == 1 || m_OrientationMode == 2) && m_World) {
         const D3DXVECTOR3 eye = m_World->GetCameraPos();
         const float toCamera = std::atan2(eye.y - p.y, eye.x - p.x);
         if (m_OrientationMode == 1) {
-            m_Scene->Rotate(0.0f, 0.0f, 1.0f, toCamera + GetAngle(), 0);
+            scene.Rotate(0.0f, 0.0f, 1.0f, toCamera + GetAngle(), 0);
         } else {  // facing the camera, up and down included
             const float pitch = std::atan2(eye.z - p.z, std::hypot(eye.x - p.x, eye.y - p.y));
             D3DXQUATERNION q = AxisAngle(D3DXVECTOR3(0.0f, 1.0f, 0.0f), -pitch);
             const D3DXQUATERNION yaw = AxisAngle(D3DXVECTOR3(0.0f, 0.0f, 1.0f), toCamera);
             D3DXQuaternionMultiply(&q, &q, &yaw);
-            m_Scene->SetRotationQuaternion(q, 0);
+            scene.SetRotationQuaternion(q, 0);
         }
         return;
     }
     if (m_FloorAlignMode != 0 && !IsOnFloorObject())
-        m_Scene->RotateByQuaternion(FloorTilt(), 0);
-    m_Scene->Rotate(0.0f, 0.0f, 1.0f, GetAngle(), 0);
+        scene.RotateByQuaternion(FloorTilt(), 0);
+    scene.Rotate(0.0f, 0.0f, 1.0f, GetAngle(), 0);
 }
 
 void SceneObject::SetTransformationCleanUp()
@@ -121,8 +125,13 @@ void SceneObject::SetTransformationCleanUp()
     if (!m_TransformOpen)
         Warning("invalid SetTransformationCleanUp");
     m_TransformOpen = false;
+    UnmirrorScene(*m_Scene);
+}
+
+void SceneObject::UnmirrorScene(DXC_3dScene& scene)
+{
     const D3DXVECTOR3 mirror = GetMirror();  // signs: multiplying again takes them out
-    m_Scene->MultiplyScale(mirror.x, mirror.y, mirror.z);
+    scene.MultiplyScale(mirror.x, mirror.y, mirror.z);
 }
 
 bool SceneObject::IsOnScreen()

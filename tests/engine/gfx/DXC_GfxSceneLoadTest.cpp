@@ -14,6 +14,7 @@
 #include "support/LoadStateScope.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
+#include "support/FixtureRoot.h"
 
 #include <gtest/gtest.h>
 

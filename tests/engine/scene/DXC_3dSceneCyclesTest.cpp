@@ -9,6 +9,7 @@
 #include "support/ErrorOf.h"
 #include "support/LoadStateScope.h"
 #include "support/LogCapture.h"
+#include "support/FixtureRoot.h"
 
 #include <gtest/gtest.h>
 

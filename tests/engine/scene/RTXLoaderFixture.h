@@ -4,6 +4,7 @@
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/RTXLoader.h"
+#include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,12 @@
-// GameCtrl items: the engine's item factory and answers, the item pictures made once per entry,
-// and an inventory loaded through the controller keeping the items its item table knows.
+// GameCtrl items: the engine's item, event object and damage value factories and answers, the
+// default damage values, the item pictures made once per entry, and an inventory loaded through
+// the controller keeping the items its item table knows.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/FileRecordReader.h"
 #include "engine/gfx/DXC_Texture.h"
+#include "game/ctrl/DamageValues_Default.h"
+#include "game/objects/EventObj.h"
 #include "world/Inventory.h"
 
 #include "GameCtrlTestSupport.h"
@@ -43,6 +47,38 @@ TEST(GameCtrlItemsTest, EngineAnswers)
     ctrl.PlayWorldSound("ItemDrop1");
     Inventory inventory;
     ctrl.OnItemAddedToInventory(&inventory, item.get());
+    std::unique_ptr<EventObj> event(ctrl.CreateEventObj());
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->m_TypeCode, ElemType::kEvent);
+    EXPECT_NE(dynamic_cast<DamageValues_Default*>(event->GetOwnDamageValues()), nullptr);
+    ctrl.UseKey(event.get(), 0, 3);  // keys are the game's
+}
+
+TEST(GameCtrlItemsTest, DefaultDamageValues)
+{
+    GameCtrl ctrl;
+    std::unique_ptr<DamageValues> values(ctrl.CreateDamageValues());
+    ASSERT_NE(dynamic_cast<DamageValues_Default*>(values.get()), nullptr);
+    EXPECT_TRUE(values->IsZero());
+    values->SetValue(2.5f);
+    values->Scale(2.0f);
+    EXPECT_EQ(values->GetValue(), 5.0f);
+    values->damage[0] = 1.0f;
+    values->Reset();  // the base fields only
+    EXPECT_EQ(values->damage[0], 0.0f);
+    EXPECT_EQ(values->GetValue(), 5.0f);
+
+    File file;
+    file.CreateMemoryFile(0);
+    values->Save(file);
+    EXPECT_EQ(file.GetSize(), DamageValues::kRecordBytes + 4);  // the base record, then the default damage
+    std::unique_ptr<DamageValues> copy(values->Clone());
+    file.Seek(0);
+    FileRecordReader in(file, "Damage values cut short");
+    copy->SetValue(0.0f);
+    copy->Load(in);
+    EXPECT_EQ(copy->GetValue(), 5.0f);
+    EXPECT_NE(dynamic_cast<DamageValues_Default*>(copy.get()), nullptr);
 }
 
 TEST(GameCtrlItemsTest, PicturesAreMadeOncePerEntry)

@@ -7,6 +7,7 @@
 #include "base/Random.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/gui/DXC_GuiManager.h"
+#include "support/FixtureRoot.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 // engine's answers of the replaceable hooks.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/LocalText.h"
 #include "base/Log.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/gui/DXC_GuiManager.h"
@@ -12,11 +13,13 @@
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
+#include "support/FixtureRoot.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 TEST(GameCtrlTest, DescriptionReadersComeFromTheFileLists)
 {
@@ -131,6 +134,13 @@ TEST(GameCtrlTest, LevelResetAndEngineAnswers)
     EXPECT_FALSE(ctrl.IsJoiningNetworkGame());
     EXPECT_FALSE(ctrl.IsGuiUnderMouse(0));
     EXPECT_EQ(ctrl.LoadGame(-1), 0);
+
+    // Object script variables: 256 of them; an index outside writes nothing and reads 0.
+    for (const int32_t index : {0, 255, 256, -1}) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(ctrl.SetObjScriptVariable(index, 77), 77);
+        EXPECT_EQ(ctrl.GetObjScriptVariable(index), index >= 0 && index < 256 ? 77 : 0);
+    }
 }
 
 TEST(GameCtrlTest, GuiHooksFollowTheGuiManager)
@@ -162,4 +172,32 @@ TEST(GameCtrlTest, TheWorldIsAMemberSteppedOnlyWithTime)
     EXPECT_FALSE(ctrl.IsServer());
     EXPECT_TRUE(ctrl.AllowsInput());
     EXPECT_EQ(ctrl.GetMainChar(), nullptr);
+}
+
+TEST(GameCtrlTest, NoManaNoticeAndTheWorldsResets)
+{
+    class NoticeCtrl : public GameCtrl {
+    public:
+        void PlayWorldSound(const char* name) override { sounds.push_back(name); }
+        std::vector<std::string> sounds;
+    };
+    LocalText::Get().Close();  // no database: the notice shows the gap
+    NoticeCtrl ctrl;
+    WorldCtrl& world = ctrl.GetWorld();
+    ctrl.NotifyNoMana();
+    auto& messages = world.GetTextMessages();
+    ASSERT_EQ(messages.GetSize(), 1);
+    EXPECT_EQ(String(messages.GetAt(0)->key), "|Cdc8765DBErr:logmsg,nomana");
+    EXPECT_EQ(messages.GetAt(0)->time, 2.0f);
+    EXPECT_EQ(ctrl.sounds, std::vector<std::string>{"NoMana"});
+
+    world.SetCountDown(3.0f, "bomb");
+    world.AddLogMessage(u"saved", 1.0f, false);
+    ctrl.Reset();  // the level's effects go, the messages stay
+    EXPECT_EQ(world.GetCountDown(), -1.0f);
+    EXPECT_EQ(world.GetMusicState(), WorldCtrl::kStateChoose);
+    EXPECT_EQ(messages.GetSize(), 1);
+    ctrl.ResetGameState();  // a new game: no messages
+    EXPECT_EQ(messages.GetSize(), 0);
+    EXPECT_EQ(world.GetLogMessages().GetSize(), 0);
 }

@@ -7,6 +7,7 @@
 #include "game/ctrl/GameCtrl.h"
 #include "world/WorldCtrl.h"
 
+#include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,10 @@
 // the loading progress, pause, the game speed and the profiling time.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/MusicChannels.h"
 #include "game/ctrl/StateManager.h"
 
+#include "support/RecordingSoundDevice.h"
 #include "support/TestClock.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +165,36 @@ TEST_F(GameCtrlTimeTest, Pause)
     EXPECT_TRUE(ctrl.IsWindowActive());
     g_WindowState.windowVisible = 0;
     EXPECT_FALSE(ctrl.IsWindowActive());
+}
+
+TEST_F(GameCtrlTimeTest, PauseEndsTheSpeechAndSoundsHaltAndContinue)
+{
+    ScopedSoundManager sound;
+    sound.device->handle = 7;
+    sound.device->playing = true;
+    GameCtrl ctrl;
+    WorldCtrl& world = ctrl.GetWorld();
+    world.PlaySpeech("speech\\a.ogg", 0);
+    ctrl.TogglePause();  // paused: the world's pause routines end the speech
+    EXPECT_EQ(sound.device->stopped, std::vector<int32_t>{7});
+    world.PlaySpeech("speech\\b.ogg", 0);
+    ctrl.TogglePause();  // running again: the routines do not run
+    ctrl.SetPause(0);
+    EXPECT_EQ(sound.device->stopped.size(), 1u);
+    ctrl.SetPause(1);
+    EXPECT_EQ(sound.device->stopped.size(), 2u);
+    EXPECT_EQ(world.GetSpeechHandle(), -1);
+
+    g_MusicChannels = MusicChannels();
+    ctrl.PlayMusic("a.ogg", 1.0f, 1.0f, 1, 1.0f);
+    ctrl.PlayAmbientMusic("wind.ogg", 0.0f);
+    sound.device->playing = false;  // the ambient sound is halted only while it plays
+    ctrl.HaltSounds();
+    EXPECT_EQ(sound.device->halted, std::vector<int32_t>{7});
+    sound.device->playing = true;
+    ctrl.ContinueSounds();
+    EXPECT_EQ(sound.device->continued, (std::vector<int32_t>{7, 7}));
+    g_MusicChannels = MusicChannels();
 }
 
 TEST_F(GameCtrlTimeTest, GameSpeedReachesTheLinkedStateManager)

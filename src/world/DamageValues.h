@@ -1,0 +1,65 @@
+// DamageValues: the set of values a hit carries: four damage amounts, two further values and an
+// enabled flag. The game rules derive their own classes and the controller's factory makes the one
+// in use, so a copy is made by type (CreateNew, CopyTo) to keep the most derived class.
+// DamageValuesHolder owns one such set, made through the controller's factory.
+#pragma once
+#include "base/cfDynamicObject.h"
+#include "base/cfLeaAllocator.h"
+
+#include <cstdint>
+#include <memory>
+
+class File;
+class FileRecordReader;
+
+class DamageValues : public cfDynamicObject, public cfLeaAllocator {
+public:
+    static constexpr int32_t kDamageKinds = 4;
+    static constexpr int32_t kRecordBytes = 25;  // the base record
+
+    DamageValues() { Reset(); }
+    ~DamageValues() override = default;
+
+    // The base fields into other when it is a set of values too.
+    void CopyTo(cfDynamicObject* other) const override;
+    // A new set of this class holding this one's values; null when the allocation fails.
+    DamageValues* Clone() const;
+
+    // What the game rules give a meaning: a factor, and the first amount they count.
+    virtual void Scale(float factor) = 0;
+    virtual void SetValue(float value) = 0;
+    virtual float GetValue() const = 0;
+    virtual bool IsZero() const = 0;
+
+    // The record: damage[0..3] f32, valueA f32, valueB f32, enabled u8 (25 bytes); derived
+    // classes append theirs.
+    virtual void Save(File& file) const;
+    virtual void Load(FileRecordReader& in);
+    // Amounts and values 0, enabled, the extra flag clear.
+    virtual void Reset();
+
+    float damage[kDamageKinds] = {};
+    uint8_t enabled = 1;
+    uint8_t extraFlag = 0;  // not saved
+    float valueA = 0.0f;
+    float valueB = 0.0f;
+};
+
+class DamageValuesHolder {
+public:
+    // Asks the controller's factory; empty without a controller or when it makes none.
+    DamageValuesHolder();
+    DamageValuesHolder(const DamageValuesHolder&) = delete;
+    DamageValuesHolder& operator=(const DamageValuesHolder&) = delete;
+
+    DamageValues* Get() const { return m_Values.get(); }
+    DamageValues* operator->() const { return m_Values.get(); }
+    explicit operator bool() const { return m_Values != nullptr; }
+    // Takes ownership of values (null empties the holder).
+    void Set(DamageValues* values) { m_Values.reset(values); }
+    // Asks the factory again; when it makes none the holder is left empty.
+    DamageValues* Renew();
+
+private:
+    std::unique_ptr<DamageValues> m_Values;
+};

@@ -1,0 +1,78 @@
+// DamageValues: the 25 bytes of the base record, copies that keep the class, records cut short,
+// and the holder that asks the controller's factory.
+#include "world/DamageValues.h"
+
+#include "base/FileRecordReader.h"
+#include "level/LevelTestSupport.h"
+#include "support/ByteBuilder.h"
+#include "support/ErrorOf.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+TEST(DamageValuesTest, RecordAndReset)
+{
+    TestDamageValues values;
+    File file;
+    file.CreateMemoryFile(0);
+    values.Save(file);
+    EXPECT_EQ(BytesOf(file), ByteBuilder().Zeros(24).U8(1).bytes);  // a reset set
+
+    values.damage[2] = 3.5f;
+    values.valueA = 1.0f;
+    values.valueB = -2.0f;
+    values.enabled = 0;
+    values.extraFlag = 1;
+    file.CreateMemoryFile(0);
+    values.Save(file);
+    const std::vector<uint8_t> bytes = ByteBuilder().F32s({0, 0, 3.5f, 0, 1.0f, -2.0f}).U8(0).bytes;
+    EXPECT_EQ(BytesOf(file), bytes);
+
+    TestDamageValues loaded;
+    loaded.extraFlag = 1;
+    ByteBuilder{bytes}.Into(file);
+    FileRecordReader in(file, "Damage values cut short");
+    loaded.Load(in);
+    EXPECT_EQ(loaded.damage[2], 3.5f);
+    EXPECT_EQ(loaded.valueB, -2.0f);
+    EXPECT_EQ(loaded.enabled, 0);
+    EXPECT_EQ(loaded.extraFlag, 1);  // not in the record
+
+    loaded.Reset();
+    EXPECT_EQ(loaded.damage[2], 0.0f);
+    EXPECT_EQ(loaded.enabled, 1);
+    EXPECT_EQ(loaded.extraFlag, 0);
+
+    ByteBuilder{std::vector<uint8_t>(bytes.begin(), bytes.end() - 1)}.Into(file);
+    FileRecordReader cut(file, "Damage values cut short");
+    EXPECT_NE(ErrorOf([&] { loaded.Load(cut); }).find("Damage values cut short"), std::string::npos);
+}
+
+TEST(DamageValuesTest, CloneKeepsClassAndValues)
+{
+    TestDamageValues values;
+    values.SetValue(4.0f);
+    values.valueA = 0.5f;
+    values.extraFlag = 1;
+    std::unique_ptr<DamageValues> copy(values.Clone());
+    ASSERT_NE(dynamic_cast<TestDamageValues*>(copy.get()), nullptr);
+    EXPECT_EQ(copy->GetValue(), 4.0f);
+    EXPECT_EQ(copy->valueA, 0.5f);
+    EXPECT_EQ(copy->extraFlag, 1);
+}
+
+TEST(DamageValuesTest, HolderAsksTheFactory)
+{
+    {
+        DamageValuesHolder none;  // no controller
+        EXPECT_FALSE(none);
+    }
+    LevelTestCtrl ctrl;
+    DamageValuesHolder holder;
+    ASSERT_TRUE(holder);
+    EXPECT_NE(dynamic_cast<TestDamageValues*>(holder.Get()), nullptr);
+    ctrl.makesDamageValues = false;
+    EXPECT_EQ(holder.Renew(), nullptr);  // a factory that makes none leaves the holder empty
+    EXPECT_FALSE(holder);
+}
