@@ -4,6 +4,7 @@
 #include "base/ErrorClass.h"
 #include "base/String.h"
 #include "platform/D3DXMath.h"
+#include "script/ScriptGameCallbacks.h"
 
 #include <cstdint>
 
@@ -15,6 +16,8 @@ class Inventory;
 class InventoryItem;
 class WorldElem;
 class WorldElemGridBase;
+struct PickupRecord;
+struct WorldEvent;
 
 class GameCtrlInterface : public ErrorClass {
 public:
@@ -109,6 +112,40 @@ public:
     virtual float ApplyGameFunction(float value, const char* name, WorldElem* element) = 0;
     virtual float ApplyGameFunctionFor(float value, const char* name, const float* parameter) = 0;
 
+    // Scripts. The three callbacks of the game's script functions, which the world gives every
+    // script module it makes (none set: a script that runs reports "Callback functions not set").
+    virtual ScriptGameCallbacks GetScriptCallbacks() = 0;
+    // The 256 object script variables (written through SetObjScriptVariable below): entry 0 is
+    // the object a script runs for, the next ones the event's further values; outside them 0.
+    virtual int32_t GetObjScriptVariable(int32_t index) const = 0;
+    // Whether a script module with this run-flags byte may run here; the server always may.
+    virtual bool CanRunScriptLocally(uint8_t runFlags) = 0;
+    // A script text run with the forwarding flag (value 2) goes to the network's peers too.
+    virtual void ForwardScript(const char* text) = 0;
+    // A script's fault: while a script runs it is logged with the script's place and shown, and
+    // the game goes on; outside a script it is an error of the controller (throws).
+    virtual void ScriptError(const char* format, ...) __attribute__((format(printf, 2, 3))) = 0;
+    // Shows an error text to the user; the server prints it.
+    virtual void ShowErrorMessage(const char* text) = 0;
+    // True while the controller is being destroyed: the world posts no re-entry then.
+    virtual bool IsShuttingDown() const = 0;
+    // The program timer while script profiling is shown, else 0.
+    virtual double GetProfilingTime() = 0;
+
+    // World events. AddGameEvent queues a copy in the world's current event queue (a null event
+    // is the error "Null pointer added !"); the network node forwards pick-ups instead.
+    virtual void AddGameEvent(const WorldEvent* event) = 0;
+    virtual bool IsReenterEndCode(const WorldEvent& event) = 0;  // a re-entry (type 9)
+    // The event types the world leaves to the game; true when done (else tried again next step).
+    virtual bool HandleWorldEvent(const WorldEvent& event) = 0;
+    // Whether a level change may start now (a refused change event waits).
+    virtual bool MayChangeLevel() = 0;
+    // Lets the element be used (its use event with the flag 0 and the two values).
+    virtual void UseObject(WorldElem* elem, int32_t value, int32_t flag) = 0;
+    // Carries out an item pick-up of a pick-up event.
+    virtual void ProcessPickupEvent(const PickupRecord& record, int32_t flag) = 0;
+    // The story reached video sequence n: it becomes available for replay.
+    virtual void LoadGameSaveData(int32_t count) = 0;
     // Factories and uses of world objects.
     // A new set of damage values of the game's class, owned by the caller; null when none is made.
     virtual DamageValues* CreateDamageValues() = 0;

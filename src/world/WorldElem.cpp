@@ -3,6 +3,7 @@
 
 #include "base/Log.h"
 #include "world/GameCtrlInterface.h"
+#include "world/ScriptReaderGameEngine.h"
 
 #include <cstdarg>
 #include <cstdio>

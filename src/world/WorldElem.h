@@ -15,12 +15,15 @@
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class DamageValues;
 class InputCtrlBase;
 class Inventory;
 class ItemBase;
+struct KillValues;
+class ScriptReaderGameEngine;
 class VSD_WallIntern;
 
 // One damage event already taken: the two keys that name it.
@@ -266,6 +269,17 @@ public:
     // Told after every change of an inventory this element owns (the game's creature re-equips).
     virtual void OnInventoryChanged() {}
 
+    // What the world's kill event asks of a creature: its kill values (null: none), the force
+    // priority of its running movement (a kill waits while it is 101 or more), and its death
+    // (marks it dead and starts dying).
+    virtual KillValues* GetKillValues() { return nullptr; }
+    virtual int32_t GetMovementForcePriority() { return 0; }
+    virtual void Die() {}
+    // The element call of the world's event step.
+    virtual void OnCallEvent(int32_t arg) { (void)arg; }
+    // The action entry names of a creature's six action lists, built-in entries and empty names
+    // left out; the world checks them against its action entries when a level is entered.
+    virtual void CollectActionNames(std::vector<String>& names) { (void)names; }
     // A wall attached to this element is being destroyed (items drop its record).
     virtual void RemoveWall(VSD_WallIntern& wall) { (void)wall; }
     // After a save game is read: the walls and the wall link the element's record named by their
@@ -372,6 +386,8 @@ public:
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
     Inventory* m_Inventory = nullptr;  // owned; made by the inventory code
+    // The element's own script reader, made for its script handlers; the world releases it.
+    std::unique_ptr<ScriptReaderGameEngine> m_InlineScript;
     PathMotion m_PathMotion;
     uint8_t m_CanMoveThrough = 0;  // "CanMoveThroughFlags": 1 walls never block it, 2 elements never do
     uint8_t m_IgnoreTerrain = 0;   // low four bits: slopes do not hold the element up

@@ -13,12 +13,16 @@
 #include "level/VSD_Viewer.h"
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
+#include "world/WorldEventPayloads.h"
 
 #include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -90,6 +94,8 @@ public:
     // Makes an object of the type code that objectTypes gives the name; other names are errors.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override
     {
+        if (createObject)
+            return createObject(typeName);
         auto type = objectTypes.find(typeName);
         if (type == objectTypes.end())
             Error("World object '%s' not found", typeName);
@@ -220,6 +226,83 @@ public:
     std::vector<MusicCall> music;
     bool bossMusic = false;
     std::vector<WorldElem*> party;
+
+    // Scripts and world events. Events go to the world when one is set; script errors are
+    // logged, shown and recorded while a script runs, else thrown.
+    ScriptGameCallbacks GetScriptCallbacks() override { return scriptCallbacks; }
+    int32_t GetObjScriptVariable(int32_t index) const override
+    {
+        auto value = objScriptVariables.find(index);
+        return value == objScriptVariables.end() ? 0 : value->second;
+    }
+    bool CanRunScriptLocally(uint8_t runFlags) override
+    {
+        runFlagsAsked.push_back(runFlags);
+        return mayRunScripts;
+    }
+    void ForwardScript(const char* text) override { forwardedScripts.push_back(text); }
+    void ScriptError(const char* format, ...) override __attribute__((format(printf, 2, 3)))
+    {
+        char message[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(message, sizeof message, format, args);
+        va_end(args);
+        scriptErrors.push_back(message);
+    }
+    void ShowErrorMessage(const char* text) override
+    {
+        shownErrors.push_back(text);
+        if (throwOnShowError)
+            Error("%s", text);
+    }
+    bool IsShuttingDown() const override { return shuttingDown; }
+    double GetProfilingTime() override { return profilingTime; }
+    void AddGameEvent(const WorldEvent* event) override
+    {
+        if (!event)
+            Error("Null pointer added !");
+        if (world)
+            world->QueueEvent(*event);
+    }
+    bool IsReenterEndCode(const WorldEvent& event) override { return event.type == WorldEventType::kReenter; }
+    bool HandleWorldEvent(const WorldEvent& event) override
+    {
+        gameEvents.push_back(event.type);
+        return true;
+    }
+    bool MayChangeLevel() override { return mayChangeLevel; }
+    void UseObject(WorldElem* elem, int32_t value, int32_t flag) override { uses.push_back({elem, value, flag}); }
+    void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override
+    {
+        (void)record;
+        (void)flag;
+        pickups++;
+    }
+    void LoadGameSaveData(int32_t count) override { unlockedVideos.push_back(count); }
+
+    struct Use {
+        WorldElem* elem;
+        int32_t value;
+        int32_t flag;
+    };
+    ScriptGameCallbacks scriptCallbacks;
+    bool mayRunScripts = true;
+    std::vector<uint8_t> runFlagsAsked;
+    std::vector<std::string> forwardedScripts;
+    std::vector<std::string> scriptErrors;
+    std::vector<std::string> shownErrors;
+    bool throwOnShowError = false;
+    // Makes the world objects in place of the object types when set.
+    std::function<WorldElemGridBase*(const char* typeName)> createObject;
+    bool shuttingDown = false;
+    double profilingTime = 0.0;
+    WorldCtrl* world = nullptr;
+    std::vector<uint16_t> gameEvents;  // the types handed to the game
+    bool mayChangeLevel = true;
+    std::vector<Use> uses;
+    int32_t pickups = 0;
+    std::vector<int32_t> unlockedVideos;
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;

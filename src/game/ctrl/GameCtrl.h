@@ -15,7 +15,9 @@
 // screen fade, loading progress, pause, game speed, sound halt, profiling time),
 // GameCtrlFrame.cpp (the per-frame step, the drawn frame, the GUI hooks of a frame),
 // GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice),
-// GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlLookups.cpp (the
+// GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlScripts.cpp (the
+// script callbacks and reports, the world events that reach the
+// controller, and the engine's answers to the world's scripts), GameCtrlLookups.cpp (the
 // game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
 // game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
 // field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
@@ -172,7 +174,7 @@ public:
     void SetGameSpeed(float factor);
     float GetGameSpeed() const { return m_GameSpeed; }
     // The program timer while the profiling display is shown, else 0.0.
-    double GetProfilingTime();
+    double GetProfilingTime() override;
     void HaltSounds();
     void ContinueSounds();
 
@@ -472,6 +474,23 @@ public:
     float ApplyGameFunction(float value, const char* name, WorldElem* element) override;
     float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override;
 
+    // Scripts and world events (GameCtrlScripts.cpp): the engine's answers.
+    // The script function library installs its three callbacks here at start-up.
+    void SetScriptCallbacks(const ScriptGameCallbacks& callbacks) { m_ScriptCallbacks = callbacks; }
+    ScriptGameCallbacks GetScriptCallbacks() override { return m_ScriptCallbacks; }
+    bool CanRunScriptLocally(uint8_t runFlags) override;
+    void ForwardScript(const char* text) override;
+    void ScriptError(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+    void ShowErrorMessage(const char* text) override;  // into the error window
+    bool IsShuttingDown() const override { return m_Deinitialising != 0; }
+    void AddGameEvent(const WorldEvent* event) override;
+    bool IsReenterEndCode(const WorldEvent& event) override;
+    bool HandleWorldEvent(const WorldEvent& event) override;
+    bool MayChangeLevel() override;
+    void UseObject(WorldElem* elem, int32_t value, int32_t flag) override;
+    void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override;
+    void LoadGameSaveData(int32_t count) override;
+    int32_t GetUnlockedVideos() const { return m_UnlockedVideos; }
     // Group scenes (GameCtrlGroupObjects.cpp). At level start every group of items (group number
     // above 0) whose members lie within the view radius of each other is merged into one new item
     // element whose scene holds all their meshes; the members stay in the world without scene.
@@ -487,7 +506,7 @@ public:
     // index outside them writes nothing and reads 0.
     static constexpr int32_t kObjScriptVariables = 256;
     int32_t SetObjScriptVariable(int32_t index, int32_t value) override;
-    int32_t GetObjScriptVariable(int32_t index) const;
+    int32_t GetObjScriptVariable(int32_t index) const override;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -590,6 +609,9 @@ protected:
     uint8_t m_GuiHoldsMouse = 0;    // stored by DrawGui
     uint8_t m_CursorHidden = 0;
     uint8_t m_WireFrame = 0;
+
+    ScriptGameCallbacks m_ScriptCallbacks;
+    int32_t m_UnlockedVideos = 0;  // video sequences the story has reached
     int32_t m_ObjScriptVariables[kObjScriptVariables] = {};
     int32_t m_RenderFlag = 0;  // handed to the world's drawing
     float m_LevelMusicFadeTime = 1.5f;
