@@ -180,12 +180,6 @@ void WorldCtrl::FadeVisibility(float dt)
     (void)dt;  // the fade needs the visibility grid of visibility mode 3, which this world has not
 }
 
-void WorldCtrl::StepProjectile(WorldElem& elem, float dt)
-{
-    (void)elem;
-    (void)dt;
-}
-
 void WorldCtrl::UpdateLightIntensity(WorldElem& light) { (void)light; }
 
 void WorldCtrl::FadeOutWorld(int32_t direction, float duration)
