@@ -22,6 +22,30 @@ public:
     using WorldCtrl::StepProjectile;
 };
 
+// A projectile that pierces what it meets: each element is remembered as touched.
+class PiercingProjectile : public ProjectileBase {
+public:
+    bool TakeFlightHit(WorldElem& target, bool atStart) override
+    {
+        (void)atStart;
+        AddTouched(&target);
+        return true;
+    }
+};
+
+// Records the kind code of the damage it takes.
+class MarkedTarget : public TestElem {
+public:
+    MarkedTarget(float x, float y) : TestElem(ElemType::kCreature, x, y) { m_Radius = 5.0f; }
+    int32_t OnDamage(DamageValues* damage, WorldElem* attacker, int32_t arg, const D3DXVECTOR2* direction,
+                     const char* source, int32_t arg2, const D3DXVECTOR2* position) override
+    {
+        args.push_back(arg);
+        return WorldElem::OnDamage(damage, attacker, arg, direction, source, arg2, position);
+    }
+    std::vector<int32_t> args;
+};
+
 class WorldCtrlShotsTest : public ::testing::Test {
 protected:
     WorldCtrlShotsTest()
@@ -181,4 +205,34 @@ TEST_F(WorldCtrlShotsTest, AFlightOverTheEdgeHitsAtTheEdge)
     EXPECT_NEAR(at.x, 2048.0f, 1e-3f);
     EXPECT_NEAR(at.y, 1000.0f, 1e-3f);
     EXPECT_TRUE(Projectiles().empty());
+}
+
+TEST_F(WorldCtrlShotsTest, TouchedElementsAreDamagedOnce)
+{
+    shot.onDamage = "Damage();";
+    auto* first = AddTestElem<MarkedTarget>(world, 550.0f, 500.0f);
+    auto* second = AddTestElem<MarkedTarget>(world, 600.0f, 500.0f);
+    std::vector<int32_t> listed;
+    world.onRun = [&] {
+        for (int32_t i = 0; i < world.GetScriptQueryCount(); i++)
+            listed.push_back(world.GetScriptQueryEntry(i)->m_ObjID);
+    };
+    auto* bolt = new PiercingProjectile;
+    bolt->m_Shot = &shot;
+    bolt->m_PosX = 500;
+    bolt->m_PosY = 500;
+    bolt->m_Speed = 100.0f;
+    bolt->m_Range = 1000.0f;
+    bolt->m_Radius = 1.0f;
+    bolt->m_Damage.Assign(shot.damageValues);
+    world.AddObj(bolt, 0, false);
+    world.StepProjectile(*bolt, 0.7f);  // through the first
+    EXPECT_EQ(first->args, std::vector<int32_t>{-2});
+    EXPECT_EQ(listed, std::vector<int32_t>{first->m_ObjID});
+    world.StepProjectile(*bolt, 0.7f);  // through the second: the first is not damaged again
+    EXPECT_EQ(first->args.size(), 1u);
+    EXPECT_EQ(second->args, std::vector<int32_t>{-2});
+    EXPECT_EQ(listed, (std::vector<int32_t>{first->m_ObjID, second->m_ObjID}));
+    EXPECT_EQ(bolt->m_TouchedProcessed, 2);
+    EXPECT_EQ(ctrl.shotDamagedCount, 1);
 }
