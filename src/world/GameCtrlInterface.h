@@ -14,6 +14,9 @@ class DXC_Texture;
 class FileList;
 class Inventory;
 class InventoryItem;
+class ProjectileBase;
+class ActionShot;
+class VSD_WallIntern;
 class WorldElem;
 class WorldElemGridBase;
 struct PickupRecord;
@@ -183,6 +186,33 @@ public:
         return false;
     }
     virtual int32_t GetVisibilityQuality() { return 1; }
+    // Element events, damage and shots.
+    // The nine special names: 0 the gold coin item, 1 to 8 the status effect objects; null others.
+    virtual const char* GetSpecialName(int32_t index) = 0;
+    // The item table's entry of that name (its count and largest stack), or null.
+    virtual InventoryItem* FindItemType(const char* name) = 0;
+    // Places an item taken out of an inventory in the world around the element.
+    virtual void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                          float spread) = 0;
+    // A wall use with an item slot goes to the game.
+    virtual void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID) = 0;
+    // What an element event's script reads: the other object's ID and the event's argument.
+    virtual void SetScriptContext(int32_t otherID, int32_t argument) = 0;
+    // The damage of the damage event about to run its script; none when the attacker is no enemy.
+    virtual void SetCurrentDamage(DamageValues* damage) = 0;
+    virtual void SetCurrentDamageNone() = 0;
+    // After the world fired a shot.
+    virtual void OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction) = 0;
+    // The shot values scripts read: the elements a shot damaged, the element it hit and its kind
+    // (-1 none, 1 a live element, 2 anything else).
+    virtual void SetShotDamagedCount(int32_t count) = 0;
+    virtual void SetShotHit(int32_t objID, int32_t kind) = 0;
+    virtual float GetFriendlyFire() const = 0;       // "FriendlyFire": between player parties
+    virtual float GetMonsterShotSpeed() const = 0;   // "monsterShotSpeed" of the difficulty
+    virtual bool IsGameRunning() = 0;                // a client's network game: never on the server
+    virtual int32_t GetNoAreaFade() const = 0;       // 1 keeps elements from fading by active area
+    // A new projectile of the game's class, owned by the caller.
+    virtual ProjectileBase* CreateProjectile() = 0;
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

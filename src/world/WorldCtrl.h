@@ -35,6 +35,9 @@
 //                           what the players see and the floor vertices they reveal
 //   WorldCtrlHousekeeping.cpp  language paths, attached fades, proximity, edge-line and cone
 //                           tests, entering on an active block, held objects
+//   WorldCtrlDamage.cpp     damage to one element or an area, in the name of an element or a party
+//   WorldCtrlShots.cpp      shots fired as projectiles, the element at a point
+//   WorldCtrlProjectiles.cpp  the flight and hits of projectiles, their released children
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/DynaMem.h"
@@ -59,6 +62,9 @@
 #include <memory>
 #include <vector>
 
+class ActionShot;
+class DamageValues;
+class ProjectileBase;
 class SoundManager;
 class WorldElem;
 class WorldElemBase;
@@ -443,6 +449,40 @@ public:
     // the element scripts (context 1, current object 1, further 1, flags 255).
     int32_t RunWallScript(const String& text, VSD_WallIntern& wall, const char* label);
 
+    // Damage and shots. A causer is an object ID (0 to 999,899), none (negative) or a party
+    // (999,900 and above: the party number + 1,000,000). The hit position and direction and the
+    // two further values go to the element's damage operation unchanged.
+    static constexpr int32_t kMaxCauserID = 999899;
+    static constexpr int32_t kPartyCauserBase = 1000000;
+    void DamageObj(int32_t targetID, DamageValues* damage, int32_t causerID, const D3DXVECTOR2* hitPos,
+                   const D3DXVECTOR2* hitDir, int32_t arg, int32_t arg2);
+    // Damages every element around (x, y) by its gap to the centre, the directly hit element in
+    // full; an attacker's attack hits a creature once. The number hit, listed in the hit list.
+    int32_t DamageAll(float x, float y, DamageValues* damage, float radius, int32_t causerID, float coreRadius,
+                      int32_t arg, WorldElem* directHit, WorldElem* attacker, int32_t arg2);
+    const std::vector<int32_t>& GetHitList() const { return m_HitList; }
+    // Fires the shot from the shooter along direction (its facing when none): its projectiles fan
+    // out from the muzzle. An invalid shooter is an error; from an inactive block nothing flies.
+    void Shoot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction);
+    // The first element whose hit test holds the circle: creatures not out of action, or any with
+    // creaturesOnly clear; needsFlag asks for the second flag; the excluded one and its owner not.
+    int32_t FindElementAtPoint(float x, float y, float radius, bool creaturesOnly, bool needsFlag,
+                               WorldElem* excluded);
+    // The elements attached to a projectile go back to the world where they are, fading out over
+    // time when it is above 0; effects that vanish with it go when keepEffects is set.
+    void ReleaseProjectileChildren(WorldElem& projectile, float time, bool keepEffects);
+    // What the shot scripts read: the elements damaged; the list keeps at most its capacity.
+    void FillScriptQuery(const std::vector<WorldElem*>& elems);
+    int32_t GetScriptQueryCount() const { return m_ScriptQueryCount; }
+    WorldElem* GetScriptQueryEntry(int32_t index) const
+    {
+        return index >= 0 && index < m_ScriptQueryCount ? m_ScriptQueryList[index] : nullptr;
+    }
+    // The lights of shots: one that flies with the projectile, one where it hit. Lights of shots
+    // belong to the light grid; the world itself places none.
+    virtual void AttachShotLight(ProjectileBase& projectile, const ActionShot& shot);
+    virtual void PlaceImpactLight(float x, float y, const ActionShot& shot);
+
     // Drawing the level; nothing without a graphics device.
     void Render(int32_t flag);
 
@@ -674,6 +714,8 @@ protected:
     float m_FadeRate = 0.0f;
 
     SmartPtr<WorldElemBase> m_LastHit;
+    std::vector<int32_t> m_HitList;  // of the last DamageAll; grows as needed
+    int32_t m_ScriptQueryCount = 0;
     WorldOptions m_Options;
     std::unique_ptr<WorldBlock[]> m_Blocks;  // block columns x block rows, row by row
     int32_t m_NumBlocks = 0;

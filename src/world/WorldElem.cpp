@@ -4,6 +4,7 @@
 #include "base/Log.h"
 #include "world/GameCtrlInterface.h"
 #include "world/ScriptReaderGameEngine.h"
+#include "world/Inventory.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -25,7 +26,7 @@ WorldElem& WorldElem::operator=(const WorldElem& other)
     return *this;
 }
 
-WorldElem::~WorldElem() = default;
+WorldElem::~WorldElem() { delete m_Inventory; }
 
 void WorldElem::CopyElemState(const WorldElem& other)
 {

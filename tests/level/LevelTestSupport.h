@@ -14,6 +14,8 @@
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
+#include "world/InventoryItem.h"
+#include "world/ProjectileBase.h"
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
 
@@ -213,6 +215,72 @@ public:
         return viewOverride;
     }
     int32_t GetVisibilityQuality() override { return visibilityQuality; }
+
+    // Element events, damage and shots: recorded as asked; items dropped are kept in droppedItems.
+    const char* GetSpecialName(int32_t index) override
+    {
+        return index >= 0 && index < 9 ? specialNames[index].c_str() : nullptr;
+    }
+    InventoryItem* FindItemType(const char* name) override
+    {
+        auto type = itemTypes.find(name ? name : "");
+        return type == itemTypes.end() ? nullptr : type->second;
+    }
+    void DropItem(InventoryItem* item, Inventory*, WorldElem* elem, float distance, float angle, float spread) override
+    {
+        droppedItems.emplace_back(item);
+        drops.push_back({elem, distance, angle, spread});
+    }
+    void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t, int32_t userID) override
+    {
+        itemSlotUses.push_back({user, slot, wall, userID});
+    }
+    void SetScriptContext(int32_t otherID, int32_t argument) override
+    {
+        scriptContext[0] = otherID;
+        scriptContext[1] = argument;
+    }
+    void SetCurrentDamage(DamageValues* damage) override { currentDamage.push_back(damage ? damage->damage[0] : -1.0f); }
+    void SetCurrentDamageNone() override { currentDamage.push_back(-2.0f); }
+    void OnShot(WorldElem* shooter, ActionShot*, const D3DXVECTOR2*) override { shots.push_back(shooter); }
+    void SetShotDamagedCount(int32_t count) override { shotDamagedCount = count; }
+    void SetShotHit(int32_t objID, int32_t kind) override
+    {
+        shotHit[0] = objID;
+        shotHit[1] = kind;
+    }
+    float GetFriendlyFire() const override { return friendlyFire; }
+    float GetMonsterShotSpeed() const override { return monsterShotSpeed; }
+    bool IsGameRunning() override { return gameRunning; }
+    int32_t GetNoAreaFade() const override { return noAreaFade; }
+    ProjectileBase* CreateProjectile() override { return new ProjectileBase; }
+
+    struct Drop {
+        WorldElem* elem;
+        float distance;
+        float angle;
+        float spread;
+    };
+    struct ItemSlotUse {
+        WorldElem* user;
+        int32_t slot;
+        VSD_WallIntern* wall;
+        int32_t userID;
+    };
+    std::string specialNames[9];
+    std::map<std::string, InventoryItem*> itemTypes;
+    std::vector<std::unique_ptr<InventoryItem>> droppedItems;
+    std::vector<Drop> drops;
+    std::vector<ItemSlotUse> itemSlotUses;
+    int32_t scriptContext[2] = {-1, 0};
+    std::vector<float> currentDamage;  // damage[0] of each, -2 for none
+    std::vector<WorldElem*> shots;
+    int32_t shotDamagedCount = 0;
+    int32_t shotHit[2] = {0, 0};
+    float friendlyFire = 0.0f;
+    float monsterShotSpeed = 1.0f;
+    bool gameRunning = false;
+    int32_t noAreaFade = 0;
 
     struct MusicCall {
         std::string track;

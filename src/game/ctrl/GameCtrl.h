@@ -49,6 +49,7 @@
 #include "game/ctrl/GameSettings.h"
 #include "game/objects/ItemBase.h"
 #include "script/VariableStack.h"
+#include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
 
@@ -491,6 +492,35 @@ public:
     void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override;
     void LoadGameSaveData(int32_t count) override;
     int32_t GetUnlockedVideos() const { return m_UnlockedVideos; }
+    // Element events, damage and shots (GameCtrlCombat.cpp): the engine's answers.
+    const char* GetSpecialName(int32_t index) override;
+    InventoryItem* FindItemType(const char* name) override { return FindItem(name, false); }
+    void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                  float spread) override;
+    void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID) override;
+    void SetScriptContext(int32_t otherID, int32_t argument) override
+    {
+        m_ScriptContext[0] = otherID;
+        m_ScriptContext[1] = argument;
+    }
+    int32_t GetScriptContext(int32_t index) const { return m_ScriptContext[index & 1]; }
+    void SetCurrentDamage(DamageValues* damage) override;
+    void SetCurrentDamageNone() override;
+    DamageValues* GetCurrentDamage() const { return m_CurrentDamage.Get(); }
+    void OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction) override;
+    void SetShotDamagedCount(int32_t count) override { m_ShotResult[0] = count; }
+    void SetShotHit(int32_t objID, int32_t kind) override
+    {
+        m_ShotResult[1] = objID;
+        m_ShotResult[2] = kind;
+    }
+    int32_t GetShotResult(int32_t index) const { return m_ShotResult[index]; }  // count, hit ID, kind
+    float GetFriendlyFire() const override { return m_Settings.friendlyFire; }
+    float GetMonsterShotSpeed() const override { return m_MonsterShotSpeed; }
+    bool IsGameRunning() override { return false; }  // the network node answers for clients
+    int32_t GetNoAreaFade() const override { return m_NoAreaFade; }
+    ProjectileBase* CreateProjectile() override;
+
     // Group scenes (GameCtrlGroupObjects.cpp). At level start every group of items (group number
     // above 0) whose members lie within the view radius of each other is merged into one new item
     // element whose scene holds all their meshes; the members stay in the world without scene.
@@ -618,6 +648,12 @@ protected:
     float m_LevelMusicVolume = 1.0f;
     D3DXVECTOR2 m_MapPosition = D3DXVECTOR2(0.0f, 0.0f);
     uint8_t m_HasMapPosition = 0;
+    // Element events, damage and shots.
+    int32_t m_ScriptContext[2] = {-1, 0};  // other object, argument
+    DamageValuesHolder m_CurrentDamage{nullptr};
+    int32_t m_ShotResult[3] = {0, -1, -1};
+    float m_MonsterShotSpeed = 1.0f;
+    int32_t m_NoAreaFade = 0;
 
 private:
     void StopChannel(int32_t channel);

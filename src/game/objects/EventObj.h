@@ -53,7 +53,7 @@ public:
     bool IsPartyAllowed(int32_t party) const;
     // A copy of the event's damage values, of their class, into out; out is left empty when the
     // event has none.
-    virtual void GetDamageValues(DamageValuesHolder& out);
+    void GetDamageValues(DamageValuesHolder& out) override;
     DamageValues* GetOwnDamageValues() const { return m_DamageValues.Get(); }
 
     // The record after the element's: transferOnly leaves out the damage, timing and entry
