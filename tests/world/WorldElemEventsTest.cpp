@@ -17,7 +17,11 @@ namespace {
 
 class WorldElemEventsTest : public ::testing::Test {
 protected:
-    WorldElemEventsTest() { world.SetGrid(32, 32, 64, 64); }
+    WorldElemEventsTest()
+    {
+        world.SetGrid(32, 32, 64, 64);
+        ctrl.world = &world;  // posted scripts reach the world's event queue
+    }
 
     // An element of the type with the cfgID, entered into the world.
     WorldElem* Add(const char* cfgID, uint16_t type = ElemType::kElem, float x = 500, float y = 500)
@@ -29,6 +33,13 @@ protected:
         elem->m_PosY = y;
         world.AddObj(elem, 0, false);
         return elem;
+    }
+
+    // The element scripts run so far: posted ones run with the world's event step.
+    std::vector<std::string>& Runs()
+    {
+        world.ProcessWorldEvents();
+        return world.runs;
     }
 
     LevelTestCtrl ctrl;
@@ -58,21 +69,21 @@ TEST_F(WorldElemEventsTest, UsesCountDownAndTheFlagOnlyCounts)
     lever->m_OnUse = "Open();";
     lever->m_UsesLeft = 1;
     EXPECT_TRUE(lever->OnUse(0, 12, 3));
-    EXPECT_EQ(world.runs, std::vector<std::string>{"OnUse:lever|Open();"});
+    EXPECT_EQ(Runs(), std::vector<std::string>{"OnUse:lever|Open();"});
     EXPECT_EQ(ctrl.scriptContext[0], 12);
     EXPECT_EQ(lever->m_UsesLeft, 0);
     EXPECT_TRUE(lever->OnUse(0, 12, 3));  // used up: no script, no sound
-    EXPECT_EQ(world.runs.size(), 1u);
+    EXPECT_EQ(Runs().size(), 1u);
     EXPECT_EQ(lever->m_UsesLeft, 0);
 
     lever->m_UsesLeft = 2;
     EXPECT_TRUE(lever->OnUse(1, 12, 3));  // only counted
-    EXPECT_EQ(world.runs.size(), 1u);
+    EXPECT_EQ(Runs().size(), 1u);
     EXPECT_EQ(lever->m_UsesLeft, 1);
     lever->m_UsesLeft = -1;
     lever->OnUse(0, 4, 0);
     lever->OnUse(0, 4, 0);
-    EXPECT_EQ(world.runs.size(), 3u);
+    EXPECT_EQ(Runs().size(), 3u);
     EXPECT_EQ(lever->m_UsesLeft, -1);  // unlimited stays unlimited
 
     // A use script that deletes its element: the use sound is not played by a deleted element.
@@ -94,14 +105,14 @@ TEST_F(WorldElemEventsTest, InitHeldBackAndCollisionValues)
     WorldElem loose;
     loose.m_OnInit = "Init();";
     EXPECT_FALSE(loose.OnInitEvent());  // in no world
-    EXPECT_EQ(world.runs, std::vector<std::string>{"OnInit:crate|Init();"});
+    EXPECT_EQ(Runs(), std::vector<std::string>{"OnInit:crate|Init();"});
 
     WorldElem* other = Add("rock");
     crate->OnCollisionEvent(other, 2);  // no script
-    EXPECT_EQ(world.runs.size(), 1u);
+    EXPECT_EQ(Runs().size(), 1u);
     crate->m_OnCollision = "Bump();";
     crate->OnCollisionEvent(other, 2);
-    EXPECT_EQ(world.runs.back(), "OnCollision:crate|Bump();");
+    EXPECT_EQ(Runs().back(), "OnCollision:crate|Bump();");
     EXPECT_EQ(ctrl.scriptContext[0], other->m_ObjID);
     EXPECT_EQ(ctrl.scriptContext[1], 2);
     VSD_WallIntern* wall = AddTestWall(world, 0, 0, 100, 0);
@@ -133,7 +144,7 @@ TEST_F(WorldElemEventsTest, DamagePushesRunsItsScriptAndGoesToTheParent)
     EXPECT_EQ(enemy->dealt[0].first, victim);
     EXPECT_FLOAT_EQ(victim->m_VelocityX, 0.6f * 8.0f / 2.0f);  // the unit direction times damage[0], over the mass
     EXPECT_FLOAT_EQ(victim->m_VelocityY, 0.8f * 8.0f / 2.0f);
-    EXPECT_EQ(world.runs, std::vector<std::string>{"OnDamage:orc|Hurt();"});
+    EXPECT_EQ(Runs(), std::vector<std::string>{"OnDamage:orc|Hurt();"});
     EXPECT_EQ(ctrl.scriptContext[0], enemy->m_ObjID);
     EXPECT_EQ(ctrl.currentDamage, std::vector<float>{8.0f});  // an enemy's damage counts
     EXPECT_EQ(victim->sources, std::vector<std::string>{"fireball"});
@@ -159,10 +170,10 @@ TEST_F(WorldElemEventsTest, DamagePushesRunsItsScriptAndGoesToTheParent)
     part->m_OnDamage = "PartHurt();";
     world.AddObj(part, 0, false);
     victim->AttachChild(part);
-    const size_t runs = world.runs.size();
+    const size_t runs = Runs().size();
     EXPECT_EQ(part->OnDamage(&damage, nullptr, 0, nullptr, "blade", 0), 7);
-    EXPECT_EQ(world.runs.size(), runs + 1);
-    EXPECT_EQ(world.runs.back(), "OnDamage:orc|Hurt();");
+    EXPECT_EQ(Runs().size(), runs + 1);
+    EXPECT_EQ(Runs().back(), "OnDamage:orc|Hurt();");
     EXPECT_TRUE(part->sources.empty());
 
     // A damage script that deletes its element.
@@ -197,7 +208,7 @@ TEST_F(WorldElemEventsTest, WallUseGoesToTheItemSlotOrRunsAndReachesTheParent)
     wall->m_CfgID = "door";
     wall->m_OnUse = "Creak();";
     EXPECT_TRUE(wall->OnUse(0, 3, 0));
-    EXPECT_EQ(world.runs, std::vector<std::string>{"OnUse:door|Creak();"});
+    EXPECT_EQ(Runs(), std::vector<std::string>{"OnUse:door|Creak();"});
     EXPECT_EQ(ctrl.scriptContext[0], 3);
 
     WorldElem* user = Add("hero");
@@ -206,14 +217,14 @@ TEST_F(WorldElemEventsTest, WallUseGoesToTheItemSlotOrRunsAndReachesTheParent)
     ASSERT_EQ(ctrl.itemSlotUses.size(), 1u);
     EXPECT_EQ(ctrl.itemSlotUses[0].user, user);
     EXPECT_EQ(ctrl.itemSlotUses[0].slot, 4);
-    EXPECT_EQ(world.runs.size(), 1u);
+    EXPECT_EQ(Runs().size(), 1u);
 
     WorldElem* chest = Add("chest");
     chest->m_OnUse = "Lid();";
     wall->m_Parent = chest;
     wall->m_LinkToParent = 1;
     EXPECT_TRUE(wall->OnUse(0, 3, 0));
-    EXPECT_EQ(world.runs.back(), "OnUse:chest|Lid();");
+    EXPECT_EQ(Runs().back(), "OnUse:chest|Lid();");
     EXPECT_TRUE(PartyFilter::Accepts(std::vector<int32_t>{-999, 3, 3, 3}.data(), 7));
     EXPECT_FALSE(PartyFilter::Accepts(std::vector<int32_t>{1, 3, 3, 3}.data(), 7));
 }
@@ -228,7 +239,7 @@ TEST_F(WorldElemEventsTest, ShotAtATargetPointAimsFromTheMuzzle)
     const D3DXVECTOR2 target(510, 600);  // straight up from the muzzle at (510, 500)
     gunner->CallShotScript(&shot, nullptr, &target);
     ASSERT_EQ(ctrl.shots.size(), 1u);
-    EXPECT_EQ(world.runs.back(), "SHOT:CallScript|Bang();");
+    EXPECT_EQ(Runs().back(), "SHOT:CallScript|Bang();");
     WorldElem* projectile = nullptr;
     for (int32_t id = 0; id < world.GetObjCapacity(); id++) {
         WorldElem* elem = world.GetObjNoCheck(id, false);
