@@ -13,8 +13,10 @@ class DXC_Texture;
 class FileList;
 class Inventory;
 class InventoryItem;
+class ItemBase;
 class WorldElem;
 class WorldElemGridBase;
+class WorldCtrl;
 
 class GameCtrlInterface : public ErrorClass {
 public:
@@ -135,6 +137,19 @@ public:
     // The main character's party, whose attackers start the fight music as its own do.
     virtual int32_t GetNumPartyMembers() = 0;
     virtual WorldElem* GetPartyMember(int32_t index) = 0;
+
+    // What the creatures ask of the controller.
+    // The world of the running game (strategies and actions are looked up there); null without one.
+    virtual WorldCtrl* GetGameWorld() = 0;
+    // The template item of the item table's entry with that "desc", or null; createImage also
+    // makes its picture.
+    virtual ItemBase* FindItem(const char* name, bool createImage) = 0;
+    // Whether the creature takes part in a dialogue now.
+    virtual bool IsDialogActive(WorldElem* creature) = 0;
+    // A creature with unlimited mana used mana (the game server tells its client).
+    virtual void ReportManaUse(WorldElem* creature, float cost) = 0;
+    // An attack of a creature's action ran.
+    virtual void ReportAttack(WorldElem* creature) = 0;
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.
