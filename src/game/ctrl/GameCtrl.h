@@ -19,8 +19,9 @@
 // game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
 // game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
 // field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
-// object and damage value factories, the key use, the item pictures and the engine's answers to
-// items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
+// object, creature, protection, attack and damage value factories, the key use, the use of
+// objects, the main character's item use, the item pictures, the scripts' inventory stores and
+// the engine's answers to items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
 // object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
 // GuiDBText.cpp (the localised texts of the interface).
