@@ -42,6 +42,7 @@
 #include "engine/gui/DXC_GuiText.h"
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 #include "engine/gui/LightPropGui.h"
+#include "game/ctrl/FlickerCurve.h"
 #include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
@@ -450,6 +451,9 @@ public:
     // Only the reference: making a creature the main character comes with the input controllers.
     void SetMainCharReference(CreatureObj* creature) { m_MainChar = creature; }
     void DeleteLoadedScenes() override {}
+    // The flicker of light intensity: the controller's flicker curve at t.
+    float GetFlicker(float t) override { return m_FlickerCurve.Evaluate(t); }
+    FlickerCurve& GetFlickerCurve() { return m_FlickerCurve; }
 
     // The world of the running game, for the whole run.
     WorldCtrl& GetWorld() { return m_World; }
@@ -533,6 +537,7 @@ protected:
     // of the configuration that must not stop a server from starting.
     void ReportError(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+    FlickerCurve m_FlickerCurve;
     int32_t m_DebugMode = 0;
     int16_t m_FloorSize = 50;
     FileList m_ObjectCfgFiles;
