@@ -295,6 +295,17 @@ public:
     {
         this->TakeAll([](T* element) { delete element; });
     }
+
+    // Replaces the elements by copies of other's, appended in other's slot order.
+    void CopyElementsFrom(const DynaMem& other)
+    {
+        if (&other == this)
+            return;
+        DeleteAll();
+        for (int32_t slot = 0; slot < other.GetCapacity(); slot++)
+            if (const T* element = other.GetBySlot(slot))
+                this->Place(this->NewSlot(), new T(*element));
+    }
 };
 
 // DynaMem whose used order can be sorted; positions follow the sorted order until the next add

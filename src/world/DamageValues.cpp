@@ -34,7 +34,7 @@ DamageValues* DamageValues::CopyTo(DamageValuesHolder& out) const
 {
     DamageValues* made = out.Renew();
     if (made)
-        CopyTo(static_cast<cfDynamicObject*>(made));
+        DamageValues::CopyTo(static_cast<cfDynamicObject*>(made));  // the base fields, whatever the classes
     return made;
 }
 
@@ -43,7 +43,6 @@ void DamageValues::ApplyModifiers(const float modifiers[kModifierValues])
     float* fields[6] = {&damage[0], &damage[1], &damage[2], &damage[3], &valueB, &valueA};
     for (int32_t i = 0; i < 6; i++)
         *fields[i] = modifiers[2 * i] * *fields[i] + modifiers[2 * i + 1];
-}
 
 void DamageValues::Save(File& file) const
 {

@@ -27,8 +27,8 @@ public:
     void CopyTo(cfDynamicObject* other) const override;
     // A new set of this class holding this one's values; null when the allocation fails.
     DamageValues* Clone() const;
-    // A new set from the controller's factory in out, given this one's base fields; the new set,
-    // null (out emptied) when the factory makes none.
+    // A new set from the controller's factory in out, given this one's base fields (amounts, the
+    // two flags, the two further values); the new set, null (out emptied) when none is made.
     DamageValues* CopyTo(DamageValuesHolder& out) const;
     // Six (factor, addend) pairs, in the order damage[0..3], valueB, valueA: v := factor v + addend.
     static constexpr int32_t kModifierValues = 12;

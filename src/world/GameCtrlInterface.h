@@ -21,6 +21,8 @@ class WorldElem;
 class WorldElemGridBase;
 struct PickupRecord;
 struct WorldEvent;
+class ItemBase;
+class WorldCtrl;
 
 class GameCtrlInterface : public ErrorClass {
 public:
@@ -175,6 +177,19 @@ public:
     // The main character's party, whose attackers start the fight music as its own do.
     virtual int32_t GetNumPartyMembers() = 0;
     virtual WorldElem* GetPartyMember(int32_t index) = 0;
+
+    // What the creatures ask of the controller.
+    // The world of the running game (strategies and actions are looked up there); null without one.
+    virtual WorldCtrl* GetGameWorld() = 0;
+    // The template item of the item table's entry with that "desc", or null; createImage also
+    // makes its picture.
+    virtual ItemBase* FindItem(const char* name, bool createImage) = 0;
+    // Whether the creature takes part in a dialogue now.
+    virtual bool IsDialogActive(WorldElem* creature) = 0;
+    // A creature with unlimited mana used mana (the game server tells its client).
+    virtual void ReportManaUse(WorldElem* creature, float cost) = 0;
+    // An attack of a creature's action ran.
+    virtual void ReportAttack(WorldElem* creature) = 0;
 
     // Lights and visibility. The flicker function of light intensity at a time in seconds; the
     // point the view is held at instead of the main character (false: none); the game's

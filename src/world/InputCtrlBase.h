@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+class WorldElem;
+
 class InputCtrlBase {
 public:
     virtual ~InputCtrlBase() = default;
@@ -11,4 +13,6 @@ public:
     virtual int32_t GetMode() = 0;  // 1 input, 3 AI
     // Detaches the element of that index: its controller fields are cleared, its slot freed.
     virtual void RemoveControlledCreature(int32_t index) = 0;
+    // A creature it drives lost its enemy: its mob is brought up to date (the AI's controller).
+    virtual void UpdateCreatureMob(WorldElem* creature) { (void)creature; }
 };

@@ -3,8 +3,9 @@
 
 #include "base/Log.h"
 #include "world/GameCtrlInterface.h"
-#include "world/ScriptReaderGameEngine.h"
 #include "world/Inventory.h"
+#include "world/InventoryItem.h"
+#include "world/ScriptReaderGameEngine.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -26,7 +27,11 @@ WorldElem& WorldElem::operator=(const WorldElem& other)
     return *this;
 }
 
-WorldElem::~WorldElem() { delete m_Inventory; }
+WorldElem::~WorldElem()
+{
+    delete m_Inventory;
+    delete m_LinkedItem;
+}
 
 void WorldElem::CopyElemState(const WorldElem& other)
 {
@@ -66,6 +71,7 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_TimeAdded = other.m_TimeAdded;
     m_StartValue = other.m_StartValue;
     m_StartValueCurrent = other.m_StartValueCurrent;
+    m_AutoActionTimeOffset = other.m_AutoActionTimeOffset;
     m_LinkFlag = other.m_LinkFlag;
     m_EntryList = other.m_EntryList;
     m_Aux = other.m_Aux;
@@ -159,6 +165,7 @@ void WorldElem::ResetElem()
     m_ActForce = ActForce();
     m_StartValue = 0.0;
     m_StartValueCurrent = 0.0;
+    m_AutoActionTimeOffset = 0.0;
     m_LinkFlag = 0;
     m_EntryList = EntryListRecord();
     m_Aux = AuxRecord();
@@ -219,6 +226,10 @@ void WorldElem::ResetElem()
 
 void WorldElem::Reset()
 {
+    delete m_Inventory;
+    m_Inventory = nullptr;
+    delete m_LinkedItem;
+    m_LinkedItem = nullptr;
     ResetElemBase(true);
     ResetElem();
     UpdateGridCell();  // back at the origin, in the table slot it had
@@ -275,4 +286,32 @@ WorldElem* WorldElem::GetCreatureOwner()
         elem = creator;
     }
     return elem;
+}
+
+void WorldElem::CopyItemsTo(WorldElem& other) const
+{
+    if (&other == this)
+        return;
+    delete other.m_LinkedItem;
+    other.m_LinkedItem = nullptr;
+    delete other.m_Inventory;
+    other.m_Inventory = nullptr;
+    if (m_LinkedItem && g_GameCtrl) {
+        other.m_LinkedItem = g_GameCtrl->CreateItem();
+        if (other.m_LinkedItem)
+            m_LinkedItem->CopyTo(other.m_LinkedItem);
+    }
+    if (m_Inventory) {
+        auto* inventory = new Inventory;
+        int32_t width = 0;
+        int32_t height = 0;
+        m_Inventory->GetGridSize(width, height);
+        if (width != 0 || height != 0)
+            inventory->SetGridSize(width, height);
+        else
+            inventory->SetMaxItems(m_Inventory->GetMaxItems());
+        inventory->SetType(m_Inventory->GetType());
+        inventory->SetOwner(&other);
+        other.m_Inventory = inventory;
+    }
 }

@@ -31,6 +31,7 @@ struct KillValues;
 class ScriptReaderGameEngine;
 class ProjectileBase;
 class ActionShot;
+class InventoryItem;
 class VSD_WallIntern;
 
 // One damage event already taken: the two keys that name it.
@@ -147,8 +148,13 @@ public:
     virtual void Update(float dt) { (void)dt; }
     // Calls the master's, when there is one.
     virtual void ForwardToMaster(float value, int32_t arg);
-    // Back to the construction defaults; the element keeps its table slot and identity.
+    // Back to the construction defaults; the element keeps its table slot and identity. Its
+    // inventory and item are deleted.
     virtual void Reset();
+    // Clones end here: other's item and inventory are replaced by copies of this element's
+    // settings: a new item of the controller's class holding this item's data, a new empty
+    // inventory of the same grid size (or item limit) and type.
+    void CopyItemsTo(WorldElem& other) const;
     virtual int32_t IsAlwaysInView() { return 0; }
     virtual void OnReachedTarget() {}
     virtual int32_t OnDamaged(const char* sourceName)
@@ -443,7 +449,8 @@ public:
     double m_TimeAdded = 0.0;
     double m_StartValue = 0.0;
     double m_StartValueCurrent = 0.0;
-    ItemBase* m_LinkedItem = nullptr;  // the item the element stands for; made by the item factory
+    double m_AutoActionTimeOffset = 0.0;  // the phase of the automatic action
+    InventoryItem* m_LinkedItem = nullptr;  // owned: the item the element stands for; made by the item factory
     uint8_t m_LinkFlag = 0;
     InputCtrlBase* m_InputCtrl = nullptr;  // the controller that drives the element
     int32_t m_InputIndex = -1;             // the element's index in it

@@ -281,6 +281,23 @@ public:
     float monsterShotSpeed = 1.0f;
     bool gameRunning = false;
     int32_t noAreaFade = 0;
+    // What the creatures ask: the world and item table they are given, the dialogue partners,
+    // the reported mana uses and attacks.
+    WorldCtrl* GetGameWorld() override { return gameWorld; }
+    ItemBase* FindItem(const char* name, bool createImage) override
+    {
+        (void)createImage;
+        auto found = itemTable.find(name ? name : "");
+        return found == itemTable.end() ? nullptr : found->second;
+    }
+    bool IsDialogActive(WorldElem* creature) override { return dialogPartners.count(creature) > 0; }
+    void ReportManaUse(WorldElem* creature, float cost) override { manaUses.emplace_back(creature, cost); }
+    void ReportAttack(WorldElem* creature) override { attacks.push_back(creature); }
+    WorldCtrl* gameWorld = nullptr;
+    std::map<std::string, ItemBase*> itemTable;
+    std::set<WorldElem*> dialogPartners;
+    std::vector<std::pair<WorldElem*, float>> manaUses;
+    std::vector<WorldElem*> attacks;
 
     struct MusicCall {
         std::string track;

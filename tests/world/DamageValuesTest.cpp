@@ -124,4 +124,24 @@ TEST(DamageValuesTest, RandomizedAmounts)
         EXPECT_GE(amount, 0);
         EXPECT_LE(amount, 80);
     }
+TEST(DamageValuesTest, CopyToHolderTakesTheBaseFields)
+{
+    LevelTestCtrl ctrl;
+    TestDamageValues values;
+    values.damage[3] = 7.0f;
+    values.valueB = 1.5f;
+    values.enabled = 0;
+    values.extraFlag = 1;
+    DamageValuesHolder holder;
+    holder->damage[0] = 9.0f;
+    values.CopyTo(holder);
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(holder->damage[0], 0.0f);  // a new set
+    EXPECT_EQ(holder->damage[3], 7.0f);
+    EXPECT_EQ(holder->valueB, 1.5f);
+    EXPECT_EQ(holder->enabled, 0);
+    EXPECT_EQ(holder->extraFlag, 1);
+    ctrl.makesDamageValues = false;
+    values.CopyTo(holder);
+    EXPECT_FALSE(holder);
 }

@@ -21,8 +21,9 @@
 // game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
 // game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
 // field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
-// object and damage value factories, the key use, the item pictures and the engine's answers to
-// items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
+// object, creature, protection, attack and damage value factories, the key use, the use of
+// objects, the main character's item use, the item pictures, the scripts' inventory stores and
+// the engine's answers to items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
 // object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
 // GuiDBText.cpp (the localised texts of the interface).
@@ -47,18 +48,21 @@
 #include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
+#include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "script/VariableStack.h"
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
+#include "world/Inventory.h"
 #include "world/WorldCtrl.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+class ActionAttack;
 class ActionEntryBase;
-class CreatureObj;
+class ProtectionValues;
 class EventObj;
 class SoundManager;
 class StateManager;
@@ -395,7 +399,7 @@ public:
     ConfigFileReader& GetItemReader() { return m_ItemReader; }
     // The template item of the item entry named so, or null. createImage asks for the item's
     // picture, which only a client draws.
-    ItemBase* FindItem(const char* name, bool createImage);
+    ItemBase* FindItem(const char* name, bool createImage) override;
     // One template item per entry of the item reader, filled by the item loader.
     std::vector<std::shared_ptr<ItemBase>>& GetItemTable() { return m_ItemTable; }
 
@@ -446,7 +450,9 @@ public:
     void OnWallDeleted(int32_t wallID) override { (void)wallID; }
     int32_t GetViewMode() const override { return m_ViewMode; }
     void ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d) override;
-    WorldElem* GetMainChar() override;  // the game's input controllers make one
+    CreatureObj* GetMainChar() override;  // the game's input controllers make one
+    // Only the reference: making a creature the main character comes with the input controllers.
+    void SetMainCharReference(CreatureObj* creature) { m_MainChar = creature; }
     void DeleteLoadedScenes() override {}
     // The flicker of light intensity: the controller's flicker curve at t.
     float GetFlicker(float t) override { return m_FlickerCurve.Evaluate(t); }
@@ -532,6 +538,37 @@ public:
     int32_t AddGroupScene();
     int32_t GetNumGroupScenes() const { return m_GroupScenes.GetSize(); }
     CombinedSceneData* GetGroupScene(int32_t index) { return m_GroupScenes.GetBySlot(index); }
+    // Creatures and object use (GameCtrlItems.cpp): the factories of the engine's classes, which
+    // the game's rules replace; each returns null when nothing could be made, the caller owns it.
+    virtual CreatureObj* CreateCreature();
+    virtual ProtectionValues* CreateProtectionValues();
+    virtual ActionAttack* CreateActionAttack();
+    // The object's use (0, a, b); an item element in use by the AI turns its task 0 into 5 and,
+    // unless its task is 10, shows its inventory.
+    virtual bool UseObject(WorldElem* object, int32_t a, int32_t b);
+    // The main character's use of an item, when it lives and input is allowed.
+    void UseItemByMainChar(InventoryItem* item, int32_t a);
+    // The inventory window of an element; the server shows none.
+    virtual int32_t ShowInventory(WorldElem* object, int32_t flag, const char* textA, const char* textB);
+    bool IsInputAllowed() const { return m_ViewMode == 0 || m_ViewMode == 2; }
+    // The eight inventory stores of the scripts: a copy of an inventory goes in (none clears the
+    // store) and comes out again. An index outside 0..7 is "Invalid inventory storage index".
+    static constexpr int32_t kInventoryStores = 8;
+    void SetInventoryStorage(Inventory* field, int32_t index);
+    void GetInventoryStorage(Inventory& field, int32_t index);
+    WorldCtrl* GetGameWorld() override { return &m_World; }
+    bool IsDialogActive(WorldElem* creature) override
+    {
+        (void)creature;
+        return false;  // dialogues are the game's
+    }
+    void ReportManaUse(WorldElem* creature, float cost) override
+    {
+        (void)creature;
+        (void)cost;
+    }
+    void ReportAttack(WorldElem* creature) override { (void)creature; }
+
     // Object script variables (GameCtrlObjVariables.cpp): 256 values, 0 at construction; an
     // index outside them writes nothing and reads 0.
     static constexpr int32_t kObjScriptVariables = 256;
@@ -620,7 +657,8 @@ protected:
     BarGui m_InfoBar;
     DXC_GuiProgressBar m_ProgressBar;
     DXC_GuiText m_TextField;
-    SmartPtr<WorldElem> m_MainChar;  // a creature, once the game's input controllers make one
+    SmartPtr<CreatureObj> m_MainChar;  // once the game's input controllers make one
+    std::unique_ptr<Inventory> m_InventoryStores[kInventoryStores];
     uint8_t m_Running = 1;
     int32_t m_LocalInputIndex = -1;
     int32_t m_SecondInputIndex = 1;

@@ -70,7 +70,7 @@ void GameCtrl::ServiceNetwork() {}
 
 bool GameCtrl::IsNetworkClient() { return false; }
 
-WorldElem* GameCtrl::GetMainChar() { return m_MainChar.Get(); }
+CreatureObj* GameCtrl::GetMainChar() { return m_MainChar.Get(); }
 
 int32_t GameCtrl::GetNumPlayers() { return GetMainChar() ? 1 : 0; }
 

@@ -1,11 +1,19 @@
-// GameCtrl: the item, event object and damage value factories, the key use, the item entries'
-// pictures, and the engine's answers to what items and inventories ask of the controller (ability
-// weights, added items, game functions, sounds).
+// GameCtrl: the item, event object, creature, protection, attack and damage value factories, the
+// key use, the use of objects and the main character's item use, the item entries' pictures, the
+// scripts' inventory stores, and the engine's answers to what items and inventories ask of the
+// controller (ability weights, added items, game functions, sounds).
 #include "game/ctrl/GameCtrl.h"
 
 #include "engine/gfx/DXC_Texture.h"
 #include "game/ctrl/DamageValues_Default.h"
 #include "game/objects/EventObj.h"
+#include "game/objects/ItemObj.h"
+#include "game/objects/KI_ActionData.h"
+#include "world/ActionAttack.h"
+#include "world/Inventory.h"
+#include "world/ProtectionValues.h"
+
+#include <new>
 
 ItemBase* GameCtrl::CreateItem() { return new ItemBase; }
 
@@ -74,6 +82,69 @@ float GameCtrl::ApplyGameFunctionFor(float value, const char* name, const float*
 DamageValues* GameCtrl::CreateDamageValues() { return new DamageValues_Default; }
 
 EventObj* GameCtrl::CreateEventObj() { return new EventObj; }
+
+// The engine's classes allocate through the program heap, whose operator new yields null when
+// memory runs out; the attack entries use the nothrow form for the same answer.
+CreatureObj* GameCtrl::CreateCreature() { return new CreatureObj; }
+
+ProtectionValues* GameCtrl::CreateProtectionValues() { return new ProtectionValues; }
+
+ActionAttack* GameCtrl::CreateActionAttack() { return new (std::nothrow) ActionAttack; }
+
+bool GameCtrl::UseObject(WorldElem* object, int32_t a, int32_t b)
+{
+    if (!object || !object->OnUse(0, a, b))
+        return false;
+    auto* item = object->m_TypeCode == ElemType::kItem ? dynamic_cast<ItemObj*>(object) : nullptr;
+    KI_ActionData* task = item ? item->m_AIData : nullptr;
+    if (!task || task->task == KI_ActionData::kTaskKeep)
+        return true;
+    if (task->task == KI_ActionData::kTaskNone)
+        task->task = KI_ActionData::kTaskUsed;
+    if (task->task != KI_ActionData::kTaskNoInventory)
+        ShowInventory(object, 0, nullptr, nullptr);
+    return true;
+}
+
+int32_t GameCtrl::ShowInventory(WorldElem* object, int32_t flag, const char* textA, const char* textB)
+{
+    (void)object;
+    (void)flag;
+    (void)textA;
+    (void)textB;
+    return -1;
+}
+
+void GameCtrl::UseItemByMainChar(InventoryItem* item, int32_t a)
+{
+    CreatureObj* hero = GetMainChar();
+    if (!hero || hero->IsDead() || !IsInputAllowed())  // the input controllers add their own test
+        return;
+    hero->UseItem(item, a, 1);
+}
+
+void GameCtrl::SetInventoryStorage(Inventory* field, int32_t index)
+{
+    if (index < 0 || index >= kInventoryStores)
+        Error("Invalid inventory storage index");
+    if (!field) {
+        m_InventoryStores[index].reset();
+        return;
+    }
+    if (!m_InventoryStores[index])
+        m_InventoryStores[index] = std::make_unique<Inventory>();
+    m_InventoryStores[index]->CopyFrom(*field);
+}
+
+void GameCtrl::GetInventoryStorage(Inventory& field, int32_t index)
+{
+    if (index < 0 || index >= kInventoryStores)
+        Error("Invalid inventory storage index");
+    if (m_InventoryStores[index])
+        field.CopyFrom(*m_InventoryStores[index]);
+    else
+        field.Clear(true);
+}
 
 void GameCtrl::UseKey(WorldElem* item, int32_t userID, int32_t key)
 {

@@ -96,3 +96,34 @@ void EventObj::GetDamageValues(DamageValuesHolder& out)
     const DamageValues* own = m_DamageValues.Get();
     out.Set(own ? own->Clone() : nullptr);
 }
+
+void EventObj::CopyEventObj(const EventObj& other)
+{
+    WorldElem::operator=(other);
+    m_EventKind = other.m_EventKind;
+    m_ActivationsLeft = other.m_ActivationsLeft;
+    m_TouchActivates = other.m_TouchActivates;
+    m_LastActivation = other.m_LastActivation;
+    m_LastDamageTime = other.m_LastDamageTime;
+    m_MinInterval = other.m_MinInterval;
+    m_ActivationScript = other.m_ActivationScript;
+    m_ActivationDamage = other.m_ActivationDamage;
+    m_DamageRate = other.m_DamageRate;
+    m_InnerShare = other.m_InnerShare;
+    m_ActivatorName = other.m_ActivatorName;
+    for (int32_t i = 0; i < kParties; i++)
+        m_ActivatorParties[i] = other.m_ActivatorParties[i];
+    m_EntryCount = other.m_EntryCount;
+    for (int32_t i = 0; i < kMaxEntries; i++)
+        m_Entries[i] = other.m_Entries[i];
+    m_DamageValues.Set(other.m_DamageValues ? other.m_DamageValues->Clone() : nullptr);
+}
+
+void EventObj::CloneInto(EventObj& other)
+{
+    if (&other == this)
+        return;
+    other.WorldElem::Reset();
+    other.CopyEventObj(*this);
+    CopyItemsTo(other);
+}

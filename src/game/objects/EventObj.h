@@ -54,6 +54,9 @@ public:
     // A copy of the event's damage values, of their class, into out; out is left empty when the
     // event has none.
     void GetDamageValues(DamageValuesHolder& out) override;
+    // Other's element reset, the copy of this event into it (its damage values of their class),
+    // then the item and inventory settings.
+    virtual void CloneInto(EventObj& other);
     DamageValues* GetOwnDamageValues() const { return m_DamageValues.Get(); }
 
     // The record after the element's: transferOnly leaves out the damage, timing and entry
@@ -79,6 +82,7 @@ public:
 
 private:
     void ResetEventObj();
+    void CopyEventObj(const EventObj& other);
 
     DamageValuesHolder m_DamageValues;
 };

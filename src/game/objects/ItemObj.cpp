@@ -2,6 +2,7 @@
 // collision flag and box), the scale with its walls and the placement with the fade scene.
 #include "game/objects/ItemObj.h"
 
+#include "base/Random.h"
 #include "level/VSD_WallIntern.h"
 #include "world/GameCtrlInterface.h"
 #include "world/Inventory.h"
@@ -64,6 +65,9 @@ void ItemObj::ResetItemObj()
     m_OpacityFromLinkedWall = 1;
     m_CustomUse = 0;
     m_AniOffset = 0.0;
+    m_RandomStart = 0;
+    m_StartBounds[0] = m_StartBounds[1] = 0.0f;
+    m_AIData = nullptr;
     m_Walls.clear();
     m_SavedWalls.clear();
     m_SurvivingWalls.clear();
@@ -94,6 +98,23 @@ void ItemObj::CopyItemObj(const ItemObj& other)
     m_OpacityFromLinkedWall = other.m_OpacityFromLinkedWall;
     m_CustomUse = other.m_CustomUse;
     m_AniOffset = other.m_AniOffset;
+    m_RandomStart = other.m_RandomStart;
+    m_StartBounds[0] = other.m_StartBounds[0];
+    m_StartBounds[1] = other.m_StartBounds[1];
+}
+
+void ItemObj::CloneInto(ItemObj& other)
+{
+    if (&other == this)
+        return;
+    other.Reset();
+    other.CopyFrom(*this);
+    if (m_RandomStart) {
+        const double low = m_StartBounds[0];
+        const double high = m_StartBounds[1];
+        other.m_AutoActionTimeOffset = low + (high - low) * Random::Float01();
+    }
+    CopyItemsTo(other);
 }
 
 float ItemObj::GetOpacity() const

@@ -17,6 +17,8 @@
 #include "level/VSD_WallIntern.h"
 
 #include <cstdint>
+
+class KI_ActionData;
 #include <vector>
 
 // A wall attached to an item, with its end points in the item's own frame (unturned, relative to
@@ -49,6 +51,11 @@ public:
 
     // Walls, inventory and links go; the defaults come back.
     void Reset() override;
+    // The copy (ItemObj::CopyFrom) into other after its reset; with the random start each clone
+    // gets its own automatic-action phase between the start bounds; then the item and inventory
+    // settings.
+    void CopyFrom(const ItemObj& src) { *this = src; }
+    void CloneInto(ItemObj& other);
 
     // Element answers.
     bool IsLootable() override { return m_Count > 0; }
@@ -153,6 +160,9 @@ public:
     uint8_t m_OpacityFromLinkedWall = 1;
     uint8_t m_CustomUse = 0;             // use and state are left to the item's scripts
     double m_AniOffset = 0.0;            // the clock's offset
+    uint8_t m_RandomStart = 0;           // clones start their automatic action at a random phase
+    float m_StartBounds[2] = {0.0f, 0.0f};  // low and high bound of that phase
+    KI_ActionData* m_AIData = nullptr;   // the AI's intention while it uses the item; not owned
 
 protected:
     void ResetItemObj();

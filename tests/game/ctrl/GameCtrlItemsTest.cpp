@@ -1,12 +1,17 @@
-// GameCtrl items: the engine's item, event object and damage value factories and answers, the
-// default damage values, the item pictures made once per entry, and an inventory loaded through
-// the controller keeping the items its item table knows.
+// GameCtrl items: the engine's item, event object, creature, protection, attack and damage value
+// factories and answers, the default damage values, the item pictures made once per entry, an
+// inventory loaded through the controller keeping the items its item table knows, the use of
+// objects, the main character's item use and the scripts' inventory stores.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/FileRecordReader.h"
 #include "engine/gfx/DXC_Texture.h"
 #include "game/ctrl/DamageValues_Default.h"
 #include "game/objects/EventObj.h"
+#include "game/objects/ItemObj.h"
+#include "game/objects/KI_ActionData.h"
+#include "world/ActionAttack.h"
+#include "world/ProtectionValues.h"
 #include "world/Inventory.h"
 
 #include "GameCtrlTestSupport.h"
@@ -30,6 +35,33 @@ public:
         sword->m_Img = "gui\\sword.png";
         GetItemTable() = {sword, nullptr};
     }
+};
+
+// A controller that counts the inventory windows it is asked to show.
+class UseCtrl : public GameCtrl {
+public:
+    int32_t ShowInventory(WorldElem* object, int32_t flag, const char* textA, const char* textB) override
+    {
+        shown++;
+        return GameCtrl::ShowInventory(object, flag, textA, textB);
+    }
+    int shown = 0;
+};
+
+// A creature that records its item uses.
+class UsingCreature : public CreatureObj {
+public:
+    bool UseItem(InventoryItem* item, int32_t a, int32_t flag) override
+    {
+        uses.push_back({item, a, flag});
+        return true;
+    }
+    struct Use {
+        InventoryItem* item;
+        int32_t a;
+        int32_t flag;
+    };
+    std::vector<Use> uses;
 };
 
 }  // namespace
@@ -123,4 +155,89 @@ TEST(GameCtrlItemsTest, InventoryLoadKeepsTheItemsTheTableKnows)
     EXPECT_EQ(target.GetItem(0)->m_Picture, ctrl.GetItemImage("Sword"));
     EXPECT_NE(dynamic_cast<ItemBase*>(target.GetItem(1)), nullptr);
     EXPECT_EQ(log.Count("Inventory::Load: item 'Axe' is not in the item table; dropped"), 1);
+}
+
+TEST(GameCtrlItemsTest, CreatureAndAttackFactories)
+{
+    GameCtrl ctrl;
+    std::unique_ptr<CreatureObj> creature(ctrl.CreateCreature());
+    ASSERT_TRUE(creature);
+    EXPECT_EQ(creature->m_TypeCode, ElemType::kCreature);
+    EXPECT_NE(dynamic_cast<DamageValues_Default*>(creature->GetDamageValues()), nullptr);
+    std::unique_ptr<ProtectionValues> protection(ctrl.CreateProtectionValues());
+    ASSERT_TRUE(protection);
+    std::unique_ptr<cfDynamicObject> another(protection->CreateNew());
+    EXPECT_NE(dynamic_cast<ProtectionValues*>(another.get()), nullptr);
+    std::unique_ptr<ActionAttack> attack(ctrl.CreateActionAttack());
+    ASSERT_TRUE(attack);
+    EXPECT_EQ(attack->point, 1.0f);
+    EXPECT_EQ(ctrl.GetMainChar(), nullptr);
+    ctrl.SetMainCharReference(creature.get());
+    EXPECT_EQ(ctrl.GetMainChar(), creature.get());
+    creature.reset();
+    EXPECT_EQ(ctrl.GetMainChar(), nullptr);  // the reference does not outlive the creature
+}
+
+TEST(GameCtrlItemsTest, UseObjectByTheAITask)
+{
+    UseCtrl ctrl;
+    struct Case {
+        int32_t task;
+        int32_t after;
+        int shown;
+    };
+    const Case kCases[] = {{0, 5, 1}, {9, 9, 0}, {10, 10, 0}, {3, 3, 1}};
+    for (const Case& c : kCases) {
+        ItemObj item;
+        KI_ActionData data;
+        data.task = c.task;
+        item.m_AIData = &data;
+        ctrl.shown = 0;
+        EXPECT_TRUE(ctrl.UseObject(&item, 0, 0));
+        EXPECT_EQ(data.task, c.after) << c.task;
+        EXPECT_EQ(ctrl.shown, c.shown) << c.task;
+    }
+    ItemObj plain;  // no AI data: only its own use
+    ctrl.shown = 0;
+    EXPECT_TRUE(ctrl.UseObject(&plain, 0, 0));
+    EXPECT_EQ(ctrl.shown, 0);
+    EXPECT_FALSE(ctrl.UseObject(nullptr, 0, 0));
+}
+
+TEST(GameCtrlItemsTest, MainCharacterItemUse)
+{
+    GameCtrl ctrl;
+    ItemBase potion;
+    ctrl.UseItemByMainChar(&potion, 2);  // no main character: nothing
+    UsingCreature hero;
+    ctrl.SetMainCharReference(&hero);
+    ctrl.UseItemByMainChar(&potion, 2);
+    ASSERT_EQ(hero.uses.size(), 1u);
+    EXPECT_EQ(hero.uses[0].item, &potion);
+    EXPECT_EQ(hero.uses[0].a, 2);
+    EXPECT_EQ(hero.uses[0].flag, 1);
+    ctrl.ChangeViewMode(1, 0, 0, 0.0f, 0.0f);
+    ctrl.UseItemByMainChar(&potion, 2);  // no input in the second play view
+    hero.m_Dead = 1;
+    ctrl.ChangeViewMode(0, 0, 0, 0.0f, 0.0f);
+    ctrl.UseItemByMainChar(&potion, 2);  // nor for a dead hero
+    EXPECT_EQ(hero.uses.size(), 1u);
+}
+
+TEST(GameCtrlItemsTest, InventoryStores)
+{
+    GameCtrl ctrl;
+    Inventory chest;
+    chest.SetType(3);
+    ASSERT_GE(chest.AddItem(new ItemBase), 0);
+    ctrl.SetInventoryStorage(&chest, 7);
+    Inventory out;
+    ctrl.GetInventoryStorage(out, 7);
+    EXPECT_EQ(out.GetCount(), 1);
+    EXPECT_EQ(out.GetType(), 3);
+    ctrl.SetInventoryStorage(nullptr, 7);
+    ctrl.GetInventoryStorage(out, 7);
+    EXPECT_EQ(out.GetCount(), 0);
+    EXPECT_EQ(ErrorOf([&] { ctrl.SetInventoryStorage(&chest, 8); }), "Invalid inventory storage index");
+    EXPECT_EQ(ErrorOf([&] { ctrl.GetInventoryStorage(out, -1); }), "Invalid inventory storage index");
 }

@@ -1,0 +1,335 @@
+// CreatureObj: the world element of type 4, every player character and monster: a scene object
+// with vital values, an action and a movement under force priorities, timed influences, two
+// animation cycle players, an AI intention stack and strategy, summoned creatures and its save
+// record. The game's rules derive their own creature from it and the controller's factory makes
+// it; levels fill it by cloning a template of the creature configuration.
+//
+//   CreatureObj.cpp          construction, reset, destruction, copy and clone, summoning, mana,
+//                            the speed factors and the small answers
+//   CreatureObjRecord.cpp    the save record and the action state's saved form
+//   CreatureObjStrategy.cpp  the strategy record's operations, the lock list, timed values, the
+//                            summon limit, the attack script
+//   CreatureObjEffects.cpp   effect types: names, masks, immunity bits, the influence list
+#pragma once
+#include "base/DynaMem.h"
+#include "base/SmartPtr.h"
+#include "base/String.h"
+#include "engine/scene/DXC_AniCycle.h"
+#include "game/objects/AC_FadeProperties.h"
+#include "game/objects/CreatureActionState.h"
+#include "game/objects/CreatureInfluence.h"
+#include "game/objects/CreatureStrategyData.h"
+#include "game/objects/KI_ActionData.h"
+#include "game/objects/MobData.h"
+#include "game/objects/SceneObject.h"
+
+#include <cstdint>
+#include <memory>
+
+class ActionAttack;
+class ActionEntry;
+class ActionEntryBase;
+class DamageValues;
+class File;
+class InventoryItem;
+class WorldCtrl;
+
+class CreatureObj : public SceneObject {
+public:
+    static constexpr uint16_t kRecordVersion = 275;  // the stream version the record is written at
+    static constexpr int32_t kElemRefs = 16;
+    static constexpr uint8_t kControlFlagUnset = 255;
+    static constexpr float kUnlimitedMana = 8999999488.0f;  // 9e9 as an f32
+    static constexpr int32_t kInputModeAI = 3;  // the mode of an input controller run by the AI
+
+    // Effect types of influences (names in CreatureObjEffects.cpp).
+    enum EffectType {
+        kEffectNone = 0,
+        kEffectStun = 1,
+        kEffectHit = 2,
+        kEffectHitBlocking = 3,
+        kEffectKnockDown = 4,
+        kEffectInvisible = 5,
+        kEffectFreeze = 6,
+        kEffectSlow = 7,
+        kEffectWeaponPoison = 8,
+        kEffectWeaponWeaken = 9,
+        kEffectBlastKnockDown = 10,
+        kEffectInflame = 11,
+        kEffectMagicArmour1 = 12,
+        kEffectMagicArmour2 = 13,
+        kEffectMagicArmour3 = 14,
+        kEffectWeaken = 15,
+        kEffectForce = 16,
+        kEffectPartyConvert = 17,
+        kEffectShadowRun = 18,
+        kEffectShield = 19,
+        kEffectComboReplace = 20,
+        kEffectItem = 21,
+    };
+
+    // The speed factor of the main character, and of the creatures of parties other than 1.
+    static inline float s_MainCharSpeedFactor = 1.0f;
+    static inline float s_OtherPartySpeedFactor = 1.0f;
+    // The fade rate of an invisible creature becoming visible again (a game constant).
+    static inline float s_InvisibleFadeInRate = 1.2f;
+
+    CreatureObj();
+    // The copy of the creature's state (clones of templates), its damage values of their class.
+    CreatureObj(const CreatureObj& other);
+    CreatureObj& operator=(const CreatureObj& other);
+    // Reset first: the intention stack, inventory, item and references go.
+    ~CreatureObj() override;
+
+    // SceneObject::CopyFrom, then every creature member; the damage values are made anew of the
+    // source's class.
+    void CopyFrom(const CreatureObj& src) { *this = src; }
+
+    // Operations of the element and the scene object that the creature answers.
+    int32_t IsEnemyOf(WorldElemBase* other, bool mutual) override;
+    bool OnUse(int32_t flag, int32_t userID, int32_t arg) override;
+    void Reset() override;
+    int32_t GetLevel() override { return m_Level; }
+    bool IsDead() override { return m_Dead != 0; }
+    int32_t GetParty() override { return m_Party; }
+    bool IsLootable() override;
+    float GetAlertRadius() override { return m_AlertRadius; }
+    // After a saved level is whole: the targets and influence sources the record named.
+    void RestoreWallChildren() override;
+
+    // Operations the creature adds, in their order.
+    virtual bool IsMainCharacter() { return m_MainCharacter != 0; }
+    virtual uint32_t GetTintColour() { return m_TintColour; }
+    virtual void SetBlockedFlagA(uint8_t flag) { m_BlockedFlagA = flag; }
+    virtual void SetBlockedFlagB(uint8_t flag) { m_BlockedFlagB = flag; }
+    virtual InventoryItem* FindInventoryItem(const char* name);
+    virtual InventoryItem* GetInventoryItem(int32_t position);
+    // The main character is driven by its input controller, every other creature by the AI.
+    virtual bool IsAIControlled();
+    virtual void SetPair(float x, float y)
+    {
+        m_Pair[0] = x;
+        m_Pair[1] = y;
+    }
+    virtual D3DXVECTOR2 GetPair() { return D3DXVECTOR2(m_Pair[0], m_Pair[1]); }
+    virtual int32_t GetControlFlag();
+    virtual void EmptyHook() {}
+    virtual void UpdateExtra(float dt) { (void)dt; }
+    // 1 in view mode 1; else (1 - slow) x speed factor, times the main character's factor or,
+    // for parties other than 1, the other parties' factor.
+    virtual float GetSpeedFactor();
+    virtual float GetAnimSpeedFactor();
+    virtual bool IsInConversation();
+    virtual void* GetEquipmentEntry(int32_t n)
+    {
+        (void)n;
+        return nullptr;
+    }
+    virtual void ForwardZero() { OnWeaponEffectChanged(0); }
+    virtual int32_t GetWeaponClass() { return 0; }  // unarmed
+    virtual void UnequipAll() {}
+    virtual void UpdateDamageValues() {}
+    virtual void OnLevelGain() {}
+    virtual float GetSpeedScale() { return 1.0f; }
+    virtual void AddMana(float amount);
+    virtual float GetMaxHealth() { return 100.0f; }
+    virtual float GetMaxMana() { return 100.0f; }
+    virtual void SetEffectValueA(float value) { (void)value; }
+    virtual void SetEffectValueB(float value) { (void)value; }
+    // Unlimited mana (the main character on a network game server) pays any cost up to 9e9 and
+    // tells the controller instead of spending.
+    virtual bool HasMana(float cost);
+    virtual void UseMana(float cost);
+    virtual void PayActionCost(int32_t manaCost) { UseMana(float(manaCost)); }
+    // Reset of other, the copy, the item and inventory settings, other's inventory notice.
+    virtual void CloneInto(CreatureObj& other);
+    virtual void OnWeaponEffectChanged(int32_t value) { (void)value; }
+    virtual void NoOpFour() {}
+    virtual void SelectActiveItem() {}
+    // The creature uses an item (the main character's item use, with flag 1); item use comes with
+    // the creature's items, this class uses none.
+    virtual bool UseItem(InventoryItem* item, int32_t a, int32_t flag)
+    {
+        (void)item;
+        (void)a;
+        (void)flag;
+        return false;
+    }
+
+    // Summoned creatures: dead and vanished entries leave the list.
+    void CleanSummonedList();
+    // The count after appending c.
+    int32_t AddSummoned(CreatureObj* c);
+    // The main character only while its summoned count plus count stays within the limit, the
+    // game option "MaxSummonedMonsters".
+    bool CanSummon(int32_t count);
+
+    // Strategy, locks and timed values (CreatureObjStrategy.cpp).
+    // Strategy timer 0, no timed values; the intention stack emptied.
+    void ResetCurrentAction();
+    // Locks of at most that priority go; the force priorities follow.
+    void RemoveForcedActions(int32_t priority);
+    void AddForcedAction(int32_t priority, float time, uint32_t lockFlags);
+    void RecomputeForcePriorities();
+    // Appended when the time is above 0.
+    void AddTimedValue(int32_t level, float time);
+    void RecomputeTimedLevel() { m_Strategy.RecomputeTimedLevel(); }
+    // The attack's controller report and "ATTACK:CallScript" inline script; the damage step comes
+    // with the creature's damage.
+    void RunAttackScript(ActionAttack& attack);
+    // The strategy of that name, made current with its timer reset; none for an empty name. An
+    // unknown name is "Strategy entry '%s' not found".
+    void SetStrategy(const String& name);
+
+    // Effect types (CreatureObjEffects.cpp). Names compare without regard to case.
+    static int32_t GetEffectTypeByName(const char* name);
+    static String GetEffectTypeName(int32_t type);
+    static uint32_t GetEffectTypeBit(int32_t type);
+    static uint32_t GetEffectImmunityBit(int32_t type);
+    uint32_t GetActiveEffectMask();
+    void EndInfluenceVisual(int32_t type);
+    // The slot of the first entry (in used order) whose first field equals key; -1 none.
+    template <class T, int N, int F> static int32_t FindListEntry(DynaMem<T, N, F>& list, int32_t key)
+    {
+        for (int32_t position = 0; position < list.GetSize(); position++) {
+            T* entry = list.GetAt(position);
+            if (entry && FirstField(*entry) == key)
+                return list.GetUsedSlot(position);
+        }
+        return -1;
+    }
+
+    // Save record (CreatureObjRecord.cpp), after the scene object's.
+    void SaveCreature(File& file, bool transferOnly);
+    void LoadCreature(File& file, uint16_t version, bool transferOnly);
+    // The action state's saved form; the targets by object ID, resolved after loading.
+    void SaveActionState(File& file);
+    void LoadActionState(File& file);
+
+    DamageValues* GetDamageValues() const { return m_DamageValues.get(); }
+    const CreatureStrategyData& GetStrategyData() const { return m_Strategy; }
+    CreatureStrategyData& GetStrategyData() { return m_Strategy; }
+    DynaMem<SmartPtr<WorldElem>, 4>& GetSummoned() { return m_Summoned; }
+
+    // Members, in declaration order.
+    float m_Health = 50.0f;
+    float m_Mana = 0.0f;
+    int32_t m_Level = 1;
+    int32_t m_PendingLevelUps = 0;
+    int32_t m_HighestLevel = 1;
+    float m_CreatureValueA = 1000.0f;
+    float m_AlertRadius = 0.0f;  // 0: alerts nobody
+    float m_CreatureValueC = -1.0f;
+    float m_CreatureValueD = -1.0f;
+    String m_CreatureTextA;
+    String m_CreatureTextB;
+    String m_ActionScript;  // holds the "onAction" handlers
+    int32_t m_OnActionCount = 0;
+    SmartPtr<WorldElem> m_ExperienceReceiver;
+    int32_t m_NoExperience = 0;
+    float m_Experience = 0.0f;
+    float m_VitalValues[3] = {0.0f, 1.0f, 0.0f};
+    float m_ManaRefillLeft = 0.0f;
+    float m_HealthRefillLeft = 0.0f;
+    float m_ManaRefillRate = 0.0f;
+    float m_HealthRefillRate = 0.0f;
+    float m_PairValueA = 5.0f;
+    String m_PairTextA;
+    float m_PairValueB = 0.0f;
+    String m_PairTextB;
+    float m_HitValue = 0.1f;
+    float m_HitRepeatWindow = 0.5f;
+    float m_VitalValuesB[2] = {0.0f, 0.0f};
+    int32_t m_MainCharacter = 0;
+    float m_CycleValues[3] = {0.0f, 0.0f, 0.0f};
+    int32_t m_ActionSerial = 1;
+    uint8_t m_VitalFlags[3] = {1, 0, 1};
+    int32_t m_AttackCycleStarted = 0;
+    int32_t m_KeepMovingInAction = 0;
+    const void* m_SoundSet = nullptr;  // game data: the jump and dodge sound names
+    float m_VitalValueC = 0.0f;
+    uint8_t m_Dead = 0;
+    uint8_t m_AIFlag = 1;
+    float m_DeathTime = 0.0f;
+    float m_MaxValues[4] = {100.0f, 100.0f, 100.0f, 100.0f};
+    float m_JumpFrontSpeed = 0.0f;
+    float m_JumpSideSpeed = 0.0f;
+    float m_JumpBackSpeed = 0.0f;
+    float m_DodgeSpeed = 0.0f;
+    float m_IdleTime = 9999.0f;
+    float m_BoredDelay = 1.0f;
+    float m_CycleValueB = 0.0f;
+    int32_t m_CycleNumbers[2] = {-1, -1};
+    int32_t m_MovementMode = 1;  // -2 slow walk, -1 run, 0 and above normal
+    uint8_t m_ControlFlag = kControlFlagUnset;
+    float m_AIAngle = 3.1415927f;
+    int32_t m_ActionRestart = 0;
+    int32_t m_MovementDone = 0;
+    int32_t m_AIValues[2] = {0, 0};
+    CreatureActionState m_ActionState;
+    uint8_t m_BlockedFlagA = 0;
+    uint8_t m_BlockedFlagB = 0;
+    uint8_t m_BlockedFlagC = 0;
+    uint8_t m_ActionFinished = 0;
+    float m_TimeWithoutAction = 0.0f;
+    float m_AIInterval = 0.5f;
+    int32_t m_HitMark = 0;
+    float m_AIValueB = 0.0f;
+    ActionEntryBase* m_LastAttackEntry = nullptr;  // game data
+    float m_LastAttackTime = -1.0f;
+    DynaMem<CreatureInfluence, 4> m_Influences;
+    float m_SlowAmount = 0.0f;
+    float m_SpeedFactor = 1.0f;
+    float m_FactorB = 1.0f;
+    float m_FactorC = 1.0f;
+    float m_ShieldStrength = 0.0f;
+    uint8_t m_Frozen = 0;
+    uint8_t m_Invisible = 0;
+    uint8_t m_Weakened = 0;
+    uint32_t m_ImmunityMask = 0;
+    float m_FreezeTimeFactor = 1.0f;
+    float m_StunTimeFactor = 1.0f;
+    uint32_t m_AIMasks[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    DynaMem<KI_ActionData, 4> m_AIActions;  // the intention stack
+    SmartPtr<MobData> m_MobData;
+    String m_DefaultStrategyName;
+    CreatureStrategyData m_Strategy;
+    int32_t m_AITargetSlot = -1;
+    float m_AITimer = -1.0f;
+    float m_AIValuesC[2] = {0.0f, 0.0f};
+    float m_Pair[2] = {0.0f, 0.0f};
+    float m_AIValueD = -1.0f;
+    SmartPtr<WorldElem> m_LastEnemy;
+    SmartPtr<WorldElem> m_ElemRefs[kElemRefs];
+    String m_ElemNames[kElemRefs];
+    DynaMem<SmartPtr<WorldElem>, 4> m_Summoned;
+    DynaPtrList<WorldElemBase*, 2> m_ElemList;
+    int32_t m_AIState = 0;
+    int32_t m_PreviousAIState = -1;
+    uint8_t m_ReassessFlag = 1;
+    float m_AITimers[2] = {0.0f, 0.0f};
+    SmartPtr<WorldElem> m_TargetElem;
+    float m_TargetValues[3] = {0.0f, 0.0f, 0.0f};
+    float m_CycleValuesC[2] = {0.0f, 0.0f};
+    AC_FadeProperties m_CyclePlayers[2];  // base (type 0) and second (type 1)
+    const void* m_CreatureType = nullptr;  // game data: cycle set and time factors
+    DXC_AniCycle m_PoseCycle;
+    DXC_AniCycle m_SpareCycle;
+    uint16_t m_CycleWords[10] = {1, 1, 1, 1, 1, 1, 65535, 65535, 65535, 65535};
+    int32_t m_CycleIndex = -1;
+    std::unique_ptr<uint8_t[]> m_Buffer;  // owned, freed with the creature
+    float m_MoveDelta[2] = {0.0f, 0.0f};
+    float m_AIFurther[8] = {0.0f, 1000.0f, 0.0f, 0.0f, 10.0f, 20.0f, 0.0f, 0.0f};
+    uint32_t m_TintColour = 0xFFFFFFFFu;
+
+private:
+    // The creature defaults of the member table (construction and reset).
+    void SetCreatureDefaults();
+    void CopyCreature(const CreatureObj& other);
+    // The influence's and the intention's first field, for FindListEntry.
+    static int32_t FirstField(const CreatureInfluence& entry) { return entry.type; }
+    static int32_t FirstField(const CreatureForcedAction& entry) { return entry.priority; }
+    static int32_t FirstField(const CreatureTimedValue& entry) { return entry.level; }
+
+    std::unique_ptr<DamageValues> m_DamageValues;  // made by the controller's factory
+};

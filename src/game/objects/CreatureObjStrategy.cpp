@@ -1,0 +1,73 @@
+// CreatureObj: the strategy record's operations, the lock list with the force priorities, timed
+// AI values, and the attack script of an action.
+#include "game/objects/CreatureObj.h"
+
+#include "world/ActionAttack.h"
+#include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
+
+#include <algorithm>
+
+void CreatureObj::ResetCurrentAction()
+{
+    m_Strategy.strategyTimer = 0.0f;
+    m_Strategy.timedLevel = -1;
+    m_Strategy.timedValues.DeleteAll();
+    m_AIActions.DeleteAll();
+}
+
+void CreatureObj::AddForcedAction(int32_t priority, float time, uint32_t lockFlags)
+{
+    if (time <= 0.0f)
+        return;
+    CreatureForcedAction& lock = *m_ActionState.forcedActions.GetBySlot(m_ActionState.forcedActions.Add());
+    lock.priority = priority;
+    lock.lockFlags = lockFlags;
+    lock.time = time;
+    RecomputeForcePriorities();
+}
+
+void CreatureObj::RemoveForcedActions(int32_t priority)
+{
+    DynaMem<CreatureForcedAction, 4>& locks = m_ActionState.forcedActions;
+    for (int32_t slot = 0; slot < locks.GetCapacity(); slot++) {
+        const CreatureForcedAction* lock = locks.GetBySlot(slot);
+        if (lock && lock->priority <= priority)
+            locks.Delete(slot);
+    }
+    RecomputeForcePriorities();
+}
+
+void CreatureObj::RecomputeForcePriorities()
+{
+    CreatureActionState& s = m_ActionState;
+    s.movePriority = 0;
+    s.actionPriority = 0;
+    for (int32_t slot = 0; slot < s.forcedActions.GetCapacity(); slot++) {
+        const CreatureForcedAction* lock = s.forcedActions.GetBySlot(slot);
+        if (!lock)
+            continue;
+        if (lock->lockFlags & CreatureForcedAction::kLocksMovement)
+            s.movePriority = std::max(s.movePriority, lock->priority);
+        if (lock->lockFlags & CreatureForcedAction::kLocksAction)
+            s.actionPriority = std::max(s.actionPriority, lock->priority);
+    }
+}
+
+void CreatureObj::AddTimedValue(int32_t level, float time)
+{
+    if (time <= 0.0f)
+        return;
+    CreatureTimedValue& entry = *m_Strategy.timedValues.GetBySlot(m_Strategy.timedValues.Add());
+    entry.level = level;
+    entry.time = time;
+    RecomputeTimedLevel();
+}
+
+void CreatureObj::RunAttackScript(ActionAttack& attack)
+{
+    if (g_GameCtrl)
+        g_GameCtrl->ReportAttack(this);
+    if (m_World && !attack.callScript.IsEmpty())
+        m_World->RunScript(attack.callScript, this, 1, 1, "ATTACK:CallScript", 1, 255);
+}
