@@ -11,17 +11,11 @@
 #include "world/DamageEntry.h"
 #include "world/HitEffects.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr float kDegreesToRadians = 0.017453292f;
-
-// A flag: the number taken to the nearest integer (halves away from zero), 1 when not 0.
-void ReadFlag(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry)
-{
-    bool value = false;
-    if (reader.GetRoundedInt(key, value, entry) == ConfigFileReader::kFound)
-        flag = value ? 1 : 0;
-}
 
 // A float in degrees, stored in radians.
 void ReadAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry)
@@ -31,7 +25,33 @@ void ReadAngle(ConfigFileReader& reader, const char* key, float& radians, int32_
         radians = degrees * kDegreesToRadians;
 }
 
+// The number truncated toward zero to an integer of T's width; a value beyond 32 bits is left out.
+template <typename T> void ReadTruncated(ConfigFileReader& reader, const char* key, T& value, int32_t entry)
+{
+    double number = 0.0;
+    if (reader.GetDouble(key, number, entry) == ConfigFileReader::kFound && std::fabs(number) < 2147483648.0)
+        value = T(int32_t(number));
+}
+
 }  // namespace
+
+// A flag: the number taken to the nearest integer (halves away from zero), 1 when not 0.
+void GameCtrl::ReadFlagKey(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry)
+{
+    bool value = false;
+    if (reader.GetRoundedInt(key, value, entry) == ConfigFileReader::kFound)
+        flag = value ? 1 : 0;
+}
+
+void GameCtrl::ReadByteKey(ConfigFileReader& reader, const char* key, uint8_t& value, int32_t entry)
+{
+    ReadTruncated(reader, key, value, entry);
+}
+
+void GameCtrl::ReadShortKey(ConfigFileReader& reader, const char* key, int16_t& value, int32_t entry)
+{
+    ReadTruncated(reader, key, value, entry);
+}
 
 void GameCtrl::ReadNetSync(ConfigFileReader& reader, uint8_t& netSync, int32_t entry)
 {
@@ -41,7 +61,7 @@ void GameCtrl::ReadNetSync(ConfigFileReader& reader, uint8_t& netSync, int32_t e
 void GameCtrl::ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry)
 {
     reader.GetLong("ConstantIllum", illumination.constantIllum, entry);
-    ReadFlag(reader, "FixIllum", illumination.fixedIllum, entry);
+    ReadFlagKey(reader, "FixIllum", illumination.fixedIllum, entry);
     float rgb[3];
     if (reader.GetVector3("IllumCol", rgb, entry) == ConfigFileReader::kFound) {
         illumination.colour = Color::FromFloats(rgb[0], rgb[1], rgb[2]);
@@ -76,7 +96,7 @@ void GameCtrl::ReadAreaEffect(ConfigFileReader& reader, int32_t entry, AreaEffec
         if (reader.GetInt("EffByParty", effect.effByParty[i], entry, i + 1) != ConfigFileReader::kFound)
             break;  // the parties are numbered without gaps
     reader.GetFloat("ActivationTime", effect.activationTime, entry);
-    ReadFlag(reader, "ActivateOnExit", effect.activateOnExit, entry);
+    ReadFlagKey(reader, "ActivateOnExit", effect.activateOnExit, entry);
     reader.GetFloat("DamageEnter", effect.damageEnter, entry);
     reader.GetFloat("DamageFallOff", effect.damageFallOff, entry);
     reader.GetFloat("DamagePerTime", effect.damagePerTime, entry);
@@ -93,7 +113,7 @@ void GameCtrl::ReadHitEffects(ConfigFileReader& reader, int32_t entry, HitEffect
     reader.GetFloat("stunTime", effects->stunTime, entry);
     reader.GetFloat("freeze", effects->freeze, entry);
     reader.GetFloat("slow", effects->slow, entry);
-    ReadFlag(reader, "EnterHitCycle", effects->enterHitCycle, entry);
+    ReadFlagKey(reader, "EnterHitCycle", effects->enterHitCycle, entry);
 }
 
 void GameCtrl::ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEntry* damage)
