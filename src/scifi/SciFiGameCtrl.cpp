@@ -2,6 +2,7 @@
 // equipment slots.
 #include "scifi/SciFiGameCtrl.h"
 
+#include "base/File.h"
 #include "base/Log.h"
 
 namespace {
@@ -27,8 +28,12 @@ SciFiGameCtrl::~SciFiGameCtrl() = default;
 
 void SciFiGameCtrl::LoadGeneralItems()
 {
-    m_ItemReader.SetConstantTable(&m_Constants);
-    if (!m_ItemTable.empty() && !m_ItemReader.NeedsReload())
+    int64_t size = -1;
+    File file;
+    if (file.Open(kItemsFile, true, 0, false))
+        size = file.GetSize();
+    file.Close();
+    if (!m_ItemTable.empty() && size == m_ItemsFileSize)
         return;
     ShowLoadingProgress(76.0f, 0, 1.0f, 1);
     m_ItemTable.clear();
@@ -57,6 +62,7 @@ void SciFiGameCtrl::LoadGeneralItems()
     for (int32_t entry = 0; entry < count; ++entry)
         LoadItems(m_ItemReader, entry, *m_ItemTable[size_t(entry)], true);
     guard.done = true;
+    m_ItemsFileSize = size;
     Log::Write("General Items loaded");
 }
 

@@ -11,11 +11,14 @@ public:
     SciFiGameCtrl();
     ~SciFiGameCtrl() override;
 
-    // "cfg\items.cfg" into the item reader and one item per entry; an unchanged file is not
-    // read again.
+    // "cfg\items.cfg" into the item reader and one item per entry; a file of the size last read
+    // is not read again.
     void LoadGeneralItems() override;
     // "all" 100, "none" -1, "weapon" 0, "head" 1, "body" 2, "potion1" 102, "potion2" 103,
     // "weapon_socket" 200, "head_socket" 201, "body_socket" 202, "gold" 101, any letter case. An
     // unknown name is -1, and an error when report is set.
     int16_t GetEquipmentType(const String& name, bool report) override;
+
+private:
+    int64_t m_ItemsFileSize = -1;  // of the last complete load
 };
