@@ -31,15 +31,6 @@ public:
     }
 };
 
-template <class Read>
-void Guarded(Read read)
-{
-    try {
-        read();
-    } catch (const ErrorMsg&) {
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -58,21 +49,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int32_t entries = std::min(items.GetNumEntries(), kMaxEntries);
     for (int32_t entry = 0; entry < entries; ++entry) {
         ItemBase& item = *ctrl->GetItemTable()[size_t(entry)];
-        Guarded([&] { ctrl->LoadItems(items, entry, item, true); });
+        Fuzz::Guarded([&] { ctrl->LoadItems(items, entry, item, true); });
         ItemBase override;
-        Guarded([&] { ctrl->LoadItems(items, entry, override, false); });
+        Fuzz::Guarded([&] { ctrl->LoadItems(items, entry, override, false); });
         if (item.m_QuestItem < 0 || item.m_QuestItem > 2)
             Fuzz::Finding("an item's quest mode is outside 0 to 2");
 
         ItemObj object;
         bool found = false;
-        Guarded([&] { ctrl->AddItemToObject(ctrl->GetWorldObjectReader(), "item", entry, object, found); });
+        Fuzz::Guarded([&] { ctrl->AddItemToObject(ctrl->GetWorldObjectReader(), "item", entry, object, found); });
         delete object.m_Inventory;
         object.m_Inventory = nullptr;
-        Guarded([&] { ctrl->Read3dObjGraphics(object, entry); });
+        Fuzz::Guarded([&] { ctrl->Read3dObjGraphics(object, entry); });
         if (object.m_Graphics.shadowTexSize > ctrl->GetMaxShadowTexSize())
             Fuzz::Finding("a shadow texture is larger than the maximum");
     }
-    Guarded([&] { ctrl->CheckItemReferences(); });
+    Fuzz::Guarded([&] { ctrl->CheckItemReferences(); });
     return 0;
 }

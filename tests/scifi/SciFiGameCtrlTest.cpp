@@ -3,7 +3,6 @@
 #include "scifi/SciFiGameCtrl.h"
 
 #include "base/Log.h"
-#include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_AniCycle.h"
 #include "game/objects/ItemObj.h"
@@ -11,27 +10,12 @@
 #include "support/ErrorOf.h"
 #include "support/FixtureRoot.h"
 #include "support/LogCapture.h"
+#include "support/ScopedGfx.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-namespace {
-
-// The server's graphics object, global while it lives.
-class ScopedGfx {
-public:
-    ScopedGfx()
-    {
-        gfx.SetDedicatedMode(1);
-        g_Gfx = &gfx;
-    }
-    ~ScopedGfx() { g_Gfx = nullptr; }
-    DXC_Gfx gfx;
-};
-
-}  // namespace
 
 TEST(SciFiGameCtrlTest, ItemsFileAndEquipmentTypes)
 {

@@ -3,13 +3,13 @@
 // release of the prototypes used longest ago.
 #include "game/ctrl/GameCtrl.h"
 
-#include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "game/objects/ItemObj.h"
 
 #include "GameCtrlTestSupport.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
+#include "support/ScopedGfx.h"
 
 #include <gtest/gtest.h>
 
@@ -29,19 +29,6 @@ const char* const kModel = "*3DSMAX_RTXEXPORT 211\n"
                            "*MESH_VERTEX_LIST { *MESH_VERTEX 0 0 0 1 *MESH_VERTEX 1 1 0 1 *MESH_VERTEX 2 0 1 1 } "
                            "*MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 } } }\n";
 
-// The server's graphics object, global while it lives.
-class ScopedGfx {
-public:
-    ScopedGfx()
-    {
-        m_Gfx.SetDedicatedMode(1);
-        g_Gfx = &m_Gfx;
-    }
-    ~ScopedGfx() { g_Gfx = nullptr; }
-
-private:
-    DXC_Gfx m_Gfx;
-};
 
 // A game directory with the model and a 3D object file of the given entries.
 struct ObjectsGame {

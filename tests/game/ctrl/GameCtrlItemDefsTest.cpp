@@ -3,7 +3,6 @@
 // the references between items and world object types, and items put into an object.
 #include "game/ctrl/GameCtrl.h"
 
-#include "engine/gfx/DXC_Gfx.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "game/objects/ItemObj.h"
 #include "world/Inventory.h"
@@ -11,6 +10,7 @@
 #include "GameCtrlTestSupport.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
+#include "support/ScopedGfx.h"
 
 #include <gtest/gtest.h>
 
@@ -197,9 +197,7 @@ TEST(GameCtrlItemDefsTest, EmittersPlacedOnTheBody)
 TEST(GameCtrlItemDefsTest, WorldObjectsOfItems)
 {
     GameDir dir;
-    DXC_Gfx gfx;
-    gfx.SetDedicatedMode(1);
-    g_Gfx = &gfx;
+    ScopedGfx gfx;
     dir.Write("box.rtx", "*SCENE { *SCENE_FIRSTFRAME 0 *SCENE_LASTFRAME 15 *SCENE_FRAMESPEED 30 }\n");
     dir.Write("cfg/3dobjs.cfg", "#1\ndesc = \"box\"\nsFile = \"box.rtx\"\n");
     dir.Write("objects.cfg", "#1\ndesc = \"Chest\"\ntype = \"Object\"\nid = \"box\"\nscale = 2\nscale3d = 1, 2, 3\n"
@@ -266,5 +264,4 @@ TEST(GameCtrlItemDefsTest, WorldObjectsOfItems)
               "Tried to add unknown item 'Axe' to object : 'Chest'");
     delete chest.m_Inventory;  // the element leaves its inventory to whoever made it
     chest.m_Inventory = nullptr;
-    g_Gfx = nullptr;
 }
