@@ -46,6 +46,38 @@ DXC_Gfx& Gfx(ErrorClass& reporter, const char* file)
     return *g_Gfx;
 }
 
+// The entry's scene: with "LoadOnNetworkServer" the file's nodes, bones and keys (never its
+// geometry) and the back scene; otherwise only the animation range, which is what the server
+// needs to run the object's animation.
+void Load3dObjScene(ErrorClass& reporter, ConfigFileReader& reader, int32_t entry, ItemObj& object, const char* file)
+{
+    DXC_3dScene& scene = *object.m_OwnedScene;
+    int32_t sysMem = 0;
+    reader.GetInt("sysmem", sysMem, entry);
+    const int32_t flags = kLoadFlags | (sysMem != 0 ? kLoadFlagSysMem : 0);
+    uint8_t withGeometry = 0;
+    GameCtrl::ReadFlagKey(reader, "LoadOnNetworkServer", withGeometry, entry);
+    if (!withGeometry) {
+        DXC_AniCycle cycle;
+        Gfx(reporter, file).ReadSceneFileHeader(&cycle, file, -1.0f, -1.0f);
+        scene.SetRangeOnAll(float(cycle.GetAniDuration()));
+        return;
+    }
+    Gfx(reporter, file).LoadScene(&scene, file, flags);
+    String backFile;
+    if (reader.GetString("sFileBack", backFile, entry) == ConfigFileReader::kFound) {
+        auto back = std::make_shared<DXC_3dScene>();
+        g_Gfx->LoadScene(back.get(), backFile.c_str(), flags);
+        PrepareScene(*back);
+        object.m_BackScene = back;
+    }
+    if (scene.FindMesh("FloorObject", true))
+        object.m_FloorObject = 2;
+    object.CheckBoneCount();
+    object.m_SceneEntry = entry;
+    PrepareScene(scene);
+}
+
 }  // namespace
 
 // The prototype is built completely before it enters the table, so a scene that fails to load
@@ -72,31 +104,7 @@ ItemObj* GameCtrl::Load3dObjs(int32_t entry, bool makeCopy)
         object->m_OwnedScene = scene;
         object->SetScene(scene.get());
 
-        int32_t sysMem = 0;
-        m_3dObjReader.GetInt("sysmem", sysMem, entry);
-        const int32_t flags = kLoadFlags | (sysMem != 0 ? kLoadFlagSysMem : 0);
-        uint8_t withGeometry = 0;
-        ReadFlagKey(m_3dObjReader, "LoadOnNetworkServer", withGeometry, entry);
-        if (withGeometry) {
-            Gfx(*this, file).LoadScene(scene.get(), file, flags);
-            String backFile;
-            if (m_3dObjReader.GetString("sFileBack", backFile, entry) == ConfigFileReader::kFound) {
-                auto back = std::make_shared<DXC_3dScene>();
-                g_Gfx->LoadScene(back.get(), backFile.c_str(), flags);
-                PrepareScene(*back);
-                object->m_BackScene = back;
-            }
-            if (scene->FindMesh("FloorObject", true))
-                object->m_FloorObject = 2;
-            object->CheckBoneCount();
-            object->m_SceneEntry = entry;
-            PrepareScene(*scene);
-        } else {
-            // Only the animation range: what the server needs to run the object's animation.
-            DXC_AniCycle cycle;
-            Gfx(*this, file).ReadSceneFileHeader(&cycle, file, -1.0f, -1.0f);
-            scene->SetRangeOnAll(float(cycle.GetAniDuration()));
-        }
+        Load3dObjScene(*this, m_3dObjReader, entry, *object, file);
 
         float scale = 1.0f;
         m_3dObjReader.GetFloat("scale", scale, entry);  // read, but only the signs of "scale3d" count
@@ -230,7 +238,8 @@ void GameCtrl::Read3dObjGraphics(ItemObj& object, int32_t entry)
     reader.GetVector3("ShadowDir", look.shadowDir, entry);
     look.shadowSize = object.m_Radius;
     reader.GetFloat("ShadowSize", look.shadowSize, entry);
-    if (look.shadowTexSize <= 0.0f && reader.GetFloat("ShadowTexSize", look.shadowTexSize, entry) == 0)
+    const bool hasShadowTexture = look.shadowTexSize > 0.0f;
+    if (!hasShadowTexture && reader.GetFloat("ShadowTexSize", look.shadowTexSize, entry) == ConfigFileReader::kFound)
         look.shadowTexSize = std::min(look.shadowTexSize, m_MaxShadowTexSize);
     reader.GetInt("CastShadow", look.castShadow, entry);
     look.shadowColour = m_World.GetOptions().shadowColour | 0xFF000000u;

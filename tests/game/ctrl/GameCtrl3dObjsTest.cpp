@@ -52,7 +52,7 @@ std::string Entry(const char* desc, const std::string& keys)
 
 TEST(GameCtrl3dObjsTest, PrototypeBuiltOnceAndCopied)
 {
-    ObjectsGame game(Entry("crate", "") + Entry("lamp", "LoadOnNetworkServer = 1\n"));
+    ObjectsGame game(Entry("crate", "") + Entry("lamp", "LoadOnNetworkServer = 1\nsFileBack = \"meshes\\box.rtx\"\n"));
     GameCtrl& ctrl = *game.ctrl;
     ItemObj* first = ctrl.Load3dObjs(0, false);
     ASSERT_NE(first, nullptr);
@@ -74,6 +74,9 @@ TEST(GameCtrl3dObjsTest, PrototypeBuiltOnceAndCopied)
     EXPECT_EQ(lamp->GetScene()->GetMeshCount(), 2);
     EXPECT_EQ(lamp->m_SceneEntry, 1);
     EXPECT_EQ(lamp->m_FloorObject, 2);  // a mesh named "FloorObject..." is walkable
+    ASSERT_NE(lamp->m_BackScene, nullptr);
+    EXPECT_EQ(lamp->m_BackScene->GetMeshCount(), 2);
+    EXPECT_EQ(lamp->m_BackScene->activeCamera, -1);
     EXPECT_EQ(ctrl.Get3dObjUseStamps()[1], 3u);
 
     std::unique_ptr<ItemObj> copy(ctrl.Load3dObjs(0, true));
