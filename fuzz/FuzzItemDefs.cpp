@@ -58,8 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ItemObj object;
         bool found = false;
         Fuzz::Guarded([&] { ctrl->AddItemToObject(ctrl->GetWorldObjectReader(), "item", entry, object, found); });
-        delete object.m_Inventory;
-        object.m_Inventory = nullptr;
         Fuzz::Guarded([&] { ctrl->Read3dObjGraphics(object, entry); });
         if (object.m_Graphics.shadowTexSize > ctrl->GetMaxShadowTexSize())
             Fuzz::Finding("a shadow texture is larger than the maximum");

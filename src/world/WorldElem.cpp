@@ -3,6 +3,7 @@
 
 #include "base/Log.h"
 #include "world/GameCtrlInterface.h"
+#include "world/Inventory.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -24,7 +25,7 @@ WorldElem& WorldElem::operator=(const WorldElem& other)
     return *this;
 }
 
-WorldElem::~WorldElem() = default;
+WorldElem::~WorldElem() { delete m_Inventory; }  // its items go with it
 
 void WorldElem::CopyElemState(const WorldElem& other)
 {

@@ -262,6 +262,4 @@ TEST(GameCtrlItemDefsTest, WorldObjectsOfItems)
     EXPECT_FLOAT_EQ(sword->m_BodyScaleLeft[2], 2.0f);
     EXPECT_EQ(ErrorOf([&] { ctrl.AddItemToObject(ctrl.GetWorldObjectReader(), "Inventory3", 0, chest, found); }),
               "Tried to add unknown item 'Axe' to object : 'Chest'");
-    delete chest.m_Inventory;  // the element leaves its inventory to whoever made it
-    chest.m_Inventory = nullptr;
 }
