@@ -18,23 +18,12 @@
 
 namespace {
 
-// A text export: two meshes, frames 0 to 30 at 30 per second (one second of animation).
-const char* const kModel = "*3DSMAX_RTXEXPORT 211\n"
-                           "*SCENE { *SCENE_FIRSTFRAME 0 *SCENE_LASTFRAME 30 *SCENE_FRAMESPEED 30 "
-                           "*SCENE_TICKSPERFRAME 160 }\n"
-                           "*GEOMOBJECT { *NODE_NAME \"Box\" *MESH { *MESH_NUMVERTEX 3 *MESH_NUMFACES 1 "
-                           "*MESH_VERTEX_LIST { *MESH_VERTEX 0 0 0 0 *MESH_VERTEX 1 1 0 0 *MESH_VERTEX 2 0 1 0 } "
-                           "*MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 } } }\n"
-                           "*GEOMOBJECT { *NODE_NAME \"FloorObjectTop\" *MESH { *MESH_NUMVERTEX 3 *MESH_NUMFACES 1 "
-                           "*MESH_VERTEX_LIST { *MESH_VERTEX 0 0 0 1 *MESH_VERTEX 1 1 0 1 *MESH_VERTEX 2 0 1 1 } "
-                           "*MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 } } }\n";
-
-
-// A game directory with the model and a 3D object file of the given entries.
+// A game directory with the model (fixture "box.rtx": two meshes, one of them walkable, one second
+// of animation) and a 3D object file of the given entries.
 struct ObjectsGame {
     explicit ObjectsGame(const std::string& entries)
     {
-        dir.Write("meshes/box.rtx", kModel);
+        CopyFixture(dir, "box.rtx", "meshes/box.rtx");
         dir.Write("cfg/3dobjs.cfg", entries);
         ctrl = std::make_unique<GameCtrl>();
     }
@@ -160,7 +149,7 @@ TEST(GameCtrl3dObjsTest, FaultsLeaveNoPrototype)
     EXPECT_EQ(ctrl.Get3dObjPrototypes()[1], nullptr);
     EXPECT_EQ(ErrorOf([&] { ctrl.Load3dObjs(3, false); }), "3dObj entry 3 out of range (3 entries)");
     EXPECT_EQ(ErrorOf([&] { ctrl.Load3dObjs(-1, true); }), "3dObj entry -1 out of range (3 entries)");
-    game.dir.Write("meshes/gone.rtx", kModel);  // built on the next request
+    CopyFixture(game.dir, "box.rtx", "meshes/gone.rtx");  // built on the next request
     EXPECT_NE(ctrl.Load3dObjs(1, false), nullptr);
 }
 
