@@ -421,6 +421,8 @@ public:
     // Frees the least recently used prototypes beyond what the machine's memory lets us keep;
     // those that the world's elements show stay.
     void FreeUnusedData();
+    // The same for a machine of memoryMB megabytes: 100, 150, 200 or 300 unused ones are kept
+    // below 600, 900, 1200 MB and above.
     void FreeUnused3dObjs(int32_t memoryMB);
     // The largest shadow texture and the scale the next object takes ("rndScale").
     float GetMaxShadowTexSize() const { return m_MaxShadowTexSize; }
@@ -444,6 +446,8 @@ public:
     // The 3D object entry that shows an item on the floor (-1 unusable, 0 of another type); its
     // scene, back scene and scale (when asked) go to the outputs.
     int32_t GetItemWorldObject(const String& name, DXC_3dScene** scene, DXC_3dScene** backScene, float* scale);
+    // The items' world objects (once per run, warnings), then every world object entry's type
+    // and item (errors).
     void CheckItemReferences();
     // The key names an item (with an optional scale "name", x, y, z) put into the object's
     // inventory; found tells whether the key was there.
