@@ -259,9 +259,9 @@ void GameCtrl::Read3dObjGraphics(ItemObj& object, int32_t entry)
     ReadShortKey(reader, "highlight", object.m_HighlightMode, entry);
     ReadByteKey(reader, "TerrainAlign", object.m_FloorAlignMode, entry);
     reader.GetFloat("ClickSize", look.clickSize, entry);
-    float strength = 0.0f;
-    if (reader.GetFloat("TerrainAlignStrength", strength, entry) == ConfigFileReader::kFound)
-        object.m_FloorAlignWeight = uint8_t(int32_t(std::round(std::clamp(strength, 0.0f, 1.0f) * 255.0f)));
+    float strength = 0.0f;  // 0..1, kept as a byte
+    if (reader.GetFloat("TerrainAlignStrength", strength, entry) == ConfigFileReader::kFound && !std::isnan(strength))
+        object.m_FloorAlignWeight = uint8_t(std::round(std::clamp(strength, 0.0f, 1.0f) * 255.0f));
     reader.GetFloat("FadeOutIfInView", look.fadeOutIfInView, entry);
     ReadShortKey(reader, "floor", object.m_FloorObject, entry);
     ReadByteKey(reader, "EnvironmentObject", look.environmentObject, entry);

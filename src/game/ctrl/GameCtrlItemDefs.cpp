@@ -11,6 +11,7 @@
 #include "world/Inventory.h"
 
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 namespace {
@@ -70,7 +71,13 @@ const SlotKey kTextureKeys[] = {
     {"TextureBeard", 6},     {"TextureHair", 7},      {"TextureBelt", 8},  {"TextureEyeGlow", 9},
 };
 
-int32_t RoundHalfAway(float value) { return int32_t(std::round(value)); }
+// Rounded half away from zero, held within the integers (NaN: 0).
+int32_t RoundHalfAway(float value)
+{
+    if (!(std::fabs(value) < 2147483520.0f))  // the largest float below 2^31
+        return std::isnan(value) ? 0 : value > 0.0f ? INT32_MAX : INT32_MIN;
+    return int32_t(std::round(value));
+}
 
 void AddAbility(ItemBase& item, int32_t type, int32_t subtype, float value, float value2 = 0.0f)
 {
@@ -245,14 +252,14 @@ void GameCtrl::LoadItems(ConfigFileReader& reader, int32_t entry, ItemBase& item
     int32_t variation = 0;
     for (const SlotKey& key : kMeshKeys)
         if (reader.GetInt(key.key, variation, entry) == ConfigFileReader::kFound)
-            AddAbility(item, ItemAbility::kBodyMesh, key.slot, float(variation - 1));
+            AddAbility(item, ItemAbility::kBodyMesh, key.slot, float(variation) - 1.0f);
     for (const SlotKey& key : kTextureKeys)
         if (reader.GetInt(key.key, variation, entry) == ConfigFileReader::kFound)
-            AddAbility(item, ItemAbility::kBodyTexture, key.slot, float(variation - 1));
-    if (reader.GetFloat("key", number, entry) == ConfigFileReader::kFound && std::fabs(number) < 2147483647.0f)
+            AddAbility(item, ItemAbility::kBodyTexture, key.slot, float(variation) - 1.0f);
+    if (reader.GetFloat("key", number, entry) == ConfigFileReader::kFound)
         AddAbility(item, ItemAbility::kKey, RoundHalfAway(number), 0.0f);
 
-    if (reader.GetFloat("pile", number, entry) == ConfigFileReader::kFound && std::fabs(number) < 2147483647.0f)
+    if (reader.GetFloat("pile", number, entry) == ConfigFileReader::kFound)
         item.m_Pile = RoundHalfAway(number);
     reader.GetString("BookText", item.m_BookText, entry);
     if (reader.GetInt("uses", item.m_Uses, entry) != ConfigFileReader::kFound && complete && !item.m_BookText.IsEmpty())

@@ -8,6 +8,7 @@
 #include "world/SoundData.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 // Non-zero: sound names are taken as they are. Nothing on the server clears it.
@@ -40,6 +41,9 @@ void ReadNumberedNames(ConfigFileReader& reader, const char* key, int32_t entry,
     }
 }
 
+// "rep" as the sound layer takes it: the file's value plus one (the largest stays).
+int32_t PlusOne(int32_t rep) { return rep < INT32_MAX ? rep + 1 : rep; }
+
 }  // namespace
 
 // Layout of an entry ("#" line, keys in any order): desc (the name), file (may hold "LANG\"),
@@ -64,7 +68,7 @@ void GameCtrl::LoadSounds()
     const int32_t count = m_SoundReader.GetNumEntries();
     for (int32_t i = 0; i < count; ++i) {
         SoundData sound;
-        sound.loadFlags = defaults.rep + 1;
+        sound.loadFlags = PlusOne(defaults.rep);
         sound.distance = defaults.dist;
         sound.minTimeDiff = defaults.minTimeDiff;
         sound.fadeTime = 0.5f;
@@ -94,7 +98,7 @@ void GameCtrl::LoadSounds()
         sound.hasSound = hasFile ? 1 : 0;
         int32_t rep = 0;
         if (m_SoundReader.GetInt("rep", rep, i) == ConfigFileReader::kFound)
-            sound.loadFlags = rep + 1;
+            sound.loadFlags = PlusOne(rep);
         m_World.RegisterSound(sound.name.c_str(), sound);
 
         if (i % 10 == 5) {
