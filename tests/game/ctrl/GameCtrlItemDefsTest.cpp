@@ -263,3 +263,25 @@ TEST(GameCtrlItemDefsTest, WorldObjectsOfItems)
     EXPECT_EQ(ErrorOf([&] { ctrl.AddItemToObject(ctrl.GetWorldObjectReader(), "Inventory3", 0, chest, found); }),
               "Tried to add unknown item 'Axe' to object : 'Chest'");
 }
+
+TEST(GameCtrlItemDefsTest, AttributesDerivedByGameFunctions)
+{
+    GameDir dir;
+    dir.Write("cfg/functions.cfg", "#1\ndesc = \"byMight\"\nfunc = 0, 0, 10, 100\ninterpolation = 1\n"
+                                   "attribute = \"might\"\n#2\ndesc = \"plusMight\"\nfunc = 0, 0, 10, 100\n"
+                                   "interpolation = 1\nattribute = \"might\"\nattributeOperation = \"add\"\n"
+                                   "#3\ndesc = \"byXP\"\nfunc = 0, 5\nattribute = \"xp\"\n");
+    ItemCtrl ctrl;
+    ctrl.OpenItems("#1\ndesc = \"Root\"\nimg = \"r.dds\"\nmight = 2\nhitp = 10\nmanaMax = 4\nspdCombatBonus = 50\n"
+                   "#2\ndesc = \"Item\"\nimg = \"i.dds\"\nBaseItem = \"Root\"\nmight = 7\nhitpFunc = \"byMight\"\n"
+                   "manaMaxFunc = \"byXP\"\nspdCombatBonusFunc = \"plusMight\"\n");
+    ctrl.ReadAll();
+    const ItemBase& item = ctrl.Item("Item");
+    // The root base's might is the input: 10 x 20, 4 unchanged (no item has experience),
+    // 50 + 20 percent.
+    EXPECT_FLOAT_EQ(FindAbility(item, ItemAbility::kHitPoints)->value, 200.0f);
+    EXPECT_FLOAT_EQ(FindAbility(item, ItemAbility::kManaMax)->value, 4.0f);
+    EXPECT_FLOAT_EQ(FindAbility(item, ItemAbility::kCombatSpeed)->value, 1.7f);
+    EXPECT_FLOAT_EQ(ctrl.ApplyGameFunctionToItem(3.0f, "byMight", nullptr), 3.0f);
+    EXPECT_FLOAT_EQ(ctrl.ApplyGameFunctionToItem(3.0f, "unknown", &item), 3.0f);
+}
