@@ -452,9 +452,11 @@ public:
     // The key names an item (with an optional scale "name", x, y, z) put into the object's
     // inventory; found tells whether the key was there.
     void AddItemToObject(ConfigFileReader& reader, const char* key, int32_t entry, WorldElem& object, bool& found);
-    // Key readers of the game data: a flag (the number rounded, 1 when not 0) and an 8-bit or
-    // 16-bit integer (the number truncated to that width); a missing key leaves the value.
+    // Key readers of the game data: a flag (the number rounded, 1 when not 0), an angle (degrees
+    // stored as radians) and an 8-bit or 16-bit integer (the number truncated to that width); a
+    // missing key leaves the value.
     static void ReadFlagKey(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry);
+    static void ReadAngleKey(ConfigFileReader& reader, const char* key, float& radians, int32_t entry);
     static void ReadByteKey(ConfigFileReader& reader, const char* key, uint8_t& value, int32_t entry);
     static void ReadShortKey(ConfigFileReader& reader, const char* key, int16_t& value, int32_t entry);
 

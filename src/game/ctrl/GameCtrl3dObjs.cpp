@@ -20,7 +20,6 @@ namespace {
 constexpr int32_t kLoadFlags = 0x20;        // names, transforms, keys and bones: no geometry
 constexpr int32_t kLoadFlagSysMem = 0x10;   // "sysmem"
 constexpr int32_t kMaxFileName = 256;       // "sFile" is read as at most this many characters
-constexpr float kDegreesToRadians = 0.017453292f;
 
 float Sign(float value) { return value < 0.0f ? -1.0f : 1.0f; }
 
@@ -246,9 +245,7 @@ void GameCtrl::Read3dObjGraphics(ItemObj& object, int32_t entry)
     if (reader.GetVector3("ShadowCol", rgb, entry) == ConfigFileReader::kFound)
         look.shadowColour = PackColour(rgb, 255);
     reader.GetVector3("RotAxis", look.rotAxis, entry);
-    float degrees = 0.0f;
-    if (reader.GetFloat("RotAngle", degrees, entry) == ConfigFileReader::kFound)
-        look.rotAngle = degrees * kDegreesToRadians;
+    ReadAngleKey(reader, "RotAngle", look.rotAngle, entry);
     if (reader.GetFloat("vsize", object.m_ViewMargin, entry) != ConfigFileReader::kFound)
         object.m_ViewMargin = object.ComputeRadius();
     float range[2];

@@ -18,7 +18,6 @@ namespace {
 
 constexpr int32_t kMaxBaseItemLinks = 100;
 constexpr int32_t kMaxImageName = 256;  // "img" is read as at most this many characters
-constexpr float kDegreesToRadians = 0.017453292f;
 
 // Items read once per run check their "objID" against the world object types.
 bool s_CheckItemObjIDs = true;
@@ -87,13 +86,6 @@ void AddAbility(ItemBase& item, int32_t type, int32_t subtype, float value, floa
     ability.value = value;
     ability.value2 = value2;
     item.AddAbility(ability, false);
-}
-
-void ReadAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry)
-{
-    float degrees = 0.0f;
-    if (reader.GetFloat(key, degrees, entry) == ConfigFileReader::kFound)
-        radians = degrees * kDegreesToRadians;
 }
 
 // An emitter's position as the item sits on the body: turned about the body axis, moved to the
@@ -197,11 +189,11 @@ void GameCtrl::LoadItems(ConfigFileReader& reader, int32_t entry, ItemBase& item
     reader.GetVector3("BodyPos", item.m_BodyPos, entry);
     reader.GetVector3("BodyScale", item.m_BodyScale, entry);
     reader.GetVector3("BodyRotAxis", item.m_BodyRotAxis, entry);
-    ReadAngle(reader, "BodyRotAngle", item.m_BodyRotAngle, entry);
+    ReadAngleKey(reader, "BodyRotAngle", item.m_BodyRotAngle, entry);
     reader.GetVector3("BodyPosLeft", item.m_BodyPosLeft, entry);
     reader.GetVector3("BodyScaleLeft", item.m_BodyScaleLeft, entry);
     reader.GetVector3("BodyRotAxisLeft", item.m_BodyRotAxisLeft, entry);
-    ReadAngle(reader, "BodyRotAngleLeft", item.m_BodyRotAngleLeft, entry);
+    ReadAngleKey(reader, "BodyRotAngleLeft", item.m_BodyRotAngleLeft, entry);
     reader.GetVector3("PicCol", item.m_PicCol, entry);
 
     // Attributes: the key's value, or one that the key's function derives from the root base.

@@ -17,14 +17,6 @@ namespace {
 
 constexpr float kDegreesToRadians = 0.017453292f;
 
-// A float in degrees, stored in radians.
-void ReadAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry)
-{
-    float degrees = 0.0f;
-    if (reader.GetFloat(key, degrees, entry) == ConfigFileReader::kFound)
-        radians = degrees * kDegreesToRadians;
-}
-
 // The number truncated toward zero to an integer of T's width; a value beyond 32 bits is left out.
 template <typename T> void ReadTruncated(ConfigFileReader& reader, const char* key, T& value, int32_t entry)
 {
@@ -41,6 +33,14 @@ void GameCtrl::ReadFlagKey(ConfigFileReader& reader, const char* key, uint8_t& f
     bool value = false;
     if (reader.GetRoundedInt(key, value, entry) == ConfigFileReader::kFound)
         flag = value ? 1 : 0;
+}
+
+// A float in degrees, stored in radians.
+void GameCtrl::ReadAngleKey(ConfigFileReader& reader, const char* key, float& radians, int32_t entry)
+{
+    float degrees = 0.0f;
+    if (reader.GetFloat(key, degrees, entry) == ConfigFileReader::kFound)
+        radians = degrees * kDegreesToRadians;
 }
 
 void GameCtrl::ReadByteKey(ConfigFileReader& reader, const char* key, uint8_t& value, int32_t entry)
@@ -127,8 +127,8 @@ void GameCtrl::ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEn
     reader.GetFloatPair("stunTime", damage->stunTime, entry);
     reader.GetFloatPair("freeze", damage->freeze, entry);
     reader.GetFloatPair("slow", damage->slow, entry);
-    ReadAngle(reader, "angle", damage->angle, entry);
-    ReadAngle(reader, "direction", damage->direction, entry);
+    ReadAngleKey(reader, "angle", damage->angle, entry);
+    ReadAngleKey(reader, "direction", damage->direction, entry);
     reader.GetInt("HitAll", damage->hitAll, entry);
     reader.GetInt64("serialNumber", damage->serialNumber, entry);
     reader.GetFloat("PrecisionPenalty", damage->precisionPenalty, entry);
@@ -141,7 +141,7 @@ void GameCtrl::ReadShotRepeat(ActionEntryBase& part, ShotRepeat& repeat, ConfigF
     repeat.Reset();
     if (reader.GetInt("RepeatCount", repeat.count, entry) == ConfigFileReader::kFound) {
         reader.GetFloat("RepeatPointOffset", repeat.pointOffset, entry);
-        ReadAngle(reader, "RepeatDirectionOffset", repeat.directionOffset, entry);
+        ReadAngleKey(reader, "RepeatDirectionOffset", repeat.directionOffset, entry);
         reader.GetFloatPair("StartOffsetOffset", repeat.startOffsetOffset, entry);
     }
     reader.GetFloat("point", part.point, entry);
