@@ -26,7 +26,7 @@ WorldElem& WorldElem::operator=(const WorldElem& other)
     return *this;
 }
 
-WorldElem::~WorldElem() = default;
+WorldElem::~WorldElem() { delete m_Inventory; }  // its items go with it
 
 void WorldElem::CopyElemState(const WorldElem& other)
 {

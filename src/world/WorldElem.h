@@ -377,7 +377,7 @@ public:
     uint8_t m_NetSync = 0;  // network synchronisation: 0 none, 1 by the short state, 2 and more the saved state
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
-    Inventory* m_Inventory = nullptr;  // owned; made by the inventory code
+    Inventory* m_Inventory = nullptr;  // owned, deleted with the element; a copy has none
     PathMotion m_PathMotion;
     uint8_t m_CanMoveThrough = 0;  // "CanMoveThroughFlags": 1 walls never block it, 2 elements never do
     uint8_t m_IgnoreTerrain = 0;   // low four bits: slopes do not hold the element up

@@ -4,6 +4,7 @@
 #include "world/WorldCtrl.h"
 
 #include "engine/gui/DXC_GuiManager.h"
+#include "world/Inventory.h"
 #include "world/ItemDragRecord.h"
 #include "world/WorldTestSupport.h"
 
@@ -235,12 +236,11 @@ TEST_F(WorldCtrlElementsTest, DeletingWithChildrenControllersAndRemoving)
 
     // Deleting an element whose inventory an item is being dragged out of ends the drag.
     DXC_GuiManager gui;
-    int inventories[2];
     ItemDragRecord drag;
-    drag.inventory = reinterpret_cast<Inventory*>(&inventories[0]);
+    drag.inventory = new Inventory;  // the elements delete their inventories
     gui.SetDragObject(&drag, ItemDragRecord::kDragName, nullptr);
     TestElem* other = Add();
-    other->m_Inventory = reinterpret_cast<Inventory*>(&inventories[1]);
+    other->m_Inventory = new Inventory;
     world.DelObj(other->m_ObjID, 0);
     EXPECT_EQ(gui.GetDragObject(), &drag);  // another inventory's drag goes on
     TestElem* owner = Add();
