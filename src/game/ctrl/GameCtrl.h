@@ -49,6 +49,7 @@
 #include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
+#include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "script/VariableStack.h"
@@ -116,6 +117,12 @@ struct NameListElement {
     String name;
 };
 using NameList = DynaMem<NameListElement, 16>;
+
+// A bone of a creature's skeleton with the weight its animation blending gives it.
+struct BoneWeight {
+    String name;
+    float weight = 1.0f;
+};
 
 class GameCtrl : public GameCtrlInterface {
 public:
@@ -466,6 +473,33 @@ public:
     static void ReadByteKey(ConfigFileReader& reader, const char* key, uint8_t& value, int32_t entry);
     static void ReadShortKey(ConfigFileReader& reader, const char* key, int16_t& value, int32_t entry);
 
+    // Animation cycle sets, creature definitions and bone weights (GameCtrlAniCycles.cpp).
+    // Opens "cfg\anicycles.cfg" when it must be read (again), with one empty set per entry.
+    void LoadAniCycleFile();
+    // The entry index of the set named so, read in full on its first request; an unknown name is
+    // an error.
+    int32_t LoadAniCycleSets(const char* name);
+    // The set of an entry, or null outside the table.
+    AniCycleSet* GetAniCycleSet(int32_t index);
+    int32_t GetNumAniCycleSets() const { return int32_t(m_AniCycleSets.size()); }
+    ConfigFileReader& GetAniCycleReader() { return m_AniCycleReader; }
+    // The cycles of one key into the set from cycle first on: firstCount first indices (suffix
+    // 1, 2, ...; none for a single one), up to secondCount variants each ("_1", "_2", ...; none
+    // for the first); variants, when given, makes them attack cycles and receives the variants
+    // found per first index. The number of first indices with a cycle.
+    int32_t ReadAniCycle(AniCycleSet& set, int32_t first, int32_t entry, const char* key, uint8_t loopDefault,
+                         int32_t firstCount, int32_t secondCount, int8_t* variants);
+    // The comma-separated floats of the key (at most 1024) replace the list.
+    void ReadFloatList(ConfigFileReader& reader, std::vector<float>& list, const char* key, int32_t entry);
+    // Opens "cfg\3dCreatures.cfg" when it must be read (again), with empty per-entry tables,
+    // then the character classes.
+    void LoadCreatureDefinitions();
+    // The per-entry tables of the creature definitions that the creature factory fills.
+    std::vector<std::shared_ptr<WorldElem>>& GetCreatureEntryObjects() { return m_CreatureEntryObjects; }
+    std::vector<uint32_t>& GetCreatureEntryWords() { return m_CreatureEntryWords; }
+    // The weights a bone weight table names, set on the bones of that name; the others keep theirs.
+    void LoadBoneWeightTable(const char* fileName, std::vector<BoneWeight>& bones);
+
     // Checks the type name; making the object comes with the game objects.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
     void OnWallAdded(int32_t wallID) override { (void)wallID; }
@@ -703,6 +737,11 @@ protected:
     float m_PendingRandomScale = 1.0f;
     ConfigFileReader m_SoundReader;
     uint8_t m_SoundsLoaded = 0;
+    // Animation cycle sets and creature definitions.
+    ConfigFileReader m_AniCycleReader;
+    std::vector<std::unique_ptr<AniCycleSet>> m_AniCycleSets;
+    std::vector<std::shared_ptr<WorldElem>> m_CreatureEntryObjects;
+    std::vector<uint32_t> m_CreatureEntryWords;
 
 private:
     void StopChannel(int32_t channel);
