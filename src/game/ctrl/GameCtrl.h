@@ -500,6 +500,23 @@ public:
     // The weights a bone weight table names, set on the bones of that name; the others keep theirs.
     void LoadBoneWeightTable(const char* fileName, std::vector<BoneWeight>& bones);
 
+    // Creature stat blocks (GameCtrlCreatureStats.cpp). The entry's stat block into the
+    // creature: complete makes it a full definition whose missing keys take their defaults,
+    // else only the keys present change it; monsterLevel lets "levelRel" and the level's monster
+    // health apply; skipAppearance leaves out the idle cycles, body variations and idle speed.
+    // A bored cycle beyond the creature's cycle set is an error.
+    virtual void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
+                                   bool complete, bool skipAppearance);
+    // The game's own creature keys, read in the middle of the stat block; the engine has none.
+    virtual void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature);
+    void SetCreatureLevel(CreatureObj& creature, int32_t level);
+    // The level's monster health scaling: hit points × factor + addend.
+    void SetMonsterHealth(float factor, float add)
+    {
+        m_MonsterHealthFactor = factor;
+        m_MonsterHealthAdd = add;
+    }
+
     // Checks the type name; making the object comes with the game objects.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
     void OnWallAdded(int32_t wallID) override { (void)wallID; }
@@ -742,6 +759,9 @@ protected:
     std::vector<std::unique_ptr<AniCycleSet>> m_AniCycleSets;
     std::vector<std::shared_ptr<WorldElem>> m_CreatureEntryObjects;
     std::vector<uint32_t> m_CreatureEntryWords;
+    // Creature stat blocks.
+    float m_MonsterHealthFactor = 1.0f;
+    float m_MonsterHealthAdd = 0.0f;
 
 private:
     void StopChannel(int32_t channel);
