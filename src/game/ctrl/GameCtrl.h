@@ -52,6 +52,7 @@
 #include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
+#include "script/ScriptGameCallbacks.h"
 #include "script/VariableStack.h"
 #include "world/GameCtrlInterface.h"
 #include "world/Inventory.h"
@@ -517,6 +518,17 @@ public:
         m_MonsterHealthAdd = add;
     }
 
+    // Difficulty (GameCtrlDifficulty.cpp). One entry of the difficulty file into the process-wide
+    // difficulty record: absent keys leave their fields, an unknown function name warns; its
+    // "runScript" runs once from the language folder.
+    virtual void LoadDifficulty(ConfigFileReader& reader, int32_t entry);
+    // The plain factors of the record; the server scales health by the number of players.
+    virtual float GetMonsterHealthFactor();
+    virtual float GetMonsterDamageFactor();
+    // What the game's scripts reach the game through, installed in the readers the controller
+    // makes.
+    void SetScriptCallbacks(const ScriptGameCallbacks& callbacks) { m_ScriptCallbacks = callbacks; }
+
     // Checks the type name; making the object comes with the game objects.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
     void OnWallAdded(int32_t wallID) override { (void)wallID; }
@@ -762,6 +774,8 @@ protected:
     // Creature stat blocks.
     float m_MonsterHealthFactor = 1.0f;
     float m_MonsterHealthAdd = 0.0f;
+    // Difficulty.
+    ScriptGameCallbacks m_ScriptCallbacks;
 
 private:
     void StopChannel(int32_t channel);
