@@ -3,8 +3,12 @@
 // against the cycle set.
 #include "game/ctrl/GameCtrl.h"
 
+#include "game/ctrl/Difficulty.h"
+
 #include "GameCtrlTestSupport.h"
 #include "support/ErrorOf.h"
+#include "support/LogCapture.h"
+#include "support/ScopedGfx.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +24,16 @@ public:
     }
     int32_t monsterLevel = 1;
     float lastFraction = -1.0f;
+};
+
+// The difficulty record as a test found it, given back when it ends.
+class ScopedDifficultyRecord {
+public:
+    ScopedDifficultyRecord() : m_Saved(g_Difficulty) {}
+    ~ScopedDifficultyRecord() { g_Difficulty = m_Saved; }
+
+private:
+    Difficulty m_Saved;
 };
 
 struct Block {
@@ -132,4 +146,49 @@ TEST(GameCtrlCreatureStatsTest, BoredCycles)
     EXPECT_EQ(ErrorOf([&] { ctrl.LoadCreatureStats(partial, tooHigh.reader, 0, false, true, false); }),
               "Invalid very exhausted bored cycle specified: 4 (" + file + ":'Rat')");
     EXPECT_EQ(ErrorOf([&] { ctrl.LoadCreatureStats(partial, tooHigh.reader, 0, false, true, true); }), "no error");
+}
+
+TEST(GameCtrlCreatureStatsTest, SampleHeroLoads)
+{
+    Log::Write("loading the sample hero");  // the log stays where the test started
+    ScopedCurrentDir game(std::string(SERVER_FIXTURES) + "/../../gamedata");
+    ScopedGfx gfx;
+    ScopedDifficultyRecord saved;
+    StatsCtrl ctrl;
+    LogCapture log;
+    ctrl.LoadFunctions();
+    ctrl.LoadCreatureDefinitions();
+    ctrl.LoadAniCycleFile();
+    ConfigFileReader& creatures = ctrl.GetCreatureReader();
+    const int32_t entry = creatures.FindEntryByDesc("ch_soldier");
+    ASSERT_GE(entry, 0);
+    String setName;
+    ASSERT_EQ(creatures.GetString("AniCycles", setName, entry), ConfigFileReader::kFound);
+    CreatureObj hero;
+    ASSERT_EQ(ErrorOf([&] { hero.m_Stats.aniCycleSet = ctrl.LoadAniCycleSets(setName.c_str()); }), "no error");
+    AniCycleSet* set = ctrl.GetAniCycleSet(hero.m_Stats.aniCycleSet);
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->m_BoredCount, 1);
+    EXPECT_TRUE(set->GetCycle(0).HasData());
+    EXPECT_NEAR(set->GetCycle(0).endTime, 1.0f, 1e-4f);  // one second
+
+    ASSERT_EQ(ErrorOf([&] { ctrl.LoadCreatureStats(hero, creatures, entry, false, true, false); }), "no error");
+    EXPECT_FLOAT_EQ(hero.m_Stats.maxHitPoints, 100.0f);
+    EXPECT_EQ(hero.m_Stats.boredCyclePose, 1);
+    String boneFile;
+    creatures.GetString("BoneWeights", boneFile, entry);
+    std::vector<BoneWeight> bones = {{"Root", 0.0f}, {"Spine", 0.0f}, {"Head", 0.0f}};
+    ctrl.LoadBoneWeightTable(boneFile.c_str(), bones);
+    EXPECT_FLOAT_EQ(bones[2].weight, 0.5f);
+
+    ConfigFileReader difficulty;
+    difficulty.SetDescKey("desc");
+    ASSERT_EQ(difficulty.Load("cfg\\difficulty.cfg"), 0);
+    ASSERT_EQ(difficulty.GetNumEntries(), 3);
+    for (int32_t mode = 0; mode < 3; ++mode)
+        ctrl.LoadDifficulty(difficulty, mode);
+    EXPECT_FLOAT_EQ(ctrl.GetMonsterHealthFactor(), 1.5f);
+    EXPECT_EQ(g_Difficulty.monsterHealthMultiplayer.name, "monsterHealthMultiplayer");
+    EXPECT_EQ(log.Count("Warning"), 0);
+    EXPECT_EQ(log.Count("Error"), 0);
 }
