@@ -110,6 +110,15 @@ void ItemObj::CopyItemObj(const ItemObj& other)
     m_RandomStart = other.m_RandomStart;
     m_StartBounds[0] = other.m_StartBounds[0];
     m_StartBounds[1] = other.m_StartBounds[1];
+    m_3dObjIndex = other.m_3dObjIndex;
+    m_SceneEntry = other.m_SceneEntry;
+    m_SceneFile = other.m_SceneFile;
+    m_OwnedScene = other.m_OwnedScene;
+    m_BackScene = other.m_BackScene;
+    m_RenderData = other.m_RenderData;
+    m_Graphics = other.m_Graphics;
+    m_AniStart = other.m_AniStart;
+    m_BackDraw = other.m_BackDraw;
 }
 
 void ItemObj::CloneInto(ItemObj& other)
@@ -124,15 +133,6 @@ void ItemObj::CloneInto(ItemObj& other)
         other.m_AutoActionTimeOffset = low + (high - low) * Random::Float01();
     }
     CopyItemsTo(other);
-    m_3dObjIndex = other.m_3dObjIndex;
-    m_SceneEntry = other.m_SceneEntry;
-    m_SceneFile = other.m_SceneFile;
-    m_OwnedScene = other.m_OwnedScene;
-    m_BackScene = other.m_BackScene;
-    m_RenderData = other.m_RenderData;
-    m_Graphics = other.m_Graphics;
-    m_AniStart = other.m_AniStart;
-    m_BackDraw = other.m_BackDraw;
 }
 
 float ItemObj::GetOpacity() const
