@@ -13,7 +13,6 @@
 #include "game/objects/AniCycleSet.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace {
 
@@ -55,18 +54,7 @@ const NamedCycle kNamedCycles[] = {
 // The key with its index suffixes: base, sub-key, the first index, "_" and the second.
 String CycleKey(const char* base, const char* sub, int32_t index1, int32_t index2)
 {
-    String key(base);
-    key += sub;
-    char number[32];
-    if (index1 >= 0) {
-        std::snprintf(number, sizeof number, "%i", index1);
-        key += number;
-    }
-    if (index2 >= 0) {
-        std::snprintf(number, sizeof number, "_%i", index2);
-        key += number;
-    }
-    return key;
+    return ConfigFileReader::MakeKeyName((String(base) + sub).c_str(), index1, index2);
 }
 
 void PrepareCycles(AniCycleSet& set, int32_t first, int32_t last)
