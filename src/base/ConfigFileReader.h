@@ -46,6 +46,9 @@ public:
     bool WasFoundInLinkedReader() const { return m_FoundInLinkedReader != 0; }
 
     // Keys.
+    // The key name the getters look up: base, then the first index ("%i"), then "_" and the
+    // second when both are given.
+    static String MakeKeyName(const char* base, int32_t index1, int32_t index2);
     int32_t FindKeyInLine(int32_t line, const char* key) const;  // offset of the key, or -1
     int32_t FindKeyLine(const char* key, int32_t entry) const;   // line, -1 not found, -2 bad entry
 

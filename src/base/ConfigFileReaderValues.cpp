@@ -9,22 +9,6 @@
 
 namespace {
 
-// The key name: base, then the first index ("%i"), then "_" and the second when both are given.
-String MakeKeyName(const char* base, int32_t index1, int32_t index2)
-{
-    String key(base ? base : "");
-    char number[32];
-    if (index1 >= 0) {
-        std::snprintf(number, sizeof number, "%i", index1);
-        key += number;
-        if (index2 >= 0) {
-            std::snprintf(number, sizeof number, "_%i", index2);
-            key += number;
-        }
-    }
-    return key;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 const char* SkipBlanks(const char* p, const char* end)
@@ -136,6 +120,22 @@ int32_t GetConverted(ConfigFileReader& reader, const char* name, T& value, int32
 }
 
 }  // namespace
+
+// The key name: base, then the first index ("%i"), then "_" and the second when both are given.
+String ConfigFileReader::MakeKeyName(const char* base, int32_t index1, int32_t index2)
+{
+    String key(base ? base : "");
+    char number[32];
+    if (index1 >= 0) {
+        std::snprintf(number, sizeof number, "%i", index1);
+        key += number;
+        if (index2 >= 0) {
+            std::snprintf(number, sizeof number, "_%i", index2);
+            key += number;
+        }
+    }
+    return key;
+}
 
 int32_t ConfigFileReader::GetDouble(const char* name, double& value, int32_t entry, int32_t index1, int32_t index2)
 {

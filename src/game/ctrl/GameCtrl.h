@@ -51,8 +51,10 @@
 #include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
+#include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
+#include "script/ScriptGameCallbacks.h"
 #include "script/VariableStack.h"
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
@@ -119,6 +121,12 @@ struct NameListElement {
     String name;
 };
 using NameList = DynaMem<NameListElement, 16>;
+
+// A bone of a creature's skeleton with the weight its animation blending gives it.
+struct BoneWeight {
+    String name;
+    float weight = 1.0f;
+};
 
 class GameCtrl : public GameCtrlInterface {
 public:
@@ -469,6 +477,61 @@ public:
     static void ReadByteKey(ConfigFileReader& reader, const char* key, uint8_t& value, int32_t entry);
     static void ReadShortKey(ConfigFileReader& reader, const char* key, int16_t& value, int32_t entry);
 
+    // Animation cycle sets, creature definitions and bone weights (GameCtrlAniCycles.cpp).
+    // Opens "cfg\anicycles.cfg" when it must be read (again), with one empty set per entry.
+    void LoadAniCycleFile();
+    // The entry index of the set named so, read in full on its first request; an unknown name is
+    // an error.
+    int32_t LoadAniCycleSets(const char* name);
+    // The set of an entry, or null outside the table.
+    AniCycleSet* GetAniCycleSet(int32_t index);
+    int32_t GetNumAniCycleSets() const { return int32_t(m_AniCycleSets.size()); }
+    ConfigFileReader& GetAniCycleReader() { return m_AniCycleReader; }
+    // The cycles of one key into the set from cycle first on: firstCount first indices (suffix
+    // 1, 2, ...; none for a single one), up to secondCount variants each ("_1", "_2", ...; none
+    // for the first); variants, when given, makes them attack cycles and receives the variants
+    // found per first index. The number of first indices with a cycle.
+    int32_t ReadAniCycle(AniCycleSet& set, int32_t first, int32_t entry, const char* key, uint8_t loopDefault,
+                         int32_t firstCount, int32_t secondCount, int8_t* variants);
+    // The comma-separated floats of the key (at most 1024) replace the list.
+    void ReadFloatList(ConfigFileReader& reader, std::vector<float>& list, const char* key, int32_t entry);
+    // Opens "cfg\3dCreatures.cfg" when it must be read (again), with empty per-entry tables,
+    // then the character classes.
+    void LoadCreatureDefinitions();
+    // The per-entry tables of the creature definitions that the creature factory fills.
+    std::vector<std::shared_ptr<WorldElem>>& GetCreatureEntryObjects() { return m_CreatureEntryObjects; }
+    std::vector<uint32_t>& GetCreatureEntryWords() { return m_CreatureEntryWords; }
+    // The weights a bone weight table names, set on the bones of that name; the others keep theirs.
+    void LoadBoneWeightTable(const char* fileName, std::vector<BoneWeight>& bones);
+
+    // Creature stat blocks (GameCtrlCreatureStats.cpp). The entry's stat block into the
+    // creature: complete makes it a full definition whose missing keys take their defaults,
+    // else only the keys present change it; monsterLevel lets "levelRel" and the level's monster
+    // health apply; skipAppearance leaves out the idle cycles, body variations and idle speed.
+    // A bored cycle beyond the creature's cycle set is an error.
+    virtual void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
+                                   bool complete, bool skipAppearance);
+    // The game's own creature keys, read in the middle of the stat block; the engine has none.
+    virtual void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature);
+    void SetCreatureLevel(CreatureObj& creature, int32_t level);
+    // The level's monster health scaling: hit points × factor + addend.
+    void SetMonsterHealth(float factor, float add)
+    {
+        m_MonsterHealthFactor = factor;
+        m_MonsterHealthAdd = add;
+    }
+
+    // Difficulty (GameCtrlDifficulty.cpp). One entry of the difficulty file into the process-wide
+    // difficulty record: absent keys leave their fields, an unknown function name warns; its
+    // "runScript" runs once from the language folder.
+    virtual void LoadDifficulty(ConfigFileReader& reader, int32_t entry);
+    // The plain factors of the record; the server scales health by the number of players.
+    virtual float GetMonsterHealthFactor();
+    virtual float GetMonsterDamageFactor();
+    // What the game's scripts reach the game through, installed in the readers the controller
+    // makes.
+    void SetScriptCallbacks(const ScriptGameCallbacks& callbacks) { m_ScriptCallbacks = callbacks; }
+
     // Checks the type name; making the object comes with the game objects.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
     void OnWallAdded(int32_t wallID) override { (void)wallID; }
@@ -760,6 +823,16 @@ protected:
     float m_PendingRandomScale = 1.0f;
     ConfigFileReader m_SoundReader;
     uint8_t m_SoundsLoaded = 0;
+    // Animation cycle sets and creature definitions.
+    ConfigFileReader m_AniCycleReader;
+    std::vector<std::unique_ptr<AniCycleSet>> m_AniCycleSets;
+    std::vector<std::shared_ptr<WorldElem>> m_CreatureEntryObjects;
+    std::vector<uint32_t> m_CreatureEntryWords;
+    // Creature stat blocks.
+    float m_MonsterHealthFactor = 1.0f;
+    float m_MonsterHealthAdd = 0.0f;
+    // Difficulty.
+    ScriptGameCallbacks m_ScriptCallbacks;
 
 private:
     void StopChannel(int32_t channel);

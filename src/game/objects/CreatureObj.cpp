@@ -280,6 +280,7 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
     for (int32_t i = 0; i < 8; i++)
         m_AIFurther[i] = o.m_AIFurther[i];
     m_TintColour = o.m_TintColour;
+    m_Stats = o.m_Stats;
     // The damage values become a new object of the source's class holding its values.
     m_DamageValues.reset(o.m_DamageValues ? o.m_DamageValues->Clone() : nullptr);
 }

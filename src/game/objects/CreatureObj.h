@@ -18,6 +18,7 @@
 #include "game/objects/AC_FadeProperties.h"
 #include "game/objects/CreatureActionState.h"
 #include "game/objects/CreatureInfluence.h"
+#include "game/objects/CreatureStats.h"
 #include "game/objects/CreatureStrategyData.h"
 #include "game/objects/KI_ActionData.h"
 #include "game/objects/MobData.h"
@@ -321,6 +322,7 @@ public:
     float m_MoveDelta[2] = {0.0f, 0.0f};
     float m_AIFurther[8] = {0.0f, 1000.0f, 0.0f, 0.0f, 10.0f, 20.0f, 0.0f, 0.0f};
     uint32_t m_TintColour = 0xFFFFFFFFu;
+    CreatureStats m_Stats;  // the stat block of its creature entry
 
 private:
     // The creature defaults of the member table (construction and reset).
