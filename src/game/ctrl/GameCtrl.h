@@ -528,9 +528,6 @@ public:
     // The plain factors of the record; the server scales health by the number of players.
     virtual float GetMonsterHealthFactor();
     virtual float GetMonsterDamageFactor();
-    // What the game's scripts reach the game through, installed in the readers the controller
-    // makes.
-    void SetScriptCallbacks(const ScriptGameCallbacks& callbacks) { m_ScriptCallbacks = callbacks; }
 
     // Checks the type name; making the object comes with the game objects.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
@@ -831,8 +828,6 @@ protected:
     // Creature stat blocks.
     float m_MonsterHealthFactor = 1.0f;
     float m_MonsterHealthAdd = 0.0f;
-    // Difficulty.
-    ScriptGameCallbacks m_ScriptCallbacks;
 
 private:
     void StopChannel(int32_t channel);
