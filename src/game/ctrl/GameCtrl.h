@@ -52,6 +52,7 @@
 #include "world/WorldCtrl.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -375,6 +376,23 @@ public:
     int32_t ReadBezierSpline1D(ConfigFileReader& reader, const char* key, int32_t entry, BezierSpline<float>& spline,
                                const char* name);
 
+    // Action and strategy definitions (GameCtrlActions.cpp, GameCtrlStrategies.cpp): "cfg\actions.cfg"
+    // and "cfg\strategy.cfg" into the world's action and strategy trees, read again only when the
+    // file or the constants changed, and never while the level holds elements. A failed load
+    // leaves the tree empty and the file to be read again.
+    static constexpr int32_t kMaxRepeatCount = 256;  // copies of one block of an action
+    void LoadActions();
+    void LoadStrategies();
+    // Called after every load of the strategies; the game's controller takes its data from them.
+    virtual void OnStrategiesLoaded() {}
+    ConfigFileReader& GetActionReader() { return m_ActionReader; }
+    ConfigFileReader& GetStrategyReader() { return m_StrategyReader; }
+    // Key readers of both files: a flag (the number rounded, 1 when not 0) and an angle given in
+    // degrees, stored in radians; a missing key leaves the value, the result tells whether it was
+    // there.
+    static bool ReadDefinitionFlag(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry);
+    static bool ReadDefinitionAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry);
+
     // Data tables.
     // Opens "cfg\3dobjs.cfg" when it must be read (again), with empty per-entry tables.
     void Open3dObjs();
@@ -571,6 +589,17 @@ protected:
     std::vector<CharacterEntry> m_CharacterEntries;
     ConfigFileReader m_CreatureReader;
     String m_PlayerCharacterID;
+
+    // The readers of the action and strategy definitions, which depend on the constants.
+    ConfigFileReader m_ActionReader;
+    ConfigFileReader m_StrategyReader;
+    // What both definitions loaders do around their entries: refused (loader names the
+    // operation) while the level holds elements, nothing when neither the file nor the constants
+    // changed; else the file is loaded, clear empties the tree and each entry is read in turn. A
+    // load that an error ends empties the tree again and leaves the file to be read next time.
+    // True when the file was read.
+    bool ReadDefinitions(ConfigFileReader& reader, const char* file, const char* loader,
+                         const std::function<void()>& clear, const std::function<void(int32_t)>& readEntry);
 
     // Members of the running game, in their order.
     VariableStack m_LevelVariables;  // cleared at each level change
