@@ -595,11 +595,13 @@ protected:
     ConfigFileReader m_StrategyReader;
     // What both definitions loaders do around their entries: refused (loader names the
     // operation) while the level holds elements, nothing when neither the file nor the constants
-    // changed; else the file is loaded, clear empties the tree and each entry is read in turn. A
-    // load that an error ends empties the tree again and leaves the file to be read next time.
-    // True when the file was read.
-    bool ReadDefinitions(ConfigFileReader& reader, const char* file, const char* loader,
-                         const std::function<void()>& clear, const std::function<void(int32_t)>& readEntry);
+    // changed; else the file is loaded, clear empties the tree and each entry's "desc" is handed
+    // with it to readEntry, which answers false when the name is taken (kind, "Action" or
+    // "Strategy", names the entries in messages). A load that an error ends empties the tree
+    // again and leaves the file to be read next time. True when the file was read.
+    bool ReadDefinitions(ConfigFileReader& reader, const char* file, const char* loader, const char* kind,
+                         const std::function<void()>& clear,
+                         const std::function<bool(int32_t, const char*)>& readEntry);
 
     // Members of the running game, in their order.
     VariableStack m_LevelVariables;  // cleared at each level change

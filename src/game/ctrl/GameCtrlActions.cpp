@@ -8,6 +8,7 @@
 #include "game/ctrl/ShotRepeat.h"
 #include "world/ActionEntry.h"
 
+#include <cctype>
 #include <memory>
 
 namespace {
@@ -45,6 +46,8 @@ private:
     bool m_Finished = false;
 };
 
+template <class Part> void CopyPart(Part& to, const Part& from) { to = from; }
+void CopyPart(ActionShot& to, const ActionShot& from) { to.CopyFrom(from); }  // its damage values are its own
 
 // One entry of the file being read: the controller that reports and reads the shared keys, the
 // reader and the entry's number, and the action that receives what is read.
@@ -71,8 +74,24 @@ struct ActionEntryRead {
                      action.name.c_str(), GameCtrl::kMaxRepeatCount);
         return GameCtrl::kMaxRepeatCount;
     }
+    // Appends count copies of the block's part to the list, each with its list position as
+    // index; after each copy advance(copy, k) moves the part on for the next one.
+    template <class Part, class Advance>
+    void StoreCopies(DynaMem<Part, 4>& list, const Part& part, int32_t count, Advance advance)
+    {
+        for (int32_t k = 0; k < count; k++) {
+            Part& stored = action.AddPart(list);
+            const int32_t index = stored.index;
+            CopyPart(stored, part);
+            stored.index = index;
+            advance(stored, k);
+        }
+    }
     void ReadFlag(const char* key, uint8_t& flag) { GameCtrl::ReadDefinitionFlag(reader, key, flag, entry); }
-    bool ReadAngle(const char* key, float& radians) { return GameCtrl::ReadDefinitionAngle(reader, key, radians, entry); }
+    bool ReadAngle(const char* key, float& radians)
+    {
+        return GameCtrl::ReadDefinitionAngle(reader, key, radians, entry);
+    }
 };
 
 void ActionEntryRead::ReadEntryKeys()
@@ -146,15 +165,11 @@ void ActionEntryRead::ReadEffect()
     reader.GetVector3("ObjectPos", effect.objectPos, entry);
     reader.GetVector3("ObjectScale", effect.objectScale, entry);
     reader.GetFloat("EmitDuration", effect.emitDuration, entry);
-    for (int32_t k = 0; k < count; k++) {
-        ActionEffect& stored = action.AddPart(action.effects);
-        const int32_t index = stored.index;
-        stored = effect;
-        stored.index = index;
+    StoreCopies(action.effects, effect, count, [&](ActionEffect&, int32_t) {
         effect.point += repeat.pointOffset;
         effect.startOffset[0] += repeat.startOffsetOffset[0];
         effect.startOffset[1] += repeat.startOffsetOffset[1];
-    }
+    });
 }
 
 void ActionEntryRead::ReadShot()
@@ -222,11 +237,7 @@ void ActionEntryRead::ReadShot()
         shot.randomMove[0] *= kDegreesToRadians;
     ctrl.FindAttributeFunction(reader, shot.itemDamFactor, "ItemDamFactor", entry);
     ctrl.ReadBezierSpline1D(reader, "DamFactorWay", entry, shot.damFactorWay, action.name.c_str());
-    for (int32_t k = 0; k < count; k++) {
-        ActionShot& stored = action.AddPart(action.shots);
-        const int32_t index = stored.index;
-        stored.CopyFrom(shot);
-        stored.index = index;
+    StoreCopies(action.shots, shot, count, [&](ActionShot& stored, int32_t k) {
         if (shot.lightEveryNthCount >= 2 && k % shot.lightEveryNthCount != 0) {
             stored.lghtInt = 0.0f;  // only every n-th shot of the run carries light
             stored.hitLghtInt = 0.0f;
@@ -235,7 +246,7 @@ void ActionEntryRead::ReadShot()
         shot.angle += repeat.directionOffset;
         shot.startOffset[0] += repeat.startOffsetOffset[0];
         shot.startOffset[1] += repeat.startOffsetOffset[1];
-    }
+    });
 }
 
 void ActionEntryRead::ReadSpell()
@@ -255,13 +266,7 @@ void ActionEntryRead::ReadSpell()
     reader.GetFloat("SummonLifeSpanSpellpowerBonus", spell.summonLifeSpanSpellpowerBonus, entry);
     reader.GetString("ReplaceCombo", spell.replaceCombo, entry);
     reader.GetString("ReplaceComboWithAction", spell.replaceComboWithAction, entry);
-    for (int32_t k = 0; k < count; k++) {
-        ActionSpell& stored = action.AddPart(action.spells);
-        const int32_t index = stored.index;
-        stored = spell;
-        stored.index = index;
-        spell.point += repeat.pointOffset;
-    }
+    StoreCopies(action.spells, spell, count, [&](ActionSpell&, int32_t) { spell.point += repeat.pointOffset; });
 }
 
 }  // namespace
@@ -284,8 +289,9 @@ bool GameCtrl::ReadDefinitionAngle(ConfigFileReader& reader, const char* key, fl
     return true;
 }
 
-bool GameCtrl::ReadDefinitions(ConfigFileReader& reader, const char* file, const char* loader,
-                               const std::function<void()>& clear, const std::function<void(int32_t)>& readEntry)
+bool GameCtrl::ReadDefinitions(ConfigFileReader& reader, const char* file, const char* loader, const char* kind,
+                               const std::function<void()>& clear,
+                               const std::function<bool(int32_t, const char*)>& readEntry)
 {
     // Elements hold pointers into the trees: a reload under them would leave them dangling.
     if (GetWorld().GetNumElements() > 0)
@@ -298,7 +304,13 @@ bool GameCtrl::ReadDefinitions(ConfigFileReader& reader, const char* file, const
     if (reader.Load(file) != 0)
         Error("%s", reader.GetErrorText());
     for (int32_t entry = 0; entry < reader.GetNumEntries(); entry++) {
-        readEntry(entry);
+        // The entry's own keys are read at its top level: its blocks have keys of the same names.
+        reader.BeginBlockRead(entry);
+        char desc[ConfigFileReader::kDescSize];
+        if (reader.GetValueText("desc", desc, sizeof desc, entry) != ConfigFileReader::kFound)
+            Error("%s entry %i without 'desc' entry", kind, entry);
+        if (!readEntry(entry, desc))
+            Error("Multiple %c%s entry '%s'", std::tolower(static_cast<unsigned char>(kind[0])), kind + 1, desc);
         reader.EndBlockRead();
     }
     load.Finish();
@@ -311,15 +323,10 @@ void GameCtrl::LoadActions()
     // The game's attack class, made once for the load; every ATTACK block resets it.
     std::unique_ptr<ActionAttack> attack;
     ConfigFileReader& reader = m_ActionReader;
-    const bool read = ReadDefinitions(reader, kActionsFile, "LoadActions", [&] { tree.Clear(); }, [&](int32_t i) {
-        // The entry's own keys are read at its top level: the blocks have keys of the same names.
-        reader.BeginBlockRead(i);
-        char desc[ConfigFileReader::kDescSize];
-        if (reader.GetValueText("desc", desc, sizeof desc, i) != ConfigFileReader::kFound)
-            Error("Action entry %i without 'desc' entry", i);
+    auto readEntry = [&](int32_t i, const char* desc) {
         ActionEntry* action = tree.Insert(String(desc));
         if (!action)
-            Error("Multiple action entry '%s'", desc);
+            return false;
         action->name = desc;
         ActionEntryRead read{*this, reader, i, *action};
         read.ReadEntryKeys();
@@ -344,7 +351,8 @@ void GameCtrl::LoadActions()
             }
             reader.ExitBlock();
         }
-    });
-    if (read)
+        return true;
+    };
+    if (ReadDefinitions(reader, kActionsFile, "LoadActions", "Action", [&] { tree.Clear(); }, readEntry))
         Log::Write("Actions loaded");
 }

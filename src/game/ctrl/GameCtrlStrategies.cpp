@@ -75,7 +75,10 @@ struct StrategyRead {
     void ReadTarget(KI_StratEntry& deed);
     const char* Name() const { return strategy.name.c_str(); }
     void ReadFlag(const char* key, uint8_t& flag) { GameCtrl::ReadDefinitionFlag(reader, key, flag, entry); }
-    bool ReadAngle(const char* key, float& radians) { return GameCtrl::ReadDefinitionAngle(reader, key, radians, entry); }
+    bool ReadAngle(const char* key, float& radians)
+    {
+        return GameCtrl::ReadDefinitionAngle(reader, key, radians, entry);
+    }
     bool ReadSpline(const char* key, BezierSpline<float>& spline)
     {
         return ctrl.ReadBezierSpline1D(reader, key, entry, spline, Name()) != 0;
@@ -257,14 +260,10 @@ void GameCtrl::LoadStrategies()
 {
     SearchTree<KI_Strategy>& tree = GetWorld().GetStrategyTree();
     ConfigFileReader& reader = m_StrategyReader;
-    const bool read = ReadDefinitions(reader, kStrategyFile, "LoadStrategies", [&] { tree.Clear(); }, [&](int32_t i) {
-        reader.BeginBlockRead(i);  // the strategy's own keys at its top level
-        char desc[ConfigFileReader::kDescSize];
-        if (reader.GetValueText("desc", desc, sizeof desc, i) != ConfigFileReader::kFound)
-            Error("Strategy entry %i without 'desc' entry", i);
+    auto readEntry = [&](int32_t i, const char* desc) {
         KI_Strategy* strategy = tree.Insert(String(desc));
         if (!strategy)
-            Error("Multiple strategy entry '%s'", desc);
+            return false;
         strategy->name = desc;
         StrategyRead read{*this, reader, i, *strategy};
         read.ReadStrategyKeys();
@@ -283,8 +282,9 @@ void GameCtrl::LoadStrategies()
             read.ReadEventBlock(strategy->blocks[event->block]);
             reader.ExitBlock();
         }
-    });
-    if (!read)
+        return true;
+    };
+    if (!ReadDefinitions(reader, kStrategyFile, "LoadStrategies", "Strategy", [&] { tree.Clear(); }, readEntry))
         return;
     Log::Write("Strategies loaded");
     OnStrategiesLoaded();

@@ -103,14 +103,15 @@ TEST(GameCtrlStrategiesTest, Errors)
     auto deed = [](const char* block, const char* keys) {
         return std::string("#1\ndesc = \"S\"\nOnHit {\n\t") + block + " {\n" + keys + "\t}\n}\n";
     };
+    const char* const kOrder = "EndAction must be > than StartAction (in strategy 'S')";
     const struct {
         std::string text;
         const char* error;
     } cases[] = {
         {deed("ACTION", ""), "Missing 'id' entry in strategy 'S'"},
         {deed("CHANGE_STRATEGY", ""), "Missing 'id' entry in strategy 'S'"},
-        {deed("ACTION", "id = \"A\"\nStartEndAction = 50, 5\n"), "EndAction must be > than StartAction (in strategy 'S')"},
-        {deed("ACTION", "id = \"A\"\nStartEndAction = 5, 5\n"), "EndAction must be > than StartAction (in strategy 'S')"},
+        {deed("ACTION", "id = \"A\"\nStartEndAction = 50, 5\n"), kOrder},
+        {deed("ACTION", "id = \"A\"\nStartEndAction = 5, 5\n"), kOrder},
         {deed("WAIT", "target = \"Nowhere\"\n"), "Unknown target id: 'Nowhere' in strategy 'S'"},
         {deed("GOTO", ""), "Unknown target in GOTO/AIM_AT block in strategy 'S'"},
         {deed("AIM_AT", "id = \"Nowhere\"\n"), "Unknown position id: 'Nowhere'"},
@@ -133,8 +134,8 @@ TEST(GameCtrlStrategiesTest, Errors)
 TEST(GameCtrlStrategiesTest, UnknownBlocksWarnAndAreSkipped)
 {
     GameDir dir;
-    dir.Write("cfg/strategy.cfg", "#1\ndesc = \"S\"\nOnPanic {\n\tWAIT {\n\t}\n}\nOnHit {\n\tDANCE {\n\t\tid = \"x\"\n\t}\n"
-                                  "\tWAIT {\n\t}\n}\n");
+    dir.Write("cfg/strategy.cfg", "#1\ndesc = \"S\"\nOnPanic {\n\tWAIT {\n\t}\n}\n"
+                                  "OnHit {\n\tDANCE {\n\t\tid = \"x\"\n\t}\n\tWAIT {\n\t}\n}\n");
     StrategyCtrl ctrl;
     LogCapture log;
     ctrl.LoadStrategies();
