@@ -35,33 +35,6 @@ GameCtrl& Ctrl()
 using Load = std::function<void(CreatureObj&, File&)>;
 using Save = std::function<void(CreatureObj&, File&)>;
 
-std::vector<uint8_t> Written(CreatureObj& creature, const Save& save)
-{
-    File out;
-    out.CreateMemoryFile(0);
-    save(creature, out);
-    const uint8_t* data = out.GetMemoryBuffer();
-    return std::vector<uint8_t>(data, data + out.GetSize());
-}
-
-// Loads what the writer wrote; it must load to its end and write the same bytes.
-void CheckRoundTrip(CreatureObj& loaded, const Load& reload, const Save& save)
-{
-    const std::vector<uint8_t> first = Written(loaded, save);
-    File again;
-    Fuzz::LoadMemoryFile(again, first.data(), first.size());
-    CreatureObj reread;
-    try {
-        reload(reread, again);
-    } catch (const ErrorMsg& e) {
-        Fuzz::Finding(e.message);
-    }
-    if (again.GetRemaining() != 0)
-        Fuzz::Finding("a written record was not read to its end");
-    if (Written(reread, save) != first)
-        Fuzz::Finding("a loaded record written again gave other bytes");
-}
-
 CreatureInfluence& FirstInfluence(CreatureObj& creature)
 {
     if (creature.m_Influences.GetSize() == 0)
@@ -112,6 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const ErrorMsg&) {
         return 0;  // cut short, a count the record cannot hold, or an unknown strategy
     }
-    CheckRoundTrip(creature, reload, save);
+    Fuzz::CheckRoundTrip(creature, reload, save);
     return 0;
 }

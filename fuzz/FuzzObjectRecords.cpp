@@ -27,33 +27,6 @@ void Ctrl()
     (void)ctrl;
 }
 
-template <class Object, class Save> std::vector<uint8_t> Written(Object& object, Save save)
-{
-    File out;
-    out.CreateMemoryFile(0);
-    save(object, out);
-    const uint8_t* data = out.GetMemoryBuffer();
-    return std::vector<uint8_t>(data, data + out.GetSize());
-}
-
-// Loads what the writer wrote; it must load to its end and write the same bytes.
-template <class Object, class Load, class Save> void CheckRoundTrip(Object& loaded, Load load, Save save)
-{
-    const std::vector<uint8_t> first = Written(loaded, save);
-    File again;
-    Fuzz::LoadMemoryFile(again, first.data(), first.size());
-    Object reread;
-    try {
-        load(reread, again);
-    } catch (const ErrorMsg& e) {
-        Fuzz::Finding(e.message);
-    }
-    if (again.GetRemaining() != 0)
-        Fuzz::Finding("a written record was not read to its end");
-    if (Written(reread, save) != first)
-        Fuzz::Finding("a loaded record written again gave other bytes");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -77,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         } catch (const ErrorMsg&) {
             return 0;  // cut short, or an entry count outside the table
         }
-        CheckRoundTrip(object, load, save);
+        Fuzz::CheckRoundTrip(object, load, save);
         return 0;
     }
     auto save = [&](ItemObj& object, File& out) { object.SaveItemObj(out, transferOnly); };
@@ -87,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const ErrorMsg&) {
         return 0;  // cut short, or a wall count the record cannot hold
     }
-    CheckRoundTrip(
+    Fuzz::CheckRoundTrip(
         object, [&](ItemObj& again, File& in) { again.LoadItemObj(in, ItemObj::kRecordVersion, transferOnly); }, save);
     return 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include "base/ConfigFileReader.h"
 #include "base/File.h"
+#include "base/ErrorClass.h"
 #include "base/Log.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <initializer_list>
 #include <random>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -92,6 +94,35 @@ inline std::string ScriptText(const uint8_t* data, size_t size, std::initializer
     std::fprintf(stderr, "fuzz finding: %s\n", what);
     std::fflush(stderr);
     __builtin_trap();
+}
+
+// The bytes that save writes of an object.
+template <class Object, class Save> std::vector<uint8_t> Written(Object& object, Save save)
+{
+    File out;
+    out.CreateMemoryFile(0);
+    save(object, out);
+    const uint8_t* data = out.GetMemoryBuffer();
+    return std::vector<uint8_t>(data, data + out.GetSize());
+}
+
+// A record that loaded is written; a new object loads those bytes, to their end, and writes the
+// same bytes again.
+template <class Object, class Load, class Save> void CheckRoundTrip(Object& loaded, Load load, Save save)
+{
+    const std::vector<uint8_t> first = Written(loaded, save);
+    File again;
+    LoadMemoryFile(again, first.data(), first.size());
+    Object reread;
+    try {
+        load(reread, again);
+    } catch (const ErrorMsg& e) {
+        Finding(e.message);
+    }
+    if (again.GetRemaining() != 0)
+        Finding("a written record was not read to its end");
+    if (Written(reread, save) != first)
+        Finding("a loaded record written again gave other bytes");
 }
 
 }  // namespace Fuzz

@@ -10,4 +10,5 @@ struct VSD_FloorVertex {
     uint8_t sectorOf[8] = {};    // sector of each direction
     uint8_t crossing = 0;        // diagonal walls
     float exploration = 0.0f;    // 0 to 1
+    uint8_t visibilityFlags = 0;  // bit 0: no visibility object reveals the vertex
 };

@@ -6,6 +6,7 @@
 #include "base/Log.h"
 #include "base/SearchTree.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/scene/DXC_Light.h"
 #include "engine/scene/DXC_Mesh.h"
 #include "level/LevelErrorText.h"
 #include "level/VSD_WallMeshes.h"
@@ -230,6 +231,7 @@ void VSD_Viewer::FreeLevelStuff(int32_t partial)
         m_WallFileSizes.clear();
         m_ObjectFileSizes.clear();
     }
+    m_Lights.DeleteAll();
     m_Walls.DeleteAll();
     m_LongestWallHalf = 0.0f;
 }

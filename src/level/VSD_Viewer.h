@@ -12,6 +12,8 @@
 //   VSD_ViewerCamera.cpp          the camera with earthquakes, pan and recoil, and the floor window
 //   VSD_ViewerRayTest.cpp         rays into the height field of the floor window
 //   VSD_ViewerWallMeshes.cpp      segments and cell codes of added walls, wall meshes and textures
+//   VSD_ViewerLights.cpp          the light table: adding, preparing and removing level lights
+//   VSD_ViewerRenderData.cpp      render data, the floor size, covering the map again, surface frames
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -21,6 +23,7 @@
 #include "base/StartupConstants.h"
 #include "base/String.h"
 #include "level/EarthQuakeEntry.h"
+#include "level/VSD_LightSource.h"
 #include "level/VSD_FileRecords.h"
 #include "level/VSD_FloorVertex.h"
 #include "level/VSD_TextureDesc.h"
@@ -33,6 +36,7 @@
 #include <vector>
 
 class DXC_Gfx;
+class DXC_LightEx;
 class DXC_Mesh;
 struct VSD_WallMeshes;
 class GameCtrlInterface;
@@ -275,6 +279,40 @@ public:
     // The controller this viewer answers to; without one set, the program's controller.
     void SetGameCtrl(GameCtrlInterface* ctrl) { m_GameCtrl = ctrl; }
 
+    // Level lights. AddLight places a light made from a light type and answers its light ID;
+    // SetupLight prepares the light of that ID after it was made or changed; DelLight removes
+    // one (a warning for an ID that holds none).
+    static constexpr int32_t kLightCapacity = 8192;
+    int32_t AddLight(const VSD_LightSource& source);
+    int32_t NewLightSlot();
+    void SetupLight(int32_t id);
+    void DelLight(int32_t id);
+    VSD_LightIntern* GetLight(int32_t id) const { return m_Lights.GetBySlot(id); }  // null for a free slot
+    DynaMem<VSD_LightIntern, kLightCapacity, 1>& GetLights() { return m_Lights; }
+    // The controller asked, or null when there is none.
+    GameCtrlInterface* FindCtrl() const;
+
+    // Render data. None of it is drawn without a graphics device, but it is kept all the same.
+    static constexpr int32_t kSegmentBufferEntries = kMaxWallSegments + 1;
+    int32_t InitRenderData();
+    bool IsRenderDataReady() const { return m_RenderDataReady != 0; }
+    int32_t GetNumRenderLights() const { return int32_t(m_RenderLights.size()); }
+    const uint32_t* GetVertexFormats() const { return m_VertexFormats; }
+    // Below 1 takes the level's own floor size, and below 1 again the "FloorSize" setting.
+    void SetFloorSize(int32_t size);
+    void SetLevelFloorSize(int32_t size) { m_LevelFloorSize = size; }
+    // Covers the whole map again, or the cells x1 <= x < x2, y1 <= y < y2 of it.
+    void CoverMap();
+    void CoverMap(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    bool IsActiveRectPartial() const { return !IsWholeMap(); }
+    // The unit tangent, bitangent and normal of the smooth floor at (x, y).
+    void GetSurfaceFrame(float x, float y, D3DXVECTOR3& tangent, D3DXVECTOR3& bitangent, D3DXVECTOR3& normal) const;
+    void ResetLightConstants();
+    // The floor texture data stays empty here: nothing to mark, free or read again.
+    void MarkUsedTextures(const uint8_t* marks) { (void)marks; }
+    void FreeUnusedTextures() {}
+    void ReloadChangedTextures() {}
+
 protected:
     GameCtrlInterface& GetCtrl();
     void ShowProgress(float percent);
@@ -397,4 +435,15 @@ protected:
     float m_WallFade = 0.05f;
     int32_t m_WallMipMap = 0;
     GameCtrlInterface* m_GameCtrl = nullptr;  // the owner, asked even while another controller is the newest
+
+    // Level lights and render data.
+    DynaMem<VSD_LightIntern, kLightCapacity, 1> m_Lights;
+    std::vector<std::unique_ptr<DXC_LightEx>> m_RenderLights;  // "MaxObjLights" of them
+    std::vector<uint8_t> m_SegmentBuffers[2];                // 16 bytes an entry
+    uint32_t m_VertexFormats[3] = {};
+    float m_ViewScale = 1.0f;
+    int32_t m_RenderDataReady = 0;
+    int32_t m_RenderCounter = 0;
+    float m_RenderTime = 0.0f;
+    int32_t m_LevelFloorSize = 0;  // what the level asks for; 0 or less none
 };

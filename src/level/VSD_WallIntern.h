@@ -149,4 +149,5 @@ public:
     uint8_t m_LinkToParent = 0;      // uses go on to the parent element
     uint8_t m_UseThroughParent = 0;  // usable when the parent is
     VSD_Viewer* m_Level = nullptr;   // the level whose floor the wall stands on
+    uint8_t m_Seen[2] = {};          // seen from either side; covering the map clears them
 };

@@ -26,6 +26,12 @@ DamageValues* DamageValues::Clone() const
     return made;
 }
 
+void DamageValues::CopyToHolder(DamageValuesHolder& holder) const
+{
+    if (DamageValues* made = holder.Renew())
+        DamageValues::CopyTo(made);  // the base fields only, whatever the classes
+}
+
 void DamageValues::Save(File& file) const
 {
     for (float amount : damage)

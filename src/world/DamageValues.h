@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+class DamageValuesHolder;
 class File;
 class FileRecordReader;
 
@@ -24,6 +25,9 @@ public:
     void CopyTo(cfDynamicObject* other) const override;
     // A new set of this class holding this one's values; null when the allocation fails.
     DamageValues* Clone() const;
+    // The holder gets a new set from the controller's factory holding this set's base fields
+    // (amounts, the two flags, the two further values); it stays empty when none is made.
+    void CopyToHolder(DamageValuesHolder& holder) const;
 
     // What the game rules give a meaning: a factor, and the first amount they count.
     virtual void Scale(float factor) = 0;

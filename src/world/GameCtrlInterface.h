@@ -151,6 +151,17 @@ public:
     // An attack of a creature's action ran.
     virtual void ReportAttack(WorldElem* creature) = 0;
 
+    // Lights and visibility. The flicker function of light intensity at a time in seconds; the
+    // point the view is held at instead of the main character (false: none); the game's
+    // visibility quality, the n of the n x n parts of the view that the ray casting works through.
+    virtual float GetFlicker(float t) = 0;
+    virtual bool GetViewOverride(D3DXVECTOR2& point)
+    {
+        (void)point;
+        return false;
+    }
+    virtual int32_t GetVisibilityQuality() { return 1; }
+
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.
     [[noreturn]] static void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));

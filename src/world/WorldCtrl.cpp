@@ -24,12 +24,15 @@ WorldCtrl::WorldCtrl()
     m_SpeechName = "__speechwav__";
     m_SpeechHandle = -1;
     m_ScriptThreads.ReserveThreads(kScriptThreads);
+    BuildFlickerCurve();
 }
 
 WorldCtrl::~WorldCtrl()
 {
     FreeWorld();
     m_Walls.DeleteAll();  // walls leave their blocks as they go: before the blocks do
+    m_Lights.DeleteAll();  // so do lights and effects
+    m_Effects.DeleteAll();
 }
 
 void WorldCtrl::FreeWorld()

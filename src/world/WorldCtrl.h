@@ -22,7 +22,13 @@
 //   WorldCtrlMusic.cpp      the music chosen by the fighting around the main character
 //   WorldCtrlSounds.cpp     the sound registry, sounds that follow elements, speech
 //   WorldCtrlEntries.cpp    the action and strategy entries by name
+//   WorldCtrlLights.cpp     the light grid, the effect table and the flicker curve
+//   WorldCtrlVisibility.cpp the visibility grid of the visibility objects, its fade, the marking of
+//                           what the players see and the floor vertices they reveal
+//   WorldCtrlHousekeeping.cpp  language paths, attached fades, proximity, edge-line and cone
+//                           tests, entering on an active block, held objects
 #pragma once
+#include "base/BezierSpline.h"
 #include "base/DynaMem.h"
 #include "base/SearchTree.h"
 #include "base/SmartPtr.h"
@@ -431,6 +437,70 @@ public:
     // 101..116, in any letter case; -1 for others.
     static int32_t GetTargetSlotByName(const char* name);
 
+    // Lights, effects and visibility.
+    // AddLightToGrid places a copy of the light in the level's light table and its block; its
+    // light ID, or -1 when the table is full. Effects are owned by the effect table.
+    static constexpr int32_t kEffectCapacity = 32768;
+    static constexpr int32_t kFlickerKeys = 8192;
+    static constexpr int32_t kMaxVisibilityObjects = 3;  // per floor vertex
+    int32_t AddLightToGrid(const VSD_LightSource& light);
+    int32_t AddEffect(WorldElem* effect);
+    void DelEffect(int32_t id);
+    WorldElem* GetEffect(int32_t id) const { return m_Effects.GetBySlot(id); }
+    const BezierSpline<float>& GetFlickerCurve() const { return m_FlickerCurve; }
+    // One record per floor vertex: the target visibility and the visibility objects reaching it.
+    struct VisibilityVertex {
+        float target = 0.0f;
+        int32_t count = 0;
+        SmartPtr<WorldElem> objects[kMaxVisibilityObjects];
+        float contributions[kMaxVisibilityObjects] = {};
+    };
+    void BuildVisibilityGrid();
+    const VisibilityVertex* GetVisibilityVertex(int32_t column, int32_t row) const;
+    // From a toward b, three rays across a half width: 1 clear, down to 0 blocked.
+    float GetWallVisibilityFactor(const D3DXVECTOR2& a, const D3DXVECTOR2& b, float halfWidth);
+    void UpdateVisibilityArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    // The visibility mode: 0 none, 2 the floor cleared before each marking, 3 visibility objects.
+    void SetVisibilityMode(int32_t mode) { m_VisibilityMode = mode; }
+    int32_t GetVisibilityMode() const { return m_VisibilityMode; }
+    void SetVisibilitySuspended(bool suspended) { m_VisibilitySuspended = suspended ? 1 : 0; }
+    static void SetVisibilityFadeTime(float seconds) { s_VisibilityFadeTime = seconds; }
+    void MarkVisibleElements(int32_t rays);
+    void MarkVertexVisibility(int32_t column, int32_t row, float value, int32_t columnRange, int32_t rowRange);
+    // Recomputes the visible cells at once (the script function "AdjustVisibility").
+    void AdjustVisibility();
+
+    // Housekeeping, proximity and targeting.
+    void ResolveLanguagePath(String& path) const;
+    void FadeOutAttached(WorldElem* elem, float seconds);
+    WorldElem* GetNearestCreatureOrItem(float x, float y, float radius);
+    bool IsEdgeLineClear(WorldElem* a, WorldElem* b, int32_t mode);
+    bool CanHitAcrossFloors(WorldElem* shooter, WorldElem* target, D3DXVECTOR2* out, float fraction, int32_t value);
+    // Targets in a cone: the candidates stand in the object list, by ascending score (the entry's
+    // distance); a wall that belongs to no element stands there with no element and its wall ID.
+    struct ConeQuery {
+        float startX = 0.0f;
+        float startY = 0.0f;
+        float dirX = 0.0f;  // its length is the reach
+        float dirY = 0.0f;
+        float width = 0.0f;
+        int32_t wallMode = 0;  // 0 no walls; 1 walls of an element; 2 every usable or solid wall
+        float rangeFactor = 1.0f;
+        int32_t lineTest = 1;  // 0 no line test
+        WorldElem* source = nullptr;
+        int32_t lineFlags = kLineWalls;
+        int32_t radiusMode = 0;  // 1: body radius, walls less their thickness
+        float minDistance = -9e9f;
+    };
+    int32_t FindTargetsInCone(const ConeQuery& query);
+    // Enters the element only when its block is active; its object ID, or -1.
+    int32_t AddObjIfOnFloor(WorldElem* elem);
+    void AddHeldObject(WorldElem* object);
+    // The i-th used entry of the element table.
+    WorldElem* GetObjectAt(int32_t i);
+    // No effect is ever found on this system: the list stays as it is.
+    void DisablePostRenderEffect(const char* name) { (void)name; }
+
 protected:
     // The lowest and highest block column and row within reach blocks of (column, row), clamped.
     bool ClampBlockRange(int32_t column, int32_t row, int32_t reach, int32_t range[4]) const;
@@ -447,7 +517,6 @@ protected:
     int32_t CollectFromTable(const ElemValidator& wanted);
 
     // Steps of the per-frame update that the projectile, visibility and light code carry out.
-    void AdjustVisibility();
     void FadeVisibility(float dt);
     void StepProjectile(WorldElem& elem, float dt);
     void UpdateLightIntensity(WorldElem& light);
@@ -496,6 +565,23 @@ protected:
     int32_t m_NumBlocks = 0;
     uint8_t m_EverythingInView = 0;  // elements count as in view wherever they are
     bool m_ResultsFull = false;      // the current query met the result list's end
+
+    // Lights, effects and visibility.
+    BezierSpline<float> m_FlickerCurve;
+    DynaPtrList<WorldElem*, kEffectCapacity, 1> m_Effects;
+    std::vector<VisibilityVertex> m_VisibilityGrid;  // (map width + 1) x (map height + 1); empty: none
+    int32_t m_VisibilityMode = 0;
+    uint8_t m_VisibilitySuspended = 0;
+    static inline float s_VisibilityFadeTime = 0.5f;
+    // 8192 keys, one a second, drawn from [-1, 1] by the program's generator.
+    void BuildFlickerCurve();
+    // The two routines of the visibility marking: rays from a point that raise the floor
+    // vertices they reach, and the opacity of the elements around a point.
+    void CastVisibilityRays(const D3DXVECTOR2& eye, float radius, int32_t part, int32_t quality);
+    void EvaluateOpacity(const D3DXVECTOR2& eye, float range, float radius);
+    // The vertex rectangle (end exclusive) that a circle covers, clamped to the vertex counts.
+    bool VertexRectOf(const D3DXVECTOR2& pos, float radius, int32_t rect[4]) const;
+    bool VisibilityGridFits() const;
 
 private:
     static inline int32_t s_MaxMoveSubSteps = 4;

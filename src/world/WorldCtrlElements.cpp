@@ -129,7 +129,8 @@ WorldElemBase* WorldCtrl::GetObjByIdentifierChecked(const ObjRef3& ref)
     case int16_t(ElemType::kEffect):
         return nullptr;
     case int16_t(ElemType::kLight):
-        return nullptr;  // the level keeps no light list of element lights
+        found = GetLight(ref.objID);
+        break;
     case int16_t(ElemType::kWall):
         found = IsValidWall(ref.objID) ? VSD_Viewer::GetWall(ref.objID) : nullptr;
         break;

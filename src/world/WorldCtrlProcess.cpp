@@ -128,7 +128,10 @@ void WorldCtrl::Process(float dt)
                 if (light->m_LifeSpanEnd > 0.0) {
                     const double left = light->m_LifeSpanEnd - now;
                     if (left <= 0.0) {
-                        LeaveBlock(*light);  // the light's table lets it go
+                        if (GetLight(light->m_ObjID) == light)
+                            DelLight(light->m_ObjID);
+                        else
+                            LeaveBlock(*light);  // not the level's: its owner lets it go
                         i--;
                         continue;
                     }
@@ -173,20 +176,11 @@ void WorldCtrl::UpdatePresentation()
 
 void WorldCtrl::Render(int32_t flag) { (void)flag; }
 
-void WorldCtrl::AdjustVisibility() {}
-
-void WorldCtrl::FadeVisibility(float dt)
-{
-    (void)dt;  // the fade needs the visibility grid of visibility mode 3, which this world has not
-}
-
 void WorldCtrl::StepProjectile(WorldElem& elem, float dt)
 {
     (void)elem;
     (void)dt;
 }
-
-void WorldCtrl::UpdateLightIntensity(WorldElem& light) { (void)light; }
 
 void WorldCtrl::FadeOutWorld(int32_t direction, float duration)
 {

@@ -31,6 +31,7 @@ WorldElem::~WorldElem() = default;
 void WorldElem::CopyElemState(const WorldElem& other)
 {
     m_Name = other.m_Name;
+    m_VisMarks = other.m_VisMarks;
     m_Creator = other.m_Creator;
     m_SavedCreatorRef = other.m_SavedCreatorRef;
     m_Master = other.m_Master.Get() == this ? nullptr : other.m_Master.Get();
@@ -124,6 +125,7 @@ void WorldElem::ResetElem()
 {
     m_TypeCode = ElemType::kElem;
     m_Name = "*nonmame*";
+    m_VisMarks = VisibilityMarks();
     m_Creator = nullptr;
     m_SavedCreatorRef = 0;
     m_Master = nullptr;

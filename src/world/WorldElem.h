@@ -11,6 +11,7 @@
 #include "base/DynaMem.h"
 #include "base/String.h"
 #include "world/PathCurve.h"
+#include "world/VisibilityMarks.h"
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
@@ -291,6 +292,16 @@ public:
         (void)oldID;
         (void)newID;
     }
+
+    // Visibility marking: the world marks an element seen and takes the mark back (the game
+    // objects show or hide themselves); the marks themselves.
+    virtual void MarkSeen() {}
+    virtual void UnmarkSeen() {}
+    bool IsVisibilityObject() const
+    {
+        return m_TypeCode == ElemType::kEvent && m_VisMarks.kind == VisibilityMarks::kVisibilityObject;
+    }
+    VisibilityMarks m_VisMarks;
 
     // Non-virtual operations.
     int32_t GetMyRnd() const { return m_MyRnd; }

@@ -199,6 +199,14 @@ public:
     bool IsBossMusicWanted() override { return bossMusic; }
     int32_t GetNumPartyMembers() override { return int32_t(party.size()); }
     WorldElem* GetPartyMember(int32_t index) override { return party[size_t(index)]; }
+    // Lights and visibility: a flicker of its own function, or 0.
+    float GetFlicker(float t) override { return flicker ? flicker(t) : 0.0f; }
+    bool GetViewOverride(D3DXVECTOR2& point) override
+    {
+        point = viewOverridePoint;
+        return viewOverride;
+    }
+    int32_t GetVisibilityQuality() override { return visibilityQuality; }
 
     // What the creatures ask: the world and item table they are given, the dialogue partners,
     // the reported mana uses and attacks.
@@ -274,6 +282,10 @@ public:
     bool makesDamageValues = true;
     std::vector<KeyUse> keyUses;
     std::map<int32_t, int32_t> objScriptVariables;
+    std::function<float(float)> flicker;
+    bool viewOverride = false;
+    D3DXVECTOR2 viewOverridePoint;
+    int32_t visibilityQuality = 1;
 
 private:
     void Load(ConfigFileReader& reader, const FileList& files)

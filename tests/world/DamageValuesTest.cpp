@@ -76,3 +76,25 @@ TEST(DamageValuesTest, HolderAsksTheFactory)
     EXPECT_EQ(holder.Renew(), nullptr);  // a factory that makes none leaves the holder empty
     EXPECT_FALSE(holder);
 }
+
+TEST(DamageValuesTest, CopyToHolderTakesTheBaseFields)
+{
+    LevelTestCtrl ctrl;
+    TestDamageValues values;
+    values.damage[3] = 7.0f;
+    values.valueB = 1.5f;
+    values.enabled = 0;
+    values.extraFlag = 1;
+    DamageValuesHolder holder;
+    holder->damage[0] = 9.0f;
+    values.CopyToHolder(holder);
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(holder->damage[0], 0.0f);  // a new set
+    EXPECT_EQ(holder->damage[3], 7.0f);
+    EXPECT_EQ(holder->valueB, 1.5f);
+    EXPECT_EQ(holder->enabled, 0);
+    EXPECT_EQ(holder->extraFlag, 1);
+    ctrl.makesDamageValues = false;
+    values.CopyToHolder(holder);
+    EXPECT_FALSE(holder);
+}

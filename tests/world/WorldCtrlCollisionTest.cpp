@@ -1,6 +1,7 @@
 // WorldCtrl collision resolution: stopping at and sliding along walls, one-way walls, walls and
 // elements passed by the move-through flags, wall groups, elements in the way, event objects
-// entered and passed through, the movement target, shots in flight and walls longer than a block.
+// entered and passed through, the movement target, shots in flight, walls longer than a block, low
+// walls and event objects that a mover above them passes, and slides that would turn back.
 #include "world/WorldCtrl.h"
 
 #include "world/WorldTestSupport.h"
@@ -281,4 +282,54 @@ TEST_F(WorldCtrlCollisionTest, WallsLongerThanABlockStopMovers)
     D3DXVECTOR2 out;
     EXPECT_EQ(Step(mover, 0, 200, out), 0);
     ExpectNear(out, 150, 989.5f);
+}
+
+TEST_F(WorldCtrlCollisionTest, LowWallsAndEventObjectsUnderAMoverAbove)
+{
+    // The wall is 100 high; an event object and an item 20 in radius stand on the ground. A mover
+    // that steps over low obstacles passes the wall and the event object when they stay below its
+    // base; an item stops it at any height.
+    AddWall(500, 400, 500, 600);
+    Add(ElemType::kEvent, 400, 800, 20);
+    Add(ElemType::kItem, 400, 200, 20);
+    const struct {
+        const char* what;
+        bool stepsOver;
+        float height;
+        float y, endX;
+        int32_t result;
+    } kCases[] = {
+        {"over the wall's top", true, 150, 500, 600, 1},
+        {"below the wall's top", true, 50, 500, 489.5f, 0},
+        {"high, but it does not step over", false, 150, 500, 489.5f, 0},
+        {"over the event object", true, 30, 800, 600, 1},
+        {"into the event object", true, 10, 800, 369.5f, 0},
+        {"into the item, high as it is", true, 150, 200, 369.5f, 0},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        MovingElem* mover = Add(ElemType::kElem, 300, c.y, 10);
+        mover->stepsOver = c.stepsOver;
+        mover->SetHeight(c.height);
+        D3DXVECTOR2 out;
+        EXPECT_EQ(Step(mover, 300, 0, out), c.result);
+        ExpectNear(out, c.endX, c.y);
+        world.DelObj(mover->m_ObjID, 1);
+    }
+}
+
+TEST_F(WorldCtrlCollisionTest, ASlideNeverTurnsBackAgainstTheWholeStep)
+{
+    // The segment sets the whole step (+100, 0); a deeper level of the same segment that would go
+    // back against it stops where it is, one level higher it still moves.
+    MovingElem* mover = Add(ElemType::kElem, 300, 500, 10);
+    D3DXVECTOR2 out;
+    ASSERT_EQ(Step(mover, 100, 0, out), 1);
+    for (const int32_t depth : {1, 2}) {
+        SCOPED_TRACE(depth);
+        EXPECT_EQ(world.ResolveWallCollision(*mover, 400, 500, -50, 10, out, 0.0, 1.0f, 1, nullptr, depth),
+                  depth == 1 ? 1 : 0);
+        ExpectNear(out, depth == 1 ? 350.0f : 400.0f, depth == 1 ? 510.0f : 500.0f);
+    }
+    EXPECT_EQ(world.ResolveWallCollision(*mover, 400, 500, 0, 10, out, 0.0, 1.0f, 1, nullptr, 2), 1);  // across it
 }

@@ -139,24 +139,29 @@ TEST_F(WorldCtrlMovementTest, TerrainSlopes)
         const char* what;
         float fromX, toX;
         uint8_t ignoreTerrain;
+        float above;  // height of a creature that steps over low obstacles; 0 a plain element
         bool wall;
         int32_t result;
         float endX;
         bool terrainEvent;
     } kCases[] = {
-        {"onto the slope: held at its foot", 600, 660, 0, false, 0, 600, true},
-        {"ignoring the terrain", 600, 660, 1, false, 1, 660, false},
-        {"across the slope onto flat ground", 600, 760, 0, false, 1, 760, false},
-        {"stopped by a wall on the slope: back where it started", 600, 760, 0, true, 1, 600, false},
-        {"ignoring the terrain, stopped on the slope: it stays there", 600, 760, 1, true, 0, 689.5f, false},
+        {"onto the slope: held at its foot", 600, 660, 0, 0, false, 0, 600, true},
+        {"ignoring the terrain", 600, 660, 1, 0, false, 1, 660, false},
+        {"a creature above the rise over the way: passes over", 600, 660, 0, 200, false, 1, 660, false},
+        {"a creature below it: held like a walker", 600, 660, 0, 150, false, 0, 600, true},
+        {"across the slope onto flat ground", 600, 760, 0, 0, false, 1, 760, false},
+        {"stopped by a wall on the slope: back where it started", 600, 760, 0, 0, true, 1, 600, false},
+        {"ignoring the terrain, stopped on the slope: it stays there", 600, 760, 1, 0, true, 0, 689.5f, false},
     };
     VSD_WallIntern* wall = nullptr;
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
         if (c.wall && !wall)
             wall = AddWall(700, 0, 700, 1000);
-        MovingElem* mover = Add(ElemType::kElem, c.fromX, 500, 10);
+        MovingElem* mover = Add(c.above > 0 ? ElemType::kCreature : ElemType::kElem, c.fromX, 500, 10);
         mover->m_IgnoreTerrain = c.ignoreTerrain;
+        mover->stepsOver = c.above > 0;
+        mover->SetHeight(c.above);
         D3DXVECTOR2 out;
         EXPECT_EQ(world.MoveSegment(*mover, D3DXVECTOR2(c.fromX, 500), D3DXVECTOR2(c.toX, 500), out, 0.0, 1.0f, 1,
                                     nullptr, 0),
@@ -166,6 +171,14 @@ TEST_F(WorldCtrlMovementTest, TerrainSlopes)
         EXPECT_EQ(terrainEvent, c.terrainEvent);
         world.DelObj(mover->m_ObjID, 1);
     }
+
+    // A creature that passes over keeps its height above the level: the ground rose under it.
+    MovingElem* flyer = Add(ElemType::kCreature, 600, 500, 10);
+    flyer->stepsOver = true;
+    flyer->SetHeight(200);
+    EXPECT_EQ(world.MoveBy(*flyer, 60, 0, 1.0f, 1, nullptr, nullptr, false), 1);
+    EXPECT_NEAR(flyer->GetGroundHeight(), 62.5f, 0.01f);
+    EXPECT_NEAR(flyer->GetOwnHeight(), 137.5f, 0.01f);
 }
 
 TEST_F(WorldCtrlMovementTest, LeaveScriptsOfWalls)

@@ -24,3 +24,9 @@ public:
     uint32_t lightWordB = 1;
     LightParams lightParams;
 };
+
+// The renderer's light of a level: a light node as it is, kept by the level viewer.
+class DXC_LightEx : public DXC_Light {
+public:
+    DXC_LightEx() = default;
+};

@@ -19,8 +19,9 @@
 // game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
 // game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
 // field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
-// object and damage value factories, the key use, the item pictures and the engine's answers to
-// items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
+// object, creature, protection, attack and damage value factories, the key use, the use of
+// objects, the main character's item use, the item pictures, the scripts' inventory stores and
+// the engine's answers to items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
 // object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
 // GuiDBText.cpp (the localised texts of the interface).
@@ -41,6 +42,7 @@
 #include "engine/gui/DXC_GuiText.h"
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 #include "engine/gui/LightPropGui.h"
+#include "game/ctrl/FlickerCurve.h"
 #include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
@@ -467,6 +469,9 @@ public:
     // Only the reference: making a creature the main character comes with the input controllers.
     void SetMainCharReference(CreatureObj* creature) { m_MainChar = creature; }
     void DeleteLoadedScenes() override {}
+    // The flicker of light intensity: the controller's flicker curve at t.
+    float GetFlicker(float t) override { return m_FlickerCurve.Evaluate(t); }
+    FlickerCurve& GetFlickerCurve() { return m_FlickerCurve; }
 
     // The world of the running game, for the whole run.
     WorldCtrl& GetWorld() { return m_World; }
@@ -550,6 +555,7 @@ protected:
     // of the configuration that must not stop a server from starting.
     void ReportError(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+    FlickerCurve m_FlickerCurve;
     int32_t m_DebugMode = 0;
     int16_t m_FloorSize = 50;
     FileList m_ObjectCfgFiles;

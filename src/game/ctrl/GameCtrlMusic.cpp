@@ -42,11 +42,14 @@ void GameCtrl::StopMusic(int32_t channel)
 
 void GameCtrl::StopAmbientSound() { StopChannel(MusicChannels::kAmbient); }
 
+// Without a fade time the change is a cut: the fade step never runs, so the channel that is not
+// current would otherwise keep playing its old track beside the new one.
 void GameCtrl::StartMusicFade(float seconds)
 {
     if (seconds <= 0.0f) {
         m_MusicFadePosition = 1.0f;
         m_MusicFadeRate = 0.0f;
+        StopMusic(1 - g_MusicChannels.current);
     } else {
         m_MusicFadePosition = 0.0f;
         m_MusicFadeRate = 1.0f / seconds;

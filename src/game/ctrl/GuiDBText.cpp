@@ -31,6 +31,15 @@ String ToUtf8(const wString& text)
     return narrow;
 }
 
+// The text shown for a missing row: its names are UTF-8, as the database's texts are.
+wString MissingText(const String& text)
+{
+    wString wide;
+    if (!Utf8::ToUtf16(text.c_str(), wide))
+        wide = text.c_str();
+    return wide;
+}
+
 }  // namespace
 
 wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
@@ -45,7 +54,7 @@ wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
         *found = 0;
     String missing;
     missing.Format("DBErr:%s,%s", group ? group : "", name ? name : "");
-    return wString(missing.c_str());
+    return MissingText(missing);
 }
 
 bool DBGetField(wString& text, const char* table, const char* field)
@@ -60,8 +69,7 @@ bool DBGetField(wString& text, const char* table, const char* field)
         if (prefixed) {
             String missing;
             missing.Format("DBErr:%s,%s='%s'", table, field, id.c_str() + 3);
-            if (!Utf8::ToUtf16(missing.c_str(), text))
-                text = missing.c_str();
+            text = MissingText(missing);
         }
         return false;
     }

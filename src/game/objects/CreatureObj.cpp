@@ -2,6 +2,7 @@
 // factors and the small answers.
 #include "game/objects/CreatureObj.h"
 
+#include "base/GameOptions.h"
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
 #include "world/InputCtrlBase.h"
@@ -401,5 +402,5 @@ bool CreatureObj::CanSummon(int32_t count)
     CleanSummonedList();
     if (!IsMainCharacter())
         return true;
-    return m_Summoned.GetSize() + count <= s_MaxSummoned;
+    return m_Summoned.GetSize() + count <= g_Options.maxSummonedMonsters;
 }

@@ -71,8 +71,6 @@ public:
     // The speed factor of the main character, and of the creatures of parties other than 1.
     static inline float s_MainCharSpeedFactor = 1.0f;
     static inline float s_OtherPartySpeedFactor = 1.0f;
-    // How many summoned creatures the main character may have (a game constant).
-    static inline int32_t s_MaxSummoned = 5;
     // The fade rate of an invisible creature becoming visible again (a game constant).
     static inline float s_InvisibleFadeInRate = 1.2f;
 
@@ -162,7 +160,8 @@ public:
     void CleanSummonedList();
     // The count after appending c.
     int32_t AddSummoned(CreatureObj* c);
-    // The main character only while its summoned count plus count stays within the limit.
+    // The main character only while its summoned count plus count stays within the limit, the
+    // game option "MaxSummonedMonsters".
     bool CanSummon(int32_t count);
 
     // Strategy, locks and timed values (CreatureObjStrategy.cpp).

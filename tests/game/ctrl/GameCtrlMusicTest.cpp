@@ -76,9 +76,15 @@ TEST_F(GameCtrlMusicTest, ChannelsAndSilence)
     ctrl.PlayMusic("none", 1.0f, 1.0f, 1, 0.0f);  // silence on the other channel
     EXPECT_EQ(music.current, 1);
     EXPECT_TRUE(music.GetCurrentTrack().IsEmpty());
+    EXPECT_TRUE(music.names[0].IsEmpty());  // no fade time: the old track is cut, not left playing
 
+    ctrl.PlayMusic("a.ogg", 1.0f, 1.0f, 1, 1.0f);
+    ctrl.PlayMusic("b.ogg", 1.0f, 1.0f, 1, 1.0f);  // fading over: both channels hold a track
+    ASSERT_FALSE(music.names[0].IsEmpty());
+    ASSERT_FALSE(music.names[1].IsEmpty());
     ctrl.StopMusic(-1);  // both music channels, not the ambient one
     EXPECT_TRUE(music.names[0].IsEmpty());
+    EXPECT_TRUE(music.names[1].IsEmpty());
     EXPECT_EQ(music.names[MusicChannels::kAmbient], String("wind.ogg"));
     ctrl.StopAmbientSound();
     EXPECT_TRUE(music.names[MusicChannels::kAmbient].IsEmpty());

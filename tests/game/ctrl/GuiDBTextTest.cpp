@@ -37,6 +37,8 @@ TEST(GuiDBTextTest, FoundAndMissingTexts)
     EXPECT_EQ(String(GetGuiDBText("logmsg", "nomana", &found)), "No mana!");
     EXPECT_EQ(found, 1);
     EXPECT_EQ(String(GetGuiDBText("logmsg", "killed")), "DBErr:logmsg,killed");
+    // A missing name outside ASCII shows as it was written, not byte by byte.
+    EXPECT_EQ(GetGuiDBText("logmsg", "Gr\xC3\xBC\xC3\x9F"), wString(u"DBErr:logmsg,Gr\u00FC\u00DF"));
     LocalText::Get().Close();
 }
 
