@@ -19,4 +19,14 @@ uint32_t FromFloats(float r, float g, float b)
            uint32_t(ChannelFromFloat(b));
 }
 
+uint32_t AddSaturated(uint32_t a, uint32_t b)
+{
+    uint32_t sum = 0;
+    for (int32_t shift = 0; shift < 32; shift += 8) {
+        const uint32_t channel = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF);
+        sum |= (channel > 0xFF ? 0xFFu : channel) << shift;
+    }
+    return sum;
+}
+
 }  // namespace Color

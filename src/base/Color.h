@@ -12,4 +12,7 @@ uint8_t ChannelFromFloat(float x);
 // Three channels 0..1 and alpha 255.
 uint32_t FromFloats(float r, float g, float b);
 
+// The channel-wise sum of two colours, each of the four channels limited to 255.
+uint32_t AddSaturated(uint32_t a, uint32_t b);
+
 }  // namespace Color

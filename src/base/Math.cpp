@@ -45,6 +45,30 @@ namespace Math {
 
 double WrapDouble(double a, double b) { return Wrap(a, b); }
 float WrapFloat(float a, float b) { return Wrap(a, b); }
+
+bool IsAngleInSweep(float angle, float sweep, float period, float start)
+{
+    if (sweep == 0.0f)
+        return false;
+    float rel = angle - start;
+    if (period != 0.0f) {
+        rel = std::fmod(rel, std::fabs(period));
+        if (rel < 0.0f)
+            rel += std::fabs(period);
+    }
+    if (sweep > 0.0f)
+        return rel <= sweep;
+    return rel == 0.0f || rel - std::fabs(period) >= sweep;  // measured backwards from the start
+}
+
+int32_t CountPeriodBoundaries(float start, float delta, float period)
+{
+    if (period == 0.0f)
+        return 0;
+    const double a = std::floor(double(start) / period);
+    const double b = std::floor((double(start) + delta) / period);
+    return int32_t(std::fabs(b - a));
+}
 float FloorDivFloat(float a, float b) { return FloorDiv(a, b); }
 double FloorDivDouble(double a, double b) { return FloorDiv(a, b); }
 

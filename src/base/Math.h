@@ -12,6 +12,11 @@ float FloorDivFloat(float a, float b);
 double FloorDivDouble(double a, double b);
 // a mod |b| in [0, |b|); b = 0 gives a.
 int32_t WrapInt(int32_t a, int32_t b);
+// Whether angle, taken from start modulo period, lies within the sweep on the sweep's side
+// (0 .. sweep forwards, sweep .. 0 backwards); a zero sweep holds nothing.
+bool IsAngleInSweep(float angle, float sweep, float period, float start);
+// How many multiples of period lie between start and start + delta.
+int32_t CountPeriodBoundaries(float start, float delta, float period);
 
 }  // namespace Math
 

@@ -2,6 +2,8 @@
 #include "level/VSD_WallIntern.h"
 
 #include "level/VSD_Viewer.h"
+#include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 
 #include <cmath>
@@ -131,6 +133,33 @@ bool VSD_WallIntern::CanCollideWith(WorldElemBase* other, int32_t arg)
             return false;
     }
     return WorldElemBase::CanCollideWith(other, arg);
+}
+
+bool VSD_WallIntern::OnUse(int32_t flag, int32_t userID, int32_t arg)
+{
+    WorldCtrl* world = m_Level ? m_Level->GetWorldCtrl() : nullptr;
+    if (arg && m_NeedKey > 0 && userID >= 0) {
+        if (g_GameCtrl)
+            g_GameCtrl->UseItemSlot(world ? world->GetObjNoCheck(userID, false) : nullptr, m_NeedKey, this, flag,
+                                    userID);
+        return false;
+    }
+    SmartPtr<VSD_WallIntern> alive(this);
+    if (world && !m_SndUse.IsEmpty())
+        world->PlaySoundAt(m_SndUse.c_str(), m_CentreX, m_CentreY, nullptr, -1);
+    if (world && !m_OnUse.IsEmpty()) {
+        if (g_GameCtrl)
+            g_GameCtrl->SetScriptContext(userID, arg);
+        String label;
+        label.Format("OnUse:%s", m_CfgID.c_str());
+        world->RunScript(m_OnUse, nullptr, 1, 1, label.c_str(), 1, 255);
+    }
+    if (!alive.Get())
+        return true;  // its script deleted the wall
+    WorldElemBase* parent = m_Parent.Get();
+    if (m_LinkToParent && parent && WorldElem::IsActiveType(parent->m_TypeCode))
+        parent->OnUse(flag, userID, arg);
+    return true;
 }
 
 bool VSD_WallIntern::IsUsable()

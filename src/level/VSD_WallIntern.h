@@ -62,6 +62,9 @@ public:
     float GetBoundingRadius() override;
     bool CanCollideWith(WorldElemBase* other, int32_t arg) override;
     bool IsUsable() override;
+    // A use with the flag by a user (an object ID) on a wall with an item slot goes to the game
+    // (false); otherwise the use sound and the OnUse script, then the linked parent's use; true.
+    bool OnUse(int32_t flag, int32_t userID, int32_t arg) override;
 
     // Geometry (derived from the end points by the level).
     float m_HalfLength = 0.0f;

@@ -297,6 +297,7 @@ public:
     uint32_t RunGuarded();  // the thread's exit code: 0, or -10 after an error
     void SignalDone();
     void SetReturnSuspends(bool on) { m_ReturnSuspends = on ? 1 : 0; }
+    bool GetReturnSuspends() const { return m_ReturnSuspends.load() != 0; }
     bool IsSuspended() const { return m_Suspended.load() != 0; }
     bool IsDone() const { return m_Done.load() != 0; }
     bool HasError() const { return m_ErrorFlag.load() != 0; }

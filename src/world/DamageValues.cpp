@@ -1,9 +1,13 @@
-// DamageValues: copying by type, the record, the holder's factory.
+// DamageValues: copying by type, modifiers, the record, the holder's factory, the spread of amounts.
 #include "world/DamageValues.h"
 
 #include "base/File.h"
 #include "base/FileRecordReader.h"
+#include "base/Math.h"
+#include "base/Random.h"
 #include "world/GameCtrlInterface.h"
+
+#include <cmath>
 
 void DamageValues::CopyTo(cfDynamicObject* other) const
 {
@@ -26,11 +30,19 @@ DamageValues* DamageValues::Clone() const
     return made;
 }
 
-void DamageValues::CopyToHolder(DamageValuesHolder& holder) const
+DamageValues* DamageValues::CopyTo(DamageValuesHolder& out) const
 {
-    if (DamageValues* made = holder.Renew())
-        DamageValues::CopyTo(made);  // the base fields only, whatever the classes
+    DamageValues* made = out.Renew();
+    if (made)
+        DamageValues::CopyTo(static_cast<cfDynamicObject*>(made));  // the base fields, whatever the classes
+    return made;
 }
+
+void DamageValues::ApplyModifiers(const float modifiers[kModifierValues])
+{
+    float* fields[6] = {&damage[0], &damage[1], &damage[2], &damage[3], &valueB, &valueA};
+    for (int32_t i = 0; i < 6; i++)
+        *fields[i] = modifiers[2 * i] * *fields[i] + modifiers[2 * i + 1];
 
 void DamageValues::Save(File& file) const
 {
@@ -66,4 +78,23 @@ DamageValues* DamageValuesHolder::Renew()
     DamageValues* made = g_GameCtrl ? g_GameCtrl->CreateDamageValues() : nullptr;
     m_Values.reset(made);
     return made;
+}
+
+void DamageValuesHolder::Assign(const DamageValuesHolder& other)
+{
+    m_Values.reset();
+    if (other.m_Values)
+        m_Values.reset(other.m_Values->Clone());
+}
+
+int32_t RandomizeAmount(float base, float factor)
+{
+    return RandomizeAmount(base, factor, float(Random::Range(-1.0f, 1.0f)));
+}
+
+int32_t RandomizeAmount(float base, float factor, float r)
+{
+    const float m = base * factor;
+    const float v = r >= 0.0f ? (1.0f + 3.0f * r * r * r * r * r) * m : std::sqrt(-r) * m;
+    return RoundFloatToInt(v);
 }

@@ -4,6 +4,7 @@
 #include "base/ErrorClass.h"
 #include "base/String.h"
 #include "platform/D3DXMath.h"
+#include "script/ScriptGameCallbacks.h"
 
 #include <cstdint>
 
@@ -13,9 +14,14 @@ class DXC_Texture;
 class FileList;
 class Inventory;
 class InventoryItem;
-class ItemBase;
+class ProjectileBase;
+class ActionShot;
+class VSD_WallIntern;
 class WorldElem;
 class WorldElemGridBase;
+struct PickupRecord;
+struct WorldEvent;
+class ItemBase;
 class WorldCtrl;
 
 class GameCtrlInterface : public ErrorClass {
@@ -111,6 +117,40 @@ public:
     virtual float ApplyGameFunction(float value, const char* name, WorldElem* element) = 0;
     virtual float ApplyGameFunctionFor(float value, const char* name, const float* parameter) = 0;
 
+    // Scripts. The three callbacks of the game's script functions, which the world gives every
+    // script module it makes (none set: a script that runs reports "Callback functions not set").
+    virtual ScriptGameCallbacks GetScriptCallbacks() = 0;
+    // The 256 object script variables (written through SetObjScriptVariable below): entry 0 is
+    // the object a script runs for, the next ones the event's further values; outside them 0.
+    virtual int32_t GetObjScriptVariable(int32_t index) const = 0;
+    // Whether a script module with this run-flags byte may run here; the server always may.
+    virtual bool CanRunScriptLocally(uint8_t runFlags) = 0;
+    // A script text run with the forwarding flag (value 2) goes to the network's peers too.
+    virtual void ForwardScript(const char* text) = 0;
+    // A script's fault: while a script runs it is logged with the script's place and shown, and
+    // the game goes on; outside a script it is an error of the controller (throws).
+    virtual void ScriptError(const char* format, ...) __attribute__((format(printf, 2, 3))) = 0;
+    // Shows an error text to the user; the server prints it.
+    virtual void ShowErrorMessage(const char* text) = 0;
+    // True while the controller is being destroyed: the world posts no re-entry then.
+    virtual bool IsShuttingDown() const = 0;
+    // The program timer while script profiling is shown, else 0.
+    virtual double GetProfilingTime() = 0;
+
+    // World events. AddGameEvent queues a copy in the world's current event queue (a null event
+    // is the error "Null pointer added !"); the network node forwards pick-ups instead.
+    virtual void AddGameEvent(const WorldEvent* event) = 0;
+    virtual bool IsReenterEndCode(const WorldEvent& event) = 0;  // a re-entry (type 9)
+    // The event types the world leaves to the game; true when done (else tried again next step).
+    virtual bool HandleWorldEvent(const WorldEvent& event) = 0;
+    // Whether a level change may start now (a refused change event waits).
+    virtual bool MayChangeLevel() = 0;
+    // Lets the element be used (its use event with the flag 0 and the two values).
+    virtual void UseObject(WorldElem* elem, int32_t value, int32_t flag) = 0;
+    // Carries out an item pick-up of a pick-up event.
+    virtual void ProcessPickupEvent(const PickupRecord& record, int32_t flag) = 0;
+    // The story reached video sequence n: it becomes available for replay.
+    virtual void LoadGameSaveData(int32_t count) = 0;
     // Factories and uses of world objects.
     // A new set of damage values of the game's class, owned by the caller; null when none is made.
     virtual DamageValues* CreateDamageValues() = 0;
@@ -161,6 +201,33 @@ public:
         return false;
     }
     virtual int32_t GetVisibilityQuality() { return 1; }
+    // Element events, damage and shots.
+    // The nine special names: 0 the gold coin item, 1 to 8 the status effect objects; null others.
+    virtual const char* GetSpecialName(int32_t index) = 0;
+    // The item table's entry of that name (its count and largest stack), or null.
+    virtual InventoryItem* FindItemType(const char* name) = 0;
+    // Places an item taken out of an inventory in the world around the element.
+    virtual void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                          float spread) = 0;
+    // A wall use with an item slot goes to the game.
+    virtual void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID) = 0;
+    // What an element event's script reads: the other object's ID and the event's argument.
+    virtual void SetScriptContext(int32_t otherID, int32_t argument) = 0;
+    // The damage of the damage event about to run its script; none when the attacker is no enemy.
+    virtual void SetCurrentDamage(DamageValues* damage) = 0;
+    virtual void SetCurrentDamageNone() = 0;
+    // After the world fired a shot.
+    virtual void OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction) = 0;
+    // The shot values scripts read: the elements a shot damaged, the element it hit and its kind
+    // (-1 none, 1 a live element, 2 anything else).
+    virtual void SetShotDamagedCount(int32_t count) = 0;
+    virtual void SetShotHit(int32_t objID, int32_t kind) = 0;
+    virtual float GetFriendlyFire() const = 0;       // "FriendlyFire": between player parties
+    virtual float GetMonsterShotSpeed() const = 0;   // "monsterShotSpeed" of the difficulty
+    virtual bool IsGameRunning() = 0;                // a client's network game: never on the server
+    virtual int32_t GetNoAreaFade() const = 0;       // 1 keeps elements from fading by active area
+    // A new projectile of the game's class, owned by the caller.
+    virtual ProjectileBase* CreateProjectile() = 0;
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

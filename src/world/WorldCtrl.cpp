@@ -39,6 +39,8 @@ void WorldCtrl::FreeWorld()
 {
     ClearSounds();
     m_Elements.DeleteAll();
+    m_ScriptModules.DeleteAll();
+    m_ScriptStack.clear();
     m_ObjectListCount = 0;
     m_StrategyTree.Clear();
     m_ActionTree.Clear();
@@ -123,17 +125,4 @@ void WorldCtrl::SetLevelCallScript(float interval, const String& script)
 {
     m_CallInterval = interval;
     m_CallScript = script;
-}
-
-int32_t WorldCtrl::RunScript(const String& text, WorldElem* elem, int32_t context, int32_t currentObj,
-                             const char* label, int32_t further, int32_t flags)
-{
-    (void)text;
-    (void)elem;
-    (void)context;
-    (void)currentObj;
-    (void)label;
-    (void)further;
-    (void)flags;
-    return 0;
 }

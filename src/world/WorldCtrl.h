@@ -12,6 +12,14 @@
 //                           world and of elements
 //   WorldCtrlLineTests.cpp  line tests, line of sight, drop positions, box walls, shot paths
 //   WorldCtrlQueries.cpp    radius, nearest, collecting and name queries, the object list
+//   WorldCtrlScripts.cpp    running scripts: the script modules, the running-script stack,
+//                           execution, re-entry and its refusals, inline scripts, script errors,
+//                           the interactive scene's start and end
+//   WorldCtrlModules.cpp    script functions called across modules, object preloading, target
+//                           slot and AI action names, strategy scores, the play-sound event and
+//                           the small services scripts reach
+//   WorldCtrlEvents.cpp     the entry of every script text, the world event queues and the
+//                           event step
 //   WorldCtrlCollision.cpp  a straight step against walls and elements: contacts, collision
 //                           events, event objects entered, sliding
 //   WorldCtrlMovement.cpp   moves with sub-steps and carried children, the terrain and leave
@@ -27,6 +35,9 @@
 //                           what the players see and the floor vertices they reveal
 //   WorldCtrlHousekeeping.cpp  language paths, attached fades, proximity, edge-line and cone
 //                           tests, entering on an active block, held objects
+//   WorldCtrlDamage.cpp     damage to one element or an area, in the name of an element or a party
+//   WorldCtrlShots.cpp      shots fired as projectiles, the element at a point
+//   WorldCtrlProjectiles.cpp  the flight and hits of projectiles, their released children
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/DynaMem.h"
@@ -40,6 +51,7 @@
 #include "world/GameRandom.h"
 #include "world/KI_Strategy.h"
 #include "world/ObjRef.h"
+#include "world/ScriptReaderGameEngine.h"
 #include "world/SoundData.h"
 #include "world/WorldBlock.h"
 #include "world/WorldEvent.h"
@@ -50,10 +62,14 @@
 #include <memory>
 #include <vector>
 
+class ActionShot;
+class DamageValues;
+class ProjectileBase;
 class SoundManager;
 class WorldElem;
 class WorldElemBase;
 class WorldElemGridBase;
+class KI_Strategy;
 
 // Whether an element is wanted by a collecting query.
 using ElemValidator = std::function<bool(WorldElem* elem)>;
@@ -333,14 +349,139 @@ public:
     DynaMem<WorldEvent, 4096, 1>& GetEventQueue(int32_t index) { return m_EventQueues[index & 1]; }
     int32_t GetWaitingScript() const { return m_WaitingScript; }
 
-    // Runs a script text for an element (or none) under a caller label; an empty text runs
-    // nothing. The script side of the world answers it.
-    virtual int32_t RunScript(const String& text, WorldElem* elem, int32_t context, int32_t currentObj,
-                              const char* label, int32_t further, int32_t flags);
+    // Scripts (WorldCtrlEvents.cpp). The entry of every script text that the world runs: level,
+    // element, wall, kill and shot scripts. An empty text or a single blank runs nothing. Flags
+    // 255 choose by the text: a leading '@' is dropped and gives flags 1, else 0; flag value 2
+    // forwards the text to the network's peers first. context, currentObj and callMode are
+    // handed to the run (RunScriptText). Answers 0.
+    virtual int32_t RunScript(const String& text, WorldElemBase* elem, int32_t context, int32_t currentObj,
+                              const char* label, int32_t callMode, int32_t flags);
+
+    // Script modules and runs (WorldCtrlScripts.cpp). A script ID is a module's slot.
+    int32_t GetCurrentScriptID() const { return m_ScriptStack.empty() ? -1 : m_ScriptStack.back(); }
+    ScriptReaderGameEngine* GetScriptModule(int32_t scriptID) { return m_ScriptModules.GetBySlot(scriptID); }
+    int32_t GetNumScriptModules() const { return m_ScriptModules.GetSize(); }
+    int32_t GetScriptStackDepth() const { return int32_t(m_ScriptStack.size()); }
+    int32_t GetScriptCallDepth() const { return m_ScriptCallDepth; }
+    // The result of the last script run (Void when it returned nothing).
+    const ScriptValue& GetScriptResult() const { return m_ScriptResult; }
+    // Finds the loaded, finished module of a script file (".txt", ".c", ".cpp") or loads one, or
+    // makes a module of inline text (apostrophes become double quotes), and executes it. With
+    // currentObj set, object variable 0 holds the element's ID (-1 without) during the run.
+    void RunScriptText(const String& text, WorldElemBase* elem, int32_t context, int32_t currentObj,
+                       const char* label, uint8_t callMode, uint8_t runFlags);
+    // Runs or resumes a loaded module on a script thread while this thread waits; a finished run
+    // of a module that is not kept loaded deletes it. "Tried to execute invalid script: %i".
+    void ExecuteScript(int32_t scriptID, int32_t context, uint8_t callMode);
+    // Posts a script event of the text (at most 254 characters) with the element and the current
+    // object variables, due after delay seconds (at once for 0).
+    void RunInlineScript(const char* text, WorldElemBase* elem, float delay, uint8_t currentObj, const char* label,
+                         uint8_t runFlags);
+    // Posts the event that resumes a suspended script; nothing while the controller shuts down.
+    void ReenterScript(int32_t scriptID);
+    // Asked by every re-entry function before it suspends its script: refuses in an interactive
+    // scene, in a global script function, without a running module and in a sub-script; mode 1
+    // then suspends the running script at its next return.
+    void CheckReenterAllowed(int32_t mode);
+    bool IsAnyScriptActive();
+    void ResetScriptModules();
+    // Deletes every pending re-entry event (a save game is being loaded), or the newest one.
+    void DropReenterEvents();
+    void DropLastReenterEvent();
+    // The log line of a script fault: "%s: %s, level:%s" with the hero's position when there is
+    // one; the controller shows the message.
+    void LogScriptError(const char* title, const char* message);
+    // The interactive scene: started by name (restarted when it is loaded already); asReenter
+    // suspends the running script until the scene is left.
+    void LoadInteractiveScene(const char* name, bool asReenter);
+    void ExitInteractiveScene();
+    bool IsInInteractiveScene() const { return m_InteractiveRunning != 0; }
+
+    // Modules and small script services (WorldCtrlModules.cpp). Runs the script function of that
+    // name in the first module that has it, which runs as the running module with the caller's
+    // run flags added; true when one ran it.
+    bool CallScriptFunction(const char* name, ScriptValue* arguments, int32_t count, ScriptValue* result);
+    // Creates one object of the type with its "OnInit" held back, and deletes it again.
+    void PreloadObject(const char* typeName);
+    // Deletes the inline script readers of the elements of the list (the element table, say).
+    static void ReleaseElementScripts(DynaPtrList<WorldElem*, 16384, 1>& list);
+    DynaPtrList<WorldElem*, 16384, 1>& GetElementTable() { return m_Elements; }
+    // "LastEnemy" 1, "LastTarget" 2, "Creator" 3, "Friends" 4, "hero" 5, "Target1".."Target16"
+    // 101..116, in any letter case; -1 for others.
+    static int32_t GetTargetSlotByName(const char* name);
+    // The score of an AI strategy from its score script (0.0 without), shaped by its curve.
+    float EvaluateStrategyScore(KI_Strategy& strategy, WorldElem* creature, WorldElem* target);
+    float GetCountDownTotal() const { return m_CountDownStart; }
+    // Visual effects: none on the server.
+    int32_t AddEffect(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g, int32_t h);
+    int32_t AddEffectEx(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g, int32_t h,
+                        int32_t i);
+    // The stereo pan of a point as heard from the level view's camera.
+    float GetSoundPan(const D3DXVECTOR3& point) const;
+
+    // World events (WorldCtrlEvents.cpp). QueueEvent appends a copy to the queue that takes new
+    // events (the controller's AddGameEvent ends here). The event step handles the due events of
+    // the first queue, then moves the events raised meanwhile into it; it answers the last game
+    // result code (1 a level change, 2 to 6 the end of the game), else 0.
+    void QueueEvent(const WorldEvent& event);
+    int32_t ProcessWorldEvents();
+    bool HandleWorldEvent(const WorldEvent& event, int32_t& code);
+    // Every action entry that a creature of the level names must exist: a missing one is the
+    // error "Action entry '%s' not found".
+    void CheckLevelActionEntries();
+    // What the last level change event asked for (the level name, the start position's number and name).
+    const char* GetLevelChangeName() const { return m_LevelChangeName; }
+    int32_t GetLevelChangeValue() const { return m_LevelChangeValue; }
+    const String& GetLevelChangeText() const { return m_LevelChangeText; }
+    // Script profiling while the controller's profiling display is on: the total time, the
+    // longest run and its text.
+    struct ScriptProfile {
+        double total = 0.0;
+        double longest = 0.0;
+        String text;
+    };
+    const ScriptProfile& GetScriptProfile() const { return m_ScriptProfile; }
+    const ScriptProfile& GetStrategyProfile() const { return m_StrategyProfile; }
+
+    // Whether a script text names a script file: it ends in ".txt", ".c" or ".cpp".
+    static bool IsScriptFileName(const char* text);
     // Runs a wall's script text (its "onLeave") with the wall as its element, with the values of
-    // the element scripts (context 1, current object 1, further 1, flags 255). The script side of
-    // the world answers it; until then the text runs through RunScript without an element.
-    virtual int32_t RunWallScript(const String& text, VSD_WallIntern& wall, const char* label);
+    // the element scripts (context 1, current object 1, further 1, flags 255).
+    int32_t RunWallScript(const String& text, VSD_WallIntern& wall, const char* label);
+
+    // Damage and shots. A causer is an object ID (0 to 999,899), none (negative) or a party
+    // (999,900 and above: the party number + 1,000,000). The hit position and direction and the
+    // two further values go to the element's damage operation unchanged.
+    static constexpr int32_t kMaxCauserID = 999899;
+    static constexpr int32_t kPartyCauserBase = 1000000;
+    void DamageObj(int32_t targetID, DamageValues* damage, int32_t causerID, const D3DXVECTOR2* hitPos,
+                   const D3DXVECTOR2* hitDir, int32_t arg, int32_t arg2);
+    // Damages every element around (x, y) by its gap to the centre, the directly hit element in
+    // full; an attacker's attack hits a creature once. The number hit, listed in the hit list.
+    int32_t DamageAll(float x, float y, DamageValues* damage, float radius, int32_t causerID, float coreRadius,
+                      int32_t arg, WorldElem* directHit, WorldElem* attacker, int32_t arg2);
+    const std::vector<int32_t>& GetHitList() const { return m_HitList; }
+    // Fires the shot from the shooter along direction (its facing when none): its projectiles fan
+    // out from the muzzle. An invalid shooter is an error; from an inactive block nothing flies.
+    void Shoot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction);
+    // The first element whose hit test holds the circle: creatures not out of action, or any with
+    // creaturesOnly clear; needsFlag asks for the second flag; the excluded one and its owner not.
+    int32_t FindElementAtPoint(float x, float y, float radius, bool creaturesOnly, bool needsFlag,
+                               WorldElem* excluded);
+    // The elements attached to a projectile go back to the world where they are, fading out over
+    // time when it is above 0; effects that vanish with it go when keepEffects is set.
+    void ReleaseProjectileChildren(WorldElem& projectile, float time, bool keepEffects);
+    // What the shot scripts read: the elements damaged; the list keeps at most its capacity.
+    void FillScriptQuery(const std::vector<WorldElem*>& elems);
+    int32_t GetScriptQueryCount() const { return m_ScriptQueryCount; }
+    WorldElem* GetScriptQueryEntry(int32_t index) const
+    {
+        return index >= 0 && index < m_ScriptQueryCount ? m_ScriptQueryList[index] : nullptr;
+    }
+    // The lights of shots: one that flies with the projectile, one where it hit. Lights of shots
+    // belong to the light grid; the world itself places none.
+    virtual void AttachShotLight(ProjectileBase& projectile, const ActionShot& shot);
+    virtual void PlaceImpactLight(float x, float y, const ActionShot& shot);
 
     // Drawing the level; nothing without a graphics device.
     void Render(int32_t flag);
@@ -502,6 +643,15 @@ public:
     void DisablePostRenderEffect(const char* name) { (void)name; }
 
 protected:
+    // Script modules: a new one in the table, bound to the game (thread pool, callbacks, the
+    // "LANG\" path); its ID.
+    int32_t AddScriptModule(uint8_t runFlags, uint8_t keepLoaded);
+    void SetUpScriptModule(ScriptReaderGameEngine& module);
+    // Parts of the event step.
+    bool HandleKillEvent(const WorldEvent& event);
+    void RunKillScript(WorldElem& victim, const String& script, const char* labelFormat, int32_t killerID);
+    bool DropShortEvent(const WorldEvent& event);  // warns; the event is done
+
     // The lowest and highest block column and row within reach blocks of (column, row), clamped.
     bool ClampBlockRange(int32_t column, int32_t row, int32_t reach, int32_t range[4]) const;
     // Blocks of a radius query around (x, y): centre trunc((x + 256) / 512), reach from the
@@ -556,10 +706,19 @@ protected:
     EventCollisionData m_EventScratch;
     int32_t m_LevelChangeValue = 0;
     String m_LevelChangeText;
+    DynaMem<ScriptReaderGameEngine, 128> m_ScriptModules;  // the slot is the script ID
+    std::vector<int32_t> m_ScriptStack;  // IDs of the scripts executing, innermost last
+    int32_t m_GlobalFunctionCount = 0;   // above 0 while a module's function runs for another
+    ScriptValue m_ScriptResult;
+    int32_t m_CurrentQueue = 0;  // the event queue that takes new events: 1 during the event step
+    ScriptProfile m_ScriptProfile;
+    ScriptProfile m_StrategyProfile;
     float m_FadeLevel = 1.0f;  // the whole world: 0 dark, 1 shown
     float m_FadeRate = 0.0f;
 
     SmartPtr<WorldElemBase> m_LastHit;
+    std::vector<int32_t> m_HitList;  // of the last DamageAll; grows as needed
+    int32_t m_ScriptQueryCount = 0;
     WorldOptions m_Options;
     std::unique_ptr<WorldBlock[]> m_Blocks;  // block columns x block rows, row by row
     int32_t m_NumBlocks = 0;
@@ -614,6 +773,18 @@ private:
     SearchTree<ActionEntry> m_ActionTree;
     SearchTree<KI_Strategy> m_StrategyTree;
 };
+
+// The code of an AI action name ("ACTION" 0 .. "SHEATH_WEAPON" 22, in any letter case); 23 for
+// any other name.
+int32_t ParseAIActionType(const char* name);
+// Hands a play-sound event to the running controller: the sound at the position (null: none) of
+// the source (null: none) with the parameter; nothing for an empty name.
+void PlaySound(const char* name, const D3DXVECTOR2* position, const WorldElemBase* source, int32_t parameter);
+// The loudness (0 to 1) at distance d of a sound of range r, by the falloff exponent.
+float SoundFalloff(float d, float r);
+extern float g_SoundFalloffExponent;  // 1.0 unless changed
+// a moved toward b by s; b itself when it lies within s.
+float MoveToward(float a, float b, float s);
 
 // The heading from (x0, y0) at speed s that meets a target at (x1, y1) drifting with (vx, vy)
 // (AI strategies aim with it); false when there is none, when start and target coincide or when

@@ -10,7 +10,6 @@
 #include "world/ItemDragRecord.h"
 #include "world/WorldElem.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -265,14 +264,4 @@ void WorldCtrl::DumpObjIDs()
         file.Write(line, size_t(length));
     }
     file.Close(false);
-}
-
-void WorldCtrl::ReportScriptError(const char* format, ...)
-{
-    char message[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof(message), format, args);
-    va_end(args);
-    ErrorClass::Error("%s", message);
 }

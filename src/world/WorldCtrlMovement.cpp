@@ -255,8 +255,7 @@ int32_t WorldCtrl::MoveSegment(WorldElem& elem, const D3DXVECTOR2& from, const D
 
 int32_t WorldCtrl::RunWallScript(const String& text, VSD_WallIntern& wall, const char* label)
 {
-    (void)wall;
-    return RunScript(text, nullptr, 1, 1, label, 1, 255);
+    return RunScript(text, &wall, 1, 1, label, 1, 255);
 }
 
 int32_t WorldCtrl::StepMotion(WorldElem& elem, D3DXVECTOR2& out, float dt, int32_t depth, WorldElem* flight)

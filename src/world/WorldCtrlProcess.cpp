@@ -176,12 +176,6 @@ void WorldCtrl::UpdatePresentation()
 
 void WorldCtrl::Render(int32_t flag) { (void)flag; }
 
-void WorldCtrl::StepProjectile(WorldElem& elem, float dt)
-{
-    (void)elem;
-    (void)dt;
-}
-
 void WorldCtrl::FadeOutWorld(int32_t direction, float duration)
 {
     if (direction == 0) {

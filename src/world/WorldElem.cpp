@@ -5,6 +5,7 @@
 #include "world/GameCtrlInterface.h"
 #include "world/Inventory.h"
 #include "world/InventoryItem.h"
+#include "world/ScriptReaderGameEngine.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -26,7 +27,11 @@ WorldElem& WorldElem::operator=(const WorldElem& other)
     return *this;
 }
 
-WorldElem::~WorldElem() = default;
+WorldElem::~WorldElem()
+{
+    delete m_Inventory;
+    delete m_LinkedItem;
+}
 
 void WorldElem::CopyElemState(const WorldElem& other)
 {

@@ -7,6 +7,10 @@
 //   WorldElem.cpp          construction, copy, reset, the party relation, errors with the cfgID
 //   WorldElemServices.cpp  ground and floor objects, fading and visibility, view and active
 //                          area, the local frame, impulses, damage entries, the smaller slots
+//   WorldElemEvents.cpp    the init, use, collision and damage events, the status effect, shots
+//   WorldElemInventory.cpp inventory and gold, the display name
+//   WorldElemMotion.cpp    the nearest enemy in view, network smoothing, the active area, the
+//                          constant rotation, the stop time, reach distances
 #pragma once
 #include "base/DynaMem.h"
 #include "base/String.h"
@@ -15,11 +19,18 @@
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class DamageValues;
+class DamageValuesHolder;
 class InputCtrlBase;
 class Inventory;
+class ItemBase;
+struct KillValues;
+class ScriptReaderGameEngine;
+class ProjectileBase;
+class ActionShot;
 class InventoryItem;
 class VSD_WallIntern;
 
@@ -167,8 +178,9 @@ public:
     // added), relative to the element's position; and back.
     virtual D3DXVECTOR3 LocalToWorld(float x, float y, float z);
     virtual D3DXVECTOR3 WorldToLocal(float x, float y, float z);
-    // Runs the OnInit script; true when one ran.
-    virtual bool OnInitEvent() { return false; }
+    // Posts the OnInit script; true when one was posted (in a world that does not hold init
+    // scripts back, with a script).
+    virtual bool OnInitEvent();
     virtual void SetMoveDirection(const D3DXVECTOR2& direction) { (void)direction; }
     virtual D3DXVECTOR2 GetMoveDirection() { return {0.0f, 0.0f}; }
     virtual int32_t GetControlMode() { return 0; }
@@ -271,6 +283,17 @@ public:
     // Told after every change of an inventory this element owns (the game's creature re-equips).
     virtual void OnInventoryChanged() {}
 
+    // What the world's kill event asks of a creature: its kill values (null: none), the force
+    // priority of its running movement (a kill waits while it is 101 or more), and its death
+    // (marks it dead and starts dying).
+    virtual KillValues* GetKillValues() { return nullptr; }
+    virtual int32_t GetMovementForcePriority() { return 0; }
+    virtual void Die() {}
+    // The element call of the world's event step.
+    virtual void OnCallEvent(int32_t arg) { (void)arg; }
+    // The action entry names of a creature's six action lists, built-in entries and empty names
+    // left out; the world checks them against its action entries when a level is entered.
+    virtual void CollectActionNames(std::vector<String>& names) { (void)names; }
     // A wall attached to this element is being destroyed (items drop its record).
     virtual void RemoveWall(VSD_WallIntern& wall) { (void)wall; }
     // After a save game is read: the walls and the wall link the element's record named by their
@@ -302,6 +325,69 @@ public:
         return m_TypeCode == ElemType::kEvent && m_VisMarks.kind == VisibilityMarks::kVisibilityObject;
     }
     VisibilityMarks m_VisMarks;
+    // Element events (WorldElemEvents.cpp). A use counts down the uses left (none left: nothing
+    // runs), then, unless only counted, runs the OnUse script and plays the use sound; always true.
+    bool OnUse(int32_t flag, int32_t userID, int32_t arg) override;
+    // The damage operation: the attacker hears of it, a forwarding element hands it to its parent,
+    // a direction pushes the element, the OnDamage script runs; OnDamaged's answer (with the
+    // source's name). position is where it hit, passed on for the game's elements.
+    virtual int32_t OnDamage(DamageValues* damage, WorldElem* attacker, int32_t arg, const D3DXVECTOR2* direction,
+                             const char* source, int32_t arg2, const D3DXVECTOR2* position = nullptr);
+    void OnDamageEvent(DamageValues* damage, WorldElem* attacker);
+    // The status effect: 1 to 8 one of the special effect objects, attached; 0 none.
+    virtual void SetAuraEffect(int16_t index);
+    // Fires the shot: towards target from the muzzle when given, else along direction (the
+    // facing when none); tells the controller and posts the shot's script.
+    void CallShotScript(ActionShot* shot, const D3DXVECTOR2* direction, const D3DXVECTOR2* target);
+    float GetShotAngle();
+
+    // Motion services (WorldElemMotion.cpp).
+    // The nearest hostile creature that a line reaches within the range by its direction:
+    // front straight ahead, back straight behind, between them by the angle; -1 none.
+    int32_t FindNearestEnemyInView(float front, float back);
+    // Moves towards the network's target position and angle over the smoothing time left.
+    void SmoothToNetworkPos(float dt);
+    void OnEnterActiveArea();
+    void OnLeaveActiveArea();
+    int32_t GetInputMode();
+    // Keeps the constant rotation continuous when its speed changes.
+    void SetRotationSpeed(float rate);
+    // The time the impulse v takes to die down under the deceleration and the drag.
+    float GetStopTime(float v) const;
+    D3DXVECTOR2 GetTargetPoint();
+    float GetReachDistanceToPoint(float x, float y);
+    float GetReachDistanceTo(WorldElem& other);
+
+    // Inventory and gold (WorldElemInventory.cpp).
+    // A new empty inventory of kind entries (the old one destroyed with its items), owned here.
+    void CreateInventory(int32_t kind);
+    void CreateGridInventory(int32_t width, int32_t height);
+    int32_t GetInventoryType() const;
+    int32_t GetGold();
+    // Adds gold coin stacks of the item named by special name 0 (a negative amount pays it out):
+    // 1, or 0 when the inventory refused a stack (what this call added is taken back).
+    int32_t AddGold(int32_t amount);
+    // Hands every item to the controller to drop around the element, spread over a circle.
+    void DropInventory(float distance, float angleOffset);
+    // The name looked up in the localised "Names" table; the stored name when it has none.
+    wString GetDisplayName();
+
+    // What damage and shots ask of the game objects; creatures answer.
+    // The element's damage values, scaled by its factor, into out; nothing by default.
+    virtual void GetDamageValues(DamageValuesHolder& out) { (void)out; }
+    virtual uint32_t GetAttackSerial() { return 0; }  // of the attack under way
+    virtual int32_t GetAttackCounter() { return 0; }
+    // True when the attacker's current attack serial already hit this element; with remember an
+    // unhit element records it (three remembered, newest first).
+    virtual bool WasHitByAttack(WorldElem* attacker, bool remember);
+    // The shooter's own modifiers of a shot's damage and flight values.
+    virtual void ApplyShotModifiers(DamageValues* damage, ProjectileBase& projectile)
+    {
+        (void)damage;
+        (void)projectile;
+    }
+    virtual bool IsProtected() { return false; }  // shots do not damage it
+    virtual bool IsLyingItem() { return false; }  // items lying in the world
 
     // Non-virtual operations.
     int32_t GetMyRnd() const { return m_MyRnd; }
@@ -378,6 +464,8 @@ public:
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
     Inventory* m_Inventory = nullptr;  // owned; made by the inventory code
+    // The element's own script reader, made for its script handlers; the world releases it.
+    std::unique_ptr<ScriptReaderGameEngine> m_InlineScript;
     PathMotion m_PathMotion;
     uint8_t m_CanMoveThrough = 0;  // "CanMoveThroughFlags": 1 walls never block it, 2 elements never do
     uint8_t m_IgnoreTerrain = 0;   // low four bits: slopes do not hold the element up
@@ -417,7 +505,10 @@ public:
     float m_StatePair3[2] = {1.0f, 2.0f};
     float m_StateLimit = 9999.0f;
 
+    uint32_t m_HitSerials[3] = {0, 0, 0};  // the last attack serials that hit the element, newest first
+
 private:
+    void PostInlineScript(const String& text, const char* label);
     void ResetElem();
     void CopyElemState(const WorldElem& other);
 };

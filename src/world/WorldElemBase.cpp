@@ -2,6 +2,7 @@
 // script variables, attaching, detaching and deleting children.
 #include "world/WorldElemBase.h"
 
+#include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 
@@ -155,6 +156,18 @@ void WorldElemBase::SetScriptTemp(int32_t index, float value)
     if (index < 0 || index >= kScriptTemps)  // the index comes from a script
         Error("Invalid scriptTemp element variable index: %i", index);
     m_ScriptTemp[index] = value;
+}
+
+void WorldElemBase::OnCollisionEvent(WorldElemBase* other, int32_t arg)
+{
+    if (m_OnCollision.IsEmpty() || !m_World)
+        return;
+    const bool live = other && WorldElem::IsActiveType(other->m_TypeCode);
+    if (g_GameCtrl)
+        g_GameCtrl->SetScriptContext(live ? other->m_ObjID : -1, arg);
+    String label;
+    label.Format("OnCollision:%s", m_CfgID.c_str());
+    m_World->RunScript(m_OnCollision, dynamic_cast<WorldElem*>(this), 1, 1, label.c_str(), 1, 255);
 }
 
 bool WorldElemBase::OnUse(int32_t flag, int32_t userID, int32_t arg)

@@ -44,12 +44,9 @@ public:
     virtual int32_t IsEnemyOf(WorldElemBase* other, bool checkOther);
     virtual bool CanCollideWith(WorldElemBase* other, int32_t arg);
     // A mover touched the element, or the element touched something: the other (null for the
-    // terrain) and the wall side or terrain code. The element events run the OnCollision script.
-    virtual void OnCollisionEvent(WorldElemBase* other, int32_t arg)
-    {
-        (void)other;
-        (void)arg;
-    }
+    // terrain) and the wall side or terrain code: runs the OnCollision script, the other's ID
+    // (a live one) and the code as the event's values.
+    virtual void OnCollisionEvent(WorldElemBase* other, int32_t arg);
     virtual bool WantsSave(int32_t a, int32_t b);
     virtual bool IsUsable() { return false; }
     virtual void SetScriptTemp(int32_t index, float value);

@@ -1,6 +1,8 @@
 // Tests of the wrapping and floor-division helpers, including divisor 0 and huge quotients.
 #include "base/Math.h"
 
+#include "base/Color.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -53,4 +55,32 @@ TEST(MathTest, RoundFloatToIntHalvesAwayFromZero)
             EXPECT_EQ(RoundFloatToInt(c.v), std::lround(c.v)) << c.v;
         }
     }
+}
+
+TEST(MathTest, AngleSweepsAndPeriodBoundaries)
+{
+    struct Sweep {
+        float angle, sweep, period, start;
+        bool inside;
+    } sweeps[] = {
+        {1.0f, 0.0f, 6.0f, 0.0f, false},   // a zero sweep holds nothing
+        {1.0f, 2.0f, 6.0f, 0.0f, true},    {3.0f, 2.0f, 6.0f, 0.0f, false},
+        {7.0f, 2.0f, 6.0f, 0.0f, true},    // one period on
+        {-1.0f, -2.0f, 6.0f, 0.0f, true},  // backwards
+        {1.0f, -2.0f, 6.0f, 0.0f, false},  {5.5f, 1.0f, 6.0f, 5.0f, true},
+        {0.5f, 2.0f, 6.0f, 5.0f, true},    // across the period's end
+    };
+    for (const Sweep& s : sweeps)
+        EXPECT_EQ(Math::IsAngleInSweep(s.angle, s.sweep, s.period, s.start), s.inside) << s.angle << " " << s.sweep;
+
+    EXPECT_EQ(Math::CountPeriodBoundaries(0.5f, 2.0f, 1.0f), 2);
+    EXPECT_EQ(Math::CountPeriodBoundaries(0.5f, -2.0f, 1.0f), 2);
+    EXPECT_EQ(Math::CountPeriodBoundaries(0.2f, 0.5f, 1.0f), 0);
+    EXPECT_EQ(Math::CountPeriodBoundaries(0.2f, 0.5f, 0.0f), 0);
+}
+
+TEST(MathTest, ColoursAddSaturated)
+{
+    EXPECT_EQ(Color::AddSaturated(0x10203040u, 0x01020304u), 0x11223344u);
+    EXPECT_EQ(Color::AddSaturated(0xFF80F001u, 0x01801020u), 0xFFFFFF21u);
 }

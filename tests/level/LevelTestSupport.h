@@ -13,12 +13,18 @@
 #include "level/VSD_Viewer.h"
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
+#include "world/InventoryItem.h"
+#include "world/ProjectileBase.h"
 #include "world/WorldElem.h"
+#include "world/WorldEventPayloads.h"
 
 #include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -90,6 +96,8 @@ public:
     // Makes an object of the type code that objectTypes gives the name; other names are errors.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override
     {
+        if (createObject)
+            return createObject(typeName);
         auto type = objectTypes.find(typeName);
         if (type == objectTypes.end())
             Error("World object '%s' not found", typeName);
@@ -208,6 +216,71 @@ public:
     }
     int32_t GetVisibilityQuality() override { return visibilityQuality; }
 
+    // Element events, damage and shots: recorded as asked; items dropped are kept in droppedItems.
+    const char* GetSpecialName(int32_t index) override
+    {
+        return index >= 0 && index < 9 ? specialNames[index].c_str() : nullptr;
+    }
+    InventoryItem* FindItemType(const char* name) override
+    {
+        auto type = itemTypes.find(name ? name : "");
+        return type == itemTypes.end() ? nullptr : type->second;
+    }
+    void DropItem(InventoryItem* item, Inventory*, WorldElem* elem, float distance, float angle, float spread) override
+    {
+        droppedItems.emplace_back(item);
+        drops.push_back({elem, distance, angle, spread});
+    }
+    void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t, int32_t userID) override
+    {
+        itemSlotUses.push_back({user, slot, wall, userID});
+    }
+    void SetScriptContext(int32_t otherID, int32_t argument) override
+    {
+        scriptContext[0] = otherID;
+        scriptContext[1] = argument;
+    }
+    void SetCurrentDamage(DamageValues* damage) override { currentDamage.push_back(damage ? damage->damage[0] : -1.0f); }
+    void SetCurrentDamageNone() override { currentDamage.push_back(-2.0f); }
+    void OnShot(WorldElem* shooter, ActionShot*, const D3DXVECTOR2*) override { shots.push_back(shooter); }
+    void SetShotDamagedCount(int32_t count) override { shotDamagedCount = count; }
+    void SetShotHit(int32_t objID, int32_t kind) override
+    {
+        shotHit[0] = objID;
+        shotHit[1] = kind;
+    }
+    float GetFriendlyFire() const override { return friendlyFire; }
+    float GetMonsterShotSpeed() const override { return monsterShotSpeed; }
+    bool IsGameRunning() override { return gameRunning; }
+    int32_t GetNoAreaFade() const override { return noAreaFade; }
+    ProjectileBase* CreateProjectile() override { return new ProjectileBase; }
+
+    struct Drop {
+        WorldElem* elem;
+        float distance;
+        float angle;
+        float spread;
+    };
+    struct ItemSlotUse {
+        WorldElem* user;
+        int32_t slot;
+        VSD_WallIntern* wall;
+        int32_t userID;
+    };
+    std::string specialNames[9];
+    std::map<std::string, InventoryItem*> itemTypes;
+    std::vector<std::unique_ptr<InventoryItem>> droppedItems;
+    std::vector<Drop> drops;
+    std::vector<ItemSlotUse> itemSlotUses;
+    int32_t scriptContext[2] = {-1, 0};
+    std::vector<float> currentDamage;  // damage[0] of each, -2 for none
+    std::vector<WorldElem*> shots;
+    int32_t shotDamagedCount = 0;
+    int32_t shotHit[2] = {0, 0};
+    float friendlyFire = 0.0f;
+    float monsterShotSpeed = 1.0f;
+    bool gameRunning = false;
+    int32_t noAreaFade = 0;
     // What the creatures ask: the world and item table they are given, the dialogue partners,
     // the reported mana uses and attacks.
     WorldCtrl* GetGameWorld() override { return gameWorld; }
@@ -238,6 +311,83 @@ public:
     std::vector<MusicCall> music;
     bool bossMusic = false;
     std::vector<WorldElem*> party;
+
+    // Scripts and world events. Events go to the world when one is set; script errors are
+    // logged, shown and recorded while a script runs, else thrown.
+    ScriptGameCallbacks GetScriptCallbacks() override { return scriptCallbacks; }
+    int32_t GetObjScriptVariable(int32_t index) const override
+    {
+        auto value = objScriptVariables.find(index);
+        return value == objScriptVariables.end() ? 0 : value->second;
+    }
+    bool CanRunScriptLocally(uint8_t runFlags) override
+    {
+        runFlagsAsked.push_back(runFlags);
+        return mayRunScripts;
+    }
+    void ForwardScript(const char* text) override { forwardedScripts.push_back(text); }
+    void ScriptError(const char* format, ...) override __attribute__((format(printf, 2, 3)))
+    {
+        char message[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(message, sizeof message, format, args);
+        va_end(args);
+        scriptErrors.push_back(message);
+    }
+    void ShowErrorMessage(const char* text) override
+    {
+        shownErrors.push_back(text);
+        if (throwOnShowError)
+            Error("%s", text);
+    }
+    bool IsShuttingDown() const override { return shuttingDown; }
+    double GetProfilingTime() override { return profilingTime; }
+    void AddGameEvent(const WorldEvent* event) override
+    {
+        if (!event)
+            Error("Null pointer added !");
+        if (world)
+            world->QueueEvent(*event);
+    }
+    bool IsReenterEndCode(const WorldEvent& event) override { return event.type == WorldEventType::kReenter; }
+    bool HandleWorldEvent(const WorldEvent& event) override
+    {
+        gameEvents.push_back(event.type);
+        return true;
+    }
+    bool MayChangeLevel() override { return mayChangeLevel; }
+    void UseObject(WorldElem* elem, int32_t value, int32_t flag) override { uses.push_back({elem, value, flag}); }
+    void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override
+    {
+        (void)record;
+        (void)flag;
+        pickups++;
+    }
+    void LoadGameSaveData(int32_t count) override { unlockedVideos.push_back(count); }
+
+    struct Use {
+        WorldElem* elem;
+        int32_t value;
+        int32_t flag;
+    };
+    ScriptGameCallbacks scriptCallbacks;
+    bool mayRunScripts = true;
+    std::vector<uint8_t> runFlagsAsked;
+    std::vector<std::string> forwardedScripts;
+    std::vector<std::string> scriptErrors;
+    std::vector<std::string> shownErrors;
+    bool throwOnShowError = false;
+    // Makes the world objects in place of the object types when set.
+    std::function<WorldElemGridBase*(const char* typeName)> createObject;
+    bool shuttingDown = false;
+    double profilingTime = 0.0;
+    WorldCtrl* world = nullptr;
+    std::vector<uint16_t> gameEvents;  // the types handed to the game
+    bool mayChangeLevel = true;
+    std::vector<Use> uses;
+    int32_t pickups = 0;
+    std::vector<int32_t> unlockedVideos;
 
     int32_t debugMode = 0;
     int16_t floorSize = 50;

@@ -77,6 +77,53 @@ TEST(DamageValuesTest, HolderAsksTheFactory)
     EXPECT_FALSE(holder);
 }
 
+TEST(DamageValuesTest, ModifiersAssignAndCopyThroughTheHolder)
+{
+    LevelTestCtrl ctrl;
+    TestDamageValues values;
+    values.damage[0] = 10.0f;
+    values.damage[3] = 2.0f;
+    values.valueA = 1.0f;
+    values.valueB = 4.0f;
+    const float unchanged[DamageValues::kModifierValues] = {1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
+    values.ApplyModifiers(unchanged);
+    EXPECT_EQ(values.damage[0], 10.0f);
+    EXPECT_EQ(values.valueB, 4.0f);
+    // the fifth pair acts on valueB, the sixth on valueA
+    const float modifiers[DamageValues::kModifierValues] = {2, 1, 1, 0, 1, 0, 3, 0, 0.5f, 0, 1, 5};
+    values.ApplyModifiers(modifiers);
+    EXPECT_EQ(values.damage[0], 21.0f);
+    EXPECT_EQ(values.damage[3], 6.0f);
+    EXPECT_EQ(values.valueB, 2.0f);
+    EXPECT_EQ(values.valueA, 6.0f);
+
+    DamageValuesHolder copy(nullptr);
+    EXPECT_FALSE(copy);
+    ASSERT_NE(values.CopyTo(copy), nullptr);
+    EXPECT_EQ(copy->damage[0], 21.0f);
+    DamageValuesHolder other;
+    other.Assign(copy);
+    EXPECT_NE(other.Get(), copy.Get());
+    EXPECT_EQ(other->valueA, 6.0f);
+    other.ApplyValue(3.0f);
+    EXPECT_EQ(other->GetValue(), 3.0f);
+    other.Assign(DamageValuesHolder(nullptr));
+    EXPECT_FALSE(other);
+}
+
+TEST(DamageValuesTest, RandomizedAmounts)
+{
+    struct Case {
+        float r;
+        int32_t amount;
+    };
+    for (const Case& c : {Case{1.0f, 40}, Case{-1.0f, 10}, Case{0.0f, 10}, Case{-0.25f, 5}, Case{0.5f, 11}})
+        EXPECT_EQ(RandomizeAmount(10.0f, 1.0f, c.r), c.amount) << c.r;  // 0.5: (1 + 3/32) 10 rounded
+    for (int32_t i = 0; i < 200; i++) {
+        const int32_t amount = RandomizeAmount(10.0f, 2.0f);
+        EXPECT_GE(amount, 0);
+        EXPECT_LE(amount, 80);
+    }
 TEST(DamageValuesTest, CopyToHolderTakesTheBaseFields)
 {
     LevelTestCtrl ctrl;
@@ -87,7 +134,7 @@ TEST(DamageValuesTest, CopyToHolderTakesTheBaseFields)
     values.extraFlag = 1;
     DamageValuesHolder holder;
     holder->damage[0] = 9.0f;
-    values.CopyToHolder(holder);
+    values.CopyTo(holder);
     ASSERT_TRUE(holder);
     EXPECT_EQ(holder->damage[0], 0.0f);  // a new set
     EXPECT_EQ(holder->damage[3], 7.0f);
@@ -95,6 +142,6 @@ TEST(DamageValuesTest, CopyToHolderTakesTheBaseFields)
     EXPECT_EQ(holder->enabled, 0);
     EXPECT_EQ(holder->extraFlag, 1);
     ctrl.makesDamageValues = false;
-    values.CopyToHolder(holder);
+    values.CopyTo(holder);
     EXPECT_FALSE(holder);
 }

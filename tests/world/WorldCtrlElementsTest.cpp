@@ -4,6 +4,7 @@
 #include "world/WorldCtrl.h"
 
 #include "engine/gui/DXC_GuiManager.h"
+#include "world/Inventory.h"
 #include "world/ItemDragRecord.h"
 #include "world/WorldTestSupport.h"
 
@@ -235,16 +236,15 @@ TEST_F(WorldCtrlElementsTest, DeletingWithChildrenControllersAndRemoving)
 
     // Deleting an element whose inventory an item is being dragged out of ends the drag.
     DXC_GuiManager gui;
-    int inventories[2];
-    ItemDragRecord drag;
-    drag.inventory = reinterpret_cast<Inventory*>(&inventories[0]);
-    gui.SetDragObject(&drag, ItemDragRecord::kDragName, nullptr);
     TestElem* other = Add();
-    other->m_Inventory = reinterpret_cast<Inventory*>(&inventories[1]);
+    other->CreateInventory(Inventory::kDefaultMaxItems);
+    TestElem* owner = Add();
+    owner->CreateInventory(Inventory::kDefaultMaxItems);
+    ItemDragRecord drag;
+    drag.inventory = owner->m_Inventory;
+    gui.SetDragObject(&drag, ItemDragRecord::kDragName, nullptr);
     world.DelObj(other->m_ObjID, 0);
     EXPECT_EQ(gui.GetDragObject(), &drag);  // another inventory's drag goes on
-    TestElem* owner = Add();
-    owner->m_Inventory = drag.inventory;
     world.DelObj(owner->m_ObjID, 0);
     EXPECT_EQ(gui.GetDragObject(), nullptr);
     ctrl.objectsDeleted.resize(3);

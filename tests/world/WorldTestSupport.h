@@ -19,7 +19,7 @@ using GridWorld = GridViewerOf<WorldCtrl>;
 // in them.
 class ScriptWorld : public GridWorld {
 public:
-    int32_t RunScript(const String& text, WorldElem*, int32_t, int32_t, const char* label, int32_t, int32_t) override
+    int32_t RunScript(const String& text, WorldElemBase*, int32_t, int32_t, const char* label, int32_t, int32_t) override
     {
         runs.push_back(std::string(label) + "|" + text.c_str());
         if (onRun)

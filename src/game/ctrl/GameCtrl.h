@@ -15,7 +15,9 @@
 // screen fade, loading progress, pause, game speed, sound halt, profiling time),
 // GameCtrlFrame.cpp (the per-frame step, the drawn frame, the GUI hooks of a frame),
 // GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice),
-// GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlLookups.cpp (the
+// GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlScripts.cpp (the
+// script callbacks and reports, the world events that reach the
+// controller, and the engine's answers to the world's scripts), GameCtrlLookups.cpp (the
 // game function and attribute lookups, the character entries, name lists), GameCtrlRules.cpp (the
 // game rules of the settings file), GameCtrlOptions.cpp (the game options of "cfg\game.cfg", the
 // field of view by the screen's aspect, the global volume), GameCtrlItems.cpp (the item, event
@@ -49,6 +51,7 @@
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "script/VariableStack.h"
+#include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
 #include "world/Inventory.h"
 #include "world/WorldCtrl.h"
@@ -177,7 +180,7 @@ public:
     void SetGameSpeed(float factor);
     float GetGameSpeed() const { return m_GameSpeed; }
     // The program timer while the profiling display is shown, else 0.0.
-    double GetProfilingTime();
+    double GetProfilingTime() override;
     void HaltSounds();
     void ContinueSounds();
 
@@ -496,6 +499,52 @@ public:
     float ApplyGameFunction(float value, const char* name, WorldElem* element) override;
     float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override;
 
+    // Scripts and world events (GameCtrlScripts.cpp): the engine's answers.
+    // The script function library installs its three callbacks here at start-up.
+    void SetScriptCallbacks(const ScriptGameCallbacks& callbacks) { m_ScriptCallbacks = callbacks; }
+    ScriptGameCallbacks GetScriptCallbacks() override { return m_ScriptCallbacks; }
+    bool CanRunScriptLocally(uint8_t runFlags) override;
+    void ForwardScript(const char* text) override;
+    void ScriptError(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+    void ShowErrorMessage(const char* text) override;  // into the error window
+    bool IsShuttingDown() const override { return m_Deinitialising != 0; }
+    void AddGameEvent(const WorldEvent* event) override;
+    bool IsReenterEndCode(const WorldEvent& event) override;
+    bool HandleWorldEvent(const WorldEvent& event) override;
+    bool MayChangeLevel() override;
+    void UseObject(WorldElem* elem, int32_t value, int32_t flag) override;
+    void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override;
+    void LoadGameSaveData(int32_t count) override;
+    int32_t GetUnlockedVideos() const { return m_UnlockedVideos; }
+    // Element events, damage and shots (GameCtrlCombat.cpp): the engine's answers.
+    const char* GetSpecialName(int32_t index) override;
+    InventoryItem* FindItemType(const char* name) override { return FindItem(name, false); }
+    void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                  float spread) override;
+    void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID) override;
+    void SetScriptContext(int32_t otherID, int32_t argument) override
+    {
+        m_ScriptContext[0] = otherID;
+        m_ScriptContext[1] = argument;
+    }
+    int32_t GetScriptContext(int32_t index) const { return m_ScriptContext[index & 1]; }
+    void SetCurrentDamage(DamageValues* damage) override;
+    void SetCurrentDamageNone() override;
+    DamageValues* GetCurrentDamage() const { return m_CurrentDamage.Get(); }
+    void OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction) override;
+    void SetShotDamagedCount(int32_t count) override { m_ShotResult[0] = count; }
+    void SetShotHit(int32_t objID, int32_t kind) override
+    {
+        m_ShotResult[1] = objID;
+        m_ShotResult[2] = kind;
+    }
+    int32_t GetShotResult(int32_t index) const { return m_ShotResult[index]; }  // count, hit ID, kind
+    float GetFriendlyFire() const override { return m_Settings.friendlyFire; }
+    float GetMonsterShotSpeed() const override { return m_MonsterShotSpeed; }
+    bool IsGameRunning() override { return false; }  // the network node answers for clients
+    int32_t GetNoAreaFade() const override { return m_NoAreaFade; }
+    ProjectileBase* CreateProjectile() override;
+
     // Group scenes (GameCtrlGroupObjects.cpp). At level start every group of items (group number
     // above 0) whose members lie within the view radius of each other is merged into one new item
     // element whose scene holds all their meshes; the members stay in the world without scene.
@@ -542,7 +591,7 @@ public:
     // index outside them writes nothing and reads 0.
     static constexpr int32_t kObjScriptVariables = 256;
     int32_t SetObjScriptVariable(int32_t index, int32_t value) override;
-    int32_t GetObjScriptVariable(int32_t index) const;
+    int32_t GetObjScriptVariable(int32_t index) const override;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -659,12 +708,21 @@ protected:
     uint8_t m_GuiHoldsMouse = 0;    // stored by DrawGui
     uint8_t m_CursorHidden = 0;
     uint8_t m_WireFrame = 0;
+
+    ScriptGameCallbacks m_ScriptCallbacks;
+    int32_t m_UnlockedVideos = 0;  // video sequences the story has reached
     int32_t m_ObjScriptVariables[kObjScriptVariables] = {};
     int32_t m_RenderFlag = 0;  // handed to the world's drawing
     float m_LevelMusicFadeTime = 1.5f;
     float m_LevelMusicVolume = 1.0f;
     D3DXVECTOR2 m_MapPosition = D3DXVECTOR2(0.0f, 0.0f);
     uint8_t m_HasMapPosition = 0;
+    // Element events, damage and shots.
+    int32_t m_ScriptContext[2] = {-1, 0};  // other object, argument
+    DamageValuesHolder m_CurrentDamage{nullptr};
+    int32_t m_ShotResult[3] = {0, -1, -1};
+    float m_MonsterShotSpeed = 1.0f;
+    int32_t m_NoAreaFade = 0;
 
 private:
     void StopChannel(int32_t channel);

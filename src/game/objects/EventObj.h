@@ -53,7 +53,7 @@ public:
     bool IsPartyAllowed(int32_t party) const;
     // A copy of the event's damage values, of their class, into out; out is left empty when the
     // event has none.
-    virtual void GetDamageValues(DamageValuesHolder& out);
+    void GetDamageValues(DamageValuesHolder& out) override;
     // Other's element reset, the copy of this event into it (its damage values of their class),
     // then the item and inventory settings.
     virtual void CloneInto(EventObj& other);

@@ -13,7 +13,7 @@ TEST(DXC_InteractiveSceneTest, UninitialisedSceneOnTheServer)
     EXPECT_FALSE(scene.IsInitialized());
     EXPECT_EQ(ErrorOf([&] { scene.Load("menu.3sc"); }), "Not initialized");
     EXPECT_TRUE(scene.GetFileName().IsEmpty());
-    EXPECT_FALSE(scene.CallScriptFunction("OnExit"));
+    EXPECT_FALSE(scene.CallScriptFunction("OnExit", nullptr, 0, nullptr));
     EXPECT_FALSE(scene.Update(0.5f));
     EXPECT_EQ(scene.GetSceneTime(), 0.5f);
     scene.RequestExit();

@@ -1,0 +1,54 @@
+// GameCtrl: the engine's answers to the world's element events, damage and shots: the special
+// names, dropped items, item slot uses, the current damage of a script event, the shot notice and
+// the projectile factory.
+#include "game/ctrl/GameCtrl.h"
+
+#include "world/Inventory.h"
+#include "world/ProjectileBase.h"
+
+const char* GameCtrl::GetSpecialName(int32_t index)
+{
+    if (index == 0)
+        return m_Settings.goldCoinsItemID.c_str();
+    if (index >= 1 && index <= GameSettings::kSpecialMarks)
+        return m_Settings.specialMarks[index - 1].c_str();
+    return nullptr;
+}
+
+// The engine has no item element of a dropped item: the game's controller places it; here the
+// item is only destroyed, so that a drop never loses track of it.
+void GameCtrl::DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                        float spread)
+{
+    (void)inventory;
+    (void)elem;
+    (void)distance;
+    (void)angle;
+    (void)spread;
+    delete item;
+}
+
+void GameCtrl::UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID)
+{
+    (void)user;
+    (void)slot;
+    (void)wall;
+    (void)flag;
+    (void)userID;
+}
+
+void GameCtrl::SetCurrentDamage(DamageValues* damage)
+{
+    m_CurrentDamage.Set(damage ? damage->Clone() : nullptr);
+}
+
+void GameCtrl::SetCurrentDamageNone() { m_CurrentDamage.Set(nullptr); }
+
+void GameCtrl::OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction)
+{
+    (void)shooter;
+    (void)shot;
+    (void)direction;
+}
+
+ProjectileBase* GameCtrl::CreateProjectile() { return new ProjectileBase; }
