@@ -101,7 +101,7 @@ void ActionShot::CopyFrom(const ActionShot& other)
     hitLghtCol = other.hitLghtCol;
     hitEffects = other.hitEffects;
     itemDamFactor = other.itemDamFactor;
-    damageValues.Set(other.damageValues ? other.damageValues->Clone() : nullptr);
+    damageValues.Assign(other.damageValues);
     onHit = other.onHit;
     onDamage = other.onDamage;
     onInit = other.onInit;

@@ -43,6 +43,7 @@ void DamageValues::ApplyModifiers(const float modifiers[kModifierValues])
     float* fields[6] = {&damage[0], &damage[1], &damage[2], &damage[3], &valueB, &valueA};
     for (int32_t i = 0; i < 6; i++)
         *fields[i] = modifiers[2 * i] * *fields[i] + modifiers[2 * i + 1];
+}
 
 void DamageValues::Save(File& file) const
 {

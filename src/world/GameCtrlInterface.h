@@ -145,8 +145,9 @@ public:
     virtual bool HandleWorldEvent(const WorldEvent& event) = 0;
     // Whether a level change may start now (a refused change event waits).
     virtual bool MayChangeLevel() = 0;
-    // Lets the element be used (its use event with the flag 0 and the two values).
-    virtual void UseObject(WorldElem* elem, int32_t value, int32_t flag) = 0;
+    // Lets the element be used (its use event with the flag 0 and the two values); false when it
+    // was not used.
+    virtual bool UseObject(WorldElem* elem, int32_t value, int32_t flag) = 0;
     // Carries out an item pick-up of a pick-up event.
     virtual void ProcessPickupEvent(const PickupRecord& record, int32_t flag) = 0;
     // The story reached video sequence n: it becomes available for replay.

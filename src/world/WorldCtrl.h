@@ -574,9 +574,6 @@ public:
     KI_Strategy* FindStrategyEntry(const char* name, bool report);
     // The value of the named entry's first step; an unknown name is an error.
     float GetActionEntryValue(const char* name);
-    // "LastEnemy" 1, "LastTarget" 2, "Creator" 3, "Friends" 4, "hero" 5, "Target1".."Target16"
-    // 101..116, in any letter case; -1 for others.
-    static int32_t GetTargetSlotByName(const char* name);
 
     // Lights, effects and visibility.
     // AddLightToGrid places a copy of the light in the level's light table and its block; its
@@ -790,6 +787,3 @@ float MoveToward(float a, float b, float s);
 // (AI strategies aim with it); false when there is none, when start and target coincide or when
 // a time cannot be worked out.
 bool SolveInterceptAngle(float x0, float y0, float x1, float y1, float vx, float vy, float s, float& angle);
-// The code of an AI action name ("ACTION" 0 .. "SHEATH_WEAPON" 22, in any letter case); 23 for
-// any other name.
-int32_t ParseAIActionType(const char* name);

@@ -357,7 +357,11 @@ public:
         return true;
     }
     bool MayChangeLevel() override { return mayChangeLevel; }
-    void UseObject(WorldElem* elem, int32_t value, int32_t flag) override { uses.push_back({elem, value, flag}); }
+    bool UseObject(WorldElem* elem, int32_t value, int32_t flag) override
+    {
+        uses.push_back({elem, value, flag});
+        return true;
+    }
     void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override
     {
         (void)record;

@@ -124,6 +124,8 @@ TEST(DamageValuesTest, RandomizedAmounts)
         EXPECT_GE(amount, 0);
         EXPECT_LE(amount, 80);
     }
+}
+
 TEST(DamageValuesTest, CopyToHolderTakesTheBaseFields)
 {
     LevelTestCtrl ctrl;

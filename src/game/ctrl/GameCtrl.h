@@ -512,7 +512,6 @@ public:
     bool IsReenterEndCode(const WorldEvent& event) override;
     bool HandleWorldEvent(const WorldEvent& event) override;
     bool MayChangeLevel() override;
-    void UseObject(WorldElem* elem, int32_t value, int32_t flag) override;
     void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override;
     void LoadGameSaveData(int32_t count) override;
     int32_t GetUnlockedVideos() const { return m_UnlockedVideos; }
@@ -563,7 +562,7 @@ public:
     virtual ActionAttack* CreateActionAttack();
     // The object's use (0, a, b); an item element in use by the AI turns its task 0 into 5 and,
     // unless its task is 10, shows its inventory.
-    virtual bool UseObject(WorldElem* object, int32_t a, int32_t b);
+    bool UseObject(WorldElem* object, int32_t a, int32_t b) override;
     // The main character's use of an item, when it lives and input is allowed.
     void UseItemByMainChar(InventoryItem* item, int32_t a);
     // The inventory window of an element; the server shows none.

@@ -62,12 +62,6 @@ bool GameCtrl::MayChangeLevel()
     return true;
 }
 
-void GameCtrl::UseObject(WorldElem* elem, int32_t value, int32_t flag)
-{
-    if (elem)
-        elem->OnUse(0, value, flag);
-}
-
 void GameCtrl::ProcessPickupEvent(const PickupRecord& record, int32_t flag)
 {
     (void)record;  // taking items into inventories comes with the items in the level
