@@ -19,16 +19,6 @@ namespace {
 
 constexpr int32_t kMaxEntries = 6;
 
-// Runs one reader; the controller's errors are how a malformed key is reported.
-template <class Read>
-void Guarded(Read read)
-{
-    try {
-        read();
-    } catch (const ErrorMsg&) {
-    }
-}
-
 void CheckPath(const PathCurve& path)
 {
     if (path.GetNumKeys() > GameCtrl::kMaxKeyValues / 3)
@@ -66,10 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int32_t entry = -1; entry < entries; ++entry) {
         PathCurve path;
         path.loop = uint8_t(entry & 1);
-        Guarded([&] { ctrl->ReadMovePath(reader, path, "MovePath", entry, "fuzz"); });
+        Fuzz::Guarded([&] { ctrl->ReadMovePath(reader, path, "MovePath", entry, "fuzz"); });
         CheckPath(path);
         BezierSpline<float> spline;
-        Guarded([&] { ctrl->ReadBezierSpline1D(reader, "curve", entry, spline, "fuzz"); });
+        Fuzz::Guarded([&] { ctrl->ReadBezierSpline1D(reader, "curve", entry, spline, "fuzz"); });
         CheckSpline(spline);
 
         IlluminationData illumination;
@@ -83,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         float might = 0;
         String item;
         uint8_t netSync = 0;
-        Guarded([&] {
+        Fuzz::Guarded([&] {
             ctrl->ReadIllumination(reader, illumination, entry);
             ctrl->ReadAreaEffect(reader, entry, area);
             ctrl->ReadDamageEntry(reader, entry, &damage);

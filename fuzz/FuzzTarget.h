@@ -4,6 +4,7 @@
 // a sanitizer report is a finding.
 #pragma once
 #include "base/ConfigFileReader.h"
+#include "base/ErrorClass.h"
 #include "base/File.h"
 #include "base/ErrorClass.h"
 #include "base/Log.h"
@@ -86,6 +87,15 @@ inline std::string ScriptText(const uint8_t* data, size_t size, std::initializer
             text[at + length - 1] = '_';
     }
     return text;
+}
+
+// Runs one reader; the system's error records (ErrorMsg) are how it reports malformed input.
+template <class Read> void Guarded(Read read)
+{
+    try {
+        read();
+    } catch (const ErrorMsg&) {
+    }
 }
 
 // Stops a run that found a fault no sanitizer sees (a wrong result); the message names it.

@@ -22,7 +22,7 @@ struct SoundData {
 
     String name;  // "desc"
     String file;  // "file"
-    int32_t loadFlags = 0;
+    int32_t loadFlags = 0;     // "rep" plus one, handed to the sound layer when the file loads
     float distance = 0.0f;     // "dist": audible distance
     float volume = 1.0f;       // "volume"
     float playProb = 1.0f;     // "PlayProb"
@@ -36,7 +36,8 @@ struct SoundData {
     uint8_t ambient = 0;  // it was started as an ambient sound
     float lastVolume = 0.0f;
     uint8_t hasSound = 0;  // the entry has a file of its own to play
-    uint8_t loaded = 0;    // loaded on demand ("LoadOnDemand")
+    uint8_t loaded = 0;    // loaded on demand
+    int32_t loadOnDemand = 1;  // "LoadOnDemand": 0 loads the file with the level
     Channel channels[kChannels];
     String subtitle;
     float baseVolume = 1.0f;

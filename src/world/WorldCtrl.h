@@ -543,6 +543,7 @@ public:
     // playing, following and clearing world sounds do nothing, while speech and the length of
     // sound files are still served.
     bool IsSoundOff() const { return m_SoundOff != 0; }
+    void SetSoundOff(bool off) { m_SoundOff = off ? 1 : 0; }  // for a client's audio and tests of the registry
     int32_t RegisterSound(const char* name, const SoundData& data);
     void LoadSound(const char* name, bool withVariations);
     SoundIDData PlaySound(const char* name, float distance, bool ambient, bool alternatives);

@@ -34,9 +34,17 @@ SoundWord Word(const char* text) { return reinterpret_cast<SoundWord>(text); }
 
 int32_t WorldCtrl::RegisterSound(const char* name, const SoundData& data)
 {
-    (void)name;
-    (void)data;
-    return 0;  // sound is off: nothing is registered
+    if (m_SoundOff)
+        return 0;  // nothing is registered without sound
+    if (m_SoundRegistry.Find(name)) {
+        Warning("Sound '%s' exists already", name);
+        return 0;
+    }
+    SoundData* entry = m_SoundRegistry.Insert(String(name));
+    if (!entry)
+        return 0;
+    *entry = data;
+    return 1;
 }
 
 void WorldCtrl::LoadSound(const char* name, bool withVariations)

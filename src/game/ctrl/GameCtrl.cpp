@@ -124,6 +124,8 @@ void GameCtrl::ReportError(const char* format, ...)
 ConfigFileReader* GameCtrl::LoadWorldObjectFiles()
 {
     LoadDescReader(m_WorldObjectReader, m_ObjectCfgFiles);
+    if (m_DebugMode != 0)
+        CheckItemReferences();
     return &m_WorldObjectReader;
 }
 

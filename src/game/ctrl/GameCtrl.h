@@ -26,7 +26,10 @@
 // the engine's answers to items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
 // object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
-// GuiDBText.cpp (the localised texts of the interface).
+// GameCtrl3dObjs.cpp (the 3D object prototypes and their copies, the graphics keys of world
+// objects, the release of unused prototypes), GameCtrlSounds.cpp (the sound definitions),
+// GameCtrlItemDefs.cpp (the item definitions and the items of world objects), GuiDBText.cpp (the
+// localised texts of the interface).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -64,6 +67,8 @@
 class ActionAttack;
 class ActionEntryBase;
 class ProtectionValues;
+class DXC_3dScene;
+class CreatureObj;
 class EventObj;
 class SoundManager;
 class StateManager;
@@ -89,6 +94,8 @@ extern uint32_t g_GameFrameCounter;
 // Durations of the frame's stages in seconds, shown by the profiling display.
 enum ProfilingTimer { kProfileAIMove = 0, kProfileGameMove = 1, kProfilingTimers = 16 };
 extern double g_ProfilingTimes[kProfilingTimers];
+// Non-zero: the sound names of creature and object types are not checked (always, on the server).
+extern int32_t g_SkipSoundCheck;
 
 // The light values of an element that the light brightness scales: its two light colours and
 // three further light values.
@@ -424,6 +431,62 @@ public:
     // Reads "cfg\shaders.cfg" where a graphics device exists; the server has none.
     void LoadShaders(bool reload);
 
+    // 3D objects, sounds and item definitions (GameCtrl3dObjs.cpp, GameCtrlSounds.cpp,
+    // GameCtrlItemDefs.cpp).
+    static constexpr int32_t kObjectSoundNames = 9;  // sound names of a creature or object type
+    // The prototype of a 3D object entry, built on first request and owned here; with makeCopy a
+    // new copy of it that the caller owns. An entry outside the table is an error.
+    ItemObj* Load3dObjs(int32_t entry, bool makeCopy);
+    void Read3dObjShaderParams(ConfigFileReader& reader, ItemObj& object, int32_t entry);
+    // A copy of the 3D object for a world object entry; with addToWorld null when the world
+    // refuses it (the copy is deleted then).
+    ItemObj* Create3dObjInstance(int32_t objEntry, int32_t worldObjEntry, int32_t unused, bool addToWorld);
+    // The graphics keys of a world object entry applied to one object.
+    void Read3dObjGraphics(ItemObj& object, int32_t worldObjEntry);
+    // The use counter that stamps every request of a 3D object entry.
+    uint32_t Get3dObjUseCounter() const { return m_3dObjUseCounter; }
+    // Frees the least recently used prototypes beyond what the machine's memory lets us keep;
+    // those that the world's elements show stay.
+    void FreeUnusedData();
+    // The same for a machine of memoryMB megabytes: 100, 150, 200 or 300 unused ones are kept
+    // below 600, 900, 1200 MB and above.
+    void FreeUnused3dObjs(int32_t memoryMB);
+    // The largest shadow texture and the scale the next object takes ("rndScale").
+    float GetMaxShadowTexSize() const { return m_MaxShadowTexSize; }
+    void SetMaxShadowTexSize(float size) { m_MaxShadowTexSize = size; }
+    float GetPendingRandomScale() const { return m_PendingRandomScale; }
+    // Every entry of "cfg\sounds.cfg" into the world's sound table; the old sounds go first.
+    void LoadSounds();
+    // Clears every sound name that the sound table lacks, with a warning; skipped while the
+    // program-wide sound-check switch is set, as it always is on the server.
+    void FindSound(String (&names)[kObjectSoundNames]);
+    // One item entry into item; complete for a full definition (the item file), else only the
+    // keys present change the item.
+    void LoadItems(ConfigFileReader& reader, int32_t entry, ItemBase& item, bool complete);
+    // The game's own item keys, after the common ones; base is the root base item or null.
+    virtual void ReadItemKeys(ConfigFileReader& reader, int32_t entry, ItemBase& item, ItemBase* base, bool complete);
+    // The code of an equipment type name; the engine knows none (-1).
+    virtual int16_t GetEquipmentType(const String& name, bool report);
+    // A game function applied to a value for an item: "might" reads the item's might,
+    // "MonsterLevel" the level's middle monster level; otherwise the value is unchanged.
+    virtual float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item);
+    // The 3D object entry that shows an item on the floor (-1 unusable, 0 of another type); its
+    // scene, back scene and scale (when asked) go to the outputs.
+    int32_t GetItemWorldObject(const String& name, DXC_3dScene** scene, DXC_3dScene** backScene, float* scale);
+    // The items' world objects (once per run, warnings), then every world object entry's type
+    // and item (errors).
+    void CheckItemReferences();
+    // The key names an item (with an optional scale "name", x, y, z) put into the object's
+    // inventory; found tells whether the key was there.
+    void AddItemToObject(ConfigFileReader& reader, const char* key, int32_t entry, WorldElem& object, bool& found);
+    // Key readers of the game data: a flag (the number rounded, 1 when not 0), an angle (degrees
+    // stored as radians) and an 8-bit or 16-bit integer (the number truncated to that width); a
+    // missing key leaves the value.
+    static void ReadFlagKey(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry);
+    static void ReadAngleKey(ConfigFileReader& reader, const char* key, float& radians, int32_t entry);
+    static void ReadByteKey(ConfigFileReader& reader, const char* key, uint8_t& value, int32_t entry);
+    static void ReadShortKey(ConfigFileReader& reader, const char* key, int16_t& value, int32_t entry);
+
     // Checks the type name; making the object comes with the game objects.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
     void OnWallAdded(int32_t wallID) override { (void)wallID; }
@@ -722,6 +785,12 @@ protected:
     int32_t m_ShotResult[3] = {0, -1, -1};
     float m_MonsterShotSpeed = 1.0f;
     int32_t m_NoAreaFade = 0;
+    // 3D objects and sounds.
+    uint32_t m_3dObjUseCounter = 0;
+    float m_MaxShadowTexSize = 512.0f;
+    float m_PendingRandomScale = 1.0f;
+    ConfigFileReader m_SoundReader;
+    uint8_t m_SoundsLoaded = 0;
 
 private:
     void StopChannel(int32_t channel);

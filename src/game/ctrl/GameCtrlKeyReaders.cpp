@@ -11,12 +11,24 @@
 #include "world/DamageEntry.h"
 #include "world/HitEffects.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr float kDegreesToRadians = 0.017453292f;
 
+// The number truncated toward zero to an integer of T's width; a value beyond 32 bits is left out.
+template <typename T> void ReadTruncated(ConfigFileReader& reader, const char* key, T& value, int32_t entry)
+{
+    double number = 0.0;
+    if (reader.GetDouble(key, number, entry) == ConfigFileReader::kFound && std::fabs(number) < 2147483648.0)
+        value = T(int32_t(number));
+}
+
+}  // namespace
+
 // A flag: the number taken to the nearest integer (halves away from zero), 1 when not 0.
-void ReadFlag(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry)
+void GameCtrl::ReadFlagKey(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry)
 {
     bool value = false;
     if (reader.GetRoundedInt(key, value, entry) == ConfigFileReader::kFound)
@@ -24,14 +36,22 @@ void ReadFlag(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t 
 }
 
 // A float in degrees, stored in radians.
-void ReadAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry)
+void GameCtrl::ReadAngleKey(ConfigFileReader& reader, const char* key, float& radians, int32_t entry)
 {
     float degrees = 0.0f;
     if (reader.GetFloat(key, degrees, entry) == ConfigFileReader::kFound)
         radians = degrees * kDegreesToRadians;
 }
 
-}  // namespace
+void GameCtrl::ReadByteKey(ConfigFileReader& reader, const char* key, uint8_t& value, int32_t entry)
+{
+    ReadTruncated(reader, key, value, entry);
+}
+
+void GameCtrl::ReadShortKey(ConfigFileReader& reader, const char* key, int16_t& value, int32_t entry)
+{
+    ReadTruncated(reader, key, value, entry);
+}
 
 void GameCtrl::ReadNetSync(ConfigFileReader& reader, uint8_t& netSync, int32_t entry)
 {
@@ -41,7 +61,7 @@ void GameCtrl::ReadNetSync(ConfigFileReader& reader, uint8_t& netSync, int32_t e
 void GameCtrl::ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry)
 {
     reader.GetLong("ConstantIllum", illumination.constantIllum, entry);
-    ReadFlag(reader, "FixIllum", illumination.fixedIllum, entry);
+    ReadFlagKey(reader, "FixIllum", illumination.fixedIllum, entry);
     float rgb[3];
     if (reader.GetVector3("IllumCol", rgb, entry) == ConfigFileReader::kFound) {
         illumination.colour = Color::FromFloats(rgb[0], rgb[1], rgb[2]);
@@ -76,7 +96,7 @@ void GameCtrl::ReadAreaEffect(ConfigFileReader& reader, int32_t entry, AreaEffec
         if (reader.GetInt("EffByParty", effect.effByParty[i], entry, i + 1) != ConfigFileReader::kFound)
             break;  // the parties are numbered without gaps
     reader.GetFloat("ActivationTime", effect.activationTime, entry);
-    ReadFlag(reader, "ActivateOnExit", effect.activateOnExit, entry);
+    ReadFlagKey(reader, "ActivateOnExit", effect.activateOnExit, entry);
     reader.GetFloat("DamageEnter", effect.damageEnter, entry);
     reader.GetFloat("DamageFallOff", effect.damageFallOff, entry);
     reader.GetFloat("DamagePerTime", effect.damagePerTime, entry);
@@ -93,7 +113,7 @@ void GameCtrl::ReadHitEffects(ConfigFileReader& reader, int32_t entry, HitEffect
     reader.GetFloat("stunTime", effects->stunTime, entry);
     reader.GetFloat("freeze", effects->freeze, entry);
     reader.GetFloat("slow", effects->slow, entry);
-    ReadFlag(reader, "EnterHitCycle", effects->enterHitCycle, entry);
+    ReadFlagKey(reader, "EnterHitCycle", effects->enterHitCycle, entry);
 }
 
 void GameCtrl::ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEntry* damage)
@@ -107,8 +127,8 @@ void GameCtrl::ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEn
     reader.GetFloatPair("stunTime", damage->stunTime, entry);
     reader.GetFloatPair("freeze", damage->freeze, entry);
     reader.GetFloatPair("slow", damage->slow, entry);
-    ReadAngle(reader, "angle", damage->angle, entry);
-    ReadAngle(reader, "direction", damage->direction, entry);
+    ReadAngleKey(reader, "angle", damage->angle, entry);
+    ReadAngleKey(reader, "direction", damage->direction, entry);
     reader.GetInt("HitAll", damage->hitAll, entry);
     reader.GetInt64("serialNumber", damage->serialNumber, entry);
     reader.GetFloat("PrecisionPenalty", damage->precisionPenalty, entry);
@@ -121,7 +141,7 @@ void GameCtrl::ReadShotRepeat(ActionEntryBase& part, ShotRepeat& repeat, ConfigF
     repeat.Reset();
     if (reader.GetInt("RepeatCount", repeat.count, entry) == ConfigFileReader::kFound) {
         reader.GetFloat("RepeatPointOffset", repeat.pointOffset, entry);
-        ReadAngle(reader, "RepeatDirectionOffset", repeat.directionOffset, entry);
+        ReadAngleKey(reader, "RepeatDirectionOffset", repeat.directionOffset, entry);
         reader.GetFloatPair("StartOffsetOffset", repeat.startOffsetOffset, entry);
     }
     reader.GetFloat("point", part.point, entry);

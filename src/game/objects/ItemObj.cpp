@@ -68,6 +68,15 @@ void ItemObj::ResetItemObj()
     m_RandomStart = 0;
     m_StartBounds[0] = m_StartBounds[1] = 0.0f;
     m_AIData = nullptr;
+    m_3dObjIndex = -1;
+    m_SceneEntry = -1;
+    m_SceneFile = wString();
+    m_OwnedScene.reset();
+    m_BackScene.reset();
+    m_RenderData.reset();
+    m_Graphics = ObjGraphics();
+    m_AniStart = 0.0;
+    m_BackDraw = 0.0f;
     m_Walls.clear();
     m_SavedWalls.clear();
     m_SurvivingWalls.clear();
@@ -101,6 +110,15 @@ void ItemObj::CopyItemObj(const ItemObj& other)
     m_RandomStart = other.m_RandomStart;
     m_StartBounds[0] = other.m_StartBounds[0];
     m_StartBounds[1] = other.m_StartBounds[1];
+    m_3dObjIndex = other.m_3dObjIndex;
+    m_SceneEntry = other.m_SceneEntry;
+    m_SceneFile = other.m_SceneFile;
+    m_OwnedScene = other.m_OwnedScene;
+    m_BackScene = other.m_BackScene;
+    m_RenderData = other.m_RenderData;
+    m_Graphics = other.m_Graphics;
+    m_AniStart = other.m_AniStart;
+    m_BackDraw = other.m_BackDraw;
 }
 
 void ItemObj::CloneInto(ItemObj& other)

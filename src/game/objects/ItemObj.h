@@ -13,13 +13,15 @@
 #pragma once
 #include "base/SmartPtr.h"
 #include "base/String.h"
+#include "game/objects/ObjRenderData.h"
 #include "game/objects/SceneObject.h"
 #include "level/VSD_WallIntern.h"
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class KI_ActionData;
-#include <vector>
 
 // A wall attached to an item, with its end points in the item's own frame (unturned, relative to
 // its position). The ID is what the save record names the wall by.
@@ -160,9 +162,21 @@ public:
     uint8_t m_OpacityFromLinkedWall = 1;
     uint8_t m_CustomUse = 0;             // use and state are left to the item's scripts
     double m_AniOffset = 0.0;            // the clock's offset
-    uint8_t m_RandomStart = 0;           // clones start their automatic action at a random phase
+    uint8_t m_RandomStart = 0;           // "acRndStart": clones start at a random phase
     float m_StartBounds[2] = {0.0f, 0.0f};  // low and high bound of that phase
     KI_ActionData* m_AIData = nullptr;   // the AI's intention while it uses the item; not owned
+
+    // What an object made from a 3D object entry keeps of it; a copy shares the entry's scenes
+    // and render data with its prototype, so they live as long as any object shows them.
+    int32_t m_3dObjIndex = -1;
+    int32_t m_SceneEntry = -1;  // set once the entry's scene file is loaded
+    wString m_SceneFile;
+    std::shared_ptr<DXC_3dScene> m_OwnedScene;  // what m_Scene shows
+    std::shared_ptr<DXC_3dScene> m_BackScene;   // "sFileBack"
+    std::shared_ptr<ObjRenderData> m_RenderData;
+    ObjGraphics m_Graphics;
+    double m_AniStart = 0.0;    // "acStart"
+    float m_BackDraw = 0.0f;
 
 protected:
     void ResetItemObj();
