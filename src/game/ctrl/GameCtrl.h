@@ -399,10 +399,8 @@ public:
     virtual void OnStrategiesLoaded() {}
     ConfigFileReader& GetActionReader() { return m_ActionReader; }
     ConfigFileReader& GetStrategyReader() { return m_StrategyReader; }
-    // Key readers of both files: a flag (the number rounded, 1 when not 0) and an angle given in
-    // degrees, stored in radians; a missing key leaves the value, the result tells whether it was
-    // there.
-    static bool ReadDefinitionFlag(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry);
+    // An angle given in degrees, stored in radians; a missing key leaves the value, the result
+    // tells whether it was there.
     static bool ReadDefinitionAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry);
 
     // Data tables.

@@ -87,7 +87,7 @@ struct ActionEntryRead {
             advance(stored, k);
         }
     }
-    void ReadFlag(const char* key, uint8_t& flag) { GameCtrl::ReadDefinitionFlag(reader, key, flag, entry); }
+    void ReadFlag(const char* key, uint8_t& flag) { GameCtrl::ReadFlagKey(reader, key, flag, entry); }
     bool ReadAngle(const char* key, float& radians)
     {
         return GameCtrl::ReadDefinitionAngle(reader, key, radians, entry);
@@ -270,15 +270,6 @@ void ActionEntryRead::ReadSpell()
 }
 
 }  // namespace
-
-bool GameCtrl::ReadDefinitionFlag(ConfigFileReader& reader, const char* key, uint8_t& flag, int32_t entry)
-{
-    bool value = false;
-    if (reader.GetRoundedInt(key, value, entry) != ConfigFileReader::kFound)
-        return false;
-    flag = value ? 1 : 0;
-    return true;
-}
 
 bool GameCtrl::ReadDefinitionAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry)
 {

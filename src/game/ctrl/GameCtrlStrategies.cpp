@@ -74,7 +74,7 @@ struct StrategyRead {
     void ReadScores(KI_StratEntry& deed);
     void ReadTarget(KI_StratEntry& deed);
     const char* Name() const { return strategy.name.c_str(); }
-    void ReadFlag(const char* key, uint8_t& flag) { GameCtrl::ReadDefinitionFlag(reader, key, flag, entry); }
+    void ReadFlag(const char* key, uint8_t& flag) { GameCtrl::ReadFlagKey(reader, key, flag, entry); }
     bool ReadAngle(const char* key, float& radians)
     {
         return GameCtrl::ReadDefinitionAngle(reader, key, radians, entry);
