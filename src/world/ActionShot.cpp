@@ -1,4 +1,4 @@
-// ActionShot: construction and the shot defaults.
+// ActionShot: construction, the shot defaults and the copy.
 #include "world/ActionShot.h"
 
 ActionShot::ActionShot() { Reset(); }
@@ -47,4 +47,64 @@ void ActionShot::Reset()
     hitLghtCol = kNoLightColour;
     hitEffects = HitEffects();
     itemDamFactor.Clear();
+}
+
+void ActionShot::CopyFrom(const ActionShot& other)
+{
+    if (&other == this)
+        return;
+    static_cast<ActionEntryBase&>(*this) = other;
+    projectileEffect = other.projectileEffect;
+    traceEffect = other.traceEffect;
+    hitEffect = other.hitEffect;
+    hitEffectCreature = other.hitEffectCreature;
+    shootEffect = other.shootEffect;
+    for (int32_t i = 0; i < kChildren; i++) {
+        child[i] = other.child[i];
+        for (int32_t axis = 0; axis < 3; axis++)
+            childPos[i][axis] = other.childPos[i][axis];
+        childScale[i] = other.childScale[i];
+    }
+    spdMove = other.spdMove;
+    size = other.size;
+    friendlySizeFactor = other.friendlySizeFactor;
+    traceProb = other.traceProb;
+    traceWayPerEmit = other.traceWayPerEmit;
+    numShots = other.numShots;
+    scatterAngle = other.scatterAngle;
+    width = other.width;
+    height = other.height;
+    maxDist = other.maxDist;
+    angleDeviation = other.angleDeviation;
+    angle = other.angle;
+    damDist = other.damDist;
+    pervasive = other.pervasive;
+    collideWithShots = other.collideWithShots;
+    mass = other.mass;
+    serialNumber = other.serialNumber;
+    damFactorWay = other.damFactorWay;
+    for (int32_t i = 0; i < 2; i++) {
+        startOffsetLocal[i] = other.startOffsetLocal[i];
+        startOffsetLocalShootEffect[i] = other.startOffsetLocalShootEffect[i];
+        startOffsetShootEffect[i] = other.startOffsetShootEffect[i];
+        randomMove[i] = other.randomMove[i];
+    }
+    randomStartOffsetLocalRadius = other.randomStartOffsetLocalRadius;
+    lightEveryNthCount = other.lightEveryNthCount;
+    lghtInt = other.lghtInt;
+    lghtHeight = other.lghtHeight;
+    lghtFadeIn = other.lghtFadeIn;
+    hitLghtInt = other.hitLghtInt;
+    hitLghtHeight = other.hitLghtHeight;
+    hitLghtFadeOut = other.hitLghtFadeOut;
+    lghtCol = other.lghtCol;
+    hitLghtCol = other.hitLghtCol;
+    hitEffects = other.hitEffects;
+    itemDamFactor = other.itemDamFactor;
+    damageValues.Assign(other.damageValues);
+    onHit = other.onHit;
+    onDamage = other.onDamage;
+    onInit = other.onInit;
+    sndCollide = other.sndCollide;
+    sndAmbi = other.sndAmbi;
 }

@@ -23,6 +23,9 @@ public:
 
     // The shot defaults; the strings and the damage values are left as they are.
     void Reset();
+    // Takes every value of other, the part's included; the damage values become a copy of
+    // other's (none when it has none).
+    void CopyFrom(const ActionShot& other);
 
     String projectileEffect;
     String traceEffect;

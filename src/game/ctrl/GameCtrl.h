@@ -62,6 +62,7 @@
 #include "world/WorldCtrl.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -394,6 +395,21 @@ public:
     // 1 when a spline was read, 0 when neither "<key>_t" nor key exists (the spline unchanged).
     int32_t ReadBezierSpline1D(ConfigFileReader& reader, const char* key, int32_t entry, BezierSpline<float>& spline,
                                const char* name);
+
+    // Action and strategy definitions (GameCtrlActions.cpp, GameCtrlStrategies.cpp): "cfg\actions.cfg"
+    // and "cfg\strategy.cfg" into the world's action and strategy trees, read again only when the
+    // file or the constants changed, and never while the level holds elements. A failed load
+    // leaves the tree empty and the file to be read again.
+    static constexpr int32_t kMaxRepeatCount = 256;  // copies of one block of an action
+    void LoadActions();
+    void LoadStrategies();
+    // Called after every load of the strategies; the game's controller takes its data from them.
+    virtual void OnStrategiesLoaded() {}
+    ConfigFileReader& GetActionReader() { return m_ActionReader; }
+    ConfigFileReader& GetStrategyReader() { return m_StrategyReader; }
+    // An angle given in degrees, stored in radians; a missing key leaves the value, the result
+    // tells whether it was there.
+    static bool ReadDefinitionAngle(ConfigFileReader& reader, const char* key, float& radians, int32_t entry);
 
     // Data tables.
     // Opens "cfg\3dobjs.cfg" when it must be read (again), with empty per-entry tables.
@@ -748,6 +764,19 @@ protected:
     std::vector<CharacterEntry> m_CharacterEntries;
     ConfigFileReader m_CreatureReader;
     String m_PlayerCharacterID;
+
+    // The readers of the action and strategy definitions, which depend on the constants.
+    ConfigFileReader m_ActionReader;
+    ConfigFileReader m_StrategyReader;
+    // What both definitions loaders do around their entries: refused (loader names the
+    // operation) while the level holds elements, nothing when neither the file nor the constants
+    // changed; else the file is loaded, clear empties the tree and each entry's "desc" is handed
+    // with it to readEntry, which answers false when the name is taken (kind, "Action" or
+    // "Strategy", names the entries in messages). A load that an error ends empties the tree
+    // again and leaves the file to be read next time. True when the file was read.
+    bool ReadDefinitions(ConfigFileReader& reader, const char* file, const char* loader, const char* kind,
+                         const std::function<void()>& clear,
+                         const std::function<bool(int32_t, const char*)>& readEntry);
 
     // Members of the running game, in their order.
     VariableStack m_LevelVariables;  // cleared at each level change

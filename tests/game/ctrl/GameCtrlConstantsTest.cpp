@@ -8,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-
 namespace {
 
 // Keeps the "Limit" value of every rules file it is given.
@@ -23,15 +20,6 @@ public:
     }
     int32_t limit = 0;
 };
-
-// Rewrites a file with a modification time of its own, so that a reader sees the change even
-// within the second of its last read.
-void Rewrite(const GameDir& dir, const char* name, const char* text, int seconds)
-{
-    dir.Write(name, text);
-    std::filesystem::last_write_time(dir(name), std::filesystem::last_write_time(dir(name)) +
-                                                    std::chrono::seconds(seconds));
-}
 
 }  // namespace
 

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +47,15 @@ inline void CopyFixture(const GameDir& dir, const char* fixture, const char* nam
     const std::vector<uint8_t> bytes = TempDir::ReadAll(CtrlFixture(fixture));
     ASSERT_FALSE(bytes.empty()) << fixture;
     dir.Write(name, std::string(bytes.begin(), bytes.end()));
+}
+
+// Rewrites a file with a modification time of its own, so that a reader sees the change even
+// within the second of its last read.
+inline void Rewrite(const GameDir& dir, const char* name, const char* text, int seconds)
+{
+    dir.Write(name, text);
+    std::filesystem::last_write_time(dir(name), std::filesystem::last_write_time(dir(name)) +
+                                                    std::chrono::seconds(seconds));
 }
 
 // The game configuration's text and the program-wide options as the test found them, given back
