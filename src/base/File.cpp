@@ -382,6 +382,14 @@ bool File::WriteFloat(float value)
     return WriteInt32(int32_t(bits));
 }
 
+bool File::WriteFloats(const float* values, int32_t count)
+{
+    bool ok = true;
+    for (int32_t i = 0; i < count; i++)
+        ok = WriteFloat(values[i]) && ok;
+    return ok;
+}
+
 bool File::WriteInt64(int64_t value) { return WriteEncoded(*this, uint64_t(value), ByteWriter::EncodeU64); }
 
 bool File::WriteDouble(double value)

@@ -68,6 +68,7 @@ public:
     bool WriteInt16Value(uint16_t value);  // also kept as the last 16-bit value
     bool WriteInt32(int32_t value);
     bool WriteFloat(float value);
+    bool WriteFloats(const float* values, int32_t count);  // count floats in a row
     bool WriteInt64(int64_t value);
     bool WriteDouble(double value);
     bool Write8(const void* eightBytes);  // any 8-byte record, as it lies in memory

@@ -71,11 +71,6 @@ void WriteVec3(File& file, const D3DXVECTOR3& v)
     file.WriteFloat(v.z);
 }
 
-void WriteFloats(File& file, const float* values, int count)
-{
-    for (int i = 0; i < count; i++)
-        file.WriteFloat(values[i]);
-}
 
 }  // namespace
 
@@ -85,14 +80,14 @@ void DXC_3dObject::WriteObjectRecord(File& file) const
     file.WriteInt16(kRecordId);
     file.WriteInt32(kind);
     for (const auto& row : baseMatrix.m)
-        WriteFloats(file, row, 4);
+        file.WriteFloats(row, 4);
     WriteVec3(file, extraScale);
     WriteVec3(file, position);
     WriteVec3(file, scale);
     WriteVec3(file, rotationAxis);
     file.WriteFloat(rotationAngle);
     for (const auto& row : offsetMatrix.m)
-        WriteFloats(file, row, 3);
+        file.WriteFloats(row, 3);
     file.WriteString(objectName);
     file.WriteString(parentName);
     file.WriteInt8((inheritPosition ? 1 : 0) | (inheritScale ? 2 : 0) | (inheritRotation ? 4 : 0) |
@@ -214,10 +209,10 @@ int DXC_Light::Write(File& file)
     WriteColor(file, p.Diffuse);
     WriteColor(file, p.Specular);
     WriteColor(file, p.Ambient);
-    WriteFloats(file, p.Position, 3);
-    WriteFloats(file, p.Direction, 3);
+    file.WriteFloats(p.Position, 3);
+    file.WriteFloats(p.Direction, 3);
     const float rest[7] = {p.Range, p.Falloff, p.Attenuation0, p.Attenuation1, p.Attenuation2, p.Theta, p.Phi};
-    WriteFloats(file, rest, 7);
+    file.WriteFloats(rest, 7);
     return 1;
 }
 

@@ -2,11 +2,14 @@
 // (items carry them too): the effect, its offset from the dummy, its rate and lifetime, and the
 // runtime state of the emitting object.
 #pragma once
+#include "base/DynaMem.h"
 #include "base/String.h"
 
 #include <cstdint>
 
 class DXC_3dObject;
+class File;
+class FileRecordReader;
 
 struct EffectEmitterInfo {
     // The values that decide whether two stacks of items look the same.
@@ -18,6 +21,13 @@ struct EffectEmitterInfo {
     }
     // Emitters made at run time (named) and ended ones are not part of a save.
     bool IsSaved() const { return name.IsEmpty() && !runtimeFlag2 && !lifeOver; }
+
+    // The saved fields, in record order (33 bytes with two empty texts); the server's effect
+    // catalogue resolves no effect from the name.
+    void Save(File& file) const;
+    void Load(FileRecordReader& in);
+    // The count of saved emitters, then each of them.
+    static void SaveList(File& file, DynaMem<EffectEmitterInfo, 2>& emitters);
 
     String name;           // set for emitters made at run time
     float valueA = 0.1f;

@@ -49,11 +49,6 @@ constexpr int64_t kOldAbilityBytes = 20;
 constexpr int64_t kAbilityBytes = 22;  // V >= 238; 4 more from 254 on
 constexpr int64_t kEmitterBytes = 33;
 
-void WriteFloats(File& stream, const float* values, int32_t n)
-{
-    for (int32_t i = 0; i < n; i++)
-        stream.WriteFloat(values[i]);
-}
 
 }  // namespace
 
@@ -74,17 +69,17 @@ void ItemBase::Save(File& stream, int32_t flag)
     stream.WriteInt16(m_BodyPart);
     stream.WriteInt16(m_EquipmentType);
     stream.WriteInt32(m_RequiresCharacterClass);
-    WriteFloats(stream, m_LoadValue, 2);
+    stream.WriteFloats(m_LoadValue, 2);
     stream.WriteInt32(m_GameValue3);
-    WriteFloats(stream, m_BodyScale, 3);
-    WriteFloats(stream, m_BodyScaleLeft, 3);
-    WriteFloats(stream, m_BodyPos, 3);
-    WriteFloats(stream, m_BodyPosLeft, 3);
-    WriteFloats(stream, m_BodyRotAxis, 3);
-    WriteFloats(stream, m_BodyRotAxisLeft, 3);
+    stream.WriteFloats(m_BodyScale, 3);
+    stream.WriteFloats(m_BodyScaleLeft, 3);
+    stream.WriteFloats(m_BodyPos, 3);
+    stream.WriteFloats(m_BodyPosLeft, 3);
+    stream.WriteFloats(m_BodyRotAxis, 3);
+    stream.WriteFloats(m_BodyRotAxisLeft, 3);
     stream.WriteFloat(m_BodyRotAngle);
     stream.WriteFloat(m_BodyRotAngleLeft);
-    WriteFloats(stream, m_PicCol, 3);
+    stream.WriteFloats(m_PicCol, 3);
     for (int32_t position = 0; position < m_Abilities.GetSize(); position++) {
         const ItemAbility& ability = *m_Abilities.GetAt(position);
         stream.WriteInt32(ability.type);
@@ -95,7 +90,7 @@ void ItemBase::Save(File& stream, int32_t flag)
         stream.WriteString(ability.text2);
         stream.WriteString(ability.text1);
     }
-    WriteFloats(stream, m_GameValues, 8);
+    stream.WriteFloats(m_GameValues, 8);
     stream.WriteString(m_Img);
     stream.WriteString(m_ImgInfo);
     stream.WriteInt8(m_MirrorImg);
@@ -119,22 +114,7 @@ void ItemBase::Save(File& stream, int32_t flag)
     stream.WriteInt8(m_SndDrop);
     stream.WriteInt32(m_RequiresCharacterClass);
     stream.WriteInt16(m_RequiresLevel);
-    int32_t saved = 0;
-    for (int32_t position = 0; position < m_Emitters.GetSize(); position++)
-        saved += m_Emitters.GetAt(position)->IsSaved() ? 1 : 0;
-    stream.WriteInt16(saved);
-    for (int32_t position = 0; position < m_Emitters.GetSize(); position++) {
-        const EffectEmitterInfo& emitter = *m_Emitters.GetAt(position);
-        if (!emitter.IsSaved())
-            continue;
-        stream.WriteString(emitter.effectName);
-        WriteFloats(stream, emitter.offset, 3);
-        stream.WriteFloat(emitter.rate);
-        stream.WriteFloat(emitter.rate2);
-        stream.WriteInt8(emitter.randomEmission);
-        stream.WriteFloat(emitter.lifeTime);
-        stream.WriteString(emitter.dummyName);
-    }
+    EffectEmitterInfo::SaveList(stream, m_Emitters);
     stream.WriteInt8(m_Combine);
 }
 
@@ -164,16 +144,8 @@ void ItemBase::ReadEmitters(FileRecordReader& in)
 {
     const int32_t count = in.CheckCount("Item emitter", in.I16(), kEmitterBytes);
     m_Emitters.DeleteAll();
-    for (int32_t i = 0; i < count; i++) {
-        EffectEmitterInfo& emitter = AddEmitter();
-        in.Text(emitter.effectName);  // the server's effect catalogue resolves no effect
-        in.Floats(emitter.offset, 3);
-        emitter.rate = in.F32();
-        emitter.rate2 = in.F32();
-        emitter.randomEmission = in.U8();
-        emitter.lifeTime = in.F32();
-        in.Text(emitter.dummyName);
-    }
+    for (int32_t i = 0; i < count; i++)
+        AddEmitter().Load(in);
 }
 
 void ItemBase::Load(File& stream, int32_t itemVersion, int32_t extra)

@@ -39,27 +39,22 @@ constexpr uint16_t kSettingFloatVersion = 262;
 constexpr int64_t kEmitterBytes = 33;
 constexpr int64_t kBoneChildBytes = 20;
 
-void WriteFloats(File& file, const float* values, int32_t n)
-{
-    for (int32_t i = 0; i < n; i++)
-        file.WriteFloat(values[i]);
-}
 
 }  // namespace
 
 void SceneObject::SaveSceneObject(File& file, bool transferOnly)
 {
     SaveIllumination(file);
-    WriteFloats(file, m_Scale, 3);
-    WriteFloats(file, m_Mirror, 3);
+    file.WriteFloats(m_Scale, 3);
+    file.WriteFloats(m_Mirror, 3);
     file.WriteFloat(m_TiltAxis.x);
     file.WriteFloat(m_TiltAxis.y);
     file.WriteFloat(m_TiltAxis.z);
     file.WriteFloat(m_TiltAngle);
-    WriteFloats(file, m_ColourFactor1, 3);
-    WriteFloats(file, m_ColourFactor2, 3);
-    WriteFloats(file, m_ColourFactor3, 3);
-    WriteFloats(file, m_ColourOffset, 3);
+    file.WriteFloats(m_ColourFactor1, 3);
+    file.WriteFloats(m_ColourFactor2, 3);
+    file.WriteFloats(m_ColourFactor3, 3);
+    file.WriteFloats(m_ColourOffset, 3);
     file.WriteInt32(int32_t(m_ColourB));
     file.WriteInt32(int32_t(m_Colour));
     file.WriteInt8(m_Visible);
@@ -82,27 +77,12 @@ void SceneObject::SaveSceneObject(File& file, bool transferOnly)
         file.WriteInt16(number);
     file.WriteString(m_OverrideShaderName);
 
-    int32_t saved = 0;
-    for (int32_t position = 0; position < m_Emitters.GetSize(); position++)
-        saved += m_Emitters.GetAt(position)->IsSaved() ? 1 : 0;
-    file.WriteInt16(saved);
-    for (int32_t position = 0; position < m_Emitters.GetSize(); position++) {
-        const EffectEmitterInfo& emitter = *m_Emitters.GetAt(position);
-        if (!emitter.IsSaved())
-            continue;
-        file.WriteString(emitter.effectName);
-        WriteFloats(file, emitter.offset, 3);
-        file.WriteFloat(emitter.rate);
-        file.WriteFloat(emitter.rate2);
-        file.WriteInt8(emitter.randomEmission);
-        file.WriteFloat(emitter.lifeTime);
-        file.WriteString(emitter.dummyName);
-    }
+    EffectEmitterInfo::SaveList(file, m_Emitters);
 
     const bool hasVector = m_OptionalVector[0] != 0.0f || m_OptionalVector[1] != 0.0f || m_OptionalVector[2] != 0.0f;
     file.WriteInt8(hasVector ? 1 : 0);
     if (hasVector)
-        WriteFloats(file, m_OptionalVector, 3);
+        file.WriteFloats(m_OptionalVector, 3);
 
     if (!transferOnly) {
         for (int32_t slot = 0; slot < m_BoneChildren.GetCapacity(); slot++) {
@@ -125,7 +105,7 @@ void SceneObject::SaveSceneObject(File& file, bool transferOnly)
                 continue;
             file.WriteInt32(ElemCode::Of(info.child.Get()));
             file.WriteString(info.boneName);
-            WriteFloats(file, info.offset, 3);
+            file.WriteFloats(info.offset, 3);
         }
     }
     file.WriteFloat(m_SettingFloat);
@@ -178,13 +158,7 @@ void SceneObject::LoadSceneObject(File& file, uint16_t version, bool transferOnl
         m_Emitters.DeleteAll();
         for (int32_t i = 0; i < count; i++) {
             EffectEmitterInfo& emitter = AddEmitter();
-            in.Text(emitter.effectName);  // the server's effect catalogue resolves no effect
-            in.Floats(emitter.offset, 3);
-            emitter.rate = in.F32();
-            emitter.rate2 = in.F32();
-            emitter.randomEmission = in.U8();
-            emitter.lifeTime = in.F32();
-            in.Text(emitter.dummyName);
+            emitter.Load(in);
             emitter.dummy = m_Scene && !emitter.dummyName.IsEmpty()
                                 ? m_Scene->FindObjectByName(emitter.dummyName.c_str(), 1)
                                 : nullptr;
