@@ -1,10 +1,16 @@
-// GuiDBText: the lookups of the "Gui" table and of one field by id, values bound as parameters,
-// and the controller's answers to the world with them.
+// GuiDBText: opening the localisation database of the chosen language, the lookups of the "Gui"
+// table and of one field by id, values bound as parameters, and the controller's answers to the
+// world with them.
 #include "game/ctrl/GuiDBText.h"
 
+#include "base/ConfigFileReader.h"
+#include "base/FileList.h"
 #include "base/LocalText.h"
 #include "base/Utf8.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "game/ctrl/GameCtrl.h"
+
+#include <cstring>
 
 #include <string>
 
@@ -88,4 +94,23 @@ wString GameCtrl::GetGuiDBText(const char* group, const char* name, uint8_t* fou
 bool GameCtrl::DBGetField(wString& text, const char* table, const char* field)
 {
     return ::DBGetField(text, table, field);
+}
+
+// The game configuration's "DatabaseFile" may name another file; its "LANG\" stands for the
+// language directory ("langdir").
+void GameCtrl::OpenLocalisationDB()
+{
+    String fileName("lang\\LANG\\localisation.db");
+    GetGameConfig().GetString("DatabaseFile", fileName);
+    String languageDir;
+    GetGameConfig().GetString("langdir", languageDir);
+    if (languageDir.IsEmpty() || languageDir.c_str()[languageDir.TextLength() - 1] != '\\')
+        languageDir += "\\";
+    if (const char* mark = std::strstr(fileName.c_str(), "LANG\\"))
+        fileName.Replace(int32_t(mark - fileName.c_str()), 5, languageDir.c_str());
+    if (!LocalText::Get().Open(fileName.c_str()))
+        Error("Could not open database file %s", fileName.c_str());
+    FileList* usedFiles = g_Gfx ? g_Gfx->loadedFiles : nullptr;
+    if (usedFiles && usedFiles->FindFile(fileName) < 0)
+        usedFiles->AddFile(fileName);
 }
