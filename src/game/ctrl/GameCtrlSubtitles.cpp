@@ -15,19 +15,6 @@ namespace {
 
 constexpr float kMinReadingCharacters = 10.0f;  // a short line stays as long as ten characters
 
-// A name that may stand in a table name: not empty, letters, digits and '_' only.
-bool IsTableSuffix(const String& name)
-{
-    if (name.IsEmpty())
-        return false;
-    for (const char* c = name.c_str(); *c; ++c) {
-        const bool letter = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || *c == '_';
-        if (!letter && !(*c >= '0' && *c <= '9'))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 // Tables "Subtitles_<character>" (the main character's own lines) and "Subtitles", columns id,
@@ -52,7 +39,7 @@ float GameCtrl::GetSubtitle(const char* id, int32_t line, int32_t show)
     const std::vector<LocalText::BoundValue> values = {idValue, lineValue};
     LocalText& database = LocalText::Get();
     int32_t result = -1;
-    if (IsTableSuffix(character)) {  // any other name could change the query: the general table
+    if (IsPlainSqlName(character.c_str())) {  // any other name could change the query: the general table
         String sql;
         sql.Format("SELECT speaker,content FROM Subtitles_%s WHERE id=? AND value=?", character.c_str());
         result = database.RunQuery(sql.c_str(), values, 1);

@@ -16,19 +16,6 @@
 
 namespace {
 
-// Letters, digits and '_': a table or column name that can stand in SQL as it is.
-bool IsPlainName(const char* name)
-{
-    if (!name || !*name)
-        return false;
-    for (const char* c = name; *c; ++c) {
-        const bool letter = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || *c == '_';
-        if (!letter && !(*c >= '0' && *c <= '9'))
-            return false;
-    }
-    return true;
-}
-
 String ToUtf8(const wString& text)
 {
     String narrow;
@@ -48,6 +35,18 @@ wString MissingText(const String& text)
 
 }  // namespace
 
+bool IsPlainSqlName(const char* name)
+{
+    if (!name || !*name)
+        return false;
+    for (const char* c = name; *c; ++c) {
+        const bool letter = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || *c == '_';
+        if (!letter && !(*c >= '0' && *c <= '9'))
+            return false;
+    }
+    return true;
+}
+
 wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
 {
     LocalText& database = LocalText::Get();
@@ -65,7 +64,7 @@ wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
 
 bool DBGetField(wString& text, const char* table, const char* field)
 {
-    if (text.TextLength() < 4 || !IsPlainName(table) || !IsPlainName(field))
+    if (text.TextLength() < 4 || !IsPlainSqlName(table) || !IsPlainSqlName(field))
         return false;
     const bool prefixed = text.StartsWith(u"DB:");
     const String id = ToUtf8(prefixed ? text : wString(u"DB:") + text);

@@ -9,10 +9,10 @@
 #include "world/Inventory.h"
 #include "world/WorldEventPayloads.h"
 
+#include "support/SqliteFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <string>
 #include <vector>
@@ -136,14 +136,8 @@ TEST_F(GameCtrlPickupTest, MainCharacterNotice)
 {
     TempDir dir;
     const std::string path = dir / "localisation.db";
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
-                           "INSERT INTO Gui VALUES ('logmsg', 'pickedup', 'Picked up:');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(WriteSqliteFile(path, "CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
+                                      "INSERT INTO Gui VALUES ('logmsg', 'pickedup', 'Picked up:');"));
     ASSERT_TRUE(LocalText::Get().Open(path.c_str()));
 
     auto* hero = new CreatureObj;

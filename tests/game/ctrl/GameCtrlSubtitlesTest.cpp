@@ -8,8 +8,9 @@
 
 #include "game/ctrl/GameCtrlTestSupport.h"
 
+#include "support/SqliteFile.h"
+
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cmath>
 #include <cstdint>
@@ -68,20 +69,15 @@ class GameCtrlSubtitlesTest : public ::testing::Test {
 protected:
     GameCtrlSubtitlesTest()
     {
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(dir("localisation.db").c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE Subtitles (id TEXT, value INTEGER, speaker TEXT, content TEXT);"
-                               "CREATE TABLE Subtitles_soldier (id TEXT, value INTEGER, speaker TEXT, content TEXT);"
-                               "CREATE TABLE Names (id TEXT, content TEXT);"
-                               "INSERT INTO Subtitles VALUES ('DB:intro', 1, 'hero', 'We are here.'),"
-                               " ('DB:intro', 2, 'merchant', 'Buy!'), ('DB:intro', 3, '', 'Anyone?'),"
-                               " ('DB:it''s', 1, '', 'Quoted.');"
-                               "INSERT INTO Subtitles_soldier VALUES ('DB:intro', 3, 'hero', 'Soldier here.');"
-                               "INSERT INTO Names VALUES ('DB:merchant', 'Merchant Bob');",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
+        EXPECT_TRUE(WriteSqliteFile(dir("localisation.db"),
+                                    "CREATE TABLE Subtitles (id TEXT, value INTEGER, speaker TEXT, content TEXT);"
+                                    "CREATE TABLE Subtitles_soldier (id TEXT, value INTEGER, speaker TEXT, content TEXT);"
+                                    "CREATE TABLE Names (id TEXT, content TEXT);"
+                                    "INSERT INTO Subtitles VALUES ('DB:intro', 1, 'hero', 'We are here.'),"
+                                    " ('DB:intro', 2, 'merchant', 'Buy!'), ('DB:intro', 3, '', 'Anyone?'),"
+                                    " ('DB:it''s', 1, '', 'Quoted.');"
+                                    "INSERT INTO Subtitles_soldier VALUES ('DB:intro', 3, 'hero', 'Soldier here.');"
+                                    "INSERT INTO Names VALUES ('DB:merchant', 'Merchant Bob');"));
         EXPECT_TRUE(LocalText::Get().Open("localisation.db"));
         hero = new CreatureObj;
         hero->m_CfgID = "ch_soldier";

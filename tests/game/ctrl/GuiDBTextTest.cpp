@@ -11,10 +11,10 @@
 
 #include "support/ErrorOf.h"
 #include "support/ScopedGfx.h"
+#include "support/SqliteFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -30,14 +30,8 @@ TEST(GuiDBTextTest, FoundAndMissingTexts)
 
     TempDir dir;
     const std::string path = dir / "localisation.db";
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
-                           "INSERT INTO Gui VALUES ('logmsg', 'nomana', 'No mana!'), ('other', 'nomana', 'x');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(WriteSqliteFile(path, "CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
+                                      "INSERT INTO Gui VALUES ('logmsg', 'nomana', 'No mana!'), ('other', 'nomana', 'x');"));
     ASSERT_TRUE(LocalText::Get().Open(path.c_str()));
     EXPECT_EQ(String(GetGuiDBText("logmsg", "nomana", &found)), "No mana!");
     EXPECT_EQ(found, 1);
@@ -203,13 +197,10 @@ TEST(GuiDBTextTest, OpenTheLanguagesDatabase)
     gfx.gfx.loadedFiles = &used;
     for (const char* folder : {"lang/english", "data/english"}) {
         std::filesystem::create_directories(dir(folder));
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dir(std::string(folder) + "/" + (folder[0] == 'l' ? "localisation.db" : "texts.db")).c_str(), &db),
-                  SQLITE_OK);
-        const std::string sql = std::string("CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
-                                            "INSERT INTO Gui VALUES ('x', 'where', '") + folder + "');";
-        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        const std::string file = std::string(folder) + (folder[0] == 'l' ? "/localisation.db" : "/texts.db");
+        ASSERT_TRUE(WriteSqliteFile(dir(file), std::string("CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
+                                                           "INSERT INTO Gui VALUES ('x', 'where', '") +
+                                                   folder + "');"));
     }
     const struct {
         const char* config;
