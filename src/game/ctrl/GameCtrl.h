@@ -27,10 +27,11 @@
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
 // object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
 // GameCtrl3dObjs.cpp (the 3D object prototypes and their copies, the graphics keys of world
-// objects), GameCtrlFreeData.cpp (the release of unused data), GameCtrlSounds.cpp (the sound definitions),
-// GameCtrlItemDefs.cpp (the item definitions and the items of world objects), GuiDBText.cpp (the
-// localised texts of the interface), GameCtrlSubtitles.cpp (subtitle lines), GameCtrlPickup.cpp
-// (picking items up), GameCtrlSaveData.cpp (unlocked videos).
+// objects), GameCtrlFreeData.cpp (the release of unused data), GameCtrlSounds.cpp (the sound
+// definitions), GameCtrlItemDefs.cpp (the item definitions and the items of world objects),
+// GuiDBText.cpp (the localisation database and the localised texts of the interface),
+// GameCtrlSubtitles.cpp (subtitle lines), GameCtrlPickup.cpp (picking items up),
+// GameCtrlSaveData.cpp (unlocked videos).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"

@@ -22,7 +22,8 @@ namespace {
 // A kind whose entries, stamps and use marks the test sets.
 class TableKind : public LoadedDataKind {
 public:
-    TableKind(int32_t count, bool allLoaded = false) : loaded(size_t(count), 1), stamps(size_t(count)), used(size_t(count))
+    TableKind(int32_t count, bool allLoaded = false)
+        : loaded(size_t(count), 1), stamps(size_t(count)), used(size_t(count))
     {
         for (int32_t i = 0; i < count; ++i)
             stamps[size_t(i)] = uint32_t(1000 - i);  // the later the entry, the older

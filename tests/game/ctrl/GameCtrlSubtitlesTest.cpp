@@ -21,7 +21,10 @@
 
 namespace {
 
-bool HasTool(const char* name) { return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0; }
+bool HasTool(const char* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 void PutLE(std::ofstream& out, uint32_t value, int bytes)
 {
@@ -60,7 +63,9 @@ double OggInfoLength(const GameDir& dir, const std::string& file)
     const size_t at = report.find("Playback length: ");
     int minutes = 0;
     double seconds = 0.0;
-    if (at == std::string::npos || std::sscanf(report.c_str() + at, "Playback length: %dm:%lfs", &minutes, &seconds) != 2)
+    if (at == std::string::npos)
+        return -1.0;
+    if (std::sscanf(report.c_str() + at, "Playback length: %dm:%lfs", &minutes, &seconds) != 2)
         return -1.0;
     return minutes * 60.0 + seconds;
 }
@@ -71,7 +76,8 @@ protected:
     {
         EXPECT_TRUE(WriteSqliteFile(dir("localisation.db"),
                                     "CREATE TABLE Subtitles (id TEXT, value INTEGER, speaker TEXT, content TEXT);"
-                                    "CREATE TABLE Subtitles_soldier (id TEXT, value INTEGER, speaker TEXT, content TEXT);"
+                                    "CREATE TABLE Subtitles_soldier"
+                                    " (id TEXT, value INTEGER, speaker TEXT, content TEXT);"
                                     "CREATE TABLE Names (id TEXT, content TEXT);"
                                     "INSERT INTO Subtitles VALUES ('DB:intro', 1, 'hero', 'We are here.'),"
                                     " ('DB:intro', 2, 'merchant', 'Buy!'), ('DB:intro', 3, '', 'Anyone?'),"
@@ -101,8 +107,7 @@ TEST_F(GameCtrlSubtitlesTest, SpeechTimeIsTheFilesPlayTime)
     if (!HasTool("oggenc") || !HasTool("ogginfo"))
         GTEST_SKIP() << "oggenc and ogginfo (vorbis-tools) not installed";
     // The hero's line lies in the id's folder; another speaker's in a folder of its own.
-    const std::string folder = "lang/" + std::string(ctrl.GetWorld().GetLanguageDir().c_str()) + "speech/subtitles/intro";
-    std::string unixFolder = folder;
+    std::string unixFolder = "lang/" + std::string(ctrl.GetWorld().GetLanguageDir().c_str()) + "speech/subtitles/intro";
     for (char& c : unixFolder)
         if (c == '\\')
             c = '/';

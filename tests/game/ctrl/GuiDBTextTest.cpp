@@ -31,7 +31,8 @@ TEST(GuiDBTextTest, FoundAndMissingTexts)
     TempDir dir;
     const std::string path = dir / "localisation.db";
     ASSERT_TRUE(WriteSqliteFile(path, "CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
-                                      "INSERT INTO Gui VALUES ('logmsg', 'nomana', 'No mana!'), ('other', 'nomana', 'x');"));
+                                      "INSERT INTO Gui VALUES ('logmsg', 'nomana', 'No mana!'),"
+                                      " ('other', 'nomana', 'x');"));
     ASSERT_TRUE(LocalText::Get().Open(path.c_str()));
     EXPECT_EQ(String(GetGuiDBText("logmsg", "nomana", &found)), "No mana!");
     EXPECT_EQ(found, 1);
