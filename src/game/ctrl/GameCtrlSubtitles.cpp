@@ -6,6 +6,7 @@
 #include "base/GameOptions.h"
 #include "base/LocalText.h"
 #include "base/SoundFile.h"
+#include "base/Utf8.h"
 #include "game/ctrl/GuiDBText.h"
 
 #include <algorithm>
@@ -58,7 +59,10 @@ float GameCtrl::GetSubtitle(const char* id, int32_t line, int32_t show)
     String speechFile;
     speechFile.Format("lang\\%sspeech\\subtitles\\%s\\", m_World.GetLanguageDir().c_str(), folder.c_str());
     if (named) {
-        speechFile += speaker.ToNarrow();
+        String folderName;  // file names are UTF-8, as the database's texts
+        if (!Utf8::FromUtf16(speaker.c_str(), folderName))
+            folderName = speaker.ToNarrow();
+        speechFile += folderName;
         speechFile += "\\";
     }
     String name;
