@@ -241,6 +241,8 @@ public:
     float HitBlockLength();
     // The root motion of both players moves and turns the creature; the pose cycle is blended.
     void ApplyCycleMotion(float dt);
+    // Both players' live poses into the pose cycle, the second's share being mix.
+    void BlendPoseCycle(float mix);
     static bool IsWalkingCycle(int32_t number);
 
     // Save record (CreatureObjRecord.cpp), after the scene object's.

@@ -237,6 +237,23 @@ void CreatureObj::AdvanceCycles(float dt, bool pose)
     m_Cycle.poseDirty = 1;
 }
 
+void CreatureObj::BlendPoseCycle(float mix)
+{
+    // A player that never played a cycle has no pose to give: the other poses alone.
+    const DXC_AniCycle& live0 = m_CyclePlayers[0].liveCycle;
+    const DXC_AniCycle& live1 = m_CyclePlayers[1].liveCycle;
+    auto sameNodes = [](const DXC_AniCycle& a, const DXC_AniCycle& b) {
+        return a.objectMapCount == b.objectMapCount && a.meshMapCount == b.meshMapCount;
+    };
+    const DXC_AniCycle* first = live0.HasData() ? &live0 : (live1.HasData() ? &live1 : nullptr);
+    if (!first)
+        return;
+    const DXC_AniCycle* second = first == &live0 && live1.HasData() && sameNodes(live0, live1) ? &live1 : nullptr;
+    if (!sameNodes(m_PoseCycle, *first) || !m_PoseCycle.HasData())
+        first->Clone(m_PoseCycle, 0);
+    m_PoseCycle.Blend(*first, second, second ? mix : 0.0f, nullptr, -1, 0.0f, 1.0f);
+}
+
 void CreatureObj::ApplyCycleMotion(float dt)
 {
     CreatureCycleValues& c = m_Cycle;
@@ -260,14 +277,8 @@ void CreatureObj::ApplyCycleMotion(float dt)
             c.rootRotationDelta = w0 * p0.rotationDelta + w1 * p1.rotationDelta;
             c.rootRotation = w0 * p0.rotation + w1 * p1.rotation;
         }
-        if (w0 + w1 != 0.0f && p0.liveCycle.HasData() && p1.liveCycle.HasData() &&
-            p0.liveCycle.objectMapCount == p1.liveCycle.objectMapCount &&
-            p0.liveCycle.meshMapCount == p1.liveCycle.meshMapCount) {
-            if (m_PoseCycle.objectMapCount != p0.liveCycle.objectMapCount ||
-                m_PoseCycle.meshMapCount != p0.liveCycle.meshMapCount)
-                p0.liveCycle.Clone(m_PoseCycle, 0);
-            m_PoseCycle.Blend(p0.liveCycle, &p1.liveCycle, w1 / (w0 + w1), nullptr, -1, 0.0f, 1.0f);
-        }
+        if (w0 + w1 != 0.0f)
+            BlendPoseCycle(w1 / (w0 + w1));
     }
     WorldCtrl* world = m_World;
     if (c.rootDx != 0.0f || c.rootDy != 0.0f) {

@@ -4,12 +4,17 @@
 #include "game/objects/CreatureObj.h"
 
 #include "base/GameOptions.h"
+#include "engine/gfx/DXC_Gfx.h"
+#include "engine/scene/DXC_3dScene.h"
 #include "game/objects/CreatureCycleTestSupport.h"
+#include "support/FixtureRoot.h"
+#include "support/LoadStateScope.h"
 #include "world/WorldTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -217,4 +222,42 @@ TEST_F(CreatureObjCyclesTest, CycleSetBindingTakesTheFactors)
     EXPECT_EQ(creature.m_CyclePlayers[1].cycleSet, &set);
     CreatureObj copy(creature);
     EXPECT_EQ(copy.GetAniCycleSet(), &set);
+}
+
+TEST_F(CreatureObjCyclesTest, CyclesReadBoundAndPosedOnTheScene)
+{
+    LoadStateScope scope;
+    DXC_Gfx gfx;
+    gfx.SetDedicatedMode(1);
+    g_Gfx = &gfx;
+    const std::string file = std::string(SERVER_FIXTURES) + "/scene/pair/creature.3sc";
+    DXC_3dScene scene;
+    gfx.LoadScene(&scene, file.c_str(), 0x20);
+    AniCycleSet fromFiles;
+    fromFiles.GetCycle(kWalk).m_FileName = file.c_str();
+    fromFiles.GetCycle(kWalk).m_Loop = 1;
+    CreatureObj creature;
+    creature.SetScene(&scene);
+    creature.BindCycleSet(&fromFiles);
+    creature.SetCycleOfType(0, kWalk, 1.0f, false, 0.0f, false);  // read, bound and measured first
+    const AniCycle& walk = fromFiles.GetCycle(kWalk);
+    ASSERT_TRUE(walk.HasData());
+    EXPECT_EQ(walk.objectMapCount, scene.GetObjectCount());
+    EXPECT_EQ(creature.m_CyclePlayers[0].pNextCycle, &walk);
+
+    for (int frame = 0; frame < 3; frame++)
+        creature.AdvanceCycles(0.1f, true);
+    creature.ApplyCycleMotion(0.1f);
+    creature.ApplyPoseToScene();
+    g_Gfx = nullptr;
+    // No fade-in: the scene stands in the walk's pose at its time.
+    const_cast<AniCycle&>(walk).SetAniTime(creature.m_CyclePlayers[0].time);
+    for (int32_t i = 0; i < scene.GetObjectCount(); i++) {
+        const DXC_3dObject& node = *scene.objects.GetAt(i);
+        const DXC_3dObject* track = walk.FindTrack(node.objectName.c_str(), true);
+        ASSERT_NE(track, nullptr);
+        EXPECT_NEAR(node.aniPosition.x, track->aniPosition.x, 1e-4f) << node.objectName.c_str();
+        EXPECT_NEAR(node.aniPosition.y, track->aniPosition.y, 1e-4f) << node.objectName.c_str();
+        EXPECT_NEAR(node.aniPosition.z, track->aniPosition.z, 1e-4f) << node.objectName.c_str();
+    }
 }
