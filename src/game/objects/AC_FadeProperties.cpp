@@ -389,12 +389,12 @@ void AC_FadeProperties::Save(File& file) const
 void AC_FadeProperties::Load(File& file, uint16_t version)
 {
     FileRecordReader in(file, "Cycle player record cut short");
-    int32_t number = in.I32();
+    int64_t number = in.I32();  // wide: the renumbering must not overflow a huge number
     if (version < kOldAttackNumbering && number >= kOldAttackShift)
         number += kOldAttackShift;
     if (number < kNotChosen || number > kLastCycle)
         number = kNoCycle;  // no record of the set may be indexed by it
-    cycleNumber = number;
+    cycleNumber = int32_t(number);
     time = in.F32();
     fade = in.F32();
     weight = in.F32();

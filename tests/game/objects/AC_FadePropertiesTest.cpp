@@ -267,7 +267,7 @@ TEST_F(AC_FadePropertiesTest, SaveRecord)
         {70, 223, 134},    // the older attack numbering
         {63, 223, 63},     {70, 224, 70},   {-2, 275, -2},
         {400, 223, -1},    // 464 after renumbering: no cycle
-        {451, 275, -1},    {-3, 275, -1},   {0x7FFFFFFF, 275, -1},
+        {451, 275, -1},    {-3, 275, -1},   {0x7FFFFFFF, 275, -1}, {0x7FFFFFFF, 223, -1},
     };
     for (const auto& c : kCases) {
         AC_FadeProperties loaded = load(record(c.saved, c.version >= 243), c.version);
