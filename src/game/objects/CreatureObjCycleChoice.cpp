@@ -29,6 +29,19 @@ constexpr int32_t kRequestRepeats = 3;
 // weapon classes 0 and 1 side by side.
 enum BoredValue { kBoredHealthy, kBoredWounded, kBoredBadlyWounded, kBoredSpecial };
 
+// A speed of the creature's movement mode (normal: modes 0 and above, run: mode -1) times the
+// movement multiplier. The main character runs at its normal forward speed in view mode 1.
+float SpeedOfMode(CreatureObj& creature, float normal, float run)
+{
+    const CreatureCycleValues& c = creature.m_Cycle;
+    float speed = normal;
+    if (creature.m_MovementMode == -2)
+        speed = c.slowSpeed;
+    else if (creature.m_MovementMode == -1)
+        speed = creature.IsMainCharacter() && g_GameCtrl && g_GameCtrl->GetViewMode() == 1 ? c.forwardSpeed : run;
+    return speed * creature.GetSpeedFactor();
+}
+
 }  // namespace
 
 bool CreatureObj::SetAniCycle(int32_t number, int32_t type, bool backwards, bool force)
@@ -309,39 +322,11 @@ bool CreatureObj::RequestCycleRepeated(int32_t number)
     return false;
 }
 
-float CreatureObj::GetForwardSpeed()
-{
-    const CreatureCycleValues& c = m_Cycle;
-    float speed = c.forwardSpeed;
-    if (m_MovementMode == -2)
-        speed = c.slowSpeed;
-    else if (m_MovementMode == -1 && !(IsMainCharacter() && g_GameCtrl && g_GameCtrl->GetViewMode() == 1))
-        speed = c.runForwardSpeed;
-    return speed * GetSpeedFactor();
-}
+float CreatureObj::GetForwardSpeed() { return SpeedOfMode(*this, m_Cycle.forwardSpeed, m_Cycle.runForwardSpeed); }
 
-float CreatureObj::GetSideSpeed()
-{
-    const CreatureCycleValues& c = m_Cycle;
-    float speed = c.sideSpeed;
-    if (m_MovementMode == -2)
-        speed = c.slowSpeed;
-    else if (m_MovementMode == -1)
-        speed = IsMainCharacter() && g_GameCtrl && g_GameCtrl->GetViewMode() == 1 ? c.forwardSpeed : c.runSideSpeed;
-    return speed * GetSpeedFactor();
-}
+float CreatureObj::GetSideSpeed() { return SpeedOfMode(*this, m_Cycle.sideSpeed, m_Cycle.runSideSpeed); }
 
-float CreatureObj::GetBackwardSpeed()
-{
-    const CreatureCycleValues& c = m_Cycle;
-    float speed = c.backwardSpeed;
-    if (m_MovementMode == -2)
-        speed = c.slowSpeed;
-    else if (m_MovementMode == -1)
-        speed =
-            IsMainCharacter() && g_GameCtrl && g_GameCtrl->GetViewMode() == 1 ? c.forwardSpeed : c.runBackwardSpeed;
-    return speed * GetSpeedFactor();
-}
+float CreatureObj::GetBackwardSpeed() { return SpeedOfMode(*this, m_Cycle.backwardSpeed, m_Cycle.runBackwardSpeed); }
 
 float CreatureObj::GetSpeedInDirection(float x, float y, float dt)
 {
