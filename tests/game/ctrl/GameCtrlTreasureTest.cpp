@@ -2,6 +2,8 @@
 // by class or item name, and the faults that end the load.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/LocalText.h"
+
 #include "GameCtrlTestSupport.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
@@ -133,4 +135,37 @@ TEST(GameCtrlTreasureTest, EngineKnowsNoTreasureClass)
     EXPECT_EQ(ctrl.GetTreasureClass(String("weapon")), -1);
     EXPECT_EQ(ErrorOf([&] { ctrl.LoadTreasureLists("cfg\\treasure.cfg"); }),
               "Unknown treasure type 'weapon' in treasure list 'A'");  // the engine's item reader is empty
+}
+
+// The sample game's experience, treasure and level item lists load without a warning, against its
+// items; its localisation database holds the quests of the sample stories.
+TEST(GameCtrlTreasureTest, SampleGameLoadsWithoutWarning)
+{
+    Log::Write("loading the sample game's lists");  // the log stays where the test started
+    ScopedCurrentDir game(std::string(SERVER_FIXTURES) + "/../../gamedata");
+    WorldGameCtrl ctrl;
+    ctrl.GetItemReader().SetDescKey("desc");
+    ASSERT_EQ(ctrl.GetItemReader().Load("cfg\\items.cfg"), 0);
+    LogCapture log;
+    ctrl.LoadExperience();
+    ctrl.LoadTreasureLists("cfg\\treasure.cfg");
+    ctrl.LoadItemLists("levels\\sample\\itemlist.cfg");
+    EXPECT_EQ(log.Count("Warning"), 0);
+    EXPECT_EQ(log.Count("Error"), 0);
+    EXPECT_EQ(ctrl.GetExperienceTable().GetSize(), 20);
+    EXPECT_GT(ctrl.GetDeltaLevelXPFactorCurve().GetNumKeys(), 0);
+    EXPECT_GT(ctrl.GetMonsterLevelMightFunct().GetNumKeys(), 0);
+    ASSERT_NE(ctrl.GetTreasureLists().Find("Crate"), nullptr);
+    EXPECT_EQ(ctrl.GetTreasureLists().Find("Crate")->entries.GetSize(), 2);
+    EXPECT_EQ(ctrl.GetNumItemLists(), 2);
+
+    LocalText database;
+    ASSERT_TRUE(database.Open("lang\\english\\localisation.db"));
+    for (const char* table : {"Gui", "Items", "Messages", "Names", "Other", "Skills", "Subtitles"}) {
+        const std::string sql = std::string("SELECT count(*) FROM ") + table;
+        EXPECT_EQ(database.RunQuery(sql.c_str(), 1), 1) << table;
+    }
+    ASSERT_EQ(database.RunQuery("SELECT content, info FROM Quests WHERE id=? AND value=2", {"q_first"}, 1), 1);
+    ASSERT_EQ(database.GetResultRows().GetSize(), 2);
+    EXPECT_TRUE(database.GetResultRows().GetAt(0)->text == u"Open the crate");
 }
