@@ -3,47 +3,17 @@
 // whose entries name a treasure class or a known item.
 #include "FuzzTarget.h"
 
-#include "game/ctrl/GameCtrl.h"
-
-#include <string>
-
-namespace {
-
-// The controller with a few items, a constant, and the two treasure classes of a game's rules.
-class FuzzCtrl : public GameCtrl {
-public:
-    FuzzCtrl()
-    {
-        static const char kItems[] = "#1\ndesc = \"Rifle\"\n#2\ndesc = \"Medkit\"\n#3\ndesc = \"weapon\"\n";
-        m_ItemReader.SetDescKey("desc");
-        m_ItemReader.OpenMemory(kItems, int32_t(sizeof(kItems) - 1));
-        m_Constants.SetValue("Rare", 0.125);
-    }
-    int32_t GetTreasureClass(const String& name) override
-    {
-        if (name.EqualsNoCase("weapon"))
-            return 0;
-        return name.EqualsNoCase("gold") ? 101 : -1;
-    }
-};
-
-}  // namespace
+#include "FuzzListCtrl.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Fuzz::QuietLog();
     if (size > (1 << 16))
         return 0;
-    static FuzzCtrl* ctrl = (Fuzz::LoadGameConfig(), new FuzzCtrl);
-    const std::string file = Fuzz::WriteScratchFile(data, size);
-    bool failed = false;
-    try {
-        ctrl->LoadTreasureLists(file.c_str());
-    } catch (const ErrorMsg&) {
-        failed = true;
-    }
+    static FuzzListCtrl* ctrl = (Fuzz::LoadGameConfig(), new FuzzListCtrl);
+    const bool loaded = ctrl->LoadBytes(data, size, [](const char* file) { ctrl->LoadTreasureLists(file); });
     SearchTree<TreasureList>& lists = ctrl->GetTreasureLists();
-    if (failed && !lists.IsEmpty())
+    if (!loaded && !lists.IsEmpty())
         Fuzz::Finding("a failed load left treasure lists");
     lists.ResetWalk();
     while (TreasureList* list = lists.GetNext()) {

@@ -85,7 +85,7 @@ void GameCtrl::LoadItemLists(const char* fileName)
         ItemListEntry& entry = *target.entries.GetBySlot(target.entries.Add());
         entry.probability = probability;
         entry.name = name;
-        target.mark = 0;
+        target.totalValid = 0;
     }
     m_ItemLists = std::move(lists);
     m_NumItemLists = count;

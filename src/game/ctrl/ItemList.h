@@ -13,8 +13,8 @@ struct ItemListEntry {
 };
 
 struct ItemList {
-    uint32_t mark = 0;  // reset whenever an item is added
+    uint32_t totalValid = 0;  // the drawing code's cached total; cleared whenever an item is added
     float total = 0.0f;
-    uint32_t flags = 0;
+    uint32_t spare = 0;
     DynaMem<ItemListEntry, 32> entries;
 };

@@ -2,7 +2,7 @@
 // them, items with their probabilities, comments, '#' inside a line, long names and the faults.
 #include "game/ctrl/GameCtrl.h"
 
-#include "GameCtrlTestSupport.h"
+#include "GameCtrlListsTestSupport.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 
@@ -14,30 +14,18 @@
 
 namespace {
 
-// A controller whose item reader holds the items the lists name.
-class ItemListCtrl : public GameCtrl {
-public:
-    explicit ItemListCtrl(const GameDir& dir)
-    {
-        CopyFixture(dir, "itemlist_items.cfg", "cfg/items.cfg");
-        m_ItemReader.SetDescKey("desc");
-        EXPECT_EQ(m_ItemReader.Load("cfg\\items.cfg"), 0);
-        m_Constants.SetValue("Rare", 0.125);
-    }
-
-    std::vector<std::pair<std::string, float>> Entries(int32_t index)
-    {
-        std::vector<std::pair<std::string, float>> entries;
-        ItemList* list = GetItemList(index);
-        for (int32_t i = 0; list && i < list->entries.GetSize(); ++i) {
-            const ItemListEntry* entry = list->entries.GetAt(i);
-            entries.emplace_back(entry->name.c_str(), entry->probability);
-        }
-        return entries;
-    }
-};
-
 using Entries = std::vector<std::pair<std::string, float>>;
+
+Entries ListEntries(GameCtrl& ctrl, int32_t index)
+{
+    Entries entries;
+    ItemList* list = ctrl.GetItemList(index);
+    for (int32_t i = 0; list && i < list->entries.GetSize(); ++i) {
+        const ItemListEntry* entry = list->entries.GetAt(i);
+        entries.emplace_back(entry->name.c_str(), entry->probability);
+    }
+    return entries;
+}
 
 }  // namespace
 
@@ -45,15 +33,15 @@ TEST(GameCtrlItemListsTest, ListsAsTheReaderCountsThem)
 {
     GameDir dir;
     CopyFixture(dir, "itemlists.cfg", "levels/items.cfg");
-    ItemListCtrl ctrl(dir);
+    ListTestCtrl ctrl(dir);
     LogCapture log;
     ctrl.LoadItemLists("levels\\items.cfg");
     EXPECT_EQ(log.Count("Warning"), 0);
     ASSERT_EQ(ctrl.GetNumItemLists(), 4);
-    EXPECT_EQ(ctrl.Entries(0), (Entries{{"Rifle", 0.75f}, {"Medkit", 0.125f}}));
-    EXPECT_EQ(ctrl.Entries(1), (Entries{{"Medkit", 0.5f}, {"Rifle", 0.25f}, {"Rifle", 1.5f}}));
-    EXPECT_EQ(ctrl.Entries(2), Entries{});
-    EXPECT_EQ(ctrl.Entries(3), (Entries{{"Rifle", 2.0f}}));
+    EXPECT_EQ(ListEntries(ctrl, 0), (Entries{{"Rifle", 0.75f}, {"Medkit", 0.125f}}));
+    EXPECT_EQ(ListEntries(ctrl, 1), (Entries{{"Medkit", 0.5f}, {"Rifle", 0.25f}, {"Rifle", 1.5f}}));
+    EXPECT_EQ(ListEntries(ctrl, 2), Entries{});
+    EXPECT_EQ(ListEntries(ctrl, 3), (Entries{{"Rifle", 2.0f}}));
     EXPECT_EQ(ctrl.GetItemList(4), nullptr);
 
     ctrl.FreeItemLists();  // a level without "TreasureList"
@@ -79,7 +67,7 @@ TEST(GameCtrlItemListsTest, Faults)
     for (const auto& c : cases) {
         GameDir dir;
         dir.Write("levels/items.cfg", c.text);
-        ItemListCtrl ctrl(dir);
+        ListTestCtrl ctrl(dir);
         dir.Write("levels/old.cfg", "#1\n\"Rifle\" 1\n");
         ctrl.LoadItemLists("levels\\old.cfg");
         const std::string error = ErrorOf([&] { ctrl.LoadItemLists("levels\\items.cfg"); });
@@ -87,7 +75,7 @@ TEST(GameCtrlItemListsTest, Faults)
         EXPECT_EQ(ctrl.GetNumItemLists(), 0) << c.text;  // the old lists are gone, no new ones stay
     }
     GameDir dir;
-    ItemListCtrl ctrl(dir);
+    ListTestCtrl ctrl(dir);
     EXPECT_NE(ErrorOf([&] { ctrl.LoadItemLists("levels\\gone.cfg"); }).find("Can not open"), std::string::npos);
 }
 
@@ -97,7 +85,7 @@ TEST(GameCtrlItemListsTest, LongNameIsReportedAndSkipped)
     const std::string longName(128, 'x');
     dir.Write("levels/items.cfg", "#1\n\"" + std::string(127, 'y') + "\" 1\n\"" + longName +
                                       "\" 2 \"Medkit\" 0.5\n");
-    ItemListCtrl ctrl(dir);
+    ListTestCtrl ctrl(dir);
     LogCapture log;
     EXPECT_EQ(ErrorOf([&] { ctrl.LoadItemLists("levels\\items.cfg"); }),
               "Unknown item '" + std::string(127, 'y') + "' in itemlist");  // 127 characters are a name
@@ -105,5 +93,5 @@ TEST(GameCtrlItemListsTest, LongNameIsReportedAndSkipped)
     dir.Write("levels/items.cfg", "#1\n\"" + longName + "\" 2 \"Medkit\" 0.5\n");
     EXPECT_EQ(ErrorOf([&] { ctrl.LoadItemLists("levels\\items.cfg"); }), "no error");
     EXPECT_EQ(log.Count("String too long (>127)"), 1);
-    EXPECT_EQ(ctrl.Entries(0), (Entries{{"Medkit", 0.5f}}));
+    EXPECT_EQ(ListEntries(ctrl, 0), (Entries{{"Medkit", 0.5f}}));
 }

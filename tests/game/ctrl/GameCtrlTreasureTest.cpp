@@ -4,7 +4,7 @@
 
 #include "base/LocalText.h"
 
-#include "GameCtrlTestSupport.h"
+#include "GameCtrlListsTestSupport.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 
@@ -16,37 +16,18 @@
 
 namespace {
 
-// A controller whose rules know two treasure classes, one of them also an item name.
-class TreasureCtrl : public GameCtrl {
-public:
-    explicit TreasureCtrl(const GameDir& dir)
-    {
-        CopyFixture(dir, "itemlist_items.cfg", "cfg/items.cfg");
-        m_ItemReader.SetDescKey("desc");
-        EXPECT_EQ(m_ItemReader.Load("cfg\\items.cfg"), 0);
-        m_Constants.SetValue("Rare", 0.0625);
-    }
-    int32_t GetTreasureClass(const String& name) override
-    {
-        if (name.EqualsNoCase("weapon"))
-            return 0;
-        return name.EqualsNoCase("gold") ? 101 : -1;
-    }
+using Entries = std::vector<std::tuple<std::string, int32_t, float>>;
 
-    using Entry = std::tuple<std::string, int32_t, float>;
-    std::vector<Entry> Entries(const char* list)
-    {
-        std::vector<Entry> entries;
-        TreasureList* found = GetTreasureLists().Find(list);
-        for (int32_t i = 0; found && i < found->entries.GetSize(); ++i) {
-            const TreasureListEntry* entry = found->entries.GetAt(i);
-            entries.emplace_back(entry->name.c_str(), entry->type, entry->probability);
-        }
-        return entries;
+Entries ListEntries(GameCtrl& ctrl, const char* name)
+{
+    Entries entries;
+    TreasureList* list = ctrl.GetTreasureLists().Find(name);
+    for (int32_t i = 0; list && i < list->entries.GetSize(); ++i) {
+        const TreasureListEntry* entry = list->entries.GetAt(i);
+        entries.emplace_back(entry->name.c_str(), entry->type, entry->probability);
     }
-};
-
-using Entries = std::vector<TreasureCtrl::Entry>;
+    return entries;
+}
 
 }  // namespace
 
@@ -54,7 +35,7 @@ TEST(GameCtrlTreasureTest, ListsAndCurves)
 {
     GameDir dir;
     CopyFixture(dir, "treasure.cfg", "cfg/treasure.cfg");
-    TreasureCtrl ctrl(dir);
+    ListTestCtrl ctrl(dir);
     LogCapture log;
     ctrl.LoadTreasureLists("cfg\\treasure.cfg");
     EXPECT_EQ(log.Count("Warning"), 0);
@@ -72,11 +53,11 @@ TEST(GameCtrlTreasureTest, ListsAndCurves)
     EXPECT_FLOAT_EQ(crate->defaultMight, 3.0f);
     // A line before the first list belongs to it; "weapon" is a class and an item: the class
     // counts; an indented line is a treasure line too; a commented one is not.
-    EXPECT_EQ(ctrl.Entries("Crate"), (Entries{{"Medkit", -1, 0.1f},
+    EXPECT_EQ(ListEntries(ctrl, "Crate"), (Entries{{"Medkit", -1, 0.1f},
                                               {"weapon", 0, 0.5f},
                                               {"Medkit", -1, 0.25f},
-                                              {"Rifle", -1, 0.0625f},
-                                              {"Rifle", -1, 0.125f}}));
+                                              {"Rifle", -1, 0.125f},
+                                              {"Rifle", -1, 0.375f}}));
 
     TreasureList* boss = ctrl.GetTreasureLists().Find("boss");  // names match in any case
     ASSERT_NE(boss, nullptr);
@@ -84,12 +65,12 @@ TEST(GameCtrlTreasureTest, ListsAndCurves)
     EXPECT_FLOAT_EQ(boss->gold[1], 0.0f);
     EXPECT_FLOAT_EQ(boss->goldMight[0], 0.0f);
     EXPECT_FLOAT_EQ(boss->defaultMight, 1.0f);
-    EXPECT_EQ(ctrl.Entries("Boss"), (Entries{{"Medkit", -1, 1.0f}}));
+    EXPECT_EQ(ListEntries(ctrl, "Boss"), (Entries{{"Medkit", -1, 1.0f}}));
 
     dir.Write("cfg/other.cfg", "#1\ndesc = \"Other\"\n\"gold\" 1\n");  // a new file empties the tree
     ctrl.LoadTreasureLists("cfg\\other.cfg");
     EXPECT_EQ(ctrl.GetTreasureLists().Find("Crate"), nullptr);
-    EXPECT_EQ(ctrl.Entries("Other"), (Entries{{"gold", 101, 1.0f}}));
+    EXPECT_EQ(ListEntries(ctrl, "Other"), (Entries{{"gold", 101, 1.0f}}));
     EXPECT_EQ(ctrl.GetMightProbFunct().GetNumKeys(), 0);
 
     ctrl.LoadTreasureLists("cfg\\gone.cfg");  // a file that is not there: no lists, no message
@@ -120,7 +101,7 @@ TEST(GameCtrlTreasureTest, Faults)
         GameDir dir;
         dir.Write("cfg/treasure.cfg", c.text);
         dir.Write("cfg/old.cfg", "#1\ndesc = \"Old\"\n");
-        TreasureCtrl ctrl(dir);
+        ListTestCtrl ctrl(dir);
         ctrl.LoadTreasureLists("cfg\\old.cfg");
         EXPECT_EQ(ErrorOf([&] { ctrl.LoadTreasureLists("cfg\\treasure.cfg"); }), c.error) << c.text;
         EXPECT_TRUE(ctrl.GetTreasureLists().IsEmpty()) << c.text;  // no list of either file stays
