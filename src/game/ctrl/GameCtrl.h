@@ -728,7 +728,10 @@ public:
     // Frees the lists: a level without "TreasureList" has none.
     void FreeItemLists();
     int32_t GetNumItemLists() const { return m_NumItemLists; }
-    ItemList* GetItemList(int32_t index) { return index >= 0 && index < m_NumItemLists ? &m_ItemLists[index] : nullptr; }
+    ItemList* GetItemList(int32_t index)
+    {
+        return index >= 0 && index < m_NumItemLists ? &m_ItemLists[size_t(index)] : nullptr;
+    }
     // The treasure lists of a treasure file with the file-wide might curves; a fault ends the
     // load with no lists.
     void LoadTreasureLists(const char* fileName);
