@@ -55,6 +55,11 @@ public:
     // Entries.
     int32_t GetNumEntries() const { return m_EntryCount; }
     int32_t GetEntryLineCount(int32_t entry) const;
+    // The line of the entry's "#", or -1 for a number that is no entry.
+    int32_t GetEntryFirstLine(int32_t entry) const
+    {
+        return entry < 0 || entry >= m_EntryCount ? -1 : m_Entries[size_t(entry)].firstLine;
+    }
     int32_t GetEntryTextOffset(int32_t entry) const;
     int32_t GetEntryTextLength(int32_t entry) const;
     int32_t FindEntryByDesc(const char* name);

@@ -53,6 +53,8 @@
 #include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
+#include "game/ctrl/ItemList.h"
+#include "game/ctrl/TreasureList.h"
 #include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
@@ -751,6 +753,35 @@ public:
     int32_t SetObjScriptVariable(int32_t index, int32_t value) override;
     int32_t GetObjScriptVariable(int32_t index) const override;
 
+    // Experience, item lists and treasure lists (GameCtrlExperience.cpp, GameCtrlItemLists.cpp,
+    // GameCtrlTreasure.cpp).
+    // The experience table of "cfg\experience.cfg" (element k: what level k + 1 needs), or the
+    // 30-level default without the file; and the "deltaLevelXPFactor" curve.
+    void LoadExperience();
+    DynaMem<float, 0>& GetExperienceTable() { return m_ExperienceTable; }
+    BezierSpline<float>& GetDeltaLevelXPFactorCurve() { return m_DeltaLevelXPFactor; }
+    // The item lists of a level's item list file, one per entry; a fault ends the load with no
+    // lists.
+    void LoadItemLists(const char* fileName);
+    // Frees the lists: a level without "TreasureList" has none.
+    void FreeItemLists();
+    int32_t GetNumItemLists() const { return m_NumItemLists; }
+    ItemList* GetItemList(int32_t index)
+    {
+        return index >= 0 && index < m_NumItemLists ? &m_ItemLists[size_t(index)] : nullptr;
+    }
+    // The treasure lists of a treasure file with the file-wide might curves; a fault ends the
+    // load with no lists.
+    void LoadTreasureLists(const char* fileName);
+    SearchTree<TreasureList>& GetTreasureLists() { return m_TreasureLists; }
+    BezierSpline<float>& GetMightProbFunct() { return m_MightProbFunct; }
+    BezierSpline<float>& GetMonsterLevelMightFunct() { return m_MonsterLevelMightFunct; }
+    // The treasure class number of a name ("weapon" and the like), negative for a name that is
+    // no class: the engine knows none, the game's rules do.
+    virtual int32_t GetTreasureClass(const String& name);
+    // A probability after an item name: a number or a constant name; false when none follows.
+    static bool ReadProbabilityToken(TextDataFileReader& reader, float& value);
+
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
     void ShowWorldMessage(const wString& text, float seconds);
@@ -894,6 +925,14 @@ protected:
     // Creature stat blocks.
     float m_MonsterHealthFactor = 1.0f;
     float m_MonsterHealthAdd = 0.0f;
+    // Experience, item lists and treasure lists.
+    DynaMem<float, 0> m_ExperienceTable;
+    BezierSpline<float> m_DeltaLevelXPFactor;
+    std::unique_ptr<ItemList[]> m_ItemLists;
+    int32_t m_NumItemLists = 0;
+    SearchTree<TreasureList> m_TreasureLists;
+    BezierSpline<float> m_MightProbFunct;
+    BezierSpline<float> m_MonsterLevelMightFunct;
 
     // Unlocked videos.
     DynaMem<UnlockedVideoStruct, kVideoSequences> m_UnlockedVideos;
