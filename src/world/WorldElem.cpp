@@ -50,7 +50,6 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_OnUse = other.m_OnUse;
     m_OnDamage = other.m_OnDamage;
     m_OnInit = other.m_OnInit;
-    m_OnInventoryTransfer = other.m_OnInventoryTransfer;
     for (int32_t i = 0; i < 3; i++) {
         m_SavedTexts[i] = other.m_SavedTexts[i];
         m_MoreTexts[i] = other.m_MoreTexts[i];
@@ -146,7 +145,6 @@ void WorldElem::ResetElem()
     m_OnUse = String();
     m_OnDamage = String();
     m_OnInit = String();
-    m_OnInventoryTransfer = String();
     for (int32_t i = 0; i < 3; i++) {
         m_SavedTexts[i] = String();
         m_MoreTexts[i] = String();

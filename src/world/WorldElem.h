@@ -431,8 +431,6 @@ public:
     String m_OnUse;
     String m_OnDamage;
     String m_OnInit;
-    // "OnInventoryTransfer": run when items leave or enter the element's inventory (not saved).
-    String m_OnInventoryTransfer;
     String m_SavedTexts[3];  // saved with the element: two full-only texts, then one more
     wString m_SecondName;
     String m_MoreTexts[3];   // saved from file versions 179 and 275, and after the ground mode

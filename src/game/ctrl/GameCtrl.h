@@ -966,6 +966,8 @@ protected:
     uint8_t m_AddHeroLevelToMonsterLevel = 0;
     int32_t m_ConsoleHistoryCursor = 0;
     int32_t m_BuiltinCallCount = 0;  // the debug-use counter
+    // The owner's inventory-transfer script with the other owner and the count in entries 1, 2.
+    void RunInventoryTransferScript(WorldElem* owner, int32_t otherID, int32_t count);
     // One quest line after its keyword into the story.
     void ReadQuestLine(StoryVariable& story, const char* rest, bool questEnd, int32_t lineNumber);
 

@@ -110,18 +110,19 @@ void GameCtrl::TransferInventoryItem(ItemBase* item, Inventory* from, Inventory*
         } createdScope{m_World, created};
         m_World.RunScript(item->m_OnTransfer, element, 1, 0, "onTransfer", 1, 2);
     }
-    if (source && HasText(source->m_OnInventoryTransfer)) {
-        SetObjScriptVariable(1, OwnerID(to));
-        SetObjScriptVariable(2, -count);
-        m_World.RunInlineScript(source->m_OnInventoryTransfer.c_str(), source, 0.0f, 1, "OnInventoryTransfer",
-                                ScriptReaderGameEngine::kNoRunFlags);
-    }
-    if (target && HasText(target->m_OnInventoryTransfer)) {
-        SetObjScriptVariable(1, OwnerID(from));
-        SetObjScriptVariable(2, count);
-        m_World.RunInlineScript(target->m_OnInventoryTransfer.c_str(), target, 0.0f, 1, "OnInventoryTransfer",
-                                ScriptReaderGameEngine::kNoRunFlags);
-    }
+    RunInventoryTransferScript(source, OwnerID(to), -count);
+    RunInventoryTransferScript(target, OwnerID(from), count);
+}
+
+// The owner's "OnInventoryTransfer" text is the first of its further texts, saved with it.
+void GameCtrl::RunInventoryTransferScript(WorldElem* owner, int32_t otherID, int32_t count)
+{
+    if (!owner || !HasText(owner->m_MoreTexts[0]))
+        return;
+    SetObjScriptVariable(1, otherID);
+    SetObjScriptVariable(2, count);
+    m_World.RunInlineScript(owner->m_MoreTexts[0].c_str(), owner, 0.0f, 1, "OnInventoryTransfer",
+                            ScriptReaderGameEngine::kNoRunFlags);
 }
 
 bool GameCtrl::UseElement(CreatureObj* creature, int32_t argument, WorldElem* target, int32_t a, int32_t b)

@@ -81,7 +81,7 @@ protected:
 // the table is the caller's again afterwards.
 TEST_F(GameCtrlTransferTest, OwnersTransferScripts)
 {
-    creature->m_OnInventoryTransfer = "probe();";
+    creature->m_MoreTexts[0] = "probe();";
     ctrl.SetObjScriptVariable(2, 42);
     ctrl.TransferInventoryItem(&item, &from, &to, 3, nullptr);
     const std::vector<ScriptEventRecord> scripts = QueuedScripts(ctrl);
@@ -93,7 +93,7 @@ TEST_F(GameCtrlTransferTest, OwnersTransferScripts)
     EXPECT_EQ(ctrl.GetObjScriptVariable(2), 42);
     EXPECT_EQ(ctrl.GetObjScriptVariablesSaveCount(), 0);
 
-    chest->m_OnInventoryTransfer = "probe();";  // both owners: the source first, then the target
+    chest->m_MoreTexts[0] = "probe();";  // both owners: the source first, then the target
     ctrl.TransferInventoryItem(&item, &to, &from, 2, nullptr);
     const std::vector<ScriptEventRecord> both = QueuedScripts(ctrl);
     ASSERT_EQ(both.size(), 3u);

@@ -184,7 +184,7 @@ TEST(GameCtrlStoriesTest, SampleGameStoriesLoadWithoutAWarning)
     LogCapture log;
     ASSERT_EQ(ErrorOf([&] { ctrl.LoadStories(); }), "no error");
     EXPECT_EQ(log.Count("Warning"), 0);
-    StoryVariable* crates = ctrl.GetStories().Find("Crates");
+    StoryVariable* crates = ctrl.GetStories().Find("Crate");
     ASSERT_NE(crates, nullptr);
     EXPECT_EQ(crates->quests.GetSize(), 3);
     EXPECT_NE(ctrl.GetStories().Find("Barrier"), nullptr);
