@@ -789,9 +789,9 @@ public:
         m_AddHeroLevelToMonsterLevel = addHeroLevel;
     }
     static const char* DifficultyName(int32_t difficulty);
-    // A game event of type 11 for a damage from source to target.
-    void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
-                        const D3DXVECTOR2& direction);
+    // A game event of type 11 for a damage from source to target; the game's rules post their own.
+    virtual void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
+                                const D3DXVECTOR2& direction);
     // A typed command: "@" runs the rest on the game's behalf; it joins the history.
     void RunCommand(const char* text);
     int32_t GetConsoleHistoryCursor() const { return m_ConsoleHistoryCursor; }
@@ -968,6 +968,8 @@ protected:
     int32_t m_BuiltinCallCount = 0;  // the debug-use counter
     // The owner's inventory-transfer script with the other owner and the count in entries 1, 2.
     void RunInventoryTransferScript(WorldElem* owner, int32_t otherID, int32_t count);
+    ScriptStackVariable* AddScriptVariable(VariableStack& scope, const char* kind, const char* name, int32_t type,
+                                           int32_t dimension);
     // One quest line after its keyword into the story.
     void ReadQuestLine(StoryVariable& story, const char* rest, bool questEnd, int32_t lineNumber);
 

@@ -5,39 +5,29 @@
 #include "world/ScriptReaderGameEngine.h"
 #include "world/WorldElem.h"
 
-namespace {
-
-bool ExistsInEither(VariableStack& a, VariableStack& b, const char* name)
-{
-    return a.FindVariable(name) || b.FindVariable(name);
-}
-
-}  // namespace
-
-// A name taken in the other scope is reported but added all the same; one taken in the same
-// scope is refused by the scope.
-ScriptStackVariable* GameCtrl::AddGameVariable(const char* name, int32_t type, int32_t dimension)
+// A name taken in either scope is reported (kind names the scope) but added all the same; one
+// taken in the same scope is refused by the scope.
+ScriptStackVariable* GameCtrl::AddScriptVariable(VariableStack& scope, const char* kind, const char* name,
+                                                 int32_t type, int32_t dimension)
 {
     if (!name)
         return nullptr;
-    if (ExistsInEither(m_LevelVariables, m_GameVariables, name))
-        ScriptError("Game variable '%s' exists already ", name);
-    ScriptStackVariable* variable = m_GameVariables.AddVariable(name, type, dimension);
+    if (m_LevelVariables.FindVariable(name) || m_GameVariables.FindVariable(name))
+        ScriptError("%s variable '%s' exists already ", kind, name);
+    ScriptStackVariable* variable = scope.AddVariable(name, type, dimension);
     if (!variable)
         ScriptError("Variable '%s' already in stack", name);
     return variable;
+}
+
+ScriptStackVariable* GameCtrl::AddGameVariable(const char* name, int32_t type, int32_t dimension)
+{
+    return AddScriptVariable(m_GameVariables, "Game", name, type, dimension);
 }
 
 ScriptStackVariable* GameCtrl::AddLevelVariable(const char* name, int32_t type, int32_t dimension)
 {
-    if (!name)
-        return nullptr;
-    if (ExistsInEither(m_LevelVariables, m_GameVariables, name))
-        ScriptError("Level variable '%s' exists already ", name);
-    ScriptStackVariable* variable = m_LevelVariables.AddVariable(name, type, dimension);
-    if (!variable)
-        ScriptError("Variable '%s' already in stack", name);
-    return variable;
+    return AddScriptVariable(m_LevelVariables, "Level", name, type, dimension);
 }
 
 // A plain variable counts as one element. An index past the elements is reported and finds
