@@ -221,6 +221,11 @@ int32_t LocalText::RunQuery(const char* sql, std::initializer_list<const char*> 
     return Execute(sql, values, row);
 }
 
+int32_t LocalText::RunQuery(const char* sql, const std::vector<BoundValue>& values, int32_t row)
+{
+    return Execute(sql, values, row);
+}
+
 int32_t LocalText::Execute(const char* sql, const std::vector<BoundValue>& values, int32_t row)
 {
     m_Rows.DeleteAll();

@@ -46,6 +46,9 @@ public:
     // The same with the statement's "?" parameters bound, in order, to the texts (null binds an
     // empty text). Table and column names are fixed texts of the caller, never values.
     int32_t RunQuery(const char* sql, std::initializer_list<const char*> texts, int32_t row);
+    // The same with values that may be numbers (BoundValue, below).
+    struct BoundValue;
+    int32_t RunQuery(const char* sql, const std::vector<BoundValue>& values, int32_t row);
 
     // A key beginning with "DB:" is looked up through the template; any other key comes back as
     // one row {"string", key} with the result 0.

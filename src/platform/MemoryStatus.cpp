@@ -1,4 +1,4 @@
-// MemoryStatus: MemAvailable from /proc/meminfo.
+// MemoryStatus: MemAvailable and MemTotal from /proc/meminfo, and the total a test sets.
 #include "platform/MemoryStatus.h"
 
 #include <cstdio>
@@ -7,6 +7,8 @@
 namespace Platform {
 
 namespace {
+
+int s_TotalOverrideMB = -1;  // -1: the machine's own
 
 // The value of a "/proc/meminfo" field in megabytes, rounded to nearest.
 int MemInfoMB(const char* field)
@@ -31,6 +33,8 @@ int MemInfoMB(const char* field)
 
 int FreePhysicalMemoryMB() { return MemInfoMB("MemAvailable:"); }
 
-int TotalPhysicalMemoryMB() { return MemInfoMB("MemTotal:"); }
+int TotalPhysicalMemoryMB() { return s_TotalOverrideMB >= 0 ? s_TotalOverrideMB : MemInfoMB("MemTotal:"); }
+
+void SetTotalPhysicalMemoryMB(int megabytes) { s_TotalOverrideMB = megabytes < 0 ? -1 : megabytes; }
 
 }  // namespace Platform

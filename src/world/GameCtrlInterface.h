@@ -230,6 +230,11 @@ public:
     // A new projectile of the game's class, owned by the caller.
     virtual ProjectileBase* CreateProjectile() = 0;
 
+    // Creature animation.
+    // Whether this node is the client of a network game: a client plays cycles it has no
+    // track data for, as the server tells it to.
+    virtual bool IsNetworkClient() { return false; }
+
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.
     [[noreturn]] static void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -27,9 +27,11 @@
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
 // object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
 // GameCtrl3dObjs.cpp (the 3D object prototypes and their copies, the graphics keys of world
-// objects, the release of unused prototypes), GameCtrlSounds.cpp (the sound definitions),
-// GameCtrlItemDefs.cpp (the item definitions and the items of world objects), GuiDBText.cpp (the
-// localised texts of the interface).
+// objects), GameCtrlFreeData.cpp (the release of unused data), GameCtrlSounds.cpp (the sound
+// definitions), GameCtrlItemDefs.cpp (the item definitions and the items of world objects),
+// GuiDBText.cpp (the localisation database and the localised texts of the interface),
+// GameCtrlSubtitles.cpp (subtitle lines), GameCtrlPickup.cpp (picking items up),
+// GameCtrlSaveData.cpp (unlocked videos).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -78,6 +80,7 @@ class StateManager;
 class WorldCtrl;
 class WorldElem;
 class ItemObj;
+class LoadedDataKind;
 class PathCurve;
 struct AreaEffect;
 struct AttributePair;
@@ -128,6 +131,12 @@ using NameList = DynaMem<NameListElement, 16>;
 struct BoneWeight {
     String name;
     float weight = 1.0f;
+};
+
+// A video sequence the player may watch again: its file and its title.
+struct UnlockedVideoStruct {
+    String fileName;
+    wString title;
 };
 
 class GameCtrl : public GameCtrlInterface {
@@ -224,7 +233,43 @@ public:
         return nullptr;
     }
 
-    // Localised texts (GuiDBText.cpp), for the world.
+    // Release of unused data (GameCtrlFreeData.cpp). Levels keep what they loaded; a fresh level
+    // start frees the least recently used of it that the new level does not use, keeping more
+    // the more memory the machine has. Kind 1 is the 3D object files (the prototypes of
+    // "cfg\3dobjs.cfg"), kind 2 the 3D object records and kind 3 the world's scenes, each
+    // released through the source set for it (none: that kind is left alone).
+    static constexpr int32_t kLoadedDataKinds = 3;
+    // With the machine's total memory (Platform::TotalPhysicalMemoryMB).
+    void FreeUnusedData();
+    void FreeUnusedData(int32_t memoryMB);
+    // Unused loaded entries of a kind (1..3) that a machine of memoryMB megabytes keeps.
+    static int32_t GetUnusedDataLimit(int32_t kind, int32_t memoryMB);
+    // Sets the mark of every 3D object file that an item element of the level shows.
+    virtual void MarkUsed3dFiles(std::vector<uint8_t>& marks);
+    void SetLoadedDataSource(int32_t kind, LoadedDataKind* source);
+    // The world's floor textures that its level does not use.
+    void FreeUnusedFloorTextures();
+    // Every loaded sound of the world's sound table that the sound manager may let go.
+    void FreeLoadedSounds();
+    // Every loaded 3D object record that is not in use, without a limit.
+    void FreeUnused3dObjectRecords();
+
+    // Unlocked videos (GameCtrlSaveData.cpp): the story's video sequences the player has reached,
+    // counted across games in "cfg\gamesavedata.cfg" ("UnlockedVideos"). LoadGameSaveData raises
+    // the count (never while "TestChar" is above 0); BuildUnlockedVideos makes the list of the
+    // first count sequences ("seq1" the intro first), an empty one for a count outside 1..8.
+    static constexpr int32_t kVideoSequences = 8;
+    void BuildUnlockedVideos(int32_t count);
+    DynaMem<UnlockedVideoStruct, kVideoSequences>& GetUnlockedVideos() { return m_UnlockedVideos; }
+
+    // Localised texts (GuiDBText.cpp), for the world. OpenLocalisationDB opens the language's
+    // database at start-up ("lang\LANG\localisation.db" or the game configuration's
+    // "DatabaseFile"); one that cannot be opened is an error.
+    void OpenLocalisationDB();
+    // Subtitles (GameCtrlSubtitles.cpp): line of the subtitle id, from the main character's own
+    // table when it has one; with show the subtitle window shows it. The seconds its speech file
+    // plays, 0 without one (and while sound is muted, when nothing is shown).
+    virtual float GetSubtitle(const char* id, int32_t line, int32_t show);
     wString GetGuiDBText(const char* group, const char* name, uint8_t* found) override;
     bool DBGetField(wString& text, const char* table, const char* field) override;
     void ProcessText(wString& text) override { (void)text; }
@@ -452,12 +497,6 @@ public:
     void Read3dObjGraphics(ItemObj& object, int32_t worldObjEntry);
     // The use counter that stamps every request of a 3D object entry.
     uint32_t Get3dObjUseCounter() const { return m_3dObjUseCounter; }
-    // Frees the least recently used prototypes beyond what the machine's memory lets us keep;
-    // those that the world's elements show stay.
-    void FreeUnusedData();
-    // The same for a machine of memoryMB megabytes: 100, 150, 200 or 300 unused ones are kept
-    // below 600, 900, 1200 MB and above.
-    void FreeUnused3dObjs(int32_t memoryMB);
     // The largest shadow texture and the scale the next object takes ("rndScale").
     float GetMaxShadowTexSize() const { return m_MaxShadowTexSize; }
     void SetMaxShadowTexSize(float size) { m_MaxShadowTexSize = size; }
@@ -632,7 +671,6 @@ public:
     bool MayChangeLevel() override;
     void ProcessPickupEvent(const PickupRecord& record, int32_t flag) override;
     void LoadGameSaveData(int32_t count) override;
-    int32_t GetUnlockedVideos() const { return m_UnlockedVideos; }
     // Element events, damage and shots (GameCtrlCombat.cpp): the engine's answers.
     const char* GetSpecialName(int32_t index) override;
     InventoryItem* FindItemType(const char* name) override { return FindItem(name, false); }
@@ -920,7 +958,6 @@ protected:
     uint8_t m_WireFrame = 0;
 
     ScriptGameCallbacks m_ScriptCallbacks;
-    int32_t m_UnlockedVideos = 0;  // video sequences the story has reached
     int32_t m_ObjScriptVariables[kObjScriptVariables] = {};
     int32_t m_RenderFlag = 0;  // handed to the world's drawing
     float m_LevelMusicFadeTime = 1.5f;
@@ -972,6 +1009,11 @@ protected:
                                            int32_t dimension);
     // One quest line after its keyword into the story.
     void ReadQuestLine(StoryVariable& story, const char* rest, bool questEnd, int32_t lineNumber);
+
+    // Unlocked videos.
+    DynaMem<UnlockedVideoStruct, kVideoSequences> m_UnlockedVideos;
+    // Release of unused data: the sources of kinds 2 and 3 (index 0 unused, kind 1 is ours).
+    LoadedDataKind* m_LoadedDataSources[kLoadedDataKinds] = {};
 
 private:
     void StopChannel(int32_t channel);

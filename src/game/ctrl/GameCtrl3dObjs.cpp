@@ -1,6 +1,6 @@
 // GameCtrl: the 3D objects of "cfg\3dobjs.cfg": the prototype of an entry built on first request
 // and its copies, the shader keys of an entry, one world instance for a world object entry, the
-// graphics keys of a world object entry, and the release of prototypes used longest ago.
+// graphics keys of a world object entry.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/Color.h"
@@ -9,7 +9,6 @@
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_AniCycle.h"
 #include "game/objects/ItemObj.h"
-#include "platform/MemoryStatus.h"
 
 #include <algorithm>
 #include <cmath>
@@ -272,38 +271,4 @@ void GameCtrl::Read3dObjGraphics(ItemObj& object, int32_t entry)
     if (object.m_TypeCode == ElemType::kItem)
         ReadFlagKey(reader, "SimulateCreature", look.simulateCreature, entry);
     ReadIllumination(reader, object.m_Illumination, entry);
-}
-
-void GameCtrl::FreeUnusedData() { FreeUnused3dObjs(Platform::TotalPhysicalMemoryMB()); }
-
-// The prototypes kept unused, by the machine's memory: below 600 MB, below 900, below 1200, more.
-void GameCtrl::FreeUnused3dObjs(int32_t memoryMB)
-{
-    static constexpr int32_t kRowLimits[] = {600, 900, 1200};
-    static constexpr size_t kKept[] = {100, 150, 200, 300};
-    size_t row = 0;
-    while (row < 3 && memoryMB >= kRowLimits[row])
-        ++row;
-
-    std::vector<uint8_t> used(m_3dObjPrototypes.size(), 0);
-    for (int32_t id = 0; id < m_World.GetObjCapacity(); ++id) {
-        const ItemObj* object = dynamic_cast<const ItemObj*>(m_World.GetObjNoCheck(id, false));
-        if (object && object->m_3dObjIndex >= 0 && size_t(object->m_3dObjIndex) < used.size())
-            used[size_t(object->m_3dObjIndex)] = 1;
-    }
-    std::vector<std::pair<uint32_t, size_t>> unused;  // use stamp, entry
-    size_t loaded = 0;
-    for (size_t i = 0; i < m_3dObjPrototypes.size(); ++i) {
-        if (!m_3dObjPrototypes[i])
-            continue;
-        ++loaded;
-        if (!used[i])
-            unused.emplace_back(m_3dObjUseStamps[i], i);
-    }
-    if (loaded <= kKept[row])
-        return;
-    std::sort(unused.begin(), unused.end());
-    const size_t excess = std::min(loaded - kKept[row], unused.size());
-    for (size_t i = 0; i < excess; ++i)
-        m_3dObjPrototypes[unused[i].second].reset();  // copies in use keep the scenes they share
 }

@@ -97,7 +97,9 @@ void GameCtrl::StartTrack(int32_t channel, const char* track, float volume, floa
     if (name.IsEmpty() || !sound)
         return;
     sound->LoadSound(Word(name.c_str()), Word(name.c_str()), 0);
-    const float start = fadeIn ? 0.0f : StreamVolume(channel, 1.0f);
+    // A fade-in starts where the fade stands: silent, or at once at full volume for a cut, which
+    // no fade step would ever raise.
+    const float start = StreamVolume(channel, fadeIn ? m_MusicFadePosition : 1.0f);
     music.handles[channel] = sound->PlaySound(Word(name.c_str()), loop, volume, start, pitch, 0, 0);
 }
 

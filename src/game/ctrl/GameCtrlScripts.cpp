@@ -58,15 +58,3 @@ bool GameCtrl::MayChangeLevel()
         return false;
     return true;
 }
-
-void GameCtrl::ProcessPickupEvent(const PickupRecord& record, int32_t flag)
-{
-    (void)record;  // taking items into inventories comes with the items in the level
-    (void)flag;
-}
-
-void GameCtrl::LoadGameSaveData(int32_t count)
-{
-    if (count > m_UnlockedVideos)
-        m_UnlockedVideos = count;
-}

@@ -1,27 +1,20 @@
-// GuiDBText: the lookups of the "Gui" table and of one field by id, values bound as parameters,
-// and the controller's answers to the world with them.
+// GuiDBText: opening the localisation database of the chosen language, the lookups of the "Gui"
+// table and of one field by id, values bound as parameters, and the controller's answers to the
+// world with them.
 #include "game/ctrl/GuiDBText.h"
 
+#include "base/ConfigFileReader.h"
+#include "base/FileList.h"
 #include "base/LocalText.h"
 #include "base/Utf8.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "game/ctrl/GameCtrl.h"
+
+#include <cstring>
 
 #include <string>
 
 namespace {
-
-// Letters, digits and '_': a table or column name that can stand in SQL as it is.
-bool IsPlainName(const char* name)
-{
-    if (!name || !*name)
-        return false;
-    for (const char* c = name; *c; ++c) {
-        const bool letter = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || *c == '_';
-        if (!letter && !(*c >= '0' && *c <= '9'))
-            return false;
-    }
-    return true;
-}
 
 String ToUtf8(const wString& text)
 {
@@ -42,6 +35,18 @@ wString MissingText(const String& text)
 
 }  // namespace
 
+bool IsPlainSqlName(const char* name)
+{
+    if (!name || !*name)
+        return false;
+    for (const char* c = name; *c; ++c) {
+        const bool letter = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || *c == '_';
+        if (!letter && !(*c >= '0' && *c <= '9'))
+            return false;
+    }
+    return true;
+}
+
 wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
 {
     LocalText& database = LocalText::Get();
@@ -59,7 +64,7 @@ wString GetGuiDBText(const char* group, const char* name, uint8_t* found)
 
 bool DBGetField(wString& text, const char* table, const char* field)
 {
-    if (text.TextLength() < 4 || !IsPlainName(table) || !IsPlainName(field))
+    if (text.TextLength() < 4 || !IsPlainSqlName(table) || !IsPlainSqlName(field))
         return false;
     const bool prefixed = text.StartsWith(u"DB:");
     const String id = ToUtf8(prefixed ? text : wString(u"DB:") + text);
@@ -88,4 +93,23 @@ wString GameCtrl::GetGuiDBText(const char* group, const char* name, uint8_t* fou
 bool GameCtrl::DBGetField(wString& text, const char* table, const char* field)
 {
     return ::DBGetField(text, table, field);
+}
+
+// The game configuration's "DatabaseFile" may name another file; its "LANG\" stands for the
+// language directory ("langdir").
+void GameCtrl::OpenLocalisationDB()
+{
+    String fileName("lang\\LANG\\localisation.db");
+    GetGameConfig().GetString("DatabaseFile", fileName);
+    String languageDir;
+    GetGameConfig().GetString("langdir", languageDir);
+    if (languageDir.IsEmpty() || languageDir.c_str()[languageDir.TextLength() - 1] != '\\')
+        languageDir += "\\";
+    if (const char* mark = std::strstr(fileName.c_str(), "LANG\\"))
+        fileName.Replace(int32_t(mark - fileName.c_str()), 5, languageDir.c_str());
+    if (!LocalText::Get().Open(fileName.c_str()))
+        Error("Could not open database file %s", fileName.c_str());
+    FileList* usedFiles = g_Gfx ? g_Gfx->loadedFiles : nullptr;
+    if (usedFiles && usedFiles->FindFile(fileName) < 0)
+        usedFiles->AddFile(fileName);
 }

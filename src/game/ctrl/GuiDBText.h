@@ -15,3 +15,6 @@ wString GetGuiDBText(const char* group, const char* name, uint8_t* found = nullp
 // True when the row was found and its text is not empty; a text of fewer than 4 characters is not
 // looked up. Table and field are names of the code's own (letters, digits, '_').
 bool DBGetField(wString& text, const char* table, const char* field);
+
+// Letters, digits and '_', at least one: a table or column name that can stand in SQL as it is.
+bool IsPlainSqlName(const char* name);

@@ -158,6 +158,7 @@ void CreatureObj::SetCreatureDefaults()
     for (int32_t i = 0; i < 8; i++)
         m_AIFurther[i] = further[i];
     m_TintColour = 0xFFFFFFFFu;
+    m_Cycle = CreatureCycleValues();
 }
 
 void CreatureObj::CopyCreature(const CreatureObj& o)
@@ -281,6 +282,8 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
         m_AIFurther[i] = o.m_AIFurther[i];
     m_TintColour = o.m_TintColour;
     m_Stats = o.m_Stats;
+    m_AniCycleSet = o.m_AniCycleSet;
+    m_Cycle = o.m_Cycle;
     // The damage values become a new object of the source's class holding its values.
     m_DamageValues.reset(o.m_DamageValues ? o.m_DamageValues->Clone() : nullptr);
 }

@@ -10,6 +10,10 @@
 //   CreatureObjStrategy.cpp  the strategy record's operations, the lock list, timed values, the
 //                            summon limit, the attack script
 //   CreatureObjEffects.cpp   effect types: names, masks, immunity bits, the influence list
+//   CreatureObjCycles.cpp    the two cycle players: setting, preparing and rebinding cycles,
+//                            their per-frame advance, root motion and pose
+//   CreatureObjCycleChoice.cpp  the cycle chooser, speeds by movement mode and direction,
+//                            position elements
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -17,6 +21,7 @@
 #include "engine/scene/DXC_AniCycle.h"
 #include "game/objects/AC_FadeProperties.h"
 #include "game/objects/CreatureActionState.h"
+#include "game/objects/CreatureCycleValues.h"
 #include "game/objects/CreatureInfluence.h"
 #include "game/objects/CreatureStats.h"
 #include "game/objects/CreatureStrategyData.h"
@@ -28,6 +33,8 @@
 #include <memory>
 
 class ActionAttack;
+class AniCycle;
+class AniCycleSet;
 class ActionEntry;
 class ActionEntryBase;
 class DamageValues;
@@ -200,6 +207,44 @@ public:
         return -1;
     }
 
+    // Animation cycles (CreatureObjCycles.cpp, CreatureObjCycleChoice.cpp). Cycle type 0 is the
+    // base player, 1 the second; other types are "Invalid CycleType".
+    static constexpr int32_t kCycleTypes = 2;
+    // The chooser: a request (walk, hit, an attack, bored ...) becomes a cycle the set has. True
+    // when a cycle was set or kept; an unknown number or type is reported and dropped.
+    bool SetAniCycle(int32_t number, int32_t type, bool backwards, bool force);
+    void PlayDeathCycle();
+    // A creature controlled by input sets it at once; otherwise the third request in a row does.
+    bool RequestCycleRepeated(int32_t number);
+    float GetForwardSpeed();
+    float GetSideSpeed();
+    float GetBackwardSpeed();
+    // The speed for moving along (x, y): the ellipse of the forward (or backward) and side speed.
+    float GetSpeedInDirection(float x, float y, float dt);
+    float GetSpeedFor(float dx, float dy, float dt) override { return GetSpeedInDirection(dx, dy, dt); }
+    float GetTurnCycleSpeed();
+    void BindCycleSet(AniCycleSet* set);
+    AniCycleSet* GetAniCycleSet() const { return m_AniCycleSet; }
+    // Both players advance; the second's height curve lifts the creature within the set's range.
+    void AdvanceCycles(float dt, bool pose);
+    void ResolvePositionElements();
+    void SetCycleOfType(int32_t type, int32_t number, float speed, bool restart, float length, bool reverse);
+    void SetCycleLength(float len, int32_t type);
+    AniCycle* GetCycleForNumber(int32_t number);
+    float BlendCycleValue(float angle);
+    void PrepareCycle(int32_t number);
+    void MeasureBaseDummy(int32_t number);
+    void PrepareAllCycles();
+    void RebindAfterLoad();
+    void ApplyPoseToScene();
+    float KnockDownLength();
+    float HitBlockLength();
+    // The root motion of both players moves and turns the creature; the pose cycle is blended.
+    void ApplyCycleMotion(float dt);
+    // Both players' live poses into the pose cycle, the second's share being mix.
+    void BlendPoseCycle(float mix);
+    static bool IsWalkingCycle(int32_t number);
+
     // Save record (CreatureObjRecord.cpp), after the scene object's.
     void SaveCreature(File& file, bool transferOnly);
     void LoadCreature(File& file, uint16_t version, bool transferOnly);
@@ -323,6 +368,9 @@ public:
     float m_AIFurther[8] = {0.0f, 1000.0f, 0.0f, 0.0f, 10.0f, 20.0f, 0.0f, 0.0f};
     uint32_t m_TintColour = 0xFFFFFFFFu;
     CreatureStats m_Stats;  // the stat block of its creature entry
+    // Animation: the cycle set (game data) and what the chooser and movement read.
+    AniCycleSet* m_AniCycleSet = nullptr;
+    CreatureCycleValues m_Cycle;
 
 private:
     // The creature defaults of the member table (construction and reset).

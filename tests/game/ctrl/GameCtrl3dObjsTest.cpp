@@ -225,17 +225,17 @@ TEST(GameCtrl3dObjsTest, FreeUnusedPrototypes)
         return n;
     };
 
-    ctrl.FreeUnused3dObjs(1200);  // keeps 300: nothing goes
+    ctrl.FreeUnusedData(1200);  // keeps 300: nothing goes
     EXPECT_EQ(loaded(), 230);
-    ctrl.FreeUnused3dObjs(1000);  // keeps 200: the 30 oldest that no element shows go
+    ctrl.FreeUnusedData(1000);  // keeps 200: the 30 oldest that no element shows go
     EXPECT_EQ(loaded(), 200);
     EXPECT_NE(prototypes[19], nullptr);
     EXPECT_EQ(prototypes[20], nullptr);
     EXPECT_EQ(prototypes[49], nullptr);
     EXPECT_NE(prototypes[50], nullptr);
-    ctrl.FreeUnused3dObjs(600);  // the second row: 150
+    ctrl.FreeUnusedData(600);  // the second row: 150
     EXPECT_EQ(loaded(), 150);
-    ctrl.FreeUnused3dObjs(0);  // 100, however many are in use
+    ctrl.FreeUnusedData(0);  // 100, however many are in use
     EXPECT_EQ(loaded(), 100);
     EXPECT_NE(prototypes[0], nullptr);
 }

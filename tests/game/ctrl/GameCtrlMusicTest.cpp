@@ -89,3 +89,22 @@ TEST_F(GameCtrlMusicTest, ChannelsAndSilence)
     ctrl.StopAmbientSound();
     EXPECT_TRUE(music.names[MusicChannels::kAmbient].IsEmpty());
 }
+
+TEST_F(GameCtrlMusicTest, VolumesTakeTheGlobalFactors)
+{
+    g_Options.musicVolume = 0.8f;
+    g_Options.globalVolume = 0.5f;
+    GameCtrl ctrl;
+    sound.device->handle = 3;
+    ctrl.PlayMusic("old.ogg", 0.9f, 1.0f, 1, 0.0f);  // no fade: at its volume at once
+    EXPECT_FLOAT_EQ(sound.device->plays.back().volume, std::pow(0.9f * 0.8f * 0.5f, 1.5f));
+    sound.device->handle = 4;
+    ctrl.PlayMusic("new.ogg", 0.6f, 1.0f, 1, 2.0f);
+    sound.device->volumes.clear();
+    ctrl.UpdateMusicFade(1.0f);  // the middle: each at half its share
+    ASSERT_EQ(sound.device->volumes.size(), 2u);
+    EXPECT_EQ(sound.device->volumes[0].first, 4);
+    EXPECT_FLOAT_EQ(sound.device->volumes[0].second, std::pow(0.5f * 0.6f * 0.8f * 0.5f, 1.5f));
+    EXPECT_EQ(sound.device->volumes[1].first, 3);
+    EXPECT_FLOAT_EQ(sound.device->volumes[1].second, std::pow(0.5f * 0.9f * 0.8f * 0.5f, 1.5f));
+}

@@ -7,12 +7,17 @@
 #include "base/Utf8.h"
 #include "game/ctrl/GameCtrl.h"
 
+#include "game/ctrl/GameCtrlTestSupport.h"
+
+#include "support/ErrorOf.h"
+#include "support/ScopedGfx.h"
+#include "support/SqliteFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -25,14 +30,9 @@ TEST(GuiDBTextTest, FoundAndMissingTexts)
 
     TempDir dir;
     const std::string path = dir / "localisation.db";
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
-                           "INSERT INTO Gui VALUES ('logmsg', 'nomana', 'No mana!'), ('other', 'nomana', 'x');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(WriteSqliteFile(path, "CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
+                                      "INSERT INTO Gui VALUES ('logmsg', 'nomana', 'No mana!'),"
+                                      " ('other', 'nomana', 'x');"));
     ASSERT_TRUE(LocalText::Get().Open(path.c_str()));
     EXPECT_EQ(String(GetGuiDBText("logmsg", "nomana", &found)), "No mana!");
     EXPECT_EQ(found, 1);
@@ -116,6 +116,38 @@ TEST(GuiDBTextTest, WorldTextsAreWhatTheToolSelects)
               RunTool(db.dir, db.path, "SELECT content FROM Gui WHERE id='logmsg' AND name='GameSaved';"));
 }
 
+TEST(GuiDBTextTest, LookupsAreWhatTheToolSelects)
+{
+    ToolDatabase db;
+    if (!HasSqliteTool())
+        GTEST_SKIP() << "sqlite3 command-line tool not installed";
+    ASSERT_TRUE(db.open);
+    const struct {
+        const char* group;
+        const char* name;
+        const char* sql;
+    } gui[] = {
+        {"message", "hello", "SELECT content FROM Gui WHERE id='message' AND name='hello';"},
+        {"message", "it's", "SELECT content FROM Gui WHERE id='message' AND name='it''s';"},
+        {"group's", "x", "SELECT content FROM Gui WHERE id='group''s' AND name='x';"},
+    };
+    for (const auto& c : gui)
+        EXPECT_EQ(Narrow(GetGuiDBText(c.group, c.name)), RunTool(db.dir, db.path, c.sql)) << c.sql;
+    const struct {
+        const char16_t* text;
+        const char* sql;
+    } fields[] = {
+        {u"only", "SELECT content FROM Messages WHERE id='DB:only';"},
+        {u"DB:it's", "SELECT content FROM Messages WHERE id='DB:it''s';"},
+        {u"DB:Jörg", "SELECT content FROM Messages WHERE id='DB:Jörg';"},
+    };
+    for (const auto& c : fields) {
+        wString text = c.text;
+        EXPECT_TRUE(DBGetField(text, "Messages", "content"));
+        EXPECT_EQ(Narrow(text), RunTool(db.dir, db.path, c.sql)) << c.sql;
+    }
+}
+
 TEST(GuiDBTextTest, ValuesNeverChangeTheQuery)
 {
     ToolDatabase db;
@@ -153,4 +185,44 @@ TEST(GuiDBTextTest, ValuesNeverChangeTheQuery)
         EXPECT_EQ(Narrow(text), c.after);
     }
     EXPECT_EQ(RunTool(db.dir, db.path, "SELECT count(*) FROM Gui;"), "4");  // every table is still there
+}
+
+// The database of the language: "lang\\LANG\\localisation.db" or the configuration's file, its
+// "LANG\\" the language directory; opened once into the list of used files.
+TEST(GuiDBTextTest, OpenTheLanguagesDatabase)
+{
+    GameDir dir;
+    ScopedGameConfig config;
+    ScopedGfx gfx;
+    FileList used;
+    gfx.gfx.loadedFiles = &used;
+    for (const char* folder : {"lang/english", "data/english"}) {
+        std::filesystem::create_directories(dir(folder));
+        const std::string file = std::string(folder) + (folder[0] == 'l' ? "/localisation.db" : "/texts.db");
+        ASSERT_TRUE(WriteSqliteFile(dir(file), std::string("CREATE TABLE Gui (id TEXT, name TEXT, content TEXT);"
+                                                           "INSERT INTO Gui VALUES ('x', 'where', '") +
+                                                   folder + "');"));
+    }
+    const struct {
+        const char* config;
+        const char* result;  // the text found, or the error
+    } cases[] = {
+        {"langdir = \"english\"\n", "lang/english"},
+        {"langdir = \"english\"\nDatabaseFile = \"data\\LANG\\texts.db\"\n", "data/english"},
+        {"langdir = \"french\"\n", "Could not open database file lang\\french\\localisation.db"},
+        {"langdir = \"english\"\n", "lang/english"},
+    };
+    for (const auto& c : cases) {
+        config.Load(c.config);
+        GameCtrl ctrl;
+        const std::string error = ErrorOf([&] { ctrl.OpenLocalisationDB(); });
+        if (error != "no error")
+            EXPECT_NE(error.find(c.result), std::string::npos) << error;
+        else
+            EXPECT_EQ(String(GetGuiDBText("x", "where")), c.result) << c.config;
+        LocalText::Get().Close();
+    }
+    ASSERT_EQ(used.GetCount(), 2);  // once each, though one was opened twice; the missing one not
+    EXPECT_EQ(used.GetName(0), String("lang\\english\\localisation.db"));
+    EXPECT_EQ(used.GetName(1), String("data\\english\\texts.db"));
 }
