@@ -25,13 +25,16 @@
 // objects, the main character's item use, the item pictures, the scripts' inventory stores and
 // the engine's answers to items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
-// object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
+// object script variables with their save and restore, the object texts), GameCtrlMusic.cpp (the music channels and their cross-fade),
 // GameCtrl3dObjs.cpp (the 3D object prototypes and their copies, the graphics keys of world
 // objects), GameCtrlFreeData.cpp (the release of unused data), GameCtrlSounds.cpp (the sound
 // definitions), GameCtrlItemDefs.cpp (the item definitions and the items of world objects),
 // GuiDBText.cpp (the localisation database and the localised texts of the interface),
 // GameCtrlSubtitles.cpp (subtitle lines), GameCtrlPickup.cpp (picking items up),
-// GameCtrlSaveData.cpp (unlocked videos).
+// GameCtrlSaveData.cpp (unlocked videos), GameCtrlScriptEvents.cpp (the controller's script
+// events and messages), GameCtrlStories.cpp (stories and quests), GameCtrlScriptCalls.cpp (script
+// variables, the error list, script calls), GameCtrlGameEvents.cpp (game functions, the monster
+// level, damage events, typed commands, screenshots).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"

@@ -9,10 +9,9 @@
 #include "ScriptProbe.h"
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
+#include "support/SqliteFile.h"
 
 #include <gtest/gtest.h>
-
-#include <sqlite3.h>
 
 #include <string>
 
@@ -24,15 +23,9 @@ public:
     explicit QuestDatabase(const GameDir& dir)
     {
         const std::string path = dir / "localisation.db";
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE Quests (id TEXT, value INTEGER, content TEXT, info TEXT);"
-                               "INSERT INTO Quests VALUES ('q.start', 1, 'Start content', 'Start info'),"
-                               "('it''s open', 3, 'Key content', 'Key info'), ('q.start', 2, 'Wrong', 'Wrong');",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
+        EXPECT_TRUE(WriteSqliteFile(path, "CREATE TABLE Quests (id TEXT, value INTEGER, content TEXT, info TEXT);"
+                                          "INSERT INTO Quests VALUES ('q.start', 1, 'Start content', 'Start info'),"
+                                          "('it''s open', 3, 'Key content', 'Key info'), ('q.start', 2, 'Wrong', 'Wrong');"));
         EXPECT_TRUE(LocalText::Get().Open(path.c_str()));
     }
     ~QuestDatabase() { LocalText::Get().Close(); }
