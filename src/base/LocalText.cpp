@@ -300,18 +300,20 @@ int32_t LocalText::QueryWithTemplate(const char* key, DBRows& rows, const char* 
     const char* sqlTemplate = queryTemplate ? queryTemplate : "";
     int32_t count = CountPlaceholders(sqlTemplate);
     String parts[kMaxKeyParts];
+    if (count <= kMaxKeyParts)
+        SplitKey(key, count, parts);
+    return QueryWithParts(sqlTemplate, parts, count, rows);
+}
+
+int32_t LocalText::QueryWithParts(const char* queryTemplate, const String* parts, int32_t count, DBRows& rows)
+{
     std::string sql;
     std::vector<BoundValue> values;
     int32_t result = 0;
-    if (count <= kMaxKeyParts) {
-        SplitKey(key, count, parts);
-        if (BuildStatement(sqlTemplate, parts, count, sql, values))
-            result = Execute(sql.c_str(), values, 1);
-        else
-            SetSingleRow(kDBError);
-    } else {
+    if (queryTemplate && count <= kMaxKeyParts && BuildStatement(queryTemplate, parts, count, sql, values))
+        result = Execute(sql.c_str(), values, 1);
+    else
         SetSingleRow(kDBError);
-    }
     CopyRows(m_Rows, rows);
     return result;
 }

@@ -55,6 +55,8 @@ public:
     int32_t Query(const char* key, DBRows& rows, const char* queryTemplate);
     // Fills the template's "%s" with the key's comma-separated parts and runs it for row 1.
     int32_t QueryWithTemplate(const char* key, DBRows& rows, const char* queryTemplate);
+    // The same with the parts given apart, so that no part is split at a comma.
+    int32_t QueryWithParts(const char* queryTemplate, const String* parts, int32_t count, DBRows& rows);
     // Passes over "DB:" (or "DB", one character and ":") and splits the rest at ","; the last part
     // wanted takes the rest of the text, parts not present are emptied.
     static void SplitKey(const char* key, int32_t count, String* parts);

@@ -181,4 +181,13 @@ bool RemoveDirectory(const std::string& name)
     return rmdir(ResolvePath(name).c_str()) == 0;
 }
 
+bool MakeDirectory(const std::string& name)
+{
+    const std::string path = ResolvePath(name);
+    if (mkdir(path.c_str(), 0777) == 0)
+        return true;
+    struct stat info {};
+    return errno == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace Platform

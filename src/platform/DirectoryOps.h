@@ -55,5 +55,7 @@ private:
 
 // Removes an empty directory given by a game name.
 bool RemoveDirectory(const std::string& name);
+// Makes a directory given by a game name; true also when it is there already.
+bool MakeDirectory(const std::string& name);
 
 }  // namespace Platform

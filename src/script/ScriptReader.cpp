@@ -71,6 +71,13 @@ void ScriptReader::Error(const char* format, ...)
     std::vsnprintf(message, sizeof message, format ? format : "", args);
     va_end(args);
 
+    // The base error never returns, so with throw-on-error clear there is no message box to
+    // continue from either: every script error ends the load or run.
+    ErrorClass::Error("%s", FormatErrorContext(message).c_str());
+}
+
+String ScriptReader::FormatErrorContext(const char* message)
+{
     int32_t index = FindLineIndex(m_ReadPos - 1);
     const char* fileName = index >= 0 ? GetFileName(m_Lines[index].m_FileId) : "";
     int32_t line = index >= 0 ? m_Lines[index].m_Line + 1 : 0;
@@ -83,9 +90,7 @@ void ScriptReader::Error(const char* format, ...)
     String text;
     text.Format("file:'%s', line: %i: %s\n\n%s\n%s\n%s", fileName, line, message, previous.c_str(), current.c_str(),
                 next.c_str());
-    // The base error never returns, so with throw-on-error clear there is no message box to
-    // continue from either: every script error ends the load or run.
-    ErrorClass::Error("%s", text.c_str());
+    return text;
 }
 
 void ScriptReader::Warning(const char* format, ...)

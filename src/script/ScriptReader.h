@@ -208,6 +208,9 @@ public:
     String GetMainFileName();
     int32_t GetCurrentLineNumber();
     String GetCurrentFileName();
+    // "file:'%s', line: %i: %s" at the reading position, then the line before, the line and the
+    // line after.
+    String FormatErrorContext(const char* message);
     void BuildLineTable();
     void Preprocess(int32_t level);
 

@@ -18,6 +18,7 @@ constexpr uint16_t kLevelChange = 6;
 constexpr uint16_t kScript = 8;
 constexpr uint16_t kReenter = 9;
 constexpr uint16_t kNothing = 10;
+constexpr uint16_t kDamage = 11;
 constexpr uint16_t kSound = 12;
 constexpr uint16_t kElementCall = 13;
 constexpr uint16_t kMusic = 15;
@@ -138,5 +139,23 @@ struct ByteEventRecord {
     static constexpr int32_t kSize = 1;
     uint8_t value = 0;
     void Write(WorldEvent& event, uint16_t type) const;
+    bool Read(const WorldEvent& event);
+};
+
+// Type 11, 52 bytes: the controller's damage from a source to a target: 0 target object ID,
+// 4 source object ID, 8 the damage values' base record (four amounts, valueA, valueB as f32,
+// enabled u8), 33 three bytes padding, 36 and 40 two further values (i32), 44 x and 48 y of the
+// direction (f32, unit length, or 0 and 0).
+struct DamageEventRecord {
+    static constexpr int32_t kSize = 52;
+    int32_t targetID = -1;
+    int32_t sourceID = -1;
+    float damage[4] = {};
+    float valueA = 0.0f;
+    float valueB = 0.0f;
+    uint8_t enabled = 1;
+    int32_t values[2] = {0, 0};
+    float direction[2] = {0.0f, 0.0f};
+    void Write(WorldEvent& event) const;
     bool Read(const WorldEvent& event);
 };

@@ -25,13 +25,16 @@
 // objects, the main character's item use, the item pictures, the scripts' inventory stores and
 // the engine's answers to items and inventories), GameCtrlGroupObjects.cpp (the group scenes: items of one group that lie
 // close together merged into one group element at level start), GameCtrlObjVariables.cpp (the
-// object script variables), GameCtrlMusic.cpp (the music channels and their cross-fade),
+// object script variables with their save and restore, the object texts), GameCtrlMusic.cpp (the music channels and their cross-fade),
 // GameCtrl3dObjs.cpp (the 3D object prototypes and their copies, the graphics keys of world
 // objects), GameCtrlFreeData.cpp (the release of unused data), GameCtrlSounds.cpp (the sound
 // definitions), GameCtrlItemDefs.cpp (the item definitions and the items of world objects),
 // GuiDBText.cpp (the localisation database and the localised texts of the interface),
 // GameCtrlSubtitles.cpp (subtitle lines), GameCtrlPickup.cpp (picking items up),
-// GameCtrlSaveData.cpp (unlocked videos).
+// GameCtrlSaveData.cpp (unlocked videos), GameCtrlScriptEvents.cpp (the controller's script
+// events and messages), GameCtrlStories.cpp (stories and quests), GameCtrlScriptCalls.cpp (script
+// variables, the error list, script calls), GameCtrlGameEvents.cpp (game functions, the monster
+// level, damage events, typed commands, screenshots).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -55,6 +58,7 @@
 #include "game/ctrl/GameSettings.h"
 #include "game/ctrl/ItemList.h"
 #include "game/ctrl/TreasureList.h"
+#include "game/ctrl/StoryVariable.h"
 #include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
@@ -616,11 +620,7 @@ public:
         (void)elem;
         return false;  // the game's rules decide
     }
-    int32_t GetMonsterLevel(float fraction) override
-    {
-        (void)fraction;
-        return 0;  // the level's monster range comes with the level settings
-    }
+    int32_t GetMonsterLevel(float fraction) override;  // GameCtrlGameEvents.cpp
     void OnObjectAdded(int32_t objID) override { (void)objID; }
     void OnObjectDeleted(int32_t objID, int32_t flag) override
     {
@@ -747,11 +747,104 @@ public:
     }
     void ReportAttack(WorldElem* creature) override { (void)creature; }
 
-    // Object script variables (GameCtrlObjVariables.cpp): 256 values, 0 at construction; an
-    // index outside them writes nothing and reads 0.
+    // Script services: object variables and the controller's script events
+    // (GameCtrlObjVariables.cpp, GameCtrlScriptEvents.cpp), stories (GameCtrlStories.cpp), script
+    // variables and script calls (GameCtrlScriptCalls.cpp), game functions, game events, typed
+    // commands, fonts and screenshots (GameCtrlGameEvents.cpp).
+    // The 256 object variables, 0 at construction; an index outside them is warned about, writes
+    // nothing and reads 0. An event saves them, writes its objects, runs and restores them.
     static constexpr int32_t kObjScriptVariables = 256;
     int32_t SetObjScriptVariable(int32_t index, int32_t value) override;
     int32_t GetObjScriptVariable(int32_t index) const override;
+    void SaveObjScriptVariables();     // a second save before the restore is an error
+    void RestoreObjScriptVariables();  // a restore without a save is an error
+    int32_t GetObjScriptVariablesSaveCount() const { return m_SaveObjScriptVariablesCount; }
+    // The 256 object texts ("sTmp"); null outside them.
+    String* GetObjScriptText(int32_t index);
+    // The level's "onEnter" script, run for the element that entered.
+    virtual void RunLevelEnterScript(WorldElem* element);
+    void SetLevelEnterScript(const String& text) { m_LevelEnterScript = text; }
+    // The element the network server's level load keeps, handed to the enter script.
+    void SetLevelLoadElement(WorldElem* element) { m_LevelElement = element; }
+    virtual void OnHeroLevelUp(int32_t level);
+    // Runs the item's "onTransfer" and the owners' "OnInventoryTransfer" scripts of a transfer
+    // of count units from one inventory to another; element is the item's world element or null.
+    void TransferInventoryItem(ItemBase* item, Inventory* from, Inventory* to, int32_t count, WorldElem* element);
+    // A creature's use of a target with an argument: true when the creature holds an item for
+    // it, else the target's use script runs (false).
+    virtual bool UseElement(CreatureObj* creature, int32_t argument, WorldElem* target, int32_t a, int32_t b);
+    // A script run for a player: here only for the main character; the server sends it.
+    virtual void RunScriptForPlayer(int32_t playerID, const char* label, const char* text, int32_t flag);
+    void ScriptWarning(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    virtual void AddDebugMessage(const wString& text);
+    virtual void ShowMessage(float duration, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    // Whether the running script runs on the game's behalf (bit 0 of the flags it passes on).
+    static bool IsScriptRunFlagSet();
+
+    // Stories of "cfg\stories.cfg", read at the start of every new game.
+    virtual void LoadStories();
+    SearchTree<StoryVariable>& GetStories() { return m_Stories; }
+    // 1 when set; 0 with a script error for an unknown story or an undefined value.
+    int32_t SetStory(const char* name, int32_t value);
+    int32_t GetStory(const char* name);  // -1 with a script error for an unknown story
+    bool IsAutoSaveRequested() const { return m_AutoSaveRequest != 0; }
+    // The frame step saved: the request is done and the time of the save kept.
+    void OnAutoSaveDone() { m_AutoSaveRequest = 0; m_LastSaveTime = m_GameTime; }
+
+    // Script variables: the game scope lives for the whole game, the level scope for a level.
+    VariableStack& GetGameVariables() { return m_GameVariables; }
+    ScriptStackVariable* AddGameVariable(const char* name, int32_t type, int32_t dimension);
+    ScriptStackVariable* AddLevelVariable(const char* name, int32_t type, int32_t dimension);
+    // The level's variable before the game's; an index of 0 or more gives that element, one not
+    // below the dimension a script error and null.
+    ScriptValue* FindScriptVariable(const char* name, int32_t index);
+    // Into the error list, with the sound "GuiError".
+    void ShowError(const char* message);
+    DynaMem<String, 16>& GetErrorList() { return m_ErrorList; }
+    // Runs a script text through the world for an object (null: none) as the current object, and
+    // gives the script's result; RunScript without an object, leaving the current object.
+    ScriptValue& CallScript(ScriptValue& result, const String& text, int32_t context, const char* label,
+                            int32_t currentObj, WorldElem* object, int32_t mode);
+    ScriptValue& RunScript(ScriptValue& result, const String& text, const char* label, int32_t context,
+                           int32_t currentObj);
+    int32_t GetCurrentObjID() const { return m_CurrentObjID; }
+    // Script functions and variables that the network node and the game answer: none here
+    // (type 255, so that the next layer is asked).
+    virtual void ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
+    virtual void GetScriptVariable(ScriptValue& result, const char* name, int32_t index);
+    // The game rules' "BoostScript" run on the item's main ability.
+    void BoostItem(ItemBase* item);
+    // What the boost script reads: the item and its main ability's type and value.
+    struct BoostValues {
+        ItemBase* item = nullptr;
+        int32_t abilityType = 0;
+        float value = 0.0f;
+    };
+    const BoostValues& GetBoostValues() const { return m_BoostValues; }
+    // Debug script 0 to 8 of "cfg/debugScripts.cfg"; others do nothing.
+    void RunDebugScript(int32_t number);
+
+    // Game functions and the level's monster levels.
+    void SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel)
+    {
+        m_MonsterLevelMin = minimum;
+        m_MonsterLevelMax = maximum;
+        m_AddHeroLevelToMonsterLevel = addHeroLevel;
+    }
+    static const char* DifficultyName(int32_t difficulty);
+    // A game event of type 11 for a damage from source to target; the game's rules post their own.
+    virtual void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
+                                const D3DXVECTOR2& direction);
+    // A typed command: "@" runs the rest on the game's behalf; it joins the history.
+    void RunCommand(const char* text);
+    int32_t GetConsoleHistoryCursor() const { return m_ConsoleHistoryCursor; }
+    // Raised and lowered by the script functions that only debugging may use.
+    void RaiseDebugUse() { m_BuiltinCallCount++; }
+    void LowerDebugUse() { m_BuiltinCallCount--; }
+    int32_t GetDebugUseCount() const { return m_BuiltinCallCount; }
+    // The screenshot's file name: without a name one numbered in "screenshots"; the picture is
+    // written only where a graphics device exists.
+    String SaveScreenshot(const char* name);
 
     // Experience, item lists and treasure lists (GameCtrlExperience.cpp, GameCtrlItemLists.cpp,
     // GameCtrlTreasure.cpp).
@@ -933,6 +1026,31 @@ protected:
     SearchTree<TreasureList> m_TreasureLists;
     BezierSpline<float> m_MightProbFunct;
     BezierSpline<float> m_MonsterLevelMightFunct;
+    // Script services: object variables, events, stories, script variables and calls, game
+    // functions and commands.
+    int32_t m_SavedObjScriptVariables[kObjScriptVariables] = {};
+    int32_t m_SaveObjScriptVariablesCount = 0;
+    String m_ObjScriptTexts[kObjScriptVariables];
+    String m_LevelEnterScript;
+    SearchTree<StoryVariable> m_Stories;
+    ConfigFileReader m_StoryReader;
+    uint8_t m_AutoSaveRequest = 0;
+    double m_LastSaveTime = 0.0;
+    VariableStack m_GameVariables;
+    DynaMem<String, 16> m_ErrorList;
+    int32_t m_CurrentObjID = -1;
+    BoostValues m_BoostValues;
+    int32_t m_MonsterLevelMin = 1;
+    int32_t m_MonsterLevelMax = 1;
+    uint8_t m_AddHeroLevelToMonsterLevel = 0;
+    int32_t m_ConsoleHistoryCursor = 0;
+    int32_t m_BuiltinCallCount = 0;  // the debug-use counter
+    // The owner's inventory-transfer script with the other owner and the count in entries 1, 2.
+    void RunInventoryTransferScript(WorldElem* owner, int32_t otherID, int32_t count);
+    ScriptStackVariable* AddScriptVariable(VariableStack& scope, const char* kind, const char* name, int32_t type,
+                                           int32_t dimension);
+    // One quest line after its keyword into the story.
+    void ReadQuestLine(StoryVariable& story, const char* rest, bool questEnd, int32_t lineNumber);
 
     // Unlocked videos.
     DynaMem<UnlockedVideoStruct, kVideoSequences> m_UnlockedVideos;

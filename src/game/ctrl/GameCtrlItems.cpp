@@ -63,22 +63,6 @@ void GameCtrl::OnItemAddedToInventory(Inventory* inventory, InventoryItem* item)
 // clients, so an item's sound on the server is heard nowhere.
 void GameCtrl::PlayWorldSound(const char* name) { (void)name; }
 
-// Game functions come from "cfg/functions.cfg"; the engine controller reads none, and an unknown
-// name leaves the value as it is.
-float GameCtrl::ApplyGameFunction(float value, const char* name, WorldElem* element)
-{
-    (void)name;
-    (void)element;
-    return value;
-}
-
-float GameCtrl::ApplyGameFunctionFor(float value, const char* name, const float* parameter)
-{
-    (void)name;
-    (void)parameter;
-    return value;
-}
-
 DamageValues* GameCtrl::CreateDamageValues() { return new DamageValues_Default; }
 
 EventObj* GameCtrl::CreateEventObj() { return new EventObj; }

@@ -29,12 +29,9 @@ void GameCtrl::ScriptError(const char* format, ...)
     ScriptReaderGameEngine* module = m_World.GetScriptModule(m_World.GetCurrentScriptID());
     if (!module)
         Error("%s", message);
-    String text;
-    text.Format("file:'%s', line: %i: %s", module->GetCurrentFileName().c_str(), module->GetCurrentLineNumber(),
-                message);
+    const String text = module->FormatErrorContext(message);
     Log::Write("%s", text.c_str());
-    ShowErrorMessage(text.c_str());
-    PlayWorldSound("GuiError");
+    ShowError(text.c_str());
 }
 
 void GameCtrl::ShowErrorMessage(const char* text) { m_ErrorWindow.AddLine(text); }

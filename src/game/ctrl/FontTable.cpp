@@ -1,0 +1,30 @@
+// FontTable: the program's fonts by name with their default.
+#include "game/ctrl/FontTable.h"
+
+FontTable& FontTable::Get()
+{
+    static FontTable table;
+    return table;
+}
+
+void FontTable::Register(const char* name, DXC_Font* font)
+{
+    if (!name || !*name || !font)
+        return;
+    if (DXC_Font** slot = m_Fonts.Insert(String(name)))
+        *slot = font;
+}
+
+DXC_Font* FontTable::Find(const char* name)
+{
+    DXC_Font** font = name && *name ? m_Fonts.Find(name) : nullptr;
+    return font && *font ? *font : m_Default;
+}
+
+void FontTable::Clear()
+{
+    m_Fonts.Clear();
+    m_Default = nullptr;
+}
+
+DXC_Font* FindFont(const char* name) { return FontTable::Get().Find(name); }
