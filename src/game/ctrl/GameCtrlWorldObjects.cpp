@@ -144,7 +144,7 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     ReadFlagKey(reader, "SolidForProjectiles", elem.m_BlocksShots, entry);
     float lifespan = 0.0f;
     if (Found(reader.GetFloat("lifespan", lifespan, entry)) && lifespan > 0.0f)
-        elem.SetLifeSpanEnd(float(GetGameTime()) + lifespan);
+        elem.SetLifeSpanEnd(lifespan);  // from now on, in game time
     reader.GetFloat("opacity", elem.m_Opacity, entry);
     float number = 0.0f;
     if (Found(reader.GetFloat("pickUp", number, entry)))
