@@ -20,14 +20,7 @@ public:
         m_WorldObjectReader.SetDescKey("desc");
         return m_WorldObjectReader.OpenMemory(text, size) == 0;
     }
-    int32_t CountElements()
-    {
-        int32_t count = 0;
-        for (int32_t id = 0; id < GetWorld().GetObjCapacity(); ++id)
-            if (GetWorld().GetObjNoCheck(id, false))
-                ++count;
-        return count;
-    }
+    int32_t CountElements() { return GetWorld().GetNumElements(); }
     void Clear()
     {
         WorldCtrl& world = GetWorld();

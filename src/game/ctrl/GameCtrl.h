@@ -881,6 +881,9 @@ protected:
     // World-object creation: the depth of the children being made, the prototype builds.
     int32_t m_CreationDepth = 0;
     int32_t m_CreatureBuilds = 0;
+    // The scenes of the creature definitions' prototypes, which their copies show; kept for the
+    // controller's life, since creatures in the world outlive a reload of the definitions.
+    std::vector<std::shared_ptr<DXC_3dScene>> m_CreatureScenes;
     // The children, inventory and items of an entry (GameCtrlWorldObjects.cpp).
     void LoadWorldObjectChildren(WorldElem& elem, int32_t entry, const WorldObjectCreateParams& params);
     void LoadWorldObjectInventory(WorldElem& elem, int32_t entry);
@@ -893,7 +896,7 @@ protected:
     void ReadObjectUseKeys(ItemObj& object, int32_t entry, const WorldObjectCreateParams& params);
     void ReadObjectBox(ItemObj& object, int32_t entry, const float (&boxScale)[2]);
     WorldElem* CreateCreatureElement(int32_t entry, WorldObjectCreateParams& params);
-    void BuildCreature(CreatureObj& creature, int32_t definition);
+    void BuildCreature(CreatureObj& creature, int32_t definition, const char* sceneFile);
     EventObj* CreatePositionElement(int32_t entry, int32_t kind, WorldObjectCreateParams& params);
     EventObj* CreateAreaEffectElement(int32_t entry, WorldObjectCreateParams& params);
     void StartEffectObject(int32_t entry, const WorldObjectCreateParams& params);

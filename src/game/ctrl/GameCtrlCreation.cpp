@@ -5,6 +5,8 @@
 
 #include "base/File.h"
 #include "base/GameOptions.h"
+#include "engine/gfx/DXC_Gfx.h"
+#include "engine/scene/DXC_3dScene.h"
 #include "game/objects/AreaEffect.h"
 #include "game/objects/EventObj.h"
 #include "game/objects/ItemObj.h"
@@ -22,6 +24,7 @@ namespace {
 constexpr float kDegToRad = 0.0174533f;
 constexpr int32_t kMaxFileName = 256;  // "sFile" is read as at most 255 characters
 constexpr int32_t kPivots = 4;
+constexpr int32_t kCreatureLoadFlags = 0x20;  // names, transforms, keys and bones
 
 bool Found(int32_t status) { return status == ConfigFileReader::kFound; }
 
@@ -90,6 +93,18 @@ void Place(WorldElem& elem, const WorldObjectCreateParams& params)
     elem.SetHeight(elem.GetOwnHeight() + params.heightOffset);
     if (params.owner)
         params.owner->AttachChild(&elem);
+}
+
+// A new element of the controller's element factory, named after its entry, held by the guard.
+EventObj* NewFactoryElement(GameCtrl& ctrl, HalfBuilt& guard, const String& desc)
+{
+    EventObj* event = ctrl.CreateEventObj();
+    if (!event)
+        ctrl.Error("No element made for world object '%s'", desc.c_str());
+    guard.Hold(event);
+    event->m_CfgID = desc;
+    event->SetName(wString(desc));
+    return event;
 }
 
 // The process-wide stamp of creature definition use, which the release of unused data consults.
@@ -449,7 +464,7 @@ CreatureObj* GameCtrl::CreateCreatureFromEntry(const char* name, int32_t worldOb
     std::shared_ptr<WorldElem>& slot = m_CreatureEntryObjects[size_t(definition)];
     if (!slot) {
         std::shared_ptr<CreatureObj> prototype(CreateCreature());
-        BuildCreature(*prototype, definition);
+        BuildCreature(*prototype, definition, file);
         slot = prototype;  // only a complete build becomes the prototype
         ++m_CreatureBuilds;
     }
@@ -461,11 +476,18 @@ CreatureObj* GameCtrl::CreateCreatureFromEntry(const char* name, int32_t worldOb
     return creature.release();
 }
 
-void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition)
+void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const char* sceneFile)
 {
     ConfigFileReader& reader = m_CreatureReader;
     const String desc = reader.GetDescOfEntry(definition);
     creature.m_CfgID = desc;
+    if (g_Gfx) {  // the skeleton, bones and cycles drive the simulation; no geometry is made
+        auto scene = std::make_shared<DXC_3dScene>();
+        g_Gfx->LoadScene(scene.get(), sceneFile, kCreatureLoadFlags);
+        m_CreatureScenes.push_back(scene);
+        creature.SetScene(scene.get());
+        creature.CheckBoneCount();
+    }
     float scale = 1.0f;
     reader.GetFloat("scale", scale, definition);
     float scale3d[3] = {1.0f, 1.0f, 1.0f};
@@ -516,13 +538,8 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition)
 EventObj* GameCtrl::CreatePositionElement(int32_t entry, int32_t kind, WorldObjectCreateParams& params)
 {
     ConfigFileReader& reader = m_WorldObjectReader;
-    std::unique_ptr<EventObj> made(CreateEventObj());
-    EventObj* event = made.get();
     HalfBuilt guard(m_World);
-    guard.Hold(made.release());
-    const String desc = reader.GetDescOfEntry(entry);
-    event->m_CfgID = desc;
-    event->SetName(wString(desc));
+    EventObj* event = NewFactoryElement(*this, guard, reader.GetDescOfEntry(entry));
     event->SetAngle(params.rotation);
     LoadWorldObjects(*event, entry, params);
     WorldObjectValues& values = event->m_ObjValues;
@@ -554,13 +571,8 @@ EventObj* GameCtrl::CreatePositionElement(int32_t entry, int32_t kind, WorldObje
 EventObj* GameCtrl::CreateAreaEffectElement(int32_t entry, WorldObjectCreateParams& params)
 {
     ConfigFileReader& reader = m_WorldObjectReader;
-    std::unique_ptr<EventObj> made(CreateEventObj());
-    EventObj* event = made.get();
     HalfBuilt guard(m_World);
-    guard.Hold(made.release());
-    const String desc = reader.GetDescOfEntry(entry);
-    event->m_CfgID = desc;
-    event->SetName(wString(desc));
+    EventObj* event = NewFactoryElement(*this, guard, reader.GetDescOfEntry(entry));
     if (params.addToWorld && m_World.AddObj(event, 1, true) < 0)
         return nullptr;
     event->SetAngle(params.rotation);

@@ -68,6 +68,8 @@ TEST(GameCtrlCreationTest, EveryClass)
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, hero);
     EXPECT_EQ(ctrl.GetCreatureBuildCount(), 1);  // the second is a copy of the prototype
+    ASSERT_NE(hero->GetScene(), nullptr);
+    EXPECT_EQ(second->GetScene(), hero->GetScene());  // the definition's scene, shared
     EXPECT_EQ(second->m_Stats.aniCycleSet, hero->m_Stats.aniCycleSet);
     EXPECT_FLOAT_EQ(second->m_Stats.maxHitPoints, hero->m_Stats.maxHitPoints);
 

@@ -34,14 +34,7 @@ public:
             LoadItems(m_ItemReader, i, *m_ItemTable[size_t(i)], true);
     }
     // Places in the world's element table that hold an element.
-    int32_t CountElements()
-    {
-        int32_t count = 0;
-        for (int32_t id = 0; id < GetWorld().GetObjCapacity(); ++id)
-            if (GetWorld().GetObjNoCheck(id, false))
-                ++count;
-        return count;
-    }
+    int32_t CountElements() { return GetWorld().GetNumElements(); }
 };
 
 class SampleGame {
