@@ -246,6 +246,13 @@ WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams
     VSD_LightIntern* placed = m_World.GetLight(id);
     HalfBuilt guard(m_World);
     guard.HoldLight(placed, id);
+    std::vector<WorldElemGridBase*> children;  // made for the light before the table took its copy
+    light.ForEachChild([&](WorldElemGridBase& child) { children.push_back(&child); });
+    for (WorldElemGridBase* child : children)
+        if (WorldElemBase* elem = dynamic_cast<WorldElemBase*>(child)) {
+            elem->DetachFromParent();
+            placed->AttachChild(elem);
+        }
     float loopTime = 0.0f;
     if (Found(reader.GetFloat("intCurveLoopTime", loopTime, entry))) {
         placed->m_IntCurve.SetLoopTime(loopTime);

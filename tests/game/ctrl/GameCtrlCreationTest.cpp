@@ -104,6 +104,16 @@ TEST(GameCtrlCreationTest, PositionsAndEffects)
     EXPECT_EQ(visibility->m_ObjValues.pivotCount, 2);
     EXPECT_FLOAT_EQ(visibility->m_ObjValues.pivots[1][0], 3.0f);
 
+    // A light's children follow the light the table placed.
+    WorldElem* lit = game.Make("LitParent");
+    ASSERT_NE(lit, nullptr);
+    int32_t children = 0;
+    lit->ForEachChild([&](WorldElemGridBase& child) {
+        ++children;
+        EXPECT_EQ(dynamic_cast<WorldElem*>(&child)->m_Parent.Get(), lit);
+    });
+    EXPECT_EQ(children, 1);
+
     // Without the add flag a position element is returned as it is, outside the world.
     const int32_t before = ctrl.CountElements();
     std::unique_ptr<WorldElem> loose(
