@@ -47,6 +47,20 @@ struct WorldObjectValues {
     float spdRot = 0.0f;
     int16_t specialMark = 0;
     float targetPivot[2] = {0.0f, 0.0f};
+    // Creatures: the keys of their world-object entry and of their definition that the creature
+    // classes give a meaning.
+    static constexpr int32_t kCreatureEffects = 14;  // "EffectSmallDamage" .. "EffectHeal"
+    float walkSpeed = 0.0f;  // "acWalkSpd"
+    String aiTarget;
+    uint8_t inheritAITargets = 0;
+    String onKill;
+    String onKill2;
+    String creatureEffects[kCreatureEffects];
+    String centerObj;
+    float centerPos[3] = {0.0f, 0.0f, 0.0f};
+    float clickPlaneAboveTerrain = 0.0f;
+    float aniScale = 1.0f;  // "acScale"
+    float aniRotation = 0.0f;  // "acRot", degrees as given
     float pivots[4][2] = {};  // "pivot", "pivot1" .. "pivot3" of a visibility position
     int32_t pivotCount = 0;
 };

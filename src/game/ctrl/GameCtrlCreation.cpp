@@ -444,6 +444,12 @@ WorldElem* GameCtrl::CreateCreatureElement(int32_t entry, WorldObjectCreateParam
     if (params.hasPosition)
         creature->SetPos(params.posX, params.posY);
     LoadWorldObjects(*creature, entry, params);
+    WorldObjectValues& values = creature->m_ObjValues;
+    reader.GetFloat("acWalkSpd", values.walkSpeed, entry);
+    reader.GetString("AI_Target", values.aiTarget, entry);
+    ReadFlagKey(reader, "InheritAITargets", values.inheritAITargets, entry);
+    reader.GetString("onKill", values.onKill, entry);
+    reader.GetString("onKill2", values.onKill2, entry);
     reader.GetString("onAction", creature->m_ActionScript, entry);
     ReadByteKey(reader, "dead", creature->m_Dead, entry);
     if (params.addToWorld && m_World.AddObj(creature, 1, true) < 0)
@@ -510,12 +516,24 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
     String set;
     if (!Found(reader.GetString("acSet", set, definition)))
         Error("Creature %i without acSet entry", definition);
+    WorldObjectValues& values = creature.m_ObjValues;
+    reader.GetFloat("acScale", values.aniScale, definition);
+    reader.GetFloat("acRot", values.aniRotation, definition);
     creature.m_Stats.aniCycleSet = LoadAniCycleSets(set.c_str());
     creature.m_CreatureType = GetAniCycleSet(creature.m_Stats.aniCycleSet);
     String shader;
     if (Found(reader.GetString("shader", shader, definition)))
         creature.SetShader(shader, false);
     LoadCreatureStats(creature, reader, definition, true, true, false);
+    reader.GetString("CenterObj", values.centerObj, definition);
+    reader.GetVector3("CenterPos", values.centerPos, definition);
+    static const char* const kEffectKeys[WorldObjectValues::kCreatureEffects] = {
+        "EffectSmallDamage", "EffectMediumDamage", "EffectHeavyDamage", "EffectStun",        "EffectBlock",
+        "EffectInflamed",    "EffectWeakened",     "EffectStealLife",   "EffectLevelUp",     "EffectShadowRun",
+        "EffectPoisonWeapon", "EffectComboReplace", "EffectShield",     "EffectHeal"};
+    for (int32_t i = 0; i < WorldObjectValues::kCreatureEffects; ++i)
+        reader.GetString(kEffectKeys[i], values.creatureEffects[i], definition);
+    reader.GetFloat("ClickPlaneAboveTerrain", values.clickPlaneAboveTerrain, definition);
 
     ReadInventoryKeys(reader, creature, definition, "Invalid inventory type for creature '%s'");
     const float worldScale = WorldScale();
@@ -529,7 +547,7 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
     ReadFlagKey(reader, "NoCollisions", creature.m_NoCollisions, definition);
     char dialogue[1024] = {};
     if (Found(reader.GetValueText("DlgPic", dialogue, sizeof dialogue, definition)))
-        creature.m_ObjValues.dlgPic = dialogue;
+        values.dlgPic = dialogue;
     String boneFile;
     if (Found(reader.GetString("BoneWeightTable", boneFile, definition))) {
         if (!File::Exists(boneFile.c_str()))

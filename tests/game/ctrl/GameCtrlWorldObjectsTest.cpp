@@ -72,6 +72,13 @@ TEST_F(WorldObjectsTest, CreatureKeepsItsMovementSize)
     ASSERT_NE(hero, nullptr) << error;
     EXPECT_FLOAT_EQ(hero->m_ObjValues.movementSize, 0.0f);  // its entry gives none: the definition's holds
     EXPECT_EQ(hero->GetParty(), 1);
+
+    auto* guard = dynamic_cast<CreatureObj*>(Make("Guard"));
+    ASSERT_NE(guard, nullptr) << error;
+    EXPECT_FLOAT_EQ(guard->m_ObjValues.walkSpeed, 80.0f);
+    EXPECT_EQ(guard->m_ObjValues.aiTarget, "Hero");
+    EXPECT_EQ(guard->m_ObjValues.onKill, "Died");
+    EXPECT_EQ(guard->m_Dead, 1);
 }
 
 TEST_F(WorldObjectsTest, ItemsAndRiddleItems)
