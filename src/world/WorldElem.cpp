@@ -124,6 +124,7 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_StateValue3 = other.m_StateValue3;
     m_StateIndex2 = other.m_StateIndex2;
     m_StateLimit = other.m_StateLimit;
+    m_ObjValues = other.m_ObjValues;
 }
 
 void WorldElem::ResetElem()
@@ -222,6 +223,7 @@ void WorldElem::ResetElem()
     m_StatePair3[0] = 1.0f;
     m_StatePair3[1] = 2.0f;
     m_StateLimit = 9999.0f;
+    m_ObjValues = WorldObjectValues();
 }
 
 void WorldElem::Reset()

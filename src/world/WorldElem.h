@@ -16,6 +16,7 @@
 #include "base/String.h"
 #include "world/PathCurve.h"
 #include "world/VisibilityMarks.h"
+#include "world/WorldObjectValues.h"
 #include "world/WorldElemBase.h"
 
 #include <cstdint>
@@ -506,6 +507,9 @@ public:
     float m_StateLimit = 9999.0f;
 
     uint32_t m_HitSerials[3] = {0, 0, 0};  // the last attack serials that hit the element, newest first
+
+    // The values of the world-object entry the element was made from.
+    WorldObjectValues m_ObjValues;
 
 private:
     void PostInlineScript(const String& text, const char* label);

@@ -135,17 +135,6 @@ ConfigFileReader* GameCtrl::OpenWallFiles()
     return &m_WallReader;
 }
 
-WorldElemGridBase* GameCtrl::CreateWorldObject(const char* typeName, float x, float y, float angle, float height)
-{
-    (void)x;
-    (void)y;
-    (void)angle;
-    (void)height;
-    if (m_WorldObjectReader.FindEntryByDesc(typeName) < 0)
-        Error("World object '%s' not found", typeName);
-    return nullptr;
-}
-
 void GameCtrl::ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d)
 {
     (void)a;

@@ -59,6 +59,7 @@
 #include "game/ctrl/ItemList.h"
 #include "game/ctrl/TreasureList.h"
 #include "game/ctrl/StoryVariable.h"
+#include "game/ctrl/WorldObjectCreateParams.h"
 #include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
@@ -590,7 +591,27 @@ public:
     virtual float GetMonsterHealthFactor();
     virtual float GetMonsterDamageFactor();
 
-    // Checks the type name; making the object comes with the game objects.
+    // World objects (GameCtrlWorldObjects.cpp, GameCtrlCreation.cpp): the keys of a world-object
+    // entry applied to an element, and the elements made from the entries. Children are made to
+    // a depth of kMaxChildDepth; an inventory grid of an entry holds at most kMaxInventoryCells.
+    // A creation that an error ends leaves nothing of its element in the world.
+    static constexpr int32_t kMaxChildDepth = 8;
+    static constexpr int64_t kMaxInventoryCells = 1024;
+    virtual void LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjectCreateParams& params);
+    // An unknown name is "World object '%s' not found"; the new element or null.
+    WorldElem* CreateWorldObject(const char* name, uint8_t* result, bool addToWorld, bool withItem,
+                                 bool createChildren, bool childFlag, float rotation, const D3DXVECTOR2* pos,
+                                 float heightOffset, WorldElem* owner, int32_t levelElement);
+    WorldElem* CreateWorldObjectByIndex(int32_t entry, uint8_t* result, bool addToWorld, bool withItem,
+                                        bool createChildren, bool childFlag, float rotation, const D3DXVECTOR2* pos,
+                                        float heightOffset, WorldElem* owner, int32_t levelElement);
+    WorldElem* CreateWorldObjectFromEntry(int32_t entry, WorldObjectCreateParams& params);
+    // A new creature of the creature definition named so, which the caller owns: the first one of
+    // a definition is built in full and kept as its prototype, every one handed out is a copy.
+    CreatureObj* CreateCreatureFromEntry(const char* name, int32_t worldObjEntry);
+    // Full builds of creature prototypes since the controller was made.
+    int32_t GetCreatureBuildCount() const { return m_CreatureBuilds; }
+    // The interface's creation: the placed-object flags, at (x, y), turned and raised.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
     void OnWallAdded(int32_t wallID) override { (void)wallID; }
     bool IsMultiplayerGame() const override { return false; }
@@ -1056,6 +1077,28 @@ protected:
     DynaMem<UnlockedVideoStruct, kVideoSequences> m_UnlockedVideos;
     // Release of unused data: the sources of kinds 2 and 3 (index 0 unused, kind 1 is ours).
     LoadedDataKind* m_LoadedDataSources[kLoadedDataKinds] = {};
+    // World-object creation: the depth of the children being made, the prototype builds.
+    int32_t m_CreationDepth = 0;
+    int32_t m_CreatureBuilds = 0;
+    // The scenes of the creature definitions' prototypes, which their copies show; kept for the
+    // controller's life, since creatures in the world outlive a reload of the definitions.
+    std::vector<std::shared_ptr<DXC_3dScene>> m_CreatureScenes;
+    // The children, inventory and items of an entry (GameCtrlWorldObjects.cpp).
+    void LoadWorldObjectChildren(WorldElem& elem, int32_t entry, const WorldObjectCreateParams& params);
+    void LoadWorldObjectInventory(WorldElem& elem, int32_t entry);
+    // unknownTypeFormat names the entry's desc when "invType" is unknown.
+    void ReadInventoryKeys(ConfigFileReader& reader, WorldElem& elem, int32_t entry, const char* unknownTypeFormat);
+    // The classes of the entries (GameCtrlCreation.cpp).
+    WorldElem* CreateLightFromEntry(int32_t entry, WorldObjectCreateParams& params);
+    WorldElem* CreateUsableObjectFromEntry(int32_t entry, WorldObjectCreateParams& params);
+    void ReadObjectItem(ItemObj& object, int32_t entry);
+    void ReadObjectUseKeys(ItemObj& object, int32_t entry, const WorldObjectCreateParams& params);
+    void ReadObjectBox(ItemObj& object, int32_t entry, const float (&boxScale)[2]);
+    WorldElem* CreateCreatureElement(int32_t entry, WorldObjectCreateParams& params);
+    void BuildCreature(CreatureObj& creature, int32_t definition, const char* sceneFile);
+    EventObj* CreatePositionElement(int32_t entry, int32_t kind, WorldObjectCreateParams& params);
+    EventObj* CreateAreaEffectElement(int32_t entry, WorldObjectCreateParams& params);
+    void StartEffectObject(int32_t entry, const WorldObjectCreateParams& params);
 
 private:
     void StopChannel(int32_t channel);

@@ -45,4 +45,14 @@ struct ObjGraphics {
     uint8_t discoverFadeOut = 0;
     float lightingVSize3DFactor = 0.0f;
     uint8_t simulateCreature = 0;
+    // The glow and use settings of a usable object's world-object entry.
+    int16_t glowType = 0;
+    uint8_t glowBackDraw = 0;
+    float glowSize = 0.0f;
+    float glowPos[3] = {0.0f, 0.0f, 0.0f};
+    uint32_t glowColour = 0xFF000000u;  // 0xAARRGGBB
+    int32_t specialEffect = 0;
+    uint8_t reverseCycleOnUse = 0;
+    uint8_t acStartOnInit = 0;
+    uint8_t fadeOutWithWallParent = 0;
 };
