@@ -503,6 +503,9 @@ protected:
     std::atomic<int32_t> m_Suspended{0};
     std::atomic<int32_t> m_Done{0};
     std::atomic<int32_t> m_Abort{0};
+    // Set by Execute when it resumes a paused run: a parked thread goes on only then, so a Reset
+    // that clears m_Suspended while the thread is still parking cannot let it run on.
+    std::atomic<int32_t> m_ResumeRequested{0};
     std::atomic<int32_t> m_ReturnSuspends{0};
     std::atomic<int32_t> m_ErrorFlag{0};
     int32_t m_Threaded = 1;

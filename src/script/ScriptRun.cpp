@@ -191,6 +191,7 @@ ScriptValue ScriptReader::Execute()
         if (!m_HasThread)
             Error("Script thread not suspended - resume failed!");
         m_Suspended = 0;
+        m_ResumeRequested = 1;
         m_Resume.Set();
     }
 

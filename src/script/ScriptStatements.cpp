@@ -319,9 +319,10 @@ int32_t ScriptStatements::Return(ScriptReader& r, ScriptValue& value)
         return kStatusReturn;
 
     r.m_FinalValue = value;
+    r.m_ResumeRequested = 0;
     r.m_Suspended = 1;
     r.SignalDone();
-    while (r.m_Suspended && !r.m_Abort)
+    while (!r.m_ResumeRequested && !r.m_Abort)
         r.m_Resume.Wait();
     if (r.m_Abort)
         return kStatusAbort;
