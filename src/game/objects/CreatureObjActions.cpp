@@ -214,7 +214,9 @@ void CreatureObj::DoAction(float dt)
             }
             m_IdleTime = 0.0f;
             m_LastAttackTime = float(GameCtrlInterface::GameTime());
-            const bool hasCycle = entry->anicycle >= 0 && entry->anicycle < AniCycleSet::kAttacks;
+            // The scale halves without a playable attack cycle, as the start measured it.
+            const bool hasCycle = entry->anicycle >= 0 && entry->anicycle < AniCycleSet::kAttacks && m_AniCycleSet &&
+                                  m_AniCycleSet->m_AttackVariantCount[entry->anicycle] > 0;
             const float T = hasCycle ? AttackLengthFactor(*this, entry->anicycle) * L : 0.5f * L;
             const float t = s.actionTime;
             const float warn = entry->warnEnemyPoint >= 0.0f ? entry->warnEnemyPoint : std::max(T - 0.5f, 0.0f);
