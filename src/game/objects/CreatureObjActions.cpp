@@ -195,8 +195,8 @@ void CreatureObj::DoAction(float dt)
         case kActionNone:
         case kActionIdle:
             m_IdleTime += dt;
-            if (m_IdleTime >= m_BoredDelay && s.actionCode != kActionBored)
-                m_BoredSet = 0;
+            if (m_IdleTime >= m_BoredDelay && m_BoredSet != 0)
+                m_BoredSet = 0;  // idle long enough: the bored cycles
             return;
         case kActionEntry: {
             m_TimeWithoutAction = 0.0f;

@@ -34,7 +34,8 @@ void EventObj::Update(float dt)
     } else if (m_EventKind == kKindSpent && m_LastActivation > 0.0f) {
         m_LastActivation -= dt;
         if (m_LastActivation <= 0.0f) {
-            // The world's effect at the event's position is not made on the server.
+            // The world's flag of a spent countdown is raised here once the world has it; its
+            // effect at the event's position is not made on the server.
             m_LastActivation = 0.0f;
             m_ActivationsLeft = 0;
         }
