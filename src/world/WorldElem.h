@@ -11,6 +11,8 @@
 //   WorldElemInventory.cpp inventory and gold, the display name
 //   WorldElemMotion.cpp    the nearest enemy in view, network smoothing, the active area, the
 //                          constant rotation, the stop time, reach distances
+//   WorldElemUpdate.cpp    the common element step and the automatic action
+//   WorldElemActions.cpp   the timed parts of an action entry: attacks, effects, shots, spells
 #pragma once
 #include "base/DynaMem.h"
 #include "base/String.h"

@@ -14,6 +14,7 @@
 //                            their per-frame advance, root motion and pose
 //   CreatureObjCycleChoice.cpp  the cycle chooser, speeds by movement mode and direction,
 //                            position elements
+//   CreatureObjActions.cpp   starting, running, finishing and stopping actions; bored actions
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"

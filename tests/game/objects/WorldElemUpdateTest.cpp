@@ -140,3 +140,35 @@ TEST(WorldElemUpdateTest, EventAreaDamageAndCountdown)
     EXPECT_EQ(event->m_LastActivation, 0.0f);
     EXPECT_EQ(event->m_ActivationsLeft, 0);
 }
+
+TEST(WorldElemUpdateTest, ActionEffectQuakeAndObject)
+{
+    ActionTestCtrl ctrl;
+    ScriptWorld world;
+    ctrl.objectTypes["Crate"] = ElemType::kElem;
+    TestElem* elem = AddTestElem<TestElem>(world, ElemType::kElem, 100.0f, 50.0f);
+    elem->SetAngle(1.5707964f);
+    ActionEntry& entry = AddTestAction(world, "Slam");
+    ActionEffect& effect = entry.AddPart(entry.effects);
+    effect.quake[0] = 4.0f;
+    effect.quake[1] = 2.0f;
+    effect.quake[2] = 0.5f;
+    effect.object = "Crate";
+    effect.objectPos[0] = 10.0f;
+    effect.objectPos[2] = 5.0f;
+    effect.objectLifeSpan = 3.0f;
+    elem->ExecuteActionEffect(effect, 2);
+    EXPECT_EQ(ctrl.effectIndexes, (std::vector<int32_t>{2}));
+    ASSERT_EQ(world.GetEarthQuakes().GetSize(), 1);
+    const EarthQuakeEntry& quake = *world.GetEarthQuakes().GetAt(0);
+    EXPECT_EQ(quake.x, 100.0f);
+    EXPECT_EQ(quake.strength, 4.0f);
+    EXPECT_EQ(quake.duration, 0.5f);
+    ASSERT_EQ(ctrl.objects.size(), 1u);
+    auto* object = static_cast<LevelTestObject*>(ctrl.objects[0].get());
+    EXPECT_NEAR(object->x, 100.0f, 1e-3);  // the offset turned by the element's angle
+    EXPECT_NEAR(object->y, 60.0f, 1e-3);
+    EXPECT_EQ(object->height, 5.0f);
+    EXPECT_NEAR(object->GetAngle(), 1.5707964f, 1e-6);
+    EXPECT_NEAR(object->m_LifeSpanEnd, ctrl.gameTime + 3.0, 1e-6);
+}
