@@ -16,6 +16,8 @@ class Inventory;
 class InventoryItem;
 class ProjectileBase;
 class ActionShot;
+class ActionEffect;
+class ActionSpell;
 class VSD_WallIntern;
 class WorldElem;
 class WorldElemGridBase;
@@ -234,6 +236,37 @@ public:
     // Whether this node is the client of a network game: a client plays cycles it has no
     // track data for, as the server tells it to.
     virtual bool IsNetworkClient() { return false; }
+
+    // Actions of creatures and world elements. A creature controlled on a network client reports
+    // its action start or stop (code -1) instead of running it; an action's effect and spell
+    // parts are told as they fire (the server tells its clients); the spell itself is cast by the
+    // controller. Shots are told through OnShot.
+    virtual void ReportAction(WorldElem* creature, int32_t code, const char* name, WorldElem* target,
+                              int32_t priority, float param)
+    {
+        (void)creature;
+        (void)code;
+        (void)name;
+        (void)target;
+        (void)priority;
+        (void)param;
+    }
+    virtual void ReportActionEffect(WorldElem* elem, ActionEffect* effect, int32_t index)
+    {
+        (void)elem;
+        (void)effect;
+        (void)index;
+    }
+    virtual void ReportActionSpell(WorldElem* elem, ActionSpell* spell)
+    {
+        (void)elem;
+        (void)spell;
+    }
+    virtual void ExecuteSpell(WorldElem* caster, ActionSpell* spell)
+    {
+        (void)caster;
+        (void)spell;
+    }
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

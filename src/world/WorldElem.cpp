@@ -72,6 +72,7 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_StartValue = other.m_StartValue;
     m_StartValueCurrent = other.m_StartValueCurrent;
     m_AutoActionTimeOffset = other.m_AutoActionTimeOffset;
+    CopyCommonStepState(other);
     m_LinkFlag = other.m_LinkFlag;
     m_EntryList = other.m_EntryList;
     m_Aux = other.m_Aux;
@@ -167,6 +168,14 @@ void WorldElem::ResetElem()
     m_StartValue = 0.0;
     m_StartValueCurrent = 0.0;
     m_AutoActionTimeOffset = 0.0;
+    m_AutoAction = String();
+    m_AutoActionCount = 0;
+    m_AmbientSound = String();
+    m_AmbientCount = 0;
+    m_AmbientInterval[0] = 5.0f;
+    m_AmbientInterval[1] = 10.0f;
+    m_AmbientTimer = -1.0f;
+    m_OnUpdateCount = 0;
     m_LinkFlag = 0;
     m_EntryList = EntryListRecord();
     m_Aux = AuxRecord();

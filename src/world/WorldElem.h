@@ -11,6 +11,8 @@
 //   WorldElemInventory.cpp inventory and gold, the display name
 //   WorldElemMotion.cpp    the nearest enemy in view, network smoothing, the active area, the
 //                          constant rotation, the stop time, reach distances
+//   WorldElemUpdate.cpp    the common element step and the automatic action
+//   WorldElemActions.cpp   the timed parts of an action entry: attacks, effects, shots, spells
 #pragma once
 #include "base/DynaMem.h"
 #include "base/String.h"
@@ -32,6 +34,10 @@ struct KillValues;
 class ScriptReaderGameEngine;
 class ProjectileBase;
 class ActionShot;
+class ActionAttack;
+class ActionEffect;
+class ActionEntry;
+class ActionSpell;
 class InventoryItem;
 class VSD_WallIntern;
 
@@ -510,6 +516,53 @@ public:
 
     // The values of the world-object entry the element was made from.
     WorldObjectValues m_ObjValues;
+    // The common element step and the action parts (WorldElemUpdate.cpp, WorldElemActions.cpp).
+    // Scene objects, projectiles and event objects start their update with the common step: age,
+    // fade, push decay (friction m_Deceleration, damping m_Drag), the automatic action (an action entry repeated by itself: count 0 off,
+    // below 0 endless, above 0 counting down), the ambient sound.
+    static constexpr float kCommonFadeTime = 0.5f;
+    void UpdateCommon(float dt);
+    void RunElementAction(float dt);
+    // True when the element was already hit by the attack of that serial; else it is listed.
+    bool AddActionHit(WorldElem* elem, uint32_t serial)
+    {
+        return FindDamageEntry(elem ? uint32_t(elem->m_ObjID) : 0xFFFFFFFFu, serial);
+    }
+    // A timed part fires in the frame whose action time window [t, t + dt) holds its moment.
+    static bool PartFires(float moment, float t, float dt) { return t <= moment && moment < t + dt; }
+    // The attacks, effects, shots and spells of the entry whose moment (its point x scale) falls
+    // in [t, t + dt), in that order. Answers false when the element went during a part.
+    bool FireActionParts(ActionEntry& entry, float t, float dt, float scale);
+    // One effect part: the report, "EFFECT:CallScript", the quake and the object it leaves; the
+    // server creates no visual effect. index counts the entry's earlier effects with emitters.
+    void ExecuteActionEffect(ActionEffect& effect, int32_t index);
+    // One attack part: the element's damage (creatures), the report, "ATTACK:CallScript".
+    virtual void PerformActionAttack(ActionAttack& attack);
+    // Where the element's shots of the entry aim; false: along the facing.
+    virtual bool GetActionShotTarget(ActionEntry& entry, D3DXVECTOR2& target)
+    {
+        (void)entry;
+        (void)target;
+        return false;
+    }
+    // Creatures and items multiply an effect object's scale factors into their own.
+    virtual void MultiplyScale(float x, float y, float z)
+    {
+        (void)x;
+        (void)y;
+        (void)z;
+    }
+    // The automatic action and ambient sound settings of a copy (clones, resets); the age stays.
+    void CopyCommonStepState(const WorldElem& other);
+    double m_Age = 0.0;  // seconds of updates
+    String m_AutoAction;  // "AutoAction"
+    int32_t m_AutoActionCount = 0;  // "AutoActionCount"
+    String m_AmbientSound;
+    int32_t m_AmbientCount = 0;  // 0: never plays
+    float m_AmbientInterval[2] = {5.0f, 10.0f};
+    float m_AmbientTimer = -1.0f;  // below 0: a new interval is drawn
+    int32_t m_OnUpdateCount = 0;   // "OnUpdate" handlers of the element's script
+
 
 private:
     void PostInlineScript(const String& text, const char* label);

@@ -3,6 +3,7 @@
 // the projectile factory.
 #include "game/ctrl/GameCtrl.h"
 
+#include "game/objects/Projectile.h"
 #include "world/Inventory.h"
 #include "world/ProjectileBase.h"
 
@@ -51,4 +52,4 @@ void GameCtrl::OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* d
     (void)direction;
 }
 
-ProjectileBase* GameCtrl::CreateProjectile() { return new ProjectileBase; }
+ProjectileBase* GameCtrl::CreateProjectile() { return new Projectile; }

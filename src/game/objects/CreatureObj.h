@@ -14,6 +14,7 @@
 //                            their per-frame advance, root motion and pose
 //   CreatureObjCycleChoice.cpp  the cycle chooser, speeds by movement mode and direction,
 //                            position elements
+//   CreatureObjActions.cpp   starting, running, finishing and stopping actions; bored actions
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -33,6 +34,7 @@
 #include <memory>
 
 class ActionAttack;
+class ActionEffect;
 class AniCycle;
 class AniCycleSet;
 class ActionEntry;
@@ -245,6 +247,33 @@ public:
     void BlendPoseCycle(float mix);
     static bool IsWalkingCycle(int32_t number);
 
+    // Actions (CreatureObjActions.cpp): one action at a time under the force priorities.
+    // Codes: -1 none, 0 idle, 6 an action entry by name, 8 block, 17 bored, 25 base-dummy
+    // animation. StartAction answers 0 refused, 1 started or unchanged, -1 not paid (stopped).
+    static constexpr int32_t kActionNone = -1;
+    static constexpr int32_t kActionIdle = 0;
+    static constexpr int32_t kActionEntry = 6;
+    static constexpr int32_t kActionBlock = 8;
+    static constexpr int32_t kActionBored = 17;
+    static constexpr int32_t kActionBaseDummy = 25;
+    static constexpr int32_t kAttackLockPriority = 5;
+    static constexpr float kComboWindow = 0.3f;  // seconds after an action that a repeat resumes it
+    // Set by every change of the main character's action; the input side reads and clears it.
+    static inline bool s_ActionChanged = false;
+    int32_t StartAction(int32_t code, const String& name, WorldElem* target, int32_t priority, float param);
+    // Runs the action for one frame; an invalid action met here is reported and stops.
+    void DoAction(float dt);
+    void ClearAction();
+    void FinishAction();
+    bool StartBoredAction();
+    // The common stop step: back to no action, the cycles with it.
+    void StopAction();
+    void ExecuteActionEffect(ActionEffect& effect, int32_t index) { WorldElem::ExecuteActionEffect(effect, index); }
+    void PerformActionAttack(ActionAttack& attack) override { RunAttackScript(attack); }
+    // Shots of an "AnyDirection" entry aim at the last enemy, when there is one.
+    bool GetActionShotTarget(ActionEntry& entry, D3DXVECTOR2& target) override;
+    int32_t m_BoredSet = -1;  // the bored cycle set the chooser plays: -1 none, 0 idle, 1 block
+
     // Save record (CreatureObjRecord.cpp), after the scene object's.
     void SaveCreature(File& file, bool transferOnly);
     void LoadCreature(File& file, uint16_t version, bool transferOnly);
@@ -321,7 +350,7 @@ public:
     float m_AIInterval = 0.5f;
     int32_t m_HitMark = 0;
     float m_AIValueB = 0.0f;
-    ActionEntryBase* m_LastAttackEntry = nullptr;  // game data
+    ActionEntry* m_LastAttackEntry = nullptr;  // game data: the last action entry started (combos)
     float m_LastAttackTime = -1.0f;
     DynaMem<CreatureInfluence, 4> m_Influences;
     float m_SlowAmount = 0.0f;

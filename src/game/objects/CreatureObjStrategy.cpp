@@ -66,8 +66,6 @@ void CreatureObj::AddTimedValue(int32_t level, float time)
 
 void CreatureObj::RunAttackScript(ActionAttack& attack)
 {
-    if (g_GameCtrl)
-        g_GameCtrl->ReportAttack(this);
-    if (m_World && !attack.callScript.IsEmpty())
-        m_World->RunScript(attack.callScript, this, 1, 1, "ATTACK:CallScript", 1, 255);
+    // The attack's damage (DealAttackDamage) comes first here with the creature's damage.
+    WorldElem::PerformActionAttack(attack);
 }

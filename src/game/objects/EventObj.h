@@ -5,6 +5,7 @@
 //
 //   EventObj.cpp        construction, reset, the activation test, the damage values
 //   EventObjRecord.cpp  the save record
+//   EventObjUpdate.cpp  the per-frame step: area damage, the countdown of a spent event
 #pragma once
 #include "base/String.h"
 #include "world/DamageValues.h"
@@ -44,6 +45,10 @@ public:
     ~EventObj() override;
 
     void Reset() override;
+    // The common element step, then the area damage of an active event (every 0.2 s) or the
+    // countdown of a spent one.
+    void Update(float dt) override;
+    static constexpr float kAreaDamageInterval = 0.2f;
 
     // Whether the other element may activate the event now; explicit is a use, not a touch.
     bool CanActivate(WorldElem* other, bool explicitUse);

@@ -309,7 +309,10 @@ EffectEmitterInfo& SceneObject::AddEmitter() { return *m_Emitters.GetBySlot(m_Em
 
 void SceneObject::Update(float dt)
 {
-    // The common element step comes here once elements have one.
+    SmartPtr<WorldElem> alive(this);
+    UpdateCommon(dt);
+    if (!alive.Get())
+        return;  // its automatic action ended it
     UpdateEmitters(dt);
     if (m_FadeStrength > 0.0f) {
         const float step = s_FadeTime > 0.0f ? dt / s_FadeTime : 1.0f;

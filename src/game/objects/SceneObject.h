@@ -87,6 +87,11 @@ public:
     float GetOpacity() const override;
     bool IsInView() override;
     void Update(float dt) override;
+    // An action effect's object scale: the factors multiply the signed scale.
+    void MultiplyScale(float x, float y, float z) override
+    {
+        SetScale(m_Mirror[0] * m_Scale[0] * x, m_Mirror[1] * m_Scale[1] * y, m_Mirror[2] * m_Scale[2] * z, false, true);
+    }
     D3DXVECTOR3 LocalToWorld(float x, float y, float z) override;
     D3DXVECTOR3 WorldToLocal(float x, float y, float z) override;
     uint8_t GetFloorObjectFlagByte() override { return uint8_t(m_FloorObject); }
