@@ -29,6 +29,10 @@ public:
     VSD_WallIntern& operator=(const VSD_WallIntern& other) = default;
     ~VSD_WallIntern() override;
 
+    // The wall's save record (VSD_WallInternRecord.cpp), after the WorldElemBase record.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
+
     // Stores the end points; a wall in a level gets its geometry updated.
     void SetEndPoints(float x1, float y1, float x2, float y2);
     // Half length, direction and normal from the end points. Coinciding end points give the
