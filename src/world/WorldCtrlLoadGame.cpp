@@ -376,21 +376,24 @@ WorldElem* WorldCtrl::LoadSavedElement(File& file, int32_t type, const String& c
     }
     if (!substitute)
         Error("Invalid object type in savegame: %i", type);
+    WorldElem* record = substitute.get();  // what read the record: its identity and references stay
+    std::unique_ptr<WorldElem> scratch;
     if (type == ElemType::kEvent)
         substitute->Load(file, false);
     else {
-        std::unique_ptr<WorldElem> scratch(ctrl.CreateEmptyElement(uint16_t(type)));
+        scratch.reset(ctrl.CreateEmptyElement(uint16_t(type)));
         if (!scratch)
             Error("Invalid object type in savegame: %i", type);
         scratch->Load(file, false);
+        record = scratch.get();
         const uint16_t ownType = substitute->m_TypeCode;
         substitute->WorldElem::operator=(*scratch);
         substitute->m_TypeCode = ownType;
         scratch->CopyItemsTo(*substitute);
     }
     substitute->m_CfgID = cfgID;
-    const int32_t myRnd = substitute->m_MyRnd;
-    const uint32_t refs[3] = {substitute->m_SavedParentRef, substitute->m_SavedCreatorRef, substitute->m_SavedMasterRef};
+    const int32_t myRnd = record->m_MyRnd;
+    const uint32_t refs[3] = {record->m_SavedParentRef, record->m_SavedCreatorRef, record->m_SavedMasterRef};
     AddObj(substitute.get(), 0, false);
     substitute->m_MyRnd = myRnd;  // the saved identity stays
     substitute->m_SavedParentRef = refs[0];
