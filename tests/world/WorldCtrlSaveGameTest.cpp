@@ -4,15 +4,20 @@
 #include "world/WorldCtrl.h"
 
 #include "base/File.h"
+#include "platform/SafeFileReplace.h"
 #include "world/ElemCode.h"
 #include "world/WorldEventPayloads.h"
 #include "world/WorldTestSupport.h"
 
 #include "support/ErrorOf.h"
 #include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -368,4 +373,99 @@ TEST_F(WorldCtrlSaveGameTest, OldEventFlagsAreClearedInsideThePayloadOnly)
     ASSERT_EQ(second.size, 2);
     EXPECT_EQ(second.payload[0], 0);
     EXPECT_EQ(second.payload[1], 7);
+}
+
+namespace {
+
+const char* g_KillStage = nullptr;
+
+void KillAt(const char* stage)
+{
+    if (std::string(stage) == g_KillStage)
+        std::raise(SIGKILL);
+}
+
+struct SaveJob {
+    WorldCtrl* world;
+    std::string name;
+};
+
+// The child's save: the level section into a file written in place of the old one.
+void SaveInChild(void* context)
+{
+    SaveJob& job = *static_cast<SaveJob*>(context);
+    Platform::SafeFileReplace::SetTestHook(KillAt);
+    File file;
+    if (!file.CreateReplacing(String(job.name.c_str()), true))
+        return;
+    job.world->SaveLevel(file, 0, 0);
+    file.Commit();
+}
+
+}  // namespace
+
+TEST_F(WorldCtrlSaveGameTest, AKilledOrFailedSaveLeavesThePreviousFile)
+{
+    TempDir dir;
+    dir.Write("game.sav", "the previous save");
+    BuildWorld();
+    SaveJob job{&world, dir("game.sav")};
+    for (const char* stage : {Platform::SafeFileReplace::kStageWritten, Platform::SafeFileReplace::kStageSynced}) {
+        g_KillStage = stage;
+        EXPECT_EQ(Platform::RunInChildProcess(SaveInChild, &job), SIGKILL) << stage;
+        EXPECT_EQ(dir.Read("game.sav"), "the previous save") << stage;
+    }
+
+    // a killed writer leaves its temporary file behind; a failed one removes its own
+    auto files = [&] { return std::distance(std::filesystem::directory_iterator(dir.Path()), {}); };
+    const auto filesBefore = files();
+    TestElem stray(ElemType::kCreature);  // a reference to an element the table does not hold
+    world.GetObj(0)->SetCreator(&stray);
+    File file;
+    ASSERT_TRUE(file.CreateReplacing(String(dir("game.sav").c_str()), true));
+    EXPECT_EQ(ErrorOf([&] { world.SaveLevel(file, 0, 0); }), "SaveElemPtr: Invalid pointer");
+    file.Close();
+    EXPECT_EQ(dir.Read("game.sav"), "the previous save");
+    EXPECT_EQ(files(), filesBefore);
+
+    world.GetObj(0)->SetCreator(nullptr);
+    ASSERT_TRUE(file.CreateReplacing(String(dir("game.sav").c_str()), true));
+    world.SaveLevel(file, 0, 0);
+    EXPECT_TRUE(file.Commit());
+    EXPECT_EQ(dir.Read("game.sav").size(), Save(world).size());
+}
+
+TEST_F(WorldCtrlSaveGameTest, ANinthEarthquakeGrowsTheListAndNoPostRenderEffectIsListed)
+{
+    for (int32_t i = 0; i < 9; i++)
+        EXPECT_EQ(world.AddEarthQuake(1.0f, 2.0f, 3.0f, 4.0f, 5.0f), i);
+    EXPECT_EQ(world.GetEarthQuakes().GetCapacity(), 18);  // 8 + 8 / 4 + 8
+    const EarthQuakeEntry& quake = *world.GetEarthQuakes().GetBySlot(8);
+    EXPECT_EQ(quake.duration, 3.0f);
+    EXPECT_EQ(quake.strength, 4.0f);
+    EXPECT_EQ(quake.frequency, 5.0f);
+    EXPECT_GE(quake.phase, 0.0f);
+    EXPECT_LT(quake.phase, 10.0f);
+    EXPECT_FALSE(world.EnablePostRenderEffect("Blur"));
+    EXPECT_EQ(world.GetPostRenderEffects().GetSize(), 0);
+}
+
+TEST_F(WorldCtrlSaveGameTest, AWallCopiedIntoTheTableKeepsItsLightsRegistered)
+{
+    VSD_LightSource source;
+    VSD_LightIntern& light = *world.GetLight(world.AddLightToGrid(source));
+    const int32_t before = light.GetHolderCount();
+    {
+        VSD_WallIntern model;
+        model.m_WallLights[1].push_back({});
+        model.m_WallLights[1].back().light = &light;
+        model.m_WallLights[1].back().values[0] = 3;
+        VSD_WallIntern copy;
+        copy = model;
+        EXPECT_EQ(light.GetHolderCount(), before + 2);
+        ASSERT_EQ(copy.m_WallLights[1].size(), 1u);
+        EXPECT_EQ(copy.m_WallLights[1][0].light.Get(), &light);
+        EXPECT_EQ(copy.m_WallLights[1][0].values[0], 3);
+    }
+    EXPECT_EQ(light.GetHolderCount(), before);
 }
