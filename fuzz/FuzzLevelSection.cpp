@@ -8,6 +8,8 @@
 #include "game/ctrl/GameCtrl.h"
 #include "level/VSD_WallIntern.h"
 
+#include <vector>
+
 namespace {
 
 GameCtrl& Ctrl()
@@ -22,12 +24,13 @@ GameCtrl& Ctrl()
 void Empty(WorldCtrl& world)
 {
     world.DeleteAllObjects();
-    for (int32_t slot = 0; slot < world.GetLights().GetCapacity(); slot++)
-        if (world.GetLight(slot))
-            world.DelLight(slot);
-    for (int32_t slot = 0; slot < world.GetWallCapacity(); slot++)
-        if (world.IsValidWall(slot))
-            world.DelWall(slot);
+    std::vector<int32_t> lights;
+    for (int32_t i = 0; i < world.GetLights().GetSize(); i++)
+        lights.push_back(world.GetLights().GetUsedSlot(i));
+    for (int32_t slot : lights)
+        world.DelLight(slot);
+    while (world.GetNumWalls() > 0)
+        world.DelWall(world.GetWallSlotAt(0));
     world.GetEventQueue(0).DeleteAll();
     world.GetEventQueue(1).DeleteAll();
 }

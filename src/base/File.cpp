@@ -57,14 +57,19 @@ bool File::Create(const String& name, bool writeOnly, bool reportErrors)
 {
     Close(false);
     m_Name = name;
-    m_Handle = Platform::OpenFile(m_Name.c_str(), writeOnly ? "wb" : "w+b");
-    if (!m_Handle) {
+    return TakeCreated(Platform::OpenFile(m_Name.c_str(), writeOnly ? "wb" : "w+b"), writeOnly, reportErrors);
+}
+
+bool File::TakeCreated(std::FILE* handle, bool writeOnly, bool reportErrors)
+{
+    if (!handle) {
         int code = errno;
         Close(false);
         if (reportErrors)
             Warning("Create() failed: %s, file:'%s'", std::strerror(code), m_Name.c_str());
         return false;
     }
+    m_Handle = handle;
     m_OpenHandlesCount++;
     m_Writable = 1;
     m_Readable = writeOnly ? 0 : 1;
@@ -110,20 +115,9 @@ bool File::CreateReplacing(const String& name, bool inMemory, bool reportErrors)
     Close(false);
     m_Name = name;
     std::string tempName;
-    m_Handle = Platform::SafeFileReplace::CreateTemp(m_Name.c_str(), tempName);
-    if (!m_Handle) {
-        int code = errno;
-        Close(false);
-        if (reportErrors)
-            Warning("Create() failed: %s, file:'%s'", std::strerror(code), m_Name.c_str());
+    if (!TakeCreated(Platform::SafeFileReplace::CreateTemp(m_Name.c_str(), tempName), false, reportErrors))
         return false;
-    }
     m_TempName = tempName;
-    m_OpenHandlesCount++;
-    m_Writable = 1;
-    m_Readable = 1;
-    m_Size = 0;
-    m_Position = 0;
     if (inMemory) {
         m_VirtualMode = kVirtualFile;
         m_Buffer = ReallocBuffer(nullptr, kGrowStep, 0);

@@ -121,6 +121,8 @@ public:
 
 private:
     static uint8_t* ReallocBuffer(uint8_t* old, int32_t newCapacity, int32_t oldCapacity);
+    // A stream just created for the file (null: a warning when asked, and false).
+    bool TakeCreated(std::FILE* handle, bool writeOnly, bool reportErrors);
     void GrowBuffer(int64_t needed);
     bool ReadDisk(void* destination, size_t n);
     bool WriteDisk(const void* source, size_t n);

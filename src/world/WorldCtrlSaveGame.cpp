@@ -34,13 +34,16 @@ namespace {
 
 int32_t RoundHalfAway(float value) { return int32_t(std::lround(value)); }
 
-// The slots of a list whose objects want to be saved, in slot order.
+// The slots of a list whose objects want to be saved, in slot order (the list's index of used
+// slots: a list grown to a high saved slot is not walked slot by slot).
 template <class List, class Wants> std::vector<int32_t> SavedSlots(List& list, Wants wants)
 {
     std::vector<int32_t> slots;
-    for (int32_t slot = 0; slot < list.GetCapacity(); slot++)
+    for (int32_t position = 0; position < list.GetSize(); position++) {
+        const int32_t slot = list.GetUsedSlot(position);
         if (auto* object = list.GetBySlot(slot); object && wants(*object))
             slots.push_back(slot);
+    }
     return slots;
 }
 
