@@ -3,6 +3,7 @@
 
 #include "base/ByteReader.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeFileReplace.h"
 
 #include <cerrno>
 #include <climits>
@@ -56,14 +57,19 @@ bool File::Create(const String& name, bool writeOnly, bool reportErrors)
 {
     Close(false);
     m_Name = name;
-    m_Handle = Platform::OpenFile(m_Name.c_str(), writeOnly ? "wb" : "w+b");
-    if (!m_Handle) {
+    return TakeCreated(Platform::OpenFile(m_Name.c_str(), writeOnly ? "wb" : "w+b"), writeOnly, reportErrors);
+}
+
+bool File::TakeCreated(std::FILE* handle, bool writeOnly, bool reportErrors)
+{
+    if (!handle) {
         int code = errno;
         Close(false);
         if (reportErrors)
             Warning("Create() failed: %s, file:'%s'", std::strerror(code), m_Name.c_str());
         return false;
     }
+    m_Handle = handle;
     m_OpenHandlesCount++;
     m_Writable = 1;
     m_Readable = writeOnly ? 0 : 1;
@@ -104,6 +110,44 @@ bool File::Open(const String& name, bool readOnly, int32_t virtualMode, bool rep
     return true;
 }
 
+bool File::CreateReplacing(const String& name, bool inMemory, bool reportErrors)
+{
+    Close(false);
+    m_Name = name;
+    std::string tempName;
+    if (!TakeCreated(Platform::SafeFileReplace::CreateTemp(m_Name.c_str(), tempName), false, reportErrors))
+        return false;
+    m_TempName = tempName;
+    if (inMemory) {
+        m_VirtualMode = kVirtualFile;
+        m_Buffer = ReallocBuffer(nullptr, kGrowStep, 0);
+        m_Capacity = kGrowStep;
+    }
+    return true;
+}
+
+bool File::Commit()
+{
+    if (m_TempName.empty() || !m_Handle)
+        return false;
+    // packing or the write-back may fail: Close then discards the temporary file
+    if (m_Compression != 0)
+        Flush();
+    if (m_VirtualMode == kVirtualFile)
+        WriteVirtualFile();
+    std::FILE* handle = m_Handle;
+    std::string tempName = m_TempName;
+    m_Handle = nullptr;
+    m_TempName.clear();
+    m_OpenHandlesCount--;
+    ResetState(false);
+    if (!Platform::SafeFileReplace::Commit(handle, tempName, m_Name.c_str())) {
+        Warning("Could not write file: '%s' - %s", m_Name.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
 bool File::CreateInMemory(const String& name, bool writeOnly, bool reportErrors)
 {
     if (!Create(name, true, reportErrors))
@@ -141,6 +185,14 @@ void File::Close(bool keepBuffer)
         }
     } finish{this, keepBuffer};
 
+    if (!m_TempName.empty()) {  // a replacing file that was not committed leaves no trace
+        Platform::SafeFileReplace::Discard(m_Handle, m_TempName);
+        m_TempName.clear();
+        m_Handle = nullptr;
+        if (m_OpenHandlesCount > 0)
+            m_OpenHandlesCount--;
+        return;
+    }
     if (m_Handle && m_Modified) {
         if (m_Compression != 0)
             Flush();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 class File : public ErrorClass {
 public:
@@ -35,6 +36,12 @@ public:
     bool Create(const String& name, bool writeOnly = false, bool reportErrors = true);
     bool Open(const String& name, bool readOnly = true, int32_t virtualMode = kDiskFile, bool reportErrors = true);
     bool CreateInMemory(const String& name, bool writeOnly = false, bool reportErrors = true);
+    // Creating a file in place of another (save games): the data goes to a temporary file beside
+    // it, which Commit flushes, syncs and renames over the name. Closing without Commit, or a
+    // Commit that fails, removes the temporary file and leaves the old file as it was.
+    bool CreateReplacing(const String& name, bool inMemory, bool reportErrors = true);
+    bool Commit();
+    bool IsReplacing() const { return !m_TempName.empty(); }
     void CreateMemoryFile(int32_t capacity);
     // keepBuffer: the caller has taken the buffer over (GetMemoryBuffer) and frees it with delete[].
     void Close(bool keepBuffer = false);
@@ -75,6 +82,10 @@ public:
     bool WriteString(const String& text);
     bool WriteWString(const wString& text);
     uint16_t GetLastInt16() const { return m_LastInt16; }
+    // The version of the records a save stream holds (set by whoever read its header); readers
+    // of older layouts ask it. 0xFFFF, the default, reads as the newest.
+    uint16_t GetVersion() const { return m_Version; }
+    void SetVersion(uint16_t version) { m_Version = version; }
 
     // Positions and sizes.
     bool Seek(int32_t position);
@@ -110,6 +121,8 @@ public:
 
 private:
     static uint8_t* ReallocBuffer(uint8_t* old, int32_t newCapacity, int32_t oldCapacity);
+    // A stream just created for the file (null: a warning when asked, and false).
+    bool TakeCreated(std::FILE* handle, bool writeOnly, bool reportErrors);
     void GrowBuffer(int64_t needed);
     bool ReadDisk(void* destination, size_t n);
     bool WriteDisk(const void* source, size_t n);
@@ -135,4 +148,6 @@ private:
     int32_t m_Capacity = 0;
     uint8_t* m_Buffer = nullptr;
     int32_t m_Compression = 0;
+    std::string m_TempName;
+    uint16_t m_Version = 0xFFFF;  // of a file created in place of another, until Commit
 };

@@ -72,6 +72,10 @@ public:
     VSD_LightIntern& operator=(const VSD_LightIntern& other) = default;
     ~VSD_LightIntern() override;
 
+    // The light's save record (VSD_LightInternRecord.cpp), after the WorldElem record.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
+
     // Both factors from flicker, intensity curve and the fades of the light and its parent.
     void UpdateIntensity();
     // The element's fades; a fade of no time takes effect on the factors at once.

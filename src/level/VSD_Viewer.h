@@ -97,6 +97,7 @@ public:
     VSD_WallIntern* GetWallSafe(int32_t id) const { return m_Walls.GetBySlot(id); }  // null for a free slot
     bool IsValidWall(int32_t id) const { return m_Walls.GetBySlot(id) != nullptr; }
     int32_t GetNumWalls() const { return m_Walls.GetSize(); }
+    int32_t GetWallSlotAt(int32_t position) { return m_Walls.GetUsedSlot(position); }  // -1 past the end
     // Half the length of the longest wall the table held since its walls were last deleted:
     // walls inserted without splitting can reach far beyond the block of their centre.
     float GetLongestWallHalf() const { return m_LongestWallHalf; }

@@ -65,6 +65,8 @@ void VSD_Viewer::UpdateWallGeometry(VSD_WallIntern& wall)
                         wall.m_HeightOffset2) * 0.5f + VSD_WallIntern::kTopHeightAdd;
     if (m_Walls.GetBySlot(wall.m_ObjID) == &wall && wall.m_HalfLength > m_LongestWallHalf)
         m_LongestWallHalf = wall.m_HalfLength;  // a wall of the table got new end points
+    for (auto& list : wall.m_WallLights)
+        list.clear();  // the render side builds them again
     switch (wall.m_WallType) {
     case WallDesc::kTypeNormal:
     case WallDesc::kTypeFileMesh:

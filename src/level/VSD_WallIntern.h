@@ -12,6 +12,15 @@
 
 class VSD_Viewer;
 
+// A light of one of a wall's two light lists, with the values the render side keeps for it. The
+// lists are copied entry by entry, so that each copy registers with its light, and a destroyed
+// copy unregisters.
+struct VSD_WallLightEntry {
+    SmartPtr<WorldElemBase> light;  // a VSD_LightIntern of the level
+    int32_t values[2] = {0, 0};
+    float factors[2] = {0.0f, 0.0f};
+};
+
 // One point of a wall's segments: a floor cell.
 struct VSD_CellPoint {
     int32_t x = 0;
@@ -28,6 +37,10 @@ public:
     VSD_WallIntern(const VSD_WallIntern& other) = default;
     VSD_WallIntern& operator=(const VSD_WallIntern& other) = default;
     ~VSD_WallIntern() override;
+
+    // The wall's save record (VSD_WallInternRecord.cpp), after the WorldElemBase record.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
 
     // Stores the end points; a wall in a level gets its geometry updated.
     void SetEndPoints(float x1, float y1, float x2, float y2);
@@ -153,4 +166,8 @@ public:
     uint8_t m_UseThroughParent = 0;  // usable when the parent is
     VSD_Viewer* m_Level = nullptr;   // the level whose floor the wall stands on
     uint8_t m_Seen[2] = {};          // seen from either side; covering the map clears them
+
+    // The level lights that light the wall (filled by the render side; emptied when the end
+    // points change).
+    std::vector<VSD_WallLightEntry> m_WallLights[2];
 };

@@ -2,6 +2,7 @@
 #include "world/GameCtrlInterface.h"
 
 #include "base/String.h"
+#include "world/ProjectileBase.h"
 
 #include <cstdarg>
 
@@ -40,4 +41,17 @@ void GameCtrlInterface::ReportWarning(const char* format, ...)
         g_GameCtrl->Warning("%s", text.c_str());
     else
         ErrorClassSimple().Warning("%s", text.c_str());
+}
+
+WorldElem* GameCtrlInterface::CreateEmptyElement(uint16_t typeCode)
+{
+    if (typeCode == ElemType::kProjectile)
+        return CreateProjectile();
+    return nullptr;
+}
+
+WorldElem* GameCtrlInterface::FindKeptObject(const char* worldID)
+{
+    Warning("'DoNotSave=1'-object with worldID %s not found", worldID ? worldID : "");
+    return nullptr;
 }

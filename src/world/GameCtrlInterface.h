@@ -267,6 +267,33 @@ public:
         (void)caster;
         (void)spell;
     }
+    // Save games: what the level part of a save game asks of the controller. The defaults serve
+    // a controller without game objects: no object types, no factories, no kept objects.
+    // The entry of the object description with that "desc", or -1; creating from it enters the
+    // element into the world (null when none was made).
+    virtual int32_t FindWorldObjectTypeIndex(const char* name)
+    {
+        (void)name;
+        return -1;
+    }
+    virtual WorldElemGridBase* CreateWorldObjectByIndex(int32_t index, float x, float y, float angle, float height)
+    {
+        (void)index;
+        (void)x;
+        (void)y;
+        (void)angle;
+        (void)height;
+        return nullptr;
+    }
+    // A new empty element of the game's class for a save record (4 creature, 5 projectile, 6 item,
+    // 8 event object), owned by the caller and in no world; null when there is none.
+    virtual WorldElem* CreateEmptyElement(uint16_t typeCode);
+    // The kept "DoNotSave=1" object of that worldID; when there is none, a warning and null.
+    virtual WorldElem* FindKeptObject(const char* worldID);
+    // The loaded element becomes the main character.
+    virtual void SetMainChar(WorldElem* elem) { (void)elem; }
+    // A loaded element that its input controller drove is registered with it again.
+    virtual void AddToInputCtrl(WorldElem* elem) { (void)elem; }
 
     // Reports through the controller's error operation (which throws), or without an object when
     // there is no controller.

@@ -64,6 +64,7 @@
 
 class ActionShot;
 class DamageValues;
+class File;
 class ProjectileBase;
 class SoundManager;
 class WorldElem;
@@ -639,6 +640,53 @@ public:
     WorldElem* GetObjectAt(int32_t i);
     // No effect is ever found on this system: the list stays as it is.
     void DisablePostRenderEffect(const char* name) { (void)name; }
+
+    // Save games (WorldCtrlSaveGame.cpp, WorldCtrlLoadGame.cpp): the level part of a save game.
+    // SaveLevel writes the running level's state into the open file (both flags go to each
+    // object's to-be-saved test); LoadLevelFromSaveGame rebuilds it on a world whose level was
+    // loaded fresh and which holds no elements; a damaged file ends in an error, with what was
+    // read until then left in the world. The stream's version (File::GetVersion) decides the
+    // layout read; the writer always writes kSaveVersion's.
+    static constexpr uint16_t kSaveVersion = 275;
+    static constexpr uint16_t kOldestSaveVersion = 235;
+    static constexpr uint16_t kSaveMarker = 0x1234;
+    static constexpr uint16_t kKeptObjectCode = 0x1000;
+    void SaveLevel(File& file, int32_t flagA, int32_t flagB);
+    void LoadLevelFromSaveGame(File& file, int32_t unusedA, int32_t unusedB);
+    // A new, empty object of a save record's type code, entered in its table; null for effects,
+    // an error for unknown codes.
+    WorldElemGridBase* NewObjectFromSavegameFile(int32_t typeCode);
+    // The light, wall or element an element code names; null for -1, an unknown kind or an empty slot.
+    WorldElemBase* GetElemByCode(int32_t code);
+    // The walls an item carried come back to it.
+    void RestoreWallChildren(WorldElem* item);
+    // One event of a saved event list: u16 type, f64 time, i32 length bounded by the bytes left,
+    // the data. A failed read is an error of the file.
+    static void ReadDataRecord(File& file, WorldEvent& event);
+    // Post-render effects by name; on this program no render object is found and nothing is
+    // listed (false). Earthquakes: a new entry of the level's list, its slot.
+    struct PostRenderEffect {
+        int32_t count = 0;
+        void* renderObject = nullptr;
+        String name;
+    };
+    bool EnablePostRenderEffect(const char* name);
+    DynaMem<PostRenderEffect, 8>& GetPostRenderEffects() { return m_PostRenderEffects; }
+    int32_t AddEarthQuake(float x, float y, float duration, float strength, float frequency);
+    String m_LevelText;                         // kept across saves
+    float m_LevelAmbient[3] = {0.0f, 0.0f, 0.0f};  // the third light colour of the level
+    DynaMem<PostRenderEffect, 8> m_PostRenderEffects;
+
+private:
+    // The steps of a save game's load.
+    struct SaveLoadState;
+    void LoadSavedWalls(File& file, SaveLoadState& state);
+    void LoadSavedElements(File& file, int32_t mainCharID, SaveLoadState& state);
+    WorldElem* LoadSavedElement(File& file, int32_t type, const String& cfgID, bool isMainChar);
+    void LoadSavedLights(File& file, SaveLoadState& state);
+    void ResolveSavedReferences(SaveLoadState& state);
+
+public:
 
 protected:
     // Script modules: a new one in the table, bound to the game (thread pool, callbacks, the

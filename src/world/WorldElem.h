@@ -26,6 +26,7 @@
 #include <vector>
 
 class DamageValues;
+class File;
 class DamageValuesHolder;
 class InputCtrlBase;
 class Inventory;
@@ -59,6 +60,11 @@ struct EntryListRecord {
     uint8_t flagB = 0;
     float factor = 0.0f;
     std::vector<Entry> entries;  // count entries
+
+    // i32 count, i32 value, u8, u8, f32 factor, count x (i32, 6 f32); the count is bounded by
+    // the bytes left before anything is made.
+    void Save(File& file) const;
+    void Load(File& file);
 };
 
 // The element's auxiliary record (save row 42).
@@ -70,6 +76,10 @@ struct AuxRecord {
     uint8_t flagB = 0;
     int32_t index = -1;
     float rangeCopy = 256.0f;  // older saves lack it: it takes range's value
+
+    // f32, 2 f32, f32 range, u8, u8, i32 index, f32 range copy (see the readers for older forms).
+    void Save(File& file, bool compact) const;
+    void Load(File& file, bool compact);
 };
 
 // The action force that pushes the elements around this one (keys "ActForce..."): strength,
@@ -108,6 +118,21 @@ public:
     WorldElem(const WorldElem& other);
     WorldElem& operator=(const WorldElem& other);
     ~WorldElem() override;
+
+    // The save record (WorldElemRecord.cpp), after WorldElemBase's; every light and game object
+    // writes it first. SaveElemPtr writes an element code (-1 for none).
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
+    static void SaveElemPtr(File& file, const WorldElemBase* elem);
+    // After a save game is read: the references the record kept as element codes beyond the
+    // parent, creator and master (targets, owners) are found again.
+    virtual void ResolveSavedRefs(WorldCtrl& world) { (void)world; }
+    // Saves before version 269 hold two creature values in the element's record.
+    virtual void SetLegacyCreatureValues(double value, uint8_t flag)
+    {
+        (void)value;
+        (void)flag;
+    }
 
     // Type tests of a type code: valid (not none, not an effect), active ("live": nor a wall).
     static bool IsValidType(uint16_t code) { return code < ElemType::kNone && code != ElemType::kEffect; }

@@ -31,6 +31,11 @@ public:
     void SetAngle(float angle) override;
     void SetPos(float x, float y) override;  // the same position changes nothing
 
+    // The record after which walls and WorldElem write theirs: cfgID (full only, read by the
+    // level loader, not here), position, grid record, angle and the identifiers and scripts.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
+
     virtual void OnMoved() {}
     virtual D3DXVECTOR3 GetCenterOffset() { return {0.0f, 0.0f, 0.0f}; }
     virtual float GetRadius() { return m_Radius; }

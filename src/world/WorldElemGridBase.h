@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+class File;
 class WorldCtrl;
 class WorldElem;
 class WorldElemBase;
@@ -78,6 +79,16 @@ public:
     virtual float GetOpacity() const { return m_Opacity; }
     // The view's edge fade at the position times the opacity.
     virtual float GetVisibleFactor(float heightOffset);
+
+    // Save records (WorldElemRecord.cpp). Save and Load are the record of the whole element
+    // (full or compact); the bare grid interface writes its position and the grid record. The
+    // parent is written as an element code and read into m_SavedParentRef, the parent cleared.
+    virtual void Save(File& file, bool compact);
+    virtual void Load(File& file, bool compact);
+    void SavePos(File& file, bool compact);
+    void LoadPos(File& file, bool compact);
+    void SaveGridPart(File& file, bool compact);
+    void LoadGridPart(File& file, bool compact);
 
     // The parent's grid part; with topmost the top of the chain (this element when free).
     WorldElemGridBase* GetParent(bool topmost);

@@ -1,11 +1,57 @@
 // KI_ActionData: one intention of a creature's AI (its intention stack holds them): the task
-// code, the action it names and the target. The AI runner and the record's saved form complete it.
+// code, the action it names, its parameter block (KI_ActionParams) and the target; its saved
+// form and the comparison by which the AI tells whether a decision changed. AITarget: a point
+// the AI aims at, an element or a fixed place, with an offset.
 #pragma once
 #include "base/SmartPtr.h"
 #include "base/String.h"
+#include "platform/D3DXMath.h"
 #include "world/WorldElem.h"
 
 #include <cstdint>
+
+class File;
+class WorldCtrl;
+
+// The parameter block of an action record. Saved form (read order): i32 kind, 2 x 2 f32 vectors,
+// 2 values, 4 values, String action name, 3 values read as the first, third and second of their
+// group, [181: String second text, 2 i32 values]. Values are 4 raw bytes each.
+class KI_ActionParams {
+public:
+    static constexpr int32_t kConditionSlots = 6;
+    static constexpr int32_t kTableEntries = 16;
+    static constexpr uint16_t kSecondTextVersion = 181;
+    static constexpr int32_t kDefaultKind = 23;  // no action type of ParseAIActionType
+
+    // One entry of the 16-entry table (20 bytes in the AI's own form).
+    struct TableEntry {
+        int32_t code = 0;
+        float values[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    };
+
+    KI_ActionParams() { Reset(); }
+    void Reset();
+    void Save(File& file) const;
+    void Load(File& file);
+    // base + a uniform random value in [-spread, spread].
+    float GetRandomizedValue() const;
+    // 0 unless the kind is 0 ("ACTION"); then the ID of the named action entry of the running
+    // game's world, 0 when there is none.
+    int32_t GetActionID() const;
+
+    int32_t kind = kDefaultKind;
+    float vectors[2][2] = {};
+    float values2[2] = {};
+    float values4[4] = {};
+    String actionName;
+    float base = 10.0f;  // the group of three: base value, spread, and a third value
+    float spread = 0.0f;
+    float third = 0.0f;
+    String secondText;
+    int32_t values181[2] = {};
+    int32_t conditionSlots[kConditionSlots] = {};
+    TableEntry table[kTableEntries];
+};
 
 class KI_ActionData {
 public:
@@ -15,8 +61,46 @@ public:
     static constexpr int32_t kTaskKeep = 9;
     static constexpr int32_t kTaskNoInventory = 10;
 
+    KI_ActionData() { Reset(); }
+    // Codes 0, values and vectors 0.0, flags 1, target cleared, second name freed, parameters reset.
+    void Reset();
+    // The record in its read order: i32 task, i32 second code, String action name, i32 third
+    // code, f32 first value, the parameter block, 2 x 2 f32 vectors, ElemCode target, 4 f32
+    // values, 2 u8 flags, 2 x 2 f32 vectors, f32 fifth value, String second name. The target is
+    // kept as its code (savedTargetRef) until ResolveTarget finds it again.
+    void Save(File& file) const;
+    void Load(File& file);
+    void ResolveTarget(WorldCtrl& world);
+    // Whether the decision is the same (see the comparison for the fields that take part).
+    bool Equals(const KI_ActionData& other) const;
+
     int32_t task = 0;  // the intention code
     int32_t secondCode = 0;
     String actionName;
+    int32_t thirdCode = 0;
+    float firstValue = 0.0f;
+    KI_ActionParams params;
+    float vectors[4][2] = {};  // first and second before the target, third and fourth after the flags
     SmartPtr<WorldElem> target;
+    uint32_t savedTargetRef = 0xFFFFFFFFu;
+    float values[4] = {};
+    uint8_t flags[2] = {1, 1};
+    float fifthValue = 0.0f;
+    String secondName;
+    int32_t sequence = 0;  // compared, never saved
+};
+
+class AITarget {
+public:
+    // The element's position, plus the offset turned by its angle when the offset is not zero;
+    // a fixed target: the point plus the offset.
+    D3DXVECTOR2 GetPos() const;
+    // A fixed target always; a gone element never; a dead element only when kept.
+    bool IsValid() const;
+
+    SmartPtr<WorldElem> elem;
+    bool fixed = false;
+    D3DXVECTOR2 point{0.0f, 0.0f};
+    D3DXVECTOR2 offset{0.0f, 0.0f};
+    uint8_t keep = 0;
 };
