@@ -79,5 +79,5 @@ void GameCtrl::LoadLevelSettings(ConfigFileReader& reader, int32_t entry)
 
     level.wallFadeOutAlgorithm = 0;
     ReadOr(reader.GetInt("WallFadeOutAlgorithm", level.wallFadeOutAlgorithm, entry), level.wallFadeOutAlgorithm, 0);
-    m_World.SetLevelColours(level.diffuseCol, level.diffuseDir);
+    m_World.SetLevelColours(level.diffuseCol, level.ambientCol);
 }
