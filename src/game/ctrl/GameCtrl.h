@@ -913,6 +913,12 @@ public:
     int32_t GetTextureStageLimit() const { return m_TextureStageLimit; }
     int32_t GetScreenshotCountdown() const { return m_ScreenshotCountdown; }
     const String& GetLoadingScreenFile() const { return m_LoadingScreenFile; }
+    // After the graphics surfaces were lost; the game lays its windows out again.
+    virtual void RecreateSurfaces();
+    // A screenshot of the game window into the file after that many more drawn frames.
+    void RequestScreenshot(const char* fileName, int32_t frames);
+    // Once per drawn frame: the countdown ends at -1.
+    void TakePendingScreenshot();
     float GetCameraStartPitch() const { return m_CameraPitch[0]; }
     float GetCameraStartDistance() const { return m_CameraDistance[0]; }
 
@@ -1100,6 +1106,7 @@ protected:
     int32_t m_ScreenshotCountdown = -1;
     String m_LoadingScreenName;
     String m_LoadingScreenFile;  // the picture file the name led to
+    String m_ScreenshotFile;
     DXC_Texture m_LoadingScreen;
     float m_CameraPitch[2] = {0.0f, 0.0f};  // value, target
     float m_CameraDistance[2] = {0.0f, 0.0f};

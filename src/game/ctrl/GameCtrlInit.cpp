@@ -110,3 +110,25 @@ void GameCtrl::LoadLoadingScreen(const char* name)
     if (g_Gfx && File::Exists(m_LoadingScreenFile.c_str()))
         g_Gfx->LoadTexture(&m_LoadingScreen, m_LoadingScreenFile.c_str(), 0, -1, 0, 1);
 }
+
+// After the graphics surfaces were lost: the next drawn frame starts the frame time again at 0.
+void GameCtrl::RecreateSurfaces()
+{
+    Log::Write("RecreateSurfaces");
+    m_PrevFrameStartTime = -1.0;
+    UpdateFieldOfView();
+}
+
+void GameCtrl::RequestScreenshot(const char* fileName, int32_t frames)
+{
+    m_ScreenshotFile = fileName ? fileName : "";
+    m_ScreenshotCountdown = frames;
+}
+
+// At 0 the picture is copied from the device's back buffer into the file; the graphics object
+// offers no such copy without a device, so the server writes nothing and only counts down.
+void GameCtrl::TakePendingScreenshot()
+{
+    if (m_ScreenshotCountdown >= 0)
+        m_ScreenshotCountdown--;
+}

@@ -3,7 +3,9 @@
 #include "game/ctrl/GameCtrl.h"
 
 #include "GameCtrlTestSupport.h"
+#include "support/LogCapture.h"
 #include "support/ScopedGfx.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -152,4 +154,38 @@ TEST(GameCtrlInitTest, LoadingScreenNothingWhenDedicated)
     EXPECT_EQ(ctrl.GetLoadingScreenFile(), String("graphics\\mine.jpg"));
     ctrl.LoadLoadingScreen("graphics\\missing.jpg");
     EXPECT_EQ(ctrl.GetLoadingScreenFile(), String("graphics\\gui_2\\loadingscreens\\loading_default.jpg"));
+}
+
+TEST(GameCtrlInitTest, ScreenshotCountdownEndsAtMinusOne)
+{
+    GameCtrl ctrl;
+    ctrl.RequestScreenshot("shot.jpg", 2);
+    const int32_t expected[] = {1, 0, -1, -1};
+    for (int32_t after : expected) {
+        ctrl.TakePendingScreenshot();
+        EXPECT_EQ(ctrl.GetScreenshotCountdown(), after);
+    }
+}
+
+// Frame time 0 for the first drawn frame after the surfaces came back.
+TEST(GameCtrlInitTest, RecreateSurfacesRestartsFrameTime)
+{
+    ScopedGameConfig config;
+    ScopedScreen screen(1920, 1080);
+    g_Options.fov16_9 = 1.2f;
+    TestClock clock;
+    GameCtrl ctrl;
+    ctrl.RenderFrame();
+    clock.Advance(0.05);
+    ctrl.RenderFrame();
+    EXPECT_NEAR(g_LastFrameTime, 0.05f, 1e-6);
+    {
+        LogCapture log;
+        ctrl.RecreateSurfaces();
+        EXPECT_EQ(log.Count("RecreateSurfaces"), 1);
+    }
+    EXPECT_FLOAT_EQ(ctrl.GetFieldOfView(), 1.2f);
+    clock.Advance(0.05);
+    ctrl.RenderFrame();
+    EXPECT_FLOAT_EQ(g_LastFrameTime, 0.0f);
 }
