@@ -30,15 +30,6 @@ public:
     int32_t lastEntry = -1;
 };
 
-class ScopedDifficulty {
-public:
-    ScopedDifficulty() : m_Saved(g_Difficulty) {}
-    ~ScopedDifficulty() { g_Difficulty = m_Saved; }
-
-private:
-    Difficulty m_Saved;
-};
-
 }  // namespace
 
 TEST(GameCtrlProgressionTest, LevelsAndExperience)
