@@ -70,6 +70,18 @@ TEST(GameCtrlProgressionTest, LevelDifferenceFactor)
     EXPECT_FLOAT_EQ(ctrl.GetDeltaLevelXPFactor(3, 8), 1.0f);
 }
 
+TEST(GameCtrlProgressionTest, MonsterLevelWithHeroLevel)
+{
+    GameCtrl ctrl;
+    ctrl.SetMonsterLevelRange(3, 8, 1);
+    EXPECT_EQ(ctrl.GetMonsterLevel(0.5f), 6);  // no main character: nothing to add
+    CreatureObj hero;
+    hero.m_Level = 4;
+    ctrl.SetMainCharReference(&hero);
+    EXPECT_EQ(ctrl.GetMonsterLevel(0.5f), 10);
+    ctrl.SetMainCharReference(nullptr);
+}
+
 TEST(GameCtrlProgressionTest, MonsterLevelMight)
 {
     GameCtrl ctrl;
