@@ -80,6 +80,7 @@ struct D3DCAPS9 {
     uint32_t MaxTextureBlendStages = 0;
     uint32_t MaxSimultaneousTextures = 0;
     uint32_t TextureFilterCaps = 0;
+    uint32_t PixelShaderVersion = 0;  // D3DPS_VERSION(major, minor): 0xFFFF0000 | major << 8 | minor
 };
 
 // The image description of a file as the image loader reports it.

@@ -57,6 +57,7 @@
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
 #include "game/ctrl/ItemList.h"
+#include "game/ctrl/LevelSettings.h"
 #include "game/ctrl/TreasureList.h"
 #include "game/ctrl/StoryVariable.h"
 #include "game/ctrl/WorldObjectCreateParams.h"
@@ -896,6 +897,52 @@ public:
     // A probability after an item name: a number or a constant name; false when none follows.
     static bool ReadProbabilityToken(TextDataFileReader& reader, float& value);
 
+    // Progression, level settings and start-up (GameCtrlProgression.cpp, GameCtrlLevelSettings.cpp,
+    // GameCtrlInit.cpp).
+    // The level an amount of experience reaches; the table's count is the highest level.
+    int32_t GetLevelForExperience(float experience);
+    // What a level needs: 0 below level 1, 1e22 (out of reach) from the highest level on.
+    float GetExperienceForLevel(int32_t level);
+    // The experience factor for a level difference b - a; 1.0 without an enabled curve.
+    float GetDeltaLevelXPFactor(int32_t a, int32_t b);
+    void SetDeltaLevelXPFactorEnabled(bool enabled) { m_DeltaLevelXPFactorEnabled = enabled ? 1 : 0; }
+    float GetMonsterLevelMight(float level);
+    // The friendly-fire factor between two parties; 0.0 unless both are player parties (1 and up).
+    float GetFriendlyFire(int32_t a, int32_t b) const;
+    float GetFriendlyFireBetween(WorldElem* c1, WorldElem* c2) const;
+    // Records the lowest and highest difficulty used, then (unless nothing changed) reads the
+    // difficulty's entry of "cfg\difficulty.cfg".
+    virtual void SetDifficulty(int32_t difficulty, uint8_t onlyIfChanged, uint8_t setName);
+    int32_t GetDifficulty() const { return m_Difficulty; }
+    int32_t GetLowestDifficulty() const { return m_LowestDifficulty; }
+    int32_t GetHighestDifficulty() const { return m_HighestDifficulty; }
+    const String& GetDifficultyName() const { return m_DifficultyName; }
+    ConfigFileReader& GetDifficultyReader() { return m_DifficultyReader; }
+    // The engine's keys of a level description entry; a fog of war mode outside 0..3 is an error.
+    virtual void LoadLevelSettings(ConfigFileReader& reader, int32_t entry);
+    const LevelSettings& GetLevelSettings() const { return m_LevelSettings; }
+    // "Engine init" and "Game init" of the start-up.
+    virtual void EngineInit(uint8_t flag);
+    virtual void Init();
+    float GetFieldOfView() const;
+    float GetHorizontalFieldOfView() const;
+    int32_t ReadScreenSize();
+    // Nothing in dedicated mode; the same name again changes nothing while its picture is loaded.
+    void LoadLoadingScreen(const char* name);
+    uint8_t IsBumpMappingEnabled() const { return m_BumpMapping; }
+    float GetBumpStrength() const { return m_BumpStrength; }
+    int32_t GetTextureStageLimit() const { return m_TextureStageLimit; }
+    int32_t GetScreenshotCountdown() const { return m_ScreenshotCountdown; }
+    const String& GetLoadingScreenFile() const { return m_LoadingScreenFile; }
+    // After the graphics surfaces were lost; the game lays its windows out again.
+    virtual void RecreateSurfaces();
+    // A screenshot of the game window into the file after that many more drawn frames.
+    void RequestScreenshot(const char* fileName, int32_t frames);
+    // Once per drawn frame: the countdown ends at -1.
+    void TakePendingScreenshot();
+    float GetCameraStartPitch() const { return m_CameraPitch[0]; }
+    float GetCameraStartDistance() const { return m_CameraDistance[0]; }
+
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
     void ShowWorldMessage(const wString& text, float seconds);
@@ -1066,6 +1113,24 @@ protected:
     uint8_t m_AddHeroLevelToMonsterLevel = 0;
     int32_t m_ConsoleHistoryCursor = 0;
     int32_t m_BuiltinCallCount = 0;  // the debug-use counter
+    // Progression, level settings and start-up.
+    uint8_t m_DeltaLevelXPFactorEnabled = 0;
+    int32_t m_Difficulty = 0;
+    int32_t m_LowestDifficulty = 1000;  // nothing used yet
+    int32_t m_HighestDifficulty = 0;
+    String m_DifficultyName;
+    ConfigFileReader m_DifficultyReader;
+    LevelSettings m_LevelSettings;
+    uint8_t m_BumpMapping = 0;
+    float m_BumpStrength = 1.0f;
+    int32_t m_TextureStageLimit = 4;
+    int32_t m_ScreenshotCountdown = -1;
+    String m_LoadingScreenName;
+    String m_LoadingScreenFile;  // the picture file the name led to
+    String m_ScreenshotFile;
+    DXC_Texture m_LoadingScreen;
+    float m_CameraPitch[2] = {0.0f, 0.0f};  // value, target
+    float m_CameraDistance[2] = {0.0f, 0.0f};
     // The owner's inventory-transfer script with the other owner and the count in entries 1, 2.
     void RunInventoryTransferScript(WorldElem* owner, int32_t otherID, int32_t count);
     ScriptStackVariable* AddScriptVariable(VariableStack& scope, const char* kind, const char* name, int32_t type,

@@ -19,6 +19,7 @@ constexpr int32_t kDefaultLevels = 30;  // without the file
 void GameCtrl::LoadExperience()
 {
     m_DeltaLevelXPFactor.SetNumKeys(0);
+    m_DeltaLevelXPFactorEnabled = 0;
     m_ExperienceTable.DeleteAll();  // a second run must not double the table
     const auto append = [this](float value) {
         *m_ExperienceTable.GetBySlot(m_ExperienceTable.Add()) = value;
@@ -31,7 +32,8 @@ void GameCtrl::LoadExperience()
             append(float((level - 1) * level * 50));
         return;
     }
-    ReadBezierSpline1D(reader, "deltaLevelXPFactor", -1, m_DeltaLevelXPFactor, "deltaLevelXPFactor");
+    m_DeltaLevelXPFactorEnabled =
+        uint8_t(ReadBezierSpline1D(reader, "deltaLevelXPFactor", -1, m_DeltaLevelXPFactor, "deltaLevelXPFactor"));
     append(0.0f);
     for (int32_t level = 2;; ++level) {
         float value = 0.0f;

@@ -26,16 +26,6 @@ public:
     float lastFraction = -1.0f;
 };
 
-// The difficulty record as a test found it, given back when it ends.
-class ScopedDifficultyRecord {
-public:
-    ScopedDifficultyRecord() : m_Saved(g_Difficulty) {}
-    ~ScopedDifficultyRecord() { g_Difficulty = m_Saved; }
-
-private:
-    Difficulty m_Saved;
-};
-
 struct Block {
     ConfigFileReader reader;
     explicit Block(const std::string& keys) { OpenText(reader, "#\ndesc = \"Rat\"\n" + keys); }
@@ -153,7 +143,7 @@ TEST(GameCtrlCreatureStatsTest, SampleHeroLoads)
     Log::Write("loading the sample hero");  // the log stays where the test started
     ScopedCurrentDir game(std::string(SERVER_FIXTURES) + "/../../gamedata");
     ScopedGfx gfx;
-    ScopedDifficultyRecord saved;
+    ScopedDifficulty saved;
     StatsCtrl ctrl;
     LogCapture log;
     ctrl.LoadFunctions();

@@ -14,16 +14,6 @@
 
 namespace {
 
-// The record as a test found it, given back when it ends.
-class ScopedDifficulty {
-public:
-    ScopedDifficulty() : m_Saved(g_Difficulty) {}
-    ~ScopedDifficulty() { g_Difficulty = m_Saved; }
-
-private:
-    Difficulty m_Saved;
-};
-
 std::string s_SetName;
 int32_t s_SetValue = 0;
 

@@ -4,6 +4,7 @@
 #include "base/ConfigFileReader.h"
 #include "base/GameOptions.h"
 #include "base/Log.h"
+#include "game/ctrl/Difficulty.h"
 #include "game/ctrl/GameCtrl.h"
 #include "world/WorldCtrl.h"
 
@@ -81,6 +82,16 @@ public:
 private:
     std::string m_Saved;
     GameOptions m_Options;
+};
+
+// The difficulty record as a test found it, given back when it ends.
+class ScopedDifficulty {
+public:
+    ScopedDifficulty() : m_Saved(g_Difficulty) {}
+    ~ScopedDifficulty() { g_Difficulty = m_Saved; }
+
+private:
+    Difficulty m_Saved;
 };
 
 // A controller with its world, which the options and rules write to.
