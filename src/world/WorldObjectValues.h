@@ -1,6 +1,6 @@
 // WorldObjectValues: what an element keeps of the world-object entry it was made from beyond the
 // fields its classes already give a meaning: its desc, the sizes, sorting and editor values, the
-// automatic action, the sound interval and the remaining script and path settings. Plain values,
+// sound interval and the remaining script and path settings. Plain values,
 // copied with the element.
 #pragma once
 #include "base/String.h"
@@ -30,8 +30,6 @@ struct WorldObjectValues {
     uint8_t pickUp = 0;
     int32_t acRndStart = 0;
     double acStart = 0.0;  // the animation start time
-    String autoAction;     // the automatic action's name
-    int32_t autoActionCount = 0;  // 0 off, below 0 endless, above 0 counts down
     uint8_t rotateWithPath = 0;
     uint8_t localPathCoords = 0;
     float alpha = 1.0f;

@@ -478,7 +478,7 @@ public:
 
     // The entry whose "desc" is name, or -1.
     int32_t FindWallTypeIndex(const char* name) override;
-    int32_t FindWorldObjectTypeIndex(const char* name);
+    int32_t FindWorldObjectTypeIndex(const char* name) override;
     int32_t FindItemTypeIndex(const char* name);
     ConfigFileReader& GetItemReader() { return m_ItemReader; }
     // The template item of the item entry named so, or null. createImage asks for the item's
@@ -614,6 +614,10 @@ public:
     int32_t GetCreatureBuildCount() const { return m_CreatureBuilds; }
     // The interface's creation: the placed-object flags, at (x, y), turned and raised.
     WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle, float height) override;
+    // Save games: an element made from entry index at a level position, and the empty element of
+    // the game's class that a save record fills (null for a type without one).
+    WorldElemGridBase* CreateWorldObjectByIndex(int32_t index, float x, float y, float angle, float height) override;
+    WorldElem* CreateEmptyElement(uint16_t typeCode) override;
     void OnWallAdded(int32_t wallID) override { (void)wallID; }
     bool IsMultiplayerGame() const override { return false; }
     bool GetFollowTarget(D3DXVECTOR2& target) override

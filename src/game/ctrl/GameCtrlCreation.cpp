@@ -156,11 +156,29 @@ WorldElem* GameCtrl::CreateWorldObjectByIndex(int32_t entry, uint8_t* result, bo
 // owns the lights, so they get none back.
 WorldElemGridBase* GameCtrl::CreateWorldObject(const char* typeName, float x, float y, float angle, float height)
 {
+    const int32_t entry = FindWorldObjectTypeIndex(typeName);
+    if (entry < 0)
+        Error("World object '%s' not found", typeName);
+    return CreateWorldObjectByIndex(entry, x, y, angle, height);
+}
+
+WorldElemGridBase* GameCtrl::CreateWorldObjectByIndex(int32_t index, float x, float y, float angle, float height)
+{
     const D3DXVECTOR2 pos(x, y);
-    WorldElem* elem = CreateWorldObject(typeName, nullptr, true, true, true, false, angle, &pos, height, nullptr, -1);
+    WorldElem* elem = CreateWorldObjectByIndex(index, nullptr, true, true, true, false, angle, &pos, height, nullptr, -1);
     if (!elem || elem->m_TypeCode == ElemType::kLight)
-        return nullptr;
+        return nullptr;  // the light table owns lights: a caller must not delete one
     return elem;
+}
+
+WorldElem* GameCtrl::CreateEmptyElement(uint16_t typeCode)
+{
+    switch (typeCode) {
+    case ElemType::kCreature: return CreateCreature();
+    case ElemType::kItem: return new ItemObj;
+    case ElemType::kEvent: return CreateEventObj();
+    default: return GameCtrlInterface::CreateEmptyElement(typeCode);  // projectiles, and none
+    }
 }
 
 WorldElem* GameCtrl::CreateWorldObjectFromEntry(int32_t entry, WorldObjectCreateParams& params)

@@ -159,10 +159,11 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
         values.acStart = double(acStart);
         values.acRndStart = 0;
     }
-    reader.GetString("AutoAction", values.autoAction, entry);
-    reader.GetInt("AutoActionCount", values.autoActionCount, entry);
-    if (values.acRndStart != 0 && !values.autoAction.IsEmpty()) {
-        const ActionEntry* action = m_World.FindActionEntry(values.autoAction.c_str(), true);
+    // The automatic action is the element's own, which its common step repeats.
+    reader.GetString("AutoAction", elem.m_AutoAction, entry);
+    reader.GetInt("AutoActionCount", elem.m_AutoActionCount, entry);
+    if (values.acRndStart != 0 && !elem.m_AutoAction.IsEmpty()) {
+        const ActionEntry* action = m_World.FindActionEntry(elem.m_AutoAction.c_str(), true);
         values.acStart = double(action->duration * m_World.GetGameRandom().NextFloat());
     }
 

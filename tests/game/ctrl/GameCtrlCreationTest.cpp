@@ -128,3 +128,34 @@ TEST(GameCtrlCreationTest, PositionsAndEffects)
     EXPECT_EQ(puff, nullptr);
     EXPECT_EQ(ctrl.CountElements(), before);
 }
+
+// What a save game asks of the controller: the element of an entry at a level position, and the
+// empty element of each record type that the record then fills.
+TEST(GameCtrlCreationTest, SaveGameServices)
+{
+    SampleGame game;
+    ASSERT_EQ(game.level, "no error");
+    SampleGameCtrl& ctrl = *game.ctrl;
+    WorldCtrl& world = ctrl.GetWorld();
+
+    const int32_t crateEntry = ctrl.FindWorldObjectTypeIndex("Crate");
+    ASSERT_GE(crateEntry, 0);
+    auto* crate = dynamic_cast<ItemObj*>(ctrl.CreateWorldObjectByIndex(crateEntry, 640.0f, 700.0f, 0.5f, 0.0f));
+    ASSERT_NE(crate, nullptr);
+    EXPECT_TRUE(world.HoldsObj(crate->m_ObjID, crate));
+    EXPECT_FLOAT_EQ(crate->GetPos().x, 640.0f);
+    EXPECT_FLOAT_EQ(crate->GetPos().y, 700.0f);
+    // A light belongs to the light table: the caller gets none to delete.
+    EXPECT_EQ(ctrl.CreateWorldObjectByIndex(ctrl.FindWorldObjectTypeIndex("Lamp"), 0.0f, 0.0f, 0.0f, 0.0f), nullptr);
+    EXPECT_EQ(ErrorOf([&] { ctrl.CreateWorldObject("Nothing", 0.0f, 0.0f, 0.0f, 0.0f); }),
+              "World object 'Nothing' not found");
+
+    for (uint16_t type : {ElemType::kCreature, ElemType::kProjectile, ElemType::kItem, ElemType::kEvent}) {
+        std::unique_ptr<WorldElem> elem(ctrl.CreateEmptyElement(type));
+        ASSERT_NE(elem, nullptr) << type;
+        EXPECT_EQ(elem->m_TypeCode, type);
+        EXPECT_EQ(elem->m_World, nullptr);
+    }
+    for (uint16_t type : {ElemType::kBase, ElemType::kLight, ElemType::kWall, ElemType::kEffect, ElemType::kElem})
+        EXPECT_EQ(ctrl.CreateEmptyElement(type), nullptr) << type;
+}
