@@ -15,6 +15,8 @@
 //   CreatureObjCycleChoice.cpp  the cycle chooser, speeds by movement mode and direction,
 //                            position elements
 //   CreatureObjActions.cpp   starting, running, finishing and stopping actions; bored actions
+//   CreatureObjMovement.cpp  the movement table: setting, stopping and carrying out movements,
+//                            jumps and dodges, the walking cycle from the movement vector
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -280,6 +282,34 @@ public:
     // The action state's saved form; the targets by object ID, resolved after loading.
     void SaveActionState(File& file);
     void LoadActionState(File& file);
+
+    // Movement (CreatureObjMovement.cpp): one movement at a time under the movement lock.
+    // Codes 6, 7, 8, 17 and codes outside -1 .. 27 cannot be carried out and are refused.
+    static constexpr int32_t kMoveNone = -1;
+    static constexpr int32_t kMoveWalk = 3;
+    static constexpr int32_t kMoveJump = 9;
+    static constexpr int32_t kMoveDodge = 13;
+    static constexpr int32_t kMoveBaseDummy = 25;
+    static constexpr int32_t kMoveWalkNoTurn = 27;
+    static constexpr int32_t kJumpLockPriority = 7;
+    static constexpr int32_t kDodgeLockPriority = 15;
+    static bool IsMoveCodeValid(int32_t code);
+    bool SetMoveType(int32_t code, float x, float y, float speed, WorldElem* target, int32_t priority, float time,
+                     const D3DXVECTOR2* vecA = nullptr, const D3DXVECTOR2* vecB = nullptr);
+    void StopMovement(int32_t code) { SetMoveType(code, 0.0f, 0.0f, 0.0f, nullptr, 0, 0.0f); }
+    void DoMovement(float dt);
+    bool Jump(int32_t dir);
+    bool Dodge(int32_t dir);
+    void SetAniCycleFromMoveVect(float dx, float dy);
+    void UpdateMoveCycle(float dx, float dy, float turn, float dt);
+    void ChooseMoveCycleVector(const D3DXVECTOR2& oldPos, float turn, float dt, const D3DXVECTOR2& move,
+                               const D3DXVECTOR2& push);
+    // The lateral offset of the serpentine approach at distance r with (amplitude, wavelength).
+    float SerpentineOffset(float r, float amplitude, float wavelength);
+    float m_PrevMoveVect[2] = {0.0f, 0.0f};
+    float m_StandingTime = 0.0f;
+    float m_AngularVelocity = 0.0f;
+    uint8_t m_Moved = 0;
 
     DamageValues* GetDamageValues() const { return m_DamageValues.get(); }
     const CreatureStrategyData& GetStrategyData() const { return m_Strategy; }

@@ -49,16 +49,6 @@ static void RequestReassess(CreatureObj& creature)
     creature.m_ReassessFlag = 1;
 }
 
-// Movement stops for an action (movement code -1). The movement operation with its cycles and
-// reports comes with the creature's movement; here the code and its target go.
-static void StopMovementForAction(CreatureObj& creature)
-{
-    CreatureActionState& s = creature.m_ActionState;
-    s.moveCode = -1;
-    s.moveTargetObj = nullptr;
-    s.moveSpeed = 0.0f;
-}
-
 int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* target, int32_t priority, float param)
 {
     CreatureActionState& s = m_ActionState;
@@ -147,7 +137,7 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
             freeTime -= 0.01f;
         if (freeTime > 0.0f) {
             if (m_KeepMovingInAction == 0 && !entry->canMove && !entry->canRotate) {
-                StopMovementForAction(*this);
+                StopMovement(kMoveNone);
                 AddForcedAction(kAttackLockPriority, freeTime,
                                 CreatureForcedAction::kLocksMovement | CreatureForcedAction::kLocksAction);
             } else {
@@ -161,7 +151,7 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
     case kActionBlock:
         // The "onAction" handler runs here with "Block" (not for a forced restart) once creatures
         // run their script handlers.
-        StopMovementForAction(*this);
+        StopMovement(kMoveNone);
         SetAniCycle(kBlockCycle, 1, false, false);
         break;
     case kActionBored:
@@ -169,7 +159,7 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
             SetAniCycle(kBoredCycle, 1, m_MovementMode == -1, false);
         else
             SetAniCycle(0, 1, false, false);
-        StopMovementForAction(*this);
+        StopMovement(kMoveNone);
         break;
     default:
         break;  // accepted without start work; a frame of it reports the code
@@ -340,10 +330,8 @@ void CreatureObj::ClearAction()
     RecomputeForcePriorities();
     if (m_ActionState.actionPriority < 1)
         StopAction();
-    // The movement is set to 0 (stand) here, through the creature's movement operation once it
-    // exists.
     if (m_ActionState.movePriority < 1)
-        m_ActionState.moveCode = CreatureActionState::kMoveStand;
+        StopMovement(CreatureActionState::kMoveStand);
     m_ActionSerial++;
 }
 
