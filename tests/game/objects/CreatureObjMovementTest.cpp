@@ -1,0 +1,183 @@
+// CreatureObj movement: the movement lock, the same movement again, refusals and trimming under an
+// action without "CanMove", codes that cannot be carried out, jumps and dodges with their locks,
+// code 16 stopping the action, the frame step of a jump and of walking, the serpentine offset and
+// the walking cycle chosen from the movement vector.
+#include "game/objects/CreatureObj.h"
+
+#include "ActionTestSupport.h"
+#include "game/objects/CreatureCycleTestSupport.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+class CreatureObjMovementTest : public ::testing::Test {
+protected:
+    CreatureObjMovementTest()
+    {
+        ctrl.gameWorld = &world;
+        creature = AddTestElem<CreatureObj>(world);
+        for (int32_t n : {0, 128, 130, 131, 132, 133, 144, 145, 146, 147, 149, 150, 151, 152, 153, 156, 157, 160, 161})
+            AddTestCycle(set, n, 2.0f, n != 144 && !(n >= 149 && n <= 152));
+        creature->BindCycleSet(&set);
+    }
+    bool Set(int32_t code, int32_t priority = 0, float x = 0.0f, float y = 0.0f, float speed = 0.0f)
+    {
+        return creature->SetMoveType(code, x, y, speed, nullptr, priority, 0.0f);
+    }
+    int32_t BaseCycle() const { return creature->m_CyclePlayers[0].GetCycleNumber(); }
+
+    ActionTestCtrl ctrl;
+    ScriptWorld world;
+    AniCycleSet set;
+    CreatureObj* creature = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CreatureObjMovementTest, PriorityRepeatAndInvalidCodes)
+{
+    CreatureActionState& s = creature->m_ActionState;
+    creature->AddForcedAction(5, 1.0f, CreatureForcedAction::kLocksMovement);
+    ASSERT_EQ(s.movePriority, 5);
+    EXPECT_FALSE(Set(3, 4, 10.0f, 20.0f));  // below the lock: nothing changes
+    EXPECT_EQ(s.moveTarget[0], 0.0f);
+    EXPECT_TRUE(Set(3, 5, 10.0f, 20.0f, 2.0f));
+    EXPECT_EQ(s.moveCode, 3);
+
+    // The same movement again only replaces its parameters.
+    creature->m_BlockedFlagA = 1;
+    const D3DXVECTOR2 vecB(4.0f, 5.0f);
+    EXPECT_TRUE(creature->SetMoveType(3, 30.0f, 40.0f, 1.0f, nullptr, 5, 0.5f, nullptr, &vecB));
+    EXPECT_EQ(s.moveCode, 3);
+    EXPECT_EQ(s.moveTarget[0], 30.0f);
+    EXPECT_EQ(s.moveSpeed, 1.0f);
+    EXPECT_EQ(s.actionParam, 0.5f);
+    EXPECT_EQ(s.moveVecB[1], 5.0f);
+    EXPECT_EQ(creature->m_BlockedFlagA, 0);
+
+    // Codes the frame step cannot carry out are refused with a warning.
+    LogCapture log;
+    for (int32_t code : {6, 7, 8, 17, -2, 28})
+        EXPECT_FALSE(Set(code, 100)) << code;
+    EXPECT_EQ(log.Count("Unknown creature movement"), 6);
+    EXPECT_EQ(s.moveCode, 3);
+
+    // Codes 25 and above store their parameters and start no cycle.
+    creature->RemoveForcedActions(100);
+    Set(0);
+    const int32_t before = BaseCycle();
+    EXPECT_TRUE(Set(25, 0, 7.0f, 8.0f));
+    EXPECT_EQ(s.moveCode, 25);
+    EXPECT_EQ(s.moveTarget[1], 8.0f);
+    EXPECT_EQ(BaseCycle(), before);
+}
+
+TEST_F(CreatureObjMovementTest, ActionWithoutCanMoveRefusesAndTrims)
+{
+    ActionEntry& slash = AddTestAction(world, "Slash");
+    slash.canMove = 0;
+    slash.canRotate = 0;
+    CreatureActionState& s = creature->m_ActionState;
+    ASSERT_EQ(creature->StartAction(CreatureObj::kActionEntry, String("Slash"), nullptr, 0, 0.0f), 1);
+    s.actionPriority = 5;
+    for (int32_t code : {4, 5, 9, 10, 11, 12, 13, 14, 15, 16, 21, 22, 23, 26, 27})
+        EXPECT_FALSE(Set(code, 4)) << code;
+    EXPECT_TRUE(Set(3, 4, 10.0f, 20.0f, 3.0f));  // trimmed: no target, no speed
+    EXPECT_EQ(s.moveCode, 3);
+    EXPECT_EQ(s.moveTarget[0], 0.0f);
+    EXPECT_EQ(s.moveTarget[1], 0.0f);
+    EXPECT_EQ(s.moveSpeed, 0.0f);
+    EXPECT_TRUE(Set(9, 5));  // not below the action's priority: not trimmed
+}
+
+TEST_F(CreatureObjMovementTest, JumpAndDodgeLocksAndStops)
+{
+    CreatureActionState& s = creature->m_ActionState;
+    creature->AddForcedAction(1, 1.0f, CreatureForcedAction::kLocksAction);
+    EXPECT_FALSE(creature->Jump(0));
+    EXPECT_FALSE(creature->Dodge(0));
+    creature->RemoveForcedActions(100);
+
+    creature->m_SpeedFactor = 2.0f;
+    const float factor = creature->GetSpeedFactor();
+    ASSERT_TRUE(creature->Jump(0));
+    EXPECT_EQ(s.moveCode, 9);
+    EXPECT_EQ(BaseCycle(), 144);
+    ASSERT_EQ(s.forcedActions.GetSize(), 1);
+    const CreatureForcedAction* lock = s.forcedActions.GetBySlot(s.forcedActions.GetUsedSlot(0));
+    ASSERT_NE(lock, nullptr);
+    EXPECT_EQ(lock->priority, CreatureObj::kJumpLockPriority);
+    EXPECT_FLOAT_EQ(lock->time, 2.0f / factor);
+    EXPECT_EQ(s.movePriority, 7);
+    EXPECT_FALSE(creature->Dodge(1));  // under the jump's lock
+
+    // The jump carries the creature along its facing at the front jump speed.
+    creature->m_JumpFrontSpeed = 100.0f;
+    creature->SetAngle(kPi / 2);
+    const D3DXVECTOR2 start = creature->GetPos();
+    creature->DoMovement(0.1f);
+    EXPECT_NEAR(creature->GetPos().y - start.y, 10.0f, 0.01f);
+    EXPECT_NEAR(creature->GetPos().x - start.x, 0.0f, 0.01f);
+    EXPECT_NEAR(creature->m_VelocityY, 100.0f, 0.1f);
+    EXPECT_EQ(creature->m_Moved, 1);
+
+    // Code 16 also stops the running action at the given priority.
+    creature->RemoveForcedActions(100);
+    AddTestAction(world, "Slash");
+    ASSERT_EQ(creature->StartAction(CreatureObj::kActionEntry, String("Slash"), nullptr, 0, 0.0f), 1);
+    creature->RemoveForcedActions(100);
+    EXPECT_TRUE(Set(16));
+    EXPECT_EQ(s.actionCode, CreatureObj::kActionNone);
+    EXPECT_EQ(BaseCycle(), 152);
+}
+
+TEST_F(CreatureObjMovementTest, WalkToPointAndSerpentineOffset)
+{
+    creature->SetPos(100.0f, 100.0f);
+    ASSERT_TRUE(Set(3, 0, 300.0f, 100.0f, 10.0f));
+    const D3DXVECTOR2 start = creature->GetPos();
+    for (int32_t i = 0; i < 5; i++)
+        creature->DoMovement(0.1f);
+    EXPECT_GT(creature->GetPos().x, start.x);
+    EXPECT_LE(creature->GetPos().x, 300.0f);
+
+    creature->m_MyRnd = 123456789;
+    for (float r : {60.0f, 120.0f, 400.0f}) {
+        const float a = 20.0f;
+        const float w = 80.0f;
+        const double phase = 123456789.0 * 4.656613e-10;
+        double k = (r - creature->GetRadius() - 50.0) * 0.01;
+        k = k < 0.0 ? 0.0 : (k > 1.0 ? 1.0 : k);
+        const double expected = std::sin((r / w + phase) * 6.283) * a * k * k;
+        EXPECT_NEAR(creature->SerpentineOffset(r, a, w), expected, 1e-3) << r;
+    }
+}
+
+TEST_F(CreatureObjMovementTest, WalkingCycleFromMoveVector)
+{
+    struct Case {
+        float angle;  // of the movement vector, the creature facing 0
+        int32_t cycles[2];
+    };
+    const Case cases[] = {
+        {0.0f, {128, 128}},         {kPi, {131, 131}},           {kPi / 2, {133, 133}},
+        {-kPi / 2, {132, 132}},     {kPi / 4, {157, 157}},       {-kPi / 4, {156, 156}},
+        {3 * kPi / 4, {161, 161}},  {-3 * kPi / 4, {160, 160}},
+    };
+    for (const Case& c : cases) {
+        creature->m_PrevMoveVect[0] = creature->m_PrevMoveVect[1] = 0.0f;
+        creature->SetAniCycleFromMoveVect(std::cos(c.angle), std::sin(c.angle));
+        EXPECT_EQ(BaseCycle(), c.cycles[0]) << c.angle;
+    }
+    LogCapture log;
+    const int32_t before = BaseCycle();
+    creature->SetAniCycleFromMoveVect(0.0f, 0.0f);
+    EXPECT_EQ(log.Count("SetAniCycleFromMoveVect( (0,0) )"), 1);
+    EXPECT_EQ(BaseCycle(), before);
+}
