@@ -17,6 +17,7 @@
 //   CreatureObjActions.cpp   starting, running, finishing and stopping actions; bored actions
 //   CreatureObjMovement.cpp  the movement table: setting, stopping and carrying out movements,
 //                            jumps and dodges, the walking cycle from the movement vector
+//   CreatureObjAIHooks.cpp   the AI's per-frame timers and its current intention record
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -306,6 +307,11 @@ public:
                                const D3DXVECTOR2& push);
     // The lateral offset of the serpentine approach at distance r with (amplitude, wavelength).
     float SerpentineOffset(float r, float amplitude, float wavelength);
+    // The AI's timers with the randomised reassessment, and the top intention (or none).
+    static constexpr float kOffScreenReassess = 10.0f;
+    void UpdateAITimers(float dt);
+    void GetCurrentActionData(KI_ActionData& out);
+    float m_IdlePriorityTime = 0.0f;  // runs while no movement lock holds
     float m_PrevMoveVect[2] = {0.0f, 0.0f};
     float m_StandingTime = 0.0f;
     float m_AngularVelocity = 0.0f;

@@ -181,3 +181,65 @@ TEST_F(CreatureObjMovementTest, WalkingCycleFromMoveVector)
     EXPECT_EQ(log.Count("SetAniCycleFromMoveVect( (0,0) )"), 1);
     EXPECT_EQ(BaseCycle(), before);
 }
+
+TEST_F(CreatureObjMovementTest, OneShotMovementReturnsToStanding)
+{
+    AddTestCycle(set, 130, 0.5f, false);
+    creature->BindCycleSet(&set);
+    ASSERT_TRUE(Set(1));
+    EXPECT_EQ(BaseCycle(), 130);
+    creature->m_ReassessFlag = 0;
+    for (int32_t i = 0; i < 20 && creature->m_ActionState.moveCode == 1; i++) {
+        creature->AdvanceCycles(0.1f, false);
+        creature->DoMovement(0.1f);
+    }
+    EXPECT_EQ(creature->m_ActionState.moveCode, 0);
+    EXPECT_EQ(creature->m_ReassessFlag, 1);
+    EXPECT_EQ(creature->m_MovementDone, 0);  // set, then the stand movement starts afresh
+}
+
+TEST_F(CreatureObjMovementTest, ReassessmentWaitsForTheInterval)
+{
+    // Many creatures, one frame step: none reassesses before the interval, and most soon after.
+    struct Case {
+        bool active;
+        float interval;
+        float earliest;
+    };
+    for (const Case& c : {Case{true, 2.0f, 2.0f}, Case{false, 2.0f, 10.0f}}) {
+        int32_t fired = 0;
+        for (int32_t n = 0; n < 50; n++) {
+            CreatureObj* other = AddTestElem<CreatureObj>(world);
+            other->m_InActiveCell = c.active ? 1 : 0;
+            other->m_Strategy.value = c.interval;
+            other->m_ReassessFlag = 0;
+            float t = 0.0f;
+            while (other->m_ReassessFlag == 0 && t < c.earliest + 30.0f) {
+                other->UpdateAITimers(0.05f);
+                t += 0.05f;
+            }
+            EXPECT_GT(t, c.earliest - 0.01f);
+            fired += other->m_ReassessFlag;
+        }
+        EXPECT_GT(fired, 40) << c.earliest;
+    }
+}
+
+TEST_F(CreatureObjMovementTest, CurrentActionDataWithoutIntention)
+{
+    KI_ActionData data;
+    data.task = 7;
+    data.target = creature;
+    creature->GetCurrentActionData(data);
+    EXPECT_EQ(data.task, 0);
+    EXPECT_EQ(data.target.Get(), nullptr);
+
+    KI_ActionData top;
+    top.task = 3;
+    top.actionName = "Slash";
+    creature->m_AIActions.GetBySlot(creature->m_AIActions.Add())->task = 1;
+    *creature->m_AIActions.GetBySlot(creature->m_AIActions.Add()) = top;
+    creature->GetCurrentActionData(data);
+    EXPECT_EQ(data.task, 3);
+    EXPECT_EQ(data.actionName, String("Slash"));
+}

@@ -1,0 +1,56 @@
+// CreatureObj: what the AI strategy runner reads and keeps running on the creature: the per-frame
+// AI timers with the randomised reassessment and the current intention record.
+#include "game/objects/CreatureObj.h"
+
+#include "base/Random.h"
+
+#include <cmath>
+
+void CreatureObj::UpdateAITimers(float dt)
+{
+    if (m_ActionState.movePriority < 1)
+        m_IdlePriorityTime += dt;
+    CreatureStrategyData& strategy = m_Strategy;
+    DynaMem<CreatureTimedValue, 4>& timed = strategy.timedValues;
+    for (int32_t pos = timed.GetSize() - 1; pos >= 0; pos--) {
+        const int32_t slot = timed.GetUsedSlot(pos);
+        CreatureTimedValue* entry = timed.GetBySlot(slot);
+        if (!entry)
+            continue;
+        entry->time -= dt;
+        if (entry->time <= 0.0f) {
+            timed.Delete(slot);
+            strategy.strategyTimer = 0.0f;
+            m_ReassessFlag = 1;
+        }
+    }
+    strategy.RecomputeTimedLevel();
+    strategy.strategyTimer += dt;
+
+    float r = strategy.value;
+    // A creature nobody watches and that has nothing to do decides seldom.
+    if (!IsMainCharacter() && !m_TargetElem.Get() && !IsInActiveCell() && r < kOffScreenReassess)
+        r = kOffScreenReassess;
+    if (r > 0.0f && strategy.strategyTimer > r) {
+        const float t = strategy.strategyTimer - r;
+        const double p = (1.0 - std::exp(-double(t) / double(r))) * double(dt);
+        if (Random::Float01() < p) {
+            strategy.strategyTimer = 0.0f;
+            m_ReassessFlag = 1;
+        }
+    }
+}
+
+void CreatureObj::GetCurrentActionData(KI_ActionData& out)
+{
+    const int32_t size = m_AIActions.GetSize();
+    if (size > 0) {
+        if (KI_ActionData* top = m_AIActions.GetBySlot(m_AIActions.GetUsedSlot(size - 1))) {
+            out = *top;
+            return;
+        }
+    }
+    out.task = 0;
+    out.target = nullptr;
+    out.values[0] = out.values[1] = 0.0f;
+}
