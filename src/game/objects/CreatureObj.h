@@ -18,6 +18,8 @@
 //   CreatureObjMovement.cpp  the movement table: setting, stopping and carrying out movements,
 //                            jumps and dodges, the walking cycle from the movement vector
 //   CreatureObjAIHooks.cpp   the AI's per-frame timers and its current intention record
+//   CreatureObjQueries.cpp   small queries: radius, body points, line of sight, goal, pushes,
+//                            combo codes, the AI stack and state
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -37,6 +39,7 @@
 #include <memory>
 
 class ActionAttack;
+class DXC_3dObject;
 class ActionEffect;
 class AniCycle;
 class AniCycleSet;
@@ -312,6 +315,22 @@ public:
     void UpdateAITimers(float dt);
     void GetCurrentActionData(KI_ActionData& out);
     float m_IdlePriorityTime = 0.0f;  // runs while no movement lock holds
+    // Small queries (CreatureObjQueries.cpp).
+    static constexpr int32_t kBodyPoints = 22;
+    float GetRadius() override;
+    DXC_3dObject* FindBone(int32_t number);
+    static int32_t MapComboAction(int32_t code, bool alt);
+    static float RoundHundredth(float x);
+    bool CanSeeCached(WorldElem* target);
+    void AddPush(float x, float y);
+    bool IsSlowOrSpecialMode() const { return m_MovementMode == -1 || m_MovementMode == -2; }
+    bool IsDodging() const { return m_ActionState.moveCode >= 13 && m_ActionState.moveCode <= 16; }
+    void SetAIState(int32_t state);
+    int8_t m_SightCache = -1;  // -1 unknown, else the last line-of-sight answer
+    double m_SightTime = 0.0;
+    float m_SightTargetPos[2] = {0.0f, 0.0f};
+    float m_Push[2] = {0.0f, 0.0f};
+    float m_PushResistance = 1.0f;
     float m_PrevMoveVect[2] = {0.0f, 0.0f};
     float m_StandingTime = 0.0f;
     float m_AngularVelocity = 0.0f;

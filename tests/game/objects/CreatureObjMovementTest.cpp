@@ -5,6 +5,7 @@
 #include "game/objects/CreatureObj.h"
 
 #include "ActionTestSupport.h"
+#include "engine/scene/DXC_3dScene.h"
 #include "game/objects/CreatureCycleTestSupport.h"
 #include "support/LogCapture.h"
 
@@ -242,4 +243,50 @@ TEST_F(CreatureObjMovementTest, CurrentActionDataWithoutIntention)
     creature->GetCurrentActionData(data);
     EXPECT_EQ(data.task, 3);
     EXPECT_EQ(data.actionName, String("Slash"));
+}
+
+TEST_F(CreatureObjMovementTest, QueriesRadiusBodyPointsComboCodes)
+{
+    creature->m_Radius = 12.0f;
+    EXPECT_EQ(creature->GetRadius(), 12.0f);
+    creature->m_Dead = 1;
+    EXPECT_EQ(creature->GetRadius(), 24.0f);
+    creature->m_Dead = 0;
+
+    EXPECT_EQ(creature->FindBone(2), nullptr);  // no scene
+    DXC_3dScene scene;
+    scene.objects.GetBySlot(scene.objects.Add())->SetObjectName("bip01 neck");
+    scene.objects.GetBySlot(scene.objects.Add())->SetObjectName("Bip01 Pelvis");
+    creature->SetScene(&scene);
+    ASSERT_NE(creature->FindBone(2), nullptr);
+    EXPECT_STREQ(creature->FindBone(2)->GetObjectName(), "bip01 neck");
+    EXPECT_STREQ(creature->FindBone(3)->GetObjectName(), "Bip01 Pelvis");
+    for (int32_t n : {0, 6, 23, -1, 7})
+        EXPECT_EQ(creature->FindBone(n), nullptr) << n;
+    creature->SetScene(nullptr);
+
+    const int32_t combos[][3] = {{23, 9, 10}, {25, 4, 5}, {29, 17, 18}, {30, 19, 20}, {31, 31, 31}, {22, 22, 22}};
+    for (const auto& c : combos) {
+        EXPECT_EQ(CreatureObj::MapComboAction(c[0], false), c[1]) << c[0];
+        EXPECT_EQ(CreatureObj::MapComboAction(c[0], true), c[2]) << c[0];
+    }
+    EXPECT_FLOAT_EQ(CreatureObj::RoundHundredth(1.005f), 1.0f);
+    EXPECT_FLOAT_EQ(CreatureObj::RoundHundredth(-2.346f), -2.35f);
+}
+
+TEST_F(CreatureObjMovementTest, LineOfSightCache)
+{
+    CreatureObj* target = AddTestElem<CreatureObj>(world);
+    target->SetPos(50.0f, 0.0f);
+    ASSERT_TRUE(creature->CanSeeCached(target));  // an empty world: clear
+    // A cached "blocked" answers while it is fresh and the target stays near.
+    creature->m_SightCache = 0;
+    target->SetPos(55.0f, 0.0f);
+    ctrl.gameTime += 0.4;
+    EXPECT_FALSE(creature->CanSeeCached(target));
+    ctrl.gameTime += 0.2;  // older than 0.5 s: tested again
+    EXPECT_TRUE(creature->CanSeeCached(target));
+    creature->m_SightCache = 0;
+    target->SetPos(200.0f, 0.0f);  // moved by more than 100: tested again
+    EXPECT_TRUE(creature->CanSeeCached(target));
 }
