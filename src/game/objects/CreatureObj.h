@@ -37,6 +37,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class ActionAttack;
 class DXC_3dObject;
@@ -308,6 +309,9 @@ public:
     void UpdateMoveCycle(float dx, float dy, float turn, float dt);
     void ChooseMoveCycleVector(const D3DXVECTOR2& oldPos, float turn, float dt, const D3DXVECTOR2& move,
                                const D3DXVECTOR2& push);
+    // Approaching the move target element; arrived, it turns to it and raises the first blocked flag.
+    void FollowTargetStep(float dt, bool arriveOnly);
+    uint8_t m_Arrived = 0;
     // The lateral offset of the serpentine approach at distance r with (amplitude, wavelength).
     float SerpentineOffset(float r, float amplitude, float wavelength);
     // The AI's timers with the randomised reassessment, and the top intention (or none).
@@ -331,6 +335,9 @@ public:
     float m_SightTargetPos[2] = {0.0f, 0.0f};
     float m_Push[2] = {0.0f, 0.0f};
     float m_PushResistance = 1.0f;
+    // One weight per helper object (bone) of the scene, in its order; 0 without the weights.
+    void SetupBones(bool weights);
+    std::vector<float> m_BoneWeights;
     float m_PrevMoveVect[2] = {0.0f, 0.0f};
     float m_StandingTime = 0.0f;
     float m_AngularVelocity = 0.0f;

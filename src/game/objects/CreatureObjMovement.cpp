@@ -240,9 +240,13 @@ void CreatureObj::DoMovement(float dt)
         push(m_DodgeSpeed, -f.x, -f.y);
         break;
     default:
-        // The approaching and circling steps come with the AI's movement steps; until then
-        // these codes mark the movement blocked.
-        if (s.moveCode == 4 || s.moveCode == 20 || s.moveCode == 21 || s.moveCode == 22 || s.moveCode == 23 ||
+        // The circling steps come with the AI's movement steps; until then these codes mark the
+        // movement blocked.
+        if (s.moveCode == 4 || s.moveCode == 20) {
+            FollowTargetStep(dt, false);
+            break;
+        }
+        if (s.moveCode == 21 || s.moveCode == 22 || s.moveCode == 23 ||
             s.moveCode == 26) {
             m_BlockedFlagC = 1;
             break;
@@ -278,6 +282,51 @@ void CreatureObj::DoMovement(float dt)
         m_AngularVelocity = Angle::Diff(oldAngle, angle) / dt;
         m_Moved = pos.x != oldPos.x || pos.y != oldPos.y || angle != oldAngle;
     }
+}
+
+void CreatureObj::FollowTargetStep(float dt, bool arriveOnly)
+{
+    CreatureActionState& s = m_ActionState;
+    WorldElem* target = s.moveTargetObj.Get();
+    if (!target) {
+        m_MovementDone = 1;
+        return;
+    }
+    m_MovementDone = 0;
+    const D3DXVECTOR2 oldPos = GetPos();
+    const float oldAngle = GetAngle();
+    const D3DXVECTOR2 point = target->GetPos();
+    const float dx = point.x - oldPos.x;
+    const float dy = point.y - oldPos.y;
+    const float r = Length(dx, dy);
+    float turn = s.actionParam;  // the movement's angle parameter
+    if (s.moveVecA[0] * s.moveVecA[1] > 0.0f && r > 0.0f) {
+        const float k = std::clamp((r - GetRadius() - target->GetRadius() - 50.0f) * 0.01f, 0.0f, 1.0f);
+        turn += std::sin((r / s.moveVecA[1] + GetMyRndFraction()) * kTwoPiApprox) * k * k * s.moveVecA[0];
+    }
+    const float cs = std::cos(turn);
+    const float sn = std::sin(turn);
+    const float wx = dx * cs - dy * sn;
+    const float wy = dx * sn + dy * cs;
+    const float contact = target->IsCreature() ? target->GetRadius() + GetRadius() + 1.0f : 1.0f;
+    const float tolerance = m_Arrived ? 10.0f : 0.0f;  // arrived, it does not start again at once
+    WorldCtrl* world = m_World;
+    if (arriveOnly || r <= tolerance + contact) {
+        if (world)
+            world->TurnToPoint(*this, point.x, point.y, s.moveSpeed);
+        m_Arrived = 1;
+        if (!arriveOnly)
+            SetBlockedFlagA(1);
+    } else {
+        if (world) {
+            world->WalkTowards(*this, oldPos.x + wx, oldPos.y + wy, dt, s.moveSpeed, nullptr);
+            world->TurnToPoint(*this, oldPos.x + wx, oldPos.y + wy, s.moveSpeed);
+        }
+        m_Arrived = 0;
+        m_Push[0] = m_Push[1] = 0.0f;
+    }
+    const D3DXVECTOR2 moved = GetPos() - oldPos;
+    UpdateMoveCycle(moved.x, moved.y, Angle::Diff(oldAngle, GetAngle()), dt);
 }
 
 // A jump or a dodge: only when nothing locks the creature; the lock holds for the cycle's time.

@@ -84,3 +84,37 @@ void CreatureObj::SetAIState(int32_t state)
     m_PreviousAIState = m_AIState;
     m_AIState = state;
 }
+
+// How much each bone follows the body's own turning (looking, aiming): the spine less towards the
+// hips, the arms and hands fully; the staff's dummy not at all.
+static float BoneWeight(const String& name)
+{
+    static const struct {
+        const char* name;
+        float weight;
+    } kWeights[] = {
+        {"Bip01 Neck", 0.8f},       {"Bip01 Head", 0.7f},       {"Bip01 Spine3", 0.6f},
+        {"Bip01 Spine2", 0.5f},     {"Bip01 Spine1", 0.4f},     {"Bip01 Spine", 0.3f},
+        {"Bip01 Pelvis", 0.8f},     {"Bip01 L Clavicle", 0.8f}, {"Bip01 R Clavicle", 0.8f},
+        {"Bip01 L UpperArm", 0.9f}, {"Bip01 R UpperArm", 0.9f}, {"staff_dummy", 0.0f},
+    };
+    for (const auto& w : kWeights)
+        if (name.EqualsNoCase(w.name))
+            return w.weight;
+    return 1.0f;  // hands, fingers, the staff's groups and targets and every other bone
+}
+
+void CreatureObj::SetupBones(bool weights)
+{
+    m_BoneWeights.clear();
+    DXC_3dScene* scene = GetScene();
+    if (!scene)
+        return;
+    const int32_t count = scene->objects.GetSize();
+    m_BoneWeights.assign(size_t(count), 0.0f);
+    if (!weights)
+        return;
+    for (int32_t i = 0; i < count; i++)
+        if (DXC_3dObject* bone = scene->objects.GetAt(i))
+            m_BoneWeights[size_t(i)] = BoneWeight(String(bone->GetObjectName()));
+}

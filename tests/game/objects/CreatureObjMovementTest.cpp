@@ -290,3 +290,38 @@ TEST_F(CreatureObjMovementTest, LineOfSightCache)
     target->SetPos(200.0f, 0.0f);  // moved by more than 100: tested again
     EXPECT_TRUE(creature->CanSeeCached(target));
 }
+
+TEST_F(CreatureObjMovementTest, BoneWeightsByName)
+{
+    DXC_3dScene scene;
+    for (const char* name : {"BIP01 NECK", "Bip01 Spine", "Bip01 Spine3", "Bip01 L Finger0", "staff_dummy", "tail"})
+        scene.objects.GetBySlot(scene.objects.Add())->SetObjectName(name);
+    creature->SetScene(&scene);
+    creature->SetupBones(false);
+    EXPECT_EQ(creature->m_BoneWeights, std::vector<float>(6, 0.0f));
+    creature->SetupBones(true);
+    EXPECT_EQ(creature->m_BoneWeights, (std::vector<float>{0.8f, 0.3f, 0.6f, 1.0f, 0.0f, 1.0f}));
+    creature->SetScene(nullptr);
+}
+
+TEST_F(CreatureObjMovementTest, ApproachTargetUntilContact)
+{
+    CreatureObj* target = AddTestElem<CreatureObj>(world);
+    target->SetPos(200.0f, 0.0f);
+    creature->SetPos(0.0f, 0.0f);
+    ASSERT_TRUE(creature->SetMoveType(4, 0.0f, 0.0f, 5.0f, target, 0, 0.0f));
+    float last = 0.0f;
+    for (int32_t i = 0; i < 400 && !creature->m_BlockedFlagA; i++) {
+        creature->DoMovement(0.05f);
+        EXPECT_GE(creature->GetPos().x, last - 0.01f);
+        last = creature->GetPos().x;
+    }
+    EXPECT_EQ(creature->m_BlockedFlagA, 1);
+    const float contact = target->GetRadius() + creature->GetRadius() + 1.0f;
+    EXPECT_LE(200.0f - creature->GetPos().x, contact + 0.01f);
+
+    // Without a target element the movement counts as done.
+    ASSERT_TRUE(creature->SetMoveType(20, 0.0f, 0.0f, 5.0f, nullptr, 0, 0.0f));
+    creature->DoMovement(0.05f);
+    EXPECT_EQ(creature->m_MovementDone, 1);
+}
