@@ -23,7 +23,7 @@ protected:
     {
         ctrl.gameWorld = &world;
         creature = AddTestElem<CreatureObj>(world);
-        for (int32_t n : {0, 128, 130, 131, 132, 133, 144, 145, 146, 147, 149, 150, 151, 152, 153, 156, 157, 160, 161})
+        for (int32_t n : {0, 128, 130, 131, 132, 133, 134, 165, 144, 145, 146, 147, 149, 150, 151, 152, 153, 156, 157, 160, 161})
             AddTestCycle(set, n, 2.0f, n != 144 && !(n >= 149 && n <= 152));
         creature->BindCycleSet(&set);
     }
@@ -324,4 +324,22 @@ TEST_F(CreatureObjMovementTest, ApproachTargetUntilContact)
     ASSERT_TRUE(creature->SetMoveType(20, 0.0f, 0.0f, 5.0f, nullptr, 0, 0.0f));
     creature->DoMovement(0.05f);
     EXPECT_EQ(creature->m_MovementDone, 1);
+}
+
+TEST_F(CreatureObjMovementTest, MoveCycleTurnsAndStands)
+{
+    // Fast movement takes the walking cycle; a small step turning fast takes the turning cycle by
+    // the turn's sign; standing still for more than 0.1 s returns to standing.
+    creature->UpdateMoveCycle(1.0f, 0.0f, 0.0f, 0.1f);
+    EXPECT_EQ(BaseCycle(), 128);
+    creature->UpdateMoveCycle(0.0f, 0.1f, 1.0f, 0.1f);
+    EXPECT_EQ(BaseCycle(), 165);
+    creature->UpdateMoveCycle(0.0f, -0.1f, -1.0f, 0.1f);
+    EXPECT_EQ(BaseCycle(), 134);
+    creature->UpdateMoveCycle(0.0f, 0.0f, 0.0f, 0.06f);
+    EXPECT_EQ(BaseCycle(), 134);
+    creature->UpdateMoveCycle(0.0f, 0.0f, 0.0f, 0.06f);
+    EXPECT_EQ(BaseCycle(), 0);
+    creature->UpdateMoveCycle(5.0f, 0.0f, 0.0f, 0.0f);  // no time: nothing
+    EXPECT_EQ(BaseCycle(), 0);
 }
