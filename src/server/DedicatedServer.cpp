@@ -90,6 +90,7 @@ void RunFrames(GameCtrl& ctrl, int32_t frames)
         if (g_StopRequested.load())
             break;
         ctrl.UpdateFrame(DedicatedServer::kStepSeconds);
+        ctrl.ProcessPendingRequests();
         if (frames < 0) {  // a counted run is a test: it does not wait for the clock
             next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
             std::this_thread::sleep_until(next);
