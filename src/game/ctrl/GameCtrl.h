@@ -974,6 +974,13 @@ public:
     int32_t ProcessPendingRequests();
     bool IsEndOfGameRequested() const { return m_EndOfGameRequest != 0; }
     int32_t GetEndReason() const { return m_EndReason; }
+    // The current level's description file; its base name names the level's ".ld" save file.
+    void SetLevelDescFile(const char* name) { m_LevelDescFile = name; }
+    const String& GetLevelDescFile() const { return m_LevelDescFile; }
+    // The ".ld" file of the current level in the type's folder: version 275, the level variables,
+    // the world's level state. Written beside the old file and renamed over it, so a failed save
+    // keeps the old one; false (with a warning) when it could not be written.
+    bool SaveLevel(int32_t type);
     // Game events of one byte for the scripts: type 17 (and a held frame) or type 18.
     void PostByteEventAndHold(uint8_t value);
     void AddByteEvent(uint8_t value);
@@ -1210,6 +1217,7 @@ private:
     void ApplyToMusicStreams(void (SoundManager::*operation)(intptr_t, intptr_t));
     // Save-game folders and pending requests (GameCtrlSaveFolders.cpp).
     String m_SavegameBaseDir = "save\\";
+    String m_LevelDescFile;
     int32_t m_SaveMode = 0;
     int32_t m_HoldCounter = 0;
     int32_t m_EndOfGameRequest = 0;

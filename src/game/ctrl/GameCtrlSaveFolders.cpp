@@ -1,7 +1,9 @@
-// GameCtrl: the save-game folders (paths by type, deleting saved levels and the working folder),
-// file names for typed names, the auto-save request and the world's pending requests.
+// GameCtrl: the save-game folders (paths by type, the level save file, deleting saved levels and
+// the working folder), file names for typed names, the auto-save request and the world's pending
+// requests.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/File.h"
 #include "base/FileSystem.h"
 #include "base/GameOptions.h"
 #include "base/Log.h"
@@ -10,6 +12,7 @@
 #include "world/WorldEventPayloads.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -45,6 +48,37 @@ String GameCtrl::GetSavegamePath(int32_t type)
         path += slot;
     }
     return path;
+}
+
+bool GameCtrl::SaveLevel(int32_t type)
+{
+    const String folder = GetSavegamePath(type);
+    Log::Write("Save level");
+    // The base name of the description, without folder and extension.
+    const char* name = m_LevelDescFile.c_str();
+    for (const char* c = name; *c; ++c)
+        if (*c == '\\' || *c == '/' || *c == ':')
+            name = c + 1;
+    String fileName = folder;
+    const char* dot = std::strrchr(name, '.');
+    fileName += String(name, int32_t(dot ? dot - name : std::strlen(name)));
+    fileName += ".ld";
+
+    File file;
+    if (!file.CreateReplacing(fileName, false)) {  // the file layer has warned
+        Warning("Level not saved: '%s'", fileName.c_str());
+        return false;
+    }
+    file.WriteInt16(WorldCtrl::kSaveVersion);
+    m_LevelVariables.Save(file);
+    m_World.SaveLevel(file, 0, 0);
+    if (m_Settings.compressSavegames)
+        file.SetCompression(3);
+    if (!file.Commit()) {
+        Warning("Level not saved: '%s'", fileName.c_str());
+        return false;
+    }
+    return true;
 }
 
 void GameCtrl::DeleteSavedLevels(int32_t type)

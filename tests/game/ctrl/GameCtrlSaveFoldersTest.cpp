@@ -2,6 +2,7 @@
 // names for typed names, the auto-save request and the world's pending requests.
 #include "game/ctrl/GameCtrl.h"
 
+#include "base/File.h"
 #include "base/GameOptions.h"
 
 #include "GameCtrlTestSupport.h"
@@ -116,4 +117,24 @@ TEST(GameCtrlSaveFoldersTest, WorldRequestsEndTheGameOnlyForTheirCodes)
     ctrl.PostByteEventAndHold(1);
     EXPECT_EQ(ctrl.ProcessPendingRequests(), 3);
     EXPECT_EQ(ctrl.GetEndReason(), 1);
+}
+
+TEST(GameCtrlSaveFoldersTest, LevelSaveFileBeginsWithItsVersionAndFailsLoudly)
+{
+    GameDir dir;
+    dir.Write("save/current/old.txt", "");
+    GameCtrl ctrl;
+    ctrl.SetSavegameBaseDir("save\\");
+    ctrl.SetLevelDescFile("levels\\sample\\Sample.Level.cfg");
+    ASSERT_TRUE(ctrl.SaveLevel(-1));
+    File file;
+    ASSERT_TRUE(file.Open("save\\current\\Sample.Level.ld"));
+    uint16_t version = 0;
+    ASSERT_TRUE(file.ReadInt16(&version));
+    EXPECT_EQ(version, 275);
+    file.Close();
+
+    LogCapture log;
+    EXPECT_FALSE(ctrl.SaveLevel(3));  // "save\save 3\" does not exist
+    EXPECT_EQ(log.Count("Level not saved: 'save\\save 3\\Sample.Level.ld'"), 1);
 }
