@@ -981,6 +981,10 @@ public:
     // the world's level state. Written beside the old file and renamed over it, so a failed save
     // keeps the old one; false (with a warning) when it could not be written.
     bool SaveLevel(int32_t type);
+    // The binary level file into the world (GameCtrlLevelLoad.cpp): the GUI mode left, the level
+    // state reset, then the world's load; "VSD file '%s' loaded" and the name kept.
+    virtual void LoadVsdFile(const char* fileName);
+    const String& GetVsdFile() const { return m_VsdFile; }
     // Game events of one byte for the scripts: type 17 (and a held frame) or type 18.
     void PostByteEventAndHold(uint8_t value);
     void AddByteEvent(uint8_t value);
@@ -1218,6 +1222,7 @@ private:
     // Save-game folders and pending requests (GameCtrlSaveFolders.cpp).
     String m_SavegameBaseDir = "save\\";
     String m_LevelDescFile;
+    String m_VsdFile;
     int32_t m_SaveMode = 0;
     int32_t m_HoldCounter = 0;
     int32_t m_EndOfGameRequest = 0;
