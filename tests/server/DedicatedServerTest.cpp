@@ -67,6 +67,32 @@ TEST(DedicatedServerProgram, CountedRunOnTheSampleGameEndsCleanly)
     EXPECT_NE(log.find("Running main loop"), std::string::npos) << log;
 }
 
+// The log without the time and memory suffix of each line.
+std::string LogLines(const std::string& log)
+{
+    std::string result;
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find('\n', start);
+        if (end == std::string::npos)
+            end = log.size();
+        const std::string line = log.substr(start, end - start);
+        result += line.substr(0, line.rfind("(Time:")) + "\n";
+        start = end + 1;
+    }
+    return result;
+}
+
+TEST(DedicatedServerProgram, TwoRunsLogTheSameLines)
+{
+    TempDir dir;
+    CopySampleGame(dir);
+    ASSERT_EQ(RunProgram(dir, "--frames 3"), 0);
+    const std::string first = LogLines(dir.Read("serverlog.txt"));
+    ASSERT_EQ(RunProgram(dir, "--frames 3"), 0);
+    EXPECT_EQ(LogLines(dir.Read("serverlog.txt")), first);
+}
+
 TEST(DedicatedServerProgram, StartUpErrorIsPrintedAndFailsTheRun)
 {
     TempDir dir;  // no game data at all: the database cannot be opened
