@@ -947,6 +947,48 @@ public:
     float GetCameraStartPitch() const { return m_CameraPitch[0]; }
     float GetCameraStartDistance() const { return m_CameraDistance[0]; }
 
+    // Save-game folders and pending requests (GameCtrlSaveFolders.cpp). Folders lie under the
+    // savegame base directory ("save\" or "saveMP\"): type -3 the base itself, -2 and -1
+    // "current\" (the running game's levels), 0 "quick\", 1 to 99 "save%2i\"; any other type is
+    // the error "Invalid savegame type: %i".
+    String GetSavegamePath(int32_t type);
+    void SetSavegameBaseDir(const char* dir) { m_SavegameBaseDir = dir; }
+    const String& GetSavegameBaseDir() const { return m_SavegameBaseDir; }
+    void SetSaveMode(int32_t mode) { m_SaveMode = mode; }  // 1: saves are not kept on disk
+    // Every "*.ld" of the type's folder; the first file that cannot go is logged and ends the pass.
+    void DeleteSavedLevels(int32_t type);
+    // The working folder with everything in it (not in save mode 1).
+    void DeleteWorkingSaveFolder();
+    // A file-name-safe text for a typed name: digits, ASCII letters, ' ', '_' and '-' stay; any
+    // other unit becomes two characters for its bits 0-4 and 5-9 ('a'+n below 26, else '0'+n-26).
+    static String MakeFileName(const char16_t* text, int32_t length);
+    // Asks for an auto-save at least 60 s of game time after the last one (forced, or with the
+    // "AutoSave" option); nothing in save mode 1.
+    void RequestAutoSave(uint8_t force);
+    void HoldFrames(int32_t frames) { m_HoldCounter = m_HoldCounter > frames ? m_HoldCounter : frames; }
+    int32_t GetHoldCounter() const { return m_HoldCounter; }
+    void ReleaseHeldFrame() { if (m_HoldCounter > 0) --m_HoldCounter; }  // once per drawn frame
+    virtual bool CanSaveNow();
+    // Each frame: the due auto-save, then the world's due events; their code decides (3 and 5 end
+    // the game with reason 1 and 2; 4 and unknown codes change nothing). The code is returned.
+    int32_t ProcessPendingRequests();
+    bool IsEndOfGameRequested() const { return m_EndOfGameRequest != 0; }
+    int32_t GetEndReason() const { return m_EndReason; }
+    // The current level's description file; its base name names the level's ".ld" save file.
+    void SetLevelDescFile(const char* name) { m_LevelDescFile = name; }
+    const String& GetLevelDescFile() const { return m_LevelDescFile; }
+    // The ".ld" file of the current level in the type's folder: version 275, the level variables,
+    // the world's level state. Written beside the old file and renamed over it, so a failed save
+    // keeps the old one; false (with a warning) when it could not be written.
+    bool SaveLevel(int32_t type);
+    // The binary level file into the world (GameCtrlLevelLoad.cpp): the GUI mode left, the level
+    // state reset, then the world's load; "VSD file '%s' loaded" and the name kept.
+    virtual void LoadVsdFile(const char* fileName);
+    const String& GetVsdFile() const { return m_VsdFile; }
+    // Game events of one byte for the scripts: type 17 (and a held frame) or type 18.
+    void PostByteEventAndHold(uint8_t value);
+    void AddByteEvent(uint8_t value);
+
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
     void ShowWorldMessage(const wString& text, float seconds);
@@ -1177,4 +1219,12 @@ private:
     // Applies a sound manager operation to the music channels' streams and to the ambient one
     // while it plays.
     void ApplyToMusicStreams(void (SoundManager::*operation)(intptr_t, intptr_t));
+    // Save-game folders and pending requests (GameCtrlSaveFolders.cpp).
+    String m_SavegameBaseDir = "save\\";
+    String m_LevelDescFile;
+    String m_VsdFile;
+    int32_t m_SaveMode = 0;
+    int32_t m_HoldCounter = 0;
+    int32_t m_EndOfGameRequest = 0;
+    int32_t m_EndReason = 0;
 };

@@ -1,0 +1,196 @@
+// DedicatedServer: the command line, the start-up in its fixed order (the log lines mark the
+// steps), the frame loop and the teardown of the headless server.
+#include "server/DedicatedServer.h"
+
+#include "base/ConfigFileReader.h"
+#include "base/ErrorClass.h"
+#include "base/Log.h"
+#include "base/String.h"
+#include "engine/gfx/DXC_Gfx.h"
+#include "scifi/SciFiGameCtrl.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace {
+
+const char* const kLogFile = "serverlog.txt";
+const char* const kGameConfigFile = "cfg\\game.cfg";
+const char* const kServerConfigFile = "cfg\\server.cfg";
+
+std::atomic<bool> g_StopRequested{false};
+
+void ConsolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ConsolePrintf(const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    std::printf("%s\n", buffer);
+    std::fflush(stdout);
+}
+
+// Console and log alike.
+void PrintMessage(const char* text)
+{
+    std::printf("\n%s", text);
+    std::fflush(stdout);
+    Log::Write("%s", text);
+}
+
+void PrintUsage()
+{
+    static const char* const kLines[] = {
+        "=================================",
+        "   Korva dedicated server        ",
+        "=================================\n",
+        "Options: [level.cfg] [Options]",
+        "/? ............. help ",
+        "/DIFF=n ........ sets the game difficulty number (1, 2, or 3)",
+        "/NAME=\"name\" ... sets the server name",
+        "/MAXPL=n ... sets the maximum number of players on the server (default=3)",
+    };
+    for (const char* line : kLines)
+        PrintMessage(line);
+}
+
+// The value after "KEY=" or "KEY:" (any letter case); null when the argument is another one.
+const char* SwitchValue(const String& argument, const char* key)
+{
+    const size_t keyLength = std::char_traits<char>::length(key);
+    if (!argument.StartsWithNoCase(key))
+        return nullptr;
+    const char* rest = argument.c_str() + keyLength;
+    return (*rest == '=' || *rest == ':') ? rest + 1 : nullptr;
+}
+
+bool ParseNumber(const char* text, int32_t& value)
+{
+    char* end = nullptr;
+    const long number = std::strtol(text, &end, 10);
+    if (!*text || *end || number < -1000000 || number > 1000000)
+        return false;
+    value = int32_t(number);
+    return true;
+}
+
+void RunFrames(GameCtrl& ctrl, int32_t frames)
+{
+    const auto period = std::chrono::duration<double>(DedicatedServer::kStepSeconds);
+    auto next = std::chrono::steady_clock::now();
+    for (int32_t done = 0; frames < 0 || done < frames; ++done) {
+        if (g_StopRequested.load())
+            break;
+        ctrl.UpdateFrame(DedicatedServer::kStepSeconds);
+        ctrl.ProcessPendingRequests();
+        if (frames < 0) {  // a counted run is a test: it does not wait for the clock
+            next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
+            std::this_thread::sleep_until(next);
+        }
+    }
+}
+
+}  // namespace
+
+namespace DedicatedServer {
+
+ServerCommandLine ParseCommandLine(int argc, const char* const* argv)
+{
+    ServerCommandLine result;
+    for (int i = 1; i < argc; ++i) {
+        const String argument(argv[i]);
+        const char* value = nullptr;
+        if (argument.EqualsNoCase("/?")) {
+            result.usage = true;
+        } else if (argument.EqualsNoCase("--frames")) {
+            if (i + 1 >= argc || !ParseNumber(argv[i + 1], result.frames) || result.frames < 0) {
+                result.error = "--frames needs a count of 0 or more";
+                return result;
+            }
+            ++i;
+        } else if ((value = SwitchValue(argument, "/MAXPL"))) {
+            ParseNumber(value, result.maxPlayers);
+        } else if ((value = SwitchValue(argument, "/DIFF"))) {
+            ParseNumber(value, result.difficulty);
+        } else if ((value = SwitchValue(argument, "/NAME"))) {
+            result.serverName = value;
+        } else if (result.levelFile.empty() && argv[i][0] > ' ' && argv[i][0] != '-' && argv[i][0] != '/') {
+            result.levelFile = argv[i];
+        }
+    }
+    result.difficulty = std::max(1, std::min(3, result.difficulty));
+    return result;
+}
+
+void RequestStop() { g_StopRequested.store(true); }
+
+int32_t Run(const ServerCommandLine& commandLine)
+{
+    if (commandLine.usage) {
+        PrintUsage();
+        return 0;
+    }
+    if (!commandLine.error.empty()) {
+        ConsolePrintf("ERROR: %s", commandLine.error.c_str());
+        return 2;
+    }
+    Log::SetFileName(kLogFile);
+    ConfigFileReader& gameConfig = GetGameConfig();
+    if (gameConfig.Load(kGameConfigFile) != 0)
+        ConsolePrintf("cfgLoader Error: %s", gameConfig.GetErrorText());
+    Log::Write("game.cfg loaded");
+
+    int32_t exitCode = 0;
+    std::unique_ptr<DXC_Gfx> gfx;
+    std::unique_ptr<SciFiGameCtrl> ctrl;
+    ConfigFileReader serverConfig;
+    try {
+        gfx = std::make_unique<DXC_Gfx>();
+        g_Gfx = gfx.get();
+        serverConfig.Load(kServerConfigFile);
+        gfx->SetDedicatedMode(1);
+        PrintMessage("=================================");
+        PrintMessage("   Korva dedicated server v1.1   ");
+        PrintMessage("=================================\n");
+        PrintMessage("Creating GameCtrl class");
+        ctrl = std::make_unique<SciFiGameCtrl>();
+        ctrl->OpenLocalisationDB();
+        PrintMessage("Engine init");
+        ctrl->EngineInit(1);
+        PrintMessage("Game init");
+        ctrl->Init();
+
+        String level(commandLine.levelFile.c_str());
+        if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
+            ConsolePrintf("Level entry in 'server.cfg' missing");
+        ctrl->SetLevelDescFile(level.c_str());  // the level the new game starts on
+        char line[128];
+        std::snprintf(line, sizeof(line), "Setting difficulty mode to %i", int(commandLine.difficulty));
+        PrintMessage(line);
+        ctrl->SetDifficulty(commandLine.difficulty, 1, 1);
+
+        PrintMessage("Running main loop");
+        RunFrames(*ctrl, commandLine.frames);
+    } catch (const ErrorMsg& error) {
+        ConsolePrintf("ERROR: %s: %s", error.className, error.message);
+        exitCode = 1;
+    } catch (const std::exception& error) {
+        ConsolePrintf("ERROR: %s", error.what());
+        exitCode = 1;
+    }
+    ctrl.reset();
+    if (g_Gfx == gfx.get())
+        g_Gfx = nullptr;
+    gfx.reset();
+    return exitCode;
+}
+
+}  // namespace DedicatedServer

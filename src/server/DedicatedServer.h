@@ -1,0 +1,29 @@
+// DedicatedServer: the headless server's run from command line to teardown: the log, the game
+// configuration, the database, the engine controller and its two inits, then the frame loop.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct ServerCommandLine {
+    std::string levelFile;     // the first argument that is no switch; empty: "Level" of the server configuration
+    int32_t difficulty = 1;    // "/DIFF=n", clamped to 1..3
+    int32_t maxPlayers = 3;    // "/MAXPL=n"
+    std::string serverName = "Dedicated";  // "/NAME=name"
+    int32_t frames = -1;       // "--frames N": run that many steps and end; -1 until stopped
+    bool usage = false;        // "/?"
+    std::string error;         // a malformed argument; the run does not start
+};
+
+namespace DedicatedServer {
+
+constexpr float kStepSeconds = 1.0f / 30.0f;
+
+ServerCommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The whole run in the current directory (the game directory); the process exit code.
+int32_t Run(const ServerCommandLine& commandLine);
+
+// Asks a running loop to end after its current step (signal handlers call it).
+void RequestStop();
+
+}  // namespace DedicatedServer
