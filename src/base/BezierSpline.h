@@ -69,7 +69,7 @@ public:
     double Evaluate(double t, float* derivative = nullptr) const
     {
         double value[kCount];
-        double slope[kCount];
+        double slope[kCount] = {};
         if (EvaluateComponents(t, value, derivative ? slope : nullptr))
             *derivative = float(slope[0]);
         return value[0];
@@ -79,7 +79,7 @@ public:
     V EvaluateValue(double t, V* derivative = nullptr) const
     {
         double value[kCount];
-        double slope[kCount];
+        double slope[kCount] = {};
         const bool sloped = EvaluateComponents(t, value, derivative ? slope : nullptr);
         V result{};
         for (int i = 0; i < kCount; i++) {

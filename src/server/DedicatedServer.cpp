@@ -65,10 +65,11 @@ void PrintUsage()
 // The value after "KEY=" or "KEY:" (any letter case); null when the argument is another one.
 const char* SwitchValue(const String& argument, const char* key)
 {
-    const size_t keyLength = std::char_traits<char>::length(key);
     if (!argument.StartsWithNoCase(key))
         return nullptr;
-    const char* rest = argument.c_str() + keyLength;
+    const char* rest = argument.c_str();
+    for (const char* k = key; *k; ++k)
+        ++rest;  // past the key, which the argument starts with
     return (*rest == '=' || *rest == ':') ? rest + 1 : nullptr;
 }
 

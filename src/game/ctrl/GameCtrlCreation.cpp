@@ -207,6 +207,7 @@ WorldElem* GameCtrl::CreateWorldObjectFromEntry(int32_t entry, WorldObjectCreate
         return nullptr;
     }
     Error("Item nr %i has unknown type %i", entry, kind);
+    return nullptr;
 }
 
 WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams& params)
