@@ -14,7 +14,6 @@ namespace {
 
 const char* const kStoriesFile = "cfg\\stories.cfg";
 const char* const kQuestQuery = "SELECT content, info FROM Quests WHERE id='%s' AND value=%s";
-constexpr double kAutoSaveInterval = 60.0;
 
 // The tokens of a value or quest line after its keyword. Blanks, "=" and "," part them; a text
 // ends at its closing quote on the same line.
@@ -184,8 +183,8 @@ int32_t GameCtrl::SetStory(const char* name, int32_t value)
     const char* event = before == -1 ? "QuestReceived" : solved ? "QuestSolved" : "QuestUpdated";
     PlayWorldSound(event);
     m_World.ShowTextMessageByKey(3.0f, wString(event));
-    if (m_Settings.testChar != 1 && g_Options.autoSave && m_GameTime - m_LastSaveTime >= kAutoSaveInterval)
-        m_AutoSaveRequest = 1;
+    if (m_Settings.testChar != 1)
+        RequestAutoSave(0);  // a quest step is a good moment to keep the game
     UpdateMiniMap();
     return 1;
 }
