@@ -20,6 +20,8 @@ public:
     static constexpr int32_t kBadText = 9;       // quoted text missing or not closed
     static constexpr int32_t kStringSize = 8129;  // GetString: 8128 characters and the NUL
     static constexpr int32_t kDescSize = 1024;
+    // Whether a getter's status says the key was found and read.
+    static bool Found(int32_t status) { return status == kFound; }
 
     struct Entry {
         int32_t firstLine = 0;

@@ -26,8 +26,6 @@ constexpr int32_t kMaxFileName = 256;  // "sFile" is read as at most 255 charact
 constexpr int32_t kPivots = 4;
 constexpr int32_t kCreatureLoadFlags = 0x20;  // names, transforms, keys and bones
 
-bool Found(int32_t status) { return status == ConfigFileReader::kFound; }
-
 float WorldScale() { return g_Options.itemScale; }
 
 bool InRange(int32_t kind, int32_t first) { return kind >= first && kind < first + 100; }
@@ -165,7 +163,8 @@ WorldElemGridBase* GameCtrl::CreateWorldObject(const char* typeName, float x, fl
 WorldElemGridBase* GameCtrl::CreateWorldObjectByIndex(int32_t index, float x, float y, float angle, float height)
 {
     const D3DXVECTOR2 pos(x, y);
-    WorldElem* elem = CreateWorldObjectByIndex(index, nullptr, true, true, true, false, angle, &pos, height, nullptr, -1);
+    WorldElem* elem =
+        CreateWorldObjectByIndex(index, nullptr, true, true, true, false, angle, &pos, height, nullptr, -1);
     if (!elem || elem->m_TypeCode == ElemType::kLight)
         return nullptr;  // the light table owns lights: a caller must not delete one
     return elem;
@@ -224,7 +223,7 @@ WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams
 
     const float lightScale = g_Options.lightScale;
     float colour[3];
-    if (Found(reader.GetVector3("col", colour, entry)))
+    if (ConfigFileReader::Found(reader.GetVector3("col", colour, entry)))
         for (int32_t i = 0; i < 3; ++i)
             light.m_Colour[i] = uint8_t(int32_t(std::fmin(std::fmax(colour[i], 0.0f), 1.0f) * 255.0f));
     reader.GetFloat("int", light.m_Intensity, entry);
@@ -232,12 +231,12 @@ WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams
     reader.GetFloat("height", height, entry);
     light.SetHeight(height * lightScale + params.heightOffset);
     float size = 0.0f;
-    if (Found(reader.GetFloat("size", size, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("size", size, entry)))
         light.m_Size = size * lightScale;
     int32_t mode = 0;
-    if (Found(reader.GetInt("LightUpdate", mode, entry)))
+    if (ConfigFileReader::Found(reader.GetInt("LightUpdate", mode, entry)))
         light.m_UpdateMode = uint16_t(mode);
-    if (Found(reader.GetInt("LightCalc", mode, entry)))
+    if (ConfigFileReader::Found(reader.GetInt("LightCalc", mode, entry)))
         light.m_CalcMode = uint16_t(mode);
     reader.GetVector3("LightDir", light.m_Direction, entry);
     reader.GetFloat("MaxDist", light.m_Range, entry);
@@ -250,10 +249,10 @@ WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams
     light.m_PointLightSizeFactor = 300.0f;
     reader.GetFloat("PointLightSizeFactor", light.m_PointLightSizeFactor, entry);
     float number = 0.0f;
-    if (Found(reader.GetFloat("directional", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("directional", number, entry)))
         light.m_LightFlags = uint8_t(number != 0.0f ? light.m_LightFlags | VSD_LightSource::kDirectional
                                                     : light.m_LightFlags & ~VSD_LightSource::kDirectional);
-    if (Found(reader.GetFloat("ranged", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("ranged", number, entry)))
         light.m_LightFlags = uint8_t(number > 0.0f ? light.m_LightFlags & ~VSD_LightSource::kNoneRanged
                                                    : light.m_LightFlags | VSD_LightSource::kNoneRanged);
     reader.GetInt("ConstantIllum", light.m_ConstantIllum, entry);
@@ -273,7 +272,7 @@ WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams
             placed->AttachChild(elem);
         }
     float loopTime = 0.0f;
-    if (Found(reader.GetFloat("intCurveLoopTime", loopTime, entry))) {
+    if (ConfigFileReader::Found(reader.GetFloat("intCurveLoopTime", loopTime, entry))) {
         placed->m_IntCurve.SetLoopTime(loopTime);
         placed->m_IntCurve.SetLoop(loopTime > 0.0f);
     }
@@ -285,10 +284,10 @@ WorldElem* GameCtrl::CreateUsableObjectFromEntry(int32_t entry, WorldObjectCreat
 {
     ConfigFileReader& reader = m_WorldObjectReader;
     String desc;
-    if (!Found(reader.GetString("desc", desc, entry)))
+    if (!ConfigFileReader::Found(reader.GetString("desc", desc, entry)))
         Error("World object %i without 'desc' entry", entry);
     String id;
-    if (!Found(reader.GetString("id", id, entry)))
+    if (!ConfigFileReader::Found(reader.GetString("id", id, entry)))
         Error("Object %s without 'id' entry", desc.c_str());
     const int32_t objEntry = m_3dObjReader.FindEntryByDesc(id.c_str());
     if (objEntry < 0)
@@ -306,10 +305,10 @@ WorldElem* GameCtrl::CreateUsableObjectFromEntry(int32_t entry, WorldObjectCreat
 
     float boxScale[2] = {WorldScale(), WorldScale()};
     float scale = 1.0f;
-    if (Found(reader.GetFloat("scale", scale, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("scale", scale, entry)))
         boxScale[0] = boxScale[1] = boxScale[0] * scale;
     float scale3d[3];
-    if (Found(reader.GetVector3("scale3d", scale3d, entry))) {
+    if (ConfigFileReader::Found(reader.GetVector3("scale3d", scale3d, entry))) {
         boxScale[0] *= scale3d[0];
         boxScale[1] *= scale3d[1];
     }
@@ -327,7 +326,7 @@ void GameCtrl::ReadObjectItem(ItemObj& object, int32_t entry)
 {
     ConfigFileReader& reader = m_WorldObjectReader;
     String name;
-    if (!Found(reader.GetString("item", name, entry)))
+    if (!ConfigFileReader::Found(reader.GetString("item", name, entry)))
         return;
     const ItemBase* definition = FindItem(name.c_str(), false);
     if (!definition)
@@ -348,25 +347,25 @@ void GameCtrl::ReadObjectUseKeys(ItemObj& object, int32_t entry, const WorldObje
     ConfigFileReader& reader = m_WorldObjectReader;
     ObjGraphics& look = object.m_Graphics;
     float glowType = 0.0f;
-    if (Found(reader.GetFloat("GlowType", glowType, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("GlowType", glowType, entry)))
         look.glowType = int16_t(int32_t(glowType + 0.5f));
     float number = 0.0f;
-    if (Found(reader.GetFloat("GlowBackDraw", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("GlowBackDraw", number, entry)))
         look.glowBackDraw = number > 0.0f ? 1 : 0;
     reader.GetFloat("GlowSize", look.glowSize, entry);
     reader.GetVector3("GlowPos", look.glowPos, entry);
     float rgb[3];
-    if (Found(reader.GetVector3("GlowCol", rgb, entry)))
+    if (ConfigFileReader::Found(reader.GetVector3("GlowCol", rgb, entry)))
         look.glowColour = (look.glowColour & 0xFF000000u) |
                           (uint32_t(std::fmin(std::fmax(rgb[0], 0.0f), 1.0f) * 255.0f) << 16) |
                           (uint32_t(std::fmin(std::fmax(rgb[1], 0.0f), 1.0f) * 255.0f) << 8) |
                           uint32_t(std::fmin(std::fmax(rgb[2], 0.0f), 1.0f) * 255.0f);
-    if (Found(reader.GetFloat("GlowAlpha", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("GlowAlpha", number, entry)))
         look.glowColour = (look.glowColour & 0x00FFFFFFu) |
                           (uint32_t(std::fmin(std::fmax(number, 0.0f), 1.0f) * 255.0f) << 24);
     reader.GetInt("SpecialEffect", look.specialEffect, entry);
 
-    if (Found(reader.GetFloat("acCycle", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("acCycle", number, entry)))
         object.m_LoopAni = number != 0.0f ? 1 : 0;
     look.reverseCycleOnUse = object.m_LoopAni ? 0 : 1;
     ReadFlagKey(reader, "ReverseCycleOnUse", look.reverseCycleOnUse, entry);
@@ -387,7 +386,7 @@ void GameCtrl::ReadObjectUseKeys(ItemObj& object, int32_t entry, const WorldObje
     if (object.m_RandomStart || object.m_ObjValues.acRndStart != 0)
         return;
     float start = 0.0f;
-    if (Found(reader.GetFloat("acStart", start, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("acStart", start, entry)))
         object.SetAniTime(start);
     if (!object.m_LoopAni && !look.acStartOnInit && object.m_AniSpeed > 0.0f)
         object.SetAniSpeed(-object.m_AniSpeed);  // it waits at its start until used
@@ -397,7 +396,7 @@ void GameCtrl::ReadObjectBox(ItemObj& object, int32_t entry, const float (&boxSc
 {
     ConfigFileReader& reader = m_WorldObjectReader;
     float box[2] = {0.0f, 0.0f};
-    if (Found(reader.GetFloatPair("box", box, entry)) && (box[0] != 0.0f || box[1] != 0.0f)) {
+    if (ConfigFileReader::Found(reader.GetFloatPair("box", box, entry)) && (box[0] != 0.0f || box[1] != 0.0f)) {
         float opacity = 1.0f;
         reader.GetFloat("boxOpacity", opacity, entry);
         uint8_t seeThrough = 0;
@@ -427,7 +426,7 @@ void GameCtrl::ReadObjectBox(ItemObj& object, int32_t entry, const float (&boxSc
     const float s = std::sin(object.GetAngle());
     for (int32_t k = 1;; ++k) {
         String name;
-        if (!Found(reader.GetString("wallChild", name, entry, k)))
+        if (!ConfigFileReader::Found(reader.GetString("wallChild", name, entry, k)))
             break;
         float start[2] = {0.0f, 0.0f};
         float end[2] = {0.0f, 0.0f};
@@ -451,7 +450,7 @@ WorldElem* GameCtrl::CreateCreatureElement(int32_t entry, WorldObjectCreateParam
 {
     ConfigFileReader& reader = m_WorldObjectReader;
     String id;
-    if (!Found(reader.GetString("id", id, entry)))
+    if (!ConfigFileReader::Found(reader.GetString("id", id, entry)))
         Error("Creature %i without 'id' entry", entry);
     CreatureObj* creature = CreateCreatureFromEntry(id.c_str(), entry);
     HalfBuilt guard(m_World);
@@ -490,7 +489,7 @@ CreatureObj* GameCtrl::CreateCreatureFromEntry(const char* name, int32_t worldOb
     }
     m_CreatureEntryWords[size_t(definition)] = ++s_CreatureUseCounter;
     char file[kMaxFileName] = {};
-    if (!Found(definitions.GetValueText("sFile", file, sizeof file, definition)))
+    if (!ConfigFileReader::Found(definitions.GetValueText("sFile", file, sizeof file, definition)))
         Error("Character entry 'sFile' not found");
 
     std::shared_ptr<WorldElem>& slot = m_CreatureEntryObjects[size_t(definition)];
@@ -527,13 +526,13 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
     creature.SetScale(scale * scale3d[0], scale * scale3d[1], scale * scale3d[2], false, false);
     reader.GetVector3("SortPos", creature.m_ObjValues.sortPos, definition);
     float angle = 0.0f;
-    if (Found(reader.GetFloat("angle", angle, definition)))
+    if (ConfigFileReader::Found(reader.GetFloat("angle", angle, definition)))
         creature.SetSecondAngle(angle * kDegToRad);
     String text;
-    if (Found(reader.GetString("name", text, definition)))
+    if (ConfigFileReader::Found(reader.GetString("name", text, definition)))
         creature.SetName(wString(text));
     String set;
-    if (!Found(reader.GetString("acSet", set, definition)))
+    if (!ConfigFileReader::Found(reader.GetString("acSet", set, definition)))
         Error("Creature %i without acSet entry", definition);
     WorldObjectValues& values = creature.m_ObjValues;
     reader.GetFloat("acScale", values.aniScale, definition);
@@ -541,7 +540,7 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
     creature.m_Stats.aniCycleSet = LoadAniCycleSets(set.c_str());
     creature.m_CreatureType = GetAniCycleSet(creature.m_Stats.aniCycleSet);
     String shader;
-    if (Found(reader.GetString("shader", shader, definition)))
+    if (ConfigFileReader::Found(reader.GetString("shader", shader, definition)))
         creature.SetShader(shader, false);
     LoadCreatureStats(creature, reader, definition, true, true, false);
     reader.GetString("CenterObj", values.centerObj, definition);
@@ -557,25 +556,25 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
     ReadInventoryKeys(reader, creature, definition, "Invalid inventory type for creature '%s'");
     const float worldScale = WorldScale();
     float length = 0.0f;
-    if (Found(reader.GetFloat("size", length, definition)))
+    if (ConfigFileReader::Found(reader.GetFloat("size", length, definition)))
         creature.m_Radius = length * worldScale;
-    if (Found(reader.GetFloat("MovementSize", length, definition)))
+    if (ConfigFileReader::Found(reader.GetFloat("MovementSize", length, definition)))
         creature.m_BodyRadius = length * worldScale;
-    if (Found(reader.GetFloat("height", length, definition)))
+    if (ConfigFileReader::Found(reader.GetFloat("height", length, definition)))
         creature.SetHeight(length * worldScale);
     ReadFlagKey(reader, "NoCollisions", creature.m_NoCollisions, definition);
     char dialogue[1024] = {};
-    if (Found(reader.GetValueText("DlgPic", dialogue, sizeof dialogue, definition)))
+    if (ConfigFileReader::Found(reader.GetValueText("DlgPic", dialogue, sizeof dialogue, definition)))
         values.dlgPic = dialogue;
     String boneFile;
-    if (Found(reader.GetString("BoneWeightTable", boneFile, definition))) {
+    if (ConfigFileReader::Found(reader.GetString("BoneWeightTable", boneFile, definition))) {
         if (!File::Exists(boneFile.c_str()))
             Error("Can not open bone weight table file: %s", boneFile.c_str());
         std::vector<BoneWeight> bones;  // the skeleton's bones come with the creature's scene
         LoadBoneWeightTable(boneFile.c_str(), bones);
     }
     float party = 0.0f;
-    if (Found(reader.GetFloat("party", party, definition)))
+    if (ConfigFileReader::Found(reader.GetFloat("party", party, definition)))
         creature.SetParty(int32_t(std::round(party)));
 }
 
@@ -589,10 +588,10 @@ EventObj* GameCtrl::CreatePositionElement(int32_t entry, int32_t kind, WorldObje
     WorldObjectValues& values = event->m_ObjValues;
     if (kind == WorldElemKind::kVisibilityPos) {
         int32_t count = 0;
-        if (Found(reader.GetFloatPair("pivot", values.pivots[0], entry)))
+        if (ConfigFileReader::Found(reader.GetFloatPair("pivot", values.pivots[0], entry)))
             count = 1;
         for (int32_t i = 1; i < kPivots; ++i)
-            if (Found(reader.GetFloatPair("pivot", values.pivots[count], entry, i)))
+            if (ConfigFileReader::Found(reader.GetFloatPair("pivot", values.pivots[count], entry, i)))
                 ++count;
         values.pivotCount = std::max(count, 1);
     }
@@ -643,14 +642,14 @@ void GameCtrl::StartEffectObject(int32_t entry, const WorldObjectCreateParams& p
 {
     ConfigFileReader& reader = m_WorldObjectReader;
     String desc;
-    if (!Found(reader.GetString("desc", desc, entry)))
+    if (!ConfigFileReader::Found(reader.GetString("desc", desc, entry)))
         Error("World object %i without 'desc' entry", entry);
     float height = 0.0f;
     reader.GetFloat("height", height, entry);
     float angle = 0.0f;
     ReadAngleKey(reader, "angle", angle, entry);
     String id;
-    if (!Found(reader.GetString("id", id, entry)))
+    if (!ConfigFileReader::Found(reader.GetString("id", id, entry)))
         Error("No 'id' entry in effect object '%s'", desc.c_str());
     const float x = params.hasPosition ? params.posX : 0.0f;
     const float y = params.hasPosition ? params.posY : 0.0f;

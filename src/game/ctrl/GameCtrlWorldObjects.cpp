@@ -41,8 +41,6 @@ bool ReadText(ConfigFileReader& reader, const char* key, String& out, int32_t en
     return true;
 }
 
-bool Found(int32_t status) { return status == ConfigFileReader::kFound; }
-
 std::vector<InventoryItem*> ItemsOf(const WorldElem& elem)
 {
     std::vector<InventoryItem*> items;
@@ -86,7 +84,7 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     // Sizes, in the world's scale.
     const auto readLength = [&](const char* key, float& target) {
         float value = 0.0f;
-        if (!Found(reader.GetFloat(key, value, entry)))
+        if (!ConfigFileReader::Found(reader.GetFloat(key, value, entry)))
             return false;
         target = value * scale;
         return true;
@@ -104,7 +102,7 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
         values.useSize = values.size;
     elem.m_ReachRadius = values.useSize;
     bool offsetEditorPos = false;
-    if (Found(reader.GetBool("OffsetEditorPos", offsetEditorPos, entry)))
+    if (ConfigFileReader::Found(reader.GetBool("OffsetEditorPos", offsetEditorPos, entry)))
         values.offsetEditorPos = offsetEditorPos ? 1 : 0;
     if (!readLength("vsize", values.visSize))
         values.visSize = values.size;
@@ -116,10 +114,10 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     ReadByteKey(reader, "AlwaysOnGround", values.alwaysOnGround, entry);
     reader.GetFloat("HeightToFlyAbove", values.heightToFlyAbove, entry);
     int32_t startOnGround = 0;
-    if (Found(reader.GetInt("StartOnGround", startOnGround, entry)))
+    if (ConfigFileReader::Found(reader.GetInt("StartOnGround", startOnGround, entry)))
         values.startHeight = startOnGround != 0 ? -9e9f : 9e9f;
     float sortClass = 0.0f;
-    if (Found(reader.GetFloat("SortClass", sortClass, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("SortClass", sortClass, entry)))
         values.sortClass = int16_t(int32_t(sortClass));
     for (int32_t i = 0; i < WorldObjectValues::kScriptFloats; ++i)
         reader.GetFloat("ScriptFloat", values.scriptFloats[i], entry, i + 1);
@@ -127,10 +125,10 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     reader.GetFloat("SortDistOff", values.sortDistOff, entry);
     ReadFlagKey(reader, "NoCollisions", elem.m_NoCollisions, entry);
     reader.GetVector3("SortPos", values.sortPos, entry);
-    const bool hasPos = Found(reader.GetVector3("Pos", values.pos, entry));
+    const bool hasPos = ConfigFileReader::Found(reader.GetVector3("Pos", values.pos, entry));
     float autoPos = 0.0f;
     if (!hasPos && elem.IsCreatureOrItem() && !params.keepPosition &&
-        Found(reader.GetFloat("autoPos", autoPos, entry)) && autoPos != 0.0f) {
+        ConfigFileReader::Found(reader.GetFloat("autoPos", autoPos, entry)) && autoPos != 0.0f) {
         const D3DXVECTOR3 offset = elem.GetCenterOffset();
         values.pos[0] = -offset.x;
         values.pos[1] = -offset.y;
@@ -143,19 +141,19 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     elem.m_BlocksShots = elem.m_Solid;
     ReadFlagKey(reader, "SolidForProjectiles", elem.m_BlocksShots, entry);
     float lifespan = 0.0f;
-    if (Found(reader.GetFloat("lifespan", lifespan, entry)) && lifespan > 0.0f)
+    if (ConfigFileReader::Found(reader.GetFloat("lifespan", lifespan, entry)) && lifespan > 0.0f)
         elem.SetLifeSpanEnd(lifespan);  // from now on, in game time
     reader.GetFloat("opacity", elem.m_Opacity, entry);
     float number = 0.0f;
-    if (Found(reader.GetFloat("pickUp", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("pickUp", number, entry)))
         values.pickUp = number > 0.0f ? 1 : 0;
-    if (Found(reader.GetFloat("party", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("party", number, entry)))
         elem.SetParty(int32_t(std::round(number)));
-    if (Found(reader.GetFloat("active", number, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("active", number, entry)))
         elem.m_IgnoreInQueries = number == 0.0f ? 1 : 0;
     reader.GetInt("acRndStart", values.acRndStart, entry);
     float acStart = 0.0f;
-    if (Found(reader.GetFloat("acStart", acStart, entry))) {
+    if (ConfigFileReader::Found(reader.GetFloat("acStart", acStart, entry))) {
         values.acStart = double(acStart);
         values.acRndStart = 0;
     }
@@ -171,13 +169,13 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     ReadFlagKey(reader, "RotateWithPath", values.rotateWithPath, entry);
     ReadFlagKey(reader, "LocalPathCoords", values.localPathCoords, entry);
     reader.GetFloat("alpha", values.alpha, entry);
-    if (Found(reader.GetFloat("LoopPathEndTime", values.loopPathEndTime, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("LoopPathEndTime", values.loopPathEndTime, entry)))
         values.loopPath = 1;
-    if (Found(reader.GetInt("PathInterpolation", values.pathInterpolation, entry)))
+    if (ConfigFileReader::Found(reader.GetInt("PathInterpolation", values.pathInterpolation, entry)))
         values.pathInterpolation -= 1;
     reader.GetFloat("PathMoveSpd", elem.m_PathMotion.speed, entry);
     reader.GetFloat("PathStartTime", values.pathStartTime, entry);
-    if (Found(reader.GetFloat("PathGotoTime", elem.m_PathMotion.gotoTime, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("PathGotoTime", elem.m_PathMotion.gotoTime, entry)))
         elem.m_PathMotion.stopAtTarget = 1;
     ReadMovePath(reader, elem.m_PathMotion.curve, "MovePath", entry, values.desc.c_str());
     elem.m_PathMotion.time = values.pathStartTime;
@@ -197,9 +195,9 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     LoadWorldObjectInventory(elem, entry);
 
     int32_t uses = 0;
-    if (Found(reader.GetInt("uses", uses, entry)))
+    if (ConfigFileReader::Found(reader.GetInt("uses", uses, entry)))
         elem.m_UsesLeft = int16_t(uses);
-    if (elem.IsCreature() && Found(reader.GetFloat("CanEquip", number, entry)))
+    if (elem.IsCreature() && ConfigFileReader::Found(reader.GetFloat("CanEquip", number, entry)))
         values.canEquip = number > 0.0f ? 1 : 0;
     reader.GetString("sndAmbi", elem.m_Sounds[kSoundAmbient], entry);
     reader.GetString("sndUse", elem.m_Sounds[WorldElem::kUseSound], entry);
@@ -210,7 +208,7 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
 
     // Motion and forces.
     float friction[2];
-    if (Found(reader.GetFloatPair("friction", friction, entry))) {
+    if (ConfigFileReader::Found(reader.GetFloatPair("friction", friction, entry))) {
         elem.m_Deceleration = friction[0];
         elem.m_Drag = friction[1];
     }
@@ -219,14 +217,14 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     reader.GetFloat("mass", elem.m_Mass, entry);
     ActForce& force = elem.m_ActForce;
     reader.GetFloat("ActForce", force.strength, entry);
-    if (Found(reader.GetFloat("ActForceMaxDist", force.maxDist, entry)))
+    if (ConfigFileReader::Found(reader.GetFloat("ActForceMaxDist", force.maxDist, entry)))
         force.maxSideDist = force.maxDist;
     reader.GetFloat("ActForceMaxDistY", force.maxSideDist, entry);
     reader.GetInt("ActForceFlags", force.flags, entry);
     bool flag = false;
-    if (Found(reader.GetBool("ActForceDirection", flag, entry)))
+    if (ConfigFileReader::Found(reader.GetBool("ActForceDirection", flag, entry)))
         force.directed = flag ? 1 : 0;
-    if (Found(reader.GetBool("ActForcePushOutside", flag, entry)))
+    if (ConfigFileReader::Found(reader.GetBool("ActForcePushOutside", flag, entry)))
         force.pushOutside = flag ? 1 : 0;
     reader.GetFloatPair("ActForceAttenuation", force.attenuation, entry);
     reader.GetShort("SpecialMark", values.specialMark, entry);
@@ -243,7 +241,7 @@ void GameCtrl::LoadWorldObjectChildren(WorldElem& elem, int32_t entry, const Wor
     const float scale = WorldScale();
     for (int32_t k = 1;; ++k) {
         String childName;
-        if (!Found(reader.GetString("child", childName, entry, k))) {
+        if (!ConfigFileReader::Found(reader.GetString("child", childName, entry, k))) {
             if (k <= kAlwaysTriedChildren)
                 continue;
             break;
@@ -259,10 +257,11 @@ void GameCtrl::LoadWorldObjectChildren(WorldElem& elem, int32_t entry, const Wor
         if (params.networkClient && !effect) {
             uint8_t netSync = 2;
             int32_t value = 0;
-            if (Found(reader.GetInt("NetSync", value, entry, k)))
+            if (ConfigFileReader::Found(reader.GetInt("NetSync", value, entry, k)))
                 netSync = uint8_t(value);
             String childWorldID;
-            if (netSync == 1 && Found(reader.GetString("worldID", childWorldID, entry, k)) && !childWorldID.IsEmpty())
+            if (netSync == 1 && ConfigFileReader::Found(reader.GetString("worldID", childWorldID, entry, k)) &&
+                !childWorldID.IsEmpty())
                 netSync = 2;
             if (netSync == 2)
                 continue;  // the server sends it
@@ -270,7 +269,7 @@ void GameCtrl::LoadWorldObjectChildren(WorldElem& elem, int32_t entry, const Wor
         float pos[3] = {0.0f, 0.0f, 0.0f};
         reader.GetVector3("childPos", pos, entry, k);
         float angle = 0.0f;
-        if (Found(reader.GetFloat("childAngle", angle, entry, k)))
+        if (ConfigFileReader::Found(reader.GetFloat("childAngle", angle, entry, k)))
             angle *= kDegToRad;
         WorldObjectCreateParams childParams = params;
         childParams.childFlag = 1;
@@ -286,16 +285,16 @@ void GameCtrl::LoadWorldObjectChildren(WorldElem& elem, int32_t entry, const Wor
         child->SetAngle(angle);
         if (child->IsCreatureOrItem()) {
             float childScale[3];
-            if (Found(reader.GetVector3("childScale", childScale, entry, k)))
+            if (ConfigFileReader::Found(reader.GetVector3("childScale", childScale, entry, k)))
                 if (SceneObject* scene = dynamic_cast<SceneObject*>(child))
                     scene->SetScale(childScale[0], childScale[1], childScale[2], false, true);
             String bone;
-            if (Found(reader.GetString("childAttachToBone", bone, entry, k)))
+            if (ConfigFileReader::Found(reader.GetString("childAttachToBone", bone, entry, k)))
                 if (SceneObject* parent = dynamic_cast<SceneObject*>(&elem))
                     parent->AttachChildToBone(child, bone.c_str(), pos[0] * scale, pos[1] * scale, pos[2] * scale);
         } else if (VSD_LightSource* light = dynamic_cast<VSD_LightSource*>(child)) {
             float colour[3];
-            if (Found(reader.GetVector3("childLightCol", colour, entry, k)))
+            if (ConfigFileReader::Found(reader.GetVector3("childLightCol", colour, entry, k)))
                 for (int32_t i = 0; i < 3; ++i)
                     light->m_Colour[i] = uint8_t(std::clamp(colour[i], 0.0f, 1.0f) * 255.0f);
             reader.GetFloat("childLightInt", light->m_Intensity, entry, k);
@@ -312,19 +311,19 @@ void GameCtrl::ReadInventoryKeys(ConfigFileReader& reader, WorldElem& elem, int3
     const String desc = reader.GetDescOfEntry(entry);
     int32_t grid[2] = {0, 0};
     int32_t places = 0;
-    if (Found(reader.GetIntPair("invSize", grid, entry))) {
+    if (ConfigFileReader::Found(reader.GetIntPair("invSize", grid, entry))) {
         const int64_t cells = int64_t(grid[0]) * int64_t(grid[1]);
         if (grid[0] >= 1 && grid[1] >= 1 && cells > kMaxInventoryCells)
             Error("Inventory size %i x %i of '%s' exceeds %i places", grid[0], grid[1], desc.c_str(),
                   int32_t(kMaxInventoryCells));
         elem.CreateGridInventory(grid[0], grid[1]);  // below 1 on a side: no grid
-    } else if (Found(reader.GetInt("invSize", places, entry)) && places > 0) {
+    } else if (ConfigFileReader::Found(reader.GetInt("invSize", places, entry)) && places > 0) {
         if (places > kMaxInventoryCells)
             Error("Inventory size %i of '%s' exceeds %i places", places, desc.c_str(), int32_t(kMaxInventoryCells));
         elem.CreateInventory(places);
     }
     String type;
-    if (elem.m_Inventory && Found(reader.GetString("invType", type, entry)) && !type.IsEmpty()) {
+    if (elem.m_Inventory && ConfigFileReader::Found(reader.GetString("invType", type, entry)) && !type.IsEmpty()) {
         const int32_t code = ParseObjectType(type);
         if (code == 0)
             Error(unknownTypeFormat, desc.c_str());
@@ -357,7 +356,7 @@ void GameCtrl::LoadWorldObjectInventory(WorldElem& elem, int32_t entry)
         if (InventoryItem* item = addItem("addRiddleItem", i, found))
             item->m_GridPos = i - 1;  // the riddle slot
     int32_t gold = 0;
-    if (Found(reader.GetInt("addGold", gold, entry)) && gold != 0) {
+    if (ConfigFileReader::Found(reader.GetInt("addGold", gold, entry)) && gold != 0) {
         if (!elem.m_Inventory)
             elem.CreateInventory(Inventory::kDefaultMaxItems);
         elem.AddGold(gold);

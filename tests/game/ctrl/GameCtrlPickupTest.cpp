@@ -103,8 +103,9 @@ TEST_F(GameCtrlPickupTest, TakesWhatTheInventoryHoldsAndLeavesTheRest)
         Pick(picker, element, c.amount, c.flag);
         EXPECT_EQ(Units(picker), c.held + c.taken) << c.amount << " " << c.held;
         ASSERT_EQ(InWorld(ref), c.stays) << c.amount << " " << c.held;
-        if (c.stays)
+        if (c.stays) {
             EXPECT_EQ(element->m_LinkedItem->m_Count, c.stack - c.taken);
+        }
         EXPECT_EQ(ctrl.sounds, c.taken ? std::vector<std::string>{} : std::vector<std::string>{"GuiError"});
     }
 }
@@ -122,8 +123,9 @@ TEST_F(GameCtrlPickupTest, WithoutPickerOrItem)
         ref.Set(element);
         Pick(nullptr, element, c.amount, c.flag);
         ASSERT_EQ(InWorld(ref), c.left > 0);
-        if (c.left)
+        if (c.left) {
             EXPECT_EQ(element->m_LinkedItem->m_Count, c.left);
+        }
     }
     auto* empty = new ItemObj;  // carries no item
     ctrl.GetWorld().AddObj(empty, 0, false);

@@ -82,8 +82,9 @@ TEST(WorldElemUpdateTest, AutomaticActionRepeatsByItsCount)
         EXPECT_EQ(ctrl.attacks.size(), count > 0 ? 2u : 5u);
         EXPECT_EQ(ctrl.cast.size(), count > 0 ? 2u : 5u);
         EXPECT_EQ(elem->m_AutoActionCount, count > 0 ? 0 : -1);
-        if (count > 0)
+        if (count > 0) {
             EXPECT_EQ(elem->m_DamageList.GetSize(), 0);  // emptied per repetition
+        }
     }
     TestElem* broken = AddTestElem<TestElem>(world);
     broken->m_AutoAction = "Missing";
