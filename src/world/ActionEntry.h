@@ -58,6 +58,7 @@ public:
     uint8_t canRotate = 0;
     float boneBlendVal = 0.0f;
     int32_t anyDirection = 0;
+    float range = 0.0f;  // how far the action reaches its target; the AI asks whether a target is in it
     String sndAmbi;
     DynaMem<ActionEffect, 4> effects;
     DynaMem<DynActionAttack, 4> attacks;  // the attack lives in the holder

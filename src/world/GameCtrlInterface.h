@@ -267,6 +267,26 @@ public:
         (void)caster;
         (void)spell;
     }
+    // Creature movement. A creature controlled on a network client tells its new movement
+    // (code, target point, speed, target element) and its move speed; the local play goes on.
+    virtual void ReportMovement(WorldElem* creature, int32_t code, float x, float y, float speed, WorldElem* target)
+    {
+        (void)creature;
+        (void)code;
+        (void)x;
+        (void)y;
+        (void)speed;
+        (void)target;
+    }
+    virtual void ReportRotationValue(WorldElem* creature, float value)
+    {
+        (void)creature;
+        (void)value;
+    }
+    // The running game's item of the global item mode (game mode 2); none by default.
+    virtual int32_t GetGlobalGameMode() { return 0; }
+    virtual InventoryItem* GetCurrentItem() { return nullptr; }
+
     // Save games: what the level part of a save game asks of the controller. The defaults serve
     // a controller without game objects: no object types, no factories, no kept objects.
     // The entry of the object description with that "desc", or -1; creating from it enters the

@@ -50,4 +50,5 @@ public:
     int8_t m_DimY = 0;
     String m_BaseItem;                    // definition inherited from; "combine" stacks merge by it
     uint8_t m_Combine = 0;                // 1: stacks of this item merge their values
+    uint8_t m_Blocked = 0;                // 1: not offered to its holder's use now
 };

@@ -519,6 +519,9 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
         creature.SetScene(scene.get());
         creature.CheckBoneCount();
     }
+    // Every bone follows the body's turning by its weight; the template starts without a strategy.
+    creature.SetupBones(true);
+    creature.GetStrategyData().Reset();
     float scale = 1.0f;
     reader.GetFloat("scale", scale, definition);
     float scale3d[3] = {1.0f, 1.0f, 1.0f};

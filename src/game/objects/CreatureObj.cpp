@@ -159,6 +159,10 @@ void CreatureObj::SetCreatureDefaults()
         m_AIFurther[i] = further[i];
     m_TintColour = 0xFFFFFFFFu;
     m_Cycle = CreatureCycleValues();
+    m_Motion = CreatureMotionValues();
+    m_HitSound = String();
+    for (String& sound : m_GroundSounds)
+        sound = String();
 }
 
 void CreatureObj::CopyCreature(const CreatureObj& o)
@@ -284,6 +288,10 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
     m_Stats = o.m_Stats;
     m_AniCycleSet = o.m_AniCycleSet;
     m_Cycle = o.m_Cycle;
+    m_Motion = o.m_Motion;
+    m_HitSound = o.m_HitSound;
+    for (int32_t i = 0; i < 8; i++)
+        m_GroundSounds[i] = o.m_GroundSounds[i];
     // The damage values become a new object of the source's class holding its values.
     m_DamageValues.reset(o.m_DamageValues ? o.m_DamageValues->Clone() : nullptr);
 }

@@ -17,9 +17,12 @@
 //   CreatureObjActions.cpp   starting, running, finishing and stopping actions; bored actions
 //   CreatureObjMovement.cpp  the movement table: setting, stopping and carrying out movements,
 //                            jumps and dodges, the walking cycle from the movement vector
-//   CreatureObjAIHooks.cpp   the AI's per-frame timers and its current intention record
-//   CreatureObjQueries.cpp   small queries: radius, body points, line of sight, goal, pushes,
-//                            combo codes, the AI stack and state
+//   CreatureObjAIHooks.cpp   the strategy, the AI's per-frame timers and its current intention
+//   CreatureObjQueries.cpp   small queries: radius, body points, line of sight, free directions,
+//                            pushes, combo codes, sounds, the AI stack, decision and state
+//   CreatureObjOrientation.cpp  facing, view angle and turn direction, goal, reference point,
+//                            ground offset, turn factor
+//   CreatureObjSteps.cpp     the movement steps: walking, circling, base-dummy animations
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -29,6 +32,7 @@
 #include "game/objects/CreatureActionState.h"
 #include "game/objects/CreatureCycleValues.h"
 #include "game/objects/CreatureInfluence.h"
+#include "game/objects/CreatureMotionValues.h"
 #include "game/objects/CreatureStats.h"
 #include "game/objects/CreatureStrategyData.h"
 #include "game/objects/KI_ActionData.h"
@@ -49,6 +53,7 @@ class ActionEntryBase;
 class DamageValues;
 class File;
 class InventoryItem;
+class KI_Strategy;
 class WorldCtrl;
 
 class CreatureObj : public SceneObject {
@@ -194,9 +199,10 @@ public:
     // The attack's controller report and "ATTACK:CallScript" inline script; the damage step comes
     // with the creature's damage.
     void RunAttackScript(ActionAttack& attack);
-    // The strategy of that name, made current with its timer reset; none for an empty name. An
+    // The strategy of that name becomes the current decision (CreatureObjAIHooks.cpp); with
+    // storeAsDefault the name becomes the default strategy name. None for an empty name; an
     // unknown name is "Strategy entry '%s' not found".
-    void SetStrategy(const String& name);
+    void SetStrategy(const String& name, bool storeAsDefault = false);
 
     // Effect types (CreatureObjEffects.cpp). Names compare without regard to case.
     static int32_t GetEffectTypeByName(const char* name);
@@ -342,6 +348,75 @@ public:
     float m_StandingTime = 0.0f;
     float m_AngularVelocity = 0.0f;
     uint8_t m_Moved = 0;
+
+    // Orientation, goal and ground (CreatureObjOrientation.cpp). The facing is the element angle
+    // (the parent's added when attached) plus the angle offset.
+    float GetAngle() const override;
+    void SetAngle(float angle) override;
+    // Facing, goal angle, turn and view angles all at once, without a turn.
+    void SetAngleImmediate(float angle);
+    float GetViewAngle();
+    // The view angle follows a turn only once it stops or changes direction; the current angle.
+    float UpdateTurnDirection();
+    void SetMoveSpeed(float v);
+    void SetMoveTargetAndSpeed(float x, float y, float v);
+    // A main character on a network client that is no server.
+    bool IsClientControlled();
+    // While the goal position or, there, the goal angle is not yet reached.
+    bool IsGoalOpen();
+    // The reference offset turned by the element's angle, added to its position.
+    D3DXVECTOR2 GetReferencePoint(WorldElem* elem);
+    // Keeps the drawn body from jumping on steps: the offset follows the ground change smoothly.
+    void SmoothGroundOffset(float dt);
+    // base x the cycles' speed factor at the angle of (dx, dy) to the facing x the attack's and the
+    // creature's turn curves x (1 - shield); a base of 0 or less unchanged.
+    float GetTurnFactor(float base, float dx, float dy);
+    // Whether a client-controlled creature sends its move speed to the server.
+    static inline bool s_SyncRotationValues = false;  // the network's synchronisation switch
+    CreatureMotionValues m_Motion;
+
+    // Movement steps (CreatureObjSteps.cpp).
+    // Towards the move target: moves unless noMove or the wanted direction lies behind (a
+    // decision that allows any direction moves anyway), turns, chooses the walking cycle.
+    void MoveStep(float dt, bool updateCycle, bool noMove);
+    // A step 30 units along the direction to the move target element turned by angle.
+    void CircleTargetStep(float dt, float angle);
+    // Both fade cycles start again in their channels.
+    void RestartFadeCycles();
+    // The named animation carries the creature along its "BaseDummy" track: action 25, movement
+    // 25 and a lock of priority 1000 for its duration (100 s looping). turn is added to the
+    // facing; false when the animation cannot be read.
+    static constexpr int32_t kBaseDummyCycle = 191;  // the last of the further cycles
+    static constexpr int32_t kBaseDummyPriority = 1000;
+    bool BaseDummy(const char* fileName, float startFrame, float endFrame, float speed, bool loop, float turn);
+
+    // Queries of the AI, the scripts and the game's creature (CreatureObjQueries.cpp).
+    bool IsLineClearTo(float x, float y);
+    // An offset from (x, y) near the direction (dx, dy) turned by at most maxAngle that the
+    // creature can walk along; see the definition for the rule.
+    D3DXVECTOR2 FindFreeDirection(float x, float y, float dx, float dy, float maxAngle, float margin);
+    bool IsInActionRange(float a, float b);
+    void PlayHitSounds(const char* name);
+    void PlayFootstep();
+    String m_HitSound;                // the creature's own hit sound; empty none
+    String m_GroundSounds[8];         // footsteps by ground material 1 to 8
+    // The AI stack: its top is the last entry.
+    KI_ActionData* GetTopAction();
+    bool IsTopActionRunning();
+    int32_t GetTopActionValue();
+    void SetTopActionPair(int32_t a, int32_t b);
+    bool CountDownTopAction(float dt);
+    void TakeTopActionState();
+    bool CanBeInterrupted();
+    void CheckAttackStatePoint(float dt);
+    // The decision: the strategy the creature follows now, its interval and timer.
+    void SetDecision(KI_Strategy* decision);
+    KI_Strategy* GetDecision() const { return m_Strategy.strategy; }
+    // The decision lets the creature walk in any direction, not only ahead.
+    bool GetDecisionFlag() const;
+    InventoryItem* FilterItem(InventoryItem* item);
+    void DrawColourBlock(uint32_t flags) { (void)flags; }  // client drawing
+    uint8_t GetHeightFlag() const { return m_Motion.heightFlag; }
 
     DamageValues* GetDamageValues() const { return m_DamageValues.get(); }
     const CreatureStrategyData& GetStrategyData() const { return m_Strategy; }

@@ -1,10 +1,26 @@
-// CreatureObj: what the AI strategy runner reads and keeps running on the creature: the per-frame
-// AI timers with the randomised reassessment and the current intention record.
+// CreatureObj: what the AI strategy runner reads and keeps running on the creature: its strategy,
+// the per-frame AI timers with the randomised reassessment and the current intention record.
 #include "game/objects/CreatureObj.h"
 
 #include "base/Random.h"
+#include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
 
 #include <cmath>
+
+void CreatureObj::SetStrategy(const String& name, bool storeAsDefault)
+{
+    if (storeAsDefault)
+        m_DefaultStrategyName = name;
+    if (name.IsEmpty()) {
+        SetDecision(nullptr);
+        return;
+    }
+    WorldCtrl* world = m_World ? m_World : (g_GameCtrl ? g_GameCtrl->GetGameWorld() : nullptr);
+    if (!world)
+        Error("Strategy entry '%s' not found", name.c_str());
+    SetDecision(world->FindStrategyEntry(name.c_str(), true));
+}
 
 void CreatureObj::UpdateAITimers(float dt)
 {
@@ -19,6 +35,10 @@ void CreatureObj::UpdateAITimers(float dt)
             continue;
         entry->time -= dt;
         if (entry->time <= 0.0f) {
+            // The intention on top may lead to a state of its own once the entry has run out.
+            const KI_ActionData* top = GetTopAction();
+            if (top && top->aiState >= 0 && top->aiState != m_AIState)
+                SetAIState(top->aiState);
             timed.Delete(slot);
             strategy.strategyTimer = 0.0f;
             m_ReassessFlag = 1;

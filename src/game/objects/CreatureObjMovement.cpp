@@ -4,6 +4,9 @@
 #include "game/objects/CreatureObj.h"
 
 #include "game/objects/AniCycle.h"
+#include "game/objects/AniCycleSet.h"
+#include "world/GameCtrlInterface.h"
+#include "world/KI_Strategy.h"
 #include "level/Angle.h"
 #include "world/ActionEntry.h"
 #include "world/WorldCtrl.h"
@@ -29,12 +32,19 @@ constexpr int32_t kCycleDiagBackward = 160;
 constexpr int32_t kCycleTurn = 134;
 constexpr int32_t kCycleTurnOther = 165;
 constexpr float kTwoPiApprox = 6.283f;
+constexpr float kHalfPi = 1.5707964f;
+constexpr float kPi = 3.1415927f;
 
 float Length(float x, float y) { return std::sqrt(x * x + y * y); }
 
-// The jump and dodge time factors of the creature's type; the type data comes with the creature
-// configuration, until then they are 1.
-float TypeTimeFactor(const CreatureObj&) { return 1.0f; }
+// The jump and dodge time factors of the creature's type (its cycle set): the share of the cycle
+// that the creature stays locked; a set without the value locks for the whole cycle.
+float TypeTimeFactor(const CreatureObj& creature, bool jump)
+{
+    const AniCycleSet* set = creature.GetAniCycleSet();
+    const float factor = set ? (jump ? set->m_JumpFreePoint : set->m_DodgeFreePoint) : 0.0f;
+    return factor > 0.0f ? factor : 1.0f;
+}
 
 }  // namespace
 
@@ -61,7 +71,11 @@ bool CreatureObj::SetMoveType(int32_t code, float x, float y, float speed, World
         Warning("Unknown creature movement: %i", code);
         return false;
     }
-    // The network report of a changed movement goes here once the controller carries movements.
+    // A creature controlled on a network client tells its changed movement and still plays it.
+    if (g_GameCtrl && g_GameCtrl->IsMultiplayerGame() && IsClientControlled() &&
+        (code != s.moveCode || x != s.moveTarget[0] || y != s.moveTarget[1] || speed != s.moveSpeed ||
+         target != s.moveTargetObj.Get()))
+        g_GameCtrl->ReportMovement(this, code, x, y, speed, target);
     if (s.pActionEntry && s.actionPriority > priority) {
         const ActionEntry& entry = *s.pActionEntry;
         if (code == kMoveWalk) {
@@ -184,13 +198,15 @@ void CreatureObj::DoMovement(float dt)
     case kMoveBaseDummy:
         break;  // the cycle set with the movement plays on
     case kMoveWalk:
+        MoveStep(dt, true, false);
+        break;
     case 5: {
         float tx = s.moveTarget[0];
         float ty = s.moveTarget[1];
         const float dx = tx - oldPos.x;
         const float dy = ty - oldPos.y;
         const float r = Length(dx, dy);
-        if (s.moveCode == 5 && s.moveVecA[0] * s.moveVecA[1] > 0.0f && r > 0.0f) {
+        if (s.moveVecA[0] * s.moveVecA[1] > 0.0f && r > 0.0f) {
             const float off = SerpentineOffset(r, s.moveVecA[0], s.moveVecA[1]);
             tx += -dy / r * off;
             ty += dx / r * off;
@@ -239,21 +255,29 @@ void CreatureObj::DoMovement(float dt)
     case 16:
         push(m_DodgeSpeed, -f.x, -f.y);
         break;
+    case 4:
+    case 20:
+        FollowTargetStep(dt, false);
+        break;
+    case 21:
+        CircleTargetStep(dt, -kHalfPi);  // to the right of the target
+        break;
+    case 22:
+        CircleTargetStep(dt, kHalfPi);
+        break;
+    case 23:
+        CircleTargetStep(dt, kPi);  // away from it
+        break;
+    case 26:
+        CircleTargetStep(dt, s.actionParam);
+        break;
     default:
-        // The circling steps come with the AI's movement steps; until then these codes mark the
-        // movement blocked.
-        if (s.moveCode == 4 || s.moveCode == 20) {
-            FollowTargetStep(dt, false);
-            break;
-        }
-        if (s.moveCode == 21 || s.moveCode == 22 || s.moveCode == 23 ||
-            s.moveCode == 26) {
-            m_BlockedFlagC = 1;
-            break;
-        }
         Warning("Unknown creature movement");
         break;
     }
+    // A player's jump or dodge goes where it goes; the creature only turns to where it wants to go.
+    if (s.moveCode >= kMoveJump && s.moveCode <= 16 && !IsAIControlled())
+        MoveStep(dt, false, true);
 
     ApplyCycleMotion(dt);
     if ((m_MoveDelta[0] != 0.0f || m_MoveDelta[1] != 0.0f) && world)
@@ -295,23 +319,35 @@ void CreatureObj::FollowTargetStep(float dt, bool arriveOnly)
     m_MovementDone = 0;
     const D3DXVECTOR2 oldPos = GetPos();
     const float oldAngle = GetAngle();
-    const D3DXVECTOR2 point = target->GetPos();
+    const D3DXVECTOR2 point = GetReferencePoint(target);
     const float dx = point.x - oldPos.x;
     const float dy = point.y - oldPos.y;
     const float r = Length(dx, dy);
+    const bool forwardOnly = m_Strategy.strategy && m_Strategy.strategy->moveForwardOnly;
+    float wx = dx;
+    float wy = dy;
     float turn = s.actionParam;  // the movement's angle parameter
+    if (forwardOnly) {
+        const D3DXVECTOR2 f = GetDirection();
+        wx = f.x * r;
+        wy = f.y * r;
+        turn = 0.0f;
+    }
     if (s.moveVecA[0] * s.moveVecA[1] > 0.0f && r > 0.0f) {
         const float k = std::clamp((r - GetRadius() - target->GetRadius() - 50.0f) * 0.01f, 0.0f, 1.0f);
         turn += std::sin((r / s.moveVecA[1] + GetMyRndFraction()) * kTwoPiApprox) * k * k * s.moveVecA[0];
     }
     const float cs = std::cos(turn);
     const float sn = std::sin(turn);
-    const float wx = dx * cs - dy * sn;
-    const float wy = dx * sn + dy * cs;
-    const float contact = target->IsCreature() ? target->GetRadius() + GetRadius() + 1.0f : 1.0f;
-    const float tolerance = m_Arrived ? 10.0f : 0.0f;  // arrived, it does not start again at once
+    const float mx = wx * cs - wy * sn;
+    const float my = wx * sn + wy * cs;
+    const bool solid = target->IsCreature() && target->m_NoCollisions == 0 && m_NoCollisions == 0;
+    const float contact = solid ? target->GetRadius() + GetRadius() + 1.0f : 1.0f;
+    // Arrived, it does not start again at once.
+    const float tolerance = m_Motion.approachTolerance + (m_Arrived ? 10.0f : 0.0f);
+    const float approach = m_Motion.approachDistance;
     WorldCtrl* world = m_World;
-    if (arriveOnly || r <= tolerance + contact) {
+    if ((approach >= 0.0f && r <= approach) || r <= tolerance + contact || arriveOnly) {
         if (world)
             world->TurnToPoint(*this, point.x, point.y, s.moveSpeed);
         m_Arrived = 1;
@@ -319,14 +355,25 @@ void CreatureObj::FollowTargetStep(float dt, bool arriveOnly)
             SetBlockedFlagA(1);
     } else {
         if (world) {
-            world->WalkTowards(*this, oldPos.x + wx, oldPos.y + wy, dt, s.moveSpeed, nullptr);
-            world->TurnToPoint(*this, oldPos.x + wx, oldPos.y + wy, s.moveSpeed);
+            world->WalkTowards(*this, oldPos.x + mx, oldPos.y + my, dt, s.moveSpeed, nullptr);
+            if (forwardOnly)
+                world->TurnToPoint(*this, point.x, point.y, s.moveSpeed);
+            else
+                world->TurnToPoint(*this, oldPos.x + mx, oldPos.y + my, s.moveSpeed);
         }
         m_Arrived = 0;
         m_Push[0] = m_Push[1] = 0.0f;
     }
+    // No back-and-forth twitching: a turn against the last one is taken back.
+    float change = Angle::Diff(oldAngle, GetAngle());
+    if (change * m_Motion.lastFollowTurn < 0.0f) {
+        SetAngle(oldAngle);
+        change = 0.0f;
+    }
+    if (change != 0.0f)
+        m_Motion.lastFollowTurn = change;
     const D3DXVECTOR2 moved = GetPos() - oldPos;
-    UpdateMoveCycle(moved.x, moved.y, Angle::Diff(oldAngle, GetAngle()), dt);
+    UpdateMoveCycle(moved.x, moved.y, change, dt);
 }
 
 // A jump or a dodge: only when nothing locks the creature; the lock holds for the cycle's time.
@@ -336,11 +383,12 @@ static bool StartEvasion(CreatureObj& creature, int32_t code, int32_t lockPriori
     if (s.movePriority > 0 || s.actionPriority > 0)
         return false;
     // The "onAction" handlers run here with "Jump" or "Dodge" once creatures run their handlers.
-    if (!creature.SetMoveType(code, 0.0f, 0.0f, 0.0f, nullptr, 0, 0.0f))
+    // The move target stays: a player keeps turning to where it wants to go.
+    if (!creature.SetMoveType(code, s.moveTarget[0], s.moveTarget[1], s.moveSpeed, nullptr, 0, 0.0f))
         return false;
     AniCycle* cycle = creature.GetCycleForNumber(creature.m_CyclePlayers[0].GetCycleNumber());
     const float duration = cycle && cycle->HasData() ? float(cycle->GetAniDuration()) : 0.0f;
-    const float t = duration * TypeTimeFactor(creature) / creature.GetSpeedFactor();
+    const float t = duration * TypeTimeFactor(creature, code < CreatureObj::kMoveDodge) / creature.GetSpeedFactor();
     creature.AddForcedAction(lockPriority, t,
                              CreatureForcedAction::kLocksMovement | CreatureForcedAction::kLocksAction);
     // The jump and dodge sounds are the client's.

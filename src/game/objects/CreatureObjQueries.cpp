@@ -3,11 +3,17 @@
 // its AI state.
 #include "game/objects/CreatureObj.h"
 
+#include "base/Random.h"
 #include "base/String.h"
 #include "engine/scene/DXC_3dScene.h"
+#include "world/ActionEntry.h"
 #include "world/GameCtrlInterface.h"
+#include "world/InputCtrlBase.h"
+#include "world/InventoryItem.h"
+#include "world/KI_Strategy.h"
 #include "world/WorldCtrl.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -23,6 +29,13 @@ const char* const kBodyPointNames[CreatureObj::kBodyPoints + 1] = {
 
 constexpr float kSightCacheTime = 0.5f;
 constexpr float kSightMoveSquared = 10000.0f;
+// The creature's own line tests meet walls and every element; the free-direction search meets
+// walls and elements other than creatures, which step aside by themselves.
+constexpr int32_t kLineTestMask = 27;
+constexpr int32_t kFreeDirectionMask = 19;
+constexpr int32_t kFreeDirectionTries = 5;
+constexpr double kHitSoundInterval = 0.2;
+constexpr int32_t kIntentionUninterruptible = 17;
 
 }  // namespace
 
@@ -117,4 +130,184 @@ void CreatureObj::SetupBones(bool weights)
     for (int32_t i = 0; i < count; i++)
         if (DXC_3dObject* bone = scene->objects.GetAt(i))
             m_BoneWeights[size_t(i)] = BoneWeight(String(bone->GetObjectName()));
+}
+
+bool CreatureObj::IsLineClearTo(float x, float y)
+{
+    if (!m_World)
+        return true;
+    const D3DXVECTOR2 pos = GetPos();
+    return m_World->GetIntersection(pos.x, pos.y, x, y, nullptr, kLineTestMask, false, this, nullptr, -1,
+                                    WorldCtrl::kNoMinHeight) != 0;
+}
+
+D3DXVECTOR2 CreatureObj::FindFreeDirection(float x, float y, float dx, float dy, float maxAngle, float margin)
+{
+    const float clearance = 1.0f + margin;
+    const float reach = std::min(std::sqrt(dx * dx + dy * dy), clearance);
+    const float height = m_Motion.heightFlag ? GetOwnHeight() + GetGroundHeight() : WorldCtrl::kNoMinHeight;
+    D3DXVECTOR2 farthest(0.0f, 0.0f);
+    D3DXVECTOR2 firstHit(0.0f, 0.0f);
+    float farthestDistance = 0.0f;
+    for (int32_t attempt = 0; attempt < kFreeDirectionTries; attempt++) {
+        const float a = float(Random::Range(-maxAngle, maxAngle));
+        const float c = std::cos(a);
+        const float s = std::sin(a);
+        const D3DXVECTOR2 turned(dx * c - dy * s, dx * s + dy * c);
+        D3DXVECTOR2 hit(x + turned.x, y + turned.y);
+        if (!m_World ||
+            m_World->GetIntersection(x, y, x + turned.x, y + turned.y, &hit, kFreeDirectionMask, false, this, nullptr,
+                                     -1, height) != 0) {
+            // Clear: a point on the turned line, short of its end by the reach.
+            const float length = std::sqrt(turned.x * turned.x + turned.y * turned.y);
+            const float keep = length > 0.0f ? std::max(length - reach, 0.0f) / length : 0.0f;
+            return D3DXVECTOR2(turned.x * keep, turned.y * keep);
+        }
+        const D3DXVECTOR2 offset(hit.x - x, hit.y - y);
+        const float distance = std::sqrt(offset.x * offset.x + offset.y * offset.y);
+        if (attempt == 0)
+            firstHit = offset;
+        if (distance > farthestDistance) {
+            farthestDistance = distance;
+            farthest = offset;
+        }
+    }
+    if (farthestDistance <= 0.0f)
+        return firstHit;
+    // Short of the farthest obstacle by the clearance.
+    const float keep = std::max(farthestDistance - std::min(farthestDistance, clearance), 0.0f) / farthestDistance;
+    return D3DXVECTOR2(farthest.x * keep, farthest.y * keep);
+}
+
+bool CreatureObj::IsInActionRange(float a, float b)
+{
+    const ActionEntry* entry = m_ActionState.pActionEntry;
+    WorldElem* target = m_TargetElem.Get();
+    if (!entry || !target)
+        return false;
+    const float range = entry->range;
+    const D3DXVECTOR2 d = target->GetPos() - GetPos();
+    const float distance = std::sqrt(d.x * d.x + d.y * d.y);
+    return range * a > distance && range * b < distance;
+}
+
+void CreatureObj::PlayHitSounds(const char* name)
+{
+    const double now = GameCtrlInterface::GameTime();
+    if (now - m_Motion.lastHitSound < kHitSoundInterval)
+        return;
+    m_Motion.lastHitSound = now;
+    PlaySound(name, 0);
+    if (!m_HitSound.IsEmpty()) {
+        const D3DXVECTOR2 pos = GetPos();
+        ::PlaySound(m_HitSound.c_str(), &pos, this, 0);
+    }
+}
+
+void CreatureObj::PlayFootstep()
+{
+    if (!m_World)
+        return;
+    const D3DXVECTOR2 pos = GetPos();
+    int32_t material = m_World->GetFloorMaterial(pos.x, pos.y);
+    if (material == 0)
+        material = 1;
+    if (material < 1 || material > 8)
+        return;
+    const String& sound = m_GroundSounds[material - 1];
+    if (!sound.IsEmpty())
+        m_World->PlaySoundAt(sound.c_str(), pos.x, pos.y, this, 0);
+}
+
+KI_ActionData* CreatureObj::GetTopAction()
+{
+    const int32_t size = m_AIActions.GetSize();
+    return size > 0 ? m_AIActions.GetBySlot(m_AIActions.GetUsedSlot(size - 1)) : nullptr;
+}
+
+bool CreatureObj::IsTopActionRunning()
+{
+    const KI_ActionData* top = GetTopAction();
+    return top && !top->finished;
+}
+
+int32_t CreatureObj::GetTopActionValue()
+{
+    const KI_ActionData* top = GetTopAction();
+    return top ? top->pair[0] : 0;
+}
+
+void CreatureObj::SetTopActionPair(int32_t a, int32_t b)
+{
+    if (KI_ActionData* top = GetTopAction()) {
+        top->pair[0] = a;
+        top->pair[1] = b;
+    }
+}
+
+bool CreatureObj::CountDownTopAction(float dt)
+{
+    KI_ActionData* top = GetTopAction();
+    if (!top)
+        return false;
+    top->values[0] -= dt;
+    return top->values[0] <= 0.0f;
+}
+
+void CreatureObj::TakeTopActionState()
+{
+    const KI_ActionData* top = GetTopAction();
+    if (top && top->aiState >= 0)
+        SetAIState(top->aiState);
+}
+
+bool CreatureObj::CanBeInterrupted()
+{
+    const KI_ActionData* top = GetTopAction();
+    if (!top || m_AIActions.GetLockCount() > 0)
+        return true;
+    return top->task != kIntentionUninterruptible;
+}
+
+void CreatureObj::CheckAttackStatePoint(float dt)
+{
+    const CreatureActionState& s = m_ActionState;
+    const KI_ActionData* top = GetTopAction();
+    if (s.actionCode != kActionEntry || !s.pActionEntry || !top)
+        return;
+    if ((top->params.kind != 15 && top->params.kind != 16) || top->aiState == m_AIState || !top->hasStateCurve)
+        return;
+    const float animSpeed = GetAnimSpeedFactor();
+    if (!(animSpeed > 0.0f))
+        return;
+    float t = s.pActionEntry->duration / animSpeed * top->statePoint;
+    if (top->statePoint >= 1.0f)
+        t -= 0.01f;
+    if (t <= s.actionTime + dt)
+        TakeTopActionState();
+}
+
+void CreatureObj::SetDecision(KI_Strategy* decision)
+{
+    const bool changed = decision != m_Strategy.strategy;
+    m_Strategy.strategy = decision;
+    if (decision)
+        m_Strategy.value = decision->recalcTime;
+    m_Strategy.strategyTimer = 0.0f;
+    if (changed && m_InputCtrl)
+        m_InputCtrl->UpdateCreatureMob(this);
+}
+
+bool CreatureObj::GetDecisionFlag() const
+{
+    return m_Strategy.strategy && m_Strategy.strategy->moveIfOpposingTarget;
+}
+
+InventoryItem* CreatureObj::FilterItem(InventoryItem* item)
+{
+    if (item)
+        return item->m_Blocked ? nullptr : item;
+    if (g_GameCtrl && g_GameCtrl->GetGlobalGameMode() == 2)
+        return g_GameCtrl->GetCurrentItem();
+    return nullptr;
 }

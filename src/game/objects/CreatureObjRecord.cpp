@@ -91,19 +91,6 @@ void CreatureObj::LoadCreature(File& file, uint16_t version, bool transferOnly)
     }
 }
 
-void CreatureObj::SetStrategy(const String& name)
-{
-    if (name.IsEmpty()) {
-        m_Strategy.strategy = nullptr;
-        return;
-    }
-    WorldCtrl* world = m_World ? m_World : (g_GameCtrl ? g_GameCtrl->GetGameWorld() : nullptr);
-    if (!world)
-        Error("Strategy entry '%s' not found", name.c_str());
-    m_Strategy.strategy = world->FindStrategyEntry(name.c_str(), true);
-    m_Strategy.strategyTimer = 0.0f;
-}
-
 void CreatureObj::SaveActionState(File& file)
 {
     const CreatureActionState& s = m_ActionState;

@@ -104,6 +104,11 @@ void KI_ActionData::Reset()
     secondName = "";
     params.Reset();
     sequence = 0;
+    finished = 0;
+    aiState = -1;
+    statePoint = 0.0f;
+    hasStateCurve = 0;
+    pair[0] = pair[1] = 0;
 }
 
 void KI_ActionData::Save(File& file) const

@@ -88,6 +88,13 @@ public:
     float fifthValue = 0.0f;
     String secondName;
     int32_t sequence = 0;  // compared, never saved
+
+    // What the creature's stack queries read; the AI runner sets them, never saved.
+    uint8_t finished = 0;        // the intention is carried out
+    int32_t aiState = -1;        // the AI state the intention leads to; below 0 none
+    float statePoint = 0.0f;     // the fraction of an attack at which that state is taken
+    uint8_t hasStateCurve = 0;   // the intention's entry times its state by a key curve
+    int32_t pair[2] = {0, 0};    // two numbers the game's creature keeps with the intention
 };
 
 class AITarget {

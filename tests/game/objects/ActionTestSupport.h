@@ -21,6 +21,12 @@ public:
     void ReportActionSpell(WorldElem*, ActionSpell* spell) override { spells.push_back(spell); }
     void ExecuteSpell(WorldElem*, ActionSpell* spell) override { cast.push_back(spell); }
     bool IsNetworkClient() override { return networkClient; }
+    // Movement reports of creatures controlled here.
+    void ReportMovement(WorldElem*, int32_t code, float, float, float, WorldElem*) override
+    {
+        movementReports.push_back(code);
+    }
+    std::vector<int32_t> movementReports;
 
     std::vector<int32_t> actionReports;
     std::vector<ActionEffect*> effects;
