@@ -289,6 +289,7 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
     m_AniCycleSet = o.m_AniCycleSet;
     m_Cycle = o.m_Cycle;
     m_Motion = o.m_Motion;
+    m_BoneWeights = o.m_BoneWeights;
     m_HitSound = o.m_HitSound;
     for (int32_t i = 0; i < 8; i++)
         m_GroundSounds[i] = o.m_GroundSounds[i];

@@ -392,6 +392,7 @@ public:
 
     // Queries of the AI, the scripts and the game's creature (CreatureObjQueries.cpp).
     bool IsLineClearTo(float x, float y);
+    int16_t FloorLayer() const;
     // An offset from (x, y) near the direction (dx, dy) turned by at most maxAngle that the
     // creature can walk along; see the definition for the rule.
     D3DXVECTOR2 FindFreeDirection(float x, float y, float dx, float dy, float maxAngle, float margin);

@@ -132,12 +132,15 @@ void CreatureObj::SetupBones(bool weights)
             m_BoneWeights[size_t(i)] = BoneWeight(String(bone->GetObjectName()));
 }
 
+// The floor a line test of the creature keeps to: a raised floor object's, or the level's.
+int16_t CreatureObj::FloorLayer() const { return IsOnFloorObject() ? 1 : 0; }
+
 bool CreatureObj::IsLineClearTo(float x, float y)
 {
     if (!m_World)
         return true;
     const D3DXVECTOR2 pos = GetPos();
-    return m_World->GetIntersection(pos.x, pos.y, x, y, nullptr, kLineTestMask, false, this, nullptr, -1,
+    return m_World->GetIntersection(pos.x, pos.y, x, y, nullptr, kLineTestMask, false, this, nullptr, FloorLayer(),
                                     WorldCtrl::kNoMinHeight) != 0;
 }
 
@@ -145,7 +148,7 @@ D3DXVECTOR2 CreatureObj::FindFreeDirection(float x, float y, float dx, float dy,
 {
     const float clearance = 1.0f + margin;
     const float reach = std::min(std::sqrt(dx * dx + dy * dy), clearance);
-    const float height = m_Motion.heightFlag ? GetOwnHeight() + GetGroundHeight() : WorldCtrl::kNoMinHeight;
+    const float height = m_Motion.heightFlag ? GetOwnHeight() + GetGroundHeight() : 0.0f;
     D3DXVECTOR2 farthest(0.0f, 0.0f);
     D3DXVECTOR2 firstHit(0.0f, 0.0f);
     float farthestDistance = 0.0f;
@@ -157,7 +160,7 @@ D3DXVECTOR2 CreatureObj::FindFreeDirection(float x, float y, float dx, float dy,
         D3DXVECTOR2 hit(x + turned.x, y + turned.y);
         if (!m_World ||
             m_World->GetIntersection(x, y, x + turned.x, y + turned.y, &hit, kFreeDirectionMask, false, this, nullptr,
-                                     -1, height) != 0) {
+                                     FloorLayer(), height) != 0) {
             // Clear: a point on the turned line, short of its end by the reach.
             const float length = std::sqrt(turned.x * turned.x + turned.y * turned.y);
             const float keep = length > 0.0f ? std::max(length - reach, 0.0f) / length : 0.0f;

@@ -5,6 +5,7 @@
 // that leaves no element.
 #include "game/ctrl/GameCtrl.h"
 
+#include "engine/scene/DXC_3dScene.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/EventObj.h"
 #include "game/objects/ItemObj.h"
@@ -70,6 +71,10 @@ TEST(GameCtrlCreationTest, EveryClass)
     EXPECT_EQ(ctrl.GetCreatureBuildCount(), 1);  // the second is a copy of the prototype
     ASSERT_NE(hero->GetScene(), nullptr);
     EXPECT_EQ(second->GetScene(), hero->GetScene());  // the definition's scene, shared
+    // The template's bones got their weights (no biped names here: all follow fully), and its copies keep them.
+    const size_t bones = size_t(hero->GetScene()->objects.GetSize());
+    EXPECT_GT(bones, 0u);
+    EXPECT_EQ(second->m_BoneWeights, std::vector<float>(bones, 1.0f));
     EXPECT_EQ(second->m_Stats.aniCycleSet, hero->m_Stats.aniCycleSet);
     EXPECT_FLOAT_EQ(second->m_Stats.maxHitPoints, hero->m_Stats.maxHitPoints);
 

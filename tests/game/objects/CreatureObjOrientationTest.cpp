@@ -8,7 +8,11 @@
 #include "base/File.h"
 #include "game/objects/CreatureCycleTestSupport.h"
 #include "game/objects/ItemBase.h"
+#include "support/ErrorOf.h"
+#include "support/FixtureRoot.h"
 #include "support/LogCapture.h"
+#include "support/ScopedGfx.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -344,4 +348,60 @@ TEST_F(CreatureObjOrientationTest, SaveWritersReadBack)
     EXPECT_EQ(back.params.value, 7);
     EXPECT_EQ(back.priority, 4);
     EXPECT_EQ(back.params.target.Get(), target);
+}
+
+TEST_F(CreatureObjOrientationTest, HitSoundsTurnFactorAndFadeCycles)
+{
+    // The hit sounds play at most every 0.2 s; the creature's own one goes out as an event.
+    ctrl.world = &world;
+    creature->m_HitSound = "ouch";
+    const auto events = [&] { return world.GetEventQueue(0).GetSize() + world.GetEventQueue(1).GetSize(); };
+    const int32_t before = events();
+    creature->PlayHitSounds("hit");
+    ctrl.gameTime += 0.1;
+    creature->PlayHitSounds("hit");
+    EXPECT_EQ(events() - before, 1);
+    ctrl.gameTime += 0.15;
+    creature->PlayHitSounds("hit");
+    EXPECT_EQ(events() - before, 2);
+
+    EXPECT_EQ(creature->GetTurnFactor(0.0f, 1.0f, 0.0f), 0.0f);
+    EXPECT_EQ(creature->GetTurnFactor(-2.0f, 1.0f, 0.0f), -2.0f);
+    creature->m_ShieldStrength = 0.25f;
+    EXPECT_FLOAT_EQ(creature->GetTurnFactor(2.0f, 0.0f, 1.0f), 1.5f);
+
+    // Both fade cycles start again from their beginning.
+    creature->SetCycleOfType(0, 128, 1.0f, true, 0.0f, false);
+    creature->m_CyclePlayers[0].SetTime(0.7f);
+    creature->RestartFadeCycles();
+    EXPECT_EQ(creature->m_CyclePlayers[0].GetCycleNumber(), 128);
+    EXPECT_EQ(creature->m_CyclePlayers[0].GetTime(), 0.0f);
+    EXPECT_EQ(creature->m_Motion.cyclesRestarted, 1);
+}
+
+TEST_F(CreatureObjOrientationTest, BaseDummyCarriesTheCreatureUnderItsLock)
+{
+    EXPECT_FALSE(creature->BaseDummy("", -1.0f, -1.0f, 1.0f, false, 0.0f));
+    EXPECT_EQ(creature->m_ActionState.moveCode, 0);
+
+    ScopedCurrentDir dir(std::string(SERVER_FIXTURES) + "/../../gamedata");
+    ScopedGfx gfx;
+    creature->SetAngleImmediate(0.0f);
+    ASSERT_TRUE(creature->BaseDummy("meshes\\hero_idle.rtx", -1.0f, -1.0f, 1.0f, false, 0.5f));
+    const CreatureActionState& s = creature->m_ActionState;
+    EXPECT_EQ(s.actionCode, CreatureObj::kActionBaseDummy);
+    EXPECT_EQ(s.moveCode, CreatureObj::kMoveBaseDummy);
+    EXPECT_EQ(creature->m_CyclePlayers[0].GetCycleNumber(), CreatureObj::kBaseDummyCycle);
+    EXPECT_NEAR(creature->GetAngle(), 0.5f, 1e-6f);
+    const float duration = float(set.GetCycle(CreatureObj::kBaseDummyCycle).GetAniDuration());
+    ASSERT_GT(duration, 0.0f);
+    ASSERT_EQ(s.forcedActions.GetSize(), 1);
+    EXPECT_EQ(s.movePriority, CreatureObj::kBaseDummyPriority);
+    EXPECT_EQ(s.actionPriority, CreatureObj::kBaseDummyPriority);
+    EXPECT_FALSE(creature->SetMoveType(3, 1.0f, 1.0f, 1.0f, nullptr, 999, 0.0f));  // under its lock
+
+    // Looping, it holds for 100 s.
+    ASSERT_TRUE(creature->BaseDummy("meshes\\hero_idle.rtx", -1.0f, -1.0f, 1.0f, true, 0.0f));
+    ASSERT_EQ(creature->m_ActionState.forcedActions.GetSize(), 1);
+    EXPECT_EQ(creature->m_ActionState.forcedActions.GetAt(0)->time, 100.0f);
 }
