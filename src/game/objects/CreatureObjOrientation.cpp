@@ -104,15 +104,10 @@ D3DXVECTOR2 CreatureObj::GetReferencePoint(WorldElem* elem)
 {
     if (!elem)
         return GetPos();
-    const D3DXVECTOR2 origin = elem->GetPos();
-    const float ox = m_Motion.referenceOffset[0];
-    const float oy = m_Motion.referenceOffset[1];
-    if (ox == 0.0f && oy == 0.0f)
-        return origin;
-    const float a = elem->GetAngle();
-    const float c = std::cos(a);
-    const float s = std::sin(a);
-    return {origin.x + ox * c - oy * s, origin.y + ox * s + oy * c};
+    AITarget reference;  // the AI's targets turn their offsets the same way
+    reference.elem = elem;
+    reference.offset = D3DXVECTOR2(m_Motion.referenceOffset[0], m_Motion.referenceOffset[1]);
+    return reference.GetPos();
 }
 
 void CreatureObj::SmoothGroundOffset(float dt)
