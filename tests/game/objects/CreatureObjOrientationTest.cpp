@@ -369,6 +369,20 @@ TEST_F(CreatureObjOrientationTest, HitSoundsTurnFactorAndFadeCycles)
     EXPECT_EQ(creature->GetTurnFactor(-2.0f, 1.0f, 0.0f), -2.0f);
     creature->m_ShieldStrength = 0.25f;
     EXPECT_FLOAT_EQ(creature->GetTurnFactor(2.0f, 0.0f, 1.0f), 1.5f);
+    // An attack multiplies its angle and time curves in, the creature its own curve.
+    const auto constant = [](BezierSpline<float>& curve, float value) {
+        curve.SetNumKeys(1);
+        curve.GetKey(0).value = value;
+    };
+    ActionEntry& slash = AddTestAction(world, "Slash");
+    constant(slash.damFactorAngle, 2.0f);
+    constant(slash.damFactorTime, 0.25f);
+    constant(creature->m_Stats.damFactorAngle, 0.5f);
+    EXPECT_FLOAT_EQ(creature->GetTurnFactor(2.0f, 0.0f, 1.0f), 0.75f);  // no attack running
+    ASSERT_EQ(creature->StartAction(CreatureObj::kActionEntry, String("Slash"), nullptr, 0, 0.0f), 1);
+    EXPECT_FLOAT_EQ(creature->GetTurnFactor(2.0f, 0.0f, 1.0f), 0.375f);
+    creature->m_ShieldStrength = 0.0f;
+    creature->StopAction();
 
     // Both fade cycles start again from their beginning.
     creature->SetCycleOfType(0, 128, 1.0f, true, 0.0f, false);
