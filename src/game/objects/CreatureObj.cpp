@@ -133,6 +133,7 @@ void CreatureObj::SetCreatureDefaults()
     m_MobData = nullptr;
     m_DefaultStrategyName = String();
     m_Strategy.Reset();
+    m_Strategy.name = String();
     m_AITargetSlot = -1;
     m_AITimer = -1.0f;
     m_AIValuesC[0] = m_AIValuesC[1] = 0.0f;

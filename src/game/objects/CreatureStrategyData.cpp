@@ -29,7 +29,6 @@ CreatureStrategyData& CreatureStrategyData::operator=(const CreatureStrategyData
 
 void CreatureStrategyData::Reset()
 {
-    name = String();
     value = 1.5f;
     timedLevel = -1;
     secondValue = 0;

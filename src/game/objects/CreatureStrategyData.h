@@ -24,7 +24,7 @@ public:
     CreatureStrategyData(const CreatureStrategyData& other) { *this = other; }
     CreatureStrategyData& operator=(const CreatureStrategyData& other);
 
-    // The construction values: no name, no strategy, no timed entries.
+    // The construction values but the name: no strategy, no timed entries.
     void Reset();
     // The highest level of the timed entries; -1 when there are none.
     void RecomputeTimedLevel();

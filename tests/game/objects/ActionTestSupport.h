@@ -26,7 +26,9 @@ public:
     {
         movementReports.push_back(code);
     }
+    void ReportRotationValue(WorldElem*, float value) override { rotationReports.push_back(value); }
     std::vector<int32_t> movementReports;
+    std::vector<float> rotationReports;
 
     std::vector<int32_t> actionReports;
     std::vector<ActionEffect*> effects;

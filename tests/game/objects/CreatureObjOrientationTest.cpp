@@ -210,6 +210,17 @@ TEST_F(CreatureObjOrientationTest, JumpLockByTypeFactorAndNetworkReport)
     creature->m_MainCharacter = 0;
     EXPECT_TRUE(creature->SetMoveType(3, 10.0f, 0.0f, 1.0f, nullptr, 0, 0.0f));
     EXPECT_EQ(ctrl.movementReports.size(), 2u);  // only a main character is controlled here
+
+    // The move speed goes to the server only with the synchronisation switch on.
+    creature->m_MainCharacter = 1;
+    creature->SetMoveSpeed(2.0f);
+    CreatureObj::s_SyncRotationValues = true;
+    creature->SetMoveSpeed(2.0f);  // unchanged: not sent
+    creature->SetMoveTargetAndSpeed(5.0f, 6.0f, 3.0f);
+    CreatureObj::s_SyncRotationValues = false;
+    EXPECT_EQ(ctrl.rotationReports, std::vector<float>{3.0f});
+    EXPECT_EQ(s.moveSpeed, 3.0f);
+    EXPECT_EQ(s.moveTarget[1], 6.0f);
 }
 
 TEST_F(CreatureObjOrientationTest, AIStackQueriesAndStatePoint)
@@ -277,6 +288,18 @@ TEST_F(CreatureObjOrientationTest, StrategyDecisionAndItems)
     creature->SetStrategy(String(""));
     EXPECT_EQ(creature->GetDecision(), nullptr);
     EXPECT_STREQ(creature->m_DefaultStrategyName.c_str(), "Guard");
+
+    // A reset record keeps its name and nothing else.
+    CreatureStrategyData& data = creature->GetStrategyData();
+    data.name = "mob";
+    creature->SetStrategy(String("Guard"));
+    creature->AddTimedValue(2, 1.0f);
+    data.Reset();
+    EXPECT_STREQ(data.name.c_str(), "mob");
+    EXPECT_EQ(data.strategy, nullptr);
+    EXPECT_EQ(data.value, 1.5f);
+    EXPECT_EQ(data.timedLevel, -1);
+    EXPECT_EQ(data.timedValues.GetSize(), 0);
 
     ItemBase item;
     EXPECT_EQ(creature->FilterItem(&item), &item);
