@@ -335,6 +335,12 @@ public:
     void AddPush(float x, float y);
     bool IsSlowOrSpecialMode() const { return m_MovementMode == -1 || m_MovementMode == -2; }
     bool IsDodging() const { return m_ActionState.moveCode >= 13 && m_ActionState.moveCode <= 16; }
+    bool IsBaseDummyMove() const { return m_ActionState.actionCode == kActionBlock || m_ActionState.moveCode == 24; }
+    // What the world asks: the movement code and the force priorities (a kill waits while the
+    // movement's is 101 or more).
+    int32_t GetMoveType() override { return m_ActionState.moveCode; }
+    int32_t GetMovementForcePriority() override { return m_ActionState.movePriority; }
+    int32_t GetActionForcePriority() const { return m_ActionState.actionPriority; }
     void SetAIState(int32_t state);
     int8_t m_SightCache = -1;  // -1 unknown, else the last line-of-sight answer
     double m_SightTime = 0.0;

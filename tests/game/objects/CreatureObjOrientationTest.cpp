@@ -433,8 +433,9 @@ TEST_F(CreatureObjOrientationTest, BaseDummyCarriesTheCreatureUnderItsLock)
     const float duration = float(set.GetCycle(CreatureObj::kBaseDummyCycle).GetAniDuration());
     ASSERT_GT(duration, 0.0f);
     ASSERT_EQ(s.forcedActions.GetSize(), 1);
-    EXPECT_EQ(s.movePriority, CreatureObj::kBaseDummyPriority);
-    EXPECT_EQ(s.actionPriority, CreatureObj::kBaseDummyPriority);
+    EXPECT_EQ(creature->GetMovementForcePriority(), CreatureObj::kBaseDummyPriority);  // a kill waits
+    EXPECT_EQ(creature->GetActionForcePriority(), CreatureObj::kBaseDummyPriority);
+    EXPECT_EQ(creature->GetMoveType(), CreatureObj::kMoveBaseDummy);
     EXPECT_FALSE(creature->SetMoveType(3, 1.0f, 1.0f, 1.0f, nullptr, 999, 0.0f));  // under its lock
 
     // Looping, it holds for 100 s.
