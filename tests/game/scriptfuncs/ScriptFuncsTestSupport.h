@@ -10,6 +10,7 @@
 #include "game/scriptfuncs/ScriptCall.h"
 #include "game/scriptfuncs/ScriptGame.h"
 #include "world/WorldCtrl.h"
+#include "world/ScriptReaderGameEngine.h"
 #include "world/WorldElem.h"
 
 #include "game/ctrl/GameCtrlTestSupport.h"
@@ -23,6 +24,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -82,6 +84,17 @@ public:
     {
         aiActions.push_back({creature.m_ObjID, params, target ? target->m_ObjID : -1, add});
     }
+    // "Probe" runs the test's own code inside the running script.
+    void ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                               int32_t fromNetwork) override
+    {
+        if (probe && std::string(name) == "Probe") {
+            result = ScriptValue();
+            probe(result, arguments, count);
+            return;
+        }
+        GameCtrl::ExecuteScriptFunction(result, name, arguments, count, fromNetwork);
+    }
     MobData* GetMob(int32_t mobNumber) override
     {
         const auto found = mobs.find(mobNumber);
@@ -93,6 +106,7 @@ public:
     std::vector<std::string> errors;
     std::vector<AIAction> aiActions;
     std::map<int32_t, MobData*> mobs;
+    std::function<void(ScriptValue& result, ScriptValue* arguments, int32_t count)> probe;
 };
 
 // The sample game with its level loaded, the built-ins installed.
