@@ -79,6 +79,21 @@ WorldElem* ScriptCall::Light(int32_t index)
     return light;
 }
 
+WorldElem* ScriptCall::CountedObject(int32_t minimum, int32_t maximum)
+{
+    return NeedCount(minimum, maximum) ? Object(0) : nullptr;
+}
+
+CreatureObj* ScriptCall::CountedCreature(int32_t minimum, int32_t maximum)
+{
+    return NeedCount(minimum, maximum) ? Creature(0) : nullptr;
+}
+
+VSD_WallIntern* ScriptCall::CountedWall(int32_t minimum, int32_t maximum)
+{
+    return NeedCount(minimum, maximum) ? Wall(0) : nullptr;
+}
+
 void ScriptCall::SetInt(int32_t value)
 {
     m_Result.m_Text = String();
@@ -107,22 +122,22 @@ void ScriptCall::Forward(int32_t count, WorldElem* subject, int32_t checkSubject
 
 void ScriptCall::Error(const char* format, ...)
 {
-    char message[1024];
+    String message;
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    message.FormatV(format, args);
     va_end(args);
-    m_Ctrl.ScriptError("%s", message);
+    m_Ctrl.ScriptError("%s", message.c_str());
 }
 
 void ScriptCall::Warning(const char* format, ...)
 {
-    char message[1024];
+    String message;
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    message.FormatV(format, args);
     va_end(args);
-    m_Ctrl.ScriptWarning("%s", message);
+    m_Ctrl.ScriptWarning("%s", message.c_str());
 }
 
 // The digits are bounded here: the format is built from a number that a script sets.

@@ -55,6 +55,11 @@ public:
     VSD_WallIntern* Wall(int32_t index);
     // The light element of a light ID: "Invalid light: %i" when there is none.
     WorldElem* Light(int32_t index);
+    // The count test, then the element, creature or wall of the first argument: null after
+    // either report.
+    WorldElem* CountedObject(int32_t minimum, int32_t maximum);
+    CreatureObj* CountedCreature(int32_t minimum, int32_t maximum);
+    VSD_WallIntern* CountedWall(int32_t minimum, int32_t maximum);
 
     // Results: the type is set before the tests, so a refused call gives the typed 0.
     void SetVoid() { m_Result = ScriptValue(); }

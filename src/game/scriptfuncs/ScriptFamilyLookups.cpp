@@ -78,9 +78,7 @@ void GetNameObject(ScriptCall& call)
 void GetMobID(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, 1))
-        return;
-    WorldElem* elem = call.Object(0);
+    WorldElem* elem = call.CountedObject(1, 1);
     if (!elem)
         return;
     MobData* mob = elem->IsCreature() ? static_cast<CreatureObj*>(elem)->m_MobData.Get() : nullptr;
@@ -130,9 +128,7 @@ void GetWallChildren(ScriptCall& call)
 void GetChild(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(2, -1))
-        return;
-    WorldElem* elem = call.Object(0);
+    WorldElem* elem = call.CountedObject(2, -1);
     if (!elem)
         return;
     call.SetInt(-1);
@@ -148,63 +144,21 @@ void GetChild(ScriptCall& call)
 void GetNumChilds(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(1, -1))
         call.SetInt(elem->m_Children.GetSize());
 }
 
 void GetCreator(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(1, -1))
         call.SetInt(IdOf(elem->m_Creator.Get()));
-}
-
-// The property getters of one element: the result type first, then exactly one ID.
-template <class Read> void ElementInt(ScriptCall& call, Read read)
-{
-    call.SetTypeInt();
-    if (!call.NeedCount(1, 1))
-        return;
-    if (WorldElem* elem = call.Object(0))
-        call.SetInt(read(*elem));
-}
-
-template <class Read> void ElementFloat(ScriptCall& call, Read read)
-{
-    call.SetTypeFloat();
-    if (!call.NeedCount(1, 1))
-        return;
-    if (WorldElem* elem = call.Object(0))
-        call.SetFloat(read(*elem));
-}
-
-template <class Read> void ElementString(ScriptCall& call, Read read)
-{
-    call.SetTypeString();
-    if (!call.NeedCount(1, 1))
-        return;
-    if (WorldElem* elem = call.Object(0))
-        call.SetString(String(read(*elem)).c_str());
-}
-
-template <class Read> void WallValue(ScriptCall& call, Read read)
-{
-    if (!call.NeedCount(1, 1))
-        return;
-    if (VSD_WallIntern* wall = call.Wall(0))
-        read(*wall);
 }
 
 void GetObjectType(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(1, -1))
         call.SetInt(int16_t(elem->m_TypeCode));
 }
 
@@ -222,27 +176,21 @@ void ReadScriptFloat(ScriptCall& call, WorldElemBase& elem)
 void GetObjectFloat(ScriptCall& call)
 {
     call.SetTypeFloat();
-    if (!call.NeedCount(1, 2))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(1, 2))
         ReadScriptFloat(call, *elem);
 }
 
 void GetWallFloat(ScriptCall& call)
 {
     call.SetTypeFloat();
-    if (!call.NeedCount(1, 2))
-        return;
-    if (VSD_WallIntern* wall = call.Wall(0))
+    if (VSD_WallIntern* wall = call.CountedWall(1, 2))
         ReadScriptFloat(call, *wall);
 }
 
 void GetObjectString(ScriptCall& call)
 {
     call.SetTypeString();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(1, -1))
         call.SetString(elem->m_ObjValues.scriptString.c_str());
 }
 
@@ -265,9 +213,7 @@ int32_t UseStateOf(WorldElem& elem)
 void GetUseState(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, 1))
-        return;
-    WorldElem* elem = call.Object(0);
+    WorldElem* elem = call.CountedObject(1, 1);
     if (!elem)
         return;
     if (elem->m_TypeCode != ElemType::kItem)
@@ -293,9 +239,7 @@ void GetWallUseState(ScriptCall& call)
 // The scene object of a creature or item; others are warned about by the caller's name.
 SceneObject* SceneObjectOf(ScriptCall& call, const char* warning)
 {
-    if (!call.NeedCount(1, -1))
-        return nullptr;
-    WorldElem* elem = call.Object(0);
+    WorldElem* elem = call.CountedObject(1, -1);
     if (!elem)
         return nullptr;
     if (!elem->IsCreatureOrItem()) {
@@ -325,73 +269,102 @@ void GetRotAxisAngle(ScriptCall& call)
     call.WriteFloatTemps(0, axisAngle, 4);
 }
 
+// The property getters: the result type first, then exactly one ID.
 void GetCfgID(ScriptCall& call)
 {
-    ElementString(call, [](WorldElem& elem) { return elem.m_CfgID; });
+    call.SetTypeString();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetString(elem->m_CfgID.c_str());
 }
 void GetWorldID(ScriptCall& call)
 {
-    ElementString(call, [](WorldElem& elem) { return elem.m_WorldID; });
+    call.SetTypeString();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetString(elem->m_WorldID.c_str());
 }
 void GetName(ScriptCall& call)
 {
-    ElementString(call, [](WorldElem& elem) { return String(elem.GetDisplayName()); });
+    call.SetTypeString();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetString(String(elem->GetDisplayName()).c_str());
 }
 void GetWallCfgID(ScriptCall& call)
 {
     call.SetTypeString();
-    WallValue(call, [&](VSD_WallIntern& wall) { call.SetString(wall.m_CfgID.c_str()); });
+    if (VSD_WallIntern* wall = call.CountedWall(1, 1))
+        call.SetString(wall->m_CfgID.c_str());
 }
 void GetWallWorldID(ScriptCall& call)
 {
     call.SetTypeString();
-    WallValue(call, [&](VSD_WallIntern& wall) { call.SetString(wall.m_WorldID.c_str()); });
+    if (VSD_WallIntern* wall = call.CountedWall(1, 1))
+        call.SetString(wall->m_WorldID.c_str());
 }
 void GetWallSolid(ScriptCall& call)
 {
     call.SetTypeInt();
-    WallValue(call, [&](VSD_WallIntern& wall) { call.SetInt(wall.m_Solid != 0); });
+    if (VSD_WallIntern* wall = call.CountedWall(1, 1))
+        call.SetInt(wall->m_Solid != 0);
 }
 void GetWallString(ScriptCall& call)
 {
     call.SetTypeString();
-    WallValue(call, [&](VSD_WallIntern& wall) { call.SetString(wall.m_ScriptString.c_str()); });
+    if (VSD_WallIntern* wall = call.CountedWall(1, 1))
+        call.SetString(wall->m_ScriptString.c_str());
 }
 void GetParty(ScriptCall& call)
 {
-    ElementInt(call, [](WorldElem& elem) { return elem.GetParty(); });
+    call.SetTypeInt();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetInt(elem->GetParty());
 }
 void GetSolid(ScriptCall& call)
 {
-    ElementInt(call, [](WorldElem& elem) { return int32_t(elem.m_Solid != 0); });
+    call.SetTypeInt();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetInt(elem->m_Solid != 0);
 }
 void GetCanMoveThroughFlags(ScriptCall& call)
 {
-    ElementInt(call, [](WorldElem& elem) { return int32_t(elem.m_CanMoveThrough); });
+    call.SetTypeInt();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetInt(elem->m_CanMoveThrough);
 }
 void GetSpecialMark(ScriptCall& call)
 {
-    ElementInt(call, [](WorldElem& elem) { return int32_t(elem.m_ObjValues.specialMark); });
+    call.SetTypeInt();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetInt(elem->m_ObjValues.specialMark);
 }
 void GetMass(ScriptCall& call)
 {
-    ElementFloat(call, [](WorldElem& elem) { return double(elem.m_Mass); });
+    call.SetTypeFloat();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetFloat(elem->m_Mass);
 }
 void GetSize(ScriptCall& call)
 {
-    ElementFloat(call, [](WorldElem& elem) { return double(elem.GetRadius()); });
+    call.SetTypeFloat();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetFloat(elem->GetRadius());
 }
 void GetInitTime(ScriptCall& call)
 {
-    ElementFloat(call, [](WorldElem& elem) { return elem.m_TimeAdded; });
+    call.SetTypeFloat();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetFloat(elem->m_TimeAdded);
 }
 void GetLifeSpan(ScriptCall& call)
 {
-    ElementFloat(call, [](WorldElem& elem) { return elem.GetLifeSpanLeft(); });
+    call.SetTypeFloat();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetFloat(elem->GetLifeSpanLeft());
 }
 void GetFadeOutValue(ScriptCall& call)
 {
-    ElementFloat(call, [](WorldElem& elem) { return double(elem.m_FadeOutValue); });
+    call.SetTypeFloat();
+    if (WorldElem* elem = call.CountedObject(1, 1))
+        call.SetFloat(elem->m_FadeOutValue);
 }
 
 }  // namespace

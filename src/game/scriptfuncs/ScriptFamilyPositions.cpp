@@ -22,20 +22,8 @@ namespace {
 template <class Read> void ElementFloat(ScriptCall& call, Read read)
 {
     call.SetTypeFloat();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(1, -1))
         call.SetFloat(read(*elem));
-}
-
-// The same of a creature; other elements give the typed 0.
-template <class Read> void CreatureFloat(ScriptCall& call, Read read)
-{
-    call.SetTypeFloat();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (CreatureObj* creature = call.Creature(0))
-        call.SetFloat(read(*creature));
 }
 
 D3DXVECTOR3 CentreOf(WorldElem& elem)
@@ -103,14 +91,14 @@ void GetAcStart(ScriptCall& call)
 }
 void GetMoveSpd(ScriptCall& call)
 {
-    CreatureFloat(call, [](CreatureObj& creature) { return creature.GetForwardSpeed(); });
+    call.SetTypeFloat();
+    if (CreatureObj* creature = call.CountedCreature(1, -1))
+        call.SetFloat(creature->GetForwardSpeed());
 }
 
 void GetAngleFront(ScriptCall& call)
 {
-    if (!call.NeedCount(1, -1))
-        return;
-    WorldElem* elem = call.Object(0);
+    WorldElem* elem = call.CountedObject(1, -1);
     if (!elem)
         return;
     if (!elem->IsCreature()) {
@@ -123,17 +111,13 @@ void GetAngleFront(ScriptCall& call)
 void GetIsFlying(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (CreatureObj* creature = call.Creature(0))
+    if (CreatureObj* creature = call.CountedCreature(1, -1))
         call.SetInt(creature->m_IsFlying != 0);
 }
 
 void GetWallPos(ScriptCall& call)
 {
-    if (!call.NeedCount(1, -1))
-        return;
-    if (VSD_WallIntern* wall = call.Wall(0)) {
+    if (VSD_WallIntern* wall = call.CountedWall(1, -1)) {
         const float values[4] = {wall->m_X1, wall->m_Y1, wall->m_X2, wall->m_Y2};
         call.WriteFloatTemps(0, values, 4);
     }
@@ -142,9 +126,7 @@ void GetWallPos(ScriptCall& call)
 void Distance(ScriptCall& call)
 {
     call.SetTypeFloat();
-    if (!call.NeedCount(2, 3))
-        return;
-    WorldElem* first = call.Object(0);
+    WorldElem* first = call.CountedObject(2, 3);
     if (!first)
         return;
     D3DXVECTOR2 other(float(call.Float(1)), float(call.Float(2)));
@@ -294,9 +276,7 @@ void GetAllObjectsInLine(ScriptCall& call)
 void GetAllCreaturesAttacking(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, -1))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(1, -1))
         call.SetInt(call.GetWorld().GetAllCreaturesAttacking(elem, false, false));
 }
 
@@ -337,9 +317,7 @@ void GetAllCreaturesInMob(ScriptCall& call)
 void GetSummonedCreatures(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, 2))
-        return;
-    CreatureObj* creature = call.Creature(0);
+    CreatureObj* creature = call.CountedCreature(1, 2);
     if (!creature)
         return;
     creature->CleanSummonedList();
@@ -357,9 +335,7 @@ void GetSummonedCreatures(ScriptCall& call)
 void GetAllItemsInInventory(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(1, 1))
-        return;
-    WorldElem* elem = call.Object(0);
+    WorldElem* elem = call.CountedObject(1, 1);
     if (!elem)
         return;
     std::vector<int32_t> ids;
@@ -401,9 +377,7 @@ void GetNearestCreature(ScriptCall& call)
 void GetNearestEnemy(ScriptCall& call)
 {
     call.SetTypeInt();
-    if (!call.NeedCount(3, 4))
-        return;
-    if (WorldElem* elem = call.Object(0))
+    if (WorldElem* elem = call.CountedObject(3, 4))
         call.SetInt(elem->FindNearestEnemyInView(float(call.Float(1)), float(call.Float(2))));
 }
 

@@ -14,6 +14,7 @@
 #include "world/WorldElem.h"
 
 #include "game/ctrl/GameCtrlTestSupport.h"
+#include "game/ctrl/WorldObjectTestSupport.h"
 #include "support/ErrorOf.h"
 #include "support/FixtureRoot.h"
 #include "support/LogCapture.h"
@@ -30,7 +31,7 @@
 #include <string>
 #include <vector>
 
-class ScriptTestCtrl : public GameCtrl {
+class ScriptTestCtrl : public SampleGameCtrl {
 public:
     // One call handed to the clients.
     struct Forwarded {
@@ -50,18 +51,6 @@ public:
         int32_t targetID = -1;  // -1: none
         bool add = false;
     };
-
-    // "cfg\items.cfg" into the item table, as the game's rules read it.
-    void LoadSampleItems()
-    {
-        m_ItemReader.SetDescKey("desc");
-        ASSERT_EQ(m_ItemReader.Load("cfg\\items.cfg"), 0);
-        m_ItemTable.clear();
-        for (int32_t i = 0; i < m_ItemReader.GetNumEntries(); ++i)
-            m_ItemTable.emplace_back(CreateItem());
-        for (int32_t i = 0; i < m_ItemReader.GetNumEntries(); ++i)
-            LoadItems(m_ItemReader, i, *m_ItemTable[size_t(i)], true);
-    }
 
     void RunScriptFunctionAtClients(const char* name, const ScriptValue* arguments, int32_t count, WorldElem* subject,
                                     int32_t checkSubject, int32_t flag) override
@@ -112,25 +101,12 @@ public:
 // The sample game with its level loaded, the built-ins installed.
 class ScriptFuncsTest : public ::testing::Test {
 protected:
-    ScriptFuncsTest()
+    ScriptFuncsTest() : ctrl(m_Game.ctrl), level(m_Game.level)
     {
-        const std::vector<uint8_t> config = TempDir::ReadAll(Root() + "/cfg/game.cfg");
-        m_Config.Load(std::string(config.begin(), config.end()));
-        ctrl = std::make_unique<ScriptTestCtrl>();
-        ctrl->LoadGameOptions();
-        ctrl->LoadCreatureDefinitions();
-        ctrl->LoadAniCycleFile();
-        ctrl->LoadActions();
-        ctrl->LoadStrategies();
-        ctrl->LoadSounds();
-        ctrl->LoadSampleItems();
-        level = ErrorOf([&] { ctrl->GetWorld().LoadLevelData("levels\\sample\\sample.vsd", 1, 0); });
         ScriptGame::Install(*ctrl);
         g_NumberOfDigits = 2;
     }
     ~ScriptFuncsTest() override { g_NumberOfDigits = 2; }
-
-    static std::string Root() { return std::string(SERVER_FIXTURES) + "/../../gamedata"; }
 
     // A sample game element at (x, y) with a world ID (none when empty); its object ID.
     int32_t Place(const char* type, float x, float y, const char* worldID = "")
@@ -170,14 +146,11 @@ protected:
     }
 
 private:
-    int m_LogFirst = (Log::Write("sample game at %s", Root().c_str()), 0);  // the log stays where the test started
-    ScopedCurrentDir m_Dir{Root()};
-    ScopedGfx m_Gfx;
-    ScopedGameConfig m_Config;
+    BasicSampleGame<ScriptTestCtrl> m_Game;
 
 protected:
-    std::unique_ptr<ScriptTestCtrl> ctrl;
-    std::string level;  // the level load's error, "no error"
+    std::unique_ptr<ScriptTestCtrl>& ctrl;
+    const std::string& level;  // the level load's error, "no error"
 };
 
 // Typed values for the tables of cases.
