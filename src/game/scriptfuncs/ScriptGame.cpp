@@ -30,6 +30,8 @@ ScriptValue* ScriptGame::CallBuiltin(ScriptValue* result, const char* name, Scri
 void ScriptGame::ExecuteBuiltin(GameCtrl& ctrl, ScriptValue& result, const char* name, ScriptValue* arguments,
                                 int32_t count, int32_t fromNetwork)
 {
+    if (!name)
+        name = "";
     // A script function of a loaded module hides a built-in of the same name.
     if (ctrl.GetWorld().CallScriptFunction(name, arguments, count, &result))
         return;
