@@ -78,6 +78,19 @@ TEST_F(ScriptLookupsTest, FindingElementsWallsAndLights)
     for (const ExpectedValue& test : cases)
         Check(test);
     EXPECT_EQ(ctrl->GetWorld().GetScriptResultList()[0], wall->m_ObjID);  // the walls went to "objList"
+
+    // A child attached to an element without walls: its parent, the count and the child by index.
+    const int32_t pile = Place("GoldCoins", 1500.0f, 1500.0f, "pile");
+    Elem(pile)->AttachChild(Elem(coins));
+    const std::string p = std::to_string(pile);
+    const ExpectedValue children[] = {
+        {"GetParent(" + g + ")", kScriptInt, double(pile), nullptr, nullptr},
+        {"GetNumChilds(" + p + ")", kScriptInt, 1, nullptr, nullptr},
+        {"GetChild(" + p + ", 0)", kScriptInt, double(coins), nullptr, nullptr},
+        {"GetChild(" + p + ", 1)", kScriptInt, -1, nullptr, nullptr},
+    };
+    for (const ExpectedValue& test : children)
+        Check(test);
 }
 
 TEST_F(ScriptLookupsTest, ElementProperties)
@@ -91,6 +104,8 @@ TEST_F(ScriptLookupsTest, ElementProperties)
     elem->m_Sounds[8] = "creak";
     elem->m_Mass = 12.0f;
     elem->m_Solid = 2;
+    static_cast<ItemObj*>(elem)->m_OpenState = 1;
+    elem->SetName(wString("Old crate"));
     elem->m_ObjValues.scriptString = "text";
     const std::string c = std::to_string(crate), h = std::to_string(hero);
     const ExpectedValue cases[] = {
@@ -108,7 +123,8 @@ TEST_F(ScriptLookupsTest, ElementProperties)
         {"GetObjectString(" + c + ", 5)", kScriptString, 0, "text", nullptr},
         {"GetObjectSound(" + c + ", 8)", kScriptString, 0, "creak", nullptr},
         {"GetObjectSound(" + c + ", 9)", kScriptString, 0, "", nullptr},
-        {"GetUseState(" + c + ")", kScriptInt, 0, nullptr, nullptr},
+        {"GetUseState(" + c + ")", kScriptInt, 1, nullptr, nullptr},
+        {"GetName(" + c + ")", kScriptString, 0, "Old crate", nullptr},
         {"GetUseState(" + h + ")", kScriptInt, 0, nullptr, "Can not GetUseState() on none-object"},
         {"GetLifeSpan(" + c + ")", kScriptFloat, -1.0, nullptr, nullptr},
         {"GetMass(" + c + ", 1)", kScriptFloat, 0, nullptr, "Invalid arguments in function GetMass"},
