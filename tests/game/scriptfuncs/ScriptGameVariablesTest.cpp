@@ -46,7 +46,9 @@ TEST_F(ScriptFuncsTest, VariableReads)
     for (const ReadCase& test : cases) {
         ClearRecords();
         ScriptValue result;
-        ctrl->probe = [&](ScriptValue&, ScriptValue*, int32_t) { ScriptGame::GetVariable(*ctrl, result, test.name, test.index); };
+        ctrl->probe = [&](ScriptValue&, ScriptValue*, int32_t) {
+            ScriptGame::GetVariable(*ctrl, result, test.name, test.index);
+        };
         Run("Probe();");
         EXPECT_EQ(result.m_Type, test.type) << test.name << " " << test.index;
         if (test.type == kScriptInt) {
@@ -108,7 +110,9 @@ TEST_F(ScriptFuncsTest, VariableWrites)
     for (const auto& test : writes) {
         ClearRecords();
         const int32_t count = ctrl->GetDebugUseCount();
-        ctrl->probe = [&](ScriptValue&, ScriptValue*, int32_t) { ScriptGame::SetVariable(*ctrl, test.name, test.index, test.value); };
+        ctrl->probe = [&](ScriptValue&, ScriptValue*, int32_t) {
+            ScriptGame::SetVariable(*ctrl, test.name, test.index, test.value);
+        };
         Run("Probe();");
         EXPECT_EQ(ctrl->GetDebugUseCount(), count + 1 + 1) << test.name;  // the write and the probe's call
         EXPECT_EQ(ctrl->errors.size(), test.error ? 1u : 0u) << test.name << " " << test.index;
