@@ -4,6 +4,7 @@
 
 #include "base/File.h"
 #include "base/Log.h"
+#include "game/scriptfuncs/ScriptGame.h"
 
 namespace {
 
@@ -22,7 +23,11 @@ const EquipmentName kEquipmentTypes[] = {
 
 }  // namespace
 
-SciFiGameCtrl::SciFiGameCtrl() { CopyName32(this, "SciFiGameCtrl"); }
+SciFiGameCtrl::SciFiGameCtrl()
+{
+    CopyName32(this, "SciFiGameCtrl");
+    ScriptGame::Install(*this);  // every script module of the world reaches the built-ins
+}
 
 SciFiGameCtrl::~SciFiGameCtrl() = default;
 

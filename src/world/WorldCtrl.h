@@ -273,6 +273,8 @@ public:
     // Ascending by distance: the object list's quicksort with its seven-sample pivot.
     static void SortDataSort(ObjectListEntry* records, int32_t first, int32_t last);
     const int32_t* GetResultList() const { return m_ResultList.get(); }
+    // Script built-ins: the result list as scripts read and write it ("objList").
+    int32_t* GetScriptResultList() { return m_ResultList.get(); }
 
     // Fades: of the whole world, and of an element with its attached elements.
     void FadeOutWorld(int32_t direction, float duration);

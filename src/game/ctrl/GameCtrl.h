@@ -96,6 +96,9 @@ struct HitEffects;
 struct IlluminationData;
 struct ShotRepeat;
 class TransformableAttribute;
+// Script built-ins.
+struct KI_ScriptActionParams;
+class MobData;
 
 // The view's back-buffer size, read from the graphics object when the controller is made.
 extern int32_t g_ScreenWidth;
@@ -836,8 +839,31 @@ public:
     int32_t GetCurrentObjID() const { return m_CurrentObjID; }
     // Script functions and variables that the network node and the game answer: none here
     // (type 255, so that the next layer is asked).
-    virtual void ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
+    virtual void ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                                       int32_t fromNetwork);
     virtual void GetScriptVariable(ScriptValue& result, const char* name, int32_t index);
+    // Script built-ins (GameCtrlScriptCalls.cpp): the tables that scripts share, the last
+    // dialogue answer, the forwarding of calls to the clients and the hooks the built-ins reach.
+    static constexpr int32_t kScriptTempSlots = 256;
+    int32_t* GetScriptTempInt(int32_t index);  // "iTmp"; null outside 0..255
+    float* GetScriptTempFloat(int32_t index);  // "fTmp"; null outside 0..255
+    int32_t GetDialogAnswer() const { return m_DialogAnswer; }
+    void SetDialogAnswer(int32_t answer) { m_DialogAnswer = answer; }
+    // A variable write that a controller class takes itself; none here.
+    virtual bool SetScriptVariable(const char* name, int32_t index, const ScriptValue& value);
+    // A built-in's call handed to the clients: name, the first count arguments, the subject
+    // element (null: none), whether the server tests the subject against its clients, and the
+    // flag the message carries. The game server sends it; here nothing happens.
+    virtual void RunScriptFunctionAtClients(const char* name, const ScriptValue* arguments, int32_t count,
+                                            WorldElem* subject, int32_t checkSubject, int32_t flag);
+    // Starts a script's AI action on the creature (add: below its present ones, else in their
+    // place) and runs one AI step: the creature's AI takes it over.
+    virtual void StartScriptAIAction(CreatureObj& creature, const KI_ScriptActionParams& params, WorldElem* target,
+                                     bool add);
+    // The mob of that number, null when the mob table has none: the input controllers keep them.
+    virtual MobData* GetMob(int32_t mobNumber);
+    // The element under the mouse: the headless server has no camera and answers 0.
+    virtual int32_t RayTestAtMouse() { return 0; }
     // The game rules' "BoostScript" run on the item's main ability.
     void BoostItem(ItemBase* item);
     // What the boost script reads: the item and its main ability's type and value.
@@ -1159,6 +1185,10 @@ protected:
     uint8_t m_AddHeroLevelToMonsterLevel = 0;
     int32_t m_ConsoleHistoryCursor = 0;
     int32_t m_BuiltinCallCount = 0;  // the debug-use counter
+    // Script built-ins.
+    int32_t m_ScriptTempInts[kScriptTempSlots] = {};
+    float m_ScriptTempFloats[kScriptTempSlots] = {};
+    int32_t m_DialogAnswer = 0;
     // Progression, level settings and start-up.
     uint8_t m_DeltaLevelXPFactorEnabled = 0;
     int32_t m_Difficulty = 0;

@@ -1,5 +1,6 @@
 // GameCtrl: the game and level script variables, the error list of script errors, and the
-// controller's runs of script texts (script calls, the boost script, the debug scripts).
+// controller's runs of script texts (script calls, the boost script, the debug scripts), the
+// tables and hooks of the built-in script functions.
 #include "game/ctrl/GameCtrl.h"
 
 #include "world/ScriptReaderGameEngine.h"
@@ -81,11 +82,13 @@ ScriptValue& GameCtrl::RunScript(ScriptValue& result, const String& text, const 
     return result;
 }
 
-void GameCtrl::ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count)
+void GameCtrl::ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                                     int32_t fromNetwork)
 {
     (void)name;
     (void)arguments;
     (void)count;
+    (void)fromNetwork;
     result = ScriptValue();
     result.m_Type = kScriptRead;  // not known here: the next layer is asked
 }
@@ -96,6 +99,52 @@ void GameCtrl::GetScriptVariable(ScriptValue& result, const char* name, int32_t 
     (void)index;
     result = ScriptValue();
     result.m_Type = kScriptRead;
+}
+
+int32_t* GameCtrl::GetScriptTempInt(int32_t index)
+{
+    return index >= 0 && index < kScriptTempSlots ? &m_ScriptTempInts[index] : nullptr;
+}
+
+float* GameCtrl::GetScriptTempFloat(int32_t index)
+{
+    return index >= 0 && index < kScriptTempSlots ? &m_ScriptTempFloats[index] : nullptr;
+}
+
+bool GameCtrl::SetScriptVariable(const char* name, int32_t index, const ScriptValue& value)
+{
+    (void)name;
+    (void)index;
+    (void)value;
+    return false;
+}
+
+void GameCtrl::RunScriptFunctionAtClients(const char* name, const ScriptValue* arguments, int32_t count,
+                                          WorldElem* subject, int32_t checkSubject, int32_t flag)
+{
+    (void)name;  // only a server has clients
+    (void)arguments;
+    (void)count;
+    (void)subject;
+    (void)checkSubject;
+    (void)flag;
+}
+
+// The creature's AI starts the action and takes its first step once it can take a script's
+// action; until then the call changes nothing.
+void GameCtrl::StartScriptAIAction(CreatureObj& creature, const KI_ScriptActionParams& params, WorldElem* target,
+                                   bool add)
+{
+    (void)creature;
+    (void)params;
+    (void)target;
+    (void)add;
+}
+
+MobData* GameCtrl::GetMob(int32_t mobNumber)
+{
+    (void)mobNumber;  // the input controllers keep the mobs
+    return nullptr;
 }
 
 void GameCtrl::BoostItem(ItemBase* item)

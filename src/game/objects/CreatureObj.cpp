@@ -131,6 +131,8 @@ void CreatureObj::SetCreatureDefaults()
     for (uint32_t& mask : m_AIMasks)
         mask = 0xFFFFFFFFu;
     m_MobData = nullptr;
+    m_AngleFront = 0.0f;  // script built-ins
+    m_IsFlying = 0;
     m_DefaultStrategyName = String();
     m_Strategy.Reset();
     m_Strategy.name = String();
@@ -261,6 +263,8 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
     m_StunTimeFactor = o.m_StunTimeFactor;
     m_AIActions.CopyElementsFrom(o.m_AIActions);
     m_MobData = o.m_MobData;
+    m_AngleFront = o.m_AngleFront;  // script built-ins
+    m_IsFlying = o.m_IsFlying;
     m_DefaultStrategyName = o.m_DefaultStrategyName;
     m_Strategy = o.m_Strategy;
     m_AITargetSlot = o.m_AITargetSlot;

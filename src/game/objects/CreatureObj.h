@@ -511,6 +511,9 @@ public:
     uint32_t m_AIMasks[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
     DynaMem<KI_ActionData, 4> m_AIActions;  // the intention stack
     SmartPtr<MobData> m_MobData;
+    // Script built-ins: the front angle (radians) and the flying flag that scripts read and set.
+    float m_AngleFront = 0.0f;
+    uint8_t m_IsFlying = 0;
     String m_DefaultStrategyName;
     CreatureStrategyData m_Strategy;
     int32_t m_AITargetSlot = -1;

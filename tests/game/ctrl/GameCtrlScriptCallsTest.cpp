@@ -72,7 +72,7 @@ TEST(GameCtrlScriptCallsTest, CallScriptSetsTheCurrentObjectAndGivesTheResult)
 
     ctrl.RunScript(result, String("probe();"), "test", 1, 0);
     EXPECT_EQ(ProbeCtrl::Probe().currentObj, -1);
-    ctrl.ExecuteScriptFunction(result, "anything", nullptr, 0);
+    ctrl.ExecuteScriptFunction(result, "anything", nullptr, 0, 0);
     EXPECT_EQ(result.m_Type, 255);  // the next layer is asked
 }
 

@@ -37,13 +37,14 @@ public:
     int32_t CountElements() { return GetWorld().GetNumElements(); }
 };
 
-class SampleGame {
+// Ctrl: the controller class, SampleGameCtrl or one derived from it.
+template <class Ctrl> class BasicSampleGame {
 public:
-    SampleGame()
+    BasicSampleGame()
     {
         const std::vector<uint8_t> config = TempDir::ReadAll(Root() + "/cfg/game.cfg");
         m_Config.Load(std::string(config.begin(), config.end()));
-        ctrl = std::make_unique<SampleGameCtrl>();
+        ctrl = std::make_unique<Ctrl>();
         ctrl->LoadGameOptions();
         ctrl->LoadCreatureDefinitions();
         ctrl->LoadAniCycleFile();
@@ -74,6 +75,8 @@ private:
     ScopedGameConfig m_Config;
 
 public:
-    std::unique_ptr<SampleGameCtrl> ctrl;
+    std::unique_ptr<Ctrl> ctrl;
     std::string level;  // the level load's error, "no error"
 };
+
+using SampleGame = BasicSampleGame<SampleGameCtrl>;

@@ -1,0 +1,6 @@
+// ScriptFamilyCreaturesHtoZ: the built-in script functions of names from 'H' on: creatures, AI and combat.
+// Its table is empty until the family is built; entries are {"Name", Handler} in the family's
+// order of comparison (see ScriptBuiltinChain.h).
+#include "game/scriptfuncs/ScriptBuiltinFamilies.h"
+
+ScriptBuiltinFamily ScriptFamilyCreaturesHtoZ() { return {}; }

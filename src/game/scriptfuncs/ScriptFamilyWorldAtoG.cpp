@@ -1,0 +1,6 @@
+// ScriptFamilyWorldAtoG: the built-in script functions of names before 'H': world creation, events and effects.
+// Its table is empty until the family is built; entries are {"Name", Handler} in the family's
+// order of comparison (see ScriptBuiltinChain.h).
+#include "game/scriptfuncs/ScriptBuiltinFamilies.h"
+
+ScriptBuiltinFamily ScriptFamilyWorldAtoG() { return {}; }

@@ -1,0 +1,174 @@
+// ScriptFuncsTestSupport: what the tests of the built-in script functions share: a controller on
+// the sample game's level with the built-ins installed, which runs a script text and records what
+// the built-ins hand on: script errors, screen messages, calls forwarded to the clients and AI
+// actions started; with elements of the sample game placed by name and world ID.
+#pragma once
+#include "base/Log.h"
+#include "game/ctrl/GameCtrl.h"
+#include "game/objects/CreatureObj.h"
+#include "game/objects/KI_ScriptActionParams.h"
+#include "game/scriptfuncs/ScriptCall.h"
+#include "game/scriptfuncs/ScriptGame.h"
+#include "world/WorldCtrl.h"
+#include "world/ScriptReaderGameEngine.h"
+#include "world/WorldElem.h"
+
+#include "game/ctrl/GameCtrlTestSupport.h"
+#include "game/ctrl/WorldObjectTestSupport.h"
+#include "support/ErrorOf.h"
+#include "support/FixtureRoot.h"
+#include "support/LogCapture.h"
+#include "support/ScopedGfx.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ScriptTestCtrl : public SampleGameCtrl {
+public:
+    // One call handed to the clients.
+    struct Forwarded {
+        std::string name;
+        int32_t count = 0;
+        int32_t subjectID = -1;  // -1: none
+        int32_t checkSubject = 0;
+        int32_t flag = 0;
+    };
+    struct ScreenMessage {
+        std::string text;
+        float duration = 0.0f;
+    };
+    struct AIAction {
+        int32_t creatureID = -1;
+        KI_ScriptActionParams params;
+        int32_t targetID = -1;  // -1: none
+        bool add = false;
+    };
+
+    void RunScriptFunctionAtClients(const char* name, const ScriptValue* arguments, int32_t count, WorldElem* subject,
+                                    int32_t checkSubject, int32_t flag) override
+    {
+        (void)arguments;
+        forwarded.push_back({name, count, subject ? subject->m_ObjID : -1, checkSubject, flag});
+    }
+    void ShowMessage(float duration, const char* format, ...) override
+    {
+        char text[8192];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(text, sizeof text, format, args);
+        va_end(args);
+        messages.push_back({text, duration});
+    }
+    void ShowErrorMessage(const char* text) override { errors.push_back(text ? text : ""); }
+    void StartScriptAIAction(CreatureObj& creature, const KI_ScriptActionParams& params, WorldElem* target,
+                             bool add) override
+    {
+        aiActions.push_back({creature.m_ObjID, params, target ? target->m_ObjID : -1, add});
+    }
+    // "Probe" runs the test's own code inside the running script.
+    void ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                               int32_t fromNetwork) override
+    {
+        if (probe && std::string(name) == "Probe") {
+            result = ScriptValue();
+            probe(result, arguments, count);
+            return;
+        }
+        GameCtrl::ExecuteScriptFunction(result, name, arguments, count, fromNetwork);
+    }
+    MobData* GetMob(int32_t mobNumber) override
+    {
+        const auto found = mobs.find(mobNumber);
+        return found == mobs.end() ? nullptr : found->second;
+    }
+
+    std::vector<Forwarded> forwarded;
+    std::vector<ScreenMessage> messages;
+    std::vector<std::string> errors;
+    std::vector<AIAction> aiActions;
+    std::map<int32_t, MobData*> mobs;
+    std::function<void(ScriptValue& result, ScriptValue* arguments, int32_t count)> probe;
+};
+
+// The sample game with its level loaded, the built-ins installed.
+class ScriptFuncsTest : public ::testing::Test {
+protected:
+    ScriptFuncsTest() : ctrl(m_Game.ctrl), level(m_Game.level)
+    {
+        ScriptGame::Install(*ctrl);
+        g_NumberOfDigits = 2;
+    }
+    ~ScriptFuncsTest() override { g_NumberOfDigits = 2; }
+
+    // A sample game element at (x, y) with a world ID (none when empty); its object ID.
+    int32_t Place(const char* type, float x, float y, const char* worldID = "")
+    {
+        const D3DXVECTOR2 at(x, y);
+        WorldElem* elem = ctrl->CreateWorldObject(type, nullptr, true, true, true, false, 0.0f, &at, 0.0f, nullptr, -1);
+        EXPECT_NE(elem, nullptr) << type;
+        if (!elem)
+            return -1;
+        elem->m_WorldID = worldID;
+        return elem->m_ObjID;
+    }
+    WorldElem* Elem(int32_t id) { return ctrl->GetWorld().GetObjNoCheck(id, false); }
+
+    // Runs the text as a script of its own; its result.
+    ScriptValue Run(const std::string& text)
+    {
+        ctrl->GetWorld().RunScript(String(text.c_str()), nullptr, 1, 0, "test", 1, 255);
+        return ctrl->GetWorld().GetScriptResult();
+    }
+    // The result of one expression.
+    ScriptValue Eval(const std::string& expression) { return Run("return " + expression + ";"); }
+    // Whether an error text holds the text.
+    int32_t ErrorsWith(const std::string& text) const
+    {
+        int32_t n = 0;
+        for (const std::string& error : ctrl->errors)
+            n += error.find(text) != std::string::npos;
+        return n;
+    }
+    void ClearRecords()
+    {
+        ctrl->errors.clear();
+        ctrl->forwarded.clear();
+        ctrl->messages.clear();
+        ctrl->aiActions.clear();
+    }
+
+private:
+    BasicSampleGame<ScriptTestCtrl> m_Game;
+
+protected:
+    std::unique_ptr<ScriptTestCtrl>& ctrl;
+    const std::string& level;  // the level load's error, "no error"
+};
+
+// Typed values for the tables of cases.
+inline ScriptValue IntValue(int32_t value)
+{
+    ScriptValue v;
+    v.SetInt(value);
+    return v;
+}
+inline ScriptValue FloatValue(double value)
+{
+    ScriptValue v;
+    v.SetFloat(value);
+    return v;
+}
+inline ScriptValue TextValue(const char* text)
+{
+    ScriptValue v;
+    v.SetString(text);
+    return v;
+}
