@@ -6,6 +6,8 @@
 #include "world/ActionEntryBase.h"
 #include "world/DamageEntry.h"
 
+#include <cstdint>
+
 class ActionAttack : public ActionEntryBase, public DamageEntry, public cfDynamicObject {
 public:
     ActionAttack() = default;
@@ -23,5 +25,20 @@ public:
     {
         ActionEntryBase::Reset();
         static_cast<DamageEntry&>(*this) = DamageEntry();
+        reach = 0.0f;
+        reachBonus = 0.0f;
+        fallOff = 0.0f;
+        for (int32_t i = 0; i < kModifierValues; i++)
+            modifiers[i] = i % 2 == 0 ? 1.0f : 0.0f;
     }
+
+    // The melee geometry of the hit and its damage modifiers, which the game's attack class
+    // fills from its keys: the hit reaches reach units (0: the creature's radius plus the bonus),
+    // the damage falls off over the area's width ("angle"), and six (factor, offset) pairs change
+    // the damage amounts 1 to 4, the second and the first further value, in that order.
+    static constexpr int32_t kModifierValues = 12;
+    float reach = 0.0f;
+    float reachBonus = 0.0f;
+    float fallOff = 0.0f;
+    float modifiers[kModifierValues] = {1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f};
 };

@@ -194,6 +194,95 @@ public:
     // An attack of a creature's action ran.
     virtual void ReportAttack(WorldElem* creature) = 0;
 
+    // Vital values, damage and death of creatures. The reports are what the network layers send
+    // to the clients; the engine sends nothing. The defaults serve a controller without game data.
+    virtual void ReportHealth(WorldElem* creature, float health)
+    {
+        (void)creature;
+        (void)health;
+    }
+    virtual void ReportDeath(WorldElem* creature, WorldElem* killer, int32_t killerID)
+    {
+        (void)creature;
+        (void)killer;
+        (void)killerID;
+    }
+    virtual void ReportBloodEffect(WorldElem* creature, float strength)
+    {
+        (void)creature;
+        (void)strength;
+    }
+    virtual void ReportExperienceGain(WorldElem* creature, float amount)
+    {
+        (void)creature;
+        (void)amount;
+    }
+    // The main character reached a new level (once for every level gained).
+    virtual void OnHeroLevelUp(int32_t level) { (void)level; }
+    // The experience table: the level an amount reaches, what a level needs, and the factor of
+    // the kill experience for the level difference b - a.
+    virtual int32_t GetLevelForExperience(float experience)
+    {
+        (void)experience;
+        return 1;
+    }
+    virtual float GetExperienceForLevel(int32_t level)
+    {
+        (void)level;
+        return 0.0f;
+    }
+    virtual float GetDeltaLevelXPFactor(int32_t a, int32_t b)
+    {
+        (void)a;
+        (void)b;
+        return 1.0f;
+    }
+    // The factor of damage between two elements that are no enemies (0: none passes).
+    virtual float GetFriendlyFireBetween(WorldElem* c1, WorldElem* c2) const
+    {
+        (void)c1;
+        (void)c2;
+        return 0.0f;
+    }
+    // A localised message spoken or shown to the player.
+    virtual void ShowMessage(float duration, const char* format, ...) __attribute__((format(printf, 3, 4)))
+    {
+        (void)duration;
+        (void)format;
+    }
+    // The book display of an item's use message; none in the engine.
+    virtual void ShowBook(const char* name) { (void)name; }
+    // What an item's "onItemUse" or an event's "OnActivate" script reads and may change: the
+    // activator's object ID and the allow flag (a script clears it to refuse the use).
+    virtual void SetActivator(int32_t objID, int32_t allow)
+    {
+        (void)objID;
+        (void)allow;
+    }
+    virtual int32_t GetAllowFlag() const { return 1; }
+    // What an attack's "ATTACK:onDamage" script and a creature's "onAction" script read.
+    virtual void SetHitCount(int32_t count) { (void)count; }
+    virtual void SetCurrentActionName(const String& name) { (void)name; }
+    // Seconds between two blood effects of one creature (a game constant).
+    virtual float GetBloodInterval() const { return 0.0f; }
+    // The level's scaling of the damage monsters deal: value x factor + offset.
+    virtual void GetMonsterDamageScaling(float& factor, float& offset)
+    {
+        factor = 1.0f;
+        offset = 0.0f;
+    }
+    // A damage from source to target as a game event, with a position and a direction.
+    virtual void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
+                                const D3DXVECTOR2& direction)
+    {
+        (void)targetID;
+        (void)sourceID;
+        (void)damage;
+        (void)a;
+        (void)b;
+        (void)direction;
+    }
+
     // Lights and visibility. The flicker function of light intensity at a time in seconds; the
     // point the view is held at instead of the main character (false: none); the game's
     // visibility quality, the n of the n x n parts of the view that the ray casting works through.

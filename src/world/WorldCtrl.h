@@ -464,6 +464,8 @@ public:
     int32_t DamageAll(float x, float y, DamageValues* damage, float radius, int32_t causerID, float coreRadius,
                       int32_t arg, WorldElem* directHit, WorldElem* attacker, int32_t arg2);
     const std::vector<int32_t>& GetHitList() const { return m_HitList; }
+    // A melee attack names the elements it hit here for its damage script.
+    void SetHitList(const std::vector<int32_t>& ids) { m_HitList = ids; }
     // Fires the shot from the shooter along direction (its facing when none): its projectiles fan
     // out from the muzzle. An invalid shooter is an error; from an inactive block nothing flies.
     void Shoot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction);

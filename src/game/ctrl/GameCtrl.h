@@ -795,7 +795,7 @@ public:
     void SetLevelEnterScript(const String& text) { m_LevelEnterScript = text; }
     // The element the network server's level load keeps, handed to the enter script.
     void SetLevelLoadElement(WorldElem* element) { m_LevelElement = element; }
-    virtual void OnHeroLevelUp(int32_t level);
+    void OnHeroLevelUp(int32_t level) override;
     // Runs the item's "onTransfer" and the owners' "OnInventoryTransfer" scripts of a transfer
     // of count units from one inventory to another; element is the item's world element or null.
     void TransferInventoryItem(ItemBase* item, Inventory* from, Inventory* to, int32_t count, WorldElem* element);
@@ -806,7 +806,7 @@ public:
     virtual void RunScriptForPlayer(int32_t playerID, const char* label, const char* text, int32_t flag);
     void ScriptWarning(const char* format, ...) __attribute__((format(printf, 2, 3)));
     virtual void AddDebugMessage(const wString& text);
-    virtual void ShowMessage(float duration, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    void ShowMessage(float duration, const char* format, ...) override __attribute__((format(printf, 3, 4)));
     // Whether the running script runs on the game's behalf (bit 0 of the flags it passes on).
     static bool IsScriptRunFlagSet();
 
@@ -885,8 +885,8 @@ public:
     }
     static const char* DifficultyName(int32_t difficulty);
     // A game event of type 11 for a damage from source to target; the game's rules post their own.
-    virtual void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
-                                const D3DXVECTOR2& direction);
+    void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
+                        const D3DXVECTOR2& direction) override;
     // A typed command: "@" runs the rest on the game's behalf; it joins the history.
     void RunCommand(const char* text);
     int32_t GetConsoleHistoryCursor() const { return m_ConsoleHistoryCursor; }
@@ -930,16 +930,16 @@ public:
     // Progression, level settings and start-up (GameCtrlProgression.cpp, GameCtrlLevelSettings.cpp,
     // GameCtrlInit.cpp).
     // The level an amount of experience reaches; the table's count is the highest level.
-    int32_t GetLevelForExperience(float experience);
+    int32_t GetLevelForExperience(float experience) override;
     // What a level needs: 0 below level 1, 1e22 (out of reach) from the highest level on.
-    float GetExperienceForLevel(int32_t level);
+    float GetExperienceForLevel(int32_t level) override;
     // The experience factor for a level difference b - a; 1.0 without an enabled curve.
-    float GetDeltaLevelXPFactor(int32_t a, int32_t b);
+    float GetDeltaLevelXPFactor(int32_t a, int32_t b) override;
     void SetDeltaLevelXPFactorEnabled(bool enabled) { m_DeltaLevelXPFactorEnabled = enabled ? 1 : 0; }
     float GetMonsterLevelMight(float level);
     // The friendly-fire factor between two parties; 0.0 unless both are player parties (1 and up).
     float GetFriendlyFire(int32_t a, int32_t b) const;
-    float GetFriendlyFireBetween(WorldElem* c1, WorldElem* c2) const;
+    float GetFriendlyFireBetween(WorldElem* c1, WorldElem* c2) const override;
     // Records the lowest and highest difficulty used, then (unless nothing changed) reads the
     // difficulty's entry of "cfg\difficulty.cfg".
     virtual void SetDifficulty(int32_t difficulty, uint8_t onlyIfChanged, uint8_t setName);
@@ -1014,6 +1014,29 @@ public:
     // Game events of one byte for the scripts: type 17 (and a held frame) or type 18.
     void PostByteEventAndHold(uint8_t value);
     void AddByteEvent(uint8_t value);
+
+    // Combat (GameCtrlCombatState.cpp, GameCtrlSpells.cpp): what item, event and attack scripts
+    // read of a use or a hit, the blood interval, the level's monster damage scaling, and spells.
+    void SetActivator(int32_t objID, int32_t allow) override
+    {
+        m_ActivatorID = objID;
+        m_AllowFlag = allow;
+    }
+    int32_t GetActivatorID() const { return m_ActivatorID; }
+    int32_t GetAllowFlag() const override { return m_AllowFlag; }
+    void SetAllowFlag(int32_t allow) { m_AllowFlag = allow; }
+    void SetHitCount(int32_t count) override { m_HitCount = count; }
+    int32_t GetHitCount() const { return m_HitCount; }
+    void SetCurrentActionName(const String& name) override { m_CurrentActionName = name; }
+    const String& GetCurrentActionName() const { return m_CurrentActionName; }
+    float GetBloodInterval() const override { return m_BloodInterval; }
+    void SetBloodInterval(float seconds) { m_BloodInterval = seconds; }
+    void GetMonsterDamageScaling(float& factor, float& offset) override;
+    // The spell's effect by its "type" (summon, firewall, GroupHeal, StealLife, invisible,
+    // visible, influence) from the caster, towards the target point when one is given; true when
+    // an effect ran. Any other type, or a caster of the wrong kind, does nothing.
+    void ExecuteSpell(WorldElem* caster, ActionSpell* spell) override { ExecuteSpell(caster, spell, nullptr); }
+    bool ExecuteSpell(WorldElem* caster, ActionSpell* spell, const D3DXVECTOR2* target);
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -1257,4 +1280,10 @@ private:
     int32_t m_HoldCounter = 0;
     int32_t m_EndOfGameRequest = 0;
     int32_t m_EndReason = 0;
+    // Combat state of the scripts (see SetActivator and the rest).
+    int32_t m_ActivatorID = -1;
+    int32_t m_AllowFlag = 1;
+    int32_t m_HitCount = 0;
+    String m_CurrentActionName;
+    float m_BloodInterval = 0.0f;
 };

@@ -1,6 +1,6 @@
 // GameCtrl: the engine's answers to the world's element events, damage and shots: the special
-// names, dropped items, item slot uses, the current damage of a script event, the shot notice and
-// the projectile factory.
+// names, dropped items, item slot uses, the current damage of a script event, the shot notice,
+// the projectile factory and the level's scaling of monster damage.
 #include "game/ctrl/GameCtrl.h"
 
 #include "game/objects/Projectile.h"
@@ -53,3 +53,9 @@ void GameCtrl::OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* d
 }
 
 ProjectileBase* GameCtrl::CreateProjectile() { return new Projectile; }
+
+void GameCtrl::GetMonsterDamageScaling(float& factor, float& offset)
+{
+    factor = m_LevelSettings.monsterDamage[0];
+    offset = m_LevelSettings.monsterDamage[1];
+}

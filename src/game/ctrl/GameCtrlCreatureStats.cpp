@@ -228,9 +228,13 @@ void GameCtrl::LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader
         stats.pathfindingTolerance = tolerance * kDegreesToRadians;
 }
 
-// Experience and its thresholds come with the creature's health rules; the level is kept.
+// The creature gets the experience the level needs, and the level that experience reaches.
+// Before the experience table is read there are no thresholds: the level is taken as given.
 void GameCtrl::SetCreatureLevel(CreatureObj& creature, int32_t level)
 {
-    creature.m_Level = level;
-    creature.m_HighestLevel = level;
+    if (m_ExperienceTable.GetSize() == 0) {
+        creature.m_Level = creature.m_HighestLevel = level;
+        return;
+    }
+    creature.SetCharacterLevel(level);
 }

@@ -166,6 +166,13 @@ void CreatureObj::SetCreatureDefaults()
     m_HitSound = String();
     for (String& sound : m_GroundSounds)
         sound = String();
+    m_LastBloodTime = -1.0f;  // damage intake and death
+    m_DamageFactor = 1.0f;
+    m_AttackID = 0;
+    m_IncomingAttack = 0;
+    m_Attacker = nullptr;
+    m_Dying = 0;
+    m_CopyTargets = 0;
 }
 
 void CreatureObj::CopyCreature(const CreatureObj& o)
@@ -296,6 +303,13 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
     m_Motion = o.m_Motion;
     m_BoneWeights = o.m_BoneWeights;
     m_HitSound = o.m_HitSound;
+    m_LastBloodTime = o.m_LastBloodTime;  // damage intake and death
+    m_DamageFactor = o.m_DamageFactor;
+    m_AttackID = o.m_AttackID;
+    m_IncomingAttack = o.m_IncomingAttack;
+    m_Attacker = o.m_Attacker;
+    m_Dying = o.m_Dying;
+    m_CopyTargets = o.m_CopyTargets;
     for (int32_t i = 0; i < 8; i++)
         m_GroundSounds[i] = o.m_GroundSounds[i];
     // The damage values become a new object of the source's class holding its values.

@@ -23,6 +23,10 @@
 //   CreatureObjOrientation.cpp  facing, view angle and turn direction, goal, reference point,
 //                            ground offset, turn factor
 //   CreatureObjSteps.cpp     the movement steps: walking, circling, base-dummy animations
+//   CreatureObjInfluences.cpp  adding, removing and counting down influences, the hit reaction
+//   CreatureObjVitals.cpp    health, refills, mana costs, experience and levels, potions, items
+//   CreatureObjDamage.cpp    damage intake, targets, the enemy test, blood and attack warnings
+//   CreatureObjDeath.cpp     attack damage, received and taken damage, death, blast collisions
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -35,6 +39,7 @@
 #include "game/objects/CreatureMotionValues.h"
 #include "game/objects/CreatureStats.h"
 #include "game/objects/CreatureStrategyData.h"
+#include "game/objects/HitRecord.h"
 #include "game/objects/KI_ActionData.h"
 #include "game/objects/MobData.h"
 #include "game/objects/SceneObject.h"
@@ -50,6 +55,9 @@ class AniCycle;
 class AniCycleSet;
 class ActionEntry;
 class ActionEntryBase;
+class ActionSpell;
+class DamageValuesHolder;
+class Inventory;
 class DamageValues;
 class File;
 class InventoryItem;
@@ -113,7 +121,8 @@ public:
     void Reset() override;
     int32_t GetLevel() override { return m_Level; }
     bool IsDead() override { return m_Dead != 0; }
-    int32_t GetParty() override { return m_Party; }
+    // The party a party conversion (influence 17) gives, else its own.
+    int32_t GetParty() override;
     bool IsLootable() override;
     float GetAlertRadius() override { return m_AlertRadius; }
     // After a saved level is whole: the targets and influence sources the record named.
@@ -151,7 +160,8 @@ public:
     virtual int32_t GetWeaponClass() { return 0; }  // unarmed
     virtual void UnequipAll() {}
     virtual void UpdateDamageValues() {}
-    virtual void OnLevelGain() {}
+    // The creature gained levels (the game's creature reacts).
+    virtual void OnLevelGain(int32_t levels) { (void)levels; }
     virtual float GetSpeedScale() { return 1.0f; }
     virtual void AddMana(float amount);
     virtual float GetMaxHealth() { return 100.0f; }
@@ -430,6 +440,118 @@ public:
     CreatureStrategyData& GetStrategyData() { return m_Strategy; }
     DynaMem<SmartPtr<WorldElem>, 4>& GetSummoned() { return m_Summoned; }
 
+    // Influences and hit reactions (CreatureObjInfluences.cpp). params.x is the strength and
+    // params.y the time in seconds. A priority of -1 never drives the movement; the start
+    // reactions of stun, hit and knock-down give their own when none is given.
+    static constexpr int32_t kStunPriority = 9;
+    static constexpr int32_t kHitPriority = 10;
+    static constexpr int32_t kHitBlockingPriority = 8;
+    static constexpr int32_t kKnockDownPriority = 11;
+    static constexpr int32_t kForcedRemovePriority = 5;
+    static constexpr int32_t kKnockDownCycleNumber = 153;
+    static inline float s_SlowValue = 0.5f;      // the slow amount of a slow influence (a game constant)
+    static inline float s_InvisibleFadeOut = 1.2f;  // seconds an invisible creature takes to fade out
+    void AddInfluence(int32_t type, const InfluenceParams& params, int32_t priority = -1, bool extend = false);
+    void RemoveInfluence(int32_t type);
+    virtual void UpdateInfluences(float dt);
+    void ClearInfluences();
+    void KnockDown(float time);
+    // A hit that reached the creature: its reactions, then the direct damage with the causer.
+    virtual void OnHit(const HitRecord& hit, const D3DXVECTOR2& hitPos, WorldElem* causer, int32_t killerID);
+    // The first entry of the type (with a minimum strength above 0, only stronger ones), or with
+    // strongest the one of the largest strength; its parameters into out when given.
+    bool IsInfluenced(int32_t type, float minStrength, InfluenceParams* out, bool strongest);
+    // The knock-down time factor of the creature's cycle set ("acKnockDownFreePoint"; 1 without).
+    float KnockDownTimeFactor();
+
+    // Health, mana, experience and potions (CreatureObjVitals.cpp).
+    float GetHealth() const { return m_Health; }
+    // A change of more than 0.5 is reported to the controller first.
+    void SetHealth(float health);
+    void RefillHealthToMax();
+    void RefillHealth(float amount, float seconds, bool add);
+    float GetMana();
+    bool HasManaForAction(const char* actionName);
+    void RefillManaToMax();
+    void RefillMana(float amount, float seconds);
+    int32_t GetExperience() const { return int32_t(m_Experience); }
+    void SetExperience(float experience);
+    void SetCharacterLevel(int32_t level);
+    virtual void AddExperience(float amount, bool direct);
+    void GainLevel();
+    // The experience this creature's death gives the killer (killerID -2: the killer element).
+    void GiveKillExperience(float amount, int32_t killerID, WorldElem* killer);
+    virtual bool CanUseItem(InventoryItem* item);
+    virtual void ApplyPotion(InventoryItem* item);
+    // The item at the index of the inventory is used: its script, the potion, the use count.
+    void UseItem(Inventory* inventory, int32_t index);
+    void ApplyMonsterDamageScaling(float& value);
+    // Whether the creature's costs are the controller's (the main character on a network server).
+    bool HasUnlimitedMana();
+
+    // Damage intake, targets and the enemy test (CreatureObjDamage.cpp).
+    static constexpr int32_t kTargetSlotBase = 101;
+    void DamageDirect(float damage, WorldElem* attacker, int32_t blocked, int32_t showFlag, int32_t silent,
+                      int32_t killerID);
+    // The creature's damage values scaled by its damage factor (and its type's level curve) into out.
+    void GetDamageValues(DamageValuesHolder& out) override;
+    virtual void ApplyDamageFactorScript(const String& script, float& factor);
+    virtual void ScaleByDamageFactorScript(const String& script, DamageValues* damage);
+    void SpawnBloodEffect(float strength);
+    uint32_t GetAttackSerial() override { return uint32_t(m_AttackID); }
+    WorldElem* GetTargetByID(int32_t id);
+    void SetLastEnemy(WorldElem* enemy);
+    void ReAssessAI(int32_t level);
+    void WarnAttackTargets(ActionEntry& entry);
+    void OnActionEvent(const char* name);
+    WorldElem* GetCurrentTarget() override { return m_LastEnemy.Get(); }
+
+    // Attack damage, received and taken damage, death (CreatureObjDeath.cpp).
+    // The creature's damage values with the attack's six modifier pairs, into out.
+    DamageValues* GetAttackDamage(DamageValuesHolder& out, ActionAttack& attack);
+    void DealAttackDamage(ActionAttack& attack, WorldElem* target);
+    // The world's damage operation of a creature: the received damage (killer ID in arg).
+    int32_t OnDamage(DamageValues* damage, WorldElem* attacker, int32_t arg, const D3DXVECTOR2* direction,
+                     const char* source, int32_t arg2, const D3DXVECTOR2* position = nullptr) override;
+    void ReceiveDamage(DamageValues* damage, WorldElem* causer, const D3DXVECTOR2* hitPos, int32_t killerID);
+    // The protection step: the engine's hit carries the damage values as they are (amount 1
+    // unused, 2 the knock-down time, 3 and 4 stun strength and time, the further values slow and
+    // freeze time); the game's rules resolve them against the creature's protection.
+    virtual HitRecord ResolveProtection(const DamageValues& damage);
+    // The causer may change the damage it deals (the game's creature does).
+    virtual void ModifyIncomingDamage(DamageValues* damage) { (void)damage; }
+    virtual void TakeDamage(float amount, WorldElem* causer, int32_t blocked, int32_t showFlag, int32_t silent,
+                            int32_t killerID);
+    virtual void AddHealth(float delta);
+    void Kill(WorldElem* killer, int32_t killerID);
+    static constexpr float kKillLogTime = 4.0f;
+    void OnCollisionEvent(WorldElemBase* other, int32_t arg) override;
+    // The kill and damage experience, through their game functions when named.
+    float GetKillExperience();
+    float GetDamageExperience();
+    // The game's creature gives a summoned creature the spell's bonuses.
+    virtual void ApplySummonBonuses(const ActionSpell& spell, CreatureObj& caster)
+    {
+        (void)spell;
+        (void)caster;
+    }
+    // One element the attack area holds, with its distance value (0 at the centre line).
+    struct AreaHit {
+        WorldElem* elem = nullptr;
+        float distance = 0.0f;
+    };
+    // The world's attack-area query: the elements along direction (its length the area's length)
+    // within the width, reaching ratio times that length, in the order they are hit.
+    virtual void FindAttackTargets(const D3DXVECTOR2& origin, const D3DXVECTOR2& direction, float width, float ratio,
+                                   std::vector<AreaHit>& out);
+    float m_LastBloodTime = -1.0f;
+    float m_DamageFactor = 1.0f;
+    int32_t m_AttackID = 0;        // the id of the area attack this element deals; 0 none
+    int32_t m_IncomingAttack = 0;  // an attack is on its way (WarnAttackTargets)
+    SmartPtr<WorldElem> m_Attacker;
+    uint8_t m_Dying = 0;           // killed: no further damage until it has died
+    uint8_t m_CopyTargets = 0;     // summoned creatures take over its target references
+
     // Members, in declaration order.
     float m_Health = 50.0f;
     float m_Mana = 0.0f;
@@ -552,6 +674,9 @@ private:
     // The creature defaults of the member table (construction and reset).
     void SetCreatureDefaults();
     void CopyCreature(const CreatureObj& other);
+    // Death with the damage share of the hit that caused it (one grant of kill experience).
+    void KillWithShare(WorldElem* killer, int32_t killerID, float damageShare);
+    void LogKill(WorldElem* killer);
     // The influence's and the intention's first field, for FindListEntry.
     static int32_t FirstField(const CreatureInfluence& entry) { return entry.type; }
     static int32_t FirstField(const CreatureForcedAction& entry) { return entry.priority; }

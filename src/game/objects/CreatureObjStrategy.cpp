@@ -66,6 +66,8 @@ void CreatureObj::AddTimedValue(int32_t level, float time)
 
 void CreatureObj::RunAttackScript(ActionAttack& attack)
 {
-    // The attack's damage (DealAttackDamage) comes first here with the creature's damage.
-    WorldElem::PerformActionAttack(attack);
+    SmartPtr<WorldElem> alive(this);
+    DealAttackDamage(attack, nullptr);
+    if (alive.Get())
+        WorldElem::PerformActionAttack(attack);
 }

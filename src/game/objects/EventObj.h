@@ -6,6 +6,7 @@
 //   EventObj.cpp        construction, reset, the activation test, the damage values
 //   EventObjRecord.cpp  the save record
 //   EventObjUpdate.cpp  the per-frame step: area damage, the countdown of a spent event
+//   EventObjActivate.cpp  the activation: count, interval, script and damage
 #pragma once
 #include "base/String.h"
 #include "world/DamageValues.h"
@@ -63,6 +64,18 @@ public:
     // then the item and inventory settings.
     virtual void CloneInto(EventObj& other);
     DamageValues* GetOwnDamageValues() const { return m_DamageValues.Get(); }
+
+    // The activation (EventObjActivate.cpp): counted and timed; an event of kind 1 runs its
+    // "OnActivate:<name>" script with the activator (allow flag 1 for mode 1, -1 for mode 0, 0
+    // otherwise); with mode above 0 and an activation damage an activator takes the event's damage
+    // values scaled by it. Nothing on a network client, when used up or within the interval.
+    // Answers 1: a mover that activated it goes on.
+    int32_t Activate(WorldElem* activator, int32_t mode, float time);
+    // The world's activation by a mover that reached the event: mode 1 from outside, 0 inside.
+    int32_t Activate(WorldElem* activator, bool enteredFromOutside, double time) override
+    {
+        return Activate(activator, enteredFromOutside ? 1 : 0, float(time));
+    }
 
     // The record after the element's: transferOnly leaves out the damage, timing and entry
     // fields. An entry count outside 0 to 4 is an error of the file.

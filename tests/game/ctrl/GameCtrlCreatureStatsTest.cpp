@@ -182,3 +182,16 @@ TEST(GameCtrlCreatureStatsTest, SampleHeroLoads)
     EXPECT_EQ(log.Count("Warning"), 0);
     EXPECT_EQ(log.Count("Error"), 0);
 }
+
+// With the experience table read, the level key gives the creature the experience of the level.
+TEST(GameCtrlCreatureStatsTest, LevelTakesTheExperienceOfTheTable)
+{
+    StatsCtrl ctrl;
+    ctrl.LoadExperience();  // without the file: level L needs (L - 1) x L x 50
+    CreatureObj creature;
+    Block block("level = 4\n");
+    ctrl.LoadCreatureStats(creature, block.reader, 0, false, false, false);
+    EXPECT_EQ(creature.m_Level, 4);
+    EXPECT_EQ(creature.m_HighestLevel, 4);
+    EXPECT_EQ(creature.GetExperience(), 600);
+}
