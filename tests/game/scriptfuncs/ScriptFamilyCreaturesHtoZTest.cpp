@@ -39,6 +39,13 @@ TEST_F(ScriptCreaturesTest, LifeTestsAndTheServersKill)
     EXPECT_EQ(ctrl->forwarded.size(), 1u);
     Check({"SetIsDead(" + c + ")", kScriptVoid, 0, nullptr, nullptr});
     EXPECT_TRUE(ctrl->forwarded.empty());
+
+    Check({"Revive(" + c + ")", kScriptVoid, 0, nullptr, "Can not revive none creature"});
+    EXPECT_TRUE(ctrl->forwarded.empty());
+    Check({"Revive(" + h + ", 0)", kScriptVoid, 0, nullptr, nullptr});
+    ASSERT_EQ(ctrl->forwarded.size(), 1u);
+    EXPECT_EQ(ctrl->forwarded[0].count, 2);
+    EXPECT_EQ(ctrl->forwarded[0].subjectID, -1);
 }
 
 TEST_F(ScriptCreaturesTest, ManaSpentOrSetAndRefillCounts)
@@ -203,8 +210,8 @@ TEST_F(ScriptCreaturesTest, MovementValuesKnockBackAndShots)
         {"SetCombatMode(" + h + ", 2)", kScriptVoid, 0, nullptr, nullptr},
         {"GetCombatMode(" + h + ")", kScriptInt, 2, nullptr, nullptr},
         {"SetXPReceiver(" + h + ", " + o + ")", kScriptVoid, 0, nullptr, nullptr},
-        {"RemoveInfluence(" + h + ", \"bogus\")", kScriptVoid, 0, "Invalid influence type 'bogus' in function RemoveInfluence",
-         nullptr},
+        {"RemoveInfluence(" + h + ", \"bogus\")", kScriptVoid, 0,
+         "Invalid influence type 'bogus' in function RemoveInfluence", nullptr},
         {"IsInfluenced(" + c + ", \"stun\")", kScriptVoid, 0, nullptr, "Can not remove influence of none creature"},
         {"SetSummonedBy(" + o + ", " + c + ")", kScriptVoid, 0, nullptr, "Can not SetSummonedBy on none creature"},
         {"SetSummonedBy(" + o + ", " + h + ")", kScriptInt, 1, nullptr, nullptr},
