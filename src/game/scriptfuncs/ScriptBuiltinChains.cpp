@@ -15,6 +15,6 @@ const ScriptBuiltinChain& ScriptBuiltinChain::HtoZ()
 {
     static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ, ScriptFamilyCreaturesHtoZ,
                                           ScriptFamilyElementStateHtoZ, ScriptFamilyWallsLevelHtoZ,
-                                          ScriptFamilyGameFlowHtoZ};
+                                          ScriptFamilyGameFlowHtoZ, ScriptFamilyMediaHtoZ};
     return chain;
 }

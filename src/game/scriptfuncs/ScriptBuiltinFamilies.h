@@ -16,4 +16,5 @@ ScriptBuiltinFamily ScriptFamilyInventoryHtoZ();    // inventory, items and use
 ScriptBuiltinFamily ScriptFamilyCreaturesHtoZ();    // creatures, AI and combat
 ScriptBuiltinFamily ScriptFamilyElementStateHtoZ(); // world element state
 ScriptBuiltinFamily ScriptFamilyWallsLevelHtoZ();   // walls, lights and level
-ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, media and debugging
+ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, camera and debugging
+ScriptBuiltinFamily ScriptFamilyMediaHtoZ();        // sounds, music, speech, video, preloads
