@@ -48,6 +48,10 @@ public:
     int32_t IntOr(int32_t index, int32_t fallback) const { return index < m_Count ? Int(index) : fallback; }
     double Float(int32_t index) const;
     const char* Text(int32_t index) const;
+    // A String argument as a script handler stores it: the name of a script file (ending in ".c"
+    // or ".cpp") resolved against the running script module, any other text as it is; empty for
+    // an argument that is no String.
+    String ScriptText(int32_t index) const;
 
     // The element of an Int object ID argument, reported by the world when there is none.
     WorldElem* Object(int32_t index);
