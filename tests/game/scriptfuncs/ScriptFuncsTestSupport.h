@@ -136,6 +136,17 @@ public:
     std::vector<std::pair<int32_t, std::string>> shownInventories;
     std::vector<Event> events;
 
+    // The creature built-ins: whether the controller answers as the network game server, and
+    // the mana costs it is told of in that role.
+    bool IsNetworkGameServer() const override { return networkServer; }
+    void ReportManaUse(WorldElem* creature, float cost) override
+    {
+        (void)creature;
+        manaReports.push_back(cost);
+    }
+    bool networkServer = false;
+    std::vector<float> manaReports;
+
     std::vector<Forwarded> forwarded;
     std::vector<ScreenMessage> messages;
     std::vector<std::string> errors;
