@@ -91,6 +91,7 @@ void GameCtrl::ResetGameState()
 void GameCtrl::Reset()
 {
     m_LevelVariables.Clear();
+    ResetCameraPath(m_DefaultCameraPathMode);
     m_World.ResetLevelEffects();
     m_SubTitleWindow.Clear();
     m_SubTitleWindow.SetOpenState(false);

@@ -15,6 +15,7 @@ const ScriptBuiltinChain& ScriptBuiltinChain::HtoZ()
 {
     static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ,    ScriptFamilyCreaturesHtoZ,
                                           ScriptFamilyCreatureAIHtoZ,   ScriptFamilyElementStateHtoZ,
-                                          ScriptFamilyWallsLevelHtoZ,   ScriptFamilyGameFlowHtoZ};
+                                          ScriptFamilyWallsLevelHtoZ,   ScriptFamilyGameFlowHtoZ,
+                                          ScriptFamilyMediaHtoZ};
     return chain;
 }

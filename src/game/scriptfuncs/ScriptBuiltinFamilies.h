@@ -17,4 +17,5 @@ ScriptBuiltinFamily ScriptFamilyCreaturesHtoZ();    // creatures: life, health, 
 ScriptBuiltinFamily ScriptFamilyCreatureAIHtoZ();   // creatures: AI, movement values, cycles
 ScriptBuiltinFamily ScriptFamilyElementStateHtoZ(); // world element state
 ScriptBuiltinFamily ScriptFamilyWallsLevelHtoZ();   // walls, lights and level
-ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, media and debugging
+ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, camera and debugging
+ScriptBuiltinFamily ScriptFamilyMediaHtoZ();        // sounds, music, speech, video, preloads

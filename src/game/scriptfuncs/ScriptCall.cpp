@@ -175,6 +175,16 @@ String ScriptCall::FormatValue(const ScriptValue& value)
     }
 }
 
+String ScriptCall::JoinArguments(int32_t first) const
+{
+    String text;
+    for (int32_t i = std::max(first, 0); i < m_Count && text.GetLength() < kTextChars; i++)
+        text += FormatValue(m_Arguments[i]);
+    if (text.GetLength() > kTextChars)
+        text = text.SubString(0, kTextChars);
+    return text;
+}
+
 void ScriptCall::WriteFloatTemps(int32_t first, const float* values, int32_t count)
 {
     for (int32_t i = 0; i < count; i++) {

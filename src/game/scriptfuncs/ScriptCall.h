@@ -86,6 +86,10 @@ public:
     static String FormatFloat(double value);
     // The argument's text by its type: Int "%i", Float FormatFloat, String itself, others nothing.
     static String FormatValue(const ScriptValue& value);
+    // The arguments from first on, each by its type, in one text of at most kTextChars characters
+    // (what does not fit is cut): the text of "Message", "Error", "LogToFile" and the like.
+    static constexpr int32_t kTextChars = 4096;
+    String JoinArguments(int32_t first) const;
 
     // Writes "fTmp" entries first, first + 1, ... (the several results of one call).
     void WriteFloatTemps(int32_t first, const float* values, int32_t count);

@@ -155,6 +155,7 @@ TEST_F(ScriptCreaturesTest, AnimationTimingAndSmallGetters)
         {"GetEffectDuration(\"Flash\")", kScriptFloat, 0.5, nullptr, nullptr},
         {"GetEffectDuration(\"Melee\")", kScriptFloat, 0.0, nullptr, nullptr},
         {"GetEffectDuration(3)", kScriptFloat, 0.0, "Invalid arguments in function GetEffectDuration", nullptr},
+        {"GetEffectDuration(\"Nope\")", kScriptFloat, 0.0, "Action entry 'Nope' not found", nullptr},
         {"GetProjectileMaxDist(" + h + ")", kScriptFloat, 0.0, nullptr, nullptr},
         {"GetRandomIntNumber(" + c + ")", kScriptInt, double(Elem(crateID)->GetMyRnd()), nullptr, nullptr},
         {"GetRandomNumber(" + c + ")", kScriptFloat, double(Elem(crateID)->GetMyRndFraction()), nullptr, nullptr},

@@ -39,6 +39,13 @@ TEST_F(ScriptCreaturesTest, LifeTestsAndTheServersKill)
     EXPECT_EQ(ctrl->forwarded.size(), 1u);
     Check({"SetIsDead(" + c + ")", kScriptVoid, 0, nullptr, nullptr});
     EXPECT_TRUE(ctrl->forwarded.empty());
+
+    Check({"Revive(" + c + ")", kScriptVoid, 0, nullptr, "Can not revive none creature"});
+    EXPECT_TRUE(ctrl->forwarded.empty());
+    Check({"Revive(" + h + ", 0)", kScriptVoid, 0, nullptr, nullptr});
+    ASSERT_EQ(ctrl->forwarded.size(), 1u);
+    EXPECT_EQ(ctrl->forwarded[0].count, 2);
+    EXPECT_EQ(ctrl->forwarded[0].subjectID, -1);
 }
 
 TEST_F(ScriptCreaturesTest, ManaSpentOrSetAndRefillCounts)
@@ -201,10 +208,13 @@ TEST_F(ScriptCreaturesTest, MovementValuesKnockBackAndShots)
         {"SetAngleFront(" + c + ", 1.0)", kScriptVoid, 0, nullptr, "Can not SetAngleFront of none creature"},
         {"SetIsFlying(" + h + ", 3)", kScriptVoid, 0, nullptr, nullptr},
         {"SetCombatMode(" + h + ", 2)", kScriptVoid, 0, nullptr, nullptr},
+        {"SetStrategy(" + h + ", \"Fighter\")", kScriptVoid, 0, nullptr, nullptr},
+        {"GetStrategy(" + h + ")", kScriptString, 0, nullptr, nullptr, "Fighter"},
+        {"SetStrategy(" + h + ", \"Nope\")", kScriptVoid, 0, "Strategy entry 'Nope' not found", nullptr},
         {"GetCombatMode(" + h + ")", kScriptInt, 2, nullptr, nullptr},
         {"SetXPReceiver(" + h + ", " + o + ")", kScriptVoid, 0, nullptr, nullptr},
-        {"RemoveInfluence(" + h + ", \"bogus\")", kScriptVoid, 0, "Invalid influence type 'bogus' in function RemoveInfluence",
-         nullptr},
+        {"RemoveInfluence(" + h + ", \"bogus\")", kScriptVoid, 0,
+         "Invalid influence type 'bogus' in function RemoveInfluence", nullptr},
         {"IsInfluenced(" + c + ", \"stun\")", kScriptVoid, 0, nullptr, "Can not remove influence of none creature"},
         {"SetSummonedBy(" + o + ", " + c + ")", kScriptVoid, 0, nullptr, "Can not SetSummonedBy on none creature"},
         {"SetSummonedBy(" + o + ", " + h + ")", kScriptInt, 1, nullptr, nullptr},

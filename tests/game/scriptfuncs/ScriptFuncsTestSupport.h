@@ -87,6 +87,7 @@ public:
         }
         GameCtrl::ExecuteScriptFunction(result, name, arguments, count, fromNetwork);
     }
+    bool IsNetworkGame() override { return networkGame; }
     MobData* GetMob(int32_t mobNumber) override
     {
         const auto found = mobs.find(mobNumber);
@@ -153,6 +154,7 @@ public:
     std::vector<AIAction> aiActions;
     std::map<int32_t, MobData*> mobs;
     std::function<void(ScriptValue& result, ScriptValue* arguments, int32_t count)> probe;
+    bool networkGame = false;  // the answer of the network-game test
 };
 
 // The sample game with its level loaded, the built-ins installed.
