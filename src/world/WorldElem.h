@@ -401,6 +401,17 @@ public:
     int32_t AddGold(int32_t amount);
     // Hands every item to the controller to drop around the element, spread over a circle.
     void DropInventory(float distance, float angleOffset);
+    // What scripts ask of the items an element carries; the game's creatures widen these to the
+    // further item containers they hold. Without an inventory they find nothing and remove nothing.
+    // Up to count units (-1: all) of the items of that desc removed and destroyed; the units.
+    virtual int32_t RemoveItemsByName(const char* name, int32_t count);
+    // The first item of that desc, and the inventory that holds it (null when none is found).
+    virtual InventoryItem* FindItemByName(const char* name, Inventory** container);
+    // Empties the inventory, destroying its items; the flag is for the game's containers.
+    virtual void ClearInventory(int32_t flag);
+    virtual bool HasItem(const char* name);
+    // The carried item with a key ability of that number, or null.
+    virtual InventoryItem* HasKey(int32_t keyID);
     // The name looked up in the localised "Names" table; the stored name when it has none.
     wString GetDisplayName();
 

@@ -96,6 +96,39 @@ void WorldElem::DropInventory(float distance, float angleOffset)
     }
 }
 
+int32_t WorldElem::RemoveItemsByName(const char* name, int32_t count)
+{
+    if (!m_Inventory)
+        return 0;
+    const int32_t removed = m_Inventory->RemoveItemsByName(name, count, true);
+    OnInventoryChanged();
+    return removed;
+}
+
+InventoryItem* WorldElem::FindItemByName(const char* name, Inventory** container)
+{
+    if (container)
+        *container = nullptr;
+    if (!m_Inventory)
+        return nullptr;
+    const int32_t slot = m_Inventory->FindItemByName(name);
+    InventoryItem* item = slot < 0 ? nullptr : m_Inventory->GetItemBySlot(slot);
+    if (item && container)
+        *container = m_Inventory;
+    return item;
+}
+
+void WorldElem::ClearInventory(int32_t flag)
+{
+    (void)flag;
+    if (m_Inventory)
+        m_Inventory->Clear(true);
+}
+
+bool WorldElem::HasItem(const char* name) { return m_Inventory && m_Inventory->FindItemByName(name) >= 0; }
+
+InventoryItem* WorldElem::HasKey(int32_t keyID) { return m_Inventory ? m_Inventory->HasKey(keyID) : nullptr; }
+
 wString WorldElem::GetDisplayName()
 {
     if (m_Name.IsEmpty() || !g_GameCtrl)

@@ -126,3 +126,38 @@ TEST_F(WorldElemInventoryTest, DisplayNameFromTheNamesTable)
     ctrl.fieldTexts["Names/content/DB:Orc_Chief"] = "Chief of the Orcs";
     EXPECT_EQ(String(orc.GetDisplayName()).c_str(), std::string("Chief of the Orcs"));
 }
+
+// The script questions: nothing without an inventory; by desc with the container found; keys;
+// a removal by name tells the owner; emptying destroys everything.
+TEST_F(WorldElemInventoryTest, ScriptQuestions)
+{
+    CountingOwner owner;
+    Inventory other;
+    Inventory* container = &other;
+    EXPECT_EQ(owner.RemoveItemsByName("apple", -1), 0);
+    EXPECT_EQ(owner.FindItemByName("apple", &container), nullptr);
+    EXPECT_EQ(container, nullptr);
+    EXPECT_FALSE(owner.HasItem("apple"));
+    EXPECT_EQ(owner.HasKey(3), nullptr);
+    owner.ClearInventory(0);  // nothing to empty
+
+    owner.CreateInventory(-1);
+    auto* key = new TestItem("key");
+    key->key = 3;
+    owner.m_Inventory->AddItem(key);
+    owner.m_Inventory->AddItem(new TestItem("apple", 5, 10));
+    EXPECT_EQ(owner.FindItemByName("apple", &container)->m_Count, 5);
+    EXPECT_EQ(container, owner.m_Inventory);
+    EXPECT_TRUE(owner.HasItem("key"));
+    EXPECT_EQ(owner.HasKey(3), key);
+    EXPECT_EQ(owner.HasKey(4), nullptr);
+
+    owner.changes = 0;
+    EXPECT_EQ(owner.RemoveItemsByName("apple", 2), 2);
+    EXPECT_GE(owner.changes, 1);
+    EXPECT_EQ(owner.FindItemByName("apple", nullptr)->m_Count, 3);
+    EXPECT_EQ(owner.RemoveItemsByName("apple", -1), 3);
+    EXPECT_FALSE(owner.HasItem("apple"));
+    owner.ClearInventory(1);
+    EXPECT_EQ(owner.m_Inventory->GetCount(), 0);
+}

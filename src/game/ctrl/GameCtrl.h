@@ -790,6 +790,18 @@ public:
     void UseItemByMainChar(InventoryItem* item, int32_t a);
     // The inventory window of an element; the server shows none.
     virtual int32_t ShowInventory(WorldElem* object, int32_t flag, const char* textA, const char* textB);
+    // A player's character received items (their count and the localised name) or gold (the
+    // amount and a flag) from a script; the game shows it, the server has nobody to show it to.
+    virtual void OnItemReceived(int32_t count, const wString& name)
+    {
+        (void)count;
+        (void)name;
+    }
+    virtual void OnGoldReceived(int32_t amount, int32_t flag)
+    {
+        (void)amount;
+        (void)flag;
+    }
     bool IsInputAllowed() const { return m_ViewMode == 0 || m_ViewMode == 2; }
     // The eight inventory stores of the scripts: a copy of an inventory goes in (none clears the
     // store) and comes out again. An index outside 0..7 is "Invalid inventory storage index".

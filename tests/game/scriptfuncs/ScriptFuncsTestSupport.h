@@ -12,6 +12,8 @@
 #include "world/WorldCtrl.h"
 #include "world/ScriptReaderGameEngine.h"
 #include "world/WorldElem.h"
+#include "world/WorldEvent.h"
+#include "world/InventoryItem.h"
 
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/ctrl/WorldObjectTestSupport.h"
@@ -23,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <functional>
@@ -91,6 +94,49 @@ public:
         return found == mobs.end() ? nullptr : found->second;
     }
 
+    // Inventories and items: drops (the item is destroyed here, as the engine's drop does),
+    // received-item and gold notices, inventory windows and the game events posted.
+    struct Drop {
+        std::string desc;
+        int32_t count = 0;
+        int32_t atID = -1;
+        float distance = 0.0f;
+    };
+    struct Event {
+        uint16_t type = 0;
+        std::vector<uint8_t> payload;
+    };
+    void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                  float spread) override
+    {
+        if (item)
+            drops.push_back({item->m_Desc.c_str(), item->m_Count, elem ? elem->m_ObjID : -1, distance});
+        GameCtrl::DropItem(item, inventory, elem, distance, angle, spread);
+    }
+    void OnItemReceived(int32_t count, const wString& name) override
+    {
+        received.push_back({std::string(String(name).c_str()), count});
+    }
+    void OnGoldReceived(int32_t amount, int32_t flag) override { goldReceived.push_back({amount, flag}); }
+    int32_t ShowInventory(WorldElem* object, int32_t flag, const char* textA, const char* textB) override
+    {
+        shownInventories.push_back({object ? object->m_ObjID : -1, std::string(textA ? textA : "") + "|" +
+                                                                       std::string(textB ? textB : "")});
+        return GameCtrl::ShowInventory(object, flag, textA, textB);
+    }
+    void AddGameEvent(const WorldEvent* event) override
+    {
+        if (event)
+            events.push_back({event->type, std::vector<uint8_t>(event->payload.get(),
+                                                                event->payload.get() + std::max(event->size, 0))});
+        GameCtrl::AddGameEvent(event);
+    }
+    std::vector<Drop> drops;
+    std::vector<std::pair<std::string, int32_t>> received;
+    std::vector<std::pair<int32_t, int32_t>> goldReceived;
+    std::vector<std::pair<int32_t, std::string>> shownInventories;
+    std::vector<Event> events;
+
     // The creature built-ins: whether the controller answers as the network game server, and
     // the mana costs it is told of in that role.
     bool IsNetworkGameServer() const override { return networkServer; }
@@ -156,6 +202,11 @@ protected:
         ctrl->forwarded.clear();
         ctrl->messages.clear();
         ctrl->aiActions.clear();
+        ctrl->drops.clear();
+        ctrl->received.clear();
+        ctrl->goldReceived.clear();
+        ctrl->shownInventories.clear();
+        ctrl->events.clear();
     }
 
 private:
