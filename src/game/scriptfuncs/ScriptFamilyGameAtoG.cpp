@@ -146,8 +146,8 @@ void CountDown(ScriptCall& call)
     call.Forward();
 }
 
-// The server's camera never follows a hero it does not have.
-void AlignCameraToHero(ScriptCall& call) { (void)call; }
+// Nothing without a hero, as on a server, which has none.
+void AlignCameraToHero(ScriptCall& call) { call.GetCtrl().CameraFollowMainChar(); }
 
 void AutoSave(ScriptCall& call) { call.GetCtrl().RequestAutoSave(0); }
 
@@ -170,18 +170,18 @@ void FreeUnused3dCreatures(ScriptCall& call) { (void)call; }
 
 void FreeUnusedEffects(ScriptCall& call) { (void)call; }
 
-// Camera: the stored values; the server's camera never moves.
+// Camera: the stored values (angles in radians, the pitch from the vertical).
 
-void GetCameraAngle(ScriptCall& call) { call.SetFloat(0.0); }  // the server's camera keeps its start angle
+void GetCameraAngle(ScriptCall& call) { call.SetFloat(double(call.GetCtrl().GetCameraYaw()) * kDegreesPerRadian); }
 
 void GetCameraPitch(ScriptCall& call)
 {
-    call.SetFloat(90.0 - double(call.GetCtrl().GetCameraStartPitch()) * kDegreesPerRadian);
+    call.SetFloat(90.0 - double(call.GetCtrl().GetCameraPitch()) * kDegreesPerRadian);
 }
 
-void GetCameraTargetDistance(ScriptCall& call) { call.SetFloat(call.GetCtrl().GetCameraStartDistance()); }
+void GetCameraTargetDistance(ScriptCall& call) { call.SetFloat(call.GetCtrl().GetCameraDistance()); }
 
-void GetCameraTargetHeight(ScriptCall& call) { call.SetFloat(0.0); }  // and its start height
+void GetCameraTargetHeight(ScriptCall& call) { call.SetFloat(call.GetCtrl().GetCameraHeight()); }
 
 void GetFOV_hor(ScriptCall& call) { call.SetFloat(call.GetCtrl().GetHorizontalFieldOfView()); }
 

@@ -11,6 +11,7 @@
 #include "game/scriptfuncs/ScriptGame.h"
 #include "world/ScriptReaderGameEngine.h"
 #include "world/WorldCtrl.h"
+#include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
 
 #include <cstring>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int32_t kMaxDigits = 30;          // a Float as text keeps within its buffer
 constexpr int32_t kMaxRunScriptDepth = 32;  // RunScript through itself ends here, not in the stack
+constexpr double kRadiansPerDegree = 0.0174533;
 
 // Quests, variables and game functions.
 
@@ -272,32 +274,46 @@ void IsNetworkGameServer(ScriptCall& call) { call.SetInt(call.GetCtrl().IsNetwor
 
 // Camera, screen and frame rate.
 
+// The stored camera views go with the mode.
 void SetCameraMode(ScriptCall& call)
 {
-    if (call.NeedCount(1, 1))
-        call.Forward(1, nullptr, 1, 1);
+    if (!call.NeedCount(1, 1))
+        return;
+    call.GetCtrl().ResetCameraPath(call.Int(0));
+    call.Forward(1, nullptr, 1, 1);
 }
 
+// Delay, point, distance, angle and pitch in degrees (the pitch from the horizon), optional roll.
 void SetCameraView(ScriptCall& call)
 {
-    if (call.NeedCount(7, -1))
-        call.Forward();
+    if (!call.NeedCount(7, -1))
+        return;
+    const auto radians = [](double degrees) { return float(degrees * kRadiansPerDegree); };
+    call.GetCtrl().AddCameraPathKey(float(call.Float(0)), float(call.Float(1)), float(call.Float(2)),
+                                    float(call.Float(3)), radians(call.Float(5)), radians(90.0 - call.Float(6)),
+                                    float(call.Float(4)), call.GetCount() >= 8 ? radians(call.Float(7)) : 0.0f);
+    call.Forward();
 }
 
+// A negative ID lets the camera go free.
 void SetCameraViewTarget(ScriptCall& call)
 {
-    if (call.NeedCount(1, -1))
-        call.Forward();
+    if (!call.NeedCount(1, -1))
+        return;
+    WorldElem* target = nullptr;
+    if (call.Int(0) >= 0 && !(target = call.Object(0)))
+        return;
+    call.GetCtrl().SetCameraReference(target);
+    call.Forward();
 }
 
+// The game mode is the view mode; mode 2 names its interactive scene. The flag and the two
+// numbers that follow shape the scene's drawing on a client and change nothing here.
 void SetGameMode(ScriptCall& call)
 {
     if (!call.NeedCount(1, -1))
         return;
-    const int32_t flag = call.IntOr(2, 1) != 0 ? 1 : 0;
-    const float first = call.GetCount() >= 4 ? float(call.Float(3)) : 1.0f;
-    const float second = call.GetCount() >= 5 ? float(call.Float(4)) : 1.25f;
-    call.GetCtrl().ChangeViewMode(call.Int(0), 0, flag, first, second);
+    call.GetCtrl().SetViewMode(call.Int(0), call.GetCount() >= 2 && call.IsString(1) ? call.Text(1) : nullptr);
     call.Forward();
 }
 

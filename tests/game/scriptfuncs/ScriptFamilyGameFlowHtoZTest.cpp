@@ -229,3 +229,25 @@ TEST_F(ScriptFuncsTest, PreloadFileAndScreenShotStayInTheGameFolder)
     Run("ScreenShot(\"../shot.bmp\");");
     EXPECT_EQ(ErrorsWith("Invalid arguments in function ScreenShot"), 1);
 }
+
+// A view given in degrees (the pitch from the horizon) is read back in degrees once the camera
+// has taken it; the mode clears the views, a negative target lets the camera go free.
+TEST_F(ScriptFuncsTest, CameraViewsAndTheirGetters)
+{
+    const int32_t crate = Place("Crate", 1400.0f, 1280.0f, "box");
+    Run("SetCameraMode(1); SetCameraView(0, 10, 20, 30, 400, 45, 60);");
+    ctrl->UpdateCamera(0.0f);
+    EXPECT_NEAR(Eval("GetCameraAngle()").m_Number, 45.0, 0.01);
+    EXPECT_NEAR(Eval("GetCameraPitch()").m_Number, 60.0, 0.01);
+    EXPECT_NEAR(Eval("GetCameraTargetDistance()").m_Number, 400.0, 0.01);
+    EXPECT_EQ(ctrl->GetCameraPathMode(), 1);
+    EXPECT_TRUE(ctrl->IsCameraPathPlaying());
+
+    Run("SetCameraViewTarget(" + std::to_string(crate) + ");");
+    EXPECT_TRUE(ctrl->IsCameraReferenceOrFree());
+    Run("SetCameraMode(0); SetCameraViewTarget(-1); SetCameraView(1, 2, 3);");
+    EXPECT_FALSE(ctrl->IsCameraPathPlaying());
+    EXPECT_EQ(ErrorsWith("Invalid arguments in function SetCameraView"), 1);
+    ASSERT_EQ(ctrl->forwarded.size(), 5u);
+    EXPECT_EQ(ctrl->forwarded[1].count, 7);
+}
