@@ -8,7 +8,6 @@
 #include "game/objects/CreatureObj.h"
 #include "game/scriptfuncs/ScriptCall.h"
 #include "game/scriptfuncs/ScriptCreatureArgs.h"
-#include "game/scriptfuncs/ScriptCreatureOps.h"
 #include "world/ActionEntry.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
@@ -73,7 +72,7 @@ void SetLastEnemy(ScriptCall& call)
         if (!enemy)
             return;
     }
-    ScriptCreatureOps::SetLastEnemy(*creature, enemy);
+    creature->SetLastEnemy(enemy);
 }
 
 void SetLastTargetPos(ScriptCall& call)
@@ -124,7 +123,7 @@ void ReAssessAI(ScriptCall& call)
     if (!call.NeedCount(1, 1))
         return;
     if (CreatureObj* creature = CreatureOrWarn(call, 0, "Object '%s' is no creature"))
-        ScriptCreatureOps::ReAssessAI(*creature, ScriptCreatureArgs::kReassessAlways);
+        creature->ReAssessAI(ScriptCreatureArgs::kReassessAlways);
 }
 
 void SetStrategy(ScriptCall& call)

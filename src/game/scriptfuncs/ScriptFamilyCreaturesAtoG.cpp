@@ -10,7 +10,6 @@
 #include "game/objects/SceneObject.h"
 #include "game/scriptfuncs/ScriptCall.h"
 #include "game/scriptfuncs/ScriptCreatureArgs.h"
-#include "game/scriptfuncs/ScriptCreatureOps.h"
 #include "world/ActionEntry.h"
 #include "world/ProjectileBase.h"
 #include "world/WorldCtrl.h"
@@ -114,7 +113,7 @@ void ClearAI(ScriptCall& call)
     if (!creature)
         return;
     creature->m_AIActions.DeleteAll();
-    ScriptCreatureOps::ReAssessAI(*creature, ScriptCreatureArgs::kReassessAlways);
+    creature->ReAssessAI(ScriptCreatureArgs::kReassessAlways);
 }
 
 void ClearAction(ScriptCall& call)
@@ -156,7 +155,9 @@ void DrawWeapon(ScriptCall& call)
     call.CountedCreature(1, -1);
 }
 
-// The creature's mob runs its script only while the mob table still holds it.
+// The creature's mob runs its script only while the mob table still holds it. The mob's script
+// run belongs to the input controllers with mobs, still to come: until then the checked call
+// goes nowhere.
 void CallMobScript(ScriptCall& call)
 {
     call.SetInt(0);
@@ -164,8 +165,9 @@ void CallMobScript(ScriptCall& call)
     if (!creature)
         return;
     MobData* mob = creature->m_MobData.Get();
-    if (mob && call.GetCtrl().GetMob(mob->mobNumber) == mob)
-        ScriptCreatureOps::RunMobScript(*mob);
+    if (mob && call.GetCtrl().GetMob(mob->mobNumber) == mob) {
+        // mob->RunMobScript() once the mob controllers are in
+    }
 }
 
 // ---- Health, damage and influences ----
@@ -176,7 +178,7 @@ void GetHealth(ScriptCall& call)
     if (!call.NeedCount(1, -1))
         return;
     if (CreatureObj* creature = CreatureOrWarn(call, 0, "Can not get health points of none creature"))
-        call.SetFloat(ScriptCreatureOps::Health(*creature));
+        call.SetFloat(creature->GetHealth());
 }
 
 void GetMana(ScriptCall& call)
@@ -185,7 +187,7 @@ void GetMana(ScriptCall& call)
     if (!call.NeedCount(1, -1))
         return;
     if (CreatureObj* creature = CreatureOrWarn(call, 0, "Can not get mana of none creature"))
-        call.SetFloat(ScriptCreatureOps::Mana(*creature));
+        call.SetFloat(creature->GetMana());
 }
 
 // An attacker ID below 0 is no attacker.
@@ -200,7 +202,7 @@ void DamageDirect(ScriptCall& call)
         if (!attacker)
             return;
     }
-    ScriptCreatureOps::DamageDirect(*creature, float(call.Float(1)), attacker, call.IntOr(3, 1));
+    creature->DamageDirect(float(call.Float(1)), attacker, 0, call.IntOr(3, 1), 0, -2);
 }
 
 // An unknown type name is reported and the influence still goes to the creature (as type 0,
@@ -225,7 +227,7 @@ void AddInfluence(ScriptCall& call)
         value = 10;  // a poisoned weapon without a given strength
     InfluenceParams params;
     params.InitObject(float(call.Float(2)), second, source, value);
-    ScriptCreatureOps::AddInfluence(*creature, type, params, -1, call.IntOr(6, 0) != 0);
+    creature->AddInfluence(type, params, -1, call.IntOr(6, 0) != 0);
 }
 
 void AddItemInfluence(ScriptCall& call)
@@ -237,7 +239,7 @@ void AddItemInfluence(ScriptCall& call)
         return;
     InfluenceParams params;
     params.InitItem(call.Text(1), float(call.Float(2)));
-    ScriptCreatureOps::AddInfluence(*creature, CreatureObj::kEffectItem, params, -1, call.IntOr(3, 0) != 0);
+    creature->AddInfluence(CreatureObj::kEffectItem, params, -1, call.IntOr(3, 0) != 0);
     call.Forward(call.GetCount(), creature, 1, 1);
 }
 
@@ -337,13 +339,13 @@ void GetExperience(ScriptCall& call)
 {
     call.SetTypeInt();
     if (CreatureObj* creature = call.CountedCreature(1, 1))
-        call.SetInt(ScriptCreatureOps::Experience(*creature));
+        call.SetInt(creature->GetExperience());
 }
 
 void AddExperience(ScriptCall& call)
 {
     if (CreatureObj* creature = call.CountedCreature(2, 2))
-        ScriptCreatureOps::AddExperience(*creature, float(call.Int(1)), true);
+        creature->AddExperience(float(call.Int(1)), true);
 }
 
 void GetCharacterLevel(ScriptCall& call)

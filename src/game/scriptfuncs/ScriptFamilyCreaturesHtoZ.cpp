@@ -7,7 +7,6 @@
 #include "game/objects/CreatureObj.h"
 #include "game/scriptfuncs/ScriptCall.h"
 #include "game/scriptfuncs/ScriptCreatureArgs.h"
-#include "game/scriptfuncs/ScriptCreatureOps.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 
@@ -68,7 +67,7 @@ void Kill(ScriptCall& call)
         call.Forward(call.GetCount(), victim, 1, 1);
         return;
     }
-    ScriptCreatureOps::Kill(*victim, killer);
+    victim->Kill(killer, -2);
 }
 
 // Mode 2 moves a creature that has just died (state 1) on to state 2; anything else lets it die.
@@ -91,9 +90,9 @@ void Revive(ScriptCall& call)
     CreatureObj* creature = CreatureOrWarn(call, 0, "Can not revive none creature");
     if (!creature)
         return;
-    GameCtrl& ctrl = call.GetCtrl();
-    const int32_t slot = call.GetCount() >= 2 ? call.Int(1) : ScriptCreatureOps::PlayerSlot(ctrl, *creature);
-    ScriptCreatureOps::Revive(ctrl, *creature, slot);
+    // The controller's player-slot query and its revive (attaching the creature to the input of
+    // that slot) belong to the input controllers, still to come: until then the revive is only
+    // forwarded.
     call.Forward();
 }
 
@@ -104,7 +103,7 @@ void SetHealth(ScriptCall& call)
     if (!call.NeedCount(2, -1))
         return;
     if (CreatureObj* creature = CreatureOrWarn(call, 0, "Can not set health points of none creature"))
-        ScriptCreatureOps::SetHealth(*creature, float(call.Float(1)));
+        creature->SetHealth(float(call.Float(1)));
 }
 
 // Lowering the mana spends the difference, so that whatever reacts to mana use does.
@@ -133,8 +132,8 @@ void SetImmortal(ScriptCall& call)
     const uint8_t immortal = call.Int(1) != 0 ? 1 : 0;
     if (immortal != creature->m_Stats.immortal) {
         creature->m_Stats.immortal = immortal;
-        if (!immortal && !creature->IsDead() && ScriptCreatureOps::Health(*creature) <= 0.0f)
-            ScriptCreatureOps::Kill(*creature, static_cast<WorldElem*>(nullptr));
+        if (!immortal && !creature->IsDead() && creature->GetHealth() <= 0.0f)
+            creature->Kill(nullptr, -2);
     }
     call.Forward(call.GetCount(), creature, 1, 1);
 }
@@ -155,14 +154,14 @@ template <bool kHealth> void Refill(ScriptCall& call)
     const float amount = float(call.Float(1)), seconds = float(call.Float(2));
     if constexpr (kHealth) {
         if (call.GetCount() == 1)
-            ScriptCreatureOps::RefillHealthToMax(*creature);
+            creature->RefillHealthToMax();
         else
-            ScriptCreatureOps::RefillHealth(*creature, amount, seconds, call.IntOr(3, 0) != 0);
+            creature->RefillHealth(amount, seconds, call.IntOr(3, 0) != 0);
     } else {
         if (call.GetCount() == 1)
-            ScriptCreatureOps::RefillManaToMax(*creature);
+            creature->RefillManaToMax();
         else
-            ScriptCreatureOps::RefillMana(*creature, amount, seconds);
+            creature->RefillMana(amount, seconds);
     }
     call.Forward(call.GetCount(), creature, 1, 1);
 }
@@ -216,7 +215,7 @@ void SetXPReceiver(ScriptCall& call)
 void SetExperience(ScriptCall& call)
 {
     if (CreatureObj* creature = call.CountedCreature(2, 2))
-        ScriptCreatureOps::SetExperience(*creature, float(call.Int(1)));
+        creature->SetExperience(float(call.Int(1)));
 }
 
 // The kill experience becomes the gain; the experience per point of damage the second value
@@ -236,7 +235,7 @@ void SetExperienceGain(ScriptCall& call)
 void SetCharacterLevel(ScriptCall& call)
 {
     if (CreatureObj* creature = call.CountedCreature(2, 2))
-        ScriptCreatureOps::SetCharacterLevel(*creature, call.Int(1));
+        creature->SetCharacterLevel(call.Int(1));
 }
 
 // ---- Knock-back and influences ----
@@ -258,7 +257,7 @@ void KnockBack(ScriptCall& call)
 void KnockDown(ScriptCall& call)
 {
     if (CreatureObj* creature = call.CountedCreature(1, -1))
-        ScriptCreatureOps::KnockDown(*creature, 1.0f);
+        creature->KnockDown(1.0f);
 }
 
 void RemoveKnockBack(ScriptCall& call)
@@ -275,7 +274,7 @@ void RemoveInfluence(ScriptCall& call)
     if (!creature)
         return;
     if (const int32_t type = ScriptCreatureArgs::InfluenceType(call, call.Text(1)))
-        ScriptCreatureOps::RemoveInfluence(*creature, type);
+        creature->RemoveInfluence(type);
 }
 
 void IsInfluenced(ScriptCall& call)
@@ -286,7 +285,7 @@ void IsInfluenced(ScriptCall& call)
     if (!creature)
         return;
     if (const int32_t type = ScriptCreatureArgs::InfluenceType(call, call.Text(1)))
-        call.SetInt(ScriptCreatureOps::IsInfluenced(*creature, type));
+        call.SetInt(creature->IsInfluenced(type, 0.0f, nullptr, false));
 }
 
 void RemoveForcedActions(ScriptCall& call)
