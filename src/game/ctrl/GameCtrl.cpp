@@ -93,6 +93,7 @@ void GameCtrl::ResetGameState()
 void GameCtrl::Reset()
 {
     m_LevelVariables.Clear();
+    ResetCameraPath(m_DefaultCameraPathMode);
     m_World.ResetLevelEffects();
     m_SubTitleWindow.Clear();
     m_SubTitleWindow.SetOpenState(false);

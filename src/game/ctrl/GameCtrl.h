@@ -34,8 +34,14 @@
 // GameCtrlSaveData.cpp (unlocked videos), GameCtrlScriptEvents.cpp (the controller's script
 // events and messages), GameCtrlStories.cpp (stories and quests), GameCtrlScriptCalls.cpp (script
 // variables, the error list, script calls), GameCtrlGameEvents.cpp (game functions, the monster
-// level, damage events, typed commands, screenshots), GameCtrlInputs.cpp (the input controllers, the
-// main character, animation and AI task names), GameCtrlLevelLookups.cpp (starting positions,
+// level, damage events, typed commands, screenshots), GameCtrlScriptFlow.cpp (the game-flow answers
+// and values of the script built-ins), GameCtrlCamera.cpp (the orbit camera, its
+// smoothing, floor check and pitch limit), GameCtrlCameraPath.cpp (the scripted camera path),
+// GameCtrlViewMode.cpp (the view modes and the interactive scene's hand-over),
+// GameCtrlDebugPages.cpp (the system, script-variables and creature pages, the free debug text),
+// GameCtrlGui.cpp (the GUI update with the error window, the error list, the select menu),
+// GameCtrlInputs.cpp (the input controllers, the
+// main character, animation names), GameCtrlLevelLookups.cpp (starting positions,
 // picking conditions, new items by chance), GameCtrlLevelItems.cpp (items by name, drops, pick-ups,
 // moves between inventories, kept DoNotSave objects), GameCtrlWallObjects.cpp (object walls).
 #pragma once
@@ -55,6 +61,7 @@
 #include "engine/gui/DXC_GuiText.h"
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 #include "engine/gui/LightPropGui.h"
+#include "game/ctrl/CameraPath.h"
 #include "game/ctrl/FlickerCurve.h"
 #include "game/ctrl/CombinedSceneData.h"
 #include "game/ctrl/GameFunction.h"
@@ -112,8 +119,35 @@ extern float g_LastFrameTime;
 // Passes of the controller's per-frame step.
 extern uint32_t g_GameFrameCounter;
 // Durations of the frame's stages in seconds, shown by the profiling display.
-enum ProfilingTimer { kProfileAIMove = 0, kProfileGameMove = 1, kProfilingTimers = 16 };
+// The server measures the first two; the others are the drawing stages of the system page.
+enum ProfilingTimer {
+    kProfileAIMove = 0,
+    kProfileGameMove = 1,
+    kProfileLighting1,
+    kProfileLighting2,
+    kProfileLighting3,
+    kProfileLighting4,
+    kProfileVolumeFog,
+    kProfileDrawVolumeFog,
+    kProfileDrawFloor,
+    kProfileDrawFloorSecond,
+    kProfileWallObstruct,
+    kProfileDrawObjs,
+    kProfileDrawShadows,
+    kProfileDrawSmallMap,
+    kProfileGui,
+    kProfilePreDraw,
+    kProfileSorting,
+    kProfileVisibility,
+    kProfileScripts,
+    kProfilePresent,
+    kProfileFloorHeight,
+    kProfilingTimers
+};
 extern double g_ProfilingTimes[kProfilingTimers];
+// The AI's re-assessments and enemy searches, which the AI counts and the system page shows.
+extern int32_t g_AIReassessCount;
+extern int32_t g_AIEnemySearchCount;
 // Non-zero: the sound names of creature and object types are not checked (always, on the server).
 extern int32_t g_SkipSoundCheck;
 
@@ -905,8 +939,6 @@ public:
     void SetMainChar(WorldElem* elem) override;
     // The name of an animation number for messages ("bored %i", "walk", "attack %i (alt:%i)" ...).
     static String GetAnimationName(int32_t number);
-    // The name of an AI task for the creature debug text; "unknown" outside the table.
-    static const char* GetAITaskName(int32_t task);
 
     // Level lookups and picking (GameCtrlLevelLookups.cpp).
     // Starting position number (counted from 0 over the level's starting positions) or, byID, the
@@ -964,6 +996,45 @@ public:
     const BoostValues& GetBoostValues() const { return m_BoostValues; }
     // Debug script 0 to 8 of "cfg/debugScripts.cfg"; others do nothing.
     void RunDebugScript(int32_t number);
+
+    // The game-flow side of the script built-ins (GameCtrlScriptFlow.cpp): what the network and
+    // the game's rules answer above the engine, with the engine's answers, and the values scripts
+    // set. A game of its own runs no network game and has no clients to run a script at.
+    virtual bool IsNetworkGame() { return false; }
+    virtual void RunScriptAtClient(int32_t client, const char* text);
+    // Starts the game again; the engine has no game of its own to restart, the game's rules do.
+    virtual void RestartGame(int32_t flag);
+    // The frame pacing scripts ask for, handed to the state manager as its two limits (which
+    // refuses rates of 0 or below).
+    void SetScriptFrameRates(float minimum, float maximum);
+    float GetScriptMinFPS() const { return m_ScriptFPS[0]; }
+    float GetScriptMaxFPS() const { return m_ScriptFPS[1]; }
+    void SetShowFPS(uint8_t flag) { m_ShowFPS = flag; }
+    uint8_t GetShowFPS() const { return m_ShowFPS; }
+    void SetInteractiveScenePos(float x, float y) { m_InteractiveScenePos = D3DXVECTOR2(x, y); }
+    const D3DXVECTOR2& GetInteractiveScenePos() const { return m_InteractiveScenePos; }
+    // The monster level pair of the level's range; whether the hero's level adds stays.
+    void SetMonsterLevelPair(int32_t minimum, int32_t maximum)
+    {
+        m_MonsterLevelMin = minimum;
+        m_MonsterLevelMax = maximum;
+    }
+    int32_t GetMonsterLevelMin() const { return m_MonsterLevelMin; }
+    int32_t GetMonsterLevelMax() const { return m_MonsterLevelMax; }
+    // Player input of type 0 (the players' input) and 1 (the AI's) switched off and on by scripts.
+    static constexpr int32_t kScriptInputTypes = 2;
+    void SetInputTypeEnabled(int32_t type, bool enabled);
+    bool IsInputTypeEnabled(int32_t type) const;
+    // The language folder's name without its closing backslash ("english").
+    String GetLanguageName();
+
+private:
+    float m_ScriptFPS[2] = {5.0f, 200.0f};  // minimum, maximum: the state manager's defaults
+    uint8_t m_ShowFPS = 0;
+    D3DXVECTOR2 m_InteractiveScenePos = D3DXVECTOR2(0.0f, 0.0f);
+    uint8_t m_InputTypeDisabled[kScriptInputTypes] = {0, 0};
+
+public:
 
     // Game functions and the level's monster levels.
     void SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel)
@@ -1103,6 +1174,100 @@ public:
     // Game events of one byte for the scripts: type 17 (and a held frame) or type 18.
     void PostByteEventAndHold(uint8_t value);
     void AddByteEvent(uint8_t value);
+
+    // Camera (GameCtrlCamera.cpp, GameCtrlCameraPath.cpp): an orbit around a target point by yaw,
+    // pitch (from the vertical), distance, roll and a height of the look-at point above the
+    // target point. It follows its targets smoothly, keeps its line of sight above the floor or
+    // plays a camera path of timed keys; each update hands eye, look-at point and up vector to
+    // the world. The server computes it and draws nothing.
+    // A negative height takes the camera height option.
+    void SetCamera(float x, float y, float z, float distance, float pitch, float yaw, float height, float roll);
+    void SetCameraTarget(float x, float y, float z, float distance, float pitch, float yaw);
+    float GetMaxPitch();
+    void SnapCameraToTarget();  // not while a camera path plays
+    virtual void UpdateCamera(float dt);
+    virtual void UpdateCameraSmooth(float dt);
+    virtual void PlayCameraPath();
+    void AddCameraPathKey(float delay, float x, float y, float z, float yaw, float pitch, float distance, float roll);
+    void ResetCameraPath(int32_t mode);
+    virtual void CameraFollowMainChar();
+    // The camera height option, 0 until the game sets one; enabled, the smoothing step uses it.
+    void SetCameraHeightOption(float height, bool enabled)
+    {
+        m_CameraHeightOption = height;
+        m_CameraHeightOptionEnabled = enabled ? 1 : 0;
+    }
+    void SetCameraFloorCheck(bool enabled) { m_CameraFloorCheck = enabled ? 1 : 0; }
+    // Seconds the smoothing takes for a whole way; 0 jumps to the targets.
+    void SetCameraSmoothTime(float seconds) { m_CameraSmoothTime = seconds; }
+    // The path mode Reset restores.
+    void SetDefaultCameraPathMode(int32_t mode) { m_DefaultCameraPathMode = mode; }
+    void SetCameraReference(WorldElem* element) { m_CameraReference = element; }
+    bool IsCameraPathPlaying() const { return m_CameraPathMode != 0 && m_CameraPath.GetNumKeys() > 0; }
+    // Whether a reference element is set or the path mode is 0.
+    bool IsCameraReferenceOrFree() const { return m_CameraReference.Get() != nullptr || m_CameraPathMode == 0; }
+    int32_t GetCameraPathMode() const { return m_CameraPathMode; }
+    float GetCameraHeight() const { return m_CameraHeight; }
+    // The target point's x and y with the camera height.
+    D3DXVECTOR3 GetCameraTargetAndHeight() const
+    {
+        return D3DXVECTOR3(m_CameraTargetPoint.x, m_CameraTargetPoint.y, m_CameraHeight);
+    }
+    const D3DXVECTOR3& GetCameraTargetPoint() const { return m_CameraTargetPoint; }
+    float GetCameraYaw() const { return m_CameraYaw[0]; }
+    float GetCameraYawTarget() const { return m_CameraYaw[1]; }
+    float GetCameraPitch() const { return m_CameraPitch[0]; }
+    float GetCameraPitchTarget() const { return m_CameraPitch[1]; }
+    float GetCameraDistance() const { return m_CameraDistance[0]; }
+    float GetCameraDistanceTarget() const { return m_CameraDistance[1]; }
+    float GetCameraRoll() const { return m_CameraRoll; }
+    const D3DXVECTOR3& GetCameraEye() const { return m_CameraEye; }
+    const D3DXVECTOR3& GetCameraLookAt() const { return m_CameraLookAt; }
+    const D3DXVECTOR3& GetCameraUpVector() const { return m_CameraUp; }
+    uint8_t IsCameraChanged() const { return m_CameraChanged; }
+    void ClearCameraChanged() { m_CameraChanged = 0; }
+    CameraPath& GetCameraPath() { return m_CameraPath; }
+
+    // View modes (GameCtrlViewMode.cpp): 0 play, 1 the second play view, 2 an interactive scene
+    // from a scene file ("3sc" or "rtx" in the search paths) that takes the player's input while
+    // it runs. The current mode again does nothing, except 2.
+    virtual void SetViewMode(int32_t mode, const char* sceneName);
+    uint8_t IsViewChanged() const { return m_ViewChanged; }
+    void ClearViewChanged() { m_ViewChanged = 0; }
+
+    // Debug pages (GameCtrlDebugPages.cpp): text windows refilled while they are shown; the
+    // server shows none. Text viewer 0 is the free debug text, 1 the system page (the profiling
+    // display), 2 the script variables, 3 the creature page.
+    static constexpr int32_t kDebugTextViewer = 0;
+    static constexpr int32_t kScriptVariablesViewer = 2;
+    static constexpr int32_t kCreatureViewer = 3;
+    static constexpr int32_t kMaxDebugText = 8191;  // characters of one free debug line
+    // At most every 0.2 seconds.
+    void DumpSystemInfo();
+    void DumpScriptVariables();
+    // The creature given, else the main character; nothing without either.
+    void DumpCreatureInfo(CreatureObj* creature = nullptr);
+    // Entries of the sound table whose sound is loaded.
+    int32_t CountLoadedSounds();
+    void AddDebugText(const char* text);
+    // The program's version text on the system page.
+    static const char* GetVersionText();
+    // The name of an action or movement task of a creature; "unknown" for a number without one.
+    static const char* GetAITaskName(int32_t task);
+    // The intention name of the creature page; "Unknown: %i" for a code without one.
+    static String GetIntentionName(int32_t code);
+    // The strategy entry type name of the creature page (0 "Action" .. 23 "Undefined").
+    static const char* GetStratEntryTypeName(int32_t type);
+
+    // GUI (GameCtrlGui.cpp). The error window's close handler drops the oldest error.
+    void DropFirstError();
+    // Takes the title (length characters, may be null) and opens the select menu for the running script.
+    void OpenSelectMenu(const char16_t* title, int32_t length);
+    SelectMenu& GetSelectMenu() { return m_SelectMenu; }
+    int32_t GetSelectMenuScriptID() const { return m_SelectMenuScriptID; }
+    uint8_t IsGuiBusy() const { return m_GuiBusy; }
+    // The time of the last mouse-over-GUI test of the GUI update (one for the program).
+    static float GetLastGuiTestTime();
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -1352,4 +1517,40 @@ private:
     int32_t m_HoldCounter = 0;
     int32_t m_EndOfGameRequest = 0;
     int32_t m_EndReason = 0;
+private:
+    // Camera, view modes and GUI (GameCtrlCamera.cpp .. GameCtrlGui.cpp). Pitch and distance are
+    // m_CameraPitch and m_CameraDistance: current value, target.
+    // The interactive scene takes (true) or gives back (false) the input of input controller 0.
+    void HandInputToScene(bool toScene);
+    D3DXVECTOR3 m_CameraTargetPoint = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    float m_CameraSmoothTime = 0.2f;
+    int32_t m_CameraPathMode = 0;
+    int32_t m_DefaultCameraPathMode = 0;
+    float m_CameraYaw[2] = {0.0f, 0.0f};  // current, target
+    float m_CameraRoll = 0.0f;
+    float m_CameraHeight = 0.0f;
+    float m_CameraHeightOption = 0.0f;
+    uint8_t m_CameraHeightOptionEnabled = 0;
+    uint8_t m_CameraFloorCheck = 1;
+    CameraPath m_CameraPath;
+    SmartPtr<WorldElem> m_CameraReference;
+    D3DXVECTOR3 m_CameraEye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    D3DXVECTOR3 m_CameraLookAt = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    D3DXVECTOR3 m_CameraUp = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
+    uint8_t m_CameraChanged = 0;
+    // The camera in effect when an interactive scene began.
+    struct SavedCamera {
+        D3DXVECTOR3 target;
+        float yaw = 0.0f;
+        float pitch = 0.0f;
+        float distance = 0.0f;
+        float roll = 0.0f;
+        float height = 0.0f;
+        int32_t pathMode = 0;
+    } m_SceneCamera;
+    uint8_t m_ViewChanged = 0;
+    uint8_t m_RedrawFlags[2] = {0, 0};
+    uint8_t m_SceneFlag = 0;
+    D3DXVECTOR3 m_ScenePlayerPos = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    int32_t m_SelectMenuScriptID = -1;
 };

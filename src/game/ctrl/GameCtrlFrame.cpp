@@ -81,13 +81,17 @@ void GameCtrl::DrawGui()
         RenderIfOpen(m_SubTitleWindow);
         return;
     }
+    // The pages shown are refilled first, the system page at most five times a second.
+    if (m_TextViewers[kProfilingViewer].IsOpen())
+        DumpSystemInfo();
+    if (m_TextViewers[kScriptVariablesViewer].IsOpen())
+        DumpScriptVariables();
+    if (m_TextViewers[kCreatureViewer].IsOpen())
+        DumpCreatureInfo();
     for (int32_t i = 1; i < kTextViewers; ++i)
         RenderIfOpen(m_TextViewers[i]);
     m_GuiHoldsMouse = IsGuiUnderMouse(0) ? 1 : 0;
 }
-
-// The GUI state follows the GUI manager, and the server makes none.
-int32_t GameCtrl::UpdateGui() { return 0; }
 
 int32_t GameCtrl::LeaveGuiMode(int32_t flag)
 {

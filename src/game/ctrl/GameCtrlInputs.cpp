@@ -1,6 +1,6 @@
 // GameCtrl: the list of input controllers, the attachment of creatures to them, the main
 // character with its light, the mobs that the AI's controller keeps, and the names of animation
-// numbers and AI tasks.
+// numbers.
 #include "game/ctrl/GameCtrl.h"
 
 #include "game/objects/CreatureObj.h"
@@ -230,19 +230,4 @@ String GameCtrl::GetAnimationName(int32_t number)
     else
         name = "unknown";
     return name;
-}
-
-const char* GameCtrl::GetAITaskName(int32_t task)
-{
-    static const char* const kTasks[] = {
-        "bored",  "hit",    "dead",    "moverotate", "gotoObj",  "gotoPos",     "doAction",        nullptr,
-        "block",  "jumpFW", "jumpBW",  "jumpL",      "jumpR",    "dodgeL",      "dodgeR",          "dodgeFW",
-        "dodgeBW", "drawWeapon", "stunned", "KnockDown", "rotateToObj", "GoLeftEnemy", "GoRightEnemy",
-        "GoBackObj", "hitBlock", "SpecialAniCycle", nullptr, "gotoPosNoRot",
-    };
-    if (task == -1)
-        return "none";
-    if (task < 0 || task >= int32_t(sizeof(kTasks) / sizeof(kTasks[0])) || !kTasks[task])
-        return "unknown";
-    return kTasks[task];
 }

@@ -13,8 +13,9 @@ const ScriptBuiltinChain& ScriptBuiltinChain::AtoG()
 
 const ScriptBuiltinChain& ScriptBuiltinChain::HtoZ()
 {
-    static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ, ScriptFamilyCreaturesHtoZ,
-                                          ScriptFamilyElementStateHtoZ, ScriptFamilyWallsLevelHtoZ,
-                                          ScriptFamilyGameFlowHtoZ};
+    static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ,    ScriptFamilyCreaturesHtoZ,
+                                          ScriptFamilyCreatureAIHtoZ,   ScriptFamilyElementStateHtoZ,
+                                          ScriptFamilyWallsLevelHtoZ,   ScriptFamilyGameFlowHtoZ,
+                                          ScriptFamilyMediaHtoZ};
     return chain;
 }
