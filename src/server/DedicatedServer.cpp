@@ -8,6 +8,7 @@
 #include "base/String.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "scifi/SciFiGameCtrl.h"
+#include "server/ServerInputs.h"
 
 #include <algorithm>
 #include <atomic>
@@ -117,6 +118,8 @@ ServerCommandLine ParseCommandLine(int argc, const char* const* argv)
                 return result;
             }
             ++i;
+        } else if (ServerInputs::IsHeroSwitch(argv[i])) {
+            result.hero = true;
         } else if ((value = SwitchValue(argument, "/MAXPL"))) {
             ParseNumber(value, result.maxPlayers);
         } else if ((value = SwitchValue(argument, "/DIFF"))) {
@@ -178,6 +181,7 @@ int32_t Run(const ServerCommandLine& commandLine)
         PrintMessage(line);
         ctrl->SetDifficulty(commandLine.difficulty, 1, 1);
 
+        ServerInputs::Register(*ctrl, commandLine.hero);
         PrintMessage("Running main loop");
         RunFrames(*ctrl, commandLine.frames);
     } catch (const ErrorMsg& error) {

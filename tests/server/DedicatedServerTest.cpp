@@ -55,6 +55,8 @@ TEST(DedicatedServerCommandLine, ReadsSwitchesAndTheLevel)
     for (const char* bad : {"-1", "many", ""})
         EXPECT_FALSE(Parse({"--frames", bad}).error.empty()) << bad;
     EXPECT_FALSE(Parse({"--frames"}).error.empty());
+    EXPECT_TRUE(Parse({"--HERO"}).hero);
+    EXPECT_FALSE(Parse({"levels\\a.vsd"}).hero);
 }
 
 TEST(DedicatedServerProgram, CountedRunOnTheSampleGameEndsCleanly)
@@ -65,6 +67,7 @@ TEST(DedicatedServerProgram, CountedRunOnTheSampleGameEndsCleanly)
     const std::string log = dir.Read("serverlog.txt");
     EXPECT_NE(log.find("game.cfg loaded"), std::string::npos) << log;
     EXPECT_NE(log.find("Running main loop"), std::string::npos) << log;
+    EXPECT_NE(log.find("AI Input created"), std::string::npos) << log;
 }
 
 // The log without the time and memory suffix of each line.

@@ -69,6 +69,8 @@ void GameCtrl::GameDeinit()
     // The shared inventories and the input controllers go with their owners' tables. The world's
     // elements go while the controller they report to is still reachable.
     m_World.DeleteAllObjects();
+    DeleteInputCtrls();
+    m_DoNotSaveObjects.DeleteAll();
     m_3dObjPrototypes.clear();
     m_3dObjUseStamps.clear();
     m_ItemTable.clear();

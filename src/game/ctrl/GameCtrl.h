@@ -39,7 +39,11 @@
 // smoothing, floor check and pitch limit), GameCtrlCameraPath.cpp (the scripted camera path),
 // GameCtrlViewMode.cpp (the view modes and the interactive scene's hand-over),
 // GameCtrlDebugPages.cpp (the system, script-variables and creature pages, the free debug text),
-// GameCtrlGui.cpp (the GUI update with the error window, the error list, the select menu).
+// GameCtrlGui.cpp (the GUI update with the error window, the error list, the select menu),
+// GameCtrlInputs.cpp (the input controllers, the
+// main character, animation names), GameCtrlLevelLookups.cpp (starting positions,
+// picking conditions, new items by chance), GameCtrlLevelItems.cpp (items by name, drops, pick-ups,
+// moves between inventories, kept DoNotSave objects), GameCtrlWallObjects.cpp (object walls).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -70,6 +74,7 @@
 #include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "script/ScriptGameCallbacks.h"
 #include "script/VariableStack.h"
 #include "world/DamageValues.h"
@@ -909,6 +914,89 @@ public:
     virtual MobData* GetMob(int32_t mobNumber);
     // The element under the mouse: the headless server has no camera and answers 0.
     virtual int32_t RayTestAtMouse() { return 0; }
+
+    // Input controllers and the main character (GameCtrlInputs.cpp). The list owns its
+    // controllers; a number is a slot and stays valid while others go. Kind 1 is the local
+    // player's input, which the main character is attached to; kind 3 is the AI's.
+    static constexpr int32_t kInputLocal = 1;
+    static constexpr int32_t kInputAI = 3;
+    // Takes ownership; the controller's mode becomes the kind. Its number.
+    int32_t AddInputCtrl(InputCtrl* input, int32_t kind);
+    // An unknown number is the error "Invalid input selected: %i".
+    InputCtrl* GetInputCtrl(int32_t number);
+    bool HasInputCtrl(int32_t number);
+    void DeleteInputCtrl(int32_t number);  // "Tried to delete invalid input: %i"
+    void DeleteInputCtrls();
+    int32_t GetNumInputCtrls() { return m_InputCtrls.GetSize(); }
+    int32_t FindInputCtrlIndex(int32_t mode);  // -1 when no controller has the mode
+    void DisableInputCtrls(int32_t mode);
+    void EnableInputCtrls(int32_t mode);
+    void ResetInputCtrls();
+    // Each controller's per-frame step in the order of the list.
+    void UpdateInputCtrls(float dt);
+    int32_t GetLocalInputIndex() const { return m_LocalInputIndex; }
+    int32_t GetSecondInputIndex() const { return m_SecondInputIndex; }
+    virtual int32_t GetInputIndexFor(CreatureObj* creature);
+    // Brings the creature back to life and gives it to input number; attached to the local
+    // input it becomes the main character. One that has a controller already stays with it.
+    virtual void AttachCreatureToInput(CreatureObj* creature, int32_t number);
+    // The element of that index of the local input controller, or null.
+    WorldElem* GetLocalInputObject(int32_t number);
+    // The local input drives only the creature (none: nobody), which becomes the main character.
+    virtual void SetMainCharacter(CreatureObj* creature);
+    // The world object type of the light that follows the main character (empty: none).
+    void SetMainCharLightType(const char* type) { m_MainCharLightType = type; }
+    void RenewMainCharLight();
+    void AddToInputCtrl(WorldElem* elem) override;
+    void SetMainChar(WorldElem* elem) override;
+    // The name of an animation number for messages ("bored %i", "walk", "attack %i (alt:%i)" ...).
+    static String GetAnimationName(int32_t number);
+
+    // Level lookups and picking (GameCtrlLevelLookups.cpp).
+    // Starting position number (counted from 0 over the level's starting positions) or, byID, the
+    // one of that worldID; the first when none matches (a missing ID warns). A level without any
+    // is the error "Starting pos nr. %i does not exist in level %s".
+    EventObj* GetStartingPos(int32_t number, const char* worldID, bool byID);
+    // base + a random value in -range .. range.
+    float RandomSpread(float base, float range);
+    // The element under the mouse along the picking ray within range. False without a main
+    // character, with the GUI under the mouse or outside view mode 0; the ray itself needs the
+    // graphics device, which the server has not, so there it finds nothing.
+    virtual bool RayTestAtMouse(WorldElem*& target, float range);
+    bool GetMouseFloorPoint(D3DXVECTOR2& point, float heightOffset);
+    virtual bool PickAtMouse(WorldElem*& target, float range);
+    // Whether picking may run now: a main character, the GUI not under the mouse, view mode 0.
+    bool CanPickAtMouse();
+
+    // Items and objects in the level (GameCtrlLevelItems.cpp, GameCtrlWallObjects.cpp).
+    // Releases the item templates, their pictures and the item reader's data.
+    void FreeItemTypeTable();
+    // A new item copied from the template of that name ("Invalid item name: '%s'" and null when
+    // there is none); init lets the controller enchant or boost it.
+    ItemBase* ItemFromName(const char* name, bool init);
+    // The item enchanted (mode 2), boosted (mode 1) or by chance (mode -1).
+    virtual void InitNewItem(ItemBase* item, int32_t mode, float value);
+    virtual void EnchantItem(ItemBase* item, float value);
+    void SetNewItemChances(float enchant, float boost)
+    {
+        m_NewItemChances[0] = enchant;
+        m_NewItemChances[1] = boost;
+    }
+    // Takes the item out of its inventory and lays it into the world next to the dropper (null:
+    // the main character); the new element's object ID, or -1.
+    int32_t DropItem(ItemBase* item, float unused, WorldElem* dropper);
+    // The element's item into the creature's inventory; "CanNotPickUp" when it has no room.
+    bool PickUpItem(WorldElem* element, CreatureObj* creature);
+    // Moves count units (-2: the stack) between two inventories; true when done or nothing to
+    // do. Units the target cannot take go back to the source, or next to its owner.
+    bool MoveItem(ItemBase* item, Inventory* source, Inventory* target, int32_t count, bool exchange, bool report);
+    // The kept "DoNotSave=1" elements, out of the world until a save game brings them back.
+    void KeepDoNotSaveObject(WorldElem* elem);
+    int32_t GetNumKeptObjects() { return m_DoNotSaveObjects.GetSize(); }
+    WorldElem* RestoreDoNotSaveObject(const char* worldID);
+    WorldElem* FindKeptObject(const char* worldID) override { return RestoreDoNotSaveObject(worldID); }
+    // The elements of the level's object walls and the door dummies; a wall of kind 4 gives way.
+    void AddWallObjects();
     // The game rules' "BoostScript" run on the item's main ability.
     void BoostItem(ItemBase* item);
     // What the boost script reads: the item and its main ability's type and value.
@@ -1441,6 +1529,12 @@ protected:
     EventObj* CreatePositionElement(int32_t entry, int32_t kind, WorldObjectCreateParams& params);
     EventObj* CreateAreaEffectElement(int32_t entry, WorldObjectCreateParams& params);
     void StartEffectObject(int32_t entry, const WorldObjectCreateParams& params);
+
+    // Input controllers and objects in the level.
+    DynaPtrList<InputCtrl*, 4096> m_InputCtrls;
+    String m_MainCharLightType;
+    float m_NewItemChances[2] = {0.0f, 0.0f};  // enchant, boost: the game's rules set them
+    DynaPtrList<WorldElem*, 16> m_DoNotSaveObjects;  // owned while kept
 
 private:
     void StopChannel(int32_t channel);
