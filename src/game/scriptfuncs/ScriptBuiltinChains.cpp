@@ -14,7 +14,8 @@ const ScriptBuiltinChain& ScriptBuiltinChain::AtoG()
 const ScriptBuiltinChain& ScriptBuiltinChain::HtoZ()
 {
     static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ, ScriptFamilyCreaturesHtoZ,
-                                          ScriptFamilyElementStateHtoZ, ScriptFamilyWallsLevelHtoZ,
+                                          ScriptFamilyElementStateHtoZ, ScriptFamilyElementLinksHtoZ,
+                                          ScriptFamilyWallsLevelHtoZ,
                                           ScriptFamilyGameFlowHtoZ};
     return chain;
 }

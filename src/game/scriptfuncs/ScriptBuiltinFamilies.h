@@ -15,5 +15,6 @@ ScriptBuiltinFamily ScriptFamilyGameAtoG();         // game state, time, input, 
 ScriptBuiltinFamily ScriptFamilyInventoryHtoZ();    // inventory, items and use
 ScriptBuiltinFamily ScriptFamilyCreaturesHtoZ();    // creatures, AI and combat
 ScriptBuiltinFamily ScriptFamilyElementStateHtoZ(); // world element state
+ScriptBuiltinFamily ScriptFamilyElementLinksHtoZ(); // element animation, paths, links and handlers
 ScriptBuiltinFamily ScriptFamilyWallsLevelHtoZ();   // walls, lights and level
 ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, media and debugging
