@@ -12,6 +12,11 @@ namespace Platform {
 // "/"), so a file about to be created lands where a Windows program would create it.
 std::string ResolvePath(std::string_view name);
 
+// Whether a game file name stays inside the game directory: not empty, not from the root or a
+// drive ("\\x", "/x", "C:x") and without a ".." component. Names that scripts give are checked
+// with it before anything is opened or made.
+bool IsInsideGameDir(std::string_view name);
+
 // Forgets remembered spellings (after directories were renamed or removed).
 void ClearPathCache();
 

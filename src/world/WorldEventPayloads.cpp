@@ -25,11 +25,12 @@ void ReadText(ByteReader& in, char* text, size_t size)
     text[size - 1] = 0;
 }
 
-// At most maxChars characters of the text, the rest of the field zero.
+// At most maxChars characters of the text, the rest of the field zero. The text is a field of
+// the record, which need not hold a terminator: it is never read past size bytes.
 void WriteText(ByteWriter& out, const char* text, size_t size, size_t maxChars)
 {
     char field[256] = {};
-    size_t length = text ? std::min(std::strlen(text), std::min(maxChars, size - 1)) : 0;
+    size_t length = text ? std::min(strnlen(text, size), std::min(maxChars, size - 1)) : 0;
     if (length)
         std::memcpy(field, text, length);
     out.WriteBytes(field, size);
@@ -215,6 +216,26 @@ bool SoundEventRecord::Read(const WorldEvent& event)
     y = in.ReadFloat();
     positional = in.ReadI32();
     sourceID = in.ReadI32();
+    return !in.Failed();
+}
+
+void UseRequestRecord::Write(WorldEvent& event) const
+{
+    WritePayload(event, WorldEventType::kUseRequest, kSize, [&](ByteWriter& out) {
+        WriteText(out, itemName, kTextField, kTextField - 1);
+        out.WriteU32(uint32_t(scriptID));
+        out.WriteU32(uint32_t(keyNumber));
+        WriteText(out, handler, kTextField, kTextField - 1);
+    });
+}
+
+bool UseRequestRecord::Read(const WorldEvent& event)
+{
+    ByteReader in = PayloadReader(event, kSize);
+    ReadText(in, itemName, kTextField);
+    scriptID = in.ReadI32();
+    keyNumber = in.ReadI32();
+    ReadText(in, handler, kTextField);
     return !in.Failed();
 }
 

@@ -21,6 +21,7 @@ constexpr uint16_t kNothing = 10;
 constexpr uint16_t kDamage = 11;
 constexpr uint16_t kSound = 12;
 constexpr uint16_t kElementCall = 13;
+constexpr uint16_t kUseRequest = 14;
 constexpr uint16_t kMusic = 15;
 constexpr uint16_t kSequence = 16;
 constexpr uint16_t kGameEnd = 17;
@@ -111,6 +112,21 @@ struct SoundEventRecord {
     float y = 0.0f;
     int32_t positional = 0;
     int32_t sourceID = -1;
+    void Write(WorldEvent& event) const;
+    bool Read(const WorldEvent& event);
+};
+
+// Type 14, 520 bytes: a script's request that the game lets the player use an item or a key:
+// 0 item name (256 bytes, at most 255 characters; empty for a key), 256 the requesting script's
+// ID (i32, -1 none), 260 key number (i32, -1 for an item), 264 handler script text (256 bytes,
+// at most 255 characters).
+struct UseRequestRecord {
+    static constexpr int32_t kSize = 520;
+    static constexpr int32_t kTextField = 256;
+    char itemName[kTextField] = {};
+    int32_t scriptID = -1;
+    int32_t keyNumber = -1;
+    char handler[kTextField] = {};
     void Write(WorldEvent& event) const;
     bool Read(const WorldEvent& event);
 };

@@ -44,3 +44,24 @@ TEST(PathResolverTest, ForgetsSpellingsThatNoLongerExist)
     std::filesystem::rename(dir.Path() / "Data", dir.Path() / "DATA");
     EXPECT_EQ(Platform::ResolvePath("data\\file.txt"), "DATA/File.txt");
 }
+
+TEST(PathResolverTest, TellsNamesThatLeaveTheGameDirectory)
+{
+    const struct {
+        const char* name;
+        bool inside;
+    } cases[] = {
+        {"screenshots\\shot1.bmp", true},
+        {"cfg/game.cfg", true},
+        {"a..b\\..c", true},  // dots inside a component are a name
+        {"", false},
+        {"\\etc\\passwd", false},
+        {"/etc/passwd", false},
+        {"C:\\x.txt", false},
+        {"..\\x.txt", false},
+        {"cfg\\..\\..\\x", false},
+        {"cfg/..", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Platform::IsInsideGameDir(c.name), c.inside) << c.name;
+}

@@ -137,6 +137,19 @@ TEST(WorldEventPayloadsTest, RecordsRoundTripAndShortPayloads)
              SequenceEventRecord r;
              return r.Read(e) && std::string(r.name) == "sequences\\seq2.vid";
          }},
+        {"use request",
+         [](WorldEvent& e) {
+             UseRequestRecord r;
+             std::strcpy(r.itemName, "it_key");
+             r.scriptID = 3;
+             std::strcpy(r.handler, "OnKey();");
+             r.Write(e);
+         },
+         [](const WorldEvent& e) {
+             UseRequestRecord r;
+             return r.Read(e) && e.type == WorldEventType::kUseRequest && std::string(r.itemName) == "it_key" &&
+                    r.scriptID == 3 && r.keyNumber == -1 && std::string(r.handler) == "OnKey();";
+         }},
         {"byte", [](WorldEvent& e) { ByteEventRecord{2}.Write(e, WorldEventType::kGameEnd); },
          [](const WorldEvent& e) {
              ByteEventRecord r;
@@ -162,4 +175,26 @@ TEST(WorldEventPayloadsTest, RecordsRoundTripAndShortPayloads)
     SequenceEventRecord sequence;
     ASSERT_TRUE(sequence.Read(event));
     EXPECT_EQ(std::strlen(sequence.name), 127u);
+}
+
+// The use request's fields where the game reads them; texts of 255 characters keep their
+// terminator.
+TEST(WorldEventPayloadsTest, UseRequestBytes)
+{
+    UseRequestRecord record;
+    std::memset(record.itemName, 'i', sizeof record.itemName);  // no terminator of its own
+    record.scriptID = 0x01020304;
+    record.keyNumber = 7;
+    std::memset(record.handler, 'h', sizeof record.handler);
+    WorldEvent event;
+    record.Write(event);
+    ASSERT_EQ(event.size, 520);
+    const uint8_t* p = event.payload.get();
+    EXPECT_EQ(p[254], 'i');
+    EXPECT_EQ(p[255], 0);
+    const uint8_t ids[] = {0x04, 0x03, 0x02, 0x01, 0x07, 0x00, 0x00, 0x00};
+    EXPECT_EQ(std::memcmp(p + 256, ids, sizeof ids), 0);
+    EXPECT_EQ(p[264], 'h');
+    EXPECT_EQ(p[518], 'h');
+    EXPECT_EQ(p[519], 0);
 }

@@ -34,7 +34,8 @@
 // GameCtrlSaveData.cpp (unlocked videos), GameCtrlScriptEvents.cpp (the controller's script
 // events and messages), GameCtrlStories.cpp (stories and quests), GameCtrlScriptCalls.cpp (script
 // variables, the error list, script calls), GameCtrlGameEvents.cpp (game functions, the monster
-// level, damage events, typed commands, screenshots).
+// level, damage events, typed commands, screenshots), GameCtrlScriptFlow.cpp (the game-flow answers
+// and values of the script built-ins).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -875,6 +876,45 @@ public:
     const BoostValues& GetBoostValues() const { return m_BoostValues; }
     // Debug script 0 to 8 of "cfg/debugScripts.cfg"; others do nothing.
     void RunDebugScript(int32_t number);
+
+    // The game-flow side of the script built-ins (GameCtrlScriptFlow.cpp): what the network and
+    // the game's rules answer above the engine, with the engine's answers, and the values scripts
+    // set. A game of its own runs no network game and has no clients to run a script at.
+    virtual bool IsNetworkGame() { return false; }
+    virtual void RunScriptAtClient(int32_t client, const char* text);
+    // Starts the game again; the engine has no game of its own to restart, the game's rules do.
+    virtual void RestartGame(int32_t flag);
+    // The frame pacing scripts ask for, handed to the state manager as its two limits (which
+    // refuses rates of 0 or below).
+    void SetScriptFrameRates(float minimum, float maximum);
+    float GetScriptMinFPS() const { return m_ScriptFPS[0]; }
+    float GetScriptMaxFPS() const { return m_ScriptFPS[1]; }
+    void SetShowFPS(uint8_t flag) { m_ShowFPS = flag; }
+    uint8_t GetShowFPS() const { return m_ShowFPS; }
+    void SetInteractiveScenePos(float x, float y) { m_InteractiveScenePos = D3DXVECTOR2(x, y); }
+    const D3DXVECTOR2& GetInteractiveScenePos() const { return m_InteractiveScenePos; }
+    // The monster level pair of the level's range; whether the hero's level adds stays.
+    void SetMonsterLevelPair(int32_t minimum, int32_t maximum)
+    {
+        m_MonsterLevelMin = minimum;
+        m_MonsterLevelMax = maximum;
+    }
+    int32_t GetMonsterLevelMin() const { return m_MonsterLevelMin; }
+    int32_t GetMonsterLevelMax() const { return m_MonsterLevelMax; }
+    // Player input of type 0 (the players' input) and 1 (the AI's) switched off and on by scripts.
+    static constexpr int32_t kScriptInputTypes = 2;
+    void SetInputTypeEnabled(int32_t type, bool enabled);
+    bool IsInputTypeEnabled(int32_t type) const;
+    // The language folder's name without its closing backslash ("english").
+    String GetLanguageName();
+
+private:
+    float m_ScriptFPS[2] = {5.0f, 200.0f};  // minimum, maximum: the state manager's defaults
+    uint8_t m_ShowFPS = 0;
+    D3DXVECTOR2 m_InteractiveScenePos = D3DXVECTOR2(0.0f, 0.0f);
+    uint8_t m_InputTypeDisabled[kScriptInputTypes] = {0, 0};
+
+public:
 
     // Game functions and the level's monster levels.
     void SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel)

@@ -133,6 +133,8 @@ void CreatureObj::SetCreatureDefaults()
     m_MobData = nullptr;
     m_AngleFront = 0.0f;  // script built-ins
     m_IsFlying = 0;
+    m_RecentDamageSum = 0.0f;
+    m_AIEvents = AIEvents();
     m_DefaultStrategyName = String();
     m_Strategy.Reset();
     m_Strategy.name = String();
@@ -265,6 +267,8 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
     m_MobData = o.m_MobData;
     m_AngleFront = o.m_AngleFront;  // script built-ins
     m_IsFlying = o.m_IsFlying;
+    m_RecentDamageSum = o.m_RecentDamageSum;
+    m_AIEvents = o.m_AIEvents;
     m_DefaultStrategyName = o.m_DefaultStrategyName;
     m_Strategy = o.m_Strategy;
     m_AITargetSlot = o.m_AITargetSlot;

@@ -547,6 +547,20 @@ public:
     // Animation: the cycle set (game data) and what the chooser and movement read.
     AniCycleSet* m_AniCycleSet = nullptr;
     CreatureCycleValues m_Cycle;
+    // Script built-ins: the damage taken (not marked silent) since the AI last reassessed, which
+    // the game's damage step sums and "GetTotalDamageSinceLastAIReassess" reads.
+    float m_RecentDamageSum = 0.0f;
+    // The AI event record that the AI's next decision reads and then clears; the damage and
+    // targeting code and the scripts ("SetAIEvent") raise its events.
+    struct AIEvents {
+        uint8_t attacked = 0;
+        SmartPtr<WorldElem> attacker;
+        uint8_t hit = 0;
+        uint8_t hardHit = 0;
+        uint8_t lostTarget = 0;
+        float value = 0.0f;
+    };
+    AIEvents m_AIEvents;
 
 private:
     // The creature defaults of the member table (construction and reset).

@@ -13,9 +13,9 @@ const ScriptBuiltinChain& ScriptBuiltinChain::AtoG()
 
 const ScriptBuiltinChain& ScriptBuiltinChain::HtoZ()
 {
-    static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ, ScriptFamilyCreaturesHtoZ,
-                                          ScriptFamilyElementStateHtoZ, ScriptFamilyElementLinksHtoZ,
-                                          ScriptFamilyWallsLevelHtoZ,
-                                          ScriptFamilyGameFlowHtoZ};
+    static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ,    ScriptFamilyCreaturesHtoZ,
+                                          ScriptFamilyCreatureAIHtoZ,   ScriptFamilyElementStateHtoZ,
+                                          ScriptFamilyElementLinksHtoZ, ScriptFamilyWallsLevelHtoZ,
+                                          ScriptFamilyGameFlowHtoZ,     ScriptFamilyMediaHtoZ};
     return chain;
 }

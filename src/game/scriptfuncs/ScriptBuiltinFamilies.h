@@ -13,8 +13,10 @@ ScriptBuiltinFamily ScriptFamilyGameAtoG();         // game state, time, input, 
 
 // Names from 'H' on.
 ScriptBuiltinFamily ScriptFamilyInventoryHtoZ();    // inventory, items and use
-ScriptBuiltinFamily ScriptFamilyCreaturesHtoZ();    // creatures, AI and combat
+ScriptBuiltinFamily ScriptFamilyCreaturesHtoZ();    // creatures: life, health, influences
+ScriptBuiltinFamily ScriptFamilyCreatureAIHtoZ();   // creatures: AI, movement values, cycles
 ScriptBuiltinFamily ScriptFamilyElementStateHtoZ(); // world element state
 ScriptBuiltinFamily ScriptFamilyElementLinksHtoZ(); // element animation, paths, links and handlers
 ScriptBuiltinFamily ScriptFamilyWallsLevelHtoZ();   // walls, lights and level
-ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, media and debugging
+ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, camera and debugging
+ScriptBuiltinFamily ScriptFamilyMediaHtoZ();        // sounds, music, speech, video, preloads

@@ -4,6 +4,7 @@
 
 #include "game/ctrl/GameCtrl.h"
 #include "game/objects/CreatureObj.h"
+#include "game/scriptfuncs/ScriptGame.h"
 #include "level/VSD_LightSource.h"
 #include "level/VSD_WallIntern.h"
 #include "world/WorldCtrl.h"
@@ -59,6 +60,13 @@ double ScriptCall::Float(int32_t index) const
 const char* ScriptCall::Text(int32_t index) const
 {
     return IsString(index) ? m_Arguments[index].m_Text.c_str() : nullptr;
+}
+
+String ScriptCall::ScriptText(int32_t index) const
+{
+    String text(Text(index) ? Text(index) : "");
+    ScriptGame::FormatScriptPosition(text);
+    return text;
 }
 
 WorldElem* ScriptCall::Object(int32_t index) { return GetWorld().GetObjNoCheck(Int(index), true); }
@@ -166,6 +174,16 @@ String ScriptCall::FormatValue(const ScriptValue& value)
     default:
         return String();
     }
+}
+
+String ScriptCall::JoinArguments(int32_t first) const
+{
+    String text;
+    for (int32_t i = std::max(first, 0); i < m_Count && text.GetLength() < kTextChars; i++)
+        text += FormatValue(m_Arguments[i]);
+    if (text.GetLength() > kTextChars)
+        text = text.SubString(0, kTextChars);
+    return text;
 }
 
 void ScriptCall::WriteFloatTemps(int32_t first, const float* values, int32_t count)

@@ -50,6 +50,10 @@ public:
     int32_t IntOr(int32_t index, int32_t fallback) const { return index < m_Count ? Int(index) : fallback; }
     double Float(int32_t index) const;
     const char* Text(int32_t index) const;
+    // A String argument as a script handler stores it: the name of a script file (ending in ".c"
+    // or ".cpp") resolved against the running script module, any other text as it is; empty for
+    // an argument that is no String.
+    String ScriptText(int32_t index) const;
 
     // The element of an Int object ID argument, reported by the world when there is none.
     WorldElem* Object(int32_t index);
@@ -84,6 +88,10 @@ public:
     static String FormatFloat(double value);
     // The argument's text by its type: Int "%i", Float FormatFloat, String itself, others nothing.
     static String FormatValue(const ScriptValue& value);
+    // The arguments from first on, each by its type, in one text of at most kTextChars characters
+    // (what does not fit is cut): the text of "Message", "Error", "LogToFile" and the like.
+    static constexpr int32_t kTextChars = 4096;
+    String JoinArguments(int32_t first) const;
 
     // Writes "fTmp" entries first, first + 1, ... (the several results of one call).
     void WriteFloatTemps(int32_t first, const float* values, int32_t count);

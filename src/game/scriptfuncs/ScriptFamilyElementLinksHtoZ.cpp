@@ -11,7 +11,6 @@
 #include "game/objects/ItemObj.h"
 #include "game/objects/MobData.h"
 #include "game/scriptfuncs/ScriptCall.h"
-#include "game/scriptfuncs/ScriptGame.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 
@@ -27,16 +26,6 @@ namespace {
 float Arg(ScriptCall& call, int32_t index) { return float(call.Float(index)); }
 
 ItemObj* ItemOf(WorldElem* elem) { return elem && elem->m_TypeCode == ElemType::kItem ? static_cast<ItemObj*>(elem) : nullptr; }
-
-// A handler text as the element stores it: a script file named relative to the running script
-// is resolved against it, any other text stays as it is.
-String HandlerText(ScriptCall& call, int32_t index)
-{
-    const char* given = call.Text(index);
-    String text(given ? given : "");
-    ScriptGame::FormatScriptPosition(text);
-    return text;
-}
 
 // ---- animation and motion
 
@@ -341,13 +330,13 @@ void SetEffBy(ScriptCall& call)
 template <String WorldElem::*Field> void SetElemHandler(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(2, 2))
-        elem->*Field = HandlerText(call, 1);
+        elem->*Field = call.ScriptText(1);
 }
 
 void SetOnUse(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(2, 2)) {
-        elem->m_OnUse = HandlerText(call, 1);
+        elem->m_OnUse = call.ScriptText(1);
         call.Forward(2, elem, 1, 1);
     }
 }
@@ -355,7 +344,7 @@ void SetOnUse(ScriptCall& call)
 void SetOnCollision(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(2, 2))
-        elem->m_OnCollision = HandlerText(call, 1);
+        elem->m_OnCollision = call.ScriptText(1);
 }
 
 void SetOnKill(ScriptCall& call)
@@ -367,14 +356,14 @@ void SetOnKill(ScriptCall& call)
         call.GetCtrl().Warning("Object '%s' is no creature", elem->m_CfgID.c_str());
         return;
     }
-    elem->m_ObjValues.onKill = HandlerText(call, 1);
+    elem->m_ObjValues.onKill = call.ScriptText(1);
 }
 
 void SetOnAction(ScriptCall& call)
 {
     WorldElem* elem = call.CountedObject(2, 2);
     if (elem && elem->IsCreature())
-        static_cast<CreatureObj*>(elem)->m_ActionScript = HandlerText(call, 1);
+        static_cast<CreatureObj*>(elem)->m_ActionScript = call.ScriptText(1);
 }
 
 void SetOnActivate(ScriptCall& call)
@@ -386,7 +375,7 @@ void SetOnActivate(ScriptCall& call)
         call.GetCtrl().Warning("No event object");
         return;
     }
-    static_cast<EventObj*>(elem)->m_ActivationScript = HandlerText(call, 1);
+    static_cast<EventObj*>(elem)->m_ActivationScript = call.ScriptText(1);
 }
 
 // The update handler is taken as written.
@@ -401,7 +390,7 @@ void SetOnUpdate(ScriptCall& call)
 void SetOnHeroDie(ScriptCall& call)
 {
     if (call.NeedCount(1, 1) && call.NeedString(0))
-        call.GetCtrl().SetHeroDeathScript(HandlerText(call, 0));
+        call.GetCtrl().SetHeroDeathScript(call.ScriptText(0));
 }
 
 // ---- removal

@@ -6,7 +6,6 @@
 #include "game/ctrl/GameCtrl.h"
 #include "game/objects/ItemObj.h"
 #include "game/scriptfuncs/ScriptCall.h"
-#include "game/scriptfuncs/ScriptGame.h"
 #include "level/VSD_LightSource.h"
 #include "level/VSD_WallIntern.h"
 #include "world/WorldCtrl.h"
@@ -26,15 +25,6 @@ ItemObj* ItemOfWall(VSD_WallIntern& wall)
 {
     WorldElemBase* parent = wall.m_Parent.Get();
     return parent && parent->m_TypeCode == ElemType::kItem ? static_cast<ItemObj*>(parent) : nullptr;
-}
-
-// A handler text as the wall stores it (see ScriptGame::FormatScriptPosition).
-String HandlerText(ScriptCall& call, int32_t index)
-{
-    const char* given = call.Text(index);
-    String text(given ? given : "");
-    ScriptGame::FormatScriptPosition(text);
-    return text;
 }
 
 // ---- walls
@@ -154,13 +144,13 @@ void SetWallString(ScriptCall& call)
 template <String VSD_WallIntern::*Handler> void SetWallHandler(ScriptCall& call)
 {
     if (VSD_WallIntern* wall = call.CountedWall(2, 2))
-        wall->*Handler = HandlerText(call, 1);
+        wall->*Handler = call.ScriptText(1);
 }
 
 void SetWallOnCollision(ScriptCall& call)
 {
     if (VSD_WallIntern* wall = call.CountedWall(2, 2))
-        wall->m_OnCollision = HandlerText(call, 1);
+        wall->m_OnCollision = call.ScriptText(1);
 }
 
 void SetWallOnUse(ScriptCall& call)
@@ -168,7 +158,7 @@ void SetWallOnUse(ScriptCall& call)
     VSD_WallIntern* wall = call.CountedWall(2, 2);
     if (!wall)
         return;
-    wall->m_OnUse = HandlerText(call, 1);
+    wall->m_OnUse = call.ScriptText(1);
     auto* item = dynamic_cast<WorldElem*>(wall->m_Parent.Get());
     if (item && item->IsActiveType())
         item->m_OnUse = wall->m_OnUse;
@@ -178,7 +168,7 @@ void SetWallOnUse(ScriptCall& call)
 void SetWallOnFailedUse(ScriptCall& call)
 {
     if (VSD_WallIntern* wall = call.CountedWall(2, 2)) {
-        wall->m_OnFailedUse = HandlerText(call, 1);
+        wall->m_OnFailedUse = call.ScriptText(1);
         call.Forward(2, nullptr, 1, 1);
     }
 }

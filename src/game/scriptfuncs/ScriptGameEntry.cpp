@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int32_t kMessageChars = 4096;  // what does not fit is cut
 constexpr int32_t kGotoCode = 7;
 constexpr int32_t kAimAtCode = 8;
 
@@ -36,11 +35,7 @@ void ShowMessage(ScriptCall& call, MessageKind kind)
         duration = float(call.Float(0));
         first = 1;
     }
-    String text;
-    for (int32_t i = first; i < call.GetCount() && text.GetLength() < kMessageChars; i++)
-        text += ScriptCall::FormatValue(call.GetArguments()[i]);
-    if (text.GetLength() > kMessageChars)
-        text = text.SubString(0, kMessageChars);
+    const String text = call.JoinArguments(first);
     if (kind == MessageKind::kScreen)
         ctrl.ShowMessage(duration, "%s", text.c_str());
     else

@@ -84,11 +84,23 @@ public:
         }
         GameCtrl::ExecuteScriptFunction(result, name, arguments, count, fromNetwork);
     }
+    bool IsNetworkGame() override { return networkGame; }
     MobData* GetMob(int32_t mobNumber) override
     {
         const auto found = mobs.find(mobNumber);
         return found == mobs.end() ? nullptr : found->second;
     }
+
+    // The creature built-ins: whether the controller answers as the network game server, and
+    // the mana costs it is told of in that role.
+    bool IsNetworkGameServer() const override { return networkServer; }
+    void ReportManaUse(WorldElem* creature, float cost) override
+    {
+        (void)creature;
+        manaReports.push_back(cost);
+    }
+    bool networkServer = false;
+    std::vector<float> manaReports;
 
     std::vector<Forwarded> forwarded;
     std::vector<ScreenMessage> messages;
@@ -96,6 +108,7 @@ public:
     std::vector<AIAction> aiActions;
     std::map<int32_t, MobData*> mobs;
     std::function<void(ScriptValue& result, ScriptValue* arguments, int32_t count)> probe;
+    bool networkGame = false;  // the answer of the network-game test
 };
 
 // The sample game with its level loaded, the built-ins installed.
