@@ -1303,6 +1303,36 @@ public:
     uint8_t IsGuiBusy() const { return m_GuiBusy; }
     // The time of the last mouse-over-GUI test of the GUI update (one for the program).
     static float GetLastGuiTestTime();
+    // What the script built-ins that change the world ask of the controller. The creation bracket
+    // encloses an element a script makes (the network server learns what was made inside it);
+    // the synchronisation wait lets the network step run until nothing is pending, and a game of
+    // its own has nothing to wait for; the uncover-map operation reveals the map in the players'
+    // map windows, of which this program has none.
+    virtual void BeginScriptCreation() { m_ScriptCreationDepth++; }
+    virtual void EndScriptCreation()
+    {
+        if (m_ScriptCreationDepth > 0)
+            m_ScriptCreationDepth--;
+    }
+    int32_t GetScriptCreationDepth() const { return m_ScriptCreationDepth; }
+    virtual void WaitForSync() {}
+    virtual void UncoverMap() {}
+    // The level's light as scripts set it: the diffuse colour with its unit direction, and the
+    // ambient colour; the level viewer takes both colours.
+    void SetLevelLight(const float diffuse[3], const float direction[3], const float ambient[3])
+    {
+        for (int32_t i = 0; i < 3; i++) {
+            m_LevelSettings.diffuseCol[i] = diffuse[i];
+            m_LevelSettings.diffuseDir[i] = direction[i];
+            m_LevelSettings.ambientCol[i] = ambient[i];
+        }
+        m_World.SetLevelColours(m_LevelSettings.diffuseCol, m_LevelSettings.ambientCol);
+    }
+    // The script that runs when the hero dies ("SetOnHeroDie").
+    void SetHeroDeathScript(const String& text) { m_HeroDeathScript = text; }
+    const String& GetHeroDeathScript() const { return m_HeroDeathScript; }
+    int32_t m_ScriptCreationDepth = 0;
+    String m_HeroDeathScript;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
