@@ -175,13 +175,16 @@ int32_t Run(const ServerCommandLine& commandLine)
         String level(commandLine.levelFile.c_str());
         if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
             ConsolePrintf("Level entry in 'server.cfg' missing");
-        ctrl->SetLevelDescFile(level.c_str());  // the level the new game starts on
         char line[128];
         std::snprintf(line, sizeof(line), "Setting difficulty mode to %i", int(commandLine.difficulty));
         PrintMessage(line);
         ctrl->SetDifficulty(commandLine.difficulty, 1, 1);
-
+        // The game state: its input controllers first, so that a local one makes the level's hero,
+        // then a new game on the level; the players' creatures come with their clients.
         ServerInputs::Register(*ctrl, commandLine.hero);
+        ctrl->StartNewGame(level.c_str());
+        PrintMessage("STATE_GAME initialized");
+
         PrintMessage("Running main loop");
         RunFrames(*ctrl, commandLine.frames);
     } catch (const ErrorMsg& error) {

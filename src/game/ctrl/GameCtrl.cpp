@@ -37,6 +37,11 @@ GameCtrl::GameCtrl()
     // opens it again with every new game, which reports a missing file.
     if (File::Exists("cfg\\3dobjs.cfg"))
         Open3dObjs();
+    // The creature definitions and their cycle sets, which a level's creatures are made from.
+    if (File::Exists("cfg\\3dCreatures.cfg"))
+        LoadCreatureDefinitions();
+    if (File::Exists("cfg\\anicycles.cfg"))
+        LoadAniCycleFile();
 
     // The windows exist from the start and stay closed until the GUI is set up, which the
     // dedicated server never does.

@@ -67,6 +67,7 @@
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
 #include "game/ctrl/ItemList.h"
+#include "game/ctrl/LevelDescription.h"
 #include "game/ctrl/LevelSettings.h"
 #include "game/ctrl/TreasureList.h"
 #include "game/ctrl/StoryVariable.h"
@@ -361,7 +362,9 @@ public:
     // The pointer position the view smooths toward; false when there is none.
     virtual bool GetMousePosition(D3DXVECTOR2& position);
     virtual void ReadCombatValues(ConfigFileReader& reader, int32_t entry);
-    virtual int32_t LoadGame(int32_t slot);
+    // The engine saves nothing: the text is let go and 1 reported; the game's rules save.
+    virtual int32_t SaveGame(int32_t slot, const char* levelName, int32_t a, int32_t b, const wString& name);
+    virtual int32_t LoadGame(int32_t slot, int32_t a = 0, int32_t b = 0);
     virtual void AutoSave();
     virtual bool IsHighlightEnabled();
     virtual int32_t GetHighlightKind();
@@ -1180,9 +1183,47 @@ public:
     // keeps the old one; false (with a warning) when it could not be written.
     bool SaveLevel(int32_t type);
     // The binary level file into the world (GameCtrlLevelLoad.cpp): the GUI mode left, the level
-    // state reset, then the world's load; "VSD file '%s' loaded" and the name kept.
-    virtual void LoadVsdFile(const char* fileName);
+    // state reset, then the world's load; "VSD file '%s' loaded" and the name kept. With
+    // addObjects (a fresh level) the level's walls and placed objects are made too; without, the
+    // level's stored state brings them back.
+    virtual void LoadVsdFile(const char* fileName, bool addObjects = true);
     const String& GetVsdFile() const { return m_VsdFile; }
+
+    // Level change and game flow (GameCtrlLevelChange.cpp, GameCtrlLevelObjects.cpp,
+    // GameCtrlGameFlow.cpp, GameCtrlLevelHero.cpp).
+    // Loads a level description and starts its level, fresh or from its stored state in saveDir
+    // ("<level>.ld"); the main character afterwards (none on a server, which has no local input).
+    virtual CreatureObj* ChangeLevel(const char* levelFile, const String& saveDir, const LevelChangeOptions& options);
+    // The level a world event asked for, left from the running level.
+    virtual void EnterRequestedLevel(const char* levelFile, int32_t startPosition, int32_t networkWord);
+    // The level's placed objects: every one that has a type (synchronise false), or only the
+    // "DoNotSave" objects with a world ID that are missing after a save game was loaded.
+    void LoadLevelObjects(bool synchronise);
+    bool AreLevelObjectsReady() const { return m_LevelObjectsReady != 0; }
+    const LevelDescription& GetLevelDescription() const { return m_LevelDesc; }
+    ConfigFileReader& GetLevelReader() { return m_LevelReader; }
+    // The entry of a level description that a difficulty reads: difficulty - 1 clamped to the
+    // entries; -1 for a file without entries.
+    static int32_t GetLevelEntryForDifficulty(int32_t entries, int32_t difficulty);
+    // Starts a new game on the level (null or empty: the start level); the main character.
+    virtual CreatureObj* StartNewGame(const char* levelName);
+    const String& GetStartLevel() const { return m_Settings.level; }
+    void SetStartLevel(const char* level) { m_Settings.level = level; }
+    // Deletes the current level's stored state in the working folder and loads the game again.
+    void ResetLevel(int32_t argument);
+    // "save" (or "saveMP") and the named folder in it, under the game folder.
+    void CreateSaveFolder(const char* name, uint8_t multiplayer);
+    // Makes the type's folder and, for a type other than -1, mirrors the working folder's level
+    // states into it.
+    void SyncSavegameDir(int32_t type);
+    // The game folder; empty: the current folder.
+    void SetGameFolder(const wString& folder) { m_GameFolder = folder; }
+    // Appends the text to "logfile.txt" in the savegame base folder.
+    void AppendGameLog(const char* text);
+    // Debug mode: the 3D object files whose size changed on disk are loaded again.
+    void ReloadChanged3dObjs();
+    // Unloads every 3D object entry that no element of the level uses.
+    void FreeUnused3dObjs();
     // Game events of one byte for the scripts: type 17 (and a held frame) or type 18.
     void PostByteEventAndHold(uint8_t value);
     void AddByteEvent(uint8_t value);
@@ -1578,6 +1619,29 @@ private:
     String m_SavegameBaseDir = "save\\";
     String m_LevelDescFile;
     String m_VsdFile;
+    // Level change and game flow.
+    ConfigFileReader m_LevelReader;
+    LevelDescription m_LevelDesc;
+    uint8_t m_LevelObjectsReady = 0;
+    int32_t m_GameCounter = 0;  // cleared by every new game
+    std::vector<int64_t> m_3dObjFileSizes;  // per 3D object entry, -1 until seen by the debug reload
+    wString m_GameFolder;
+    // The steps of a level change.
+    void ReadLevelMusic(int32_t entry, const LevelChangeOptions& options);
+    void ReadLevelRunningKeys(int32_t entry, bool freshStart);
+    CreatureObj* PlaceLevelHero(bool fromSaveGame, const LevelChangeOptions& options);
+    void RunLevelInitScript();
+    void StartGameScripts();
+    // The hero's steps that the input controllers and the camera complete (GameCtrlLevelHero.cpp):
+    // whether a local input controller (kind 1) exists, which alone makes a level create a hero;
+    // the level's starting position of a number; making a creature the main character; the
+    // camera behind the hero at level start.
+    bool HasLocalInputForHero();
+    WorldElem* FindLevelStartPosition(int32_t number);
+    void MakeLevelMainCharacter(CreatureObj* creature);
+    void PlaceLevelCamera(CreatureObj* hero);
+    // The elements of the level's object walls, after the placed objects.
+    void AddLevelWallObjects();
     int32_t m_SaveMode = 0;
     int32_t m_HoldCounter = 0;
     int32_t m_EndOfGameRequest = 0;
