@@ -24,4 +24,19 @@ float Diff(float a, float b)
     return diff;
 }
 
+float ShortestDistance(float a, float b, float period, int32_t* direction)
+{
+    const float wa = Math::WrapFloat(a, period);
+    const float wb = Math::WrapFloat(b, period);
+    float distance = std::fabs(wa - wb);
+    int32_t dir = wa > wb ? 1 : -1;
+    if (distance > period * 0.5f) {
+        distance = period - distance;
+        dir = -dir;
+    }
+    if (direction)
+        *direction = dir;
+    return distance;
+}
+
 }  // namespace Angle

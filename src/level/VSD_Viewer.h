@@ -167,6 +167,9 @@ public:
     bool IsCoverCellRevealed(int32_t x, int32_t y) const;
     uint32_t GetCoverPixel(int32_t x, int32_t y) const;  // ARGB; 0 outside or not revealed
     uint32_t GetMiniMapColour(int32_t x, int32_t y) const;
+    // Writes the minimap, one pixel per cell, as a 32-bit image file (BMP, bottom-up rows of
+    // blue, green, red, alpha); false, with the file layer's warning, when it cannot be written.
+    bool SaveMiniMap(const char* fileName) const;
     void AnalyseVertexWalls(int32_t x, int32_t y);
     void CalcSurfaceFrames();
     D3DXVECTOR3 GetSmoothFloorNormal(float x, float y) const;

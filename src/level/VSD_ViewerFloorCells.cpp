@@ -3,7 +3,10 @@
 // map that the players' exploration reveals with its minimap colours.
 #include "level/VSD_Viewer.h"
 
+#include "base/File.h"
+
 #include <cmath>
+#include <vector>
 
 void VSD_Viewer::AnalyseVertexWalls(int32_t x, int32_t y)
 {
@@ -125,6 +128,33 @@ uint32_t VSD_Viewer::GetMiniMapColour(int32_t x, int32_t y) const
     const int32_t column = parcel->subX % texture.colourWidth;
     const int32_t row = parcel->subY % texture.colourHeight;
     return texture.colours[size_t(row) * size_t(texture.colourWidth) + size_t(column)];
+}
+
+// The image: a 14-byte file header ("BM", file size, 0, pixel offset 54), a 40-byte information
+// header (width, height, 1 plane, 32 bits, no compression, the pixel bytes, 2835 pixels a metre
+// both ways, no palette), then the rows from the bottom up.
+bool VSD_Viewer::SaveMiniMap(const char* fileName) const
+{
+    const int32_t width = m_MapWidth > 0 ? m_MapWidth : 0;
+    const int32_t height = m_MapHeight > 0 ? m_MapHeight : 0;
+    const int32_t pixelBytes = width * height * 4;  // at most 32767 x 32767 cells
+    std::vector<uint8_t> pixels(static_cast<size_t>(pixelBytes));
+    size_t at = 0;
+    for (int32_t y = height - 1; y >= 0; y--)
+        for (int32_t x = 0; x < width; x++) {
+            const uint32_t colour = GetMiniMapColour(x, y);
+            for (int32_t shift = 0; shift < 32; shift += 8)
+                pixels[at++] = uint8_t(colour >> shift);
+        }
+    File file;
+    if (!file.Create(String(fileName), true))
+        return false;
+    bool written = file.Write("BM", 2) && file.WriteInt32(54 + pixelBytes) && file.WriteInt32(0) &&
+                   file.WriteInt32(54);
+    written = written && file.WriteInt32(40) && file.WriteInt32(width) && file.WriteInt32(height) &&
+              file.WriteInt16(1) && file.WriteInt16(32) && file.WriteInt32(0) && file.WriteInt32(pixelBytes) &&
+              file.WriteInt32(2835) && file.WriteInt32(2835) && file.WriteInt32(0) && file.WriteInt32(0);
+    return written && (pixels.empty() || file.Write(pixels.data(), pixels.size()));
 }
 
 void VSD_Viewer::RevealCoverCell(int32_t x, int32_t y)

@@ -8,6 +8,7 @@
 #include "base/String.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "scifi/SciFiGameCtrl.h"
+#include "server/ServerInputs.h"
 
 #include <algorithm>
 #include <atomic>
@@ -117,6 +118,8 @@ ServerCommandLine ParseCommandLine(int argc, const char* const* argv)
                 return result;
             }
             ++i;
+        } else if (ServerInputs::IsHeroSwitch(argv[i])) {
+            result.hero = true;
         } else if ((value = SwitchValue(argument, "/MAXPL"))) {
             ParseNumber(value, result.maxPlayers);
         } else if ((value = SwitchValue(argument, "/DIFF"))) {
@@ -172,11 +175,15 @@ int32_t Run(const ServerCommandLine& commandLine)
         String level(commandLine.levelFile.c_str());
         if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
             ConsolePrintf("Level entry in 'server.cfg' missing");
-        ctrl->SetLevelDescFile(level.c_str());  // the level the new game starts on
         char line[128];
         std::snprintf(line, sizeof(line), "Setting difficulty mode to %i", int(commandLine.difficulty));
         PrintMessage(line);
         ctrl->SetDifficulty(commandLine.difficulty, 1, 1);
+        // The game state: its input controllers first, so that a local one makes the level's hero,
+        // then a new game on the level; the players' creatures come with their clients.
+        ServerInputs::Register(*ctrl, commandLine.hero);
+        ctrl->StartNewGame(level.c_str());
+        PrintMessage("STATE_GAME initialized");
 
         PrintMessage("Running main loop");
         RunFrames(*ctrl, commandLine.frames);

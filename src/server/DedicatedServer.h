@@ -11,6 +11,7 @@ struct ServerCommandLine {
     std::string serverName = "Dedicated";  // "/NAME=name"
     int32_t frames = -1;       // "--frames N": run that many steps and end; -1 until stopped
     bool usage = false;        // "/?"
+    bool hero = false;         // "--hero": a local input, so that the level start makes a hero
     std::string error;         // a malformed argument; the run does not start
 };
 

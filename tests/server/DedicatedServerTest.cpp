@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <sys/wait.h>
 
@@ -55,6 +56,8 @@ TEST(DedicatedServerCommandLine, ReadsSwitchesAndTheLevel)
     for (const char* bad : {"-1", "many", ""})
         EXPECT_FALSE(Parse({"--frames", bad}).error.empty()) << bad;
     EXPECT_FALSE(Parse({"--frames"}).error.empty());
+    EXPECT_TRUE(Parse({"--HERO"}).hero);
+    EXPECT_FALSE(Parse({"levels\\a.vsd"}).hero);
 }
 
 TEST(DedicatedServerProgram, CountedRunOnTheSampleGameEndsCleanly)
@@ -63,11 +66,42 @@ TEST(DedicatedServerProgram, CountedRunOnTheSampleGameEndsCleanly)
     CopySampleGame(dir);
     EXPECT_EQ(RunProgram(dir, "--frames 60"), 0) << dir.Read("console.txt");
     const std::string log = dir.Read("serverlog.txt");
-    EXPECT_NE(log.find("game.cfg loaded"), std::string::npos) << log;
-    EXPECT_NE(log.find("Running main loop"), std::string::npos) << log;
+    // The level of "server.cfg" starts with every placed object of the generated level.
+    for (const char* line : {"game.cfg loaded", "Start new game", "VSD file 'levels\\sample\\sample.vsd' loaded",
+                             "VSD objects loaded (6)", "STATE_GAME initialized", "AI Input created",
+                             "Running main loop"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    EXPECT_EQ(log.find("Warning"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Error"), std::string::npos) << log;
 }
 
-// The log without the time and memory suffix of each line.
+// With a hero of its own the server gives the level a main character at its start position; without
+// one it only has the AI input.
+TEST(DedicatedServerProgram, HeroSwitchStartsTheLevelWithAHero)
+{
+    TempDir dir;
+    CopySampleGame(dir);
+    EXPECT_EQ(RunProgram(dir, "--hero --frames 60"), 0) << dir.Read("console.txt");
+    std::string log = dir.Read("serverlog.txt");
+    EXPECT_NE(log.find("Level levels\\sample\\sample.cfg loaded with hero at pos ("), std::string::npos) << log;
+    EXPECT_NE(log.find("AI Input created"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+
+    EXPECT_EQ(RunProgram(dir, "--frames 1"), 0) << dir.Read("console.txt");
+    log = dir.Read("serverlog.txt");
+    EXPECT_EQ(log.find("loaded with hero"), std::string::npos) << log;
+}
+
+TEST(DedicatedServerProgram, LevelOfTheCommandLineAndAMissingOne)
+{
+    TempDir dir;
+    CopySampleGame(dir);
+    EXPECT_EQ(RunProgram(dir, "'levels\\sample\\sample.cfg' --frames 1"), 0) << dir.Read("console.txt");
+    EXPECT_NE(RunProgram(dir, "'levels\\nowhere.cfg' --frames 1"), 0);
+    EXPECT_NE(dir.Read("console.txt").find("ERROR: "), std::string::npos) << dir.Read("console.txt");
+}
+
+// The log without the time and memory suffix of each line and the durations some lines give.
 std::string LogLines(const std::string& log)
 {
     std::string result;
@@ -77,7 +111,8 @@ std::string LogLines(const std::string& log)
         if (end == std::string::npos)
             end = log.size();
         const std::string line = log.substr(start, end - start);
-        result += line.substr(0, line.rfind("(Time:")) + "\n";
+        static const std::regex kDuration("\\([0-9.]+ sec\\)");
+        result += std::regex_replace(line.substr(0, line.rfind("(Time:")), kDuration, "(sec)") + "\n";
         start = end + 1;
     }
     return result;

@@ -37,6 +37,11 @@ GameCtrl::GameCtrl()
     // opens it again with every new game, which reports a missing file.
     if (File::Exists("cfg\\3dobjs.cfg"))
         Open3dObjs();
+    // The creature definitions and their cycle sets, which a level's creatures are made from.
+    if (File::Exists("cfg\\3dCreatures.cfg"))
+        LoadCreatureDefinitions();
+    if (File::Exists("cfg\\anicycles.cfg"))
+        LoadAniCycleFile();
 
     // The windows exist from the start and stay closed until the GUI is set up, which the
     // dedicated server never does.
@@ -69,6 +74,8 @@ void GameCtrl::GameDeinit()
     // The shared inventories and the input controllers go with their owners' tables. The world's
     // elements go while the controller they report to is still reachable.
     m_World.DeleteAllObjects();
+    DeleteInputCtrls();
+    m_DoNotSaveObjects.DeleteAll();
     m_3dObjPrototypes.clear();
     m_3dObjUseStamps.clear();
     m_ItemTable.clear();

@@ -39,7 +39,11 @@
 // smoothing, floor check and pitch limit), GameCtrlCameraPath.cpp (the scripted camera path),
 // GameCtrlViewMode.cpp (the view modes and the interactive scene's hand-over),
 // GameCtrlDebugPages.cpp (the system, script-variables and creature pages, the free debug text),
-// GameCtrlGui.cpp (the GUI update with the error window, the error list, the select menu).
+// GameCtrlGui.cpp (the GUI update with the error window, the error list, the select menu),
+// GameCtrlInputs.cpp (the input controllers, the
+// main character, animation names), GameCtrlLevelLookups.cpp (starting positions,
+// picking conditions, new items by chance), GameCtrlLevelItems.cpp (items by name, drops, pick-ups,
+// moves between inventories, kept DoNotSave objects), GameCtrlWallObjects.cpp (object walls).
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
@@ -63,6 +67,7 @@
 #include "game/ctrl/GameFunction.h"
 #include "game/ctrl/GameSettings.h"
 #include "game/ctrl/ItemList.h"
+#include "game/ctrl/LevelDescription.h"
 #include "game/ctrl/LevelSettings.h"
 #include "game/ctrl/TreasureList.h"
 #include "game/ctrl/StoryVariable.h"
@@ -70,6 +75,7 @@
 #include "game/objects/AniCycleSet.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "script/ScriptGameCallbacks.h"
 #include "script/VariableStack.h"
 #include "world/DamageValues.h"
@@ -356,7 +362,9 @@ public:
     // The pointer position the view smooths toward; false when there is none.
     virtual bool GetMousePosition(D3DXVECTOR2& position);
     virtual void ReadCombatValues(ConfigFileReader& reader, int32_t entry);
-    virtual int32_t LoadGame(int32_t slot);
+    // The engine saves nothing: the text is let go and 1 reported; the game's rules save.
+    virtual int32_t SaveGame(int32_t slot, const char* levelName, int32_t a, int32_t b, const wString& name);
+    virtual int32_t LoadGame(int32_t slot, int32_t a = 0, int32_t b = 0);
     virtual void AutoSave();
     virtual bool IsHighlightEnabled();
     virtual int32_t GetHighlightKind();
@@ -909,6 +917,89 @@ public:
     virtual MobData* GetMob(int32_t mobNumber);
     // The element under the mouse: the headless server has no camera and answers 0.
     virtual int32_t RayTestAtMouse() { return 0; }
+
+    // Input controllers and the main character (GameCtrlInputs.cpp). The list owns its
+    // controllers; a number is a slot and stays valid while others go. Kind 1 is the local
+    // player's input, which the main character is attached to; kind 3 is the AI's.
+    static constexpr int32_t kInputLocal = 1;
+    static constexpr int32_t kInputAI = 3;
+    // Takes ownership; the controller's mode becomes the kind. Its number.
+    int32_t AddInputCtrl(InputCtrl* input, int32_t kind);
+    // An unknown number is the error "Invalid input selected: %i".
+    InputCtrl* GetInputCtrl(int32_t number);
+    bool HasInputCtrl(int32_t number);
+    void DeleteInputCtrl(int32_t number);  // "Tried to delete invalid input: %i"
+    void DeleteInputCtrls();
+    int32_t GetNumInputCtrls() { return m_InputCtrls.GetSize(); }
+    int32_t FindInputCtrlIndex(int32_t mode);  // -1 when no controller has the mode
+    void DisableInputCtrls(int32_t mode);
+    void EnableInputCtrls(int32_t mode);
+    void ResetInputCtrls();
+    // Each controller's per-frame step in the order of the list.
+    void UpdateInputCtrls(float dt);
+    int32_t GetLocalInputIndex() const { return m_LocalInputIndex; }
+    int32_t GetSecondInputIndex() const { return m_SecondInputIndex; }
+    virtual int32_t GetInputIndexFor(CreatureObj* creature);
+    // Brings the creature back to life and gives it to input number; attached to the local
+    // input it becomes the main character. One that has a controller already stays with it.
+    virtual void AttachCreatureToInput(CreatureObj* creature, int32_t number);
+    // The element of that index of the local input controller, or null.
+    WorldElem* GetLocalInputObject(int32_t number);
+    // The local input drives only the creature (none: nobody), which becomes the main character.
+    virtual void SetMainCharacter(CreatureObj* creature);
+    // The world object type of the light that follows the main character (empty: none).
+    void SetMainCharLightType(const char* type) { m_MainCharLightType = type; }
+    void RenewMainCharLight();
+    void AddToInputCtrl(WorldElem* elem) override;
+    void SetMainChar(WorldElem* elem) override;
+    // The name of an animation number for messages ("bored %i", "walk", "attack %i (alt:%i)" ...).
+    static String GetAnimationName(int32_t number);
+
+    // Level lookups and picking (GameCtrlLevelLookups.cpp).
+    // Starting position number (counted from 0 over the level's starting positions) or, byID, the
+    // one of that worldID; the first when none matches (a missing ID warns). A level without any
+    // is the error "Starting pos nr. %i does not exist in level %s".
+    EventObj* GetStartingPos(int32_t number, const char* worldID, bool byID);
+    // base + a random value in -range .. range.
+    float RandomSpread(float base, float range);
+    // The element under the mouse along the picking ray within range. False without a main
+    // character, with the GUI under the mouse or outside view mode 0; the ray itself needs the
+    // graphics device, which the server has not, so there it finds nothing.
+    virtual bool RayTestAtMouse(WorldElem*& target, float range);
+    bool GetMouseFloorPoint(D3DXVECTOR2& point, float heightOffset);
+    virtual bool PickAtMouse(WorldElem*& target, float range);
+    // Whether picking may run now: a main character, the GUI not under the mouse, view mode 0.
+    bool CanPickAtMouse();
+
+    // Items and objects in the level (GameCtrlLevelItems.cpp, GameCtrlWallObjects.cpp).
+    // Releases the item templates, their pictures and the item reader's data.
+    void FreeItemTypeTable();
+    // A new item copied from the template of that name ("Invalid item name: '%s'" and null when
+    // there is none); init lets the controller enchant or boost it.
+    ItemBase* ItemFromName(const char* name, bool init);
+    // The item enchanted (mode 2), boosted (mode 1) or by chance (mode -1).
+    virtual void InitNewItem(ItemBase* item, int32_t mode, float value);
+    virtual void EnchantItem(ItemBase* item, float value);
+    void SetNewItemChances(float enchant, float boost)
+    {
+        m_NewItemChances[0] = enchant;
+        m_NewItemChances[1] = boost;
+    }
+    // Takes the item out of its inventory and lays it into the world next to the dropper (null:
+    // the main character); the new element's object ID, or -1.
+    int32_t DropItem(ItemBase* item, float unused, WorldElem* dropper);
+    // The element's item into the creature's inventory; "CanNotPickUp" when it has no room.
+    bool PickUpItem(WorldElem* element, CreatureObj* creature);
+    // Moves count units (-2: the stack) between two inventories; true when done or nothing to
+    // do. Units the target cannot take go back to the source, or next to its owner.
+    bool MoveItem(ItemBase* item, Inventory* source, Inventory* target, int32_t count, bool exchange, bool report);
+    // The kept "DoNotSave=1" elements, out of the world until a save game brings them back.
+    void KeepDoNotSaveObject(WorldElem* elem);
+    int32_t GetNumKeptObjects() { return m_DoNotSaveObjects.GetSize(); }
+    WorldElem* RestoreDoNotSaveObject(const char* worldID);
+    WorldElem* FindKeptObject(const char* worldID) override { return RestoreDoNotSaveObject(worldID); }
+    // The elements of the level's object walls and the door dummies; a wall of kind 4 gives way.
+    void AddWallObjects();
     // The game rules' "BoostScript" run on the item's main ability.
     void BoostItem(ItemBase* item);
     // What the boost script reads: the item and its main ability's type and value.
@@ -1092,9 +1183,47 @@ public:
     // keeps the old one; false (with a warning) when it could not be written.
     bool SaveLevel(int32_t type);
     // The binary level file into the world (GameCtrlLevelLoad.cpp): the GUI mode left, the level
-    // state reset, then the world's load; "VSD file '%s' loaded" and the name kept.
-    virtual void LoadVsdFile(const char* fileName);
+    // state reset, then the world's load; "VSD file '%s' loaded" and the name kept. With
+    // addObjects (a fresh level) the level's walls and placed objects are made too; without, the
+    // level's stored state brings them back.
+    virtual void LoadVsdFile(const char* fileName, bool addObjects = true);
     const String& GetVsdFile() const { return m_VsdFile; }
+
+    // Level change and game flow (GameCtrlLevelChange.cpp, GameCtrlLevelObjects.cpp,
+    // GameCtrlGameFlow.cpp, GameCtrlLevelHero.cpp).
+    // Loads a level description and starts its level, fresh or from its stored state in saveDir
+    // ("<level>.ld"); the main character afterwards (none on a server, which has no local input).
+    virtual CreatureObj* ChangeLevel(const char* levelFile, const String& saveDir, const LevelChangeOptions& options);
+    // The level a world event asked for, left from the running level.
+    virtual void EnterRequestedLevel(const char* levelFile, int32_t startPosition, int32_t networkWord);
+    // The level's placed objects: every one that has a type (synchronise false), or only the
+    // "DoNotSave" objects with a world ID that are missing after a save game was loaded.
+    void LoadLevelObjects(bool synchronise);
+    bool AreLevelObjectsReady() const { return m_LevelObjectsReady != 0; }
+    const LevelDescription& GetLevelDescription() const { return m_LevelDesc; }
+    ConfigFileReader& GetLevelReader() { return m_LevelReader; }
+    // The entry of a level description that a difficulty reads: difficulty - 1 clamped to the
+    // entries; -1 for a file without entries.
+    static int32_t GetLevelEntryForDifficulty(int32_t entries, int32_t difficulty);
+    // Starts a new game on the level (null or empty: the start level); the main character.
+    virtual CreatureObj* StartNewGame(const char* levelName);
+    const String& GetStartLevel() const { return m_Settings.level; }
+    void SetStartLevel(const char* level) { m_Settings.level = level; }
+    // Deletes the current level's stored state in the working folder and loads the game again.
+    void ResetLevel(int32_t argument);
+    // "save" (or "saveMP") and the named folder in it, under the game folder.
+    void CreateSaveFolder(const char* name, uint8_t multiplayer);
+    // Makes the type's folder and, for a type other than -1, mirrors the working folder's level
+    // states into it.
+    void SyncSavegameDir(int32_t type);
+    // The game folder; empty: the current folder.
+    void SetGameFolder(const wString& folder) { m_GameFolder = folder; }
+    // Appends the text to "logfile.txt" in the savegame base folder.
+    void AppendGameLog(const char* text);
+    // Debug mode: the 3D object files whose size changed on disk are loaded again.
+    void ReloadChanged3dObjs();
+    // Unloads every 3D object entry that no element of the level uses.
+    void FreeUnused3dObjs();
     // Game events of one byte for the scripts: type 17 (and a held frame) or type 18.
     void PostByteEventAndHold(uint8_t value);
     void AddByteEvent(uint8_t value);
@@ -1215,6 +1344,36 @@ public:
     uint8_t IsGuiBusy() const { return m_GuiBusy; }
     // The time of the last mouse-over-GUI test of the GUI update (one for the program).
     static float GetLastGuiTestTime();
+    // What the script built-ins that change the world ask of the controller. The creation bracket
+    // encloses an element a script makes (the network server learns what was made inside it);
+    // the synchronisation wait lets the network step run until nothing is pending, and a game of
+    // its own has nothing to wait for; the uncover-map operation reveals the map in the players'
+    // map windows, of which this program has none.
+    virtual void BeginScriptCreation() { m_ScriptCreationDepth++; }
+    virtual void EndScriptCreation()
+    {
+        if (m_ScriptCreationDepth > 0)
+            m_ScriptCreationDepth--;
+    }
+    int32_t GetScriptCreationDepth() const { return m_ScriptCreationDepth; }
+    virtual void WaitForSync() {}
+    virtual void UncoverMap() {}
+    // The level's light as scripts set it: the diffuse colour with its unit direction, and the
+    // ambient colour; the level viewer takes both colours.
+    void SetLevelLight(const float diffuse[3], const float direction[3], const float ambient[3])
+    {
+        for (int32_t i = 0; i < 3; i++) {
+            m_LevelSettings.diffuseCol[i] = diffuse[i];
+            m_LevelSettings.diffuseDir[i] = direction[i];
+            m_LevelSettings.ambientCol[i] = ambient[i];
+        }
+        m_World.SetLevelColours(m_LevelSettings.diffuseCol, m_LevelSettings.ambientCol);
+    }
+    // The script that runs when the hero dies ("SetOnHeroDie").
+    void SetHeroDeathScript(const String& text) { m_HeroDeathScript = text; }
+    const String& GetHeroDeathScript() const { return m_HeroDeathScript; }
+    int32_t m_ScriptCreationDepth = 0;
+    String m_HeroDeathScript;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -1442,6 +1601,12 @@ protected:
     EventObj* CreateAreaEffectElement(int32_t entry, WorldObjectCreateParams& params);
     void StartEffectObject(int32_t entry, const WorldObjectCreateParams& params);
 
+    // Input controllers and objects in the level.
+    DynaPtrList<InputCtrl*, 4096> m_InputCtrls;
+    String m_MainCharLightType;
+    float m_NewItemChances[2] = {0.0f, 0.0f};  // enchant, boost: the game's rules set them
+    DynaPtrList<WorldElem*, 16> m_DoNotSaveObjects;  // owned while kept
+
 private:
     void StopChannel(int32_t channel);
     void StartTrack(int32_t channel, const char* track, float volume, float pitch, int32_t loop, bool fadeIn);
@@ -1454,6 +1619,29 @@ private:
     String m_SavegameBaseDir = "save\\";
     String m_LevelDescFile;
     String m_VsdFile;
+    // Level change and game flow.
+    ConfigFileReader m_LevelReader;
+    LevelDescription m_LevelDesc;
+    uint8_t m_LevelObjectsReady = 0;
+    int32_t m_GameCounter = 0;  // cleared by every new game
+    std::vector<int64_t> m_3dObjFileSizes;  // per 3D object entry, -1 until seen by the debug reload
+    wString m_GameFolder;
+    // The steps of a level change.
+    void ReadLevelMusic(int32_t entry, const LevelChangeOptions& options);
+    void ReadLevelRunningKeys(int32_t entry, bool freshStart);
+    CreatureObj* PlaceLevelHero(bool fromSaveGame, const LevelChangeOptions& options);
+    void RunLevelInitScript();
+    void StartGameScripts();
+    // The hero's steps that the input controllers and the camera complete (GameCtrlLevelHero.cpp):
+    // whether a local input controller (kind 1) exists, which alone makes a level create a hero;
+    // the level's starting position of a number; making a creature the main character; the
+    // camera behind the hero at level start.
+    bool HasLocalInputForHero();
+    WorldElem* FindLevelStartPosition(int32_t number);
+    void MakeLevelMainCharacter(CreatureObj* creature);
+    void PlaceLevelCamera(CreatureObj* hero);
+    // The elements of the level's object walls, after the placed objects.
+    void AddLevelWallObjects();
     int32_t m_SaveMode = 0;
     int32_t m_HoldCounter = 0;
     int32_t m_EndOfGameRequest = 0;

@@ -31,7 +31,8 @@ int32_t GameCtrl::UpdateFrame(float frameTime)
     RevealMapAtPosition();
     UpdateMusicFade(frameTime);
     if (frameTime > 0.0f) {
-        // The input controllers step here, in the order of their list, the AI's pass included.
+        // The input controllers step in the order of their list, the AI's pass included.
+        UpdateInputCtrls(frameTime);
         const double inputsDone = GetProfilingTime();
         g_ProfilingTimes[kProfileAIMove] = inputsDone - profileStart;
         // The world's per-frame update, then its post-update: music, messages and sounds.

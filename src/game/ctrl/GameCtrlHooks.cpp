@@ -38,9 +38,11 @@ void GameCtrl::ReadCombatValues(ConfigFileReader& reader, int32_t entry)
     (void)entry;
 }
 
-int32_t GameCtrl::LoadGame(int32_t slot)
+int32_t GameCtrl::LoadGame(int32_t slot, int32_t a, int32_t b)
 {
     (void)slot;
+    (void)a;
+    (void)b;
     return 0;
 }
 

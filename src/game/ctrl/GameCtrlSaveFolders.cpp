@@ -19,7 +19,10 @@ namespace {
 
 constexpr double kAutoSaveInterval = 60.0;  // seconds of game time between two auto-saves
 
-// World event codes that end the game, with the reason each stores.
+// World event codes: a level change, a new game, and the two that end the game, with the reason
+// each stores.
+constexpr int32_t kChangeLevelCode = 1;
+constexpr int32_t kNewGameCode = 2;
 constexpr int32_t kEndOfGameCode = 3;
 constexpr int32_t kEndOfGameCode2 = 5;
 
@@ -157,7 +160,11 @@ int32_t GameCtrl::ProcessPendingRequests()
         OnAutoSaveDone();
     }
     const int32_t code = m_World.ProcessWorldEvents();
-    if (code == kEndOfGameCode || code == kEndOfGameCode2) {
+    if (code == kChangeLevelCode) {
+        EnterRequestedLevel(m_World.GetLevelChangeName(), m_World.GetLevelChangeValue(), 0);
+    } else if (code == kNewGameCode) {
+        StartNewGame(nullptr);
+    } else if (code == kEndOfGameCode || code == kEndOfGameCode2) {
         m_EndReason = code == kEndOfGameCode ? 1 : 2;
         m_EndOfGameRequest = 1;
         HoldFrames(1);

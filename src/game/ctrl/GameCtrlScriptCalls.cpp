@@ -141,12 +141,6 @@ void GameCtrl::StartScriptAIAction(CreatureObj& creature, const KI_ScriptActionP
     (void)add;
 }
 
-MobData* GameCtrl::GetMob(int32_t mobNumber)
-{
-    (void)mobNumber;  // the input controllers keep the mobs
-    return nullptr;
-}
-
 void GameCtrl::BoostItem(ItemBase* item)
 {
     if (!item || m_Settings.boostScript.IsEmpty())

@@ -56,6 +56,7 @@ void GameCtrl::LoadSounds()
         m_World.GetSoundRegistry().Clear();
     }
     m_SoundReader.SetConstantTable(&m_Constants);
+    m_SoundReader.SetDescKey("desc");  // the definitions answer by name where nothing is registered
     if (m_SoundReader.Load(kSoundsFile) != 0)
         Error("%s", m_SoundReader.GetErrorText());
     m_SoundsLoaded = 1;

@@ -2,6 +2,7 @@
 // place of play: the player's input controller is handed to it while it runs and back when it
 // ends.
 #include "game/ctrl/GameCtrl.h"
+#include "game/objects/ai/InputCtrl.h"
 
 #include "base/CFileValidator.h"
 
@@ -59,6 +60,14 @@ void GameCtrl::SetViewMode(int32_t mode, const char* sceneName)
 }
 
 // Input controller 0 is the player's: disabled with its creatures stopped while the scene runs,
-// enabled again after ("Invalid input selected: %i" when it does not exist). The input controller
-// list is not part of this controller yet, so there is nothing to hand over.
-void GameCtrl::HandInputToScene(bool toScene) { (void)toScene; }
+// enabled again after ("Invalid input selected: %i" when it does not exist).
+void GameCtrl::HandInputToScene(bool toScene)
+{
+    InputCtrl* input = GetInputCtrl(0);
+    if (!input)
+        return;
+    if (toScene)
+        input->Disable(true);
+    else
+        input->Enable();
+}

@@ -15,9 +15,21 @@ struct GameFunction {
     GameFunction() { curve.SetMode(1); }  // cubic until the file says otherwise
 
     float GetValue(float x) const { return float(curve.Evaluate(double(x))); }
+    // y = curve(x) met with the value: value + y (add), value x y (multiply), else y alone.
+    float Apply(float value, float x) const
+    {
+        const float y = GetValue(x);
+        if (attributeOperation == kAdd)
+            return value + y;
+        if (attributeOperation == kMultiply)
+            return value * y;
+        return y;
+    }
+    bool IsActive() const { return curve.GetNumKeys() > 0 && enabled != 0; }
 
     String name;
     int32_t attribute = kNone;
     int32_t attributeOperation = kMultiply;
     BezierSpline<float> curve;
+    uint8_t enabled = 1;
 };

@@ -334,6 +334,11 @@ public:
     static constexpr float kOffScreenReassess = 10.0f;
     void UpdateAITimers(float dt);
     void GetCurrentActionData(KI_ActionData& out);
+    // Carries out the top intention for one frame; the AI runner fills it, until then the
+    // creature keeps what it does.
+    void ExecuteIntention(float dt);
+    float m_IntentionTime = 0.0f;  // seconds since the current intention was set
+    float m_HalfSecondSample[3] = {0.0f, 0.0f, 0.0f};  // position and angle at the AI's last half-second tick
     float m_IdlePriorityTime = 0.0f;  // runs while no movement lock holds
     // Small queries (CreatureObjQueries.cpp).
     static constexpr int32_t kBodyPoints = 22;

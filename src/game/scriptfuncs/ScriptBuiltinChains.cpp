@@ -15,7 +15,7 @@ const ScriptBuiltinChain& ScriptBuiltinChain::HtoZ()
 {
     static const ScriptBuiltinChain chain{ScriptFamilyInventoryHtoZ,    ScriptFamilyCreaturesHtoZ,
                                           ScriptFamilyCreatureAIHtoZ,   ScriptFamilyElementStateHtoZ,
-                                          ScriptFamilyWallsLevelHtoZ,   ScriptFamilyGameFlowHtoZ,
-                                          ScriptFamilyMediaHtoZ};
+                                          ScriptFamilyElementLinksHtoZ, ScriptFamilyWallsLevelHtoZ,
+                                          ScriptFamilyGameFlowHtoZ,     ScriptFamilyMediaHtoZ};
     return chain;
 }

@@ -16,6 +16,7 @@ ScriptBuiltinFamily ScriptFamilyInventoryHtoZ();    // inventory, items and use
 ScriptBuiltinFamily ScriptFamilyCreaturesHtoZ();    // creatures: life, health, influences
 ScriptBuiltinFamily ScriptFamilyCreatureAIHtoZ();   // creatures: AI, movement values, cycles
 ScriptBuiltinFamily ScriptFamilyElementStateHtoZ(); // world element state
+ScriptBuiltinFamily ScriptFamilyElementLinksHtoZ(); // element animation, paths, links and handlers
 ScriptBuiltinFamily ScriptFamilyWallsLevelHtoZ();   // walls, lights and level
 ScriptBuiltinFamily ScriptFamilyGameFlowHtoZ();     // game flow, scripts, camera and debugging
 ScriptBuiltinFamily ScriptFamilyMediaHtoZ();        // sounds, music, speech, video, preloads

@@ -15,6 +15,7 @@
 #include <cstdio>
 
 int32_t g_NumberOfDigits = 2;
+uint8_t g_AllowXMove = 1;
 
 ScriptCall::ScriptCall(GameCtrl& ctrl, const char* name, ScriptValue* arguments, int32_t count, int32_t fromNetwork)
     : m_Ctrl(ctrl), m_Name(name ? name : ""), m_Arguments(arguments), m_Count(arguments ? std::max(count, 0) : 0),

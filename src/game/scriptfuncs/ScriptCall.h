@@ -17,6 +17,8 @@ class WorldElem;
 
 // Digits after the decimal point whenever a built-in turns a Float into text ("%.2f" by default).
 extern int32_t g_NumberOfDigits;
+// Whether elements may move along x ("AllowXMove"); on unless a script turns it off.
+extern uint8_t g_AllowXMove;
 
 class ScriptCall {
 public:

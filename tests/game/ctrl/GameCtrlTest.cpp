@@ -65,9 +65,10 @@ TEST(GameCtrlTest, SampleGameLevelLoads)
     EXPECT_EQ(viewer.GetCellWidth(), 128);
     EXPECT_EQ(viewer.GetNumWalls(), 25);  // four walls round the room, six pieces each, and the barrier
     EXPECT_EQ(viewer.GetNumFloorTextures(), 3);
-    ASSERT_EQ(viewer.GetObjects().size(), 3u);
+    ASSERT_EQ(viewer.GetObjects().size(), 6u);
     EXPECT_EQ(viewer.GetObjects()[0].kind, 0);  // StartPos
     EXPECT_EQ(viewer.GetObjects()[2].kind, 1);  // Crate
+    EXPECT_EQ(viewer.GetObjects()[3].kind, 6);  // Drone
     EXPECT_EQ(viewer.GetParcels()[0].textureId, -1);              // outside the active rectangle
     EXPECT_EQ(viewer.GetParcels()[size_t(9 * 20 + 9)].textureId, 1);  // every texture is 1 on the server
     EXPECT_EQ(ctrl.GetConsoleUsed(), 1);

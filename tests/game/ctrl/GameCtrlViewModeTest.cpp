@@ -1,6 +1,9 @@
 // GameCtrl view modes: the current mode again does nothing (but mode 2), mode 1 and back, and an
-// interactive scene whose file is missing keeps the mode with a message.
+// interactive scene whose file is missing keeps the mode with a message, and leaving a scene hands
+// the input back to the player's controller, which must exist.
 #include "game/ctrl/GameCtrl.h"
+
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
@@ -33,4 +36,11 @@ TEST(GameCtrlViewModeTest, MissingSceneKeepsTheModeWithAMessage)
     auto& messages = ctrl.GetWorld().GetTextMessages();
     ASSERT_GE(messages.GetSize(), 1);
     EXPECT_TRUE(messages.GetAt(messages.GetSize() - 1)->key == wString(u"Interactive scene 'scenes\\nowhere' not found"));
+}
+
+TEST(GameCtrlViewModeTest, LeavingASceneWithoutPlayerInputIsAnError)
+{
+    GameCtrl ctrl;
+    ctrl.ChangeViewMode(2, 0, 0, 0.0f, 0.0f);  // as the scene's start sets it
+    EXPECT_EQ(ErrorOf([&] { ctrl.SetViewMode(0, nullptr); }), "Invalid input selected: 0");
 }
