@@ -155,9 +155,7 @@ void DrawWeapon(ScriptCall& call)
     call.CountedCreature(1, -1);
 }
 
-// The creature's mob runs its script only while the mob table still holds it. The mob's script
-// run belongs to the input controllers with mobs, still to come: until then the checked call
-// goes nowhere.
+// The creature's mob runs its script only while the mob table still holds it.
 void CallMobScript(ScriptCall& call)
 {
     call.SetInt(0);
@@ -165,9 +163,8 @@ void CallMobScript(ScriptCall& call)
     if (!creature)
         return;
     MobData* mob = creature->m_MobData.Get();
-    if (mob && call.GetCtrl().GetMob(mob->mobNumber) == mob) {
-        // mob->RunMobScript() once the mob controllers are in
-    }
+    if (mob && call.GetCtrl().GetMob(mob->mobNumber) == mob)
+        mob->RunMobScript();
 }
 
 // ---- Health, damage and influences ----

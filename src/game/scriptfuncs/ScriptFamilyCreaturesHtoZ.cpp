@@ -90,9 +90,9 @@ void Revive(ScriptCall& call)
     CreatureObj* creature = CreatureOrWarn(call, 0, "Can not revive none creature");
     if (!creature)
         return;
-    // The controller's player-slot query and its revive (attaching the creature to the input of
-    // that slot) belong to the input controllers, still to come: until then the revive is only
-    // forwarded.
+    GameCtrl& ctrl = call.GetCtrl();
+    const int32_t slot = call.GetCount() >= 2 ? call.Int(1) : ctrl.GetInputIndexFor(creature);
+    ctrl.AttachCreatureToInput(creature, slot);
     call.Forward();
 }
 

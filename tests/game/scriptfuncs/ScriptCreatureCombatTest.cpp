@@ -1,6 +1,7 @@
 // Creature built-ins that reach the creature's combat: refills at once and over time, health,
 // experience and level, the kill of a mortal creature without health, direct damage with and
-// without attacker, influences added, tested and removed with the weapon poison's default.
+// without attacker, the revival, influences added, tested and removed with the weapon poison's
+// default.
 #include "ScriptCreaturesTestSupport.h"
 
 TEST_F(ScriptCreaturesTest, RefillsHealthAndExperience)
@@ -60,6 +61,14 @@ TEST_F(ScriptCreaturesTest, KillsAndDirectDamage)
     Check({"Kill(" + o + ")", kScriptVoid, 0, nullptr, nullptr});
     EXPECT_EQ(other->m_Dying, 1);
     EXPECT_TRUE(ctrl->forwarded.empty());
+
+    // Revived, the creature lives with full health; a script's slot of no input attaches it nowhere.
+    other->m_Dead = 1;
+    other->m_Health = 0.0f;
+    Check({"Revive(" + o + ", 99)", kScriptVoid, 0, nullptr, nullptr});
+    EXPECT_EQ(other->m_Dead, 0);
+    EXPECT_FLOAT_EQ(other->m_Health, other->GetMaxHealth());
+    EXPECT_EQ(other->m_InputCtrl, nullptr);
 }
 
 TEST_F(ScriptCreaturesTest, InfluencesAddedTestedAndRemoved)
