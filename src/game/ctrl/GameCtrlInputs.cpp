@@ -108,6 +108,7 @@ void GameCtrl::AttachCreatureToInput(CreatureObj* creature, int32_t number)
         return;
     creature->m_Dead = 0;
     creature->m_DeathTime = 0.0f;
+    creature->m_Dying = 0;  // revived: it can be damaged and killed again
     creature->m_BlockedFlagA = 0;
     creature->m_Health = creature->GetMaxHealth();
     if (creature->m_LastEnemy.Get()) {

@@ -69,6 +69,10 @@ TEST_F(ScriptCreaturesTest, KillsAndDirectDamage)
     EXPECT_EQ(other->m_Dead, 0);
     EXPECT_FLOAT_EQ(other->m_Health, other->GetMaxHealth());
     EXPECT_EQ(other->m_InputCtrl, nullptr);
+    // and can be killed again.
+    EXPECT_EQ(other->m_Dying, 0);
+    Check({"Kill(" + o + ")", kScriptVoid, 0, nullptr, nullptr});
+    EXPECT_EQ(other->m_Dying, 1);
 }
 
 TEST_F(ScriptCreaturesTest, InfluencesAddedTestedAndRemoved)
