@@ -58,6 +58,8 @@ void PrintUsage()
         "/DIFF=n ........ sets the game difficulty number (1, 2, or 3)",
         "/NAME=\"name\" ... sets the server name",
         "/MAXPL=n ... sets the maximum number of players on the server (default=3)",
+        "--frames n ..... runs n frames and exits",
+        "--hero ......... starts the level with a hero of the server's own",
     };
     for (const char* line : kLines)
         PrintMessage(line);
