@@ -110,23 +110,7 @@ const char* GameCtrl::GetAITaskName(int32_t task)
     return kNames[task];
 }
 
-String GameCtrl::GetIntentionName(int32_t code)
-{
-    static const char* const kNames[] = {
-        "Wait",       nullptr,       nullptr,      nullptr,       nullptr,     nullptr,      nullptr,
-        "RotateToPos", nullptr,      nullptr,      "GotoPos",     nullptr,     nullptr,      nullptr,
-        "FindBetterWay", "DoAction", "GoDoAction", "Flee",        "GotoObj",   "TeaseAction", "DodgeFront",
-        "DodgeBack",  "DodgeLeft",   "DodgeRight", "JumpFront",   "JumpBack",  "JumpLeft",   "JumpRight",
-        "GoLeftEnemy", "GoRightEnemy", "GoBackEnemy", "Block",    "DrawWeapon", "SheathWeapon", "RotateToObj",
-        "RotateToAngle", "GoDirectionEnemy"};
-    if (code == 1)
-        return "Dead";
-    if (code >= 0 && code < int32_t(sizeof kNames / sizeof kNames[0]) && kNames[code])
-        return kNames[code];
-    String unknown;
-    unknown.Format("Unknown: %i", code);
-    return unknown;
-}
+String GameCtrl::GetIntentionName(int32_t code) { return CreatureObj::GetIntentionName(code); }
 
 const char* GameCtrl::GetStratEntryTypeName(int32_t type)
 {

@@ -135,6 +135,7 @@ void CreatureObj::SetCreatureDefaults()
     m_IsFlying = 0;
     m_RecentDamageSum = 0.0f;
     m_AIEvents = AIEvents();
+    m_AIRun = AIRunState();
     m_DefaultStrategyName = String();
     m_Strategy.Reset();
     m_Strategy.name = String();
@@ -276,6 +277,7 @@ void CreatureObj::CopyCreature(const CreatureObj& o)
     m_IsFlying = o.m_IsFlying;
     m_RecentDamageSum = o.m_RecentDamageSum;
     m_AIEvents = o.m_AIEvents;
+    m_AIRun = o.m_AIRun;
     m_DefaultStrategyName = o.m_DefaultStrategyName;
     m_Strategy = o.m_Strategy;
     m_AITargetSlot = o.m_AITargetSlot;

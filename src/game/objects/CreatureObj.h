@@ -334,9 +334,28 @@ public:
     static constexpr float kOffScreenReassess = 10.0f;
     void UpdateAITimers(float dt);
     void GetCurrentActionData(KI_ActionData& out);
-    // Carries out the top intention for one frame; the AI runner fills it, until then the
-    // creature keeps what it does.
+    // The AI strategy runner (CreatureObjIntentions.cpp): the intention stack (at most 16
+    // records held before a push is refused), starting strategy entries, applying and carrying
+    // out the top intention, finishing it, death and the turns of a conversation.
+    static constexpr int32_t kMaxIntentions = 16;
+    static constexpr float kAimLeadSpeedLimit = 250.0f;  // a target is led as if no faster
+    static String GetIntentionName(int32_t code);
+    // 1 when an intention was set or queued (or the entry's priority is too low to start), 0
+    // when the entry could not be carried out and the caller may choose again.
+    int32_t StartStrategyEntry(const KI_StratEntry& entry, WorldElem* target, bool queued, const D3DXVECTOR2* position);
+    int32_t PushIntention(const KI_ActionData& record, float timeLimit, int32_t priority, bool toBottom);
+    int32_t SetIntention(const KI_ActionData& record, float timeLimit, int32_t priority);
+    void UpdateAI(int32_t flag);
     void ExecuteIntention(float dt);
+    void RunFinishScript();
+    virtual void FrameUpdate(float dt);
+    void Update(float dt) override { FrameUpdate(dt); }
+    void Die() override;
+    int32_t TurnForConversation(bool begin, WorldElem* speaker, bool rememberAngle, bool turnBack);
+    // The point at which a shot of speed shotSpeed from from meets a target at targetPos moving
+    // with velocity (limited to the lead speed limit); the target's position when it cannot.
+    static D3DXVECTOR2 AimLeadPoint(const D3DXVECTOR2& from, const D3DXVECTOR2& targetPos, D3DXVECTOR2 velocity,
+                                    float shotSpeed);
     float m_IntentionTime = 0.0f;  // seconds since the current intention was set
     float m_HalfSecondSample[3] = {0.0f, 0.0f, 0.0f};  // position and angle at the AI's last half-second tick
     float m_IdlePriorityTime = 0.0f;  // runs while no movement lock holds
@@ -688,6 +707,29 @@ public:
         float value = 0.0f;
     };
     AIEvents m_AIEvents;
+    // What the AI runner and decision keep on the creature.
+    struct AIRunState {
+        int32_t currentPriority = -1;  // entries below it are not started; -1 none
+        int32_t strategyID = 0;
+        int32_t lastStrategyID = 0;
+        int32_t decisionCounter = 0;   // the sequence of decision mode 2
+        uint8_t forcedReassess = 0;
+        uint8_t applyPending = 0;
+        uint8_t alerted = 0;           // an enemy has been spotted
+        uint8_t halted = 0;            // neither decides nor moves
+        uint8_t deathMarker = 0;       // Die ran
+        int32_t weaponState = 0;       // -1 and -2 sheathed
+        double lastDecisionTime = 0.0;  // game time
+        float conversationAngle = 0.0f;
+        float lastEnemyPos[2] = {0.0f, 0.0f};
+        float lastTargetPos[2] = {0.0f, 0.0f};
+        float attackRadius = 0.0f;      // 0: the strategy's
+        float attackRadiusBack = 0.0f;
+    };
+    AIRunState m_AIRun;
+    // The decision counters the debug overlay shows.
+    static inline int32_t s_ReassessCount = 0;
+    static inline int32_t s_EnemySearchCount = 0;
 
 private:
     // The creature defaults of the member table (construction and reset).

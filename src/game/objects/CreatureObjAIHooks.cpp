@@ -74,5 +74,3 @@ void CreatureObj::GetCurrentActionData(KI_ActionData& out)
     out.target = nullptr;
     out.values[0] = out.values[1] = 0.0f;
 }
-
-void CreatureObj::ExecuteIntention(float dt) { (void)dt; }

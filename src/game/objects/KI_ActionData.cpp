@@ -109,6 +109,9 @@ void KI_ActionData::Reset()
     statePoint = 0.0f;
     hasStateCurve = 0;
     pair[0] = pair[1] = 0;
+    aimAtPosition = 0;
+    approachMarker = 1;
+    entry = KI_StratEntry();
 }
 
 void KI_ActionData::Save(File& file) const

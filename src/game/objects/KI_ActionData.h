@@ -6,6 +6,7 @@
 #include "base/SmartPtr.h"
 #include "base/String.h"
 #include "platform/D3DXMath.h"
+#include "world/KI_Strategy.h"
 #include "world/WorldElem.h"
 
 #include <cstdint>
@@ -53,6 +54,39 @@ public:
     TableEntry table[kTableEntries];
 };
 
+// The intention codes of the AI's stack (the first field of KI_ActionData). Codes 2 to 6, 8, 9
+// and 11 to 13 are set by scripts and the knock-down and carried as they are.
+enum KI_Intention : int32_t {
+    kIntentWait = 0,
+    kIntentDead = 1,
+    kIntentKnockDown = 4,
+    kIntentRotateToPos = 7,
+    kIntentGotoPos = 10,
+    kIntentFindBetterWay = 14,
+    kIntentDoAction = 15,
+    kIntentGoDoAction = 16,
+    kIntentFlee = 17,
+    kIntentGotoObj = 18,
+    kIntentTeaseAction = 19,
+    kIntentDodgeFront = 20,  // 20 to 23: front, back, left, right
+    kIntentJumpFront = 24,   // 24 to 27: front, back, left, right
+    kIntentGoLeftEnemy = 28,
+    kIntentGoRightEnemy = 29,
+    kIntentGoBackEnemy = 30,
+    kIntentBlock = 31,
+    kIntentDrawWeapon = 32,
+    kIntentSheathWeapon = 33,
+    kIntentRotateToObj = 34,
+    kIntentRotateToAngle = 35,
+    kIntentGoDirectionEnemy = 36,
+};
+
+// The fields of an intention, as the runner uses the record: task the code, secondCode passed
+// through, thirdCode the priority, firstValue the turn angle, vectors[0] the target position
+// and vectors[1] two further values, values[0] the time limit (-1 none), values[1] the aim
+// deviation, values[2] the entry's angle, values[3] the action delay, flags[0] FindBetterWay,
+// flags[1] FinishAction, vectors[2] the zig-zag pair, vectors[3] the target-position offset,
+// secondName the FinishScript.
 class KI_ActionData {
 public:
     // Task codes that the use of an item element reads.
@@ -95,6 +129,12 @@ public:
     float statePoint = 0.0f;     // the fraction of an attack at which that state is taken
     uint8_t hasStateCurve = 0;   // the intention's entry times its state by a key curve
     int32_t pair[2] = {0, 0};    // two numbers the game's creature keeps with the intention
+    // What the runner keeps beside the saved fields, never saved: whether the intention aims at
+    // its position rather than its target, the approach marker (clear while an approach must be
+    // applied every frame) and the strategy entry the intention came from.
+    uint8_t aimAtPosition = 0;
+    uint8_t approachMarker = 1;
+    KI_StratEntry entry;
 };
 
 class AITarget {

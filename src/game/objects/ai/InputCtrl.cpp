@@ -133,7 +133,7 @@ WorldElem* InputCtrl::GetObjectAt(int32_t index) const
 bool InputCtrl::IsApproaching(CreatureObj* creature)
 {
     const KI_ActionData* top = creature->GetTopAction();
-    return top && top->flags[0] == 0;
+    return top && top->approachMarker == 0;
 }
 
 void InputCtrl::Disable(bool stopCreatures)
@@ -242,20 +242,4 @@ void InputCtrl::ThinkCreature(CreatureObj* creature, float dt)
         creature->m_HalfSecondSample[1] = pos.y;
         creature->m_HalfSecondSample[2] = creature->GetAngle();
     }
-}
-
-int32_t InputCtrl::Think(CreatureObj* creature, float dt, int32_t depth)
-{
-    (void)creature;
-    (void)dt;
-    (void)depth;
-    return 0;
-}
-
-int32_t InputCtrl::CheckIntention(CreatureObj* creature, float dt, int32_t depth)
-{
-    (void)creature;
-    (void)dt;
-    (void)depth;
-    return 0;
 }

@@ -7,6 +7,10 @@
 //   InputCtrl.cpp       construction, the controlled list, disabling, the per-frame step and the
 //                       AI pass
 //   InputCtrlMobs.cpp   mob membership and upkeep, and MobData's own operations
+//   InputCtrlDecision.cpp  the AI decision: enemy search, block choice, scoring and the choice
+//                       among the candidates
+//   InputCtrlIntentionCheck.cpp  whether the running intention goes on, the way around an
+//                       obstacle
 #pragma once
 #include "base/DynaMem.h"
 #include "base/ErrorClass.h"
@@ -16,9 +20,26 @@
 #include "world/WorldElem.h"
 
 #include <cstdint>
+#include <vector>
 
 class CreatureObj;
+class KI_ActionData;
+class KI_StratBlock;
+class KI_StratEntry;
+class KI_Strategy;
 class WorldCtrl;
+
+// One candidate of a decision: an entry against a target, with its score.
+struct KIProbList {
+    float score = 0.0f;
+    int32_t secondWord = 0;
+    const KI_StratEntry* entry = nullptr;
+    WorldElem* target = nullptr;
+};
+
+// The signed angle from a to b in radians (negative when b lies clockwise of a); 0 when either
+// is the zero vector. The cosine is clamped, so rounding never makes it NaN.
+float SignedAngleBetween(const D3DXVECTOR2& a, const D3DXVECTOR2& b);
 
 class InputCtrl : public ErrorClass, public InputCtrlBase {
 public:
@@ -84,10 +105,24 @@ public:
     virtual void ExecuteControlled(float dt);
     void ExecuteAllControlled(float dt);
     virtual void ThinkAll(float dt);
-    // The AI's decision and the check of a running intention; the AI runner fills them, until
-    // then they leave the creature as it is.
+    // The AI's decision (InputCtrlDecision.cpp): one step for the creature; a step deeper than
+    // kMaxThinkDepth does nothing, so that failed entries and ended intentions choose again a
+    // bounded number of times per frame. Answers 0.
+    static constexpr int32_t kMaxThinkDepth = 3;
+    static constexpr float kEveryCreatureRange = 1000.0f;  // target kind 4: every creature this near
+    static constexpr float kNearViewDistance = 500.0f;     // farther outside the view decides every 3 s
     virtual int32_t Think(CreatureObj* creature, float dt, int32_t depth);
+    // The block's entries scored (times scale) against the target, or against every creature in
+    // range for target kind 4; candidates appended; the best score (0 when none is positive).
+    float EvaluateBlock(KI_StratBlock& block, std::vector<KIProbList>& candidates, CreatureObj* creature,
+                        WorldElem* target, float scale);
+    // One entry's score for the creature against the target or position; 0 when it does not apply.
+    float ScoreEntry(const KI_StratEntry& entry, CreatureObj* creature, WorldElem* target,
+                     const D3DXVECTOR2* position);
+    // The running intention (InputCtrlIntentionCheck.cpp): 1 while it keeps running, 0 when it
+    // ended or changed.
     virtual int32_t CheckIntention(CreatureObj* creature, float dt, int32_t depth);
+    int32_t StartFindBetterWay(CreatureObj* creature, const KI_ActionData& record);
     bool IsHalfSecondTick() const { return m_HalfSecondTick != 0; }
     void SetTimeOffset(double offset) { m_TimeOffset = offset; }
     double GetRunningTime() const { return m_RunningTime; }
@@ -123,4 +158,13 @@ private:
     static bool IsApproaching(CreatureObj* creature);
     // One creature's share of the AI pass.
     void ThinkCreature(CreatureObj* creature, float dt);
+    // Steps 3 to 11 of a decision for a creature with a strategy; false when the step ended
+    // without the check of the intention.
+    bool Decide(CreatureObj* creature, KI_Strategy& strategy, float dt, int32_t depth);
+    // The seconds a creature waits between decisions when none is due.
+    float DecisionInterval(CreatureObj* creature, WorldElem* keptEnemy);
+    // The candidate that the block's decision mode picks; -1 none.
+    int32_t ChooseCandidate(const KI_StratBlock& block, std::vector<KIProbList>& candidates, float best,
+                            CreatureObj* creature);
+    std::vector<const KI_StratBlock*> m_WarnedDecisionModes;  // each unknown mode is warned once
 };
