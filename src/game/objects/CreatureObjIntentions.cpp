@@ -548,6 +548,7 @@ void CreatureObj::ExecuteIntention(float dt)
             forced.Delete(slot);
     }
     RecomputeForcePriorities();
+    m_IntentionTime += dt;
     if (g_GameCtrl && g_GameCtrl->IsNetworkClient() && !g_GameCtrl->IsNetworkGameServer() && IsMainCharacter())
         return;  // its movement comes from the network
     if (IsAIControlled()) {

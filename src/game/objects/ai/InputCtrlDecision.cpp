@@ -90,12 +90,13 @@ float RunScoreScript(const KI_StratEntry& entry, CreatureObj& creature, WorldEle
 
 float SignedAngleBetween(const D3DXVECTOR2& a, const D3DXVECTOR2& b)
 {
-    const double lengths = std::hypot(double(a.x), double(a.y)) * std::hypot(double(b.x), double(b.y));
-    if (!(lengths > 0.0))
+    const float lengths = std::sqrt(a.x * a.x + a.y * a.y) * std::sqrt(b.x * b.x + b.y * b.y);
+    if (!(lengths > 0.0f))
         return 0.0f;
-    const double c = std::clamp((double(a.x) * b.x + double(a.y) * b.y) / lengths, -1.0, 1.0);
-    const float angle = float(std::acos(c));
-    return double(a.x) * b.y - double(a.y) * b.x < 0.0 ? -angle : angle;
+    // Rounding can put the cosine of parallel vectors just beyond 1, where acos has no value.
+    const float c = std::clamp((a.x * b.x + a.y * b.y) / lengths, -1.0f, 1.0f);
+    const float angle = std::acos(c);
+    return a.x * b.y - a.y * b.x < 0.0f ? -angle : angle;
 }
 
 int32_t InputCtrl::Think(CreatureObj* creature, float dt, int32_t depth)
