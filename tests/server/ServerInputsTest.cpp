@@ -3,6 +3,7 @@
 #include "server/ServerInputs.h"
 
 #include "game/ctrl/GameCtrlTestSupport.h"
+#include "game/objects/CreatureObj.h"
 #include "scifi/SciFiGameCtrl.h"
 #include "world/WorldElem.h"
 
@@ -68,6 +69,13 @@ TEST(ServerInputs, TheDroneClosesInOnTheHeroAndAttacks)
     WorldElem* drone = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
     ASSERT_NE(hero, nullptr);
     ASSERT_NE(drone, nullptr);
+    // The level's placed creatures do not join the AI's input at the level start yet, and no view
+    // marks the active area: the test hands the drone over as a script's attachment does and
+    // puts both in the active area.
+    ctrl->AttachCreatureToInput(dynamic_cast<CreatureObj*>(drone), ctrl->GetSecondInputIndex());
+    drone->OnEnterActiveArea();
+    hero->OnEnterActiveArea();
+    ASSERT_NE(drone->m_InputCtrl, nullptr);
     const float start = Distance(*hero, *drone);
 
     float nearest = start;

@@ -29,6 +29,17 @@ float EdgeDistance(CreatureObj& creature, WorldElem& target)
     return d;
 }
 
+// Whether nothing stands between the creature and the goal; the target itself is no obstacle.
+bool IsAimLineClear(CreatureObj& creature, const D3DXVECTOR2& goal, WorldElem* target)
+{
+    WorldCtrl* world = creature.m_World;
+    if (!world)
+        return true;
+    const D3DXVECTOR2 pos = creature.GetPos();
+    return world->GetIntersection(pos.x, pos.y, goal.x, goal.y, nullptr, WorldCtrl::kLineWalls | WorldCtrl::kLineObjects,
+                                  false, &creature, target, creature.FloorLayer(), WorldCtrl::kNoMinHeight) != 0;
+}
+
 bool IsUsableTarget(const KI_ActionData& record)
 {
     WorldElem* target = record.target.Get();
@@ -146,7 +157,7 @@ int32_t InputCtrl::CheckIntention(CreatureObj* creature, float dt, int32_t depth
             creature->SetIntention(tease, r.values[0], r.thirdCode);
             return 0;
         }
-        if (d < r.entry.startEndAction[0] && creature->IsLineClearTo(goal.x, goal.y) &&
+        if (d < r.entry.startEndAction[0] && IsAimLineClear(*creature, goal, target) &&
             creature->m_ActionState.actionPriority <= 0) {
             KI_ActionData act = r;
             act.task = kIntentDoAction;
@@ -161,7 +172,7 @@ int32_t InputCtrl::CheckIntention(CreatureObj* creature, float dt, int32_t depth
         if (!IsUsableTarget(r))
             return lostTarget();
         const D3DXVECTOR2 at = target->GetPos();
-        if (EdgeDistance(*creature, *target) <= r.entry.startEndAction[1] && creature->IsLineClearTo(at.x, at.y)) {
+        if (EdgeDistance(*creature, *target) <= r.entry.startEndAction[1] && IsAimLineClear(*creature, at, target)) {
             r.vectors[0][0] = at.x;  // the action aims where the target is now
             r.vectors[0][1] = at.y;
             return 1;
