@@ -146,9 +146,6 @@ enum ProfilingTimer {
     kProfilingTimers
 };
 extern double g_ProfilingTimes[kProfilingTimers];
-// The AI's re-assessments and enemy searches, which the AI counts and the system page shows.
-extern int32_t g_AIReassessCount;
-extern int32_t g_AIEnemySearchCount;
 // Non-zero: the sound names of creature and object types are not checked (always, on the server).
 extern int32_t g_SkipSoundCheck;
 

@@ -12,9 +12,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-int32_t g_AIReassessCount = 0;
-int32_t g_AIEnemySearchCount = 0;
-
 namespace {
 
 constexpr double kSystemPageInterval = 0.2;  // seconds between two refills of the system page
@@ -191,7 +188,7 @@ void GameCtrl::DumpSystemInfo()
     const double* t = g_ProfilingTimes;
     const double share = frameTime > 0.0 ? t[kProfileAIMove] / frameTime * 100.0 : 0.0;
     AddLine(page, "KI move: %.2fms %.2f %% (nrReAss:%i, nrEnSr:%i)", t[kProfileAIMove] * 1000.0, share,
-            g_AIReassessCount, g_AIEnemySearchCount);
+            CreatureObj::s_ReassessCount, CreatureObj::s_EnemySearchCount);
     double sum = t[kProfileAIMove] + t[kProfileDrawFloor];
     for (const TimerLine& line : kTimerLines) {
         AddTimerLine(page, line.name, t[line.timer], frameTime);
@@ -272,11 +269,12 @@ void GameCtrl::DumpCreatureInfo(CreatureObj* creature)
 
     KI_ActionData intention;
     c.GetCurrentActionData(intention);
-    // The creature keeps no intention priority or strategy IDs yet: they show as 0.
+    const CreatureObj::AIRunState& ai = c.m_AIRun;
     AddLine(page, "AI intention: %s  (cycle pos: %i, prior: %i, ID:%i, LastID:%i)",
-            GetIntentionName(intention.task).c_str(), intention.sequence, 0, 0, 0);
-    AddLine(page, "AI action: %s (prior: %i, aimDev: %.2f)", GetStratEntryTypeName(intention.params.kind), 0,
-            double(intention.firstValue * kRadToDeg));
+            GetIntentionName(intention.task).c_str(), ai.decisionCounter, ai.currentPriority, ai.strategyID,
+            ai.lastStrategyID);
+    AddLine(page, "AI action: %s (prior: %i, aimDev: %.2f)", GetStratEntryTypeName(intention.entry.type),
+            intention.thirdCode, double(intention.values[1] * kRadToDeg));
     if (!intention.secondName.IsEmpty())
         AddLine(page, "AI finish script: '%s'", intention.secondName.c_str());
     const CreatureActionState& state = c.m_ActionState;

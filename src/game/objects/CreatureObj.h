@@ -727,7 +727,7 @@ public:
         float attackRadiusBack = 0.0f;
     };
     AIRunState m_AIRun;
-    // The decision counters the debug overlay shows.
+    // The AI's re-assessments and enemy searches, which the system page shows.
     static inline int32_t s_ReassessCount = 0;
     static inline int32_t s_EnemySearchCount = 0;
 

@@ -53,13 +53,20 @@ TEST(GameCtrlDebugPagesTest, CreaturePageShowsItsValues)
     creature.m_Mana = 10.2f;
     KI_ActionData* intention = creature.m_AIActions.GetBySlot(creature.m_AIActions.Add());
     intention->task = 17;
-    intention->sequence = 3;
+    intention->thirdCode = 2;
+    intention->values[1] = 0.5f;
+    intention->entry.type = 2;
+    creature.m_AIRun.decisionCounter = 3;
+    creature.m_AIRun.currentPriority = 4;
+    creature.m_AIRun.strategyID = 6;
+    creature.m_AIRun.lastStrategyID = 1;
     ctrl.DumpCreatureInfo(&creature);
     const std::vector<std::string> lines = Lines(page);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[0], "|c0FFGrunt: (id:7), Party:2, Level:5");
     EXPECT_TRUE(HasLine(lines, "Health: 40/100 Mana: 10/100"));
-    EXPECT_TRUE(HasLine(lines, "AI intention: Flee  (cycle pos: 3, prior: 0, ID:0, LastID:0)"));
+    EXPECT_TRUE(HasLine(lines, "AI intention: Flee  (cycle pos: 3, prior: 4, ID:6, LastID:1)"));
+    EXPECT_TRUE(HasLine(lines, "AI action: Flee (prior: 2, aimDev: 28.65)"));
     EXPECT_TRUE(HasLine(lines, "|c0A2influences:"));
 }
 
