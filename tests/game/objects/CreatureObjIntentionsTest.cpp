@@ -223,3 +223,26 @@ TEST_F(CreatureObjIntentionsTest, PositionKindsOfGotoAndAimAt)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(log.Count("Unsupported strategy entry: 23"), 1);
 }
+
+TEST_F(CreatureObjIntentionsTest, ConversationTurnsTowardTheSpeakerAndBack)
+{
+    CreatureObj* creature = AddCreature(0.0f, 0.0f, nullptr);
+    CreatureObj* speaker = AddCreature(0.0f, 100.0f, nullptr);
+    creature->SetAngleImmediate(0.25f);
+    EXPECT_EQ(creature->TurnForConversation(true, speaker, true, false), 1);
+    ASSERT_NE(creature->GetTopAction(), nullptr);
+    EXPECT_EQ(creature->GetTopAction()->task, kIntentRotateToObj);
+    EXPECT_EQ(creature->GetTopAction()->target.Get(), speaker);
+    // Turning is no waiting: the end of the conversation does not turn it back now.
+    EXPECT_EQ(creature->TurnForConversation(false, speaker, false, true), 0);
+    KI_ActionData wait;
+    creature->SetIntention(wait, -1.0f, 0);
+    EXPECT_EQ(creature->TurnForConversation(false, speaker, false, true), 1);
+    EXPECT_EQ(creature->GetTopAction()->task, kIntentRotateToAngle);
+    EXPECT_FLOAT_EQ(creature->GetTopAction()->firstValue, 0.25f);
+    EXPECT_EQ(creature->TurnForConversation(false, speaker, false, false), 0);  // no turn back asked
+    // A creature held by a movement of priority 100 keeps its way.
+    creature->SetIntention(wait, -1.0f, 0);
+    creature->AddForcedAction(100, 5.0f, CreatureForcedAction::kLocksMovement);
+    EXPECT_EQ(creature->TurnForConversation(true, speaker, false, false), 0);
+}

@@ -265,3 +265,39 @@ TEST(SignedAngleBetween, SignClampAndZeroVectors)
     }
     EXPECT_EQ(SignedAngleBetween(v, v), 0.0f);
 }
+
+TEST_F(InputCtrlDecisionTest, StuckOnAHalfSecondTickLooksForABetterWay)
+{
+    const struct {
+        uint8_t findBetterWay;
+        float intentionTime;  // 0.2 + 0.1: twice that rounds to another whole number, a tick
+        int32_t task;
+        int32_t stack;
+    } cases[] = {
+        {1, 0.2f, kIntentFindBetterWay, 2},
+        {0, 0.2f, kIntentGotoPos, 1},  // it decides again instead
+        {1, 0.1f, kIntentGotoPos, 1},   // no tick: no test
+    };
+    for (const auto& c : cases) {
+        CreatureObj* creature = AddCreature(100.0f, 100.0f, nullptr);
+        KI_ActionData going;
+        going.task = kIntentGotoPos;
+        going.vectors[0][0] = 900.0f;
+        going.vectors[0][1] = 100.0f;
+        going.flags[0] = c.findBetterWay;
+        creature->SetIntention(going, -1.0f, 0);
+        creature->m_ReassessFlag = 0;
+        creature->m_IntentionTime = c.intentionTime;
+        creature->m_HalfSecondSample[0] = 100.0f;  // where it stood half a second ago
+        creature->m_HalfSecondSample[1] = 100.0f;
+        input.ThinkAll(0.1f);
+        ASSERT_NE(creature->GetTopAction(), nullptr);
+        EXPECT_EQ(creature->GetTopAction()->task, c.task) << int(c.findBetterWay) << " " << c.intentionTime;
+        EXPECT_EQ(creature->m_AIActions.GetSize(), c.stack);
+        if (c.task == kIntentFindBetterWay)
+            EXPECT_FLOAT_EQ(creature->GetTopAction()->values[0], 3.0f);  // its time limit
+        else if (!c.findBetterWay)
+            EXPECT_EQ(creature->m_ReassessFlag, 1);
+        world.DelObj(creature->m_ObjID, 0);
+    }
+}
