@@ -10,7 +10,6 @@
 #include "world/ActionEntry.h"
 #include "world/ActionShot.h"
 #include "world/GameCtrlInterface.h"
-#include "world/InputCtrlBase.h"
 #include "world/KI_Strategy.h"
 #include "world/WorldCtrl.h"
 
@@ -468,7 +467,7 @@ void CreatureObj::UpdateAI(int32_t flag)
     case kIntentGoDoAction:
         if (!r.entry.goDoAction) {
             if (r.aimAtPosition)
-                turnTo(20, angleTo(point));
+                turnTo(kMoveWalk, angleTo(point));  // movement 20 follows an element: a point is faced by 3
             else if (target)
                 turnTo(kMoveWalk, angleTo(target->GetPos()));
         } else {
@@ -607,9 +606,12 @@ void CreatureObj::FrameUpdate(float dt)
     SceneObject::Update(dt);
     if (IsDead())
         m_DeathTime += dt;
-    if (IsAIControlled())
+    const bool byAI = IsAIControlled();
+    if (byAI)
         UpdateTurnDirection();
     UpdateInfluences(dt);
+    if (byAI && !IsDead())
+        UpdateAITimers(dt);  // the strategy's timed values and its randomised re-assessment
     KI_ActionData* top = GetTopAction();
     if (top && top->values[0] > 0.0f) {
         top->values[0] -= dt;
