@@ -94,7 +94,7 @@ public:
         return found == mobs.end() ? nullptr : found->second;
     }
 
-    // Inventories and items: drops (the item is destroyed here, as the engine's drop does),
+    // Inventories and items: drops (the controller lays them into the world),
     // received-item and gold notices, inventory windows and the game events posted.
     struct Drop {
         std::string desc;
@@ -106,12 +106,12 @@ public:
         uint16_t type = 0;
         std::vector<uint8_t> payload;
     };
-    void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
-                  float spread) override
+    int32_t DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                     float spread) override
     {
         if (item)
             drops.push_back({item->m_Desc.c_str(), item->m_Count, elem ? elem->m_ObjID : -1, distance});
-        GameCtrl::DropItem(item, inventory, elem, distance, angle, spread);
+        return GameCtrl::DropItem(item, inventory, elem, distance, angle, spread);
     }
     void OnItemReceived(int32_t count, const wString& name) override
     {
