@@ -196,6 +196,25 @@ protected:
             n += error.find(text) != std::string::npos;
         return n;
     }
+    // Evaluates the expression afresh: its result type, its value for an Int, a Float or a String,
+    // and the one script error it made (none when error is null).
+    void ExpectResult(const std::string& call, int32_t type, double number, const char* text, const char* error)
+    {
+        ClearRecords();
+        const ScriptValue result = Eval(call);
+        EXPECT_EQ(result.m_Type, type) << call;
+        if (type == kScriptInt) {
+            EXPECT_EQ(result.m_Integer, int32_t(number)) << call;
+        } else if (type == kScriptFloat) {
+            EXPECT_FLOAT_EQ(float(result.m_Number), float(number)) << call;
+        } else if (type == kScriptString) {
+            EXPECT_STREQ(result.m_Text.c_str(), text ? text : "") << call;
+        }
+        EXPECT_EQ(ctrl->errors.size(), error ? 1u : 0u) << call;
+        if (error) {
+            EXPECT_EQ(ErrorsWith(error), 1) << call;
+        }
+    }
     void ClearRecords()
     {
         ctrl->errors.clear();
