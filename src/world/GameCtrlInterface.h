@@ -298,9 +298,10 @@ public:
     virtual const char* GetSpecialName(int32_t index) = 0;
     // The item table's entry of that name (its count and largest stack), or null.
     virtual InventoryItem* FindItemType(const char* name) = 0;
-    // Places an item taken out of an inventory in the world around the element.
-    virtual void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
-                          float spread) = 0;
+    // Places an item taken out of an inventory in the world around the element and takes the item
+    // over; the new item element's object ID, or -1 when it could not be placed.
+    virtual int32_t DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance,
+                             float angle, float spread) = 0;
     // A wall use with an item slot goes to the game.
     virtual void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID) = 0;
     // What an element event's script reads: the other object's ID and the event's argument.

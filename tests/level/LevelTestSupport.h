@@ -226,10 +226,12 @@ public:
         auto type = itemTypes.find(name ? name : "");
         return type == itemTypes.end() ? nullptr : type->second;
     }
-    void DropItem(InventoryItem* item, Inventory*, WorldElem* elem, float distance, float angle, float spread) override
+    int32_t DropItem(InventoryItem* item, Inventory*, WorldElem* elem, float distance, float angle,
+                     float spread) override
     {
         droppedItems.emplace_back(item);
         drops.push_back({elem, distance, angle, spread});
+        return -1;
     }
     void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t, int32_t userID) override
     {

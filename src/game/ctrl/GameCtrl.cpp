@@ -87,6 +87,13 @@ void GameCtrl::GameDeinit()
 
 void GameCtrl::ResetGameState()
 {
+    // Object variables of the last game would otherwise name elements of the new one.
+    for (int32_t i = 0; i < kObjScriptVariables; ++i) {
+        m_ObjScriptVariables[i] = -1;
+        m_ObjScriptTexts[i] = String();
+    }
+    m_AutoSaveRequest = 0;
+    m_LastSaveTime = 0.0;
     m_World.ResetGameState();
     m_MusicFadePosition = 1.0f;
     m_MusicFadeRate = 0.0f;

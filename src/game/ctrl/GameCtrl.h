@@ -746,8 +746,8 @@ public:
     // Element events, damage and shots (GameCtrlCombat.cpp): the engine's answers.
     const char* GetSpecialName(int32_t index) override;
     InventoryItem* FindItemType(const char* name) override { return FindItem(name, false); }
-    void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
-                  float spread) override;
+    int32_t DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                     float spread) override;
     void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID) override;
     void SetScriptContext(int32_t otherID, int32_t argument) override
     {
@@ -985,6 +985,10 @@ public:
     // Takes the item out of its inventory and lays it into the world next to the dropper (null:
     // the main character); the new element's object ID, or -1.
     int32_t DropItem(ItemBase* item, float unused, WorldElem* dropper);
+    // The item element of a dropped item at distance and angle from the dropper; null when the item
+    // names no element that can lie in the world.
+    WorldElem* NewDroppedItemElement(ItemBase& item, WorldElem& dropper);
+    void LayDroppedItem(WorldElem& elem, ItemBase& item, WorldElem& dropper, float distance, float angle);
     // The element's item into the creature's inventory; "CanNotPickUp" when it has no room.
     bool PickUpItem(WorldElem* element, CreatureObj* creature);
     // Moves count units (-2: the stack) between two inventories; true when done or nothing to

@@ -16,17 +16,24 @@ const char* GameCtrl::GetSpecialName(int32_t index)
     return nullptr;
 }
 
-// The engine has no item element of a dropped item: the game's controller places it; here the
-// item is only destroyed, so that a drop never loses track of it.
-void GameCtrl::DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
-                        float spread)
+// An item that leaves an inventory (a death, a full inventory) becomes an item element next to the
+// element, so that no unit is lost; the element holds its own copy.
+int32_t GameCtrl::DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                           float spread)
 {
     (void)inventory;
-    (void)elem;
-    (void)distance;
-    (void)angle;
     (void)spread;
+    ItemBase* record = dynamic_cast<ItemBase*>(item);
+    WorldElem* placed = record && elem ? NewDroppedItemElement(*record, *elem) : nullptr;
+    int32_t id = -1;
+    if (placed) {
+        LayDroppedItem(*placed, *record, *elem, distance, angle);
+        id = placed->m_ObjID;
+    } else if (item) {
+        Warning("Dropped item '%s' has no object to lie in the world", item->m_Desc.c_str());
+    }
     delete item;
+    return id;
 }
 
 void GameCtrl::UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID)

@@ -74,7 +74,9 @@ CreatureObj* GameCtrl::StartNewGame(const char* levelName)
     }
     LoadStories();
     ResetGameState();
-    // The input controllers reset themselves here once they stand.
+    for (int32_t slot = 0; slot < m_InputCtrls.GetCapacity(); slot++)
+        if (InputCtrl* input = m_InputCtrls.GetBySlot(slot))
+            input->Reset();
     StartGameScripts();
     DeleteWorkingSaveFolder();
     ChangeLevel(level.c_str(), GetSavegamePath(-1), LevelChangeOptions());

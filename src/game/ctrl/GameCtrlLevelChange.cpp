@@ -101,9 +101,11 @@ CreatureObj* GameCtrl::ChangeLevel(const char* levelFile, const String& saveDir,
     bool fromSaveGame = false;
     if (!stateDir.IsEmpty()) {
         const String stateFile = stateDir + BaseNameWithoutExtension(levelName) + ".ld";
-        uint16_t version = 0;
+        // The version is read as the stream's remembered 16-bit value: the item records of the
+        // stored level decide their layout by it.
         if (File::Exists(stateFile.c_str()) && state.Open(stateFile, true, File::kDiskFile, false) &&
-            state.ReadInt16(&version)) {
+            state.GetRemaining() >= 2) {
+            const uint16_t version = state.ReadInt16Member();
             if (version < WorldCtrl::kOldestSaveVersion || version > WorldCtrl::kSaveVersion)
                 Error("Obsolete file version not supported (%s)", stateFile.c_str());
             state.SetVersion(version);
@@ -171,6 +173,8 @@ CreatureObj* GameCtrl::ChangeLevel(const char* levelFile, const String& saveDir,
     if (!options.keepRunningState)
         FreeUnusedData();
     ShowLoadingProgress(98.0f, 0, 1.0f, 1);
+    if (CreatureObj* entered = GetMainChar())
+        entered->OnLevelEntered();
     ShowLoadingProgress(100.0f, 0, 1.0f, 1);
 
     if (!options.keepRunningState) {
@@ -181,6 +185,8 @@ CreatureObj* GameCtrl::ChangeLevel(const char* levelFile, const String& saveDir,
         m_World.EnablePostRenderEffect(desc.bloomShader.c_str());
     if (!desc.postRenderEffect.IsEmpty())
         m_World.EnablePostRenderEffect(desc.postRenderEffect.c_str());
+    if (m_Settings.logObjIDs)
+        m_World.DumpObjIDs();
     return GetMainChar();
 }
 

@@ -54,41 +54,52 @@ int32_t GameCtrl::DropItem(ItemBase* item, float unused, WorldElem* dropper)
         dropper = GetMainChar();
     if (!dropper)
         return -1;
-    const D3DXVECTOR2 origin = dropper->GetPos();
-    WorldElem* elem = CreateWorldObject(item->m_ObjID.c_str(), nullptr, true, false, true, false, 0.0f, &origin,
-                                        0.0f, nullptr, -1);
+    WorldElem* elem = NewDroppedItemElement(*item, *dropper);
     if (!elem)
         return -1;
-    if (!elem->IsActiveType())
-        Error("Tried to drop none WorldElem item");
-
     Inventory* holder = dropper->m_Inventory;
     const int32_t slot = holder ? holder->FindItem(item) : -1;
     if (slot >= 0) {
         TransferInventoryItem(item, holder, nullptr, item->m_Count, elem);
         holder->RemoveAt(slot, false);
     }
-    ItemBase* copy = CreateItem();
-    if (copy) {
-        item->CopyTo(copy);
-        delete elem->m_LinkedItem;
-        elem->m_LinkedItem = copy;
-        elem->m_LinkFlag = 1;
-    }
+    LayDroppedItem(*elem, *item, *dropper, 0.0f, 0.0f);
     if (slot >= 0)
         delete item;
+    return elem->m_ObjID;
+}
 
-    if (!m_World.FindDropPosition(elem, dropper, 0.0f, 0.0f)) {
-        // No free place around the dropper: the item lies at a random angle around it all the same.
-        elem->SetAngle(dropper->GetAngle());
-        const float angle = float(Random::Float01()) * kTwoPi;
-        const float distance = elem->m_Radius + dropper->m_Radius + 1.0f;
-        elem->SetPos(origin.x + std::cos(angle) * distance, origin.y + std::sin(angle) * distance);
+WorldElem* GameCtrl::NewDroppedItemElement(ItemBase& item, WorldElem& dropper)
+{
+    if (item.m_ObjID.IsEmpty())
+        return nullptr;  // an item that never lies in the world (a reward, a key of a quest)
+    const D3DXVECTOR2 origin = dropper.GetPos();
+    WorldElem* elem = CreateWorldObject(item.m_ObjID.c_str(), nullptr, true, false, true, false, 0.0f, &origin,
+                                        0.0f, nullptr, -1);
+    if (elem && !elem->IsActiveType())
+        Error("Tried to drop none WorldElem item");
+    return elem;
+}
+
+void GameCtrl::LayDroppedItem(WorldElem& elem, ItemBase& item, WorldElem& dropper, float distance, float angle)
+{
+    if (ItemBase* copy = CreateItem()) {
+        item.CopyTo(copy);
+        delete elem.m_LinkedItem;
+        elem.m_LinkedItem = copy;
+        elem.m_LinkFlag = 1;
     }
-    if (ItemObj* object = dynamic_cast<ItemObj*>(elem))
+    if (!m_World.FindDropPosition(&elem, &dropper, distance, angle)) {
+        // No free place around the dropper: the item lies at a random angle around it all the same.
+        const D3DXVECTOR2 origin = dropper.GetPos();
+        elem.SetAngle(dropper.GetAngle());
+        const float around = float(Random::Float01()) * kTwoPi;
+        const float reach = elem.m_Radius + dropper.m_Radius + 1.0f + std::max(distance, 0.0f);
+        elem.SetPos(origin.x + std::cos(around) * reach, origin.y + std::sin(around) * reach);
+    }
+    if (ItemObj* object = dynamic_cast<ItemObj*>(&elem))
         object->SnapWallsToGrid();
     PlayWorldSound("ItemDropped");
-    return elem->m_ObjID;
 }
 
 // The world carries the pick-up out with its event (type 5), which the network node forwards

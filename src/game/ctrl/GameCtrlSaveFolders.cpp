@@ -72,7 +72,7 @@ bool GameCtrl::SaveLevel(int32_t type)
         Warning("Level not saved: '%s'", fileName.c_str());
         return false;
     }
-    file.WriteInt16(WorldCtrl::kSaveVersion);
+    file.WriteInt16Value(WorldCtrl::kSaveVersion);
     m_LevelVariables.Save(file);
     m_World.SaveLevel(file, 0, 0);
     if (m_Settings.compressSavegames)

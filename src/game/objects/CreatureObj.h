@@ -162,6 +162,9 @@ public:
     virtual void UpdateDamageValues() {}
     // The creature gained levels (the game's creature reacts).
     virtual void OnLevelGain(int32_t levels) { (void)levels; }
+    // The main character has arrived in a level that has finished loading; the game's creature
+    // takes up what it carries from level to level.
+    virtual void OnLevelEntered() {}
     virtual float GetSpeedScale() { return 1.0f; }
     virtual void AddMana(float amount);
     virtual float GetMaxHealth() { return 100.0f; }

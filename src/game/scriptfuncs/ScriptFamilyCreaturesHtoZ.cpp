@@ -266,25 +266,30 @@ void RemoveKnockBack(ScriptCall& call)
         elem->ProjectVelocity(nullptr);
 }
 
+// The creature and the influence type that both influence rows name (they share the warning);
+// null when the count, the creature or the type is wrong.
+CreatureObj* InfluenceSubject(ScriptCall& call, int32_t& type)
+{
+    type = 0;
+    if (!call.NeedCount(2, -1))
+        return nullptr;
+    CreatureObj* creature = CreatureOrWarn(call, 0, "Can not remove influence of none creature");
+    if (creature)
+        type = ScriptCreatureArgs::InfluenceType(call, call.Text(1));
+    return type ? creature : nullptr;
+}
+
 void RemoveInfluence(ScriptCall& call)
 {
-    if (!call.NeedCount(2, -1))
-        return;
-    CreatureObj* creature = CreatureOrWarn(call, 0, "Can not remove influence of none creature");
-    if (!creature)
-        return;
-    if (const int32_t type = ScriptCreatureArgs::InfluenceType(call, call.Text(1)))
+    int32_t type = 0;
+    if (CreatureObj* creature = InfluenceSubject(call, type))
         creature->RemoveInfluence(type);
 }
 
 void IsInfluenced(ScriptCall& call)
 {
-    if (!call.NeedCount(2, -1))
-        return;
-    CreatureObj* creature = CreatureOrWarn(call, 0, "Can not remove influence of none creature");
-    if (!creature)
-        return;
-    if (const int32_t type = ScriptCreatureArgs::InfluenceType(call, call.Text(1)))
+    int32_t type = 0;
+    if (CreatureObj* creature = InfluenceSubject(call, type))
         call.SetInt(creature->IsInfluenced(type, 0.0f, nullptr, false));
 }
 

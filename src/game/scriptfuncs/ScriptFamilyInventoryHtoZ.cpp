@@ -70,7 +70,7 @@ int32_t MoveEntry(GameCtrl& ctrl, InventoryItem* item, Inventory* from, Inventor
 {
     const int32_t entries = from->GetCount();
     const int32_t count = item->m_Count;
-    if (!ScriptInventory::MoveItem(ctrl, item, from, to, units))
+    if (!ctrl.MoveItem(dynamic_cast<ItemBase*>(item), from, to, units, false, false))
         return -1;
     const bool unchanged = from->GetCount() == entries && from->FindItem(item) >= 0 && item->m_Count == count;
     return unchanged ? 0 : units;
@@ -269,9 +269,10 @@ void PickUp(ScriptCall& call)
         return;
     WorldElem* picker = call.Object(0);
     WorldElem* item = picker ? call.Object(1) : nullptr;
-    if (!item || !item->m_LinkedItem)
+    CreatureObj* creature = item && item->m_LinkedItem ? dynamic_cast<CreatureObj*>(picker) : nullptr;
+    if (!creature)
         return;
-    call.SetInt(ScriptInventory::PickUp(call.GetCtrl(), *picker, *item) ? 1 : 0);
+    call.SetInt(call.GetCtrl().PickUpItem(item, creature) ? 1 : 0);
 }
 
 void SetUseState(ScriptCall& call)

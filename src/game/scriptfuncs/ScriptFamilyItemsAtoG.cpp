@@ -56,7 +56,7 @@ void AddToInventory(ScriptCall& call)
     const bool player = ScriptInventory::IsPlayerCharacter(owner);
     bool told = false;
     while (remaining > 0) {
-        ItemBase* item = ScriptInventory::NewItem(ctrl, name);
+        ItemBase* item = ctrl.ItemFromName(name, false);
         if (!item) {
             call.Error("Item to add to inventory not found '%s'", name);
             return;
@@ -114,7 +114,7 @@ void DropFromInventory(ScriptCall& call)
         item->CopyTo(copy);
         const int32_t entries = inventory->GetCount();
         inventory->RemoveAt(slot, true);  // the whole entry goes: the copy carries its stack
-        const int32_t id = ScriptInventory::DropItem(ctrl, copy, target);
+        const int32_t id = ctrl.DropItem(copy, nullptr, target, 0.0f, 0.0f, kDropSpread);
         call.SetInt(id);
         if (!all || id == 0 || inventory->GetCount() == 0 || inventory->GetCount() >= entries)
             return;

@@ -159,9 +159,27 @@ TEST(GameCtrlLevelChangeTest, NewGameStartsTheLevelWithItsPlacedObjects)
     EXPECT_NE(ErrorOf([&] { ctrl.StartNewGame(""); }).find("No start level.cfg specified"), std::string::npos);
 }
 
-// Disabled until the item record reader accepts the version of a level state read back here:
-// the restore stops at "Obsolete file version not supported".
-TEST(GameCtrlLevelChangeTest, DISABLED_StoredLevelRestartsWithItsStateAndWithoutItsInitScript)
+// A new game keeps nothing of the last one: object variables, the inputs' elements and disabling,
+// a pending auto-save; with "LogObjIDs" the level's element list is written out.
+TEST(GameCtrlLevelChangeTest, NewGameForgetsTheLastGamesState)
+{
+    CopiedSampleGame game;
+    LevelCtrl& ctrl = *game.ctrl;
+    ctrl.SetObjScriptVariable(5, 42);
+    auto* ai = new InputCtrl;
+    ctrl.AddInputCtrl(ai, GameCtrl::kInputAI);
+    ai->Disable(false);
+    ctrl.GetSettings().logObjIDs = 1;
+    ASSERT_EQ(ErrorOf([&] { ctrl.StartNewGame(nullptr); }), "no error");
+    EXPECT_EQ(ctrl.GetObjScriptVariable(5), -1);
+    EXPECT_EQ(ai->GetDisableCount(), 0);
+    EXPECT_FALSE(ctrl.IsAutoSaveRequested());
+    const std::vector<uint8_t> dump = TempDir::ReadAll(game.dir("objIDs.txt"));
+    const std::string text(dump.begin(), dump.end());
+    EXPECT_NE(text.find("type:4"), std::string::npos);  // the drone
+}
+
+TEST(GameCtrlLevelChangeTest, StoredLevelRestartsWithItsStateAndWithoutItsInitScript)
 {
     CopiedSampleGame game;
     game.dir.Write("levels/scripted.cfg",

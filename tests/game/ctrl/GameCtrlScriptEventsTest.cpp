@@ -31,7 +31,7 @@ TEST(GameCtrlScriptEventsTest, SaveAndRestoreWithTheirErrors)
     LogCapture log;  // the table checks its own index
     EXPECT_EQ(ctrl.SetObjScriptVariable(256, 5), 5);
     EXPECT_EQ(ctrl.GetObjScriptVariable(-1), 0);
-    EXPECT_EQ(ctrl.GetObjScriptVariable(255), 0);
+    EXPECT_EQ(ctrl.GetObjScriptVariable(255), -1);  // the new controller reset its game state
     EXPECT_EQ(log.Count("Invalid object script variable index"), 2);
     EXPECT_NE(ctrl.GetObjScriptText(255), nullptr);
     EXPECT_EQ(ctrl.GetObjScriptText(256), nullptr);

@@ -31,21 +31,8 @@ protected:
 
     void Check(const CreatureCase& test)
     {
-        ClearRecords();
         LogCapture log;
-        const ScriptValue result = Eval(test.call);
-        EXPECT_EQ(result.m_Type, test.type) << test.call;
-        if (test.type == kScriptInt) {
-            EXPECT_EQ(result.m_Integer, int32_t(test.number)) << test.call;
-        } else if (test.type == kScriptFloat) {
-            EXPECT_FLOAT_EQ(float(result.m_Number), float(test.number)) << test.call;
-        } else if (test.type == kScriptString) {
-            EXPECT_STREQ(result.m_Text.c_str(), test.text ? test.text : "") << test.call;
-        }
-        EXPECT_EQ(ctrl->errors.size(), test.error ? 1u : 0u) << test.call;
-        if (test.error) {
-            EXPECT_EQ(ErrorsWith(test.error), 1) << test.call;
-        }
+        ExpectResult(test.call, test.type, test.number, test.text, test.error);
         if (test.warning) {
             EXPECT_EQ(log.Count(test.warning), 1) << test.call;
         }

@@ -6,6 +6,7 @@
 #include "game/objects/ItemBase.h"
 #include "game/objects/ItemObj.h"
 #include "world/Inventory.h"
+#include "world/WorldEventPayloads.h"
 
 #include <numeric>
 
@@ -108,6 +109,26 @@ TEST_F(ScriptItemsTest, AddToInventoryRefusalsAndUnknownItems)
     Run("AddToInventory(" + Id(hero) + ");");
     Run("AddToInventory(\"x\", \"Medkit\");");
     EXPECT_EQ(ErrorsWith("Invalid arguments in function AddToInventory"), 2);
+}
+
+// A dropped entry lies in the world as an item element with every unit, and a creature with
+// room picks it up through the controller's pick-up event.
+TEST_F(ScriptItemsTest, DroppedItemsLieInTheWorldAndArePickedUp)
+{
+    Run("AddToInventory(" + Id(crate) + ", \"Medkit\", 2);");
+    const int32_t id = Eval("DropFromInventory(" + Id(crate) + ", " + Id(hero) + ", \"Medkit\")").m_Integer;
+    ASSERT_GE(id, 0);
+    WorldElem* lying = Elem(id);
+    ASSERT_NE(lying, nullptr);
+    ASSERT_NE(lying->m_LinkedItem, nullptr);
+    EXPECT_EQ(lying->m_LinkedItem->m_Count, 3);
+    EXPECT_STREQ(lying->m_LinkedItem->m_Desc.c_str(), "Medkit");
+
+    ctrl->events.clear();
+    EXPECT_EQ(Eval("PickUp(" + Id(crate) + ", " + Id(id) + ")").m_Integer, 0);  // a crate is no creature
+    EXPECT_EQ(Eval("PickUp(" + Id(hero) + ", " + Id(id) + ")").m_Integer, 1);
+    ASSERT_EQ(ctrl->events.size(), 1u);
+    EXPECT_EQ(ctrl->events[0].type, WorldEventType::kPickup);
 }
 
 TEST_F(ScriptItemsTest, DropsOutOfInventories)

@@ -16,23 +16,7 @@ struct ExpectedValue {
 
 class ScriptLookupsTest : public ScriptFuncsTest {
 protected:
-    void Check(const ExpectedValue& test)
-    {
-        ClearRecords();
-        const ScriptValue result = Eval(test.call);
-        EXPECT_EQ(result.m_Type, test.type) << test.call;
-        if (test.type == kScriptInt) {
-            EXPECT_EQ(result.m_Integer, int32_t(test.number)) << test.call;
-        } else if (test.type == kScriptFloat) {
-            EXPECT_FLOAT_EQ(float(result.m_Number), float(test.number)) << test.call;
-        } else if (test.type == kScriptString) {
-            EXPECT_STREQ(result.m_Text.c_str(), test.text) << test.call;
-        }
-        EXPECT_EQ(ctrl->errors.size(), test.error ? 1u : 0u) << test.call;
-        if (test.error) {
-            EXPECT_EQ(ErrorsWith(test.error), 1) << test.call;
-        }
-    }
+    void Check(const ExpectedValue& test) { ExpectResult(test.call, test.type, test.number, test.text, test.error); }
 };
 
 TEST_F(ScriptLookupsTest, FindingElementsWallsAndLights)

@@ -94,7 +94,7 @@ public:
         return found == mobs.end() ? nullptr : found->second;
     }
 
-    // Inventories and items: drops (the item is destroyed here, as the engine's drop does),
+    // Inventories and items: drops (the controller lays them into the world),
     // received-item and gold notices, inventory windows and the game events posted.
     struct Drop {
         std::string desc;
@@ -106,12 +106,12 @@ public:
         uint16_t type = 0;
         std::vector<uint8_t> payload;
     };
-    void DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
-                  float spread) override
+    int32_t DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                     float spread) override
     {
         if (item)
             drops.push_back({item->m_Desc.c_str(), item->m_Count, elem ? elem->m_ObjID : -1, distance});
-        GameCtrl::DropItem(item, inventory, elem, distance, angle, spread);
+        return GameCtrl::DropItem(item, inventory, elem, distance, angle, spread);
     }
     void OnItemReceived(int32_t count, const wString& name) override
     {
@@ -195,6 +195,25 @@ protected:
         for (const std::string& error : ctrl->errors)
             n += error.find(text) != std::string::npos;
         return n;
+    }
+    // Evaluates the expression afresh: its result type, its value for an Int, a Float or a String,
+    // and the one script error it made (none when error is null).
+    void ExpectResult(const std::string& call, int32_t type, double number, const char* text, const char* error)
+    {
+        ClearRecords();
+        const ScriptValue result = Eval(call);
+        EXPECT_EQ(result.m_Type, type) << call;
+        if (type == kScriptInt) {
+            EXPECT_EQ(result.m_Integer, int32_t(number)) << call;
+        } else if (type == kScriptFloat) {
+            EXPECT_FLOAT_EQ(float(result.m_Number), float(number)) << call;
+        } else if (type == kScriptString) {
+            EXPECT_STREQ(result.m_Text.c_str(), text ? text : "") << call;
+        }
+        EXPECT_EQ(ctrl->errors.size(), error ? 1u : 0u) << call;
+        if (error) {
+            EXPECT_EQ(ErrorsWith(error), 1) << call;
+        }
     }
     void ClearRecords()
     {
