@@ -18,6 +18,9 @@
 //   CreatureObjMovement.cpp  the movement table: setting, stopping and carrying out movements,
 //                            jumps and dodges, the walking cycle from the movement vector
 //   CreatureObjAIHooks.cpp   the strategy, the AI's per-frame timers and its current intention
+//   CreatureObjIntentions.cpp  the AI strategy runner: the intention stack, starting strategy
+//                            entries, applying and carrying out intentions, the per-frame
+//                            update, death and the conversation turns
 //   CreatureObjQueries.cpp   small queries: radius, body points, line of sight, free directions,
 //                            pushes, combo codes, sounds, the AI stack, decision and state
 //   CreatureObjOrientation.cpp  facing, view angle and turn direction, goal, reference point,
