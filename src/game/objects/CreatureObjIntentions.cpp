@@ -322,9 +322,9 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         }
         break;
     }
-    case 9:
-    case 10:
-    case 11:
+    case kEntryGoLeftEnemy:
+    case kEntryGoLeftEnemy + 1:
+    case kEntryGoLeftEnemy + 2:
     case kEntryGoDirectionEnemy:
         record.task = entry.type == kEntryGoDirectionEnemy ? kIntentGoDirectionEnemy
                                                            : kIntentGoLeftEnemy + entry.type - kEntryGoLeftEnemy;
