@@ -69,10 +69,8 @@ TEST(ServerInputs, TheDroneClosesInOnTheHeroAndAttacks)
     WorldElem* drone = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
     ASSERT_NE(hero, nullptr);
     ASSERT_NE(drone, nullptr);
-    // The level's placed creatures do not join the AI's input at the level start yet, and no view
-    // marks the active area: the test hands the drone over as a script's attachment does and
-    // puts both in the active area.
-    ctrl->AttachCreatureToInput(dynamic_cast<CreatureObj*>(drone), ctrl->GetSecondInputIndex());
+    // The level start gave the drone to the AI's input. The active area is marked by the network
+    // layer around the players' creatures; without a client the test puts both in it.
     drone->OnEnterActiveArea();
     hero->OnEnterActiveArea();
     ASSERT_NE(drone->m_InputCtrl, nullptr);

@@ -1200,6 +1200,9 @@ public:
     // The level's placed objects: every one that has a type (synchronise false), or only the
     // "DoNotSave" objects with a world ID that are missing after a save game was loaded.
     void LoadLevelObjects(bool synchronise);
+    // The start-up step of the level's creatures: one that no controller drives yet is handed to
+    // its input (the AI's for all but the main character), so that it acts from the first frame.
+    void StartLevelCreatures();
     bool AreLevelObjectsReady() const { return m_LevelObjectsReady != 0; }
     const LevelDescription& GetLevelDescription() const { return m_LevelDesc; }
     ConfigFileReader& GetLevelReader() { return m_LevelReader; }

@@ -84,7 +84,18 @@ void GameCtrl::LoadLevelObjects(bool synchronise)
         Log::Write("VSD objects loaded (%i)", int(count));
         AddLevelWallObjects();
         Log::Write("Wall object added loaded");
-        CreateGroupObjects();
     }
+    StartLevelCreatures();
+    if (!synchronise)
+        CreateGroupObjects();
     m_LevelObjectsReady = 1;
+}
+
+void GameCtrl::StartLevelCreatures()
+{
+    for (int32_t id = 0; id < m_World.GetObjCapacity(); id++) {
+        WorldElem* elem = m_World.GetObjNoCheck(id, false);
+        if (elem && elem->IsCreature() && !elem->m_InputCtrl)
+            AddToInputCtrl(elem);
+    }
 }

@@ -160,7 +160,8 @@ TEST(GameCtrlLevelChangeTest, NewGameStartsTheLevelWithItsPlacedObjects)
 }
 
 // A new game keeps nothing of the last one: object variables, the inputs' elements and disabling,
-// a pending auto-save; with "LogObjIDs" the level's element list is written out.
+// a pending auto-save; the level's creatures join the AI's input; with "LogObjIDs" the level's
+// element list is written out.
 TEST(GameCtrlLevelChangeTest, NewGameForgetsTheLastGamesState)
 {
     CopiedSampleGame game;
@@ -173,6 +174,9 @@ TEST(GameCtrlLevelChangeTest, NewGameForgetsTheLastGamesState)
     ASSERT_EQ(ErrorOf([&] { ctrl.StartNewGame(nullptr); }), "no error");
     EXPECT_EQ(ctrl.GetObjScriptVariable(5), -1);
     EXPECT_EQ(ai->GetDisableCount(), 0);
+    WorldElem* drone = ctrl.GetWorld().FindObjectByWorldID("drone1", nullptr);
+    ASSERT_NE(drone, nullptr);
+    EXPECT_EQ(drone->m_InputCtrl, ai);  // the level's creatures act from the start
     EXPECT_FALSE(ctrl.IsAutoSaveRequested());
     const std::vector<uint8_t> dump = TempDir::ReadAll(game.dir("objIDs.txt"));
     const std::string text(dump.begin(), dump.end());
