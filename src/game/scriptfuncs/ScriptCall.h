@@ -22,6 +22,9 @@ extern uint8_t g_AllowXMove;
 
 class ScriptCall {
 public:
+    // Scripts give angles in degrees; this single-precision factor turns them into radians.
+    static constexpr float kDegToRad = 0.0174533f;
+
     ScriptCall(GameCtrl& ctrl, const char* name, ScriptValue* arguments, int32_t count, int32_t fromNetwork);
 
     GameCtrl& GetCtrl() const { return m_Ctrl; }

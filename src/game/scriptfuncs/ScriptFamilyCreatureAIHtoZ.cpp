@@ -31,12 +31,45 @@ CreatureObj* ActionCreature(ScriptCall& call, int32_t count)
     return elem && elem->IsCreature() ? static_cast<CreatureObj*>(elem) : nullptr;
 }
 
-// The current action's start and end distances, approach distance, zigzag and properties live
-// in the copy of its strategy entry that the AI's intentions are to carry; until they do, the
-// calls are checked and change nothing.
-void SetAIStartEndAction(ScriptCall& call) { ActionCreature(call, 3); }
-void SetAIMaxApproach(ScriptCall& call) { ActionCreature(call, 2); }
-void SetAIZigZag(ScriptCall& call) { ActionCreature(call, 3); }
+// The changed copy of the creature's current intention goes back as the current one, without
+// time limit and at priority 0: it replaces the intention unless that one runs at a higher
+// priority, and then waits below it.
+template <class Change> void ChangeCurrentAction(CreatureObj& creature, Change change)
+{
+    KI_ActionData record;
+    creature.GetCurrentActionData(record);
+    change(record);
+    creature.SetIntention(record, -1.0f, 0);
+}
+
+float Arg(ScriptCall& call, int32_t index) { return float(call.Float(index)); }
+
+void SetAIStartEndAction(ScriptCall& call)
+{
+    if (CreatureObj* creature = ActionCreature(call, 3))
+        ChangeCurrentAction(*creature, [&](KI_ActionData& record) {
+            record.entry.startEndAction[0] = Arg(call, 1);
+            record.entry.startEndAction[1] = Arg(call, 2);
+        });
+}
+
+void SetAIMaxApproach(ScriptCall& call)
+{
+    if (CreatureObj* creature = ActionCreature(call, 2))
+        ChangeCurrentAction(*creature, [&](KI_ActionData& record) { record.entry.maxApproach = Arg(call, 1); });
+}
+
+// The zig-zag pair the runner steers by: the angle in degrees, and its second value.
+void SetAIZigZag(ScriptCall& call)
+{
+    if (CreatureObj* creature = ActionCreature(call, 3))
+        ChangeCurrentAction(*creature, [&](KI_ActionData& record) {
+            record.vectors[2][0] = record.entry.goZigZag[0] = Arg(call, 1) * ScriptCall::kDegToRad;
+            record.vectors[2][1] = record.entry.goZigZag[1] = Arg(call, 2);
+        });
+}
+
+// The intention's two further values and its fifth value, which scripts give their own meaning.
 void SetActionProperties(ScriptCall& call)
 {
     if (!call.NeedCount(4, -1) || !call.NeedInt(0))
@@ -44,6 +77,12 @@ void SetActionProperties(ScriptCall& call)
     WorldElem* elem = call.Object(0);
     if (elem && !elem->IsCreature())
         call.Error("None creature in function %s", call.GetName());
+    if (CreatureObj* creature = elem && elem->IsCreature() ? static_cast<CreatureObj*>(elem) : nullptr)
+        ChangeCurrentAction(*creature, [&](KI_ActionData& record) {
+            record.vectors[1][0] = Arg(call, 1);
+            record.vectors[1][1] = Arg(call, 2);
+            record.fifthValue = Arg(call, 3);
+        });
 }
 
 // Slot n (1 to 16, default 1) the scripts read back with "GetAITarget"; other slots stay.

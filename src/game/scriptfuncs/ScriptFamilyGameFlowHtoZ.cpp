@@ -21,7 +21,6 @@ namespace {
 
 constexpr int32_t kMaxDigits = 30;          // a Float as text keeps within its buffer
 constexpr int32_t kMaxRunScriptDepth = 32;  // RunScript through itself ends here, not in the stack
-constexpr double kRadiansPerDegree = 0.0174533;
 
 // Quests, variables and game functions.
 
@@ -288,7 +287,7 @@ void SetCameraView(ScriptCall& call)
 {
     if (!call.NeedCount(7, -1))
         return;
-    const auto radians = [](double degrees) { return float(degrees * kRadiansPerDegree); };
+    const auto radians = [](double degrees) { return float(degrees * double(ScriptCall::kDegToRad)); };
     call.GetCtrl().AddCameraPathKey(float(call.Float(0)), float(call.Float(1)), float(call.Float(2)),
                                     float(call.Float(3)), radians(call.Float(5)), radians(90.0 - call.Float(6)),
                                     float(call.Float(4)), call.GetCount() >= 8 ? radians(call.Float(7)) : 0.0f);

@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr float kDegToRad = 0.0174533f;
-
 // One creation of "AddObject": the extra configuration text linked to the world-object reader and
 // the controller's creation bracket, both undone on every way out, an error of the creation
 // included, so that the reader never keeps a link to the memory reader of this call.
@@ -63,7 +61,7 @@ void AddObject(ScriptCall& call)
     const char* type = call.Text(0);
     WorldElem* parent = n > 4 && call.Int(4) >= 0 ? call.Object(4) : nullptr;
     const D3DXVECTOR2 at(float(call.Float(1)), float(call.Float(2)));
-    const float angle = float(call.Float(3)) * kDegToRad;
+    const float angle = float(call.Float(3)) * ScriptCall::kDegToRad;
     const float height = float(call.Float(5));
     call.SetInt(-1);
     // An unknown type is the script's fault: reported, and the script goes on with -1.

@@ -236,3 +236,40 @@ TEST_F(ScriptCreaturesTest, MovementValuesKnockBackAndShots)
     EXPECT_EQ(ctrl->forwarded[0].checkSubject, 0);
     EXPECT_EQ(ctrl->forwarded[0].flag, 0);
 }
+
+// The rows that change the current intention by copy change only their own fields; an
+// intention of a higher priority stays on top and the changed copy waits below it.
+TEST_F(ScriptCreaturesTest, CurrentIntentionChangedByCopy)
+{
+    ASSERT_NE(hero, nullptr);
+    KI_ActionData follow;
+    follow.task = kIntentGotoObj;
+    follow.target = other;
+    ASSERT_EQ(hero->PushIntention(follow, 4.0f, 0, false), 1);
+    CheckAll({
+        {"SetAIStartEndAction(" + h + ", 7.0, 70.0)", kScriptVoid, 0, nullptr, nullptr},
+        {"SetAIMaxApproach(" + h + ", 12.0)", kScriptVoid, 0, nullptr, nullptr},
+        {"SetAIZigZag(" + h + ", 90.0, 3.0)", kScriptVoid, 0, nullptr, nullptr},
+        {"SetActionProperties(" + h + ", 1.0, 2.0, 3.0)", kScriptVoid, 0, nullptr, nullptr},
+    });
+    ASSERT_EQ(hero->m_AIActions.GetSize(), 1);
+    const KI_ActionData* top = hero->GetTopAction();
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->task, kIntentGotoObj);
+    EXPECT_EQ(top->target.Get(), other);
+    EXPECT_FLOAT_EQ(top->values[0], -1.0f);  // no time limit
+    EXPECT_EQ(top->thirdCode, 0);
+    EXPECT_FLOAT_EQ(top->entry.startEndAction[0], 7.0f);
+    EXPECT_FLOAT_EQ(top->entry.startEndAction[1], 70.0f);
+    EXPECT_FLOAT_EQ(top->entry.maxApproach, 12.0f);
+    EXPECT_NEAR(top->vectors[2][0], 1.5708f, 1e-4f);
+    EXPECT_FLOAT_EQ(top->vectors[2][1], 3.0f);
+    EXPECT_FLOAT_EQ(top->vectors[1][0], 1.0f);
+    EXPECT_FLOAT_EQ(top->vectors[1][1], 2.0f);
+    EXPECT_FLOAT_EQ(top->fifthValue, 3.0f);
+
+    hero->GetTopAction()->thirdCode = 5;
+    Check({"SetAIMaxApproach(" + h + ", 20.0)", kScriptVoid, 0, nullptr, nullptr});
+    ASSERT_EQ(hero->m_AIActions.GetSize(), 2);
+    EXPECT_FLOAT_EQ(hero->GetTopAction()->entry.maxApproach, 12.0f);
+}
