@@ -19,6 +19,27 @@ class KI_Strategy;
 // One candidate deed of an event block: its code, how it is scored and when it may be chosen.
 class KI_StratEntry {
 public:
+    // The deed codes that the loader maps the block keywords to.
+    enum Deed : int32_t {
+        kAction = 0,
+        kChangeStrategy = 1,
+        kFlee = 2,
+        kWait = 3,
+        kGoAside = 4,
+        kWalkAround = 5,
+        kBlock = 6,
+        kGoto = 7,
+        kAimAt = 8,
+        kGoLeftEnemy = 9,
+        kGoRightEnemy = 10,
+        kGoBackEnemy = 11,
+        kGoDirectionEnemy = 12,
+        kDodgeFront = 13,  // 13 to 16: front, back, left, right
+        kJumpFront = 17,   // 17 to 20: front, back, left, right
+        kJumpRight = 20,
+        kDrawWeapon = 21,
+        kSheathWeapon = 22,
+    };
     static constexpr int32_t kNotADeed = 23;  // a block name outside the deed table
     static constexpr int32_t kMobVariables = 16;
 

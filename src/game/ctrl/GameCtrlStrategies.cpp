@@ -17,18 +17,7 @@ constexpr int32_t kMaxEnemyParties = 256;  // numbers read from one "EnemyPartie
 constexpr float kPi = 3.1415927f;
 constexpr float kHalfPi = 1.5707964f;
 
-enum DeedCode : int32_t {
-    kAction = 0,
-    kChangeStrategy = 1,
-    kFlee = 2,
-    kGoAside = 4,
-    kWalkAround = 5,
-    kGoto = 7,
-    kAimAt = 8,
-    kGoLeftEnemy = 9,
-    kGoRightEnemy = 10,
-    kGoBackEnemy = 11,
-};
+using enum KI_StratEntry::Deed;
 
 // The event blocks by their names in the file.
 const struct {

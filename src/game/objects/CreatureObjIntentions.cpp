@@ -19,25 +19,6 @@
 
 namespace {
 
-// Strategy entry types (the loader's codes).
-enum EntryType : int32_t {
-    kEntryAction = 0,
-    kEntryChangeStrategy = 1,
-    kEntryFlee = 2,
-    kEntryWait = 3,
-    kEntryGoAside = 4,
-    kEntryWalkAround = 5,
-    kEntryBlock = 6,
-    kEntryGoto = 7,
-    kEntryAimAt = 8,
-    kEntryGoLeftEnemy = 9,
-    kEntryGoDirectionEnemy = 12,
-    kEntryDodgeFront = 13,
-    kEntryJumpRight = 20,
-    kEntryDrawWeapon = 21,
-    kEntrySheathWeapon = 22,
-};
-
 constexpr float kHalfPi = 1.5707964f;
 constexpr float kPi = 3.1415927f;
 constexpr uint32_t kLocksBoth = CreatureForcedAction::kLocksMovement | CreatureForcedAction::kLocksAction;
@@ -183,7 +164,7 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
     const D3DXVECTOR2 pos = GetPos();
     const D3DXVECTOR2 facing = GetDirection();
     switch (entry.type) {
-    case kEntryAction: {
+    case KI_StratEntry::kAction: {
         record.task = kIntentGoDoAction;
         record.actionName = entry.id;
         record.target = target;
@@ -208,7 +189,7 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         }
         break;
     }
-    case kEntryChangeStrategy: {
+    case KI_StratEntry::kChangeStrategy: {
         if (entry.myID2 >= 0) {
             ai.lastStrategyID = ai.strategyID;
             ai.strategyID = entry.myID2;
@@ -222,7 +203,7 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         m_ReassessFlag = 1;
         return 0;  // the decision chooses again under the new strategy
     }
-    case kEntryFlee: {
+    case KI_StratEntry::kFlee: {
         record.task = kIntentFlee;
         const D3DXVECTOR2 enemyPos(ai.lastEnemyPos[0], ai.lastEnemyPos[1]);
         D3DXVECTOR2 away = IsZero(enemyPos) ? D3DXVECTOR2(1.0f, 0.0f) : pos - enemyPos;
@@ -235,11 +216,11 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         record.vectors[0][1] = pos.y + offset.y;
         break;
     }
-    case kEntryWait:
+    case KI_StratEntry::kWait:
         ResetCurrentAction();
         record.task = kIntentWait;
         break;
-    case kEntryGoAside: {
+    case KI_StratEntry::kGoAside: {
         record.task = kIntentGotoPos;
         const float side = Random::Float01() < 0.5 ? 1.0f : -1.0f;
         const float distance = float(Random::Range(entry.minMaxDist[0], entry.minMaxDist[1]));
@@ -255,7 +236,7 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         record.vectors[0][1] = point.y;
         break;
     }
-    case kEntryWalkAround: {
+    case KI_StratEntry::kWalkAround: {
         record.task = kIntentGotoPos;
         const float a = float(Random::Range(-entry.angle, entry.angle));
         const float distance = float(Random::Range(entry.minMaxDist[0], entry.minMaxDist[1]));
@@ -268,7 +249,7 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         record.entry.maxApproach = std::max(record.entry.maxApproach, GetRadius());
         break;
     }
-    case kEntryBlock:
+    case KI_StratEntry::kBlock:
         record.task = kIntentBlock;
         place(record);
         if (m_ActionState.actionCode == kActionBlock)
@@ -281,9 +262,9 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
             }
         }
         return 1;
-    case kEntryGoto:
-    case kEntryAimAt: {
-        const bool go = entry.type == kEntryGoto;
+    case KI_StratEntry::kGoto:
+    case KI_StratEntry::kAimAt: {
+        const bool go = entry.type == KI_StratEntry::kGoto;
         const int32_t kind = entry.positionID;
         bool atPosition = false;
         D3DXVECTOR2 point(0.0f, 0.0f);
@@ -322,21 +303,21 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         }
         break;
     }
-    case kEntryGoLeftEnemy:
-    case kEntryGoLeftEnemy + 1:
-    case kEntryGoLeftEnemy + 2:
-    case kEntryGoDirectionEnemy:
-        record.task = entry.type == kEntryGoDirectionEnemy ? kIntentGoDirectionEnemy
-                                                           : kIntentGoLeftEnemy + entry.type - kEntryGoLeftEnemy;
+    case KI_StratEntry::kGoLeftEnemy:
+    case KI_StratEntry::kGoLeftEnemy + 1:
+    case KI_StratEntry::kGoLeftEnemy + 2:
+    case KI_StratEntry::kGoDirectionEnemy:
+        record.task = entry.type == KI_StratEntry::kGoDirectionEnemy ? kIntentGoDirectionEnemy
+                                                           : kIntentGoLeftEnemy + entry.type - KI_StratEntry::kGoLeftEnemy;
         record.target = m_LastEnemy.Get();
         break;
-    case kEntryDrawWeapon:
-    case kEntrySheathWeapon:
-        record.task = kIntentDrawWeapon + entry.type - kEntryDrawWeapon;
+    case KI_StratEntry::kDrawWeapon:
+    case KI_StratEntry::kSheathWeapon:
+        record.task = kIntentDrawWeapon + entry.type - KI_StratEntry::kDrawWeapon;
         break;
     default:
-        if (entry.type >= kEntryDodgeFront && entry.type <= kEntryJumpRight) {
-            record.task = kIntentDodgeFront + entry.type - kEntryDodgeFront;
+        if (entry.type >= KI_StratEntry::kDodgeFront && entry.type <= KI_StratEntry::kJumpRight) {
+            record.task = kIntentDodgeFront + entry.type - KI_StratEntry::kDodgeFront;
             break;
         }
         // A strategy file with a deed this server does not know: the entry fails, the creature

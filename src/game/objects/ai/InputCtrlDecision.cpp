@@ -18,9 +18,6 @@
 namespace {
 
 constexpr float kRadToDeg = 57.295826f;
-constexpr int32_t kEntryAction = 0;
-constexpr int32_t kEntryWalkAround = 5;
-constexpr int32_t kEntryGoto = 7;
 constexpr int32_t kEveryCreature = 4;  // target kind: every creature in range
 constexpr int32_t kAlwaysReassess = 9999;
 
@@ -332,7 +329,7 @@ float InputCtrl::EvaluateBlock(KI_StratBlock& block, std::vector<KIProbList>& ca
             const float score = ScoreEntry(*entry, creature, on, nullptr) * scale;
             if (!(score > 0.0f))
                 continue;
-            if (entry->type == kEntryAction && !CanPerformAction(*creature, entry->id.c_str()))
+            if (entry->type == KI_StratEntry::kAction && !CanPerformAction(*creature, entry->id.c_str()))
                 continue;
             KIProbList candidate;
             candidate.score = score;
@@ -361,7 +358,7 @@ float InputCtrl::ScoreEntry(const KI_StratEntry& entry, CreatureObj* creature, W
 
     float sum = RunScoreScript(entry, *creature, target);
     const D3DXVECTOR2 pos = creature->GetPos();
-    if (entry.type == kEntryGoto && entry.positionID >= CreatureObj::kTargetSlotBase &&
+    if (entry.type == KI_StratEntry::kGoto && entry.positionID >= CreatureObj::kTargetSlotBase &&
         entry.positionID < CreatureObj::kTargetSlotBase + CreatureObj::kElemRefs) {
         if (WorldElem* named = creature->m_ElemRefs[entry.positionID - CreatureObj::kTargetSlotBase].Get()) {
             float d = Distance(pos, named->GetPos());
@@ -384,7 +381,7 @@ float InputCtrl::ScoreEntry(const KI_StratEntry& entry, CreatureObj* creature, W
         if (HasKeys(entry.scoreEnemyAngle))
             sum += Curve(entry.scoreEnemyAngle, SignedAngleBetween(target->GetDirection(), pos - at) * kRadToDeg);
         const float d = Distance(pos, at);
-        if (entry.type != kEntryWalkAround && (d < entry.minMaxDist[0] || d > entry.minMaxDist[1]))
+        if (entry.type != KI_StratEntry::kWalkAround && (d < entry.minMaxDist[0] || d > entry.minMaxDist[1]))
             return 0.0f;
         sum += Curve(entry.scoreDist, d);
         if (auto* other = dynamic_cast<CreatureObj*>(target); other && HasKeys(entry.scoreTargetHealth)) {
@@ -394,7 +391,7 @@ float InputCtrl::ScoreEntry(const KI_StratEntry& entry, CreatureObj* creature, W
         }
     } else if (position) {
         const float d = Distance(pos, *position);
-        if (entry.type != kEntryWalkAround && (d < entry.minMaxDist[0] || d > entry.minMaxDist[1]))
+        if (entry.type != KI_StratEntry::kWalkAround && (d < entry.minMaxDist[0] || d > entry.minMaxDist[1]))
             return 0.0f;
         sum += Curve(entry.scoreDist, d);
     }

@@ -294,10 +294,11 @@ TEST_F(InputCtrlDecisionTest, StuckOnAHalfSecondTickLooksForABetterWay)
         ASSERT_NE(creature->GetTopAction(), nullptr);
         EXPECT_EQ(creature->GetTopAction()->task, c.task) << int(c.findBetterWay) << " " << c.intentionTime;
         EXPECT_EQ(creature->m_AIActions.GetSize(), c.stack);
-        if (c.task == kIntentFindBetterWay)
+        if (c.task == kIntentFindBetterWay) {
             EXPECT_FLOAT_EQ(creature->GetTopAction()->values[0], 3.0f);  // its time limit
-        else if (!c.findBetterWay)
+        } else if (!c.findBetterWay) {
             EXPECT_EQ(creature->m_ReassessFlag, 1);
+        }
         world.DelObj(creature->m_ObjID, 0);
     }
 }
