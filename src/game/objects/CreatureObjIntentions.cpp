@@ -119,6 +119,18 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
     const auto place = [&](const KI_ActionData& record) {
         return queued ? PushIntention(record, -1.0f, 0, true) : SetIntention(record, -1.0f, 0);
     };
+    // The entry's intention goes on the stack; one started at once holds the entry's priority for
+    // a while, so that lower entries do not interrupt it.
+    const auto placeHeld = [&](const KI_ActionData& record) {
+        place(record);
+        if (!queued && entry.prior > 0) {
+            const float time = RandomAround(entry.maxForceTime, entry.maxForceTimeRand);
+            if (time > 0.0f) {
+                AddForcedAction(entry.prior, time, kLocksBoth);
+                ai.currentPriority = entry.prior;
+            }
+        }
+    };
     const auto fail = [&]() {
         m_AITimer = 0.0f;
         m_ReassessFlag = 1;
@@ -251,16 +263,9 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
     }
     case KI_StratEntry::kBlock:
         record.task = kIntentBlock;
-        place(record);
+        placeHeld(record);
         if (m_ActionState.actionCode == kActionBlock)
             AddForcedAction(1, RandomAround(entry.maxForceTime, entry.maxForceTimeRand), kLocksBoth);
-        if (!queued && entry.prior > 0) {
-            const float time = RandomAround(entry.maxForceTime, entry.maxForceTimeRand);
-            if (time > 0.0f) {
-                AddForcedAction(entry.prior, time, kLocksBoth);
-                ai.currentPriority = entry.prior;
-            }
-        }
         return 1;
     case KI_StratEntry::kGoto:
     case KI_StratEntry::kAimAt: {
@@ -326,14 +331,7 @@ int32_t CreatureObj::StartStrategyEntry(const KI_StratEntry& entry, WorldElem* t
         ai.currentPriority = -1;
         return fail();
     }
-    place(record);
-    if (!queued && entry.prior > 0) {
-        const float time = RandomAround(entry.maxForceTime, entry.maxForceTimeRand);
-        if (time > 0.0f) {
-            AddForcedAction(entry.prior, time, kLocksBoth);
-            ai.currentPriority = entry.prior;
-        }
-    }
+    placeHeld(record);
     return 1;
 }
 
