@@ -52,6 +52,7 @@ public:
     int32_t Int(int32_t index) const;
     int32_t IntOr(int32_t index, int32_t fallback) const { return index < m_Count ? Int(index) : fallback; }
     double Float(int32_t index) const;
+    float FloatArg(int32_t index) const { return float(Float(index)); }  // as the engine keeps it
     const char* Text(int32_t index) const;
     // A String argument as a script handler stores it: the name of a script file (ending in ".c"
     // or ".cpp") resolved against the running script module, any other text as it is; empty for

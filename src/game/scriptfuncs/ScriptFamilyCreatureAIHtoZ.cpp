@@ -42,21 +42,19 @@ template <class Change> void ChangeCurrentAction(CreatureObj& creature, Change c
     creature.SetIntention(record, -1.0f, 0);
 }
 
-float Arg(ScriptCall& call, int32_t index) { return float(call.Float(index)); }
-
 void SetAIStartEndAction(ScriptCall& call)
 {
     if (CreatureObj* creature = ActionCreature(call, 3))
         ChangeCurrentAction(*creature, [&](KI_ActionData& record) {
-            record.entry.startEndAction[0] = Arg(call, 1);
-            record.entry.startEndAction[1] = Arg(call, 2);
+            record.entry.startEndAction[0] = call.FloatArg(1);
+            record.entry.startEndAction[1] = call.FloatArg(2);
         });
 }
 
 void SetAIMaxApproach(ScriptCall& call)
 {
     if (CreatureObj* creature = ActionCreature(call, 2))
-        ChangeCurrentAction(*creature, [&](KI_ActionData& record) { record.entry.maxApproach = Arg(call, 1); });
+        ChangeCurrentAction(*creature, [&](KI_ActionData& record) { record.entry.maxApproach = call.FloatArg(1); });
 }
 
 // The zig-zag pair the runner steers by: the angle in degrees, and its second value.
@@ -64,8 +62,8 @@ void SetAIZigZag(ScriptCall& call)
 {
     if (CreatureObj* creature = ActionCreature(call, 3))
         ChangeCurrentAction(*creature, [&](KI_ActionData& record) {
-            record.vectors[2][0] = record.entry.goZigZag[0] = Arg(call, 1) * ScriptCall::kDegToRad;
-            record.vectors[2][1] = record.entry.goZigZag[1] = Arg(call, 2);
+            record.vectors[2][0] = record.entry.goZigZag[0] = call.FloatArg(1) * ScriptCall::kDegToRad;
+            record.vectors[2][1] = record.entry.goZigZag[1] = call.FloatArg(2);
         });
 }
 
@@ -79,9 +77,9 @@ void SetActionProperties(ScriptCall& call)
         call.Error("None creature in function %s", call.GetName());
     if (CreatureObj* creature = elem && elem->IsCreature() ? static_cast<CreatureObj*>(elem) : nullptr)
         ChangeCurrentAction(*creature, [&](KI_ActionData& record) {
-            record.vectors[1][0] = Arg(call, 1);
-            record.vectors[1][1] = Arg(call, 2);
-            record.fifthValue = Arg(call, 3);
+            record.vectors[1][0] = call.FloatArg(1);
+            record.vectors[1][1] = call.FloatArg(2);
+            record.fifthValue = call.FloatArg(3);
         });
 }
 
@@ -119,7 +117,7 @@ void SetLastTargetPos(ScriptCall& call)
     if (!call.NeedCount(3, -1) || !call.NeedInt(0))
         return;
     if (CreatureObj* creature = call.Creature(0))
-        creature->SetPair(float(call.Float(1)), float(call.Float(2)));
+        creature->SetPair(call.FloatArg(1), call.FloatArg(2));
 }
 
 // Events 1 to 4: attacked (by the third argument's element), hit and hard hit (with a value),
@@ -147,7 +145,7 @@ void SetAIEvent(ScriptCall& call)
     case 2:
     case 3:
         (call.Int(1) == 2 ? events.hit : events.hardHit) = 1;
-        events.value = call.GetCount() >= 3 ? float(call.Float(2)) : 1.0f;
+        events.value = call.GetCount() >= 3 ? call.FloatArg(2) : 1.0f;
         break;
     case 4:
         events.lostTarget = 1;
@@ -188,7 +186,7 @@ void SetGuiColor(ScriptCall& call)
     CreatureObj* creature = CreatureOrWarn(call, 0, "Object '%s' is no creature");
     if (!creature)
         return;
-    creature->m_Stats.guiColor = Color::FromFloats(float(call.Float(1)), float(call.Float(2)), float(call.Float(3)));
+    creature->m_Stats.guiColor = Color::FromFloats(call.FloatArg(1), call.FloatArg(2), call.FloatArg(3));
     call.Forward(4, creature, 1, 1);
 }
 
@@ -204,7 +202,7 @@ void Shoot(ScriptCall& call)
     ActionShot* shot = entry ? entry->shots.GetAt(0) : nullptr;
     if (!shot)
         return;
-    const D3DXVECTOR2 direction(float(call.Float(2)), float(call.Float(3)));
+    const D3DXVECTOR2 direction(call.FloatArg(2), call.FloatArg(3));
     elem->CallShotScript(shot, &direction, nullptr);
     call.SetInt(1);
     call.Forward(call.GetCount(), elem, 0, 0);
@@ -217,11 +215,11 @@ void SetActForce(ScriptCall& call)
     if (!elem)
         return;
     ActForce& force = elem->m_ActForce;
-    force.strength = float(call.Float(1));
-    force.maxDist = float(call.Float(2));
+    force.strength = call.FloatArg(1);
+    force.maxDist = call.FloatArg(2);
     force.flags = call.IntOr(3, ActForce::kCreatures);
-    force.attenuation[0] = call.GetCount() >= 5 ? float(call.Float(4)) : 0.0f;
-    force.attenuation[1] = call.GetCount() >= 6 ? float(call.Float(5)) : 0.0f;
+    force.attenuation[0] = call.GetCount() >= 5 ? call.FloatArg(4) : 0.0f;
+    force.attenuation[1] = call.GetCount() >= 6 ? call.FloatArg(5) : 0.0f;
 }
 
 void SetCanMoveThroughFlags(ScriptCall& call)
@@ -235,7 +233,7 @@ void SetAngleFront(ScriptCall& call)
     if (!call.NeedCount(2, -1))
         return;
     if (CreatureObj* creature = CreatureOrWarn(call, 0, "Can not SetAngleFront of none creature"))
-        creature->m_AngleFront = float(call.Float(1));
+        creature->m_AngleFront = call.FloatArg(1);
 }
 
 // A creature walks, runs and turns aside at the one speed; its move speed follows.
@@ -244,7 +242,7 @@ void SetMoveSpd(ScriptCall& call)
     WorldElem* elem = call.CountedObject(2, -1);
     if (!elem)
         return;
-    const float speed = float(call.Float(1));
+    const float speed = call.FloatArg(1);
     if (elem->IsCreature()) {
         auto* creature = static_cast<CreatureObj*>(elem);
         creature->m_Cycle.forwardSpeed = speed;
@@ -260,7 +258,7 @@ void SetRotSpd(ScriptCall& call)
     WorldElem* elem = call.CountedObject(2, -1);
     if (!elem)
         return;
-    const float speed = float(call.Float(1));
+    const float speed = call.FloatArg(1);
     elem->SetTurnRate(speed);
     if (elem->IsCreature())
         static_cast<CreatureObj*>(elem)->m_Cycle.rotationSpeed = speed;
@@ -300,7 +298,7 @@ void SetAniCycleTime(ScriptCall& call)
         return;
     }
     const int32_t cycle = std::clamp(call.IntOr(2, 0), 0, CreatureObj::kCycleTypes - 1);
-    static_cast<CreatureObj*>(elem)->m_CyclePlayers[cycle].SetTime(float(call.Float(1)));
+    static_cast<CreatureObj*>(elem)->m_CyclePlayers[cycle].SetTime(call.FloatArg(1));
 }
 
 // The healthy, wounded and badly wounded idle cycles of weapon type 0 or 1, or of both for a

@@ -199,7 +199,7 @@ void DamageDirect(ScriptCall& call)
         if (!attacker)
             return;
     }
-    creature->DamageDirect(float(call.Float(1)), attacker, 0, call.IntOr(3, 1), 0, -2);
+    creature->DamageDirect(call.FloatArg(1), attacker, 0, call.IntOr(3, 1), 0, -2);
 }
 
 // An unknown type name is reported and the influence still goes to the creature (as type 0,
@@ -212,7 +212,7 @@ void AddInfluence(ScriptCall& call)
     if (!creature)
         return;
     const int32_t type = ScriptCreatureArgs::InfluenceType(call, call.Text(1));
-    const float second = call.GetCount() >= 4 ? float(call.Float(3)) : 1.0f;
+    const float second = call.GetCount() >= 4 ? call.FloatArg(3) : 1.0f;
     WorldElem* source = nullptr;
     if (call.GetCount() >= 5 && call.Int(4) >= 0) {
         source = call.Object(4);
@@ -223,7 +223,7 @@ void AddInfluence(ScriptCall& call)
     if (type == CreatureObj::kEffectWeaponPoison && value == 0)
         value = 10;  // a poisoned weapon without a given strength
     InfluenceParams params;
-    params.InitObject(float(call.Float(2)), second, source, value);
+    params.InitObject(call.FloatArg(2), second, source, value);
     creature->AddInfluence(type, params, -1, call.IntOr(6, 0) != 0);
 }
 
@@ -235,7 +235,7 @@ void AddItemInfluence(ScriptCall& call)
     if (!creature)
         return;
     InfluenceParams params;
-    params.InitItem(call.Text(1), float(call.Float(2)));
+    params.InitItem(call.Text(1), call.FloatArg(2));
     creature->AddInfluence(CreatureObj::kEffectItem, params, -1, call.IntOr(3, 0) != 0);
     call.Forward(call.GetCount(), creature, 1, 1);
 }
@@ -356,14 +356,14 @@ void GetMonsterLevel(ScriptCall& call)
 {
     call.SetTypeInt();
     if (call.NeedCount(1, -1))
-        call.SetInt(call.GetCtrl().GetMonsterLevel(float(call.Float(0))));
+        call.SetInt(call.GetCtrl().GetMonsterLevel(call.FloatArg(0)));
 }
 
 void GetMightFromMonsterLevel(ScriptCall& call)
 {
     call.SetTypeFloat();
     if (call.NeedCount(1, -1))
-        call.SetFloat(call.GetCtrl().GetMonsterLevelMight(float(call.Float(0))));
+        call.SetFloat(call.GetCtrl().GetMonsterLevelMight(call.FloatArg(0)));
 }
 
 void GetProjectileMaxDist(ScriptCall& call)

@@ -103,7 +103,7 @@ void SetHealth(ScriptCall& call)
     if (!call.NeedCount(2, -1))
         return;
     if (CreatureObj* creature = CreatureOrWarn(call, 0, "Can not set health points of none creature"))
-        creature->SetHealth(float(call.Float(1)));
+        creature->SetHealth(call.FloatArg(1));
 }
 
 // Lowering the mana spends the difference, so that whatever reacts to mana use does.
@@ -114,7 +114,7 @@ void SetMana(ScriptCall& call)
     CreatureObj* creature = CreatureOrWarn(call, 0, "Can not set mana of none creature");
     if (!creature)
         return;
-    const float mana = float(call.Float(1));
+    const float mana = call.FloatArg(1);
     if (mana < creature->m_Mana)
         creature->UseMana(creature->m_Mana - mana);
     else
@@ -151,7 +151,7 @@ template <bool kHealth> void Refill(ScriptCall& call)
         return;
     }
     auto* creature = static_cast<CreatureObj*>(elem);
-    const float amount = float(call.Float(1)), seconds = float(call.Float(2));
+    const float amount = call.FloatArg(1), seconds = call.FloatArg(2);
     if constexpr (kHealth) {
         if (call.GetCount() == 1)
             creature->RefillHealthToMax();
@@ -225,8 +225,8 @@ void SetExperienceGain(ScriptCall& call)
     CreatureObj* creature = call.CountedCreature(2, -1);
     if (!creature)
         return;
-    const float gain = float(call.Float(1));
-    const float second = call.GetCount() >= 3 ? float(call.Float(2)) : gain;
+    const float gain = call.FloatArg(1);
+    const float second = call.GetCount() >= 3 ? call.FloatArg(2) : gain;
     const float maxHealth = creature->GetMaxHealth();
     creature->m_Stats.expKill = gain;
     creature->m_Stats.expDamage = maxHealth > 0.0f ? second / maxHealth : second;
@@ -243,15 +243,15 @@ void SetCharacterLevel(ScriptCall& call)
 void SetKnockBackSpd(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(3, 3)) {
-        elem->m_VelocityX = float(call.Float(1));
-        elem->m_VelocityY = float(call.Float(2));
+        elem->m_VelocityX = call.FloatArg(1);
+        elem->m_VelocityY = call.FloatArg(2);
     }
 }
 
 void KnockBack(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(3, -1))
-        elem->AddImpulse(float(call.Float(1)), float(call.Float(2)));
+        elem->AddImpulse(call.FloatArg(1), call.FloatArg(2));
 }
 
 void KnockDown(ScriptCall& call)

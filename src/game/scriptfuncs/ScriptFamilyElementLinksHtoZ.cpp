@@ -23,8 +23,6 @@
 
 namespace {
 
-float Arg(ScriptCall& call, int32_t index) { return float(call.Float(index)); }
-
 ItemObj* ItemOf(WorldElem* elem) { return elem && elem->m_TypeCode == ElemType::kItem ? static_cast<ItemObj*>(elem) : nullptr; }
 
 // ---- animation and motion
@@ -47,7 +45,7 @@ void SetObjectAni(ScriptCall& call)
     if (!item)
         return;
     if (call.GetCount() >= 4)
-        item->SetAnimationRange(Arg(call, 1), Arg(call, 2), Arg(call, 3));
+        item->SetAnimationRange(call.FloatArg(1), call.FloatArg(2), call.FloatArg(3));
     call.Forward(call.GetCount(), item, 0, 1);
 }
 
@@ -62,7 +60,7 @@ void SetLoopAni(ScriptCall& call)
 void SetAniTime(ScriptCall& call)
 {
     if (ItemObj* item = AnimatedItem(call, "SetAniTime()")) {
-        item->SetAniTime(Arg(call, 1));
+        item->SetAniTime(call.FloatArg(1));
         call.Forward(call.GetCount(), item, 0, 1);
     }
 }
@@ -70,7 +68,7 @@ void SetAniTime(ScriptCall& call)
 void SetAniSpeed(ScriptCall& call)
 {
     if (ItemObj* item = AnimatedItem(call, "SetAniSpeed()")) {
-        item->SetAniSpeed(Arg(call, 1));
+        item->SetAniSpeed(call.FloatArg(1));
         call.Forward(call.GetCount(), item, 1, 1);
     }
 }
@@ -121,16 +119,16 @@ void SetMovePath(ScriptCall& call)
     keys.assign(size_t((call.GetCount() - 1) / 3), PathKey());
     for (size_t i = 0; i < keys.size(); i++) {
         const int32_t first = 1 + 3 * int32_t(i);
-        keys[i].time = Arg(call, first);
-        keys[i].x = Arg(call, first + 1);
-        keys[i].y = Arg(call, first + 2);
+        keys[i].time = call.FloatArg(first);
+        keys[i].x = call.FloatArg(first + 1);
+        keys[i].y = call.FloatArg(first + 2);
     }
 }
 
 void SetPathMoveSpd(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(2, 2))
-        elem->m_PathMotion.speed = Arg(call, 1);
+        elem->m_PathMotion.speed = call.FloatArg(1);
 }
 
 void SetPathLoop(ScriptCall& call)
@@ -140,7 +138,7 @@ void SetPathLoop(ScriptCall& call)
         return;
     PathCurve& curve = elem->m_PathMotion.curve;
     curve.loop = call.Int(1) != 0 ? 1 : 0;
-    curve.loopTime = Arg(call, 2);
+    curve.loopTime = call.FloatArg(2);
     elem->m_ObjValues.loopPath = curve.loop;
     elem->m_ObjValues.loopPathEndTime = curve.loopTime;
 }
@@ -148,8 +146,8 @@ void SetPathLoop(ScriptCall& call)
 void SetPathOrigin(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(3, 3)) {
-        elem->m_PathMotion.offset[0] = Arg(call, 1);
-        elem->m_PathMotion.offset[1] = Arg(call, 2);
+        elem->m_PathMotion.offset[0] = call.FloatArg(1);
+        elem->m_PathMotion.offset[1] = call.FloatArg(2);
     }
 }
 
@@ -172,7 +170,7 @@ void SetRotateWithPath(ScriptCall& call)
 void SetPathTime(ScriptCall& call)
 {
     if (WorldElem* elem = call.CountedObject(2, 2))
-        elem->m_PathMotion.time = Arg(call, 1);
+        elem->m_PathMotion.time = call.FloatArg(1);
 }
 
 void SetPathGotoTime(ScriptCall& call)
@@ -182,7 +180,7 @@ void SetPathGotoTime(ScriptCall& call)
         return;
     PathMotion& path = elem->m_PathMotion;
     path.stopAtTarget = 1;
-    path.gotoTime = Math::WrapFloat(Arg(call, 1), path.curve.loopTime);
+    path.gotoTime = Math::WrapFloat(call.FloatArg(1), path.curve.loopTime);
 }
 
 void RotateObjOnPlatform(ScriptCall& call)
@@ -198,9 +196,9 @@ void RotateObjOnPlatform(ScriptCall& call)
     const D3DXVECTOR2 pos = elem->GetPos();
     const float dx = pos.x - centre.x;
     const float dy = pos.y - centre.y;
-    if (!(std::sqrt(dx * dx + dy * dy) < Arg(call, 3)))
+    if (!(std::sqrt(dx * dx + dy * dy) < call.FloatArg(3)))
         return;
-    const float angle = Arg(call, 2);
+    const float angle = call.FloatArg(2);
     const float c = std::cos(angle);
     const float s = std::sin(angle);
     elem->SetAngle(elem->GetOwnAngle() + angle);
@@ -289,7 +287,7 @@ void SetObjectFloat(ScriptCall& call)
     WorldElem* elem = call.CountedObject(2, -1);
     if (!elem)
         return;
-    elem->SetScriptTemp(call.IntOr(2, 1) - 1, Arg(call, 1));  // the element checks the index
+    elem->SetScriptTemp(call.IntOr(2, 1) - 1, call.FloatArg(1));  // the element checks the index
     if (std::strlen(call.GetName()) != 17)
         call.Forward(call.GetCount(), elem, 1, 1);
 }
@@ -309,7 +307,7 @@ void SetMobFloatVariable(ScriptCall& call)
     if (!call.NeedCount(3, 3) || !call.NeedInt(0))
         return;
     if (MobData* mob = call.GetCtrl().GetMob(call.Int(0)))
-        mob->variables[std::clamp(call.Int(1), 0, MobData::kVariables - 1)] = Arg(call, 2);
+        mob->variables[std::clamp(call.Int(1), 0, MobData::kVariables - 1)] = call.FloatArg(2);
 }
 
 void SetEffBy(ScriptCall& call)

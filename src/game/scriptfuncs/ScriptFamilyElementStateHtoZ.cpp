@@ -26,8 +26,6 @@ SceneObject* SceneOf(WorldElem* elem) { return elem && elem->IsCreatureOrItem() 
 
 ItemObj* ItemOf(WorldElem* elem) { return elem && elem->m_TypeCode == ElemType::kItem ? static_cast<ItemObj*>(elem) : nullptr; }
 
-float Arg(ScriptCall& call, int32_t index) { return float(call.Float(index)); }
-
 // ---- tests
 
 void IsAniLooped(ScriptCall& call)
@@ -72,7 +70,7 @@ void IsInObject(ScriptCall& call)
     if (!call.NeedCount(2, -1))
         return;
     const int32_t found =
-        call.GetWorld().FindElementAtPoint(Arg(call, 0), Arg(call, 1), Arg(call, 2), false, false, nullptr);
+        call.GetWorld().FindElementAtPoint(call.FloatArg(0), call.FloatArg(1), call.FloatArg(2), false, false, nullptr);
     call.WriteObjList(&found, 1);
     call.SetInt(found >= 0);
 }
@@ -81,7 +79,7 @@ void IsPositionWithinActiveArea(ScriptCall& call)
 {
     call.SetTypeInt();
     if (call.NeedCount(2, 3))
-        call.SetInt(call.GetWorld().IsInActiveArea(Arg(call, 0), Arg(call, 1)));
+        call.SetInt(call.GetWorld().IsInActiveArea(call.FloatArg(0), call.FloatArg(1)));
 }
 
 void IsLineClearBetweenObjs(ScriptCall& call)
@@ -107,7 +105,7 @@ void Vect2Angle(ScriptCall& call)
 {
     call.SetTypeFloat();
     if (call.NeedCount(2, 2))
-        call.SetFloat(std::atan2(Arg(call, 1), Arg(call, 0)));
+        call.SetFloat(std::atan2(call.FloatArg(1), call.FloatArg(0)));
 }
 
 // ---- position, size and look
@@ -119,13 +117,13 @@ void SetPos(ScriptCall& call)
         return;
     if (call.IntOr(3, 1) != 0)
         elem->InvalidateGroundHeight();
-    elem->SetPos(Arg(call, 1), Arg(call, 2));
+    elem->SetPos(call.FloatArg(1), call.FloatArg(2));
 }
 
 void SetHeight(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, 2)) {
-        elem->SetHeight(Arg(call, 1));
+        elem->SetHeight(call.FloatArg(1));
         call.Forward(2, elem, 1, 1);
     }
 }
@@ -133,13 +131,13 @@ void SetHeight(ScriptCall& call)
 void SetAngle(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, 2))
-        elem->SetAngle(Arg(call, 1));
+        elem->SetAngle(call.FloatArg(1));
 }
 
 void SetOpacity(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, 2))
-        elem->m_Opacity = Arg(call, 1);
+        elem->m_Opacity = call.FloatArg(1);
 }
 
 // The object and the parts attached to it.
@@ -153,7 +151,7 @@ void SetOpacityOfTree(WorldElemGridBase& elem, float opacity)
 void SetObjectOpacity(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, 2)) {
-        SetOpacityOfTree(*elem, Arg(call, 1));
+        SetOpacityOfTree(*elem, call.FloatArg(1));
         call.Forward(2, elem, 1, 1);
     }
 }
@@ -161,7 +159,7 @@ void SetObjectOpacity(ScriptCall& call)
 void SetSize(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, 2)) {
-        elem->m_Radius = Arg(call, 1);
+        elem->m_Radius = call.FloatArg(1);
         elem->m_ObjValues.size = elem->m_Radius;
     }
 }
@@ -171,7 +169,7 @@ void SetVSize(ScriptCall& call)
     WorldElem* elem = Counted(call, 2, 2);
     if (!elem)
         return;
-    elem->m_ObjValues.visSize = Arg(call, 1);
+    elem->m_ObjValues.visSize = call.FloatArg(1);
     if (SceneObject* scene = dynamic_cast<SceneObject*>(elem))
         scene->m_ViewMargin = elem->m_ObjValues.visSize;
 }
@@ -179,7 +177,7 @@ void SetVSize(ScriptCall& call)
 void SetMass(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, 2))
-        elem->m_Mass = Arg(call, 1);
+        elem->m_Mass = call.FloatArg(1);
 }
 
 void SetScale3D(ScriptCall& call)
@@ -188,7 +186,7 @@ void SetScale3D(ScriptCall& call)
     if (!elem)
         return;
     if (SceneObject* scene = SceneOf(elem))
-        scene->SetScale(Arg(call, 1), Arg(call, 2), Arg(call, 3), call.IntOr(4, 0) != 0, call.IntOr(5, 0) != 0);
+        scene->SetScale(call.FloatArg(1), call.FloatArg(2), call.FloatArg(3), call.IntOr(4, 0) != 0, call.IntOr(5, 0) != 0);
     else
         call.Warning("SetScale3D() used on none scene object");
     call.Forward(call.GetCount(), elem, 1, 1);
@@ -200,8 +198,8 @@ void SetRotAxisAngle(ScriptCall& call)
     if (!elem)
         return;
     if (SceneObject* scene = SceneOf(elem)) {
-        scene->m_TiltAxis = D3DXVECTOR3(Arg(call, 1), Arg(call, 2), Arg(call, 3));
-        scene->m_TiltAngle = Arg(call, 4);
+        scene->m_TiltAxis = D3DXVECTOR3(call.FloatArg(1), call.FloatArg(2), call.FloatArg(3));
+        scene->m_TiltAngle = call.FloatArg(4);
     } else {
         call.Warning("SetRotAxisAngle() used on none scene object");
     }
@@ -236,9 +234,9 @@ void SetColor(ScriptCall& call)
     if (!scene)
         return;
     for (int32_t i = 0; i < 3; i++) {
-        scene->m_ColourFactor1[i] = Arg(call, 1 + i);
-        scene->m_ColourFactor3[i] = Arg(call, 1 + i);
-        scene->m_ColourFactor2[i] = Arg(call, 4 + i);
+        scene->m_ColourFactor1[i] = call.FloatArg(1 + i);
+        scene->m_ColourFactor3[i] = call.FloatArg(1 + i);
+        scene->m_ColourFactor2[i] = call.FloatArg(4 + i);
     }
     call.Forward(7, elem, 1, 1);
 }
@@ -249,7 +247,7 @@ void SetColorAdd(ScriptCall& call)
     SceneObject* scene = SceneOf(elem);
     if (!scene)
         return;
-    scene->m_Colour = Color::FromFloats(Arg(call, 1), Arg(call, 2), Arg(call, 3)) & 0x00FFFFFFu;
+    scene->m_Colour = Color::FromFloats(call.FloatArg(1), call.FloatArg(2), call.FloatArg(3)) & 0x00FFFFFFu;
     call.Forward(4, elem, 1, 1);
 }
 
@@ -272,7 +270,7 @@ void SetFadeOutIfInView(ScriptCall& call)
     SceneObject* scene = SceneOf(elem);
     if (!scene)
         return;
-    const float value = Arg(call, 1);
+    const float value = call.FloatArg(1);
     scene->m_FadeOutIfInView = value != 0.0f ? 1 : 0;
     if (ItemObj* item = ItemOf(elem))
         item->m_Graphics.fadeOutIfInView = value;
@@ -319,7 +317,7 @@ void SetActive(ScriptCall& call)
 void SetLifeSpan(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, 2)) {
-        elem->SetLifeSpan(Arg(call, 1));
+        elem->SetLifeSpan(call.FloatArg(1));
         call.Forward(2, elem, 1, 1);
     }
 }
@@ -328,13 +326,13 @@ void SetProjectileMaxDist(ScriptCall& call)
 {
     WorldElem* elem = Counted(call, 2, 2);
     if (elem && elem->m_TypeCode == ElemType::kProjectile)
-        static_cast<ProjectileBase*>(elem)->m_Range = Arg(call, 1);
+        static_cast<ProjectileBase*>(elem)->m_Range = call.FloatArg(1);
 }
 
 void SetConstantRotation(ScriptCall& call)
 {
     if (WorldElem* elem = Counted(call, 2, -1)) {
-        elem->SetRotationSpeed(Arg(call, 1));
+        elem->SetRotationSpeed(call.FloatArg(1));
         call.Forward(call.GetCount(), elem, 1, 1);
     }
 }

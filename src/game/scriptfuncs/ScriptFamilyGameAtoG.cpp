@@ -142,7 +142,7 @@ void CountDown(ScriptCall& call)
 {
     if (!call.NeedCount(2, -1) || !call.NeedString(1))
         return;
-    call.GetWorld().SetCountDown(float(call.Float(0)), String(call.Text(1)));
+    call.GetWorld().SetCountDown(call.FloatArg(0), String(call.Text(1)));
     call.Forward();
 }
 

@@ -91,7 +91,7 @@ void TransformByFunction(ScriptCall& call)
     call.SetTypeFloat();
     if (!call.NeedCount(2, -1))
         return;
-    const float value = float(call.Float(0));
+    const float value = call.FloatArg(0);
     const char* name = call.IsString(1) ? call.Text(1) : "";
     if (call.GetCount() == 2) {
         const GameFunction* function = call.GetCtrl().FindGameFunction(name);
@@ -213,7 +213,7 @@ void RequestRunScript(ScriptCall& call)
         return;
     String text(call.Text(0));
     const String label = ScriptLabel(text);
-    const float delay = call.GetCount() >= 2 ? float(call.Float(1)) : 0.0f;
+    const float delay = call.GetCount() >= 2 ? call.FloatArg(1) : 0.0f;
     uint8_t flags = ScriptReaderGameEngine::kNoRunFlags;
     if (call.IntOr(2, 0) != 0)
         flags = 2;
@@ -288,9 +288,9 @@ void SetCameraView(ScriptCall& call)
     if (!call.NeedCount(7, -1))
         return;
     const auto radians = [](double degrees) { return float(degrees * double(ScriptCall::kDegToRad)); };
-    call.GetCtrl().AddCameraPathKey(float(call.Float(0)), float(call.Float(1)), float(call.Float(2)),
-                                    float(call.Float(3)), radians(call.Float(5)), radians(90.0 - call.Float(6)),
-                                    float(call.Float(4)), call.GetCount() >= 8 ? radians(call.Float(7)) : 0.0f);
+    call.GetCtrl().AddCameraPathKey(call.FloatArg(0), call.FloatArg(1), call.FloatArg(2),
+                                    call.FloatArg(3), radians(call.Float(5)), radians(90.0 - call.Float(6)),
+                                    call.FloatArg(4), call.GetCount() >= 8 ? radians(call.Float(7)) : 0.0f);
     call.Forward();
 }
 
@@ -319,14 +319,14 @@ void SetGameMode(ScriptCall& call)
 void SetInteractiveScenePos(ScriptCall& call)
 {
     if (call.NeedCount(2, -1))
-        call.GetCtrl().SetInteractiveScenePos(float(call.Float(0)), float(call.Float(1)));
+        call.GetCtrl().SetInteractiveScenePos(call.FloatArg(0), call.FloatArg(1));
 }
 
 void SetGameSpeed(ScriptCall& call)
 {
     if (!call.NeedCount(1, 1))
         return;
-    call.GetCtrl().SetGameSpeed(float(call.Float(0)));
+    call.GetCtrl().SetGameSpeed(call.FloatArg(0));
     call.Forward(1, nullptr, 1, 1);
 }
 
@@ -341,7 +341,7 @@ void SetFrameRate(ScriptCall& call, bool maximum)
 {
     if (!call.NeedCount(1, -1))
         return;
-    const float rate = float(call.Float(0));
+    const float rate = call.FloatArg(0);
     if (!(rate > 0.0f)) {
         call.Refuse();
         return;

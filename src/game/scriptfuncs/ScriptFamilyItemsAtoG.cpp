@@ -134,8 +134,8 @@ void EmptyInventory(ScriptCall& call)
 void DropInventory(ScriptCall& call)
 {
     if (WorldElem* owner = call.CountedObject(1, -1)) {
-        const float radius = call.GetCount() >= 2 ? float(call.Float(1)) : kDefaultDropRadius;
-        owner->DropInventory(radius, call.GetCount() >= 3 ? float(call.Float(2)) : 0.0f);
+        const float radius = call.GetCount() >= 2 ? call.FloatArg(1) : kDefaultDropRadius;
+        owner->DropInventory(radius, call.GetCount() >= 3 ? call.FloatArg(2) : 0.0f);
     }
 }
 

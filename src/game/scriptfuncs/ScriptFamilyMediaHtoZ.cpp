@@ -48,7 +48,7 @@ void PlaySound(ScriptCall& call)
     WorldElem* source = nullptr;
     if (call.IsString(0)) {
         if (call.GetCount() == 3) {
-            const D3DXVECTOR2 at(float(call.Float(1)), float(call.Float(2)));
+            const D3DXVECTOR2 at(call.FloatArg(1), call.FloatArg(2));
             ::PlaySound(call.Text(0), &at, nullptr, 0);
         } else if (call.GetCount() == 2) {
             source = call.Object(1);
@@ -90,7 +90,7 @@ void PreloadSound(ScriptCall& call)
 void SetGlobalVolume(ScriptCall& call)
 {
     if (call.NeedCount(1, 1))
-        call.GetCtrl().SetGlobalVolume(float(call.Float(0)));
+        call.GetCtrl().SetGlobalVolume(call.FloatArg(0));
 }
 
 // Music.
@@ -114,7 +114,7 @@ void PostMusic(ScriptCall& call, int32_t mode)
     MusicEventRecord music;
     String::CopySized(music.name, sizeof music.name, call.Text(0));
     music.mode = mode;
-    music.fade = call.GetCount() >= 2 ? float(call.Float(1)) : kDefaultFade;
+    music.fade = call.GetCount() >= 2 ? call.FloatArg(1) : kDefaultFade;
     WorldEvent event;
     music.Write(event);
     call.GetCtrl().AddGameEvent(&event);

@@ -129,7 +129,7 @@ void Distance(ScriptCall& call)
     WorldElem* first = call.CountedObject(2, 3);
     if (!first)
         return;
-    D3DXVECTOR2 other(float(call.Float(1)), float(call.Float(2)));
+    D3DXVECTOR2 other(call.FloatArg(1), call.FloatArg(2));
     if (call.GetCount() == 2) {
         WorldElem* second = call.Object(1);
         if (!second)
@@ -161,7 +161,7 @@ void AngleDistance(ScriptCall& call)
     call.SetTypeFloat();
     if (!call.NeedCount(2, 2))
         return;
-    call.SetFloat(Angle::Distance(float(call.Float(0)), float(call.Float(1))));
+    call.SetFloat(Angle::Distance(call.FloatArg(0), call.FloatArg(1)));
 }
 
 void GetIntersection(ScriptCall& call)
@@ -169,8 +169,8 @@ void GetIntersection(ScriptCall& call)
     call.SetTypeFloat();
     if (!call.NeedCount(4, 7))
         return;
-    const float x0 = float(call.Float(0)), y0 = float(call.Float(1));
-    const float x1 = float(call.Float(2)), y1 = float(call.Float(3));
+    const float x0 = call.FloatArg(0), y0 = call.FloatArg(1);
+    const float x1 = call.FloatArg(2), y1 = call.FloatArg(3);
     WorldCtrl& world = call.GetWorld();
     WorldElemBase* ignore[2] = {nullptr, nullptr};
     for (int32_t i = 0; i < 2; i++) {
@@ -197,7 +197,7 @@ void GetFloorHeight(ScriptCall& call)
     call.SetTypeFloat();
     if (!call.NeedCount(2, 3))
         return;
-    const float x = float(call.Float(0)), y = float(call.Float(1));
+    const float x = call.FloatArg(0), y = call.FloatArg(1);
     WorldCtrl& world = call.GetWorld();
     if (call.IntOr(2, 0) != 0)
         call.SetFloat(world.GetFloorHeightWithObjects(x, y, -1, nullptr));
@@ -214,7 +214,7 @@ template <class Search> void RadiusSearch(ScriptCall& call, Search search)
     call.SetTypeInt();
     if (!call.NeedCount(3, 5) || (call.GetCount() > 3 && !call.NeedString(3)))
         return;
-    call.SetInt(search(call.GetWorld(), float(call.Float(0)), float(call.Float(1)), float(call.Float(2)), call.Text(3),
+    call.SetInt(search(call.GetWorld(), call.FloatArg(0), call.FloatArg(1), call.FloatArg(2), call.Text(3),
                        call.IntOr(4, 1) != 0));
 }
 
@@ -269,8 +269,8 @@ void GetAllObjectsInLine(ScriptCall& call)
     call.SetTypeInt();
     if (!call.NeedCount(4, -1))
         return;
-    call.SetInt(call.GetWorld().GetAllObjectsInLine(float(call.Float(0)), float(call.Float(1)), float(call.Float(2)),
-                                                    float(call.Float(3))));
+    call.SetInt(call.GetWorld().GetAllObjectsInLine(call.FloatArg(0), call.FloatArg(1), call.FloatArg(2),
+                                                    call.FloatArg(3)));
 }
 
 void GetAllCreaturesAttacking(ScriptCall& call)
@@ -361,8 +361,8 @@ void GetNearestObjectWithCfgID(ScriptCall& call)
     call.SetTypeInt();
     if (!call.NeedCount(4, 5) || !call.NeedString(0))
         return;
-    call.SetInt(call.GetWorld().GetNearestObjectWithCfgID(call.Text(0), float(call.Float(1)), float(call.Float(2)),
-                                                          float(call.Float(3)), call.IntOr(4, 0) != 0));
+    call.SetInt(call.GetWorld().GetNearestObjectWithCfgID(call.Text(0), call.FloatArg(1), call.FloatArg(2),
+                                                          call.FloatArg(3), call.IntOr(4, 0) != 0));
 }
 
 void GetNearestCreature(ScriptCall& call)
@@ -370,7 +370,7 @@ void GetNearestCreature(ScriptCall& call)
     call.SetTypeInt();
     if (!call.NeedCount(3, 4))
         return;
-    call.SetInt(call.GetWorld().GetNearestCreature(float(call.Float(0)), float(call.Float(1)), float(call.Float(2)),
+    call.SetInt(call.GetWorld().GetNearestCreature(call.FloatArg(0), call.FloatArg(1), call.FloatArg(2),
                                                    call.IntOr(3, WorldElem::kPartyHostileToAll)));
 }
 
@@ -378,7 +378,7 @@ void GetNearestEnemy(ScriptCall& call)
 {
     call.SetTypeInt();
     if (WorldElem* elem = call.CountedObject(3, 4))
-        call.SetInt(elem->FindNearestEnemyInView(float(call.Float(1)), float(call.Float(2))));
+        call.SetInt(elem->FindNearestEnemyInView(call.FloatArg(1), call.FloatArg(2)));
 }
 
 void GetNearestObjectWithMass(ScriptCall& call)
@@ -387,7 +387,7 @@ void GetNearestObjectWithMass(ScriptCall& call)
     if (!call.NeedCount(3, 3))
         return;
     call.SetInt(
-        call.GetWorld().GetNearestObjectWithMass(float(call.Float(0)), float(call.Float(1)), float(call.Float(2))));
+        call.GetWorld().GetNearestObjectWithMass(call.FloatArg(0), call.FloatArg(1), call.FloatArg(2)));
 }
 
 }  // namespace

@@ -18,8 +18,6 @@
 
 namespace {
 
-float Arg(ScriptCall& call, int32_t index) { return float(call.Float(index)); }
-
 // The element the wall is attached to, when it is an item element.
 ItemObj* ItemOfWall(VSD_WallIntern& wall)
 {
@@ -39,7 +37,7 @@ void IsValidWall(ScriptCall& call)
 void SetWallPos(ScriptCall& call)
 {
     if (VSD_WallIntern* wall = call.CountedWall(5, 5))
-        wall->SetEndPoints(Arg(call, 1), Arg(call, 2), Arg(call, 3), Arg(call, 4));
+        wall->SetEndPoints(call.FloatArg(1), call.FloatArg(2), call.FloatArg(3), call.FloatArg(4));
 }
 
 // The one-byte flags of a wall; some go on to the clients.
@@ -130,7 +128,7 @@ void SetWallEffBy(ScriptCall& call)
 void SetWallFloat(ScriptCall& call)
 {
     if (VSD_WallIntern* wall = call.CountedWall(2, -1))
-        wall->SetScriptTemp(call.IntOr(2, 1) - 1, Arg(call, 1));  // the wall checks the index
+        wall->SetScriptTemp(call.IntOr(2, 1) - 1, call.FloatArg(1));  // the wall checks the index
 }
 
 void SetWallString(ScriptCall& call)
@@ -200,7 +198,7 @@ void SetLightLifeSpan(ScriptCall& call)
     if (!call.NeedCount(2, 2))
         return;
     if (WorldElem* light = call.Light(0))
-        light->SetLifeSpan(Arg(call, 1));
+        light->SetLifeSpan(call.FloatArg(1));
 }
 
 void RemoveLight(ScriptCall& call)
@@ -219,7 +217,7 @@ void SetLevelAmbientCol(ScriptCall& call)
         return;
     GameCtrl& ctrl = call.GetCtrl();
     const LevelSettings& level = ctrl.GetLevelSettings();
-    const float ambient[3] = {Arg(call, 0), Arg(call, 1), Arg(call, 2)};
+    const float ambient[3] = {call.FloatArg(0), call.FloatArg(1), call.FloatArg(2)};
     ctrl.SetLevelLight(level.diffuseCol, level.diffuseDir, ambient);
 }
 
@@ -230,8 +228,8 @@ void SetLevelDiffuseCol(ScriptCall& call)
         return;
     GameCtrl& ctrl = call.GetCtrl();
     const LevelSettings& level = ctrl.GetLevelSettings();
-    const float diffuse[3] = {Arg(call, 0), Arg(call, 1), Arg(call, 2)};
-    float direction[3] = {Arg(call, 3), Arg(call, 4), Arg(call, 5)};
+    const float diffuse[3] = {call.FloatArg(0), call.FloatArg(1), call.FloatArg(2)};
+    float direction[3] = {call.FloatArg(3), call.FloatArg(4), call.FloatArg(5)};
     const float length =
         std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2]);
     for (int32_t i = 0; i < 3; i++)

@@ -60,9 +60,9 @@ void AddObject(ScriptCall& call)
     GameCtrl& ctrl = call.GetCtrl();
     const char* type = call.Text(0);
     WorldElem* parent = n > 4 && call.Int(4) >= 0 ? call.Object(4) : nullptr;
-    const D3DXVECTOR2 at(float(call.Float(1)), float(call.Float(2)));
-    const float angle = float(call.Float(3)) * ScriptCall::kDegToRad;
-    const float height = float(call.Float(5));
+    const D3DXVECTOR2 at(call.FloatArg(1), call.FloatArg(2));
+    const float angle = call.FloatArg(3) * ScriptCall::kDegToRad;
+    const float height = call.FloatArg(5);
     call.SetInt(-1);
     // An unknown type is the script's fault: reported, and the script goes on with -1.
     if (ctrl.FindWorldObjectTypeIndex(type) < 0) {
@@ -132,8 +132,8 @@ void AddWall(ScriptCall& call)
     entry.y1 = int16_t(call.Int(2));
     entry.x2 = int16_t(call.Int(3));
     entry.y2 = int16_t(call.Int(4));
-    entry.value1 = call.GetCount() > 5 ? float(call.Float(5)) : 0.0f;
-    entry.value2 = call.GetCount() > 6 ? float(call.Float(6)) : 1.0f;
+    entry.value1 = call.GetCount() > 5 ? call.FloatArg(5) : 0.0f;
+    entry.value2 = call.GetCount() > 6 ? call.FloatArg(6) : 1.0f;
     if (const char* text = call.Text(7))
         entry.text = text;
     const int32_t id = parent ? world.ReadWallProperties(entry, 0, 0, 0)
@@ -190,7 +190,7 @@ template <class Fetch> void Fade(ScriptCall& call, Fetch fetch, bool fadeIn, boo
     if (!elem)
         return;
     WorldCtrl& world = call.GetWorld();
-    const float time = float(call.Float(1));
+    const float time = call.FloatArg(1);
     if (world.IsCellActive(*elem)) {
         if (fadeIn)
             world.FadeInObject(elem, time, false);
@@ -216,7 +216,7 @@ void FadeOutWorld(ScriptCall& call)
 {
     if (!call.NeedCount(1, -1))
         return;
-    call.GetWorld().FadeOutWorld(call.Int(0), call.GetCount() > 1 ? float(call.Float(1)) : 0.5f);
+    call.GetWorld().FadeOutWorld(call.Int(0), call.GetCount() > 1 ? call.FloatArg(1) : 0.5f);
     call.Forward();
 }
 
@@ -224,8 +224,8 @@ void EarthQuake(ScriptCall& call)
 {
     if (!call.NeedCount(2, -1))
         return;
-    const auto optional = [&](int32_t i) { return call.GetCount() > i ? float(call.Float(i)) : 1.0f; };
-    call.GetWorld().AddEarthQuake(float(call.Float(0)), float(call.Float(1)), optional(2), optional(3), optional(4));
+    const auto optional = [&](int32_t i) { return call.GetCount() > i ? call.FloatArg(i) : 1.0f; };
+    call.GetWorld().AddEarthQuake(call.FloatArg(0), call.FloatArg(1), optional(2), optional(3), optional(4));
     call.Forward();
 }
 

@@ -32,7 +32,7 @@ void ShowMessage(ScriptCall& call, MessageKind kind)
     float duration = 1.5f;
     int32_t first = 0;
     if (call.GetCount() >= 2 && call.IsNumber(0)) {
-        duration = float(call.Float(0));
+        duration = call.FloatArg(0);
         first = 1;
     }
     const String text = call.JoinArguments(first);
@@ -103,16 +103,16 @@ void GiveAIAction(ScriptCall& call, bool add)
 
     if (add) {
         if (call.GetCount() > 4)
-            params.secondNumber = float(call.Float(4));
+            params.secondNumber = call.FloatArg(4);
         if (call.IsString(5))
             params.text = call.Text(5);
     } else {
         if (call.GetCount() > 4)
             params.intValue = call.Int(4);
         if (call.GetCount() > 5)
-            params.number = float(call.Float(5));
+            params.number = call.FloatArg(5);
         if (call.GetCount() > 6)
-            params.secondNumber = float(call.Float(6));
+            params.secondNumber = call.FloatArg(6);
         if (call.IsString(7))
             params.text = call.Text(7);
     }
