@@ -28,8 +28,9 @@ TEST(D3DXMesh, CreationLimits)
         EXPECT_EQ(CreateMemoryMesh(c.faces, c.vertices, c.options, 0x112, c.stride, &mesh), c.expected)
             << c.faces << " " << c.vertices;
         EXPECT_EQ(mesh != nullptr, c.expected == D3D_OK);
-        if (mesh)
+        if (mesh) {
             EXPECT_EQ(mesh->Release(), 0u);
+        }
     }
 }
 

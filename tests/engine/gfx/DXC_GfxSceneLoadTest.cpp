@@ -189,8 +189,9 @@ TEST(DXC_GfxSceneLoad, LoadFlagsOfBinaryFiles)
         EXPECT_EQ(copy.HasDeviceMesh(), c.geometry);  // the clone shares the source's
         EXPECT_EQ(copy.deviceMesh, body.deviceMesh);
         EXPECT_EQ(copy.faceCount, c.geometry ? 1 : 0);
-        if (c.geometry)
+        if (c.geometry) {
             EXPECT_EQ(body.layout.vertexFormat, c.format);
+        }
         EXPECT_EQ(Name(copy.parent), "Bone02");  // its own node part stays
         ExpectNear(Times(copy.posKeys), {0.0f, 2.0f}, "clone's own keys");
     }
@@ -317,10 +318,11 @@ TEST(DXC_GfxSceneLoad, CyclesOverFrameRangesFromBothForms)
             ASSERT_EQ(cycle->objectTrackCount, 4);
             ASSERT_EQ(cycle->meshTrackCount, 2);
             const std::vector<float> root = Times(cycle->objectTracks[0].posKeys);
-            if (c.rootKeyTime >= 0)
+            if (c.rootKeyTime >= 0) {
                 EXPECT_NE(std::find_if(root.begin(), root.end(),
                                        [&](float t) { return std::fabs(t - c.rootKeyTime) < 1e-5f; }),
                           root.end());
+            }
         }
         EXPECT_STREQ(binary.GetCycleName(), kBinary.c_str());
         EXPECT_STREQ(text.GetCycleName(), kText.c_str());

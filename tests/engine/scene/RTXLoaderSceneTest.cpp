@@ -145,10 +145,11 @@ TEST_F(RTXLoaderSceneTest, CubeWeldsBySmoothingGroups)
             EXPECT_NEAR(D3DXVec3Length(&v.normals[n]), 1.0f, 1e-6f) << c.what << " " << n;
             for (int axis = 0; axis < 3; axis++) {  // outwards: each component leans to its corner
                 const float p = (&v.positions[n].x)[axis], d = (&v.normals[n].x)[axis];
-                if (c.vertices == 8)
+                if (c.vertices == 8) {
                     EXPECT_GT(p > 0.5f ? d : -d, 0.0f) << c.what << " " << n;
-                else if (c.vertices == 36)
+                } else if (c.vertices == 36) {
                     EXPECT_TRUE(d == 0.0f || std::fabs(d) == 1.0f) << c.what << " " << n;
+                }
             }
         }
         const std::string duplicated = std::to_string(c.vertices - 8) + " vertices duplicated in mesh 'Box'";
@@ -254,8 +255,9 @@ TEST_F(RTXLoaderSceneTest, SkinnedVertexFormatFromTheWeightCount)
         LoadText(m.Text());
         DXC_Mesh& mesh = Built("Skin");
         EXPECT_EQ(mesh.layout.vertexFormat, c.format) << c.weights;
-        if (c.message)
+        if (c.message) {
             EXPECT_GE(log.Count(c.message), 1) << c.weights;
+        }
         EXPECT_EQ(log.Count("Only one bone"), c.format == 0x1018 ? 1 : 0);
         const Vertices v = Read(mesh);
         ASSERT_EQ(v.positions.size(), 3u);
@@ -533,8 +535,9 @@ TEST_F(RTXLoaderSceneTest, TextExportAndItsBinarySceneAgree)
     ASSERT_EQ(back.GetMeshCount(), scene.GetMeshCount());
     for (int32_t i = 0; i < scene.GetMeshCount(); i++) {
         same(*scene.meshes.GetAt(i), *back.meshes.GetAt(i));
-        if (scene.meshes.GetAt(i)->cloneSourceName.IsEmpty())  // a clone's geometry is linked on loading
+        if (scene.meshes.GetAt(i)->cloneSourceName.IsEmpty()) {  // a clone's geometry is linked on loading
             EXPECT_EQ(back.meshes.GetAt(i)->vertexCount, scene.meshes.GetAt(i)->vertexCount);
+        }
     }
     ASSERT_EQ(back.GetCameraCount(), 1);
     same(*scene.cameras.GetAt(0), *back.cameras.GetAt(0));

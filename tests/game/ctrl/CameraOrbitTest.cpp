@@ -35,8 +35,9 @@ TEST(CameraOrbitTest, EyeAndUpAgreeWithSphericalCoordinates)
         EXPECT_NEAR(eye.z, expected.z, 1e-3f);
         EXPECT_NEAR(std::sqrt(Dot(up, up)), 1.0f, 1e-5f);
         EXPECT_NEAR(Dot(up, eye), 0.0f, 1e-3f);
-        if (c.roll == 0.0f && c.pitch > 0.0f)
+        if (c.roll == 0.0f && c.pitch > 0.0f) {
             EXPECT_LT(Dot(up, D3DXVECTOR3(eye.x, eye.y, 0.0f)), 0.0f);  // toward the look-at point
+        }
     }
 }
 
