@@ -14,6 +14,7 @@
 #include "engine/gfx/DXC_Texture.h"
 #include "engine/scene/KeyTrack.h"
 #include "game/objects/ItemBase.h"
+#include "net/TransportPacket.h"
 #include "script/VariableStack.h"
 #include "world/Inventory.h"
 
@@ -489,6 +490,49 @@ void ItemRecords()
     Put("ItemRecords", "inventory-keep.bin", write(0x01, inventory));
 }
 
+// Control byte (bit 0 datagrams), then what a peer sends: a handshake with a message, a message
+// and a goodbye, a message that the chunks split, and datagrams each cut exactly to one packet.
+void TransportStream()
+{
+    auto hello = [] {
+        Bytes packet(TransportPacket::kHelloSize);
+        TransportPacket::WriteHello(packet.data(), 1, 0);
+        return packet;
+    };
+    auto data = [](uint32_t sequence, const std::string& payload) {
+        Bytes packet(TransportPacket::kHeaderSize);
+        TransportPacket::WriteHeader(packet.data(), TransportPacket::kData, sequence, uint32_t(payload.size()));
+        packet.insert(packet.end(), payload.begin(), payload.end());
+        return packet;
+    };
+    auto goodbye = [](uint32_t sequence) {
+        Bytes packet(TransportPacket::kGoodbyeSize);
+        TransportPacket::WriteGoodbye(packet.data(), sequence);
+        return packet;
+    };
+    auto stream = [](uint8_t control, std::initializer_list<Bytes> packets) {
+        Bytes bytes{control};
+        for (const Bytes& packet : packets)
+            bytes.insert(bytes.end(), packet.begin(), packet.end());
+        return bytes;
+    };
+    Put("TransportStream", "handshake.bin", stream(0x00, {hello(), data(2, "after the handshake")}));
+    Put("TransportStream", "data.bin", stream(0x00, {data(1, "one message")}));
+    Put("TransportStream", "goodbye.bin", stream(0x00, {data(1, "last words"), goodbye(2)}));
+    Put("TransportStream", "split.bin", stream(0x5A, {hello(), data(2, std::string(200, 's')), data(3, "tail")}));
+
+    // The target cuts a datagram of 1 + (first byte ^ control) % 53 bytes, and with bit 2 reports
+    // it first byte % 3 longer: pick a control that gives this packet whole.
+    const Bytes datagram = data(1, "dgram");
+    for (int control = 1; control < 256; control += 2) {
+        const bool whole = (control & 4) == 0 || datagram[0] % 3 == 0;
+        if (whole && 1 + (datagram[0] ^ control) % 53 == int(datagram.size())) {
+            Put("TransportStream", "datagram.bin", stream(uint8_t(control), {datagram, datagram}));
+            break;
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -508,5 +552,6 @@ int main(int argc, char** argv)
     SceneRecords();
     SceneFiles();
     ItemRecords();
+    TransportStream();
     return 0;
 }
