@@ -195,7 +195,8 @@ bool NetworkNode::ReportSocketError(int32_t code, const ConnectionData* record)
     text.Format("Error %i: ", code);
     if (record) {
         cfThreadLock lock(m_TableLock);
-        ConnectionEntry* entry = m_Connections.GetBySlot(record->connectionID);
+        // A record being deleted no longer names its connection: its ID may be another's now.
+        ConnectionEntry* entry = IsRegistered(*record) ? m_Connections.GetBySlot(record->connectionID) : nullptr;
         ConnectionData* receiving = entry ? m_ReceiveRecords.GetBySlot(entry->receiveIndex) : nullptr;
         if (entry && receiving) {
             SocketAddress local;

@@ -155,7 +155,8 @@ private:
 
     // NetworkNodeConnections.cpp
     ConnectionData* NewRecord(int32_t direction, uint32_t kind, Socket socket, const SocketAddress& peer);
-    int32_t AddEntry(uint32_t kind, uint32_t address, uint16_t port);
+    int32_t AddConnection(uint32_t kind, uint32_t address, uint16_t port, ConnectionData* sending,
+                          ConnectionData* receiving, bool accepted);
     bool IsRegistered(const ConnectionData& record);
     void CloseFromThread(ConnectionData& record);
     void InvalidateConnection(ConnectionData& record);

@@ -132,20 +132,6 @@ bool NetworkNode::AcceptHello(Socket socket, const SocketAddress& peer, const ui
 
     ConnectionData* receiving = NewRecord(ConnectionData::kReceiving, kTCP, socket, peer);
     ConnectionData* sending = NewRecord(ConnectionData::kSending, kTCP, socket, peer);
-    {
-        cfThreadLock lock(m_TableLock);
-        receiving->index = m_ReceiveRecords.Add(receiving);
-        const int32_t id = AddEntry(kTCP, peer.address, hello.port);
-        ConnectionEntry* entry = m_Connections.GetBySlot(id);
-        entry->receiveIndex = receiving->index;
-        receiving->connectionID = id;
-        sending->index = m_SendRecords.Add(sending);
-        entry->sendIndex = sending->index;
-        sending->connectionID = id;
-        // Under the lock: the game thread may delete the connection as soon as it is in the table,
-        // and must find both threads recorded.
-        StartConnectionThread(*receiving);
-        StartConnectionThread(*sending);
-    }
+    AddConnection(kTCP, peer.address, hello.port, sending, receiving, true);
     return true;
 }

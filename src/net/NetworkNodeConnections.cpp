@@ -26,16 +26,28 @@ NetworkNode::ConnectionData* NetworkNode::NewRecord(int32_t direction, uint32_t 
     return record;
 }
 
-// Under the table lock. Every connection has an entry of its own: a key shared by two entries
-// (one per direction) served only a peer's request to be connected back, which no node makes.
-int32_t NetworkNode::AddEntry(uint32_t kind, uint32_t address, uint16_t port)
+// Enters a connection and its two records into the tables and starts the records' threads: the
+// connecting side's sending thread first, the accepting side's receiving thread first. Every
+// connection has an entry of its own; a key shared by two entries (one per direction) served
+// only a peer's request to be connected back, which no node makes.
+int32_t NetworkNode::AddConnection(uint32_t kind, uint32_t address, uint16_t port, ConnectionData* sending,
+                                   ConnectionData* receiving, bool accepted)
 {
-    const int32_t slot = m_Connections.Add();
-    ConnectionEntry* entry = m_Connections.GetBySlot(slot);
+    cfThreadLock lock(m_TableLock);
+    const int32_t id = m_Connections.Add();
+    ConnectionEntry* entry = m_Connections.GetBySlot(id);
     entry->kind = kind;
     entry->address = address;
     entry->port = port;
-    return slot;
+    entry->sendIndex = sending->index = m_SendRecords.Add(sending);
+    entry->receiveIndex = receiving->index = m_ReceiveRecords.Add(receiving);
+    sending->connectionID = id;
+    receiving->connectionID = id;
+    // Under the lock: the game thread may delete the connection as soon as it is in the table,
+    // and must find both threads recorded.
+    StartConnectionThread(accepted ? *receiving : *sending);
+    StartConnectionThread(accepted ? *sending : *receiving);
+    return id;
 }
 
 int32_t NetworkNode::Connect(uint32_t kind, const char* host, uint16_t port, uint16_t localPort)
@@ -77,20 +89,7 @@ int32_t NetworkNode::StartClient(uint32_t kind, uint32_t address, uint16_t port,
     ConnectionData* receiving = NewRecord(ConnectionData::kReceiving, kind, socket, peer);
     if (kind == kTCP)
         SendHello(*sending);  // before the sending thread, so it is the first packet
-    int32_t id;
-    {
-        cfThreadLock lock(m_TableLock);
-        sending->index = m_SendRecords.Add(sending);
-        id = AddEntry(kind, address, port);
-        ConnectionEntry* entry = m_Connections.GetBySlot(id);
-        entry->sendIndex = sending->index;
-        sending->connectionID = id;
-        receiving->index = m_ReceiveRecords.Add(receiving);
-        entry->receiveIndex = receiving->index;
-        receiving->connectionID = id;
-        StartConnectionThread(*sending);
-        StartConnectionThread(*receiving);
-    }
+    const int32_t id = AddConnection(kind, address, port, sending, receiving, false);
     if (broadcast)
         EnableBroadcast(id);
     return id;

@@ -241,6 +241,29 @@ TEST(NetworkNodeTest, GoodbyeClosesOnceAndStopEndsEveryThread)
     EXPECT_EQ(pair.client.GetThreadCount(), 0);
 }
 
+TEST(NetworkNodeTest, EventQueuesGrowInsteadOfDropping)
+{
+    NetworkNode server;
+    ASSERT_TRUE(server.StartServer(0));
+    NetworkNode client;
+    client.Start();
+    // 30 connections closed before the client looks: 30 deletions (more than the first 128 bytes
+    // hold) and 90 events (more than 1024 bytes).
+    std::vector<int32_t> ids;
+    for (int32_t i = 0; i < 30; i++) {
+        ids.push_back(client.Connect(NetworkNode::kTCP, "127.0.0.1", server.GetPort()));
+        ASSERT_GE(ids.back(), 0);
+    }
+    for (int32_t id : ids)
+        client.CloseConnection(id, false);
+    const auto events = Events(client, 90);
+    EXPECT_EQ(Count(events, NetworkNode::kSendStarted), 30);
+    EXPECT_EQ(Count(events, NetworkNode::kReceiveStarted), 30);
+    EXPECT_EQ(Count(events, NetworkNode::kConnectionClosed), 30);
+    EXPECT_EQ(client.GetNumConnections(), 0);
+    EXPECT_EQ(client.GetThreadCount(), 0);
+}
+
 TEST(NetworkNodeTest, SettingsAndThrottle)
 {
     LogCapture log;
