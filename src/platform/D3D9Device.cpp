@@ -243,10 +243,12 @@ HRESULT IDirect3DDevice9::GetDisplayMode(uint32_t swapChain, D3DDISPLAYMODE* mod
 
 HRESULT IDirect3DDevice9::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters)
 {
-    if (!parameters)
-        return D3DERR_INVALIDCALL;
-    *parameters = m_Creation;
-    return D3D_OK;
+    return Call(D3D9Op::GetCreationParameters, {}, [&] {
+        if (!parameters)
+            return D3DERR_INVALIDCALL;
+        *parameters = m_Creation;
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* parameters)
@@ -334,6 +336,10 @@ void IDirect3DDevice9::SetGammaRamp(uint32_t swapChain, DWORD flags, const D3DGA
 
 void IDirect3DDevice9::GetGammaRamp(uint32_t swapChain, D3DGAMMARAMP* ramp)
 {
-    if (swapChain == 0 && ramp)
+    Call(D3D9Op::GetGammaRamp, {swapChain}, [&] {
+        if (swapChain != 0 || !ramp)
+            return D3DERR_INVALIDCALL;
         *ramp = m_GammaRamp;
+        return D3D_OK;
+    });
 }

@@ -105,7 +105,7 @@ public:
     HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value);
     // Only on a device made for mixed vertex processing.
     HRESULT SetSoftwareVertexProcessing(int32_t software);
-    int32_t GetSoftwareVertexProcessing() const { return m_SoftwareVertexProcessing ? 1 : 0; }
+    int32_t GetSoftwareVertexProcessing();
     HRESULT SetFVF(DWORD fvf);
     HRESULT GetFVF(DWORD* fvf);
     HRESULT SetVertexShader(IDirect3DVertexShader9* shader);
@@ -170,6 +170,7 @@ private:
 
     // D3D9DeviceStates.cpp
     void SetFullViewport();
+    D3DXMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE type);  // null for no such transform
     // Takes a reference on what is bound and gives back the one on what was.
     template <class T> static void Bind(T*& slot, T* object)
     {

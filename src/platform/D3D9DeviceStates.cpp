@@ -55,18 +55,23 @@ HRESULT IDirect3DDevice9::EndScene()
     });
 }
 
+D3DXMATRIX* IDirect3DDevice9::TransformSlot(D3DTRANSFORMSTATETYPE type)
+{
+    if (type == D3DTS_VIEW)
+        return &m_View;
+    if (type == D3DTS_PROJECTION)
+        return &m_Projection;
+    if (type >= D3DTS_TEXTURE0 && type < D3DTS_TEXTURE0 + kStages)
+        return &m_TextureMatrices[type - D3DTS_TEXTURE0];
+    if (type >= D3DTS_WORLDMATRIX(0) && type < D3DTS_WORLDMATRIX(kWorldMatrices))
+        return &m_WorldMatrices[type - D3DTS_WORLDMATRIX(0)];
+    return nullptr;
+}
+
 HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DXMATRIX* matrix)
 {
     return Call(D3D9Op::SetTransform, {type, D3D9Arg(matrix)}, [&] {
-        D3DXMATRIX* slot = nullptr;
-        if (type == D3DTS_VIEW)
-            slot = &m_View;
-        else if (type == D3DTS_PROJECTION)
-            slot = &m_Projection;
-        else if (type >= D3DTS_TEXTURE0 && type < D3DTS_TEXTURE0 + kStages)
-            slot = &m_TextureMatrices[type - D3DTS_TEXTURE0];
-        else if (type >= D3DTS_WORLDMATRIX(0) && type < D3DTS_WORLDMATRIX(kWorldMatrices))
-            slot = &m_WorldMatrices[type - D3DTS_WORLDMATRIX(0)];
+        D3DXMATRIX* slot = TransformSlot(type);
         if (!slot || !matrix)
             return D3DERR_INVALIDCALL;
         *slot = *matrix;
@@ -76,19 +81,13 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DXMAT
 
 HRESULT IDirect3DDevice9::GetTransform(D3DTRANSFORMSTATETYPE type, D3DXMATRIX* matrix)
 {
-    if (!matrix)
-        return D3DERR_INVALIDCALL;
-    if (type == D3DTS_VIEW)
-        *matrix = m_View;
-    else if (type == D3DTS_PROJECTION)
-        *matrix = m_Projection;
-    else if (type >= D3DTS_TEXTURE0 && type < D3DTS_TEXTURE0 + kStages)
-        *matrix = m_TextureMatrices[type - D3DTS_TEXTURE0];
-    else if (type >= D3DTS_WORLDMATRIX(0) && type < D3DTS_WORLDMATRIX(kWorldMatrices))
-        *matrix = m_WorldMatrices[type - D3DTS_WORLDMATRIX(0)];
-    else
-        return D3DERR_INVALIDCALL;
-    return D3D_OK;
+    return Call(D3D9Op::GetTransform, {type}, [&] {
+        const D3DXMATRIX* slot = TransformSlot(type);
+        if (!slot || !matrix)
+            return D3DERR_INVALIDCALL;
+        *matrix = *slot;
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
@@ -108,10 +107,12 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
 
 HRESULT IDirect3DDevice9::GetViewport(D3DVIEWPORT9* viewport)
 {
-    if (!viewport)
-        return D3DERR_INVALIDCALL;
-    *viewport = m_Viewport;
-    return D3D_OK;
+    return Call(D3D9Op::GetViewport, {}, [&] {
+        if (!viewport)
+            return D3DERR_INVALIDCALL;
+        *viewport = m_Viewport;
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9* material)
@@ -126,10 +127,12 @@ HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9* material)
 
 HRESULT IDirect3DDevice9::GetMaterial(D3DMATERIAL9* material)
 {
-    if (!material)
-        return D3DERR_INVALIDCALL;
-    *material = m_Material;
-    return D3D_OK;
+    return Call(D3D9Op::GetMaterial, {}, [&] {
+        if (!material)
+            return D3DERR_INVALIDCALL;
+        *material = m_Material;
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9* light)
@@ -144,11 +147,13 @@ HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9* light)
 
 HRESULT IDirect3DDevice9::GetLight(DWORD index, D3DLIGHT9* light)
 {
-    const auto found = m_Lights.find(index);
-    if (!light || found == m_Lights.end())
-        return D3DERR_INVALIDCALL;
-    *light = found->second;
-    return D3D_OK;
+    return Call(D3D9Op::GetLight, {index}, [&] {
+        const auto found = m_Lights.find(index);
+        if (!light || found == m_Lights.end())
+            return D3DERR_INVALIDCALL;
+        *light = found->second;
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::LightEnable(DWORD index, int32_t enable)
@@ -175,11 +180,13 @@ HRESULT IDirect3DDevice9::LightEnable(DWORD index, int32_t enable)
 
 HRESULT IDirect3DDevice9::GetLightEnable(DWORD index, int32_t* enable)
 {
-    const auto found = m_LightEnabled.find(index);
-    if (!enable || !m_Lights.count(index))
-        return D3DERR_INVALIDCALL;
-    *enable = found == m_LightEnabled.end() ? 0 : found->second;
-    return D3D_OK;
+    return Call(D3D9Op::GetLightEnable, {index}, [&] {
+        const auto found = m_LightEnabled.find(index);
+        if (!enable || !m_Lights.count(index))
+            return D3DERR_INVALIDCALL;
+        *enable = found == m_LightEnabled.end() ? 0 : found->second;
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetClipPlane(DWORD index, const float* plane)
@@ -195,11 +202,13 @@ HRESULT IDirect3DDevice9::SetClipPlane(DWORD index, const float* plane)
 
 HRESULT IDirect3DDevice9::GetClipPlane(DWORD index, float* plane)
 {
-    if (!plane || index >= 32)
-        return D3DERR_INVALIDCALL;
-    for (int i = 0; i < 4; i++)
-        plane[i] = m_ClipPlanes[index][i];
-    return D3D_OK;
+    return Call(D3D9Op::GetClipPlane, {index}, [&] {
+        if (!plane || index >= 32)
+            return D3DERR_INVALIDCALL;
+        for (int i = 0; i < 4; i++)
+            plane[i] = m_ClipPlanes[index][i];
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
@@ -234,12 +243,14 @@ HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DTexture9* texture)
 
 HRESULT IDirect3DDevice9::GetTexture(DWORD stage, IDirect3DTexture9** texture)
 {
-    if (stage >= kSamplers || !texture)
-        return D3DERR_INVALIDCALL;
-    *texture = m_Textures[stage];
-    if (*texture)
-        (*texture)->AddRef();
-    return D3D_OK;
+    return Call(D3D9Op::GetTexture, {stage}, [&] {
+        if (stage >= kSamplers || !texture)
+            return D3DERR_INVALIDCALL;
+        *texture = m_Textures[stage];
+        if (*texture)
+            (*texture)->AddRef();
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
@@ -292,6 +303,12 @@ HRESULT IDirect3DDevice9::SetSoftwareVertexProcessing(int32_t software)
     });
 }
 
+int32_t IDirect3DDevice9::GetSoftwareVertexProcessing()
+{
+    GetJournal().Record(D3D9Op::GetSoftwareVertexProcessing, {}, D3D_OK);
+    return m_SoftwareVertexProcessing ? 1 : 0;
+}
+
 HRESULT IDirect3DDevice9::SetFVF(DWORD fvf)
 {
     return Call(D3D9Op::SetFVF, {fvf}, [&] {
@@ -302,10 +319,12 @@ HRESULT IDirect3DDevice9::SetFVF(DWORD fvf)
 
 HRESULT IDirect3DDevice9::GetFVF(DWORD* fvf)
 {
-    if (!fvf)
-        return D3DERR_INVALIDCALL;
-    *fvf = m_FVF;
-    return D3D_OK;
+    return Call(D3D9Op::GetFVF, {}, [&] {
+        if (!fvf)
+            return D3DERR_INVALIDCALL;
+        *fvf = m_FVF;
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetVertexShader(IDirect3DVertexShader9* shader)
@@ -340,14 +359,16 @@ HRESULT IDirect3DDevice9::SetStreamSource(uint32_t stream, IDirect3DVertexBuffer
 HRESULT IDirect3DDevice9::GetStreamSource(uint32_t stream, IDirect3DVertexBuffer9** buffer, uint32_t* offset,
                                           uint32_t* stride)
 {
-    if (stream >= kStreams || !buffer || !offset || !stride)
-        return D3DERR_INVALIDCALL;
-    *buffer = m_Streams[stream];
-    if (*buffer)
-        (*buffer)->AddRef();
-    *offset = m_StreamOffsets[stream];
-    *stride = m_StreamStrides[stream];
-    return D3D_OK;
+    return Call(D3D9Op::GetStreamSource, {stream}, [&] {
+        if (stream >= kStreams || !buffer || !offset || !stride)
+            return D3DERR_INVALIDCALL;
+        *buffer = m_Streams[stream];
+        if (*buffer)
+            (*buffer)->AddRef();
+        *offset = m_StreamOffsets[stream];
+        *stride = m_StreamStrides[stream];
+        return D3D_OK;
+    });
 }
 
 HRESULT IDirect3DDevice9::SetIndices(IDirect3DIndexBuffer9* buffer)

@@ -6,18 +6,19 @@
 namespace {
 
 const char* const kNames[] = {
-    "GetAdapterCount", "GetAdapterDisplayMode", "GetAdapterCaps", "CheckDeviceFormat", "CheckDepthStencilMatch",
-    "CheckDeviceMultiSampleType", "CreateDevice", "TestCooperativeLevel", "GetAvailableTextureMem",
-    "GetDeviceCaps", "GetDisplayMode", "Reset", "Present", "GetBackBuffer", "GetFrontBufferData", "SetGammaRamp",
-    "CreateTexture", "CreateVertexBuffer", "CreateIndexBuffer", "CreateRenderTarget", "CreateDepthStencilSurface",
-    "CreateOffscreenPlainSurface", "UpdateSurface", "StretchRect", "ColorFill", "SetRenderTarget",
-    "GetRenderTarget", "SetDepthStencilSurface", "GetDepthStencilSurface", "BeginScene", "EndScene", "Clear",
-    "SetTransform", "SetViewport", "SetMaterial", "SetLight", "LightEnable", "SetClipPlane", "SetRenderState",
-    "GetRenderState", "SetTexture", "SetTextureStageState", "GetTextureStageState", "SetSamplerState",
-    "GetSamplerState", "SetSoftwareVertexProcessing", "SetFVF", "SetVertexShader", "SetPixelShader",
-    "SetStreamSource", "SetIndices", "DrawPrimitive", "DrawIndexedPrimitive", "DrawPrimitiveUP",
-    "DrawIndexedPrimitiveUP", "GetDesc", "GetLevelDesc", "GetSurfaceLevel", "LockRect", "UnlockRect",
-    "AddDirtyRect", "Lock", "Unlock",
+    "GetAdapterCount", "GetAdapterDisplayMode", "GetAdapterCaps", "CheckDeviceFormat", "CheckDepthStencilMatch", "CheckDeviceMultiSampleType", "CreateDevice", "TestCooperativeLevel",
+    "GetAvailableTextureMem", "GetDeviceCaps", "GetDisplayMode", "GetCreationParameters", "Reset", "Present",
+    "GetBackBuffer", "GetFrontBufferData", "SetGammaRamp", "GetGammaRamp", "CreateTexture", "CreateVertexBuffer",
+    "CreateIndexBuffer", "CreateRenderTarget", "CreateDepthStencilSurface", "CreateOffscreenPlainSurface",
+    "UpdateSurface", "StretchRect", "ColorFill", "SetRenderTarget", "GetRenderTarget", "SetDepthStencilSurface",
+    "GetDepthStencilSurface", "BeginScene", "EndScene", "Clear", "SetTransform", "GetTransform", "SetViewport",
+    "GetViewport", "SetMaterial", "GetMaterial", "SetLight", "GetLight", "LightEnable", "GetLightEnable",
+    "SetClipPlane", "GetClipPlane", "SetRenderState", "GetRenderState", "SetTexture", "GetTexture",
+    "SetTextureStageState", "GetTextureStageState", "SetSamplerState", "GetSamplerState",
+    "SetSoftwareVertexProcessing", "GetSoftwareVertexProcessing", "SetFVF", "GetFVF", "SetVertexShader",
+    "SetPixelShader", "SetStreamSource", "GetStreamSource", "SetIndices", "DrawPrimitive", "DrawIndexedPrimitive",
+    "DrawPrimitiveUP", "DrawIndexedPrimitiveUP", "GetDesc", "GetLevelDesc", "GetSurfaceLevel", "LockRect",
+    "UnlockRect", "AddDirtyRect", "Lock", "Unlock",
 };
 static_assert(sizeof kNames / sizeof kNames[0] == size_t(D3D9Op::Count), "one name per operation");
 

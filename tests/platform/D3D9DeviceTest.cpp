@@ -16,6 +16,15 @@ struct Releaser {
 };
 template <class T> using Ref = std::unique_ptr<T, Releaser>;
 
+// A device in a window of the display's size and format, without a depth surface.
+HRESULT MakeWindowedDevice(IDirect3D9& adapter, IDirect3DDevice9** device)
+{
+    D3DPRESENT_PARAMETERS p;
+    p.Windowed = 1;
+    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    return adapter.CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, device);
+}
+
 // An adapter of the typical profile (with changes) and its device: a 64 x 32 window, D24S8.
 class DeviceTest : public ::testing::Test {
 protected:
@@ -74,12 +83,8 @@ TEST(D3D9Adapter, AnswersFromItsProfile)
     EXPECT_EQ(caps.TextureCaps, 0u);
     EXPECT_EQ(headless->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_DXT1),
               D3DERR_NOTAVAILABLE);
-    D3DPRESENT_PARAMETERS p;
-    p.Windowed = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
     IDirect3DDevice9* none = nullptr;
-    EXPECT_EQ(headless->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &none),
-              D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(MakeWindowedDevice(*headless, &none), D3DERR_NOTAVAILABLE);
     EXPECT_EQ(none, nullptr);
     EXPECT_EQ(headless->GetJournal().Count(D3D9Op::CreateDevice), 1);
     EXPECT_EQ(Direct3DCreate9(31), nullptr);  // another SDK
@@ -401,12 +406,8 @@ TEST(D3D9Object, LiveCountsShowLeaksAndOwners)
     const int32_t devices = D3D9Object::GetLiveCount(D3D9Kind::Device);
     const int32_t surfaces = D3D9Object::GetLiveCount(D3D9Kind::Surface);
     Ref<IDirect3D9> adapter(CreateAdapter(D3D9AdapterProfile::Typical()));
-    D3DPRESENT_PARAMETERS p;
-    p.Windowed = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
     IDirect3DDevice9* device = nullptr;
-    ASSERT_EQ(adapter->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device),
-              D3D_OK);
+    ASSERT_EQ(MakeWindowedDevice(*adapter, &device), D3D_OK);
     EXPECT_EQ(D3D9Object::GetLiveCount(D3D9Kind::Surface), surfaces + 1);  // the back buffer
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(device->CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);

@@ -361,8 +361,9 @@ private:
     void ResetFields();
     IDirect3DDevice9& Device();  // the device; an error without one
     void CheckStage(int32_t stage);
-    // Sends a stage state when it differs from the cached word, which takes the value first.
-    void SetCachedStageState(int32_t stage, int32_t& cached, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    // Sends a stage state when it differs from the stage's cached word, which takes the value first.
+    void SetCachedStageState(int32_t stage, int32_t DXC_StageStateCache::*cached, D3DTEXTURESTAGESTATETYPE type,
+                             DWORD value);
     void SetCachedRenderState(int32_t& cached, D3DRENDERSTATETYPE state, int32_t value);
     void SetCachedRenderState(float& cached, D3DRENDERSTATETYPE state, float value);
     int SetAddressMode(int32_t mode, int32_t stage, D3DSAMPLERSTATETYPE type, int32_t& cached,

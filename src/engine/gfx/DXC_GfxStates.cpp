@@ -247,66 +247,60 @@ void DXC_Gfx::CheckStage(int32_t stage)
         Error("Invalid stage: %i", stage);
 }
 
-void DXC_Gfx::SetCachedStageState(int32_t stage, int32_t& cached, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+void DXC_Gfx::SetCachedStageState(int32_t stage, int32_t DXC_StageStateCache::*cached, D3DTEXTURESTAGESTATETYPE type,
+                                  DWORD value)
 {
-    if (cached == int32_t(value))
+    CheckStage(stage);
+    int32_t& word = states.stages[stage].*cached;
+    if (word == int32_t(value))
         return;
-    cached = int32_t(value);
+    word = int32_t(value);
     SetTextureStageState(DWORD(stage), type, value);
 }
 
 void DXC_Gfx::SetStageColorOp(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].colorOp, D3DTSS_COLOROP, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::colorOp, D3DTSS_COLOROP, value);
 }
 
 void DXC_Gfx::SetStageColorArg0(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].colorArg0, D3DTSS_COLORARG0, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::colorArg0, D3DTSS_COLORARG0, value);
 }
 
 void DXC_Gfx::SetStageColorArg1(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].colorArg1, D3DTSS_COLORARG1, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::colorArg1, D3DTSS_COLORARG1, value);
 }
 
 void DXC_Gfx::SetStageColorArg2(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].colorArg2, D3DTSS_COLORARG2, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::colorArg2, D3DTSS_COLORARG2, value);
 }
 
 void DXC_Gfx::SetStageAlphaOp(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].alphaOp, D3DTSS_ALPHAOP, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::alphaOp, D3DTSS_ALPHAOP, value);
 }
 
 void DXC_Gfx::SetStageAlphaArg1(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].alphaArg1, D3DTSS_ALPHAARG1, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::alphaArg1, D3DTSS_ALPHAARG1, value);
 }
 
 void DXC_Gfx::SetStageAlphaArg2(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].alphaArg2, D3DTSS_ALPHAARG2, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::alphaArg2, D3DTSS_ALPHAARG2, value);
 }
 
 void DXC_Gfx::SetStageTransformFlags(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].transformFlags, D3DTSS_TEXTURETRANSFORMFLAGS, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::transformFlags, D3DTSS_TEXTURETRANSFORMFLAGS, value);
 }
 
 void DXC_Gfx::SetStageTexCoordIndex(int32_t stage, DWORD value)
 {
-    CheckStage(stage);
-    SetCachedStageState(stage, states.stages[stage].texCoordIndex, D3DTSS_TEXCOORDINDEX, value);
+    SetCachedStageState(stage, &DXC_StageStateCache::texCoordIndex, D3DTSS_TEXCOORDINDEX, value);
 }
 
 void DXC_Gfx::SetStageConstant(int32_t stage, DWORD value)
