@@ -82,15 +82,14 @@ public:
     static constexpr uint32_t kPlaceholderSize = 8;
     static constexpr int32_t kNoDeviceWidth = 1024;
     static constexpr int32_t kNoDeviceHeight = 768;
+    static constexpr int32_t kScratchBytes = 65536;
+    static constexpr int32_t kWideTextUnits = 65536;
+    static constexpr int32_t kNarrowTextBytes = 65536;
 
     DXC_Gfx();
     ~DXC_Gfx() override;
     DXC_Gfx(const DXC_Gfx&) = delete;
     DXC_Gfx& operator=(const DXC_Gfx&) = delete;
-
-    static constexpr int32_t kScratchBytes = 65536;
-    static constexpr int32_t kWideTextUnits = 65536;
-    static constexpr int32_t kNarrowTextBytes = 65536;
 
     // Library presence probes of the constructor; nothing is loaded here, so both report success.
     static int CheckD3D9();
