@@ -194,6 +194,10 @@ public:
     // The active block mask: the blocks around the players whose elements are processed.
     bool IsBlockActive(int32_t column, int32_t row) const;
     void ClearActiveBlocks();
+    // The active area of a controller that is not the server's: the mask holds the blocks around
+    // the given points alone, and every element that came into it or went out of it hears so
+    // (OnEnterActiveArea, OnLeaveActiveArea), which decides whether it counts as active.
+    void MarkActiveArea(const D3DXVECTOR2* centres, int32_t count);
     // Clears the moved and turned marks of everything listed in the active blocks.
     void ResetActiveBlockCounters();
     bool IsEverythingInView() const { return m_EverythingInView != 0; }

@@ -173,12 +173,6 @@ struct NameListElement {
 };
 using NameList = DynaMem<NameListElement, 16>;
 
-// A bone of a creature's skeleton with the weight its animation blending gives it.
-struct BoneWeight {
-    String name;
-    float weight = 1.0f;
-};
-
 // A video sequence the player may watch again: its file and its title.
 struct UnlockedVideoStruct {
     String fileName;
@@ -332,6 +326,9 @@ public:
     virtual bool IsGuiUnderMouse(int32_t flag);
     // Reveals the active area around the stored map position, once one is stored.
     virtual void RevealMapAtPosition();
+    // A controller that is not the server's marks its own active area each frame: around its
+    // main character and the revealed map position; the server's network layer marks the players'.
+    void MarkActiveArea();
     void SetMapPosition(float x, float y)
     {
         m_MapPosition = D3DXVECTOR2(x, y);
@@ -605,8 +602,9 @@ public:
     // The per-entry tables of the creature definitions that the creature factory fills.
     std::vector<std::shared_ptr<WorldElem>>& GetCreatureEntryObjects() { return m_CreatureEntryObjects; }
     std::vector<uint32_t>& GetCreatureEntryWords() { return m_CreatureEntryWords; }
-    // The weights a bone weight table names, set on the bones of that name; the others keep theirs.
-    void LoadBoneWeightTable(const char* fileName, std::vector<BoneWeight>& bones);
+    // The weights a bone weight table names, set on the creature's bones of that name; the others
+    // keep theirs.
+    void LoadBoneWeightTable(const char* fileName, CreatureObj& creature);
 
     // Creature stat blocks (GameCtrlCreatureStats.cpp). The entry's stat block into the
     // creature: complete makes it a full definition whose missing keys take their defaults,

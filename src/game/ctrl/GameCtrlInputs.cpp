@@ -101,11 +101,11 @@ int32_t GameCtrl::GetInputIndexFor(CreatureObj* creature)
     return -1;
 }
 
-// The strategy's finish script of the creature's current intention comes with the AI runner.
 void GameCtrl::AttachCreatureToInput(CreatureObj* creature, int32_t number)
 {
     if (!creature)
         return;
+    creature->RunStrategyFinishScript();
     creature->m_Dead = 0;
     creature->m_DeathTime = 0.0f;
     creature->m_Dying = 0;  // revived: it can be damaged and killed again
