@@ -380,6 +380,8 @@ public:
     // Runs or resumes a loaded module on a script thread while this thread waits; a finished run
     // of a module that is not kept loaded deletes it. "Tried to execute invalid script: %i".
     void ExecuteScript(int32_t scriptID, int32_t context, uint8_t callMode);
+    // Deletes the loaded modules of that script file, so that its next run reads it afresh.
+    void ReleaseScriptModules(const String& fileName);
     // Posts a script event of the text (at most 254 characters) with the element and the current
     // object variables, due after delay seconds (at once for 0).
     void RunInlineScript(const char* text, WorldElemBase* elem, float delay, uint8_t currentObj, const char* label,

@@ -173,7 +173,7 @@ public:
 }  // namespace
 
 // Ten seconds of the driver's own frame loop with a hero of the server's own: the drone's walk
-// cycle plays while it closes in and it strikes with its attack cycle.
+// cycle plays while it closes in, it strikes with its attack cycle and the hero's health falls.
 TEST(DedicatedServerGame, TheDroneWalksUpStrikesAndHurtsTheHero)
 {
     GameDir dir;
@@ -197,7 +197,9 @@ TEST(DedicatedServerGame, TheDroneWalksUpStrikesAndHurtsTheHero)
     ASSERT_NE(hero, nullptr);
     ASSERT_NE(ctrl->drone.Get(), nullptr);
 
+    const float health = hero->GetHealth();
     ASSERT_EQ(ErrorOf([&] { DedicatedServer::RunFrames(*ctrl, 300); }), "no error");
+    EXPECT_LT(hero->GetHealth(), health) << "no strike reached the hero";
     EXPECT_EQ(ctrl->advancedCycles.count(128), 1u) << "the walk cycle never ran";
     EXPECT_EQ(ctrl->attackCycles, std::set<int32_t>{192}) << "no strike with the attack cycle";
 }

@@ -464,7 +464,7 @@ public:
 
     // Key readers: each fills one record from one entry; a key the entry lacks leaves its field.
     void ReadNetSync(ConfigFileReader& reader, uint8_t& netSync, int32_t entry);
-    void ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry);
+    void ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry) override;
     // Scales the light values by the light brightness (times the creature light factor for a
     // creature); returns isCreature.
     bool ScaleLightBrightness(ElemLightValues& light, bool isCreature);
@@ -1633,7 +1633,7 @@ private:
     void ReadLevelRunningKeys(int32_t entry, bool freshStart);
     CreatureObj* PlaceLevelHero(bool fromSaveGame, const LevelChangeOptions& options);
     void RunLevelInitScript();
-    void StartGameScripts();
+    void LoadGameScripts();
     // The hero's steps that the input controllers and the camera complete (GameCtrlLevelHero.cpp):
     // whether a local input controller (kind 1) exists, which alone makes a level create a hero;
     // the level's starting position of a number; making a creature the main character; the
