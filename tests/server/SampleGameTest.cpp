@@ -148,14 +148,14 @@ TEST_F(SampleGameTest, AWallKindsIlluminationReachesItsWalls)
 {
     AddAfter("cfg/walls.cfg", "desc = \"wall_metal\"", "ConstantIllum = 77");
     Start();
-    const int32_t metal = ctrl->FindWallTypeIndex("wall_metal");
     int32_t metalWalls = 0;
     for (int32_t id = 0; id < ctrl->GetWorld().GetNumWalls(); id++) {
         VSD_WallIntern* wall = ctrl->GetWorld().GetWall(id);
-        if (!wall)
-            continue;
-        EXPECT_EQ(wall->m_Illumination.constantIllum, wall->m_DescID == metal ? 77 : 0) << "wall " << id;
-        metalWalls += wall->m_DescID == metal;
+        if (!wall || wall->m_CfgID.IsEmpty())
+            continue;  // the crates' walls belong to no wall kind
+        const bool metal = wall->m_CfgID == "wall_metal";
+        EXPECT_EQ(wall->m_Illumination.constantIllum, metal ? 77 : 0) << "wall " << id << " " << wall->m_CfgID;
+        metalWalls += metal;
     }
     EXPECT_GT(metalWalls, 0);
 }

@@ -943,7 +943,6 @@ public:
     // The local input drives only the creature (none: nobody), which becomes the main character.
     virtual void SetMainCharacter(CreatureObj* creature);
     // The world object type of the light that follows the main character (empty: none).
-    void SetMainCharLightType(const char* type) { m_MainCharLightType = type; }
     void RenewMainCharLight();
     void AddToInputCtrl(WorldElem* elem) override;
     void SetMainChar(WorldElem* elem) override;
@@ -1605,7 +1604,6 @@ protected:
 
     // Input controllers and objects in the level.
     DynaPtrList<InputCtrl*, 4096> m_InputCtrls;
-    String m_MainCharLightType;
     float m_NewItemChances[2] = {0.0f, 0.0f};  // enchant, boost: the game's rules set them
     DynaPtrList<WorldElem*, 16> m_DoNotSaveObjects;  // owned while kept
 
