@@ -342,7 +342,7 @@ CreatureObj* GameCtrl::PlaceLevelHero(bool fromSaveGame, const LevelChangeOption
         hero = made && made->IsCreature() ? dynamic_cast<CreatureObj*>(made) : nullptr;
         if (!hero)
             Error("Main Character must be a creature");
-        MakeLevelMainCharacter(hero);
+        SetMainCharacter(hero);  // a fresh hero gets the rules' hero light as well
     } else {
         for (int32_t i = m_World.GetNumElements() - 1; i >= 0; --i) {
             WorldElem* elem = m_World.GetObjectAt(i);
