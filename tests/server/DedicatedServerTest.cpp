@@ -180,17 +180,9 @@ TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
 {
     GameDir dir;
     CopySampleGame(dir);
-    std::string objects = dir.Read("cfg/objects.cfg");
-    const std::string heroEntry = "desc = \"Hero\"\n";
-    const size_t at = objects.find(heroEntry);
-    ASSERT_NE(at, std::string::npos);
-    objects.insert(at + heroEntry.size(), "onDamage = \"iTmp[101] = iTmp[101] + 1;\"\n");
-    dir.Write("cfg/objects.cfg", objects);
-    std::string config = dir.Read("cfg/game.cfg");
-    const size_t seed = config.find("randomSeed = -1");
-    ASSERT_NE(seed, std::string::npos);
-    config.replace(seed, 15, "randomSeed = 12345");
-    dir.Write("cfg/game.cfg", config);
+    ASSERT_TRUE(AddAfterLine(dir, "cfg/objects.cfg", "desc = \"Hero\"", "onDamage = \"iTmp[101] = iTmp[101] + 1;\""));
+    const std::string config = FixSampleSeed(dir);
+    ASSERT_FALSE(config.empty());
     ScopedGameConfig gameConfig;
     gameConfig.Load(config);
     ScopedGfx gfx;

@@ -41,20 +41,13 @@ protected:
     // Changes the copy's game data before the game starts: the text is added after the line.
     void AddAfter(const char* file, const std::string& line, const std::string& text)
     {
-        std::string data = dir.Read(file);
-        const size_t at = data.find(line);
-        ASSERT_NE(at, std::string::npos) << line;
-        data.insert(at + line.size(), "\n" + text);
-        dir.Write(file, data);
+        ASSERT_TRUE(AddAfterLine(dir, file, line, text)) << line;
     }
 
     void Start()
     {
-        std::string config = dir.Read("cfg/game.cfg");
-        const size_t seed = config.find("randomSeed = -1");
-        ASSERT_NE(seed, std::string::npos);
-        config.replace(seed, 15, "randomSeed = 12345");
-        dir.Write("cfg/game.cfg", config);
+        const std::string config = FixSampleSeed(dir);
+        ASSERT_FALSE(config.empty());
         gameConfig.Load(config);
         ASSERT_EQ(serverConfig.Load("cfg\\server.cfg"), 0);
         const char* args[] = {"scifiserver", "--hero"};

@@ -46,11 +46,8 @@ TEST(ServerInputs, TheDroneClosesInOnTheHeroAndAttacks)
 {
     GameDir dir;
     CopySampleGame(dir);
-    std::string config = dir.Read("cfg/game.cfg");
-    const size_t seed = config.find("randomSeed = -1");
-    ASSERT_NE(seed, std::string::npos);
-    config.replace(seed, 15, "randomSeed = 12345");
-    dir.Write("cfg/game.cfg", config);
+    const std::string config = FixSampleSeed(dir);
+    ASSERT_FALSE(config.empty());
     ScopedGameConfig gameConfig;
     gameConfig.Load(config);
     ScopedGfx gfx;
