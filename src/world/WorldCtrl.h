@@ -194,6 +194,10 @@ public:
     // The active block mask: the blocks around the players whose elements are processed.
     bool IsBlockActive(int32_t column, int32_t row) const;
     void ClearActiveBlocks();
+    // The active area of a controller that is not the server's: the mask holds the blocks around
+    // the given points alone, and every element that came into it or went out of it hears so
+    // (OnEnterActiveArea, OnLeaveActiveArea), which decides whether it counts as active.
+    void MarkActiveArea(const D3DXVECTOR2* centres, int32_t count);
     // Clears the moved and turned marks of everything listed in the active blocks.
     void ResetActiveBlockCounters();
     bool IsEverythingInView() const { return m_EverythingInView != 0; }
@@ -376,6 +380,8 @@ public:
     // Runs or resumes a loaded module on a script thread while this thread waits; a finished run
     // of a module that is not kept loaded deletes it. "Tried to execute invalid script: %i".
     void ExecuteScript(int32_t scriptID, int32_t context, uint8_t callMode);
+    // Deletes the loaded modules of that script file, so that its next run reads it afresh.
+    void ReleaseScriptModules(const String& fileName);
     // Posts a script event of the text (at most 254 characters) with the element and the current
     // object variables, due after delay seconds (at once for 0).
     void RunInlineScript(const char* text, WorldElemBase* elem, float delay, uint8_t currentObj, const char* label,
