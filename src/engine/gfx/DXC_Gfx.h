@@ -70,6 +70,9 @@ public:
 
     void SetDedicatedMode(int32_t flag) { dedicatedMode = flag; }
     bool IsDedicated() const { return dedicatedMode != 0; }
+    // The process-wide gamma (0..1) that the game's options hand over; a device would apply it.
+    void SetGamma(float value) { gamma = value; }
+    float GetGamma() const { return gamma; }
     // The back buffer's size. No device makes one here, so it is the fixed size below: views and
     // screen fractions computed from it stay finite on the server.
     void GetBackBufferSize(int32_t& width, int32_t& height) const
@@ -202,6 +205,7 @@ public:
 
     int32_t initialised = 0;  // 1 once a device exists; never on the server
     int32_t dedicatedMode = 0;
+    float gamma = 0.5f;
     int32_t windowed = 1;     // 0: full screen
     D3DCAPS9 caps;            // the device's answers; zero without one
     D3DFORMAT backBufferFormat = D3DFMT_A8R8G8B8;
