@@ -26,13 +26,13 @@
 
 namespace {
 
-// A game directory with the given game configuration and rules file ("cfg\\rules.cfg"), current
+// A game directory with the given game configuration keys and rules file ("cfg\\rules.cfg"), current
 // while it lives; the default configuration comes back at the end.
 class RulesDir {
 public:
     RulesDir(const std::string& gameConfig, const std::string& rules) : m_Current((Write(rules), m_Dir.Path()))
     {
-        LoadGameConfigText(gameConfig + "settingsCfg = \"cfg\\rules.cfg\"\n");
+        LoadGameConfigText(DefaultGameConfigText() + gameConfig + "settingsCfg = \"cfg\\rules.cfg\"\n");
     }
     ~RulesDir() { LoadGameConfigText(DefaultGameConfigText()); }
     void Write(const std::string& rules) const { m_Dir.Write("cfg/rules.cfg", rules); }
