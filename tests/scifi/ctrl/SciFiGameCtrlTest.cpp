@@ -314,6 +314,7 @@ TEST(SciFiGameCtrlTest, SampleGameDataLoadsWithoutWarning)
 // The sample game's options and rules as the server's "Engine init" reads them.
 TEST(SciFiGameCtrlTest, SampleGameRulesAndOptions)
 {
+    Log::Write("reading the sample game's rules");  // the log stays where the test started
     ScopedCurrentDir game(std::string(SERVER_FIXTURES) + "/../../gamedata");
     ScopedGfx gfx;
     ASSERT_EQ(GetGameConfig().Load("cfg\\game.cfg"), 0);
