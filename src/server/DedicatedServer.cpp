@@ -7,7 +7,7 @@
 #include "base/Log.h"
 #include "base/String.h"
 #include "engine/gfx/DXC_Gfx.h"
-#include "scifi/SciFiGameCtrl.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "server/ServerInputs.h"
 
 #include <algorithm>

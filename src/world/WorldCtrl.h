@@ -176,6 +176,13 @@ public:
 
     GameRandom& GetGameRandom() { return m_GameRandom; }
     WorldOptions& GetOptions() { return m_Options; }
+    // The game option "DebugMessages", which the game's controller hands on.
+    void SetDebugMessages(bool enabled) { m_DebugMessages = enabled ? 1 : 0; }
+    bool GetDebugMessages() const { return m_DebugMessages != 0; }
+    // A table of the world's own entries whose size the game's controller sets when it is made
+    // (512 for this game); its entries start empty.
+    void SetEntryTableSize(int32_t entries) { m_EntryTable.assign(size_t(entries > 0 ? entries : 0), 0); }
+    int32_t GetEntryTableSize() const { return int32_t(m_EntryTable.size()); }
 
     // The world grid. Elements enter the list of their block by their type code; an element
     // outside the grid is in no block.
@@ -800,6 +807,8 @@ protected:
 
 private:
     static inline int32_t s_MaxMoveSubSteps = 4;
+    uint8_t m_DebugMessages = 1;
+    std::vector<int32_t> m_EntryTable;
 
     // One level of the collision resolution. passed: the event object that the level above
     // continued through, which this one does not meet again; passes: how many it went through.

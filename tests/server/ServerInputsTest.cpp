@@ -4,7 +4,7 @@
 
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
-#include "scifi/SciFiGameCtrl.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "world/WorldElem.h"
 
 #include "support/ErrorOf.h"

@@ -106,6 +106,9 @@ public:
 
     void SetDedicatedMode(int32_t flag) { dedicatedMode = flag; }
     bool IsDedicated() const { return dedicatedMode != 0; }
+    // The process-wide gamma (0..1) that the game's options hand over; a device would apply it.
+    void SetGamma(float value) { gamma = value; }
+    float GetGamma() const { return gamma; }
     // The back buffer's size; without a device the fixed size above, so that views and screen
     // fractions computed from it stay finite on the server.
     void GetBackBufferSize(int32_t& width, int32_t& height) const;
@@ -336,6 +339,7 @@ public:
     int32_t vsync = 1;
     D3DPRESENT_PARAMETERS presentParameters;
     D3DCAPS9 caps;  // the device's answers; zero without one
+    float gamma = 0.5f;
     D3DFORMAT backBufferFormat = D3DFMT_A8R8G8B8;
 
     DXC_Material currentMaterial;

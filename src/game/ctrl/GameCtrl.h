@@ -403,7 +403,8 @@ public:
     void LoadConstants();
     ConstantTable& GetConstants() { return m_Constants; }
     // Opens a name = value file depending on the constants and hands it to LoadGameRules; a file
-    // that cannot be opened is reported and the rules run on the empty reader.
+    // that cannot be opened is reported and the rules run on the empty reader. The reader asks
+    // the game configuration first.
     void LoadRulesFile(const char* fileName);
     // The game rules of such a file, then the character classes; the game adds its own rules.
     virtual void LoadGameRules(ConfigFileReader& reader);
@@ -979,6 +980,8 @@ public:
         m_NewItemChances[0] = enchant;
         m_NewItemChances[1] = boost;
     }
+    float GetNewItemEnchantChance() const { return m_NewItemChances[0]; }
+    float GetNewItemBoostChance() const { return m_NewItemChances[1]; }
     // Takes the item out of its inventory and lays it into the world next to the dropper (null:
     // the main character); the new element's object ID, or -1.
     int32_t DropItem(ItemBase* item, float unused, WorldElem* dropper);
