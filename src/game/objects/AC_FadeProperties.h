@@ -61,7 +61,7 @@ public:
     void Advance(float dt, bool pose);
     // The change of the numbered height curve of the cycle over the next dt.
     float GetRootDistance(float dt, int32_t track) const;
-    // Cycle word: the number's low 16 bits, 0x4000 when backwards; speed word: a PackedFloat16.
+    // Cycle word: the number's low 16 bits, 0x4000 when backwards; speed word: a 16-bit float.
     void PackState(uint16_t& cycleWord, uint16_t& speedWord) const;
     static uint16_t PackSpeed(float speed);
     // Whether the packed state differs from the one last sent (which it then becomes); an
