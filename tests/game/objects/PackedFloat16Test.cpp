@@ -16,8 +16,9 @@ TEST(PackedFloat16Test, KnownWords)
                   {3.14159265f, 0x4124}, {0.0f, 0x0000}};
     for (const auto& c : kWords) {
         EXPECT_EQ(PackedFloat16::Pack(c.value), c.word) << c.value;
-        if (c.value != 0.0f)
+        if (c.value != 0.0f) {
             EXPECT_NEAR(PackedFloat16::ToFloat(c.word), c.value, std::fabs(c.value) / 1024) << c.value;
+        }
     }
     EXPECT_EQ(PackedFloat16::ToFloat(0x0000), std::ldexp(1.0f, -31));  // zero reads as the smallest
 }
