@@ -75,14 +75,14 @@ bool TransportPacket::SendMessage(RingQueue& queue, uint8_t* buffer, int32_t pac
     const int32_t first = int32_t(std::min<int64_t>(int64_t(length) + kHeaderSize, packetSize)) - kHeaderSize;
     int32_t rest = length - first;
     queue.Read(buffer + kHeaderSize, first, rest == 0);
-    if (!writer.Write(buffer, kHeaderSize + first))
-        return false;
-    while (rest > 0) {
+    bool written = writer.Write(buffer, kHeaderSize + first);
+    while (written && rest > 0) {
         const int32_t part = std::min(rest, packetSize);
         rest -= part;
         queue.Read(buffer, part, rest == 0);
-        if (!writer.Write(buffer, part))
-            return false;
+        written = writer.Write(buffer, part);
     }
-    return true;
+    if (rest > 0)
+        queue.Read(nullptr, rest, true);  // the message is lost with its packet
+    return written;
 }

@@ -79,7 +79,8 @@ public:
     // Sends the first message of the queue as one data packet of the given sequence: the header
     // and the first data in one write of at most packetSize bytes, the rest in further writes of at
     // most packetSize bytes without headers, each read into the start of buffer (packetSize bytes,
-    // at least kMinPacketSize). The queue moves past the message with its last read. False when a
-    // write fails, which leaves the rest of the message in the queue; an empty queue sends nothing.
+    // at least kMinPacketSize). The queue moves past the message with its last read, or at once
+    // when a write fails (false): the rest of its packet can never be sent. An empty queue sends
+    // nothing.
     static bool SendMessage(RingQueue& queue, uint8_t* buffer, int32_t packetSize, uint32_t sequence, Writer& writer);
 };

@@ -20,6 +20,7 @@ public:
     enum Direction : int32_t { kReceiving = 0, kSending = 1, kBoth = 2 };
 
     // The error numbers that callers test by value; GetErrorText gives the text of any of them.
+    static constexpr int32_t kErrorInvalid = 10022;
     static constexpr int32_t kErrorWouldBlock = 10035;
     static constexpr int32_t kErrorNotSocket = 10038;    // also a socket closed meanwhile
     static constexpr int32_t kErrorNetworkDown = 10050;

@@ -122,7 +122,7 @@ TEST(TransportPacketTest, MessageIsCutIntoWritesOfThePacketSize)
     EXPECT_EQ(Bytes(joined.begin() + TransportPacket::kHeaderSize, joined.end()), message);
     EXPECT_EQ(queue.GetMessageLength(), 4);  // moved past the message
 
-    // A message that fits goes in one write; a failed write stops the message where it was.
+    // A message that fits goes in one write; a failed write drops the rest of its message.
     writer.writes.clear();
     ASSERT_TRUE(TransportPacket::SendMessage(queue, buffer.data(), 4096, 8, writer));
     ASSERT_EQ(writer.writes.size(), 1u);
@@ -132,7 +132,9 @@ TEST(TransportPacketTest, MessageIsCutIntoWritesOfThePacketSize)
     ASSERT_TRUE(queue.Push(message.data(), 10000));
     writer.writes.clear();
     writer.failAfter = 1;
+    ASSERT_TRUE(queue.Push("after", 5));
     EXPECT_FALSE(TransportPacket::SendMessage(queue, buffer.data(), 4096, 9, writer));
     EXPECT_EQ(writer.writes.size(), 1u);
-    EXPECT_EQ(queue.GetReadAlready(), 4084);
+    EXPECT_EQ(queue.GetMessageLength(), 5);
+    EXPECT_EQ(queue.GetReadAlready(), 0);
 }

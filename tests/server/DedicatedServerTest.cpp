@@ -1,6 +1,7 @@
 // The headless server program: its command line, a counted run on the sample game and a run that
 // fails at start-up.
 #include "server/DedicatedServer.h"
+#include "platform/D3D9Object.h"
 #include "support/FixtureRoot.h"
 #include "support/TempDir.h"
 
@@ -73,6 +74,26 @@ TEST(DedicatedServerProgram, CountedRunOnTheSampleGameEndsCleanly)
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_EQ(log.find("Warning"), std::string::npos) << log;
     EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+}
+
+// The server's graphics object makes the adapter and never a device, from start-up through the
+// level's scenes to the end of the run.
+TEST(DedicatedServerProgram, MakesTheAdapterAndNoDevice)
+{
+    TempDir dir;
+    CopySampleGame(dir);
+    ScopedCurrentDir here(dir.Path());
+    const int32_t adapters = D3D9Object::GetMadeCount(D3D9Kind::Adapter);
+    const int32_t devices = D3D9Object::GetMadeCount(D3D9Kind::Device);
+    ServerCommandLine line;
+    line.frames = 30;
+    line.hero = true;
+    ASSERT_EQ(DedicatedServer::Run(line), 0);
+    EXPECT_NE(dir.Read("serverlog.txt").find("VSD objects loaded"), std::string::npos);
+    EXPECT_EQ(D3D9Object::GetMadeCount(D3D9Kind::Adapter), adapters + 1);
+    EXPECT_EQ(D3D9Object::GetMadeCount(D3D9Kind::Device), devices);
+    for (D3D9Kind kind : {D3D9Kind::Adapter, D3D9Kind::Device, D3D9Kind::Surface, D3D9Kind::Texture})
+        EXPECT_EQ(D3D9Object::GetLiveCount(kind), 0) << int(kind);
 }
 
 // With a hero of its own the server gives the level a main character at its start position; without

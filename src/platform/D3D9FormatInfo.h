@@ -1,0 +1,32 @@
+// D3D9FormatInfo: what the stand-in knows of each pixel format: its size in memory (per pixel, or
+// per 4 x 4 block for the DXT formats), whether it holds depth and stencil, and the conversion of
+// one pixel between the format and 32-bit ARGB (blue in the lowest byte).
+#pragma once
+#include "platform/D3D9Types.h"
+
+#include <cstdint>
+
+struct D3D9FormatInfo {
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    uint32_t bytes = 0;  // per pixel; per 4 x 4 block when compressed
+    bool compressed = false;
+    bool depth = false;
+    bool stencil = false;
+
+    // Bytes of one row of pixels (of blocks when compressed), and the number of such rows.
+    uint32_t RowPitch(uint32_t width) const { return compressed ? (width + 3) / 4 * bytes : width * bytes; }
+    uint32_t RowCount(uint32_t height) const { return compressed ? (height + 3) / 4 : height; }
+};
+
+// Null for a format the stand-in does not know.
+const D3D9FormatInfo* FindD3D9Format(D3DFORMAT format);
+
+// The stored value of an ARGB colour and the colour of a stored value. The low bits of a widened
+// channel stay 0; a format without alpha reads as opaque; L8 stores the mean of red, green and
+// blue. Depth and compressed formats keep the value as it is.
+uint32_t D3D9EncodeColor(D3DFORMAT format, uint32_t argb);
+uint32_t D3D9DecodeColor(D3DFORMAT format, uint32_t value);
+
+// Little-endian pixel values of 1 to 4 bytes.
+uint32_t ReadPixelValue(const uint8_t* at, uint32_t bytes);
+void WritePixelValue(uint8_t* at, uint32_t bytes, uint32_t value);
