@@ -148,8 +148,11 @@ bool GamePacketFraming::SendToConnection(int32_t connectionID, const void* data,
     for (int32_t retry = 1;; retry++) {
         if (!m_Transport.IsConnectionValid(connectionID, true, true))
             return false;
-        if (retry == 1 && !m_Transport.IsSendPending(connectionID)) {
-            // Nothing queued will drain, so the message can never fit: drop it, keep the link.
+        if (!m_Transport.IsSendPending(connectionID)) {
+            // Nothing queued is left to drain, so what does not fit now never will: drop it, keep
+            // the link. The queue may have drained since the last try, so try once more first.
+            if (m_Transport.SendData(connectionID, data, n, commit))
+                return true;
             m_Reporter.Warning("Message of %i bytes exceeds the sending queue of connection %i",
                                m_Transport.GetPendingLength(connectionID) + n, connectionID);
             return false;

@@ -118,7 +118,7 @@ public:
 
 protected:
     // Appends to a connection's pending message, waiting in 10 ms steps while committed messages
-    // drain; a message that cannot fit the queue at all is a warning and false at once.
+    // drain; a message that still does not fit once none is left to drain is a warning and false.
     bool SendToConnection(int32_t connectionID, const void* data, int32_t n, bool commit);
     // Checks, patches and commits the open packet on the connection.
     bool FinishPacketOn(int32_t connectionID);

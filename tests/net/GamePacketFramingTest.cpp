@@ -203,6 +203,35 @@ TEST_F(GamePacketFramingTest, FullQueueWaitsForCommittedMessages)
     EXPECT_EQ(framing.waits, GamePacketFraming::kSendRetries + 1);
     EXPECT_EQ(framing.failedConnections, std::vector<int32_t>{kTCP});
     EXPECT_EQ(log.Count("Send() timed out!"), 1);
+
+    // Once they have drained the message still does not fit: it is refused then, without waiting
+    // out the retries or reporting the connection.
+    transport.TakeSent(kTCP);
+    ASSERT_TRUE(SendUnit(false, kPos, 10));
+    ASSERT_TRUE(framing.FinishPacket());
+    framing.drainOnWait = true;
+    framing.waits = 0;
+    ASSERT_TRUE(framing.BeginPacketTCP(kChat, -1));
+    const Bytes tooLong = Filled(50, 1);
+    EXPECT_FALSE(framing.WriteData(tooLong.data(), 50, false));
+    EXPECT_EQ(framing.waits, 1);
+    EXPECT_EQ(log.Count("exceeds the sending queue of connection 1"), 1);
+    EXPECT_EQ(framing.failedConnections.size(), 1u);  // only the one above
+    EXPECT_EQ(transport.Get(kTCP)->send.GetPendingLength(), 0);
+
+    // The queue empties between the refused write and the question whether anything waits: the
+    // write is tried again then, not taken for one that can never fit.
+    framing.drainOnWait = false;
+    ASSERT_TRUE(SendUnit(false, kPos, 30));
+    ASSERT_TRUE(framing.FinishPacket());
+    transport.drainWhenAsked = true;
+    framing.waits = 0;
+    EXPECT_TRUE(SendUnit(false, kChat, 30));
+    EXPECT_EQ(framing.waits, 0);
+    EXPECT_EQ(log.Count("exceeds the sending queue of connection 1"), 1);
+    transport.drainWhenAsked = false;
+    ASSERT_TRUE(framing.FinishPacket());
+    EXPECT_EQ(transport.TakeSent(kTCP), std::vector<Bytes>{Packet(kChat, 1, 30, Filled(30, 1))});
 }
 
 TEST_F(GamePacketFramingTest, UnderWrittenUnitIsAnInternalError)
