@@ -2,6 +2,7 @@
 #include "net/NetworkSettings.h"
 
 #include "base/ConfigFileReader.h"
+#include "net/NetworkNode.h"
 #include "net/RingQueue.h"
 #include "net/TransportPacket.h"
 
@@ -37,4 +38,15 @@ void NetworkSettings::Read(ConfigFileReader& config)
     packetSize = std::max(TransportPacket::kMinPacketSize, std::min(packetSize, packetLimit));
     packetSizeUDP = std::max(TransportPacket::kMinPacketSize, std::min(packetSizeUDP, packetLimit));
     maxBatchBytes = std::max(0, std::min(maxBatchBytes, sendBuffer - kQueueReserve));
+}
+
+void NetworkSettings::ApplyTo(NetworkNode& node) const
+{
+    node.SetPacketSize(packetSize);
+    node.SetPacketSizeUDP(packetSizeUDP);
+    node.SetFifoSizes(sendBuffer, receiveBuffer);
+    node.SetMaxUpload(maxUpload);
+    if (logNetworkTraffic >= kTrafficFilesLevel)
+        node.EnableTrafficLog(NetworkNode::kLogIncoming | NetworkNode::kLogOutgoing, kTrafficLogPrefix);
+    node.SetReuseFlag(socketReuse);
 }

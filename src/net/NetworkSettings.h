@@ -6,12 +6,15 @@
 #include <cstdint>
 
 class ConfigFileReader;
+class NetworkNode;
 
 // A missing key (or one of a bad value) keeps the default. Kinds: int truncated toward zero; bool
 // rounded half away from zero; float 32-bit; number double.
 struct NetworkSettings {
     static constexpr int32_t kQueueReserve = 24;  // a game header and the queue's own bytes
     static constexpr int32_t kDefaultMaxBatchBytes = 32768;
+    static constexpr int32_t kTrafficFilesLevel = 2;  // "LogNetworkTraffic" from which files are written
+    static constexpr const char* kTrafficLogPrefix = "client";
 
     int32_t serverPort = 1999;              // "serverPort": the server a client joins by default
     int32_t logNetworkTraffic = 0;          // "LogNetworkTraffic": 1 messages, 2 also traffic files
@@ -32,8 +35,12 @@ struct NetworkSettings {
     double dummyDataInterval = 0.02;        // "NetworkDummyDataInterval": seconds; 0 or less none
 
     // Reads the keys in the order the node reads them. The queues keep within what a ring queue
-    // takes, a packet is kept within the transport's
-    // minimum and the smaller queue less the reserve, the batch within the send queue less the
-    // reserve, so that neither can outgrow the queue that must hold it.
+    // takes, a packet is kept within the transport's minimum and the smaller queue less the
+    // reserve, the batch within the send queue less the reserve, so that neither can outgrow the
+    // queue that must hold it.
     void Read(ConfigFileReader& config);
+    // Hands the transport settings to the node before it starts, in this order: packet sizes,
+    // queue sizes, upload limit, traffic files (level 2 and more: both directions, prefix
+    // "client", the old files deleted first), socket reuse.
+    void ApplyTo(NetworkNode& node) const;
 };

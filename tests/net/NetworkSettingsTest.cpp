@@ -3,10 +3,16 @@
 #include "net/NetworkSettings.h"
 
 #include "base/ConfigFileReader.h"
+#include "net/NetworkNode.h"
+#include "support/EchoNode.h"
+#include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -70,3 +76,50 @@ TEST(NetworkSettingsTest, KindsAndDefaults)
 }
 
 }  // namespace
+
+// The settings as the node takes them: sizes read back, a send queue too small for a larger
+// message, and traffic files only from level 2, which first deletes the old ones of "client".
+TEST(NetworkSettingsTest, AppliedToTheNode)
+{
+    EchoNode echo;
+    ASSERT_TRUE(echo.IsListening());
+    const struct {
+        int32_t level;
+        bool files;
+    } kCases[] = {{1, false}, {2, true}};
+    for (const auto& c : kCases) {
+        TempDir dir;
+        ScopedCurrentDir inDir(dir.Path());
+        dir.Write("client_in0.log", "old");
+        dir.Write("client_out9.log", "old");
+        const std::string text = "NetworkPacketSize = 16\nNetworkSendBuffer = 1000\nLogNetworkTraffic = " +
+                                 std::to_string(c.level) + "\n";
+        NetworkNode node;
+        Read(text.c_str()).ApplyTo(node);
+        EXPECT_EQ(node.GetPacketSize(), 32) << c.level;
+        EXPECT_EQ(node.GetPacketSizeUDP(), 32) << c.level;
+        EXPECT_EQ(std::filesystem::exists(dir / "client_in0.log"), !c.files) << c.level;
+        EXPECT_EQ(std::filesystem::exists(dir / "client_out9.log"), !c.files) << c.level;
+
+        ASSERT_TRUE(node.Start());
+        const int32_t id = node.Connect(NetworkNode::kTCP, "127.0.0.1", echo.GetPort());
+        ASSERT_GE(id, 0);
+        EXPECT_FALSE(node.HasRoom(id, 1000)) << c.level;  // the queue of 1000 bytes holds less
+        ASSERT_TRUE(node.SendData(id, "ping", 4, true));
+        ASSERT_TRUE(WaitUntil([&] { return node.GetNumBytesWaiting(id) == 4; })) << c.level;
+        char reply[4] = {};
+        EXPECT_EQ(node.Receive(id, reply, true), 4);
+        node.Stop();
+
+        if (c.files) {
+            EXPECT_EQ(dir.Read("client_in" + std::to_string(id) + ".log"), "ping");
+            EXPECT_EQ(dir.Read("client_out" + std::to_string(id) + ".log"), "ping");
+        } else {
+            size_t entries = 0;
+            for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+                entries++;
+            EXPECT_EQ(entries, 2u);  // only the old files, untouched
+            EXPECT_EQ(dir.Read("client_in0.log"), "old");
+        }
+    }
+}
