@@ -4,6 +4,7 @@
 #include "net/GamePacketFraming.h"
 
 #include "base/ErrorClass.h"
+#include "net/CountingBytes.h"
 #include "net/FakeGameTransport.h"
 #include "net/RingQueue.h"
 #include "support/ByteBuilder.h"
@@ -47,14 +48,6 @@ public:
 private:
     FakeGameTransport& m_Fake;
 };
-
-Bytes Filled(int32_t n, uint8_t first)
-{
-    Bytes bytes(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; i++)
-        bytes[size_t(i)] = uint8_t(first + i);
-    return bytes;
-}
 
 Bytes Packet(uint16_t magic, uint16_t id, uint32_t count, int32_t size, const Bytes& payload)
 {

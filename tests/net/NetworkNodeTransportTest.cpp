@@ -4,6 +4,7 @@
 #include "net/NetworkNodeTransport.h"
 
 #include "base/ErrorClass.h"
+#include "net/CountingBytes.h"
 #include "net/GamePacketFraming.h"
 #include "support/FreePort.h"
 #include "support/LogCapture.h"
@@ -21,14 +22,6 @@ constexpr uint16_t kPos = 0x0100;
 constexpr uint16_t kChat = 0x0200;
 constexpr uint16_t kBig = 0x0300;
 constexpr uint16_t kEnd = 0x0400;
-
-Bytes Filled(int32_t n, uint8_t first)
-{
-    Bytes bytes(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; i++)
-        bytes[size_t(i)] = uint8_t(first + i);
-    return bytes;
-}
 
 class NodeFraming : public ErrorClass, public GamePacketFraming {
 public:
