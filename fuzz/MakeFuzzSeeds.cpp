@@ -14,6 +14,10 @@
 #include "engine/gfx/DXC_Texture.h"
 #include "engine/scene/KeyTrack.h"
 #include "game/objects/ItemBase.h"
+#include "../tests/net/FakeGameTransport.h"
+#include "base/ErrorClass.h"
+#include "net/GamePacketFraming.h"
+#include "net/GameValueCodec.h"
 #include "net/TransportPacket.h"
 #include "script/VariableStack.h"
 #include "world/Inventory.h"
@@ -533,6 +537,77 @@ void TransportStream()
     }
 }
 
+// Control byte, then messages as a u16 (bit 15 UDP, the rest the length) and the bytes, each
+// written by the framing's sending side: a batched position packet over UDP and a chat message;
+// a player-information message of free length read in pieces; a size-0 message replayed.
+void GameFrames()
+{
+    class Writer : public ErrorClass, public GamePacketFraming {
+    public:
+        explicit Writer(FakeGameTransport& transport) : GamePacketFraming(*this, transport) {}
+        bool IsConnected() override { return true; }
+        void OnSendFailed(int32_t) override {}
+    };
+    FakeGameTransport transport;
+    transport.Add(1);
+    transport.Add(2);
+    Writer writer(transport);
+    writer.SetConnections(1, 2);
+    auto take = [&](Bytes& input, int32_t connection, uint16_t udpBit) {
+        for (const Bytes& message : transport.TakeSent(connection)) {
+            const uint16_t word = uint16_t(message.size()) | udpBit;
+            input.push_back(uint8_t(word));
+            input.push_back(uint8_t(word >> 8));
+            input.insert(input.end(), message.begin(), message.end());
+        }
+    };
+
+    Bytes positions{0x00};
+    for (int32_t id : {4, 9}) {
+        NetObjPos pos;
+        pos.ref = ObjRef(id, 0x1234u + uint32_t(id));
+        pos.x = 100.0f * float(id);
+        pos.y = -50.0f;
+        pos.angle = 1.5f;
+        uint8_t unit[NetObjPos::kSize];
+        ByteWriter unitWriter(unit, sizeof unit);
+        GameValueCodec::WriteNetObjPos(unitWriter, pos);
+        writer.BeginPacketUDP(0x0100, NetObjPos::kSize);
+        writer.WriteData(unit, NetObjPos::kSize, false);
+    }
+    uint8_t chat[16];
+    ByteWriter chatWriter(chat, sizeof chat);
+    GameValueCodec::WriteWideTerminated(chatWriter, wString(u"Kim"));
+    GameValueCodec::WriteWideTerminated(chatWriter, wString(u"hi!"));
+    writer.BeginPacketTCP(0x0200, int32_t(chatWriter.GetPosition()));
+    writer.WriteData(chat, int32_t(chatWriter.GetPosition()), true);
+    take(positions, 2, 0x8000);
+    take(positions, 1, 0);
+    Put("GameFrames", "positions.bin", positions);
+
+    Bytes playerInfo{0x02};
+    Bytes info(259, 0);
+    ByteWriter infoWriter(info.data(), info.size());
+    infoWriter.WriteU16(0x0100);
+    const char cfgID[128] = "Soldier";
+    infoWriter.WriteBytes(cfgID, sizeof cfgID);
+    GameValueCodec::WriteWideFixed(infoWriter, wString(u"Player"), 64);
+    writer.BeginPacketTCP(0x0300, -1);
+    writer.WriteData(info.data(), int32_t(info.size()), false);
+    writer.FinishPacket();
+    writer.BeginPacketTCP(0x1700, -1);
+    writer.WriteString("SetGameHost");
+    writer.FinishPacket();
+    take(playerInfo, 1, 0);
+    Put("GameFrames", "variable.bin", playerInfo);
+
+    Bytes empty{0x01};
+    writer.BeginPacketTCP(0x0500, 0);
+    writer.FinishPacket();
+    take(empty, 1, 0);
+    Put("GameFrames", "size-zero.bin", empty);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -553,5 +628,6 @@ int main(int argc, char** argv)
     SceneFiles();
     ItemRecords();
     TransportStream();
+    GameFrames();
     return 0;
 }

@@ -37,6 +37,9 @@ void NetworkNode::SetPacketSizeUDP(int32_t size)
     m_PacketSizeUDP = std::max(size, TransportPacket::kMinPacketSize);
 }
 
+// The receiving thread drops a UDP message that with its transport header outgrows the packet.
+int32_t NetworkNode::GetMaxDatagramMessage() const { return m_PacketSizeUDP - TransportPacket::kHeaderSize; }
+
 void NetworkNode::SetFifoSizes(int32_t sendSize, int32_t receiveSize)
 {
     m_SendQueueSize = sendSize;

@@ -105,6 +105,8 @@ public:
 
     int32_t GetPacketSize() const { return m_PacketSize; }
     int32_t GetPacketSizeUDP() const { return m_PacketSizeUDP; }
+    // The longest message one datagram carries; a longer UDP message is dropped when sent.
+    int32_t GetMaxDatagramMessage() const;
     uint16_t GetPort() const { return m_ListeningPort; }
     bool IsServer() const { return m_IsServer; }
     bool IsRunning() const { return m_Running; }
@@ -121,6 +123,11 @@ public:
     bool CommitPending(int32_t id);
     bool PeekPending(int32_t id, int32_t offset, void* dest, int32_t n);
     bool PatchPending(int32_t id, int32_t offset, const void* src, int32_t n);
+    // The message being written (not yet committed): its length, the longest among several
+    // targets; setting a smaller one cuts it back on every target (0 discards it), which is how a
+    // write that failed halfway is taken back.
+    int32_t GetPendingLength(int32_t id);
+    void SetPendingLength(int32_t id, int32_t n);
     // Data bytes of the next received message (0 none, -1 no receiving record); address takes its
     // sender, the first octet in the top byte.
     int32_t GetNumBytesWaiting(int32_t id, uint32_t* address = nullptr);

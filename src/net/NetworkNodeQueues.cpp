@@ -135,6 +135,20 @@ bool NetworkNode::PatchPending(int32_t id, int32_t offset, const void* src, int3
     return ok;
 }
 
+int32_t NetworkNode::GetPendingLength(int32_t id)
+{
+    int32_t longest = 0;
+    for (const ConnectionData* record : SendTargets(id))
+        longest = std::max(longest, record->queue.GetPendingLength());
+    return longest;
+}
+
+void NetworkNode::SetPendingLength(int32_t id, int32_t n)
+{
+    for (ConnectionData* record : SendTargets(id))
+        record->queue.SetPendingLength(n);
+}
+
 int32_t NetworkNode::GetNumBytesWaiting(int32_t id, uint32_t* address)
 {
     ProcessDisconnects();

@@ -191,6 +191,38 @@ TEST(NetworkNodeTest, RoutesToAllAndToAllButOne)
     EXPECT_EQ(NextMessage(clients[2], ids[2]), Text("all"));
     EXPECT_FALSE(server.SendData(NetworkNode::kAllConnections, nullptr, 70000, true));  // no queue holds it
     EXPECT_FALSE(server.IsSendPending(NetworkNode::kAllConnections));
+
+    // A message being written to all is cut back on all.
+    ASSERT_TRUE(server.SendData(NetworkNode::kAllConnections, "cut here", 8, false));
+    EXPECT_EQ(server.GetPendingLength(NetworkNode::kAllConnections), 8);
+    server.SetPendingLength(NetworkNode::kAllConnections, 3);
+    ASSERT_TRUE(server.CommitPending(NetworkNode::kAllConnections));
+    for (int32_t i = 0; i < 3; i++)
+        EXPECT_EQ(NextMessage(clients[i], ids[i]), Text("cut")) << i;
+}
+
+TEST(NetworkNodeTest, PendingMessageIsCutBackBeforeItIsCommitted)
+{
+    Pair pair;
+    ASSERT_GE(pair.serverID, 0);
+    NetworkNode& client = pair.client;
+    const int32_t id = pair.clientID;
+    ASSERT_TRUE(client.SendData(id, "hello world", 11, false));
+    EXPECT_EQ(client.GetPendingLength(id), 11);
+    client.SetPendingLength(id, 5);
+    client.SetPendingLength(id, 9);  // never lengthens it
+    EXPECT_EQ(client.GetPendingLength(id), 5);
+    ASSERT_TRUE(client.SendData(id, "!", 1, true));
+    EXPECT_EQ(client.GetPendingLength(id), 0);
+    ASSERT_TRUE(client.SendData(id, "dropped", 7, false));
+    client.SetPendingLength(id, 0);  // discards it
+    ASSERT_TRUE(client.SendData(id, "next", 4, true));
+    EXPECT_EQ(NextMessage(pair.server, pair.serverID), Text("hello!"));
+    EXPECT_EQ(NextMessage(pair.server, pair.serverID), Text("next"));
+    EXPECT_EQ(client.GetBytesSent(), 10u);  // only what was committed
+
+    EXPECT_EQ(client.GetPendingLength(id + 5), 0);  // no such connection
+    client.SetPendingLength(id + 5, 0);
 }
 
 TEST(NetworkNodeTest, GoodbyeClosesOnceAndStopEndsEveryThread)
