@@ -38,6 +38,12 @@ const D3D9FormatInfo* FindD3D9Format(D3DFORMAT format)
     return nullptr;
 }
 
+bool IsD3D9Compressed(D3DFORMAT format)
+{
+    const D3D9FormatInfo* info = FindD3D9Format(format);
+    return info && info->compressed;
+}
+
 uint32_t D3D9EncodeColor(D3DFORMAT format, uint32_t argb)
 {
     const uint32_t a = Channel(argb, 24), r = Channel(argb, 16), g = Channel(argb, 8), b = Channel(argb, 0);

@@ -20,6 +20,8 @@ struct D3D9FormatInfo {
 
 // Null for a format the stand-in does not know.
 const D3D9FormatInfo* FindD3D9Format(D3DFORMAT format);
+// DXT1 to DXT5.
+bool IsD3D9Compressed(D3DFORMAT format);
 
 // The stored value of an ARGB colour and the colour of a stored value. The low bits of a widened
 // channel stay 0; a format without alpha reads as opaque; L8 stores the mean of red, green and

@@ -42,12 +42,6 @@ const MaskFormat kMaskFormats[] = {
     {D3DFMT_A8L8, kPfLuminance | kPfAlphaPixels, 16, 0xFF, 0, 0, 0xFF00},
 };
 
-bool IsFourCCFormat(D3DFORMAT format)
-{
-    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
-           format == D3DFMT_DXT5;
-}
-
 uint32_t U32(const uint8_t* data, size_t offset)
 {
     const uint8_t* p = data + offset;
@@ -66,7 +60,7 @@ D3DFORMAT FormatOf(const uint8_t* pf)
     const uint32_t flags = U32(pf, 4);
     if (flags & kPfFourCC) {
         const D3DFORMAT code = U32(pf, 8);
-        return IsFourCCFormat(code) ? code : D3DFMT_UNKNOWN;
+        return IsD3D9Compressed(code) ? code : D3DFMT_UNKNOWN;
     }
     const uint32_t bits = U32(pf, 12), red = U32(pf, 16), green = U32(pf, 20), blue = U32(pf, 24);
     const uint32_t alpha = flags & (kPfAlphaPixels | kPfAlpha) ? U32(pf, 28) : 0;
@@ -156,7 +150,7 @@ bool ReadDdsHeader(const uint8_t* data, size_t size, DdsHeader& header, std::str
 std::vector<uint8_t> WriteDdsHeader(const DdsHeader& header)
 {
     std::vector<uint8_t> out(kDdsHeaderSize, 0);
-    const bool compressed = IsFourCCFormat(header.format);
+    const bool compressed = IsD3D9Compressed(header.format);
     const D3D9FormatInfo* info = FindD3D9Format(header.format);
     PutU32(out, 0, kMagic);
     PutU32(out, kOffSize, kHeaderBytes);

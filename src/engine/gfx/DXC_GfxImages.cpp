@@ -62,8 +62,7 @@ float DXC_Gfx::BytesPerPixel(D3DFORMAT format)
 
 bool DXC_Gfx::IsDXTFormat(D3DFORMAT format)
 {
-    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
-           format == D3DFMT_DXT5;
+    return IsD3D9Compressed(format);
 }
 
 uint32_t DXC_Gfx::NextPowerOfTwo(uint32_t n)

@@ -126,8 +126,7 @@ void DXC_SurfaceBase::SetupFormat()
 
 bool DXC_SurfaceBase::IsCompressed() const
 {
-    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
-           format == D3DFMT_DXT5;
+    return IsD3D9Compressed(format);
 }
 
 void DXC_SurfaceBase::NoteLock(const D3DRECT* rect, int32_t width, int32_t height)
