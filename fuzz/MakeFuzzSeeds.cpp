@@ -19,6 +19,9 @@
 #include "net/GamePacketFraming.h"
 #include "net/GameValueCodec.h"
 #include "net/TransportPacket.h"
+#include "platform/D3D9MemoryTexture.h"
+#include "platform/D3DXImage.h"
+#include "platform/DdsFile.h"
 #include "script/VariableStack.h"
 #include "world/Inventory.h"
 
@@ -608,6 +611,37 @@ void GameFrames()
     Put("GameFrames", "size-zero.bin", empty);
 }
 
+// Small DDS files of a plain and the compressed formats (two levels), and one PNG, each written
+// by the image writer; the truncated one is refused by its header check.
+void DdsImage()
+{
+    const std::filesystem::path dir = g_Root / "DdsImage";
+    std::filesystem::create_directories(dir);
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5}) {
+        IDirect3DSurface9* surface = nullptr;
+        if (CreateMemorySurface(8, 4, format, D3DPOOL_SCRATCH, &surface) != D3D_OK)
+            continue;
+        for (size_t i = 0; i < surface->GetImage().pixels.size(); i++)
+            surface->GetImage().pixels[i] = uint8_t(i * 37);
+        const std::string name = format == D3DFMT_A8R8G8B8 ? "argb" : "r5g6b5";
+        D3DXSaveSurfaceToFileA((dir / (name + ".dds")).string().c_str(), D3DXIFF_DDS, surface, nullptr, nullptr);
+        if (format == D3DFMT_A8R8G8B8)
+            D3DXSaveSurfaceToFileA((dir / "argb.png").string().c_str(), D3DXIFF_PNG, surface, nullptr, nullptr);
+        surface->Release();
+    }
+    for (D3DFORMAT format : {D3DFMT_DXT1, D3DFMT_DXT5}) {
+        const DdsHeader header{8, 8, 2, format};
+        Bytes bytes = WriteDdsHeader(header);
+        const uint64_t pixels = DdsLevelBytes(format, 8, 8) + DdsLevelBytes(format, 4, 4);
+        for (uint64_t i = 0; i < pixels; i++)
+            bytes.push_back(uint8_t(i * 13 + 5));
+        Put("DdsImage", format == D3DFMT_DXT1 ? "dxt1.dds" : "dxt5.dds", bytes);
+        bytes.resize(bytes.size() - 1);
+        if (format == D3DFMT_DXT5)
+            Put("DdsImage", "truncated.dds", bytes);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -629,5 +663,6 @@ int main(int argc, char** argv)
     ItemRecords();
     TransportStream();
     GameFrames();
+    DdsImage();
     return 0;
 }

@@ -38,6 +38,12 @@ const D3D9FormatInfo* FindD3D9Format(D3DFORMAT format)
     return nullptr;
 }
 
+bool IsD3D9Compressed(D3DFORMAT format)
+{
+    const D3D9FormatInfo* info = FindD3D9Format(format);
+    return info && info->compressed;
+}
+
 uint32_t D3D9EncodeColor(D3DFORMAT format, uint32_t argb)
 {
     const uint32_t a = Channel(argb, 24), r = Channel(argb, 16), g = Channel(argb, 8), b = Channel(argb, 0);
@@ -48,7 +54,7 @@ uint32_t D3D9EncodeColor(D3DFORMAT format, uint32_t argb)
         return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5:
-        return (a & 1) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+        return (a >= 128 ? 1u : 0u) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
     case D3DFMT_A4R4G4B4:
         return (a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4);
     case D3DFMT_A8:
@@ -100,4 +106,42 @@ void WritePixelValue(uint8_t* at, uint32_t bytes, uint32_t value)
 {
     for (uint32_t i = 0; i < bytes && i < 4; i++)
         at[i] = uint8_t(value >> (8 * i));
+}
+
+uint32_t D3D9WidenColor(D3DFORMAT format, uint32_t value)
+{
+    const uint32_t argb = D3D9DecodeColor(format, value);
+    // bits kept per channel (alpha, red, green, blue); 8 needs nothing
+    int bits[4] = {8, 8, 8, 8};
+    switch (format) {
+    case D3DFMT_R5G6B5:
+        bits[1] = 5, bits[2] = 6, bits[3] = 5;
+        break;
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+        bits[1] = bits[2] = bits[3] = 5;
+        break;
+    case D3DFMT_A4R4G4B4:
+        bits[0] = bits[1] = bits[2] = bits[3] = 4;
+        break;
+    default:
+        return argb;
+    }
+    uint32_t out = 0;
+    for (int c = 0; c < 4; c++) {
+        const int shift = 24 - 8 * c;
+        uint32_t v = Channel(argb, shift);
+        for (int filled = bits[c]; filled < 8; filled += bits[c])
+            v |= v >> bits[c];
+        out |= (v & 0xFF) << shift;
+    }
+    return out;
+}
+
+uint32_t NextPowerOfTwo(uint32_t n)
+{
+    uint32_t p = 1;
+    while (p < n && p < 0x80000000u)
+        p <<= 1;
+    return n == 0 ? 0 : p;
 }

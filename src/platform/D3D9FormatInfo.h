@@ -20,12 +20,20 @@ struct D3D9FormatInfo {
 
 // Null for a format the stand-in does not know.
 const D3D9FormatInfo* FindD3D9Format(D3DFORMAT format);
+// DXT1 to DXT5.
+bool IsD3D9Compressed(D3DFORMAT format);
 
 // The stored value of an ARGB colour and the colour of a stored value. The low bits of a widened
 // channel stay 0; a format without alpha reads as opaque; L8 stores the mean of red, green and
-// blue. Depth and compressed formats keep the value as it is.
+// blue; a 1-bit alpha is set from 128 up. Depth and compressed formats keep the value as it is.
 uint32_t D3D9EncodeColor(D3DFORMAT format, uint32_t argb);
 uint32_t D3D9DecodeColor(D3DFORMAT format, uint32_t value);
+// The colour of a stored value with each narrow channel widened by repeating its high bits into
+// the low ones (31 in five bits reads 255): how image files and conversions between formats read.
+uint32_t D3D9WidenColor(D3DFORMAT format, uint32_t value);
+
+// 0 for 0, else the smallest power of two at or above n (n up to 2^31).
+uint32_t NextPowerOfTwo(uint32_t n);
 
 // Little-endian pixel values of 1 to 4 bytes.
 uint32_t ReadPixelValue(const uint8_t* at, uint32_t bytes);

@@ -435,7 +435,12 @@ TEST(D3D9FormatInfo, PixelConversions)
     } cases[] = {
         {D3DFMT_R5G6B5, 0xFFFFFFFFu, 0xFFFF, 0xFFF8FCF8u},
         {D3DFMT_A1R5G5B5, 0xFFFFFFFFu, 0xFFFF, 0xFFF8F8F8u},
-        {D3DFMT_A1R5G5B5, 0xFEFFFFFFu, 0x7FFF, 0x00F8F8F8u},  // alpha 254 has its lowest bit clear
+        {D3DFMT_A1R5G5B5, 0xC8FFFFFFu, 0xFFFF, 0xFFF8F8F8u},  // alpha 200 sets the bit, 100 does not
+        {D3DFMT_A1R5G5B5, 0x64FFFFFFu, 0x7FFF, 0x00F8F8F8u},
+        {D3DFMT_A1R5G5B5, 0x80000000u, 0x8000, 0xFF000000u},
+        {D3DFMT_A1R5G5B5, 0x7F000000u, 0x0000, 0x00000000u},
+        {D3DFMT_X1R5G5B5, 0xC8FFFFFFu, 0xFFFF, 0xFFF8F8F8u},  // no alpha: read as opaque either way
+        {D3DFMT_X1R5G5B5, 0x64FFFFFFu, 0x7FFF, 0xFFF8F8F8u},
         {D3DFMT_X1R5G5B5, 0x00FF0000u, 0x7C00, 0xFFF80000u},
         {D3DFMT_A4R4G4B4, 0x80FF4020u, 0x8F42, 0x80F04020u},
         {D3DFMT_L8, 0xFF1E3C5Au, 60, 0xFF3C3C3Cu},
@@ -448,6 +453,17 @@ TEST(D3D9FormatInfo, PixelConversions)
         EXPECT_EQ(D3D9EncodeColor(c.format, c.argb), c.stored) << c.format;
         EXPECT_EQ(D3D9DecodeColor(c.format, c.stored), c.readBack) << c.format;
     }
+    // Reading images widens the narrow channels by repeating their high bits.
+    EXPECT_EQ(D3D9WidenColor(D3DFMT_R5G6B5, 0xFFFF), 0xFFFFFFFFu);
+    EXPECT_EQ(D3D9WidenColor(D3DFMT_R5G6B5, 0x8410), 0xFF848284u);  // 10000 100000 10000
+    EXPECT_EQ(D3D9WidenColor(D3DFMT_A4R4G4B4, 0x8F42), 0x88FF4422u);
+    EXPECT_EQ(D3D9WidenColor(D3DFMT_A1R5G5B5, 0x7C00), 0x00FF0000u);
+    EXPECT_EQ(D3D9WidenColor(D3DFMT_L8, 0x3C), 0xFF3C3C3Cu);
+    struct PowerCase {
+        uint32_t n, power;
+    } powers[] = {{0, 0}, {1, 1}, {2, 2}, {3, 4}, {60, 64}, {100, 128}, {256, 256}, {257, 512}};
+    for (const PowerCase& c : powers)
+        EXPECT_EQ(NextPowerOfTwo(c.n), c.power) << c.n;
     EXPECT_EQ(FindD3D9Format(D3DFMT_DXT1)->RowPitch(13), 32u);  // four blocks of 8 bytes
     EXPECT_EQ(FindD3D9Format(D3DFMT_DXT5)->RowCount(13), 4u);
     EXPECT_EQ(FindD3D9Format(12345), nullptr);

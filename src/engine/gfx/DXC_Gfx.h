@@ -12,7 +12,9 @@
 //                          and sampler caches, nesting counters, clears, scene brackets, fill mode
 //                          and point sprites, streams, vertex processing and the invalidation
 //   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
-//   DXC_GfxRenderer.cpp    the renderer's quality settings and the device queries of the options
+//   DXC_GfxRenderer.cpp    the renderer's quality settings
+//   DXC_GfxImages.cpp      pixel formats: the format checks, compression and the format choice of
+//                          loaded textures; off-screen surfaces made by the device
 //   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
 //   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles,
 //                          and the binding of a scene's shader effects
@@ -216,14 +218,29 @@ public:
     const D3DCAPS9& GetDeviceCaps() const { return caps; }
     // Textures whose width or height reaches the size are loaded at half size; 0 never.
     void SetTextureDownsize(int32_t size) { maxTextureSize = size; }
+    void SetMaxTextureSize(int32_t size) { maxTextureSize = size; }
+    // True when a maximum is set, not overridden, and the width or the height reaches it.
+    bool ExceedsMaxTextureSize(int32_t width, int32_t height) const;
     // The vertical field of view that a diagonal one gives at an aspect (width / height).
     static float DiagonalToVerticalFov(float fieldOfView, float aspect);
-    // 1 when the device takes the format for textures (mode 3 as render target, 5 as depth
-    // stencil); 0 without a device.
+
+    // Pixel formats and surfaces (DXC_GfxImages.cpp). 1 when the device takes the format for
+    // textures (mode 3 as render target, 5 as depth stencil); 0 without a device, and with the
+    // warning "Texture format %i mode %i not supported by device" when the device refuses it.
     int CheckTextureFormat(D3DFORMAT format, int32_t mode);
     // Level 0 none, 1 DXT1, 2 DXT1 and DXT5, for textures of at least minimumSize texels; a level
     // the device cannot store is an error.
     int SetTextureCompression(int32_t level, int32_t minimumSize);
+    // Memory of one pixel, for the statistics (DXT1 half a byte); 0 for a format not counted.
+    static float BytesPerPixel(D3DFORMAT format);
+    static bool IsDXTFormat(D3DFORMAT format);
+    static uint32_t NextPowerOfTwo(uint32_t n);  // 0 for 0
+    // The format a loaded texture is stored in, or 0 to keep the file's: large images compressed
+    // when compression is on, X1R5G5B5 (and X8R8G8B8 on an R5G6B5 back buffer) as R5G6B5.
+    D3DFORMAT ChooseTextureFormat(const D3DXIMAGE_INFO& image) const;
+    // An off-screen surface made by the device (format -1: the back buffer's), in system memory
+    // or the default pool, registered unnamed with the surface manager. Returns 1.
+    int CreateSurface(DXC_Surface* surface, int32_t width, int32_t height, int32_t format, bool systemMemory);
     // Bytes of texture memory the device offers.
     uint32_t GetAvailableTextureMem() const { return 0; }
     // Pixel shaders of the advanced (2.0) and the basic (1.1) level.
@@ -404,6 +421,7 @@ public:
     int32_t blendMode = 1;  // 1: no blending
     DXC_ShaderEffect* activeEffect = nullptr;  // not owned
     int32_t maxTextureSize = 0;  // the auto downsize
+    int32_t maxTextureSizeOverride = 0;  // set: the maximum is not applied
     int32_t compressionLevel = 0;
     int32_t compressionMode = 0x10000;
     int32_t compressionMinSize = 65536;  // texels, both sides rounded up to powers of two
