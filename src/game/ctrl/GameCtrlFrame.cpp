@@ -120,3 +120,9 @@ void GameCtrl::ResetStepTime()
 }
 
 bool GameCtrl::IsWindowActive() { return g_WindowState.appActive != 0 && g_WindowState.windowVisible != 0; }
+
+void GameCtrl::SetMapPosition(float x, float y)
+{
+    m_MapPosition = D3DXVECTOR2(x, y);
+    m_HasMapPosition = 1;
+}
