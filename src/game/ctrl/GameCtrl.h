@@ -973,14 +973,6 @@ public:
     // The language folder's name without its closing backslash ("english").
     String GetLanguageName();
 
-private:
-    float m_ScriptFPS[2] = {5.0f, 200.0f};  // minimum, maximum: the state manager's defaults
-    uint8_t m_ShowFPS = 0;
-    D3DXVECTOR2 m_InteractiveScenePos = D3DXVECTOR2(0.0f, 0.0f);
-    uint8_t m_InputTypeDisabled[kScriptInputTypes] = {0, 0};
-
-public:
-
     // Game functions and the level's monster levels.
     void SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel);
     static const char* DifficultyName(int32_t difficulty);
@@ -1274,8 +1266,6 @@ public:
     // The script that runs when the hero dies ("SetOnHeroDie").
     void SetHeroDeathScript(const String& text) { m_HeroDeathScript = text; }
     const String& GetHeroDeathScript() const { return m_HeroDeathScript; }
-    int32_t m_ScriptCreationDepth = 0;
-    String m_HeroDeathScript;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -1591,4 +1581,11 @@ private:
     uint8_t m_SceneFlag = 0;
     D3DXVECTOR3 m_ScenePlayerPos = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     int32_t m_SelectMenuScriptID = -1;
+    // The game flow of the script built-ins.
+    float m_ScriptFPS[2] = {5.0f, 200.0f};  // minimum, maximum: the state manager's defaults
+    uint8_t m_ShowFPS = 0;
+    D3DXVECTOR2 m_InteractiveScenePos = D3DXVECTOR2(0.0f, 0.0f);
+    uint8_t m_InputTypeDisabled[kScriptInputTypes] = {0, 0};
+    int32_t m_ScriptCreationDepth = 0;
+    String m_HeroDeathScript;
 };
