@@ -120,33 +120,6 @@ extern int32_t g_ScreenHeight;
 extern float g_LastFrameTime;
 // Passes of the controller's per-frame step.
 extern uint32_t g_GameFrameCounter;
-// Durations of the frame's stages in seconds, shown by the profiling display.
-// The server measures the first two; the others are the drawing stages of the system page.
-enum ProfilingTimer {
-    kProfileAIMove = 0,
-    kProfileGameMove = 1,
-    kProfileLighting1,
-    kProfileLighting2,
-    kProfileLighting3,
-    kProfileLighting4,
-    kProfileVolumeFog,
-    kProfileDrawVolumeFog,
-    kProfileDrawFloor,
-    kProfileDrawFloorSecond,
-    kProfileWallObstruct,
-    kProfileDrawObjs,
-    kProfileDrawShadows,
-    kProfileDrawSmallMap,
-    kProfileGui,
-    kProfilePreDraw,
-    kProfileSorting,
-    kProfileVisibility,
-    kProfileScripts,
-    kProfilePresent,
-    kProfileFloorHeight,
-    kProfilingTimers
-};
-extern double g_ProfilingTimes[kProfilingTimers];
 // Non-zero: the sound names of creature and object types are not checked (always, on the server).
 extern int32_t g_SkipSoundCheck;
 

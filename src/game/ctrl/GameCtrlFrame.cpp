@@ -4,6 +4,7 @@
 
 #include "base/Timer.h"
 #include "engine/gui/DXC_GuiManager.h"
+#include "game/ctrl/ProfilingTimes.h"
 #include "game/ctrl/StateManager.h"
 
 #include <algorithm>
