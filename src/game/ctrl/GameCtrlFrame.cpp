@@ -6,6 +6,7 @@
 #include "engine/gui/DXC_GuiManager.h"
 #include "game/ctrl/ProfilingTimes.h"
 #include "game/ctrl/StateManager.h"
+#include "game/objects/CreatureObj.h"
 
 #include <algorithm>
 
@@ -29,7 +30,10 @@ int32_t GameCtrl::UpdateFrame(float frameTime)
 {
     m_FrameStartTime = Timer::GetTime();
     const double profileStart = GetProfilingTime();
-    RevealMapAtPosition();
+    if (IsServer())
+        RevealMapAtPosition();
+    else
+        MarkActiveArea();
     UpdateMusicFade(frameTime);
     if (frameTime > 0.0f) {
         // The input controllers step in the order of their list, the AI's pass included.
@@ -112,6 +116,17 @@ void GameCtrl::RevealMapAtPosition()
 {
     if (m_HasMapPosition)
         m_World.RevealMapArea(m_MapPosition.x, m_MapPosition.y, false);
+}
+
+void GameCtrl::MarkActiveArea()
+{
+    D3DXVECTOR2 centres[2];
+    int32_t count = 0;
+    if (CreatureObj* hero = GetMainChar())
+        centres[count++] = hero->GetPos();
+    if (m_HasMapPosition)
+        centres[count++] = m_MapPosition;
+    m_World.MarkActiveArea(centres, count);
 }
 
 void GameCtrl::ResetStepTime()
