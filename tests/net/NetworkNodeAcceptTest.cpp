@@ -21,7 +21,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 constexpr int32_t kPatienceMs = 30000;
 
-Bytes Hello(uint16_t version = TransportPacket::kProtocolVersion, uint8_t connectBack = 0)
+Bytes RawHello(uint16_t version = TransportPacket::kProtocolVersion, uint8_t connectBack = 0)
 {
     Bytes packet(TransportPacket::kHelloSize);
     TransportPacket::WriteHello(packet.data(), 1, 0, connectBack);
@@ -117,12 +117,12 @@ TEST(NetworkNodeAcceptTest, HandshakesAcceptedAndRefused)
 {
     NetworkNode server;
     ASSERT_TRUE(server.StartServer(0));
-    Bytes wrongText = Hello();
+    Bytes wrongText = RawHello();
     wrongText[13] = 'A';
-    Bytes wrongType = Hello();
+    Bytes wrongType = RawHello();
     wrongType[0] = 0x12;
     NetworkPacketHeader::SetChecksum(wrongType.data());
-    Bytes wrongCheck = Hello();
+    Bytes wrongCheck = RawHello();
     wrongCheck[9] ^= 0x01;
 
     struct Case {
@@ -131,13 +131,13 @@ TEST(NetworkNodeAcceptTest, HandshakesAcceptedAndRefused)
         bool split;
         const char* refusal;  // null: accepted
     } const cases[] = {
-        {"version 0x0101", Hello(0x0101), false, "Unknown protocol version: 101"},
-        {"version 0x00FF", Hello(0x00FF), false, nullptr},
+        {"version 0x0101", RawHello(0x0101), false, "Unknown protocol version: 101"},
+        {"version 0x00FF", RawHello(0x00FF), false, nullptr},
         {"wrong text", wrongText, false, "Invalid authentication packet received"},
         {"wrong type", wrongType, false, "Invalid authentication packet received"},
         {"wrong check", wrongCheck, false, "Invalid authentication packet received"},
-        {"split over two segments", Hello(), true, nullptr},
-        {"connect-back", Hello(TransportPacket::kProtocolVersion, 1), false, "asks for a connection back: refused"},
+        {"split over two segments", RawHello(), true, nullptr},
+        {"connect-back", RawHello(TransportPacket::kProtocolVersion, 1), false, "asks for a connection back: refused"},
     };
     for (const Case& c : cases) {
         LogCapture log;
@@ -221,7 +221,7 @@ TEST(NetworkNodeAcceptTest, HostilePeersAreDroppedWhileAClientKeepsItsEcho)
     };
     for (const Case& c : cases) {
         RawPeer peer(echo.GetPort());
-        ASSERT_TRUE(peer.Send(JoinBytes({Hello(), c.bytes}))) << c.name;
+        ASSERT_TRUE(peer.Send(JoinBytes({RawHello(), c.bytes}))) << c.name;
         if (c.closes) {
             EXPECT_TRUE(peer.WaitClosed()) << c.name;
         } else {
@@ -238,7 +238,7 @@ TEST(NetworkNodeAcceptTest, HostilePeersAreDroppedWhileAClientKeepsItsEcho)
     std::vector<std::unique_ptr<RawPeer>> flood;
     for (int32_t i = 0; i < 10; i++) {
         flood.push_back(std::make_unique<RawPeer>(echo.GetPort()));
-        flood.back()->Send(Hello());
+        flood.back()->Send(RawHello());
     }
     for (size_t i = 5; i < flood.size(); i++)
         EXPECT_TRUE(flood[i]->WaitClosed()) << i;
