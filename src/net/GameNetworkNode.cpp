@@ -135,7 +135,6 @@ void GameNetworkNode::LoadGameOptions()
         m_NetSettings.ApplyTo(m_NetNode);
     SetTrafficLogLevel(m_NetSettings.logNetworkTraffic);
     SetMaxBatchBytes(m_NetSettings.maxBatchBytes);
-    m_NetworkBroadcastPortLocal = m_NetSettings.broadcastPortLocal;
     StartNetwork();
 }
 

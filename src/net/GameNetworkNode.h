@@ -198,7 +198,6 @@ protected:
     NetworkSettings m_NetSettings;
     float m_PositionTolerance = 1.0f;
     float m_AngleTolerance = 0.08726646f;  // 5 degrees
-    int32_t m_NetworkBroadcastPortLocal = 6705;
     int32_t m_ServerVersion = 0;
     float m_ServerMinFPS = 10.0f;
     float m_ServerMaxFPS = 30.0f;

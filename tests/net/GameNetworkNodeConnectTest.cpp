@@ -64,6 +64,19 @@ TEST(GameNetworkNodeConnectTest, RefusedWithItsStatus)
     EXPECT_STREQ(GameNetworkNode::DisconnectReasonText(reason).c_str(), "DB:net_max_players");
 }
 
+TEST(GameNetworkNodeConnectTest, ShortReplyIsRefused)
+{
+    LogCapture log;
+    FakeGameServer server(FakeGameServer::kShortReply);
+    ClientNode node;
+    int32_t reason = -1;
+    EXPECT_FALSE(node.ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
+    EXPECT_EQ(reason, GameNetworkNode::kReasonBadReply);
+    EXPECT_EQ(log.Count("Invalid connect reply of 5 bytes"), 1);
+    EXPECT_EQ(node.GetNetNode().GetNumConnections(), 0);
+    EXPECT_EQ(server.GetClients(), 1);  // not tried again
+}
+
 TEST(GameNetworkNodeConnectTest, SilenceTimesOut)
 {
     FakeGameServer server(FakeGameServer::kSilent);

@@ -6,6 +6,7 @@
 
 #include "FakeGameTransport.h"
 #include "support/LogCapture.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -201,6 +202,31 @@ TEST_F(GameNetworkNodeTest, AnswersByConnectionState)
     node.SetConnectionState(GameNetworkNode::eRunningGame);
     EXPECT_FALSE(node.IsJoiningNetworkGame(&progress));
     EXPECT_TRUE(node.AllowsInput());
+}
+
+// A joining frame gives the server 40 ms; with the debug switch a join that receives no sync for
+// 10 s dumps what it still waits for, once.
+TEST_F(GameNetworkNodeTest, StalledSyncIsDumpedOnce)
+{
+    TestClock clock;
+    LogCapture log;
+    node.SetDebugMode(1);
+    node.SetConnectionState(GameNetworkNode::eSyncing);
+    node.SetSyncCounts(3, 1);
+    ObjRef3* ref = node.GetRequestedSyncList().GetBySlot(node.GetRequestedSyncList().Add());
+    ref->objID = 5;
+    ref->type = 6;
+    for (int32_t frame = 0; frame < 300; ++frame)
+        node.UpdateFrame(0.0f);
+    EXPECT_EQ(clock.Sleeps().size(), 300u);
+    EXPECT_EQ(clock.Sleeps().front(), 40u);
+    EXPECT_EQ(log.Count("m_NumberOfObjSyncsToReceive = 1"), 1);
+    EXPECT_EQ(log.Count("m_RequestedSyncList.GetSize = 1"), 1);
+    EXPECT_EQ(log.Count("object 5: NULL"), 1);
+
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    node.UpdateFrame(0.0f);
+    EXPECT_EQ(clock.Sleeps().size(), 300u);  // the running game does not wait
 }
 
 TEST(GameNetworkNodeTexts, StatesAndReasons)

@@ -1,6 +1,7 @@
 // FakeGameServer: a listening transport node on a free port whose own thread answers each new TCP
 // connection as a game server's start does: with a UDP connection back to the client and the
-// 6-byte connect reply {its port, 0}, with a refusal {0, status}, or not at all. It keeps the ids
+// 6-byte connect reply {its port, 0}, with a refusal {0, status}, with a reply one byte short, or
+// not at all. It keeps the ids
 // of the game packets that reach it, by channel; the peer of the network node's connecting tests.
 #pragma once
 #include "base/ByteReader.h"
@@ -17,7 +18,7 @@
 
 class FakeGameServer {
 public:
-    enum Mode { kAccept, kRefuse, kSilent };
+    enum Mode { kAccept, kRefuse, kShortReply, kSilent };
 
     explicit FakeGameServer(Mode mode, uint32_t refusal = 4) : m_Mode(mode), m_Refusal(refusal)
     {
@@ -60,6 +61,10 @@ private:
     {
         uint8_t reply[6] = {};
         ByteWriter out(reply, sizeof reply);
+        if (m_Mode == kShortReply) {
+            m_Node.SendData(tcp, reply, sizeof reply - 1, true);
+            return;
+        }
         if (m_Mode == kRefuse) {
             out.WriteU16(0);
             out.WriteU32(m_Refusal);
