@@ -8,7 +8,6 @@
 #include "FuzzTarget.h"
 
 #include "../tests/net/FakeGameTransport.h"
-#include "base/ByteReader.h"
 #include "net/GameNetworkNode.h"
 
 #include <vector>
@@ -45,17 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     transport.Add(kUDP, kQueueCapacity, kQueueCapacity);
     node->Reset(data[0] % 11);
 
-    ByteReader reader(data + 1, size - 1);
-    while (reader.GetRemaining() >= 2) {
-        const uint16_t word = reader.ReadU16();
-        const int32_t n = int32_t(std::min<size_t>(word & 0x7FFF, reader.GetRemaining()));
-        const uint8_t* bytes = reader.ReadSpan(size_t(n));
-        if (!bytes || n == 0)
-            break;
-        const int32_t channel = (word & 0x8000) ? kUDP : kTCP;
-        if (transport.Get(channel)->receive.GetFree() > n + 8)
-            transport.Arrive(channel, std::vector<uint8_t>(bytes, bytes + n));
-    }
+    Fuzz::ForEachFramedMessage(data + 1, size - 1, [&](const std::vector<uint8_t>& message, bool udp) {
+        const int32_t channel = udp ? kUDP : kTCP;
+        if (transport.Get(channel)->receive.GetFree() > int32_t(message.size()) + 8)
+            transport.Arrive(channel, message);
+    });
     // Whatever a server sends ends at most the connection: no error record may escape.
     for (int32_t frame = 0; frame < kFrames; ++frame) {
         node->ReceiveMessages();

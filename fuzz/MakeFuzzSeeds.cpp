@@ -15,6 +15,7 @@
 #include "engine/scene/KeyTrack.h"
 #include "game/objects/ItemBase.h"
 #include "../tests/net/FakeGameTransport.h"
+#include "../tests/support/GamePacketBytes.h"
 #include "base/ErrorClass.h"
 #include "net/GamePacketFraming.h"
 #include "net/GameValueCodec.h"
@@ -617,12 +618,7 @@ void GameFrames()
 void ClientDispatch()
 {
     auto message = [](Bytes& input, uint16_t id, int32_t unitSize, bool udp) {
-        Bytes packet(GamePacketHeader::kSize + size_t(unitSize), 0);
-        GamePacketHeader header;
-        header.id = id;
-        header.count = 1;
-        header.unitSize = unitSize;
-        header.Write(packet.data());
+        const Bytes packet = GamePacketBytes(id, 1, unitSize);
         const uint16_t word = uint16_t(packet.size()) | (udp ? 0x8000 : 0);
         input.push_back(uint8_t(word));
         input.push_back(uint8_t(word >> 8));

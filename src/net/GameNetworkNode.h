@@ -223,6 +223,8 @@ private:
     // Moves the held TCP message into the deferred buffer; false when it would outgrow its bound.
     bool DeferCurrentMessage();
     void DispatchGuarded(const GamePacketHeader& header);
+    // Received data raised an error while it was applied: the link ends with its text.
+    void CloseAfterError(const char* what, const ErrorMsg& error);
     void WatchSyncStall();
     bool WaitForConnectReply(int32_t tcp, double startTime, double timeout, uint8_t* reply, int32_t* reason);
     int32_t m_StallSyncs = -1;

@@ -56,7 +56,8 @@ bool GameNetworkNode::ConnectAttempt(const char* host, uint16_t port, double sta
             return true;
         CloseConnections();
     }
-    StartNetwork();
+    if (!m_NetNode.IsRunning())
+        StartNetwork();
     const uint16_t dataPort = uint16_t(m_NetSettings.dataPort);
     const int32_t tcp = m_NetNode.Connect(NetworkNode::kTCP, host, port, dataPort);
     if (tcp < 0) {
@@ -157,7 +158,8 @@ bool GameNetworkNode::OpenBroadcastConnection(bool force)
     }
     if (m_NetSettings.broadcastPortLocal < 1)
         return false;
-    StartNetwork();
+    if (!m_NetNode.IsRunning())
+        StartNetwork();
     m_BroadcastConnection = m_NetNode.Connect(NetworkNode::kUDP, m_NetSettings.broadcastIP.c_str(),
                                               uint16_t(m_NetSettings.broadcastPortRemote),
                                               uint16_t(m_NetSettings.broadcastPortLocal));

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 int32_t GameNetworkNode::UpdateFrame(float frameTime)
@@ -18,9 +19,13 @@ int32_t GameNetworkNode::UpdateFrame(float frameTime)
     ReceiveMessages();
     ServiceJoin();
     int32_t result = 1;
-    if (m_ConnectionState == eLoadingLevel)
-        LoadReceivedLevel();
-    else
+    if (m_ConnectionState == eLoadingLevel) {
+        try {  // the level and its values came from the server
+            LoadReceivedLevel();
+        } catch (const ErrorMsg& error) {
+            CloseAfterError("level load", error);
+        }
+    } else
         result = GameCtrl::UpdateFrame(frameTime);
     FinishPacket();
     if (m_ConnectionState > eConnected && m_ConnectionState < eRunningGame)
@@ -160,10 +165,17 @@ void GameNetworkNode::DispatchGuarded(const GamePacketHeader& header)
     try {
         DispatchMessage(header);
     } catch (const ErrorMsg& error) {
-        Log::Write("Connection to the server closed: message 0x%04X: %s", header.id, error.message);
-        CloseConnections();
-        OnConnectionLost();
+        char what[32];
+        std::snprintf(what, sizeof what, "message 0x%04X", header.id);
+        CloseAfterError(what, error);
     }
+}
+
+void GameNetworkNode::CloseAfterError(const char* what, const ErrorMsg& error)
+{
+    Log::Write("Connection to the server closed: %s: %s", what, error.message);
+    CloseConnections();
+    OnConnectionLost();
 }
 
 void GameNetworkNode::DispatchMessage(const GamePacketHeader& header)

@@ -5,12 +5,14 @@
 #include "net/GameNetworkNode.h"
 
 #include "FakeGameTransport.h"
+#include "support/GamePacketBytes.h"
 #include "support/LogCapture.h"
 #include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -36,23 +38,12 @@ public:
         GameNetworkNode::DispatchMessage(header);
     }
     void Slew(float dt) { AdvanceGameTime(dt); }
+    void RequestLevel(const char* name) { std::snprintf(m_LevelLoad.levelName, sizeof m_LevelLoad.levelName, "%s", name); }
     double Time() const { return m_GameTime; }
     void SetTime(double t) { m_GameTime = t; }
 
     std::vector<uint16_t> dispatched;
 };
-
-// A game packet of count units of size bytes each.
-std::vector<uint8_t> Packet(uint16_t id, uint32_t count = 1, int32_t size = 4)
-{
-    std::vector<uint8_t> bytes(GamePacketHeader::kSize + size_t(count) * size_t(size), 0);
-    GamePacketHeader header;
-    header.id = id;
-    header.count = count;
-    header.unitSize = size;
-    header.Write(bytes.data());
-    return bytes;
-}
 
 class GameNetworkNodeTest : public ::testing::Test {
 protected:
@@ -96,17 +87,17 @@ TEST_F(GameNetworkNodeTest, ClockSlew)
 TEST_F(GameNetworkNodeTest, JoinDefersTCPMessagesUntilSetMainChar)
 {
     node.SetConnectionState(GameNetworkNode::eSyncRequested);
-    transport.Arrive(kTCPID, Packet(0x0100, 1, 18));
-    transport.Arrive(kTCPID, Packet(0x0F01, 1, 0));
-    transport.Arrive(kTCPID, Packet(0x0D00, 1, 9));
-    transport.Arrive(kUDPID, Packet(0x0100, 2, 18));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0100, 1, 18));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0F01, 1, 0));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0D00, 1, 9));
+    transport.Arrive(kUDPID, GamePacketBytes(0x0100, 2, 18));
     node.ReceiveMessages();
     EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x0F01}));  // the join message at once
     EXPECT_GT(node.GetDeferredBytes(), 0);
     EXPECT_EQ(transport.GetNumBytesWaiting(kUDPID), 0);  // the UDP position is gone
 
-    transport.Arrive(kTCPID, Packet(0x0700, 1, 22));
-    transport.Arrive(kTCPID, Packet(0x0B00, 1, 4));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0700, 1, 22));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0B00, 1, 4));
     node.ReceiveMessages();
     // SetMainChar, the two deferred ones in their order, then what came after SetMainChar.
     EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x0F01, 0x0700, 0x0100, 0x0D00, 0x0B00}));
@@ -119,7 +110,7 @@ TEST_F(GameNetworkNodeTest, FiftyRequestedSyncsPerFrame)
 {
     node.SetConnectionState(GameNetworkNode::eSyncing);
     for (int32_t i = 0; i < 120; ++i)
-        transport.Arrive(kTCPID, Packet(0x1101, 1, 8));
+        transport.Arrive(kTCPID, GamePacketBytes(0x1101, 1, 8));
     std::vector<size_t> perFrame;
     for (int32_t frame = 0; frame < 4; ++frame) {
         const size_t before = node.dispatched.size();
@@ -133,7 +124,7 @@ TEST_F(GameNetworkNodeTest, DeferredBufferIsBounded)
 {
     LogCapture log;
     node.SetConnectionState(GameNetworkNode::eSyncing);
-    const std::vector<uint8_t> big = Packet(0x0D00, 1, 60000);
+    const std::vector<uint8_t> big = GamePacketBytes(0x0D00, 1, 60000);
     for (int32_t i = 0; i < 80; ++i)  // 4.8 MB, more than the buffer may hold
         transport.Arrive(kTCPID, big);
     node.ReceiveMessages();
@@ -147,8 +138,8 @@ TEST_F(GameNetworkNodeTest, ErrorWhileApplyingEndsTheConnectionNotTheProgram)
 {
     LogCapture log;
     node.SetConnectionState(GameNetworkNode::eRunningGame);
-    transport.Arrive(kTCPID, Packet(0x7777));
-    transport.Arrive(kTCPID, Packet(0x0B00));
+    transport.Arrive(kTCPID, GamePacketBytes(0x7777, 1, 4));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0B00, 1, 4));
     EXPECT_NO_THROW(node.ReceiveMessages());
     EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x7777}));
     EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
@@ -156,13 +147,23 @@ TEST_F(GameNetworkNodeTest, ErrorWhileApplyingEndsTheConnectionNotTheProgram)
     EXPECT_EQ(log.Count("Connection to the server closed: message 0x7777: Game out of sync - objID not available: 12"), 1);
 }
 
+TEST_F(GameNetworkNodeTest, LevelTheServerNamesMustLoad)
+{
+    LogCapture log;
+    node.SetConnectionState(GameNetworkNode::eLoadingLevel);
+    node.RequestLevel("levels\\nowhere\\none.cfg");
+    EXPECT_NO_THROW(node.UpdateFrame(0.05f));
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
+    EXPECT_EQ(log.Count("Connection to the server closed: level load: "), 1);
+}
+
 TEST_F(GameNetworkNodeTest, UnknownMessagesAreLoggedWithTraffic)
 {
     LogCapture log;
     node.GetNetworkSettings().logNetworkTraffic = 1;
     node.SetConnectionState(GameNetworkNode::eRunningGame);
-    transport.Arrive(kTCPID, Packet(0x3456));
-    transport.Arrive(kUDPID, Packet(0x0B00, 1, 8));
+    transport.Arrive(kTCPID, GamePacketBytes(0x3456, 1, 4));
+    transport.Arrive(kUDPID, GamePacketBytes(0x0B00, 1, 8));
     node.ReceiveMessages();
     EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x3456, 0x0B00}));
     EXPECT_EQ(log.Count("Unknown packet received: 0x3456"), 1);

@@ -4,8 +4,6 @@
 // applies received animation cycles and object IDs to the sample level's elements.
 #include "server/DedicatedServer.h"
 
-#include "base/ConfigFileReader.h"
-#include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
 #include "net/GameNetworkNode.h"
 #include "net/GameValueCodec.h"
@@ -13,9 +11,9 @@
 #include "world/WorldElem.h"
 #include "support/ErrorOf.h"
 #include "support/FakeGameServer.h"
+#include "support/GamePacketBytes.h"
 #include "support/LogCapture.h"
-#include "support/SampleGame.h"
-#include "support/ScopedGfx.h"
+#include "support/SampleServerGame.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -26,32 +24,9 @@
 
 namespace {
 
-std::vector<uint8_t> Packet(uint16_t id, int32_t size)
-{
-    std::vector<uint8_t> bytes(GamePacketHeader::kSize + size_t(size), 0);
-    GamePacketHeader header;
-    header.id = id;
-    header.count = 1;
-    header.unitSize = size;
-    header.Write(bytes.data());
-    return bytes;
-}
-
-class GameNetworkNodeGameTest : public ::testing::Test {
+class GameNetworkNodeGameTest : public SampleServerGame<SciFiGameCtrl> {
 protected:
-    void SetUp() override
-    {
-        std::string config = FixSampleSeed(dir);
-        ASSERT_FALSE(config.empty());
-        config += "\nLogNetworkTraffic = 1\n";
-        dir.Write("cfg/game.cfg", config);
-        gameConfig.Load(config);
-        ASSERT_EQ(serverConfig.Load("cfg\\server.cfg"), 0);
-        const char* args[] = {"scifiserver", "--hero"};
-        const ServerCommandLine line = DedicatedServer::ParseCommandLine(2, args);
-        ASSERT_EQ(ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); }), "no error");
-        ASSERT_NE(ctrl->GetMainChar(), nullptr);
-    }
+    void SetUp() override { Start("LogNetworkTraffic = 1"); }
 
     bool ShowsText(const char16_t* key)
     {
@@ -66,13 +41,6 @@ protected:
     {
         return dynamic_cast<WorldElem*>(ctrl->CreateWorldObject("Crate", x, 100.0f, 0.0f, 0.0f));
     }
-
-    GameDir dir;
-    bool copied = (CopySampleGame(dir), true);
-    ScopedGameConfig gameConfig;
-    ScopedGfx gfx;
-    ConfigFileReader serverConfig;
-    std::unique_ptr<SciFiGameCtrl> ctrl = std::make_unique<SciFiGameCtrl>();
 };
 
 }  // namespace
@@ -95,8 +63,8 @@ TEST_F(GameNetworkNodeGameTest, FrameLoopServesTheLinkToTheServer)
     EXPECT_TRUE(ctrl->IsNetworkGame());
 
     LogCapture log;
-    server.SendToClients(Packet(0x0B00, 4));
-    server.SendToClients(Packet(0x3456, 2));
+    server.SendToClients(GamePacketBytes(0x0B00, 1, 4));
+    server.SendToClients(GamePacketBytes(0x3456, 1, 2));
     ASSERT_TRUE(WaitUntil([&] {
         DedicatedServer::RunFrames(*ctrl, 1);
         return log.Count("Unknown packet received: 0x3456") == 1;
