@@ -67,6 +67,7 @@ public:
     // Message ids this node reads or writes itself.
     static constexpr uint16_t kMsgPosition = 0x0100;
     static constexpr uint16_t kMsgSetMainChar = 0x0700;
+    static constexpr uint16_t kMsgAnicycle = 0x0900;
     static constexpr uint16_t kMsgSetHostingChar = 0x0701;
     static constexpr uint16_t kMsgDummyData = 0x0B00;
     static constexpr uint16_t kMsgWorldEvent = 0x0D00;
@@ -160,6 +161,8 @@ public:
     virtual void OnCreatureRemoved(CreatureObj* creature) { (void)creature; }
     virtual bool StartNetwork();
     virtual void CloseConnections();
+    // One animation-cycle unit as 0x0900 (batched with the others of the frame).
+    virtual void SendAnicycle(const AnicycleUnit& unit, bool onUDP);
     // With query answers whether a block follows PlayerInfo; without, writes it.
     virtual bool WriteExtraPlayerInfo(bool query)
     {

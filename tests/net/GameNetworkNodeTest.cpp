@@ -5,6 +5,8 @@
 #include "net/GameNetworkNode.h"
 
 #include "FakeGameTransport.h"
+#include "base/ByteReader.h"
+#include "net/GameValueCodec.h"
 #include "support/GamePacketBytes.h"
 #include "support/LogCapture.h"
 #include "support/TestClock.h"
@@ -168,6 +170,32 @@ TEST_F(GameNetworkNodeTest, UnknownMessagesAreLoggedWithTraffic)
     EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x3456, 0x0B00}));
     EXPECT_EQ(log.Count("Unknown packet received: 0x3456"), 1);
     EXPECT_EQ(log.Count("Unknown packet received: 0x0B00"), 0);
+}
+
+TEST_F(GameNetworkNodeTest, AnimationCycleUnitsAreBatched)
+{
+    AnicycleUnit first;
+    first.objID = 42;
+    first.moveCycle = 0x4005;
+    first.moveValue = 0x3E00;
+    AnicycleUnit second = first;
+    second.objID = 43;
+    node.SendAnicycle(first, true);
+    node.SendAnicycle(second, true);
+    node.FinishPacket();
+    const std::vector<std::vector<uint8_t>> sent = transport.TakeSent(kUDPID);
+    ASSERT_EQ(sent.size(), 1u);
+    const GamePacketHeader header = GamePacketHeader::Read(sent[0].data());
+    EXPECT_EQ(header.id, 0x0900);
+    EXPECT_EQ(header.count, 2u);
+    EXPECT_EQ(header.unitSize, AnicycleUnit::kSize);
+    ASSERT_EQ(sent[0].size(), size_t(GamePacketHeader::kSize + 2 * AnicycleUnit::kSize));
+    ByteReader in(sent[0].data() + GamePacketHeader::kSize, 2 * AnicycleUnit::kSize);
+    EXPECT_EQ(GameValueCodec::ReadAnicycleUnit(in).objID, 42);
+    const AnicycleUnit back = GameValueCodec::ReadAnicycleUnit(in);
+    EXPECT_EQ(back.objID, 43);
+    EXPECT_EQ(back.moveCycle, 0x4005);
+    EXPECT_EQ(back.actionCycle, AnicycleUnit::kNoCycle);
 }
 
 TEST_F(GameNetworkNodeTest, AnswersByConnectionState)
