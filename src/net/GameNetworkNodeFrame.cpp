@@ -103,7 +103,7 @@ bool GameNetworkNode::IsJoinMessage(uint16_t id)
 
 int32_t GameNetworkNode::GetDeferredBytes() const
 {
-    return m_Deferred.GetCapacity() == 0 ? 0 : m_Deferred.GetCapacity() - m_Deferred.GetFree();
+    return m_Deferred.GetCapacity() == 0 ? 0 : m_Deferred.GetMaxMessage() - m_Deferred.GetFree();
 }
 
 // One message at a time, so that a join message behind a deferred one is still handled at once;
