@@ -132,19 +132,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const uint8_t control = data[0];
     RingQueue deferred(kQueueCapacity);
-    ByteReader reader(data + 1, size - 1);
-    while (reader.GetRemaining() >= 2) {
-        const uint16_t word = reader.ReadU16();
-        const int32_t n = int32_t(std::min<size_t>(word & 0x7FFF, reader.GetRemaining()));
-        const uint8_t* bytes = reader.ReadSpan(size_t(n));
-        if (!bytes || n == 0)
-            break;
-        const Bytes message(bytes, bytes + n);
+    Fuzz::ForEachFramedMessage(data + 1, size - 1, [&](const Bytes& message, bool udp) {
+        const int32_t n = int32_t(message.size());
         if (control & 1)
             deferred.Push(message.data(), n);
-        else if (transport.Get((word & 0x8000) ? kUDP : kTCP)->receive.GetFree() > n + 8)
-            transport.Arrive((word & 0x8000) ? kUDP : kTCP, message);
-    }
+        else if (transport.Get(udp ? kUDP : kTCP)->receive.GetFree() > n + 8)
+            transport.Arrive(udp ? kUDP : kTCP, message);
+    });
     if (control & 1)
         framing.SetReplaySource(&deferred);
     // Nothing a peer sends may throw: no error record is caught. The first bad magic of the run is

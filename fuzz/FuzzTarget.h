@@ -3,6 +3,7 @@
 // (ErrorMsg, DXC_Error) where damage is reported that way; anything else escaping it, a crash or
 // a sanitizer report is a finding.
 #pragma once
+#include "base/ByteReader.h"
 #include "base/ConfigFileReader.h"
 #include "base/ErrorClass.h"
 #include "base/File.h"
@@ -133,6 +134,21 @@ template <class Object, class Load, class Save> void CheckRoundTrip(Object& load
         Finding("a written record was not read to its end");
     if (Written(reread, save) != first)
         Finding("a loaded record written again gave other bytes");
+}
+
+// The messages of an input that frames them as a u16 (bit 15: arrived over UDP; bits 0..14 the
+// length, cut to what is left) and the bytes; an empty message ends the input.
+template <class Take> void ForEachFramedMessage(const uint8_t* data, size_t size, Take take)
+{
+    ByteReader reader(data, size);
+    while (reader.GetRemaining() >= 2) {
+        const uint16_t word = reader.ReadU16();
+        const int32_t n = int32_t(std::min<size_t>(word & 0x7FFF, reader.GetRemaining()));
+        const uint8_t* bytes = reader.ReadSpan(size_t(n));
+        if (!bytes || n == 0)
+            break;
+        take(std::vector<uint8_t>(bytes, bytes + n), (word & 0x8000) != 0);
+    }
 }
 
 }  // namespace Fuzz

@@ -15,6 +15,7 @@
 #include "engine/scene/KeyTrack.h"
 #include "game/objects/ItemBase.h"
 #include "../tests/net/FakeGameTransport.h"
+#include "../tests/support/GamePacketBytes.h"
 #include "base/ErrorClass.h"
 #include "net/GamePacketFraming.h"
 #include "net/GameValueCodec.h"
@@ -611,6 +612,33 @@ void GameFrames()
     Put("GameFrames", "size-zero.bin", empty);
 }
 
+// The state byte, then messages as for GameFrames: a join in state 6 with a position and a world
+// event deferred around the checksums' end, a UDP position dropped and SetMainChar replaying them;
+// and 60 requested syncs in state 7, more than one frame takes.
+void ClientDispatch()
+{
+    auto message = [](Bytes& input, uint16_t id, int32_t unitSize, bool udp) {
+        const Bytes packet = GamePacketBytes(id, 1, unitSize);
+        const uint16_t word = uint16_t(packet.size()) | (udp ? 0x8000 : 0);
+        input.push_back(uint8_t(word));
+        input.push_back(uint8_t(word >> 8));
+        input.insert(input.end(), packet.begin(), packet.end());
+    };
+    Bytes join{6};
+    message(join, 0x0100, NetObjPos::kSize, false);
+    message(join, 0x0F01, 0, false);
+    message(join, 0x0D00, 9, false);
+    message(join, 0x0100, NetObjPos::kSize, true);
+    message(join, 0x0700, 22, false);
+    message(join, 0x0B00, 4, false);
+    Put("ClientDispatch", "join.bin", join);
+
+    Bytes syncs{7};
+    for (int32_t i = 0; i < 60; i++)
+        message(syncs, 0x1101, 8, false);
+    Put("ClientDispatch", "syncs.bin", syncs);
+}
+
 // Small DDS files of a plain and the compressed formats (two levels), and one PNG, each written
 // by the image writer; the truncated one is refused by its header check.
 void DdsImage()
@@ -663,6 +691,7 @@ int main(int argc, char** argv)
     ItemRecords();
     TransportStream();
     GameFrames();
+    ClientDispatch();
     DdsImage();
     return 0;
 }

@@ -131,6 +131,8 @@ protected:
     bool ValidateCurrentPacket(int32_t connectionID);
     // The pause between two tries of a full queue.
     virtual void WaitForSendRoom();
+    // Forgets the held header without moving past its message.
+    void ForgetReceivedHeader();
 
     ErrorClass& m_Reporter;
     GamePacketTransport& m_Transport;
@@ -160,5 +162,4 @@ private:
     int32_t ReadCurrent(void* dest, int32_t n);  // n bytes on, or -1
     int32_t WaitingLength();
     void SaveInvalidPacket(const uint8_t* header, int32_t length);
-    void ForgetReceivedHeader();
 };

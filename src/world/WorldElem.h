@@ -504,6 +504,10 @@ public:
     float m_ReachRadius = 0.0f;
     float m_ObstructionValue = 0.0f;
     uint8_t m_NetSync = 0;  // network synchronisation: 0 none, 1 by the short state, 2 and more the saved state
+    // The object synchronisation's marks: the checksum comparison's, and that both sides agree on
+    // the element (a received object ID then may not push it away).
+    int32_t m_CompareMark = 0;
+    uint8_t m_NetworkSynced = 0;
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
     Inventory* m_Inventory = nullptr;  // owned; made by the inventory code

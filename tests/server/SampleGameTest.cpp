@@ -13,7 +13,7 @@
 #include "world/WorldElem.h"
 #include "support/ErrorOf.h"
 #include "support/SampleGame.h"
-#include "support/ScopedGfx.h"
+#include "support/SampleServerGame.h"
 
 #include <gtest/gtest.h>
 
@@ -36,24 +36,12 @@ public:
     std::vector<int32_t> savedSlots;
 };
 
-class SampleGameTest : public ::testing::Test {
+class SampleGameTest : public SampleServerGame<RecordingCtrl> {
 protected:
     // Changes the copy's game data before the game starts: the text is added after the line.
     void AddAfter(const char* file, const std::string& line, const std::string& text)
     {
         ASSERT_TRUE(AddAfterLine(dir, file, line, text)) << line;
-    }
-
-    void Start()
-    {
-        const std::string config = FixSampleSeed(dir);
-        ASSERT_FALSE(config.empty());
-        gameConfig.Load(config);
-        ASSERT_EQ(serverConfig.Load("cfg\\server.cfg"), 0);
-        const char* args[] = {"scifiserver", "--hero"};
-        const ServerCommandLine line = DedicatedServer::ParseCommandLine(2, args);
-        ASSERT_EQ(ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); }), "no error");
-        ASSERT_NE(ctrl->GetMainChar(), nullptr);
     }
 
     ScriptValue Run(const std::string& text)
@@ -65,13 +53,6 @@ protected:
     }
 
     WorldElem* Find(const char* worldID) { return ctrl->GetWorld().FindObjectByWorldID(worldID, nullptr); }
-
-    GameDir dir;
-    bool copied = (CopySampleGame(dir), true);
-    ScopedGameConfig gameConfig;
-    ScopedGfx gfx;
-    ConfigFileReader serverConfig;
-    std::unique_ptr<RecordingCtrl> ctrl = std::make_unique<RecordingCtrl>();
 };
 
 }  // namespace

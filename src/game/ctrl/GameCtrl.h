@@ -923,6 +923,9 @@ public:
     // the game's rules answer above the engine, with the engine's answers, and the values scripts
     // set. A game of its own runs no network game and has no clients to run a script at.
     virtual bool IsNetworkGame();
+    // The game-mode flag of a game that runs networked, which the network node sets each frame.
+    void SetNetworkedGame(bool on) { m_NetworkedGame = on ? 1 : 0; }
+    bool IsNetworkedGame() const { return m_NetworkedGame != 0; }
     virtual void RunScriptAtClient(int32_t client, const char* text);
     // Starts the game again; the engine has no game of its own to restart, the game's rules do.
     virtual void RestartGame(int32_t flag);
@@ -1410,6 +1413,7 @@ protected:
     uint8_t m_AddHeroLevelToMonsterLevel = 0;
     int32_t m_ConsoleHistoryCursor = 0;
     int32_t m_BuiltinCallCount = 0;  // the debug-use counter
+    uint8_t m_NetworkedGame = 0;
     // Script built-ins.
     int32_t m_ScriptTempInts[kScriptTempSlots] = {};
     float m_ScriptTempFloats[kScriptTempSlots] = {};

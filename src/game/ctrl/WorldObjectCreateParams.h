@@ -23,4 +23,26 @@ struct WorldObjectCreateParams {
     float heightOffset = 0.0f;         // added to the element's height
     WorldElem* owner = nullptr;        // the element attached to, when given
     uint8_t result = 0;
+
+    // What a client gives an element it makes for the server's object synchronisation: placed in
+    // the world with its item, children and box, a child, effect children, no position.
+    void SetDefaults()
+    {
+        addToWorld = 1;
+        withItem = 1;
+        createChildren = 1;
+        buildBox = 1;
+        childFlag = 1;
+        keepPosition = 0;
+        createEffectChildren = 1;
+        networkClient = 0;
+        levelElement = -1;
+        rotation = 0.0f;
+        hasPosition = 0;
+        posX = 0.0f;
+        posY = 0.0f;
+        heightOffset = 0.0f;
+        owner = nullptr;
+        result = 0;
+    }
 };

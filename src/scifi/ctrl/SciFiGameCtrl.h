@@ -1,14 +1,13 @@
-// SciFiGameCtrl: the game's own controller: the rules of the sci-fi game on top of the engine's
-// controller. It holds the game's rule values, its control options and every window of the game
-// (made, never opened on the server), loads the game's item definitions and names its equipment
-// slots; its skills, item functions, treasure lists and own item keys come with the rest of the
-// rules.
+// SciFiGameCtrl: the game's own controller: the rules of the sci-fi game on top of the network
+// game node and the engine's controller. It holds the game's rule values, its control options and
+// every window of the game (made, never opened on the server), loads the game's item definitions
+// and names its equipment slots; its skills, item functions, treasure lists and own item keys come
+// with the rest of the rules.
 // The implementation is split by role: SciFiGameCtrl.cpp (construction, the items file, the
 // equipment slots, the pointer and multiplayer answers), SciFiGameCtrlRules.cpp (the balance
 // values of the rules file, the item chances of a level), SciFiGameCtrlOptions.cpp (the camera
 // and control options of "cfg\game.cfg", the camera shift by the display's aspect).
 #pragma once
-#include "game/ctrl/GameCtrl.h"
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
 #include "game/gui/ChatGui.h"
@@ -29,12 +28,13 @@
 #include "game/gui/PauseMenuGui.h"
 #include "game/gui/SkillTreeGui.h"
 #include "game/gui/TradeGui.h"
+#include "net/GameNetworkNode.h"
 
 #include <cstdint>
 
 class SkillTreeEntry;
 
-class SciFiGameCtrl : public GameCtrl {
+class SciFiGameCtrl : public GameNetworkNode {
 public:
     static constexpr int32_t kQuickSlots = 10;
     static constexpr int32_t kItemWeights = 18;

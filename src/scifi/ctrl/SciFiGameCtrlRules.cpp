@@ -34,7 +34,7 @@ const FloatKey kBalanceKeys[] = {
 
 void SciFiGameCtrl::LoadGameRules(ConfigFileReader& reader)
 {
-    GameCtrl::LoadGameRules(reader);
+    GameNetworkNode::LoadGameRules(reader);
     SciFiRules& rules = g_SciFiRules;
     for (const FloatKey& key : kBalanceKeys)
         reader.GetFloat(key.key, rules.*key.value);

@@ -1,0 +1,272 @@
+// GameNetworkNode: the clock slew, the receive loop's join-time filter and deferral with the replay
+// after SetMainChar, the sync limit per frame, the deferred buffer's bound, an error while a message
+// is applied, and the controller's answers by connection state. Messages travel over queues
+// without sockets; the connecting tests are in GameNetworkNodeConnectTest.cpp.
+#include "net/GameNetworkNode.h"
+
+#include "FakeGameTransport.h"
+#include "base/ByteReader.h"
+#include "net/GameValueCodec.h"
+#include "support/GamePacketBytes.h"
+#include "support/LogCapture.h"
+#include "support/TestClock.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int32_t kTCPID = 1;
+constexpr int32_t kUDPID = 2;
+
+// The node over queues; it records every message it dispatches, and message 0x7777 raises an
+// error as a handler whose data does not fit the world would.
+class QueueNode : public GameNetworkNode {
+public:
+    explicit QueueNode(FakeGameTransport& transport) : GameNetworkNode(transport)
+    {
+        transport.Add(kTCPID, 65536, 8 << 20);
+        transport.Add(kUDPID);
+        SetConnections(kTCPID, kUDPID);
+    }
+    void DispatchMessage(const GamePacketHeader& header) override
+    {
+        dispatched.push_back(header.id);
+        if (header.id == 0x7777)
+            Error("Game out of sync - objID not available: %i", 12);
+        GameNetworkNode::DispatchMessage(header);
+    }
+    void Slew(float dt) { AdvanceGameTime(dt); }
+    void RequestLevel(const char* name) { std::snprintf(m_LevelLoad.levelName, sizeof m_LevelLoad.levelName, "%s", name); }
+    double Time() const { return m_GameTime; }
+    void SetTime(double t) { m_GameTime = t; }
+
+    std::vector<uint16_t> dispatched;
+};
+
+class GameNetworkNodeTest : public ::testing::Test {
+protected:
+    FakeGameTransport transport;
+    QueueNode node{transport};
+};
+
+}  // namespace
+
+TEST_F(GameNetworkNodeTest, ClockSlew)
+{
+    struct Case {
+        int32_t state;
+        double ahead;
+        double expectedAdvance;
+        bool keepsSlewing;
+    };
+    const Case cases[] = {
+        {GameNetworkNode::eRunningGame, 0.5, 0.05 + 0.1, true},    // slewed: 0.5 x 0.1, plus the step
+        {GameNetworkNode::eRunningGame, -0.5, -0.05 + 0.1, true},  // behind: slewed back
+        {GameNetworkNode::eRunningGame, 0.05, 0.01 + 0.1, true},   // the slew is at least 0.1 x dt
+        {GameNetworkNode::eRunningGame, 1.5, 1.5 + 0.1, false},    // too far: jumps, slewing ends
+        {GameNetworkNode::eSynced, 0.5, 0.1, true},                // not in the game: the plain step
+    };
+    for (const Case& c : cases) {
+        node.SetConnectionState(c.state);
+        node.SetTime(100.0);
+        node.SetTimeSlewTarget(100.0 + c.ahead);
+        node.Slew(0.1f);
+        EXPECT_NEAR(node.Time() - 100.0, c.expectedAdvance, 1e-6) << c.ahead << " in state " << c.state;
+        if (c.state != GameNetworkNode::eRunningGame)
+            continue;
+        if (c.keepsSlewing) {
+            EXPECT_NEAR(node.GetTimeSlewTarget(), 100.0 + c.ahead + 0.1, 1e-6);
+        } else {
+            EXPECT_EQ(node.GetTimeSlewTarget(), -1.0);
+        }
+    }
+}
+
+TEST_F(GameNetworkNodeTest, JoinDefersTCPMessagesUntilSetMainChar)
+{
+    node.SetConnectionState(GameNetworkNode::eSyncRequested);
+    transport.Arrive(kTCPID, GamePacketBytes(0x0100, 1, 18));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0F01, 1, 0));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0D00, 1, 9));
+    transport.Arrive(kUDPID, GamePacketBytes(0x0100, 2, 18));
+    node.ReceiveMessages();
+    EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x0F01}));  // the join message at once
+    EXPECT_GT(node.GetDeferredBytes(), 0);
+    EXPECT_EQ(transport.GetNumBytesWaiting(kUDPID), 0);  // the UDP position is gone
+
+    transport.Arrive(kTCPID, GamePacketBytes(0x0700, 1, 22));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0B00, 1, 4));
+    node.ReceiveMessages();
+    // SetMainChar, the two deferred ones in their order, then what came after SetMainChar.
+    EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x0F01, 0x0700, 0x0100, 0x0D00, 0x0B00}));
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eRunningGame);
+    EXPECT_EQ(node.GetDeferredBytes(), 0);
+    EXPECT_EQ(transport.GetNumBytesWaiting(kTCPID), 0);
+}
+
+TEST_F(GameNetworkNodeTest, FiftyRequestedSyncsPerFrame)
+{
+    node.SetConnectionState(GameNetworkNode::eSyncing);
+    for (int32_t i = 0; i < 120; ++i)
+        transport.Arrive(kTCPID, GamePacketBytes(0x1101, 1, 8));
+    std::vector<size_t> perFrame;
+    for (int32_t frame = 0; frame < 4; ++frame) {
+        const size_t before = node.dispatched.size();
+        node.ReceiveMessages();
+        perFrame.push_back(node.dispatched.size() - before);
+    }
+    EXPECT_EQ(perFrame, (std::vector<size_t>{50, 50, 20, 0}));
+}
+
+TEST_F(GameNetworkNodeTest, DeferredBufferIsBounded)
+{
+    LogCapture log;
+    node.SetConnectionState(GameNetworkNode::eSyncing);
+    const std::vector<uint8_t> big = GamePacketBytes(0x0D00, 1, 60000);
+    for (int32_t i = 0; i < 80; ++i)  // 4.8 MB, more than the buffer may hold
+        transport.Arrive(kTCPID, big);
+    node.ReceiveMessages();
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
+    EXPECT_EQ(log.Count("Deferred messages exceed 4194304 bytes while joining: connection closed"), 1);
+    EXPECT_LE(node.GetDeferredBytes(), GameNetworkNode::kMaxDeferredBytes);
+    EXPECT_TRUE(node.dispatched.empty());
+}
+
+TEST_F(GameNetworkNodeTest, ErrorWhileApplyingEndsTheConnectionNotTheProgram)
+{
+    LogCapture log;
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    transport.Arrive(kTCPID, GamePacketBytes(0x7777, 1, 4));
+    transport.Arrive(kTCPID, GamePacketBytes(0x0B00, 1, 4));
+    EXPECT_NO_THROW(node.ReceiveMessages());
+    EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x7777}));
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
+    EXPECT_EQ(node.GetTCPConnection(), -1);
+    EXPECT_EQ(log.Count("Connection to the server closed: message 0x7777: Game out of sync - objID not available: 12"), 1);
+}
+
+TEST_F(GameNetworkNodeTest, LevelTheServerNamesMustLoad)
+{
+    LogCapture log;
+    node.SetConnectionState(GameNetworkNode::eLoadingLevel);
+    node.RequestLevel("levels\\nowhere\\none.cfg");
+    EXPECT_NO_THROW(node.UpdateFrame(0.05f));
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
+    EXPECT_EQ(log.Count("Connection to the server closed: level load: "), 1);
+}
+
+TEST_F(GameNetworkNodeTest, UnknownMessagesAreLoggedWithTraffic)
+{
+    LogCapture log;
+    node.GetNetworkSettings().logNetworkTraffic = 1;
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    transport.Arrive(kTCPID, GamePacketBytes(0x3456, 1, 4));
+    transport.Arrive(kUDPID, GamePacketBytes(0x0B00, 1, 8));
+    node.ReceiveMessages();
+    EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x3456, 0x0B00}));
+    EXPECT_EQ(log.Count("Unknown packet received: 0x3456"), 1);
+    EXPECT_EQ(log.Count("Unknown packet received: 0x0B00"), 0);
+}
+
+TEST_F(GameNetworkNodeTest, AnimationCycleUnitsAreBatched)
+{
+    AnicycleUnit first;
+    first.objID = 42;
+    first.moveCycle = 0x4005;
+    first.moveValue = 0x3E00;
+    AnicycleUnit second = first;
+    second.objID = 43;
+    node.SendAnicycle(first, true);
+    node.SendAnicycle(second, true);
+    node.FinishPacket();
+    const std::vector<std::vector<uint8_t>> sent = transport.TakeSent(kUDPID);
+    ASSERT_EQ(sent.size(), 1u);
+    const GamePacketHeader header = GamePacketHeader::Read(sent[0].data());
+    EXPECT_EQ(header.id, 0x0900);
+    EXPECT_EQ(header.count, 2u);
+    EXPECT_EQ(header.unitSize, AnicycleUnit::kSize);
+    ASSERT_EQ(sent[0].size(), size_t(GamePacketHeader::kSize + 2 * AnicycleUnit::kSize));
+    ByteReader in(sent[0].data() + GamePacketHeader::kSize, 2 * AnicycleUnit::kSize);
+    EXPECT_EQ(GameValueCodec::ReadAnicycleUnit(in).objID, 42);
+    const AnicycleUnit back = GameValueCodec::ReadAnicycleUnit(in);
+    EXPECT_EQ(back.objID, 43);
+    EXPECT_EQ(back.moveCycle, 0x4005);
+    EXPECT_EQ(back.actionCycle, AnicycleUnit::kNoCycle);
+}
+
+TEST_F(GameNetworkNodeTest, AnswersByConnectionState)
+{
+    GameCtrl plain;
+    // Unconnected, the node answers as the engine's controller does.
+    float progress = -1.0f;
+    EXPECT_EQ(node.IsJoiningNetworkGame(&progress), plain.IsJoiningNetworkGame(&progress));
+    EXPECT_EQ(node.AllowsInput(), plain.AllowsInput());
+    EXPECT_EQ(node.IsRunning(), plain.IsRunning());
+    EXPECT_EQ(node.IsNetworkClient(), plain.IsNetworkClient());
+    EXPECT_EQ(node.IsGameRunning(), plain.IsGameRunning());
+    EXPECT_EQ(node.IsNetworkGame(), plain.IsNetworkGame());
+    EXPECT_EQ(node.IsMultiplayerGame(), plain.IsMultiplayerGame());
+    EXPECT_EQ(node.CanRunScriptLocally(0), plain.CanRunScriptLocally(0));
+    EXPECT_EQ(node.CanRunScriptLocally(1), plain.CanRunScriptLocally(1));
+
+    node.SetConnectionState(GameNetworkNode::eSyncing);
+    node.SetSyncCounts(10, 4);
+    EXPECT_TRUE(node.IsJoiningNetworkGame(&progress));
+    EXPECT_FLOAT_EQ(progress, 0.6f);
+    EXPECT_FALSE(node.AllowsInput());
+    EXPECT_FALSE(node.IsRunning());
+    EXPECT_TRUE(node.IsNetworkClient());
+    EXPECT_TRUE(node.IsGameRunning());
+    EXPECT_TRUE(node.IsMultiplayerGame());
+    EXPECT_FALSE(node.CanRunScriptLocally(0));
+    EXPECT_TRUE(node.CanRunScriptLocally(1));
+
+    node.SetSyncCounts(0, 0);
+    EXPECT_TRUE(node.IsJoiningNetworkGame(&progress));
+    EXPECT_EQ(progress, 0.0f);
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    EXPECT_FALSE(node.IsJoiningNetworkGame(&progress));
+    EXPECT_TRUE(node.AllowsInput());
+}
+
+// A joining frame gives the server 40 ms; with the debug switch a join that receives no sync for
+// 10 s dumps what it still waits for, once.
+TEST_F(GameNetworkNodeTest, StalledSyncIsDumpedOnce)
+{
+    TestClock clock;
+    LogCapture log;
+    node.SetDebugMode(1);
+    node.SetConnectionState(GameNetworkNode::eSyncing);
+    node.SetSyncCounts(3, 1);
+    ObjRef3* ref = node.GetRequestedSyncList().GetBySlot(node.GetRequestedSyncList().Add());
+    ref->objID = 5;
+    ref->type = 6;
+    for (int32_t frame = 0; frame < 300; ++frame)
+        node.UpdateFrame(0.0f);
+    EXPECT_EQ(clock.Sleeps().size(), 300u);
+    EXPECT_EQ(clock.Sleeps().front(), 40u);
+    EXPECT_EQ(log.Count("m_NumberOfObjSyncsToReceive = 1"), 1);
+    EXPECT_EQ(log.Count("m_RequestedSyncList.GetSize = 1"), 1);
+    EXPECT_EQ(log.Count("object 5: NULL"), 1);
+
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    node.UpdateFrame(0.0f);
+    EXPECT_EQ(clock.Sleeps().size(), 300u);  // the running game does not wait
+}
+
+TEST(GameNetworkNodeTexts, StatesAndReasons)
+{
+    EXPECT_STREQ(GameNetworkNode::ConnectionStateName(0, 0).c_str(), "eDisconnected");
+    EXPECT_STREQ(GameNetworkNode::ConnectionStateName(6, 12).c_str(), "eSyncRequested: 12");
+    EXPECT_STREQ(GameNetworkNode::ConnectionStateName(7, 3).c_str(), "eSyncing: 3");
+    EXPECT_STREQ(GameNetworkNode::ConnectionStateName(9, 0).c_str(), "unknown: 9");
+    EXPECT_STREQ(GameNetworkNode::ConnectionStateName(10, 0).c_str(), "eRunningGame");
+    EXPECT_STREQ(GameNetworkNode::DisconnectReasonText(4).c_str(), "DB:net_max_players");
+    EXPECT_STREQ(GameNetworkNode::DisconnectReasonText(5).c_str(), "DB:net_timeout");
+    EXPECT_STREQ(GameNetworkNode::DisconnectReasonText(7).c_str(),
+                 "Server rejected connection for an unknown reason: 7");
+}
