@@ -174,7 +174,7 @@ TEST_F(SampleGameTest, AnItemsUpdateHandlerRunsEachFrame)
 // entering) is posted as a world event that the frame's world update hands to the rules.
 TEST_F(SampleGameTest, DamageOutsideAnAttackReachesTheCreatureThroughTheFrame)
 {
-    AddAfter("cfg/objects.cfg", "onActivate = \"Heal\"", "DamageEnter = 2");
+    AddAfter("cfg/objects.cfg", "onActivate = \"Heal\"", "DamageEnter = 2\nparty = -1");  // hostile to all
     Start();
     ActionEntry* melee = ctrl->GetWorld().FindActionEntry("Melee", false);
     ASSERT_NE(melee, nullptr);
@@ -194,6 +194,7 @@ TEST_F(SampleGameTest, DamageOutsideAnAttackReachesTheCreatureThroughTheFrame)
     auto* areaDamage = dynamic_cast<DamageValues_SF*>(area->GetOwnDamageValues());
     ASSERT_NE(areaDamage, nullptr);
     EXPECT_FLOAT_EQ(area->m_ActivationDamage, 2.0f);
+    EXPECT_EQ(area->GetParty(), -1);
     areaDamage->SetPhysical(0, 3.0f);  // the game's damage keys of world objects come with their reader
 
     const float health = drone->GetHealth();
