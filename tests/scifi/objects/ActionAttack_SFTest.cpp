@@ -28,6 +28,7 @@ void Scramble(ActionAttack_SF& attack)
     }
     attack.blastKnockDown = 3.0f;
     attack.reach = 9.0f;
+    attack.angle = 1.0f;
 }
 
 }  // namespace
@@ -55,6 +56,7 @@ TEST(ActionAttack_SFTest, ResetGivesTheGameDefaults)
     EXPECT_EQ(attack.inflame[1], 0.0f);
     EXPECT_EQ(attack.reach, 0.0f);  // the engine's reset ran first
     EXPECT_EQ(attack.reachBonus, ActionAttack::kDefaultReachBonus);
+    EXPECT_EQ(attack.angle, 0.2617994f);
 }
 
 TEST(ActionAttack_SFTest, CopyByTypeCarriesTheFunctionNames)
