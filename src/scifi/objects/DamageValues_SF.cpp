@@ -7,12 +7,32 @@
 #include "base/FileRecordReader.h"
 #include "world/DamageValuesImage.h"
 
+#include <type_traits>
+
 namespace {
 
 float RawOf(const TransformableAttribute& attribute) { return attribute.GetRawValue(); }
 float RawOf(float value) { return value; }
 void SetRaw(TransformableAttribute& attribute, float value) { attribute.SetValue(value); }
 void SetRaw(float& field, float value) { field = value; }
+
+// A copy into a set of the same variant takes every field; one into the other variant converts
+// (Other::AssignFrom); any other set takes the engine's part.
+template <class Other, class Set> void CopySet(const Set& from, cfDynamicObject* other)
+{
+    using Same = DamageValues_SF_Template<std::remove_cvref_t<decltype(from.physical[0])>>;
+    if (other == &from)
+        return;
+    if (auto* to = dynamic_cast<Same*>(other)) {
+        from.CopyValuesTo(*to);
+        to->physical[0] = from.physical[0];
+        to->physical[1] = from.physical[1];
+    } else if (auto* converted = dynamic_cast<Other*>(other)) {
+        converted->AssignFrom(from);
+    } else {
+        from.DamageValues::CopyTo(other);
+    }
+}
 
 }  // namespace
 
@@ -78,20 +98,7 @@ template <class Physical> void DamageValues_SF_Template<Physical>::FillImage(Dam
 template class DamageValues_SF_Template<TransformableAttribute>;
 template class DamageValues_SF_Template<float>;
 
-void DamageValues_SF::CopyTo(cfDynamicObject* other) const
-{
-    if (other == this)
-        return;
-    if (auto* to = dynamic_cast<DamageValues_SF_Template<TransformableAttribute>*>(other)) {
-        CopyValuesTo(*to);
-        to->physical[0] = physical[0];
-        to->physical[1] = physical[1];
-    } else if (auto* clean = dynamic_cast<DamageValues_SF_Clean*>(other)) {
-        clean->AssignFrom(*this);
-    } else {
-        DamageValues::CopyTo(other);
-    }
-}
+void DamageValues_SF::CopyTo(cfDynamicObject* other) const { CopySet<DamageValues_SF_Clean>(*this, other); }
 
 void DamageValues_SF::Save(File& file) const
 {
@@ -145,20 +152,7 @@ void DamageValues_SF::AssignFrom(const DamageValues_SF_Clean& clean)
     physical[1].SetValue(clean.physical[1]);
 }
 
-void DamageValues_SF_Clean::CopyTo(cfDynamicObject* other) const
-{
-    if (other == this)
-        return;
-    if (auto* to = dynamic_cast<DamageValues_SF_Template<float>*>(other)) {
-        CopyValuesTo(*to);
-        to->physical[0] = physical[0];
-        to->physical[1] = physical[1];
-    } else if (auto* attributed = dynamic_cast<DamageValues_SF*>(other)) {
-        attributed->AssignFrom(*this);
-    } else {
-        DamageValues::CopyTo(other);
-    }
-}
+void DamageValues_SF_Clean::CopyTo(cfDynamicObject* other) const { CopySet<DamageValues_SF>(*this, other); }
 
 void DamageValues_SF_Clean::Save(File& file) const
 {

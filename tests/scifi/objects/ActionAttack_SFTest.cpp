@@ -3,12 +3,12 @@
 // use of an attack's physical ranges.
 #include "scifi/objects/ActionAttack_SF.h"
 
+#include "FunctionTestCtrl.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/objects/DamageValues_SF.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -83,22 +83,9 @@ TEST(ActionAttack_SFTest, CopyByTypeCarriesTheFunctionNames)
     EXPECT_EQ(engine.reach, 9.0f);
 }
 
-namespace {
-
-// The game's controller whose game function "level" doubles a value for any element.
-class DoublingCtrl : public SciFiGameCtrl {
-public:
-    float ApplyGameFunction(float value, const char* name, WorldElem* element) override
-    {
-        return element && std::strcmp(name, "level") == 0 ? value * 2.0f : value;
-    }
-};
-
-}  // namespace
-
 TEST(ActionAttack_SFTest, FactoryAndTheAttackDamage)
 {
-    DoublingCtrl ctrl;
+    FunctionTestCtrl ctrl(2.0f);
     std::unique_ptr<ActionAttack> made(ctrl.CreateActionAttack());
     auto* attack = dynamic_cast<ActionAttack_SF*>(made.get());
     ASSERT_NE(attack, nullptr);

@@ -6,6 +6,7 @@
 
 #include "base/ByteReader.h"
 #include "base/FileRecordReader.h"
+#include "FunctionTestCtrl.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/objects/ProtectionValues_SF.h"
 #include "world/DamageValuesImage.h"
@@ -15,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -93,15 +93,6 @@ template <class Set> void LoadInto(Set& set, const std::vector<uint8_t>& bytes, 
     FileRecordReader in(file, "Damage values cut short");
     set.Load(in);
 }
-
-// The game's controller whose game function "level" triples a value for any element.
-class FunctionCtrl : public SciFiGameCtrl {
-public:
-    float ApplyGameFunction(float value, const char* name, WorldElem* element) override
-    {
-        return element && std::strcmp(name, "level") == 0 ? value * 3.0f : value;
-    }
-};
 
 }  // namespace
 
@@ -230,7 +221,7 @@ TEST(DamageValues_SFTest, ScalePhysicalAmountAndReset)
 
 TEST(DamageValues_SFTest, EvaluateConversionsAndFactories)
 {
-    FunctionCtrl ctrl;
+    FunctionTestCtrl ctrl(3.0f);
     WorldElem creature;
     DamageValues_SF values;
     FillKnown(values);
