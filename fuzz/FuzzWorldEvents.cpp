@@ -1,10 +1,11 @@
 // FuzzWorldEvents: arbitrary bytes as a world event, as scripts and peers post them. The first
 // byte selects the event type (modulo 20); the rest is the payload. The event step reads every
 // payload through its record, drops what is short or stale and never lets an error escape; a
-// script event's record, read, writes back what it read (texts cut to 254 characters).
+// script event's record, read, writes back what it read (texts cut to 254 characters). The game's
+// controller takes the types the world passes on: its damage events with their images.
 #include "FuzzTarget.h"
 
-#include "game/ctrl/GameCtrl.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "world/WorldEventPayloads.h"
 
 namespace {
@@ -13,7 +14,7 @@ GameCtrl& Ctrl()
 {
     static GameCtrl* ctrl = [] {
         Fuzz::LoadGameConfig();  // the world of a controller needs its language directory
-        return new GameCtrl;
+        return new SciFiGameCtrl;
     }();
     return *ctrl;
 }

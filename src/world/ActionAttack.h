@@ -10,7 +10,9 @@
 
 class ActionAttack : public ActionEntryBase, public DamageEntry, public cfDynamicObject {
 public:
-    ActionAttack() = default;
+    static constexpr float kDefaultAngle = 0.2617994f;  // 15 degrees: an attack without "angle" still sweeps
+
+    ActionAttack() { angle = kDefaultAngle; }
     ActionAttack(const ActionAttack&) = default;
     ActionAttack& operator=(const ActionAttack&) = default;
 
@@ -25,6 +27,7 @@ public:
     {
         ActionEntryBase::Reset();
         static_cast<DamageEntry&>(*this) = DamageEntry();
+        angle = kDefaultAngle;
         reach = 0.0f;
         reachBonus = kDefaultReachBonus;
         fallOff = 0.0f;

@@ -5,6 +5,7 @@
 #include "base/FileRecordReader.h"
 #include "base/Math.h"
 #include "base/Random.h"
+#include "world/DamageValuesImage.h"
 #include "world/GameCtrlInterface.h"
 
 #include <cmath>
@@ -71,6 +72,8 @@ void DamageValues::Reset()
     valueA = 0.0f;
     valueB = 0.0f;
 }
+
+void DamageValues::FillImage(DamageValuesImage& image) const { image.SetEngineFields(*this); }
 
 DamageValuesHolder::DamageValuesHolder() { Renew(); }
 

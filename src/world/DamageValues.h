@@ -14,6 +14,8 @@
 class DamageValuesHolder;
 class File;
 class FileRecordReader;
+class WorldElem;
+struct DamageValuesImage;
 
 class DamageValues : public cfDynamicObject, public cfLeaAllocator {
 public:
@@ -46,6 +48,17 @@ public:
     virtual void Load(FileRecordReader& in);
     // Amounts and values 0, enabled, the extra flag clear.
     virtual void Reset();
+    // A set that no longer depends on the creature it is read for, in out (from the controller's
+    // factory); the new set, null when none is made. The engine's values depend on no creature:
+    // they are the base fields copied (CopyTo above).
+    virtual DamageValues* Evaluate(DamageValuesHolder& out, WorldElem* creature) const
+    {
+        (void)creature;
+        return CopyTo(out);
+    }
+    // The image of the set as an event or a report carries it: the engine's fields here, the
+    // game's rules add theirs.
+    virtual void FillImage(DamageValuesImage& image) const;
 
     float damage[kDamageKinds] = {};
     uint8_t enabled = 1;

@@ -285,35 +285,31 @@ bool ByteEventRecord::Read(const WorldEvent& event)
 void DamageEventRecord::Write(WorldEvent& event) const
 {
     WritePayload(event, WorldEventType::kDamage, kSize, [&](ByteWriter& out) {
-        out.WriteU32(uint32_t(targetID));
-        out.WriteU32(uint32_t(sourceID));
-        for (float amount : damage)
-            out.WriteFloat(amount);
-        out.WriteFloat(valueA);
-        out.WriteFloat(valueB);
-        out.WriteU8(enabled);
-        out.WriteBytes("\0\0\0", 3);
-        out.WriteU32(uint32_t(values[0]));
-        out.WriteU32(uint32_t(values[1]));
+        WriteRef(out, target);
+        damage.Write(out);
+        out.WriteU32(uint32_t(causerID));
+        WriteRef(out, causer);
+        out.WriteFloat(origin[0]);
+        out.WriteFloat(origin[1]);
         out.WriteFloat(direction[0]);
         out.WriteFloat(direction[1]);
+        out.WriteU32(uint32_t(values[0]));
+        out.WriteU32(uint32_t(values[1]));
     });
 }
 
 bool DamageEventRecord::Read(const WorldEvent& event)
 {
     ByteReader in = PayloadReader(event, kSize);
-    targetID = in.ReadI32();
-    sourceID = in.ReadI32();
-    for (float& amount : damage)
-        amount = in.ReadFloat();
-    valueA = in.ReadFloat();
-    valueB = in.ReadFloat();
-    enabled = in.ReadU8();
-    in.Skip(3);
-    values[0] = in.ReadI32();
-    values[1] = in.ReadI32();
+    target = ReadRef(in);
+    damage.Read(in);
+    causerID = in.ReadI32();
+    causer = ReadRef(in);
+    origin[0] = in.ReadFloat();
+    origin[1] = in.ReadFloat();
     direction[0] = in.ReadFloat();
     direction[1] = in.ReadFloat();
+    values[0] = in.ReadI32();
+    values[1] = in.ReadI32();
     return !in.Failed();
 }

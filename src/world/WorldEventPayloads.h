@@ -4,6 +4,7 @@
 // Payloads are little-endian; texts lie NUL-terminated in fixed fields. A reader answers false
 // for a payload shorter than its record: the event step drops such an event.
 #pragma once
+#include "world/DamageValuesImage.h"
 #include "world/ObjRef.h"
 #include "world/WorldEvent.h"
 
@@ -158,20 +159,21 @@ struct ByteEventRecord {
     bool Read(const WorldEvent& event);
 };
 
-// Type 11, 52 bytes: the controller's damage from a source to a target: 0 target object ID,
-// 4 source object ID, 8 the damage values' base record (four amounts, valueA, valueB as f32,
-// enabled u8), 33 three bytes padding, 36 and 40 two further values (i32), 44 x and 48 y of the
-// direction (f32, unit length, or 0 and 0).
+// Type 11, 116 bytes: damage to one target on behalf of a causer, applied by the game's rules in
+// the world update: 0 the target (object ID, check value), 8 the damage values' image
+// (DamageValuesImage, 72 bytes), 80 the causer's object ID (i32; -1 none, 999900 and above a
+// causer that is no element), 84 the causer (object ID, check value; -1 and -1 when it was no
+// element), 92 x and 96 y of the origin (f32), 100 x and 104 y of the direction (f32, unit length,
+// or 0 and 0), 108 and 112 the two values the poster gave (i32).
 struct DamageEventRecord {
-    static constexpr int32_t kSize = 52;
-    int32_t targetID = -1;
-    int32_t sourceID = -1;
-    float damage[4] = {};
-    float valueA = 0.0f;
-    float valueB = 0.0f;
-    uint8_t enabled = 1;
-    int32_t values[2] = {0, 0};
+    static constexpr int32_t kSize = 116;
+    ObjRef target;
+    DamageValuesImage damage;
+    int32_t causerID = -1;
+    ObjRef causer;
+    float origin[2] = {0.0f, 0.0f};
     float direction[2] = {0.0f, 0.0f};
+    int32_t values[2] = {0, 0};
     void Write(WorldEvent& event) const;
     bool Read(const WorldEvent& event);
 };

@@ -1,13 +1,19 @@
 // The game's controller started the server's way on a copy of the sample game: what scripts and
-// the game data ask of it reaches the operations that carry it out.
+// the game data ask of it reaches the operations that carry it out, the game's damage included.
 #include "server/DedicatedServer.h"
 
 #include "base/ConfigFileReader.h"
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
+#include "game/objects/EventObj.h"
 #include "game/objects/KI_ActionData.h"
 #include "level/VSD_WallIntern.h"
+#include "scifi/ctrl/AreaDamageEventRecord.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "scifi/objects/ActionAttack_SF.h"
+#include "scifi/objects/DamageValues_SF.h"
+#include "world/ActionEntry.h"
+#include "world/WorldEvent.h"
 #include "script/ScriptValue.h"
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
@@ -142,4 +148,54 @@ TEST_F(SampleGameTest, AnItemsUpdateHandlerRunsEachFrame)
     Run("iTmp[100] = 0;");
     DedicatedServer::RunFrames(*ctrl, 5);
     EXPECT_EQ(*ctrl->GetScriptTempInt(100), 5);
+}
+
+// The game's own damage in the running game: the sample melee attack is the game's attack part,
+// creatures hold the game's damage sets, and damage dealt outside an attack (an area's damage on
+// entering) is posted as a world event that the frame's world update hands to the rules.
+TEST_F(SampleGameTest, DamageOutsideAnAttackReachesTheCreatureThroughTheFrame)
+{
+    AddAfter("cfg/objects.cfg", "onActivate = \"Heal\"", "DamageEnter = 2\nparty = -1");  // hostile to all
+    Start();
+    ActionEntry* melee = ctrl->GetWorld().FindActionEntry("Melee", false);
+    ASSERT_NE(melee, nullptr);
+    ASSERT_EQ(melee->attacks.GetSize(), 1);
+    const auto* attack = dynamic_cast<const ActionAttack_SF*>(melee->attacks.GetAt(0)->Get());
+    ASSERT_NE(attack, nullptr);
+    EXPECT_EQ(attack->healthLeech[0], 1.0f);  // the game's reset ran before the keys
+    EXPECT_FLOAT_EQ(attack->angle, 60.0f * 0.017453292f);
+
+    auto* drone = dynamic_cast<CreatureObj*>(Find("drone1"));
+    auto* area = dynamic_cast<EventObj*>(Find("heal1"));
+    ASSERT_NE(drone, nullptr);
+    ASSERT_NE(area, nullptr);
+    DamageValuesHolder own(nullptr);
+    drone->GetDamageValues(own);
+    EXPECT_NE(dynamic_cast<DamageValues_SF*>(own.Get()), nullptr);
+    auto* areaDamage = dynamic_cast<DamageValues_SF*>(area->GetOwnDamageValues());
+    ASSERT_NE(areaDamage, nullptr);
+    EXPECT_FLOAT_EQ(area->m_ActivationDamage, 2.0f);
+    EXPECT_EQ(area->GetParty(), -1);
+    areaDamage->SetPhysical(0, 3.0f);  // the game's damage keys of world objects come with their reader
+
+    const float health = drone->GetHealth();
+    area->Activate(drone, 1, float(ctrl->GetGameTime()) + 10.0f);
+    EXPECT_EQ(drone->GetHealth(), health);  // posted, not dealt inside the call
+    DedicatedServer::RunFrames(*ctrl, 1);
+    EXPECT_FLOAT_EQ(drone->GetHealth(), health - 6.0f);
+
+    // Area damage around the drone, as the game's script functions post it.
+    AreaDamageEventRecord blast;
+    blast.centre[0] = drone->GetPos().x;
+    blast.centre[1] = drone->GetPos().y;
+    blast.radius = 100.0f;
+    DamageValues_SF damage;
+    damage.SetPhysical(0, 4.0f);
+    damage.FillImage(blast.damage);
+    WorldEvent event;
+    blast.Write(event);
+    ctrl->AddGameEvent(&event);
+    DedicatedServer::RunFrames(*ctrl, 1);
+    EXPECT_LT(drone->GetHealth(), health - 6.0f);
+    EXPECT_GE(drone->GetHealth(), health - 10.0f);
 }

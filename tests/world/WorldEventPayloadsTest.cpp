@@ -1,14 +1,17 @@
 // WorldEventPayloads: the script event's bytes where the event step reads them, texts cut to
-// their fields, each record read back as written, and every record refused one byte short.
+// their fields, each record read back as written, and every record refused one byte short; the
+// damage event with its image.
 #include "world/WorldEventPayloads.h"
 
 #include "world/WorldTestSupport.h"
+#include "support/ByteBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 TEST(WorldEventPayloadsTest, ScriptEventBytes)
 {
@@ -197,4 +200,56 @@ TEST(WorldEventPayloadsTest, UseRequestBytes)
     EXPECT_EQ(p[264], 'h');
     EXPECT_EQ(p[518], 'h');
     EXPECT_EQ(p[519], 0);
+}
+
+// The damage event's fields at their offsets, the damage as its 72-byte image; one byte short is
+// refused.
+TEST(WorldEventPayloadsTest, DamageEventBytes)
+{
+    DamageEventRecord record;
+    record.target = ObjRef(3, 0x0A0B0C0D);
+    record.damage.damage[0] = 1.0f;
+    record.damage.enabled = 0;
+    record.damage.extraFlag = 1;
+    record.damage.valueB = 2.0f;
+    record.damage.rulesValues[7] = 3.0f;
+    record.damage.physical[1] = 4.0f;
+    record.causerID = 1000000;
+    record.origin[1] = 5.0f;
+    record.direction[0] = -1.0f;
+    record.values[1] = -7;
+    WorldEvent event;
+    record.Write(event);
+    ASSERT_EQ(event.size, DamageEventRecord::kSize);
+    EXPECT_EQ(event.type, WorldEventType::kDamage);
+    const std::vector<uint8_t> expected = ByteBuilder()
+                                              .I32(3)
+                                              .I32(0x0A0B0C0D)
+                                              .I32(0)  // the image: the sender's class word
+                                              .F32s({1.0f, 0.0f, 0.0f, 0.0f})
+                                              .U8(0)
+                                              .U8(1)
+                                              .U16(0)
+                                              .F32s({0.0f, 2.0f, 0, 0, 0, 0, 0, 0, 0, 3.0f, 0.0f, 4.0f})
+                                              .I32(1000000)
+                                              .I32(-1)
+                                              .I32(-1)  // no causer element
+                                              .F32s({0.0f, 5.0f, -1.0f, 0.0f})
+                                              .I32(0)
+                                              .I32(-7)
+                                              .bytes;
+    EXPECT_EQ(std::vector<uint8_t>(event.payload.get(), event.payload.get() + event.size), expected);
+
+    DamageEventRecord back;
+    ASSERT_TRUE(back.Read(event));
+    EXPECT_EQ(back.target.myRnd, 0x0A0B0C0Du);
+    EXPECT_EQ(back.damage.extraFlag, 1);
+    EXPECT_EQ(back.damage.rulesValues[7], 3.0f);
+    EXPECT_EQ(back.damage.physical[1], 4.0f);
+    EXPECT_EQ(back.causerID, 1000000);
+    EXPECT_EQ(back.causer.objID, -1);
+    EXPECT_EQ(back.origin[1], 5.0f);
+    EXPECT_EQ(back.values[1], -7);
+    event.size--;
+    EXPECT_FALSE(back.Read(event));
 }

@@ -64,19 +64,20 @@ const char* GameCtrl::DifficultyName(int32_t difficulty)
     }
 }
 
+// The two values are the origin of the damage as the posters give it (a position in whole units);
+// they travel along unchanged too.
 void GameCtrl::AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
                               const D3DXVECTOR2& direction)
 {
     DamageEventRecord record;
-    record.targetID = targetID;
-    record.sourceID = sourceID;
-    if (damage) {
-        for (int32_t i = 0; i < DamageValues::kDamageKinds; ++i)
-            record.damage[i] = damage->damage[i];
-        record.valueA = damage->valueA;
-        record.valueB = damage->valueB;
-        record.enabled = damage->enabled;
-    }
+    record.target.Set(m_World.GetObjNoCheck(targetID, false));
+    record.causerID = sourceID;
+    if (WorldElem* causer = m_World.GetObjNoCheck(sourceID, false))
+        record.causer.Set(causer);
+    if (damage)
+        damage->FillImage(record.damage);
+    record.origin[0] = float(a);
+    record.origin[1] = float(b);
     record.values[0] = a;
     record.values[1] = b;
     const float length = std::sqrt(direction.x * direction.x + direction.y * direction.y);

@@ -6,7 +6,9 @@
 // The implementation is split by role: SciFiGameCtrl.cpp (construction, the items file, the
 // equipment slots, the pointer and multiplayer answers), SciFiGameCtrlRules.cpp (the balance
 // values of the rules file, the item chances of a level), SciFiGameCtrlOptions.cpp (the camera
-// and control options of "cfg\game.cfg", the camera shift by the display's aspect).
+// and control options of "cfg\game.cfg", the camera shift by the display's aspect),
+// SciFiGameCtrlCombat.cpp (the factories of damage values, protection values and attack parts, the
+// damage of the attack in progress), SciFiGameCtrlWorldEvents.cpp (the damage world events).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -33,6 +35,7 @@
 #include <cstdint>
 
 class SkillTreeEntry;
+struct WorldEvent;
 
 class SciFiGameCtrl : public GameNetworkNode {
 public:
@@ -92,6 +95,29 @@ public:
     // display's aspect (a display without height counts as 4:3).
     void UpdateFieldOfView() override;
 
+    // Combat (SciFiGameCtrlCombat.cpp): every damage value set, protection set and attack part
+    // of the game is the game's own class.
+    DamageValues* CreateDamageValues() override;
+    ProtectionValues* CreateProtectionValues() override;
+    ActionAttack* CreateActionAttack() override;
+    // Around an element's damage script: the physical amounts and the poison of the damage taken
+    // become the attack damage in progress (the engine keeps its copy too); none clears them.
+    void SetCurrentDamage(DamageValues* damage) override;
+    void SetCurrentDamageNone() override;
+    const float (&GetCurrentAttackDamage() const)[2] { return m_CurrentAttackDamage; }
+    float GetCurrentAttackValue() const { return m_CurrentAttackValue; }
+    // The physical amounts 1 and 2 of the target's set become the second value of the attack's
+    // physical ranges, read through their game functions for the creature.
+    void TransformAttackDamage(DamageValuesHolder& target, const ActionAttack& attack, WorldElem* creature);
+
+    // World events (SciFiGameCtrlWorldEvents.cpp): area damage (type 1) and damage to one target
+    // (type 11) are applied; any other type the world passes on is warned of. Always true.
+    bool HandleWorldEvent(const WorldEvent& event) override;
+    // The damage of a target that names an element, posted as a type-11 event with the set's
+    // whole image.
+    void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
+                        const D3DXVECTOR2& direction) override;
+
     float GetClickTolerance() const { return m_ClickTolerance; }
     bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
     const String& GetOnPlayerRevive() const { return m_OnPlayerRevive; }
@@ -110,6 +136,11 @@ public:
     const float (&GetItemPowerWeights() const)[kItemWeights] { return m_ItemPowerWeights; }
 
 private:
+    void ClearAttackDamageValues();
+    bool IsDamagePayloadSized(const WorldEvent& event, int32_t size);
+    void ApplyAreaDamageEvent(const WorldEvent& event);
+    void ApplyDamageEvent(const WorldEvent& event);
+
     int64_t m_ItemsFileSize = -1;  // of the last complete load
 
     // Members in the order the game's data lays them out.

@@ -92,11 +92,15 @@ TEST(GameCtrlGameEventsTest, NullEventAndDamageEvents)
         EXPECT_EQ(event->type, WorldEventType::kDamage);
         DamageEventRecord record;
         ASSERT_TRUE(record.Read(*event));
-        EXPECT_EQ(record.targetID, 4);
-        EXPECT_EQ(record.sourceID, 9);
-        EXPECT_FLOAT_EQ(record.damage[1], 7.0f);
-        EXPECT_FLOAT_EQ(record.valueB, 2.0f);
+        EXPECT_EQ(record.target.objID, -1);  // no element of that ID: no reference
+        EXPECT_EQ(record.causerID, 9);
+        EXPECT_EQ(record.causer.objID, -1);
+        EXPECT_FLOAT_EQ(record.damage.damage[1], 7.0f);
+        EXPECT_FLOAT_EQ(record.damage.valueB, 2.0f);
+        EXPECT_FLOAT_EQ(record.damage.physical[0], 0.0f);  // the engine's set has no game values
         EXPECT_EQ(record.values[1], 2);
+        EXPECT_FLOAT_EQ(record.origin[0], 1.0f);
+        EXPECT_FLOAT_EQ(record.origin[1], 2.0f);
         EXPECT_FLOAT_EQ(record.direction[0], test.x);
         EXPECT_FLOAT_EQ(record.direction[1], test.y);
     }
