@@ -7,6 +7,7 @@
 #include "world/InventoryItem.h"
 #include "world/ScriptReaderGameEngine.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -299,6 +300,39 @@ WorldElem* WorldElem::GetCreatureOwner()
         elem = creator;
     }
     return elem;
+}
+
+void WorldElem::CopyStateWithLinked(bool fromLinked)
+{
+    if (!m_LinkedItem)
+        return;
+    InventoryItem& item = *m_LinkedItem;
+    static_assert(InventoryItem::kScriptTemps == kScriptTemps, "the item carries every script variable");
+    if (fromLinked) {
+        m_WorldID = item.m_WorldID;
+        std::copy(item.m_ScriptTemp, item.m_ScriptTemp + kScriptTemps, m_ScriptTemp);
+    } else {
+        item.m_WorldID = m_WorldID;
+        std::copy(m_ScriptTemp, m_ScriptTemp + kScriptTemps, item.m_ScriptTemp);
+    }
+}
+
+void WorldElem::SetScriptTemp(int32_t index, float value)
+{
+    WorldElemBase::SetScriptTemp(index, value);  // checks the index
+    if (m_LinkedItem) {
+        m_LinkedItem->m_ScriptTemp[index] = value;
+        m_LinkedItem->m_StateUnchanged = 0;
+    }
+}
+
+void WorldElem::SetInfoText(const String& text)
+{
+    WorldElemBase::SetInfoText(text);
+    if (m_LinkedItem) {
+        m_LinkedItem->m_InfoText = text;
+        m_LinkedItem->m_StateUnchanged = 0;
+    }
 }
 
 void WorldElem::CopyItemsTo(WorldElem& other) const

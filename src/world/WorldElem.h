@@ -453,6 +453,12 @@ public:
             m_Party = party;
     }
     bool HasLinkedObject() const { return m_LinkFlag && m_LinkedItem; }
+    // Copies the world ID and the script variables from the linked item (fromLinked) or to it;
+    // nothing without one.
+    void CopyStateWithLinked(bool fromLinked);
+    // The element's own value, and the linked item's too, which then counts as changed.
+    void SetScriptTemp(int32_t index, float value) override;
+    void SetInfoText(const String& text) override;
     // On the server: whether the element's block is marked active; elsewhere its own flag.
     bool IsInActiveCell() const;
 
