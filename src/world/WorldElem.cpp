@@ -73,6 +73,9 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_StartValue = other.m_StartValue;
     m_StartValueCurrent = other.m_StartValueCurrent;
     m_AutoActionTimeOffset = other.m_AutoActionTimeOffset;
+    m_StartPos = other.m_StartPos;
+    m_StartAngle = other.m_StartAngle;
+    m_StartInGrid = other.m_StartInGrid;
     CopyCommonStepState(other);
     m_LinkFlag = other.m_LinkFlag;
     m_EntryList = other.m_EntryList;
@@ -169,6 +172,9 @@ void WorldElem::ResetElem()
     m_StartValue = 0.0;
     m_StartValueCurrent = 0.0;
     m_AutoActionTimeOffset = 0.0;
+    m_StartPos = D3DXVECTOR2(0.0f, 0.0f);
+    m_StartAngle = 0.0f;
+    m_StartInGrid = 0;
     m_AutoAction = String();
     m_AutoActionCount = 0;
     m_AmbientSound = String();
@@ -333,6 +339,13 @@ void WorldElem::SetInfoText(const String& text)
         m_LinkedItem->m_InfoText = text;
         m_LinkedItem->m_StateUnchanged = 0;
     }
+}
+
+void WorldElem::RememberStartPosition()
+{
+    m_StartPos = GetPos();
+    m_StartAngle = GetAngle();
+    m_StartInGrid = m_CellIndex >= 0 ? 1 : 0;
 }
 
 void WorldElem::CopyItemsTo(WorldElem& other) const
