@@ -3,6 +3,7 @@
 #pragma once
 #include "base/String.h"
 #include "world/ActionEntryBase.h"
+#include "world/EffectEmitterInfo.h"
 
 #include <cstdint>
 
@@ -21,5 +22,8 @@ public:
     float objectLifeSpan = 0.0f;
     float objectPos[3] = {0.0f, 0.0f, 0.0f};
     float objectScale[3] = {1.0f, 1.0f, 1.0f};
+    // One emitter per name of the "effect" list, placed like the effect and emitting for
+    // "EmitDuration"; the action runner counts the entries that have any.
+    EffectEmitterList emitters;
     float emitDuration = 0.5f;
 };

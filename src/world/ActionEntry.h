@@ -18,6 +18,15 @@ class ActionEntry {
 public:
     // Appends a step owned by the entry; its index is its place in the list.
     ActionEntryBase& AddStep() { return AddPart(steps); }
+    // Appends the shared values of a stored part as the entry's next step.
+    void AddStepOf(const ActionEntryBase& part)
+    {
+        ActionEntryBase& step = AddStep();
+        const int32_t index = step.index;
+        step = part;
+        step.index = index;
+        step.owner = this;
+    }
     // The value of the first step (its moment), 0.0 without steps.
     float GetFirstStepValue()
     {
@@ -36,6 +45,8 @@ public:
 
     String name;  // "desc"
     int32_t id = -1;  // the action's ID
+    // Every stored part of the four lists in the order the file gives them, each repeated copy a
+    // step of its own: the moments at which the action does something.
     DynaMem<ActionEntryBase, 4> steps;
 
     int32_t isMagic = 0;  // "type" is "magic"

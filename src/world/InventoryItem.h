@@ -51,4 +51,13 @@ public:
     String m_BaseItem;                    // definition inherited from; "combine" stacks merge by it
     uint8_t m_Combine = 0;                // 1: stacks of this item merge their values
     uint8_t m_Blocked = 0;                // 1: not offered to its holder's use now
+
+    // The state of the world element the item stands for (its world ID, script variables and
+    // info text): the element hands it over when it is picked up and takes it back when the item
+    // is dropped again (WorldElem::CopyStateWithLinked). Not part of the item's save record.
+    static constexpr int32_t kScriptTemps = 8;
+    String m_WorldID;
+    float m_ScriptTemp[kScriptTemps] = {};
+    String m_InfoText;
+    uint8_t m_StateUnchanged = 1;  // cleared when the element changes a script variable or the text
 };

@@ -50,6 +50,7 @@
 #include "world/ActionEntry.h"
 #include "world/GameRandom.h"
 #include "world/KI_Strategy.h"
+#include "world/NamedElemRef.h"
 #include "world/ObjRef.h"
 #include "world/ScriptReaderGameEngine.h"
 #include "world/SoundData.h"
@@ -358,6 +359,13 @@ public:
     }
     bool AreInitScriptsSuspended() const { return m_InitSuspension > 0; }
     DynaMem<SmartPtr<WorldElem>, 64, 1>& GetHeldObjects() { return m_HeldObjects; }
+    // The elements that the level's placed objects made, each under its world ID; a deleted
+    // element leaves its entry with a null reference. Emptied when a level's objects are made.
+    void ClearPlacedObjects() { m_PlacedObjects.DeleteAll(); }
+    void AddPlacedObject(const String& worldID, WorldElem* elem);
+    int32_t GetNumPlacedObjects() const { return m_PlacedObjects.GetSize(); }
+    // The live element placed under that world ID; null when none is or it was deleted.
+    WorldElem* FindPlacedObject(const char* worldID);
     DXC_InteractiveSceneHalvetor& GetInteractiveScene() { return m_InteractiveScene; }
     ThreadContainer& GetScriptThreads() { return m_ScriptThreads; }
     DynaMem<WorldEvent, 4096, 1>& GetEventQueue(int32_t index) { return m_EventQueues[index & 1]; }
@@ -744,6 +752,7 @@ protected:
     int32_t m_QueryCapacity = kObjectListSize;
     DynaMem<WorldEvent, 4096, 1> m_EventQueues[2];
     DynaMem<SmartPtr<WorldElem>, 64, 1> m_HeldObjects;  // not in the grid, still updated
+    DynaMem<NamedElemRef, 64> m_PlacedObjects;
     std::unique_ptr<ObjectListEntry[]> m_ObjectList;
     int32_t m_ObjectListCount = 0;
     std::unique_ptr<int32_t[]> m_ResultList;

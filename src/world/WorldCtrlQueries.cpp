@@ -439,6 +439,23 @@ WorldElem* WorldCtrl::FindObjectByWorldID(const char* worldID, int32_t* start)
     return nullptr;
 }
 
+void WorldCtrl::AddPlacedObject(const String& worldID, WorldElem* elem)
+{
+    NamedElemRef& entry = *m_PlacedObjects.GetBySlot(m_PlacedObjects.Add());
+    entry.name = worldID;
+    entry.elem = elem;
+}
+
+WorldElem* WorldCtrl::FindPlacedObject(const char* worldID)
+{
+    for (int32_t position = 0; worldID && position < m_PlacedObjects.GetSize(); position++) {
+        NamedElemRef* entry = m_PlacedObjects.GetAt(position);
+        if (entry && entry->elem.Get() && entry->name.EqualsNoCase(worldID))
+            return entry->elem.Get();
+    }
+    return nullptr;
+}
+
 int32_t WorldCtrl::GetCfgObject(const char* cfgID, int32_t n)
 {
     for (int32_t position = 0; position < m_Elements.GetSize(); position++) {

@@ -7,6 +7,7 @@
 #include "world/InventoryItem.h"
 #include "world/ScriptReaderGameEngine.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -72,6 +73,9 @@ void WorldElem::CopyElemState(const WorldElem& other)
     m_StartValue = other.m_StartValue;
     m_StartValueCurrent = other.m_StartValueCurrent;
     m_AutoActionTimeOffset = other.m_AutoActionTimeOffset;
+    m_StartPos = other.m_StartPos;
+    m_StartAngle = other.m_StartAngle;
+    m_StartInGrid = other.m_StartInGrid;
     CopyCommonStepState(other);
     m_LinkFlag = other.m_LinkFlag;
     m_EntryList = other.m_EntryList;
@@ -168,6 +172,9 @@ void WorldElem::ResetElem()
     m_StartValue = 0.0;
     m_StartValueCurrent = 0.0;
     m_AutoActionTimeOffset = 0.0;
+    m_StartPos = D3DXVECTOR2(0.0f, 0.0f);
+    m_StartAngle = 0.0f;
+    m_StartInGrid = 0;
     m_AutoAction = String();
     m_AutoActionCount = 0;
     m_AmbientSound = String();
@@ -299,6 +306,46 @@ WorldElem* WorldElem::GetCreatureOwner()
         elem = creator;
     }
     return elem;
+}
+
+void WorldElem::CopyStateWithLinked(bool fromLinked)
+{
+    if (!m_LinkedItem)
+        return;
+    InventoryItem& item = *m_LinkedItem;
+    static_assert(InventoryItem::kScriptTemps == kScriptTemps, "the item carries every script variable");
+    if (fromLinked) {
+        m_WorldID = item.m_WorldID;
+        std::copy(item.m_ScriptTemp, item.m_ScriptTemp + kScriptTemps, m_ScriptTemp);
+    } else {
+        item.m_WorldID = m_WorldID;
+        std::copy(m_ScriptTemp, m_ScriptTemp + kScriptTemps, item.m_ScriptTemp);
+    }
+}
+
+void WorldElem::SetScriptTemp(int32_t index, float value)
+{
+    WorldElemBase::SetScriptTemp(index, value);  // checks the index
+    if (m_LinkedItem) {
+        m_LinkedItem->m_ScriptTemp[index] = value;
+        m_LinkedItem->m_StateUnchanged = 0;
+    }
+}
+
+void WorldElem::SetInfoText(const String& text)
+{
+    WorldElemBase::SetInfoText(text);
+    if (m_LinkedItem) {
+        m_LinkedItem->m_InfoText = text;
+        m_LinkedItem->m_StateUnchanged = 0;
+    }
+}
+
+void WorldElem::RememberStartPosition()
+{
+    m_StartPos = GetPos();
+    m_StartAngle = GetAngle();
+    m_StartInGrid = m_CellIndex >= 0 ? 1 : 0;
 }
 
 void WorldElem::CopyItemsTo(WorldElem& other) const

@@ -453,6 +453,15 @@ public:
             m_Party = party;
     }
     bool HasLinkedObject() const { return m_LinkFlag && m_LinkedItem; }
+    // Copies the world ID and the script variables from the linked item (fromLinked) or to it;
+    // nothing without one.
+    void CopyStateWithLinked(bool fromLinked);
+    // The element's own value, and the linked item's too, which then counts as changed.
+    void SetScriptTemp(int32_t index, float value) override;
+    void SetInfoText(const String& text) override;
+    // The current position and angle become the start position and angle, and whether the
+    // position lies in the level's grid is kept with them.
+    void RememberStartPosition();
     // On the server: whether the element's block is marked active; elsewhere its own flag.
     bool IsInActiveCell() const;
 
@@ -493,6 +502,9 @@ public:
     double m_StartValue = 0.0;
     double m_StartValueCurrent = 0.0;
     double m_AutoActionTimeOffset = 0.0;  // the phase of the automatic action
+    D3DXVECTOR2 m_StartPos{0.0f, 0.0f};  // where a level or a script placed the element
+    float m_StartAngle = 0.0f;
+    uint8_t m_StartInGrid = 0;
     InventoryItem* m_LinkedItem = nullptr;  // owned: the item the element stands for; made by the item factory
     uint8_t m_LinkFlag = 0;
     InputCtrlBase* m_InputCtrl = nullptr;  // the controller that drives the element

@@ -30,7 +30,7 @@ bool WorldElem::FireActionParts(ActionEntry& entry, float t, float dt, float sca
             if (!alive.Get())
                 return false;
         }
-        if (!effect->effect.IsEmpty())
+        if (effect->emitters.GetSize() > 0)
             emitterIndex++;
     }
     for (int32_t i = 0; i < entry.shots.GetSize(); i++) {

@@ -102,7 +102,8 @@ TEST_F(SampleGameTest, ANewGameEmptiesTheInventoryStores)
     EXPECT_TRUE(ctrl->Store(1) == nullptr || ctrl->Store(1)->GetCount() == 0);
 }
 
-// The hero's light is one child light, renewed in place; it goes with the hero.
+// The hero's light is one child light, renewed in place and again in the next level; it goes
+// with the hero.
 TEST_F(SampleGameTest, TheHerosLightIsOneAndLeavesWithTheHero)
 {
     AddAfter("cfg/settings.cfg", "MainChar1 = \"Hero\"", "mcLight = \"Lamp\"");
@@ -118,6 +119,10 @@ TEST_F(SampleGameTest, TheHerosLightIsOneAndLeavesWithTheHero)
     CreatureObj* hero = ctrl->GetMainChar();
     EXPECT_EQ(heroLights(), 1);
     ctrl->SetMainCharacter(hero);
+    EXPECT_EQ(heroLights(), 1);
+    // A level change carries the hero into a new light table: it gets its light there again.
+    ctrl->EnterRequestedLevel(ctrl->GetLevelDescFile().c_str(), 0, 0);
+    ASSERT_EQ(ctrl->GetMainChar(), hero);
     EXPECT_EQ(heroLights(), 1);
 
     ctrl->GetWorld().DelObj(hero->m_ObjID, 1);

@@ -15,6 +15,7 @@ namespace {
 
 const char* const kActionsFile = "cfg\\actions.cfg";
 constexpr float kDegreesToRadians = 0.017453292f;
+constexpr int32_t kMaxEffectNames = 16;  // names an EFFECT block may list to pick from
 
 // An RGB triple of 0..1 as a colour with full alpha, when the key is there.
 void ReadColour(ConfigFileReader& reader, const char* key, uint32_t& colour, int32_t entry)
@@ -61,6 +62,8 @@ struct ActionEntryRead {
     // Each block reader runs inside its block: the shared part keys, then its own, then the copies.
     void ReadAttack(ActionAttack& attack);
     void ReadEffect();
+    // The names of the "effect" list, one emitter each, placed and timed like the effect.
+    void ReadEmitters(ActionEffect& effect);
     void ReadShot();
     void ReadSpell();
     // The shared part keys and the block's repetition count, cut to the limit.
@@ -75,7 +78,8 @@ struct ActionEntryRead {
         return GameCtrl::kMaxRepeatCount;
     }
     // Appends count copies of the block's part to the list, each with its list position as
-    // index; after each copy advance(copy, k) moves the part on for the next one.
+    // index and each a step of the action; after each copy advance(copy, k) moves the part on
+    // for the next one.
     template <class Part, class Advance>
     void StoreCopies(DynaMem<Part, 4>& list, const Part& part, int32_t count, Advance advance)
     {
@@ -84,6 +88,7 @@ struct ActionEntryRead {
             const int32_t index = stored.index;
             CopyPart(stored, part);
             stored.index = index;
+            action.AddStepOf(stored);
             advance(stored, k);
         }
     }
@@ -142,6 +147,7 @@ void ActionEntryRead::ReadAttack(ActionAttack& attack)
         if (!stored.Get())
             ctrl.Error("Can not copy attack of action '%s'", action.name.c_str());
         stored->index = action.attacks.GetSize() - 1;
+        action.AddStepOf(*stored.Get());
         attack.point += repeat.pointOffset;
         attack.direction += repeat.directionOffset;
     }
@@ -165,11 +171,28 @@ void ActionEntryRead::ReadEffect()
     reader.GetVector3("ObjectPos", effect.objectPos, entry);
     reader.GetVector3("ObjectScale", effect.objectScale, entry);
     reader.GetFloat("EmitDuration", effect.emitDuration, entry);
+    ReadEmitters(effect);
     StoreCopies(action.effects, effect, count, [&](ActionEffect&, int32_t) {
         effect.point += repeat.pointOffset;
         effect.startOffset[0] += repeat.startOffsetOffset[0];
         effect.startOffset[1] += repeat.startOffsetOffset[1];
     });
+}
+
+void ActionEntryRead::ReadEmitters(ActionEffect& effect)
+{
+    String names[kMaxEffectNames];
+    const int32_t count = reader.GetTextList("effect", names, kMaxEffectNames, entry);
+    for (int32_t i = 0; i < count; i++) {
+        if (names[i].IsEmpty())
+            continue;
+        EffectEmitterInfo& emitter = effect.emitters.Append();
+        emitter.effectName = names[i];
+        for (int32_t axis = 0; axis < 3; axis++)
+            emitter.offset[axis] = effect.effectPos[axis];
+        emitter.lifeTime = effect.emitDuration;
+        emitter.dummyName = effect.effectObject;
+    }
 }
 
 void ActionEntryRead::ReadShot()

@@ -351,6 +351,7 @@ CreatureObj* GameCtrl::PlaceLevelHero(bool fromSaveGame, const LevelChangeOption
                 m_World.DelObj(creature->m_ObjID, 1);
         }
         m_World.AddObj(hero, 0, false);
+        RenewMainCharLight();  // the old level's light went with its light table
     }
     if (start) {
         hero->SetPos(start->GetPos().x, start->GetPos().y);

@@ -97,6 +97,7 @@ void GameCtrl::LayDroppedItem(WorldElem& elem, ItemBase& item, WorldElem& droppe
         const float reach = elem.m_Radius + dropper.m_Radius + 1.0f + std::max(distance, 0.0f);
         elem.SetPos(origin.x + std::cos(around) * reach, origin.y + std::sin(around) * reach);
     }
+    elem.CopyStateWithLinked(true);  // what the element was when the item was picked up
     if (ItemObj* object = dynamic_cast<ItemObj*>(&elem))
         object->SnapWallsToGrid();
     PlayWorldSound("ItemDropped");

@@ -39,6 +39,7 @@ private:
 void GameCtrl::LoadLevelObjects(bool synchronise)
 {
     m_LevelObjectsReady = 0;
+    m_World.ClearPlacedObjects();
     ConfigFileReader& reader = m_WorldObjectReader;
     const std::vector<VSD_ObjectEntry>& objects = m_World.GetObjects();
     const int32_t total = int32_t(objects.size());
@@ -70,6 +71,12 @@ void GameCtrl::LoadLevelObjects(bool synchronise)
         ++count;
         if (ItemObj* item = dynamic_cast<ItemObj*>(made); item && item->m_TypeCode == ElemType::kItem)
             item->m_GroupNumber = placed.value;
+        if (WorldElem* elem = dynamic_cast<WorldElem*>(made)) {
+            if (elem->IsCreature())
+                elem->RememberStartPosition();
+            if (!worldID.IsEmpty())
+                m_World.AddPlacedObject(worldID, elem);
+        }
         if (index % 10 == 5) {
             const double now = Timer::GetTime();
             if (lastProgress < 0.0 || now - lastProgress >= kProgressInterval) {

@@ -82,6 +82,7 @@ void GameCtrl::ProcessPickupEvent(const PickupRecord& record, int32_t flag)
         }
         return;
     }
+    element->CopyStateWithLinked(false);  // the item carries the element's state until it is dropped
     int32_t moved = 0;
     if (inventory->AddItem(item, &moved) < 0)
         return;  // the item keeps the units the inventory left, and its element stays

@@ -9,8 +9,8 @@
 #pragma once
 #include "base/DynaMem.h"
 #include "base/String.h"
-#include "game/objects/EffectEmitterInfo.h"
 #include "game/objects/ItemAbility.h"
+#include "world/EffectEmitterInfo.h"
 #include "world/InventoryItem.h"
 
 #include <cstdint>

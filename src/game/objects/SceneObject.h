@@ -16,9 +16,9 @@
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
 #include "base/String.h"
-#include "game/objects/EffectEmitterInfo.h"
 #include "level/IlluminatedObject.h"
 #include "platform/D3DXMath.h"
+#include "world/EffectEmitterInfo.h"
 #include "world/WorldElem.h"
 
 #include <cstdint>

@@ -87,6 +87,7 @@ void AddObject(ScriptCall& call)
         elem->SetPos(at.x, at.y);
         elem->SetAngle(angle);
         elem->UpdateGridCell();
+        elem->RememberStartPosition();
     }
     call.SetInt(elem->m_ObjID);
 }

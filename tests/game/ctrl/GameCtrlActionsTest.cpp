@@ -1,6 +1,7 @@
 // GameCtrl action definitions: entry keys and their defaults, the four block kinds with their
-// repetitions, skipped and unknown blocks, the errors of an entry, the refusal while elements
-// live, the reload when the constants change, and the sample game's actions.
+// repetitions, the steps and the effect emitters, skipped and unknown blocks, the errors of an
+// entry, the refusal while elements live, the reload when the constants change, and the sample
+// game's actions.
 #include "game/ctrl/GameCtrl.h"
 
 #include "GameCtrlTestSupport.h"
@@ -50,6 +51,7 @@ TEST(GameCtrlActionsTest, EntriesAndBlocks)
     EXPECT_EQ(idle->warnEnemyPoint, -1.0f);
     EXPECT_EQ(idle->damageDisplayType, 1);
     EXPECT_EQ(idle->attacks.GetSize() + idle->effects.GetSize() + idle->shots.GetSize() + idle->spells.GetSize(), 0);
+    EXPECT_EQ(idle->steps.GetSize(), 0);
 
     // Two attacks, each later and turned further; the effect's sounds stop at the first gap.
     ActionEntry* slash = ctrl.World().FindActionEntry("Slash", true);
@@ -79,7 +81,16 @@ TEST(GameCtrlActionsTest, EntriesAndBlocks)
         EXPECT_EQ(effect->startOffset[0], 1.0f * float(k));
         EXPECT_EQ(effect->startOffset[1], 2.0f * float(k));
         EXPECT_EQ(effect->emitDuration, 0.5f);
+        ASSERT_EQ(effect->emitters.GetSize(), 1);  // every copy has its own
+        EXPECT_STREQ(effect->emitters.GetAt(0)->effectName.c_str(), "spark");
     }
+    // Every stored part is a step, in file order: the attacks' moments come first.
+    ASSERT_EQ(slash->steps.GetSize(), 5);
+    EXPECT_FLOAT_EQ(slash->steps.GetAt(1)->point, 0.5f);
+    EXPECT_FLOAT_EQ(slash->steps.GetAt(4)->point, 1.5f);
+    EXPECT_EQ(slash->steps.GetAt(4)->index, 4);
+    EXPECT_FLOAT_EQ(ctrl.World().GetActionEntryValue("Slash"), 0.4f);
+    EXPECT_EQ(ctrl.World().GetActionEntryValue("Idle"), 0.0f);
 
     // Six shots with light on the first and fourth; "RepeatCount = 0" stores none.
     ActionEntry* burst = ctrl.World().FindActionEntry("Burst", true);
@@ -109,6 +120,19 @@ TEST(GameCtrlActionsTest, EntriesAndBlocks)
             EXPECT_NE(shot->damageValues.Get(), burst->shots.GetAt(0)->damageValues.Get());
         }
     }
+    // One emitter per listed name, placed and timed like the effect.
+    ASSERT_EQ(burst->effects.GetSize(), 1);
+    ActionEffect* flare = burst->effects.GetAt(0);
+    ASSERT_EQ(flare->emitters.GetSize(), 2);
+    for (int32_t k = 0; k < 2; k++) {
+        const EffectEmitterInfo* emitter = flare->emitters.GetAt(k);
+        EXPECT_STREQ(emitter->effectName.c_str(), k == 0 ? "flare" : "smoke");
+        EXPECT_EQ(emitter->offset[2], 3.0f);
+        EXPECT_EQ(emitter->lifeTime, 2.0f);
+        EXPECT_STREQ(emitter->dummyName.c_str(), "muzzle");
+    }
+    EXPECT_EQ(burst->steps.GetSize(), 8);  // six shots, the effect, the spell
+    EXPECT_FLOAT_EQ(ctrl.World().GetActionEntryValue("Burst"), 0.2f);
     ASSERT_EQ(burst->spells.GetSize(), 1);
     ActionSpell* spell = burst->spells.GetAt(0);
     EXPECT_STREQ(spell->type.c_str(), "summon");

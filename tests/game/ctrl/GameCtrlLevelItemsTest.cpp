@@ -1,7 +1,8 @@
 // GameCtrl items and objects in the level, on the sample game: new items by name, dropping with
 // and without room, picking up into a full inventory, moving part of a stack without losing
-// units, the kept DoNotSave elements, the object walls, the starting positions, and the small
-// lookups (random spread, picking conditions, curve functions, angles).
+// units, the element's state carried by its item, the kept DoNotSave elements, the object walls,
+// the starting positions, and the small lookups (random spread, picking conditions, curve
+// functions, angles).
 #include "game/ctrl/GameCtrl.h"
 
 #include "game/objects/CreatureObj.h"
@@ -10,6 +11,7 @@
 #include "level/Angle.h"
 #include "level/VSD_WallIntern.h"
 #include "world/Inventory.h"
+#include "world/WorldEventPayloads.h"
 #include "world/WorldTestSupport.h"
 
 #include "support/LogCapture.h"
@@ -113,6 +115,39 @@ TEST_F(GameCtrlLevelItemsTest, ItemsByNameAndDrops)
     EXPECT_FALSE(ctrl.PickUpItem(elem, full));
     EXPECT_EQ(ctrl.Count("CanNotPickUp"), 1);
     EXPECT_TRUE(ctrl.PickUpItem(elem, dropper));
+}
+
+// The item carries its element's world ID and script variables from the pick-up to the next drop,
+// and the element's changes reach the item as they happen.
+TEST_F(GameCtrlLevelItemsTest, AnItemKeepsItsElementsStateWhileCarried)
+{
+    SoundGameCtrl& ctrl = *game.ctrl;
+    WorldCtrl& world = ctrl.GetWorld();
+    CreatureObj* carrier = AddCreature(1280.0f, 1280.0f, 4);
+    ItemBase* coins = ctrl.ItemFromName("Gold Coins", false);
+    ASSERT_GE(carrier->m_Inventory->AddItem(coins), 0);
+    const int32_t first = ctrl.DropItem(coins, 0.0f, carrier);
+    ASSERT_GE(first, 0);
+    WorldElem* lying = world.GetObjNoCheck(first, false);
+    lying->m_WorldID = "reward";
+    lying->SetScriptTemp(3, 2.5f);
+    EXPECT_EQ(lying->m_LinkedItem->m_ScriptTemp[3], 2.5f);
+    EXPECT_EQ(lying->m_LinkedItem->m_StateUnchanged, 0);
+
+    PickupRecord record;
+    record.picker.Set(carrier);
+    record.item.Set(lying);
+    ctrl.ProcessPickupEvent(record, 0);
+    ASSERT_EQ(carrier->m_Inventory->GetCount(), 1);
+    InventoryItem* carried = carrier->m_Inventory->GetItem(0);
+    EXPECT_STREQ(carried->m_WorldID.c_str(), "reward");
+
+    const int32_t again = ctrl.DropItem(dynamic_cast<ItemBase*>(carried), 0.0f, carrier);
+    ASSERT_GE(again, 0);
+    WorldElem* dropped = world.GetObjNoCheck(again, false);
+    ASSERT_NE(dropped, nullptr);
+    EXPECT_STREQ(dropped->m_WorldID.c_str(), "reward");
+    EXPECT_EQ(dropped->m_ScriptTemp[3], 2.5f);
 }
 
 TEST_F(GameCtrlLevelItemsTest, MovesLoseNoUnits)

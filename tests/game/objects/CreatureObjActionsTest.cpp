@@ -119,7 +119,7 @@ TEST_F(CreatureObjActionsTest, EachPartFiresOnceForAnyFrameStep)
     AddAttack(entry, 0.2f);
     entry.AddPart(entry.effects).point = 0.4f;
     entry.AddPart(entry.effects).point = 0.95f;
-    entry.effects.GetAt(0)->effect = "Sparks";  // carries emitters: the next one's index is 1
+    entry.effects.GetAt(0)->emitters.Append().effectName = "Sparks";  // carries emitters: the next one's index is 1
     entry.AddPart(entry.shots).point = 0.6f;
     entry.AddPart(entry.spells).point = 0.8f;
     for (float dt : {0.016f, 0.05f, 0.3f}) {

@@ -1,5 +1,5 @@
 // EffectEmitterInfo: the saved fields of an emitter, shared by the scene object and item records.
-#include "game/objects/EffectEmitterInfo.h"
+#include "world/EffectEmitterInfo.h"
 
 #include "base/File.h"
 #include "base/FileRecordReader.h"

@@ -48,3 +48,28 @@ struct EffectEmitterInfo {
     uint8_t lifeOver = 0;
     DXC_3dObject* dummy = nullptr;  // found under dummyName in the owner's scene
 };
+
+// An emitter list that copies as a list, for records that are copied whole (an action's effect
+// is stored once per repetition).
+class EffectEmitterList : public DynaMem<EffectEmitterInfo, 2> {
+public:
+    EffectEmitterList() = default;
+    EffectEmitterList(const EffectEmitterList& other) : DynaMem() { CopyFrom(other); }
+    EffectEmitterList& operator=(const EffectEmitterList& other)
+    {
+        if (&other != this)
+            CopyFrom(other);
+        return *this;
+    }
+    EffectEmitterInfo& Append() { return *GetBySlot(Add()); }
+
+private:
+    void CopyFrom(const EffectEmitterList& other)
+    {
+        DeleteAll();
+        auto& from = const_cast<EffectEmitterList&>(other);  // walking by position builds its index
+        for (int32_t position = 0; position < from.GetSize(); position++)
+            if (const EffectEmitterInfo* emitter = from.GetAt(position))
+                Append() = *emitter;
+    }
+};
