@@ -6,13 +6,14 @@
 // ScriptExpression.cpp (expression passes) with ScriptEvaluator.h (items and operators),
 // ScriptPlans.cpp (simple constructs run from plans), ScriptFunctions.cpp (declarations, calls),
 // ScriptStatements.cpp (statement executor), ScriptBuiltins.cpp (built-in functions),
-// ScriptRun.cpp (runs and script threads).
+// ScriptRun.cpp (runs and script threads). A function call's variables live in a CallScope.
 #pragma once
 #include "base/DynaMem.h"
 #include "base/ErrorClass.h"
 #include "base/FileList.h"
 #include "base/SearchTree.h"
 #include "base/String.h"
+#include "script/CallScope.h"
 #include "script/ScriptGameCallbacks.h"
 #include "script/ScriptValue.h"
 #include "script/VariableStack.h"
@@ -163,12 +164,14 @@ public:
         uint16_t m_PassDepth = 0;
         int32_t m_PassEnd = 0;
         // What a name at this place found last time, valid while the keys still hold: a
-        // variable (keys: innermost scope and global scope generations) or a script function
-        // (keys: function table generation and argument count).
+        // variable (keys: the innermost scope's layout and the global scope's generation), the
+        // slot m_CacheSlot of the innermost scope when not -1, or a script function (keys:
+        // function table generation and argument count).
         uint64_t m_CacheKey1 = 0;
         uint64_t m_CacheKey2 = 0;
         const char* m_CacheName = nullptr;
         void* m_Cached = nullptr;
+        int32_t m_CacheSlot = -1;
     };
 
     static constexpr int32_t kMaxIncludeLevel = 16;
@@ -267,9 +270,9 @@ public:
     ScriptStackVariable* DeclareInCurrentScope(const char* name, int32_t type, int32_t count);
     VariableStack& GetGlobalScope() { return m_Global; }
     int32_t GetScopeDepth() const { return m_ScopeDepth; }
-    VariableStack* GetInnermostScope() { return m_Innermost; }
+    CallScope* GetInnermostScope() { return m_Innermost; }
     // One scope per script function call; the caller checks kMaxScopes.
-    VariableStack& PushScope();
+    CallScope& PushScope();
     void PopScope();
 
     // --- expressions (ScriptExpression.cpp) ---
@@ -398,12 +401,15 @@ protected:
     ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name)
     {
         if (site && m_UseShortcuts) {
-            if (site->m_CacheKey1 == (m_Innermost ? m_Innermost->GetGeneration() : 0) &&
-                site->m_CacheKey2 == m_Global.GetGeneration() && site->m_CacheName == name)
-                return static_cast<ScriptStackVariable*>(site->m_Cached);
+            if (site->m_CacheKey1 == ScopeKey() && site->m_CacheKey2 == m_Global.GetGeneration() &&
+                site->m_CacheName == name)
+                return site->m_CacheSlot >= 0 ? m_Innermost->GetSlot(site->m_CacheSlot)
+                                              : static_cast<ScriptStackVariable*>(site->m_Cached);
         }
         return FindAndKeepVariable(site, name);
     }
+    // The innermost scope's key for places remembering variables; 0 at the top level.
+    uint64_t ScopeKey() const { return m_Innermost ? m_Innermost->GetKey() : 0; }
     ScriptStackVariable* FindAndKeepVariable(TokenInfo* site, const char* name);
     // GetOrDeclareVariable (reading) and SetVariable of a name read at site; the whole value of a
     // variable that a scope holds is taken and stored here, all else by the general way.
@@ -518,11 +524,12 @@ protected:
     ScriptValue m_FinalValue;
 
     // Scopes: one per active script function call, innermost last; popped scopes are kept
-    // empty for the next call.
+    // empty for the next call. The layouts go with the kept tokens, whose places hold them.
     VariableStack m_Global;
-    std::vector<std::unique_ptr<VariableStack>> m_Scopes;
+    ScopeLayouts m_Layouts;
+    std::vector<std::unique_ptr<CallScope>> m_Scopes;
     int32_t m_ScopeDepth = 0;
-    VariableStack* m_Innermost = nullptr;  // the last of m_Scopes in use; null at the top level
+    CallScope* m_Innermost = nullptr;  // the last of m_Scopes in use; null at the top level
 
     // Argument lists of the calls being read, one block of kMaxArguments per nesting level, kept
     // for the next calls (their values stay where they are while the callee runs).

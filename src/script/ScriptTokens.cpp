@@ -149,6 +149,8 @@ void ScriptReader::ForgetTokens()
     } else {
         m_RetiredBlocks.clear();
         m_RetiredNames.clear();
+        if (m_ScopeDepth == 0)
+            m_Layouts.Reset();  // no place and no scope holds one now
     }
     m_TokenBlocks.clear();
     m_Names.reset();
