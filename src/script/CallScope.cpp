@@ -64,7 +64,7 @@ int32_t CallScope::FindSlot(const char* name)
     if (m_Layout && ScopeLayouts::FindGrown(m_Layout, name))
         return -1;  // a layout grown by the name: this one lacks it
     for (int32_t slot = m_Count; slot-- > 0;)
-        if (std::strcmp(m_Slots[size_t(slot)]->m_Name.c_str(), name) == 0)
+        if (std::strcmp(GetSlot(slot)->m_Name.c_str(), name) == 0)
             return slot;
     return -1;
 }
@@ -85,15 +85,19 @@ ScriptStackVariable* CallScope::AddVariable(const char* name, int32_t type, int3
         if (m_Layout)
             next = m_Layouts.Grow(m_Layout, name);  // none past the limit: places stop remembering
     }
-    m_Layout = next;
+    SetLayout(next);
 
-    const size_t slot = size_t(m_Count++);
-    if (slot == m_Slots.size())
-        m_Slots.push_back(std::make_unique<ScriptStackVariable>());
-    ScriptStackVariable* variable = m_Slots[slot].get();
+    const int32_t slot = m_Count++;
+    if (size_t(slot) == m_SlotLayouts.size()) {
+        if (slot >= kInlineSlots)
+            m_More.push_back(std::make_unique<ScriptStackVariable>());
+        m_SlotLayouts.push_back(nullptr);
+    }
+    ScriptStackVariable* variable = GetSlot(slot);
     variable->Init(type, count);
-    if (std::strcmp(variable->m_Name.c_str(), name) != 0)  // the last call's name here is mostly this one
+    if (!next || m_SlotLayouts[size_t(slot)] != next)  // the same layout: the name the last call gave it
         variable->m_Name = name;
+    m_SlotLayouts[size_t(slot)] = next;
     m_ElementTotal += variable->m_ElementCount;
     return variable;
 }
@@ -101,11 +105,18 @@ ScriptStackVariable* CallScope::AddVariable(const char* name, int32_t type, int3
 void CallScope::Clear()
 {
     for (int32_t slot = 0; slot < m_Count; slot++) {
-        ScriptStackVariable& variable = *m_Slots[size_t(slot)];
+        ScriptStackVariable& variable = *GetSlot(slot);
         variable.m_Elements.reset();  // what the call built is freed now, not at the next call
         variable.m_Text.Release();
     }
     m_Count = 0;
     m_ElementTotal = 0;
-    m_Layout = m_Layouts.GetEmpty();
+    SetLayout(m_Layouts.GetEmpty());
+}
+
+void CallScope::ForgetLayouts()
+{
+    for (const ScopeLayout*& layout : m_SlotLayouts)
+        layout = nullptr;
+    SetLayout(m_Count == 0 ? m_Layouts.GetEmpty() : nullptr);
 }

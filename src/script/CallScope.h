@@ -60,25 +60,42 @@ public:
     ScriptStackVariable* FindVariable(const char* name);
     // Null when the name is already in this scope.
     ScriptStackVariable* AddVariable(const char* name, int32_t type, int32_t count);
-    ScriptStackVariable* GetSlot(int32_t slot) { return m_Slots[size_t(slot)].get(); }
+    ScriptStackVariable* GetSlot(int32_t slot)
+    {
+        return slot < kInlineSlots ? &m_Inline[slot] : m_More[size_t(slot - kInlineSlots)].get();
+    }
     int32_t GetVariableCount() const { return m_Count; }
     // Elements of the array variables in this scope.
     int64_t GetElementTotal() const { return m_ElementTotal; }
     // What a remembered place compares: the layout, or kNoLayout once the scope has none.
-    uint64_t GetKey() const { return m_Layout ? reinterpret_cast<uintptr_t>(m_Layout) : kNoLayout; }
+    uint64_t GetKey() const { return m_Key; }
     static constexpr uint64_t kNoLayout = ~uint64_t(0);
     // The slot of name, or -1.
     int32_t FindSlot(const char* name);
     void Clear();  // removes all variables; the scope waits for the next call
+    // The layouts are gone (ScopeLayouts::Reset): no slot may take its name from one.
+    void ForgetLayouts();
 
 private:
+    static constexpr int32_t kInlineSlots = 8;
+
     void CheckName(const char* name);
+    void SetLayout(const ScopeLayout* layout)
+    {
+        m_Layout = layout;
+        m_Key = layout ? reinterpret_cast<uintptr_t>(layout) : kNoLayout;
+    }
 
     ScriptReader& m_Owner;
     ScopeLayouts& m_Layouts;
     const ScopeLayout* m_Layout = m_Layouts.GetEmpty();
+    uint64_t m_Key = reinterpret_cast<uintptr_t>(m_Layout);
     int32_t m_Count = 0;
     int64_t m_ElementTotal = 0;
-    // Variables live in records of their own that stay put, kept with their names for the next calls.
-    std::vector<std::unique_ptr<ScriptStackVariable>> m_Slots;
+    // The variables stay where they are, kept for the next calls with their names: the first
+    // slots in the scope itself, the others in records of their own. Each slot also keeps the
+    // layout it was last declared under, whose name it holds.
+    ScriptStackVariable m_Inline[kInlineSlots];
+    std::vector<std::unique_ptr<ScriptStackVariable>> m_More;
+    std::vector<const ScopeLayout*> m_SlotLayouts;
 };

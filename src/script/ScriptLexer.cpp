@@ -14,18 +14,10 @@ bool IsOperatorChar(char c) { return c && std::strchr("!%&'()*+,-./:;<=>?@[\\]^{
 
 }  // namespace
 
-char ScriptReader::PeekChar()
+void ScriptReader::EndOfTextError()
 {
-    if (m_ReadPos < 0 || m_ReadPos >= m_TextLength)
-        Error("unexpected end of file");
-    return m_Text[m_ReadPos];
-}
-
-char ScriptReader::GetChar()
-{
-    char c = PeekChar();
-    m_ReadPos++;
-    return c;
+    Error("unexpected end of file");
+    __builtin_unreachable();  // Error throws, also where a derived reader reports otherwise
 }
 
 void ScriptReader::SkipBlanksAndComments()

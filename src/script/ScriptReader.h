@@ -250,8 +250,19 @@ public:
             SkipBlanksAndComments();
     }
     void SkipBlanksAndComments();
-    char PeekChar();
-    char GetChar();
+    char PeekChar()
+    {
+        if (m_ReadPos < 0 || m_ReadPos >= m_TextLength)
+            EndOfTextError();
+        return m_Text[m_ReadPos];
+    }
+    char GetChar()
+    {
+        char c = PeekChar();
+        m_ReadPos++;
+        return c;
+    }
+    [[noreturn]] void EndOfTextError();
     void ReadNumber(String& out);
     void ReadName(String& out);
     // Passes over the rest of a construct without running it; returns the status the construct
@@ -294,6 +305,8 @@ public:
     ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
     // ExecuteStatement once a construct has been found not to run from a plan as a whole.
     ScriptValue& ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status, int32_t declarationType);
+    // ExecuteStatement of "return" and a planned construct; false when they are not such.
+    bool ReturnPlanned(const TokenInfo& keyword, ScriptValue& result, int32_t& status);
 
     // --- runs and script threads (ScriptRun.cpp) ---
     int32_t Run();
@@ -395,6 +408,18 @@ protected:
     // false when the abort flag was found set on the way.
     bool RunPlan(const Plan& plan, ScriptValue& value);
     bool RunInts(const Plan& plan, ScriptValue& value);
+    bool FindInts(const Plan& plan, ScriptValue** held);
+    void StepInts(const Plan& plan, ScriptValue* const* held, int32_t* v);
+    static void IntValue(const Plan& plan, ScriptValue* const* held, int32_t result, ScriptValue& value);
+    // The turns of a loop from its second on, without reading, when the loop's constructs are all
+    // planned on Ints (ScriptPlans.cpp). From the read position at the condition (conditionMode:
+    // 0 for, 1 while); leaves the body's value as its last turn leaves it.
+    enum IntLoopEnd : int32_t {
+        kIntLoopNone,     // the loop is not such; nothing was done
+        kIntLoopEnded,    // the condition was false; the read position is after it
+        kIntLoopAborted,  // the abort flag was set; the read position is at the condition
+    };
+    int32_t RunIntLoop(int32_t conditionMode, ScriptValue& bodyValue);
 
     // --- fast paths of the executor (ScriptVariables.cpp, ScriptFunctions.cpp, ScriptExpression.cpp) ---
     // FindVariable(name, false), remembered at the token where the name was read.
