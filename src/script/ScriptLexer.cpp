@@ -185,7 +185,7 @@ const char* EndOfTextMessage(int32_t mode)
 // - mode 0 ends after its ';', after a complete "if" chain when a name other than "else" (or the
 //   end of the text) follows, or before a '}' of the enclosing block once a keyword was read;
 //   blocks met on the way (loop bodies) are passed over and the statement goes on.
-int32_t ScriptReader::SkipStatement(int32_t mode)
+int32_t ScriptReader::PassOver(int32_t mode)
 {
     NestingGuard guard(*this);
     if (m_Abort.load())

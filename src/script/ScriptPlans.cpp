@@ -50,6 +50,13 @@ struct ScriptReader::Plan {
     // Every operand is an Int literal or a variable (no call), and every step an operator that
     // Ints take: when the variables hold Ints, RunInts computes the construct on plain integers.
     bool intsOnly = false;
+    // The variables of the operands as the places of their names found them last, for every run
+    // while the innermost scope's layout and the global scope's generation are these: a slot of
+    // the innermost scope, else the variable (null: none of a scope).
+    mutable uint64_t foundScope = 0;
+    mutable uint64_t foundGlobal = 0;
+    mutable int32_t foundSlot[kMaxTokens] = {};
+    mutable ScriptStackVariable* found[kMaxTokens] = {};
 };
 
 void ScriptReader::PlanDeleter::operator()(Plan* plan) const { delete plan; }
@@ -205,6 +212,7 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
         plan->intsOnly = plan->intsOnly && !(plan->step[i].kind == kStepBinary && plan->step[i].op == kOpTildeEqual);
 
     first->m_PlanEnd = end->m_Op;
+    first->m_PlanInts = plan->intsOnly;
     first->m_Plan = KeepPlan(plan.release());
 }
 
@@ -228,12 +236,26 @@ bool ScriptReader::RunInts(const Plan& plan, ScriptValue& value)
 // holds no Int.
 bool ScriptReader::FindInts(const Plan& plan, ScriptValue** held)
 {
+    const uint64_t scopeKey = ScopeKey();
+    if (plan.foundScope != scopeKey || plan.foundGlobal != m_Global.GetGeneration() || !m_UseShortcuts) {
+        for (int32_t slot = 0; slot < plan.slots; slot++) {
+            if (plan.load[slot].kind == Plan::kInt)
+                continue;
+            TokenInfo* token = plan.load[slot].token;
+            plan.found[slot] = FindVariableAt(token, token->m_Text);
+            plan.foundSlot[slot] = scopeKey == CallScope::kNoLayout ? -1 : token->m_CacheSlot;  // as the place keeps it
+        }
+        // a scope without layout makes its places remember nothing, and so this plan
+        plan.foundScope = scopeKey == CallScope::kNoLayout ? 0 : scopeKey;
+        plan.foundGlobal = scopeKey == CallScope::kNoLayout ? ~uint64_t(0) : m_Global.GetGeneration();
+    }
     for (int32_t slot = 0; slot < plan.slots; slot++) {
         held[slot] = nullptr;
         if (plan.load[slot].kind == Plan::kInt)
             continue;
-        TokenInfo* token = plan.load[slot].token;
-        ScriptStackVariable* variable = FindVariableAt(token, token->m_Text);
+        ScriptStackVariable* variable = plan.found[slot];
+        if (plan.foundSlot[slot] >= 0)
+            variable = m_Innermost->GetSlot(plan.foundSlot[slot]);
         if (!variable || variable->GetFirst().m_Type != kScriptInt)
             return false;
         held[slot] = &variable->GetFirst();
@@ -530,7 +552,10 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
                     if (ScriptValue& target = variable->GetFirst(); target.m_Type == kScriptInt)
                         if (int32_t stored; ScriptEvaluator::IntAssign(step.op, target.m_Integer, b.m_Integer, stored)) {
                             target.m_Integer = stored;
-                            a = target;
+                            a.m_Text = target.m_Text;  // a = target, not read back from what was just stored
+                            a.m_Number = target.m_Number;
+                            a.m_Integer = stored;
+                            a.m_Type = kScriptInt;
                             break;
                         }
             ScriptEvaluator::Assign(*this, step.op, a, site, site->m_Text, -1, std::move(b));

@@ -154,6 +154,7 @@ public:
         bool m_IsFloat = false; // number literal read as a Float
         int16_t m_Builtin = -1; // names followed by '(': the built-in function of that name, or -1
         uint8_t m_PlanEnd = 0;  // with m_Plan: the operator that ends the planned construct
+        bool m_PlanInts = false;  // with m_Plan: RunInts may run it
         bool m_NoPlan = false;  // a construct starting here was read and cannot be planned
         bool m_Plain = false;   // a token a plan may hold (IsPlain)
         const Plan* m_Plan = nullptr;  // the simple construct that starts here (ScriptPlans.cpp)
@@ -269,7 +270,21 @@ public:
     // would have ended with: the mode's number; -1 at the end of the text in mode 0; in mode 4,
     // 4 after the ',' that ends the argument, 1 after the ')' that closes the call, 0 after a
     // ';'; -6 when the abort flag was found set.
-    int32_t SkipStatement(int32_t mode);
+    int32_t SkipStatement(int32_t mode)
+    {
+        // Passed over before from the same token in the same mode, it ends at the same place (the
+        // tokens do not change), unless the nesting met on the way would now go too deep.
+        if (m_Nesting < kMaxNesting && m_UseShortcuts && !m_Abort)
+            if (TokenInfo* first = PeekKeptToken();
+                first && first->m_PassMode == mode && m_Nesting + 1 + first->m_PassDepth <= kMaxNesting) {
+                if (m_Nesting + 1 + first->m_PassDepth > m_SkipDeepest)
+                    m_SkipDeepest = m_Nesting + 1 + first->m_PassDepth;
+                m_ReadPos = first->m_PassEnd;
+                return first->m_PassStatus;
+            }
+        return PassOver(mode);
+    }
+    int32_t PassOver(int32_t mode);  // SkipStatement when the token does not know the way
     int32_t FindNextBlockName(String& out);
 
     // --- variables (ScriptVariables.cpp) ---
@@ -302,7 +317,27 @@ public:
     bool CallLanguageBuiltin(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
 
     // --- statements (ScriptStatements.cpp) ---
-    ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
+    ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType)
+    {
+        // A construct planned on Ints is computed at once (RunInts calls nothing that could
+        // nest deeper or free the tokens); all else as ExecuteAnyStatement reads it.
+        if (declarationType == kScriptRead && m_Nesting < kMaxNesting && m_UseShortcuts && !m_SkipMode &&
+            m_ReadPos < m_TextLength && !m_Abort)
+            if (const TokenInfo* first = PeekKeptToken(); first && first->m_PlanInts) {
+                const int32_t planStatus = PlanStatus(first->m_PlanEnd, mode);
+                if (planStatus >= 0 && planStatus != kModeBlock) {
+                    CheckStackUse();
+                    result.SetVoid();
+                    if (RunInts(*first->m_Plan, result)) {
+                        if (status)
+                            *status = planStatus;
+                        return result;
+                    }
+                }
+            }
+        return ExecuteAnyStatement(result, mode, status, declarationType);
+    }
+    ScriptValue& ExecuteAnyStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
     // ExecuteStatement once a construct has been found not to run from a plan as a whole.
     ScriptValue& ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status, int32_t declarationType);
     // ExecuteStatement of "return" and a planned construct; false when they are not such.

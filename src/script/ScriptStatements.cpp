@@ -398,8 +398,8 @@ void ScriptStatements::EndOfText(ScriptReader& r, int32_t mode, int32_t itemCoun
     }
 }
 
-ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* statusOut,
-                                            int32_t declarationType)
+ScriptValue& ScriptReader::ExecuteAnyStatement(ScriptValue& result, int32_t mode, int32_t* statusOut,
+                                               int32_t declarationType)
 {
     NestingGuard nesting(*this);
     CheckStackUse();
