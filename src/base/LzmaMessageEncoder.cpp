@@ -1,10 +1,10 @@
 // LzmaMessageEncoder: the LZMA model, the range coder and a greedy parse for short inputs.
 //
 // liblzma spends most of a short message on re-initialising its match finder (half a megabyte of
-// hash table) and on a range coder built for long inputs. A message needs neither: its hash table
-// is kept between messages and tells old entries by the position base they were made with, and
-// the parse takes at each place the longer of the repeated last distance and the best of a few
-// earlier places with the same three bytes, else a literal.
+// hash table) and on coding each bit through its queue of pending symbols. Here the hash table is
+// kept between messages and tells old entries by the position base they were made with, bits are
+// coded at once, and the parse takes at each place the longer of the repeated last distance and
+// the best of a few earlier places with the same three bytes, else a literal.
 #include "base/LzmaMessageEncoder.h"
 
 #include "base/ByteReader.h"
@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -352,7 +353,9 @@ int32_t LzmaMessageEncoder::Encode(const uint8_t* input, uint32_t inputLength, s
     ByteWriter::EncodeU32(buffer.data() + 5, inputLength);
     t_Encoder->Encode(input, inputLength, buffer);
 
-    out.reset(new uint8_t[buffer.size()]);
+    out.reset(new (std::nothrow) uint8_t[buffer.size()]);
+    if (!out)
+        return kLzmaOutOfMemory;
     std::memcpy(out.get(), buffer.data(), buffer.size());
     outLength = uint32_t(buffer.size());
     return kLzmaOk;

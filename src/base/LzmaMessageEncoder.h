@@ -15,8 +15,8 @@ public:
     // Longer input is a file, not a message: LzmaEncodeBuffer packs it.
     static constexpr uint32_t kMaxMessage = 64 * 1024;
 
-    // Both set out to null and outLength to 0 first; kLzmaOk, or kLzmaFail for input over
-    // kMaxMessage or null input with a length.
+    // Both set out to null and outLength to 0 first; kLzmaOk, kLzmaOutOfMemory, or kLzmaFail for
+    // input over kMaxMessage or null input with a length.
     static int32_t Encode(const uint8_t* input, uint32_t inputLength, std::unique_ptr<uint8_t[]>& out,
                           uint32_t& outLength);
 

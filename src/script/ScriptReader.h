@@ -337,11 +337,8 @@ public:
             }
         return ExecuteAnyStatement(result, mode, status, declarationType);
     }
-    ScriptValue& ExecuteAnyStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
     // ExecuteStatement once a construct has been found not to run from a plan as a whole.
     ScriptValue& ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status, int32_t declarationType);
-    // ExecuteStatement of "return" and a planned construct; false when they are not such.
-    bool ReturnPlanned(const TokenInfo& keyword, ScriptValue& result, int32_t& status);
 
     // --- runs and script threads (ScriptRun.cpp) ---
     int32_t Run();
@@ -456,7 +453,12 @@ protected:
     };
     int32_t RunIntLoop(int32_t conditionMode, ScriptValue& bodyValue);
 
-    // --- fast paths of the executor (ScriptVariables.cpp, ScriptFunctions.cpp, ScriptExpression.cpp) ---
+    // --- fast paths of the executor (ScriptStatements.cpp, ScriptVariables.cpp, ScriptFunctions.cpp,
+    // ScriptExpression.cpp) ---
+    // ExecuteStatement of every construct, planned or read.
+    ScriptValue& ExecuteAnyStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
+    // ExecuteStatement of "return" and a planned construct; false when they are not such.
+    bool ReturnPlanned(const TokenInfo& keyword, ScriptValue& result, int32_t& status);
     // FindVariable(name, false), remembered at the token where the name was read.
     ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name)
     {
