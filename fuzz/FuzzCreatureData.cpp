@@ -5,12 +5,13 @@
 #include "FuzzTarget.h"
 
 #include "base/ConfigFileReader.h"
+#include "engine/scene/DXC_3dScene.h"
 #include "game/ctrl/GameCtrl.h"
+#include "game/objects/CreatureObj.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -68,7 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     const std::string table = Fuzz::WriteScratchFile(data, size);
-    std::vector<BoneWeight> bones = {{"Root", 1.0f}, {"Spine", 1.0f}, {"Head", 1.0f}};
-    Fuzz::Guarded([&] { ctrl->LoadBoneWeightTable(table.c_str(), bones); });
+    DXC_3dScene scene;  // outlives the creature
+    for (const char* bone : {"Root", "Spine", "Head"})
+        scene.objects.GetBySlot(scene.objects.Add())->SetObjectName(bone);
+    CreatureObj boned;
+    boned.SetScene(&scene);
+    Fuzz::Guarded([&] { ctrl->LoadBoneWeightTable(table.c_str(), boned); });
     return 0;
 }

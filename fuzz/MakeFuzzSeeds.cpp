@@ -14,6 +14,14 @@
 #include "engine/gfx/DXC_Texture.h"
 #include "engine/scene/KeyTrack.h"
 #include "game/objects/ItemBase.h"
+#include "../tests/net/FakeGameTransport.h"
+#include "base/ErrorClass.h"
+#include "net/GamePacketFraming.h"
+#include "net/GameValueCodec.h"
+#include "net/TransportPacket.h"
+#include "platform/D3D9MemoryTexture.h"
+#include "platform/D3DXImage.h"
+#include "platform/DdsFile.h"
 #include "script/VariableStack.h"
 #include "world/Inventory.h"
 
@@ -489,6 +497,151 @@ void ItemRecords()
     Put("ItemRecords", "inventory-keep.bin", write(0x01, inventory));
 }
 
+// Control byte (bit 0 datagrams), then what a peer sends: a handshake with a message, a message
+// and a goodbye, a message that the chunks split, and datagrams each cut exactly to one packet.
+void TransportStream()
+{
+    auto hello = [] {
+        Bytes packet(TransportPacket::kHelloSize);
+        TransportPacket::WriteHello(packet.data(), 1, 0);
+        return packet;
+    };
+    auto data = [](uint32_t sequence, const std::string& payload) {
+        Bytes packet(TransportPacket::kHeaderSize);
+        TransportPacket::WriteHeader(packet.data(), TransportPacket::kData, sequence, uint32_t(payload.size()));
+        packet.insert(packet.end(), payload.begin(), payload.end());
+        return packet;
+    };
+    auto goodbye = [](uint32_t sequence) {
+        Bytes packet(TransportPacket::kGoodbyeSize);
+        TransportPacket::WriteGoodbye(packet.data(), sequence);
+        return packet;
+    };
+    auto stream = [](uint8_t control, std::initializer_list<Bytes> packets) {
+        Bytes bytes{control};
+        for (const Bytes& packet : packets)
+            bytes.insert(bytes.end(), packet.begin(), packet.end());
+        return bytes;
+    };
+    Put("TransportStream", "handshake.bin", stream(0x00, {hello(), data(2, "after the handshake")}));
+    Put("TransportStream", "data.bin", stream(0x00, {data(1, "one message")}));
+    Put("TransportStream", "goodbye.bin", stream(0x00, {data(1, "last words"), goodbye(2)}));
+    Put("TransportStream", "split.bin", stream(0x5A, {hello(), data(2, std::string(200, 's')), data(3, "tail")}));
+
+    // The target cuts a datagram of 1 + (first byte ^ control) % 53 bytes, and with bit 2 reports
+    // it first byte % 3 longer: pick a control that gives this packet whole.
+    const Bytes datagram = data(1, "dgram");
+    for (int control = 1; control < 256; control += 2) {
+        const bool whole = (control & 4) == 0 || datagram[0] % 3 == 0;
+        if (whole && 1 + (datagram[0] ^ control) % 53 == int(datagram.size())) {
+            Put("TransportStream", "datagram.bin", stream(uint8_t(control), {datagram, datagram}));
+            break;
+        }
+    }
+}
+
+// Control byte, then messages as a u16 (bit 15 UDP, the rest the length) and the bytes, each
+// written by the framing's sending side: a batched position packet over UDP and a chat message;
+// a player-information message of free length read in pieces; a size-0 message replayed.
+void GameFrames()
+{
+    class Writer : public ErrorClass, public GamePacketFraming {
+    public:
+        explicit Writer(FakeGameTransport& transport) : GamePacketFraming(*this, transport) {}
+        bool IsConnected() override { return true; }
+        void OnSendFailed(int32_t) override {}
+    };
+    FakeGameTransport transport;
+    transport.Add(1);
+    transport.Add(2);
+    Writer writer(transport);
+    writer.SetConnections(1, 2);
+    auto take = [&](Bytes& input, int32_t connection, uint16_t udpBit) {
+        for (const Bytes& message : transport.TakeSent(connection)) {
+            const uint16_t word = uint16_t(message.size()) | udpBit;
+            input.push_back(uint8_t(word));
+            input.push_back(uint8_t(word >> 8));
+            input.insert(input.end(), message.begin(), message.end());
+        }
+    };
+
+    Bytes positions{0x00};
+    for (int32_t id : {4, 9}) {
+        NetObjPos pos;
+        pos.ref = ObjRef(id, 0x1234u + uint32_t(id));
+        pos.x = 100.0f * float(id);
+        pos.y = -50.0f;
+        pos.angle = 1.5f;
+        uint8_t unit[NetObjPos::kSize];
+        ByteWriter unitWriter(unit, sizeof unit);
+        GameValueCodec::WriteNetObjPos(unitWriter, pos);
+        writer.BeginPacketUDP(0x0100, NetObjPos::kSize);
+        writer.WriteData(unit, NetObjPos::kSize, false);
+    }
+    uint8_t chat[16];
+    ByteWriter chatWriter(chat, sizeof chat);
+    GameValueCodec::WriteWideTerminated(chatWriter, wString(u"Kim"));
+    GameValueCodec::WriteWideTerminated(chatWriter, wString(u"hi!"));
+    writer.BeginPacketTCP(0x0200, int32_t(chatWriter.GetPosition()));
+    writer.WriteData(chat, int32_t(chatWriter.GetPosition()), true);
+    take(positions, 2, 0x8000);
+    take(positions, 1, 0);
+    Put("GameFrames", "positions.bin", positions);
+
+    Bytes playerInfo{0x02};
+    Bytes info(259, 0);
+    ByteWriter infoWriter(info.data(), info.size());
+    infoWriter.WriteU16(0x0100);
+    const char cfgID[128] = "Soldier";
+    infoWriter.WriteBytes(cfgID, sizeof cfgID);
+    GameValueCodec::WriteWideFixed(infoWriter, wString(u"Player"), 64);
+    writer.BeginPacketTCP(0x0300, -1);
+    writer.WriteData(info.data(), int32_t(info.size()), false);
+    writer.FinishPacket();
+    writer.BeginPacketTCP(0x1700, -1);
+    writer.WriteString("SetGameHost");
+    writer.FinishPacket();
+    take(playerInfo, 1, 0);
+    Put("GameFrames", "variable.bin", playerInfo);
+
+    Bytes empty{0x01};
+    writer.BeginPacketTCP(0x0500, 0);
+    writer.FinishPacket();
+    take(empty, 1, 0);
+    Put("GameFrames", "size-zero.bin", empty);
+}
+
+// Small DDS files of a plain and the compressed formats (two levels), and one PNG, each written
+// by the image writer; the truncated one is refused by its header check.
+void DdsImage()
+{
+    const std::filesystem::path dir = g_Root / "DdsImage";
+    std::filesystem::create_directories(dir);
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5}) {
+        IDirect3DSurface9* surface = nullptr;
+        if (CreateMemorySurface(8, 4, format, D3DPOOL_SCRATCH, &surface) != D3D_OK)
+            continue;
+        for (size_t i = 0; i < surface->GetImage().pixels.size(); i++)
+            surface->GetImage().pixels[i] = uint8_t(i * 37);
+        const std::string name = format == D3DFMT_A8R8G8B8 ? "argb" : "r5g6b5";
+        D3DXSaveSurfaceToFileA((dir / (name + ".dds")).string().c_str(), D3DXIFF_DDS, surface, nullptr, nullptr);
+        if (format == D3DFMT_A8R8G8B8)
+            D3DXSaveSurfaceToFileA((dir / "argb.png").string().c_str(), D3DXIFF_PNG, surface, nullptr, nullptr);
+        surface->Release();
+    }
+    for (D3DFORMAT format : {D3DFMT_DXT1, D3DFMT_DXT5}) {
+        const DdsHeader header{8, 8, 2, format};
+        Bytes bytes = WriteDdsHeader(header);
+        const uint64_t pixels = DdsLevelBytes(format, 8, 8) + DdsLevelBytes(format, 4, 4);
+        for (uint64_t i = 0; i < pixels; i++)
+            bytes.push_back(uint8_t(i * 13 + 5));
+        Put("DdsImage", format == D3DFMT_DXT1 ? "dxt1.dds" : "dxt5.dds", bytes);
+        bytes.resize(bytes.size() - 1);
+        if (format == D3DFMT_DXT5)
+            Put("DdsImage", "truncated.dds", bytes);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -508,5 +661,8 @@ int main(int argc, char** argv)
     SceneRecords();
     SceneFiles();
     ItemRecords();
+    TransportStream();
+    GameFrames();
+    DdsImage();
     return 0;
 }

@@ -3,20 +3,34 @@
 
 #include <cmath>
 
-namespace Color {
+namespace {
 
-uint8_t ChannelFromFloat(float x)
+// The low byte of v's integer part (toward zero).
+uint8_t LowByteOf(float v)
 {
-    const float v = x * 255.0f + 0.5f;
     if (!(std::fabs(v) < 9.0e18f))
         return 0;  // NaN or beyond any integer: no byte to keep
     return uint8_t(uint64_t(int64_t(v)));
 }
 
+}  // namespace
+
+namespace Color {
+
+uint8_t ChannelFromFloat(float x) { return LowByteOf(x * 255.0f + 0.5f); }
+
 uint32_t FromFloats(float r, float g, float b)
 {
     return 0xFF000000u | uint32_t(ChannelFromFloat(r)) << 16 | uint32_t(ChannelFromFloat(g)) << 8 |
            uint32_t(ChannelFromFloat(b));
+}
+
+uint8_t ChannelTruncated(float x) { return LowByteOf(x * 255.0f); }
+
+uint32_t FromFloatsTruncated(float r, float g, float b)
+{
+    return 0xFF000000u | uint32_t(ChannelTruncated(r)) << 16 | uint32_t(ChannelTruncated(g)) << 8 |
+           uint32_t(ChannelTruncated(b));
 }
 
 uint32_t AddSaturated(uint32_t a, uint32_t b)

@@ -12,6 +12,11 @@ uint8_t ChannelFromFloat(float x);
 // Three channels 0..1 and alpha 255.
 uint32_t FromFloats(float r, float g, float b);
 
+// The integer part of x × 255 (toward zero), low byte kept: 1.0 gives 255, 0.999 gives 254.
+uint8_t ChannelTruncated(float x);
+// Three such channels and alpha 255.
+uint32_t FromFloatsTruncated(float r, float g, float b);
+
 // The channel-wise sum of two colours, each of the four channels limited to 255.
 uint32_t AddSaturated(uint32_t a, uint32_t b);
 

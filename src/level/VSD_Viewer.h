@@ -132,6 +132,8 @@ public:
     void SetViewFloorSize(int16_t width, int16_t height);
     void AllocViewFloor();
     float GetViewFadeFactor(float x, float y, float r) const;
+    // How far the floor at (x, y) is revealed, 0 to 1, between its four grid vertices; 1 without a floor.
+    float GetFloorVisibility(float x, float y) const;
     float DistanceOutsideView(float x, float y) const;
     float GetCameraAngle() const;
     float GetBackFacingFade(const D3DXVECTOR3& point, const D3DXVECTOR3& normal);

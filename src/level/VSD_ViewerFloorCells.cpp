@@ -1,10 +1,12 @@
 // VSD_Viewer: what the floor keeps per grid vertex and per cell besides its heights: the sectors
 // that walls divide a vertex into, the surface frames of the smooth floor normal, and the cover
-// map that the players' exploration reveals with its minimap colours.
+// map that the players' exploration reveals with its minimap colours, and how far a point of the
+// floor is revealed.
 #include "level/VSD_Viewer.h"
 
 #include "base/File.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -203,4 +205,22 @@ bool VSD_Viewer::IsCellExplored(float x, float y) const
     const float sum = m_FloorVertices[first].exploration + m_FloorVertices[first + 1].exploration +
                       m_FloorVertices[first + row].exploration + m_FloorVertices[first + row + 1].exploration;
     return sum > 0.0f;
+}
+
+float VSD_Viewer::GetFloorVisibility(float x, float y) const
+{
+    const size_t row = size_t(m_MapWidth) + 1;
+    if (m_MapWidth <= 0 || m_MapHeight <= 0 || !(m_CellWidthF > 0.0f) || !(m_CellHeightF > 0.0f) ||
+        m_FloorVertices.size() < row * (size_t(m_MapHeight) + 1) || !std::isfinite(x) || !std::isfinite(y))
+        return 1.0f;
+    const float u = std::clamp(x / m_CellWidthF, 0.0f, float(m_MapWidth));
+    const float v = std::clamp(y / m_CellHeightF, 0.0f, float(m_MapHeight));
+    const size_t cx = std::min(size_t(u), size_t(m_MapWidth) - 1);
+    const size_t cy = std::min(size_t(v), size_t(m_MapHeight) - 1);
+    const float fx = u - float(cx);
+    const float fy = v - float(cy);
+    auto at = [&](size_t column, size_t line) { return m_FloorVertices[line * row + column].exploration; };
+    const float top = at(cx, cy) + (at(cx + 1, cy) - at(cx, cy)) * fx;
+    const float bottom = at(cx, cy + 1) + (at(cx + 1, cy + 1) - at(cx, cy + 1)) * fx;
+    return top + (bottom - top) * fy;
 }

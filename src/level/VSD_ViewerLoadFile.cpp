@@ -65,16 +65,25 @@ struct VSD_Header {
 class LevelBytes {
     VSD_Viewer& m_Viewer;
     File& m_File;
+    const bool m_OnDisk;  // a plain file, not unpacked from the packed container
 
 public:
     LevelBytes(VSD_Viewer& viewer, File& file)
-        : m_Viewer(viewer), m_File(file), in(file.GetMemoryBuffer(), size_t(std::max(file.GetSize(), 0)))
+        : m_Viewer(viewer), m_File(file), m_OnDisk(file.GetCompression() == 0),
+          in(file.GetMemoryBuffer(), size_t(std::max(file.GetSize(), 0)))
     {
     }
 
     void Truncated()
     {
         m_Viewer.Error("%s: Error reading from file (%s)", m_File.GetFileName().c_str(), "end of file");
+    }
+    // A read past the end of a plain file is the file's read error. Unpacked contents end
+    // quietly: the caller goes on with the message of its section (none for the end marker).
+    void ReadPastEnd()
+    {
+        if (m_OnDisk)
+            Truncated();
     }
     void Check()
     {
@@ -129,6 +138,9 @@ public:
     // One packed block that must unpack to exactly expected bytes, else the error message.
     std::unique_ptr<uint8_t[]> ReadPackedBlock(int64_t expected, const char* message)
     {
+        ByteReader ahead = in;
+        if (!ahead.Skip(ahead.ReadU32()))
+            ReadPastEnd();  // in unpacked contents the container's block reader names the fault
         m_File.Seek(int32_t(in.GetPosition()));
         std::unique_ptr<uint8_t[]> unpacked;
         int32_t length = m_File.ReadPackedBlock(unpacked, 2);  // the block's id names its algorithm
@@ -200,6 +212,8 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
     const uint8_t* magic = in.ReadSpan(3);
     in.Skip(1);
     const uint16_t fileVersion = in.ReadU16();
+    if (in.Failed())
+        bytes.ReadPastEnd();
     if (!magic || std::memcmp(magic, "VSD", 3) != 0 || in.Failed())
         Error("Wrong file format");
     if (fileVersion > kNewestVersion)
@@ -336,12 +350,16 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
     m_Objects.clear();
     m_ObjectNames.clear();
     if (h.numObjects > 0) {
+        auto cutShort = [&] {
+            bytes.ReadPastEnd();
+            Error("Can not read from file %s", m_FileName.c_str());
+        };
         bytes.SeekTo(h.objectPos);
         if (version >= 0x0105)
             bytes.ReadNames(m_ObjectNames);
         const int32_t entrySize = 8 + (version >= 0x0103 ? 4 : 0) + (version >= 0x0109 ? 4 : 0);
         if (!bytes.FitsItems(h.numObjects, entrySize))
-            Error("Can not read from file %s", m_FileName.c_str());
+            cutShort();
         m_Objects.resize(size_t(h.numObjects));
         for (VSD_ObjectEntry& o : m_Objects) {
             o.kind = in.ReadI16();
@@ -352,7 +370,7 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
                 bytes.ReadName(o.text);
             o.value = version >= 0x0109 ? in.ReadU32() : 0;
             if (in.Failed())
-                Error("Can not read from file %s", m_FileName.c_str());
+                cutShort();
         }
     }
 
@@ -378,8 +396,12 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
     if (m_WallFiles.GetCount() > 0 && h.numWalls > 0) {
         const bool shortEntries = version == 0x0101;
         const int32_t entrySize = shortEntries ? 10 : 20 + (version >= 0x0103 ? 4 : 0);
-        if (!bytes.FitsItems(h.numWalls, entrySize))
+        auto cutShort = [&] {
+            bytes.ReadPastEnd();
             Error("Can't read walls");
+        };
+        if (!bytes.FitsItems(h.numWalls, entrySize))
+            cutShort();
         const bool partial = !IsWholeMap();
         for (int32_t i = 0; i < h.numWalls; i++) {
             VSD_WallEntry wall;
@@ -396,7 +418,7 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
                     bytes.ReadName(wall.text);
             }
             if (in.Failed())
-                Error("Can't read walls");
+                cutShort();
             if (!insertWalls)
                 continue;
             // Which description the wall has: through the name table when the file has one.
@@ -418,7 +440,10 @@ int32_t VSD_Viewer::LoadFile(int32_t reload, int32_t insertWalls)
         }
     }
 
-    if (in.ReadU32() != kEndMarker)
+    const uint32_t endMarker = in.ReadU32();
+    if (in.Failed())
+        bytes.ReadPastEnd();  // a level cut short on disk is no level
+    if (endMarker != kEndMarker)
         Warning("Invalid VSD file: wrong end ID");
     return 1;
 }

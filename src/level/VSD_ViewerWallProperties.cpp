@@ -30,6 +30,8 @@ public:
     WallKeys& operator=(const WallKeys&) = delete;
 
     void Link() { m_Reader.SetLinkedReader(m_HasText ? &m_Text : nullptr); }
+    ConfigFileReader& Reader() { return m_Reader; }  // with the property text linked in front
+    int32_t Entry() const { return m_Entry; }
     void Unlink() { m_Reader.SetLinkedReader(nullptr); }
 
     bool FindText(const char* key, String& text, int32_t index)
@@ -101,7 +103,8 @@ int16_t EntryCoordinate(float value)
     return t < 32767.0f ? int16_t(t) : int16_t(32767);
 }
 
-void ReadProperties(VSD_WallIntern& wall, WallKeys& keys, const WallDesc& desc, int32_t fadeFromBack)
+void ReadProperties(VSD_WallIntern& wall, WallKeys& keys, const WallDesc& desc, int32_t fadeFromBack,
+                    GameCtrlInterface& ctrl)
 {
     wall.m_ScaleU = keys.Float("scaleU", 1.0f);
     wall.m_OnUse = keys.Text("onUse");
@@ -142,6 +145,7 @@ void ReadProperties(VSD_WallIntern& wall, WallKeys& keys, const WallDesc& desc, 
     for (int32_t i = 0; i < 3; i++)
         wall.m_BoundBoxAdd[i] = box[i];
     wall.m_VisibilityObstruct = keys.TruncFlag("VisibilityObstruct", wall.m_WallOpacity > 0.99f);
+    ctrl.ReadIllumination(keys.Reader(), wall.m_Illumination, keys.Entry());
     wall.m_NeedKey = uint16_t(keys.Short("NeedKey", desc.needKey));
     wall.m_CollisionMask = keys.Int("EffBy", wall.m_CollisionMask);
     wall.m_EffByID = keys.Text("EffByID");
@@ -195,7 +199,7 @@ int32_t VSD_Viewer::ReadWallProperties(VSD_WallEntry& entry, int32_t gridInsert,
     wall.m_UseSide = desc.useSide;
 
     WallKeys keys(m_WallDescReader, entry.text, entry.descId);
-    ReadProperties(wall, keys, desc, m_FadeWallsFromBack);
+    ReadProperties(wall, keys, desc, m_FadeWallsFromBack, GetCtrl());
 
     if (withChildren) {
         wall.CalcDirection();

@@ -3,14 +3,6 @@
 
 #include <strings.h>
 
-uint32_t ID3DXEffect::Release()
-{
-    uint32_t left = --m_References;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 ID3DXEffect::Parameter* ID3DXEffect::Find(D3DXHANDLE parameter) const
 {
     if (!parameter)

@@ -3,6 +3,7 @@
 // finds parameters, sets them and commits as it would on a compiled effect. Counts references like
 // the device's objects: Release at zero frees it.
 #pragma once
+#include "platform/D3D9Object.h"
 #include "platform/D3D9Types.h"
 #include "platform/D3DXMath.h"
 
@@ -14,10 +15,8 @@
 // A parameter handle: as in D3DX, a pointer the effect gives out; null is no parameter.
 using D3DXHANDLE = const char*;
 
-class ID3DXEffect {
+class ID3DXEffect : public D3D9Object {
 public:
-    uint32_t AddRef() { return ++m_References; }
-    uint32_t Release();
 
     // Null when no parameter has that name (or semantic); parent handles are not kept.
     D3DXHANDLE GetParameterByName(D3DXHANDLE parent, const char* name) const;
@@ -47,11 +46,10 @@ private:
         std::string semantic;
         D3DXVECTOR4 value;  // a float parameter keeps its value in x
     };
-    ID3DXEffect() = default;
-    ~ID3DXEffect() = default;
+    ID3DXEffect() : D3D9Object(D3D9Kind::Effect) {}
+    ~ID3DXEffect() override = default;
     Parameter* Find(D3DXHANDLE parameter) const;
 
-    uint32_t m_References = 1;
     uint32_t m_Techniques = 1;
     uint32_t m_Commits = 0;
     std::vector<std::unique_ptr<Parameter>> m_Parameters;  // a handle is its name's characters

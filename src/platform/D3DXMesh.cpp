@@ -26,14 +26,6 @@ HRESULT Unlock(bool& locked)
 
 }  // namespace
 
-uint32_t ID3DXMesh::Release()
-{
-    uint32_t left = --m_References;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 HRESULT ID3DXMesh::LockVertexBuffer(DWORD, void** data)
 {
     return Lock(m_VertexLocked, m_Vertices.data(), data);

@@ -2,6 +2,7 @@
 // attribute data with their locks, the attribute table and the in-place attribute sort.
 // It counts references like the device's mesh: Release at zero frees it.
 #pragma once
+#include "platform/D3D9Object.h"
 #include "platform/D3D9Types.h"
 
 #include <cstdint>
@@ -11,10 +12,8 @@ constexpr uint32_t D3DXMESH_32BIT = 0x001;         // 32-bit indices instead of 
 constexpr uint32_t D3DXMESH_MANAGED = 0x220;       // the usual option of meshes that are read from files
 constexpr uint32_t D3DXMESHOPT_ATTRSORT = 0x2000000;
 
-class ID3DXMesh {
+class ID3DXMesh : public D3D9Object {
 public:
-    uint32_t AddRef() { return ++m_References; }
-    uint32_t Release();
 
     uint32_t GetNumFaces() const { return m_FaceCount; }
     uint32_t GetNumVertices() const { return m_VertexCount; }
@@ -39,12 +38,11 @@ public:
 
 private:
     friend HRESULT CreateMemoryMesh(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, ID3DXMesh**);
-    ID3DXMesh() = default;
-    ~ID3DXMesh() = default;
+    ID3DXMesh() : D3D9Object(D3D9Kind::Mesh) {}
+    ~ID3DXMesh() override = default;
     uint32_t IndexSize() const { return (m_Options & D3DXMESH_32BIT) ? 4 : 2; }
     uint32_t IndexAt(uint32_t face, uint32_t corner) const;
 
-    uint32_t m_References = 1;
     uint32_t m_FaceCount = 0;
     uint32_t m_VertexCount = 0;
     uint32_t m_Options = 0;

@@ -3,10 +3,10 @@
 #include "script/ScriptReader.h"
 
 #include "base/Random.h"
+#include "base/TextFileReaderBase.h"
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -21,8 +21,16 @@ bool InvalidParameters(ScriptReader& reader, const char* name)
     return true;
 }
 
-// A leading decimal floating-point number of the text; 0.0 when there is none.
-double ReadLeadingNumber(const String& text) { return std::strtod(text.c_str(), nullptr); }
+// The leading decimal number of the text, after blanks: sign, digits with a point, exponent; 0.0
+// when there is none. Hexadecimal, "inf" and "nan" are no numbers to a script, whatever the C
+// library reads.
+double ReadLeadingNumber(const String& text)
+{
+    const char* p = text.c_str();
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    return TextFileReaderBase::ConvertDecimal(p);
+}
 
 bool ConvertFloat(ScriptReader& reader, ScriptValue& result, const char* name, ScriptValue* args, int32_t count)
 {

@@ -39,8 +39,10 @@ void ScriptReader::SkipBlanksAndComments()
                     end = i + 2;
                     break;
                 }
-            if (end < 0)
+            if (end < 0) {
+                m_ReadPos++;  // errors name the byte before the read position: here the comment's '/'
                 Error("Missing '%s'", "*/");
+            }
             m_ReadPos = end;
         } else {
             return;

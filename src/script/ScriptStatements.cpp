@@ -462,6 +462,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
     bool keywordRan = false;
     bool ifJustEnded = false;
     bool declarator = declarationType != kScriptRead;  // the first item is declared (again after ',')
+    bool continued = false;  // the list was emptied inside a statement, by ',' or a short-circuit
 
     // The plain tokens read since the list was last empty (-1: none are being kept): when the
     // construct ends with them, its plan is made for the next time.
@@ -534,7 +535,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
         }
 
         if (keyword != kKeyNone) {
-            bool firstOfStatement = list.Size() == 0;
+            bool firstOfStatement = list.Size() == 0 && !continued;
             int32_t flow = ScriptStatements::kGoOn;
             switch (keyword) {
             case kKeyIf: flow = ScriptStatements::If(*this, ifState, value); break;
@@ -662,6 +663,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
                     return result;
                 }
                 list.Clear();
+                continued = false;
                 break;
             }
             case kOpOpenBracket: Error("Encountered invalid '['"); break;
@@ -675,6 +677,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
                 ScriptValue discarded;
                 Evaluate(discarded, list);
                 list.Clear();
+                continued = false;
                 break;
             }
             case kOpCloseParen:
@@ -707,6 +710,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
                 ScriptValue discarded;
                 Evaluate(discarded, list);
                 list.Clear();
+                continued = true;
                 break;
             }
             case kOpColon:
@@ -724,6 +728,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
                 ScriptValue left;
                 Evaluate(left, list);
                 list.Clear();
+                continued = true;
                 if (left.m_Type == kScriptUnevaluated)
                     break;
                 if (!left.IsNumber())
@@ -743,6 +748,7 @@ ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, i
                     }
                     if (skipStatus == kModeParen)
                         Error("Encountered invalid ')'");
+                    continued = skipStatus == kModeArgument;  // passed over up to a ',' of the statement
                     break;
                 }
                 skipStatus = SkipStatement(mode);

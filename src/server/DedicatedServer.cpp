@@ -7,7 +7,7 @@
 #include "base/Log.h"
 #include "base/String.h"
 #include "engine/gfx/DXC_Gfx.h"
-#include "scifi/SciFiGameCtrl.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "server/ServerInputs.h"
 
 #include <algorithm>
@@ -86,22 +86,6 @@ bool ParseNumber(const char* text, int32_t& value)
     return true;
 }
 
-void RunFrames(GameCtrl& ctrl, int32_t frames)
-{
-    const auto period = std::chrono::duration<double>(DedicatedServer::kStepSeconds);
-    auto next = std::chrono::steady_clock::now();
-    for (int32_t done = 0; frames < 0 || done < frames; ++done) {
-        if (g_StopRequested.load())
-            break;
-        ctrl.UpdateFrame(DedicatedServer::kStepSeconds);
-        ctrl.ProcessPendingRequests();
-        if (frames < 0) {  // a counted run is a test: it does not wait for the clock
-            next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
-            std::this_thread::sleep_until(next);
-        }
-    }
-}
-
 }  // namespace
 
 namespace DedicatedServer {
@@ -138,6 +122,44 @@ ServerCommandLine ParseCommandLine(int argc, const char* const* argv)
 
 void RequestStop() { g_StopRequested.store(true); }
 
+void RunFrames(GameCtrl& ctrl, int32_t frames)
+{
+    const auto period = std::chrono::duration<double>(DedicatedServer::kStepSeconds);
+    auto next = std::chrono::steady_clock::now();
+    for (int32_t done = 0; frames < 0 || done < frames; ++done) {
+        if (g_StopRequested.load())
+            break;
+        ctrl.UpdateFrame(DedicatedServer::kStepSeconds);
+        ctrl.ProcessPendingRequests();
+        if (frames < 0) {  // a counted run is a test: it does not wait for the clock
+            next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
+            std::this_thread::sleep_until(next);
+        }
+    }
+}
+
+void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
+    ctrl.OpenLocalisationDB();
+    PrintMessage("Engine init");
+    ctrl.EngineInit(1);
+    PrintMessage("Game init");
+    ctrl.Init();
+
+    String level(commandLine.levelFile.c_str());
+    if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
+        ConsolePrintf("Level entry in 'server.cfg' missing");
+    char line[128];
+    std::snprintf(line, sizeof(line), "Setting difficulty mode to %i", int(commandLine.difficulty));
+    PrintMessage(line);
+    ctrl.SetDifficulty(commandLine.difficulty, 1, 1);
+    // The game state: its input controllers first, so that a local one makes the level's hero,
+    // then a new game on the level; the players' creatures come with their clients.
+    ServerInputs::Register(ctrl, commandLine.hero);
+    ctrl.StartNewGame(level.c_str());
+    PrintMessage("STATE_GAME initialized");
+}
+
 int32_t Run(const ServerCommandLine& commandLine)
 {
     if (commandLine.usage) {
@@ -168,24 +190,7 @@ int32_t Run(const ServerCommandLine& commandLine)
         PrintMessage("=================================\n");
         PrintMessage("Creating GameCtrl class");
         ctrl = std::make_unique<SciFiGameCtrl>();
-        ctrl->OpenLocalisationDB();
-        PrintMessage("Engine init");
-        ctrl->EngineInit(1);
-        PrintMessage("Game init");
-        ctrl->Init();
-
-        String level(commandLine.levelFile.c_str());
-        if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
-            ConsolePrintf("Level entry in 'server.cfg' missing");
-        char line[128];
-        std::snprintf(line, sizeof(line), "Setting difficulty mode to %i", int(commandLine.difficulty));
-        PrintMessage(line);
-        ctrl->SetDifficulty(commandLine.difficulty, 1, 1);
-        // The game state: its input controllers first, so that a local one makes the level's hero,
-        // then a new game on the level; the players' creatures come with their clients.
-        ServerInputs::Register(*ctrl, commandLine.hero);
-        ctrl->StartNewGame(level.c_str());
-        PrintMessage("STATE_GAME initialized");
+        StartGame(*ctrl, commandLine, serverConfig);
 
         PrintMessage("Running main loop");
         RunFrames(*ctrl, commandLine.frames);

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+class ConfigFileReader;
+class GameCtrl;
+class SciFiGameCtrl;
+
 struct ServerCommandLine {
     std::string levelFile;     // the first argument that is no switch; empty: "Level" of the server configuration
     int32_t difficulty = 1;    // "/DIFF=n", clamped to 1..3
@@ -26,5 +30,14 @@ int32_t Run(const ServerCommandLine& commandLine);
 
 // Asks a running loop to end after its current step (signal handlers call it).
 void RequestStop();
+
+// The game state of the run on a controller the caller made: the database, the two inits, the
+// difficulty, the input controllers and a new game on the level of the command line or of the
+// server configuration.
+void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+
+// The frame loop: steps of kStepSeconds until the count is done (-1: until stopped), paced by the
+// clock only when it runs until stopped.
+void RunFrames(GameCtrl& ctrl, int32_t frames);
 
 }  // namespace DedicatedServer

@@ -26,19 +26,21 @@ public:
         ActionEntryBase::Reset();
         static_cast<DamageEntry&>(*this) = DamageEntry();
         reach = 0.0f;
-        reachBonus = 0.0f;
+        reachBonus = kDefaultReachBonus;
         fallOff = 0.0f;
         for (int32_t i = 0; i < kModifierValues; i++)
             modifiers[i] = i % 2 == 0 ? 1.0f : 0.0f;
     }
 
     // The melee geometry of the hit and its damage modifiers, which the game's attack class
-    // fills from its keys: the hit reaches reach units (0: the creature's radius plus the bonus),
+    // fills from its keys: the hit reaches reach units (0: the creature's radius plus the bonus,
+    // which no key of the action file sets: a plain strike reaches 50 units past the body),
     // the damage falls off over the area's width ("angle"), and six (factor, offset) pairs change
     // the damage amounts 1 to 4, the second and the first further value, in that order.
     static constexpr int32_t kModifierValues = 12;
+    static constexpr float kDefaultReachBonus = 50.0f;
     float reach = 0.0f;
-    float reachBonus = 0.0f;
+    float reachBonus = kDefaultReachBonus;
     float fallOff = 0.0f;
     float modifiers[kModifierValues] = {1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f};
 };

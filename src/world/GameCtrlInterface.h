@@ -21,6 +21,7 @@ class ActionSpell;
 class VSD_WallIntern;
 class WorldElem;
 class WorldElemGridBase;
+struct IlluminationData;
 struct PickupRecord;
 struct WorldEvent;
 class ItemBase;
@@ -62,6 +63,11 @@ public:
     // null when none was made. An unknown name is an error of the controller.
     virtual WorldElemGridBase* CreateWorldObject(const char* typeName, float x, float y, float angle,
                                                  float height) = 0;
+    // Reads the illumination keys of an object or wall type's entry; the game controller reads them.
+    virtual void ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry)
+    {
+        (void)reader, (void)illumination, (void)entry;
+    }
     // Every wall that enters the level's wall table.
     virtual void OnWallAdded(int32_t wallID) = 0;
     virtual bool IsMultiplayerGame() const = 0;

@@ -176,6 +176,13 @@ public:
 
     GameRandom& GetGameRandom() { return m_GameRandom; }
     WorldOptions& GetOptions() { return m_Options; }
+    // The game option "DebugMessages", which the game's controller hands on.
+    void SetDebugMessages(bool enabled) { m_DebugMessages = enabled ? 1 : 0; }
+    bool GetDebugMessages() const { return m_DebugMessages != 0; }
+    // A table of the world's own entries whose size the game's controller sets when it is made
+    // (512 for this game); its entries start empty.
+    void SetEntryTableSize(int32_t entries) { m_EntryTable.assign(size_t(entries > 0 ? entries : 0), 0); }
+    int32_t GetEntryTableSize() const { return int32_t(m_EntryTable.size()); }
 
     // The world grid. Elements enter the list of their block by their type code; an element
     // outside the grid is in no block.
@@ -194,6 +201,10 @@ public:
     // The active block mask: the blocks around the players whose elements are processed.
     bool IsBlockActive(int32_t column, int32_t row) const;
     void ClearActiveBlocks();
+    // The active area of a controller that is not the server's: the mask holds the blocks around
+    // the given points alone, and every element that came into it or went out of it hears so
+    // (OnEnterActiveArea, OnLeaveActiveArea), which decides whether it counts as active.
+    void MarkActiveArea(const D3DXVECTOR2* centres, int32_t count);
     // Clears the moved and turned marks of everything listed in the active blocks.
     void ResetActiveBlockCounters();
     bool IsEverythingInView() const { return m_EverythingInView != 0; }
@@ -376,6 +387,8 @@ public:
     // Runs or resumes a loaded module on a script thread while this thread waits; a finished run
     // of a module that is not kept loaded deletes it. "Tried to execute invalid script: %i".
     void ExecuteScript(int32_t scriptID, int32_t context, uint8_t callMode);
+    // Deletes the loaded modules of that script file, so that its next run reads it afresh.
+    void ReleaseScriptModules(const String& fileName);
     // Posts a script event of the text (at most 254 characters) with the element and the current
     // object variables, due after delay seconds (at once for 0).
     void RunInlineScript(const char* text, WorldElemBase* elem, float delay, uint8_t currentObj, const char* label,
@@ -794,6 +807,8 @@ protected:
 
 private:
     static inline int32_t s_MaxMoveSubSteps = 4;
+    uint8_t m_DebugMessages = 1;
+    std::vector<int32_t> m_EntryTable;
 
     // One level of the collision resolution. passed: the event object that the level above
     // continued through, which this one does not meet again; passes: how many it went through.

@@ -160,6 +160,25 @@ void WorldCtrl::ClearActiveBlocks()
     m_NumActiveAreas = 0;
 }
 
+void WorldCtrl::MarkActiveArea(const D3DXVECTOR2* centres, int32_t count)
+{
+    ClearActiveBlocks();
+    for (int32_t i = 0; i < count; i++)
+        RevealMapArea(centres[i].x, centres[i].y, false);
+    for (int32_t i = 0; i < m_Elements.GetSize(); i++) {
+        WorldElem* elem = m_Elements.GetAt(i);
+        if (!elem)
+            continue;
+        const bool active = IsCellActive(*elem);
+        if (active && !elem->m_InActiveCell) {
+            elem->OnEnterActiveArea();
+        } else if (!active && elem->m_InActiveCell) {
+            elem->m_InActiveCell = 0;  // it stops thinking; its fade-out runs on
+            elem->OnLeaveActiveArea();
+        }
+    }
+}
+
 void WorldCtrl::ResetActiveBlockCounters()
 {
     for (int32_t i = 0; i < m_NumBlocks && size_t(i) < m_ActiveBlocks.size(); i++) {

@@ -136,7 +136,9 @@ int32_t WorldCtrl::FindTargetsInCone(const ConeQuery& q)
                     radius = std::min(radius, elem->GetBodyRadius());
                 const D3DXVECTOR2 pos = elem->GetPos();
                 const float d = Distance(pos, start.x, start.y);
-                if (!(d + radius <= reach * q.rangeFactor) || d - radius < q.minDistance)
+                // The body's near edge within the reach counts: a strike reaches a body as big as
+                // the striker's standing next to it, not only a body wholly inside the reach.
+                if (!(d - radius <= reach * q.rangeFactor) || d - radius < q.minDistance)
                     continue;
                 const float angle = angleOf(pos, radius);
                 const D3DXVECTOR2 aim = d > kAimShort ? pos - (pos - start) * (kAimShort / d) : start;

@@ -187,7 +187,8 @@ int32_t WorldCtrl::MoveSegment(WorldElem& elem, const D3DXVECTOR2& from, const D
     bool passesOver = false;
     D3DXVECTOR2 target = to;
     const float limit = GetMaxTerrainSteepness();
-    // An element that ignores the terrain is held up by no slope, at the end of the segment either.
+    // An element that ignores the terrain is held up by no slope, at the end of the segment either:
+    // a flying element held back by the end check would stick at the foot of every steep cell.
     const bool terrain = (elem.m_IgnoreTerrain & 0xF) == 0;
     if (terrain) {
         float slope = 0.0f;

@@ -189,6 +189,15 @@ void WorldCtrl::ExecuteScript(int32_t scriptID, int32_t context, uint8_t callMod
         Error("Internal error:Empty script stack");
 }
 
+void WorldCtrl::ReleaseScriptModules(const String& fileName)
+{
+    for (int32_t id = 0; id < m_ScriptModules.GetCapacity(); id++) {
+        ScriptReaderGameEngine* module = m_ScriptModules.GetBySlot(id);
+        if (module && !module->m_Active && module->m_SourceName.EqualsNoCase(fileName))
+            m_ScriptModules.Delete(id);  // a module running now stays: its thread still reads it
+    }
+}
+
 void WorldCtrl::RunInlineScript(const char* text, WorldElemBase* elem, float delay, uint8_t currentObj,
                                 const char* label, uint8_t runFlags)
 {

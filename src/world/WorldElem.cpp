@@ -176,6 +176,8 @@ void WorldElem::ResetElem()
     m_AmbientInterval[1] = 10.0f;
     m_AmbientTimer = -1.0f;
     m_OnUpdateCount = 0;
+    m_KillCounter = 0;
+    m_LastKillTime = -1.0;
     m_LinkFlag = 0;
     m_EntryList = EntryListRecord();
     m_Aux = AuxRecord();

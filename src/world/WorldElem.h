@@ -558,6 +558,8 @@ public:
     // below 0 endless, above 0 counting down), the ambient sound.
     static constexpr float kCommonFadeTime = 0.5f;
     void UpdateCommon(float dt);
+    // The "OnUpdate" handler text (by key, script or save); it runs each frame while not empty.
+    void SetUpdateHandler(const String& text);
     void RunElementAction(float dt);
     // True when the element was already hit by the attack of that serial; else it is listed.
     bool AddActionHit(WorldElem* elem, uint32_t serial)
@@ -598,7 +600,9 @@ public:
     float m_AmbientInterval[2] = {5.0f, 10.0f};
     float m_AmbientTimer = -1.0f;  // below 0: a new interval is drawn
     int32_t m_OnUpdateCount = 0;   // "OnUpdate" handlers of the element's script
-
+    // An enemy it killed: the counter starts again at 0 and the game time is stamped.
+    uint16_t m_KillCounter = 0;
+    double m_LastKillTime = -1.0;
 
 private:
     void PostInlineScript(const String& text, const char* label);

@@ -262,8 +262,17 @@ void WorldElemBase::DeleteChild(int32_t slot, bool keep)
         return;
     WorldElemGridBase* child = entry->Get();
     m_Children.Delete(slot);
-    if (!child || child->m_TypeCode == ElemType::kLight || child->m_TypeCode == ElemType::kEffect)
-        return;  // lights and effects belong to their own tables, which delete them
+    if (!child)
+        return;
+    if (child->m_TypeCode == ElemType::kLight || child->m_TypeCode == ElemType::kEffect) {
+        // Lights and effects live in their own tables: the level and the world delete them there.
+        WorldCtrl* world = child->m_World ? child->m_World : m_World;
+        if (world && child->m_TypeCode == ElemType::kLight)
+            world->DelLight(child->m_ObjID);
+        else if (world)
+            world->DelEffect(child->m_ObjID);
+        return;
+    }
     WorldElemBase* elem = dynamic_cast<WorldElemBase*>(child);
     if (keep && elem && elem->m_KeepWithParent != 0)
         return;

@@ -317,6 +317,7 @@ void WorldElem::Load(File& file, bool compact)
         in.Text(m_MoreTexts[0]);
     if (version >= 275)                                 // 17
         in.Text(m_MoreTexts[1]);
+    m_OnUpdateCount = m_MoreTexts[1].IsEmpty() ? 0 : 1;  // the handler runs again after a load
     if (!compact) {                                     // 18
         m_StateShort2 = in.I16();
         m_StateInt = in.I32();

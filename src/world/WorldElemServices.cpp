@@ -56,13 +56,17 @@ float WorldElem::GetOpacity() const { return m_Opacity * std::clamp(m_FadeOutVal
 
 float WorldElem::GetVisibleFactor(float heightOffset)
 {
-    (void)heightOffset;
+    (void)heightOffset;  // the floor's revealed values have no height
     float fade = 1.0f;
+    float level = 1.0f;
     if (m_World) {
         const D3DXVECTOR2 pos = GetPos();
         fade = m_World->GetViewFadeFactor(pos.x, pos.y, m_Radius);
+        if (m_VisibilityMix < 1.0f)
+            level = m_World->GetFloorVisibility(pos.x, pos.y);
     }
-    return GetOpacity() * m_Visibility * fade;
+    const float mixed = m_VisibilityMix < 1.0f ? 1.0f - (1.0f - level) * (1.0f - m_VisibilityMix) : 1.0f;
+    return GetOpacity() * m_Visibility * fade * mixed;
 }
 
 bool WorldElem::IsUsable() { return g_GameCtrl && g_GameCtrl->IsElementUsable(this); }

@@ -21,6 +21,8 @@ void WorldElem::CopyCommonStepState(const WorldElem& other)
     m_AmbientInterval[1] = other.m_AmbientInterval[1];
     m_AmbientTimer = other.m_AmbientTimer;
     m_OnUpdateCount = other.m_OnUpdateCount;
+    m_KillCounter = other.m_KillCounter;
+    m_LastKillTime = other.m_LastKillTime;
 }
 
 void WorldElem::UpdateCommon(float dt)
@@ -78,8 +80,14 @@ void WorldElem::UpdateCommon(float dt)
         if (m_AmbientTimer <= 0.0f)
             m_AmbientTimer = float(Random::Range(m_AmbientInterval[0], m_AmbientInterval[1]));
     }
-    // The "OnUpdate" handler of the element's script runs here once elements run their script
-    // handlers (m_OnUpdateCount counts them).
+    if (m_OnUpdateCount > 0 && m_World)
+        m_World->RunScript(m_MoreTexts[1], this, 1, 1, "OnUpdate", 1, 255);
+}
+
+void WorldElem::SetUpdateHandler(const String& text)
+{
+    m_MoreTexts[1] = text;
+    m_OnUpdateCount = text.IsEmpty() ? 0 : 1;
 }
 
 void WorldElem::RunElementAction(float dt)

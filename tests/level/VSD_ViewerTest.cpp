@@ -3,6 +3,7 @@
 // child walls and long walls that a level file makes.
 #include "level/VSD_Viewer.h"
 
+#include "base/File.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "level/LevelTestSupport.h"
 
@@ -357,7 +358,8 @@ TEST_F(ViewerTest, FormatAndVersionChecks)
     EXPECT_EQ(DamagedError("level_0109_lzma.vsd", [](auto& b, const auto&) { PutU16(b, 4, 0x010A); }),
               "Wrong file version: 10A, file 'damaged.vsd'");
     EXPECT_EQ(DamagedError("level_0109_lzma.vsd", [](auto& b, const auto&) { b[2] = 'X'; }), "Wrong file format");
-    EXPECT_EQ(DamagedError("level_0109_lzma.vsd", [](auto& b, const auto&) { b.resize(5); }), "Wrong file format");
+    EXPECT_EQ(DamagedError("level_0109_lzma.vsd", [](auto& b, const auto&) { b.resize(5); }),
+              "damaged.vsd: Error reading from file (end of file)");
     EXPECT_EQ(LoadError("missing.vsd"), "Can not open file: missing.vsd");
     EXPECT_EQ(LoadError("short_parcels.vsd"), "Error reading compressed parcel data");
     EXPECT_EQ(LoadError("short_heights.vsd"), "Error reading compressed height data");
@@ -370,10 +372,8 @@ TEST_F(ViewerTest, FormatAndVersionChecks)
 
 TEST_F(ViewerTest, LyingSizesAndCountsGiveLoadErrors)
 {
+    // Counts and lengths that run past the end are reads past the end of the plain file.
     const std::string truncated = "damaged.vsd: Error reading from file (end of file)";
-    const auto& packed = dir.Layout("level_0109_lzma.vsd");
-    const std::string blockTooLong = "damaged.vsd: Packed block of 2147483647 bytes exceeds the " +
-                                     std::to_string(packed.at("size") - packed.at("parcels") - 4) + " bytes left";
     struct Case {
         const char* fixture;
         const char* field;  // a layout entry
@@ -391,9 +391,9 @@ TEST_F(ViewerTest, LyingSizesAndCountsGiveLoadErrors)
         {"level_0106.vsd", "map_size", 0, 30000, true, truncated},  // more parcels than the file holds
         {"level_0105.vsd", "map_size", 0, 30000, true, truncated},
         {"level_0109_lzma.vsd", "map_size", 0, 30000, true, "Error reading compressed parcel data"},
-        {"level_0109_lzma.vsd", "num_objects", 0, 0x7FFFFFFF, false, "Can not read from file damaged.vsd"},
-        {"level_0109_lzma.vsd", "num_walls", 0, 0x7FFFFFFF, false, "Can't read walls"},
-        {"level_0105.vsd", "num_walls", 0, 4, false, "Can't read walls"},
+        {"level_0109_lzma.vsd", "num_objects", 0, 0x7FFFFFFF, false, truncated},
+        {"level_0109_lzma.vsd", "num_walls", 0, 0x7FFFFFFF, false, truncated},
+        {"level_0105.vsd", "num_walls", 0, 4, false, truncated},
         {"level_0109_lzma.vsd", "lists", 0, 0x7FFFFFFF, false, truncated},
         {"level_0109_lzma.vsd", "lists", 4, 0x40000000, false, truncated},  // the first name's length
         {"level_0109_lzma.vsd", "floor", 0, 1000, false, truncated},
@@ -401,10 +401,10 @@ TEST_F(ViewerTest, LyingSizesAndCountsGiveLoadErrors)
         {"level_0109_lzma.vsd", "walls", 0, 0x7FFFFFFF, false, truncated},
         {"level_0109_lzma.vsd", "positions", 0, 0xFFFFFFF0, false, truncated},
         {"level_0109_lzma.vsd", "positions", 4, 0x7FFFFFFF, false, truncated},
-        {"level_0109_lzma.vsd", "parcels", 0, 0x7FFFFFFF, false, blockTooLong},
+        {"level_0109_lzma.vsd", "parcels", 0, 0x7FFFFFFF, false, truncated},
         {"level_0109_stored.vsd", "heights", 0, 1, false, "Invalid input buffer"},
-        {"level_0109_lzma.vsd", "object_entries", 8, 0x10000, false, "Can not read from file damaged.vsd"},
-        {"level_0109_lzma.vsd", "wall_entries", 20, 0x10000, false, "Can't read walls"},
+        {"level_0109_lzma.vsd", "object_entries", 8, 0x10000, false, truncated},
+        {"level_0109_lzma.vsd", "wall_entries", 20, 0x10000, false, truncated},
     };
     for (const Case& c : cases) {
         std::string error = DamagedError(c.fixture, [&](auto& b, const auto& layout) {
@@ -428,10 +428,60 @@ TEST_F(ViewerTest, FilesCutAtEverySectionGiveCleanErrors)
                 if (cut < 0 || cut >= layout.at("size"))
                     continue;
                 std::string error = DamagedError(fixture, [&](auto& b, const auto&) { b.resize(size_t(cut)); });
-                // only the end marker may be missing: the level is read, with a warning
-                EXPECT_EQ(error == "no error", cut >= layout.at("end")) << fixture << " cut at " << field << " " << cut
-                                                                       << ": " << error;
+                // a plain file that ends early, even in its end marker, is refused
+                EXPECT_EQ(error, "damaged.vsd: Error reading from file (end of file)")
+                    << fixture << " cut at " << field << " " << cut;
             }
+        }
+    }
+}
+
+// The same cut contents plain on disk and inside the packed container. A read past the end of a
+// plain file is the file's read error; unpacked contents end quietly and each section names what
+// it misses, so that only a lost end marker leaves a level that loads, with a warning.
+TEST_F(ViewerTest, CutLevelsOnDiskAndInsideTheContainer)
+{
+    const std::string truncated = "damaged.vsd: Error reading from file (end of file)";
+    const struct {
+        const char* field;  // where the cut is, in the layout of the fixture
+        int32_t offset;
+        bool packed;
+        std::string error;  // its beginning; "no error" when the level loads
+    } kCases[] = {
+        {"end", 0, false, truncated},
+        {"end", 2, false, truncated},
+        {"end", 0, true, "no error"},
+        {"end", 2, true, "no error"},
+        {"wall_entries", 10, false, truncated},
+        {"wall_entries", 10, true, "Can't read walls"},
+        {"object_entries", 4, false, truncated},
+        {"object_entries", 4, true, "Can not read from file damaged.vsd"},
+        {"parcels", 6, false, truncated},
+        {"parcels", 6, true, "damaged.vsd: Packed block of "},
+        {"map_size", -4, false, truncated},
+        {"map_size", -4, true, "Wrong file format"},
+    };
+    const auto layout = dir.Layout("level_0109_lzma.vsd");
+    for (const auto& c : kCases) {
+        const std::string label = std::string(c.field) + "+" + std::to_string(c.offset) + (c.packed ? " packed" : " plain");
+        SCOPED_TRACE(label);
+        std::vector<uint8_t> bytes = dir.Bytes("level_0109_lzma.vsd");
+        bytes.resize(size_t(layout.at(c.field) + c.offset));
+        if (c.packed) {
+            File file;
+            ASSERT_TRUE(file.Create(String("damaged.vsd")));
+            file.Write(bytes.data(), bytes.size());
+            file.SetCompression(2);  // LZMA, as the level tools store a level
+            file.Close();
+        } else {
+            dir.Write("damaged.vsd", bytes);
+        }
+        LogCapture log;
+        const std::string error = LoadError("damaged.vsd");
+        EXPECT_EQ(error.substr(0, c.error.size()), c.error) << error;
+        if (c.error == "no error") {
+            EXPECT_EQ(log.Count("Invalid VSD file: wrong end ID"), 1);
+            ExpectReference(viewer, 0x0109, label);
         }
     }
 }

@@ -62,11 +62,37 @@ const BuiltinCase kBuiltinCases[] = {
     {"return LoadString(\"no such file.txt\");", {kExpectError, 0, "Can not open file 'no such file.txt'"}},
 };
 
+// float and int read a text as its leading decimal number: what the C library reads beyond that
+// (hexadecimal, infinity, not-a-number) gives 0.
+const BuiltinCase kNumberTextCases[] = {
+    {"return float(\"0x10\");", {kScriptFloat, 0.0, nullptr}},
+    {"return float(\"0x1p3\");", {kScriptFloat, 0.0, nullptr}},
+    {"return float(\"inf\");", {kScriptFloat, 0.0, nullptr}},
+    {"return float(\"nan\");", {kScriptFloat, 0.0, nullptr}},
+    {"return int(\"0x1A\");", {kScriptInt, 0, nullptr}},
+    {"return int(\"-inf\");", {kScriptInt, 0, nullptr}},
+    {"return float(\"12abc\");", {kScriptFloat, 12.0, nullptr}},
+    {"return float(\" -.5E1\");", {kScriptFloat, -5.0, nullptr}},
+    {"return float(\"+3.25\");", {kScriptFloat, 3.25, nullptr}},
+    {"return float(\"7e\");", {kScriptFloat, 7.0, nullptr}},
+    {"return int(\"-7.9\");", {kScriptInt, -7, nullptr}},
+    {"return int(\"1e3\");", {kScriptInt, 1000, nullptr}},
+    {"return int(\"\");", {kScriptInt, 0, nullptr}},
+};
+
 }  // namespace
 
 TEST(ScriptBuiltinsTest, ResultsAndMessages)
 {
     for (const BuiltinCase& test : kBuiltinCases) {
+        ScriptReader reader;
+        CheckOutcome(RunScriptText(reader, test.source), test.expect, test.source);
+    }
+}
+
+TEST(ScriptBuiltinsTest, NumberTexts)
+{
+    for (const BuiltinCase& test : kNumberTextCases) {
         ScriptReader reader;
         CheckOutcome(RunScriptText(reader, test.source), test.expect, test.source);
     }

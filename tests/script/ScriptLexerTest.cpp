@@ -97,6 +97,28 @@ TEST(ScriptLexerTest, TokenErrors)
     EXPECT_EQ(MessageOf(ErrorOf([&] { reader.PeekChar(); })), "unexpected end of file");
 }
 
+// An unclosed comment is reported on the line where it opens (lines end at CR).
+TEST(ScriptLexerTest, UnclosedCommentNamesItsFirstLine)
+{
+    struct Case {
+        std::string text;
+        int32_t line;
+    } cases[] = {
+        {"/* open", 1},
+        {"a = 1; /* open\r\nb", 1},
+        {"a\r\nb\r\n/* open\r\nc", 3},
+        {"a\r\n\r\n  /* x */ b /* y", 3},
+        {"// c\r\n/*", 2},
+    };
+    LexReader reader;
+    for (const Case& c : cases) {
+        std::string report = ErrorOf([&] { Tokens(reader, c.text); });
+        EXPECT_EQ(report.substr(0, report.find("\n\n")),
+                  "file:'lex', line: " + std::to_string(c.line) + ": Missing '*/'")
+            << c.text;
+    }
+}
+
 TEST(ScriptLexerTest, Keywords)
 {
     const char* words[] = {"if",  "else", "while", "continue", "break", "return", "exit",   "do",

@@ -94,6 +94,15 @@ const StatementCase kStatementCases[] = {
     {"int i; for (i = 0; i < 2; i++) { int k() { return 1; } }",
      {kExpectError, 0, "Overloaded function 'k' must be distinguishable by number of arguments"}, 0},
     {"int a = 1; a = 2 + int k() { return 1; }", {kExpectError, 0, "Invalid position for function decleration"}, 0},
+    // a function is declared only by the first token of its statement, not after a ',' or a
+    // short-circuit that emptied the list
+    {"int x = 1, int g(int a) { return a; }", {kExpectError, 0, "Invalid position for function decleration"}, 0},
+    {"int x; x = 1, int g(int a) { return a; }", {kExpectError, 0, "Invalid position for function decleration"}, 0},
+    {"int x = 1 && int g(int a) { return a; }", {kExpectError, 0, "Invalid position for function decleration"}, 0},
+    {"int x; { x = 0 || int g() { return 1; } }", {kExpectError, 0, "Invalid position for function decleration"}, 0},
+    {"int x; { x = 1; int g() { return 4; } } { int h() { return 3; } } return g() * 10 + h();",
+     {kScriptInt, 43, nullptr}, 0},
+    {"int x; if (1) x = 1; int g() { return 5; } return g();", {kScriptInt, 5, nullptr}, 0},
     {"echo(1 2);", {kExpectError, 0, "Invalid statement. Missing ';' ?"}, 0},
     {"echo(1;", {kExpectError, 0, "Invalid block in function call"}, 0},
     // the game's variables and functions

@@ -1,14 +1,24 @@
 // The headless server program: its command line, a counted run on the sample game and a run that
 // fails at start-up.
 #include "server/DedicatedServer.h"
-#include "support/FixtureRoot.h"
+#include "base/ConfigFileReader.h"
+#include "game/ctrl/GameCtrlTestSupport.h"
+#include "game/objects/CreatureObj.h"
+#include "platform/D3D9Object.h"
+#include "scifi/SciFiGameCtrl.h"
+#include "world/WorldElem.h"
+#include "support/ErrorOf.h"
+#include "support/SampleGame.h"
+#include "support/ScopedGfx.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <regex>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 
@@ -27,12 +37,6 @@ int RunProgram(const TempDir& dir, const std::string& arguments)
                                 " > console.txt 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-void CopySampleGame(const TempDir& dir)
-{
-    const std::filesystem::path gamedata = std::filesystem::path(SERVER_FIXTURES) / ".." / ".." / "gamedata";
-    std::filesystem::copy(gamedata, dir.Path(), std::filesystem::copy_options::recursive);
 }
 
 TEST(DedicatedServerCommandLine, ReadsSwitchesAndTheLevel)
@@ -73,6 +77,26 @@ TEST(DedicatedServerProgram, CountedRunOnTheSampleGameEndsCleanly)
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_EQ(log.find("Warning"), std::string::npos) << log;
     EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+}
+
+// The server's graphics object makes the adapter and never a device, from start-up through the
+// level's scenes to the end of the run.
+TEST(DedicatedServerProgram, MakesTheAdapterAndNoDevice)
+{
+    TempDir dir;
+    CopySampleGame(dir);
+    ScopedCurrentDir here(dir.Path());
+    const int32_t adapters = D3D9Object::GetMadeCount(D3D9Kind::Adapter);
+    const int32_t devices = D3D9Object::GetMadeCount(D3D9Kind::Device);
+    ServerCommandLine line;
+    line.frames = 30;
+    line.hero = true;
+    ASSERT_EQ(DedicatedServer::Run(line), 0);
+    EXPECT_NE(dir.Read("serverlog.txt").find("VSD objects loaded"), std::string::npos);
+    EXPECT_EQ(D3D9Object::GetMadeCount(D3D9Kind::Adapter), adapters + 1);
+    EXPECT_EQ(D3D9Object::GetMadeCount(D3D9Kind::Device), devices);
+    for (D3D9Kind kind : {D3D9Kind::Adapter, D3D9Kind::Device, D3D9Kind::Surface, D3D9Kind::Texture})
+        EXPECT_EQ(D3D9Object::GetLiveCount(kind), 0) << int(kind);
 }
 
 // With a hero of its own the server gives the level a main character at its start position; without
@@ -137,4 +161,65 @@ TEST(DedicatedServerProgram, StartUpErrorIsPrintedAndFailsTheRun)
     EXPECT_NE(console.find("ERROR: "), std::string::npos) << console;
 }
 
+// The game's controller that watches the drone each frame: the cycles its two players play and
+// how far they ran, and the cycle playing when it reports an attack.
+class WatchingCtrl : public SciFiGameCtrl {
+public:
+    void UpdateWorld(float dt) override
+    {
+        SciFiGameCtrl::UpdateWorld(dt);
+        if (auto* creature = dynamic_cast<CreatureObj*>(drone.Get())) {
+            const AC_FadeProperties& base = creature->m_CyclePlayers[0];
+            if (base.GetCycleNumber() == lastBaseCycle && base.GetTime() != lastBaseTime)
+                advancedCycles.insert(lastBaseCycle);
+            lastBaseCycle = base.GetCycleNumber();
+            lastBaseTime = base.GetTime();
+        }
+    }
+    void ReportAttack(WorldElem* creature) override
+    {
+        SciFiGameCtrl::ReportAttack(creature);
+        if (creature == drone.Get())
+            attackCycles.insert(static_cast<CreatureObj*>(creature)->m_CyclePlayers[1].GetCycleNumber());
+    }
+
+    SmartPtr<WorldElem> drone;
+    std::set<int32_t> advancedCycles;  // base cycles whose time ran on from one frame to the next
+    std::set<int32_t> attackCycles;
+    int32_t lastBaseCycle = -2;
+    float lastBaseTime = 0.0f;
+};
+
 }  // namespace
+
+// Ten seconds of the driver's own frame loop with a hero of the server's own: the drone's walk
+// cycle plays while it closes in, it strikes with its attack cycle and the strikes land on the
+// hero (its damage handler counts them). The hero is as big as the drone, so a strike reaches a
+// body that does not fit wholly inside its reach.
+TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
+{
+    GameDir dir;
+    CopySampleGame(dir);
+    ASSERT_TRUE(AddAfterLine(dir, "cfg/objects.cfg", "desc = \"Hero\"", "onDamage = \"iTmp[101] = iTmp[101] + 1;\""));
+    const std::string config = FixSampleSeed(dir);
+    ASSERT_FALSE(config.empty());
+    ScopedGameConfig gameConfig;
+    gameConfig.Load(config);
+    ScopedGfx gfx;
+    ConfigFileReader serverConfig;
+    ASSERT_EQ(serverConfig.Load("cfg\\server.cfg"), 0);
+
+    auto ctrl = std::make_unique<WatchingCtrl>();
+    ServerCommandLine line = Parse({"--hero"});
+    ASSERT_EQ(ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); }), "no error");
+    CreatureObj* hero = ctrl->GetMainChar();
+    ctrl->drone = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
+    ASSERT_NE(hero, nullptr);
+    ASSERT_NE(ctrl->drone.Get(), nullptr);
+
+    ASSERT_EQ(*ctrl->GetScriptTempInt(101), 0);
+    ASSERT_EQ(ErrorOf([&] { DedicatedServer::RunFrames(*ctrl, 300); }), "no error");
+    EXPECT_GT(*ctrl->GetScriptTempInt(101), 0) << "no strike reached the hero";
+    EXPECT_EQ(ctrl->advancedCycles.count(128), 1u) << "the walk cycle never ran";
+    EXPECT_EQ(ctrl->attackCycles, std::set<int32_t>{192}) << "no strike with the attack cycle";
+}

@@ -4,10 +4,11 @@
 
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
-#include "scifi/SciFiGameCtrl.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "world/WorldElem.h"
 
 #include "support/ErrorOf.h"
+#include "support/SampleGame.h"
 #include "support/ScopedGfx.h"
 
 #include <gtest/gtest.h>
@@ -44,13 +45,9 @@ float Distance(WorldElem& a, WorldElem& b)
 TEST(ServerInputs, TheDroneClosesInOnTheHeroAndAttacks)
 {
     GameDir dir;
-    const std::filesystem::path gamedata = std::filesystem::path(SERVER_FIXTURES) / ".." / ".." / "gamedata";
-    std::filesystem::copy(gamedata, dir.Path(), std::filesystem::copy_options::recursive);
-    std::string config = dir.Read("cfg/game.cfg");
-    const size_t seed = config.find("randomSeed = -1");
-    ASSERT_NE(seed, std::string::npos);
-    config.replace(seed, 15, "randomSeed = 12345");
-    dir.Write("cfg/game.cfg", config);
+    CopySampleGame(dir);
+    const std::string config = FixSampleSeed(dir);
+    ASSERT_FALSE(config.empty());
     ScopedGameConfig gameConfig;
     gameConfig.Load(config);
     ScopedGfx gfx;
@@ -69,10 +66,8 @@ TEST(ServerInputs, TheDroneClosesInOnTheHeroAndAttacks)
     WorldElem* drone = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
     ASSERT_NE(hero, nullptr);
     ASSERT_NE(drone, nullptr);
-    // The level start gave the drone to the AI's input. The active area is marked by the network
-    // layer around the players' creatures; without a client the test puts both in it.
-    drone->OnEnterActiveArea();
-    hero->OnEnterActiveArea();
+    // The level start gave the drone to the AI's input; the frame step marks the active area
+    // around the hero, which the drone stands in.
     ASSERT_NE(drone->m_InputCtrl, nullptr);
     const float start = Distance(*hero, *drone);
 

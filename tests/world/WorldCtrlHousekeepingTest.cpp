@@ -82,6 +82,40 @@ TEST_F(HousekeepingWorld, ConeCandidatesComeSortedByScore)
     EXPECT_LT(world.GetObjectList()[0].distance, world.GetObjectList()[1].distance);
 }
 
+// A body counts once its near edge is within the reach (times the range factor), so a strike
+// reaches a body as big as the striker's standing next to it.
+TEST_F(HousekeepingWorld, ConeReachCountsABodyByItsNearEdge)
+{
+    auto* shooter = AddTestElem<TestElem>(world, ElemType::kCreature, 100.0f, 500.0f);
+    auto* target = AddTestElem<TestElem>(world, ElemType::kCreature, 100.0f, 500.0f);
+    target->m_Radius = 30.0f;
+    const struct {
+        float distance, rangeFactor, minDistance;
+        bool found;
+    } kCases[] = {
+        {60.0f, 1.0f, -9e9f, true},    // wholly inside the reach of 100
+        {125.0f, 1.0f, -9e9f, true},   // only its near edge is within the reach
+        {130.0f, 1.0f, -9e9f, true},   // the edge just touches it
+        {131.0f, 1.0f, -9e9f, false},  // the edge beyond it
+        {125.0f, 0.5f, -9e9f, false},  // the range factor shortens the reach to 50
+        {75.0f, 0.5f, -9e9f, true},
+        {60.0f, 1.0f, 40.0f, false},  // the near edge at 30 is short of the lower bound
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.distance);
+        target->SetPos(100.0f + c.distance, 500.0f);
+        WorldCtrl::ConeQuery q;
+        q.startX = 100.0f;
+        q.startY = 500.0f;
+        q.dirX = 100.0f;
+        q.width = 1.0f;
+        q.rangeFactor = c.rangeFactor;
+        q.minDistance = c.minDistance;
+        q.source = shooter;
+        EXPECT_EQ(world.FindTargetsInCone(q), c.found ? 1 : 0);
+    }
+}
+
 TEST_F(HousekeepingWorld, AddObjIfOnFloorNeedsAnActiveBlock)
 {
     world.SetActiveBlock(0, 0, true);

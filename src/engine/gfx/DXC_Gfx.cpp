@@ -1,9 +1,10 @@
-// DXC_Gfx: construction and release of the graphics object, its settings, the path check, the
-// file name lookup and the resource keys.
+// DXC_Gfx: construction and release of the graphics object, the field reset, its settings, the
+// path check, the file name lookup and the resource keys.
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "base/File.h"
 #include "engine/scene/RTXLoader.h"
+#include "platform/D3D9Adapter.h"
 #include "platform/FileSystem.h"
 
 #include <cstring>
@@ -14,22 +15,59 @@ DXC_Gfx* g_Gfx = nullptr;
 DXC_Gfx::DXC_Gfx() : rtxLoader(std::make_unique<RTXLoader>(this))
 {
     SetName("DXC_Gfx");
-    const float grey[12] = {0.9f, 0.9f, 0.9f, 0.9f, 0.9f, 0.9f, 0, 0, 0, 0, 0, 0};
-    currentMaterial.InitFromColors(grey);
+    wideText = std::make_unique<char16_t[]>(kWideTextUnits);
+    narrowText = std::make_unique<char[]>(kNarrowTextBytes);
+    ResetFields();
     if (!CheckD3D9())
         Error("At least DirectX 9.0 required!");
     if (!CheckD3DX9())
         Error("Your DirectX 9.0 runtime is too old (d3dx9_30.dll not found).\nPlease download and install latest "
               "DirectX");
+    d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!d3d)
+        Error("Direct3DCreate9 failed!");
+    for (std::unique_ptr<uint8_t[]>& buffer : scratch)
+        buffer = std::make_unique<uint8_t[]>(kScratchBytes);
 }
 
 DXC_Gfx::~DXC_Gfx()
 {
+    for (std::unique_ptr<uint8_t[]>& buffer : scratch)
+        buffer.reset();
+    wideText.reset();
+    narrowText.reset();
     // Everything that holds a reference in the managers gives it back before they go.
-    placeholder.Release();
-    backBuffer.Release();
-    for (DXC_VideoSource& source : videoSources)
-        source.texture = nullptr;  // the texture manager's entry held it; it dies with the textures
+    ReleaseDeviceObjects();
+}
+
+void DXC_Gfx::ResetFields()
+{
+    d3d = nullptr;
+    device = nullptr;
+    initialised = 0;
+    dedicatedMode = 0;
+    shareByName = true;
+    const float grey[12] = {0.9f, 0.9f, 0.9f, 0.9f, 0.9f, 0.9f, 0, 0, 0, 0, 0, 0};
+    currentMaterial.InitFromColors(grey);
+    pointSprite = DXC_PointSpriteParams();
+    states = DXC_StateCache();
+    for (D3DXMATRIX* m : {&viewMatrix, &projectionMatrix, &worldMatrix, &worldViewProjection})
+        D3DXMatrixIdentity(m);
+    for (int i = 0; i < 256; i++)  // the identity ramp: i x 65535 / 255
+        gammaRamp.red[i] = gammaRamp.green[i] = gammaRamp.blue[i] = uint16_t(i * 257);
+    compressionMode = 0x10000;
+    clearColor = 0xFF000000u;
+}
+
+void DXC_Gfx::GetBackBufferSize(int32_t& width, int32_t& height) const
+{
+    if (backBuffer.IsValid()) {
+        width = backBuffer.width;
+        height = backBuffer.height;
+        return;
+    }
+    width = kNoDeviceWidth;
+    height = kNoDeviceHeight;
 }
 
 int DXC_Gfx::CheckD3D9()

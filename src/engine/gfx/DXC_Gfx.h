@@ -1,11 +1,20 @@
-// DXC_Gfx: the graphics object. On the dedicated server it creates no device: images load as
-// shared placeholders, meshes live in memory, and the scene loaders, which are its operations,
-// read its settings and share resources through its managers.
+// DXC_Gfx: the graphics object. It makes the Direct3D interface (the adapter) when it is built;
+// on a client the display set-up then makes the device. On the dedicated server no device is ever
+// made: images load as shared placeholders, meshes live in memory, and the scene loaders, which are
+// its operations, read its settings and share resources through its managers.
 //
 // The class is split by role:
-//   DXC_Gfx.cpp            construction, settings, path check, file name lookup, resource keys
+//   DXC_Gfx.cpp            construction and release, the field reset, settings, path check, file
+//                          name lookup, resource keys
+//   DXC_GfxDisplay.cpp     the client's display set-up that makes the device, and the release of
+//                          the device objects
+//   DXC_GfxStates.cpp      the render-state cache: raw state wrappers, cached setters, the stage
+//                          and sampler caches, nesting counters, clears, scene brackets, fill mode
+//                          and point sprites, streams, vertex processing and the invalidation
 //   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
-//   DXC_GfxRenderer.cpp    the renderer's quality settings and the device queries of the options
+//   DXC_GfxRenderer.cpp    the renderer's quality settings
+//   DXC_GfxImages.cpp      pixel formats: the format checks, compression and the format choice of
+//                          loaded textures; off-screen surfaces made by the device
 //   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
 //   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles,
 //                          and the binding of a scene's shader effects
@@ -25,6 +34,7 @@
 #include "base/CFileValidator.h"
 #include "base/DXC_Base.h"
 #include "base/String.h"
+#include "engine/gfx/DXC_GfxStateCache.h"
 #include "engine/gfx/DXC_Material.h"
 #include "engine/gfx/DXC_ResourceManagerTemplate.h"
 #include "engine/gfx/DXC_SurfaceBase.h"
@@ -38,9 +48,25 @@
 class DXC_3dScene;
 class DXC_AniCycle;
 class DXC_MeshBase;
+class DXC_ShaderEffect;
 class File;
 class FileList;
+class IDirect3D9;
+class IDirect3DDevice9;
+class IDirect3DVertexBuffer9;
 class RTXLoader;
+class Window;
+
+// The display a client asks for (the server asks for none).
+struct DXC_DisplayMode {
+    int32_t width = 1024;
+    int32_t height = 768;
+    int32_t windowed = 1;
+    int32_t refreshRate = 0;  // full screen only
+    D3DFORMAT format = D3DFMT_X8R8G8B8;
+    int32_t zBufferBits = 24;  // 0, 16, 24 or 32
+    int32_t vsync = 1;
+};
 
 // One video source that textures named ">>Video<n>" draw from.
 struct DXC_VideoSource {
@@ -58,6 +84,9 @@ public:
     static constexpr uint32_t kPlaceholderSize = 8;
     static constexpr int32_t kNoDeviceWidth = 1024;
     static constexpr int32_t kNoDeviceHeight = 768;
+    static constexpr int32_t kScratchBytes = 65536;
+    static constexpr int32_t kWideTextUnits = 65536;
+    static constexpr int32_t kNarrowTextBytes = 65536;
 
     DXC_Gfx();
     ~DXC_Gfx() override;
@@ -68,15 +97,23 @@ public:
     static int CheckD3D9();
     static int CheckD3DX9();
 
+    // The client's display set-up (DXC_GfxDisplay.cpp): presentation parameters from the mode, the
+    // device, its capabilities, the back-buffer surface and the depth set-up of the state cache.
+    // Failures are errors. The server never calls it.
+    int InitDisplay(Window* window, const DXC_DisplayMode& mode);
+    // Every device object this object holds, then the device and the Direct3D interface.
+    void ReleaseDeviceObjects();
+    IDirect3D9* GetDirect3D() const { return d3d; }
+    IDirect3DDevice9* GetDevice() const { return device; }
+
     void SetDedicatedMode(int32_t flag) { dedicatedMode = flag; }
     bool IsDedicated() const { return dedicatedMode != 0; }
-    // The back buffer's size. No device makes one here, so it is the fixed size below: views and
-    // screen fractions computed from it stay finite on the server.
-    void GetBackBufferSize(int32_t& width, int32_t& height) const
-    {
-        width = kNoDeviceWidth;
-        height = kNoDeviceHeight;
-    }
+    // The process-wide gamma (0..1) that the game's options hand over; a device would apply it.
+    void SetGamma(float value) { gamma = value; }
+    float GetGamma() const { return gamma; }
+    // The back buffer's size; without a device the fixed size above, so that views and screen
+    // fractions computed from it stay finite on the server.
+    void GetBackBufferSize(int32_t& width, int32_t& height) const;
     bool IsFullScreen() const { return windowed == 0; }
     // Whether the scene's bounds lie at least partly in the view frustum. Without a device there
     // is no view, and nothing is in it.
@@ -181,31 +218,150 @@ public:
     const D3DCAPS9& GetDeviceCaps() const { return caps; }
     // Textures whose width or height reaches the size are loaded at half size; 0 never.
     void SetTextureDownsize(int32_t size) { maxTextureSize = size; }
+    void SetMaxTextureSize(int32_t size) { maxTextureSize = size; }
+    // True when a maximum is set, not overridden, and the width or the height reaches it.
+    bool ExceedsMaxTextureSize(int32_t width, int32_t height) const;
     // The vertical field of view that a diagonal one gives at an aspect (width / height).
     static float DiagonalToVerticalFov(float fieldOfView, float aspect);
-    // 1 when the device takes the format for textures (mode 3 as render target, 5 as depth
-    // stencil); 0 without a device.
+
+    // Pixel formats and surfaces (DXC_GfxImages.cpp). 1 when the device takes the format for
+    // textures (mode 3 as render target, 5 as depth stencil); 0 without a device, and with the
+    // warning "Texture format %i mode %i not supported by device" when the device refuses it.
     int CheckTextureFormat(D3DFORMAT format, int32_t mode);
     // Level 0 none, 1 DXT1, 2 DXT1 and DXT5, for textures of at least minimumSize texels; a level
     // the device cannot store is an error.
     int SetTextureCompression(int32_t level, int32_t minimumSize);
+    // Memory of one pixel, for the statistics (DXT1 half a byte); 0 for a format not counted.
+    static float BytesPerPixel(D3DFORMAT format);
+    static bool IsDXTFormat(D3DFORMAT format);
+    static uint32_t NextPowerOfTwo(uint32_t n);  // 0 for 0
+    // The format a loaded texture is stored in, or 0 to keep the file's: large images compressed
+    // when compression is on, X1R5G5B5 (and X8R8G8B8 on an R5G6B5 back buffer) as R5G6B5.
+    D3DFORMAT ChooseTextureFormat(const D3DXIMAGE_INFO& image) const;
+    // An off-screen surface made by the device (format -1: the back buffer's), in system memory
+    // or the default pool, registered unnamed with the surface manager. Returns 1.
+    int CreateSurface(DXC_Surface* surface, int32_t width, int32_t height, int32_t format, bool systemMemory);
     // Bytes of texture memory the device offers.
     uint32_t GetAvailableTextureMem() const { return 0; }
     // Pixel shaders of the advanced (2.0) and the basic (1.1) level.
     bool HasAdvancedShaders() const { return advancedShaders != 0; }
     bool HasBasicShaders() const { return basicShaders != 0; }
 
+    // Raw device state wrappers (DXC_GfxStates.cpp): no cache; a failure is an error naming the
+    // call. GetRenderState answers the state's value.
+    int SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    DWORD GetRenderState(D3DRENDERSTATETYPE state);
+    int SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    int SetSamplerState(DWORD stage, D3DSAMPLERSTATETYPE type, DWORD value);
+
+    // Setters of single render states. Cached ones send a value only when it differs from the one
+    // last sent; the others send every time. All need the device; the getters of cached values
+    // do not.
+    int SetClipping(int32_t value);
+    int SetPatchEdgeStyle(int32_t value);
+    int SetZWriteEnable(int32_t on);
+    int SetStencilEnable(int32_t on);
+    int SetStencilOps(DWORD pass, DWORD fail, DWORD zFail);
+    int SetStencilFunc(DWORD function, DWORD reference);
+    int SetAlphaBlendEnable(int32_t on);
+    int SetSpecularEnable(int32_t on);
+    int SetAmbient(uint32_t color);
+    int SetNormalizeNormals(int32_t on);
+    int SetVertexBlend(int32_t mode);
+    // 0 (and nothing sent) when the device cannot blend indexed matrices in hardware and software
+    // vertex processing is off.
+    int SetIndexedVertexBlend(int32_t on);
+    int SetColorWriteEnable(bool red, bool green, bool blue, bool alpha);
+    HRESULT SetTextureFactor(uint32_t color);
+    int SetTextureFactorAlpha(uint32_t alpha);  // the top byte of the kept factor
+    int EnableFog(int32_t on);
+    int EnableClipPlane(int32_t index, int32_t on);  // bit index (0 to 31) of the clip-plane mask
+    // The system's code: -1 culls counter-clockwise faces, 0 none, 1 clockwise ones.
+    int SetCullMode(int32_t mode);
+    int32_t GetCullMode() const { return states.cullMode; }
+    // Mode 0 off; 255 passes alpha equal to the reference, any other mode alpha above it.
+    int SetAlphaTest(int32_t mode, int32_t reference);
+    int SetAlphaTestMode(int32_t mode);
+    // Off with an unlit colour (-1: none) that the stage set-up uses; alpha is forced to 255.
+    int SetLighting(int32_t on, uint32_t unlitColor = 0xFFFFFFFFu);
+    int32_t GetLighting() const { return states.lighting; }
+
+    // Texture-stage setters, cached per stage (0 to 7); the constant is sent every time.
+    void SetStageColorOp(int32_t stage, DWORD value);
+    void SetStageColorArg0(int32_t stage, DWORD value);
+    void SetStageColorArg1(int32_t stage, DWORD value);
+    void SetStageColorArg2(int32_t stage, DWORD value);
+    void SetStageAlphaOp(int32_t stage, DWORD value);
+    void SetStageAlphaArg1(int32_t stage, DWORD value);
+    void SetStageAlphaArg2(int32_t stage, DWORD value);
+    void SetStageTransformFlags(int32_t stage, DWORD value);
+    void SetStageTexCoordIndex(int32_t stage, DWORD value);
+    void SetStageConstant(int32_t stage, DWORD value);
+    // Address modes: a failed send is a warning, answers 0 and leaves the cache, so the next call
+    // tries again.
+    int SetTextureAddressU(int32_t mode, int32_t stage);
+    int SetTextureAddressV(int32_t mode, int32_t stage);
+    int SetTextureAddress(int32_t mode, int32_t stage);
+
+    // Nesting counters: nested drawing code suspends the z-buffer or lighting and the outermost
+    // restore puts back what was set.
+    int DisableZBuffer();
+    int EnableZBuffer();
+    void DisableLighting();
+    void RestoreLighting();
+
+    // Clears of the current render target and depth surface; the whole target without a rectangle.
+    int Clear(uint32_t color, float z, const D3DRECT* rect);
+    int ClearTarget(uint32_t color, const D3DRECT* rect);
+    int ClearZBuffer(float z, const D3DRECT* rect);  // 0 when the presentation has no z-buffer
+    int ClearStencil(DWORD value, const D3DRECT* rect);
+
+    void BeginScene();
+    void EndScene();
+    HRESULT SceneBegin();
+    HRESULT SceneEnd();
+    bool IsInScene() const { return states.inScene != 0; }
+
+    // Modes 1 points (the point-sprite record is applied), 2 wireframe, 3 solid.
+    int SetFillMode(int32_t mode, const DXC_PointSpriteParams* params = nullptr);
+    // With clamping the maximum size is limited to the device's, without it to at most 64 as
+    // well; a record above the limit is lowered, with a warning.
+    int SetPointSpriteParams(DXC_PointSpriteParams& params, bool clampToDevice);
+    int SetStreamSource(uint32_t stream, IDirect3DVertexBuffer9* buffer, uint32_t stride);
+    // On a device made for both kinds: software processing for a count below 1.
+    void SetHardwareVertexProcessing(int32_t count);
+    void ResetShaders();
+    // After a device reset every cached state is unknown, so the next set reaches the device.
+    void InvalidateStateCache();
+
     DXC_ImageManager& GetTextureManager() { return textureManager; }
     DXC_ImageManager& GetSurfaceManager() { return surfaceManager; }
     DXC_ResourceManager& GetMeshManager() { return meshManager; }
     DXC_ResourceManager& GetEffectManager() { return effectManager; }
 
+    // Members in the order they are built; the destructor gives back what the managers share
+    // before the managers go.
     int32_t initialised = 0;  // 1 once a device exists; never on the server
     int32_t dedicatedMode = 0;
-    int32_t windowed = 1;     // 0: full screen
-    D3DCAPS9 caps;            // the device's answers; zero without one
+    IDirect3D9* d3d = nullptr;           // one reference
+    IDirect3DDevice9* device = nullptr;  // one reference; none on the server
+    HRESULT lastResult = D3D_OK;         // of the last device call, stored before it is tested
+
+    // Window and presentation.
+    Window* window = nullptr;
+    int32_t windowed = 1;  // 0: full screen
+    int32_t displayWidth = kNoDeviceWidth;
+    int32_t displayHeight = kNoDeviceHeight;
+    int32_t refreshRate = 0;
+    int32_t vsync = 1;
+    D3DPRESENT_PARAMETERS presentParameters;
+    D3DCAPS9 caps;  // the device's answers; zero without one
+    float gamma = 0.5f;
     D3DFORMAT backBufferFormat = D3DFMT_A8R8G8B8;
+
     DXC_Material currentMaterial;
+    int32_t materialWords[3] = {0, 1, 1};  // settled by the operations that use them
+    float materialFloats[3] = {0.0f, 1.0f, 0.5f};
     int32_t checkLevel = 0;
     FileList* loadedFiles = nullptr;  // register of loaded files; none = no registering
     uint8_t shadersOn = 0;
@@ -214,17 +370,6 @@ public:
     bool allowMapType5 = true;
     bool allowMapTypes2And6 = true;
     int32_t textureCount = 0;
-    D3DXMATRIX viewMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    D3DXMATRIX projectionMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    D3DXMATRIX worldMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    D3DXMATRIX worldViewProjection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    D3DVIEWPORT9 viewport;   // no area until set
-    int32_t frustumDirty = 1;  // the frustum is built again before its next test
-    int32_t maxTextureSize = 0;  // the auto downsize
-    int32_t compressionLevel = 0;
-    int32_t compressionMinSize = 65536;  // texels, both sides rounded up to powers of two
-    int32_t advancedShaders = 0;  // set where a device reports them, never on the server
-    int32_t basicShaders = 0;
 
 private:
     // Registers the file name when a register is kept, and opens the file whole for reading.
@@ -233,18 +378,62 @@ private:
     void LoadVideoTexture(DXC_Texture& texture, const char* fileName);
     void LoadTextureList(DXC_Texture& texture, const char* fileName, uint32_t colorKey, int32_t options,
                          int32_t format, int32_t mipmaps);
+    void ResetFields();
+    IDirect3DDevice9& Device();  // the device; an error without one
+    void CheckStage(int32_t stage);
+    // Sends a stage state when it differs from the stage's cached word, which takes the value first.
+    void SetCachedStageState(int32_t stage, int32_t DXC_StageStateCache::*cached, D3DTEXTURESTAGESTATETYPE type,
+                             DWORD value);
+    void SetCachedRenderState(int32_t& cached, D3DRENDERSTATETYPE state, int32_t value);
+    void SetCachedRenderState(float& cached, D3DRENDERSTATETYPE state, float value);
+    int SetAddressMode(int32_t mode, int32_t stage, D3DSAMPLERSTATETYPE type, int32_t& cached,
+                       int32_t& requested, const char* warning);
+    int ClearDevice(DWORD flags, uint32_t color, float z, DWORD stencil, const D3DRECT* rect, const char* message);
 
+    String texts[2];  // settled by the operations that use them
     CFileValidator textureFiles;
     CFileValidator effectFiles;
     DXC_Texture placeholder;
+    String text;
     DXC_Surface backBuffer;
     DXC_ImageManager textureManager;
     DXC_ImageManager surfaceManager;
     DXC_ResourceManager meshManager;
     DXC_ResourceManager effectManager;
     DXC_ResourceManager spareManager;  // nothing fills it
+    std::unique_ptr<RTXLoader> rtxLoader;  // the one importer of text exports
+
+public:
+    DXC_PointSpriteParams pointSprite;  // the record the fill mode of points applies
+    std::unique_ptr<uint8_t[]> scratch[2];  // kScratchBytes each, per-frame lists of the drawing code
+
+    // The state caches.
+    DXC_StateCache states;
+    D3DXMATRIX viewMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DXMATRIX projectionMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DXMATRIX worldMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DXMATRIX worldViewProjection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DVIEWPORT9 viewport;   // no area until set
+    int32_t frustumDirty = 1;  // the frustum is built again before its next test
+    D3DLIGHT9 lights[8];
+    int32_t lightEnabled[8] = {};
+    DXC_Fog fog;
+    int32_t blendMode = 1;  // 1: no blending
+    DXC_ShaderEffect* activeEffect = nullptr;  // not owned
+    int32_t maxTextureSize = 0;  // the auto downsize
+    int32_t maxTextureSizeOverride = 0;  // set: the maximum is not applied
+    int32_t compressionLevel = 0;
+    int32_t compressionMode = 0x10000;
+    int32_t compressionMinSize = 65536;  // texels, both sides rounded up to powers of two
+    uint32_t clearColor = 0xFF000000u;
+    D3DGAMMARAMP gammaRamp;  // the identity ramp
+    int32_t advancedShaders = 0;  // set where a device reports them, never on the server
+    int32_t basicShaders = 0;
+
+private:
     DXC_VideoSource videoSources[kVideoSources];
-    std::unique_ptr<RTXLoader> rtxLoader;  // the one importer of text exports; goes first
+    std::unique_ptr<char16_t[]> wideText;  // kWideTextUnits; every printf-style drawing formats here
+    std::unique_ptr<char[]> narrowText;    // kNarrowTextBytes
 };
 
 // The program's graphics object: the program's entry makes it before the controller and fills

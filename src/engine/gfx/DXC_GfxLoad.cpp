@@ -58,15 +58,8 @@ int DXC_Gfx::LoadSurface(DXC_Surface* surface, const char* fileName, uint32_t, i
                                          format == -1 ? backBufferFormat : D3DFORMAT(format), D3DPOOL_SCRATCH, &made);
     if (FAILED(result))
         Error("CreateImageSurface failed: %s ", GetDirectXErrorName(result));
-    D3DLOCKED_RECT locked;
-    if (made->LockRect(&locked, nullptr, 0) == D3D_OK) {
-        D3DSURFACE_DESC desc;
-        made->GetDesc(&desc);
-        if (desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_X8R8G8B8)
-            Fill(locked, kPlaceholderSize, kPlaceholderSize, kPlaceholderColor);
-        made->UnlockRect();
-    }
     surface->Attach(made, nullptr, -1);
+    surface->Clear(kPlaceholderColor, nullptr);  // in software, in whatever format it has
     return 1;
 }
 

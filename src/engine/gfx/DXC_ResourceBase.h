@@ -50,6 +50,15 @@ public:
         resourceManager = nullptr;
     }
 
+    // The error flag, the name, the id and the manager of another resource (clones and copies
+    // of the screen).
+    void CopyBase(const DXC_ResourceBase& other)
+    {
+        DXC_Base::operator=(other);
+        resourceId = other.resourceId;
+        resourceManager = other.resourceManager;
+    }
+
     int32_t resourceId = -1;
     DXC_ResourceManagerBase* resourceManager = nullptr;  // not owned
 };

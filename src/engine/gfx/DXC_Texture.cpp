@@ -311,6 +311,7 @@ void DXC_Texture::UpdateDesc()
     mipLevels = int32_t(currentTexture->GetLevelCount());
     if (HasAlphaFormat(desc.Format))
         alphaFlag = 1;
+    SetupFormat();
 }
 
 void DXC_Texture::GiveBack(int32_t& id, IDirect3DTexture9*& texture)

@@ -103,10 +103,14 @@ public:
     int32_t GetSequenceLength() const { return frameCount; }
     void SetSequenceParams(float frameDuration, float time, int32_t mode);
 
-    // The first level of the current texture: "LockRect failed: %s" and "UnlockRect failed: %s"
-    // are errors; without a texture both answer 0.
+    // The first level of the current texture (a rectangle or all): "LockRect failed: %s" and
+    // "UnlockRect failed: %s" are errors; without a texture both answer 0. The second form hands
+    // the locked pixels out.
+    int Lock(const D3DRECT* rect, DWORD flags) override;
     int Lock(D3DLOCKED_RECT& locked, DWORD flags);
-    int Unlock();
+    int Unlock() override;
+    void GetRect(int32_t rect[4]) const override;  // the first level whole
+    int GetSize(int32_t& width, int32_t& height) const override;
     // The lower levels from the first; 0 without a texture ("D3DXFilterTexture failed: %s").
     int CreateMipMaps();
     // True when every stage with a name was read from a file whose modification time is the one

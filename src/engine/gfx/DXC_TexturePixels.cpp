@@ -4,14 +4,22 @@
 
 #include "base/File.h"
 
-int DXC_Texture::Lock(D3DLOCKED_RECT& rect, DWORD flags)
+int DXC_Texture::Lock(const D3DRECT* rect, DWORD flags)
 {
     if (!currentTexture)
         return 0;
-    const HRESULT result = currentTexture->LockRect(0, &rect, nullptr, flags);
+    const HRESULT result = currentTexture->LockRect(0, &lockedBits, rect, flags);
     if (FAILED(result))
         Error("LockRect failed: %s", GetDirectXErrorName(result));
-    locked = 1;
+    NoteLock(rect, pixelWidth, pixelHeight);
+    return 1;
+}
+
+int DXC_Texture::Lock(D3DLOCKED_RECT& rect, DWORD flags)
+{
+    if (!Lock(nullptr, flags))
+        return 0;
+    rect = lockedBits;
     return 1;
 }
 
@@ -23,6 +31,20 @@ int DXC_Texture::Unlock()
     if (FAILED(result))
         Error("UnlockRect failed: %s", GetDirectXErrorName(result));
     locked = 0;
+    return 1;
+}
+
+void DXC_Texture::GetRect(int32_t rect[4]) const
+{
+    rect[0] = rect[1] = 0;
+    rect[2] = pixelWidth;
+    rect[3] = pixelHeight;
+}
+
+int DXC_Texture::GetSize(int32_t& width, int32_t& height) const
+{
+    width = pixelWidth;
+    height = pixelHeight;
     return 1;
 }
 

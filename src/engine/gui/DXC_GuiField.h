@@ -24,6 +24,7 @@ public:
     // Opening a closed field or closing an open one; other calls change nothing.
     virtual void SetOpenState(bool open);
     virtual int32_t IsOpen() const { return closed == 0 ? 1 : 0; }
+    void ToggleOpen() { SetOpenState(IsOpen() == 0); }
     virtual void SetPos(int32_t x, int32_t y);
     virtual void SetSize(int32_t width, int32_t height);
     // The field that took the character, or null.

@@ -172,6 +172,8 @@ void RTXLoader::MakeChannelList(const RTX_MaterialInfo* material, RTX_MeshLoadIn
         info.channels.push_back(ChannelPlusTexCoord{slot, int32_t(info.channels.size())});
     };
     if (!material) {
+        // No map reads a set of a mesh without material: only the slots that hold coordinates get
+        // one, in slot order, so its vertices carry no empty sets.
         for (int32_t s = 0; s < kSlots; s++)
             if (m_Work.channels[s].faceRead > 0)
                 enter(s);

@@ -100,6 +100,9 @@ void GameCtrl::ResetGameState()
     m_PendingViewMode = -1;
     m_GameTime = 0.0;
     m_ConsoleUsed = m_DebugMode;
+    for (std::unique_ptr<Inventory>& store : m_InventoryStores)
+        if (store)
+            store->Clear(true);  // what a script stored in the last game is gone with its items
 }
 
 void GameCtrl::Reset()

@@ -173,12 +173,6 @@ struct NameListElement {
 };
 using NameList = DynaMem<NameListElement, 16>;
 
-// A bone of a creature's skeleton with the weight its animation blending gives it.
-struct BoneWeight {
-    String name;
-    float weight = 1.0f;
-};
-
 // A video sequence the player may watch again: its file and its title.
 struct UnlockedVideoStruct {
     String fileName;
@@ -332,6 +326,9 @@ public:
     virtual bool IsGuiUnderMouse(int32_t flag);
     // Reveals the active area around the stored map position, once one is stored.
     virtual void RevealMapAtPosition();
+    // A controller that is not the server's marks its own active area each frame: around its
+    // main character and the revealed map position; the server's network layer marks the players'.
+    void MarkActiveArea();
     void SetMapPosition(float x, float y)
     {
         m_MapPosition = D3DXVECTOR2(x, y);
@@ -406,7 +403,8 @@ public:
     void LoadConstants();
     ConstantTable& GetConstants() { return m_Constants; }
     // Opens a name = value file depending on the constants and hands it to LoadGameRules; a file
-    // that cannot be opened is reported and the rules run on the empty reader.
+    // that cannot be opened is reported and the rules run on the empty reader. The reader asks
+    // the game configuration first.
     void LoadRulesFile(const char* fileName);
     // The game rules of such a file, then the character classes; the game adds its own rules.
     virtual void LoadGameRules(ConfigFileReader& reader);
@@ -467,7 +465,7 @@ public:
 
     // Key readers: each fills one record from one entry; a key the entry lacks leaves its field.
     void ReadNetSync(ConfigFileReader& reader, uint8_t& netSync, int32_t entry);
-    void ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry);
+    void ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry) override;
     // Scales the light values by the light brightness (times the creature light factor for a
     // creature); returns isCreature.
     bool ScaleLightBrightness(ElemLightValues& light, bool isCreature);
@@ -605,8 +603,9 @@ public:
     // The per-entry tables of the creature definitions that the creature factory fills.
     std::vector<std::shared_ptr<WorldElem>>& GetCreatureEntryObjects() { return m_CreatureEntryObjects; }
     std::vector<uint32_t>& GetCreatureEntryWords() { return m_CreatureEntryWords; }
-    // The weights a bone weight table names, set on the bones of that name; the others keep theirs.
-    void LoadBoneWeightTable(const char* fileName, std::vector<BoneWeight>& bones);
+    // The weights a bone weight table names, set on the creature's bones of that name; the others
+    // keep theirs.
+    void LoadBoneWeightTable(const char* fileName, CreatureObj& creature);
 
     // Creature stat blocks (GameCtrlCreatureStats.cpp). The entry's stat block into the
     // creature: complete makes it a full definition whose missing keys take their defaults,
@@ -945,7 +944,6 @@ public:
     // The local input drives only the creature (none: nobody), which becomes the main character.
     virtual void SetMainCharacter(CreatureObj* creature);
     // The world object type of the light that follows the main character (empty: none).
-    void SetMainCharLightType(const char* type) { m_MainCharLightType = type; }
     void RenewMainCharLight();
     void AddToInputCtrl(WorldElem* elem) override;
     void SetMainChar(WorldElem* elem) override;
@@ -982,6 +980,8 @@ public:
         m_NewItemChances[0] = enchant;
         m_NewItemChances[1] = boost;
     }
+    float GetNewItemEnchantChance() const { return m_NewItemChances[0]; }
+    float GetNewItemBoostChance() const { return m_NewItemChances[1]; }
     // Takes the item out of its inventory and lays it into the world next to the dropper (null:
     // the main character); the new element's object ID, or -1.
     int32_t DropItem(ItemBase* item, float unused, WorldElem* dropper);
@@ -1607,7 +1607,6 @@ protected:
 
     // Input controllers and objects in the level.
     DynaPtrList<InputCtrl*, 4096> m_InputCtrls;
-    String m_MainCharLightType;
     float m_NewItemChances[2] = {0.0f, 0.0f};  // enchant, boost: the game's rules set them
     DynaPtrList<WorldElem*, 16> m_DoNotSaveObjects;  // owned while kept
 
@@ -1635,7 +1634,7 @@ private:
     void ReadLevelRunningKeys(int32_t entry, bool freshStart);
     CreatureObj* PlaceLevelHero(bool fromSaveGame, const LevelChangeOptions& options);
     void RunLevelInitScript();
-    void StartGameScripts();
+    void LoadGameScripts();
     // The hero's steps that the input controllers and the camera complete (GameCtrlLevelHero.cpp):
     // whether a local input controller (kind 1) exists, which alone makes a level create a hero;
     // the level's starting position of a number; making a creature the main character; the

@@ -11,6 +11,7 @@
 #include "base/Timer.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "game/objects/AniCycleSet.h"
+#include "game/objects/CreatureObj.h"
 
 #include <cctype>
 
@@ -215,8 +216,9 @@ void GameCtrl::LoadCreatureDefinitions()
 // The table is text read token by token: ';' comments out the rest of its line, a quoted bone
 // name is followed by its weight (a number or a constant), anything else is passed over. The
 // first weight of a bone holds.
-void GameCtrl::LoadBoneWeightTable(const char* fileName, std::vector<BoneWeight>& bones)
+void GameCtrl::LoadBoneWeightTable(const char* fileName, CreatureObj& creature)
 {
+    creature.SetupBones(true);  // the bones the table does not name keep the weight of their name
     TextDataFileReader reader;
     reader.SetConstantTable(&m_Constants);
     reader.Open(fileName, true);
@@ -246,7 +248,9 @@ void GameCtrl::LoadBoneWeightTable(const char* fileName, std::vector<BoneWeight>
         if (float* slot = weights.Insert(name))
             *slot = weight;
     }
-    for (BoneWeight& bone : bones)
-        if (const float* weight = weights.Find(bone.name))
-            bone.weight = *weight;
+    DXC_3dScene* scene = creature.GetScene();
+    for (int32_t i = 0; scene && i < int32_t(creature.m_BoneWeights.size()); i++)
+        if (DXC_3dObject* bone = scene->objects.GetAt(i))
+            if (const float* weight = weights.Find(String(bone->GetObjectName())))
+                creature.m_BoneWeights[size_t(i)] = *weight;
 }

@@ -32,6 +32,9 @@ void GameCtrl::LoadRulesFile(const char* fileName)
     reader.SetConstantTable(&m_Constants);
     if (reader.Load(fileName) != 0)
         ReportError("Can not open '%s'", fileName ? fileName : "");
+    // The game configuration is asked first: a rule it gives holds, and a rule the settings file
+    // lacks may stand there alone. Loading clears a link, so it is made after the load.
+    reader.SetLinkedReader(&GetGameConfig());
     LoadGameRules(reader);
 }
 

@@ -468,7 +468,9 @@ WorldElem* GameCtrl::CreateCreatureElement(int32_t entry, WorldObjectCreateParam
     ReadFlagKey(reader, "InheritAITargets", values.inheritAITargets, entry);
     reader.GetString("onKill", values.onKill, entry);
     reader.GetString("onKill2", values.onKill2, entry);
-    reader.GetString("onAction", creature->m_ActionScript, entry);
+    String handler;
+    if (ConfigFileReader::Found(reader.GetString("onAction", handler, entry)))
+        creature->SetActionHandler(handler);
     ReadByteKey(reader, "dead", creature->m_Dead, entry);
     if (params.addToWorld && m_World.AddObj(creature, 1, true) < 0)
         return nullptr;
@@ -542,6 +544,7 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
     reader.GetFloat("acRot", values.aniRotation, definition);
     creature.m_Stats.aniCycleSet = LoadAniCycleSets(set.c_str());
     creature.m_CreatureType = GetAniCycleSet(creature.m_Stats.aniCycleSet);
+    creature.BindCycleSet(GetAniCycleSet(creature.m_Stats.aniCycleSet));  // clones copy the binding
     String shader;
     if (ConfigFileReader::Found(reader.GetString("shader", shader, definition)))
         creature.SetShader(shader, false);
@@ -573,8 +576,7 @@ void GameCtrl::BuildCreature(CreatureObj& creature, int32_t definition, const ch
     if (ConfigFileReader::Found(reader.GetString("BoneWeightTable", boneFile, definition))) {
         if (!File::Exists(boneFile.c_str()))
             Error("Can not open bone weight table file: %s", boneFile.c_str());
-        std::vector<BoneWeight> bones;  // the skeleton's bones come with the creature's scene
-        LoadBoneWeightTable(boneFile.c_str(), bones);
+        LoadBoneWeightTable(boneFile.c_str(), creature);
     }
     float party = 0.0f;
     if (ConfigFileReader::Found(reader.GetFloat("party", party, definition)))

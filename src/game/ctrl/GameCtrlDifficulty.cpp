@@ -3,6 +3,7 @@
 #include "game/ctrl/GameCtrl.h"
 
 #include "game/ctrl/Difficulty.h"
+#include "game/objects/CreatureObj.h"
 #include "script/ScriptReader.h"
 
 #include <memory>
@@ -27,6 +28,7 @@ void GameCtrl::LoadDifficulty(ConfigFileReader& reader, int32_t entry)
     reader.GetFloat("monsterHealth", g_Difficulty.monsterHealth, entry);
     reader.GetFloat("monsterDamage", g_Difficulty.monsterDamage, entry);
     reader.GetFloat("monsterMoveSpd", g_Difficulty.monsterMoveSpeed, entry);
+    CreatureObj::s_OtherPartySpeedFactor = g_Difficulty.monsterMoveSpeed;
     reader.GetFloat("monsterShotSpeed", g_Difficulty.monsterShotSpeed, entry);
     reader.GetFloat("heroHealthRegeneration", g_Difficulty.heroHealthRegeneration, entry);
     const struct {

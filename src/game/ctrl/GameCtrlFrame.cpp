@@ -4,6 +4,7 @@
 
 #include "base/Timer.h"
 #include "engine/gui/DXC_GuiManager.h"
+#include "game/objects/CreatureObj.h"
 #include "game/ctrl/StateManager.h"
 
 #include <algorithm>
@@ -28,7 +29,10 @@ int32_t GameCtrl::UpdateFrame(float frameTime)
 {
     m_FrameStartTime = Timer::GetTime();
     const double profileStart = GetProfilingTime();
-    RevealMapAtPosition();
+    if (IsServer())
+        RevealMapAtPosition();
+    else
+        MarkActiveArea();
     UpdateMusicFade(frameTime);
     if (frameTime > 0.0f) {
         // The input controllers step in the order of their list, the AI's pass included.
@@ -111,6 +115,17 @@ void GameCtrl::RevealMapAtPosition()
 {
     if (m_HasMapPosition)
         m_World.RevealMapArea(m_MapPosition.x, m_MapPosition.y, false);
+}
+
+void GameCtrl::MarkActiveArea()
+{
+    D3DXVECTOR2 centres[2];
+    int32_t count = 0;
+    if (CreatureObj* hero = GetMainChar())
+        centres[count++] = hero->GetPos();
+    if (m_HasMapPosition)
+        centres[count++] = m_MapPosition;
+    m_World.MarkActiveArea(centres, count);
 }
 
 void GameCtrl::ResetStepTime()

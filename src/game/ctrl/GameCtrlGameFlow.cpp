@@ -77,7 +77,7 @@ CreatureObj* GameCtrl::StartNewGame(const char* levelName)
     for (int32_t slot = 0; slot < m_InputCtrls.GetCapacity(); slot++)
         if (InputCtrl* input = m_InputCtrls.GetBySlot(slot))
             input->Reset();
-    StartGameScripts();
+    LoadGameScripts();
     DeleteWorkingSaveFolder();
     ChangeLevel(level.c_str(), GetSavegamePath(-1), LevelChangeOptions());
     if (m_DebugMode || g_Options.allowXMove)
@@ -85,10 +85,14 @@ CreatureObj* GameCtrl::StartNewGame(const char* levelName)
     return GetMainChar();
 }
 
-// Each game script ("InitScript" of the rules) is loaded as a module of the world and run once;
-// a script that fails is reported like any script error and the game goes on.
-void GameCtrl::StartGameScripts()
+// Each game script ("InitScript" of the rules) becomes a kept module of the world, loaded afresh
+// for every new game: the module of the game before goes first. Its top level runs once, which
+// declares its functions for the other scripts; a script that fails is reported like any script
+// error and the game goes on.
+void GameCtrl::LoadGameScripts()
 {
+    for (int32_t i = 0; i < m_InitScripts.GetCount(); ++i)
+        m_World.ReleaseScriptModules(m_InitScripts.GetName(i));
     for (int32_t i = 0; i < m_InitScripts.GetCount(); ++i) {
         ScriptValue result;
         RunScript(result, m_InitScripts.GetName(i), "InitScript", 1, -1);

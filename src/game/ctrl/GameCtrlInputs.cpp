@@ -101,11 +101,11 @@ int32_t GameCtrl::GetInputIndexFor(CreatureObj* creature)
     return -1;
 }
 
-// The strategy's finish script of the creature's current intention comes with the AI runner.
 void GameCtrl::AttachCreatureToInput(CreatureObj* creature, int32_t number)
 {
     if (!creature)
         return;
+    creature->RunStrategyFinishScript();
     creature->m_Dead = 0;
     creature->m_DeathTime = 0.0f;
     creature->m_Dying = 0;  // revived: it can be damaged and killed again
@@ -160,7 +160,7 @@ void GameCtrl::SetMainCharacter(CreatureObj* creature)
 void GameCtrl::RenewMainCharLight()
 {
     CreatureObj* hero = m_MainChar.Get();
-    if (!hero || m_MainCharLightType.IsEmpty())
+    if (!hero || m_Settings.mcLight.IsEmpty())  // the rules' "mcLight"
         return;
     hero->PurgeChildren();
     for (int32_t slot = 0; slot < hero->m_Children.GetCapacity(); slot++) {
@@ -170,7 +170,7 @@ void GameCtrl::RenewMainCharLight()
             hero->DeleteChild(slot, false);  // the light of an earlier call
     }
     const D3DXVECTOR2 pos = hero->GetPos();
-    WorldElem* light = CreateWorldObject(m_MainCharLightType.c_str(), nullptr, true, false, true, false, 0.0f, &pos,
+    WorldElem* light = CreateWorldObject(m_Settings.mcLight.c_str(), nullptr, true, false, true, false, 0.0f, &pos,
                                          0.0f, nullptr, -1);
     if (!light)
         return;

@@ -9,6 +9,7 @@
 #include "game/objects/EventObj.h"
 #include "game/objects/ItemObj.h"
 #include "game/objects/KI_ActionData.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "world/ActionAttack.h"
 #include "world/Inventory.h"
 #include "world/ProtectionValues.h"
@@ -102,7 +103,8 @@ int32_t GameCtrl::ShowInventory(WorldElem* object, int32_t flag, const char* tex
 void GameCtrl::UseItemByMainChar(InventoryItem* item, int32_t a)
 {
     CreatureObj* hero = GetMainChar();
-    if (!hero || hero->IsDead() || !IsInputAllowed())  // the input controllers add their own test
+    InputCtrl* first = m_InputCtrls.GetSize() > 0 ? m_InputCtrls.GetAt(0) : nullptr;
+    if (!hero || hero->IsDead() || (first && first->IsDisabled(false)) || !IsInputAllowed())
         return;
     hero->UseItem(item, a, 1);
 }

@@ -103,8 +103,11 @@ CreatureObj* GameCtrl::ChangeLevel(const char* levelFile, const String& saveDir,
         const String stateFile = stateDir + BaseNameWithoutExtension(levelName) + ".ld";
         // The version is read as the stream's remembered 16-bit value: the item records of the
         // stored level decide their layout by it.
-        if (File::Exists(stateFile.c_str()) && state.Open(stateFile, true, File::kDiskFile, false) &&
-            state.GetRemaining() >= 2) {
+        if (File::Exists(stateFile.c_str())) {
+            // A state that is there but cannot be read is refused: starting the level fresh would
+            // silently bring back what the player already took or killed.
+            if (!state.Open(stateFile, true, File::kDiskFile, false) || state.GetRemaining() < 2)
+                Error("Can not read stored level state '%s'", stateFile.c_str());
             const uint16_t version = state.ReadInt16Member();
             if (version < WorldCtrl::kOldestSaveVersion || version > WorldCtrl::kSaveVersion)
                 Error("Obsolete file version not supported (%s)", stateFile.c_str());
@@ -339,7 +342,7 @@ CreatureObj* GameCtrl::PlaceLevelHero(bool fromSaveGame, const LevelChangeOption
         hero = made && made->IsCreature() ? dynamic_cast<CreatureObj*>(made) : nullptr;
         if (!hero)
             Error("Main Character must be a creature");
-        MakeLevelMainCharacter(hero);
+        SetMainCharacter(hero);  // a fresh hero gets the rules' hero light as well
     } else {
         for (int32_t i = m_World.GetNumElements() - 1; i >= 0; --i) {
             WorldElem* elem = m_World.GetObjectAt(i);
@@ -353,9 +356,10 @@ CreatureObj* GameCtrl::PlaceLevelHero(bool fromSaveGame, const LevelChangeOption
         hero->SetPos(start->GetPos().x, start->GetPos().y);
         hero->SetAngle(start->GetAngle());
     }
+    if (carried && !IsCameraPathPlaying())  // a held camera keeps its way
+        m_CameraYaw[0] = m_CameraYaw[1] = hero->GetAngle() + kHeroCameraTurn;
     const D3DXVECTOR2 pos = hero->GetPos();
     Log::Write("Level %s loaded with hero at pos (%i,%i)", m_LevelDescFile.c_str(), int(pos.x), int(pos.y));
-    (void)kHeroCameraTurn;  // the camera follows the carried hero's angle once the camera stands
     return hero;
 }
 

@@ -39,6 +39,7 @@ void GameCtrl::LoadLevelSettings(ConfigFileReader& reader, int32_t entry)
     ReadOr(reader.GetBool("AddHeroLevelToMonsterLevel", addHeroLevel, entry), addHeroLevel, false);
     SetMonsterLevelRange(monsterLevel[0], monsterLevel[1], addHeroLevel ? 1 : 0);
     ReadFactorPair(reader, "MonsterHealth", entry, level.monsterHealth);
+    SetMonsterHealth(level.monsterHealth[0], level.monsterHealth[1]);  // monsters read from now on get it
     ReadFactorPair(reader, "MonsterDamage", entry, level.monsterDamage);
     ReadFactorPair(reader, "MonsterArmour", entry, level.monsterArmour);
     ReadOr(reader.GetFloat("ItemMight", level.itemMight, entry), level.itemMight, 0.0f);

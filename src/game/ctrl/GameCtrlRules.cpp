@@ -4,6 +4,7 @@
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/GameOptions.h"
+#include "game/objects/CreatureObj.h"
 #include "level/Angle.h"
 #include "world/WorldCtrl.h"
 
@@ -67,6 +68,7 @@ void GameCtrl::LoadGameRules(ConfigFileReader& reader)
     reader.GetFloat("MainCharCombatSpeed", opt.mainCharCombatSpeed);
     reader.GetFloat("MainCharMagicSpeed", opt.mainCharMagicSpeed);
     reader.GetFloat("MainCharMovementSpeed", opt.mainCharMovementSpeed);
+    CreatureObj::s_MainCharSpeedFactor = opt.mainCharMovementSpeed;
 
     // Red, green, blue and alpha in 0..1; fewer than four numbers leave the colour.
     float glow[4] = {0.0f, 0.0f, 0.0f, 0.0f};

@@ -3,6 +3,9 @@
 // tables and hooks of the built-in script functions.
 #include "game/ctrl/GameCtrl.h"
 
+#include "game/objects/CreatureObj.h"
+#include "game/objects/KI_ScriptActionParams.h"
+#include "world/KI_Strategy.h"
 #include "world/ScriptReaderGameEngine.h"
 #include "world/WorldElem.h"
 
@@ -132,13 +135,30 @@ void GameCtrl::RunScriptFunctionAtClients(const char* name, const ScriptValue* a
 
 // The creature's AI starts the action and takes its first step once it can take a script's
 // action; until then the call changes nothing.
+// The script's order becomes a strategy entry of its own: the named action or strategy, the
+// target slot it names, SetAI's priority (100 unless given) held for its number of seconds (1000
+// unless given), the flee distance and the finish script; the order ends when it is done.
 void GameCtrl::StartScriptAIAction(CreatureObj& creature, const KI_ScriptActionParams& params, WorldElem* target,
                                    bool add)
 {
-    (void)creature;
-    (void)params;
-    (void)target;
-    (void)add;
+    KI_StratEntry entry;
+    entry.type = params.kind;
+    entry.id = params.targetName;
+    const int32_t slot = params.targetSlot[0];
+    if (slot != KI_ScriptActionParams::kNoSlot) {
+        entry.target = slot;
+        entry.positionID = slot;
+    }
+    if (!add) {
+        entry.prior = params.intValue;
+        entry.maxForceTime = params.number;
+    }
+    entry.fleeDist = params.secondNumber;
+    entry.finishScript = params.text;
+    entry.finishAction = 1;
+    entry.myID = creature.m_AIRun.strategyID;  // the creature's strategy stays its own
+    creature.StartStrategyEntry(entry, target, add, nullptr);
+    creature.UpdateAI(0);
 }
 
 void GameCtrl::BoostItem(ItemBase* item)

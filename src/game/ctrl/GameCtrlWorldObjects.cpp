@@ -189,7 +189,9 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     reader.GetString("onDamage", elem.m_OnDamage, entry);
     reader.GetString("OnInventoryTransfer", elem.m_MoreTexts[0], entry);
     reader.GetString("onInit", elem.m_OnInit, entry);
-    reader.GetString("onUpdate", elem.m_MoreTexts[1], entry);
+    String handler;
+    if (ConfigFileReader::Found(reader.GetString("onUpdate", handler, entry)))
+        elem.SetUpdateHandler(handler);
     ReadText(reader, "DlgPic", values.dlgPic, entry);
 
     LoadWorldObjectInventory(elem, entry);

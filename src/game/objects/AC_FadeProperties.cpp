@@ -6,11 +6,11 @@
 #include "base/FileRecordReader.h"
 #include "base/Math.h"
 #include "game/objects/AniCycleSet.h"
+#include "game/objects/PackedFloat16.h"
 #include "level/Angle.h"
 #include "world/GameCtrlInterface.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -338,13 +338,7 @@ float AC_FadeProperties::GetRootDistance(float dt, int32_t track) const
     return float(curve.Evaluate(time + speed * dt) - curve.Evaluate(time));
 }
 
-uint16_t AC_FadeProperties::PackSpeed(float s)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &s, sizeof bits);
-    bits += 1u << 13;  // to nearest: bits 0 to 13 are dropped
-    return uint16_t(((bits >> 16) & 0xC000u) | ((bits >> 14) & 0x3FFFu));
-}
+uint16_t AC_FadeProperties::PackSpeed(float s) { return PackedFloat16::Pack(s); }
 
 void AC_FadeProperties::PackState(uint16_t& cycleWord, uint16_t& speedWord) const
 {

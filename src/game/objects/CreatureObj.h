@@ -101,7 +101,8 @@ public:
         kEffectItem = 21,
     };
 
-    // The speed factor of the main character, and of the creatures of parties other than 1.
+    // The speed factor of the main character ("MainCharMovementSpeed" of the game rules), and of
+    // the creatures of parties other than 1 (the difficulty's "monsterMoveSpd").
     static inline float s_MainCharSpeedFactor = 1.0f;
     static inline float s_OtherPartySpeedFactor = 1.0f;
     // The fade rate of an invisible creature becoming visible again (a game constant).
@@ -314,6 +315,8 @@ public:
     // Codes 6, 7, 8, 17 and codes outside -1 .. 27 cannot be carried out and are refused.
     static constexpr int32_t kMoveNone = -1;
     static constexpr int32_t kMoveWalk = 3;
+    static constexpr int32_t kMoveToTarget = 4;  // after an element
+    static constexpr int32_t kMoveToPoint = 5;
     static constexpr int32_t kMoveJump = 9;
     static constexpr int32_t kMoveDodge = 13;
     static constexpr int32_t kMoveBaseDummy = 25;
@@ -354,6 +357,8 @@ public:
     void UpdateAI(int32_t flag);
     void ExecuteIntention(float dt);
     void RunFinishScript();
+    // The current intention's finish script alone (a creature handed to another input runs it).
+    void RunStrategyFinishScript();
     virtual void FrameUpdate(float dt);
     void Update(float dt) override { FrameUpdate(dt); }
     void Die() override;
@@ -533,7 +538,11 @@ public:
     void SetLastEnemy(WorldElem* enemy);
     void ReAssessAI(int32_t level);
     void WarnAttackTargets(ActionEntry& entry);
+    // The creature's "onAction" handlers run with the name of the action starting (an action
+    // entry's, "Block", "Jump", "Dodge"); the controller keeps the name for them.
     void OnActionEvent(const char* name);
+    // The "onAction" handler text, by key or script; it runs while it is not empty.
+    void SetActionHandler(const String& text);
     WorldElem* GetCurrentTarget() override { return m_LastEnemy.Get(); }
 
     // Attack damage, received and taken damage, death (CreatureObjDeath.cpp).

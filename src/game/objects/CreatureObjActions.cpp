@@ -20,13 +20,20 @@ constexpr int32_t kShadowRun = CreatureObj::kEffectShadowRun;
 
 }  // namespace
 
-// The length factor of an attack cycle of the creature's type. The creature type data that
-// holds the 64 factors comes with the creature configuration; until then every factor is 1.
-static float AttackLengthFactor(const CreatureObj& creature, int32_t anicycle)
+// The length factor of an attack cycle of the creature's type: the attack point that its cycle
+// set gives the alternative now playing ("acAttackPoint"), so that the action's parts fire along
+// the blow; a set that gives none leaves the timeline as the action record has it.
+static float AttackLengthFactor(CreatureObj& creature, int32_t anicycle)
 {
-    (void)creature;
-    (void)anicycle;
-    return 1.0f;
+    const AniCycleSet* set = creature.GetAniCycleSet();
+    if (!set || anicycle < 0 || anicycle >= AniCycleSet::kAttacks)
+        return 1.0f;
+    const int32_t playing = creature.m_CyclePlayers[1].GetCycleNumber() - kFirstAttackCycle;
+    int32_t variant = 0;
+    if (playing >= 0 && playing % AniCycleSet::kAttacks == anicycle)
+        variant = std::min(playing / AniCycleSet::kAttacks, AniCycleSet::kAttackVariants - 1);
+    const float point = set->m_AttackPoints[anicycle][variant];
+    return point > 0.0f ? point : 1.0f;
 }
 
 // The seconds a cycle of the creature's set plays; 0 without one.
@@ -104,8 +111,7 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
             StopAction();
             return 0;
         }
-        // The "onAction" handler (m_OnActionCount) runs here with the name once creatures run
-        // their script handlers.
+        OnActionEvent(name.c_str());
         if (!HasMana(float(entry->mana))) {
             // The input side hears of the unpaid action here (the main character's notice).
             StartAction(kActionNone, String(), nullptr, priority, 0.0f);
@@ -149,8 +155,8 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
         break;
     }
     case kActionBlock:
-        // The "onAction" handler runs here with "Block" (not for a forced restart) once creatures
-        // run their script handlers.
+        if (!m_ActionRestart)
+            OnActionEvent("Block");
         StopMovement(kMoveNone);
         SetAniCycle(kBlockCycle, 1, false, false);
         break;
@@ -210,10 +216,8 @@ void CreatureObj::DoAction(float dt)
             const float T = hasCycle ? AttackLengthFactor(*this, entry->anicycle) * L : 0.5f * L;
             const float t = s.actionTime;
             const float warn = entry->warnEnemyPoint >= 0.0f ? entry->warnEnemyPoint : std::max(T - 0.5f, 0.0f);
-            if (PartFires(warn, t, dt)) {
-                // The creatures in reach are warned of the attack here (WarnAttackTargets), which
-                // comes with the creature's damage intake.
-            }
+            if (PartFires(warn, t, dt))
+                WarnAttackTargets(*entry);  // the creatures in reach re-assess before the blow lands
             if (PartFires(entry->costPoint * T, t, dt)) {
                 if (!HasMana(float(entry->mana))) {
                     // The main character's input side hears of it here.

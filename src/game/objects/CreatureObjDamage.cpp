@@ -152,8 +152,16 @@ void CreatureObj::WarnAttackTargets(ActionEntry& entry)
     }
 }
 
+void CreatureObj::SetActionHandler(const String& text)
+{
+    m_ActionScript = text;
+    m_OnActionCount = text.IsEmpty() ? 0 : 1;
+}
+
 void CreatureObj::OnActionEvent(const char* name)
 {
+    if (m_OnActionCount <= 0)
+        return;
     if (g_GameCtrl)
         g_GameCtrl->SetCurrentActionName(String(name ? name : ""));
     if (m_World && m_OnActionCount > 0 && !m_ActionScript.IsEmpty())

@@ -246,8 +246,11 @@ void CreatureObj::KillWithShare(WorldElem* killer, int32_t killerID, float damag
     killer = killerRef.Get();
     if (!alive.Get() || !killer)
         return;
-    if (killer->GetCreatorOrSelf()->IsEnemyOf(GetCreatorOrSelf(), true))
+    if (killer->GetCreatorOrSelf()->IsEnemyOf(GetCreatorOrSelf(), true)) {
+        killer->m_KillCounter = 0;
+        killer->m_LastKillTime = GameCtrlInterface::GameTime();
         LogKill(killer);
+    }
 }
 
 void CreatureObj::LogKill(WorldElem* killer)

@@ -73,7 +73,7 @@ void CreatureObj::AddInfluence(int32_t type, const InfluenceParams& params, int3
 
     ActionEntry* running = m_ActionState.pActionEntry;
     if (type == kEffectHit && running) {
-        const float speed = GetSpeedFactor();
+        const float speed = GetAnimSpeedFactor();  // the action's own clock
         if (speed > 0.0f && m_ActionState.actionTime >= running->hitInterruptPoint * running->duration / speed)
             return;  // past the point where a hit interrupts the action
     }

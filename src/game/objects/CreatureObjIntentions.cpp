@@ -511,6 +511,11 @@ void CreatureObj::UpdateAI(int32_t flag)
     default:
         break;  // 4, 5 and the codes of others: nothing to apply
     }
+    // While it walks toward its target or point the intention is being approached: the creature
+    // counts as busy (it is applied every frame, and disabling its input stops it there); any
+    // other movement, and every new intention, sets the marker again.
+    if (KI_ActionData* now = GetTopAction(); now && now == top)
+        now->approachMarker = s.moveCode == kMoveToTarget || s.moveCode == kMoveToPoint ? 0 : 1;
 }
 
 void CreatureObj::ExecuteIntention(float dt)
@@ -555,13 +560,19 @@ void CreatureObj::ExecuteIntention(float dt)
     }
 }
 
+void CreatureObj::RunStrategyFinishScript()
+{
+    KI_ActionData* top = GetTopAction();
+    if (top && !top->secondName.IsEmpty())
+        if (WorldCtrl* world = WorldOf(m_World))
+            world->RunInlineScript(top->secondName.c_str(), this, 0.0f, 1, "*inline:strategy:FinishScript*", 0);
+}
+
 void CreatureObj::RunFinishScript()
 {
     KI_ActionData* top = GetTopAction();
     if (top && top->flags[1]) {
-        if (!top->secondName.IsEmpty())
-            if (WorldCtrl* world = WorldOf(m_World))
-                world->RunInlineScript(top->secondName.c_str(), this, 0.0f, 1, "*inline:strategy:FinishScript*", 0);
+        RunStrategyFinishScript();
         FinishAction();
         std::vector<KI_ActionData> records = ReadStack(m_AIActions);
         if (!records.empty())
@@ -589,6 +600,9 @@ void CreatureObj::FrameUpdate(float dt)
     if (byAI)
         UpdateTurnDirection();
     UpdateInfluences(dt);
+    // Both players run every frame, seen or not: their lengths time the actions and their root
+    // motion moves the creature; only a creature in the active area poses its bones.
+    AdvanceCycles(dt, IsInActiveCell());
     if (byAI && !IsDead())
         UpdateAITimers(dt);  // the strategy's timed values and its randomised re-assessment
     KI_ActionData* top = GetTopAction();

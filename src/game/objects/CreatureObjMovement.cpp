@@ -382,7 +382,7 @@ static bool StartEvasion(CreatureObj& creature, int32_t code, int32_t lockPriori
     CreatureActionState& s = creature.m_ActionState;
     if (s.movePriority > 0 || s.actionPriority > 0)
         return false;
-    // The "onAction" handlers run here with "Jump" or "Dodge" once creatures run their handlers.
+    creature.OnActionEvent(code < CreatureObj::kMoveDodge ? "Jump" : "Dodge");
     // The move target stays: a player keeps turning to where it wants to go.
     if (!creature.SetMoveType(code, s.moveTarget[0], s.moveTarget[1], s.moveSpeed, nullptr, 0, 0.0f))
         return false;

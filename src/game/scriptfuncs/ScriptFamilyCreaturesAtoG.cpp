@@ -149,10 +149,15 @@ void GetCombatMode(ScriptCall& call)
         call.SetInt(creature->m_Stats.combatMode);
 }
 
+// The creature's intention becomes drawing its weapon; it draws as soon as no action runs.
 void DrawWeapon(ScriptCall& call)
 {
-    // Drawing the weapon is the AI's intention to come; the call is checked and goes nowhere yet.
-    call.CountedCreature(1, -1);
+    CreatureObj* creature = call.CountedCreature(1, -1);
+    if (!creature)
+        return;
+    KI_ActionData draw;
+    draw.task = kIntentDrawWeapon;
+    creature->SetIntention(draw, -1.0f, 0);
 }
 
 // The creature's mob runs its script only while the mob table still holds it.

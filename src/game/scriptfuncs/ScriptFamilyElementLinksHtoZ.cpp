@@ -361,7 +361,7 @@ void SetOnAction(ScriptCall& call)
 {
     WorldElem* elem = call.CountedObject(2, 2);
     if (elem && elem->IsCreature())
-        static_cast<CreatureObj*>(elem)->m_ActionScript = call.ScriptText(1);
+        static_cast<CreatureObj*>(elem)->SetActionHandler(call.ScriptText(1));
 }
 
 void SetOnActivate(ScriptCall& call)
@@ -382,7 +382,7 @@ void SetOnUpdate(ScriptCall& call)
     if (!call.NeedCount(2, 2) || !call.NeedString(1))
         return;
     if (WorldElem* elem = call.Object(0))
-        elem->m_MoreTexts[1] = call.Text(1);
+        elem->SetUpdateHandler(call.Text(1));
 }
 
 void SetOnHeroDie(ScriptCall& call)

@@ -158,11 +158,13 @@ void RestartGame(ScriptCall& call)
     call.GetCtrl().RestartGame(call.Int(0));
 }
 
+// The controller saves into the slot under an empty name; its answer is the result.
 void SaveGame(ScriptCall& call)
 {
     call.SetTypeInt();
     if (!call.NeedCount(1, -1))
         return;
+    call.SetInt(call.GetCtrl().SaveGame(call.Int(0), nullptr, 0, 0, wString()));
     call.Forward();
 }
 

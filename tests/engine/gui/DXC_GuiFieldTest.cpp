@@ -22,7 +22,9 @@ TEST(DXC_GuiFieldTest, OpenStateAndRectangle)
     field.SetOpenState(false);
     field.SetOpenState(false);
     field.SetOpenState(true);
-    EXPECT_EQ(field.changes, (std::vector<bool>{false, true}));
+    field.ToggleOpen();
+    field.ToggleOpen();
+    EXPECT_EQ(field.changes, (std::vector<bool>{false, true, false, true}));
 
     field.SetSize(100, 50);
     field.SetPos(270, 215);

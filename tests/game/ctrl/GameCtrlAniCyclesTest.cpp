@@ -132,11 +132,11 @@ TEST(GameCtrlAniCyclesTest, BoneWeightTable)
     dir.Write("broken.txt", "\"Spine\" 0.5 \"Head\"\n");
     GameCtrl ctrl;
     ctrl.GetConstants().SetValue("Half", 0.25);
-    std::vector<BoneWeight> bones = {{"spine", 1.0f}, {"Head", 1.0f}, {"Arm", 0.7f}};
-    ctrl.LoadBoneWeightTable("weights.txt", bones);
-    EXPECT_FLOAT_EQ(bones[0].weight, 0.5f);  // named twice: the first weight
-    EXPECT_FLOAT_EQ(bones[1].weight, 0.25f);
-    EXPECT_FLOAT_EQ(bones[2].weight, 0.7f);  // commented out: keeps its weight
-    EXPECT_EQ(ErrorOf([&] { ctrl.LoadBoneWeightTable("broken.txt", bones); }),
+    BonedCreature boned({"spine", "Head", "Bip01 Neck"});
+    ctrl.LoadBoneWeightTable("weights.txt", boned.creature);
+    EXPECT_FLOAT_EQ(boned.Weight(0), 0.5f);  // named twice: the first weight
+    EXPECT_FLOAT_EQ(boned.Weight(1), 0.25f);
+    EXPECT_FLOAT_EQ(boned.Weight(2), 0.8f);  // not named: the weight of its bone name
+    EXPECT_EQ(ErrorOf([&] { ctrl.LoadBoneWeightTable("broken.txt", boned.creature); }),
               "Missing weight entry in bone weight table in file'broken.txt'");
 }

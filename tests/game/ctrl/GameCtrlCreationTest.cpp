@@ -71,10 +71,11 @@ TEST(GameCtrlCreationTest, EveryClass)
     EXPECT_EQ(ctrl.GetCreatureBuildCount(), 1);  // the second is a copy of the prototype
     ASSERT_NE(hero->GetScene(), nullptr);
     EXPECT_EQ(second->GetScene(), hero->GetScene());  // the definition's scene, shared
-    // The template's bones got their weights (no biped names here: all follow fully), and its copies keep them.
+    // The template's bones got the weights of its table ("cfg\hero_bones.txt": Root 1, Spine 0.8,
+    // Head 0.5), and its copies keep them.
     const size_t bones = size_t(hero->GetScene()->objects.GetSize());
     EXPECT_GT(bones, 0u);
-    EXPECT_EQ(second->m_BoneWeights, std::vector<float>(bones, 1.0f));
+    EXPECT_EQ(second->m_BoneWeights, (std::vector<float>{1.0f, 0.8f, 0.5f}));
     EXPECT_EQ(second->m_Stats.aniCycleSet, hero->m_Stats.aniCycleSet);
     EXPECT_FLOAT_EQ(second->m_Stats.maxHitPoints, hero->m_Stats.maxHitPoints);
 

@@ -167,9 +167,9 @@ TEST(GameCtrlCreatureStatsTest, SampleHeroLoads)
     EXPECT_EQ(hero.m_Stats.boredCyclePose, 1);
     String boneFile;
     creatures.GetString("BoneWeights", boneFile, entry);
-    std::vector<BoneWeight> bones = {{"Root", 0.0f}, {"Spine", 0.0f}, {"Head", 0.0f}};
-    ctrl.LoadBoneWeightTable(boneFile.c_str(), bones);
-    EXPECT_FLOAT_EQ(bones[2].weight, 0.5f);
+    BonedCreature boned({"Root", "Spine", "Head"});
+    ctrl.LoadBoneWeightTable(boneFile.c_str(), boned.creature);
+    EXPECT_FLOAT_EQ(boned.Weight(2), 0.5f);
 
     ConfigFileReader difficulty;
     difficulty.SetDescKey("desc");

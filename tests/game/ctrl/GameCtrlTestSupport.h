@@ -4,8 +4,10 @@
 #include "base/ConfigFileReader.h"
 #include "base/GameOptions.h"
 #include "base/Log.h"
+#include "engine/scene/DXC_3dScene.h"
 #include "game/ctrl/Difficulty.h"
 #include "game/ctrl/GameCtrl.h"
+#include "game/objects/CreatureObj.h"
 #include "world/WorldCtrl.h"
 
 #include "support/FixtureRoot.h"
@@ -98,4 +100,22 @@ private:
 class WorldGameCtrl : public GameCtrl {
 public:
     WorldCtrl& World() { return GetWorld(); }
+};
+
+// A creature whose scene holds bones of the given names, for the weights that tables give them.
+class BonedCreature {
+public:
+    explicit BonedCreature(std::initializer_list<const char*> bones)
+    {
+        for (const char* name : bones)
+            m_Scene.objects.GetBySlot(m_Scene.objects.Add())->SetObjectName(name);
+        creature.SetScene(&m_Scene);
+    }
+    float Weight(size_t bone) const { return creature.m_BoneWeights.at(bone); }
+
+private:
+    DXC_3dScene m_Scene;  // outlives the creature
+
+public:
+    CreatureObj creature;
 };

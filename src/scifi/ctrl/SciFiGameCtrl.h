@@ -1,0 +1,185 @@
+// SciFiGameCtrl: the game's own controller: the rules of the sci-fi game on top of the engine's
+// controller. It holds the game's rule values, its control options and every window of the game
+// (made, never opened on the server), loads the game's item definitions and names its equipment
+// slots; its skills, item functions, treasure lists and own item keys come with the rest of the
+// rules.
+// The implementation is split by role: SciFiGameCtrl.cpp (construction, the items file, the
+// equipment slots, the pointer and multiplayer answers), SciFiGameCtrlRules.cpp (the balance
+// values of the rules file, the item chances of a level), SciFiGameCtrlOptions.cpp (the camera
+// and control options of "cfg\game.cfg", the camera shift by the display's aspect).
+#pragma once
+#include "game/ctrl/GameCtrl.h"
+#include "game/gui/BookGui.h"
+#include "game/gui/CharacterGui.h"
+#include "game/gui/ChatGui.h"
+#include "game/gui/DialogGui.h"
+#include "game/gui/HUDSkills.h"
+#include "game/gui/HUDSkillsRollup.h"
+#include "game/gui/HUD_MainBar.h"
+#include "game/gui/HelpGui.h"
+#include "game/gui/HostGui.h"
+#include "game/gui/ItemHolderGui.h"
+#include "game/gui/ItemInfoGui.h"
+#include "game/gui/JoinGui.h"
+#include "game/gui/MiniMapGui.h"
+#include "game/gui/MissionLogGui.h"
+#include "game/gui/MonsterHealthBarGui.h"
+#include "game/gui/ObjectNameGui.h"
+#include "game/gui/OptionsGui.h"
+#include "game/gui/PauseMenuGui.h"
+#include "game/gui/SkillTreeGui.h"
+#include "game/gui/TradeGui.h"
+
+#include <cstdint>
+
+class SkillTreeEntry;
+
+class SciFiGameCtrl : public GameCtrl {
+public:
+    static constexpr int32_t kQuickSlots = 10;
+    static constexpr int32_t kItemWeights = 18;
+    static constexpr int32_t kWorldEntryTable = 512;
+    static constexpr int32_t kMaxMoveSubSteps = 2;  // the engine allows 4
+
+    // A record of the special bonuses; nothing fills them yet.
+    struct SpecialBonusData {
+        String name;
+        float value = 0.0f;
+    };
+
+    // The start menus of the client: their frame and the multiplayer screens.
+    struct MenuScreens {
+        DXC_GuiField frame;
+        HostGui hostWindow;
+        JoinGui joinWindow;
+    };
+
+    // Sets the rules record to its defaults, changes the engine's defaults the game differs in
+    // and makes this object the global controller.
+    SciFiGameCtrl();
+    ~SciFiGameCtrl() override;
+
+    // Items (SciFiGameCtrl.cpp).
+    // "cfg\items.cfg" into the item reader and one item per entry; a file of the size last read
+    // is not read again.
+    void LoadGeneralItems() override;
+    // "all" 100, "none" -1, "weapon" 0, "head" 1, "body" 2, "potion1" 102, "potion2" 103,
+    // "weapon_socket" 200, "head_socket" 201, "body_socket" 202, "gold" 101, any letter case. An
+    // unknown name is -1, and an error when report is set.
+    int16_t GetEquipmentType(const String& name, bool report) override;
+
+    // There is never a pointer point to smooth toward: false, the position left as it is.
+    bool GetMousePosition(D3DXVECTOR2& position) override;
+    // The multiplayer flag; unless flagOnly, also true while a connection exists.
+    bool IsMultiplayerGame(bool flagOnly) const;
+    bool IsMultiplayerGame() const override { return IsMultiplayerGame(false); }
+    void SetMultiplayerGame(bool multiplayer) { m_MultiplayerGame = multiplayer; }
+
+    // Balance values (SciFiGameCtrlRules.cpp): the engine's rules, then the game's keys of the
+    // same reader and the item tier colours, which every load appends.
+    void LoadGameRules(ConfigFileReader& reader) override;
+    // The engine's level keys, then the level's item chances ("ItemEnchantProb", "ItemBoostProb"),
+    // each the game-wide value when the level gives none; they become the engine's new-item
+    // chances.
+    void LoadLevelSettings(ConfigFileReader& reader, int32_t entry) override;
+    float GetLevelItemEnchantProb() const { return m_LevelItemEnchantProb; }
+    float GetLevelItemBoostProb() const { return m_LevelItemBoostProb; }
+
+    // Control options (SciFiGameCtrlOptions.cpp): the engine's options, then the camera and
+    // control keys of "cfg\game.cfg".
+    void LoadGameOptions() override;
+    // The engine's field of view, then the camera's shift between its 4:3 and 16:9 values by the
+    // display's aspect (a display without height counts as 4:3).
+    void UpdateFieldOfView() override;
+
+    float GetClickTolerance() const { return m_ClickTolerance; }
+    bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
+    const String& GetOnPlayerRevive() const { return m_OnPlayerRevive; }
+    int32_t GetControlType() const { return m_ControlType; }
+    bool GetAllowMoveAndAttack() const { return m_AllowMoveAndAttack; }
+    int32_t GetMoveButton() const { return m_MoveButton; }
+    int32_t GetAttackButton() const { return m_AttackButton; }
+    int32_t GetSkillButton() const { return m_SkillButton; }
+    // Horizontal pair, then vertical pair.
+    const float (&GetCamOffCenterCurrent() const)[4] { return m_CamOffCenterCurrent; }
+    float GetCameraYaw() const { return m_CameraYaw; }
+    float GetPlayerCameraPitch() const { return m_CameraPitch; }
+    float GetPlayerCameraDistance() const { return m_CameraDistance; }
+    const float (&GetCameraStartAngles() const)[2] { return m_CameraStartAngles; }
+    const float (&GetItemValueWeights() const)[kItemWeights] { return m_ItemValueWeights; }
+    const float (&GetItemPowerWeights() const)[kItemWeights] { return m_ItemPowerWeights; }
+
+private:
+    int64_t m_ItemsFileSize = -1;  // of the last complete load
+
+    // Members in the order the game's data lays them out.
+    int32_t m_AdvancePointsSkillPerLevel = 1;
+    int32_t m_AdvancePointsAttribPerLevel = 2;
+    int32_t m_HitpointRaiseCost = 1;
+    int32_t m_ManaRaiseCost = 1;
+    int32_t m_ShieldRaiseCost = 1;
+    float m_AdvanceGainHitpoint = 1.0f;
+    float m_AdvanceGainMana = 1.0f;
+    float m_AdvanceGainShield = 1.0f;
+    int32_t m_MoveButton = 0;  // mouse buttons: 0 left, 1 right, 2 middle
+    int32_t m_AttackButton = 1;
+    int32_t m_SkillButton = 2;
+    bool m_AllowMoveAndAttack = false;
+    int32_t m_ControlType = 1;
+    float m_ClickTolerance = 20.0f;
+    bool m_HighlightAttackTarget = false;
+    SkillTreeEntry* m_QuickSlots[kQuickSlots] = {};
+    DynaMem<SpecialBonusData, 16> m_SpecialBonuses;
+    float m_ItemValueWeights[kItemWeights];
+    float m_ItemPowerWeights[kItemWeights];
+    float m_CurrentAttackDamage[2] = {0.0f, 0.0f};
+    float m_CurrentAttackValue = 0.0f;
+    SmartPtr<WorldElem> m_PointedElement;
+    MonsterHealthBarGui m_MonsterHealthBar;
+    DXC_GuiField m_OverlayField;
+    DynaMem<ObjectNameGui, 16> m_ObjectNames;
+    ItemInfoGui m_ItemInfoBoxes[3];
+    DXC_Texture m_FrameTextures[7];  // groups of 2, 3 and 2
+    ItemHolderGui m_ItemHolder;
+    CharacterGui m_CharacterWindow;
+    DialogGui m_DialogWindow;
+    BookGui m_BookWindow;
+    SkillTreeGui m_SkillTreeWindow;
+    MissionLogGui m_MissionLogWindow;
+    MiniMapGui m_MiniMapWindow;
+    TradeGui m_TradeWindow;
+    PauseMenuGui m_PauseMenu;
+    ChatGui m_ChatWindow;
+    OptionsGui m_OptionsWindow;
+    HelpGui m_HelpWindow;
+    DXC_GuiTextViewerScl m_TextViewer;
+    DXC_Texture m_HudTexture;
+    DXC_Texture m_HudTextures[6];
+    Inventory m_PointerInventory;  // the item dragged with the pointer
+    HUD_MainBar m_HudMainBar;
+    HUDSkills m_HudSkills;
+    HUDSkillsRollup m_HudSkillRollups[3];
+    float m_CamOffCenter[2] = {0.0f, 0.0f};
+    float m_CamOffCenterCurrent[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    float m_CamOffCenterDynamicHor[2] = {0.0f, 0.0f};
+    float m_CamOffCenterDynamicVer[2] = {0.0f, 0.0f};
+    float m_CamOffCenterDynamicHor_16_9[2] = {0.0f, 0.0f};
+    float m_CamOffCenterDynamicVer_16_9[2] = {0.0f, 0.0f};
+    float m_CameraStartAngles[2] = {0.0f, 0.0f};  // yaw, pitch
+    int32_t m_DebugCounters[2] = {0, 0};
+    bool m_PauseRequested = false;
+    bool m_PointerItemShown = false;
+    SmartPtr<ItemBase> m_PointerItem;
+    float m_PointerItemPos[2] = {0.0f, 0.0f};
+    bool m_MultiplayerGame = false;
+    MenuScreens m_MenuScreens;
+    float m_CameraDistance = 0.0f;
+    float m_CameraPitch = 0.7853982f;  // at most pi/4
+    float m_CameraYaw = 0.0f;
+    String m_PendingScript;
+
+    // Balance values kept by the controller.
+    String m_OnPlayerRevive;  // run as "OnPlayerRevive" when a player character is revived
+    float m_LevelItemEnchantProb = 0.0f;
+    float m_LevelItemBoostProb = 0.0f;
+};

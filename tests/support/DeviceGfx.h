@@ -1,0 +1,45 @@
+// DeviceGfx: a client's graphics object with a stand-in device, made from an adapter profile, and
+// the global one while it lives. At its end every stand-in object it made must be gone again: a
+// live count above the one at its start is a leak, one below it a double release.
+#pragma once
+#include "engine/gfx/DXC_Gfx.h"
+#include "platform/D3D9Adapter.h"
+#include "platform/D3D9Device.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class DeviceGfx {
+public:
+    explicit DeviceGfx(const D3D9AdapterProfile& profile = D3D9AdapterProfile::Typical(),
+                       const DXC_DisplayMode& mode = DXC_DisplayMode())
+        : m_Saved(GetInstalledAdapterProfile())
+    {
+        for (int k = 0; k < int(D3D9Kind::Count); k++)
+            m_Live[k] = D3D9Object::GetLiveCount(D3D9Kind(k));
+        InstallAdapterProfile(profile);
+        m_Gfx = std::make_unique<DXC_Gfx>();
+        m_Gfx->InitDisplay(nullptr, mode);
+        g_Gfx = m_Gfx.get();
+    }
+    ~DeviceGfx()
+    {
+        g_Gfx = nullptr;
+        m_Gfx.reset();
+        InstallAdapterProfile(m_Saved);
+        for (int k = 0; k < int(D3D9Kind::Count); k++)
+            EXPECT_EQ(D3D9Object::GetLiveCount(D3D9Kind(k)), m_Live[k]) << "live objects of kind " << k;
+    }
+    DeviceGfx(const DeviceGfx&) = delete;
+    DeviceGfx& operator=(const DeviceGfx&) = delete;
+
+    DXC_Gfx& Gfx() { return *m_Gfx; }
+    IDirect3DDevice9& Device() { return *m_Gfx->GetDevice(); }
+    D3D9Journal& Journal() { return m_Gfx->GetDevice()->GetJournal(); }
+
+private:
+    D3D9AdapterProfile m_Saved;
+    int32_t m_Live[int(D3D9Kind::Count)] = {};
+    std::unique_ptr<DXC_Gfx> m_Gfx;
+};
