@@ -3,13 +3,14 @@
 // recursive fib(25), an integer loop over 1..1,000,000, a small function called 100,000 times
 // by the host (as the game calls event functions), 10,000 string appends and a small function
 // called 100,000 times from a loop of the script.
+#include "BenchSideBySide.h"
+
 #include "script/ScriptGameCallbacks.h"
 #include "script/ScriptReader.h"
 
 #include <benchmark/benchmark.h>
 #include <lua.hpp>
 
-#include <chrono>
 #include <cstdlib>
 
 namespace {
@@ -103,9 +104,9 @@ private:
 
 template <class Side> double Seconds(Side& side, const Workload& work, int64_t& answer)
 {
-    auto start = std::chrono::steady_clock::now();
+    const double start = Bench::ThreadSeconds();
     answer = side.Round(work);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return Bench::ThreadSeconds() - start;
 }
 
 // Reports the script's time as the iteration time; lua_ms and ratio (script / Lua) as counters.
