@@ -5,7 +5,7 @@
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
 #include "platform/D3D9Object.h"
-#include "scifi/SciFiGameCtrl.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "world/WorldElem.h"
 #include "support/ErrorOf.h"
 #include "support/SampleGame.h"

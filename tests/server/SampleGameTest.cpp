@@ -7,7 +7,7 @@
 #include "game/objects/CreatureObj.h"
 #include "game/objects/KI_ActionData.h"
 #include "level/VSD_WallIntern.h"
-#include "scifi/SciFiGameCtrl.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "script/ScriptValue.h"
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
