@@ -8,6 +8,8 @@
 // An IPv4 end point. The address holds the octets with the first in the top byte, so 127.0.0.1 is
 // 0x7F000001; the port is a plain number.
 struct SocketAddress {
+    static constexpr uint32_t kLoopback = 0x7F000001;  // 127.0.0.1
+
     uint32_t address = 0;
     uint16_t port = 0;
 

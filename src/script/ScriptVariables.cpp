@@ -112,7 +112,7 @@ ScriptValue& ScriptReader::ReadVariable(ScriptValue& result, ScriptStackVariable
         result = variable.GetFirst();
         return result;
     }
-    if (!variable.m_Elements) {
+    if (!variable.IsArray()) {
         if (variable.m_Type != kScriptString)
             Error("Variable '%s' is none array", name);
         if (index >= variable.m_Text.TextLength())
@@ -122,7 +122,7 @@ ScriptValue& ScriptReader::ReadVariable(ScriptValue& result, ScriptStackVariable
     }
     if (index >= variable.m_ElementCount)
         Error("Index %i out of range for variable '%s'", index, name);
-    result = variable.m_Elements[index];
+    result = variable.GetElement(index);
     return result;
 }
 
@@ -144,7 +144,7 @@ void ScriptReader::SetVariableFrom(TokenInfo* site, const char* name, int32_t in
         return;
     }
     ScriptValue* target = &variable->GetFirst();
-    if (index >= 0 && !variable->m_Elements) {
+    if (index >= 0 && !variable->IsArray()) {
         if (variable->m_Type != kScriptString)
             Error("Variable '%s' is none array", name);
         if (index >= variable->m_Text.TextLength())
@@ -164,7 +164,7 @@ void ScriptReader::SetVariableFrom(TokenInfo* site, const char* name, int32_t in
     if (index >= 0) {
         if (index >= variable->m_ElementCount)
             Error("Index out of range: %i", index);
-        target = &variable->m_Elements[index];
+        target = &variable->GetElement(index);
     }
     StoreValue(*target, value);
 }

@@ -16,7 +16,7 @@ void ScriptStackVariable::Init(int32_t type, int32_t count)
     m_Type = type;
     m_Elements.reset();
     m_ElementCount = count > 0 ? count : 0;
-    if (m_ElementCount > 0) {
+    if (m_ElementCount > 0 && type != kScriptVoid) {
         m_Elements = std::make_unique<ScriptValue[]>(m_ElementCount);
         for (int32_t i = 0; i < m_ElementCount; i++)
             m_Elements[i].m_Type = type;
@@ -32,9 +32,9 @@ void ScriptStackVariable::Assign(const ScriptStackVariable& other)
     m_Integer = other.m_Integer;
     m_Type = other.m_Type;
     m_Name = other.m_Name;
-    m_ElementCount = other.m_Elements ? other.m_ElementCount : 0;
+    m_ElementCount = other.m_ElementCount;
     m_Elements.reset();
-    if (m_ElementCount > 0) {
+    if (other.m_Elements) {
         m_Elements = std::make_unique<ScriptValue[]>(m_ElementCount);
         for (int32_t i = 0; i < m_ElementCount; i++)
             m_Elements[i] = other.m_Elements[i];
@@ -50,14 +50,15 @@ void ScriptStackVariable::Write(File& stream) const
     stream.WriteString(m_Name);
     stream.WriteInt32(m_ElementCount);
     stream.WriteInt8(m_Type);
+    if (m_Type != kScriptInt && m_Type != kScriptFloat && m_Type != kScriptString)
+        return;  // Void has no data
     int32_t n = m_ElementCount > 0 ? m_ElementCount : 1;
     for (int32_t i = 0; i < n; i++) {
         const ScriptValue& value = m_ElementCount > 0 ? m_Elements[i] : static_cast<const ScriptValue&>(*this);
         switch (m_Type) {
         case kScriptInt: stream.WriteInt32(value.m_Integer); break;
         case kScriptFloat: stream.WriteDouble(value.m_Number); break;
-        case kScriptString: stream.WriteString(value.m_Text); break;
-        default: return;  // Void has no data
+        default: stream.WriteString(value.m_Text); break;
         }
     }
 }

@@ -20,9 +20,12 @@ struct ScriptStackVariable : ScriptValue {
     // recursion that declares a large local array cannot exhaust memory either.
     static constexpr int32_t kMaxScriptElements = 1 << 22;
 
-    std::unique_ptr<ScriptValue[]> m_Elements;  // null for a scalar
+    // Null for a scalar, and for a Void array: a Void value holds nothing and can not be set, so
+    // each element of a Void array is read as the variable's own value, and a large Void array
+    // costs no memory (it still counts toward the limits above).
+    std::unique_ptr<ScriptValue[]> m_Elements;
     String m_Name;
-    int32_t m_ElementCount = 0;                 // 0 for a scalar
+    int32_t m_ElementCount = 0;  // 0 for a scalar
 
     ScriptStackVariable() = default;
     ScriptStackVariable(const ScriptStackVariable& other) { Assign(other); }
@@ -32,8 +35,11 @@ struct ScriptStackVariable : ScriptValue {
     void Init(int32_t type, int32_t count);
     // Copies the value fields, the name and all elements.
     void Assign(const ScriptStackVariable& other);
+    bool IsArray() const { return m_ElementCount > 0; }
     // The scalar, or the first element of an array.
-    ScriptValue& GetFirst() { return m_Elements ? m_Elements[0] : static_cast<ScriptValue&>(*this); }
+    ScriptValue& GetFirst() { return GetElement(0); }
+    // index: below m_ElementCount.
+    ScriptValue& GetElement(int32_t index) { return m_Elements ? m_Elements[index] : static_cast<ScriptValue&>(*this); }
 
     // One record of the scope format (below, at VariableStack::Save).
     void Write(File& stream) const;

@@ -1,6 +1,8 @@
 // DynaMemTest: slot numbers, growth, the used-slot index, the lock, sorting and the errors.
 #include "base/DynaMem.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -17,17 +19,6 @@ struct Counted {
     ~Counted() { s_Live--; }
 };
 int Counted::s_Live = 0;
-
-// The message of the ErrorMsg that f throws; "" when it throws none.
-template <class F> std::string ErrorOf(F f)
-{
-    try {
-        f();
-    } catch (const ErrorMsg& e) {
-        return e.message;
-    }
-    return "";
-}
 
 template <int N> int32_t CapacityAfterOneMoreThan()
 {

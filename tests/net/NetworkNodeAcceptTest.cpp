@@ -3,6 +3,7 @@
 // well-behaved client keeps its echo.
 #include "net/NetworkNode.h"
 
+#include "net/TransportBytes.h"
 #include "net/TransportPacket.h"
 #include "support/EchoNode.h"
 #include "support/LogCapture.h"
@@ -18,10 +19,9 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-constexpr uint32_t kLoopback = 0x7F000001;
 constexpr int32_t kPatienceMs = 30000;
 
-Bytes Hello(uint16_t version = TransportPacket::kProtocolVersion, uint8_t connectBack = 0)
+Bytes RawHello(uint16_t version = TransportPacket::kProtocolVersion, uint8_t connectBack = 0)
 {
     Bytes packet(TransportPacket::kHelloSize);
     TransportPacket::WriteHello(packet.data(), 1, 0, connectBack);
@@ -30,28 +30,10 @@ Bytes Hello(uint16_t version = TransportPacket::kProtocolVersion, uint8_t connec
     return packet;
 }
 
-Bytes Packet(int32_t type, const std::string& payload, uint32_t numBytes)
-{
-    Bytes bytes(TransportPacket::kHeaderSize);
-    TransportPacket::WriteHeader(bytes.data(), type, 2, numBytes);
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return bytes;
-}
-
-Bytes Data(const std::string& payload) { return Packet(TransportPacket::kData, payload, uint32_t(payload.size())); }
-
-Bytes Join(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
 // A peer that writes the transport's bytes by hand.
 class RawPeer {
 public:
-    explicit RawPeer(uint16_t port) { m_Connected = m_Socket.Connect(SocketAddress{kLoopback, port}); }
+    explicit RawPeer(uint16_t port) { m_Connected = m_Socket.Connect(SocketAddress{SocketAddress::kLoopback, port}); }
     ~RawPeer()
     {
         if (m_Socket.IsValid())
@@ -135,12 +117,12 @@ TEST(NetworkNodeAcceptTest, HandshakesAcceptedAndRefused)
 {
     NetworkNode server;
     ASSERT_TRUE(server.StartServer(0));
-    Bytes wrongText = Hello();
+    Bytes wrongText = RawHello();
     wrongText[13] = 'A';
-    Bytes wrongType = Hello();
+    Bytes wrongType = RawHello();
     wrongType[0] = 0x12;
     NetworkPacketHeader::SetChecksum(wrongType.data());
-    Bytes wrongCheck = Hello();
+    Bytes wrongCheck = RawHello();
     wrongCheck[9] ^= 0x01;
 
     struct Case {
@@ -149,13 +131,13 @@ TEST(NetworkNodeAcceptTest, HandshakesAcceptedAndRefused)
         bool split;
         const char* refusal;  // null: accepted
     } const cases[] = {
-        {"version 0x0101", Hello(0x0101), false, "Unknown protocol version: 101"},
-        {"version 0x00FF", Hello(0x00FF), false, nullptr},
+        {"version 0x0101", RawHello(0x0101), false, "Unknown protocol version: 101"},
+        {"version 0x00FF", RawHello(0x00FF), false, nullptr},
         {"wrong text", wrongText, false, "Invalid authentication packet received"},
         {"wrong type", wrongType, false, "Invalid authentication packet received"},
         {"wrong check", wrongCheck, false, "Invalid authentication packet received"},
-        {"split over two segments", Hello(), true, nullptr},
-        {"connect-back", Hello(TransportPacket::kProtocolVersion, 1), false, "asks for a connection back: refused"},
+        {"split over two segments", RawHello(), true, nullptr},
+        {"connect-back", RawHello(TransportPacket::kProtocolVersion, 1), false, "asks for a connection back: refused"},
     };
     for (const Case& c : cases) {
         LogCapture log;
@@ -223,7 +205,7 @@ TEST(NetworkNodeAcceptTest, HostilePeersAreDroppedWhileAClientKeepsItsEcho)
     EchoClient client(echo.GetPort());
     ASSERT_TRUE(client.Echoes("before"));
 
-    Bytes badCheck = Packet(TransportPacket::kReserved, "", 0);
+    Bytes badCheck = TransportBytes(TransportPacket::kReserved, "", 0);
     badCheck[8] ^= 0x10;
     struct Case {
         const char* name;
@@ -231,15 +213,15 @@ TEST(NetworkNodeAcceptTest, HostilePeersAreDroppedWhileAClientKeepsItsEcho)
         bool closes;  // else "ok" is echoed
         const char* text;
     } const cases[] = {
-        {"oversized numBytes", Packet(TransportPacket::kData, "", 1013), true, "Data packet of 1013 bytes exceeds the receive buffer"},
-        {"empty data", Join({Data(""), Data("ok")}), false, "Data packet without data dropped"},
-        {"unknown type", Join({Packet(9, "", 0), Data("ok")}), false, "Unknown data type in header: 9"},
-        {"bad check", Join({badCheck, Data("ok")}), false, "Invalid data received: Header type: 4"},
+        {"oversized numBytes", TransportBytes(TransportPacket::kData, "", 1013), true, "Data packet of 1013 bytes exceeds the receive buffer"},
+        {"empty data", JoinBytes({TransportDataBytes(""), TransportDataBytes("ok")}), false, "Data packet without data dropped"},
+        {"unknown type", JoinBytes({TransportBytes(9, "", 0), TransportDataBytes("ok")}), false, "Unknown data type in header: 9"},
+        {"bad check", JoinBytes({badCheck, TransportDataBytes("ok")}), false, "Invalid data received: Header type: 4"},
         {"garbage", Bytes(240, 0xAB), true, "8 invalid headers in a row"},
     };
     for (const Case& c : cases) {
         RawPeer peer(echo.GetPort());
-        ASSERT_TRUE(peer.Send(Join({Hello(), c.bytes}))) << c.name;
+        ASSERT_TRUE(peer.Send(JoinBytes({RawHello(), c.bytes}))) << c.name;
         if (c.closes) {
             EXPECT_TRUE(peer.WaitClosed()) << c.name;
         } else {
@@ -256,7 +238,7 @@ TEST(NetworkNodeAcceptTest, HostilePeersAreDroppedWhileAClientKeepsItsEcho)
     std::vector<std::unique_ptr<RawPeer>> flood;
     for (int32_t i = 0; i < 10; i++) {
         flood.push_back(std::make_unique<RawPeer>(echo.GetPort()));
-        flood.back()->Send(Hello());
+        flood.back()->Send(RawHello());
     }
     for (size_t i = 5; i < flood.size(); i++)
         EXPECT_TRUE(flood[i]->WaitClosed()) << i;

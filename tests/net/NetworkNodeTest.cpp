@@ -18,7 +18,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-constexpr uint32_t kLoopback = 0x7F000001;
 
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -97,7 +96,7 @@ TEST(NetworkNodeTest, ServerAndClientExchangeMessages)
     ASSERT_TRUE(pair.client.SendData(pair.clientID, large.data(), 10000, true));
     uint32_t sender = 0;
     EXPECT_EQ(NextMessage(pair.server, pair.serverID, &sender), large);
-    EXPECT_EQ(sender, kLoopback);
+    EXPECT_EQ(sender, SocketAddress::kLoopback);
 
     // Two messages queued together arrive apart and in order.
     ASSERT_TRUE(pair.server.SendData(pair.serverID, "first", 5, true));
@@ -399,7 +398,7 @@ TEST(NetworkNodeTest, UdpPairAndBroadcast)
     ASSERT_TRUE(a.SendData(toBroadcast, "announce", 8, true));
     uint32_t sender = 0;
     EXPECT_EQ(NextMessage(b, broadcast, &sender), Text("announce"));
-    EXPECT_EQ(sender, kLoopback);
+    EXPECT_EQ(sender, SocketAddress::kLoopback);
 
     // A host that does not resolve: -1 and the lookup's text.
     EXPECT_EQ(a.Connect(NetworkNode::kTCP, "no-such-host.invalid", 1), -1);

@@ -18,10 +18,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint16_t kPos = 0x0100;
-constexpr uint16_t kChat = 0x0200;
-constexpr uint16_t kBig = 0x0300;
-constexpr uint16_t kEnd = 0x0400;
+constexpr uint16_t kPosMessage = 0x0100;
+constexpr uint16_t kChatMessage = 0x0200;
+constexpr uint16_t kBigMessage = 0x0300;
+constexpr uint16_t kEndMessage = 0x0400;
 
 class NodeFraming : public ErrorClass, public GamePacketFraming {
 public:
@@ -107,10 +107,10 @@ TEST(NetworkNodeTransportTest, MessageOutgrowingTheQueueMidUnitLeavesOnlyWholePa
     // batched packet went out whole when the new one began, the torn one is taken back.
     const Bytes pos1 = Filled(18, 1);
     const Bytes pos2 = Filled(18, 100);
-    ASSERT_TRUE(sender.framing.Send(false, kPos, pos1, 18));
-    ASSERT_TRUE(sender.framing.Send(false, kPos, pos2, 18));
+    ASSERT_TRUE(sender.framing.Send(false, kPosMessage, pos1, 18));
+    ASSERT_TRUE(sender.framing.Send(false, kPosMessage, pos2, 18));
     const Bytes piece = Filled(400, 7);
-    ASSERT_TRUE(sender.framing.Send(false, kBig, piece, -1));
+    ASSERT_TRUE(sender.framing.Send(false, kBigMessage, piece, -1));
     ASSERT_TRUE(sender.framing.WriteData(piece.data(), 400, false));
     EXPECT_FALSE(sender.framing.WriteData(piece.data(), 400, false));
     EXPECT_EQ(log.Count("exceeds the sending queue of connection"), 1);
@@ -119,18 +119,18 @@ TEST(NetworkNodeTransportTest, MessageOutgrowingTheQueueMidUnitLeavesOnlyWholePa
     // Valid messages after it: one of free length, and units that meet the queue still full of the
     // one before them, which wait for it to drain.
     const Bytes chat = Filled(259, 3);
-    ASSERT_TRUE(sender.framing.Send(false, kChat, chat, -1));
+    ASSERT_TRUE(sender.framing.Send(false, kChatMessage, chat, -1));
     const Bytes wide1 = Filled(600, 11);
     const Bytes wide2 = Filled(600, 13);
-    ASSERT_TRUE(sender.framing.Send(false, kPos, wide1, 600));
-    ASSERT_TRUE(sender.framing.Send(false, kPos, wide2, 600));  // no room to batch: a packet of its own
-    ASSERT_TRUE(sender.framing.BeginPacketTCP(kEnd, 0));
+    ASSERT_TRUE(sender.framing.Send(false, kPosMessage, wide1, 600));
+    ASSERT_TRUE(sender.framing.Send(false, kPosMessage, wide2, 600));  // no room to batch: a packet of its own
+    ASSERT_TRUE(sender.framing.BeginPacketTCP(kEndMessage, 0));
     ASSERT_TRUE(sender.framing.FinishPacket());
 
     // Exactly these, the end marker last: nothing torn or lost came between.
     const std::vector<Received> got = ReceiveMessages(peer.framing, 5);
     ASSERT_EQ(got.size(), 5u);
-    EXPECT_EQ(got[4].id, kEnd);
+    EXPECT_EQ(got[4].id, kEndMessage);
     EXPECT_EQ(got[4].count, 1u);
     Bytes batched = pos1;
     batched.insert(batched.end(), pos2.begin(), pos2.end());
@@ -139,7 +139,7 @@ TEST(NetworkNodeTransportTest, MessageOutgrowingTheQueueMidUnitLeavesOnlyWholePa
         uint32_t count;
         int32_t unitSize;
         const Bytes& units;
-    } kExpected[] = {{kPos, 2, 18, batched}, {kChat, 1, 259, chat}, {kPos, 1, 600, wide1}, {kPos, 1, 600, wide2}};
+    } kExpected[] = {{kPosMessage, 2, 18, batched}, {kChatMessage, 1, 259, chat}, {kPosMessage, 1, 600, wide1}, {kPosMessage, 1, 600, wide2}};
     for (size_t i = 0; i < std::size(kExpected); i++) {
         EXPECT_EQ(got[i].id, kExpected[i].id) << i;
         EXPECT_EQ(got[i].count, kExpected[i].count) << i;
@@ -180,9 +180,9 @@ TEST(NetworkNodeTransportTest, UdpMessageTooBigForADatagramGoesOverTcp)
     EXPECT_EQ(sender.node.GetMaxDatagramMessage(), 2036);
     const Bytes fits = Filled(2024, 5);
     const Bytes big = Filled(3000, 9);
-    ASSERT_TRUE(sender.framing.Send(true, kPos, fits, 2024));
+    ASSERT_TRUE(sender.framing.Send(true, kPosMessage, fits, 2024));
     EXPECT_TRUE(sender.framing.IsSendOnUDP());
-    ASSERT_TRUE(sender.framing.Send(true, kBig, big, 3000));
+    ASSERT_TRUE(sender.framing.Send(true, kBigMessage, big, 3000));
     EXPECT_FALSE(sender.framing.IsSendOnUDP());
     ASSERT_TRUE(sender.framing.FinishPacket());
 
@@ -190,7 +190,7 @@ TEST(NetworkNodeTransportTest, UdpMessageTooBigForADatagramGoesOverTcp)
     const std::vector<Received> got = ReceiveMessages(peer.framing, 2);
     ASSERT_EQ(got.size(), 2u);
     for (const Received& message : got) {
-        const bool isBig = message.id == kBig;
+        const bool isBig = message.id == kBigMessage;
         EXPECT_EQ(message.channel, isBig ? GamePacketFraming::kTCP : GamePacketFraming::kUDP) << message.id;
         EXPECT_EQ(message.count, 1u) << message.id;
         EXPECT_EQ(message.units, isBig ? big : fits) << message.id;

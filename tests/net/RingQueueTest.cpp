@@ -2,6 +2,7 @@
 // by parts, resizing, and two threads passing messages through it.
 #include "net/RingQueue.h"
 
+#include "net/CountingBytes.h"
 #include "platform/Thread.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<uint8_t> Bytes(int32_t n, uint8_t first)
-{
-    std::vector<uint8_t> bytes(static_cast<size_t>(n), 0);
-    for (int32_t i = 0; i < n; i++)
-        bytes[size_t(i)] = uint8_t(first + i * 7);
-    return bytes;
-}
 
 std::vector<uint8_t> PopAll(RingQueue& queue)
 {
@@ -39,18 +32,18 @@ TEST(RingQueueTest, RoomHoldsBackEightBytes)
 
     // 100 bytes take 4 + 100; the room left is 128 - 104 - 8 = 16, then 16 - 12 after a pending
     // 12, which leaves fewer than 8 for the next append.
-    ASSERT_TRUE(queue.Push(Bytes(100, 1).data(), 100));
+    ASSERT_TRUE(queue.Push(Filled(100, 1).data(), 100));
     EXPECT_EQ(queue.GetFree(), 16);
-    ASSERT_TRUE(queue.Append(Bytes(12, 2).data(), 12, false));
+    ASSERT_TRUE(queue.Append(Filled(12, 2).data(), 12, false));
     EXPECT_EQ(queue.GetFree(), 4);
-    EXPECT_FALSE(queue.Append(Bytes(8, 3).data(), 8, true));
+    EXPECT_FALSE(queue.Append(Filled(8, 3).data(), 8, true));
     EXPECT_EQ(queue.GetPendingLength(), 12);  // the refused append wrote nothing
-    EXPECT_TRUE(queue.Append(Bytes(4, 4).data(), 4, true));
+    EXPECT_TRUE(queue.Append(Filled(4, 4).data(), 4, true));
     EXPECT_EQ(queue.GetPendingLength(), 0);
 
-    EXPECT_EQ(PopAll(queue), Bytes(100, 1));
-    std::vector<uint8_t> second = Bytes(12, 2);
-    std::vector<uint8_t> tail = Bytes(4, 4);
+    EXPECT_EQ(PopAll(queue), Filled(100, 1));
+    std::vector<uint8_t> second = Filled(12, 2);
+    std::vector<uint8_t> tail = Filled(4, 4);
     second.insert(second.end(), tail.begin(), tail.end());
     EXPECT_EQ(PopAll(queue), second);
     EXPECT_EQ(queue.GetMessageLength(), 0);
@@ -67,7 +60,7 @@ TEST(RingQueueTest, MessagesWrapTheEndIntact)
     // whole, including those whose data runs over the end of the buffer.
     for (int32_t round = 0; round < 50; round++) {
         const int32_t n = 1 + round % 37;
-        const std::vector<uint8_t> message = Bytes(n, uint8_t(round));
+        const std::vector<uint8_t> message = Filled(n, uint8_t(round));
         ASSERT_TRUE(queue.Push(message.data(), n)) << round;
         ASSERT_EQ(queue.GetMessageLength(), n);
         ASSERT_EQ(PopAll(queue), message) << round;
@@ -154,12 +147,12 @@ TEST(RingQueueTest, ResizeKeepsMessagesOrRefuses)
     RingQueue queue(64);
     // Move the positions to 48 first, so that the first kept message wraps the end.
     for (int32_t i = 0; i < 2; i++) {
-        ASSERT_TRUE(queue.Push(Bytes(20, 9).data(), 20));
+        ASSERT_TRUE(queue.Push(Filled(20, 9).data(), 20));
         PopAll(queue);
     }
-    ASSERT_TRUE(queue.Push(Bytes(20, 1).data(), 20));
-    ASSERT_TRUE(queue.Push(Bytes(5, 2).data(), 5));
-    ASSERT_TRUE(queue.Append(Bytes(3, 3).data(), 3, false));
+    ASSERT_TRUE(queue.Push(Filled(20, 1).data(), 20));
+    ASSERT_TRUE(queue.Push(Filled(5, 2).data(), 5));
+    ASSERT_TRUE(queue.Append(Filled(3, 3).data(), 3, false));
 
     // Committed 24 + 12, pending 4 + 3: 43 bytes need a capacity of at least 47.
     EXPECT_FALSE(queue.Resize(44));
@@ -168,9 +161,9 @@ TEST(RingQueueTest, ResizeKeepsMessagesOrRefuses)
     EXPECT_EQ(queue.GetCapacity(), 200);
     EXPECT_EQ(queue.GetPendingLength(), 3);
     queue.Commit();
-    EXPECT_EQ(PopAll(queue), Bytes(20, 1));
-    EXPECT_EQ(PopAll(queue), Bytes(5, 2));
-    EXPECT_EQ(PopAll(queue), Bytes(3, 3));
+    EXPECT_EQ(PopAll(queue), Filled(20, 1));
+    EXPECT_EQ(PopAll(queue), Filled(5, 2));
+    EXPECT_EQ(PopAll(queue), Filled(3, 3));
     EXPECT_EQ(queue.GetFree(), 192);
 }
 

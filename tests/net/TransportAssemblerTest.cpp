@@ -2,6 +2,8 @@
 // packet that is dropped, the packets that end a connection, and datagrams.
 #include "net/TransportAssembler.h"
 
+#include "net/TransportBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,28 +38,10 @@ public:
     bool accept = true;
 };
 
-Bytes Packet(int32_t type, const std::string& payload, uint32_t numBytes)
-{
-    Bytes bytes(TransportPacket::kHeaderSize);
-    TransportPacket::WriteHeader(bytes.data(), type, 5, numBytes);
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return bytes;
-}
-
-Bytes Data(const std::string& payload) { return Packet(TransportPacket::kData, payload, uint32_t(payload.size())); }
-
 Bytes BadCheck(Bytes packet)
 {
     packet[8] ^= 0x40;
     return packet;
-}
-
-Bytes Join(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
 }
 
 Bytes Repeat(const Bytes& part, int32_t times)
@@ -74,7 +58,7 @@ constexpr int32_t kMaxMessage = 100;
 
 TEST(TransportAssemblerTest, MessagesDoNotDependOnTheChunks)
 {
-    const Bytes stream = Join({Data("first"), Data(std::string(40, 'x')), Data("third")});
+    const Bytes stream = JoinBytes({TransportDataBytes("first"), TransportDataBytes(std::string(40, 'x')), TransportDataBytes("third")});
     const std::vector<std::string> expected = {"first", std::string(40, 'x'), "third"};
 
     // Whole, a byte at a time, and cut in two at every place.
@@ -96,7 +80,7 @@ TEST(TransportAssemblerTest, MessagesDoNotDependOnTheChunks)
 
 TEST(TransportAssemblerTest, StreamDropsAndCloses)
 {
-    const Bytes bad = BadCheck(Packet(TransportPacket::kReserved, "", 0));
+    const Bytes bad = BadCheck(TransportBytes(TransportPacket::kReserved, "", 0));
     Bytes hello(TransportPacket::kHelloSize);
     TransportPacket::WriteHello(hello.data(), 1, 0);
     struct Case {
@@ -106,25 +90,25 @@ TEST(TransportAssemblerTest, StreamDropsAndCloses)
         std::vector<Event> events;
         TransportAssembler::Result result;
     } const cases[] = {
-        {"a bad check drops the header", Join({bad, Data("ok")}), {"ok"}, {TransportAssembler::kBadHeader},
+        {"a bad check drops the header", JoinBytes({bad, TransportDataBytes("ok")}), {"ok"}, {TransportAssembler::kBadHeader},
          TransportAssembler::kContinue},
-        {"a misplaced handshake drops 22 bytes", Join({hello, Data("ok")}), {"ok"}, {TransportAssembler::kMisplacedHello},
+        {"a misplaced handshake drops 22 bytes", JoinBytes({hello, TransportDataBytes("ok")}), {"ok"}, {TransportAssembler::kMisplacedHello},
          TransportAssembler::kContinue},
-        {"type 4 is ignored", Join({Packet(TransportPacket::kReserved, "", 0), Data("ok")}), {"ok"}, {},
+        {"type 4 is ignored", JoinBytes({TransportBytes(TransportPacket::kReserved, "", 0), TransportDataBytes("ok")}), {"ok"}, {},
          TransportAssembler::kContinue},
-        {"type 9 is unknown", Join({Packet(9, "", 0), Data("ok")}), {"ok"}, {TransportAssembler::kUnknownType},
+        {"type 9 is unknown", JoinBytes({TransportBytes(9, "", 0), TransportDataBytes("ok")}), {"ok"}, {TransportAssembler::kUnknownType},
          TransportAssembler::kContinue},
-        {"empty data is dropped", Join({Data(""), Data("ok")}), {"ok"}, {TransportAssembler::kEmptyData},
+        {"empty data is dropped", JoinBytes({TransportDataBytes(""), TransportDataBytes("ok")}), {"ok"}, {TransportAssembler::kEmptyData},
          TransportAssembler::kContinue},
-        {"a goodbye ends the stream", Join({Data("ok"), Packet(TransportPacket::kGoodbye, "", 0), Data("late")}), {"ok"},
+        {"a goodbye ends the stream", JoinBytes({TransportDataBytes("ok"), TransportBytes(TransportPacket::kGoodbye, "", 0), TransportDataBytes("late")}), {"ok"},
          {TransportAssembler::kGoodbye}, TransportAssembler::kClosed},
-        {"the largest message fits", Data(std::string(kMaxMessage, 'm')), {std::string(kMaxMessage, 'm')}, {},
+        {"the largest message fits", TransportDataBytes(std::string(kMaxMessage, 'm')), {std::string(kMaxMessage, 'm')}, {},
          TransportAssembler::kContinue},
-        {"one byte more ends the stream", Join({Data(std::string(kMaxMessage + 1, 'm')), Data("late")}), {},
+        {"one byte more ends the stream", JoinBytes({TransportDataBytes(std::string(kMaxMessage + 1, 'm')), TransportDataBytes("late")}), {},
          {TransportAssembler::kOversized}, TransportAssembler::kClosed},
-        {"seven bad headers are survived", Join({Repeat(bad, 7), Data("ok"), Repeat(bad, 7)}), {"ok"},
+        {"seven bad headers are survived", JoinBytes({Repeat(bad, 7), TransportDataBytes("ok"), Repeat(bad, 7)}), {"ok"},
          std::vector<Event>(14, TransportAssembler::kBadHeader), TransportAssembler::kContinue},
-        {"eight bad headers in a row end it", Join({Repeat(bad, 6), hello, Packet(11, "", 0), Data("late")}), {},
+        {"eight bad headers in a row end it", JoinBytes({Repeat(bad, 6), hello, TransportBytes(11, "", 0), TransportDataBytes("late")}), {},
          {TransportAssembler::kBadHeader, TransportAssembler::kBadHeader, TransportAssembler::kBadHeader,
           TransportAssembler::kBadHeader, TransportAssembler::kBadHeader, TransportAssembler::kBadHeader,
           TransportAssembler::kMisplacedHello, TransportAssembler::kUnknownType, TransportAssembler::kTooManyBadHeaders},
@@ -146,9 +130,9 @@ TEST(TransportAssemblerTest, StreamDropsAndCloses)
     // The values reported with the events.
     RecordingSink sink;
     TransportAssembler assembler(kMaxMessage, sink);
-    assembler.Feed(BadCheck(Packet(6, "", 0)).data(), TransportPacket::kHeaderSize);
-    assembler.Feed(Packet(9, "", 0).data(), TransportPacket::kHeaderSize);
-    assembler.Feed(Packet(TransportPacket::kData, "", 5000).data(), TransportPacket::kHeaderSize);
+    assembler.Feed(BadCheck(TransportBytes(6, "", 0)).data(), TransportPacket::kHeaderSize);
+    assembler.Feed(TransportBytes(9, "", 0).data(), TransportPacket::kHeaderSize);
+    assembler.Feed(TransportBytes(TransportPacket::kData, "", 5000).data(), TransportPacket::kHeaderSize);
     EXPECT_EQ(sink.values, (std::vector<int64_t>{6, 9, 5000}));
 }
 
@@ -157,7 +141,7 @@ TEST(TransportAssemblerTest, RefusedPartInterrupts)
     RecordingSink sink;
     sink.accept = false;
     TransportAssembler assembler(kMaxMessage, sink);
-    const Bytes packet = Data("abcdef");
+    const Bytes packet = TransportDataBytes("abcdef");
     EXPECT_EQ(assembler.Feed(packet.data(), 15), TransportAssembler::kInterrupted);
     EXPECT_EQ(sink.current, "abc");
 }
@@ -173,21 +157,21 @@ TEST(TransportAssemblerTest, DatagramIsOnePacket)
         std::vector<Event> events;
         TransportAssembler::Result result;
     } const cases[] = {
-        {"one message", Data("ok"), 0, false, {"ok"}, {}, TransportAssembler::kContinue},
-        {"numBytes short of the datagram", Packet(TransportPacket::kData, "okay", 3), 0, false, {},
+        {"one message", TransportDataBytes("ok"), 0, false, {"ok"}, {}, TransportAssembler::kContinue},
+        {"numBytes short of the datagram", TransportBytes(TransportPacket::kData, "okay", 3), 0, false, {},
          {TransportAssembler::kBadDatagram}, TransportAssembler::kContinue},
-        {"numBytes past the datagram", Packet(TransportPacket::kData, "ok", 3), 0, false, {},
+        {"numBytes past the datagram", TransportBytes(TransportPacket::kData, "ok", 3), 0, false, {},
          {TransportAssembler::kBadDatagram}, TransportAssembler::kContinue},
-        {"cut by the buffer", Data("ok"), 10, false, {}, {TransportAssembler::kBadDatagram}, TransportAssembler::kContinue},
+        {"cut by the buffer", TransportDataBytes("ok"), 10, false, {}, {TransportAssembler::kBadDatagram}, TransportAssembler::kContinue},
         {"shorter than a header", Bytes(11, 0), 0, false, {}, {TransportAssembler::kBadDatagram},
          TransportAssembler::kContinue},
-        {"bad check", BadCheck(Data("ok")), 0, false, {}, {TransportAssembler::kBadHeader}, TransportAssembler::kContinue},
-        {"empty data", Data(""), 0, false, {}, {TransportAssembler::kEmptyData}, TransportAssembler::kContinue},
-        {"too large is dropped", Data(std::string(kMaxMessage + 1, 'm')), 0, false, {}, {TransportAssembler::kOversized},
+        {"bad check", BadCheck(TransportDataBytes("ok")), 0, false, {}, {TransportAssembler::kBadHeader}, TransportAssembler::kContinue},
+        {"empty data", TransportDataBytes(""), 0, false, {}, {TransportAssembler::kEmptyData}, TransportAssembler::kContinue},
+        {"too large is dropped", TransportDataBytes(std::string(kMaxMessage + 1, 'm')), 0, false, {}, {TransportAssembler::kOversized},
          TransportAssembler::kContinue},
-        {"goodbye closes a connected socket", Packet(TransportPacket::kGoodbye, "", 0), 0, false, {},
+        {"goodbye closes a connected socket", TransportBytes(TransportPacket::kGoodbye, "", 0), 0, false, {},
          {TransportAssembler::kGoodbye}, TransportAssembler::kClosed},
-        {"goodbye is dropped on broadcast", Packet(TransportPacket::kGoodbye, "", 0), 0, true, {}, {},
+        {"goodbye is dropped on broadcast", TransportBytes(TransportPacket::kGoodbye, "", 0), 0, true, {}, {},
          TransportAssembler::kContinue},
     };
     for (const Case& c : cases) {
@@ -202,11 +186,11 @@ TEST(TransportAssemblerTest, DatagramIsOnePacket)
     // Bad datagrams never add up to a close: each stands alone.
     RecordingSink sink;
     TransportAssembler assembler(kMaxMessage, sink);
-    const Bytes bad = BadCheck(Data("x"));
+    const Bytes bad = BadCheck(TransportDataBytes("x"));
     for (int32_t i = 0; i < 20; i++)
         EXPECT_EQ(assembler.FeedDatagram(bad.data(), int32_t(bad.size()), int32_t(bad.size()), false),
                   TransportAssembler::kContinue);
-    const Bytes good = Data("after");
+    const Bytes good = TransportDataBytes("after");
     assembler.FeedDatagram(good.data(), int32_t(good.size()), int32_t(good.size()), false);
     EXPECT_EQ(sink.messages, std::vector<std::string>{"after"});
 }

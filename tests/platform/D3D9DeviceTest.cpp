@@ -4,17 +4,13 @@
 #include "platform/D3D9Device.h"
 
 #include "platform/D3D9FormatInfo.h"
+#include "platform/D3D9Ref.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
-
-struct Releaser {
-    void operator()(D3D9Object* object) const { object->Release(); }
-};
-template <class T> using Ref = std::unique_ptr<T, Releaser>;
 
 // A device in a window of the display's size and format, without a depth surface.
 HRESULT MakeWindowedDevice(IDirect3D9& adapter, IDirect3DDevice9** device)
@@ -47,18 +43,18 @@ protected:
     }
     void SetUp() override { Make(); }
 
-    Ref<IDirect3DTexture9> Texture(uint32_t w, uint32_t h, D3DFORMAT format, uint32_t pool, DWORD usage = 0,
+    D3D9Ref<IDirect3DTexture9> Texture(uint32_t w, uint32_t h, D3DFORMAT format, uint32_t pool, DWORD usage = 0,
                                    uint32_t levels = 1)
     {
         IDirect3DTexture9* made = nullptr;
         EXPECT_EQ(device->CreateTexture(w, h, levels, usage, format, pool, &made, nullptr), D3D_OK) << format;
-        return Ref<IDirect3DTexture9>(made);
+        return D3D9Ref<IDirect3DTexture9>(made);
     }
-    Ref<IDirect3DSurface9> Target(uint32_t w, uint32_t h, D3DFORMAT format)
+    D3D9Ref<IDirect3DSurface9> Target(uint32_t w, uint32_t h, D3DFORMAT format)
     {
         IDirect3DSurface9* made = nullptr;
         EXPECT_EQ(device->CreateRenderTarget(w, h, format, D3DMULTISAMPLE_NONE, 0, 0, &made, nullptr), D3D_OK);
-        return Ref<IDirect3DSurface9>(made);
+        return D3D9Ref<IDirect3DSurface9>(made);
     }
     static uint32_t Pixel(IDirect3DSurface9* surface, uint32_t x, uint32_t y)
     {
@@ -67,8 +63,8 @@ protected:
         return ReadPixelValue(image.Row(y) + x * bytes, bytes);
     }
 
-    Ref<IDirect3D9> adapter;
-    Ref<IDirect3DDevice9> device;  // released before the adapter
+    D3D9Ref<IDirect3D9> adapter;
+    D3D9Ref<IDirect3DDevice9> device;  // released before the adapter
     D3DPRESENT_PARAMETERS parameters;
 };
 
@@ -76,7 +72,7 @@ protected:
 
 TEST(D3D9Adapter, AnswersFromItsProfile)
 {
-    Ref<IDirect3D9> headless(Direct3DCreate9(D3D_SDK_VERSION));  // no profile installed: no display
+    D3D9Ref<IDirect3D9> headless(Direct3DCreate9(D3D_SDK_VERSION));  // no profile installed: no display
     ASSERT_NE(headless, nullptr);
     D3DCAPS9 caps;
     ASSERT_EQ(headless->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
@@ -92,7 +88,7 @@ TEST(D3D9Adapter, AnswersFromItsProfile)
     D3D9AdapterProfile profile = D3D9AdapterProfile::Typical();
     profile.depthMatches = {{D3DFMT_X8R8G8B8, D3DFMT_D16}};
     profile.multiSample = {{D3DFMT_X8R8G8B8, 4}};
-    Ref<IDirect3D9> adapter(CreateAdapter(profile));
+    D3D9Ref<IDirect3D9> adapter(CreateAdapter(profile));
     struct Case {
         DWORD usage;
         uint32_t type;
@@ -139,7 +135,7 @@ TEST_F(DeviceTest, EveryFormatLocksWritesAndReadsBack)
         {D3DFMT_DXT5, 64},
     };
     for (const Case& c : cases) {
-        Ref<IDirect3DTexture9> texture = Texture(16, 8, c.format, D3DPOOL_MANAGED);
+        D3D9Ref<IDirect3DTexture9> texture = Texture(16, 8, c.format, D3DPOOL_MANAGED);
         ASSERT_NE(texture, nullptr) << c.format;
         D3DLOCKED_RECT locked;
         ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK) << c.format;
@@ -156,7 +152,7 @@ TEST_F(DeviceTest, EveryFormatLocksWritesAndReadsBack)
         EXPECT_EQ(*static_cast<uint8_t*>(locked.pBits), uint8_t(offset * 7 + c.format)) << c.format;
         EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
     }
-    Ref<IDirect3DTexture9> dxt = Texture(16, 8, D3DFMT_DXT1, D3DPOOL_MANAGED);
+    D3D9Ref<IDirect3DTexture9> dxt = Texture(16, 8, D3DFMT_DXT1, D3DPOOL_MANAGED);
     const D3DRECT split{2, 0, 6, 4};  // not on block edges
     D3DLOCKED_RECT locked;
     EXPECT_EQ(dxt->LockRect(0, &locked, &split, 0), D3DERR_INVALIDCALL);
@@ -164,7 +160,7 @@ TEST_F(DeviceTest, EveryFormatLocksWritesAndReadsBack)
 
 TEST_F(DeviceTest, LockRulesAndCreationRules)
 {
-    Ref<IDirect3DTexture9> managed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    D3D9Ref<IDirect3DTexture9> managed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
     D3DLOCKED_RECT locked;
     ASSERT_EQ(managed->LockRect(0, &locked, nullptr, 0), D3D_OK);
     EXPECT_EQ(managed->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);  // one lock at a time
@@ -176,12 +172,12 @@ TEST_F(DeviceTest, LockRulesAndCreationRules)
     EXPECT_EQ(managed->UnlockRect(0), D3D_OK);
     EXPECT_EQ(managed->UnlockRect(0), D3DERR_INVALIDCALL);
 
-    Ref<IDirect3DTexture9> fixed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    D3D9Ref<IDirect3DTexture9> fixed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
     EXPECT_EQ(fixed->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);  // default pool, not dynamic
-    Ref<IDirect3DTexture9> dynamic = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DUSAGE_DYNAMIC);
+    D3D9Ref<IDirect3DTexture9> dynamic = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DUSAGE_DYNAMIC);
     EXPECT_EQ(dynamic->LockRect(0, &locked, nullptr, 0), D3D_OK);
     EXPECT_EQ(dynamic->UnlockRect(0), D3D_OK);
-    Ref<IDirect3DSurface9> target = Target(8, 8, D3DFMT_X8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> target = Target(8, 8, D3DFMT_X8R8G8B8);
     EXPECT_EQ(target->LockRect(&locked, nullptr, 0), D3DERR_INVALIDCALL);  // made not lockable
 
     struct Case {
@@ -223,7 +219,7 @@ TEST_F(DeviceTest, DeviceMemory)
     Make(small);
     EXPECT_EQ(device->GetAvailableTextureMem(), 16u * 16 * 4);
     {
-        Ref<IDirect3DTexture9> fits = Texture(16, 16, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+        D3D9Ref<IDirect3DTexture9> fits = Texture(16, 16, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
         EXPECT_EQ(device->GetAvailableTextureMem(), 0u);
         IDirect3DTexture9* none = nullptr;
         EXPECT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &none, nullptr),
@@ -237,10 +233,10 @@ TEST_F(DeviceTest, ClearsAndFillsWriteMemory)
 {
     IDirect3DSurface9* back = nullptr;
     ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
-    Ref<IDirect3DSurface9> backBuffer(back);
+    D3D9Ref<IDirect3DSurface9> backBuffer(back);
     IDirect3DSurface9* depth = nullptr;
     ASSERT_EQ(device->GetDepthStencilSurface(&depth), D3D_OK);
-    Ref<IDirect3DSurface9> depthSurface(depth);
+    D3D9Ref<IDirect3DSurface9> depthSurface(depth);
 
     const D3DVIEWPORT9 viewport{8, 4, 16, 8, 0.0f, 1.0f};
     ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
@@ -259,12 +255,12 @@ TEST_F(DeviceTest, ClearsAndFillsWriteMemory)
     EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 2.0f, 0), D3D_OK);  // z is only read for the z-buffer
 
-    Ref<IDirect3DSurface9> target = Target(4, 4, D3DFMT_R5G6B5);
+    D3D9Ref<IDirect3DSurface9> target = Target(4, 4, D3DFMT_R5G6B5);
     const D3DRECT corner{2, 2, 4, 4};
     ASSERT_EQ(device->ColorFill(target.get(), &corner, 0xFFFFFFFFu), D3D_OK);
     EXPECT_EQ(Pixel(target.get(), 3, 3), 0xFFFFu);
     EXPECT_EQ(Pixel(target.get(), 1, 1), 0u);
-    Ref<IDirect3DTexture9> managed = Texture(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    D3D9Ref<IDirect3DTexture9> managed = Texture(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
     IDirect3DSurface9* level = nullptr;
     managed->GetSurfaceLevel(0, &level);
     EXPECT_EQ(device->ColorFill(level, nullptr, 0), D3DERR_INVALIDCALL);  // not in the default pool
@@ -273,23 +269,23 @@ TEST_F(DeviceTest, ClearsAndFillsWriteMemory)
 
 TEST_F(DeviceTest, CopiesBetweenSurfaces)
 {
-    Ref<IDirect3DSurface9> source = Target(4, 4, D3DFMT_A8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> source = Target(4, 4, D3DFMT_A8R8G8B8);
     ASSERT_EQ(device->ColorFill(source.get(), nullptr, 0xFF00FF00u), D3D_OK);
     const D3DRECT red{0, 0, 2, 4};
     ASSERT_EQ(device->ColorFill(source.get(), &red, 0xFFFF0000u), D3D_OK);
-    Ref<IDirect3DTexture9> copy = Texture(8, 8, D3DFMT_R5G6B5, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET);
+    D3D9Ref<IDirect3DTexture9> copy = Texture(8, 8, D3DFMT_R5G6B5, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET);
     IDirect3DSurface9* level = nullptr;
     ASSERT_EQ(copy->GetSurfaceLevel(0, &level), D3D_OK);
-    Ref<IDirect3DSurface9> destination(level);
+    D3D9Ref<IDirect3DSurface9> destination(level);
     ASSERT_EQ(device->StretchRect(source.get(), nullptr, level, nullptr, D3DTEXF_LINEAR), D3D_OK);  // scaled 2x
     EXPECT_EQ(Pixel(level, 3, 7), 0xF800u);  // red in R5G6B5
     EXPECT_EQ(Pixel(level, 4, 0), 0x07E0u);
 
     IDirect3DSurface9* made = nullptr;
     ASSERT_EQ(device->CreateOffscreenPlainSurface(8, 8, D3DFMT_DXT1, D3DPOOL_DEFAULT, &made, nullptr), D3D_OK);
-    Ref<IDirect3DSurface9> compressed(made);
+    D3D9Ref<IDirect3DSurface9> compressed(made);
     EXPECT_EQ(device->StretchRect(compressed.get(), nullptr, level, nullptr, D3DTEXF_NONE), D3DERR_INVALIDCALL);
-    Ref<IDirect3DTexture9> plain = Texture(8, 8, D3DFMT_R5G6B5, D3DPOOL_DEFAULT);
+    D3D9Ref<IDirect3DTexture9> plain = Texture(8, 8, D3DFMT_R5G6B5, D3DPOOL_DEFAULT);
     IDirect3DSurface9* plainLevel = nullptr;
     plain->GetSurfaceLevel(0, &plainLevel);
     EXPECT_EQ(device->StretchRect(source.get(), nullptr, plainLevel, nullptr, D3DTEXF_NONE), D3DERR_INVALIDCALL);
@@ -298,7 +294,7 @@ TEST_F(DeviceTest, CopiesBetweenSurfaces)
 
     // System memory into the default pool, DXT in whole blocks.
     ASSERT_EQ(device->CreateOffscreenPlainSurface(8, 8, D3DFMT_DXT1, D3DPOOL_SYSTEMMEM, &made, nullptr), D3D_OK);
-    Ref<IDirect3DSurface9> staged(made);
+    D3D9Ref<IDirect3DSurface9> staged(made);
     D3DLOCKED_RECT locked;
     ASSERT_EQ(staged->LockRect(&locked, nullptr, 0), D3D_OK);
     static_cast<uint8_t*>(locked.pBits)[locked.Pitch + 8] = 0xAB;  // the block at (4, 4)
@@ -318,7 +314,7 @@ TEST_F(DeviceTest, DrawsNeedASceneAndTheirBuffers)
     IDirect3DVertexBuffer9* made = nullptr;
     ASSERT_EQ(device->CreateVertexBuffer(6 * 16, D3DUSAGE_WRITEONLY, D3DFVF_XYZRHW, D3DPOOL_MANAGED, &made, nullptr),
               D3D_OK);
-    Ref<IDirect3DVertexBuffer9> vertices(made);
+    D3D9Ref<IDirect3DVertexBuffer9> vertices(made);
     ASSERT_EQ(device->SetStreamSource(0, vertices.get(), 0, 16), D3D_OK);
     ASSERT_EQ(device->SetFVF(D3DFVF_XYZRHW), D3D_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3DERR_INVALIDCALL);  // outside a scene
@@ -338,8 +334,8 @@ TEST_F(DeviceTest, DrawsNeedASceneAndTheirBuffers)
 
 TEST_F(DeviceTest, LossAndReset)
 {
-    Ref<IDirect3DTexture9> fixed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-    Ref<IDirect3DTexture9> managed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    D3D9Ref<IDirect3DTexture9> fixed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    D3D9Ref<IDirect3DTexture9> managed = Texture(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
     device->Lose(2);
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
     EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
@@ -392,7 +388,7 @@ TEST_F(DeviceTest, JournalAndFaults)
     EXPECT_EQ(journal.CallsOf(D3D9Op::SetRenderState)[0].result, D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_STREQ(GetD3D9OpName(D3D9Op::SetRenderState), "SetRenderState");
 
-    Ref<IDirect3DTexture9> texture = Texture(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    D3D9Ref<IDirect3DTexture9> texture = Texture(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
     journal.FailNext(D3D9Op::LockRect, 1, D3DERR_WASSTILLDRAWING);  // resources journal on their device
     D3DLOCKED_RECT locked;
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_WASSTILLDRAWING);
@@ -405,7 +401,7 @@ TEST(D3D9Object, LiveCountsShowLeaksAndOwners)
     const int32_t textures = D3D9Object::GetLiveCount(D3D9Kind::Texture);
     const int32_t devices = D3D9Object::GetLiveCount(D3D9Kind::Device);
     const int32_t surfaces = D3D9Object::GetLiveCount(D3D9Kind::Surface);
-    Ref<IDirect3D9> adapter(CreateAdapter(D3D9AdapterProfile::Typical()));
+    D3D9Ref<IDirect3D9> adapter(CreateAdapter(D3D9AdapterProfile::Typical()));
     IDirect3DDevice9* device = nullptr;
     ASSERT_EQ(MakeWindowedDevice(*adapter, &device), D3D_OK);
     EXPECT_EQ(D3D9Object::GetLiveCount(D3D9Kind::Surface), surfaces + 1);  // the back buffer

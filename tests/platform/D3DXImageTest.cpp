@@ -6,6 +6,7 @@
 #include "platform/D3D9Adapter.h"
 #include "platform/D3D9Device.h"
 #include "platform/D3D9FormatInfo.h"
+#include "platform/D3D9Ref.h"
 #include "platform/DdsFile.h"
 
 #include <gtest/gtest.h>
@@ -22,11 +23,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Releaser {
-    void operator()(D3D9Object* object) const { object->Release(); }
-};
-template <class T> using Ref = std::unique_ptr<T, Releaser>;
 
 class ImageFileTest : public ::testing::Test {
 protected:
@@ -51,14 +47,14 @@ protected:
     std::string Path(const char* name) const { return (dir / name).string(); }
 
     // A surface of the typical device's textures (level 0 of a managed texture): DXT included.
-    Ref<IDirect3DSurface9> Surface(uint32_t w, uint32_t h, D3DFORMAT format)
+    D3D9Ref<IDirect3DSurface9> Surface(uint32_t w, uint32_t h, D3DFORMAT format)
     {
         IDirect3DTexture9* texture = nullptr;
         EXPECT_EQ(device->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK) << format;
         IDirect3DSurface9* level = nullptr;
         texture->GetSurfaceLevel(0, &level);
         texture->Release();  // the level keeps it
-        return Ref<IDirect3DSurface9>(level);
+        return D3D9Ref<IDirect3DSurface9>(level);
     }
     // A picture of smooth colour ramps with an alpha ramp, as A8R8G8B8 pixels.
     static std::vector<uint32_t> Picture(uint32_t w, uint32_t h)
@@ -98,8 +94,8 @@ protected:
         return text.str();
     }
 
-    Ref<IDirect3D9> adapter;
-    Ref<IDirect3DDevice9> device;
+    D3D9Ref<IDirect3D9> adapter;
+    D3D9Ref<IDirect3DDevice9> device;
     fs::path dir;
 };
 
@@ -183,7 +179,7 @@ TEST_F(ImageFileTest, FilesWrittenReadBackEqual)
     std::vector<uint32_t> argb(24 * 10);
     for (uint32_t& p : argb)
         p = random();
-    Ref<IDirect3DSurface9> source = Surface(24, 10, D3DFMT_A8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> source = Surface(24, 10, D3DFMT_A8R8G8B8);
     Put(source.get(), argb);
     struct Case {
         const char* name;
@@ -205,7 +201,7 @@ TEST_F(ImageFileTest, FilesWrittenReadBackEqual)
         EXPECT_EQ(info.Height, 10u);
         EXPECT_EQ(info.ImageFileFormat, c.fileFormat) << c.name;
         EXPECT_EQ(info.Format, c.reported) << c.name;
-        Ref<IDirect3DSurface9> back = Surface(24, 10, D3DFMT_A8R8G8B8);
+        D3D9Ref<IDirect3DSurface9> back = Surface(24, 10, D3DFMT_A8R8G8B8);
         ASSERT_EQ(D3DXLoadSurfaceFromFileA(back.get(), nullptr, nullptr, Path(c.name).c_str(), nullptr,
                                            D3DX_FILTER_NONE, 0, nullptr),
                   D3D_OK)
@@ -230,7 +226,7 @@ TEST_F(ImageFileTest, ConversionsWidenChannelsAndApplyTheColourKey)
 {
     // R5G6B5 pixels read into A8R8G8B8 repeat their high bits; the key turns its colour clear.
     const uint16_t wide[4] = {0xFFFF, 0x8410, 0xF800, 0x001F};
-    Ref<IDirect3DSurface9> target = Surface(4, 1, D3DFMT_A8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> target = Surface(4, 1, D3DFMT_A8R8G8B8);
     const D3DRECT row{0, 0, 4, 1};
     ASSERT_EQ(D3DXLoadSurfaceFromMemory(target.get(), nullptr, nullptr, wide, D3DFMT_R5G6B5, 8, nullptr, &row,
                                         D3DX_FILTER_NONE, 0xFFFF0000u),
@@ -240,10 +236,10 @@ TEST_F(ImageFileTest, ConversionsWidenChannelsAndApplyTheColourKey)
     EXPECT_EQ(Pixel(target.get(), 2, 0), 0x00000000u);  // pure red was the key
     EXPECT_EQ(Pixel(target.get(), 3, 0), 0xFF0000FFu);
     // DXT2 is stored premultiplied: half-transparent white reads back as half-bright.
-    Ref<IDirect3DSurface9> dxt2 = Surface(4, 4, D3DFMT_DXT2);
+    D3D9Ref<IDirect3DSurface9> dxt2 = Surface(4, 4, D3DFMT_DXT2);
     std::vector<uint32_t> halfWhite(16, 0x80FFFFFFu);
     Put(dxt2.get(), halfWhite);
-    Ref<IDirect3DSurface9> read = Surface(4, 4, D3DFMT_A8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> read = Surface(4, 4, D3DFMT_A8R8G8B8);
     const D3DRECT block{0, 0, 4, 4};
     ASSERT_EQ(D3DXLoadSurfaceFromMemory(read.get(), nullptr, nullptr, dxt2->GetImage().pixels.data(), D3DFMT_DXT2,
                                         uint32_t(dxt2->GetImage().pitch), nullptr, &block, D3DX_FILTER_NONE, 0),
@@ -252,7 +248,7 @@ TEST_F(ImageFileTest, ConversionsWidenChannelsAndApplyTheColourKey)
     EXPECT_NEAR(double(p >> 24), 0x88, 8);  // four alpha bits
     EXPECT_NEAR(double(p >> 16 & 0xFF), 0x80, 8);
     // DXT destinations take whole blocks only.
-    Ref<IDirect3DSurface9> dxt1 = Surface(8, 8, D3DFMT_DXT1);
+    D3D9Ref<IDirect3DSurface9> dxt1 = Surface(8, 8, D3DFMT_DXT1);
     const D3DRECT offEdge{2, 0, 6, 4};
     EXPECT_EQ(D3DXLoadSurfaceFromMemory(dxt1.get(), nullptr, &offEdge, halfWhite.data(), D3DFMT_A8R8G8B8, 16, nullptr,
                                         &block, D3DX_FILTER_NONE, 0),
@@ -262,7 +258,7 @@ TEST_F(ImageFileTest, ConversionsWidenChannelsAndApplyTheColourKey)
 TEST_F(ImageFileTest, Dxt5DdsOfAPictureDecodesWithinTheAgreedError)
 {
     const std::vector<uint32_t> picture = Picture(64, 32);
-    Ref<IDirect3DSurface9> compressed = Surface(64, 32, D3DFMT_DXT5);
+    D3D9Ref<IDirect3DSurface9> compressed = Surface(64, 32, D3DFMT_DXT5);
     Put(compressed.get(), picture);
     ASSERT_EQ(D3DXSaveSurfaceToFileA(Path("p.dds").c_str(), D3DXIFF_DDS, compressed.get(), nullptr, nullptr), D3D_OK);
     EXPECT_EQ(fs::file_size(Path("p.dds")), kDdsHeaderSize + 64 / 4 * 32 / 4 * 16);
@@ -270,7 +266,7 @@ TEST_F(ImageFileTest, Dxt5DdsOfAPictureDecodesWithinTheAgreedError)
     ASSERT_EQ(D3DXGetImageInfoFromFileA(Path("p.dds").c_str(), &info), D3D_OK);
     EXPECT_EQ(info.Format, D3DFMT_DXT5);
     EXPECT_EQ(info.ImageFileFormat, D3DXIFF_DDS);
-    Ref<IDirect3DSurface9> back = Surface(64, 32, D3DFMT_A8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> back = Surface(64, 32, D3DFMT_A8R8G8B8);
     ASSERT_EQ(D3DXLoadSurfaceFromFileA(back.get(), nullptr, nullptr, Path("p.dds").c_str(), nullptr, D3DX_FILTER_NONE,
                                        0, nullptr),
               D3D_OK);
@@ -298,7 +294,7 @@ TEST_F(ImageFileTest, TextureFromFileRoundsUpWithFullChainAndColourKey)
     for (uint32_t y = 20; y < 40; y++)
         for (uint32_t x = 40; x < 60; x++)
             argb[y * 100 + x] = 0xFFFF00FFu;
-    Ref<IDirect3DSurface9> source = Surface(100, 60, D3DFMT_A8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> source = Surface(100, 60, D3DFMT_A8R8G8B8);
     Put(source.get(), argb);
     ASSERT_EQ(D3DXSaveSurfaceToFileA(Path("t.png").c_str(), D3DXIFF_PNG, source.get(), nullptr, nullptr), D3D_OK);
     IDirect3DTexture9* made = nullptr;
@@ -307,7 +303,7 @@ TEST_F(ImageFileTest, TextureFromFileRoundsUpWithFullChainAndColourKey)
                                            D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_LINEAR, D3DX_FILTER_BOX,
                                            0xFFFF00FFu, &info, nullptr, &made),
               D3D_OK);
-    Ref<IDirect3DTexture9> texture(made);
+    D3D9Ref<IDirect3DTexture9> texture(made);
     EXPECT_EQ(info.Width, 100u);
     EXPECT_EQ(info.Height, 60u);
     D3DSURFACE_DESC desc;
@@ -319,7 +315,7 @@ TEST_F(ImageFileTest, TextureFromFileRoundsUpWithFullChainAndColourKey)
     EXPECT_EQ(desc.Width, 1u);
     IDirect3DSurface9* level = nullptr;
     ASSERT_EQ(texture->GetSurfaceLevel(0, &level), D3D_OK);
-    Ref<IDirect3DSurface9> first(level);
+    D3D9Ref<IDirect3DSurface9> first(level);
     EXPECT_EQ(Pixel(first.get(), 64, 32), 0x00000000u);  // inside the keyed square, scaled
     EXPECT_EQ(Pixel(first.get(), 5, 5), 0xFF808080u);
     // Kept sizes on request, and a file that is no image.
@@ -327,7 +323,7 @@ TEST_F(ImageFileTest, TextureFromFileRoundsUpWithFullChainAndColourKey)
                                            D3DX_DEFAULT_NONPOW2, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
                                            D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr, &made),
               D3D_OK);
-    Ref<IDirect3DTexture9> kept(made);
+    D3D9Ref<IDirect3DTexture9> kept(made);
     ASSERT_EQ(kept->GetLevelDesc(0, &desc), D3D_OK);
     EXPECT_EQ(desc.Width, 100u);
     EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);  // the file's
@@ -346,7 +342,7 @@ TEST_F(ImageFileTest, WrittenFilesOpenInImageMagick)
     std::vector<uint32_t> argb = Picture(32, 16);
     for (uint32_t& p : argb)
         p |= 0xFF000000u;  // opaque, so that every format holds the same picture
-    Ref<IDirect3DSurface9> source = Surface(32, 16, D3DFMT_A8R8G8B8);
+    D3D9Ref<IDirect3DSurface9> source = Surface(32, 16, D3DFMT_A8R8G8B8);
     Put(source.get(), argb);
     struct Case {
         const char* name;

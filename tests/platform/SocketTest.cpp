@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kLoopback = 0x7F000001;
 constexpr int32_t kPatienceMs = 10000;  // generous: the machine may be busy
 
 // A listening socket on a free port of the loopback address, and a client connected to it.
@@ -24,11 +23,11 @@ struct TcpPair {
         EXPECT_TRUE(listener.Listen(5));
         EXPECT_TRUE(listener.GetLocalAddress(&serverAddress));
         EXPECT_NE(serverAddress.port, 0);
-        EXPECT_TRUE(client.Connect(SocketAddress{kLoopback, serverAddress.port}));
+        EXPECT_TRUE(client.Connect(SocketAddress{SocketAddress::kLoopback, serverAddress.port}));
         SocketAddress peer;
         server = listener.Accept(&peer);
         EXPECT_TRUE(server.IsValid());
-        EXPECT_EQ(peer.address, kLoopback);
+        EXPECT_EQ(peer.address, SocketAddress::kLoopback);
     }
     ~TcpPair()
     {
@@ -101,7 +100,7 @@ TEST(SocketTest, DatagramToClosedPortReportsRetryableReset)
     probe.Close();
 
     Socket udp = Socket::Create(Socket::kDatagram);
-    ASSERT_TRUE(udp.Connect(SocketAddress{kLoopback, closed.port}));
+    ASSERT_TRUE(udp.Connect(SocketAddress{SocketAddress::kLoopback, closed.port}));
     ASSERT_EQ(udp.Send("ping", 4), 4);
     ASSERT_EQ(udp.WaitReady(false, kPatienceMs), 1);
     char in[8];
@@ -121,8 +120,8 @@ TEST(SocketTest, DatagramsKeepTheirLengthAndSender)
     ASSERT_TRUE(a.GetLocalAddress(&aAddress));
     ASSERT_TRUE(b.GetLocalAddress(&bAddress));
 
-    ASSERT_EQ(a.SendTo("0123456789", 10, SocketAddress{kLoopback, bAddress.port}), 10);
-    ASSERT_EQ(a.SendTo("ab", 2, SocketAddress{kLoopback, bAddress.port}), 2);
+    ASSERT_EQ(a.SendTo("0123456789", 10, SocketAddress{SocketAddress::kLoopback, bAddress.port}), 10);
+    ASSERT_EQ(a.SendTo("ab", 2, SocketAddress{SocketAddress::kLoopback, bAddress.port}), 2);
     bool ready[2] = {};
     const Socket both[2] = {a, b};
     ASSERT_EQ(Socket::WaitReadable(both, 2, ready, kPatienceMs), 1);
@@ -135,7 +134,7 @@ TEST(SocketTest, DatagramsKeepTheirLengthAndSender)
     EXPECT_EQ(b.ReceiveFrom(in, 4, &from, true), 10);
     EXPECT_EQ(b.ReceiveFrom(in, 4, &from), 10);
     EXPECT_EQ(std::string(in, 4), "0123");
-    EXPECT_EQ(from.address, kLoopback);
+    EXPECT_EQ(from.address, SocketAddress::kLoopback);
     EXPECT_EQ(from.port, aAddress.port);
     ASSERT_EQ(b.WaitReady(false, kPatienceMs), 1);
     EXPECT_EQ(b.ReceiveFrom(in, 4, &from), 2);
@@ -155,7 +154,7 @@ TEST(SocketTest, NamesAndDottedAddresses)
         bool dotted;
         uint32_t address;
     } const cases[] = {
-        {"127.0.0.1", true, kLoopback},
+        {"127.0.0.1", true, SocketAddress::kLoopback},
         {"255.255.255.255", true, 0xFFFFFFFF},
         {"10.1.2.3", true, 0x0A010203},
         {"1.2.3", false, 0},
@@ -174,7 +173,7 @@ TEST(SocketTest, NamesAndDottedAddresses)
 
     uint32_t address = 0;
     EXPECT_TRUE(Socket::LookupHost("127.0.0.1", &address));
-    EXPECT_EQ(address, kLoopback);
+    EXPECT_EQ(address, SocketAddress::kLoopback);
     Socket::SetLastError(0);
     EXPECT_FALSE(Socket::LookupHost("no-such-host.invalid", &address));
     EXPECT_NE(Socket::GetLastError(), 0);
@@ -190,7 +189,7 @@ TEST(SocketTest, RefusedConnectAndUnusableHandle)
     probe.Close();  // bound but never listening: a connect is refused
 
     Socket tcp = Socket::Create(Socket::kStream);
-    EXPECT_FALSE(tcp.Connect(SocketAddress{kLoopback, closed.port}));
+    EXPECT_FALSE(tcp.Connect(SocketAddress{SocketAddress::kLoopback, closed.port}));
     EXPECT_EQ(Socket::GetLastError(), Socket::kErrorRefused);
     tcp.Close();
 

@@ -130,6 +130,7 @@ TEST(VariableStackTest, DeclarationsAndScopes)
     reader.GetOrDeclareVariable(v, "vd", 0, kScriptVoid);
     reader.GetOrDeclareVariable(v, "st", 0, kScriptString);
     reader.GetOrDeclareVariable(v, "fl", 2, kScriptFloat);
+    reader.GetOrDeclareVariable(v, "va", 3, kScriptVoid);
     ScriptValue none, text, number;
     text.SetString("t");
     number.SetFloat(-3.9);
@@ -146,6 +147,8 @@ TEST(VariableStackTest, DeclarationsAndScopes)
         {"st", -1, &number, "Can not convert 'Float' to 'String'"},
         {"st", 0, &number, "Invalid string position 0 in variable 'st'"},
         {"fl", 2, &number, "Index out of range: 2"},
+        {"va", 2, &number, "Void variables can not be set"},
+        {"va", 3, &number, "Index out of range: 3"},
         {"g", 0, &number, "Variable 'g' is none array"},
     };
     for (const Case& c : cases)
@@ -157,6 +160,9 @@ TEST(VariableStackTest, DeclarationsAndScopes)
     reader.SetVariable("st", 0, (v.SetString("xy"), v));
     EXPECT_STREQ(reader.GetOrDeclareVariable(v, "st", -1, kScriptRead).m_Text.c_str(), "xy");
     EXPECT_TRUE(Contains(ErrorOf([&] { reader.SetVariable("st", 1, number); }), ": String elements can only be set to characters\n"));
+    EXPECT_EQ(reader.GetOrDeclareVariable(v, "va", 2, kScriptRead).m_Type, kScriptVoid);
+    EXPECT_TRUE(Contains(ErrorOf([&] { reader.GetOrDeclareVariable(v, "va", 3, kScriptRead); }),
+                         ": Index 3 out of range for variable 'va'\n"));
 }
 
 TEST(VariableStackTest, SavedIntArrayBytes)
@@ -294,6 +300,10 @@ TEST(VariableStackTest, VoidArraysAreBoundedInAll)
     fits.Load(file, true);
     EXPECT_EQ(fits.GetVariableCount(), 2);
     EXPECT_EQ(fits.FindVariable("b")->m_ElementCount, kHalf);
+    File saved;
+    saved.CreateMemoryFile(0);
+    fits.Save(saved);
+    EXPECT_EQ(Bytes(saved), scope({kHalf, kHalf}));  // a Void array saves as its count alone
 
     VariableStack tooMany;
     Reload(file, scope({kHalf, kHalf, 1}));

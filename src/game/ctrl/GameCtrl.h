@@ -14,7 +14,8 @@
 // 3D object table, the type lookups by name, the shader table), GameCtrlTime.cpp (game time, the
 // screen fade, loading progress, pause, game speed, sound halt, profiling time),
 // GameCtrlFrame.cpp (the per-frame step, the drawn frame, the GUI hooks of a frame),
-// GameCtrlHooks.cpp (the engine bodies of the replaceable hooks, the no-mana notice),
+// GameCtrlHooks.cpp (the engine bodies of the replaceable hooks and of the world's questions, the
+// no-mana notice),
 // GameCtrlFunctions.cpp (the curve functions of "cfg/functions.cfg"), GameCtrlScripts.cpp (the
 // script callbacks and reports, the world events that reach the
 // controller, and the engine's answers to the world's scripts), GameCtrlLookups.cpp (the
@@ -119,33 +120,6 @@ extern int32_t g_ScreenHeight;
 extern float g_LastFrameTime;
 // Passes of the controller's per-frame step.
 extern uint32_t g_GameFrameCounter;
-// Durations of the frame's stages in seconds, shown by the profiling display.
-// The server measures the first two; the others are the drawing stages of the system page.
-enum ProfilingTimer {
-    kProfileAIMove = 0,
-    kProfileGameMove = 1,
-    kProfileLighting1,
-    kProfileLighting2,
-    kProfileLighting3,
-    kProfileLighting4,
-    kProfileVolumeFog,
-    kProfileDrawVolumeFog,
-    kProfileDrawFloor,
-    kProfileDrawFloorSecond,
-    kProfileWallObstruct,
-    kProfileDrawObjs,
-    kProfileDrawShadows,
-    kProfileDrawSmallMap,
-    kProfileGui,
-    kProfilePreDraw,
-    kProfileSorting,
-    kProfileVisibility,
-    kProfileScripts,
-    kProfilePresent,
-    kProfileFloorHeight,
-    kProfilingTimers
-};
-extern double g_ProfilingTimes[kProfilingTimers];
 // Non-zero: the sound names of creature and object types are not checked (always, on the server).
 extern int32_t g_SkipSoundCheck;
 
@@ -228,11 +202,7 @@ public:
     double GetRealTime() const { return m_FrameStartTime; }
     void UpdateScreenFade(float dt);
     // 0.0 faded out to 1.0 fully shown, and its change per second.
-    void SetScreenFade(float value, float rate)
-    {
-        m_ScreenFade = value;
-        m_ScreenFadeRate = rate;
-    }
+    void SetScreenFade(float value, float rate);
     float GetScreenFade() const { return m_ScreenFade; }
     // The loading screen drawn over the picture while it fades in.
     void ShowLoadingScreenFade();
@@ -260,18 +230,10 @@ public:
     float GetMusicFadePosition() const { return m_MusicFadePosition; }
     float GetMusicFadeRate() const { return m_MusicFadeRate; }
     // The level's "musicFadeTime" and "musicVolume", taken when a caller gives none.
-    void SetLevelMusicDefaults(float fadeTime, float volume)
-    {
-        m_LevelMusicFadeTime = fadeTime;
-        m_LevelMusicVolume = volume;
-    }
-    bool IsBossMusicWanted() override { return false; }
-    int32_t GetNumPartyMembers() override { return 0; }  // the game keeps the main character's party
-    WorldElem* GetPartyMember(int32_t index) override
-    {
-        (void)index;
-        return nullptr;
-    }
+    void SetLevelMusicDefaults(float fadeTime, float volume);
+    bool IsBossMusicWanted() override;
+    int32_t GetNumPartyMembers() override;  // the game keeps the main character's party
+    WorldElem* GetPartyMember(int32_t index) override;
 
     // Release of unused data (GameCtrlFreeData.cpp). Levels keep what they loaded; a fresh level
     // start frees the least recently used of it that the new level does not use, keeping more
@@ -312,7 +274,7 @@ public:
     virtual float GetSubtitle(const char* id, int32_t line, int32_t show);
     wString GetGuiDBText(const char* group, const char* name, uint8_t* found) override;
     bool DBGetField(wString& text, const char* table, const char* field) override;
-    void ProcessText(wString& text) override { (void)text; }
+    void ProcessText(wString& text) override;
 
     // Frame (GameCtrlFrame.cpp).
     // The per-frame step: inputs and world (for a step above 0), then the game time.
@@ -329,11 +291,7 @@ public:
     // A controller that is not the server's marks its own active area each frame: around its
     // main character and the revealed map position; the server's network layer marks the players'.
     void MarkActiveArea();
-    void SetMapPosition(float x, float y)
-    {
-        m_MapPosition = D3DXVECTOR2(x, y);
-        m_HasMapPosition = 1;
-    }
+    void SetMapPosition(float x, float y);
     virtual void ResetStepTime();
     float GetStepTimeTotal() const { return m_StepTimeTotal; }
     // The application is active and its window visible.
@@ -496,7 +454,7 @@ public:
     void LoadActions();
     void LoadStrategies();
     // Called after every load of the strategies; the game's controller takes its data from them.
-    virtual void OnStrategiesLoaded() {}
+    virtual void OnStrategiesLoaded();
     ConfigFileReader& GetActionReader() { return m_ActionReader; }
     ConfigFileReader& GetStrategyReader() { return m_StrategyReader; }
     // An angle given in degrees, stored in radians; a missing key leaves the value, the result
@@ -618,11 +576,7 @@ public:
     virtual void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature);
     void SetCreatureLevel(CreatureObj& creature, int32_t level);
     // The level's monster health scaling: hit points × factor + addend.
-    void SetMonsterHealth(float factor, float add)
-    {
-        m_MonsterHealthFactor = factor;
-        m_MonsterHealthAdd = add;
-    }
+    void SetMonsterHealth(float factor, float add);
 
     // Difficulty (GameCtrlDifficulty.cpp). One entry of the difficulty file into the process-wide
     // difficulty record: absent keys leave their fields, an unknown function name warns; its
@@ -658,50 +612,30 @@ public:
     // the game's class that a save record fills (null for a type without one).
     WorldElemGridBase* CreateWorldObjectByIndex(int32_t index, float x, float y, float angle, float height) override;
     WorldElem* CreateEmptyElement(uint16_t typeCode) override;
-    void OnWallAdded(int32_t wallID) override { (void)wallID; }
-    bool IsMultiplayerGame() const override { return false; }
-    bool GetFollowTarget(D3DXVECTOR2& target) override
-    {
-        target = D3DXVECTOR2(0.0f, 0.0f);
-        return false;
-    }
-    int32_t IsFastFollow(int32_t arg) override
-    {
-        (void)arg;
-        return 0;
-    }
-    void GetBackDrawFadeThresholds(float& full, float& none) const override
-    {
-        full = m_BackDrawFade[0];
-        none = m_BackDrawFade[1];
-    }
+    void OnWallAdded(int32_t wallID) override;
+    bool IsMultiplayerGame() const override;
+    bool GetFollowTarget(D3DXVECTOR2& target) override;
+    int32_t IsFastFollow(int32_t arg) override;
+    void GetBackDrawFadeThresholds(float& full, float& none) const override;
 
     // The engine's answers to the world; the network and game classes replace them.
     double GetGameTime() const override { return m_GameTime; }
-    bool IsServer() const override { return false; }
-    bool ProcessActiveBlocksOnly() const override { return IsServer(); }  // a game of its own steps everything
-    bool AllowsInput() override { return true; }
-    bool IsElementUsable(WorldElem* elem) override
-    {
-        (void)elem;
-        return false;  // the game's rules decide
-    }
+    bool IsServer() const override;
+    bool ProcessActiveBlocksOnly() const override;  // a game of its own steps everything
+    bool AllowsInput() override;
+    bool IsElementUsable(WorldElem* elem) override;
     int32_t GetMonsterLevel(float fraction) override;  // GameCtrlGameEvents.cpp
-    void OnObjectAdded(int32_t objID) override { (void)objID; }
-    void OnObjectDeleted(int32_t objID, int32_t flag) override
-    {
-        (void)objID;
-        (void)flag;
-    }
-    void OnWallDeleted(int32_t wallID) override { (void)wallID; }
+    void OnObjectAdded(int32_t objID) override;
+    void OnObjectDeleted(int32_t objID, int32_t flag) override;
+    void OnWallDeleted(int32_t wallID) override;
     int32_t GetViewMode() const override { return m_ViewMode; }
     void ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d) override;
     CreatureObj* GetMainChar() override;  // the game's input controllers make one
     // Only the reference: making a creature the main character comes with the input controllers.
     void SetMainCharReference(CreatureObj* creature) { m_MainChar = creature; }
-    void DeleteLoadedScenes() override {}
+    void DeleteLoadedScenes() override;
     // The flicker of light intensity: the controller's flicker curve at t.
-    float GetFlicker(float t) override { return m_FlickerCurve.Evaluate(t); }
+    float GetFlicker(float t) override;
     FlickerCurve& GetFlickerCurve() { return m_FlickerCurve; }
 
     // The world of the running game, for the whole run.
@@ -722,7 +656,7 @@ public:
     DXC_Texture* GetItemImage(const char* id);
     float GetAbilityWeight(int32_t abilityType) override;
     void OnItemAddedToInventory(Inventory* inventory, InventoryItem* item) override;
-    bool IsNetworkGameServer() const override { return false; }
+    bool IsNetworkGameServer() const override;
     void PlayWorldSound(const char* name) override;
     float ApplyGameFunction(float value, const char* name, WorldElem* element) override;
     float ApplyGameFunctionFor(float value, const char* name, const float* parameter) override;
@@ -744,30 +678,22 @@ public:
     void LoadGameSaveData(int32_t count) override;
     // Element events, damage and shots (GameCtrlCombat.cpp): the engine's answers.
     const char* GetSpecialName(int32_t index) override;
-    InventoryItem* FindItemType(const char* name) override { return FindItem(name, false); }
+    InventoryItem* FindItemType(const char* name) override;
     int32_t DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
                      float spread) override;
     void UseItemSlot(WorldElem* user, int32_t slot, VSD_WallIntern* wall, int32_t flag, int32_t userID) override;
-    void SetScriptContext(int32_t otherID, int32_t argument) override
-    {
-        m_ScriptContext[0] = otherID;
-        m_ScriptContext[1] = argument;
-    }
+    void SetScriptContext(int32_t otherID, int32_t argument) override;
     int32_t GetScriptContext(int32_t index) const { return m_ScriptContext[index & 1]; }
     void SetCurrentDamage(DamageValues* damage) override;
     void SetCurrentDamageNone() override;
     DamageValues* GetCurrentDamage() const { return m_CurrentDamage.Get(); }
     void OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction) override;
     void SetShotDamagedCount(int32_t count) override { m_ShotResult[0] = count; }
-    void SetShotHit(int32_t objID, int32_t kind) override
-    {
-        m_ShotResult[1] = objID;
-        m_ShotResult[2] = kind;
-    }
+    void SetShotHit(int32_t objID, int32_t kind) override;
     int32_t GetShotResult(int32_t index) const { return m_ShotResult[index]; }  // count, hit ID, kind
     float GetFriendlyFire() const override { return m_Settings.friendlyFire; }
     float GetMonsterShotSpeed() const override { return m_MonsterShotSpeed; }
-    bool IsGameRunning() override { return false; }  // the network node answers for clients
+    bool IsGameRunning() override;  // the network node answers for clients
     int32_t GetNoAreaFade() const override { return m_NoAreaFade; }
     ProjectileBase* CreateProjectile() override;
 
@@ -796,16 +722,8 @@ public:
     virtual int32_t ShowInventory(WorldElem* object, int32_t flag, const char* textA, const char* textB);
     // A player's character received items (their count and the localised name) or gold (the
     // amount and a flag) from a script; the game shows it, the server has nobody to show it to.
-    virtual void OnItemReceived(int32_t count, const wString& name)
-    {
-        (void)count;
-        (void)name;
-    }
-    virtual void OnGoldReceived(int32_t amount, int32_t flag)
-    {
-        (void)amount;
-        (void)flag;
-    }
+    virtual void OnItemReceived(int32_t count, const wString& name);
+    virtual void OnGoldReceived(int32_t amount, int32_t flag);
     bool IsInputAllowed() const { return m_ViewMode == 0 || m_ViewMode == 2; }
     // The eight inventory stores of the scripts: a copy of an inventory goes in (none clears the
     // store) and comes out again. An index outside 0..7 is "Invalid inventory storage index".
@@ -813,17 +731,9 @@ public:
     void SetInventoryStorage(Inventory* field, int32_t index);
     void GetInventoryStorage(Inventory& field, int32_t index);
     WorldCtrl* GetGameWorld() override { return &m_World; }
-    bool IsDialogActive(WorldElem* creature) override
-    {
-        (void)creature;
-        return false;  // dialogues are the game's
-    }
-    void ReportManaUse(WorldElem* creature, float cost) override
-    {
-        (void)creature;
-        (void)cost;
-    }
-    void ReportAttack(WorldElem* creature) override { (void)creature; }
+    bool IsDialogActive(WorldElem* creature) override;
+    void ReportManaUse(WorldElem* creature, float cost) override;
+    void ReportAttack(WorldElem* creature) override;
 
     // Script services: object variables and the controller's script events
     // (GameCtrlObjVariables.cpp, GameCtrlScriptEvents.cpp), stories (GameCtrlStories.cpp), script
@@ -867,7 +777,7 @@ public:
     int32_t GetStory(const char* name);  // -1 with a script error for an unknown story
     bool IsAutoSaveRequested() const { return m_AutoSaveRequest != 0; }
     // The frame step saved: the request is done and the time of the save kept.
-    void OnAutoSaveDone() { m_AutoSaveRequest = 0; m_LastSaveTime = m_GameTime; }
+    void OnAutoSaveDone();
 
     // Script variables: the game scope lives for the whole game, the level scope for a level.
     VariableStack& GetGameVariables() { return m_GameVariables; }
@@ -912,7 +822,7 @@ public:
     // The mob of that number, null when the mob table has none: the input controllers keep them.
     virtual MobData* GetMob(int32_t mobNumber);
     // The element under the mouse: the headless server has no camera and answers 0.
-    virtual int32_t RayTestAtMouse() { return 0; }
+    virtual int32_t RayTestAtMouse();
 
     // Input controllers and the main character (GameCtrlInputs.cpp). The list owns its
     // controllers; a number is a slot and stays valid while others go. Kind 1 is the local
@@ -975,11 +885,7 @@ public:
     // The item enchanted (mode 2), boosted (mode 1) or by chance (mode -1).
     virtual void InitNewItem(ItemBase* item, int32_t mode, float value);
     virtual void EnchantItem(ItemBase* item, float value);
-    void SetNewItemChances(float enchant, float boost)
-    {
-        m_NewItemChances[0] = enchant;
-        m_NewItemChances[1] = boost;
-    }
+    void SetNewItemChances(float enchant, float boost);
     float GetNewItemEnchantChance() const { return m_NewItemChances[0]; }
     float GetNewItemBoostChance() const { return m_NewItemChances[1]; }
     // Takes the item out of its inventory and lays it into the world next to the dropper (null:
@@ -998,7 +904,7 @@ public:
     void KeepDoNotSaveObject(WorldElem* elem);
     int32_t GetNumKeptObjects() { return m_DoNotSaveObjects.GetSize(); }
     WorldElem* RestoreDoNotSaveObject(const char* worldID);
-    WorldElem* FindKeptObject(const char* worldID) override { return RestoreDoNotSaveObject(worldID); }
+    WorldElem* FindKeptObject(const char* worldID) override;
     // The elements of the level's object walls and the door dummies; a wall of kind 4 gives way.
     void AddWallObjects();
     // The game rules' "BoostScript" run on the item's main ability.
@@ -1016,7 +922,7 @@ public:
     // The game-flow side of the script built-ins (GameCtrlScriptFlow.cpp): what the network and
     // the game's rules answer above the engine, with the engine's answers, and the values scripts
     // set. A game of its own runs no network game and has no clients to run a script at.
-    virtual bool IsNetworkGame() { return false; }
+    virtual bool IsNetworkGame();
     virtual void RunScriptAtClient(int32_t client, const char* text);
     // Starts the game again; the engine has no game of its own to restart, the game's rules do.
     virtual void RestartGame(int32_t flag);
@@ -1030,11 +936,7 @@ public:
     void SetInteractiveScenePos(float x, float y) { m_InteractiveScenePos = D3DXVECTOR2(x, y); }
     const D3DXVECTOR2& GetInteractiveScenePos() const { return m_InteractiveScenePos; }
     // The monster level pair of the level's range; whether the hero's level adds stays.
-    void SetMonsterLevelPair(int32_t minimum, int32_t maximum)
-    {
-        m_MonsterLevelMin = minimum;
-        m_MonsterLevelMax = maximum;
-    }
+    void SetMonsterLevelPair(int32_t minimum, int32_t maximum);
     int32_t GetMonsterLevelMin() const { return m_MonsterLevelMin; }
     int32_t GetMonsterLevelMax() const { return m_MonsterLevelMax; }
     // Player input of type 0 (the players' input) and 1 (the AI's) switched off and on by scripts.
@@ -1044,21 +946,8 @@ public:
     // The language folder's name without its closing backslash ("english").
     String GetLanguageName();
 
-private:
-    float m_ScriptFPS[2] = {5.0f, 200.0f};  // minimum, maximum: the state manager's defaults
-    uint8_t m_ShowFPS = 0;
-    D3DXVECTOR2 m_InteractiveScenePos = D3DXVECTOR2(0.0f, 0.0f);
-    uint8_t m_InputTypeDisabled[kScriptInputTypes] = {0, 0};
-
-public:
-
     // Game functions and the level's monster levels.
-    void SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel)
-    {
-        m_MonsterLevelMin = minimum;
-        m_MonsterLevelMax = maximum;
-        m_AddHeroLevelToMonsterLevel = addHeroLevel;
-    }
+    void SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel);
     static const char* DifficultyName(int32_t difficulty);
     // A game event of type 11 for a damage from source to target; the game's rules post their own.
     void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
@@ -1087,10 +976,7 @@ public:
     // Frees the lists: a level without "TreasureList" has none.
     void FreeItemLists();
     int32_t GetNumItemLists() const { return m_NumItemLists; }
-    ItemList* GetItemList(int32_t index)
-    {
-        return index >= 0 && index < m_NumItemLists ? &m_ItemLists[size_t(index)] : nullptr;
-    }
+    ItemList* GetItemList(int32_t index);
     // The treasure lists of a treasure file with the file-wide might curves; a fault ends the
     // load with no lists.
     void LoadTreasureLists(const char* fileName);
@@ -1167,9 +1053,9 @@ public:
     // Asks for an auto-save at least 60 s of game time after the last one (forced, or with the
     // "AutoSave" option); nothing in save mode 1.
     void RequestAutoSave(uint8_t force);
-    void HoldFrames(int32_t frames) { m_HoldCounter = m_HoldCounter > frames ? m_HoldCounter : frames; }
+    void HoldFrames(int32_t frames);
     int32_t GetHoldCounter() const { return m_HoldCounter; }
-    void ReleaseHeldFrame() { if (m_HoldCounter > 0) --m_HoldCounter; }  // once per drawn frame
+    void ReleaseHeldFrame();  // once per drawn frame
     virtual bool CanSaveNow();
     // Each frame: the due auto-save, then the world's due events; their code decides (3 and 5 end
     // the game with reason 1 and 2; 4 and unknown codes change nothing). The code is returned.
@@ -1234,11 +1120,7 @@ public:
 
     // Combat (GameCtrlCombat.cpp, GameCtrlSpells.cpp): what item, event and attack scripts
     // read of a use or a hit, the blood interval, the level's monster damage scaling, and spells.
-    void SetActivator(int32_t objID, int32_t allow) override
-    {
-        m_ActivatorID = objID;
-        m_AllowFlag = allow;
-    }
+    void SetActivator(int32_t objID, int32_t allow) override;
     int32_t GetActivatorID() const { return m_ActivatorID; }
     int32_t GetAllowFlag() const override { return m_AllowFlag; }
     void SetAllowFlag(int32_t allow) { m_AllowFlag = allow; }
@@ -1252,7 +1134,7 @@ public:
     // The spell's effect by its "type" (summon, firewall, GroupHeal, StealLife, invisible,
     // visible, influence) from the caster, towards the target point when one is given; true when
     // an effect ran. Any other type, or a caster of the wrong kind, does nothing.
-    void ExecuteSpell(WorldElem* caster, ActionSpell* spell) override { ExecuteSpell(caster, spell, nullptr); }
+    void ExecuteSpell(WorldElem* caster, ActionSpell* spell) override;
     bool ExecuteSpell(WorldElem* caster, ActionSpell* spell, const D3DXVECTOR2* target);
 
     // Camera (GameCtrlCamera.cpp, GameCtrlCameraPath.cpp): an orbit around a target point by yaw,
@@ -1272,11 +1154,7 @@ public:
     void ResetCameraPath(int32_t mode);
     virtual void CameraFollowMainChar();
     // The camera height option, 0 until the game sets one; enabled, the smoothing step uses it.
-    void SetCameraHeightOption(float height, bool enabled)
-    {
-        m_CameraHeightOption = height;
-        m_CameraHeightOptionEnabled = enabled ? 1 : 0;
-    }
+    void SetCameraHeightOption(float height, bool enabled);
     void SetCameraFloorCheck(bool enabled) { m_CameraFloorCheck = enabled ? 1 : 0; }
     // Seconds the smoothing takes for a whole way; 0 jumps to the targets.
     void SetCameraSmoothTime(float seconds) { m_CameraSmoothTime = seconds; }
@@ -1289,10 +1167,7 @@ public:
     int32_t GetCameraPathMode() const { return m_CameraPathMode; }
     float GetCameraHeight() const { return m_CameraHeight; }
     // The target point's x and y with the camera height.
-    D3DXVECTOR3 GetCameraTargetAndHeight() const
-    {
-        return D3DXVECTOR3(m_CameraTargetPoint.x, m_CameraTargetPoint.y, m_CameraHeight);
-    }
+    D3DXVECTOR3 GetCameraTargetAndHeight() const;
     const D3DXVECTOR3& GetCameraTargetPoint() const { return m_CameraTargetPoint; }
     float GetCameraYaw() const { return m_CameraYaw[0]; }
     float GetCameraYawTarget() const { return m_CameraYaw[1]; }
@@ -1353,31 +1228,17 @@ public:
     // the synchronisation wait lets the network step run until nothing is pending, and a game of
     // its own has nothing to wait for; the uncover-map operation reveals the map in the players'
     // map windows, of which this program has none.
-    virtual void BeginScriptCreation() { m_ScriptCreationDepth++; }
-    virtual void EndScriptCreation()
-    {
-        if (m_ScriptCreationDepth > 0)
-            m_ScriptCreationDepth--;
-    }
+    virtual void BeginScriptCreation();
+    virtual void EndScriptCreation();
     int32_t GetScriptCreationDepth() const { return m_ScriptCreationDepth; }
-    virtual void WaitForSync() {}
-    virtual void UncoverMap() {}
+    virtual void WaitForSync();
+    virtual void UncoverMap();
     // The level's light as scripts set it: the diffuse colour with its unit direction, and the
     // ambient colour; the level viewer takes both colours.
-    void SetLevelLight(const float diffuse[3], const float direction[3], const float ambient[3])
-    {
-        for (int32_t i = 0; i < 3; i++) {
-            m_LevelSettings.diffuseCol[i] = diffuse[i];
-            m_LevelSettings.diffuseDir[i] = direction[i];
-            m_LevelSettings.ambientCol[i] = ambient[i];
-        }
-        m_World.SetLevelColours(m_LevelSettings.diffuseCol, m_LevelSettings.ambientCol);
-    }
+    void SetLevelLight(const float diffuse[3], const float direction[3], const float ambient[3]);
     // The script that runs when the hero dies ("SetOnHeroDie").
     void SetHeroDeathScript(const String& text) { m_HeroDeathScript = text; }
     const String& GetHeroDeathScript() const { return m_HeroDeathScript; }
-    int32_t m_ScriptCreationDepth = 0;
-    String m_HeroDeathScript;
 
 protected:
     // Shows a text in the world's message display for a time; nothing without a world.
@@ -1692,4 +1553,11 @@ private:
     uint8_t m_SceneFlag = 0;
     D3DXVECTOR3 m_ScenePlayerPos = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     int32_t m_SelectMenuScriptID = -1;
+    // The game flow of the script built-ins.
+    float m_ScriptFPS[2] = {5.0f, 200.0f};  // minimum, maximum: the state manager's defaults
+    uint8_t m_ShowFPS = 0;
+    D3DXVECTOR2 m_InteractiveScenePos = D3DXVECTOR2(0.0f, 0.0f);
+    uint8_t m_InputTypeDisabled[kScriptInputTypes] = {0, 0};
+    int32_t m_ScriptCreationDepth = 0;
+    String m_HeroDeathScript;
 };

@@ -103,3 +103,14 @@ void GameCtrl::CameraFollowMainChar()
     m_CameraPitch[0] = m_CameraPitch[1];
     UpdateCamera(0.0f);
 }
+
+void GameCtrl::SetCameraHeightOption(float height, bool enabled)
+{
+    m_CameraHeightOption = height;
+    m_CameraHeightOptionEnabled = enabled ? 1 : 0;
+}
+
+D3DXVECTOR3 GameCtrl::GetCameraTargetAndHeight() const
+{
+    return D3DXVECTOR3(m_CameraTargetPoint.x, m_CameraTargetPoint.y, m_CameraHeight);
+}

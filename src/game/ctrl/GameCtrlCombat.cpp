@@ -66,3 +66,25 @@ void GameCtrl::GetMonsterDamageScaling(float& factor, float& offset)
     factor = m_LevelSettings.monsterDamage[0];
     offset = m_LevelSettings.monsterDamage[1];
 }
+
+InventoryItem* GameCtrl::FindItemType(const char* name) { return FindItem(name, false); }
+
+void GameCtrl::SetScriptContext(int32_t otherID, int32_t argument)
+{
+    m_ScriptContext[0] = otherID;
+    m_ScriptContext[1] = argument;
+}
+
+void GameCtrl::SetShotHit(int32_t objID, int32_t kind)
+{
+    m_ShotResult[1] = objID;
+    m_ShotResult[2] = kind;
+}
+
+bool GameCtrl::IsGameRunning() { return false; }
+
+void GameCtrl::SetActivator(int32_t objID, int32_t allow)
+{
+    m_ActivatorID = objID;
+    m_AllowFlag = allow;
+}

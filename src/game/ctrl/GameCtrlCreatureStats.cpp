@@ -238,3 +238,9 @@ void GameCtrl::SetCreatureLevel(CreatureObj& creature, int32_t level)
     }
     creature.SetCharacterLevel(level);
 }
+
+void GameCtrl::SetMonsterHealth(float factor, float add)
+{
+    m_MonsterHealthFactor = factor;
+    m_MonsterHealthAdd = add;
+}

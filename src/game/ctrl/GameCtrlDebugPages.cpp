@@ -6,6 +6,7 @@
 
 #include "base/SoundManager.h"
 #include "base/Timer.h"
+#include "game/ctrl/ProfilingTimes.h"
 #include "platform/MemoryStatus.h"
 
 #include <cmath>

@@ -4,8 +4,9 @@
 
 #include "base/Timer.h"
 #include "engine/gui/DXC_GuiManager.h"
-#include "game/objects/CreatureObj.h"
+#include "game/ctrl/ProfilingTimes.h"
 #include "game/ctrl/StateManager.h"
+#include "game/objects/CreatureObj.h"
 
 #include <algorithm>
 
@@ -135,3 +136,9 @@ void GameCtrl::ResetStepTime()
 }
 
 bool GameCtrl::IsWindowActive() { return g_WindowState.appActive != 0 && g_WindowState.windowVisible != 0; }
+
+void GameCtrl::SetMapPosition(float x, float y)
+{
+    m_MapPosition = D3DXVECTOR2(x, y);
+    m_HasMapPosition = 1;
+}

@@ -112,3 +112,10 @@ String GameCtrl::SaveScreenshot(const char* name)
     Platform::MakeDirectory("screenshots");
     return String("screenshots/") + m_ScreenshotPrefix;
 }
+
+void GameCtrl::SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel)
+{
+    m_MonsterLevelMin = minimum;
+    m_MonsterLevelMax = maximum;
+    m_AddHeroLevelToMonsterLevel = addHeroLevel;
+}

@@ -1,5 +1,6 @@
 // GameCtrl: the engine's bodies of the hooks that the network node, the game server, the game's
-// rules and the dedicated server replace, and the no-mana notice.
+// rules and the dedicated server replace, its answers to the world's questions, and the no-mana
+// notice.
 #include "game/ctrl/GameCtrl.h"
 
 #include "game/ctrl/GuiDBText.h"
@@ -77,3 +78,61 @@ CreatureObj* GameCtrl::GetMainChar() { return m_MainChar.Get(); }
 int32_t GameCtrl::GetNumPlayers() { return GetMainChar() ? 1 : 0; }
 
 WorldElem* GameCtrl::GetPlayerCharacter(int32_t player) { return player == 0 ? GetMainChar() : nullptr; }
+
+int32_t GameCtrl::GetNumPartyMembers() { return 0; }
+
+WorldElem* GameCtrl::GetPartyMember(int32_t index)
+{
+    (void)index;
+    return nullptr;
+}
+
+void GameCtrl::OnWallAdded(int32_t wallID) { (void)wallID; }
+
+bool GameCtrl::IsMultiplayerGame() const { return false; }
+
+bool GameCtrl::GetFollowTarget(D3DXVECTOR2& target)
+{
+    target = D3DXVECTOR2(0.0f, 0.0f);
+    return false;
+}
+
+int32_t GameCtrl::IsFastFollow(int32_t arg)
+{
+    (void)arg;
+    return 0;
+}
+
+void GameCtrl::GetBackDrawFadeThresholds(float& full, float& none) const
+{
+    full = m_BackDrawFade[0];
+    none = m_BackDrawFade[1];
+}
+
+bool GameCtrl::IsServer() const { return false; }
+
+bool GameCtrl::ProcessActiveBlocksOnly() const { return IsServer(); }
+
+bool GameCtrl::AllowsInput() { return true; }
+
+bool GameCtrl::IsElementUsable(WorldElem* elem)
+{
+    (void)elem;
+    return false;  // the game's rules decide
+}
+
+void GameCtrl::OnObjectAdded(int32_t objID) { (void)objID; }
+
+void GameCtrl::OnObjectDeleted(int32_t objID, int32_t flag)
+{
+    (void)objID;
+    (void)flag;
+}
+
+void GameCtrl::OnWallDeleted(int32_t wallID) { (void)wallID; }
+
+void GameCtrl::DeleteLoadedScenes() {}
+
+float GameCtrl::GetFlicker(float t) { return m_FlickerCurve.Evaluate(t); }
+
+bool GameCtrl::IsNetworkGameServer() const { return false; }

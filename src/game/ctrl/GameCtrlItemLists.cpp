@@ -90,3 +90,8 @@ void GameCtrl::LoadItemLists(const char* fileName)
     m_ItemLists = std::move(lists);
     m_NumItemLists = count;
 }
+
+ItemList* GameCtrl::GetItemList(int32_t index)
+{
+    return index >= 0 && index < m_NumItemLists ? &m_ItemLists[size_t(index)] : nullptr;
+}

@@ -138,3 +138,29 @@ void GameCtrl::UseKey(WorldElem* item, int32_t userID, int32_t key)
     (void)userID;
     (void)key;
 }
+
+void GameCtrl::OnItemReceived(int32_t count, const wString& name)
+{
+    (void)count;
+    (void)name;
+}
+
+void GameCtrl::OnGoldReceived(int32_t amount, int32_t flag)
+{
+    (void)amount;
+    (void)flag;
+}
+
+bool GameCtrl::IsDialogActive(WorldElem* creature)
+{
+    (void)creature;
+    return false;  // dialogues are the game's
+}
+
+void GameCtrl::ReportManaUse(WorldElem* creature, float cost)
+{
+    (void)creature;
+    (void)cost;
+}
+
+void GameCtrl::ReportAttack(WorldElem* creature) { (void)creature; }

@@ -238,3 +238,5 @@ WorldElem* GameCtrl::RestoreDoNotSaveObject(const char* worldID)
     Warning("'DoNotSave=1'-object with worldID %s not found", wanted.c_str());
     return nullptr;
 }
+
+WorldElem* GameCtrl::FindKeptObject(const char* worldID) { return RestoreDoNotSaveObject(worldID); }

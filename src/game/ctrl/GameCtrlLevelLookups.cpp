@@ -86,3 +86,11 @@ void GameCtrl::EnchantItem(ItemBase* item, float value)
     (void)item;  // enchantments are the game's rules
     (void)value;
 }
+
+int32_t GameCtrl::RayTestAtMouse() { return 0; }
+
+void GameCtrl::SetNewItemChances(float enchant, float boost)
+{
+    m_NewItemChances[0] = enchant;
+    m_NewItemChances[1] = boost;
+}

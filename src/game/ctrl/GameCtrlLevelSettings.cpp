@@ -82,3 +82,13 @@ void GameCtrl::LoadLevelSettings(ConfigFileReader& reader, int32_t entry)
     ReadOr(reader.GetInt("WallFadeOutAlgorithm", level.wallFadeOutAlgorithm, entry), level.wallFadeOutAlgorithm, 0);
     m_World.SetLevelColours(level.diffuseCol, level.ambientCol);
 }
+
+void GameCtrl::SetLevelLight(const float diffuse[3], const float direction[3], const float ambient[3])
+{
+    for (int32_t i = 0; i < 3; i++) {
+        m_LevelSettings.diffuseCol[i] = diffuse[i];
+        m_LevelSettings.diffuseDir[i] = direction[i];
+        m_LevelSettings.ambientCol[i] = ambient[i];
+    }
+    m_World.SetLevelColours(m_LevelSettings.diffuseCol, m_LevelSettings.ambientCol);
+}

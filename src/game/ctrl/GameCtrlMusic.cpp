@@ -123,3 +123,11 @@ void GameCtrl::UpdateMusicFade(float dt)
     if (music.handles[other] >= 0)
         sound->SetSoundParamA(music.handles[other], 0, StreamVolume(other, 1.0f - m_MusicFadePosition));
 }
+
+void GameCtrl::SetLevelMusicDefaults(float fadeTime, float volume)
+{
+    m_LevelMusicFadeTime = fadeTime;
+    m_LevelMusicVolume = volume;
+}
+
+bool GameCtrl::IsBossMusicWanted() { return false; }

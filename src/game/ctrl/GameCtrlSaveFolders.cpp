@@ -186,3 +186,17 @@ void GameCtrl::AddByteEvent(uint8_t value)
     ByteEventRecord{value}.Write(event, WorldEventType::kGameEndByte);
     AddGameEvent(&event);
 }
+
+void GameCtrl::OnAutoSaveDone()
+{
+    m_AutoSaveRequest = 0;
+    m_LastSaveTime = m_GameTime;
+}
+
+void GameCtrl::HoldFrames(int32_t frames) { m_HoldCounter = m_HoldCounter > frames ? m_HoldCounter : frames; }
+
+void GameCtrl::ReleaseHeldFrame()
+{
+    if (m_HoldCounter > 0)
+        --m_HoldCounter;
+}

@@ -39,3 +39,23 @@ String GameCtrl::GetLanguageName()
         name = name.SubString(0, length - 1);
     return name;
 }
+
+bool GameCtrl::IsNetworkGame() { return false; }
+
+void GameCtrl::SetMonsterLevelPair(int32_t minimum, int32_t maximum)
+{
+    m_MonsterLevelMin = minimum;
+    m_MonsterLevelMax = maximum;
+}
+
+void GameCtrl::BeginScriptCreation() { m_ScriptCreationDepth++; }
+
+void GameCtrl::EndScriptCreation()
+{
+    if (m_ScriptCreationDepth > 0)
+        m_ScriptCreationDepth--;
+}
+
+void GameCtrl::WaitForSync() {}
+
+void GameCtrl::UncoverMap() {}

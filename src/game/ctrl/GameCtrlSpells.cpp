@@ -168,3 +168,5 @@ bool GameCtrl::ExecuteSpell(WorldElem* caster, ActionSpell* spell, const D3DXVEC
     }
     return false;
 }
+
+void GameCtrl::ExecuteSpell(WorldElem* caster, ActionSpell* spell) { ExecuteSpell(caster, spell, nullptr); }

@@ -278,3 +278,5 @@ void GameCtrl::LoadStrategies()
     Log::Write("Strategies loaded");
     OnStrategiesLoaded();
 }
+
+void GameCtrl::OnStrategiesLoaded() {}

@@ -110,3 +110,9 @@ void GameCtrl::ApplyToMusicStreams(void (SoundManager::*operation)(SoundWord, So
     if (ambient >= 0 && sound->IsSoundPlaying(ambient, 0))
         (sound->*operation)(ambient, 0);
 }
+
+void GameCtrl::SetScreenFade(float value, float rate)
+{
+    m_ScreenFade = value;
+    m_ScreenFadeRate = rate;
+}

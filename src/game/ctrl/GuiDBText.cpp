@@ -113,3 +113,5 @@ void GameCtrl::OpenLocalisationDB()
     if (usedFiles && usedFiles->FindFile(fileName) < 0)
         usedFiles->AddFile(fileName);
 }
+
+void GameCtrl::ProcessText(wString& text) { (void)text; }
