@@ -18,17 +18,6 @@ namespace {
 
 using namespace LzmaSamples;
 
-LzmaProperties Fast()
-{
-    LzmaProperties p;
-    p.dictionaryBits = 16;
-    p.fastMode = 1;
-    p.fastBytes = 5;
-    p.matchFinder = 3;
-    p.matchFinderCycles = 18;
-    return p;
-}
-
 LzmaProperties Normal()
 {
     LzmaProperties p;

@@ -137,12 +137,7 @@ TEST(LzmaMessageEncoderTest, OutputDependsOnTheMessageAlone)
 // A message packs about as small as liblzma's fast setting packs it.
 TEST(LzmaMessageEncoderTest, PacksAboutAsSmallAsTheLibraryFastSetting)
 {
-    LzmaProperties fast;
-    fast.dictionaryBits = 16;
-    fast.fastMode = 1;
-    fast.fastBytes = 5;
-    fast.matchFinder = 3;
-    fast.matchFinderCycles = 18;
+    const LzmaProperties fast = Fast();
     for (const Bytes& sample : {Record(1024), Text(4000), Mixed(30000, 4), Noise(3000, 5)}) {
         SCOPED_TRACE(sample.size());
         std::unique_ptr<uint8_t[]> library;

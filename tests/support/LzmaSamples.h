@@ -1,5 +1,7 @@
-// LzmaSamples: the inputs the LZMA tests pack, and xz's reading of a packed stream.
+// LzmaSamples: the inputs the LZMA tests pack, the fast setting, and xz's reading of a packed stream.
 #pragma once
+#include "base/LzmaCoder.h"
+
 #include "support/TempDir.h"
 
 #include <cstdint>
@@ -41,6 +43,18 @@ inline Bytes Noise(size_t n, uint32_t seed)
     for (auto& x : b)
         x = uint8_t(gen());
     return b;
+}
+
+// The fast setting, as the server packs messages with it.
+inline LzmaProperties Fast()
+{
+    LzmaProperties p;
+    p.dictionaryBits = 16;
+    p.fastMode = 1;
+    p.fastBytes = 5;
+    p.matchFinder = 3;
+    p.matchFinderCycles = 18;
+    return p;
 }
 
 inline bool HaveXz() { return std::system("command -v xz >/dev/null 2>&1") == 0; }
