@@ -1,10 +1,13 @@
 // FuzzLzma: the LZMA stream decoder over arbitrary bytes. A stream is whole or refused; a whole
-// one gives exactly the length its header states.
+// one gives exactly the length its header states. The same bytes packed as a message decode to
+// themselves.
 #include "FuzzTarget.h"
 
 #include "base/ByteReader.h"
 #include "base/LzmaCoder.h"
+#include "base/LzmaMessageEncoder.h"
 
+#include <cstring>
 #include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -21,5 +24,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else if (out || outLength != 0) {
         Fuzz::Finding("refused stream left output behind");
     }
+
+    if (size > LzmaMessageEncoder::kMaxMessage)
+        return 0;
+    std::unique_ptr<uint8_t[]> packed;
+    uint32_t packedLength = 0;
+    if (LzmaMessageEncoder::Encode(data, uint32_t(size), packed, packedLength) != kLzmaOk)
+        Fuzz::Finding("a message did not pack");
+    std::unique_ptr<uint8_t[]> unpacked;
+    uint32_t unpackedLength = 0;
+    if (LzmaDecodeBuffer(packed.get(), packedLength, unpacked, unpackedLength) != kLzmaOk ||
+        unpackedLength != size || (size > 0 && std::memcmp(unpacked.get(), data, size) != 0))
+        Fuzz::Finding("a packed message did not unpack to itself");
     return 0;
 }

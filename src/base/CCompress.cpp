@@ -3,6 +3,7 @@
 
 #include "base/ByteReader.h"
 #include "base/LzmaCoder.h"
+#include "base/LzmaMessageEncoder.h"
 #include "base/Random.h"
 
 #include <algorithm>
@@ -265,7 +266,11 @@ int32_t CCompress::Pack(const uint8_t* data, int32_t length, std::unique_ptr<uin
     LzmaProperties properties = LzmaSetting(level);
     std::unique_ptr<uint8_t[]> encoded;
     uint32_t encodedLength = 0;
-    int32_t result = LzmaEncodeBuffer(data, uint32_t(std::max(length, 0)), encoded, encodedLength, &properties);
+    const uint32_t inputLength = uint32_t(std::max(length, 0));
+    // Messages are packed many times a second: the fast setting packs them with its own encoder.
+    int32_t result = level < 0 && inputLength <= LzmaMessageEncoder::kMaxMessage
+                         ? LzmaMessageEncoder::Encode(data, inputLength, encoded, encodedLength)
+                         : LzmaEncodeBuffer(data, inputLength, encoded, encodedLength, &properties);
     if (result != kLzmaOk)
         Error("lzmaEncode failed: %i", result);
     const int32_t header = scramble ? kLzmaScrambledHeader : kLzmaHeader;

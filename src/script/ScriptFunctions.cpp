@@ -284,7 +284,7 @@ ScriptValue& ScriptReader::RunFunction(ScriptValue& result, ScriptFunctionInfo& 
         }
     } scope{*this, m_ScopeDepth, m_Nesting};
     m_Nesting = 0;
-    VariableStack& locals = PushScope();
+    CallScope& locals = PushScope();
 
     for (int32_t i = 0; i < function.m_Parameters.GetSize(); i++) {
         const ScriptStackVariable* parameter = function.m_Parameters.GetAt(i);

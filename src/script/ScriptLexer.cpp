@@ -14,18 +14,10 @@ bool IsOperatorChar(char c) { return c && std::strchr("!%&'()*+,-./:;<=>?@[\\]^{
 
 }  // namespace
 
-char ScriptReader::PeekChar()
+void ScriptReader::EndOfTextError()
 {
-    if (m_ReadPos < 0 || m_ReadPos >= m_TextLength)
-        Error("unexpected end of file");
-    return m_Text[m_ReadPos];
-}
-
-char ScriptReader::GetChar()
-{
-    char c = PeekChar();
-    m_ReadPos++;
-    return c;
+    Error("unexpected end of file");
+    __builtin_unreachable();  // Error throws, also where a derived reader reports otherwise
 }
 
 void ScriptReader::SkipBlanksAndComments()
@@ -195,7 +187,7 @@ const char* EndOfTextMessage(int32_t mode)
 // - mode 0 ends after its ';', after a complete "if" chain when a name other than "else" (or the
 //   end of the text) follows, or before a '}' of the enclosing block once a keyword was read;
 //   blocks met on the way (loop bodies) are passed over and the statement goes on.
-int32_t ScriptReader::SkipStatement(int32_t mode)
+int32_t ScriptReader::PassOver(int32_t mode)
 {
     NestingGuard guard(*this);
     if (m_Abort.load())

@@ -1,15 +1,15 @@
 // ScriptPlans: simple constructs run again from a plan instead of being read token by token.
 //
 // A simple construct is what a condition, a loop step, an argument or a plain statement mostly
-// is: literals, plain names and operators (no parentheses, brackets, braces, calls, keywords or
+// is: literals, plain names, calls and operators (no parentheses, brackets, braces, keywords or
 // short-circuits) up to the character that ends it. Once the executor has read one so, its kept
 // tokens and the order in which the nine passes apply its operators are fixed: the passes look
 // only at the operators' places and at whether an operand is Void, and a simple construct's
 // operands are values, never operators. The plan keeps that order. Running it reads the same
-// variables in the same order with the read position where reading puts it, applies the
-// operators through the same functions as the passes (ScriptEvaluator) and so gives the same
-// values, stores, callbacks and messages. An operand that turns out Void sends the construct
-// to the passes, which decide on their own.
+// variables and makes the same calls in the same order with the read position where reading
+// puts it, applies the operators through the same functions as the passes (ScriptEvaluator) and
+// so gives the same values, stores, callbacks and messages. An operand that turns out Void sends
+// the construct to the passes, which decide on their own.
 #include "script/ScriptEvaluator.h"
 
 #include <new>
@@ -23,7 +23,7 @@ enum StepKind : uint8_t { kStepPrefix, kStepPostfix, kStepUnary, kStepUnaryPlus,
 
 struct ScriptReader::Plan {
     static constexpr int32_t kMaxTokens = kMaxPlanTokens;
-    enum LoadKind : uint8_t { kInt, kFloat, kText, kVariable, kTarget };
+    enum LoadKind : uint8_t { kInt, kFloat, kText, kVariable, kTarget, kCall };
     struct Load {  // an operand, in the order of the text; the operand's number is its place here
         TokenInfo* token;
         uint8_t kind;
@@ -47,9 +47,16 @@ struct ScriptReader::Plan {
     // Operands first used as the target of an assignment, which reads the target again: the
     // value read at their place is never looked at.
     uint32_t targetOnly = 0;
-    // Every operand is an Int literal or a variable, and every step an operator that Ints take:
-    // when the variables hold Ints, RunInts computes the construct on plain integers.
+    // Every operand is an Int literal or a variable (no call), and every step an operator that
+    // Ints take: when the variables hold Ints, RunInts computes the construct on plain integers.
     bool intsOnly = false;
+    // The variables of the operands as the places of their names found them last, for every run
+    // while the innermost scope's layout and the global scope's generation are these: a slot of
+    // the innermost scope, else the variable (null: none of a scope).
+    mutable uint64_t foundScope = 0;
+    mutable uint64_t foundGlobal = 0;
+    mutable int32_t foundSlot[kMaxTokens] = {};
+    mutable ScriptStackVariable* found[kMaxTokens] = {};
 };
 
 void ScriptReader::PlanDeleter::operator()(Plan* plan) const { delete plan; }
@@ -60,6 +67,8 @@ bool ScriptReader::IsPlain(const TokenInfo& token)
     case kTokenNumber:
     case kTokenString: return true;
     case kTokenName: return token.m_Keyword == kKeyNone;
+    case kTokenCall:  // a call, also to int(), float() or string(), but no keyword statement
+        return token.m_Keyword == kKeyNone || (token.m_Keyword >= kKeyInt && token.m_Keyword <= kKeyString);
     case kTokenOperator:
         switch (token.m_Op) {
         case kOpOpenParen:
@@ -101,8 +110,9 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
         plan->tokens[i] = tokens[i];
         bool isOperator = token.m_Code == kTokenOperator;
         places[i] = Place{isOperator, token.m_Op,
-                          int8_t(isOperator ? CompilerArgument::kOperator
+                          int8_t(isOperator                     ? CompilerArgument::kOperator
                                  : token.m_Code == kTokenName ? CompilerArgument::kReference
+                                 : token.m_Code == kTokenCall ? CompilerArgument::kComputed
                                                               : token.m_Code),
                           int8_t(isOperator ? -1 : plan->slots)};
         plan->slotOf[i] = places[i].slot;
@@ -189,17 +199,20 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
         TokenInfo* token = plan->slotToken[slot];
         uint8_t kind = token->m_Code == kTokenString ? Plan::kText
                        : token->m_Code == kTokenNumber ? (token->m_IsFloat ? Plan::kFloat : Plan::kInt)
+                       : token->m_Code == kTokenCall ? Plan::kCall
                        : (plan->targetOnly & (uint32_t(1) << slot)) ? Plan::kTarget
                                                                     : Plan::kVariable;
         plan->load[slot] = Plan::Load{token, kind};
     }
     plan->intsOnly = true;
     for (int32_t slot = 0; slot < plan->slots; slot++)
-        plan->intsOnly = plan->intsOnly && plan->load[slot].kind != Plan::kFloat && plan->load[slot].kind != Plan::kText;
+        plan->intsOnly = plan->intsOnly && (plan->load[slot].kind == Plan::kInt || plan->load[slot].kind == Plan::kVariable ||
+                                            plan->load[slot].kind == Plan::kTarget);
     for (int32_t i = 0; i < plan->steps; i++)  // on two Ints every operator but "~=" gives an Int
         plan->intsOnly = plan->intsOnly && !(plan->step[i].kind == kStepBinary && plan->step[i].op == kOpTildeEqual);
 
     first->m_PlanEnd = end->m_Op;
+    first->m_PlanInts = plan->intsOnly;
     first->m_Plan = KeepPlan(plan.release());
 }
 
@@ -209,25 +222,52 @@ void ScriptReader::MakePlan(TokenInfo* const* tokens, int32_t count, TokenInfo* 
 // read with. False, having done nothing, when a variable is not such.
 bool ScriptReader::RunInts(const Plan& plan, ScriptValue& value)
 {
+    ScriptValue* held[Plan::kMaxTokens];
+    if (!FindInts(plan, held) || m_Abort)
+        return false;  // the general way sees the abort flag too
+    m_ReadPos = plan.end->m_End;
     int32_t v[Plan::kMaxTokens];
-    ScriptValue* held[Plan::kMaxTokens];  // the variable of each operand; null for a literal
-    for (int32_t slot = 0; slot < plan.slots; slot++) {
-        TokenInfo* token = plan.load[slot].token;
-        if (plan.load[slot].kind == Plan::kInt) {
-            v[slot] = token->m_Integer;
-            held[slot] = nullptr;
-            continue;
+    StepInts(plan, held, v);
+    IntValue(plan, held, v[plan.result], value);
+    return true;
+}
+
+// The variable of each operand (null for a literal); false when one is not held by a scope or
+// holds no Int.
+bool ScriptReader::FindInts(const Plan& plan, ScriptValue** held)
+{
+    const uint64_t scopeKey = ScopeKey();
+    if (plan.foundScope != scopeKey || plan.foundGlobal != m_Global.GetGeneration() || !m_UseShortcuts) {
+        for (int32_t slot = 0; slot < plan.slots; slot++) {
+            if (plan.load[slot].kind == Plan::kInt)
+                continue;
+            TokenInfo* token = plan.load[slot].token;
+            plan.found[slot] = FindVariableAt(token, token->m_Text);
+            plan.foundSlot[slot] = scopeKey == CallScope::kNoLayout ? -1 : token->m_CacheSlot;  // as the place keeps it
         }
-        ScriptStackVariable* variable = FindVariableAt(token, token->m_Text);
+        // a scope without layout makes its places remember nothing, and so this plan
+        plan.foundScope = scopeKey == CallScope::kNoLayout ? 0 : scopeKey;
+        plan.foundGlobal = scopeKey == CallScope::kNoLayout ? ~uint64_t(0) : m_Global.GetGeneration();
+    }
+    for (int32_t slot = 0; slot < plan.slots; slot++) {
+        held[slot] = nullptr;
+        if (plan.load[slot].kind == Plan::kInt)
+            continue;
+        ScriptStackVariable* variable = plan.found[slot];
+        if (plan.foundSlot[slot] >= 0)
+            variable = m_Innermost->GetSlot(plan.foundSlot[slot]);
         if (!variable || variable->GetFirst().m_Type != kScriptInt)
             return false;
         held[slot] = &variable->GetFirst();
-        v[slot] = held[slot]->m_Integer;
     }
-    if (m_Abort)
-        return false;  // the general way sees it too
-    m_ReadPos = plan.end->m_End;
+    return true;
+}
 
+// Reads the operands and applies the steps; v[plan.result] is the construct's value.
+void ScriptReader::StepInts(const Plan& plan, ScriptValue* const* held, int32_t* v)
+{
+    for (int32_t slot = 0; slot < plan.slots; slot++)
+        v[slot] = held[slot] ? held[slot]->m_Integer : plan.load[slot].token->m_Integer;
     for (int32_t s = 0; s < plan.steps; s++) {
         const Plan::Step& step = plan.step[s];
         int32_t& a = v[step.a];
@@ -257,6 +297,10 @@ bool ScriptReader::RunInts(const Plan& plan, ScriptValue& value)
         }
         }
     }
+}
+
+void ScriptReader::IntValue(const Plan& plan, ScriptValue* const* held, int32_t result, ScriptValue& value)
+{
     const ScriptValue* source = held[plan.result];
     if (source) {
         value.m_Text = source->m_Text;
@@ -265,9 +309,108 @@ bool ScriptReader::RunInts(const Plan& plan, ScriptValue& value)
         value.m_Text.Release();
         value.m_Number = 0.0;
     }
-    value.m_Integer = v[plan.result];
+    value.m_Integer = result;
     value.m_Type = kScriptInt;
-    return true;
+}
+
+// A for or while loop whose condition, body and step are constructs planned on Ints, over
+// variables that scopes hold and that hold Ints: nothing a turn does can change which variables
+// these are or their types, and nothing reaches the game, so the turns run on the variables
+// found once, each construct with the read position where reading leaves it. The body is one
+// statement or a block of statements ended by '}'. The loop's first turn was read: every check
+// that depends on how deep it runs has passed where these turns run.
+int32_t ScriptReader::RunIntLoop(int32_t conditionMode, ScriptValue& bodyValue)
+{
+    static constexpr int32_t kMaxBody = 8;
+    if (!m_UseShortcuts || m_SkipMode)
+        return kIntLoopNone;
+    const int32_t conditionStart = m_ReadPos;
+    auto planAt = [this](int32_t position, int32_t mode, int32_t status) -> const Plan* {
+        const uint32_t at = static_cast<uint32_t>(position);
+        const TokenInfo* token = at < m_TokenAtPos.size() ? m_TokenAtPos[at] : nullptr;
+        return token && token->m_Plan && token->m_Plan->intsOnly && PlanStatus(token->m_PlanEnd, mode) == status
+                   ? token->m_Plan
+                   : nullptr;
+    };
+    const Plan* condition = planAt(conditionStart, conditionMode, conditionMode);
+    if (!condition)
+        return kIntLoopNone;
+    const Plan* step = nullptr;
+    int32_t bodyStart = condition->end->m_End;
+    if (conditionMode == kModeStatement) {  // for: the step, passed over to reach the body
+        const uint32_t at = static_cast<uint32_t>(bodyStart);
+        const TokenInfo* stepToken = at < m_TokenAtPos.size() ? m_TokenAtPos[at] : nullptr;
+        step = planAt(bodyStart, kModeParen, kModeParen);
+        if (!step || stepToken->m_PassMode != kModeParen || stepToken->m_PassStatus != kModeParen)
+            return kIntLoopNone;
+        bodyStart = stepToken->m_PassEnd;
+    }
+    m_ReadPos = bodyStart;
+    SkipBlanks();  // as the first turn did
+    const int32_t bodyAt = m_ReadPos;
+    m_ReadPos = conditionStart;
+    if (bodyAt >= m_TextLength)
+        return kIntLoopNone;
+    const Plan* body[kMaxBody];
+    int32_t bodyCount = 0;
+    const bool block = m_Text[bodyAt] == '{';
+    if (block) {
+        for (int32_t at = bodyAt + 1;;) {
+            const uint32_t position = static_cast<uint32_t>(at);
+            const TokenInfo* token = position < m_TokenAtPos.size() ? m_TokenAtPos[position] : nullptr;
+            if (token && token->m_Code == kTokenOperator && token->m_Op == kOpCloseBrace)
+                break;
+            const Plan* statement = planAt(at, kModeBlock, kModeBlock);
+            if (!statement || bodyCount == kMaxBody)
+                return kIntLoopNone;
+            body[bodyCount++] = statement;
+            at = statement->end->m_End;
+        }
+    } else {
+        body[bodyCount] = planAt(bodyAt, kModeStatement, kModeStatement);
+        if (!body[bodyCount++])
+            return kIntLoopNone;
+    }
+
+    ScriptValue* conditionHeld[Plan::kMaxTokens];
+    ScriptValue* stepHeld[Plan::kMaxTokens];
+    ScriptValue* bodyHeld[kMaxBody][Plan::kMaxTokens];
+    if (!FindInts(*condition, conditionHeld) || (step && !FindInts(*step, stepHeld)))
+        return kIntLoopNone;
+    for (int32_t i = 0; i < bodyCount; i++)
+        if (!FindInts(*body[i], bodyHeld[i]))
+            return kIntLoopNone;
+
+    int32_t v[Plan::kMaxTokens];
+    int32_t turns = 0;
+    int32_t last = 0;
+    for (;; turns++) {
+        if (m_Abort) {
+            m_ReadPos = conditionStart;
+            return kIntLoopAborted;
+        }
+        m_ReadPos = condition->end->m_End;
+        StepInts(*condition, conditionHeld, v);
+        if (v[condition->result] == 0)
+            break;
+        for (int32_t i = 0; i < bodyCount; i++) {
+            m_ReadPos = body[i]->end->m_End;
+            StepInts(*body[i], bodyHeld[i], v);
+            last = v[body[i]->result];
+        }
+        if (step) {
+            m_ReadPos = step->end->m_End;
+            StepInts(*step, stepHeld, v);
+        }
+    }
+    if (turns > 0) {  // what the last turn's body left, as running it leaves it
+        if (block)
+            bodyValue.SetVoid();
+        else
+            IntValue(*body[0], bodyHeld[0], last, bodyValue);
+    }
+    m_ReadPos = condition->end->m_End;
+    return kIntLoopEnded;
 }
 
 // Reading a variable that a scope holds has no effect of its own, and a script variable changes
@@ -312,6 +455,16 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
             operands.made++;
             operand->SetString(LiteralOf(*token));
             continue;
+        case Plan::kCall:  // as the executor reads it: past the name and the '(', then the call
+            new (operand) ScriptValue();
+            operands.made++;
+            if (m_Abort)
+                return false;
+            SkipBlanks();
+            GetChar();
+            ParseCall(*operand, token, token->m_Text);
+            voidOperand = voidOperand || operand->m_Type == kScriptVoid;
+            continue;
         default:
             break;
         }
@@ -352,7 +505,9 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
                 item.m_Op = token->m_Op;
                 continue;
             }
-            item.m_Kind = token->m_Code == kTokenName ? CompilerArgument::kReference : token->m_Code;
+            item.m_Kind = token->m_Code == kTokenName   ? CompilerArgument::kReference
+                          : token->m_Code == kTokenCall ? CompilerArgument::kComputed
+                                                        : token->m_Code;
             if (token->m_Code == kTokenName) {
                 item.m_Name = token->m_Text;
                 item.m_Site = token;
@@ -397,7 +552,10 @@ bool ScriptReader::RunPlan(const Plan& plan, ScriptValue& value)
                     if (ScriptValue& target = variable->GetFirst(); target.m_Type == kScriptInt)
                         if (int32_t stored; ScriptEvaluator::IntAssign(step.op, target.m_Integer, b.m_Integer, stored)) {
                             target.m_Integer = stored;
-                            a = target;
+                            a.m_Text = target.m_Text;  // a = target, not read back from what was just stored
+                            a.m_Number = target.m_Number;
+                            a.m_Integer = stored;
+                            a.m_Type = kScriptInt;
                             break;
                         }
             ScriptEvaluator::Assign(*this, step.op, a, site, site->m_Text, -1, std::move(b));

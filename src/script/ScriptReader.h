@@ -6,13 +6,14 @@
 // ScriptExpression.cpp (expression passes) with ScriptEvaluator.h (items and operators),
 // ScriptPlans.cpp (simple constructs run from plans), ScriptFunctions.cpp (declarations, calls),
 // ScriptStatements.cpp (statement executor), ScriptBuiltins.cpp (built-in functions),
-// ScriptRun.cpp (runs and script threads).
+// ScriptRun.cpp (runs and script threads). A function call's variables live in a CallScope.
 #pragma once
 #include "base/DynaMem.h"
 #include "base/ErrorClass.h"
 #include "base/FileList.h"
 #include "base/SearchTree.h"
 #include "base/String.h"
+#include "script/CallScope.h"
 #include "script/ScriptGameCallbacks.h"
 #include "script/ScriptValue.h"
 #include "script/VariableStack.h"
@@ -153,6 +154,7 @@ public:
         bool m_IsFloat = false; // number literal read as a Float
         int16_t m_Builtin = -1; // names followed by '(': the built-in function of that name, or -1
         uint8_t m_PlanEnd = 0;  // with m_Plan: the operator that ends the planned construct
+        bool m_PlanInts = false;  // with m_Plan: RunInts may run it
         bool m_NoPlan = false;  // a construct starting here was read and cannot be planned
         bool m_Plain = false;   // a token a plan may hold (IsPlain)
         const Plan* m_Plan = nullptr;  // the simple construct that starts here (ScriptPlans.cpp)
@@ -163,12 +165,14 @@ public:
         uint16_t m_PassDepth = 0;
         int32_t m_PassEnd = 0;
         // What a name at this place found last time, valid while the keys still hold: a
-        // variable (keys: innermost scope and global scope generations) or a script function
-        // (keys: function table generation and argument count).
+        // variable (keys: the innermost scope's layout and the global scope's generation), the
+        // slot m_CacheSlot of the innermost scope when not -1, or a script function (keys:
+        // function table generation and argument count).
         uint64_t m_CacheKey1 = 0;
         uint64_t m_CacheKey2 = 0;
         const char* m_CacheName = nullptr;
         void* m_Cached = nullptr;
+        int32_t m_CacheSlot = -1;
     };
 
     static constexpr int32_t kMaxIncludeLevel = 16;
@@ -247,15 +251,40 @@ public:
             SkipBlanksAndComments();
     }
     void SkipBlanksAndComments();
-    char PeekChar();
-    char GetChar();
+    char PeekChar()
+    {
+        if (m_ReadPos < 0 || m_ReadPos >= m_TextLength)
+            EndOfTextError();
+        return m_Text[m_ReadPos];
+    }
+    char GetChar()
+    {
+        char c = PeekChar();
+        m_ReadPos++;
+        return c;
+    }
+    [[noreturn]] void EndOfTextError();
     void ReadNumber(String& out);
     void ReadName(String& out);
     // Passes over the rest of a construct without running it; returns the status the construct
     // would have ended with: the mode's number; -1 at the end of the text in mode 0; in mode 4,
     // 4 after the ',' that ends the argument, 1 after the ')' that closes the call, 0 after a
     // ';'; -6 when the abort flag was found set.
-    int32_t SkipStatement(int32_t mode);
+    int32_t SkipStatement(int32_t mode)
+    {
+        // Passed over before from the same token in the same mode, it ends at the same place (the
+        // tokens do not change), unless the nesting met on the way would now go too deep.
+        if (m_Nesting < kMaxNesting && m_UseShortcuts && !m_Abort)
+            if (TokenInfo* first = PeekKeptToken();
+                first && first->m_PassMode == mode && m_Nesting + 1 + first->m_PassDepth <= kMaxNesting) {
+                if (m_Nesting + 1 + first->m_PassDepth > m_SkipDeepest)
+                    m_SkipDeepest = m_Nesting + 1 + first->m_PassDepth;
+                m_ReadPos = first->m_PassEnd;
+                return first->m_PassStatus;
+            }
+        return PassOver(mode);
+    }
+    int32_t PassOver(int32_t mode);  // SkipStatement when the token does not know the way
     int32_t FindNextBlockName(String& out);
 
     // --- variables (ScriptVariables.cpp) ---
@@ -267,9 +296,9 @@ public:
     ScriptStackVariable* DeclareInCurrentScope(const char* name, int32_t type, int32_t count);
     VariableStack& GetGlobalScope() { return m_Global; }
     int32_t GetScopeDepth() const { return m_ScopeDepth; }
-    VariableStack* GetInnermostScope() { return m_Innermost; }
+    CallScope* GetInnermostScope() { return m_Innermost; }
     // One scope per script function call; the caller checks kMaxScopes.
-    VariableStack& PushScope();
+    CallScope& PushScope();
     void PopScope();
 
     // --- expressions (ScriptExpression.cpp) ---
@@ -288,7 +317,26 @@ public:
     bool CallLanguageBuiltin(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count);
 
     // --- statements (ScriptStatements.cpp) ---
-    ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
+    ScriptValue& ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType)
+    {
+        // A construct planned on Ints is computed at once (RunInts calls nothing that could
+        // nest deeper or free the tokens); all else as ExecuteAnyStatement reads it.
+        if (declarationType == kScriptRead && m_Nesting < kMaxNesting && m_UseShortcuts && !m_SkipMode &&
+            m_ReadPos < m_TextLength && !m_Abort)
+            if (const TokenInfo* first = PeekKeptToken(); first && first->m_PlanInts) {
+                const int32_t planStatus = PlanStatus(first->m_PlanEnd, mode);
+                if (planStatus >= 0 && planStatus != kModeBlock) {
+                    CheckStackUse();
+                    result.SetVoid();
+                    if (RunInts(*first->m_Plan, result)) {
+                        if (status)
+                            *status = planStatus;
+                        return result;
+                    }
+                }
+            }
+        return ExecuteAnyStatement(result, mode, status, declarationType);
+    }
     // ExecuteStatement once a construct has been found not to run from a plan as a whole.
     ScriptValue& ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status, int32_t declarationType);
 
@@ -392,18 +440,38 @@ protected:
     // false when the abort flag was found set on the way.
     bool RunPlan(const Plan& plan, ScriptValue& value);
     bool RunInts(const Plan& plan, ScriptValue& value);
+    bool FindInts(const Plan& plan, ScriptValue** held);
+    void StepInts(const Plan& plan, ScriptValue* const* held, int32_t* v);
+    static void IntValue(const Plan& plan, ScriptValue* const* held, int32_t result, ScriptValue& value);
+    // The turns of a loop from its second on, without reading, when the loop's constructs are all
+    // planned on Ints (ScriptPlans.cpp). From the read position at the condition (conditionMode:
+    // 0 for, 1 while); leaves the body's value as its last turn leaves it.
+    enum IntLoopEnd : int32_t {
+        kIntLoopNone,     // the loop is not such; nothing was done
+        kIntLoopEnded,    // the condition was false; the read position is after it
+        kIntLoopAborted,  // the abort flag was set; the read position is at the condition
+    };
+    int32_t RunIntLoop(int32_t conditionMode, ScriptValue& bodyValue);
 
-    // --- fast paths of the executor (ScriptVariables.cpp, ScriptFunctions.cpp, ScriptExpression.cpp) ---
+    // --- fast paths of the executor (ScriptStatements.cpp, ScriptVariables.cpp, ScriptFunctions.cpp,
+    // ScriptExpression.cpp) ---
+    // ExecuteStatement of every construct, planned or read.
+    ScriptValue& ExecuteAnyStatement(ScriptValue& result, int32_t mode, int32_t* status, int32_t declarationType);
+    // ExecuteStatement of "return" and a planned construct; false when they are not such.
+    bool ReturnPlanned(const TokenInfo& keyword, ScriptValue& result, int32_t& status);
     // FindVariable(name, false), remembered at the token where the name was read.
     ScriptStackVariable* FindVariableAt(TokenInfo* site, const char* name)
     {
         if (site && m_UseShortcuts) {
-            if (site->m_CacheKey1 == (m_Innermost ? m_Innermost->GetGeneration() : 0) &&
-                site->m_CacheKey2 == m_Global.GetGeneration() && site->m_CacheName == name)
-                return static_cast<ScriptStackVariable*>(site->m_Cached);
+            if (site->m_CacheKey1 == ScopeKey() && site->m_CacheKey2 == m_Global.GetGeneration() &&
+                site->m_CacheName == name)
+                return site->m_CacheSlot >= 0 ? m_Innermost->GetSlot(site->m_CacheSlot)
+                                              : static_cast<ScriptStackVariable*>(site->m_Cached);
         }
         return FindAndKeepVariable(site, name);
     }
+    // The innermost scope's key for places remembering variables; 0 at the top level.
+    uint64_t ScopeKey() const { return m_Innermost ? m_Innermost->GetKey() : 0; }
     ScriptStackVariable* FindAndKeepVariable(TokenInfo* site, const char* name);
     // GetOrDeclareVariable (reading) and SetVariable of a name read at site; the whole value of a
     // variable that a scope holds is taken and stored here, all else by the general way.
@@ -518,11 +586,12 @@ protected:
     ScriptValue m_FinalValue;
 
     // Scopes: one per active script function call, innermost last; popped scopes are kept
-    // empty for the next call.
+    // empty for the next call. The layouts go with the kept tokens, whose places hold them.
     VariableStack m_Global;
-    std::vector<std::unique_ptr<VariableStack>> m_Scopes;
+    ScopeLayouts m_Layouts;
+    std::vector<std::unique_ptr<CallScope>> m_Scopes;
     int32_t m_ScopeDepth = 0;
-    VariableStack* m_Innermost = nullptr;  // the last of m_Scopes in use; null at the top level
+    CallScope* m_Innermost = nullptr;  // the last of m_Scopes in use; null at the top level
 
     // Argument lists of the calls being read, one block of kMaxArguments per nesting level, kept
     // for the next calls (their values stay where they are while the callee runs).

@@ -151,8 +151,14 @@ int32_t ScriptStatements::While(ScriptReader& r, ScriptValue& value)
 {
     ExpectOpenParen(r, "Keyword 'while' without parameters");
     int32_t conditionStart = r.GetReadPos();
-    for (;;) {
+    for (int32_t turn = 0;; turn++) {
         r.SetReadPos(conditionStart);
+        if (turn == 1)
+            switch (r.RunIntLoop(kModeParen, value)) {
+            case ScriptReader::kIntLoopEnded: return LoopBody(r, false, value);
+            case ScriptReader::kIntLoopAborted: value = ScriptValue(); return kStatusAbort;
+            default: break;
+            }
         ScriptValue condition;
         int32_t status = kStatusEndOfText;
         if (ReadPart(r, condition, kModeParen, status, value))
@@ -204,8 +210,17 @@ int32_t ScriptStatements::For(ScriptReader& r, ScriptValue& value)
     if (ReadPart(r, work, kModeStatement, status, value))
         return status;
     int32_t conditionStart = r.GetReadPos();
-    for (;;) {
+    for (int32_t turn = 0;; turn++) {
         r.SetReadPos(conditionStart);
+        if (turn == 1)
+            switch (r.RunIntLoop(kModeStatement, value)) {
+            case ScriptReader::kIntLoopEnded:  // the condition was false: the step is passed over, then the body
+                if (r.SkipStatement(kModeParen) == kStatusAbort)
+                    return kStatusAbort;
+                return LoopBody(r, false, value);
+            case ScriptReader::kIntLoopAborted: value = ScriptValue(); return kStatusAbort;
+            default: break;
+            }
         ScriptValue condition;
         if (ReadPart(r, condition, kModeStatement, status, value))
             return status;
@@ -383,8 +398,8 @@ void ScriptStatements::EndOfText(ScriptReader& r, int32_t mode, int32_t itemCoun
     }
 }
 
-ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, int32_t* statusOut,
-                                            int32_t declarationType)
+ScriptValue& ScriptReader::ExecuteAnyStatement(ScriptValue& result, int32_t mode, int32_t* statusOut,
+                                               int32_t declarationType)
 {
     NestingGuard nesting(*this);
     CheckStackUse();
@@ -393,14 +408,40 @@ ScriptValue& ScriptReader::ExecuteStatement(ScriptValue& result, int32_t mode, i
     result.SetVoid();
     // A construct that a plan holds whole runs from it, as the first turn of the loop would.
     if (declarationType == kScriptRead && m_UseShortcuts && !m_SkipMode && m_ReadPos < m_TextLength && !m_Abort)
-        if (TokenInfo* first = PeekKeptToken(); first && first->m_Plan) {
-            int32_t planStatus = PlanStatus(first->m_PlanEnd, mode);
-            if (planStatus >= 0 && planStatus != kModeBlock) {
-                status = RunPlan(*first->m_Plan, result) ? planStatus : kStatusAbort;
+        if (TokenInfo* first = PeekKeptToken()) {
+            if (first->m_Plan) {
+                int32_t planStatus = PlanStatus(first->m_PlanEnd, mode);
+                if (planStatus >= 0 && planStatus != kModeBlock) {
+                    status = RunPlan(*first->m_Plan, result) ? planStatus : kStatusAbort;
+                    return result;
+                }
+            } else if (first->m_Keyword == kKeyReturn && ReturnPlanned(*first, result, status)) {
                 return result;
             }
         }
     return ExecuteConstruct(result, mode, status, declarationType);
+}
+
+// "return" first in a construct, and a construct planned up to its ';': as the executor reads
+// them, the keyword ends the construct with the value of the planned one, read a level deeper.
+// Only where a return cannot pause the run, since the construct would go on after the pause.
+bool ScriptReader::ReturnPlanned(const TokenInfo& keyword, ScriptValue& result, int32_t& status)
+{
+    const uint32_t at = static_cast<uint32_t>(keyword.m_End);
+    const TokenInfo* value = at < m_TokenAtPos.size() ? m_TokenAtPos[at] : nullptr;
+    if (!value || !value->m_Plan || PlanStatus(value->m_PlanEnd, kModeStatement) != kModeStatement ||
+        (m_Threaded && IsOnScriptThread()))
+        return false;
+    m_ReadPos = keyword.m_End;
+    NestingGuard nesting(*this);
+    CheckStackUse();
+    if (RunPlan(*value->m_Plan, result)) {
+        status = kStatusReturn;
+    } else {
+        status = kStatusAbort;
+        result = ScriptValue();  // the construct ends with the value it started with
+    }
+    return true;
 }
 
 ScriptValue& ScriptReader::ExecuteConstruct(ScriptValue& result, int32_t mode, int32_t& status,

@@ -149,6 +149,11 @@ void ScriptReader::ForgetTokens()
     } else {
         m_RetiredBlocks.clear();
         m_RetiredNames.clear();
+        if (m_ScopeDepth == 0) {  // no place and no scope holds a layout now
+            m_Layouts.Reset();
+            for (auto& scope : m_Scopes)
+                scope->ForgetLayouts();
+        }
     }
     m_TokenBlocks.clear();
     m_Names.reset();

@@ -2,12 +2,11 @@
 // hand-over of names that no scope holds to the game.
 #include "script/ScriptReader.h"
 
-VariableStack& ScriptReader::PushScope()
+CallScope& ScriptReader::PushScope()
 {
     if (m_ScopeDepth == static_cast<int32_t>(m_Scopes.size()))
-        m_Scopes.push_back(std::make_unique<VariableStack>());
-    VariableStack* scope = m_Scopes[m_ScopeDepth++].get();
-    scope->SetOwner(this);
+        m_Scopes.push_back(std::make_unique<CallScope>(*this, m_Layouts));
+    CallScope* scope = m_Scopes[m_ScopeDepth++].get();
     m_Innermost = scope;
     return *scope;
 }
@@ -23,33 +22,35 @@ void ScriptReader::PopScope()
 
 ScriptStackVariable* ScriptReader::FindVariable(const char* name, bool localOnly)
 {
-    if (VariableStack* local = GetInnermostScope())
+    if (CallScope* local = GetInnermostScope())
         if (ScriptStackVariable* variable = local->FindVariable(name))
             return variable;
     return localOnly ? nullptr : m_Global.FindVariable(name);
 }
 
-// A name read at the same place finds the same variable while neither the innermost scope nor
-// the global scope has changed since (a declaration, a new call, a clear): the place remembers it.
+// A name read at the same place finds the same variable while the global scope has not changed
+// (a declaration, a clear) and the innermost scope has the same layout: the same slot of this
+// call's scope, or the same global variable. The place remembers which, for every later call that
+// comes by with the same names declared.
 ScriptStackVariable* ScriptReader::FindAndKeepVariable(TokenInfo* site, const char* name)
 {
-    if (!site)
+    const uint64_t localKey = ScopeKey();
+    if (!site || localKey == CallScope::kNoLayout)
         return FindVariable(name, false);
-    VariableStack* local = GetInnermostScope();
-    const uint64_t localKey = local ? local->GetGeneration() : 0;
-    const uint64_t globalKey = m_Global.GetGeneration();
-    ScriptStackVariable* variable = FindVariable(name, false);
+    const int32_t slot = m_Innermost ? m_Innermost->FindSlot(name) : -1;
+    ScriptStackVariable* variable = slot >= 0 ? m_Innermost->GetSlot(slot) : m_Global.FindVariable(name);
     site->m_CacheKey1 = localKey;
-    site->m_CacheKey2 = globalKey;
+    site->m_CacheKey2 = m_Global.GetGeneration();
     site->m_CacheName = name;
     site->m_Cached = variable;
+    site->m_CacheSlot = slot;
     return variable;
 }
 
 ScriptStackVariable* ScriptReader::DeclareInCurrentScope(const char* name, int32_t type, int32_t count)
 {
-    VariableStack* scope = GetInnermostScope();
-    return (scope ? *scope : m_Global).AddVariable(name, type, count);
+    CallScope* scope = GetInnermostScope();
+    return scope ? scope->AddVariable(name, type, count) : m_Global.AddVariable(name, type, count);
 }
 
 ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char* name, int32_t indexOrSize,
@@ -60,7 +61,7 @@ ScriptValue& ScriptReader::GetOrDeclareVariable(ScriptValue& result, const char*
         return result;
     }
     if (type >= kScriptVoid && type <= kScriptString) {
-        VariableStack* local = GetInnermostScope();
+        CallScope* local = GetInnermostScope();
         if (local && local->FindVariable(name))
             Error("Variable '%s' already defined", name);
         if (indexOrSize > ScriptStackVariable::kMaxElements)

@@ -10,7 +10,7 @@
 
 void ScriptStackVariable::Init(int32_t type, int32_t count)
 {
-    m_Text = "";
+    m_Text.Release();  // the empty text
     m_Number = 0.0;
     m_Integer = 0;
     m_Type = type;

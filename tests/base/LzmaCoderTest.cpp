@@ -1,6 +1,7 @@
 // LzmaCoder: the 9-byte stream header, round trips, damaged streams and interoperation with xz.
 #include "base/LzmaCoder.h"
 
+#include "support/LzmaSamples.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-LzmaProperties Fast()
-{
-    LzmaProperties p;
-    p.dictionaryBits = 16;
-    p.fastMode = 1;
-    p.fastBytes = 5;
-    p.matchFinder = 3;
-    p.matchFinderCycles = 18;
-    return p;
-}
+using namespace LzmaSamples;
 
 LzmaProperties Normal()
 {
@@ -59,27 +49,6 @@ int32_t Decode(const Bytes& in, Bytes& result)
     return r;
 }
 
-Bytes Text(size_t n)
-{
-    static const char* words[] = {"level ", "creature ", "item ", "quest ", "skill ", "door\n"};
-    Bytes b;
-    for (size_t i = 0; b.size() < n; i++)
-        for (const char* c = words[(i * 7) % 6]; *c && b.size() < n; c++)
-            b.push_back(uint8_t(*c));
-    return b;
-}
-
-Bytes Noise(size_t n)
-{
-    std::mt19937 gen(42);
-    Bytes b(n);
-    for (auto& x : b)
-        x = uint8_t(gen());
-    return b;
-}
-
-bool HaveXz() { return std::system("command -v xz >/dev/null 2>&1") == 0; }
-
 }  // namespace
 
 TEST(LzmaCoderTest, HeaderHoldsPropertiesDictionaryAndLength)
@@ -100,22 +69,13 @@ TEST(LzmaCoderTest, HeaderHoldsPropertiesDictionaryAndLength)
 // kept between calls must carry nothing over. Each is its length and FNV-1a hash.
 TEST(LzmaCoderTest, GoldenStreamsWhateverCameBefore)
 {
-    auto record = [](size_t n) {  // an object table: ids and positions, then noisy flags
-        Bytes b(n);
-        uint32_t x = 12345;
-        for (size_t i = 0; i < n; ++i) {
-            x = x * 1103515245u + 12345u;
-            b[i] = (i % 16 < 10) ? uint8_t(i / 16) : uint8_t(x >> 24);
-        }
-        return b;
-    };
     auto hash = [](const Bytes& b) {
         uint64_t h = 14695981039346656037u;
         for (uint8_t c : b)
             h = (h ^ c) * 1099511628211u;
         return h;
     };
-    const Bytes samples[] = {Text(300), record(1024), Noise(2000), Text(70000)};
+    const Bytes samples[] = {Text(300), Record(1024), Noise(2000, 42), Text(70000)};
     const LzmaProperties settings[] = {Fast(), Normal(), LzmaProperties()};
     struct Golden {
         size_t size;
@@ -144,7 +104,7 @@ TEST(LzmaCoderTest, GoldenStreamsWhateverCameBefore)
 
 TEST(LzmaCoderTest, ThreadsPackAtOnceWithTheirOwnEncoders)
 {
-    const Bytes samples[] = {Text(300), Noise(3000)};
+    const Bytes samples[] = {Text(300), Noise(3000, 42)};
     const Bytes expected[] = {Encode(samples[0], Fast()), Encode(samples[1], Fast())};
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
@@ -167,7 +127,7 @@ TEST(LzmaCoderTest, ThreadsPackAtOnceWithTheirOwnEncoders)
 
 TEST(LzmaCoderTest, RoundTripsEverySettingAndSample)
 {
-    const Bytes samples[] = {{}, {7}, Text(100000), Noise(70000), Bytes(200000, 0), Text(3 << 20)};
+    const Bytes samples[] = {{}, {7}, Text(100000), Noise(70000, 42), Bytes(200000, 0), Text(3 << 20)};
     const LzmaProperties settings[] = {Fast(), Normal(), LzmaProperties()};
     for (const Bytes& sample : samples) {
         for (const LzmaProperties& p : settings) {
@@ -253,14 +213,9 @@ TEST(LzmaCoderTest, InteroperatesWithXz)
     const Bytes sample = Text(200000);
     for (const LzmaProperties& p : {Fast(), Normal(), LzmaProperties()}) {
         Bytes ours = Encode(sample, p);
-        Bytes alone(ours.begin(), ours.begin() + 5);
-        for (int i = 0; i < 8; i++)
-            alone.push_back(i < 4 ? ours[5 + size_t(i)] : 0);
-        alone.insert(alone.end(), ours.begin() + 9, ours.end());
-        TempDir::WriteAll(dir("ours.lzma"), alone);
-        std::string command = "xz --format=lzma -d -c '" + dir("ours.lzma") + "' > '" + dir("ours.out") + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        EXPECT_EQ(TempDir::ReadAll(dir("ours.out")), sample);
+        Bytes unpacked;
+        ASSERT_TRUE(XzUnpack(dir, ours, unpacked));
+        EXPECT_EQ(unpacked, sample);
     }
 
     TempDir::WriteAll(dir("plain"), sample);

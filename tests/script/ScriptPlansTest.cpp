@@ -12,6 +12,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +28,15 @@ ScriptValue* GetFlip(ScriptValue* result, const char* name, int32_t)
     return result;
 }
 ScriptValue* NoFunction(ScriptValue* result, const char*, ScriptValue*, int32_t) { return result; }
+// The function "flipf" gives the Int 5 and Void by turns, as "flip" reads.
+ScriptValue* FlipFunction(ScriptValue* result, const char* name, ScriptValue*, int32_t)
+{
+    if (std::strcmp(name, "flipf") == 0 && g_FlipReads++ % 2 == 0)
+        result->SetInt(5);
+    else
+        result->SetVoid();
+    return result;
+}
 void NoStore(const char*, int32_t, ScriptValue*) {}
 
 class PlainReader : public ScriptReader {
@@ -40,6 +50,15 @@ std::string RunFlip(ScriptReader& reader, const char* source)
     reader.SetThreaded(false);
     EXPECT_TRUE(reader.LoadInline(source));
     reader.SetGameCallbacks(ScriptGameCallbacks{GetFlip, NoFunction, NoStore});
+    return ErrorOf([&] { reader.Execute(); });
+}
+
+std::string RunFlipCalls(ScriptReader& reader, const char* source)
+{
+    g_FlipReads = 0;
+    reader.SetThreaded(false);
+    EXPECT_TRUE(reader.LoadInline(source));
+    reader.SetGameCallbacks(ScriptGameCallbacks{GetFlip, FlipFunction, NoStore});
     return ErrorOf([&] { reader.Execute(); });
 }
 
@@ -145,6 +164,116 @@ std::string Record(ScriptReader& reader)
            std::to_string(TestScriptGame::Variable("mc_Level").m_Integer);
 }
 
+// Random programs of script functions: parameters, locals declared on some calls only (so that
+// calls of one function declare different names), calls inside expressions and from loops,
+// recursion, returns of planned values, and loops whose every part is a plain Int construct.
+// Loop counters change only in their own loop header, so that each program ends.
+class CallProgramMaker {
+public:
+    explicit CallProgramMaker(uint32_t seed) : m_Random(seed) {}
+
+    std::string Make()
+    {
+        std::string text = "int g = 2; int u = 100; int k; int i; int j; float fl = 0.5; string st = \"a\";\r\n";
+        m_Calls = kGameCalls;
+        text += "int down(int x) { if (x < 1) return g; return down(x - 1) + " + Expression({"x", "g", "u"}) + "; }\r\n";
+        text += "void bump(int x) { g = g + x; }\r\n";
+        text += "float half(float q) { return q * 0.5; }\r\n";
+        m_Calls = kDownCalls;
+        text += "int work(int a, int b) {\r\n  int s = " + Expression({"a", "b"}) + ";\r\n";
+        text += "  if (a > " + std::to_string(Pick(4)) + ") { int u = " + Expression({"a", "b", "s"}) + "; s = s + u; }\r\n";
+        text += "  s = s - u;\r\n";  // the local u on some calls, the global one on others
+        for (int n = Pick(3) + 1; n > 0; n--)
+            text += "  " + Statement({"a", "b", "s", "u", "g"}, "k") + "\r\n";
+        text += "  if (s > " + std::to_string(Pick(30)) + ") return " + Expression({"s", "u", "a"}) + ";\r\n";
+        text += "  return " + Expression({"s", "b", "u", "g"}) + ";\r\n}\r\n";
+        m_Calls = kAllCalls;
+        const uint32_t calls = Pick(3);  // work() called for 0 to 3 as its first argument, at some place
+        for (uint32_t n = Pick(4) + 2, at = 0; n > 0; n--, at++)
+            text += (at == calls ? "for (j = 0; j < 4; j++) k = k + work(j, g);\r\n" : "") +
+                    Statement({"g", "u", "k"}, "i") + "\r\n";
+        return text + "return " + Expression({"g", "u", "k"}) + ";";
+    }
+
+private:
+    // The script functions a part of the program may call without recursing for ever.
+    enum Calls { kGameCalls, kDownCalls, kAllCalls };
+
+    uint32_t Pick(uint32_t n) { return m_Random() % n; }
+    std::string OneOf(const std::vector<std::string>& words) { return words[Pick(uint32_t(words.size()))]; }
+
+    std::string Operand(const std::vector<std::string>& names)
+    {
+        switch (Pick(12)) {
+        case 0:
+        case 1:
+        case 2: return std::to_string(Pick(7));
+        case 3:
+            if (m_Calls == kAllCalls)
+                return "work(" + OneOf(names) + ", " + std::to_string(Pick(5)) + ")";
+            return OneOf(names);
+        case 4:
+            if (m_Calls != kGameCalls)
+                return "down(" + std::to_string(Pick(4)) + ")";
+            return OneOf(names);
+        case 5: return OneOf({"testAdd(" + OneOf(names) + ", 1)", "echo(" + OneOf(names) + ")", "count()"});
+        case 6:
+            if (Pick(6) == 0)
+                return OneOf({"bump(1)", "testLog(1)", "fl", "half(" + OneOf(names) + ")", "st", "iTmp"});
+            return OneOf(names);
+        default: return OneOf(names);
+        }
+    }
+
+    std::string Expression(const std::vector<std::string>& names)
+    {
+        static const char* const kBinary[] = {"+", "-", "*", "+", "<", ">", "==", "&", "|", "%", "/"};
+        std::string text = Operand(names);
+        for (uint32_t n = Pick(3); n > 0; n--)
+            text += std::string(" ") + kBinary[Pick(Pick(5) == 0 ? 11 : 9)] + " " + Operand(names);
+        return text;
+    }
+
+    // An Int statement on the names: mostly plain, now and then with calls.
+    std::string Plain(const std::vector<std::string>& names, const std::vector<std::string>& targets)
+    {
+        static const char* const kAssign[] = {"=", "+=", "-=", "=", "^="};
+        std::string value = OneOf(names) + " " + OneOf({"+", "-", "*", "%", "&"}) + " " + OneOf(names);
+        if (Pick(5) == 0)
+            value = Expression(names);
+        return OneOf(targets) + " " + kAssign[Pick(5)] + " " + value + ";";
+    }
+
+    std::string Statement(std::vector<std::string> names, const char* counter)
+    {
+        std::vector<std::string> targets(names.begin(), names.end());
+        names.push_back(counter);
+        const std::string bound = std::to_string(Pick(6));
+        const char* gap = Pick(2) ? " " : "\r\n    ";  // messages tell the lines of a loop's parts
+        switch (Pick(6)) {
+        case 0:
+        case 1: {
+            std::string body = Pick(2) ? Plain(names, targets)
+                                       : "{ " + Plain(names, targets) + gap + Plain(names, targets) + " }";
+            return std::string("for (") + counter + " = 0; " + counter + " < " + bound + ";" + gap + counter + "++)" +
+                   gap + body;
+        }
+        case 2:
+            return std::string(counter) + " = 0; while (" + counter + " < " + bound + ") {" + gap + counter + "++; " +
+                   Plain(names, targets) + " }";
+        case 3:
+            if (m_Calls == kDownCalls)  // in work()
+                return "if (" + Expression(names) + ") return " + Expression(names) + ";";
+            return "k = " + Expression(names) + ";";
+        case 4: return "bump(" + Expression(names) + ");";
+        default: return Plain(names, targets);
+        }
+    }
+
+    std::mt19937 m_Random;
+    Calls m_Calls = kAllCalls;
+};
+
 }  // namespace
 
 // Whatever a program does, the shortcuts do the same: value or error (with its line), the global
@@ -179,4 +308,48 @@ TEST(ScriptPlansTest, VoidOperandsAreReadByThePasses)
     ScriptReader reader;
     EXPECT_EQ(RunFlip(reader, source), read);
     EXPECT_EQ(g_FlipReads, 2);  // the second reading of flip ended the run
+}
+
+// The same for a call that gives Void the second time, in a construct planned the first time.
+TEST(ScriptPlansTest, VoidCallsAreReadByThePasses)
+{
+    const char* constructs[] = {"r = flipf() - 1;", "r = 2 - flipf() + 1;", "r = -flipf();", "r = 1 - 2 * flipf();"};
+    for (const char* construct : constructs) {
+        SCOPED_TRACE(construct);
+        const std::string source =
+            std::string("int i;\r\nint r = 0;\r\nfor (i = 0; i < 4; i++)\r\n  ") + construct + "\r\nreturn r;";
+        PlainReader plain;
+        std::string read = RunFlipCalls(plain, source.c_str());
+        EXPECT_NE(read.find("line: 4:"), std::string::npos) << read;
+        ScriptReader reader;
+        EXPECT_EQ(RunFlipCalls(reader, source.c_str()), read);
+    }
+}
+
+// The same for programs of function calls and loops: the variables a place finds in one call of
+// a function, the turns of loops run on Ints and the calls inside planned constructs agree with
+// reading, also in the game's variables and calls.
+TEST(ScriptPlansTest, RandomCallProgramsRunAsReadingRunsThem)
+{
+    auto recordWithCalls = [](ScriptReader& reader) {
+        std::string text = Record(reader);
+        return text + " calls " + std::to_string(TestScriptGame::GetCallCount());
+    };
+    CallProgramMaker maker(20250107);
+    int32_t finished = 0;
+    for (int n = 0; n < 300; n++) {
+        std::string program = maker.Make();
+        PlainReader plain;
+        plain.SetThreaded(false);
+        ASSERT_TRUE(plain.LoadInline(program.c_str())) << program;
+        std::string read = recordWithCalls(plain);
+        ScriptReader reader;
+        reader.SetThreaded(false);
+        ASSERT_TRUE(reader.LoadInline(program.c_str()));
+        ASSERT_EQ(recordWithCalls(reader), read) << program;
+        reader.Reset();
+        ASSERT_EQ(recordWithCalls(reader), read) << "second run: " << program;
+        finished += read.rfind("error", 0) != 0;
+    }
+    EXPECT_GT(finished, 100);  // most programs run to their end
 }

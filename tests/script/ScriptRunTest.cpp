@@ -171,6 +171,21 @@ TEST(ScriptRunTest, StoppingAPausedScriptEndsIt)
     }
 }
 
+// A return pauses on the script thread also where its value is read from a plan (the second
+// call of f), and the run goes on after it once resumed.
+TEST(ScriptRunTest, PlannedReturnsPauseToo)
+{
+    ScriptReader reader;
+    LoadThreaded(reader, "int i; void f(int a) { reenter(); { return a + 1; } } for (i = 0; i < 2; i++) f(i); return 7;");
+    for (int32_t paused : {1, 2}) {
+        EXPECT_EQ(reader.Execute().m_Integer, paused);
+        ASSERT_TRUE(reader.IsSuspended());
+    }
+    EXPECT_EQ(reader.Execute().m_Integer, 7);
+    EXPECT_TRUE(reader.IsDone());
+    EXPECT_FALSE(reader.HasError());
+}
+
 // Reset keeps the text; the next Execute ends the paused run and starts again from the top.
 TEST(ScriptRunTest, ResetOfAPausedScriptStartsAFreshRun)
 {
