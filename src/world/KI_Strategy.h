@@ -1,8 +1,8 @@
 // KI_Strategy: an AI strategy of the strategy definitions ("cfg\strategy.cfg"), kept by the
 // world's strategy tree under its name, with its six event blocks (KI_StratBlock) of candidate
 // deeds (KI_StratEntry). The strategy loader fills them; creatures find a strategy by name and
-// the AI reads it. Its score script, with the module the world builds for it and the curve that
-// shapes the script's result, rates the strategy for a creature and a target
+// the AI reads it. A deed's score script, with the module the world builds for it and the curve
+// that shapes the script's result, rates the deed for a creature and a target
 // (WorldCtrl::EvaluateStrategyScore).
 #pragma once
 #include "base/BezierSpline.h"
@@ -56,8 +56,11 @@ public:
     float actionDelay[2] = {0.0f, 0.0f};
     float teaseDist = 0.0f;
     float teaseProb = 0.0f;
-    String scoreScript;
-    BezierSpline<float> scoreScriptTransf;
+    String scoreScript;  // a script file name (".txt", ".c", ".cpp") or inline script text; empty: scores 0
+    BezierSpline<float> scoreScriptTransf;  // without keys the script's result is the score
+    // Built on the first evaluation and reset for the next; built again each time in debug mode,
+    // so that an edited script file is read again. Copies of the deed share it.
+    mutable std::shared_ptr<ScriptReaderGameEngine> scoreModule;
     BezierSpline<float> scoreMobVariable[kMobVariables];
     float scaleScore[2] = {1.0f, 0.0f};  // factor, offset
     uint32_t requireState = 0;  // masks over the influence types
@@ -133,9 +136,4 @@ public:
     uint8_t moveIfOpposingTarget = 0;
     String name;  // "desc"
     String description;
-    String scoreScript;  // a script file name (".txt", ".c", ".cpp") or inline script text; empty: scores 0
-    // Built on the first evaluation and reset for the next; built again each time in debug mode,
-    // so that an edited script file is read again.
-    std::unique_ptr<ScriptReaderGameEngine> scoreModule;
-    BezierSpline<float> scoreCurve;  // without keys the script's result is the score
 };

@@ -72,6 +72,7 @@ class WorldElem;
 class WorldElemBase;
 class WorldElemGridBase;
 class KI_Strategy;
+class KI_StratEntry;
 
 // Whether an element is wanted by a collecting query.
 using ElemValidator = std::function<bool(WorldElem* elem)>;
@@ -433,8 +434,9 @@ public:
     // "LastEnemy" 1, "LastTarget" 2, "Creator" 3, "Friends" 4, "hero" 5, "Target1".."Target16"
     // 101..116, in any letter case; -1 for others.
     static int32_t GetTargetSlotByName(const char* name);
-    // The score of an AI strategy from its score script (0.0 without), shaped by its curve.
-    float EvaluateStrategyScore(KI_Strategy& strategy, WorldElem* creature, WorldElem* target);
+    // The score of an AI strategy's deed from its score script (0.0 without), shaped by its
+    // curve; object script variables 0 and 1 are left holding the creature and the target.
+    float EvaluateStrategyScore(const KI_StratEntry& entry, WorldElem* creature, WorldElem* target);
     float GetCountDownTotal() const { return m_CountDownStart; }
     // Visual effects: none on the server.
     int32_t AddEffect(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g, int32_t h);

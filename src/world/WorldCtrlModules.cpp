@@ -98,33 +98,34 @@ int32_t WorldCtrl::GetTargetSlotByName(const char* name)
     return -1;
 }
 
-float WorldCtrl::EvaluateStrategyScore(KI_Strategy& strategy, WorldElem* creature, WorldElem* target)
+float WorldCtrl::EvaluateStrategyScore(const KI_StratEntry& entry, WorldElem* creature, WorldElem* target)
 {
-    if (strategy.scoreScript.IsEmpty())
+    if (entry.scoreScript.IsEmpty())
         return 0.0f;
+    const String strategyName = entry.owner ? entry.owner->name : String();
     GameCtrlInterface& ctrl = GetCtrl();
     const double start = ctrl.GetProfilingTime();
-    if (strategy.scoreModule && ctrl.GetDebugMode() == 0) {
-        strategy.scoreModule->Reset();
+    if (entry.scoreModule && ctrl.GetDebugMode() == 0) {
+        entry.scoreModule->Reset();
     } else {
-        strategy.scoreModule.reset();
-        auto module = std::make_unique<ScriptReaderGameEngine>();
+        entry.scoreModule.reset();
+        auto module = std::make_shared<ScriptReaderGameEngine>();
         SetUpScriptModule(*module);
         module->m_KeepLoaded = 1;
-        if (IsScriptFileName(strategy.scoreScript.c_str())) {
-            module->m_SourceName = strategy.scoreScript;
-            module->LoadFile(strategy.scoreScript.c_str());
+        if (IsScriptFileName(entry.scoreScript.c_str())) {
+            module->m_SourceName = entry.scoreScript;
+            module->LoadFile(entry.scoreScript.c_str());
         } else {
             String label;
-            label.Format("*inline:strategy:'%s'*", strategy.name.c_str());
-            module->LoadInline(strategy.scoreScript.c_str(), label.c_str());
+            label.Format("*inline:strategy:'%s'*", strategyName.c_str());
+            module->LoadInline(entry.scoreScript.c_str(), label.c_str());
         }
-        strategy.scoreModule = std::move(module);
+        entry.scoreModule = std::move(module);
     }
     ctrl.SetObjScriptVariable(0, creature ? creature->m_ObjID : -1);
     ctrl.SetObjScriptVariable(1, target ? target->m_ObjID : -1);
 
-    ScriptReaderGameEngine& module = *strategy.scoreModule;
+    ScriptReaderGameEngine& module = *entry.scoreModule;
     ScriptValue result;
     {
         RunningModuleScope running(&module);
@@ -141,14 +142,15 @@ float WorldCtrl::EvaluateStrategyScore(KI_Strategy& strategy, WorldElem* creatur
         if (elapsed > m_StrategyProfile.longest) {
             m_StrategyProfile.longest = elapsed;
             m_StrategyProfile.total += elapsed;
-            m_StrategyProfile.text.Format("strategy:'%s': %s", strategy.name.c_str(), strategy.description.c_str());
+            m_StrategyProfile.text.Format("strategy:'%s': %s", strategyName.c_str(),
+                                          entry.owner ? entry.owner->description.c_str() : "");
         }
     }
     float score = result.m_Type == kScriptInt ? float(result.m_Integer)
                   : result.m_Type == kScriptFloat ? float(result.m_Number)
                                                   : 0.0f;
-    if (strategy.scoreCurve.GetNumKeys() > 0)
-        score = float(strategy.scoreCurve.Evaluate(score));
+    if (entry.scoreScriptTransf.GetNumKeys() > 0)
+        score = float(entry.scoreScriptTransf.Evaluate(score));
     return score;
 }
 

@@ -6,6 +6,7 @@
 #include "game/objects/CreatureObj.h"
 #include "platform/D3D9Object.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "world/DamageValues.h"
 #include "world/WorldElem.h"
 #include "support/ErrorOf.h"
 #include "support/SampleGame.h"
@@ -194,8 +195,9 @@ public:
 
 // Ten seconds of the driver's own frame loop with a hero of the server's own: the drone's walk
 // cycle plays while it closes in, it strikes with its attack cycle and the strikes land on the
-// hero (its damage handler counts them). The hero is as big as the drone, so a strike reaches a
-// body that does not fit wholly inside its reach.
+// hero (its damage handler counts them) and cost it health. The hero is as big as the drone, so
+// a strike reaches a body that does not fit wholly inside its reach. The game's creature keys,
+// which give a creature its damage, are not read yet: the drone gets its physical damage here.
 TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
 {
     GameDir dir;
@@ -217,9 +219,17 @@ TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
     ASSERT_NE(hero, nullptr);
     ASSERT_NE(ctrl->drone.Get(), nullptr);
 
+    auto* drone = dynamic_cast<CreatureObj*>(ctrl->drone.Get());
+    ASSERT_NE(drone, nullptr);
+    ASSERT_NE(drone->GetDamageValues(), nullptr);
+    drone->GetDamageValues()->SetValue(6.0f);
+    const float health = hero->GetHealth();
+    ASSERT_GT(health, 0.0f);
+
     ASSERT_EQ(*ctrl->GetScriptTempInt(101), 0);
     ASSERT_EQ(ErrorOf([&] { DedicatedServer::RunFrames(*ctrl, 300); }), "no error");
     EXPECT_GT(*ctrl->GetScriptTempInt(101), 0) << "no strike reached the hero";
+    EXPECT_LT(hero->GetHealth(), health) << "the strikes cost the hero nothing";
     EXPECT_EQ(ctrl->advancedCycles.count(128), 1u) << "the walk cycle never ran";
     EXPECT_EQ(ctrl->attackCycles, std::set<int32_t>{192}) << "no strike with the attack cycle";
 }

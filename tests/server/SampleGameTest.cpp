@@ -129,6 +129,27 @@ TEST_F(SampleGameTest, TheHerosLightIsOneAndLeavesWithTheHero)
     EXPECT_EQ(heroLights(), 0);
 }
 
+// Entering the level checks the actions that its creatures' strategies name.
+TEST_F(SampleGameTest, ALevelRefusesACreatureWhoseStrategyNamesAnUnknownAction)
+{
+    AddAfter("cfg/strategy.cfg", "OnEnemy {", "\tACTION {\n\t\tid = \"Kick\"\n\t}");
+    EXPECT_EQ(StartError(), "Action entry 'Kick' not found");
+}
+
+// The AI rates a deed with its score script, which finds the creature and the target in object
+// variables 0 and 1.
+TEST_F(SampleGameTest, TheAIRatesADeedWithItsScoreScript)
+{
+    AddAfter("cfg/strategy.cfg", "id = \"Melee\"", "\t\tscoreScript = \"iTmp[102] = obj[0]; iTmp[103] = obj[1]; return 0;\"");
+    Start();
+    WorldElem* drone = Find("drone1");
+    ASSERT_NE(drone, nullptr);
+    Run("iTmp[102] = -5; iTmp[103] = -5;");
+    DedicatedServer::RunFrames(*ctrl, 300);
+    EXPECT_EQ(*ctrl->GetScriptTempInt(102), drone->m_ObjID);
+    EXPECT_EQ(*ctrl->GetScriptTempInt(103), ctrl->GetMainChar()->m_ObjID);
+}
+
 TEST_F(SampleGameTest, AWallKindsIlluminationReachesItsWalls)
 {
     AddAfter("cfg/walls.cfg", "desc = \"wall_metal\"", "ConstantIllum = 77");

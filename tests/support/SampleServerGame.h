@@ -19,14 +19,21 @@ protected:
     // The lines of extraConfig are added to the copy's game configuration; the game has a hero.
     void Start(const std::string& extraConfig = std::string())
     {
+        ASSERT_EQ(StartError(extraConfig), "no error");
+        ASSERT_NE(ctrl->GetMainChar(), nullptr);
+    }
+    // The error that ends the start, "no error" when the game started.
+    std::string StartError(const std::string& extraConfig = std::string())
+    {
         const std::string config = FixSampleSeed(dir);
-        ASSERT_FALSE(config.empty());
+        if (config.empty())
+            return "the sample game's configuration has no random seed";
         gameConfig.Load(config + "\n" + extraConfig);
-        ASSERT_EQ(serverConfig.Load("cfg\\server.cfg"), 0);
+        if (serverConfig.Load("cfg\\server.cfg") != 0)
+            return "no server configuration";
         const char* args[] = {"scifiserver", "--hero"};
         const ServerCommandLine line = DedicatedServer::ParseCommandLine(2, args);
-        ASSERT_EQ(ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); }), "no error");
-        ASSERT_NE(ctrl->GetMainChar(), nullptr);
+        return ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); });
     }
 
     GameDir dir;

@@ -187,21 +187,21 @@ TEST_F(WorldCtrlScriptsTest, ReenterFaults)
     EXPECT_EQ(ErrorOf([&] { world.ReenterScript(5); }), "Tried to reenter invalid script: 5");
 }
 
-// A strategy's score: its script's result through its curve; a score script may not pause.
+// A strategy deed's score: its script's result through its curve; a score script may not pause.
 TEST_F(WorldCtrlScriptsTest, StrategyScores)
 {
     strategy.name = "attack";
-    EXPECT_EQ(world.EvaluateStrategyScore(strategy, nullptr, nullptr), 0.0f);
-    strategy.scoreScript = "return GetObj(0) + 2.5;";
+    EXPECT_EQ(world.EvaluateStrategyScore(deed, nullptr, nullptr), 0.0f);
+    deed.scoreScript = "return GetObj(0) + 2.5;";
     ctrl.objScriptVariables[0] = 5;
-    EXPECT_EQ(world.EvaluateStrategyScore(strategy, nullptr, nullptr), 1.5f);  // variable 0 is the creature: none
-    strategy.scoreCurve.SetNumKeys(2);
-    strategy.scoreCurve.GetKey(1).time = 10.0f;
-    strategy.scoreCurve.GetKey(1).value = 100.0f;
-    EXPECT_FLOAT_EQ(world.EvaluateStrategyScore(strategy, nullptr, nullptr), 15.0f);
+    EXPECT_EQ(world.EvaluateStrategyScore(deed, nullptr, nullptr), 1.5f);  // variable 0 is the creature: none
+    deed.scoreScriptTransf.SetNumKeys(2);
+    deed.scoreScriptTransf.GetKey(1).time = 10.0f;
+    deed.scoreScriptTransf.GetKey(1).value = 100.0f;
+    EXPECT_FLOAT_EQ(world.EvaluateStrategyScore(deed, nullptr, nullptr), 15.0f);
 
-    strategy.scoreScript = "Check(1); return 5;";
-    strategy.scoreModule.reset();
+    deed.scoreScript = "Check(1); return 5;";
+    deed.scoreModule.reset();
     RunText("Record(Score());");
     EXPECT_TRUE(Shown("No reenter function allowed in score script function"));
     EXPECT_TRUE(Records().empty());

@@ -39,10 +39,10 @@ inline std::vector<std::string>& Records()
     return s_Records;
 }
 
-inline KI_Strategy*& StrategyPointer()
+inline KI_StratEntry*& DeedPointer()
 {
-    static KI_Strategy* s_Strategy = nullptr;
-    return s_Strategy;
+    static KI_StratEntry* s_Deed = nullptr;
+    return s_Deed;
 }
 
 inline std::string Text(const ScriptValue& value)
@@ -89,7 +89,7 @@ inline ScriptValue* CallFunction(ScriptValue* result, const char* name, ScriptVa
     } else if (n == "Fail") {
         world.ReportScriptError("boom");
     } else if (n == "Score") {
-        result->SetFloat(world.EvaluateStrategyScore(*StrategyPointer(), nullptr, nullptr));
+        result->SetFloat(world.EvaluateStrategyScore(*DeedPointer(), nullptr, nullptr));
     } else if (n == "Inline") {
         world.RunInlineScript(text(0), nullptr, float(count > 1 ? args[1].GetNumberView() : 0.0), 0, "later", 255);
     } else if (n == "Scene") {
@@ -130,9 +130,10 @@ public:
         ctrl.world = &world;
         ctrl.scriptCallbacks = WorldScriptGame::Callbacks();
         WorldScriptGame::Records().clear();
-        WorldScriptGame::StrategyPointer() = &strategy;
+        deed.owner = &strategy;
+        WorldScriptGame::DeedPointer() = &deed;
     }
-    ~WorldScriptFixture() { WorldScriptGame::StrategyPointer() = nullptr; }
+    ~WorldScriptFixture() { WorldScriptGame::DeedPointer() = nullptr; }
 
     // Runs a script text as a level script does (flags 255: chosen by a leading '@').
     void RunText(const char* text, int32_t flags = 255, const char* label = "test")
@@ -144,5 +145,6 @@ public:
 
     LevelTestCtrl ctrl;
     ScriptTestWorld world;
-    KI_Strategy strategy;  // its module stops before the world's script threads end
+    KI_Strategy strategy;
+    KI_StratEntry deed;  // of the strategy; its module stops before the world's script threads end
 };

@@ -187,7 +187,7 @@ ItemObj* GameCtrl::Create3dObjInstance(int32_t objEntry, int32_t worldObjEntry, 
     (void)unused;
     std::unique_ptr<ItemObj> object(Load3dObjs(objEntry, true));
     object->m_World = &m_World;
-    ReadByteKey(m_WorldObjectReader, "NetSync", object->m_NetSync, worldObjEntry);
+    ReadNetSync(m_WorldObjectReader, object->m_NetSync, worldObjEntry);
     if (addToWorld && m_World.AddObj(object.get(), 1, true) < 0)
         return nullptr;
     return object.release();  // the world's now, when added

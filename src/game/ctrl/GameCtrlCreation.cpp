@@ -504,7 +504,7 @@ CreatureObj* GameCtrl::CreateCreatureFromEntry(const char* name, int32_t worldOb
     CreatureObj& prototype = dynamic_cast<CreatureObj&>(*slot);
     std::unique_ptr<CreatureObj> creature(CreateCreature());
     prototype.CloneInto(*creature);
-    ReadByteKey(m_WorldObjectReader, "NetSync", creature->m_NetSync, worldObjEntry);
+    ReadNetSync(m_WorldObjectReader, creature->m_NetSync, worldObjEntry);
     creature->SetParty(prototype.GetParty());
     return creature.release();
 }

@@ -55,7 +55,7 @@ void GameCtrl::ReadShortKey(ConfigFileReader& reader, const char* key, int16_t& 
 
 void GameCtrl::ReadNetSync(ConfigFileReader& reader, uint8_t& netSync, int32_t entry)
 {
-    reader.GetLong("NetSync", netSync, entry);
+    ReadByteKey(reader, "NetSync", netSync, entry);
 }
 
 void GameCtrl::ReadIllumination(ConfigFileReader& reader, IlluminationData& illumination, int32_t entry)

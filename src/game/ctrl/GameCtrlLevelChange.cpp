@@ -178,6 +178,10 @@ CreatureObj* GameCtrl::ChangeLevel(const char* levelFile, const String& saveDir,
     ShowLoadingProgress(98.0f, 0, 1.0f, 1);
     if (CreatureObj* entered = GetMainChar())
         entered->OnLevelEntered();
+    // A creature that names an action the game does not define would fail in the middle of a
+    // fight; the level refuses it while it is entered.
+    m_World.CheckLevelActionEntries();
+    m_World.PreloadLevelSounds();
     ShowLoadingProgress(100.0f, 0, 1.0f, 1);
 
     if (!options.keepRunningState) {

@@ -232,7 +232,7 @@ void GameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjec
     reader.GetShort("SpecialMark", values.specialMark, entry);
     ReadFlagKey(reader, "RedirectDamageToParent", elem.m_ForwardDamageToParent, entry);
     reader.GetFloatPair("TargetPivot", values.targetPivot, entry);
-    ReadByteKey(reader, "NetSync", elem.m_NetSync, entry);
+    ReadNetSync(reader, elem.m_NetSync, entry);
     if (elem.m_NetSync == 1 && !elem.m_WorldID.IsEmpty())
         elem.m_NetSync = 2;  // an element scripts address by name keeps its whole state in step
 }

@@ -362,6 +362,9 @@ public:
     virtual void FrameUpdate(float dt);
     void Update(float dt) override { FrameUpdate(dt); }
     void Die() override;
+    // The action names of the strategy's six event blocks: the entries that name an action entry
+    // (the other deeds are built in).
+    void CollectActionNames(std::vector<String>& names) override;
     int32_t TurnForConversation(bool begin, WorldElem* speaker, bool rememberAngle, bool turnBack);
     // The point at which a shot of speed shotSpeed from from meets a target at targetPos moving
     // with velocity (limited to the lead speed limit); the target's position when it cannot.

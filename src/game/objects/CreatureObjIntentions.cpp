@@ -616,6 +616,7 @@ void CreatureObj::FrameUpdate(float dt)
 void CreatureObj::Die()
 {
     m_Dead = 1;
+    ClearInfluences();  // a dead body is no longer stunned, slowed or burning
     SetMoveType(2, 0.0f, 0.0f, 0.0f, nullptr, 100, 0.0f);
     m_AIRun.deathMarker = 1;
     m_AIRun.currentPriority = -1;

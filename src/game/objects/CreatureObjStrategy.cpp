@@ -4,6 +4,7 @@
 
 #include "world/ActionAttack.h"
 #include "world/GameCtrlInterface.h"
+#include "world/KI_Strategy.h"
 #include "world/WorldCtrl.h"
 
 #include <algorithm>
@@ -70,4 +71,17 @@ void CreatureObj::RunAttackScript(ActionAttack& attack)
     DealAttackDamage(attack, nullptr);
     if (alive.Get())
         WorldElem::PerformActionAttack(attack);
+}
+
+void CreatureObj::CollectActionNames(std::vector<String>& names)
+{
+    KI_Strategy* strategy = m_Strategy.strategy;
+    if (!strategy)
+        return;
+    for (KI_StratBlock& block : strategy->blocks)
+        for (int32_t i = 0; i < block.entries.GetSize(); i++) {
+            const KI_StratEntry* entry = block.entries.GetAt(i);
+            if (entry->type == KI_StratEntry::kAction && !entry->id.IsEmpty())
+                names.push_back(entry->id);
+        }
 }

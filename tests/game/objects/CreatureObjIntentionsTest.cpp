@@ -106,7 +106,13 @@ TEST_F(CreatureObjIntentionsTest, DeathSetsIntentionDeadAndLeavesTheController)
 {
     LogCapture log;
     CreatureObj* owned = AddCreature(0.0f, 0.0f, nullptr);
+    InfluenceParams slow;
+    slow.x = 0.5f;
+    slow.y = 10.0f;
+    owned->AddInfluence(CreatureObj::kEffectSlow, slow);
+    ASSERT_EQ(owned->m_Influences.GetSize(), 1);
     owned->Die();
+    EXPECT_EQ(owned->m_Influences.GetSize(), 0);  // a dead body is no longer slowed
     EXPECT_EQ(input.FindObject(owned), -1);
     EXPECT_EQ(owned->GetTopAction()->task, kIntentDead);
     EXPECT_EQ(owned->m_ActionState.moveCode, 2);

@@ -6,7 +6,6 @@
 #include "base/GameOptions.h"
 #include "base/Random.h"
 #include "game/objects/CreatureObj.h"
-#include "script/ScriptValue.h"
 #include "world/ActionEntry.h"
 #include "world/GameCtrlInterface.h"
 #include "world/KI_Strategy.h"
@@ -62,25 +61,6 @@ bool CanPerformAction(CreatureObj& creature, const char* name)
     WorldCtrl* world = creature.m_World;
     const ActionEntry* action = world ? world->FindActionEntry(name, false) : nullptr;
     return action && creature.HasMana(float(action->mana));
-}
-
-// The entry's score script: its value (an integer or a float), shaped by its curve.
-float RunScoreScript(const KI_StratEntry& entry, CreatureObj& creature, WorldElem* target)
-{
-    WorldCtrl* world = creature.m_World;
-    if (entry.scoreScript.IsEmpty() || !world || !g_GameCtrl)
-        return 0.0f;
-    String label;
-    label.Format("*inline:strategy:'%s'*", entry.owner ? entry.owner->name.c_str() : "");
-    const int32_t savedTarget = g_GameCtrl->GetObjScriptVariable(1);
-    g_GameCtrl->SetObjScriptVariable(1, target ? target->m_ObjID : -1);
-    world->RunScriptText(entry.scoreScript, &creature, 0, 1, label.c_str(), 0, 0);
-    g_GameCtrl->SetObjScriptVariable(1, savedTarget);
-    const ScriptValue& result = world->GetScriptResult();
-    const float value = result.m_Type == kScriptInt     ? float(result.m_Integer)
-                        : result.m_Type == kScriptFloat ? float(result.m_Number)
-                                                        : 0.0f;
-    return HasKeys(entry.scoreScriptTransf) ? Curve(entry.scoreScriptTransf, value) : value;
 }
 
 }  // namespace
@@ -356,7 +336,7 @@ float InputCtrl::ScoreEntry(const KI_StratEntry& entry, CreatureObj* creature, W
     if ((entry.requireID != 0 && (entry.requireID & id) == 0) || (entry.disallowID & id) != 0)
         return 0.0f;
 
-    float sum = RunScoreScript(entry, *creature, target);
+    float sum = creature->m_World ? creature->m_World->EvaluateStrategyScore(entry, creature, target) : 0.0f;
     const D3DXVECTOR2 pos = creature->GetPos();
     if (entry.type == KI_StratEntry::kGoto && entry.positionID >= CreatureObj::kTargetSlotBase &&
         entry.positionID < CreatureObj::kTargetSlotBase + CreatureObj::kElemRefs) {
