@@ -1,0 +1,140 @@
+// The game's controller as a network client on a copy of the sample game: the hooks that the
+// creatures, the items and the world call send their messages to a fake game server over loopback
+// once connected (the creature's movement and action in the running game, a pick-up, a use, a
+// drop, a level gained, a revival) instead of, or after, acting here; unconnected, the controller
+// acts itself and nothing is sent.
+#include "server/DedicatedServer.h"
+
+#include "game/objects/CreatureObj.h"
+#include "game/objects/ItemBase.h"
+#include "net/GameNetworkNode.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
+#include "world/WorldElem.h"
+#include "world/WorldEventPayloads.h"
+#include "support/FakeGameServer.h"
+#include "support/SampleServerGame.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+class GameNetworkNodeHooksTest : public SampleServerGame<SciFiGameCtrl> {
+protected:
+    void SetUp() override { Start("LogNetworkTraffic = 1"); }
+
+    void Connect()
+    {
+        int32_t reason = -1;
+        ASSERT_TRUE(ctrl->ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
+        ctrl->SetConnectionState(GameNetworkNode::eRunningGame);
+    }
+
+    // The ids that reach the server over TCP from the call on, after the frame's packet is out.
+    std::vector<uint16_t> SentBy(const std::function<void()>& call)
+    {
+        const size_t before = server.ReceivedTCP().size();
+        call();
+        ctrl->FinishPacket();
+        // A marker that this node never sends on its own ends what the call sent.
+        ctrl->SendRestartLevel();
+        EXPECT_TRUE(WaitUntil([&] {
+            const auto ids = server.ReceivedTCP();
+            return !ids.empty() && ids.back() == GameNetworkNode::kMsgRestartLevel && ids.size() > before;
+        }));
+        auto ids = server.ReceivedTCP();
+        return std::vector<uint16_t>(ids.begin() + std::ptrdiff_t(before), ids.end() - 1);
+    }
+
+    int32_t QueuedEvents()
+    {
+        WorldCtrl& world = ctrl->GetWorld();
+        return world.GetEventQueue(0).GetSize() + world.GetEventQueue(1).GetSize();
+    }
+
+    WorldElem* NewCrate(float x)
+    {
+        return dynamic_cast<WorldElem*>(ctrl->CreateWorldObject("Crate", x, 100.0f, 0.0f, 0.0f));
+    }
+
+    FakeGameServer server{FakeGameServer::kAccept};
+};
+
+}  // namespace
+
+TEST_F(GameNetworkNodeHooksTest, CreatureOfThisClientTellsTheServer)
+{
+    CreatureObj& hero = *ctrl->GetMainChar();
+    Connect();
+    EXPECT_EQ(SentBy([&] { hero.SetMoveType(CreatureObj::kMoveWalk, 50.0f, 60.0f, 1.0f, nullptr, 100, 0.0f); }),
+              (std::vector<uint16_t>{0x0800}));
+    EXPECT_EQ(SentBy([&] { hero.StartAction(CreatureObj::kActionIdle, "", nullptr, 100, 0.0f); }),
+              (std::vector<uint16_t>{0x1900}));
+    EXPECT_EQ(SentBy([&] { ctrl->OnHeroLevelUp(2); }), (std::vector<uint16_t>{0x4100}));
+    EXPECT_EQ(SentBy([&] { ctrl->AttachCreatureToInput(&hero, ctrl->GetLocalInputIndex()); }),
+              (std::vector<uint16_t>{0x2600}));
+    EXPECT_EQ(ctrl->GetMainChar(), &hero);
+
+    // Joining, the creature's notifications wait for the running game.
+    ctrl->SetConnectionState(GameNetworkNode::eSynced);
+    EXPECT_TRUE(SentBy([&] { hero.SetMoveType(CreatureObj::kMoveWalk, 70.0f, 60.0f, 1.0f, nullptr, 100, 0.0f); })
+                    .empty());
+}
+
+TEST_F(GameNetworkNodeHooksTest, PickUpUseAndDropAreTheServers)
+{
+    CreatureObj& hero = *ctrl->GetMainChar();
+    WorldElem* crate = NewCrate(300.0f);
+    ASSERT_NE(crate, nullptr);
+    crate->m_UsesLeft = 5;
+    ItemBase* coins = ctrl->ItemFromName("Gold Coins", true);
+    ASSERT_NE(coins, nullptr);
+    const int32_t coinsID = ctrl->DropItem(coins, 0.0f, &hero);  // unconnected: laid here
+    ASSERT_GE(coinsID, 0);
+    WorldElem* lying = ctrl->GetWorld().GetObjNoCheck(coinsID, false);
+    ASSERT_NE(lying, nullptr);
+
+    // Unconnected, the controller uses the crate itself and queues what it is given.
+    EXPECT_TRUE(ctrl->UseObject(crate, hero.m_ObjID, 0));
+    EXPECT_EQ(crate->m_UsesLeft, 4);
+
+    Connect();
+    const int32_t queued = QueuedEvents();
+    EXPECT_EQ(SentBy([&] { EXPECT_TRUE(ctrl->PickUpItem(lying, &hero)); }), (std::vector<uint16_t>{0x0D00}));
+    EXPECT_EQ(QueuedEvents(), queued);
+    EXPECT_EQ(SentBy([&] { EXPECT_TRUE(ctrl->UseObject(crate, hero.m_ObjID, 0)); }), (std::vector<uint16_t>{0x1500}));
+    EXPECT_EQ(crate->m_UsesLeft, 4);
+    ItemBase* medkit = ctrl->ItemFromName("Medkit", false);
+    ASSERT_NE(medkit, nullptr);
+    EXPECT_EQ(SentBy([&] { EXPECT_EQ(ctrl->DropItem(medkit, nullptr, &hero, 0.0f, 0.0f, 0.5f), -1); }),
+              (std::vector<uint16_t>{0x1300}));
+
+    // Other events stay this node's own.
+    LevelChangeRecord change;
+    change.startNumber = 1;
+    WorldEvent event;
+    change.Write(event);
+    EXPECT_TRUE(SentBy([&] { ctrl->AddGameEvent(&event); }).empty());
+    EXPECT_EQ(QueuedEvents(), queued + 1);
+}
+
+TEST_F(GameNetworkNodeHooksTest, UnconnectedNothingIsSent)
+{
+    CreatureObj& hero = *ctrl->GetMainChar();
+    const int32_t queued = QueuedEvents();
+    hero.SetMoveType(CreatureObj::kMoveWalk, 50.0f, 60.0f, 1.0f, nullptr, 100, 0.0f);
+    hero.StartAction(CreatureObj::kActionIdle, "", nullptr, 100, 0.0f);
+    ctrl->OnHeroLevelUp(2);
+    LevelChangeRecord change;
+    WorldEvent event;
+    change.Write(event);
+    ctrl->AddGameEvent(&event);
+    EXPECT_EQ(QueuedEvents(), queued + 1);
+    DedicatedServer::RunFrames(*ctrl, 1);
+    EXPECT_EQ(server.GetClients(), 0);
+    EXPECT_TRUE(server.ReceivedTCP().empty());
+    EXPECT_EQ(ctrl->GetNetNode().GetNumConnections(), 0);
+}
