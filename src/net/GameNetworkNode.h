@@ -239,6 +239,7 @@ public:
     bool UseObject(WorldElem* object, int32_t userID, int32_t param) override;
     int32_t DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
                      float spread) override;
+    using GameCtrl::DropItem;  // the drop out of an inventory stays the controller's
     void AttachCreatureToInput(CreatureObj* creature, int32_t number) override;
     void ForwardScript(const char* text) override;
 
