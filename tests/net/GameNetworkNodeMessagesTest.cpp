@@ -45,6 +45,18 @@ std::vector<uint8_t> SaveRecord(ItemBase& item)
     return BytesOf(file);
 }
 
+// A game whose PlayerInfo carries a block of its own.
+class MessageNode : public LoopbackClientNode {
+public:
+    bool WriteExtraPlayerInfo(bool query) override
+    {
+        if (extraBlock.empty() || query)
+            return !extraBlock.empty();
+        return WriteData(extraBlock.data(), int32_t(extraBlock.size()), false);
+    }
+    std::vector<uint8_t> extraBlock;
+};
+
 class GameNetworkNodeMessagesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -78,7 +90,7 @@ protected:
     }
 
     FakeGameServer server{FakeGameServer::kAccept};
-    LoopbackClientNode node;
+    MessageNode node;
     CreatureObj hero;
     CreatureObj other;
 };
@@ -138,6 +150,16 @@ TEST_F(GameNetworkNodeMessagesTest, GoldenBytes)
          Expected(0x0300, 1, 259,
                 ByteBuilder().U16(0x0100).Append(std::vector<uint8_t>(cfgID127.begin(), cfgID127.end())).U8(0)
                     .U16('Z').U16('e').U16('d').Zeros(61 * 2).U8(0))},
+        {"player info with the game's block", kOverTCP,
+         [&] {
+             node.extraBlock = {0xAA, 0xBB, 0xCC};
+             const bool sent = node.SendPlayerInfo();
+             node.extraBlock.clear();
+             return sent;
+         },
+         Expected(0x0300, 1, 262,
+                  ByteBuilder().U16(0x0100).Append(std::vector<uint8_t>(cfgID127.begin(), cfgID127.end())).U8(0)
+                      .U16('Z').U16('e').U16('d').Zeros(61 * 2).U8(1).U8(0xAA).U8(0xBB).U8(0xCC))},
         {"add object", kOverTCP, [&] { return node.SendAddObject(&hero, 0xCAFE, nullptr, 0); },
          Expected(0x0600, 1, 151, ByteBuilder(heroPos).Append(heroName.bytes).Zeros(124).I32(0xCAFE).U8(0))},
         {"add object with its state", kOverTCP,
