@@ -78,11 +78,18 @@ TEST_F(GameNetworkNodeHooksTest, CreatureOfThisClientTellsTheServer)
     EXPECT_EQ(SentBy([&] { ctrl->AttachCreatureToInput(&hero, ctrl->GetLocalInputIndex()); }),
               (std::vector<uint16_t>{0x2600}));
     EXPECT_EQ(ctrl->GetMainChar(), &hero);
+    CreatureObj::s_SyncRotationValues = true;
+    EXPECT_EQ(SentBy([&] { hero.SetMoveSpeed(hero.m_ActionState.moveSpeed + 0.5f); }), (std::vector<uint16_t>{0x0801}));
+    CreatureObj::s_SyncRotationValues = false;
 
     // Joining, the creature's notifications wait for the running game.
     ctrl->SetConnectionState(GameNetworkNode::eSynced);
     EXPECT_TRUE(SentBy([&] { hero.SetMoveType(CreatureObj::kMoveWalk, 70.0f, 60.0f, 1.0f, nullptr, 100, 0.0f); })
                     .empty());
+
+    // The player's own character dies here and tells the server; its kill event stays here.
+    ctrl->SetConnectionState(GameNetworkNode::eRunningGame);
+    EXPECT_EQ(SentBy([&] { hero.Kill(nullptr, -1); }), (std::vector<uint16_t>{0x2300}));
 }
 
 TEST_F(GameNetworkNodeHooksTest, PickUpUseAndDropAreTheServers)
