@@ -1,8 +1,8 @@
 // The game's controller as a network client on a copy of the sample game: the hooks that the
 // creatures, the items and the world call send their messages to a fake game server over loopback
-// once connected (the creature's movement and action in the running game, a pick-up, a use, a
-// drop, a level gained, a revival) instead of, or after, acting here; unconnected, the controller
-// acts itself and nothing is sent.
+// once connected (the creature's movement, rotation value and action in the running game, a
+// pick-up, a use, a drop, a forwarded script, a level gained, a revival, the player's death)
+// instead of, or after, acting here; unconnected, the controller acts itself and nothing is sent.
 #include "server/DedicatedServer.h"
 
 #include "game/objects/CreatureObj.h"
@@ -78,6 +78,10 @@ TEST_F(GameNetworkNodeHooksTest, CreatureOfThisClientTellsTheServer)
     EXPECT_EQ(SentBy([&] { ctrl->AttachCreatureToInput(&hero, ctrl->GetLocalInputIndex()); }),
               (std::vector<uint16_t>{0x2600}));
     EXPECT_EQ(ctrl->GetMainChar(), &hero);
+    // A script run with the forwarding flag goes to the server, which runs it.
+    EXPECT_EQ(SentBy([&] { ctrl->GetWorld().RunScript(String("iTmp[0] = 4321;"), nullptr, 0, 0, "test", 1, 2); }),
+              (std::vector<uint16_t>{0x1600}));
+    EXPECT_NE(*ctrl->GetScriptTempInt(0), 4321);
     CreatureObj::s_SyncRotationValues = true;
     EXPECT_EQ(SentBy([&] { hero.SetMoveSpeed(hero.m_ActionState.moveSpeed + 0.5f); }), (std::vector<uint16_t>{0x0801}));
     CreatureObj::s_SyncRotationValues = false;
