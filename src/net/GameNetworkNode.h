@@ -122,7 +122,6 @@ public:
     static constexpr int32_t kConfigIDField = 128;  // char[128]: at most 127 characters
     static constexpr int32_t kPlayerNameField = 64;  // UTF-16 char[64]: at most 63 units
     static constexpr int32_t kRunScriptVariables = 8;  // object script variables 0 to 7
-    static constexpr int32_t kPositionSlots = 4;      // WorldElem::kNetSlots
 
     GameNetworkNode();
     // Closes the transport before the controller goes.
