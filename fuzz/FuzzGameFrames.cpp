@@ -36,7 +36,7 @@ public:
 // Every codec over the unit's bytes; each must stay within them.
 void DecodeUnit(const Bytes& unit)
 {
-    for (int kind = 0; kind < 7; kind++) {
+    for (int kind = 0; kind < 8; kind++) {
         ByteReader reader(unit.data(), unit.size());
         ScriptValue value;
         while (!reader.Failed() && reader.GetRemaining() > 0) {
@@ -48,6 +48,7 @@ void DecodeUnit(const Bytes& unit)
             case 3: GameValueCodec::ReadNetObjPos(reader); break;
             case 4: GameValueCodec::ReadAnicycleUnit(reader); break;
             case 5: GameValueCodec::ReadScriptValue(reader, value); break;
+            case 6: GameValueCodec::ReadCharFixed(reader, 128); break;
             default: GameValueCodec::ReadWideFixed(reader, 64); break;
             }
             if (!reader.Failed() && reader.GetRemaining() >= before)

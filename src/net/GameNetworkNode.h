@@ -6,8 +6,11 @@
 // The implementation is split by role: GameNetworkNode.cpp (construction, states, the controller's
 // answers, settings, closing, reports), GameNetworkNodeFrame.cpp (the per-frame service, the receive
 // loop, deferral and replay, the clock slew), GameNetworkNodeConnect.cpp (connecting to a server,
-// the broadcast connection, the two messages connecting writes), GameNetworkNodeObjects.cpp
-// (received animation-cycle units and object IDs).
+// the broadcast connection), GameNetworkNodeObjects.cpp (received animation-cycle units and object
+// IDs), GameNetworkNodeMessages.cpp (the message catalogue: the senders of chat, the join, elements,
+// items, events, scripts and game flow), GameNetworkNodeCreatures.cpp (the senders of creatures:
+// positions, animation cycles, movement, actions, health, death, revival, levels) and
+// GameNetworkNodeHooks.cpp (the controller's hooks that send instead of, or after, acting here).
 // Everything here runs on the game thread.
 #pragma once
 #include "base/DynaMem.h"
@@ -24,8 +27,12 @@
 #include <cstdint>
 
 class CreatureObj;
+class Inventory;
+class InventoryItem;
 class WorldElem;
 struct AnicycleUnit;
+struct ScriptValue;
+struct WorldEvent;
 
 class GameNetworkNode : public GameCtrl, public GamePacketFraming {
 public:
@@ -64,19 +71,57 @@ public:
     static constexpr double kSyncStallSeconds = 10.0;  // a join stuck this long dumps its sync state
     static constexpr int32_t kMaxAnicycleID = 450;
 
-    // Message ids this node reads or writes itself.
+    // Message ids this node reads or writes itself; the layouts are at the senders
+    // (GameNetworkNodeMessages.cpp, GameNetworkNodeCreatures.cpp).
     static constexpr uint16_t kMsgPosition = 0x0100;
+    static constexpr uint16_t kMsgChat = 0x0200;
+    static constexpr uint16_t kMsgPlayerInfo = 0x0300;
+    static constexpr uint16_t kMsgLevelLoaded = 0x0500;
+    static constexpr uint16_t kMsgAddObject = 0x0600;
     static constexpr uint16_t kMsgSetMainChar = 0x0700;
-    static constexpr uint16_t kMsgAnicycle = 0x0900;
     static constexpr uint16_t kMsgSetHostingChar = 0x0701;
+    static constexpr uint16_t kMsgCreatureSetMovement = 0x0800;
+    static constexpr uint16_t kMsgCreatureSetRotVal = 0x0801;
+    static constexpr uint16_t kMsgAnicycle = 0x0900;
+    static constexpr uint16_t kMsgDeleteObject = 0x0A00;
     static constexpr uint16_t kMsgDummyData = 0x0B00;
+    static constexpr uint16_t kMsgObjectAction = 0x0C00;
     static constexpr uint16_t kMsgWorldEvent = 0x0D00;
+    static constexpr uint16_t kMsgSetEquipment = 0x0E00;
     static constexpr uint16_t kMsgObjectChecksums = 0x0F00;
     static constexpr uint16_t kMsgChecksumsFinished = 0x0F01;
+    static constexpr uint16_t kMsgSyncRequest = 0x1000;
+    static constexpr uint16_t kMsgSyncRequestsDone = 0x1001;
     static constexpr uint16_t kMsgRequestedSync = 0x1101;
     static constexpr uint16_t kMsgNotExisting = 0x1102;
+    static constexpr uint16_t kMsgLevelSynced = 0x1200;
+    static constexpr uint16_t kMsgDropItem = 0x1300;
     static constexpr uint16_t kMsgGameBasics = 0x1400;
+    static constexpr uint16_t kMsgUseObject = 0x1500;
+    static constexpr uint16_t kMsgRunScript = 0x1600;
+    static constexpr uint16_t kMsgRunScriptFunction = 0x1700;
+    static constexpr uint16_t kMsgDeleteWall = 0x1800;
+    static constexpr uint16_t kMsgCreatureSetAction = 0x1900;
+    static constexpr uint16_t kMsgSetHealth = 0x2100;
+    static constexpr uint16_t kMsgCreatureKilled = 0x2300;
+    static constexpr uint16_t kMsgDialogAnswered = 0x2500;
+    static constexpr uint16_t kMsgReviveCreature = 0x2600;
     static constexpr uint16_t kMsgDisconnectRequest = 0x4001;
+    static constexpr uint16_t kMsgCharLevelChange = 0x4100;
+    static constexpr uint16_t kMsgLoadCheckpoint = 0x4200;
+    static constexpr uint16_t kMsgRestartLevel = 0x4300;
+
+    // Fixed unit sizes of the catalogue.
+    static constexpr int32_t kCreatureSetMovementSize = 29;
+    static constexpr int32_t kCreatureSetActionBlock = 24;
+    static constexpr int32_t kUseObjectSize = 21;
+    static constexpr int32_t kRunScriptFunctionBlock = 21;
+    static constexpr int32_t kPlayerInfoSize = 259;
+    static constexpr int32_t kAddObjectHead = 151;
+    static constexpr uint16_t kProtocolVersion = 0x0100;
+    static constexpr int32_t kConfigIDField = 128;  // char[128]: at most 127 characters
+    static constexpr int32_t kPlayerNameField = 64;  // UTF-16 char[64]: at most 63 units
+    static constexpr int32_t kRunScriptVariables = 8;  // object script variables 0 to 7
 
     GameNetworkNode();
     // Closes the transport before the controller goes.
@@ -137,9 +182,69 @@ public:
     // Makes the wanted ID the element's own; false when it could not (strict: an error).
     bool ClaimObjectID(WorldElem& elem, int32_t wantedID, bool strict);
 
-    // Writes the messages connecting needs: n zero bytes of dummy data, and "Set hosting char".
-    void SendDummyData(int32_t n, bool onUDP);
-    void SendSetHostingChar();
+    // The message catalogue (GameNetworkNodeMessages.cpp, GameNetworkNodeCreatures.cpp). Each
+    // sender answers whether its unit was written; one that fails leaves the sending queue as it
+    // was before the unit. The server sets its targets first and calls the same senders.
+    // Positions: only a move beyond the tolerances of the element's last-sent place of that client
+    // slot (clamped to 0..3) is sent, which then becomes the last-sent place.
+    bool SendPositionUpdate(WorldElem* elem, int32_t slot);
+    // Only a changed cycle is sent, over UDP, unless forced (then over TCP); a failed send keeps
+    // the cycles last sent.
+    bool SendAnicycleUpdate(CreatureObj* creature, bool force);
+    bool SendChatMessage(const wString& sender, const wString& text);
+    // Only in state eConnected: the player's character, name and the game's extra block.
+    bool SendPlayerInfo();
+    // value: what the receiver keeps in the object; body: its network state, or none.
+    bool SendAddObject(WorldElem* elem, uint32_t value, const uint8_t* body, int32_t bodySize);
+    bool SendDummyData(int32_t n, bool onUDP);
+    bool SendSetHostingChar();
+    bool SendLevelLoaded();
+    bool SendDeleteObject(const ObjRef3& ref, bool remove, bool answersSyncRequest);
+    bool SendObjectAction(int32_t objID, uint16_t action, float param);
+    bool SendWorldEvent(const WorldEvent& event);
+    bool SendSetEquipment(WorldElem* creature, int16_t position, InventoryItem* item);
+    bool SendSyncRequest(uint8_t flags, const ObjRef3& ref);  // flags bit 0: the element is missing
+    bool SendSyncRequestsDone();
+    bool SendLevelSynced();
+    bool SendDropItem(WorldElem* creature, InventoryItem* item);
+    bool SendUseObject(WorldElem* elem, const ObjRef& user, uint8_t param);
+    bool SendRunScript(const char* text);  // with the object script variables 0 to 7
+    // A built-in's call for the subject element at the game time; runAlways: however old it is.
+    bool SendRunScriptFunction(const char* name, const ScriptValue* arguments, int32_t count, WorldElem* subject,
+                               uint8_t runAlways);
+    bool SendDeleteWall(const ObjRef3& ref, bool answersSyncRequest);
+    bool SendSetHealth(WorldElem* creature, float health);
+    bool SendCreatureKilled(WorldElem* creature);
+    bool SendDialogAnswered(int32_t answer);
+    bool SendReviveCreature(WorldElem* creature, int32_t value);  // the receiver acts on 1
+    bool SendCharLevelChange(WorldElem* creature, int32_t level);
+    bool SendLoadCheckpoint(int32_t checkpoint);
+    bool SendRestartLevel();
+    // The client's creature notifications (the three hooks below send them in the running game).
+    bool SendCreatureSetMovement(WorldElem* creature, int32_t code, float x, float y, float speed, WorldElem* target);
+    bool SendCreatureSetRotVal(WorldElem* creature, float value);
+    bool SendCreatureSetAction(WorldElem* creature, int32_t code, const char* name, WorldElem* target, int32_t priority,
+                               float param);
+
+    // The controller's hooks, sent to the peer on a connected node (GameNetworkNodeHooks.cpp).
+    void ReportMovement(WorldElem* creature, int32_t code, float x, float y, float speed, WorldElem* target) override;
+    void ReportRotationValue(WorldElem* creature, float value) override;
+    void ReportAction(WorldElem* creature, int32_t code, const char* name, WorldElem* target, int32_t priority,
+                      float param) override;
+    void ReportDeath(WorldElem* creature, WorldElem* killer, int32_t killerID) override;
+    void OnHeroLevelUp(int32_t level) override;
+    // Connected: sent instead of done here (a pick-up event, the use, the drop).
+    void AddGameEvent(const WorldEvent* event) override;
+    bool UseObject(WorldElem* object, int32_t userID, int32_t param) override;
+    int32_t DropItem(InventoryItem* item, Inventory* inventory, WorldElem* elem, float distance, float angle,
+                     float spread) override;
+    using GameCtrl::DropItem;  // the drop out of an inventory stays the controller's
+    void AttachCreatureToInput(CreatureObj* creature, int32_t number) override;
+    void ForwardScript(const char* text) override;
+
+    // The player's name that PlayerInfo carries (at most 63 units are sent).
+    void SetPlayerName(const wString& name) { m_PlayerName = name; }
+    const wString& GetPlayerName() const { return m_PlayerName; }
 
     // Join bookkeeping that the join and its handlers keep.
     int32_t GetSyncsExpected() const { return m_NumberOfObjSyncsToReceive; }
@@ -162,7 +267,7 @@ public:
     virtual bool StartNetwork();
     virtual void CloseConnections();
     // One animation-cycle unit as 0x0900 (batched with the others of the frame).
-    virtual void SendAnicycle(const AnicycleUnit& unit, bool onUDP);
+    virtual bool SendAnicycle(const AnicycleUnit& unit, bool onUDP);
     // With query answers whether a block follows PlayerInfo; without, writes it.
     virtual bool WriteExtraPlayerInfo(bool query)
     {
@@ -220,6 +325,15 @@ protected:
     // The server connected to, for a repeated connect.
     String m_ServerHost;
     uint16_t m_ServerPortConnected = 0;
+    wString m_PlayerName;
+
+    // Whether the traffic log takes a line of that level (1 all messages, 2 the frequent ones).
+    bool LogsTraffic(int32_t level) const { return m_NetSettings.logNetworkTraffic >= level; }
+    // One unit of a fixed size, batched with its kind; flush sends the packet at once.
+    bool SendUnit(bool onUDP, uint16_t id, const uint8_t* unit, int32_t size, bool flush);
+    // One unit of free length in a packet of its own over TCP.
+    bool SendFreeUnit(uint16_t id, const uint8_t* unit, int32_t size, bool flush);
+    bool SendEmpty(uint16_t id);  // no units, flushed
 
 private:
     static bool IsJoinMessage(uint16_t id);

@@ -1,6 +1,5 @@
 // GameNetworkNode: connecting to a server (the TCP connection, the server's connect reply, the UDP
-// connection beside it), confirming both connections, the LAN broadcast connection, and the two
-// messages that connecting writes.
+// connection beside it), confirming both connections and the LAN broadcast connection.
 #include "net/GameNetworkNode.h"
 
 #include "base/ByteReader.h"
@@ -166,27 +165,4 @@ bool GameNetworkNode::OpenBroadcastConnection(bool force)
     if (m_BroadcastConnection < 0)
         ReportWinsockError("OpenBroadcastConnection");
     return m_BroadcastConnection >= 0;
-}
-
-// 0x0B00: n zero bytes in one unit; the server ignores it.
-void GameNetworkNode::SendDummyData(int32_t n, bool onUDP)
-{
-    if (n < 0 || !BeginPacket(onUDP, kMsgDummyData, n))
-        return;
-    const uint8_t zeros[8] = {};
-    for (int32_t left = n; left > 0;) {
-        const int32_t part = std::min<int32_t>(left, int32_t(sizeof zeros));
-        if (!WriteData(zeros, part, false))
-            return;
-        left -= part;
-    }
-}
-
-// 0x0701: no units; the server makes this client its host.
-void GameNetworkNode::SendSetHostingChar()
-{
-    if (m_NetSettings.logNetworkTraffic >= 1)
-        Log::Write("NetSend: Set hosting char");
-    if (BeginPacketTCP(kMsgSetHostingChar, 0))
-        FinishPacket();
 }

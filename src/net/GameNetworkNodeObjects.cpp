@@ -1,5 +1,5 @@
-// GameNetworkNode: object data: the animation-cycle unit sent, and applied to a creature when
-// received; a received object ID made an element's own.
+// GameNetworkNode: received object data: an animation-cycle unit applied to a creature, and a
+// received object ID made an element's own.
 #include "net/GameNetworkNode.h"
 
 #include "base/ByteReader.h"
@@ -38,15 +38,6 @@ void GameNetworkNode::ApplyAnicycleUnit(CreatureObj& creature, const AnicycleUni
         ApplyCycle(creature, 1, unit.actionCycle, unit.actionValue, restart);
     if (m_NetSettings.logNetworkTraffic >= 2)
         Log::Write("NetRec: anicycle update: objID:%i move:%i  action:%i", unit.objID, move, action);
-}
-
-void GameNetworkNode::SendAnicycle(const AnicycleUnit& unit, bool onUDP)
-{
-    uint8_t bytes[AnicycleUnit::kSize];
-    ByteWriter out(bytes, sizeof bytes);
-    GameValueCodec::WriteAnicycleUnit(out, unit);
-    if (BeginPacket(onUDP, kMsgAnicycle, AnicycleUnit::kSize))
-        WriteData(bytes, AnicycleUnit::kSize, false);
 }
 
 bool GameNetworkNode::ClaimObjectID(WorldElem& elem, int32_t wantedID, bool strict)

@@ -5,6 +5,7 @@
 #include "script/ScriptValue.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -30,6 +31,25 @@ bool GameValueCodec::WriteString(ByteWriter& writer, const String& text)
     const int32_t length = text.TextLength();
     writer.WriteU32(uint32_t(length));
     return writer.WriteBytes(text.c_str(), size_t(length));
+}
+
+String GameValueCodec::ReadCharFixed(ByteReader& reader, int32_t bytes)
+{
+    const uint8_t* chars = reader.ReadSpan(size_t(bytes > 0 ? bytes : 0));
+    if (!chars)
+        return String();
+    const void* end = std::memchr(chars, 0, size_t(bytes));
+    const int32_t length = end ? int32_t(static_cast<const uint8_t*>(end) - chars) : bytes;
+    return String(reinterpret_cast<const char*>(chars), length);
+}
+
+bool GameValueCodec::WriteCharFixed(ByteWriter& writer, const String& text, int32_t bytes)
+{
+    const int32_t kept = std::min(text.TextLength(), bytes - 1);
+    const char* chars = text.c_str();
+    for (int32_t i = 0; i < bytes; i++)
+        writer.WriteU8(i < kept ? uint8_t(chars[i]) : 0);
+    return !writer.Failed();
 }
 
 wString GameValueCodec::ReadWideFixed(ByteReader& reader, int32_t units)

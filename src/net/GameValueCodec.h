@@ -59,6 +59,10 @@ public:
     static bool WriteString(ByteWriter& writer, const String& text);
     static int32_t StringSize(const String& text) { return 4 + text.TextLength(); }
 
+    // 8-bit characters in a field of fixed length: the text ends at the first 0; writing keeps at
+    // most bytes - 1 of them and fills the rest with 0, so the field always ends with a 0.
+    static String ReadCharFixed(ByteReader& reader, int32_t bytes);
+    static bool WriteCharFixed(ByteWriter& writer, const String& text, int32_t bytes);
     // UTF-16 units in a field of fixed length: the text ends at the first 0 unit; writing keeps
     // at most units - 1 of them and fills the rest with 0.
     static wString ReadWideFixed(ByteReader& reader, int32_t units);

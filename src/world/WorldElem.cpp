@@ -194,6 +194,10 @@ void WorldElem::ResetElem()
     m_ReachRadius = 0.0f;
     m_ObstructionValue = 0.0f;
     m_NetSync = 0;
+    for (int32_t slot = 0; slot < kNetSlots; slot++) {
+        m_LastSentPos[slot][0] = m_LastSentPos[slot][1] = kNeverSent;
+        m_LastSentAngle[slot] = kNeverSent;
+    }
     m_Deceleration = 1000.0f;
     m_Drag = 1.0f;
     m_PathMotion = PathMotion();

@@ -520,6 +520,13 @@ public:
     // the element (a received object ID then may not push it away).
     int32_t m_CompareMark = 0;
     uint8_t m_NetworkSynced = 0;
+    // The place and own angle last sent in a position update, per client slot 0 to 3 (a client
+    // sends on slot 0); far away until the first update, which therefore always goes.
+    static constexpr int32_t kNetSlots = 4;
+    static constexpr float kNeverSent = -8999999488.0f;
+    float m_LastSentPos[kNetSlots][2] = {
+        {kNeverSent, kNeverSent}, {kNeverSent, kNeverSent}, {kNeverSent, kNeverSent}, {kNeverSent, kNeverSent}};
+    float m_LastSentAngle[kNetSlots] = {kNeverSent, kNeverSent, kNeverSent, kNeverSent};
     float m_Deceleration = 1000.0f;  // "friction"
     float m_Drag = 1.0f;
     Inventory* m_Inventory = nullptr;  // owned; made by the inventory code

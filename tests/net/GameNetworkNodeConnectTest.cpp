@@ -3,6 +3,7 @@
 // its status as the reason; silence times out on the test clock; a lost connection ends the link.
 #include "net/GameNetworkNode.h"
 
+#include "LoopbackClientNode.h"
 #include "support/FakeGameServer.h"
 #include "support/FreePort.h"
 #include "support/LogCapture.h"
@@ -11,25 +12,11 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Loopback with an ephemeral local port, as tests and bots run.
-class ClientNode : public GameNetworkNode {
-public:
-    ClientNode()
-    {
-        GetNetworkSettings().dataPort = 0;
-        StartNetwork();
-    }
-};
-
-}  // namespace
-
 TEST(GameNetworkNodeConnectTest, AcceptedWithUDP)
 {
     FakeGameServer server(FakeGameServer::kAccept);
     ASSERT_TRUE(server.IsListening());
-    ClientNode node;
+    LoopbackClientNode node;
     int32_t reason = -1;
     ASSERT_TRUE(node.ConnectToServer("127.0.0.1", server.GetPort(), true, 20.0, &reason));
     EXPECT_EQ(reason, 0);
@@ -54,7 +41,7 @@ TEST(GameNetworkNodeConnectTest, AcceptedWithUDP)
 TEST(GameNetworkNodeConnectTest, RefusedWithItsStatus)
 {
     FakeGameServer server(FakeGameServer::kRefuse, 4);
-    ClientNode node;
+    LoopbackClientNode node;
     int32_t reason = -1;
     EXPECT_FALSE(node.ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
     EXPECT_EQ(reason, GameNetworkNode::kReasonServerFull);
@@ -68,7 +55,7 @@ TEST(GameNetworkNodeConnectTest, ShortReplyIsRefused)
 {
     LogCapture log;
     FakeGameServer server(FakeGameServer::kShortReply);
-    ClientNode node;
+    LoopbackClientNode node;
     int32_t reason = -1;
     EXPECT_FALSE(node.ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
     EXPECT_EQ(reason, GameNetworkNode::kReasonBadReply);
@@ -80,7 +67,7 @@ TEST(GameNetworkNodeConnectTest, ShortReplyIsRefused)
 TEST(GameNetworkNodeConnectTest, SilenceTimesOut)
 {
     FakeGameServer server(FakeGameServer::kSilent);
-    ClientNode node;
+    LoopbackClientNode node;
     TestClock clock;  // every poll moves it on by its 10 ms
     int32_t reason = -1;
     EXPECT_FALSE(node.ConnectToServer("127.0.0.1", server.GetPort(), false, 0.5, &reason));
@@ -94,7 +81,7 @@ TEST(GameNetworkNodeConnectTest, NoServerTimesOut)
 {
     LogCapture log;
     const uint16_t port = FindFreePort(Socket::kStream);  // nobody listens there
-    ClientNode node;
+    LoopbackClientNode node;
     TestClock clock;
     int32_t reason = -1;
     EXPECT_FALSE(node.ConnectToServer("127.0.0.1", port, false, 0.2, &reason));
@@ -105,7 +92,7 @@ TEST(GameNetworkNodeConnectTest, NoServerTimesOut)
 TEST(GameNetworkNodeConnectTest, LostConnectionEndsTheLink)
 {
     FakeGameServer server(FakeGameServer::kAccept);
-    ClientNode node;
+    LoopbackClientNode node;
     int32_t reason = -1;
     ASSERT_TRUE(node.ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
     server.DropClients();

@@ -97,6 +97,17 @@ TEST(GameValueCodecTest, TextsStayWithinTheirBytes)
     EXPECT_EQ(fixed, ByteBuilder().U16('K').U16('i').U16(0).bytes);
     ByteReader fixedReader(fixed.data(), fixed.size());
     EXPECT_EQ(GameValueCodec::ReadWideFixed(fixedReader, 3), wString(u"Ki"));
+    // 8-bit fixed fields likewise; a field without a 0 reads whole, one past the end fails.
+    const Bytes cfg = Written([](ByteWriter& w) { return GameValueCodec::WriteCharFixed(w, String("Robot"), 4); });
+    EXPECT_EQ(cfg, ByteBuilder().U8('R').U8('o').U8('b').U8(0).bytes);
+    ByteReader cfgReader(cfg.data(), cfg.size());
+    EXPECT_EQ(GameValueCodec::ReadCharFixed(cfgReader, 4), "Rob");
+    const Bytes full = ByteBuilder().U8('a').U8('b').bytes;
+    ByteReader fullReader(full.data(), full.size());
+    EXPECT_EQ(GameValueCodec::ReadCharFixed(fullReader, 2), "ab");
+    ByteReader shortReader(full.data(), full.size());
+    EXPECT_EQ(GameValueCodec::ReadCharFixed(shortReader, 3), "");
+    EXPECT_TRUE(shortReader.Failed());
     const Bytes chat = Written([](ByteWriter& w) { return GameValueCodec::WriteWideTerminated(w, wString(u"hi")); });
     EXPECT_EQ(chat, ByteBuilder().U16('h').U16('i').U16(0).bytes);
     ByteReader chatReader(chat.data(), chat.size());

@@ -36,6 +36,15 @@ struct ByteBuilder {
         std::memcpy(&bits, &v, 4);
         return I32(int32_t(bits));
     }
+    ByteBuilder& F64(double v)
+    {
+        uint8_t b[8];
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        ByteWriter::EncodeU64(b, bits);
+        bytes.insert(bytes.end(), b, b + 8);
+        return *this;
+    }
     ByteBuilder& F32s(std::initializer_list<float> values)
     {
         for (float v : values)

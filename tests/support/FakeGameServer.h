@@ -1,8 +1,9 @@
 // FakeGameServer: a listening transport node on a free port whose own thread answers each new TCP
 // connection as a game server's start does: with a UDP connection back to the client and the
 // 6-byte connect reply {its port, 0}, with a refusal {0, status}, with a reply one byte short, or
-// not at all. It keeps the ids
-// of the game packets that reach it, by channel; the peer of the network node's connecting tests.
+// not at all. It keeps the game
+// packets that reach it (their ids and their bytes), by channel; the peer of the network node's
+// connecting and message tests.
 #pragma once
 #include "base/ByteReader.h"
 #include "net/NetworkNode.h"
@@ -40,6 +41,12 @@ public:
     // Ids of the game packets received over TCP and over UDP.
     std::vector<uint16_t> ReceivedTCP() const { return Received(0); }
     std::vector<uint16_t> ReceivedUDP() const { return Received(1); }
+    // The whole game packets received over TCP (channel 0) or UDP (channel 1), in their order.
+    std::vector<std::vector<uint8_t>> Messages(int channel) const
+    {
+        std::lock_guard<std::mutex> guard(m_Lock);
+        return m_Messages[channel];
+    }
     int32_t GetClients() const { return m_Clients; }
     // Closes every client's TCP connection (as a server that goes away).
     void DropClients() { m_Drop = true; }
@@ -124,6 +131,7 @@ private:
                         if (n >= 4) {
                             std::lock_guard<std::mutex> guard(self->m_Lock);
                             self->m_Received[channel].push_back(ByteReader::DecodeU16(message.data() + 2));
+                            self->m_Messages[channel].push_back(message);
                         }
                     }
                 }
@@ -139,6 +147,7 @@ private:
     std::set<int32_t> m_Udp;  // pump thread only
     mutable std::mutex m_Lock;
     std::vector<uint16_t> m_Received[2];
+    std::vector<std::vector<uint8_t>> m_Messages[2];
     std::vector<std::vector<uint8_t>> m_Outgoing;
     std::atomic<bool> m_Stop{false};
     std::atomic<bool> m_Drop{false};
