@@ -8,6 +8,7 @@
 #include <functional>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 // The rules the three slot arrays share, over slots holding pointers of type P.
 // An element keeps its slot number while it lives (slot numbers are object IDs, pointer IDs,
@@ -38,9 +39,29 @@ public:
     // Element at a slot number; null outside 0 .. capacity - 1, before allocation, or empty.
     P GetBySlot(int32_t slot) const
     {
-        if (!m_Slots || slot < 0 || slot >= m_Capacity)
+        if (!m_Pages || slot < 0 || slot >= m_Capacity)
             return nullptr;
-        return m_Slots[slot];
+        const P* page = m_Pages[slot >> kPageBits];
+        return page ? page[slot & kPageMask] : nullptr;
+    }
+
+    // The lowest used slot above after (-1 starts the walk); -1 when none is left. A walk over
+    // the slot numbers with it costs the used pages, never the whole capacity.
+    int32_t NextUsedSlot(int32_t after) const
+    {
+        if (!m_Pages)
+            return -1;
+        for (int32_t slot = after < 0 ? 0 : after + 1; slot < m_Capacity;) {
+            const P* page = m_Pages[slot >> kPageBits];
+            if (!page) {
+                slot = (slot | kPageMask) + 1;
+                continue;
+            }
+            if (page[slot & kPageMask])
+                return slot;
+            slot++;
+        }
+        return -1;
     }
 
     // Slot number at a position; -1 for a bad position.
@@ -48,9 +69,9 @@ public:
     {
         if (m_IndexDirty)
             RebuildIndex();
-        if (!m_Index || position < 0 || position >= m_IndexCount)
+        if (position < 0 || position >= m_IndexCount)
             return -1;
-        return m_Index[position];
+        return m_Index[size_t(position)];
     }
 
     // Position of a slot number in the used order; -1 when absent.
@@ -59,7 +80,7 @@ public:
         if (m_IndexDirty)
             RebuildIndex();
         for (int32_t i = 0; i < m_IndexCount; i++)
-            if (m_Index[i] == slot)
+            if (m_Index[size_t(i)] == slot)
                 return i;
         return -1;
     }
@@ -67,20 +88,21 @@ public:
     // Slot number holding the pointer; -1 when absent.
     int32_t IndexOf(const Elem* pointer) const
     {
-        if (!m_Slots || !pointer)
+        if (!pointer)
             return -1;
-        for (int32_t i = 0; i < m_Capacity; i++)
-            if (m_Slots[i] == pointer)
-                return i;
+        for (int32_t slot = NextUsedSlot(-1); slot >= 0; slot = NextUsedSlot(slot))
+            if (GetBySlot(slot) == pointer)
+                return slot;
         return -1;
     }
 
     void Alloc()
     {
-        if (m_Slots)
+        if (m_Pages)
             return;
-        m_Slots = new P[m_Capacity]();
-        m_Index = new int32_t[m_Capacity]();
+        m_PageCount = PagesFor(m_Capacity);
+        m_Pages = new P*[size_t(m_PageCount)]();
+        m_Index.clear();
         m_IndexCount = 0;
     }
 
@@ -96,7 +118,7 @@ public:
             SetSize(m_Capacity + m_Capacity / 4 + 8);
         }
         for (int32_t i = m_LowestFree; i < m_Capacity; i++)
-            if (!m_Slots[i])
+            if (!GetBySlot(i))
                 return i;
         return -1;
     }
@@ -111,30 +133,43 @@ public:
         // the highest used slot; after a sort the last index entry need not be it
         int32_t top = 0;
         for (int32_t i = 0; i < m_IndexCount; i++)
-            top = std::max(top, m_Index[i] + 1);
+            top = std::max(top, m_Index[size_t(i)] + 1);
         if ((m_Count > 0 && n < top) || n < 0)
             this->Error("New size too small");
-        P* slots = new P[n]();
-        int32_t* index = new int32_t[n]();
-        std::copy(m_Slots, m_Slots + top, slots);
-        std::copy(m_Index, m_Index + m_IndexCount, index);
-        delete[] m_Slots;
-        delete[] m_Index;
-        m_Slots = slots;
-        m_Index = index;
+        const int32_t oldPageSize = PageSize();
+        const int32_t pageCount = PagesFor(n);
+        P** pages = new P*[size_t(pageCount)]();
+        for (int32_t i = 0; i < m_PageCount; i++) {
+            if (i < pageCount)
+                pages[i] = m_Pages[i];
+            else
+                delete[] m_Pages[i];  // past the top: holds no element
+        }
+        delete[] m_Pages;
+        m_Pages = pages;
+        m_PageCount = pageCount;
         m_Capacity = n;
+        // Below one page the single page has the capacity's size, so it follows the capacity.
+        if (pageCount > 0 && m_Pages[0] && PageSize() != oldPageSize) {
+            P* page = new P[size_t(PageSize())]();
+            std::copy(m_Pages[0], m_Pages[0] + std::min(oldPageSize, PageSize()), page);
+            delete[] m_Pages[0];
+            m_Pages[0] = page;
+        }
+        m_Index.resize(size_t(m_IndexCount));
+        m_Index.shrink_to_fit();
         m_IndexDirty = false;
     }
 
-    // Walk the slots from 0 and list the used ones; nothing while locked.
+    // Walk the used slots from 0 and list them; nothing while locked.
     void RebuildIndex()
     {
-        if (m_LockCount > 0 || !m_Slots)
+        if (m_LockCount > 0 || !m_Pages)
             return;
+        m_Index.resize(size_t(m_Count));
         int32_t written = 0;
-        for (int32_t i = 0; i < m_Capacity && written < m_Count; i++)
-            if (m_Slots[i])
-                m_Index[written++] = i;
+        for (int32_t slot = NextUsedSlot(-1); slot >= 0 && written < m_Count; slot = NextUsedSlot(slot))
+            m_Index[size_t(written++)] = slot;
         m_IndexCount = written;
         m_IndexDirty = false;
     }
@@ -154,6 +189,16 @@ public:
     }
     int32_t GetLockCount() const { return m_LockCount; }
 
+    // Bytes the slot storage holds now: the page directory, the filled pages and the index.
+    size_t GetStorageBytes() const
+    {
+        size_t bytes = size_t(m_PageCount) * sizeof(P*) + m_Index.capacity() * sizeof(int32_t);
+        for (int32_t i = 0; i < m_PageCount; i++)
+            if (m_Pages[i])
+                bytes += size_t(PageSize()) * sizeof(P);
+        return bytes;
+    }
+
     // Moves the pointer of a used slot to an empty one; a target at or beyond the capacity grows
     // the list to capacity / 4 + to + 8 slots first. With report an occupied target or an empty
     // source is an error, without it the move fails. The count is unchanged.
@@ -166,18 +211,18 @@ public:
         if (to >= m_Capacity)
             SetSize(m_Capacity / 4 + to + 8);
         Alloc();
-        if (m_Slots[to]) {
+        if (GetBySlot(to)) {
             if (report)
                 this->Error("Tried to move to occupied position: %i", to);
             return false;
         }
-        if (from >= m_Capacity || !m_Slots[from]) {
+        if (!GetBySlot(from)) {
             if (report)
                 this->Error("Tried to move unoccupied position: %i", from);
             return false;
         }
-        m_Slots[to] = m_Slots[from];
-        m_Slots[from] = nullptr;
+        SlotRef(to) = GetBySlot(from);
+        SlotRef(from) = nullptr;
         m_LowestFree = std::min(m_LowestFree, from);
         m_IndexDirty = true;
         return true;
@@ -185,6 +230,25 @@ public:
 
 protected:
     static constexpr int32_t kMaxCapacity = 0x60000000;  // growth beyond would overflow 32 bits
+    // Slots live in pages, each allocated when a slot of its own is first filled: a table holding
+    // a few elements at high slot numbers (object IDs of a stored level) costs its page directory
+    // and those pages, not an array over the whole range. A list of at most one page keeps a
+    // single page of its capacity, as small as a plain array.
+    static constexpr int32_t kPageBits = 10;
+    static constexpr int32_t kPageSlots = 1 << kPageBits;
+    static constexpr int32_t kPageMask = kPageSlots - 1;
+
+    static int32_t PagesFor(int32_t capacity) { return int32_t((int64_t(capacity) + kPageMask) >> kPageBits); }
+    int32_t PageSize() const { return std::min(m_Capacity, kPageSlots); }
+
+    // The slot for writing, its page made when missing; the slot lies below the capacity.
+    P& SlotRef(int32_t slot)
+    {
+        P*& page = m_Pages[slot >> kPageBits];
+        if (!page)
+            page = new P[size_t(PageSize())]();
+        return page[slot & kPageMask];
+    }
 
     // A free slot for a new element, or an error when none is left.
     int32_t NewSlot()
@@ -198,7 +262,7 @@ protected:
     // Put a pointer into the slot that NewSlot gave.
     int32_t Place(int32_t slot, P pointer)
     {
-        m_Slots[slot] = pointer;
+        SlotRef(slot) = pointer;
         m_Count++;
         m_LowestFree = slot + 1;
         m_IndexDirty = true;
@@ -211,24 +275,23 @@ protected:
         P pointer = GetBySlot(slot);
         if (!pointer)
             this->Error("Can not delete object nr: %i", slot);
-        m_Slots[slot] = nullptr;
+        SlotRef(slot) = nullptr;
         m_LowestFree = std::min(m_LowestFree, slot);
         m_Count--;
         m_IndexDirty = true;
         return pointer;
     }
 
-    // Empty every slot; each held pointer goes to dispose (walking from 0 until count were met).
+    // Empty every slot; each held pointer goes to dispose (walking up from slot 0).
     template <class Dispose> void TakeAll(Dispose dispose)
     {
-        if (!m_Slots)
+        if (!m_Pages)
             return;
-        for (int32_t i = 0; i < m_Capacity && m_Count > 0; i++) {
-            if (P pointer = m_Slots[i]) {
-                m_Slots[i] = nullptr;
-                m_Count--;
-                dispose(pointer);
-            }
+        for (int32_t slot = NextUsedSlot(-1); slot >= 0 && m_Count > 0; slot = NextUsedSlot(slot)) {
+            P pointer = GetBySlot(slot);
+            SlotRef(slot) = nullptr;
+            m_Count--;
+            dispose(pointer);
         }
         m_Count = 0;
         m_LowestFree = 0;
@@ -244,25 +307,33 @@ protected:
         m_Count = other.m_Count;
         m_LowestFree = other.m_LowestFree;
         m_IndexDirty = other.m_IndexDirty;
-        if (other.m_Slots) {
+        if (other.m_Pages) {
             Alloc();
-            std::copy(other.m_Slots, other.m_Slots + other.m_Capacity, m_Slots);
-            std::copy(other.m_Index, other.m_Index + other.m_IndexCount, m_Index);
+            for (int32_t i = 0; i < m_PageCount; i++)
+                if (other.m_Pages[i]) {
+                    m_Pages[i] = new P[size_t(PageSize())];
+                    std::copy(other.m_Pages[i], other.m_Pages[i] + PageSize(), m_Pages[i]);
+                }
+            m_Index = other.m_Index;
             m_IndexCount = other.m_IndexCount;
         }
     }
 
     void FreeArrays()
     {
-        delete[] m_Slots;
-        delete[] m_Index;
-        m_Slots = nullptr;
-        m_Index = nullptr;
+        for (int32_t i = 0; i < m_PageCount; i++)
+            delete[] m_Pages[i];
+        delete[] m_Pages;
+        m_Pages = nullptr;
+        m_PageCount = 0;
+        m_Index.clear();
+        m_Index.shrink_to_fit();
         m_IndexCount = 0;
     }
 
-    P* m_Slots = nullptr;
-    int32_t* m_Index = nullptr;  // used slot numbers; the first m_IndexCount entries are valid
+    P** m_Pages = nullptr;        // ceil(capacity / page) entries once allocated; null pages are empty
+    int32_t m_PageCount = 0;
+    std::vector<int32_t> m_Index;  // used slot numbers; the first m_IndexCount entries are valid
     int32_t m_Count = 0;
     int32_t m_Capacity;
     int32_t m_LowestFree = 0;    // no free slot lies below it
@@ -302,9 +373,8 @@ public:
         if (&other == this)
             return;
         DeleteAll();
-        for (int32_t slot = 0; slot < other.GetCapacity(); slot++)
-            if (const T* element = other.GetBySlot(slot))
-                this->Place(this->NewSlot(), new T(*element));
+        for (int32_t slot = other.NextUsedSlot(-1); slot >= 0; slot = other.NextUsedSlot(slot))
+            this->Place(this->NewSlot(), new T(*other.GetBySlot(slot)));
     }
 };
 
@@ -321,7 +391,7 @@ public:
             this->RebuildIndex();
         if (a < 0 || b < 0 || a >= this->m_IndexCount || b >= this->m_IndexCount)
             return;
-        std::swap(this->m_Index[a], this->m_Index[b]);
+        std::swap(this->m_Index[size_t(a)], this->m_Index[size_t(b)]);
     }
 
     // less(a, b) on two elements, as for std::sort.
@@ -331,12 +401,11 @@ public:
             return;
         if (this->m_IndexDirty)
             this->RebuildIndex();
-        T** slots = this->m_Slots;
         // A locked, dirty index may name emptied slots: they sort last. The merge sort stays
         // within the index even when a comparison is not a strict order.
-        std::stable_sort(this->m_Index, this->m_Index + this->m_IndexCount, [&](int32_t a, int32_t b) {
-            T* ea = slots[a];
-            T* eb = slots[b];
+        std::stable_sort(this->m_Index.begin(), this->m_Index.begin() + this->m_IndexCount, [&](int32_t a, int32_t b) {
+            T* ea = this->GetBySlot(a);
+            T* eb = this->GetBySlot(b);
             if (!ea || !eb)
                 return ea && !eb;
             return less(*ea, *eb);
@@ -400,18 +469,17 @@ public:
             this->RebuildIndex();
         if (from >= this->m_IndexCount || to >= this->m_IndexCount)
             this->Error("Invalid position in MoveToPos( %i, %i )", from, to);
-        int32_t* index = this->m_Index;
-        P* slots = this->m_Slots;
-        P moved = slots[index[from]];
+        const std::vector<int32_t>& index = this->m_Index;
+        P moved = this->GetBySlot(index[size_t(from)]);
         if (from < to) {
             for (int32_t i = from; i < to; i++)
-                slots[index[i]] = slots[index[i + 1]];
+                this->SlotRef(index[size_t(i)]) = this->GetBySlot(index[size_t(i) + 1]);
         } else {
             for (int32_t i = from; i > to; i--)
-                slots[index[i]] = slots[index[i - 1]];
+                this->SlotRef(index[size_t(i)]) = this->GetBySlot(index[size_t(i) - 1]);
         }
-        slots[index[to]] = moved;
+        this->SlotRef(index[size_t(to)]) = moved;
         // a locked list's stale index may have moved a free slot lower
-        this->m_LowestFree = std::min(this->m_LowestFree, index[std::min(from, to)]);
+        this->m_LowestFree = std::min(this->m_LowestFree, index[size_t(std::min(from, to))]);
     }
 };

@@ -8,7 +8,7 @@ void IlluminatedObject::CopyIllumination(const IlluminatedObject& other)
 {
     m_IllumValue = other.m_IllumValue;
     m_Lights.DeleteAll();
-    for (int32_t slot = 0; slot < other.m_Lights.GetCapacity(); slot++) {
+    for (int32_t slot = other.m_Lights.NextUsedSlot(-1); slot >= 0; slot = other.m_Lights.NextUsedSlot(slot)) {
         const VSD_LightPowerList* entry = other.m_Lights.GetBySlot(slot);
         if (!entry)
             continue;

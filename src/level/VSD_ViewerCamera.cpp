@@ -87,7 +87,7 @@ int32_t VSD_Viewer::SetCamera(float eyeX, float eyeY, float eyeZ, float targetX,
     // Earthquakes shake eye and target alike, the more the nearer the target is to their centre.
     D3DXVECTOR3 offset(0.0f, 0.0f, 0.0f);
     const float reach = m_ViewRadius + kQuakeReach;
-    for (int32_t slot = 0; slot < m_EarthQuakes.GetCapacity(); slot++) {
+    for (int32_t slot = m_EarthQuakes.NextUsedSlot(-1); slot >= 0; slot = m_EarthQuakes.NextUsedSlot(slot)) {
         const EarthQuakeEntry* q = m_EarthQuakes.GetBySlot(slot);
         if (!q)
             continue;
@@ -120,7 +120,7 @@ int32_t VSD_Viewer::SetCamera(float eyeX, float eyeY, float eyeZ, float targetX,
     m_CameraEye += offset;
     m_CameraTarget += offset;
 
-    for (int32_t slot = 0; slot < m_RecoilEffects.GetCapacity(); slot++) {
+    for (int32_t slot = m_RecoilEffects.NextUsedSlot(-1); slot >= 0; slot = m_RecoilEffects.NextUsedSlot(slot)) {
         const RecoilEffectEntry* r = m_RecoilEffects.GetBySlot(slot);
         if (!r || !(r->elapsed >= 0.0f && r->elapsed <= r->duration))
             continue;
@@ -217,7 +217,7 @@ int32_t VSD_Viewer::SetCamera(float eyeX, float eyeY, float eyeZ, float targetX,
 
 void VSD_Viewer::UpdateCameraEffects(float dt)
 {
-    for (int32_t slot = 0; slot < m_EarthQuakes.GetCapacity(); slot++) {
+    for (int32_t slot = m_EarthQuakes.NextUsedSlot(-1); slot >= 0; slot = m_EarthQuakes.NextUsedSlot(slot)) {
         EarthQuakeEntry* q = m_EarthQuakes.GetBySlot(slot);
         if (!q)
             continue;
@@ -225,7 +225,7 @@ void VSD_Viewer::UpdateCameraEffects(float dt)
         if (q->duration < q->elapsed)
             m_EarthQuakes.Delete(slot);
     }
-    for (int32_t slot = 0; slot < m_RecoilEffects.GetCapacity(); slot++) {
+    for (int32_t slot = m_RecoilEffects.NextUsedSlot(-1); slot >= 0; slot = m_RecoilEffects.NextUsedSlot(slot)) {
         RecoilEffectEntry* r = m_RecoilEffects.GetBySlot(slot);
         if (!r)
             continue;

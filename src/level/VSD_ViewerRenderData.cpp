@@ -67,11 +67,11 @@ void VSD_Viewer::CoverMap()
     std::fill(m_CoverPixels.begin(), m_CoverPixels.end(), 0u);
     for (VSD_FloorVertex& vertex : m_FloorVertices)
         vertex.exploration = 0.0f;
-    for (int32_t slot = 0; slot < m_Walls.GetCapacity(); slot++) {
+    for (int32_t slot = m_Walls.NextUsedSlot(-1); slot >= 0; slot = m_Walls.NextUsedSlot(slot)) {
         if (VSD_WallIntern* wall = m_Walls.GetBySlot(slot))
             wall->m_Seen[0] = wall->m_Seen[1] = 0;
     }
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         WorldElem* elem = m_Elements.GetBySlot(slot);
         if (!elem)
             continue;
@@ -112,12 +112,12 @@ void VSD_Viewer::CoverMap(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
         const int32_t cy = int32_t(pos.y / m_CellHeightF);
         return cx >= x1 && cx < x2 && cy >= y1 && cy < y2;
     };
-    for (int32_t slot = 0; slot < m_Walls.GetCapacity(); slot++) {
+    for (int32_t slot = m_Walls.NextUsedSlot(-1); slot >= 0; slot = m_Walls.NextUsedSlot(slot)) {
         VSD_WallIntern* wall = m_Walls.GetBySlot(slot);
         if (wall && inside(wall->GetPos()))
             wall->m_Seen[0] = wall->m_Seen[1] = 0;
     }
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         WorldElem* elem = m_Elements.GetBySlot(slot);
         if (!elem || !inside(elem->GetPos()))
             continue;

@@ -3,6 +3,7 @@
 #include "server/DedicatedServer.h"
 
 #include "base/ConfigFileReader.h"
+#include "base/DXC_Base.h"
 #include "base/ErrorClass.h"
 #include "base/Log.h"
 #include "base/String.h"
@@ -37,6 +38,19 @@ void ConsolePrintf(const char* format, ...)
     va_end(args);
     std::printf("%s\n", buffer);
     std::fflush(stdout);
+}
+
+// The error that ended the run, on the console and in the log alike.
+void ReportFatal(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ReportFatal(const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    ConsolePrintf("ERROR: %s", buffer);
+    Log::Write("ERROR: %s", buffer);
 }
 
 // Console and log alike.
@@ -195,10 +209,17 @@ int32_t Run(const ServerCommandLine& commandLine)
         PrintMessage("Running main loop");
         RunFrames(*ctrl, commandLine.frames);
     } catch (const ErrorMsg& error) {
-        ConsolePrintf("ERROR: %s: %s", error.className, error.message);
+        ReportFatal("%s: %s", error.className, error.message);
+        exitCode = 1;
+    } catch (const DXC_Error& error) {
+        ReportFatal("%s: %s", error.className, error.message);
         exitCode = 1;
     } catch (const std::exception& error) {
-        ConsolePrintf("ERROR: %s", error.what());
+        ReportFatal("%s", error.what());
+        exitCode = 1;
+    } catch (...) {
+        // a script's own abort or anything else thrown: still a clean end, never a signal
+        ReportFatal("%s", "unknown error");
         exitCode = 1;
     }
     ctrl.reset();

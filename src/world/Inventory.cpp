@@ -11,7 +11,7 @@ Inventory::~Inventory() { Clear(true); }
 void Inventory::Clear(bool deleteItems)
 {
     if (deleteItems) {
-        for (int32_t slot = 0; slot < m_Items.GetCapacity(); slot++)
+        for (int32_t slot = m_Items.NextUsedSlot(-1); slot >= 0; slot = m_Items.NextUsedSlot(slot))
             delete GetItemBySlot(slot);
     }
     m_Items.DeleteAll();
@@ -37,7 +37,7 @@ int32_t Inventory::FindItem(const InventoryItem* item) const
 {
     if (!item)
         return -1;
-    for (int32_t slot = 0; slot < m_Items.GetCapacity(); slot++)
+    for (int32_t slot = m_Items.NextUsedSlot(-1); slot >= 0; slot = m_Items.NextUsedSlot(slot))
         if (GetItemBySlot(slot) == item)
             return slot;
     return -1;

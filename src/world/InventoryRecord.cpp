@@ -70,7 +70,7 @@ void Inventory::Load(File& stream, int32_t itemVersion, bool replaceAll, int32_t
         Clear(true);
     } else {
         // The quest items held stay; those of the record are not loaded twice.
-        for (int32_t slot = 0; slot < m_Items.GetCapacity(); slot++) {
+        for (int32_t slot = m_Items.NextUsedSlot(-1); slot >= 0; slot = m_Items.NextUsedSlot(slot)) {
             if (!m_Items.GetBySlot(slot))
                 continue;
             InventoryItem* item = GetItemBySlot(slot);

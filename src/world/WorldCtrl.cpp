@@ -96,7 +96,7 @@ int32_t WorldCtrl::LoadLevelData(const char* fileName, int32_t insertWalls, int3
 
 void WorldCtrl::DeleteAllObjects()
 {
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity() && m_Elements.GetSize() > 0; slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0 && m_Elements.GetSize() > 0; slot = m_Elements.NextUsedSlot(slot)) {
         WorldElem* elem = m_Elements.GetBySlot(slot);
         if (!elem)
             continue;

@@ -155,6 +155,9 @@ public:
     WorldElem* GetObjSafe(int32_t id, const char* context, bool report);
     bool IsValidObjID(int32_t id) const;
     int32_t GetObjCapacity() const { return m_Elements.GetCapacity(); }
+    // The lowest element ID above after (-1 starts); -1 past the last. Walks cost the elements,
+    // not the ID range.
+    int32_t NextObjID(int32_t after) const { return m_Elements.NextUsedSlot(after); }
     // Whether the slot holds that very element.
     bool HoldsObj(int32_t id, const WorldElemGridBase* elem) const;
     WorldElem* GetObjByIdentifier(const ObjRef& ref);

@@ -14,7 +14,7 @@ void WorldCtrl::OnBlockGridChanged()
     for (int32_t i = 0; i < m_NumBlocks; i++) {
         for (WorldBlock::List* list : {&m_Blocks[i].objects, &m_Blocks[i].lights, &m_Blocks[i].walls,
                                        &m_Blocks[i].effects}) {
-            for (int32_t slot = 0; slot < list->GetCapacity(); slot++) {
+            for (int32_t slot = list->NextUsedSlot(-1); slot >= 0; slot = list->NextUsedSlot(slot)) {
                 if (WorldElemGridBase* elem = list->GetBySlot(slot)) {
                     elem->m_CellX = -1;
                     elem->m_CellY = -1;
@@ -26,10 +26,10 @@ void WorldCtrl::OnBlockGridChanged()
     }
     m_NumBlocks = m_BlockColumns * m_BlockRows;
     m_Blocks = m_NumBlocks > 0 ? std::make_unique<WorldBlock[]>(size_t(m_NumBlocks)) : nullptr;
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++)
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot))
         if (WorldElem* elem = m_Elements.GetBySlot(slot))
             elem->UpdateGridCell();
-    for (int32_t slot = 0; slot < m_Walls.GetCapacity(); slot++)
+    for (int32_t slot = m_Walls.NextUsedSlot(-1); slot >= 0; slot = m_Walls.NextUsedSlot(slot))
         if (VSD_WallIntern* wall = m_Walls.GetBySlot(slot))
             wall->UpdateGridCell();
 }

@@ -253,7 +253,7 @@ void WorldCtrl::DumpObjIDs()
     File file;
     if (!file.Create(name))
         return;  // the file layer warned; the level goes on without the dump
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         const WorldElem* elem = m_Elements.GetBySlot(slot);
         if (!elem)
             continue;

@@ -63,7 +63,7 @@ int32_t WorldCtrl::ProcessWorldEvents()
         } queueScope{m_CurrentQueue};
         m_CurrentQueue = 1;
         DynaMem<WorldEvent, 4096, 1>& queue = m_EventQueues[0];
-        for (int32_t slot = 0; slot < queue.GetCapacity(); slot++) {
+        for (int32_t slot = queue.NextUsedSlot(-1); slot >= 0; slot = queue.NextUsedSlot(slot)) {
             WorldEvent* event = queue.GetBySlot(slot);
             if (!event || event->time > now)
                 continue;
@@ -83,7 +83,7 @@ int32_t WorldCtrl::ProcessWorldEvents()
         }
     }
     DynaMem<WorldEvent, 4096, 1>& raised = m_EventQueues[1];
-    for (int32_t slot = 0; slot < raised.GetCapacity() && raised.GetSize() > 0; slot++)
+    for (int32_t slot = raised.NextUsedSlot(-1); slot >= 0 && raised.GetSize() > 0; slot = raised.NextUsedSlot(slot))
         if (WorldEvent* event = raised.GetBySlot(slot))
             ctrl.AddGameEvent(event);
     raised.DeleteAll();
@@ -271,7 +271,7 @@ void WorldCtrl::RunKillScript(WorldElem& victim, const String& script, const cha
 void WorldCtrl::CheckLevelActionEntries()
 {
     std::vector<String> names;
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         WorldElem* elem = m_Elements.GetBySlot(slot);
         if (!elem || !elem->IsCreature())
             continue;

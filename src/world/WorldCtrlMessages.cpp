@@ -99,7 +99,7 @@ void WorldCtrl::UpdateTextMessages(float dt)
 // keep every message of the game.
 void WorldCtrl::UpdateLogMessages(float dt)
 {
-    for (int32_t slot = 0; slot < m_LogMessages.GetCapacity(); slot++) {
+    for (int32_t slot = m_LogMessages.NextUsedSlot(-1); slot >= 0; slot = m_LogMessages.NextUsedSlot(slot)) {
         LogMessageData* entry = m_LogMessages.GetBySlot(slot);
         if (entry && (entry->time -= dt) <= 0.0f)
             m_LogMessages.Delete(slot);

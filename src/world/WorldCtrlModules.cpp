@@ -24,7 +24,7 @@ bool WorldCtrl::CallScriptFunction(const char* name, ScriptValue* arguments, int
     m_ScriptCallDepth++;
     if (m_ScriptModules.GetSize() == 0)
         return false;
-    for (int32_t id = 0; id < m_ScriptModules.GetCapacity(); id++) {
+    for (int32_t id = m_ScriptModules.NextUsedSlot(-1); id >= 0; id = m_ScriptModules.NextUsedSlot(id)) {
         ScriptReaderGameEngine* module = m_ScriptModules.GetBySlot(id);
         if (!module)
             continue;
@@ -73,7 +73,7 @@ void WorldCtrl::PreloadObject(const char* typeName)
 
 void WorldCtrl::ReleaseElementScripts(DynaPtrList<WorldElem*, 16384, 1>& list)
 {
-    for (int32_t slot = 0; slot < list.GetCapacity(); slot++)
+    for (int32_t slot = list.NextUsedSlot(-1); slot >= 0; slot = list.NextUsedSlot(slot))
         if (WorldElem* elem = list.GetBySlot(slot))
             elem->m_InlineScript.reset();
 }

@@ -81,7 +81,7 @@ int32_t WorldCtrl::MoveBy(WorldElem& elem, float dx, float dy, float time, int32
     // a blocked one could make is tried for the whole element instead.
     const D3DXVECTOR2 delta = q - p;
     DynaMem<CollData, 8> blocked;
-    for (int32_t slot = 0; slot < elem.m_Children.GetCapacity(); slot++) {
+    for (int32_t slot = elem.m_Children.NextUsedSlot(-1); slot >= 0; slot = elem.m_Children.NextUsedSlot(slot)) {
         SmartPtr<WorldElemGridBase>* entry = elem.m_Children.GetBySlot(slot);
         auto* child = entry ? dynamic_cast<WorldElem*>(entry->Get()) : nullptr;
         if (!child || !child->IsActiveType() || child->m_TypeCode == ElemType::kLight || !child->m_CollidesWhenCarried)

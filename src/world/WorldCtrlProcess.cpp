@@ -104,7 +104,7 @@ void WorldCtrl::Process(float dt)
     }
 
     // 6. Held objects: in no block, stepped all the same.
-    for (int32_t slot = 0; slot < m_HeldObjects.GetCapacity(); slot++) {
+    for (int32_t slot = m_HeldObjects.NextUsedSlot(-1); slot >= 0; slot = m_HeldObjects.NextUsedSlot(slot)) {
         SmartPtr<WorldElem>* held = m_HeldObjects.GetBySlot(slot);
         if (held && held->Get())
             held->Get()->Update(dt);

@@ -309,7 +309,7 @@ int32_t WorldCtrl::CollectFromTable(const ElemValidator& wanted)
 {
     m_ResultsFull = false;
     int32_t count = 0;
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         WorldElem* elem = m_Elements.GetBySlot(slot);
         if (elem && wanted(elem) && !PutResult(count, slot))
             break;
@@ -346,7 +346,7 @@ int32_t WorldCtrl::GetAllWallsWithWorldID(const char* worldID, bool wholeName)
 {
     m_ResultsFull = false;
     int32_t count = 0;
-    for (int32_t slot = 0; slot < m_Walls.GetCapacity(); slot++) {
+    for (int32_t slot = m_Walls.NextUsedSlot(-1); slot >= 0; slot = m_Walls.NextUsedSlot(slot)) {
         const VSD_WallIntern* wall = m_Walls.GetBySlot(slot);
         if (wall && MatchesName(wall->m_WorldID, worldID, wholeName) && !PutResult(count, slot))
             break;
@@ -483,7 +483,7 @@ int32_t WorldCtrl::GetNameObject(const char* name, int32_t n, bool wholeName)
 
 VSD_WallIntern* WorldCtrl::GetWallByWorldID(const char* worldID)
 {
-    for (int32_t slot = 0; slot < m_Walls.GetCapacity(); slot++) {
+    for (int32_t slot = m_Walls.NextUsedSlot(-1); slot >= 0; slot = m_Walls.NextUsedSlot(slot)) {
         VSD_WallIntern* wall = m_Walls.GetBySlot(slot);
         if (wall && wall->m_WorldID.EqualsNoCase(worldID))
             return wall;
@@ -507,7 +507,7 @@ WorldElem* WorldCtrl::GetLightByWorldID(const char* worldID)
 int32_t WorldCtrl::GetNumberOfCreatures(int32_t party, bool skipDead)
 {
     int32_t count = 0;
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         WorldElem* elem = m_Elements.GetBySlot(slot);
         if (elem && elem->IsCreature() && (party < 0 || elem->GetParty() == party) && !(skipDead && elem->IsDead()))
             count++;

@@ -66,7 +66,7 @@ void WorldCtrl::SaveLevel(File& file, int32_t flagA, int32_t flagB)
     file.WriteString(m_LevelText);
     file.WriteString(m_MusicPlaying);
     file.WriteInt32(m_PostRenderEffects.GetSize());
-    for (int32_t slot = 0; slot < m_PostRenderEffects.GetCapacity(); slot++)
+    for (int32_t slot = m_PostRenderEffects.NextUsedSlot(-1); slot >= 0; slot = m_PostRenderEffects.NextUsedSlot(slot))
         if (const PostRenderEffect* effect = m_PostRenderEffects.GetBySlot(slot)) {
             file.WriteString(effect->name);
             file.WriteInt32(effect->count);
@@ -92,7 +92,7 @@ void WorldCtrl::SaveLevel(File& file, int32_t flagA, int32_t flagB)
         events += queue.GetSize();
     file.WriteInt32(events);
     for (auto& queue : m_EventQueues)
-        for (int32_t slot = 0; slot < queue.GetCapacity(); slot++)
+        for (int32_t slot = queue.NextUsedSlot(-1); slot >= 0; slot = queue.NextUsedSlot(slot))
             if (const WorldEvent* event = queue.GetBySlot(slot)) {
                 file.WriteInt16(event->type);
                 file.WriteDouble(event->time);

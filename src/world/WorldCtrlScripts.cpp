@@ -96,7 +96,7 @@ void WorldCtrl::RunScriptText(const String& text, WorldElemBase* elem, int32_t c
     }
 
     if (IsScriptFileName(text.c_str())) {
-        for (int32_t id = 0; id < m_ScriptModules.GetCapacity(); id++) {
+        for (int32_t id = m_ScriptModules.NextUsedSlot(-1); id >= 0; id = m_ScriptModules.NextUsedSlot(id)) {
             ScriptReaderGameEngine* module = m_ScriptModules.GetBySlot(id);
             if (module && module->m_Finished && module->m_SourceName.EqualsNoCase(text)) {
                 module->Reset();
@@ -191,7 +191,7 @@ void WorldCtrl::ExecuteScript(int32_t scriptID, int32_t context, uint8_t callMod
 
 void WorldCtrl::ReleaseScriptModules(const String& fileName)
 {
-    for (int32_t id = 0; id < m_ScriptModules.GetCapacity(); id++) {
+    for (int32_t id = m_ScriptModules.NextUsedSlot(-1); id >= 0; id = m_ScriptModules.NextUsedSlot(id)) {
         ScriptReaderGameEngine* module = m_ScriptModules.GetBySlot(id);
         if (module && !module->m_Active && module->m_SourceName.EqualsNoCase(fileName))
             m_ScriptModules.Delete(id);  // a module running now stays: its thread still reads it
@@ -269,7 +269,7 @@ void WorldCtrl::CheckReenterAllowed(int32_t mode)
 
 bool WorldCtrl::IsAnyScriptActive()
 {
-    for (int32_t id = 0; id < m_ScriptModules.GetCapacity(); id++)
+    for (int32_t id = m_ScriptModules.NextUsedSlot(-1); id >= 0; id = m_ScriptModules.NextUsedSlot(id))
         if (ScriptReaderGameEngine* module = m_ScriptModules.GetBySlot(id); module && module->m_Active)
             return true;
     return false;
@@ -277,7 +277,7 @@ bool WorldCtrl::IsAnyScriptActive()
 
 void WorldCtrl::ResetScriptModules()
 {
-    for (int32_t id = 0; id < m_ScriptModules.GetCapacity(); id++)
+    for (int32_t id = m_ScriptModules.NextUsedSlot(-1); id >= 0; id = m_ScriptModules.NextUsedSlot(id))
         if (ScriptReaderGameEngine* module = m_ScriptModules.GetBySlot(id))
             module->Reset();
     m_GlobalFunctionCount = 0;
@@ -286,7 +286,7 @@ void WorldCtrl::ResetScriptModules()
 void WorldCtrl::DropReenterEvents()
 {
     for (DynaMem<WorldEvent, 4096, 1>& queue : m_EventQueues)
-        for (int32_t slot = 0; slot < queue.GetCapacity(); slot++)
+        for (int32_t slot = queue.NextUsedSlot(-1); slot >= 0; slot = queue.NextUsedSlot(slot))
             if (WorldEvent* event = queue.GetBySlot(slot); event && event->type == WorldEventType::kReenter)
                 queue.Delete(slot);
 }

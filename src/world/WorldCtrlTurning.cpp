@@ -77,7 +77,7 @@ int32_t WorldCtrl::RotateStep(WorldElem& elem, float angle)
     const float sign = angle < 0.0f ? -1.0f : 1.0f;
     float turn = angle;
     int32_t result = 1;
-    for (int32_t slot = 0; slot < elem.m_Children.GetCapacity(); slot++) {
+    for (int32_t slot = elem.m_Children.NextUsedSlot(-1); slot >= 0; slot = elem.m_Children.NextUsedSlot(slot)) {
         SmartPtr<WorldElemGridBase>* entry = elem.m_Children.GetBySlot(slot);
         auto* child = entry ? dynamic_cast<WorldElem*>(entry->Get()) : nullptr;
         if (!child || !child->IsActiveType() || !child->m_CollidesWhenCarried)

@@ -64,7 +64,7 @@ void WorldCtrl::BuildVisibilityGrid()
     const size_t row = size_t(m_MapWidth) + 1;
     m_VisibilityGrid.resize(row * (size_t(m_MapHeight) + 1));
     bool overflow = false;
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         WorldElem* object = m_Elements.GetBySlot(slot);
         if (!object || !object->IsVisibilityObject())
             continue;

@@ -187,7 +187,7 @@ int32_t* WorldElemBase::GetNoRef(int32_t* out)
 void WorldElemBase::DetachChild(WorldElemGridBase* child)
 {
     int32_t found = -1;
-    for (int32_t slot = 0; slot < m_Children.GetCapacity() && found < 0; slot++) {
+    for (int32_t slot = m_Children.NextUsedSlot(-1); slot >= 0 && found < 0; slot = m_Children.NextUsedSlot(slot)) {
         SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot);
         if (entry && child && entry->Get() == child)
             found = slot;
@@ -282,7 +282,7 @@ void WorldElemBase::DeleteChild(int32_t slot, bool keep)
 
 void WorldElemBase::PurgeChildren()
 {
-    for (int32_t slot = 0; slot < m_Children.GetCapacity(); slot++) {
+    for (int32_t slot = m_Children.NextUsedSlot(-1); slot >= 0; slot = m_Children.NextUsedSlot(slot)) {
         SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot);
         if (entry && !entry->Get())
             m_Children.Delete(slot);

@@ -71,7 +71,7 @@ public:
     // Calls visit with every child that still exists, in slot order.
     template <class Visit> void ForEachChild(Visit visit)
     {
-        for (int32_t slot = 0; slot < m_Children.GetCapacity(); slot++) {
+        for (int32_t slot = m_Children.NextUsedSlot(-1); slot >= 0; slot = m_Children.NextUsedSlot(slot)) {
             SmartPtr<WorldElemGridBase>* entry = m_Children.GetBySlot(slot);
             if (WorldElemGridBase* child = entry ? entry->Get() : nullptr)
                 visit(*child);

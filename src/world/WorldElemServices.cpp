@@ -73,7 +73,7 @@ bool WorldElem::IsUsable() { return g_GameCtrl && g_GameCtrl->IsElementUsable(th
 
 bool WorldElem::FindDamageEntry(uint32_t key1, uint32_t key2)
 {
-    for (int32_t slot = 0; slot < m_DamageList.GetCapacity(); slot++) {
+    for (int32_t slot = m_DamageList.NextUsedSlot(-1); slot >= 0; slot = m_DamageList.NextUsedSlot(slot)) {
         const ActionDamageData* entry = m_DamageList.GetBySlot(slot);
         if (entry && entry->key1 == key1 && entry->key2 == key2)
             return true;

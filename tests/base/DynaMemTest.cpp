@@ -178,6 +178,46 @@ TEST(DynaMemTest, SetSizeKeepsSlotsAndIndex)
     EXPECT_EQ(empty.GetCapacity(), 8);
 }
 
+// Slots across page edges keep their elements through growth past one page, a move far out,
+// shrinking back and a copy; the storage follows the filled pages, not the capacity.
+TEST(DynaMemTest, PagedSlotsSurviveGrowthMovesAndShrinking)
+{
+    DynaMem<Counted, 1000> list;
+    for (int i = 0; i < 2100; i++)
+        list.GetBySlot(list.Add())->value = i;  // grows from one short page to three pages
+    for (int32_t slot : {1023, 1024, 2047, 2048})
+        EXPECT_EQ(list.GetBySlot(slot)->value, slot);
+    const size_t threePages = list.GetStorageBytes();
+    const int32_t capacity = list.GetCapacity();
+
+    const int32_t far = (1 << 24) - 1;
+    ASSERT_TRUE(list.MoveSlot(1024, far, true));
+    EXPECT_EQ(list.GetCapacity(), capacity / 4 + far + 8);
+    EXPECT_EQ(list.GetBySlot(far)->value, 1024);
+    EXPECT_EQ(list.GetBySlot(1024), nullptr);
+    EXPECT_LT(list.GetStorageBytes(), threePages + (size_t(1) << 18));  // a directory and one page more
+    std::vector<int32_t> walked;
+    for (int32_t slot = list.NextUsedSlot(2090); slot >= 0; slot = list.NextUsedSlot(slot))
+        walked.push_back(slot);
+    EXPECT_EQ(walked, (std::vector<int32_t>{2091, 2092, 2093, 2094, 2095, 2096, 2097, 2098, 2099, far}));
+    EXPECT_EQ(list.GetUsedSlot(list.GetSize() - 1), far);
+    EXPECT_EQ(list.Add(), 1024);  // the lowest free slot
+
+    DynaMem<Counted, 1000> copy;
+    copy.CopyElementsFrom(list);
+    EXPECT_EQ(copy.GetSize(), 2101);
+    EXPECT_EQ(copy.GetBySlot(2100)->value, 1024);  // copied in slot order: the far one last
+
+    list.Delete(far);
+    for (int32_t slot = 2099; slot >= 300; slot--)
+        list.Delete(slot);
+    list.SetSize(300);  // back below one page
+    EXPECT_EQ(list.GetCapacity(), 300);
+    EXPECT_EQ(list.GetBySlot(299)->value, 299);
+    EXPECT_EQ(list.NextUsedSlot(299), -1);
+    EXPECT_LT(list.GetStorageBytes(), 300 * (sizeof(Counted*) + sizeof(int32_t)) + 64);
+}
+
 // A walk by position under the lock: deleted elements read null, no position past the
 // elements present at locking is reachable, and the index catches up after unlocking.
 TEST(DynaMemTest, LockedWalkIsBounded)

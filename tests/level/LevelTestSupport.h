@@ -545,6 +545,11 @@ public:
         m_NumFloorTextures = int32_t(materials.size());
         return m_FloorTextures;
     }
+    // Bytes the wall, element and light tables hold in their slot storage.
+    size_t TableBytes() const
+    {
+        return this->m_Walls.GetStorageBytes() + this->m_Elements.GetStorageBytes() + this->m_Lights.GetStorageBytes();
+    }
     // Reads a wall description file as the level file reader does; its kinds are counted.
     int32_t LoadWallKinds(const char* fileName)
     {

@@ -162,6 +162,19 @@ TEST(DedicatedServerProgram, StartUpErrorIsPrintedAndFailsTheRun)
     EXPECT_NE(console.find("ERROR: "), std::string::npos) << console;
 }
 
+// Every kind of error the engine raises ends the run with an error line and exit code 1, never a
+// signal: a scene file cut to its four-byte tag raises the scene graph's own error type.
+TEST(DedicatedServerProgram, DamagedSceneFileEndsTheRunWithAnErrorLine)
+{
+    TempDir dir;
+    CopySampleGame(dir);
+    dir.Write("meshes/hero.rtx", "3SCo");
+    EXPECT_EQ(RunProgram(dir, "--frames 5"), 1) << dir.Read("console.txt");
+    const std::string console = dir.Read("console.txt");
+    EXPECT_NE(console.find("ERROR: "), std::string::npos) << console;
+    EXPECT_NE(dir.Read("serverlog.txt").find("ERROR: "), std::string::npos);
+}
+
 // The game's controller that watches the drone each frame: the cycles its two players play and
 // how far they ran, and the cycle playing when it reports an attack.
 class WatchingCtrl : public SciFiGameCtrl {

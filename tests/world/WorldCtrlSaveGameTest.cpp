@@ -236,6 +236,35 @@ TEST_F(WorldCtrlSaveGameTest, RoundTripKeepsBytesIdentitiesSlotsAndReferences)
     EXPECT_EQ(back.GetEventQueue(0).GetSize(), 1);
 }
 
+// Slot numbers up to 2^24 - 1 are valid: a wall, an element and a light stored there come back
+// at their slots, and the tables cost the pages those records need, not the whole range of slots.
+TEST_F(WorldCtrlSaveGameTest, RecordsAtTheHighestSlotsCostTheirPagesNotTheRange)
+{
+    BuildWorld();
+    const int32_t top = WorldCtrl::kMaxObjID - 1;
+    world.MoveWallToID(2, top);
+    ASSERT_TRUE(world.MoveObjToID(3, top - 1, true));
+    ASSERT_TRUE(world.GetLights().MoveSlot(2, top - 2, true));
+    world.GetLight(top - 2)->m_ObjID = top - 2;
+    const Bytes bytes = Save(world);
+
+    GridWorld& back = LoadFresh(bytes);
+    ASSERT_NE(back.GetWallSafe(top), nullptr);
+    EXPECT_EQ(back.GetWallSafe(top)->m_ObjID, top);
+    ASSERT_NE(back.GetObjNoCheck(top - 1, false), nullptr);
+    EXPECT_EQ(back.GetObj(top - 1)->m_Parent.Get(), back.GetObj(0));
+    ASSERT_NE(back.GetLight(top - 2), nullptr);
+    EXPECT_FLOAT_EQ(back.GetLight(top - 2)->m_PosX, 102.0f);
+    EXPECT_EQ(Save(back), bytes);
+    // Three directories of 16 K entries and a few pages: well under a megabyte (a flat table
+    // of the range would be 200 MB for each).
+    EXPECT_LT(back.TableBytes(), size_t(1) << 20);
+    int32_t walked = 0;
+    for (int32_t id = back.NextObjID(-1); id >= 0; id = back.NextObjID(id))
+        walked++;
+    EXPECT_EQ(walked, back.GetNumElements());
+}
+
 TEST_F(WorldCtrlSaveGameTest, KeptObjectsAndTheMainCharacterComeBackAtTheirIDs)
 {
     auto* hero = AddTestElem<TestElem>(world, ElemType::kCreature, 5.0f, 5.0f);

@@ -53,6 +53,8 @@ public:
             return;
         try {
             m_Elem->DeleteChildren(false);
+            if (m_ChildrenOnly)
+                return;
             if (m_Elem->m_World && m_World.HoldsObj(m_Elem->m_ObjID, m_Elem))
                 m_World.DelObj(m_Elem->m_ObjID, 1);
             else if (m_Light >= 0)
@@ -71,6 +73,13 @@ public:
     {
         m_Elem = light;
         m_Light = id;
+        m_ChildrenOnly = false;
+    }
+    // An element that is no one's to delete (a local the world copies) whose children are.
+    void HoldChildrenOf(WorldElem* elem)
+    {
+        m_Elem = elem;
+        m_ChildrenOnly = true;
     }
     template <class T> T* Release(T* elem)
     {
@@ -82,6 +91,7 @@ private:
     WorldCtrl& m_World;
     WorldElem* m_Elem = nullptr;
     int32_t m_Light = -1;
+    bool m_ChildrenOnly = false;
 };
 
 void Place(WorldElem& elem, const WorldObjectCreateParams& params)
@@ -219,6 +229,9 @@ WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams
     light.SetAngle(params.rotation);
     if (params.hasPosition)
         light.SetPos(params.posX, params.posY);
+    // The children hang on this local light until the table's copy takes them over.
+    HalfBuilt guard(m_World);
+    guard.HoldChildrenOf(&light);
     LoadWorldObjects(light, entry, params);
 
     const float lightScale = g_Options.lightScale;
@@ -262,7 +275,6 @@ WorldElem* GameCtrl::CreateLightFromEntry(int32_t entry, WorldObjectCreateParams
     if (id < 0)
         return nullptr;
     VSD_LightIntern* placed = m_World.GetLight(id);
-    HalfBuilt guard(m_World);
     guard.HoldLight(placed, id);
     std::vector<WorldElemGridBase*> children;  // made for the light before the table took its copy
     light.ForEachChild([&](WorldElemGridBase& child) { children.push_back(&child); });

@@ -68,7 +68,7 @@ void GameCtrl::FreeUnusedData(int32_t memoryMB)
 void GameCtrl::MarkUsed3dFiles(std::vector<uint8_t>& marks)
 {
     std::fill(marks.begin(), marks.end(), 0);
-    for (int32_t id = 0; id < m_World.GetObjCapacity(); ++id) {
+    for (int32_t id = m_World.NextObjID(-1); id >= 0; id = m_World.NextObjID(id)) {
         const ItemObj* object = dynamic_cast<const ItemObj*>(m_World.GetObjNoCheck(id, false));
         if (!object || object->m_3dObjIndex == -1)
             continue;

@@ -74,7 +74,7 @@ CreatureObj* GameCtrl::StartNewGame(const char* levelName)
     }
     LoadStories();
     ResetGameState();
-    for (int32_t slot = 0; slot < m_InputCtrls.GetCapacity(); slot++)
+    for (int32_t slot = m_InputCtrls.NextUsedSlot(-1); slot >= 0; slot = m_InputCtrls.NextUsedSlot(slot))
         if (InputCtrl* input = m_InputCtrls.GetBySlot(slot))
             input->Reset();
     LoadGameScripts();

@@ -31,11 +31,11 @@ void GameCtrl::DeleteGroupScenes()
 {
     // A group element of an earlier merge that is still in the world must not keep a scene that
     // goes now.
-    for (int32_t id = 0; id < m_World.GetObjCapacity() && m_GroupScenes.GetSize() > 0; id++) {
+    for (int32_t id = m_World.NextObjID(-1); id >= 0 && m_GroupScenes.GetSize() > 0; id = m_World.NextObjID(id)) {
         auto* item = dynamic_cast<ItemObj*>(m_World.GetObjNoCheck(id, false));
         if (!item || !item->GetScene())
             continue;
-        for (int32_t slot = 0; slot < m_GroupScenes.GetCapacity(); slot++)
+        for (int32_t slot = m_GroupScenes.NextUsedSlot(-1); slot >= 0; slot = m_GroupScenes.NextUsedSlot(slot))
             if (item->GetScene() == m_GroupScenes.GetBySlot(slot))
                 item->SetScene(nullptr);
     }
@@ -49,7 +49,7 @@ void GameCtrl::CreateGroupObjects()
     // The elements of this moment, in table order: the group elements made during the walk are
     // not visited, and an element deleted meanwhile is passed over.
     std::vector<SmartPtr<WorldElem>> walk;
-    for (int32_t id = 0; id < m_World.GetObjCapacity(); id++)
+    for (int32_t id = m_World.NextObjID(-1); id >= 0; id = m_World.NextObjID(id))
         if (WorldElem* elem = m_World.GetObjNoCheck(id, false))
             walk.emplace_back(elem);
 

@@ -56,7 +56,7 @@ void GameCtrl::DeleteInputCtrls()
 
 int32_t GameCtrl::FindInputCtrlIndex(int32_t mode)
 {
-    for (int32_t slot = 0; slot < m_InputCtrls.GetCapacity(); slot++)
+    for (int32_t slot = m_InputCtrls.NextUsedSlot(-1); slot >= 0; slot = m_InputCtrls.NextUsedSlot(slot))
         if (InputCtrl* input = m_InputCtrls.GetBySlot(slot); input && input->GetMode() == mode)
             return slot;
     return -1;
@@ -64,21 +64,21 @@ int32_t GameCtrl::FindInputCtrlIndex(int32_t mode)
 
 void GameCtrl::DisableInputCtrls(int32_t mode)
 {
-    for (int32_t slot = 0; slot < m_InputCtrls.GetCapacity(); slot++)
+    for (int32_t slot = m_InputCtrls.NextUsedSlot(-1); slot >= 0; slot = m_InputCtrls.NextUsedSlot(slot))
         if (InputCtrl* input = m_InputCtrls.GetBySlot(slot); input && input->GetMode() == mode)
             input->Disable(true);
 }
 
 void GameCtrl::EnableInputCtrls(int32_t mode)
 {
-    for (int32_t slot = 0; slot < m_InputCtrls.GetCapacity(); slot++)
+    for (int32_t slot = m_InputCtrls.NextUsedSlot(-1); slot >= 0; slot = m_InputCtrls.NextUsedSlot(slot))
         if (InputCtrl* input = m_InputCtrls.GetBySlot(slot); input && input->GetMode() == mode)
             input->Enable();
 }
 
 void GameCtrl::ResetInputCtrls()
 {
-    for (int32_t slot = 0; slot < m_InputCtrls.GetCapacity(); slot++)
+    for (int32_t slot = m_InputCtrls.NextUsedSlot(-1); slot >= 0; slot = m_InputCtrls.NextUsedSlot(slot))
         if (InputCtrl* input = m_InputCtrls.GetBySlot(slot))
             input->Reset();
 }
@@ -163,7 +163,7 @@ void GameCtrl::RenewMainCharLight()
     if (!hero || m_Settings.mcLight.IsEmpty())  // the rules' "mcLight"
         return;
     hero->PurgeChildren();
-    for (int32_t slot = 0; slot < hero->m_Children.GetCapacity(); slot++) {
+    for (int32_t slot = hero->m_Children.NextUsedSlot(-1); slot >= 0; slot = hero->m_Children.NextUsedSlot(slot)) {
         SmartPtr<WorldElemGridBase>* entry = hero->m_Children.GetBySlot(slot);
         const WorldElemBase* child = entry ? dynamic_cast<const WorldElemBase*>(entry->Get()) : nullptr;
         if (child && child->m_WorldID == kMainCharLightID)

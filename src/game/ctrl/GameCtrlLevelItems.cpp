@@ -228,7 +228,7 @@ void GameCtrl::KeepDoNotSaveObject(WorldElem* elem)
 WorldElem* GameCtrl::RestoreDoNotSaveObject(const char* worldID)
 {
     const String wanted(worldID ? worldID : "");
-    for (int32_t slot = 0; slot < m_DoNotSaveObjects.GetCapacity(); slot++) {
+    for (int32_t slot = m_DoNotSaveObjects.NextUsedSlot(-1); slot >= 0; slot = m_DoNotSaveObjects.NextUsedSlot(slot)) {
         WorldElem* elem = m_DoNotSaveObjects.GetBySlot(slot);
         if (!elem || !(elem->m_WorldID == wanted))
             continue;

@@ -16,7 +16,7 @@ EventObj* GameCtrl::GetStartingPos(int32_t number, const char* worldID, bool byI
 {
     EventObj* first = nullptr;
     int32_t count = 0;
-    for (int32_t id = 0; id < m_World.GetObjCapacity(); ++id) {
+    for (int32_t id = m_World.NextObjID(-1); id >= 0; id = m_World.NextObjID(id)) {
         EventObj* event = dynamic_cast<EventObj*>(m_World.GetObjNoCheck(id, false));
         if (!event || event->m_EventKind != kStartPositionKind)
             continue;

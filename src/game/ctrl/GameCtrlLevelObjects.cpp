@@ -100,7 +100,7 @@ void GameCtrl::LoadLevelObjects(bool synchronise)
 
 void GameCtrl::StartLevelCreatures()
 {
-    for (int32_t id = 0; id < m_World.GetObjCapacity(); id++) {
+    for (int32_t id = m_World.NextObjID(-1); id >= 0; id = m_World.NextObjID(id)) {
         WorldElem* elem = m_World.GetObjNoCheck(id, false);
         if (elem && elem->IsCreature() && !elem->m_InputCtrl)
             AddToInputCtrl(elem);

@@ -142,7 +142,7 @@ void GameCtrl::ReadQuestLine(StoryVariable& story, const char* rest, bool questE
         DBRows rows;
         if (texts.QueryWithParts(kQuestQuery, parts, 2, rows) == 1) {
             fromDatabase = true;
-            for (int32_t slot = 0; slot < rows.GetCapacity(); ++slot) {
+            for (int32_t slot = rows.NextUsedSlot(-1); slot >= 0; slot = rows.NextUsedSlot(slot)) {
                 const DBEntry* column = rows.GetBySlot(slot);
                 if (column && column->name.EqualsNoCase("content"))
                     quest.content = column->text;

@@ -16,7 +16,7 @@ StoryVariable& StoryVariable::operator=(const StoryVariable& other)
 
 bool StoryVariable::IsDefinedValue(int32_t value) const
 {
-    for (int32_t slot = 0; slot < values.GetCapacity(); ++slot)
+    for (int32_t slot = values.NextUsedSlot(-1); slot >= 0; slot = values.NextUsedSlot(slot))
         if (const StoryVariableEntry* entry = values.GetBySlot(slot); entry && entry->value == value)
             return true;
     return false;

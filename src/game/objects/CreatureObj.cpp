@@ -421,7 +421,7 @@ void CreatureObj::UseMana(float cost)
 
 void CreatureObj::CleanSummonedList()
 {
-    for (int32_t slot = 0; slot < m_Summoned.GetCapacity(); slot++) {
+    for (int32_t slot = m_Summoned.NextUsedSlot(-1); slot >= 0; slot = m_Summoned.NextUsedSlot(slot)) {
         SmartPtr<WorldElem>* entry = m_Summoned.GetBySlot(slot);
         if (entry && (!entry->Get() || entry->Get()->IsDead()))
             m_Summoned.Delete(slot);

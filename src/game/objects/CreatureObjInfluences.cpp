@@ -40,7 +40,7 @@ int32_t MovementOf(int32_t type)
 int32_t DeleteOfType(DynaMem<CreatureInfluence, 4>& list, int32_t type)
 {
     int32_t deleted = 0;
-    for (int32_t slot = 0; slot < list.GetCapacity(); slot++) {
+    for (int32_t slot = list.NextUsedSlot(-1); slot >= 0; slot = list.NextUsedSlot(slot)) {
         const CreatureInfluence* entry = list.GetBySlot(slot);
         if (entry && entry->type == type) {
             list.Delete(slot);
@@ -177,7 +177,7 @@ void CreatureObj::UpdateInfluences(float dt)
     float strongestTime = 0.0f;
     std::vector<int32_t> expiredTypes;
     // The walk goes by slot: an entry deleted during it leaves the others where they are.
-    for (int32_t slot = 0; slot < m_Influences.GetCapacity(); slot++) {
+    for (int32_t slot = m_Influences.NextUsedSlot(-1); slot >= 0; slot = m_Influences.NextUsedSlot(slot)) {
         CreatureInfluence* entry = m_Influences.GetBySlot(slot);
         if (!entry)
             continue;

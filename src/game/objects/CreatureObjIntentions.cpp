@@ -522,7 +522,7 @@ void CreatureObj::ExecuteIntention(float dt)
 {
     DynaMem<CreatureForcedAction, 4>& forced = m_ActionState.forcedActions;
     const bool hadForced = forced.GetSize() > 0;
-    for (int32_t slot = 0; slot < forced.GetCapacity(); slot++) {
+    for (int32_t slot = forced.NextUsedSlot(-1); slot >= 0; slot = forced.NextUsedSlot(slot)) {
         CreatureForcedAction* lock = forced.GetBySlot(slot);
         if (!lock)
             continue;

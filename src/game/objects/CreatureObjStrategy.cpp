@@ -31,7 +31,7 @@ void CreatureObj::AddForcedAction(int32_t priority, float time, uint32_t lockFla
 void CreatureObj::RemoveForcedActions(int32_t priority)
 {
     DynaMem<CreatureForcedAction, 4>& locks = m_ActionState.forcedActions;
-    for (int32_t slot = 0; slot < locks.GetCapacity(); slot++) {
+    for (int32_t slot = locks.NextUsedSlot(-1); slot >= 0; slot = locks.NextUsedSlot(slot)) {
         const CreatureForcedAction* lock = locks.GetBySlot(slot);
         if (lock && lock->priority <= priority)
             locks.Delete(slot);
@@ -44,7 +44,7 @@ void CreatureObj::RecomputeForcePriorities()
     CreatureActionState& s = m_ActionState;
     s.movePriority = 0;
     s.actionPriority = 0;
-    for (int32_t slot = 0; slot < s.forcedActions.GetCapacity(); slot++) {
+    for (int32_t slot = s.forcedActions.NextUsedSlot(-1); slot >= 0; slot = s.forcedActions.NextUsedSlot(slot)) {
         const CreatureForcedAction* lock = s.forcedActions.GetBySlot(slot);
         if (!lock)
             continue;

@@ -77,7 +77,7 @@ void CreatureStrategyData::Save(File& file) const
     file.WriteFloat(strategyTimer);
     file.WriteInt32(secondValue);
     file.WriteInt16(int16_t(timedValues.GetSize()));
-    for (int32_t slot = 0; slot < timedValues.GetCapacity(); slot++) {
+    for (int32_t slot = timedValues.NextUsedSlot(-1); slot >= 0; slot = timedValues.NextUsedSlot(slot)) {
         if (const CreatureTimedValue* entry = timedValues.GetBySlot(slot)) {
             file.WriteInt32(entry->level);
             file.WriteFloat(entry->time);

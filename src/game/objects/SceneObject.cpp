@@ -356,7 +356,7 @@ void SceneObject::UpdateEmitterPositions()
 {
     // The effects themselves are drawn where a device exists: here the emitters only take their
     // fire state back and the expired ones leave.
-    for (int32_t slot = 0; slot < m_Emitters.GetCapacity(); slot++) {
+    for (int32_t slot = m_Emitters.NextUsedSlot(-1); slot >= 0; slot = m_Emitters.NextUsedSlot(slot)) {
         EffectEmitterInfo* emitter = m_Emitters.GetBySlot(slot);
         if (!emitter)
             continue;

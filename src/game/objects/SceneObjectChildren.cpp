@@ -25,7 +25,7 @@ void SceneObject::AttachChildToBone(WorldElem* child, const char* boneName, floa
 
 void SceneObject::UpdateBoneChildren()
 {
-    for (int32_t slot = 0; slot < m_BoneChildren.GetCapacity(); slot++) {
+    for (int32_t slot = m_BoneChildren.NextUsedSlot(-1); slot >= 0; slot = m_BoneChildren.NextUsedSlot(slot)) {
         BoneChildInfo* info = m_BoneChildren.GetBySlot(slot);
         if (info && !info->child.Get())
             m_BoneChildren.Delete(slot);
@@ -33,7 +33,7 @@ void SceneObject::UpdateBoneChildren()
     const float back = -GetExtraRotation();
     const float c = std::cos(back);
     const float s = std::sin(back);
-    for (int32_t slot = 0; slot < m_BoneChildren.GetCapacity(); slot++) {
+    for (int32_t slot = m_BoneChildren.NextUsedSlot(-1); slot >= 0; slot = m_BoneChildren.NextUsedSlot(slot)) {
         BoneChildInfo* info = m_BoneChildren.GetBySlot(slot);
         if (!info || !info->bone)
             continue;

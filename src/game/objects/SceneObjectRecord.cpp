@@ -85,7 +85,7 @@ void SceneObject::SaveSceneObject(File& file, bool transferOnly)
         file.WriteFloats(m_OptionalVector, 3);
 
     if (!transferOnly) {
-        for (int32_t slot = 0; slot < m_BoneChildren.GetCapacity(); slot++) {
+        for (int32_t slot = m_BoneChildren.NextUsedSlot(-1); slot >= 0; slot = m_BoneChildren.NextUsedSlot(slot)) {
             BoneChildInfo* info = m_BoneChildren.GetBySlot(slot);
             if (info && !info->child.Get())
                 m_BoneChildren.Delete(slot);

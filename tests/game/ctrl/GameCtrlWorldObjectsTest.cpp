@@ -127,6 +127,7 @@ TEST_F(WorldObjectsTest, FaultsLeaveNothingBehind)
     ASSERT_EQ(game.level, "no error");
     const int32_t before = ctrl.CountElements();
     const int32_t walls = ctrl.GetWorld().GetNumWalls();
+    const int32_t lights = ctrl.GetWorld().GetLights().GetSize();
     const struct {
         const char* name;
         const char* error;
@@ -143,11 +144,13 @@ TEST_F(WorldObjectsTest, FaultsLeaveNothingBehind)
         {"UnknownCreature", "Creature 'ch_nobody' not found"},
         {"Nowhere", "World object 'Nowhere' not found"},
         {"BoxThenFault", "Failed to add wall: 'no_such_wall'"},  // after its box and a first wall
+        {"LitThenFault", "WrldObject 'LitThenFault' does not exist"},  // a light after its first child
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Make(c.name), nullptr) << c.name;
         EXPECT_EQ(error, c.error) << c.name;
         EXPECT_EQ(ctrl.CountElements(), before) << c.name;
         EXPECT_EQ(ctrl.GetWorld().GetNumWalls(), walls) << c.name;
+        EXPECT_EQ(ctrl.GetWorld().GetLights().GetSize(), lights) << c.name;
     }
 }

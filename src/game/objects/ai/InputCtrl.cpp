@@ -42,7 +42,7 @@ void InputCtrl::Reset()
 void InputCtrl::Clear()
 {
     m_Mobs.DeleteAll();
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         SmartPtr<WorldElem>* entry = m_Elements.GetBySlot(slot);
         WorldElem* elem = entry ? entry->Get() : nullptr;
         if (elem && elem->m_InputCtrl == this) {
@@ -100,7 +100,7 @@ int32_t InputCtrl::FindObject(const WorldElem* elem)
 {
     if (!elem)
         return -1;
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         SmartPtr<WorldElem>* entry = m_Elements.GetBySlot(slot);
         if (entry && entry->Get() == elem)
             return slot;
@@ -139,7 +139,7 @@ bool InputCtrl::IsApproaching(CreatureObj* creature)
 void InputCtrl::Disable(bool stopCreatures)
 {
     if (m_DisableCount == 0 && stopCreatures && m_Elements.GetSize() > 0) {
-        for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+        for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
             CreatureObj* creature = AsCreature(GetObjectAt(slot));
             if (!creature || (m_Mode == kModeAI && !IsApproaching(creature)))
                 continue;
@@ -192,7 +192,7 @@ void InputCtrl::ExecuteControlled(float dt)
 
 void InputCtrl::ExecuteAllControlled(float dt)
 {
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         if (!GetObjectAt(slot))
             continue;
         SetControlledObject(slot);
@@ -207,7 +207,7 @@ void InputCtrl::ThinkAll(float dt)
         return;
     }
     // A creature may leave the list while it thinks (death, a script): the walk reads slots.
-    for (int32_t slot = 0; slot < m_Elements.GetCapacity(); slot++) {
+    for (int32_t slot = m_Elements.NextUsedSlot(-1); slot >= 0; slot = m_Elements.NextUsedSlot(slot)) {
         CreatureObj* creature = AsCreature(GetObjectAt(slot));
         if (!creature || !creature->IsInActiveCell())
             continue;

@@ -72,7 +72,7 @@ MobData* InputCtrl::GetOrCreateMob(const String& name, WorldElem* enemy)
 
 void InputCtrl::PurgeMobs()
 {
-    for (int32_t slot = 0; slot < m_Mobs.GetCapacity(); slot++) {
+    for (int32_t slot = m_Mobs.NextUsedSlot(-1); slot >= 0; slot = m_Mobs.NextUsedSlot(slot)) {
         MobData* mob = m_Mobs.GetBySlot(slot);
         if (!mob)
             continue;
@@ -89,7 +89,7 @@ void InputCtrl::UpdateMobs(float dt)
     if (!(dt > 0.0f))
         return;
     PurgeMobs();
-    for (int32_t slot = 0; slot < m_Mobs.GetCapacity(); slot++)
+    for (int32_t slot = m_Mobs.NextUsedSlot(-1); slot >= 0; slot = m_Mobs.NextUsedSlot(slot))
         if (MobData* mob = m_Mobs.GetBySlot(slot))
             mob->Update(dt);
 }
@@ -112,7 +112,7 @@ void MobData::RemoveCreature(CreatureObj* creature)
 {
     if (!creature)
         return;
-    for (int32_t slot = 0; slot < members.GetCapacity(); slot++) {
+    for (int32_t slot = members.NextUsedSlot(-1); slot >= 0; slot = members.NextUsedSlot(slot)) {
         SmartPtr<WorldElem>* member = members.GetBySlot(slot);
         if (member && member->Get() == creature) {
             members.Delete(slot);
@@ -125,7 +125,7 @@ void MobData::RemoveCreature(CreatureObj* creature)
 
 void MobData::PurgeMembers()
 {
-    for (int32_t slot = 0; slot < members.GetCapacity(); slot++) {
+    for (int32_t slot = members.NextUsedSlot(-1); slot >= 0; slot = members.NextUsedSlot(slot)) {
         SmartPtr<WorldElem>* member = members.GetBySlot(slot);
         if (member && !member->Get())
             members.Delete(slot);
@@ -169,7 +169,7 @@ void MobData::RunMobScript()
 
 void MobData::Clear()
 {
-    for (int32_t slot = 0; slot < members.GetCapacity(); slot++) {
+    for (int32_t slot = members.NextUsedSlot(-1); slot >= 0; slot = members.NextUsedSlot(slot)) {
         SmartPtr<WorldElem>* member = members.GetBySlot(slot);
         CreatureObj* creature = member ? dynamic_cast<CreatureObj*>(member->Get()) : nullptr;
         if (creature && creature->m_MobData.Get() == this)
