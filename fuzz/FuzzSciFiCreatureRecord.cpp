@@ -22,6 +22,9 @@ SciFiGameCtrl& Ctrl()
         Fuzz::LoadGameConfig();  // the world of a controller needs its language directory
         auto* made = new SciFiGameCtrl;
         made->GetWorld().GetStrategyTree().Insert(String("Guard"))->name = "Guard";
+        static const char kItems[] = "#1\ndesc = \"rifle\"\n#2\ndesc = \"medkit\"\n";  // the seeds' items
+        made->GetItemReader().SetDescKey("desc");
+        made->GetItemReader().OpenMemory(kItems, int32_t(sizeof kItems - 1));
         return made;
     }();
     return *ctrl;
@@ -40,7 +43,7 @@ bool LoadFrom(CreatureObj_SF& creature, const uint8_t* data, size_t size)
 {
     File file;
     Fuzz::LoadMemoryFile(file, data, size);
-    file.ReadInt16Member();
+    file.SetVersion(file.ReadInt16Member());
     const bool loaded = creature.LoadChecked(file, true);
     if (loaded && file.GetRemaining() != 0)
         return false;  // a record with bytes after it: what follows belongs to the message

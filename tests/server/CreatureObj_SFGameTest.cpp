@@ -20,7 +20,15 @@ namespace {
 
 class CreatureObj_SFGameTest : public SampleServerGame<SciFiGameCtrl> {
 protected:
-    void SetUp() override { Start(); }
+    // The copy's item table knows a weapon and a further item, which inventories keep.
+    void SetUp() override
+    {
+        dir.Write("cfg/items.cfg", dir.Read("cfg/items.cfg") +
+                                       "\n#Rifle\ndesc = \"Rifle\"\nimg = \"items\\rifle.dds\"\nEquipmentType = "
+                                       "\"weapon\"\nTreasureProb = 0\n#Scrap\ndesc = \"Scrap\"\nimg = "
+                                       "\"items\\scrap.dds\"\nTreasureProb = 0\n");
+        Start();
+    }
 
     template <class T> T* Create(const char* type, float x, float y, const char* worldID)
     {

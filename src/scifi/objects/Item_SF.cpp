@@ -61,6 +61,7 @@ void Item_SF::Save(File& stream, int32_t flag)
 
 void Item_SF::Load(File& stream, int32_t itemVersion, int32_t extra)
 {
+    const uint16_t version = stream.GetLastInt16();  // the stream's version, as the engine's part reads it
     ItemBase::Load(stream, itemVersion, extra);
     FileRecordReader in(stream, "Item record cut short");
     m_SocketedNames.DeleteAll();
@@ -80,5 +81,5 @@ void Item_SF::Load(File& stream, int32_t itemVersion, int32_t extra)
         }
         m_Strategies.Add(strategy);
     }
-    m_ExtraValue = stream.GetVersion() < kExtraValueVersion ? 0 : in.I32();
+    m_ExtraValue = version < kExtraValueVersion ? 0 : in.I32();
 }

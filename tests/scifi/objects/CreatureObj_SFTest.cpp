@@ -25,7 +25,14 @@ namespace {
 
 class CreatureObj_SFTest : public ::testing::Test {
 protected:
-    CreatureObj_SFTest() { ctrl.GetWorld().GetStrategyTree().Insert(String("Guard"))->name = "Guard"; }
+    CreatureObj_SFTest()
+    {
+        ctrl.GetWorld().GetStrategyTree().Insert(String("Guard"))->name = "Guard";
+        // Inventories keep only the items the item table knows.
+        static const char kItems[] = "#1\ndesc = \"helmet\"\n#2\ndesc = \"cap\"\n#3\ndesc = \"gem\"\n";
+        ctrl.GetItemReader().SetDescKey("desc");
+        ctrl.GetItemReader().OpenMemory(kItems, int32_t(sizeof kItems - 1));
+    }
 
     std::unique_ptr<CreatureObj_SF> Make()
     {
@@ -54,11 +61,15 @@ protected:
     }
 
     // Loads the bytes (a version word first) through the checked load; bytes left, -1 on failure.
+    // A level's record opens with the configuration name, which the level loader reads.
     static int32_t LoadChecked(CreatureObj_SF& creature, const std::vector<uint8_t>& bytes, bool characterFlag)
     {
         File file;
         ByteBuilder{bytes}.Into(file);
-        file.ReadInt16Member();
+        file.SetVersion(file.ReadInt16Member());
+        String cfgID;
+        if (!characterFlag && !file.ReadString(cfgID))
+            return -1;
         return creature.LoadChecked(file, characterFlag) ? file.GetRemaining() : -1;
     }
 
@@ -255,12 +266,13 @@ TEST_F(CreatureObj_SFTest, DamagedRecordsLeaveTheCreatureAsItWas)
         return bytes;
     };
     const size_t text = at({'M', 'A', 'R', 'K', 'A'}) - 4;
-    const size_t inventoryCount = at(ByteBuilder().F32(123.5f).bytes) + 16;  // limit B, maximum, type
+    const size_t inventoryCount = at(ByteBuilder().F32(123.5f).bytes) + 16;  // limit A, limit B, maximum, type
     std::vector<uint8_t> newer = whole;
     newer[0] = 276 & 0xFF;
     newer[1] = 276 >> 8;
-    for (const std::vector<uint8_t>& bytes : {patched(text, 0x7FFFFFFF), patched(inventoryCount, 1000000000), newer})
-        EXPECT_EQ(LoadChecked(*target, bytes, true), -1);
+    const std::vector<uint8_t> lying[] = {patched(text, 0x7FFFFFFF), patched(inventoryCount, 1000000000), newer};
+    for (const std::vector<uint8_t>& bytes : lying)
+        EXPECT_EQ(LoadChecked(*target, bytes, true), -1) << &bytes - lying;
     EXPECT_EQ(Saved(*target, true), before);
     EXPECT_GE(log.Count("Creature record not loaded"), 1);
     EXPECT_GE(log.Count("Creature record of version 276 is newer than 275"), 1);
@@ -305,7 +317,7 @@ TEST_F(CreatureObj_SFTest, EquipmentSlotsAndItemsByName)
     EXPECT_EQ(creature->Unequip(0), 1);
     EXPECT_EQ(creature->Unequip(0), 0);
     EXPECT_EQ(creature->GetWeaponClass(), 0);
-    EXPECT_EQ(ErrorOf([&] { creature->Unequip(3); }), "Invalid Equipment type to unequip: 3");
+    EXPECT_NE(ErrorOf([&] { creature->Unequip(3); }).find("Invalid Equipment type to unequip: 3"), std::string::npos);
 
     creature->UnequipAll();
     EXPECT_EQ(creature->GetEquipmentInventory(1)->GetCount(), 0);
