@@ -73,7 +73,7 @@ protected:
 TEST_F(CreatureObj_SFGameTest, SavedLevelBringsBackCreatureChestAndEventObject)
 {
     ASSERT_NE(dynamic_cast<CreatureObj_SF*>(ctrl->GetMainChar()), nullptr);
-    auto* drone = Create<CreatureObj_SF>("Drone", 300.0f, 300.0f, "drone1");
+    auto* drone = Create<CreatureObj_SF>("Drone", 300.0f, 300.0f, "armedDrone");
     ASSERT_NE(drone, nullptr);
     drone->m_Stats.canEquip = 1;
     drone->m_BaseValues.maxHealth = 60.0f;
@@ -100,7 +100,7 @@ TEST_F(CreatureObj_SFGameTest, SavedLevelBringsBackCreatureChestAndEventObject)
               "no error");
     DedicatedServer::RunFrames(*ctrl, 2);
 
-    drone = Find<CreatureObj_SF>("drone1");
+    drone = Find<CreatureObj_SF>("armedDrone");
     ASSERT_NE(drone, nullptr);
     EXPECT_FLOAT_EQ(drone->GetHealth(), 37.0f);
     EXPECT_FLOAT_EQ(drone->GetMaxHealth(), 60.0f);
@@ -121,7 +121,7 @@ TEST_F(CreatureObj_SFGameTest, SavedLevelBringsBackCreatureChestAndEventObject)
 
 TEST_F(CreatureObj_SFGameTest, DyingMonsterDropsItsItemsAroundItself)
 {
-    auto* drone = Create<CreatureObj_SF>("Drone", 400.0f, 400.0f, "drone2");
+    auto* drone = Create<CreatureObj_SF>("Drone", 400.0f, 400.0f, "lootDrone");
     ASSERT_NE(drone, nullptr);
     drone->m_Stats.canEquip = 1;
     if (!drone->m_Inventory)
@@ -135,6 +135,6 @@ TEST_F(CreatureObj_SFGameTest, DyingMonsterDropsItsItemsAroundItself)
     DedicatedServer::RunFrames(*ctrl, 3);
     EXPECT_EQ(ItemsLyingNear(at, reach, "Rifle"), 1);
     EXPECT_EQ(ItemsLyingNear(at, reach, "Scrap"), 1);
-    if (auto* dead = Find<CreatureObj_SF>("drone2"))
+    if (auto* dead = Find<CreatureObj_SF>("lootDrone"))
         EXPECT_EQ(dead->GetEquipmentInventory(0)->GetCount(), 0);
 }
