@@ -39,14 +39,14 @@ std::vector<uint8_t> Written(CreatureObj_SF& creature)
     return std::vector<uint8_t>(file.GetMemoryBuffer(), file.GetMemoryBuffer() + file.GetSize());
 }
 
-bool LoadFrom(CreatureObj_SF& creature, const uint8_t* data, size_t size)
+// The checked load of the bytes; left receives the bytes after the record.
+bool LoadFrom(CreatureObj_SF& creature, const uint8_t* data, size_t size, int32_t& left)
 {
     File file;
     Fuzz::LoadMemoryFile(file, data, size);
     file.SetVersion(file.ReadInt16Member());
     const bool loaded = creature.LoadChecked(file, true);
-    if (loaded && file.GetRemaining() != 0)
-        return false;  // a record with bytes after it: what follows belongs to the message
+    left = file.GetRemaining();
     return loaded;
 }
 
@@ -60,15 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Ctrl();
     std::unique_ptr<CreatureObj_SF> creature(new CreatureObj_SF);
     const std::vector<uint8_t> fresh = Written(*creature);
-    if (!LoadFrom(*creature, data, size)) {
+    int32_t left = 0;
+    if (!LoadFrom(*creature, data, size, left)) {
         if (Written(*creature) != fresh)
             Fuzz::Finding("a record that failed changed the creature");
         return 0;
     }
     const std::vector<uint8_t> first = Written(*creature);
     std::unique_ptr<CreatureObj_SF> again(new CreatureObj_SF);
-    if (!LoadFrom(*again, first.data(), first.size()))
-        Fuzz::Finding("a written record did not load");
+    if (!LoadFrom(*again, first.data(), first.size(), left) || left != 0)
+        Fuzz::Finding("a written record did not load to its end");
     if (Written(*again) != first)
         Fuzz::Finding("a loaded record written again gave other bytes");
     return 0;
