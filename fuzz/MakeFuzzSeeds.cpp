@@ -3,6 +3,7 @@
 // and the seeds of the text formats (configuration files, constants, scripts) are written by
 // hand and left alone. Run: build the target fuzz_seeds.
 #include "base/BezierSpline.h"
+#include "base/ConfigFileReader.h"
 #include "base/File.h"
 #include "base/Log.h"
 #include "base/LzmaCoder.h"
@@ -23,8 +24,12 @@
 #include "platform/D3D9MemoryTexture.h"
 #include "platform/D3DXImage.h"
 #include "platform/DdsFile.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
+#include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/Item_SF.h"
 #include "script/VariableStack.h"
 #include "world/Inventory.h"
+#include "world/KI_Strategy.h"
 
 #include <cmath>
 #include <cstring>
@@ -498,6 +503,51 @@ void ItemRecords()
     Put("ItemRecords", "inventory-keep.bin", write(0x01, inventory));
 }
 
+// The game's item and creature records as their writers make them: the stream version, then the
+// record (the creature's with the character flag, as a joining client sends it).
+void SciFiRecords()
+{
+    static const char kConfig[] = "langdir = \"lang\\english\"\n";
+    GetGameConfig().OpenMemory(kConfig, int32_t(sizeof(kConfig) - 1));
+    SciFiGameCtrl ctrl;  // the factories of the creature's damage values and items
+    ctrl.GetWorld().GetStrategyTree().Insert(String("Slash"))->name = "Slash";
+    auto written = [](auto& record, auto save) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt16Value(275);
+        save(record, f);
+        return Contents(f);
+    };
+    auto saveItem = [](Item_SF& item, File& f) { item.Save(f, 0); };
+    Item_SF plain;
+    Put("SciFiItemRecord", "item-default.bin", written(plain, saveItem));
+    Item_SF socketed;
+    socketed.m_Desc = "rifle";
+    *socketed.GetSocketedNames().GetBySlot(socketed.GetSocketedNames().Add()) = "ruby";
+    socketed.GetStrategies().Add(ctrl.GetWorld().FindStrategyEntry("Slash", false));
+    socketed.m_ExtraValue = 7;
+    Put("SciFiItemRecord", "item-socketed.bin", written(socketed, saveItem));
+
+    auto saveCharacter = [](CreatureObj_SF& creature, File& f) { creature.Save(f, true); };
+    CreatureObj_SF fresh;
+    Put("SciFiCreatureRecord", "creature-default.bin", written(fresh, saveCharacter));
+    CreatureObj_SF hero;
+    hero.m_Stats.canEquip = 1;
+    hero.m_CreatureTextA = "soldier";
+    hero.m_PairTextA = "gain";
+    hero.m_BaseValues.maxHealth = 80.0f;
+    hero.m_LastText = "last";
+    hero.CreateInventory(-1);
+    auto* rifle = new Item_SF;
+    rifle->m_Desc = "rifle";
+    rifle->m_EquipmentType = 0;
+    hero.PutIntoInventory(rifle, 1);
+    auto* medkit = new Item_SF;
+    medkit->m_Desc = "medkit";
+    hero.PutIntoInventory(medkit, 0);
+    Put("SciFiCreatureRecord", "creature-hero.bin", written(hero, saveCharacter));
+}
+
 // Control byte (bit 0 datagrams), then what a peer sends: a handshake with a message, a message
 // and a goodbye, a message that the chunks split, and datagrams each cut exactly to one packet.
 void TransportStream()
@@ -689,6 +739,7 @@ int main(int argc, char** argv)
     SceneRecords();
     SceneFiles();
     ItemRecords();
+    SciFiRecords();
     TransportStream();
     GameFrames();
     ClientDispatch();

@@ -410,6 +410,9 @@ public:
     // Empties the inventory, destroying its items; the flag is for the game's containers.
     virtual void ClearInventory(int32_t flag);
     virtual bool HasItem(const char* name);
+    // Puts the item into the inventory: the inventory that took it (the item then belongs to it),
+    // or none. count is for the game's creatures, which may equip the item instead.
+    virtual Inventory* PutIntoInventory(InventoryItem* item, int32_t count);
     // The carried item with a key ability of that number, or null.
     virtual InventoryItem* HasKey(int32_t keyID);
     // The name looked up in the localised "Names" table; the stored name when it has none.

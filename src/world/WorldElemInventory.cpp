@@ -127,6 +127,12 @@ void WorldElem::ClearInventory(int32_t flag)
 
 bool WorldElem::HasItem(const char* name) { return m_Inventory && m_Inventory->FindItemByName(name) >= 0; }
 
+Inventory* WorldElem::PutIntoInventory(InventoryItem* item, int32_t count)
+{
+    (void)count;
+    return m_Inventory && item && m_Inventory->AddItem(item) >= 0 ? m_Inventory : nullptr;
+}
+
 InventoryItem* WorldElem::HasKey(int32_t keyID) { return m_Inventory ? m_Inventory->HasKey(keyID) : nullptr; }
 
 wString WorldElem::GetDisplayName()

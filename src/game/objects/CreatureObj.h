@@ -117,7 +117,7 @@ public:
 
     // SceneObject::CopyFrom, then every creature member; the damage values are made anew of the
     // source's class.
-    void CopyFrom(const CreatureObj& src) { *this = src; }
+    virtual void CopyFrom(const CreatureObj& src) { *this = src; }
 
     // Operations of the element and the scene object that the creature answers.
     int32_t IsEnemyOf(WorldElemBase* other, bool mutual) override;
@@ -307,6 +307,9 @@ public:
     // Save record (CreatureObjRecord.cpp), after the scene object's.
     void SaveCreature(File& file, bool transferOnly);
     void LoadCreature(File& file, uint16_t version, bool transferOnly);
+    // The scene object's record, then the creature's: the whole engine record of a creature.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
     // The action state's saved form; the targets by object ID, resolved after loading.
     void SaveActionState(File& file);
     void LoadActionState(File& file);

@@ -91,6 +91,18 @@ void CreatureObj::LoadCreature(File& file, uint16_t version, bool transferOnly)
     }
 }
 
+void CreatureObj::Save(File& file, bool compact)
+{
+    SceneObject::Save(file, compact);
+    SaveCreature(file, compact);
+}
+
+void CreatureObj::Load(File& file, bool compact)
+{
+    SceneObject::Load(file, compact);
+    LoadCreature(file, file.GetVersion(), compact);
+}
+
 void CreatureObj::SaveActionState(File& file)
 {
     const CreatureActionState& s = m_ActionState;

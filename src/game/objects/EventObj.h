@@ -81,6 +81,9 @@ public:
     // fields. An entry count outside 0 to 4 is an error of the file.
     void SaveEventObj(File& file, bool transferOnly);
     void LoadEventObj(File& file, bool transferOnly);
+    // The element's record, then the event object's.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
 
     // Members, in the order of their meaning.
     int32_t m_EventKind = kKindActive;

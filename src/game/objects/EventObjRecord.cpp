@@ -73,3 +73,15 @@ void EventObj::LoadEventObj(File& file, bool transferOnly)
         m_LastActivation = 0.0f;
     }
 }
+
+void EventObj::Save(File& file, bool compact)
+{
+    WorldElem::Save(file, compact);
+    SaveEventObj(file, compact);
+}
+
+void EventObj::Load(File& file, bool compact)
+{
+    WorldElem::Load(file, compact);
+    LoadEventObj(file, compact);
+}

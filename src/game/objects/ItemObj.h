@@ -139,6 +139,9 @@ public:
     // version. transferOnly leaves out the animation time, the group and the walls.
     void SaveItemObj(File& file, bool transferOnly);
     void LoadItemObj(File& file, uint16_t version, bool transferOnly);
+    // The scene object's record, then the item object's.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
 
     // Members, in the order of their meaning.
     String m_FailedUseScript;            // run by the controller when a use fails for want of the key

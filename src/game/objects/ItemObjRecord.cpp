@@ -116,3 +116,15 @@ void ItemObj::LoadItemObj(File& file, uint16_t version, bool transferOnly)
     if (!transferOnly)
         SetClockOffset(m_CurrentAniTime);  // the clock goes on from the saved time
 }
+
+void ItemObj::Save(File& file, bool compact)
+{
+    SceneObject::Save(file, compact);
+    SaveItemObj(file, compact);
+}
+
+void ItemObj::Load(File& file, bool compact)
+{
+    SceneObject::Load(file, compact);
+    LoadItemObj(file, file.GetVersion(), compact);
+}

@@ -53,6 +53,9 @@ public:
     // the attacker. An unknown entry, or an index outside its shots, is an error.
     void SaveProjectile(File& file);
     void LoadShot(File& file, uint16_t version);
+    // The element's record, then the projectile's.
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
 
     // Members, in declaration order (the shot, hit list, damage, speed, range and distance
     // flown are the world's record's).

@@ -41,3 +41,15 @@ void Projectile::LoadShot(File& file, uint16_t version)
         Error("Tried to load invalid shot: '%s' / %i", name.c_str(), index);
     m_Shot = entry->shots.GetAt(index);
 }
+
+void Projectile::Save(File& file, bool compact)
+{
+    WorldElem::Save(file, compact);
+    SaveProjectile(file);
+}
+
+void Projectile::Load(File& file, bool compact)
+{
+    WorldElem::Load(file, compact);
+    LoadShot(file, file.GetVersion());
+}

@@ -158,6 +158,9 @@ public:
     // version. transferOnly leaves out what only a full save holds (the bone children).
     void SaveSceneObject(File& file, bool transferOnly);
     void LoadSceneObject(File& file, uint16_t version, bool transferOnly);
+    // The element's record, then the scene object's (the compact flag is transferOnly).
+    void Save(File& file, bool compact) override;
+    void Load(File& file, bool compact) override;
 
     // Members, in the order of their meaning.
     float m_ViewMargin = 32.0f;

@@ -189,3 +189,15 @@ void SceneObject::LoadSceneObject(File& file, uint16_t version, bool transferOnl
     if (version >= kSettingFloatVersion)
         m_SettingFloat = in.F32();
 }
+
+void SceneObject::Save(File& file, bool compact)
+{
+    WorldElem::Save(file, compact);
+    SaveSceneObject(file, compact);
+}
+
+void SceneObject::Load(File& file, bool compact)
+{
+    WorldElem::Load(file, compact);
+    LoadSceneObject(file, file.GetVersion(), compact);
+}

@@ -73,8 +73,10 @@ void AddToInventory(ScriptCall& call)
         }
         if (!owner->m_Inventory)
             owner->CreateInventory(-1);
-        int32_t moved = 0;
-        if (owner->m_Inventory->AddItem(item, &moved) < 0) {  // what did not fit lies at the owner
+        // A position from the script lets a game creature equip the item; what did not fit lies
+        // at the owner.
+        const int32_t position = call.GetCount() >= 6 ? call.Int(5) : -1;
+        if (!owner->PutIntoInventory(item, position)) {
             ctrl.DropItem(item, nullptr, owner, 0.0f, 0.0f, kDropSpread);
             if (player)
                 call.GetWorld().ShowTextMessage(kInventoryFullSeconds, u"InvFull");

@@ -7,8 +7,9 @@
 // equipment slots, the pointer and multiplayer answers), SciFiGameCtrlRules.cpp (the balance
 // values of the rules file, the item chances of a level), SciFiGameCtrlOptions.cpp (the camera
 // and control options of "cfg\game.cfg", the camera shift by the display's aspect),
-// SciFiGameCtrlCombat.cpp (the factories of damage values, protection values and attack parts, the
-// damage of the attack in progress), SciFiGameCtrlWorldEvents.cpp (the damage world events).
+// SciFiGameCtrlCombat.cpp (the factories of damage values, protection values, attack parts, items
+// and creatures, the creature's maxima from its stat block, the damage of the attack in
+// progress), SciFiGameCtrlWorldEvents.cpp (the damage world events).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -34,6 +35,7 @@
 
 #include <cstdint>
 
+class CreatureObj_SF;
 class SkillTreeEntry;
 struct WorldEvent;
 
@@ -100,6 +102,17 @@ public:
     DamageValues* CreateDamageValues() override;
     ProtectionValues* CreateProtectionValues() override;
     ActionAttack* CreateActionAttack() override;
+    // Every item of the game is an Item_SF, every creature a CreatureObj_SF.
+    ItemBase* CreateItem() override;
+    CreatureObj* CreateCreature() override;
+    // The engine's stat block, then a game creature's base maximum health and mana from it.
+    void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
+                           bool complete, bool skipAppearance) override;
+    // The skills' part of a creature's value update, and what a changed skill set asks of the
+    // skill buttons and slots; the skill rules fill them.
+    void ApplySkillEffects(CreatureObj_SF& creature) { (void)creature; }
+    void AssignDefaultSkillButtons(CreatureObj_SF& creature) { (void)creature; }
+    void EndSkillSlotEffects(CreatureObj_SF& creature) { (void)creature; }
     // Around an element's damage script: the physical amounts and the poison of the damage taken
     // become the attack damage in progress (the engine keeps its copy too); none clears them.
     void SetCurrentDamage(DamageValues* damage) override;

@@ -1,8 +1,11 @@
-// SciFiGameCtrl: the factories of the game's damage values, protection values and attack parts,
-// and the damage of the attack in progress.
+// SciFiGameCtrl: the factories of the game's damage values, protection values, attack parts,
+// items and creatures, the creature's maxima from its stat block, and the damage of the attack in
+// progress.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "scifi/objects/ActionAttack_SF.h"
+#include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/Item_SF.h"
 #include "scifi/objects/DamageValues_SF.h"
 #include "scifi/objects/ProtectionValues_SF.h"
 #include "world/DamageValuesImage.h"
@@ -12,6 +15,24 @@ DamageValues* SciFiGameCtrl::CreateDamageValues() { return new DamageValues_SF; 
 ProtectionValues* SciFiGameCtrl::CreateProtectionValues() { return new ProtectionValues_SF; }
 
 ActionAttack* SciFiGameCtrl::CreateActionAttack() { return new (std::nothrow) ActionAttack_SF; }
+
+ItemBase* SciFiGameCtrl::CreateItem() { return new Item_SF; }
+
+CreatureObj* SciFiGameCtrl::CreateCreature() { return new CreatureObj_SF; }
+
+// Until the game's own creature keys are read, the engine's hit points and mana are the maxima.
+void SciFiGameCtrl::LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry,
+                                      bool monsterLevel, bool complete, bool skipAppearance)
+{
+    GameCtrl::LoadCreatureStats(creature, reader, entry, monsterLevel, complete, skipAppearance);
+    auto* own = dynamic_cast<CreatureObj_SF*>(&creature);
+    if (!own)
+        return;
+    own->m_BaseValues.maxHealth = creature.m_Stats.maxHitPoints;
+    if (creature.m_Stats.maxMana > 0.0f)
+        own->m_BaseValues.maxMana = creature.m_Stats.maxMana;
+    own->UpdateValues(false);
+}
 
 // Any set gives its image: the engine's own sets carry no physical amounts and no poison.
 void SciFiGameCtrl::SetCurrentDamage(DamageValues* damage)

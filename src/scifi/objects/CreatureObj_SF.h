@@ -1,0 +1,171 @@
+// CreatureObj_SF: the game's creature; every monster and hero of a running game is one. To the
+// engine's creature it adds shield and dodge energy, the poison state, advance and skill points,
+// three equipment inventories (weapon, head, body), the base and effective combat values, block
+// values and the modifiers of equipment and skills, and its own save record.
+//
+// The engine's slots it fills under the engine's names:
+//   value update            UpdateDamageValues (without shift; UpdateValues takes the flag)
+//   GetWeaponKind           GetWeaponClass
+//   CanPayMana, PayMana     HasMana, UseMana
+//   GetEquipmentInventory   GetEquipmentEntry (the engine's answer is none)
+//   put into inventory      WorldElem::PutIntoInventory
+//   find, remove and has item by name   WorldElem::FindItemByName, RemoveItemsByName, HasItem
+//   dying                   Die
+//   CopyFrom                CreatureObj::CopyFrom
+//   the grid table's Save and Load   WorldElemGridBase::Save, Load (the flag is the character flag)
+//
+//   CreatureObj_SF.cpp          construction, reset, copy, the element table's answers, death
+//   CreatureObj_SFEquipment.cpp the equipment inventories, items by name, the current attack
+//   CreatureObj_SFValues.cpp    the value update and the own damage values
+//   CreatureObj_SFRecord.cpp    the save record and its checked load
+#pragma once
+#include "base/DynaMem.h"
+#include "base/SmartPtr.h"
+#include "base/String.h"
+#include "game/objects/CreatureObj.h"
+#include "scifi/objects/CreatureCombatValues.h"
+#include "world/Inventory.h"
+
+#include <cstdint>
+#include <vector>
+
+class ActionEntry;
+class ItemBase;
+
+// What equipment and skills change beyond the combat values; the value update sets them anew.
+struct CreatureModifiers {
+    float speed[2] = {1.0f, 1.0f};  // the engine's first and second movement value
+    float damageDealt[2] = {1.0f, 1.0f};  // physical damage 1 and 2
+    float further[2] = {1.0f, 1.0f};
+    float manaShield = 0.0f;
+    float manaCostMultiplier = 1.0f;
+    float reflect[2] = {0.0f, 0.0f};
+    float damageTaken[2] = {1.0f, 1.0f};
+    int32_t skillSet = 0;  // a change makes the controller assign the default skill buttons again
+    float fillShieldInsteadOfMana = 0.0f;
+    float shieldRegenInAction = 0.0f;
+};
+
+// One entry of the skill upgrade bonuses that equipment and skills give.
+struct SkillBonus {
+    int32_t skill = 0;
+    int32_t bonus = 0;
+};
+
+class CreatureObj_SF : public CreatureObj {
+public:
+    static constexpr int32_t kEquipmentTypes = 3;  // 0 weapon, 1 head, 2 body
+    static constexpr int16_t kFirstNonEquipmentType = 100;
+    static constexpr float kDropRadius = 20.0f;
+    static constexpr float kLeastSpeedFactor = 0.3f;
+    static constexpr int32_t kInfluenceItem = 21;
+    static constexpr uint16_t kNewestRecord = 275;  // a newer record's rows are unknown here
+
+    CreatureObj_SF();
+    CreatureObj_SF(const CreatureObj_SF&) = delete;
+    CreatureObj_SF& operator=(const CreatureObj_SF&) = delete;
+    ~CreatureObj_SF() override;
+
+    // The reset of the game's state: points, progress, resources to their maxima, the poison
+    // cleared, the inventories owned by the creature.
+    void ResetSciFiState();
+    // The engine's copy, then the game's members of a game creature; the owners set again.
+    void CopyFrom(const CreatureObj& src) override;
+
+    // Equipment (CreatureObj_SFEquipment.cpp).
+    Inventory* GetEquipmentInventory(int32_t type);
+    void* GetEquipmentEntry(int32_t n) override { return GetEquipmentInventory(n); }
+    // The item taken out of the slot without being deleted: 1, or 0 for an empty slot; a type
+    // outside 0 to 2 is an error.
+    int32_t Unequip(int32_t type);
+    // Each slot's first item back into the creature's main inventory.
+    void UnequipAll() override;
+    // With a positive count a living creature that can equip takes an item of an equipment type
+    // below 100 into that slot (count 2: what the slot held goes to the main inventory first);
+    // otherwise the engine's put.
+    Inventory* PutIntoInventory(InventoryItem* item, int32_t count) override;
+    // The main inventory first, then the three slots in type order.
+    InventoryItem* FindItemByName(const char* name, Inventory** container) override;
+    int32_t RemoveItemsByName(const char* name, int32_t count) override;
+    // The slots first, then the engine's.
+    bool HasItem(const char* name) override;
+    // Remembers the equipped items' names and runs the value update without shift.
+    void OnInventoryChanged() override;
+    ItemBase* GetWeapon();  // the first item of slot 0
+    // The kind (0 or 1) of the equipped weapon's class; 0 without a weapon.
+    int32_t GetWeaponClass() override;
+    // The weapon's strategies give the attack entries; the index is 0 for creatures without an
+    // input controller of their own. None without a weapon.
+    ActionEntry* GetCurrentAttackEntry();
+    bool StartCurrentAttack();
+
+    // The element table's answers (CreatureObj_SF.cpp).
+    bool IsPlayerCharacter() const { return m_MainCharacter != 0; }
+    void Die() override;
+    float GetMaxHealth() override { return m_Values.maxHealth; }
+    float GetMaxMana() override { return m_Values.maxMana; }
+    float GetMaxHealth(bool effective) const { return effective ? m_Values.maxHealth : m_BaseValues.maxHealth; }
+    float GetMaxMana(bool effective) const { return effective ? m_Values.maxMana : m_BaseValues.maxMana; }
+    void SetMaxHealth(float value);
+    void SetMaxMana(float value);
+    bool HasMana(float cost) override;
+    void UseMana(float cost) override;
+    // Item abilities onto the effective values and the modifiers; the rules of the item abilities
+    // fill it.
+    virtual void ApplyItemAbilities(ItemBase& item) { (void)item; }
+
+    // The value update (CreatureObj_SFValues.cpp): the effective values from the base values,
+    // equipment, skills and influences; with shift a changed maximum moves mana and health by
+    // the change.
+    void UpdateValues(bool shift);
+    void UpdateDamageValues() override { UpdateValues(false); }
+    void UpdateOwnDamageValues();
+
+    // The save record (CreatureObj_SFRecord.cpp). With the character flag only the character is
+    // kept (rows of the level left out).
+    void Save(File& file, bool characterFlag) override;
+    void Load(File& file, bool characterFlag) override;
+    // The record read into a scratch creature and copied over only when it loaded whole: false,
+    // the creature unchanged and the failure logged, for a damaged or unknown record.
+    bool LoadChecked(File& file, bool characterFlag);
+    // The rows after the engine's record, by the stream's version.
+    void LoadRows(File& file, bool characterFlag);
+    void ResolveSavedRefs(WorldCtrl& world) override;
+
+    // Members, in their order.
+    float m_ShieldEnergy = 0.0f;
+    float m_DodgeEnergy = 0.0f;
+    float m_PoisonDamage = 0.0f;  // per second
+    float m_PoisonTime = 0.0f;    // left
+    float m_PoisonAccumulator = 0.0f;
+    SmartPtr<WorldElem> m_Poisoner;
+    int32_t m_PoisonerID = -1;
+    int32_t m_AdvancePoints = 0;
+    int32_t m_SkillPoints = 0;
+    int8_t m_LevelProgress = 0;
+    uint8_t m_HighestDifficulty = 1;
+    Inventory m_Equipment[kEquipmentTypes];
+    String m_ShownItems[kEquipmentTypes];  // the names last shown as equipped
+    CreatureCombatValues m_BaseValues;
+    CreatureCombatValues m_Values;  // effective
+    float m_Block[3] = {0.0f, 0.0f, 0.0f};  // reduction fraction, absorb amount, angle
+    CreatureModifiers m_Modifiers;
+    DynaMem<SkillBonus, 4> m_SkillBonuses;  // the SkillUpradeBoniList, emptied by the value update
+    float m_ShieldRefill = 0.0f;
+    float m_ShieldRefillRate = 0.0f;
+    float m_TimeSinceAction = 1.0f;
+    String m_LastText;
+
+private:
+    void SetInventoryOwners();
+    // An item out of a slot into the main inventory; without room it is dropped at the creature.
+    void TakeBack(InventoryItem* item);
+    void CopySciFiMembers(const CreatureObj_SF& src);
+    // The world that resolves names while loading: the creature's, else the running game's.
+    WorldCtrl* GetLoadWorld();
+
+    // Element references of a loaded record, until the level is whole.
+    std::vector<int32_t> m_PendingSummoned;
+    int32_t m_PendingElemRefs[kElemRefs];
+    bool m_HasPendingRefs = false;
+};
