@@ -39,9 +39,12 @@ void GameCtrl::Init()
     Log::Write("Shaders loaded");
 
     D3DCAPS9 caps;
-    if (g_Gfx && g_Gfx->HasDevice())
+    uint32_t pixelShader = 0;  // no device: version 0
+    if (g_Gfx && g_Gfx->HasDevice()) {
         g_Gfx->GetDeviceCaps(caps);
-    if ((caps.PixelShaderVersion & 0xFFFFu) < kPixelShader11) {  // no device: version 0
+        pixelShader = g_Gfx->GetPixelShaderVersion();
+    }
+    if ((pixelShader & 0xFFFFu) < kPixelShader11) {
         m_BumpMapping = 0;
         Log::Write("No bump map support");
     } else {
