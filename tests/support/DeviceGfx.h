@@ -1,6 +1,7 @@
 // DeviceGfx: a client's graphics object with a stand-in device, made from an adapter profile for
-// a window of the mode's size, and the global one while it lives. At its end every stand-in object it made must be gone again: a
-// live count above the one at its start is a leak, one below it a double release.
+// a window of the mode's size, and the global one while it lives. At its end every stand-in
+// object it made must be gone again: a live count above the one at its start is a leak, one below
+// it a double release.
 #pragma once
 #include "engine/gfx/DXC_Gfx.h"
 #include "platform/D3D9Adapter.h"

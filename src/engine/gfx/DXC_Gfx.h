@@ -182,6 +182,7 @@ public:
     static void SetMessagePump(std::function<void()> pump, const void* owner);
     // Frames per second over about the last second of presents; 0 with fewer than two samples.
     float GetFPS() const;
+
     IDirect3D9* GetDirect3D() const { return d3d; }
     IDirect3DDevice9* GetDevice() const { return device; }
 

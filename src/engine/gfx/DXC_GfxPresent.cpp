@@ -112,8 +112,9 @@ void DXC_Gfx::BuildPresentParameters()
     if (antialiasing != 0) {
         DWORD backLevels = 0;
         DWORD depthLevels = ~DWORD(0);
-        const bool backTaken = SUCCEEDED(d3d->CheckDeviceMultiSampleType(
-            D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, p.BackBufferFormat, p.Windowed, D3DMULTISAMPLE_NONMASKABLE, &backLevels));
+        const bool backTaken =
+            SUCCEEDED(d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, p.BackBufferFormat,
+                                                      p.Windowed, D3DMULTISAMPLE_NONMASKABLE, &backLevels));
         // Without a depth buffer only the back buffer needs to take the samples.
         const bool depthTaken = !p.EnableAutoDepthStencil ||
                                 SUCCEEDED(d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,

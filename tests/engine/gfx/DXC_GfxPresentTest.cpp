@@ -25,7 +25,9 @@ namespace {
 D3D9AdapterProfile Adapter(std::vector<D3DFORMAT> missingDepth, uint32_t multiSampleLevels)
 {
     D3D9AdapterProfile profile = D3D9AdapterProfile::Typical();
-    auto missing = [&](D3DFORMAT f) { return std::find(missingDepth.begin(), missingDepth.end(), f) != missingDepth.end(); };
+    auto missing = [&](D3DFORMAT f) {
+        return std::find(missingDepth.begin(), missingDepth.end(), f) != missingDepth.end();
+    };
     std::erase_if(profile.formats, [&](const D3D9FormatSupport& s) { return missing(s.format); });
     std::erase_if(profile.depthMatches, [&](const D3D9DepthMatch& m) { return missing(m.depth); });
     for (D3D9MultiSampleLevels& levels : profile.multiSample)
