@@ -147,6 +147,9 @@ void DXC_Gfx::ReleaseDefaultPool()
         auto* texture = static_cast<IDirect3DTexture9*>(record.resource);
         D3DSURFACE_DESC desc;
         if (texture->GetLevelDesc(0, &desc) == D3D_OK && desc.Pool == D3DPOOL_DEFAULT) {
+            for (DXC_VideoSource& source : videoSources)  // a dynamic video texture goes too
+                if (source.texture == texture)
+                    source.texture = nullptr;
             texture->Release();
             record.resource = nullptr;
             textureCount--;
