@@ -3,6 +3,7 @@
 #include "platform/D3D9Device.h"
 
 #include "platform/D3D9FormatInfo.h"
+#include "platform/Window.h"
 
 #include <algorithm>
 #include <bit>
@@ -68,11 +69,16 @@ uint64_t IDirect3DDevice9::FreeMemory() const
 HRESULT IDirect3DDevice9::MakeSwapChain(D3DPRESENT_PARAMETERS* p)
 {
     const D3DDISPLAYMODE& display = Profile().displayMode;
-    if (p->Windowed) {  // a window leaves size and format to the display
+    if (p->Windowed) {  // a window leaves size to its client area (or the display's), format to the display
+        RECT client;
+        client.right = int32_t(display.Width);
+        client.bottom = int32_t(display.Height);
+        if (Window* window = p->hDeviceWindow ? p->hDeviceWindow : m_Creation.hFocusWindow)
+            window->GetClientRect(&client);
         if (p->BackBufferWidth == 0)
-            p->BackBufferWidth = display.Width;
+            p->BackBufferWidth = uint32_t(std::max(client.right - client.left, 1));
         if (p->BackBufferHeight == 0)
-            p->BackBufferHeight = display.Height;
+            p->BackBufferHeight = uint32_t(std::max(client.bottom - client.top, 1));
         if (p->BackBufferFormat == D3DFMT_UNKNOWN)
             p->BackBufferFormat = display.Format;
     }

@@ -37,6 +37,7 @@ constexpr HRESULT D3DXERR_INVALIDMESH = MakeD3DResult(2901);
 constexpr HRESULT D3DXERR_INVALIDDATA = MakeD3DResult(2905);
 
 constexpr bool FAILED(HRESULT result) { return result < 0; }
+constexpr bool SUCCEEDED(HRESULT result) { return result >= 0; }
 
 // Name of a result code for the messages that report a failed call ("SetViewPort failed: %s");
 // "Unknown" for a code without a name.

@@ -31,6 +31,17 @@ public:
         m_Commits++;
         return D3D_OK;
     }
+    // A device reset: the effect gives up what it keeps in the default pool, and makes it again.
+    HRESULT OnLostDevice()
+    {
+        m_LostNotices++;
+        return D3D_OK;
+    }
+    HRESULT OnResetDevice()
+    {
+        m_ResetNotices++;
+        return D3D_OK;
+    }
 
     // What the effect file would declare: a parameter (its value starts at 0) and the techniques.
     D3DXHANDLE AddParameter(const char* name, const char* semantic);
@@ -38,6 +49,8 @@ public:
     uint32_t GetParameterCount() const { return uint32_t(m_Parameters.size()); }
     uint32_t GetTechniqueCount() const { return m_Techniques; }
     uint32_t GetCommitCount() const { return m_Commits; }
+    uint32_t GetLostNotices() const { return m_LostNotices; }
+    uint32_t GetResetNotices() const { return m_ResetNotices; }
 
 private:
     friend HRESULT CreateMemoryEffect(ID3DXEffect** effect);
@@ -52,6 +65,8 @@ private:
 
     uint32_t m_Techniques = 1;
     uint32_t m_Commits = 0;
+    uint32_t m_LostNotices = 0;
+    uint32_t m_ResetNotices = 0;
     std::vector<std::unique_ptr<Parameter>> m_Parameters;  // a handle is its name's characters
 };
 

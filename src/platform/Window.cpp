@@ -13,6 +13,26 @@ int32_t Window::Show(int32_t command)
     return wasVisible ? 1 : 0;
 }
 
+void Window::GetClientRect(RECT* rect) const
+{
+    *rect = RECT();
+    rect->right = m_ClientWidth;
+    rect->bottom = m_ClientHeight;
+}
+
+// No frame of its own: the outer rectangle is the client area.
+void Window::GetWindowInfo(WINDOWINFO* info) const
+{
+    GetClientRect(&info->rcClient);
+    info->rcWindow = info->rcClient;
+}
+
+void Window::SetClientSize(int32_t width, int32_t height)
+{
+    m_ClientWidth = width;
+    m_ClientHeight = height;
+}
+
 namespace Platform {
 
 void RestoreDisplayMode() {}

@@ -1,5 +1,5 @@
-// Window: the stand-in for the game window (shown or hidden) and the display mode. The server
-// opens no window; a client-side window and tests make one.
+// Window: the stand-in for the game window (shown or hidden, its client area) and the display
+// mode. The server opens no window; a client-side window and tests make one.
 #pragma once
 #include <cstdint>
 
@@ -7,6 +7,19 @@ constexpr int32_t SW_HIDE = 0;
 constexpr int32_t SW_SHOWNORMAL = 1;
 constexpr int32_t SW_SHOW = 5;
 constexpr int32_t SW_MINIMIZE = 6;
+
+struct RECT {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
+// The window's outer rectangle and its client area, both in screen coordinates.
+struct WINDOWINFO {
+    RECT rcWindow;
+    RECT rcClient;
+};
 
 class Window {
 public:
@@ -19,10 +32,17 @@ public:
     bool IsMinimized() const { return m_Minimized; }
     int32_t GetShowCalls() const { return m_ShowCalls; }
 
+    // The client area from (0, 0); a test resizes the window as a user would drag its frame.
+    void GetClientRect(RECT* rect) const;
+    void GetWindowInfo(WINDOWINFO* info) const;
+    void SetClientSize(int32_t width, int32_t height);
+
 private:
     bool m_Visible = true;
     bool m_Minimized = false;
     int32_t m_ShowCalls = 0;
+    int32_t m_ClientWidth = 1024;
+    int32_t m_ClientHeight = 768;
 };
 
 namespace Platform {

@@ -1,5 +1,6 @@
 // The game's controller started the server's way on a copy of the sample game: what scripts and
-// the game data ask of it reaches the operations that carry it out, the game's damage included.
+// the game data ask of it reaches the operations that carry it out, the game's damage included,
+// and a client's lost device is recovered within the running level.
 #include "server/DedicatedServer.h"
 
 #include "base/ConfigFileReader.h"
@@ -17,6 +18,8 @@
 #include "script/ScriptValue.h"
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
+#include "game/ctrl/StateManager.h"
+#include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
 #include "support/SampleGame.h"
 #include "support/SampleServerGame.h"
@@ -224,4 +227,32 @@ TEST_F(SampleGameTest, DamageOutsideAnAttackReachesTheCreatureThroughTheFrame)
     DedicatedServer::RunFrames(*ctrl, 1);
     EXPECT_LT(drone->GetHealth(), health - 6.0f);
     EXPECT_GE(drone->GetHealth(), health - 10.0f);
+}
+
+// A client's device lost while a level runs: presenting fails, the surfaces come back, the
+// controller's render state is on the fresh device and its drawing is switched on again.
+TEST_F(SampleGameTest, ALostDeviceDuringALevelComesBackWithTheRenderState)
+{
+    Start();
+    ASSERT_FALSE(ctrl->GetVsdFile().IsEmpty());
+    g_WindowState = WindowStateFlags();
+    {
+        DeviceGfx client;
+        client.Gfx().SetLighting(0, 0);
+        client.Gfx().SetCullMode(1);
+        ctrl->RenderFrame();
+        EXPECT_TRUE(ctrl->PresentFrame());
+        client.Device().Lose(2);
+        EXPECT_FALSE(ctrl->PresentFrame());
+        EXPECT_EQ(ctrl->GetRenderFlag(), 1);
+        DWORD lighting = 1;
+        DWORD cull = 0;
+        client.Device().GetRenderState(D3DRS_LIGHTING, &lighting);
+        client.Device().GetRenderState(D3DRS_CULLMODE, &cull);
+        EXPECT_EQ(lighting, 0u);
+        EXPECT_EQ(cull, DWORD(D3DCULL_CW));
+        EXPECT_TRUE(ctrl->PresentFrame());
+        EXPECT_EQ(client.Journal().Count(D3D9Op::Present), 3);  // the lost one was asked too
+    }
+    g_Gfx = &gfx.gfx;  // the server's again, as the fixture made it
 }

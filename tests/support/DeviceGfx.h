@@ -1,6 +1,7 @@
-// DeviceGfx: a client's graphics object with a stand-in device, made from an adapter profile, and
-// the global one while it lives. At its end every stand-in object it made must be gone again: a
-// live count above the one at its start is a leak, one below it a double release.
+// DeviceGfx: a client's graphics object with a stand-in device, made from an adapter profile for
+// a window of the mode's size, and the global one while it lives. At its end every stand-in
+// object it made must be gone again: a live count above the one at its start is a leak, one below
+// it a double release.
 #pragma once
 #include "engine/gfx/DXC_Gfx.h"
 #include "platform/D3D9Adapter.h"
@@ -19,8 +20,9 @@ public:
         for (int k = 0; k < int(D3D9Kind::Count); k++)
             m_Live[k] = D3D9Object::GetLiveCount(D3D9Kind(k));
         InstallAdapterProfile(profile);
+        m_Window.SetClientSize(mode.width, mode.height);
         m_Gfx = std::make_unique<DXC_Gfx>();
-        m_Gfx->InitDisplay(nullptr, mode);
+        m_Gfx->InitDisplay(&m_Window, mode);
         g_Gfx = m_Gfx.get();
     }
     ~DeviceGfx()
@@ -37,9 +39,11 @@ public:
     DXC_Gfx& Gfx() { return *m_Gfx; }
     IDirect3DDevice9& Device() { return *m_Gfx->GetDevice(); }
     D3D9Journal& Journal() { return m_Gfx->GetDevice()->GetJournal(); }
+    Window& GetWindow() { return m_Window; }
 
 private:
     D3D9AdapterProfile m_Saved;
     int32_t m_Live[int(D3D9Kind::Count)] = {};
+    Window m_Window;  // outlives the graphics object
     std::unique_ptr<DXC_Gfx> m_Gfx;
 };

@@ -99,13 +99,13 @@ bool DXC_Gfx::IsMapTypeSupported(int32_t type) const
 
 bool DXC_Gfx::CheckFilePath(const char* fileName)
 {
-    if (!fileName)
+    if (!fileName || !fileName[0] || !fileName[1])  // too short to leave the game directory
         return true;
     if (fileName[0] == '\\' && fileName[1] == '\\') {
         Warning("Network file accessed: '%s'", fileName);
         return false;
     }
-    if ((fileName[0] != 0 && fileName[1] == ':') || fileName[0] == '\'' || fileName[0] == '/') {
+    if (fileName[1] == ':' || fileName[0] == '\\' || fileName[0] == '/') {
         Warning("Absolute file path: '%s'", fileName);
         return false;
     }

@@ -8,6 +8,10 @@
 //                          name lookup, resource keys
 //   DXC_GfxDisplay.cpp     the client's display set-up that makes the device, and the release of
 //                          the device objects
+//   DXC_GfxPresent.cpp     presentation parameters, capabilities, vertex processing of meshes and
+//                          the statistics (frame rate, texture and mesh memory)
+//   DXC_GfxReset.cpp       presenting a frame, the wait for a lost device, its reset and the
+//                          restore of the render state
 //   DXC_GfxStates.cpp      the render-state cache: raw state wrappers, cached setters, the stage
 //                          and sampler caches, nesting counters, clears, scene brackets, fill mode
 //                          and point sprites, streams, vertex processing and the invalidation
@@ -41,8 +45,10 @@
 #include "engine/gfx/DXC_Texture.h"
 #include "platform/D3D9Types.h"
 #include "platform/D3DXMath.h"
+#include "platform/Window.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class DXC_3dScene;
@@ -53,9 +59,9 @@ class File;
 class FileList;
 class IDirect3D9;
 class IDirect3DDevice9;
+class IDirect3DSurface9;
 class IDirect3DVertexBuffer9;
 class RTXLoader;
-class Window;
 
 // The display a client asks for (the server asks for none).
 struct DXC_DisplayMode {
@@ -65,7 +71,26 @@ struct DXC_DisplayMode {
     int32_t refreshRate = 0;  // full screen only
     D3DFORMAT format = D3DFMT_X8R8G8B8;
     int32_t zBufferBits = 24;  // 0, 16, 24 or 32
-    int32_t vsync = 1;
+    int32_t vsync = 1;         // -1 to 4
+    int32_t antialiasing = 0;  // 0 off; above 0 the quality wanted; below 0 the best there is
+};
+
+// One sample of the frame ring: the frame counter at a present and its time in seconds.
+struct DXC_FrameSample {
+    uint32_t frame = 0;
+    double time = 0.0;
+};
+
+// What the fixed-function replacement effect can do, as far as the vertex processing of a mesh
+// asks: capability bit 1 skins, bit 2 draws at all; the bones it skins; its shader-model word
+// (-1: it replaces every fixed-function draw).
+struct DXC_ReplacementEffect {
+    static constexpr uint32_t kCanSkin = 1u << 1;
+    static constexpr uint32_t kCanDraw = 1u << 2;
+    bool set = false;
+    uint32_t capabilities = 0;
+    int32_t boneLimit = 0;
+    int32_t shaderModel = 0;
 };
 
 // One video source that textures named ">>Video<n>" draw from.
@@ -103,6 +128,61 @@ public:
     int InitDisplay(Window* window, const DXC_DisplayMode& mode);
     // Every device object this object holds, then the device and the Direct3D interface.
     void ReleaseDeviceObjects();
+
+    // Presentation and capabilities (DXC_GfxPresent.cpp). The parameters follow the display
+    // settings; a depth buffer the adapter refuses falls back from 32 to 24 to 16 bits (16 refused
+    // is an error), antialiasing is lowered to what the adapter offers.
+    void BuildPresentParameters();
+    // -1 and 1 every retrace, 0 at once, 2 to 4 every n-th retrace; anything else is an error.
+    void SetVSync(int32_t setting);
+    // The screen rectangle (0, 0, client width, client height) and the stored client rectangle,
+    // from the window's information.
+    void UpdateWindowRect();
+    // The device's capabilities; without a device the adapter's for the hardware device type.
+    void GetDeviceCaps(D3DCAPS9& out);
+    uint32_t GetPixelShaderVersion();
+    // How a mesh of the vertex format is drawn: 0 not at all, 1 by fixed-function hardware, 2 by
+    // the replacement effect.
+    int32_t CheckVertexProcessing(uint32_t vertexFormat, int32_t blendIndex, bool needsEffect);
+    int32_t GetTextureManagerCount() { return textureManager.GetCount(); }
+    int32_t GetMeshManagerCount() { return meshManager.GetCount(); }
+    // Bytes of every mip level of every texture and of every mesh's vertices and indices.
+    int32_t GetTextureMemory();
+    int32_t GetMeshMemory();
+    int32_t GetTextureCount() const { return textureCount; }
+    void GetResolution(int32_t& width, int32_t& height) const
+    {
+        width = displayWidth;
+        height = displayHeight;
+    }
+    Window* GetWindowHandle(Window** out = nullptr) const
+    {
+        if (out)
+            *out = window;
+        return window;
+    }
+    int32_t GetShaderCapsWord() const { return shaderCapsWord; }
+    // The importer's environment map, the one text of a scene it keeps for the caller.
+    void GetImporterName(String& out) const;
+    const RECT& GetScreenRect() const { return screenRect; }
+
+    // Presenting and device loss (DXC_GfxReset.cpp). Present: 1 when the frame was shown, 0 when
+    // the device was reset instead (a lost device, a driver fault or a resized window).
+    int Present();
+    // Waits while the device is lost, releases what lives in the default pool, resets the device
+    // with fresh presentation parameters (a window rectangle of four words replaces the stored
+    // one; vsync -1 keeps their interval, 0 to 4 chooses one) and restores the render state.
+    int ResetDevice(const int32_t* windowRectangle, int32_t vsyncNumber);
+    // Sends the render state the program asked for again, through the cached setters: after a
+    // reset, and when the controller hands its state over.
+    void RestoreRenderState();
+    // What runs the thread's pending window messages while a lost device is waited for: the
+    // main loop that owns them registers it (owner), and takes it away again with a null pump;
+    // a null pump of another owner changes nothing.
+    static void SetMessagePump(std::function<void()> pump, const void* owner);
+    // Frames per second over about the last second of presents; 0 with fewer than two samples.
+    float GetFPS() const;
+
     IDirect3D9* GetDirect3D() const { return d3d; }
     IDirect3DDevice9* GetDevice() const { return device; }
 
@@ -122,8 +202,6 @@ public:
         (void)scene;
         return false;
     }
-    // Frames shown in about the last second; without a device none is ever shown.
-    float GetFPS() const { return 0.0f; }
     bool HasDevice() const { return initialised != 0; }
     D3DFORMAT GetBackBufferFormat() const { return backBufferFormat; }
     // In dedicated mode only diffuse maps (1); otherwise types 3, 5 and 2 with 6 need their flags.
@@ -215,7 +293,6 @@ public:
     // Quality settings and device queries (DXC_GfxRenderer.cpp). Without a device every query
     // answers as for a device that can do nothing: no shader level, no texture format, no
     // anisotropic filtering, no device memory.
-    const D3DCAPS9& GetDeviceCaps() const { return caps; }
     // Textures whose width or height reaches the size are loaded at half size; 0 never.
     void SetTextureDownsize(int32_t size) { maxTextureSize = size; }
     void SetMaxTextureSize(int32_t size) { maxTextureSize = size; }
@@ -241,8 +318,8 @@ public:
     // An off-screen surface made by the device (format -1: the back buffer's), in system memory
     // or the default pool, registered unnamed with the surface manager. Returns 1.
     int CreateSurface(DXC_Surface* surface, int32_t width, int32_t height, int32_t format, bool systemMemory);
-    // Bytes of texture memory the device offers.
-    uint32_t GetAvailableTextureMem() const { return 0; }
+    // Bytes of texture memory the device offers; none without one.
+    uint32_t GetAvailableTextureMem();
     // Pixel shaders of the advanced (2.0) and the basic (1.1) level.
     bool HasAdvancedShaders() const { return advancedShaders != 0; }
     bool HasBasicShaders() const { return basicShaders != 0; }
@@ -369,7 +446,34 @@ public:
     bool allowMapType3 = true;
     bool allowMapType5 = true;
     bool allowMapTypes2And6 = true;
-    int32_t textureCount = 0;
+    int32_t textureCount = 0;  // textures made; a reset lowers it by the default-pool ones it releases
+
+    // Presentation settings and what the adapter was found to take.
+    int32_t zBufferBits = 24;  // after the fallbacks
+    int32_t antialiasing = 0;
+    D3DFORMAT adapterFormat = D3DFMT_X8R8G8B8;
+    RECT clientRect;  // the window's client area at the last check
+    RECT screenRect;
+    int32_t windowRect[4] = {};
+    IDirect3DSurface9* renderTargetSlots[2] = {};  // one reference each
+    IDirect3DSurface9* depthStencilSlots[2] = {};
+
+    // Frame statistics: a sample at most every sixtieth of a second, so the ring covers at least
+    // the last second.
+    static constexpr int32_t kFrameRing = 60;
+    DXC_FrameSample frameRing[kFrameRing];
+    int32_t frameRingPos = 0;
+    int32_t frameSamples = 0;  // filled entries, up to kFrameRing
+    uint32_t frameCounter = 0;
+    double lastPresentTime = 0.0;
+    int32_t trianglesDrawn = 0;  // per frame
+    int32_t drawCalls = 0;
+
+    // Vertex processing of meshes.
+    DXC_ReplacementEffect replacementEffect;
+    int32_t indexedBlending = 1;   // 0: meshes with indexed blending are not drawn
+    int32_t blendIndexLimit = -1;  // the highest blend index allowed; -1 none
+    int32_t shaderCapsWord = -1;
 
 private:
     // Registers the file name when a register is kept, and opens the file whole for reading.
@@ -389,6 +493,11 @@ private:
     int SetAddressMode(int32_t mode, int32_t stage, D3DSAMPLERSTATETYPE type, int32_t& cached,
                        int32_t& requested, const char* warning);
     int ClearDevice(DWORD flags, uint32_t color, float z, DWORD stencil, const D3DRECT* rect, const char* message);
+    // The reset's halves: what lives in the default pool goes, and the device's own surfaces come
+    // back once it is reset.
+    void ReleaseDefaultPool();
+    void FetchDeviceSurfaces();
+    void ReleaseSurfaceSlots();
 
     String texts[2];  // settled by the operations that use them
     CFileValidator textureFiles;

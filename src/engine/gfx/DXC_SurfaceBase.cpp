@@ -34,10 +34,14 @@ int DXC_Surface::GetSize(int32_t& w, int32_t& h) const
 void DXC_Surface::Release()
 {
     if (surface) {
-        // shared through a manager: only the last holder releases the platform surface
+        // Shared through a manager: only the last holder releases the platform surface, and it
+        // releases the manager's, which a device reset may have released already.
+        IDirect3DSurface9* held = surface;
+        if (resourceManager && resourceId >= 0)
+            held = static_cast<IDirect3DSurface9*>(resourceManager->GetResource(resourceId));
         const bool last = !resourceManager || resourceManager->Unacquire(resourceId) == 1;
-        if (last)
-            surface->Release();
+        if (last && held)
+            held->Release();
     }
     surface = nullptr;
     device = nullptr;

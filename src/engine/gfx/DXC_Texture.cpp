@@ -316,8 +316,12 @@ void DXC_Texture::UpdateDesc()
 
 void DXC_Texture::GiveBack(int32_t& id, IDirect3DTexture9*& texture)
 {
-    if (id >= 0 && resourceManager && resourceManager->Unacquire(id) == 1 && texture)
-        texture->Release();
+    if (id >= 0 && resourceManager) {
+        // The manager's object, not the one held: a device reset may have released it already.
+        auto* current = static_cast<IDirect3DTexture9*>(resourceManager->GetResource(id));
+        if (resourceManager->Unacquire(id) == 1 && current)
+            current->Release();
+    }
     id = -1;
     texture = nullptr;
 }

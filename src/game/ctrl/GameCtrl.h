@@ -1035,6 +1035,13 @@ public:
     void RequestScreenshot(const char* fileName, int32_t frames);
     // Once per drawn frame: the countdown ends at -1.
     void TakePendingScreenshot();
+    // Once per drawn frame: presents it unless frames are held or the window is hidden (each
+    // such frame lowers the hold counter). False when presenting failed and the surfaces were
+    // made again.
+    bool PresentFrame();
+    uint32_t GetDrawnFrames() const { return m_DrawnFrames; }
+    int32_t GetRenderFlag() const { return m_RenderFlag; }
+    int32_t GetNotedTextureMemory() const { return m_TextureMemory; }
     float GetCameraStartPitch() const { return m_CameraPitch[0]; }
     float GetCameraStartDistance() const { return m_CameraDistance[0]; }
 
@@ -1430,6 +1437,8 @@ protected:
     float m_BumpStrength = 1.0f;
     int32_t m_TextureStageLimit = 4;
     int32_t m_ScreenshotCountdown = -1;
+    uint32_t m_DrawnFrames = 0;
+    int32_t m_TextureMemory = 0;  // noted at each drawn frame
     String m_LoadingScreenName;
     String m_LoadingScreenFile;  // the picture file the name led to
     String m_ScreenshotFile;

@@ -6,6 +6,7 @@
 
 #include "base/SoundManager.h"
 #include "base/Timer.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "game/ctrl/ProfilingTimes.h"
 #include "platform/MemoryStatus.h"
 
@@ -156,10 +157,13 @@ void GameCtrl::DumpSystemInfo()
     AddLine(page, "CPU mem used: %i kb", int32_t(memory.processResident >> 10));
     AddLine(page, "CPU mem avail: %i kb (%i %%)", int32_t((memory.availablePhysical + 512u) >> 10),
             100 - memory.memoryLoad);
-    // The graphics figures: the server loads no textures or meshes into a device.
-    AddLine(page, "texture mem avail: %i MB", 0);
-    AddLine(page, "textures in mem: %i / %i MB, loaded: %i", 0, 0, 0);
-    AddLine(page, "meshes in mem: %i / %i KB", 0, 0);
+    // The graphics figures; the server keeps only what the simulation needs of scenes.
+    DXC_Gfx* gfx = g_Gfx;
+    AddLine(page, "texture mem avail: %i MB", gfx ? int32_t(gfx->GetAvailableTextureMem() >> 20) : 0);
+    AddLine(page, "textures in mem: %i / %i MB, loaded: %i", gfx ? gfx->GetTextureManagerCount() : 0,
+            gfx ? gfx->GetTextureMemory() >> 20 : 0, gfx ? gfx->GetTextureCount() : 0);
+    AddLine(page, "meshes in mem: %i / %i KB", gfx ? gfx->GetMeshManagerCount() : 0,
+            gfx ? gfx->GetMeshMemory() >> 10 : 0);
     SoundManager* sound = SoundManager::GetSingletonPtr();
     AddLine(page, "sound in mem: %i / %i MB", CountLoadedSounds(),
             sound && sound->GetDevice() ? sound->GetMemoryUsage() >> 20 : 0);

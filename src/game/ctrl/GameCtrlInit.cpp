@@ -1,11 +1,15 @@
 // GameCtrl: "Engine init" and "Game init" of the start-up, the field of view by the screen's
-// aspect, the screen size and the loading-screen picture.
+// aspect, the screen size, the loading-screen picture, and presenting each drawn frame with the
+// recovery of lost surfaces.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/File.h"
 #include "base/GameOptions.h"
 #include "base/Log.h"
+#include "base/Timer.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "game/ctrl/ProfilingTimes.h"
+#include "game/ctrl/StateManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,9 +39,12 @@ void GameCtrl::Init()
     Log::Write("Shaders loaded");
 
     D3DCAPS9 caps;
-    if (g_Gfx && g_Gfx->HasDevice())
-        caps = g_Gfx->GetDeviceCaps();
-    if ((caps.PixelShaderVersion & 0xFFFFu) < kPixelShader11) {  // no device: version 0
+    uint32_t pixelShader = 0;  // no device: version 0
+    if (g_Gfx && g_Gfx->HasDevice()) {
+        g_Gfx->GetDeviceCaps(caps);
+        pixelShader = g_Gfx->GetPixelShaderVersion();
+    }
+    if ((pixelShader & 0xFFFFu) < kPixelShader11) {
         m_BumpMapping = 0;
         Log::Write("No bump map support");
     } else {
@@ -72,6 +79,8 @@ void GameCtrl::Init()
     m_CameraDistance[0] = m_CameraDistance[1] = g_Options.maxCamHeight;
 
     const bool dedicated = IsDedicated();
+    if (g_Gfx && g_Gfx->HasDevice())
+        g_Gfx->RestoreRenderState();  // the controller's render state, on the device from the start
     if (g_Gfx)
         g_Gfx->SetDedicatedMode(dedicated ? 1 : 0);
     if (dedicated) {  // nothing is drawn: no bump maps, no compressed floor textures
@@ -115,8 +124,39 @@ void GameCtrl::LoadLoadingScreen(const char* name)
 void GameCtrl::RecreateSurfaces()
 {
     Log::Write("RecreateSurfaces");
+    if (!m_VsdFile.IsEmpty()) {  // a level is loaded: its render state goes back on the device
+        if (g_Gfx && g_Gfx->HasDevice())
+            g_Gfx->RestoreRenderState();
+        m_RenderFlag = 1;
+    }
     m_PrevFrameStartTime = -1.0;
     UpdateFieldOfView();
+}
+
+// A hidden window takes the hold counter below 0 frame by frame. The first frame shown again
+// clears that, so that neither presenting nor the auto-save, which waits for a counter of 0,
+// stays held for ever after the window was minimised.
+bool GameCtrl::PresentFrame()
+{
+    m_TextureMemory = g_Gfx ? g_Gfx->GetTextureMemory() : 0;
+    const Window* window = g_Gfx ? g_Gfx->GetWindowHandle() : nullptr;
+    const bool hidden = g_WindowState.windowVisible == 0 || (window && !window->IsVisible());
+    bool result = true;
+    if (m_HoldCounter > 0 || hidden) {
+        --m_HoldCounter;
+    } else {
+        m_HoldCounter = 0;
+        const double start = Timer::GetTime();
+        if (g_Gfx && g_WindowState.quitRequested == 0 && !g_Gfx->Present()) {  // a destroyed window shows nothing
+            ReadScreenSize();
+            RecreateSurfaces();
+            result = false;
+        }
+        if (m_TextViewers[kProfilingViewer].IsOpen())
+            g_ProfilingTimes[kProfilePresent] = Timer::GetTime() - start;
+    }
+    ++m_DrawnFrames;
+    return result;
 }
 
 void GameCtrl::RequestScreenshot(const char* fileName, int32_t frames)

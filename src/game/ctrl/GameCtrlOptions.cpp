@@ -116,7 +116,7 @@ struct Renderer {
     {
         if (!g_Gfx)
             return;
-        caps = g_Gfx->GetDeviceCaps();
+        g_Gfx->GetDeviceCaps(caps);  // without a device the adapter's answers
         advancedShaders = g_Gfx->HasAdvancedShaders();
         basicShaders = g_Gfx->HasBasicShaders();
         deviceMemory = g_Gfx->GetAvailableTextureMem();

@@ -3,6 +3,7 @@
 #include "game/ctrl/StateManager.h"
 
 #include "base/Timer.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "platform/Window.h"
 
 #include <algorithm>
@@ -10,9 +11,15 @@
 
 WindowStateFlags g_WindowState;
 
-StateManager::StateManager() { CopyName32(this, "StateManager"); }
+// The wait for a lost graphics device takes this loop's window messages: there is one queue per
+// thread, whoever waits on it.
+StateManager::StateManager()
+{
+    CopyName32(this, "StateManager");
+    DXC_Gfx::SetMessagePump([this] { PumpMessages(true); }, this);
+}
 
-StateManager::~StateManager() = default;
+StateManager::~StateManager() { DXC_Gfx::SetMessagePump(nullptr, this); }
 
 void StateManager::OnSkippedTime(double seconds) { (void)seconds; }
 

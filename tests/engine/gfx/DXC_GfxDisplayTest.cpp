@@ -6,25 +6,9 @@
 #include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
 #include "support/ScopedGfx.h"
+#include "support/ScopedProfile.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-// Installs a profile for the graphics objects built while it lives.
-class ScopedProfile {
-public:
-    explicit ScopedProfile(const D3D9AdapterProfile& profile) : m_Saved(GetInstalledAdapterProfile())
-    {
-        InstallAdapterProfile(profile);
-    }
-    ~ScopedProfile() { InstallAdapterProfile(m_Saved); }
-
-private:
-    D3D9AdapterProfile m_Saved;
-};
-
-}  // namespace
 
 TEST(DXC_GfxDisplay, BuiltWithTheAdapterAndNoDevice)
 {
@@ -97,7 +81,9 @@ TEST(DXC_GfxDisplay, ClientSetUpMakesTheDevice)
     ScopedProfile headless{D3D9AdapterProfile()};
     ScopedGfx second;
     EXPECT_EQ(DxcErrorOf([&] { second.gfx.InitDisplay(nullptr, mode); }), "Invalid Z-buffer: 12");
-    mode.zBufferBits = 16;  // the server's adapter has no display
+    mode.zBufferBits = 16;  // the server's adapter has no display, and no depth format either
+    EXPECT_EQ(DxcErrorOf([&] { second.gfx.InitDisplay(nullptr, mode); }), "No depth buffer available");
+    mode.zBufferBits = 0;
     EXPECT_EQ(DxcErrorOf([&] { second.gfx.InitDisplay(nullptr, mode); }),
               "CreateDevice failed: D3DERR_NOTAVAILABLE");
 }

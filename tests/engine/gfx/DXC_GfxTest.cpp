@@ -90,10 +90,11 @@ TEST(DXC_Gfx, PathCheck)
         {"\\\\server\\share\\a.3sc", false},  // network file
         {"c:\\games\\a.3sc", false},          // absolute
         {"/tmp/a.3sc", false},
-        {"'quoted'", false},
-        {"\\single.3sc", true},
+        {"\\single.3sc", false},  // the root of the drive
+        {"'quoted'", true},
         {"", true},
         {"a", true},
+        {"\\", true},  // one character
     };
     DXC_Gfx gfx;
     for (const Case& c : cases)

@@ -1,8 +1,11 @@
 // GameCtrl start-up: the steps of "Game init" in their order, what the dedicated server switches
-// off, the field of view by the screen's aspect and the loading-screen picture.
+// off, the field of view by the screen's aspect, the loading-screen picture, and presenting the
+// drawn frames with the recovery of a lost device.
 #include "game/ctrl/GameCtrl.h"
 
 #include "GameCtrlTestSupport.h"
+#include "game/ctrl/StateManager.h"
+#include "support/DeviceGfx.h"
 #include "support/LogCapture.h"
 #include "support/ScopedGfx.h"
 #include "support/TestClock.h"
@@ -188,4 +191,50 @@ TEST(GameCtrlInitTest, RecreateSurfacesRestartsFrameTime)
     clock.Advance(0.05);
     ctrl.RenderFrame();
     EXPECT_FLOAT_EQ(g_LastFrameTime, 0.0f);
+}
+
+// Frames held by the controller and frames of a hidden window are not presented; each lowers the
+// hold counter, a hidden window's below 0 until the window shows again. A present that fails
+// (the device was lost) has the surfaces made again, so the next frame time is 0.
+TEST(GameCtrlInitTest, PresentFrameHoldsHidesAndRecovers)
+{
+    ScopedGameConfig config;
+    ScopedScreen screen(1024, 768);
+    g_WindowState = WindowStateFlags();
+    TestClock clock;
+    DeviceGfx fixture;
+    D3D9Journal& journal = fixture.Journal();
+    GameCtrl ctrl;
+    ctrl.HoldFrames(2);
+    const struct Step {
+        int32_t show;  // -1: leave the window as it is
+        bool result;
+        int32_t holdAfter;
+        int32_t presents;
+    } steps[] = {
+        {-1, true, 1, 0}, {-1, true, 0, 0}, {-1, true, 0, 1},                  // a hold of 2
+        {SW_MINIMIZE, true, -1, 1}, {-1, true, -2, 1}, {SW_SHOW, true, 0, 2},  // hidden twice
+    };
+    for (const Step& step : steps) {
+        if (step.show >= 0)
+            fixture.GetWindow().Show(step.show);
+        EXPECT_EQ(ctrl.PresentFrame(), step.result);
+        EXPECT_EQ(ctrl.GetHoldCounter(), step.holdAfter);
+        EXPECT_EQ(journal.Count(D3D9Op::Present), step.presents);
+    }
+    EXPECT_EQ(ctrl.GetDrawnFrames(), 6u);
+
+    ctrl.RenderFrame();
+    clock.Advance(0.05);
+    fixture.Device().Lose(1);
+    {
+        LogCapture log;
+        EXPECT_FALSE(ctrl.PresentFrame());
+        EXPECT_EQ(log.Count("RecreateSurfaces"), 1);
+    }
+    EXPECT_EQ(journal.Count(D3D9Op::Reset), 1);
+    EXPECT_EQ(ctrl.GetRenderFlag(), 0);  // no level: nothing to restore
+    ctrl.RenderFrame();
+    EXPECT_FLOAT_EQ(g_LastFrameTime, 0.0f);
+    EXPECT_TRUE(ctrl.PresentFrame());
 }

@@ -1,7 +1,9 @@
 // StateManager: the loop's pacing and time steps on a test clock, state changes, the message pump
-// with a destroyed or minimised window, draw suppression and the frame limits.
+// with a destroyed or minimised window, draw suppression, the frame limits, and the messages taken
+// while a lost graphics device is waited for.
 #include "game/ctrl/StateManager.h"
 
+#include "support/DeviceGfx.h"
 #include "support/LogCapture.h"
 #include "support/TestClock.h"
 
@@ -245,4 +247,20 @@ TEST_F(StateManagerTest, FrameLimitsRefuseRatesThatCannotPace)
         EXPECT_EQ(manager.GetMaxFPS(), c.taken ? c.maximum : 200.0);
         EXPECT_EQ(log.Count("Invalid frame rate limits"), c.taken ? 0 : 1);
     }
+}
+
+// While the graphics object waits for a lost device it takes this loop's window messages: one
+// posted meanwhile is handled before the device is back, without the loop running.
+TEST_F(StateManagerTest, LostDeviceWaitTakesTheLoopsMessages)
+{
+    TestClock clock;
+    RecordingStateManager manager;
+    DeviceGfx client;
+    manager.Post(WM_ACTIVATEAPP, 0);
+    client.Device().Lose(2);
+    EXPECT_EQ(client.Gfx().Present(), 0);
+    EXPECT_TRUE(manager.GetMessageQueue().IsEmpty());
+    EXPECT_EQ(g_WindowState.appActive, 0);
+    EXPECT_EQ(manager.calls, std::vector<std::string>{"deactivate"});
+    EXPECT_TRUE(manager.steps.empty());
 }
