@@ -45,6 +45,21 @@ DataCtrl& Ctrl()
     return ctrl;
 }
 
+// A file, the loader that reads it and the elements made from what it read.
+struct DataFile {
+    const char* name;
+    void (GameCtrl::*load)();
+    const char* const* made;
+    size_t madeCount;
+};
+const DataFile kFiles[] = {
+    {"cfg/experience.cfg", &GameCtrl::LoadExperience, nullptr, 0},
+    {"cfg/sounds.cfg", &GameCtrl::LoadSounds, nullptr, 0},
+    {"cfg/debugScripts.cfg", &GameCtrl::LoadDebugScripts, nullptr, 0},  // the sample has none
+    {"cfg/3dobjs.cfg", &GameCtrl::Open3dObjs, kObjects, std::size(kObjects)},
+    {"cfg/3dCreatures.cfg", &GameCtrl::LoadCreatureDefinitions, kCreatures, std::size(kCreatures)},
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -53,44 +68,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     DataCtrl& ctrl = Ctrl();
     Fuzz::SampleGameCopy& game = Fuzz::SampleGame();
-    const uint8_t* text = data + 1;
-    const size_t length = size - 1;
-    switch (data[0] % 6) {
-    case 0:
-        game.Write("cfg/experience.cfg", text, length);
-        Fuzz::Guarded([&] { ctrl.LoadExperience(); });
-        game.Restore("cfg/experience.cfg");
-        break;
-    case 1:
-        game.Write("cfg/sounds.cfg", text, length);
-        Fuzz::Guarded([&] { ctrl.LoadSounds(); });
-        game.Restore("cfg/sounds.cfg");
-        Fuzz::Guarded([&] { ctrl.LoadSounds(); });
-        break;
-    case 2:
-        game.Write("cfg/debugScripts.cfg", text, length);
-        Fuzz::Guarded([&] { ctrl.LoadDebugScripts(); });
-        break;
-    case 3:
-        game.Write("cfg/3dobjs.cfg", text, length);
-        Fuzz::Guarded([&] { ctrl.Open3dObjs(); });
-        ctrl.MakeAndRemove(kObjects, std::size(kObjects));
-        game.Restore("cfg/3dobjs.cfg");
-        Fuzz::Guarded([&] { ctrl.Open3dObjs(); });
-        break;
-    case 4:
-        game.Write("cfg/3dCreatures.cfg", text, length);
-        Fuzz::Guarded([&] { ctrl.LoadCreatureDefinitions(); });
-        ctrl.MakeAndRemove(kCreatures, std::size(kCreatures));
-        game.Restore("cfg/3dCreatures.cfg");
-        Fuzz::Guarded([&] { ctrl.LoadCreatureDefinitions(); });
-        break;
-    default: {
-        game.Write("meshes/fuzz.ifl", text, length);
+    const size_t pick = data[0] % (std::size(kFiles) + 1);
+    if (pick == std::size(kFiles)) {  // a texture list
+        game.Write("meshes/fuzz.ifl", data + 1, size - 1);
         DXC_Texture texture;
         Fuzz::GuardedWithScenes([&] { g_Gfx->LoadTexture(&texture, "meshes\\fuzz.ifl", 0, 0, 0, 0); });
-        break;
+        return 0;
     }
-    }
+    const DataFile& file = kFiles[pick];
+    game.Write(file.name, data + 1, size - 1);
+    Fuzz::Guarded([&] { (ctrl.*file.load)(); });
+    ctrl.MakeAndRemove(file.made, file.madeCount);
+    game.Restore(file.name);
+    Fuzz::Guarded([&] { (ctrl.*file.load)(); });
     return 0;
 }
