@@ -9,6 +9,8 @@
 // the input is written to "fuzz-failure-<target>-<n>" in the working directory.
 #include "FuzzTarget.h"
 
+#include "base/DXC_Base.h"
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -30,6 +32,7 @@ constexpr size_t kMaxGrowth = 1 << 16;  // a mutation never makes an input large
 constexpr size_t kAllTruncationsUpTo = 512;
 
 struct Current {
+    std::filesystem::path dir;  // where the run started: a target may change the working directory
     std::string target;
     std::string label;
     const Bytes* input = nullptr;
@@ -41,7 +44,8 @@ void SaveInput()
 {
     if (!g_Current.input)
         return;
-    std::string name = "fuzz-failure-" + g_Current.target + "-" + std::to_string(g_Current.saved++);
+    const std::string name =
+        (g_Current.dir / ("fuzz-failure-" + g_Current.target + "-" + std::to_string(g_Current.saved++))).string();
     std::ofstream(name, std::ios::binary)
         .write(reinterpret_cast<const char*>(g_Current.input->data()), std::streamsize(g_Current.input->size()));
     std::fprintf(stderr, "failing input: %s, written to %s\n", g_Current.label.c_str(), name.c_str());
@@ -163,6 +167,13 @@ struct Tally {
     int32_t failed = 0;
 };
 
+void Escaped(Tally& tally, const char* what)
+{
+    tally.failed++;
+    std::fprintf(stderr, "exception escaped the target: %s\n", what);
+    SaveInput();
+}
+
 void RunOne(const Bytes& input, const std::string& label, Tally& tally)
 {
     g_Current.input = &input;
@@ -170,10 +181,12 @@ void RunOne(const Bytes& input, const std::string& label, Tally& tally)
     try {
         LLVMFuzzerTestOneInput(input.data(), input.size());
         tally.passed++;
-    } catch (...) {  // the run goes on so that one report lists every escaping input
-        tally.failed++;
-        std::fprintf(stderr, "exception escaped the target\n");
-        SaveInput();
+    } catch (const ErrorMsg& error) {  // the run goes on so that one report lists every escaping input
+        Escaped(tally, error.message);
+    } catch (const DXC_Error& error) {
+        Escaped(tally, error.message);
+    } catch (...) {
+        Escaped(tally, "not an error record of the system");
     }
     g_Current.input = nullptr;
 }
@@ -199,7 +212,8 @@ int main(int argc, char** argv)
         __sanitizer_set_death_callback(OnSanitizerDeath);
     std::signal(SIGILL, OnFatalSignal);
     std::signal(SIGABRT, OnFatalSignal);
-    const std::filesystem::path where = argv[1];
+    g_Current.dir = std::filesystem::current_path();
+    const std::filesystem::path where = std::filesystem::absolute(argv[1]);
     g_Current.target = where.filename().string();
     Tally tally;
 

@@ -1,10 +1,9 @@
 // FuzzScriptRun: a whole fuzzed script run on the calling thread, twice, with the same outcome
 // and the same global variables both times.
 //
-// A script may rightly run forever or fill memory, so only scripts whose work is bounded by their
-// length are run: no loops, no script functions (no recursion), a few string-growing operations
-// (each may double a text), array sizes given by small literals or by at most a few variables.
-// "include" and "LoadString" are spelled otherwise, so no file is read.
+// Only scripts whose work is bounded by their length are run (FuzzBoundedScript.h); "include" and
+// "LoadString" are spelled otherwise, so no file is read.
+#include "FuzzBoundedScript.h"
 #include "FuzzTarget.h"
 
 #include "base/Random.h"
@@ -18,10 +17,6 @@
 
 namespace {
 
-constexpr int32_t kMaxGrowingOperations = 6;  // "+", "+=" and character replacements
-constexpr int32_t kMaxLiteralSize = 4096;     // elements of an array sized by a literal
-constexpr int32_t kMaxNamedSizes = 4;         // arrays sized by a variable (at most 1 << 20 each)
-
 // Names no scope holds: reads give Int 1, calls Int 0, assignments go nowhere.
 ScriptValue* GetGameVariable(ScriptValue* result, const char*, int32_t)
 {
@@ -34,51 +29,6 @@ ScriptValue* CallGameFunction(ScriptValue* result, const char*, ScriptValue*, in
     return result;
 }
 void SetGameVariable(const char*, int32_t, ScriptValue*) {}
-
-struct Token {
-    int32_t code;
-    std::string text;
-};
-
-bool IsName(int32_t code) { return code == kTokenName || code == kTokenCall || code == kTokenIndexed; }
-
-// True when the script's work is bounded by its length (see above).
-bool IsBounded(ScriptReader& reader)
-{
-    std::vector<Token> tokens;
-    String token;
-    reader.SetReadPos(0);
-    for (int32_t code; (code = reader.GetToken(token)) != kTokenEnd;)
-        tokens.push_back(Token{code, std::string(token.c_str(), size_t(token.GetLength()))});
-    reader.SetReadPos(0);
-
-    int32_t growing = 0;
-    int32_t namedSizes = 0;
-    for (size_t i = 0; i < tokens.size(); i++) {
-        const Token& t = tokens[i];
-        const int32_t keyword = IsName(t.code) ? ScriptReader::GetKeyword(t.text.c_str()) : kKeyNone;
-        if (keyword == kKeyWhile || keyword == kKeyFor || keyword == kKeyDo)
-            return false;
-        const bool typeName = keyword >= kKeyInt && keyword <= kKeyVoid && t.code == kTokenName;
-        if (typeName && i + 1 < tokens.size() && tokens[i + 1].code == kTokenCall)
-            return false;  // a function declaration
-        if (t.code == kTokenOperator &&
-            (t.text == "+" || t.text == "+=" || (t.text == "=" && i > 0 && tokens[i - 1].text == "]")))
-            growing++;
-        if (t.code == kTokenIndexed) {
-            if (i + 3 >= tokens.size() || tokens[i + 1].text != "[" || tokens[i + 3].text != "]")
-                return false;
-            const Token& size = tokens[i + 2];
-            if (size.code == kTokenNumber) {
-                if (std::strtod(size.text.c_str(), nullptr) > kMaxLiteralSize)
-                    return false;
-            } else if (size.code != kTokenName || ++namedSizes > kMaxNamedSizes) {
-                return false;
-            }
-        }
-    }
-    return growing <= kMaxGrowingOperations;
-}
 
 struct Outcome {
     int32_t type = -1;
@@ -125,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     callbacks.callFunction = CallGameFunction;
     callbacks.setVariable = SetGameVariable;
     reader.SetGameCallbacks(callbacks);
-    if (!IsBounded(reader))
+    if (!Fuzz::IsBounded(reader))
         return 0;
 
     const Outcome first = RunOnce(reader);

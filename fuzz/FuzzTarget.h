@@ -5,6 +5,7 @@
 #pragma once
 #include "base/ByteReader.h"
 #include "base/ConfigFileReader.h"
+#include "base/DXC_Base.h"
 #include "base/ErrorClass.h"
 #include "base/File.h"
 #include "base/ErrorClass.h"
@@ -96,6 +97,17 @@ template <class Read> void Guarded(Read read)
     try {
         read();
     } catch (const ErrorMsg&) {
+    }
+}
+
+// The same for a path that loads scene files: the graphics object reports a missing or damaged
+// one as DXC_Error.
+template <class Read> void GuardedWithScenes(Read read)
+{
+    try {
+        read();
+    } catch (const ErrorMsg&) {
+    } catch (const DXC_Error&) {
     }
 }
 

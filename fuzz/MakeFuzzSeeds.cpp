@@ -2,6 +2,8 @@
 // system's own writers, into <directory>/<target>/. Inputs kept from found faults ("crash-*")
 // and the seeds of the text formats (configuration files, constants, scripts) are written by
 // hand and left alone. Run: build the target fuzz_seeds.
+#include "MakeGameFuzzSeeds.h"
+
 #include "base/BezierSpline.h"
 #include "base/ConfigFileReader.h"
 #include "base/File.h"
@@ -744,5 +746,6 @@ int main(int argc, char** argv)
     GameFrames();
     ClientDispatch();
     DdsImage();
+    MakeGameFuzzSeeds(Put);
     return 0;
 }

@@ -341,7 +341,8 @@ private:
     bool DeferCurrentMessage();
     void DispatchGuarded(const GamePacketHeader& header);
     // Received data raised an error while it was applied: the link ends with its text.
-    void CloseAfterError(const char* what, const ErrorMsg& error);
+    void CloseAfterError(const char* what, const char* message);
+    void CloseAfterMessageError(const GamePacketHeader& header, const char* message);
     void WatchSyncStall();
     bool WaitForConnectReply(int32_t tcp, double startTime, double timeout, uint8_t* reply, int32_t* reason);
     int32_t m_StallSyncs = -1;

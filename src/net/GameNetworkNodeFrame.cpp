@@ -3,6 +3,8 @@
 // and the slew of the game clock toward the server's.
 #include "net/GameNetworkNode.h"
 
+#include "base/DXC_Base.h"
+#include "base/ErrorClass.h"
 #include "base/Log.h"
 #include "base/Timer.h"
 
@@ -23,7 +25,9 @@ int32_t GameNetworkNode::UpdateFrame(float frameTime)
         try {  // the level and its values came from the server
             LoadReceivedLevel();
         } catch (const ErrorMsg& error) {
-            CloseAfterError("level load", error);
+            CloseAfterError("level load", error.message);
+        } catch (const DXC_Error& error) {  // a damaged scene file of the level
+            CloseAfterError("level load", error.message);
         }
     } else
         result = GameCtrl::UpdateFrame(frameTime);
@@ -165,15 +169,22 @@ void GameNetworkNode::DispatchGuarded(const GamePacketHeader& header)
     try {
         DispatchMessage(header);
     } catch (const ErrorMsg& error) {
-        char what[32];
-        std::snprintf(what, sizeof what, "message 0x%04X", header.id);
-        CloseAfterError(what, error);
+        CloseAfterMessageError(header, error.message);
+    } catch (const DXC_Error& error) {  // a damaged scene file of an element the message made
+        CloseAfterMessageError(header, error.message);
     }
 }
 
-void GameNetworkNode::CloseAfterError(const char* what, const ErrorMsg& error)
+void GameNetworkNode::CloseAfterMessageError(const GamePacketHeader& header, const char* message)
 {
-    Log::Write("Connection to the server closed: %s: %s", what, error.message);
+    char what[32];
+    std::snprintf(what, sizeof what, "message 0x%04X", header.id);
+    CloseAfterError(what, message);
+}
+
+void GameNetworkNode::CloseAfterError(const char* what, const char* message)
+{
+    Log::Write("Connection to the server closed: %s: %s", what, message);
     CloseConnections();
     OnConnectionLost();
 }

@@ -5,6 +5,7 @@
 #include "net/GameNetworkNode.h"
 
 #include "FakeGameTransport.h"
+#include "base/DXC_Base.h"
 #include "base/ByteReader.h"
 #include "net/GameValueCodec.h"
 #include "support/GamePacketBytes.h"
@@ -23,7 +24,8 @@ constexpr int32_t kTCPID = 1;
 constexpr int32_t kUDPID = 2;
 
 // The node over queues; it records every message it dispatches, and message 0x7777 raises an
-// error as a handler whose data does not fit the world would.
+// error as a handler whose data does not fit the world would, 0x7778 the engine's error of a
+// damaged scene file.
 class QueueNode : public GameNetworkNode {
 public:
     explicit QueueNode(FakeGameTransport& transport) : GameNetworkNode(transport)
@@ -37,6 +39,8 @@ public:
         dispatched.push_back(header.id);
         if (header.id == 0x7777)
             Error("Game out of sync - objID not available: %i", 12);
+        if (header.id == 0x7778)
+            DXC_Base().Error("Not a scene file: %s", "meshes\\hero.rtx");
         GameNetworkNode::DispatchMessage(header);
     }
     void Slew(float dt) { AdvanceGameTime(dt); }
@@ -138,15 +142,26 @@ TEST_F(GameNetworkNodeTest, DeferredBufferIsBounded)
 
 TEST_F(GameNetworkNodeTest, ErrorWhileApplyingEndsTheConnectionNotTheProgram)
 {
-    LogCapture log;
-    node.SetConnectionState(GameNetworkNode::eRunningGame);
-    transport.Arrive(kTCPID, GamePacketBytes(0x7777, 1, 4));
-    transport.Arrive(kTCPID, GamePacketBytes(0x0B00, 1, 4));
-    EXPECT_NO_THROW(node.ReceiveMessages());
-    EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{0x7777}));
-    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
-    EXPECT_EQ(node.GetTCPConnection(), -1);
-    EXPECT_EQ(log.Count("Connection to the server closed: message 0x7777: Game out of sync - objID not available: 12"), 1);
+    const struct {
+        uint16_t id;
+        const char* line;
+    } cases[] = {
+        {0x7777, "Connection to the server closed: message 0x7777: Game out of sync - objID not available: 12"},
+        {0x7778, "Connection to the server closed: message 0x7778: Not a scene file: meshes\\hero.rtx"},
+    };
+    for (const auto& test : cases) {
+        FakeGameTransport transport;
+        QueueNode node(transport);
+        LogCapture log;
+        node.SetConnectionState(GameNetworkNode::eRunningGame);
+        transport.Arrive(kTCPID, GamePacketBytes(test.id, 1, 4));
+        transport.Arrive(kTCPID, GamePacketBytes(0x0B00, 1, 4));
+        EXPECT_NO_THROW(node.ReceiveMessages());
+        EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{test.id}));
+        EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
+        EXPECT_EQ(node.GetTCPConnection(), -1);
+        EXPECT_EQ(log.Count(test.line), 1);
+    }
 }
 
 TEST_F(GameNetworkNodeTest, LevelTheServerNamesMustLoad)

@@ -1,6 +1,7 @@
 // ScriptGame: the callbacks' installation and the order in which a built-in call is tried.
 #include "game/scriptfuncs/ScriptGame.h"
 
+#include "base/DXC_Base.h"
 #include "base/ErrorClass.h"
 #include "game/ctrl/GameCtrl.h"
 #include "game/scriptfuncs/ScriptBuiltinChain.h"
@@ -26,6 +27,19 @@ ScriptValue* ScriptGame::CallBuiltin(ScriptValue* result, const char* name, Scri
     ExecuteBuiltin(*ctrl, *result, name, arguments, count, 0);
     return result;
 }
+
+namespace {
+
+// The call gives the void of its result type, and the error is the script's.
+void EndCallWithError(GameCtrl& ctrl, ScriptCall& call, const char* message)
+{
+    const int32_t type = call.Result().m_Type;
+    call.SetVoid();
+    call.Result().m_Type = type;
+    ctrl.ScriptError("%s", message);
+}
+
+}  // namespace
 
 void ScriptGame::ExecuteBuiltin(GameCtrl& ctrl, ScriptValue& result, const char* name, ScriptValue* arguments,
                                 int32_t count, int32_t fromNetwork)
@@ -59,10 +73,11 @@ void ScriptGame::ExecuteBuiltin(GameCtrl& ctrl, ScriptValue& result, const char*
         // Outside a script the error is the caller's; inside one it ends this call only.
         if (ctrl.GetWorld().GetCurrentScriptID() < 0)
             throw;
-        const int32_t type = call.Result().m_Type;
-        call.SetVoid();
-        call.Result().m_Type = type;
-        ctrl.ScriptError("%s", error.message);
+        EndCallWithError(ctrl, call, error.message);
+    } catch (const DXC_Error& error) {  // a damaged scene file of an element the call made
+        if (ctrl.GetWorld().GetCurrentScriptID() < 0)
+            throw;
+        EndCallWithError(ctrl, call, error.message);
     }
     result = call.Result();
 }

@@ -1,9 +1,10 @@
 // ScriptGame: the order in which a call is tried and the call counter, the three messages with
 // their durations, texts and forwarding, "SetAI" and "AddAI" with their targets, a controller
-// error inside a built-in, and Float texts for any number of digits.
+// or engine error inside a built-in, and Float texts for any number of digits.
 #include "game/scriptfuncs/ScriptGame.h"
 
 #include "ScriptFuncsTestSupport.h"
+#include "base/DXC_Base.h"
 
 #include <cstring>
 
@@ -186,5 +187,19 @@ TEST_F(ScriptFuncsTest, ControllerErrorInsideABuiltinEndsOnlyThatCall)
     ScriptValue argument = IntValue(4000);
     EXPECT_NE(ErrorOf([&] { ScriptGame::ExecuteBuiltin(*ctrl, direct, "GetPosX", &argument, 1, 0); })
                   .find("Invalid object: 4000"),
+              std::string::npos);
+}
+
+// The engine's error of a damaged scene file, met while a built-in makes an element, is the
+// script's error as the controller's is: the call ends, the script and the program go on.
+TEST_F(ScriptFuncsTest, EngineErrorInsideABuiltinEndsOnlyThatCall)
+{
+    ctrl->probe = [](ScriptValue&, ScriptValue*, int32_t) { DXC_Base().Error("Not a scene file: %s", "meshes\\hero.rtx"); };
+    Run("iTmp[1] = 1; Probe(); iTmp[2] = 5;");
+    EXPECT_EQ(*ctrl->GetScriptTempInt(2), 5);
+    EXPECT_EQ(ErrorsWith("Not a scene file: meshes\\hero.rtx"), 1);
+
+    ScriptValue direct;  // outside a script it stays the caller's
+    EXPECT_NE(DxcErrorOf([&] { ScriptGame::ExecuteBuiltin(*ctrl, direct, "Probe", nullptr, 0, 0); }).find("Not a scene file"),
               std::string::npos);
 }
