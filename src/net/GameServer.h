@@ -121,7 +121,6 @@ public:
     // Console and log alike: after a line break, and without one.
     static void PrintMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
     static void PrintMessageInline(const char* format, ...) __attribute__((format(printf, 1, 2)));
-    bool StartNetwork() override { return true; }  // the server listens through StartNetworkServer
 
     // The server's answers while it listens.
     bool IsNetworkServer() override { return m_NetNode.IsServer() && m_NetNode.IsRunning(); }

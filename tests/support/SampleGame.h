@@ -31,11 +31,12 @@ inline uint16_t UseFreeSamplePorts(const TempDir& dir)
     return port;
 }
 
-inline void CopySampleGame(const TempDir& dir)
+// The copy's listening port.
+inline uint16_t CopySampleGame(const TempDir& dir)
 {
     const std::filesystem::path gamedata = std::filesystem::path(SERVER_FIXTURES) / ".." / ".." / "gamedata";
     std::filesystem::copy(gamedata, dir.Path(), std::filesystem::copy_options::recursive);
-    UseFreeSamplePorts(dir);
+    return UseFreeSamplePorts(dir);
 }
 
 // Adds the text on a line of its own after the first occurrence of the line in the copy's file;
