@@ -192,8 +192,6 @@ protected:
     int32_t AddClientRecord(int32_t tcpConnection, const NetworkNode::ConnectionInfo& info);
     // Hooks of the join that the join's own steps fill: the client's PlayerInfo arrived.
     virtual void OnClientPlayerInfo(int32_t slot) { (void)slot; }
-    // A handler's failed check: the message is ignored, with one warning.
-    void IgnoreMessage(const char* why);
 
 private:
     bool AddClient(int32_t connectionID, const NetworkNode::ConnectionInfo& info);

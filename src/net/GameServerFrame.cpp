@@ -107,8 +107,6 @@ void GameServer::DropClientAfterError(int32_t slot, const char* what, const char
     RemoveClient(slot, true);
 }
 
-void GameServer::IgnoreMessage(const char* why) { Warning("Message of client %i ignored: %s", m_CurrentClient, why); }
-
 void GameServer::DispatchMessage(const GamePacketHeader& header)
 {
     if (!IsListening()) {
