@@ -6,6 +6,7 @@
 
 #include "base/ByteReader.h"
 #include "base/ConfigFileReader.h"
+#include "LoopbackClientNode.h"
 #include "support/ErrorOf.h"
 #include "support/FreePort.h"
 #include "support/LogCapture.h"
@@ -14,8 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -162,6 +165,44 @@ TEST(GameServerConnections, ThreeAcceptedWithTheirOwnUDPPortsTheFourthRefused)
     RawClient again(s.Port());
     EXPECT_EQ(again.Reply(s.server).second, 0u);
     EXPECT_NE(s.server.GetClient(1), nullptr);
+}
+
+// A network game node joins over loopback (its connect blocks, so it runs beside the server's
+// frames): its UDP connection meets the server's socket for it, and TimeSync reaches it over UDP.
+TEST(GameServerConnections, ANodeConnectsAndHearsTheServerOverUDP)
+{
+    ListeningServer s(true, 3);
+    LoopbackClientNode client;
+    std::atomic<bool> done{false};
+    bool connected = false;
+    int32_t reason = -1;
+    std::thread connecting([&] {
+        connected = client.ConnectToServer("127.0.0.1", s.Port(), false, 20.0, &reason);
+        done = true;
+    });
+    WaitUntil([&] {
+        s.server.UpdateFrame(0.0f);
+        return done.load();
+    });
+    connecting.join();
+    ASSERT_TRUE(connected) << reason;
+    ASSERT_GE(client.GetUDPConnection(), 0);
+    ASSERT_EQ(s.server.GetNumClients(), 1);
+    s.server.GetClient(0)->state = GameServer::kClientJoined;
+
+    s.server.UpdateFrame(2.5f);  // past the countdown of 2 s
+    std::vector<uint8_t> message;
+    ASSERT_TRUE(WaitUntil([&] {
+        NetworkNode& node = client.GetNetNode();
+        const int32_t n = node.GetNumBytesWaiting(client.GetUDPConnection());
+        if (n <= 0)
+            return false;
+        message.resize(static_cast<size_t>(n));
+        node.Receive(client.GetUDPConnection(), message.data(), true, n);
+        return true;
+    }));
+    ASSERT_EQ(message.size(), 20u);
+    EXPECT_EQ(message[2] | (message[3] << 8), GameServer::kMsgTimeSync);
 }
 
 TEST(GameServerConnections, WithoutUDPTheReplyNamesNoPort)
