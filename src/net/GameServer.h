@@ -218,8 +218,6 @@ private:
     float m_TimeSyncInterval = 2.0f;
     float m_TimeSyncCountdown = 2.0f;
     int32_t m_PosUpdateEveryNthFrame = 2;
-    int32_t m_PosUpdatesPerFlush = 16;
-    int32_t m_CreatureUpdatesPerFlush = 16;
     float m_MinFPS = 10.0f;
     float m_MaxFPS = 30.0f;
     int32_t m_WorldUpdateDepth = 0;

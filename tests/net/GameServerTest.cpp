@@ -70,6 +70,17 @@ public:
         }, 10000);
         return message;
     }
+    // The next whole message if one is there now; else empty.
+    std::vector<uint8_t> Take()
+    {
+        std::vector<uint8_t> message;
+        const int32_t n = m_Node.GetNumBytesWaiting(m_TCP);
+        if (n > 0) {
+            message.resize(size_t(n));
+            m_Node.Receive(m_TCP, message.data(), true, n);
+        }
+        return message;
+    }
     // The connect reply {UDP port, status}.
     std::pair<uint16_t, uint32_t> Reply(GameServer& server)
     {
@@ -342,6 +353,38 @@ TEST(GameServerFrame, AClientThatNeverReadsIsRemovedAndNeverStallsTheFrame)
     s.server.UpdateFrame(0.0f);
     EXPECT_EQ(s.server.GetNumClients(), 0);
     EXPECT_EQ(log.Count("does not read its messages"), 1);
+}
+
+// A sending queue too small for a frame's messages: what does not fit waits aside, and the client
+// gets every message, in the order sent, as the frames go on.
+TEST(GameServerFrame, MessagesThatWaitAsideArriveInOrder)
+{
+    ListeningServer s(false, 3);
+    s.server.GetNetNode().SetFifoSizes(256, 65536);
+    std::vector<std::unique_ptr<RawClient>> clients = Connect(s, 1);
+    const int32_t tcp = s.server.GetClient(0)->tcpConnection;
+    constexpr int32_t kMessages = 200;
+    s.server.SetSendTarget(0, 0);
+    for (int32_t i = 0; i < kMessages; ++i) {
+        ASSERT_TRUE(s.server.SendObjectAction(i, 1, 0.0f));
+        s.server.FinishPacket();
+    }
+    EXPECT_GT(s.server.GetSendTransport().GetOverflowBytes(tcp), 0);
+    std::vector<int32_t> received;
+    ASSERT_TRUE(WaitUntil([&] {
+        s.server.UpdateFrame(0.0f);
+        for (;;) {
+            const std::vector<uint8_t> message = clients[0]->Take();
+            if (message.size() != 22)
+                break;
+            received.push_back(message[12] | (message[13] << 8));
+        }
+        return int32_t(received.size()) >= kMessages;
+    }));
+    ASSERT_EQ(int32_t(received.size()), kMessages);
+    for (int32_t i = 0; i < kMessages; ++i)
+        ASSERT_EQ(received[size_t(i)], i);
+    EXPECT_EQ(s.server.GetSendTransport().GetOverflowBytes(tcp), 0);
 }
 
 TEST(GameServerSettings, KeysOfTheServerConfiguration)
