@@ -273,27 +273,24 @@ TEST(GameServerFrame, TimeSyncEveryFifthStepOnceAClientIsInTheWorld)
     ASSERT_NE(client, nullptr);
     client->state = GameServer::kClientLevelLoaded;
     const double start = s.server.GetGameTime();
-    std::vector<int32_t> syncSteps;
-    for (int32_t step = 1; step <= 10; ++step) {
-        s.server.UpdateFrame(0.5f);
-        SendMarker(s.server);
-        for (const uint16_t id : clients[0]->IdsBeforeMarker(s.server))
-            if (id == GameServer::kMsgTimeSync)
-                syncSteps.push_back(step);
-    }
+    // The steps of ten steps of 0.5 s at which a TimeSync reached the client.
+    auto syncSteps = [&] {
+        std::vector<int32_t> steps;
+        for (int32_t step = 1; step <= 10; ++step) {
+            s.server.UpdateFrame(0.5f);
+            SendMarker(s.server);
+            for (const uint16_t id : clients[0]->IdsBeforeMarker(s.server))
+                if (id == GameServer::kMsgTimeSync)
+                    steps.push_back(step);
+        }
+        return steps;
+    };
+    EXPECT_TRUE(syncSteps().empty());
     EXPECT_EQ(s.server.GetGameTime(), start) << "the world ran without anybody in it";
-    EXPECT_TRUE(syncSteps.empty());
 
     client->state = GameServer::kClientJoined;
-    for (int32_t step = 1; step <= 10; ++step) {
-        s.server.UpdateFrame(0.5f);
-        SendMarker(s.server);
-        for (const uint16_t id : clients[0]->IdsBeforeMarker(s.server))
-            if (id == GameServer::kMsgTimeSync)
-                syncSteps.push_back(step);
-    }
+    EXPECT_EQ(syncSteps(), (std::vector<int32_t>{5, 10}));
     EXPECT_DOUBLE_EQ(s.server.GetGameTime(), start + 5.0);
-    EXPECT_EQ(syncSteps, (std::vector<int32_t>{5, 10}));
 }
 
 // Seconds since the connection and the state reached: who is sent away.
