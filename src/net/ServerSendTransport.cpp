@@ -21,7 +21,7 @@ ServerSendTransport::Detour* ServerSendTransport::Building(int32_t id)
 bool ServerSendTransport::SendData(int32_t id, const void* data, int32_t n, bool commit)
 {
     if (id < 0)
-        return NetworkNodeTransport::SendData(id, data, n, commit);
+        return false;  // no client's connection: never "every connection" of the transport
     if (Detour* detour = Building(id)) {
         const auto* bytes = static_cast<const uint8_t*>(data);
         detour->staging.insert(detour->staging.end(), bytes, bytes + n);
@@ -75,7 +75,9 @@ void ServerSendTransport::CommitStaging(Detour& detour)
 
 bool ServerSendTransport::HasRoom(int32_t id, int32_t n)
 {
-    if (id >= 0 && Building(id))
+    if (id < 0)
+        return false;
+    if (Building(id))
         return true;  // the message goes aside whatever its size
     return NetworkNodeTransport::HasRoom(id, n);
 }
@@ -90,7 +92,9 @@ bool ServerSendTransport::IsSendPending(int32_t id)
 
 bool ServerSendTransport::CommitPending(int32_t id)
 {
-    if (Detour* detour = id >= 0 ? Building(id) : nullptr) {
+    if (id < 0)
+        return false;
+    if (Detour* detour = Building(id)) {
         if (detour->building)
             CommitStaging(*detour);
         return true;
@@ -100,7 +104,9 @@ bool ServerSendTransport::CommitPending(int32_t id)
 
 bool ServerSendTransport::PeekPending(int32_t id, int32_t offset, void* dest, int32_t n)
 {
-    Detour* detour = id >= 0 ? Building(id) : nullptr;
+    if (id < 0)
+        return false;
+    Detour* detour = Building(id);
     if (!detour || !detour->building)
         return NetworkNodeTransport::PeekPending(id, offset, dest, n);
     if (offset < 0 || n < 0 || int64_t(offset) + n > int64_t(detour->staging.size()))
@@ -111,7 +117,9 @@ bool ServerSendTransport::PeekPending(int32_t id, int32_t offset, void* dest, in
 
 bool ServerSendTransport::PatchPending(int32_t id, int32_t offset, const void* src, int32_t n)
 {
-    Detour* detour = id >= 0 ? Building(id) : nullptr;
+    if (id < 0)
+        return false;
+    Detour* detour = Building(id);
     if (!detour || !detour->building)
         return NetworkNodeTransport::PatchPending(id, offset, src, n);
     if (offset < 0 || n < 0 || int64_t(offset) + n > int64_t(detour->staging.size()))
@@ -122,7 +130,9 @@ bool ServerSendTransport::PatchPending(int32_t id, int32_t offset, const void* s
 
 int32_t ServerSendTransport::GetPendingLength(int32_t id)
 {
-    Detour* detour = id >= 0 ? Building(id) : nullptr;
+    if (id < 0)
+        return 0;
+    Detour* detour = Building(id);
     if (!detour || !detour->building)
         return NetworkNodeTransport::GetPendingLength(id);
     return int32_t(detour->staging.size());
@@ -130,7 +140,9 @@ int32_t ServerSendTransport::GetPendingLength(int32_t id)
 
 void ServerSendTransport::SetPendingLength(int32_t id, int32_t n)
 {
-    Detour* detour = id >= 0 ? Building(id) : nullptr;
+    if (id < 0)
+        return;
+    Detour* detour = Building(id);
     if (!detour || !detour->building) {
         NetworkNodeTransport::SetPendingLength(id, n);
         return;

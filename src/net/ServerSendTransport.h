@@ -2,7 +2,8 @@
 // detour per connection so that the frame never waits for a slow client. A message that does not
 // fit a TCP connection's sending queue is built aside and kept, in order, in the connection's
 // overflow, which each frame moves on into the queue as it drains; a datagram that does not fit is
-// dropped. Everything here runs on the game thread.
+// dropped. A connection ID below 0 (a client that is gone) names no connection here, never all of
+// them. Everything here runs on the game thread.
 #pragma once
 #include "net/NetworkNodeTransport.h"
 

@@ -246,10 +246,11 @@ TEST(GameServerRouting, TargetsByStateAndExclusion)
         {int32_t(0x80000000u | 1u), 1, {0, 2, 3}},
         {0, 10, {0}},  // one target bypasses the state
         {2, 1, {2}},
+        {7, 1, {}},  // a slot nobody holds: nobody, never everybody
     };
     for (const Row& row : rows) {
         s.server.SetSendTarget(row.target, row.minimumState);
-        ASSERT_TRUE(s.server.SendChatMessage(u"a", u"b"));
+        EXPECT_EQ(s.server.SendChatMessage(u"a", u"b"), !row.reached.empty());
         SendMarker(s.server);
         std::set<int32_t> reached;
         for (int32_t slot = 0; slot < 4; ++slot) {
