@@ -691,6 +691,26 @@ void ClientDispatch()
     Put("ClientDispatch", "syncs.bin", syncs);
 }
 
+// The state byte, then messages as for ClientDispatch: a joined client's position over UDP, a
+// hosting announcement, an unknown id and a PlayerInfo too short for its header.
+void ServerDispatch()
+{
+    Bytes joined{10};
+    auto message = [](Bytes& input, const Bytes& packet, bool udp) {
+        const uint16_t word = uint16_t(packet.size()) | (udp ? 0x8000 : 0);
+        input.push_back(uint8_t(word));
+        input.push_back(uint8_t(word >> 8));
+        input.insert(input.end(), packet.begin(), packet.end());
+    };
+    message(joined, GamePacketBytes(0x0100, 1, NetObjPos::kSize), true);
+    message(joined, GamePacketBytes(0x0701, 1, 0), false);
+    message(joined, GamePacketBytes(0x7777, 1, 4), false);
+    Bytes shortInfo = GamePacketBytes(0x0300, 1, 8);
+    shortInfo.resize(10);
+    message(joined, shortInfo, false);
+    Put("ServerDispatch", "joined.bin", joined);
+}
+
 // Small DDS files of a plain and the compressed formats (two levels), and one PNG, each written
 // by the image writer; the truncated one is refused by its header check.
 void DdsImage()
@@ -745,6 +765,7 @@ int main(int argc, char** argv)
     TransportStream();
     GameFrames();
     ClientDispatch();
+    ServerDispatch();
     DdsImage();
     MakeGameFuzzSeeds(Put);
     return 0;

@@ -25,6 +25,7 @@ namespace {
 const char* const kLogFile = "serverlog.txt";
 const char* const kGameConfigFile = "cfg\\game.cfg";
 const char* const kServerConfigFile = "cfg\\server.cfg";
+constexpr int32_t kDefaultListenPort = 6705;
 
 std::atomic<bool> g_StopRequested{false};
 
@@ -53,13 +54,8 @@ void ReportFatal(const char* format, ...)
     Log::Write("ERROR: %s", buffer);
 }
 
-// Console and log alike.
-void PrintMessage(const char* text)
-{
-    std::printf("\n%s", text);
-    std::fflush(stdout);
-    Log::Write("%s", text);
-}
+// Console and log alike, through the server's printer.
+void PrintMessage(const char* text) { GameServer::PrintMessage("%s", text); }
 
 void PrintUsage()
 {
@@ -136,14 +132,14 @@ ServerCommandLine ParseCommandLine(int argc, const char* const* argv)
 
 void RequestStop() { g_StopRequested.store(true); }
 
-void RunFrames(GameCtrl& ctrl, int32_t frames)
+void RunFrames(GameServer& ctrl, int32_t frames, float step)
 {
-    const auto period = std::chrono::duration<double>(DedicatedServer::kStepSeconds);
+    const auto period = std::chrono::duration<double>(step);
     auto next = std::chrono::steady_clock::now();
     for (int32_t done = 0; frames < 0 || done < frames; ++done) {
-        if (g_StopRequested.load())
+        if (g_StopRequested.load() || ctrl.IsServerStopRequested())
             break;
-        ctrl.UpdateFrame(DedicatedServer::kStepSeconds);
+        ctrl.UpdateFrame(step);
         ctrl.ProcessPendingRequests();
         if (frames < 0) {  // a counted run is a test: it does not wait for the clock
             next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
@@ -152,14 +148,35 @@ void RunFrames(GameCtrl& ctrl, int32_t frames)
     }
 }
 
-void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+void InitGame(SciFiGameCtrl& ctrl)
 {
     ctrl.OpenLocalisationDB();
     PrintMessage("Engine init");
     ctrl.EngineInit(1);
     PrintMessage("Game init");
     ctrl.Init();
+}
 
+void StartListening(GameServer& ctrl, ConfigFileReader& serverConfig)
+{
+    int32_t port = kDefaultListenPort;
+    serverConfig.GetInt("ListenPort", port);
+    PrintMessage("Starting network server");
+    try {  // a server that cannot listen still runs its game
+        ctrl.StartNetworkServer(port);
+    } catch (const ErrorMsg& error) {
+        GameServer::PrintMessage("NetNode error: %s", error.message);
+    }
+}
+
+void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
+    InitGame(ctrl);
+    EnterGame(ctrl, commandLine, serverConfig);
+}
+
+void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
     String level(commandLine.levelFile.c_str());
     if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
         ConsolePrintf("Level entry in 'server.cfg' missing");
@@ -204,10 +221,20 @@ int32_t Run(const ServerCommandLine& commandLine)
         PrintMessage("=================================\n");
         PrintMessage("Creating GameCtrl class");
         ctrl = std::make_unique<SciFiGameCtrl>();
-        StartGame(*ctrl, commandLine, serverConfig);
+        ctrl->ReadServerConfig(serverConfig);
+        GameServer::PrintMessage("Setting server name to '%s'", commandLine.serverName.c_str());
+        ctrl->SetServerName(commandLine.serverName.c_str());
+        ctrl->SetMaxPlayers(commandLine.maxPlayers);
+        const GameServer::TimingInfo timing = ctrl->GetTimingInfo();
+        InitGame(*ctrl);
+        StartListening(*ctrl, serverConfig);
+        EnterGame(*ctrl, commandLine, serverConfig);
 
+        // A counted run is a test of the game: its world steps as if a player were in it, and so
+        // does a server with a hero of its own.
+        ctrl->SetRunWorldWithoutClients(commandLine.frames >= 0 || commandLine.hero);
         PrintMessage("Running main loop");
-        RunFrames(*ctrl, commandLine.frames);
+        RunFrames(*ctrl, commandLine.frames, 1.0f / timing.maxFPS);
     } catch (const ErrorMsg& error) {
         ReportFatal("%s: %s", error.className, error.message);
         exitCode = 1;

@@ -5,7 +5,7 @@
 #include <string>
 
 class ConfigFileReader;
-class GameCtrl;
+class GameServer;
 class SciFiGameCtrl;
 
 struct ServerCommandLine {
@@ -31,13 +31,19 @@ int32_t Run(const ServerCommandLine& commandLine);
 // Asks a running loop to end after its current step (signal handlers call it).
 void RequestStop();
 
-// The game state of the run on a controller the caller made: the database, the two inits, the
-// difficulty, the input controllers and a new game on the level of the command line or of the
-// server configuration.
+// The game state of the run on a controller the caller made: InitGame, then EnterGame.
 void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+// The database and the controller's two inits.
+void InitGame(SciFiGameCtrl& ctrl);
+// Listens on "ListenPort" of the server configuration; a server that cannot listen says so
+// ("NetNode error: %s") and runs on.
+void StartListening(GameServer& ctrl, ConfigFileReader& serverConfig);
+// The difficulty, the input controllers and a new game on the level of the command line or of the
+// server configuration.
+void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
 
-// The frame loop: steps of kStepSeconds until the count is done (-1: until stopped), paced by the
-// clock only when it runs until stopped.
-void RunFrames(GameCtrl& ctrl, int32_t frames);
+// The frame loop: steps of the given seconds until the count is done (-1: until stopped or until
+// the server asks to stop), paced by the clock only when it runs until stopped.
+void RunFrames(GameServer& ctrl, int32_t frames, float step = kStepSeconds);
 
 }  // namespace DedicatedServer

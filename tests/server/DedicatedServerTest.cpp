@@ -12,6 +12,7 @@
 #include "support/SampleGame.h"
 #include "support/ScopedGfx.h"
 #include "support/TempDir.h"
+#include "ServerProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +30,6 @@ ServerCommandLine Parse(std::vector<const char*> args)
 {
     args.insert(args.begin(), "scifiserver");
     return DedicatedServer::ParseCommandLine(int(args.size()), args.data());
-}
-
-// Runs the program in the given directory; the exit code, -1 when it did not exit normally.
-int RunProgram(const TempDir& dir, const std::string& arguments)
-{
-    const std::string command = "cd '" + dir.Path().string() + "' && '" SCIFISERVER_PROGRAM "' " + arguments +
-                                " > console.txt 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(DedicatedServerCommandLine, ReadsSwitchesAndTheLevel)

@@ -2,15 +2,41 @@
 // so that a test runs the real game data without touching the checkout's copy.
 #pragma once
 #include "support/FixtureRoot.h"
+#include "support/FreePort.h"
 #include "support/TempDir.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <regex>
 #include <string>
 
-inline void CopySampleGame(const TempDir& dir)
+// Sets the value of a "key = value" line of the copy's file (the line must be there).
+inline void SetSampleKey(const TempDir& dir, const std::string& file, const std::string& key, const std::string& value)
+{
+    const std::string text = dir.Read(file);
+    const std::regex line("(^|\n)" + key + " = [^\n]*");
+    dir.Write(file, std::regex_replace(text, line, "$1" + key + " = " + value, std::regex_constants::format_first_only));
+}
+
+// The copy listens on a port that was free a moment ago, takes any free port for its clients'
+// sockets and announces nothing, so that copies run side by side; the game's "serverPort" names
+// the copy's port. The listening port.
+inline uint16_t UseFreeSamplePorts(const TempDir& dir)
+{
+    const uint16_t port = FindFreePort(Socket::kStream);
+    SetSampleKey(dir, "cfg/server.cfg", "ListenPort", std::to_string(port));
+    SetSampleKey(dir, "cfg/server.cfg", "DataPort", "0");
+    SetSampleKey(dir, "cfg/server.cfg", "BroadcastPortLocal", "0");
+    SetSampleKey(dir, "cfg/game.cfg", "serverPort", std::to_string(port));
+    return port;
+}
+
+// The copy's listening port.
+inline uint16_t CopySampleGame(const TempDir& dir)
 {
     const std::filesystem::path gamedata = std::filesystem::path(SERVER_FIXTURES) / ".." / ".." / "gamedata";
     std::filesystem::copy(gamedata, dir.Path(), std::filesystem::copy_options::recursive);
+    return UseFreeSamplePorts(dir);
 }
 
 // Adds the text on a line of its own after the first occurrence of the line in the copy's file;

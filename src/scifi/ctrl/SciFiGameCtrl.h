@@ -1,5 +1,5 @@
-// SciFiGameCtrl: the game's own controller: the rules of the sci-fi game on top of the network
-// game node and the engine's controller. It holds the game's rule values, its control options and
+// SciFiGameCtrl: the game's own controller: the rules of the sci-fi game on top of the game server,
+// the network game node and the engine's controller. It holds the game's rule values, its control options and
 // every window of the game (made, never opened on the server), loads the game's item definitions
 // and names its equipment slots; its skills, item functions, treasure lists and own item keys come
 // with the rest of the rules.
@@ -31,7 +31,7 @@
 #include "game/gui/PauseMenuGui.h"
 #include "game/gui/SkillTreeGui.h"
 #include "game/gui/TradeGui.h"
-#include "net/GameNetworkNode.h"
+#include "net/GameServer.h"
 
 #include <cstdint>
 
@@ -39,7 +39,7 @@ class CreatureObj_SF;
 class SkillTreeEntry;
 struct WorldEvent;
 
-class SciFiGameCtrl : public GameNetworkNode {
+class SciFiGameCtrl : public GameServer {
 public:
     static constexpr int32_t kQuickSlots = 10;
     static constexpr int32_t kItemWeights = 18;

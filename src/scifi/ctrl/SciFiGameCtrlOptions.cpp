@@ -25,7 +25,7 @@ void ReadPair(ConfigFileReader& reader, const char* key, float (&pair)[2])
 
 void SciFiGameCtrl::LoadGameOptions()
 {
-    GameNetworkNode::LoadGameOptions();
+    GameServer::LoadGameOptions();
     ConfigFileReader& config = GetGameConfig();
     SciFiRules& rules = g_SciFiRules;
 

@@ -1,0 +1,234 @@
+// GameServer: the server layer of the game controller: the table of clients with their TCP and UDP
+// connections, accepting and refusing them, noticing lost ones, routing every outgoing game
+// message to one client, all clients or all but one by how far each has come in its join, the
+// per-frame server step (connections, the clients' messages, the world while somebody is in it,
+// time synchronisation), the active area around the players, the server's settings, its start
+// and its LAN announcement.
+// The implementation is split by role: GameServer.cpp (construction, settings, start-up, the
+// announcement, the printer, lookups), GameServerClients.cpp (the client table, connections,
+// removal, send routing and fan-out) and GameServerFrame.cpp (the frame step, the receive loop and
+// dispatcher, time synchronisation, the active area, the join time-outs).
+// Everything here runs on the game thread.
+#pragma once
+#include "base/DynaMem.h"
+#include "base/File.h"
+#include "base/String.h"
+#include "net/GameNetworkNode.h"
+#include "net/ServerSendTransport.h"
+
+#include <cstdint>
+#include <vector>
+
+class ConfigFileReader;
+
+// One connected client (the slot of its record is its client number in every message and line).
+struct GameClientInfo {
+    // What the client's PlayerInfo told, and the character while it is in the level.
+    struct PlayerInfo {
+        String characterID;
+        wString playerName;
+        int32_t mainCharObjID = -1;
+        File characterData;  // in memory: the character block of PlayerInfo, later its saved state
+    };
+
+    int32_t tcpConnection = -1;
+    int32_t udpConnection = -1;
+    int32_t inputCtrlIndex = -1;
+    NetworkNode::ConnectionInfo connectionInfo;
+    int32_t state = 0;
+    PlayerInfo playerInfo;
+    double connectedAt = 0.0;  // program clock: the join time-outs count from here
+};
+
+// The server information block, also the announcement's body (little-endian):
+//   0  u16  protocol version 0x0100          (filled at send time)
+//   2  u16  TCP port the server listens on   (filled)
+//   4  char[32] server name, at most 31 characters and a NUL (kept)
+//  36  u32  level progress ID                (filled)
+//  40  u32  difficulty                       (filled)
+//  44  u16  joined players                   (filled)
+//  46  u16  maximum players                  (kept)
+struct ServerInfoBlock {
+    static constexpr int32_t kSize = 48;
+    static constexpr int32_t kNameField = 32;
+
+    uint16_t version = 0;
+    uint16_t port = 0;
+    char name[kNameField] = {};
+    uint32_t levelProgressID = 0;
+    uint32_t difficulty = 0;
+    uint16_t players = 0;
+    uint16_t maxPlayers = 65535;
+
+    void Write(uint8_t* dest) const;
+};
+
+class GameServer : public GameNetworkNode {
+public:
+    // Client states of the server's own join steps (the numbers of the connection states).
+    enum ClientState : int32_t {
+        kClientNew = 0,
+        kClientAccepted = 2,      // waiting for PlayerInfo
+        kClientDisconnecting = 3,  // a DisconnectRequest went out
+        kClientPlayerInfo = 4,
+        kClientLoadRequested = 5,
+        kClientLevelLoaded = 6,
+        kClientChecksumsSent = 7,  // from here the client is in the world
+        kClientSyncsDone = 8,
+        kClientSynced = 9,
+        kClientJoined = 10,
+    };
+
+    static constexpr int32_t kMaxClients = 4096;
+    // Position updates keep four last-sent slots per object: more players could not be served.
+    static constexpr int32_t kMaxPlayersLimit = 4;
+    static constexpr uint32_t kExcludeFlag = 0x80000000u;
+    static constexpr uint32_t kConnectAccepted = 0;
+    static constexpr uint32_t kConnectFull = 4;
+    static constexpr int32_t kAnnouncementSize = 52;  // "KSIo" and the block
+    static constexpr double kPlayerInfoTimeout = 10.0;  // seconds from the connection
+    static constexpr double kJoinTimeout = 60.0;
+    static constexpr double kCloseGrace = 1.0;  // seconds a client sent away has to read why
+    static constexpr int32_t kReasonJoinTimeout = 5;  // the disconnect reason "DB:net_timeout"
+    static constexpr uint16_t kMsgTimeSync = 0x2800;
+    static constexpr int32_t kTimingValue = 256;
+
+    struct TimingInfo {
+        uint32_t value = kTimingValue;
+        float minFPS = 10.0f;
+        float maxFPS = 30.0f;
+    };
+
+    GameServer();
+    ~GameServer() override;
+
+    // Settings and start-up (GameServer.cpp).
+    // The keys of "cfg\server.cfg"; a missing or bad key keeps its value.
+    void ReadServerConfig(ConfigFileReader& reader);
+    void LoadGameOptions() override;
+    void SetServerName(const char* name);  // at most 31 characters
+    void SetMaxPlayers(int32_t count);     // clamped to 1..kMaxPlayersLimit with a warning
+    int32_t GetMaxPlayers() const { return m_ServerInfo.maxPlayers; }
+    TimingInfo GetTimingInfo() const;
+    // Listens on the port (0: a free one) and opens the broadcast connection; an error when the
+    // transport cannot listen, false on a pending transport error.
+    bool StartNetworkServer(int32_t port);
+    bool OpenServerBroadcastConnection();
+    bool SendLanAnnouncement();
+    // The block as it goes out: the kept name and maximum, the rest of the moment.
+    virtual void GetServerInfo(ServerInfoBlock& block);
+    const ServerInfoBlock& GetKeptServerInfo() const { return m_ServerInfo; }
+    // Console and log alike: after a line break, and without one.
+    static void PrintMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    static void PrintMessageInline(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+    // The server's answers while it listens.
+    bool IsNetworkServer() override { return m_NetNode.IsServer() && m_NetNode.IsRunning(); }
+    bool IsListening() const { return m_NetNode.IsServer() && m_NetNode.IsRunning(); }
+    bool IsServer() const override;
+    bool IsNetworkGameServer() const override;
+    void ServiceNetwork() override;
+    void RevealMapAtPosition() override;
+    // Clears the active area and marks it around every joined client's creature and the server's
+    // own main character.
+    void UpdateActiveArea();
+
+    // Clients (GameServerClients.cpp).
+    void ProcessTransportEvents() override;
+    void HandleConnections();
+    void RemoveClient(int32_t slot, bool closeConnections);
+    // A DisconnectRequest with the reason, then the client goes; its connection closes after the
+    // grace.
+    void SendAwayClient(int32_t slot, int32_t reason);
+    int32_t FindClientByConnection(int32_t connectionID);
+    void OnSendFailed(int32_t connectionID) override;
+    void SetSendTarget(int32_t target, int32_t minimumState);
+    int32_t GetSendTarget() const { return m_SendTarget; }
+    int32_t GetSendMinimumState() const { return m_SendMinimumState; }
+    bool IsSendTarget(int32_t i);  // i: position in the used-index list
+    void SelectClientConnection(int32_t slot);
+    int32_t SelectSendChannel(bool onUDP) override;
+    int32_t SelectReceiveChannel(bool onUDP) override;
+    bool WriteData(const void* data, int32_t n, bool finish) override;
+    bool HasSendRoom(int32_t n) override;
+    bool FinishPacket() override;
+    bool SendDisconnectRequest(int32_t slot, int32_t reason);
+    void ResetClientSyncSlot(int32_t slot);
+    GameClientInfo* GetClient(int32_t slot) { return m_Clients.GetBySlot(slot); }
+    int32_t GetNumClients() const { return m_Clients.GetSize(); }
+    int32_t GetClientSlot(int32_t i) { return m_Clients.GetUsedSlot(i); }
+    CreatureObj* GetClientCreature(int32_t slot);
+    int32_t FindClientOfCreature(const CreatureObj* creature);
+    int32_t CountJoinedPlayers();
+    CreatureObj* GetJoinedPlayerCreature(int32_t n);
+    bool AnyClientInWorld();
+    int32_t GetHostingClient() const { return m_HostingClient; }
+    int32_t GetCurrentClient() const { return m_CurrentClient; }
+    int32_t GetDataPort() const { return m_DataPort; }
+    ServerSendTransport& GetSendTransport() { return m_SendTransport; }
+
+    // The frame step (GameServerFrame.cpp); a node that does not listen keeps the node's step.
+    int32_t UpdateFrame(float frameTime) override;
+    void ReceiveClientMessages();
+    void DispatchMessage(const GamePacketHeader& header) override;
+    void TickTimeSync(float dt);
+    bool SendTimeSync();
+    // Asked to end (ESC, an end-of-game flag, a lost hosting client): the state manager's state 1.
+    void RequestServerStop();
+    bool IsServerStopRequested() const { return m_ServerStopRequested; }
+    // A counted run without clients steps the world as if one were in it.
+    void SetRunWorldWithoutClients(bool on) { m_RunWorldWithoutClients = on; }
+    float GetTimeSyncInterval() const { return m_TimeSyncInterval; }
+    float GetPositionTolerance() const { return m_PositionTolerance; }
+    float GetAngleTolerance() const { return m_AngleTolerance; }
+    float GetBroadcastInfoInterval() const { return m_BroadcastInfoInterval; }
+    int32_t GetBroadcastPortLocal() const { return m_BroadcastPortLocal; }
+
+protected:
+    // A server whose game packets travel over another transport (queues without sockets); its own
+    // transport node still listens.
+    explicit GameServer(GamePacketTransport& transport);
+    // A new record in state 2 for the TCP connection; its slot.
+    int32_t AddClientRecord(int32_t tcpConnection, const NetworkNode::ConnectionInfo& info);
+    // Hooks of the join that the join's own steps fill: the client's PlayerInfo arrived.
+    virtual void OnClientPlayerInfo(int32_t slot) { (void)slot; }
+
+private:
+    bool AddClient(int32_t connectionID, const NetworkNode::ConnectionInfo& info);
+    void WriteConnectReply(int32_t connectionID, uint16_t port, uint32_t status);
+    void DropClientAfterError(int32_t slot, const char* what, const char* message);
+    void DispatchGuarded(const GamePacketHeader& header);
+    void CheckJoinTimeouts();
+    void DrainClientOverflows();
+    void CloseAfterGrace(int32_t connectionID);
+    void CloseSentAwayConnections();
+
+    ServerSendTransport m_SendTransport;
+    DynaMem<GameClientInfo, kMaxClients> m_Clients;
+    int32_t m_SendMinimumState = 1;
+    int32_t m_SendTarget = -1;
+    int32_t m_CurrentClient = -1;
+    int32_t m_HostingClient = -1;
+    ServerInfoBlock m_ServerInfo;
+    int32_t m_DataPort = 6706;
+    int32_t m_BroadcastPortLocal = 6705;
+    int32_t m_BroadcastPortRemote = 6704;
+    float m_BroadcastInfoInterval = 0.0f;
+    double m_LastAnnouncement = 0.0;
+    float m_TimeSyncInterval = 2.0f;
+    float m_TimeSyncCountdown = 2.0f;
+    int32_t m_PosUpdateEveryNthFrame = 2;
+    float m_MinFPS = 10.0f;
+    float m_MaxFPS = 30.0f;
+    int32_t m_WorldUpdateDepth = 0;
+    bool m_ServerStopRequested = false;
+    bool m_RunWorldWithoutClients = false;
+    uint32_t m_FrameCounter = 0;  // staggers the position updates over the objects
+    // Connections of clients sent away (refused as full, timed out): closed once what was queued
+    // for them is out and the client had a moment to read it, unless it closes first.
+    struct ClosingConnection {
+        int32_t id = -1;
+        double since = 0.0;
+    };
+    std::vector<ClosingConnection> m_Closing;
+};

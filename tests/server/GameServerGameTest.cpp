@@ -1,0 +1,163 @@
+// The game's controller as a listening server on a copy of the sample game, with the program's own
+// start-up and frame loop: the active area follows the server's hero so that the drone closes in
+// without anybody marking it, the game time runs, and a client that leaves frees its slot's
+// last-sent positions.
+#include "server/DedicatedServer.h"
+
+#include "net/GameServer.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
+#include "world/WorldCtrl.h"
+#include "world/WorldElem.h"
+#include "support/ErrorOf.h"
+#include "support/SampleServerGame.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// A client of the bare transport that collects the ids (and first unit bytes) of what arrives.
+struct RawClient {
+    explicit RawClient(uint16_t port)
+    {
+        node.Start();
+        tcp = node.Connect(NetworkNode::kTCP, "127.0.0.1", port);
+    }
+    // Every whole message waiting now.
+    void Collect()
+    {
+        for (int32_t n; (n = node.GetNumBytesWaiting(tcp)) > 0;) {
+            std::vector<uint8_t> message(static_cast<size_t>(n));
+            node.Receive(tcp, message.data(), true, n);
+            messages.push_back(message);
+        }
+    }
+    bool Got(uint16_t id) const
+    {
+        for (const std::vector<uint8_t>& message : messages)
+            if (message.size() >= 12 && (message[2] | (message[3] << 8)) == id)
+                return true;
+        return false;
+    }
+
+    NetworkNode node;
+    int32_t tcp = -1;
+    std::vector<std::vector<uint8_t>> messages;
+};
+
+class GameServerGameTest : public SampleServerGame<SciFiGameCtrl> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(StartError(), "no error");
+        ASSERT_EQ(ErrorOf([&] { DedicatedServer::StartListening(*ctrl, serverConfig); }), "no error");
+        ASSERT_TRUE(ctrl->IsListening());
+    }
+    float DroneDistance()
+    {
+        WorldElem* drone = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
+        const D3DXVECTOR2 a = drone->GetPos();
+        const D3DXVECTOR2 b = ctrl->GetMainChar()->GetPos();
+        return std::hypot(a.x - b.x, a.y - b.y);
+    }
+};
+
+}  // namespace
+
+TEST_F(GameServerGameTest, TheDroneClosesInOnTheHeroOfAListeningServer)
+{
+    ASSERT_NE(ctrl->GetMainChar(), nullptr);
+    ASSERT_NE(ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr), nullptr);
+    EXPECT_TRUE(ctrl->IsServer());
+    EXPECT_TRUE(ctrl->ProcessActiveBlocksOnly());
+    const float before = DroneDistance();
+    const double time = ctrl->GetGameTime();
+
+    DedicatedServer::RunFrames(*ctrl, 30);
+    EXPECT_EQ(ctrl->GetGameTime(), time) << "the world ran without anybody in it";
+
+    ctrl->SetRunWorldWithoutClients(true);
+    DedicatedServer::RunFrames(*ctrl, 150);
+    EXPECT_NEAR(ctrl->GetGameTime(), time + 150 * double(DedicatedServer::kStepSeconds), 1e-3);
+    EXPECT_LT(DroneDistance(), before - 32.0f) << "the drone never moved toward the hero";
+}
+
+TEST_F(GameServerGameTest, ALeavingClientFreesItsSlotsLastSentPositions)
+{
+    NetworkNode client;
+    client.Start();
+    const int32_t tcp = client.Connect(NetworkNode::kTCP, "127.0.0.1", ctrl->GetNetNode().GetPort());
+    ASSERT_GE(tcp, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->GetNumClients() == 1;
+    }));
+    const int32_t slot = ctrl->GetClientSlot(0);
+    WorldCtrl& world = ctrl->GetWorld();
+    int32_t objects = 0;
+    for (int32_t id = world.NextObjID(-1); id >= 0; id = world.NextObjID(id), ++objects) {
+        world.GetObj(id)->m_LastSentPos[slot][0] = 1.0f;
+        world.GetObj(id)->m_LastSentAngle[slot] = 1.0f;
+    }
+    ASSERT_GT(objects, 0);
+
+    client.DeleteConnection(tcp, true);
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->GetNumClients() == 0;
+    }));
+    for (int32_t id = world.NextObjID(-1); id >= 0; id = world.NextObjID(id)) {
+        EXPECT_EQ(world.GetObj(id)->m_LastSentPos[slot][0], -8999999488.0f);
+        EXPECT_EQ(world.GetObj(id)->m_LastSentPos[slot][1], -8999999488.0f);
+        EXPECT_EQ(world.GetObj(id)->m_LastSentAngle[slot], -8999999488.0f);
+    }
+}
+
+// The hosting player's client leaves: its character leaves the world and every client in it hears
+// so, every client is told that the host left, and the server ends.
+TEST_F(GameServerGameTest, TheHostLeavingEndsTheServer)
+{
+    RawClient host(ctrl->GetNetNode().GetPort());
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->GetNumClients() == 1;
+    }));
+    RawClient other(ctrl->GetNetNode().GetPort());
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->GetNumClients() == 2;
+    }));
+    WorldElem* character = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
+    ASSERT_NE(character, nullptr);
+    const int32_t characterID = character->m_ObjID;
+    GameClientInfo* hostInfo = ctrl->GetClient(0);
+    hostInfo->playerInfo.mainCharObjID = characterID;
+    hostInfo->state = GameServer::kClientJoined;
+    ctrl->GetClient(1)->state = GameServer::kClientChecksumsSent;
+    EXPECT_EQ(ctrl->GetClientCreature(0), character);
+    EXPECT_EQ(ctrl->CountJoinedPlayers(), 1);
+
+    // 0x0701 from the host: it announces itself as the hosting player.
+    const uint8_t hosting[12] = {0xC0, 0xDE, 0x01, 0x07, 1, 0, 0, 0, 0, 0, 0, 0};
+    host.node.SendData(host.tcp, hosting, sizeof hosting, true);
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->GetHostingClient() == 0;
+    }));
+
+    host.node.DeleteConnection(host.tcp, true);
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->IsServerStopRequested();
+    }));
+    EXPECT_EQ(ctrl->GetWorld().GetObjNoCheck(characterID, false), nullptr);
+    ASSERT_TRUE(WaitUntil([&] {
+        other.Collect();
+        return other.Got(GameNetworkNode::kMsgDisconnectRequest);
+    }));
+    EXPECT_TRUE(other.Got(GameNetworkNode::kMsgDeleteObject));
+    EXPECT_EQ(ctrl->GetClient(1)->state, GameServer::kClientDisconnecting);
+}
