@@ -26,6 +26,7 @@
 
 #include <cstdint>
 
+class ByteReader;
 class CreatureObj;
 class Inventory;
 class InventoryItem;
@@ -70,6 +71,11 @@ public:
     static constexpr int32_t kMaxDeferredBytes = 4 * 1024 * 1024;
     static constexpr double kSyncStallSeconds = 10.0;  // a join stuck this long dumps its sync state
     static constexpr int32_t kMaxAnicycleID = 450;
+    // Flags of a sync item (the byte before its ObjRef3): created (full), the block holds only
+    // the short state, and a creature's sync record follows that short state.
+    static constexpr uint8_t kSyncItemCreated = 0x01;
+    static constexpr uint8_t kSyncItemShort = 0x02;
+    static constexpr uint8_t kSyncItemCreature = 0x04;
 
     // Message ids this node reads or writes itself; the layouts are at the senders
     // (GameNetworkNodeMessages.cpp, GameNetworkNodeCreatures.cpp).
@@ -179,6 +185,11 @@ public:
 
     // Received object data.
     void ApplyAnicycleUnit(CreatureObj& creature, const AnicycleUnit& unit, bool restart);
+    // The creature record after a creature's position in a sync block (header bit 0x04): read
+    // whole, its cycles checked and played, its colour, flags and vector set. False, with a
+    // warning, when the header lacks the bit or the record is cut short: the rest of that block
+    // cannot be trusted.
+    bool ReadCreatureSyncData(ByteReader& reader, uint8_t header, CreatureObj& creature);
     // Makes the wanted ID the element's own; false when it could not (strict: an error).
     bool ClaimObjectID(WorldElem& elem, int32_t wantedID, bool strict);
 

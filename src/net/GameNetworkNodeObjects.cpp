@@ -1,10 +1,11 @@
-// GameNetworkNode: received object data: an animation-cycle unit applied to a creature, and a
-// received object ID made an element's own.
+// GameNetworkNode: received object data: an animation-cycle unit or a creature's sync record
+// applied to a creature, and a received object ID made an element's own.
 #include "net/GameNetworkNode.h"
 
 #include "base/ByteReader.h"
 #include "base/Log.h"
 #include "game/objects/CreatureObj.h"
+#include "game/objects/CreatureSyncData.h"
 #include "game/objects/PackedFloat16.h"
 #include "net/GameValueCodec.h"
 #include "world/WorldCtrl.h"
@@ -38,6 +39,29 @@ void GameNetworkNode::ApplyAnicycleUnit(CreatureObj& creature, const AnicycleUni
         ApplyCycle(creature, 1, unit.actionCycle, unit.actionValue, restart);
     if (m_NetSettings.logNetworkTraffic >= 2)
         Log::Write("NetRec: anicycle update: objID:%i move:%i  action:%i", unit.objID, move, action);
+}
+
+bool GameNetworkNode::ReadCreatureSyncData(ByteReader& reader, uint8_t header, CreatureObj& creature)
+{
+    if (!(header & kSyncItemCreature)) {
+        Warning("Internal error: creature not followed by creature sync data");
+        return false;
+    }
+    CreatureSyncData record;
+    if (!record.Read(reader)) {
+        Warning("Internal error: can not read creature simple sync data");
+        return false;
+    }
+    // The record's slot words share the animation unit's form, so one path checks and plays both.
+    AnicycleUnit unit;
+    unit.objID = creature.m_ObjID;
+    unit.moveCycle = record.move.cycleWord;
+    unit.moveValue = record.move.speedWord;
+    unit.actionCycle = record.action.cycleWord;
+    unit.actionValue = record.action.speedWord;
+    ApplyAnicycleUnit(creature, unit, false);
+    record.ApplyState(creature);
+    return true;
 }
 
 bool GameNetworkNode::ClaimObjectID(WorldElem& elem, int32_t wantedID, bool strict)

@@ -5,6 +5,7 @@
 #include "server/DedicatedServer.h"
 
 #include "game/objects/CreatureObj.h"
+#include "game/objects/CreatureSyncData.h"
 #include "net/GameNetworkNode.h"
 #include "net/GameValueCodec.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
@@ -134,6 +135,68 @@ TEST_F(GameNetworkNodeGameTest, AnimationCycleUnits)
     EXPECT_EQ(hero.m_CyclePlayers[0].GetCycleNumber(), -1);
     EXPECT_EQ(hero.m_CyclePlayers[1].GetCycleNumber(), -1);
     EXPECT_EQ(hero.m_CyclePlayers[0].GetTime(), 0.0f);
+}
+
+TEST_F(GameNetworkNodeGameTest, CreatureSyncRecordInABlock)
+{
+    ctrl->SetConnectionState(GameNetworkNode::eRunningGame);
+    CreatureObj& hero = *ctrl->GetMainChar();
+    LogCapture log;
+    // The server's creature, filled and written as a sync block carries it after the position.
+    CreatureObj sent;
+    sent.m_CyclePlayers[0].cycleNumber = 7;
+    sent.m_CyclePlayers[0].reverse = 1;
+    sent.m_CyclePlayers[0].speed = 0.5f;
+    sent.m_CyclePlayers[1].cycleNumber = 20;
+    sent.m_CyclePlayers[1].speed = 2.0f;
+    sent.m_IsFlying = 1;
+    sent.m_Invisible = 1;
+    sent.m_TintColour = 0x80FF2010u;
+    sent.m_TargetValues[1] = 4.0f;
+    CreatureSyncData record;
+    record.Fill(sent);
+    auto block = [&](const CreatureSyncData& r) {
+        std::vector<uint8_t> bytes(CreatureSyncData::kSize + 2, 0xEE);  // the block goes on
+        ByteWriter writer(bytes.data(), bytes.size());
+        r.Write(writer);
+        return bytes;
+    };
+    const uint8_t header = GameNetworkNode::kSyncItemShort | GameNetworkNode::kSyncItemCreature;
+
+    std::vector<uint8_t> bytes = block(record);
+    ByteReader reader(bytes.data(), bytes.size());
+    ASSERT_TRUE(ctrl->ReadCreatureSyncData(reader, header, hero));
+    EXPECT_EQ(reader.GetRemaining(), 2u);
+    EXPECT_EQ(hero.m_CyclePlayers[0].GetCycleNumber(), 7);
+    EXPECT_EQ(hero.m_CyclePlayers[0].reverse, 1);
+    EXPECT_EQ(hero.m_CyclePlayers[0].speed, 0.5f);
+    EXPECT_EQ(hero.m_CyclePlayers[1].GetCycleNumber(), 20);
+    EXPECT_EQ(hero.m_CyclePlayers[1].speed, 2.0f);
+    EXPECT_EQ(hero.m_IsFlying, 1);
+    EXPECT_EQ(hero.m_Invisible, 1);
+    EXPECT_EQ(hero.m_TintColour, 0x80FF2010u);
+    EXPECT_EQ(hero.m_TargetValues[1], 4.0f);
+
+    // A cycle beyond the last is refused with its text; the rest of the record still applies.
+    record.move.cycleWord = 451;
+    record.action.cycleWord = AniCycleSyncEntry::kNoCycle;
+    record.flags = 0;
+    bytes = block(record);
+    ByteReader second(bytes.data(), bytes.size());
+    ASSERT_TRUE(ctrl->ReadCreatureSyncData(second, header, hero));
+    EXPECT_EQ(log.Count("invalid move anicycle ID received: 451"), 1);
+    EXPECT_EQ(hero.m_CyclePlayers[0].GetCycleNumber(), 7);
+    EXPECT_EQ(hero.m_CyclePlayers[1].GetCycleNumber(), -1);
+    EXPECT_EQ(hero.m_IsFlying, 0);
+
+    // No creature bit, or a record cut short: the block is not trusted further.
+    ByteReader third(bytes.data(), bytes.size());
+    EXPECT_FALSE(ctrl->ReadCreatureSyncData(third, GameNetworkNode::kSyncItemShort, hero));
+    EXPECT_EQ(log.Count("Internal error: creature not followed by creature sync data"), 1);
+    ByteReader cut(bytes.data(), CreatureSyncData::kSize - 1);
+    EXPECT_FALSE(ctrl->ReadCreatureSyncData(cut, header, hero));
+    EXPECT_EQ(log.Count("Internal error: can not read creature simple sync data"), 1);
+    EXPECT_EQ(hero.m_TintColour, 0x80FF2010u);
 }
 
 TEST_F(GameNetworkNodeGameTest, ClaimObjectID)
