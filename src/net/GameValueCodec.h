@@ -5,6 +5,7 @@
 #pragma once
 #include "base/ByteReader.h"
 #include "base/String.h"
+#include "game/objects/CreatureSyncData.h"
 #include "world/ObjRef.h"
 
 #include <cstdint>
@@ -30,12 +31,10 @@ struct NetObjPos {
 //   4  u16  movement cycle reference     6  u16  movement cycle value, PackedFloat16
 //   8  u16  action cycle reference      10  u16  action cycle value, PackedFloat16
 // A reference with bit 15 set names no cycle; otherwise bits 0..13 are the cycle ID and bit 14 a
-// flag for the creature's cycle setter (a cycle played backwards).
+// flag for the creature's cycle setter (a cycle played backwards): the words of AniCycleSyncEntry.
 struct AnicycleUnit {
     static constexpr int32_t kSize = 12;
-    static constexpr uint16_t kNoCycle = 0x8000;
-    static constexpr uint16_t kFlag = 0x4000;
-    static constexpr uint16_t kIDMask = 0x3FFF;
+    static constexpr uint16_t kNoCycle = AniCycleSyncEntry::kNoCycleBit;
 
     int32_t objID = -1;
     uint16_t moveCycle = kNoCycle;
@@ -43,8 +42,8 @@ struct AnicycleUnit {
     uint16_t actionCycle = kNoCycle;
     uint16_t actionValue = 0;
 
-    static int32_t CycleID(uint16_t reference) { return (reference & kNoCycle) ? -1 : reference & kIDMask; }
-    static bool CycleFlag(uint16_t reference) { return (reference & (kNoCycle | kFlag)) == kFlag; }
+    static int32_t CycleID(uint16_t reference) { return AniCycleSyncEntry::IDOf(reference); }
+    static bool CycleFlag(uint16_t reference) { return AniCycleSyncEntry::FlagOf(reference); }
 };
 
 class GameValueCodec {

@@ -20,9 +20,13 @@ struct AniCycleSyncEntry {
     uint16_t cycleWord = kNoCycle;
     uint16_t speedWord = 0;
 
+    // The decoding of a first word, shared with the animation unit that carries the same words.
+    static int32_t IDOf(uint16_t word) { return (word & kNoCycleBit) ? -1 : word & kIDMask; }
+    static bool FlagOf(uint16_t word) { return (word & (kNoCycleBit | kFlagBit)) == kFlagBit; }
+
     void Fill(const AC_FadeProperties& player);
-    int32_t CycleID() const { return (cycleWord & kNoCycleBit) ? -1 : cycleWord & kIDMask; }
-    bool Flag() const { return (cycleWord & (kNoCycleBit | kFlagBit)) == kFlagBit; }
+    int32_t CycleID() const { return IDOf(cycleWord); }
+    bool Flag() const { return FlagOf(cycleWord); }
     float Speed() const;
 };
 
