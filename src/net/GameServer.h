@@ -6,8 +6,9 @@
 // and its LAN announcement.
 // The implementation is split by role: GameServer.cpp (construction, settings, start-up, the
 // announcement, the printer, lookups), GameServerClients.cpp (the client table, connections,
-// removal, send routing and fan-out) and GameServerFrame.cpp (the frame step, the receive loop and
-// dispatcher, time synchronisation, the active area, the join time-outs).
+// removal, send routing and fan-out), GameServerFrame.cpp (the frame step, the receive loop and
+// dispatcher, time synchronisation, the active area, the join time-outs) and GameServerSync.cpp
+// (the table of sync requests).
 // Everything here runs on the game thread.
 #pragma once
 #include "base/DynaMem.h"
@@ -38,6 +39,20 @@ struct GameClientInfo {
     int32_t state = 0;
     PlayerInfo playerInfo;
     double connectedAt = 0.0;  // program clock: the join time-outs count from here
+};
+
+// One queued sync item for one client: an element to send (created, changed or asked for) or to
+// delete there. The item flags and the reference go on the wire as the sync message's item.
+struct ClientSyncRequest {
+    int32_t slot = -1;
+    uint8_t broadcast = 0;  // queued for every client in the world
+    uint8_t remove = 0;     // the client is to delete the element
+    uint8_t requested = 0;  // the client asked for it (SyncRequest)
+    uint8_t itemFlags = 0;
+    ObjRef3 ref;
+
+    // Same client, same remove and requested flags, same created bit, same element.
+    bool SameAs(const ClientSyncRequest& other) const;
 };
 
 // The server information block, also the announcement's body (little-endian):
@@ -167,6 +182,17 @@ public:
     int32_t GetDataPort() const { return m_DataPort; }
     ServerSendTransport& GetSendTransport() { return m_SendTransport; }
 
+    // Object synchronisation (GameServerSync.cpp). The table keeps the order in which requests
+    // were queued, so a client never hears of a deletion before the creation queued earlier.
+    static constexpr int32_t kMaxSyncRequests = 4096;
+    // Slot -1 queues for every client in the world (state >= 7). An unrequested item equal to
+    // one already queued is not queued twice; requested ones always are.
+    void AddSyncRequest(int32_t slot, uint8_t itemFlags, const ObjRef3& ref, bool requested, bool broadcast);
+    const ClientSyncRequest* FindSyncRequest(const ClientSyncRequest& request) const;
+    void AddSyncRemoval(int32_t slot, const ObjRef3& ref);
+    void ClearSyncRequests(int32_t slot);
+    const std::vector<ClientSyncRequest>& GetSyncRequests() const { return m_SyncRequests; }
+
     // The frame step (GameServerFrame.cpp); a node that does not listen keeps the node's step.
     int32_t UpdateFrame(float frameTime) override;
     void ReceiveClientMessages();
@@ -202,6 +228,10 @@ private:
     void DrainClientOverflows();
     void CloseAfterGrace(int32_t connectionID);
     void CloseSentAwayConnections();
+    // The slots of the clients in the world (state >= 7), in slot order.
+    std::vector<int32_t> ClientsInWorld();
+    // A full table drops the request with one warning per full spell.
+    void QueueSyncRequest(const ClientSyncRequest& request);
 
     ServerSendTransport m_SendTransport;
     DynaMem<GameClientInfo, kMaxClients> m_Clients;
@@ -231,4 +261,6 @@ private:
         double since = 0.0;
     };
     std::vector<ClosingConnection> m_Closing;
+    std::vector<ClientSyncRequest> m_SyncRequests;
+    bool m_SyncTableFullWarned = false;
 };

@@ -182,6 +182,7 @@ void GameServer::RemoveClient(int32_t slot, bool closeConnections)
     if (m_CurrentClient == slot)
         m_CurrentClient = -1;
     ResetClientSyncSlot(slot);  // whoever takes the slot next gets every position anew
+    ClearSyncRequests(slot);
 
     if (WorldElem* character = mainCharID >= 0 ? m_World.GetObjNoCheck(mainCharID, false) : nullptr) {
         const ObjRef3 ref(character);

@@ -118,6 +118,7 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
         return;
     switch (header.id) {
     case kMsgPlayerInfo:
+        ClearSyncRequests(m_CurrentClient);  // a (re)joining client starts from its own checksums
         OnClientPlayerInfo(m_CurrentClient);
         break;
     case kMsgSetHostingChar:
