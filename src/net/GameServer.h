@@ -192,6 +192,19 @@ public:
     void AddSyncRemoval(int32_t slot, const ObjRef3& ref);
     void ClearSyncRequests(int32_t slot);
     const std::vector<ClientSyncRequest>& GetSyncRequests() const { return m_SyncRequests; }
+    // Only changes made inside the world-update depth (the frame's world update, a script's
+    // creation) are queued for the clients; the level change suspends it.
+    int32_t GetWorldUpdateDepth() const { return m_WorldUpdateDepth; }
+    void BeginScriptCreation() override;
+    void EndScriptCreation() override;
+    void SuspendObjectSync() override;
+    void ResumeObjectSync() override;
+    // The world's changes. A removed object also stops being any client's character, whatever
+    // the depth.
+    void OnObjectAdded(int32_t objID) override;
+    void OnWallAdded(int32_t wallID) override;
+    void OnObjectDeleted(int32_t objID, int32_t flag) override;
+    void OnWallDeleted(int32_t wallID) override;
 
     // The frame step (GameServerFrame.cpp); a node that does not listen keeps the node's step.
     int32_t UpdateFrame(float frameTime) override;
@@ -262,5 +275,6 @@ private:
     };
     std::vector<ClosingConnection> m_Closing;
     std::vector<ClientSyncRequest> m_SyncRequests;
+    std::vector<int32_t> m_SuspendedDepths;  // what each open SuspendObjectSync put aside
     bool m_SyncTableFullWarned = false;
 };

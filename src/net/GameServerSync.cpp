@@ -1,6 +1,10 @@
-// GameServer: the table of sync requests, queued per client by the world's changes and by the
-// clients' own requests.
+// GameServer: the table of sync requests, queued per client by the world's changes (inside the
+// world-update depth) and by the clients' own requests.
 #include "net/GameServer.h"
+
+#include "level/VSD_WallIntern.h"
+#include "world/WorldCtrl.h"
+#include "world/WorldElem.h"
 
 #include <algorithm>
 
@@ -74,4 +78,66 @@ void GameServer::AddSyncRemoval(int32_t slot, const ObjRef3& ref)
 void GameServer::ClearSyncRequests(int32_t slot)
 {
     std::erase_if(m_SyncRequests, [slot](const ClientSyncRequest& r) { return r.slot == slot; });
+}
+
+void GameServer::BeginScriptCreation()
+{
+    GameNetworkNode::BeginScriptCreation();
+    ++m_WorldUpdateDepth;  // what a script makes outside the frame's update still reaches the clients
+}
+
+void GameServer::EndScriptCreation()
+{
+    GameNetworkNode::EndScriptCreation();
+    if (m_WorldUpdateDepth > 0)
+        --m_WorldUpdateDepth;
+}
+
+void GameServer::SuspendObjectSync()
+{
+    m_SuspendedDepths.push_back(m_WorldUpdateDepth);
+    m_WorldUpdateDepth = 0;
+}
+
+void GameServer::ResumeObjectSync()
+{
+    if (m_SuspendedDepths.empty())
+        return;
+    m_WorldUpdateDepth = m_SuspendedDepths.back();
+    m_SuspendedDepths.pop_back();
+}
+
+void GameServer::OnObjectAdded(int32_t objID)
+{
+    GameNetworkNode::OnObjectAdded(objID);
+    const WorldElem* elem = m_WorldUpdateDepth > 0 ? m_World.GetObjNoCheck(objID, false) : nullptr;
+    if (elem && elem->m_NetSync != 0)
+        AddSyncRequest(-1, kSyncItemCreated, ObjRef3(elem), false, false);
+}
+
+void GameServer::OnWallAdded(int32_t wallID)
+{
+    GameNetworkNode::OnWallAdded(wallID);
+    const VSD_WallIntern* wall = m_WorldUpdateDepth > 0 ? m_World.GetWall(wallID, false) : nullptr;
+    if (wall && wall->m_NetSync != 0)
+        AddSyncRequest(-1, kSyncItemCreated, ObjRef3(wall), false, false);
+}
+
+void GameServer::OnObjectDeleted(int32_t objID, int32_t flag)
+{
+    GameNetworkNode::OnObjectDeleted(objID, flag);
+    for (int32_t i = 0; i < m_Clients.GetSize(); ++i)
+        if (GameClientInfo* client = m_Clients.GetAt(i); client && client->playerInfo.mainCharObjID == objID)
+            client->playerInfo.mainCharObjID = -1;
+    const WorldElem* elem = m_WorldUpdateDepth > 0 ? m_World.GetObjNoCheck(objID, false) : nullptr;
+    if (elem && elem->m_NetSync != 0)
+        AddSyncRemoval(-1, ObjRef3(elem));
+}
+
+void GameServer::OnWallDeleted(int32_t wallID)
+{
+    GameNetworkNode::OnWallDeleted(wallID);
+    const VSD_WallIntern* wall = m_WorldUpdateDepth > 0 ? m_World.GetWall(wallID, false) : nullptr;
+    if (wall && wall->m_NetSync != 0)
+        AddSyncRemoval(-1, ObjRef3(wall));
 }

@@ -1,7 +1,7 @@
 // The game's controller as a listening server on a copy of the sample game, with the program's own
 // start-up and frame loop: the active area follows the server's hero so that the drone closes in
-// without anybody marking it, the game time runs, and a client that leaves frees its slot's
-// last-sent positions.
+// without anybody marking it, the game time runs, a client that leaves frees its slot's last-sent
+// positions, and the world's changes are queued for the clients only inside the update depth.
 #include "server/DedicatedServer.h"
 
 #include "net/GameServer.h"
@@ -114,6 +114,60 @@ TEST_F(GameServerGameTest, ALeavingClientFreesItsSlotsLastSentPositions)
         EXPECT_EQ(world.GetObj(id)->m_LastSentPos[slot][1], -8999999488.0f);
         EXPECT_EQ(world.GetObj(id)->m_LastSentAngle[slot], -8999999488.0f);
     }
+}
+
+// The world's changes reach the sync table only inside the world-update depth, which a script's
+// creation raises and a suspension lowers; a deleted object stops being a client's character
+// whatever the depth.
+TEST_F(GameServerGameTest, WorldChangesAreQueuedInsideTheUpdateDepth)
+{
+    NetworkNode client;
+    client.Start();
+    ASSERT_GE(client.Connect(NetworkNode::kTCP, "127.0.0.1", ctrl->GetNetNode().GetPort()), 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->GetNumClients() == 1;
+    }));
+    const int32_t slot = ctrl->GetClientSlot(0);
+    ctrl->GetClient(slot)->state = GameServer::kClientJoined;
+    WorldCtrl& world = ctrl->GetWorld();
+    std::vector<WorldElem*> crates;
+    for (int32_t i = 0; i < 4; ++i) {
+        const float x = 100.0f + 50.0f * float(i);
+        crates.push_back(dynamic_cast<WorldElem*>(ctrl->CreateWorldObject("Crate", x, 100.0f, 0.0f, 0.0f)));
+        ASSERT_NE(crates.back(), nullptr);
+        crates.back()->m_NetSync = 2;
+    }
+    const auto& table = ctrl->GetSyncRequests();
+    ASSERT_TRUE(table.empty());  // made outside the depth
+    ctrl->OnObjectAdded(crates[0]->m_ObjID);
+    EXPECT_TRUE(table.empty());
+
+    ctrl->BeginScriptCreation();
+    EXPECT_EQ(ctrl->GetWorldUpdateDepth(), 1);
+    ctrl->OnObjectAdded(crates[0]->m_ObjID);
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(table[0].slot, slot);
+    EXPECT_EQ(table[0].itemFlags, GameNetworkNode::kSyncItemCreated);
+    EXPECT_TRUE(table[0].ref.RefersTo(crates[0]));
+
+    ctrl->SuspendObjectSync();  // as the level change does
+    world.DelObj(crates[1]->m_ObjID, 1);
+    EXPECT_EQ(table.size(), 1u);
+    ctrl->ResumeObjectSync();
+    EXPECT_EQ(ctrl->GetWorldUpdateDepth(), 1);
+    const ObjRef3 second(crates[2]);
+    world.DelObj(crates[2]->m_ObjID, 1);
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[1].remove, 1);
+    EXPECT_EQ(table[1].ref.Equals(second), 1);
+    ctrl->EndScriptCreation();
+    EXPECT_EQ(ctrl->GetWorldUpdateDepth(), 0);
+
+    ctrl->GetClient(slot)->playerInfo.mainCharObjID = crates[3]->m_ObjID;
+    world.DelObj(crates[3]->m_ObjID, 1);
+    EXPECT_EQ(table.size(), 2u);
+    EXPECT_EQ(ctrl->GetClient(slot)->playerInfo.mainCharObjID, -1);
 }
 
 // The hosting player's client leaves: its character leaves the world and every client in it hears
