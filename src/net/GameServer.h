@@ -205,6 +205,8 @@ public:
     void OnWallAdded(int32_t wallID) override;
     void OnObjectDeleted(int32_t objID, int32_t flag) override;
     void OnWallDeleted(int32_t wallID) override;
+    // Only elements synchronised by their saved state (NetSync 2 and more) send a change.
+    void OnObjectChanged(WorldElem* elem) override;
 
     // The frame step (GameServerFrame.cpp); a node that does not listen keeps the node's step.
     int32_t UpdateFrame(float frameTime) override;

@@ -141,3 +141,10 @@ void GameServer::OnWallDeleted(int32_t wallID)
     if (wall && wall->m_NetSync != 0)
         AddSyncRemoval(-1, ObjRef3(wall));
 }
+
+void GameServer::OnObjectChanged(WorldElem* elem)
+{
+    GameNetworkNode::OnObjectChanged(elem);
+    if (m_WorldUpdateDepth > 0 && elem && elem->m_NetSync >= 2)
+        AddSyncRequest(-1, 0, ObjRef3(elem), false, false);
+}

@@ -96,6 +96,8 @@ public:
     virtual void OnObjectAdded(int32_t objID) = 0;
     virtual void OnObjectDeleted(int32_t objID, int32_t flag) = 0;
     virtual void OnWallDeleted(int32_t wallID) = 0;
+    // An element's state changed in a way its clients must see (raised after it was used).
+    virtual void OnObjectChanged(WorldElem* elem) { (void)elem; }
 
     // The view mode: 0 play, 1 a second play view (visibility fades complete at once), 2 the
     // interactive scene; the world changes it with (0, 0, 1, 1.0, 1.25) when its scene ends.

@@ -161,12 +161,24 @@ TEST_F(GameServerGameTest, WorldChangesAreQueuedInsideTheUpdateDepth)
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[1].remove, 1);
     EXPECT_EQ(table[1].ref.Equals(second), 1);
+    const int32_t hero = ctrl->GetMainChar()->m_ObjID;
+    ASSERT_TRUE(ctrl->UseObject(crates[0], hero, 0));  // a use changes the element
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[2].itemFlags, 0);
+    EXPECT_TRUE(table[2].ref.RefersTo(crates[0]));
     ctrl->EndScriptCreation();
     EXPECT_EQ(ctrl->GetWorldUpdateDepth(), 0);
+    crates[0]->m_NetSync = 1;  // by its short state: a use alone sends nothing
+    ctrl->BeginScriptCreation();
+    ctrl->UseObject(crates[0], hero, 0);
+    ctrl->EndScriptCreation();
+    crates[0]->m_NetSync = 2;
+    ctrl->UseObject(crates[0], hero, 0);
+    EXPECT_EQ(table.size(), 3u);
 
     ctrl->GetClient(slot)->playerInfo.mainCharObjID = crates[3]->m_ObjID;
     world.DelObj(crates[3]->m_ObjID, 1);
-    EXPECT_EQ(table.size(), 2u);
+    EXPECT_EQ(table.size(), 3u);
     EXPECT_EQ(ctrl->GetClient(slot)->playerInfo.mainCharObjID, -1);
 }
 

@@ -80,6 +80,7 @@ bool GameCtrl::UseObject(WorldElem* object, int32_t a, int32_t b)
 {
     if (!object || !object->OnUse(0, a, b))
         return false;
+    OnObjectChanged(object);
     auto* item = object->m_TypeCode == ElemType::kItem ? dynamic_cast<ItemObj*>(object) : nullptr;
     KI_ActionData* task = item ? item->m_AIData : nullptr;
     if (!task || task->task == KI_ActionData::kTaskKeep)
