@@ -7,7 +7,8 @@
 // answers, settings, closing, reports), GameNetworkNodeFrame.cpp (the per-frame service, the receive
 // loop, deferral and replay, the clock slew), GameNetworkNodeConnect.cpp (connecting to a server,
 // the broadcast connection), GameNetworkNodeObjects.cpp (received animation-cycle units and object
-// IDs), GameNetworkNodeMessages.cpp (the message catalogue: the senders of chat, the join, elements,
+// IDs), GameNetworkNodeSyncBlock.cpp (the sync data block of a wall or object),
+// GameNetworkNodeMessages.cpp (the message catalogue: the senders of chat, the join, elements,
 // items, events, scripts and game flow), GameNetworkNodeCreatures.cpp (the senders of creatures:
 // positions, animation cycles, movement, actions, health, death, revival, levels) and
 // GameNetworkNodeHooks.cpp (the controller's hooks that send instead of, or after, acting here).
@@ -27,10 +28,12 @@
 #include <cstdint>
 
 class ByteReader;
+class File;
 class CreatureObj;
 class Inventory;
 class InventoryItem;
 class WorldElem;
+class WorldElemBase;
 struct AnicycleUnit;
 struct ScriptValue;
 struct WorldEvent;
@@ -76,6 +79,8 @@ public:
     static constexpr uint8_t kSyncItemCreated = 0x01;
     static constexpr uint8_t kSyncItemShort = 0x02;
     static constexpr uint8_t kSyncItemCreature = 0x04;
+    static constexpr int16_t kSyncBlockFormat = 0x0113;
+    static constexpr int32_t kSyncItemSize = 13;  // u8 item flags, ObjRef3
 
     // Message ids this node reads or writes itself; the layouts are at the senders
     // (GameNetworkNodeMessages.cpp, GameNetworkNodeCreatures.cpp).
@@ -190,6 +195,29 @@ public:
     // warning, when the header lacks the bit or the record is cut short: the rest of that block
     // cannot be trusted.
     bool ReadCreatureSyncData(ByteReader& reader, uint8_t header, CreatureObj& creature);
+    // The sync data block of a wall or object (GameNetworkNodeSyncBlock.cpp), in a memory file:
+    //   i16 format 0x0113; the configuration ID (a File string); a wall's end points (4 f32);
+    //   then the short state (objects of NetSync 1: 23 bytes, a creature's 38-byte record after
+    //   it; walls of NetSync below 2 with a configuration ID: nothing) or the compact saved state.
+    // The writer clears the file first; allowShort takes the short form where the element's
+    // NetSync asks for it, compress packs a full block whole into the packed container. It gives
+    // the form bits of the item flags (kSyncItemShort, kSyncItemCreature), or -1 with a warning
+    // for an element that is neither a wall nor an object.
+    int32_t WriteSyncBlock(File& file, WorldElemBase& elem, bool allowShort, bool compress);
+    // The 32-bit state value of an element that its short state and SetMainChar carry: its party.
+    static uint32_t StateValueOf(const WorldElem& elem);
+    struct SyncBlockHead {
+        String name;  // the configuration ID a missing element is made from
+        bool wall = false;
+        float ends[4] = {};
+    };
+    // The head of a received block (a packed block is unpacked in place first); false when the
+    // format is another or the head is cut short.
+    bool ReadSyncBlockHead(File& file, bool wall, SyncBlockHead& head);
+    // The rest of the block applied to the element found or made for it. A creature's record that
+    // cannot be read is reported and bit 2 of the flags cleared; false when the block does not
+    // fit the element or its short state is cut short.
+    bool ApplySyncBlock(File& file, uint8_t& itemFlags, const SyncBlockHead& head, WorldElemBase& elem);
     // Makes the wanted ID the element's own; false when it could not (strict: an error).
     bool ClaimObjectID(WorldElem& elem, int32_t wantedID, bool strict);
 

@@ -7,8 +7,10 @@
 // The implementation is split by role: GameServer.cpp (construction, settings, start-up, the
 // announcement, the printer, lookups), GameServerClients.cpp (the client table, connections,
 // removal, send routing and fan-out), GameServerFrame.cpp (the frame step, the receive loop and
-// dispatcher, time synchronisation, the active area, the join time-outs) and GameServerSync.cpp
-// (the table of sync requests).
+// dispatcher, time synchronisation, the active area, the join time-outs), GameServerSync.cpp
+// (the table of sync requests and the world's hooks that fill it) and GameServerSyncSend.cpp
+// (the checksums, the clients' SyncRequests and the sending of the table) and
+// GameServerMessages.cpp (the messages only the server writes).
 // Everything here runs on the game thread.
 #pragma once
 #include "base/DynaMem.h"
@@ -39,6 +41,8 @@ struct GameClientInfo {
     int32_t state = 0;
     PlayerInfo playerInfo;
     double connectedAt = 0.0;  // program clock: the join time-outs count from here
+    // SyncRequests the client may still make: each answers one of the checksums sent to it.
+    int32_t syncRequestsLeft = 0;
 };
 
 // One queued sync item for one client: an element to send (created, changed or asked for) or to
@@ -185,6 +189,8 @@ public:
     // Object synchronisation (GameServerSync.cpp). The table keeps the order in which requests
     // were queued, so a client never hears of a deletion before the creation queued earlier.
     static constexpr int32_t kMaxSyncRequests = 4096;
+    static constexpr int32_t kMaxFlushPasses = 64;  // a client that stops reading holds a flush no longer
+    static constexpr uint16_t kMsgSyncData = 0x1100;  // unrequested; 0x1101 answers a SyncRequest
     // Slot -1 queues for every client in the world (state >= 7). An unrequested item equal to
     // one already queued is not queued twice; requested ones always are.
     void AddSyncRequest(int32_t slot, uint8_t itemFlags, const ObjRef3& ref, bool requested, bool broadcast);
@@ -207,6 +213,51 @@ public:
     void OnWallDeleted(int32_t wallID) override;
     // Only elements synchronised by their saved state (NetSync 2 and more) send a change.
     void OnObjectChanged(WorldElem* elem) override;
+    // Sending what the table holds (GameServerSyncSend.cpp).
+    // The checksum of every synchronised wall and object but the players' characters (0x0F00),
+    // then 0x0F01 and state 7; false, still in its state, when a unit could not go out.
+    bool SendObjectChecksums(int32_t slot);
+    // The queued items of the clients in state >= 8, parents before the elements attached to
+    // them, in two passes; false when a pass ended for want of room (the rest waits).
+    bool SendRequestedSyncs();
+    // Sends until the table is out or the bounded passes are spent; between passes the clients'
+    // queues drain. True when nothing is left.
+    bool FlushRequestedSyncs();
+    void WaitForSync() override { FlushRequestedSyncs(); }
+    bool SendObjectMissing(const ObjRef3& ref);  // 0x1102
+
+    // The messages only the server writes (GameServerMessages.cpp). Each sets its routing: one
+    // client (slot), the creature's client, or every client from the state the message needs.
+    static constexpr uint16_t kMsgLoadLevelRequest = 0x0400;
+    static constexpr uint16_t kMsgPerformActionShot = 0x2001;
+    static constexpr uint16_t kMsgPerformActionEffect = 0x2003;
+    static constexpr uint16_t kMsgGainXp = 0x2400;
+    static constexpr uint16_t kMsgPickUp = 0x2700;
+    static constexpr uint16_t kMsgSubtractMana = 0x2900;
+    static constexpr uint16_t kMsgSaveCharacter = 0x3000;
+    static constexpr uint16_t kMsgServerInfo = 0x4000;
+    static constexpr uint16_t kMsgCurrentAction = 0x4400;
+    static constexpr uint16_t kMsgBloodEffect = 0x4500;
+    static constexpr int32_t kLoadLevelRequestSize = 144;
+    static constexpr int32_t kSetMainCharSize = 22;
+    static constexpr int32_t kGameBasicsSize = 10;
+    static constexpr int32_t kActionShotBlock = 24;
+    static constexpr int32_t kActionEffectBlock = 20;
+    bool SendLoadLevelRequest(int32_t slot, const String& levelName, uint32_t seed, double enteredAt);
+    bool SendSetMainChar(int32_t slot);
+    bool SendGameBasics(int32_t slot);
+    bool SendPerformActionShot(const WorldElem* creature, const String& action, uint32_t value,
+                               const D3DXVECTOR2* target);
+    bool SendPerformActionEffect(const WorldElem* creature, const String& action, uint32_t value, uint32_t argument);
+    bool SendGainXp(int32_t slot, float amount);
+    bool SendPickUp(const CreatureObj* creature, const WorldElem* item);
+    bool SendSubtractMana(const CreatureObj* creature, float amount);
+    bool SendSaveCharacter();
+    bool SendServerInfo(int32_t slot);
+    bool SendCurrentAction(const WorldElem* creature, const String& action);
+    bool SendBloodEffect(int32_t slot, const WorldElem* creature, float intensity);
+    // The intensity times 255, rounded half away from zero, within 0..255.
+    static uint8_t BloodIntensityByte(float intensity);
 
     // The frame step (GameServerFrame.cpp); a node that does not listen keeps the node's step.
     int32_t UpdateFrame(float frameTime) override;
@@ -247,6 +298,14 @@ private:
     std::vector<int32_t> ClientsInWorld();
     // A full table drops the request with one warning per full spell.
     void QueueSyncRequest(const ClientSyncRequest& request);
+    // The handlers of a client's SyncRequests (0x1000) and their end (0x1001).
+    void ReceiveSyncRequests(GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveSyncRequestsDone(GameClientInfo& client);
+    // One item of the table sent, or found pointless: true when it is done with.
+    enum class SyncSend { kDone, kWait, kNoRoom };
+    SyncSend SendSyncItem(ClientSyncRequest& request, File& file, bool firstPass);
+    bool IsPlayerCharacter(const WorldElem* elem);
+    bool SendActionBlock(uint16_t id, const String& action, const uint8_t* block, int32_t size);
 
     ServerSendTransport m_SendTransport;
     DynaMem<GameClientInfo, kMaxClients> m_Clients;

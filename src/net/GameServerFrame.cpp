@@ -33,6 +33,7 @@ int32_t GameServer::UpdateFrame(float frameTime)
     HandleConnections();
     DrainClientOverflows();
     CheckJoinTimeouts();
+    SendRequestedSyncs();
     ReceiveClientMessages();
 
     const double now = Timer::GetTime();
@@ -120,6 +121,12 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
     case kMsgPlayerInfo:
         ClearSyncRequests(m_CurrentClient);  // a (re)joining client starts from its own checksums
         OnClientPlayerInfo(m_CurrentClient);
+        break;
+    case kMsgSyncRequest:
+        ReceiveSyncRequests(*client, header);
+        break;
+    case kMsgSyncRequestsDone:
+        ReceiveSyncRequestsDone(*client);
         break;
     case kMsgSetHostingChar:
         m_HostingClient = m_CurrentClient;
