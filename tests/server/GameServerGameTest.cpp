@@ -9,6 +9,7 @@
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 #include "support/ErrorOf.h"
+#include "support/RawGameClient.h"
 #include "support/SampleServerGame.h"
 #include "support/WaitUntil.h"
 
@@ -18,35 +19,6 @@
 #include <vector>
 
 namespace {
-
-// A client of the bare transport that collects the ids (and first unit bytes) of what arrives.
-struct RawClient {
-    explicit RawClient(uint16_t port)
-    {
-        node.Start();
-        tcp = node.Connect(NetworkNode::kTCP, "127.0.0.1", port);
-    }
-    // Every whole message waiting now.
-    void Collect()
-    {
-        for (int32_t n; (n = node.GetNumBytesWaiting(tcp)) > 0;) {
-            std::vector<uint8_t> message(static_cast<size_t>(n));
-            node.Receive(tcp, message.data(), true, n);
-            messages.push_back(message);
-        }
-    }
-    bool Got(uint16_t id) const
-    {
-        for (const std::vector<uint8_t>& message : messages)
-            if (message.size() >= 12 && (message[2] | (message[3] << 8)) == id)
-                return true;
-        return false;
-    }
-
-    NetworkNode node;
-    int32_t tcp = -1;
-    std::vector<std::vector<uint8_t>> messages;
-};
 
 class GameServerGameTest : public SampleServerGame<SciFiGameCtrl> {
 protected:
@@ -186,12 +158,12 @@ TEST_F(GameServerGameTest, WorldChangesAreQueuedInsideTheUpdateDepth)
 // so, every client is told that the host left, and the server ends.
 TEST_F(GameServerGameTest, TheHostLeavingEndsTheServer)
 {
-    RawClient host(ctrl->GetNetNode().GetPort());
+    RawGameClient host(ctrl->GetNetNode().GetPort());
     ASSERT_TRUE(WaitUntil([&] {
         DedicatedServer::RunFrames(*ctrl, 1);
         return ctrl->GetNumClients() == 1;
     }));
-    RawClient other(ctrl->GetNetNode().GetPort());
+    RawGameClient other(ctrl->GetNetNode().GetPort());
     ASSERT_TRUE(WaitUntil([&] {
         DedicatedServer::RunFrames(*ctrl, 1);
         return ctrl->GetNumClients() == 2;
