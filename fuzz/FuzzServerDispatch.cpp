@@ -1,6 +1,7 @@
 // FuzzServerDispatch: bytes as the messages a client sent to the server, read by the server's
 // receive loop for one client in a join state taken from the input, through the guarded
-// dispatcher. Nothing may crash or escape; a message that raises an error costs at most its client.
+// dispatcher, and the sync requests it made answered. Nothing may crash or escape; a message that
+// raises an error costs at most its client.
 //
 // Input: a control byte (the client's state, modulo 11), then messages, each a u16 (bit 15:
 // arrived over UDP; bits 0..14 its length) and its bytes. The loop runs for up to four frames.
@@ -8,6 +9,7 @@
 
 #include "net/GameServer.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -31,7 +33,9 @@ public:
         const int32_t slot = AddClientRecord(kTCP, NetworkNode::ConnectionInfo());
         GetClient(slot)->udpConnection = kUDP;
         GetClient(slot)->state = state;
+        GetClient(slot)->syncRequestsLeft = kSyncRequestsAllowed;  // as if that many checksums went out
     }
+    static constexpr int32_t kSyncRequestsAllowed = 8;
 };
 
 }  // namespace
@@ -47,13 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Fuzz::LoadGameConfig();
         auto* made = new FuzzServer(transport);
         made->GetNetNode().StartServer(0);  // listening makes it the server
+        // The node's threads read the program clock: they end before the clock goes at exit.
+        static GameServer* const stopped = made;
+        std::atexit([] { stopped->GetNetNode().Stop(); });
         return made;
     }();
     Fuzz::OpenFakeLink(transport);
     server->Reset(data[0] % 11);
 
     Fuzz::DeliverFramedMessages(transport, data + 1, size - 1);
-    for (int32_t frame = 0; frame < kFrames && server->GetNumClients() > 0; ++frame)
+    for (int32_t frame = 0; frame < kFrames && server->GetNumClients() > 0; ++frame) {
         server->ReceiveClientMessages();
+        server->SendRequestedSyncs();  // what the requests asked for, answered from an empty world
+    }
     return 0;
 }

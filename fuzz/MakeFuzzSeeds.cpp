@@ -37,6 +37,7 @@
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -692,7 +693,8 @@ void ClientDispatch()
 }
 
 // The state byte, then messages as for ClientDispatch: a joined client's position over UDP, a
-// hosting announcement, an unknown id and a PlayerInfo too short for its header.
+// hosting announcement, an unknown id and a PlayerInfo too short for its header; and a client's
+// sync requests.
 void ServerDispatch()
 {
     Bytes joined{10};
@@ -709,6 +711,18 @@ void ServerDispatch()
     shortInfo.resize(10);
     message(joined, shortInfo, false);
     Put("ServerDispatch", "joined.bin", joined);
+
+    // A client after its checksums (state 7): sync requests for a wall and an object, one of a
+    // unit size that is not the protocol's, and the end of its requests.
+    Bytes syncing{7};
+    Bytes requests = GamePacketBytes(0x1000, 2, 13);
+    const uint8_t units[26] = {0, 3, 0, 0, 0, 9, 0, 0, 0, 7, 0, 0, 0,  // a wall: ID 3, check value 9
+                               1, 5, 0, 0, 0, 1, 0, 0, 0, 10, 0, 0, 0};  // a missing object
+    std::copy(units, units + 26, requests.begin() + GamePacketHeader::kSize);
+    message(syncing, requests, false);
+    message(syncing, GamePacketBytes(0x1000, 1, 12), false);
+    message(syncing, GamePacketBytes(0x1001, 1, 0), false);
+    Put("ServerDispatch", "syncing.bin", syncing);
 }
 
 // Small DDS files of a plain and the compressed formats (two levels), and one PNG, each written
