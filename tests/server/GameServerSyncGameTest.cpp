@@ -7,6 +7,7 @@
 #include "base/File.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/CreatureSyncData.h"
+#include "game/objects/PackedFloat16.h"
 #include "level/VSD_WallIntern.h"
 #include "net/GameServer.h"
 #include "net/GameValueCodec.h"
@@ -315,4 +316,37 @@ TEST_F(GameServerSyncGameTest, BlocksPutElementsBack)
     EXPECT_FALSE(ctrl->ReadSyncBlockHead(bad, false, head));
     ByteBuilder().U16(0x0113).Str("Crate").F32(1.0f).Into(bad);
     EXPECT_FALSE(ctrl->ReadSyncBlockHead(bad, true, head)) << "a wall's end points cut short";
+}
+
+// The messages about a client's own creature go to that client alone: its character handed over
+// (with the place and the state value its short state carries), mana taken, an item to pick up.
+TEST_F(GameServerSyncGameTest, MessagesAboutTheClientsCreature)
+{
+    auto* drone = dynamic_cast<CreatureObj*>(Find("drone1"));
+    WorldElem* crate = Find("crate1");
+    ASSERT_TRUE(drone && crate);
+    SetState(GameServer::kClientSynced);
+    ctrl->GetClient(slot)->playerInfo.mainCharObjID = drone->m_ObjID;
+    drone->SetPos(640.0f, 320.0f);
+    drone->SetAngle(0.5f);
+
+    ASSERT_TRUE(ctrl->SendSetMainChar(slot));
+    EXPECT_EQ(ctrl->GetClient(slot)->state, GameServer::kClientJoined);
+    ASSERT_TRUE(ctrl->SendSubtractMana(drone, 12.5f));
+    ASSERT_TRUE(ctrl->SendPickUp(drone, crate));
+    ASSERT_TRUE(Await(GameServer::kMsgPickUp));
+
+    ByteBuilder mainChar, mana, pickUp;
+    mainChar.I32(drone->m_ObjID).I32(drone->GetMyRnd()).F32(640.0f).F32(320.0f).U16(PackedFloat16::Pack(0.5f)).I32(2);
+    mana.I32(drone->m_ObjID).I32(drone->GetMyRnd()).F32(12.5f);
+    pickUp.I32(drone->m_ObjID).I32(drone->GetMyRnd()).I32(crate->m_ObjID).I32(crate->GetMyRnd());
+    ASSERT_EQ(client->Units(GameNetworkNode::kMsgSetMainChar).size(), 1u);
+    EXPECT_EQ(client->Units(GameNetworkNode::kMsgSetMainChar)[0], mainChar.bytes);
+    EXPECT_EQ(client->Units(GameServer::kMsgSubtractMana)[0], mana.bytes);
+    EXPECT_EQ(client->Units(GameServer::kMsgPickUp)[0], pickUp.bytes);
+
+    // A creature that is no client's goes nowhere.
+    ctrl->GetClient(slot)->playerInfo.mainCharObjID = -1;
+    EXPECT_FALSE(ctrl->SendSubtractMana(drone, 1.0f));
+    EXPECT_FALSE(ctrl->SendSetMainChar(slot));
 }
