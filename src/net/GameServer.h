@@ -306,6 +306,8 @@ private:
     SyncSend SendSyncItem(ClientSyncRequest& request, File& file, bool firstPass);
     bool IsPlayerCharacter(const WorldElem* elem);
     bool SendActionBlock(uint16_t id, const String& action, const uint8_t* block, int32_t size);
+    // Routes to the joined client whose creature it is; false when it is no client's.
+    bool TargetClientOf(const CreatureObj* creature);
 
     ServerSendTransport m_SendTransport;
     DynaMem<GameClientInfo, kMaxClients> m_Clients;

@@ -138,13 +138,20 @@ bool GameServer::SendGainXp(int32_t slot, float amount)
     return SendUnit(false, kMsgGainXp, unit, sizeof unit, false);
 }
 
-// 0x2700, 16 bytes, flushed, to the creature's client: ObjRef of its creature, ObjRef of the item.
-bool GameServer::SendPickUp(const CreatureObj* creature, const WorldElem* item)
+bool GameServer::TargetClientOf(const CreatureObj* creature)
 {
     const int32_t slot = FindClientOfCreature(creature);
     if (slot < 0)
         return false;
     SetSendTarget(slot, kClientJoined);
+    return true;
+}
+
+// 0x2700, 16 bytes, flushed, to the creature's client: ObjRef of its creature, ObjRef of the item.
+bool GameServer::SendPickUp(const CreatureObj* creature, const WorldElem* item)
+{
+    if (!TargetClientOf(creature))
+        return false;
     uint8_t unit[16];
     ByteWriter out(unit, sizeof unit);
     GameValueCodec::WriteObjRef(out, RefOf(creature));
@@ -155,10 +162,8 @@ bool GameServer::SendPickUp(const CreatureObj* creature, const WorldElem* item)
 // 0x2900, 12 bytes, flushed, to the creature's client: ObjRef of the creature; f32 mana.
 bool GameServer::SendSubtractMana(const CreatureObj* creature, float amount)
 {
-    const int32_t slot = FindClientOfCreature(creature);
-    if (slot < 0)
+    if (!TargetClientOf(creature))
         return false;
-    SetSendTarget(slot, kClientJoined);
     uint8_t unit[12];
     ByteWriter out(unit, sizeof unit);
     GameValueCodec::WriteObjRef(out, RefOf(creature));
