@@ -52,6 +52,7 @@ struct ClientSyncRequest {
     uint8_t broadcast = 0;  // queued for every client in the world
     uint8_t remove = 0;     // the client is to delete the element
     uint8_t requested = 0;  // the client asked for it (SyncRequest)
+    uint8_t sent = 0;       // done with in the current pass of the sender
     uint8_t itemFlags = 0;
     ObjRef3 ref;
 

@@ -180,24 +180,24 @@ bool GameServer::SendRequestedSyncs()
     file.CreateMemoryFile(kMemoryStep);
     bool finished = true;
     for (const bool firstPass : {true, false}) {
-        // Items are only marked during a pass; what a send queues meanwhile waits for the next.
+        // Items are only marked during a pass; what a send queues meanwhile waits for the next. A
+        // client that goes during a send takes its items with it, so the walk reads the table anew.
         const size_t count = m_SyncRequests.size();
-        std::vector<uint8_t> done(count, 0);
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = 0; i < count && i < m_SyncRequests.size(); ++i) {
+            if (m_SyncRequests[i].sent)
+                continue;
             ClientSyncRequest request = m_SyncRequests[i];
             const SyncSend result = SendSyncItem(request, file, firstPass);
+            if (i >= m_SyncRequests.size() || !m_SyncRequests[i].SameAs(request))
+                continue;
             m_SyncRequests[i].itemFlags = request.itemFlags;
             if (result == SyncSend::kNoRoom) {
                 finished = false;
                 break;
             }
-            done[i] = result == SyncSend::kDone ? 1 : 0;
+            m_SyncRequests[i].sent = result == SyncSend::kDone ? 1 : 0;
         }
-        size_t kept = 0;
-        for (size_t i = 0; i < m_SyncRequests.size(); ++i)
-            if (i >= count || !done[i])
-                m_SyncRequests[kept++] = m_SyncRequests[i];
-        m_SyncRequests.resize(kept);
+        std::erase_if(m_SyncRequests, [](const ClientSyncRequest& r) { return r.sent != 0; });
     }
     FinishPacket();
     return finished;
