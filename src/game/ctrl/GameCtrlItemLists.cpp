@@ -82,10 +82,8 @@ void GameCtrl::LoadItemLists(const char* fileName)
         if (!ReadProbabilityToken(text, probability))
             Error("Missing probability entry for obj %s", name);
         ItemList& target = lists[size_t(list)];
-        ItemListEntry& entry = *target.entries.GetBySlot(target.entries.Add());
-        entry.probability = probability;
-        entry.name = name;
-        target.totalValid = 0;
+        target.AddEntry(probability, String(name));
+        target.prepared = 0;
     }
     m_ItemLists = std::move(lists);
     m_NumItemLists = count;
