@@ -520,7 +520,8 @@ public:
     // A game function applied to a value for an item: "might" reads the item's might,
     // "MonsterLevel" the level's middle monster level; otherwise the value is unchanged. derived
     // is the item being made from item (null when none); the game's functions compare the two.
-    virtual float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item, const ItemBase* derived);
+    virtual float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item,
+                                          const ItemBase* derived);
     // One key of an item entry as an ability of the type and subtype when present and not 0 (a
     // percentage p with percent: 1 + p * 0.01); a missing key may derive it from base (null: none)
     // through "<key>Func". True when an ability was added.

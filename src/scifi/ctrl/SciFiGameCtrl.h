@@ -99,7 +99,8 @@ public:
     float ApplyItemMightFunction(float value, const String& name, const ItemBase* first, const ItemBase* second);
     // A function key of an item entry names an item function, taken at the might of the item
     // being made less that of the item it derives from.
-    float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item, const ItemBase* derived) override;
+    float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item,
+                                  const ItemBase* derived) override;
 
     // There is never a pointer point to smooth toward: false, the position left as it is.
     bool GetMousePosition(D3DXVECTOR2& position) override;
