@@ -2,6 +2,8 @@
 // parameters of the item value formula) and the might transform of a value.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "base/UndoOnError.h"
+
 namespace {
 
 const char* const kItemFunctionsFile = "cfg\\itemFunctions.cfg";
@@ -76,17 +78,10 @@ void SciFiGameCtrl::LoadItemFunctions()
     }
 
     // A faulty entry throws; no half-read table stays behind, and the file is read again next time.
-    struct DropOnError {
-        SciFiGameCtrl& ctrl;
-        bool done = false;
-        ~DropOnError()
-        {
-            if (done)
-                return;
-            ctrl.m_ItemFunctionIndex.Clear();
-            ctrl.m_ItemFunctionConfig.Clear();
-        }
-    } guard{*this};
+    UndoOnError guard([this] {
+        m_ItemFunctionIndex.Clear();
+        m_ItemFunctionConfig.Clear();
+    });
     for (int32_t entry = 0; entry < reader.GetNumEntries(); ++entry) {
         const String name = reader.GetDescOfEntry(entry);
         ItemMightTransformFunction* function = m_ItemFunctionIndex.Insert(name);
@@ -97,7 +92,7 @@ void SciFiGameCtrl::LoadItemFunctions()
         ReadBezierSpline1D(reader, "mightRel", entry, function->mightRel, "itemFunctions.cfg");
         ReadBezierSpline1D(reader, "mightAbs", entry, function->mightAbs, "itemFunctions.cfg");
     }
-    guard.done = true;
+    guard.Done();
     m_DefaultValueFunction = m_ItemFunctionIndex.Find("value_default");
 
     m_ItemValueParameters.SetDefaults();

@@ -6,6 +6,7 @@
 #include "base/File.h"
 #include "base/Log.h"
 #include "base/Math.h"
+#include "base/UndoOnError.h"
 #include "scifi/objects/ItemAbilityType.h"
 #include "scifi/objects/Item_SF.h"
 #include "world/WorldCtrl.h"
@@ -108,18 +109,11 @@ void SciFiGameCtrl::LoadGeneralItems()
         item.reset(CreateItem());
     ShowLoadingProgress(88.0f, 0, 1.0f, 1);
     // A faulty entry ends the load with an error; no half-read table or list stays behind.
-    struct DropOnError {
-        SciFiGameCtrl& ctrl;
-        bool done = false;
-        ~DropOnError()
-        {
-            if (done)
-                return;
-            ctrl.m_ItemTable.clear();
-            for (ItemList& list : ctrl.m_TreasureItemLists)
-                list.Clear();
-        }
-    } guard{*this};
+    UndoOnError guard([this] {
+        m_ItemTable.clear();
+        for (ItemList& list : m_TreasureItemLists)
+            list.Clear();
+    });
     for (ItemList& list : m_TreasureItemLists)
         list.Clear();
     for (int32_t entry = 0; entry < count; ++entry) {
@@ -132,7 +126,7 @@ void SciFiGameCtrl::LoadGeneralItems()
             if (item.m_EquipmentType == kListTypes[list])
                 m_TreasureItemLists[list].AddEntry(item.m_TreasureProb, item.m_Desc);
     }
-    guard.done = true;
+    guard.Done();
     m_ItemsFileSize = size;
     Log::Write("General Items loaded");
 }
