@@ -1,5 +1,5 @@
 // FuzzSciFiItemRecord: arbitrary bytes read as the game's item record (the engine's item with the
-// socketed names, the strategies and the extra value), as save games and peers carry it. A record
+// socketed names, the strategies and the tier), as save games and peers carry it. A record
 // either fails with the system's error or loads; what loaded, written at the current version,
 // loads again to the same bytes.
 //

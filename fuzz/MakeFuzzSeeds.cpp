@@ -528,7 +528,7 @@ void SciFiRecords()
     socketed.m_Desc = "rifle";
     *socketed.GetSocketedNames().GetBySlot(socketed.GetSocketedNames().Add()) = "ruby";
     socketed.GetStrategies().Add(ctrl.GetWorld().FindStrategyEntry("Slash", false));
-    socketed.m_ExtraValue = 7;
+    socketed.m_Tier = 7;
     Put("SciFiItemRecord", "item-socketed.bin", written(socketed, saveItem));
 
     auto saveCharacter = [](CreatureObj_SF& creature, File& f) { creature.Save(f, true); };

@@ -518,8 +518,15 @@ public:
     // The code of an equipment type name; the engine knows none (-1).
     virtual int16_t GetEquipmentType(const String& name, bool report);
     // A game function applied to a value for an item: "might" reads the item's might,
-    // "MonsterLevel" the level's middle monster level; otherwise the value is unchanged.
-    virtual float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item);
+    // "MonsterLevel" the level's middle monster level; otherwise the value is unchanged. derived
+    // is the item being made from item (null when none); the game's functions compare the two.
+    virtual float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item,
+                                          const ItemBase* derived);
+    // One key of an item entry as an ability of the type and subtype when present and not 0 (a
+    // percentage p with percent: 1 + p * 0.01); a missing key may derive it from base (null: none)
+    // through "<key>Func". True when an ability was added.
+    bool ReadItemAbility(ConfigFileReader& reader, ItemBase& item, const char* key, int32_t entry, int32_t type,
+                         int32_t subtype, bool percent, const ItemBase* base);
     // The 3D object entry that shows an item on the floor (-1 unusable, 0 of another type); its
     // scene, back scene and scale (when asked) go to the outputs.
     int32_t GetItemWorldObject(const String& name, DXC_3dScene** scene, DXC_3dScene** backScene, float* scale);

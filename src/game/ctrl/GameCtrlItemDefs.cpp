@@ -196,36 +196,8 @@ void GameCtrl::LoadItems(ConfigFileReader& reader, int32_t entry, ItemBase& item
     ReadAngleKey(reader, "BodyRotAngleLeft", item.m_BodyRotAngleLeft, entry);
     reader.GetVector3("PicCol", item.m_PicCol, entry);
 
-    // Attributes: the key's value, or one that the key's function derives from the root base.
-    for (const AttributeKey& attribute : kAttributeKeys) {
-        ItemAbility ability;
-        ability.type = attribute.type;
-        reader.GetString((String(attribute.key) + "_func").c_str(), ability.text1, entry);
-        float value = 0.0f;
-        if (reader.GetFloat(attribute.key, value, entry) == ConfigFileReader::kFound) {
-            if (value == 0.0f)
-                continue;
-            ability.value = attribute.percent ? value * 0.01f + 1.0f : value;
-            item.AddAbility(ability, false);
-            continue;
-        }
-        String function;
-        if (!root ||
-            reader.GetString((String(attribute.key) + "Func").c_str(), function, entry) != ConfigFileReader::kFound)
-            continue;
-        float baseValue = root->GetAbilityValue(attribute.type, 0);
-        if (!(baseValue > 0.0f))
-            continue;
-        if (attribute.percent)
-            baseValue = (baseValue - 1.0f) * 100.0f;
-        float result = ApplyGameFunctionToItem(baseValue, function.c_str(), root);
-        if (attribute.percent)
-            result = result * 0.01f + 1.0f;
-        if (result != 0.0f) {
-            ability.value = result;
-            item.AddAbility(ability, false);
-        }
-    }
+    for (const AttributeKey& attribute : kAttributeKeys)
+        ReadItemAbility(reader, item, attribute.key, entry, attribute.type, 0, attribute.percent, root);
 
     int32_t money = 0;
     if (reader.GetInt("money", money, entry) == ConfigFileReader::kFound && money != 0)
@@ -281,6 +253,39 @@ void GameCtrl::LoadItems(ConfigFileReader& reader, int32_t entry, ItemBase& item
     ReadItemKeys(reader, entry, item, root, complete);
 }
 
+// The key's value, or one that the key's function ("<key>Func") derives from the base's ability of
+// the same type and subtype when the key is missing; "<key>_func" names the ability's own function.
+bool GameCtrl::ReadItemAbility(ConfigFileReader& reader, ItemBase& item, const char* key, int32_t entry, int32_t type,
+                               int32_t subtype, bool percent, const ItemBase* base)
+{
+    ItemAbility ability;
+    ability.type = type;
+    ability.subtype = subtype;
+    reader.GetString((String(key) + "_func").c_str(), ability.text1, entry);
+    float value = 0.0f;
+    if (reader.GetFloat(key, value, entry) == ConfigFileReader::kFound) {
+        if (value == 0.0f)
+            return false;
+        ability.value = percent ? value * 0.01f + 1.0f : value;
+        return item.AddAbility(ability, false);
+    }
+    String function;
+    if (!base || reader.GetString((String(key) + "Func").c_str(), function, entry) != ConfigFileReader::kFound)
+        return false;
+    float baseValue = base->GetAbilityValue(type, subtype);
+    if (!(baseValue > 0.0f))
+        return false;
+    if (percent)
+        baseValue = (baseValue - 1.0f) * 100.0f;
+    float result = ApplyGameFunctionToItem(baseValue, function.c_str(), base, &item);
+    if (percent)
+        result = result * 0.01f + 1.0f;
+    if (result == 0.0f)
+        return false;
+    ability.value = result;
+    return item.AddAbility(ability, false);
+}
+
 void GameCtrl::ReadItemKeys(ConfigFileReader& reader, int32_t entry, ItemBase& item, ItemBase* base, bool complete)
 {
     (void)reader;  // the engine's items have no keys of their own
@@ -297,8 +302,9 @@ int16_t GameCtrl::GetEquipmentType(const String& name, bool report)
     return -1;
 }
 
-float GameCtrl::ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item)
+float GameCtrl::ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item, const ItemBase* derived)
 {
+    (void)derived;  // the engine's functions read the item alone
     const GameFunction* function = FindGameFunction(name);
     if (!function || !item)
         return value;

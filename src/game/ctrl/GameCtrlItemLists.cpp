@@ -81,11 +81,7 @@ void GameCtrl::LoadItemLists(const char* fileName)
         float probability = 0.0f;
         if (!ReadProbabilityToken(text, probability))
             Error("Missing probability entry for obj %s", name);
-        ItemList& target = lists[size_t(list)];
-        ItemListEntry& entry = *target.entries.GetBySlot(target.entries.Add());
-        entry.probability = probability;
-        entry.name = name;
-        target.totalValid = 0;
+        lists[size_t(list)].AddEntry(probability, String(name));
     }
     m_ItemLists = std::move(lists);
     m_NumItemLists = count;

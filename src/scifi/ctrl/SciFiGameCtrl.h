@@ -1,10 +1,12 @@
 // SciFiGameCtrl: the game's own controller: the rules of the sci-fi game on top of the game server,
 // the network game node and the engine's controller. It holds the game's rule values, its control options and
 // every window of the game (made, never opened on the server), loads the game's item definitions
-// and names its equipment slots; its skills, item functions, treasure lists and own item keys come
-// with the rest of the rules.
-// The implementation is split by role: SciFiGameCtrl.cpp (construction, the items file, the
-// equipment slots, the pointer and multiplayer answers), SciFiGameCtrlRules.cpp (the balance
+// with their item functions, own keys and treasure item lists, and names its equipment slots; its
+// skills come with the rest of the rules.
+// The implementation is split by role: SciFiGameCtrl.cpp (construction, the pointer and
+// multiplayer answers), SciFiGameCtrlItems.cpp (the items file, the game's item keys, the
+// equipment slots and the treasure item lists), SciFiGameCtrlItemFunctions.cpp (the item
+// functions and value parameters, the might transform), SciFiGameCtrlRules.cpp (the balance
 // values of the rules file, the item chances of a level), SciFiGameCtrlOptions.cpp (the camera
 // and control options of "cfg\game.cfg", the camera shift by the display's aspect),
 // SciFiGameCtrlCombat.cpp (the factories of damage values, protection values, attack parts, items
@@ -32,6 +34,8 @@
 #include "game/gui/SkillTreeGui.h"
 #include "game/gui/TradeGui.h"
 #include "net/GameServer.h"
+#include "scifi/ctrl/ItemMightTransformFunction.h"
+#include "scifi/treasure/ItemValueParameters.h"
 
 #include <cstdint>
 
@@ -42,7 +46,8 @@ struct WorldEvent;
 class SciFiGameCtrl : public GameServer {
 public:
     static constexpr int32_t kQuickSlots = 10;
-    static constexpr int32_t kItemWeights = 18;
+    static constexpr int32_t kItemWeights = ItemValueParameters::kCount;
+    static constexpr int32_t kTreasureItemLists = 9;
     static constexpr int32_t kWorldEntryTable = 512;
     static constexpr int32_t kMaxMoveSubSteps = 2;  // the engine allows 4
 
@@ -64,14 +69,38 @@ public:
     SciFiGameCtrl();
     ~SciFiGameCtrl() override;
 
-    // Items (SciFiGameCtrl.cpp).
-    // "cfg\items.cfg" into the item reader and one item per entry; a file of the size last read
-    // is not read again.
+    // Items (SciFiGameCtrlItems.cpp).
+    // The item functions, then "cfg\items.cfg" into the item reader, one item per entry and the
+    // treasure item lists; a file of the size last read is not read again.
     void LoadGeneralItems() override;
+    // The game's keys of an item entry: abilities, tier, money value, strategies, sockets.
+    void ReadItemKeys(ConfigFileReader& reader, int32_t entry, ItemBase& item, ItemBase* base, bool complete) override;
     // "all" 100, "none" -1, "weapon" 0, "head" 1, "body" 2, "potion1" 102, "potion2" 103,
     // "weapon_socket" 200, "head_socket" 201, "body_socket" 202, "gold" 101, any letter case. An
     // unknown name is -1, and an error when report is set.
     int16_t GetEquipmentType(const String& name, bool report) override;
+    // The treasure lists name their entry kinds by equipment type; -1 for any other name.
+    int32_t GetTreasureClass(const String& name) override;
+    // The money value formula for an item without a value of its own, before rounding.
+    float CalcItemValue(const ItemBase& item);
+    // List 0 holds every treasure item, lists 1 to 8 those of the equipment types 0, 1, 2, 102,
+    // 103, 200, 201 and 202; null outside 0 .. 8.
+    ItemList* GetTreasureItemList(int32_t index);
+
+    // Item functions (SciFiGameCtrlItemFunctions.cpp).
+    // "cfg\itemFunctions.cfg" when it changed: the might functions and the value parameters.
+    void LoadItemFunctions();
+    // The item function of that name, or null.
+    ItemMightTransformFunction* FindItemFunction(const char* name);
+    const ItemMightTransformFunction* GetDefaultValueFunction() const { return m_DefaultValueFunction; }
+    const ItemValueParameters& GetItemValueParameters() const { return m_ItemValueParameters; }
+    // The value scaled by the named item function at the might of first less that of second (a
+    // missing item has might 0); an unknown name is warned of and leaves the value.
+    float ApplyItemMightFunction(float value, const String& name, const ItemBase* first, const ItemBase* second);
+    // A function key of an item entry names an item function, taken at the might of the item
+    // being made less that of the item it derives from.
+    float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item,
+                                  const ItemBase* derived) override;
 
     // There is never a pointer point to smooth toward: false, the position left as it is.
     bool GetMousePosition(D3DXVECTOR2& position) override;
@@ -145,8 +174,8 @@ public:
     float GetPlayerCameraPitch() const { return m_CameraPitch; }
     float GetPlayerCameraDistance() const { return m_CameraDistance; }
     const float (&GetCameraStartAngles() const)[2] { return m_CameraStartAngles; }
-    const float (&GetItemValueWeights() const)[kItemWeights] { return m_ItemValueWeights; }
-    const float (&GetItemPowerWeights() const)[kItemWeights] { return m_ItemPowerWeights; }
+    const float (&GetItemValueWeights() const)[kItemWeights] { return m_ItemValueParameters.values; }
+    const float (&GetItemPowerWeights() const)[kItemWeights] { return m_ItemValueParameters.powers; }
 
 private:
     void ClearAttackDamageValues();
@@ -174,8 +203,7 @@ private:
     bool m_HighlightAttackTarget = false;
     SkillTreeEntry* m_QuickSlots[kQuickSlots] = {};
     DynaMem<SpecialBonusData, 16> m_SpecialBonuses;
-    float m_ItemValueWeights[kItemWeights];
-    float m_ItemPowerWeights[kItemWeights];
+    ItemValueParameters m_ItemValueParameters;  // the item value and item power weights
     float m_CurrentAttackDamage[2] = {0.0f, 0.0f};
     float m_CurrentAttackValue = 0.0f;
     SmartPtr<WorldElem> m_PointedElement;
@@ -210,12 +238,16 @@ private:
     float m_CamOffCenterDynamicHor_16_9[2] = {0.0f, 0.0f};
     float m_CamOffCenterDynamicVer_16_9[2] = {0.0f, 0.0f};
     float m_CameraStartAngles[2] = {0.0f, 0.0f};  // yaw, pitch
+    ItemList m_TreasureItemLists[kTreasureItemLists];
+    SearchTree<ItemMightTransformFunction> m_ItemFunctionIndex;
+    ItemMightTransformFunction* m_DefaultValueFunction = nullptr;  // "value_default" of the index
     int32_t m_DebugCounters[2] = {0, 0};
     bool m_PauseRequested = false;
     bool m_PointerItemShown = false;
     SmartPtr<ItemBase> m_PointerItem;
     float m_PointerItemPos[2] = {0.0f, 0.0f};
     bool m_MultiplayerGame = false;
+    ConfigFileReader m_ItemFunctionConfig;
     MenuScreens m_MenuScreens;
     float m_CameraDistance = 0.0f;
     float m_CameraPitch = 0.7853982f;  // at most pi/4

@@ -26,7 +26,7 @@ void Item_SF::CopyOwnMembers(const Item_SF& other)
 {
     m_SocketedNames.CopyElementsFrom(other.m_SocketedNames);
     m_Strategies.Assign(other.m_Strategies);
-    m_ExtraValue = other.m_ExtraValue;
+    m_Tier = other.m_Tier;
 }
 
 void Item_SF::CopyTo(cfDynamicObject* other) const
@@ -56,7 +56,7 @@ void Item_SF::Save(File& stream, int32_t flag)
     stream.WriteInt16(m_Strategies.GetSize());
     for (int32_t position = 0; position < m_Strategies.GetSize(); position++)
         stream.WriteString(m_Strategies.GetAt(position)->name);
-    stream.WriteInt32(m_ExtraValue);
+    stream.WriteInt32(m_Tier);
 }
 
 void Item_SF::Load(File& stream, int32_t itemVersion, int32_t extra)
@@ -81,5 +81,5 @@ void Item_SF::Load(File& stream, int32_t itemVersion, int32_t extra)
         }
         m_Strategies.Add(strategy);
     }
-    m_ExtraValue = version < kExtraValueVersion ? 0 : in.I32();
+    m_Tier = version < kTierVersion ? 0 : in.I32();
 }

@@ -1,10 +1,11 @@
 // Item_SF: the game's item: the engine's item with the names of the items socketed into it, the
-// attack strategies it gives its wearer and one further value, all saved, loaded and copied with
+// attack strategies it gives its wearer and its tier, all saved, loaded and copied with
 // the rest of the item. The controller's item factory makes every item of the game as one.
 #pragma once
 #include "base/DynaMem.h"
 #include "base/String.h"
 #include "game/objects/ItemBase.h"
+#include "scifi/objects/ItemAbilityType.h"
 
 #include <cstdint>
 
@@ -12,8 +13,8 @@ class KI_Strategy;
 
 class Item_SF : public ItemBase {
 public:
-    static constexpr int32_t kSocketAbility = 107;   // its integer field is the socket count
-    static constexpr uint16_t kExtraValueVersion = 271;
+    static constexpr int32_t kSocketAbility = ItemAbilityType::kSockets;
+    static constexpr uint16_t kTierVersion = 271;
 
     Item_SF() = default;
     Item_SF(const Item_SF& other) : ItemBase(other) { CopyOwnMembers(other); }
@@ -21,12 +22,12 @@ public:
     ~Item_SF() override = default;
 
     Item_SF* CreateNew() const override { return new Item_SF; }
-    // The engine's copy, then the names, the strategy pointers and the extra value; an engine
+    // The engine's copy, then the names, the strategy pointers and the tier; an engine
     // item as target takes only the engine's part.
     void CopyTo(cfDynamicObject* other) const override;
 
     // The engine's record, then: i16 socketed name count n, n Strings; i16 strategy count m, m
-    // strategy names (String); i32 extra value (streams from version 271 on).
+    // strategy names (String); i32 tier (streams from version 271 on).
     void Save(File& stream, int32_t flag) override;
     // Strategies are found by name in the world of the running game; an unknown one is warned of
     // and skipped. Counts are checked against the bytes left.
@@ -37,7 +38,7 @@ public:
 
     DynaMem<String, 4>& GetSocketedNames() { return m_SocketedNames; }
     DynaPtrList<KI_Strategy*, 4>& GetStrategies() { return m_Strategies; }
-    int32_t m_ExtraValue = 0;
+    int32_t m_Tier = 0;  // "Tier" of the item file; saved from version 271 on
 
 private:
     void CopyOwnMembers(const Item_SF& other);

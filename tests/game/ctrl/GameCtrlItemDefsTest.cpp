@@ -282,6 +282,6 @@ TEST(GameCtrlItemDefsTest, AttributesDerivedByGameFunctions)
     EXPECT_FLOAT_EQ(FindAbility(item, ItemAbility::kHitPoints)->value, 200.0f);
     EXPECT_FLOAT_EQ(FindAbility(item, ItemAbility::kManaMax)->value, 4.0f);
     EXPECT_FLOAT_EQ(FindAbility(item, ItemAbility::kCombatSpeed)->value, 1.7f);
-    EXPECT_FLOAT_EQ(ctrl.ApplyGameFunctionToItem(3.0f, "byMight", nullptr), 3.0f);
-    EXPECT_FLOAT_EQ(ctrl.ApplyGameFunctionToItem(3.0f, "unknown", &item), 3.0f);
+    EXPECT_FLOAT_EQ(ctrl.ApplyGameFunctionToItem(3.0f, "byMight", nullptr, nullptr), 3.0f);
+    EXPECT_FLOAT_EQ(ctrl.ApplyGameFunctionToItem(3.0f, "unknown", &item, nullptr), 3.0f);
 }

@@ -275,6 +275,8 @@ TEST(SciFiGameCtrlTest, SampleGameDataLoadsWithoutWarning)
     {
         SciFiGameCtrl ctrl;
         ctrl.GetObjectCfgFiles().AddFile("cfg\\objects.cfg");
+        ctrl.LoadActions();
+        ctrl.LoadStrategies();  // the weapons name theirs
         ctrl.LoadGeneralItems();
         ctrl.LoadSounds();
         ctrl.Check3dObjFiles();

@@ -43,7 +43,7 @@ void Fill(Item_SF& item, SciFiGameCtrl& ctrl)
     *item.GetSocketedNames().GetBySlot(item.GetSocketedNames().Add()) = "opal";
     item.GetStrategies().Add(Strategy(ctrl, "Slash"));
     item.GetStrategies().Add(Strategy(ctrl, "Burst"));
-    item.m_ExtraValue = 7;
+    item.m_Tier = 7;
 }
 
 std::vector<uint8_t> Saved(Item_SF& item, uint16_t version = Item_SF::kRecordVersion)
@@ -91,7 +91,7 @@ TEST(Item_SFTest, RecordRoundTripsAndUnknownStrategiesAreSkippedWithAWarning)
         EXPECT_EQ(left, 0);
         EXPECT_EQ(Saved(again), bytes);
         EXPECT_EQ(Names(again), (std::vector<std::string>{"ruby", "opal"}));
-        EXPECT_EQ(again.m_ExtraValue, 7);
+        EXPECT_EQ(again.m_Tier, 7);
     }
 
     auto ctrl = CtrlWith({"Slash"});  // "Burst" is gone from the game
@@ -101,7 +101,7 @@ TEST(Item_SFTest, RecordRoundTripsAndUnknownStrategiesAreSkippedWithAWarning)
     EXPECT_EQ(log.Count("Item load: strategy 'Burst' unknown"), 1);
     ASSERT_EQ(item.GetStrategies().GetSize(), 1);
     EXPECT_EQ(item.GetStrategies().GetAt(0), Strategy(*ctrl, "Slash"));
-    EXPECT_EQ(item.m_ExtraValue, 7);
+    EXPECT_EQ(item.m_Tier, 7);
 }
 
 TEST(Item_SFTest, StreamOfVersion270HoldsNoExtraValue)
@@ -119,11 +119,11 @@ TEST(Item_SFTest, StreamOfVersion270HoldsNoExtraValue)
     bytes = ByteBuilder{bytes}.U16(1).Str("ruby").U16(0).bytes;
 
     Item_SF item;
-    item.m_ExtraValue = 9;
+    item.m_Tier = 9;
     int32_t left = -1;
     ASSERT_EQ(Load(item, bytes, &left), "no error");
     EXPECT_EQ(left, 0);
-    EXPECT_EQ(item.m_ExtraValue, 0);
+    EXPECT_EQ(item.m_Tier, 0);
     EXPECT_EQ(Names(item), std::vector<std::string>{"ruby"});
 }
 
