@@ -38,12 +38,7 @@ int DXC_Gfx::CreateTexture(DXC_Texture* texture, int32_t width, int32_t height, 
     if (!texture)
         Error("DXC_Texture pointer in CreateTexture is NULL pointer!");
     IDirect3DDevice9& d = Device();
-    if (texture->frameCount > 0 && texture->currentStage == texture->sequenceStage) {
-        if (texture->currentFrame >= 0)
-            texture->FreeStage(texture->currentFrame);
-    } else {
-        texture->FreeStage(texture->currentStage);
-    }
+    texture->FreeCurrent();
     texture->device = &d;
     texture->SetMapType(MAP_DIFFUSE);
 

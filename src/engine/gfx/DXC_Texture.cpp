@@ -456,7 +456,7 @@ int DXC_Texture::Update(float time)
 int DXC_Texture::SetTexture(const DXC_Texture* other)
 {
     if (!other || !other->IsValid()) {
-        FreeStage(currentStage);
+        FreeCurrent();
         return 0;
     }
     const int32_t s = currentStage, o = other->currentStage;
@@ -547,12 +547,27 @@ void DXC_Texture::FreeStage(int32_t stage)
     }
     if (stage < 0 || stage >= kStages)
         Error("Invalid texture stage selected: %i", stage);
+    ClearStage(stage);
+}
+
+void DXC_Texture::ClearStage(int32_t stage)
+{
     if (currentTexture == stageTextures[stage])
         currentTexture = nullptr;
     GiveBack(stageIds[stage], stageTextures[stage]);
     stages[stage].Reset();
     stageNames[stage] = "";
     stageTimes[stage] = -1;
+}
+
+void DXC_Texture::FreeCurrent()
+{
+    if (frameCount > 0 && currentStage == sequenceStage) {
+        if (currentFrame >= 0)
+            FreeStage(currentFrame);
+    } else {
+        ClearStage(currentStage);
+    }
 }
 
 int DXC_Texture::Release()

@@ -53,6 +53,7 @@ struct DXC_MapInfo {
     void LoadAnimation(File& file);  // the curves and the constants
     void WriteAnimation(File& file) const;
     bool SameUVValues(const DXC_MapInfo& other) const;
+    bool DiffersInUVValues(const DXC_MapInfo& other) const { return !SameUVValues(other); }
     bool IsType2() const { return mapType == MAP_REFLECTION; }
     int32_t GetOrderKey() const;  // the importer's order of map types
 
@@ -90,6 +91,7 @@ public:
     void SetStage(const DXC_MapInfo& record);  // into the current stage
     bool HasMapType(int32_t type, bool loadedOnly) const;
     int32_t FindType2Stage() const;  // 1 + the first reflection stage, 0 when none
+    bool HasLoadedType3Map() const { return HasMapType(MAP_SPECULAR, true); }
     void SetStageMatrix(const D3DXMATRIX* matrix);  // null switches the transform off
     void SetUVTransform(float offsetU, float offsetV, float scaleU, float scaleV, float rotation);
     String GetStageFileName(int32_t stage) const;
@@ -163,6 +165,8 @@ public:
     int SetTexture(const DXC_Texture* other);
     int Clone(DXC_Texture& destination, int share, int32_t stage) const;
     void FreeStage(int32_t stage);
+    // What the current texture lives in: the current frame in the sequence stage, else the stage.
+    void FreeCurrent();
     int Release();
 
     // The texture record of a material in a scene file (see DXC_TextureFile.cpp).
@@ -220,6 +224,7 @@ private:
     void CopyStage(const DXC_Texture& other, int32_t from, int32_t to);
     void CopyFields(const DXC_Texture& other);
     void RefreshCurrent();  // the current texture from stage and frame
+    void ClearStage(int32_t stage);  // its reference, record, name and time
     // The id and texture slots the current texture lives in: the current frame's in the sequence
     // stage, else the current stage's.
     void CurrentSlot(int32_t*& id, IDirect3DTexture9**& texture);

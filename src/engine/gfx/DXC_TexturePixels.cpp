@@ -306,7 +306,7 @@ int DXC_Texture::Compress(int32_t mode)
     const String name = stageNames[currentStage];
     const int32_t time = stageTimes[currentStage];
     const bool inSequence = frameCount > 0 && currentStage == sequenceStage;
-    FreeStage(inSequence ? currentFrame : currentStage);
+    FreeCurrent();
     if (!inSequence) {
         stages[currentStage] = record;
         stageNames[currentStage] = name;
