@@ -364,7 +364,9 @@ public:
     int ScreenShot(const char* baseName, int32_t format, const RECT* rect, bool numbered);
     // The format of a file name's extension (".bmp" to ".dds"), -1 for any other.
     static int32_t ScreenShotFormatOf(const char* fileName);
-    static void ResetScreenShotCounter();  // for tests: numbering starts at 0 again
+    static void ResetScreenShotCounter(int32_t start = 0);  // for tests: where numbering goes on
+    // The search for a free number gives up after this many taken names in one call.
+    static constexpr int32_t kMaxScreenShotTries = 10000;
     // The front buffer (the last presented frame) into a new system-memory surface; 0 with a
     // warning when it cannot be read.
     int GrabFrontBuffer(DXC_Surface* surface);

@@ -14,9 +14,6 @@
 namespace {
 
 const char* const kShotExtensions[5] = {".bmp", ".jpg", ".tga", ".png", ".dds"};
-// The search for a free number gives up after this many taken names in one call.
-constexpr int32_t kMaxShotTries = 10000;
-
 int32_t& ShotCounter()
 {
     static int32_t s_Counter = 0;  // shared by every numbered screenshot of a run
@@ -233,9 +230,9 @@ int32_t DXC_Gfx::ScreenShotFormatOf(const char* fileName)
     return -1;
 }
 
-void DXC_Gfx::ResetScreenShotCounter()
+void DXC_Gfx::ResetScreenShotCounter(int32_t start)
 {
-    ShotCounter() = 0;
+    ShotCounter() = start;
 }
 
 // The name is built in a String, so a long base name cannot overrun it, and the search for a free
@@ -251,8 +248,8 @@ int DXC_Gfx::ScreenShot(const char* baseName, int32_t format, const RECT* rect, 
     } else {
         int32_t tries = 0;
         do {
-            if (++tries > kMaxShotTries)
-                Error("No free screenshot name for %s after %i tries", base, kMaxShotTries);
+            if (++tries > kMaxScreenShotTries)
+                Error("No free screenshot name for %s after %i tries", base, kMaxScreenShotTries);
             name.Format("%s%i%s", base, ShotCounter(), kShotExtensions[format]);
             ShotCounter()++;
         } while (File::Exists(name.c_str()));

@@ -6,6 +6,7 @@
 
 #include "engine/gfx/DXC_Gfx.h"
 #include "platform/D3D9Device.h"
+#include "platform/D3D9FormatInfo.h"
 #include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
 
