@@ -225,6 +225,7 @@ private:
     void CopyFields(const DXC_Texture& other);
     void RefreshCurrent();  // the current texture from stage and frame
     void ClearStage(int32_t stage);  // its reference, record, name and time
+    void FlipAxis(int32_t axis, int32_t size);  // axis 0 the x axis, 1 the y axis
     // The id and texture slots the current texture lives in: the current frame's in the sequence
     // stage, else the current stage's.
     void CurrentSlot(int32_t*& id, IDirect3DTexture9**& texture);

@@ -69,26 +69,27 @@ void DXC_Texture::GetTexCoords(float origin[2], float xAxis[2], float yAxis[2]) 
 }
 
 // The half-texel step keeps the quarter-texel inset of the source rectangle on the new first edge.
+void DXC_Texture::FlipAxis(int32_t axis, int32_t size)
+{
+    float* origin = texCoords;
+    float* vector = texCoords + 2 + 2 * axis;  // the x axis or the y axis
+    if (size > 0)
+        origin[axis] += (vector[axis] > 0.0f ? -0.5f : 0.5f) / float(size);
+    for (int i = 0; i < 2; i++) {
+        origin[i] += vector[i];
+        vector[i] = -vector[i];
+    }
+    quadStale = 1;
+}
+
 void DXC_Texture::FlipHorizontal()
 {
-    if (pixelWidth > 0)
-        texCoords[0] += (texCoords[2] > 0.0f ? -0.5f : 0.5f) / float(pixelWidth);
-    texCoords[0] += texCoords[2];
-    texCoords[1] += texCoords[3];
-    texCoords[2] = -texCoords[2];
-    texCoords[3] = -texCoords[3];
-    quadStale = 1;
+    FlipAxis(0, pixelWidth);
 }
 
 void DXC_Texture::FlipVertical()
 {
-    if (pixelHeight > 0)
-        texCoords[1] += (texCoords[5] > 0.0f ? -0.5f : 0.5f) / float(pixelHeight);
-    texCoords[0] += texCoords[4];
-    texCoords[1] += texCoords[5];
-    texCoords[4] = -texCoords[4];
-    texCoords[5] = -texCoords[5];
-    quadStale = 1;
+    FlipAxis(1, pixelHeight);
 }
 
 // Turned in texels, so that a quarter turn of a frame on a texture that is not square stays one.
