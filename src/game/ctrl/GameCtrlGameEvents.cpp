@@ -2,7 +2,6 @@
 // typed commands with their history and difficulty names.
 #include "game/ctrl/GameCtrl.h"
 
-#include "platform/DirectoryOps.h"
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
 
