@@ -141,6 +141,7 @@ void RunFrames(GameServer& ctrl, int32_t frames, float step)
             break;
         ctrl.UpdateFrame(step);
         ctrl.ProcessPendingRequests();
+        ctrl.DrawFrame();
         if (frames < 0) {  // a counted run is a test: it does not wait for the clock
             next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
             std::this_thread::sleep_until(next);

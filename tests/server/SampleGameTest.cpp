@@ -19,6 +19,7 @@
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
 #include "game/ctrl/StateManager.h"
+#include "platform/D3DXImage.h"
 #include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
 #include "support/SampleGame.h"
@@ -255,4 +256,43 @@ TEST_F(SampleGameTest, ALostDeviceDuringALevelComesBackWithTheRenderState)
         EXPECT_EQ(client.Journal().Count(D3D9Op::Present), 3);  // the lost one was asked too
     }
     g_Gfx = &gfx.gfx;  // the server's again, as the fixture made it
+}
+
+// Screenshots in the running game: the server counts a delayed one down and writes nothing; on a
+// client the "ScreenShot" built-in writes a numbered picture under "screenshots", and a delayed
+// one is written on the third drawn frame of the frame loop, with the display's size.
+TEST_F(SampleGameTest, ScreenshotsAreWrittenOnAClientOnly)
+{
+    Start();
+    DXC_Gfx::ResetScreenShotCounter();
+    Run("ScreenShot();");
+    EXPECT_FALSE(std::filesystem::exists(dir("screenshots/Korva_scrshot0.png")));
+    ctrl->RequestScreenshot("server.png", 0);
+    DedicatedServer::RunFrames(*ctrl, 2);
+    EXPECT_EQ(ctrl->GetScreenshotCountdown(), -1);
+    EXPECT_FALSE(std::filesystem::exists(dir("server.png")));
+
+    g_WindowState = WindowStateFlags();
+    {
+        DeviceGfx client;
+        Run("ScreenShot();");
+        EXPECT_TRUE(std::filesystem::exists(dir("screenshots/Korva_scrshot0.png")));
+        Run("ScreenShot(\"named.bmp\");");
+        EXPECT_TRUE(std::filesystem::exists(dir("named.bmp")));
+
+        ctrl->RequestScreenshot("delayed.png", 2);
+        DedicatedServer::RunFrames(*ctrl, 2);
+        EXPECT_FALSE(std::filesystem::exists(dir("delayed.png")));
+        DedicatedServer::RunFrames(*ctrl, 1);
+        EXPECT_EQ(ctrl->GetScreenshotCountdown(), -1);
+        D3DXIMAGE_INFO info;
+        ASSERT_EQ(D3DXGetImageInfoFromFileA(dir("delayed.png").c_str(), &info), D3D_OK);
+        int32_t width = 0, height = 0;
+        client.Gfx().GetResolution(width, height);
+        EXPECT_EQ(int32_t(info.Width), width);
+        EXPECT_EQ(int32_t(info.Height), height);
+        EXPECT_EQ(client.Journal().Count(D3D9Op::Present), 3);
+    }
+    g_Gfx = &gfx.gfx;  // the server's again, as the fixture made it
+    DXC_Gfx::ResetScreenShotCounter();
 }

@@ -16,6 +16,9 @@
 //                          and sampler caches, nesting counters, clears, scene brackets, fill mode
 //                          and point sprites, streams, vertex processing and the invalidation
 //   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
+//   DXC_GfxTextures.cpp    textures made by the device: plain, again after a reset, render targets
+//   DXC_GfxRenderTargets.cpp  render and depth buffers, render-target switches, screen-buffer and
+//                          screen-copy textures, screenshots and the front buffer
 //   DXC_GfxRenderer.cpp    the renderer's quality settings
 //   DXC_GfxImages.cpp      pixel formats: the format checks, compression and the format choice of
 //                          loaded textures; off-screen surfaces made by the device
@@ -324,6 +327,51 @@ public:
     bool HasAdvancedShaders() const { return advancedShaders != 0; }
     bool HasBasicShaders() const { return basicShaders != 0; }
 
+    // Textures made by the device (DXC_GfxTextures.cpp), into the texture's current stage. Mode 1
+    // default pool, 2 system memory, 3 render target, 4 or -1 managed; 0x200 added: dynamic.
+    // Format -1: the default texture format. The draw size is the one asked for, even where the
+    // device rounds the texture up to powers of two.
+    int CreateTexture(DXC_Texture* texture, int32_t width, int32_t height, int32_t mode, int32_t format,
+                      int32_t levels);
+    // The current stage's texture again from its stored description, after a device reset.
+    int RecreateTexture(DXC_Texture* texture);
+    // A render target of the back buffer's size and format (without its alpha), one level.
+    int CreateRenderTexture(DXC_Texture* texture);
+
+    // Render targets, screen copies and screenshots (DXC_GfxRenderTargets.cpp); none without a
+    // device. Buffer 0 of each kind is the device's own, buffer 1 is made on first use.
+    int SetRenderTarget(IDirect3DSurface9* surface, int32_t index);
+    IDirect3DSurface9* GetRenderTarget(int32_t index);  // the caller releases it
+    int SelectRenderBuffer(int32_t index);
+    // 0 when the extra depth buffer could not be made (tried once only).
+    int SelectDepthBuffer(int32_t index);
+    int CopyDepthBuffer(int32_t from, int32_t to);
+    int SetDepthSurface(DXC_Surface* surface);
+    int SetRenderTargetTexture(IDirect3DTexture9* texture, int32_t index);
+    int SetRenderTargetTo(DXC_Texture* texture, DXC_Surface* depthSurface);
+    int RestoreRenderTarget();
+    // Kind 2: full-size texture 0 or 1; kind 1: quarter-size texture 0 to 2; null otherwise.
+    IDirect3DTexture9* GetScreenBufferTexture(int32_t kind, int32_t index);
+    int CopyBackBufferToTexture(IDirect3DTexture9* texture);
+    // A copy of render target 0 (or of its viewport); made once per frame and pass while reuse
+    // is allowed.
+    IDirect3DTexture9* GetScreenCopyTexture(bool viewportOnly);
+    void AllowScreenCopyReuse(bool flag) { screenCopyReuse = flag ? 1 : 0; }
+    void SetEffectPass(int32_t pass) { effectPass = pass; }
+    // The front buffer into a file: format 0 ".bmp", 1 ".jpg", 2 ".tga", 3 ".png", 4 ".dds"; the
+    // rectangle is clamped to the display (nothing left: no file). Numbered names take the next
+    // number of the run's counter whose file does not exist yet. Returns 1, or 0 without a file.
+    int ScreenShot(const char* baseName, int32_t format, const RECT* rect, bool numbered);
+    // The format of a file name's extension (".bmp" to ".dds"), -1 for any other.
+    static int32_t ScreenShotFormatOf(const char* fileName);
+    static void ResetScreenShotCounter(int32_t start = 0);  // for tests: where numbering goes on
+    // The search for a free number gives up after this many taken names in one call.
+    static constexpr int32_t kMaxScreenShotTries = 10000;
+    // The front buffer (the last presented frame) into a new system-memory surface; 0 with a
+    // warning when it cannot be read.
+    int GrabFrontBuffer(DXC_Surface* surface);
+    DXC_Texture* GetRenderTargetTexture() const { return states.renderTargetTexture; }
+
     // Raw device state wrappers (DXC_GfxStates.cpp): no cache; a failure is an error naming the
     // call. GetRenderState answers the state's value.
     int SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
@@ -435,6 +483,7 @@ public:
     D3DCAPS9 caps;  // the device's answers; zero without one
     float gamma = 0.5f;
     D3DFORMAT backBufferFormat = D3DFMT_A8R8G8B8;
+    D3DFORMAT defaultTextureFormat = D3DFMT_A8R8G8B8;  // for format -1 and the extra render buffer
 
     DXC_Material currentMaterial;
     int32_t materialWords[3] = {0, 1, 1};  // settled by the operations that use them
@@ -457,6 +506,15 @@ public:
     int32_t windowRect[4] = {};
     IDirect3DSurface9* renderTargetSlots[2] = {};  // one reference each
     IDirect3DSurface9* depthStencilSlots[2] = {};
+    int32_t renderBuffer = 0;  // the current one of each kind
+    int32_t depthBuffer = 0;
+    int32_t depthBuffer1State = 0;  // 0 not tried, 1 made, -1 failed: never tried again
+    IDirect3DTexture9* screenTextures[5] = {};  // full size 0 and 1, quarter size 0 to 2
+    IDirect3DTexture9* screenCopy = nullptr;
+    uint32_t screenCopyFrame = 0xFFFFFFFFu;
+    int32_t screenCopyPass = -1;
+    int32_t screenCopyReuse = 1;
+    int32_t effectPass = 0;  // the pass of the replacement effect that draws now
 
     // Frame statistics: a sample at most every sixtieth of a second, so the ring covers at least
     // the last second.

@@ -175,14 +175,8 @@ int DXC_Gfx::LoadTexture(DXC_Texture* texture, const char* fileName, uint32_t co
     const int32_t given = options;
     if (options == -1)
         options = 0;
-    if (!(options & 0x2000)) {
-        if (texture->frameCount > 0) {
-            if (texture->currentFrame >= 0)
-                texture->FreeStage(texture->currentFrame);
-        } else {
-            texture->FreeStage(texture->currentStage);
-        }
-    }
+    if (!(options & 0x2000))
+        texture->FreeCurrent();
     options &= ~(0x2000 | 0x1000 | 0x4000 | 0x8000);
     if (given != -1 && options != 0 && options != 1 && options != 2 && options != 3)
         Error("Wrong texture parameter in LoadTexture!");

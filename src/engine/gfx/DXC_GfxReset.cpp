@@ -153,11 +153,14 @@ void DXC_Gfx::ReleaseDefaultPool()
             texture->Release();
             record.resource = nullptr;
             textureCount--;
+            DXC_Texture::s_DefaultPoolTextures--;
         }
     });
     NotifyEffects(effectManager, true);
 }
 
+// The extra buffers, screen textures and the screen copy are made again on demand; an extra depth
+// buffer that could not be made is not tried again.
 void DXC_Gfx::ReleaseSurfaceSlots()
 {
     for (IDirect3DSurface9** slots : {renderTargetSlots, depthStencilSlots})
@@ -166,6 +169,21 @@ void DXC_Gfx::ReleaseSurfaceSlots()
                 slots[i]->Release();
             slots[i] = nullptr;
         }
+    for (IDirect3DTexture9*& texture : screenTextures) {
+        if (texture)
+            texture->Release();
+        texture = nullptr;
+    }
+    if (screenCopy) {
+        screenCopy->Release();
+        textureCount--;
+    }
+    screenCopy = nullptr;
+    renderBuffer = depthBuffer = 0;
+    if (depthBuffer1State > 0)
+        depthBuffer1State = 0;
+    states.renderTargetTexture = nullptr;
+    states.depthSurface = nullptr;
 }
 
 void DXC_Gfx::FetchDeviceSurfaces()

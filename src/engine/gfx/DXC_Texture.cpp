@@ -2,6 +2,8 @@
 // transforms and frames, and the moves of shared references: set, clone, free and release.
 #include "engine/gfx/DXC_Texture.h"
 
+#include "platform/D3D9MemoryBuffer.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -41,6 +43,8 @@ double FrameOf(double x, int32_t n)
 }
 
 }  // namespace
+
+int32_t DXC_Texture::s_DefaultPoolTextures = 0;
 
 DXC_MapInfo::DXC_MapInfo()
 {
@@ -102,12 +106,15 @@ void DXC_Texture::ResetFields()
     playbackMode = 0;
     currentStage = 0;
     currentTexture = nullptr;
+    device = nullptr;
+    mipLevel = 0;
     for (int32_t s = 0; s < kStages; s++) {
         stageIds[s] = -1;
         stageTimes[s] = -1;
         stageTextures[s] = nullptr;
         stageNames[s] = "";
         stages[s].Reset();
+        stageBlocks[s] = D3DSURFACE_DESC();
         transformChanged[s] = 1;  // the first update computes every matrix
         stageFlags[s] = 0;
     }
@@ -157,7 +164,9 @@ void DXC_Texture::CopyFields(const DXC_Texture& other)
     hotSpotX = other.hotSpotX;
     hotSpotY = other.hotSpotY;
     for (int i = 0; i < 6; i++)
-        sizeWords[i] = other.sizeWords[i];
+        texCoords[i] = other.texCoords[i];
+    mipLevel = other.mipLevel;
+    device = other.device;
     currentTexture = other.currentTexture;
     currentStage = other.currentStage;
     alphaFlag = other.alphaFlag;
@@ -175,8 +184,7 @@ void DXC_Texture::CopyStage(const DXC_Texture& other, int32_t from, int32_t to)
     transformChanged[to] = other.transformChanged[from];
     stageNames[to] = other.stageNames[from];
     stageTimes[to] = other.stageTimes[from];
-    for (int w = 0; w < 8; w++)
-        stageBlocks[to][w] = other.stageBlocks[from][w];
+    stageBlocks[to] = other.stageBlocks[from];
 }
 
 String DXC_Texture::GetName() const
@@ -278,19 +286,30 @@ String DXC_Texture::GetStageFileName(int32_t stage) const
     return stageNames[stage];
 }
 
+void DXC_Texture::CurrentSlot(int32_t*& id, IDirect3DTexture9**& texture)
+{
+    if (frameCount > 0 && currentStage == sequenceStage && currentFrame >= 0 && currentFrame < frameCount) {
+        id = &frameIds[currentFrame];
+        texture = &frameTextures[currentFrame];
+    } else {
+        id = &stageIds[currentStage];
+        texture = &stageTextures[currentStage];
+    }
+}
+
 void DXC_Texture::SetStageTexture(IDirect3DTexture9* texture, DXC_ResourceManagerBase* manager, int32_t id)
 {
     resourceManager = manager;
-    if (frameCount > 0 && currentStage == sequenceStage && currentFrame >= 0 && currentFrame < frameCount) {
-        frameIds[currentFrame] = id;
-        frameTextures[currentFrame] = texture;
-    } else {
-        stageIds[currentStage] = id;
-        stageTextures[currentStage] = texture;
-    }
+    int32_t* idSlot = nullptr;
+    IDirect3DTexture9** textureSlot = nullptr;
+    CurrentSlot(idSlot, textureSlot);
+    *idSlot = id;
+    *textureSlot = texture;
     RefreshCurrent();
     if (currentStage == 0 || frameCount > 0)
         UpdateDesc();
+    if (currentStage == 0 && frameCount <= 0)  // the first stage gives the drawn size
+        SetSize(pixelWidth, pixelHeight);
 }
 
 void DXC_Texture::UpdateDesc()
@@ -299,7 +318,10 @@ void DXC_Texture::UpdateDesc()
     alphaFlag = 0;
     for (int32_t s = 0; s < kStages; s++) {
         D3DSURFACE_DESC desc;
-        if (stageTextures[s] && stageTextures[s]->GetLevelDesc(0, &desc) == D3D_OK && HasAlphaFormat(desc.Format))
+        if (!stageTextures[s] || stageTextures[s]->GetLevelDesc(0, &desc) != D3D_OK)
+            continue;
+        stageBlocks[s] = desc;  // kept for making the stage again after a device reset
+        if (HasAlphaFormat(desc.Format))
             alphaFlag = 1;
     }
     D3DSURFACE_DESC desc;
@@ -309,6 +331,8 @@ void DXC_Texture::UpdateDesc()
     pixelHeight = int32_t(desc.Height);
     format = desc.Format;
     mipLevels = int32_t(currentTexture->GetLevelCount());
+    if (mipLevel >= mipLevels)
+        mipLevel = 0;
     if (HasAlphaFormat(desc.Format))
         alphaFlag = 1;
     SetupFormat();
@@ -319,8 +343,11 @@ void DXC_Texture::GiveBack(int32_t& id, IDirect3DTexture9*& texture)
     if (id >= 0 && resourceManager) {
         // The manager's object, not the one held: a device reset may have released it already.
         auto* current = static_cast<IDirect3DTexture9*>(resourceManager->GetResource(id));
-        if (resourceManager->Unacquire(id) == 1 && current)
+        if (resourceManager->Unacquire(id) == 1 && current) {
+            if (current->GetPool() == D3DPOOL_DEFAULT && current->GetOwnerDevice())
+                s_DefaultPoolTextures--;
             current->Release();
+        }
     }
     id = -1;
     texture = nullptr;
@@ -429,7 +456,7 @@ int DXC_Texture::Update(float time)
 int DXC_Texture::SetTexture(const DXC_Texture* other)
 {
     if (!other || !other->IsValid()) {
-        FreeStage(currentStage);
+        FreeCurrent();
         return 0;
     }
     const int32_t s = currentStage, o = other->currentStage;
@@ -483,6 +510,7 @@ int DXC_Texture::Clone(DXC_Texture& destination, int share, int32_t stage) const
         destination.transformChanged[stage] = transformChanged[currentStage];
     } else {
         destination.CopyFields(*this);
+        destination.quadBuffer = nullptr;  // made on its first draw
     }
     if (share) {
         if (stage < 0)
@@ -519,12 +547,27 @@ void DXC_Texture::FreeStage(int32_t stage)
     }
     if (stage < 0 || stage >= kStages)
         Error("Invalid texture stage selected: %i", stage);
+    ClearStage(stage);
+}
+
+void DXC_Texture::ClearStage(int32_t stage)
+{
     if (currentTexture == stageTextures[stage])
         currentTexture = nullptr;
     GiveBack(stageIds[stage], stageTextures[stage]);
     stages[stage].Reset();
     stageNames[stage] = "";
     stageTimes[stage] = -1;
+}
+
+void DXC_Texture::FreeCurrent()
+{
+    if (frameCount > 0 && currentStage == sequenceStage) {
+        if (currentFrame >= 0)
+            FreeStage(currentFrame);
+    } else {
+        ClearStage(currentStage);
+    }
 }
 
 int DXC_Texture::Release()
@@ -537,6 +580,9 @@ int DXC_Texture::Release()
             GiveBack(stageIds[s], stageTextures[s]);
         stages[s].FreeCurves();
     }
+    if (quadBuffer)
+        quadBuffer->Release();
+    quadBuffer = nullptr;
     ResetFields();
     return 1;
 }

@@ -969,8 +969,9 @@ public:
     void RaiseDebugUse() { m_BuiltinCallCount++; }
     void LowerDebugUse() { m_BuiltinCallCount--; }
     int32_t GetDebugUseCount() const { return m_BuiltinCallCount; }
-    // The screenshot's file name: without a name one numbered in "screenshots"; the picture is
-    // written only where a graphics device exists.
+    // A screenshot of the game window (GameCtrlScreenshots.cpp): the given name, or without one a
+    // numbered name in "screenshots"; the picture is written only where a graphics device exists.
+    // The name is the one asked for (the number is the graphics object's).
     String SaveScreenshot(const char* name);
 
     // Experience, item lists and treasure lists (GameCtrlExperience.cpp, GameCtrlItemLists.cpp,
@@ -1040,8 +1041,12 @@ public:
     virtual void RecreateSurfaces();
     // A screenshot of the game window into the file after that many more drawn frames.
     void RequestScreenshot(const char* fileName, int32_t frames);
-    // Once per drawn frame: the countdown ends at -1.
+    // Once per drawn frame, after presenting it: at 0 the picture is written; the countdown ends
+    // at -1.
     void TakePendingScreenshot();
+    // The drawn frame of the main loop: drawn and presented where a device exists, then the
+    // pending screenshot.
+    void DrawFrame();
     // Once per drawn frame: presents it unless frames are held or the window is hidden (each
     // such frame lowers the hold counter). False when presenting failed and the surfaces were
     // made again.
@@ -1526,6 +1531,8 @@ private:
     void PlaceLevelCamera(CreatureObj* hero);
     // The elements of the level's object walls, after the placed objects.
     void AddLevelWallObjects();
+    // The picture of the game window into the file; the format follows the name's extension.
+    void WriteScreenshot(const String& fileName, bool numbered);
     int32_t m_SaveMode = 0;
     int32_t m_HoldCounter = 0;
     int32_t m_EndOfGameRequest = 0;

@@ -1,8 +1,7 @@
 // GameCtrl: game functions applied to values, the level's monster level, the damage game event,
-// typed commands with their history, difficulty names and screenshot names.
+// typed commands with their history and difficulty names.
 #include "game/ctrl/GameCtrl.h"
 
-#include "platform/DirectoryOps.h"
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
 
@@ -103,15 +102,6 @@ void GameCtrl::RunCommand(const char* text)
     m_ConsoleHistoryCursor = 0;
     if (m_BuiltinCallCount > 0)
         m_ConsoleUsed = 1;
-}
-
-// The picture itself needs a graphics device, which the server never has: it gets the name.
-String GameCtrl::SaveScreenshot(const char* name)
-{
-    if (name && *name)
-        return String(name);
-    Platform::MakeDirectory("screenshots");
-    return String("screenshots/") + m_ScreenshotPrefix;
 }
 
 void GameCtrl::SetMonsterLevelRange(int32_t minimum, int32_t maximum, uint8_t addHeroLevel)

@@ -159,16 +159,3 @@ bool GameCtrl::PresentFrame()
     return result;
 }
 
-void GameCtrl::RequestScreenshot(const char* fileName, int32_t frames)
-{
-    m_ScreenshotFile = fileName ? fileName : "";
-    m_ScreenshotCountdown = frames;
-}
-
-// At 0 the picture is copied from the device's back buffer into the file; the graphics object
-// offers no such copy without a device, so the server writes nothing and only counts down.
-void GameCtrl::TakePendingScreenshot()
-{
-    if (m_ScreenshotCountdown >= 0)
-        m_ScreenshotCountdown--;
-}

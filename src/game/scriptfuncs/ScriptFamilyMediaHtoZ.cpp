@@ -209,8 +209,8 @@ void PreloadFile(ScriptCall& call)
     call.Forward();
 }
 
-// The server draws no picture: the controller makes the folder of a chosen name. A name of the
-// script must stay inside the game folder.
+// The controller writes the picture where a device exists (on the server only the folder of a
+// numbered name is made). A name of the script must stay inside the game folder.
 void ScreenShot(ScriptCall& call)
 {
     GameCtrl& ctrl = call.GetCtrl();
