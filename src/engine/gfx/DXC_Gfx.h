@@ -562,6 +562,7 @@ private:
     IDirect3DDevice9& Device();  // the device; an error without one
     void SendTransform(D3DTRANSFORMSTATETYPE type, const D3DXMATRIX& matrix);  // kept only without a device
     void BuildFrustum();
+    void TurnCulling();  // the requested cull code negated, for mirrored views
     // The caller's blend stage set up as the table's row of that mode; the stored mode and alpha.
     void ApplyBlendRow(int32_t mode, int32_t alpha, int32_t stage);
     void SetUnlitStageArg(int32_t stage, void (DXC_Gfx::*setArg)(int32_t, DWORD));

@@ -31,6 +31,16 @@ void DXC_Gfx::SendTransform(D3DTRANSFORMSTATETYPE type, const D3DXMATRIX& matrix
         Error("SetTransform failed: %s", GetDirectXErrorName(lastResult));
 }
 
+// A mirrored view turns the faces round. Without a device only the request changes, so the
+// server's copies of a mirrored camera need no device.
+void DXC_Gfx::TurnCulling()
+{
+    if (device)
+        SetCullMode(-states.requestedCullMode);
+    else
+        states.requestedCullMode = -states.requestedCullMode;
+}
+
 void DXC_Gfx::SetViewMatrix(const D3DXMATRIX& matrix)
 {
     viewMatrix = matrix;
@@ -66,7 +76,7 @@ void DXC_Gfx::MirrorProjection()
     D3DXMATRIX mirror;
     D3DXMatrixScaling(&mirror, -1.0f, 1.0f, 1.0f);
     const D3DXMATRIX mirrored = projectionMatrix * mirror;
-    SetCullMode(-states.requestedCullMode);
+    TurnCulling();
     SetProjectionMatrix(mirrored);
 }
 
@@ -107,7 +117,7 @@ void DXC_Gfx::SetCameraLookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target,
     if (mirrored) {
         for (int row = 0; row < 3; row++)
             view.m[row][0] = -view.m[row][0];
-        SetCullMode(-states.requestedCullMode);
+        TurnCulling();
     }
     SetViewMatrix(view);
 }
