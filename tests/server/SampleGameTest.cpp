@@ -299,8 +299,8 @@ TEST_F(SampleGameTest, ADrawnFrameSetsFogAndViewportAndTheMousePicks)
         CreatureObj* hero = nullptr;  // any other creature of the level plays the main character
         WorldCtrl& world = ctrl->GetWorld();
         for (int32_t id = world.NextObjID(-1); id >= 0 && !hero; id = world.NextObjID(id))
-            if (auto* creature = dynamic_cast<CreatureObj*>(world.GetObjNoCheck(id, false)); creature && creature != drone)
-                hero = creature;
+            if (auto* creature = dynamic_cast<CreatureObj*>(world.GetObjNoCheck(id, false)))
+                hero = creature != drone ? creature : nullptr;
         ASSERT_NE(hero, nullptr);
         ctrl->SetMainCharReference(hero);
         const D3DXVECTOR3 centre = drone->GetAbsPos3D() + D3DXVECTOR3(0.0f, 0.0f, drone->GetRadius());

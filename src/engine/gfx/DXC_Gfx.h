@@ -52,6 +52,7 @@
 #include "platform/D3DXMath.h"
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -317,7 +318,7 @@ public:
     // mask is EnableClipPlane's. The frustum is built again on the first test after a change.
     static constexpr int32_t kClipPlanes = 8;
     void SetClipPlane(int32_t index, float a, float b, float c, float d);
-    void SetActiveClipPlanes(int32_t count) { activeClipPlanes = count < 0 ? 0 : count > kClipPlanes ? kClipPlanes : count; }
+    void SetActiveClipPlanes(int32_t count) { activeClipPlanes = std::clamp(count, 0, kClipPlanes); }
     // 0 outside, 1 intersecting, 2 inside the user planes and the frustum.
     int32_t TestSphere(float x, float y, float z, float radius);
     // 1 visible, 0 not: the record's sphere and box through the matrix.

@@ -96,7 +96,8 @@ int32_t DXC_Gfx::TestBounds(const DXC_ClipObject& bounds, const D3DXMATRIX& matr
     if (flags & 2) {
         D3DXVECTOR3 corners[8];
         for (int i = 0; i < 8; i++) {
-            const D3DXVECTOR3 local(i & 1 ? bounds.boxMin.x : bounds.boxMax.x, i & 2 ? bounds.boxMin.y : bounds.boxMax.y,
+            const D3DXVECTOR3 local(i & 1 ? bounds.boxMin.x : bounds.boxMax.x,
+                                    i & 2 ? bounds.boxMin.y : bounds.boxMax.y,
                                     i & 4 ? bounds.boxMin.z : bounds.boxMax.z);
             D3DXVec3TransformCoord(&corners[i], &local, &matrix);
             if (TestSphere(corners[i].x, corners[i].y, corners[i].z, 0.0f) != 0)

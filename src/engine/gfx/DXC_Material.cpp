@@ -129,9 +129,15 @@ bool DXC_Material::operator==(const DXC_Material& other) const
 
 namespace {
 
-D3DCOLORVALUE Product(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b) { return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a}; }
+D3DCOLORVALUE Product(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b)
+{
+    return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
+}
 
-D3DCOLORVALUE Sum(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b) { return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a}; }
+D3DCOLORVALUE Sum(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b)
+{
+    return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a};
+}
 
 }  // namespace
 

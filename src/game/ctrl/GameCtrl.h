@@ -43,7 +43,8 @@
 // GameCtrlGui.cpp (the GUI update with the error window, the error list, the select menu),
 // GameCtrlInputs.cpp (the input controllers, the
 // main character, animation names), GameCtrlLevelLookups.cpp (starting positions,
-// new items by chance), GameCtrlPicking.cpp (the mouse's picking ray into elements and floor), GameCtrlLevelItems.cpp (items by name, drops, pick-ups,
+// new items by chance), GameCtrlPicking.cpp (the mouse's picking ray into elements and floor),
+// GameCtrlLevelItems.cpp (items by name, drops, pick-ups,
 // moves between inventories, kept DoNotSave objects), GameCtrlWallObjects.cpp (object walls).
 #pragma once
 #include "base/BezierSpline.h"
