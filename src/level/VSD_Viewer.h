@@ -287,7 +287,8 @@ public:
 
     // Level lights. AddLight places a light made from a light type and answers its light ID;
     // SetupLight prepares the light of that ID after it was made or changed; DelLight removes
-    // one (a warning for an ID that holds none).
+    // one (a warning for an ID that holds none). A viewer without a device stores an update mode of
+    // 0xFFFF as 0.
     static constexpr int32_t kLightCapacity = 8192;
     int32_t AddLight(const VSD_LightSource& source);
     int32_t NewLightSlot();
@@ -449,6 +450,7 @@ protected:
     uint32_t m_VertexFormats[3] = {};
     float m_ViewScale = 1.0f;
     int32_t m_RenderDataReady = 0;
+    int32_t m_LightUpdates = 0;  // 1 where a device lights the level: an update mode 0xFFFF stands
     int32_t m_RenderCounter = 0;
     float m_RenderTime = 0.0f;
     int32_t m_LevelFloorSize = 0;  // what the level asks for; 0 or less none

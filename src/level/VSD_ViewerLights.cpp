@@ -11,6 +11,7 @@ namespace {
 
 constexpr float kDegree = 0.017453292f;
 constexpr float kMaxRangeCells = 100.0f;  // a light reaches at most this many cell widths
+constexpr uint16_t kUpdateModeUnset = 0xFFFF;
 
 }  // namespace
 
@@ -22,7 +23,10 @@ int32_t VSD_Viewer::AddLight(const VSD_LightSource& source)
 {
     const int32_t slot = NewLightSlot();
     VSD_LightIntern* light = m_Lights.GetBySlot(slot);
-    *light = VSD_LightIntern(source);
+    VSD_LightSource placed = source;
+    if (placed.m_UpdateMode == kUpdateModeUnset && m_LightUpdates == 0)
+        placed.m_UpdateMode = 0;  // nothing updates lights without a device
+    *light = VSD_LightIntern(placed);
     light->m_ObjID = slot;
     SetupLight(slot);
     return slot;

@@ -39,6 +39,7 @@ int32_t VSD_Viewer::InitRenderData()
     m_VertexFormats[2] = 0x1C2;
     m_ViewScale = 1.0f;
     m_RenderDataReady = 1;
+    m_LightUpdates = m_Gfx && m_Gfx->HasDevice() ? 1 : 0;
     m_RenderCounter = 0;
     m_RenderTime = 0.0f;
     return 1;

@@ -1,8 +1,10 @@
 // VSD_Viewer lights: a placed light's range, intensity radius, limit and sample points, and
-// removing lights by their ID, also above the table's first capacity.
+// removing lights by their ID, also above the table's first capacity; the update mode 0xFFFF
+// that only a viewer with a device keeps.
 #include "level/VSD_Viewer.h"
 
 #include "level/LevelTestSupport.h"
+#include "support/DeviceGfx.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -101,4 +103,31 @@ TEST_F(LightsViewer, DelLightRemovesValidIDsOnly)
     viewer.DelLight(9000);
     EXPECT_EQ(viewer.GetLight(9000), nullptr);
     EXPECT_EQ(viewer.GetLights().GetSize(), 9000);
+}
+
+// Nothing updates lights on a viewer without a device, so "unset" becomes "never"; a device's
+// viewer keeps it, and other modes stay everywhere.
+TEST(VSD_ViewerLightUpdate, UnsetModeOnlyWithADevice)
+{
+    LevelTestCtrl ctrl;
+    DeviceGfx client;
+    GridViewer server;
+    GridViewer drawn(&client.Gfx());
+    const struct {
+        GridViewer* viewer;
+        uint16_t mode, stored;
+    } kCases[] = {
+        {&server, 0xFFFF, 0},
+        {&server, 2, 2},
+        {&drawn, 0xFFFF, 0xFFFF},
+    };
+    for (const auto& c : kCases) {
+        c.viewer->SetGameCtrl(&ctrl);
+        c.viewer->SetGrid(10, 10, 40, 40);
+        c.viewer->InitRenderData();
+        VSD_LightSource source;
+        source.SetLightCol(0xFFFFFF);
+        source.m_UpdateMode = c.mode;
+        EXPECT_EQ(c.viewer->GetLight(c.viewer->AddLight(source))->m_UpdateMode, c.stored) << c.mode;
+    }
 }

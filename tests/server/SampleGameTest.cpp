@@ -4,6 +4,7 @@
 #include "server/DedicatedServer.h"
 
 #include "base/ConfigFileReader.h"
+#include "engine/gui/DXC_GuiManager.h"
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/EventObj.h"
@@ -27,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <memory>
 #include <string>
 #include <vector>
@@ -295,4 +297,66 @@ TEST_F(SampleGameTest, ScreenshotsAreWrittenOnAClientOnly)
     }
     g_Gfx = &gfx.gfx;  // the server's again, as the fixture made it
     DXC_Gfx::ResetScreenShotCounter();
+}
+
+// A client's drawn frame of the running level: wire frame while the world and the GUI draw, the
+// level's linear fog, the viewport over the screen; then the mouse at the screen's centre picks
+// the element the camera looks at, and meets the plane at its height below it.
+TEST_F(SampleGameTest, ADrawnFrameSetsFogAndViewportAndTheMousePicks)
+{
+    Start();
+    DedicatedServer::RunFrames(*ctrl, 2);
+    g_WindowState = WindowStateFlags();
+    {
+        DeviceGfx client;
+        D3D9Journal& journal = client.Journal();
+        ctrl->SetWireFrame(true);
+        journal.Clear();
+        ctrl->RenderFrame();
+        std::vector<uint32_t> fillModes;
+        for (const D3D9Call& call : journal.CallsOf(D3D9Op::SetRenderState))
+            if (call.Arg(0) == D3DRS_FILLMODE)
+                fillModes.push_back(call.Arg(1));
+        EXPECT_EQ(fillModes, (std::vector<uint32_t>{D3DFILL_WIREFRAME, D3DFILL_SOLID}));
+        const LevelDescription& level = ctrl->GetLevelDescription();
+        DWORD value = 0;
+        client.Device().GetRenderState(D3DRS_FOGENABLE, &value);
+        EXPECT_EQ(value, 1u);
+        client.Device().GetRenderState(D3DRS_FOGCOLOR, &value);
+        EXPECT_EQ(value, level.fogColor);
+        client.Device().GetRenderState(D3DRS_FOGTABLEMODE, &value);
+        EXPECT_EQ(value, D3DFOG_LINEAR);
+        client.Device().GetRenderState(D3DRS_FOGEND, &value);
+        EXPECT_EQ(value, std::bit_cast<DWORD>(level.floorFog));
+        D3DVIEWPORT9 port;
+        client.Device().GetViewport(&port);
+        EXPECT_EQ(port.Width, 1024u);
+        EXPECT_EQ(port.Height, 768u);
+        EXPECT_EQ(port.MaxZ, 1.0f);
+
+        WorldElem* drone = Find("drone1");
+        ASSERT_NE(drone, nullptr);
+        CreatureObj* hero = nullptr;  // any other creature of the level plays the main character
+        WorldCtrl& world = ctrl->GetWorld();
+        for (int32_t id = world.NextObjID(-1); id >= 0 && !hero; id = world.NextObjID(id))
+            if (auto* creature = dynamic_cast<CreatureObj*>(world.GetObjNoCheck(id, false)))
+                hero = creature != drone ? creature : nullptr;
+        ASSERT_NE(hero, nullptr);
+        ctrl->SetMainCharReference(hero);
+        const D3DXVECTOR3 centre = drone->GetAbsPos3D() + D3DXVECTOR3(0.0f, 0.0f, drone->GetRadius());
+        client.Gfx().SetCameraLookAt(centre + D3DXVECTOR3(0.0f, -300.0f, 400.0f), centre, D3DXVECTOR3(0, 0, 1));
+        client.Gfx().SetPerspective(10.0f, 5000.0f, 0.7854f, -1.0f);
+        DXC_GuiManager gui(&client.Gfx());
+        gui.SetMousePos(512, 384);
+        WorldElem* picked = nullptr;
+        EXPECT_TRUE(ctrl->PickAtMouse(picked, 5000.0f));
+        EXPECT_EQ(picked, drone);
+        EXPECT_FALSE(ctrl->PickAtMouse(picked, 100.0f));  // out of reach
+        D3DXVECTOR2 floor;
+        EXPECT_TRUE(ctrl->GetMouseFloorPoint(floor, centre.z - hero->GetAbsPos3D().z));
+        EXPECT_NEAR(floor.x, centre.x, 0.5f);
+        EXPECT_NEAR(floor.y, centre.y, 0.5f);
+        ctrl->SetMainCharReference(nullptr);
+    }
+    g_Gfx = &gfx.gfx;
 }

@@ -51,10 +51,11 @@ void DXC_Gfx::ResetFields()
     currentMaterial.InitFromColors(grey);
     pointSprite = DXC_PointSpriteParams();
     states = DXC_StateCache();
-    for (D3DXMATRIX* m : {&viewMatrix, &projectionMatrix, &worldMatrix, &worldViewProjection})
+    for (D3DXMATRIX* m : {&viewMatrix, &projectionMatrix, &thirdMatrix, &worldViewProjection})
         D3DXMatrixIdentity(m);
-    for (int i = 0; i < 256; i++)  // the identity ramp: i x 65535 / 255
-        gammaRamp.red[i] = gammaRamp.green[i] = gammaRamp.blue[i] = uint16_t(i * 257);
+    for (D3DXMATRIX& m : worldMatrices)
+        D3DXMatrixIdentity(&m);
+    BuildIdentityGammaRamp(gammaRamp);
     compressionMode = 0x10000;
     clearColor = 0xFF000000u;
 }

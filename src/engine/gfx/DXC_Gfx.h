@@ -25,8 +25,13 @@
 //   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
 //   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles,
 //                          and the binding of a scene's shader effects
-//   DXC_GfxView.cpp        the view data: view, projection and world matrices, viewport, camera
-//                          position and pick rays; none of it needs a device
+//   DXC_GfxView.cpp        the view data: view, projection, world and texture matrices, the
+//                          viewport, the cameras, pick rays and screen positions
+//   DXC_GfxFrustum.cpp     visibility: user clipping planes, the lazy frustum, sphere and bounds
+//                          tests
+//   DXC_GfxBlend.cpp       numbered blending modes, material blending, colour sources, mipmap and
+//                          texture modes of the stages
+//   DXC_GfxLights.cpp      material, lights, fog, tint and the gamma ramp
 //
 // Animation cycles (BuildAniCycle): a cycle over [start, end] seconds of a scene is filled as
 // ConvertSceneRange converts a scene. Every helper object of the scene gives an object track and
@@ -50,12 +55,17 @@
 #include "platform/D3DXMath.h"
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 class DXC_3dScene;
 class DXC_AniCycle;
+class DXC_Camera;
+class DXC_ClipObject;
+class DXC_3dClipObject;
+class DXC_Light;
 class DXC_MeshBase;
 class DXC_ShaderEffect;
 class File;
@@ -198,13 +208,6 @@ public:
     // fractions computed from it stay finite on the server.
     void GetBackBufferSize(int32_t& width, int32_t& height) const;
     bool IsFullScreen() const { return windowed == 0; }
-    // Whether the scene's bounds lie at least partly in the view frustum. Without a device there
-    // is no view, and nothing is in it.
-    bool IsSceneInFrustum(const DXC_3dScene& scene) const
-    {
-        (void)scene;
-        return false;
-    }
     bool HasDevice() const { return initialised != 0; }
     D3DFORMAT GetBackBufferFormat() const { return backBufferFormat; }
     // In dedicated mode only diffuse maps (1); otherwise types 3, 5 and 2 with 6 need their flags.
@@ -267,31 +270,105 @@ public:
     int ConvertSceneRange(DXC_3dScene& source, DXC_3dScene& destination, float start, float end);
     int BuildAniCycle(DXC_3dScene& scene, DXC_AniCycle& cycle, float start, float end);
 
-    // The view data (DXC_GfxView.cpp). The setters keep the copies the queries read; only a device
-    // would be sent them. Without a device the identity matrices and the empty viewport stay.
+    // The view data (DXC_GfxView.cpp). The setters keep the copies the queries read and send them
+    // to the device where there is one; on the server the identity matrices stay, as the callers
+    // skip the setters. A failed send is the error "SetTransform failed: %s".
+    static constexpr int32_t kWorldMatrices = 256;  // index 0 the world, above it vertex blending
     void SetViewMatrix(const D3DXMATRIX& matrix);
     void GetViewMatrix(D3DXMATRIX& out) const { out = viewMatrix; }
     // A matrix whose element (3,4) is neither 1 nor 0 is divided by it, the form depth fog expects.
     void SetProjectionMatrix(const D3DXMATRIX& matrix);
     void GetProjectionMatrix(D3DXMATRIX& out) const { out = projectionMatrix; }
-    void SetWorldMatrix(const D3DXMATRIX& matrix) { worldMatrix = matrix; }
+    // A left-handed perspective of that vertical field of view; an aspect of -1 is the viewport's
+    // (times the aspect factor).
+    void SetPerspective(float nearPlane, float farPlane, float fieldOfView, float aspect);
+    // The x axis mirrored, and the culling of the faces turned round with it.
+    void MirrorProjection();
+    void SetWorldMatrix(const D3DXMATRIX& matrix, int32_t index = 0);
+    const D3DXMATRIX& GetWorldMatrix(int32_t index = 0) const { return worldMatrices[index]; }
     void UpdateWorldViewProjection();
     const D3DXMATRIX& GetWorldViewProjection() const { return worldViewProjection; }
-    // A left-handed look-at view; mirrored negates its first column.
+    // A texture stage's transform (stage 0 to 7); none switches the stage's transform off.
+    void SetTextureTransform(const D3DXMATRIX* matrix, int32_t stage);
+    // A left-handed look-at view; mirrored negates its first column and the requested culling.
     void SetCameraLookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, const D3DXVECTOR3& up,
                          bool mirrored = false);
+    // The perspective and the view of a scene's camera, placed by its node (and a parent).
+    void SetCameraFromObject(DXC_Camera& camera, const D3DXMATRIX* parent);
+    // Unchanged values return 1 at once. A failed send warns and answers 0 in a window, and is an
+    // error full screen.
     int SetViewPort(int32_t x1, int32_t y1, int32_t x2, int32_t y2, float minZ, float maxZ);
+    // The next SetViewPort reaches the device whatever it asks (a new render target).
+    void ForgetViewPort() { viewportCache = D3DVIEWPORT9(); viewportCacheValid = 0; }
     void GetViewportRect(int32_t rect[4]) const;  // left, top, right, bottom
+    void GetViewportDepthRange(float range[2]) const;
     void GetCameraPos(D3DXVECTOR3& out) const;    // the translation of the inverse view
     // The direction, not normalised, of the ray from the camera through the screen point (x, y):
     // the point on the near plane minus the camera position. (0, 0, 0) when the viewport has no
     // area or view times projection has no inverse: no ray passes through the screen.
     void GetPickRayDir(D3DXVECTOR3& out, float x, float y) const;
-    // The screen position of a point; a point behind the camera is not told apart. Returns 1.
+    // The screen position of a point: 1, or 0 with x and y unchanged for a point at or behind the
+    // camera plane, which has no screen position.
     int ProjectToScreen(const D3DXVECTOR3& point, float& x, float& y) const;
     // Whether a point of that size lies in front of the camera and within the viewport; never
     // without a device.
     bool IsPointOnScreen(float x, float y, float z, float size) const;
+    float GetViewDepth(const D3DXVECTOR3& point) const;  // z in view space
+    // The largest length of the three axes of the matrix's upper-left 3 x 3 part.
+    static float GetMaxAxisScale(const D3DXMATRIX& matrix);
+
+    // Visibility (DXC_GfxFrustum.cpp). A user plane (0 to 7) is stored normalised; the device's
+    // mask is EnableClipPlane's. The frustum is built again on the first test after a change.
+    static constexpr int32_t kClipPlanes = 8;
+    void SetClipPlane(int32_t index, float a, float b, float c, float d);
+    void SetActiveClipPlanes(int32_t count) { activeClipPlanes = std::clamp(count, 0, kClipPlanes); }
+    // 0 outside, 1 intersecting, 2 inside the user planes and the frustum.
+    int32_t TestSphere(float x, float y, float z, float radius);
+    // 1 visible, 0 not: the record's sphere and box through the matrix.
+    int32_t TestBounds(const DXC_ClipObject& bounds, const D3DXMATRIX& matrix);
+    bool TestObjectBounds(DXC_3dClipObject& object, const D3DXMATRIX& matrix);
+    // Whether the scene's bounds lie at least partly in the view frustum. Without a device there
+    // is no view, and nothing is in it.
+    bool IsSceneInFrustum(DXC_3dScene& scene);
+
+    // Blending and stage set-up (DXC_GfxBlend.cpp); all send states, so all need the device.
+    // Modes 1 (-1) no blending to 17; 0, 8, the other negative ones and those above 17 are the
+    // error "Invalid Blending mode selected!". Mode 10 fades the current blend alpha.
+    int SetBlendMode(int32_t mode, int32_t alpha, int32_t stage);
+    int32_t GetBlendMode() const { return blendMode; }
+    int32_t GetBlendAlpha() const { return currentBlendAlpha; }
+    // A material's own blend type and transparency with the caller's mode (useMode 0: the
+    // material decides).
+    void SetMaterialBlend(const DXC_Material& material, int32_t useMode, int32_t mode, int32_t alpha,
+                          int32_t opaqueZWrite);
+    // 1 texture times diffuse (and -1), 2 diffuse, 3 the texture factor of that colour.
+    int SetRenderSource(int32_t source, int32_t stage, uint32_t color);
+    void SetUnlitStageArg2(int32_t stage);
+    void SetUnlitStageArg0(int32_t stage);
+    // 0 no mipmaps, 1 point, 2 linear; 0 without a call when the device has no mipmaps.
+    int SetMipmapMode(int32_t mode, float lodBias, int32_t stage);
+    // Filters 1 to 6, address modes 7 to 9; -1 nothing.
+    int SetTextureMode(int32_t mode, int32_t stage);
+
+    // Material, lights, fog, tint and gamma (DXC_GfxLights.cpp). The copies serve a shader effect
+    // that replaces the fixed-function pipeline and the restore after a reset.
+    int SetMaterial(const DXC_Material& material);
+    // With the diffuse override on and asked for, the diffuse colour is kept here and the
+    // caller's record drawn white.
+    int SetMaterialTinted(DXC_Material& material, bool useOverride);
+    // 0 for a light that was never given its parameters; animate lets the light place itself at
+    // the time.
+    int SetLight(int32_t index, DXC_Light& light, double time, bool animate);
+    int LightEnable(int32_t index, int32_t on);  // index 0 to 7
+    void SetFog(const DXC_Fog& record);
+    void SetTintColor(uint32_t color) { states.tintColor = color & 0x00FFFFFFu; }
+    uint32_t GetTintColor() const { return states.tintColor; }
+    // 0 when the adapter cannot set a full-screen ramp, and when calibration is asked for and not
+    // offered (the ramp is still set).
+    int SetGammaRamp(const D3DGAMMARAMP* ramp, bool calibrate);
+    static void BuildIdentityGammaRamp(D3DGAMMARAMP& out);
+    // Each channel clamped to 0..1, rounded to a byte, packed ARGB.
+    static uint32_t ColorValueToARGB(const D3DCOLORVALUE& color);
 
     // Quality settings and device queries (DXC_GfxRenderer.cpp). Without a device every query
     // answers as for a device that can do nothing: no shader level, no texture format, no
@@ -542,6 +619,12 @@ private:
                          int32_t format, int32_t mipmaps);
     void ResetFields();
     IDirect3DDevice9& Device();  // the device; an error without one
+    void SendTransform(D3DTRANSFORMSTATETYPE type, const D3DXMATRIX& matrix);  // kept only without a device
+    void BuildFrustum();
+    void TurnCulling();  // the requested cull code negated, for mirrored views
+    // The caller's blend stage set up as the table's row of that mode; the stored mode and alpha.
+    void ApplyBlendRow(int32_t mode, int32_t alpha, int32_t stage);
+    void SetUnlitStageArg(int32_t stage, void (DXC_Gfx::*setArg)(int32_t, DWORD));
     void CheckStage(int32_t stage);
     // Sends a stage state when it differs from the stage's cached word, which takes the value first.
     void SetCachedStageState(int32_t stage, int32_t DXC_StageStateCache::*cached, D3DTEXTURESTAGESTATETYPE type,
@@ -578,14 +661,35 @@ public:
     DXC_StateCache states;
     D3DXMATRIX viewMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     D3DXMATRIX projectionMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    D3DXMATRIX worldMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    D3DXMATRIX worldMatrices[kWorldMatrices];  // identity
+    D3DXMATRIX thirdMatrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     D3DXMATRIX worldViewProjection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     D3DVIEWPORT9 viewport;   // no area until set
+    D3DVIEWPORT9 viewportCache;  // what SetViewPort last sent
+    int32_t viewportCacheValid = 0;
+    float perspectiveNear = 1.0f;  // of the last SetPerspective
+    float perspectiveFar = 1000.0f;
+    float aspectFactor = 1.0f;
     int32_t frustumDirty = 1;  // the frustum is built again before its next test
+    D3DXVECTOR3 frustumCorners[8];
+    D3DXVECTOR3 frustumNormals[6];
+    float clipPlanes[kClipPlanes][4] = {};
+    int32_t activeClipPlanes = 0;
     D3DLIGHT9 lights[8];
     int32_t lightEnabled[8] = {};
     DXC_Fog fog;
+    int32_t diffuseOverride = 0;
+    D3DCOLORVALUE savedDiffuse;  // the colour SetMaterialTinted drew white
     int32_t blendMode = 1;  // 1: no blending
+    int32_t requestedBlendMode = 1;
+    int32_t requestedBlendAlpha = 255;
+    int32_t currentBlendAlpha = 255;  // what the last mode put into the texture factor
+    int32_t blendStage = 0;  // the stage whose alpha the material blending sets
+    int32_t renderSources[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+    int32_t mipmapMode = 0;
+    float mipmapLodBias = 0.0f;
+    int32_t magFilters[8] = {-1, -1, -1, -1, -1, -1, -1, -1};  // as last sent; -1 never
+    int32_t minFilters[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
     DXC_ShaderEffect* activeEffect = nullptr;  // not owned
     int32_t maxTextureSize = 0;  // the auto downsize
     int32_t maxTextureSizeOverride = 0;  // set: the maximum is not applied
@@ -594,6 +698,7 @@ public:
     int32_t compressionMinSize = 65536;  // texels, both sides rounded up to powers of two
     uint32_t clearColor = 0xFF000000u;
     D3DGAMMARAMP gammaRamp;  // the identity ramp
+    int32_t gammaCalibrate = 0;
     int32_t advancedShaders = 0;  // set where a device reports them, never on the server
     int32_t basicShaders = 0;
 

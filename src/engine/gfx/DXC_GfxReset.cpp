@@ -14,6 +14,7 @@ namespace {
 
 constexpr double kFrameSampleInterval = 1.0 / 60.0;
 constexpr uint32_t kLostDeviceWaitMs = 20;  // between tests of a lost device
+constexpr float kRestoredFieldOfView = 0.7854f;  // radians, 45 degrees
 
 struct MessagePump {
     std::function<void()> pump;
@@ -206,23 +207,41 @@ void DXC_Gfx::FetchDeviceSurfaces()
 }
 
 // In the order the device needs them: the fill mode of points applies the point-sprite record
-// first. The blending mode, the fog set-up, the mipmap mode, the gamma ramp, the sampler filters,
-// the viewport and the transforms are kept by the graphics object without reaching the device,
-// so a reset has nothing of theirs to send again.
+// first. The viewport's cache is forgotten, so the device has it again even when it is unchanged.
 void DXC_Gfx::RestoreRenderState()
 {
     const DXC_StateCache requested = states;
+    const D3DVIEWPORT9 port = viewport;
+    ForgetViewPort();
+    SetViewPort(int32_t(port.X), int32_t(port.Y), int32_t(port.X + port.Width), int32_t(port.Y + port.Height),
+                port.MinZ, port.MaxZ);
+    int32_t width = 0;
+    int32_t height = 0;
+    GetBackBufferSize(width, height);
+    SetPerspective(perspectiveNear, perspectiveFar, kRestoredFieldOfView,
+                   height > 0 ? float(width) / float(height) : 1.0f);
+    SetViewMatrix(viewMatrix);
     SetLighting(requested.requestedLighting, requested.unlitColor);
     SetSpecularEnable(requested.requestedSpecularEnable);
+    ApplyBlendRow(requestedBlendMode, requestedBlendAlpha, blendStage);
     SetCullMode(requested.requestedCullMode);
+    SetFog(fog);
     EnableFog(requested.fogEnable);
     SetClipping(requested.requestedClipping);
     SetAlphaTest(requested.requestedAlphaTestMode, requested.requestedAlphaRef);
     SetPatchEdgeStyle(requested.requestedPatchEdgeStyle);
+    SetMipmapMode(mipmapMode, mipmapLodBias, 0);
     SetFillMode(requested.requestedFillMode);
     SetZWriteEnable(requested.requestedZWriteEnable);
     if (requested.samplers[0].requestedU >= 0)  // never asked for: the device's default stands
         SetTextureAddressU(requested.samplers[0].requestedU, 0);
     if (requested.samplers[0].requestedV >= 0)
         SetTextureAddressV(requested.samplers[0].requestedV, 0);
+    SetGammaRamp(&gammaRamp, gammaCalibrate != 0);
+    for (int32_t stage = 0; stage < DXC_StateCache::kStages; stage++) {
+        if (magFilters[stage] >= 0)
+            SetSamplerState(DWORD(stage), D3DSAMP_MAGFILTER, DWORD(magFilters[stage]));
+        if (minFilters[stage] >= 0)
+            SetSamplerState(DWORD(stage), D3DSAMP_MINFILTER, DWORD(minFilters[stage]));
+    }
 }

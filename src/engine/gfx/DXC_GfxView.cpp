@@ -1,13 +1,51 @@
-// DXC_Gfx view data: the matrices and the viewport the graphics object keeps, and what it answers
-// from them without asking a device: the camera position and the pick ray through a screen point.
+// DXC_Gfx view data: the matrices and the viewport the graphics object keeps and sends, the cameras
+// it builds, and what it answers from its copies without asking a device: the camera position, the
+// pick ray through a screen point, screen positions and view depths.
 #include "engine/gfx/DXC_Gfx.h"
 
+#include "engine/scene/DXC_Camera.h"
+#include "platform/D3D9Device.h"
+
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+constexpr float kCameraPlaneEpsilon = 1e-5f;  // clip w at or below it: at or behind the camera plane
+
+bool SameViewport(const D3DVIEWPORT9& a, const D3DVIEWPORT9& b)
+{
+    return a.X == b.X && a.Y == b.Y && a.Width == b.Width && a.Height == b.Height && a.MinZ == b.MinZ &&
+           a.MaxZ == b.MaxZ;
+}
+
+}  // namespace
+
+// The server keeps its copies without a device; a client sends each one.
+void DXC_Gfx::SendTransform(D3DTRANSFORMSTATETYPE type, const D3DXMATRIX& matrix)
+{
+    if (!device)
+        return;
+    lastResult = device->SetTransform(type, &matrix);
+    if (FAILED(lastResult))
+        Error("SetTransform failed: %s", GetDirectXErrorName(lastResult));
+}
+
+// A mirrored view turns the faces round. Without a device only the request changes, so the
+// server's copies of a mirrored camera need no device.
+void DXC_Gfx::TurnCulling()
+{
+    if (device)
+        SetCullMode(-states.requestedCullMode);
+    else
+        states.requestedCullMode = -states.requestedCullMode;
+}
 
 void DXC_Gfx::SetViewMatrix(const D3DXMATRIX& matrix)
 {
     viewMatrix = matrix;
     frustumDirty = 1;
+    SendTransform(D3DTS_VIEW, viewMatrix);
 }
 
 void DXC_Gfx::SetProjectionMatrix(const D3DXMATRIX& matrix)
@@ -19,11 +57,56 @@ void DXC_Gfx::SetProjectionMatrix(const D3DXMATRIX& matrix)
             for (float& element : row)
                 element /= w;
     frustumDirty = 1;
+    SendTransform(D3DTS_PROJECTION, projectionMatrix);
+}
+
+void DXC_Gfx::SetPerspective(float nearPlane, float farPlane, float fieldOfView, float aspect)
+{
+    if (aspect == -1.0f)
+        aspect = viewport.Height ? float(viewport.Width) * aspectFactor / float(viewport.Height) : aspectFactor;
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, fieldOfView, aspect, nearPlane, farPlane);
+    perspectiveNear = nearPlane;
+    perspectiveFar = farPlane;
+    SetProjectionMatrix(projection);
+}
+
+void DXC_Gfx::MirrorProjection()
+{
+    D3DXMATRIX mirror;
+    D3DXMatrixScaling(&mirror, -1.0f, 1.0f, 1.0f);
+    const D3DXMATRIX mirrored = projectionMatrix * mirror;
+    TurnCulling();
+    SetProjectionMatrix(mirrored);
+}
+
+void DXC_Gfx::SetWorldMatrix(const D3DXMATRIX& matrix, int32_t index)
+{
+    if (index < 0 || index >= kWorldMatrices)
+        Error("Invalid world matrix index: %i", index);
+    worldMatrices[index] = matrix;
+    SendTransform(D3DTS_WORLDMATRIX(index), matrix);
 }
 
 void DXC_Gfx::UpdateWorldViewProjection()
 {
-    worldViewProjection = worldMatrix * viewMatrix * projectionMatrix;
+    worldViewProjection = worldMatrices[0] * viewMatrix * projectionMatrix;
+}
+
+void DXC_Gfx::SetTextureTransform(const D3DXMATRIX* matrix, int32_t stage)
+{
+    if (stage < 0 || stage >= DXC_StateCache::kStages)
+        Error("Invalid texture stage in SetTextureTransform()");
+    if (matrix) {
+        SetStageTransformFlags(stage, D3DTTFF_COUNT3);
+        states.stageMatrices[stage] = *matrix;
+        SendTransform(D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + stage), *matrix);
+        return;
+    }
+    if (states.stages[stage].transformFlags != 0) {
+        SetStageTransformFlags(stage, D3DTTFF_DISABLE);
+        D3DXMatrixIdentity(&states.stageMatrices[stage]);
+    }
 }
 
 void DXC_Gfx::SetCameraLookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, const D3DXVECTOR3& up,
@@ -31,10 +114,28 @@ void DXC_Gfx::SetCameraLookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target,
 {
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &target, &up);
-    if (mirrored)
+    if (mirrored) {
         for (int row = 0; row < 3; row++)
             view.m[row][0] = -view.m[row][0];
+        TurnCulling();
+    }
     SetViewMatrix(view);
+}
+
+void DXC_Gfx::SetCameraFromObject(DXC_Camera& camera, const D3DXMATRIX* parent)
+{
+    D3DXMATRIX world = camera.offsetMatrix * camera.worldMatrix;
+    float determinant = D3DXMatrixDeterminant(&world);
+    if (parent) {
+        world = world * *parent;
+        determinant *= D3DXMatrixDeterminant(parent);
+    }
+    SetPerspective(perspectiveNear, perspectiveFar, camera.fieldOfView, -1.0f);
+    D3DXVECTOR3 eye, direction, up;
+    D3DXVec3TransformCoord(&eye, &camera.worldPosition, &world);
+    D3DXVec3TransformNormal(&direction, &camera.direction, &world);  // the translation left out
+    D3DXVec3TransformNormal(&up, &camera.upVector, &world);
+    SetCameraLookAt(eye, eye + direction, up, determinant < 0.0f);
 }
 
 int DXC_Gfx::SetViewPort(int32_t x1, int32_t y1, int32_t x2, int32_t y2, float minZ, float maxZ)
@@ -46,8 +147,20 @@ int DXC_Gfx::SetViewPort(int32_t x1, int32_t y1, int32_t x2, int32_t y2, float m
     next.Height = unsigned(y2 - y1);
     next.MinZ = minZ;
     next.MaxZ = maxZ;
-    viewport = next;
+    if (viewportCacheValid && SameViewport(next, viewportCache))
+        return 1;
+    viewport = viewportCache = next;
+    viewportCacheValid = 1;
     frustumDirty = 1;
+    if (!device)
+        return 1;
+    lastResult = device->SetViewport(&viewport);
+    if (FAILED(lastResult)) {
+        if (!windowed)
+            Error("SetViewPort failed: %s", GetDirectXErrorName(lastResult));
+        Warning("SetViewPort failed: %s", GetDirectXErrorName(lastResult));
+        return 0;
+    }
     return 1;
 }
 
@@ -57,6 +170,12 @@ void DXC_Gfx::GetViewportRect(int32_t rect[4]) const
     rect[1] = int32_t(viewport.Y);
     rect[2] = int32_t(viewport.X + viewport.Width);
     rect[3] = int32_t(viewport.Y + viewport.Height);
+}
+
+void DXC_Gfx::GetViewportDepthRange(float range[2]) const
+{
+    range[0] = viewport.MinZ;
+    range[1] = viewport.MaxZ;
 }
 
 void DXC_Gfx::GetCameraPos(D3DXVECTOR3& out) const
@@ -91,6 +210,8 @@ int DXC_Gfx::ProjectToScreen(const D3DXVECTOR3& point, float& x, float& y) const
     const D3DXMATRIX viewProjection = viewMatrix * projectionMatrix;
     D3DXVECTOR4 clip;
     D3DXVec3Transform(&clip, &point, &viewProjection);
+    if (!(clip.w > kCameraPlaneEpsilon))
+        return 0;  // the division would mirror it onto the screen, or blow it up
     const float halfWidth = float(viewport.Width) * 0.5f;
     const float halfHeight = float(viewport.Height) * 0.5f;
     x = float(viewport.X) + halfWidth + clip.x / clip.w * halfWidth;
@@ -102,16 +223,27 @@ bool DXC_Gfx::IsPointOnScreen(float x, float y, float z, float size) const
 {
     if (!HasDevice())
         return false;
-    const D3DXVECTOR3 point(x, y, z);
-    const D3DXMATRIX viewProjection = viewMatrix * projectionMatrix;
-    D3DXVECTOR4 clip;
-    D3DXVec3Transform(&clip, &point, &viewProjection);
-    if (!(clip.w > 0.0f))
-        return false;  // behind the camera
     float sx = 0.0f, sy = 0.0f;
-    ProjectToScreen(point, sx, sy);
+    if (!ProjectToScreen(D3DXVECTOR3(x, y, z), sx, sy))
+        return false;  // behind the camera
     int32_t rect[4];
     GetViewportRect(rect);
     return sx >= float(rect[0]) - size && sx <= float(rect[2]) + size && sy >= float(rect[1]) - size &&
            sy <= float(rect[3]) + size;
+}
+
+float DXC_Gfx::GetViewDepth(const D3DXVECTOR3& point) const
+{
+    const D3DXMATRIX& v = viewMatrix;
+    return point.x * v.m[0][2] + point.y * v.m[1][2] + point.z * v.m[2][2] + v.m[3][2];
+}
+
+float DXC_Gfx::GetMaxAxisScale(const D3DXMATRIX& matrix)
+{
+    float largest = 0.0f;
+    for (int column = 0; column < 3; column++) {
+        const float x = matrix.m[0][column], y = matrix.m[1][column], z = matrix.m[2][column];
+        largest = std::max(largest, x * x + y * y + z * z);
+    }
+    return std::sqrt(largest);
 }

@@ -126,3 +126,39 @@ bool DXC_Material::operator==(const DXC_Material& other) const
            twoSided == other.twoSided && transparencyCurve.GetNumKeys() == other.transparencyCurve.GetNumKeys() &&
            effectFileName == other.effectFileName;
 }
+
+namespace {
+
+D3DCOLORVALUE Product(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b)
+{
+    return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
+}
+
+D3DCOLORVALUE Sum(const D3DCOLORVALUE& a, const D3DCOLORVALUE& b)
+{
+    return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a};
+}
+
+}  // namespace
+
+void DXC_Material::Combine(const DXC_Material& a, const DXC_Material& b, DXC_Material& out)
+{
+    out.diffuse = Product(a.diffuse, b.diffuse);
+    out.ambient = Product(a.ambient, b.ambient);
+    out.specular = Product(a.specular, b.specular);
+    out.emissive = b.additiveEmissive ? Sum(a.emissive, b.emissive) : Product(a.emissive, b.emissive);
+    out.power = a.power;
+    out.transparency = 1.0f - (1.0f - a.transparency) * (1.0f - b.transparency);
+    out.additiveEmissive = a.additiveEmissive;
+    out.blendType = a.blendType;
+}
+
+void DXC_Material::CopyColors(DXC_Material& out) const
+{
+    out.diffuse = diffuse;
+    out.ambient = ambient;
+    out.specular = specular;
+    out.emissive = emissive;
+    out.transparency = transparency;
+    out.passNumber = passNumber;
+}

@@ -39,6 +39,11 @@ public:
     // The values that the curves drive (the four colours and the transparency).
     void AssignAnimationState(const DXC_Material& other);
     void Animate(double time);
+    // Colours multiplied (the emissive added when b's emissive is additive), a's power, flag and
+    // blend type, and the two transparencies combined as two layers.
+    static void Combine(const DXC_Material& a, const DXC_Material& b, DXC_Material& out);
+    // The four colours, the transparency and the pass number.
+    void CopyColors(DXC_Material& out) const;
     // Colours without their alphas, power, transparency, flags, blend type, the key counts of the
     // curves and the effect names; not the pass number.
     bool operator==(const DXC_Material& other) const;

@@ -43,7 +43,8 @@
 // GameCtrlGui.cpp (the GUI update with the error window, the error list, the select menu),
 // GameCtrlInputs.cpp (the input controllers, the
 // main character, animation names), GameCtrlLevelLookups.cpp (starting positions,
-// picking conditions, new items by chance), GameCtrlLevelItems.cpp (items by name, drops, pick-ups,
+// new items by chance), GameCtrlPicking.cpp (the mouse's picking ray into elements and floor),
+// GameCtrlLevelItems.cpp (items by name, drops, pick-ups,
 // moves between inventories, kept DoNotSave objects), GameCtrlWallObjects.cpp (object walls).
 #pragma once
 #include "base/BezierSpline.h"
@@ -828,7 +829,7 @@ public:
                                      bool add);
     // The mob of that number, null when the mob table has none: the input controllers keep them.
     virtual MobData* GetMob(int32_t mobNumber);
-    // The element under the mouse: the headless server has no camera and answers 0.
+    // 1 when the picking ray meets the floor at any distance (the script's question).
     virtual int32_t RayTestAtMouse();
 
     // Input controllers and the main character (GameCtrlInputs.cpp). The list owns its
@@ -867,19 +868,33 @@ public:
     // The name of an animation number for messages ("bored %i", "walk", "attack %i (alt:%i)" ...).
     static String GetAnimationName(int32_t number);
 
-    // Level lookups and picking (GameCtrlLevelLookups.cpp).
+    // Level lookups (GameCtrlLevelLookups.cpp).
     // Starting position number (counted from 0 over the level's starting positions) or, byID, the
     // one of that worldID; the first when none matches (a missing ID warns). A level without any
     // is the error "Starting pos nr. %i does not exist in level %s".
     EventObj* GetStartingPos(int32_t number, const char* worldID, bool byID);
     // base + a random value in -range .. range.
     float RandomSpread(float base, float range);
-    // The element under the mouse along the picking ray within range. False without a main
-    // character, with the GUI under the mouse or outside view mode 0; the ray itself needs the
-    // graphics device, which the server has not, so there it finds nothing.
-    virtual bool RayTestAtMouse(WorldElem*& target, float range);
+    // Picking: the ray from the camera through the mouse on the screen (GameCtrlPicking.cpp).
+    // Every query is false without a main character, with the GUI under the mouse or outside view
+    // mode 0; the server has no mouse and no view, so there it finds nothing.
+    // Where the picking ray meets the floor, within range of the camera.
+    virtual bool RayTestAtMouse(D3DXVECTOR3& point, float range);
+    // Where the picking ray meets the level plane at the main character's height plus the offset;
+    // false for a ray nearly parallel to it or one that points away.
     bool GetMouseFloorPoint(D3DXVECTOR2& point, float heightOffset);
+    // The element under the mouse within range, unless the floor is nearer (target null then).
     virtual bool PickAtMouse(WorldElem*& target, float range);
+    // The nearest of an element (target) and the floor along a ray of unit direction, within range:
+    // true with the point hit.
+    virtual bool RayTestElements(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, float range,
+                                 WorldElem*& target, D3DXVECTOR3& hit);
+    // The nearest element whose sphere (its radius, standing on its position) the ray enters within
+    // range, with the distance to it; the main character is never picked.
+    virtual WorldElem* FindElementOnRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, float range,
+                                        float& distance);
+    // The picking ray: the camera position and the unit direction through the mouse.
+    bool GetMouseRay(D3DXVECTOR3& origin, D3DXVECTOR3& direction);
     // Whether picking may run now: a main character, the GUI not under the mouse, view mode 0.
     bool CanPickAtMouse();
 

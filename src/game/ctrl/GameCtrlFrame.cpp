@@ -3,6 +3,7 @@
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/Timer.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "engine/gui/DXC_GuiManager.h"
 #include "game/ctrl/ProfilingTimes.h"
 #include "game/ctrl/StateManager.h"
@@ -15,6 +16,8 @@ uint32_t g_GameFrameCounter = 0;
 double g_ProfilingTimes[kProfilingTimers] = {};
 
 namespace {
+
+constexpr float kFogDensity = 0.001f;  // only the exponential modes read it
 
 void RenderIfOpen(DXC_GuiField& window)
 {
@@ -62,10 +65,27 @@ void GameCtrl::RenderFrame()
     g_LastFrameTime = frameTime;
     UpdateScreenFade(frameTime);
     m_World.SetActiveRect(0, 0, g_ScreenWidth, g_ScreenHeight);
-    // The wire-frame switch, the fog, the viewport and the GUI go through the graphics device,
-    // and the world draws nothing without one: the server has none.
+    // The wire-frame switch, the fog and the viewport go to the graphics device, and the world and
+    // the GUI draw nothing without one: the server has none.
+    DXC_Gfx* gfx = g_Gfx && g_Gfx->HasDevice() ? g_Gfx : nullptr;
+    if (gfx && m_WireFrame)
+        gfx->SetFillMode(int32_t(D3DFILL_WIREFRAME));
+    if (gfx) {
+        DXC_Fog fog;
+        fog.color = m_LevelDesc.fogColor;
+        fog.mode = int32_t(D3DFOG_LINEAR);
+        fog.start = m_LevelDesc.fogStart;
+        fog.end = m_LevelDesc.floorFog;
+        fog.density = kFogDensity;
+        gfx->SetFog(fog);
+        gfx->EnableFog(1);
+    }
     m_World.Render(m_RenderFlag);
+    if (gfx)
+        gfx->SetViewPort(0, 0, g_ScreenWidth, g_ScreenHeight, 0.0f, 1.0f);
     DrawGui();
+    if (gfx && m_WireFrame)
+        gfx->SetFillMode(int32_t(D3DFILL_SOLID));
     m_PrevFrameStartTime = m_FrameStartTime;
 }
 

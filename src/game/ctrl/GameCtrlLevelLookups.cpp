@@ -1,6 +1,5 @@
 // GameCtrl: small questions about the running level: its starting positions, a random spread of
-// the game's random numbers, the conditions of picking at the mouse, and the chance treatment of
-// new items.
+// the game's random numbers, and the chance treatment of new items.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/Random.h"
@@ -41,30 +40,6 @@ float GameCtrl::RandomSpread(float base, float range)
     return base + (u - 0.5f) * 2.0f * range;
 }
 
-bool GameCtrl::CanPickAtMouse() { return GetMainChar() && !IsGuiUnderMouse(0) && m_ViewMode == 0; }
-
-// The picking ray is the camera eye through the unprojected mouse position, which only a
-// graphics device gives: without one there is no ray and nothing is hit.
-bool GameCtrl::RayTestAtMouse(WorldElem*& target, float range)
-{
-    (void)range;
-    target = nullptr;
-    if (!CanPickAtMouse())
-        return false;
-    return false;
-}
-
-bool GameCtrl::GetMouseFloorPoint(D3DXVECTOR2& point, float heightOffset)
-{
-    (void)heightOffset;
-    point = D3DXVECTOR2(0.0f, 0.0f);
-    if (!CanPickAtMouse())
-        return false;
-    return false;  // no picking ray without a graphics device
-}
-
-bool GameCtrl::PickAtMouse(WorldElem*& target, float range) { return RayTestAtMouse(target, range); }
-
 void GameCtrl::InitNewItem(ItemBase* item, int32_t mode, float value)
 {
     if (!item)
@@ -86,8 +61,6 @@ void GameCtrl::EnchantItem(ItemBase* item, float value)
     (void)item;  // enchantments are the game's rules
     (void)value;
 }
-
-int32_t GameCtrl::RayTestAtMouse() { return 0; }
 
 void GameCtrl::SetNewItemChances(float enchant, float boost)
 {

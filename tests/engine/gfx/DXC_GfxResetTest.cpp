@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <string>
 
 TEST(DXC_GfxReset, PresentJudgesTheResult)
@@ -172,6 +173,21 @@ TEST(DXC_GfxReset, RenderStateIsSentAgain)
     gfx.SetSpecularEnable(1);
     gfx.SetFillMode(D3DFILL_WIREFRAME);
     gfx.SetTextureAddressU(D3DTADDRESS_CLAMP, 0);
+    gfx.SetViewPort(0, 0, 512, 384, 0.0f, 0.5f);
+    gfx.SetPerspective(5.0f, 2000.0f, 1.0f, 2.0f);
+    gfx.SetCameraLookAt(D3DXVECTOR3(1, 2, 3), D3DXVECTOR3(40, 50, 3), D3DXVECTOR3(0, 0, 1));
+    gfx.SetBlendMode(13, 100, 0);
+    DXC_Fog fog;
+    fog.color = 0xFF405060u;
+    fog.mode = int32_t(D3DFOG_LINEAR);
+    fog.start = 300.0f;
+    gfx.SetFog(fog);
+    D3DGAMMARAMP ramp;
+    ramp.green[7] = 777;
+    gfx.SetGammaRamp(&ramp, false);
+    D3DXMATRIX view;
+    gfx.GetViewMatrix(view);
+    fixture.Journal().Clear();
     gfx.ResetDevice(nullptr, -1);
 
     IDirect3DDevice9& device = fixture.Device();
@@ -194,4 +210,25 @@ TEST(DXC_GfxReset, RenderStateIsSentAgain)
     device.GetSamplerState(0, D3DSAMP_ADDRESSU, &address);
     EXPECT_EQ(address, DWORD(D3DTADDRESS_CLAMP));
     EXPECT_EQ(gfx.states.unlitColor, 0xFF123456u);
+
+    D3DVIEWPORT9 port;  // over the new back buffer, with the depth range asked for
+    device.GetViewport(&port);
+    EXPECT_EQ(port.Width, 1024u);
+    EXPECT_EQ(port.MaxZ, 0.5f);
+    D3DXMATRIX sent, expected;
+    device.GetTransform(D3DTS_VIEW, &sent);
+    EXPECT_EQ(sent, view);
+    D3DXMatrixPerspectiveFovLH(&expected, 0.7854f, 1024.0f / 768.0f, 5.0f, 2000.0f);
+    device.GetTransform(D3DTS_PROJECTION, &sent);
+    for (int i = 0; i < 16; i++)
+        EXPECT_NEAR(sent.m[i / 4][i % 4], expected.m[i / 4][i % 4], 1e-5f) << i;
+    EXPECT_EQ(state(D3DRS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(state(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(state(D3DRS_TEXTUREFACTOR) >> 24, 100u);
+    EXPECT_EQ(state(D3DRS_FOGCOLOR), 0xFF405060u);
+    EXPECT_EQ(state(D3DRS_FOGSTART), std::bit_cast<DWORD>(300.0f));
+    ASSERT_NE(fixture.Journal().Last(D3D9Op::SetGammaRamp), nullptr);
+    D3DGAMMARAMP current;
+    device.GetGammaRamp(0, &current);
+    EXPECT_EQ(current.green[7], 777);
 }

@@ -281,13 +281,16 @@ TEST_F(GameCtrlLevelItemsTest, SmallLookups)
         EXPECT_GE(value, 8.0f);
         EXPECT_LE(value, 12.0f);
     }
-    // Picking needs a main character and the play view; the ray needs a graphics device.
+    // Picking needs a main character and the play view; the ray needs a view and a mouse.
     WorldElem* target = nullptr;
     EXPECT_FALSE(ctrl.CanPickAtMouse());
     CreatureObj* hero = AddCreature(1280.0f, 1280.0f, 0);
     ctrl.SetMainCharReference(hero);
     EXPECT_TRUE(ctrl.CanPickAtMouse());
-    EXPECT_FALSE(ctrl.RayTestAtMouse(target, 1000.0f));
+    D3DXVECTOR3 point(1, 2, 3);
+    EXPECT_FALSE(ctrl.RayTestAtMouse(point, 1000.0f));
+    EXPECT_EQ(point, D3DXVECTOR3(1, 2, 3));
+    EXPECT_FALSE(ctrl.PickAtMouse(target, 1000.0f));
     EXPECT_EQ(target, nullptr);
 
     GameFunction function;
