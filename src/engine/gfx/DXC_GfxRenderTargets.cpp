@@ -27,6 +27,7 @@ int DXC_Gfx::SetRenderTarget(IDirect3DSurface9* surface, int32_t index)
     lastResult = Device().SetRenderTarget(DWORD(index), surface);
     if (FAILED(lastResult))
         Error("Can not set render target: %s", GetDirectXErrorName(lastResult));
+    ForgetViewPort();  // the device resets its viewport to the new target's size
     return 1;
 }
 
@@ -137,6 +138,7 @@ int DXC_Gfx::RestoreRenderTarget()
     states.targetHasZBuffer = 1;
     states.renderTargetTexture = nullptr;
     states.depthSurface = nullptr;
+    ForgetViewPort();
     return 1;
 }
 

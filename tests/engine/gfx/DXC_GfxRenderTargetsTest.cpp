@@ -83,6 +83,23 @@ TEST(DXC_GfxRenderTargets, BuffersAndTextureTargets)
     EXPECT_EQ(fixture.Journal().Count(D3D9Op::CreateRenderTarget), 2);
 }
 
+// A device sets its viewport to the whole new target on every switch, so the cached viewport
+// must not keep the next identical set from reaching it.
+TEST(DXC_GfxRenderTargets, ASwitchSendsTheNextViewportAgain)
+{
+    DeviceGfx fixture;
+    DXC_Gfx& gfx = fixture.Gfx();
+    D3D9Journal& journal = fixture.Journal();
+    gfx.SetViewPort(10, 20, 110, 120, 0.0f, 1.0f);
+    journal.Clear();
+    gfx.SelectRenderBuffer(1);
+    gfx.SetViewPort(10, 20, 110, 120, 0.0f, 1.0f);
+    gfx.RestoreRenderTarget();
+    gfx.SetViewPort(10, 20, 110, 120, 0.0f, 1.0f);
+    gfx.SetViewPort(10, 20, 110, 120, 0.0f, 1.0f);
+    EXPECT_EQ(journal.Count(D3D9Op::SetViewport), 2);
+}
+
 TEST(DXC_GfxRenderTargets, ExtraDepthBufferFailsOnce)
 {
     DeviceGfx fixture;
