@@ -138,3 +138,24 @@ TEST_F(CreatureObj_SFGameTest, DyingMonsterDropsItsItemsAroundItself)
     if (auto* dead = Find<CreatureObj_SF>("lootDrone"))
         EXPECT_EQ(dead->GetEquipmentInventory(0)->GetCount(), 0);
 }
+
+// The frame loop pays out a stored health refill and regenerates dodge energy and, once the
+// wait after the last action is over, the shield.
+TEST_F(CreatureObj_SFGameTest, FrameLoopRegeneratesResources)
+{
+    auto* drone = Create<CreatureObj_SF>("Drone", 350.0f, 350.0f, "tiredDrone");
+    ASSERT_NE(drone, nullptr);
+    drone->m_BaseValues.maxHealth = 60.0f;
+    drone->m_BaseValues.maxShield = 5.0f;
+    drone->UpdateValues(false);
+    drone->SetHealth(20.0f);
+    drone->RefillHealth(30.0f, 0.05f, false);
+    drone->m_DodgeEnergy = 0.0f;
+    drone->m_ShieldEnergy = 0.0f;
+    drone->m_TimeSinceAction = 100.0f;
+    DedicatedServer::RunFrames(*ctrl, 10, 0.1f);
+    EXPECT_FLOAT_EQ(drone->GetHealth(), 50.0f);
+    EXPECT_FLOAT_EQ(drone->m_HealthRefillLeft, 0.0f);
+    EXPECT_NEAR(drone->m_DodgeEnergy, 0.5f, 1e-4f);
+    EXPECT_NEAR(drone->m_ShieldEnergy, 1.0f, 1e-4f);
+}

@@ -332,7 +332,8 @@ public:
     void StopMovement(int32_t code) { SetMoveType(code, 0.0f, 0.0f, 0.0f, nullptr, 0, 0.0f); }
     void DoMovement(float dt);
     bool Jump(int32_t dir);
-    bool Dodge(int32_t dir);
+    // The evasive step in a direction 0 to 3; the game's creature pays for it first.
+    virtual bool Dodge(int32_t dir);
     void SetAniCycleFromMoveVect(float dx, float dy);
     void UpdateMoveCycle(float dx, float dy, float turn, float dt);
     void ChooseMoveCycleVector(const D3DXVECTOR2& oldPos, float turn, float dt, const D3DXVECTOR2& move,

@@ -18,6 +18,7 @@
 //   CreatureObj_SFEquipment.cpp the equipment inventories, items by name, the current attack
 //   CreatureObj_SFValues.cpp    the value update and the own damage values
 //   CreatureObj_SFRecord.cpp    the save record and its checked load
+//   CreatureObj_SFResources.cpp health, mana, shield and dodge energy, their regeneration, points
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -113,6 +114,33 @@ public:
     // Item abilities onto the effective values and the modifiers; the rules of the item abilities
     // fill it.
     virtual void ApplyItemAbilities(ItemBase& item) { (void)item; }
+
+    // Resources, their regeneration and the points (CreatureObj_SFResources.cpp). Health, mana
+    // and shield energy are raised only up to their effective maxima; a resource at or above its
+    // maximum is left as it is.
+    void AddHealth(float delta) override;  // health at 0 or below kills (no attacker, tag -2)
+    void AddMana(float amount) override;    // never below 0
+    void AddShieldEnergy(float amount);
+    void FillShield();
+    // An amount given over a time; while a refill runs, the new amount's rate spreads it over the
+    // running one's remaining time plus its own. Over no time at all it is given at once.
+    void RefillShield(float amount, float seconds);
+    bool HasDodgeEnergy() const;  // one whole charge, with a little tolerance
+    void UseDodgeEnergy();
+    // The shield recovers only some time after the last action.
+    void ResetActionTime() { m_TimeSinceAction = 0.0f; }
+    // A dodge costs one charge of dodge energy (a network client leaves the test to its server).
+    bool Dodge(int32_t dir) override;
+    int32_t GetAdvancePoints() const { return m_AdvancePoints; }
+    int32_t GetSkillPoints() const { return m_SkillPoints; }
+    // False, with the "GuiError" message and nothing spent, when the points do not reach the cost.
+    bool SpendAdvancePoints(int32_t cost);
+    bool SpendSkillPoints(int32_t cost);
+    void AddPoints(int32_t advance, int32_t skill);
+    void SetPoints(int32_t advance, int32_t skill);
+    // The engine's update, then the regeneration of a living creature.
+    void FrameUpdate(float dt) override;
+    void Regenerate(float dt);
 
     // The value update (CreatureObj_SFValues.cpp): the effective values from the base values,
     // equipment, skills and influences; with shift a changed maximum moves mana and health by
