@@ -138,6 +138,14 @@ public:
     bool SpendSkillPoints(int32_t cost);
     void AddPoints(int32_t advance, int32_t skill);
     void SetPoints(int32_t advance, int32_t skill);
+    // A purchase of advance points: the base maximum and the current value grow by the
+    // controller's amount, rounded; false, with nothing changed, when the points do not reach it.
+    bool BuyHealth() { return BuyResource(0); }
+    bool BuyMana() { return BuyResource(1); }
+    bool BuyShield() { return BuyResource(2); }
+    // A hero's level gain: health and mana at least full, the points of the levels, the
+    // "Levelgain" message and the character kept for the multiplayer game.
+    void OnLevelGain(int32_t levels) override;
     // The engine's update, then the regeneration of a living creature.
     void FrameUpdate(float dt) override;
     void Regenerate(float dt);
@@ -185,6 +193,7 @@ public:
     String m_LastText;
 
 private:
+    bool BuyResource(int32_t resource);
     void SetInventoryOwners();
     // An item out of a slot into the main inventory; without room it is dropped at the creature.
     void TakeBack(InventoryItem* item);

@@ -3,16 +3,20 @@
 #include "scifi/objects/CreatureObj_SF.h"
 
 #include "game/ctrl/Difficulty.h"
+#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/ctrl/SciFiRules.h"
 #include "world/GameCtrlInterface.h"
+#include "world/WorldCtrl.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr float kDodgeCharge = 1.0f;
 constexpr float kDodgeTolerance = 0.0001f;  // a charge worn down by rounding still counts
 constexpr float kPointsMessageTime = 3.0f;
+constexpr float kLevelGainMessageTime = 3.0f;
 
 // The value raised by gain, when below the maximum, and capped there.
 float RaisedTo(float value, float gain, float maximum)
@@ -124,6 +128,45 @@ void CreatureObj_SF::SetPoints(int32_t advance, int32_t skill)
 {
     m_AdvancePoints = advance;
     m_SkillPoints = skill;
+}
+
+bool CreatureObj_SF::BuyResource(int32_t resource)
+{
+    auto* ctrl = dynamic_cast<SciFiGameCtrl*>(g_GameCtrl);
+    if (!ctrl || !SpendAdvancePoints(ctrl->GetRaiseCost(resource)))
+        return false;
+    const float gain = std::round(ctrl->GetAdvanceGain(resource));  // halves away from zero
+    switch (resource) {
+    case 0:
+        m_BaseValues.maxHealth += gain;
+        SetHealth(m_Health + gain);
+        break;
+    case 1:
+        m_BaseValues.maxMana += gain;
+        m_Mana += gain;
+        break;
+    default:
+        m_BaseValues.maxShield += gain;
+        m_ShieldEnergy += gain;
+        break;
+    }
+    UpdateValues(false);
+    return true;
+}
+
+void CreatureObj_SF::OnLevelGain(int32_t levels)
+{
+    if (!IsPlayerCharacter())
+        return;
+    SetHealth(std::max(m_Health, m_Values.maxHealth));
+    m_Mana = std::max(m_Mana, m_Values.maxMana);
+    auto* ctrl = dynamic_cast<SciFiGameCtrl*>(g_GameCtrl);
+    if (!ctrl)
+        return;
+    AddPoints(ctrl->GetAdvancePointsPerLevel() * levels, ctrl->GetSkillPointsPerLevel() * levels);
+    if (WorldCtrl* world = m_World ? m_World : ctrl->GetGameWorld())
+        world->ShowTextMessageByKey(kLevelGainMessageTime, wString(u"Levelgain"));
+    ctrl->SaveCharacterForMultiplayer();
 }
 
 void CreatureObj_SF::FrameUpdate(float dt)

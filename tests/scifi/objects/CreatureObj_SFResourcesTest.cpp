@@ -209,4 +209,43 @@ TEST_F(CreatureObj_SFResourcesTest, SpendingMoreThanThePointsChangesNothing)
     EXPECT_EQ(creature->GetAdvancePoints(), 1);
 }
 
+// With the controller's defaults a purchase costs one point and raises the resource by one.
+TEST_F(CreatureObj_SFResourcesTest, PurchasesRaiseBaseMaximumAndCurrentValue)
+{
+    creature->m_BaseValues.maxHealth = 50.0f;
+    creature->m_BaseValues.maxShield = 4.0f;
+    creature->UpdateValues(false);
+    creature->SetHealth(30.0f);
+    creature->m_ShieldEnergy = 2.0f;
+    creature->SetPoints(2, 0);
+    EXPECT_TRUE(creature->BuyHealth());
+    EXPECT_FLOAT_EQ(creature->GetMaxHealth(false), 51.0f);
+    EXPECT_FLOAT_EQ(creature->GetMaxHealth(), 51.0f);
+    EXPECT_FLOAT_EQ(creature->GetHealth(), 31.0f);
+    EXPECT_TRUE(creature->BuyShield());
+    EXPECT_FLOAT_EQ(creature->m_Values.maxShield, 5.0f);
+    EXPECT_FLOAT_EQ(creature->m_ShieldEnergy, 3.0f);
+    const float mana = creature->m_Mana;
+    EXPECT_FALSE(creature->BuyMana());
+    EXPECT_FLOAT_EQ(creature->GetMaxMana(false), 10.0f);
+    EXPECT_FLOAT_EQ(creature->m_Mana, mana);
+}
+
+TEST_F(CreatureObj_SFResourcesTest, LevelGainFillsAndGivesPointsToHeroesOnly)
+{
+    creature->m_Health = 20.0f;
+    creature->OnLevelGain(2);
+    EXPECT_FLOAT_EQ(creature->m_Health, 20.0f);
+    EXPECT_EQ(creature->GetAdvancePoints(), 0);
+
+    creature->m_MainCharacter = 1;
+    creature->m_Mana = 1.0f;
+    creature->OnLevelGain(2);
+    EXPECT_FLOAT_EQ(creature->m_Health, 100.0f);
+    EXPECT_FLOAT_EQ(creature->m_Mana, 10.0f);
+    EXPECT_EQ(creature->GetAdvancePoints(), 4);
+    EXPECT_EQ(creature->GetSkillPoints(), 2);
+    EXPECT_TRUE(MessageShown("Levelgain"));
+}
+
 }  // namespace
