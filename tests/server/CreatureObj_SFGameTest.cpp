@@ -139,8 +139,8 @@ TEST_F(CreatureObj_SFGameTest, DyingMonsterDropsItsItemsAroundItself)
         EXPECT_EQ(dead->GetEquipmentInventory(0)->GetCount(), 0);
 }
 
-// The frame loop pays out a stored health refill and regenerates dodge energy and, once the
-// wait after the last action is over, the shield.
+// The frame loop pays out a stored health refill, regenerates dodge energy and, once the wait
+// after the last action is over, the shield, and deals poison.
 TEST_F(CreatureObj_SFGameTest, FrameLoopRegeneratesResources)
 {
     auto* drone = Create<CreatureObj_SF>("Drone", 350.0f, 350.0f, "tiredDrone");
@@ -158,4 +158,9 @@ TEST_F(CreatureObj_SFGameTest, FrameLoopRegeneratesResources)
     EXPECT_FLOAT_EQ(drone->m_HealthRefillLeft, 0.0f);
     EXPECT_NEAR(drone->m_DodgeEnergy, 0.5f, 1e-4f);
     EXPECT_NEAR(drone->m_ShieldEnergy, 1.0f, 1e-4f);
+
+    drone->m_PoisonDamage = 10.0f;
+    drone->m_PoisonTime = 1.0f;
+    DedicatedServer::RunFrames(*ctrl, 12, 0.1f);
+    EXPECT_NEAR(drone->GetHealth(), 40.0f, 1e-3f);
 }

@@ -18,6 +18,7 @@
 //   CreatureObj_SFEquipment.cpp the equipment inventories, items by name, the current attack
 //   CreatureObj_SFValues.cpp    the value update and the own damage values
 //   CreatureObj_SFRecord.cpp    the save record and its checked load
+//   CreatureObj_SFDamage.cpp    the poison state and its damage over time, the health state
 //   CreatureObj_SFResources.cpp health, mana, shield and dodge energy, their regeneration, points
 #pragma once
 #include "base/DynaMem.h"
@@ -115,6 +116,17 @@ public:
     // fill it.
     virtual void ApplyItemAbilities(ItemBase& item) { (void)item; }
 
+    // Poison and the health state (CreatureObj_SFDamage.cpp).
+    // A new poison (rate per second, time) into a running one; true when the new one is the
+    // stronger, so that its causer becomes the poisoner. A new time or rate of 0 or below
+    // changes nothing.
+    static bool CombinePoison(float& rate, float& time, float newRate, float newTime);
+    // 0 to 4 by the share of health left: 4 full, 0 none (or no maximum).
+    int32_t GetHealthState() const;
+    void ClearPoison();
+    // The first step of the game's per-frame update: the poison dealt.
+    void ApplyDamageOverTime(float dt);
+
     // Resources, their regeneration and the points (CreatureObj_SFResources.cpp). Health, mana
     // and shield energy are raised only up to their effective maxima; a resource at or above its
     // maximum is left as it is.
@@ -146,7 +158,7 @@ public:
     // A hero's level gain: health and mana at least full, the points of the levels, the
     // "Levelgain" message and the character kept for the multiplayer game.
     void OnLevelGain(int32_t levels) override;
-    // The engine's update, then the regeneration of a living creature.
+    // The engine's update, the damage over time, then the regeneration of a living creature.
     void FrameUpdate(float dt) override;
     void Regenerate(float dt);
 

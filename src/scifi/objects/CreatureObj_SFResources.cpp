@@ -172,7 +172,10 @@ void CreatureObj_SF::OnLevelGain(int32_t levels)
 void CreatureObj_SF::FrameUpdate(float dt)
 {
     CreatureObj::FrameUpdate(dt);
-    Regenerate(dt);
+    SmartPtr<WorldElem> alive(this);
+    ApplyDamageOverTime(dt);
+    if (alive.Get())
+        Regenerate(dt);
 }
 
 // The pending refills are paid out first, each against its resource as it stood before this

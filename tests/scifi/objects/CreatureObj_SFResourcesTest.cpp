@@ -248,4 +248,74 @@ TEST_F(CreatureObj_SFResourcesTest, LevelGainFillsAndGivesPointsToHeroesOnly)
     EXPECT_TRUE(MessageShown("Levelgain"));
 }
 
+TEST_F(CreatureObj_SFResourcesTest, CombinedPoisonKeepsTheStrongerLead)
+{
+    struct Case {
+        float rate, time, newRate, newTime;
+        float wantRate, wantTime;
+        bool newLeads;
+    };
+    const Case cases[] = {
+        {10.0f, 2.0f, 10.0f, 1.0f, 10.0f, 2.0305f, false},  // (20^4 + 10^4)^(1/4) / 10
+        {10.0f, 2.0f, 10.0f, -1.0f, 10.0f, 2.0f, false},    // refused: no time
+        {10.0f, 2.0f, 0.0f, 5.0f, 10.0f, 2.0f, false},      // refused: no rate
+        {0.0f, 0.0f, 5.0f, 3.0f, 5.0f, 3.0f, true},
+        {2.0f, 1.0f, 6.0f, 1.0f, 5.0f, 1.2037f, true},  // w = 1/4; (2^4 + 6^4)^(1/4) / 5
+    };
+    for (const Case& c : cases) {
+        float rate = c.rate;
+        float time = c.time;
+        EXPECT_EQ(CreatureObj_SF::CombinePoison(rate, time, c.newRate, c.newTime), c.newLeads) << c.newTime;
+        EXPECT_NEAR(rate, c.wantRate, 1e-4f) << c.newTime;
+        EXPECT_NEAR(time, c.wantTime, 1e-4f) << c.newTime;
+    }
+}
+
+TEST_F(CreatureObj_SFResourcesTest, HealthStateByShareOfHealth)
+{
+    const float healths[] = {100.0f, 66.0f, 65.9f, 33.0f, 32.9f, 0.1f, 0.0f};
+    const int32_t states[] = {4, 3, 2, 2, 1, 1, 0};
+    for (int32_t i = 0; i < 7; i++) {
+        creature->m_Health = healths[i];
+        EXPECT_EQ(creature->GetHealthState(), states[i]) << healths[i];
+    }
+    creature->m_Values.maxHealth = 0.0f;
+    creature->m_Health = 5.0f;
+    EXPECT_EQ(creature->GetHealthState(), 0);
+}
+
+// A monster takes its poison in one-second steps, a hero every frame; the poison protection
+// factor scales it.
+TEST_F(CreatureObj_SFResourcesTest, PoisonIsDealtOverTime)
+{
+    creature->m_PoisonDamage = 10.0f;
+    creature->m_PoisonTime = 3.0f;
+    for (int32_t i = 0; i < 3; i++)
+        creature->ApplyDamageOverTime(0.25f);
+    EXPECT_FLOAT_EQ(creature->m_Health, 100.0f);
+    creature->ApplyDamageOverTime(0.25f);
+    EXPECT_FLOAT_EQ(creature->m_Health, 90.0f);
+
+    creature->m_MainCharacter = 1;
+    creature->m_Values.protection.poison = 0.5f;
+    creature->ApplyDamageOverTime(0.25f);
+    EXPECT_FLOAT_EQ(creature->m_Health, 88.75f);
+    creature->ApplyDamageOverTime(10.0f);  // only the 1.75 s left
+    EXPECT_FLOAT_EQ(creature->m_Health, 80.0f);
+    EXPECT_FLOAT_EQ(creature->m_PoisonTime, 0.0f);
+
+    creature->m_MainCharacter = 0;  // a monster's last part of a second when the poison ends
+    creature->m_PoisonTime = 0.5f;
+    creature->ApplyDamageOverTime(0.25f);
+    EXPECT_FLOAT_EQ(creature->m_Health, 80.0f);
+    creature->ApplyDamageOverTime(0.25f);
+    EXPECT_FLOAT_EQ(creature->m_Health, 77.5f);
+
+    creature->m_PoisonTime = 1.0f;
+    creature->m_PoisonAccumulator = 3.0f;
+    creature->ClearPoison();
+    creature->ApplyDamageOverTime(1.0f);
+    EXPECT_FLOAT_EQ(creature->m_Health, 77.5f);
+}
+
 }  // namespace
