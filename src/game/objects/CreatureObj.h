@@ -516,6 +516,9 @@ public:
     bool HasManaForAction(const char* actionName);
     void RefillManaToMax();
     void RefillMana(float amount, float seconds);
+    // A refill over a positive time queued: while one runs, the new amount's rate spreads it over
+    // the running one's remaining time plus its own.
+    static void QueueRefill(float& left, float& rate, float amount, float seconds);
     int32_t GetExperience() const { return int32_t(m_Experience); }
     void SetExperience(float experience);
     void SetCharacterLevel(int32_t level);

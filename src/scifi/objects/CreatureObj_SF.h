@@ -134,8 +134,8 @@ public:
     void AddMana(float amount) override;    // never below 0
     void AddShieldEnergy(float amount);
     void FillShield();
-    // An amount given over a time; while a refill runs, the new amount's rate spreads it over the
-    // running one's remaining time plus its own. Over no time at all it is given at once.
+    // An amount given over a time, queued as the engine queues health and mana; over no time at
+    // all it is given at once.
     void RefillShield(float amount, float seconds);
     bool HasDodgeEnergy() const;  // one whole charge, with a little tolerance
     void UseDodgeEnergy();

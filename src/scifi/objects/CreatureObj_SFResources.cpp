@@ -91,11 +91,7 @@ void CreatureObj_SF::RefillShield(float amount, float seconds)
         AddShieldEnergy(amount);
         return;
     }
-    if (m_ShieldRefill > 0.0f && m_ShieldRefillRate > 0.0f)
-        m_ShieldRefillRate = amount / (m_ShieldRefill / m_ShieldRefillRate + seconds);
-    else
-        m_ShieldRefillRate = amount / seconds;
-    m_ShieldRefill += amount;
+    QueueRefill(m_ShieldRefill, m_ShieldRefillRate, amount, seconds);
 }
 
 bool CreatureObj_SF::HasDodgeEnergy() const { return m_DodgeEnergy + kDodgeTolerance >= kDodgeCharge; }
