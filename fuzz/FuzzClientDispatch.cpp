@@ -5,18 +5,16 @@
 //
 // Input: a control byte (the connection state, modulo 11), then messages, each a u16 (bit 15:
 // arrived over UDP; bits 0..14 its length) and its bytes. The loop runs for up to four frames.
-#include "FuzzTarget.h"
+#include "FuzzFakeLink.h"
 
-#include "../tests/net/FakeGameTransport.h"
 #include "net/GameNetworkNode.h"
 
 #include <vector>
 
 namespace {
 
-constexpr int32_t kTCP = 1;
-constexpr int32_t kUDP = 2;
-constexpr int32_t kQueueCapacity = 1 << 16;
+constexpr int32_t kTCP = Fuzz::kLinkTCP;
+constexpr int32_t kUDP = Fuzz::kLinkUDP;
 constexpr int32_t kFrames = 4;
 
 class FuzzNode : public GameNetworkNode {
@@ -40,15 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Made once, as a controller is slow to make; kept to the end of the process.
     static FakeGameTransport& transport = *new FakeGameTransport;
     static FuzzNode* node = (Fuzz::LoadGameConfig(), new FuzzNode(transport));
-    transport.Add(kTCP, kQueueCapacity, kQueueCapacity);
-    transport.Add(kUDP, kQueueCapacity, kQueueCapacity);
+    Fuzz::OpenFakeLink(transport);
     node->Reset(data[0] % 11);
 
-    Fuzz::ForEachFramedMessage(data + 1, size - 1, [&](const std::vector<uint8_t>& message, bool udp) {
-        const int32_t channel = udp ? kUDP : kTCP;
-        if (transport.Get(channel)->receive.GetFree() > int32_t(message.size()) + 8)
-            transport.Arrive(channel, message);
-    });
+    Fuzz::DeliverFramedMessages(transport, data + 1, size - 1);
     // Whatever a server sends ends at most the connection: no error record may escape.
     for (int32_t frame = 0; frame < kFrames; ++frame) {
         node->ReceiveMessages();

@@ -4,18 +4,16 @@
 //
 // Input: a control byte (the client's state, modulo 11), then messages, each a u16 (bit 15:
 // arrived over UDP; bits 0..14 its length) and its bytes. The loop runs for up to four frames.
-#include "FuzzTarget.h"
+#include "FuzzFakeLink.h"
 
-#include "../tests/net/FakeGameTransport.h"
 #include "net/GameServer.h"
 
 #include <vector>
 
 namespace {
 
-constexpr int32_t kTCP = 1;
-constexpr int32_t kUDP = 2;
-constexpr int32_t kQueueCapacity = 1 << 16;
+constexpr int32_t kTCP = Fuzz::kLinkTCP;
+constexpr int32_t kUDP = Fuzz::kLinkUDP;
 constexpr int32_t kFrames = 4;
 
 // A server that listens (on a free port) but reads its client from queues without sockets.
@@ -51,15 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         made->GetNetNode().StartServer(0);  // listening makes it the server
         return made;
     }();
-    transport.Add(kTCP, kQueueCapacity, kQueueCapacity);
-    transport.Add(kUDP, kQueueCapacity, kQueueCapacity);
+    Fuzz::OpenFakeLink(transport);
     server->Reset(data[0] % 11);
 
-    Fuzz::ForEachFramedMessage(data + 1, size - 1, [&](const std::vector<uint8_t>& message, bool udp) {
-        const int32_t channel = udp ? kUDP : kTCP;
-        if (transport.Get(channel)->receive.GetFree() > int32_t(message.size()) + 8)
-            transport.Arrive(channel, message);
-    });
+    Fuzz::DeliverFramedMessages(transport, data + 1, size - 1);
     for (int32_t frame = 0; frame < kFrames && server->GetNumClients() > 0; ++frame)
         server->ReceiveClientMessages();
     return 0;
