@@ -558,6 +558,14 @@ public:
     // Attack damage, received and taken damage, death (CreatureObjDeath.cpp).
     // The creature's damage values with the attack's six modifier pairs, into out.
     DamageValues* GetAttackDamage(DamageValuesHolder& out, ActionAttack& attack);
+    // The damage set of a hit of the attack, into out: the engine's is GetAttackDamage; the
+    // game's creature builds its own from the attack's coefficients (scale: its physical
+    // amounts by them).
+    virtual DamageValues* GetAttackDamageValues(DamageValuesHolder& out, ActionAttack& attack, bool scale)
+    {
+        (void)scale;
+        return GetAttackDamage(out, attack);
+    }
     void DealAttackDamage(ActionAttack& attack, WorldElem* target);
     // The world's damage operation of a creature: the received damage (killer ID in arg).
     int32_t OnDamage(DamageValues* damage, WorldElem* attacker, int32_t arg, const D3DXVECTOR2* direction,
@@ -567,6 +575,10 @@ public:
     // unused, 2 the knock-down time, 3 and 4 stun strength and time, the further values slow and
     // freeze time); the game's rules resolve them against the creature's protection.
     virtual HitRecord ResolveProtection(const DamageValues& damage);
+    // What a received hit does once it has passed the checks (receiving, dying, shield,
+    // conversation, friendly fire): here the protection step and the hit reaction; the game's
+    // creature applies its own rules. hitPos is where the hit came from.
+    virtual void ApplyHit(DamageValues* damage, WorldElem* causer, const D3DXVECTOR2& hitPos, int32_t killerID);
     // The causer may change the damage it deals (the game's creature does).
     virtual void ModifyIncomingDamage(DamageValues* damage) { (void)damage; }
     virtual void TakeDamage(float amount, WorldElem* causer, int32_t blocked, int32_t showFlag, int32_t silent,

@@ -131,6 +131,18 @@ public:
     void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
                         const D3DXVECTOR2& direction) override;
 
+    // Every hit that reaches a game creature, before the creature applies it; the dedicated
+    // server reports a hit on a hero to that player's client.
+    virtual void OnCreatureHit(CreatureObj_SF& creature, const DamageValues& damage, WorldElem* attacker,
+                               const D3DXVECTOR2& source, int32_t tag)
+    {
+        (void)creature;
+        (void)damage;
+        (void)attacker;
+        (void)source;
+        (void)tag;
+    }
+
     // A hero's advancement: the points a level gives, and what advance points buy of a resource
     // (0 health, 1 mana, 2 shield) at what cost.
     int32_t GetAdvancePointsPerLevel() const { return m_AdvancePointsAttribPerLevel; }

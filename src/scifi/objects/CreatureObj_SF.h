@@ -18,7 +18,10 @@
 //   CreatureObj_SFEquipment.cpp the equipment inventories, items by name, the current attack
 //   CreatureObj_SFValues.cpp    the value update and the own damage values
 //   CreatureObj_SFRecord.cpp    the save record and its checked load
-//   CreatureObj_SFDamage.cpp    the poison state and its damage over time, the health state
+//   CreatureObj_SFHits.cpp      the attack's damage set, a hit reaching the creature: shields,
+//                               defence, blocking, poison, leech and secondary effects
+//   CreatureObj_SFDamage.cpp    the damage taken with its log lines, the poison state and the
+//                               damage over time, the health state
 //   CreatureObj_SFResources.cpp health, mana, shield and dodge energy, their regeneration, points
 #pragma once
 #include "base/DynaMem.h"
@@ -116,7 +119,28 @@ public:
     // fill it.
     virtual void ApplyItemAbilities(ItemBase& item) { (void)item; }
 
-    // Poison and the health state (CreatureObj_SFDamage.cpp).
+    // Hits (CreatureObj_SFHits.cpp).
+    // The attack's coefficients over the creature's own damage set: with scale the physical
+    // amounts by the attack's factor and bonus and the creature's dealt factors.
+    DamageValues* GetAttackDamageValues(DamageValuesHolder& out, ActionAttack& attack, bool scale) override;
+    // Reflection, the damage after shields and protection, poison, leech, the secondary effects,
+    // then the direct damage.
+    void ApplyHit(DamageValues* damage, WorldElem* attacker, const D3DXVECTOR2& source, int32_t tag) override;
+    // The physical damage of a hit from direction (dx, dy); the mana and energy shields pay
+    // first (the set's physical amounts are scaled by what they leave).
+    float ComputeHitDamage(DamageValues& damage, WorldElem* attacker, float dx, float dy);
+    // a x e^(-(d / a)(k a d + 1)), 0 for an amount of 0 or below.
+    static float DamageFunction(float a, float d, float k);
+    float GetDamageReceiveFactor(WorldElem* attacker);
+    float GetDamageDealFactor(WorldElem* target);
+
+    // Damage taken, poison and the health state (CreatureObj_SFDamage.cpp).
+    // The amount scaled by the difficulty, counted, logged for the players and taken from the
+    // health; a lethal hit on a hero during a sequence or a dialogue leaves it at 1.
+    void TakeDamage(float amount, WorldElem* attacker, int32_t heavy, int32_t show, int32_t silent,
+                    int32_t tag) override;
+    // The players' log line of damage dealt to this creature.
+    void LogDealtDamage(float amount);
     // A new poison (rate per second, time) into a running one; true when the new one is the
     // stronger, so that its causer becomes the poisoner. A new time or rate of 0 or below
     // changes nothing.
@@ -124,7 +148,7 @@ public:
     // 0 to 4 by the share of health left: 4 full, 0 none (or no maximum).
     int32_t GetHealthState() const;
     void ClearPoison();
-    // The first step of the game's per-frame update: the poison dealt.
+    // The first step of the game's per-frame update: the poison and the burning dealt.
     void ApplyDamageOverTime(float dt);
 
     // Resources, their regeneration and the points (CreatureObj_SFResources.cpp). Health, mana
@@ -203,8 +227,15 @@ public:
     float m_ShieldRefillRate = 0.0f;
     float m_TimeSinceAction = 1.0f;
     String m_LastText;
+    float m_InflameAccumulator = 0.0f;  // burning not yet dealt, in whole points
+    D3DXVECTOR2 m_LastHitSource = D3DXVECTOR2(0.0f, 0.0f);  // (0, 0): the attacker was out of sight
 
 private:
+    void StartBlastKnockDown(float strength, float damage, WorldElem* attacker);
+    void ReactToHit(float amount, WorldElem* attacker, bool heavy, bool show);
+    // Whether this creature's owner is hostile to the attacker's.
+    bool IsHostileHit(WorldElem* attacker);
+    static bool IsHeroCreature(WorldElem* elem);
     bool BuyResource(int32_t resource);
     void SetInventoryOwners();
     // An item out of a slot into the main inventory; without room it is dropped at the creature.
