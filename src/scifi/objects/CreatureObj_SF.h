@@ -22,6 +22,7 @@
 //                               defence, blocking, poison, leech and secondary effects
 //   CreatureObj_SFDamage.cpp    the damage taken with its log lines, the poison state and the
 //                               damage over time, the health state
+//   CreatureObj_SFAbilities.cpp used and equipped items' abilities
 //   CreatureObj_SFResources.cpp health, mana, shield and dodge energy, their regeneration, points
 #pragma once
 #include "base/DynaMem.h"
@@ -36,6 +37,7 @@
 
 class ActionEntry;
 class ItemBase;
+struct ItemAbility;
 
 // What equipment and skills change beyond the combat values; the value update sets them anew.
 struct CreatureModifiers {
@@ -115,9 +117,13 @@ public:
     void SetMaxMana(float value);
     bool HasMana(float cost) override;
     void UseMana(float cost) override;
-    // Item abilities onto the effective values and the modifiers; the rules of the item abilities
-    // fill it.
-    virtual void ApplyItemAbilities(ItemBase& item) { (void)item; }
+    // Item abilities (CreatureObj_SFAbilities.cpp). A used item: its abilities in list order
+    // onto the base values and the refills.
+    void ApplyPotion(InventoryItem* item) override;
+    void ApplyItemAbilities(const ItemBase& item);
+    // An equipped item onto the effective values and the modifiers (the value update), in two
+    // passes: the factors first; an ability that shows as 0 in display units is left out.
+    void ApplyEquippedItem(const ItemBase& item);
 
     // Hits (CreatureObj_SFHits.cpp).
     // The attack's coefficients over the creature's own damage set: with scale the physical
@@ -231,6 +237,9 @@ public:
     D3DXVECTOR2 m_LastHitSource = D3DXVECTOR2(0.0f, 0.0f);  // (0, 0): the attacker was out of sight
 
 private:
+    void ApplyEquippedAbility(const ItemAbility& ability, int32_t pass);
+    void RefillManaOrShield(float mana, float shield, float time, float fill);
+    void AddSkillBonus(int32_t skill, int32_t bonus);
     void StartBlastKnockDown(float strength, float damage, WorldElem* attacker);
     void ReactToHit(float amount, WorldElem* attacker, bool heavy, bool show);
     // Whether this creature's owner is hostile to the attacker's.
