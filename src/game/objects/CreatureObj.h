@@ -527,6 +527,9 @@ public:
     // The experience this creature's death gives the killer (killerID -2: the killer element).
     void GiveKillExperience(float amount, int32_t killerID, WorldElem* killer);
     virtual bool CanUseItem(InventoryItem* item);
+    // Units of the item the creature may pick up: what its main inventory has room for; the
+    // game's creature limits what it carries of some items.
+    virtual int32_t GetCarryLimit(InventoryItem& item);
     virtual void ApplyPotion(InventoryItem* item);
     // The item at the index of the inventory is used: its script, the potion, the use count.
     void UseItem(Inventory* inventory, int32_t index);

@@ -182,6 +182,8 @@ bool CreatureObj::CanUseItem(InventoryItem* item)
     return true;
 }
 
+int32_t CreatureObj::GetCarryLimit(InventoryItem& item) { return m_Inventory ? m_Inventory->GetAddableCount(item) : 0; }
+
 // An ability's value is its amount (or factor) and its second value the seconds it takes.
 void CreatureObj::ApplyPotion(InventoryItem* item)
 {

@@ -91,6 +91,11 @@ public:
     // below 100 into that slot (count 2: what the slot held goes to the main inventory first);
     // otherwise the engine's put.
     Inventory* PutIntoInventory(InventoryItem* item, int32_t count) override;
+    // At most kMaxPotionUnits health potions and as many mana potions ("DB:medi_energy_full" for
+    // the main character); 1 for an item a free equipment slot takes.
+    static constexpr int32_t kMaxPotionUnits = 9;
+    static constexpr float kPotionsFullTime = 3.0f;
+    int32_t GetCarryLimit(InventoryItem& item) override;
     // The main inventory first, then the three slots in type order.
     InventoryItem* FindItemByName(const char* name, Inventory** container) override;
     int32_t RemoveItemsByName(const char* name, int32_t count) override;
@@ -173,6 +178,9 @@ public:
     void ResetActionTime() { m_TimeSinceAction = 0.0f; }
     // A dodge costs one charge of dodge energy (a network client leaves the test to its server).
     bool Dodge(int32_t dir) override;
+    // A dodge towards (dx, dy): the nearest of the four directions, the facing turned by the rest
+    // so that the dodge points there; a network client asks its server.
+    bool DodgeTowards(float dx, float dy);
     int32_t GetAdvancePoints() const { return m_AdvancePoints; }
     int32_t GetSkillPoints() const { return m_SkillPoints; }
     // False, with the "GuiError" message and nothing spent, when the points do not reach the cost.

@@ -3,6 +3,7 @@
 #include "scifi/objects/CreatureObj_SF.h"
 
 #include "game/ctrl/Difficulty.h"
+#include "level/Angle.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/ctrl/SciFiRules.h"
 #include "world/GameCtrlInterface.h"
@@ -17,6 +18,8 @@ constexpr float kDodgeCharge = 1.0f;
 constexpr float kDodgeTolerance = 0.0001f;  // a charge worn down by rounding still counts
 constexpr float kPointsMessageTime = 3.0f;
 constexpr float kLevelGainMessageTime = 3.0f;
+constexpr float kQuartersPerRadian = 0.6366203f;  // 2 / pi
+constexpr float kQuarterTurn = 1.5707964f;
 
 // The value raised by gain, when below the maximum, and capped there.
 float RaisedTo(float value, float gain, float maximum)
@@ -108,6 +111,28 @@ bool CreatureObj_SF::Dodge(int32_t dir)
     UseDodgeEnergy();
     ResetActionTime();
     return CreatureObj::Dodge(dir);
+}
+
+// The difference to the target in quarter turns picks the direction: 0 ahead (2), a quarter
+// left (1) or right (0), anything further back (3). The creature then turns by what is left, so
+// that its chosen direction points straight at the target. A network client leaves the dodge
+// to its server, which hears of it with the player's commands.
+bool CreatureObj_SF::DodgeTowards(float dx, float dy)
+{
+    if (g_GameCtrl && g_GameCtrl->IsNetworkClient())
+        return true;
+    const float facing = GetAngle();
+    const float diff = Angle::Diff(facing, std::atan2(dy, dx));
+    const int32_t quarters = int32_t(std::round(diff * kQuartersPerRadian));
+    int32_t dir = 3;
+    float offset = diff < 0.0f ? -kQuarterTurn * 2.0f : kQuarterTurn * 2.0f;
+    if (quarters == 0 || quarters == 1 || quarters == -1) {
+        dir = quarters == 0 ? 2 : quarters == 1 ? 1 : 0;
+        offset = float(quarters) * kQuarterTurn;
+    }
+    const bool dodged = Dodge(dir);
+    SetAngleImmediate(facing + diff - offset);
+    return dodged;
 }
 
 bool CreatureObj_SF::SpendAdvancePoints(int32_t cost) { return SpendPoints(m_AdvancePoints, cost); }

@@ -4,10 +4,12 @@
 
 #include "game/ctrl/Difficulty.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "scifi/objects/Item_SF.h"
 #include "world/WorldCtrl.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -192,6 +194,48 @@ TEST_F(CreatureObj_SFResourcesTest, DodgePaysOneCharge)
     creature->Dodge(1);
     EXPECT_FLOAT_EQ(creature->m_DodgeEnergy, 0.5f);
     EXPECT_FLOAT_EQ(creature->m_TimeSinceAction, 0.0f);
+}
+
+// The nearest of the four directions is taken and the creature turned by the rest, so that the
+// chosen direction points at the target.
+TEST_F(CreatureObj_SFResourcesTest, DodgeTowardsPicksTheNearestDirection)
+{
+    struct Case {
+        float target;  // radians from the facing 0
+        float facingAfter;
+    };
+    const Case cases[] = {{0.3f, 0.3f}, {1.7f, 0.1292036f}, {-1.4f, 0.1707963f}, {2.9f, -0.2415927f}};
+    for (const Case& c : cases) {
+        creature->SetAngleImmediate(0.0f);
+        creature->m_DodgeEnergy = 2.0f;
+        creature->DodgeTowards(std::cos(c.target), std::sin(c.target));
+        EXPECT_NEAR(creature->GetAngle(), c.facingAfter, 1e-4f) << c.target;
+        EXPECT_FLOAT_EQ(creature->m_DodgeEnergy, 1.0f) << c.target;
+    }
+}
+
+// A creature carries at most nine units of each kind of potion.
+TEST_F(CreatureObj_SFResourcesTest, PotionsAreCarriedUpToNineUnits)
+{
+    if (!creature->m_Inventory)
+        creature->CreateInventory(-1);
+    auto potion = [](int32_t count) {
+        auto* item = new Item_SF;
+        item->m_Desc = "medkit";
+        item->m_EquipmentType = CreatureObj_SF::kFirstNonEquipmentType;
+        item->m_Count = count;
+        item->m_Pile = 20;
+        item->m_Uses = 1;
+        ItemAbility health;
+        health.type = ItemAbility::kHealth;
+        health.subtype = 30;
+        item->AddAbility(health, false);
+        return item;
+    };
+    std::unique_ptr<Item_SF> another(potion(1));
+    EXPECT_EQ(creature->GetCarryLimit(*another), 1);
+    ASSERT_GE(creature->m_Inventory->AddItem(potion(9)), 0);
+    EXPECT_EQ(creature->GetCarryLimit(*another), 0);
 }
 
 TEST_F(CreatureObj_SFResourcesTest, SpendingMoreThanThePointsChangesNothing)
