@@ -8,6 +8,7 @@
 
 #include "net/GameServer.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -47,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Fuzz::LoadGameConfig();
         auto* made = new FuzzServer(transport);
         made->GetNetNode().StartServer(0);  // listening makes it the server
+        // Its network threads end before the program's clock goes with the statics.
+        std::atexit([] { server->GetNetNode().Stop(); });
         return made;
     }();
     Fuzz::OpenFakeLink(transport);
