@@ -15,4 +15,8 @@ public:
     virtual void RemoveControlledCreature(int32_t index) = 0;
     // A creature it drives lost its enemy: its mob is brought up to date (the AI's controller).
     virtual void UpdateCreatureMob(WorldElem* creature) { (void)creature; }
+    // The damage its creature took and dealt, for the player's damage sums (the game's player
+    // controller keeps them).
+    virtual void AddDamageReceived(float amount) { (void)amount; }
+    virtual void AddDamageDealt(float amount) { (void)amount; }
 };

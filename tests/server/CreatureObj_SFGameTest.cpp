@@ -7,6 +7,7 @@
 #include "game/objects/ItemObj.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/objects/Item_SF.h"
+#include "world/DamageValues.h"
 #include "world/WorldCtrl.h"
 
 #include "support/SampleServerGame.h"
@@ -18,7 +19,22 @@
 
 namespace {
 
-class CreatureObj_SFGameTest : public SampleServerGame<SciFiGameCtrl> {
+// The game's controller counting the hits that reach the hero, with friendly fire to set.
+class HitCountingCtrl : public SciFiGameCtrl {
+public:
+    void OnCreatureHit(CreatureObj_SF& creature, const DamageValues& damage, WorldElem* attacker,
+                       const D3DXVECTOR2& source, int32_t tag) override
+    {
+        SciFiGameCtrl::OnCreatureHit(creature, damage, attacker, source, tag);
+        if (creature.IsPlayerCharacter())
+            heroHits++;
+    }
+    void SetFriendlyFire(float factor) { m_Settings.friendlyFire = factor; }
+
+    int32_t heroHits = 0;
+};
+
+class CreatureObj_SFGameTest : public SampleServerGame<HitCountingCtrl> {
 protected:
     // The copy's item table knows a weapon and a further item, which inventories keep.
     void SetUp() override
@@ -137,4 +153,79 @@ TEST_F(CreatureObj_SFGameTest, DyingMonsterDropsItsItemsAroundItself)
     EXPECT_EQ(ItemsLyingNear(at, reach, "Scrap"), 1);
     if (auto* dead = Find<CreatureObj_SF>("lootDrone"))
         EXPECT_EQ(dead->GetEquipmentInventory(0)->GetCount(), 0);
+}
+
+// The frame loop pays out a stored health refill, regenerates dodge energy and, once the wait
+// after the last action is over, the shield, and deals poison.
+TEST_F(CreatureObj_SFGameTest, FrameLoopRegeneratesResources)
+{
+    auto* drone = Create<CreatureObj_SF>("Drone", 350.0f, 350.0f, "tiredDrone");
+    ASSERT_NE(drone, nullptr);
+    drone->m_BaseValues.maxHealth = 60.0f;
+    drone->m_BaseValues.maxShield = 5.0f;
+    drone->UpdateValues(false);
+    drone->SetHealth(20.0f);
+    drone->RefillHealth(30.0f, 0.05f, false);
+    drone->m_DodgeEnergy = 0.0f;
+    drone->m_ShieldEnergy = 0.0f;
+    drone->m_TimeSinceAction = 100.0f;
+    DedicatedServer::RunFrames(*ctrl, 10, 0.1f);
+    EXPECT_FLOAT_EQ(drone->GetHealth(), 50.0f);
+    EXPECT_FLOAT_EQ(drone->m_HealthRefillLeft, 0.0f);
+    EXPECT_NEAR(drone->m_DodgeEnergy, 0.5f, 1e-4f);
+    EXPECT_NEAR(drone->m_ShieldEnergy, 1.0f, 1e-4f);
+
+    drone->m_PoisonDamage = 10.0f;
+    drone->m_PoisonTime = 1.0f;
+    DedicatedServer::RunFrames(*ctrl, 12, 0.1f);
+    ASSERT_GT(drone->GetParty(), 0);  // the sample's drones are a party of their own
+    EXPECT_NEAR(drone->GetHealth(), 50.0f - 10.0f * ctrl->GetMonsterDamageFactor(), 1e-3f);
+}
+
+// A hit through the engine's damage path reaches the game's hit once; one between players with
+// friendly fire 0 never does.
+TEST_F(CreatureObj_SFGameTest, HitsReachTheHeroOnceAndFriendsNever)
+{
+    auto* hero = dynamic_cast<CreatureObj_SF*>(ctrl->GetMainChar());
+    ASSERT_NE(hero, nullptr);
+    auto* drone = Create<CreatureObj_SF>("Drone", 900.0f, 900.0f, "farDrone");
+    ASSERT_NE(drone, nullptr);
+    DamageValuesHolder damage;
+    ASSERT_TRUE(damage);
+    damage->SetValue(5.0f);
+    const float health = hero->GetHealth();
+    const D3DXVECTOR2 from = drone->GetPos();
+    hero->OnDamage(damage.Get(), drone, -2, nullptr, nullptr, 0, &from);
+    EXPECT_EQ(ctrl->heroHits, 1);
+    EXPECT_LT(hero->GetHealth(), health);
+
+    ctrl->SetFriendlyFire(0.0f);
+    drone->m_Party = hero->GetParty();
+    drone->m_Strategy.strategy = nullptr;  // whose enemy parties would still name the hero's
+    hero->OnDamage(damage.Get(), drone, -2, nullptr, nullptr, 0, &from);
+    EXPECT_EQ(ctrl->heroHits, 1);
+}
+
+// The driver's frame loop: the sample's drone walks up to the hero and strikes; every strike goes
+// through the game's hit chain: the hero's shield pays first and the players read the damage in
+// their log.
+TEST_F(CreatureObj_SFGameTest, MonsterStrikesReachTheHeroThroughTheHitChain)
+{
+    auto* hero = dynamic_cast<CreatureObj_SF*>(ctrl->GetMainChar());
+    ASSERT_NE(hero, nullptr);
+    auto* drone = dynamic_cast<CreatureObj_SF*>(ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr));
+    ASSERT_NE(drone, nullptr);
+    drone->m_BaseValues.damPhys[0] = 6.0f;
+    drone->UpdateValues(false);
+    hero->m_BaseValues.maxShield = 4.0f;
+    hero->UpdateValues(false);
+    hero->FillShield();
+    const float health = hero->GetHealth();
+    const int32_t logLines = ctrl->GetWorld().GetLogMessages().GetSize();
+
+    DedicatedServer::RunFrames(*ctrl, 300);
+    EXPECT_GT(ctrl->heroHits, 0) << "no strike reached the hero";
+    EXPECT_LT(hero->GetHealth(), health);
+    EXPECT_LT(hero->m_ShieldEnergy, 4.0f);
+    EXPECT_GT(ctrl->GetWorld().GetLogMessages().GetSize(), logLines);
 }

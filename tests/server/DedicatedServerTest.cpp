@@ -4,6 +4,7 @@
 #include "base/ConfigFileReader.h"
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
+#include "scifi/objects/CreatureObj_SF.h"
 #include "platform/D3D9Object.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "world/DamageValues.h"
@@ -202,7 +203,7 @@ public:
 // cycle plays while it closes in, it strikes with its attack cycle and the strikes land on the
 // hero (its damage handler counts them) and cost it health. The hero is as big as the drone, so
 // a strike reaches a body that does not fit wholly inside its reach. The game's creature keys,
-// which give a creature its damage, are not read yet: the drone gets its physical damage here.
+// which give a creature its damage, are not read yet: the drone gets its base physical damage here.
 TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
 {
     GameDir dir;
@@ -224,10 +225,10 @@ TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
     ASSERT_NE(hero, nullptr);
     ASSERT_NE(ctrl->drone.Get(), nullptr);
 
-    auto* drone = dynamic_cast<CreatureObj*>(ctrl->drone.Get());
+    auto* drone = dynamic_cast<CreatureObj_SF*>(ctrl->drone.Get());
     ASSERT_NE(drone, nullptr);
-    ASSERT_NE(drone->GetDamageValues(), nullptr);
-    drone->GetDamageValues()->SetValue(6.0f);
+    drone->m_BaseValues.damPhys[0] = 6.0f;
+    drone->UpdateValues(false);
     const float health = hero->GetHealth();
     ASSERT_GT(health, 0.0f);
 

@@ -109,8 +109,7 @@ bool GameCtrl::PickUpItem(WorldElem* element, CreatureObj* creature)
 {
     if (!element || !creature || !element->m_LinkedItem)
         return false;
-    Inventory* inventory = creature->m_Inventory;
-    if (!inventory || inventory->GetAddableCount(*element->m_LinkedItem) < 1) {
+    if (creature->GetCarryLimit(*element->m_LinkedItem) < 1) {
         PlayWorldSound("CanNotPickUp");
         return false;
     }

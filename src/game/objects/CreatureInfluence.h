@@ -19,6 +19,8 @@ public:
 
     InfluenceParams() = default;
     InfluenceParams(const InfluenceParams&) = default;
+    // A strength (or amount) and a time, from a source element when given.
+    InfluenceParams(float strength, float time, WorldElem* source = nullptr) : x(strength), y(time), target(source) {}
     InfluenceParams& operator=(const InfluenceParams&) = default;
 
     void InitPos(float px, float py);

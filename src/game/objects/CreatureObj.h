@@ -332,7 +332,8 @@ public:
     void StopMovement(int32_t code) { SetMoveType(code, 0.0f, 0.0f, 0.0f, nullptr, 0, 0.0f); }
     void DoMovement(float dt);
     bool Jump(int32_t dir);
-    bool Dodge(int32_t dir);
+    // The evasive step in a direction 0 to 3; the game's creature pays for it first.
+    virtual bool Dodge(int32_t dir);
     void SetAniCycleFromMoveVect(float dx, float dy);
     void UpdateMoveCycle(float dx, float dy, float turn, float dt);
     void ChooseMoveCycleVector(const D3DXVECTOR2& oldPos, float turn, float dt, const D3DXVECTOR2& move,
@@ -515,6 +516,9 @@ public:
     bool HasManaForAction(const char* actionName);
     void RefillManaToMax();
     void RefillMana(float amount, float seconds);
+    // A refill over a positive time queued: while one runs, the new amount's rate spreads it over
+    // the running one's remaining time plus its own.
+    static void QueueRefill(float& left, float& rate, float amount, float seconds);
     int32_t GetExperience() const { return int32_t(m_Experience); }
     void SetExperience(float experience);
     void SetCharacterLevel(int32_t level);
@@ -523,6 +527,9 @@ public:
     // The experience this creature's death gives the killer (killerID -2: the killer element).
     void GiveKillExperience(float amount, int32_t killerID, WorldElem* killer);
     virtual bool CanUseItem(InventoryItem* item);
+    // Units of the item the creature may pick up: what its main inventory has room for; the
+    // game's creature limits what it carries of some items.
+    virtual int32_t GetCarryLimit(InventoryItem& item);
     virtual void ApplyPotion(InventoryItem* item);
     // The item at the index of the inventory is used: its script, the potion, the use count.
     void UseItem(Inventory* inventory, int32_t index);
@@ -554,6 +561,14 @@ public:
     // Attack damage, received and taken damage, death (CreatureObjDeath.cpp).
     // The creature's damage values with the attack's six modifier pairs, into out.
     DamageValues* GetAttackDamage(DamageValuesHolder& out, ActionAttack& attack);
+    // The damage set of a hit of the attack, into out: the engine's is GetAttackDamage; the
+    // game's creature builds its own from the attack's coefficients (scale: its physical
+    // amounts by them).
+    virtual DamageValues* GetAttackDamageValues(DamageValuesHolder& out, ActionAttack& attack, bool scale)
+    {
+        (void)scale;
+        return GetAttackDamage(out, attack);
+    }
     void DealAttackDamage(ActionAttack& attack, WorldElem* target);
     // The world's damage operation of a creature: the received damage (killer ID in arg).
     int32_t OnDamage(DamageValues* damage, WorldElem* attacker, int32_t arg, const D3DXVECTOR2* direction,
@@ -563,6 +578,10 @@ public:
     // unused, 2 the knock-down time, 3 and 4 stun strength and time, the further values slow and
     // freeze time); the game's rules resolve them against the creature's protection.
     virtual HitRecord ResolveProtection(const DamageValues& damage);
+    // What a received hit does once it has passed the checks (receiving, dying, shield,
+    // conversation, friendly fire): here the protection step and the hit reaction; the game's
+    // creature applies its own rules. hitPos is where the hit came from.
+    virtual void ApplyHit(DamageValues* damage, WorldElem* causer, const D3DXVECTOR2& hitPos, int32_t killerID);
     // The causer may change the damage it deals (the game's creature does).
     virtual void ModifyIncomingDamage(DamageValues* damage) { (void)damage; }
     virtual void TakeDamage(float amount, WorldElem* causer, int32_t blocked, int32_t showFlag, int32_t silent,

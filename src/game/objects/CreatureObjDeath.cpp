@@ -75,7 +75,7 @@ void CreatureObj::FindAttackTargets(const D3DXVECTOR2& origin, const D3DXVECTOR2
 void CreatureObj::DealAttackDamage(ActionAttack& attack, WorldElem* target)
 {
     DamageValuesHolder damage(nullptr);
-    GetAttackDamage(damage, attack);
+    GetAttackDamageValues(damage, attack, true);
     SmartPtr<WorldElem> alive(this);
     std::vector<int32_t> hits;
     const D3DXVECTOR2 pos = GetPos();
@@ -183,9 +183,13 @@ void CreatureObj::ReceiveDamage(DamageValues* damage, WorldElem* causer, const D
     }
     if (!(m_Health > 0.0f) || m_Dead)
         return;
-    const HitRecord hit = ResolveProtection(*copy);
     const D3DXVECTOR2 from = hitPos ? *hitPos : (causerRef.Get() ? causerRef.Get()->GetPos() : GetPos());
-    OnHit(hit, from, causerRef.Get(), killerID);
+    ApplyHit(copy.get(), causerRef.Get(), from, killerID);
+}
+
+void CreatureObj::ApplyHit(DamageValues* damage, WorldElem* causer, const D3DXVECTOR2& hitPos, int32_t killerID)
+{
+    OnHit(ResolveProtection(*damage), hitPos, causer, killerID);
 }
 
 void CreatureObj::TakeDamage(float amount, WorldElem* causer, int32_t blocked, int32_t showFlag, int32_t silent,

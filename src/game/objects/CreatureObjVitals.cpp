@@ -49,13 +49,21 @@ void CreatureObj::RefillHealth(float amount, float seconds, bool add)
             SetHealth(m_Health + amount);
         return;
     }
-    if (m_HealthRefillLeft > 0.0f && m_HealthRefillRate > 0.0f) {
-        m_HealthRefillRate = add ? amount / seconds + m_HealthRefillRate
-                                 : amount / (m_HealthRefillLeft / m_HealthRefillRate + seconds);
-    } else {
-        m_HealthRefillRate = amount / seconds;
+    if (add && m_HealthRefillLeft > 0.0f && m_HealthRefillRate > 0.0f) {
+        m_HealthRefillRate += amount / seconds;
+        m_HealthRefillLeft += amount;
+        return;
     }
-    m_HealthRefillLeft += amount;
+    QueueRefill(m_HealthRefillLeft, m_HealthRefillRate, amount, seconds);
+}
+
+void CreatureObj::QueueRefill(float& left, float& rate, float amount, float seconds)
+{
+    if (left > 0.0f && rate > 0.0f)
+        rate = amount / (left / rate + seconds);
+    else
+        rate = amount / seconds;
+    left += amount;
 }
 
 float CreatureObj::GetMana() { return HasUnlimitedMana() ? kUnlimitedMana : m_Mana; }
@@ -83,11 +91,7 @@ void CreatureObj::RefillMana(float amount, float seconds)
             AddMana(amount);
         return;
     }
-    if (m_ManaRefillLeft > 0.0f && m_ManaRefillRate > 0.0f)
-        m_ManaRefillRate = amount / (m_ManaRefillLeft / m_ManaRefillRate + seconds);
-    else
-        m_ManaRefillRate = amount / seconds;
-    m_ManaRefillLeft += amount;
+    QueueRefill(m_ManaRefillLeft, m_ManaRefillRate, amount, seconds);
 }
 
 void CreatureObj::SetExperience(float experience)
@@ -177,6 +181,8 @@ bool CreatureObj::CanUseItem(InventoryItem* item)
         return false;
     return true;
 }
+
+int32_t CreatureObj::GetCarryLimit(InventoryItem& item) { return m_Inventory ? m_Inventory->GetAddableCount(item) : 0; }
 
 // An ability's value is its amount (or factor) and its second value the seconds it takes.
 void CreatureObj::ApplyPotion(InventoryItem* item)

@@ -160,6 +160,34 @@ public:
     void AddDamageEvent(int32_t targetID, int32_t sourceID, const DamageValues* damage, int32_t a, int32_t b,
                         const D3DXVECTOR2& direction) override;
 
+    // Every hit that reaches a game creature, before the creature applies it; the dedicated
+    // server reports a hit on a hero to that player's client.
+    virtual void OnCreatureHit(CreatureObj_SF& creature, const DamageValues& damage, WorldElem* attacker,
+                               const D3DXVECTOR2& source, int32_t tag)
+    {
+        (void)creature;
+        (void)damage;
+        (void)attacker;
+        (void)source;
+        (void)tag;
+    }
+
+    // A hero's advancement: the points a level gives, and what advance points buy of a resource
+    // (0 health, 1 mana, 2 shield) at what cost.
+    int32_t GetAdvancePointsPerLevel() const { return m_AdvancePointsAttribPerLevel; }
+    int32_t GetSkillPointsPerLevel() const { return m_AdvancePointsSkillPerLevel; }
+    int32_t GetRaiseCost(int32_t resource) const
+    {
+        return resource == 0 ? m_HitpointRaiseCost : resource == 1 ? m_ManaRaiseCost : m_ShieldRaiseCost;
+    }
+    float GetAdvanceGain(int32_t resource) const
+    {
+        return resource == 0 ? m_AdvanceGainHitpoint : resource == 1 ? m_AdvanceGainMana : m_AdvanceGainShield;
+    }
+    // The character kept for the multiplayer game after a level gain; the character loading
+    // rules fill it.
+    void SaveCharacterForMultiplayer() {}
+
     float GetClickTolerance() const { return m_ClickTolerance; }
     bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
     const String& GetOnPlayerRevive() const { return m_OnPlayerRevive; }

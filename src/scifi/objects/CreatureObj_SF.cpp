@@ -86,6 +86,8 @@ void CreatureObj_SF::CopySciFiMembers(const CreatureObj_SF& src)
     m_ShieldRefillRate = src.m_ShieldRefillRate;
     m_TimeSinceAction = src.m_TimeSinceAction;
     m_LastText = src.m_LastText;
+    m_InflameAccumulator = src.m_InflameAccumulator;
+    m_LastHitSource = src.m_LastHitSource;
     m_PendingSummoned = src.m_PendingSummoned;
     for (int32_t i = 0; i < kElemRefs; i++)
         m_PendingElemRefs[i] = src.m_PendingElemRefs[i];

@@ -18,6 +18,12 @@
 //   CreatureObj_SFEquipment.cpp the equipment inventories, items by name, the current attack
 //   CreatureObj_SFValues.cpp    the value update and the own damage values
 //   CreatureObj_SFRecord.cpp    the save record and its checked load
+//   CreatureObj_SFHits.cpp      the attack's damage set, a hit reaching the creature: shields,
+//                               defence, blocking, poison, leech and secondary effects
+//   CreatureObj_SFDamage.cpp    the damage taken with its log lines, the poison state and the
+//                               damage over time, the health state
+//   CreatureObj_SFAbilities.cpp used and equipped items' abilities
+//   CreatureObj_SFResources.cpp health, mana, shield and dodge energy, their regeneration, points
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -31,6 +37,7 @@
 
 class ActionEntry;
 class ItemBase;
+struct ItemAbility;
 
 // What equipment and skills change beyond the combat values; the value update sets them anew.
 struct CreatureModifiers {
@@ -84,6 +91,11 @@ public:
     // below 100 into that slot (count 2: what the slot held goes to the main inventory first);
     // otherwise the engine's put.
     Inventory* PutIntoInventory(InventoryItem* item, int32_t count) override;
+    // At most kMaxPotionUnits health potions and as many mana potions ("DB:medi_energy_full" for
+    // the main character); 1 for an item a free equipment slot takes.
+    static constexpr int32_t kMaxPotionUnits = 9;
+    static constexpr float kPotionsFullTime = 3.0f;
+    int32_t GetCarryLimit(InventoryItem& item) override;
     // The main inventory first, then the three slots in type order.
     InventoryItem* FindItemByName(const char* name, Inventory** container) override;
     int32_t RemoveItemsByName(const char* name, int32_t count) override;
@@ -110,9 +122,83 @@ public:
     void SetMaxMana(float value);
     bool HasMana(float cost) override;
     void UseMana(float cost) override;
-    // Item abilities onto the effective values and the modifiers; the rules of the item abilities
-    // fill it.
-    virtual void ApplyItemAbilities(ItemBase& item) { (void)item; }
+    // Item abilities (CreatureObj_SFAbilities.cpp). A used item: its abilities in list order
+    // onto the base values and the refills.
+    void ApplyPotion(InventoryItem* item) override;
+    void ApplyItemAbilities(const ItemBase& item);
+    // An equipped item onto the effective values and the modifiers (the value update), in two
+    // passes: the factors first; an ability that shows as 0 in display units is left out.
+    void ApplyEquippedItem(const ItemBase& item);
+
+    // Hits (CreatureObj_SFHits.cpp).
+    // The attack's coefficients over the creature's own damage set: with scale the physical
+    // amounts by the attack's factor and bonus and the creature's dealt factors.
+    DamageValues* GetAttackDamageValues(DamageValuesHolder& out, ActionAttack& attack, bool scale) override;
+    // Reflection, the damage after shields and protection, poison, leech, the secondary effects,
+    // then the direct damage.
+    void ApplyHit(DamageValues* damage, WorldElem* attacker, const D3DXVECTOR2& source, int32_t tag) override;
+    // The physical damage of a hit from direction (dx, dy); the mana and energy shields pay
+    // first (the set's physical amounts are scaled by what they leave).
+    float ComputeHitDamage(DamageValues& damage, WorldElem* attacker, float dx, float dy);
+    // a x e^(-(d / a)(k a d + 1)), 0 for an amount of 0 or below.
+    static float DamageFunction(float a, float d, float k);
+    float GetDamageReceiveFactor(WorldElem* attacker);
+    float GetDamageDealFactor(WorldElem* target);
+
+    // Damage taken, poison and the health state (CreatureObj_SFDamage.cpp).
+    // The amount scaled by the difficulty, counted, logged for the players and taken from the
+    // health; a lethal hit on a hero during a sequence or a dialogue leaves it at 1.
+    void TakeDamage(float amount, WorldElem* attacker, int32_t heavy, int32_t show, int32_t silent,
+                    int32_t tag) override;
+    // The players' log line of damage dealt to this creature.
+    void LogDealtDamage(float amount);
+    // A new poison (rate per second, time) into a running one; true when the new one is the
+    // stronger, so that its causer becomes the poisoner. A new time or rate of 0 or below
+    // changes nothing.
+    static bool CombinePoison(float& rate, float& time, float newRate, float newTime);
+    // 0 to 4 by the share of health left: 4 full, 0 none (or no maximum).
+    int32_t GetHealthState() const;
+    void ClearPoison();
+    // The first step of the game's per-frame update: the poison and the burning dealt.
+    void ApplyDamageOverTime(float dt);
+
+    // Resources, their regeneration and the points (CreatureObj_SFResources.cpp). Health, mana
+    // and shield energy are raised only up to their effective maxima; a resource at or above its
+    // maximum is left as it is.
+    void AddHealth(float delta) override;  // health at 0 or below kills (no attacker, tag -2)
+    void AddMana(float amount) override;    // never below 0
+    void AddShieldEnergy(float amount);
+    void FillShield();
+    // An amount given over a time, queued as the engine queues health and mana; over no time at
+    // all it is given at once.
+    void RefillShield(float amount, float seconds);
+    bool HasDodgeEnergy() const;  // one whole charge, with a little tolerance
+    void UseDodgeEnergy();
+    // The shield recovers only some time after the last action.
+    void ResetActionTime() { m_TimeSinceAction = 0.0f; }
+    // A dodge costs one charge of dodge energy (a network client leaves the test to its server).
+    bool Dodge(int32_t dir) override;
+    // A dodge towards (dx, dy): the nearest of the four directions, the facing turned by the rest
+    // so that the dodge points there; a network client asks its server.
+    bool DodgeTowards(float dx, float dy);
+    int32_t GetAdvancePoints() const { return m_AdvancePoints; }
+    int32_t GetSkillPoints() const { return m_SkillPoints; }
+    // False, with the "GuiError" message and nothing spent, when the points do not reach the cost.
+    bool SpendAdvancePoints(int32_t cost);
+    bool SpendSkillPoints(int32_t cost);
+    void AddPoints(int32_t advance, int32_t skill);
+    void SetPoints(int32_t advance, int32_t skill);
+    // A purchase of advance points: the base maximum and the current value grow by the
+    // controller's amount, rounded; false, with nothing changed, when the points do not reach it.
+    bool BuyHealth() { return BuyResource(0); }
+    bool BuyMana() { return BuyResource(1); }
+    bool BuyShield() { return BuyResource(2); }
+    // A hero's level gain: health and mana at least full, the points of the levels, the
+    // "Levelgain" message and the character kept for the multiplayer game.
+    void OnLevelGain(int32_t levels) override;
+    // The engine's update, the damage over time, then the regeneration of a living creature.
+    void FrameUpdate(float dt) override;
+    void Regenerate(float dt);
 
     // The value update (CreatureObj_SFValues.cpp): the effective values from the base values,
     // equipment, skills and influences; with shift a changed maximum moves mana and health by
@@ -155,8 +241,19 @@ public:
     float m_ShieldRefillRate = 0.0f;
     float m_TimeSinceAction = 1.0f;
     String m_LastText;
+    float m_InflameAccumulator = 0.0f;  // burning not yet dealt, in whole points
+    D3DXVECTOR2 m_LastHitSource = D3DXVECTOR2(0.0f, 0.0f);  // (0, 0): the attacker was out of sight
 
 private:
+    void ApplyEquippedAbility(const ItemAbility& ability, int32_t pass);
+    void RefillManaOrShield(float mana, float shield, float time, float fill);
+    void AddSkillBonus(int32_t skill, int32_t bonus);
+    void StartBlastKnockDown(float strength, float damage, WorldElem* attacker);
+    void ReactToHit(float amount, WorldElem* attacker, bool heavy, bool show);
+    // Whether this creature's owner is hostile to the attacker's.
+    bool IsHostileHit(WorldElem* attacker);
+    static bool IsHeroCreature(WorldElem* elem);
+    bool BuyResource(int32_t resource);
     void SetInventoryOwners();
     // An item out of a slot into the main inventory; without room it is dropped at the creature.
     void TakeBack(InventoryItem* item);

@@ -65,6 +65,36 @@ Inventory* CreatureObj_SF::PutIntoInventory(InventoryItem* item, int32_t count)
     return taken ? slot : nullptr;
 }
 
+// Potions of each kind are limited to a handful of units in all, so that a hero cannot hoard
+// them; what a full main inventory refuses an empty equipment slot may still take.
+int32_t CreatureObj_SF::GetCarryLimit(InventoryItem& item)
+{
+    int32_t limit = CreatureObj::GetCarryLimit(item);
+    auto* base = dynamic_cast<ItemBase*>(&item);
+    if (base && (base->IsHealthPotion() || base->IsManaPotion())) {
+        const bool health = base->IsHealthPotion();
+        int32_t carried = 0;
+        for (int32_t i = 0; m_Inventory && i < m_Inventory->GetCount(); i++) {
+            auto* held = dynamic_cast<ItemBase*>(m_Inventory->GetItem(i));
+            if (held && (health ? held->IsHealthPotion() : held->IsManaPotion()))
+                carried += held->m_Count;
+        }
+        if (carried >= kMaxPotionUnits) {
+            if (g_GameCtrl && g_GameCtrl->GetMainChar() == this)
+                if (WorldCtrl* world = m_World ? m_World : g_GameCtrl->GetGameWorld())
+                    world->ShowTextMessageByKey(kPotionsFullTime, wString(u"DB:medi_energy_full"));
+            return 0;
+        }
+        limit = std::min(kMaxPotionUnits - carried, limit);
+    }
+    if (limit == 0 && base && !IsDead() && m_Stats.canEquip && base->m_EquipmentType < kFirstNonEquipmentType) {
+        Inventory* slot = GetEquipmentInventory(base->m_EquipmentType);
+        if (slot && slot->GetAddableCount(item) > 0)
+            return 1;
+    }
+    return limit;
+}
+
 InventoryItem* CreatureObj_SF::FindItemByName(const char* name, Inventory** container)
 {
     if (InventoryItem* item = CreatureObj::FindItemByName(name, container))

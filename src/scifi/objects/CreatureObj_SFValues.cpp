@@ -37,14 +37,14 @@ void CreatureObj_SF::UpdateValues(bool shift)
     for (int32_t type = kEquipmentTypes - 1; type >= 0; type--)
         if (auto* item = m_Equipment[type].GetCount() > 0 ? dynamic_cast<ItemBase*>(m_Equipment[type].GetItem(0))
                                                            : nullptr)
-            ApplyItemAbilities(*item);
+            ApplyEquippedItem(*item);
     auto* ctrl = dynamic_cast<SciFiGameCtrl*>(g_GameCtrl);
     if (ctrl)
         ctrl->ApplySkillEffects(*this);
     for (int32_t position = 0; position < m_Influences.GetSize(); position++) {
         const CreatureInfluence* influence = m_Influences.GetAt(position);
         if (influence && influence->type == kInfluenceItem && influence->params.GetItem())
-            ApplyItemAbilities(*influence->params.GetItem());
+            ApplyEquippedItem(*influence->params.GetItem());
     }
 
     for (float& factor : m_Modifiers.speed)

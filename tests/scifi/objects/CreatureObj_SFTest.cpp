@@ -324,21 +324,6 @@ TEST_F(CreatureObj_SFTest, EquipmentSlotsAndItemsByName)
     EXPECT_GE(creature->m_Inventory->FindItemByName("cap"), 0);
 }
 
-namespace {
-
-// A creature whose equipment slows it to a tenth: the abilities' rules come later; the clamp of
-// the value update is what this shows.
-class SlowedCreature : public CreatureObj_SF {
-public:
-    void ApplyItemAbilities(ItemBase& item) override
-    {
-        (void)item;
-        m_Modifiers.speed[0] = 0.1f;
-    }
-};
-
-}  // namespace
-
 TEST_F(CreatureObj_SFTest, ValueUpdate)
 {
     auto creature = Make();
@@ -377,11 +362,17 @@ TEST_F(CreatureObj_SFTest, ValueUpdate)
     ASSERT_NE(own, nullptr);
     EXPECT_FLOAT_EQ(own->damage[0], 2.0f);
 
-    SlowedCreature slowed;
-    slowed.m_Stats.canEquip = 1;
-    slowed.PutIntoInventory(NewItem("boots", 2), 1);
-    EXPECT_FLOAT_EQ(slowed.m_Modifiers.speed[0], CreatureObj_SF::kLeastSpeedFactor);
-    EXPECT_FLOAT_EQ(slowed.m_Modifiers.speed[1], 1.0f);
+    // Boots that slow to a tenth: the speed factor is held at its least.
+    auto slowed = Make();
+    slowed->m_Stats.canEquip = 1;
+    Item_SF* boots = NewItem("boots", 2);
+    ItemAbility slow;
+    slow.type = ItemAbility::kMoveSpeed;
+    slow.value = 0.1f;
+    boots->AddAbility(slow, false);
+    slowed->PutIntoInventory(boots, 1);
+    EXPECT_FLOAT_EQ(slowed->m_Modifiers.speed[0], CreatureObj_SF::kLeastSpeedFactor);
+    EXPECT_FLOAT_EQ(slowed->m_Modifiers.speed[1], 1.0f);
 }
 
 TEST_F(CreatureObj_SFTest, ControllersFactoryMakesGameCreaturesWithTheirGrids)
