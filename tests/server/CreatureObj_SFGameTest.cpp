@@ -151,8 +151,9 @@ TEST_F(CreatureObj_SFGameTest, DyingMonsterDropsItsItemsAroundItself)
     DedicatedServer::RunFrames(*ctrl, 3);
     EXPECT_EQ(ItemsLyingNear(at, reach, "Rifle"), 1);
     EXPECT_EQ(ItemsLyingNear(at, reach, "Scrap"), 1);
-    if (auto* dead = Find<CreatureObj_SF>("lootDrone"))
+    if (auto* dead = Find<CreatureObj_SF>("lootDrone")) {
         EXPECT_EQ(dead->GetEquipmentInventory(0)->GetCount(), 0);
+    }
 }
 
 // The frame loop pays out a stored health refill, regenerates dodge energy and, once the wait
