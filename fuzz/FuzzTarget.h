@@ -8,7 +8,6 @@
 #include "base/DXC_Base.h"
 #include "base/ErrorClass.h"
 #include "base/File.h"
-#include "base/ErrorClass.h"
 #include "base/Log.h"
 
 #include <algorithm>
@@ -161,6 +160,23 @@ template <class Take> void ForEachFramedMessage(const uint8_t* data, size_t size
             break;
         take(std::vector<uint8_t>(bytes, bytes + n), (word & 0x8000) != 0);
     }
+}
+
+// The game controller of a target that reads the input as the text of its configuration files:
+// made once, then given each input. Null when the input is too large or its braces do not parse.
+template <class Ctrl> Ctrl* OpenConfigText(const uint8_t* data, size_t size)
+{
+    QuietLog();
+    if (size > (1 << 16))
+        return nullptr;
+    static Ctrl* ctrl = (LoadGameConfig(), new Ctrl);
+    try {
+        if (!ctrl->Open(reinterpret_cast<const char*>(data), int32_t(size)))
+            return nullptr;
+    } catch (const ErrorMsg&) {  // brace errors of the text
+        return nullptr;
+    }
+    return ctrl;
 }
 
 }  // namespace Fuzz

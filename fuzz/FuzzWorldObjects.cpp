@@ -37,16 +37,9 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Fuzz::QuietLog();
-    if (size > (1 << 16))
+    FuzzCtrl* ctrl = Fuzz::OpenConfigText<FuzzCtrl>(data, size);
+    if (!ctrl)
         return 0;
-    static FuzzCtrl* ctrl = (Fuzz::LoadGameConfig(), new FuzzCtrl);
-    try {
-        if (!ctrl->Open(reinterpret_cast<const char*>(data), int32_t(size)))
-            return 0;
-    } catch (const ErrorMsg&) {  // brace errors of the text
-        return 0;
-    }
     const int32_t entries = std::min(ctrl->GetWorldObjectReader().GetNumEntries(), kMaxEntries);
     for (int32_t entry = 0; entry < entries; ++entry) {
         const int32_t before = ctrl->CountElements();
