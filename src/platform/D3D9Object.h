@@ -61,3 +61,20 @@ private:
     D3D9Resource* m_Previous = nullptr;  // the device's list of live resources
     D3D9Resource* m_Next = nullptr;
 };
+
+// Releases one reference when the scope is left, whether by return or by an error thrown on the
+// way: for an object that a call handed out only to be used here.
+template <class Object> class ReleaseOnExit {
+public:
+    explicit ReleaseOnExit(Object* object) : m_Object(object) {}
+    ~ReleaseOnExit()
+    {
+        if (m_Object)
+            m_Object->Release();
+    }
+    ReleaseOnExit(const ReleaseOnExit&) = delete;
+    ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;
+
+private:
+    Object* m_Object;
+};

@@ -109,10 +109,7 @@ int DXC_Gfx::SetRenderTargetTexture(IDirect3DTexture9* texture, int32_t index)
     lastResult = texture ? texture->GetSurfaceLevel(0, &level) : D3DERR_INVALIDCALL;
     if (FAILED(lastResult))
         Error("Can not set render target: %s", GetDirectXErrorName(lastResult));
-    struct Release {
-        IDirect3DSurface9* surface;
-        ~Release() { surface->Release(); }
-    } release{level};
+    ReleaseOnExit<IDirect3DSurface9> release(level);
     return SetRenderTarget(level, index);
 }
 
@@ -269,10 +266,7 @@ int DXC_Gfx::ScreenShot(const char* baseName, int32_t format, const RECT* rect, 
                                                D3DPOOL_SCRATCH, &shot, nullptr);
     if (FAILED(lastResult))
         Error("CreateImageSurface in ScreenShot failed: %s (file:%s)", GetDirectXErrorName(lastResult), name.c_str());
-    struct Release {
-        IDirect3DSurface9* surface;
-        ~Release() { surface->Release(); }
-    } release{shot};
+    ReleaseOnExit<IDirect3DSurface9> release(shot);
     lastResult = d.GetFrontBufferData(0, shot);
     if (FAILED(lastResult))
         Error("GetFrontBuffer in ScreenShot failed: %s (file:%s)", GetDirectXErrorName(lastResult), name.c_str());

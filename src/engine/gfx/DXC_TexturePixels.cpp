@@ -169,14 +169,7 @@ int DXC_Texture::DrawTexture(DXC_Texture& texture, int32_t x, int32_t y, int32_t
         from[3] = texture.GetExtent().height;
     }
     IDirect3DSurface9* level = texture.IsValid() ? texture.GetSurface() : nullptr;
-    struct Release {
-        IDirect3DSurface9* surface;
-        ~Release()
-        {
-            if (surface)
-                surface->Release();
-        }
-    } release{level};
+    ReleaseOnExit<IDirect3DSurface9> release(level);
     return CopyInto(texture, level, from, x, y, "Mismatching pixel formats for DrawTexture()");
 }
 
