@@ -113,7 +113,8 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
         }
         OnActionEvent(name.c_str());
         if (!HasMana(float(entry->mana))) {
-            // The input side hears of the unpaid action here (the main character's notice).
+            if (IsMainCharacter() && s_ActionChanged)
+                OnNoMana();
             StartAction(kActionNone, String(), nullptr, priority, 0.0f);
             if (IsMainCharacter())
                 s_ActionChanged = false;
@@ -220,7 +221,12 @@ void CreatureObj::DoAction(float dt)
                 WarnAttackTargets(*entry);  // the creatures in reach re-assess before the blow lands
             if (PartFires(entry->costPoint * T, t, dt)) {
                 if (!HasMana(float(entry->mana))) {
-                    // The main character's input side hears of it here.
+                    if (IsMainCharacter()) {
+                        SmartPtr<WorldElem> alive(this);
+                        OnNoMana();
+                        if (!alive.Get() || s.pActionEntry != entry)
+                            return;
+                    }
                     if (s.actionPriority <= kAttackLockPriority)
                         StopAction();
                     return;  // above the attack lock the action waits at its cost point
