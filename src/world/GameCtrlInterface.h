@@ -199,8 +199,6 @@ public:
     virtual bool IsDialogActive(WorldElem* creature) = 0;
     // A creature with unlimited mana used mana (the game server tells its client).
     virtual void ReportManaUse(WorldElem* creature, float cost) = 0;
-    // Tells the player that there is no mana (the main character's unpaid action).
-    virtual void NotifyNoMana() {}
     // An attack of a creature's action ran.
     virtual void ReportAttack(WorldElem* creature) = 0;
 

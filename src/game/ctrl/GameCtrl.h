@@ -310,7 +310,7 @@ public:
     virtual void FreeItemImages();
     virtual int32_t GetCursorPicture();
     // Tells the player that there is no mana.
-    void NotifyNoMana() override;
+    virtual void NotifyNoMana();
     virtual void InitGuiFields();
     // The pointer position the view smooths toward; false when there is none.
     virtual bool GetMousePosition(D3DXVECTOR2& position);

@@ -180,9 +180,6 @@ public:
     virtual bool HasMana(float cost);
     virtual void UseMana(float cost);
     virtual void PayActionCost(int32_t manaCost) { UseMana(float(manaCost)); }
-    // An action cost it could not pay: its input controller hears of it and, for the main
-    // character, the player is told.
-    void OnNoMana();
     // Reset of other, the copy, the item and inventory settings, other's inventory notice.
     virtual void CloneInto(CreatureObj& other);
     virtual void OnWeaponEffectChanged(int32_t value) { (void)value; }

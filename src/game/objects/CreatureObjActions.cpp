@@ -5,6 +5,7 @@
 
 #include "game/objects/AniCycle.h"
 #include "game/objects/AniCycleSet.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "world/ActionEntry.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
@@ -12,6 +13,14 @@
 #include <algorithm>
 
 namespace {
+
+// An action cost the creature cannot pay: its input controller hears of it (the player's tells
+// the player).
+void TellNoMana(CreatureObj& creature)
+{
+    if (auto* input = dynamic_cast<InputCtrl*>(creature.m_InputCtrl))
+        input->OnNoMana();
+}
 
 constexpr int32_t kFirstAttackCycle = 192;
 constexpr int32_t kBoredCycle = 141;
@@ -114,7 +123,7 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
         OnActionEvent(name.c_str());
         if (!HasMana(float(entry->mana))) {
             if (IsMainCharacter() && s_ActionChanged)
-                OnNoMana();
+                TellNoMana(*this);
             StartAction(kActionNone, String(), nullptr, priority, 0.0f);
             if (IsMainCharacter())
                 s_ActionChanged = false;
@@ -223,7 +232,7 @@ void CreatureObj::DoAction(float dt)
                 if (!HasMana(float(entry->mana))) {
                     if (IsMainCharacter()) {
                         SmartPtr<WorldElem> alive(this);
-                        OnNoMana();
+                        TellNoMana(*this);
                         if (!alive.Get() || s.pActionEntry != entry)
                             return;
                     }

@@ -5,7 +5,6 @@
 
 #include "game/objects/ItemAbility.h"
 #include "game/objects/ItemBase.h"
-#include "game/objects/ai/InputCtrl.h"
 #include "world/ActionEntry.h"
 #include "world/GameCtrlInterface.h"
 #include "world/Inventory.h"
@@ -68,15 +67,6 @@ void CreatureObj::QueueRefill(float& left, float& rate, float amount, float seco
 }
 
 float CreatureObj::GetMana() { return HasUnlimitedMana() ? kUnlimitedMana : m_Mana; }
-
-void CreatureObj::OnNoMana()
-{
-    SmartPtr<WorldElem> alive(this);
-    if (auto* input = dynamic_cast<InputCtrl*>(m_InputCtrl))
-        input->OnNoMana();
-    if (alive.Get() && IsMainCharacter() && g_GameCtrl)
-        g_GameCtrl->NotifyNoMana();
-}
 
 bool CreatureObj::HasManaForAction(const char* actionName)
 {

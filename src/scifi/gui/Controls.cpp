@@ -97,8 +97,12 @@ const char* Controls::GetSlotKey(int32_t slot) { return slot >= 0 && slot < kSlo
 bool Controls::Load(const String& fileName)
 {
     ConfigFileReader reader;
-    if (reader.Load(fileName.c_str(), true) != 0)
-        return true;
+    try {
+        if (reader.Load(fileName.c_str(), true) != 0)
+            return true;
+    } catch (const ErrorMsg&) {
+        return true;  // reported; a broken controls file is one that cannot be loaded
+    }
     if (!(m_FileName == fileName))
         m_FileName = fileName;
     for (int32_t slot = 0; slot < kSlotCount; slot++)

@@ -85,6 +85,14 @@ void SciFiInputCtrl::Disable(bool stopCreatures)
     InputCtrl::Disable(stopCreatures);
 }
 
+void SciFiInputCtrl::OnNoMana()
+{
+    CreatureObj* creature = GetControlledObject();
+    StopAttack();
+    if (GameCtrl* ctrl = GetGameCtrl(); ctrl && creature && creature->IsMainCharacter())
+        ctrl->NotifyNoMana();
+}
+
 void SciFiInputCtrl::StopAttack()
 {
     if (GetControlledObject())

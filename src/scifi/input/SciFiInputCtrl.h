@@ -76,8 +76,9 @@ public:
     void Update(float dt) override;
     // The first Disable clears both orders; then the engine's.
     void Disable(bool stopCreatures) override;
-    // An unpaid action cost ends the running attack order.
-    void OnNoMana() override { StopAttack(); }
+    // An action cost its creature could not pay: the running attack order ends and, for the main
+    // character, the player is told.
+    void OnNoMana() override;
     void OnDamageDealt(float damage) override { AddDealtDamage(damage); }
     // The play statistics' damage sums, which the creature's damage handling grows.
     void AddDamageReceived(float amount) override { m_Statistics.damageReceived += amount; }

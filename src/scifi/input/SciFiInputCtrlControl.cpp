@@ -154,9 +154,11 @@ void SciFiInputCtrl::UpdateWalkOrder(CreatureObj_SF* creature, bool moveHeld, bo
     const SciFiGameCtrl* ctrl = GetGameCtrl();
     switch (m_MoveKind) {
     case kMoveNone:
-        // Free walking in place: no steering without the development mode.
+        // Free walking in place: no steering without the development mode. Not while an action
+        // runs: one that may not move would turn the walk's point into the origin.
         if (!IsNetworkGame() && intention.task != kIntentGoDoAction && !special &&
-            creature->GetMovementForcePriority() <= 0 && creature->GetMoveType() != CreatureObj::kMoveWalk) {
+            creature->GetMovementForcePriority() <= 0 && creature->GetMoveType() != CreatureObj::kMoveWalk &&
+            creature->m_ActionState.actionCode == CreatureObj::kActionNone) {
             const D3DXVECTOR2 pos = creature->GetPos();
             creature->SetMoveType(CreatureObj::kMoveWalk, pos.x, pos.y, 0.0f, nullptr, 0, 0.0f);
         }
