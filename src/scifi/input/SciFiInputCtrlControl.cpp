@@ -124,7 +124,13 @@ void SciFiInputCtrl::ControlStep(float dt)
 
     // 8, 9. The orders.
     UpdateWalkOrder(creature, moveHeld, special, intention, dt);
-    UpdateAttackOrder(creature, busy, forced, special, intention);
+    const int32_t attackKind = m_AttackKind;
+    if (UpdateAttackOrder(creature, busy, forced, special, intention) && !special && attackKind != kAttackNone &&
+        alive.Get()) {
+        // The engine's step of the running intention: an approach that reached its target
+        // turns into the action.
+        CheckIntention(creature, dt, 0);
+    }
     if (!alive.Get() || !GetControlledObject())
         return;
 

@@ -2,6 +2,7 @@
 // file made from the default one, and the binding queries against test key and mouse states.
 #include "scifi/gui/Controls.h"
 
+#include "base/Log.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
 
@@ -29,7 +30,8 @@ void ExpectPair(Pair actual, Pair expected, const char* what)
 
 class ControlsTest : public ::testing::Test {
 protected:
-    ControlsTest() : here(dir.Path()) {}
+    // The log stays where the test started: its folder is fixed by its first line.
+    ControlsTest() : here((Log::Write("controls test"), dir.Path())) {}
     TempDir dir;
     ScopedCurrentDir here;
     Controls controls;
