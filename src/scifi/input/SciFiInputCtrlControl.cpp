@@ -44,6 +44,15 @@ bool IsWalking(const CreatureObj& creature)
     }
 }
 
+// The first entry of the strategy's Default block: what a player's attack with it starts; null
+// without a strategy or entries.
+const KI_StratEntry* FirstDefaultEntry(KI_Strategy* strategy)
+{
+    if (!strategy || strategy->blocks[KI_Strategy::kDefault].entries.GetSize() == 0)
+        return nullptr;
+    return strategy->blocks[KI_Strategy::kDefault].entries.GetAt(0);
+}
+
 // The target still counts for an attack: it exists, and a creature is neither dead nor dying.
 bool IsAttackable(WorldElem* target)
 {
@@ -274,7 +283,7 @@ bool SciFiInputCtrl::UpdateAttackOrder(CreatureObj_SF* creature, bool busy, bool
                 started = StartStrategy(creature, m_CurrentStrategy, true, false);
                 m_AlternateStartCount++;
             }
-        } else if (!m_CurrentStrategy || m_CurrentStrategy->blocks[KI_Strategy::kDefault].entries.GetSize() == 0) {
+        } else if (!FirstDefaultEntry(m_CurrentStrategy)) {
             started = StartStrategy(creature, m_CurrentStrategy, true, false);  // warns and clears
         }
         if (!started)
@@ -375,7 +384,8 @@ void SciFiInputCtrl::OnElementContact(CreatureObj* creature, WorldElem* element)
 bool SciFiInputCtrl::StartStrategy(CreatureObj* creature, KI_Strategy* strategy, bool atAttackPoint, bool faceOnly)
 {
     // Any client may send an order without a usable strategy: it is warned of once and dropped.
-    if (!strategy || strategy->blocks[KI_Strategy::kDefault].entries.GetSize() == 0) {
+    const KI_StratEntry* entry = FirstDefaultEntry(strategy);
+    if (!entry) {
         if (!m_OrderWarned) {
             if (!strategy)
                 Warning("No strategy specified for player attack");
@@ -386,8 +396,7 @@ bool SciFiInputCtrl::StartStrategy(CreatureObj* creature, KI_Strategy* strategy,
         ClearAttackOrder();
         return false;
     }
-    const KI_StratEntry* entry = strategy->blocks[KI_Strategy::kDefault].entries.GetAt(0);
-    if (!entry || !CanAffordStrategy(creature, strategy))
+    if (!CanAffordStrategy(creature, strategy))
         return false;
     const D3DXVECTOR2 point(m_AttackTarget[0], m_AttackTarget[1]);
     if (atAttackPoint) {
@@ -414,11 +423,11 @@ bool SciFiInputCtrl::StartStrategy(CreatureObj* creature, KI_Strategy* strategy,
 // The mana of the Default block's first entry's action.
 bool SciFiInputCtrl::CanAffordStrategy(CreatureObj* creature, KI_Strategy* strategy)
 {
-    if (!strategy || !creature || strategy->blocks[KI_Strategy::kDefault].entries.GetSize() == 0)
+    const KI_StratEntry* entry = FirstDefaultEntry(strategy);
+    if (!entry || !creature)
         return true;
-    const KI_StratEntry* entry = strategy->blocks[KI_Strategy::kDefault].entries.GetAt(0);
     WorldCtrl* world = GetWorld();
-    const ActionEntry* action = entry && world ? world->FindActionEntry(entry->id.c_str(), false) : nullptr;
+    const ActionEntry* action = world ? world->FindActionEntry(entry->id.c_str(), false) : nullptr;
     return creature->HasMana(action ? float(action->mana) : 0.0f);
 }
 
@@ -436,13 +445,17 @@ bool SciFiInputCtrl::PickUp(CreatureObj* creature, WorldElem* target)
     return ctrl && ctrl->PickUpItem(target ? target : m_MoveTargetObj.Get(), creature);
 }
 
-// A client picks the point through its camera's view, which comes with the game's screens; the
-// server's controller answers with the point its player sent. Until then there is no point.
+// The picking ray of the mouse meets the plane at the creature's height or at the level's ground
+// (height 0); the server has neither mouse nor view, its controller has the point its player sent.
 bool SciFiInputCtrl::GetCursorGroundPoint(D3DXVECTOR2& out, bool atCreatureHeight)
 {
-    (void)out;
-    (void)atCreatureHeight;
-    return false;
+    CreatureObj* creature = GetControlledObject();
+    SciFiGameCtrl* ctrl = GetGameCtrl();
+    CreatureObj* hero = ctrl ? ctrl->GetMainChar() : nullptr;
+    if (!creature || !hero)
+        return false;
+    const float height = atCreatureHeight ? creature->GetAbsPos3D().z : 0.0f;
+    return ctrl->GetMouseFloorPoint(out, height - hero->GetAbsPos3D().z);
 }
 
 void SciFiInputCtrl::GetDodgeVector(D3DXVECTOR2& out, CreatureObj* creature)
