@@ -9,6 +9,7 @@
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/ctrl/SciFiRules.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "world/ActionEntry.h"
 #include "world/KI_Strategy.h"
 #include "world/WorldCtrl.h"
 
@@ -345,4 +346,24 @@ TEST_F(SciFiInputCtrlTest, TheAIsControllerRunsTheEnginesStep)
     input->Update(1.0f / 30.0f);
     EXPECT_EQ(input->thinkPasses, 1);
     EXPECT_GT(input->GetStatistics().totalTime, 0.0f);
+}
+
+// An action cost the main character cannot pay ends the player's attack order.
+TEST_F(SciFiInputCtrlTest, AnUnpaidActionEndsTheAttackOrder)
+{
+    CreatureObj_SF* drone = AddCreature(60.0f, 0.0f);
+    KI_Strategy& strategy = AddStrategy("melee", true);
+    ActionEntry& strike = *ctrl.GetWorld().GetActionTree().Insert(String("strike"));
+    strike.name = "strike";
+    strike.anicycle = -1;
+    strike.mana = 50;
+    ctrl.SetMainChar(hero);
+    hero->m_Mana = 100.0f;
+    input->AttackObject(drone, &strategy, false);
+    ASSERT_EQ(input->GetAttackOrder(), SciFiInputCtrl::kAttackObject);
+
+    hero->m_Mana = 0.0f;
+    CreatureObj::s_ActionChanged = true;
+    EXPECT_EQ(hero->StartAction(CreatureObj::kActionEntry, String("strike"), drone, 0, 0.0f), -1);
+    EXPECT_EQ(input->GetAttackOrder(), SciFiInputCtrl::kAttackNone);
 }
