@@ -50,6 +50,14 @@ ID3DXEffect::Node* ID3DXEffect::FindValue(D3DXHANDLE handle) const
     return node && (node->kind == NodeKind::Parameter || node->kind == NodeKind::Annotation) ? node : nullptr;
 }
 
+ID3DXEffect::Node* ID3DXEffect::FindNumbers(D3DXHANDLE handle) const
+{
+    Node* node = FindValue(handle);
+    const bool numbers = node && node->type != D3DXPT_STRING && node->paramClass != D3DXPC_OBJECT &&
+                         node->paramClass != D3DXPC_STRUCT;
+    return numbers ? node : nullptr;
+}
+
 void ID3DXEffect::GetDesc(D3DXEFFECT_DESC* desc) const
 {
     if (!desc)
@@ -132,9 +140,8 @@ D3DXHANDLE ID3DXEffect::GetAnnotationByName(D3DXHANDLE object, const char* name)
 
 HRESULT ID3DXEffect::SetFloats(D3DXHANDLE parameter, const float* values, size_t count)
 {
-    Node* p = FindValue(parameter);
-    if (!p || !values || p->type == D3DXPT_STRING || p->paramClass == D3DXPC_OBJECT ||
-        p->paramClass == D3DXPC_STRUCT)
+    Node* p = FindNumbers(parameter);
+    if (!p || !values)
         return D3DERR_INVALIDCALL;
     std::copy_n(values, std::min(count, p->values.size()), p->values.begin());
     return D3D_OK;
@@ -200,9 +207,8 @@ HRESULT ID3DXEffect::SetFloatArray(D3DXHANDLE parameter, const float* values, ui
 
 HRESULT ID3DXEffect::GetFloatArray(D3DXHANDLE parameter, float* values, uint32_t count) const
 {
-    const Node* p = FindValue(parameter);
-    if (!p || !values || p->type == D3DXPT_STRING || p->paramClass == D3DXPC_OBJECT ||
-        p->paramClass == D3DXPC_STRUCT)
+    const Node* p = FindNumbers(parameter);
+    if (!p || !values)
         return D3DERR_INVALIDCALL;
     const size_t n = std::min(size_t(count), p->values.size());
     std::copy_n(p->values.begin(), n, values);

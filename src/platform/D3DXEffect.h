@@ -207,6 +207,7 @@ private:
     Node* Find(D3DXHANDLE handle) const;
     Node* FindOf(D3DXHANDLE handle, NodeKind kind) const;
     Node* FindValue(D3DXHANDLE handle) const;  // a parameter or an annotation
+    Node* FindNumbers(D3DXHANDLE handle) const;  // one of those that holds numbers
     HRESULT SetFloats(D3DXHANDLE parameter, const float* values, size_t count);
     // Records the call in the device's journal (a fault due there answers instead of body).
     template <class Body> HRESULT Journal(D3D9Op op, std::initializer_list<uint64_t> args, Body body);

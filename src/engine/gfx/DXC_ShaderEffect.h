@@ -178,6 +178,7 @@ public:
 private:
     void ReadParameters();
     void ReadTechniques();
+    void ReadRenderTarget(const char* target, DXC_EffectPass& pass);  // a pass's "RenderTarget"
     const DXC_EffectTechnique* Current() const;
     void RestoreSavedTarget();  // the render target saved by a pass, back, and forgotten
     void ForgetSavedTarget();

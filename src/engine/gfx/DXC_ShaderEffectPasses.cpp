@@ -27,7 +27,39 @@ uint8_t ColorByte(float c)
     return uint8_t(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f);
 }
 
+// The numbered buffers a pass may draw into: the name, then the buffer's number from 1.
+struct BufferTarget {
+    const char* prefix;
+    int32_t kind;
+    int32_t count;
+};
+const BufferTarget kBufferTargets[] = {
+    {"ScreenBuffer", PASS_TARGET_SCREEN_BUFFER, 2},
+    {"ScreenQuarterBuffer", PASS_TARGET_QUARTER_BUFFER, 3},
+};
+
 }  // namespace
+
+void DXC_ShaderEffect::ReadRenderTarget(const char* target, DXC_EffectPass& pass)
+{
+    for (const BufferTarget& buffer : kBufferTargets) {
+        const size_t length = std::strlen(buffer.prefix);
+        if (std::strncmp(target, buffer.prefix, length) != 0)
+            continue;
+        const int32_t n = NumberAfter(target, length);
+        if (n > buffer.count)
+            Error("Not more than %i ScreenBuffer supported", buffer.count);
+        if (n >= 1) {  // 0 (or no number) draws into the current target
+            pass.targetKind = buffer.kind;
+            pass.bufferNumber = n - 1;
+        }
+        return;
+    }
+    if (std::strcmp(target, "Initial") == 0)
+        pass.targetKind = PASS_TARGET_INITIAL;
+    else if (std::strcmp(target, "Custom") == 0)
+        pass.targetKind = PASS_TARGET_CUSTOM;
+}
 
 void DXC_ShaderEffect::ReadTechniques()
 {
@@ -46,29 +78,8 @@ void DXC_ShaderEffect::ReadTechniques()
             DXC_EffectPass& pass = technique.passes[size_t(p)];
             D3DXHANDLE handle = e->GetPass(technique.handle, uint32_t(p));
             const char* target = nullptr;
-            if (e->GetString(e->GetAnnotationByName(handle, "RenderTarget"), &target) == D3D_OK && target) {
-                if (std::strncmp(target, "ScreenBuffer", 12) == 0) {
-                    const int32_t n = NumberAfter(target, 12);
-                    if (n > 2)
-                        Error("Not more than %i ScreenBuffer supported", 2);
-                    if (n >= 1) {
-                        pass.targetKind = PASS_TARGET_SCREEN_BUFFER;
-                        pass.bufferNumber = n - 1;
-                    }
-                } else if (std::strncmp(target, "ScreenQuarterBuffer", 19) == 0) {
-                    const int32_t n = NumberAfter(target, 19);
-                    if (n > 3)
-                        Error("Not more than %i ScreenBuffer supported", 3);
-                    if (n >= 1) {
-                        pass.targetKind = PASS_TARGET_QUARTER_BUFFER;
-                        pass.bufferNumber = n - 1;
-                    }
-                } else if (std::strcmp(target, "Initial") == 0) {
-                    pass.targetKind = PASS_TARGET_INITIAL;
-                } else if (std::strcmp(target, "Custom") == 0) {
-                    pass.targetKind = PASS_TARGET_CUSTOM;
-                }
-            }
+            if (e->GetString(e->GetAnnotationByName(handle, "RenderTarget"), &target) == D3D_OK && target)
+                ReadRenderTarget(target, pass);
             int32_t init = 0;
             if (e->GetInt(e->GetAnnotationByName(handle, "InitPass"), &init) == D3D_OK && init != 0)
                 pass.initPass = 1;
