@@ -168,12 +168,8 @@ TEST(D3DXEffectFile, TechniquesValidateAgainstTheDeviceAndDrawInTheJournal)
     D3D9AdapterProfile profile = D3D9AdapterProfile::Typical();
     profile.caps.PixelShaderVersion = 0xFFFF0200u;
     D3D9Ref<IDirect3D9> adapter(CreateAdapter(profile));
-    D3DPRESENT_PARAMETERS parameters;
-    parameters.Windowed = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
     IDirect3DDevice9* made = nullptr;
-    ASSERT_EQ(adapter->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &made),
-              D3D_OK);
+    ASSERT_EQ(MakeWindowedDevice(*adapter, &made), D3D_OK);
     D3D9Ref<IDirect3DDevice9> device(made);
     D3D9Ref<ID3DXEffect> effect = ReadEffect(EffectFixture("full.fx"), device.get());
     EXPECT_EQ(effect->ValidateTechnique(effect->GetTechnique(0)), E_FAIL);  // ps_3_0 on a 2.0 device

@@ -86,16 +86,17 @@ bool DXC_ShaderEffect::Initialise(DXC_Gfx* owner, ID3DXEffect* made, const char*
     record->effect = made;
     effect = record;
     gfx = owner;
-    if (owner) {
-        resourceManager = &owner->GetEffectManager();
-        resourceId = resourceManager->Add(record, key ? key : "", key ? key : "");
-    }
     D3DXEFFECT_DESC desc;
     made->GetDesc(&desc);
     record->parameterCount = int32_t(desc.Parameters);
     record->techniqueCount = int32_t(desc.Techniques);
     ReadParameters();
     ReadTechniques();
+    // Shared only once read whole: an effect refused on the way stays this object's alone.
+    if (owner) {
+        resourceManager = &owner->GetEffectManager();
+        resourceId = resourceManager->Add(record, key ? key : "", key ? key : "");
+    }
     currentTechnique = -1;
     record->disabled = ValidateTechnique() ? 0 : 1;
     return !record->disabled;

@@ -185,6 +185,16 @@ TEST(DXC_GfxEffectLoad, ValidationAndCompilerMessages)
               "Could not compile effect from file '" + broken + "': 'E_FAIL'\n\n" + broken +
                   "(1,17): error X3000: syntax error: unexpected token '='");
 
+    // At most 16 parameters name resource textures.
+    std::string textures;
+    for (int i = 0; i < 17; i++)
+        textures += "texture t" + std::to_string(i) + " < string ResourceName = \"t.png\"; >;\n";
+    const std::string many = dir / "many.fx";
+    WriteText(many, textures + PassEffect({"int InitPass = 0;"}));
+    EXPECT_EQ(DxcErrorOf([&] { gfx.LoadEffect(&effect, many.c_str(), 0, false, true); }),
+              "Not more than 16 resource textures supported");
+    EXPECT_NE(DxcErrorOf([&] { gfx.LoadEffect(&effect, many.c_str(), 0, false, true); }), "no error");  // nothing shared
+
     // Without a device nothing is compiled.
     DXC_Gfx server;
     server.SetDedicatedMode(1);
