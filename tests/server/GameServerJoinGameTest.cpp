@@ -32,7 +32,24 @@ namespace {
 
 using Net = GameServer;
 
-class GameServerJoinGameTest : public SampleServerGame<SciFiGameCtrl> {
+// The game's server, whose queue refuses the SetMainChar unit a number of times, as a write that
+// fails does: the unit and its packet are taken back.
+class JoinServer : public SciFiGameCtrl {
+public:
+    bool WriteData(const void* data, int32_t n, bool finish) override
+    {
+        if (refuseSetMainChar > 0 && n == kSetMainCharSize && GetCurrentSendPacketHeader().id == kMsgSetMainChar) {
+            --refuseSetMainChar;
+            SelectClientConnection(GetSendTarget());
+            AbandonUnit(GetSendConnection());
+            return false;
+        }
+        return SciFiGameCtrl::WriteData(data, n, finish);
+    }
+    int32_t refuseSetMainChar = 0;
+};
+
+class GameServerJoinGameTest : public SampleServerGame<JoinServer> {
 protected:
     void SetUp() override
     {
@@ -89,6 +106,20 @@ protected:
         return std::vector<uint8_t>(file.GetMemoryBuffer(), file.GetMemoryBuffer() + file.GetSize());
     }
 };
+
+// The join answered by hand: PlayerInfo, after the level's load request the first messages, after
+// the end of the checksums the others.
+void JoinByHand(ScriptedPeer& peer, const std::vector<uint16_t>& afterLoad, const std::vector<uint16_t>& afterChecksums)
+{
+    peer.SetAnswering(false);
+    peer.SendPlayerInfo();
+    peer.Await(Net::kMsgLoadLevelRequest);
+    for (const uint16_t id : afterLoad)
+        peer.SendEmpty(id);
+    peer.Await(Net::kMsgChecksumsFinished);
+    for (const uint16_t id : afterChecksums)
+        peer.SendEmpty(id);
+}
 
 size_t FirstIndexOf(const std::vector<uint16_t>& ids, uint16_t id)
 {
@@ -149,6 +180,21 @@ TEST_F(GameServerJoinGameTest, AScriptedPeerJoinsTheSampleLevel)
     EXPECT_EQ(ctrl->CountJoinedPlayers(), 1);
 }
 
+// A SetMainChar that finds no room goes out in a later frame; the player joins once.
+TEST_F(GameServerJoinGameTest, ASetMainCharWithoutRoomIsSentAgain)
+{
+    LogCapture log;
+    int32_t slot = -1;
+    const std::unique_ptr<ScriptedPeer> peer = Connect(slot);
+    ctrl->refuseSetMainChar = 3;
+    ASSERT_TRUE(peer->Join());
+    EXPECT_EQ(ctrl->refuseSetMainChar, 0);
+    EXPECT_EQ(StateOf(slot), GameServer::kClientJoined);
+    EXPECT_EQ(peer->Received(Net::kMsgSetMainChar).size(), 1u);
+    EXPECT_EQ(log.Count("joined successfully"), 1);
+    EXPECT_EQ(CountPlayerCharacters(), 1);
+}
+
 // A client older than the protocol is refused with reason 2 and waits to be gone; 0x0100 and
 // later versions are taken.
 TEST_F(GameServerJoinGameTest, TheClientVersionIsChecked)
@@ -206,26 +252,14 @@ TEST_F(GameServerJoinGameTest, MessagesOutOfTurnAreIgnored)
          "level loaded in state 2 ignored"},
         {"0x0500 twice",
          [](ScriptedPeer& peer, int32_t) {
-             peer.SetAnswering(false);
-             peer.SendPlayerInfo();
-             peer.Await(Net::kMsgLoadLevelRequest);
-             peer.SendEmpty(Net::kMsgLevelLoaded);
-             peer.SendEmpty(Net::kMsgLevelLoaded);
-             peer.Await(Net::kMsgChecksumsFinished);
-             peer.SendEmpty(Net::kMsgSyncRequestsDone);
-             peer.SendEmpty(Net::kMsgLevelSynced);
+             JoinByHand(peer, {Net::kMsgLevelLoaded, Net::kMsgLevelLoaded},
+                        {Net::kMsgSyncRequestsDone, Net::kMsgLevelSynced});
          },
          "level loaded in state 7 ignored"},
         {"0x1200 before 0x1001",
          [](ScriptedPeer& peer, int32_t) {
-             peer.SetAnswering(false);
-             peer.SendPlayerInfo();
-             peer.Await(Net::kMsgLoadLevelRequest);
-             peer.SendEmpty(Net::kMsgLevelLoaded);
-             peer.Await(Net::kMsgChecksumsFinished);
-             peer.SendEmpty(Net::kMsgLevelSynced);
-             peer.SendEmpty(Net::kMsgSyncRequestsDone);
-             peer.SendEmpty(Net::kMsgLevelSynced);
+             JoinByHand(peer, {Net::kMsgLevelLoaded},
+                        {Net::kMsgLevelSynced, Net::kMsgSyncRequestsDone, Net::kMsgLevelSynced});
          },
          "level synced in state 7 ignored"},
         {"0x1001 in state 6",
