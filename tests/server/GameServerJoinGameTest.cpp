@@ -15,6 +15,7 @@
 #include "world/WorldElem.h"
 #include "world/WorldEvent.h"
 #include "world/WorldEventPayloads.h"
+#include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 #include "support/SampleServerGame.h"
 #include "support/ScriptedPeer.h"
@@ -178,6 +179,39 @@ TEST_F(GameServerJoinGameTest, AScriptedPeerJoinsTheSampleLevel)
     EXPECT_EQ(configID, "Hero");
     EXPECT_FALSE(ctrl->GetPlayerConfigID(slot + 1, configID));
     EXPECT_EQ(ctrl->CountJoinedPlayers(), 1);
+
+    // A second PlayerInfo replaces what the client told, and leaves it where it is.
+    options.characterID = "Drone";
+    options.playerName = u"Bob";
+    ASSERT_TRUE(peer->SendPlayerInfo(options));
+    ASSERT_TRUE(peer->StepUntil([&] { return ctrl->GetPlayerConfigID(slot, configID) && configID == "Drone"; }));
+    EXPECT_EQ(String(ctrl->GetClient(slot)->playerInfo.playerName), "Bob");
+    EXPECT_EQ(StateOf(slot), GameServer::kClientJoined);
+    EXPECT_EQ(peer->Received(Net::kMsgLoadLevelRequest).size(), 1u);
+    EXPECT_EQ(ctrl->GetClientCreature(slot), character);
+}
+
+// The list of the players' characters: only creatures are made, each listed once, and the ones
+// gone are purged from the count.
+TEST_F(GameServerJoinGameTest, TheMultiplayerCharacterList)
+{
+    const int32_t objects = ctrl->GetWorld().GetNumElements();
+    EXPECT_EQ(ErrorOf([&] { ctrl->AddMultiplayerCharacter("Crate", -1); }),
+              "None-creature in AddMultiplayerCharacter: Crate");
+    EXPECT_EQ(ctrl->GetWorld().GetNumElements(), objects) << "the crate went again";
+    EXPECT_EQ(ctrl->GetNumMultiplayerCharacters(), 0);
+    EXPECT_FALSE(ctrl->IsAddingMultiplayerCharacter());
+
+    CreatureObj* first = ctrl->AddMultiplayerCharacter("Hero", -1);
+    CreatureObj* second = ctrl->AddMultiplayerCharacter("Drone", -1);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(ctrl->GetNumMultiplayerCharacters(), 2);
+    EXPECT_EQ(ctrl->GetMultiplayerCharacter(1), second);
+    EXPECT_EQ(ctrl->GetMultiplayerCharacter(2), nullptr);
+    ctrl->GetWorld().DelObj(first->m_ObjID, 1);
+    EXPECT_EQ(ctrl->GetNumMultiplayerCharacters(), 1);
+    EXPECT_EQ(ctrl->GetMultiplayerCharacter(0), second);
 }
 
 // A SetMainChar that finds no room goes out in a later frame; the player joins once.
