@@ -184,10 +184,9 @@ CreatureObj* GameServer::CreateClientCharacter(int32_t slot, GameClientInfo& cli
         bool loaded = false;
         try {
             loaded = ReadCharacterState(info.characterData, *character);
-        } catch (const ErrorMsg& error) {
-            (void)error;  // the client's data is the fault, not the server's: it keeps a fresh character
+        } catch (const ErrorMsg&) {
+            loaded = false;  // the client's data is at fault, not the server: a fresh character stands in
         }
-        info.characterData.Close();
         if (!loaded) {
             Warning("Client %i: character data could not be read: a new '%s' given", slot, configID.c_str());
             m_World.DelObj(character->m_ObjID, 1);

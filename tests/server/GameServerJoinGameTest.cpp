@@ -412,6 +412,28 @@ TEST_F(GameServerJoinGameTest, TheDefaultCharacterStandsInWithAWarning)
     }
 }
 
+// A player that cannot be made costs its client, never the server: the client is removed and the
+// next one joins.
+TEST_F(GameServerJoinGameTest, APlayerThatCannotBeMadeRemovesItsClient)
+{
+    LogCapture log;
+    const String hero = ctrl->GetMainCharacters().GetAt(0)->name;
+    ctrl->GetMainCharacters().GetAt(0)->name = "Missing";
+    int32_t slot = -1;
+    std::unique_ptr<ScriptedPeer> peer = Connect(slot);
+    ASSERT_TRUE(peer->SendPlayerInfo());
+    ASSERT_TRUE(peer->StepUntil([&] { return ctrl->GetNumClients() == 0; }));
+    EXPECT_EQ(log.Count("removed: message 0x1200: World object 'Missing' not found"), 1);
+    EXPECT_TRUE(peer->Received(Net::kMsgSetMainChar).empty());
+    EXPECT_EQ(CountPlayerCharacters(), 0);
+    EXPECT_FALSE(ctrl->IsServerStopRequested());
+
+    ctrl->GetMainCharacters().GetAt(0)->name = hero;
+    peer = Connect(slot);
+    ASSERT_TRUE(peer->Join());
+    EXPECT_EQ(CountPlayerCharacters(), 1);
+}
+
 // A level change sends every player to load the next level; once they joined it again their
 // characters are the ones they had (their health kept), not the ones their PlayerInfo described,
 // and the server's level still makes no hero of its own.
