@@ -253,6 +253,7 @@ public:
 
 private:
     void ClearAttackDamageValues();
+    void ReadSkillEntry(ConfigFileReader& reader, int32_t entry, SkillTreeEntry& skill);
     bool IsDamagePayloadSized(const WorldEvent& event, int32_t size);
     void ApplyAreaDamageEvent(const WorldEvent& event);
     void ApplyDamageEvent(const WorldEvent& event);

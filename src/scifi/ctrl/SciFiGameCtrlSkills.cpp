@@ -102,84 +102,7 @@ void SciFiGameCtrl::LoadSkills()
         if (desc.IsEmpty())
             continue;
         SkillTreeEntry* skill = m_Skills.Insert(desc);
-        if (!skill)
-            skill = m_Skills.Find(desc);
-        skill->name = desc;
-        reader.GetInt("ID", skill->id, entry);
-
-        String nameValue;
-        String key("DB:");
-        if (reader.GetString("name", nameValue, entry) != ConfigFileReader::kFound)
-            key += desc;
-        else if (nameValue.StartsWithNoCase("DB:"))
-            key = nameValue;
-        else
-            key += nameValue;
-        DBRows rows;
-        const int32_t found = LocalText::Get().Query(key.c_str(), rows, kSkillQuery);
-        if (found == 1 && rows.GetSize() == 2) {
-            for (int32_t column = 0; column < rows.GetSize(); column++)
-                if (const DBEntry* field = rows.GetAt(column)) {
-                    if (field->name == "content")
-                        skill->displayName = field->text;
-                    else if (field->name == "info")
-                        skill->info = field->text;
-                }
-        } else {
-            const DBEntry* first = rows.GetAt(0);
-            skill->displayName = found == 1 && first ? first->text : wString(nameValue.c_str());
-            String info;
-            reader.GetString("info", info, entry);
-            skill->info = wString(info.c_str());
-        }
-
-        reader.GetString("InfoScript", skill->infoScript, entry);
-        for (int32_t n = 0; n < SkillTreeEntry::kRequiredSkills; n++) {
-            reader.GetString("RequSkill", skill->requiredSkills[n], entry, n + 1);
-            reader.GetString("DisallowSkill", skill->disallowedSkills[n], entry, n + 1);
-        }
-        if (reader.GetInt("RequireLogic", skill->requireLogic, entry) != ConfigFileReader::kFound)
-            skill->requireLogic = 1;
-        reader.GetString("NextLevelSkill", skill->nextLevelSkill, entry);
-        reader.GetInt("SkillLevel", skill->skillLevel, entry);
-        reader.GetInt("RequLevel", skill->requiredLevel, entry);
-        reader.GetBool("learned", skill->learnedConfigured, entry);
-        skill->learned = skill->learnedConfigured;
-        reader.GetInt("AdvanceCost", skill->advanceCost, entry);
-        reader.GetString("SkillIcon", skill->iconName, entry);
-        reader.GetIntPair("IconGuiPos", skill->iconPos, entry);
-        reader.GetString("damDealFactorScript", skill->damageDealFactorScript, entry);
-        reader.GetString("damReceiveFactorScript", skill->damageReceiveFactorScript, entry);
-        reader.GetString("damWeaponFactorScript", skill->weaponDamageFactorScript, entry);
-        String strategy;
-        reader.GetString("strategy", strategy, entry);
-        reader.GetString("UpdateScript", skill->updateScript, entry);
-        reader.GetFloat("UpdateScriptInterval", skill->updateScriptInterval, entry);
-        reader.GetBool("HighlightDeadMonsters", skill->highlightDeadMonsters, entry);
-        reader.GetInt("TargetMode", skill->targetMode, entry);
-        reader.GetInt("TargetFilter", skill->targetFilter, entry);
-        if (reader.GetInt("WeaponStrategy", skill->weaponStrategy, entry) == ConfigFileReader::kFound)
-            skill->weaponStrategy--;
-        String type;
-        reader.GetString("type", type, entry);
-        if (type.EqualsNoCase("active"))
-            skill->kind = SkillTreeEntry::kKindActive;
-        else if (type.EqualsNoCase("defensive"))
-            skill->kind = SkillTreeEntry::kKindDefensive;
-        else if (type.EqualsNoCase("offensive"))
-            skill->kind = SkillTreeEntry::kKindOffensive;
-        skill->strategy = strategy.IsEmpty() ? nullptr : GetWorld().FindStrategyEntry(strategy.c_str(), true);
-        // Icons are the client's pictures: the server loads none.
-        for (int32_t n = 0; n < SkillTreeEntry::kEffectLists; n++) {
-            String prefix;
-            prefix.Format("Effect%i_", int(n + 1));
-            ReadVisualEffectList(prefix.c_str(), skill->visualEffects[n], reader, entry);
-        }
-        reader.GetBool("NoSkill", skill->noSkill, entry);
-        if (skill->noSkill)
-            skill->iconPos[0] = skill->iconPos[1] = -1;
-        // Not a table item: a skill entry carries only the item keys it needs.
-        LoadItems(reader, entry, skill->item, false);
+        ReadSkillEntry(reader, entry, skill ? *skill : *m_Skills.Find(desc));
     }
 
     m_Skills.ResetWalk();
@@ -210,6 +133,88 @@ void SciFiGameCtrl::LoadSkills()
     reader.GetFloat("AdvanceGainShield", m_AdvanceGainShield);
 
     AssignDefaultSkillButtons();
+}
+
+// One entry's keys, in the order the game reads them; missing keys leave the record's values.
+void SciFiGameCtrl::ReadSkillEntry(ConfigFileReader& reader, int32_t entry, SkillTreeEntry& skill)
+{
+    skill.name = reader.GetDescOfEntry(entry);
+    const String& desc = skill.name;
+    reader.GetInt("ID", skill.id, entry);
+
+    String nameValue;
+    String key("DB:");
+    if (reader.GetString("name", nameValue, entry) != ConfigFileReader::kFound)
+        key += desc;
+    else if (nameValue.StartsWithNoCase("DB:"))
+        key = nameValue;
+    else
+        key += nameValue;
+    DBRows rows;
+    const int32_t found = LocalText::Get().Query(key.c_str(), rows, kSkillQuery);
+    if (found == 1 && rows.GetSize() == 2) {
+        for (int32_t column = 0; column < rows.GetSize(); column++)
+            if (const DBEntry* field = rows.GetAt(column)) {
+                if (field->name == "content")
+                    skill.displayName = field->text;
+                else if (field->name == "info")
+                    skill.info = field->text;
+            }
+    } else {
+        const DBEntry* first = rows.GetAt(0);
+        skill.displayName = found == 1 && first ? first->text : wString(nameValue.c_str());
+        String info;
+        reader.GetString("info", info, entry);
+        skill.info = wString(info.c_str());
+    }
+
+    reader.GetString("InfoScript", skill.infoScript, entry);
+    for (int32_t n = 0; n < SkillTreeEntry::kRequiredSkills; n++) {
+        reader.GetString("RequSkill", skill.requiredSkills[n], entry, n + 1);
+        reader.GetString("DisallowSkill", skill.disallowedSkills[n], entry, n + 1);
+    }
+    if (reader.GetInt("RequireLogic", skill.requireLogic, entry) != ConfigFileReader::kFound)
+        skill.requireLogic = 1;
+    reader.GetString("NextLevelSkill", skill.nextLevelSkill, entry);
+    reader.GetInt("SkillLevel", skill.skillLevel, entry);
+    reader.GetInt("RequLevel", skill.requiredLevel, entry);
+    reader.GetBool("learned", skill.learnedConfigured, entry);
+    skill.learned = skill.learnedConfigured;
+    reader.GetInt("AdvanceCost", skill.advanceCost, entry);
+    reader.GetString("SkillIcon", skill.iconName, entry);
+    reader.GetIntPair("IconGuiPos", skill.iconPos, entry);
+    reader.GetString("damDealFactorScript", skill.damageDealFactorScript, entry);
+    reader.GetString("damReceiveFactorScript", skill.damageReceiveFactorScript, entry);
+    reader.GetString("damWeaponFactorScript", skill.weaponDamageFactorScript, entry);
+    String strategy;
+    reader.GetString("strategy", strategy, entry);
+    reader.GetString("UpdateScript", skill.updateScript, entry);
+    reader.GetFloat("UpdateScriptInterval", skill.updateScriptInterval, entry);
+    reader.GetBool("HighlightDeadMonsters", skill.highlightDeadMonsters, entry);
+    reader.GetInt("TargetMode", skill.targetMode, entry);
+    reader.GetInt("TargetFilter", skill.targetFilter, entry);
+    if (reader.GetInt("WeaponStrategy", skill.weaponStrategy, entry) == ConfigFileReader::kFound)
+        skill.weaponStrategy--;
+    String type;
+    reader.GetString("type", type, entry);
+    if (type.EqualsNoCase("active"))
+        skill.kind = SkillTreeEntry::kKindActive;
+    else if (type.EqualsNoCase("defensive"))
+        skill.kind = SkillTreeEntry::kKindDefensive;
+    else if (type.EqualsNoCase("offensive"))
+        skill.kind = SkillTreeEntry::kKindOffensive;
+    skill.strategy = strategy.IsEmpty() ? nullptr : GetWorld().FindStrategyEntry(strategy.c_str(), true);
+    // Icons are the client's pictures: the server loads none.
+    for (int32_t n = 0; n < SkillTreeEntry::kEffectLists; n++) {
+        String prefix;
+        prefix.Format("Effect%i_", int(n + 1));
+        ReadVisualEffectList(prefix.c_str(), skill.visualEffects[n], reader, entry);
+    }
+    reader.GetBool("NoSkill", skill.noSkill, entry);
+    if (skill.noSkill)
+        skill.iconPos[0] = skill.iconPos[1] = -1;
+    // Not a table item: a skill entry carries only the item keys it needs.
+    LoadItems(reader, entry, skill.item, false);
 }
 
 void SciFiGameCtrl::LearnSkill(const String& name, bool payCost, int32_t unused, bool refresh)
