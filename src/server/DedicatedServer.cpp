@@ -188,6 +188,9 @@ void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, Config
     // The game state: its input controllers first, so that a local one makes the level's hero,
     // then a new game on the level; the players' creatures come with their clients.
     ServerInputs::Register(ctrl, commandLine.hero);
+    // The skills before the new game: the players' characters are built with them. A listening
+    // server reads every class's skills.
+    ctrl.LoadSkills();
     ctrl.StartNewGame(level.c_str());
     PrintMessage("STATE_GAME initialized");
 }

@@ -72,6 +72,7 @@
 #include "game/ctrl/LevelDescription.h"
 #include "game/ctrl/LevelSettings.h"
 #include "game/ctrl/TreasureList.h"
+#include "game/ctrl/VisualEffectIntern.h"
 #include "game/ctrl/StoryVariable.h"
 #include "game/ctrl/WorldObjectCreateParams.h"
 #include "game/objects/AniCycleSet.h"
@@ -407,6 +408,10 @@ public:
     std::vector<CharacterEntry>& GetCharacterEntries() { return m_CharacterEntries; }
     // The plain key, then key0, key1, ...: one element per value that is not empty.
     void ReadNameList(const char* key, NameList& list, ConfigFileReader& reader, int32_t entry);
+    // Every key of the entry that begins with the prefix, in file order, as the rest of its name
+    // and its value; the list is emptied first.
+    void ReadVisualEffectList(const char* prefix, DynaMem<VisualEffectIntern, 4>& list, ConfigFileReader& reader,
+                              int32_t entry);
     // The creature definitions ("cfg\3dCreatures.cfg"), indexed by "desc".
     ConfigFileReader& GetCreatureReader() { return m_CreatureReader; }
     // The configuration of the character this node announced for its own player.

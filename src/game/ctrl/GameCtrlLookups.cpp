@@ -1,8 +1,11 @@
 // GameCtrl: the readers with which the game data bind values to game functions, the character
-// entries with their classes, and indexed name lists.
+// entries with their classes, indexed name lists and visual effect lists.
 #include "game/ctrl/GameCtrl.h"
 
 #include "world/TransformableAttribute.h"
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -116,5 +119,33 @@ void GameCtrl::ReadNameList(const char* key, NameList& list, ConfigFileReader& r
         if (name.IsEmpty())
             continue;
         list.GetBySlot(list.Add())->name = name;
+    }
+}
+
+// Keys are found by their place in the entry's lines: a key name ends at a blank or "=".
+void GameCtrl::ReadVisualEffectList(const char* prefix, DynaMem<VisualEffectIntern, 4>& list, ConfigFileReader& reader,
+                                    int32_t entry)
+{
+    list.DeleteAll();
+    const int32_t first = reader.GetEntryFirstLine(entry);
+    if (first < 0 || !prefix || !*prefix)
+        return;
+    const size_t prefixLength = std::strlen(prefix);
+    const int32_t end = first + reader.GetEntryLineCount(entry);
+    for (int32_t line = first + 1; line < end; ++line) {
+        const char* text = reader.GetLine(line);
+        if (!text)
+            continue;
+        while (*text == ' ' || *text == '\t')
+            ++text;
+        if (String::CompareNNoCase(text, prefix, int32_t(prefixLength)) != 0)
+            continue;
+        size_t length = prefixLength;
+        while (text[length] && text[length] != ' ' && text[length] != '\t' && text[length] != '=')
+            ++length;
+        const std::string key(text, length);
+        VisualEffectIntern* effect = list.GetBySlot(list.Add());
+        effect->name = key.c_str() + prefixLength;
+        reader.GetString(key.c_str(), effect->value, entry);
     }
 }

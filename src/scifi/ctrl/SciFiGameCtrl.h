@@ -12,7 +12,8 @@
 // SciFiGameCtrlCombat.cpp (the factories of damage values, protection values, attack parts, items
 // and creatures, the creature's maxima from its stat block, the damage of the attack in
 // progress), SciFiGameCtrlWorldEvents.cpp (the damage world events), SciFiGameCtrlControls.cpp
-// (the key bindings and key names read at start-up).
+// (the key bindings and key names read at start-up), SciFiGameCtrlSkills.cpp (the skill table,
+// learning, the skill buttons and the skills' info texts).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -37,12 +38,12 @@
 #include "net/GameServer.h"
 #include "scifi/ctrl/ItemMightTransformFunction.h"
 #include "scifi/gui/Controls.h"
+#include "scifi/skills/SkillTreeEntry.h"
 #include "scifi/treasure/ItemValueParameters.h"
 
 #include <cstdint>
 
 class CreatureObj_SF;
-class SkillTreeEntry;
 struct WorldEvent;
 
 class SciFiGameCtrl : public GameServer {
@@ -149,8 +150,44 @@ public:
     // The skills' part of a creature's value update, and what a changed skill set asks of the
     // skill buttons and slots; the skill rules fill them.
     void ApplySkillEffects(CreatureObj_SF& creature) { (void)creature; }
-    void AssignDefaultSkillButtons(CreatureObj_SF& creature) { (void)creature; }
     void EndSkillSlotEffects(CreatureObj_SF& creature) { (void)creature; }
+
+    // Skills (SciFiGameCtrlSkills.cpp).
+    // "cfg\skills.cfg" with the classes' skill files into the skill table: the quick slots and
+    // the mouse-button skills are emptied first, references and "NextLevelSkill" chains are
+    // checked (an unknown required skill, a chain longer than ten links or a loop stop the load
+    // with an error), then the main character's buttons are filled again.
+    void LoadSkills();
+    // The skill of that name; null for an empty or unknown name.
+    SkillTreeEntry* FindSkill(const String& name);
+    // Slot 0 .. 9 takes the skill (null empties it); the skill leaves the slot it held.
+    void SetQuickSlot(int32_t slot, SkillTreeEntry* skill);
+    SkillTreeEntry* GetQuickSlot(int32_t slot) const { return slot >= 0 && slot < kQuickSlots ? m_QuickSlots[slot] : nullptr; }
+    SearchTree<SkillTreeEntry>& GetSkills() { return m_Skills; }
+    // Learns a skill by name ("all": every skill, no button); the first learned skill of a kind
+    // goes on the kind's mouse button. An unknown name is an error.
+    void LearnSkill(const String& name, bool payCost, int32_t unused, bool refresh);
+    // The mouse-button skills 1 (active), 2 (offensive), 3 (defensive): none puts the kind's
+    // placeholder there; the main character's input controller takes it into its skill slot.
+    void SetSkillButton1(SkillTreeEntry* skill) { SetSkillButton(1, skill); }
+    void SetSkillButton2(SkillTreeEntry* skill) { SetSkillButton(2, skill); }
+    void SetSkillButton3(SkillTreeEntry* skill) { SetSkillButton(3, skill); }
+    void SetSkillButton(int32_t button, SkillTreeEntry* skill);
+    // The skill shown on HUD button 1 .. 3.
+    SkillTreeEntry* GetShownSkill(int32_t button) const
+    {
+        return button >= 1 && button <= 3 ? m_ShownSkills[button - 1] : nullptr;
+    }
+    // Empty buttons take the first learned skill of their kind; every button then moves to the
+    // end of its skill's chain.
+    void AssignDefaultSkillButtons();
+    SkillTreeEntry* FindNoSkillEntry(int32_t kind);
+    SkillTreeEntry* FindSkillByID(int32_t id);  // none for -1
+    // The skill's info script's text result with its "DB_PRE(" and "DB_POST(" phrases filled in
+    // becomes its further text; any other result empties it.
+    void BuildSkillInfoText(SkillTreeEntry& skill);
+    // Refills the open skill roll-ups; they are the client's and show nothing here.
+    void RefreshSkillRollups() {}
     // Around an element's damage script: the physical amounts and the poison of the damage taken
     // become the attack damage in progress (the engine keeps its copy too); none clears them.
     void SetCurrentDamage(DamageValues* damage) override;
@@ -216,6 +253,7 @@ public:
 
 private:
     void ClearAttackDamageValues();
+    void ReadSkillEntry(ConfigFileReader& reader, int32_t entry, SkillTreeEntry& skill);
     bool IsDamagePayloadSized(const WorldEvent& event, int32_t size);
     void ApplyAreaDamageEvent(const WorldEvent& event);
     void ApplyDamageEvent(const WorldEvent& event);
@@ -239,6 +277,8 @@ private:
     float m_ClickTolerance = 20.0f;
     bool m_HighlightAttackTarget = false;
     SkillTreeEntry* m_QuickSlots[kQuickSlots] = {};
+    SearchTree<SkillTreeEntry> m_Skills;  // by name, the owner of every skill
+    SkillTreeEntry* m_ShownSkills[3] = {};  // what the HUD's skill buttons show
     DynaMem<SpecialBonusData, 16> m_SpecialBonuses;
     ItemValueParameters m_ItemValueParameters;  // the item value and item power weights
     float m_CurrentAttackDamage[2] = {0.0f, 0.0f};

@@ -226,10 +226,12 @@ void SciFiInputCtrl::SetSkillSlot(int32_t slot, SkillTreeEntry* skill, bool forc
 
 SkillTreeEntry* SciFiInputCtrl::GetSkillSlot(int32_t slot, bool resolveNextLevel, bool allowSpecial)
 {
-    (void)resolveNextLevel;  // the level chains come with the skill rules
     if (slot < 1 || slot > kSkillSlots)
         return nullptr;
     SkillTreeEntry* skill = m_SkillSlots[slot - 1];
+    if (skill && resolveNextLevel)
+        if (SciFiGameCtrl* ctrl = GetGameCtrl())
+            skill = skill->ResolveNextLevel(*ctrl, true, true);
     if (skill && skill->noSkill && !allowSpecial)
         return nullptr;
     return skill;

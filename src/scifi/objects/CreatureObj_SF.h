@@ -192,6 +192,8 @@ public:
     bool SpendAdvancePoints(int32_t cost);
     bool SpendSkillPoints(int32_t cost);
     void AddPoints(int32_t advance, int32_t skill);
+    // The upgrades of a skill (by its ID) that equipment and skills give; 0 for none.
+    int32_t GetSkillUpgrades(int32_t skill);
     void SetPoints(int32_t advance, int32_t skill);
     // A purchase of advance points: the base maximum and the current value grow by the
     // controller's amount, rounded; false, with nothing changed, when the points do not reach it.
@@ -253,6 +255,7 @@ private:
     void ApplyEquippedAbility(const ItemAbility& ability, int32_t pass);
     void RefillManaOrShield(float mana, float shield, float time, float fill);
     void AddSkillBonus(int32_t skill, int32_t bonus);
+    float GetSkillSlotFactor(WorldElem* other, bool received);
     void StartBlastKnockDown(float strength, float damage, WorldElem* attacker);
     void ReactToHit(float amount, WorldElem* attacker, bool heavy, bool show);
     // Whether this creature's owner is hostile to the attacker's.

@@ -230,3 +230,11 @@ void CreatureObj_SF::AddSkillBonus(int32_t skill, int32_t bonus)
     added->skill = skill;
     added->bonus = bonus;
 }
+
+int32_t CreatureObj_SF::GetSkillUpgrades(int32_t skill)
+{
+    for (int32_t position = 0; position < m_SkillBonuses.GetSize(); position++)
+        if (const SkillBonus* entry = m_SkillBonuses.GetAt(position); entry && entry->skill == skill)
+            return entry->bonus;
+    return 0;
+}

@@ -3,11 +3,14 @@
 // energy shields, blocking and direction, poison, leech and the secondary effects.
 #include "scifi/objects/CreatureObj_SF.h"
 
+#include "game/ctrl/GameCtrl.h"
 #include "level/Angle.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/ctrl/SciFiRules.h"
 #include "scifi/objects/ActionAttack_SF.h"
+#include "scifi/input/SciFiInputCtrl.h"
 #include "scifi/objects/DamageValues_SF.h"
+#include "scifi/skills/SkillTreeEntry.h"
 #include "world/GameCtrlInterface.h"
 
 #include <cmath>
@@ -243,16 +246,22 @@ float CreatureObj_SF::ComputeHitDamage(DamageValues& damage, WorldElem* attacker
     return result;
 }
 
-// The hero's two active attack strategies scale the damage it takes and deals through their
-// scripts; until the skills give them, both factors are 1.
-float CreatureObj_SF::GetDamageReceiveFactor(WorldElem* attacker)
+// A hero's defensive and offensive skills (slots 3 and 2 of its input controller, at the level of
+// their chains in use) scale the damage it takes and deals through their scripts.
+float CreatureObj_SF::GetSkillSlotFactor(WorldElem* other, bool received)
 {
-    (void)attacker;
-    return 1.0f;
+    auto* input = dynamic_cast<SciFiInputCtrl*>(m_InputCtrl);
+    auto* ctrl = dynamic_cast<GameCtrl*>(g_GameCtrl);
+    if (!input || !ctrl || !IsHeroCreature(this))
+        return 1.0f;
+    float factor = 1.0f;
+    for (int32_t slot : {3, 2})
+        if (SkillTreeEntry* skill = input->GetSkillSlot(slot, true, false))
+            factor *= received ? skill->GetDamageReceiveFactor(*ctrl, this, other)
+                               : skill->GetDamageDealFactor(*ctrl, this, other);
+    return factor;
 }
 
-float CreatureObj_SF::GetDamageDealFactor(WorldElem* target)
-{
-    (void)target;
-    return 1.0f;
-}
+float CreatureObj_SF::GetDamageReceiveFactor(WorldElem* attacker) { return GetSkillSlotFactor(attacker, true); }
+
+float CreatureObj_SF::GetDamageDealFactor(WorldElem* target) { return GetSkillSlotFactor(target, false); }

@@ -63,7 +63,7 @@ void CreatureObj_SF::UpdateValues(bool shift)
 
     UpdateOwnDamageValues();
     if (m_Modifiers.skillSet != oldSkillSet && ctrl) {
-        ctrl->AssignDefaultSkillButtons(*this);
+        ctrl->AssignDefaultSkillButtons();
         ctrl->EndSkillSlotEffects(*this);
     }
 }

@@ -3,7 +3,9 @@
 // update script with its timer and its damage factor scripts. The controller's skill table owns
 // the records; the player's input controller holds three of them in its skill slots.
 #pragma once
+#include "base/DynaMem.h"
 #include "base/String.h"
+#include "game/ctrl/VisualEffectIntern.h"
 #include "scifi/objects/Item_SF.h"
 
 #include <cstdint>
@@ -12,6 +14,8 @@ class CreatureObj;
 class DXC_Texture;
 class GameCtrl;
 class KI_Strategy;
+class SciFiGameCtrl;
+class WorldElem;
 
 class SkillTreeEntry {
 public:
@@ -19,6 +23,30 @@ public:
     static constexpr int32_t kEffectLists = 10;  // "Effect1_" .. "Effect10_"
 
     enum Kind : int32_t { kKindNone = 0, kKindActive = 1, kKindOffensive = 2, kKindDefensive = 3 };
+
+    static constexpr int32_t kMaxChainSteps = 10;  // "NextLevelSkill" links a chain may have
+
+    SkillTreeEntry() { Reset(); }
+    SkillTreeEntry(const SkillTreeEntry&) = delete;
+    SkillTreeEntry& operator=(const SkillTreeEntry&) = delete;
+
+    // Every value back to its default; the required skills' names stay, their records do not.
+    void Reset();
+
+    // Whether the creature may learn the skill now: its table entry and a next level exist, the
+    // required skills are learned (one of them with require logic 2), no disallowed skill is,
+    // the creature's level reaches the required one. requirementsMet tells whether all that held;
+    // the result then also asks for the skill points to pay the cost.
+    bool CanLearn(SciFiGameCtrl& ctrl, CreatureObj* creature, bool* requirementsMet);
+    // The level of this skill really in use: the end of its "NextLevelSkill" chain; counting
+    // levels, an unlearned link costs one level, and the main character's upgrades of the skill
+    // give levels. The chain was checked when the skills loaded.
+    SkillTreeEntry* ResolveNextLevel(SciFiGameCtrl& ctrl, bool countLevels, bool useMainCharacter);
+    // The factor scripts, run with the object as current object; a skill without the script, or
+    // a script that answers no number, gives 1.
+    float GetDamageDealFactor(GameCtrl& ctrl, WorldElem* object, WorldElem* creature);
+    float GetDamageReceiveFactor(GameCtrl& ctrl, WorldElem* object, WorldElem* creature);
+    float GetWeaponDamageFactor(GameCtrl& ctrl, WorldElem* object);
 
     // The update script's timer: it counts dt down; when it falls below 0 it wraps into the
     // interval and the script runs once for the creature. Nothing for dt of 0 or less.
@@ -48,6 +76,8 @@ public:
     int32_t quickSlot = -1;  // 0 .. 9, -1 none
     int32_t requireLogic = 1;
     bool noSkill = false;
+    DynaMem<VisualEffectIntern, 4> visualEffects[kEffectLists];
+    int32_t visualEffectInUse = 0;  // 0 .. 9
     String updateScript;
     float updateScriptInterval = 1.0f;
     float updateTimer = 0.0f;
