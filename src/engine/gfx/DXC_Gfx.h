@@ -66,6 +66,7 @@ class DXC_Camera;
 class DXC_ClipObject;
 class DXC_3dClipObject;
 class DXC_Light;
+class DXC_Mesh;
 class DXC_MeshBase;
 class DXC_ShaderEffect;
 class File;
@@ -75,6 +76,7 @@ class IDirect3DDevice9;
 class IDirect3DSurface9;
 class IDirect3DVertexBuffer9;
 class RTXLoader;
+class DXC_VertexListBase;
 
 // The display a client asks for (the server asks for none).
 struct DXC_DisplayMode {
@@ -95,15 +97,21 @@ struct DXC_FrameSample {
 };
 
 // What the fixed-function replacement effect can do, as far as the vertex processing of a mesh
-// asks: capability bit 1 skins, bit 2 draws at all; the bones it skins; its shader-model word
-// (-1: it replaces every fixed-function draw).
+// asks: capability bit 0 skins, bit 1 draws shader-less meshes; the bones it skins (its
+// bone-matrix array); its shader-model word (-1: it replaces every fixed-function draw).
 struct DXC_ReplacementEffect {
-    static constexpr uint32_t kCanSkin = 1u << 1;
-    static constexpr uint32_t kCanDraw = 1u << 2;
+    static constexpr uint32_t kCanSkin = 1u << 0;
+    static constexpr uint32_t kCanDraw = 1u << 1;
     bool set = false;
     uint32_t capabilities = 0;
     int32_t boneLimit = 0;
     int32_t shaderModel = 0;
+};
+
+// One entry of a draw list: what to draw and the key it is ordered by.
+struct DXC_KeyPair {
+    int32_t index = 0;
+    float key = 0.0f;
 };
 
 // One video source that textures named ">>Video<n>" draw from.
@@ -370,6 +378,64 @@ public:
     // Each channel clamped to 0..1, rounded to a byte, packed ARGB.
     static uint32_t ColorValueToARGB(const D3DCOLORVALUE& color);
 
+    // Material stages and shader effects, in three files:
+    //   DXC_GfxMaterialStages.cpp  the stages of a texture as device stages
+    //   DXC_GfxEffectSelect.cpp    the effect slots, the choice of the effect of a drawn item, the
+    //                              texture coordinates an effect expects, sphere-map coordinates
+    //   DXC_GfxSortByKey.cpp       the sort of (index, key) pairs of the draw lists
+    // Texture stage i goes to device stage i plus the extra stages earlier stages took. A
+    // reflection map (stage 0 only) with a blend amount a below kOpaqueReflection is weighted by
+    // its grey g = a x 255 (R the reflection, U the unlit argument, both of stage 0's program):
+    //   with per-stage constants: stage 0 modulates R by U; one extra stage lerps by its constant
+    //     g between that and U: a R U + (1 - a) U.
+    //   without them the texture factor holds g: stage 0 modulates R by it, a first extra stage
+    //     adds the factor's complement (1 - a), a second modulates by U: the same colour. An
+    //     unlit colour, which also lives in the texture factor, gives way to g there.
+    // At kOpaqueReflection and above stage 0 modulates R by U (a tint multiply-added in one extra
+    // stage).
+    static constexpr float kOpaqueReflection = 0.995f;
+    // stage -1 all stages; 0 to 7 binds the texture's first stage to that device stage alone.
+    // skipEffectCheck: the fixed-function programs are set even while an effect is active.
+    int SetMaterialStages(DXC_Texture* texture, int32_t stage, bool skipEffectCheck = false);
+    DXC_Texture* GetCurrentTexture() const { return currentTexture; }
+
+    DXC_Texture* currentTexture = nullptr;  // of the last stage set-up; not owned
+    int32_t extraStages = 0;                // device stages the last set-up took beyond the texture's
+
+    // The effect slots (none owned). A null or invalid effect clears the active and the material
+    // slot; the material effect gets the numbered parameters a material presets (those the effect
+    // has).
+    int SetActiveEffect(DXC_ShaderEffect* effect);
+    int SetMaterialEffect(DXC_ShaderEffect* effect, const DXC_Material* presets = nullptr);
+    void SetSpecularMapEffect(DXC_ShaderEffect* effect) { specularMapEffect = effect; }
+    // What gives the time effects are passed; none: the effect update's own clock.
+    void SetTimeCallback(float (*callback)()) { timeCallback = callback; }
+    // Reflection coordinates of the subset's vertices into the mesh's reflection coordinate set,
+    // for meshes drawn without an effect.
+    void ComputeSphereMapCoords(DXC_Mesh& mesh, int32_t subset);
+    // Sorts pairs[first..last] by ascending key; the draw lists of scenes are ordered with it.
+    static void SortByKey(DXC_KeyPair* pairs, int32_t first, int32_t last);
+
+    DXC_ShaderEffect* overrideEffect = nullptr;  // nothing sets it yet: drawn by whoever sets it
+    DXC_ShaderEffect* materialEffect = nullptr;
+    DXC_ShaderEffect* fixedFunctionShader = nullptr;  // its abilities in replacementEffect
+    DXC_ShaderEffect* specularMapEffect = nullptr;
+    // Set: lights go to the device and the replacement effect is not chosen though one is set.
+    int32_t fixedFunction = 0;
+    float (*timeCallback)() = nullptr;
+    int32_t texCoordTable[4] = {0, 1, 2, 3};  // what "TEXCOORDINDEX" gets
+
+private:
+    void BindStageTexture(int32_t stage, IDirect3DTexture9* texture);  // sent only when it changes
+    void SetTintFactor();  // the tint colour with the current blend alpha
+    bool TakeExtraStage(int32_t d, int32_t count);
+    void SetStageProgram(const DXC_Texture& texture, int32_t i, int32_t d, IDirect3DTexture9* image);
+    void SetDiffuseStage0(bool modulates, bool tint);
+    void SetLaterDiffuseStage(const DXC_Texture& texture, int32_t d, bool modulates, bool tint,
+                              IDirect3DTexture9* image);
+    void SetReflectionStage0(const DXC_Texture& texture, bool tint);
+
+public:
     // Quality settings and device queries (DXC_GfxRenderer.cpp). Without a device every query
     // answers as for a device that can do nothing: no shader level, no texture format, no
     // anisotropic filtering, no device memory.
