@@ -47,3 +47,34 @@ private:
     Window m_Window;  // outlives the graphics object
     std::unique_ptr<DXC_Gfx> m_Gfx;
 };
+
+// What a device holds now, for tests that read states back (the reads are journalled too).
+inline DWORD RenderStateOf(IDirect3DDevice9& device, D3DRENDERSTATETYPE state)
+{
+    DWORD value = 0;
+    device.GetRenderState(state, &value);
+    return value;
+}
+
+inline DWORD StageStateOf(IDirect3DDevice9& device, DWORD stage, D3DTEXTURESTAGESTATETYPE type)
+{
+    DWORD value = 0;
+    device.GetTextureStageState(stage, type, &value);
+    return value;
+}
+
+inline DWORD SamplerStateOf(IDirect3DDevice9& device, DWORD stage, D3DSAMPLERSTATETYPE type)
+{
+    DWORD value = 0;
+    device.GetSamplerState(stage, type, &value);
+    return value;
+}
+
+inline IDirect3DTexture9* BoundTextureOf(IDirect3DDevice9& device, DWORD stage)
+{
+    IDirect3DTexture9* texture = nullptr;
+    device.GetTexture(stage, &texture);
+    if (texture)
+        texture->Release();  // the answer came with a reference; the device keeps its own
+    return texture;
+}

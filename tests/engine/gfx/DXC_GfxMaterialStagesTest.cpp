@@ -12,29 +12,6 @@
 
 namespace {
 
-DWORD StageOf(IDirect3DDevice9& device, DWORD stage, D3DTEXTURESTAGESTATETYPE type)
-{
-    DWORD value = 0;
-    device.GetTextureStageState(stage, type, &value);
-    return value;
-}
-
-DWORD SamplerOf(IDirect3DDevice9& device, DWORD stage, D3DSAMPLERSTATETYPE type)
-{
-    DWORD value = 0;
-    device.GetSamplerState(stage, type, &value);
-    return value;
-}
-
-IDirect3DTexture9* BoundAt(IDirect3DDevice9& device, DWORD stage)
-{
-    IDirect3DTexture9* texture = nullptr;
-    device.GetTexture(stage, &texture);
-    if (texture)
-        texture->Release();  // the answer came with a reference; the device keeps its own
-    return texture;
-}
-
 // A texture whose stages hold 8 x 8 images of these map types, stage 0 selected.
 void MakeStages(DXC_Gfx& gfx, DXC_Texture& texture, std::initializer_list<int32_t> types)
 {
@@ -71,19 +48,19 @@ TEST(DXC_GfxMaterialStages, TwoDiffuseMapsUseThreeDeviceStages)
     EXPECT_EQ(gfx.SetMaterialStages(&texture, -1), 1);
     EXPECT_EQ(gfx.extraStages, 1);
     EXPECT_EQ(gfx.GetCurrentTexture(), &texture);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_COLOROP), D3DTOP_SELECTARG1);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE);
-    EXPECT_EQ(StageOf(device, 1, D3DTSS_COLOROP), D3DTOP_ADD);
-    EXPECT_EQ(StageOf(device, 1, D3DTSS_COLORARG1), D3DTA_CURRENT);
-    EXPECT_EQ(StageOf(device, 1, D3DTSS_COLORARG2), D3DTA_TEXTURE);
-    EXPECT_EQ(StageOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
-    EXPECT_EQ(StageOf(device, 2, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
-    EXPECT_EQ(StageOf(device, 2, D3DTSS_TEXCOORDINDEX), 1u);
-    EXPECT_EQ(StageOf(device, 3, D3DTSS_COLOROP), D3DTOP_DISABLE);
-    EXPECT_EQ(StageOf(device, 3, D3DTSS_ALPHAOP), D3DTOP_DISABLE);
-    EXPECT_EQ(BoundAt(device, 0), texture.stageTextures[0]);
-    EXPECT_EQ(BoundAt(device, 1), texture.stageTextures[1]);
-    EXPECT_EQ(BoundAt(device, 2), nullptr);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLOROP), D3DTOP_SELECTARG1);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLOROP), D3DTOP_ADD);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLORARG1), D3DTA_CURRENT);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLORARG2), D3DTA_TEXTURE);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_TEXCOORDINDEX), 1u);
+    EXPECT_EQ(StageStateOf(device, 3, D3DTSS_COLOROP), D3DTOP_DISABLE);
+    EXPECT_EQ(StageStateOf(device, 3, D3DTSS_ALPHAOP), D3DTOP_DISABLE);
+    EXPECT_EQ(BoundTextureOf(device, 0), texture.stageTextures[0]);
+    EXPECT_EQ(BoundTextureOf(device, 1), texture.stageTextures[1]);
+    EXPECT_EQ(BoundTextureOf(device, 2), nullptr);
     EXPECT_EQ(gfx.states.boundMapTypes[1], MAP_DIFFUSE);
 }
 
@@ -135,23 +112,23 @@ TEST(DXC_GfxMaterialStages, ReflectionBlendAmounts)
         gfx.SetMaterialStages(&texture, -1);
 
         EXPECT_EQ(gfx.extraStages, c.extra);
-        EXPECT_EQ(StageOf(device, 0, D3DTSS_COLOROP), D3DTOP_MODULATE);
-        EXPECT_EQ(StageOf(device, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE);
-        EXPECT_EQ(StageOf(device, 0, D3DTSS_ALPHAOP), D3DTOP_SELECTARG1);
-        EXPECT_EQ(StageOf(device, 0, D3DTSS_ALPHAARG1), D3DTA_DIFFUSE);
-        EXPECT_EQ(StageOf(device, 1, D3DTSS_COLOROP), c.stage1Op);
-        EXPECT_EQ(StageOf(device, DWORD(c.extra + 1), D3DTSS_COLOROP), D3DTOP_DISABLE);
+        EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLOROP), D3DTOP_MODULATE);
+        EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE);
+        EXPECT_EQ(StageStateOf(device, 0, D3DTSS_ALPHAOP), D3DTOP_SELECTARG1);
+        EXPECT_EQ(StageStateOf(device, 0, D3DTSS_ALPHAARG1), D3DTA_DIFFUSE);
+        EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLOROP), c.stage1Op);
+        EXPECT_EQ(StageStateOf(device, DWORD(c.extra + 1), D3DTSS_COLOROP), D3DTOP_DISABLE);
         if (c.extra == 0) {
-            EXPECT_EQ(StageOf(device, 0, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
+            EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
         } else if (c.perStageConstants) {
-            EXPECT_EQ(StageOf(device, 1, D3DTSS_COLORARG0), D3DTA_CONSTANT);
-            EXPECT_EQ(StageOf(device, 1, D3DTSS_CONSTANT), 0xFF808080u);
-            EXPECT_EQ(StageOf(device, 1, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
+            EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLORARG0), D3DTA_CONSTANT);
+            EXPECT_EQ(StageStateOf(device, 1, D3DTSS_CONSTANT), 0xFF808080u);
+            EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
         } else {
-            EXPECT_EQ(StageOf(device, 0, D3DTSS_COLORARG2), D3DTA_TFACTOR);
-            EXPECT_EQ(StageOf(device, 1, D3DTSS_COLORARG2), D3DTA_TFACTOR | D3DTA_COMPLEMENT);
-            EXPECT_EQ(StageOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
-            EXPECT_EQ(StageOf(device, 2, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
+            EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG2), D3DTA_TFACTOR);
+            EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLORARG2), D3DTA_TFACTOR | D3DTA_COMPLEMENT);
+            EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
+            EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
             EXPECT_EQ(gfx.states.textureFactor, 0xFF808080u);
         }
     }
@@ -173,12 +150,12 @@ TEST(DXC_GfxMaterialStages, TheSameTextureTwiceSendsNothingTheSecondTime)
     light.wrapV = 1;
 
     gfx.SetMaterialStages(&texture, -1);
-    EXPECT_EQ(StageOf(device, 1, D3DTSS_COLOROP), D3DTOP_MODULATE);
-    EXPECT_EQ(StageOf(device, 1, D3DTSS_TEXTURETRANSFORMFLAGS), D3DTTFF_COUNT3);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_TEXTURETRANSFORMFLAGS), D3DTTFF_DISABLE);
-    EXPECT_EQ(SamplerOf(device, 1, D3DSAMP_ADDRESSU), D3DTADDRESS_MIRROR);
-    EXPECT_EQ(SamplerOf(device, 1, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP);
-    EXPECT_EQ(SamplerOf(device, 0, D3DSAMP_ADDRESSU), D3DTADDRESS_CLAMP);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLOROP), D3DTOP_MODULATE);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_TEXTURETRANSFORMFLAGS), D3DTTFF_COUNT3);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_TEXTURETRANSFORMFLAGS), D3DTTFF_DISABLE);
+    EXPECT_EQ(SamplerStateOf(device, 1, D3DSAMP_ADDRESSU), D3DTADDRESS_MIRROR);
+    EXPECT_EQ(SamplerStateOf(device, 1, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP);
+    EXPECT_EQ(SamplerStateOf(device, 0, D3DSAMP_ADDRESSU), D3DTADDRESS_CLAMP);
     D3DXMATRIX sent;
     device.GetTransform(D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + 1), &sent);
     EXPECT_EQ(sent, light.textureMatrix);
@@ -200,17 +177,17 @@ TEST(DXC_GfxMaterialStages, ATintAddsTheTextureFactorStage)
     gfx.SetTintColor(0x00336699u);
 
     gfx.SetMaterialStages(&texture, -1);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_COLOROP), D3DTOP_ADD);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_COLORARG2), D3DTA_TFACTOR);
-    EXPECT_EQ(StageOf(device, 1, D3DTSS_COLOROP), D3DTOP_MODULATE);
-    EXPECT_EQ(StageOf(device, 1, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLOROP), D3DTOP_ADD);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG1), D3DTA_TEXTURE);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG2), D3DTA_TFACTOR);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLOROP), D3DTOP_MODULATE);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
     EXPECT_EQ(gfx.states.textureFactor, 0xFF336699u);
     // The light map moves up behind the extra stage instead of overwriting it.
-    EXPECT_EQ(BoundAt(device, 2), texture.stageTextures[1]);
-    EXPECT_EQ(StageOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
-    EXPECT_EQ(StageOf(device, 2, D3DTSS_COLORARG2), D3DTA_TEXTURE);
-    EXPECT_EQ(StageOf(device, 3, D3DTSS_COLOROP), D3DTOP_DISABLE);
+    EXPECT_EQ(BoundTextureOf(device, 2), texture.stageTextures[1]);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLORARG2), D3DTA_TEXTURE);
+    EXPECT_EQ(StageStateOf(device, 3, D3DTSS_COLOROP), D3DTOP_DISABLE);
 }
 
 // No texture: stage 0 draws the diffuse colour, the others are off and unbound; one device stage
@@ -224,20 +201,20 @@ TEST(DXC_GfxMaterialStages, WithoutATextureTheDiffuseColourDraws)
     MakeStages(gfx, texture, {MAP_DIFFUSE, MAP_DIFFUSE});
     gfx.SetMaterialStages(&texture, -1);
     gfx.SetMaterialStages(&texture, 5);
-    EXPECT_EQ(BoundAt(device, 5), texture.stageTextures[0]);
+    EXPECT_EQ(BoundTextureOf(device, 5), texture.stageTextures[0]);
 
     gfx.SetMaterialStages(nullptr, 5);
-    EXPECT_EQ(BoundAt(device, 5), nullptr);
-    EXPECT_EQ(BoundAt(device, 0), texture.stageTextures[0]);
+    EXPECT_EQ(BoundTextureOf(device, 5), nullptr);
+    EXPECT_EQ(BoundTextureOf(device, 0), texture.stageTextures[0]);
     gfx.SetMaterialStages(nullptr, -1);
     EXPECT_EQ(gfx.GetCurrentTexture(), nullptr);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_COLOROP), D3DTOP_SELECTARG2);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
-    EXPECT_EQ(StageOf(device, 0, D3DTSS_ALPHAARG1), D3DTA_DIFFUSE);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLOROP), D3DTOP_SELECTARG2);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_ALPHAARG1), D3DTA_DIFFUSE);
     for (DWORD d = 0; d < 8; d++) {
-        EXPECT_EQ(BoundAt(device, d), nullptr) << d;
+        EXPECT_EQ(BoundTextureOf(device, d), nullptr) << d;
         if (d > 0)
-            EXPECT_EQ(StageOf(device, d, D3DTSS_COLOROP), D3DTOP_DISABLE) << d;
+            EXPECT_EQ(StageStateOf(device, d, D3DTSS_COLOROP), D3DTOP_DISABLE) << d;
     }
     EXPECT_EQ(DxcErrorOf([&] { gfx.SetMaterialStages(&texture, 8); }), "Invalid stage: 8");
 }
@@ -260,7 +237,7 @@ TEST(DXC_GfxMaterialStages, AnActiveEffectAndAShortDeviceLimitTheStages)
         gfx.SetMaterialStages(&texture, -1);
         gfx.activeEffect = nullptr;
         EXPECT_EQ(gfx.extraStages, 0);
-        EXPECT_EQ(BoundAt(fixture.Device(), 1), texture.stageTextures[1]);
+        EXPECT_EQ(BoundTextureOf(fixture.Device(), 1), texture.stageTextures[1]);
         for (const D3D9Call& call : fixture.Journal().CallsOf(D3D9Op::SetTextureStageState))
             if (call.Arg(0) < 2)  // the stage after the last is still switched off
                 EXPECT_NE(call.Arg(1), D3DTSS_COLOROP) << "stage " << call.Arg(0);
@@ -272,5 +249,5 @@ TEST(DXC_GfxMaterialStages, AnActiveEffectAndAShortDeviceLimitTheStages)
     MakeStages(fixture.Gfx(), texture, {MAP_DIFFUSE, MAP_DIFFUSE, MAP_LIGHT, MAP_LIGHT});
     EXPECT_EQ(fixture.Gfx().SetMaterialStages(&texture, -1), 1);
     EXPECT_EQ(fixture.Gfx().extraStages, 0);
-    EXPECT_EQ(BoundAt(fixture.Device(), 2), nullptr);
+    EXPECT_EQ(BoundTextureOf(fixture.Device(), 2), nullptr);
 }
