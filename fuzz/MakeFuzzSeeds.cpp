@@ -19,6 +19,7 @@
 #include "game/objects/ItemBase.h"
 #include "../tests/net/FakeGameTransport.h"
 #include "../tests/support/GamePacketBytes.h"
+#include "../tests/support/ScriptedPeer.h"
 #include "base/ErrorClass.h"
 #include "net/GamePacketFraming.h"
 #include "net/GameValueCodec.h"
@@ -723,6 +724,37 @@ void ServerDispatch()
     message(syncing, GamePacketBytes(0x1000, 1, 12), false);
     message(syncing, GamePacketBytes(0x1001, 1, 0), false);
     Put("ServerDispatch", "syncing.bin", syncing);
+
+    // A new client (state 2): PlayerInfo with a character block, a second one of an old version,
+    // the level loaded out of turn, and the hosting request of a peer that is not on this machine.
+    const auto playerInfo = [](const PlayerInfoOptions& options) {
+        const Bytes unit = ScriptedPeer::PlayerInfoUnit(options);
+        Bytes packet = GamePacketBytes(0x0300, 1, int32_t(unit.size()));
+        std::copy(unit.begin(), unit.end(), packet.begin() + GamePacketHeader::kSize);
+        return packet;
+    };
+    Bytes joining{2};
+    PlayerInfoOptions info;
+    info.characterID = "Hero";
+    info.playerName = u"Fuzz";
+    info.block = {0x13, 0x01, 0, 0, 0x20, 0x42, 1, 0};
+    message(joining, playerInfo(info), false);
+    info.version = 0x00FF;
+    info.block.clear();
+    message(joining, playerInfo(info), false);
+    message(joining, GamePacketBytes(0x0500, 1, 0), false);
+    message(joining, GamePacketBytes(0x0701, 1, 0), false);
+    Put("ServerDispatch", "joining.bin", joining);
+
+    // A client sent the level (state 5): level loaded twice, then the end of its requests and the
+    // synchronised report, which makes its character (none in the fuzz world: the client goes).
+    Bytes loading{5};
+    message(loading, GamePacketBytes(0x0500, 1, 0), false);
+    message(loading, GamePacketBytes(0x0500, 1, 0), false);
+    message(loading, GamePacketBytes(0x1200, 1, 0), false);
+    message(loading, GamePacketBytes(0x1001, 1, 0), false);
+    message(loading, GamePacketBytes(0x1200, 1, 0), false);
+    Put("ServerDispatch", "loading.bin", loading);
 }
 
 // Small DDS files of a plain and the compressed formats (two levels), and one PNG, each written

@@ -10,8 +10,9 @@
 // IDs), GameNetworkNodeSyncBlock.cpp (the sync data block of a wall or object),
 // GameNetworkNodeMessages.cpp (the message catalogue: the senders of chat, the join, elements,
 // items, events, scripts and game flow), GameNetworkNodeCreatures.cpp (the senders of creatures:
-// positions, animation cycles, movement, actions, health, death, revival, levels) and
-// GameNetworkNodeHooks.cpp (the controller's hooks that send instead of, or after, acting here).
+// positions, animation cycles, movement, actions, health, death, revival, levels),
+// GameNetworkNodeHooks.cpp (the controller's hooks that send instead of, or after, acting here)
+// and GameNetworkNodePlayers.cpp (the players' characters and the state they carry along).
 // Everything here runs on the game thread.
 #pragma once
 #include "base/DynaMem.h"
@@ -280,6 +281,20 @@ public:
     using GameCtrl::DropItem;  // the drop out of an inventory stays the controller's
     void AttachCreatureToInput(CreatureObj* creature, int32_t number) override;
     void ForwardScript(const char* text) override;
+
+    // The players' characters (GameNetworkNodePlayers.cpp). A character is made from its
+    // configuration like a placed object and given to the input controller (none: -1); one that
+    // is not a creature is removed again and reported.
+    CreatureObj* AddMultiplayerCharacter(const char* configID, int32_t inputIndex);
+    CreatureObj* GetMultiplayerCharacter(int32_t index);  // null past the end
+    int32_t GetNumMultiplayerCharacters();                // characters that still exist
+    bool IsAddingMultiplayerCharacter() const { return m_AddingMultiplayerCharacter != 0; }
+    // The state a character carries from level to level and to the other players: i16 format
+    // 0x0113, then the element's compact saved state (its character form). The reader takes a
+    // format of the versions saves are read in and loads the element from the rest; false, with
+    // the element untouched, for another format; an error when the state is cut short or wrong.
+    static void WriteCharacterState(File& file, WorldElem& elem);
+    static bool ReadCharacterState(File& file, WorldElem& elem);
 
     // The player's name that PlayerInfo carries (at most 63 units are sent).
     void SetPlayerName(const wString& name) { m_PlayerName = name; }

@@ -9,8 +9,10 @@
 // removal, send routing and fan-out), GameServerFrame.cpp (the frame step, the receive loop and
 // dispatcher, time synchronisation, the active area, the join time-outs), GameServerSync.cpp
 // (the table of sync requests and the world's hooks that fill it) and GameServerSyncSend.cpp
-// (the checksums, the clients' SyncRequests and the sending of the table) and
-// GameServerMessages.cpp (the messages only the server writes).
+// (the checksums, the clients' SyncRequests and the sending of the table),
+// GameServerMessages.cpp (the messages only the server writes), GameServerJoin.cpp (a client's
+// join from PlayerInfo to its character in the level) and GameServerLevel.cpp (the server's level
+// load and the level change that carries the players' characters along).
 // Everything here runs on the game thread.
 #pragma once
 #include "base/DynaMem.h"
@@ -23,6 +25,7 @@
 #include <vector>
 
 class ConfigFileReader;
+class InputCtrl;
 
 // One connected client (the slot of its record is its client number in every message and line).
 struct GameClientInfo {
@@ -260,6 +263,32 @@ public:
     // The intensity times 255, rounded half away from zero, within 0..255.
     static uint8_t BloodIntensityByte(float intensity);
 
+    // The join (GameServerJoin.cpp). PlayerInfo (0x0300) of the current client: the version
+    // check, then its name, character and character data are kept (a client in state 2 goes to
+    // 4; a later one only replaces them). False when the message was not taken.
+    static constexpr int32_t kMaxCharacterData = 32768;  // bytes of PlayerInfo's character block
+    static constexpr int32_t kCharacterDataStep = 4096;  // growth of a character's state in memory
+    bool CheckClientVersion(GameClientInfo& client, const GamePacketHeader& header);
+    // Each frame: ServerInfo and the level's load request to every client whose PlayerInfo was
+    // taken (state 4 to 5), and SetMainChar again to one whose SetMainChar could not go out.
+    void SendLoadLevelToNewClients();
+    // The synchronised client (state 9) becomes a player: it learns the other players'
+    // characters, gets an input and its character, the others learn of that, SetMainChar.
+    void OnPlayerJoined(int32_t slot);
+    // Player n is the client of slot n: its character's configuration ID.
+    bool GetPlayerConfigID(int32_t player, String& id) override;
+
+    // The level (GameServerLevel.cpp). The server's own level load (LoadLevel): the players'
+    // characters are saved into their character data first, and the level's starting position
+    // is kept for the players who join it. A node that does not listen loads as a client.
+    CreatureObj* ChangeLevel(const char* levelFile, const String& saveDir, const LevelChangeOptions& options) override;
+    // The level change of the running game: every player is sent to load the next level and
+    // joins it again with the character it had, while the world's own changes go to nobody.
+    void EnterRequestedLevel(const char* levelFile, int32_t startPosition, int32_t networkWord) override;
+    uint32_t GetLevelSeed() { return m_World.GetGameRandom().GetSeed(); }
+    double GetLevelEnteredAt() const { return m_LevelEnteredAt; }
+    WorldElem* GetLevelStart() { return m_LevelStart.Get(); }
+
     // The frame step (GameServerFrame.cpp); a node that does not listen keeps the node's step.
     int32_t UpdateFrame(float frameTime) override;
     void ReceiveClientMessages();
@@ -283,8 +312,14 @@ protected:
     explicit GameServer(GamePacketTransport& transport);
     // A new record in state 2 for the TCP connection; its slot.
     int32_t AddClientRecord(int32_t tcpConnection, const NetworkNode::ConnectionInfo& info);
-    // Hooks of the join that the join's own steps fill: the client's PlayerInfo arrived.
-    virtual void OnClientPlayerInfo(int32_t slot) { (void)slot; }
+    // The join's hooks that the game's server replaces. A joining client's input controller:
+    // here a plain one; the index in the controller's list.
+    virtual int32_t CreateClientInput();
+    // Adds a client's input as a player's (kind 1) without making it the local input: on a
+    // listening server only the server's own hero is driven from this machine. Its index.
+    int32_t AddClientInputCtrl(InputCtrl* input);
+    // The joining player's character goes to the level's starting position and angle.
+    virtual void PlaceJoiningCreature(CreatureObj* creature);
 
 private:
     bool AddClient(int32_t connectionID, const NetworkNode::ConnectionInfo& info);
@@ -299,6 +334,19 @@ private:
     std::vector<int32_t> ClientsInWorld();
     // A full table drops the request with one warning per full spell.
     void QueueSyncRequest(const ClientSyncRequest& request);
+    // The join's handlers: level loaded (0x0500), synchronised (0x1200), hosting player (0x0701).
+    void ReceiveLevelLoaded(GameClientInfo& client);
+    void ReceiveLevelSynced(GameClientInfo& client);
+    void ReceiveHostingChar(const GameClientInfo& client);
+    // The character of a joining client, made, filled from its character data, named, marked as
+    // a player's and placed (steps of OnPlayerJoined).
+    CreatureObj* CreateClientCharacter(int32_t slot, GameClientInfo& client);
+    // The configuration a client asked for when it names a creature, else the game's first
+    // main character.
+    String ClientCharacterConfig(int32_t slot, const String& requested);
+    // 0x0600 of a player's character with its state, to the current targets.
+    bool SendPlayerCharacter(WorldElem* character);
+    void SaveClientCharacters();
     // The handlers of a client's SyncRequests (0x1000) and their end (0x1001).
     void ReceiveSyncRequests(GameClientInfo& client, const GamePacketHeader& header);
     void ReceiveSyncRequestsDone(GameClientInfo& client);
@@ -341,4 +389,6 @@ private:
     std::vector<ClientSyncRequest> m_SyncRequests;
     std::vector<int32_t> m_SuspendedDepths;  // what each open SuspendObjectSync put aside
     bool m_SyncTableFullWarned = false;
+    SmartPtr<WorldElem> m_LevelStart;  // the starting position the players join at
+    double m_LevelEnteredAt = 0.0;     // game time of the last level change
 };

@@ -1,6 +1,6 @@
 // GameServer: the per-frame server step: connections and their bounds, every client's messages
-// through the guarded dispatcher, the LAN announcement, the world while somebody is in it, time
-// synchronisation, and the stop on ESC.
+// through the guarded dispatcher, the level for the clients that told who they are, the LAN
+// announcement, the world while somebody is in it, time synchronisation, and the stop on ESC.
 #include "net/GameServer.h"
 
 #include "base/ByteReader.h"
@@ -35,6 +35,7 @@ int32_t GameServer::UpdateFrame(float frameTime)
     CheckJoinTimeouts();
     SendRequestedSyncs();
     ReceiveClientMessages();
+    SendLoadLevelToNewClients();
 
     const double now = Timer::GetTime();
     if (m_BroadcastInfoInterval > 0.0f && now - m_LastAnnouncement > double(m_BroadcastInfoInterval)) {
@@ -119,8 +120,14 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
         return;
     switch (header.id) {
     case kMsgPlayerInfo:
-        ClearSyncRequests(m_CurrentClient);  // a (re)joining client starts from its own checksums
-        OnClientPlayerInfo(m_CurrentClient);
+        if (CheckClientVersion(*client, header))
+            ClearSyncRequests(m_CurrentClient);  // a (re)joining client starts from its own checksums
+        break;
+    case kMsgLevelLoaded:
+        ReceiveLevelLoaded(*client);
+        break;
+    case kMsgLevelSynced:
+        ReceiveLevelSynced(*client);
         break;
     case kMsgSyncRequest:
         ReceiveSyncRequests(*client, header);
@@ -129,7 +136,7 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
         ReceiveSyncRequestsDone(*client);
         break;
     case kMsgSetHostingChar:
-        m_HostingClient = m_CurrentClient;
+        ReceiveHostingChar(*client);
         break;
     case kMsgDummyData:
     case kMsgRestartLevel:

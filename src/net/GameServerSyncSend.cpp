@@ -102,8 +102,10 @@ void GameServer::ReceiveSyncRequests(GameClientInfo& client, const GamePacketHea
 // 0x1001: the client asked for all it lacks; from now on its items go out.
 void GameServer::ReceiveSyncRequestsDone(GameClientInfo& client)
 {
-    if (client.state != kClientChecksumsSent)
+    if (client.state != kClientChecksumsSent) {
+        Warning("Client %i: end of sync requests in state %i ignored", m_CurrentClient, client.state);
         return;
+    }
     client.state = kClientSyncsDone;
     if (!LogsTraffic(1))
         return;

@@ -123,6 +123,8 @@ public:
 
     // The stand-in's own, for tests and fault injection.
     D3D9Journal& GetJournal() { return m_Adapter->GetJournal(); }
+    // The capabilities without a journaled call, for the effects this device's D3DX makes.
+    const D3DCAPS9& GetProfileCaps() const { return Profile().caps; }
     // Lost from now on: TestCooperativeLevel answers D3DERR_DEVICELOST that many times, then
     // D3DERR_DEVICENOTRESET until a Reset succeeds; Present answers D3DERR_DEVICELOST meanwhile.
     void Lose(int32_t lostTests = 1);

@@ -19,6 +19,7 @@ const char* const kNames[] = {
     "SetPixelShader", "SetStreamSource", "GetStreamSource", "SetIndices", "DrawPrimitive", "DrawIndexedPrimitive",
     "DrawPrimitiveUP", "DrawIndexedPrimitiveUP", "GetDesc", "GetLevelDesc", "GetSurfaceLevel", "LockRect",
     "UnlockRect", "AddDirtyRect", "Lock", "Unlock",
+    "EffectBegin", "EffectBeginPass", "EffectCommitChanges", "EffectEndPass", "EffectEnd",
 };
 static_assert(sizeof kNames / sizeof kNames[0] == size_t(D3D9Op::Count), "one name per operation");
 

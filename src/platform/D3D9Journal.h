@@ -92,6 +92,12 @@ enum class D3D9Op : uint8_t {
     AddDirtyRect,
     Lock,
     Unlock,
+    // effects made for a device
+    EffectBegin,
+    EffectBeginPass,
+    EffectCommitChanges,
+    EffectEndPass,
+    EffectEnd,
     Count
 };
 

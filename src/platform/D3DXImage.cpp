@@ -372,20 +372,17 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* destination, const void* de
     return LoadImageIntoSurface(destination, destinationRect, image, sourceRect, filter, colorKey);
 }
 
-HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* fileName, uint32_t width,
-                                     uint32_t height, uint32_t levels, DWORD usage, D3DFORMAT format, uint32_t pool,
-                                     DWORD filter, DWORD mipFilter, uint32_t colorKey, D3DXIMAGE_INFO* info,
-                                     void* palette, IDirect3DTexture9** texture)
+HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* data, size_t size, uint32_t width,
+                                            uint32_t height, uint32_t levels, DWORD usage, D3DFORMAT format,
+                                            uint32_t pool, DWORD filter, DWORD mipFilter, uint32_t colorKey,
+                                            D3DXIMAGE_INFO* info, void* palette, IDirect3DTexture9** texture)
 {
-    if (!device || !texture || palette)
+    if (!device || !texture || palette || !data)
         return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(fileName, bytes))
-        return Refuse(D3DERR_NOTFOUND, std::string("Can not read ") + (fileName ? fileName : "(null)"));
     D3DXIMAGE_INFO described;
     ArgbImage image;
-    HRESULT result = DecodeFile(bytes.data(), bytes.size(), described, &image);
+    HRESULT result = DecodeFile(static_cast<const uint8_t*>(data), size, described, &image);
     if (FAILED(result))
         return result;
     auto side = [](uint32_t asked, uint32_t file) {
@@ -418,6 +415,21 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* fileN
         *info = described;
     *texture = made;
     return D3D_OK;
+}
+
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* fileName, uint32_t width,
+                                     uint32_t height, uint32_t levels, DWORD usage, D3DFORMAT format, uint32_t pool,
+                                     DWORD filter, DWORD mipFilter, uint32_t colorKey, D3DXIMAGE_INFO* info,
+                                     void* palette, IDirect3DTexture9** texture)
+{
+    if (!device || !texture || palette)
+        return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(fileName, bytes))
+        return Refuse(D3DERR_NOTFOUND, std::string("Can not read ") + (fileName ? fileName : "(null)"));
+    return D3DXCreateTextureFromFileInMemoryEx(device, bytes.data(), bytes.size(), width, height, levels, usage,
+                                               format, pool, filter, mipFilter, colorKey, info, palette, texture);
 }
 
 HRESULT D3DXSaveSurfaceToFileA(const char* fileName, uint32_t fileFormat, IDirect3DSurface9* surface,

@@ -74,6 +74,12 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* fileN
                                      DWORD filter, DWORD mipFilter, uint32_t colorKey, D3DXIMAGE_INFO* info,
                                      void* palette, IDirect3DTexture9** texture);
 
+// The same from a file's bytes in memory.
+HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* data, size_t size, uint32_t width,
+                                            uint32_t height, uint32_t levels, DWORD usage, D3DFORMAT format,
+                                            uint32_t pool, DWORD filter, DWORD mipFilter, uint32_t colorKey,
+                                            D3DXIMAGE_INFO* info, void* palette, IDirect3DTexture9** texture);
+
 // The surface, or a rectangle of it, as a file of one of the formats D3DXIFF_BMP to D3DXIFF_DDS.
 // BMP and JPG keep no alpha; a DDS keeps the surface's format (a DXT rectangle in whole blocks).
 HRESULT D3DXSaveSurfaceToFileA(const char* fileName, uint32_t fileFormat, IDirect3DSurface9* surface,

@@ -4,7 +4,7 @@
 #include "base/Log.h"
 #include "base/String.h"
 #include "game/ctrl/GameCtrl.h"
-#include "game/objects/ai/InputCtrl.h"
+#include "scifi/input/SciFiInputCtrl.h"
 
 namespace ServerInputs {
 
@@ -13,8 +13,8 @@ bool IsHeroSwitch(const char* argument) { return argument && String(argument).Eq
 void Register(GameCtrl& ctrl, bool hero)
 {
     if (hero)
-        ctrl.AddInputCtrl(new InputCtrl, GameCtrl::kInputLocal);
-    ctrl.AddInputCtrl(new InputCtrl, GameCtrl::kInputAI);
+        ctrl.AddInputCtrl(new SciFiInputCtrl, GameCtrl::kInputLocal);
+    ctrl.AddInputCtrl(new SciFiInputCtrl, GameCtrl::kInputAI);
     Log::Write("AI Input created");
 }
 

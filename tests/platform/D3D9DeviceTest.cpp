@@ -12,15 +12,6 @@
 
 namespace {
 
-// A device in a window of the display's size and format, without a depth surface.
-HRESULT MakeWindowedDevice(IDirect3D9& adapter, IDirect3DDevice9** device)
-{
-    D3DPRESENT_PARAMETERS p;
-    p.Windowed = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    return adapter.CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, device);
-}
-
 // An adapter of the typical profile (with changes) and its device: a 64 x 32 window, D24S8.
 class DeviceTest : public ::testing::Test {
 protected:

@@ -30,12 +30,8 @@ protected:
     {
         adapter.reset(CreateAdapter(D3D9AdapterProfile::Typical()));
         ASSERT_NE(adapter, nullptr);
-        D3DPRESENT_PARAMETERS p;
-        p.Windowed = 1;
-        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
         IDirect3DDevice9* made = nullptr;
-        ASSERT_EQ(adapter->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &made),
-                  D3D_OK);
+        ASSERT_EQ(MakeWindowedDevice(*adapter, &made), D3D_OK);
         device.reset(made);
         dir = fs::temp_directory_path() /
               ("d3dximage_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +

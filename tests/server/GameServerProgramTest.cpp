@@ -1,9 +1,11 @@
 // The server program listening on a copy of the sample game: two copies run at once on ports of
-// their own, a raw loopback client gets its connect reply, and ESC on the program's input ends it.
+// their own, a raw loopback client gets its connect reply, a scripted player joins, and ESC on the
+// program's input ends it.
 #include "base/ByteReader.h"
 #include "net/NetworkNode.h"
 #include "platform/Clock.h"
 #include "support/SampleGame.h"
+#include "support/ScriptedPeer.h"
 #include "support/TempDir.h"
 #include "ServerProgram.h"
 #include "support/WaitUntil.h"
@@ -37,7 +39,8 @@ TEST(GameServerProgram, TwoCopiesListenAtOnce)
     }
 }
 
-// The program reads its keys from a named pipe: it runs until the ESC written there.
+// The program reads its keys from a named pipe: it answers a client, a player joins, and it runs
+// until the ESC written there.
 TEST(GameServerProgram, AnswersAClientAndStopsOnEscape)
 {
     TempDir dir;
@@ -70,6 +73,9 @@ TEST(GameServerProgram, AnswersAClientAndStopsOnEscape)
     ByteReader in(reply.data(), reply.size());
     in.ReadU16();
     EXPECT_EQ(in.ReadU32(), 0u);
+    // A player joins the running program by the protocol.
+    ScriptedPeer peer(port, [] { Platform::SleepMs(5); });
+    EXPECT_TRUE(peer.Join()) << dir.Read("console.txt");
 
     input << '\x1b' << std::flush;
     program.join();
@@ -77,5 +83,6 @@ TEST(GameServerProgram, AnswersAClientAndStopsOnEscape)
     const std::string console = dir.Read("console.txt");
     EXPECT_EQ(code, 0) << console;
     EXPECT_NE(console.find("Client 0 connected"), std::string::npos) << console;
+    EXPECT_NE(console.find("Player 'Peer' joined successfully"), std::string::npos) << console;
     EXPECT_NE(console.find("ESC pressed - terminating dedicated server"), std::string::npos) << console;
 }

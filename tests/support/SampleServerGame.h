@@ -1,6 +1,6 @@
 // SampleServerGame: a test whose game controller, of the test's class, is started the dedicated
-// server's way (its database, the two inits, the difficulty, a local input, a new game) on a copy
-// of the sample game with a fixed random seed.
+// server's way (its database, the two inits, the difficulty, a local input unless the test asks
+// for none, a new game) on a copy of the sample game with a fixed random seed.
 #pragma once
 #include "base/ConfigFileReader.h"
 #include "game/ctrl/GameCtrlTestSupport.h"
@@ -32,10 +32,20 @@ protected:
         if (serverConfig.Load("cfg\\server.cfg") != 0)
             return "no server configuration";
         const char* args[] = {"scifiserver", "--hero"};
-        const ServerCommandLine line = DedicatedServer::ParseCommandLine(2, args);
-        return ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); });
+        const ServerCommandLine line = DedicatedServer::ParseCommandLine(withHero ? 2 : 1, args);
+        if (!listening)
+            return ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); });
+        return ErrorOf([&] {
+            DedicatedServer::InitGame(*ctrl);
+            DedicatedServer::StartListening(*ctrl, serverConfig);
+            DedicatedServer::EnterGame(*ctrl, line, serverConfig);
+        });
     }
 
+    // Set before the start: a server whose level makes no hero of its own; one that listens
+    // before it enters the game, as the program does.
+    bool withHero = true;
+    bool listening = false;
     GameDir dir;
     bool copied = (CopySampleGame(dir), true);
     ScopedGameConfig gameConfig;

@@ -3,6 +3,7 @@
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "base/File.h"
+#include "engine/gfx/DXC_TextureCatalogue.h"
 #include "engine/scene/RTXLoader.h"
 #include "platform/D3D9Adapter.h"
 #include "platform/FileSystem.h"
@@ -12,7 +13,7 @@
 
 DXC_Gfx* g_Gfx = nullptr;
 
-DXC_Gfx::DXC_Gfx() : rtxLoader(std::make_unique<RTXLoader>(this))
+DXC_Gfx::DXC_Gfx() : catalogue(std::make_unique<DXC_TextureCatalogue>(*this)), rtxLoader(std::make_unique<RTXLoader>(this))
 {
     SetName("DXC_Gfx");
     wideText = std::make_unique<char16_t[]>(kWideTextUnits);

@@ -16,6 +16,7 @@
 //                          and sampler caches, nesting counters, clears, scene brackets, fill mode
 //                          and point sprites, streams, vertex processing and the invalidation
 //   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
+//   DXC_GfxTextureFile.cpp the device's textures from image files: format, size rules, downsize
 //   DXC_GfxTextures.cpp    textures made by the device: plain, again after a reset, render targets
 //   DXC_GfxRenderTargets.cpp  render and depth buffers, render-target switches, screen-buffer and
 //                          screen-copy textures, screenshots and the front buffer
@@ -23,8 +24,9 @@
 //   DXC_GfxImages.cpp      pixel formats: the format checks, compression and the format choice of
 //                          loaded textures; off-screen surfaces made by the device
 //   DXC_GfxSceneRange.cpp  scenes restricted to a time range, and animation cycles built from them
-//   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles,
-//                          and the binding of a scene's shader effects
+//   DXC_GfxSceneLoad.cpp   scene files (binary or text export) into scenes and animation cycles
+//   DXC_GfxEffectLoad.cpp  shader effect files, the effects of a scene's materials, and the
+//                          texture catalogue
 //   DXC_GfxView.cpp        the view data: view, projection, world and texture matrices, the
 //                          viewport, the cameras, pick rays and screen positions
 //   DXC_GfxFrustum.cpp     visibility: user clipping planes, the lazy frustum, sphere and bounds
@@ -69,6 +71,7 @@ class DXC_Light;
 class DXC_Mesh;
 class DXC_MeshBase;
 class DXC_ShaderEffect;
+class DXC_TextureCatalogue;
 class File;
 class FileList;
 class IDirect3D9;
@@ -269,10 +272,37 @@ public:
     // The cycle over the frames [fromFrame, toFrame] of the file's animation (both negative: the
     // file's whole range), named after the file and set to time 0; never with geometry.
     int ReadSceneFileHeader(DXC_AniCycle* cycle, const char* fileName, float fromFrame, float toFrame);
-    // Warns of every material effect of the scene's meshes that the effect search list does not
-    // find; effects themselves are compiled only where a device exists.
-    void BindSceneEffects(DXC_3dScene& scene, const char* directory);
     RTXLoader& GetRTXLoader() { return *rtxLoader; }
+
+    // Shader effects and the texture catalogue (DXC_GfxEffectLoad.cpp).
+    // An effect file into effect, shared with every earlier load of the same file; 1, or 0 (with
+    // a warning) for a missing file when it need not exist. Compiling needs the device; an effect
+    // no technique of which the device validates stays loaded but disabled, with a warning.
+    int LoadEffect(DXC_ShaderEffect* effect, const char* fileName, uint32_t compileFlags, bool useEffectPool,
+                   bool mustExist);
+    // The effects the materials of the scene's meshes name, looked for through the effect search
+    // list (the directory first); a mesh with one gets its effect flag. A name not found is
+    // named in a warning; without a device (the server) nothing is compiled.
+    void BindSceneEffects(DXC_3dScene& scene, const char* directory);
+    // Enters every resource texture of the effect ("ResourceName" annotations) in the catalogue
+    // as "<name>_FX_", to be loaded when first used.
+    void BindEffectCatalogueTextures(DXC_ShaderEffect& effect);
+    DXC_TextureCatalogue& GetTextureCatalogue();
+    DXC_Texture* LoadCatalogueTexture(const char* name);  // null for a name never entered
+    // A one-level square texture of one colour into the texture's current stage: made by the
+    // device where one exists, in memory otherwise.
+    void CreateSolidTexture(DXC_Texture& texture, uint32_t size, uint32_t color);
+    std::unique_ptr<DXC_TextureCatalogue> catalogue;  // cleared with the device objects
+
+private:
+    // A texture made from an image file by the device and entered in the texture manager under
+    // key; its id there (DXC_GfxTextureFile.cpp).
+    int32_t CreateTextureFromFile(const char* fileName, const String& key, uint32_t colorKey, int32_t options,
+                                  int32_t format, int32_t mipmaps);
+    // The loaded texture at half its size, in its place (the loaded one is released).
+    IDirect3DTexture9* HalveTexture(IDirect3DTexture9* loaded, const char* fileName);
+
+public:
 
     // Scene time ranges (DXC_GfxSceneRange.cpp).
     int ConvertSceneRange(DXC_3dScene& source, DXC_3dScene& destination, float start, float end);

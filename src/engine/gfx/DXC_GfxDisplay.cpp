@@ -3,6 +3,7 @@
 // every device object the graphics object holds. The dedicated server makes no device.
 #include "engine/gfx/DXC_Gfx.h"
 
+#include "engine/gfx/DXC_TextureCatalogue.h"
 #include "platform/D3D9Device.h"
 
 int DXC_Gfx::InitDisplay(Window* target, const DXC_DisplayMode& mode)
@@ -55,6 +56,8 @@ int DXC_Gfx::InitDisplay(Window* target, const DXC_DisplayMode& mode)
 void DXC_Gfx::ReleaseDeviceObjects()
 {
     placeholder.Release();
+    if (catalogue)
+        catalogue->Clear();
     backBuffer.Release();
     ReleaseSurfaceSlots();
     for (DXC_VideoSource& source : videoSources)

@@ -1,10 +1,13 @@
-// DXC_Gfx loading: surfaces and textures from image files (placeholders in dedicated mode), image
-// file lists, video source textures, and the memory meshes of the scene readers.
+// DXC_Gfx loading: surfaces and textures from image files (placeholders in dedicated mode) with
+// the format, size and downsize rules of loaded textures, image file lists, video source
+// textures, and the memory meshes of the scene readers.
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "base/File.h"
 #include "base/FileName.h"
 #include "engine/scene/DXC_Mesh.h"
+#include "platform/D3D9Device.h"
+#include "platform/D3DXImage.h"
 #include "platform/D3DXMesh.h"
 
 #include <cerrno>
@@ -44,22 +47,50 @@ uint32_t RoundUpPow2(uint32_t v)
 
 }  // namespace
 
-int DXC_Gfx::LoadSurface(DXC_Surface* surface, const char* fileName, uint32_t, int32_t format)
+int DXC_Gfx::LoadSurface(DXC_Surface* surface, const char* fileName, uint32_t colorKey, int32_t format)
 {
     if (!surface)
         Error("DXC_Surface pointer in LoadSurface is NULL pointer!");
     surface->Release();
     if (!fileName || !File::Exists(fileName))
         Error("Can not open file %s", fileName ? fileName : "");
-    if (!dedicatedMode)  // images are decoded only where a device exists
-        Error(" D3DXGetImageInfoFromFile failed: %s (file:%s)", GetDirectXErrorName(D3DERR_NOTAVAILABLE), fileName);
-    IDirect3DSurface9* made = nullptr;
-    HRESULT result = CreateMemorySurface(kPlaceholderSize, kPlaceholderSize,
-                                         format == -1 ? backBufferFormat : D3DFORMAT(format), D3DPOOL_SCRATCH, &made);
+    const D3DFORMAT wanted = format == -1 ? backBufferFormat : D3DFORMAT(format);
+    if (dedicatedMode) {
+        IDirect3DSurface9* made = nullptr;
+        HRESULT result = CreateMemorySurface(kPlaceholderSize, kPlaceholderSize, wanted, D3DPOOL_SCRATCH, &made);
+        if (FAILED(result))
+            Error("CreateImageSurface failed: %s ", GetDirectXErrorName(result));
+        surface->Attach(made, nullptr, -1);
+        surface->Clear(kPlaceholderColor, nullptr);  // in software, in whatever format it has
+        return 1;
+    }
+    String bytes;
+    D3DXIMAGE_INFO info;
+    HRESULT result = ReadFileToString(bytes, fileName) ? D3DXGetImageInfoFromFileInMemory(bytes.c_str(),
+                                                                                       size_t(bytes.GetLength()), &info)
+                                                    : D3DERR_NOTFOUND;
     if (FAILED(result))
-        Error("CreateImageSurface failed: %s ", GetDirectXErrorName(result));
-    surface->Attach(made, nullptr, -1);
-    surface->Clear(kPlaceholderColor, nullptr);  // in software, in whatever format it has
+        Error(" D3DXGetImageInfoFromFile failed: %s (file:%s)", GetDirectXErrorName(result), fileName);
+    const String key = MakeResourceKey(fileName);
+    int32_t id = shareByName ? surfaceManager.Acquire(key.c_str()) : -1;
+    IDirect3DSurface9* made = nullptr;
+    if (id >= 0) {
+        made = static_cast<IDirect3DSurface9*>(surfaceManager.GetResource(id));
+    } else {
+        lastResult = Device().CreateOffscreenPlainSurface(info.Width, info.Height, wanted, D3DPOOL_SCRATCH, &made,
+                                                         nullptr);
+        if (FAILED(lastResult))
+            Error("CreateImageSurface failed: %s ", GetDirectXErrorName(lastResult));
+        lastResult = D3DXLoadSurfaceFromFileInMemory(made, nullptr, nullptr, bytes.c_str(), size_t(bytes.GetLength()),
+                                                     nullptr, D3DX_FILTER_NONE, colorKey, nullptr);
+        if (FAILED(lastResult)) {
+            made->Release();
+            Error(" D3DXLoadSurfaceFromFile failed: %s (file:%s)", GetDirectXErrorName(lastResult), fileName);
+        }
+        id = surfaceManager.Add(made, key.c_str(), fileName);
+    }
+    surface->Attach(made, &surfaceManager, id);
+    surface->device = device;
     return 1;
 }
 
@@ -86,6 +117,28 @@ DXC_Texture& DXC_Gfx::GetPlaceholderTexture()
     return placeholder;
 }
 
+void DXC_Gfx::CreateSolidTexture(DXC_Texture& texture, uint32_t size, uint32_t color)
+{
+    if (device) {
+        CreateTexture(&texture, int32_t(size), int32_t(size), -1, -1, 1);
+        texture.Clear(color, nullptr);
+        return;
+    }
+    texture.FreeCurrent();
+    IDirect3DTexture9* made = nullptr;
+    HRESULT result = CreateMemoryTexture(size, size, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &made);
+    if (FAILED(result))
+        Error(" D3DXCreateTexture failed: %s ", GetDirectXErrorName(result));
+    D3DLOCKED_RECT locked;
+    if (made->LockRect(0, &locked, nullptr, 0) == D3D_OK) {
+        Fill(locked, size, size, color);
+        made->UnlockRect(0);
+    }
+    textureCount++;
+    texture.SetStageTexture(made, &textureManager, textureManager.Add(made, "", ""));
+    texture.SetMapType(MAP_DIFFUSE);
+}
+
 void DXC_Gfx::LoadVideoTexture(DXC_Texture& texture, const char* fileName)
 {
     errno = 0;
@@ -95,7 +148,7 @@ void DXC_Gfx::LoadVideoTexture(DXC_Texture& texture, const char* fileName)
         Error("Invalid video source for texture: %i", int32_t(number >= INT_MAX ? INT_MAX : number - 1));
     DXC_VideoSource& source = videoSources[index];
     if (uint64_t(source.width) * source.height < 1)
-        Error("Invalid video source size for source %i", int32_t(number));
+        Error("Invalid video source specifications for source %i", int32_t(number));
     int32_t id = textureManager.Acquire(fileName);
     if (id < 0) {
         uint32_t width = source.width, height = source.height;
@@ -205,9 +258,9 @@ int DXC_Gfx::LoadTexture(DXC_Texture* texture, const char* fileName, uint32_t co
         texture->stageNames[texture->currentStage] = fileName;
         texture->stageTimes[texture->currentStage] = int32_t(File::GetModTime(fileName));
     }
-    if (id < 0)  // images are decoded only where a device exists
-        Error(" D3DXGetImageInfoFromFile failed: %s (file:%s)", GetDirectXErrorName(D3DERR_NOTAVAILABLE), fileName);
-    texture->SetStageTexture(static_cast<IDirect3DTexture9*>(textureManager.GetResource(id)), &textureManager, id);
+    const int32_t made = id >= 0 ? id : CreateTextureFromFile(fileName, key, colorKey, given, format, mipmaps);
+    texture->device = device;
+    texture->SetStageTexture(static_cast<IDirect3DTexture9*>(textureManager.GetResource(made)), &textureManager, made);
     return 1;
 }
 

@@ -1,5 +1,6 @@
 // DXC_Gfx scene files: a binary scene file or a text export into a scene, the animation of either
-// into an animation cycle over a range of frames, and the check of a scene's shader effects.
+// into an animation cycle over a range of frames; a loaded scene's shader effects are bound where
+// shaders are on (DXC_GfxEffectLoad.cpp).
 //
 // Both forms may stand under any file name: a file that begins with "3SC" is a binary scene file
 // (SceneFileHeader.h, DXC_3dSceneFile.cpp), anything else goes to the text importer. Binary
@@ -133,18 +134,4 @@ int DXC_Gfx::ReadSceneFileHeader(DXC_AniCycle* cycle, const char* fileName, floa
     cycle->SetCycleName(fileName);  // at most 63 characters
     cycle->SetAniTime(0.0);
     return result;
-}
-
-void DXC_Gfx::BindSceneEffects(DXC_3dScene& scene, const char* directory)
-{
-    for (int32_t i = 0; i < scene.GetMeshCount(); i++) {
-        const DXC_Mesh& mesh = *scene.GetMesh(i);
-        for (int32_t m = 0; m < mesh.materialCount; m++) {
-            const String& effect = mesh.materials[m].effectFileName;
-            String found;
-            if (!effect.IsEmpty() && !ResolveFileNameAlt(effect.c_str(), -1, found, directory))
-                Warning("DirectX shader effect '%s' not found (for scene '%s')", effect.c_str(),
-                        scene.GetObjectName());
-        }
-    }
 }

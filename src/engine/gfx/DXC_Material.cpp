@@ -88,7 +88,7 @@ DXC_Material& DXC_Material::operator=(const DXC_Material& other)
         colorCurves[i] = other.colorCurves[i];
     transparencyCurve = other.transparencyCurve;
     if (other.effect.IsValid())
-        effect.ShareFrom(other.effect);
+        other.effect.CopyTo(effect);
     effectFileName = other.effectFileName;
     for (int i = 0; i < kEffectParams; i++) {
         floatParams[i] = other.floatParams[i];

@@ -1,5 +1,5 @@
-// InputState: which keys are down, by scan code. The message pump keeps it; the server reads no
-// keyboard, so every key stays up there.
+// InputState: which keys are down, by scan code, and the presses of each key still to act on in
+// this frame. The message pump keeps it; the server reads no keyboard, so every key stays up there.
 #pragma once
 #include <cstdint>
 
@@ -18,6 +18,19 @@ public:
             m_Down[scanCode] = down ? 1 : 0;
     }
 
+    // The presses to act on in this frame: 0 for a key that is up. The device layer counts the
+    // press and its auto-repeats; without a device they are set directly.
+    int32_t GetKeyRepeats(int32_t scanCode) const
+    {
+        return IsKeyDown(scanCode) ? m_Repeats[scanCode] : 0;
+    }
+    void SetKeyRepeats(int32_t scanCode, int32_t count)
+    {
+        if (scanCode >= 0 && scanCode < kKeys)
+            m_Repeats[scanCode] = count;
+    }
+
 private:
     uint8_t m_Down[kKeys] = {};
+    int32_t m_Repeats[kKeys] = {};
 };

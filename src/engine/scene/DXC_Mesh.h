@@ -42,6 +42,7 @@ public:
     DXC_Texture* textures = nullptr;  // owned, materialCount records
     DXC_Material* materials = nullptr;  // owned, materialCount records
     int32_t materialCount = 0;
+    uint8_t hasEffect = 0;  // a material holds a shader effect (given where a device loads them)
 
 protected:
     virtual void ForgetTransparency() {}  // a material changed: meshes test their transparency again

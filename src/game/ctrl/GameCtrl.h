@@ -1128,6 +1128,7 @@ public:
     void StartLevelCreatures();
     bool AreLevelObjectsReady() const { return m_LevelObjectsReady != 0; }
     const LevelDescription& GetLevelDescription() const { return m_LevelDesc; }
+    DXC_3dScene* GetEnvironmentScene() const { return m_EnvirScene.get(); }
     ConfigFileReader& GetLevelReader() { return m_LevelReader; }
     // The entry of a level description that a difficulty reads: difficulty - 1 clamped to the
     // entries; -1 for a file without entries.
@@ -1526,6 +1527,7 @@ private:
     // Level change and game flow.
     ConfigFileReader m_LevelReader;
     LevelDescription m_LevelDesc;
+    std::shared_ptr<DXC_3dScene> m_EnvirScene;  // none on the server, which never draws it
     uint8_t m_LevelObjectsReady = 0;
     int32_t m_GameCounter = 0;  // cleared by every new game
     std::vector<int64_t> m_3dObjFileSizes;  // per 3D object entry, -1 until seen by the debug reload
@@ -1533,6 +1535,8 @@ private:
     // The steps of a level change.
     void ReadLevelMusic(int32_t entry, const LevelChangeOptions& options);
     void ReadLevelRunningKeys(int32_t entry, bool freshStart);
+    // The level's "envir" scene, where a device draws it; cleared without one named.
+    void LoadEnvironmentScene();
     CreatureObj* PlaceLevelHero(bool fromSaveGame, const LevelChangeOptions& options);
     void RunLevelInitScript();
     void LoadGameScripts();

@@ -86,8 +86,10 @@ void GameCtrl::ResetInputCtrls()
 void GameCtrl::UpdateInputCtrls(float dt)
 {
     for (int32_t position = 0; position < m_InputCtrls.GetSize(); position++)
-        if (InputCtrl* input = m_InputCtrls.GetAt(position))
+        if (InputCtrl* input = m_InputCtrls.GetAt(position)) {
+            input->Tick(dt);
             input->Update(dt);
+        }
 }
 
 int32_t GameCtrl::GetInputIndexFor(CreatureObj* creature)

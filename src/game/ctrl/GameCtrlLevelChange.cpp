@@ -7,6 +7,8 @@
 #include "base/File.h"
 #include "base/GameOptions.h"
 #include "base/Log.h"
+#include "engine/gfx/DXC_Gfx.h"
+#include "engine/scene/DXC_3dScene.h"
 #include "level/Angle.h"
 #include "world/WorldElem.h"
 
@@ -235,6 +237,31 @@ void GameCtrl::ReadLevelMusic(int32_t entry, const LevelChangeOptions& options)
         PlayAmbientMusic(desc.ambiSound.c_str(), -1.0f);
 }
 
+void GameCtrl::LoadEnvironmentScene()
+{
+    const LevelDescription& desc = m_LevelDesc;
+    m_EnvirScene.reset();  // the last level's textures go first, so none is shared in its old format
+    if (desc.envir.IsEmpty())
+        return;
+    DXC_Gfx* gfx = g_Gfx;
+    if (!gfx || !gfx->HasDevice())
+        return;  // only drawn, so the server never loads it
+    auto scene = std::make_shared<DXC_3dScene>();
+    const int32_t compression = gfx->compressionLevel;
+    if (desc.envirNoTexComp)
+        gfx->compressionLevel = 0;
+    struct RestoreCompression {
+        DXC_Gfx* gfx;
+        int32_t level;
+        ~RestoreCompression() { gfx->compressionLevel = level; }
+    } restore{gfx, compression};
+    gfx->LoadScene(scene.get(), desc.envir.c_str(), 0);
+    scene->SetRenderOptions(DXC_3dScene::DefaultSceneParams());
+    scene->SetActiveCamera(0);
+    scene->SetFlagOnAll(1);
+    m_EnvirScene = std::move(scene);
+}
+
 // The keys a level that keeps its running state does not read again.
 void GameCtrl::ReadLevelRunningKeys(int32_t entry, bool freshStart)
 {
@@ -242,7 +269,8 @@ void GameCtrl::ReadLevelRunningKeys(int32_t entry, bool freshStart)
     LevelDescription& desc = m_LevelDesc;
     desc.envirNoTexComp = ReadRoundedInt(reader, "EnvirNoTexComp", entry);
     desc.envir = String();
-    ReadText(reader, "envir", desc.envir, entry);  // the environment scene is drawn only where a device exists
+    ReadText(reader, "envir", desc.envir, entry);
+    LoadEnvironmentScene();
 
     ReadFloat(reader, "MinTimeBetweenRndSounds", desc.minTimeBetweenRndSounds, entry, 10.0f);
     desc.randomSounds.clear();

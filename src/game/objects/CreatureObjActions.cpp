@@ -5,6 +5,7 @@
 
 #include "game/objects/AniCycle.h"
 #include "game/objects/AniCycleSet.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "world/ActionEntry.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldCtrl.h"
@@ -12,6 +13,14 @@
 #include <algorithm>
 
 namespace {
+
+// An action cost the creature cannot pay: its input controller hears of it (the player's tells
+// the player).
+void TellNoMana(CreatureObj& creature)
+{
+    if (auto* input = dynamic_cast<InputCtrl*>(creature.m_InputCtrl))
+        input->OnNoMana();
+}
 
 constexpr int32_t kFirstAttackCycle = 192;
 constexpr int32_t kBoredCycle = 141;
@@ -113,7 +122,8 @@ int32_t CreatureObj::StartAction(int32_t code, const String& name, WorldElem* ta
         }
         OnActionEvent(name.c_str());
         if (!HasMana(float(entry->mana))) {
-            // The input side hears of the unpaid action here (the main character's notice).
+            if (IsMainCharacter() && s_ActionChanged)
+                TellNoMana(*this);
             StartAction(kActionNone, String(), nullptr, priority, 0.0f);
             if (IsMainCharacter())
                 s_ActionChanged = false;
@@ -220,7 +230,12 @@ void CreatureObj::DoAction(float dt)
                 WarnAttackTargets(*entry);  // the creatures in reach re-assess before the blow lands
             if (PartFires(entry->costPoint * T, t, dt)) {
                 if (!HasMana(float(entry->mana))) {
-                    // The main character's input side hears of it here.
+                    if (IsMainCharacter()) {
+                        SmartPtr<WorldElem> alive(this);
+                        TellNoMana(*this);
+                        if (!alive.Get() || s.pActionEntry != entry)
+                            return;
+                    }
                     if (s.actionPriority <= kAttackLockPriority)
                         StopAction();
                     return;  // above the attack lock the action waits at its cost point

@@ -4,6 +4,7 @@
 // in the path of an attack, and the creature's "onAction" script.
 #include "game/objects/CreatureObj.h"
 
+#include "game/objects/ai/InputCtrl.h"
 #include "world/ActionEntry.h"
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
@@ -29,6 +30,10 @@ void CreatureObj::DamageDirect(float damage, WorldElem* attacker, int32_t blocke
     SmartPtr<WorldElem> attackerRef(attacker);
     if (!m_LastEnemy.Get() && attacker && attacker->IsCreature() && m_AlertRadius > 0.0f && m_World)
         m_World->AlertEnemy(this, 1, attacker);
+    // The player's damage meter counts what its creature dealt.
+    if (WorldElem* striker = attackerRef.Get(); striker && damage > 0.0f)
+        if (auto* input = dynamic_cast<InputCtrl*>(striker->m_InputCtrl))
+            input->OnDamageDealt(damage);
     TakeDamage(damage, attackerRef.Get(), blocked, showFlag, silent, killerID);
 }
 

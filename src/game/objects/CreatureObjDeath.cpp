@@ -4,6 +4,7 @@
 #include "game/objects/CreatureObj.h"
 
 #include "game/objects/EventObj.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "world/ActionAttack.h"
 #include "world/DamageValues.h"
 #include "world/GameCtrlInterface.h"
@@ -251,6 +252,10 @@ void CreatureObj::KillWithShare(WorldElem* killer, int32_t killerID, float damag
     if (!alive.Get() || !killer)
         return;
     if (killer->GetCreatorOrSelf()->IsEnemyOf(GetCreatorOrSelf(), true)) {
+        if (auto* input = dynamic_cast<InputCtrl*>(killer->GetCreatorOrSelf()->m_InputCtrl))
+            input->OnEnemyKilled(this);
+        if (!alive.Get() || !killerRef.Get())
+            return;
         killer->m_KillCounter = 0;
         killer->m_LastKillTime = GameCtrlInterface::GameTime();
         LogKill(killer);

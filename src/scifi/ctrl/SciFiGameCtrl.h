@@ -11,7 +11,8 @@
 // and control options of "cfg\game.cfg", the camera shift by the display's aspect),
 // SciFiGameCtrlCombat.cpp (the factories of damage values, protection values, attack parts, items
 // and creatures, the creature's maxima from its stat block, the damage of the attack in
-// progress), SciFiGameCtrlWorldEvents.cpp (the damage world events).
+// progress), SciFiGameCtrlWorldEvents.cpp (the damage world events), SciFiGameCtrlControls.cpp
+// (the key bindings and key names read at start-up).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -35,6 +36,7 @@
 #include "game/gui/TradeGui.h"
 #include "net/GameServer.h"
 #include "scifi/ctrl/ItemMightTransformFunction.h"
+#include "scifi/gui/Controls.h"
 #include "scifi/treasure/ItemValueParameters.h"
 
 #include <cstdint>
@@ -101,6 +103,13 @@ public:
     // being made less that of the item it derives from.
     float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item,
                                   const ItemBase* derived) override;
+
+    // Key bindings (SciFiGameCtrlControls.cpp): the bindings, then the engine's initialisation.
+    void Init() override;
+    // With "cfg\controls.cfg" present: the user's controls file into the bindings, then the key
+    // names of the language.
+    void LoadControls();
+    Controls& GetControls() { return m_Controls; }
 
     // There is never a pointer point to smooth toward: false, the position left as it is.
     bool GetMousePosition(D3DXVECTOR2& position) override;
@@ -281,6 +290,8 @@ private:
     float m_CameraPitch = 0.7853982f;  // at most pi/4
     float m_CameraYaw = 0.0f;
     String m_PendingScript;
+
+    Controls m_Controls;
 
     // Balance values kept by the controller.
     String m_OnPlayerRevive;  // run as "OnPlayerRevive" when a player character is revived

@@ -2,6 +2,7 @@
 // element table on resources and mana.
 #include "scifi/objects/CreatureObj_SF.h"
 
+#include "scifi/input/SciFiInputCtrl.h"
 #include "world/GameCtrlInterface.h"
 
 namespace {
@@ -122,3 +123,13 @@ void CreatureObj_SF::SetMaxMana(float value)
 bool CreatureObj_SF::HasMana(float cost) { return CreatureObj::HasMana(cost * m_Modifiers.manaCostMultiplier); }
 
 void CreatureObj_SF::UseMana(float cost) { CreatureObj::UseMana(cost * m_Modifiers.manaCostMultiplier); }
+
+void CreatureObj_SF::OnCollisionEvent(WorldElemBase* other, int32_t arg)
+{
+    SmartPtr<WorldElem> alive(this);
+    CreatureObj::OnCollisionEvent(other, arg);
+    if (!alive.Get())
+        return;
+    if (auto* input = dynamic_cast<SciFiInputCtrl*>(m_InputCtrl))
+        input->OnElementContact(this, dynamic_cast<WorldElem*>(other));
+}

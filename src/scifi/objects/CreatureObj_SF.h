@@ -122,6 +122,11 @@ public:
     void SetMaxMana(float value);
     bool HasMana(float cost) override;
     void UseMana(float cost) override;
+    // The walk's reports that the player's input reads: arrived (the step reached the goal) and
+    // a failed walk; and a touched element, which the player's input may stop a walk at.
+    void OnBlockedByDistance() override { SetBlockedFlagA(1); }
+    void OnMoveFailed() override { SetBlockedFlagB(1); }
+    void OnCollisionEvent(WorldElemBase* other, int32_t arg) override;
     // Item abilities (CreatureObj_SFAbilities.cpp). A used item: its abilities in list order
     // onto the base values and the refills.
     void ApplyPotion(InventoryItem* item) override;

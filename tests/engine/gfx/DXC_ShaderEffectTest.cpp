@@ -83,7 +83,7 @@ TEST(DXC_ShaderEffect, SharedUntilTheLastReference)
         DXC_ShaderEffect first;
         ASSERT_TRUE(first.Initialise(&gfx, made, "shared.fx"));
         DXC_ShaderEffect second;
-        second.ShareFrom(first);
+        EXPECT_TRUE(first.CopyTo(second));
         EXPECT_EQ(second.effect, first.effect);
         EXPECT_EQ(gfx.GetEffectManager().GetReferenceCount(first.resourceId), 2);
         first.Release();
@@ -92,4 +92,9 @@ TEST(DXC_ShaderEffect, SharedUntilTheLastReference)
     }
     EXPECT_EQ(gfx.GetEffectManager().GetCount(), 0);
     EXPECT_EQ(made->Release(), 0u);  // the record gave its reference back
+
+    DXC_ShaderEffect alone, other;  // without a manager nothing can be shared
+    ASSERT_TRUE(alone.Initialise(nullptr, MakeEffect(), "alone.fx"));
+    EXPECT_FALSE(alone.CopyTo(other));
+    EXPECT_EQ(other.effect, nullptr);
 }

@@ -5,12 +5,17 @@
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/File.h"
+#include "engine/scene/DXC_3dScene.h"
+#include "platform/D3D9MemoryTexture.h"
+#include "platform/D3DXImage.h"
 #include "script/ScriptValue.h"
 #include "world/WorldElem.h"
 
 #include "GameCtrlTestSupport.h"
 #include "WorldObjectTestSupport.h"
+#include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
+#include "support/FixtureRoot.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -250,4 +255,44 @@ TEST(GameCtrlLevelChangeTest, SynchronisingFoldersForASave)
     ctrl.SetSavegameBaseDir("blocked\\");
     EXPECT_NE(ErrorOf([&] { ctrl.SyncSavegameDir(2); }).find("Can not create directory 'blocked\\save 2\\'"),
               std::string::npos);
+}
+
+// The level's environment scene: loaded where a device draws it (without texture compression
+// when the level asks), with its camera 0 selected; cleared by a level without one; never loaded
+// on the server.
+TEST(GameCtrlLevelChangeTest, TheEnvironmentSceneLoadsWhereADeviceDrawsIt)
+{
+    CopiedSampleGame game;
+    std::filesystem::copy(std::string(SERVER_FIXTURES) + "/scene/rtx/creature.rtx",
+                          game.dir("levels/sample/envir.rtx"));
+    IDirect3DSurface9* image = nullptr;
+    ASSERT_EQ(CreateMemorySurface(256, 256, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &image), D3D_OK);
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(game.dir("levels/sample/env.tga").c_str(), D3DXIFF_TGA, image, nullptr, nullptr),
+              D3D_OK);
+    image->Release();
+    const std::string level = "vsdFile = \"levels\\sample\\sample.vsd\"\nenvir = \"levels\\sample\\envir.rtx\"\n";
+    game.dir.Write("levels/uncompressed.cfg", "#only\n" + level + "EnvirNoTexComp = 1\n");
+    game.dir.Write("levels/compressed.cfg", "#only\n" + level);
+    game.dir.Write("levels/none.cfg", "#only\nvsdFile = \"levels\\sample\\sample.vsd\"\n");
+    LevelCtrl& ctrl = *game.ctrl;
+    auto change = [&](const char* file) {
+        ASSERT_EQ(ErrorOf([&] { ctrl.ChangeLevel(file, String(), LevelChangeOptions()); }), "no error") << file;
+    };
+    change("levels\\uncompressed.cfg");
+    EXPECT_EQ(ctrl.GetEnvironmentScene(), nullptr);  // the server draws nothing
+
+    DeviceGfx client;
+    client.Gfx().compressionLevel = 2;
+    change("levels\\uncompressed.cfg");
+    DXC_3dScene* scene = ctrl.GetEnvironmentScene();
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->activeCamera, 0);
+    ASSERT_NE(scene->environmentTexture, nullptr);
+    EXPECT_EQ(scene->environmentTexture->format, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(client.Gfx().compressionLevel, 2);  // only the environment went without
+    change("levels\\compressed.cfg");
+    ASSERT_NE(ctrl.GetEnvironmentScene(), nullptr);
+    EXPECT_EQ(ctrl.GetEnvironmentScene()->environmentTexture->format, D3DFMT_DXT5);
+    change("levels\\none.cfg");
+    EXPECT_EQ(ctrl.GetEnvironmentScene(), nullptr);
 }

@@ -100,7 +100,8 @@ public:
     int32_t GetDisableCount() const { return m_DisableCount; }
 
     // The per-frame step: the input's creatures carry out their intentions, the AI thinks, the
-    // mobs are kept.
+    // mobs are kept. Tick runs first each frame for what the game's controllers keep by time.
+    virtual void Tick(float dt) { (void)dt; }
     virtual void Update(float dt);
     virtual void ExecuteControlled(float dt);
     void ExecuteAllControlled(float dt);
