@@ -408,10 +408,11 @@ public:
     // Each channel clamped to 0..1, rounded to a byte, packed ARGB.
     static uint32_t ColorValueToARGB(const D3DCOLORVALUE& color);
 
-    // Material stages and shader effects, in three files:
+    // Material stages and shader effects, in four files:
     //   DXC_GfxMaterialStages.cpp  the stages of a texture as device stages
     //   DXC_GfxEffectSelect.cpp    the effect slots, the choice of the effect of a drawn item, the
     //                              texture coordinates an effect expects, sphere-map coordinates
+    //   DXC_GfxEffectBind.cpp      beginning an effect and filling its parameters
     //   DXC_GfxSortByKey.cpp       the sort of (index, key) pairs of the draw lists
     // Texture stage i goes to device stage i plus the extra stages earlier stages took. A
     // reflection map (stage 0 only) with a blend amount a below kOpaqueReflection is weighted by
@@ -440,6 +441,23 @@ public:
     void SetSpecularMapEffect(DXC_ShaderEffect* effect) { specularMapEffect = effect; }
     // What gives the time effects are passed; none: the effect update's own clock.
     void SetTimeCallback(float (*callback)()) { timeCallback = callback; }
+    // An effect given but not valid is the error "Tried to set invalid fixed function shader"; the
+    // bone limit is the effect's bone-matrix count (0 without an effect).
+    void SetFixedFunctionShader(DXC_ShaderEffect* effect, uint32_t capabilities);
+    // The effect that draws an item of that vertex description with the current texture; null
+    // for fixed-function drawing. noPixelShader passes over a material effect that needs them.
+    DXC_ShaderEffect* SelectEffect(const DXC_VertexListBase& item, bool noPixelShader);
+    // Stages 0 to 5 read the coordinates of their own number when the effect asks; with a vertex
+    // shader (or force) the texture transforms of stages 0 to 3 go off.
+    void ResetTexCoordIndices(DXC_ShaderEffect* effect, bool force);
+
+    // Drawing with an effect (DXC_GfxEffectBind.cpp): BeginEffect gives the pass count. The
+    // binders fill what the effect found by semantic; with effectCaching set, world matrices and
+    // lights bound in this frame and pass are not bound again.
+    int BeginEffect(DXC_ShaderEffect* effect);
+    void BindEffectParameters(DXC_ShaderEffect* effect, DXC_Mesh* mesh, int32_t subset);
+    void BindWorldMatrices(DXC_ShaderEffect* effect, DXC_Mesh& mesh);
+    void BindLights(DXC_ShaderEffect* effect);  // at most six point or spot and two directional lights
     // Reflection coordinates of the subset's vertices into the mesh's reflection coordinate set,
     // for meshes drawn without an effect.
     void ComputeSphereMapCoords(DXC_Mesh& mesh, int32_t subset);
@@ -454,9 +472,27 @@ public:
     int32_t fixedFunction = 0;
     float (*timeCallback)() = nullptr;
     int32_t texCoordTable[4] = {0, 1, 2, 3};  // what "TEXCOORDINDEX" gets
+    D3DXMATRIX reflectionTransform{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // "TransformReflectionMap"
+    DXC_ShaderEffect* begunEffect = nullptr;  // the last one begun, until ResetShaders
+    int32_t begunTechnique = -1;
+    int32_t begunPasses = 0;
+    // Which parameter block was last bound in which frame and pass.
+    struct EffectBinding {
+        const void* block = nullptr;
+        uint32_t frame = 0;
+        int32_t pass = -1;
+        bool Same(const void* b, uint32_t f, int32_t p) const { return block == b && frame == f && pass == p; }
+    };
+    int32_t effectCaching = 0;
+    EffectBinding matricesBinding;
+    EffectBinding lightsBinding;
 
 private:
+    // The Direct3D texture of stage i: none for an empty stage, only diffuse maps while reflection
+    // maps are off, the current frame where the sequence replaces the stage.
+    static IDirect3DTexture9* StageImage(const DXC_Texture& texture, int32_t i, bool reflectionMaps);
     void BindStageTexture(int32_t stage, IDirect3DTexture9* texture);  // sent only when it changes
+    void BindMapParameters(DXC_ShaderEffect& effect, DXC_Mesh* mesh, int32_t subset);
     void SetTintFactor();  // the tint colour with the current blend alpha
     bool TakeExtraStage(int32_t d, int32_t count);
     void SetStageProgram(const DXC_Texture& texture, int32_t i, int32_t d, IDirect3DTexture9* image);

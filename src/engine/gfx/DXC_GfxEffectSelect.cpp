@@ -12,6 +12,8 @@
 int DXC_Gfx::SetActiveEffect(DXC_ShaderEffect* effect)
 {
     activeEffect = effect && effect->IsValid() ? effect : nullptr;
+    if (activeEffect && HasDevice())
+        ResetTexCoordIndices(activeEffect, false);  // its stages read the coordinates of their number
     return 1;
 }
 
@@ -33,6 +35,50 @@ int DXC_Gfx::SetMaterialEffect(DXC_ShaderEffect* effect, const DXC_Material* pre
             effect->SetVectorParam(v.value[0], v.value[1], v.value[2], n + 1);
     }
     return 1;
+}
+
+void DXC_Gfx::SetFixedFunctionShader(DXC_ShaderEffect* effect, uint32_t capabilities)
+{
+    if (effect && !effect->IsValid())
+        Error("Tried to set invalid fixed function shader");
+    fixedFunctionShader = effect;
+    replacementEffect.set = effect != nullptr;
+    replacementEffect.capabilities = capabilities;
+    replacementEffect.boneLimit = effect ? effect->effect->worldMatrixCount : 0;
+}
+
+DXC_ShaderEffect* DXC_Gfx::SelectEffect(const DXC_VertexListBase& item, bool noPixelShader)
+{
+    if (overrideEffect)
+        return overrideEffect;
+    if (materialEffect && materialEffect->IsValid() && !(noPixelShader && materialEffect->UsesPixelShaders()))
+        return materialEffect;
+    if (activeEffect && activeEffect->IsValid())
+        return activeEffect;
+    const bool specularMap = currentTexture && currentTexture->HasLoadedType3Map();
+    if (!fixedFunction) {
+        if (item.layout.selector == 2)  // the mesh was built to be drawn by the replacement effect
+            return fixedFunctionShader;
+        if (!specularMap)
+            return nullptr;
+        if (fixedFunctionShader)
+            return fixedFunctionShader;
+    }
+    return specularMap ? specularMapEffect : nullptr;
+}
+
+void DXC_Gfx::ResetTexCoordIndices(DXC_ShaderEffect* effect, bool force)
+{
+    if (!effect)
+        return;
+    if (effect->resetTexCoords)
+        for (int32_t s = 0; s < 6; s++)
+            SetStageTexCoordIndex(s, DWORD(s));
+    if (!force && !effect->UsesVertexShaders())
+        return;
+    for (int32_t s = 0; s < 4; s++)  // a vertex shader computes its own coordinates
+        if (states.stages[s].transformFlags > 0)
+            SetStageTransformFlags(s, D3DTTFF_DISABLE);
 }
 
 void DXC_Gfx::ComputeSphereMapCoords(DXC_Mesh& mesh, int32_t subset)

@@ -32,9 +32,9 @@ int32_t DeviceStageCount(const D3DCAPS9& caps)
     return std::min<int32_t>(int32_t(caps.MaxTextureBlendStages), DXC_StateCache::kStages);
 }
 
-// The Direct3D texture of stage i: none for an empty stage, none but diffuse maps while reflection
-// maps are off, the current frame where the sequence replaces the stage.
-IDirect3DTexture9* StageTextureOf(const DXC_Texture& texture, int32_t i, bool reflectionMaps)
+}  // namespace
+
+IDirect3DTexture9* DXC_Gfx::StageImage(const DXC_Texture& texture, int32_t i, bool reflectionMaps)
 {
     const int32_t type = texture.stages[i].mapType;
     if (type == MAP_NONE || (!reflectionMaps && type != MAP_DIFFUSE))
@@ -44,8 +44,6 @@ IDirect3DTexture9* StageTextureOf(const DXC_Texture& texture, int32_t i, bool re
         return texture.frameTextures[texture.currentFrame];
     return texture.stageTextures[i];
 }
-
-}  // namespace
 
 void DXC_Gfx::BindStageTexture(int32_t stage, IDirect3DTexture9* texture)
 {
@@ -90,7 +88,7 @@ int DXC_Gfx::SetMaterialStages(DXC_Texture* texture, int32_t stage, bool skipEff
     }
     SetAlphaTest(texture->alphaFlag ? int32_t(D3DCMP_GREATER) : 0, states.requestedAlphaRef);
     if (stage >= 0) {  // the texture's first stage into that one device stage
-        BindStageTexture(stage, StageTextureOf(*texture, 0, allowMapTypes2And6));
+        BindStageTexture(stage, StageImage(*texture, 0, allowMapTypes2And6));
         return 1;
     }
     std::fill(std::begin(states.boundMapTypes), std::end(states.boundMapTypes), MAP_NONE);
@@ -101,7 +99,7 @@ int DXC_Gfx::SetMaterialStages(DXC_Texture* texture, int32_t stage, bool skipEff
         if (d >= deviceStages)
             break;
         const DXC_MapInfo& map = texture->stages[i];
-        IDirect3DTexture9* image = StageTextureOf(*texture, i, allowMapTypes2And6);
+        IDirect3DTexture9* image = StageImage(*texture, i, allowMapTypes2And6);
         if (!image) {
             if (d == 0) {
                 if (states.tintColor != 0) {

@@ -525,6 +525,7 @@ void DXC_Gfx::ResetShaders()
     if (FAILED(lastResult))
         Error("SetVertexShader failed: %s", GetDirectXErrorName(lastResult));
     states.begunEffect = -1;
+    begunEffect = nullptr;
 }
 
 void DXC_Gfx::InvalidateStateCache()
