@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 class DeviceGfx {
@@ -77,4 +78,19 @@ inline IDirect3DTexture9* BoundTextureOf(IDirect3DDevice9& device, DWORD stage)
     if (texture)
         texture->Release();  // the answer came with a reference; the device keeps its own
     return texture;
+}
+
+// A texture whose stages hold 8 x 8 images of these map types, each stage reading the coordinate
+// set of its number; stage 0 selected.
+inline void MakeTextureStages(DXC_Gfx& gfx, DXC_Texture& texture, std::initializer_list<int32_t> types)
+{
+    int32_t i = 0;
+    for (int32_t type : types) {
+        texture.SelectStage(i);
+        gfx.CreateTexture(&texture, 8, 8, 4, -1, 1);
+        texture.stages[i].mapType = type;
+        texture.stages[i].texCoordIndex = int16_t(i);
+        i++;
+    }
+    texture.SelectStage(0, 1);
 }

@@ -66,18 +66,6 @@ std::vector<float> ArrayOf(const DXC_ShaderEffect& effect, const char* name, uin
     return values;
 }
 
-// A texture whose stages hold 8 x 8 images of these map types, stage 0 selected.
-void MakeStages(DXC_Gfx& gfx, DXC_Texture& texture, std::initializer_list<int32_t> types)
-{
-    int32_t i = 0;
-    for (int32_t type : types) {
-        texture.SelectStage(i);
-        gfx.CreateTexture(&texture, 8, 8, 4, -1, 1);
-        texture.stages[i++].mapType = type;
-    }
-    texture.SelectStage(0, 1);
-}
-
 }  // namespace
 
 // Override, then a valid material effect (passed over when it needs pixel shaders that are not
@@ -96,8 +84,8 @@ TEST(DXC_GfxEffectBind, SelectionFollowsTheSlotsInOrder)
     DXC_VertexListBase plain, forReplacement;
     forReplacement.layout.selector = 2;
     DXC_Texture diffuse, withSpecular;
-    MakeStages(gfx, diffuse, {MAP_DIFFUSE});
-    MakeStages(gfx, withSpecular, {MAP_DIFFUSE, MAP_SPECULAR});
+    MakeTextureStages(gfx, diffuse, {MAP_DIFFUSE});
+    MakeTextureStages(gfx, withSpecular, {MAP_DIFFUSE, MAP_SPECULAR});
 
     EXPECT_EQ(gfx.SelectEffect(plain, false), nullptr);
     gfx.SetActiveEffect(&active);
@@ -169,7 +157,7 @@ TEST(DXC_GfxEffectBind, ParametersFollowTheCurrentTextureAndMaterial)
                                   "float power : SpecularPower;\nfloat4 emissive : EmissiveMaterial;\n"
                                   "int4 coords : TEXCOORDINDEX;\n"));
     DXC_Texture texture;
-    MakeStages(gfx, texture, {MAP_DIFFUSE, MAP_NORMAL});
+    MakeTextureStages(gfx, texture, {MAP_DIFFUSE, MAP_NORMAL});
     gfx.currentTexture = &texture;
     DXC_Material material;
     material.diffuse = {0.5f, 0.25f, 1.0f, 1.0f};

@@ -12,20 +12,6 @@
 
 namespace {
 
-// A texture whose stages hold 8 x 8 images of these map types, stage 0 selected.
-void MakeStages(DXC_Gfx& gfx, DXC_Texture& texture, std::initializer_list<int32_t> types)
-{
-    int32_t i = 0;
-    for (int32_t type : types) {
-        texture.SelectStage(i);
-        gfx.CreateTexture(&texture, 8, 8, 4, -1, 1);
-        texture.stages[i].mapType = type;
-        texture.stages[i].texCoordIndex = int16_t(i);
-        i++;
-    }
-    texture.SelectStage(0, 1);
-}
-
 int32_t SentStates(D3D9Journal& journal)
 {
     return journal.Count(D3D9Op::SetTextureStageState) + journal.Count(D3D9Op::SetSamplerState) +
@@ -43,7 +29,7 @@ TEST(DXC_GfxMaterialStages, TwoDiffuseMapsUseThreeDeviceStages)
     DXC_Gfx& gfx = fixture.Gfx();
     IDirect3DDevice9& device = fixture.Device();
     DXC_Texture texture;
-    MakeStages(gfx, texture, {MAP_DIFFUSE, MAP_DIFFUSE});
+    MakeTextureStages(gfx, texture, {MAP_DIFFUSE, MAP_DIFFUSE});
 
     EXPECT_EQ(gfx.SetMaterialStages(&texture, -1), 1);
     EXPECT_EQ(gfx.extraStages, 1);
@@ -78,7 +64,7 @@ TEST(DXC_GfxMaterialStages, MisplacedMapsAreRefused)
         SCOPED_TRACE(c.error);
         DeviceGfx fixture;
         DXC_Texture texture;
-        MakeStages(fixture.Gfx(), texture, {c.first, c.second});
+        MakeTextureStages(fixture.Gfx(), texture, {c.first, c.second});
         EXPECT_EQ(DxcErrorOf([&] { fixture.Gfx().SetMaterialStages(&texture, -1); }), c.error);
     }
 }
@@ -107,7 +93,7 @@ TEST(DXC_GfxMaterialStages, ReflectionBlendAmounts)
         DXC_Gfx& gfx = fixture.Gfx();
         IDirect3DDevice9& device = fixture.Device();
         DXC_Texture texture;
-        MakeStages(gfx, texture, {MAP_REFLECTION});
+        MakeTextureStages(gfx, texture, {MAP_REFLECTION});
         texture.stages[0].blendAmount = c.amount;
         gfx.SetMaterialStages(&texture, -1);
 
@@ -142,7 +128,7 @@ TEST(DXC_GfxMaterialStages, TheSameTextureTwiceSendsNothingTheSecondTime)
     DXC_Gfx& gfx = fixture.Gfx();
     IDirect3DDevice9& device = fixture.Device();
     DXC_Texture texture;
-    MakeStages(gfx, texture, {MAP_DIFFUSE, MAP_LIGHT});
+    MakeTextureStages(gfx, texture, {MAP_DIFFUSE, MAP_LIGHT});
     DXC_MapInfo& light = texture.stages[1];
     D3DXMatrixScaling(&light.textureMatrix, 2.0f, 3.0f, 1.0f);
     light.transformActive = 1;
@@ -173,7 +159,7 @@ TEST(DXC_GfxMaterialStages, ATintAddsTheTextureFactorStage)
     DXC_Gfx& gfx = fixture.Gfx();
     IDirect3DDevice9& device = fixture.Device();
     DXC_Texture texture;
-    MakeStages(gfx, texture, {MAP_DIFFUSE, MAP_LIGHT});
+    MakeTextureStages(gfx, texture, {MAP_DIFFUSE, MAP_LIGHT});
     gfx.SetTintColor(0x00336699u);
 
     gfx.SetMaterialStages(&texture, -1);
@@ -198,7 +184,7 @@ TEST(DXC_GfxMaterialStages, WithoutATextureTheDiffuseColourDraws)
     DXC_Gfx& gfx = fixture.Gfx();
     IDirect3DDevice9& device = fixture.Device();
     DXC_Texture texture;
-    MakeStages(gfx, texture, {MAP_DIFFUSE, MAP_DIFFUSE});
+    MakeTextureStages(gfx, texture, {MAP_DIFFUSE, MAP_DIFFUSE});
     gfx.SetMaterialStages(&texture, -1);
     gfx.SetMaterialStages(&texture, 5);
     EXPECT_EQ(BoundTextureOf(device, 5), texture.stageTextures[0]);
@@ -231,7 +217,7 @@ TEST(DXC_GfxMaterialStages, AnActiveEffectAndAShortDeviceLimitTheStages)
         DXC_ShaderEffect effect;
         ASSERT_TRUE(effect.Initialise(nullptr, made, nullptr));
         DXC_Texture texture;
-        MakeStages(gfx, texture, {MAP_DIFFUSE, MAP_DIFFUSE});
+        MakeTextureStages(gfx, texture, {MAP_DIFFUSE, MAP_DIFFUSE});
         gfx.activeEffect = &effect;
         fixture.Journal().Clear();
         gfx.SetMaterialStages(&texture, -1);
@@ -246,7 +232,7 @@ TEST(DXC_GfxMaterialStages, AnActiveEffectAndAShortDeviceLimitTheStages)
     profile.caps.MaxTextureBlendStages = 2;
     DeviceGfx fixture(profile);
     DXC_Texture texture;
-    MakeStages(fixture.Gfx(), texture, {MAP_DIFFUSE, MAP_DIFFUSE, MAP_LIGHT, MAP_LIGHT});
+    MakeTextureStages(fixture.Gfx(), texture, {MAP_DIFFUSE, MAP_DIFFUSE, MAP_LIGHT, MAP_LIGHT});
     EXPECT_EQ(fixture.Gfx().SetMaterialStages(&texture, -1), 1);
     EXPECT_EQ(fixture.Gfx().extraStages, 0);
     EXPECT_EQ(BoundTextureOf(fixture.Device(), 2), nullptr);
