@@ -103,3 +103,14 @@ int32_t RoundFloatToInt(float v)
         return INT32_MIN;
     return int32_t(r);
 }
+
+D3DXQUATERNION* Math::QuaternionFromEulerXYZ(D3DXQUATERNION* out, float x, float y, float z)
+{
+    const D3DXQUATERNION qx(std::sin(x * 0.5f), 0.0f, 0.0f, std::cos(x * 0.5f));
+    const D3DXQUATERNION qy(0.0f, std::sin(y * 0.5f), 0.0f, std::cos(y * 0.5f));
+    const D3DXQUATERNION qz(0.0f, 0.0f, std::sin(z * 0.5f), std::cos(z * 0.5f));
+    D3DXQUATERNION xy;
+    D3DXQuaternionMultiply(&xy, &qx, &qy);  // D3DX order: qx first, so X turns first
+    D3DXQuaternionMultiply(out, &xy, &qz);
+    return out;
+}

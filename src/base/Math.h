@@ -1,5 +1,7 @@
 // Math: wrapping of angles and times and the small arithmetic helpers.
 #pragma once
+#include "platform/D3DXMath.h"
+
 #include <cstdint>
 
 namespace Math {
@@ -17,6 +19,8 @@ int32_t WrapInt(int32_t a, int32_t b);
 bool IsAngleInSweep(float angle, float sweep, float period, float start);
 // How many multiples of period lie between start and start + delta.
 int32_t CountPeriodBoundaries(float start, float delta, float period);
+// The rotation about X by x, then about Y by y, then about Z by z (radians), into out.
+D3DXQUATERNION* QuaternionFromEulerXYZ(D3DXQUATERNION* out, float x, float y, float z);
 
 }  // namespace Math
 

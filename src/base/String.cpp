@@ -366,6 +366,31 @@ String String::SubString(int32_t position, int32_t count) const
     return String(c_str() + position, count);
 }
 
+int String::ParseFloatList(float* values, int32_t count) const
+{
+    if (!m_Buffer)
+        return 0;
+    if (count <= 0)
+        return 1;
+    const int32_t length = TextLength();
+    std::string field;
+    field.reserve(size_t(length) + 1);
+    int32_t position = 0;
+    for (int32_t n = 0; n < count; n++) {
+        if (position >= length)
+            return 0;  // fewer values than asked for
+        field.clear();
+        while (position < length && m_Buffer[position] != ',')
+            field += m_Buffer[position++];
+        if (position < length)
+            position++;  // the comma
+        if (field.empty())
+            return 0;  // two adjacent commas
+        values[n] = float(std::strtod(field.c_str(), nullptr));  // 0 when nothing converts
+    }
+    return 1;
+}
+
 // ---- wString ----
 
 wString::wString(const char* text)

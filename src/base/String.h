@@ -131,6 +131,10 @@ public:
     const char* FormatV(const char* format, va_list args);
 
     String SubString(int32_t position, int32_t count = -1) const;
+    // count comma-separated numbers into values: 1 when all were there, 0 when the text ran out
+    // or a field was empty (the values read before stay). A field that is no number gives 0;
+    // what follows the last field asked for is ignored.
+    int ParseFloatList(float* values, int32_t count) const;
     operator const char*() const { return c_str(); }
 };
 

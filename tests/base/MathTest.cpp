@@ -84,3 +84,31 @@ TEST(MathTest, ColoursAddSaturated)
     EXPECT_EQ(Color::AddSaturated(0x10203040u, 0x01020304u), 0x11223344u);
     EXPECT_EQ(Color::AddSaturated(0xFF80F001u, 0x01801020u), 0xFFFFFF21u);
 }
+
+// X turns first, then Y, then Z: the product qx qy qz in D3DX's order, checked against the axis
+// quaternions and against turning a vector step by step.
+TEST(MathTest, QuaternionFromEulerXYZ)
+{
+    D3DXQUATERNION q;
+    EXPECT_EQ(Math::QuaternionFromEulerXYZ(&q, 0.0f, 0.0f, 0.0f), &q);
+    EXPECT_EQ(q, D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f));
+    const float a = 0.8f;
+    Math::QuaternionFromEulerXYZ(&q, 0.0f, a, 0.0f);
+    EXPECT_FLOAT_EQ(q.y, std::sin(a / 2));
+    EXPECT_FLOAT_EQ(q.w, std::cos(a / 2));
+    EXPECT_EQ(q.x, 0.0f);
+    EXPECT_EQ(q.z, 0.0f);
+
+    const float x = 0.3f, y = -1.1f, z = 2.0f;
+    Math::QuaternionFromEulerXYZ(&q, x, y, z);
+    D3DXMATRIX all, rx, ry, rz, xy, xyz;
+    D3DXMatrixRotationQuaternion(&all, &q);
+    D3DXMatrixRotationX(&rx, x);
+    D3DXMatrixRotationY(&ry, y);
+    D3DXMatrixRotationZ(&rz, z);
+    D3DXMatrixMultiply(&xy, &rx, &ry);  // row vectors: the left matrix turns first
+    D3DXMatrixMultiply(&xyz, &xy, &rz);
+    for (int r = 0; r < 4; r++)
+        for (int c = 0; c < 4; c++)
+            EXPECT_NEAR(all.m[r][c], xyz.m[r][c], 1e-5f) << r << "," << c;
+}

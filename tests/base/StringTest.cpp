@@ -243,3 +243,31 @@ TEST(StringTest, CaseMappingAndSetBuffer)
     w.SetBuffer(heap, 3);
     EXPECT_TRUE(w == u"xyz");
 }
+
+TEST(StringTest, ParseFloatListReadsCommaSeparatedNumbers)
+{
+    const struct Case {
+        const char* text;  // null: a string without a buffer
+        int32_t count;
+        int result;
+        float values[3];  // -9: left as it was
+    } cases[] = {
+        {"1.5, -2,3e1", 3, 1, {1.5f, -2.0f, 30.0f}},
+        {"1,2", 3, 0, {1.0f, 2.0f, -9.0f}},
+        {"1,,3", 3, 0, {1.0f, -9.0f, -9.0f}},
+        {"1,2,3,4", 3, 1, {1.0f, 2.0f, 3.0f}},
+        {"x,2,7y", 3, 1, {0.0f, 2.0f, 7.0f}},
+        {"1,2,", 3, 0, {1.0f, 2.0f, -9.0f}},
+        {"", 3, 0, {-9.0f, -9.0f, -9.0f}},
+        {"5", 0, 1, {-9.0f, -9.0f, -9.0f}},
+        {nullptr, 1, 0, {-9.0f, -9.0f, -9.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "(no buffer)");
+        const String text = c.text ? String(c.text) : String();  // "" is built with a buffer
+        float values[3] = {-9.0f, -9.0f, -9.0f};
+        EXPECT_EQ(text.ParseFloatList(values, c.count), c.result);
+        for (int i = 0; i < 3; i++)
+            EXPECT_EQ(values[i], c.values[i]) << i;
+    }
+}

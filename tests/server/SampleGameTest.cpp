@@ -9,6 +9,7 @@
 #include "game/objects/CreatureObj.h"
 #include "game/objects/EventObj.h"
 #include "game/objects/KI_ActionData.h"
+#include "game/objects/SceneObject.h"
 #include "level/VSD_WallIntern.h"
 #include "scifi/ctrl/AreaDamageEventRecord.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
@@ -361,4 +362,14 @@ TEST_F(SampleGameTest, ADrawnFrameSetsFogAndViewportAndTheMousePicks)
         ctrl->SetMainCharReference(nullptr);
     }
     g_Gfx = &gfx.gfx;
+}
+
+// The shader table on the sample game: the server starts without one, as it has no device to
+// compile effects for, and its scene objects keep the bone limit of 26 through the frame loop.
+TEST_F(SampleGameTest, TheServerReadsNoShaderTable)
+{
+    Start();
+    EXPECT_EQ(ctrl->GetShaderCount(), 0);
+    DedicatedServer::RunFrames(*ctrl, 2);
+    EXPECT_EQ(SceneObject::s_BoneLimit, SceneObject::kDefaultBoneLimit);
 }

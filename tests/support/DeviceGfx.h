@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 class DeviceGfx {
@@ -47,3 +48,49 @@ private:
     Window m_Window;  // outlives the graphics object
     std::unique_ptr<DXC_Gfx> m_Gfx;
 };
+
+// What a device holds now, for tests that read states back (the reads are journalled too).
+inline DWORD RenderStateOf(IDirect3DDevice9& device, D3DRENDERSTATETYPE state)
+{
+    DWORD value = 0;
+    device.GetRenderState(state, &value);
+    return value;
+}
+
+inline DWORD StageStateOf(IDirect3DDevice9& device, DWORD stage, D3DTEXTURESTAGESTATETYPE type)
+{
+    DWORD value = 0;
+    device.GetTextureStageState(stage, type, &value);
+    return value;
+}
+
+inline DWORD SamplerStateOf(IDirect3DDevice9& device, DWORD stage, D3DSAMPLERSTATETYPE type)
+{
+    DWORD value = 0;
+    device.GetSamplerState(stage, type, &value);
+    return value;
+}
+
+inline IDirect3DTexture9* BoundTextureOf(IDirect3DDevice9& device, DWORD stage)
+{
+    IDirect3DTexture9* texture = nullptr;
+    device.GetTexture(stage, &texture);
+    if (texture)
+        texture->Release();  // the answer came with a reference; the device keeps its own
+    return texture;
+}
+
+// A texture whose stages hold 8 x 8 images of these map types, each stage reading the coordinate
+// set of its number; stage 0 selected.
+inline void MakeTextureStages(DXC_Gfx& gfx, DXC_Texture& texture, std::initializer_list<int32_t> types)
+{
+    int32_t i = 0;
+    for (int32_t type : types) {
+        texture.SelectStage(i);
+        gfx.CreateTexture(&texture, 8, 8, 4, -1, 1);
+        texture.stages[i].mapType = type;
+        texture.stages[i].texCoordIndex = int16_t(i);
+        i++;
+    }
+    texture.SelectStage(0, 1);
+}

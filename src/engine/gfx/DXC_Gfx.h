@@ -68,6 +68,7 @@ class DXC_Camera;
 class DXC_ClipObject;
 class DXC_3dClipObject;
 class DXC_Light;
+class DXC_Mesh;
 class DXC_MeshBase;
 class DXC_ShaderEffect;
 class DXC_TextureCatalogue;
@@ -78,6 +79,7 @@ class IDirect3DDevice9;
 class IDirect3DSurface9;
 class IDirect3DVertexBuffer9;
 class RTXLoader;
+class DXC_VertexListBase;
 
 // The display a client asks for (the server asks for none).
 struct DXC_DisplayMode {
@@ -98,15 +100,21 @@ struct DXC_FrameSample {
 };
 
 // What the fixed-function replacement effect can do, as far as the vertex processing of a mesh
-// asks: capability bit 1 skins, bit 2 draws at all; the bones it skins; its shader-model word
-// (-1: it replaces every fixed-function draw).
+// asks: capability bit 0 skins, bit 1 draws shader-less meshes; the bones it skins (its
+// bone-matrix array); its shader-model word (-1: it replaces every fixed-function draw).
 struct DXC_ReplacementEffect {
-    static constexpr uint32_t kCanSkin = 1u << 1;
-    static constexpr uint32_t kCanDraw = 1u << 2;
+    static constexpr uint32_t kCanSkin = 1u << 0;
+    static constexpr uint32_t kCanDraw = 1u << 1;
     bool set = false;
     uint32_t capabilities = 0;
     int32_t boneLimit = 0;
     int32_t shaderModel = 0;
+};
+
+// One entry of a draw list: what to draw and the key it is ordered by.
+struct DXC_KeyPair {
+    int32_t index = 0;
+    float key = 0.0f;
 };
 
 // One video source that textures named ">>Video<n>" draw from.
@@ -400,6 +408,100 @@ public:
     // Each channel clamped to 0..1, rounded to a byte, packed ARGB.
     static uint32_t ColorValueToARGB(const D3DCOLORVALUE& color);
 
+    // Material stages and shader effects, in four files:
+    //   DXC_GfxMaterialStages.cpp  the stages of a texture as device stages
+    //   DXC_GfxEffectSelect.cpp    the effect slots, the choice of the effect of a drawn item, the
+    //                              texture coordinates an effect expects, sphere-map coordinates
+    //   DXC_GfxEffectBind.cpp      beginning an effect and filling its parameters
+    //   DXC_GfxSortByKey.cpp       the sort of (index, key) pairs of the draw lists
+    // Texture stage i goes to device stage i plus the extra stages earlier stages took. A
+    // reflection map (stage 0 only) with a blend amount a below kOpaqueReflection is weighted by
+    // its grey g = a x 255 (R the reflection, U the unlit argument, both of stage 0's program):
+    //   with per-stage constants: stage 0 modulates R by U; one extra stage lerps by its constant
+    //     g between that and U: a R U + (1 - a) U.
+    //   without them the texture factor holds g: stage 0 modulates R by it, a first extra stage
+    //     adds the factor's complement (1 - a), a second modulates by U: the same colour. An
+    //     unlit colour, which also lives in the texture factor, gives way to g there.
+    // At kOpaqueReflection and above stage 0 modulates R by U (a tint multiply-added in one extra
+    // stage).
+    static constexpr float kOpaqueReflection = 0.995f;
+    // stage -1 all stages; 0 to 7 binds the texture's first stage to that device stage alone.
+    // skipEffectCheck: the fixed-function programs are set even while an effect is active.
+    int SetMaterialStages(DXC_Texture* texture, int32_t stage, bool skipEffectCheck = false);
+    DXC_Texture* GetCurrentTexture() const { return currentTexture; }
+
+    DXC_Texture* currentTexture = nullptr;  // of the last stage set-up; not owned
+    int32_t extraStages = 0;                // device stages the last set-up took beyond the texture's
+
+    // The effect slots (none owned). A null or invalid effect clears the active and the material
+    // slot; the material effect gets the numbered parameters a material presets (those the effect
+    // has).
+    int SetActiveEffect(DXC_ShaderEffect* effect);
+    int SetMaterialEffect(DXC_ShaderEffect* effect, const DXC_Material* presets = nullptr);
+    void SetSpecularMapEffect(DXC_ShaderEffect* effect) { specularMapEffect = effect; }
+    // What gives the time effects are passed; none: the effect update's own clock.
+    void SetTimeCallback(float (*callback)()) { timeCallback = callback; }
+    // An effect given but not valid is the error "Tried to set invalid fixed function shader"; the
+    // bone limit is the effect's bone-matrix count (0 without an effect).
+    void SetFixedFunctionShader(DXC_ShaderEffect* effect, uint32_t capabilities);
+    // The effect that draws an item of that vertex description with the current texture; null
+    // for fixed-function drawing. noPixelShader passes over a material effect that needs them.
+    DXC_ShaderEffect* SelectEffect(const DXC_VertexListBase& item, bool noPixelShader);
+    // Stages 0 to 5 read the coordinates of their own number when the effect asks; with a vertex
+    // shader (or force) the texture transforms of stages 0 to 3 go off.
+    void ResetTexCoordIndices(DXC_ShaderEffect* effect, bool force);
+
+    // Drawing with an effect (DXC_GfxEffectBind.cpp): BeginEffect gives the pass count. The
+    // binders fill what the effect found by semantic; with effectCaching set, world matrices and
+    // lights bound in this frame and pass are not bound again.
+    int BeginEffect(DXC_ShaderEffect* effect);
+    void BindEffectParameters(DXC_ShaderEffect* effect, DXC_Mesh* mesh, int32_t subset);
+    void BindWorldMatrices(DXC_ShaderEffect* effect, DXC_Mesh& mesh);
+    void BindLights(DXC_ShaderEffect* effect);  // at most six point or spot and two directional lights
+    // Reflection coordinates of the subset's vertices into the mesh's reflection coordinate set,
+    // for meshes drawn without an effect.
+    void ComputeSphereMapCoords(DXC_Mesh& mesh, int32_t subset);
+    // Sorts pairs[first..last] by ascending key; the draw lists of scenes are ordered with it.
+    static void SortByKey(DXC_KeyPair* pairs, int32_t first, int32_t last);
+
+    DXC_ShaderEffect* overrideEffect = nullptr;  // nothing sets it yet: drawn by whoever sets it
+    DXC_ShaderEffect* materialEffect = nullptr;
+    DXC_ShaderEffect* fixedFunctionShader = nullptr;  // its abilities in replacementEffect
+    DXC_ShaderEffect* specularMapEffect = nullptr;
+    // Set: lights go to the device and the replacement effect is not chosen though one is set.
+    int32_t fixedFunction = 0;
+    float (*timeCallback)() = nullptr;
+    int32_t texCoordTable[4] = {0, 1, 2, 3};  // what "TEXCOORDINDEX" gets
+    D3DXMATRIX reflectionTransform{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // "TransformReflectionMap"
+    DXC_ShaderEffect* begunEffect = nullptr;  // the last one begun, until ResetShaders
+    int32_t begunTechnique = -1;
+    int32_t begunPasses = 0;
+    // Which parameter block was last bound in which frame and pass.
+    struct EffectBinding {
+        const void* block = nullptr;
+        uint32_t frame = 0;
+        int32_t pass = -1;
+        bool Same(const void* b, uint32_t f, int32_t p) const { return block == b && frame == f && pass == p; }
+    };
+    int32_t effectCaching = 0;
+    EffectBinding matricesBinding;
+    EffectBinding lightsBinding;
+
+private:
+    // The Direct3D texture of stage i: none for an empty stage, only diffuse maps while reflection
+    // maps are off, the current frame where the sequence replaces the stage.
+    static IDirect3DTexture9* StageImage(const DXC_Texture& texture, int32_t i, bool reflectionMaps);
+    void BindStageTexture(int32_t stage, IDirect3DTexture9* texture);  // sent only when it changes
+    void BindMapParameters(DXC_ShaderEffect& effect, DXC_Mesh* mesh, int32_t subset);
+    void SetTintFactor();  // the tint colour with the current blend alpha
+    bool TakeExtraStage(int32_t d, int32_t count);
+    void SetStageProgram(const DXC_Texture& texture, int32_t i, int32_t d, IDirect3DTexture9* image);
+    void SetDiffuseStage0(bool modulates, bool tint);
+    void SetLaterDiffuseStage(const DXC_Texture& texture, int32_t d, bool modulates, bool tint,
+                              IDirect3DTexture9* image);
+    void SetReflectionStage0(const DXC_Texture& texture, bool tint);
+
+public:
     // Quality settings and device queries (DXC_GfxRenderer.cpp). Without a device every query
     // answers as for a device that can do nothing: no shader level, no texture format, no
     // anisotropic filtering, no device memory.

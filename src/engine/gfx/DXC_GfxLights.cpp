@@ -25,7 +25,7 @@ int DXC_Gfx::SetMaterial(const DXC_Material& material)
     currentMaterial.specular = material.specular;
     currentMaterial.emissive = material.emissive;
     currentMaterial.power = material.power;
-    if (activeEffect || material.effect.IsValid())
+    if (activeEffect || materialEffect)
         return 1;  // the effect reads the copy
     D3DMATERIAL9 record;
     record.Diffuse = material.diffuse;
@@ -64,7 +64,7 @@ int DXC_Gfx::SetLight(int32_t index, DXC_Light& light, double time, bool animate
         }
     }
     lights[index] = light.lightParams;
-    if (replacementEffect.set)
+    if (replacementEffect.set && !fixedFunction)
         return 1;  // the effect lights from the table
     lastResult = Device().SetLight(DWORD(index), &lights[index]);
     if (FAILED(lastResult))
@@ -81,7 +81,7 @@ int DXC_Gfx::LightEnable(int32_t index, int32_t on)
     if (lightEnabled[index] == on)
         return 1;
     lightEnabled[index] = on;
-    if (replacementEffect.set)
+    if (replacementEffect.set && !fixedFunction)
         return 1;
     lastResult = Device().LightEnable(DWORD(index), on);
     if (FAILED(lastResult))

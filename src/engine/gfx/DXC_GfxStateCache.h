@@ -10,6 +10,7 @@
 
 class DXC_Surface;
 class DXC_Texture;
+class IDirect3DTexture9;
 class IDirect3DVertexBuffer9;
 
 // Point sprites as the fill mode of points draws them; the fill mode applies the record.
@@ -130,6 +131,11 @@ struct DXC_StateCache {
     IDirect3DVertexBuffer9* streams[kStreams] = {};  // not owned
     uint32_t streamStrides[kStreams] = {};
     int32_t begunEffect = -1;  // the effect whose shaders are set; -1 none
+    // What the material stage set-up bound to each device stage: the texture (not owned; a reset
+    // unbinds them all), the stage's map type and its coordinate index.
+    IDirect3DTexture9* boundTextures[kStages] = {};
+    int32_t boundMapTypes[kStages] = {};
+    int32_t boundCoordIndices[kStages] = {};
     DXC_Texture* renderTargetTexture = nullptr;  // where drawing goes; null the render buffer
     DXC_Surface* depthSurface = nullptr;
 };

@@ -525,6 +525,7 @@ void DXC_Gfx::ResetShaders()
     if (FAILED(lastResult))
         Error("SetVertexShader failed: %s", GetDirectXErrorName(lastResult));
     states.begunEffect = -1;
+    begunEffect = nullptr;
 }
 
 void DXC_Gfx::InvalidateStateCache()
@@ -540,6 +541,8 @@ void DXC_Gfx::InvalidateStateCache()
         c.samplers[s].minFilter = c.samplers[s].magFilter = -1;
         c.samplers[s].addressU = c.samplers[s].addressV = -1;
         c.stageMatrices[s] = unknown.stageMatrices[s];
+        c.boundTextures[s] = nullptr;  // a reset leaves no texture bound
+        c.boundMapTypes[s] = c.boundCoordIndices[s] = 0;
     }
     c.inScene = 0;
     c.clipPlaneMaskSent = 0xFFFFFFFFu;

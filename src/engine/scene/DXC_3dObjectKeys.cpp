@@ -13,7 +13,7 @@ DXC_KeyBase<T>* FindKey(float t, const KeyTimeEntry<T>* table, int32_t count, DX
 {
     if (table)
         return FindKeyByTime(t, table, count);
-    return FindKeyByWalk(t, first);
+    return first ? first->FindKey(t) : nullptr;
 }
 
 // Table of the chain, or null for an empty one; a chain that does not hold count keys is reported.

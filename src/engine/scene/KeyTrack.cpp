@@ -210,20 +210,9 @@ template <class T> DXC_KeyBase<T>* FindKeyByTime(float t, const KeyTimeEntry<T>*
     return table[lo].key;
 }
 
-template <class T> DXC_KeyBase<T>* FindKeyByWalk(float t, DXC_KeyBase<T>* first)
-{
-    DXC_KeyBase<T>* k = first;
-    while (k && k->next && !(k->next->time > t))
-        k = k->next;
-    return k;
-}
-
 template DXC_PosKey* FindKeyByTime(float, const KeyTimeEntry<DXC_PosKeyData>*, int32_t);
 template DXC_ScaleKey* FindKeyByTime(float, const KeyTimeEntry<DXC_ScaleKeyData>*, int32_t);
 template DXC_RotKey* FindKeyByTime(float, const KeyTimeEntry<DXC_RotKeyData>*, int32_t);
-template DXC_PosKey* FindKeyByWalk(float, DXC_PosKey*);
-template DXC_ScaleKey* FindKeyByWalk(float, DXC_ScaleKey*);
-template DXC_RotKey* FindKeyByWalk(float, DXC_RotKey*);
 
 namespace {
 

@@ -60,6 +60,15 @@ template <class T> struct DXC_KeyBase {
     static int32_t Count(const DXC_KeyBase* first);
     // Frees key after taking it out of the chain.
     static void Unlink(DXC_KeyBase*& first, DXC_KeyBase* key);
+    // From this key along the chain, the last key whose time is at most t (this key itself when
+    // the next one lies past t already).
+    DXC_KeyBase* FindKey(float t)
+    {
+        DXC_KeyBase* k = this;
+        while (k->next && !(k->next->time > t))
+            k = k->next;
+        return k;
+    }
 
     // The chain from this key on, as stored in scene files: per key time (f32), type (u16) and data,
     // then a continuation byte (1 another key follows, 0 end). Both return the number of keys.
@@ -81,8 +90,6 @@ template <class T> struct KeyTimeEntry {
 
 // Binary search: the last key whose time is at most t, or the first key.
 template <class T> DXC_KeyBase<T>* FindKeyByTime(float t, const KeyTimeEntry<T>* table, int32_t count);
-// The same by walking the chain from first.
-template <class T> DXC_KeyBase<T>* FindKeyByWalk(float t, DXC_KeyBase<T>* first);
 
 // Value of a position or scale track at t, from key k (found by one of the searches above).
 // loopRange > 0 makes the last key run back to the first key at loopRange.

@@ -3,6 +3,7 @@
 #include "engine/scene/RTXKeyConverter.h"
 
 #include "base/BezierSpline.h"
+#include "base/Math.h"
 #include "engine/scene/DXC_3dObject.h"
 #include "engine/scene/SceneMath.h"
 
@@ -48,13 +49,6 @@ template <class K> void ChainToSeconds(K* first, const RTXTimeBase& base)
 {
     for (K* k = first; k; k = k->next)
         k->time = base.ToSeconds(k->time);
-}
-
-D3DXQUATERNION AxisTurn(const D3DXVECTOR3& axis, float angle)
-{
-    D3DXQUATERNION q;
-    D3DXQuaternionRotationAxis(&q, &axis, angle);
-    return q;
 }
 
 }  // namespace
@@ -184,13 +178,8 @@ void RTXKeyConverter::BuildTcbControls(DXC_3dObject& node)
 
 D3DXQUATERNION RTXKeyConverter::EulerToQuaternion(const D3DXVECTOR3& angles)
 {
-    const D3DXQUATERNION qx = AxisTurn(D3DXVECTOR3(1, 0, 0), angles.x);
-    const D3DXQUATERNION qy = AxisTurn(D3DXVECTOR3(0, 1, 0), angles.y);
-    const D3DXQUATERNION qz = AxisTurn(D3DXVECTOR3(0, 0, 1), angles.z);
     D3DXQUATERNION q;
-    D3DXQuaternionMultiply(&q, &qx, &qy);
-    D3DXQuaternionMultiply(&q, &q, &qz);
-    return q;
+    return *Math::QuaternionFromEulerXYZ(&q, angles.x, angles.y, angles.z);
 }
 
 D3DXVECTOR3 RTXKeyConverter::QuaternionToEuler(const D3DXQUATERNION& rotation)

@@ -15,6 +15,14 @@
 
 namespace {
 
+void FreeMapArrays(RTX_MaterialInfo& material)  // sub-materials nest at most kMaxNesting deep
+{
+    for (RTX_MapInfo& map : material.maps)
+        map.FreeArrays();
+    for (RTX_MaterialInfo& sub : material.subMaterials)
+        FreeMapArrays(sub);
+}
+
 // Flag bits of LoadSceneFile.
 constexpr int32_t kFlagNoTextures = 0x04;
 constexpr int32_t kFlagVertexColors = 0x08;
@@ -67,6 +75,8 @@ void RTXLoader::Reset(const char* fileName)
     m_MeshInfos.Clear();
     for (std::vector<RTX_EulerRotKey>& keys : m_Euler)
         keys.clear();
+    for (RTX_MaterialInfo& material : m_Materials)
+        FreeMapArrays(material);
     m_Materials.clear();
     m_Work.Clear();
     m_EnvironmentMap = "";

@@ -67,6 +67,13 @@ struct RTX_MapInfo {
     int32_t channel = -1;
 
     RTX_MapInfo() { D3DXMatrixIdentity(&textureMatrix); }
+    // Gives the memory of the five placement tracks back; the list of maps does so for every map
+    // when it is cleared.
+    void FreeArrays()
+    {
+        for (std::vector<RTX_FloatKey>& track : placement)
+            std::vector<RTX_FloatKey>().swap(track);
+    }
 };
 
 struct RTX_ShaderParams {

@@ -31,25 +31,6 @@ String ParamValue(const String& name, const char* key)
     return *end == '\'' ? String(p, int32_t(end - p)) : String();
 }
 
-// Up to four numbers separated by commas or blanks.
-D3DXVECTOR4 ParseVector(const char* text)
-{
-    float v[4] = {};
-    const char* p = text;
-    for (float& f : v) {
-        while (*p == ' ' || *p == ',' || *p == '\t')
-            p++;
-        if (!*p)
-            break;
-        const char* stop = p;
-        f = TextDataFileReader::ToFloat(TextDataFileReader::ConvertDecimal(p, p + String::ArrayLength(p), &stop));
-        if (stop == p)
-            break;
-        p = stop;
-    }
-    return D3DXVECTOR4(v[0], v[1], v[2], v[3]);
-}
-
 }  // namespace
 
 void RTXLoader::ParseShaderParams(RTX_MaterialInfo& material)
@@ -65,7 +46,9 @@ void RTXLoader::ParseShaderParams(RTX_MaterialInfo& material)
         }
         const String v = ParamValue(material.name, key.Format("vParam%i", i + 1));
         if (!v.IsEmpty()) {
-            params.vectors[i] = ParseVector(v.c_str());
+            float xyz[3] = {};
+            v.ParseFloatList(xyz, 3);  // a short list keeps what it gave; the rest stays 0
+            params.vectors[i] = D3DXVECTOR4(xyz[0], xyz[1], xyz[2], 0.0f);
             params.vectorSet[i] = 1;
         }
     }

@@ -60,9 +60,22 @@ void VertexLayout::FromFormat(uint32_t format)
     texSetCount = (sets >= 1 && sets <= 8) ? sets : 0;
     if (texSetCount > 0)
         texCoordOffset = size;
-    static const uint32_t kSetSize[4] = {8, 12, 16, 4};  // two floats, three, four, one
     for (uint32_t i = 0; i < texSetCount; i++)
-        size += kSetSize[(format >> (16 + 2 * i)) & 3];
+        size += 4 * TexSetFloats(i);
 
     vertexStride = size;
+}
+
+uint32_t VertexLayout::TexSetFloats(uint32_t n) const
+{
+    static const uint32_t kSetFloats[4] = {2, 3, 4, 1};  // the format's two size bits of the set
+    return kSetFloats[(vertexFormat >> (16 + 2 * n)) & 3];
+}
+
+uint32_t VertexLayout::TexSetOffset(uint32_t n) const
+{
+    uint32_t offset = texCoordOffset;
+    for (uint32_t i = 0; i < n && i < texSetCount; i++)
+        offset += 4 * TexSetFloats(i);
+    return offset;
 }

@@ -17,6 +17,9 @@ struct VertexLayout {
     uint32_t specularOffset = 0;
 
     void FromFormat(uint32_t format);
+    // Where coordinate set n (below texSetCount) starts in a vertex, and how many floats it holds.
+    uint32_t TexSetOffset(uint32_t n) const;
+    uint32_t TexSetFloats(uint32_t n) const;
 };
 
 // Vertex layout part of a mesh.

@@ -8,6 +8,7 @@
 #include "game/ctrl/StateManager.h"
 #include "level/LevelDescFiles.h"
 #include "level/LevelErrorText.h"
+#include "level/ShaderEntry.h"
 #include "platform/FileSystem.h"
 
 #include <cstdarg>

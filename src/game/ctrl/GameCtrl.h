@@ -97,6 +97,7 @@ class ProtectionValues;
 class DXC_3dScene;
 class CreatureObj;
 class EventObj;
+class ShaderEntry;
 class SoundManager;
 class StateManager;
 class WorldCtrl;
@@ -490,8 +491,14 @@ public:
     // One template item per entry of the item reader, filled by the item loader.
     std::vector<std::shared_ptr<ItemBase>>& GetItemTable() { return m_ItemTable; }
 
-    // Reads "cfg\shaders.cfg" where a graphics device exists; the server has none.
+    // Reads "cfg\shaders.cfg" where a graphics device exists; the server has none. A reload keeps
+    // the table when the file's entry count changed.
     void LoadShaders(bool reload);
+    int32_t GetShaderCount() const { return int32_t(m_Shaders.size()); }
+    ShaderEntry* GetShader(int32_t i) const
+    {
+        return i >= 0 && i < GetShaderCount() ? m_Shaders[size_t(i)].get() : nullptr;
+    }
 
     // 3D objects, sounds and item definitions (GameCtrl3dObjs.cpp, GameCtrlSounds.cpp,
     // GameCtrlItemDefs.cpp).
@@ -1311,6 +1318,10 @@ protected:
     float m_CreatureLightFactor = 1.0f;
     ConfigFileReader m_3dObjReader;
     std::vector<std::shared_ptr<ItemObj>> m_3dObjPrototypes;
+    ConfigFileReader m_ShaderReader;
+    std::vector<std::unique_ptr<ShaderEntry>> m_Shaders;  // one per entry, in file order
+    void LoadShaderEntry(ShaderEntry& entry, int32_t i);  // the effect and the keys of entry i
+    void CheckSpecialShaders();
     std::vector<uint32_t> m_3dObjUseStamps;
     ConfigFileReader m_ItemReader;
     std::vector<std::shared_ptr<ItemBase>> m_ItemTable;

@@ -52,7 +52,8 @@ public:
 
     // The most bones a mesh may have: 26 until the shader table sets it from the size of its bone
     // matrix array. The shader table is read only with a graphics device, so the server keeps 26.
-    static inline int32_t s_BoneLimit = 26;
+    static constexpr int32_t kDefaultBoneLimit = 26;
+    static inline int32_t s_BoneLimit = kDefaultBoneLimit;
     // Seconds the fade while hiding the player takes; the level start may change it.
     static inline float s_FadeTime = 0.5f;
     // The global factor of new objects, a game constant (1.0 unless configured).

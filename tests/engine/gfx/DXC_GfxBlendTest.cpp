@@ -9,31 +9,6 @@
 
 #include <bit>
 
-namespace {
-
-DWORD BlendStateOf(IDirect3DDevice9& device, D3DRENDERSTATETYPE state)
-{
-    DWORD value = 0;
-    device.GetRenderState(state, &value);
-    return value;
-}
-
-DWORD BlendStageOf(IDirect3DDevice9& device, DWORD stage, D3DTEXTURESTAGESTATETYPE type)
-{
-    DWORD value = 0;
-    device.GetTextureStageState(stage, type, &value);
-    return value;
-}
-
-DWORD BlendSamplerOf(IDirect3DDevice9& device, DWORD stage, D3DSAMPLERSTATETYPE type)
-{
-    DWORD value = 0;
-    device.GetSamplerState(stage, type, &value);
-    return value;
-}
-
-}  // namespace
-
 // Every mode of the table: the factors, the alpha stage set-up and the current blend alpha; the
 // next stage's alpha is switched off.
 TEST(DXC_GfxBlend, ModesSetTheirRow)
@@ -69,16 +44,16 @@ TEST(DXC_GfxBlend, ModesSetTheirRow)
         gfx.SetStageAlphaOp(1, D3DTOP_MODULATE);
         EXPECT_EQ(gfx.SetBlendMode(c.mode, 90, 0), 1);
         EXPECT_EQ(gfx.GetBlendMode(), c.mode);
-        EXPECT_EQ(BlendStateOf(device, D3DRS_ALPHABLENDENABLE), 1u);
-        EXPECT_EQ(BlendStateOf(device, D3DRS_SRCBLEND), c.source);
-        EXPECT_EQ(BlendStateOf(device, D3DRS_DESTBLEND), c.destination);
+        EXPECT_EQ(RenderStateOf(device, D3DRS_ALPHABLENDENABLE), 1u);
+        EXPECT_EQ(RenderStateOf(device, D3DRS_SRCBLEND), c.source);
+        EXPECT_EQ(RenderStateOf(device, D3DRS_DESTBLEND), c.destination);
         if (c.alphaOp) {
-            EXPECT_EQ(BlendStageOf(device, 0, D3DTSS_ALPHAOP), c.alphaOp);
-            EXPECT_EQ(BlendStageOf(device, 0, D3DTSS_ALPHAARG1), c.alphaArg1);
+            EXPECT_EQ(StageStateOf(device, 0, D3DTSS_ALPHAOP), c.alphaOp);
+            EXPECT_EQ(StageStateOf(device, 0, D3DTSS_ALPHAARG1), c.alphaArg1);
         }
-        EXPECT_EQ(BlendStageOf(device, 1, D3DTSS_ALPHAOP), D3DTOP_DISABLE);
+        EXPECT_EQ(StageStateOf(device, 1, D3DTSS_ALPHAOP), D3DTOP_DISABLE);
         EXPECT_EQ(gfx.GetBlendAlpha(), c.blendAlpha < 0 ? 255 : c.blendAlpha);
-        const uint32_t factor = BlendStateOf(device, D3DRS_TEXTUREFACTOR);
+        const uint32_t factor = RenderStateOf(device, D3DRS_TEXTUREFACTOR);
         if (c.mode == 16)
             EXPECT_EQ(factor, 90u);  // the whole factor is the alpha's low byte
         else
@@ -95,11 +70,11 @@ TEST(DXC_GfxBlend, OffFadeAndRefusedModes)
     EXPECT_EQ(gfx.SetBlendMode(10, 128, 0), 1);  // a fade of the current alpha
     EXPECT_EQ(gfx.GetBlendMode(), 7);
     EXPECT_EQ(gfx.GetBlendAlpha(), 100);
-    EXPECT_EQ(BlendStateOf(device, D3DRS_TEXTUREFACTOR) >> 24, 100u);
+    EXPECT_EQ(RenderStateOf(device, D3DRS_TEXTUREFACTOR) >> 24, 100u);
     EXPECT_EQ(gfx.SetBlendMode(-1, 30, 0), 1);  // -1 is mode 1: blending off
     EXPECT_EQ(gfx.GetBlendMode(), 1);
     EXPECT_EQ(gfx.GetBlendAlpha(), 255);
-    EXPECT_EQ(BlendStateOf(device, D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(RenderStateOf(device, D3DRS_ALPHABLENDENABLE), 0u);
 
     for (int32_t mode : {0, 8, 18, -3}) {
         SCOPED_TRACE(mode);
@@ -109,8 +84,8 @@ TEST(DXC_GfxBlend, OffFadeAndRefusedModes)
 
     gfx.SetTintColor(0xFF102030u);  // with a tint, mode 12 colours the texture by the diffuse
     gfx.SetBlendMode(12, 255, 0);
-    EXPECT_EQ(BlendStageOf(device, 0, D3DTSS_COLOROP), D3DTOP_MODULATE);
-    EXPECT_EQ(BlendStageOf(device, 1, D3DTSS_COLOROP), D3DTOP_DISABLE);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLOROP), D3DTOP_MODULATE);
+    EXPECT_EQ(StageStateOf(device, 1, D3DTSS_COLOROP), D3DTOP_DISABLE);
 }
 
 TEST(DXC_GfxBlend, MaterialBlending)
@@ -142,7 +117,7 @@ TEST(DXC_GfxBlend, MaterialBlending)
         gfx.SetMaterialBlend(material, c.useMode, c.mode, 255, 1);
         EXPECT_EQ(gfx.GetBlendMode(), c.expectedMode);
         EXPECT_EQ(gfx.GetBlendAlpha(), c.expectedAlpha);
-        EXPECT_EQ(BlendStateOf(fixture.Device(), D3DRS_ZWRITEENABLE), DWORD(c.zWrite));
+        EXPECT_EQ(RenderStateOf(fixture.Device(), D3DRS_ZWRITEENABLE), DWORD(c.zWrite));
     }
     DeviceGfx fixture;
     DXC_Material unknown;
@@ -157,24 +132,24 @@ TEST(DXC_GfxBlend, SourcesAndUnlitArguments)
     DXC_Gfx& gfx = fixture.Gfx();
     IDirect3DDevice9& device = fixture.Device();
     EXPECT_EQ(gfx.SetRenderSource(3, 2, 0xFF445566u), 1);
-    EXPECT_EQ(BlendStageOf(device, 2, D3DTSS_COLOROP), D3DTOP_SELECTARG2);
-    EXPECT_EQ(BlendStageOf(device, 2, D3DTSS_COLORARG2), D3DTA_TFACTOR);
-    EXPECT_EQ(BlendStateOf(device, D3DRS_TEXTUREFACTOR), 0xFF445566u);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLOROP), D3DTOP_SELECTARG2);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLORARG2), D3DTA_TFACTOR);
+    EXPECT_EQ(RenderStateOf(device, D3DRS_TEXTUREFACTOR), 0xFF445566u);
     EXPECT_EQ(gfx.SetRenderSource(-1, 2, 0), 1);  // texture times diffuse
-    EXPECT_EQ(BlendStageOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
-    EXPECT_EQ(BlendStageOf(device, 2, D3DTSS_COLORARG1), D3DTA_TEXTURE);
-    EXPECT_EQ(BlendStageOf(device, 2, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLOROP), D3DTOP_MODULATE);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLORARG1), D3DTA_TEXTURE);
+    EXPECT_EQ(StageStateOf(device, 2, D3DTSS_COLORARG2), D3DTA_DIFFUSE);
     EXPECT_EQ(DxcErrorOf([&] { gfx.SetRenderSource(0, 0, 0); }), "Invalid render source selected");
     EXPECT_EQ(DxcErrorOf([&] { gfx.SetRenderSource(1, 8, 0); }), "Invalid stage: 8");
 
     gfx.SetLighting(0, 0x00808080u);  // unlit: the colour with the current blend alpha
     gfx.SetBlendMode(7, 64, 0);
     gfx.SetUnlitStageArg2(0);
-    EXPECT_EQ(BlendStageOf(device, 0, D3DTSS_COLORARG2), D3DTA_TFACTOR);
-    EXPECT_EQ(BlendStateOf(device, D3DRS_TEXTUREFACTOR), 0x40808080u);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG2), D3DTA_TFACTOR);
+    EXPECT_EQ(RenderStateOf(device, D3DRS_TEXTUREFACTOR), 0x40808080u);
     gfx.SetLighting(1);
     gfx.SetUnlitStageArg0(0);
-    EXPECT_EQ(BlendStageOf(device, 0, D3DTSS_COLORARG0), D3DTA_DIFFUSE);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_COLORARG0), D3DTA_DIFFUSE);
 }
 
 TEST(DXC_GfxBlend, MipmapAndTextureModes)
@@ -183,8 +158,8 @@ TEST(DXC_GfxBlend, MipmapAndTextureModes)
     DXC_Gfx& gfx = fixture.Gfx();
     IDirect3DDevice9& device = fixture.Device();
     EXPECT_EQ(gfx.SetMipmapMode(2, -0.5f, 1), 1);
-    EXPECT_EQ(BlendSamplerOf(device, 1, D3DSAMP_MIPFILTER), D3DTEXF_LINEAR);
-    EXPECT_EQ(BlendSamplerOf(device, 1, D3DSAMP_MIPMAPLODBIAS), std::bit_cast<DWORD>(-0.5f));
+    EXPECT_EQ(SamplerStateOf(device, 1, D3DSAMP_MIPFILTER), D3DTEXF_LINEAR);
+    EXPECT_EQ(SamplerStateOf(device, 1, D3DSAMP_MIPMAPLODBIAS), std::bit_cast<DWORD>(-0.5f));
     EXPECT_EQ(DxcErrorOf([&] { gfx.SetMipmapMode(3, 0.0f, 0); }), "Wrong mipmap mode!");
 
     const struct Case {
@@ -201,7 +176,7 @@ TEST(DXC_GfxBlend, MipmapAndTextureModes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         EXPECT_EQ(gfx.SetTextureMode(c.mode, 0), 1);
-        EXPECT_EQ(BlendSamplerOf(device, 0, c.type), c.value);
+        EXPECT_EQ(SamplerStateOf(device, 0, c.type), c.value);
     }
     const int32_t samplerCalls = fixture.Journal().Count(D3D9Op::SetSamplerState);
     gfx.SetTextureMode(1, 0);  // a filter is sent again even when unchanged

@@ -121,14 +121,16 @@ TEST(KeyTrack, InsertionOrderAndSearch)
         prev = k;
     }
     EXPECT_EQ(o.LastPosKey()->time, 5);
-    // search by table and by walk agree; each gives the last key at or before t
+    // search by table and along the chain agree; each gives the last key at or before t
     o.BuildKeyTimeTables();
     ASSERT_NE(o.posTimeTable, nullptr);
     for (float t : {-1.0f, 0.0f, 0.5f, 1.0f, 2.0f, 2.5f, 4.9f, 5.0f, 9.0f}) {
         DXC_PosKey* a = FindKeyByTime(t, o.posTimeTable, o.numPosKey);
-        DXC_PosKey* b = FindKeyByWalk(t, o.posKeys);
+        DXC_PosKey* b = o.posKeys->FindKey(t);
         EXPECT_EQ(a, b) << t;
     }
+    // from a later key the walk never goes back: a time before it answers the key itself
+    EXPECT_EQ(o.posKeys->next->FindKey(-1.0f), o.posKeys->next);
     EXPECT_EQ(FindKeyByTime(2.0f, o.posTimeTable, o.numPosKey)->data.value.x, 3);
     // one key answers for every time
     KeyTimeEntry<DXC_PosKeyData> one[1] = {{o.posKeys, 0}};

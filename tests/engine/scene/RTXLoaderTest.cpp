@@ -342,3 +342,17 @@ TEST_F(RTXLoaderTest, HeaderModeBuildsACycleFromTheKeyTracks)
     ASSERT_GE(partRoot.numPosKey, 1);
     EXPECT_FLOAT_EQ(DXC_PosKey::Last(partRoot.posKeys)->time, 0.5f);
 }
+
+// The five placement tracks give their memory back; an empty map is passed over.
+TEST(RTXMapInfo, FreeArraysEmptiesThePlacementTracks)
+{
+    RTX_MapInfo map;
+    for (int32_t t = 0; t < RTX_PLACEMENT_TRACKS; t++)
+        map.placement[t].resize(size_t(t + 1));
+    map.FreeArrays();
+    for (const std::vector<RTX_FloatKey>& track : map.placement) {
+        EXPECT_TRUE(track.empty());
+        EXPECT_EQ(track.capacity(), 0u);
+    }
+    map.FreeArrays();
+}
