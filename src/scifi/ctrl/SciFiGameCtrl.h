@@ -12,7 +12,8 @@
 // SciFiGameCtrlCombat.cpp (the factories of damage values, protection values, attack parts, items
 // and creatures, the creature's maxima from its stat block, the damage of the attack in
 // progress), SciFiGameCtrlWorldEvents.cpp (the damage world events), SciFiGameCtrlControls.cpp
-// (the key bindings and key names read at start-up), SciFiGameCtrlSkills.cpp (the skill table,
+// (the key bindings and key names read at start-up), SciFiGameCtrlKeys.cpp (the game's keys of creatures and attack
+// parts), SciFiGameCtrlSkills.cpp (the skill table,
 // learning, the skill buttons and the skills' info texts).
 #pragma once
 #include "game/gui/BookGui.h"
@@ -147,6 +148,10 @@ public:
     // The engine's stat block, then a game creature's base maximum health and mana from it.
     void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
                            bool complete, bool skipAppearance) override;
+    // The game's keys of the engine's records (SciFiGameCtrlKeys.cpp): a creature's damage and
+    // defence values, and an attack part's sci-fi damage ranges.
+    void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature) override;
+    void ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEntry* damage) override;
     // The skills' part of a creature's value update, and what a changed skill set asks of the
     // skill buttons and slots; the skill rules fill them.
     void ApplySkillEffects(CreatureObj_SF& creature) { (void)creature; }
@@ -253,6 +258,9 @@ public:
 
 private:
     void ClearAttackDamageValues();
+    // Shields, leeches, dodge, recovery, blocking and armour of a stat block; monsterLevel applies
+    // the level's armour pair.
+    void ReadCreatureStatKeys(CreatureObj_SF& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel);
     void ReadSkillEntry(ConfigFileReader& reader, int32_t entry, SkillTreeEntry& skill);
     bool IsDamagePayloadSized(const WorldEvent& event, int32_t size);
     void ApplyAreaDamageEvent(const WorldEvent& event);

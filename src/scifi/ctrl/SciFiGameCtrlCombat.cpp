@@ -20,7 +20,7 @@ ItemBase* SciFiGameCtrl::CreateItem() { return new Item_SF; }
 
 CreatureObj* SciFiGameCtrl::CreateCreature() { return new CreatureObj_SF; }
 
-// Until the game's own creature keys are read, the engine's hit points and mana are the maxima.
+// The engine's hit points and mana are the maxima; the game's own keys of the block follow.
 void SciFiGameCtrl::LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry,
                                       bool monsterLevel, bool complete, bool skipAppearance)
 {
@@ -31,6 +31,7 @@ void SciFiGameCtrl::LoadCreatureStats(CreatureObj& creature, ConfigFileReader& r
     own->m_BaseValues.maxHealth = creature.m_Stats.maxHitPoints;
     if (creature.m_Stats.maxMana > 0.0f)
         own->m_BaseValues.maxMana = creature.m_Stats.maxMana;
+    ReadCreatureStatKeys(*own, reader, entry, monsterLevel);
     own->UpdateValues(false);
 }
 
