@@ -52,6 +52,7 @@ public:
     static constexpr int32_t kQuickSlots = 10;
     static constexpr int32_t kItemWeights = ItemValueParameters::kCount;
     static constexpr int32_t kTreasureItemLists = 9;
+    static constexpr int32_t kTreasureKeys = 8;  // "Treasure1" .. "Treasure8" of a world object
     static constexpr int32_t kWorldEntryTable = 512;
     static constexpr int32_t kMaxMoveSubSteps = 2;  // the engine allows 4
 
@@ -90,6 +91,31 @@ public:
     // List 0 holds every treasure item, lists 1 to 8 those of the equipment types 0, 1, 2, 102,
     // 103, 200, 201 and 202; null outside 0 .. 8.
     ItemList* GetTreasureItemList(int32_t index);
+
+    // Treasure (scifi/treasure/SciFiGameCtrlTreasure.cpp).
+    // An item of a treasure type (100, 0, 1, 2, 102, 103, 200, 201, 202; any other is an error)
+    // drawn by weight among the list's items near the target level: with the level curve, weighted
+    // by the treasure file's might curve at the level difference, else any item within 0.5 of
+    // it. Null when no item qualifies.
+    ItemBase* CreateTreasureItem(int32_t type, float level, bool useLevelCurve, int32_t prepareArg,
+                                 float prepareFactor);
+    // Items of the level's item list into the element's inventory: |amount| give or take spread
+    // of them, drawn with replacement, or without it when amount is negative; the gold item gives
+    // goldAmount give or take goldSpread coins.
+    void FillFromItemList(WorldElem& elem, int32_t listIndex, float amount, float spread, float goldAmount,
+                          float goldSpread);
+    // Every new item: the random skill upgrades of its definition's "SkillUpgrade%i" lines, then
+    // the engine's enchantment and boost.
+    void InitNewItem(ItemBase* item, int32_t mode, float value) override;
+    // One piece of the named treasure list into the element's inventory with the given chance:
+    // gold (from the list when goldCentre is -1 and goldSpread 0), a named item or an item of a
+    // treasure type at the might. The item placed, or null (nothing, gold, or no room).
+    ItemBase* DropTreasure(WorldElem& elem, float chance, const char* listName, float might, float goldCentre,
+                           float goldSpread, bool useLevelCurve, int32_t slotArg, int32_t prepareArg,
+                           float prepareFactor);
+    // How much the players of the game want the item: 1 for an item without class restriction,
+    // which every item of the game is.
+    float GetItemWeightForPlayers(const ItemBase& item);
 
     // Item functions (SciFiGameCtrlItemFunctions.cpp).
     // "cfg\itemFunctions.cfg" when it changed: the might functions and the value parameters.
@@ -152,6 +178,11 @@ public:
     // defence values, and an attack part's sci-fi damage ranges.
     void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature) override;
     void ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEntry* damage) override;
+    // The engine's keys of a world object, then its treasure: "TreasureGold" (the gold pair, -1
+    // and 0 when missing: the treasure list's own gold), "TreasureList" with "TreasureSize" (an
+    // item list of the level and the number of its items), and "Treasure", "Treasure1" to
+    // "Treasure8" (chance, treasure list, might).
+    void LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjectCreateParams& params) override;
     // The skills' part of a creature's value update, and what a changed skill set asks of the
     // skill buttons and slots; the skill rules fill them.
     void ApplySkillEffects(CreatureObj_SF& creature) { (void)creature; }

@@ -1,6 +1,7 @@
 // SciFiGameCtrl: the game's own keys of the engine's records: a creature's shields, leeches,
 // dodge, recovery, blocking and armour in its stat block, its damage and defence values, and the
-// sci-fi damage ranges of an attack part. A missing key leaves its field as it was.
+// sci-fi damage ranges of an attack part; and the treasure a world object is made with. A missing
+// key leaves its field as it was.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "base/String.h"
@@ -99,4 +100,47 @@ void SciFiGameCtrl::ReadDamageEntry(ConfigFileReader& reader, int32_t entry, Dam
     reader.GetFloatPair("healthLeech", attack->healthLeech, entry);
     reader.GetFloat("BlastKnockDown", attack->blastKnockDown, entry);
     reader.GetFloatPair("inflame", attack->inflame, entry);
+}
+
+// The treasure a world object carries is drawn when it is made; a network client gets what its
+// server drew. Single treasures are numbered from 1 without gaps after the plain key.
+void SciFiGameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjectCreateParams& params)
+{
+    GameCtrl::LoadWorldObjects(elem, entry, params);
+    if (params.networkClient)
+        return;
+    ConfigFileReader& reader = GetWorldObjectReader();
+    float gold[2] = {-1.0f, 0.0f};
+    float pair[2] = {0.0f, 0.0f};
+    if (reader.GetFloatPair("TreasureGold", pair, entry) == ConfigFileReader::kFound) {
+        gold[0] = pair[0];
+        gold[1] = pair[1];
+    }
+    int32_t itemList = 0;
+    if (reader.GetInt("TreasureList", itemList, entry) == ConfigFileReader::kFound) {
+        float size[2] = {0.5f, 0.5f};
+        if (reader.GetFloatPair("TreasureSize", pair, entry) == ConfigFileReader::kFound) {
+            size[0] = pair[0];
+            size[1] = pair[1];
+        }
+        FillFromItemList(elem, itemList, size[0], size[1], gold[0], gold[1]);
+    }
+    const bool mightCurve = GetMonsterLevelMightFunct().GetNumKeys() > 0;
+    for (int32_t index = -1; index <= kTreasureKeys; ++index) {
+        if (index == 0)
+            continue;
+        float probability = 0.0f;
+        float might = 0.0f;
+        String list;
+        if (!ReadTreasureKey(reader, entry, index, probability, list, might)) {
+            if (index >= 1)
+                break;
+            continue;
+        }
+        if (!(probability > 0.0f) || list.IsEmpty())
+            continue;
+        if (mightCurve)
+            might += GetMonsterLevelMight(float(elem.GetLevel()));
+        DropTreasure(elem, probability, list.c_str(), might, gold[0], gold[1], true, -1, -1, -1.0f);
+    }
 }
