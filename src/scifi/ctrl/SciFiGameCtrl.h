@@ -171,6 +171,8 @@ public:
     // Every item of the game is an Item_SF, every creature a CreatureObj_SF.
     ItemBase* CreateItem() override;
     CreatureObj* CreateCreature() override;
+    // Every event object of the game is an EventObj_SF, which can carry a skill.
+    EventObj* CreateEventObj() override;
     // The engine's stat block, then a game creature's base maximum health and mana from it.
     void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
                            bool complete, bool skipAppearance) override;
@@ -183,6 +185,13 @@ public:
     // item list of the level and the number of its items), and "Treasure", "Treasure1" to
     // "Treasure8" (chance, treasure list, might).
     void LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjectCreateParams& params) override;
+    // The engine's keys of an area effect, then the skill its event object applies ("skill", an
+    // unknown name is warned of) within "SkillRadius" (the event's own radius when missing).
+    void ReadAreaEffect(ConfigFileReader& reader, int32_t entry, AreaEffect& effect) override;
+    // A skill's effect on a creature: the skill's item acts on it as an equipped item does, for
+    // kSkillEffectTime seconds from the last application (see CreatureObj_SF::TakeSkillEffect).
+    static constexpr float kSkillEffectTime = 0.5f;
+    virtual void ApplySkillEffect(CreatureObj_SF& creature, SkillTreeEntry& skill, WorldElem* source);
     // The skills' part of a creature's value update, and what a changed skill set asks of the
     // skill buttons and slots; the skill rules fill them.
     void ApplySkillEffects(CreatureObj_SF& creature) { (void)creature; }

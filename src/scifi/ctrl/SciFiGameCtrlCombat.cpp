@@ -5,6 +5,7 @@
 
 #include "scifi/objects/ActionAttack_SF.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/EventObj_SF.h"
 #include "scifi/objects/Item_SF.h"
 #include "scifi/objects/DamageValues_SF.h"
 #include "scifi/objects/ProtectionValues_SF.h"
@@ -19,6 +20,8 @@ ActionAttack* SciFiGameCtrl::CreateActionAttack() { return new (std::nothrow) Ac
 ItemBase* SciFiGameCtrl::CreateItem() { return new Item_SF; }
 
 CreatureObj* SciFiGameCtrl::CreateCreature() { return new CreatureObj_SF; }
+
+EventObj* SciFiGameCtrl::CreateEventObj() { return new EventObj_SF; }
 
 // The engine's hit points and mana are the maxima; the game's own keys of the block follow.
 void SciFiGameCtrl::LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry,

@@ -1,12 +1,15 @@
 // SciFiGameCtrl: the game's own keys of the engine's records: a creature's shields, leeches,
 // dodge, recovery, blocking and armour in its stat block, its damage and defence values, and the
 // sci-fi damage ranges of an attack part; and the treasure a world object is made with. A missing
-// key leaves its field as it was.
+// key leaves its field as it was. Also the skill of an area effect and what a skill does to a
+// creature.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "base/String.h"
 #include "scifi/objects/ActionAttack_SF.h"
+#include "game/objects/AreaEffect.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/EventObj_SF.h"
 #include "world/ActionAttack.h"
 
 namespace {
@@ -143,4 +146,27 @@ void SciFiGameCtrl::LoadWorldObjects(WorldElem& elem, int32_t entry, const World
             might += GetMonsterLevelMight(float(elem.GetLevel()));
         DropTreasure(elem, probability, list.c_str(), might, gold[0], gold[1], true, -1, -1, -1.0f);
     }
+}
+
+void SciFiGameCtrl::ReadAreaEffect(ConfigFileReader& reader, int32_t entry, AreaEffect& effect)
+{
+    GameCtrl::ReadAreaEffect(reader, entry, effect);
+    auto* event = dynamic_cast<EventObj_SF*>(effect.event);
+    String name;
+    if (!event || reader.GetString("skill", name, entry) != ConfigFileReader::kFound)
+        return;
+    SkillTreeEntry* skill = FindSkill(name);
+    if (!skill) {
+        Warning("Invalid skill specified (%s) in event obj", name.c_str());
+        event->m_Skill = nullptr;
+        return;
+    }
+    event->m_Skill = skill;
+    if (reader.GetFloat("SkillRadius", event->m_SkillRadius, entry) != ConfigFileReader::kFound)
+        event->m_SkillRadius = event->GetRadius();
+}
+
+void SciFiGameCtrl::ApplySkillEffect(CreatureObj_SF& creature, SkillTreeEntry& skill, WorldElem* source)
+{
+    creature.TakeSkillEffect(skill.item, source, kSkillEffectTime);
 }
