@@ -639,6 +639,7 @@ EventObj* GameCtrl::CreateAreaEffectElement(int32_t entry, WorldObjectCreatePara
     LoadWorldObjects(*event, entry, params);
     event->m_EventKind = EventObj::kKindActive;
     AreaEffect area;
+    area.event = event;
     ReadAreaEffect(reader, entry, area);
     event->m_ActivationsLeft = area.count;
     event->m_ActivationScript = area.onActivate;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+class EventObj;
 struct HitEffects;
 
 struct AreaEffect {
@@ -19,4 +20,5 @@ struct AreaEffect {
     String effByID;     // name of the one element it acts on, when given
     int32_t effByParty[4] = {-999, -999, -999, -999};  // -999 first: any party
     HitEffects* hitEffects = nullptr;  // the type's record, owned by the type
+    EventObj* event = nullptr;         // the element being made, when the effect is an element's
 };

@@ -12,7 +12,8 @@
 // SciFiGameCtrlCombat.cpp (the factories of damage values, protection values, attack parts, items
 // and creatures, the creature's maxima from its stat block, the damage of the attack in
 // progress), SciFiGameCtrlWorldEvents.cpp (the damage world events), SciFiGameCtrlControls.cpp
-// (the key bindings and key names read at start-up), SciFiGameCtrlSkills.cpp (the skill table,
+// (the key bindings and key names read at start-up), SciFiGameCtrlKeys.cpp (the game's keys of creatures and attack
+// parts), SciFiGameCtrlSkills.cpp (the skill table,
 // learning, the skill buttons and the skills' info texts).
 #pragma once
 #include "game/gui/BookGui.h"
@@ -51,6 +52,7 @@ public:
     static constexpr int32_t kQuickSlots = 10;
     static constexpr int32_t kItemWeights = ItemValueParameters::kCount;
     static constexpr int32_t kTreasureItemLists = 9;
+    static constexpr int32_t kTreasureKeys = 8;  // "Treasure1" .. "Treasure8" of a world object
     static constexpr int32_t kWorldEntryTable = 512;
     static constexpr int32_t kMaxMoveSubSteps = 2;  // the engine allows 4
 
@@ -89,6 +91,31 @@ public:
     // List 0 holds every treasure item, lists 1 to 8 those of the equipment types 0, 1, 2, 102,
     // 103, 200, 201 and 202; null outside 0 .. 8.
     ItemList* GetTreasureItemList(int32_t index);
+
+    // Treasure (scifi/treasure/SciFiGameCtrlTreasure.cpp).
+    // An item of a treasure type (100, 0, 1, 2, 102, 103, 200, 201, 202; any other is an error)
+    // drawn by weight among the list's items near the target level: with the level curve, weighted
+    // by the treasure file's might curve at the level difference, else any item within 0.5 of
+    // it. Null when no item qualifies.
+    ItemBase* CreateTreasureItem(int32_t type, float level, bool useLevelCurve, int32_t prepareArg,
+                                 float prepareFactor);
+    // Items of the level's item list into the element's inventory: |amount| give or take spread
+    // of them, drawn with replacement, or without it when amount is negative; the gold item gives
+    // goldAmount give or take goldSpread coins.
+    void FillFromItemList(WorldElem& elem, int32_t listIndex, float amount, float spread, float goldAmount,
+                          float goldSpread);
+    // Every new item: the random skill upgrades of its definition's "SkillUpgrade%i" lines, then
+    // the engine's enchantment and boost.
+    void InitNewItem(ItemBase* item, int32_t mode, float value) override;
+    // One piece of the named treasure list into the element's inventory with the given chance:
+    // gold (from the list when goldCentre is -1 and goldSpread 0), a named item or an item of a
+    // treasure type at the might. The item placed, or null (nothing, gold, or no room).
+    ItemBase* DropTreasure(WorldElem& elem, float chance, const char* listName, float might, float goldCentre,
+                           float goldSpread, bool useLevelCurve, int32_t slotArg, int32_t prepareArg,
+                           float prepareFactor);
+    // How much the players of the game want the item: 1 for an item without class restriction,
+    // which every item of the game is.
+    float GetItemWeightForPlayers(const ItemBase& item);
 
     // Item functions (SciFiGameCtrlItemFunctions.cpp).
     // "cfg\itemFunctions.cfg" when it changed: the might functions and the value parameters.
@@ -144,9 +171,27 @@ public:
     // Every item of the game is an Item_SF, every creature a CreatureObj_SF.
     ItemBase* CreateItem() override;
     CreatureObj* CreateCreature() override;
+    // Every event object of the game is an EventObj_SF, which can carry a skill.
+    EventObj* CreateEventObj() override;
     // The engine's stat block, then a game creature's base maximum health and mana from it.
     void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
                            bool complete, bool skipAppearance) override;
+    // The game's keys of the engine's records (SciFiGameCtrlKeys.cpp): a creature's damage and
+    // defence values, and an attack part's sci-fi damage ranges.
+    void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature) override;
+    void ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEntry* damage) override;
+    // The engine's keys of a world object, then its treasure: "TreasureGold" (the gold pair, -1
+    // and 0 when missing: the treasure list's own gold), "TreasureList" with "TreasureSize" (an
+    // item list of the level and the number of its items), and "Treasure", "Treasure1" to
+    // "Treasure8" (chance, treasure list, might).
+    void LoadWorldObjects(WorldElem& elem, int32_t entry, const WorldObjectCreateParams& params) override;
+    // The engine's keys of an area effect, then the skill its event object applies ("skill", an
+    // unknown name is warned of) within "SkillRadius" (the event's own radius when missing).
+    void ReadAreaEffect(ConfigFileReader& reader, int32_t entry, AreaEffect& effect) override;
+    // A skill's effect on a creature: the skill's item acts on it as an equipped item does, for
+    // kSkillEffectTime seconds from the last application (see CreatureObj_SF::TakeSkillEffect).
+    static constexpr float kSkillEffectTime = 0.5f;
+    virtual void ApplySkillEffect(CreatureObj_SF& creature, SkillTreeEntry& skill, WorldElem* source);
     // The skills' part of a creature's value update, and what a changed skill set asks of the
     // skill buttons and slots; the skill rules fill them.
     void ApplySkillEffects(CreatureObj_SF& creature) { (void)creature; }
@@ -253,6 +298,9 @@ public:
 
 private:
     void ClearAttackDamageValues();
+    // Shields, leeches, dodge, recovery, blocking and armour of a stat block; monsterLevel applies
+    // the level's armour pair.
+    void ReadCreatureStatKeys(CreatureObj_SF& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel);
     void ReadSkillEntry(ConfigFileReader& reader, int32_t entry, SkillTreeEntry& skill);
     bool IsDamagePayloadSized(const WorldEvent& event, int32_t size);
     void ApplyAreaDamageEvent(const WorldEvent& event);

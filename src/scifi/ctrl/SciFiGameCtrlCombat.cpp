@@ -5,6 +5,7 @@
 
 #include "scifi/objects/ActionAttack_SF.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/EventObj_SF.h"
 #include "scifi/objects/Item_SF.h"
 #include "scifi/objects/DamageValues_SF.h"
 #include "scifi/objects/ProtectionValues_SF.h"
@@ -20,7 +21,9 @@ ItemBase* SciFiGameCtrl::CreateItem() { return new Item_SF; }
 
 CreatureObj* SciFiGameCtrl::CreateCreature() { return new CreatureObj_SF; }
 
-// Until the game's own creature keys are read, the engine's hit points and mana are the maxima.
+EventObj* SciFiGameCtrl::CreateEventObj() { return new EventObj_SF; }
+
+// The engine's hit points and mana are the maxima; the game's own keys of the block follow.
 void SciFiGameCtrl::LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry,
                                       bool monsterLevel, bool complete, bool skipAppearance)
 {
@@ -31,6 +34,7 @@ void SciFiGameCtrl::LoadCreatureStats(CreatureObj& creature, ConfigFileReader& r
     own->m_BaseValues.maxHealth = creature.m_Stats.maxHitPoints;
     if (creature.m_Stats.maxMana > 0.0f)
         own->m_BaseValues.maxMana = creature.m_Stats.maxMana;
+    ReadCreatureStatKeys(*own, reader, entry, monsterLevel);
     own->UpdateValues(false);
 }
 

@@ -134,6 +134,11 @@ public:
     // An equipped item onto the effective values and the modifiers (the value update), in two
     // passes: the factors first; an ability that shows as 0 in display units is left out.
     void ApplyEquippedItem(const ItemBase& item);
+    // A skill's effect: its item counts as an equipped item for the given seconds, from the
+    // last time the same skill reached the creature; the values are updated at once.
+    void TakeSkillEffect(ItemBase& skillItem, WorldElem* source, float seconds);
+    // The engine's influences; when an item influence ends, the values are updated without it.
+    void UpdateInfluences(float dt) override;
 
     // Hits (CreatureObj_SFHits.cpp).
     // The attack's coefficients over the creature's own damage set: with scale the physical

@@ -238,3 +238,36 @@ int32_t CreatureObj_SF::GetSkillUpgrades(int32_t skill)
             return entry->bonus;
     return 0;
 }
+
+// The skill's item rides on an item influence, which the value update applies as it applies
+// equipment, and which ends by itself when the skill stops reaching the creature.
+void CreatureObj_SF::TakeSkillEffect(ItemBase& skillItem, WorldElem* source, float seconds)
+{
+    for (int32_t position = 0; position < m_Influences.GetSize(); position++) {
+        CreatureInfluence* influence = m_Influences.GetAt(position);
+        if (influence && influence->type == kInfluenceItem && influence->params.item == &skillItem) {
+            influence->params.y = std::max(influence->params.y, seconds);
+            return;
+        }
+    }
+    InfluenceParams params(1.0f, seconds, source);
+    params.item = &skillItem;
+    AddInfluence(kInfluenceItem, params);
+    UpdateValues(false);
+}
+
+void CreatureObj_SF::UpdateInfluences(float dt)
+{
+    const auto itemInfluences = [this] {
+        int32_t count = 0;
+        for (int32_t position = 0; position < m_Influences.GetSize(); position++)
+            if (const CreatureInfluence* influence = m_Influences.GetAt(position);
+                influence && influence->type == kInfluenceItem)
+                count++;
+        return count;
+    };
+    const int32_t before = itemInfluences();
+    CreatureObj::UpdateInfluences(dt);
+    if (itemInfluences() != before)
+        UpdateValues(false);
+}

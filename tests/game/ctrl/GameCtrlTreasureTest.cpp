@@ -119,12 +119,18 @@ TEST(GameCtrlTreasureTest, EngineKnowsNoTreasureClass)
 }
 
 // The sample game's experience, treasure and level item lists load without a warning, against its
-// items; its localisation database holds the quests of the sample stories.
+// items and the two treasure classes its lists name (the game's rules answer them); its
+// localisation database holds the quests of the sample stories.
 TEST(GameCtrlTreasureTest, SampleGameLoadsWithoutWarning)
 {
     Log::Write("loading the sample game's lists");  // the log stays where the test started
     ScopedCurrentDir game(std::string(SERVER_FIXTURES) + "/../../gamedata");
-    WorldGameCtrl ctrl;
+    struct SampleClassesCtrl : WorldGameCtrl {
+        int32_t GetTreasureClass(const String& name) override
+        {
+            return name == "gold" ? 101 : name == "weapon" ? 0 : -1;
+        }
+    } ctrl;
     ctrl.GetItemReader().SetDescKey("desc");
     ASSERT_EQ(ctrl.GetItemReader().Load("cfg\\items.cfg"), 0);
     LogCapture log;
@@ -137,7 +143,7 @@ TEST(GameCtrlTreasureTest, SampleGameLoadsWithoutWarning)
     EXPECT_GT(ctrl.GetDeltaLevelXPFactorCurve().GetNumKeys(), 0);
     EXPECT_GT(ctrl.GetMonsterLevelMightFunct().GetNumKeys(), 0);
     ASSERT_NE(ctrl.GetTreasureLists().Find("Crate"), nullptr);
-    EXPECT_EQ(ctrl.GetTreasureLists().Find("Crate")->entries.GetSize(), 2);
+    EXPECT_EQ(ctrl.GetTreasureLists().Find("Crate")->entries.GetSize(), 3);
     EXPECT_EQ(ctrl.GetNumItemLists(), 2);
 
     LocalText database;
