@@ -43,6 +43,8 @@ public:
             DXC_Base().Error("Not a scene file: %s", "meshes\\hero.rtx");
         GameNetworkNode::DispatchMessage(header);
     }
+    // A node without a world has no character to hand over (the handover is tested on the game).
+    void HandleSetMainChar() override { SetConnectionState(eRunningGame); }
     void Slew(float dt) { AdvanceGameTime(dt); }
     void RequestLevel(const char* name) { std::snprintf(m_LevelLoad.levelName, sizeof m_LevelLoad.levelName, "%s", name); }
     double Time() const { return m_GameTime; }
