@@ -27,6 +27,7 @@
 #include "world/ObjRef.h"
 
 #include <cstdint>
+#include <vector>
 
 class ByteReader;
 class File;
@@ -35,6 +36,7 @@ class Inventory;
 class InventoryItem;
 class WorldElem;
 class WorldElemBase;
+struct NetObjPos;
 struct AnicycleUnit;
 struct ScriptValue;
 struct WorldEvent;
@@ -88,6 +90,7 @@ public:
     static constexpr uint16_t kMsgPosition = 0x0100;
     static constexpr uint16_t kMsgChat = 0x0200;
     static constexpr uint16_t kMsgPlayerInfo = 0x0300;
+    static constexpr uint16_t kMsgLoadLevelRequest = 0x0400;
     static constexpr uint16_t kMsgLevelLoaded = 0x0500;
     static constexpr uint16_t kMsgAddObject = 0x0600;
     static constexpr uint16_t kMsgSetMainChar = 0x0700;
@@ -104,6 +107,7 @@ public:
     static constexpr uint16_t kMsgChecksumsFinished = 0x0F01;
     static constexpr uint16_t kMsgSyncRequest = 0x1000;
     static constexpr uint16_t kMsgSyncRequestsDone = 0x1001;
+    static constexpr uint16_t kMsgSyncData = 0x1100;  // unrequested; 0x1101 answers a SyncRequest
     static constexpr uint16_t kMsgRequestedSync = 0x1101;
     static constexpr uint16_t kMsgNotExisting = 0x1102;
     static constexpr uint16_t kMsgLevelSynced = 0x1200;
@@ -116,12 +120,17 @@ public:
     static constexpr uint16_t kMsgCreatureSetAction = 0x1900;
     static constexpr uint16_t kMsgSetHealth = 0x2100;
     static constexpr uint16_t kMsgCreatureKilled = 0x2300;
+    static constexpr uint16_t kMsgGainXp = 0x2400;
     static constexpr uint16_t kMsgDialogAnswered = 0x2500;
     static constexpr uint16_t kMsgReviveCreature = 0x2600;
+    static constexpr uint16_t kMsgTimeSync = 0x2800;
+    static constexpr uint16_t kMsgSubtractMana = 0x2900;
+    static constexpr uint16_t kMsgServerInfo = 0x4000;
     static constexpr uint16_t kMsgDisconnectRequest = 0x4001;
     static constexpr uint16_t kMsgCharLevelChange = 0x4100;
     static constexpr uint16_t kMsgLoadCheckpoint = 0x4200;
     static constexpr uint16_t kMsgRestartLevel = 0x4300;
+    static constexpr uint16_t kMsgBloodEffect = 0x4500;
 
     // Fixed unit sizes of the catalogue.
     static constexpr int32_t kCreatureSetMovementSize = 29;
@@ -219,6 +228,12 @@ public:
     // cannot be read is reported and bit 2 of the flags cleared; false when the block does not
     // fit the element or its short state is cut short.
     bool ApplySyncBlock(File& file, uint8_t& itemFlags, const SyncBlockHead& head, WorldElemBase& elem);
+    // A position the server sent: at once on the server or without interpolation (its smoothing
+    // target the same), else the element's smoothing takes it there over a frame or three of the
+    // server's, unless it is too far off to smooth.
+    void ApplyPositionUpdate(WorldElem& elem, const NetObjPos& pos, bool interpolate);
+    // The main character, or a player's character that the node keeps.
+    virtual bool IsPlayerCharacter(const WorldElem* elem);
     // Makes the wanted ID the element's own; false when it could not (strict: an error).
     bool ClaimObjectID(WorldElem& elem, int32_t wantedID, bool strict);
 
@@ -331,12 +346,51 @@ public:
     // The dispatcher of one received message whose header is held.
     virtual void DispatchMessage(const GamePacketHeader& header);
     virtual void ReceiveMessages();
-    virtual void ServiceJoin() {}  // the join's steps come with the client's join
+    // The client's join step of each frame (GameNetworkNodeJoin.cpp): PlayerInfo once connected,
+    // the level-loaded report once the level stands, dummy data in the running game.
+    virtual void ServiceJoin();
     virtual void HandleSetMainChar();
     // Transport events: a lost connection ends the link to the server.
     virtual void ProcessTransportEvents();
 
 protected:
+    // The join's received messages (GameNetworkNodeJoin.cpp); each reads the held message.
+    static constexpr int32_t kServerInfoSize = 12;
+    static constexpr int32_t kLevelLoadSize = 144;
+    static constexpr int32_t kGameBasicsSize = 10;
+    static constexpr int32_t kChecksumSize = 20;
+    static constexpr int32_t kSetMainCharSize = 22;
+    static constexpr uint32_t kMinServerVersion = 0x0100;
+    void ReceiveServerInfo(const GamePacketHeader& header);
+    void ReceiveLevelLoad(const GamePacketHeader& header);
+    void ReceiveGameBasics(const GamePacketHeader& header);
+    void ReceiveObjectChecksums(const GamePacketHeader& header);
+    void CompareObjectChecksums();
+    bool ReceiveNetworkData_ObjectSync(bool requested);
+    void ReceiveNotExisting(const GamePacketHeader& header);
+    // One outstanding request answered (a sync, a "not existing", a deletion with the answers
+    // flag): taken off the list; the last one completes the join's synchronisation.
+    void AnswerSyncRequest(const ObjRef3& ref);
+    void ReportLevelSynced();
+    // The running game's handlers (GameNetworkNodeHandlers.cpp).
+    template <class Handler> void ForEachUnit(int32_t unitSize, Handler handler);
+    void ReceivePositions();
+    void ReceiveAnicycles();
+    void ReceiveSetHealth();
+    void ReceiveGainXp();
+    void ReceiveTimeSync();
+    void ReceiveSubtractMana();
+    void ReceiveDisconnectRequest();
+    void ReceiveCharLevelChange();
+    void ReceiveBloodEffect();
+    struct ObjectChecksum {
+        ObjRef3 ref;
+        uint32_t checksum = 0;
+        float value = 0.0f;
+    };
+    std::vector<ObjectChecksum> m_ObjectChecksums;
+    double m_LastDummyDataTime = 0.0;
+
     // A node whose game packets travel over another transport (queues without sockets); its own
     // transport node stays for connecting.
     explicit GameNetworkNode(GamePacketTransport& transport);

@@ -198,15 +198,61 @@ void GameNetworkNode::DispatchMessage(const GamePacketHeader& header)
         break;
     case kMsgDummyData:
         break;
+    case kMsgServerInfo:
+        ReceiveServerInfo(header);
+        break;
+    case kMsgLoadLevelRequest:
+        ReceiveLevelLoad(header);
+        break;
+    case kMsgGameBasics:
+        ReceiveGameBasics(header);
+        break;
+    case kMsgObjectChecksums:
+        ReceiveObjectChecksums(header);
+        break;
+    case kMsgChecksumsFinished:
+        CompareObjectChecksums();
+        break;
+    case kMsgSyncData:
+    case kMsgRequestedSync:
+        ReceiveNetworkData_ObjectSync(header.id == kMsgRequestedSync);
+        break;
+    case kMsgNotExisting:
+        ReceiveNotExisting(header);
+        break;
+    case kMsgPosition:
+        ReceivePositions();
+        break;
+    case kMsgAnicycle:
+        ReceiveAnicycles();
+        break;
+    case kMsgSetHealth:
+        ReceiveSetHealth();
+        break;
+    case kMsgGainXp:
+        ReceiveGainXp();
+        break;
+    case kMsgTimeSync:
+        ReceiveTimeSync();
+        break;
+    case kMsgSubtractMana:
+        ReceiveSubtractMana();
+        break;
+    case kMsgDisconnectRequest:
+        ReceiveDisconnectRequest();
+        break;
+    case kMsgCharLevelChange:
+        ReceiveCharLevelChange();
+        break;
+    case kMsgBloodEffect:
+        ReceiveBloodEffect();
+        break;
     default:
         if (m_NetSettings.logNetworkTraffic >= 1)
             Log::Write("Unknown packet received: 0x%04X", header.id);
         break;
     }
 }
-
-// The client's join reads the character's unit and claims its ID; here the game begins.
-void GameNetworkNode::HandleSetMainChar() { SetConnectionState(eRunningGame); }
 
 void GameNetworkNode::ReplayDeferredMessages()
 {

@@ -109,9 +109,13 @@ bool GameNetworkNode::ReadSyncBlockHead(File& file, bool wall, SyncBlockHead& he
 {
     if (!file.UnpackOnOpen())
         return false;
-    uint16_t format = 0;
-    if (!file.ReadInt16(&format) || format != uint16_t(kSyncBlockFormat) || !file.ReadString(head.name))
+    if (file.GetRemaining() < 2)
         return false;
+    // Kept as the file's version: the saved state's records decide their layout by it.
+    const uint16_t format = file.ReadInt16Member();
+    if (format != uint16_t(kSyncBlockFormat) || !file.ReadString(head.name))
+        return false;
+    file.SetVersion(format);
     head.wall = wall;
     if (wall)
         for (float& end : head.ends)

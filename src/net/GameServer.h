@@ -113,7 +113,6 @@ public:
     static constexpr double kJoinTimeout = 60.0;
     static constexpr double kCloseGrace = 1.0;  // seconds a client sent away has to read why
     static constexpr int32_t kReasonJoinTimeout = 5;  // the disconnect reason "DB:net_timeout"
-    static constexpr uint16_t kMsgTimeSync = 0x2800;
     static constexpr int32_t kTimingValue = 256;
 
     struct TimingInfo {
@@ -194,7 +193,6 @@ public:
     // were queued, so a client never hears of a deletion before the creation queued earlier.
     static constexpr int32_t kMaxSyncRequests = 4096;
     static constexpr int32_t kMaxFlushPasses = 64;  // a client that stops reading holds a flush no longer
-    static constexpr uint16_t kMsgSyncData = 0x1100;  // unrequested; 0x1101 answers a SyncRequest
     // Slot -1 queues for every client in the world (state >= 7). An unrequested item equal to
     // one already queued is not queued twice; requested ones always are.
     void AddSyncRequest(int32_t slot, uint8_t itemFlags, const ObjRef3& ref, bool requested, bool broadcast);
@@ -232,16 +230,11 @@ public:
 
     // The messages only the server writes (GameServerMessages.cpp). Each sets its routing: one
     // client (slot), the creature's client, or every client from the state the message needs.
-    static constexpr uint16_t kMsgLoadLevelRequest = 0x0400;
     static constexpr uint16_t kMsgPerformActionShot = 0x2001;
     static constexpr uint16_t kMsgPerformActionEffect = 0x2003;
-    static constexpr uint16_t kMsgGainXp = 0x2400;
     static constexpr uint16_t kMsgPickUp = 0x2700;
-    static constexpr uint16_t kMsgSubtractMana = 0x2900;
     static constexpr uint16_t kMsgSaveCharacter = 0x3000;
-    static constexpr uint16_t kMsgServerInfo = 0x4000;
     static constexpr uint16_t kMsgCurrentAction = 0x4400;
-    static constexpr uint16_t kMsgBloodEffect = 0x4500;
     static constexpr int32_t kLoadLevelRequestSize = 144;
     static constexpr int32_t kSetMainCharSize = 22;
     static constexpr int32_t kGameBasicsSize = 10;
@@ -353,7 +346,7 @@ private:
     // One item of the table sent, or found pointless: true when it is done with.
     enum class SyncSend { kDone, kWait, kNoRoom };
     SyncSend SendSyncItem(ClientSyncRequest& request, File& file, bool firstPass);
-    bool IsPlayerCharacter(const WorldElem* elem);
+    bool IsPlayerCharacter(const WorldElem* elem) override;
     bool SendActionBlock(uint16_t id, const String& action, const uint8_t* block, int32_t size);
     // Routes to the joined client whose creature it is; false when it is no client's.
     bool TargetClientOf(const CreatureObj* creature);

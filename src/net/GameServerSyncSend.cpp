@@ -25,7 +25,7 @@ bool GameServer::IsPlayerCharacter(const WorldElem* elem)
 {
     if (!elem)
         return false;
-    if (elem == GetMainChar())
+    if (GameNetworkNode::IsPlayerCharacter(elem))
         return true;
     for (int32_t i = 0; i < m_Clients.GetSize(); ++i)
         if (const GameClientInfo* client = m_Clients.GetAt(i); client && client->playerInfo.mainCharObjID == elem->m_ObjID)

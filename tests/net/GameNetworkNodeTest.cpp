@@ -8,6 +8,7 @@
 #include "base/DXC_Base.h"
 #include "base/ByteReader.h"
 #include "net/GameValueCodec.h"
+#include "support/ByteBuilder.h"
 #include "support/GamePacketBytes.h"
 #include "support/LogCapture.h"
 #include "support/TestClock.h"
@@ -43,6 +44,8 @@ public:
             DXC_Base().Error("Not a scene file: %s", "meshes\\hero.rtx");
         GameNetworkNode::DispatchMessage(header);
     }
+    // A node without a world has no character to hand over (the handover is tested on the game).
+    void HandleSetMainChar() override { SetConnectionState(eRunningGame); }
     void Slew(float dt) { AdvanceGameTime(dt); }
     void RequestLevel(const char* name) { std::snprintf(m_LevelLoad.levelName, sizeof m_LevelLoad.levelName, "%s", name); }
     double Time() const { return m_GameTime; }
@@ -284,4 +287,94 @@ TEST(GameNetworkNodeTexts, StatesAndReasons)
     EXPECT_STREQ(GameNetworkNode::DisconnectReasonText(5).c_str(), "DB:net_timeout");
     EXPECT_STREQ(GameNetworkNode::DisconnectReasonText(7).c_str(),
                  "Server rejected connection for an unknown reason: 7");
+}
+
+namespace {
+
+// One message of count units of the given size whose payload is units.
+std::vector<uint8_t> Message(uint16_t id, uint32_t count, int32_t size, const ByteBuilder& units)
+{
+    std::vector<uint8_t> bytes = GamePacketBytes(id, count, 0);
+    GamePacketHeader header;
+    header.id = id;
+    header.count = count;
+    header.unitSize = size;
+    header.Write(bytes.data());
+    bytes.insert(bytes.end(), units.bytes.begin(), units.bytes.end());
+    return bytes;
+}
+
+std::vector<uint16_t> SentIDs(FakeGameTransport& transport)
+{
+    std::vector<uint16_t> ids;
+    for (const std::vector<uint8_t>& message : transport.TakeSent(kTCPID))
+        ids.push_back(GamePacketHeader::Read(message.data()).id);
+    return ids;
+}
+
+}  // namespace
+
+// The last outstanding request answered by "not existing" completes the synchronisation as a sync
+// would: the join must not stall.
+TEST_F(GameNetworkNodeTest, TheLastRequestAnsweredByNotExistingCompletesTheSync)
+{
+    node.SetConnectionState(GameNetworkNode::eSyncRequested);
+    const ObjRef3 ref = [] {
+        ObjRef3 r;
+        r.objID = 7;
+        r.myRnd = 1234;
+        r.type = 3;
+        return r;
+    }();
+    *node.GetRequestedSyncList().GetBySlot(node.GetRequestedSyncList().Add()) = ref;
+    node.SetSyncCounts(1, 1);
+    transport.Arrive(kTCPID, Message(0x1102, 1, 12, ByteBuilder().I32(7).I32(1234).I32(3)));
+    node.ReceiveMessages();
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eSynced);
+    EXPECT_EQ(node.GetSyncsExpected(), 0);
+    EXPECT_EQ(node.GetRequestedSyncList().GetSize(), 0);
+    EXPECT_EQ(SentIDs(transport), (std::vector<uint16_t>{0x1200}));
+}
+
+// A broken server's message is dropped and the client stays connected: units of the wrong size,
+// object IDs out of range, a block whose name claims more bytes than the unit has.
+TEST_F(GameNetworkNodeTest, MalformedMessagesAreDroppedAndTheLinkStays)
+{
+    const struct {
+        uint16_t id;
+        uint32_t count;
+        int32_t size;
+        ByteBuilder units;
+    } cases[] = {
+        {0x0100, 1, 5, ByteBuilder().Zeros(5)},
+        {0x0100, 1, 18, ByteBuilder().I32(99999999).I32(0).F32s({1, 2, 3}).Zeros(2)},
+        {0x0400, 1, 10, ByteBuilder().Zeros(10)},
+        {0x0900, 1, 12, ByteBuilder().I32(-5).Zeros(8)},
+        {0x0F00, 2, 7, ByteBuilder().Zeros(14)},
+        {0x1101, 1, 5, ByteBuilder().Zeros(5)},
+        {0x1101, 1, 25, ByteBuilder().U8(0).I32(1).I32(0).I32(2).U16(0x0113).I32(1000000000).Zeros(2)},
+        {0x1102, 1, 3, ByteBuilder().Zeros(3)},
+        {0x1400, 1, 1, ByteBuilder().Zeros(1)},
+        {0x2100, 1, 12, ByteBuilder().I32(99999999).I32(0).F32(5)},
+        {0x2400, 1, 3, ByteBuilder().Zeros(3)},
+        {0x2900, 1, 12, ByteBuilder().I32(-1).I32(0).F32(5)},
+        {0x4000, 1, 3, ByteBuilder().Zeros(3)},
+        {0x4001, 1, 2, ByteBuilder().Zeros(2)},
+        {0x4100, 1, 12, ByteBuilder().I32(1 << 30).I32(0).I32(3)},
+        {0x4500, 1, 5, ByteBuilder().I32(99999999).U8(255)},
+    };
+    for (const auto& test : cases) {
+        node.SetConnectionState(GameNetworkNode::eRunningGame);
+        transport.Arrive(kTCPID, Message(test.id, test.count, test.size, test.units));
+        node.ReceiveMessages();
+        EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eRunningGame) << std::hex << test.id;
+    }
+}
+
+TEST_F(GameNetworkNodeTest, TimeSyncSetsTheSlewTarget)
+{
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    transport.Arrive(kTCPID, Message(0x2800, 1, 8, ByteBuilder().F64(123.5)));
+    node.ReceiveMessages();
+    EXPECT_EQ(node.GetTimeSlewTarget(), 123.5);
 }

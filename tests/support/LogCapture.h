@@ -38,6 +38,15 @@ public:
             n += line.find(text) != std::string::npos;
         return n;
     }
+    // Every line, for a failure's message.
+    std::string Text() const
+    {
+        std::lock_guard<std::mutex> guard(Lock());
+        std::string text;
+        for (const std::string& line : Lines())
+            text += line + "\n";
+        return text;
+    }
     size_t Total() const
     {
         std::lock_guard<std::mutex> guard(Lock());
