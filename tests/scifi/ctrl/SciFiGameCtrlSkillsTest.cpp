@@ -3,6 +3,7 @@
 // learning by name, the mouse-button skills of a hero and the skills' info texts and scripts.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "base/ConfigFileReader.h"
 #include "base/LocalText.h"
 #include "base/Log.h"
 #include "scifi/ctrl/SciFiRules.h"
@@ -156,7 +157,12 @@ TEST_F(SciFiGameCtrlSkillsTest, ReferencesClassFilesAndChainsAreCheckedAtLoad)
     ASSERT_EQ(Load(Skill("guard", "RequSkill1 = \"drill\"\n")), "no error");
     EXPECT_EQ(Find("guard").requiredRecords[0], &Find("drill"));
     EXPECT_EQ(ctrl.FindSkill(String("other")), nullptr);
-    // A hosting server reads every class's skills.
+    // A hosting server reads every class's skills. It listens on a free port and announces
+    // nothing, so that tests running beside it cannot take its sockets.
+    const std::string ports = "DataPort = 0\nBroadcastPortLocal = 0\n";
+    ConfigFileReader serverConfig;
+    serverConfig.OpenMemory(ports.data(), int32_t(ports.size()));
+    ctrl.ReadServerConfig(serverConfig);
     ASSERT_TRUE(ctrl.StartNetworkServer(0));
     ASSERT_EQ(Load(Skill("guard", "")), "no error");
     EXPECT_NE(ctrl.FindSkill(String("drill")), nullptr);
