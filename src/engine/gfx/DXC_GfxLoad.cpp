@@ -148,7 +148,7 @@ void DXC_Gfx::LoadVideoTexture(DXC_Texture& texture, const char* fileName)
         Error("Invalid video source for texture: %i", int32_t(number >= INT_MAX ? INT_MAX : number - 1));
     DXC_VideoSource& source = videoSources[index];
     if (uint64_t(source.width) * source.height < 1)
-        Error("Invalid video source specifications for source %i", int32_t(number));
+        Error("Invalid video source settings for source %i", int32_t(number));
     int32_t id = textureManager.Acquire(fileName);
     if (id < 0) {
         uint32_t width = source.width, height = source.height;

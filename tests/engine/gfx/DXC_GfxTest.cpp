@@ -196,7 +196,7 @@ TEST(DXC_Gfx, TextureLoadingErrors)
         {&texture, ">>Video0", 0, "Invalid video source for texture: -1"},
         {&texture, ">>Video17", 0, "Invalid video source for texture: 16"},
         {&texture, ">>Video99999999999", 0, "Invalid video source for texture: 2147483647"},
-        {&texture, ">>Video1", 0, "Invalid video source specifications for source 1"},
+        {&texture, ">>Video1", 0, "Invalid video source settings for source 1"},
         {&texture, a, 4, "Wrong texture parameter in LoadTexture!"},
         {&texture, a, 0x2001, "no error"},
         {&texture, dir / "gone.tga", 0, "Can not open file " + (dir / "gone.tga")},
