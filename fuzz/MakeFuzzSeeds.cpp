@@ -18,6 +18,7 @@
 #include "engine/scene/KeyTrack.h"
 #include "game/objects/ItemBase.h"
 #include "../tests/net/FakeGameTransport.h"
+#include "../tests/support/ByteBuilder.h"
 #include "../tests/support/GamePacketBytes.h"
 #include "../tests/support/ScriptedPeer.h"
 #include "base/ErrorClass.h"
@@ -691,6 +692,48 @@ void ClientDispatch()
     for (int32_t i = 0; i < 60; i++)
         message(syncs, 0x1101, 8, false);
     Put("ClientDispatch", "syncs.bin", syncs);
+
+    // A running client (state 10): one message of every id the client handles, each well formed
+    // but naming elements the fuzz world may not have.
+    Bytes running{10};
+    const auto unit = [&](uint16_t id, int32_t size, const ByteBuilder& bytes) {
+        const Bytes packet = GamePacketBytes(id, 1, size, bytes.bytes);
+        const uint16_t word = uint16_t(packet.size());
+        running.push_back(uint8_t(word));
+        running.push_back(uint8_t(word >> 8));
+        running.insert(running.end(), packet.begin(), packet.end());
+    };
+    const auto whole = [&](uint16_t id, const ByteBuilder& bytes) { unit(id, int32_t(bytes.bytes.size()), bytes); };
+    const auto ref = [] { return ByteBuilder().I32(1).I32(0); };
+    const auto ref3 = [] { return ByteBuilder().I32(1).I32(0).I32(10); };
+    unit(0x0100, 18, ref().F32s({10, 20}).U16(0));
+    unit(0x0200, 8, ByteBuilder().U16('a').U16(0).U16('b').U16(0));
+    whole(0x0600, ref().F32s({10, 20}).U16(0).Append({'C', 'r', 'a', 't', 'e'}).Zeros(128 - 5).I32(0).U8(0));
+    unit(0x0900, 12, ByteBuilder().I32(1).U16(0x8000).U16(0).U16(0x8000).U16(0));
+    unit(0x0A00, 14, ref3().U8(1).U8(1));
+    unit(0x0B00, 4, ByteBuilder().Zeros(4));
+    unit(0x0D00, 22, ByteBuilder().U16(5).Append(ref().bytes).Append(ref().bytes).I32(0));
+    whole(0x0E00, ref().U16(0).U16(275).Zeros(8));
+    unit(0x1500, 21, ref3().Append(ref().bytes).U8(0));
+    whole(0x1600, ByteBuilder().Zeros(32).Str("iTmp[0] = 1;"));
+    whole(0x1700, ByteBuilder().Str("Message").Append(ref3().bytes).F64(0).U8(1).U8(3).Str("hi"));
+    unit(0x1800, 13, ref3().U8(1));
+    whole(0x2001, ByteBuilder().Str("Shoot").Append(ref().bytes).I32(0).F32s({0, 0, 0}));
+    whole(0x2003, ByteBuilder().Str("Shoot").Append(ref().bytes).I32(0).F32(0).I32(0));
+    unit(0x2100, 12, ref().F32(50));
+    unit(0x2300, 8, ref());
+    unit(0x2400, 12, ref().F32(5));
+    unit(0x2600, 12, ref().I32(1));
+    unit(0x2700, 16, ref().Append(ref().bytes));
+    unit(0x2800, 8, ByteBuilder().F64(1));
+    unit(0x2900, 12, ref().F32(5));
+    unit(0x3000, 0, ByteBuilder());
+    unit(0x4000, 12, ByteBuilder().I32(0x0100).F32s({10, 30}));
+    unit(0x4100, 12, ref().I32(2));
+    whole(0x4400, ByteBuilder().I32(1).Str("Shoot"));
+    unit(0x4500, 5, ByteBuilder().I32(1).U8(255));
+    unit(0x4001, 4, ByteBuilder().I32(3));
+    Put("ClientDispatch", "running.bin", running);
 }
 
 // The state byte, then messages as for ClientDispatch: a joined client's position over UDP, a

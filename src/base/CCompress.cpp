@@ -111,6 +111,12 @@ int32_t CCompress::Compress(const uint8_t* data, int32_t length, std::unique_ptr
     }
 }
 
+void CCompress::CheckUnpackLimit(uint64_t length)
+{
+    if (m_UnpackLimit != 0 && length > m_UnpackLimit)
+        Error("Unpacked length %llu above the limit %u", static_cast<unsigned long long>(length), m_UnpackLimit);
+}
+
 int32_t CCompress::Unpack(const uint8_t* block, int32_t length, std::unique_ptr<uint8_t[]>& out)
 {
     if (!block || length < 2)
@@ -156,6 +162,7 @@ int32_t CCompress::UnpackStored(const uint8_t* block, int32_t length, std::uniqu
         Error("End of read buffer");
     if (n > reader.GetRemaining())  // the stated length must lie within the block
         Error("Buffer end validation failed");
+    CheckUnpackLimit(n);
     AllocOutput(int32_t(n));
     WriteBytes(reader.ReadSpan(n), int32_t(n));
     if (m_OutputPosition != int32_t(n))
@@ -232,6 +239,7 @@ int32_t CCompress::UnpackRunLength(const uint8_t* block, int32_t length, std::un
     // A run item of 2U + 1 bytes gives at most 255 U bytes, so no body unpacks to 128 times its size.
     if (unpacked > kMaxUnpackedLength || unpacked > uint64_t(reader.GetRemaining()) * 128)
         Error("Invalid unpacked length: %u", unpacked);
+    CheckUnpackLimit(unpacked);
     AllocOutput(int32_t(unpacked));
 
     std::vector<uint8_t> marker(width);
@@ -324,6 +332,7 @@ int32_t CCompress::UnpackLzma(const uint8_t* block, int32_t length, std::unique_
     uint32_t streamStated = ByteReader::DecodeU32(stream + 5);
     if (stated != streamStated || stated > kMaxUnpackedLength)
         Error("Error in lzmaDecode: %i (unpacked length %u, stream says %u)", kLzmaFail, stated, streamStated);
+    CheckUnpackLimit(stated);
     std::unique_ptr<uint8_t[]> decoded;
     uint32_t decodedLength = 0;
     int32_t result = LzmaDecodeBuffer(stream, uint32_t(streamLength), decoded, decodedLength);

@@ -39,7 +39,10 @@ public:
     // Packs by the method: 0 stored, 1 run-length, 2/3/4 LZMA normal/fast/best, 5/6/7 the same
     // keystream-scrambled, 8 key-scrambled. Returns the block length; -1 for an unknown method.
     int32_t Compress(const uint8_t* data, int32_t length, std::unique_ptr<uint8_t[]>& out);
-    // Unpacks any block by its id byte; returns the unpacked length. Damage is an error.
+    // Unpacks any block by its id byte; returns the unpacked length. Damage is an error, and so is
+    // a block that states more than the limit (0: only the packer's own bound), before anything
+    // is allocated for it.
+    void SetUnpackLimit(uint32_t limit) { m_UnpackLimit = limit; }
     int32_t Unpack(const uint8_t* block, int32_t length, std::unique_ptr<uint8_t[]>& out);
 
     // level -1 fast, 0 normal, 1 best; scramble 0 or 1.
@@ -69,8 +72,11 @@ private:
     int32_t TakeOutput(std::unique_ptr<uint8_t[]>& out);  // hands the output over; returns its length
     static void BuildKey(int32_t version, int32_t payloadLength, uint32_t key[8]);
 
+    void CheckUnpackLimit(uint64_t length);
+
     int32_t m_UnitSize = 4;
     int32_t m_UnpackUnitWidth = 0;
+    uint32_t m_UnpackLimit = 0;
     int32_t m_Method = 1;
     std::unique_ptr<uint8_t[]> m_Output;
     const uint8_t* m_Input = nullptr;

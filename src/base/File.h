@@ -109,8 +109,10 @@ public:
     // Packed file container and checksum.
     int32_t GetCompression() const { return m_Compression; }
     void SetCompression(int32_t method);
-    bool UnpackOnOpen();
-    void UnpackContents();
+    // A packed container at the position is unpacked in place; limit bounds its unpacked size
+    // (0: the packer's own bound).
+    bool UnpackOnOpen(uint32_t limit = 0);
+    void UnpackContents(uint32_t limit = 0);
     void Flush();
     // A signed 32-bit length and that many bytes of one packed block, unpacked into out.
     int32_t ReadPackedBlock(std::unique_ptr<uint8_t[]>& out, int32_t method);

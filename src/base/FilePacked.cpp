@@ -22,7 +22,7 @@ void File::SetCompression(int32_t method)
     m_Modified = 1;
 }
 
-bool File::UnpackOnOpen()
+bool File::UnpackOnOpen(uint32_t limit)
 {
     if (m_Handle && m_VirtualMode == kDiskFile && std::ftell(m_Handle) != long(m_Position))
         Error("file pos does not match!");
@@ -50,12 +50,12 @@ bool File::UnpackOnOpen()
         Seek(start);
         return true;
     }
-    UnpackContents();
+    UnpackContents(limit);
     m_Compression = method;  // only once the contents are plain
     return true;
 }
 
-void File::UnpackContents()
+void File::UnpackContents(uint32_t limit)
 {
     if (m_VirtualMode == kDiskFile) {
         if (!m_Handle)
@@ -67,6 +67,7 @@ void File::UnpackContents()
     CCompress compress;
     compress.SetMethod(m_Compression);
     compress.SetUnitSize(4);
+    compress.SetUnpackLimit(limit);
     std::unique_ptr<uint8_t[]> plain;
     int32_t length = compress.Unpack(m_Buffer + start, m_Size - start, plain);
     if (length < 0)

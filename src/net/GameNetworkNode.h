@@ -12,8 +12,11 @@
 // items, events, scripts and game flow), GameNetworkNodeCreatures.cpp (the senders of creatures:
 // positions, animation cycles, movement, actions, health, death, revival, levels),
 // GameNetworkNodeShared.cpp (the handlers the server's dispatcher shares: world events, scripts,
-// equipment), GameNetworkNodeHooks.cpp (the controller's hooks that send instead of, or after,
-// acting here) and GameNetworkNodePlayers.cpp (the players' characters and the state they carry along).
+// equipment), GameNetworkNodeHandlers.cpp, GameNetworkNodeElements.cpp and
+// GameNetworkNodeEvents.cpp (the client's handlers of creatures, elements and timed events),
+// GameNetworkNodeChat.cpp (the chat list), GameNetworkNodeHooks.cpp (the controller's hooks that
+// send instead of, or after, acting here) and GameNetworkNodePlayers.cpp (the players' characters
+// and the state they carry along).
 // Everything here runs on the game thread.
 #pragma once
 #include "base/ByteReader.h"
@@ -29,6 +32,7 @@
 #include "world/ObjRef.h"
 
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <vector>
 
@@ -86,6 +90,7 @@ public:
     static constexpr uint8_t kSyncItemCreature = 0x04;
     static constexpr int16_t kSyncBlockFormat = 0x0113;
     static constexpr int32_t kSyncItemSize = 13;  // u8 item flags, ObjRef3
+    static constexpr uint32_t kMaxSyncBlockBytes = 1u << 20;  // a packed block unpacked
 
     // Message ids this node reads or writes itself; the layouts are at the senders
     // (GameNetworkNodeMessages.cpp, GameNetworkNodeCreatures.cpp).
@@ -319,6 +324,19 @@ public:
     static void WriteCharacterState(File& file, WorldElem& elem);
     static bool ReadCharacterState(File& file, WorldElem& elem);
 
+    // The chat list (GameNetworkNodeChat.cpp): the latest lines with their arrival time (the real
+    // clock); a notice of the game has only its sender's text.
+    struct ChatMessage {
+        double time = 0.0;
+        wString sender;
+        wString text;
+    };
+    static constexpr int32_t kMaxChatLines = 4096;
+    void AddChatMessage(const wString& sender, const wString& text);
+    void AddSystemChatMessage(const wString& text);
+    int32_t GetNumChatMessages() const { return int32_t(m_ChatMessages.size()); }
+    const ChatMessage* GetChatMessage(int32_t index) const;  // null past the end
+
     // The player's name that PlayerInfo carries (at most 63 units are sent).
     void SetPlayerName(const wString& name) { m_PlayerName = name; }
     const wString& GetPlayerName() const { return m_PlayerName; }
@@ -341,6 +359,9 @@ public:
     virtual void OnConnectionLost();
     virtual void OnCharacterAdded(WorldElem* elem) { (void)elem; }
     virtual void OnCreatureRemoved(CreatureObj* creature) { (void)creature; }
+    // A message of the server to the game (0x3000 asks each client to save its character): the
+    // game's controller acts on it.
+    virtual void HandleServerMessage(int32_t message) { (void)message; }
     virtual bool StartNetwork();
     virtual void CloseConnections();
     // One animation-cycle unit as 0x0900 (batched with the others of the frame).
@@ -407,6 +428,28 @@ protected:
     void ReceiveSetEquipment(const GamePacketHeader& header);
     // The rest of the current unit as a memory file at its start; false when it cannot be read.
     bool ReceiveUnitRest(File& file);
+    // The rest of the running game's handlers: chat (GameNetworkNodeChat.cpp); elements added,
+    // deleted and used (GameNetworkNodeElements.cpp); timed events (GameNetworkNodeEvents.cpp);
+    // creatures (GameNetworkNodeHandlers.cpp).
+    static constexpr int32_t kDeleteObjectSize = 14;  // ObjRef3, u8 remove, u8 answers a request
+    // An object deleted with the remove flag while it fades out this fast is left to finish.
+    static constexpr float kKeptFadeRate = -0.9f;
+    static constexpr int32_t kKillMessageByServer = -2;
+    void ReceiveChatMessage(const GamePacketHeader& header);
+    void ReceiveNetworkData_AddObject(const GamePacketHeader& header);
+    void ReceiveDeleteObject();
+    void ReceiveDeleteWall();
+    void ReceiveUseObject();
+    // True when an event of that game time is not older than the maximum event age; else its time
+    // becomes the clock's slew target.
+    bool IsEventInTime(double eventTime);
+    void ReceiveRunScriptFunction(const GamePacketHeader& header);
+    void ReceivePerformAction(const GamePacketHeader& header);  // 0x2001 shot, 0x2003 effect
+    void ReceiveCreatureKilled();
+    void ReceiveReviveCreature();
+    void ReceivePickUp();
+    void ReceiveCurrentAction(const GamePacketHeader& header);
+    std::deque<ChatMessage> m_ChatMessages;
     struct ObjectChecksum {
         ObjRef3 ref;
         uint32_t checksum = 0;
@@ -474,7 +517,7 @@ private:
     void DispatchGuarded(const GamePacketHeader& header);
     // Received data raised an error while it was applied: the link ends with its text.
     void CloseAfterError(const char* what, const char* message);
-    void CloseAfterMessageError(const GamePacketHeader& header, const char* message);
+    void DropAfterMessageError(const GamePacketHeader& header, const char* message);
     void WatchSyncStall();
     bool WaitForConnectReply(int32_t tcp, double startTime, double timeout, uint8_t* reply, int32_t* reason);
     int32_t m_StallSyncs = -1;

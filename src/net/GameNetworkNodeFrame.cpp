@@ -89,9 +89,12 @@ void GameNetworkNode::ProcessTransportEvents()
     }
 }
 
+// Deletions too: one may answer a sync request, and the join waits for every answer.
 bool GameNetworkNode::IsJoinMessage(uint16_t id)
 {
     switch (id) {
+    case kMsgDeleteObject:
+    case kMsgDeleteWall:
     case kMsgSetMainChar:
     case kMsgObjectChecksums:
     case kMsgChecksumsFinished:
@@ -162,24 +165,28 @@ void GameNetworkNode::ReceiveMessages()
     }
 }
 
-// A message that raises an error while it is applied (an object ID taken, say) ends the link to
-// the server with its text; it must not end the program.
+// A message that raises an error while it is applied (out of sync, a block that does not unpack,
+// a state that does not load) is dropped with its text; it must not end the program. Only a
+// SetMainChar that fails ends the link: without its character the client cannot play.
 void GameNetworkNode::DispatchGuarded(const GamePacketHeader& header)
 {
     try {
         DispatchMessage(header);
     } catch (const ErrorMsg& error) {
-        CloseAfterMessageError(header, error.message);
+        DropAfterMessageError(header, error.message);
     } catch (const DXC_Error& error) {  // a damaged scene file of an element the message made
-        CloseAfterMessageError(header, error.message);
+        DropAfterMessageError(header, error.message);
     }
 }
 
-void GameNetworkNode::CloseAfterMessageError(const GamePacketHeader& header, const char* message)
+void GameNetworkNode::DropAfterMessageError(const GamePacketHeader& header, const char* message)
 {
     char what[32];
     std::snprintf(what, sizeof what, "message 0x%04X", header.id);
-    CloseAfterError(what, message);
+    if (header.id == kMsgSetMainChar)
+        CloseAfterError(what, message);
+    else
+        Log::Write("Dropped %s: %s", what, message);
 }
 
 void GameNetworkNode::CloseAfterError(const char* what, const char* message)
@@ -255,6 +262,43 @@ void GameNetworkNode::DispatchMessage(const GamePacketHeader& header)
         break;
     case kMsgSetEquipment:
         ReceiveSetEquipment(header);
+        break;
+    case kMsgChat:
+        ReceiveChatMessage(header);
+        break;
+    case kMsgAddObject:
+        ReceiveNetworkData_AddObject(header);
+        break;
+    case kMsgDeleteObject:
+        ReceiveDeleteObject();
+        break;
+    case kMsgDeleteWall:
+        ReceiveDeleteWall();
+        break;
+    case kMsgUseObject:
+        ReceiveUseObject();
+        break;
+    case kMsgRunScriptFunction:
+        ReceiveRunScriptFunction(header);
+        break;
+    case kMsgPerformActionShot:
+    case kMsgPerformActionEffect:
+        ReceivePerformAction(header);
+        break;
+    case kMsgCreatureKilled:
+        ReceiveCreatureKilled();
+        break;
+    case kMsgReviveCreature:
+        ReceiveReviveCreature();
+        break;
+    case kMsgPickUp:
+        ReceivePickUp();
+        break;
+    case kMsgSaveCharacter:
+        HandleServerMessage(0);
+        break;
+    case kMsgCurrentAction:
+        ReceiveCurrentAction(header);
         break;
     default:
         if (m_NetSettings.logNetworkTraffic >= 1)

@@ -1,7 +1,8 @@
-// GameNetworkNode: the client's handlers of what the server sends in the running game: positions
-// with their smoothing, animation cycles, a creature's health, experience, mana, level and blood,
-// the clock, and the server's request to disconnect. Each reads the held message unit by unit and
-// stops at the first unit it cannot read; elements that do not exist are skipped.
+// GameNetworkNode: the client's handlers of what the server sends about creatures in the running
+// game: positions with their smoothing, animation cycles, a creature's health, experience, mana,
+// level, blood, death, revival, pick-up and current action, the clock, and the server's request to
+// disconnect. Each reads the held message unit by unit and stops at the first unit it cannot read;
+// elements that do not exist are skipped.
 #include "net/GameNetworkNode.h"
 
 #include "base/ByteReader.h"
@@ -164,5 +165,69 @@ void GameNetworkNode::ReceiveBloodEffect()
             creature->SpawnBloodEffect(float(strength) * 0.003921569f);
         if (LogsTraffic(2))
             Log::Write("NetRec: blood effect:%i", objID);
+    });
+}
+
+// 0x2300: ObjRef of the creature killed, with its kill message here.
+void GameNetworkNode::ReceiveCreatureKilled()
+{
+    ForEachUnit(GameValueCodec::kObjRefSize, [&](ByteReader& in) {
+        const ObjRef ref = GameValueCodec::ReadObjRef(in);
+        if (auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(ref)))
+            creature->AddKillLogMessage(nullptr, kKillMessageByServer);
+        if (LogsTraffic(1))
+            Log::Write("NetRec: creature killed:%i", ref.objID);
+    });
+}
+
+// 0x2600: ObjRef, i32 state value (1 revives). The main character takes the local input again; any
+// other creature is left to the server.
+void GameNetworkNode::ReceiveReviveCreature()
+{
+    ForEachUnit(GameValueCodec::kObjRefSize + 4, [&](ByteReader& in) {
+        const ObjRef ref = GameValueCodec::ReadObjRef(in);
+        const int32_t value = in.ReadI32();
+        auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(ref));
+        if (!creature || value != 1)
+            return;
+        if (creature == GetMainChar()) {
+            if (GetLocalInputIndex() >= 0)
+                GameCtrl::AttachCreatureToInput(creature, GetLocalInputIndex());  // not told back to the server
+        } else
+            creature->m_InputCtrl = nullptr;
+        if (LogsTraffic(1))
+            Log::Write("NetRec: revive creature:%i", ref.objID);
+    });
+}
+
+// 0x2700: ObjRef of the creature, ObjRef of the item lying in the world (it may be gone).
+void GameNetworkNode::ReceivePickUp()
+{
+    ForEachUnit(2 * GameValueCodec::kObjRefSize, [&](ByteReader& in) {
+        const ObjRef picker = GameValueCodec::ReadObjRef(in);
+        const ObjRef item = GameValueCodec::ReadObjRef(in);
+        if (auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(picker)))
+            PickUpItem(m_World.GetObjByIdentifier(item), creature);
+    });
+}
+
+// 0x4400, one unit of free length: i32 object ID of the creature, the name of its current action
+// (String; empty: none).
+void GameNetworkNode::ReceiveCurrentAction(const GamePacketHeader& header)
+{
+    ForEachUnit(header.unitSize, [&](ByteReader& in) {
+        const int32_t objID = in.ReadI32();
+        const String action = GameValueCodec::ReadString(in);
+        if (in.Failed()) {
+            Warning("Current action of %i bytes dropped", header.unitSize);
+            return;
+        }
+        auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjNoCheck(objID, false));
+        if (!creature)
+            return;
+        creature->m_ActionState.pActionEntry =
+            action.IsEmpty() ? nullptr : m_World.FindActionEntry(action.c_str(), false);
+        if (LogsTraffic(1))
+            Log::Write("NetRec: creature %i cur action:%s", objID, action.c_str());
     });
 }

@@ -107,7 +107,7 @@ int32_t GameNetworkNode::WriteSyncBlock(File& file, WorldElemBase& elem, bool al
 
 bool GameNetworkNode::ReadSyncBlockHead(File& file, bool wall, SyncBlockHead& head)
 {
-    if (!file.UnpackOnOpen())
+    if (!file.UnpackOnOpen(kMaxSyncBlockBytes))
         return false;
     if (file.GetRemaining() < 2)
         return false;

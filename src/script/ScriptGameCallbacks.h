@@ -17,6 +17,11 @@ using ScriptCallFunctionCallback = ScriptValue* (*)(ScriptValue* result, const c
 // An assignment to a name that no scope holds; index is -1 when none.
 using ScriptSetVariableCallback = void (*)(const char* name, int32_t index, ScriptValue* value);
 
+// A call of a game function that the server sent to this client: run here as the server's own,
+// not as a call of a local script.
+using ScriptNetworkCallCallback = ScriptValue* (*)(ScriptValue* result, const char* name, ScriptValue* arguments,
+                                                   int32_t count);
+
 // What the game installs in every reader it binds (ScriptReader::SetGameCallbacks). The game
 // reports unknown names itself: "Unknown function '%s' accepting %i arguments",
 // "Variable '%s' is not defined", "Variable '%s' has no index", "Invalid index (%i) for variable
@@ -25,4 +30,5 @@ struct ScriptGameCallbacks {
     ScriptGetVariableCallback getVariable = nullptr;
     ScriptCallFunctionCallback callFunction = nullptr;
     ScriptSetVariableCallback setVariable = nullptr;
+    ScriptNetworkCallCallback callFromNetwork = nullptr;  // the network node's, not a reader's
 };

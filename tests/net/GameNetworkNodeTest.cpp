@@ -7,6 +7,7 @@
 #include "FakeGameTransport.h"
 #include "base/DXC_Base.h"
 #include "base/ByteReader.h"
+#include "base/File.h"
 #include "net/GameValueCodec.h"
 #include "support/ByteBuilder.h"
 #include "support/GamePacketBytes.h"
@@ -17,6 +18,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <span>
 #include <utility>
 #include <vector>
@@ -26,9 +28,9 @@ namespace {
 constexpr int32_t kTCPID = 1;
 constexpr int32_t kUDPID = 2;
 
-// The node over queues; it records every message it dispatches, and message 0x7777 raises an
-// error as a handler whose data does not fit the world would, 0x7778 the engine's error of a
-// damaged scene file.
+// The node over queues; it records every message it dispatches and the world events it is handed,
+// and message 0x7777 raises an error as a handler whose data does not fit the world would, 0x7778
+// the engine's error of a damaged scene file.
 class QueueNode : public GameNetworkNode {
 public:
     explicit QueueNode(FakeGameTransport& transport) : GameNetworkNode(transport)
@@ -46,8 +48,14 @@ public:
             DXC_Base().Error("Not a scene file: %s", "meshes\\hero.rtx");
         GameNetworkNode::DispatchMessage(header);
     }
-    // A node without a world has no character to hand over (the handover is tested on the game).
-    void HandleSetMainChar() override { SetConnectionState(eRunningGame); }
+    // A node without a world has no character to hand over (the handover is tested on the game);
+    // a SetMainChar of 4 bytes stands for one that finds no character.
+    void HandleSetMainChar() override
+    {
+        if (GetReceivedHeader().unitSize == 4)
+            Error("No main char at NetRec SetMainChar");
+        SetConnectionState(eRunningGame);
+    }
     void HandleReceivedWorldEvent(uint16_t type, std::span<const uint8_t> data) override
     {
         worldEvents.emplace_back(type, std::vector<uint8_t>(data.begin(), data.end()));
@@ -150,14 +158,18 @@ TEST_F(GameNetworkNodeTest, DeferredBufferIsBounded)
     EXPECT_TRUE(node.dispatched.empty());
 }
 
-TEST_F(GameNetworkNodeTest, ErrorWhileApplyingEndsTheConnectionNotTheProgram)
+// An error while a message is applied drops that message and the link stays; only a SetMainChar
+// that fails ends the link. Neither ends the program.
+TEST_F(GameNetworkNodeTest, ErrorWhileApplyingDropsTheMessage)
 {
     const struct {
         uint16_t id;
         const char* line;
+        bool staysConnected;
     } cases[] = {
-        {0x7777, "Connection to the server closed: message 0x7777: Game out of sync - objID not available: 12"},
-        {0x7778, "Connection to the server closed: message 0x7778: Not a scene file: meshes\\hero.rtx"},
+        {0x7777, "Dropped message 0x7777: Game out of sync - objID not available: 12", true},
+        {0x7778, "Dropped message 0x7778: Not a scene file: meshes\\hero.rtx", true},
+        {0x0700, "Connection to the server closed: message 0x0700: No main char at NetRec SetMainChar", false},
     };
     for (const auto& test : cases) {
         FakeGameTransport transport;
@@ -167,10 +179,15 @@ TEST_F(GameNetworkNodeTest, ErrorWhileApplyingEndsTheConnectionNotTheProgram)
         transport.Arrive(kTCPID, GamePacketBytes(test.id, 1, 4));
         transport.Arrive(kTCPID, GamePacketBytes(0x0B00, 1, 4));
         EXPECT_NO_THROW(node.ReceiveMessages());
-        EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{test.id}));
-        EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
-        EXPECT_EQ(node.GetTCPConnection(), -1);
         EXPECT_EQ(log.Count(test.line), 1);
+        if (test.staysConnected) {
+            EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{test.id, 0x0B00}));
+            EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eRunningGame);
+        } else {
+            EXPECT_EQ(node.dispatched, (std::vector<uint16_t>{test.id}));
+            EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eDisconnected);
+            EXPECT_EQ(node.GetTCPConnection(), -1);
+        }
     }
 }
 
@@ -336,7 +353,8 @@ TEST_F(GameNetworkNodeTest, TheLastRequestAnsweredByNotExistingCompletesTheSync)
 }
 
 // A broken server's message is dropped and the client stays connected: units of the wrong size,
-// object IDs out of range, a block whose name claims more bytes than the unit has.
+// object IDs out of range, texts without their end, lengths that claim more bytes than the unit
+// has.
 TEST_F(GameNetworkNodeTest, MalformedMessagesAreDroppedAndTheLinkStays)
 {
     const struct {
@@ -349,6 +367,11 @@ TEST_F(GameNetworkNodeTest, MalformedMessagesAreDroppedAndTheLinkStays)
         {0x0100, 1, 18, ByteBuilder().I32(99999999).I32(0).F32s({1, 2, 3}).Zeros(2)},
         {0x0400, 1, 10, ByteBuilder().Zeros(10)},
         {0x0900, 1, 12, ByteBuilder().I32(-5).Zeros(8)},
+        {0x0200, 1, 6, ByteBuilder().U16('a').U16(0).U16('b')},
+        {0x0600, 1, 150, ByteBuilder().Zeros(150)},
+        {0x0600, 1, 151, ByteBuilder().I32(99999999).Zeros(14).Append({'C', 'r', 'a', 't', 'e'}).Zeros(128)},
+        {0x0A00, 1, 14, ByteBuilder().I32(99999999).I32(0).I32(10).U8(1).U8(0)},
+        {0x0A00, 1, 13, ByteBuilder().Zeros(13)},
         {0x0D00, 1, 1, ByteBuilder().Zeros(1)},
         {0x0E00, 1, 9, ByteBuilder().Zeros(9)},
         {0x0E00, 1, 12, ByteBuilder().I32(99999999).I32(0).U16(0).U16(275)},
@@ -357,13 +380,23 @@ TEST_F(GameNetworkNodeTest, MalformedMessagesAreDroppedAndTheLinkStays)
         {0x1101, 1, 25, ByteBuilder().U8(0).I32(1).I32(0).I32(2).U16(0x0113).I32(1000000000).Zeros(2)},
         {0x1102, 1, 3, ByteBuilder().Zeros(3)},
         {0x1400, 1, 1, ByteBuilder().Zeros(1)},
+        {0x1500, 1, 21, ByteBuilder().I32(-7).I32(0).I32(10).I32(99999999).I32(0).U8(0)},
         {0x1600, 1, 40, ByteBuilder().Zeros(32).I32(1000).Zeros(4)},
+        {0x1700, 1, 12, ByteBuilder().I32(1000).Zeros(8)},
+        {0x1700, 1, 27, ByteBuilder().I32(1).U8('P').I32(-1).I32(0).I32(10).F64(0).U8(1).U8(1)},
+        {0x1800, 1, 13, ByteBuilder().I32(99999999).I32(0).I32(7).U8(0)},
+        {0x2001, 1, 20, ByteBuilder().I32(1).U8('S').Zeros(15)},
+        {0x2003, 1, 9, ByteBuilder().I32(1000).Zeros(5)},
+        {0x2300, 1, 8, ByteBuilder().I32(99999999).I32(0)},
+        {0x2600, 1, 12, ByteBuilder().I32(-1).I32(0).I32(1)},
+        {0x2700, 1, 16, ByteBuilder().I32(99999999).I32(0).I32(1).I32(0)},
         {0x2100, 1, 12, ByteBuilder().I32(99999999).I32(0).F32(5)},
         {0x2400, 1, 3, ByteBuilder().Zeros(3)},
         {0x2900, 1, 12, ByteBuilder().I32(-1).I32(0).F32(5)},
         {0x4000, 1, 3, ByteBuilder().Zeros(3)},
         {0x4001, 1, 2, ByteBuilder().Zeros(2)},
         {0x4100, 1, 12, ByteBuilder().I32(1 << 30).I32(0).I32(3)},
+        {0x4400, 1, 8, ByteBuilder().I32(1).I32(1000)},
         {0x4500, 1, 5, ByteBuilder().I32(99999999).U8(255)},
     };
     for (const auto& test : cases) {
@@ -395,5 +428,72 @@ TEST_F(GameNetworkNodeTest, WorldEventUnits)
     node.ReceiveMessages();
     using Event = std::pair<uint16_t, std::vector<uint8_t>>;
     EXPECT_EQ(node.worldEvents, (std::vector<Event>{{6, {1, 2}}, {9, {3, 4}}, {12, {}}}));
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eRunningGame);
+}
+
+// Nothing to request: the end of the requests and the synchronised report go out at once.
+TEST_F(GameNetworkNodeTest, AllChecksumsMatchingReportsTheLevelSyncedAtOnce)
+{
+    node.SetConnectionState(GameNetworkNode::eLevelLoadedReported);
+    transport.Arrive(kTCPID, Message(0x0F01, 1, 0, ByteBuilder()));
+    node.ReceiveMessages();
+    EXPECT_EQ(SentIDs(transport), (std::vector<uint16_t>{0x1001, 0x1200}));
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eSynced);
+    EXPECT_EQ(node.GetSyncsRequested(), 0);
+}
+
+// A chat unit's two texts reach the chat list; the list keeps the latest lines only.
+TEST_F(GameNetworkNodeTest, ChatList)
+{
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    transport.Arrive(kTCPID, Message(0x0200, 1, 10, ByteBuilder().U16('J').U16('o').U16(0).U16('h').U16(0)));
+    node.ReceiveMessages();
+    ASSERT_EQ(node.GetNumChatMessages(), 1);
+    EXPECT_EQ(node.GetChatMessage(0)->sender, wString(u"Jo"));
+    EXPECT_EQ(node.GetChatMessage(0)->text, wString(u"h"));
+
+    for (int32_t i = 0; i < GameNetworkNode::kMaxChatLines + 2; ++i)
+        node.AddSystemChatMessage(wString(std::to_string(i).c_str()));
+    EXPECT_EQ(node.GetNumChatMessages(), GameNetworkNode::kMaxChatLines);
+    EXPECT_EQ(node.GetChatMessage(0)->sender, wString(u"2"));
+    EXPECT_EQ(node.GetChatMessage(GameNetworkNode::kMaxChatLines), nullptr);
+}
+
+// A deletion that answers the last outstanding request completes the synchronisation.
+TEST_F(GameNetworkNodeTest, DeletionAnsweringTheLastRequestCompletesTheSync)
+{
+    node.SetConnectionState(GameNetworkNode::eSyncing);
+    ObjRef3 ref;
+    ref.objID = 9;
+    ref.myRnd = 55;
+    ref.type = 10;
+    *node.GetRequestedSyncList().GetBySlot(node.GetRequestedSyncList().Add()) = ref;
+    node.SetSyncCounts(1, 1);
+    transport.Arrive(kTCPID, Message(0x0A00, 1, 14, ByteBuilder().I32(9).I32(55).I32(10).U8(1).U8(1)));
+    node.ReceiveMessages();
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eSynced);
+    EXPECT_EQ(node.GetRequestedSyncList().GetSize(), 0);
+    EXPECT_EQ(SentIDs(transport), (std::vector<uint16_t>{0x1200}));
+}
+
+// A packed sync block that would unpack beyond 1 MiB is refused before it is unpacked; the link
+// stays.
+TEST_F(GameNetworkNodeTest, PackedSyncBlockIsBounded)
+{
+    LogCapture log;
+    File block;
+    block.CreateMemoryFile(1024);
+    block.WriteInt16Value(uint16_t(GameNetworkNode::kSyncBlockFormat));
+    const std::vector<uint8_t> zeros(GameNetworkNode::kMaxSyncBlockBytes, 0);
+    block.Write(zeros.data(), zeros.size());
+    block.SetCompression(2);
+    block.Flush();
+    const std::vector<uint8_t> packed = BytesOf(block);
+    ASSERT_LT(packed.size(), 65536u);
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    ByteBuilder unit = ByteBuilder().U8(1).I32(5).I32(0).I32(10).Append(packed);
+    transport.Arrive(kTCPID, Message(0x1100, 1, int32_t(unit.bytes.size()), unit));
+    node.ReceiveMessages();
+    EXPECT_EQ(log.Count("Dropped message 0x1100: Unpacked length"), 1);
     EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eRunningGame);
 }

@@ -546,6 +546,9 @@ public:
     virtual void ApplyDamageFactorScript(const String& script, float& factor);
     virtual void ScaleByDamageFactorScript(const String& script, DamageValues* damage);
     void SpawnBloodEffect(float strength);
+    // The kill's coloured log line: the killer's (with the experience it earned) when given, else
+    // the plain "killed" line of a kill reported from elsewhere (code -2: the server).
+    void AddKillLogMessage(WorldElem* killer, int32_t code);
     uint32_t GetAttackSerial() override { return uint32_t(m_AttackID); }
     WorldElem* GetTargetByID(int32_t id);
     void SetLastEnemy(WorldElem* enemy);
@@ -778,6 +781,7 @@ private:
     // Death with the damage share of the hit that caused it (one grant of kill experience).
     void KillWithShare(WorldElem* killer, int32_t killerID, float damageShare);
     void LogKill(WorldElem* killer);
+    wString KilledText();  // "killed" and the creature's name, coloured for the log
     // The influence's and the intention's first field, for FindListEntry.
     static int32_t FirstField(const CreatureInfluence& entry) { return entry.type; }
     static int32_t FirstField(const CreatureForcedAction& entry) { return entry.priority; }

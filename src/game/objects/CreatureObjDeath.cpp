@@ -262,6 +262,24 @@ void CreatureObj::KillWithShare(WorldElem* killer, int32_t killerID, float damag
     }
 }
 
+wString CreatureObj::KilledText()
+{
+    uint8_t found = 0;
+    return wString(u"|Cada68d") + g_GameCtrl->GetGuiDBText("logmsg", "killed", &found) + wString(u" |C8cd995") +
+           GetDisplayName();
+}
+
+void CreatureObj::AddKillLogMessage(WorldElem* killer, int32_t code)
+{
+    (void)code;  // how the kill was reported; a kill the server reports has no killer here
+    if (killer) {
+        LogKill(killer);
+        return;
+    }
+    if (m_World && g_GameCtrl)
+        m_World->AddLogMessage(KilledText(), kKillLogTime, false);
+}
+
 void CreatureObj::LogKill(WorldElem* killer)
 {
     auto* owner = dynamic_cast<CreatureObj*>(killer->GetCreatorOrSelf());
@@ -269,8 +287,7 @@ void CreatureObj::LogKill(WorldElem* killer)
         return;
     const int32_t shown = int32_t(std::round(GetKillExperience() + GetDamageExperience() * GetMaxHealth()));
     uint8_t found = 0;
-    wString text = wString(u"|Cada68d") + g_GameCtrl->GetGuiDBText("logmsg", "killed", &found) +
-                   wString(u" |C8cd995") + GetDisplayName();
+    wString text = KilledText();
     if (shown >= 1) {
         String number;
         number.Format("%i", shown);

@@ -11,21 +11,33 @@
 void ScriptGame::Install(GameCtrl& ctrl)
 {
     ctrl.SetScriptCallbacks({static_cast<ScriptGetVariableCallback>(GetVariable), CallBuiltin,
-                             static_cast<ScriptSetVariableCallback>(SetVariable)});
+                             static_cast<ScriptSetVariableCallback>(SetVariable), CallBuiltinFromNetwork});
 }
 
 // Every controller that runs scripts is a game controller.
 GameCtrl* ScriptGame::GetRunningCtrl() { return dynamic_cast<GameCtrl*>(g_GameCtrl); }
 
-ScriptValue* ScriptGame::CallBuiltin(ScriptValue* result, const char* name, ScriptValue* arguments, int32_t count)
+ScriptValue* ScriptGame::CallOfRunningCtrl(ScriptValue* result, const char* name, ScriptValue* arguments,
+                                           int32_t count, int32_t fromNetwork)
 {
     GameCtrl* ctrl = GetRunningCtrl();
     if (!ctrl) {
         *result = ScriptValue();
         return result;
     }
-    ExecuteBuiltin(*ctrl, *result, name, arguments, count, 0);
+    ExecuteBuiltin(*ctrl, *result, name, arguments, count, fromNetwork);
     return result;
+}
+
+ScriptValue* ScriptGame::CallBuiltin(ScriptValue* result, const char* name, ScriptValue* arguments, int32_t count)
+{
+    return CallOfRunningCtrl(result, name, arguments, count, 0);
+}
+
+ScriptValue* ScriptGame::CallBuiltinFromNetwork(ScriptValue* result, const char* name, ScriptValue* arguments,
+                                                int32_t count)
+{
+    return CallOfRunningCtrl(result, name, arguments, count, 1);
 }
 
 namespace {

@@ -17,11 +17,16 @@ class ScriptCall;
 
 class ScriptGame {
 public:
-    // Makes the controller hand the three callbacks to every script module its world makes.
+    // Makes the controller hand the three callbacks to every script module its world makes, and
+    // keep the call of the network's built-ins.
     static void Install(GameCtrl& ctrl);
 
     // The built-in call callback: ExecuteBuiltin of the running controller, from a script.
     static ScriptValue* CallBuiltin(ScriptValue* result, const char* name, ScriptValue* arguments, int32_t count);
+    // The same for a call the server sent (fromNetwork 1), which the network node reaches through
+    // the controller's callbacks.
+    static ScriptValue* CallBuiltinFromNetwork(ScriptValue* result, const char* name, ScriptValue* arguments,
+                                               int32_t count);
     // The dispatcher; fromNetwork 1 when a client runs a call the server sent. A controller error
     // raised inside a built-in while a script runs ends that call only: it is reported as a
     // script error and the call gives its typed 0.
@@ -47,4 +52,6 @@ public:
 
 private:
     static GameCtrl* GetRunningCtrl();
+    static ScriptValue* CallOfRunningCtrl(ScriptValue* result, const char* name, ScriptValue* arguments,
+                                          int32_t count, int32_t fromNetwork);
 };
