@@ -6,23 +6,22 @@
 #include "base/File.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
+#include "level/VSD_WallIntern.h"
 #include "net/GameNetworkNode.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
-#include "level/VSD_WallIntern.h"
 #include "script/ScriptValue.h"
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
 #include "support/ByteBuilder.h"
-#include "support/FakeGameServer.h"
 #include "support/GamePacketBytes.h"
 #include "support/LogCapture.h"
-#include "support/SampleServerGame.h"
+#include "support/SampleClientGame.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -58,17 +57,8 @@ public:
     std::vector<std::string> probes;
 };
 
-class GameNetworkNodeHandlersGameTest : public SampleServerGame<RecordingCtrl> {
+class GameNetworkNodeHandlersGameTest : public SampleClientGame<RecordingCtrl> {
 protected:
-    void SetUp() override { Start("LogNetworkTraffic = 1"); }
-
-    void Connect()
-    {
-        int32_t reason = -1;
-        ASSERT_TRUE(ctrl->ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
-        ctrl->SetConnectionState(GameNetworkNode::eRunningGame);
-    }
-
     // The message arrives and the frame loop has handled it (and the marker behind it).
     void Receive(uint16_t id, uint32_t count, int32_t size, const ByteBuilder& units)
     {
@@ -101,13 +91,7 @@ protected:
         return ctrl->GetWorld().GetObjNoCheck(id, false);
     }
 
-    WorldElem* NewCrate(float x)
-    {
-        return dynamic_cast<WorldElem*>(ctrl->CreateWorldObject("Crate", x, 100.0f, 0.0f, 0.0f));
-    }
-
     LogCapture log;
-    FakeGameServer server{FakeGameServer::kAccept};
 };
 
 }  // namespace
@@ -307,6 +291,7 @@ TEST_F(GameNetworkNodeHandlersGameTest, TimedEvents)
 
     ctrl->SetTimeSlewTarget(-1.0);
     const float old = float(ctrl->GetGameTime() - 3.0);
-    ReceiveFree(0x2001, ByteBuilder().Str("Volley").Append(Ref(ctrl->GetMainChar()).bytes).I32(0).F32(old).F32s({0, 0}));
+    const ByteBuilder shooter = Ref(ctrl->GetMainChar());
+    ReceiveFree(0x2001, ByteBuilder().Str("Volley").Append(shooter.bytes).I32(0).F32(old).F32s({0, 0}));
     EXPECT_EQ(ctrl->GetTimeSlewTarget(), double(old));
 }

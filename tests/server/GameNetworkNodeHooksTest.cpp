@@ -12,8 +12,7 @@
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
-#include "support/FakeGameServer.h"
-#include "support/SampleServerGame.h"
+#include "support/SampleClientGame.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -23,17 +22,8 @@
 
 namespace {
 
-class GameNetworkNodeHooksTest : public SampleServerGame<SciFiGameCtrl> {
+class GameNetworkNodeHooksTest : public SampleClientGame<SciFiGameCtrl> {
 protected:
-    void SetUp() override { Start("LogNetworkTraffic = 1"); }
-
-    void Connect()
-    {
-        int32_t reason = -1;
-        ASSERT_TRUE(ctrl->ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
-        ctrl->SetConnectionState(GameNetworkNode::eRunningGame);
-    }
-
     // The ids that reach the server over TCP from the call on, after the frame's packet is out.
     std::vector<uint16_t> SentBy(const std::function<void()>& call)
     {
@@ -55,13 +45,6 @@ protected:
         WorldCtrl& world = ctrl->GetWorld();
         return world.GetEventQueue(0).GetSize() + world.GetEventQueue(1).GetSize();
     }
-
-    WorldElem* NewCrate(float x)
-    {
-        return dynamic_cast<WorldElem*>(ctrl->CreateWorldObject("Crate", x, 100.0f, 0.0f, 0.0f));
-    }
-
-    FakeGameServer server{FakeGameServer::kAccept};
 };
 
 }  // namespace

@@ -18,7 +18,8 @@ inline std::vector<uint8_t> GamePacketBytes(uint16_t id, uint32_t count, int32_t
 }
 
 // The header, then the units' bytes as given (they need not match count x size).
-inline std::vector<uint8_t> GamePacketBytes(uint16_t id, uint32_t count, int32_t size, const std::vector<uint8_t>& units)
+inline std::vector<uint8_t> GamePacketBytes(uint16_t id, uint32_t count, int32_t size,
+                                            const std::vector<uint8_t>& units)
 {
     std::vector<uint8_t> bytes = GamePacketBytes(id, count, 0);
     GamePacketHeader header;
