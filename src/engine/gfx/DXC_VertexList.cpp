@@ -22,11 +22,11 @@ int DXC_VertexList::CreateBuffer(IDirect3DDevice9* device, int32_t count, uint32
 {
     ReleaseBuffer();
     if (!device || count <= 0)
-        Error("Can not create a vertex list of %i vertices", count);
+        DXC_Base::Error("Can not create a vertex list of %i vertices", count);
     const HRESULT result = device->CreateVertexBuffer(uint32_t(count) * stride, D3DUSAGE_WRITEONLY, vertexFormat,
                                                       D3DPOOL_MANAGED, &vertexBuffer, nullptr);
     if (FAILED(result))
-        Error("CreateVertexBuffer failed: %s", GetDirectXErrorName(result));
+        DXC_Base::Error("CreateVertexBuffer failed: %s", GetDirectXErrorName(result));
     layout.FromFormat(vertexFormat);
     vertexSize = stride;
     primitiveKind = kind;
@@ -40,7 +40,7 @@ int DXC_VertexList::Lock(int32_t first, int32_t count, uint32_t flags)
                                                              &lockedData, flags)
                                         : D3DERR_INVALIDCALL;
     if (FAILED(result))
-        Error("Lock failed: %s", GetDirectXErrorName(result));
+        DXC_Base::Error("Lock failed: %s", GetDirectXErrorName(result));
     locked = 1;
     return 1;
 }
@@ -49,7 +49,7 @@ int DXC_VertexList::Unlock()
 {
     const HRESULT result = vertexBuffer ? vertexBuffer->Unlock() : D3DERR_INVALIDCALL;
     if (FAILED(result))
-        Error("Unlock failed: %s", GetDirectXErrorName(result));
+        DXC_Base::Error("Unlock failed: %s", GetDirectXErrorName(result));
     locked = 0;
     lockedData = nullptr;
     return 1;
@@ -65,7 +65,7 @@ void DXC_VertexList::UpdatePrimitiveCount()
     case kTriangleList: primitiveCount = n / 3; break;
     case kTriangleStrip:
     case kTriangleFan: primitiveCount = n - 2; break;
-    default: Error("Invalid PointList mode selected! (%i)", primitiveKind);
+    default: DXC_Base::Error("Invalid PointList mode selected! (%i)", primitiveKind);
     }
     if (primitiveCount < 0)
         primitiveCount = 0;  // too few vertices for one: nothing to draw, never a negative count
