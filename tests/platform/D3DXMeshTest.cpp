@@ -85,6 +85,17 @@ TEST(D3DXMesh, LocksAndAttributeSort)
     EXPECT_EQ(mesh->Release(), 0u);
 }
 
+struct DeviceOfTypicalAdapter {
+    DeviceOfTypicalAdapter()
+    {
+        IDirect3DDevice9* made = nullptr;
+        EXPECT_EQ(MakeWindowedDevice(*adapter, &made), D3D_OK);
+        device.reset(made);
+    }
+    D3D9Ref<IDirect3D9> adapter{CreateAdapter(D3D9AdapterProfile::Typical())};
+    D3D9Ref<IDirect3DDevice9> device;  // released before the adapter
+};
+
 // Faces 3-4-5, 0-1-2 and 1-2-3 with attributes 1, 0 and 1, sorted: subset 0 is face 0, subset 1
 // faces 1 and 2.
 void FillAndSort(ID3DXMesh& mesh)
@@ -105,10 +116,8 @@ void FillAndSort(ID3DXMesh& mesh)
 
 TEST(D3DXMesh, DeviceBuffersFollowTheOptions)
 {
-    D3D9Ref<IDirect3D9> adapter(CreateAdapter(D3D9AdapterProfile::Typical()));
-    IDirect3DDevice9* made = nullptr;
-    ASSERT_EQ(MakeWindowedDevice(*adapter, &made), D3D_OK);
-    D3D9Ref<IDirect3DDevice9> device(made);
+    DeviceOfTypicalAdapter fixture;
+    IDirect3DDevice9* device = fixture.device.get();
     D3D9Journal& journal = device->GetJournal();
     struct Case {
         uint32_t options;
@@ -124,7 +133,7 @@ TEST(D3DXMesh, DeviceBuffersFollowTheOptions)
     for (const Case& c : cases) {
         const int32_t vertexBuffers = D3D9Object::GetLiveCount(D3D9Kind::VertexBuffer);
         ID3DXMesh* mesh = nullptr;
-        ASSERT_EQ(CreateMemoryMesh(2, 4, c.options, 0x112, 32, &mesh, device.get()), c.expected) << c.options;
+        ASSERT_EQ(CreateMemoryMesh(2, 4, c.options, 0x112, 32, &mesh, device), c.expected) << c.options;
         const D3D9Call* call = journal.Last(D3D9Op::CreateVertexBuffer);
         ASSERT_NE(call, nullptr);
         EXPECT_EQ(call->Arg(0), 128u);
@@ -146,13 +155,11 @@ TEST(D3DXMesh, DeviceBuffersFollowTheOptions)
 
 TEST(D3DXMesh, SubsetDrawsAreJournaledWithTheirFaces)
 {
-    D3D9Ref<IDirect3D9> adapter(CreateAdapter(D3D9AdapterProfile::Typical()));
-    IDirect3DDevice9* made = nullptr;
-    ASSERT_EQ(MakeWindowedDevice(*adapter, &made), D3D_OK);
-    D3D9Ref<IDirect3DDevice9> device(made);
+    DeviceOfTypicalAdapter fixture;
+    IDirect3DDevice9* device = fixture.device.get();
     D3D9Journal& journal = device->GetJournal();
     ID3DXMesh* raw = nullptr;
-    ASSERT_EQ(CreateMemoryMesh(3, 6, D3DXMESH_MANAGED, 0x112, 32, &raw, device.get()), D3D_OK);
+    ASSERT_EQ(CreateMemoryMesh(3, 6, D3DXMESH_MANAGED, 0x112, 32, &raw, device), D3D_OK);
     D3D9Ref<ID3DXMesh> mesh(raw);
     EXPECT_EQ(mesh->DrawSubset(0), D3DERR_INVALIDCALL);  // outside a scene
     ASSERT_EQ(device->BeginScene(), D3D_OK);

@@ -798,6 +798,10 @@ private:
                              int32_t opaqueZWrite);
     void RunEffectPasses(DXC_ShaderEffect& effect, DXC_Mesh* mesh, int32_t subset, const std::function<void()>& draw,
                          bool handOver);
+    // draw once through the effect the item is drawn with, or by the fixed pipeline.
+    void DrawWithEffect(const DXC_VertexListBase& item, DXC_Mesh* mesh, int32_t subset,
+                        const std::function<void()>& draw);
+    void CountDraw(int32_t triangles);  // the per-frame counters
     void DrawSubsetFaces(DXC_Mesh& mesh, int32_t subset, int32_t faces);
     void SetVertexFormat(uint32_t vertexFormat);
     int SetAddressMode(int32_t mode, int32_t stage, D3DSAMPLERSTATETYPE type, int32_t& cached,

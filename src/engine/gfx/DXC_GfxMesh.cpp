@@ -213,13 +213,29 @@ void DXC_Gfx::RunEffectPasses(DXC_ShaderEffect& effect, DXC_Mesh* mesh, int32_t 
     effect.End();
 }
 
+void DXC_Gfx::DrawWithEffect(const DXC_VertexListBase& item, DXC_Mesh* mesh, int32_t subset,
+                             const std::function<void()>& draw)
+{
+    if (DXC_ShaderEffect* effect = SelectEffect(item, false)) {
+        RunEffectPasses(*effect, mesh, subset, draw, true);
+        return;
+    }
+    ResetShaders();  // the fixed pipeline draws
+    draw();
+}
+
+void DXC_Gfx::CountDraw(int32_t triangles)
+{
+    trianglesDrawn += triangles;
+    drawCalls++;
+}
+
 void DXC_Gfx::DrawSubsetFaces(DXC_Mesh& mesh, int32_t subset, int32_t faces)
 {
     lastResult = mesh.deviceMesh->DrawSubset(DWORD(subset));
     if (FAILED(lastResult))
         Error(" DrawSubset failed: %s", GetDirectXErrorName(lastResult));
-    trianglesDrawn += faces;
-    drawCalls++;
+    CountDraw(faces);
 }
 
 int DXC_Gfx::DrawMeshSubset(DXC_Mesh* mesh, int32_t subset, int32_t flags)
@@ -279,20 +295,13 @@ int DXC_Gfx::DrawIndexedPrimitive(DXC_Mesh* mesh, int32_t firstFace, int32_t fac
     if (FAILED(lastResult))
         Error("SetIndices failed: %s", GetDirectXErrorName(lastResult));
     SetVertexFormat(mesh->layout.vertexFormat);
-    const auto draw = [&] {
+    DrawWithEffect(*mesh, mesh, 0, [&] {
         lastResult = Device().DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, uint32_t(mesh->vertexCount),
                                                    uint32_t(firstFace) * 3, uint32_t(faceCount));
         if (FAILED(lastResult))
             Error("DrawIndexedPrimitive failed: %s", GetDirectXErrorName(lastResult));
-        trianglesDrawn += faceCount;
-        drawCalls++;
-    };
-    if (DXC_ShaderEffect* effect = SelectEffect(*mesh, false)) {
-        RunEffectPasses(*effect, mesh, 0, draw, true);
-    } else {
-        ResetShaders();
-        draw();
-    }
+        CountDraw(faceCount);
+    });
     return 1;
 }
 
@@ -310,18 +319,11 @@ int DXC_Gfx::DrawTriangleList(DXC_VertexList* list, int32_t first, int32_t count
     states.streams[0] = list->GetBuffer();
     states.streamStrides[0] = list->vertexSize;
     SetVertexFormat(list->layout.vertexFormat);
-    const auto draw = [&] {
+    DrawWithEffect(*list, nullptr, 0, [&] {
         lastResult = Device().DrawPrimitive(D3DPT_TRIANGLELIST, uint32_t(first), uint32_t(count / 3));
         if (FAILED(lastResult))
             Error("DrawPrimitive in DrawTriangleList failed: %s", GetDirectXErrorName(lastResult));
-        trianglesDrawn += count / 3;
-        drawCalls++;
-    };
-    if (DXC_ShaderEffect* effect = SelectEffect(*list, false)) {
-        RunEffectPasses(*effect, nullptr, 0, draw, true);
-    } else {
-        ResetShaders();
-        draw();
-    }
+        CountDraw(count / 3);
+    });
     return 1;
 }

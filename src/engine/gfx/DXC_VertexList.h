@@ -14,16 +14,17 @@ class IDirect3DDevice9;
 class IDirect3DVertexBuffer9;
 
 // Vertex records as the device reads them from a locked buffer; the layout is the format's.
+constexpr uint32_t kVertexSecondColor = 0x080;  // format bit of the second (highlight) colour
 struct DXC_TLVertex {  // transformed and lit: screen position, 1/w, two colours, one coordinate set
-    static constexpr uint32_t kFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
+    static constexpr uint32_t kFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | kVertexSecondColor | D3DFVF_TEX1;
     float x, y, z, rhw;
-    uint32_t diffuse, specular;
+    uint32_t diffuse, highlight;
     float u, v;
 };
 struct DXC_LVertex {  // lit, in world space
-    static constexpr uint32_t kFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
+    static constexpr uint32_t kFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | kVertexSecondColor | D3DFVF_TEX1;
     float x, y, z;
-    uint32_t diffuse, specular;
+    uint32_t diffuse, highlight;
     float u, v;
 };
 struct DXC_PointVertex {  // a point sprite of its own size

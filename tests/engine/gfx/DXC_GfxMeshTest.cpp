@@ -52,6 +52,26 @@ bool Contains(const std::vector<uint32_t>& values, uint32_t value)
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
+// A mesh of n materials built on a typical device, drawn inside a scene.
+class DXC_GfxMeshDraw : public ::testing::Test {
+protected:
+    void Build(int32_t materials)
+    {
+        BuildMesh(gfx, mesh, materials);
+        gfx.BeginScene();
+    }
+    void TearDown() override
+    {
+        if (gfx.IsInScene())
+            gfx.EndScene();
+    }
+
+    DeviceGfx client;
+    DXC_Gfx& gfx = client.Gfx();
+    D3D9Journal& journal = client.Journal();
+    DXC_Mesh mesh;
+};
+
 }  // namespace
 
 TEST(DXC_GfxMesh, BuildingChoosesOptionsByVertexProcessing)
@@ -98,7 +118,7 @@ TEST(DXC_GfxMesh, BuildingLimitsAndMaterials)
         EXPECT_FLOAT_EQ(m.diffuse.r, 0.9f);
         EXPECT_FLOAT_EQ(m.ambient.b, 0.9f);
         EXPECT_EQ(m.diffuse.a, 1.0f);
-        EXPECT_EQ(m.specular.g, 0.0f);
+        EXPECT_EQ(m.emissive.g, 0.0f);
         EXPECT_EQ(m.emissive.a, 1.0f);
         EXPECT_EQ(m.power, 0.0f);
         EXPECT_EQ(mesh.textures[i].device, &client.Device());
@@ -110,17 +130,12 @@ TEST(DXC_GfxMesh, BuildingLimitsAndMaterials)
     EXPECT_EQ(gfx.GetMeshManager().GetCount(), 1);
 }
 
-TEST(DXC_GfxMesh, PassesTransparencyAndRestoredStates)
+TEST_F(DXC_GfxMeshDraw, PassesTransparencyAndRestoredStates)
 {
-    DeviceGfx client;
-    DXC_Gfx& gfx = client.Gfx();
-    D3D9Journal& journal = client.Journal();
-    DXC_Mesh mesh;
-    BuildMesh(gfx, mesh, 3);
+    Build(3);
     mesh.materials[1].passNumber = 1;
     mesh.materials[2].transparency = 0.5f;
     MakeTextureStages(gfx, mesh.textures[0], {MAP_DIFFUSE});  // its stages set the addressing
-    gfx.BeginScene();
     gfx.SetBlendMode(3, 200, 0);
     gfx.SetZWriteEnable(1);
     gfx.SetTextureAddressU(D3DTADDRESS_MIRROR, 0);
@@ -163,17 +178,11 @@ TEST(DXC_GfxMesh, PassesTransparencyAndRestoredStates)
         quarter = quarter || (factor >> 24) == 63;
     EXPECT_TRUE(quarter);
     EXPECT_TRUE(Contains(RenderStates(journal, D3DRS_ZWRITEENABLE), 0));
-    gfx.EndScene();
 }
 
-TEST(DXC_GfxMesh, MirroredAndTwoSidedCulling)
+TEST_F(DXC_GfxMeshDraw, MirroredAndTwoSidedCulling)
 {
-    DeviceGfx client;
-    DXC_Gfx& gfx = client.Gfx();
-    D3D9Journal& journal = client.Journal();
-    DXC_Mesh mesh;
-    BuildMesh(gfx, mesh, 1);
-    gfx.BeginScene();
+    Build(1);
     gfx.SetCullMode(-1);
     D3DXMATRIX mirror;
     D3DXMatrixScaling(&mirror, -1.0f, 1.0f, 1.0f);
@@ -187,7 +196,6 @@ TEST(DXC_GfxMesh, MirroredAndTwoSidedCulling)
     journal.Clear();
     gfx.DrawMesh(&mesh, nullptr, nullptr, 0, false, 3, false);
     EXPECT_EQ(RenderStates(journal, D3DRS_CULLMODE), (std::vector<uint32_t>{D3DCULL_NONE, D3DCULL_CCW}));
-    gfx.EndScene();
 }
 
 TEST(DXC_GfxMesh, SkinnedMeshesSetOneWorldMatrixPerBone)
@@ -226,14 +234,9 @@ TEST(DXC_GfxMesh, SkinnedMeshesSetOneWorldMatrixPerBone)
     }
 }
 
-TEST(DXC_GfxMesh, SubsetAndRangeErrors)
+TEST_F(DXC_GfxMeshDraw, SubsetAndRangeErrors)
 {
-    DeviceGfx client;
-    DXC_Gfx& gfx = client.Gfx();
-    D3D9Journal& journal = client.Journal();
-    DXC_Mesh mesh;
-    BuildMesh(gfx, mesh, 2);
-    gfx.BeginScene();
+    Build(2);
     {
         LogCapture log;
         EXPECT_EQ(gfx.DrawMesh(nullptr, nullptr, nullptr, 0, false, 3, false), 0);
@@ -269,17 +272,12 @@ TEST(DXC_GfxMesh, SubsetAndRangeErrors)
     EXPECT_EQ(journal.Count(D3D9Op::DrawPrimitive), 1);
     EXPECT_EQ(DxcErrorOf([&] { gfx.DrawTriangleList(&list, 0, 7); }),
               "Number of elements in DrawTriangleList too high! (7)");
-    gfx.EndScene();
 }
 
 // A pass that the effect hands over is drawn by the secondary effect while one is set.
-TEST(DXC_GfxMesh, EffectPassesAndTheSecondaryEffect)
+TEST_F(DXC_GfxMeshDraw, EffectPassesAndTheSecondaryEffect)
 {
-    DeviceGfx client;
-    DXC_Gfx& gfx = client.Gfx();
-    D3D9Journal& journal = client.Journal();
-    DXC_Mesh mesh;
-    BuildMesh(gfx, mesh, 1);
+    Build(1);
     auto makeEffect = [](DXC_ShaderEffect& effect, int passes) {
         ID3DXEffect* made = nullptr;
         ASSERT_EQ(CreateMemoryEffect(&made), D3D_OK);
@@ -296,7 +294,6 @@ TEST(DXC_GfxMesh, EffectPassesAndTheSecondaryEffect)
     makeEffect(secondary, 1);
     primary.effect->techniques[0].passes[1].handsOver = 1;
     gfx.SetActiveEffect(&primary);
-    gfx.BeginScene();
     journal.Clear();
     EXPECT_EQ(gfx.DrawMeshSubset(&mesh, 0, 0), 1);
     EXPECT_EQ(journal.Count(D3D9Op::DrawSubset), 2);  // a pass without a secondary effect draws itself
@@ -309,7 +306,6 @@ TEST(DXC_GfxMesh, EffectPassesAndTheSecondaryEffect)
     EXPECT_FALSE(secondary.effect->effect->IsInDrawing());
     const D3D9Call* subset = journal.Last(D3D9Op::DrawSubset);
     EXPECT_EQ(subset->Arg(2), 1u);
-    gfx.EndScene();
     gfx.SetActiveEffect(nullptr);
 }
 
