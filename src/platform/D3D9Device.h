@@ -130,6 +130,8 @@ public:
     void Lose(int32_t lostTests = 1);
     // Primitives of all successful draws so far.
     uint64_t GetPrimitivesDrawn() const { return m_PrimitivesDrawn; }
+    // What a mesh of this device drew of its own buffers.
+    void CountPrimitives(uint64_t count) { m_PrimitivesDrawn += count; }
     bool IsInScene() const { return m_InScene; }
     // The front buffer as the last Present left it (A8R8G8B8).
     const MemoryImageLevel& GetFrontBuffer() const { return m_FrontBuffer; }

@@ -20,6 +20,7 @@ const char* const kNames[] = {
     "DrawPrimitiveUP", "DrawIndexedPrimitiveUP", "GetDesc", "GetLevelDesc", "GetSurfaceLevel", "LockRect",
     "UnlockRect", "AddDirtyRect", "Lock", "Unlock",
     "EffectBegin", "EffectBeginPass", "EffectCommitChanges", "EffectEndPass", "EffectEnd",
+    "DrawSubset",
 };
 static_assert(sizeof kNames / sizeof kNames[0] == size_t(D3D9Op::Count), "one name per operation");
 

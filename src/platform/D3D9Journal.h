@@ -98,6 +98,8 @@ enum class D3D9Op : uint8_t {
     EffectCommitChanges,
     EffectEndPass,
     EffectEnd,
+    // meshes made for a device
+    DrawSubset,
     Count
 };
 

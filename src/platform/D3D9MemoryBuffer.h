@@ -16,6 +16,7 @@ public:
     uint32_t GetUsage() const { return m_Usage; }
     // The stand-in's own access to the bytes, for draws and tests.
     const std::vector<uint8_t>& GetBytes() const { return m_Bytes; }
+    uint8_t* GetData() { return m_Bytes.data(); }  // a mesh's own sort of its faces
 
 protected:
     D3D9MemoryBuffer(D3D9Kind kind, uint32_t length, uint32_t usage, uint32_t pool);

@@ -1,6 +1,8 @@
 // D3DXMeshTest: the memory mesh and the memory textures: creation limits, locks, the attribute sort
-// and reference counting.
+// and reference counting; the mesh made for a device: its buffers and its subset draws.
+#include "platform/D3D9Device.h"
 #include "platform/D3D9MemoryTexture.h"
+#include "platform/D3D9Ref.h"
 #include "platform/D3DXMesh.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +83,113 @@ TEST(D3DXMesh, LocksAndAttributeSort)
     EXPECT_EQ(mesh->AddRef(), 2u);
     EXPECT_EQ(mesh->Release(), 1u);
     EXPECT_EQ(mesh->Release(), 0u);
+}
+
+struct DeviceOfTypicalAdapter {
+    DeviceOfTypicalAdapter()
+    {
+        IDirect3DDevice9* made = nullptr;
+        EXPECT_EQ(MakeWindowedDevice(*adapter, &made), D3D_OK);
+        device.reset(made);
+    }
+    D3D9Ref<IDirect3D9> adapter{CreateAdapter(D3D9AdapterProfile::Typical())};
+    D3D9Ref<IDirect3DDevice9> device;  // released before the adapter
+};
+
+// Faces 3-4-5, 0-1-2 and 1-2-3 with attributes 1, 0 and 1, sorted: subset 0 is face 0, subset 1
+// faces 1 and 2.
+void FillAndSort(ID3DXMesh& mesh)
+{
+    void* indices = nullptr;
+    DWORD* attributes = nullptr;
+    ASSERT_EQ(mesh.LockIndexBuffer(0, &indices), D3D_OK);
+    ASSERT_EQ(mesh.LockAttributeBuffer(0, &attributes), D3D_OK);
+    const uint16_t faceIndices[9] = {3, 4, 5, 0, 1, 2, 1, 2, 3};
+    std::memcpy(indices, faceIndices, sizeof faceIndices);
+    attributes[0] = 1;
+    attributes[1] = 0;
+    attributes[2] = 1;
+    mesh.UnlockAttributeBuffer();
+    mesh.UnlockIndexBuffer();
+    ASSERT_EQ(mesh.OptimizeInplace(D3DXMESHOPT_ATTRSORT), D3D_OK);
+}
+
+TEST(D3DXMesh, DeviceBuffersFollowTheOptions)
+{
+    DeviceOfTypicalAdapter fixture;
+    IDirect3DDevice9* device = fixture.device.get();
+    D3D9Journal& journal = device->GetJournal();
+    struct Case {
+        uint32_t options;
+        uint32_t pool;
+        DWORD usage;
+        HRESULT expected;
+    } cases[] = {
+        {D3DXMESH_MANAGED, D3DPOOL_MANAGED, 0, D3D_OK},
+        {D3DXMESH_SYSTEMMEM | D3DXMESH_SOFTWAREPROCESSING, D3DPOOL_SYSTEMMEM, D3DUSAGE_SOFTWAREPROCESSING, D3D_OK},
+        {D3DXMESH_DYNAMIC, D3DPOOL_DEFAULT, D3DUSAGE_DYNAMIC, D3D_OK},
+        {D3DXMESH_DYNAMIC | D3DXMESH_MANAGED, D3DPOOL_MANAGED, D3DUSAGE_DYNAMIC, D3DERR_INVALIDCALL},  // refused
+    };
+    for (const Case& c : cases) {
+        const int32_t vertexBuffers = D3D9Object::GetLiveCount(D3D9Kind::VertexBuffer);
+        ID3DXMesh* mesh = nullptr;
+        ASSERT_EQ(CreateMemoryMesh(2, 4, c.options, 0x112, 32, &mesh, device), c.expected) << c.options;
+        const D3D9Call* call = journal.Last(D3D9Op::CreateVertexBuffer);
+        ASSERT_NE(call, nullptr);
+        EXPECT_EQ(call->Arg(0), 128u);
+        EXPECT_EQ(call->Arg(1), c.usage);
+        EXPECT_EQ(call->Arg(2), 0x112u);
+        EXPECT_EQ(call->Arg(3), c.pool);
+        if (!mesh) {
+            EXPECT_EQ(D3D9Object::GetLiveCount(D3D9Kind::VertexBuffer), vertexBuffers);
+            continue;
+        }
+        call = journal.Last(D3D9Op::CreateIndexBuffer);
+        EXPECT_EQ(call->Arg(0), 12u);
+        EXPECT_EQ(call->Arg(2), uint32_t(D3DFMT_INDEX16));
+        EXPECT_EQ(call->Arg(3), c.pool);
+        EXPECT_EQ(mesh->Release(), 0u);
+        EXPECT_EQ(D3D9Object::GetLiveCount(D3D9Kind::VertexBuffer), vertexBuffers);  // the buffers went with it
+    }
+}
+
+TEST(D3DXMesh, SubsetDrawsAreJournaledWithTheirFaces)
+{
+    DeviceOfTypicalAdapter fixture;
+    IDirect3DDevice9* device = fixture.device.get();
+    D3D9Journal& journal = device->GetJournal();
+    ID3DXMesh* raw = nullptr;
+    ASSERT_EQ(CreateMemoryMesh(3, 6, D3DXMESH_MANAGED, 0x112, 32, &raw, device), D3D_OK);
+    D3D9Ref<ID3DXMesh> mesh(raw);
+    EXPECT_EQ(mesh->DrawSubset(0), D3DERR_INVALIDCALL);  // outside a scene
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    FillAndSort(*mesh);
+    EXPECT_EQ(journal.Count(D3D9Op::Lock), 1);  // the index buffer is the device's; attributes stay in memory
+    const uint64_t before = device->GetPrimitivesDrawn();
+    EXPECT_EQ(mesh->DrawSubset(1), D3D_OK);
+    const D3D9Call* call = journal.Last(D3D9Op::DrawSubset);
+    EXPECT_EQ(call->Arg(0), 1u);
+    EXPECT_EQ(call->Arg(1), 1u);  // first face
+    EXPECT_EQ(call->Arg(2), 2u);  // faces
+    EXPECT_EQ(device->GetPrimitivesDrawn(), before + 2);
+    EXPECT_EQ(mesh->DrawSubset(7), D3D_OK);  // no such subset: nothing drawn
+    EXPECT_EQ(journal.Last(D3D9Op::DrawSubset)->Arg(2), 0u);
+    void* vertices = nullptr;
+    ASSERT_EQ(mesh->LockVertexBuffer(0, &vertices), D3D_OK);
+    EXPECT_EQ(mesh->DrawSubset(0), D3DERR_INVALIDCALL);  // not while a buffer is locked
+    mesh->UnlockVertexBuffer();
+    device->EndScene();
+
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    ASSERT_EQ(mesh->GetVertexBuffer(&buffer), D3D_OK);
+    EXPECT_EQ(buffer->GetSize(), 6u * 32u);
+    EXPECT_EQ(buffer->Release(), 1u);  // the mesh keeps its own reference
+
+    ID3DXMesh* memory = nullptr;
+    ASSERT_EQ(CreateMemoryMesh(1, 3, D3DXMESH_MANAGED, 0x112, 32, &memory), D3D_OK);
+    EXPECT_EQ(memory->DrawSubset(0), D3DERR_INVALIDCALL);  // nothing to draw with
+    EXPECT_EQ(memory->GetVertexBuffer(&buffer), D3DERR_INVALIDCALL);
+    memory->Release();
 }
 
 TEST(D3D9MemoryTexture, LevelsLocksAndFormats)

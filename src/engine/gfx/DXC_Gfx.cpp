@@ -4,6 +4,7 @@
 
 #include "base/File.h"
 #include "engine/gfx/DXC_TextureCatalogue.h"
+#include "engine/gfx/DXC_VertexList.h"
 #include "engine/scene/RTXLoader.h"
 #include "platform/D3D9Adapter.h"
 #include "platform/FileSystem.h"
@@ -13,7 +14,9 @@
 
 DXC_Gfx* g_Gfx = nullptr;
 
-DXC_Gfx::DXC_Gfx() : catalogue(std::make_unique<DXC_TextureCatalogue>(*this)), rtxLoader(std::make_unique<RTXLoader>(this))
+DXC_Gfx::DXC_Gfx()
+    : catalogue(std::make_unique<DXC_TextureCatalogue>(*this)), rtxLoader(std::make_unique<RTXLoader>(this)),
+      vertexLists(std::make_unique<DXC_VertexLists>())
 {
     SetName("DXC_Gfx");
     wideText = std::make_unique<char16_t[]>(kWideTextUnits);

@@ -15,7 +15,8 @@
 //   DXC_GfxStates.cpp      the render-state cache: raw state wrappers, cached setters, the stage
 //                          and sampler caches, nesting counters, clears, scene brackets, fill mode
 //                          and point sprites, streams, vertex processing and the invalidation
-//   DXC_GfxLoad.cpp        surfaces, textures, placeholders and meshes
+//   DXC_GfxLoad.cpp        surfaces, textures and placeholders
+//   DXC_GfxMesh.cpp        building meshes; drawing meshes, subsets, face ranges and vertex lists
 //   DXC_GfxTextureFile.cpp the device's textures from image files: format, size rules, downsize
 //   DXC_GfxTextures.cpp    textures made by the device: plain, again after a reset, render targets
 //   DXC_GfxRenderTargets.cpp  render and depth buffers, render-target switches, screen-buffer and
@@ -79,7 +80,9 @@ class IDirect3DDevice9;
 class IDirect3DSurface9;
 class IDirect3DVertexBuffer9;
 class RTXLoader;
+class DXC_VertexList;
 class DXC_VertexListBase;
+struct DXC_VertexLists;
 
 // The display a client asks for (the server asks for none).
 struct DXC_DisplayMode {
@@ -258,10 +261,30 @@ public:
     bool HasPlaceholderTexture() const { return placeholder.stageTextures[0] != nullptr; }
     DXC_VideoSource& GetVideoSource(int32_t index) { return videoSources[index]; }
 
-    // A mesh of memory buffers for faces x vertices in the vertex format, registered in the mesh
-    // manager and kept in the mesh with its resource id; at most 65535 vertices.
+    // Meshes (DXC_GfxMesh.cpp). CreateMesh: the mesh's D3DX mesh for faces x vertices in the
+    // vertex format (at most 65535 vertices), made for the device where one exists and in memory
+    // otherwise, registered in the mesh manager. Its vertex processing decides the options: system
+    // memory, managed, or no pool for dynamic extra options; software processing in system memory
+    // when the device cannot mix or the format cannot be drawn. With createMaterials the mesh gets
+    // that many fresh grey materials and empty textures; without, a mesh that has materials must
+    // have that many ("nrMat does not match!").
     int CreateMesh(DXC_MeshBase* mesh, int32_t faces, int32_t vertices, int32_t materials, uint32_t vertexFormat,
-                   int32_t unused1, int32_t bones, int32_t unused2, int32_t unused3, int32_t stage2);
+                   int32_t systemMemory, int32_t blendIndex, int32_t createMaterials, int32_t extraOptions,
+                   int32_t needsEffect);
+    // The whole mesh at the world matrix (null: identity) in material passes 0 and 1 (passMask
+    // bits 1 and 2); a given material is combined into every subset's colours. 1 drawn (or
+    // invisible), 0 for a null mesh or one the clip test culls. Blending, culling, z-write and the
+    // address modes of stage 0 are as before the call.
+    int DrawMesh(DXC_Mesh* mesh, const D3DXMATRIX* world, const DXC_Material* material, int32_t flags,
+                 bool skipStages, int32_t passMask, bool clipTest);
+    // One subset through the chosen effect or the fixed pipeline; 0 when the attribute table has
+    // no matching entry for it (an error).
+    int DrawMeshSubset(DXC_Mesh* mesh, int32_t subset, int32_t flags);
+    // count faces from first of the mesh's buffers; 0 (nothing drawn) for no faces.
+    int DrawIndexedPrimitive(DXC_Mesh* mesh, int32_t firstFace, int32_t faceCount, int32_t flags);
+    // count vertices (-1 all) from first of the list as a triangle list.
+    int DrawTriangleList(DXC_VertexList* list, int32_t first, int32_t count);
+    DXC_VertexLists& GetVertexLists() { return *vertexLists; }
 
     // Scene files (DXC_GfxSceneLoad.cpp). The first three bytes tell a binary scene file ("3SC")
     // from a text export, which the importer reads. Load flags (-1 counts as 0): 0x01 and 0x02
@@ -468,6 +491,9 @@ public:
     DXC_ShaderEffect* materialEffect = nullptr;
     DXC_ShaderEffect* fixedFunctionShader = nullptr;  // its abilities in replacementEffect
     DXC_ShaderEffect* specularMapEffect = nullptr;
+    // Draws the passes an effect hands over (DXC_EffectPass::handsOver) in their place; none
+    // after the field reset.
+    DXC_ShaderEffect* secondaryEffect = nullptr;
     // Set: lights go to the device and the replacement effect is not chosen though one is set.
     int32_t fixedFunction = 0;
     float (*timeCallback)() = nullptr;
@@ -735,6 +761,7 @@ public:
     double lastPresentTime = 0.0;
     int32_t trianglesDrawn = 0;  // per frame
     int32_t drawCalls = 0;
+    uint32_t meshCounter = 0;  // meshes drawn; an effect's parameters are bound again for each
 
     // Vertex processing of meshes.
     DXC_ReplacementEffect replacementEffect;
@@ -763,6 +790,20 @@ private:
                              DWORD value);
     void SetCachedRenderState(int32_t& cached, D3DRENDERSTATETYPE state, int32_t value);
     void SetCachedRenderState(float& cached, D3DRENDERSTATETYPE state, float value);
+    // Mesh drawing (DXC_GfxMesh.cpp): the subset's material, combined with given, faded by the
+    // opacity, as blending, stages and device material; draw once per pass of the effect (a pass
+    // handed over runs under the secondary effect); one subset's faces by the D3DX mesh; the
+    // vertex format ("Failed to set flexible vertex format: %s").
+    void ApplySubsetMaterial(DXC_Mesh& mesh, int32_t subset, const DXC_Material* given, float opacity,
+                             int32_t opaqueZWrite);
+    void RunEffectPasses(DXC_ShaderEffect& effect, DXC_Mesh* mesh, int32_t subset, const std::function<void()>& draw,
+                         bool handOver);
+    // draw once through the effect the item is drawn with, or by the fixed pipeline.
+    void DrawWithEffect(const DXC_VertexListBase& item, DXC_Mesh* mesh, int32_t subset,
+                        const std::function<void()>& draw);
+    void CountDraw(int32_t triangles);  // the per-frame counters
+    void DrawSubsetFaces(DXC_Mesh& mesh, int32_t subset, int32_t faces);
+    void SetVertexFormat(uint32_t vertexFormat);
     int SetAddressMode(int32_t mode, int32_t stage, D3DSAMPLERSTATETYPE type, int32_t& cached,
                        int32_t& requested, const char* warning);
     int ClearDevice(DWORD flags, uint32_t color, float z, DWORD stencil, const D3DRECT* rect, const char* message);
@@ -784,6 +825,7 @@ private:
     DXC_ResourceManager effectManager;
     DXC_ResourceManager spareManager;  // nothing fills it
     std::unique_ptr<RTXLoader> rtxLoader;  // the one importer of text exports
+    std::unique_ptr<DXC_VertexLists> vertexLists;  // buffers only where a device draws
 
 public:
     DXC_PointSpriteParams pointSprite;  // the record the fill mode of points applies

@@ -4,6 +4,7 @@
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "engine/gfx/DXC_TextureCatalogue.h"
+#include "engine/gfx/DXC_VertexList.h"
 #include "platform/D3D9Device.h"
 
 int DXC_Gfx::InitDisplay(Window* target, const DXC_DisplayMode& mode)
@@ -55,6 +56,7 @@ int DXC_Gfx::InitDisplay(Window* target, const DXC_DisplayMode& mode)
 
 void DXC_Gfx::ReleaseDeviceObjects()
 {
+    vertexLists->ReleaseBuffers();
     placeholder.Release();
     if (catalogue)
         catalogue->Clear();

@@ -1,14 +1,12 @@
 // DXC_Gfx loading: surfaces and textures from image files (placeholders in dedicated mode) with
 // the format, size and downsize rules of loaded textures, image file lists, video source
-// textures, and the memory meshes of the scene readers.
+// textures.
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "base/File.h"
 #include "base/FileName.h"
-#include "engine/scene/DXC_Mesh.h"
 #include "platform/D3D9Device.h"
 #include "platform/D3DXImage.h"
-#include "platform/D3DXMesh.h"
 
 #include <cerrno>
 #include <climits>
@@ -261,30 +259,5 @@ int DXC_Gfx::LoadTexture(DXC_Texture* texture, const char* fileName, uint32_t co
     const int32_t made = id >= 0 ? id : CreateTextureFromFile(fileName, key, colorKey, given, format, mipmaps);
     texture->device = device;
     texture->SetStageTexture(static_cast<IDirect3DTexture9*>(textureManager.GetResource(made)), &textureManager, made);
-    return 1;
-}
-
-int DXC_Gfx::CreateMesh(DXC_MeshBase* mesh, int32_t faces, int32_t vertices, int32_t, uint32_t vertexFormat, int32_t,
-                        int32_t, int32_t, int32_t, int32_t)
-{
-    if (!mesh)
-        Error("Mesh pointer in CreateMesh is NULL pointer!");
-    if (vertices > 65535)
-        Error("Number of vertices too high: %i - only 65535 allowed (Mesh: '%s')", vertices, mesh->GetObjectName());
-    mesh->ReleaseDeviceMesh();
-    mesh->layout.FromFormat(vertexFormat);
-    const uint32_t position = vertexFormat & 0x00E;
-    if (position == 0 || position == 0x00E)  // every vertex begins with its position
-        Error("Invalid vertex format: 0x%x (Mesh: '%s')", vertexFormat, mesh->GetObjectName());
-    ID3DXMesh* made = nullptr;
-    HRESULT result = CreateMemoryMesh(uint32_t(faces > 0 ? faces : 0), uint32_t(vertices > 0 ? vertices : 0),
-                                      D3DXMESH_MANAGED, vertexFormat, mesh->layout.vertexStride, &made);
-    if (FAILED(result))
-        Error("D3DXCreateMeshFVF failed: %s (Mesh: '%s')", GetDirectXErrorName(result), mesh->GetObjectName());
-    mesh->deviceMesh = made;
-    mesh->resourceManager = &meshManager;
-    mesh->resourceId = meshManager.Add(made, "", mesh->GetObjectName());
-    mesh->vertexCount = vertices;
-    mesh->faceCount = faces;
     return 1;
 }

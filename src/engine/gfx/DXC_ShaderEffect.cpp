@@ -165,7 +165,7 @@ bool DXC_ShaderEffect::CopyTo(DXC_ShaderEffect& other) const
     other.currentTechnique = currentTechnique;
     other.runInitPasses = runInitPasses;
     other.saveState = saveState;
-    other.unreadFlag = unreadFlag;
+    other.subsetMaterial = subsetMaterial;
     other.restoreParams = restoreParams;
     other.resetTexCoords = resetTexCoords;
     return true;
@@ -186,7 +186,7 @@ void DXC_ShaderEffect::Release()
     effect = nullptr;
     gfx = nullptr;
     currentTechnique = -1;
-    runInitPasses = saveState = unreadFlag = restoreParams = resetTexCoords = 1;
+    runInitPasses = saveState = subsetMaterial = restoreParams = resetTexCoords = 1;
     inDrawing = 0;
     ResetResource();
 }

@@ -37,6 +37,7 @@ struct DXC_EffectPass {
     uint8_t noVertexShader = 0;
     uint8_t hasClearColor = 0;
     uint32_t clearColor = 0xFF000000u;
+    uint8_t handsOver = 0;  // while the graphics object has a secondary effect, that one draws this pass
 };
 
 struct DXC_EffectTechnique {
@@ -171,7 +172,7 @@ public:
     uint8_t runInitPasses = 1;
     uint8_t saveState = 1;  // the effect keeps the device state around drawing
     uint8_t inDrawing = 0;
-    uint8_t unreadFlag = 1;
+    uint8_t subsetMaterial = 1;  // the effect takes the subset's material from the device: it is applied first
     uint8_t restoreParams = 1;  // after drawing the numbered parameters return to their load-time values
     uint8_t resetTexCoords = 1;
 

@@ -127,6 +127,9 @@ public:
     // The blend of the bones that vertex n follows; a bone index beyond the bones (or without a
     // bound node) takes the mesh's own matrix.
     void GetBlendedMatrix(D3DXMATRIX& out, int32_t n);
+    // Bone b's offset matrix times its node's world matrix; the mesh's own matrix for a bone
+    // beyond the bones or without a bound node.
+    void GetBoneMatrix(D3DXMATRIX& out, int32_t b);
     // The nearest hit of the segment p0-p1 (in the mesh's space) with its triangles, or -1.0.
     float IntersectTriangles(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, bool firstHitOnly);
     void ResetBoneObjects();  // one empty entry per bone
@@ -150,7 +153,7 @@ public:
 
     DynaMem<DXC_BoneInfo, 8> bones;
     DXC_3dObject** boneObjects = nullptr;  // one node per bone, none until bound; array owned
-    uint32_t skinWord = 1;
+    uint32_t skinWord = 1;  // 1: the device blends the bones (hardware vertex blending)
     D3DXATTRIBUTERANGE* attributeTable = nullptr;  // owned
     int32_t attributeCount = 0;
     int32_t extraTextureIndex = -1;

@@ -265,13 +265,20 @@ int32_t DXC_Mesh::GetTextureStageOfKind2(int32_t n) const
     return textures[n].FindType2Stage();
 }
 
+void DXC_Mesh::GetBoneMatrix(D3DXMATRIX& out, int32_t b)
+{
+    const DXC_BoneInfo* bone = b >= 0 && b < bones.GetSize() ? bones.GetBySlot(b) : nullptr;
+    out = worldMatrix;  // a bone the mesh does not have follows the mesh
+    if (bone && boneObjects && boneObjects[b])
+        D3DXMatrixMultiply(&out, &bone->offsetMatrix, &boneObjects[b]->worldMatrix);
+}
+
 void DXC_Mesh::GetBlendedMatrix(D3DXMATRIX& out, int32_t n)
 {
     out = D3DXMATRIX();
     const uint32_t weights = layout.weightCount;
     const bool packed = (layout.vertexFormat & kLastBetaIndices) != 0;
     const uint8_t* indices = packed ? VertexBytes(n) + layout.boneIndexOffset : nullptr;
-    const int32_t boneCount = bones.GetSize();
     float sum = 0.0f;
     for (uint32_t i = 0; i < weights; i++) {
         const bool last = i + 1 == weights;
@@ -280,10 +287,8 @@ void DXC_Mesh::GetBlendedMatrix(D3DXMATRIX& out, int32_t n)
             continue;
         sum += weight;
         const int32_t b = indices ? indices[i < 4 ? i : 3] : int32_t(i);
-        const DXC_BoneInfo* bone = b < boneCount ? bones.GetBySlot(b) : nullptr;
-        D3DXMATRIX m = worldMatrix;  // a bone the mesh does not have follows the mesh
-        if (bone && boneObjects && boneObjects[b])
-            D3DXMatrixMultiply(&m, &bone->offsetMatrix, &boneObjects[b]->worldMatrix);
+        D3DXMATRIX m;
+        GetBoneMatrix(m, b);
         for (int row = 0; row < 4; row++)
             for (int col = 0; col < 4; col++)
                 out.m[row][col] += weight * m.m[row][col];
