@@ -3,6 +3,7 @@
 #pragma once
 #include "base/String.h"
 
+#include <cmath>
 #include <cstdint>
 
 // One floor cell, 6 bytes in the file: i16 texture id, u16 placement, u8 sub-tile column, u8 row.
@@ -35,4 +36,21 @@ struct VSD_WallEntry {
     float value1 = 0.0f;
     float value2 = 1.0f;
     String text;  // property text, consulted before the wall's description
+
+    // Sets the end points from world coordinates (x1, y1, x2, y2), rounded half away from zero;
+    // false, and nothing set, when one does not fit the 16 bits an entry holds.
+    bool SetEnds(const float ends[4])
+    {
+        int16_t rounded[4];
+        for (int32_t i = 0; i < 4; ++i) {
+            if (!(std::fabs(ends[i]) < 32767.5f))
+                return false;
+            rounded[i] = int16_t(std::lround(ends[i]));
+        }
+        x1 = rounded[0];
+        y1 = rounded[1];
+        x2 = rounded[2];
+        y2 = rounded[3];
+        return true;
+    }
 };

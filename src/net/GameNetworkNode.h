@@ -42,6 +42,7 @@ class Inventory;
 class InventoryItem;
 class WorldElem;
 class WorldElemBase;
+class VSD_WallIntern;
 struct NetObjPos;
 struct AnicycleUnit;
 struct ScriptValue;
@@ -396,6 +397,7 @@ protected:
     void ReceiveObjectChecksums(const GamePacketHeader& header);
     void CompareObjectChecksums();
     bool ReceiveNetworkData_ObjectSync(bool requested);
+    VSD_WallIntern* MakeSyncedWall(const ObjRef3& ref, const SyncBlockHead& head, uint8_t flags);
     void ReceiveNotExisting(const GamePacketHeader& header);
     // One outstanding request answered (a sync, a "not existing", a deletion with the answers
     // flag): taken off the list; the last one completes the join's synchronisation.

@@ -270,10 +270,10 @@ bool GameNetworkNode::ReceiveNetworkData_ObjectSync(bool requested)
                    (flags & kSyncItemShort) ? " simple" : "", ref.objID, head.name.c_str());
 
     WorldElemBase* elem = m_World.GetObjByIdentifierChecked(ref);
+    VSD_WallIntern* madeWall = nullptr;
     if (!elem) {
         if (isWall) {
-            // Walls the level did not make cannot be made from their name here yet.
-            Warning("Wall simple sync without valid cfgID received");
+            elem = madeWall = MakeSyncedWall(ref, head, flags);
         } else {
             WorldObjectCreateParams params;
             params.SetDefaults();
@@ -289,11 +289,54 @@ bool GameNetworkNode::ReceiveNetworkData_ObjectSync(bool requested)
     }
     if (elem && !ApplySyncBlock(file, flags, head, *elem))
         Warning("Internal error: none recognized object type in ReceiveNetworkData_ObjectSync");
+    if (madeWall && madeWall->m_LinkToParent && !madeWall->m_Parent.Get()) {
+        // A wall that acts for an element arrives with it; alone it would block without an owner.
+        Warning("Netsync: Child wall without proper parent");
+        m_World.DelWall(ref.objID);
+        elem = nullptr;
+    }
     if (auto* object = dynamic_cast<WorldElem*>(elem))
         object->m_NetworkSynced = 1;
     if (requested)
         AnswerSyncRequest(ref);
     return true;
+}
+
+// A wall the server has and this side does not: made from the level's wall definition of its name
+// at the server's ID. The short form carries nothing but the name and the end points, so it needs a
+// known name; the full form brings the wall's own state, which a wall of no definition takes.
+VSD_WallIntern* GameNetworkNode::MakeSyncedWall(const ObjRef3& ref, const SyncBlockHead& head, uint8_t flags)
+{
+    const int32_t type = head.name.IsEmpty() ? -1 : FindWallTypeIndex(head.name.c_str());
+    VSD_WallEntry entry;
+    if ((type < 0 && (flags & kSyncItemShort)) || !entry.SetEnds(head.ends)) {
+        Warning("Wall simple sync without valid cfgID received");
+        return nullptr;
+    }
+    int32_t id = -1;
+    if (type >= 0) {
+        entry.descId = int16_t(type);
+        id = m_World.ReadWallProperties(entry, 1, 0, 0);
+    } else {
+        VSD_WallIntern scratch;
+        scratch.m_CfgID = head.name;
+        scratch.m_X1 = entry.x1;
+        scratch.m_Y1 = entry.y1;
+        scratch.m_X2 = entry.x2;
+        scratch.m_Y2 = entry.y2;
+        id = m_World.InsertWall(scratch, 1, 0);
+    }
+    if (id < 0)
+        return nullptr;
+    if (id != ref.objID) {
+        if (m_World.IsValidWall(ref.objID))
+            m_World.MoveWallToFreeID(ref.objID);  // a wall of this side's own gives way to the server's
+        m_World.MoveWallToID(id, ref.objID);
+    }
+    VSD_WallIntern* wall = m_World.GetWallSafe(ref.objID);
+    if (wall)
+        wall->m_CfgID = head.name;
+    return wall;
 }
 
 // 0x1102: 12-byte units, the ObjRef3 of each requested element the server does not have.

@@ -39,15 +39,6 @@ private:
     WorldCtrl& m_World;
 };
 
-// A coordinate of a wall end point for the wall set-up: rounded half away from zero to 16 bits.
-bool ToWallCoordinate(float value, int16_t& out)
-{
-    if (!(std::fabs(value) < 32767.5f))
-        return false;
-    out = int16_t(std::lround(value));
-    return true;
-}
-
 }  // namespace
 
 // What one load brought back, for the references resolved at its end.
@@ -233,8 +224,7 @@ void WorldCtrl::LoadSavedWalls(File& file, SaveLoadState& state)
         float ends[4];
         in.Floats(ends, 4);
         VSD_WallEntry entry;
-        if (!ToWallCoordinate(ends[0], entry.x1) || !ToWallCoordinate(ends[1], entry.y1) ||
-            !ToWallCoordinate(ends[2], entry.x2) || !ToWallCoordinate(ends[3], entry.y2))
+        if (!entry.SetEnds(ends))
             Error("Invalid savegame");
         String cfgID;
         in.Text(cfgID);

@@ -270,6 +270,51 @@ TEST_F(GameNetworkNodeHandlersGameTest, ElementRows)
     }));
 }
 
+// A wall the server synchronises and this side lacks is made from its definition at the server's
+// ID; a short form of an unknown name makes nothing; a wall that acts for a parent it arrived
+// without is removed again.
+TEST_F(GameNetworkNodeHandlersGameTest, WallsMadeBySync)
+{
+    WorldCtrl& world = ctrl->GetWorld();
+    ASSERT_GT(world.GetNumWalls(), 0);
+    VSD_WallIntern* wall = world.GetWallSafe(world.GetWallSlotAt(0));
+    ASSERT_NE(wall, nullptr);
+    const int32_t wallID = wall->m_ObjID;
+    const String cfgID = wall->m_CfgID;
+    ASSERT_FALSE(cfgID.IsEmpty());
+    const float ends[4] = {wall->m_X1 + 10.0f, wall->m_Y1, wall->m_X2 + 10.0f, wall->m_Y2};
+    File block;
+    block.CreateMemoryFile(4096);
+    wall->SetEndPoints(ends[0], ends[1], ends[2], ends[3]);
+    ASSERT_EQ(ctrl->WriteSyncBlock(block, *wall, false, false), 0);
+    const std::vector<uint8_t> full = BytesOf(block);
+    wall->m_LinkToParent = 1;
+    ASSERT_EQ(ctrl->WriteSyncBlock(block, *wall, false, false), 0);
+    const std::vector<uint8_t> orphan = BytesOf(block);
+    const int32_t myRnd = int32_t(ObjRef3(wall).myRnd);
+    world.DelWall(wallID);
+    Connect();
+
+    const auto item = [&](uint8_t flags) { return ByteBuilder().U8(flags).I32(wallID).I32(myRnd).I32(ElemType::kWall); };
+    ReceiveFree(0x1100, item(0).Append(full));
+    VSD_WallIntern* made = world.GetWallSafe(wallID);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->m_CfgID, cfgID);
+    EXPECT_EQ(made->m_X1, ends[0]);
+    EXPECT_EQ(made->m_X2, ends[2]);
+    world.DelWall(wallID);
+
+    ByteBuilder unknown = item(GameNetworkNode::kSyncItemShort).U16(uint16_t(GameNetworkNode::kSyncBlockFormat));
+    unknown.I32(6).Append({'N', 'o', 'W', 'a', 'l', 'l'}).F32s({ends[0], ends[1], ends[2], ends[3]});
+    ReceiveFree(0x1100, unknown);
+    EXPECT_EQ(world.GetWallSafe(wallID), nullptr);
+    EXPECT_EQ(log.Count("Wall simple sync without valid cfgID received"), 1);
+
+    ReceiveFree(0x1100, item(0).Append(orphan));
+    EXPECT_EQ(world.GetWallSafe(wallID), nullptr);
+    EXPECT_EQ(log.Count("Netsync: Child wall without proper parent"), 1);
+}
+
 // A game function the server ran is called here as a call from the network, with its arguments;
 // one older than the event age is dropped unless it must run, and its time pulls the clock. An
 // action shot that old is not carried out either.
