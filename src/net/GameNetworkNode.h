@@ -11,10 +11,12 @@
 // GameNetworkNodeMessages.cpp (the message catalogue: the senders of chat, the join, elements,
 // items, events, scripts and game flow), GameNetworkNodeCreatures.cpp (the senders of creatures:
 // positions, animation cycles, movement, actions, health, death, revival, levels),
-// GameNetworkNodeHooks.cpp (the controller's hooks that send instead of, or after, acting here)
-// and GameNetworkNodePlayers.cpp (the players' characters and the state they carry along).
+// GameNetworkNodeShared.cpp (the handlers the server's dispatcher shares: world events, scripts,
+// equipment), GameNetworkNodeHooks.cpp (the controller's hooks that send instead of, or after,
+// acting here) and GameNetworkNodePlayers.cpp (the players' characters and the state they carry along).
 // Everything here runs on the game thread.
 #pragma once
+#include "base/ByteReader.h"
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
 #include "base/String.h"
@@ -27,9 +29,9 @@
 #include "world/ObjRef.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
-class ByteReader;
 class File;
 class CreatureObj;
 class Inventory;
@@ -118,18 +120,23 @@ public:
     static constexpr uint16_t kMsgRunScriptFunction = 0x1700;
     static constexpr uint16_t kMsgDeleteWall = 0x1800;
     static constexpr uint16_t kMsgCreatureSetAction = 0x1900;
+    static constexpr uint16_t kMsgPerformActionShot = 0x2001;
+    static constexpr uint16_t kMsgPerformActionEffect = 0x2003;
     static constexpr uint16_t kMsgSetHealth = 0x2100;
     static constexpr uint16_t kMsgCreatureKilled = 0x2300;
     static constexpr uint16_t kMsgGainXp = 0x2400;
     static constexpr uint16_t kMsgDialogAnswered = 0x2500;
     static constexpr uint16_t kMsgReviveCreature = 0x2600;
+    static constexpr uint16_t kMsgPickUp = 0x2700;
     static constexpr uint16_t kMsgTimeSync = 0x2800;
     static constexpr uint16_t kMsgSubtractMana = 0x2900;
+    static constexpr uint16_t kMsgSaveCharacter = 0x3000;
     static constexpr uint16_t kMsgServerInfo = 0x4000;
     static constexpr uint16_t kMsgDisconnectRequest = 0x4001;
     static constexpr uint16_t kMsgCharLevelChange = 0x4100;
     static constexpr uint16_t kMsgLoadCheckpoint = 0x4200;
     static constexpr uint16_t kMsgRestartLevel = 0x4300;
+    static constexpr uint16_t kMsgCurrentAction = 0x4400;
     static constexpr uint16_t kMsgBloodEffect = 0x4500;
 
     // Fixed unit sizes of the catalogue.
@@ -143,6 +150,7 @@ public:
     static constexpr int32_t kConfigIDField = 128;  // char[128]: at most 127 characters
     static constexpr int32_t kPlayerNameField = 64;  // UTF-16 char[64]: at most 63 units
     static constexpr int32_t kRunScriptVariables = 8;  // object script variables 0 to 7
+    static constexpr int32_t kMaxWorldEventData = 4096;  // bytes of a received world event
 
     GameNetworkNode();
     // Closes the transport before the controller goes.
@@ -383,6 +391,22 @@ protected:
     void ReceiveDisconnectRequest();
     void ReceiveCharLevelChange();
     void ReceiveBloodEffect();
+    // The handlers the server's dispatcher calls as well, for its current client
+    // (GameNetworkNodeShared.cpp). World events (0x0D00): each unit's type and data go to
+    // HandleReceivedWorldEvent; a unit of less than 2 bytes or more data than an event holds
+    // drops the message.
+    void ReceiveDataBlock(const GamePacketHeader& header);
+    // A received world event; the client carries out the server's pick-ups (type 5).
+    virtual void HandleReceivedWorldEvent(uint16_t type, std::span<const uint8_t> data);
+    // A script the peer runs here (0x1600) with the run flags of this side (1 on a client).
+    void ReceiveRunScript(const GamePacketHeader& header, uint32_t scriptFlags);
+    // A creature's equipment item (0x0E00), of the item record versions this side reads.
+    static constexpr int32_t kSetEquipmentHead = 10;  // ObjRef, i16 equipment position
+    static constexpr uint16_t kOldestItemVersion = 161;
+    static constexpr uint32_t kClientScriptFlags = 1;  // the server's scripts run here as its own
+    void ReceiveSetEquipment(const GamePacketHeader& header);
+    // The rest of the current unit as a memory file at its start; false when it cannot be read.
+    bool ReceiveUnitRest(File& file);
     struct ObjectChecksum {
         ObjRef3 ref;
         uint32_t checksum = 0;
@@ -456,3 +480,16 @@ private:
     int32_t m_StallSyncs = -1;
     double m_StallSince = 0.0;
 };
+
+// Reads the held message's units of the given size one by one into the handler; a message of
+// another unit size is dropped whole.
+template <class Handler> void GameNetworkNode::ForEachUnit(int32_t unitSize, Handler handler)
+{
+    if (GetReceivedHeader().unitSize != unitSize || unitSize < 0)
+        return;
+    std::vector<uint8_t> unit(static_cast<size_t>(unitSize));
+    while (ReceivePacketData(unit.data(), 1) == 1) {
+        ByteReader in(unit.data(), unit.size());
+        handler(in);
+    }
+}

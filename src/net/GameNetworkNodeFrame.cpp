@@ -247,6 +247,15 @@ void GameNetworkNode::DispatchMessage(const GamePacketHeader& header)
     case kMsgBloodEffect:
         ReceiveBloodEffect();
         break;
+    case kMsgWorldEvent:
+        ReceiveDataBlock(header);
+        break;
+    case kMsgRunScript:
+        ReceiveRunScript(header, kClientScriptFlags);
+        break;
+    case kMsgSetEquipment:
+        ReceiveSetEquipment(header);
+        break;
     default:
         if (m_NetSettings.logNetworkTraffic >= 1)
             Log::Write("Unknown packet received: 0x%04X", header.id);

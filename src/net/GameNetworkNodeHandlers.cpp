@@ -16,19 +16,6 @@
 #include <cmath>
 #include <vector>
 
-// Reads the held message's units of the given size one by one into the handler; a message of
-// another unit size is dropped whole.
-template <class Handler> void GameNetworkNode::ForEachUnit(int32_t unitSize, Handler handler)
-{
-    if (GetReceivedHeader().unitSize != unitSize)
-        return;
-    std::vector<uint8_t> unit(static_cast<size_t>(unitSize));
-    while (ReceivePacketData(unit.data(), 1) == 1) {
-        ByteReader in(unit.data(), unit.size());
-        handler(in);
-    }
-}
-
 bool GameNetworkNode::IsPlayerCharacter(const WorldElem* elem)
 {
     if (!elem)

@@ -256,14 +256,9 @@ bool GameNetworkNode::ReceiveNetworkData_ObjectSync(bool requested)
     if (requested && m_ConnectionState == eSyncRequested)
         SetConnectionState(eSyncing);
 
-    const int32_t length = GetUnitBytesLeft();
-    std::vector<uint8_t> bytes(size_t(length > 0 ? length : 0));
-    if (length > 0 && !ReceiveData(bytes.data(), length))
-        return false;
     File file;
-    file.CreateMemoryFile(length > 0 ? length : 1);
-    file.Write(bytes.data(), bytes.size());
-    file.Seek(0);
+    if (!ReceiveUnitRest(file))
+        return false;
     const bool isWall = ref.type == ElemType::kWall;
     SyncBlockHead head;
     if (!ReadSyncBlockHead(file, isWall, head)) {

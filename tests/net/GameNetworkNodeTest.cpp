@@ -17,6 +17,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -46,12 +48,17 @@ public:
     }
     // A node without a world has no character to hand over (the handover is tested on the game).
     void HandleSetMainChar() override { SetConnectionState(eRunningGame); }
+    void HandleReceivedWorldEvent(uint16_t type, std::span<const uint8_t> data) override
+    {
+        worldEvents.emplace_back(type, std::vector<uint8_t>(data.begin(), data.end()));
+    }
     void Slew(float dt) { AdvanceGameTime(dt); }
     void RequestLevel(const char* name) { std::snprintf(m_LevelLoad.levelName, sizeof m_LevelLoad.levelName, "%s", name); }
     double Time() const { return m_GameTime; }
     void SetTime(double t) { m_GameTime = t; }
 
     std::vector<uint16_t> dispatched;
+    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> worldEvents;
 };
 
 class GameNetworkNodeTest : public ::testing::Test {
@@ -291,17 +298,9 @@ TEST(GameNetworkNodeTexts, StatesAndReasons)
 
 namespace {
 
-// One message of count units of the given size whose payload is units.
 std::vector<uint8_t> Message(uint16_t id, uint32_t count, int32_t size, const ByteBuilder& units)
 {
-    std::vector<uint8_t> bytes = GamePacketBytes(id, count, 0);
-    GamePacketHeader header;
-    header.id = id;
-    header.count = count;
-    header.unitSize = size;
-    header.Write(bytes.data());
-    bytes.insert(bytes.end(), units.bytes.begin(), units.bytes.end());
-    return bytes;
+    return GamePacketBytes(id, count, size, units.bytes);
 }
 
 std::vector<uint16_t> SentIDs(FakeGameTransport& transport)
@@ -350,11 +349,15 @@ TEST_F(GameNetworkNodeTest, MalformedMessagesAreDroppedAndTheLinkStays)
         {0x0100, 1, 18, ByteBuilder().I32(99999999).I32(0).F32s({1, 2, 3}).Zeros(2)},
         {0x0400, 1, 10, ByteBuilder().Zeros(10)},
         {0x0900, 1, 12, ByteBuilder().I32(-5).Zeros(8)},
+        {0x0D00, 1, 1, ByteBuilder().Zeros(1)},
+        {0x0E00, 1, 9, ByteBuilder().Zeros(9)},
+        {0x0E00, 1, 12, ByteBuilder().I32(99999999).I32(0).U16(0).U16(275)},
         {0x0F00, 2, 7, ByteBuilder().Zeros(14)},
         {0x1101, 1, 5, ByteBuilder().Zeros(5)},
         {0x1101, 1, 25, ByteBuilder().U8(0).I32(1).I32(0).I32(2).U16(0x0113).I32(1000000000).Zeros(2)},
         {0x1102, 1, 3, ByteBuilder().Zeros(3)},
         {0x1400, 1, 1, ByteBuilder().Zeros(1)},
+        {0x1600, 1, 40, ByteBuilder().Zeros(32).I32(1000).Zeros(4)},
         {0x2100, 1, 12, ByteBuilder().I32(99999999).I32(0).F32(5)},
         {0x2400, 1, 3, ByteBuilder().Zeros(3)},
         {0x2900, 1, 12, ByteBuilder().I32(-1).I32(0).F32(5)},
@@ -377,4 +380,20 @@ TEST_F(GameNetworkNodeTest, TimeSyncSetsTheSlewTarget)
     transport.Arrive(kTCPID, Message(0x2800, 1, 8, ByteBuilder().F64(123.5)));
     node.ReceiveMessages();
     EXPECT_EQ(node.GetTimeSlewTarget(), 123.5);
+}
+
+// Each unit's type and the data after it reach the world event handler; a unit too short for its
+// type, or longer than any event, drops the message.
+TEST_F(GameNetworkNodeTest, WorldEventUnits)
+{
+    node.SetConnectionState(GameNetworkNode::eRunningGame);
+    transport.Arrive(kTCPID, Message(0x0D00, 2, 4, ByteBuilder().U16(6).U16(0x0201).U16(9).U16(0x0403)));
+    transport.Arrive(kTCPID, Message(0x0D00, 1, 2, ByteBuilder().U16(12)));
+    transport.Arrive(kTCPID, Message(0x0D00, 1, 1, ByteBuilder().U8(5)));
+    const int32_t tooLong = 2 + GameNetworkNode::kMaxWorldEventData + 1;
+    transport.Arrive(kTCPID, Message(0x0D00, 1, tooLong, ByteBuilder().U16(5).Zeros(size_t(tooLong - 2))));
+    node.ReceiveMessages();
+    using Event = std::pair<uint16_t, std::vector<uint8_t>>;
+    EXPECT_EQ(node.worldEvents, (std::vector<Event>{{6, {1, 2}}, {9, {3, 4}}, {12, {}}}));
+    EXPECT_EQ(node.GetConnectionState(), GameNetworkNode::eRunningGame);
 }
