@@ -24,7 +24,6 @@
 #include "net/ServerSendTransport.h"
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 class ConfigFileReader;
@@ -236,11 +235,6 @@ public:
 
     // The messages only the server writes (GameServerMessages.cpp). Each sets its routing: one
     // client (slot), the creature's client, or every client from the state the message needs.
-    static constexpr uint16_t kMsgPerformActionShot = 0x2001;
-    static constexpr uint16_t kMsgPerformActionEffect = 0x2003;
-    static constexpr uint16_t kMsgPickUp = 0x2700;
-    static constexpr uint16_t kMsgSaveCharacter = 0x3000;
-    static constexpr uint16_t kMsgCurrentAction = 0x4400;
     static constexpr int32_t kLoadLevelRequestSize = 144;
     static constexpr int32_t kSetMainCharSize = 22;
     static constexpr int32_t kGameBasicsSize = 10;
@@ -312,7 +306,6 @@ public:
     // The clients' messages of the running game (GameServerHandlers.cpp).
     // One message from a client holds at most this many units: none of its messages needs more.
     static constexpr int32_t kMaxClientUnits = 256;
-    static constexpr int32_t kMaxWorldEventData = 2048;  // bytes after the event type
     // The message being read goes out again, one unit at a time, to the routing in force, with
     // its id and unit size: keep false consumes the units; keep true reads them again for the
     // handler that follows. False when a unit could not go out.
@@ -407,8 +400,8 @@ private:
     // An item from the state a client sent (u16 record version, then the record), made by the
     // controller; null, with a warning, when it cannot be read or holds no units.
     ItemBase* LoadItemBlock(const uint8_t* data, int32_t size, uint16_t id);
-    // A world event a client sent (type, data after it): the server acts on pick-ups alone.
-    void HandleReceivedWorldEvent(uint16_t type, std::span<const uint8_t> data);
+    // A world event a client sent: the server acts on pick-ups alone.
+    void HandleReceivedWorldEvent(uint16_t type, std::span<const uint8_t> data) override;
     // A pick-up (world event 5) of the current client's character, carried out and told to the
     // players in the world with the amount taken; false when nothing was taken.
     bool HandlePickupEvent(const WorldEvent& event);

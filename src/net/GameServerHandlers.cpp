@@ -27,8 +27,6 @@ namespace {
 constexpr int32_t kRefValueSize = GameValueCodec::kObjRefSize + 4;  // ObjRef, then an i32 or f32
 constexpr int32_t kObjectActionSize = 10;
 constexpr int32_t kAnswerSize = 4;
-constexpr int32_t kEquipmentHead = GameValueCodec::kObjRefSize + 2;
-constexpr uint16_t kOldestItemVersion = 161;  // item data of older games is not understood
 constexpr uint16_t kReviveOwnInput = 1;
 
 // Every unit of the creatures' messages begins with the creature's object ID (alone or as the
@@ -430,19 +428,20 @@ void GameServer::ReceiveServerSetEquipment(const GameClientInfo& client, const G
 {
     if (!AcceptsWorldMessage(client, header, 0))
         return;
-    if (header.unitSize < kEquipmentHead + 2 || header.count != 1) {
+    if (header.unitSize < kSetEquipmentHead + 2 || header.count != 1) {
         Warning("Client %i: SetEquipment of %u units of %i bytes ignored", m_CurrentClient, header.count, header.unitSize);
         return;
     }
     std::vector<uint8_t> unit(size_t(header.unitSize));
     if (ReceivePacketData(unit.data(), 1) != 1 || !IsOwnCharacter(client, header.id, LeadingObjID(unit.data())))
         return;
-    std::unique_ptr<ItemBase> item(LoadItemBlock(unit.data() + kEquipmentHead, header.unitSize - kEquipmentHead, header.id));
+    std::unique_ptr<ItemBase> item(LoadItemBlock(unit.data() + kSetEquipmentHead, header.unitSize - kSetEquipmentHead, header.id));
     if (!item)
         return;
     RewindPacket();
     SetSendTarget(int32_t(kExcludeFlag | uint32_t(m_CurrentClient)), kClientChecksumsSent);
     RelayCurrentMessage(true);
+    ReceiveSetEquipment(header);
 }
 
 // 0x1600 RunScript: a client's script would run here with every right of the server (ending the
@@ -457,19 +456,16 @@ void GameServer::RefuseRunScript(const GameClientInfo& client)
 // (type 5) alone; other events are the clients' own.
 void GameServer::ReceiveServerWorldEvent(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, 0))
-        return;
-    if (header.unitSize < 2 || header.unitSize > 2 + kMaxWorldEventData) {
-        Warning("Client %i: world event of %i bytes ignored", m_CurrentClient, header.unitSize);
-        return;
-    }
-    std::vector<uint8_t> unit(size_t(header.unitSize));
-    while (ReceivePacketData(unit.data(), 1) == 1)
-        HandleReceivedWorldEvent(ByteReader::DecodeU16(unit.data()), std::span<const uint8_t>(unit).subspan(2));
+    if (AcceptsWorldMessage(client, header, 0))
+        ReceiveDataBlock(header);
 }
 
 void GameServer::HandleReceivedWorldEvent(uint16_t type, std::span<const uint8_t> data)
 {
+    if (!IsListening()) {
+        GameNetworkNode::HandleReceivedWorldEvent(type, data);
+        return;
+    }
     if (type != WorldEventType::kPickup)
         return;
     WorldEvent event;

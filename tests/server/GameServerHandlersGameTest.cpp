@@ -5,7 +5,9 @@
 // with their ranges, staggering and packet finishing.
 #include "server/DedicatedServer.h"
 
+#include "base/File.h"
 #include "game/objects/CreatureObj.h"
+#include "game/objects/ItemBase.h"
 #include "net/GameServer.h"
 #include "net/GameValueCodec.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
@@ -143,8 +145,8 @@ protected:
 }  // namespace
 
 // A position of alice's own character goes to bob as she sent it, never back to her; a chat goes
-// to both; a use of an element that exists is carried out and told to both, a use of one that is
-// gone is dropped unrelayed.
+// to both; her equipment goes to bob as she sent it and is hers on the server; a use of an element
+// that exists is carried out and told to both, a use of one that is gone is dropped unrelayed.
 TEST_F(GameServerHandlersGameTest, WhatTheServerPassesOnAndToWhom)
 {
     Barrier();
@@ -168,6 +170,24 @@ TEST_F(GameServerHandlersGameTest, WhatTheServerPassesOnAndToWhom)
     EXPECT_NEAR(Alice().GetOwnAngle(), angle, 0.01f);
     EXPECT_TRUE(HoldsUnit(alice->Received(Net::kMsgChat), chat));
     EXPECT_TRUE(HoldsUnit(bob->Received(Net::kMsgChat), chat));
+
+    ItemBase* medkit = ctrl->ItemFromName("Medkit", false);
+    ASSERT_NE(medkit, nullptr);
+    File record;
+    record.CreateMemoryFile(1024);
+    record.WriteInt16Value(uint16_t(ItemBase::kRecordVersion));
+    medkit->Save(record, 0);
+    delete medkit;
+    Bytes equipment = UnitWriter().Ref(&Alice()).U16(0).bytes;
+    equipment.insert(equipment.end(), record.GetMemoryBuffer(), record.GetMemoryBuffer() + record.GetSize());
+    auto* weapon = static_cast<Inventory*>(Alice().GetEquipmentEntry(0));
+    ASSERT_NE(weapon, nullptr);
+    ASSERT_TRUE(SendFromAlice(Net::kMsgSetEquipment, equipment));
+    Barrier();
+    EXPECT_TRUE(HoldsUnit(bob->Received(Net::kMsgSetEquipment), equipment));
+    EXPECT_FALSE(HoldsUnit(alice->Received(Net::kMsgSetEquipment), equipment));
+    ASSERT_EQ(weapon->GetCount(), 1);
+    EXPECT_EQ(weapon->GetItem(0)->m_Desc, "Medkit");
 
     WorldElem* crate = Find("crate1");
     ASSERT_NE(crate, nullptr);
@@ -272,8 +292,8 @@ TEST_F(GameServerHandlersGameTest, MalformedAndForeignMessagesChangeNothing)
         {"an object action of another size", Net::kMsgObjectAction, Bytes(9), 1, "of 1 units of 9 bytes ignored"},
         {"an object action out of range", Net::kMsgObjectAction, UnitWriter().I32(99999999).U16(1).F32(0.0f).bytes, 1,
          nullptr},
-        {"a world event of one byte", Net::kMsgWorldEvent, Bytes(1), 1, "world event of 1 bytes ignored"},
-        {"a world event too long", Net::kMsgWorldEvent, Bytes(5000), 1, "world event of 5000 bytes ignored"},
+        {"a world event of one byte", Net::kMsgWorldEvent, Bytes(1), 1, "World event of 1 bytes dropped"},
+        {"a world event too long", Net::kMsgWorldEvent, Bytes(5000), 1, "World event of 5000 bytes dropped"},
         {"a pick-up cut short", Net::kMsgWorldEvent, UnitWriter().U16(5).Ref(&Alice()).bytes, 1, "pick-up event cut short"},
         {"bob's equipment", Net::kMsgSetEquipment, UnitWriter().Ref(&Bob()).U16(0).U16(275).I32(0).bytes, 1,
          "not its character"},
