@@ -358,6 +358,7 @@ private:
     void WriteConnectReply(int32_t connectionID, uint16_t port, uint32_t status);
     void DropClientAfterError(int32_t slot, const char* what, const char* message);
     void DispatchGuarded(const GamePacketHeader& header);
+    static bool IsEmptyMessage(uint16_t id);
     void CheckJoinTimeouts();
     void DrainClientOverflows();
     void CloseAfterGrace(int32_t connectionID);

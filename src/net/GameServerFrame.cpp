@@ -20,6 +20,21 @@ constexpr int32_t kMaxMessagesPerClient = 4096;
 
 }  // namespace
 
+// The messages that carry nothing but their id; their count does not matter.
+bool GameServer::IsEmptyMessage(uint16_t id)
+{
+    switch (id) {
+    case kMsgLevelLoaded:
+    case kMsgSetHostingChar:
+    case kMsgSyncRequestsDone:
+    case kMsgLevelSynced:
+    case kMsgRestartLevel:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int32_t GameServer::UpdateFrame(float frameTime)
 {
     if (!IsListening())
@@ -120,6 +135,11 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
     GameClientInfo* client = m_Clients.GetBySlot(m_CurrentClient);
     if (!client)
         return;
+    if (IsEmptyMessage(header.id) && header.unitSize != 0) {
+        Warning("Client %i: message 0x%04X of %u units of %i bytes ignored", m_CurrentClient, header.id, header.count,
+                header.unitSize);
+        return;
+    }
     if (header.id >= kFirstGameMessage && header.id <= kLastGameMessage) {
         if (!DispatchGameMessage(header, *client) && LogsTraffic(1))
             Log::Write("Unknown packet received: 0x%04X", header.id);

@@ -12,6 +12,7 @@
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "net/GameValueCodec.h"
+#include "world/Inventory.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 #include "world/WorldEvent.h"
@@ -335,7 +336,7 @@ ItemBase* GameServer::LoadItemBlock(const uint8_t* data, int32_t size, uint16_t 
                 error.message);
         return nullptr;
     }
-    if (item->m_Count < 1 || item->m_Count > item->m_Pile) {
+    if (item->m_Count < 1) {
         Warning("Client %i: message 0x%04X with an item of %i units: dropped", m_CurrentClient, id, item->m_Count);
         return nullptr;
     }
@@ -487,14 +488,19 @@ bool GameServer::HandlePickupEvent(const WorldEvent& event)
     if (!client || !IsOwnCharacter(*client, kMsgWorldEvent, record.picker.objID))
         return false;
     WorldElem* element = m_World.GetObjByIdentifier(record.item);
-    if (!element || !element->m_LinkedItem || !m_World.GetObjByIdentifier(record.picker))
+    WorldElem* picker = m_World.GetObjByIdentifier(record.picker);
+    if (!element || !element->m_LinkedItem || !picker)
         return false;
     const int32_t before = element->m_LinkedItem->m_Count;
+    const int32_t room = picker->m_Inventory ? picker->m_Inventory->GetAddableCount(*element->m_LinkedItem) : 0;
     ProcessPickupEvent(record, 0);
     element = m_World.GetObjByIdentifier(record.item);
     const int32_t left = element && element->m_LinkedItem ? element->m_LinkedItem->m_Count : 0;
-    if (left >= before)
-        return false;  // nothing taken (no room): nobody is told
+    if (left >= before) {
+        if (room > 0)  // the inventory had room and took nothing: the game is out of step
+            Error("Internal error: AddToInventory() failed");
+        return false;  // no room: nobody is told
+    }
     // The players take what the server took.
     record.amount = before - left;
     WorldEvent told;

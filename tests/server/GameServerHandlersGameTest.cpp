@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,7 +95,18 @@ bool HoldsUnit(const std::vector<ScriptedPeer::Message>& messages, const Bytes& 
     return false;
 }
 
-class GameServerHandlersGameTest : public SampleServerGame<SciFiGameCtrl> {
+// The game's server, which notes the game's own messages it is handed.
+class HandlersServer : public SciFiGameCtrl {
+public:
+    bool DispatchGameMessage(const GamePacketHeader& header, GameClientInfo& client) override
+    {
+        gameMessages.push_back({header.id, client.state});
+        return true;
+    }
+    std::vector<std::pair<uint16_t, int32_t>> gameMessages;  // id, the client's state
+};
+
+class GameServerHandlersGameTest : public SampleServerGame<HandlersServer> {
 protected:
     void SetUp() override
     {
@@ -170,6 +182,13 @@ TEST_F(GameServerHandlersGameTest, WhatTheServerPassesOnAndToWhom)
     EXPECT_NEAR(Alice().GetOwnAngle(), angle, 0.01f);
     EXPECT_TRUE(HoldsUnit(alice->Received(Net::kMsgChat), chat));
     EXPECT_TRUE(HoldsUnit(bob->Received(Net::kMsgChat), chat));
+
+    // The game's own ids go to the game's server with the client at hand; the next id is nobody's.
+    for (const uint16_t id : {uint16_t(0xA001), uint16_t(0xA302), uint16_t(0xA303)})
+        ASSERT_TRUE(alice->SendMessage(id, 1, 4, Bytes(4)));
+    Barrier();
+    const std::vector<std::pair<uint16_t, int32_t>> taken = {{0xA001, Net::kClientJoined}, {0xA302, Net::kClientJoined}};
+    EXPECT_EQ(ctrl->gameMessages, taken);
 
     ItemBase* medkit = ctrl->ItemFromName("Medkit", false);
     ASSERT_NE(medkit, nullptr);
@@ -315,6 +334,7 @@ TEST_F(GameServerHandlersGameTest, MalformedAndForeignMessagesChangeNothing)
         {"bob's level", Net::kMsgCharLevelChange, UnitWriter().Ref(&Bob()).I32(9).bytes, 1, "not its character"},
         {"a level change of another size", Net::kMsgCharLevelChange, Bytes(11), 1, "of 1 units of 11 bytes ignored"},
         {"a checkpoint of another size", Net::kMsgLoadCheckpoint, Bytes(5), 1, "of 1 units of 5 bytes ignored"},
+        {"an empty message with a unit", Net::kMsgLevelLoaded, Bytes(4), 1, "message 0x0500 of 1 units of 4 bytes ignored"},
     };
     const int32_t bobLevel = Bob().m_Level;
     const float bobHealth = Bob().GetHealth();
