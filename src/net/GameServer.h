@@ -372,13 +372,12 @@ private:
     // A message that changes the world comes from a joined client, with units of its fixed size
     // (0: any) and not too many of them; else it is ignored with a warning.
     bool AcceptsWorldMessage(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize);
-    // Whether the creature of a unit is the current client's own character; one that is not is
-    // counted and warned of.
-    bool IsOwnCharacter(const GameClientInfo& client, uint16_t id, int32_t objID);
-    // The held message's units, those of other creatures left out (own: the object ID a unit
-    // names), into units; relayed to the others at the state when it is above 0. The units kept.
-    int32_t ReadOwnUnits(const GameClientInfo& client, const GamePacketHeader& header, int32_t relayState,
-                         int32_t (*objIDOf)(const uint8_t* unit), std::vector<uint8_t>& units);
+    // Whether the object a unit of message id names is the current client's own character; one
+    // that is not is counted and warned of.
+    bool IsOwnCharacter(uint16_t id, int32_t objID);
+    // The held message's units whose leading object ID is the sender's character, into units;
+    // relayed to the others at the state when it is above 0. The number kept.
+    int32_t ReadOwnUnits(const GamePacketHeader& header, int32_t relayState, std::vector<uint8_t>& units);
     void ReceiveClientPositions(const GameClientInfo& client, const GamePacketHeader& header);
     void ReceiveChat(const GamePacketHeader& header);
     void ReceiveCreatureSetMovement(const GameClientInfo& client, const GamePacketHeader& header);

@@ -70,9 +70,8 @@ bool GameServer::AcceptsWorldMessage(const GameClientInfo& client, const GamePac
     return true;
 }
 
-bool GameServer::IsOwnCharacter(const GameClientInfo& client, uint16_t id, int32_t objID)
+bool GameServer::IsOwnCharacter(uint16_t id, int32_t objID)
 {
-    (void)client;
     const CreatureObj* own = GetClientCreature(m_CurrentClient);
     if (own && own->m_ObjID == objID)
         return true;
@@ -82,14 +81,13 @@ bool GameServer::IsOwnCharacter(const GameClientInfo& client, uint16_t id, int32
     return false;
 }
 
-int32_t GameServer::ReadOwnUnits(const GameClientInfo& client, const GamePacketHeader& header, int32_t relayState,
-                                 int32_t (*objIDOf)(const uint8_t* unit), std::vector<uint8_t>& units)
+int32_t GameServer::ReadOwnUnits(const GamePacketHeader& header, int32_t relayState, std::vector<uint8_t>& units)
 {
     const size_t size = size_t(header.unitSize);
     std::vector<uint8_t> unit(size);
     int32_t kept = 0;
     while (ReceivePacketData(unit.data(), 1) == 1) {
-        if (!IsOwnCharacter(client, header.id, objIDOf(unit.data())))
+        if (!IsOwnCharacter(header.id, LeadingObjID(unit.data())))
             continue;
         units.insert(units.end(), unit.begin(), unit.end());
         ++kept;
@@ -131,7 +129,7 @@ void GameServer::ReceiveClientPositions(const GameClientInfo& client, const Game
     if (!AcceptsWorldMessage(client, header, NetObjPos::kSize))
         return;
     std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(client, header, kClientLevelLoaded, LeadingObjID, units);
+    const int32_t kept = ReadOwnUnits(header, kClientLevelLoaded, units);
     for (int32_t i = 0; i < kept; ++i) {
         ByteReader in(units.data() + size_t(i) * NetObjPos::kSize, NetObjPos::kSize);
         const NetObjPos pos = GameValueCodec::ReadNetObjPos(in);
@@ -170,7 +168,7 @@ void GameServer::ReceiveCreatureSetMovement(const GameClientInfo& client, const 
     if (!AcceptsWorldMessage(client, header, kCreatureSetMovementSize))
         return;
     std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(client, header, 0, LeadingObjID, units);
+    const int32_t kept = ReadOwnUnits(header, 0, units);
     for (int32_t i = 0; i < kept; ++i) {
         ByteReader in(units.data() + size_t(i) * kCreatureSetMovementSize, kCreatureSetMovementSize);
         const int32_t objID = in.ReadI32();
@@ -195,7 +193,7 @@ void GameServer::ReceiveCreatureSetRotVal(const GameClientInfo& client, const Ga
     if (!AcceptsWorldMessage(client, header, kRefValueSize))
         return;
     std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(client, header, 0, LeadingObjID, units);
+    const int32_t kept = ReadOwnUnits(header, 0, units);
     for (int32_t i = 0; i < kept; ++i) {
         ByteReader in(units.data() + size_t(i) * kRefValueSize, kRefValueSize);
         const ObjRef ref = GameValueCodec::ReadObjRef(in);
@@ -271,7 +269,7 @@ void GameServer::ReceiveCreatureSetAction(const GameClientInfo& client, const Ga
             Warning("Client %i: CreatureSetAction cut short or out of range: dropped", m_CurrentClient);
             continue;
         }
-        if (!IsOwnCharacter(client, header.id, objID))
+        if (!IsOwnCharacter(header.id, objID))
             continue;
         CreatureAction(objID, action, name, m_World.GetObjByIdentifier(target), value, param);
         if (LogsTraffic(1))
@@ -293,7 +291,7 @@ void GameServer::ReceiveDropItem(const GameClientInfo& client, const GamePacketH
         auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(ref));
         if (!creature)
             Error("Network game out of sync. Invalid DropItem received");
-        if (!IsOwnCharacter(client, header.id, ref.objID))
+        if (!IsOwnCharacter(header.id, ref.objID))
             continue;
         ItemBase* item = LoadItemBlock(unit.data() + GameValueCodec::kObjRefSize,
                                        int32_t(unit.size()) - GameValueCodec::kObjRefSize, header.id);
@@ -350,7 +348,7 @@ void GameServer::ReceiveCreatureKilled(const GameClientInfo& client, const GameP
     if (!AcceptsWorldMessage(client, header, GameValueCodec::kObjRefSize))
         return;
     std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(client, header, kClientChecksumsSent, LeadingObjID, units);
+    const int32_t kept = ReadOwnUnits(header, kClientChecksumsSent, units);
     for (int32_t i = 0; i < kept; ++i) {
         ByteReader in(units.data() + size_t(i) * GameValueCodec::kObjRefSize, GameValueCodec::kObjRefSize);
         const ObjRef ref = GameValueCodec::ReadObjRef(in);
@@ -381,7 +379,7 @@ void GameServer::ReceiveReviveCreature(const GameClientInfo& client, const GameP
     if (!AcceptsWorldMessage(client, header, kRefValueSize))
         return;
     std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(client, header, 0, LeadingObjID, units);
+    const int32_t kept = ReadOwnUnits(header, 0, units);
     for (int32_t i = 0; i < kept; ++i) {
         ByteReader in(units.data() + size_t(i) * kRefValueSize, kRefValueSize);
         const ObjRef ref = GameValueCodec::ReadObjRef(in);
@@ -404,7 +402,7 @@ void GameServer::ReceiveServerCharLevelChange(const GameClientInfo& client, cons
     if (!AcceptsWorldMessage(client, header, kRefValueSize))
         return;
     std::vector<uint8_t> units;
-    if (ReadOwnUnits(client, header, 0, LeadingObjID, units) != int32_t(header.count))
+    if (ReadOwnUnits(header, 0, units) != int32_t(header.count))
         return;
     RewindPacket();
     SetSendTarget(int32_t(kExcludeFlag | uint32_t(m_CurrentClient)), kClientJoined);
@@ -434,7 +432,7 @@ void GameServer::ReceiveServerSetEquipment(const GameClientInfo& client, const G
         return;
     }
     std::vector<uint8_t> unit(size_t(header.unitSize));
-    if (ReceivePacketData(unit.data(), 1) != 1 || !IsOwnCharacter(client, header.id, LeadingObjID(unit.data())))
+    if (ReceivePacketData(unit.data(), 1) != 1 || !IsOwnCharacter(header.id, LeadingObjID(unit.data())))
         return;
     std::unique_ptr<ItemBase> item(LoadItemBlock(unit.data() + kSetEquipmentHead, header.unitSize - kSetEquipmentHead, header.id));
     if (!item)
@@ -484,8 +482,7 @@ bool GameServer::HandlePickupEvent(const WorldEvent& event)
         Warning("Client %i: pick-up event cut short: dropped", m_CurrentClient);
         return false;
     }
-    const GameClientInfo* client = m_Clients.GetBySlot(m_CurrentClient);
-    if (!client || !IsOwnCharacter(*client, kMsgWorldEvent, record.picker.objID))
+    if (!IsOwnCharacter(kMsgWorldEvent, record.picker.objID))
         return false;
     WorldElem* element = m_World.GetObjByIdentifier(record.item);
     WorldElem* picker = m_World.GetObjByIdentifier(record.picker);
