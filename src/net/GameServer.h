@@ -375,6 +375,12 @@ private:
     // Whether the object a unit of message id names is the current client's own character; one
     // that is not is counted and warned of.
     bool IsOwnCharacter(uint16_t id, int32_t objID);
+    template <class Handler>
+    void ForEachClientUnit(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize,
+                           Handler handler);
+    template <class Handler>
+    void ForEachOwnUnit(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize,
+                        int32_t relayState, Handler handler);
     // The held message's units whose leading object ID is the sender's character, into units;
     // relayed to the others at the state when it is above 0. The number kept.
     int32_t ReadOwnUnits(const GamePacketHeader& header, int32_t relayState, std::vector<uint8_t>& units);

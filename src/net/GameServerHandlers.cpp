@@ -99,6 +99,37 @@ int32_t GameServer::ReadOwnUnits(const GamePacketHeader& header, int32_t relaySt
     return kept;
 }
 
+// The units of a world-changing message of the current client, each read by the handler with
+// its bytes at hand; unitSize 0 takes a message of free length.
+template <class Handler>
+void GameServer::ForEachClientUnit(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize,
+                                   Handler handler)
+{
+    if (!AcceptsWorldMessage(client, header, unitSize))
+        return;
+    std::vector<uint8_t> unit(size_t(header.unitSize));
+    while (ReceivePacketData(unit.data(), 1) == 1) {
+        ByteReader in(unit.data(), unit.size());
+        handler(in, unit);
+    }
+}
+
+// The same for the units of the sender's own character alone, after they went on to the others
+// from relayState (0: not passed on).
+template <class Handler>
+void GameServer::ForEachOwnUnit(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize,
+                                int32_t relayState, Handler handler)
+{
+    if (!AcceptsWorldMessage(client, header, unitSize))
+        return;
+    std::vector<uint8_t> units;
+    const int32_t kept = ReadOwnUnits(header, relayState, units);
+    for (int32_t i = 0; i < kept; ++i) {
+        ByteReader in(units.data() + size_t(i) * size_t(unitSize), size_t(unitSize));
+        handler(in);
+    }
+}
+
 bool GameServer::RelayUnits(uint16_t id, int32_t unitSize, const uint8_t* units, int32_t count)
 {
     bool sent = true;
@@ -126,17 +157,12 @@ bool GameServer::RelayCurrentMessage(bool keep)
 // 0x0100: NetObjPos units of the sender's character, passed on to the others from state 6.
 void GameServer::ReceiveClientPositions(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, NetObjPos::kSize))
-        return;
-    std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(header, kClientLevelLoaded, units);
-    for (int32_t i = 0; i < kept; ++i) {
-        ByteReader in(units.data() + size_t(i) * NetObjPos::kSize, NetObjPos::kSize);
+    ForEachOwnUnit(client, header, NetObjPos::kSize, kClientLevelLoaded, [&](ByteReader& in) {
         const NetObjPos pos = GameValueCodec::ReadNetObjPos(in);
         WorldElem* elem = m_World.GetObjByIdentifier(pos.ref);
         if (elem && AllFinite({pos.x, pos.y, pos.angle}))
             ApplyPositionUpdate(*elem, pos, true);
-    }
+    });
 }
 
 // 0x0200: every client from state 6 gets the well-formed units, the sender too; the server itself
@@ -165,12 +191,7 @@ void GameServer::ReceiveChat(const GamePacketHeader& header)
 // 0x0800 CreatureSetMovement, the 29-byte unit of the sender's character.
 void GameServer::ReceiveCreatureSetMovement(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, kCreatureSetMovementSize))
-        return;
-    std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(header, 0, units);
-    for (int32_t i = 0; i < kept; ++i) {
-        ByteReader in(units.data() + size_t(i) * kCreatureSetMovementSize, kCreatureSetMovementSize);
+    ForEachOwnUnit(client, header, kCreatureSetMovementSize, 0, [&](ByteReader& in) {
         const int32_t objID = in.ReadI32();
         const int32_t movement = in.ReadI32();
         const uint8_t controlFlag = in.ReadU8();
@@ -178,39 +199,30 @@ void GameServer::ReceiveCreatureSetMovement(const GameClientInfo& client, const 
         const ObjRef target = GameValueCodec::ReadObjRef(in);
         auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjNoCheck(objID, false));
         if (!creature || !AllFinite({x, y, speed}))
-            continue;
+            return;
         // The player's own input moves at priority 0: a lock the server set holds against it.
         creature->SetMoveType(movement, x, y, speed, m_World.GetObjByIdentifier(target), 0, 0.0f);
         creature->m_ControlFlag = controlFlag;
         if (LogsTraffic(2))
             Log::Write("NetRec: SetMovement: obj:%i, movement:%i", target.objID, movement);
-    }
+    });
 }
 
 // 0x0801 CreatureSetRotVal: ObjRef of the sender's character, f32 its rotation value.
 void GameServer::ReceiveCreatureSetRotVal(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, kRefValueSize))
-        return;
-    std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(header, 0, units);
-    for (int32_t i = 0; i < kept; ++i) {
-        ByteReader in(units.data() + size_t(i) * kRefValueSize, kRefValueSize);
+    ForEachOwnUnit(client, header, kRefValueSize, 0, [&](ByteReader& in) {
         const ObjRef ref = GameValueCodec::ReadObjRef(in);
         const float value = in.ReadFloat();
         if (auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(ref)); creature && std::isfinite(value))
             creature->SetMoveSpeed(value);
-    }
+    });
 }
 
 // 0x0C00, 10 bytes: i32 object ID, u16 action, f32 parameter.
 void GameServer::ReceiveObjectAction(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, kObjectActionSize))
-        return;
-    uint8_t unit[kObjectActionSize];
-    while (ReceivePacketData(unit, 1) == 1) {
-        ByteReader in(unit, sizeof unit);
+    ForEachClientUnit(client, header, kObjectActionSize, [&](ByteReader& in, const std::vector<uint8_t>&) {
         const int32_t objID = in.ReadI32();
         const uint16_t action = in.ReadU16();
         const float param = in.ReadFloat();
@@ -219,7 +231,7 @@ void GameServer::ReceiveObjectAction(const GameClientInfo& client, const GamePac
                        std::isfinite(param) ? int32_t(param) : 0);
         if (WorldElem* elem = m_World.GetObjNoCheck(objID, false); elem && std::isfinite(param))
             ObjectAction(elem, action, param);
-    }
+    });
 }
 
 // 0x1500 UseObject, 21 bytes: ObjRef3 of the used element, ObjRef of the user (object ID -1: none),
@@ -227,11 +239,7 @@ void GameServer::ReceiveObjectAction(const GameClientInfo& client, const GamePac
 // the controller's own use runs, its changes going to the clients, and then the same unit.
 void GameServer::ReceiveUseObject(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, kUseObjectSize))
-        return;
-    uint8_t unit[kUseObjectSize];
-    while (ReceivePacketData(unit, 1) == 1) {
-        ByteReader in(unit, sizeof unit);
+    ForEachClientUnit(client, header, kUseObjectSize, [&](ByteReader& in, const std::vector<uint8_t>& unit) {
         const ObjRef3 used = GameValueCodec::ReadObjRef3(in);
         const ObjRef user = GameValueCodec::ReadObjRef(in);
         const uint8_t param = in.ReadU8();
@@ -239,26 +247,22 @@ void GameServer::ReceiveUseObject(const GameClientInfo& client, const GamePacket
             Log::Write("NetRec: UseObject %i", used.objID);
         auto* elem = dynamic_cast<WorldElem*>(m_World.GetObjByIdentifierChecked(used));
         if (!elem || (user.objID >= 0 && !m_World.GetObjByIdentifier(user)))
-            continue;
+            return;
         ++m_WorldUpdateDepth;
         GameCtrl::UseObject(elem, user.objID, param);
         --m_WorldUpdateDepth;
         SetSendTarget(-1, kClientChecksumsSent);
-        SendUnit(false, kMsgUseObject, unit, sizeof unit, true);
+        SendUnit(false, kMsgUseObject, unit.data(), kUseObjectSize, true);
         if (LogsTraffic(1))
             Log::Write("NetSend: UseObject %i", used.objID);
-    }
+    });
 }
 
 // 0x1900 CreatureSetAction, free length: the 24-byte block (i32 object ID, i32 action, a 32-bit
 // value passed on as it is, f32 parameter, ObjRef of the target), then the action's name.
 void GameServer::ReceiveCreatureSetAction(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, 0))
-        return;
-    std::vector<uint8_t> unit(size_t(header.unitSize));
-    while (ReceivePacketData(unit.data(), 1) == 1) {
-        ByteReader in(unit.data(), unit.size());
+    ForEachClientUnit(client, header, 0, [&](ByteReader& in, const std::vector<uint8_t>&) {
         const int32_t objID = in.ReadI32();
         const int32_t action = in.ReadI32();
         const int32_t value = in.ReadI32();
@@ -267,14 +271,14 @@ void GameServer::ReceiveCreatureSetAction(const GameClientInfo& client, const Ga
         const String name = GameValueCodec::ReadString(in);
         if (in.Failed() || !std::isfinite(param)) {
             Warning("Client %i: CreatureSetAction cut short or out of range: dropped", m_CurrentClient);
-            continue;
+            return;
         }
         if (!IsOwnCharacter(header.id, objID))
-            continue;
+            return;
         CreatureAction(objID, action, name, m_World.GetObjByIdentifier(target), value, param);
         if (LogsTraffic(1))
             Log::Write("NetRec: SetAction: obj:%i, action:%i (%s)", objID, action, name.c_str());
-    }
+    });
 }
 
 // 0x1300 DropItem, free length: ObjRef of the dropping creature, then the item's state (u16
@@ -282,31 +286,27 @@ void GameServer::ReceiveCreatureSetAction(const GameClientInfo& client, const Ga
 // character and every client in the world learns of the new element.
 void GameServer::ReceiveDropItem(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, 0))
-        return;
-    std::vector<uint8_t> unit(size_t(header.unitSize));
-    while (ReceivePacketData(unit.data(), 1) == 1) {
-        ByteReader in(unit.data(), unit.size());
+    ForEachClientUnit(client, header, 0, [&](ByteReader& in, const std::vector<uint8_t>& unit) {
         const ObjRef ref = GameValueCodec::ReadObjRef(in);
         auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(ref));
         if (!creature)
             Error("Network game out of sync. Invalid DropItem received");
         if (!IsOwnCharacter(header.id, ref.objID))
-            continue;
+            return;
         ItemBase* item = LoadItemBlock(unit.data() + GameValueCodec::kObjRefSize,
                                        int32_t(unit.size()) - GameValueCodec::kObjRefSize, header.id);
         if (!item)
-            continue;
+            return;
         const int32_t objID = GameCtrl::DropItem(item, nullptr, creature, 0.0f, 0.0f, 0.5f);  // takes the item
         WorldElem* dropped = objID >= 0 ? m_World.GetObjNoCheck(objID, false) : nullptr;
         if (!dropped)
-            continue;
+            return;
         SetSendTarget(-1, kClientChecksumsSent);
         File state;
         state.CreateMemoryFile(kCharacterDataStep);
         WriteCharacterState(state, *dropped);
         SendAddObject(dropped, StateValueOf(*dropped), state.GetMemoryBuffer(), state.GetSize());
-    }
+    });
 }
 
 ItemBase* GameServer::LoadItemBlock(const uint8_t* data, int32_t size, uint16_t id)
@@ -345,12 +345,7 @@ ItemBase* GameServer::LoadItemBlock(const uint8_t* data, int32_t size, uint16_t 
 // the world, then its death here.
 void GameServer::ReceiveCreatureKilled(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, GameValueCodec::kObjRefSize))
-        return;
-    std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(header, kClientChecksumsSent, units);
-    for (int32_t i = 0; i < kept; ++i) {
-        ByteReader in(units.data() + size_t(i) * GameValueCodec::kObjRefSize, GameValueCodec::kObjRefSize);
+    ForEachOwnUnit(client, header, GameValueCodec::kObjRefSize, kClientChecksumsSent, [&](ByteReader& in) {
         const ObjRef ref = GameValueCodec::ReadObjRef(in);
         auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(ref));
         if (creature && !creature->IsDead()) {
@@ -359,40 +354,32 @@ void GameServer::ReceiveCreatureKilled(const GameClientInfo& client, const GameP
         }
         if (LogsTraffic(1))
             Log::Write("NetRec: creature killed:%i", ref.objID);
-    }
+    });
 }
 
 // 0x2500, 4 bytes: i32 the answer.
 void GameServer::ReceiveDialogAnswered(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, kAnswerSize))
-        return;
-    uint8_t unit[kAnswerSize];
-    while (ReceivePacketData(unit, 1) == 1)
-        DialogAnswered(int32_t(ByteReader::DecodeU32(unit)));
+    ForEachClientUnit(client, header, kAnswerSize,
+                      [&](ByteReader& in, const std::vector<uint8_t>&) { DialogAnswered(in.ReadI32()); });
 }
 
 // 0x2600, 12 bytes: ObjRef of the sender's character, i32 the mode of the input it goes to (1:
 // the client's own input).
 void GameServer::ReceiveReviveCreature(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, kRefValueSize))
-        return;
-    std::vector<uint8_t> units;
-    const int32_t kept = ReadOwnUnits(header, 0, units);
-    for (int32_t i = 0; i < kept; ++i) {
-        ByteReader in(units.data() + size_t(i) * kRefValueSize, kRefValueSize);
+    ForEachOwnUnit(client, header, kRefValueSize, 0, [&](ByteReader& in) {
         const ObjRef ref = GameValueCodec::ReadObjRef(in);
         const int32_t mode = in.ReadI32();
         auto* creature = dynamic_cast<CreatureObj*>(m_World.GetObjByIdentifier(ref));
         if (!creature)
-            continue;
+            return;
         const int32_t input = mode == kReviveOwnInput ? client.inputCtrlIndex : FindInputCtrlIndex(mode);
         if (input >= 0)
             GameCtrl::AttachCreatureToInput(creature, input);
         if (LogsTraffic(1))
             Log::Write("NetRec: revive creature:%i", ref.objID);
-    }
+    });
 }
 
 // 0x4100, 12 bytes: ObjRef of the sender's character, i32 its new level; passed on to the
@@ -413,11 +400,8 @@ void GameServer::ReceiveServerCharLevelChange(const GameClientInfo& client, cons
 // 0x4200, 4 bytes: i32 the checkpoint.
 void GameServer::ReceiveLoadCheckpoint(const GameClientInfo& client, const GamePacketHeader& header)
 {
-    if (!AcceptsWorldMessage(client, header, kAnswerSize))
-        return;
-    uint8_t unit[kAnswerSize];
-    while (ReceivePacketData(unit, 1) == 1)
-        LoadCheckpoint(int32_t(ByteReader::DecodeU32(unit)));
+    ForEachClientUnit(client, header, kAnswerSize,
+                      [&](ByteReader& in, const std::vector<uint8_t>&) { LoadCheckpoint(in.ReadI32()); });
 }
 
 // 0x0E00 SetEquipment, free length: ObjRef of the sender's character, i16 the equipment
