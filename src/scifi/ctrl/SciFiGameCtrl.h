@@ -177,8 +177,10 @@ public:
     void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
                            bool complete, bool skipAppearance) override;
     // The game's keys of the engine's records (SciFiGameCtrlKeys.cpp): a creature's damage and
-    // defence values, and an attack part's sci-fi damage ranges.
+    // defence values, an attack part's sci-fi damage ranges and the damage values of a hit
+    // ("damPhys1", "damPhys2", "damPoison1", "damPoisonTime1", "weaken", the leeches, "inflame").
     void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature) override;
+    void ReadHitEffects(ConfigFileReader& reader, int32_t entry, HitEffects* effects) override;
     void ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEntry* damage) override;
     // The engine's keys of a world object, then its treasure: "TreasureGold" (the gold pair, -1
     // and 0 when missing: the treasure list's own gold), "TreasureList" with "TreasureSize" (an
@@ -205,6 +207,8 @@ public:
     void LoadSkills();
     // The skill of that name; null for an empty or unknown name.
     SkillTreeEntry* FindSkill(const String& name);
+    // An item of the table, else the item part of the skill of that name.
+    ItemBase* FindInfluenceItem(const char* name) override;
     // Slot 0 .. 9 takes the skill (null empties it); the skill leaves the slot it held.
     void SetQuickSlot(int32_t slot, SkillTreeEntry* skill);
     SkillTreeEntry* GetQuickSlot(int32_t slot) const { return slot >= 0 && slot < kQuickSlots ? m_QuickSlots[slot] : nullptr; }
