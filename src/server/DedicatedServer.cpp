@@ -238,6 +238,7 @@ int32_t Run(const ServerCommandLine& commandLine)
         ctrl->SetRunWorldWithoutClients(commandLine.frames >= 0 || commandLine.hero);
         PrintMessage("Running main loop");
         RunFrames(*ctrl, commandLine.frames, 1.0f / timing.maxFPS);
+        ctrl->LeaveGameState();  // the end of the loop leaves the game state
     } catch (const ErrorMsg& error) {
         ReportFatal("%s: %s", error.className, error.message);
         exitCode = 1;

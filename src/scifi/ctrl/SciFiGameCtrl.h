@@ -221,7 +221,7 @@ public:
     // reaches the minimum (below 1: any level); any other element passes, no element does not.
     static bool ElementPassesFilter(WorldElem* element, uint32_t kindMask, int32_t minimumLevel);
     // The skill in the main character's skill slot, through its input controller.
-    SkillTreeEntry* GetMainCharSkill(int32_t slot, bool resolveNextLevel, bool allowSpecial);
+    SkillTreeEntry* GetMainCharSkill(int32_t slot, bool resolveNextLevel, bool allowPlaceholder);
     // The visual effects of a skill slot kind (1, 2, 3: effect kinds 100, 101, 102) that the
     // main character carries; the server attaches none, so there is nothing to end there.
     static int32_t SkillSlotEffectKind(int32_t kind) { return kind >= 1 && kind <= 3 ? kind + 99 : kind; }

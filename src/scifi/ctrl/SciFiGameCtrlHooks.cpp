@@ -186,11 +186,11 @@ bool SciFiGameCtrl::ElementPassesFilter(WorldElem* element, uint32_t kindMask, i
     return minimumLevel < 1 || creature->GetLevel() >= minimumLevel;
 }
 
-SkillTreeEntry* SciFiGameCtrl::GetMainCharSkill(int32_t slot, bool resolveNextLevel, bool allowSpecial)
+SkillTreeEntry* SciFiGameCtrl::GetMainCharSkill(int32_t slot, bool resolveNextLevel, bool allowPlaceholder)
 {
     CreatureObj* hero = GetMainChar();
     auto* input = hero ? dynamic_cast<SciFiInputCtrl*>(hero->m_InputCtrl) : nullptr;
-    return input ? input->GetSkillSlot(slot, resolveNextLevel, allowSpecial) : nullptr;
+    return input ? input->GetSkillSlot(slot, resolveNextLevel, allowPlaceholder) : nullptr;
 }
 
 void SciFiGameCtrl::EndSkillSlotEffects(CreatureObj_SF& creature)
