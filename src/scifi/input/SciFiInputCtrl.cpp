@@ -224,7 +224,7 @@ void SciFiInputCtrl::SetSkillSlot(int32_t slot, SkillTreeEntry* skill, bool forc
     // A network game reports the slot with the player's commands.
 }
 
-SkillTreeEntry* SciFiInputCtrl::GetSkillSlot(int32_t slot, bool resolveNextLevel, bool allowSpecial)
+SkillTreeEntry* SciFiInputCtrl::GetSkillSlot(int32_t slot, bool resolveNextLevel, bool allowPlaceholder)
 {
     if (slot < 1 || slot > kSkillSlots)
         return nullptr;
@@ -232,7 +232,7 @@ SkillTreeEntry* SciFiInputCtrl::GetSkillSlot(int32_t slot, bool resolveNextLevel
     if (skill && resolveNextLevel)
         if (SciFiGameCtrl* ctrl = GetGameCtrl())
             skill = skill->ResolveNextLevel(*ctrl, true, true);
-    if (skill && skill->noSkill && !allowSpecial)
+    if (skill && skill->noSkill && !allowPlaceholder)
         return nullptr;
     return skill;
 }

@@ -114,7 +114,7 @@ public:
 
     // Skill slots 1 to 3.
     void SetSkillSlot(int32_t slot, SkillTreeEntry* skill, bool force);
-    SkillTreeEntry* GetSkillSlot(int32_t slot, bool resolveNextLevel, bool allowSpecial);
+    SkillTreeEntry* GetSkillSlot(int32_t slot, bool resolveNextLevel, bool allowPlaceholder);
 
     // The damage meter: a ring of damage sums, one per time slot of the window.
     void SetDamageWindow(float seconds, int32_t slots);
