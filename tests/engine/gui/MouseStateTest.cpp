@@ -52,29 +52,32 @@ TEST(MouseStateTest, RecordsAreTakenInBatchesAndReadByOffset)
     f.device.Record(MouseDevice::kOffsetY, -3);
     f.device.Record(MouseDevice::kOffsetWheel, 120);
     f.device.Record(MouseDevice::kOffsetWheel, -40);
-    f.device.Record(MouseDevice::kOffsetButton0, 0x80);
-    f.device.Record(MouseDevice::kOffsetButton0 + 1, 0x7F);  // bit 7 clear: up
-    f.device.Record(MouseDevice::kOffsetButton7, 0x81);
+    const int32_t down[MouseState::kButtons] = {1, 0, 0, 1, 1, 0, 0, 1};
+    for (int32_t button = 0; button < MouseState::kButtons; button++)  // only bit 7 holds a button
+        f.device.Record(MouseDevice::kOffsetButton0 + uint32_t(button), down[button] ? 0x81 : 0x7F);
     f.device.Record(20, 0x80);  // past the last button
     f.device.Record(3, 50);     // inside the x field
-    for (int32_t i = 0; i < 32; i++)
+    int32_t moveX = 0;
+    for (int32_t i = 0; f.device.pending.size() < 40; i++) {
         f.device.Record(MouseDevice::kOffsetX, i % 2 == 0 ? 2 : -1);
-    ASSERT_EQ(f.device.pending.size(), 40u);
+        moveX += i % 2 == 0 ? 2 : -1;
+    }
     f.NextUpdate();
     EXPECT_EQ(f.device.batches, (std::vector<uint32_t>{16, 16, 8}));
-    EXPECT_EQ(f.mouse.x, 16.0f);
+    EXPECT_EQ(f.mouse.x, float(moveX));
     EXPECT_EQ(f.mouse.y, -3.0f);
     EXPECT_EQ(f.mouse.wheel, 80);
-    const int32_t down[MouseState::kButtons] = {1, 0, 0, 0, 0, 0, 0, 1};
-    for (int32_t button = 0; button < MouseState::kButtons; button++)
+    for (int32_t button = 0; button < MouseState::kButtons; button++) {
         EXPECT_EQ(f.mouse.down[button], down[button]) << button;
+        EXPECT_EQ(f.mouse.WasButtonPressed(button), down[button] == 1) << button;
+    }
 
     f.device.batches.clear();  // a full batch that empties the buffer is followed by an empty one
     for (int32_t i = 0; i < 16; i++)
         f.device.Record(MouseDevice::kOffsetX, 1);
     f.NextUpdate();
     EXPECT_EQ(f.device.batches, (std::vector<uint32_t>{16, 0}));
-    EXPECT_EQ(f.mouse.x, 32.0f);
+    EXPECT_EQ(f.mouse.x, float(moveX + 16));
 }
 
 // The factor is |movement / seconds| x acceleration x 0.001, at most the cap, on each axis alone;
