@@ -132,15 +132,14 @@ ServerCommandLine ParseCommandLine(int argc, const char* const* argv)
 
 void RequestStop() { g_StopRequested.store(true); }
 
-void RunFrames(GameServer& ctrl, int32_t frames, float step)
+void RunFrames(SciFiGameCtrl& ctrl, int32_t frames, float step)
 {
     const auto period = std::chrono::duration<double>(step);
     auto next = std::chrono::steady_clock::now();
     for (int32_t done = 0; frames < 0 || done < frames; ++done) {
         if (g_StopRequested.load() || ctrl.IsServerStopRequested())
             break;
-        ctrl.UpdateFrame(step);
-        ctrl.ProcessPendingRequests();
+        ctrl.UpdateGameState(step);
         ctrl.DrawFrame();
         if (frames < 0) {  // a counted run is a test: it does not wait for the clock
             next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);

@@ -42,8 +42,9 @@ void StartListening(GameServer& ctrl, ConfigFileReader& serverConfig);
 // server configuration.
 void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
 
-// The frame loop: steps of the given seconds until the count is done (-1: until stopped or until
-// the server asks to stop), paced by the clock only when it runs until stopped.
-void RunFrames(GameServer& ctrl, int32_t frames, float step = kStepSeconds);
+// The frame loop: passes of the game state of the given seconds until the count is done (-1:
+// until stopped or until the server asks to stop), paced by the clock only when it runs until
+// stopped.
+void RunFrames(SciFiGameCtrl& ctrl, int32_t frames, float step = kStepSeconds);
 
 }  // namespace DedicatedServer

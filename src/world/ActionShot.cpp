@@ -45,7 +45,7 @@ void ActionShot::Reset()
     hitLghtFadeOut = 0.12f;
     lghtCol = kNoLightColour;
     hitLghtCol = kNoLightColour;
-    hitEffects = HitEffects();
+    hitEffects.ResetEffects();
     itemDamFactor.Clear();
 }
 
@@ -101,7 +101,6 @@ void ActionShot::CopyFrom(const ActionShot& other)
     hitLghtCol = other.hitLghtCol;
     hitEffects = other.hitEffects;
     itemDamFactor = other.itemDamFactor;
-    damageValues.Assign(other.damageValues);
     onHit = other.onHit;
     onDamage = other.onDamage;
     onInit = other.onInit;

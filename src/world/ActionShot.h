@@ -69,7 +69,6 @@ public:
     uint32_t hitLghtCol = kNoLightColour;
     HitEffects hitEffects;
     TransformableAttribute itemDamFactor;
-    DamageValuesHolder damageValues;
     String onHit;
     String onDamage;
     String onInit;

@@ -195,6 +195,9 @@ public:
     // The template item of the item table's entry with that "desc", or null; createImage also
     // makes its picture.
     virtual ItemBase* FindItem(const char* name, bool createImage) = 0;
+    // The item a saved item influence names: an item of the table here; the game's rules also
+    // know the items their skills carry.
+    virtual ItemBase* FindInfluenceItem(const char* name) { return FindItem(name, false); }
     // Whether the creature takes part in a dialogue now.
     virtual bool IsDialogActive(WorldElem* creature) = 0;
     // A creature with unlimited mana used mana (the game server tells its client).

@@ -53,6 +53,7 @@ public:
     }
     bool HasGrid() const { return m_GridWidth >= 1 && m_GridHeight >= 1; }
     void SetCellFilter(CellFilter filter) { m_CellFilter = filter; }
+    CellFilter GetCellFilter() const { return m_CellFilter; }
     // The element told after changes (WorldElem::OnInventoryChanged); none for the shared stores.
     void SetOwner(WorldElem* owner);
     WorldElem* GetOwner() const;

@@ -56,7 +56,7 @@ void WorldCtrl::Shoot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* d
     model->m_Range = shot->maxDist;
     model->m_SplashRadius = shot->damDist;
     model->m_Radius = shot->size;
-    model->m_Damage.Assign(shot->damageValues);
+    model->m_Damage.Assign(shot->hitEffects.damage);
     if (shooter->IsCreature())
         shooter->ApplyShotModifiers(model->m_Damage.Get(), *model);
 

@@ -1,12 +1,16 @@
 // CreatureObj_SF in the running game on a copy of the sample game: every creature and item is the
 // game's own; a level with a creature, an opened chest and an event object is saved to its ".ld"
-// and entered again; a dying monster drops its items around itself.
+// and entered again; a dying monster drops its items around itself; shots carry the game's damage
+// values of their hit.
 #include "scifi/objects/CreatureObj_SF.h"
 
 #include "game/objects/EventObj.h"
 #include "game/objects/ItemObj.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "scifi/objects/DamageValues_SF.h"
 #include "scifi/objects/Item_SF.h"
+#include "world/ActionEntry.h"
+#include "world/ActionShot.h"
 #include "world/DamageValues.h"
 #include "world/WorldCtrl.h"
 
@@ -229,4 +233,20 @@ TEST_F(CreatureObj_SFGameTest, MonsterStrikesReachTheHeroThroughTheHitChain)
     EXPECT_LT(hero->GetHealth(), health);
     EXPECT_LT(hero->m_ShieldEnergy, 4.0f);
     EXPECT_GT(ctrl->GetWorld().GetLogMessages().GetSize(), logLines);
+}
+
+// Every copy of the sample's repeated shot holds its own set of the hit's values.
+TEST_F(CreatureObj_SFGameTest, ShotsCarryTheGamesHitDamage)
+{
+    ActionEntry* volley = ctrl->GetWorld().FindActionEntry("Volley", true);
+    ASSERT_NE(volley, nullptr);
+    ASSERT_GT(volley->shots.GetSize(), 1);
+    for (int32_t i = 0; i < volley->shots.GetSize(); ++i) {
+        auto* damage = dynamic_cast<DamageValues_SF*>(volley->shots.GetAt(i)->hitEffects.damage.Get());
+        ASSERT_NE(damage, nullptr) << i;
+        EXPECT_FLOAT_EQ(damage->GetPhysical(0), 6.0f) << i;
+        EXPECT_FLOAT_EQ(damage->inflame[1], 2.0f) << i;
+        if (i > 0)
+            EXPECT_NE(damage, volley->shots.GetAt(0)->hitEffects.damage.Get());
+    }
 }

@@ -99,7 +99,8 @@ TEST(DedicatedServerProgram, HeroSwitchStartsTheLevelWithAHero)
 {
     TempDir dir;
     CopySampleGame(dir);
-    EXPECT_EQ(RunProgram(dir, "--hero --frames 60"), 0) << dir.Read("console.txt");
+    EXPECT_EQ(RunProgram(dir, "--hero --frames 300"), 0) << dir.Read("console.txt");
+    EXPECT_EQ(dir.Read("console.txt").find("ERROR:"), std::string::npos) << dir.Read("console.txt");
     std::string log = dir.Read("serverlog.txt");
     EXPECT_NE(log.find("Level levels\\sample\\sample.cfg loaded with hero at pos ("), std::string::npos) << log;
     EXPECT_NE(log.find("AI Input created"), std::string::npos) << log;

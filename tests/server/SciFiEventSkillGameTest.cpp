@@ -1,10 +1,12 @@
 // The sample's healing area carries the skill "guard": made through the game's event factory with
 // the skill and its own radius, it applies the skill every 20th frame at 60 frames a second to
 // the creatures within reach, whose defence the skill's item raises while it lasts; radius 0
-// applies nothing, and a copy carries skill and radius.
+// applies nothing, a copy carries skill and radius, and a saved effect finds the skill's item.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "base/ConfigFileReader.h"
+#include "base/File.h"
+#include "game/objects/CreatureInfluence.h"
 #include "game/objects/AreaEffect.h"
 #include "scifi/objects/CreatureObj_SF.h"
 #include "scifi/objects/EventObj_SF.h"
@@ -63,6 +65,23 @@ TEST_F(SciFiEventSkillGameTest, TheHealingAreaAppliesItsSkill)
         last = time;
     }
     EXPECT_FLOAT_EQ(drone->m_Values.defPhys[0], defence + 4.0f);  // the skill's item, as if equipped
+
+    // The saved effect names the skill's item, which a load finds again.
+    int32_t saved = 0;
+    for (int32_t i = 0; i < drone->m_Influences.GetSize(); ++i) {
+        const CreatureInfluence* influence = drone->m_Influences.GetAt(i);
+        if (!influence || influence->type != CreatureObj_SF::kInfluenceItem)
+            continue;
+        File file;
+        file.CreateMemoryFile(0);
+        influence->Save(file);
+        file.Seek(0);
+        CreatureInfluence loaded;
+        loaded.Load(file, CreatureObj_SF::kRecordVersion);
+        EXPECT_EQ(loaded.params.GetItem(), &area->m_Skill->item);
+        saved++;
+    }
+    EXPECT_EQ(saved, 1);
 
     EventObj_SF copy;
     area->CloneInto(copy);

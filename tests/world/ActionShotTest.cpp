@@ -25,7 +25,7 @@ TEST(ActionShotTest, DefaultsAndReset)
     EXPECT_EQ(shot.lightEveryNthCount, 1);
     EXPECT_EQ(shot.hitLghtFadeOut, 0.12f);
     EXPECT_EQ(shot.lghtCol, 0xFF000000u);
-    EXPECT_NE(dynamic_cast<TestDamageValues*>(shot.damageValues.Get()), nullptr);
+    EXPECT_NE(dynamic_cast<TestDamageValues*>(shot.hitEffects.damage.Get()), nullptr);
 
     shot.spdMove = 10.0f;
     shot.point = 0.5f;

@@ -51,7 +51,7 @@ protected:
     WorldCtrlShotsTest()
     {
         world.SetGrid(32, 32, 64, 64);  // 2048 x 2048
-        shot.damageValues->damage[0] = 20.0f;
+        shot.hitEffects.damage->damage[0] = 20.0f;
     }
 
     WorldElem* Add(uint16_t type, float x, float y, float radius, int32_t party = 0)
@@ -81,7 +81,7 @@ protected:
         projectile->m_Speed = speed;
         projectile->m_Range = range;
         projectile->m_Radius = 1.0f;
-        projectile->m_Damage.Assign(shot.damageValues);
+        projectile->m_Damage.Assign(shot.hitEffects.damage);
         world.AddObj(projectile, 0, false);
         return projectile;
     }
@@ -123,7 +123,7 @@ TEST_F(WorldCtrlShotsTest, ProjectilesFanOutFromTheMuzzle)
         EXPECT_EQ(fired[i]->m_AttackSerial, uint32_t(shooter->m_ObjID) * 1000u * 100u);
         ASSERT_TRUE(fired[i]->m_Damage);
         EXPECT_EQ(fired[i]->m_Damage->damage[0], 20.0f);
-        EXPECT_NE(fired[i]->m_Damage.Get(), shot.damageValues.Get());
+        EXPECT_NE(fired[i]->m_Damage.Get(), shot.hitEffects.damage.Get());
         world.DelObj(fired[i]->m_ObjID, 1);
     }
 
@@ -224,7 +224,7 @@ TEST_F(WorldCtrlShotsTest, TouchedElementsAreDamagedOnce)
     bolt->m_Speed = 100.0f;
     bolt->m_Range = 1000.0f;
     bolt->m_Radius = 1.0f;
-    bolt->m_Damage.Assign(shot.damageValues);
+    bolt->m_Damage.Assign(shot.hitEffects.damage);
     world.AddObj(bolt, 0, false);
     world.StepProjectile(*bolt, 0.7f);  // through the first
     EXPECT_EQ(first->args, std::vector<int32_t>{-2});

@@ -930,7 +930,7 @@ public:
     WorldElem* NewDroppedItemElement(ItemBase& item, WorldElem& dropper);
     void LayDroppedItem(WorldElem& elem, ItemBase& item, WorldElem& dropper, float distance, float angle);
     // The element's item into the creature's inventory; "CanNotPickUp" when it has no room.
-    bool PickUpItem(WorldElem* element, CreatureObj* creature);
+    virtual bool PickUpItem(WorldElem* element, CreatureObj* creature);
     // Moves count units (-2: the stack) between two inventories; true when done or nothing to
     // do. Units the target cannot take go back to the source, or next to its owner.
     bool MoveItem(ItemBase* item, Inventory* source, Inventory* target, int32_t count, bool exchange, bool report);
@@ -1092,6 +1092,7 @@ public:
     void SetSavegameBaseDir(const char* dir) { m_SavegameBaseDir = dir; }
     const String& GetSavegameBaseDir() const { return m_SavegameBaseDir; }
     void SetSaveMode(int32_t mode) { m_SaveMode = mode; }  // 1: saves are not kept on disk
+    int32_t GetSaveMode() const { return m_SaveMode; }
     // Every "*.ld" of the type's folder; the first file that cannot go is logged and ends the pass.
     void DeleteSavedLevels(int32_t type);
     // The working folder with everything in it (not in save mode 1).
@@ -1108,8 +1109,12 @@ public:
     virtual bool CanSaveNow();
     // Each frame: the due auto-save, then the world's due events; their code decides (3 and 5 end
     // the game with reason 1 and 2; 4 and unknown codes change nothing). The code is returned.
-    int32_t ProcessPendingRequests();
+    virtual int32_t ProcessPendingRequests();
     bool IsEndOfGameRequested() const { return m_EndOfGameRequest != 0; }
+    // Reason 1 ends the game, 2 asks for a further change of the game state; the frame is held.
+    void RequestEndOfGame(int32_t reason);
+    // The game state took the request in (the reason stays).
+    void ClearEndOfGameRequest() { m_EndOfGameRequest = 0; }
     int32_t GetEndReason() const { return m_EndReason; }
     // The current level's description file; its base name names the level's ".ld" save file.
     void SetLevelDescFile(const char* name) { m_LevelDescFile = name; }
@@ -1150,7 +1155,7 @@ public:
     const String& GetStartLevel() const { return m_Settings.level; }
     void SetStartLevel(const char* level) { m_Settings.level = level; }
     // Deletes the current level's stored state in the working folder and loads the game again.
-    void ResetLevel(int32_t argument);
+    virtual void ResetLevel(int32_t argument);
     // "save" (or "saveMP") and the named folder in it, under the game folder.
     void CreateSaveFolder(const char* name, uint8_t multiplayer);
     // Makes the type's folder and, for a type other than -1, mirrors the working folder's level
@@ -1273,6 +1278,9 @@ public:
     uint8_t IsGuiBusy() const { return m_GuiBusy; }
     // The time of the last mouse-over-GUI test of the GUI update (one for the program).
     static float GetLastGuiTestTime();
+    // Whether the last GUI update found the game paused (one for the program; never on a server,
+    // which has no GUI update).
+    static bool GuiSawPause();
     // What the script built-ins that change the world ask of the controller. The creation bracket
     // encloses an element a script makes (the network server learns what was made inside it);
     // the synchronisation wait lets the network step run until nothing is pending, and a game of

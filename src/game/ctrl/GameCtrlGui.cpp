@@ -40,6 +40,8 @@ void PlaceOnScreen(DXC_GuiField& window, float fx, float fy)
 
 float GameCtrl::GetLastGuiTestTime() { return s_Gui.lastTestTime; }
 
+bool GameCtrl::GuiSawPause() { return s_Gui.paused != 0; }
+
 int32_t GameCtrl::UpdateGui()
 {
     if (s_Gui.running || !g_GuiManager)

@@ -165,11 +165,16 @@ int32_t GameCtrl::ProcessPendingRequests()
     } else if (code == kNewGameCode) {
         StartNewGame(nullptr);
     } else if (code == kEndOfGameCode || code == kEndOfGameCode2) {
-        m_EndReason = code == kEndOfGameCode ? 1 : 2;
-        m_EndOfGameRequest = 1;
-        HoldFrames(1);
+        RequestEndOfGame(code == kEndOfGameCode ? 1 : 2);
     }
     return code;
+}
+
+void GameCtrl::RequestEndOfGame(int32_t reason)
+{
+    m_EndReason = reason;
+    m_EndOfGameRequest = 1;
+    HoldFrames(1);
 }
 
 void GameCtrl::PostByteEventAndHold(uint8_t value)

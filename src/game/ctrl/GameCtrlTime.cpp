@@ -64,8 +64,8 @@ void GameCtrl::PauseWorld()
 
 bool GameCtrl::IsPaused()
 {
-    if (IsNetworkClient())
-        return false;  // a client's game runs on the server's clock
+    if (IsNetworkClient() || IsNetworkGame())
+        return false;  // a network game runs on the server's clock, which never stops
     return g_WindowState.inSizeMove != 0 || m_Pause != 0 || m_ViewMode == 3;
 }
 

@@ -40,7 +40,7 @@ void InfluenceParams::Load(File& file, uint16_t version)
         String id;
         in.Text(id);
         if (!id.IsEmpty() && g_GameCtrl)
-            item = g_GameCtrl->FindItem(id.c_str(), false);
+            item = g_GameCtrl->FindInfluenceItem(id.c_str());
     }
 }
 

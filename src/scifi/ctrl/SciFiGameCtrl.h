@@ -14,7 +14,8 @@
 // progress), SciFiGameCtrlWorldEvents.cpp (the damage world events), SciFiGameCtrlControls.cpp
 // (the key bindings and key names read at start-up), SciFiGameCtrlKeys.cpp (the game's keys of creatures and attack
 // parts), SciFiGameCtrlSkills.cpp (the skill table,
-// learning, the skill buttons and the skills' info texts).
+// learning, the skill buttons and the skills' info texts), SciFiGameCtrlGameState.cpp (the game
+// state's pass, the player camera, leaving the game state).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -44,7 +45,11 @@
 
 #include <cstdint>
 
+class ActionEntry;
 class CreatureObj_SF;
+class InputState;
+class KI_Strategy;
+class MouseState;
 struct WorldEvent;
 
 class SciFiGameCtrl : public GameServer {
@@ -132,8 +137,117 @@ public:
     float ApplyGameFunctionToItem(float value, const char* name, const ItemBase* item,
                                   const ItemBase* derived) override;
 
-    // Key bindings (SciFiGameCtrlControls.cpp): the bindings, then the engine's initialisation.
+    // The game state (SciFiGameCtrlGameState.cpp). One pass of the main loop in the game state:
+    // pending loads, the frame step (the network server's on a server), the level events and
+    // what their code asks (autosave, save and cleanup at the end of the game, level reset), the
+    // camera, the pointer copy, a requested state change (1 quit, 101 end of game) and the skill
+    // roll-ups closed behind an open game window. A paused game does nothing.
+    static constexpr int32_t kSingleStepKey = 49;
+    static constexpr int32_t kStateEndOfGame = 101;
+    static constexpr float kMaxCameraPitch = 0.7853982f;  // pi/4
+    static constexpr float kCameraYawReach = 3.14f;       // from the engine camera's yaw
+    virtual void UpdateGameState(double elapsed);
+    void CloseSkillRollups();
+    // Turns the player camera by a step (at most 3 either way), never more than 3.14 from the
+    // yaw the engine camera has now, so that its smoothing never turns the long way round.
+    void RotateCamera(float step);
+    // Leaving the game state: a joined network game is left, the input controllers go and the
+    // mouse's move callback with its value is cleared.
+    void LeaveGameState();
+    // The client's save of its character, then the node leaves the game.
+    virtual void OnLeaveNetworkGame();
+    // The devices the game state and the camera read; none on the server.
+    void SetInputDevices(const InputState* keys, MouseState* mouse)
+    {
+        m_Keys = keys;
+        m_Mouse = mouse;
+    }
+    // 1: load the quick save; 2: the same with the second load argument.
+    void RequestQuickLoad(int32_t request) { m_PendingLoadRequest = request; }
+    void RequestCameraReset() { m_CameraResetPending = 1; }
+    void SetCameraFollow(WorldElem* element) { m_CameraTarget = element; }
+    void SetPlayerCamera(float distance, float pitch, float yaw)
+    {
+        m_CameraDistance = distance;
+        m_CameraPitch = pitch;
+        m_CameraYaw = yaw;
+    }
+    // The pointer as the last pass saw it: x, y (truncated) and the third value.
+    const int32_t (&GetLastPointer() const)[3] { return m_LastPointer; }
+    HUDSkillsRollup& GetSkillRollup(int32_t index) { return m_HudSkillRollups[index]; }
+    DialogGui& GetDialogWindow() { return m_DialogWindow; }
+    CharacterGui& GetCharacterWindow() { return m_CharacterWindow; }
+
+    // Controller operations and hooks (SciFiGameCtrlHooks.cpp).
+    // Only in normal play: while the controller hosts, else while its main character lives.
+    bool IsGameActive();
+    bool IsNormalGameMode() const { return GetViewMode() == 0; }
+    // The engine's difficulty, then the main character's highest difficulty keeps the larger.
+    void SetDifficulty(int32_t difficulty, uint8_t onlyIfChanged, uint8_t setName) override;
+    // The "NoMana" sound alone.
+    void NotifyNoMana() override;
+    // The engine's hand-over of the main character; a character taken over keeps its inventory
+    // grid's lower right corner (from column and row 5) free and is handed to the character,
+    // trade and map windows.
+    void SetMainCharacter(CreatureObj* creature) override;
+    // The server's pick-up; a refused item that is no potion says "DB:inventory_full" for 3 s.
+    bool PickUpItem(WorldElem* element, CreatureObj* creature) override;
+    // The item power factor of an item ability type (16 "PowerHitp", 17 "PowerManaMax", ...);
+    // 0 for a type without one.
+    float GetAbilityWeight(int32_t abilityType) override;
+    // A lost connection also runs "onDisconnect" of "scripts/onDisconnect.c".
+    void OnConnectionLost() override;
+    virtual void OnDisconnect();
+    // In a network game: a dead creature other than the main character.
+    bool CanRevive(WorldElem* element);
+    // Physical damage 1 plus 2 of each shot and each attack part of the action, as the creature
+    // would deal it; within each list summed when the action's damage display type is 2, else
+    // the largest; the shots' and attacks' totals added.
+    float EstimateActionDamage(CreatureObj* creature, ActionEntry* action, WorldElem* target);
+    // The first entry of the strategy's Default block: what an attack with it starts; null
+    // without a strategy or entries.
+    static const KI_StratEntry* FirstStrategyEntry(KI_Strategy* strategy);
+    // Whether the creature can pay the mana of the action that the strategy's first entry names;
+    // a strategy without entries costs nothing.
+    bool CanAffordStrategy(CreatureObj* creature, KI_Strategy* strategy);
+    // An item without a weapon strategy, else the mana of its first one.
+    bool ItemStrategyAffordable(CreatureObj* creature, ItemBase* item);
+    // The estimated damage of the action of the first entry of the creature's strategy; 0 when
+    // that entry does no action.
+    float GetCreatureAttackValue(CreatureObj* creature, int32_t mode, WorldElem* target);
+    // Faction 100 matches every faction.
+    static bool MatchFactions(int32_t a, int32_t b) { return a == b || a == 100 || b == 100; }
+    // A creature passes when its kind (the bit of its party) meets a non-zero mask and its level
+    // reaches the minimum (below 1: any level); any other element passes, no element does not.
+    static bool ElementPassesFilter(WorldElem* element, uint32_t kindMask, int32_t minimumLevel);
+    // The skill in the main character's skill slot, through its input controller.
+    SkillTreeEntry* GetMainCharSkill(int32_t slot, bool resolveNextLevel, bool allowSpecial);
+    // The visual effects of a skill slot kind (1, 2, 3: effect kinds 100, 101, 102) that the
+    // main character carries; the server attaches none, so there is nothing to end there.
+    static int32_t SkillSlotEffectKind(int32_t kind) { return kind >= 1 && kind <= 3 ? kind + 99 : kind; }
+    void EndSkillSlotEffect(int32_t kind) { (void)SkillSlotEffectKind(kind); }
+    void EndSkillSlotEffects()
+    {
+        for (int32_t kind = 1; kind <= 3; ++kind)
+            EndSkillSlotEffect(kind);
+    }
+    // "%.1f" below 5 in magnitude, else rounded half away from zero as "%i".
+    static String FormatValue(float value);
+    // The key bindings and the engine's initialisation between loading progress 5 and 100.
     void Init() override;
+    // Clears the local player's orders, empties the mission log unless keepRunningState, saves
+    // the character for the multiplayer game, loads the level through the server, runs the
+    // level's enter script for the creature that came from a running level and ends the skill
+    // slots' effects.
+    CreatureObj* ChangeLevel(const char* levelFile, const String& saveDir, const LevelChangeOptions& options) override;
+    // In a network game, an item entering one of the main character's equipment slots is sent
+    // to the peers.
+    void OnItemAddedToInventory(Inventory* inventory, InventoryItem* item) override;
+    MissionLogGui& GetMissionLog() { return m_MissionLogWindow; }
+    // The inventory grid rule of a character taken over.
+    static bool IsReservedGridCell(int32_t x, int32_t y) { return x >= 5 && y >= 5; }
+
+    // Key bindings (SciFiGameCtrlControls.cpp).
     // With "cfg\controls.cfg" present: the user's controls file into the bindings, then the key
     // names of the language.
     void LoadControls();
@@ -177,8 +291,10 @@ public:
     void LoadCreatureStats(CreatureObj& creature, ConfigFileReader& reader, int32_t entry, bool monsterLevel,
                            bool complete, bool skipAppearance) override;
     // The game's keys of the engine's records (SciFiGameCtrlKeys.cpp): a creature's damage and
-    // defence values, and an attack part's sci-fi damage ranges.
+    // defence values, an attack part's sci-fi damage ranges and the damage values of a hit
+    // ("damPhys1", "damPhys2", "damPoison1", "damPoisonTime1", "weaken", the leeches, "inflame").
     void ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, CreatureObj& creature) override;
+    void ReadHitEffects(ConfigFileReader& reader, int32_t entry, HitEffects* effects) override;
     void ReadDamageEntry(ConfigFileReader& reader, int32_t entry, DamageEntry* damage) override;
     // The engine's keys of a world object, then its treasure: "TreasureGold" (the gold pair, -1
     // and 0 when missing: the treasure list's own gold), "TreasureList" with "TreasureSize" (an
@@ -195,7 +311,7 @@ public:
     // The skills' part of a creature's value update, and what a changed skill set asks of the
     // skill buttons and slots; the skill rules fill them.
     void ApplySkillEffects(CreatureObj_SF& creature) { (void)creature; }
-    void EndSkillSlotEffects(CreatureObj_SF& creature) { (void)creature; }
+    void EndSkillSlotEffects(CreatureObj_SF& creature);
 
     // Skills (SciFiGameCtrlSkills.cpp).
     // "cfg\skills.cfg" with the classes' skill files into the skill table: the quick slots and
@@ -205,6 +321,8 @@ public:
     void LoadSkills();
     // The skill of that name; null for an empty or unknown name.
     SkillTreeEntry* FindSkill(const String& name);
+    // An item of the table, else the item part of the skill of that name.
+    ItemBase* FindInfluenceItem(const char* name) override;
     // Slot 0 .. 9 takes the skill (null empties it); the skill leaves the slot it held.
     void SetQuickSlot(int32_t slot, SkillTreeEntry* skill);
     SkillTreeEntry* GetQuickSlot(int32_t slot) const { return slot >= 0 && slot < kQuickSlots ? m_QuickSlots[slot] : nullptr; }
@@ -277,7 +395,7 @@ public:
     }
     // The character kept for the multiplayer game after a level gain; the character loading
     // rules fill it.
-    void SaveCharacterForMultiplayer() {}
+    virtual void SaveCharacterForMultiplayer() {}
 
     float GetClickTolerance() const { return m_ClickTolerance; }
     bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
@@ -297,6 +415,8 @@ public:
     const float (&GetItemPowerWeights() const)[kItemWeights] { return m_ItemValueParameters.powers; }
 
 private:
+    void FinishCompletedGame();
+    void UpdatePlayerCamera();
     void ClearAttackDamageValues();
     // Shields, leeches, dodge, recovery, blocking and armour of a stat block; monsterLevel applies
     // the level's armour pair.
@@ -378,6 +498,12 @@ private:
     float m_CameraPitch = 0.7853982f;  // at most pi/4
     float m_CameraYaw = 0.0f;
     String m_PendingScript;
+    int32_t m_PendingLoadRequest = 0;
+    uint8_t m_CameraResetPending = 0;
+    SmartPtr<WorldElem> m_CameraTarget;  // the element the player camera follows
+    int32_t m_LastPointer[3] = {0, 0, 0};
+    const InputState* m_Keys = nullptr;
+    MouseState* m_Mouse = nullptr;
 
     Controls m_Controls;
 

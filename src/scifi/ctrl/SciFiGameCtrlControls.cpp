@@ -24,12 +24,6 @@ String KeyNamesFile(const String& languageDir)
 
 }  // namespace
 
-void SciFiGameCtrl::Init()
-{
-    LoadControls();
-    GameServer::Init();
-}
-
 void SciFiGameCtrl::LoadControls()
 {
     if (!File::Exists(Controls::kDefaultFile))

@@ -9,8 +9,10 @@
 #include "scifi/objects/ActionAttack_SF.h"
 #include "game/objects/AreaEffect.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/DamageValues_SF.h"
 #include "scifi/objects/EventObj_SF.h"
 #include "world/ActionAttack.h"
+#include "world/HitEffects.h"
 
 namespace {
 
@@ -81,6 +83,34 @@ void SciFiGameCtrl::ReadCreatureKeys(ConfigFileReader& reader, int32_t entry, Cr
         reader.GetFloat("defPhysRel", relative.physical[i], entry, i + 1);
     reader.GetFloat("defPoisonRel", relative.poison, entry, 1);
     own->UpdateDamageValues();
+}
+
+// The damage a shot, a spell or an area carries. A record made without a controller gets the
+// game's set here; "inflame" is always stored, 0 and 0 when the entry has none.
+void SciFiGameCtrl::ReadHitEffects(ConfigFileReader& reader, int32_t entry, HitEffects* effects)
+{
+    GameCtrl::ReadHitEffects(reader, entry, effects);
+    if (!effects)
+        return;
+    if (!effects->damage)
+        effects->damage.Renew();
+    auto* values = dynamic_cast<DamageValues_SF*>(effects->damage.Get());
+    if (!values)
+        return;
+    for (int32_t i = 0; i < 2; ++i) {
+        String key;
+        key.Format("damPhys%i", i + 1);
+        FindAttributeFunction(reader, values->physical[i], key.c_str(), entry);
+    }
+    reader.GetFloat("damPoison", values->poison, entry, 1);
+    reader.GetFloat("damPoisonTime", values->poisonTime, entry, 1);
+    reader.GetFloat("weaken", values->weaken, entry);
+    reader.GetFloat("manaLeech", values->manaLeech, entry);
+    reader.GetFloat("healthLeech", values->healthLeech, entry);
+    float inflame[2] = {0.0f, 0.0f};
+    reader.GetFloatPair("inflame", inflame, entry);
+    values->inflame[0] = inflame[0];
+    values->inflame[1] = inflame[1];
 }
 
 // Every damage entry the action loader reads is the attack part it is loading, which the game

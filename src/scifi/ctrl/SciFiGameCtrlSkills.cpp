@@ -49,6 +49,15 @@ SkillTreeEntry* SciFiGameCtrl::FindSkill(const String& name)
     return name.IsEmpty() ? nullptr : m_Skills.Find(name);
 }
 
+// A table item of the name comes first, as for any item influence.
+ItemBase* SciFiGameCtrl::FindInfluenceItem(const char* name)
+{
+    if (ItemBase* item = FindItem(name, false))
+        return item;
+    SkillTreeEntry* skill = FindSkill(String(name));
+    return skill ? &skill->item : nullptr;
+}
+
 void SciFiGameCtrl::SetQuickSlot(int32_t slot, SkillTreeEntry* skill)
 {
     if (slot < 0 || slot >= kQuickSlots)
@@ -213,7 +222,9 @@ void SciFiGameCtrl::ReadSkillEntry(ConfigFileReader& reader, int32_t entry, Skil
     reader.GetBool("NoSkill", skill.noSkill, entry);
     if (skill.noSkill)
         skill.iconPos[0] = skill.iconPos[1] = -1;
-    // Not a table item: a skill entry carries only the item keys it needs.
+    // Not a table item: a skill entry carries only the item keys it needs. Named after its
+    // skill, so that a saved skill effect finds it again.
+    skill.item.m_Desc = skill.name;
     LoadItems(reader, entry, skill.item, false);
 }
 

@@ -44,15 +44,6 @@ bool IsWalking(const CreatureObj& creature)
     }
 }
 
-// The first entry of the strategy's Default block: what a player's attack with it starts; null
-// without a strategy or entries.
-const KI_StratEntry* FirstDefaultEntry(KI_Strategy* strategy)
-{
-    if (!strategy || strategy->blocks[KI_Strategy::kDefault].entries.GetSize() == 0)
-        return nullptr;
-    return strategy->blocks[KI_Strategy::kDefault].entries.GetAt(0);
-}
-
 // The target still counts for an attack: it exists, and a creature is neither dead nor dying.
 bool IsAttackable(WorldElem* target)
 {
@@ -283,7 +274,7 @@ bool SciFiInputCtrl::UpdateAttackOrder(CreatureObj_SF* creature, bool busy, bool
                 started = StartStrategy(creature, m_CurrentStrategy, true, false);
                 m_AlternateStartCount++;
             }
-        } else if (!FirstDefaultEntry(m_CurrentStrategy)) {
+        } else if (!SciFiGameCtrl::FirstStrategyEntry(m_CurrentStrategy)) {
             started = StartStrategy(creature, m_CurrentStrategy, true, false);  // warns and clears
         }
         if (!started)
@@ -384,7 +375,7 @@ void SciFiInputCtrl::OnElementContact(CreatureObj* creature, WorldElem* element)
 bool SciFiInputCtrl::StartStrategy(CreatureObj* creature, KI_Strategy* strategy, bool atAttackPoint, bool faceOnly)
 {
     // Any client may send an order without a usable strategy: it is warned of once and dropped.
-    const KI_StratEntry* entry = FirstDefaultEntry(strategy);
+    const KI_StratEntry* entry = SciFiGameCtrl::FirstStrategyEntry(strategy);
     if (!entry) {
         if (!m_OrderWarned) {
             if (!strategy)
@@ -420,23 +411,17 @@ bool SciFiInputCtrl::StartStrategy(CreatureObj* creature, KI_Strategy* strategy,
     return true;
 }
 
-// The mana of the Default block's first entry's action.
+// The controller knows what a strategy costs; without the game's controller nothing does.
 bool SciFiInputCtrl::CanAffordStrategy(CreatureObj* creature, KI_Strategy* strategy)
 {
-    const KI_StratEntry* entry = FirstDefaultEntry(strategy);
-    if (!entry || !creature)
-        return true;
-    WorldCtrl* world = GetWorld();
-    const ActionEntry* action = world ? world->FindActionEntry(entry->id.c_str(), false) : nullptr;
-    return creature->HasMana(action ? float(action->mana) : 0.0f);
+    SciFiGameCtrl* ctrl = GetGameCtrl();
+    return !ctrl || ctrl->CanAffordStrategy(creature, strategy);
 }
 
 bool SciFiInputCtrl::CanAffordItemStrategy(CreatureObj* creature, ItemBase* item)
 {
-    auto* game = dynamic_cast<Item_SF*>(item);
-    if (!game || game->GetStrategies().GetSize() == 0)
-        return true;
-    return CanAffordStrategy(creature, game->GetStrategies().GetAt(0));
+    SciFiGameCtrl* ctrl = GetGameCtrl();
+    return !ctrl || ctrl->ItemStrategyAffordable(creature, item);
 }
 
 bool SciFiInputCtrl::PickUp(CreatureObj* creature, WorldElem* target)

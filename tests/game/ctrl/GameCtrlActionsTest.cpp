@@ -115,9 +115,9 @@ TEST(GameCtrlActionsTest, EntriesAndBlocks)
         EXPECT_EQ(shot->lghtCol, Color::FromFloats(1.0f, 0.5f, 0.0f));
         EXPECT_EQ(shot->hitLghtCol, ActionShot::kNoLightColour);
         EXPECT_EQ(shot->spdMove, 500.0f);
-        EXPECT_TRUE(shot->damageValues);  // each copy has its own
+        EXPECT_TRUE(shot->hitEffects.damage);  // each copy has its own
         if (k > 0) {
-            EXPECT_NE(shot->damageValues.Get(), burst->shots.GetAt(0)->damageValues.Get());
+            EXPECT_NE(shot->hitEffects.damage.Get(), burst->shots.GetAt(0)->hitEffects.damage.Get());
         }
     }
     // One emitter per listed name, placed and timed like the effect.

@@ -1,9 +1,12 @@
 // SciFiGameCtrl: the game's keys of a creature's stat block (blocking, dodge, shields and the
-// level's armour scaling), its damage and defence values, and an attack part's damage ranges.
+// level's armour scaling), its damage and defence values, an attack part's damage ranges and
+// the damage values of a hit.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "scifi/objects/ActionAttack_SF.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/DamageValues_SF.h"
+#include "world/HitEffects.h"
 
 #include <gtest/gtest.h>
 
@@ -116,4 +119,40 @@ TEST_F(SciFiGameCtrlKeysTest, AttackPartRanges)
     EXPECT_FLOAT_EQ(attack.blastKnockDown, 7.0f);
     EXPECT_FLOAT_EQ(attack.inflame[0], 0.0f);  // no key: left
     EXPECT_FLOAT_EQ(attack.inflame[1], 0.0f);
+}
+
+// A record made without the game's set gets one; "inflame" is stored even when missing, other
+// missing keys leave their values; a copy holds its own set.
+TEST_F(SciFiGameCtrlKeysTest, HitDamageValues)
+{
+    ConfigFileReader reader;
+    Open(reader, "#1\ndamPhys1 = 4\ndamPhys2 = 6\ndamPoison1 = 3\ndamPoisonTime1 = 2\nweaken = 0.5\n"
+                 "healthLeech = 0.25\ninflame = 2, 3\nknockback = 1\n#2\nmanaLeech = 0.1\n");
+    HitEffects hit;
+    hit.damage.Set(nullptr);
+    ctrl.ReadHitEffects(reader, 0, &hit);
+    auto* values = dynamic_cast<DamageValues_SF*>(hit.damage.Get());
+    ASSERT_NE(values, nullptr);
+    EXPECT_FLOAT_EQ(hit.knockback, 1.0f);
+    EXPECT_FLOAT_EQ(values->GetPhysical(0), 4.0f);
+    EXPECT_FLOAT_EQ(values->GetPhysical(1), 6.0f);
+    EXPECT_FLOAT_EQ(values->poison, 3.0f);
+    EXPECT_FLOAT_EQ(values->poisonTime, 2.0f);
+    EXPECT_FLOAT_EQ(values->weaken, 0.5f);
+    EXPECT_FLOAT_EQ(values->healthLeech, 0.25f);
+    EXPECT_FLOAT_EQ(values->inflame[0], 2.0f);
+    EXPECT_FLOAT_EQ(values->inflame[1], 3.0f);
+
+    ctrl.ReadHitEffects(reader, 1, &hit);  // without "inflame"
+    EXPECT_EQ(hit.damage.Get(), values);
+    EXPECT_FLOAT_EQ(values->inflame[0], 0.0f);
+    EXPECT_FLOAT_EQ(values->inflame[1], 0.0f);
+    EXPECT_FLOAT_EQ(values->manaLeech, 0.1f);
+    EXPECT_FLOAT_EQ(values->poison, 3.0f);
+
+    const HitEffects copy = hit;
+    auto* copied = dynamic_cast<DamageValues_SF*>(copy.damage.Get());
+    ASSERT_NE(copied, nullptr);
+    EXPECT_NE(copied, values);
+    EXPECT_FLOAT_EQ(copied->GetPhysical(1), 6.0f);
 }

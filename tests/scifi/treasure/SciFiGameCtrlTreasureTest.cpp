@@ -6,6 +6,7 @@
 
 #include "base/Log.h"
 #include "base/Random.h"
+#include "game/ctrl/WorldObjectCreateParams.h"
 #include "game/objects/ItemAbility.h"
 #include "scifi/objects/ItemAbilityType.h"
 #include "world/GameRandom.h"
@@ -198,4 +199,23 @@ TEST_F(SciFiGameCtrlTreasureTest, GoldGrowsByTheValueFunction)
     const float centre = 5.0f + ((a + 1.0f) * 3.0f + b);  // 29.5
     EXPECT_EQ(Drop("Grow", 1.0f, might), nullptr);
     EXPECT_EQ(Units("Gold Coins"), int32_t(centre));
+}
+
+// A world object's single treasures: the plain key, then "Treasure1" on without a gap, so a
+// "Treasure2" after a missing "Treasure1" is never read.
+TEST_F(SciFiGameCtrlTreasureTest, SingleTreasuresOfAWorldObjectEndAtTheFirstGap)
+{
+    const std::string objects = "#Gap\ndesc = \"Gap\"\nTreasure = 1, \"Named\", 0\nTreasure2 = 1, \"Coins\", 0\n"
+                                "#Row\ndesc = \"Row\"\nTreasure = 1, \"Named\", 0\nTreasure1 = 1, \"Coins\", 0\n";
+    ASSERT_EQ(ctrl->GetWorldObjectReader().OpenMemory(objects.data(), int32_t(objects.size())), 0);
+    const struct {
+        int32_t entry;
+        int32_t coins;
+    } cases[] = {{0, 0}, {1, 7}};
+    for (const auto& c : cases) {
+        elem.CreateInventory(-1);
+        ctrl->LoadWorldObjects(elem, c.entry, WorldObjectCreateParams());
+        EXPECT_EQ(Units("Low"), 1) << c.entry;
+        EXPECT_EQ(Units("Gold Coins"), c.coins) << c.entry;
+    }
 }
