@@ -1,15 +1,14 @@
 // SciFiInputCtrl in the running game on a copy of the sample game: the server's inputs are the
 // game's controllers, the sample's key bindings are read at start-up, and a hero whose attack
-// button is held walks up to the drone, strikes it through the game's hit chain and fills its
+// button is held on a client's mouse walks up to the drone, strikes it through the game's hit chain and fills its
 // damage meter in the driver's frame loop.
 #include "scifi/input/SciFiInputCtrl.h"
 
-#include "engine/gui/InputState.h"
-#include "engine/gui/MouseState.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
 #include "world/WorldCtrl.h"
 
+#include "support/FakeInputDevices.h"
 #include "support/SampleServerGame.h"
 
 #include <gtest/gtest.h>
@@ -69,11 +68,10 @@ TEST_F(SciFiInputCtrlGameTest, TheHerosStrikesFillItsDamageMeter)
     hero->m_Stats.immortal = 1;  // the drone strikes back
     const float health = drone->GetHealth();
 
-    // The player holds the attack button on the drone.
-    InputState keys;
-    MouseState mouse;
-    mouse.SetButtonDown(ctrl->GetAttackButton(), true);
-    input->SetInputDevices(&keys, &mouse);
+    // The player holds the attack button on the drone: the frame loop reads it from a client's
+    // mouse into the program's mouse state, which the hero's input reads.
+    ScopedProgramInputDevices devices;
+    devices.mouse.Button(ctrl->GetAttackButton(), true);
     input->AttackObject(drone, melee, false);
     ASSERT_EQ(input->GetAttackOrder(), SciFiInputCtrl::kAttackObject);
 
@@ -86,5 +84,6 @@ TEST_F(SciFiInputCtrlGameTest, TheHerosStrikesFillItsDamageMeter)
     EXPECT_GT(input->GetStatistics().attackTime, 0.0f);
     // The meter counts the blow as it was dealt, before the drone's own protection.
     EXPECT_GE(DamageInRing(*input), health - drone->GetHealth());
-    input->SetInputDevices(nullptr, nullptr);
+    EXPECT_TRUE(g_MouseState.IsButtonDown(ctrl->GetAttackButton()));
+    EXPECT_EQ(devices.mouse.loss.reads, frames);  // one short batch a frame
 }

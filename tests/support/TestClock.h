@@ -18,7 +18,8 @@ public:
     TestClock(const TestClock&) = delete;
     TestClock& operator=(const TestClock&) = delete;
 
-    double GetTime() override { return double(m_Nanos += m_ReadStep.load()) * 1e-9; }
+    // Divided, not multiplied by 1e-9: a time that binary fractions can hold is read exactly.
+    double GetTime() override { return double(m_Nanos += m_ReadStep.load()) / 1e9; }
     void Sleep(uint32_t ms) override
     {
         m_Nanos += int64_t(ms) * 1000000;
@@ -27,7 +28,7 @@ public:
 
     void SetReadStep(double seconds) { m_ReadStep = ToNanos(seconds); }
     void Advance(double seconds) { m_Nanos += ToNanos(seconds); }
-    double Now() const { return double(m_Nanos.load()) * 1e-9; }
+    double Now() const { return double(m_Nanos.load()) / 1e9; }
     const std::vector<uint32_t>& Sleeps() const { return m_Sleeps; }
 
 private:

@@ -1,8 +1,10 @@
-// GameCtrl screenshots: the delayed screenshot of the drawn frame loop and the screenshots that
+// GameCtrl screenshots: the drawn frame with its delayed screenshot, and the screenshots that
 // scripts and key bindings ask for, written by the graphics object from the front buffer.
 #include "game/ctrl/GameCtrl.h"
 
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/gui/InputState.h"
+#include "engine/gui/MouseState.h"
 #include "platform/DirectoryOps.h"
 
 #include <algorithm>
@@ -36,6 +38,10 @@ void GameCtrl::TakePendingScreenshot()
 
 void GameCtrl::DrawFrame()
 {
+    // The keyboard and mouse take the new frame before the drawn frame reads them; without
+    // devices (always on the server) both return at once.
+    g_InputState.Update();
+    g_MouseState.Update();
     if (g_Gfx && g_Gfx->HasDevice()) {  // the server has none: nothing is drawn or shown
         RenderFrame();
         PresentFrame();

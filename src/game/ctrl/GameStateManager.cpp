@@ -7,7 +7,7 @@
 #include "engine/gui/InputState.h"
 #include "platform/Window.h"
 
-GameStateManager::GameStateManager() { CopyName32(this, "GameStateManager"); }
+GameStateManager::GameStateManager() : m_Keyboard(&g_InputState) { CopyName32(this, "GameStateManager"); }
 
 GameStateManager::~GameStateManager() = default;
 

@@ -63,7 +63,7 @@ protected:
     uint8_t m_DebugMode = 0;
     Window* m_Window = nullptr;
     DXC_Gfx* m_Gfx = nullptr;
-    InputState* m_Keyboard = nullptr;
+    InputState* m_Keyboard;  // the program's keyboard unless set
     DXC_GuiManager* m_GuiManager = nullptr;
     DebugSettings m_Settings;
     double m_FrameRateSampleTime = -9000000000.0;

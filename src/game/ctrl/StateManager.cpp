@@ -17,9 +17,15 @@ StateManager::StateManager()
 {
     CopyName32(this, "StateManager");
     DXC_Gfx::SetMessagePump([this] { PumpMessages(true); }, this);
+    g_InputState.SetMessageLoop(this);
 }
 
-StateManager::~StateManager() { DXC_Gfx::SetMessagePump(nullptr, this); }
+StateManager::~StateManager()
+{
+    DXC_Gfx::SetMessagePump(nullptr, this);
+    if (g_InputState.GetMessageLoop() == this)
+        g_InputState.SetMessageLoop(nullptr);
+}
 
 void StateManager::OnSkippedTime(double seconds) { (void)seconds; }
 
@@ -130,6 +136,18 @@ void StateManager::PumpMessages(bool peek)
         m_Messages.Wait(message);
         HandleWindowMessage(message.window, message.message, message.wParam, message.lParam);
     }
+    SettleWindowState(wasDue);
+}
+
+void StateManager::DispatchWindowMessage(const WindowMessage& message)
+{
+    const bool wasDue = IsFrameDue();
+    HandleWindowMessage(message.window, message.message, message.wParam, message.lParam);
+    SettleWindowState(wasDue);
+}
+
+void StateManager::SettleWindowState(bool wasDue)
+{
     // A destroyed window quits without entering state 1; state 1 was never entered, so it is not
     // left again by a later pump.
     if (m_QuitRequested) {

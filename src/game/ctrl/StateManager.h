@@ -6,6 +6,7 @@
 #pragma once
 #include "base/ErrorClass.h"
 #include "base/SmartPtr.h"
+#include "engine/gui/InputState.h"
 #include "platform/WindowMessageQueue.h"
 
 #include <cstdint>
@@ -22,7 +23,8 @@ struct WindowStateFlags {
 };
 extern WindowStateFlags g_WindowState;
 
-class StateManager : public ErrorClass, public SmartClass {
+// The newest state manager is the main loop whose messages the program's key state pumps.
+class StateManager : public ErrorClass, public SmartClass, public WindowMessageLoop {
 public:
     static constexpr int32_t kStateNone = -1;
     static constexpr int32_t kStateQuit = 1;
@@ -71,6 +73,9 @@ public:
     // Dispatches every waiting message (peek) or waits for one; then a destroyed window ends the
     // loop, and a change of IsFrameDue is announced.
     void PumpMessages(bool peek);
+    // One message taken elsewhere (the key state's pump), handled as PumpMessages handles it.
+    void DispatchWindowMessage(const WindowMessage& message) override;
+    bool IsQuitRequested() const override { return m_QuitRequested != 0; }
     // The window is visible, and the application active or the loop runs while inactive.
     bool IsFrameDue() const;
     // Blocks on the messages until the window is visible and active again; the time waited is
@@ -78,7 +83,7 @@ public:
     void WaitWhileInactive();
 
     // The main thread's window messages: empty on the server.
-    WindowMessageQueue& GetMessageQueue() { return m_Messages; }
+    WindowMessageQueue& GetMessageQueue() override { return m_Messages; }
 
     uint32_t GetFrameCount() const { return m_FrameCount; }
     double GetScaledTimeTotal() const { return m_ScaledTimeTotal; }
@@ -108,6 +113,9 @@ private:
     // Reads the clock until one period of the maximum rate has passed since the last pass,
     // sleeping while a whole millisecond remains; the reading that ended the wait.
     double WaitForNextPass();
+    // After messages were handled: a destroyed window ends the loop, and a change of IsFrameDue
+    // since wasDue is announced.
+    void SettleWindowState(bool wasDue);
 
     WindowMessageQueue m_Messages;
 };

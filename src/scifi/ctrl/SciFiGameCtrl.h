@@ -157,7 +157,7 @@ public:
     // The client's save of its character, then the node leaves the game.
     virtual void OnLeaveNetworkGame();
     // The devices the game state and the camera read; none on the server.
-    void SetInputDevices(const InputState* keys, MouseState* mouse)
+    void SetInputDevices(InputState* keys, MouseState* mouse)
     {
         m_Keys = keys;
         m_Mouse = mouse;
@@ -502,7 +502,7 @@ private:
     uint8_t m_CameraResetPending = 0;
     SmartPtr<WorldElem> m_CameraTarget;  // the element the player camera follows
     int32_t m_LastPointer[3] = {0, 0, 0};
-    const InputState* m_Keys = nullptr;
+    InputState* m_Keys = nullptr;  // reading a key's repeats uses them up
     MouseState* m_Mouse = nullptr;
 
     Controls m_Controls;

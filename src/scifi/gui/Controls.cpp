@@ -35,7 +35,7 @@ bool IsInputPressed(const BindingInputs& in, int32_t kind, int32_t code)
     if (kind == KeyNameTable::kKeyboard)
         return in.keys.GetKeyRepeats(code) != 0;
     if (kind == KeyNameTable::kMouse)
-        return in.mouse.GetPendingPresses(code) != 0 && !in.mouseOverWindow;
+        return in.mouse.WasButtonPressed(code) && !in.mouseOverWindow;
     return false;
 }
 

@@ -16,7 +16,7 @@ class MouseState;
 // What the binding queries read in a frame: the keys, the mouse, whether the game takes input at
 // all now, and whether the pointer is over a window of the user interface.
 struct BindingInputs {
-    const InputState& keys;
+    InputState& keys;  // reading a press uses up its repeats
     const MouseState& mouse;
     bool gameInputAccepted = true;
     bool mouseOverWindow = false;

@@ -35,7 +35,7 @@ int32_t RingSlot(float clock, float width, int32_t count)
 
 }  // namespace
 
-SciFiInputCtrl::SciFiInputCtrl()
+SciFiInputCtrl::SciFiInputCtrl() : m_Keys(&g_InputState), m_Mouse(&g_MouseState)
 {
     CopyName32(this, "SciFiInputCtrl");
     float window = g_SciFiRules.damageDealAverageTime;

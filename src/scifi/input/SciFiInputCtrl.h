@@ -140,8 +140,9 @@ public:
     // once for longer than "DodgeTimeFrame") turned by the camera's heading; (0, 0) for none.
     virtual void GetDodgeVector(D3DXVECTOR2& out, CreatureObj* creature);
 
-    // The key and mouse states a client reads its buttons from; none on the server.
-    void SetInputDevices(const InputState* keys, const MouseState* mouse)
+    // The key and mouse states a client reads its buttons from: the program's own unless set
+    // (null: none). Without devices, as on the server, nothing in them is ever held.
+    void SetInputDevices(InputState* keys, const MouseState* mouse)
     {
         m_Keys = keys;
         m_Mouse = mouse;
@@ -212,8 +213,8 @@ protected:
     SkillTreeEntry* m_SkillSlots[kSkillSlots] = {nullptr, nullptr, nullptr};
     double m_LastCursorSendTime = -1.0;
     PlayStatistics m_Statistics;
-    const InputState* m_Keys = nullptr;
-    const MouseState* m_Mouse = nullptr;
+    InputState* m_Keys;
+    const MouseState* m_Mouse;
     uint8_t m_OrderWarned = 0;  // the running order's faulty strategy has been warned of
     uint8_t m_DodgedThisFrame = 0;
 };

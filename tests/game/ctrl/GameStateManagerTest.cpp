@@ -50,14 +50,17 @@ TEST_F(GameStateManagerTest, DebugKeysScaleTime)
     };
     for (const Case& c : cases) {
         GameStateManager manager;
-        InputState keys;
         manager.SetTimeScale(2.0);
         manager.SetDebugMode(c.debugMode);
-        keys.SetKeyDown(InputState::kBackspace, c.backspace);
-        keys.SetKeyDown(InputState::kLeftShift, c.shift);
-        EXPECT_EQ(manager.GetTimeScale(), 2.0);  // no keyboard yet
-        manager.SetKeyboard(&keys);
+        EXPECT_EQ(manager.GetTimeScale(), 2.0);
+        g_InputState.SetKeyDown(InputState::kBackspace, c.backspace);  // the program's keyboard
+        g_InputState.SetKeyDown(InputState::kLeftShift, c.shift);
         EXPECT_DOUBLE_EQ(manager.GetTimeScale(), c.scale);
+        InputState keys;  // another one, which holds nothing
+        manager.SetKeyboard(&keys);
+        EXPECT_EQ(manager.GetTimeScale(), 2.0);
+        g_InputState.SetKeyDown(InputState::kBackspace, false);
+        g_InputState.SetKeyDown(InputState::kLeftShift, false);
     }
 }
 

@@ -1,9 +1,10 @@
 // StateManager: the loop's pacing and time steps on a test clock, state changes, the message pump
 // with a destroyed or minimised window, draw suppression, the frame limits, and the messages taken
-// while a lost graphics device is waited for.
+// while a lost graphics device is waited for or by the key state's pump.
 #include "game/ctrl/StateManager.h"
 
 #include "support/DeviceGfx.h"
+#include "support/FakeInputDevices.h"
 #include "support/LogCapture.h"
 #include "support/TestClock.h"
 
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -263,4 +265,39 @@ TEST_F(StateManagerTest, LostDeviceWaitTakesTheLoopsMessages)
     EXPECT_EQ(g_WindowState.appActive, 0);
     EXPECT_EQ(manager.calls, std::vector<std::string>{"deactivate"});
     EXPECT_TRUE(manager.steps.empty());
+}
+
+// The program's key state pumps the newest loop's messages, one per update, handled as the loop
+// handles them; a lost foreground also calls its own hook. Waiting, it handles what another
+// thread posts until the window is destroyed.
+TEST_F(StateManagerTest, TheKeyStatePumpsTheLoopsMessages)
+{
+    static int32_t deactivations = 0;
+    ScopedProgramInputDevices devices;
+    RecordingStateManager manager;
+    ASSERT_EQ(g_InputState.GetMessageLoop(), &manager);
+    g_InputState.onDeactivate = [] { ++deactivations; };
+    manager.Post(WM_ACTIVATEAPP, 1);
+    manager.Post(WM_ACTIVATEAPP, 0);
+    EXPECT_EQ(g_InputState.Update(), InputState::kUpdated);
+    EXPECT_EQ(deactivations, 0);
+    EXPECT_FALSE(manager.GetMessageQueue().IsEmpty());  // one message per update
+    EXPECT_EQ(g_InputState.Update(), InputState::kUpdated);
+    EXPECT_EQ(deactivations, 1);
+    EXPECT_EQ(manager.calls, std::vector<std::string>{"deactivate"});
+    EXPECT_TRUE(manager.GetMessageQueue().IsEmpty());
+
+    manager.SetState(100);
+    g_InputState.waitForMessages = 1;
+    std::thread poster([&] {
+        manager.Post(WM_ACTIVATEAPP, 1);
+        manager.Post(WM_DESTROY);
+    });
+    EXPECT_EQ(g_InputState.Update(), InputState::kQuit);
+    poster.join();
+    EXPECT_EQ(manager.calls, (std::vector<std::string>{"deactivate", "enter 100", "activate", "leave 100"}));
+    EXPECT_EQ(manager.GetState(), StateManager::kStateQuit);
+    EXPECT_EQ(g_InputState.Update(), InputState::kUpdated);  // quit already: no wait
+    g_InputState.waitForMessages = 0;
+    g_InputState.onDeactivate = nullptr;
 }

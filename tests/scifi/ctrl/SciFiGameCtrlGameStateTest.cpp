@@ -164,8 +164,7 @@ TEST_F(SciFiGameCtrlGameStateTest, DebugStepsLoadsAndPause)
     debug.skipMode = 0;
     debug.singleStepMode = 1;
     ctrl.UpdateGameState(2.5);  // no step key
-    keys.SetKeyDown(SciFiGameCtrl::kSingleStepKey, true);
-    keys.SetKeyRepeats(SciFiGameCtrl::kSingleStepKey, 1);
+    keys.SetKeyDown(SciFiGameCtrl::kSingleStepKey, true);  // pressed in this frame
     ctrl.UpdateGameState(2.5);
     EXPECT_EQ(ctrl.steps, (std::vector<float>{0.1f, 0.0f, 0.1f}));
     debug.singleStepMode = 0;
@@ -220,10 +219,15 @@ TEST_F(SciFiGameCtrlGameStateTest, LeavingTheGameStateEmptiesTheInputs)
 {
     const int32_t input = ctrl.AddInputCtrl(new SciFiInputCtrl(), 1);
     ASSERT_TRUE(ctrl.HasInputCtrl(input));
-    mouse.onMove = [](intptr_t, float, float) {};
+    mouse.onMove = [](float&, float&, intptr_t) {};
     mouse.userValue = 42;
+    keys.SetKeyDown(30, true);  // the key events of the frame stay for whoever reads them next
+    keys.SetKeyDown(31, true);
+    keys.SetKeyDown(31, false);
     ctrl.LeaveGameState();
     EXPECT_FALSE(ctrl.HasInputCtrl(input));
     EXPECT_EQ(mouse.onMove, nullptr);
     EXPECT_EQ(mouse.userValue, 0);
+    EXPECT_EQ(keys.change[30], InputState::kChangeDown);
+    EXPECT_EQ(keys.change[31], InputState::kChangeUp);
 }

@@ -6,7 +6,9 @@
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
 
+#include "support/FakeInputDevices.h"
 #include "support/LogCapture.h"
+#include "support/TestClock.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -118,17 +120,38 @@ TEST_F(ControlsTest, TheUserFileIsMadeFromTheDefaultOne)
     }
 }
 
+// Read from a keyboard frame by frame, a held key is pressed in the frame it went down only, until
+// its repeats begin.
+TEST(KeyBindingTest, AKeyIsPressedInTheFrameOfThePressOnly)
+{
+    TestClock clock;
+    FakeKeyboard keyboard;
+    InputState keys;
+    keys.device = &keyboard;
+    keys.repeatDelay = 0.5f;
+    MouseState mouse;
+    BindingInputs in{keys, mouse, true, false};
+    const KeyBinding letter{1, 17, 0, 0};
+    keyboard.Hold(17, true);
+    for (int32_t frame = 0; frame < 32; frame++) {  // half a second of frames of 1/64 s
+        keys.Update();
+        EXPECT_EQ(letter.WasPressed(in, false), frame == 0) << frame;
+        EXPECT_NE(letter.IsHeld(in, false), 0);
+        clock.Advance(1.0 / 64.0);
+    }
+}
+
 // Held and pressed, with the modifier rules and a mouse over a window of the user interface.
 TEST(KeyBindingTest, HeldAndPressedFollowTheModifiersAndTheWindows)
 {
+    TestClock clock;  // the program clock stands still: a held key never repeats here
     InputState keys;
     MouseState mouse;
     BindingInputs in{keys, mouse, true, false};
     KeyBinding letter{1, 17, 1, 31};  // W, S as the secondary
     KeyBinding click{2, 0, 0, 0};
 
-    keys.SetKeyDown(17, true);
-    keys.SetKeyRepeats(17, 1);
+    keys.SetKeyDown(17, true);  // pressed in this frame
     EXPECT_NE(letter.IsHeld(in, true), 0);
     EXPECT_TRUE(letter.WasPressed(in, false));
 
@@ -143,11 +166,10 @@ TEST(KeyBindingTest, HeldAndPressedFollowTheModifiersAndTheWindows)
     EXPECT_FALSE(letter.WasPressed(in, false));
     EXPECT_TRUE(letter.WasPressed(in, true));
     keys.SetKeyDown(KeyBinding::kLeftControl, false);
-    keys.SetKeyRepeats(17, 0);
+    keys.ClearKeyChange(17);
     EXPECT_FALSE(letter.WasPressed(in, true));  // held, but no press waiting
 
     mouse.SetButtonDown(0, true);
-    mouse.SetPendingPresses(0, 1);
     EXPECT_NE(click.IsHeld(in, true), 0);
     EXPECT_TRUE(click.WasPressed(in, false));
     in.mouseOverWindow = true;

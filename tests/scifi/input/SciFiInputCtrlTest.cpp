@@ -14,6 +14,7 @@
 #include "world/WorldCtrl.h"
 
 #include "support/LogCapture.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -215,6 +216,7 @@ TEST_F(SciFiInputCtrlTest, TheCursorIsReportedAtMostThirtyTimesASecond)
 // second tap; the direction turns with the camera.
 TEST_F(SciFiInputCtrlTest, ATappedDirectionDodgesAfterTheTimeFrame)
 {
+    TestClock clock;  // the program clock stands still: a held key never repeats here
     InputState keys;
     MouseState mouse;
     input->SetInputDevices(&keys, &mouse);
@@ -223,10 +225,9 @@ TEST_F(SciFiInputCtrlTest, ATappedDirectionDodgesAfterTheTimeFrame)
 
     D3DXVECTOR2 dodge;
     keys.SetKeyDown(32, true);
-    keys.SetKeyRepeats(32, 1);
     input->GetDodgeVector(dodge, hero);
     EXPECT_EQ(dodge, D3DXVECTOR2(0.0f, 0.0f));  // waits for a second tap
-    keys.SetKeyRepeats(32, 0);
+    keys.SetKeyDown(32, false);
     ctrl.SetGameTime(ctrl.GetGameTime() + 0.05);
     input->GetDodgeVector(dodge, hero);
     EXPECT_EQ(dodge, D3DXVECTOR2(0.0f, 0.0f));
@@ -239,10 +240,10 @@ TEST_F(SciFiInputCtrlTest, ATappedDirectionDodgesAfterTheTimeFrame)
     EXPECT_EQ(dodge, D3DXVECTOR2(0.0f, 0.0f));
 
     hero->m_DodgeEnergy = 0.5f;  // no charge: no dodge at all
-    keys.SetKeyRepeats(32, 1);
+    keys.SetKeyDown(32, true);
     input->GetDodgeVector(dodge, hero);
     ctrl.SetGameTime(ctrl.GetGameTime() + 1.0);
-    keys.SetKeyRepeats(32, 0);
+    keys.SetKeyDown(32, false);
     input->GetDodgeVector(dodge, hero);
     EXPECT_EQ(dodge, D3DXVECTOR2(0.0f, 0.0f));
 }
