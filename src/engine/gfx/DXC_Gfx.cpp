@@ -3,6 +3,8 @@
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "base/File.h"
+#include "engine/gfx/DXC_Font.h"
+#include "engine/gfx/DXC_PrintfContainer.h"
 #include "engine/gfx/DXC_TextureCatalogue.h"
 #include "engine/scene/RTXLoader.h"
 #include "platform/D3D9Adapter.h"
@@ -13,9 +15,12 @@
 
 DXC_Gfx* g_Gfx = nullptr;
 
-DXC_Gfx::DXC_Gfx() : catalogue(std::make_unique<DXC_TextureCatalogue>(*this)), rtxLoader(std::make_unique<RTXLoader>(this))
+DXC_Gfx::DXC_Gfx()
+    : catalogue(std::make_unique<DXC_TextureCatalogue>(*this)), rtxLoader(std::make_unique<RTXLoader>(this)),
+      printfContainer(std::make_unique<DXC_PrintfContainer>())
 {
     SetName("DXC_Gfx");
+    printfContainer->SetGfx(this);
     wideText = std::make_unique<char16_t[]>(kWideTextUnits);
     narrowText = std::make_unique<char[]>(kNarrowTextBytes);
     ResetFields();
