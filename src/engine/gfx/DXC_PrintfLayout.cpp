@@ -380,14 +380,18 @@ void DXC_PrintfContainer::AlignLines(PrintfTextBlock& block, int32_t firstLine)
         const bool last = i == count - 1;
         if (!last && line.alignment != 0 && line.alignment != 2) {
             // Spaces at the end of a broken line would push it off the edge it is aligned to.
-            for (auto it = line.entities.rbegin(); it != line.entities.rend(); ++it) {
-                if (it->kind == 2 || it->text.empty())
+            for (int32_t e = int32_t(line.entities.size()) - 1; e >= 0; e--) {
+                PrintfEntity& entity = line.entities[size_t(e)];
+                if (entity.kind == 2 || entity.text.empty())
                     continue;
-                while (!it->text.empty() && it->text.back() == u' ') {
-                    DXC_Font* font = it->font;
-                    it->text.pop_back();
-                    it->width -= font ? font->GetGlyphAdvance(font->GlyphOf(u' ')) * it->xScale : 0.0f;
+                while (!entity.text.empty() && entity.text.back() == u' ') {
+                    entity.text.pop_back();
+                    entity.width -= entity.font ? entity.font->GetGlyphAdvance(entity.font->GlyphOf(u' ')) *
+                                                      entity.xScale
+                                                : 0.0f;
                 }
+                if (block.cursorLine == i && block.cursorEntity == e)  // a cursor among the spaces
+                    block.cursorChar = std::min(block.cursorChar, int32_t(entity.text.size()));
                 break;
             }
         }
