@@ -7,6 +7,7 @@
 #include "engine/gfx/DXC_Texture.h"
 #include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
+#include "support/TenPixelFont.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +16,6 @@
 #include <vector>
 
 namespace {
-
-// A font of the printable ASCII characters, every glyph 10 x 10 with no extra spacing, so that
-// every character advances 10 pixels.
-void MakeTenPixelFont(DXC_Gfx& gfx, DXC_Font& font)
-{
-    std::u16string set;
-    for (char16_t c = 32; c < 127; c++)
-        set += c;
-    font.AllocateGlyphs(0, int32_t(set.size()) - 1, 0);
-    font.SetCharacters(set.c_str(), int32_t(set.size()));
-    for (int32_t i = 0; i < font.GetGlyphCount(); i++)
-        font.m_Rects[i] = {0, 0, 10, 10};
-    font.m_BaseSpacing = 0.0f;
-    font.m_ExtraHeight = 0.0f;
-    gfx.CreateTexture(&font.MakeTexture(), 64, 64, 4, -1, 1);
-    gfx.SetFont(&font, 0.0f, 0);
-}
 
 // The block as text: entities joined by "+", lines by "/".
 std::string Describe(const PrintfTextBlock& block)
