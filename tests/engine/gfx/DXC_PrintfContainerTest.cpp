@@ -7,6 +7,7 @@
 #include "engine/gfx/DXC_Texture.h"
 #include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
+#include "support/FixtureRoot.h"
 #include "support/TenPixelFont.h"
 
 #include <gtest/gtest.h>
@@ -147,6 +148,20 @@ TEST_F(PrintfContainerTest, Markup)
     EXPECT_EQ(picture.x, 10.0f);
     EXPECT_EQ(picture.width, 10.0f);  // 4 / 2 x 5
     EXPECT_EQ(container.GetOwnBlock().lines[0].height, 50.0f);  // "B" at scale 5 is taller
+
+    // A picture file outside the catalogue is loaded once into the container's own cache.
+    const std::string file = std::string(FixtureRoot()) + "/fuzz/DdsImage/argb.png";
+    const std::u16string named = u"|i'" + std::u16string(file.begin(), file.end()) + u"'";
+    container.SetText(named.c_str());
+    const DXC_Texture* loaded = container.GetOwnBlock().lines[0].entities[0].image;
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_GT(loaded->pixelWidth, 0);
+    container.SetText(named.c_str());
+    EXPECT_EQ(container.GetOwnBlock().lines[0].entities[0].image, loaded);
+    // One the loader refuses shows as missing; the text goes on.
+    const std::string broken = std::string(FixtureRoot()) + "/level/wallmesh/stone.tga";
+    container.SetText((u"|i'" + std::u16string(broken.begin(), broken.end()) + u"'A").c_str());
+    EXPECT_EQ(Describe(container.GetOwnBlock()), "<not +found:'" + broken + "'>A");
 
     // Markup off: "|" is a character like any other.
     DXC_PrintfOptions options;
