@@ -2,6 +2,8 @@
 // games.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "engine/gui/InputState.h"
+#include "engine/gui/MouseState.h"
 #include "game/scriptfuncs/ScriptGame.h"
 #include "scifi/ctrl/SciFiRules.h"
 #include "world/WorldCtrl.h"
@@ -9,7 +11,7 @@
 #include <algorithm>
 
 // The members hold their initial values by now; the steps after them keep their order.
-SciFiGameCtrl::SciFiGameCtrl()
+SciFiGameCtrl::SciFiGameCtrl() : m_Keys(&g_InputState), m_Mouse(&g_MouseState)
 {
     CopyName32(this, "SciFiGameCtrl");
     // The one controller of the program: its rules start from their defaults.

@@ -156,7 +156,8 @@ public:
     void LeaveGameState();
     // The client's save of its character, then the node leaves the game.
     virtual void OnLeaveNetworkGame();
-    // The devices the game state and the camera read; none on the server.
+    // The key and mouse state the game state and the camera read: the program's own unless a test
+    // gives others (on the server they never hold a key or a button).
     void SetInputDevices(InputState* keys, MouseState* mouse)
     {
         m_Keys = keys;
@@ -502,8 +503,8 @@ private:
     uint8_t m_CameraResetPending = 0;
     SmartPtr<WorldElem> m_CameraTarget;  // the element the player camera follows
     int32_t m_LastPointer[3] = {0, 0, 0};
-    InputState* m_Keys = nullptr;  // reading a key's repeats uses them up
-    MouseState* m_Mouse = nullptr;
+    InputState* m_Keys;  // reading a key's repeats uses them up
+    MouseState* m_Mouse;
 
     Controls m_Controls;
 
