@@ -462,8 +462,10 @@ struct WideSink {
     char16_t* out;
     int32_t limit;
     int32_t used = 0;
+    int32_t wanted = 0;  // what the whole output would take
     void Put(char16_t c)
     {
+        wanted++;
         if (used < limit)
             out[used++] = c;
     }
@@ -506,7 +508,21 @@ const char16_t* wString::Format(const char16_t* format, ...)
 const char16_t* wString::FormatV(const char16_t* format, va_list args)
 {
     char16_t buffer[kFormatLimit + 1];
-    WideSink sink{buffer, kFormatLimit};
+    const int32_t used = std::min(FormatInto(buffer, kFormatLimit + 1, format, args), kFormatLimit);
+    if (used == 0) {
+        Release();
+    } else {
+        Alloc(used);
+        std::copy(buffer, buffer + used + 1, m_Buffer);
+    }
+    return c_str();
+}
+
+int32_t wString::FormatInto(char16_t* buffer, int32_t size, const char16_t* format, va_list args)
+{
+    if (!buffer || size < 1)
+        return 0;
+    WideSink sink{buffer, size - 1};
     const char16_t* p = format ? format : u"";
     while (*p) {
         if (*p != u'%') {
@@ -639,13 +655,7 @@ const char16_t* wString::FormatV(const char16_t* format, va_list args)
         sink.PutNarrow(out, std::clamp(n, 0, int(sizeof out) - 1));
     }
     buffer[sink.used] = 0;
-    if (sink.used == 0) {
-        Release();
-    } else {
-        Alloc(sink.used);
-        std::copy(buffer, buffer + sink.used + 1, m_Buffer);
-    }
-    return c_str();
+    return sink.wanted;
 }
 
 const char16_t* wString::FormatNarrow(const char* format, ...)

@@ -164,6 +164,9 @@ public:
     // Wide format: %s takes a char16_t text, %S an 8-bit text, %c a unit; numbers as in printf.
     const char16_t* Format(const char16_t* format, ...);
     const char16_t* FormatV(const char16_t* format, va_list args);
+    // The same into a caller's buffer of size units, cut to size - 1 and terminated; the length
+    // the whole text would have.
+    static int32_t FormatInto(char16_t* buffer, int32_t size, const char16_t* format, va_list args);
     const char16_t* FormatNarrow(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     String ToNarrow() const { return String(c_str()); }

@@ -20,6 +20,7 @@
 #include "script/ScriptValue.h"
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
+#include "game/ctrl/FontTable.h"
 #include "game/ctrl/StateManager.h"
 #include "platform/D3DXImage.h"
 #include "support/DeviceGfx.h"
@@ -360,6 +361,24 @@ TEST_F(SampleGameTest, ADrawnFrameSetsFogAndViewportAndTheMousePicks)
         EXPECT_NEAR(floor.x, centre.x, 0.5f);
         EXPECT_NEAR(floor.y, centre.y, 0.5f);
         ctrl->SetMainCharReference(nullptr);
+    }
+    g_Gfx = &gfx.gfx;
+}
+
+// The server runs its frames without fonts: none is made, so every name finds none; a client's
+// graphics object makes its built-in font when text first asks for one.
+TEST_F(SampleGameTest, FontsExistOnAClientOnly)
+{
+    Start();
+    DedicatedServer::RunFrames(*ctrl, 2);
+    EXPECT_EQ(FindFont("small"), nullptr);
+    EXPECT_EQ(gfx.gfx.GetBuiltinFont(), nullptr);
+    EXPECT_EQ(gfx.gfx.GetFont(), nullptr);
+    g_WindowState = WindowStateFlags();
+    {
+        DeviceGfx client;
+        EXPECT_NE(FindFont("small"), nullptr);
+        EXPECT_EQ(FindFont("small"), client.Gfx().GetFont());
     }
     g_Gfx = &gfx.gfx;
 }

@@ -3,6 +3,8 @@
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "base/File.h"
+#include "engine/gfx/DXC_Font.h"
+#include "engine/gfx/DXC_PrintfContainer.h"
 #include "engine/gfx/DXC_TextureCatalogue.h"
 #include "engine/gfx/DXC_VertexList.h"
 #include "engine/scene/RTXLoader.h"
@@ -16,9 +18,11 @@ DXC_Gfx* g_Gfx = nullptr;
 
 DXC_Gfx::DXC_Gfx()
     : catalogue(std::make_unique<DXC_TextureCatalogue>(*this)), rtxLoader(std::make_unique<RTXLoader>(this)),
-      vertexLists(std::make_unique<DXC_VertexLists>())
+      vertexLists(std::make_unique<DXC_VertexLists>()),
+      printfContainer(std::make_unique<DXC_PrintfContainer>())
 {
     SetName("DXC_Gfx");
+    printfContainer->SetGfx(this);
     wideText = std::make_unique<char16_t[]>(kWideTextUnits);
     narrowText = std::make_unique<char[]>(kNarrowTextBytes);
     ResetFields();

@@ -35,6 +35,9 @@
 //   DXC_GfxBlend.cpp       numbered blending modes, material blending, colour sources, mipmap and
 //                          texture modes of the stages
 //   DXC_GfxLights.cpp      material, lights, fog, tint and the gamma ramp
+//   DXC_GfxBuiltinFont.cpp the pixel font compiled into the program
+//   DXC_GfxPrintf.cpp      text formatting, the current font, the print options and the printf
+//                          entry points (the text container, DXC_PrintfContainer, lays out and draws)
 //
 // Animation cycles (BuildAniCycle): a cycle over [start, end] seconds of a scene is filled as
 // ConvertSceneRange converts a scene. Every helper object of the scene gives an object track and
@@ -59,6 +62,7 @@
 #include "platform/Window.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -67,6 +71,10 @@ class DXC_3dScene;
 class DXC_AniCycle;
 class DXC_Camera;
 class DXC_ClipObject;
+class DXC_Font;
+class DXC_PrintfContainer;
+struct DXC_PrintfOptions;
+struct PrintfTextBlock;
 class DXC_3dClipObject;
 class DXC_Light;
 class DXC_Mesh;
@@ -876,7 +884,57 @@ public:
     int32_t advancedShaders = 0;  // set where a device reports them, never on the server
     int32_t basicShaders = 0;
 
+    // Fonts and text output (DXC_GfxBuiltinFont.cpp, DXC_GfxPrintf.cpp). Text is laid out and
+    // drawn by the text container with the current font: the one set, else the built-in font,
+    // made on first use where a device exists. On the server there is none: layout runs without
+    // glyphs and nothing is drawn.
+    int CreateBuiltinFont(DXC_Font* font, uint32_t colorA, uint32_t colorB);
+    DXC_Font* GetBuiltinFont();
+    // "Tried to set invalid font" for a font without a valid texture; a size of 0 keeps the
+    // font's scale, a colour with alpha 0 its colour.
+    int SetFont(DXC_Font* font, float size, uint32_t color);
+    DXC_Font* GetFont();
+    // Read by the screen-quad drawing; the text container clears it while it draws glyphs.
+    void SetQuadDrawFlag(uint8_t flag) { quadDrawFlag = flag; }
+    uint8_t GetQuadDrawFlag() const { return quadDrawFlag; }
+    DXC_PrintfContainer& GetPrintfContainer() { return *printfContainer; }
+    void SetPrintfOptions(const DXC_PrintfOptions& options);
+    void GetPrintfOptions(DXC_PrintfOptions& options) const;
+    int32_t SavePrintfOptions();
+    void RestorePrintfOptions();
+    // Formats into the narrow buffer and widens it into the wide one, each byte its own code
+    // (Latin-1); "String too long for Printf()" at kWideTextUnits characters or more, the text
+    // cut to the buffer. The length of the text.
+    int32_t FormatNarrow(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    int32_t FormatWideV(const char16_t* format, va_list args);
+    const char16_t* GetWideText() const { return wideText.get(); }
+    // The wide entry points format into the wide buffer as FormatNarrow does; each returns 1.
+    int PrintfW(int32_t x, int32_t y, const char16_t* format, ...);
+    // Within the rectangle: its size the maximum width and height, its corner the fixed corner;
+    // the caller's options come back afterwards. Centred: alignment 1, right: alignment 3.
+    int PrintfInRectW(const POINT& position, const RECT& rect, const char16_t* format, ...);
+    int PrintfCenteredInRectW(const POINT& position, const RECT& rect, const char16_t* format, ...);
+    int PrintfRightInRectW(const POINT& position, const RECT& rect, const char16_t* format, ...);
+    int PrintfCenteredW(const POINT& position, const char16_t* format, ...);
+    int PrintfRightW(const POINT& position, const char16_t* format, ...);  // ends at position.x
+    // The laid-out size of the text within the maximum width; nothing drawn.
+    int GetTextExtentW(POINT& size, int32_t maxWidth, const char16_t* format, ...);
+    int RenderTextBlock(int32_t x, int32_t y, float fx, float fy, PrintfTextBlock& block);
+    int LayoutTextW(RECT& rect, PrintfTextBlock& block, const char16_t* format, ...);
+    int LayoutText(RECT& rect, PrintfTextBlock& block, const char16_t* text);
+    float GetCharWidth(char16_t c);  // 0 without a font
+
 private:
+    RECT PrintfWithOptions(const DXC_PrintfOptions& options, const POINT* position, bool endAtX,
+                           const char16_t* format, va_list args);
+    RECT PrintfInRect(const POINT& position, const RECT& rect, int32_t alignment, const char16_t* format,
+                      va_list args);
+
+    std::unique_ptr<DXC_Font> builtinFont;  // made on first use
+    std::unique_ptr<DXC_PrintfContainer> printfContainer;
+    DXC_Font* currentFont = nullptr;  // not owned
+    uint8_t quadDrawFlag = 0;
+
     DXC_VideoSource videoSources[kVideoSources];
     std::unique_ptr<char16_t[]> wideText;  // kWideTextUnits; every printf-style drawing formats here
     std::unique_ptr<char[]> narrowText;    // kNarrowTextBytes

@@ -3,6 +3,8 @@
 // every device object the graphics object holds. The dedicated server makes no device.
 #include "engine/gfx/DXC_Gfx.h"
 
+#include "engine/gfx/DXC_Font.h"
+#include "engine/gfx/DXC_PrintfContainer.h"
 #include "engine/gfx/DXC_TextureCatalogue.h"
 #include "engine/gfx/DXC_VertexList.h"
 #include "platform/D3D9Device.h"
@@ -57,6 +59,11 @@ int DXC_Gfx::InitDisplay(Window* target, const DXC_DisplayMode& mode)
 void DXC_Gfx::ReleaseDeviceObjects()
 {
     vertexLists->ReleaseBuffers();
+    if (printfContainer)
+        printfContainer->ReleaseDeviceObjects();
+    if (currentFont == builtinFont.get())
+        currentFont = nullptr;
+    builtinFont.reset();
     placeholder.Release();
     if (catalogue)
         catalogue->Clear();

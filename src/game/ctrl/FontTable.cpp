@@ -1,6 +1,8 @@
 // FontTable: the program's fonts by name with their default.
 #include "game/ctrl/FontTable.h"
 
+#include "engine/gfx/DXC_Gfx.h"
+
 FontTable& FontTable::Get()
 {
     static FontTable table;
@@ -15,10 +17,17 @@ void FontTable::Register(const char* name, DXC_Font* font)
         *slot = font;
 }
 
+DXC_Font* FontTable::GetDefault() const
+{
+    if (m_Default)
+        return m_Default;
+    return g_Gfx ? g_Gfx->GetBuiltinFont() : nullptr;  // asked for each time: the object may go
+}
+
 DXC_Font* FontTable::Find(const char* name)
 {
     DXC_Font** font = name && *name ? m_Fonts.Find(name) : nullptr;
-    return font && *font ? *font : m_Default;
+    return font && *font ? *font : GetDefault();
 }
 
 void FontTable::Clear()

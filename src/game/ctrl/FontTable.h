@@ -1,6 +1,7 @@
 // FontTable: the program's fonts by name ("small", "medium", "big" and the others) that text
-// output picks from, with the default font that every other name gives. The graphics layer
-// enters the fonts it makes; the server makes none, so there every name gives the default, none.
+// output picks from, with the default font that every other name gives. While no default is set
+// it is the graphics object's built-in font, which exists only where there is a device: on the
+// server every name gives none.
 #pragma once
 #include "base/SearchTree.h"
 
@@ -13,7 +14,7 @@ public:
     // The font stays its maker's; a name entered again keeps its first font.
     void Register(const char* name, DXC_Font* font);
     void SetDefault(DXC_Font* font) { m_Default = font; }
-    DXC_Font* GetDefault() const { return m_Default; }
+    DXC_Font* GetDefault() const;
     // The font of that name (letters of any case), else the default font.
     DXC_Font* Find(const char* name);
     void Clear();

@@ -3,6 +3,7 @@
 #include "game/ctrl/GameStateManager.h"
 
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/gfx/DXC_PrintfContainer.h"
 #include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/InputState.h"
 #include "platform/Window.h"
@@ -105,6 +106,21 @@ void GameStateManager::DrawDebugInfo()
             m_DebugText += part.Format("\nGuiName: %s", field ? field->GetName() : "");
         }
     }
-    // The text is printed at (text x, text y) inside a drawing scene by the output routine that
-    // the text mode selects; both need a graphics device, which the server never creates.
+    if (m_DebugText.IsEmpty() || !m_Gfx->HasDevice())
+        return;  // nothing to show, or nothing to show it on (the server)
+    const bool openScene = !m_Gfx->IsInScene();
+    if (openScene)
+        m_Gfx->BeginScene();
+    if (m_Settings.textMode == 2 || m_Settings.textMode == 3) {
+        m_Gfx->PrintfW(m_Settings.textX, m_Settings.textY, u"%S", m_DebugText.c_str());
+    } else {
+        if (!m_DebugBlock)
+            m_DebugBlock = std::make_unique<PrintfTextBlock>();
+        m_DebugBlock->Clear();
+        RECT covered;
+        m_Gfx->LayoutTextW(covered, *m_DebugBlock, u"%S", m_DebugText.c_str());
+        m_Gfx->RenderTextBlock(m_Settings.textX, m_Settings.textY, 0.0f, 0.0f, *m_DebugBlock);
+    }
+    if (openScene)
+        m_Gfx->EndScene();
 }

@@ -6,8 +6,10 @@
 #include "game/ctrl/StateManager.h"
 
 #include <cstdint>
+#include <memory>
 
 class DXC_Gfx;
+struct PrintfTextBlock;
 class DXC_GuiManager;
 class InputState;
 
@@ -19,7 +21,10 @@ struct DebugSettings {
     double fastMotionFactor = 3.0;  // slow-motion key and Left Shift held
     int32_t textX = 1;
     int32_t textY = 1;
-    int32_t textMode = 3;  // 2 or 3 pick one text output routine, any other value the other
+    // The overlay's output routine: 2 or 3 print through DXC_Gfx::PrintfW with the graphics
+    // object's own options; any other value lays the text out into the overlay's own block
+    // (LayoutTextW) and draws that (RenderTextBlock).
+    int32_t textMode = 3;
     uint8_t showFrameRate = 0;
     uint8_t showMousePosition = 0;
     int32_t debugLevel = 0;  // 2 or more, or 1 in debug mode, enables the pause key
@@ -69,4 +74,5 @@ protected:
     double m_FrameRateSampleTime = -9000000000.0;
     float m_ShownFrameRate = 0.0f;
     String m_DebugText;
+    std::unique_ptr<PrintfTextBlock> m_DebugBlock;  // of the block routine, made on first use
 };

@@ -1,6 +1,9 @@
-// FontTable: fonts found by name in any letter case, the default for every other name, and a
-// name entered twice.
+// FontTable: fonts found by name in any letter case, the default for every other name, a name
+// entered twice, and the graphics object's built-in font as the default while none is set.
 #include "game/ctrl/FontTable.h"
+
+#include "support/DeviceGfx.h"
+#include "support/ScopedGfx.h"
 
 #include <gtest/gtest.h>
 
@@ -22,5 +25,23 @@ TEST(FontTableTest, NamesAndTheDefault)
     EXPECT_EQ(FindFont("big"), defaultFont);
     EXPECT_EQ(FindFont(""), defaultFont);
     EXPECT_EQ(FindFont(nullptr), defaultFont);
+    table.Clear();
+}
+
+TEST(FontTableTest, BuiltinFontIsTheDefaultOnAClient)
+{
+    FontTable& table = FontTable::Get();
+    table.Clear();
+    {
+        ScopedGfx server;  // no device: no font
+        EXPECT_EQ(FindFont("unknown"), nullptr);
+    }
+    DeviceGfx client;
+    DXC_Font* builtin = FindFont("unknown");
+    ASSERT_NE(builtin, nullptr);
+    EXPECT_EQ(builtin, client.Gfx().GetBuiltinFont());
+    int other = 0;
+    table.SetDefault(reinterpret_cast<DXC_Font*>(&other));  // a default set takes its place
+    EXPECT_EQ(FindFont("unknown"), reinterpret_cast<DXC_Font*>(&other));
     table.Clear();
 }

@@ -6,9 +6,12 @@
 #include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/InputState.h"
 #include "platform/Window.h"
+#include "support/DeviceGfx.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,18 @@ public:
         bool operator==(const Char&) const = default;
     };
     std::vector<Char> chars;
+};
+
+// A game's state manager whose loop ends after a number of passes.
+class PassingGameStateManager : public GameStateManager {
+public:
+    void Update(double) override
+    {
+        if (++updates >= passes)
+            SetState(kStateQuit);
+    }
+    int32_t passes = 3;
+    int32_t updates = 0;
 };
 
 class GameStateManagerTest : public ::testing::Test {
@@ -168,4 +183,56 @@ TEST_F(GameStateManagerTest, OverlayText)
     keys.SetKeyDown(InputState::kRightShift, true);
     manager.DrawDebugInfo();
     EXPECT_EQ(std::string(manager.GetDebugText().c_str()), "FPS: 0.0\nMousePos: 7/9\nGuiName: DXC_GuiField");
+}
+
+TEST_F(GameStateManagerTest, OverlayDrawnOncePerFrameByEitherRoutine)
+{
+    TestClock clock(10.0, 0.02);
+    for (int32_t mode : {3, 1}) {  // the printf routine, the text-block routine
+        for (uint8_t showFrameRate : {0, 1}) {
+            DeviceGfx fixture;
+            PassingGameStateManager manager;
+            manager.SetGfx(&fixture.Gfx());
+            DebugSettings settings;
+            settings.textMode = mode;
+            settings.textX = 5;
+            settings.textY = 7;
+            settings.showFrameRate = showFrameRate;
+            manager.SetDebugSettings(settings);
+            fixture.Journal().Clear();
+            manager.Run();
+            const int32_t frames = showFrameRate ? 3 : 0;  // nothing to show: no scene, no draw
+            EXPECT_EQ(fixture.Journal().Count(D3D9Op::BeginScene), frames) << mode;
+            EXPECT_EQ(fixture.Journal().Count(D3D9Op::DrawPrimitive), frames) << mode;
+            EXPECT_FALSE(fixture.Gfx().IsInScene());
+            if (!showFrameRate)
+                continue;
+            const D3D9Call* draw = fixture.Journal().Last(D3D9Op::DrawPrimitive);
+            EXPECT_EQ(draw->Arg(2), 2u * 8);  // "FPS: 0.0", the space's empty glyph too
+            IDirect3DVertexBuffer9* buffer = nullptr;
+            uint32_t offset = 0, stride = 0;
+            fixture.Device().GetStreamSource(0, &buffer, &offset, &stride);
+            ASSERT_NE(buffer, nullptr);
+            buffer->Release();
+            float x = 0.0f, y = 0.0f;
+            std::memcpy(&x, buffer->GetBytes().data(), sizeof x);
+            std::memcpy(&y, buffer->GetBytes().data() + sizeof x, sizeof y);
+            EXPECT_EQ(x, 4.75f);  // at (text x, text y)
+            EXPECT_EQ(y, 6.75f);
+        }
+    }
+    // A scene already open stays open and is not opened again.
+    DeviceGfx fixture;
+    GameStateManager manager;
+    manager.SetGfx(&fixture.Gfx());
+    DebugSettings settings;
+    settings.showFrameRate = 1;
+    manager.SetDebugSettings(settings);
+    fixture.Gfx().BeginScene();
+    fixture.Journal().Clear();
+    manager.DrawDebugInfo();
+    EXPECT_EQ(fixture.Journal().Count(D3D9Op::BeginScene), 0);
+    EXPECT_EQ(fixture.Journal().Count(D3D9Op::DrawPrimitive), 1);
+    EXPECT_TRUE(fixture.Gfx().IsInScene());
+    fixture.Gfx().EndScene();
 }
