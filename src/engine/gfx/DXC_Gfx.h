@@ -36,6 +36,8 @@
 //                          texture modes of the stages
 //   DXC_GfxLights.cpp      material, lights, fog, tint and the gamma ramp
 //   DXC_GfxBuiltinFont.cpp the pixel font compiled into the program
+//   DXC_GfxScreenQuads.cpp screen quads of the current texture, rectangles, lines, circles
+//   DXC_GfxScreenEffect.cpp  full-screen effect passes, effect parameters, video sources
 //   DXC_GfxPrintf.cpp      text formatting, the current font, the print options and the printf
 //                          entry points (the text container, DXC_PrintfContainer, lays out and draws)
 //
@@ -90,6 +92,7 @@ class IDirect3DVertexBuffer9;
 class RTXLoader;
 class DXC_VertexList;
 class DXC_VertexListBase;
+template <class Vertex> class DXC_VertexListTemp;
 struct DXC_VertexLists;
 
 // The display a client asks for (the server asks for none).
@@ -135,6 +138,9 @@ struct DXC_VideoSource {
     IDirect3DTexture9* texture = nullptr;  // one reference, held by the texture manager entry
     uint32_t width = 0;
     uint32_t height = 0;
+    // Writes the next frame into the texture's first level; the program registers it (there is
+    // no decoder of our own).
+    std::function<void(DXC_Surface&)> update;
 };
 
 class DXC_Gfx : public DXC_Base {
@@ -923,6 +929,63 @@ public:
     int LayoutTextW(RECT& rect, PrintfTextBlock& block, const char16_t* format, ...);
     int LayoutText(RECT& rect, PrintfTextBlock& block, const char16_t* text);
     float GetCharWidth(char16_t c);  // 0 without a font
+
+    // The narrow printf entry points: formatted and widened as FormatNarrow does, then laid out
+    // and drawn as their wide forms. Each returns 1.
+    int Printf(int32_t x, int32_t y, const char* format, ...) __attribute__((format(printf, 4, 5)));
+    int PrintfRight(const POINT& position, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int PrintfCentered(const POINT& position, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int GetPrintfSize(POINT& size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int32_t FormatNarrowV(const char* format, va_list args);
+
+    // Screen quads, lines and screen effects (DXC_GfxScreenQuads.cpp, DXC_GfxScreenEffect.cpp).
+    // The current texture as a quad around its hot spot at (x, y), turned by angle (radians,
+    // counter-clockwise on the screen) and scaled; corners 0 to 3 are (left, bottom), (left, top),
+    // (right, bottom), (right, top) with depths z[0] to z[3]. "No texture set" without a current
+    // texture; an invalid one draws nothing.
+    int DrawTextureQuad(float x, float y, uint32_t color, float angle, float scaleX, float scaleY, const float z[4]);
+    int DrawTextureQuadUniform(const int32_t rect[4], uint32_t color, const float z[4]);
+    int DrawTexture(float x, float y, uint32_t color = 0xFFFFFFFFu, float angle = 0.0f, float scale = 1.0f,
+                    float depth = 0.0f);
+    int DrawTextureUniform(const int32_t rect[4], uint32_t color, float depth);
+    // The current texture over the whole render target (a render texture's size while one is set).
+    int FillScreen(uint32_t color, float depth);
+    // The current texture's quad as it stands; the depth test comes back after the counted draws.
+    int DrawLastTexture();
+    // Depth testing off for the next count screen quads.
+    void SuspendDepthTestForQuads(int32_t count);
+    int DrawRectangle(float x1, float y1, float x2, float y2, uint32_t color, bool filled, float depth);
+    int DrawLine2D(float x1, float y1, float x2, float y2, uint32_t color, float depth);
+    int DrawLine3D(float x1, float y1, float z1, float x2, float y2, float z2, uint32_t color);
+    int DrawCircle3D(const D3DXVECTOR3& centre, const D3DXVECTOR3& axis, float radius, uint32_t color,
+                     int32_t segments);
+    int DrawVertexList(DXC_VertexList* list, int32_t count) { return DrawTriangleList(list, 0, count); }
+    // The screen drawn through the effect (null: the default screen effect); the viewport, the
+    // transforms, the blending and the active effect are as before.
+    int RenderScreenEffect(DXC_ShaderEffect* effect);
+    void SetDefaultScreenEffect(DXC_ShaderEffect* effect) { defaultScreenEffect = effect; }
+    // The engine's values into the parameters the effect declares; with effectCaching on, nothing
+    // is sent again for the same effect until a mesh is drawn.
+    void UpdateEffectParameters(DXC_ShaderEffect* effect);
+    int UpdateVideoSource(int32_t source);
+    // The window's client size in a window, the display size full screen.
+    void GetScreenSize(int32_t& width, int32_t& height) const;
+    // Vertices the immediate screen and world lists hold.
+    static constexpr int32_t kImmediateVertices = 512;
+
+private:
+    // The immediate list with its buffer made on first use, locked for count vertices.
+    template <class Vertex> Vertex* LockImmediate(DXC_VertexListTemp<Vertex>& list, int32_t count, int32_t kind);
+    void DrawImmediate(DXC_VertexList& list, D3DPRIMITIVETYPE type, int32_t primitives);
+    // The formatted wide text laid out with the options and drawn at the position (none: only
+    // laid out); endAtX draws it so that it ends there.
+    RECT PlaceText(const DXC_PrintfOptions& options, const POINT* position, bool endAtX);
+
+    DXC_ShaderEffect* defaultScreenEffect = nullptr;  // not owned
+    const DXC_ShaderEffect* parametersEffect = nullptr;  // the last one UpdateEffectParameters filled
+    uint32_t parametersMeshCounter = 0;
+    double effectClockStart = -1.0;  // the first update's time
+    int32_t quadDepthCountdown = 0;
 
 private:
     RECT PrintfWithOptions(const DXC_PrintfOptions& options, const POINT* position, bool endAtX,
