@@ -38,6 +38,8 @@
 //   DXC_GfxBuiltinFont.cpp the pixel font compiled into the program
 //   DXC_GfxScreenQuads.cpp screen quads of the current texture, rectangles, lines, circles
 //   DXC_GfxScreenEffect.cpp  full-screen effect passes, effect parameters, video sources
+//   DXC_GfxScreenRect.cpp  screen rectangles of meshes and scenes, the view test of a scene,
+//                          light sets, the scene renderer's viewport
 //   DXC_GfxPrintf.cpp      text formatting, the current font, the print options and the printf
 //                          entry points (the text container, DXC_PrintfContainer, lays out and draws)
 //
@@ -79,6 +81,7 @@ struct DXC_PrintfOptions;
 struct PrintfTextBlock;
 class DXC_3dClipObject;
 class DXC_Light;
+struct DXC_LightSet;
 class DXC_Mesh;
 class DXC_MeshBase;
 class DXC_ShaderEffect;
@@ -123,6 +126,12 @@ struct DXC_ReplacementEffect {
     uint32_t capabilities = 0;
     int32_t boneLimit = 0;
     int32_t shaderModel = 0;
+};
+
+// A rectangle of screen pixels: left, top, right, bottom.
+template <class T> struct tmpRECT {
+    T left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const tmpRECT&) const = default;
 };
 
 // One entry of a draw list: what to draw and the key it is ordered by.
@@ -405,6 +414,22 @@ public:
     // Whether the scene's bounds lie at least partly in the view frustum. Without a device there
     // is no view, and nothing is in it.
     bool IsSceneInFrustum(DXC_3dScene& scene);
+
+    // Screen rectangles, object visibility, light sets and the scene renderer's viewport
+    // (DXC_GfxScreenRect.cpp). The rectangle of the mesh's box through its own matrix, matrix and
+    // the view, clipped at the camera plane and clamped into the viewport; a box wholly behind the
+    // camera gives the empty rectangle at the viewport's top-left corner.
+    tmpRECT<int32_t> CalcMeshRectOnScreen(const DXC_MeshBase& mesh, const D3DXMATRIX& matrix) const;
+    // The union over the scene's meshes at their current matrices; (0, 0, 0, 0) without meshes.
+    tmpRECT<int32_t> CalcObjectRectOnScreen(DXC_3dScene& scene) const;
+    // Its bounds where it has them, else any mesh, else its position.
+    bool IsObjectVisible(DXC_3dScene& scene);
+    // Ambient colour, fog and lights on slots 0 up (the others off); the removal turns the fog and
+    // the set's slots off again.
+    void ApplyLightSet(const DXC_LightSet& set, double time = 0.0);
+    void RemoveLightSet(const DXC_LightSet& set);
+    // The viewport of that size with the current depth range, and the combined matrices again.
+    void SetViewportAndCamera(int32_t x, int32_t y, int32_t width, int32_t height);
 
     // Blending and stage set-up (DXC_GfxBlend.cpp); all send states, so all need the device.
     // Modes 1 (-1) no blending to 17; 0, 8, the other negative ones and those above 17 are the
