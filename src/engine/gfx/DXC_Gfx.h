@@ -40,6 +40,8 @@
 //   DXC_GfxScreenEffect.cpp  full-screen effect passes, effect parameters, video sources
 //   DXC_GfxScreenRect.cpp  screen rectangles of meshes and scenes, the view test of a scene,
 //                          light sets, the scene renderer's viewport
+//   DXC_GfxSceneRender.cpp whole scenes: camera, clearing, view test, light set, meshes in list
+//                          or depth order, display aids and markers
 //   DXC_GfxPrintf.cpp      text formatting, the current font, the print options and the printf
 //                          entry points (the text container, DXC_PrintfContainer, lays out and draws)
 //
@@ -70,6 +72,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class DXC_3dScene;
 class DXC_AniCycle;
@@ -430,6 +433,18 @@ public:
     void RemoveLightSet(const DXC_LightSet& set);
     // The viewport of that size with the current depth range, and the combined matrices again.
     void SetViewportAndCamera(int32_t x, int32_t y, int32_t width, int32_t height);
+
+    // Scene drawing (DXC_GfxSceneRender.cpp). RenderScene: 1 drawn, 0 for a null scene (a
+    // warning) or one outside the view. Either option suppresses the clearing, the depth sort,
+    // the light set and the display aids; a mirror pass clears to black and draws the objects.
+    int RenderScene(DXC_3dScene* scene, int32_t optionA, int32_t optionB, bool mirrorPass);
+    // One mesh of the scene when its transparency matches the pass mask (bit 0 opaque, bit 1
+    // transparent): 1 drawn, 0 skipped.
+    int RenderObject(DXC_3dScene& scene, DXC_Mesh& mesh, int32_t options, int32_t passMask);
+    // One point of the point list at a world position, unlit.
+    int DrawMarker(float x, float y, float z, uint32_t color);
+    int32_t GetScenesDrawn() const { return scenesDrawn; }
+    const DXC_3dScene* GetSceneInDrawing() const { return sceneInDrawing; }
 
     // Blending and stage set-up (DXC_GfxBlend.cpp); all send states, so all need the device.
     // Modes 1 (-1) no blending to 17; 0, 8, the other negative ones and those above 17 are the
@@ -1006,7 +1021,13 @@ private:
     // laid out); endAtX draws it so that it ends there.
     RECT PlaceText(const DXC_PrintfOptions& options, const POINT* position, bool endAtX);
 
+    void DrawSceneSorted(DXC_3dScene& scene, int32_t optionA);
+    void DrawDisplayAids(DXC_3dScene& scene);
+
     DXC_ShaderEffect* defaultScreenEffect = nullptr;  // not owned
+    std::vector<DXC_KeyPair> sortList;  // grows to the largest scene and is kept between frames
+    int32_t scenesDrawn = 0;
+    const DXC_3dScene* sceneInDrawing = nullptr;
     const DXC_ShaderEffect* parametersEffect = nullptr;  // the last one UpdateEffectParameters filled
     uint32_t parametersMeshCounter = 0;
     double effectClockStart = -1.0;  // the first update's time

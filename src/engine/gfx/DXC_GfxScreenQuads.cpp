@@ -270,3 +270,4 @@ void DXC_Gfx::GetScreenSize(int32_t& width, int32_t& height) const
 }
 
 template DXC_VertexPosTex* DXC_Gfx::LockImmediate(DXC_VertexListTemp<DXC_VertexPosTex>&, int32_t, int32_t);
+template DXC_PointVertex* DXC_Gfx::LockImmediate(DXC_VertexListTemp<DXC_PointVertex>&, int32_t, int32_t);
