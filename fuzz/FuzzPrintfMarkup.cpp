@@ -7,28 +7,20 @@
 #include "engine/gfx/DXC_Font.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/gfx/DXC_PrintfContainer.h"
+#include "support/TenPixelFont.h"
 
 #include <cmath>
 
 namespace {
 
-// The server's graphics object with a font of the printable ASCII characters, 10 pixels each, on
-// a memory texture.
+// The server's graphics object with a font of the printable ASCII characters, 10 pixels each.
 DXC_Gfx& FontGfx()
 {
     static DXC_Gfx gfx;
     static DXC_Font font;
     static const bool made = [] {
         gfx.SetDedicatedMode(1);
-        std::u16string set;
-        for (char16_t c = 32; c < 127; c++)
-            set += c;
-        font.AllocateGlyphs(0, int32_t(set.size()) - 1, 0);
-        font.SetCharacters(set.c_str(), int32_t(set.size()));
-        for (int32_t i = 0; i < font.GetGlyphCount(); i++)
-            font.m_Rects[i] = {0, 0, 10, 10};
-        gfx.CreateSolidTexture(font.MakeTexture(), 4, 0xFFFFFFFFu);
-        gfx.SetFont(&font, 0.0f, 0);
+        MakeTenPixelFont(gfx, font);
         return true;
     }();
     (void)made;

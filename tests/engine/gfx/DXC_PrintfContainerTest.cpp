@@ -8,6 +8,8 @@
 #include "engine/gfx/DXC_TextureCatalogue.h"
 #include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
+#include "support/FixtureRoot.h"
+#include "support/TenPixelFont.h"
 
 #include <gtest/gtest.h>
 
@@ -16,23 +18,6 @@
 #include <vector>
 
 namespace {
-
-// A font of the printable ASCII characters, every glyph 10 x 10 with no extra spacing, so that
-// every character advances 10 pixels.
-void MakeTenPixelFont(DXC_Gfx& gfx, DXC_Font& font)
-{
-    std::u16string set;
-    for (char16_t c = 32; c < 127; c++)
-        set += c;
-    font.AllocateGlyphs(0, int32_t(set.size()) - 1, 0);
-    font.SetCharacters(set.c_str(), int32_t(set.size()));
-    for (int32_t i = 0; i < font.GetGlyphCount(); i++)
-        font.m_Rects[i] = {0, 0, 10, 10};
-    font.m_BaseSpacing = 0.0f;
-    font.m_ExtraHeight = 0.0f;
-    gfx.CreateTexture(&font.MakeTexture(), 64, 64, 4, -1, 1);
-    gfx.SetFont(&font, 0.0f, 0);
-}
 
 // The block as text: entities joined by "+", lines by "/".
 std::string Describe(const PrintfTextBlock& block)
@@ -164,6 +149,20 @@ TEST_F(PrintfContainerTest, Markup)
     EXPECT_EQ(picture.x, 10.0f);
     EXPECT_EQ(picture.width, 10.0f);  // 4 / 2 x 5
     EXPECT_EQ(container.GetOwnBlock().lines[0].height, 50.0f);  // "B" at scale 5 is taller
+
+    // A picture file outside the catalogue is loaded once into the container's own cache.
+    const std::string file = std::string(FixtureRoot()) + "/fuzz/DdsImage/argb.png";
+    const std::u16string named = u"|i'" + std::u16string(file.begin(), file.end()) + u"'";
+    container.SetText(named.c_str());
+    const DXC_Texture* loaded = container.GetOwnBlock().lines[0].entities[0].image;
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_GT(loaded->pixelWidth, 0);
+    container.SetText(named.c_str());
+    EXPECT_EQ(container.GetOwnBlock().lines[0].entities[0].image, loaded);
+    // One the loader refuses shows as missing; the text goes on.
+    const std::string broken = std::string(FixtureRoot()) + "/level/wallmesh/stone.tga";
+    container.SetText((u"|i'" + std::u16string(broken.begin(), broken.end()) + u"'A").c_str());
+    EXPECT_EQ(Describe(container.GetOwnBlock()), "<not +found:'" + broken + "'>A");
 
     // Markup off: "|" is a character like any other.
     DXC_PrintfOptions options;
