@@ -36,6 +36,12 @@
 //                          texture modes of the stages
 //   DXC_GfxLights.cpp      material, lights, fog, tint and the gamma ramp
 //   DXC_GfxBuiltinFont.cpp the pixel font compiled into the program
+//   DXC_GfxScreenQuads.cpp screen quads of the current texture, rectangles, lines, circles
+//   DXC_GfxScreenEffect.cpp  full-screen effect passes, effect parameters, video sources
+//   DXC_GfxScreenRect.cpp  screen rectangles of meshes and scenes, the view test of a scene,
+//                          light sets, the scene renderer's viewport
+//   DXC_GfxSceneRender.cpp whole scenes: camera, clearing, view test, light set, meshes in list
+//                          or depth order, display aids and markers
 //   DXC_GfxPrintf.cpp      text formatting, the current font, the print options and the printf
 //                          entry points (the text container, DXC_PrintfContainer, lays out and draws)
 //
@@ -66,6 +72,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class DXC_3dScene;
 class DXC_AniCycle;
@@ -77,6 +84,7 @@ struct DXC_PrintfOptions;
 struct PrintfTextBlock;
 class DXC_3dClipObject;
 class DXC_Light;
+struct DXC_LightSet;
 class DXC_Mesh;
 class DXC_MeshBase;
 class DXC_ShaderEffect;
@@ -90,6 +98,7 @@ class IDirect3DVertexBuffer9;
 class RTXLoader;
 class DXC_VertexList;
 class DXC_VertexListBase;
+template <class Vertex> class DXC_VertexListTemp;
 struct DXC_VertexLists;
 
 // The display a client asks for (the server asks for none).
@@ -122,6 +131,12 @@ struct DXC_ReplacementEffect {
     int32_t shaderModel = 0;
 };
 
+// A rectangle of screen pixels: left, top, right, bottom.
+template <class T> struct tmpRECT {
+    T left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const tmpRECT&) const = default;
+};
+
 // One entry of a draw list: what to draw and the key it is ordered by.
 struct DXC_KeyPair {
     int32_t index = 0;
@@ -135,6 +150,9 @@ struct DXC_VideoSource {
     IDirect3DTexture9* texture = nullptr;  // one reference, held by the texture manager entry
     uint32_t width = 0;
     uint32_t height = 0;
+    // Writes the next frame into the texture's first level; the program registers it (there is
+    // no decoder of our own).
+    std::function<void(DXC_Surface&)> update;
 };
 
 class DXC_Gfx : public DXC_Base {
@@ -399,6 +417,34 @@ public:
     // Whether the scene's bounds lie at least partly in the view frustum. Without a device there
     // is no view, and nothing is in it.
     bool IsSceneInFrustum(DXC_3dScene& scene);
+
+    // Screen rectangles, object visibility, light sets and the scene renderer's viewport
+    // (DXC_GfxScreenRect.cpp). The rectangle of the mesh's box through its own matrix, matrix and
+    // the view, clipped at the camera plane and clamped into the viewport; a box wholly behind the
+    // camera gives the empty rectangle at the viewport's top-left corner.
+    tmpRECT<int32_t> CalcMeshRectOnScreen(const DXC_MeshBase& mesh, const D3DXMATRIX& matrix) const;
+    // The union over the scene's meshes at their current matrices; (0, 0, 0, 0) without meshes.
+    tmpRECT<int32_t> CalcObjectRectOnScreen(DXC_3dScene& scene) const;
+    // Its bounds where it has them, else any mesh, else its position.
+    bool IsObjectVisible(DXC_3dScene& scene);
+    // Ambient colour, fog and lights on slots 0 up (the others off); the removal turns the fog and
+    // the set's slots off again.
+    void ApplyLightSet(const DXC_LightSet& set, double time = 0.0);
+    void RemoveLightSet(const DXC_LightSet& set);
+    // The viewport of that size with the current depth range, and the combined matrices again.
+    void SetViewportAndCamera(int32_t x, int32_t y, int32_t width, int32_t height);
+
+    // Scene drawing (DXC_GfxSceneRender.cpp). RenderScene: 1 drawn, 0 for a null scene (a
+    // warning) or one outside the view. Either option suppresses the clearing, the depth sort,
+    // the light set and the display aids; a mirror pass clears to black and draws the objects.
+    int RenderScene(DXC_3dScene* scene, int32_t optionA, int32_t optionB, bool mirrorPass);
+    // One mesh of the scene when its transparency matches the pass mask (bit 0 opaque, bit 1
+    // transparent): 1 drawn, 0 skipped.
+    int RenderObject(DXC_3dScene& scene, DXC_Mesh& mesh, int32_t options, int32_t passMask);
+    // One point of the point list at a world position, unlit.
+    int DrawMarker(float x, float y, float z, uint32_t color);
+    int32_t GetScenesDrawn() const { return scenesDrawn; }
+    const DXC_3dScene* GetSceneInDrawing() const { return sceneInDrawing; }
 
     // Blending and stage set-up (DXC_GfxBlend.cpp); all send states, so all need the device.
     // Modes 1 (-1) no blending to 17; 0, 8, the other negative ones and those above 17 are the
@@ -923,6 +969,69 @@ public:
     int LayoutTextW(RECT& rect, PrintfTextBlock& block, const char16_t* format, ...);
     int LayoutText(RECT& rect, PrintfTextBlock& block, const char16_t* text);
     float GetCharWidth(char16_t c);  // 0 without a font
+
+    // The narrow printf entry points: formatted and widened as FormatNarrow does, then laid out
+    // and drawn as their wide forms. Each returns 1.
+    int Printf(int32_t x, int32_t y, const char* format, ...) __attribute__((format(printf, 4, 5)));
+    int PrintfRight(const POINT& position, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int PrintfCentered(const POINT& position, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int GetPrintfSize(POINT& size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    int32_t FormatNarrowV(const char* format, va_list args);
+
+    // Screen quads, lines and screen effects (DXC_GfxScreenQuads.cpp, DXC_GfxScreenEffect.cpp).
+    // The current texture as a quad around its hot spot at (x, y), turned by angle (radians,
+    // counter-clockwise on the screen) and scaled; corners 0 to 3 are (left, bottom), (left, top),
+    // (right, bottom), (right, top) with depths z[0] to z[3]. "No texture set" without a current
+    // texture; an invalid one draws nothing.
+    int DrawTextureQuad(float x, float y, uint32_t color, float angle, float scaleX, float scaleY, const float z[4]);
+    int DrawTextureQuadUniform(const int32_t rect[4], uint32_t color, const float z[4]);
+    int DrawTexture(float x, float y, uint32_t color = 0xFFFFFFFFu, float angle = 0.0f, float scale = 1.0f,
+                    float depth = 0.0f);
+    int DrawTextureUniform(const int32_t rect[4], uint32_t color, float depth);
+    // The current texture over the whole render target (a render texture's size while one is set).
+    int FillScreen(uint32_t color, float depth);
+    // The current texture's quad as it stands; the depth test comes back after the counted draws.
+    int DrawLastTexture();
+    // Depth testing off for the next count screen quads.
+    void SuspendDepthTestForQuads(int32_t count);
+    int DrawRectangle(float x1, float y1, float x2, float y2, uint32_t color, bool filled, float depth);
+    int DrawLine2D(float x1, float y1, float x2, float y2, uint32_t color, float depth);
+    int DrawLine3D(float x1, float y1, float z1, float x2, float y2, float z2, uint32_t color);
+    int DrawCircle3D(const D3DXVECTOR3& centre, const D3DXVECTOR3& axis, float radius, uint32_t color,
+                     int32_t segments);
+    int DrawVertexList(DXC_VertexList* list, int32_t count) { return DrawTriangleList(list, 0, count); }
+    // The screen drawn through the effect (null: the default screen effect); the viewport, the
+    // transforms, the blending and the active effect are as before.
+    int RenderScreenEffect(DXC_ShaderEffect* effect);
+    void SetDefaultScreenEffect(DXC_ShaderEffect* effect) { defaultScreenEffect = effect; }
+    // The engine's values into the parameters the effect declares; with effectCaching on, nothing
+    // is sent again for the same effect until a mesh is drawn.
+    void UpdateEffectParameters(DXC_ShaderEffect* effect);
+    int UpdateVideoSource(int32_t source);
+    // The window's client size in a window, the display size full screen.
+    void GetScreenSize(int32_t& width, int32_t& height) const;
+    // Vertices the immediate screen and world lists hold.
+    static constexpr int32_t kImmediateVertices = 512;
+
+private:
+    // The immediate list with its buffer made on first use, locked for count vertices.
+    template <class Vertex> Vertex* LockImmediate(DXC_VertexListTemp<Vertex>& list, int32_t count, int32_t kind);
+    void DrawImmediate(DXC_VertexList& list, D3DPRIMITIVETYPE type, int32_t primitives);
+    // The formatted wide text laid out with the options and drawn at the position (none: only
+    // laid out); endAtX draws it so that it ends there.
+    RECT PlaceText(const DXC_PrintfOptions& options, const POINT* position, bool endAtX);
+
+    void DrawSceneSorted(DXC_3dScene& scene, int32_t optionA);
+    void DrawDisplayAids(DXC_3dScene& scene);
+
+    DXC_ShaderEffect* defaultScreenEffect = nullptr;  // not owned
+    std::vector<DXC_KeyPair> sortList;  // grows to the largest scene and is kept between frames
+    int32_t scenesDrawn = 0;
+    const DXC_3dScene* sceneInDrawing = nullptr;
+    const DXC_ShaderEffect* parametersEffect = nullptr;  // the last one UpdateEffectParameters filled
+    uint32_t parametersMeshCounter = 0;
+    double effectClockStart = -1.0;  // the first update's time
+    int32_t quadDepthCountdown = 0;
 
 private:
     RECT PrintfWithOptions(const DXC_PrintfOptions& options, const POINT* position, bool endAtX,

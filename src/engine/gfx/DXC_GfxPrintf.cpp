@@ -50,8 +50,14 @@ int32_t DXC_Gfx::FormatNarrow(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int32_t length = std::vsnprintf(narrowText.get(), size_t(kNarrowTextBytes), format ? format : "", args);
+    const int32_t length = FormatNarrowV(format, args);
     va_end(args);
+    return length;
+}
+
+int32_t DXC_Gfx::FormatNarrowV(const char* format, va_list args)
+{
+    int32_t length = std::vsnprintf(narrowText.get(), size_t(kNarrowTextBytes), format ? format : "", args);
     if (length < 0)
         length = 0;
     if (length >= kNarrowTextBytes) {
@@ -89,9 +95,14 @@ int DXC_Gfx::PrintfW(int32_t x, int32_t y, const char16_t* format, ...)
 RECT DXC_Gfx::PrintfWithOptions(const DXC_PrintfOptions& options, const POINT* position, bool endAtX,
                                 const char16_t* format, va_list args)
 {
+    FormatWideV(format, args);
+    return PlaceText(options, position, endAtX);
+}
+
+RECT DXC_Gfx::PlaceText(const DXC_PrintfOptions& options, const POINT* position, bool endAtX)
+{
     printfContainer->SaveOptions();
     printfContainer->SetOptions(options);
-    FormatWideV(format, args);
     const RECT rect = printfContainer->SetText(wideText.get());
     if (position)
         printfContainer->Render(float(position->x - (endAtX ? rect.right - rect.left : 0)), float(position->y));
@@ -203,4 +214,51 @@ float DXC_Gfx::GetCharWidth(char16_t c)
 {
     DXC_Font* font = GetFont();
     return font ? font->GetGlyphAdvance(font->GlyphOf(c)) : 0.0f;
+}
+
+int DXC_Gfx::Printf(int32_t x, int32_t y, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    FormatNarrowV(format, args);
+    va_end(args);
+    printfContainer->SetText(wideText.get());
+    printfContainer->Render(float(x), float(y));
+    return 1;
+}
+
+int DXC_Gfx::PrintfRight(const POINT& position, const char* format, ...)
+{
+    DXC_PrintfOptions options = printfContainer->GetOptions();
+    options.alignment = 2;
+    va_list args;
+    va_start(args, format);
+    FormatNarrowV(format, args);
+    va_end(args);
+    PlaceText(options, &position, true);
+    return 1;
+}
+
+int DXC_Gfx::PrintfCentered(const POINT& position, const char* format, ...)
+{
+    DXC_PrintfOptions options = printfContainer->GetOptions();
+    options.alignment = 1;
+    va_list args;
+    va_start(args, format);
+    FormatNarrowV(format, args);
+    va_end(args);
+    PlaceText(options, &position, false);
+    return 1;
+}
+
+int DXC_Gfx::GetPrintfSize(POINT& size, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    FormatNarrowV(format, args);
+    va_end(args);
+    const RECT rect = PlaceText(printfContainer->GetOptions(), nullptr, false);
+    size.x = rect.right - rect.left;
+    size.y = rect.bottom - rect.top;
+    return 1;
 }

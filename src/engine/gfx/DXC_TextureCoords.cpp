@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr uint32_t kQuadVertexBytes = 32;  // position, rhw, diffuse, specular, u, v
-constexpr uint32_t kQuadFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
+constexpr uint32_t kQuadVertexBytes = DXC_Texture::kQuadVertexBytes;
+constexpr uint32_t kQuadFormat = DXC_Texture::kQuadFormat;
 constexpr uint32_t kTexCoordOffset = 24;
 
 int32_t RoundHalfAway(float value)

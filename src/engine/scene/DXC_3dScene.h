@@ -20,6 +20,7 @@
 #include <cstdint>
 
 class DXC_AniCycle;
+struct DXC_LightSet;
 class DXC_Gfx;
 class File;
 struct DXC_SceneInfo;
@@ -143,4 +144,17 @@ public:
     DynaMem<DXC_Light, 4> lights;
     int32_t opaqueMeshCount = 0;
     int32_t fileSize = 0;
+
+    // How the renderer draws the scene; set by its owner, never stored in the scene file.
+    static constexpr uint32_t kRenderClear = 1u << 0;          // clear (or fill with the background) first
+    static constexpr uint32_t kRenderDepthSort = 1u << 1;      // opaque near to far, transparent far to near
+    static constexpr uint32_t kRenderLightMarkers = 1u << 2;
+    static constexpr uint32_t kRenderCameraMarkers = 1u << 3;
+    static constexpr uint32_t kRenderBoundingBox = 1u << 4;
+    static constexpr uint32_t kRenderMirrored = 1u << 5;       // drawn with the projection flipped
+    uint32_t renderFlags = 0;
+    int32_t selectedLight = -2;   // markers: -1 every light, 0 and more that one, below -1 none
+    int32_t selectedCamera = -2;
+    DXC_Texture* backgroundTexture = nullptr;  // not owned
+    DXC_LightSet* lightSet = nullptr;          // not owned; switched on while the scene draws
 };

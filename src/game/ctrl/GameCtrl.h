@@ -1059,6 +1059,21 @@ public:
     int32_t ReadScreenSize();
     // Nothing in dedicated mode; the same name again changes nothing while its picture is loaded.
     void LoadLoadingScreen(const char* name);
+    // The loading screen: top, main and bottom pictures stacked by their heights over the whole
+    // width when all three are there and asked for, the main picture alone over the whole screen,
+    // or a clear without one; the progress bar picture fitted into 0.96 of its band.
+    virtual void DrawLoadingScreen();
+    // Where the loading screen's pictures go on a screen of that size: rectangles (left, top,
+    // right, bottom) of the top, main and bottom pictures and the progress bar; an empty
+    // rectangle for a picture not drawn. Picture sizes are (width, height); 0 for one missing.
+    struct LoadingScreenLayout {
+        int32_t top[4] = {}, main[4] = {}, bottom[4] = {}, bar[4] = {};
+    };
+    static LoadingScreenLayout LayoutLoadingScreen(int32_t width, int32_t height, const float topSize[2],
+                                                   const float mainSize[2], const float bottomSize[2],
+                                                   const float barSize[2], bool threePart);
+    DXC_Texture& GetLoadingScreenPicture(int32_t part);  // 0 top, 1 main, 2 bottom, 3 progress bar
+    void SetLoadingScreenThreePart(bool flag) { m_LoadingScreenThreePart = flag; }
     uint8_t IsBumpMappingEnabled() const { return m_BumpMapping; }
     float GetBumpStrength() const { return m_BumpStrength; }
     int32_t GetTextureStageLimit() const { return m_TextureStageLimit; }
@@ -1495,6 +1510,10 @@ protected:
     String m_LoadingScreenFile;  // the picture file the name led to
     String m_ScreenshotFile;
     DXC_Texture m_LoadingScreen;
+    DXC_Texture m_LoadingScreenTop;
+    DXC_Texture m_LoadingScreenBottom;
+    DXC_Texture m_LoadingProgressBar;
+    bool m_LoadingScreenThreePart = false;
     float m_CameraPitch[2] = {0.0f, 0.0f};  // value, target
     float m_CameraDistance[2] = {0.0f, 0.0f};
     // The owner's inventory-transfer script with the other owner and the count in entries 1, 2.

@@ -120,6 +120,74 @@ void GameCtrl::LoadLoadingScreen(const char* name)
         g_Gfx->LoadTexture(&m_LoadingScreen, m_LoadingScreenFile.c_str(), 0, -1, 0, 1);
 }
 
+GameCtrl::LoadingScreenLayout GameCtrl::LayoutLoadingScreen(int32_t width, int32_t height, const float topSize[2],
+                                                             const float mainSize[2], const float bottomSize[2],
+                                                             const float barSize[2], bool threePart)
+{
+    LoadingScreenLayout out;
+    auto set = [](int32_t r[4], int32_t l, int32_t t, int32_t rr, int32_t b) {
+        r[0] = l;
+        r[1] = t;
+        r[2] = rr;
+        r[3] = b;
+    };
+    if (mainSize[1] <= 0.0f)
+        return out;
+    // The band the progress bar sits in: the bottom picture's share, or the whole screen.
+    int32_t bandTop = 0, bandBottom = height;
+    const float total = topSize[1] + mainSize[1] + bottomSize[1];
+    if (threePart && topSize[1] > 0.0f && bottomSize[1] > 0.0f) {
+        const int32_t t = int32_t(std::lround(float(height) * topSize[1] / total));
+        const int32_t m = t + int32_t(std::lround(float(height) * mainSize[1] / total));
+        set(out.top, 0, 0, width, t);
+        set(out.main, 0, t, width, m);
+        set(out.bottom, 0, m, width, height);
+        bandTop = m;
+    } else {
+        set(out.main, 0, 0, width, height);
+    }
+    if (barSize[0] > 0.0f && barSize[1] > 0.0f) {
+        const float bandHeight = float(bandBottom - bandTop);
+        const float scale = std::min(float(width) / barSize[0], 0.96f * bandHeight / barSize[1]);
+        const float w = barSize[0] * scale, h = barSize[1] * scale;
+        const float left = (float(width) - w) * 0.5f, top = float(bandTop) + (bandHeight - h) * 0.5f;
+        set(out.bar, int32_t(std::lround(left)), int32_t(std::lround(top)), int32_t(std::lround(left + w)),
+            int32_t(std::lround(top + h)));
+    }
+    return out;
+}
+
+DXC_Texture& GameCtrl::GetLoadingScreenPicture(int32_t part)
+{
+    DXC_Texture* parts[4] = {&m_LoadingScreenTop, &m_LoadingScreen, &m_LoadingScreenBottom, &m_LoadingProgressBar};
+    return *parts[std::clamp(part, 0, 3)];
+}
+
+void GameCtrl::DrawLoadingScreen()
+{
+    if (!g_Gfx || !g_Gfx->HasDevice())
+        return;
+    int32_t width = 0, height = 0;
+    g_Gfx->GetScreenSize(width, height);
+    if (!m_LoadingScreen.IsValid()) {
+        g_Gfx->ClearTarget(0xFF000000u, nullptr);
+        return;
+    }
+    float sizes[4][2] = {};
+    for (int32_t i = 0; i < 4; i++)
+        if (GetLoadingScreenPicture(i).IsValid())
+            GetLoadingScreenPicture(i).GetDrawSize(sizes[i][0], sizes[i][1]);
+    const LoadingScreenLayout layout =
+        LayoutLoadingScreen(width, height, sizes[0], sizes[1], sizes[2], sizes[3], m_LoadingScreenThreePart);
+    const int32_t* rects[4] = {layout.top, layout.main, layout.bottom, layout.bar};
+    for (int32_t i = 0; i < 4; i++) {
+        if (rects[i][2] <= rects[i][0] || rects[i][3] <= rects[i][1])
+            continue;
+        g_Gfx->SetMaterialStages(&GetLoadingScreenPicture(i), -1);
+        g_Gfx->DrawTextureUniform(rects[i], 0xFFFFFFFFu, 0.0f);
+    }
+}
+
 // After the graphics surfaces were lost: the next drawn frame starts the frame time again at 0.
 void GameCtrl::RecreateSurfaces()
 {

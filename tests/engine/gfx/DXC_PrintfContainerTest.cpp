@@ -5,6 +5,7 @@
 
 #include "engine/gfx/DXC_Font.h"
 #include "engine/gfx/DXC_Texture.h"
+#include "engine/gfx/DXC_TextureCatalogue.h"
 #include "support/DeviceGfx.h"
 #include "support/ErrorOf.h"
 #include "support/FixtureRoot.h"
