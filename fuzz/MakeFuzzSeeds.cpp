@@ -737,8 +737,8 @@ void ClientDispatch()
 }
 
 // The state byte, then messages as for ClientDispatch: a joined client's position over UDP, a
-// hosting announcement, an unknown id and a PlayerInfo too short for its header; and a client's
-// sync requests.
+// hosting announcement, an unknown id and a PlayerInfo too short for its header; a client's
+// sync requests; and every message of the running game.
 void ServerDispatch()
 {
     Bytes joined{10};
@@ -798,6 +798,44 @@ void ServerDispatch()
     message(loading, GamePacketBytes(0x1001, 1, 0), false);
     message(loading, GamePacketBytes(0x1200, 1, 0), false);
     Put("ServerDispatch", "loading.bin", loading);
+
+    // A joined client (state 10) sends one message of every row of the running game, each unit
+    // naming object 0 with check value 0: positions, chat, movement, rotation value, an object
+    // action, a pick-up, equipment, a drop, a use, a script, an action with its name, a death,
+    // a dialogue answer, a revival, a level, a checkpoint and one of the game's own ids.
+    Bytes running{10};
+    const auto packet = [](uint16_t id, const Bytes& unit) {
+        Bytes bytes = GamePacketBytes(id, 1, int32_t(unit.size()));
+        std::copy(unit.begin(), unit.end(), bytes.begin() + GamePacketHeader::kSize);
+        return bytes;
+    };
+    const Bytes item = {0x13, 0x01, 0, 0, 0, 0};  // record version 275, then a record cut short
+    Bytes withItem = Bytes(10, 0);
+    withItem.insert(withItem.end(), item.begin(), item.end());
+    Bytes action(24, 0);
+    const Bytes name = {5, 0, 0, 0, 'M', 'e', 'l', 'e', 'e'};
+    action.insert(action.end(), name.begin(), name.end());
+    const Bytes chat = {'A', 0, 0, 0, 'h', 0, 'i', 0, 0, 0};
+    Bytes pickup(22, 0);
+    pickup[0] = 5;
+    message(running, GamePacketBytes(0x0100, 2, NetObjPos::kSize), false);
+    message(running, packet(0x0200, chat), false);
+    message(running, GamePacketBytes(0x0800, 1, 29), false);
+    message(running, GamePacketBytes(0x0801, 1, 12), false);
+    message(running, GamePacketBytes(0x0C00, 1, 10), false);
+    message(running, packet(0x0D00, pickup), false);
+    message(running, packet(0x0E00, withItem), false);
+    message(running, packet(0x1300, Bytes(withItem.begin() + 2, withItem.end())), false);
+    message(running, GamePacketBytes(0x1500, 1, 21), false);
+    message(running, packet(0x1600, Bytes(36, 0)), false);
+    message(running, packet(0x1900, action), false);
+    message(running, GamePacketBytes(0x2300, 1, 8), false);
+    message(running, GamePacketBytes(0x2500, 1, 4), false);
+    message(running, GamePacketBytes(0x2600, 1, 12), false);
+    message(running, GamePacketBytes(0x4100, 1, 12), false);
+    message(running, GamePacketBytes(0x4200, 1, 4), false);
+    message(running, GamePacketBytes(0xA001, 1, 8), false);
+    Put("ServerDispatch", "running.bin", running);
 }
 
 // Small DDS files of a plain and the compressed formats (two levels), and one PNG, each written

@@ -83,7 +83,7 @@ bool GamePacketFraming::BeginPacket(bool onUDP, uint16_t id, int32_t unitSize)
     GamePacketHeader& open = m_CurrentSendPacketHeader;
     const bool full = unitSize > 0 && !HasSendRoom(unitSize);
     const int64_t batched = (int64_t(open.count) + 1) * unitSize;
-    if (open.id == id && unitSize > 0 && unitSize == open.unitSize && int32_t(onUDP) == m_SendOnUDP &&
+    if (open.id == id && unitSize > 0 && unitSize == open.unitSize && onUDP == m_OpenAskedUDP &&
         batched <= m_MaxBatchBytes && (!onUDP || GamePacketHeader::kSize + batched <= maxDatagram) && !full) {
         open.count++;
         m_PartialSend = 0;
@@ -94,6 +94,7 @@ bool GamePacketFraming::BeginPacket(bool onUDP, uint16_t id, int32_t unitSize)
     open.id = id;
     open.count = 1;
     open.unitSize = unitSize;
+    m_OpenAskedUDP = onUDP;
     SelectSendChannel(onUDP);
     uint8_t header[GamePacketHeader::kSize];
     open.Write(header);

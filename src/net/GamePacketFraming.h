@@ -141,6 +141,9 @@ protected:
     int32_t m_PartialSend = 0;  // bytes written since the current unit began
     bool m_WritingHeader = false;
     int32_t m_SendOnUDP = 0;
+    // The channel the open packet's units asked for: a node without a datagram link sends them
+    // over TCP, and they still batch.
+    bool m_OpenAskedUDP = false;
     int32_t m_SendConnection = -1;
     int32_t m_ReceiveOnUDP = 0;
     int32_t m_ReceiveConnection = -1;

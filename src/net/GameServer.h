@@ -10,7 +10,9 @@
 // dispatcher, time synchronisation, the active area, the join time-outs), GameServerSync.cpp
 // (the table of sync requests and the world's hooks that fill it) and GameServerSyncSend.cpp
 // (the checksums, the clients' SyncRequests and the sending of the table),
-// GameServerMessages.cpp (the messages only the server writes), GameServerJoin.cpp (a client's
+// GameServerMessages.cpp (the messages only the server writes), GameServerHandlers.cpp (the
+// clients' messages of the running game, acted on and relayed), GameServerUpdates.cpp (the
+// players' position, animation-cycle and action updates), GameServerJoin.cpp (a client's
 // join from PlayerInfo to its character in the level) and GameServerLevel.cpp (the server's level
 // load and the level change that carries the players' characters along).
 // Everything here runs on the game thread.
@@ -26,6 +28,7 @@
 
 class ConfigFileReader;
 class InputCtrl;
+class ItemBase;
 
 // One connected client (the slot of its record is its client number in every message and line).
 struct GameClientInfo {
@@ -46,6 +49,8 @@ struct GameClientInfo {
     double connectedAt = 0.0;  // program clock: the join time-outs count from here
     // SyncRequests the client may still make: each answers one of the checksums sent to it.
     int32_t syncRequestsLeft = 0;
+    // The name of its character's action last told to the players (0x4400); none at first.
+    String reportedAction;
 };
 
 // One queued sync item for one client: an element to send (created, changed or asked for) or to
@@ -230,11 +235,6 @@ public:
 
     // The messages only the server writes (GameServerMessages.cpp). Each sets its routing: one
     // client (slot), the creature's client, or every client from the state the message needs.
-    static constexpr uint16_t kMsgPerformActionShot = 0x2001;
-    static constexpr uint16_t kMsgPerformActionEffect = 0x2003;
-    static constexpr uint16_t kMsgPickUp = 0x2700;
-    static constexpr uint16_t kMsgSaveCharacter = 0x3000;
-    static constexpr uint16_t kMsgCurrentAction = 0x4400;
     static constexpr int32_t kLoadLevelRequestSize = 144;
     static constexpr int32_t kSetMainCharSize = 22;
     static constexpr int32_t kGameBasicsSize = 10;
@@ -285,7 +285,11 @@ public:
     // The frame step (GameServerFrame.cpp); a node that does not listen keeps the node's step.
     int32_t UpdateFrame(float frameTime) override;
     void ReceiveClientMessages();
+    // The engine's message ids to their handlers; the game's own ids go to DispatchGameMessage
+    // first, inside the same guard that drops a client whose message raised an error.
     void DispatchMessage(const GamePacketHeader& header) override;
+    static constexpr uint16_t kFirstGameMessage = 0xA001;
+    static constexpr uint16_t kLastGameMessage = 0xA302;
     void TickTimeSync(float dt);
     bool SendTimeSync();
     // Asked to end (ESC, an end-of-game flag, a lost hosting client): the state manager's state 1.
@@ -298,6 +302,41 @@ public:
     float GetAngleTolerance() const { return m_AngleTolerance; }
     float GetBroadcastInfoInterval() const { return m_BroadcastInfoInterval; }
     int32_t GetBroadcastPortLocal() const { return m_BroadcastPortLocal; }
+
+    // The clients' messages of the running game (GameServerHandlers.cpp).
+    // One message from a client holds at most this many units: none of its messages needs more.
+    static constexpr int32_t kMaxClientUnits = 256;
+    // The message being read goes out again, one unit at a time, to the routing in force, with
+    // its id and unit size: keep false consumes the units; keep true reads them again for the
+    // handler that follows. False when a unit could not go out.
+    bool RelayCurrentMessage(bool keep);
+    // The controller's answers to what a player asked, which the game's server replaces; here the
+    // engine's: an object action does nothing, a dialogue answer and a checkpoint are logged.
+    virtual void ObjectAction(WorldElem* elem, uint16_t action, float param);
+    // The player's creature starts the action at the target; a player's character makes the
+    // target its last enemy.
+    virtual void CreatureAction(int32_t objID, int32_t action, const String& name, WorldElem* target, int32_t value,
+                                float param);
+    virtual void DialogAnswered(int32_t answer);
+    virtual void LoadCheckpoint(int32_t checkpoint);
+    // The game's own message ids (kFirstGameMessage to kLastGameMessage) of the current client,
+    // with its record at hand: true when taken. Here none is.
+    virtual bool DispatchGameMessage(const GamePacketHeader& header, GameClientInfo& client);
+    // Units of creatures other than their own character that the clients sent, refused.
+    int32_t GetForeignUnitsRefused() const { return m_ForeignUnitsRefused; }
+
+    // The players' updates of each frame (GameServerUpdates.cpp): positions of what is near each
+    // joined player, changed animation cycles, changed current actions.
+    static constexpr int32_t kUpdatesBeforeFlush = 16;  // from the 16th unit on, each finishes its packet
+    static constexpr float kObjectRangeFactor = 1.5f;   // of the level's view radius
+    static constexpr float kPlayerRangeFactor = 7.0f;
+    static constexpr float kPlayerRangeFactorFar = 99999.0f;  // on the player's own frames: anywhere
+    void UpdateJoinedClients();
+    void SendClientPositions(int32_t slot);
+    void SendCreatureUpdates();
+    void SendCurrentActions();
+    uint32_t GetFrameCounter() const { return m_FrameCounter; }
+    int32_t GetPosUpdateEveryNthFrame() const { return m_PosUpdateEveryNthFrame; }
 
 protected:
     // A server whose game packets travel over another transport (queues without sockets); its own
@@ -319,6 +358,7 @@ private:
     void WriteConnectReply(int32_t connectionID, uint16_t port, uint32_t status);
     void DropClientAfterError(int32_t slot, const char* what, const char* message);
     void DispatchGuarded(const GamePacketHeader& header);
+    static bool IsEmptyMessage(uint16_t id);
     void CheckJoinTimeouts();
     void DrainClientOverflows();
     void CloseAfterGrace(int32_t connectionID);
@@ -327,6 +367,50 @@ private:
     std::vector<int32_t> ClientsInWorld();
     // A full table drops the request with one warning per full spell.
     void QueueSyncRequest(const ClientSyncRequest& request);
+    // The running game's handlers (GameServerHandlers.cpp); each reads the held message of the
+    // current client.
+    // A message that changes the world comes from a joined client, with units of its fixed size
+    // (0: any) and not too many of them; else it is ignored with a warning.
+    bool AcceptsWorldMessage(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize);
+    // Whether the object a unit of message id names is the current client's own character; one
+    // that is not is counted and warned of.
+    bool IsOwnCharacter(uint16_t id, int32_t objID);
+    template <class Handler>
+    void ForEachClientUnit(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize,
+                           Handler handler);
+    template <class Handler>
+    void ForEachOwnUnit(const GameClientInfo& client, const GamePacketHeader& header, int32_t unitSize,
+                        int32_t relayState, Handler handler);
+    // The held message's units whose leading object ID is the sender's character, into units;
+    // relayed to the others at the state when it is above 0. The number kept.
+    int32_t ReadOwnUnits(const GamePacketHeader& header, int32_t relayState, std::vector<uint8_t>& units);
+    void ReceiveClientPositions(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveChat(const GamePacketHeader& header);
+    void ReceiveCreatureSetMovement(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveCreatureSetRotVal(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveObjectAction(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveUseObject(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveCreatureSetAction(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveDropItem(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveCreatureKilled(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveDialogAnswered(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveReviveCreature(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveServerCharLevelChange(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveLoadCheckpoint(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveServerWorldEvent(const GameClientInfo& client, const GamePacketHeader& header);
+    void ReceiveServerSetEquipment(const GameClientInfo& client, const GamePacketHeader& header);
+    void RefuseRunScript(const GameClientInfo& client);
+    // The units go out to the routing in force, each as the message's unit; false when one could
+    // not.
+    bool RelayUnits(uint16_t id, int32_t unitSize, const uint8_t* units, int32_t count);
+    // An item from the state a client sent (u16 record version, then the record), made by the
+    // controller; null, with a warning, when it cannot be read or holds no units.
+    ItemBase* LoadItemBlock(const uint8_t* data, int32_t size, uint16_t id);
+    // A world event a client sent: the server acts on pick-ups alone.
+    void HandleReceivedWorldEvent(uint16_t type, std::span<const uint8_t> data) override;
+    // A pick-up (world event 5) of the current client's character, carried out and told to the
+    // players in the world with the amount taken; false when nothing was taken.
+    bool HandlePickupEvent(const WorldEvent& event);
     // The join's handlers: level loaded (0x0500), synchronised (0x1200), hosting player (0x0701).
     void ReceiveLevelLoaded(GameClientInfo& client);
     void ReceiveLevelSynced(GameClientInfo& client);
@@ -372,6 +456,7 @@ private:
     bool m_ServerStopRequested = false;
     bool m_RunWorldWithoutClients = false;
     uint32_t m_FrameCounter = 0;  // staggers the position updates over the objects
+    int32_t m_ForeignUnitsRefused = 0;
     // Connections of clients sent away (refused as full, timed out): closed once what was queued
     // for them is out and the client had a moment to read it, unless it closes first.
     struct ClosingConnection {

@@ -20,6 +20,21 @@ constexpr int32_t kMaxMessagesPerClient = 4096;
 
 }  // namespace
 
+// The messages that carry nothing but their id; their count does not matter.
+bool GameServer::IsEmptyMessage(uint16_t id)
+{
+    switch (id) {
+    case kMsgLevelLoaded:
+    case kMsgSetHostingChar:
+    case kMsgSyncRequestsDone:
+    case kMsgLevelSynced:
+    case kMsgRestartLevel:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int32_t GameServer::UpdateFrame(float frameTime)
 {
     if (!IsListening())
@@ -42,6 +57,8 @@ int32_t GameServer::UpdateFrame(float frameTime)
         SendLanAnnouncement();
         m_LastAnnouncement = now;
     }
+    if (m_Clients.GetSize() > 0)
+        UpdateJoinedClients();
     int32_t result = 1;
     if (AnyClientInWorld() || m_RunWorldWithoutClients) {
         ++m_WorldUpdateDepth;
@@ -118,7 +135,23 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
     GameClientInfo* client = m_Clients.GetBySlot(m_CurrentClient);
     if (!client)
         return;
+    if (IsEmptyMessage(header.id) && header.unitSize != 0) {
+        Warning("Client %i: message 0x%04X of %u units of %i bytes ignored", m_CurrentClient, header.id, header.count,
+                header.unitSize);
+        return;
+    }
+    if (header.id >= kFirstGameMessage && header.id <= kLastGameMessage) {
+        if (!DispatchGameMessage(header, *client) && LogsTraffic(1))
+            Log::Write("Unknown packet received: 0x%04X", header.id);
+        return;
+    }
     switch (header.id) {
+    case kMsgPosition:
+        ReceiveClientPositions(*client, header);
+        break;
+    case kMsgChat:
+        ReceiveChat(header);
+        break;
     case kMsgPlayerInfo:
         if (CheckClientVersion(*client, header))
             ClearSyncRequests(m_CurrentClient);  // a (re)joining client starts from its own checksums
@@ -126,8 +159,23 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
     case kMsgLevelLoaded:
         ReceiveLevelLoaded(*client);
         break;
-    case kMsgLevelSynced:
-        ReceiveLevelSynced(*client);
+    case kMsgSetHostingChar:
+        ReceiveHostingChar(*client);
+        break;
+    case kMsgCreatureSetMovement:
+        ReceiveCreatureSetMovement(*client, header);
+        break;
+    case kMsgCreatureSetRotVal:
+        ReceiveCreatureSetRotVal(*client, header);
+        break;
+    case kMsgObjectAction:
+        ReceiveObjectAction(*client, header);
+        break;
+    case kMsgWorldEvent:
+        ReceiveServerWorldEvent(*client, header);
+        break;
+    case kMsgSetEquipment:
+        ReceiveServerSetEquipment(*client, header);
         break;
     case kMsgSyncRequest:
         ReceiveSyncRequests(*client, header);
@@ -135,8 +183,35 @@ void GameServer::DispatchMessage(const GamePacketHeader& header)
     case kMsgSyncRequestsDone:
         ReceiveSyncRequestsDone(*client);
         break;
-    case kMsgSetHostingChar:
-        ReceiveHostingChar(*client);
+    case kMsgLevelSynced:
+        ReceiveLevelSynced(*client);
+        break;
+    case kMsgDropItem:
+        ReceiveDropItem(*client, header);
+        break;
+    case kMsgUseObject:
+        ReceiveUseObject(*client, header);
+        break;
+    case kMsgRunScript:
+        RefuseRunScript(*client);
+        break;
+    case kMsgCreatureSetAction:
+        ReceiveCreatureSetAction(*client, header);
+        break;
+    case kMsgCreatureKilled:
+        ReceiveCreatureKilled(*client, header);
+        break;
+    case kMsgDialogAnswered:
+        ReceiveDialogAnswered(*client, header);
+        break;
+    case kMsgReviveCreature:
+        ReceiveReviveCreature(*client, header);
+        break;
+    case kMsgCharLevelChange:
+        ReceiveServerCharLevelChange(*client, header);
+        break;
+    case kMsgLoadCheckpoint:
+        ReceiveLoadCheckpoint(*client, header);
         break;
     case kMsgDummyData:
     case kMsgRestartLevel:

@@ -110,6 +110,15 @@ TEST_F(GamePacketFramingTest, BatchesUnitsOfOneKindAndChannel)
     EXPECT_EQ(HeaderOf(tcp[1]).id, kChat);
     EXPECT_TRUE(framing.FinishPacket());  // nothing open: true, nothing sent
     EXPECT_TRUE(transport.TakeSent(kTCP).empty());
+
+    // Without a datagram link, units asked for UDP go over TCP and still batch.
+    framing.SetConnections(kTCP, -1);
+    ASSERT_TRUE(SendUnit(true, kPos, 18, 1));
+    ASSERT_TRUE(SendUnit(true, kPos, 18, 100));
+    ASSERT_TRUE(framing.FinishPacket());
+    tcp = transport.TakeSent(kTCP);
+    ASSERT_EQ(tcp.size(), 1u);
+    EXPECT_EQ(HeaderOf(tcp[0]).count, 2u);
 }
 
 TEST_F(GamePacketFramingTest, BatchLimitsAndSpecialSizes)

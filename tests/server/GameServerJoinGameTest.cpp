@@ -56,23 +56,11 @@ protected:
     {
         withHero = false;
         listening = true;
-        ASSERT_EQ(StartError(), "no error");
+        ASSERT_EQ(StartError(kPeersOverTCP), "no error");
         ASSERT_TRUE(ctrl->IsListening());
         ASSERT_EQ(ctrl->GetMainChar(), nullptr);
     }
-    // A peer whose reads step the server's frame loop; its slot once the server took it.
-    std::unique_ptr<ScriptedPeer> Connect(int32_t& slot)
-    {
-        auto peer = std::make_unique<ScriptedPeer>(ctrl->GetNetNode().GetPort(),
-                                                   [this] { DedicatedServer::RunFrames(*ctrl, 1); });
-        EXPECT_TRUE(peer->AwaitConnected());
-        slot = -1;
-        for (int32_t i = 0; i < ctrl->GetNumClients(); ++i)
-            if (ctrl->GetClient(ctrl->GetClientSlot(i))->connectionInfo.receiveRemotePort == peer->GetLocalPort())
-                slot = ctrl->GetClientSlot(i);
-        EXPECT_GE(slot, 0);
-        return peer;
-    }
+    std::unique_ptr<ScriptedPeer> Connect(int32_t& slot) { return ConnectPeer(slot); }
     int32_t StateOf(int32_t slot) { return ctrl->GetClient(slot) ? ctrl->GetClient(slot)->state : -1; }
     // The players' characters in the world.
     int32_t CountPlayerCharacters()

@@ -1,6 +1,7 @@
 // SampleServerGame: a test whose game controller, of the test's class, is started the dedicated
 // server's way (its database, the two inits, the difficulty, a local input unless the test asks
-// for none, a new game) on a copy of the sample game with a fixed random seed.
+// for none, a new game) on a copy of the sample game with a fixed random seed, and the scripted
+// peers that join a listening one.
 #pragma once
 #include "base/ConfigFileReader.h"
 #include "game/ctrl/GameCtrlTestSupport.h"
@@ -8,6 +9,7 @@
 #include "support/ErrorOf.h"
 #include "support/SampleGame.h"
 #include "support/ScopedGfx.h"
+#include "support/ScriptedPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -42,10 +44,31 @@ protected:
         });
     }
 
+    // The scripted peers keep to TCP: a server that also sent them datagrams would lose them
+    // when their port answers that nobody listens there.
+    static constexpr const char* kPeersOverTCP = "NetworkUseUDP = 0";
+    // A peer whose reads step the server's frame loop while pumping is set; its slot once the
+    // listening server took it.
+    std::unique_ptr<ScriptedPeer> ConnectPeer(int32_t& slot)
+    {
+        auto peer = std::make_unique<ScriptedPeer>(ctrl->GetNetNode().GetPort(), [this] {
+            if (pumping)
+                DedicatedServer::RunFrames(*ctrl, 1);
+        });
+        EXPECT_TRUE(peer->AwaitConnected());
+        slot = -1;
+        for (int32_t i = 0; i < ctrl->GetNumClients(); ++i)
+            if (ctrl->GetClient(ctrl->GetClientSlot(i))->connectionInfo.receiveRemotePort == peer->GetLocalPort())
+                slot = ctrl->GetClientSlot(i);
+        EXPECT_GE(slot, 0);
+        return peer;
+    }
+
     // Set before the start: a server whose level makes no hero of its own; one that listens
     // before it enters the game, as the program does.
     bool withHero = true;
     bool listening = false;
+    bool pumping = true;  // the peers' reads run the server's frames
     GameDir dir;
     bool copied = (CopySampleGame(dir), true);
     ScopedGameConfig gameConfig;
