@@ -233,6 +233,17 @@ public:
     void WaitForSync() override { FlushRequestedSyncs(); }
     bool SendObjectMissing(const ObjRef3& ref);  // 0x1102
 
+    // The world's events told to the clients (GameServerEvents.cpp).
+    // The element's full state goes out with a broadcast sync that is queued: its NetSync is 2 or
+    // more and the table holds a broadcast request for it.
+    bool IsBroadcastSyncPending(const WorldElem* elem) const;
+    // To every client in the world but the player whose character it is.
+    void ReportHealth(WorldElem* creature, float health) override;
+    void ReportDeath(WorldElem* creature, WorldElem* killer, int32_t killerID) override;
+    void RunScriptFunctionAtClients(const char* name, const ScriptValue* arguments, int32_t count, WorldElem* subject,
+                                    int32_t checkSubject, int32_t flag) override;
+    void AddDebugMessage(const wString& text) override;  // "DebugMessage" at the clients
+
     // The messages only the server writes (GameServerMessages.cpp). Each sets its routing: one
     // client (slot), the creature's client, or every client from the state the message needs.
     static constexpr int32_t kLoadLevelRequestSize = 144;
