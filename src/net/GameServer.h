@@ -189,6 +189,9 @@ public:
     int32_t CountJoinedPlayers();
     CreatureObj* GetJoinedPlayerCreature(int32_t n);
     bool AnyClientInWorld();
+    // The players are the joined clients while the server listens.
+    int32_t GetNumPlayers() override;
+    WorldElem* GetPlayerCharacter(int32_t player) override;
     int32_t GetHostingClient() const { return m_HostingClient; }
     int32_t GetCurrentClient() const { return m_CurrentClient; }
     int32_t GetDataPort() const { return m_DataPort; }

@@ -517,3 +517,12 @@ TEST_F(GameServerHandlersGameTest, ScriptCallsReachThePlayers)
     Barrier();
     EXPECT_EQ(alice->Received(Net::kMsgRunScriptFunction).size(), 1u);
 }
+
+// The controller's players are the joined clients in slot order.
+TEST_F(GameServerHandlersGameTest, ThePlayersAreTheJoinedClients)
+{
+    EXPECT_EQ(ctrl->GetNumPlayers(), 2);
+    EXPECT_EQ(ctrl->GetPlayerCharacter(0), &Alice());
+    EXPECT_EQ(ctrl->GetPlayerCharacter(1), &Bob());
+    EXPECT_EQ(ctrl->GetPlayerCharacter(2), nullptr);
+}
