@@ -267,3 +267,10 @@ bool GameServer::AnyClientInWorld()
             return true;
     return false;
 }
+
+int32_t GameServer::GetNumPlayers() { return IsListening() ? CountJoinedPlayers() : GameNetworkNode::GetNumPlayers(); }
+
+WorldElem* GameServer::GetPlayerCharacter(int32_t player)
+{
+    return IsListening() ? GetJoinedPlayerCreature(player) : GameNetworkNode::GetPlayerCharacter(player);
+}

@@ -189,6 +189,9 @@ public:
     int32_t CountJoinedPlayers();
     CreatureObj* GetJoinedPlayerCreature(int32_t n);
     bool AnyClientInWorld();
+    // The players are the joined clients while the server listens.
+    int32_t GetNumPlayers() override;
+    WorldElem* GetPlayerCharacter(int32_t player) override;
     int32_t GetHostingClient() const { return m_HostingClient; }
     int32_t GetCurrentClient() const { return m_CurrentClient; }
     int32_t GetDataPort() const { return m_DataPort; }
@@ -232,6 +235,17 @@ public:
     bool FlushRequestedSyncs();
     void WaitForSync() override { FlushRequestedSyncs(); }
     bool SendObjectMissing(const ObjRef3& ref);  // 0x1102
+
+    // The world's events told to the clients (GameServerEvents.cpp).
+    // The element's full state goes out with a broadcast sync that is queued: its NetSync is 2 or
+    // more and the table holds a broadcast request for it.
+    bool IsBroadcastSyncPending(const WorldElem* elem) const;
+    // To every client in the world but the player whose character it is.
+    void ReportHealth(WorldElem* creature, float health) override;
+    void ReportDeath(WorldElem* creature, WorldElem* killer, int32_t killerID) override;
+    void RunScriptFunctionAtClients(const char* name, const ScriptValue* arguments, int32_t count, WorldElem* subject,
+                                    int32_t checkSubject, int32_t flag) override;
+    void AddDebugMessage(const wString& text) override;  // "DebugMessage" at the clients
 
     // The messages only the server writes (GameServerMessages.cpp). Each sets its routing: one
     // client (slot), the creature's client, or every client from the state the message needs.

@@ -2,7 +2,7 @@
 // joined to the game's server, listening as the program does. What the server passes on and to
 // whom, what it does in the world itself (an attack, a pick-up), what it refuses (another
 // player's creature, a client that has not joined, malformed units), and the players' updates
-// with their ranges, staggering and packet finishing.
+// with their ranges, staggering and packet finishing; the world's events told to the players.
 #include "server/DedicatedServer.h"
 
 #include "base/File.h"
@@ -12,6 +12,8 @@
 #include "net/GameValueCodec.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "world/Inventory.h"
+#include "script/ScriptValue.h"
+#include "world/ScriptReaderGameEngine.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 #include "support/LogCapture.h"
@@ -455,4 +457,72 @@ TEST_F(GameServerHandlersGameTest, PlayerUpdatesByRangeAndFrame)
                 EXPECT_EQ((*sent)[i].count, 1u);
         }
     }
+}
+
+// Health: a monster's change reaches both players, a player's character's every player but its
+// own. A death reaches both, unless a broadcast sync of the creature is queued, which carries it.
+TEST_F(GameServerHandlersGameTest, HealthAndDeathReachThePlayers)
+{
+    Barrier();
+    auto* drone = dynamic_cast<CreatureObj*>(Find("drone1"));
+    ASSERT_NE(drone, nullptr);
+    drone->SetHealth(drone->GetHealth() - 5.0f);
+    Alice().SetHealth(Alice().GetHealth() - 5.0f);
+    Barrier();
+    const auto told = [](const ScriptedPeer& peer, uint16_t id, const WorldElem& elem) {
+        for (const ScriptedPeer::Message& message : peer.Received(id))
+            for (size_t at = 0; at + size_t(message.unitSize) <= message.units.size() && message.unitSize >= 4;
+                 at += size_t(message.unitSize))
+                if (int32_t(ByteReader(message.units.data() + at, 4).ReadU32()) == elem.m_ObjID)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(told(*alice, Net::kMsgSetHealth, *drone));
+    EXPECT_TRUE(told(*bob, Net::kMsgSetHealth, *drone));
+    EXPECT_TRUE(told(*bob, Net::kMsgSetHealth, Alice()));
+    EXPECT_FALSE(told(*alice, Net::kMsgSetHealth, Alice()));
+
+    const uint8_t netSync = drone->m_NetSync;
+    drone->m_NetSync = 2;
+    ctrl->AddSyncRequest(-1, 0, ObjRef3(drone), false, true);
+    ASSERT_TRUE(ctrl->IsBroadcastSyncPending(drone));
+    ctrl->ReportDeath(drone, nullptr, -1);
+    drone->m_NetSync = netSync;
+    Barrier();
+    EXPECT_FALSE(told(*alice, Net::kMsgCreatureKilled, *drone));
+    EXPECT_FALSE(told(*bob, Net::kMsgCreatureKilled, *drone));
+    drone->Kill(nullptr, -1);
+    Barrier();
+    EXPECT_TRUE(told(*alice, Net::kMsgCreatureKilled, *drone));
+    EXPECT_TRUE(told(*bob, Net::kMsgCreatureKilled, *drone));
+}
+
+// A built-in a level script calls runs at both players; from a script that runs on every machine
+// itself nothing goes.
+TEST_F(GameServerHandlersGameTest, ScriptCallsReachThePlayers)
+{
+    Barrier();
+    ScriptValue result;
+    ASSERT_EQ(ErrorOf([&] { ctrl->RunScript(result, String("Message(\"hello\");"), "test", 1, -1); }), "no error");
+    Barrier();
+    EXPECT_EQ(alice->Received(Net::kMsgRunScriptFunction).size(), 1u);
+    EXPECT_EQ(bob->Received(Net::kMsgRunScriptFunction).size(), 1u);
+
+    ScriptReaderGameEngine module;
+    module.m_RunFlags = 1;
+    {
+        RunningModuleScope running(&module);
+        ctrl->RunScriptFunctionAtClients("Message", nullptr, 0, nullptr, 0, 0);
+    }
+    Barrier();
+    EXPECT_EQ(alice->Received(Net::kMsgRunScriptFunction).size(), 1u);
+}
+
+// The controller's players are the joined clients in slot order.
+TEST_F(GameServerHandlersGameTest, ThePlayersAreTheJoinedClients)
+{
+    EXPECT_EQ(ctrl->GetNumPlayers(), 2);
+    EXPECT_EQ(ctrl->GetPlayerCharacter(0), &Alice());
+    EXPECT_EQ(ctrl->GetPlayerCharacter(1), &Bob());
+    EXPECT_EQ(ctrl->GetPlayerCharacter(2), nullptr);
 }
