@@ -154,7 +154,7 @@ int DXC_Gfx::UpdateVideoSource(int32_t source)
         Error("Invalid video source nurber in UpdateVideoSource(): %i", source);
     DXC_VideoSource& video = videoSources[source];
     if (!video.update)
-        Error("No video source update function specified for source %i", source);
+        Error("No video source update function set for source %i", source);
     if (!video.texture)
         return 0;
     IDirect3DSurface9* level = nullptr;

@@ -69,7 +69,7 @@ struct DXC_MapInfo {
 class DXC_Texture : public DXC_SurfaceBase {
 public:
     static constexpr int32_t kStages = 4;
-    // The screen quad's vertices: position, rhw, diffuse, specular, u, v.
+    // The screen quad's vertices: position, rhw, diffuse, highlight, u, v.
     static constexpr uint32_t kQuadVertexBytes = 32;
     static constexpr uint32_t kQuadFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
 

@@ -47,6 +47,19 @@ public:
     void SetCursorEnabled(bool enabled) { m_MouseEnabled = enabled ? 1 : 0; }
     bool IsCursorEnabled() const { return m_MouseEnabled != 0; }
 
+    // When a tooltip shows: after the delay (seconds) with the mouse within the distance
+    // (pixels), placed by the offset from the mouse. Kept here for the windows that draw it.
+    struct ToolTipParams {
+        float delay = 0.0f;
+        int32_t distance = 0;
+        int32_t offset[2] = {0, 0};
+    };
+    void SetToolTipParams(float delay, int32_t distance, int32_t offsetX, int32_t offsetY)
+    {
+        m_ToolTip = ToolTipParams{delay, distance, {offsetX, offsetY}};
+    }
+    const ToolTipParams& GetToolTipParams() const { return m_ToolTip; }
+
     // With an object and a name: attaches the object to the cursor; otherwise clears the drag.
     void SetDragObject(void* object, const char* name, void* sourceField);
     void* GetDragObject() const { return m_DragObject; }
@@ -72,6 +85,7 @@ private:
     DXC_Texture* m_DragIcon = nullptr;
     int32_t m_DragIconRect[4] = {};
     float m_DragIconScale = 1.0f;
+    ToolTipParams m_ToolTip;
 };
 
 // The program's GUI manager; null while none exists, as on the dedicated server.

@@ -314,6 +314,8 @@ public:
     // Tells the player that there is no mana.
     virtual void NotifyNoMana();
     virtual void InitGuiFields();
+    // Whether this process is a dedicated server (the game option or the graphics object's mode).
+    static bool IsDedicated();
     // The pointer position the view smooths toward; false when there is none.
     virtual bool GetMousePosition(D3DXVECTOR2& position);
     virtual void ReadCombatValues(ConfigFileReader& reader, int32_t entry);

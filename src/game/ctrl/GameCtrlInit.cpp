@@ -21,9 +21,9 @@ constexpr int32_t kMaxTextureStages = 4;
 const char* const kTreasureFile = "cfg\\treasure.cfg";
 const char* const kDefaultLoadingScreen = "graphics\\gui_2\\loadingscreens\\loading_default.jpg";
 
-bool IsDedicated() { return g_Options.dedicatedServer != 0 || (g_Gfx && g_Gfx->IsDedicated()); }
-
 }  // namespace
+
+bool GameCtrl::IsDedicated() { return g_Options.dedicatedServer != 0 || (g_Gfx && g_Gfx->IsDedicated()); }
 
 void GameCtrl::EngineInit(uint8_t flag)
 {

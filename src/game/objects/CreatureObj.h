@@ -185,15 +185,9 @@ public:
     virtual void OnWeaponEffectChanged(int32_t value) { (void)value; }
     virtual void NoOpFour() {}
     virtual void SelectActiveItem() {}
-    // The creature uses an item (the main character's item use, with flag 1); item use comes with
-    // the creature's items, this class uses none.
-    virtual bool UseItem(InventoryItem* item, int32_t a, int32_t flag)
-    {
-        (void)item;
-        (void)a;
-        (void)flag;
-        return false;
-    }
+    // The creature uses an item of its main inventory (the main character's item use, with flag
+    // 1); false when it does not carry the item.
+    virtual bool UseItem(InventoryItem* item, int32_t a, int32_t flag);
 
     // Summoned creatures: dead and vanished entries leave the list.
     void CleanSummonedList();

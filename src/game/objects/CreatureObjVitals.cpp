@@ -244,6 +244,17 @@ void CreatureObj::UseItem(Inventory* inventory, int32_t index)
         inventory->RemoveAt(slot, true);
 }
 
+bool CreatureObj::UseItem(InventoryItem* item, int32_t a, int32_t flag)
+{
+    (void)a;
+    (void)flag;
+    const int32_t index = item && m_Inventory ? m_Inventory->FindItem(item) : -1;
+    if (index < 0)
+        return false;
+    UseItem(m_Inventory, index);
+    return true;
+}
+
 void CreatureObj::ApplyMonsterDamageScaling(float& value)
 {
     const int32_t party = GetParty();

@@ -15,7 +15,8 @@
 // (the key bindings and key names read at start-up), SciFiGameCtrlKeys.cpp (the game's keys of creatures and attack
 // parts), SciFiGameCtrlSkills.cpp (the skill table,
 // learning, the skill buttons and the skills' info texts), SciFiGameCtrlGameState.cpp (the game
-// state's pass, the player camera, leaving the game state).
+// state's pass, the player camera, leaving the game state), SciFiGameCtrlDraw.cpp (the game
+// state's draw, the client's keys and the level statistics).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -163,6 +164,24 @@ public:
         m_Keys = keys;
         m_Mouse = mouse;
     }
+    // The GUI set-up of the controller's initialisation (SciFiGameCtrlDraw.cpp): the dedicated
+    // flag to the graphics object, then, where a GUI root exists, its cursor and tooltip
+    // parameters ("MouseOverDelay", the distance, "MouseOverOffset").
+    void InitGuiFields() override;
+    // The game state's draw (SciFiGameCtrlDraw.cpp), once per drawn frame: the camera pitch
+    // kept within 0 to 2, the free camera switch reduced to 0 or 1, the client's keys, the frame
+    // drawn (nothing without a device) and the time since the last draw kept as the draw time.
+    static constexpr float kMaxDrawPitch = 2.0f;
+    void DrawGameState();
+    double GetDrawTime() const { return m_DrawTime; }
+    // The client's keys of a frame: the quick potions and the screenshot of the key bindings, Esc
+    // by the view mode, and the developers' keys (F9 always, the rest with the "debug" option).
+    // Nothing without a keyboard, as on the server.
+    void HandleClientKeys(double frameTime);
+    // The text viewer lists the level's creatures (the main character's aside) and items by name,
+    // with their experience, gold and value.
+    void ShowLevelStatistics();
+    DXC_GuiTextViewerScl& GetStatisticsViewer() { return m_TextViewer; }
     // 1: load the quick save; 2: the same with the second load argument.
     void RequestQuickLoad(int32_t request) { m_PendingLoadRequest = request; }
     void RequestCameraReset() { m_CameraResetPending = 1; }
@@ -417,6 +436,8 @@ public:
 
 private:
     void FinishCompletedGame();
+    // The developers' keys of HandleClientKeys; the Ctrl keys act only while Ctrl is held.
+    void HandleDebugKeys(const InputState& keys, bool control, bool shift);
     void UpdatePlayerCamera();
     void ClearAttackDamageValues();
     // Shields, leeches, dodge, recovery, blocking and armour of a stat block; monsterLevel applies
@@ -505,6 +526,8 @@ private:
     int32_t m_LastPointer[3] = {0, 0, 0};
     InputState* m_Keys;  // reading a key's repeats uses them up
     MouseState* m_Mouse;
+    double m_LastDrawStart = -1.0;  // below 0: no draw yet
+    double m_DrawTime = 0.0;
 
     Controls m_Controls;
 

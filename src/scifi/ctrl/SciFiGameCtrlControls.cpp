@@ -4,12 +4,8 @@
 
 #include "base/ConfigFileReader.h"
 #include "base/File.h"
-#include "base/GameOptions.h"
-#include "engine/gfx/DXC_Gfx.h"
 
 namespace {
-
-bool IsDedicated() { return g_Options.dedicatedServer != 0 || (g_Gfx && g_Gfx->IsDedicated()); }
 
 // "lang\LANG\keynames.cfg": the language's folder under "lang\"; a language directory that names
 // its folder from the game directory already ("lang\english\") is taken as it stands.

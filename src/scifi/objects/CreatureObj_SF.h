@@ -24,6 +24,7 @@
 //                               damage over time, the health state
 //   CreatureObj_SFAbilities.cpp used and equipped items' abilities
 //   CreatureObj_SFResources.cpp health, mana, shield and dodge energy, their regeneration, points
+//   CreatureObj_SFPotions.cpp   the quick potion commands
 #pragma once
 #include "base/DynaMem.h"
 #include "base/SmartPtr.h"
@@ -191,6 +192,14 @@ public:
     // A dodge towards (dx, dy): the nearest of the four directions, the facing turned by the rest
     // so that the dodge points there; a network client asks its server.
     bool DodgeTowards(float dx, float dy);
+    // The quick potion commands (CreatureObj_SFPotions.cpp): the carried potion that best fits
+    // what is missing (maximum - value - pending refill), drunk through the controller's item use
+    // for the main character; "DB:DoNotNeedPotion" when nothing is missing.
+    void UseHealthPotion();
+    void UseManaPotion();
+    // A mana potion that fills the shield is worth drinking while the shield lacks energy, even
+    // with a full mana pool.
+    bool CanUseItem(InventoryItem* item) override;
     int32_t GetAdvancePoints() const { return m_AdvancePoints; }
     int32_t GetSkillPoints() const { return m_SkillPoints; }
     // False, with the "GuiError" message and nothing spent, when the points do not reach the cost.
@@ -259,6 +268,13 @@ public:
 private:
     void ApplyEquippedAbility(const ItemAbility& ability, int32_t pass);
     void RefillManaOrShield(float mana, float shield, float time, float fill);
+    // Among the carried items with one ability of the type, the one whose amount exceeds the need
+    // by the least; when none covers it, the largest.
+    ItemBase* FindBestPotion(int32_t type, float need) const;
+    bool CarriesPotion(bool health) const;
+    void UseQuickPotion(bool health, int32_t absoluteType, int32_t relativeType);
+    // What the resource lacks, and the maximum a relative potion's fraction is taken against.
+    float GetPotionNeed(bool health, float& maximum) const;
     void AddSkillBonus(int32_t skill, int32_t bonus);
     float GetSkillSlotFactor(WorldElem* other, bool received);
     void StartBlastKnockDown(float strength, float damage, WorldElem* attacker);

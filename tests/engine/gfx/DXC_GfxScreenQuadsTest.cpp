@@ -184,7 +184,7 @@ TEST_F(DXC_GfxScreenQuads, VideoSources)
 {
     EXPECT_EQ(DxcErrorOf([&] { gfx.UpdateVideoSource(16); }), "Invalid video source nurber in UpdateVideoSource(): 16");
     EXPECT_EQ(DxcErrorOf([&] { gfx.UpdateVideoSource(-1); }), "Invalid video source nurber in UpdateVideoSource(): -1");
-    EXPECT_EQ(DxcErrorOf([&] { gfx.UpdateVideoSource(3); }), "No video source update function specified for source 3");
+    EXPECT_EQ(DxcErrorOf([&] { gfx.UpdateVideoSource(3); }), "No video source update function set for source 3");
     DXC_VideoSource& source = gfx.GetVideoSource(3);
     source.texture = texture.currentTexture;
     int32_t seen[2] = {0, 0};

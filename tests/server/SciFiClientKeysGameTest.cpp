@@ -1,0 +1,173 @@
+// The client's keys and the game state's draw on the sample game: the quick potion keys drink the
+// carried potion that best fits what is missing, the draw's camera bookkeeping, and the level
+// statistics behind a developers' key.
+#include "scifi/ctrl/SciFiGameCtrl.h"
+
+#include "engine/gui/InputState.h"
+#include "engine/gui/MouseState.h"
+#include "scifi/ctrl/GameStateDebug.h"
+#include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/objects/Item_SF.h"
+#include "world/Inventory.h"
+#include "world/WorldCtrl.h"
+
+#include "support/SampleServerGame.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr int32_t kKeyQ = 16;  // the sample's health potion key
+constexpr int32_t kKeyE = 18;  // its mana potion key
+constexpr int32_t kLeftControl = 29;
+constexpr int32_t kKeyB = 48;
+
+class SciFiClientKeysGameTest : public SampleServerGame<SciFiGameCtrl> {
+protected:
+    void SetUp() override
+    {
+        Start();
+        hero = dynamic_cast<CreatureObj_SF*>(ctrl->GetMainChar());
+        ASSERT_NE(hero, nullptr);
+        ctrl->SetInputDevices(&keys, &mouse);
+        if (!hero->m_Inventory)
+            hero->CreateInventory(-1);
+        hero->m_BaseValues.maxHealth = 100.0f;
+        hero->m_BaseValues.maxMana = 50.0f;
+        hero->m_BaseValues.maxShield = 40.0f;
+        hero->UpdateValues(false);
+    }
+    void TearDown() override { g_GameStateDebug = GameStateDebug(); }
+
+    // A carried potion of one ability given over a second: amount in the integer field, or a
+    // fraction for the relative kinds.
+    void Carry(int32_t type, int32_t amount, float fraction = 0.0f)
+    {
+        auto* item = new Item_SF;
+        item->m_Desc = "potion";
+        item->m_EquipmentType = CreatureObj_SF::kFirstNonEquipmentType;
+        item->m_Uses = 1;
+        item->m_DestroyAfterUse = 1;
+        ItemAbility ability;
+        ability.type = type;
+        ability.subtype = amount;
+        ability.value = 1.0f;
+        ability.value2 = fraction;
+        item->AddAbility(ability, false);
+        ASSERT_GE(hero->m_Inventory->AddItem(item), 0);
+    }
+
+    // One press of the key, drawn as the server's loop draws.
+    void Press(int32_t key, bool control = false)
+    {
+        keys.SetKeyDown(kLeftControl, control);
+        keys.SetKeyDown(key, true);
+        keys.SetKeyRepeats(key, 1);
+        ctrl->DrawGameState();
+        keys.SetKeyDown(key, false);
+        keys.SetKeyDown(kLeftControl, false);
+    }
+
+    bool MessageShown(const char16_t* key)
+    {
+        auto& messages = ctrl->GetWorld().GetTextMessages();
+        for (int32_t i = 0; i < messages.GetSize(); ++i)
+            if (messages.GetAt(i)->key == wString(key))
+                return true;
+        return false;
+    }
+
+    InputState keys;
+    MouseState mouse;
+    CreatureObj_SF* hero = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SciFiClientKeysGameTest, HealthPotionKeyDrinksTheBestFit)
+{
+    const struct {
+        float missing;
+        float drunk;
+    } cases[] = {{40.0f, 50.0f}, {90.0f, 80.0f}, {10.0f, 20.0f}, {50.0f, 50.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.missing);
+        hero->m_Inventory->Clear(true);
+        for (int32_t amount : {80, 20, 50})
+            Carry(ItemAbility::kHealth, amount);
+        hero->m_HealthRefillLeft = 0.0f;
+        hero->m_Health = 100.0f - c.missing;
+        Press(kKeyQ);
+        EXPECT_FLOAT_EQ(hero->m_HealthRefillLeft, c.drunk);
+        EXPECT_EQ(hero->m_Inventory->GetCount(), 2);
+    }
+
+    // The pending refill counts as had: nothing more is missing, nothing is drunk.
+    Press(kKeyQ);
+    EXPECT_EQ(hero->m_Inventory->GetCount(), 2);
+    EXPECT_TRUE(MessageShown(u"DB:DoNotNeedPotion"));
+}
+
+TEST_F(SciFiClientKeysGameTest, RelativePotionsAndTheShieldNeed)
+{
+    // A relative potion covers the fraction missing; it is left while the absolute one covers all.
+    hero->m_Inventory->Clear(true);
+    Carry(ItemAbility::kHealthFillRel, 0, 0.5f);
+    hero->m_Health = 60.0f;
+    Press(kKeyQ);
+    EXPECT_FLOAT_EQ(hero->m_HealthRefillLeft, 50.0f);
+    Carry(ItemAbility::kHealthFillRel, 0, 0.5f);
+    Carry(ItemAbility::kHealth, 50);
+    hero->m_HealthRefillLeft = 0.0f;
+    Press(kKeyQ);
+    EXPECT_FLOAT_EQ(hero->m_HealthRefillLeft, 50.0f);
+    EXPECT_EQ(hero->m_Inventory->GetCount(), 1);
+
+    // Mana all into the shield: a full mana pool still drinks for the missing shield.
+    hero->m_Mana = 50.0f;
+    hero->m_ShieldEnergy = 10.0f;
+    Carry(ItemAbility::kMana, 30);
+    hero->m_Modifiers.fillShieldInsteadOfMana = 1.0f;  // after the value update of the carry
+    Press(kKeyE);
+    EXPECT_FLOAT_EQ(hero->m_ShieldRefill, 30.0f);
+    hero->m_Modifiers.fillShieldInsteadOfMana = 0.0f;
+    Carry(ItemAbility::kMana, 30);
+    Press(kKeyE);  // nothing missing
+    EXPECT_TRUE(MessageShown(u"DB:DoNotNeedPotion"));
+    EXPECT_FLOAT_EQ(hero->m_ManaRefillLeft, 0.0f);
+}
+
+TEST_F(SciFiClientKeysGameTest, DrawKeepsTheCameraBookkeeping)
+{
+    ctrl->SetPlayerCamera(ctrl->GetPlayerCameraDistance(), 3.0f, 0.0f);
+    g_GameStateDebug.freeCameraMode = 3;
+    ctrl->DrawGameState();
+    EXPECT_FLOAT_EQ(ctrl->GetPlayerCameraPitch(), 2.0f);
+    EXPECT_EQ(g_GameStateDebug.freeCameraMode, 1);
+    DedicatedServer::RunFrames(*ctrl, 2, 0.01f);
+    EXPECT_GE(ctrl->GetDrawTime(), 0.0);
+}
+
+TEST_F(SciFiClientKeysGameTest, LevelStatisticsKeyNeedsDebugAndControl)
+{
+    DXC_GuiTextViewerScl& viewer = ctrl->GetStatisticsViewer();
+    Press(kKeyB, true);
+    EXPECT_EQ(viewer.GetNumLines(), 0);  // no "debug"
+    ctrl->SetDebugMode(1);
+    Press(kKeyB);
+    EXPECT_EQ(viewer.GetNumLines(), 0);  // no Ctrl
+    Press(kKeyB, true);
+    ASSERT_GE(viewer.GetNumLines(), 2);
+    const int32_t others = ctrl->GetWorld().GetNumberOfCreatures(-1, false) - 1;
+    const std::u16string first(viewer.GetLine(0).c_str());
+    const std::string expected = "|c0FF" + std::to_string(others) + " Creatures (exp:";
+    EXPECT_EQ(std::string(first.begin(), first.end()).substr(0, expected.size()), expected);
+    bool itemsLine = false;
+    for (int32_t i = 0; i < viewer.GetNumLines(); i++) {
+        const std::u16string line(viewer.GetLine(i).c_str());
+        itemsLine |= std::string(line.begin(), line.end()).find(" Gold (value:") != std::string::npos;
+    }
+    EXPECT_TRUE(itemsLine);
+}
