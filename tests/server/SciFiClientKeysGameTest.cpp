@@ -64,7 +64,6 @@ protected:
     {
         keys.SetKeyDown(kLeftControl, control);
         keys.SetKeyDown(key, true);
-        keys.SetKeyRepeats(key, 1);
         ctrl->DrawGameState();
         keys.SetKeyDown(key, false);
         keys.SetKeyDown(kLeftControl, false);

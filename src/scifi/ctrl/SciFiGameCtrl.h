@@ -437,7 +437,7 @@ public:
 private:
     void FinishCompletedGame();
     // The developers' keys of HandleClientKeys; the Ctrl keys act only while Ctrl is held.
-    void HandleDebugKeys(const InputState& keys, bool control, bool shift);
+    void HandleDebugKeys(InputState& keys, bool control, bool shift);
     void UpdatePlayerCamera();
     void ClearAttackDamageValues();
     // Shields, leeches, dodge, recovery, blocking and armour of a stat block; monsterLevel applies

@@ -38,7 +38,7 @@ enum ScanCode : int32_t {
 
 constexpr float kDebugMessageTime = 3.0f;
 
-bool Pressed(const InputState& keys, int32_t code) { return keys.GetKeyRepeats(code) > 0; }
+bool Pressed(InputState& keys, int32_t code) { return keys.GetKeyRepeats(code) > 0; }
 
 // A name counted with its sum (experience or money).
 struct NameCounts {
@@ -89,7 +89,7 @@ void SciFiGameCtrl::HandleClientKeys(double frameTime)
     (void)frameTime;  // the free camera's keys move by it once the client's camera exists
     if (!m_Keys)
         return;
-    const InputState& keys = *m_Keys;
+    InputState& keys = *m_Keys;
     const bool control = keys.IsKeyDown(kLeftControl) || keys.IsKeyDown(kRightControl);
     const bool shift = keys.IsKeyDown(InputState::kLeftShift) || keys.IsKeyDown(InputState::kRightShift);
 
@@ -109,7 +109,7 @@ void SciFiGameCtrl::HandleClientKeys(double frameTime)
     HandleDebugKeys(keys, control, shift);
 }
 
-void SciFiGameCtrl::HandleDebugKeys(const InputState& keys, bool control, bool shift)
+void SciFiGameCtrl::HandleDebugKeys(InputState& keys, bool control, bool shift)
 {
     (void)shift;
     if (GetDebugMode() == 0 || !control)
