@@ -114,32 +114,23 @@ int DXC_Gfx::RenderObject(DXC_3dScene& scene, DXC_Mesh& mesh, int32_t, int32_t p
 void DXC_Gfx::DrawDisplayAids(DXC_3dScene& scene)
 {
     auto marks = [](int32_t selected, int32_t index) { return selected == -1 || selected == index; };
-    if (scene.renderFlags & DXC_3dScene::kRenderLightMarkers) {
-        for (int32_t i = 0; i < scene.GetLightCount(); i++) {
-            DXC_Light* light = scene.GetLight(i);
-            if (!light || !marks(scene.selectedLight, i))
-                continue;
-            const D3DXVECTOR3 p = light->GetMatrixPosition();
-            DrawMarker(p.x, p.y, p.z, kLightMarkerColor);
-            if (light->target) {
-                const D3DXVECTOR3 t = light->target->GetMatrixPosition();
-                DrawLine3D(p.x, p.y, p.z, t.x, t.y, t.z, kLightMarkerColor);
-            }
+    // A light or a camera: a marker where it stands and a line to its target.
+    auto markNode = [this](const auto& node, uint32_t color) {
+        const D3DXVECTOR3 p = node.GetMatrixPosition();
+        DrawMarker(p.x, p.y, p.z, color);
+        if (node.target) {
+            const D3DXVECTOR3 t = node.target->GetMatrixPosition();
+            DrawLine3D(p.x, p.y, p.z, t.x, t.y, t.z, color);
         }
-    }
-    if (scene.renderFlags & DXC_3dScene::kRenderCameraMarkers) {
-        for (int32_t i = 0; i < scene.GetCameraCount(); i++) {
-            DXC_Camera* camera = scene.cameras.GetAt(i);
-            if (!camera || !marks(scene.selectedCamera, i))
-                continue;
-            const D3DXVECTOR3 p = camera->GetMatrixPosition();
-            DrawMarker(p.x, p.y, p.z, kCameraMarkerColor);
-            if (camera->target) {
-                const D3DXVECTOR3 t = camera->target->GetMatrixPosition();
-                DrawLine3D(p.x, p.y, p.z, t.x, t.y, t.z, kCameraMarkerColor);
-            }
-        }
-    }
+    };
+    if (scene.renderFlags & DXC_3dScene::kRenderLightMarkers)
+        for (int32_t i = 0; i < scene.GetLightCount(); i++)
+            if (DXC_Light* light = scene.GetLight(i); light && marks(scene.selectedLight, i))
+                markNode(*light, kLightMarkerColor);
+    if (scene.renderFlags & DXC_3dScene::kRenderCameraMarkers)
+        for (int32_t i = 0; i < scene.GetCameraCount(); i++)
+            if (DXC_Camera* camera = scene.cameras.GetAt(i); camera && marks(scene.selectedCamera, i))
+                markNode(*camera, kCameraMarkerColor);
     if (scene.renderFlags & DXC_3dScene::kRenderBoundingBox) {
         D3DXVECTOR3 corners[8];
         for (int32_t k = 0; k < 8; k++) {
