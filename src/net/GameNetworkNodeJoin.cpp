@@ -307,6 +307,10 @@ bool GameNetworkNode::ReceiveNetworkData_ObjectSync(bool requested)
 // known name; the full form brings the wall's own state, which a wall of no definition takes.
 VSD_WallIntern* GameNetworkNode::MakeSyncedWall(const ObjRef3& ref, const SyncBlockHead& head, uint8_t flags)
 {
+    if (ref.objID < 0 || ref.objID >= WorldCtrl::kMaxObjID) {
+        Warning("Wall sync for invalid wall ID %i dropped", ref.objID);  // checked before a wall is made
+        return nullptr;
+    }
     const int32_t type = head.name.IsEmpty() ? -1 : FindWallTypeIndex(head.name.c_str());
     VSD_WallEntry entry;
     if ((type < 0 && (flags & kSyncItemShort)) || !entry.SetEnds(head.ends)) {

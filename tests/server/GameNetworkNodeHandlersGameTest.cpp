@@ -310,6 +310,11 @@ TEST_F(GameNetworkNodeHandlersGameTest, WallsMadeBySync)
     EXPECT_EQ(world.GetWallSafe(wallID), nullptr);
     EXPECT_EQ(log.Count("Wall simple sync without valid cfgID received"), 1);
 
+    const int32_t walls = world.GetNumWalls();
+    ReceiveFree(0x1100, ByteBuilder().U8(0).I32(-3).I32(myRnd).I32(ElemType::kWall).Append(full));
+    EXPECT_EQ(world.GetNumWalls(), walls);
+    EXPECT_EQ(log.Count("Wall sync for invalid wall ID -3 dropped"), 1);
+
     ReceiveFree(0x1100, item(0).Append(orphan));
     EXPECT_EQ(world.GetWallSafe(wallID), nullptr);
     EXPECT_EQ(log.Count("Netsync: Child wall without proper parent"), 1);
