@@ -5,6 +5,7 @@
 #include "engine/gui/DXC_GuiManager.h"
 
 #include "platform/Clipboard.h"
+#include "platform/CursorDisplay.h"
 
 #include "support/GuiScreen.h"
 
@@ -154,6 +155,13 @@ TEST(DXC_GuiManagerQueue, QueuedEventsReplayAtTheNextFrame)
     EXPECT_EQ(window.events, (E{0, 1, 4}));
     screen.manager.Render(true, false);
     EXPECT_EQ(window.events.size(), 3u);
+
+    // The frame reads the system cursor's visibility and leaves its counter as it was.
+    EXPECT_TRUE(screen.manager.IsCursorVisible());
+    Platform::ShowCursor(false);
+    screen.manager.Render(true, false);
+    EXPECT_FALSE(screen.manager.IsCursorVisible());
+    EXPECT_EQ(Platform::ShowCursor(true), 0);
 }
 
 // The tooltip waits for the delay with the mouse within the tolerance; a move beyond it or
