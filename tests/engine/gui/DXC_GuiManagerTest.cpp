@@ -324,3 +324,30 @@ TEST(DXC_GuiManagerClipboard, BothForms)
     EXPECT_EQ(Platform::GetClipboardText(), u"a\u00e9");
     Platform::EmptyClipboard();
 }
+
+// What the frame draws beyond the fields, counted as line draws of the device: a field's debug
+// outline (four sides, plus the origin cross where children start elsewhere) and, without a
+// cursor picture, the cursor's cross of two lines; no cursor when none is wanted.
+TEST(DXC_GuiManagerDrawing, OutlinesAndCursorCross)
+{
+    struct Case {
+        int32_t debugLevel;
+        int32_t cursorType;
+        int32_t lines;
+    };
+    const Case cases[] = {{0, -1, 0}, {0, 0, 2}, {1, -1, 4}, {1, 0, 6}};
+    GuiScreen screen;
+    DXC_GuiField window;
+    window.SetRect(10, 10, 110, 60);
+    screen.manager.AddWindow(&window);
+    for (const Case& c : cases) {
+        window.SetDebugLevel(c.debugLevel);
+        screen.manager.SetCursorType(c.cursorType);
+        screen.device.Journal().Clear();
+        screen.manager.Render(true, true);
+        int32_t lines = 0;
+        for (const D3D9Call& call : screen.device.Journal().CallsOf(D3D9Op::DrawPrimitive))
+            lines += call.Arg(0) == uint32_t(D3DPT_LINELIST) ? 1 : 0;
+        EXPECT_EQ(lines, c.lines) << c.debugLevel << " " << c.cursorType;
+    }
+}
