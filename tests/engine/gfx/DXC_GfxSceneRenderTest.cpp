@@ -6,6 +6,7 @@
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_Mesh.h"
 #include "support/DeviceGfx.h"
+#include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,8 @@ constexpr uint32_t kFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 // an indexed draw tells which mesh drew. The camera looks along +z from the origin.
 class DXC_GfxSceneRender : public ::testing::Test {
 protected:
-    DXC_GfxSceneRender()
+    explicit DXC_GfxSceneRender(const DXC_DisplayMode& mode = DXC_DisplayMode())
+        : client(D3D9AdapterProfile::Typical(), mode)
     {
         gfx.SetViewPort(0, 0, 800, 600, 0.0f, 1.0f);
         gfx.SetPerspective(1.0f, 1000.0f, 1.5f, -1.0f);
@@ -60,6 +62,18 @@ protected:
     DXC_Gfx& gfx = client.Gfx();
     D3D9Journal& journal = client.Journal();
     DXC_3dScene scene;
+};
+
+// The same on a multisampled back buffer.
+class DXC_GfxSceneRenderMultisampled : public DXC_GfxSceneRender {
+protected:
+    static DXC_DisplayMode Multisampled()
+    {
+        DXC_DisplayMode mode;
+        mode.antialiasing = -1;
+        return mode;
+    }
+    DXC_GfxSceneRenderMultisampled() : DXC_GfxSceneRender(Multisampled()) {}
 };
 
 }  // namespace
@@ -208,4 +222,24 @@ TEST_F(DXC_GfxSceneRender, MirrorDrawsTheReflectedSceneThroughTheStencil)
         EXPECT_TRUE(stateWrites(D3DRS_STENCILENABLE).empty()) << offScreen;
         EXPECT_EQ(journal.Count(D3D9Op::SetRenderTarget), 0) << offScreen;
     }
+}
+
+// A multisampled back buffer cannot be a texture: the reflection is drawn on it, behind the
+// mirror alone, and copied into screen buffer 1; a failed copy is an error.
+TEST_F(DXC_GfxSceneRenderMultisampled, MirrorCopiesTheBackBuffer)
+{
+    ASSERT_NE(gfx.presentParameters.MultiSampleType, D3DMULTISAMPLE_NONE);
+    DXC_Mesh& mirror = AddMesh(10, false);
+    mirror.SetBox({-2, -2, 0}, {2, 2, 0.01f});
+    mirror.isMirror = 1;
+    journal.Clear();
+    EXPECT_EQ(gfx.RenderScene(&scene, 0, 0, false), 1);
+    EXPECT_EQ(journal.Count(D3D9Op::SetRenderTarget), 0);
+    EXPECT_EQ(journal.Count(D3D9Op::StretchRect), 1);
+    const D3D9Call* clear = journal.Last(D3D9Op::Clear);  // the reflection's, behind the mirror
+    ASSERT_NE(clear, nullptr);
+    EXPECT_EQ(clear->Arg(0), 1u);
+
+    journal.FailNext(D3D9Op::StretchRect, 1, D3DERR_INVALIDCALL);
+    EXPECT_EQ(DxcErrorOf([&] { gfx.RenderScene(&scene, 0, 0, false); }).rfind("StretchRect for anti-aliased mirror failed", 0), 0u);
 }
