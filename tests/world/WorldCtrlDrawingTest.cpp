@@ -4,6 +4,10 @@
 #include "world/WorldCtrl.h"
 
 #include "engine/gfx/DXC_Texture.h"
+#include "engine/scene/DXC_3dScene.h"
+#include "engine/scene/DXC_Light.h"
+#include "engine/scene/DXC_LightSet.h"
+#include "engine/scene/DXC_Mesh.h"
 #include "world/WorldScriptTestSupport.h"
 #include "world/WorldTestSupport.h"
 
@@ -192,6 +196,51 @@ TEST_F(WorldCtrlDrawingTest, ScriptCameraAndWidgetViewports)
     EXPECT_TRUE(world.IsInGuiViewport(100, 50));
     EXPECT_FALSE(world.IsInGuiViewport(300, 100));
     EXPECT_FALSE(world.IsInGuiViewport(150, 49));
+}
+
+// An element's scene draws its meshes of the pass under its lights and fog, which are off again
+// afterwards; an item writes depth only when it is opaque.
+TEST_F(WorldCtrlDrawingTest, ObjectEffectsAndItemState)
+{
+    DXC_3dScene scene;
+    for (bool transparent : {false, true}) {
+        DXC_Mesh& mesh = *scene.meshes.GetBySlot(scene.meshes.Add());
+        gfx.CreateMesh(&mesh, 1, 3, 1, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, 0, 0, 1, 0, 0);
+        mesh.LockAll(0);
+        auto* indices = static_cast<uint16_t*>(mesh.lockedIndexData);
+        for (uint16_t i = 0; i < 3; i++)
+            indices[i] = i;
+        mesh.UnlockAll();
+        mesh.Optimize();
+        mesh.transparency = transparent ? 1 : 0;
+    }
+    DXC_Light light;
+    light.SetParams(1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 100);
+    DXC_LightSet lights;
+    lights.lights.push_back(&light);
+    lights.hasFog = true;
+    IDirect3DDevice9& device = client.Device();
+    client.Journal().Clear();
+    EXPECT_EQ(world.RenderObjectEffects(scene, lights, 1), 1);  // the opaque mesh
+    EXPECT_EQ(world.RenderObjectEffects(scene, lights, 3), 2);
+    const auto switches = client.Journal().CallsOf(D3D9Op::LightEnable);
+    ASSERT_FALSE(switches.empty());
+    EXPECT_EQ(switches.front().Arg(1), 1u);
+    int32_t on = -1;
+    device.GetLightEnable(0, &on);
+    EXPECT_EQ(on, 0);
+    EXPECT_EQ(RenderStateOf(device, D3DRS_FOGENABLE), 0u);
+
+    DXC_Texture picture;
+    picture.SelectStage(0);
+    gfx.CreateTexture(&picture, 8, 8, 4, -1, 1);
+    picture.SelectStage(0, 1);
+    for (int32_t mode : {1, 2, -1, 5}) {
+        world.SetItemRenderState(&picture, mode, 255);
+        EXPECT_EQ(RenderStateOf(device, D3DRS_ZWRITEENABLE), mode == 1 || mode == -1 ? 1u : 0u) << mode;
+        EXPECT_EQ(gfx.GetCurrentTexture(), &picture);
+    }
+    gfx.currentTexture = nullptr;
 }
 
 // Without a device the overlay asks nothing of the controller and nothing is drawn.
