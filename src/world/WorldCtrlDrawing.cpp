@@ -78,11 +78,17 @@ int WorldCtrl::UpdateCoverMapTexture(DXC_Texture& texture)
     WorldElem* hero = FindCtrl() ? FindCtrl()->GetMainChar() : nullptr;
     if (!DrawingGfx() || !hero || !texture.IsValid() || m_CellWidth <= 0 || m_CellHeight <= 0)
         return 0;
+    if (texture.format != D3DFMT_A8R8G8B8 && texture.format != D3DFMT_X8R8G8B8)
+        return 0;  // one 32-bit texel a cell, or the rows would overrun the pitch
     int32_t width = 0, height = 0;
     texture.GetSize(width, height);
     D3DLOCKED_RECT locked{};
-    if (width <= 0 || height <= 0 || !texture.Lock(locked, 0) || !locked.pBits)
+    if (width <= 0 || height <= 0 || !texture.Lock(locked, 0))
         return 0;
+    if (!locked.pBits || locked.Pitch < width * 4) {
+        texture.Unlock();
+        return 0;
+    }
     const D3DXVECTOR2 pos = hero->GetPos();
     const int32_t left = int32_t(std::floor(pos.x / m_CellWidthF)) - width / 2;
     const int32_t top = int32_t(std::floor(pos.y / m_CellHeightF)) - height / 2;
