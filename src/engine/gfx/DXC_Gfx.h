@@ -36,12 +36,14 @@
 //                          texture modes of the stages
 //   DXC_GfxLights.cpp      material, lights, fog, tint and the gamma ramp
 //   DXC_GfxBuiltinFont.cpp the pixel font compiled into the program
-//   DXC_GfxScreenQuads.cpp screen quads of the current texture, rectangles, lines, circles
+//   DXC_GfxScreenQuads.cpp screen quads of the current texture, rectangles, lines, circles,
+//                          sprites at world positions
 //   DXC_GfxScreenEffect.cpp  full-screen effect passes, effect parameters, video sources
 //   DXC_GfxScreenRect.cpp  screen rectangles of meshes and scenes, the view test of a scene,
 //                          light sets, the scene renderer's viewport
 //   DXC_GfxSceneRender.cpp whole scenes: camera, clearing, view test, light set, meshes in list
 //                          or depth order, display aids and markers
+//   DXC_GfxMirror.cpp      one object of a scene by the pass mask, mirrors through the stencil
 //   DXC_GfxPrintf.cpp      text formatting, the current font, the print options and the printf
 //                          entry points (the text container, DXC_PrintfContainer, lays out and draws)
 //
