@@ -206,7 +206,10 @@ TEST_F(DXC_GfxSceneRender, MirrorDrawsTheReflectedSceneThroughTheStencil)
     EXPECT_EQ(gfx.GetScenesDrawn(), 2);  // the scene and its reflection
     // The mirror drew three times (stencil, reflection pass, projection), the other mesh twice.
     EXPECT_EQ(DrawOrder(), (std::vector<int32_t>{0, 1, 0, 1, 1}));
-    EXPECT_EQ(stateWrites(D3DRS_CLIPPLANEENABLE).back(), 0u);
+    const auto clipPlanes = stateWrites(D3DRS_CLIPPLANEENABLE);
+    ASSERT_EQ(clipPlanes.size(), 2u);
+    EXPECT_EQ(clipPlanes[0] & 1u, 1u);  // plane 0 while the reflection draws
+    EXPECT_EQ(clipPlanes[1], 0u);
     EXPECT_EQ(RenderStateOf(device, D3DRS_CULLMODE), cull);
     D3DXMATRIX after;
     gfx.GetViewMatrix(after);
