@@ -113,6 +113,35 @@ bool SciFiGameCtrl::CanRevive(WorldElem* element)
     return creature && creature != GetMainChar() && creature->IsDead();
 }
 
+int32_t SciFiGameCtrl::CollectItemNames(WorldElem* element)
+{
+    Inventory* inventory = element ? element->m_Inventory : nullptr;
+    if (!inventory)
+        return 0;
+    int32_t count = 0;
+    const auto add = [&](InventoryItem* held) {
+        auto* item = dynamic_cast<ItemBase*>(held);
+        if (item && count < kObjScriptVariables)
+            *GetObjScriptText(count++) = item->m_ItemName;
+    };
+    for (int32_t i = 0; i < inventory->GetCount(); ++i)
+        add(inventory->GetItem(i));
+    if (auto* creature = dynamic_cast<CreatureObj_SF*>(element))
+        for (int32_t slot = 0; slot < 3; ++slot)
+            if (Inventory* worn = creature->GetEquipmentInventory(slot); worn && worn->GetCount() > 0)
+                add(worn->GetItem(0));
+    return count;
+}
+
+bool SciFiGameCtrl::IsElementBusy(WorldElem* element)
+{
+    if (!element)
+        return false;
+    if (element->m_UsesLeft > 0 || element->HasLinkedObject())
+        return true;
+    return CanRevive(element);
+}
+
 float SciFiGameCtrl::EstimateActionDamage(CreatureObj* creature, ActionEntry* action, WorldElem* target)
 {
     (void)target;
