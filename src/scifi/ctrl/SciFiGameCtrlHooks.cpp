@@ -1,7 +1,8 @@
 // SciFiGameCtrl: the controller's answers and hooks into the engine: whether the game is active,
 // the difficulty, the character taken over, a refused pick-up, the item power factors, the
-// disconnection script, revivals, action damage estimates and strategy costs, small helpers of the
-// windows, the start-up and the level change with what follows an item into an inventory.
+// disconnection script, revivals, an element's item names and its use query, action damage
+// estimates and strategy costs, small helpers of the windows, the start-up and the level change
+// with what follows an item into an inventory.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "game/objects/ItemBase.h"
