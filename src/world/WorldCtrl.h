@@ -703,6 +703,9 @@ public:
     static void SetVisibilityFadeTime(float seconds) { s_VisibilityFadeTime = seconds; }
     void MarkVisibleElements(int32_t rays);
     void MarkVertexVisibility(int32_t column, int32_t row, float value, int32_t columnRange, int32_t rowRange);
+    // In mode 3, the visibility objects' grid over the whole map when none fits the map yet (the
+    // first pass of a level): true when it was computed now.
+    bool CalcVisibilityMap();
     // Recomputes the visible cells at once (the script function "AdjustVisibility").
     void AdjustVisibility();
 
@@ -887,6 +890,7 @@ protected:
     // The vertex rectangle (end exclusive) that a circle covers, clamped to the vertex counts.
     bool VertexRectOf(const D3DXVECTOR2& pos, float radius, int32_t rect[4]) const;
     bool VisibilityGridFits() const;
+    void BuildVisibilityMap();  // the grid and its targets over the whole map
 
 private:
     static inline int32_t s_MaxMoveSubSteps = 4;

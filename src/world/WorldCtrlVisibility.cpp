@@ -207,15 +207,27 @@ void WorldCtrl::FadeVisibility(float dt)
     }
 }
 
+void WorldCtrl::BuildVisibilityMap()
+{
+    BuildVisibilityGrid();
+    UpdateVisibilityArea(0, 0, int32_t(m_MapWidth) + 1, int32_t(m_MapHeight) + 1);
+}
+
+bool WorldCtrl::CalcVisibilityMap()
+{
+    if (m_VisibilityMode != 3 || VisibilityGridFits())
+        return false;
+    BuildVisibilityMap();
+    return true;
+}
+
 void WorldCtrl::AdjustVisibility()
 {
     if (m_VisibilityMode == 3 && m_RevealedCells.empty())
         return;  // no cover map
     MarkVisibleElements(kAdjustRays);
-    if (m_VisibilityMode == 3) {
-        BuildVisibilityGrid();
-        UpdateVisibilityArea(0, 0, int32_t(m_MapWidth) + 1, int32_t(m_MapHeight) + 1);
-    }
+    if (m_VisibilityMode == 3)
+        BuildVisibilityMap();
     FadeVisibility(kCompleteFade);
 }
 

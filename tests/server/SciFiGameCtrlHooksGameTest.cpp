@@ -133,6 +133,70 @@ TEST_F(SciFiGameCtrlHooksGameTest, DifficultyCharacterAndPickUp)
     EXPECT_TRUE(MessageShown(u"DB:inventory_full"));
 }
 
+// The engine asks the game whether it may save now and whether an element can be used.
+TEST_F(SciFiGameCtrlHooksGameTest, SaveAndUseQueriesTakeTheGamesAnswers)
+{
+    Start();
+    GameCtrl& engine = *ctrl;
+    auto* hero = dynamic_cast<CreatureObj_SF*>(ctrl->GetMainChar());
+    ASSERT_NE(hero, nullptr);
+    EXPECT_TRUE(engine.CanSaveNow());
+    engine.SetViewMode(1, nullptr);
+    EXPECT_FALSE(engine.CanSaveNow());  // only in normal play
+    engine.SetViewMode(0, nullptr);
+    hero->m_Dead = 1;
+    EXPECT_FALSE(engine.CanSaveNow());
+    hero->m_Dead = 0;
+
+    WorldElem* drone = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
+    ASSERT_NE(drone, nullptr);
+    const struct {
+        int16_t uses;
+        bool usable;
+    } cases[] = {{-1, false}, {0, false}, {1, true}, {5, true}};
+    for (const auto& c : cases) {
+        drone->m_UsesLeft = c.uses;
+        EXPECT_EQ(drone->IsUsable(), c.usable) << c.uses;
+    }
+    // An item lying in the world stands for its item.
+    ItemBase* item = ctrl->ItemFromName("Medkit", false);
+    ASSERT_NE(item, nullptr);
+    hero->CreateInventory(4);
+    ASSERT_GE(hero->m_Inventory->AddItem(item), 0);
+    WorldElem* lying = ctrl->GetWorld().GetObjNoCheck(ctrl->DropItem(item, 0.0f, hero), false);
+    ASSERT_NE(lying, nullptr);
+    lying->m_UsesLeft = -1;
+    EXPECT_TRUE(ctrl->IsElementBusy(lying));
+    EXPECT_FALSE(ctrl->IsElementBusy(nullptr));
+}
+
+// The names of a creature's items fill the object texts, its inventory first, then what it wears.
+TEST_F(SciFiGameCtrlHooksGameTest, CollectItemNamesListsTheInventoryThenTheEquipment)
+{
+    Start();
+    auto* hero = dynamic_cast<CreatureObj_SF*>(ctrl->GetMainChar());
+    ASSERT_NE(hero, nullptr);
+    hero->CreateInventory(4);
+    for (int32_t slot = 0; slot < 3; ++slot)
+        hero->GetEquipmentInventory(slot)->Clear(true);
+    // The body armour is worn before the helmet is, and the weapon slot stays empty.
+    for (const char* desc : {"Medkit", "Body Armour", "Mana Vial", "Combat Helmet"}) {
+        ItemBase* item = ctrl->ItemFromName(desc, false);
+        ASSERT_NE(item, nullptr) << desc;
+        item->m_ItemName = desc;
+        const int16_t type = item->m_EquipmentType;
+        Inventory* into = type == 1 || type == 2 ? hero->GetEquipmentInventory(type) : hero->m_Inventory;
+        ASSERT_GE(into->AddItem(item), 0) << desc;
+    }
+    const std::vector<String> names = {"Medkit", "Mana Vial", "Combat Helmet", "Body Armour"};
+    *ctrl->GetObjScriptText(4) = "older";
+    ASSERT_EQ(ctrl->CollectItemNames(hero), 4);
+    for (int32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(*ctrl->GetObjScriptText(i), names[size_t(i)]) << i;
+    EXPECT_EQ(*ctrl->GetObjScriptText(4), "older");
+    EXPECT_EQ(ctrl->CollectItemNames(nullptr), 0);
+}
+
 // The sample's volley fires four shots of 6 physical damage each.
 TEST_F(SciFiGameCtrlHooksGameTest, ActionDamageEstimates)
 {

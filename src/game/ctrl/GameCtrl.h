@@ -1133,6 +1133,9 @@ public:
     int32_t GetHoldCounter() const { return m_HoldCounter; }
     void ReleaseHeldFrame();  // once per drawn frame
     virtual bool CanSaveNow();
+    // The world's visibility map, computed once in its visibility mode 3 ("Visibility map
+    // calculated"); the game state runs it on every pass without a level event.
+    void UpdateVisibilityMap();
     // Each frame: the due auto-save, then the world's due events; their code decides (3 and 5 end
     // the game with reason 1 and 2; 4 and unknown codes change nothing). The code is returned.
     virtual int32_t ProcessPendingRequests();

@@ -1,6 +1,6 @@
 // GameCtrl: the save-game folders (paths by type, the level save file, deleting saved levels and
-// the working folder), file names for typed names, the auto-save request and the world's pending
-// requests.
+// the working folder), file names for typed names, the auto-save request, the world's pending
+// requests and its visibility map.
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/File.h"
@@ -151,6 +151,12 @@ bool GameCtrl::CanSaveNow()
         return true;
     CreatureObj* mainChar = GetMainChar();
     return mainChar && !mainChar->IsDead();
+}
+
+void GameCtrl::UpdateVisibilityMap()
+{
+    if (m_World.CalcVisibilityMap())
+        Log::Write("Visibility map calculated");
 }
 
 int32_t GameCtrl::ProcessPendingRequests()

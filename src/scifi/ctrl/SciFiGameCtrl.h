@@ -205,8 +205,10 @@ public:
     CharacterGui& GetCharacterWindow() { return m_CharacterWindow; }
 
     // Controller operations and hooks (SciFiGameCtrlHooks.cpp).
-    // Only in normal play: while the controller hosts, else while its main character lives.
+    // Only in normal play: while the controller hosts, else while its main character lives. The
+    // game's answer to whether it may save now (a due autosave asks it), in place of the engine's.
     bool IsGameActive();
+    bool CanSaveNow() override { return IsGameActive(); }
     bool IsNormalGameMode() const { return GetViewMode() == 0; }
     // The engine's difficulty, then the main character's highest difficulty keeps the larger.
     void SetDifficulty(int32_t difficulty, uint8_t onlyIfChanged, uint8_t setName) override;
@@ -226,6 +228,13 @@ public:
     virtual void OnDisconnect();
     // In a network game: a dead creature other than the main character.
     bool CanRevive(WorldElem* element);
+    // The names of the element's items into the object texts ("sTmp"), in list order, then for a
+    // creature the first item of each equipment slot that holds one; the count, at most 256.
+    int32_t CollectItemNames(WorldElem* element);
+    // The use query of every world element: one with uses left or an item it stands for, else
+    // a creature that can be revived.
+    bool IsElementBusy(WorldElem* element);
+    bool IsElementUsable(WorldElem* element) override { return IsElementBusy(element); }
     // Physical damage 1 plus 2 of each shot and each attack part of the action, as the creature
     // would deal it; within each list summed when the action's damage display type is 2, else
     // the largest; the shots' and attacks' totals added.

@@ -71,7 +71,8 @@ void SciFiGameCtrl::UpdateGameState(double elapsed)
             ResetLevel(0);
             return;
         default:
-            break;  // the visibility map is made only in the editor's view mode, which a game never has
+            UpdateVisibilityMap();
+            break;
         }
     }
 

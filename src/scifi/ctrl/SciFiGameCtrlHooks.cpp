@@ -1,7 +1,8 @@
 // SciFiGameCtrl: the controller's answers and hooks into the engine: whether the game is active,
 // the difficulty, the character taken over, a refused pick-up, the item power factors, the
-// disconnection script, revivals, action damage estimates and strategy costs, small helpers of the
-// windows, the start-up and the level change with what follows an item into an inventory.
+// disconnection script, revivals, an element's item names and its use query, action damage
+// estimates and strategy costs, small helpers of the windows, the start-up and the level change
+// with what follows an item into an inventory.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "game/objects/ItemBase.h"
@@ -111,6 +112,35 @@ bool SciFiGameCtrl::CanRevive(WorldElem* element)
         return false;
     auto* creature = dynamic_cast<CreatureObj*>(element);
     return creature && creature != GetMainChar() && creature->IsDead();
+}
+
+int32_t SciFiGameCtrl::CollectItemNames(WorldElem* element)
+{
+    Inventory* inventory = element ? element->m_Inventory : nullptr;
+    if (!inventory)
+        return 0;
+    int32_t count = 0;
+    const auto add = [&](InventoryItem* held) {
+        auto* item = dynamic_cast<ItemBase*>(held);
+        if (item && count < kObjScriptVariables)
+            *GetObjScriptText(count++) = item->m_ItemName;
+    };
+    for (int32_t i = 0; i < inventory->GetCount(); ++i)
+        add(inventory->GetItem(i));
+    if (auto* creature = dynamic_cast<CreatureObj_SF*>(element))
+        for (int32_t slot = 0; slot < 3; ++slot)
+            if (Inventory* worn = creature->GetEquipmentInventory(slot); worn && worn->GetCount() > 0)
+                add(worn->GetItem(0));
+    return count;
+}
+
+bool SciFiGameCtrl::IsElementBusy(WorldElem* element)
+{
+    if (!element)
+        return false;
+    if (element->m_UsesLeft > 0 || element->HasLinkedObject())
+        return true;
+    return CanRevive(element);
 }
 
 float SciFiGameCtrl::EstimateActionDamage(CreatureObj* creature, ActionEntry* action, WorldElem* target)

@@ -156,6 +156,21 @@ TEST_F(SciFiGameCtrlGameStateTest, CompletedGameIsSavedBeforeItsFoldersGo)
     }
 }
 
+// A pass without a level event computes the visibility map of a level in visibility mode 3, once.
+TEST_F(SciFiGameCtrlGameStateTest, VisibilityMapOnceWithoutALevelEvent)
+{
+    LogCapture log;
+    ctrl.UpdateGameState(0.0);  // mode 0: no map
+    ctrl.GetWorld().SetVisibilityMode(3);
+    ctrl.code = 4;
+    ctrl.UpdateGameState(0.0);  // the level is reset instead
+    EXPECT_EQ(log.Count("Visibility map calculated"), 0);
+    ctrl.code = 0;
+    ctrl.UpdateGameState(0.0);
+    ctrl.UpdateGameState(0.0);
+    EXPECT_EQ(log.Count("Visibility map calculated"), 1);
+}
+
 TEST_F(SciFiGameCtrlGameStateTest, DebugStepsLoadsAndPause)
 {
     GameStateDebug& debug = g_GameStateDebug;
