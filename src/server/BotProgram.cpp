@@ -36,6 +36,16 @@ bool ParseBotNumber(const char* text, int32_t low, int32_t high, int32_t& value)
     return true;
 }
 
+bool ParseSeconds(const char* text, double& seconds)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (!*text || *end || !(value > 0.0 && value <= 1e6))
+        return false;
+    seconds = value;
+    return true;
+}
+
 // One frame of the controller, paced to the frame time of the real clock.
 class FramePacer {
 public:
@@ -196,8 +206,9 @@ BotCommandLine ParseCommandLine(int argc, const char* const* argv)
             result.port = number;
         else if (argument == "--count" && hasValue && ParseBotNumber(value, 1, 64, number))
             result.count = number;
-        else if (argument == "--seconds" && hasValue && ParseBotNumber(value, 1, 1000000, number))
-            result.seconds = number;
+        else if (argument == "--seconds" && hasValue && ParseSeconds(value, result.seconds)) {
+            // taken, fractions too: the parent hands its own figure on
+        }
         else if (argument == "--index" && hasValue && ParseBotNumber(value, 1, 1000, number))
             result.index = number;
         else if (argument == "--others" && hasValue && ParseBotNumber(value, 0, 64, number))
