@@ -734,6 +734,20 @@ void ClientDispatch()
     unit(0x4500, 5, ByteBuilder().I32(1).U8(255));
     unit(0x4001, 4, ByteBuilder().I32(3));
     Put("ClientDispatch", "running.bin", running);
+
+    // A client after PlayerInfo (state 2) takes the join's steps out of turn: the server's
+    // information, a level that is not there, the game's basics, checksums, an unrequested sync
+    // and an element the server does not have.
+    running = {2};
+    unit(0x4000, 12, ByteBuilder().I32(0x0100).F32s({10, 30}));
+    const char level[128] = "levels\\none\\none.cfg";
+    unit(0x0400, 144, ByteBuilder().Append(Bytes(level, level + sizeof level)).I32(7).F64(2.5).I32(1));
+    unit(0x1400, 10, ByteBuilder().F64(3.0).U16(2));
+    unit(0x0F00, 20, ref3().I32(0x1234).F32(1));
+    unit(0x0F01, 0, ByteBuilder());
+    whole(0x1100, ByteBuilder().U8(1).Append(ref3().bytes).U16(0x0113).Str("Crate"));
+    unit(0x1102, 12, ref3());
+    Put("ClientDispatch", "joinsteps.bin", running);
 }
 
 // The state byte, then messages as for ClientDispatch: a joined client's position over UDP, a
@@ -834,6 +848,8 @@ void ServerDispatch()
     message(running, GamePacketBytes(0x2600, 1, 12), false);
     message(running, GamePacketBytes(0x4100, 1, 12), false);
     message(running, GamePacketBytes(0x4200, 1, 4), false);
+    message(running, GamePacketBytes(0x0B00, 1, 4), false);
+    message(running, GamePacketBytes(0x4300, 1, 0), false);
     message(running, GamePacketBytes(0xA001, 1, 8), false);
     Put("ServerDispatch", "running.bin", running);
 }

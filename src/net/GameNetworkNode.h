@@ -14,7 +14,9 @@
 // GameNetworkNodeShared.cpp (the handlers the server's dispatcher shares: world events, scripts,
 // equipment), GameNetworkNodeHandlers.cpp, GameNetworkNodeElements.cpp and
 // GameNetworkNodeEvents.cpp (the client's handlers of creatures, elements and timed events),
-// GameNetworkNodeChat.cpp (the chat list), GameNetworkNodeHooks.cpp (the controller's hooks that
+// GameNetworkNodeChat.cpp (the chat list and the chat line), GameNetworkNodeLan.cpp (the list of
+// servers heard on the local network), GameNetworkNodeScript.cpp (the network's script functions),
+// GameNetworkNodeHooks.cpp (the controller's hooks that
 // send instead of, or after, acting here) and GameNetworkNodePlayers.cpp (the players' characters
 // and the state they carry along).
 // Everything here runs on the game thread.
@@ -29,6 +31,7 @@
 #include "net/NetworkNodeTransport.h"
 #include "net/NetworkSettings.h"
 #include "net/RingQueue.h"
+#include "net/ServerInfoBlock.h"
 #include "world/ObjRef.h"
 
 #include <cstdint>
@@ -209,7 +212,7 @@ public:
     int32_t GetBroadcastConnection() const { return m_BroadcastConnection; }
     // True when the transport holds no error; else its text is reported (where may be null).
     bool ReportWinsockError(const char* where);
-    const String& GetLastNetworkError() const { return m_ErrorText; }
+    String GetLastNetworkError() const { return m_ErrorText; }
     void DumpSyncState();
 
     // Received object data.
@@ -337,6 +340,31 @@ public:
     void AddSystemChatMessage(const wString& text);
     int32_t GetNumChatMessages() const { return int32_t(m_ChatMessages.size()); }
     const ChatMessage* GetChatMessage(int32_t index) const;  // null past the end
+    // The player's line under the main character's name. It is not added here: the server's relay
+    // brings it back. The server sends its own lines to every client in the world, without sender.
+    virtual bool SendChatLine(const wString& text);
+
+    // The servers heard on the local network (GameNetworkNodeLan.cpp), read after each receive loop
+    // while the broadcast connection is open. One server is one sender address and TCP port; a
+    // server not heard for kLanServerTimeout seconds leaves the list, which holds at most
+    // kMaxLanServers so that a flood of announcements cannot grow it.
+    struct GameServerInfoWithIP {
+        ServerInfoBlock info;
+        uint32_t address = 0;  // the sender, the first octet in the top byte
+        double time = 0.0;     // the real clock at the last announcement
+    };
+    static constexpr int32_t kMaxLanServers = 64;
+    static constexpr double kLanServerTimeout = 10.0;
+    static constexpr int32_t kLanAnnouncementSize = 52;  // "KSIo" and the information block
+    static constexpr int32_t kMaxLanDatagram = 64;       // longer ones are released unread
+    void ReadLanAnnouncements();
+    int32_t GetNumLanServers() const { return int32_t(m_LanServers.size()); }
+    const GameServerInfoWithIP* GetLanServer(int32_t index) const;  // null past the end
+
+    // The network's script functions; every other name goes to the next handler
+    // (GameNetworkNodeScript.cpp).
+    void ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                               int32_t fromNetwork) override;
 
     // The player's name that PlayerInfo carries (at most 63 units are sent).
     void SetPlayerName(const wString& name) { m_PlayerName = name; }
@@ -452,6 +480,7 @@ protected:
     void ReceivePickUp();
     void ReceiveCurrentAction(const GamePacketHeader& header);
     std::deque<ChatMessage> m_ChatMessages;
+    std::vector<GameServerInfoWithIP> m_LanServers;
     struct ObjectChecksum {
         ObjRef3 ref;
         uint32_t checksum = 0;

@@ -163,6 +163,7 @@ void GameNetworkNode::ReceiveMessages()
         if (m_SyncsHandledThisFrame >= kMaxSyncsPerFrame)
             break;
     }
+    ReadLanAnnouncements();
 }
 
 // A message that raises an error while it is applied (out of sync, a block that does not unpack,

@@ -376,6 +376,8 @@ void GameNetworkNode::HandleSetMainChar()
     if (!mainChar)
         Error("No main char at NetRec SetMainChar");
     ClaimObjectID(*mainChar, pos.ref.objID, false);
+    // The server's check value too: every reference to the character it receives must resolve.
+    mainChar->m_MyRnd = int32_t(pos.ref.myRnd);
     mainChar->m_Party = int32_t(value);
     mainChar->SetPos(pos.x, pos.y);
     mainChar->SetAngle(pos.angle);

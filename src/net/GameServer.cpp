@@ -21,18 +21,6 @@ const uint8_t kAnnouncementMagic[4] = {'K', 'S', 'I', 'o'};
 
 }  // namespace
 
-void ServerInfoBlock::Write(uint8_t* dest) const
-{
-    ByteWriter out(dest, kSize);
-    out.WriteU16(version);
-    out.WriteU16(port);
-    out.WriteBytes(name, kNameField);
-    out.WriteU32(levelProgressID);
-    out.WriteU32(difficulty);
-    out.WriteU16(players);
-    out.WriteU16(maxPlayers);
-}
-
 // The framing writes through the server's transport, which the node's own transport node serves.
 GameServer::GameServer() : GameNetworkNode(m_SendTransport), m_SendTransport(m_NetNode) { CopyName32(this, "GameServer"); }
 

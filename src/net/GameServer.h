@@ -21,6 +21,7 @@
 #include "base/File.h"
 #include "base/String.h"
 #include "net/GameNetworkNode.h"
+#include "net/ServerInfoBlock.h"
 #include "net/ServerSendTransport.h"
 
 #include <cstdint>
@@ -66,29 +67,6 @@ struct ClientSyncRequest {
 
     // Same client, same remove and requested flags, same created bit, same element.
     bool SameAs(const ClientSyncRequest& other) const;
-};
-
-// The server information block, also the announcement's body (little-endian):
-//   0  u16  protocol version 0x0100          (filled at send time)
-//   2  u16  TCP port the server listens on   (filled)
-//   4  char[32] server name, at most 31 characters and a NUL (kept)
-//  36  u32  level progress ID                (filled)
-//  40  u32  difficulty                       (filled)
-//  44  u16  joined players                   (filled)
-//  46  u16  maximum players                  (kept)
-struct ServerInfoBlock {
-    static constexpr int32_t kSize = 48;
-    static constexpr int32_t kNameField = 32;
-
-    uint16_t version = 0;
-    uint16_t port = 0;
-    char name[kNameField] = {};
-    uint32_t levelProgressID = 0;
-    uint32_t difficulty = 0;
-    uint16_t players = 0;
-    uint16_t maxPlayers = 65535;
-
-    void Write(uint8_t* dest) const;
 };
 
 class GameServer : public GameNetworkNode {
@@ -191,6 +169,8 @@ public:
     bool AnyClientInWorld();
     // The players are the joined clients while the server listens.
     int32_t GetNumPlayers() override;
+    // The server's own line goes to every client in the world, without a sender.
+    bool SendChatLine(const wString& text) override;
     WorldElem* GetPlayerCharacter(int32_t player) override;
     int32_t GetHostingClient() const { return m_HostingClient; }
     int32_t GetCurrentClient() const { return m_CurrentClient; }

@@ -188,6 +188,14 @@ void GameServer::ReceiveChat(const GamePacketHeader& header)
     RelayUnits(header.id, header.unitSize, kept.data(), count);
 }
 
+bool GameServer::SendChatLine(const wString& text)
+{
+    if (!IsListening())
+        return GameNetworkNode::SendChatLine(text);
+    SetSendTarget(-1, kClientLevelLoaded);
+    return SendChatMessage(wString(), text);
+}
+
 // 0x0800 CreatureSetMovement, the 29-byte unit of the sender's character.
 void GameServer::ReceiveCreatureSetMovement(const GameClientInfo& client, const GamePacketHeader& header)
 {

@@ -8,6 +8,9 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace Platform {
 
@@ -68,6 +71,31 @@ bool TruncateOpenFile(std::FILE* file, int64_t size)
     if (!file || size < 0 || std::fflush(file) != 0)
         return false;
     return ftruncate(fileno(file), off_t(size)) == 0;
+}
+
+std::string MakeTempDirectory(const std::string& prefix)
+{
+    std::error_code error;
+    std::string pattern = (std::filesystem::temp_directory_path(error) / (prefix + "XXXXXX")).string();
+    if (error)
+        return std::string();
+    return mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+bool CopyTree(const std::string& from, const std::string& to)
+{
+    std::error_code error;
+    std::filesystem::copy(ResolvePath(from), ResolvePath(to),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                          error);
+    return !error;
+}
+
+bool RemoveTree(const std::string& name)
+{
+    std::error_code error;
+    std::filesystem::remove_all(ResolvePath(name), error);
+    return !error;
 }
 
 }  // namespace Platform

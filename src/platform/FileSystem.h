@@ -20,5 +20,11 @@ bool RemoveFile(const std::string& name);
 // and cutting or extending it to a length (the stream is flushed first).
 int64_t GetOpenFileSize(std::FILE* file);
 bool TruncateOpenFile(std::FILE* file, int64_t size);
+// Whole directory trees, for a program that runs on a copy of a game directory: a new empty
+// directory under the system's temporary one (empty when none could be made), a copy of a tree
+// into a directory that need not exist, and removing a tree.
+std::string MakeTempDirectory(const std::string& prefix);
+bool CopyTree(const std::string& from, const std::string& to);
+bool RemoveTree(const std::string& name);
 
 }  // namespace Platform

@@ -163,7 +163,8 @@ void StartListening(GameServer& ctrl, ConfigFileReader& serverConfig)
     serverConfig.GetInt("ListenPort", port);
     PrintMessage("Starting network server");
     try {  // a server that cannot listen still runs its game
-        ctrl.StartNetworkServer(port);
+        if (!ctrl.StartNetworkServer(port))
+            GameServer::PrintMessage("NetNode error: %s", ctrl.GetLastNetworkError().c_str());
     } catch (const ErrorMsg& error) {
         GameServer::PrintMessage("NetNode error: %s", error.message);
     }

@@ -345,3 +345,18 @@ TEST_F(GameNetworkNodeHandlersGameTest, TimedEvents)
     ReceiveFree(0x2001, ByteBuilder().Str("Volley").Append(shooter.bytes).I32(0).F32(old).F32s({0, 0}));
     EXPECT_EQ(ctrl->GetTimeSlewTarget(), double(old));
 }
+
+// SetMainChar gives the character the server's whole reference, check value included: the
+// positions and actions the client sends of it must resolve on the server.
+TEST_F(GameNetworkNodeHandlersGameTest, SetMainCharTakesTheServersReference)
+{
+    Connect();
+    CreatureObj& hero = *ctrl->GetMainChar();
+    const int32_t check = hero.GetMyRnd() ^ 0x2468ACE;
+    Receive(0x0700, 1, 22, ByteBuilder().I32(300).I32(check).F32(500.0f).F32(600.0f).U16(0).I32(2));
+    EXPECT_EQ(ctrl->GetMainChar(), &hero);
+    EXPECT_EQ(hero.m_ObjID, 300);
+    EXPECT_EQ(hero.GetMyRnd(), check);
+    EXPECT_EQ(hero.GetPos().x, 500.0f);
+    EXPECT_EQ(hero.m_Party, 2);
+}

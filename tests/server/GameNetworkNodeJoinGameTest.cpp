@@ -1,10 +1,13 @@
 // The client's join to the real server program: the game's controller as a client on one copy of
 // the sample game joins the server program running on another, loads its level, compares the
-// checksums, gets back what it lacks, loses what the server does not have and takes its character.
+// checksums, gets back what it lacks, loses what the server does not have and takes its character;
+// joined, it runs the network's script functions.
 #include "server/DedicatedServer.h"
 
+#include "game/objects/CreatureObj.h"
 #include "net/GameNetworkNode.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 #include "support/LogCapture.h"
 #include "support/SampleServerGame.h"
@@ -118,4 +121,40 @@ TEST_F(GameNetworkNodeJoinGameTest, JoinsTheServerProgramAndSyncsItsLevel)
     ctrl->Disconnect();
     EXPECT_EQ(server.Stop(), 0) << server.Console();
     EXPECT_NE(server.Console().find("joined successfully"), std::string::npos) << server.Console();
+}
+
+// The network's script functions on a joined client: a chat line is not kept on sending but comes
+// back through the server under the character's name; a connect without a host is refused; a
+// disconnect ends the link.
+TEST_F(GameNetworkNodeJoinGameTest, ScriptFunctionsOfAJoinedClient)
+{
+    ServerProgramRun server;
+    ASSERT_TRUE(Connect(server.Port())) << server.Console();
+    ASSERT_TRUE(RunUntilState(GameNetworkNode::eRunningGame)) << server.Console();
+    LogCapture log;
+    const auto run = [&](const char* text) {  // the player's own script, run here although connected
+        EXPECT_EQ(ErrorOf([&] { ctrl->GetWorld().RunScript(String(text), nullptr, 0, -1, "test", 1, 1); }), "no error")
+            << text;
+    };
+    run("ConnectToServer();");
+    run("ConnectToServer(5);");
+    EXPECT_EQ(log.Count("Invalid arguments in function ConnectToServer"), 2) << log.Text();
+
+    const int32_t before = ctrl->GetNumChatMessages();
+    run("ChatMessage(\"hello there\");");
+    EXPECT_EQ(ctrl->GetNumChatMessages(), before);
+    ASSERT_TRUE(WaitUntil([&] {
+        DedicatedServer::RunFrames(*ctrl, 1);
+        return ctrl->GetNumChatMessages() > before;
+    }, 20000)) << server.Console();
+    const GameNetworkNode::ChatMessage* line = ctrl->GetChatMessage(before);
+    EXPECT_EQ(line->text, wString(u"hello there"));
+    EXPECT_EQ(line->sender, ctrl->GetMainChar()->GetDisplayName());
+    run("iTmp[0] = GetNetworkBytesReceived();");
+    EXPECT_GT(*ctrl->GetScriptTempInt(0), 0);
+
+    run("DisconnectFromServer();");
+    EXPECT_EQ(ctrl->GetConnectionState(), GameNetworkNode::eDisconnected);
+    EXPECT_EQ(server.Stop(), 0) << server.Console();
+    EXPECT_NE(server.Console().find("disconnected"), std::string::npos) << server.Console();
 }

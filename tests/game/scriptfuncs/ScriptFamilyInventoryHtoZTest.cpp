@@ -20,6 +20,9 @@ protected:
         crate = Place("Crate", 1280.0f, 1280.0f, "box");  // a 4 x 3 grid with one Medkit
         coins = Place("GoldCoins", 1300.0f, 1280.0f, "coins");
         static_cast<CreatureObj*>(Elem(hero))->m_MainCharacter = 1;
+        // The sample hero carries an inventory; these cases start from a creature without one.
+        delete Elem(hero)->m_Inventory;
+        Elem(hero)->m_Inventory = nullptr;
     }
     int32_t Units(int32_t id, const char* desc)
     {

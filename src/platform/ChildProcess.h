@@ -1,0 +1,49 @@
+// ChildProcess: a program run beside this one (the bot's helpers, the server under test), its
+// output into a file, waited for with a limit and killed by its id when the limit passes; the
+// figures of a running process that a long test watches.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Platform {
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    // A child still running when its object goes is killed and reaped.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+
+    // Runs arguments[0] (a path) with the arguments in the directory, standard output and errors
+    // into the file (empty: this process's own); false when it could not be started.
+    bool Start(const std::vector<std::string>& arguments, const std::string& directory, const std::string& outputFile);
+    int32_t GetId() const { return m_Pid; }
+    bool IsRunning();
+    // Waits up to timeoutMs (negative: without limit); true when it has ended. The exit code is
+    // -1 for a child that a signal ended.
+    bool Wait(int32_t timeoutMs);
+    int32_t GetExitCode() const { return m_ExitCode; }
+    void Terminate();  // asks it to stop (SIGTERM)
+    void Kill();       // ends it at once and reaps it
+
+private:
+    void Reap(int status);
+    int32_t m_Pid = -1;
+    int32_t m_ExitCode = -1;
+    bool m_Ended = false;
+};
+
+// The path of this program.
+std::string GetOwnProgramPath();
+int32_t GetOwnProcessId();
+
+// Figures of a running process from /proc; -1 or 0 when they cannot be read.
+int32_t CountOpenDescriptors(int32_t pid);
+int32_t CountThreads(int32_t pid);
+uint64_t GetResidentBytes(int32_t pid);
+
+}  // namespace Platform
