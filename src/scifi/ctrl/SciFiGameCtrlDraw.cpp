@@ -9,6 +9,7 @@
 #include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "scifi/ctrl/GameStateDebug.h"
@@ -16,6 +17,7 @@
 #include "world/WorldCtrl.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -25,11 +27,13 @@ namespace {
 // Keyboard scan codes of the standard PC layout.
 enum ScanCode : int32_t {
     kEscape = 1,
+    kTab = 15,
     kKeyI = 23,
     kKeyD = 32,
     kKeyJ = 36,
     kKeyA = 30,
     kKeyB = 48,
+    kKeyF = 33,
     kLeftControl = 29,
     kRightControl = 157,
     kLeftAlt = 56,
@@ -37,6 +41,7 @@ enum ScanCode : int32_t {
 };
 
 constexpr float kDebugMessageTime = 3.0f;
+constexpr int32_t kNumberPad[9] = {79, 80, 81, 75, 76, 77, 71, 72, 73};  // 1 .. 9: debug scripts 0 .. 8
 
 bool Pressed(InputState& keys, int32_t code) { return keys.GetKeyRepeats(code) > 0; }
 
@@ -75,10 +80,23 @@ void SciFiGameCtrl::DrawGameState()
     const double start = Timer::GetTime();
     m_CameraPitch = std::clamp(m_CameraPitch, 0.0f, kMaxDrawPitch);
     g_GameStateDebug.freeCameraMode %= 2;
+    // Without devices (always on the server) the keyboard and the mouse keep their state.
+    g_InputState.Update();
+    g_MouseState.Update();
+    HandleGuiInput();
     if (GetViewMode() != 1)
         g_GameStateDebug.skipMode = 0;
-    HandleClientKeys(m_World.GetLastFrameTime());
-    DrawFrame();  // nothing is drawn without a device
+    DrawGameView();
+    if (!IsSubWindowShown())  // the statistics viewer takes the keys while it is shown
+        HandleClientKeys(m_World.GetLastFrameTime());
+    // Sounds stop when the game was paused behind the GUI's back (a lost focus, a script).
+    if (!GuiSawPause() && IsPaused())
+        m_World.ClearSounds();
+    if (g_GameStateDebug.skipMode)
+        ShowSkipProgress(start);
+    if (g_Gfx && g_Gfx->HasDevice())
+        PresentFrame();
+    TakePendingScreenshot();
     if (m_LastDrawStart >= 0.0)
         m_DrawTime = start - m_LastDrawStart;
     m_LastDrawStart = start;
@@ -92,29 +110,108 @@ void SciFiGameCtrl::HandleClientKeys(double frameTime)
     InputState& keys = *m_Keys;
     const bool control = keys.IsKeyDown(kLeftControl) || keys.IsKeyDown(kRightControl);
     const bool shift = keys.IsKeyDown(InputState::kLeftShift) || keys.IsKeyDown(InputState::kRightShift);
+    const bool alt = keys.IsKeyDown(kLeftAlt) || keys.IsKeyDown(kRightAlt);
+    const bool plain = !control && !shift && !alt;
+
+    if (m_ChatWindow.IsActive()) {  // typing a line: only Tab and Esc leave it
+        if ((plain && Pressed(keys, kTab)) || Pressed(keys, kEscape))
+            m_ChatWindow.SetActive(false);
+        return;
+    }
 
     MouseState noMouse;
     const BindingInputs in{keys, m_Mouse ? *m_Mouse : noMouse, true, false};
-    if (m_Controls.GetBinding(Controls::kScreenShot).WasPressed(in, false))
+    auto pressed = [&](int32_t slot) { return m_Controls.GetBinding(slot).WasPressed(in, false); };
+    if (pressed(Controls::kScreenShot))
         SaveScreenshot("");
     if (auto* hero = dynamic_cast<CreatureObj_SF*>(GetMainChar())) {
-        if (m_Controls.GetBinding(Controls::kHealthQuickUse).WasPressed(in, false))
+        if (pressed(Controls::kHealthQuickUse))
             hero->UseHealthPotion();
-        if (m_Controls.GetBinding(Controls::kManaQuickUse).WasPressed(in, false))
+        if (pressed(Controls::kManaQuickUse))
             hero->UseManaPotion();
     }
-    // Esc in a scene returns to the game; the game's own windows take it in the other modes.
-    if (Pressed(keys, kEscape) && GetViewMode() == 2)
-        ChangeViewMode(0, 0, 1, 1.0f, 1.25f);
+    if (pressed(Controls::kCharSheet))
+        ToggleCharacterWindow();
+    if (pressed(Controls::kSkillTree))
+        ToggleSkillTreeWindow();
+    if (pressed(Controls::kQuestLog))
+        ToggleMissionLogWindow();
+    if (Pressed(keys, kEscape))
+        HandleEscape(keys);
+    if (pressed(Controls::kTogglePause) && !IsMultiplayerGame())
+        m_PauseRequested = true;
+    if (m_PauseRequested) {  // also a script's request
+        m_PauseRequested = false;
+        if (GetViewMode() == 1)
+            TogglePause();
+        else if (!m_PauseMenu.IsOpen())
+            TogglePauseMenu();
+    }
     HandleDebugKeys(keys, control, shift);
+    if (plain && Pressed(keys, kTab) && (m_ChatWindow.IsOpen() || IsNetworkGame())) {
+        m_ChatWindow.SetOpenState(true);
+        m_ChatWindow.SetActive(true);
+    }
+}
+
+// Esc by the view mode: in play it closes the pause menu or a busy GUI before it opens the menu;
+// in a sequence it skips the sequence; in a scene it returns to the game.
+void SciFiGameCtrl::HandleEscape(InputState& keys)
+{
+    switch (GetViewMode()) {
+    case 0:
+        if (IsEscapeBlocked())
+            break;
+        if (m_PauseMenu.IsOpen())
+            TogglePauseMenu();
+        else if (IsGuiUnderMouse(0))
+            ResetGuiState(0);
+        else
+            TogglePauseMenu();
+        break;
+    case 1:
+        if (IsNetworkGame())
+            break;
+        m_World.StopSpeech();
+        g_GameStateDebug.skipMode = 1;
+        keys.ClearKeyChange(kEscape);
+        if (IsPaused())
+            TogglePause();
+        break;
+    case 2:
+        ChangeViewMode(0, 0, 1, 1.0f, 1.25f);
+        break;
+    case 3:
+        ResetGuiState(0);
+        break;
+    default:
+        break;
+    }
+}
+
+// While a sequence is skipped: "skipsequence" with one to five dots, and the clients stay served.
+void SciFiGameCtrl::ShowSkipProgress(double time)
+{
+    static const wString text = GetGuiDBText("loadingscreen", "skipsequence", nullptr);
+    std::u16string line = std::u16string(text.c_str()) + u"\n";
+    line.append(size_t(int64_t(2.0 * time) % 6), u'.');
+    ShowProgress(-1.0f, wString(line.c_str()), 1.0f, 1);
 }
 
 void SciFiGameCtrl::HandleDebugKeys(InputState& keys, bool control, bool shift)
 {
     (void)shift;
-    if (GetDebugMode() == 0 || !control)
+    if (GetDebugMode() == 0)
         return;
     auto show = [this](const char16_t* text) { m_World.ShowTextMessageByKey(kDebugMessageTime, wString(text)); };
+    for (int32_t script = 0; script < int32_t(std::size(kNumberPad)); ++script)
+        if (Pressed(keys, kNumberPad[script]))
+            RunDebugScript(script);
+    if (!control) {
+        if (Pressed(keys, kKeyJ))
+            ToggleFreeCamera();
+        return;
+    }
     if (Pressed(keys, kKeyJ)) {
         g_GameStateDebug.fixedTerrainHeightMode ^= 1;
         show(g_GameStateDebug.fixedTerrainHeightMode ? u"Fixed terrain height mode ON"
@@ -122,6 +219,14 @@ void SciFiGameCtrl::HandleDebugKeys(InputState& keys, bool control, bool shift)
     }
     if (Pressed(keys, kKeyB))
         ShowLevelStatistics();
+    if (Pressed(keys, kKeyD)) {
+        m_World.SetDebugMessages(!m_World.GetDebugMessages());
+        show(m_World.GetDebugMessages() ? u"debug messages ON" : u"debug messages OFF");
+    }
+    if (Pressed(keys, kKeyF)) {
+        LoadShaders(true);
+        show(u"shaders reloaded");
+    }
     if (Pressed(keys, kKeyI)) {
         CreatureObj* hero = GetMainChar();
         if (hero && hero->IsDead())
@@ -130,6 +235,26 @@ void SciFiGameCtrl::HandleDebugKeys(InputState& keys, bool control, bool shift)
             hero->m_Stats.immortal ^= 1;
             show(hero->m_Stats.immortal ? u"immortal" : u"mortal");
         }
+    }
+}
+
+// The free camera starts where the hero stands; the hero stands still while it flies.
+void SciFiGameCtrl::ToggleFreeCamera()
+{
+    g_GameStateDebug.freeCameraMode = g_GameStateDebug.freeCameraMode ? 0 : 1;
+    CreatureObj* hero = GetMainChar();
+    const int32_t index = hero ? GetInputIndexFor(hero) : -1;
+    InputCtrl* input = index >= 0 && HasInputCtrl(index) ? GetInputCtrl(index) : nullptr;
+    if (g_GameStateDebug.freeCameraMode) {
+        if (hero) {
+            const D3DXVECTOR2 pos = hero->GetPos();
+            g_GameStateDebug.freeCameraPoint[0] = pos.x;
+            g_GameStateDebug.freeCameraPoint[1] = pos.y;
+        }
+        if (input)
+            input->Disable(true);
+    } else if (input) {
+        input->Enable();
     }
 }
 
