@@ -204,7 +204,7 @@ void GameCtrl::LoadGameOptions()
     if (in.Number("MouseGuiSpd", mouseGuiSpd))
         opt.mouseGuiSpd = float(mouseGuiSpd);
     if (g_GuiManager)
-        g_GuiManager->SetMouseSpeed(opt.mouseGuiSpd);
+        g_GuiManager->SetGuiScale(opt.mouseGuiSpd);
     in.Float("ScreenshotModeMoveSpd", ctl.screenshotModeMoveSpd);
     in.Bool("LogLoadScreenEvents", ctl.logLoadScreenEvents);
     in.Bool("LogObjIDs", ctl.logObjIDs);

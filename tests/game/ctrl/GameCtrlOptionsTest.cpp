@@ -298,7 +298,7 @@ TEST_F(OptionsTest, MouseSpeedGoesToAGuiManagerOnly)
     EXPECT_FLOAT_EQ(g_Options.mouseGuiSpd, 0.7f);
     DXC_GuiManager manager;
     Options("MouseGuiSpd = 0.9\n");
-    EXPECT_FLOAT_EQ(manager.GetMouseSpeed(), 0.9f);
+    EXPECT_FLOAT_EQ(manager.GetGuiScale(), 0.9f);
 }
 
 TEST(GameCtrlSampleGameTest, SampleFilesLoadWithoutAWarning)
