@@ -31,6 +31,7 @@
 #include "level/WallDesc.h"
 #include "platform/D3DXMath.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -67,6 +68,9 @@ public:
     virtual WorldCtrl* GetWorldCtrl() { return nullptr; }
     // The block grid was made for a new map size; the world sets up its block lists.
     virtual void OnBlockGridChanged() {}
+    // A hook of the level's drawing with seventeen words for a viewer that draws more; a plain
+    // viewer, and the world, add nothing.
+    virtual void RenderHook(const std::array<int32_t, 17>& words) { (void)words; }
 
     // The load sequence. Returns 1 when the level was the one already loaded and only its
     // parcels, objects and walls were read again, else 0. Errors throw; the viewer is then only

@@ -179,6 +179,14 @@ public:
     virtual bool DBGetField(wString& text, const char* table, const char* field) = 0;
     // Applied to every text the world translates or shows; nothing on the server.
     virtual void ProcessText(wString& text) = 0;
+    // The world's message overlay: the controller draws the first text message (fade 0 to 1)
+    // and notes that one is shown; whether it lets the log lines be drawn now.
+    virtual void DrawTextMessage(const wString& text, float fade)
+    {
+        (void)text;
+        (void)fade;
+    }
+    virtual bool AllowsLogOverlay() { return true; }
 
     // Music. A track on the music channels (volume below 0: the default; fade time below 0: the
     // level's), and the second music operation, a track on the ambient channel.

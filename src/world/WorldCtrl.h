@@ -38,6 +38,9 @@
 //   WorldCtrlDamage.cpp     damage to one element or an area, in the name of an element or a party
 //   WorldCtrlShots.cpp      shots fired as projectiles, the element at a point
 //   WorldCtrlProjectiles.cpp  the flight and hits of projectiles, their released children
+//   WorldCtrlDrawing.cpp    what the client's draw step asks of the world: the screen icon, the
+//                           cover-map texture, an element's mesh with its lights, item, script
+//                           camera and widget set-ups, the message overlay
 #pragma once
 #include "base/BezierSpline.h"
 #include "base/DynaMem.h"
@@ -58,6 +61,7 @@
 #include "world/WorldEvent.h"
 #include "world/WorldOptions.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -65,6 +69,9 @@
 
 class ActionShot;
 class DamageValues;
+class DXC_3dScene;
+class DXC_Texture;
+struct DXC_LightSet;
 class File;
 class ProjectileBase;
 class SoundManager;
@@ -516,6 +523,54 @@ public:
 
     // Drawing the level; nothing without a graphics device.
     void Render(int32_t flag);
+    // The level viewer's render hook; the world has nothing to add there.
+    void RenderHook(const std::array<int32_t, 17>& words) override { (void)words; }
+
+    // Drawing only (WorldCtrlDrawing.cpp): each draws through the program's graphics object and
+    // nothing without a device (the server); none changes the game. The screen icons are the
+    // pictures of received items, shown one after the other; their pictures are not owned.
+    struct ScreenIcon {
+        DXC_Texture* picture = nullptr;
+        double startTime = 0.0;  // game time
+        float duration = 0.0f;
+    };
+    static constexpr int32_t kScreenIcons = 8;  // a full list drops its oldest icon
+    void AddScreenIcon(DXC_Texture* picture, float duration);
+    const std::vector<ScreenIcon>& GetScreenIcons() const { return m_ScreenIcons; }
+    // The current icon near the lower right corner, its alpha rising over the first half of its
+    // time; icons whose time ran out leave the list. 1 when one was drawn.
+    int DrawScreenIcon();
+    static float ScreenIconAlpha(float elapsed, float duration);
+    // The cover map around the main character (one texel a cell, the texture's size centred on
+    // the character's cell, 0 outside the map) into the texture's first level; 1 when written.
+    int UpdateCoverMapTexture(DXC_Texture& texture);
+    // An element's scene under the light set (lights and fog), each mesh through the object
+    // pass of the pass mask; effects receive the screen buffers through their parameters.
+    // The meshes drawn.
+    int32_t RenderObjectEffects(DXC_3dScene& scene, const DXC_LightSet& lights, int32_t passMask);
+    // Depth writing only for an opaque item (blend mode 1 or -1), the blend mode and the
+    // item's picture in the stages.
+    void SetItemRenderState(DXC_Texture* picture, int32_t blendMode, int32_t alpha);
+    // The viewport from the level's screen rectangle (the whole screen while it is empty) and
+    // the level's camera, for a script's camera view.
+    void SetScriptCamera();
+    // The viewport to a widget's rectangle (left, top, right, bottom); the mouse test reads it.
+    void SetGuiViewport(const int32_t rect[4]);
+    bool IsInGuiViewport(int32_t x, int32_t y) const;
+    // The overlay of the first text message, the log lines and the running-script line.
+    void DrawMessages();
+    // The log lines, oldest first, stacked up to bottom: a line of fade above 0.4 takes 14
+    // pixels and is drawn, a fainter one fade x 35 and is not. The block's height.
+    struct LogLinePlace {
+        int32_t y = 0;
+        bool drawn = false;
+    };
+    static constexpr int32_t kLogLines = 6;
+    static int32_t LayoutLogLines(const float* fades, int32_t count, int32_t bottom, LogLinePlace* out);
+    void SetLogDisplay(bool on) { m_LogDisplay = on ? 1 : 0; }
+    void SetLogBackground(DXC_Texture* picture) { m_LogBackground = picture; }
+    void SetOverlayOffset(int32_t pixels) { m_OverlayOffset = pixels; }
+    static void SetShowRunningScripts(bool on) { s_ShowRunningScripts = on ? 1 : 0; }
 
     // Messages. A log message stays twice its duration; text messages are shown one after the
     // other, only the first counting down. Keys and "DB:" texts are looked up through the
@@ -851,6 +906,14 @@ private:
     DynaMem<SoundIDData, 64, 1> m_PlayingSounds;
     SearchTree<ActionEntry> m_ActionTree;
     SearchTree<KI_Strategy> m_StrategyTree;
+
+    // Presentation data.
+    std::vector<ScreenIcon> m_ScreenIcons;
+    uint8_t m_LogDisplay = 1;
+    DXC_Texture* m_LogBackground = nullptr;  // not owned
+    int32_t m_OverlayOffset = 320;           // the log block's width, from the right screen edge
+    int32_t m_GuiViewport[4] = {};
+    static inline uint8_t s_ShowRunningScripts = 1;
 };
 
 // The code of an AI action name ("ACTION" 0 .. "SHEATH_WEAPON" 22, in any letter case); 23 for

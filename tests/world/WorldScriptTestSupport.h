@@ -21,6 +21,7 @@
 #include "world/WorldTestSupport.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,13 @@ inline std::vector<std::string>& Records()
 {
     static std::vector<std::string> s_Records;
     return s_Records;
+}
+
+// Runs inside every Record call while set: a test acts while a script runs.
+inline std::function<void()>& RecordHook()
+{
+    static std::function<void()> s_Hook;
+    return s_Hook;
 }
 
 inline KI_StratEntry*& DeedPointer()
@@ -70,6 +78,8 @@ inline ScriptValue* CallFunction(ScriptValue* result, const char* name, ScriptVa
         for (int32_t i = 0; i < count; i++)
             line += (i ? "," : "") + Text(args[i]);
         Records().push_back(line);
+        if (RecordHook())
+            RecordHook()();
     } else if (n == "Flags") {
         result->SetInt(module->GetRunFlags());
     } else if (n == "Check") {

@@ -36,12 +36,14 @@
 //                          texture modes of the stages
 //   DXC_GfxLights.cpp      material, lights, fog, tint and the gamma ramp
 //   DXC_GfxBuiltinFont.cpp the pixel font compiled into the program
-//   DXC_GfxScreenQuads.cpp screen quads of the current texture, rectangles, lines, circles
+//   DXC_GfxScreenQuads.cpp screen quads of the current texture, rectangles, lines, circles,
+//                          sprites at world positions
 //   DXC_GfxScreenEffect.cpp  full-screen effect passes, effect parameters, video sources
 //   DXC_GfxScreenRect.cpp  screen rectangles of meshes and scenes, the view test of a scene,
 //                          light sets, the scene renderer's viewport
 //   DXC_GfxSceneRender.cpp whole scenes: camera, clearing, view test, light set, meshes in list
 //                          or depth order, display aids and markers
+//   DXC_GfxMirror.cpp      one object of a scene by the pass mask, mirrors through the stencil
 //   DXC_GfxPrintf.cpp      text formatting, the current font, the print options and the printf
 //                          entry points (the text container, DXC_PrintfContainer, lays out and draws)
 //
@@ -439,8 +441,16 @@ public:
     // the light set and the display aids; a mirror pass clears to black and draws the objects.
     int RenderScene(DXC_3dScene* scene, int32_t optionA, int32_t optionB, bool mirrorPass);
     // One mesh of the scene when its transparency matches the pass mask (bit 0 opaque, bit 1
-    // transparent): 1 drawn, 0 skipped.
+    // transparent): 1 drawn, 0 skipped (DXC_GfxMirror.cpp). A mirror mesh on screen, where the
+    // depth buffer has a stencil, shows the scene reflected in its plane, one mirror deep.
     int RenderObject(DXC_3dScene& scene, DXC_Mesh& mesh, int32_t options, int32_t passMask);
+    void EnableMirrors(bool on) { mirrorsEnabled = on ? 1 : 0; }
+    static constexpr int32_t kMaxMirrorDepth = 1;  // a mirror seen in a mirror stays black
+    // The texture at a world position (DXC_GfxScreenQuads.cpp): facing the screen at size x depth
+    // scale pixels, or (kSpriteInWorld) as a quad of size world units across the view; nothing
+    // behind the camera or beyond the depth range. 1 drawn.
+    static constexpr int32_t kSpriteInWorld = 1;
+    int DrawSprite3D(DXC_Texture* texture, const D3DXVECTOR3& position, float size, uint32_t color, int32_t options);
     // One point of the point list at a world position, unlit.
     int DrawMarker(float x, float y, float z, uint32_t color);
     int32_t GetScenesDrawn() const { return scenesDrawn; }
@@ -1022,6 +1032,11 @@ private:
     RECT PlaceText(const DXC_PrintfOptions& options, const POINT* position, bool endAtX);
 
     void DrawSceneSorted(DXC_3dScene& scene, int32_t optionA);
+    bool CanDrawMirrors() const;
+    int DrawMirror(DXC_3dScene& scene, DXC_Mesh& mesh, int32_t options, const tmpRECT<int32_t>& rect);
+    int32_t mirrorsEnabled = 1;
+    int32_t mirrorDepth = 0;      // mirror passes under way
+    D3DRECT mirrorClear{};        // what a mirror pass clears; empty: the whole target
     void DrawDisplayAids(DXC_3dScene& scene);
 
     DXC_ShaderEffect* defaultScreenEffect = nullptr;  // not owned

@@ -43,7 +43,7 @@ int DXC_Gfx::RenderScene(DXC_3dScene* scene, int32_t optionA, int32_t optionB, b
             }
         }
     } else {
-        Clear(0, 1.0f, nullptr);
+        Clear(0, 1.0f, mirrorClear.x2 > mirrorClear.x1 ? &mirrorClear : nullptr);
     }
     if (!TestBounds(*scene, scene->worldMatrix)) {
         if (mirrored && !mirrorPass)
@@ -100,15 +100,6 @@ void DXC_Gfx::DrawSceneSorted(DXC_3dScene& scene, int32_t optionA)
         RenderObject(scene, *scene.GetMesh(sortList[size_t(k)].index), optionA, 1);
     for (int32_t k = count - 1; k >= 0; k--)  // transparent, far to near
         RenderObject(scene, *scene.GetMesh(sortList[size_t(k)].index), optionA, 2);
-}
-
-int DXC_Gfx::RenderObject(DXC_3dScene& scene, DXC_Mesh& mesh, int32_t, int32_t passMask)
-{
-    const int32_t needs = mesh.IsTransparent() ? 2 : 1;
-    if (!(passMask & needs))
-        return 0;
-    DrawMesh(&mesh, &scene.worldMatrix, nullptr, 0, false, 3, false);
-    return 1;
 }
 
 void DXC_Gfx::DrawDisplayAids(DXC_3dScene& scene)

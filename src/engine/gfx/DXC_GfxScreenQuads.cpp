@@ -1,7 +1,7 @@
 // DXC_Gfx screen quads and lines: the current texture as a turned and scaled quad or over a
 // rectangle, the quad's draw with its state save and restore, filled and outlined rectangles, 2D
-// and 3D lines and circles, and the screen size. The GUI, the HUD and the loading screen draw
-// through them; they all need the device.
+// and 3D lines and circles, sprites at world positions, and the screen size. The GUI, the HUD
+// and the loading screen draw through them; they all need the device.
 #include "engine/gfx/DXC_Gfx.h"
 
 #include "engine/gfx/DXC_ShaderEffect.h"
@@ -231,6 +231,44 @@ int DXC_Gfx::DrawLine3D(float x1, float y1, float z1, float x2, float y2, float 
     v[1] = {x2, y2, z2, color, kQuadHighlight, 0, 0};
     DrawImmediate(list, D3DPT_LINELIST, 1);
     return 1;
+}
+
+int DXC_Gfx::DrawSprite3D(DXC_Texture* texture, const D3DXVECTOR3& position, float size, uint32_t color,
+                          int32_t options)
+{
+    if (!texture || !texture->IsValid())
+        return 0;
+    const D3DXMATRIX viewProjection = viewMatrix * projectionMatrix;
+    D3DXVECTOR4 clip;
+    D3DXVec3Transform(&clip, &position, &viewProjection);
+    if (!(clip.w > 0.0f))
+        return 0;  // behind the camera
+    const float depth = clip.z / clip.w;
+    if (!(depth >= 0.0f && depth <= 1.0f))
+        return 0;
+    SetMaterialStages(texture, -1);
+    if (options & kSpriteInWorld) {
+        // Across the view: the camera's right and up axes are the view matrix's first two columns.
+        const float half = size * 0.5f;
+        const D3DXVECTOR3 right = D3DXVECTOR3(viewMatrix.m[0][0], viewMatrix.m[1][0], viewMatrix.m[2][0]) * half;
+        const D3DXVECTOR3 up = D3DXVECTOR3(viewMatrix.m[0][1], viewMatrix.m[1][1], viewMatrix.m[2][1]) * half;
+        const D3DXVECTOR3 corners[4] = {position - right - up, position - right + up, position + right - up,
+                                        position + right + up};
+        const float uv[4][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};
+        auto& list = vertexLists->world[1];
+        DXC_LVertex* v = LockImmediate(list, 4, DXC_VertexList::kTriangleStrip);
+        for (int32_t i = 0; i < 4; i++)
+            v[i] = {corners[i].x, corners[i].y, corners[i].z, color, kQuadHighlight, uv[i][0], uv[i][1]};
+        DrawImmediate(list, D3DPT_TRIANGLESTRIP, 2);
+        return 1;
+    }
+    // Facing the screen: size world units at that depth, through the vertical projection scale.
+    const float x = float(viewport.X) + (clip.x / clip.w + 1.0f) * 0.5f * float(viewport.Width);
+    const float y = float(viewport.Y) + (1.0f - clip.y / clip.w) * 0.5f * float(viewport.Height);
+    const float half = size * projectionMatrix.m[1][1] * 0.5f * float(viewport.Height) / clip.w * 0.5f;
+    const int32_t rect[4] = {int32_t(std::lround(x - half)), int32_t(std::lround(y - half)),
+                             int32_t(std::lround(x + half)), int32_t(std::lround(y + half))};
+    return DrawTextureUniform(rect, color, depth);
 }
 
 int DXC_Gfx::DrawCircle3D(const D3DXVECTOR3& centre, const D3DXVECTOR3& axis, float radius, uint32_t color,

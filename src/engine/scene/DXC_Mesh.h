@@ -98,6 +98,7 @@ public:
     void* lockedVertexData = nullptr;
     void* lockedAttributeData = nullptr;
     uint32_t meshActive = 1;
+    uint8_t isMirror = 0;  // drawn with the scene reflected in its plane
 
 protected:
     void ForgetTransparency() override { transparency = -1; }

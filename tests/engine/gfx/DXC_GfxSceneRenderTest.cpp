@@ -6,10 +6,12 @@
 #include "engine/scene/DXC_3dScene.h"
 #include "engine/scene/DXC_Mesh.h"
 #include "support/DeviceGfx.h"
+#include "support/ErrorOf.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -20,7 +22,8 @@ constexpr uint32_t kFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 // an indexed draw tells which mesh drew. The camera looks along +z from the origin.
 class DXC_GfxSceneRender : public ::testing::Test {
 protected:
-    DXC_GfxSceneRender()
+    explicit DXC_GfxSceneRender(const DXC_DisplayMode& mode = DXC_DisplayMode())
+        : client(D3D9AdapterProfile::Typical(), mode)
     {
         gfx.SetViewPort(0, 0, 800, 600, 0.0f, 1.0f);
         gfx.SetPerspective(1.0f, 1000.0f, 1.5f, -1.0f);
@@ -59,6 +62,18 @@ protected:
     DXC_Gfx& gfx = client.Gfx();
     D3D9Journal& journal = client.Journal();
     DXC_3dScene scene;
+};
+
+// The same on a multisampled back buffer.
+class DXC_GfxSceneRenderMultisampled : public DXC_GfxSceneRender {
+protected:
+    static DXC_DisplayMode Multisampled()
+    {
+        DXC_DisplayMode mode;
+        mode.antialiasing = -1;
+        return mode;
+    }
+    DXC_GfxSceneRenderMultisampled() : DXC_GfxSceneRender(Multisampled()) {}
 };
 
 }  // namespace
@@ -150,4 +165,81 @@ TEST_F(DXC_GfxSceneRender, DisplayAidsAndMarkers)
     ASSERT_NE(draw, nullptr);
     EXPECT_EQ(draw->Arg(0), D3DPT_POINTLIST);
     EXPECT_EQ(RenderStateOf(device, D3DRS_LIGHTING), 1u);  // back on after the unlit marker
+}
+
+// A mirror on screen marks its pixels with 1 in a cleared stencil, draws the reflected scene
+// into screen buffer 1 behind a clip plane with the culling turned, projects that onto itself,
+// and leaves the target, the view, the culling, the clip planes and stage 0 as they were. Off
+// screen, or with mirrors switched off, it is an ordinary mesh.
+TEST_F(DXC_GfxSceneRender, MirrorDrawsTheReflectedSceneThroughTheStencil)
+{
+    AddMesh(5, false);
+    DXC_Mesh& mirror = AddMesh(10, false);
+    mirror.SetBox({-2, -2, 0}, {2, 2, 0.01f});
+    mirror.isMirror = 1;
+    IDirect3DDevice9& device = client.Device();
+    IDirect3DSurface9* target = gfx.GetRenderTarget(0);
+    target->Release();
+    D3DXMATRIX view;
+    gfx.GetViewMatrix(view);
+    const DWORD cull = RenderStateOf(device, D3DRS_CULLMODE);
+    auto stateWrites = [&](D3DRENDERSTATETYPE state) {
+        std::vector<uint32_t> values;
+        for (const D3D9Call& call : journal.CallsOf(D3D9Op::SetRenderState))
+            if (call.Arg(0) == uint32_t(state))
+                values.push_back(call.Arg(1));
+        return values;
+    };
+
+    journal.Clear();
+    EXPECT_EQ(gfx.RenderScene(&scene, 0, 0, false), 1);
+    EXPECT_EQ(stateWrites(D3DRS_STENCILENABLE), (std::vector<uint32_t>{1, 0}));
+    EXPECT_EQ(stateWrites(D3DRS_STENCILREF), std::vector<uint32_t>{1});
+    bool stencilCleared = false;
+    for (const D3D9Call& call : journal.CallsOf(D3D9Op::Clear))
+        stencilCleared |= call.Arg(2) == D3DCLEAR_STENCIL && call.Arg(5) == 0;
+    EXPECT_TRUE(stencilCleared);
+    const auto targets = journal.CallsOf(D3D9Op::SetRenderTarget);
+    ASSERT_EQ(targets.size(), 2u);
+    EXPECT_NE(targets[0].args[1], D3D9Arg(target));  // screen buffer 1
+    EXPECT_EQ(targets[1].args[1], D3D9Arg(target));
+    EXPECT_EQ(gfx.GetScenesDrawn(), 2);  // the scene and its reflection
+    // The mirror drew three times (stencil, reflection pass, projection), the other mesh twice.
+    EXPECT_EQ(DrawOrder(), (std::vector<int32_t>{0, 1, 0, 1, 1}));
+    EXPECT_EQ(stateWrites(D3DRS_CLIPPLANEENABLE).back(), 0u);
+    EXPECT_EQ(RenderStateOf(device, D3DRS_CULLMODE), cull);
+    D3DXMATRIX after;
+    gfx.GetViewMatrix(after);
+    EXPECT_EQ(std::memcmp(&after, &view, sizeof view), 0);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_TEXCOORDINDEX), 0u);
+    EXPECT_EQ(StageStateOf(device, 0, D3DTSS_TEXTURETRANSFORMFLAGS), D3DTTFF_DISABLE);
+
+    for (bool offScreen : {true, false}) {
+        D3DXMatrixTranslation(&mirror.worldMatrix, 0, 0, offScreen ? -50.0f : 10.0f);
+        gfx.EnableMirrors(offScreen);
+        journal.Clear();
+        gfx.RenderScene(&scene, 0, 0, false);
+        EXPECT_TRUE(stateWrites(D3DRS_STENCILENABLE).empty()) << offScreen;
+        EXPECT_EQ(journal.Count(D3D9Op::SetRenderTarget), 0) << offScreen;
+    }
+}
+
+// A multisampled back buffer cannot be a texture: the reflection is drawn on it, behind the
+// mirror alone, and copied into screen buffer 1; a failed copy is an error.
+TEST_F(DXC_GfxSceneRenderMultisampled, MirrorCopiesTheBackBuffer)
+{
+    ASSERT_NE(gfx.presentParameters.MultiSampleType, D3DMULTISAMPLE_NONE);
+    DXC_Mesh& mirror = AddMesh(10, false);
+    mirror.SetBox({-2, -2, 0}, {2, 2, 0.01f});
+    mirror.isMirror = 1;
+    journal.Clear();
+    EXPECT_EQ(gfx.RenderScene(&scene, 0, 0, false), 1);
+    EXPECT_EQ(journal.Count(D3D9Op::SetRenderTarget), 0);
+    EXPECT_EQ(journal.Count(D3D9Op::StretchRect), 1);
+    const D3D9Call* clear = journal.Last(D3D9Op::Clear);  // the reflection's, behind the mirror
+    ASSERT_NE(clear, nullptr);
+    EXPECT_EQ(clear->Arg(0), 1u);
+
+    journal.FailNext(D3D9Op::StretchRect, 1, D3DERR_INVALIDCALL);
+    EXPECT_EQ(DxcErrorOf([&] { gfx.RenderScene(&scene, 0, 0, false); }).rfind("StretchRect for anti-aliased mirror failed", 0), 0u);
 }

@@ -264,3 +264,39 @@ TEST_F(DXC_GfxScreenQuads, NarrowPrintfMatchesTheWideForm)
     EXPECT_EQ(gfx.PrintfRight(POINT{100, 0}, "%d", 5), 1);
     EXPECT_EQ(gfx.PrintfCentered(POINT{100, 0}, "%d", 5), 1);
 }
+
+// A sprite facing the screen sits on its projected point at half the size twice as deep; one in
+// the world is a strip of two triangles; behind the camera or past the far plane nothing draws.
+TEST_F(DXC_GfxScreenQuads, SpritesAtWorldPositions)
+{
+    gfx.SetViewPort(0, 0, 800, 600, 0.0f, 1.0f);
+    gfx.SetPerspective(1.0f, 1000.0f, 1.5f, -1.0f);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    gfx.SetViewMatrix(identity);
+    float widths[2] = {};
+    for (int32_t i = 0; i < 2; i++) {
+        ASSERT_EQ(gfx.DrawSprite3D(&texture, {0, 0, 10.0f * float(i + 1)}, 4.0f, 0xFFFFFFFFu, 0), 1);
+        const auto q = Quad();
+        widths[i] = q[2].x - q[0].x;
+        EXPECT_NEAR((q[0].x + q[2].x) * 0.5f, 400.0f, 1.0f);
+        EXPECT_NEAR((q[0].y + q[1].y) * 0.5f, 300.0f, 1.0f);
+        EXPECT_GT(q[0].z, 0.0f);
+        EXPECT_LT(q[0].z, 1.0f);
+    }
+    EXPECT_GT(widths[1], 4.0f);
+    EXPECT_NEAR(widths[0] / widths[1], 2.0f, 0.1f);
+
+    ASSERT_EQ(gfx.DrawSprite3D(&texture, {1, 2, 10}, 4.0f, 0xFFFFFFFFu, DXC_Gfx::kSpriteInWorld), 1);
+    const D3D9Call* draw = LastDraw();
+    ASSERT_NE(draw, nullptr);
+    EXPECT_EQ(draw->Arg(0), D3DPT_TRIANGLESTRIP);
+    EXPECT_EQ(draw->Arg(2), 2u);
+
+    const int32_t draws = journal.Count(D3D9Op::DrawPrimitive);
+    for (const D3DXVECTOR3& p : {D3DXVECTOR3(0, 0, -10), D3DXVECTOR3(0, 0, 2000)})
+        for (int32_t options : {0, DXC_Gfx::kSpriteInWorld})
+            EXPECT_EQ(gfx.DrawSprite3D(&texture, p, 4.0f, 0xFFFFFFFFu, options), 0) << p.z;
+    EXPECT_EQ(gfx.DrawSprite3D(nullptr, {0, 0, 10}, 4.0f, 0xFFFFFFFFu, 0), 0);
+    EXPECT_EQ(journal.Count(D3D9Op::DrawPrimitive), draws);
+}
