@@ -6,8 +6,7 @@
 
 #include <spawn.h>
 #include <sys/types.h>
-
-extern char** environ;
+#include <unistd.h>  // environ
 
 namespace Platform {
 

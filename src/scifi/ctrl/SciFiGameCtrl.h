@@ -16,7 +16,9 @@
 // parts), SciFiGameCtrlSkills.cpp (the skill table,
 // learning, the skill buttons and the skills' info texts), SciFiGameCtrlGameState.cpp (the game
 // state's pass, the player camera, leaving the game state), SciFiGameCtrlDraw.cpp (the game
-// state's draw, the client's keys and the level statistics).
+// state's draw, the client's keys and the level statistics), scifi/gui/SciFiGameCtrlWindows.cpp
+// (which game windows exclude each other and pause the game, mouse-over and highlight) and
+// scifi/gui/SciFiGameCtrlScreens.cpp (the client's screens and the start of a hosted server).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -64,6 +66,7 @@ public:
     static constexpr int32_t kTreasureKeys = 8;  // "Treasure1" .. "Treasure8" of a world object
     static constexpr int32_t kWorldEntryTable = 512;
     static constexpr int32_t kMaxMoveSubSteps = 2;  // the engine allows 4
+    static constexpr int32_t kToolTipFramePictures = 9;
 
     // A record of the special bonuses; nothing fills them yet.
     struct SpecialBonusData {
@@ -168,8 +171,8 @@ public:
         m_Mouse = mouse;
     }
     // The GUI set-up of the controller's initialisation (SciFiGameCtrlDraw.cpp): the dedicated
-    // flag to the graphics object, then, where a GUI root exists, its cursor and tooltip
-    // parameters ("MouseOverDelay", the distance, "MouseOverOffset").
+    // flag to the graphics object, then, where a GUI root exists, the logo, the tooltip frame,
+    // the cursor and the tooltip parameters ("MouseOverDelay", the distance, "MouseOverOffset").
     void InitGuiFields() override;
     // The game state's draw (SciFiGameCtrlDraw.cpp), once per drawn frame: the camera pitch
     // kept within 0 to 2, the free camera switch reduced to 0 or 1, the client's keys, the frame
@@ -225,6 +228,7 @@ public:
     // within the mouse-over distance of where it started, at once with left Shift held.
     void HoverItem(ItemBase* item, int32_t x, int32_t y);
     ItemBase* GetHoveredItem() const { return m_HoveredItem.Get(); }
+    bool IsItemHoveredThisFrame() const { return m_ItemHoveredThisFrame != 0; }
     ItemInfoGui& GetItemInfoBox(int32_t index) { return m_ItemInfoBoxes[index]; }
     // 0 none, 1 plain, 2 a fallen body the active skill works on, 3 an attack target; only for
     // the element under the pointer.
@@ -286,6 +290,7 @@ public:
     // The end-of-game screen: the game view, the windows and the version string.
     void DrawEndOfGame();
     void SetPausePictureSuppressed(bool suppressed) { m_NoPausePicture = suppressed; }
+    DXC_Texture& GetLogoTexture() { return m_LogoTexture; }
 
     DialogGui& GetDialogWindow() { return m_DialogWindow; }
     CharacterGui& GetCharacterWindow() { return m_CharacterWindow; }
@@ -633,6 +638,8 @@ private:
     double m_HoverWait = 0.0;
     uint8_t m_ItemHoveredThisFrame = 0;
     DXC_Texture m_LoadingLogo;
+    DXC_Texture m_LogoTexture;  // the maker's small logo
+    DXC_Texture m_ToolTipFrame[kToolTipFramePictures];
     bool m_NoPausePicture = false;
 
     Controls m_Controls;

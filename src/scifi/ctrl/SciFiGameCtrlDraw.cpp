@@ -7,6 +7,7 @@
 #include "base/Timer.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/gui/DXC_GuiManager.h"
+#include "engine/gui/ToolTipSkin.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
 #include "game/objects/ai/InputCtrl.h"
@@ -41,6 +42,16 @@ enum ScanCode : int32_t {
 };
 
 constexpr float kDebugMessageTime = 3.0f;
+constexpr const char* kLogoPicture = "graphics\\gui_2\\windows\\logo_quillmarsh_small_i.dds";
+// The tooltip frame: middle, the left, right, top and bottom edges, then the corners top left,
+// top right, bottom left and bottom right.
+constexpr const char* kToolTipFrameFiles[SciFiGameCtrl::kToolTipFramePictures] = {
+    "graphics\\gui\\ui_frame_middle_middle.png", "graphics\\gui\\ui_frame_middle_left.png",
+    "graphics\\gui\\ui_frame_middle_right.png",  "graphics\\gui\\ui_frame_top_middle.png",
+    "graphics\\gui\\ui_frame_bottom_middle.png", "graphics\\gui\\ui_frame_top_left.png",
+    "graphics\\gui\\ui_frame_top_right.png",     "graphics\\gui\\ui_frame_bottom_left.png",
+    "graphics\\gui\\ui_frame_bottom_right.png",
+};
 constexpr int32_t kNumberPad[9] = {79, 80, 81, 75, 76, 77, 71, 72, 73};  // 1 .. 9: debug scripts 0 .. 8
 
 bool Pressed(InputState& keys, int32_t code) { return keys.GetKeyRepeats(code) > 0; }
@@ -83,6 +94,7 @@ void SciFiGameCtrl::DrawGameState()
     // Without devices (always on the server) the keyboard and the mouse keep their state.
     g_InputState.Update();
     g_MouseState.Update();
+    m_ItemHoveredThisFrame = 0;  // the windows drawn in this frame say it again
     HandleGuiInput();
     if (GetViewMode() != 1)
         g_GameStateDebug.skipMode = 0;
@@ -302,14 +314,32 @@ void SciFiGameCtrl::ShowLevelStatistics()
     items.AddLines(m_TextViewer);
 }
 
-// The windows, the loading bar and the tooltip skin come with the client's interface; the
-// server keeps only the dedicated flag, which it needs to draw nothing.
+// The GUI set-up of the client: the maker's logo, the tooltip frame and the cursor; the server
+// has no GUI root and keeps only the dedicated flag, which it needs to draw nothing. The loading
+// bar and the decoration window come with the client's interface.
 void SciFiGameCtrl::InitGuiFields()
 {
+    if (g_GuiManager && g_Gfx) {
+        g_Gfx->LoadTexture(&m_LogoTexture, kLogoPicture, 0, -1, 0, 1);
+        int32_t width = 0, height = 0;
+        m_LogoTexture.GetSize(width, height);
+        m_LogoTexture.SetCenter(float(width) * 0.5f, float(height));
+    }
     if (g_Gfx)
         g_Gfx->SetDedicatedMode(IsDedicated() ? 1 : 0);
     if (!g_GuiManager)
         return;
+    // The skin points at the frame pictures, so they stay for the controller's life.
+    if (g_Gfx)
+        for (int32_t i = 0; i < kToolTipFramePictures; ++i)
+            g_Gfx->LoadTexture(&m_ToolTipFrame[i], kToolTipFrameFiles[i], 0, -1, 0, 1);
+    ToolTipSkin skin;
+    skin.middle = &m_ToolTipFrame[0];
+    DXC_Texture* edges[4] = {&m_ToolTipFrame[3], &m_ToolTipFrame[2], &m_ToolTipFrame[4], &m_ToolTipFrame[1]};
+    DXC_Texture* corners[4] = {&m_ToolTipFrame[5], &m_ToolTipFrame[6], &m_ToolTipFrame[7], &m_ToolTipFrame[8]};
+    std::copy(std::begin(edges), std::end(edges), skin.edges);
+    std::copy(std::begin(corners), std::end(corners), skin.corners);
+    g_GuiManager->SetToolTipSkin(skin);
     g_GuiManager->SetCursorType(0);
     g_GuiManager->SetCursorEnabled(true);
     g_GuiManager->SetToolTipParams(g_Options.mouseOverDelay, g_Options.mouseOverDelayInt, g_Options.mouseOverOffset[0],

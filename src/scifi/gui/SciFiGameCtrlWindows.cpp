@@ -99,9 +99,9 @@ bool SciFiGameCtrl::IsInGameState() const
 
 void SciFiGameCtrl::HandleGuiInput()
 {
-    // The viewport size goes to the GUI root with its layout; the engine's pass records whether
-    // the game was paused.
-    UpdateGui();
+    if (g_GuiManager)
+        g_GuiManager->UpdateViewport();
+    UpdateGui();  // records whether the game was paused
     if (IsInGameState())
         m_MiniMapWindow.SetOpenState(m_HudShown != 0 && GetViewMode() != 3);
 }
@@ -131,6 +131,7 @@ void SciFiGameCtrl::HoverItem(ItemBase* item, int32_t x, int32_t y)
             box.SetItem(item, true, nullptr);
             box.SetOpenState(true);
             box.SetPos(x, y);
+            box.BringToFront(true);
             return;
         }
         const int64_t dx = x - m_HoverStart[0], dy = y - m_HoverStart[1];

@@ -5,6 +5,7 @@
 
 #include "base/GameOptions.h"
 #include "engine/gui/DXC_GuiManager.h"
+#include "engine/gui/DXC_GuiScaleableText.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
 #include "scifi/objects/Item_SF.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -220,9 +222,19 @@ TEST_F(SciFiGameCtrlWindowsTest, GuiSetUpGivesTheTooltipParameters)
     ctrl.InitGuiFields();
     EXPECT_EQ(gui.GetCursorType(), 0);
     EXPECT_TRUE(gui.IsCursorEnabled());
-    const DXC_GuiManager::ToolTipParams& params = gui.GetToolTipParams();
-    EXPECT_FLOAT_EQ(params.delay, 0.1f);
-    EXPECT_EQ(params.distance, 5);
-    EXPECT_EQ(params.offset[0], 10);
-    EXPECT_EQ(params.offset[1], 10);
+    EXPECT_NEAR(gui.GetToolTipDelay(), 0.1, 1e-6);
+    EXPECT_EQ(gui.GetToolTipTolerance(), 5);
+    int32_t offset[2] = {0, 0};
+    gui.GetToolTipOffset(offset[0], offset[1]);
+    EXPECT_EQ(offset[0], 10);
+    EXPECT_EQ(offset[1], 10);
+    // The tooltip frame: nine distinct pictures, the middle apart from every edge and corner.
+    const ToolTipSkin& skin = gui.GetToolTipWindow().GetFrame();
+    std::set<const DXC_Texture*> pictures = {skin.middle};
+    for (int32_t i = 0; i < 4; ++i) {
+        pictures.insert(skin.edges[i]);
+        pictures.insert(skin.corners[i]);
+    }
+    EXPECT_EQ(pictures.size(), 9u);
+    EXPECT_EQ(pictures.count(nullptr), 0u);
 }
