@@ -359,6 +359,17 @@ public:
     void SetLevelCallScript(float interval, const String& script);
     const String& GetLanguageDir() const { return m_LanguageDir; }
     float GetLastFrameTime() const { return m_LastFrameTime; }
+    // A value the client's info bar shows against its maximum, captioned by its name; nothing in
+    // the game tracks one yet, so the maximum stays 0 and the bar hidden.
+    void SetTrackedValue(float value, float maximum, const String& name)
+    {
+        m_TrackedValue = value;
+        m_TrackedMax = maximum;
+        m_TrackedName = name;
+    }
+    float GetTrackedValue() const { return m_TrackedValue; }
+    float GetTrackedMax() const { return m_TrackedMax; }
+    const String& GetTrackedName() const { return m_TrackedName; }
     float GetMaxTerrainSteepness() const { return m_Options.maxTerrainSteepness; }
     void SetMaxTerrainSteepness(float value) { m_Options.maxTerrainSteepness = value; }
     void RequestVisibilityUpdate() { m_VisibilityRequest = 1; }
@@ -807,6 +818,9 @@ protected:
     String m_SpeechName;
     int32_t m_SpeechHandle = -1;
     float m_LastFrameTime = 0.0f;
+    float m_TrackedValue = 0.0f;
+    float m_TrackedMax = 0.0f;
+    String m_TrackedName;
     ThreadContainer m_ScriptThreads;
     Subtitle m_Subtitle;
     int32_t m_QueryCapacity = kObjectListSize;

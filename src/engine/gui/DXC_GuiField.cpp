@@ -179,43 +179,39 @@ void DXC_GuiField::GetAbsRect(int32_t& l, int32_t& t, int32_t& r, int32_t& b) co
     b = t + (bottom - top);
 }
 
+// The room the field leaves in its parent, or on the screen for a field without one.
+bool DXC_GuiField::GetFreeSpace(int32_t& width, int32_t& height) const
+{
+    if (const DXC_GuiField* owner = parent.Get())
+        owner->GetSize(width, height);
+    else if (manager)
+        manager->GetScreenSize(width, height);
+    else
+        return false;
+    width -= right - left;
+    height -= bottom - top;
+    return true;
+}
+
 void DXC_GuiField::SetRelativePos(float fx, float fy)
 {
-    int32_t freeWidth = 0;
-    int32_t freeHeight = 0;
-    if (const DXC_GuiField* owner = parent.Get())
-        owner->GetSize(freeWidth, freeHeight);
-    else if (manager)
-        manager->GetScreenSize(freeWidth, freeHeight);
-    else
-        return;
-    SetPos(int32_t(float(freeWidth - (right - left)) * fx), int32_t(float(freeHeight - (bottom - top)) * fy));
+    int32_t freeWidth, freeHeight;
+    if (GetFreeSpace(freeWidth, freeHeight))
+        SetPos(int32_t(float(freeWidth) * fx), int32_t(float(freeHeight) * fy));
 }
 
 void DXC_GuiField::SetRelativePosX(float fx)
 {
-    if (!manager)
-        return;
-    int32_t freeWidth = 0;
-    int32_t freeHeight = 0;
-    if (const DXC_GuiField* owner = parent.Get())
-        owner->GetSize(freeWidth, freeHeight);
-    else
-        manager->GetScreenSize(freeWidth, freeHeight);
-    SetPos(int32_t(float(freeWidth - (right - left)) * fx), top);
+    int32_t freeWidth, freeHeight;
+    if (manager && GetFreeSpace(freeWidth, freeHeight))
+        SetPos(int32_t(float(freeWidth) * fx), top);
 }
 
 void DXC_GuiField::SetRelativePosY(float fy)
 {
-    if (!manager)
-        return;
-    int32_t freeWidth = 0;
-    int32_t freeHeight = 0;
-    if (const DXC_GuiField* owner = parent.Get())
-        owner->GetSize(freeWidth, freeHeight);
-    else
-        manager->GetScreenSize(freeWidth, freeHeight);
-    SetPos(left, int32_t(float(freeHeight - (bottom - top)) * fy));
+    int32_t freeWidth, freeHeight;
+    if (manager && GetFreeSpace(freeWidth, freeHeight))
+        SetPos(left, int32_t(float(freeHeight) * fy));
 }
 
 // Left and top first, then right and bottom: a field larger than the screen keeps its right and

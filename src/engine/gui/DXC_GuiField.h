@@ -162,6 +162,7 @@ protected:
 
     // The manager's count of open modal fields for this field and its open modal children.
     void UpdateModalCount(bool opening);
+    bool GetFreeSpace(int32_t& width, int32_t& height) const;
     void DrawDebugOutline(int32_t level);
 
     int32_t left = 0;

@@ -20,9 +20,12 @@ DXC_GuiManager::DXC_GuiManager(DXC_Gfx* graphics) : m_Gfx(graphics), m_Keyboard(
     g_GuiManager = this;
 }
 
+// The windows outlive the manager (they belong to the controller): they forget it, so nothing
+// they do later reaches a manager that is gone.
 DXC_GuiManager::~DXC_GuiManager()
 {
     SetCursorIcon(0, 0, nullptr, false);
+    m_Root.SetManager(nullptr);
     if (g_GuiManager == this)
         g_GuiManager = nullptr;
 }

@@ -105,6 +105,7 @@ class WorldElem;
 class ItemObj;
 class LoadedDataKind;
 class PathCurve;
+class DXC_GuiManager;
 struct AreaEffect;
 struct AttributePair;
 struct DamageEntry;
@@ -285,6 +286,9 @@ public:
     // One drawn frame: frame time, screen fade, drawing.
     virtual void RenderFrame();
     virtual void DrawGui();
+    // The GUI manager's cursor picture and whether it draws its own cursor.
+    void ChooseCursor(DXC_GuiManager& guiManager);
+    void UpdateInfoBar();
     // The GUI state step; there is none without a GUI manager, which the server never makes.
     virtual int32_t UpdateGui();
     virtual int32_t LeaveGuiMode(int32_t flag);
@@ -308,6 +312,8 @@ public:
     DXC_GuiTextViewerScl& GetTextViewer(int32_t index) { return m_TextViewers[index]; }  // 0..3
     CConsoleGui& GetConsoleWindow() { return m_ConsoleWindow; }
     BarGui& GetInfoBar() { return m_InfoBar; }
+    void SetCursorHidden(bool hidden) { m_CursorHidden = hidden ? 1 : 0; }
+    void SetGuiCursorForced(bool forced) { m_GuiCursorForced = forced ? 1 : 0; }
 
     // Hooks (GameCtrlHooks.cpp): the engine's bodies; the layers above replace them.
     virtual void LoadGeneralItems();
@@ -1092,6 +1098,9 @@ public:
     const String& GetLoadingScreenFile() const { return m_LoadingScreenFile; }
     // After the graphics surfaces were lost; the game lays its windows out again.
     virtual void RecreateSurfaces();
+    // Places the windows on a screen of a new size: the engine's puts the error window back and
+    // keeps the controller's open windows on the screen; the game places its own first.
+    virtual void LayoutGui();
     // A screenshot of the game window into the file after that many more drawn frames.
     void RequestScreenshot(const char* fileName, int32_t frames);
     // Once per drawn frame, after presenting it: at 0 the picture is written; the countdown ends
@@ -1325,6 +1334,10 @@ public:
     const String& GetHeroDeathScript() const { return m_HeroDeathScript; }
 
 protected:
+    // The windows the controller draws itself (not through the GUI tree) take the GUI manager, so
+    // they can be placed on its screen.
+    void AttachOwnWindows(DXC_GuiManager* guiManager);
+    std::vector<DXC_GuiField*> GetOwnWindows();
     // Shows a text in the world's message display for a time; nothing without a world.
     void ShowWorldMessage(const wString& text, float seconds);
 

@@ -89,8 +89,13 @@ void GameCtrl::RenderFrame()
     m_PrevFrameStartTime = m_FrameStartTime;
 }
 
+// The GUI's clock is the frame's start; the info bar follows the world's tracked value; the
+// windows the controller owns are drawn before the manager's tree, with the cursor chosen last.
 void GameCtrl::DrawGui()
 {
+    if (g_GuiManager)
+        g_GuiManager->SetFixedTime(m_FrameStartTime);
+    UpdateInfoBar();
     if (m_ViewMode == 1) {
         RenderIfOpen(m_MessageBox);
         RenderIfOpen(m_ConsoleWindow);
@@ -104,6 +109,8 @@ void GameCtrl::DrawGui()
             m_ErrorWindow.Render();
         }
         RenderIfOpen(m_SubTitleWindow);
+        if (g_GuiManager)
+            g_GuiManager->Render(true, true);
         return;
     }
     // The pages shown are refilled first, the system page at most five times a second.
@@ -116,13 +123,51 @@ void GameCtrl::DrawGui()
     for (int32_t i = 1; i < kTextViewers; ++i)
         RenderIfOpen(m_TextViewers[i]);
     m_GuiHoldsMouse = IsGuiUnderMouse(0) ? 1 : 0;
+    if (!g_GuiManager)
+        return;
+    ChooseCursor(*g_GuiManager);
+    g_GuiManager->Render(true, true);
+}
+
+// With the game's own cursor switched off there is no picture; a hidden cursor shows none; the
+// GUI's cursor while the GUI takes the mouse, else the game's picture with the GUI's cursor off.
+void GameCtrl::ChooseCursor(DXC_GuiManager& guiManager)
+{
+    if (m_Settings.windowsMouseCursor || m_CursorHidden) {
+        guiManager.SetCursorType(-1);
+    } else if (UsesGuiCursor()) {
+        guiManager.SetCursorType(0);
+        guiManager.SetCursorEnabled(true);
+    } else {
+        guiManager.SetCursorType(GetCursorPicture());
+        guiManager.SetCursorEnabled(false);
+    }
+}
+
+// The world's tracked value against its maximum, captioned by its name's "content" in "other";
+// hidden while the world tracks nothing.
+void GameCtrl::UpdateInfoBar()
+{
+    const float maximum = m_World.GetTrackedMax();
+    if (maximum <= 0.0f) {
+        m_InfoBar.SetOpenState(false);
+        return;
+    }
+    m_InfoBar.SetValue(m_World.GetTrackedValue() / maximum);
+    wString caption(m_World.GetTrackedName().c_str());
+    DBGetField(caption, "other", "content");
+    m_InfoBar.SetCaption(caption);
+    m_InfoBar.SetOpenState(true);
 }
 
 int32_t GameCtrl::LeaveGuiMode(int32_t flag)
 {
     (void)flag;
-    if (IsGuiUnderMouse(0))
+    if (IsGuiUnderMouse(0)) {
+        if (g_GuiManager)
+            g_GuiManager->CloseAllWindows(false);
         UpdateGui();
+    }
     return UpdateGui();
 }
 

@@ -7,6 +7,7 @@
 #include "base/FileSystem.h"
 #include "base/GameOptions.h"
 #include "base/Log.h"
+#include "engine/gui/DXC_GuiManager.h"
 #include "game/objects/ItemObj.h"
 #include "platform/DirectoryOps.h"
 #include "platform/FileSystem.h"
@@ -79,6 +80,10 @@ CreatureObj* GameCtrl::StartNewGame(const char* levelName)
             input->Reset();
     LoadGameScripts();
     DeleteWorkingSaveFolder();
+    if (g_GuiManager) {
+        g_GuiManager->SetCursorType(0);
+        g_GuiManager->SetCursorEnabled(true);
+    }
     ChangeLevel(level.c_str(), GetSavegamePath(-1), LevelChangeOptions());
     if (m_DebugMode || g_Options.allowXMove)
         m_ConsoleUsed = 1;

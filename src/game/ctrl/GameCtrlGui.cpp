@@ -6,8 +6,6 @@
 #include "base/Timer.h"
 #include "engine/gui/DXC_GuiManager.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr double kGuiTestInterval = 0.05;  // seconds between two mouse-over tests
@@ -24,17 +22,6 @@ GuiUpdateState s_Gui;
 
 // The program's switch of the mouse-over-GUI test; on unless the program turns it off.
 constexpr bool kGuiMouseTest = true;
-
-// The window at the fractions of the screen space it leaves free, kept on the screen.
-void PlaceOnScreen(DXC_GuiField& window, float fx, float fy)
-{
-    int32_t width = 0;
-    int32_t height = 0;
-    window.GetSize(width, height);
-    const int32_t freeX = std::max(g_ScreenWidth - width, 0);
-    const int32_t freeY = std::max(g_ScreenHeight - height, 0);
-    window.SetPos(int32_t(float(freeX) * fx), int32_t(float(freeY) * fy));
-}
 
 }  // namespace
 
@@ -55,8 +42,11 @@ int32_t GameCtrl::UpdateGui()
         m_ErrorWindow.Clear();
         const String* oldest = m_ErrorList.GetAt(0);
         m_ErrorWindow.AddLine(oldest ? oldest->c_str() : "");
-        if (!wasOpen)
-            PlaceOnScreen(m_ErrorWindow, kErrorWindowPos[0], kErrorWindowPos[1]);
+        if (!wasOpen) {
+            AttachOwnWindows(g_GuiManager);
+            m_ErrorWindow.SetRelativePos(kErrorWindowPos[0], kErrorWindowPos[1]);
+            m_ErrorWindow.ClampToScreen();
+        }
     } else {
         m_ErrorWindow.SetOpenState(false);
     }
@@ -73,6 +63,36 @@ int32_t GameCtrl::UpdateGui()
     }
     s_Gui.running = 0;
     return 0;
+}
+
+std::vector<DXC_GuiField*> GameCtrl::GetOwnWindows()
+{
+    std::vector<DXC_GuiField*> windows = {&m_MessageBox, &m_ConsoleWindow, &m_InfoBar,    &m_ErrorWindow,
+                                          &m_SubTitleWindow, &m_SelectMenu, &m_PopUpWindow};
+    for (DXC_GuiTextViewerScl& viewer : m_TextViewers)
+        windows.push_back(&viewer);
+    return windows;
+}
+
+void GameCtrl::AttachOwnWindows(DXC_GuiManager* guiManager)
+{
+    for (DXC_GuiField* window : GetOwnWindows())
+        if (window->GetManager() != guiManager)
+            window->SetManager(guiManager);
+}
+
+// The error window goes back to its place; every window the controller draws itself stays on
+// the screen.
+void GameCtrl::LayoutGui()
+{
+    if (!g_GuiManager)
+        return;
+    AttachOwnWindows(g_GuiManager);
+    if (m_ErrorWindow.IsOpen())
+        m_ErrorWindow.SetRelativePos(kErrorWindowPos[0], kErrorWindowPos[1]);
+    for (DXC_GuiField* window : GetOwnWindows())
+        if (window->IsOpen())
+            window->ClampToScreen();
 }
 
 void GameCtrl::DropFirstError()

@@ -8,6 +8,7 @@
 #include "base/Log.h"
 #include "base/Timer.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/gui/DXC_GuiManager.h"
 #include "game/ctrl/ProfilingTimes.h"
 #include "game/ctrl/StateManager.h"
 
@@ -198,6 +199,9 @@ void GameCtrl::RecreateSurfaces()
         m_RenderFlag = 1;
     }
     m_PrevFrameStartTime = -1.0;
+    if (g_GuiManager)
+        g_GuiManager->UpdateViewport();
+    LayoutGui();
     UpdateFieldOfView();
 }
 

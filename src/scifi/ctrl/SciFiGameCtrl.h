@@ -67,6 +67,8 @@ public:
     static constexpr int32_t kWorldEntryTable = 512;
     static constexpr int32_t kMaxMoveSubSteps = 2;  // the engine allows 4
     static constexpr int32_t kToolTipFramePictures = 9;
+    static constexpr int32_t kWideScreenWidth = 1650;   // from this width on the HUD needs no margin
+    static constexpr float kNarrowSideOffset = 100.0f;
 
     // A record of the special bonuses; nothing fills them yet.
     struct SpecialBonusData {
@@ -174,6 +176,10 @@ public:
     // flag to the graphics object, then, where a GUI root exists, the logo, the tooltip frame,
     // the cursor and the tooltip parameters ("MouseOverDelay", the distance, "MouseOverOffset").
     void InitGuiFields() override;
+    void LayoutGui() override;
+    // The screen width of the last layout and the side margin it chose for the HUD.
+    float GetLayoutScreenWidth() const { return m_LayoutScreenWidth; }
+    float GetLayoutSideOffset() const { return m_LayoutSideOffset; }
     // The game state's draw (SciFiGameCtrlDraw.cpp), once per drawn frame: the camera pitch
     // kept within 0 to 2, the free camera switch reduced to 0 or 1, the client's keys, the frame
     // drawn (nothing without a device) and the time since the last draw kept as the draw time.
@@ -602,6 +608,8 @@ private:
     HUD_MainBar m_HudMainBar;
     HUDSkills m_HudSkills;
     HUDSkillsRollup m_HudSkillRollups[3];
+    float m_LayoutScreenWidth = 0.0f;
+    float m_LayoutSideOffset = 0.0f;
     float m_CamOffCenter[2] = {0.0f, 0.0f};
     float m_CamOffCenterCurrent[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     float m_CamOffCenterDynamicHor[2] = {0.0f, 0.0f};

@@ -345,3 +345,22 @@ void SciFiGameCtrl::InitGuiFields()
     g_GuiManager->SetToolTipParams(g_Options.mouseOverDelay, g_Options.mouseOverDelayInt, g_Options.mouseOverOffset[0],
                                    g_Options.mouseOverOffset[1]);
 }
+
+// The game's windows at their places on a screen of a new size: the HUD's bar at the bottom, the
+// map in the top right corner, the bars and talk near the top, the rest in the middle; then the
+// engine's windows. Windows not yet attached to the GUI stay where they are.
+void SciFiGameCtrl::LayoutGui()
+{
+    m_HudMainBar.SetRelativePos(0.5f, 1.0f);
+    m_MiniMapWindow.SetRelativePos(1.0f, 0.0f);
+    m_ChatWindow.SetRelativePos(0.5f, 0.08f);
+    m_MonsterHealthBar.SetRelativePos(0.5f, 0.05f);
+    m_DialogWindow.SetRelativePos(0.5f, 0.13f);
+    DXC_GuiField* centred[] = {&m_CharacterWindow, &m_BookWindow,  &m_SkillTreeWindow, &m_MissionLogWindow,
+                               &m_TradeWindow,     &m_PauseMenu,   &m_OptionsWindow,   &m_HelpWindow};
+    for (DXC_GuiField* window : centred)
+        window->SetRelativePos(0.5f, 0.5f);
+    GameCtrl::LayoutGui();
+    m_LayoutScreenWidth = float(g_ScreenWidth);
+    m_LayoutSideOffset = g_ScreenWidth >= kWideScreenWidth ? 0.0f : kNarrowSideOffset;
+}

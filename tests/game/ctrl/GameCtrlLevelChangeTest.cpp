@@ -5,6 +5,7 @@
 #include "game/ctrl/GameCtrl.h"
 
 #include "base/File.h"
+#include "engine/gui/DXC_GuiManager.h"
 #include "engine/scene/DXC_3dScene.h"
 #include "platform/D3D9MemoryTexture.h"
 #include "platform/D3DXImage.h"
@@ -176,7 +177,12 @@ TEST(GameCtrlLevelChangeTest, NewGameForgetsTheLastGamesState)
     ctrl.AddInputCtrl(ai, GameCtrl::kInputAI);
     ai->Disable(false);
     ctrl.GetSettings().logObjIDs = 1;
+    DXC_GuiManager gui;  // a client's: the new game shows its own cursor, picture 0
+    gui.SetCursorType(2);
+    gui.SetCursorEnabled(false);
     ASSERT_EQ(ErrorOf([&] { ctrl.StartNewGame(nullptr); }), "no error");
+    EXPECT_EQ(gui.GetCursorType(), 0);
+    EXPECT_TRUE(gui.IsCursorEnabled());
     EXPECT_EQ(ctrl.GetObjScriptVariable(5), -1);
     EXPECT_EQ(ai->GetDisableCount(), 0);
     WorldElem* drone = ctrl.GetWorld().FindObjectByWorldID("drone1", nullptr);

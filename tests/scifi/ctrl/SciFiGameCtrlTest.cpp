@@ -13,6 +13,7 @@
 #include "support/ErrorOf.h"
 #include "support/FixtureRoot.h"
 #include "support/GameConfigText.h"
+#include "support/GuiScreen.h"
 #include "support/LogCapture.h"
 #include "support/ScopedGfx.h"
 #include "support/TempDir.h"
@@ -338,4 +339,29 @@ TEST(SciFiGameCtrlTest, SampleGameRulesAndOptions)
     EXPECT_EQ(log.Count("Error"), 0);
     LoadGameConfigText(DefaultGameConfigText());
     g_Options = GameOptions();
+}
+
+// After the surfaces were made again the game's windows that the GUI holds take their places on
+// the new screen, and the margin beside the HUD follows the screen's width.
+TEST(SciFiGameCtrlTest, LayoutPlacesTheGameWindowsOnTheNewScreen)
+{
+    GuiScreen screen;
+    SciFiGameCtrl ctrl;
+    const int32_t savedWidth = g_ScreenWidth;
+    CharacterGui& character = ctrl.GetCharacterWindow();
+    character.SetRect(0, 0, 200, 100);
+    character.SetOpenState(true);
+    screen.manager.AddWindow(&character);
+    g_ScreenWidth = 640;
+    ctrl.RecreateSurfaces();
+    int32_t x, y;
+    character.GetPos(x, y);
+    EXPECT_EQ(x, 220);
+    EXPECT_EQ(y, 190);
+    EXPECT_EQ(ctrl.GetLayoutScreenWidth(), 640.0f);
+    EXPECT_EQ(ctrl.GetLayoutSideOffset(), 100.0f);
+    g_ScreenWidth = 1650;
+    ctrl.LayoutGui();
+    EXPECT_EQ(ctrl.GetLayoutSideOffset(), 0.0f);
+    g_ScreenWidth = savedWidth;
 }

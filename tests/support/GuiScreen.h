@@ -1,0 +1,68 @@
+// GuiScreen: a client's GUI on a 640 x 480 screen: a graphics object with a stand-in device, a
+// GUI manager reading its own keyboard and mouse states (the mouse with a fake device when asked),
+// the viewport taken, and a field that records what reaches it.
+#pragma once
+#include "engine/gui/DXC_GuiManager.h"
+#include "engine/gui/InputState.h"
+#include "engine/gui/MouseState.h"
+
+#include "support/DeviceGfx.h"
+#include "support/FakeInputDevices.h"
+
+#include <string>
+#include <vector>
+
+inline DXC_DisplayMode GuiScreenMode()
+{
+    DXC_DisplayMode mode;
+    mode.width = 640;
+    mode.height = 480;
+    return mode;
+}
+
+class GuiScreen {
+public:
+    explicit GuiScreen(bool mouseDevice = false)
+    {
+        if (mouseDevice)
+            mouse.device = &fakeMouse;
+        device.Gfx().BeginScene();  // the frame loop draws inside a scene
+        device.Gfx().SetViewPort(0, 0, 640, 480, 0.0f, 1.0f);
+        manager.SetInputStates(&keys, &mouse);
+        manager.UpdateViewport();
+    }
+
+    // A frame at the GUI time t with the mouse (device units, scale 1) at x, y.
+    void Frame(double t, float x, float y)
+    {
+        mouse.x = x;
+        mouse.y = y;
+        manager.SetFixedTime(t);
+        manager.Render(true, true);
+    }
+
+    DeviceGfx device{D3D9AdapterProfile::Typical(), GuiScreenMode()};
+    InputState keys;
+    FakeMouse fakeMouse;
+    MouseState mouse;
+    DXC_GuiManager manager{&device.Gfx()};
+};
+
+// A field that logs its drawing and the mouse events it is given, by its tag.
+struct RecordingField : DXC_GuiField {
+    RecordingField(std::vector<std::string>* drawLog, const char* name) : log(drawLog), tag(name) {}
+    void Render() override
+    {
+        if (log)
+            log->push_back(tag);
+        DXC_GuiField::Render();
+    }
+    DXC_GuiField* OnMouse(int32_t button, int32_t event, int32_t x, int32_t y) override
+    {
+        events.push_back(event);
+        return DXC_GuiField::OnMouse(button, event, x, y);
+    }
+    std::vector<std::string>* log;
+    std::string tag;
+    std::vector<int32_t> events;
+};
