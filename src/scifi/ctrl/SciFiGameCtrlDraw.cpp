@@ -3,6 +3,7 @@
 // only the camera bookkeeping and the draw time.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "base/File.h"
 #include "base/GameOptions.h"
 #include "base/Timer.h"
 #include "engine/gfx/DXC_Gfx.h"
@@ -319,8 +320,13 @@ void SciFiGameCtrl::ShowLevelStatistics()
 // bar and the decoration window come with the client's interface.
 void SciFiGameCtrl::InitGuiFields()
 {
-    if (g_GuiManager && g_Gfx) {
-        g_Gfx->LoadTexture(&m_LogoTexture, kLogoPicture, 0, -1, 0, 1);
+    // A missing picture leaves its texture empty: the game starts without that decoration.
+    auto load = [](DXC_Texture& texture, const char* fileName) {
+        if (g_Gfx && File::Exists(fileName))
+            g_Gfx->LoadTexture(&texture, fileName, 0, -1, 0, 1);
+    };
+    if (g_GuiManager) {
+        load(m_LogoTexture, kLogoPicture);
         int32_t width = 0, height = 0;
         m_LogoTexture.GetSize(width, height);
         m_LogoTexture.SetCenter(float(width) * 0.5f, float(height));
@@ -330,9 +336,8 @@ void SciFiGameCtrl::InitGuiFields()
     if (!g_GuiManager)
         return;
     // The skin points at the frame pictures, so they stay for the controller's life.
-    if (g_Gfx)
-        for (int32_t i = 0; i < kToolTipFramePictures; ++i)
-            g_Gfx->LoadTexture(&m_ToolTipFrame[i], kToolTipFrameFiles[i], 0, -1, 0, 1);
+    for (int32_t i = 0; i < kToolTipFramePictures; ++i)
+        load(m_ToolTipFrame[i], kToolTipFrameFiles[i]);
     ToolTipSkin skin;
     skin.middle = &m_ToolTipFrame[0];
     DXC_Texture* edges[4] = {&m_ToolTipFrame[3], &m_ToolTipFrame[2], &m_ToolTipFrame[4], &m_ToolTipFrame[1]};

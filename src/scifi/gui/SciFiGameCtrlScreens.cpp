@@ -36,9 +36,10 @@ SkillKeyName s_SkillKeyNames[SciFiGameCtrl::kQuickSlots];
 
 bool HasDevice() { return g_Gfx && g_Gfx->HasDevice(); }
 
+// A missing picture is left out rather than ending the load it decorates.
 void LoadPicture(DXC_Texture& texture, const char* fileName)
 {
-    if (g_Gfx)
+    if (g_Gfx && File::Exists(fileName))
         g_Gfx->LoadTexture(&texture, fileName, 0, -1, 0, 1);
 }
 
@@ -71,7 +72,7 @@ void SciFiGameCtrl::ShowLoadingProgress(float percent, int32_t stage, float alph
             LoadPicture(m_LoadingScreenTop, kLoadingUpper);
             LoadPicture(m_LoadingScreenBottom, kLoadingLower);
         }
-        if (!m_LoadingLogo.IsValid() && File::Exists(kLoadingLogo))
+        if (!m_LoadingLogo.IsValid())
             LoadPicture(m_LoadingLogo, kLoadingLogo);
     }
     GameServer::ShowLoadingProgress(percent, stage, alpha, flag);
