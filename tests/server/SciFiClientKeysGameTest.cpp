@@ -3,8 +3,10 @@
 // statistics behind a developers' key.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "scifi/ctrl/GameStateDebug.h"
 #include "scifi/objects/CreatureObj_SF.h"
 #include "scifi/objects/Item_SF.h"
@@ -169,4 +171,88 @@ TEST_F(SciFiClientKeysGameTest, LevelStatisticsKeyNeedsDebugAndControl)
         itemsLine |= std::string(line.begin(), line.end()).find(" Gold (value:") != std::string::npos;
     }
     EXPECT_TRUE(itemsLine);
+}
+
+TEST_F(SciFiClientKeysGameTest, EscapeByViewMode)
+{
+    constexpr int32_t kEscape = 1;
+    // In play Esc opens the pause menu with the pause and closes it again.
+    Press(kEscape);
+    EXPECT_TRUE(ctrl->GetPauseMenu().IsOpen());
+    EXPECT_EQ(ctrl->GetPauseFlag(), 1);
+    Press(kEscape);
+    EXPECT_FALSE(ctrl->GetPauseMenu().IsOpen());
+    EXPECT_EQ(ctrl->GetPauseFlag(), 0);
+
+    // In a sequence it skips: the skip stays on while the sequence's mode lasts, and a paused
+    // game resumes.
+    ctrl->SetViewMode(1, nullptr);
+    ctrl->SetPause(1);
+    Press(kEscape);
+    EXPECT_EQ(g_GameStateDebug.skipMode, 1);
+    EXPECT_EQ(ctrl->GetPauseFlag(), 0);
+    EXPECT_FALSE(ctrl->GetPauseMenu().IsOpen());
+    ctrl->DrawGameState();
+    EXPECT_EQ(g_GameStateDebug.skipMode, 1);
+
+    // In mode 3 it resets the windows: an open pause menu of a paused game closes.
+    ctrl->SetViewMode(3, nullptr);
+    ctrl->TogglePauseMenu();
+    ctrl->SetPause(1);
+    Press(kEscape);
+    EXPECT_FALSE(ctrl->GetPauseMenu().IsOpen());
+    EXPECT_EQ(g_GameStateDebug.skipMode, 0);
+    ctrl->SetViewMode(0, nullptr);
+
+    // A dragged object blocks Esc in play.
+    DXC_GuiManager gui;
+    int dragged = 0;
+    gui.SetDragObject(&dragged, "dragged", nullptr);
+    Press(kEscape);
+    EXPECT_FALSE(ctrl->GetPauseMenu().IsOpen());
+}
+
+TEST_F(SciFiClientKeysGameTest, WindowAndPauseKeys)
+{
+    constexpr int32_t kKeyP = 25, kKeyK = 37, kPause = 197;
+    Press(kKeyP);
+    EXPECT_TRUE(ctrl->GetCharacterWindow().IsOpen());
+    Press(kKeyK);  // the skill tree takes the sheet's place
+    EXPECT_FALSE(ctrl->GetCharacterWindow().IsOpen());
+    EXPECT_TRUE(ctrl->GetSkillTreeWindow().IsOpen());
+
+    // The pause key and a script's request both open the pause menu.
+    Press(kPause);
+    EXPECT_TRUE(ctrl->GetPauseMenu().IsOpen());
+    EXPECT_FALSE(ctrl->GetSkillTreeWindow().IsOpen());
+    ctrl->TogglePauseMenu();
+    ctrl->RequestPauseMenu();
+    ctrl->DrawGameState();
+    EXPECT_TRUE(ctrl->GetPauseMenu().IsOpen());
+    EXPECT_FALSE(ctrl->IsPauseRequested());
+}
+
+TEST_F(SciFiClientKeysGameTest, DebugSwitchKeys)
+{
+    constexpr int32_t kKeyD = 32, kKeyJ = 36;
+    const bool messages = ctrl->GetWorld().GetDebugMessages();
+    Press(kKeyD, true);
+    EXPECT_EQ(ctrl->GetWorld().GetDebugMessages(), messages);  // no "debug"
+    Press(kKeyJ);
+    EXPECT_EQ(g_GameStateDebug.freeCameraMode, 0);
+
+    ctrl->SetDebugMode(1);
+    Press(kKeyD, true);
+    EXPECT_EQ(ctrl->GetWorld().GetDebugMessages(), !messages);
+    EXPECT_TRUE(MessageShown(messages ? u"debug messages OFF" : u"debug messages ON"));
+
+    // J alone flies the free camera from the hero's place and holds the hero meanwhile.
+    InputCtrl* input = ctrl->GetInputCtrl(ctrl->GetInputIndexFor(hero));
+    Press(kKeyJ);
+    EXPECT_EQ(g_GameStateDebug.freeCameraMode, 1);
+    EXPECT_FLOAT_EQ(g_GameStateDebug.freeCameraPoint[0], hero->GetPos().x);
+    EXPECT_TRUE(input->IsDisabled(true));
+    Press(kKeyJ);
+    EXPECT_EQ(g_GameStateDebug.freeCameraMode, 0);
+    EXPECT_FALSE(input->IsDisabled(true));
 }

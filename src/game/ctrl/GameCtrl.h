@@ -293,6 +293,8 @@ public:
     virtual int32_t UpdateGui();
     virtual int32_t LeaveGuiMode(int32_t flag);
     virtual bool IsGuiUnderMouse(int32_t flag);
+    // The GUI state back to the game's: the GUI mode is left; the game resets its own windows.
+    virtual void ResetGuiState(int32_t flag);
     // Reveals the active area around the stored map position, once one is stored.
     virtual void RevealMapAtPosition();
     // A controller that is not the server's marks its own active area each frame: around its
@@ -391,6 +393,13 @@ public:
     void SetGlobalVolume(float volume);
     GameSettings& GetSettings() { return m_Settings; }
     FileList& GetStartVideos() { return m_StartVideos; }
+    // There is no video playback: a video ends as soon as it starts.
+    void PlayVideo(const char* name, int32_t a, int32_t b)
+    {
+        (void)name;
+        (void)a;
+        (void)b;
+    }
     FileList& GetInitScripts() { return m_InitScripts; }
     DynaMem<MainCharacterProperty, 10>& GetMainCharacters() { return m_MainCharacters; }
     // The seed of the game's random numbers that the options chose ("randomSeed" or the clock).

@@ -171,6 +171,8 @@ int32_t GameCtrl::LeaveGuiMode(int32_t flag)
     return UpdateGui();
 }
 
+void GameCtrl::ResetGuiState(int32_t flag) { LeaveGuiMode(flag); }
+
 bool GameCtrl::IsGuiUnderMouse(int32_t flag)
 {
     (void)flag;

@@ -16,7 +16,9 @@
 // parts), SciFiGameCtrlSkills.cpp (the skill table,
 // learning, the skill buttons and the skills' info texts), SciFiGameCtrlGameState.cpp (the game
 // state's pass, the player camera, leaving the game state), SciFiGameCtrlDraw.cpp (the game
-// state's draw, the client's keys and the level statistics).
+// state's draw, the client's keys and the level statistics), scifi/gui/SciFiGameCtrlWindows.cpp
+// (which game windows exclude each other and pause the game, mouse-over and highlight) and
+// scifi/gui/SciFiGameCtrlScreens.cpp (the client's screens and the start of a hosted server).
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
@@ -45,6 +47,9 @@
 #include "scifi/treasure/ItemValueParameters.h"
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 class ActionEntry;
 class CreatureObj_SF;
@@ -61,6 +66,7 @@ public:
     static constexpr int32_t kTreasureKeys = 8;  // "Treasure1" .. "Treasure8" of a world object
     static constexpr int32_t kWorldEntryTable = 512;
     static constexpr int32_t kMaxMoveSubSteps = 2;  // the engine allows 4
+    static constexpr int32_t kToolTipFramePictures = 9;
     static constexpr int32_t kWideScreenWidth = 1650;   // from this width on the HUD needs no margin
     static constexpr float kNarrowSideOffset = 100.0f;
 
@@ -167,8 +173,8 @@ public:
         m_Mouse = mouse;
     }
     // The GUI set-up of the controller's initialisation (SciFiGameCtrlDraw.cpp): the dedicated
-    // flag to the graphics object, then, where a GUI root exists, its cursor and tooltip
-    // parameters ("MouseOverDelay", the distance, "MouseOverOffset").
+    // flag to the graphics object, then, where a GUI root exists, the logo, the tooltip frame,
+    // the cursor and the tooltip parameters ("MouseOverDelay", the distance, "MouseOverOffset").
     void InitGuiFields() override;
     void LayoutGui() override;
     // The screen width of the last layout and the side margin it chose for the HUD.
@@ -201,6 +207,97 @@ public:
     // The pointer as the last pass saw it: x, y (truncated) and the third value.
     const int32_t (&GetLastPointer() const)[3] { return m_LastPointer; }
     HUDSkillsRollup& GetSkillRollup(int32_t index) { return m_HudSkillRollups[index]; }
+    // Game windows (scifi/gui/SciFiGameCtrlWindows.cpp). The character sheet, skill tree and
+    // mission log exclude each other and do nothing while the pause menu or a trade is open.
+    static constexpr int32_t kStateGame = 100;
+    void ToggleCharacterWindow();
+    void ToggleSkillTreeWindow();
+    void ToggleMissionLogWindow();
+    // Closes the sheets; over the options window only the options close, else the pause menu
+    // and the game's pause switch together.
+    void TogglePauseMenu();
+    // The game is paused exactly while the help is open.
+    void ToggleHelp();
+    // The sheets and the trade, unless the pause menu is open.
+    void CloseGameWindows();
+    void CloseItemInfoWindows();
+    // The main bar, the map, the chat and the overlay field open; the map follows it from then on.
+    void ShowHud();
+    bool IsHudShown() const { return m_HudShown != 0; }
+    // An open pause menu of a paused game closes first (the game resumes), then the engine's reset.
+    void ResetGuiState(int32_t flag) override;
+    // The engine's GUI pass, then in the game state the map is open while the HUD is shown
+    // outside view mode 3.
+    void HandleGuiInput();
+    void PlayGuiClick(int32_t kind);
+    // The information box of an item under the pointer: after "MouseOverDelay" with the pointer
+    // within the mouse-over distance of where it started, at once with left Shift held.
+    void HoverItem(ItemBase* item, int32_t x, int32_t y);
+    ItemBase* GetHoveredItem() const { return m_HoveredItem.Get(); }
+    bool IsItemHoveredThisFrame() const { return m_ItemHoveredThisFrame != 0; }
+    ItemInfoGui& GetItemInfoBox(int32_t index) { return m_ItemInfoBoxes[index]; }
+    // 0 none, 1 plain, 2 a fallen body the active skill works on, 3 an attack target; only for
+    // the element under the pointer.
+    int32_t GetHighlightKind(WorldElem* element);
+    int32_t GetHighlightKind() override { return GetHighlightKind(m_PointedElement.Get()); }
+    void SetPointedElement(WorldElem* element) { m_PointedElement = element; }
+    // Esc leaves the pause menu alone while something is dragged, or while a dead or missing hero
+    // would leave nothing to return to.
+    bool IsEscapeBlocked();
+    void RequestPauseMenu();
+    bool IsPauseRequested() const { return m_PauseRequested; }
+    bool IsInputBlocked();  // a dialogue is open
+    void OpenDialogWindow();
+    void UpdateMiniMap() override {}  // the map's contents come with its window
+    // The statistics viewer is shown.
+    bool IsSubWindowShown();
+    // Neither the statistics viewer nor the chat input takes the keys.
+    bool CanActOnKeys();
+    // The drag ends and the dragged items are deleted.
+    void DropDraggedObject();
+    // The first dragged item, taken out of the drag holder (not deleted) when remove is set.
+    ItemBase* TakeDraggedItem(bool remove);
+    Inventory& GetDragHolder() { return m_PointerInventory; }
+    // Process-wide switches of the client's developers: item information without delay, and Esc
+    // never blocked.
+    static inline bool s_ItemInfoAlways = false;
+    static inline bool s_EscapeOverride = false;
+    SkillTreeGui& GetSkillTreeWindow() { return m_SkillTreeWindow; }
+    TradeGui& GetTradeWindow() { return m_TradeWindow; }
+    PauseMenuGui& GetPauseMenu() { return m_PauseMenu; }
+    OptionsGui& GetOptionsWindow() { return m_OptionsWindow; }
+    HelpGui& GetHelpWindow() { return m_HelpWindow; }
+    ChatGui& GetChatWindow() { return m_ChatWindow; }
+    MiniMapGui& GetMiniMapWindow() { return m_MiniMapWindow; }
+
+    // Client screens (scifi/gui/SciFiGameCtrlScreens.cpp).
+    // Starts the dedicated server of a hosted game as its own process with the level, "/Diff=%d"
+    // and "/Name=" and the name as separate arguments (no shell sees them); true when the process
+    // started. A test gives its own spawner.
+    using ProcessSpawner = std::function<bool(const std::string& program, const std::vector<std::string>& arguments)>;
+    static bool StartDedicatedServer(const String& levelFile, int32_t difficulty, const String& serverName,
+                                     const ProcessSpawner& spawn = nullptr);
+    // The videos count as unlocked, then the intro plays.
+    void PlayIntro();
+    // The loading screen: its upper, lower and logo pictures where the background exists, then
+    // the engine's part, which serves the network whatever is drawn.
+    void ShowLoadingProgress(float percent, int32_t stage, float alpha, int32_t flag) override;
+    // "ConnectToServer" of "loadingscreen", fetched once for the process.
+    const wString& GetConnectText();
+    // The progress display of the connecting and skipping screens: the text is drawn with the
+    // client's interface; the network is served meanwhile.
+    void ShowProgress(float percent, const wString& text, float alpha, int32_t flag);
+    // The name of the primary input of skill slot 0 .. 9, made again only when that input
+    // changed; the reset switch empties every name.
+    wString GetSkillKeyName(int32_t slot);
+    static inline bool s_ResetSkillKeyNames = false;
+    // The game view: the pause picture behind a paused GUI, the connecting screen, else the frame.
+    void DrawGameView();
+    // The end-of-game screen: the game view, the windows and the version string.
+    void DrawEndOfGame();
+    void SetPausePictureSuppressed(bool suppressed) { m_NoPausePicture = suppressed; }
+    DXC_Texture& GetLogoTexture() { return m_LogoTexture; }
+
     DialogGui& GetDialogWindow() { return m_DialogWindow; }
     CharacterGui& GetCharacterWindow() { return m_CharacterWindow; }
 
@@ -450,6 +547,13 @@ public:
     const float (&GetItemPowerWeights() const)[kItemWeights] { return m_ItemValueParameters.powers; }
 
 private:
+    void ToggleGameWindow(DXC_GuiField& window, DXC_GuiField& other1, DXC_GuiField& other2);
+    void CloseSheetWindows();
+    bool IsInGameState() const;
+    bool CanRaiseFallen(WorldElem* element);
+    void HandleEscape(InputState& keys);
+    void ToggleFreeCamera();
+    void ShowSkipProgress(double time);
     void FinishCompletedGame();
     // The developers' keys of HandleClientKeys; the Ctrl keys act only while Ctrl is held.
     void HandleDebugKeys(InputState& keys, bool control, bool shift);
@@ -545,6 +649,15 @@ private:
     MouseState* m_Mouse;
     double m_LastDrawStart = -1.0;  // below 0: no draw yet
     double m_DrawTime = 0.0;
+    int32_t m_HudShown = 0;
+    SmartPtr<ItemBase> m_HoveredItem;  // the item under the pointer and where the pointer met it
+    int32_t m_HoverStart[2] = {0, 0};
+    double m_HoverWait = 0.0;
+    uint8_t m_ItemHoveredThisFrame = 0;
+    DXC_Texture m_LoadingLogo;
+    DXC_Texture m_LogoTexture;  // the maker's small logo
+    DXC_Texture m_ToolTipFrame[kToolTipFramePictures];
+    bool m_NoPausePicture = false;
 
     Controls m_Controls;
 

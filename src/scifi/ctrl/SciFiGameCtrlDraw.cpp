@@ -3,12 +3,15 @@
 // only the camera bookkeeping and the draw time.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "base/File.h"
 #include "base/GameOptions.h"
 #include "base/Timer.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/gui/DXC_GuiManager.h"
+#include "engine/gui/ToolTipSkin.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
+#include "game/objects/ai/InputCtrl.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "scifi/ctrl/GameStateDebug.h"
@@ -16,6 +19,7 @@
 #include "world/WorldCtrl.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -25,11 +29,13 @@ namespace {
 // Keyboard scan codes of the standard PC layout.
 enum ScanCode : int32_t {
     kEscape = 1,
+    kTab = 15,
     kKeyI = 23,
     kKeyD = 32,
     kKeyJ = 36,
     kKeyA = 30,
     kKeyB = 48,
+    kKeyF = 33,
     kLeftControl = 29,
     kRightControl = 157,
     kLeftAlt = 56,
@@ -37,6 +43,17 @@ enum ScanCode : int32_t {
 };
 
 constexpr float kDebugMessageTime = 3.0f;
+constexpr const char* kLogoPicture = "graphics\\gui_2\\windows\\logo_quillmarsh_small_i.dds";
+// The tooltip frame: middle, the left, right, top and bottom edges, then the corners top left,
+// top right, bottom left and bottom right.
+constexpr const char* kToolTipFrameFiles[SciFiGameCtrl::kToolTipFramePictures] = {
+    "graphics\\gui\\ui_frame_middle_middle.png", "graphics\\gui\\ui_frame_middle_left.png",
+    "graphics\\gui\\ui_frame_middle_right.png",  "graphics\\gui\\ui_frame_top_middle.png",
+    "graphics\\gui\\ui_frame_bottom_middle.png", "graphics\\gui\\ui_frame_top_left.png",
+    "graphics\\gui\\ui_frame_top_right.png",     "graphics\\gui\\ui_frame_bottom_left.png",
+    "graphics\\gui\\ui_frame_bottom_right.png",
+};
+constexpr int32_t kNumberPad[9] = {79, 80, 81, 75, 76, 77, 71, 72, 73};  // 1 .. 9: debug scripts 0 .. 8
 
 bool Pressed(InputState& keys, int32_t code) { return keys.GetKeyRepeats(code) > 0; }
 
@@ -75,10 +92,24 @@ void SciFiGameCtrl::DrawGameState()
     const double start = Timer::GetTime();
     m_CameraPitch = std::clamp(m_CameraPitch, 0.0f, kMaxDrawPitch);
     g_GameStateDebug.freeCameraMode %= 2;
+    // Without devices (always on the server) the keyboard and the mouse keep their state.
+    g_InputState.Update();
+    g_MouseState.Update();
+    m_ItemHoveredThisFrame = 0;  // the windows drawn in this frame say it again
+    HandleGuiInput();
     if (GetViewMode() != 1)
         g_GameStateDebug.skipMode = 0;
-    HandleClientKeys(m_World.GetLastFrameTime());
-    DrawFrame();  // nothing is drawn without a device
+    DrawGameView();
+    if (!IsSubWindowShown())  // the statistics viewer takes the keys while it is shown
+        HandleClientKeys(m_World.GetLastFrameTime());
+    // Sounds stop when the game was paused behind the GUI's back (a lost focus, a script).
+    if (!GuiSawPause() && IsPaused())
+        m_World.ClearSounds();
+    if (g_GameStateDebug.skipMode)
+        ShowSkipProgress(start);
+    if (g_Gfx && g_Gfx->HasDevice())
+        PresentFrame();
+    TakePendingScreenshot();
     if (m_LastDrawStart >= 0.0)
         m_DrawTime = start - m_LastDrawStart;
     m_LastDrawStart = start;
@@ -92,29 +123,108 @@ void SciFiGameCtrl::HandleClientKeys(double frameTime)
     InputState& keys = *m_Keys;
     const bool control = keys.IsKeyDown(kLeftControl) || keys.IsKeyDown(kRightControl);
     const bool shift = keys.IsKeyDown(InputState::kLeftShift) || keys.IsKeyDown(InputState::kRightShift);
+    const bool alt = keys.IsKeyDown(kLeftAlt) || keys.IsKeyDown(kRightAlt);
+    const bool plain = !control && !shift && !alt;
+
+    if (m_ChatWindow.IsActive()) {  // typing a line: only Tab and Esc leave it
+        if ((plain && Pressed(keys, kTab)) || Pressed(keys, kEscape))
+            m_ChatWindow.SetActive(false);
+        return;
+    }
 
     MouseState noMouse;
     const BindingInputs in{keys, m_Mouse ? *m_Mouse : noMouse, true, false};
-    if (m_Controls.GetBinding(Controls::kScreenShot).WasPressed(in, false))
+    auto pressed = [&](int32_t slot) { return m_Controls.GetBinding(slot).WasPressed(in, false); };
+    if (pressed(Controls::kScreenShot))
         SaveScreenshot("");
     if (auto* hero = dynamic_cast<CreatureObj_SF*>(GetMainChar())) {
-        if (m_Controls.GetBinding(Controls::kHealthQuickUse).WasPressed(in, false))
+        if (pressed(Controls::kHealthQuickUse))
             hero->UseHealthPotion();
-        if (m_Controls.GetBinding(Controls::kManaQuickUse).WasPressed(in, false))
+        if (pressed(Controls::kManaQuickUse))
             hero->UseManaPotion();
     }
-    // Esc in a scene returns to the game; the game's own windows take it in the other modes.
-    if (Pressed(keys, kEscape) && GetViewMode() == 2)
-        ChangeViewMode(0, 0, 1, 1.0f, 1.25f);
+    if (pressed(Controls::kCharSheet))
+        ToggleCharacterWindow();
+    if (pressed(Controls::kSkillTree))
+        ToggleSkillTreeWindow();
+    if (pressed(Controls::kQuestLog))
+        ToggleMissionLogWindow();
+    if (Pressed(keys, kEscape))
+        HandleEscape(keys);
+    if (pressed(Controls::kTogglePause) && !IsMultiplayerGame())
+        m_PauseRequested = true;
+    if (m_PauseRequested) {  // also a script's request
+        m_PauseRequested = false;
+        if (GetViewMode() == 1)
+            TogglePause();
+        else if (!m_PauseMenu.IsOpen())
+            TogglePauseMenu();
+    }
     HandleDebugKeys(keys, control, shift);
+    if (plain && Pressed(keys, kTab) && (m_ChatWindow.IsOpen() || IsNetworkGame())) {
+        m_ChatWindow.SetOpenState(true);
+        m_ChatWindow.SetActive(true);
+    }
+}
+
+// Esc by the view mode: in play it closes the pause menu or a busy GUI before it opens the menu;
+// in a sequence it skips the sequence; in a scene it returns to the game.
+void SciFiGameCtrl::HandleEscape(InputState& keys)
+{
+    switch (GetViewMode()) {
+    case 0:
+        if (IsEscapeBlocked())
+            break;
+        if (m_PauseMenu.IsOpen())
+            TogglePauseMenu();
+        else if (IsGuiUnderMouse(0))
+            ResetGuiState(0);
+        else
+            TogglePauseMenu();
+        break;
+    case 1:
+        if (IsNetworkGame())
+            break;
+        m_World.StopSpeech();
+        g_GameStateDebug.skipMode = 1;
+        keys.ClearKeyChange(kEscape);
+        if (IsPaused())
+            TogglePause();
+        break;
+    case 2:
+        ChangeViewMode(0, 0, 1, 1.0f, 1.25f);
+        break;
+    case 3:
+        ResetGuiState(0);
+        break;
+    default:
+        break;
+    }
+}
+
+// While a sequence is skipped: "skipsequence" with one to five dots, and the clients stay served.
+void SciFiGameCtrl::ShowSkipProgress(double time)
+{
+    static const wString text = GetGuiDBText("loadingscreen", "skipsequence", nullptr);
+    std::u16string line = std::u16string(text.c_str()) + u"\n";
+    line.append(size_t(int64_t(2.0 * time) % 6), u'.');
+    ShowProgress(-1.0f, wString(line.c_str()), 1.0f, 1);
 }
 
 void SciFiGameCtrl::HandleDebugKeys(InputState& keys, bool control, bool shift)
 {
     (void)shift;
-    if (GetDebugMode() == 0 || !control)
+    if (GetDebugMode() == 0)
         return;
     auto show = [this](const char16_t* text) { m_World.ShowTextMessageByKey(kDebugMessageTime, wString(text)); };
+    for (int32_t script = 0; script < int32_t(std::size(kNumberPad)); ++script)
+        if (Pressed(keys, kNumberPad[script]))
+            RunDebugScript(script);
+    if (!control) {
+        if (Pressed(keys, kKeyJ))
+            ToggleFreeCamera();
+        return;
+    }
     if (Pressed(keys, kKeyJ)) {
         g_GameStateDebug.fixedTerrainHeightMode ^= 1;
         show(g_GameStateDebug.fixedTerrainHeightMode ? u"Fixed terrain height mode ON"
@@ -122,6 +232,14 @@ void SciFiGameCtrl::HandleDebugKeys(InputState& keys, bool control, bool shift)
     }
     if (Pressed(keys, kKeyB))
         ShowLevelStatistics();
+    if (Pressed(keys, kKeyD)) {
+        m_World.SetDebugMessages(!m_World.GetDebugMessages());
+        show(m_World.GetDebugMessages() ? u"debug messages ON" : u"debug messages OFF");
+    }
+    if (Pressed(keys, kKeyF)) {
+        LoadShaders(true);
+        show(u"shaders reloaded");
+    }
     if (Pressed(keys, kKeyI)) {
         CreatureObj* hero = GetMainChar();
         if (hero && hero->IsDead())
@@ -130,6 +248,26 @@ void SciFiGameCtrl::HandleDebugKeys(InputState& keys, bool control, bool shift)
             hero->m_Stats.immortal ^= 1;
             show(hero->m_Stats.immortal ? u"immortal" : u"mortal");
         }
+    }
+}
+
+// The free camera starts where the hero stands; the hero stands still while it flies.
+void SciFiGameCtrl::ToggleFreeCamera()
+{
+    g_GameStateDebug.freeCameraMode = g_GameStateDebug.freeCameraMode ? 0 : 1;
+    CreatureObj* hero = GetMainChar();
+    const int32_t index = hero ? GetInputIndexFor(hero) : -1;
+    InputCtrl* input = index >= 0 && HasInputCtrl(index) ? GetInputCtrl(index) : nullptr;
+    if (g_GameStateDebug.freeCameraMode) {
+        if (hero) {
+            const D3DXVECTOR2 pos = hero->GetPos();
+            g_GameStateDebug.freeCameraPoint[0] = pos.x;
+            g_GameStateDebug.freeCameraPoint[1] = pos.y;
+        }
+        if (input)
+            input->Disable(true);
+    } else if (input) {
+        input->Enable();
     }
 }
 
@@ -177,14 +315,36 @@ void SciFiGameCtrl::ShowLevelStatistics()
     items.AddLines(m_TextViewer);
 }
 
-// The windows, the loading bar and the tooltip skin come with the client's interface; the
-// server keeps only the dedicated flag, which it needs to draw nothing.
+// The GUI set-up of the client: the maker's logo, the tooltip frame and the cursor; the server
+// has no GUI root and keeps only the dedicated flag, which it needs to draw nothing. The loading
+// bar and the decoration window come with the client's interface.
 void SciFiGameCtrl::InitGuiFields()
 {
+    // A missing picture leaves its texture empty: the game starts without that decoration.
+    auto load = [](DXC_Texture& texture, const char* fileName) {
+        if (g_Gfx && File::Exists(fileName))
+            g_Gfx->LoadTexture(&texture, fileName, 0, -1, 0, 1);
+    };
+    if (g_GuiManager) {
+        load(m_LogoTexture, kLogoPicture);
+        int32_t width = 0, height = 0;
+        m_LogoTexture.GetSize(width, height);
+        m_LogoTexture.SetCenter(float(width) * 0.5f, float(height));
+    }
     if (g_Gfx)
         g_Gfx->SetDedicatedMode(IsDedicated() ? 1 : 0);
     if (!g_GuiManager)
         return;
+    // The skin points at the frame pictures, so they stay for the controller's life.
+    for (int32_t i = 0; i < kToolTipFramePictures; ++i)
+        load(m_ToolTipFrame[i], kToolTipFrameFiles[i]);
+    ToolTipSkin skin;
+    skin.middle = &m_ToolTipFrame[0];
+    DXC_Texture* edges[4] = {&m_ToolTipFrame[3], &m_ToolTipFrame[2], &m_ToolTipFrame[4], &m_ToolTipFrame[1]};
+    DXC_Texture* corners[4] = {&m_ToolTipFrame[5], &m_ToolTipFrame[6], &m_ToolTipFrame[7], &m_ToolTipFrame[8]};
+    std::copy(std::begin(edges), std::end(edges), skin.edges);
+    std::copy(std::begin(corners), std::end(corners), skin.corners);
+    g_GuiManager->SetToolTipSkin(skin);
     g_GuiManager->SetCursorType(0);
     g_GuiManager->SetCursorEnabled(true);
     g_GuiManager->SetToolTipParams(g_Options.mouseOverDelay, g_Options.mouseOverDelayInt, g_Options.mouseOverOffset[0],
