@@ -9,7 +9,8 @@
 // removal, send routing and fan-out), GameServerFrame.cpp (the frame step, the receive loop and
 // dispatcher, time synchronisation, the active area, the join time-outs), GameServerSync.cpp
 // (the table of sync requests and the world's hooks that fill it) and GameServerSyncSend.cpp
-// (the checksums, the clients' SyncRequests and the sending of the table),
+// (the checksums, the clients' SyncRequests and the sending of the table), GameServerEvents.cpp
+// (the world's events told to the clients), GameServerQueries.cpp (the player queries),
 // GameServerMessages.cpp (the messages only the server writes), GameServerHandlers.cpp (the
 // clients' messages of the running game, acted on and relayed), GameServerUpdates.cpp (the
 // players' position, animation-cycle and action updates), GameServerJoin.cpp (a client's
@@ -226,6 +227,48 @@ public:
     void RunScriptFunctionAtClients(const char* name, const ScriptValue* arguments, int32_t count, WorldElem* subject,
                                     int32_t checkSubject, int32_t flag) override;
     void AddDebugMessage(const wString& text) override;  // "DebugMessage" at the clients
+    // A player's character gained experience: every player with a character takes a share,
+    // scaled by the game's experience function over their number.
+    void ReportExperienceGain(WorldElem* creature, float amount) override;
+    void ShareExperience(WorldElem* creature, float amount);
+    static constexpr float kBloodRangeFactor = 1.3f;  // of the view radius
+    void ReportBloodEffect(WorldElem* creature, float intensity) override;  // to the players who see it
+    void ReportManaUse(WorldElem* creature, float cost) override;           // the player's client pays
+    void OnShot(WorldElem* shooter, ActionShot* shot, const D3DXVECTOR2* direction) override;
+    void ReportActionEffect(WorldElem* elem, ActionEffect* effect, int32_t index) override;
+    bool UseObject(WorldElem* object, int32_t userID, int32_t param) override;
+    void SaveMainCharacter() override;  // every joined client saves its character too
+    // The dedicated server has no window: errors go to the console and the log.
+    void ShowErrorMessage(const char* text) override;
+    void ShowError(const char* message) override;
+    void AttachCreatureToInput(CreatureObj* creature, int32_t number) override;
+    bool CanRunScriptLocally(uint8_t runFlags) override;
+    // A player's creature picks up at its client, which reports the pick-up back; anything else
+    // is the controller's.
+    bool PickUpItem(WorldElem* element, CreatureObj* creature) override;
+    // An animation cycle reaches the joined players near the creature (a player's character from
+    // further off); the cycles every player must see go to all of them.
+    static constexpr float kAnicycleRangeFactor = 1.3f;
+    static constexpr float kAnicycleRangeFactorPlayer = 2.0f;
+    static bool IsAnicycleForEveryone(const AnicycleUnit& unit);
+    bool SendAnicycle(const AnicycleUnit& unit, bool onUDP) override;
+
+    // The controller's questions about the players, answered for the joined clients while the
+    // server listens (GameServerQueries.cpp).
+    // The first joined client's creature (slot order); without one, the controller's own.
+    CreatureObj* GetMainChar() override;
+    // A player's character: its client's input; anything else the controller's answer.
+    int32_t GetInputIndexFor(CreatureObj* creature) override;
+    // "mc_ID" with an index names that player's character (no index: the main character).
+    void GetScriptVariable(ScriptValue& result, const char* name, int32_t index) override;
+    // The script runs at the client whose character the object ID names; an ID that names no
+    // creature is an error of the running script.
+    void RunScriptAtClient(int32_t creatureID, const char* text) override;
+    void RunScriptForPlayer(int32_t playerID, const char* label, const char* text, int32_t flag) override;
+    // The difficulty's factor times its multiplayer health function at the number of players.
+    float GetMonsterHealthFactor() override;
+    double GetCharacterEntryFactor(int32_t mask) override;
+    bool IsPlayerNear(float x, float y, float distance) override;
 
     // The messages only the server writes (GameServerMessages.cpp). Each sets its routing: one
     // client (slot), the creature's client, or every client from the state the message needs.

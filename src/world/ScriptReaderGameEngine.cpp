@@ -1,5 +1,5 @@
-// ScriptReaderGameEngine: the module's defaults, its error report through the world, and the
-// running module.
+// ScriptReaderGameEngine: the module's defaults, its error report through the world, its
+// position text, and the running module.
 #include "world/ScriptReaderGameEngine.h"
 
 #include "world/WorldCtrl.h"
@@ -25,6 +25,13 @@ void ScriptReaderGameEngine::ShowError(const String& text)
         m_World->LogScriptError("Script Error", text.c_str());
     else
         ScriptReader::ShowError(text);
+}
+
+String ScriptReaderGameEngine::FormatRunPosition()
+{
+    String text;
+    text.Format("*inline:RunScript:'%s',line:%i*", GetCurrentFileName().c_str(), GetCurrentLineNumber());
+    return text;
 }
 
 ScriptReaderGameEngine* GetCurrentScriptModule() { return g_CurrentScriptModule; }

@@ -19,6 +19,9 @@ public:
     // The module's error operation: a pending re-entry is dropped (the script will not reach its
     // return), then the world logs the text as a "Script Error" and shows it.
     void ShowError(const String& text) override;
+    // Where the module's script stands now, as error texts and caller labels name it:
+    // "*inline:RunScript:'<file>',line:<n>*".
+    String FormatRunPosition();
 
     WorldCtrl* GetWorld() const { return m_World; }
     void SetWorld(WorldCtrl* world) { m_World = world; }

@@ -371,6 +371,9 @@ public:
     // Fires the shot: towards target from the muzzle when given, else along direction (the
     // facing when none); tells the controller and posts the shot's script.
     void CallShotScript(ActionShot* shot, const D3DXVECTOR2* direction, const D3DXVECTOR2* target);
+    // Where the shot leaves the element: its local start offset turned with the element. A shot
+    // aimed at a point flies from here toward it.
+    D3DXVECTOR2 GetShotStart(const ActionShot& shot);
     float GetShotAngle();
 
     // Motion services (WorldElemMotion.cpp).

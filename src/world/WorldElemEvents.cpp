@@ -130,13 +130,8 @@ void WorldElem::CallShotScript(ActionShot* shot, const D3DXVECTOR2* direction, c
         return;
     D3DXVECTOR2 aimed;
     if (target) {
-        const float a = GetAngle();
-        const float c = std::cos(a);
-        const float s = std::sin(a);
-        const D3DXVECTOR2 pos = GetPos();
-        const float mx = pos.x + shot->startOffsetLocal[0] * c - shot->startOffsetLocal[1] * s;
-        const float my = pos.y + shot->startOffsetLocal[0] * s + shot->startOffsetLocal[1] * c;
-        aimed = D3DXVECTOR2(target->x - mx, target->y - my);
+        const D3DXVECTOR2 start = GetShotStart(*shot);
+        aimed = D3DXVECTOR2(target->x - start.x, target->y - start.y);
         direction = &aimed;
     }
     SmartPtr<WorldElem> alive(this);
@@ -146,6 +141,16 @@ void WorldElem::CallShotScript(ActionShot* shot, const D3DXVECTOR2* direction, c
     if (g_GameCtrl)
         g_GameCtrl->OnShot(this, shot, direction);
     PostInlineScript(shot->callScript, "SHOT:CallScript");
+}
+
+D3DXVECTOR2 WorldElem::GetShotStart(const ActionShot& shot)
+{
+    const float a = GetAngle();
+    const float c = std::cos(a);
+    const float s = std::sin(a);
+    const D3DXVECTOR2 pos = GetPos();
+    return D3DXVECTOR2(pos.x + shot.startOffsetLocal[0] * c - shot.startOffsetLocal[1] * s,
+                       pos.y + shot.startOffsetLocal[0] * s + shot.startOffsetLocal[1] * c);
 }
 
 float WorldElem::GetShotAngle()

@@ -6,6 +6,7 @@
 
 #include "base/ByteReader.h"
 #include "base/ConfigFileReader.h"
+#include "game/ctrl/Difficulty.h"
 #include "LoopbackClientNode.h"
 #include "support/ErrorOf.h"
 #include "support/FreePort.h"
@@ -496,4 +497,36 @@ TEST(GameServerSettings, AnnouncementIsOneDatagramWithTheBlock)
     EXPECT_EQ(block[44] | (block[45] << 8), 0);
     EXPECT_EQ(block[46] | (block[47] << 8), 3);
     listener.Close();
+}
+
+// Without players the server answers as the controller: a node that does not listen keeps the
+// plain monster health factor and shows errors in its error list; a listening one with nobody
+// joined finds no player near any point and no player of a class, and prints its errors.
+TEST(GameServerQueries, WithoutPlayers)
+{
+    const Difficulty saved = g_Difficulty;
+    g_Difficulty.monsterHealth = 1.5f;
+    g_Difficulty.monsterHealthMultiplayer.name = "health";
+    g_Difficulty.monsterHealthMultiplayer.curve.SetNumKeys(1);
+    g_Difficulty.monsterHealthMultiplayer.curve.GetKey(0).value = 2.0f;
+    {
+        GameServer quiet;
+        EXPECT_FLOAT_EQ(quiet.GetMonsterHealthFactor(), 1.5f);
+        EXPECT_EQ(quiet.GetCharacterEntryFactor(0), 1.0);
+        quiet.ShowError("boom");
+        EXPECT_EQ(quiet.GetErrorList().GetSize(), 1);
+    }
+    {
+        ListeningServer listening(false, 3);
+        ASSERT_TRUE(listening.listening);
+        GameServer& server = listening.server;
+        EXPECT_FALSE(server.IsPlayerNear(0.0f, 0.0f, 1e9f));
+        EXPECT_EQ(server.GetCharacterEntryFactor(1), 0.0);
+        EXPECT_EQ(server.GetMainChar(), nullptr);
+        LogCapture log;
+        server.ShowError("boom");
+        EXPECT_EQ(log.Count("boom"), 1);
+        EXPECT_EQ(server.GetErrorList().GetSize(), 0);
+    }
+    g_Difficulty = saved;
 }

@@ -2,15 +2,18 @@
 // joined to the game's server, listening as the program does. What the server passes on and to
 // whom, what it does in the world itself (an attack, a pick-up), what it refuses (another
 // player's creature, a client that has not joined, malformed units), and the players' updates
-// with their ranges, staggering and packet finishing; the world's events told to the players.
+// with their ranges, staggering and packet finishing; the world's events told to the players, and
+// the controller's questions about the players answered for them.
 #include "server/DedicatedServer.h"
 
 #include "base/File.h"
+#include "game/ctrl/Difficulty.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "net/GameServer.h"
 #include "net/GameValueCodec.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "world/ActionEntry.h"
 #include "world/Inventory.h"
 #include "script/ScriptValue.h"
 #include "world/ScriptReaderGameEngine.h"
@@ -23,6 +26,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <initializer_list>
 #include <utility>
 #include <memory>
 #include <string>
@@ -93,6 +98,17 @@ bool HoldsUnit(const std::vector<ScriptedPeer::Message>& messages, const Bytes& 
         for (size_t at = 0; message.unitSize > 0 && at + size_t(message.unitSize) <= message.units.size();
              at += size_t(message.unitSize))
             if (size_t(message.unitSize) == unit.size() && std::equal(unit.begin(), unit.end(), message.units.begin() + ptrdiff_t(at)))
+                return true;
+    return false;
+}
+
+// Whether a unit of a message of that id begins with the element's object ID.
+bool Told(const ScriptedPeer& peer, uint16_t id, const WorldElem& elem)
+{
+    for (const ScriptedPeer::Message& message : peer.Received(id))
+        for (size_t at = 0; at + size_t(message.unitSize) <= message.units.size() && message.unitSize >= 4;
+             at += size_t(message.unitSize))
+            if (int32_t(ByteReader(message.units.data() + at, 4).ReadU32()) == elem.m_ObjID)
                 return true;
     return false;
 }
@@ -248,6 +264,8 @@ TEST_F(GameServerHandlersGameTest, AnAttackIsCarriedOutOnTheServer)
         return int32_t(in.ReadU32()) == Alice().m_ObjID && GameValueCodec::ReadString(in) == "Melee";
     });
     EXPECT_EQ(melee, 1);
+    EXPECT_TRUE(Told(*alice, Net::kMsgSetHealth, *drone));
+    EXPECT_TRUE(Told(*bob, Net::kMsgSetHealth, *drone));
 }
 
 // Alice picks up the medkit: it is in her character's inventory, the element is gone and both
@@ -469,18 +487,10 @@ TEST_F(GameServerHandlersGameTest, HealthAndDeathReachThePlayers)
     drone->SetHealth(drone->GetHealth() - 5.0f);
     Alice().SetHealth(Alice().GetHealth() - 5.0f);
     Barrier();
-    const auto told = [](const ScriptedPeer& peer, uint16_t id, const WorldElem& elem) {
-        for (const ScriptedPeer::Message& message : peer.Received(id))
-            for (size_t at = 0; at + size_t(message.unitSize) <= message.units.size() && message.unitSize >= 4;
-                 at += size_t(message.unitSize))
-                if (int32_t(ByteReader(message.units.data() + at, 4).ReadU32()) == elem.m_ObjID)
-                    return true;
-        return false;
-    };
-    EXPECT_TRUE(told(*alice, Net::kMsgSetHealth, *drone));
-    EXPECT_TRUE(told(*bob, Net::kMsgSetHealth, *drone));
-    EXPECT_TRUE(told(*bob, Net::kMsgSetHealth, Alice()));
-    EXPECT_FALSE(told(*alice, Net::kMsgSetHealth, Alice()));
+    EXPECT_TRUE(Told(*alice, Net::kMsgSetHealth, *drone));
+    EXPECT_TRUE(Told(*bob, Net::kMsgSetHealth, *drone));
+    EXPECT_TRUE(Told(*bob, Net::kMsgSetHealth, Alice()));
+    EXPECT_FALSE(Told(*alice, Net::kMsgSetHealth, Alice()));
 
     const uint8_t netSync = drone->m_NetSync;
     drone->m_NetSync = 2;
@@ -489,12 +499,12 @@ TEST_F(GameServerHandlersGameTest, HealthAndDeathReachThePlayers)
     ctrl->ReportDeath(drone, nullptr, -1);
     drone->m_NetSync = netSync;
     Barrier();
-    EXPECT_FALSE(told(*alice, Net::kMsgCreatureKilled, *drone));
-    EXPECT_FALSE(told(*bob, Net::kMsgCreatureKilled, *drone));
+    EXPECT_FALSE(Told(*alice, Net::kMsgCreatureKilled, *drone));
+    EXPECT_FALSE(Told(*bob, Net::kMsgCreatureKilled, *drone));
     drone->Kill(nullptr, -1);
     Barrier();
-    EXPECT_TRUE(told(*alice, Net::kMsgCreatureKilled, *drone));
-    EXPECT_TRUE(told(*bob, Net::kMsgCreatureKilled, *drone));
+    EXPECT_TRUE(Told(*alice, Net::kMsgCreatureKilled, *drone));
+    EXPECT_TRUE(Told(*bob, Net::kMsgCreatureKilled, *drone));
 }
 
 // A built-in a level script calls runs at both players; from a script that runs on every machine
@@ -525,4 +535,210 @@ TEST_F(GameServerHandlersGameTest, ThePlayersAreTheJoinedClients)
     EXPECT_EQ(ctrl->GetPlayerCharacter(0), &Alice());
     EXPECT_EQ(ctrl->GetPlayerCharacter(1), &Bob());
     EXPECT_EQ(ctrl->GetPlayerCharacter(2), nullptr);
+}
+
+namespace {
+
+// A game function through the points, straight between them.
+GameFunction LinearFunction(const char* name, std::initializer_list<std::pair<float, float>> points)
+{
+    GameFunction function;
+    function.name = name;
+    function.curve.SetMode(0);
+    function.curve.SetNumKeys(int32_t(points.size()));
+    int32_t i = 0;
+    for (const auto& [x, y] : points) {
+        function.curve.GetKey(i).time = x;
+        function.curve.GetKey(i++).value = y;
+    }
+    return function;
+}
+
+// The process-wide difficulty record as it was, on every way out.
+struct DifficultyScope {
+    Difficulty saved = g_Difficulty;
+    ~DifficultyScope() { g_Difficulty = saved; }
+};
+
+// The f32 after the ObjRef of each 0x2400 unit to the peer.
+std::vector<float> ExperienceTold(const ScriptedPeer& peer)
+{
+    std::vector<float> amounts;
+    for (const ScriptedPeer::Message& message : peer.Received(Net::kMsgGainXp))
+        for (size_t at = 0; at + 12 <= message.units.size(); at += 12)
+            amounts.push_back(ByteReader(message.units.data() + at + 8, 4).ReadFloat());
+    return amounts;
+}
+
+}  // namespace
+
+// Experience of alice's character is shared by every player with a character: the experience
+// function at their number (2.0 at 2), over the number of clients (a third one has not joined),
+// times the amount; without the function the share is the amount over the clients alone.
+TEST_F(GameServerHandlersGameTest, ExperienceIsSharedByThePlayers)
+{
+    int32_t carolSlot = -1;
+    const std::unique_ptr<ScriptedPeer> carol = ConnectPeer(carolSlot);
+    ASSERT_EQ(ctrl->GetNumClients(), 3);
+    const DifficultyScope scope;
+    struct Case {
+        const char* name;
+        GameFunction function;
+        float share;
+    };
+    const Case cases[] = {
+        {"2.0 at two players", LinearFunction("xp", {{1.0f, 1.0f}, {2.0f, 2.0f}, {3.0f, 3.0f}}), 66.67f},
+        {"no function", GameFunction(), 33.33f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_Difficulty.monsterXPMultiplayer = c.function;
+        alice->Forget();
+        bob->Forget();
+        Alice().AddExperience(100.0f, false);
+        Barrier();
+        for (const ScriptedPeer* peer : {alice.get(), bob.get()}) {
+            const std::vector<float> told = ExperienceTold(*peer);
+            ASSERT_EQ(told.size(), 1u);
+            EXPECT_NEAR(told[0], c.share, 0.01f);
+        }
+    }
+    EXPECT_TRUE(carol->Received(Net::kMsgGainXp).empty());
+}
+
+// Each event of the world to the players who are to hear of it: alice stands beside the drone, bob
+// far off (beyond two view radii). Blood and an animation cycle reach the players near; the cycles
+// every player must see, the parts of actions, a use, a revival and the save reach both; mana
+// and a pick-up of her own character reach alice alone, and the item stays where it lies until
+// her client answers.
+TEST_F(GameServerHandlersGameTest, WorldEventsReachThePlayersMeantForThem)
+{
+    WorldCtrl& world = ctrl->GetWorld();
+    world.SetViewFloorSize(1, 1);
+    auto* drone = dynamic_cast<CreatureObj*>(Find("drone1"));
+    WorldElem* crate = Find("crate1");
+    WorldElem* medkit = Find("medkit1");
+    ASSERT_TRUE(drone && crate && medkit);
+    const D3DXVECTOR2 at = drone->GetPos();
+    const float radius = world.GetViewRadius();
+    Alice().SetPos(at.x - 40.0f, at.y);
+    const float far = radius * 2.0f + drone->GetRadius() + 200.0f;
+    ASSERT_LT(at.x + far, float(world.GetBlockColumns()) * 512.0f);
+    Bob().SetPos(at.x + far, at.y);
+    ActionEntry* volley = world.FindActionEntry("Volley", false);
+    ActionEntry* flash = world.FindActionEntry("Flash", false);
+    ASSERT_TRUE(volley && volley->shots.GetSize() > 0 && flash && flash->effects.GetSize() > 0);
+    const auto cycle = [&](uint16_t id) {
+        AnicycleUnit unit;
+        unit.objID = drone->m_ObjID;
+        unit.moveCycle = id;
+        ctrl->SendAnicycle(unit, false);
+        ctrl->FinishPacket();
+    };
+    const auto script = [&](const std::string& text) {
+        ScriptValue result;
+        ASSERT_EQ(ErrorOf([&] { ctrl->RunScript(result, String(text.c_str()), "test", 1, -1); }), "no error");
+    };
+    const std::string aliceID = std::to_string(Alice().m_ObjID);
+    struct Case {
+        const char* name;
+        std::function<void()> event;
+        uint16_t id;
+        bool toAlice;
+        bool toBob;
+    };
+    const Case cases[] = {
+        {"blood", [&] { ctrl->ReportBloodEffect(drone, 0.5f); }, Net::kMsgBloodEffect, true, false},
+        {"cycle 5", [&] { cycle(5); }, Net::kMsgAnicycle, true, false},
+        {"cycle 449", [&] { cycle(449); }, Net::kMsgAnicycle, true, true},
+        {"cycle 129 as the action", [&] {
+             AnicycleUnit unit;
+             unit.objID = drone->m_ObjID;
+             unit.actionCycle = 129;
+             ctrl->SendAnicycle(unit, false);
+         }, Net::kMsgAnicycle, true, true},
+        {"a shot", [&] { drone->CallShotScript(volley->shots.GetAt(0), nullptr, &at); }, Net::kMsgPerformActionShot,
+         true, true},
+        {"an effect", [&] { drone->ExecuteActionEffect(*flash->effects.GetAt(0), 3); }, Net::kMsgPerformActionEffect,
+         true, true},
+        {"a use", [&] { script("Use(" + aliceID + ", " + std::to_string(crate->m_ObjID) + ");"); }, Net::kMsgUseObject,
+         true, true},
+        {"a revival", [&] { script("Revive(" + std::to_string(drone->m_ObjID) + ");"); }, Net::kMsgReviveCreature, true,
+         true},
+        {"the save", [&] { ctrl->SaveMainCharacter(); }, Net::kMsgSaveCharacter, true, true},
+        {"mana", [&] { Alice().UseMana(5.0f); }, Net::kMsgSubtractMana, true, false},
+        {"a pick-up", [&] { script("PickUp(" + aliceID + ", " + std::to_string(medkit->m_ObjID) + ");"); },
+         Net::kMsgPickUp, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Barrier();
+        alice->Forget();
+        bob->Forget();
+        c.event();
+        Barrier();
+        EXPECT_EQ(!alice->Received(c.id).empty(), c.toAlice);
+        EXPECT_EQ(!bob->Received(c.id).empty(), c.toBob);
+    }
+    EXPECT_EQ(world.GetObjNoCheck(medkit->m_ObjID, false), medkit);
+    EXPECT_TRUE(Alice().m_Inventory == nullptr || Alice().m_Inventory->FindItemByName("Medkit") < 0);
+}
+
+// The controller's questions about the player answer for the joined clients: the main character
+// is alice's, "mc_ID" with an index a player's; a script run at a client goes to that player alone,
+// and one for an ID that names no creature is the script's error while the script goes on.
+TEST_F(GameServerHandlersGameTest, PlayerQueriesAnswerForTheJoinedClients)
+{
+    EXPECT_EQ(ctrl->GetMainChar(), &Alice());
+    EXPECT_EQ(ctrl->GetInputIndexFor(&Bob()), ctrl->GetClient(bobSlot)->inputCtrlIndex);
+    LogCapture log;
+    ScriptValue result;
+    const std::string text = "iTmp[0] = mc_ID; iTmp[1] = mc_ID[1]; iTmp[2] = mc_ID[2];"
+                             "RunScriptAtClient(" + std::to_string(Bob().m_ObjID) + ", \"iTmp[5] = 1;\");"
+                             "RunScriptAtClient(99999, \"iTmp[5] = 2;\"); iTmp[3] = 7;";
+    Barrier();
+    ASSERT_EQ(ErrorOf([&] { ctrl->RunScript(result, String(text.c_str()), "test", 1, -1); }), "no error");
+    Barrier();
+    EXPECT_EQ(*ctrl->GetScriptTempInt(0), Alice().m_ObjID);
+    EXPECT_EQ(*ctrl->GetScriptTempInt(1), Bob().m_ObjID);
+    EXPECT_EQ(*ctrl->GetScriptTempInt(2), 0);
+    // Each script error is logged with its place, then shown, which on the server is the console
+    // and the log again.
+    EXPECT_EQ(log.Count("Tried to get mc_ID, but no main character exists"), 2);
+    EXPECT_EQ(*ctrl->GetScriptTempInt(3), 7);
+    EXPECT_EQ(bob->Received(Net::kMsgRunScript).size(), 1u);
+    EXPECT_TRUE(alice->Received(Net::kMsgRunScript).empty());
+    EXPECT_EQ(log.Count("Invalid main char ID in 'RunScriptAtClient' (*inline:RunScript:'test',line:1*)"), 2);
+}
+
+// The scaling by the players: the share of a class (three players, one of class 2) and the
+// monster health factor (1.5 times the multiplayer function, 2.0 at three players).
+TEST_F(GameServerHandlersGameTest, ScalingByTheJoinedPlayers)
+{
+    int32_t carolSlot = -1;
+    const std::unique_ptr<ScriptedPeer> carol = ConnectPeer(carolSlot);
+    PlayerInfoOptions options;
+    options.playerName = u"Carol";
+    ASSERT_TRUE(carol->Join(options));
+    ASSERT_TRUE(carol->Await(Net::kMsgSetMainChar));
+    ASSERT_EQ(ctrl->CountJoinedPlayers(), 3);
+
+    std::vector<CharacterEntry>& entries = ctrl->GetCharacterEntries();
+    entries.push_back({String("classOne"), String(), 1});
+    entries.push_back({String("classTwo"), String(), 2});
+    for (const int32_t slot : {aliceSlot, bobSlot})
+        ctrl->GetClient(slot)->playerInfo.characterID = "classOne";
+    ctrl->GetClient(carolSlot)->playerInfo.characterID = "classTwo";
+    EXPECT_NEAR(ctrl->GetCharacterEntryFactor(2), 1.0 / 3.0, 1e-4);
+    EXPECT_NEAR(ctrl->GetCharacterEntryFactor(3), 1.0, 1e-9);
+    EXPECT_EQ(ctrl->GetCharacterEntryFactor(4), 0.0);
+    EXPECT_EQ(ctrl->GetCharacterEntryFactor(0), 1.0);
+
+    const DifficultyScope scope;
+    g_Difficulty.monsterHealth = 1.5f;
+    g_Difficulty.monsterHealthMultiplayer = LinearFunction("health", {{1.0f, 1.0f}, {3.0f, 2.0f}});
+    EXPECT_FLOAT_EQ(ctrl->GetMonsterHealthFactor(), 3.0f);
+    g_Difficulty.monsterHealthMultiplayer = GameFunction();
+    EXPECT_FLOAT_EQ(ctrl->GetMonsterHealthFactor(), 1.5f);
+    EXPECT_FLOAT_EQ(ctrl->GetMonsterDamageFactor(), g_Difficulty.monsterDamage);
 }

@@ -159,7 +159,7 @@ TEST_F(GameServerJoinGameTest, AScriptedPeerJoinsTheSampleLevel)
     ASSERT_NE(character->m_InputCtrl, nullptr);
     EXPECT_EQ(character->m_InputCtrl->GetMode(), GameCtrl::kInputLocal);
     EXPECT_EQ(ctrl->GetLocalInputIndex(), -1);
-    EXPECT_EQ(ctrl->GetMainChar(), nullptr);
+    EXPECT_EQ(ctrl->GetMainChar(), character);  // the server's main character is the first player's
     EXPECT_EQ(ctrl->GetNumMultiplayerCharacters(), 1);
     EXPECT_EQ(ctrl->GetMultiplayerCharacter(0), character);
     String configID;
@@ -459,7 +459,7 @@ TEST_F(GameServerJoinGameTest, ALevelChangeCarriesThePlayersAlong)
     EXPECT_EQ(character->m_NetSync, 3);
     EXPECT_EQ(CountPlayerCharacters(), 1);
     EXPECT_EQ(log.Count("loaded with hero"), 0);
-    EXPECT_EQ(ctrl->GetMainChar(), nullptr);
+    EXPECT_EQ(ctrl->GetMainChar(), character);
 }
 
 // A player on this machine may host the game: when it leaves, the others are told and the server

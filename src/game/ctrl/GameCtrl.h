@@ -622,6 +622,20 @@ public:
     // The plain factors of the record; the server scales health by the number of players.
     virtual float GetMonsterHealthFactor();
     virtual float GetMonsterDamageFactor();
+    // The players' scaling: the game's functions over the number of players (null: none; the
+    // experience one is the difficulty's when it names one) and its two balance factors (1.0
+    // here), which the game's rules may replace; the server applies them to its players.
+    virtual const GameFunction* GetExperienceShareFunction();
+    virtual const GameFunction* GetPlayerCountFunction() { return nullptr; }
+    virtual float GetBalanceFactor(int32_t index);  // 0 or 1
+    // The player-count function at the number of players (1.0 without one) times balance factor 0.
+    virtual float PlayerShareFactor();
+    virtual float GetSecondBalanceFactor() { return GetBalanceFactor(1); }
+    // The share of the players whose character class meets the mask (0: everybody); here the one
+    // player's, 1.0 or 0.0. A class of -1 (none) meets no mask.
+    virtual double GetCharacterEntryFactor(int32_t mask);
+    // Whether a player sees the point, or would within distance beyond the edge of the view.
+    virtual bool IsPlayerNear(float x, float y, float distance);
 
     // World objects (GameCtrlWorldObjects.cpp, GameCtrlCreation.cpp): the keys of a world-object
     // entry applied to an element, and the elements made from the entries. Children are made to
@@ -824,7 +838,7 @@ public:
     // below the dimension a script error and null.
     ScriptValue* FindScriptVariable(const char* name, int32_t index);
     // Into the error list, with the sound "GuiError".
-    void ShowError(const char* message);
+    virtual void ShowError(const char* message);
     DynaMem<String, 16>& GetErrorList() { return m_ErrorList; }
     // Runs a script text through the world for an object (null: none) as the current object, and
     // gives the script's result; RunScript without an object, leaving the current object.

@@ -1,5 +1,5 @@
 // GameCtrl: the difficulty entry read into the process-wide difficulty record, with its
-// optional script, and the engine's monster health and damage factors.
+// optional script, the engine's monster health and damage factors, and the players' scaling.
 #include "game/ctrl/GameCtrl.h"
 
 #include "game/ctrl/Difficulty.h"
@@ -59,3 +59,30 @@ void GameCtrl::LoadDifficulty(ConfigFileReader& reader, int32_t entry)
 float GameCtrl::GetMonsterHealthFactor() { return g_Difficulty.monsterHealth; }
 
 float GameCtrl::GetMonsterDamageFactor() { return g_Difficulty.monsterDamage; }
+
+const GameFunction* GameCtrl::GetExperienceShareFunction()
+{
+    return g_Difficulty.monsterXPMultiplayer.name.IsEmpty() ? nullptr : &g_Difficulty.monsterXPMultiplayer;
+}
+
+float GameCtrl::GetBalanceFactor(int32_t index)
+{
+    (void)index;
+    return 1.0f;
+}
+
+float GameCtrl::PlayerShareFactor()
+{
+    const GameFunction* function = GetPlayerCountFunction();
+    return (function ? function->GetValue(float(GetNumPlayers())) : 1.0f) * GetBalanceFactor(0);
+}
+
+double GameCtrl::GetCharacterEntryFactor(int32_t mask)
+{
+    if (mask == 0)
+        return 1.0;
+    const int32_t characterClass = GetPlayerCharacterEntry(0).characterClass;
+    return characterClass > 0 && (characterClass & mask) != 0 ? 1.0 : 0.0;
+}
+
+bool GameCtrl::IsPlayerNear(float x, float y, float distance) { return m_World.DistanceOutsideView(x, y) <= distance; }

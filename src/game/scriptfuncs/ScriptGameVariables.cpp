@@ -168,9 +168,7 @@ String ScriptGame::FormatScriptPosition(String& fileName)
             ctrl->GetWorld().Warning("Internal error: Can not determine current script");
         return String();
     }
-    String text;
-    text.Format("*inline:RunScript:'%s',line:%i*", module->GetCurrentFileName().c_str(),
-                module->GetCurrentLineNumber());
+    const String text = module->FormatRunPosition();
     const char* name = fileName.c_str();
     const size_t length = std::strlen(name);
     const bool scriptFile = (length >= 2 && std::strcmp(name + length - 2, ".c") == 0) ||

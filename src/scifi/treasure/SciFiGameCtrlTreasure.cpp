@@ -49,10 +49,10 @@ bool IsHero(WorldElem& elem)
 
 }  // namespace
 
+// An item for some classes only is as likely as the share of the players who may use it.
 float SciFiGameCtrl::GetItemWeightForPlayers(const ItemBase& item)
 {
-    (void)item;  // the game's items carry no class restriction
-    return 1.0f;
+    return float(GetCharacterEntryFactor(item.m_RequiresCharacterClass));
 }
 
 ItemBase* SciFiGameCtrl::CreateTreasureItem(int32_t type, float level, bool useLevelCurve, int32_t prepareArg,
