@@ -50,9 +50,7 @@ void SetAdvancePoints(ScriptCall& call)
 
 void AddAdvancePoints(ScriptCall& call)
 {
-    if (!call.NeedCount(2, 2))
-        return;
-    CreatureObj_SF* creature = SciFiCreatureOf(call.Object(0));
+    CreatureObj_SF* creature = SciFiCreatureOf(call.CountedObject(2, 2));
     if (!creature)
         return;
     creature->AddPoints(call.Int(1), 0);
@@ -184,9 +182,7 @@ void GetShieldEnergyMax(ScriptCall& call) { GetShield(call, true); }
 // Type 1 sets the second value; no type, 0 or below sets both.
 void SetPhysicProtection(ScriptCall& call)
 {
-    if (!call.NeedCount(2, -1))
-        return;
-    CreatureObj_SF* creature = SciFiCreatureOf(call.Object(0));
+    CreatureObj_SF* creature = SciFiCreatureOf(call.CountedObject(2, -1));
     if (!creature)
         return;  // silently, as scripts have always relied on
     const int32_t type = call.Int(2);
@@ -230,9 +226,7 @@ void AddPoisonDefense(ScriptCall& call) { AddDefense(call, true); }
 // The clients hear of the cure first, while their creature still carries the poison.
 void CurePoison(ScriptCall& call)
 {
-    if (!call.NeedCount(1, -1))
-        return;
-    CreatureObj_SF* creature = SciFiCreatureOf(call.Object(0));
+    CreatureObj_SF* creature = SciFiCreatureOf(call.CountedObject(1, -1));
     if (!creature)
         return;
     call.Forward();

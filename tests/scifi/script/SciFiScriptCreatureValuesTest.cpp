@@ -3,6 +3,9 @@
 // and which calls are handed to the clients with which count and flags.
 #include "SciFiScriptTestSupport.h"
 
+#include "scifi/input/SciFiInputCtrl.h"
+#include "world/ActionEntry.h"
+
 #include <cmath>
 
 namespace {
@@ -221,4 +224,46 @@ TEST_F(SciFiScriptCreatureValuesTest, ChangesForEveryoneAreHandedToTheClients)
     }
     EXPECT_FLOAT_EQ(poisonAtForward, 5.0f);  // the clients heard of the cure before it
     EXPECT_FLOAT_EQ(hero->m_PoisonTime, 0.0f);
+}
+
+// The value times the damage factor script's result of the action's first part (an effect before
+// an attack), run for the creature.
+TEST_F(SciFiScriptCreatureValuesTest, TransformByActionRunsTheFirstPartsFactorScript)
+{
+    WorldCtrl& world = ctrl->GetWorld();
+    ActionEntry* melee = world.FindActionEntry("Melee", false);
+    ActionEntry* flash = world.FindActionEntry("Flash", false);
+    ASSERT_NE(melee, nullptr);
+    ASSERT_NE(flash, nullptr);
+    ASSERT_NE(melee->attacks.GetAt(0), nullptr);
+    ASSERT_NE(flash->effects.GetAt(0), nullptr);
+    melee->attacks.GetAt(0)->Get()->damFactorScript = "return 2.5;";
+    flash->effects.GetAt(0)->damFactorScript = "return 3;";
+    Check({"TransformByAction(" + h + ", 4.0, \"Melee\")", kScriptFloat, 10.0, nullptr, nullptr});
+    Check({"TransformByAction(" + h + ", 4, \"Flash\")", kScriptFloat, 12.0, nullptr, nullptr});
+    Check({"TransformByAction(" + c + ", 4.0, \"Melee\")", kScriptFloat, 4.0, nullptr, nullptr});  // no creature
+    flash->effects.GetAt(0)->damFactorScript = "return \"x\";";
+    Check({"TransformByAction(" + h + ", 4.0, \"Flash\")", kScriptFloat, 0.0, nullptr, nullptr});
+    Check({"TransformByAction(" + h + ", 4.0, \"Nope\")", kScriptVoid, 0, "Action entry 'Nope' not found", nullptr});
+    Check({"TransformByAction(" + h + ", 4.0, 5)", kScriptVoid, 0, "Invalid arguments in function TransformByAction",
+           nullptr});
+}
+
+// What the player's input controller measures, read through the creature it drives.
+TEST_F(SciFiScriptCreatureValuesTest, ValuesOfThePlayersInput)
+{
+    SciFiInputCtrl input;
+    input.SetDamageWindow(3.0f, 3);
+    input.Tick(0.5f);
+    input.AddDealtDamage(6.0f);
+    ASSERT_GT(input.GetDamagePerSecond(), 0.0f);
+    hero->m_InputCtrl = &input;
+    Check({"GetAverageDamageDealt(" + h + ")", kScriptFloat, input.GetDamagePerSecond(), nullptr, nullptr});
+    Check({"GetNoMoveCounter(" + h + ")", kScriptFloat, input.GetNoMoveCounter(), nullptr, nullptr});
+    *ctrl->GetScriptTempFloat(1) = 5.0f;
+    Check({"GetLastAttackPos(" + h + ")", kScriptVoid, 0, nullptr, nullptr});
+    EXPECT_FLOAT_EQ(*ctrl->GetScriptTempFloat(1), input.GetLastTargetPosition().y);
+    Check({"GetAverageDamageDealt(" + h + ", 1)", kScriptVoid, 0, "Invalid arguments in function GetAverageDamageDealt",
+           nullptr});
+    hero->m_InputCtrl = nullptr;
 }
