@@ -31,6 +31,8 @@ public:
     // flight values and the radius.
     void TakeShotValues(const ProjectileBase& other);
     uint32_t GetAttackSerial() override { return m_AttackSerial; }
+    // A copy of the damage it carries, as it would hit now (none when it carries none).
+    void GetDamageValues(DamageValuesHolder& out) override { out.Set(m_Damage ? m_Damage->Clone() : nullptr); }
 
     // Remembers an element touched in flight (pierced); each one once.
     void AddTouched(WorldElem* elem);

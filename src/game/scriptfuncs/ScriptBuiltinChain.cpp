@@ -5,12 +5,27 @@
 #include "game/scriptfuncs/ScriptCall.h"
 
 ScriptBuiltinChain::ScriptBuiltinChain(std::initializer_list<ScriptFamilyGetter> families)
+    : ScriptBuiltinChain(families, nullptr)
+{
+}
+
+ScriptBuiltinChain::ScriptBuiltinChain(std::initializer_list<ScriptFamilyGetter> families,
+                                       bool (*keep)(const char* name))
 {
     for (ScriptFamilyGetter getter : families) {
         const ScriptBuiltinFamily family = getter();
         for (size_t i = 0; i < family.count; i++)
-            m_Handlers.emplace(family.entries[i].name, family.entries[i].handler);  // the first entry stays
+            if (!keep || keep(family.entries[i].name))
+                m_Handlers.emplace(family.entries[i].name, family.entries[i].handler);  // the first entry stays
     }
+}
+
+bool ScriptBuiltinChain::IsAtoGName(const char* name)
+{
+    char first = name ? name[0] : '\0';
+    if (first >= 'a' && first <= 'z')
+        first = char(first - 'a' + 'A');
+    return static_cast<signed char>(first) < 'H';
 }
 
 ScriptBuiltinHandler ScriptBuiltinChain::Find(const char* name) const

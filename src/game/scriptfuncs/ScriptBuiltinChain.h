@@ -35,12 +35,19 @@ using ScriptFamilyGetter = ScriptBuiltinFamily (*)();
 class ScriptBuiltinChain {
 public:
     explicit ScriptBuiltinChain(std::initializer_list<ScriptFamilyGetter> families);
+    // Only the names that keep accepts: one half of families whose tables hold both halves.
+    ScriptBuiltinChain(std::initializer_list<ScriptFamilyGetter> families, bool (*keep)(const char* name));
 
     // The handler of the name, null when the chain does not hold it.
     ScriptBuiltinHandler Find(const char* name) const;
     // Runs the name's handler; an unknown name takes its count back and reports "Unknown
     // function '%s' accepting %i arguments", the result staying Void.
     void Execute(ScriptCall& call) const;
+
+    // Whether a name belongs to the chain of 'A' to 'G': its first letter, a lower-case one taken
+    // as upper case, below 'H' as a signed byte (so bytes from 128 on go there too).
+    static bool IsAtoGName(const char* name);
+    static bool IsHtoZName(const char* name) { return !IsAtoGName(name); }
 
     // The two chains, filled on first use.
     static const ScriptBuiltinChain& AtoG();

@@ -71,12 +71,7 @@ void ScriptGame::ExecuteBuiltin(GameCtrl& ctrl, ScriptValue& result, const char*
                 result = layered;
                 return;
             }
-            // The first letter decides the chain, taken as a signed byte: bytes from 128 on go
-            // with 'A' to 'G'.
-            char first = call.GetName()[0];
-            if (first >= 'a' && first <= 'z')
-                first = char(first - 'a' + 'A');
-            if (static_cast<signed char>(first) < 'H')
+            if (ScriptBuiltinChain::IsAtoGName(call.GetName()))
                 ExecuteFunctionsAtoG(call);
             else
                 ExecuteFunctionsHtoZ(call);

@@ -493,6 +493,21 @@ public:
     // physical ranges, read through their game functions for the creature.
     void TransformAttackDamage(DamageValuesHolder& target, const ActionAttack& attack, WorldElem* creature);
 
+    // Script built-ins and variables (scifi/script/SciFiGameCtrlScript.cpp, the families in
+    // scifi/script/SciFiScript*.cpp). A name is looked up among the game's names of its half (its
+    // first letter, lower case counted as upper, below 'H' or not); one the game does not serve
+    // goes to the network node's layer, and from there to the engine's tables.
+    void ExecuteScriptFunction(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                               int32_t fromNetwork) override;
+    // Type 255 for a name the half does not hold.
+    void ExecuteScriptFunctionAtoG(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                                   int32_t fromNetwork);
+    void ExecuteScriptFunctionHtoZ(ScriptValue& result, const char* name, ScriptValue* arguments, int32_t count,
+                                   int32_t fromNetwork);
+    // "damPhys" (index 0 or 1; none is 0) and "damPoison" (index 0) of the damage being processed;
+    // other names go to the network server's variables.
+    void GetScriptVariable(ScriptValue& result, const char* name, int32_t index) override;
+
     // World events (SciFiGameCtrlWorldEvents.cpp): area damage (type 1) and damage to one target
     // (type 11) are applied; any other type the world passes on is warned of. Always true.
     bool HandleWorldEvent(const WorldEvent& event) override;

@@ -24,7 +24,7 @@ TEST(GameCtrlCreationTest, SampleGameLoadsAndMakesEveryEntry)
     ASSERT_EQ(game.level, "no error");
     SampleGameCtrl& ctrl = *game.ctrl;
     ConfigFileReader& objects = ctrl.GetWorldObjectReader();
-    ASSERT_EQ(objects.GetNumEntries(), 8);
+    ASSERT_EQ(objects.GetNumEntries(), 9);
     for (int32_t entry = 0; entry < objects.GetNumEntries(); ++entry) {
         const String desc = objects.GetDescOfEntry(entry);
         EXPECT_EQ(ErrorOf([&] { game.Make(desc.c_str()); }), "no error") << desc.c_str();

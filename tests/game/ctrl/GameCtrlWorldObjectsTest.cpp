@@ -134,7 +134,7 @@ TEST_F(WorldObjectsTest, FaultsLeaveNothingBehind)
     } cases[] = {
         {"Self", "World object 'Self' nests children deeper than 8"},
         {"CycleA", "World object 'CycleA' nests children deeper than 8"},
-        {"BadType", "Item nr 26 has unknown type -1"},
+        {"BadType", "Item nr 27 has unknown type -1"},
         {"BadChild", "WrldObject 'BadChild' does not exist"},
         {"LeafThenFault", "WrldObject 'LeafThenFault' does not exist"},
         {"BadInventory", "Unknown inventory type for object: 'BadInventory'"},

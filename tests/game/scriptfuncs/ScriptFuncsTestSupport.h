@@ -1,7 +1,9 @@
 // ScriptFuncsTestSupport: what the tests of the built-in script functions share: a controller on
 // the sample game's level with the built-ins installed, which runs a script text and records what
 // the built-ins hand on: script errors, screen messages, calls forwarded to the clients and AI
-// actions started; with elements of the sample game placed by name and world ID.
+// actions started; with elements of the sample game placed by name and world ID. The recording
+// controller and the test are templates over the controller class, so that a game's own
+// controller runs under the same harness.
 #pragma once
 #include "base/Log.h"
 #include "game/ctrl/GameCtrl.h"
@@ -34,7 +36,8 @@
 #include <string>
 #include <vector>
 
-class ScriptTestCtrl : public SampleGameCtrl {
+// Base: SampleGameCtrl, or a game's controller with the same sample loading.
+template <class Base> class BasicScriptTestCtrl : public Base {
 public:
     // One call handed to the clients.
     struct Forwarded {
@@ -60,7 +63,10 @@ public:
     {
         (void)arguments;
         forwarded.push_back({name, count, subject ? subject->m_ObjID : -1, checkSubject, flag});
+        if (onForward)
+            onForward();
     }
+    std::function<void()> onForward;  // sees the game as it stands when the call is handed on
     void ShowMessage(float duration, const char* format, ...) override
     {
         char text[8192];
@@ -85,7 +91,7 @@ public:
             probe(result, arguments, count);
             return;
         }
-        GameCtrl::ExecuteScriptFunction(result, name, arguments, count, fromNetwork);
+        Base::ExecuteScriptFunction(result, name, arguments, count, fromNetwork);
     }
     bool IsNetworkGame() override { return networkGame; }
     MobData* GetMob(int32_t mobNumber) override
@@ -111,7 +117,7 @@ public:
     {
         if (item)
             drops.push_back({item->m_Desc.c_str(), item->m_Count, elem ? elem->m_ObjID : -1, distance});
-        return GameCtrl::DropItem(item, inventory, elem, distance, angle, spread);
+        return Base::DropItem(item, inventory, elem, distance, angle, spread);
     }
     void OnItemReceived(int32_t count, const wString& name) override
     {
@@ -122,14 +128,14 @@ public:
     {
         shownInventories.push_back({object ? object->m_ObjID : -1, std::string(textA ? textA : "") + "|" +
                                                                        std::string(textB ? textB : "")});
-        return GameCtrl::ShowInventory(object, flag, textA, textB);
+        return Base::ShowInventory(object, flag, textA, textB);
     }
     void AddGameEvent(const WorldEvent* event) override
     {
         if (event)
             events.push_back({event->type, std::vector<uint8_t>(event->payload.get(),
                                                                 event->payload.get() + std::max(event->size, 0))});
-        GameCtrl::AddGameEvent(event);
+        Base::AddGameEvent(event);
     }
     std::vector<Drop> drops;
     std::vector<std::pair<std::string, int32_t>> received;
@@ -157,15 +163,17 @@ public:
     bool networkGame = false;  // the answer of the network-game test
 };
 
+using ScriptTestCtrl = BasicScriptTestCtrl<SampleGameCtrl>;
+
 // The sample game with its level loaded, the built-ins installed.
-class ScriptFuncsTest : public ::testing::Test {
+template <class Ctrl> class BasicScriptFuncsTest : public ::testing::Test {
 protected:
-    ScriptFuncsTest() : ctrl(m_Game.ctrl), level(m_Game.level)
+    BasicScriptFuncsTest() : ctrl(m_Game.ctrl), level(m_Game.level)
     {
         ScriptGame::Install(*ctrl);
         g_NumberOfDigits = 2;
     }
-    ~ScriptFuncsTest() override { g_NumberOfDigits = 2; }
+    ~BasicScriptFuncsTest() override { g_NumberOfDigits = 2; }
 
     // A sample game element at (x, y) with a world ID (none when empty); its object ID.
     int32_t Place(const char* type, float x, float y, const char* worldID = "")
@@ -229,12 +237,14 @@ protected:
     }
 
 private:
-    BasicSampleGame<ScriptTestCtrl> m_Game;
+    BasicSampleGame<Ctrl> m_Game;
 
 protected:
-    std::unique_ptr<ScriptTestCtrl>& ctrl;
+    std::unique_ptr<Ctrl>& ctrl;
     const std::string& level;  // the level load's error, "no error"
 };
+
+using ScriptFuncsTest = BasicScriptFuncsTest<ScriptTestCtrl>;
 
 // Typed values for the tables of cases.
 inline ScriptValue IntValue(int32_t value)
