@@ -163,6 +163,12 @@ void GameServer::PrintMessage(const char* format, ...)
     va_end(args);
 }
 
+void GameServer::PrintConsoleOnly(const char* text)
+{
+    std::printf("\n%s", text);
+    std::fflush(stdout);
+}
+
 void GameServer::PrintMessageInline(const char* format, ...)
 {
     va_list args;

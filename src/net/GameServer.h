@@ -127,6 +127,8 @@ public:
     // Console and log alike: after a line break, and without one.
     static void PrintMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
     static void PrintMessageInline(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    // The console line alone, for a text whose log line its reporter has written.
+    static void PrintConsoleOnly(const char* text);
 
     // The server's answers while it listens.
     bool IsNetworkServer() override { return m_NetNode.IsServer() && m_NetNode.IsRunning(); }

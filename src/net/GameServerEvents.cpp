@@ -176,10 +176,13 @@ void GameServer::SaveMainCharacter()
         SendSaveCharacter();
 }
 
+// Every reporter of an error has written its log line already (the script position or the
+// level and hero position with it): the server only echoes the text on the console, so that no
+// error stands twice in the log.
 void GameServer::ShowErrorMessage(const char* text)
 {
     if (IsListening() || IsDedicated())
-        PrintMessage("%s", text ? text : "");
+        PrintConsoleOnly(text ? text : "");
     else
         GameNetworkNode::ShowErrorMessage(text);
 }
