@@ -71,15 +71,6 @@ protected:
         keys.SetKeyDown(kLeftControl, false);
     }
 
-    bool MessageShown(const char16_t* key)
-    {
-        auto& messages = ctrl->GetWorld().GetTextMessages();
-        for (int32_t i = 0; i < messages.GetSize(); ++i)
-            if (messages.GetAt(i)->key == wString(key))
-                return true;
-        return false;
-    }
-
     InputState keys;
     MouseState mouse;
     CreatureObj_SF* hero = nullptr;

@@ -50,17 +50,7 @@ public:
     int32_t heroHits = 0;
 };
 
-class SciFiGameCtrlHooksGameTest : public SampleServerGame<HookCtrl> {
-protected:
-    bool MessageShown(const char16_t* key)
-    {
-        auto& messages = ctrl->GetWorld().GetTextMessages();
-        for (int32_t i = 0; i < messages.GetSize(); ++i)
-            if (messages.GetAt(i)->key == wString(key))
-                return true;
-        return false;
-    }
-};
+class SciFiGameCtrlHooksGameTest : public SampleServerGame<HookCtrl> {};
 
 }  // namespace
 

@@ -44,6 +44,16 @@ protected:
         });
     }
 
+    // Whether the world shows a text message of that localisation key.
+    bool MessageShown(const char16_t* key)
+    {
+        auto& messages = ctrl->GetWorld().GetTextMessages();
+        for (int32_t i = 0; i < messages.GetSize(); ++i)
+            if (messages.GetAt(i)->key == wString(key))
+                return true;
+        return false;
+    }
+
     // The scripted peers keep to TCP: a server that also sent them datagrams would lose them
     // when their port answers that nobody listens there.
     static constexpr const char* kPeersOverTCP = "NetworkUseUDP = 0";
