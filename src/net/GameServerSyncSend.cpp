@@ -41,6 +41,9 @@ bool GameServer::SendObjectChecksums(int32_t slot)
     if (!client)
         return false;
     SetSendTarget(slot, kClientLevelLoaded);
+    // The transport keeps its last error until something clears it: a datagram that a departed
+    // player's port refused must not fail every later join. Only an error of this send counts.
+    m_NetNode.ClearLastError();
     File file;
     file.CreateMemoryFile(kMemoryStep);
     int32_t count = 0;

@@ -114,6 +114,8 @@ public:
     uint64_t GetBytesReceived() const { return m_BytesReceived.load(); }
     int32_t GetLastErrorCode();
     String GetLastErrorText();
+    // Forgets the last error, as a socket call that succeeds does.
+    void ClearLastError() { ReportSocketError(0); }
     int32_t GetThreadCount() const { return m_ThreadCount.load(); }  // transport threads still running
 
     // Queue operations (NetworkNodeQueues.cpp).
