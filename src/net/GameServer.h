@@ -154,6 +154,7 @@ public:
     int32_t GetSendTarget() const { return m_SendTarget; }
     int32_t GetSendMinimumState() const { return m_SendMinimumState; }
     bool IsSendTarget(int32_t i);  // i: position in the used-index list
+    bool SelectBroadcastTarget(int32_t i);  // a target whose connection stands, selected
     void SelectClientConnection(int32_t slot);
     int32_t SelectSendChannel(bool onUDP) override;
     int32_t SelectReceiveChannel(bool onUDP) override;

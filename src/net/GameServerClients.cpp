@@ -234,6 +234,16 @@ bool GameServer::IsSendTarget(int32_t i)
     return client && client->state >= m_SendMinimumState;
 }
 
+// A client whose connection the transport lost stays a target until the frame removes it; it
+// takes nothing meanwhile, and never fails a message to all for the others.
+bool GameServer::SelectBroadcastTarget(int32_t i)
+{
+    if (!IsSendTarget(i))
+        return false;
+    SelectClientConnection(m_Clients.GetUsedSlot(i));
+    return m_Transport.IsConnectionValid(m_SendConnection, true, true);
+}
+
 void GameServer::SelectClientConnection(int32_t slot)
 {
     const GameClientInfo* client = m_Clients.GetBySlot(slot);
@@ -277,9 +287,8 @@ bool GameServer::WriteData(const void* data, int32_t n, bool finish)
         return false;
     bool ok = true;
     for (int32_t i = 0; i < m_Clients.GetSize(); ++i) {
-        if (!IsSendTarget(i))
+        if (!SelectBroadcastTarget(i))
             continue;
-        SelectClientConnection(m_Clients.GetUsedSlot(i));
         // The server's transport keeps what a queue cannot take, so no client makes it wait.
         ok = m_Transport.SendData(m_SendConnection, data, n, false) && ok;
     }
@@ -296,9 +305,8 @@ bool GameServer::HasSendRoom(int32_t n)
         return GameNetworkNode::HasSendRoom(n);
     }
     for (int32_t i = 0; i < m_Clients.GetSize(); ++i) {
-        if (!IsSendTarget(i))
+        if (!SelectBroadcastTarget(i))
             continue;
-        SelectClientConnection(m_Clients.GetUsedSlot(i));
         if (!m_Transport.HasRoom(m_SendConnection, n + GamePacketHeader::kSize))
             return false;
     }
@@ -323,9 +331,8 @@ bool GameServer::FinishPacket()
     open.Write(header);
     bool ok = true;
     for (int32_t i = 0; i < m_Clients.GetSize(); ++i) {
-        if (!IsSendTarget(i))
+        if (!SelectBroadcastTarget(i))
             continue;
-        SelectClientConnection(m_Clients.GetUsedSlot(i));
         if (torn) {
             m_Transport.SetPendingLength(m_SendConnection, 0);  // a torn packet never leaves
             continue;

@@ -266,6 +266,28 @@ TEST(GameServerRouting, TargetsByStateAndExclusion)
     }
 }
 
+// A client whose connection the transport lost stays in the table until the frame removes it; a
+// message to every client meanwhile still reaches the others whole, and leaves no torn packet
+// behind (which stopped the server with an internal error).
+TEST(GameServerRouting, AClientLostMidFrameDoesNotTearAMessageToAll)
+{
+    LogCapture log;
+    ListeningServer s(false, 2);
+    std::vector<std::unique_ptr<RawClient>> clients = Connect(s, 2);
+    ASSERT_EQ(s.server.GetNumClients(), 2);
+    s.server.GetNetNode().DeleteConnection(s.server.GetClient(0)->tcpConnection, false);
+    ASSERT_NE(s.server.GetClient(0), nullptr);
+
+    EXPECT_EQ(ErrorOf([&] {
+        s.server.SetSendTarget(-1, 0);
+        EXPECT_TRUE(s.server.SendChatMessage(u"a", u"b"));
+        EXPECT_TRUE(s.server.SendChatMessage(u"c", u"d"));
+        SendMarker(s.server);
+    }), "no error");
+    EXPECT_EQ(clients[1]->IdsBeforeMarker(s.server), std::vector<uint16_t>{GameNetworkNode::kMsgChat});
+    EXPECT_EQ(log.Count("Internal error"), 0);
+}
+
 // The world and the game time stand until a client is in the world; then TimeSync goes out to the
 // joined clients whenever the countdown of 2 s drops below 0: with steps of 0.5 s every fifth step.
 TEST(GameServerFrame, TimeSyncEveryFifthStepOnceAClientIsInTheWorld)
