@@ -28,6 +28,9 @@ void SciFiBot::Act(double seconds, double lastSeconds, float frameTime)
         m_StartKnown = true;
         m_StartX = hero->GetPos().x;
         m_StartY = hero->GetPos().y;
+        m_Summary.medkitGoneAtJoin = !GetWorld().FindObjectByWorldID("medkit1", nullptr);
+        CreatureObj* drone = FindDrone();
+        m_Summary.droneGoneAtJoin = !drone || drone->IsDead();
     }
     if (m_MedkitID < 0)
         if (WorldElem* medkit = GetWorld().FindObjectByWorldID("medkit1", nullptr))
@@ -164,7 +167,8 @@ bool SciFiBot::MetGoals(int32_t otherBots) const
 {
     const Summary& s = m_Summary;
     return s.joinSeconds >= 0.0 && s.chatSent > 0 && s.chatEchoed >= s.chatSent && s.othersMoving >= otherBots &&
-           s.attacked && s.droneHealthChange < 0.0f && s.pickUpConfirmed;
+           ((s.attacked && s.droneHealthChange < 0.0f) || s.droneGoneAtJoin) &&
+           (s.pickUpConfirmed || s.medkitGoneAtJoin);
 }
 
 std::string SciFiBot::SummaryLine() const
@@ -173,8 +177,10 @@ std::string SciFiBot::SummaryLine() const
     char line[512];
     std::snprintf(line, sizeof line,
                   "Bot %s: joined in %.3f s, %i of %i chat lines echoed, %i other players seen moving, "
-                  "drone health %+.1f, pick-up %s",
+                  "drone health %+.1f%s, pick-up %s",
                   m_Name.c_str(), s.joinSeconds, s.chatEchoed, s.chatSent, s.othersMoving, double(s.droneHealthChange),
-                  !s.pickUpConfirmed ? "not confirmed" : s.pickUpMine ? "confirmed (mine)" : "confirmed (another player's)");
+                  s.droneGoneAtJoin ? " (gone before the join)" : "",
+                  s.pickUpConfirmed ? (s.pickUpMine ? "confirmed (mine)" : "confirmed (another player's)")
+                  : s.medkitGoneAtJoin ? "not possible (the medkit was gone before the join)" : "not confirmed");
     return line;
 }

@@ -34,6 +34,10 @@ public:
         bool attacked = false;
         bool pickUpConfirmed = false;
         bool pickUpMine = false;
+        // Taken or killed before this bot was in the game (bots that come later to a running
+        // server): that goal cannot be reached, and counts as met.
+        bool medkitGoneAtJoin = false;
+        bool droneGoneAtJoin = false;
     };
 
     explicit SciFiBot(const std::string& name);
