@@ -13,9 +13,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -202,6 +206,34 @@ struct ProcessFigures {
 
 ProcessFigures FiguresOf(int32_t pid) { return {Platform::CountOpenDescriptors(pid), Platform::CountThreads(pid)}; }
 
+// The process's sockets as the kernel's tables show them ("local remote state" in hex), so that a
+// failed check says which connection stayed.
+std::string SocketsOf(int32_t pid)
+{
+    std::set<std::string> inodes;
+    const std::string dir = "/proc/" + std::to_string(pid) + "/fd";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (target.rfind("socket:[", 0) == 0)
+            inodes.insert(target.substr(8, target.size() - 9));
+    }
+    std::string text;
+    for (const char* table : {"/proc/net/tcp", "/proc/net/udp"}) {
+        std::ifstream in(table);
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            std::istringstream fields(line);
+            std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+            fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+            if (inodes.count(inode))
+                text += std::string(table + 10) + " " + local + " " + remote + " " + state + " " + queues + "\n";
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 TEST(SoakTest, ServerOutlastsHostilePeers)
@@ -227,6 +259,7 @@ TEST(SoakTest, ServerOutlastsHostilePeers)
     ASSERT_TRUE(waitJoined(kBots)) << server.Log();
     Platform::SleepMs(500);
     const ProcessFigures botsLevel = FiguresOf(server.Pid());
+    const std::string botsSockets = SocketsOf(server.Pid());
     const auto start = Clock::now();
     const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
     const uint64_t residentBefore = Platform::GetResidentBytes(server.Pid());
@@ -251,8 +284,21 @@ TEST(SoakTest, ServerOutlastsHostilePeers)
         ++waves;
         Platform::SleepMs(int32_t(kSettleSeconds * 1000));
         const ProcessFigures after = FiguresOf(server.Pid());
-        EXPECT_LE(after.descriptors, botsLevel.descriptors) << "wave " << waves;
+        // The log's last lines tell which connection stayed.
+        const auto logTail = [&] {
+            const std::string log = server.Log();
+            return log.substr(log.size() > 6000 ? log.size() - 6000 : 0);
+        };
+        EXPECT_LE(after.descriptors, botsLevel.descriptors)
+            << "wave " << waves << "\nsockets then:\n" << botsSockets << "sockets now:\n" << SocketsOf(server.Pid())
+            << logTail();
         EXPECT_LE(after.threads, botsLevel.threads) << "wave " << waves;
+        if (after.descriptors > botsLevel.descriptors) {
+            Platform::SleepMs(5000);
+            const ProcessFigures later = FiguresOf(server.Pid());
+            std::printf("5 s later: %i descriptors, %i threads\n%s", later.descriptors, later.threads,
+                        SocketsOf(server.Pid()).c_str());
+        }
     } while (longRun && elapsed() + kWaveSeconds + kSettleSeconds < total);
     const uint64_t residentAfter = Platform::GetResidentBytes(server.Pid());
     EXPECT_LT(residentAfter, residentBefore + kResidentGrowthLimit);
