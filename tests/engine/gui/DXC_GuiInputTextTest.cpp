@@ -225,3 +225,15 @@ TEST_F(GuiInputTextTest, AnyKeySequenceKeepsTheBounds)
     input.SetMaxLength(1 << 30);
     EXPECT_EQ(input.GetMaxLength(), DXC_GuiInputText::kMaxLengthLimit);
 }
+
+#undef END
+#undef HOME
+#undef BKSP
+#undef ENTER
+#undef LEFT
+#undef UP
+#undef RIGHT
+#undef DOWN
+#undef PASTE
+#undef DEL
+#undef ESC
