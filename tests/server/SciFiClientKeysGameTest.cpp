@@ -1,8 +1,9 @@
 // The client's keys and the game state's draw on the sample game: the quick potion keys drink the
-// carried potion that best fits what is missing, the draw's camera bookkeeping, and the level
-// statistics behind a developers' key.
+// carried potion that best fits what is missing and stay quiet while a text field has the focus,
+// the draw's camera bookkeeping, and the level statistics behind a developers' key.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "engine/gui/DXC_GuiInputText.h"
 #include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
@@ -100,6 +101,27 @@ TEST_F(SciFiClientKeysGameTest, HealthPotionKeyDrinksTheBestFit)
     Press(kKeyQ);
     EXPECT_EQ(hero->m_Inventory->GetCount(), 2);
     EXPECT_TRUE(MessageShown(u"DB:DoNotNeedPotion"));
+}
+
+// The server never focuses a text field, so its keys always count; a focused one silences them
+// until it loses the focus.
+TEST_F(SciFiClientKeysGameTest, KeysAreQuietWhileATextFieldHasTheFocus)
+{
+    EXPECT_EQ(textInputActive, 0);
+    hero->m_Inventory->Clear(true);
+    Carry(ItemAbility::kHealth, 50);
+    hero->m_HealthRefillLeft = 0.0f;
+    hero->m_Health = 40.0f;
+    {
+        DXC_GuiInputText chat;
+        chat.OnGotFocus();
+        Press(kKeyQ);
+        EXPECT_EQ(hero->m_Inventory->GetCount(), 1);
+        chat.OnLostFocus();
+        Press(kKeyQ);
+        EXPECT_EQ(hero->m_Inventory->GetCount(), 0);
+    }
+    EXPECT_EQ(textInputActive, 0);
 }
 
 TEST_F(SciFiClientKeysGameTest, RelativePotionsAndTheShieldNeed)

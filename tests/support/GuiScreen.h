@@ -48,6 +48,24 @@ public:
     DXC_GuiManager manager{&device.Gfx()};
 };
 
+// What the device drew since the journal was cleared: glyphs (text batches are triangle lists of
+// two triangles a glyph) and textured quads (strips of two triangles).
+inline int32_t GlyphsDrawn(const D3D9Journal& journal)
+{
+    int32_t glyphs = 0;
+    for (const D3D9Call& call : journal.CallsOf(D3D9Op::DrawPrimitive))
+        glyphs += call.Arg(0) == uint32_t(D3DPT_TRIANGLELIST) ? int32_t(call.Arg(2)) / 2 : 0;
+    return glyphs;
+}
+
+inline int32_t QuadsDrawn(const D3D9Journal& journal)
+{
+    int32_t quads = 0;
+    for (const D3D9Call& call : journal.CallsOf(D3D9Op::DrawPrimitive))
+        quads += call.Arg(0) == uint32_t(D3DPT_TRIANGLESTRIP) ? 1 : 0;
+    return quads;
+}
+
 // A field that logs its drawing and the mouse events it is given, by its tag.
 struct RecordingField : DXC_GuiField {
     RecordingField(std::vector<std::string>* drawLog, const char* name) : log(drawLog), tag(name) {}

@@ -161,10 +161,66 @@ void DXC_GuiManager::SetDragObject(void* object, const char* name, DXC_GuiField*
 
 void DXC_GuiManager::SetDragIcon(DXC_Texture* texture, bool useSubRect, const int32_t* subRect, float scale)
 {
-    m_DragIcon = texture;
-    for (int32_t i = 0; i < 4; i++)
-        m_DragIconRect[i] = useSubRect && subRect ? subRect[i] : 0;
-    m_DragIconScale = scale;
+    if (!texture || !texture->IsValid()) {
+        if (m_CursorIcon.Get() == &m_DragIcon)
+            SetCursorIcon(0, 0, nullptr, false);
+        m_DragIcon.SetTexture(nullptr, false);
+        return;
+    }
+    m_DragIcon.SetTexture(texture, false);
+    DXC_Texture& picture = m_DragIcon.GetPicture();
+    if (useSubRect && subRect)
+        picture.SetSourceRect(float(subRect[0]), float(subRect[1]), float(subRect[2]), float(subRect[3]), true, false);
+    float width, height;
+    picture.GetDrawSize(width, height);
+    const int32_t w = int32_t(width * scale);
+    const int32_t h = int32_t(height * scale);
+    m_DragIcon.SetRect(0, 0, w, h);
+    SetCursorIcon(w / 2, h / 2, &m_DragIcon, false);
+}
+
+DXC_GuiTexField* DXC_GuiManager::GetDragIcon() const
+{
+    return m_CursorIcon.Get() == &m_DragIcon ? const_cast<DXC_GuiTexField*>(&m_DragIcon) : nullptr;
+}
+
+void DXC_GuiManager::SetDefaultFont(DXC_Font* font, uint32_t colour)
+{
+    m_DefaultFont = font;
+    m_DefaultTextColour = colour;
+}
+
+DXC_Font* DXC_GuiManager::GetDefaultFont()
+{
+    if (m_DefaultFont)
+        return m_DefaultFont;
+    return m_Gfx && m_Gfx->HasDevice() ? m_Gfx->GetBuiltinFont() : nullptr;
+}
+
+void DXC_GuiManager::SetDefaultButtonColours(uint32_t normal, uint32_t pressed, uint32_t hover)
+{
+    m_DefaultButtonColours[0] = normal;
+    m_DefaultButtonColours[1] = pressed;
+    m_DefaultButtonColours[2] = hover;
+}
+
+void DXC_GuiManager::GetDefaultButtonColours(uint32_t& normal, uint32_t& pressed, uint32_t& hover) const
+{
+    normal = m_DefaultButtonColours[0];
+    pressed = m_DefaultButtonColours[1];
+    hover = m_DefaultButtonColours[2];
+}
+
+void DXC_GuiManager::GetPressPos(int32_t button, int32_t& x, int32_t& y)
+{
+    x = 0;
+    y = 0;
+    if (button < 0 || button >= kMaxButtons)
+        return;
+    int32_t rootX, rootY;
+    m_Root.GetPos(rootX, rootY);
+    x = m_Buttons[button].pressX + rootX;
+    y = m_Buttons[button].pressY + rootY;
 }
 
 double DXC_GuiManager::GetTime() const { return m_FixedTime > 0.0 ? m_FixedTime : Timer::GetTime(); }

@@ -14,6 +14,7 @@
 #include "engine/gfx/DXC_Texture.h"
 #include "engine/gui/DXC_GuiField.h"
 #include "engine/gui/DXC_GuiScaleableText.h"
+#include "engine/gui/DXC_GuiTexField.h"
 #include "engine/gui/ToolTipSkin.h"
 
 #include <cstdint>
@@ -33,6 +34,11 @@ public:
     static constexpr double kDoubleClickTime = 0.3;      // seconds between two clicks
     static constexpr float kDoubleClickDistance = 10.0f;  // pixels between two clicks
     static constexpr uint32_t kDebugFontColors[2] = {0xFF96DCFFu, 0xFF006473u};
+    // The default skins of the buttons, each with a normal, a pressed and a hover picture.
+    enum SkinKind : int32_t { kPushSkin, kToggleSkin, kCloseSkin, kSkinKinds };
+    static constexpr int32_t kSkinPictures = 3;
+    static constexpr uint32_t kDefaultTextColour = 0xFFFFFFFFu;
+    static constexpr uint32_t kDefaultButtonColours[3] = {0xFFC8C8C8u, 0xFFFFFFFFu, 0xFFFFE080u};  // normal, pressed, hover
 
     // A held state of a button that the mouse device does not report (1: held).
     using ButtonStateSource = int32_t (*)(int32_t button);
@@ -120,9 +126,11 @@ public:
     void* GetDragObject() const { return m_DragObject; }
     const char* GetDragObjectName() const { return m_DragName; }
     DXC_GuiField* GetDragSource() const { return m_DragSource.Get(); }
-    // The picture drawn at the cursor while an object is dragged (null clears it).
+    // The picture drawn at the cursor, centred on it, while an object is dragged: the texture
+    // (or its sub-rectangle left, top, right, bottom in pixels) at the scale. Null clears it.
     void SetDragIcon(DXC_Texture* texture, bool useSubRect, const int32_t* subRect, float scale);
-    DXC_Texture* GetDragIcon() const { return m_DragIcon; }
+    // The icon field while it is the one at the cursor, else null.
+    DXC_GuiTexField* GetDragIcon() const;
     void SetClearDragOnDrop(bool flag) { m_ClearDragOnDrop = flag ? 1 : 0; }
 
     // Callbacks (null: none).
@@ -158,6 +166,21 @@ public:
 
     DXC_Font* GetDebugFont();
     int32_t GetDebugFontHeight() const { return m_DebugFontHeight; }
+
+    // The font and colour of every text widget that was given none. The game's set-up names the
+    // font (it stays the caller's); until then the built-in font is made on first use.
+    void SetDefaultFont(DXC_Font* font, uint32_t colour);
+    DXC_Font* GetDefaultFont();
+    uint32_t GetDefaultTextColour() const { return m_DefaultTextColour; }
+    // The label colours of buttons that were given none.
+    void SetDefaultButtonColours(uint32_t normal, uint32_t pressed, uint32_t hover);
+    void GetDefaultButtonColours(uint32_t& normal, uint32_t& pressed, uint32_t& hover) const;
+    // A picture of a default skin (state 0 normal, 1 pressed, 2 hover); the game's set-up loads
+    // them. A skin counts as loaded when its normal picture is.
+    DXC_Texture& GetSkinPicture(int32_t kind, int32_t state) { return m_Skins[kind][state]; }
+    bool IsSkinLoaded(int32_t kind) const { return m_Skins[kind][0].IsValid(); }
+    // Where button b last went down, on the screen as GetMousePos counts.
+    void GetPressPos(int32_t button, int32_t& x, int32_t& y);
 
 private:
     struct ButtonState {
@@ -201,6 +224,10 @@ private:
     MouseState* m_Mouse = nullptr;
     std::unique_ptr<DXC_Font> m_DebugFont;
     int32_t m_DebugFontHeight = 0;
+    DXC_Font* m_DefaultFont = nullptr;  // the game's; else the graphics object's built-in font
+    uint32_t m_DefaultTextColour = kDefaultTextColour;
+    uint32_t m_DefaultButtonColours[3] = {kDefaultButtonColours[0], kDefaultButtonColours[1], kDefaultButtonColours[2]};
+    DXC_Texture m_Skins[kSkinKinds][kSkinPictures];
     int32_t m_MouseX = 0;  // stored position; with a device, the offset of its scaled position
     int32_t m_MouseY = 0;
     int32_t m_ScreenWidth = 0;
@@ -218,9 +245,7 @@ private:
     void* m_DragObject = nullptr;
     SmartPtr<DXC_GuiField> m_DragSource;
     char m_DragName[kDragNameSize] = {};
-    DXC_Texture* m_DragIcon = nullptr;
-    int32_t m_DragIconRect[4] = {};
-    float m_DragIconScale = 1.0f;
+    DXC_GuiTexField m_DragIcon;
     SmartPtr<DXC_GuiField> m_CursorIcon;
     int32_t m_CursorIconHot[2] = {0, 0};
     uint8_t m_IconOwned = 0;

@@ -211,19 +211,14 @@ void DXC_GuiManager::RunToolTipPass(bool draw)
 
 void DXC_GuiManager::DrawCursor()
 {
-    if (!m_DragObject) {
+    if (!m_DragObject)
         SetCursorIcon(0, 0, nullptr, false);
-        m_DragIcon = nullptr;
-    }
     int32_t x, y;
     GetMousePos(x, y);
     const bool device = m_Gfx && m_Gfx->HasDevice();
     if (DXC_GuiField* icon = m_CursorIcon.Get()) {
         icon->SetPos(x - m_CursorIconHot[0], y - m_CursorIconHot[1]);
         icon->Render();
-    } else if (m_DragIcon && device) {
-        m_Gfx->SetMaterialStages(m_DragIcon, -1);
-        m_Gfx->DrawTexture(float(x), float(y), kWhite, 0.0f, m_DragIconScale);
     }
     if (!m_MouseEnabled || m_CursorType < 0 || !device)
         return;  // the game draws its own pointer, or none is wanted

@@ -5,6 +5,7 @@
 #include "base/ConfigFileReader.h"
 #include "base/File.h"
 #include "base/KeyNameTable.h"
+#include "engine/gui/DXC_GuiInputText.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
 
@@ -62,7 +63,7 @@ bool CopyDefaultControls()
 
 int32_t KeyBinding::IsHeld(const BindingInputs& in, bool blockMouseOverGui) const
 {
-    if (!in.gameInputAccepted)
+    if (!in.gameInputAccepted || textInputActive)  // keys typed into a text field are not moves
         return 0;
     const bool altGr = in.keys.IsKeyDown(kRightAlt);
     bool held = false;
@@ -74,7 +75,7 @@ int32_t KeyBinding::IsHeld(const BindingInputs& in, bool blockMouseOverGui) cons
 
 bool KeyBinding::WasPressed(const BindingInputs& in, bool allowModifiers) const
 {
-    if (!in.gameInputAccepted)
+    if (!in.gameInputAccepted || textInputActive)
         return false;
     if (!allowModifiers) {
         for (int32_t key : {kLeftControl, kRightControl, kLeftAlt, kRightAlt})

@@ -1,8 +1,11 @@
 // Controls: reading a controls file into the bindings (a table of entries), the user's controls
-// file made from the default one, and the binding queries against test key and mouse states.
+// file made from the default one, and the binding queries against test key and mouse states, quiet
+// while a text field has the focus.
 #include "scifi/gui/Controls.h"
 
 #include "base/Log.h"
+#include "engine/gui/DXC_GuiInputText.h"
+#include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
 
@@ -180,4 +183,27 @@ TEST(KeyBindingTest, HeldAndPressedFollowTheModifiersAndTheWindows)
     in.gameInputAccepted = false;  // the game takes no input now
     EXPECT_EQ(letter.IsHeld(in, false), 0);
     EXPECT_EQ(click.IsHeld(in, false), 0);
+}
+
+// While an input field has the focus the bindings are quiet: typed keys are not moves. Losing the
+// focus gives them back.
+TEST(KeyBindingTest, QuietWhileATextFieldHasTheFocus)
+{
+    TestClock clock;
+    InputState keys;
+    MouseState mouse;
+    BindingInputs in{keys, mouse, true, false};
+    const KeyBinding letter{1, 17, 0, 0};
+    DXC_GuiManager manager;
+    DXC_GuiField window;
+    DXC_GuiInputText field;
+    manager.AddWindow(&window);
+    window.AddChild(&field);
+    keys.SetKeyDown(17, true);
+    ASSERT_TRUE(field.SetFocus(true));
+    EXPECT_EQ(letter.IsHeld(in, false), 0);
+    EXPECT_FALSE(letter.WasPressed(in, true));
+    window.SetFocus(true);
+    EXPECT_NE(letter.IsHeld(in, false), 0);
+    EXPECT_TRUE(letter.WasPressed(in, true));
 }
