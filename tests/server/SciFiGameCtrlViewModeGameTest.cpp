@@ -19,11 +19,13 @@
 
 namespace {
 
-// A scene of one box whose script is given inline.
-std::string SceneText(const std::string& script)
+// "scenes/menu.rtx": a scene of one box whose script is "menu.txt" beside it.
+void WriteScene(const TempDir& dir, const std::string& script)
 {
-    return "*3DSMAX_RTXEXPORT 211\n*SCENE {\n*SCENE_SCRIPTFILE \"" + script +
-           "\"\n}\n*GEOMOBJECT {\n*NODE_NAME \"Box\"\n}\n";
+    std::filesystem::create_directories(dir.Path() / "scenes");
+    dir.Write("scenes/menu.rtx", "*3DSMAX_RTXEXPORT 211\n*SCENE {\n*SCENE_SCRIPTFILE \"menu.txt\"\n}\n"
+                                 "*GEOMOBJECT {\n*NODE_NAME \"Box\"\n}\n");
+    dir.Write("scenes/menu.txt", script);
 }
 
 class SciFiGameCtrlViewModeGameTest : public SampleServerGame<SciFiGameCtrl> {};
@@ -37,14 +39,13 @@ TEST_F(SciFiGameCtrlViewModeGameTest, SceneRunsInModeTwoUntilItsExit)
     GameCtrl& engine = *ctrl;
     DXC_InteractiveScene& scene = ctrl->GetWorld().GetInteractiveScene();
     scene.Initialize(g_Gfx, &g_MouseState);
-    std::filesystem::create_directories(dir.Path() / "scenes");
-    dir.Write("scenes/menu.rtx", SceneText("int exits; void OnExit() { exits = exits + 1; LogMessage('exit ', exits); }"
-                                           "void Stop() { Exit(); } CallFunction('Stop', 0.15);"));
+    WriteScene(dir, R"(int exits; void OnExit() { exits = exits + 1; LogMessage("exit ", exits); }
+void Stop() { Exit(); } CallFunction("Stop", 0.15);)");
     InputCtrl* input = engine.GetInputCtrl(0);
     ASSERT_NE(input, nullptr);
     LogCapture log;
 
-    engine.SetViewMode(2, "scenes\\menu");
+    EXPECT_EQ(DxcErrorOf([&] { engine.SetViewMode(2, "scenes\\menu"); }), "no error");
     EXPECT_EQ(engine.GetViewMode(), 2);
     EXPECT_TRUE(input->IsDisabled(true));
     engine.UpdateWorld(0.1f);  // the scene steps; Stop is not due yet
@@ -65,8 +66,7 @@ TEST_F(SciFiGameCtrlViewModeGameTest, SceneOnTheServerEndsAtOnce)
 {
     Start();
     GameCtrl& engine = *ctrl;
-    std::filesystem::create_directories(dir.Path() / "scenes");
-    dir.Write("scenes/menu.rtx", SceneText("LogMessage('never');"));
+    WriteScene(dir, R"(LogMessage("never");)");
     LogCapture log;
     engine.SetViewMode(2, "scenes\\menu");
     EXPECT_EQ(engine.GetViewMode(), 0);
@@ -81,10 +81,9 @@ TEST(SciFiGameCtrlViewModeProgram, LevelScriptAsksForASceneOnTheServer)
 {
     TempDir dir;
     CopySampleGame(dir);
-    std::filesystem::create_directories(dir.Path() / "scenes");
-    dir.Write("scenes/menu.rtx", SceneText("LogMessage('never');"));
+    WriteScene(dir, R"(LogMessage("never");)");
     std::string init = dir.Read("levels/sample/oninit.txt");
-    dir.Write("levels/sample/oninit.txt", init + "\nSetGameMode(2, 'scenes/menu');\niTmp[2] = 1;\n");
+    dir.Write("levels/sample/oninit.txt", init + "\nSetGameMode(2, \"scenes/menu\");\niTmp[2] = 1;\n");
     EXPECT_EQ(RunProgram(dir, "--hero --frames 30"), 0) << dir.Read("console.txt");
     const std::string log = dir.Read("serverlog.txt");
     EXPECT_NE(log.find("Interactive scene 'scenes/menu.rtx' is not run on the dedicated server"), std::string::npos)
