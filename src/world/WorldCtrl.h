@@ -439,7 +439,8 @@ public:
     void LogScriptError(const char* title, const char* message);
     // The interactive scene: started by name (restarted when it is loaded already); asReenter
     // suspends the running script until the scene is left.
-    void LoadInteractiveScene(const char* name, bool asReenter);
+    // False when the scene did not start: on the dedicated server it ends at once, as if left.
+    bool LoadInteractiveScene(const char* name, bool asReenter);
     void ExitInteractiveScene();
     bool IsInInteractiveScene() const { return m_InteractiveRunning != 0; }
 

@@ -11,6 +11,7 @@
 
 #include "base/File.h"
 #include "base/Log.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "world/GameCtrlInterface.h"
 #include "world/WorldElem.h"
 #include "world/WorldEventPayloads.h"
@@ -335,7 +336,7 @@ void WorldCtrl::LogScriptError(const char* title, const char* message)
     ctrl.ShowErrorMessage(message);
 }
 
-void WorldCtrl::LoadInteractiveScene(const char* name, bool asReenter)
+bool WorldCtrl::LoadInteractiveScene(const char* name, bool asReenter)
 {
     // A scene that fails to start leaves no script waiting for it.
     struct WaitingScope {
@@ -356,6 +357,14 @@ void WorldCtrl::LoadInteractiveScene(const char* name, bool asReenter)
     } else {
         m_WaitingScript = -1;
     }
+    if (!m_InteractiveScene.IsInitialized() && (!g_Gfx || g_Gfx->IsDedicated())) {
+        // Nothing shows a scene here: it ends as it is asked for, and a script that waits for
+        // its end goes on with the next event pass instead of waiting for ever.
+        Warning("Interactive scene '%s' is not run on the dedicated server", name ? name : "");
+        waiting.started = true;
+        ExitInteractiveScene();
+        return false;
+    }
     ValueScope<uint8_t> inScene(m_InteractiveRunning, 1);
     m_InteractiveScene.Enable(true);
     m_InteractiveScene.Show(true);
@@ -365,6 +374,7 @@ void WorldCtrl::LoadInteractiveScene(const char* name, bool asReenter)
     else
         m_InteractiveScene.Load(name);
     waiting.started = true;
+    return true;
 }
 
 void WorldCtrl::ExitInteractiveScene()

@@ -257,18 +257,27 @@ TEST_F(WorldCtrlScriptsTest, ScriptFunctionsOfOtherModules)
     EXPECT_EQ(world.GetScriptCallDepth(), 0);
 }
 
-// The interactive scene never starts on the server: a script waiting for it is not remembered.
+// The interactive scene never starts on the server: a request ends at once as a scene that was
+// left, with one warning and no error, and a script waiting for it goes on at the next event pass.
 TEST_F(WorldCtrlScriptsTest, InteractiveSceneOnTheServer)
 {
-    EXPECT_EQ(ErrorOf([&] { world.LoadInteractiveScene("menu.3sc", false); }), "Not initialized");
-    EXPECT_TRUE(world.GetInteractiveScene().IsEnabled());
-    EXPECT_TRUE(world.GetInteractiveScene().IsShown());
+    LogCapture log;
+    bool started = true;
+    EXPECT_EQ(ErrorOf([&] { started = world.LoadInteractiveScene("menu.3sc", false); }), "no error");
+    EXPECT_FALSE(started);
+    EXPECT_FALSE(world.GetInteractiveScene().IsEnabled());
     EXPECT_FALSE(world.IsInInteractiveScene());
+    EXPECT_EQ(log.Count("Interactive scene 'menu.3sc' is not run on the dedicated server"), 1);
 
-    RunText("Scene('menu.3sc'); return; Record(1);");
-    EXPECT_TRUE(Shown("Not initialized"));
+    RunText("Scene('menu2.3sc'); return; Record(1);");
+    EXPECT_EQ(log.Count("Interactive scene 'menu2.3sc' is not run on the dedicated server"), 1);
+    EXPECT_TRUE(ctrl.shownErrors.empty());
     EXPECT_EQ(world.GetWaitingScript(), -1);
+    EXPECT_TRUE(Records().empty());
+    world.ProcessWorldEvents();  // the waiting script resumes as after the scene's end
+    EXPECT_EQ(Records(), std::vector<std::string>{"1"});
     EXPECT_EQ(world.GetNumScriptModules(), 0);
+    Records().clear();
 
     world.m_WaitingScript = 3;
     RunText("Scene('menu.3sc');");

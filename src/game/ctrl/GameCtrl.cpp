@@ -154,12 +154,18 @@ ConfigFileReader* GameCtrl::OpenWallFiles()
     return &m_WallReader;
 }
 
+// The set-game-mode operation: leaving mode 2 ends the scene as SetViewMode does, with the input
+// back and "OnExit" called. The fade values shape a client's drawing only.
 void GameCtrl::ChangeViewMode(int32_t mode, int32_t a, int32_t b, float c, float d)
 {
     (void)a;
     (void)b;
     (void)c;
     (void)d;
+    if (m_ViewMode == 2 && mode != 2) {
+        SetViewMode(mode, nullptr);
+        return;
+    }
     m_ViewMode = mode;
 }
 

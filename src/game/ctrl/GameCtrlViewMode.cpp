@@ -1,6 +1,7 @@
 // GameCtrl: the view modes. Mode 2 runs an interactive scene, a scripted 3D scene that takes the
 // place of play: the player's input controller is handed to it while it runs and back when it
-// ends.
+// ends. A scene that starts enters mode 2; the mode change at its end (ChangeViewMode) leaves it
+// as SetViewMode does.
 #include "game/ctrl/GameCtrl.h"
 #include "game/objects/ai/InputCtrl.h"
 
@@ -41,7 +42,8 @@ void GameCtrl::SetViewMode(int32_t mode, const char* sceneName)
             return;
         }
         LeaveGuiMode(1);
-        m_World.LoadInteractiveScene(file.c_str(), false);
+        if (!m_World.LoadInteractiveScene(file.c_str(), false))
+            return;  // the dedicated server shows no scene: it ended as it was asked for
         HandInputToScene(true);
         m_SceneCamera.target = m_CameraTargetPoint;
         m_SceneCamera.yaw = m_CameraYaw[0];
@@ -52,7 +54,8 @@ void GameCtrl::SetViewMode(int32_t mode, const char* sceneName)
         m_SceneCamera.pathMode = m_CameraPathMode;
         m_CameraPathMode = 2;
         m_InteractiveWindow.SetOpenState(true);  // the scene's own window takes the screen
-        return;  // the scene's start sets the mode
+        m_ViewMode = 2;  // a scene that started is the mode; nothing else enters it
+        return;
     }
     m_ViewMode = mode;
     if (mode != 1)

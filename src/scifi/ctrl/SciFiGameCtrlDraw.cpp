@@ -335,6 +335,8 @@ void SciFiGameCtrl::InitGuiFields()
         g_Gfx->SetDedicatedMode(IsDedicated() ? 1 : 0);
     if (!g_GuiManager)
         return;
+    if (g_Gfx && !IsDedicated())  // the server's scene is never bound: it shows nothing
+        m_World.GetInteractiveScene().Initialize(g_Gfx, &g_MouseState);
     // The skin points at the frame pictures, so they stay for the controller's life.
     for (int32_t i = 0; i < kToolTipFramePictures; ++i)
         load(m_ToolTipFrame[i], kToolTipFrameFiles[i]);
