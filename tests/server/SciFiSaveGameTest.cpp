@@ -328,8 +328,10 @@ TEST_F(SciFiSaveGameTest, BothFilesHoldEveryFieldOfTheRunningGame)
     EXPECT_EQ(std::vector<int32_t>(character.points, character.points + 4), (std::vector<int32_t>{3, 0, 5, 0}));
     EXPECT_EQ(character.progress, 255);
     EXPECT_EQ(character.highestDifficulty, 2);
-    EXPECT_EQ(character.creature->m_CfgID, hero->m_CfgID);
-    EXPECT_FLOAT_EQ(character.creature->GetMaxHealth(), hero->GetMaxHealth());
+    EXPECT_EQ(character.creature->m_Health, hero->m_Health);
+    EXPECT_EQ(character.creature->m_Level, hero->m_Level);
+    EXPECT_EQ(character.creature->m_Experience, hero->m_Experience);
+    EXPECT_EQ(character.creature->m_LevelProgress, -1);
     for (int32_t i = 0; i < 10; ++i)
         EXPECT_EQ(character.quickSlots[i], i == 4 ? "strike" : "") << i;
 

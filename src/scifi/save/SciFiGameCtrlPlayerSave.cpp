@@ -67,8 +67,10 @@ bool SciFiGameCtrl::IsCharacterSaveValid(int32_t slot, double* gameTime)
     File file;
     if (!file.Open(InGameFolder(GetSavegamePath(slot) + "character.sv"), true, File::kDiskFile, false))
         return false;
+    // A file cut short is no save: its reads would be errors.
     uint16_t version = 0;
-    if (!file.ReadInt16(&version) || version < kOldestCharacterSave || version > kNewestCharacterSave)
+    if (file.GetRemaining() < 2 + 8 || !file.ReadInt16(&version) || version < kOldestCharacterSave ||
+        version > kNewestCharacterSave)
         return false;
     if (gameTime && !file.ReadDouble(gameTime))
         return false;

@@ -148,6 +148,7 @@ TEST_F(SciFiGameCtrlPlayerSaveTest, CharacterSaveValidity)
         {"save/quick/character.sv", header(275, 3.5), true},
         {"save/quick/character.sv", header(276, 4.5), false},
         {"save/quick/character.sv", std::string("\x13", 1), false},  // cut short
+        {"save/quick/character.sv", header(275, 0.0).substr(0, 9), false},
         // What a writer killed before its rename left is no save.
         {"save/quick/character.sv.tmpAbC123", header(275, 5.5), false},
     };
