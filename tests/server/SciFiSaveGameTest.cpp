@@ -484,3 +484,32 @@ TEST_F(SciFiSaveGameTest, AKilledOrFailingSaveNeverCostsThePreviousPair)
     ASSERT_TRUE(DecodeGameSave(Bytes(Slot("quick/game.sv")), game));
     EXPECT_EQ(game.iTmp[0], 2);
 }
+
+// A level change saves the level being left under its own name, and entering a level again
+// brings back its stored state with the hero who walks in.
+TEST_F(SciFiSaveGameTest, ALevelChangeSavesTheLevelLeftUnderItsOwnName)
+{
+    dir.Write("levels/sample/deck2.cfg", dir.Read("levels/sample/sample.cfg"));
+    WorldElem* crate = ctrl->GetWorld().FindObjectByWorldID("crate1", nullptr);
+    ASSERT_NE(crate, nullptr);
+    ctrl->GetWorld().DelObj(crate->m_ObjID, 1);  // what the player changed in the first level
+    ASSERT_EQ(ErrorOf([&] { ctrl->EnterRequestedLevel("levels\\sample\\deck2.cfg", 0, 0); }), "no error");
+    EXPECT_TRUE(std::filesystem::exists(Slot("current/sample.ld")));
+    EXPECT_FALSE(std::filesystem::exists(Slot("current/deck2.ld")));
+    GameSave game;
+    ASSERT_TRUE(DecodeGameSave(Bytes(Slot("current/game.sv")), game));
+    EXPECT_EQ(game.level, "levels\\sample\\sample.cfg");
+    EXPECT_EQ(ctrl->GetMainChar(), hero);
+    EXPECT_NE(ctrl->GetWorld().FindObjectByWorldID("crate1", nullptr), nullptr);  // deck2 is fresh
+
+    ASSERT_EQ(ErrorOf([&] { ctrl->EnterRequestedLevel("levels\\sample\\sample.cfg", 0, 0); }), "no error");
+    EXPECT_EQ(ctrl->GetMainChar(), hero);
+    EXPECT_EQ(ctrl->GetWorld().FindObjectByWorldID("crate1", nullptr), nullptr);  // as it was left
+    int32_t heroes = 0;
+    for (int32_t i = 0; i < ctrl->GetWorld().GetNumElements(); ++i) {
+        auto* creature = dynamic_cast<CreatureObj*>(ctrl->GetWorld().GetObjectAt(i));
+        heroes += creature && creature->IsMainCharacter();
+    }
+    EXPECT_EQ(heroes, 1);
+    ASSERT_EQ(ErrorOf([&] { DedicatedServer::RunFrames(*ctrl, 10); }), "no error");
+}
