@@ -1,6 +1,7 @@
 // SafeFileReplace: temporary file, fsync and rename; the child process runner of the tests.
 #include "platform/SafeFileReplace.h"
 
+#include "platform/DirectoryOps.h"
 #include "platform/PathResolver.h"
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace Platform {
@@ -72,6 +74,24 @@ bool SafeFileReplace::Commit(std::FILE* file, const std::string& tempName, const
     }
     SyncDirectory(target);
     return true;
+}
+
+// Only names made by CreateTemp for this file: the name, ".tmp" and the six characters of mkstemp.
+int SafeFileReplace::RemoveStaleTemps(const std::string& finalName)
+{
+    const std::string resolved = ResolvePath(finalName);
+    const size_t slash = resolved.find_last_of('/');
+    const std::string base = slash == std::string::npos ? resolved : resolved.substr(slash + 1);
+    const std::string prefix = base + ".tmp";
+    std::unique_ptr<Directory> directory = Directory::Open(DirectoryOf(resolved));
+    std::vector<DirEntry> entries;
+    if (!directory || !directory->List("*", entries))
+        return 0;
+    int removed = 0;
+    for (const DirEntry& entry : entries)
+        if (!entry.isDirectory && entry.name.size() == prefix.size() + 6 && entry.name.compare(0, prefix.size(), prefix) == 0)
+            removed += directory->RemoveFile(entry.name) ? 1 : 0;
+    return removed;
 }
 
 void SafeFileReplace::Discard(std::FILE* file, const std::string& tempName)

@@ -23,6 +23,9 @@ public:
     static bool Commit(std::FILE* file, const std::string& tempName, const std::string& finalName);
     // Closes the stream (when open) and removes the temporary file.
     static void Discard(std::FILE* file, const std::string& tempName);
+    // Removes the temporary files that writers of finalName killed before their rename left
+    // beside it; the number removed.
+    static int RemoveStaleTemps(const std::string& finalName);
     // Tests stop a writer at a stage with this (null: none).
     static void SetTestHook(Hook hook) { s_Hook = hook; }
 

@@ -83,3 +83,18 @@ TEST(SafeFileReplaceTest, DiscardRemovesTheTemporaryFile)
     EXPECT_EQ(FileCount(dir), 1u);
     EXPECT_EQ(dir.Read("save.sav"), "old");
 }
+
+TEST(SafeFileReplaceTest, StaleTemporaryFilesOfAKilledWriterAreRemovedAndNothingElse)
+{
+    TempDir dir;
+    dir.Write("save.sav", "old contents");
+    Job job{dir("save.sav"), "new contents", Platform::SafeFileReplace::kStageSynced};
+    ASSERT_EQ(Platform::RunInChildProcess(Write, &job), SIGKILL);
+    ASSERT_EQ(FileCount(dir), 2u);  // the killed writer's temporary file
+    for (const char* keep : {"save.sav.tmp", "save.sav.tmpABCDEFG", "other.sav.tmpABCDEF", "save.sav.bak"})
+        dir.Write(keep, "keep");
+    EXPECT_EQ(Platform::SafeFileReplace::RemoveStaleTemps(dir("save.sav")), 1);
+    EXPECT_EQ(FileCount(dir), 5u);
+    EXPECT_EQ(dir.Read("save.sav"), "old contents");
+    EXPECT_EQ(dir.Read("other.sav.tmpABCDEF"), "keep");
+}

@@ -1215,6 +1215,7 @@ public:
     void SyncSavegameDir(int32_t type);
     // The game folder; empty: the current folder.
     void SetGameFolder(const wString& folder) { m_GameFolder = folder; }
+    const wString& GetGameFolder() const { return m_GameFolder; }
     // Appends the text to "logfile.txt" in the savegame base folder.
     void AppendGameLog(const char* text);
     // Debug mode: the 3D object files whose size changed on disk are loaded again.

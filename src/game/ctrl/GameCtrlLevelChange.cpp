@@ -84,18 +84,20 @@ int32_t GameCtrl::GetLevelEntryForDifficulty(int32_t entries, int32_t difficulty
 CreatureObj* GameCtrl::ChangeLevel(const char* levelFile, const String& saveDir, const LevelChangeOptions& options)
 {
     const String levelName(levelFile ? levelFile : "");
-    m_LevelDescFile = levelName;
     LeaveGuiMode(1);
     String stateDir = options.fromRunningLevel ? GetSavegamePath(-1) : saveDir;
 
     CreatureObj* hero = GetMainChar();
+    CreatureObj* carried = options.fromRunningLevel ? hero : nullptr;
     if (hero && options.fromRunningLevel) {
         hero->DeleteChildren(false);
+        // The level being left is saved under its own name: the new name is taken only after.
         SaveGame(-1, nullptr, 0, options.quietLoad, wString());
         if (m_World.HoldsObj(hero->m_ObjID, hero))
             m_World.RemoveObj(hero->m_ObjID, true);
         hero->InvalidateGroundHeight();
     }
+    m_LevelDescFile = levelName;
     m_World.DeleteAllObjects();
 
     // The level's stored state, when this game has visited it before.
@@ -160,6 +162,10 @@ CreatureObj* GameCtrl::ChangeLevel(const char* levelFile, const String& saveDir,
         state.Close();
         LoadLevelObjects(true);
         CreateGroupObjects();
+        // The stored level made its own copy of the hero the main character; the hero who walks
+        // in is the one that counts, and the copy goes with the level's other stored heroes.
+        if (carried)
+            SetMainCharReference(carried);
     }
 
     ShowLoadingProgress(80.0f, 0, 1.0f, 1);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+class File;
+
 class MissionLogGui : public GameGuiField {
 public:
     struct Entry {
@@ -26,6 +28,8 @@ public:
     int32_t GetEntryCount() const { return int32_t(m_Entries.size()); }
     const Entry& GetEntry(int32_t index) const { return m_Entries[size_t(index)]; }
     int32_t GetSelected() const { return m_Selected; }
+    // The log's block of "game.sv" (MissionLogGuiSave.cpp).
+    void Save(File& file) const;
 
 private:
     std::vector<Entry> m_Entries;

@@ -43,6 +43,7 @@
 #include "net/GameServer.h"
 #include "scifi/ctrl/ItemMightTransformFunction.h"
 #include "scifi/gui/Controls.h"
+#include "scifi/save/PlayerSaveID.h"
 #include "scifi/skills/SkillTreeEntry.h"
 #include "scifi/treasure/ItemValueParameters.h"
 
@@ -53,6 +54,7 @@
 
 class ActionEntry;
 class CreatureObj_SF;
+class File;
 class InputState;
 class KI_Strategy;
 class MouseState;
@@ -544,6 +546,31 @@ public:
     // rules fill it.
     virtual void SaveCharacterForMultiplayer() {}
 
+    // Saves (scifi/save/SciFiGameCtrlSaveGame.cpp, scifi/save/SciFiGameCtrlPlayerSave.cpp).
+    using PlayerSaveID_Creature = ::PlayerSaveID_Creature;
+    // A game without a network into the slot's folder (-1 "current", 0 "quick", 1 .. 99):
+    // "character.sv", "game.sv" and, unless slot 1 or "FIRST_GAME_LEVEL", the level's state. 1
+    // when saved, and in a network game, which the players' machines save; 0 when refused
+    // (no active game outside slot 1, "TestChar" 1, no main character) or not written whole.
+    int32_t SaveGame(int32_t slot, const char* levelName, int32_t a, int32_t b, const wString& name) override;
+    bool WriteGameSave(File& file, bool firstGameLevel);
+    // Also the multiplayer conversion's writer of "character.sv".
+    bool WriteCharacterSave(File& file, CreatureObj_SF& character);
+    void WriteLearnedSkills(File& file);
+    // A new player in a folder of its own under "save" or "saveMP" with its "player.sv"; the
+    // requested ID (0: drawn) gives way to a drawn one when its folder exists. False, with a
+    // warning and nothing changed, when no folder or file could be made.
+    bool CreatePlayerSave(const wString& name, const String& characterConfigID, bool multiplayer,
+                          uint32_t requestedID, PlayerSaveID& created);
+    // The player's name, save folder (the root of the save slots) and class entry; no creature.
+    void SetCurrentPlayer(PlayerSaveID player);
+    const PlayerSaveID_Creature& GetCurrentPlayer() const { return m_CurrentPlayer; }
+    // The slot's "character.sv" opens and is of a version the character reader reads; its game
+    // time into gameTime when asked.
+    bool IsCharacterSaveValid(int32_t slot, double* gameTime = nullptr);
+    // A path relative to the game folder as this process names it.
+    String InGameFolder(const String& relative);
+
     float GetClickTolerance() const { return m_ClickTolerance; }
     bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
     const String& GetOnPlayerRevive() const { return m_OnPlayerRevive; }
@@ -675,6 +702,7 @@ private:
     bool m_NoPausePicture = false;
 
     Controls m_Controls;
+    PlayerSaveID_Creature m_CurrentPlayer;
 
     // Balance values kept by the controller.
     String m_OnPlayerRevive;  // run as "OnPlayerRevive" when a player character is revived
