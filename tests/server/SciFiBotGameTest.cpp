@@ -55,6 +55,7 @@ TEST_F(SciFiBotGameTest, TheWalkGoesOutAsPointOrders)
     const CreatureObj& hero = *ctrl->GetMainChar();
     for (int step = 0; step < 600; step++, seconds += frame) {
         ctrl->Act(seconds, 60.0, frame);
+        ctrl->FinishPacket();  // as the frame's end does
         if (seconds > SciFiBot::kWalkSeconds && std::hypot(hero.GetPos().x - goalX, hero.GetPos().y - goalY) < 0.01f)
             break;
     }
