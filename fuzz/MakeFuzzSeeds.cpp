@@ -30,6 +30,7 @@
 #include "platform/DdsFile.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "scifi/input/PlayerCommandCodec.h"
 #include "scifi/objects/Item_SF.h"
 #include "script/VariableStack.h"
 #include "world/Inventory.h"
@@ -885,6 +886,35 @@ void DdsImage()
     }
 }
 
+// The u16 id, then one unit: every command of the players as the client writes it, and a damage
+// report with a named attacker.
+void PlayerCommands()
+{
+    namespace Codec = PlayerCommandCodec;
+    auto put = [](const char* name, uint16_t id, const Bytes& unit) {
+        Bytes input{uint8_t(id), uint8_t(id >> 8)};
+        input.insert(input.end(), unit.begin(), unit.end());
+        Put("PlayerCommands", name, input);
+    };
+    put("walk.bin", Codec::kMsgPointOrder, Codec::EncodePointOrder(0, 120.5f, -40.0f, String()));
+    put("attack-point.bin", Codec::kMsgPointOrder, Codec::EncodePointOrder(1, 1.5f, -2.0f, String("melee")));
+    put("attack-object.bin", Codec::kMsgObjectOrder, Codec::EncodeObjectOrder(2, ObjRef(17, 0x1234u), String("Slash")));
+    put("release.bin", Codec::kMsgButtonReleased, Codec::EncodeButtonReleased(3));
+    put("cursor.bin", Codec::kMsgCursor, Codec::EncodePoint(300.0f, 200.0f));
+    put("no-cursor.bin", Codec::kMsgNoCursor, Bytes());
+    put("dodge.bin", Codec::kMsgDodge, Codec::EncodePoint(-1.0f, 0.5f));
+    put("slot2.bin", Codec::SkillSlotMessage(2), Codec::EncodeSkillSlot(String("Heal")));
+    Codec::DamageReport report;
+    report.damaged = ObjRef(5, 77u);
+    report.attacker = ObjRef(9, 3u);
+    report.x = 10.0f;
+    report.y = 20.0f;
+    report.damage.damage[0] = 4.0f;
+    report.damage.physical[0] = 12.0f;
+    report.damage.rulesValues[0] = 2.0f;
+    put("damage-report.bin", Codec::kMsgDamageReport, Codec::EncodeDamageReport(report));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -909,6 +939,7 @@ int main(int argc, char** argv)
     GameFrames();
     ClientDispatch();
     ServerDispatch();
+    PlayerCommands();
     DdsImage();
     MakeGameFuzzSeeds(Put);
     return 0;

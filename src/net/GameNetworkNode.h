@@ -337,6 +337,7 @@ public:
     };
     static constexpr int32_t kMaxChatLines = 4096;
     void AddChatMessage(const wString& sender, const wString& text);
+    void AddChatMessageAt(double time, const wString& sender, const wString& text);
     void AddSystemChatMessage(const wString& text);
     int32_t GetNumChatMessages() const { return int32_t(m_ChatMessages.size()); }
     const ChatMessage* GetChatMessage(int32_t index) const;  // null past the end
@@ -387,6 +388,8 @@ public:
     virtual void Disconnect();
     virtual void OnConnectionLost();
     virtual void OnCharacterAdded(WorldElem* elem) { (void)elem; }
+    // A player's character that the server deleted, before it leaves the world.
+    virtual void OnCharacterRemoved(CreatureObj* creature) { (void)creature; }
     virtual void OnCreatureRemoved(CreatureObj* creature) { (void)creature; }
     // A message of the server to the game (0x3000 asks each client to save its character): the
     // game's controller acts on it.

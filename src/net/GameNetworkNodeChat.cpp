@@ -11,9 +11,14 @@
 
 void GameNetworkNode::AddChatMessage(const wString& sender, const wString& text)
 {
+    AddChatMessageAt(Timer::GetTime(), sender, text);
+}
+
+void GameNetworkNode::AddChatMessageAt(double time, const wString& sender, const wString& text)
+{
     if (m_ChatMessages.size() >= size_t(kMaxChatLines))
         m_ChatMessages.pop_front();
-    m_ChatMessages.push_back(ChatMessage{Timer::GetTime(), sender, text});
+    m_ChatMessages.push_back(ChatMessage{time, sender, text});
 }
 
 void GameNetworkNode::AddSystemChatMessage(const wString& text) { AddChatMessage(text, wString()); }

@@ -67,6 +67,8 @@ void GameNetworkNode::ReceiveDeleteObject()
                 Log::Write("NetRec: delete objID:%i", ref.objID);
             if (auto* creature = dynamic_cast<CreatureObj*>(elem); creature && creature->IsDead())
                 OnCreatureRemoved(creature);
+            if (auto* creature = dynamic_cast<CreatureObj*>(elem); creature && creature->IsMainCharacter())
+                OnCharacterRemoved(creature);
             if (remove && elem->m_Opacity > 0.0f && elem->m_FadeRate < kKeptFadeRate) {
                 // Fading out fast: it finishes its fade here, out of the game, and then ends.
                 elem->m_IgnoreInQueries = 1;

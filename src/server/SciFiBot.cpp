@@ -1,11 +1,12 @@
 // SciFiBot: the bot's plan, step by step between the controller's frames, and what it watches.
-// The walk is the bot's own: it moves its character and sends the position, as a player's client
-// reports where its character went.
+// The walk goes out as a player's walk orders; the bot also moves its character and sends the
+// position, as the server still takes a player's place from the client.
 #include "server/SciFiBot.h"
 
 #include "base/Log.h"
 #include "game/objects/CreatureObj.h"
 #include "platform/D3DXMath.h"
+#include "scifi/input/SciFiInputCtrl.h"
 #include "world/WorldCtrl.h"
 #include "world/Inventory.h"
 #include "world/WorldElem.h"
@@ -99,8 +100,21 @@ void SciFiBot::Act(double seconds, double lastSeconds, float frameTime)
     }
 }
 
+void SciFiBot::OrderWalk(CreatureObj& hero, const D3DXVECTOR2& point)
+{
+    auto* input = dynamic_cast<SciFiInputCtrl*>(hero.m_InputCtrl);
+    if (!input || (m_Ordered && std::hypot(point.x - m_OrderX, point.y - m_OrderY) < kOrderDistance))
+        return;
+    if (input->SendPointOrder(0, point.x, point.y)) {
+        m_Ordered = true;
+        m_OrderX = point.x;
+        m_OrderY = point.y;
+    }
+}
+
 bool SciFiBot::WalkTo(CreatureObj& hero, const D3DXVECTOR2& point, float frameTime)
 {
+    OrderWalk(hero, point);
     const D3DXVECTOR2 at = hero.GetPos();
     const float dx = point.x - at.x, dy = point.y - at.y;
     const float distance = std::hypot(dx, dy);

@@ -23,6 +23,7 @@ public:
     static constexpr float kMeleeDistance = 40.0f;   // beside the drone, facing it
     static constexpr float kPickUpDistance = 20.0f;
     static constexpr float kMovedDistance = 1.0f;    // another player this far from where first seen
+    static constexpr float kOrderDistance = 16.0f;   // a walk point this far from the last ordered one
 
     // What the bot saw; the goals are met when every part is.
     struct Summary {
@@ -51,8 +52,11 @@ public:
     void SetJoinSeconds(double seconds) { m_Summary.joinSeconds = seconds; }
 
 private:
-    // Moves the character toward the point by the frame's walk and tells the server; true there.
+    // Orders the walk to the point as a player's click does (0xA001), then moves the character
+    // toward it by the frame's walk and reports the position; true there. The position report
+    // stays while the server moves no player's creature by the orders.
     bool WalkTo(CreatureObj& hero, const D3DXVECTOR2& point, float frameTime);
+    void OrderWalk(CreatureObj& hero, const D3DXVECTOR2& point);
     void Chat(double seconds, double lastSeconds);
     void WatchOthers(const CreatureObj& hero);
     void WatchPickUp(const CreatureObj& hero);
@@ -66,6 +70,8 @@ private:
     float m_StartX = 0.0f, m_StartY = 0.0f;
     float m_DroneHealthFirst = -1.0f;
     int32_t m_MedkitID = -1;
+    bool m_Ordered = false;
+    float m_OrderX = 0.0f, m_OrderY = 0.0f;  // the last walk point ordered
     double m_StepStart = 0.0;
     std::vector<std::u16string> m_LinesSent;
     int32_t m_ChatSeen = 0;  // chat list entries already looked at

@@ -74,8 +74,10 @@ TEST_F(GameNetworkNodeHooksTest, CreatureOfThisClientTellsTheServer)
     EXPECT_TRUE(SentBy([&] { hero.SetMoveType(CreatureObj::kMoveWalk, 70.0f, 60.0f, 1.0f, nullptr, 100, 0.0f); })
                     .empty());
 
-    // The player's own character dies here and tells the server; its kill event stays here.
-    ctrl->SetConnectionState(GameNetworkNode::eRunningGame);
+    // The running game again: the game's skill slots go out first (1, 3, 2). The player's own
+    // character dies here and tells the server; its kill event stays here.
+    EXPECT_EQ(SentBy([&] { ctrl->SetConnectionState(GameNetworkNode::eRunningGame); }),
+              (std::vector<uint16_t>{0xA300, 0xA302, 0xA301}));
     EXPECT_EQ(SentBy([&] { hero.Kill(nullptr, -1); }), (std::vector<uint16_t>{0x2300}));
 }
 

@@ -1,10 +1,11 @@
 // SampleClientGame: a test whose game controller, of the test's class, runs the sample game as a
 // network client of a fake game server over loopback: started with the traffic log on, connected
-// on request and then in the running game.
+// on request and then in the running game, with what its start sent arrived.
 #pragma once
 #include "net/GameNetworkNode.h"
 #include "support/FakeGameServer.h"
 #include "support/SampleServerGame.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,16 @@ protected:
         int32_t reason = -1;
         ASSERT_TRUE(this->ctrl->ConnectToServer("127.0.0.1", server.GetPort(), false, 20.0, &reason));
         this->ctrl->SetConnectionState(GameNetworkNode::eRunningGame);
+        // What the running game's start sends (the game's skill slots) has arrived once a dummy
+        // message after it has: a test that counts what its calls send starts after it.
+        this->ctrl->FinishPacket();
+        const size_t before = server.ReceivedTCP().size();
+        ASSERT_TRUE(this->ctrl->SendDummyData(4, false));
+        this->ctrl->FinishPacket();
+        ASSERT_TRUE(WaitUntil([&] {
+            const auto ids = server.ReceivedTCP();
+            return ids.size() > before && ids.back() == GameNetworkNode::kMsgDummyData;
+        }));
     }
 
     WorldElem* NewCrate(float x)

@@ -52,6 +52,11 @@
 #include <string>
 #include <vector>
 
+namespace PlayerCommandCodec {
+struct DamageReport;
+struct PlayerCommand;
+}  // namespace PlayerCommandCodec
+
 class ActionEntry;
 class CreatureObj_SF;
 class File;
@@ -588,7 +593,42 @@ public:
     const float (&GetItemValueWeights() const)[kItemWeights] { return m_ItemValueParameters.values; }
     const float (&GetItemPowerWeights() const)[kItemWeights] { return m_ItemValueParameters.powers; }
 
+    // The network node's hooks of the game (SciFiGameCtrlNetwork.cpp).
+    // The node's state change; reaching the running game, the main character's input controller
+    // sends its skill slots over TCP, in the order 1, 3, 2.
+    void SetConnectionState(int32_t state) override;
+    // A client takes the damage report (0x2200) here; everything else, and 0x2200 on a listening
+    // server, goes to the server's dispatcher.
+    void DispatchMessage(const GamePacketHeader& header) override;
+    // One unit: the damaged creature (skipped when it is no creature here) takes the hit with the
+    // attacker, the hit point and tag -2; a creature marked as hit reports it first.
+    void ApplyDamageReport(const PlayerCommandCodec::DamageReport& report);
+    // The attacker of the last reported hit (-1: none), and the screen's answers to a hit by an
+    // enemy or by a friend, which the client's interface gives.
+    int32_t GetLastHitAttackerID() const { return m_LastHitAttackerID; }
+    virtual void OnEnemyHit(const DamageValues& damage) { (void)damage; }
+    virtual void OnFriendlyHit(const DamageValues& damage) { (void)damage; }
+    // The players' commands (0xA001 to 0xA302) of the current client: each unit decoded, a faulty
+    // one dropped with a warning naming the message and the client, the others handed on.
+    bool DispatchGameMessage(const GamePacketHeader& header, GameClientInfo& client) override;
+    // A decoded command of a client's player; the game's server drives that player's creature
+    // with it. Here nothing: a server without its players' input controllers.
+    virtual void ApplyPlayerCommand(GameClientInfo& client, const PlayerCommandCodec::PlayerCommand& command);
+    // Another player's character came into the game or left it: a coloured line of "net_msg"
+    // ("player_joined", "player_left") with the character's name in the chat list, stamped with
+    // the frame's real time.
+    void OnCharacterAdded(WorldElem* elem) override;
+    void OnCharacterRemoved(CreatureObj* creature) override;
+    using GameServer::OnPlayerJoined;
+    virtual void OnPlayerJoined(CreatureObj& creature);
+    virtual void OnPlayerLeft(CreatureObj& creature);
+    // "|c5F9" and the text, used as a format for the name when it holds exactly one "%s";
+    // otherwise text and name are joined with a space.
+    static wString FormatPresenceLine(const wString& text, const wString& name);
+
 private:
+    void ReceiveDamageReport(const GamePacketHeader& header);
+    void AddPresenceLine(CreatureObj& creature, const char* key);
     void ToggleGameWindow(DXC_GuiField& window, DXC_GuiField& other1, DXC_GuiField& other2);
     void CloseSheetWindows();
     bool IsInGameState() const;
@@ -708,4 +748,5 @@ private:
     String m_OnPlayerRevive;  // run as "OnPlayerRevive" when a player character is revived
     float m_LevelItemEnchantProb = 0.0f;
     float m_LevelItemBoostProb = 0.0f;
+    int32_t m_LastHitAttackerID = -1;
 };

@@ -119,7 +119,6 @@ void SciFiInputCtrl::GiveMoveOrder(int32_t kind, float x, float y, WorldElem* ob
     m_MoveResume = 0;
     if (!AllowMoveAndAttack())
         ClearAttackOrder();
-    // A client in a running game reports the order to its server with the player's commands.
 }
 
 void SciFiInputCtrl::MoveToPoint(float x, float y)
@@ -129,9 +128,14 @@ void SciFiInputCtrl::MoveToPoint(float x, float y)
         return;
     }
     GiveMoveOrder(kMoveToPoint, x, y, nullptr);
+    SendPointOrder(0, x, y);
 }
 
-void SciFiInputCtrl::MoveToObject(WorldElem* object) { GiveMoveOrder(kMoveToObject, 0.0f, 0.0f, object); }
+void SciFiInputCtrl::MoveToObject(WorldElem* object)
+{
+    GiveMoveOrder(kMoveToObject, 0.0f, 0.0f, object);
+    SendObjectOrder(0, object);
+}
 
 bool SciFiInputCtrl::GiveAttackOrder(int32_t kind, WorldElem* target, float x, float y, KI_Strategy* strategy,
                                      bool alternate)
@@ -167,7 +171,8 @@ bool SciFiInputCtrl::GiveAttackOrder(int32_t kind, WorldElem* target, float x, f
 
 void SciFiInputCtrl::AttackObject(WorldElem* target, KI_Strategy* strategy, bool alternate)
 {
-    GiveAttackOrder(kAttackObject, target, 0.0f, 0.0f, strategy, alternate);
+    if (GiveAttackOrder(kAttackObject, target, 0.0f, 0.0f, strategy, alternate))
+        SendObjectOrder(alternate ? 2 : 1, target);
 }
 
 void SciFiInputCtrl::AttackPosition(float x, float y, KI_Strategy* strategy, bool alternate)
@@ -181,7 +186,8 @@ void SciFiInputCtrl::AttackPosition(float x, float y, KI_Strategy* strategy, boo
         AttackObject(m_AttackTargetObj.Get(), strategy, true);
         return;
     }
-    GiveAttackOrder(kAttackPosition, nullptr, x, y, strategy, alternate);
+    if (GiveAttackOrder(kAttackPosition, nullptr, x, y, strategy, alternate) && SendPointOrder(alternate ? 2 : 1, x, y))
+        m_OrderSent[3] = 1;  // the server holds the switch down with it
 }
 
 void SciFiInputCtrl::ClearMoveOrder()
@@ -221,7 +227,7 @@ void SciFiInputCtrl::SetSkillSlot(int32_t slot, SkillTreeEntry* skill, bool forc
     }
     if (skill)
         skill->updateTimer = 0.0f;
-    // A network game reports the slot with the player's commands.
+    SendSkillSlot(slot, true);
 }
 
 SkillTreeEntry* SciFiInputCtrl::GetSkillSlot(int32_t slot, bool resolveNextLevel, bool allowPlaceholder)
@@ -338,8 +344,8 @@ void SciFiInputCtrl::ReadButtons()
     m_ButtonDown[3] = controls.GetBinding(Controls::kAttackSwitch).IsHeld(*in, true) ? 1 : 0;
 }
 
-// The messages themselves come with the player's commands; here the client keeps their pace and
-// what the creature does about them at once.
+// The client's commands of the frame (SciFiInputCtrlNetwork.cpp) and what the creature does about
+// them at once; the server drives it.
 void SciFiInputCtrl::ClientUpdate()
 {
     auto* creature = dynamic_cast<CreatureObj_SF*>(GetControlledObject());
@@ -350,21 +356,16 @@ void SciFiInputCtrl::ClientUpdate()
         return;
     for (int32_t button = 0; button < kButtons; button++)
         if (m_OrderSent[button] && !m_ButtonDown[button])
-            m_OrderSent[button] = 0;
-    if (m_ButtonDown[0] || m_ButtonDown[1] || m_ButtonDown[2]) {
-        const double now = Now();
-        if (m_LastCursorSendTime < 0.0 || now - m_LastCursorSendTime >= kCursorSendInterval) {
-            m_LastCursorSendTime = now;
-            D3DXVECTOR2 point;
-            GetCursorGroundPoint(point, m_ButtonDown[2] || (m_ButtonDown[1] && m_ButtonDown[3]));
-        }
-    }
+            SendButtonReleased(button);
+    if (m_ButtonDown[0] || m_ButtonDown[1] || m_ButtonDown[2])
+        SendCursor(m_ButtonDown[2] || (m_ButtonDown[1] && m_ButtonDown[3]));
     if (m_ButtonDown[1] && (m_ButtonDown[3] || m_AttackTargetObj.Get()))
         creature->ResetActionTime();
     if (creature->HasDodgeEnergy()) {
         D3DXVECTOR2 dodge(0.0f, 0.0f);
         GetDodgeVector(dodge, creature);
         if (dodge.x != 0.0f || dodge.y != 0.0f) {
+            SendDodge(dodge.x, dodge.y);
             creature->UseDodgeEnergy();
             creature->ResetActionTime();
         }

@@ -11,6 +11,7 @@
 //                              meter, the tick and the frame update with the client's part
 //   SciFiInputCtrlControl.cpp  the creature update, the reach of a walk target, starting a
 //                              strategy, the dodge vector and the cursor point
+//   SciFiInputCtrlNetwork.cpp  the player's commands sent from a client to its server
 #pragma once
 #include "base/SearchTree.h"
 #include "base/SmartPtr.h"
@@ -161,6 +162,23 @@ public:
     const PlayStatistics& GetStatistics() const { return m_Statistics; }
     // The running game's controller, when it is the game's own.
     static SciFiGameCtrl* GetGameCtrl();
+
+    // The player's commands to the server (SciFiInputCtrlNetwork.cpp; layouts in
+    // PlayerCommandCodec.h). Orders, releases, the cursor and dodges go out only from a client in
+    // the running game, skill slots from any connected client; elsewhere nothing is sent.
+    // An order of kind 1 or 2 carries the current strategy's name; every order marks its button
+    // (the kind) as sent, a release clears it.
+    bool SendPointOrder(uint32_t kind, float x, float y);  // true when it went out
+    bool SendObjectOrder(uint32_t kind, WorldElem* target);
+    void SendButtonReleased(int32_t button);
+    // At most once per kCursorSendInterval of game time: the ground point under the cursor, or
+    // that there is none.
+    void SendCursor(bool atCreatureHeight);
+    void SendDodge(float x, float y);
+    // The slot's skill by name; empty for none or a "NoSkill" placeholder. udp: a change by the
+    // player; the game's start sends every slot over TCP.
+    void SendSkillSlot(int32_t slot, bool udp);
+    bool IsOrderSent(int32_t button) const { return button >= 0 && button < kButtons && m_OrderSent[button] != 0; }
 
 protected:
     // The four buttons from the bindings and the mouse buttons of the control options; all up
