@@ -11,7 +11,7 @@
 inline int RunProgram(const TempDir& dir, const std::string& arguments)
 {
     const std::string command = "cd '" + dir.Path().string() + "' && '" SCIFISERVER_PROGRAM "' " + arguments +
-                                " > console.txt 2>&1";
+                                " < /dev/null > console.txt 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
