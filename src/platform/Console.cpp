@@ -40,4 +40,15 @@ int ConsoleReadKey()
     return byte;
 }
 
+bool ConsoleIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+void ConsoleWaitKey()
+{
+    if (g_InputEnded.load())
+        return;
+    unsigned char byte = 0;
+    if (read(STDIN_FILENO, &byte, 1) <= 0)
+        g_InputEnded.store(true);
+}
+
 }  // namespace Platform

@@ -8,5 +8,9 @@ namespace Platform {
 bool ConsoleKeyWaiting();
 // The waiting byte, or -1 when none waits.
 int ConsoleReadKey();
+// Standard input is a terminal (a person may press a key), not a pipe, a file or nothing.
+bool ConsoleIsTerminal();
+// Waits for one byte on standard input, or its end, and takes it.
+void ConsoleWaitKey();
 
 }  // namespace Platform

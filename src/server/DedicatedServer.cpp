@@ -1,5 +1,6 @@
-// DedicatedServer: the command line, the start-up in its fixed order (the log lines mark the
-// steps), the frame loop and the teardown of the headless server.
+// DedicatedServer: the start-up in its fixed order (the console and log lines mark the steps),
+// the state manager's loop and the teardown of the headless server, with the exit code of each
+// way out.
 #include "server/DedicatedServer.h"
 
 #include "base/ConfigFileReader.h"
@@ -8,17 +9,23 @@
 #include "base/Log.h"
 #include "base/String.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "platform/Console.h"
+#include "platform/ProcessPriority.h"
+#include "platform/SteppingClock.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
-#include "server/ServerInputs.h"
+#include "server/GameCtrlHolder.h"
+#include "server/SciFiGameStateManager.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
+#include <exception>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -26,9 +33,11 @@ const char* const kLogFile = "serverlog.txt";
 const char* const kGameConfigFile = "cfg\\game.cfg";
 const char* const kServerConfigFile = "cfg\\server.cfg";
 constexpr int32_t kDefaultListenPort = 6705;
+constexpr int kAboveNormalNice = -5;
 
-std::atomic<bool> g_StopRequested{false};
+std::function<void(const char*)> g_TeardownObserver;
 
+// The console alone, with a line end; nothing goes to the log.
 void ConsolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ConsolePrintf(const char* format, ...)
 {
@@ -41,22 +50,10 @@ void ConsolePrintf(const char* format, ...)
     std::fflush(stdout);
 }
 
-// The error that ended the run, on the console and in the log alike.
-void ReportFatal(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void ReportFatal(const char* format, ...)
-{
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof(buffer), format, args);
-    va_end(args);
-    ConsolePrintf("ERROR: %s", buffer);
-    Log::Write("ERROR: %s", buffer);
-}
-
 // Console and log alike, through the server's printer.
 void PrintMessage(const char* text) { GameServer::PrintMessage("%s", text); }
 
+// The console alone: asking for help writes no log file.
 void PrintUsage()
 {
     static const char* const kLines[] = {
@@ -72,72 +69,188 @@ void PrintUsage()
         "--hero ......... starts the level with a hero of the server's own",
     };
     for (const char* line : kLines)
-        PrintMessage(line);
+        GameServer::PrintConsoleOnly(line);
+    std::printf("\n");
+    std::fflush(stdout);
 }
 
-// The value after "KEY=" or "KEY:" (any letter case); null when the argument is another one.
-const char* SwitchValue(const String& argument, const char* key)
+void PrintNetNodeError(const char* reason, int32_t port)
 {
-    if (!argument.StartsWithNoCase(key))
-        return nullptr;
-    const char* rest = argument.c_str();
-    for (const char* k = key; *k; ++k)
-        ++rest;  // past the key, which the argument starts with
-    return (*rest == '=' || *rest == ':') ? rest + 1 : nullptr;
+    GameServer::PrintMessage("NetNode error: %s (port %d)", reason, int(port));
 }
 
-bool ParseNumber(const char* text, int32_t& value)
+// The owners of one run, released by Teardown in the order the start-up does not need them.
+class ServerMain {
+public:
+    explicit ServerMain(const ServerCommandLine& commandLine) : m_Line(commandLine) {}
+    ~ServerMain() { Teardown(); }
+    ServerMain(const ServerMain&) = delete;
+    ServerMain& operator=(const ServerMain&) = delete;
+
+    int32_t Run();
+
+private:
+    bool StartUp();  // false: the server could not start; the reason is printed
+    void RunLoop();
+    void Teardown();
+    void ReportFatal(const char* className, const char* message);
+    void Released(const char* part);
+
+    const ServerCommandLine& m_Line;
+    StateManagerHolder m_StateManager;
+    GameCtrlHolder m_Ctrl;
+    std::unique_ptr<DXC_Gfx> m_Gfx;
+    std::unique_ptr<ConfigFileReader> m_ServerConfig;
+};
+
+int32_t ServerMain::Run()
 {
-    char* end = nullptr;
-    const long number = std::strtol(text, &end, 10);
-    if (!*text || *end || number < -1000000 || number > 1000000)
-        return false;
-    value = int32_t(number);
+    // Every error ends the run here, whatever layer raised it: an error line, the teardown of
+    // what exists and a failing exit code, never a signal.
+    int32_t exitCode = DedicatedServer::kExitStopped;
+    try {
+        if (StartUp())
+            RunLoop();
+        else
+            exitCode = DedicatedServer::kExitFailed;
+    } catch (const ErrorMsg& error) {
+        ReportFatal(error.className, error.message);
+        exitCode = DedicatedServer::kExitFailed;
+    } catch (const DXC_Error& error) {
+        ReportFatal(error.className, error.message);
+        exitCode = DedicatedServer::kExitFailed;
+    } catch (const std::exception& error) {
+        ReportFatal(nullptr, error.what());
+        exitCode = DedicatedServer::kExitFailed;
+    } catch (...) {
+        ReportFatal(nullptr, "unknown error");  // a script's own abort or anything else thrown
+        exitCode = DedicatedServer::kExitFailed;
+    }
+    Teardown();
+    return exitCode;
+}
+
+bool ServerMain::StartUp()
+{
+    Log::SetFileName(kLogFile);
+    ConfigFileReader& gameConfig = GetGameConfig();
+    if (gameConfig.Load(kGameConfigFile) != 0)
+        ConsolePrintf("cfgLoader Error: %s", gameConfig.GetErrorText());
+    Log::Write("game.cfg loaded");
+
+    m_Gfx = std::make_unique<DXC_Gfx>();
+    g_Gfx = m_Gfx.get();
+    m_ServerConfig = std::make_unique<ConfigFileReader>();
+    if (m_ServerConfig->Load(kServerConfigFile) != 0)
+        ConsolePrintf("Warning: %s not loaded (%s): every server key keeps its default", kServerConfigFile,
+                      m_ServerConfig->GetErrorText());
+    m_Gfx->SetDedicatedMode(1);  // before the controller exists: its set-up skips the display
+
+    PrintMessage("=================================");
+    PrintMessage("   Korva dedicated server v1.1   ");
+    PrintMessage("=================================\n");
+
+    PrintMessage("Creating GameCtrl class");
+    m_Ctrl.Release();
+    SciFiGameCtrl& ctrl = m_Ctrl.Create();
+    ctrl.ReadServerConfig(*m_ServerConfig);
+
+    PrintMessage("Creating state manager");
+    m_StateManager.Release();
+    SciFiGameStateManager& stateManager = m_StateManager.Create(ctrl, m_Line.hero);
+    stateManager.SuppressDrawing();  // the server never draws
+
+    GameServer::PrintMessage("Setting server name to '%s'", m_Line.serverName.c_str());
+    ctrl.SetServerName(m_Line.serverName.c_str());
+    ctrl.SetMaxPlayers(m_Line.maxPlayers);
+    const GameServer::TimingInfo timing = ctrl.GetTimingInfo();
+    stateManager.SetFPSLimits(double(timing.minFPS), double(timing.maxFPS));
+    ctrl.SetStateManager(&stateManager);
+
+    DedicatedServer::InitGame(ctrl);
+    if (!DedicatedServer::StartListening(ctrl, *m_ServerConfig))
+        return false;  // a server that cannot listen serves nobody
+    DedicatedServer::SelectLevelAndDifficulty(ctrl, m_Line, *m_ServerConfig);
+    stateManager.SetState(SciFiGameStateManager::kStateGame);
+    PrintMessage("STATE_GAME initialized");
     return true;
+}
+
+void ServerMain::RunLoop()
+{
+    SciFiGameCtrl& ctrl = *m_Ctrl.Get();
+    SciFiGameStateManager& stateManager = *m_StateManager.Get();
+    PrintMessage("Running main loop");
+    // A counted run is a test: it steps a fixed time a pass without waiting, leaves the priority
+    // alone, and its world steps as if a player were in it, as does a server with a hero of its
+    // own.
+    std::optional<Platform::SteppingClock> steppingClock;
+    if (m_Line.frames >= 0) {
+        steppingClock.emplace(double(DedicatedServer::kStepSeconds));
+        stateManager.SetUpdateLimit(m_Line.frames);
+    } else {
+        std::string reason;
+        if (!Platform::SetProcessNice(kAboveNormalNice, &reason))
+            Log::Write("Process priority not raised: %s", reason.c_str());
+    }
+    ctrl.SetRunWorldWithoutClients(m_Line.frames >= 0 || m_Line.hero);
+    stateManager.Run();
+}
+
+void ServerMain::ReportFatal(const char* className, const char* message)
+{
+    std::string text = className ? std::string(className) + ": " + message : std::string(message);
+    text.resize(std::min<size_t>(text.size(), 1023));
+    ConsolePrintf("\nERROR: %s", text.c_str());  // on a line of its own after a half-printed one
+    Log::Write("ERROR: %s", text.c_str());
+    if (Platform::ConsoleIsTerminal())  // a person reads the line before the window closes
+        Platform::ConsoleWaitKey();
+}
+
+void ServerMain::Released(const char* part)
+{
+    if (g_TeardownObserver)
+        g_TeardownObserver(part);
+}
+
+void ServerMain::Teardown()
+{
+    if (m_StateManager.Get()) {
+        m_StateManager.Release();
+        Released("state manager");
+    }
+    if (m_Ctrl.Get()) {
+        m_Ctrl.Release();  // the network threads stop, the sockets close, the script threads end
+        Released("controller");
+    }
+    if (m_Gfx) {
+        if (g_Gfx == m_Gfx.get())
+            g_Gfx = nullptr;
+        m_Gfx.reset();
+        Released("graphics object");
+    }
+    if (m_ServerConfig) {
+        m_ServerConfig.reset();
+        Released("server configuration");
+    }
 }
 
 }  // namespace
 
 namespace DedicatedServer {
 
-ServerCommandLine ParseCommandLine(int argc, const char* const* argv)
-{
-    ServerCommandLine result;
-    for (int i = 1; i < argc; ++i) {
-        const String argument(argv[i]);
-        const char* value = nullptr;
-        if (argument.EqualsNoCase("/?")) {
-            result.usage = true;
-        } else if (argument.EqualsNoCase("--frames")) {
-            if (i + 1 >= argc || !ParseNumber(argv[i + 1], result.frames) || result.frames < 0) {
-                result.error = "--frames needs a count of 0 or more";
-                return result;
-            }
-            ++i;
-        } else if (ServerInputs::IsHeroSwitch(argv[i])) {
-            result.hero = true;
-        } else if ((value = SwitchValue(argument, "/MAXPL"))) {
-            ParseNumber(value, result.maxPlayers);
-        } else if ((value = SwitchValue(argument, "/DIFF"))) {
-            ParseNumber(value, result.difficulty);
-        } else if ((value = SwitchValue(argument, "/NAME"))) {
-            result.serverName = value;
-        } else if (result.levelFile.empty() && argv[i][0] > ' ' && argv[i][0] != '-' && argv[i][0] != '/') {
-            result.levelFile = argv[i];
-        }
-    }
-    result.difficulty = std::max(1, std::min(3, result.difficulty));
-    return result;
-}
+ServerCommandLine ParseCommandLine(int argc, const char* const* argv) { return ParseServerCommandLine(argc, argv); }
 
-void RequestStop() { g_StopRequested.store(true); }
+void RequestStop() { SciFiGameStateManager::RequestStop(); }
+
+void SetTeardownObserver(std::function<void(const char*)> observer) { g_TeardownObserver = std::move(observer); }
 
 void RunFrames(SciFiGameCtrl& ctrl, int32_t frames, float step)
 {
     const auto period = std::chrono::duration<double>(step);
     auto next = std::chrono::steady_clock::now();
     for (int32_t done = 0; frames < 0 || done < frames; ++done) {
-        if (g_StopRequested.load() || ctrl.IsServerStopRequested())
+        if (SciFiGameStateManager::IsStopRequested() || ctrl.IsServerStopRequested())
             break;
         ctrl.UpdateGameState(step);
         ctrl.DrawGameState();
@@ -157,17 +270,45 @@ void InitGame(SciFiGameCtrl& ctrl)
     ctrl.Init();
 }
 
-void StartListening(GameServer& ctrl, ConfigFileReader& serverConfig)
+bool StartListening(GameServer& ctrl, ConfigFileReader& serverConfig)
 {
     int32_t port = kDefaultListenPort;
     serverConfig.GetInt("ListenPort", port);
     PrintMessage("Starting network server");
-    try {  // a server that cannot listen still runs its game
-        if (!ctrl.StartNetworkServer(port))
-            GameServer::PrintMessage("NetNode error: %s", ctrl.GetLastNetworkError().c_str());
-    } catch (const ErrorMsg& error) {
-        GameServer::PrintMessage("NetNode error: %s", error.message);
+    if (port < 1 || port > 65535) {
+        PrintNetNodeError("ListenPort is outside 1..65535", port);
+        return false;
     }
+    try {
+        if (ctrl.StartNetworkServer(port))
+            return true;
+        // A transport error after the listening socket opened (the broadcast connection): the
+        // server still serves its players.
+        PrintNetNodeError(ctrl.GetLastNetworkError().c_str(), port);
+        return ctrl.IsListening();
+    } catch (const ErrorMsg& error) {
+        const String reason = ctrl.GetNetNode().GetLastErrorText();
+        PrintNetNodeError(reason.IsEmpty() ? error.message : reason.c_str(), port);
+        return false;
+    }
+}
+
+void SelectLevelAndDifficulty(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
+    String level(commandLine.levelFile.c_str());
+    if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
+        ConsolePrintf("Level entry in 'server.cfg' missing");
+    if (!level.IsEmpty())
+        ctrl.SetStartLevel(level.c_str());
+    GameServer::PrintMessage("Setting difficulty mode to %i", int(commandLine.difficulty));
+    ctrl.SetDifficulty(commandLine.difficulty, 1, 1);
+}
+
+void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
+    SelectLevelAndDifficulty(ctrl, commandLine, serverConfig);
+    SciFiGameStateManager::EnterGameState(ctrl, commandLine.hero);
+    PrintMessage("STATE_GAME initialized");
 }
 
 void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
@@ -176,89 +317,19 @@ void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, Config
     EnterGame(ctrl, commandLine, serverConfig);
 }
 
-void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
-{
-    String level(commandLine.levelFile.c_str());
-    if (level.IsEmpty() && serverConfig.GetString("Level", level) != 0)
-        ConsolePrintf("Level entry in 'server.cfg' missing");
-    char line[128];
-    std::snprintf(line, sizeof(line), "Setting difficulty mode to %i", int(commandLine.difficulty));
-    PrintMessage(line);
-    ctrl.SetDifficulty(commandLine.difficulty, 1, 1);
-    // The game state: its input controllers first, so that a local one makes the level's hero,
-    // then a new game on the level; the players' creatures come with their clients.
-    ServerInputs::Register(ctrl, commandLine.hero);
-    // The skills before the new game: the players' characters are built with them. A listening
-    // server reads every class's skills.
-    ctrl.LoadSkills();
-    ctrl.StartNewGame(level.c_str());
-    PrintMessage("STATE_GAME initialized");
-}
-
 int32_t Run(const ServerCommandLine& commandLine)
 {
     if (commandLine.usage) {
         PrintUsage();
-        return 0;
+        return kExitStopped;
     }
     if (!commandLine.error.empty()) {
         ConsolePrintf("ERROR: %s", commandLine.error.c_str());
-        return 2;
+        return kExitBadCommandLine;
     }
-    Log::SetFileName(kLogFile);
-    ConfigFileReader& gameConfig = GetGameConfig();
-    if (gameConfig.Load(kGameConfigFile) != 0)
-        ConsolePrintf("cfgLoader Error: %s", gameConfig.GetErrorText());
-    Log::Write("game.cfg loaded");
-
-    int32_t exitCode = 0;
-    std::unique_ptr<DXC_Gfx> gfx;
-    std::unique_ptr<SciFiGameCtrl> ctrl;
-    ConfigFileReader serverConfig;
-    try {
-        gfx = std::make_unique<DXC_Gfx>();
-        g_Gfx = gfx.get();
-        serverConfig.Load(kServerConfigFile);
-        gfx->SetDedicatedMode(1);
-        PrintMessage("=================================");
-        PrintMessage("   Korva dedicated server v1.1   ");
-        PrintMessage("=================================\n");
-        PrintMessage("Creating GameCtrl class");
-        ctrl = std::make_unique<SciFiGameCtrl>();
-        ctrl->ReadServerConfig(serverConfig);
-        GameServer::PrintMessage("Setting server name to '%s'", commandLine.serverName.c_str());
-        ctrl->SetServerName(commandLine.serverName.c_str());
-        ctrl->SetMaxPlayers(commandLine.maxPlayers);
-        const GameServer::TimingInfo timing = ctrl->GetTimingInfo();
-        InitGame(*ctrl);
-        StartListening(*ctrl, serverConfig);
-        EnterGame(*ctrl, commandLine, serverConfig);
-
-        // A counted run is a test of the game: its world steps as if a player were in it, and so
-        // does a server with a hero of its own.
-        ctrl->SetRunWorldWithoutClients(commandLine.frames >= 0 || commandLine.hero);
-        PrintMessage("Running main loop");
-        RunFrames(*ctrl, commandLine.frames, 1.0f / timing.maxFPS);
-        ctrl->LeaveGameState();  // the end of the loop leaves the game state
-    } catch (const ErrorMsg& error) {
-        ReportFatal("%s: %s", error.className, error.message);
-        exitCode = 1;
-    } catch (const DXC_Error& error) {
-        ReportFatal("%s: %s", error.className, error.message);
-        exitCode = 1;
-    } catch (const std::exception& error) {
-        ReportFatal("%s", error.what());
-        exitCode = 1;
-    } catch (...) {
-        // a script's own abort or anything else thrown: still a clean end, never a signal
-        ReportFatal("%s", "unknown error");
-        exitCode = 1;
-    }
-    ctrl.reset();
-    if (g_Gfx == gfx.get())
-        g_Gfx = nullptr;
-    gfx.reset();
-    return exitCode;
+    SciFiGameStateManager::ClearStopRequest();
+    ServerMain server(commandLine);
+    return server.Run();
 }
 
 }  // namespace DedicatedServer

@@ -1,27 +1,25 @@
 // DedicatedServer: the headless server's run from command line to teardown: the log, the game
-// configuration, the database, the engine controller and its two inits, then the frame loop.
+// and server configurations, the graphics object, the controller and the state manager, the
+// inits, the listening port, the level and difficulty, the game state and the state manager's
+// loop, then the teardown in reverse order. Every way out ends with a clear line and an exit code.
 #pragma once
+#include "server/ServerCommandLine.h"
+
 #include <cstdint>
-#include <string>
+#include <functional>
 
 class ConfigFileReader;
 class GameServer;
 class SciFiGameCtrl;
 
-struct ServerCommandLine {
-    std::string levelFile;     // the first argument that is no switch; empty: "Level" of the server configuration
-    int32_t difficulty = 1;    // "/DIFF=n", clamped to 1..3
-    int32_t maxPlayers = 3;    // "/MAXPL=n"
-    std::string serverName = "Dedicated";  // "/NAME=name"
-    int32_t frames = -1;       // "--frames N": run that many steps and end; -1 until stopped
-    bool usage = false;        // "/?"
-    bool hero = false;         // "--hero": a local input, so that the level start makes a hero
-    std::string error;         // a malformed argument; the run does not start
-};
-
 namespace DedicatedServer {
 
 constexpr float kStepSeconds = 1.0f / 30.0f;
+
+// Exit codes of the program.
+constexpr int32_t kExitStopped = 0;     // ESC, the end of the game, an end flag, a counted run done, "/?"
+constexpr int32_t kExitFailed = 1;      // the server could not start, or an error ended the run
+constexpr int32_t kExitBadCommandLine = 2;
 
 ServerCommandLine ParseCommandLine(int argc, const char* const* argv);
 
@@ -31,20 +29,27 @@ int32_t Run(const ServerCommandLine& commandLine);
 // Asks a running loop to end after its current step (signal handlers call it).
 void RequestStop();
 
-// The game state of the run on a controller the caller made: InitGame, then EnterGame.
+// Told the name of each part as the teardown releases it: "state manager", "controller",
+// "graphics object", "server configuration" (null: nobody is told).
+void SetTeardownObserver(std::function<void(const char* part)> observer);
+
+// The game state of the run on a controller the caller made, without a state manager: InitGame,
+// then EnterGame.
 void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
 // The database and the controller's two inits.
 void InitGame(SciFiGameCtrl& ctrl);
-// Listens on "ListenPort" of the server configuration; a server that cannot listen says so
-// ("NetNode error: %s") and runs on.
-void StartListening(GameServer& ctrl, ConfigFileReader& serverConfig);
-// The difficulty, the input controllers and a new game on the level of the command line or of the
-// server configuration.
+// Listens on "ListenPort" of the server configuration. A port outside 1..65535, or one that cannot
+// be opened, prints "NetNode error: %s" with the reason and the port and answers false.
+bool StartListening(GameServer& ctrl, ConfigFileReader& serverConfig);
+// The level of the command line, else "Level" of the server configuration, becomes the
+// controller's start level; then the difficulty.
+void SelectLevelAndDifficulty(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+// SelectLevelAndDifficulty, then the game state's start as the state manager enters it.
 void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
 
-// The frame loop: passes of the game state of the given seconds until the count is done (-1:
-// until stopped or until the server asks to stop), paced by the clock only when it runs until
-// stopped.
+// Passes of the game state of the given seconds on a controller without a state manager, until
+// the count is done (-1: until stopped or until the server asks to stop), paced by the clock
+// only when it runs until stopped.
 void RunFrames(SciFiGameCtrl& ctrl, int32_t frames, float step = kStepSeconds);
 
 }  // namespace DedicatedServer

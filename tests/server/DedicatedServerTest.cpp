@@ -5,7 +5,9 @@
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "game/objects/CreatureObj.h"
 #include "scifi/objects/CreatureObj_SF.h"
+#include "engine/gfx/DXC_Gfx.h"
 #include "platform/D3D9Object.h"
+#include "platform/Socket.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "world/DamageValues.h"
 #include "world/WorldElem.h"
@@ -17,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -24,6 +27,7 @@
 #include <set>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -239,4 +243,141 @@ TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
     EXPECT_LT(hero->GetHealth(), health) << "the strikes cost the hero nothing";
     EXPECT_EQ(ctrl->advancedCycles.count(128), 1u) << "the walk cycle never ran";
     EXPECT_EQ(ctrl->attackCycles, std::set<int32_t>{192}) << "no strike with the attack cycle";
+}
+
+namespace {
+
+// The lines appear in the text in this order; the first one missing, or "" when all are there.
+std::string FirstMissingInOrder(const std::string& text, const std::vector<std::string>& lines)
+{
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        const size_t found = text.find(line, at);
+        if (found == std::string::npos)
+            return line;
+        at = found + line.size();
+    }
+    return "";
+}
+
+// An in-process run must never wait for a key on a developer's terminal.
+struct NoConsoleInput {
+    NoConsoleInput() { EXPECT_NE(std::freopen("/dev/null", "r", stdin), nullptr); }
+};
+
+}  // namespace
+
+TEST(DedicatedServerProgram, UsageInAnEmptyFolderWritesNoFile)
+{
+    TempDir dir;
+    EXPECT_EQ(RunProgram(dir, "levels\\a.cfg /?"), 0);
+    const std::string console = dir.Read("console.txt");
+    EXPECT_EQ(FirstMissingInOrder(console, {"=================================", "   Korva dedicated server        ",
+                                            "Options: [level.cfg] [Options]", "/? ............. help ",
+                                            "/DIFF=n ........ sets the game difficulty number (1, 2, or 3)",
+                                            "/NAME=\"name\" ... sets the server name",
+                                            "/MAXPL=n ... sets the maximum number of players on the server (default=3)",
+                                            "--frames n", "--hero"}),
+              "")
+        << console;
+    int32_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        files += entry.path().filename() != "console.txt";
+    EXPECT_EQ(files, 0);
+}
+
+TEST(DedicatedServerProgram, StartUpLinesComeInTheirOrder)
+{
+    TempDir dir;
+    CopySampleGame(dir);
+    ASSERT_EQ(RunProgram(dir, "--frames 3 /DIFF=2"), 0) << dir.Read("console.txt");
+    const std::string console = dir.Read("console.txt");
+    EXPECT_EQ(FirstMissingInOrder(console, {"=================================", "   Korva dedicated server v1.1   ",
+                                            "=================================\n", "Creating GameCtrl class",
+                                            "Creating state manager", "Setting server name to 'Dedicated'",
+                                            "Engine init", "Game init", "Starting network server",
+                                            "Setting difficulty mode to 2", "STATE_GAME initialized",
+                                            "Running main loop"}),
+              "")
+        << console;
+    EXPECT_EQ(console.find("ERROR"), std::string::npos) << console;
+    const std::string log = dir.Read("serverlog.txt");
+    EXPECT_EQ(FirstMissingInOrder(log, {"game.cfg loaded", "AI Input created", "STATE_GAME initialized"}), "") << log;
+}
+
+// A counted run does exactly its updates; the teardown releases the state manager, the controller,
+// the graphics object and the server configuration in this order, after an error too.
+TEST(DedicatedServerProgram, CountedUpdatesAndTheTeardownOrder)
+{
+    NoConsoleInput noInput;
+    TempDir dir;
+    CopySampleGame(dir);
+    ScopedCurrentDir here(dir.Path());
+    struct Case {
+        const char* level;
+        int32_t frames;
+        int32_t exitCode;
+        int32_t updates;  // -1: the loop never ran
+    };
+    for (const Case c : {Case{"", 3, 0, 3}, Case{"", 0, 0, 0}, Case{"levels\\nowhere.cfg", 3, 1, -1}}) {
+        std::vector<std::string> released;
+        int64_t updates = -1;
+        DedicatedServer::SetTeardownObserver([&](const char* part) {
+            if (released.empty())  // the controller outlives the state manager by one step
+                if (auto* server = dynamic_cast<GameServer*>(g_GameCtrl); server && server->IsListening())
+                    updates = server->GetFrameCounter();
+            released.push_back(part);
+        });
+        ServerCommandLine line;
+        line.levelFile = c.level;
+        line.frames = c.frames;
+        const int32_t exitCode = DedicatedServer::Run(line);
+        DedicatedServer::SetTeardownObserver(nullptr);
+        EXPECT_EQ(exitCode, c.exitCode) << c.level;
+        EXPECT_EQ(released, (std::vector<std::string>{"state manager", "controller", "graphics object",
+                                                      "server configuration"}))
+            << c.level;
+        if (c.updates >= 0)
+            EXPECT_EQ(updates, c.updates) << c.frames;
+        EXPECT_EQ(g_Gfx, nullptr);
+        EXPECT_EQ(g_GameCtrl, nullptr);
+    }
+}
+
+// Every way out has its exit code and its line: a busy or impossible port and a broken level
+// could not start the server (1), a bad command line is refused (2). None waits for a key.
+TEST(DedicatedServerProgram, ExitCodesOfTheWaysOut)
+{
+    TempDir dir;
+    const uint16_t port = CopySampleGame(dir);
+    Socket holder = Socket::Create(Socket::kStream);  // the port busy on 127.0.0.1 and beyond
+    ASSERT_TRUE(holder.IsValid() && holder.Bind(port) && holder.Listen(1));
+    struct Case {
+        const char* arguments;
+        const char* listenPort;  // null: the copy's free port
+        int32_t exitCode;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"--frames 1", "busy", 1, "NetNode error: "},
+        {"--frames 1", "70000", 1, "NetNode error: ListenPort is outside 1..65535 (port 70000)"},
+        {"'levels\\nowhere.cfg' --frames 1", nullptr, 1, "\nERROR: SciFiGameCtrl: Can not open file levels\\nowhere.cfg"},
+        {"--frames x", nullptr, 2, "ERROR: --frames needs a count of 0 or more"},
+        {"/DIFF=x --frames 1", nullptr, 2, "ERROR: /DIFF needs a whole number"},
+        {"/MAXPL=5a --frames 1", nullptr, 2, "ERROR: /MAXPL needs a whole number"},
+        {"--frames 1", nullptr, 0, "Running main loop"},
+    };
+    for (const Case& c : cases) {
+        const std::string listen = !c.listenPort ? "" : std::string(c.listenPort) == "busy" ? std::to_string(port) : c.listenPort;
+        UseFreeSamplePorts(dir);
+        if (!listen.empty())
+            SetSampleKey(dir, "cfg/server.cfg", "ListenPort", listen);
+        EXPECT_EQ(RunProgram(dir, c.arguments), c.exitCode) << c.arguments << " " << listen;
+        const std::string console = dir.Read("console.txt");
+        EXPECT_NE(console.find(c.line), std::string::npos) << console;
+        if (!listen.empty())
+            EXPECT_NE(console.find("(port " + listen + ")"), std::string::npos) << console;
+        EXPECT_EQ(console.find("STATE_GAME initialized") != std::string::npos, c.exitCode == 0) << console;
+    }
+    holder.Close();
 }

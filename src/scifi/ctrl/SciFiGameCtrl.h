@@ -170,6 +170,11 @@ public:
     // Leaving the game state: a joined network game is left, the input controllers go and the
     // mouse's move callback with its value is cleared.
     void LeaveGameState();
+    // Time the main loop did not simulate (a long frame's excess, a paused game): the server's
+    // rules spend none of it.
+    virtual void OnSkippedTime(double seconds);
+    // One pass of the end-of-game state; the server quits on entering it and shows no end screen.
+    void UpdateEndOfGame(double elapsed);
     // The client's save of its character, then the node leaves the game.
     virtual void OnLeaveNetworkGame();
     // The key and mouse state the game state and the camera read: the program's own unless a test

@@ -178,6 +178,10 @@ void SciFiGameCtrl::LeaveGameState()
     }
 }
 
+void SciFiGameCtrl::OnSkippedTime(double seconds) { (void)seconds; }
+
+void SciFiGameCtrl::UpdateEndOfGame(double elapsed) { (void)elapsed; }
+
 void SciFiGameCtrl::OnLeaveNetworkGame()
 {
     SaveCharacterForMultiplayer();
