@@ -37,6 +37,16 @@ public:
     // The default skins of the buttons, each with a normal, a pressed and a hover picture.
     enum SkinKind : int32_t { kPushSkin, kToggleSkin, kCloseSkin, kSkinKinds };
     static constexpr int32_t kSkinPictures = 3;
+    // The default scroll-bar skin; the arrow pictures point up, as on the vertical bar.
+    enum ScrollSkinPicture : int32_t {
+        kScrollTrackHorizontal,
+        kScrollTrackVertical,
+        kScrollThumb,
+        kScrollArrowNormal,
+        kScrollArrowPressed,
+        kScrollArrowHover,
+        kScrollSkinPictures
+    };
     static constexpr uint32_t kDefaultTextColour = 0xFFFFFFFFu;
     static constexpr uint32_t kDefaultButtonColours[3] = {0xFFC8C8C8u, 0xFFFFFFFFu, 0xFFFFE080u};  // normal, pressed, hover
 
@@ -179,6 +189,8 @@ public:
     // them. A skin counts as loaded when its normal picture is.
     DXC_Texture& GetSkinPicture(int32_t kind, int32_t state) { return m_Skins[kind][state]; }
     bool IsSkinLoaded(int32_t kind) const { return m_Skins[kind][0].IsValid(); }
+    // A picture of the default scroll-bar skin, which the game's set-up loads.
+    DXC_Texture& GetScrollBarSkin(int32_t which) { return m_ScrollBarSkin[which]; }
     // Where button b last went down, on the screen as GetMousePos counts.
     void GetPressPos(int32_t button, int32_t& x, int32_t& y);
 
@@ -228,6 +240,7 @@ private:
     uint32_t m_DefaultTextColour = kDefaultTextColour;
     uint32_t m_DefaultButtonColours[3] = {kDefaultButtonColours[0], kDefaultButtonColours[1], kDefaultButtonColours[2]};
     DXC_Texture m_Skins[kSkinKinds][kSkinPictures];
+    DXC_Texture m_ScrollBarSkin[kScrollSkinPictures];
     int32_t m_MouseX = 0;  // stored position; with a device, the offset of its scaled position
     int32_t m_MouseY = 0;
     int32_t m_ScreenWidth = 0;
