@@ -123,7 +123,14 @@ public:
     double GetToolTipDelay() const { return m_ToolTipDelay; }
     int32_t GetToolTipTolerance() const { return m_ToolTipTolerance; }
     void GetToolTipOffset(int32_t& x, int32_t& y) const;
-    void SetToolTipSkin(const ToolTipSkin& skin) { m_ToolTipWindow.SetFrame(skin); }
+    // The default frame: kept, and applied to the tooltip window, which every frame without a
+    // middle picture copies.
+    void SetToolTipSkin(const ToolTipSkin& skin)
+    {
+        m_ToolTipSkin = skin;
+        m_ToolTipWindow.SetFrame(skin);
+    }
+    const ToolTipSkin& GetToolTipSkin() const { return m_ToolTipSkin; }
     DXC_GuiScaleableText& GetToolTipWindow() { return m_ToolTipWindow; }
     // The field whose tooltip is due this frame (set by the fields while they draw).
     void SetToolTipField(DXC_GuiField* field) { m_ToolTipField = field; }
@@ -275,6 +282,7 @@ private:
     int32_t m_ToolTipTolerance = 5;
     int32_t m_ToolTipOffset[2] = {10, 10};
     DXC_GuiScaleableText m_ToolTipWindow;
+    ToolTipSkin m_ToolTipSkin;
     SmartPtr<DXC_GuiField> m_ToolTipField;
     ToolTipPass m_ToolTip;
 
