@@ -2,6 +2,7 @@
 // GUI manager reading its own keyboard and mouse states (the mouse with a fake device when asked),
 // the viewport taken, and a field that records what reaches it.
 #pragma once
+#include "engine/gfx/DXC_VertexList.h"
 #include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
@@ -9,6 +10,9 @@
 #include "support/DeviceGfx.h"
 #include "support/FakeInputDevices.h"
 
+#include <array>
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,6 +68,25 @@ inline int32_t QuadsDrawn(const D3D9Journal& journal)
     for (const D3D9Call& call : journal.CallsOf(D3D9Op::DrawPrimitive))
         quads += call.Arg(0) == uint32_t(D3DPT_TRIANGLESTRIP) ? 1 : 0;
     return quads;
+}
+
+// The screen rectangle (left, top, right, bottom) of the last quad a texture drew, read back from
+// its quad buffer; all 0 when it never drew.
+inline std::array<int32_t, 4> LastQuadRect(const DXC_Texture& texture)
+{
+    std::array<int32_t, 4> rect{};
+    IDirect3DVertexBuffer9* buffer = texture.GetQuadBuffer();
+    if (!buffer)
+        return rect;
+    DXC_TLVertex quad[4];
+    void* data = nullptr;
+    buffer->Lock(0, 0, &data, 0);
+    std::memcpy(quad, data, sizeof(quad));
+    buffer->Unlock();
+    // vertex 1 is (left, top), vertex 2 (right, bottom); the quad is shifted by a quarter pixel
+    rect = {int32_t(std::lround(quad[1].x + 0.25f)), int32_t(std::lround(quad[1].y + 0.25f)),
+            int32_t(std::lround(quad[2].x + 0.25f)), int32_t(std::lround(quad[2].y + 0.25f))};
+    return rect;
 }
 
 // A field that logs its drawing and the mouse events it is given, by its tag.

@@ -164,6 +164,8 @@ protected:
     void UpdateModalCount(bool opening);
     bool GetFreeSpace(int32_t& width, int32_t& height) const;
     void DrawDebugOutline(int32_t level);
+    // While dragging: the grab position plus the mouse's travel since the left button went down.
+    void FollowDrag();
 
     int32_t left = 0;
     int32_t top = 0;

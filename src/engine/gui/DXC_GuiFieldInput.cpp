@@ -228,6 +228,16 @@ void DXC_GuiField::Render()
     }
 }
 
+void DXC_GuiField::FollowDrag()
+{
+    if (!dragging || !manager)
+        return;
+    int32_t mouseX, mouseY, pressX, pressY;
+    manager->GetMousePos(mouseX, mouseY);
+    manager->GetPressPos(0, pressX, pressY);
+    SetPos(dragGrabX + mouseX - pressX, dragGrabY + mouseY - pressY);
+}
+
 void DXC_GuiField::DrawDebugOutline(int32_t level)
 {
     int32_t l, t, r, b;

@@ -37,6 +37,16 @@ public:
     // The default skins of the buttons, each with a normal, a pressed and a hover picture.
     enum SkinKind : int32_t { kPushSkin, kToggleSkin, kCloseSkin, kSkinKinds };
     static constexpr int32_t kSkinPictures = 3;
+    // The default scroll-bar skin; the arrow pictures point up, as on the vertical bar.
+    enum ScrollSkinPicture : int32_t {
+        kScrollTrackHorizontal,
+        kScrollTrackVertical,
+        kScrollThumb,
+        kScrollArrowNormal,
+        kScrollArrowPressed,
+        kScrollArrowHover,
+        kScrollSkinPictures
+    };
     static constexpr uint32_t kDefaultTextColour = 0xFFFFFFFFu;
     static constexpr uint32_t kDefaultButtonColours[3] = {0xFFC8C8C8u, 0xFFFFFFFFu, 0xFFFFE080u};  // normal, pressed, hover
 
@@ -113,7 +123,14 @@ public:
     double GetToolTipDelay() const { return m_ToolTipDelay; }
     int32_t GetToolTipTolerance() const { return m_ToolTipTolerance; }
     void GetToolTipOffset(int32_t& x, int32_t& y) const;
-    void SetToolTipSkin(const ToolTipSkin& skin) { m_ToolTipWindow.SetFrame(skin); }
+    // The default frame: kept, and applied to the tooltip window, which every frame without a
+    // middle picture copies.
+    void SetToolTipSkin(const ToolTipSkin& skin)
+    {
+        m_ToolTipSkin = skin;
+        m_ToolTipWindow.SetFrame(skin);
+    }
+    const ToolTipSkin& GetToolTipSkin() const { return m_ToolTipSkin; }
     DXC_GuiScaleableText& GetToolTipWindow() { return m_ToolTipWindow; }
     // The field whose tooltip is due this frame (set by the fields while they draw).
     void SetToolTipField(DXC_GuiField* field) { m_ToolTipField = field; }
@@ -179,6 +196,8 @@ public:
     // them. A skin counts as loaded when its normal picture is.
     DXC_Texture& GetSkinPicture(int32_t kind, int32_t state) { return m_Skins[kind][state]; }
     bool IsSkinLoaded(int32_t kind) const { return m_Skins[kind][0].IsValid(); }
+    // A picture of the default scroll-bar skin, which the game's set-up loads.
+    DXC_Texture& GetScrollBarSkin(int32_t which) { return m_ScrollBarSkin[which]; }
     // Where button b last went down, on the screen as GetMousePos counts.
     void GetPressPos(int32_t button, int32_t& x, int32_t& y);
 
@@ -228,6 +247,7 @@ private:
     uint32_t m_DefaultTextColour = kDefaultTextColour;
     uint32_t m_DefaultButtonColours[3] = {kDefaultButtonColours[0], kDefaultButtonColours[1], kDefaultButtonColours[2]};
     DXC_Texture m_Skins[kSkinKinds][kSkinPictures];
+    DXC_Texture m_ScrollBarSkin[kScrollSkinPictures];
     int32_t m_MouseX = 0;  // stored position; with a device, the offset of its scaled position
     int32_t m_MouseY = 0;
     int32_t m_ScreenWidth = 0;
@@ -262,6 +282,7 @@ private:
     int32_t m_ToolTipTolerance = 5;
     int32_t m_ToolTipOffset[2] = {10, 10};
     DXC_GuiScaleableText m_ToolTipWindow;
+    ToolTipSkin m_ToolTipSkin;
     SmartPtr<DXC_GuiField> m_ToolTipField;
     ToolTipPass m_ToolTip;
 

@@ -20,6 +20,10 @@ void DXC_GuiScaleableText::FitToText()
 void DXC_GuiScaleableText::Render()
 {
     FitToText();
+    if (drawFrame) {
+        FollowDrag();
+        DrawFrame();
+    }
     if (gfx && gfx->HasDevice() && !m_Text.IsEmpty()) {
         int32_t x;
         int32_t y;

@@ -1,13 +1,12 @@
 // DXC_GuiScaleableText: a framed text window that sizes itself to its text; the GUI manager's
-// tooltip window is one. So far the least the tooltip needs: the text with its changed flag, the
-// frame description it is given, a size of the laid-out text plus the frame insets, and the text
-// drawn at its corner; the scalable frame and the text viewer come with their own widgets.
+// tooltip window is one, and its frame is the default frame of every other. So far the least the
+// tooltip needs: the text with its changed flag, a size of the laid-out text plus the frame insets,
+// and the text drawn at its corner over the frame; the text viewer comes with its own widget.
 #pragma once
 #include "base/String.h"
-#include "engine/gui/DXC_GuiField.h"
-#include "engine/gui/ToolTipSkin.h"
+#include "engine/gui/DXC_GuiTexFieldScaleable.h"
 
-class DXC_GuiScaleableText : public virtual DXC_GuiField {
+class DXC_GuiScaleableText : public DXC_GuiTexFieldScaleable, public virtual DXC_GuiField {
 public:
     static constexpr int32_t kFrameInset = 16;  // on every side
     static constexpr int32_t kMaxSize = 512;
@@ -22,8 +21,6 @@ public:
     const wString& GetText() const { return m_Text; }
     void MarkChanged() { m_Changed = 1; }
     bool IsChanged() const { return m_Changed != 0; }
-    void SetFrame(const ToolTipSkin& skin) { m_Frame = skin; }
-    const ToolTipSkin& GetFrame() const { return m_Frame; }
     // Takes the size of the text (at most kMaxSize square) plus the frame when it changed.
     void FitToText();
     void Render() override;
@@ -31,5 +28,4 @@ public:
 private:
     wString m_Text;
     uint8_t m_Changed = 0;
-    ToolTipSkin m_Frame;
 };

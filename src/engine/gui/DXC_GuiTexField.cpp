@@ -32,16 +32,6 @@ void DXC_GuiTexField::SetTexture(const DXC_Texture* texture, bool sizeToPicture)
     SetSize(int32_t(width), int32_t(height));
 }
 
-void DXC_GuiTexField::FollowDrag()
-{
-    if (!dragging || !manager)
-        return;
-    int32_t mouseX, mouseY, pressX, pressY;
-    manager->GetMousePos(mouseX, mouseY);
-    manager->GetPressPos(0, pressX, pressY);
-    SetPos(dragGrabX + mouseX - pressX, dragGrabY + mouseY - pressY);
-}
-
 void DXC_GuiTexField::DrawPicture()
 {
     int32_t rect[4];

@@ -29,9 +29,6 @@ public:
     void SetDrawPicture(bool flag) { drawPicture = flag ? 1 : 0; }
 
 protected:
-    // While dragging: the grab position plus the mouse's travel since the left button went down.
-    void FollowDrag();
-
     DXC_Texture picture;
     int32_t drawPicture = 1;
 };

@@ -229,7 +229,7 @@ TEST_F(SciFiGameCtrlWindowsTest, GuiSetUpGivesTheTooltipParameters)
     EXPECT_EQ(offset[0], 10);
     EXPECT_EQ(offset[1], 10);
     // The tooltip frame: nine distinct pictures, the middle apart from every edge and corner.
-    const ToolTipSkin& skin = gui.GetToolTipWindow().GetFrame();
+    const ToolTipSkin& skin = gui.GetToolTipSkin();
     std::set<const DXC_Texture*> pictures = {skin.middle};
     for (int32_t i = 0; i < 4; ++i) {
         pictures.insert(skin.edges[i]);
