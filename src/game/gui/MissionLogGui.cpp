@@ -39,13 +39,9 @@ void MissionLogGui::Save(File& file) const
 
 void MissionLogGui::Load(File& file, bool skipEntries)
 {
-    int32_t selected = -1;
-    if (file.GetVersion() >= kFirstNewEntryVersion) {
-        if (!file.ReadInt32(&selected))
-            file.Error("mission log: the block ends before its first word");
-    } else {
-        Clear();
-    }
+    int32_t selected = -1;  // an old block has none: its first entry is the new one
+    if (file.GetVersion() >= kFirstNewEntryVersion && !file.ReadInt32(&selected))
+        file.Error("mission log: the block ends before its first word");
     int32_t count = 0;
     if (!file.ReadInt32(&count))
         file.Error("mission log: the block ends before its entry count");
@@ -57,7 +53,7 @@ void MissionLogGui::Load(File& file, bool skipEntries)
             file.Error("mission log: entry %i is cut short", int32_t(&entry - entries.data()));
     if (skipEntries)
         return;
-    Clear();
+    Clear();  // only a whole block replaces the log
     m_Selected = selected;
     for (const Entry& entry : entries)
         AddEntry(entry.kind, entry.key);
