@@ -114,3 +114,20 @@ TEST_F(SciFiScriptDialoguesTest, CameraMenuAndSaves)
                              "ActivateCheckpoint()"})
         ExpectResult(call, kScriptVoid, 0, nullptr, nullptr);
 }
+
+// Every name of the item, skill, log, dialogue and game-flow families is the game's: even called
+// without arguments it never reaches the engine's tables as unknown.
+TEST_F(SciFiScriptDialoguesTest, EveryNameOfTheFamiliesIsHandled)
+{
+    for (const char* name :
+         {"UnEquip", "IsEquippedWith", "GetEquipment", "AddToInventory", "AddTreasure", "SetUltraMegaItem", "Trade",
+          "LearnSkill", "SetSkillEffectIndex", "GetSkillEffectIndex", "GetActiveSkill", "GetOffensiveSkill",
+          "GetDefensiveSkill", "AddMissionLog", "ClearMissionLog", "ShowMissionLog", "HideMissionLog",
+          "IsMissionLogVisible", "Dialog", "DialogInvisible", "CloseDialog", "ShowPauseMenu", "SetScrShotCam",
+          "SetMouseManipulateScript", "LevelSaveGame", "SaveMainCharacter", "ConvertMainCharacterToMultiplayer",
+          "ActivateCheckpoint"}) {
+        ClearRecords();
+        Eval(std::string(name) + "()");
+        EXPECT_EQ(ErrorsWith("Unknown function"), 0) << name;
+    }
+}
