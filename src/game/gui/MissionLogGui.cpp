@@ -39,8 +39,9 @@ void MissionLogGui::Save(File& file) const
 
 void MissionLogGui::Load(File& file, bool skipEntries)
 {
+    const bool old = file.GetVersion() < kFirstNewEntryVersion;
     int32_t selected = -1;  // an old block has none: its first entry is the new one
-    if (file.GetVersion() >= kFirstNewEntryVersion && !file.ReadInt32(&selected))
+    if (!old && !file.ReadInt32(&selected))
         file.Error("mission log: the block ends before its first word");
     int32_t count = 0;
     if (!file.ReadInt32(&count))
@@ -51,8 +52,11 @@ void MissionLogGui::Load(File& file, bool skipEntries)
     for (Entry& entry : entries)
         if (!file.ReadInt32(&entry.kind) || !file.ReadString(entry.key))
             file.Error("mission log: entry %i is cut short", int32_t(&entry - entries.data()));
-    if (skipEntries)
+    if (skipEntries) {
+        if (old)
+            Clear();  // an old save's log always starts empty
         return;
+    }
     Clear();  // only a whole block replaces the log
     m_Selected = selected;
     for (const Entry& entry : entries)

@@ -40,8 +40,9 @@ public:
     // The block of "game.sv": i32 first new entry (-1 none; only from version 253 on), i32 count,
     // then per entry i32 kind and the key as a File string. Save always writes the leading word.
     void Save(File& file) const;
-    // The entries are added again in file order; skipEntries reads them and drops them. A count
-    // that the bytes left cannot hold is the file's error.
+    // The entries are added again in file order; skipEntries reads them and drops them (a block
+    // older than version 253 still empties the log). A count that the bytes left cannot hold, or a
+    // block cut short, is the file's error and leaves the log as it was.
     void Load(File& file, bool skipEntries);
 
 private:

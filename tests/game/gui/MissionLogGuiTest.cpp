@@ -96,6 +96,11 @@ TEST(MissionLogGuiTest, SavedBlockRoundTrips)
     EXPECT_EQ(in.GetRemaining(), 0);
     ASSERT_EQ(kept.GetEntryCount(), 1);
     EXPECT_STREQ(kept.GetEntry(0).key.c_str(), "mine");
+    ByteBuilder().I32(1).I32(0).Str("a").Into(in);
+    in.SetVersion(252);
+    kept.Load(in, true);  // an old save's log starts empty, skipped or not
+    EXPECT_EQ(in.GetRemaining(), 0);
+    EXPECT_EQ(kept.GetEntryCount(), 0);
 }
 
 TEST(MissionLogGuiTest, CutAndLyingBlocksAreErrors)
