@@ -554,6 +554,30 @@ void SciFiRecords()
     Put("SciFiCreatureRecord", "creature-hero.bin", written(hero, saveCharacter));
 }
 
+// The mission log's block after its two version bytes: a new block with entries of each kind, an
+// empty one, and an old one without its leading word.
+void MissionLogBlocks()
+{
+    auto block = [](uint16_t version, const MissionLogGui& log, bool leadingWord) {
+        File f;
+        f.CreateMemoryFile(0);
+        f.WriteInt16Value(version);
+        log.Save(f);
+        Bytes bytes = Contents(f);
+        if (!leadingWord)
+            bytes.erase(bytes.begin() + 2, bytes.begin() + 6);
+        return bytes;
+    };
+    MissionLogGui log;
+    log.AddEntry(MissionLogGui::kNews, String("q_news"));
+    log.AddEntry(MissionLogGui::kMission, String("q_first"));
+    log.AddEntry(MissionLogGui::kItem, String("Medkit"));
+    log.AddEntry(MissionLogGui::kBook, String("book1"));
+    Put("MissionLogBlock", "entries.bin", block(275, log, true));
+    Put("MissionLogBlock", "old.bin", block(252, log, false));
+    Put("MissionLogBlock", "empty.bin", block(275, MissionLogGui(), true));
+}
+
 // Control byte (bit 0 datagrams), then what a peer sends: a handshake with a message, a message
 // and a goodbye, a message that the chunks split, and datagrams each cut exactly to one packet.
 void TransportStream()
@@ -935,6 +959,7 @@ int main(int argc, char** argv)
     SceneFiles();
     ItemRecords();
     SciFiRecords();
+    MissionLogBlocks();
     TransportStream();
     GameFrames();
     ClientDispatch();

@@ -45,7 +45,9 @@ public:
     MessageBoxGui() { SetName("MessageBoxGui"); }
 };
 
-// Shows one subtitle line for a time.
+// Shows one subtitle line for a time. The game's subtitles drive it step by step: opacity, the
+// formatted text emptied, start time and display limit, the line, then the timed display at a
+// rate of characters per second.
 class SubTitleGui : public DXC_GuiTextViewerScl {
 public:
     SubTitleGui() { SetName("SubTitleGui"); }
@@ -53,8 +55,46 @@ public:
     void ShowLine(const wString& line, float seconds);
     float GetDisplayTime() const { return m_DisplayTime; }
 
+    void SetAlpha(float alpha) { m_Alpha = alpha; }
+    float GetAlpha() const { return m_Alpha; }
+    // The lines go too; the formatted text is what the lines added since.
+    void ClearFormattedText()
+    {
+        Clear();
+        m_FormattedText = wString();
+    }
+    void AddFormattedLine(const wString& text)
+    {
+        AddLine(text);
+        m_FormattedText += text;
+    }
+    // Characters of the formatted text: what the reading time is measured by.
+    int32_t GetTextCount() const { return m_FormattedText.TextLength(); }
+    void SetStartTime(double seconds) { m_StartTime = seconds; }
+    double GetStartTime() const { return m_StartTime; }
+    void SetDisplayLimit(float seconds) { m_DisplayLimit = seconds; }
+    float GetDisplayLimit() const { return m_DisplayLimit; }
+    // Shows the text at rate characters per second for at most limit seconds.
+    void StartDisplay(float rate, float limit)
+    {
+        m_Rate = rate;
+        m_DisplayLimit = limit;
+        m_DisplayTime = rate > 0.0f ? float(GetTextCount()) / rate : 0.0f;
+        SetOpenState(true);
+    }
+    float GetRate() const { return m_Rate; }
+    // The fade after a line: the pause that follows it.
+    void SetFadeTime(float seconds) { m_FadeTime = seconds; }
+    float GetFadeTime() const { return m_FadeTime; }
+
 private:
     float m_DisplayTime = 0.0f;
+    float m_Alpha = 1.0f;
+    wString m_FormattedText;
+    double m_StartTime = 0.0;
+    float m_DisplayLimit = 10.0f;
+    float m_Rate = 0.0f;
+    float m_FadeTime = 0.0f;
 };
 
 // The entries a waiting script offers the player, under a title.

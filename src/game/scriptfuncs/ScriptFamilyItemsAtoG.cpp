@@ -22,23 +22,6 @@ constexpr float kDropSpread = 0.5f;
 constexpr float kInventoryFullSeconds = 1.5f;
 constexpr float kDefaultDropRadius = 20.0f;
 
-// The object script variables saved for the items' own scripts and given back on every way out,
-// a failing item included.
-class SavedObjVariables {
-public:
-    explicit SavedObjVariables(GameCtrl& ctrl) : m_Ctrl(ctrl) { m_Ctrl.SaveObjScriptVariables(); }
-    ~SavedObjVariables()
-    {
-        if (m_Ctrl.GetObjScriptVariablesSaveCount() == 1)
-            m_Ctrl.RestoreObjScriptVariables();
-    }
-    SavedObjVariables(const SavedObjVariables&) = delete;
-    SavedObjVariables& operator=(const SavedObjVariables&) = delete;
-
-private:
-    GameCtrl& m_Ctrl;
-};
-
 // Positions: 3 count, 4 slot value (the engine's inventories place by themselves), 5 flag A,
 // 6 value B plus 1, 8 the message switch. Stacks are of the item's largest stack, at least 1.
 void AddToInventory(ScriptCall& call)
@@ -52,7 +35,7 @@ void AddToInventory(ScriptCall& call)
     if (!owner)
         return;
     GameCtrl& ctrl = call.GetCtrl();
-    SavedObjVariables saved(ctrl);
+    ScriptInventory::SavedObjVariables saved(ctrl);
     const bool player = ScriptInventory::IsPlayerCharacter(owner);
     bool told = false;
     while (remaining > 0) {

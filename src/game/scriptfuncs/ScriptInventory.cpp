@@ -1,6 +1,7 @@
 // ScriptInventory: the shared helpers of the inventory and item built-ins.
 #include "game/scriptfuncs/ScriptInventory.h"
 
+#include "game/ctrl/GameCtrl.h"
 #include "game/objects/CreatureObj.h"
 #include "game/objects/ItemBase.h"
 #include "game/scriptfuncs/ScriptCall.h"
@@ -19,6 +20,14 @@ ItemBase* ItemRecordOf(ScriptCall& call, WorldElem& elem, const char* function)
     if (!item)
         call.Error("Can not %s on none-item-object", function);
     return item;
+}
+
+SavedObjVariables::SavedObjVariables(GameCtrl& ctrl) : m_Ctrl(ctrl) { m_Ctrl.SaveObjScriptVariables(); }
+
+SavedObjVariables::~SavedObjVariables()
+{
+    if (m_Ctrl.GetObjScriptVariablesSaveCount() == 1)
+        m_Ctrl.RestoreObjScriptVariables();
 }
 
 }  // namespace ScriptInventory

@@ -313,6 +313,28 @@ public:
     DialogGui& GetDialogWindow() { return m_DialogWindow; }
     CharacterGui& GetCharacterWindow() { return m_CharacterWindow; }
 
+    // Dialogue lines and messages (scifi/text/SciFiGameCtrlDialogue.cpp). A dialogue key
+    // ("DB:" + id) gives the speaker, the text and the speech file, by the main character's class
+    // first; the dialogue window shows the line, or with speechOnly the speech alone plays.
+    // Nothing without a main character.
+    void PlayDialogueLine(const String& key, WorldElem* first, WorldElem* second, int32_t scriptID, bool speechOnly);
+    // The on-screen message; a "DB:" message also plays the main character's voice of it.
+    void ShowMessage(float duration, const char* format, ...) override __attribute__((format(printf, 3, 4)));
+    // A dialogue is running while its window is open.
+    bool IsDialogActive(WorldElem* creature) override;
+    void CloseDialog() { m_DialogWindow.Close(); }
+    // Subtitles (scifi/text/SciFiGameCtrlSubtitles.cpp): the line of a key "DB:" + id + "," +
+    // value (without the value part, the line's number) shown in the subtitle window; the
+    // seconds until the next line may start. The show flag is not asked: the window always
+    // takes the line.
+    float GetSubtitle(const char* id, int32_t line, int32_t show) override;
+
+    // The trade window opens with the creature, unless a trade runs; the sheets close first.
+    void StartTrade(WorldElem* partner);
+    // The script run while the mouse manipulates the world ("SetMouseManipulateScript").
+    void SetMouseManipulateScript(const String& script) { m_MouseManipulateScript = script; }
+    const String& GetMouseManipulateScript() const { return m_MouseManipulateScript; }
+
     // Controller operations and hooks (SciFiGameCtrlHooks.cpp).
     // Only in normal play: while the controller hosts, else while its main character lives. The
     // game's answer to whether it may save now (a due autosave asks it), in place of the engine's.
@@ -748,6 +770,7 @@ private:
 
     Controls m_Controls;
     PlayerSaveID_Creature m_CurrentPlayer;
+    String m_MouseManipulateScript;
 
     // Balance values kept by the controller.
     String m_OnPlayerRevive;  // run as "OnPlayerRevive" when a player character is revived

@@ -68,6 +68,14 @@ void SciFiGameCtrl::CloseGameWindows()
     m_TradeWindow.Close(0);
 }
 
+void SciFiGameCtrl::StartTrade(WorldElem* partner)
+{
+    if (m_TradeWindow.IsOpen())
+        return;
+    CloseSheetWindows();
+    m_TradeWindow.Open(partner);
+}
+
 void SciFiGameCtrl::CloseItemInfoWindows()
 {
     for (ItemInfoGui& box : m_ItemInfoBoxes)

@@ -14,14 +14,16 @@ namespace {
 // compared only with the names of its half.
 const ScriptBuiltinChain& SciFiChainAtoG()
 {
-    static const ScriptBuiltinChain chain({SciFiScriptCreatureValues, SciFiScriptDamage},
+    static const ScriptBuiltinChain chain({SciFiScriptCreatureValues, SciFiScriptDamage, SciFiScriptItems,
+                                           SciFiScriptSkills, SciFiScriptDialogues, SciFiScriptGameFlow},
                                           ScriptBuiltinChain::IsAtoGName);
     return chain;
 }
 
 const ScriptBuiltinChain& SciFiChainHtoZ()
 {
-    static const ScriptBuiltinChain chain({SciFiScriptCreatureValues, SciFiScriptDamage},
+    static const ScriptBuiltinChain chain({SciFiScriptCreatureValues, SciFiScriptDamage, SciFiScriptItems,
+                                           SciFiScriptSkills, SciFiScriptDialogues, SciFiScriptGameFlow},
                                           ScriptBuiltinChain::IsHtoZName);
     return chain;
 }
