@@ -7,7 +7,7 @@
 //   i32     difficulty 1 .. 3
 //   record  the game-wide script variables (ScriptVariablesGame.cpp)
 //   f64     game time in seconds
-//   record  the mission log (game/gui/MissionLogGuiSave.cpp)
+//   record  the mission log (game/gui/MissionLogGui.cpp)
 //
 // "character.sv", packed by the file container with compression setting 8; unpacked:
 //   u16     version 275
