@@ -296,7 +296,7 @@ TEST_F(SciFiSaveGameTest, BothFilesHoldEveryFieldOfTheRunningGame)
     EXPECT_EQ(game.stories["Barrier"], 1);
     EXPECT_EQ(game.intGlobals, (std::map<std::string, int32_t>{{"gold", 77}}));
     EXPECT_EQ(game.time, 321.25);
-    EXPECT_EQ(game.selected, -1);
+    EXPECT_EQ(game.selected, 0);  // the oldest entry added since the log was last opened
     EXPECT_EQ(game.log, (std::vector<std::pair<int32_t, std::string>>{{1, "m_first"}, {3, "b_note"}}));
 
     CharacterSave character;

@@ -109,7 +109,7 @@ TEST_F(SciFiScriptDialoguesTest, CameraMenuAndSaves)
     EXPECT_EQ(ctrl->forwarded.size(), 1u);
 
     // Handled here: never unknown to the engine's tables.
-    ExpectResult("LevelSaveGame()", kScriptInt, 1, nullptr, nullptr);  // the engine's save answers 1
+    ExpectResult("LevelSaveGame()", kScriptInt, 0, nullptr, nullptr);  // the save's answer: no hero, nothing saved
     for (const char* call : {"SaveMainCharacter()", "ConvertMainCharacterToMultiplayer()", "ActivateCheckpoint(1, 2)",
                              "ActivateCheckpoint()"})
         ExpectResult(call, kScriptVoid, 0, nullptr, nullptr);
