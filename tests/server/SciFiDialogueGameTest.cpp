@@ -34,18 +34,6 @@ protected:
     }
 };
 
-std::multiset<std::string> CallsSent(const ScriptedPeer& peer)
-{
-    std::multiset<std::string> names;
-    for (const ScriptedPeer::Message& message : peer.Received(GameServer::kMsgRunScriptFunction)) {
-        ByteReader in(message.units.data(), message.units.size());
-        const uint32_t length = in.ReadU32();
-        if (!in.Failed() && length <= in.GetRemaining())
-            names.insert(std::string(reinterpret_cast<const char*>(message.units.data()) + 4, length));
-    }
-    return names;
-}
-
 // ogginfo's "Playback length: 0m:00.250s" in seconds; -1 without ogginfo or a length.
 double OggInfoLength(const std::string& file, const std::string& report)
 {

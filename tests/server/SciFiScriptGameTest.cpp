@@ -29,19 +29,6 @@ protected:
     }
 };
 
-// The names of the script calls a peer has been sent.
-std::multiset<std::string> CallsSent(const ScriptedPeer& peer)
-{
-    std::multiset<std::string> names;
-    for (const ScriptedPeer::Message& message : peer.Received(GameServer::kMsgRunScriptFunction)) {
-        ByteReader in(message.units.data(), message.units.size());
-        const uint32_t length = in.ReadU32();
-        if (!in.Failed() && length <= in.GetRemaining())
-            names.insert(std::string(reinterpret_cast<const char*>(message.units.data()) + 4, length));
-    }
-    return names;
-}
-
 }  // namespace
 
 TEST_F(SciFiScriptGameTest, TheTrapHurtsTheHeroInTheFramesAfterItsScript)

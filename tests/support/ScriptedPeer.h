@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -211,3 +212,16 @@ private:
     size_t m_Answered = 0;
     std::vector<Message> m_Messages;
 };
+
+// The names of the script calls a peer has been sent.
+inline std::multiset<std::string> CallsSent(const ScriptedPeer& peer)
+{
+    std::multiset<std::string> names;
+    for (const ScriptedPeer::Message& message : peer.Received(GameServer::kMsgRunScriptFunction)) {
+        ByteReader in(message.units.data(), message.units.size());
+        const uint32_t length = in.ReadU32();
+        if (!in.Failed() && length <= in.GetRemaining())
+            names.insert(std::string(reinterpret_cast<const char*>(message.units.data()) + 4, length));
+    }
+    return names;
+}

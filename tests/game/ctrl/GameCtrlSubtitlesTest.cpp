@@ -8,6 +8,7 @@
 
 #include "game/ctrl/GameCtrlTestSupport.h"
 
+#include "support/OggInfo.h"
 #include "support/SqliteFile.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +21,6 @@
 #include <string>
 
 namespace {
-
-bool HasTool(const char* name)
-{
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 void PutLE(std::ofstream& out, uint32_t value, int bytes)
 {
@@ -51,23 +47,6 @@ void WriteWave(const std::string& path, double seconds)
     PutLE(out, samples * 2, 4);
     for (uint32_t i = 0; i < samples; ++i)
         PutLE(out, uint32_t(int16_t(8000.0 * std::sin(i * 2.0 * M_PI * 440.0 / 8000.0))) & 0xFFFF, 2);
-}
-
-// "Playback length: 1m:02.345s" of ogginfo's report, in seconds; -1 without one.
-double OggInfoLength(const GameDir& dir, const std::string& file)
-{
-    const std::string command = "ogginfo '" + file + "' > '" + dir("ogginfo.txt") + "' 2>&1";
-    if (std::system(command.c_str()) != 0)
-        return -1.0;
-    const std::string report = dir.Read("ogginfo.txt");
-    const size_t at = report.find("Playback length: ");
-    int minutes = 0;
-    double seconds = 0.0;
-    if (at == std::string::npos)
-        return -1.0;
-    if (std::sscanf(report.c_str() + at, "Playback length: %dm:%lfs", &minutes, &seconds) != 2)
-        return -1.0;
-    return minutes * 60.0 + seconds;
 }
 
 class GameCtrlSubtitlesTest : public ::testing::Test {

@@ -14,6 +14,7 @@
 
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "support/RecordingSoundDevice.h"
+#include "support/OggInfo.h"
 #include "support/SqliteFile.h"
 
 #include <gtest/gtest.h>
@@ -25,26 +26,6 @@
 #include <string>
 
 namespace {
-
-bool HasTool(const char* name)
-{
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// "Playback length: 1m:02.345s" of ogginfo's report, in seconds; -1 without one.
-double OggInfoLength(const GameDir& dir, const std::string& file)
-{
-    const std::string command = "ogginfo '" + file + "' > '" + dir("ogginfo.txt") + "' 2>&1";
-    if (std::system(command.c_str()) != 0)
-        return -1.0;
-    const std::string report = dir.Read("ogginfo.txt");
-    const size_t at = report.find("Playback length: ");
-    int minutes = 0;
-    double seconds = 0.0;
-    if (at == std::string::npos || std::sscanf(report.c_str() + at, "Playback length: %dm:%lfs", &minutes, &seconds) != 2)
-        return -1.0;
-    return minutes * 60.0 + seconds;
-}
 
 class SciFiGameCtrlDialogueTest : public ::testing::Test {
 protected:
