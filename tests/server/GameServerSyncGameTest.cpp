@@ -334,7 +334,14 @@ TEST_F(GameServerSyncGameTest, MessagesAboutTheClientsCreature)
     EXPECT_EQ(ctrl->GetClient(slot)->state, GameServer::kClientJoined);
     ASSERT_TRUE(ctrl->SendSubtractMana(drone, 12.5f));
     ASSERT_TRUE(ctrl->SendPickUp(drone, crate));
-    ASSERT_TRUE(Await(GameServer::kMsgPickUp));
+    // One frame sends them; then wait for the bytes alone. Stepping the server on while waiting
+    // (a slow machine needs many polls) had it drop this bare test client, and the drone with it.
+    DedicatedServer::RunFrames(*ctrl, 1);
+    ASSERT_TRUE(WaitUntil([&] {
+        client->Collect();
+        return client->Got(GameNetworkNode::kMsgSetMainChar) && client->Got(GameServer::kMsgSubtractMana) &&
+               client->Got(GameServer::kMsgPickUp);
+    }));
 
     ByteBuilder mainChar, mana, pickUp;
     mainChar.I32(drone->m_ObjID).I32(drone->GetMyRnd()).F32(640.0f).F32(320.0f).U16(PackedFloat16::Pack(0.5f)).I32(2);
