@@ -3,6 +3,7 @@
 
 #include "engine/gfx/DXC_Font.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/gfx/DXC_PrintfContainer.h"
 #include "engine/gui/DXC_GuiFontScope.h"
 #include "engine/gui/DXC_GuiManager.h"
 #include "engine/gui/DXC_GuiTexField.h"
@@ -41,8 +42,13 @@ void CConsoleGui::Layout()
         float measured = 0.0f;
         DXC_GuiFontScope scope(gfx, font, 0.0f, 0);
         if (scope.CanDraw()) {
+            DXC_PrintfOptions options;
+            options.wrap = 1;  // the text breaks into lines within the box
+            gfx->SavePrintfOptions();
+            gfx->SetPrintfOptions(options);
             POINT size{};
             gfx->GetTextExtentW(size, std::max(screenWidth - kMeasureMargin, 0), u"%s", input.GetText().c_str());
+            gfx->RestorePrintfOptions();
             measured = float(size.y);
         }
         const float line = font->GetGlyphHeight(font->GlyphOf(u' ')) * float(input.GetScale());

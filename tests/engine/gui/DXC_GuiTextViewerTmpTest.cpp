@@ -111,7 +111,7 @@ TEST_F(TextViewer, EntryTooltipOpensTheInfoWindowBesideTheMouse)
         float mouseX;
         int32_t left;
     };
-    const Case cases[] = {{316, 316}, {330, 330}, {500, 500 - 16 - 100}};
+    const Case cases[] = {{316, 316}, {319, 319}, {500, 500 - 16 - 100}};  // the screen's middle is 320
     for (const Case& c : cases) {
         Frame(1.2, c.mouseX, 70);
         int32_t x, y, w, h;
@@ -158,7 +158,7 @@ TEST_F(TextViewer, RevealShowsCharactersBySpeed)
     EXPECT_LE(partial, 55);
     screen.manager.SetFixedTime(6.0);
     EXPECT_TRUE(viewer.IsRevealComplete(0.0f));
-    EXPECT_FALSE(viewer.IsRevealComplete(1.0f));
+    EXPECT_FALSE(viewer.IsRevealComplete(2.0f));
 
     viewer.SetText(wString(u"again"));
     EXPECT_EQ(viewer.GetRevealStart(), Viewer::kNoReveal);
@@ -169,12 +169,17 @@ TEST_F(TextViewer, RevealShowsCharactersBySpeed)
 TEST(DXC_GuiTextViewerTmpTest, RevealStartedAtClockZeroReveals)
 {
     TestClock clock(0.0);
+    GuiScreen screen;
+    DXC_Font font;
+    MakeTenPixelFont(screen.device.Gfx(), font);
     DXC_GuiTextViewerTmp<DXC_GuiTexFieldScaleable> viewer;  // no manager: the program's clock
     viewer.SetText(wString(u"Some words to reveal"));
     viewer.StartReveal(10.0f, 10.0f);
     EXPECT_EQ(viewer.GetRevealStart(), 0.0);
     clock.Advance(0.5);
     EXPECT_FALSE(viewer.IsRevealComplete(0.0f));
+    clock.Advance(2.0);
+    EXPECT_TRUE(viewer.IsRevealComplete(0.0f));
 }
 
 // Entries: AddLineF formats and cuts at 8191 characters, every add returns the index, Reset

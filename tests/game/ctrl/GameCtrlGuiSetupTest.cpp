@@ -140,12 +140,12 @@ namespace {
 // Records the window messages the state manager handles.
 class CountingStateManager : public StateManager {
 public:
-    void DispatchWindowMessage(const WindowMessage& message) override
+    intptr_t HandleWindowMessage(Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam) override
     {
         ++handled;
         if (console)
             openWhenHandled = console->IsOpen() != 0;
-        StateManager::DispatchWindowMessage(message);
+        return StateManager::HandleWindowMessage(window, message, wParam, lParam);
     }
     int32_t handled = 0;
     bool openWhenHandled = true;
