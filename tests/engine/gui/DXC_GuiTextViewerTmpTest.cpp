@@ -3,6 +3,7 @@
 #include "engine/gui/DXC_GuiTextViewerTmp.h"
 
 #include "support/GuiScreen.h"
+#include "support/ScopedGfx.h"
 #include "support/TenPixelFont.h"
 #include "support/TestClock.h"
 
@@ -203,4 +204,20 @@ TEST(DXC_GuiTextViewerTmpTest, EntriesWithoutAGraphicsObject)
     EXPECT_EQ(viewer.GetNumLines(), 0);
     EXPECT_EQ(viewer.GetRevealStart(), -1.0);
     EXPECT_EQ(viewer.GetRevealSpeed(), 10.0f);
+}
+
+// The server's graphics object has no device and no font: the layout still runs, measures
+// nothing and leaves no range; nothing is drawn.
+TEST(DXC_GuiTextViewerTmpTest, LayoutWithoutADevice)
+{
+    ScopedGfx server;
+    DXC_GuiTextViewerTmp<DXC_GuiTexFieldEx> viewer;
+    for (int32_t i = 0; i < 50; ++i)
+        viewer.AddLineF(u"mission entry %i", i);
+    viewer.Layout();
+    EXPECT_FALSE(viewer.IsChanged());
+    EXPECT_EQ(viewer.GetTextHeight(), 0.0f);
+    EXPECT_EQ(viewer.GetScrollBar().GetMax(), 0.0f);
+    EXPECT_EQ(viewer.GetNumLines(), 50);
+    viewer.Render();
 }
