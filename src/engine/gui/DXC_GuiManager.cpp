@@ -4,6 +4,7 @@
 
 #include "base/Timer.h"
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/gui/DXC_GuiScaleableText.h"
 #include "engine/gui/InputState.h"
 #include "engine/gui/MouseState.h"
 #include "platform/Clipboard.h"
@@ -16,7 +17,8 @@ DXC_GuiManager::DXC_GuiManager(DXC_Gfx* graphics) : m_Gfx(graphics), m_Keyboard(
 {
     SetName("DXC_GuiManager");
     m_Root.SetManager(this);
-    m_ToolTipWindow.SetManager(this);
+    m_ToolTipWindow = std::make_unique<DXC_GuiScaleableText>();
+    m_ToolTipWindow->SetManager(this);
     g_GuiManager = this;
 }
 
@@ -28,6 +30,12 @@ DXC_GuiManager::~DXC_GuiManager()
     m_Root.SetManager(nullptr);
     if (g_GuiManager == this)
         g_GuiManager = nullptr;
+}
+
+void DXC_GuiManager::SetToolTipSkin(const ToolTipSkin& skin)
+{
+    m_ToolTipSkin = skin;
+    m_ToolTipWindow->SetFrame(skin);
 }
 
 void DXC_GuiManager::GetScreenSize(int32_t& width, int32_t& height) const

@@ -13,7 +13,6 @@
 #include "engine/gfx/DXC_Font.h"
 #include "engine/gfx/DXC_Texture.h"
 #include "engine/gui/DXC_GuiField.h"
-#include "engine/gui/DXC_GuiScaleableText.h"
 #include "engine/gui/DXC_GuiTexField.h"
 #include "engine/gui/ToolTipSkin.h"
 
@@ -22,6 +21,7 @@
 #include <vector>
 
 class DXC_Gfx;
+class DXC_GuiScaleableText;
 class InputState;
 class MouseState;
 
@@ -125,13 +125,9 @@ public:
     void GetToolTipOffset(int32_t& x, int32_t& y) const;
     // The default frame: kept, and applied to the tooltip window, which every frame without a
     // middle picture copies.
-    void SetToolTipSkin(const ToolTipSkin& skin)
-    {
-        m_ToolTipSkin = skin;
-        m_ToolTipWindow.SetFrame(skin);
-    }
+    void SetToolTipSkin(const ToolTipSkin& skin);
     const ToolTipSkin& GetToolTipSkin() const { return m_ToolTipSkin; }
-    DXC_GuiScaleableText& GetToolTipWindow() { return m_ToolTipWindow; }
+    DXC_GuiScaleableText& GetToolTipWindow() { return *m_ToolTipWindow; }
     // The field whose tooltip is due this frame (set by the fields while they draw).
     void SetToolTipField(DXC_GuiField* field) { m_ToolTipField = field; }
     DXC_GuiField* GetToolTipField() const { return m_ToolTipField.Get(); }
@@ -281,7 +277,8 @@ private:
     double m_ToolTipDelay = 0.1;
     int32_t m_ToolTipTolerance = 5;
     int32_t m_ToolTipOffset[2] = {10, 10};
-    DXC_GuiScaleableText m_ToolTipWindow;
+    // Held apart: the text window is built on the toolkit that includes this header.
+    std::unique_ptr<DXC_GuiScaleableText> m_ToolTipWindow;
     ToolTipSkin m_ToolTipSkin;
     SmartPtr<DXC_GuiField> m_ToolTipField;
     ToolTipPass m_ToolTip;

@@ -4,6 +4,7 @@
 #include "engine/gui/DXC_GuiManager.h"
 
 #include "engine/gfx/DXC_Gfx.h"
+#include "engine/gui/DXC_GuiScaleableText.h"
 #include "engine/gui/MouseState.h"
 #include "platform/CursorDisplay.h"
 
@@ -198,15 +199,15 @@ void DXC_GuiManager::RunToolTipPass(bool draw)
     if (now - m_ToolTip.startTime <= m_ToolTipDelay)
         return;
     if (!m_ToolTip.shown || field->HasHelpTextChanged()) {
-        field->WriteHelpText(m_ToolTipWindow);
+        field->WriteHelpText(*m_ToolTipWindow);
         m_ToolTip.shown = 1;
         field->ClearHelpTextChanged();
     }
-    m_ToolTipWindow.FitToText();
-    m_ToolTipWindow.SetPos(x + m_ToolTipOffset[0], y + m_ToolTipOffset[1]);
-    m_ToolTipWindow.ClampToScreen();
+    m_ToolTipWindow->FitToText();
+    m_ToolTipWindow->SetPos(x + m_ToolTipOffset[0], y + m_ToolTipOffset[1]);
+    m_ToolTipWindow->ClampToScreen();
     if (draw)
-        m_ToolTipWindow.Render();
+        m_ToolTipWindow->Render();
 }
 
 void DXC_GuiManager::DrawCursor()

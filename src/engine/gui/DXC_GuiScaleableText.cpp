@@ -1,34 +1,40 @@
-// DXC_GuiScaleableText: fitting the window to its text and drawing the text.
+// DXC_GuiScaleableText: fitting the window to its text and drawing it.
 #include "engine/gui/DXC_GuiScaleableText.h"
 
-#include "engine/gfx/DXC_Gfx.h"
-
 #include <algorithm>
+#include <cmath>
+
+DXC_GuiScaleableText::DXC_GuiScaleableText()
+{
+    SetInsets(kFrameInset, kFrameInset, kFrameInset, kFrameInset);
+    SetName("DXC_GuiScaleableText");
+}
 
 void DXC_GuiScaleableText::FitToText()
 {
-    if (!m_Changed)
+    if (!layoutDirty || (!autoWidth && !autoHeight))
         return;
-    m_Changed = 0;
-    POINT extent{};
-    if (gfx)
-        gfx->GetTextExtentW(extent, kMaxSize - 2 * kFrameInset, u"%s", m_Text.c_str());
-    SetSize(std::min(int32_t(extent.x) + 2 * kFrameInset, kMaxSize),
-            std::min(int32_t(extent.y) + 2 * kFrameInset, kMaxSize));
+    if (autoHeight)
+        SetSize(maxWidth, maxHeight);  // the text laid out in the largest area
+    Layout();
+    if (layoutDirty)
+        return;  // nothing to measure with
+    int32_t width, height;
+    GetSize(width, height);
+    const int32_t textW = int32_t(std::ceil(textWidth));
+    const int32_t textH = int32_t(std::ceil(textHeight));
+    if (autoWidth)
+        width = textW + insets[kInsetLeft] + insets[kInsetRight];
+    if (autoHeight)
+        height = std::min(textH + insets[kInsetTop] + insets[kInsetBottom], maxHeight);
+    SetSize(width, height);
+    Layout();  // the new size is the area the text is drawn in
+    const int32_t inner = height - insets[kInsetTop] - insets[kInsetBottom];
+    textOffsetY = centreVertically && textH < inner ? float(inner - textH) * 0.5f : 0.0f;
 }
 
 void DXC_GuiScaleableText::Render()
 {
     FitToText();
-    if (drawFrame) {
-        FollowDrag();
-        DrawFrame();
-    }
-    if (gfx && gfx->HasDevice() && !m_Text.IsEmpty()) {
-        int32_t x;
-        int32_t y;
-        GetAbsPos(x, y);
-        gfx->PrintfW(x + kFrameInset, y + kFrameInset, u"%s", m_Text.c_str());
-    }
-    DXC_GuiField::Render();
+    DXC_GuiTextViewerTmp<DXC_GuiTexFieldScaleable>::Render();
 }

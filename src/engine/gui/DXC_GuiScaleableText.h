@@ -1,31 +1,36 @@
-// DXC_GuiScaleableText: a framed text window that sizes itself to its text; the GUI manager's
-// tooltip window is one, and its frame is the default frame of every other. So far the least the
-// tooltip needs: the text with its changed flag, a size of the laid-out text plus the frame insets,
-// and the text drawn at its corner over the frame; the text viewer comes with its own widget.
+// DXC_GuiScaleableText: a text viewer in a nine-piece frame that sizes itself to its text; the
+// GUI manager's tooltip window is one, and its frame is the default frame of every other.
 #pragma once
-#include "base/String.h"
-#include "engine/gui/DXC_GuiTexFieldScaleable.h"
+#include "engine/gui/DXC_GuiTextViewerTmp.h"
 
-class DXC_GuiScaleableText : public DXC_GuiTexFieldScaleable, public virtual DXC_GuiField {
+#include <cstdint>
+
+class DXC_GuiScaleableText : public DXC_GuiTextViewerTmp<DXC_GuiTexFieldScaleable> {
 public:
     static constexpr int32_t kFrameInset = 16;  // on every side
     static constexpr int32_t kMaxSize = 512;
 
-    DXC_GuiScaleableText() { SetName("DXC_GuiScaleableText"); }
+    DXC_GuiScaleableText();
 
-    void SetText(const wString& text)
-    {
-        m_Text = text;
-        m_Changed = 1;
-    }
-    const wString& GetText() const { return m_Text; }
-    void MarkChanged() { m_Changed = 1; }
-    bool IsChanged() const { return m_Changed != 0; }
-    // Takes the size of the text (at most kMaxSize square) plus the frame when it changed.
-    void FitToText();
     void Render() override;
+    // Before its size is read: with a changed text and autoWidth or autoHeight, the window takes
+    // the size of its text plus the frame (the height at most maxHeight); a text shorter than
+    // the window sits in the middle when it centres vertically.
+    void FitToText();
+    void SetMaxSize(int32_t width, int32_t height)
+    {
+        maxWidth = width;
+        maxHeight = height;
+    }
+    void SetAutoSize(bool width, bool height)
+    {
+        autoWidth = width ? 1 : 0;
+        autoHeight = height ? 1 : 0;
+    }
 
-private:
-    wString m_Text;
-    uint8_t m_Changed = 0;
+protected:
+    uint8_t autoWidth = 1;
+    uint8_t autoHeight = 1;
+    int32_t maxWidth = kMaxSize;
+    int32_t maxHeight = kMaxSize;
 };

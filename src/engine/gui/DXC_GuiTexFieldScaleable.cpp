@@ -4,6 +4,7 @@
 
 #include "engine/gfx/DXC_Gfx.h"
 #include "engine/gui/DXC_GuiManager.h"
+#include "engine/gui/DXC_GuiScaleableText.h"
 #include "engine/gui/DXC_GuiTexField.h"
 
 #include <algorithm>

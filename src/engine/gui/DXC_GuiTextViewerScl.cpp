@@ -1,36 +1,27 @@
-// DXC_GuiTextViewerScl: the lines of a text window; the subtitle line.
+// DXC_GuiTextViewerScl: the window's set-up and drawing; the subtitle line.
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 
-DXC_GuiTextViewerScl::DXC_GuiTextViewerScl() { SetName("DXC_GuiTextViewerScl"); }
-
-void DXC_GuiTextViewerScl::Clear()
+DXC_GuiTextViewerScl::DXC_GuiTextViewerScl()
 {
-    m_Lines.DeleteAll();
-    m_ScrollTarget = -1.0;
-    m_Changed = 1;
-    m_ShowTime = 10.0f;
+    SetAutoSize(false, false);
+    SetInsets(kFrameInset, kFrameInset, kFrameInset, kFrameInset);
+    AddChild(&closeButton);
+    SetName("DXC_GuiTextViewerScl");
 }
 
-void DXC_GuiTextViewerScl::AddLine(const char* text) { AddLine(wString(text ? text : "")); }
+DXC_GuiTextViewerScl::~DXC_GuiTextViewerScl() { RemoveChild(&closeButton); }
 
-void DXC_GuiTextViewerScl::AddLine(const wString& text)
+void DXC_GuiTextViewerScl::Render()
 {
-    const int32_t slot = m_Lines.Add();
-    if (slot >= 0)
-        *m_Lines.GetBySlot(slot) = text;
-    m_Changed = 1;
-}
-
-wString DXC_GuiTextViewerScl::GetLine(int32_t position)
-{
-    const wString* line = m_Lines.GetAt(position);
-    return line ? *line : wString();
+    UpdateCloseButton();
+    DXC_GuiScaleableText::Render();
 }
 
 void SubTitleGui::ShowLine(const wString& line, float seconds)
 {
-    Clear();
-    AddLine(line);
+    ClearFormattedText();
+    AddFormattedLine(line);
+    const int32_t count = GetTextCount();
+    StartDisplay(seconds > 0.0f && count > 0 ? float(count) / seconds : 0.0f, kFadeWidth);
     m_DisplayTime = seconds;
-    SetOpenState(true);
 }

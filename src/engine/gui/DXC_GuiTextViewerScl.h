@@ -1,33 +1,19 @@
-// DXC_GuiTextViewerScl: a scrollable text window with a close button, and the small windows of
-// the game built like it: the error window, the pop-up message, the message box, the subtitle
-// window and the selection menu. So far their lines; laying out and drawing the text come with
-// the text viewer frame.
+// DXC_GuiTextViewerScl: a framed, scrollable text window with a close button, and the small
+// windows of the game built like it for now: the error window, the pop-up message, the message
+// box, the subtitle window and the selection menu. Their text is the text viewer's entry list.
 #pragma once
-#include "base/DynaMem.h"
 #include "base/String.h"
-#include "engine/gui/DXC_GuiField.h"
+#include "engine/gui/DXC_CloseButtonField.h"
+#include "engine/gui/DXC_GuiScaleableText.h"
 
 #include <cstdint>
 
-class DXC_GuiTextViewerScl : public virtual DXC_GuiField {
+class DXC_GuiTextViewerScl : public DXC_GuiScaleableText, public virtual DXC_CloseButtonField {
 public:
     DXC_GuiTextViewerScl();
+    ~DXC_GuiTextViewerScl() override;
 
-    // Empties the lines; the display values go back to theirs of a fresh text (-1.0 and 10.0).
-    virtual void Clear();
-    void AddLine(const char* text);
-    void AddLine(const wString& text);
-
-    int32_t GetNumLines() const { return m_Lines.GetSize(); }
-    // The line at a position (0 the first), empty beyond the last.
-    wString GetLine(int32_t position);
-    bool IsChanged() const { return m_Changed != 0; }
-
-protected:
-    DynaMem<wString, 256> m_Lines;
-    double m_ScrollTarget = -1.0;
-    uint8_t m_Changed = 0;
-    float m_ShowTime = 10.0f;
+    void Render() override;
 };
 
 class ErrorMsgGui : public DXC_GuiTextViewerScl {
@@ -45,22 +31,25 @@ public:
     MessageBoxGui() { SetName("MessageBoxGui"); }
 };
 
-// Shows one subtitle line for a time. The game's subtitles drive it step by step: opacity, the
-// formatted text emptied, start time and display limit, the line, then the timed display at a
-// rate of characters per second.
+// Shows one subtitle line, revealed letter by letter. The game's subtitles drive it step by
+// step: opacity, the entries emptied, start time and display limit (the reveal's start and
+// speed), the line, then the reveal at a rate of characters per second.
 class SubTitleGui : public DXC_GuiTextViewerScl {
 public:
+    static constexpr float kFadeWidth = 10.0f;  // characters fading in at the reveal's edge
+
     SubTitleGui() { SetName("SubTitleGui"); }
 
+    // The line alone, revealed over the seconds.
     void ShowLine(const wString& line, float seconds);
     float GetDisplayTime() const { return m_DisplayTime; }
 
     void SetAlpha(float alpha) { m_Alpha = alpha; }
     float GetAlpha() const { return m_Alpha; }
-    // The lines go too; the formatted text is what the lines added since.
+    // The entries go, and with them the formatted text.
     void ClearFormattedText()
     {
-        Clear();
+        Reset();
         m_FormattedText = wString();
     }
     void AddFormattedLine(const wString& text)
@@ -70,19 +59,19 @@ public:
     }
     // Characters of the formatted text: what the reading time is measured by.
     int32_t GetTextCount() const { return m_FormattedText.TextLength(); }
-    void SetStartTime(double seconds) { m_StartTime = seconds; }
-    double GetStartTime() const { return m_StartTime; }
-    void SetDisplayLimit(float seconds) { m_DisplayLimit = seconds; }
-    float GetDisplayLimit() const { return m_DisplayLimit; }
-    // Shows the text at rate characters per second for at most limit seconds.
-    void StartDisplay(float rate, float limit)
+    void SetStartTime(double seconds) { SetRevealStart(seconds); }
+    double GetStartTime() const { return GetRevealStart(); }
+    void SetDisplayLimit(float seconds) { SetRevealSpeed(seconds); }
+    float GetDisplayLimit() const { return GetRevealSpeed(); }
+    // The reveal at rate characters per second with fadeWidth characters fading in; the text
+    // takes its count over the rate to show.
+    void StartDisplay(float rate, float width)
     {
-        m_Rate = rate;
-        m_DisplayLimit = limit;
         m_DisplayTime = rate > 0.0f ? float(GetTextCount()) / rate : 0.0f;
+        StartReveal(rate, width);
         SetOpenState(true);
     }
-    float GetRate() const { return m_Rate; }
+    float GetRate() const { return GetRevealSpeed(); }
     // The fade after a line: the pause that follows it.
     void SetFadeTime(float seconds) { m_FadeTime = seconds; }
     float GetFadeTime() const { return m_FadeTime; }
@@ -91,9 +80,6 @@ private:
     float m_DisplayTime = 0.0f;
     float m_Alpha = 1.0f;
     wString m_FormattedText;
-    double m_StartTime = 0.0;
-    float m_DisplayLimit = 10.0f;
-    float m_Rate = 0.0f;
     float m_FadeTime = 0.0f;
 };
 

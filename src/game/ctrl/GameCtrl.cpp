@@ -111,7 +111,7 @@ void GameCtrl::Reset()
     m_LevelVariables.Clear();
     ResetCameraPath(m_DefaultCameraPathMode);
     m_World.ResetLevelEffects();
-    m_SubTitleWindow.Clear();
+    m_SubTitleWindow.Reset();
     m_SubTitleWindow.SetOpenState(false);
 }
 

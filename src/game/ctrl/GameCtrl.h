@@ -322,6 +322,16 @@ public:
     // Tells the player that there is no mana.
     virtual void NotifyNoMana();
     virtual void InitGuiFields();
+    // The engine's GUI set-up (GameCtrlGuiSetup.cpp): logo, loading screen, progress bar, text
+    // field, tooltip frame, cursor and tooltip timing. Needs a GUI manager.
+    virtual void InitGui();
+    // Opens the console in front with its input emptied and focused, or closes it; 1 when open.
+    int32_t ToggleConsole();
+    int32_t GetStatisticsPage() const { return m_StatisticsPage; }
+    void SetStatisticsPage(int32_t page) { m_StatisticsPage = page; }
+    DXC_GuiProgressBar& GetProgressBar() { return m_ProgressBar; }
+    DXC_GuiText& GetTextField() { return m_TextField; }
+    DXC_Texture& GetLogoTexture() { return m_LogoTexture; }
     // Whether this process is a dedicated server (the game option or the graphics object's mode).
     static bool IsDedicated();
     // The pointer position the view smooths toward; false when there is none.
@@ -1433,6 +1443,10 @@ protected:
     InteractiveRTXGui m_InteractiveWindow;
     PopUpMessageGui m_PopUpWindow;
     DXC_Texture m_LogoTexture;
+    DXC_Texture m_FrameCorners[4];  // the engine's tooltip frame: the corner picture and its mirrors
+    DXC_Texture m_FrameEdges[4];
+    DXC_Texture m_FrameCentre;       // stays empty
+    int32_t m_StatisticsPage = 0;
     MessageBoxGui m_MessageBox;
     DXC_GuiTextViewerScl m_TextViewers[kTextViewers];
     CConsoleGui m_ConsoleWindow;

@@ -149,7 +149,7 @@ void GameCtrl::DumpSystemInfo()
         return;
     lastRefill = now;
     DXC_GuiTextViewerScl& page = m_TextViewers[kProfilingViewer];
-    page.Clear();
+    page.Reset();
 
     AddLine(page, "|c0FFVersion: %s", GetVersionText());
     const Platform::MemoryFigures memory = Platform::GetMemoryFigures();
@@ -230,7 +230,7 @@ void GameCtrl::DumpSystemInfo()
 void GameCtrl::DumpScriptVariables()
 {
     DXC_GuiTextViewerScl& page = m_TextViewers[kScriptVariablesViewer];
-    page.Clear();
+    page.Reset();
     AddLine(page, "|c0FFStory variables:");
     m_Stories.ResetWalk();
     while (StoryVariable* story = m_Stories.GetNext()) {
@@ -261,7 +261,7 @@ void GameCtrl::DumpCreatureInfo(CreatureObj* creature)
     if (!creature)
         return;
     DXC_GuiTextViewerScl& page = m_TextViewers[kCreatureViewer];
-    page.Clear();
+    page.Reset();
     CreatureObj& c = *creature;
     wString title;
     title.FormatNarrow(": (id:%i), Party:%i, Level:%i", c.m_ObjID, c.GetParty(), c.GetLevel());

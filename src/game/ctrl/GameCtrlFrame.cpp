@@ -153,7 +153,7 @@ void GameCtrl::UpdateInfoBar()
         m_InfoBar.SetOpenState(false);
         return;
     }
-    m_InfoBar.SetValue(m_World.GetTrackedValue() / maximum);
+    m_InfoBar.SetFill(m_World.GetTrackedValue() / maximum);
     wString caption(m_World.GetTrackedName().c_str());
     DBGetField(caption, "other", "content");
     m_InfoBar.SetCaption(caption);

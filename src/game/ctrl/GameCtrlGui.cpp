@@ -39,7 +39,7 @@ int32_t GameCtrl::UpdateGui()
     if (m_ErrorList.GetSize() > 0) {
         const bool wasOpen = m_ErrorWindow.IsOpen() != 0;
         m_ErrorWindow.SetOpenState(true);
-        m_ErrorWindow.Clear();
+        m_ErrorWindow.Reset();
         const String* oldest = m_ErrorList.GetAt(0);
         m_ErrorWindow.AddLine(oldest ? oldest->c_str() : "");
         if (!wasOpen) {
@@ -111,7 +111,7 @@ void GameCtrl::OpenSelectMenu(const char16_t* title, int32_t length)
             ++units;
         m_SelectMenu.SetTitle(wString(std::u16string(title, size_t(units)).c_str()));
     }
-    m_SelectMenu.Clear();
+    m_SelectMenu.Reset();
     m_SelectMenu.SetOpenState(true);
     m_SelectMenuScriptID = m_World.GetCurrentScriptID();
 }

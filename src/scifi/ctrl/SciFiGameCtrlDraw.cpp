@@ -305,7 +305,7 @@ void SciFiGameCtrl::ShowLevelStatistics()
         for (int32_t i = 0; creature->m_Inventory && i < creature->m_Inventory->GetCount(); i++)
             countItem(creature->m_Inventory->GetItem(i));
     }
-    m_TextViewer.Clear();
+    m_TextViewer.Reset();
     char line[128];
     std::snprintf(line, sizeof(line), "|c0FF%i Creatures (exp:%i)", int(creatures.total), int(experience));
     m_TextViewer.AddLine(line);
@@ -315,9 +315,9 @@ void SciFiGameCtrl::ShowLevelStatistics()
     items.AddLines(m_TextViewer);
 }
 
-// The GUI set-up of the client: the maker's logo, the tooltip frame and the cursor; the server
-// has no GUI root and keeps only the dedicated flag, which it needs to draw nothing. The loading
-// bar and the decoration window come with the client's interface.
+// The GUI set-up of the client: the maker's logo, the engine's set-up (loading bar, text field,
+// a first tooltip frame), the game's tooltip frame and the cursor; the server has no GUI root and
+// keeps only the dedicated flag, which it needs to draw nothing.
 void SciFiGameCtrl::InitGuiFields()
 {
     // A missing picture leaves its texture empty: the game starts without that decoration.
@@ -335,6 +335,7 @@ void SciFiGameCtrl::InitGuiFields()
         g_Gfx->SetDedicatedMode(IsDedicated() ? 1 : 0);
     if (!g_GuiManager)
         return;
+    InitGui();
     if (g_Gfx && !IsDedicated())  // the server's scene is never bound: it shows nothing
         m_World.GetInteractiveScene().Initialize(g_Gfx, &g_MouseState);
     // The skin points at the frame pictures, so they stay for the controller's life.

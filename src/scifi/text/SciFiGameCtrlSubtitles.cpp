@@ -118,7 +118,7 @@ float SciFiGameCtrl::GetSubtitle(const char* id, int32_t line, int32_t show)
     duration += g_SciFiRules.subtitleFadeOffset;
     if (duration <= kLeastDisplayTime)
         duration = kLeastDisplayTime;
-    window.StartDisplay(float(window.GetTextCount()) / duration, kDisplayLimit);
+    window.StartDisplay(float(window.GetTextCount()) / duration, SubTitleGui::kFadeWidth);
     window.SetFadeTime(g_SciFiRules.subtitlePause - g_SciFiRules.subtitleFadeOffset);
     return g_SciFiRules.subtitlePause + length;
 }

@@ -52,13 +52,13 @@ TEST(DXC_GuiFieldTest, WindowsAndManager)
     EXPECT_EQ(errors.GetNumLines(), 2);
     EXPECT_EQ(String(errors.GetLine(1)), "second");
     EXPECT_EQ(String(errors.GetLine(2)), "");
-    errors.Clear();
+    errors.Reset();
     EXPECT_EQ(errors.GetNumLines(), 0);
     EXPECT_TRUE(errors.IsChanged());
 
     BarGui bar;
-    bar.SetValue(1.5f);
-    EXPECT_EQ(bar.GetValue(), 1.0f);
+    bar.SetFill(1.5f);
+    EXPECT_EQ(bar.GetFill(), 1.0f);
 
     DXC_GuiManager manager;
     EXPECT_EQ(manager.GetRoot().GetManager(), &manager);

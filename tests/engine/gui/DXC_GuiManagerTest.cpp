@@ -3,6 +3,7 @@
 // events; the tooltip's delay and tolerance; front moves asked for while drawing; weak references
 // to destroyed fields; the clipboard.
 #include "engine/gui/DXC_GuiManager.h"
+#include "engine/gui/DXC_GuiScaleableText.h"
 
 #include "platform/Clipboard.h"
 #include "platform/CursorDisplay.h"

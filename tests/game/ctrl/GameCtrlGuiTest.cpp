@@ -168,11 +168,11 @@ TEST(GameCtrlGuiTest, InfoBarFollowsTheWorldsTrackedValue)
     ctrl.GetWorld().SetTrackedValue(1.0f, 4.0f, "energy");
     ctrl.DrawGui();
     EXPECT_EQ(ctrl.GetInfoBar().IsOpen(), 1);
-    EXPECT_EQ(ctrl.GetInfoBar().GetValue(), 0.25f);
+    EXPECT_EQ(ctrl.GetInfoBar().GetFill(), 0.25f);
     EXPECT_TRUE(ctrl.GetInfoBar().GetCaption() == wString(u"energy"));  // no database: the name
     ctrl.GetWorld().SetTrackedValue(9.0f, 4.0f, "energy");
     ctrl.DrawGui();
-    EXPECT_EQ(ctrl.GetInfoBar().GetValue(), 1.0f);
+    EXPECT_EQ(ctrl.GetInfoBar().GetFill(), 1.0f);
 }
 
 // The error window opens at 0.5 and 0.3 of the free screen; after the surfaces were made again

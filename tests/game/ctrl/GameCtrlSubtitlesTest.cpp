@@ -129,7 +129,7 @@ TEST_F(GameCtrlSubtitlesTest, LinesAndNames)
     };
     for (const auto& c : cases) {
         hero->m_CfgID = c.character;
-        ctrl.GetSubTitleWindow().Clear();
+        ctrl.GetSubTitleWindow().Reset();
         EXPECT_EQ(ctrl.GetSubtitle(c.id, c.line, 1), 0.0f);  // no speech files
         EXPECT_EQ(Shown(), c.shown ? c.shown : "") << c.character << " " << c.id;
     }
@@ -141,7 +141,7 @@ TEST_F(GameCtrlSubtitlesTest, LinesAndNames)
     ctrl.GetSubtitle("DB:intro", 3, 1);
     EXPECT_FLOAT_EQ(ctrl.GetSubTitleWindow().GetDisplayTime(), 1.0f);  // "Anyone?"
 
-    ctrl.GetSubTitleWindow().Clear();
+    ctrl.GetSubTitleWindow().Reset();
     ctrl.GetSubtitle("DB:intro", 3, 0);  // only the time: nothing shown
     EXPECT_EQ(Shown(), "");
     g_Options.soundMute = 1;  // muted: no subtitles either

@@ -238,3 +238,36 @@ TEST_F(SciFiGameCtrlWindowsTest, GuiSetUpGivesTheTooltipParameters)
     EXPECT_EQ(pictures.size(), 9u);
     EXPECT_EQ(pictures.count(nullptr), 0u);
 }
+
+namespace {
+
+// Counts the engine's set-up steps the rules' set-up asks for.
+class CountingSetUpCtrl : public SciFiGameCtrl {
+public:
+    void InitGui() override
+    {
+        ++engineSetUps;
+        SciFiGameCtrl::InitGui();
+    }
+    int32_t engineSetUps = 0;
+};
+
+}  // namespace
+
+// The rules' set-up runs the engine's once, whose windows join the GUI; then the game's tooltip
+// frame replaces the engine's. Without a GUI manager (the server) it runs none.
+TEST(SciFiGameCtrlGuiSetUpTest, RunsTheEngineSetUpOnce)
+{
+    {
+        CountingSetUpCtrl server;
+        server.InitGuiFields();
+        EXPECT_EQ(server.engineSetUps, 0);
+    }
+    CountingSetUpCtrl client;
+    DXC_GuiManager gui;
+    client.InitGuiFields();
+    EXPECT_EQ(client.engineSetUps, 1);
+    EXPECT_EQ(client.GetProgressBar().GetParent(), &gui.GetRoot());
+    EXPECT_EQ(client.GetTextField().GetParent(), &gui.GetRoot());
+    EXPECT_EQ(gui.GetToolTipSkin().cornerOffsets[1][0], 0);  // the game's frame, fitted by its pictures
+}

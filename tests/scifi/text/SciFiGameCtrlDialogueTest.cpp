@@ -183,7 +183,7 @@ TEST_F(SciFiGameCtrlDialogueTest, SubtitleLinesAndTimes)
             EXPECT_EQ(shown, test.shown) << test.key;
         EXPECT_NEAR(result, test.result, 1e-5) << test.character << " " << test.key;
         EXPECT_NEAR(window.GetDisplayTime(), test.display, 1e-5) << test.key;
-        EXPECT_FLOAT_EQ(window.GetDisplayLimit(), 10.0f);
+        EXPECT_FLOAT_EQ(window.GetFadeWidth(), SubTitleGui::kFadeWidth);
         EXPECT_FLOAT_EQ(window.GetFadeTime(), 2.0f);
     }
 
