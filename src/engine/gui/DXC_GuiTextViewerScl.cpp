@@ -1,6 +1,9 @@
 // DXC_GuiTextViewerScl: the lines of a text window; the subtitle line.
 #include "engine/gui/DXC_GuiTextViewerScl.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 DXC_GuiTextViewerScl::DXC_GuiTextViewerScl() { SetName("DXC_GuiTextViewerScl"); }
 
 void DXC_GuiTextViewerScl::Clear()
@@ -19,6 +22,20 @@ void DXC_GuiTextViewerScl::AddLine(const wString& text)
     if (slot >= 0)
         *m_Lines.GetBySlot(slot) = text;
     m_Changed = 1;
+}
+
+int32_t DXC_GuiTextViewerScl::AddLineF(const char* format, ...)
+{
+    // A buffer of the call's own: the lines of several threads' pages never share one.
+    char line[kMaxFormattedLine + 1];
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(line, sizeof line, format ? format : "", args);
+    va_end(args);
+    if (written < 0)
+        line[0] = 0;
+    AddLine(line);
+    return GetNumLines() - 1;
 }
 
 wString DXC_GuiTextViewerScl::GetLine(int32_t position)

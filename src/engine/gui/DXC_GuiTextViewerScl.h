@@ -17,6 +17,10 @@ public:
     virtual void Clear();
     void AddLine(const char* text);
     void AddLine(const wString& text);
+    // A printf-style line of at most kMaxFormattedLine characters (the rest is cut); a format that
+    // fails gives an empty line. The line's position.
+    static constexpr int32_t kMaxFormattedLine = 8191;
+    int32_t AddLineF(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     int32_t GetNumLines() const { return m_Lines.GetSize(); }
     // The line at a position (0 the first), empty beyond the last.
