@@ -54,13 +54,15 @@ TEST_F(SciFiGameCtrlResetGameTest, TheRifleTakesAPowerCellAndAFrameAgesCombatLin
     ItemBase* cell = ctrl->ItemFromName("Power Cell", false);
     ASSERT_NE(rifle, nullptr);
     ASSERT_NE(cell, nullptr);
-    const int32_t abilities = rifle->GetAbilityCount();
+    ASSERT_GT(cell->GetAbilityCount(), 0);
+    const ItemAbility bonus = *cell->GetAbility(0);  // "damPhys1Bonus", which the rifle has too
+    const float before = rifle->GetAbilityValue(bonus.type, bonus.subtype);
     ctrl->GetDragHolder().AddItem(cell);
     ASSERT_TRUE(ctrl->ApplyItemToSocket(cell, rifle.get()));
     auto& names = dynamic_cast<Item_SF&>(*rifle).GetSocketedNames();
     ASSERT_EQ(names.GetSize(), 1);
     EXPECT_EQ(*names.GetAt(0), "Power Cell");
-    EXPECT_GT(rifle->GetAbilityCount(), abilities);
+    EXPECT_FLOAT_EQ(rifle->GetAbilityValue(bonus.type, bonus.subtype), before + bonus.value);
     EXPECT_EQ(ctrl->GetDragHolder().GetCount(), 0);
 
     g_SciFiRules.combatLinkDuration = 0.5f;

@@ -408,8 +408,13 @@ TEST_F(SciFiGameCtrlSkillsTest, SkillUseStateAsksTheManaOfTheFirstSlotsSkillInUs
 {
     dir.Write("cfg/actions.cfg", "#Cast\ndesc = \"Cast\"\nmana = 5\n");
     dir.Write("cfg/strategy.cfg", "#Caster\ndesc = \"Caster\"\nDefault {\n\tACTION {\n\t\tid = \"Cast\"\n\t}\n}\n");
-    ctrl.LoadActions();
-    ctrl.LoadStrategies();
+    ctrl.GetWorld().RemoveObj(hero->m_ObjID, true);  // actions are read into an empty world
+    ASSERT_EQ(ErrorOf([&] {
+                  ctrl.LoadActions();
+                  ctrl.LoadStrategies();
+              }),
+              "no error");
+    ctrl.GetWorld().AddObj(hero, 0, false);
     BecomeMainCharacter();
     ASSERT_EQ(Load(Skill("NoActive", "type = \"active\"\nNoSkill = 1\n") +
                    Skill("bolt", "type = \"active\"\nstrategy = \"Caster\"\nlearned = 1\nNextLevelSkill = \"bolt2\"\n") +
