@@ -108,7 +108,7 @@ TEST_F(SciFiGameCtrlItemUseTest, SocketItemsGoOnlyIntoAFreeSocketOfTheirTypeAndL
     EXPECT_FALSE(ctrl.ApplyItemToSocket(socket.get(), both.get()));
 }
 
-TEST_F(SciFiGameCtrlItemUseTest, AnUsedInventoryEntryMovesToTheItemHolder)
+TEST_F(SciFiGameCtrlItemUseTest, AUsedInventoryEntryMovesToTheItemHolder)
 {
     Item_SF* item = NewItem("Medkit", 102, 0);
     ASSERT_GE(hero->m_Inventory->AddItem(item), 0);

@@ -1,6 +1,7 @@
 // SciFiGameCtrl's skills: the skill table read from a skills file and the classes' skill files
 // with its database texts, references, chains and quick slots; the levels of a chain in use,
-// learning by name, the mouse-button skills of a hero and the skills' info texts and scripts.
+// learning by name, the mouse-button skills of a hero, the skills' info texts and scripts, the
+// game reset of the learned states and slots, and the use state of the first slot's skill.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "base/ConfigFileReader.h"
