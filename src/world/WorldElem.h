@@ -323,6 +323,8 @@ public:
     virtual void Die() {}
     // The element call of the world's event step.
     virtual void OnCallEvent(int32_t arg) { (void)arg; }
+    // A combat link naming this element as the linked one was made or ran out (argument 0).
+    virtual void OnLinkChanged(int32_t arg) { (void)arg; }
     // The action entry names of a creature's six action lists, built-in entries and empty names
     // left out; the world checks them against its action entries when a level is entered.
     virtual void CollectActionNames(std::vector<String>& names) { (void)names; }

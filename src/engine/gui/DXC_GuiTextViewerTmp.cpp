@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
+#include <cstdio>
 #include <vector>
 
 template <class Base>
@@ -58,6 +59,18 @@ template <class Base> int32_t DXC_GuiTextViewerTmp<Base>::AddLineF(const char16_
     wString::FormatInto(line.data(), kMaxFormatted + 1, format ? format : u"", args);
     va_end(args);
     line[size_t(kMaxFormatted)] = 0;  // a longer text is cut
+    return AddEntry(wString(line.data()));
+}
+
+template <class Base> int32_t DXC_GuiTextViewerTmp<Base>::AddLineF(const char* format, ...)
+{
+    std::vector<char> line(size_t(kMaxFormatted) + 1);
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(line.data(), line.size(), format ? format : "", args);
+    va_end(args);
+    if (written < 0)
+        line[0] = 0;  // a format that fails gives an empty entry
     return AddEntry(wString(line.data()));
 }
 

@@ -53,6 +53,8 @@ public:
     void SetText(const wString& text);
     // The entry's index.
     int32_t AddLineF(const char16_t* format, ...);
+    // The same with a narrow printf format (the debug pages, the level statistics).
+    int32_t AddLineF(const char* format, ...) __attribute__((format(printf, 2, 3)));
     int32_t AddLine(const wString& text);
     int32_t AddLine(const char* text);
     int32_t AddEntry(const wString& text, const wString& toolTip = wString());

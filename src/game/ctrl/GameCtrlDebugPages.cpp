@@ -11,7 +11,6 @@
 #include "platform/MemoryStatus.h"
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 namespace {
@@ -19,23 +18,11 @@ namespace {
 constexpr double kSystemPageInterval = 0.2;  // seconds between two refills of the system page
 constexpr float kRadToDeg = 57.29579f;
 
-// One formatted line appended to a page.
-void AddLine(DXC_GuiTextViewerScl& page, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void AddLine(DXC_GuiTextViewerScl& page, const char* format, ...)
-{
-    char line[4096];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    page.AddLine(line);
-}
-
 // A profiling line: the timer in ms and its share of the frame (none for a frame of no length).
 void AddTimerLine(DXC_GuiTextViewerScl& page, const char* name, double seconds, double frameTime)
 {
     const double share = frameTime > 0.0 ? seconds / frameTime * 100.0 : 0.0;
-    AddLine(page, "%s: %.2fms %.2f %%", name, seconds * 1000.0, share);
+    page.AddLineF("%s: %.2fms %.2f %%", name, seconds * 1000.0, share);
 }
 
 // The profiling lines after the AI's, in order, with their timers.
@@ -68,21 +55,21 @@ void AddVariables(DXC_GuiTextViewerScl& page, VariableStack& variables)
         switch (v->m_Type) {
         case kScriptInt:
             if (array)
-                AddLine(page, "%s[%i] = (int)%i", name, v->m_ElementCount, first.m_Integer);
+                page.AddLineF("%s[%i] = (int)%i", name, v->m_ElementCount, first.m_Integer);
             else
-                AddLine(page, "%s = (int)%i", name, v->m_Integer);
+                page.AddLineF("%s = (int)%i", name, v->m_Integer);
             break;
         case kScriptFloat:
             if (array)
-                AddLine(page, "%s: Float array with dim %i", name, v->m_ElementCount);
+                page.AddLineF("%s: Float array with dim %i", name, v->m_ElementCount);
             else
-                AddLine(page, "%s = (float)%.2f", name, v->m_Number);
+                page.AddLineF("%s = (float)%.2f", name, v->m_Number);
             break;
         case kScriptString:
             if (array)
-                AddLine(page, "%s[%i] = (string)|cD44\"%s\"|r", name, v->m_ElementCount, first.m_Text.c_str());
+                page.AddLineF("%s[%i] = (string)|cD44\"%s\"|r", name, v->m_ElementCount, first.m_Text.c_str());
             else
-                AddLine(page, "%s = (string)|cD44\"%s\"|r", name, v->m_Text.c_str());
+                page.AddLineF("%s = (string)|cD44\"%s\"|r", name, v->m_Text.c_str());
             break;
         default:
             break;
@@ -151,21 +138,21 @@ void GameCtrl::DumpSystemInfo()
     DXC_GuiTextViewerScl& page = m_TextViewers[kProfilingViewer];
     page.Reset();
 
-    AddLine(page, "|c0FFVersion: %s", GetVersionText());
+    page.AddLineF("|c0FFVersion: %s", GetVersionText());
     const Platform::MemoryFigures memory = Platform::GetMemoryFigures();
-    AddLine(page, "CPU mem total: %i MB", int32_t((memory.totalPhysical + 524288u) >> 20));
-    AddLine(page, "CPU mem used: %i kb", int32_t(memory.processResident >> 10));
-    AddLine(page, "CPU mem avail: %i kb (%i %%)", int32_t((memory.availablePhysical + 512u) >> 10),
+    page.AddLineF("CPU mem total: %i MB", int32_t((memory.totalPhysical + 524288u) >> 20));
+    page.AddLineF("CPU mem used: %i kb", int32_t(memory.processResident >> 10));
+    page.AddLineF("CPU mem avail: %i kb (%i %%)", int32_t((memory.availablePhysical + 512u) >> 10),
             100 - memory.memoryLoad);
     // The graphics figures; the server keeps only what the simulation needs of scenes.
     DXC_Gfx* gfx = g_Gfx;
-    AddLine(page, "texture mem avail: %i MB", gfx ? int32_t(gfx->GetAvailableTextureMem() >> 20) : 0);
-    AddLine(page, "textures in mem: %i / %i MB, loaded: %i", gfx ? gfx->GetTextureManagerCount() : 0,
+    page.AddLineF("texture mem avail: %i MB", gfx ? int32_t(gfx->GetAvailableTextureMem() >> 20) : 0);
+    page.AddLineF("textures in mem: %i / %i MB, loaded: %i", gfx ? gfx->GetTextureManagerCount() : 0,
             gfx ? gfx->GetTextureMemory() >> 20 : 0, gfx ? gfx->GetTextureCount() : 0);
-    AddLine(page, "meshes in mem: %i / %i KB", gfx ? gfx->GetMeshManagerCount() : 0,
+    page.AddLineF("meshes in mem: %i / %i KB", gfx ? gfx->GetMeshManagerCount() : 0,
             gfx ? gfx->GetMeshMemory() >> 10 : 0);
     SoundManager* sound = SoundManager::GetSingletonPtr();
-    AddLine(page, "sound in mem: %i / %i MB", CountLoadedSounds(),
+    page.AddLineF("sound in mem: %i / %i MB", CountLoadedSounds(),
             sound && sound->GetDevice() ? sound->GetMemoryUsage() >> 20 : 0);
 
     int32_t objectFiles = 0;
@@ -174,32 +161,32 @@ void GameCtrl::DumpSystemInfo()
     int32_t creatureFiles = 0;
     for (const std::shared_ptr<WorldElem>& prototype : m_CreatureEntryObjects)
         creatureFiles += prototype ? 1 : 0;
-    AddLine(page, "3dfiles loaded: %i objs, %i creatures", objectFiles, creatureFiles);
-    AddLine(page, "level: %s", m_VsdFile.c_str());
-    AddLine(page, "level size: %ix%i", m_World.GetMapWidth(), m_World.GetMapHeight());
-    AddLine(page, "Nr. of walls: %i", m_World.GetNumWalls());
-    AddLine(page, "Nr. of objs: %i", m_World.GetNumElements());
-    AddLine(page, "Nr. of lights: %i", m_World.GetNumRenderLights());
-    AddLine(page, "Nr. of creatures 0: %i", m_World.GetNumberOfCreatures(0, false));
-    AddLine(page, "Nr. of creatures 1: %i", m_World.GetNumberOfCreatures(1, false));
-    AddLine(page, "Nr. of effects: %i", 0);
-    AddLine(page, "Nr. of loaded floor tex: %i", m_World.GetNumFloorTextures());
-    AddLine(page, "Floor size: %ix%i", int32_t(m_FloorSize), int32_t(m_FloorSize));
-    AddLine(page, "Nr. of drawn objs/walls/eff: %i/%i/%i(%i)", 0, 0, 0, 0);
-    AddLine(page, "Play Time: %.1f", m_GameTime);
+    page.AddLineF("3dfiles loaded: %i objs, %i creatures", objectFiles, creatureFiles);
+    page.AddLineF("level: %s", m_VsdFile.c_str());
+    page.AddLineF("level size: %ix%i", m_World.GetMapWidth(), m_World.GetMapHeight());
+    page.AddLineF("Nr. of walls: %i", m_World.GetNumWalls());
+    page.AddLineF("Nr. of objs: %i", m_World.GetNumElements());
+    page.AddLineF("Nr. of lights: %i", m_World.GetNumRenderLights());
+    page.AddLineF("Nr. of creatures 0: %i", m_World.GetNumberOfCreatures(0, false));
+    page.AddLineF("Nr. of creatures 1: %i", m_World.GetNumberOfCreatures(1, false));
+    page.AddLineF("Nr. of effects: %i", 0);
+    page.AddLineF("Nr. of loaded floor tex: %i", m_World.GetNumFloorTextures());
+    page.AddLineF("Floor size: %ix%i", int32_t(m_FloorSize), int32_t(m_FloorSize));
+    page.AddLineF("Nr. of drawn objs/walls/eff: %i/%i/%i(%i)", 0, 0, 0, 0);
+    page.AddLineF("Play Time: %.1f", m_GameTime);
 
-    AddLine(page, "|c0FF-- Performance Consumption --");
+    page.AddLineF("|c0FF-- Performance Consumption --");
     const double frameTime = g_LastFrameTime;
     const double* t = g_ProfilingTimes;
     const double share = frameTime > 0.0 ? t[kProfileAIMove] / frameTime * 100.0 : 0.0;
-    AddLine(page, "KI move: %.2fms %.2f %% (nrReAss:%i, nrEnSr:%i)", t[kProfileAIMove] * 1000.0, share,
+    page.AddLineF("KI move: %.2fms %.2f %% (nrReAss:%i, nrEnSr:%i)", t[kProfileAIMove] * 1000.0, share,
             CreatureObj::s_ReassessCount, CreatureObj::s_EnemySearchCount);
     double sum = t[kProfileAIMove] + t[kProfileDrawFloor];
     for (const TimerLine& line : kTimerLines) {
         AddTimerLine(page, line.name, t[line.timer], frameTime);
         sum += t[line.timer];
     }
-    AddLine(page, "Draw floor: %.2fms/%.2fms %.2f %%", t[kProfileDrawFloor] * 1000.0,
+    page.AddLineF("Draw floor: %.2fms/%.2fms %.2f %%", t[kProfileDrawFloor] * 1000.0,
             t[kProfileDrawFloorSecond] * 1000.0, frameTime > 0.0 ? t[kProfileDrawFloor] / frameTime * 100.0 : 0.0);
     for (const TimerLine& line : kTimerLinesAfterFloor) {
         AddTimerLine(page, line.name, t[line.timer], frameTime);
@@ -207,31 +194,31 @@ void GameCtrl::DumpSystemInfo()
     }
     AddTimerLine(page, "GetFloorHeight", t[kProfileFloorHeight], frameTime);
     AddTimerLine(page, "Rest", frameTime - sum, frameTime);
-    AddLine(page, "Nr. of light updates: %i", 0);
+    page.AddLineF("Nr. of light updates: %i", 0);
 
-    AddLine(page, "|c0FF-- Visible Object List --");
-    AddLine(page, "poly count HW: %i", 0);
-    AddLine(page, "poly count SW: %i", 0);
-    AddLine(page, "Draw primitive count: %i", 0);
-    AddLine(page, "nr of floor draws: %i", 0);
+    page.AddLineF("|c0FF-- Visible Object List --");
+    page.AddLineF("poly count HW: %i", 0);
+    page.AddLineF("poly count SW: %i", 0);
+    page.AddLineF("Draw primitive count: %i", 0);
+    page.AddLineF("nr of floor draws: %i", 0);
 
-    AddLine(page, "|c0FF-- Camera --");
-    AddLine(page, "Camera pos: (%i/%i/%i)", RoundFloatToInt(m_CameraEye.x), RoundFloatToInt(m_CameraEye.y),
+    page.AddLineF("|c0FF-- Camera --");
+    page.AddLineF("Camera pos: (%i/%i/%i)", RoundFloatToInt(m_CameraEye.x), RoundFloatToInt(m_CameraEye.y),
             RoundFloatToInt(m_CameraEye.z));
-    AddLine(page, "Target pos: (%i/%i)", RoundFloatToInt(m_CameraTargetPoint.x),
+    page.AddLineF("Target pos: (%i/%i)", RoundFloatToInt(m_CameraTargetPoint.x),
             RoundFloatToInt(m_CameraTargetPoint.y));
-    AddLine(page, "Yaw:%i Pitch:%i Distance:%i Height:%i", RoundFloatToInt(m_CameraYaw[0]),
+    page.AddLineF("Yaw:%i Pitch:%i Distance:%i Height:%i", RoundFloatToInt(m_CameraYaw[0]),
             RoundFloatToInt(m_CameraPitch[0]), RoundFloatToInt(m_CameraDistance[0]), RoundFloatToInt(m_CameraHeight));
 
-    AddLine(page, "|c0FF-- Running Scripts --");
-    AddLine(page, "Nr. of script threads: %i", m_World.GetScriptThreads().GetNumThreads());
+    page.AddLineF("|c0FF-- Running Scripts --");
+    page.AddLineF("Nr. of script threads: %i", m_World.GetScriptThreads().GetNumThreads());
 }
 
 void GameCtrl::DumpScriptVariables()
 {
     DXC_GuiTextViewerScl& page = m_TextViewers[kScriptVariablesViewer];
     page.Reset();
-    AddLine(page, "|c0FFStory variables:");
+    page.AddLineF("|c0FFStory variables:");
     m_Stories.ResetWalk();
     while (StoryVariable* story = m_Stories.GetNext()) {
         const int32_t value = story->GetValue();
@@ -244,13 +231,13 @@ void GameCtrl::DumpScriptVariables()
             }
         }
         if (named)
-            AddLine(page, "|cD44\"%s\"|r = %i; |cD44\"%s\"|r", story->name.c_str(), value, named->text.c_str());
+            page.AddLineF("|cD44\"%s\"|r = %i; |cD44\"%s\"|r", story->name.c_str(), value, named->text.c_str());
         else
-            AddLine(page, "|cD44\"%s\"|r: %i; |cD44\"\"|r", story->name.c_str(), value);
+            page.AddLineF("|cD44\"%s\"|r: %i; |cD44\"\"|r", story->name.c_str(), value);
     }
-    AddLine(page, "|c0FFGame variables:");
+    page.AddLineF("|c0FFGame variables:");
     AddVariables(page, m_GameVariables);
-    AddLine(page, "|c0FFLevel variables:");
+    page.AddLineF("|c0FFLevel variables:");
     AddVariables(page, m_LevelVariables);
 }
 
@@ -267,31 +254,31 @@ void GameCtrl::DumpCreatureInfo(CreatureObj* creature)
     title.FormatNarrow(": (id:%i), Party:%i, Level:%i", c.m_ObjID, c.GetParty(), c.GetLevel());
     page.AddLine(wString(u"|c0FF") + *c.GetNameField() + title);
     if (!c.m_WorldID.IsEmpty())
-        AddLine(page, "WorldID: '%s'", c.m_WorldID.c_str());
-    AddLine(page, "Health: %i/%i Mana: %i/%i", RoundFloatToInt(c.m_Health), RoundFloatToInt(c.GetMaxHealth()),
+        page.AddLineF("WorldID: '%s'", c.m_WorldID.c_str());
+    page.AddLineF("Health: %i/%i Mana: %i/%i", RoundFloatToInt(c.m_Health), RoundFloatToInt(c.GetMaxHealth()),
             RoundFloatToInt(c.m_Mana), RoundFloatToInt(c.GetMaxMana()));
-    AddLine(page, "Strategy: %s", c.GetStrategyData().name.c_str());
+    page.AddLineF("Strategy: %s", c.GetStrategyData().name.c_str());
 
     KI_ActionData intention;
     c.GetCurrentActionData(intention);
     const CreatureObj::AIRunState& ai = c.m_AIRun;
-    AddLine(page, "AI intention: %s  (cycle pos: %i, prior: %i, ID:%i, LastID:%i)",
+    page.AddLineF("AI intention: %s  (cycle pos: %i, prior: %i, ID:%i, LastID:%i)",
             GetIntentionName(intention.task).c_str(), ai.decisionCounter, ai.currentPriority, ai.strategyID,
             ai.lastStrategyID);
-    AddLine(page, "AI action: %s (prior: %i, aimDev: %.2f)", GetStratEntryTypeName(intention.entry.type),
+    page.AddLineF("AI action: %s (prior: %i, aimDev: %.2f)", GetStratEntryTypeName(intention.entry.type),
             intention.thirdCode, double(intention.values[1] * kRadToDeg));
     if (!intention.secondName.IsEmpty())
-        AddLine(page, "AI finish script: '%s'", intention.secondName.c_str());
+        page.AddLineF("AI finish script: '%s'", intention.secondName.c_str());
     const CreatureActionState& state = c.m_ActionState;
-    AddLine(page, "Action Time: %.2f", double(state.actionTime));
-    AddLine(page, "Creature action: %s %s(prior: %i)", GetAITaskName(state.actionCode),
+    page.AddLineF("Action Time: %.2f", double(state.actionTime));
+    page.AddLineF("Creature action: %s %s(prior: %i)", GetAITaskName(state.actionCode),
             state.pActionEntry ? state.actionName.c_str() : "", state.actionPriority);
-    AddLine(page, "Creature movement: %s (prior: %i)", GetAITaskName(state.moveCode), state.movePriority);
-    AddLine(page, "|c0A2influences:");
+    page.AddLineF("Creature movement: %s (prior: %i)", GetAITaskName(state.moveCode), state.movePriority);
+    page.AddLineF("|c0A2influences:");
     for (int32_t i = 0; i < c.m_Influences.GetSize(); ++i) {
         const CreatureInfluence* influence = c.m_Influences.GetAt(i);
         if (influence)
-            AddLine(page, "%s: %.1fsec, str:%.2f, iParam:%i", CreatureObj::GetEffectTypeName(influence->type).c_str(),
+            page.AddLineF("%s: %.1fsec, str:%.2f, iParam:%i", CreatureObj::GetEffectTypeName(influence->type).c_str(),
                     0.0, double(influence->params.x), influence->params.value);
     }
 }

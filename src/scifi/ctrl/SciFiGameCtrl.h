@@ -517,6 +517,50 @@ public:
     void BuildSkillInfoText(SkillTreeEntry& skill);
     // Refills the open skill roll-ups; they are the client's and show nothing here.
     void RefreshSkillRollups() {}
+    // 1, or 2 when the skill of the main character's first slot, at its level in use, has an
+    // attack strategy the main character cannot pay for: how the skill's button shows.
+    virtual int32_t GetSkillUseState();
+
+    // The game reset (SciFiGameCtrlReset.cpp): the engine's reset, the game-wide script values
+    // with the game's script scope, every skill back to its configured learned state (the
+    // start of a game relies on all of them, not only on the first ten), then the skill slots.
+    void ResetGameState() override;
+    // The kinds' placeholders into the main character's slots 1 to 3 and the HUD's buttons, then
+    // the first learned skill of each kind, as a new game begins.
+    void ResetSkillSlots();
+
+    // Item use (SciFiGameCtrlItemUse.cpp).
+    // The socket item goes into a free socket of the target: the target needs sockets left, a
+    // type 200 below the socket item's, and neither item may need a higher level than the main
+    // character's. The target takes the socket item's name, value and abilities and the larger
+    // required level; the socket item is destroyed. False, changing nothing, when refused.
+    bool ApplyItemToSocket(ItemBase* socketItem, ItemBase* target);
+    // The entry of the list ID leaves the inventory (its item is not destroyed) for the item
+    // holder window, with the inventory's owner when that is a creature. False for a list ID
+    // that names no item.
+    bool UseInventoryItem(Inventory* inventory, int32_t listID, int32_t value);
+    ItemHolderGui& GetItemHolder() { return m_ItemHolder; }
+
+    // Combat links (SciFiGameCtrlCombatLinks.cpp): a link between two elements with a value of
+    // its user's, alive for g_SciFiRules.combatLinkDuration seconds unless made again; the
+    // linked element is told when its link is made and when it runs out.
+    struct CombatLink {
+        SmartPtr<WorldElem> linked;
+        SmartPtr<WorldElem> other;
+        int32_t value = 0;
+        float time = 0.0f;
+    };
+    CombatLink* AddCombatLink(WorldElem* other, int32_t value, WorldElem* linked);
+    void AgeCombatLinks(float frameTime);
+    int32_t GetNumCombatLinks() const { return m_CombatLinks.GetSize(); }
+    CombatLink* GetCombatLink(int32_t position) { return m_CombatLinks.GetAt(position); }
+    // The network server's frame, then the combat links age.
+    int32_t UpdateFrame(float frameTime) override;
+
+    // The client's join screen lists the servers the network node heard on the local network
+    // (SciFiGameCtrlNetwork.cpp): the list is emptied and refilled in the node's order.
+    void CopyServerList(JoinGui::ServerList& list);
+    JoinGui& GetJoinWindow() { return m_MenuScreens.joinWindow; }
     // Around an element's damage script: the physical amounts and the poison of the damage taken
     // become the attack damage in progress (the engine keeps its copy too); none clears them.
     void SetCurrentDamage(DamageValues* damage) override;
@@ -777,4 +821,5 @@ private:
     float m_LevelItemEnchantProb = 0.0f;
     float m_LevelItemBoostProb = 0.0f;
     int32_t m_LastHitAttackerID = -1;
+    DynaMem<CombatLink, 16> m_CombatLinks;
 };

@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <cstdio>
 #include <map>
 #include <string>
 
@@ -69,11 +68,8 @@ struct NameCounts {
     }
     void AddLines(DXC_GuiTextViewerScl& viewer) const
     {
-        char line[256];
-        for (const auto& [name, count] : counts) {
-            std::snprintf(line, sizeof(line), "%s: %i", name.c_str(), int(count));
-            viewer.AddLine(line);
-        }
+        for (const auto& [name, count] : counts)
+            viewer.AddLineF("%s: %i", name.c_str(), int(count));
     }
 };
 
@@ -306,12 +302,9 @@ void SciFiGameCtrl::ShowLevelStatistics()
             countItem(creature->m_Inventory->GetItem(i));
     }
     m_TextViewer.Reset();
-    char line[128];
-    std::snprintf(line, sizeof(line), "|c0FF%i Creatures (exp:%i)", int(creatures.total), int(experience));
-    m_TextViewer.AddLine(line);
+    m_TextViewer.AddLineF("|c0FF%i Creatures (exp:%i)", int(creatures.total), int(experience));
     creatures.AddLines(m_TextViewer);
-    std::snprintf(line, sizeof(line), "|c0FF%i Items, %i Gold (value:%i)", int(items.total), int(gold), int(value));
-    m_TextViewer.AddLine(line);
+    m_TextViewer.AddLineF("|c0FF%i Items, %i Gold (value:%i)", int(items.total), int(gold), int(value));
     items.AddLines(m_TextViewer);
 }
 

@@ -1,10 +1,12 @@
 // SciFiGameCtrl: the game's hooks of the network node: the skill slots sent when the client's game
 // starts, the damage report a client receives, the players' commands that the server receives,
-// and the chat lines of players joining and leaving.
+// the chat lines of players joining and leaving, and the join screen's list of servers found on
+// the local network.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "base/Log.h"
 #include "game/objects/CreatureObj.h"
+#include "platform/Socket.h"
 #include "scifi/input/PlayerCommandCodec.h"
 #include "scifi/input/SciFiInputCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
@@ -185,4 +187,21 @@ wString SciFiGameCtrl::FormatPresenceLine(const wString& text, const wString& na
     wString formatted;
     formatted.Format(line.c_str(), name.c_str());
     return formatted;
+}
+
+void SciFiGameCtrl::CopyServerList(JoinGui::ServerList& list)
+{
+    list.DeleteAll();
+    for (int32_t index = 0; index < GetNumLanServers(); ++index) {
+        const GameServerInfoWithIP* server = GetLanServer(index);
+        JoinGui::ServerListEntry* entry = list.GetBySlot(list.Add());
+        entry->host = Socket::DottedText(server->address).c_str();
+        entry->name = server->info.GetName();
+        entry->port = server->info.port;
+        // Announced as unsigned; the screen shows them as the signed values the server sent.
+        entry->level = int32_t(server->info.levelProgressID);
+        entry->difficulty = int32_t(server->info.difficulty);
+        entry->players = server->info.players;
+        entry->maxPlayers = server->info.maxPlayers;
+    }
 }

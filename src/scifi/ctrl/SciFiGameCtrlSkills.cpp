@@ -330,3 +330,11 @@ void SciFiGameCtrl::BuildSkillInfoText(SkillTreeEntry& skill)
     ExpandPhrases(*this, text, u"DB_POST(", "PostString", expansions);
     skill.furtherText = wString(text.c_str());
 }
+
+int32_t SciFiGameCtrl::GetSkillUseState()
+{
+    SkillTreeEntry* skill = GetMainCharSkill(1, true, false);
+    if (skill && skill->strategy && !CanAffordStrategy(GetMainChar(), skill->strategy))
+        return 2;
+    return 1;
+}

@@ -21,6 +21,7 @@ struct SciFiRules {
     float itemBoostProb = 0.0f;
     float subtitlePause = 2.0f;
     float subtitleFadeOffset = 0.0f;
+    float combatLinkDuration = 5.0f;  // seconds a combat link lives unless refreshed; no file sets it
     // "ItemTierColor0", 1, ...: alpha 255 and each channel truncated; every load appends.
     std::vector<uint32_t> itemTierColors;
 

@@ -32,3 +32,21 @@ void ScriptVariablesGame::Save(File& file)
     }
     m_Ctrl.GetGameVariables().Save(file);
 }
+
+void ScriptVariablesGame::Reset(uint8_t clearScope)
+{
+    for (int32_t i = 0; i < GameCtrl::kScriptTempSlots; ++i) {
+        *m_Ctrl.GetScriptTempFloat(i) = 0.0f;
+        *m_Ctrl.GetScriptTempInt(i) = 0;
+    }
+    for (int32_t i = 0; i < GameCtrl::kObjScriptVariables; ++i) {
+        *m_Ctrl.GetObjScriptText(i) = String();
+        m_Ctrl.SetObjScriptVariable(i, -1);
+    }
+    SearchTree<StoryVariable>& stories = m_Ctrl.GetStories();
+    stories.ResetWalk();  // a walk left half done elsewhere would skip the first names
+    while (StoryVariable* story = stories.GetNext())
+        story->SetValue(0);
+    if (clearScope)
+        m_Ctrl.GetGameVariables().Clear();
+}

@@ -15,6 +15,10 @@ public:
 
     // The record (layout in ScriptVariablesGame.cpp).
     void Save(File& file);
+    // Back to the values of a new game: "fTmp" and "iTmp" 0, every "sTmp" text empty, the object
+    // variables -1 and every story's value 0 (the stories stay, with their names); with
+    // clearScope the game's script scope loses its variables too.
+    void Reset(uint8_t clearScope);
 
 private:
     GameCtrl& m_Ctrl;

@@ -1,6 +1,7 @@
 // SciFiGameCtrl's skills: the skill table read from a skills file and the classes' skill files
 // with its database texts, references, chains and quick slots; the levels of a chain in use,
-// learning by name, the mouse-button skills of a hero and the skills' info texts and scripts.
+// learning by name, the mouse-button skills of a hero, the skills' info texts and scripts, the
+// game reset of the learned states and slots, and the use state of the first slot's skill.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
 #include "base/ConfigFileReader.h"
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -358,4 +360,82 @@ TEST_F(SciFiGameCtrlSkillsTest, UpdateScriptRunsByItsInterval)
             EXPECT_EQ(runs(), expected[tick]) << "tick " << tick + 1;
         }
     }
+}
+
+TEST_F(SciFiGameCtrlSkillsTest, GameResetRestoresEveryConfiguredSkillAndRefillsTheSlots)
+{
+    BecomeMainCharacter();
+    // Twelve skills after the placeholders, more than the first ten in name order; every second
+    // one learned by its entry. The kinds cycle active, offensive, defensive.
+    const char* kinds[] = {"active", "offensive", "defensive"};
+    std::string skills = Skill("NoActive", "type = \"active\"\nNoSkill = 1\n") +
+                         Skill("NoOffensive", "type = \"offensive\"\nNoSkill = 1\n") +
+                         Skill("NoDefensive", "type = \"defensive\"\nNoSkill = 1\n");
+    std::vector<std::string> names;
+    for (int i = 0; i < 12; i++) {
+        names.push_back((i < 10 ? "s0" : "s") + std::to_string(i));
+        skills += Skill(names.back(), std::string("type = \"") + kinds[i % 3] + "\"\nlearned = " +
+                                          std::to_string(i % 2) + "\n");
+    }
+    ASSERT_EQ(Load(skills), "no error");
+    for (const std::string& name : names)  // the last game turned every state round
+        Find(name.c_str()).learned = !Find(name.c_str()).learnedConfigured;
+    ctrl.SetSkillButton(1, &Find("s00"));
+    ctrl.SetSkillButton(2, &Find("s10"));
+    *ctrl.GetScriptTempFloat(3) = 2.5f;
+    ctrl.AddGameVariable("kept", 1, 0);
+
+    ctrl.ResetGameState();
+    for (const std::string& name : names)
+        EXPECT_EQ(Find(name.c_str()).learned, Find(name.c_str()).learnedConfigured) << name;
+    // Each slot holds the first skill of its kind the entries make learned.
+    const char* expected[] = {"s03", "s01", "s05"};
+    for (int32_t slot = 1; slot <= 3; slot++) {
+        EXPECT_EQ(input->GetSkillSlot(slot, false, false), &Find(expected[slot - 1])) << slot;
+        EXPECT_EQ(ctrl.GetShownSkill(slot), &Find(expected[slot - 1])) << slot;
+    }
+    EXPECT_EQ(*ctrl.GetScriptTempFloat(3), 0.0f);
+    EXPECT_EQ(ctrl.GetGameVariables().FindVariable("kept"), nullptr);  // the reset clears the scope
+
+    // A kind without a learned skill keeps its placeholder.
+    for (const std::string& name : names)
+        Find(name.c_str()).learnedConfigured = false;
+    ctrl.ResetGameState();
+    EXPECT_EQ(input->GetSkillSlot(2, false, true), &Find("NoOffensive"));
+    EXPECT_EQ(ctrl.GetShownSkill(2), &Find("NoOffensive"));
+}
+
+TEST_F(SciFiGameCtrlSkillsTest, SkillUseStateAsksTheManaOfTheFirstSlotsSkillInUse)
+{
+    dir.Write("cfg/actions.cfg", "#Cast\ndesc = \"Cast\"\nmana = 5\n");
+    dir.Write("cfg/strategy.cfg", "#Caster\ndesc = \"Caster\"\nDefault {\n\tACTION {\n\t\tid = \"Cast\"\n\t}\n}\n");
+    ctrl.GetWorld().RemoveObj(hero->m_ObjID, true);  // actions are read into an empty world
+    ASSERT_EQ(ErrorOf([&] {
+                  ctrl.LoadActions();
+                  ctrl.LoadStrategies();
+              }),
+              "no error");
+    ctrl.GetWorld().AddObj(hero, 0, false);
+    BecomeMainCharacter();
+    ASSERT_EQ(Load(Skill("NoActive", "type = \"active\"\nNoSkill = 1\n") +
+                   Skill("bolt", "type = \"active\"\nstrategy = \"Caster\"\nlearned = 1\nNextLevelSkill = \"bolt2\"\n") +
+                   Skill("bolt2", "type = \"active\"\nSkillLevel = 2\n")),
+              "no error");
+    ASSERT_EQ(input->GetSkillSlot(1, false, false), &Find("bolt"));
+    const struct {
+        float mana;
+        bool secondLevelLearned;
+        int32_t state;
+    } cases[] = {
+        {5.0f, false, 1},
+        {4.9f, false, 2},
+        {0.0f, true, 1},  // the level in use has no strategy to pay for
+    };
+    for (const auto& c : cases) {
+        hero->m_Mana = c.mana;
+        Find("bolt2").learned = c.secondLevelLearned;
+        EXPECT_EQ(ctrl.GetSkillUseState(), c.state) << c.mana;
+    }
+    ctrl.SetMainCharReference(nullptr);
+    EXPECT_EQ(ctrl.GetSkillUseState(), 1);  // no main character, no slot
 }
