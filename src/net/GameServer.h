@@ -164,10 +164,10 @@ public:
     bool FinishPacket() override;
     bool SendDisconnectRequest(int32_t slot, int32_t reason);
     // The server stops: every client not told yet gets DisconnectRequest reason 3, as when the
-    // hosting player leaves, and it is moved on into the node's queues, for a bounded time, so
-    // that the node's stop sends it before each connection's goodbye (GameServerStop.cpp).
+    // hosting player leaves; then the clients have up to kStopGraceSeconds to read it and close
+    // their side, before the node's stop closes what is left (GameServerStop.cpp).
     void TellClientsServerStops();
-    static constexpr double kStopFlushSeconds = 2.0;
+    static constexpr double kStopGraceSeconds = 2.0;
     void ResetClientSyncSlot(int32_t slot);
     GameClientInfo* GetClient(int32_t slot) { return m_Clients.GetBySlot(slot); }
     int32_t GetNumClients() const { return m_Clients.GetSize(); }

@@ -58,11 +58,12 @@ TEST_P(ServerStopTest, BotsHearThatTheHostLeft)
                                                             : "\nESC pressed - terminating dedicated server\n";
     EXPECT_NE(console.find(line), std::string::npos) << console;
     EXPECT_TRUE(!console.empty() && console.back() == '\n') << console;
+    // A message read is one that came before its connection closed: a bot's transport drops what
+    // it has not read when the connection goes.
     for (auto& bot : bots) {
-        bot->Wait(60.0);
+        EXPECT_GE(bot->Wait(60.0), 0) << "the bot outlived the server's stop\n" << bot->Console();
         const std::string botLog = bot->Log();
         EXPECT_NE(botLog.find("NetRec: DisconnectRequest 3"), std::string::npos) << botLog;
-        EXPECT_NE(bot->Console().find("the server closed the connection"), std::string::npos) << bot->Console();
     }
     EXPECT_EQ(FirstMissingInOrder(server.Log(), {"game.cfg loaded", "AI Input created", "STATE_GAME initialized",
                                                  "Running main loop"}),
