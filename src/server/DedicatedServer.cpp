@@ -106,6 +106,7 @@ private:
     GameCtrlHolder m_Ctrl;
     std::unique_ptr<DXC_Gfx> m_Gfx;
     std::unique_ptr<ConfigFileReader> m_ServerConfig;
+    bool m_ErrorReported = false;
 };
 
 int32_t ServerMain::Run()
@@ -133,6 +134,8 @@ int32_t ServerMain::Run()
         exitCode = DedicatedServer::kExitFailed;
     }
     TellClientsServerStops();
+    if (m_ErrorReported && Platform::ConsoleIsTerminal())
+        Platform::ConsoleWaitKey();  // a person reads the error before the window closes
     Teardown();
     return exitCode;
 }
@@ -243,8 +246,7 @@ void ServerMain::ReportFatal(const char* className, const char* message)
     text.resize(std::min<size_t>(text.size(), 1023));
     ConsolePrintf("\nERROR: %s", text.c_str());  // on a line of its own after a half-printed one
     Log::Write("ERROR: %s", text.c_str());
-    if (Platform::ConsoleIsTerminal())  // a person reads the line before the window closes
-        Platform::ConsoleWaitKey();
+    m_ErrorReported = true;  // the key wait comes once the clients are told
 }
 
 void ServerMain::Released(const char* part)

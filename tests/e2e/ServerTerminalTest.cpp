@@ -1,6 +1,7 @@
 // The server program on a terminal (a pseudo-terminal typed into as a person would): keys are not
 // echoed, a key sequence (arrows, function keys) is no ESC, a lone ESC stops it, Ctrl-C is still
-// SIGINT, and the terminal's settings after the run equal those before. Every wait is bounded.
+// SIGINT, an error waits for one key, and the terminal's settings after the run equal those before.
+// Every wait is bounded.
 #include "platform/PseudoTerminal.h"
 #include "support/ProgramChildren.h"
 
@@ -68,4 +69,25 @@ TEST(ServerTerminalTest, CtrlCIsStillSigint)
     EXPECT_NE(server.Console().find("\nSIGINT received - terminating dedicated server\n"), std::string::npos)
         << server.Console();
     EXPECT_TRUE(run.terminal.GetSettings() == before);
+}
+
+// After an error the server waits for one key on a terminal, a key of its own (no Enter), and
+// gives the terminal its settings back on that way out too.
+TEST(ServerTerminalTest, ErrorWaitsForOneKey)
+{
+    Platform::PseudoTerminal terminal;
+    ASSERT_TRUE(terminal.Open());
+    const Platform::PseudoTerminal::Settings before = terminal.GetSettings();
+    ServerChildOptions options;
+    options.extra = {"levels\\nowhere.cfg"};
+    options.input.kind = Platform::ChildInput::kTerminal;
+    options.input.terminalPath = terminal.GetTerminalPath();
+    ServerChild server(options);
+    ASSERT_TRUE(server.AwaitConsole("ERROR: ")) << server.Console();
+    Platform::SleepMs(300);
+    EXPECT_TRUE(server.IsRunning()) << "no wait for a key\n" << server.Console();
+    ASSERT_TRUE(terminal.Type("x"));
+    EXPECT_EQ(server.WaitExit(20.0), 1) << server.Console();
+    EXPECT_TRUE(terminal.GetSettings() == before);
+    EXPECT_EQ(server.Console().back(), '\n') << server.Console();
 }
