@@ -5,6 +5,12 @@
 #include "base/Log.h"
 #include "base/Timer.h"
 
+namespace {
+
+constexpr uint32_t kStopPassMs = 5;
+
+}  // namespace
+
 // A client's transport drops what it has not read when its connection goes, so the connections
 // are not closed under the clients: each client that reads the DisconnectRequest closes its side,
 // which HandleConnections notices and removes it. A client connecting meanwhile is told too.
@@ -13,7 +19,9 @@ void GameServer::TellClientsServerStops()
     if (!IsListening())
         return;
     const double end = Timer::GetTime() + kStopGraceSeconds;
-    for (;;) {
+    // Bounded by passes as well: a clock that stands (a test's) must not hold the stop for ever.
+    const int32_t maxPasses = int32_t(kStopGraceSeconds * 1000.0 / kStopPassMs);
+    for (int32_t pass = 0;; ++pass) {
         bool told = false;
         for (int32_t i = 0; i < m_Clients.GetSize(); ++i) {
             const GameClientInfo* client = m_Clients.GetAt(i);
@@ -31,9 +39,9 @@ void GameServer::TellClientsServerStops()
                 m_SendTransport.Drain(client->tcpConnection);
         if (m_Clients.GetSize() == 0)
             return;
-        if (Timer::GetTime() >= end)
+        if (Timer::GetTime() >= end || pass >= maxPasses)
             break;
-        Timer::Sleep(5);
+        Timer::Sleep(kStopPassMs);
         HandleConnections();
     }
     Log::Write("%i client(s) did not close their connection within %.0f s of the stop", int(m_Clients.GetSize()),

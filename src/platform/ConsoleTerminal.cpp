@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <pthread.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -23,6 +25,12 @@ namespace Platform {
 bool EnterConsoleKeyMode(int descriptor)
 {
     if (g_Descriptor.load() >= 0 || isatty(descriptor) != 1)
+        return false;
+    // A server started in the background ("scifiserver &") would be stopped by SIGTTOU for
+    // changing the terminal; its keys go to the shell anyway. (-1: not this process's controlling
+    // terminal, which it may change freely.)
+    const pid_t foreground = tcgetpgrp(descriptor);
+    if (foreground >= 0 && foreground != getpgrp())
         return false;
     struct termios settings;
     if (tcgetattr(descriptor, &settings) != 0)
@@ -47,7 +55,15 @@ void RestoreConsoleTerminal()
     const int descriptor = g_Descriptor.exchange(-1);
     if (descriptor < 0)
         return;
+    // Moved to the background meanwhile (Ctrl-Z, bg), the change would stop the process with
+    // SIGTTOU at its very end; held back, the change is allowed.
+    sigset_t hold;
+    sigset_t old;
+    sigemptyset(&hold);
+    sigaddset(&hold, SIGTTOU);
+    pthread_sigmask(SIG_BLOCK, &hold, &old);
     while (tcsetattr(descriptor, TCSANOW, &g_Saved) != 0 && errno == EINTR) {}
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 bool IsConsoleKeyModeOn() { return g_Descriptor.load() >= 0; }

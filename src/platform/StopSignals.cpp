@@ -27,6 +27,31 @@ void HandleStopSignal(int signal)
     g_Signal.store(signal);
 }
 
+// A crash must not leave the terminal in key mode either: the terminal and the console line are
+// put right, then the signal goes where it went before (the sanitizers' report, or the default end).
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction g_Previous[NSIG];
+
+void HandleFatalSignal(int signal, siginfo_t* info, void* context)
+{
+    Platform::RestoreConsoleTerminal();
+    Platform::ConsoleEndLine();
+    const struct sigaction& previous = g_Previous[signal];
+    if ((previous.sa_flags & SA_SIGINFO) && previous.sa_sigaction) {
+        previous.sa_sigaction(signal, info, context);
+        return;
+    }
+    if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(signal);
+        return;
+    }
+    struct sigaction fallback = {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(signal, &fallback, nullptr);
+    raise(signal);  // pending until the handler returns, then the default end
+}
+
 void Catch(int signal)
 {
     struct sigaction action = {};
@@ -53,6 +78,13 @@ void InstallStopSignals()
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, nullptr);
+    for (const int signal : kFatalSignals) {
+        struct sigaction action = {};
+        action.sa_sigaction = HandleFatalSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_SIGINFO | SA_ONSTACK;  // a sanitizer's handler may run on its own stack
+        sigaction(signal, &action, &g_Previous[signal]);
+    }
 }
 
 int32_t TakeStopSignal()

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 #include <string>
 
@@ -90,4 +91,18 @@ TEST(ServerTerminalTest, ErrorWaitsForOneKey)
     EXPECT_EQ(server.WaitExit(20.0), 1) << server.Console();
     EXPECT_TRUE(terminal.GetSettings() == before);
     EXPECT_EQ(server.Console().back(), '\n') << server.Console();
+}
+
+// A crash is a way out too: the terminal gets its settings back before the process ends.
+TEST(ServerTerminalTest, CrashGivesTheTerminalBack)
+{
+    TerminalServer run;
+    ASSERT_TRUE(run.open);
+    const Platform::PseudoTerminal::Settings before = run.terminal.GetSettings();
+    ServerChild& server = *run.server;
+    ASSERT_TRUE(server.AwaitReady()) << server.Console();
+    ASSERT_FALSE(run.terminal.GetSettings() == before);
+    server.Signal(SIGSEGV);
+    EXPECT_NE(server.WaitExit(30.0), 0) << server.Console();
+    EXPECT_TRUE(run.terminal.GetSettings() == before);
 }
