@@ -8,6 +8,7 @@
 #include "base/Log.h"
 #include "base/Timer.h"
 #include "game/objects/CreatureObj.h"
+#include "platform/ConsoleOutput.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -148,8 +149,8 @@ void PrintFormatted(const char* prefix, const char* format, va_list args)
 {
     char text[1024];
     std::vsnprintf(text, sizeof text, format, args);
-    std::printf("%s%s", prefix, text);
-    std::fflush(stdout);
+    Platform::ConsoleWrite(prefix);
+    Platform::ConsoleWrite(text);
     Log::Write("%s", text);
 }
 
@@ -165,8 +166,8 @@ void GameServer::PrintMessage(const char* format, ...)
 
 void GameServer::PrintConsoleOnly(const char* text)
 {
-    std::printf("\n%s", text);
-    std::fflush(stdout);
+    Platform::ConsoleWrite("\n");
+    Platform::ConsoleWrite(text);
 }
 
 void GameServer::PrintMessageInline(const char* format, ...)

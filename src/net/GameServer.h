@@ -15,7 +15,8 @@
 // clients' messages of the running game, acted on and relayed), GameServerUpdates.cpp (the
 // players' position, animation-cycle and action updates), GameServerJoin.cpp (a client's
 // join from PlayerInfo to its character in the level) and GameServerLevel.cpp (the server's level
-// load and the level change that carries the players' characters along).
+// load and the level change that carries the players' characters along), GameServerStop.cpp
+// (the clients told when the server stops).
 // Everything here runs on the game thread.
 #pragma once
 #include "base/DynaMem.h"
@@ -162,6 +163,11 @@ public:
     bool HasSendRoom(int32_t n) override;
     bool FinishPacket() override;
     bool SendDisconnectRequest(int32_t slot, int32_t reason);
+    // The server stops: every client not told yet gets DisconnectRequest reason 3, as when the
+    // hosting player leaves; then the clients have up to kStopGraceSeconds to read it and close
+    // their side, before the node's stop closes what is left (GameServerStop.cpp).
+    void TellClientsServerStops();
+    static constexpr double kStopGraceSeconds = 2.0;
     void ResetClientSyncSlot(int32_t slot);
     GameClientInfo* GetClient(int32_t slot) { return m_Clients.GetBySlot(slot); }
     int32_t GetNumClients() const { return m_Clients.GetSize(); }
@@ -335,6 +341,9 @@ public:
     // Asked to end (ESC, an end-of-game flag, a lost hosting client): the state manager's state 1.
     void RequestServerStop();
     bool IsServerStopRequested() const { return m_ServerStopRequested; }
+    // A stop signal not yet answered: prints "<name> received - terminating dedicated server" as
+    // the ESC line is printed and answers true (the frame step's test, and start-up's).
+    static bool TakeStopSignal();
     // A counted run without clients steps the world as if one were in it.
     void SetRunWorldWithoutClients(bool on) { m_RunWorldWithoutClients = on; }
     float GetTimeSyncInterval() const { return m_TimeSyncInterval; }

@@ -1,6 +1,7 @@
 // GameServer: the per-frame server step: connections and their bounds, every client's messages
 // through the guarded dispatcher, the level for the clients that told who they are, the LAN
-// announcement, the world while somebody is in it, time synchronisation, and the stop on ESC.
+// announcement, the world while somebody is in it, time synchronisation, and the stop on ESC or a
+// stop signal.
 #include "net/GameServer.h"
 
 #include "base/ByteReader.h"
@@ -8,12 +9,12 @@
 #include "base/Timer.h"
 #include "game/ctrl/StateManager.h"
 #include "platform/Console.h"
+#include "platform/StopSignals.h"
 
 #include <vector>
 
 namespace {
 
-constexpr int kEscapeKey = 27;
 // One client's messages handled in one frame: a client that sends faster than the server reads
 // must not keep the frame in its receive loop.
 constexpr int32_t kMaxMessagesPerClient = 4096;
@@ -68,11 +69,22 @@ int32_t GameServer::UpdateFrame(float frameTime)
     }
     FinishPacket();
 
-    if (Platform::ConsoleKeyWaiting() && Platform::ConsoleReadKey() == kEscapeKey) {
+    if (Platform::ConsoleKeyWaiting() && Platform::ConsoleReadKey() == Platform::kConsoleEscape) {
         PrintMessageInline("\nESC pressed - terminating dedicated server\n");
         RequestServerStop();
     }
+    if (TakeStopSignal())
+        RequestServerStop();
     return result;
+}
+
+bool GameServer::TakeStopSignal()
+{
+    const int32_t signal = Platform::TakeStopSignal();
+    if (signal == 0)
+        return false;
+    PrintMessageInline("\n%s received - terminating dedicated server\n", Platform::StopSignalName(signal));
+    return true;
 }
 
 void GameServer::RequestServerStop()

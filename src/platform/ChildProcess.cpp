@@ -4,7 +4,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,10 +19,15 @@
 
 namespace Platform {
 
-ChildProcess::~ChildProcess() { Kill(); }
+ChildProcess::~ChildProcess()
+{
+    Kill();
+    CloseInput();
+}
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : m_Pid(std::exchange(other.m_Pid, -1)), m_ExitCode(other.m_ExitCode), m_Ended(other.m_Ended)
+    : m_Pid(std::exchange(other.m_Pid, -1)), m_InputFd(std::exchange(other.m_InputFd, -1)),
+      m_ExitCode(other.m_ExitCode), m_Ended(other.m_Ended)
 {
 }
 
@@ -28,7 +35,9 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
 {
     if (this != &other) {
         Kill();
+        CloseInput();
         m_Pid = std::exchange(other.m_Pid, -1);
+        m_InputFd = std::exchange(other.m_InputFd, -1);
         m_ExitCode = other.m_ExitCode;
         m_Ended = other.m_Ended;
     }
@@ -38,15 +47,28 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
 bool ChildProcess::Start(const std::vector<std::string>& arguments, const std::string& directory,
                          const std::string& outputFile)
 {
+    return Start(arguments, directory, outputFile, ChildInput());
+}
+
+bool ChildProcess::Start(const std::vector<std::string>& arguments, const std::string& directory,
+                         const std::string& outputFile, const ChildInput& input)
+{
     if (arguments.empty() || m_Pid > 0)
         return false;
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0)
+    int pipeEnds[2] = {-1, -1};
+    if (input.kind == ChildInput::kPipe && pipe2(pipeEnds, O_CLOEXEC) != 0)
         return false;
+    const pid_t pid = fork();
+    if (pid < 0) {
+        for (const int end : pipeEnds)
+            if (end >= 0)
+                close(end);
+        return false;
+    }
     if (pid == 0) {  // the child: only calls that are safe after fork
         if (!directory.empty() && chdir(directory.c_str()) != 0)
             _exit(127);
@@ -58,13 +80,29 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments, const std::s
             dup2(fd, 2);
             close(fd);
         }
-        const int devNull = open("/dev/null", O_RDONLY);
-        if (devNull >= 0) {
-            dup2(devNull, 0);  // a child never reads this program's input
-            close(devNull);
+        if (input.kind == ChildInput::kPipe) {
+            dup2(pipeEnds[0], 0);  // dup2 clears close-on-exec for the copy
+        } else if (input.kind == ChildInput::kTerminal) {
+            if (setsid() < 0)
+                _exit(127);
+            const int terminal = open(input.terminalPath.c_str(), O_RDWR);
+            if (terminal < 0 || ioctl(terminal, TIOCSCTTY, 0) != 0)
+                _exit(127);
+            dup2(terminal, 0);
+            close(terminal);
+        } else {
+            const int devNull = open("/dev/null", O_RDONLY);
+            if (devNull >= 0) {
+                dup2(devNull, 0);  // a child never reads this program's input
+                close(devNull);
+            }
         }
         execv(argv[0], argv.data());
         _exit(127);
+    }
+    if (input.kind == ChildInput::kPipe) {
+        close(pipeEnds[0]);
+        m_InputFd = pipeEnds[1];
     }
     m_Pid = pid;
     m_Ended = false;
@@ -96,6 +134,48 @@ bool ChildProcess::Wait(int32_t timeoutMs)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+bool ChildProcess::WriteInput(const std::string& bytes)
+{
+    if (m_InputFd < 0)
+        return false;
+    // A child that closed its input would send this process SIGPIPE: it is held back for the
+    // write and taken if it came, so that the write fails instead.
+    sigset_t pipeSignal;
+    sigset_t old;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &old);
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = write(m_InputFd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += size_t(n);
+    }
+    if (!ok) {
+        const timespec none{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &none);
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return ok;
+}
+
+void ChildProcess::CloseInput()
+{
+    if (m_InputFd >= 0)
+        close(m_InputFd);
+    m_InputFd = -1;
+}
+
+void ChildProcess::SendSignal(int32_t signal)
+{
+    if (m_Pid > 0 && !m_Ended)
+        kill(m_Pid, signal);
 }
 
 void ChildProcess::Terminate()

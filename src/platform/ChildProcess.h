@@ -8,6 +8,15 @@
 
 namespace Platform {
 
+// What a child reads on its standard input.
+struct ChildInput {
+    enum Kind { kNothing, kPipe, kTerminal };
+    Kind kind = kNothing;  // kNothing: /dev/null; kPipe: bytes this process writes (WriteInput)
+    // kTerminal: the terminal's path; the child leads a session of its own with it as its
+    // controlling terminal, as a shell's foreground job, so that Ctrl-C typed there is SIGINT.
+    std::string terminalPath;
+};
+
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -21,6 +30,12 @@ public:
     // Runs arguments[0] (a path) with the arguments in the directory, standard output and errors
     // into the file (empty: this process's own); false when it could not be started.
     bool Start(const std::vector<std::string>& arguments, const std::string& directory, const std::string& outputFile);
+    bool Start(const std::vector<std::string>& arguments, const std::string& directory, const std::string& outputFile,
+               const ChildInput& input);
+    // The bytes into the child's input pipe; false without a pipe or when the child closed it.
+    bool WriteInput(const std::string& bytes);
+    void CloseInput();  // the child reads the end of its input
+    void SendSignal(int32_t signal);
     int32_t GetId() const { return m_Pid; }
     bool IsRunning();
     // Waits up to timeoutMs (negative: without limit); true when it has ended. The exit code is
@@ -33,6 +48,7 @@ public:
 private:
     void Reap(int status);
     int32_t m_Pid = -1;
+    int32_t m_InputFd = -1;  // the writing end of the child's input pipe
     int32_t m_ExitCode = -1;
     bool m_Ended = false;
 };

@@ -10,6 +10,7 @@
 #include "base/String.h"
 #include "engine/gfx/DXC_Gfx.h"
 #include "platform/Console.h"
+#include "platform/ConsoleOutput.h"
 #include "platform/ProcessPriority.h"
 #include "platform/SteppingClock.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
@@ -36,6 +37,7 @@ constexpr int32_t kDefaultListenPort = 6705;
 constexpr int kAboveNormalNice = -5;
 
 std::function<void(const char*)> g_TeardownObserver;
+std::function<void(const char*)> g_StartUpObserver;
 
 // The console alone, with a line end; nothing goes to the log.
 void ConsolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -46,8 +48,8 @@ void ConsolePrintf(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(buffer, sizeof(buffer), format, args);
     va_end(args);
-    std::printf("%s\n", buffer);
-    std::fflush(stdout);
+    Platform::ConsoleWrite(buffer);
+    Platform::ConsoleWrite("\n");
 }
 
 // Console and log alike, through the server's printer.
@@ -70,8 +72,7 @@ void PrintUsage()
     };
     for (const char* line : kLines)
         GameServer::PrintConsoleOnly(line);
-    std::printf("\n");
-    std::fflush(stdout);
+    Platform::ConsoleEndLine();
 }
 
 void PrintNetNodeError(const char* reason, int32_t port)
@@ -90,8 +91,12 @@ public:
     int32_t Run();
 
 private:
-    bool StartUp();  // false: the server could not start; the reason is printed
+    enum class StartUpResult { kStarted, kFailed, kStopped };
+    StartUpResult StartUp();  // kFailed: the server could not start; the reason is printed
+    // A stop signal after a start-up step: the stop line, and the rest of the start-up is skipped.
+    bool StopAfterStep(const char* step);
     void RunLoop();
+    void TellClientsServerStops();
     void Teardown();
     void ReportFatal(const char* className, const char* message);
     void Released(const char* part);
@@ -101,6 +106,7 @@ private:
     GameCtrlHolder m_Ctrl;
     std::unique_ptr<DXC_Gfx> m_Gfx;
     std::unique_ptr<ConfigFileReader> m_ServerConfig;
+    bool m_ErrorReported = false;
 };
 
 int32_t ServerMain::Run()
@@ -109,9 +115,10 @@ int32_t ServerMain::Run()
     // what exists and a failing exit code, never a signal.
     int32_t exitCode = DedicatedServer::kExitStopped;
     try {
-        if (StartUp())
+        const StartUpResult started = StartUp();
+        if (started == StartUpResult::kStarted)
             RunLoop();
-        else
+        else if (started == StartUpResult::kFailed)
             exitCode = DedicatedServer::kExitFailed;
     } catch (const ErrorMsg& error) {
         ReportFatal(error.className, error.message);
@@ -126,11 +133,39 @@ int32_t ServerMain::Run()
         ReportFatal(nullptr, "unknown error");  // a script's own abort or anything else thrown
         exitCode = DedicatedServer::kExitFailed;
     }
+    TellClientsServerStops();
+    if (m_ErrorReported && Platform::ConsoleIsTerminal())
+        Platform::ConsoleWaitKey();  // a person reads the error before the window closes
     Teardown();
     return exitCode;
 }
 
-bool ServerMain::StartUp()
+bool ServerMain::StopAfterStep(const char* step)
+{
+    if (g_StartUpObserver)
+        g_StartUpObserver(step);
+    return GameServer::TakeStopSignal();
+}
+
+// Every way out of a running server, an error too: the clients hear that the host has gone
+// before the controller's destructor closes their connections. Nothing is saved.
+void ServerMain::TellClientsServerStops()
+{
+    SciFiGameCtrl* ctrl = m_Ctrl.Get();
+    if (!ctrl)
+        return;
+    // After an error the network node may be half torn: whatever it can still send goes, and a
+    // second error here must not keep the teardown from running.
+    try {
+        ctrl->TellClientsServerStops();
+    } catch (const ErrorMsg& error) {
+        Log::Write("The clients were not told of the stop: %s", error.message);
+    } catch (const DXC_Error& error) {
+        Log::Write("The clients were not told of the stop: %s", error.message);
+    }
+}
+
+ServerMain::StartUpResult ServerMain::StartUp()
 {
     Log::SetFileName(kLogFile);
     ConfigFileReader& gameConfig = GetGameConfig();
@@ -166,14 +201,22 @@ bool ServerMain::StartUp()
     const GameServer::TimingInfo timing = ctrl.GetTimingInfo();
     stateManager.SetFPSLimits(double(timing.minFPS), double(timing.maxFPS));
     ctrl.SetStateManager(&stateManager);
+    if (StopAfterStep("controller"))
+        return StartUpResult::kStopped;
 
     DedicatedServer::InitGame(ctrl);
+    if (StopAfterStep("game init"))
+        return StartUpResult::kStopped;
     if (!DedicatedServer::StartListening(ctrl, *m_ServerConfig))
-        return false;  // a server that cannot listen serves nobody
+        return StartUpResult::kFailed;  // a server that cannot listen serves nobody
+    if (StopAfterStep("network"))
+        return StartUpResult::kStopped;
     DedicatedServer::SelectLevelAndDifficulty(ctrl, m_Line, *m_ServerConfig);
     stateManager.SetState(SciFiGameStateManager::kStateGame);
     PrintMessage("STATE_GAME initialized");
-    return true;
+    if (StopAfterStep("game state"))
+        return StartUpResult::kStopped;
+    return StartUpResult::kStarted;
 }
 
 void ServerMain::RunLoop()
@@ -203,8 +246,7 @@ void ServerMain::ReportFatal(const char* className, const char* message)
     text.resize(std::min<size_t>(text.size(), 1023));
     ConsolePrintf("\nERROR: %s", text.c_str());  // on a line of its own after a half-printed one
     Log::Write("ERROR: %s", text.c_str());
-    if (Platform::ConsoleIsTerminal())  // a person reads the line before the window closes
-        Platform::ConsoleWaitKey();
+    m_ErrorReported = true;  // the key wait comes once the clients are told
 }
 
 void ServerMain::Released(const char* part)
@@ -244,6 +286,8 @@ ServerCommandLine ParseCommandLine(int argc, const char* const* argv) { return P
 void RequestStop() { SciFiGameStateManager::RequestStop(); }
 
 void SetTeardownObserver(std::function<void(const char*)> observer) { g_TeardownObserver = std::move(observer); }
+
+void SetStartUpObserver(std::function<void(const char*)> observer) { g_StartUpObserver = std::move(observer); }
 
 void RunFrames(SciFiGameCtrl& ctrl, int32_t frames, float step)
 {
@@ -328,8 +372,13 @@ int32_t Run(const ServerCommandLine& commandLine)
         return kExitBadCommandLine;
     }
     SciFiGameStateManager::ClearStopRequest();
-    ServerMain server(commandLine);
-    return server.Run();
+    int32_t exitCode = kExitStopped;
+    {
+        ServerMain server(commandLine);
+        exitCode = server.Run();
+    }
+    Platform::ConsoleEndLine();  // the printer breaks before each line: the last one is still open
+    return exitCode;
 }
 
 }  // namespace DedicatedServer

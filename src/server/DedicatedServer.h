@@ -17,9 +17,10 @@ namespace DedicatedServer {
 constexpr float kStepSeconds = 1.0f / 30.0f;
 
 // Exit codes of the program.
-constexpr int32_t kExitStopped = 0;     // ESC, the end of the game, an end flag, a counted run done, "/?"
+constexpr int32_t kExitStopped = 0;     // ESC, a stop signal, the end of the game, an end flag, a counted run done, "/?"
 constexpr int32_t kExitFailed = 1;      // the server could not start, or an error ended the run
 constexpr int32_t kExitBadCommandLine = 2;
+constexpr int32_t kExitSignalBase = 128;  // + n: a second stop signal n ended a stop at once
 
 ServerCommandLine ParseCommandLine(int argc, const char* const* argv);
 
@@ -32,6 +33,9 @@ void RequestStop();
 // Told the name of each part as the teardown releases it: "state manager", "controller",
 // "graphics object", "server configuration" (null: nobody is told).
 void SetTeardownObserver(std::function<void(const char* part)> observer);
+// Told after each start-up step, before its test for a stop signal: "controller", "game init",
+// "network", "game state" (null: nobody is told).
+void SetStartUpObserver(std::function<void(const char* step)> observer);
 
 // The game state of the run on a controller the caller made, without a state manager: InitGame,
 // then EnterGame.

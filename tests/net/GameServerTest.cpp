@@ -556,3 +556,31 @@ TEST(GameServerQueries, WithoutPlayers)
     }
     g_Difficulty = saved;
 }
+
+// The stop tells every client that the host left, once: a client that heard it already (the
+// hosting player left) is not told again. Clients that never close their side hold the stop no
+// longer than its grace, and the node's stop closes them afterwards.
+TEST(GameServerStop, EveryClientNotYetToldHearsThatTheHostLeftOnce)
+{
+    ListeningServer s(false, 3);
+    ASSERT_TRUE(s.listening);
+    std::vector<std::unique_ptr<RawClient>> clients = Connect(s, 3);
+    ASSERT_EQ(s.server.GetNumClients(), 3);
+    s.server.GetClient(1)->state = GameServer::kClientDisconnecting;
+    const auto start = std::chrono::steady_clock::now();
+    s.server.TellClientsServerStops();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    const int32_t expected[] = {1, 0, 1};
+    for (size_t i = 0; i < clients.size(); ++i) {
+        int32_t told = 0;
+        Platform::SleepMs(50);
+        for (std::vector<uint8_t> message = clients[i]->Take(); !message.empty(); message = clients[i]->Take()) {
+            ASSERT_EQ(message.size(), 16u) << i;
+            EXPECT_EQ(message[2] | (message[3] << 8), GameNetworkNode::kMsgDisconnectRequest) << i;
+            EXPECT_EQ(message[12], GameNetworkNode::kReasonHostLeft) << i;
+            ++told;
+        }
+        EXPECT_EQ(told, expected[i]) << "client " << i;
+    }
+    EXPECT_EQ(s.server.GetNumClients(), 3) << "nobody closed: the node's stop closes them";
+}

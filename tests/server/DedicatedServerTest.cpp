@@ -15,6 +15,7 @@
 #include "support/SampleGame.h"
 #include "support/ScopedGfx.h"
 #include "support/TempDir.h"
+#include "support/TextOrder.h"
 #include "ServerProgram.h"
 
 #include <gtest/gtest.h>
@@ -246,19 +247,6 @@ TEST(DedicatedServerGame, TheDroneWalksUpAndStrikesTheHero)
 }
 
 namespace {
-
-// The lines appear in the text in this order; the first one missing, or "" when all are there.
-std::string FirstMissingInOrder(const std::string& text, const std::vector<std::string>& lines)
-{
-    size_t at = 0;
-    for (const std::string& line : lines) {
-        const size_t found = text.find(line, at);
-        if (found == std::string::npos)
-            return line;
-        at = found + line.size();
-    }
-    return "";
-}
 
 // An in-process run must never wait for a key on a developer's terminal.
 struct NoConsoleInput {

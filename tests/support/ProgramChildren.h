@@ -11,7 +11,9 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Counts the lines of a text that hold the part.
@@ -23,15 +25,53 @@ inline int32_t CountLines(const std::string& text, const std::string& part)
     return count;
 }
 
+// How a server child is started beyond its switches.
+struct ServerChildOptions {
+    std::vector<std::string> extra;         // the server's command line switches ("/MAXPL=4")
+    Platform::ChildInput input;             // its standard input: nothing, a pipe or a terminal
+    std::vector<std::string> wrapper;       // a program that runs it ("/usr/bin/nohup")
+    std::vector<std::pair<std::string, std::string>> environment;  // variables it gets besides
+};
+
 class ServerChild {
 public:
     // extra: the server's command line switches ("/MAXPL=4").
-    explicit ServerChild(const std::vector<std::string>& extra = {}) : m_Port(CopySampleGame(m_Dir))
+    explicit ServerChild(const std::vector<std::string>& extra = {}) : ServerChild(ServerChildOptions{extra, {}, {}, {}}) {}
+    explicit ServerChild(const ServerChildOptions& options) : m_Port(CopySampleGame(m_Dir))
     {
-        std::vector<std::string> args = {SCIFISERVER_PROGRAM};
-        args.insert(args.end(), extra.begin(), extra.end());
-        m_Started = m_Process.Start(args, m_Dir.Path().string(), m_Dir("console.txt"));
+        std::vector<std::string> args = options.wrapper;
+        args.push_back(SCIFISERVER_PROGRAM);
+        args.insert(args.end(), options.extra.begin(), options.extra.end());
+        for (const auto& [name, value] : options.environment)
+            setenv(name.c_str(), value.c_str(), 1);  // the child inherits them at its start
+        m_Started = m_Process.Start(args, m_Dir.Path().string(), m_Dir("console.txt"), options.input);
+        for (const auto& variable : options.environment)
+            unsetenv(variable.first.c_str());
     }
+    // The console shows the text within the time (the server may end meanwhile).
+    bool AwaitConsole(const std::string& text, double seconds = 120.0)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (m_Started && std::chrono::steady_clock::now() < end) {
+            if (Console().find(text) != std::string::npos)
+                return true;
+            Platform::SleepMs(20);
+        }
+        return Console().find(text) != std::string::npos;
+    }
+    void Signal(int32_t signal) { m_Process.SendSignal(signal); }
+    bool Type(const std::string& bytes) { return m_Process.WriteInput(bytes); }
+    bool IsRunning() { return m_Process.IsRunning(); }
+    // Waits for the end without asking for it; the exit code, -1 when it had to be killed.
+    int32_t WaitExit(double seconds)
+    {
+        if (!m_Process.Wait(int32_t(seconds * 1000.0))) {
+            m_Process.Kill();
+            return -1;
+        }
+        return m_Process.GetExitCode();
+    }
+    const TempDir& Dir() const { return m_Dir; }
     bool AwaitReady(double seconds = 120.0)
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -55,11 +95,7 @@ public:
     int32_t Stop(double seconds = 60.0)
     {
         m_Process.Terminate();
-        if (!m_Process.Wait(int32_t(seconds * 1000.0))) {
-            m_Process.Kill();
-            return -1;
-        }
-        return m_Process.GetExitCode();
+        return WaitExit(seconds);
     }
     uint16_t Port() const { return m_Port; }
     int32_t Pid() const { return m_Process.GetId(); }
@@ -97,6 +133,7 @@ public:
     }
     bool IsRunning() { return m_Process.IsRunning(); }
     std::string Console() const { return m_Dir.Read("console.txt"); }
+    std::string Log() const { return m_Dir.Read("botlog.txt"); }
     // The bot's summary line, empty when it wrote none.
     std::string Summary() const
     {
