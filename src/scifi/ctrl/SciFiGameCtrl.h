@@ -600,6 +600,10 @@ public:
     // The slot's "character.sv" opens and is of a version the character reader reads; its game
     // time into gameTime when asked.
     bool IsCharacterSaveValid(int32_t slot, double* gameTime = nullptr);
+    // The savegame type a game continues from (SciFiGameCtrlSaveSlot.cpp): in a multiplayer
+    // game -3 with a character in the save root, else -2; otherwise the later of slots 2 and 1
+    // (1 on equal stamps), -2 with neither.
+    int32_t ChooseCharacterSaveSlot(bool multiplayer);
     // A path relative to the game folder as this process names it.
     String InGameFolder(const String& relative);
 
