@@ -51,7 +51,7 @@ bool PlayerSaveID::ReadPlayerFile(const String& fileName, bool& multiplayer)
                                    unsigned(kMaxPlayerFileSize));
         return false;
     }
-    std::vector<uint8_t> bytes(size_t(size));
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (!file.Read(bytes.data(), bytes.size())) {
         ErrorClassSimple().Warning("%s: read failed", fileName.c_str());
         return false;
