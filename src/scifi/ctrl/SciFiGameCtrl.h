@@ -612,6 +612,7 @@ public:
     bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
     const String& GetOnPlayerRevive() const { return m_OnPlayerRevive; }
     int32_t GetControlType() const { return m_ControlType; }
+    void SetControlType(int32_t type) { m_ControlType = type; }  // the options window's
     bool GetAllowMoveAndAttack() const { return m_AllowMoveAndAttack; }
     int32_t GetMoveButton() const { return m_MoveButton; }
     int32_t GetAttackButton() const { return m_AttackButton; }
