@@ -49,11 +49,12 @@ protected:
         g_Gfx = &gfx.gfx;
     }
 
-    // A creature of the sample's kinds at (x, y) from the hero, of a party.
-    CreatureObj_SF* Place(float dx, float dy, int32_t party)
+    // A creature of the sample's kinds at (x, y) from the hero, of a party: a drone, whose
+    // strategy makes it the hero's enemy, or a soldier of the hero's kind.
+    CreatureObj_SF* Place(float dx, float dy, int32_t party, const char* kind = "Drone")
     {
         const D3DXVECTOR3 at = hero->GetAbsPos3D();
-        auto* creature = dynamic_cast<CreatureObj_SF*>(ctrl->CreateWorldObject("Drone", at.x + dx, at.y + dy, 0.0f, 0.0f));
+        auto* creature = dynamic_cast<CreatureObj_SF*>(ctrl->CreateWorldObject(kind, at.x + dx, at.y + dy, 0.0f, 0.0f));
         if (creature)
             creature->m_Party = party;
         return creature;
@@ -64,6 +65,7 @@ protected:
     {
         client->Gfx().SetCameraLookAt(point + D3DXVECTOR3(0.0f, -300.0f, 400.0f), point, D3DXVECTOR3(0, 0, 1));
         client->Gfx().SetPerspective(10.0f, 5000.0f, 0.7854f, -1.0f);
+        client->Gfx().SetViewPort(0, 0, 1024, 768, 0.0f, 1.0f);
     }
     D3DXVECTOR3 CentreOf(WorldElem* element)
     {
@@ -87,7 +89,7 @@ protected:
 TEST_F(SciFiMouseOrdersGameTest, ClicksBecomeOrdersByTheControlScheme)
 {
     CreatureObj_SF* enemy = Place(200.0f, 0.0f, 2);
-    CreatureObj_SF* friendly = Place(-200.0f, 0.0f, 1);
+    CreatureObj_SF* friendly = Place(-200.0f, 0.0f, hero->GetParty(), "Hero");
     ASSERT_TRUE(enemy && friendly);
     const int32_t move = ctrl->GetMoveButton();
     const int32_t attack = ctrl->GetAttackButton();
@@ -151,11 +153,13 @@ TEST_F(SciFiMouseOrdersGameTest, ClicksBecomeOrdersByTheControlScheme)
 
 TEST_F(SciFiMouseOrdersGameTest, ClickableElementRules)
 {
-    CreatureObj_SF* creature = Place(150.0f, 0.0f, 2);
-    ASSERT_NE(creature, nullptr);
+    CreatureObj_SF* drone = Place(150.0f, 0.0f, 2);
+    CreatureObj_SF* soldier = Place(-150.0f, 0.0f, hero->GetParty(), "Hero");
+    ASSERT_TRUE(drone && soldier);
     SkillTreeEntry* raise = ctrl->FindSkill(String("heal"));
     ASSERT_NE(raise, nullptr);
     using V = SciFiClickableElementCriteriaValidator;
+    const int32_t kFriend = -2;  // a soldier of the hero's party
     const struct {
         const char* what;
         uint8_t flags;
@@ -168,9 +172,9 @@ TEST_F(SciFiMouseOrdersGameTest, ClickableElementRules)
         bool accepted;
     } cases[] = {
         {"living enemy, flags 7", V::kPointerFlags, 2, false, 0, 0, 1.0f, false, true},
-        {"friend without uses", V::kPointerFlags, 1, false, 0, 0, 1.0f, false, false},
-        {"friend with a use", V::kPointerFlags, 1, false, 1, 0, 1.0f, false, true},
-        {"friend, flag 8", V::kLiving | V::kNotAttackable, 1, false, 0, 0, 1.0f, false, true},
+        {"friend without uses", V::kPointerFlags, kFriend, false, 0, 0, 1.0f, false, false},
+        {"friend with a use", V::kPointerFlags, kFriend, false, 1, 0, 1.0f, false, true},
+        {"friend, flag 8", V::kLiving | V::kNotAttackable, kFriend, false, 0, 0, 1.0f, false, true},
         {"negative faction", 31, -1, false, 5, 0, 1.0f, false, false},
         {"living, bit 0 clear", V::kDead | V::kAttackable, 2, false, 0, 0, 1.0f, false, false},
         {"view mode 3, seen 0.4", V::kPointerFlags, 2, false, 0, 3, 0.4f, false, false},
@@ -183,7 +187,8 @@ TEST_F(SciFiMouseOrdersGameTest, ClickableElementRules)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        creature->m_Party = c.party;
+        CreatureObj_SF* creature = c.party == kFriend ? soldier : drone;
+        creature->m_Party = c.party == kFriend ? hero->GetParty() : c.party;
         creature->m_Dead = c.dead ? 1 : 0;
         creature->m_UsesLeft = c.uses;
         creature->m_Visibility = c.visibility;
@@ -195,7 +200,7 @@ TEST_F(SciFiMouseOrdersGameTest, ClickableElementRules)
         EXPECT_EQ(validator.Accepts(*creature), c.accepted);
     }
     ctrl->forcedViewMode = -1;
-    creature->m_Dead = 0;
+    drone->m_Dead = soldier->m_Dead = 0;
     // Anything but creatures and items is refused.
     WorldElem* start = ctrl->GetWorld().FindObjectByWorldID("start1", nullptr);
     ASSERT_NE(start, nullptr);
@@ -216,7 +221,8 @@ TEST_F(SciFiMouseOrdersGameTest, RayPickTakesTheNearestAcceptedElement)
     auto* nearer = dynamic_cast<CreatureObj_SF*>(ctrl->CreateWorldObject("Drone", between.x, between.y, 0.0f, 0.0f));
     auto* beside = dynamic_cast<CreatureObj_SF*>(ctrl->CreateWorldObject("Drone", between.x + 400.0f, between.y, 0.0f, 0.0f));
     ASSERT_TRUE(nearer && beside);
-    nearer->SetPos(D3DXVECTOR3(between.x, between.y, between.z - nearer->GetRadius()));
+    // It floats where the ray passes.
+    nearer->SetHeight(nearer->GetOwnHeight() + between.z - nearer->GetRadius() - nearer->GetAbsPos3D().z);
     nearer->m_Party = beside->m_Party = 2;
 
     D3DXVECTOR3 origin, direction;
@@ -224,7 +230,8 @@ TEST_F(SciFiMouseOrdersGameTest, RayPickTakesTheNearestAcceptedElement)
     SciFiClickableElementCriteriaValidator rules(*ctrl, SciFiClickableElementCriteriaValidator::kPointerFlags);
     float distance = 0.0f;
     EXPECT_EQ(ctrl->PickElementByRay(origin, direction, 5000.0f, rules, 0.0f, distance), nearer);
-    EXPECT_LT(distance, D3DXVec3Length(&(CentreOf(far) - origin)));
+    const D3DXVECTOR3 toFar = CentreOf(far) - origin;
+    EXPECT_LT(distance, D3DXVec3Length(&toFar));
     WorldElem* picked = nullptr;
     EXPECT_TRUE(ctrl->PickAtMouse(picked, 5000.0f));
     EXPECT_EQ(picked, nearer);
@@ -271,10 +278,9 @@ TEST_F(SciFiMouseOrdersGameTest, NamePlatesHoverAndSkillTooltip)
     ctrl->UpdatePointedInfo(false, 0.05);
     EXPECT_DOUBLE_EQ(ctrl->GetHoverTimer(), 0.0);
     ctrl->UpdatePointedInfo(false, 0.06);
-    ctrl->UpdatePointedInfo(false, 0.06);
     EXPECT_FALSE(plateShown());
     gui->SetMousePos(523, 386);  // within 5 pixels
-    ctrl->UpdatePointedInfo(false, 0.01);
+    ctrl->UpdatePointedInfo(false, 0.05);
     EXPECT_TRUE(plateShown());
     gui->SetMousePos(600, 300);  // past the wait, moving no longer restarts it
     ctrl->UpdatePointedInfo(false, 0.01);
