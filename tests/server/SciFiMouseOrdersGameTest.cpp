@@ -238,6 +238,11 @@ TEST_F(SciFiMouseOrdersGameTest, RayPickTakesTheNearestAcceptedElement)
     ctrl->UpdatePointedElement();
     EXPECT_EQ(ctrl->GetPointedElement(), nearer);
 
+    // The client's GUI pass finds it under the pointer each frame.
+    ctrl->SetPointedElement(nullptr);
+    ctrl->DrawGui();
+    EXPECT_EQ(ctrl->GetPointedElement(), nearer);
+
     nearer->m_Party = -1;  // never pickable now
     EXPECT_EQ(ctrl->PickElementByRay(origin, direction, 5000.0f, rules, 0.0f, distance), far);
     EXPECT_EQ(ctrl->PickElementByRay(origin, direction, 100.0f, rules, 0.0f, distance), nullptr);  // out of range

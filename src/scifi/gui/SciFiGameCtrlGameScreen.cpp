@@ -211,6 +211,10 @@ void SciFiGameCtrl::UpdatePointedInfo(bool creaturesOnly, double frameTime)
 
 void SciFiGameCtrl::DrawGui()
 {
+    if (!g_GuiManager) {  // the server's frames: no pointer, no plates, nothing shown
+        GameServer::DrawGui();
+        return;
+    }
     // The plates show what is on screen this frame only.
     for (int32_t i = 0; i < m_ObjectNames.GetSize(); ++i)
         m_ObjectNames.GetAt(i)->SetOpenState(false);
