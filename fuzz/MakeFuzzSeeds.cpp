@@ -32,6 +32,7 @@
 #include "scifi/objects/CreatureObj_SF.h"
 #include "scifi/input/PlayerCommandCodec.h"
 #include "scifi/objects/Item_SF.h"
+#include "scifi/save/PlayerSaveID.h"
 #include "script/VariableStack.h"
 #include "world/Inventory.h"
 #include "world/KI_Strategy.h"
@@ -43,6 +44,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -578,6 +580,26 @@ void MissionLogBlocks()
     Put("MissionLogBlock", "empty.bin", block(275, MissionLogGui(), true));
 }
 
+// "player.sv" as the writer makes it: a single player and a multiplayer character, and one with
+// an empty name and class.
+void PlayerFiles()
+{
+    const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "fuzz-seed-player.sv";
+    const auto written = [&](const char16_t* name, uint32_t id, const char* classEntry, bool multiplayer) {
+        PlayerSaveID player;
+        player.name = wString(name);
+        player.playerID = id;
+        player.characterConfigID = classEntry;
+        player.WritePlayerFile(String(scratch.string().c_str()), multiplayer);
+        std::ifstream in(scratch, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    Put("PlayerFile", "single.bin", written(u"Ann", 0xABCD, "ch_soldier", false));
+    Put("PlayerFile", "multi.bin", written(u"Zo\u00e9 K", 0xFFFFFFFF, "ch_x", true));
+    Put("PlayerFile", "empty.bin", written(u"", 1, "", false));
+    std::filesystem::remove(scratch);
+}
+
 // Control byte (bit 0 datagrams), then what a peer sends: a handshake with a message, a message
 // and a goodbye, a message that the chunks split, and datagrams each cut exactly to one packet.
 void TransportStream()
@@ -960,6 +982,7 @@ int main(int argc, char** argv)
     ItemRecords();
     SciFiRecords();
     MissionLogBlocks();
+    PlayerFiles();
     TransportStream();
     GameFrames();
     ClientDispatch();

@@ -22,6 +22,7 @@
 #pragma once
 #include "game/gui/BookGui.h"
 #include "game/gui/CharacterGui.h"
+#include "game/gui/CharacterInfoGui.h"
 #include "game/gui/ChatGui.h"
 #include "game/gui/DialogGui.h"
 #include "game/gui/HUDSkills.h"
@@ -39,6 +40,7 @@
 #include "game/gui/OptionsGui.h"
 #include "game/gui/PauseMenuGui.h"
 #include "game/gui/SkillTreeGui.h"
+#include "game/gui/StartMenuGui.h"
 #include "game/gui/TradeGui.h"
 #include "net/GameServer.h"
 #include "scifi/ctrl/ItemMightTransformFunction.h"
@@ -59,6 +61,7 @@ struct PlayerCommand;
 
 class ActionEntry;
 class CreatureObj_SF;
+class ElementCriteriaValidatorBase;
 class File;
 class InputState;
 class KI_Strategy;
@@ -515,8 +518,6 @@ public:
     // The skill's info script's text result with its "DB_PRE(" and "DB_POST(" phrases filled in
     // becomes its further text; any other result empties it.
     void BuildSkillInfoText(SkillTreeEntry& skill);
-    // Refills the open skill roll-ups; they are the client's and show nothing here.
-    void RefreshSkillRollups() {}
     // 1, or 2 when the skill of the main character's first slot, at its level in use, has an
     // attack strategy the main character cannot pay for: how the skill's button shows.
     virtual int32_t GetSkillUseState();
@@ -644,6 +645,10 @@ public:
     // The slot's "character.sv" opens and is of a version the character reader reads; its game
     // time into gameTime when asked.
     bool IsCharacterSaveValid(int32_t slot, double* gameTime = nullptr);
+    // The savegame type a game continues from (SciFiGameCtrlSaveSlot.cpp): in a multiplayer
+    // game -3 with a character in the save root, else -2; otherwise the later of slots 2 and 1
+    // (1 on equal stamps), -2 with neither.
+    int32_t ChooseCharacterSaveSlot(bool multiplayer);
     // A path relative to the game folder as this process names it.
     String InGameFolder(const String& relative);
 
@@ -651,6 +656,7 @@ public:
     bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
     const String& GetOnPlayerRevive() const { return m_OnPlayerRevive; }
     int32_t GetControlType() const { return m_ControlType; }
+    void SetControlType(int32_t type) { m_ControlType = type; }  // the options window's
     bool GetAllowMoveAndAttack() const { return m_AllowMoveAndAttack; }
     int32_t GetMoveButton() const { return m_MoveButton; }
     int32_t GetAttackButton() const { return m_AttackButton; }
@@ -696,6 +702,89 @@ public:
     // "|c5F9" and the text, used as a format for the name when it holds exactly one "%s";
     // otherwise text and name are joined with a space.
     static wString FormatPresenceLine(const wString& text, const wString& name);
+
+    // Mouse orders (scifi/gui/SciFiGameCtrlMouse.cpp). A press becomes an order of the main
+    // character's input controller by the control scheme ("ControlType" 0, or 1 and 2); a
+    // release does nothing; an item hanging on the pointer is dropped instead. force: also over
+    // the GUI.
+    void OnMouseButton(int32_t button, bool released, bool force);
+    // The element under the pointer (flags 7 and "ClickTolerance"), none while the GUI is under it.
+    void UpdatePointedElement();
+    WorldElem* GetPointedElement() const { return m_PointedElement.Get(); }
+    // An item dragged on the pointer (not a key or quest item) is laid into the world at the main
+    // character; the drag ends.
+    void DropDraggedItem();
+    // The ray pick (scifi/gui/SciFiGameCtrlPicking.cpp). The grid blocks along the ray's track on
+    // the ground, each with its eight neighbours, are searched within range; an element counts
+    // when the validator accepts it and the ray meets its envelope, an upright cylinder of the
+    // element's radius widened by tolerance, from its position up by twice its radius. The
+    // nearest entry point wins; distance takes it. The main character is never picked.
+    WorldElem* PickElementByRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, float range,
+                                ElementCriteriaValidatorBase& validator, float tolerance, float& distance);
+    // The same along the ray through the pointer, unless the floor stands nearer; none when
+    // picking may not run now.
+    WorldElem* PickElementByRayWithDistance(uint8_t criteriaFlags, float tolerance, float range, float* distance);
+    WorldElem* PickElementAtPointer(uint8_t criteriaFlags, float tolerance)
+    {
+        return PickElementByRayWithDistance(criteriaFlags, tolerance, kPickRange, nullptr);
+    }
+    static constexpr float kPickRange = 1e9f;
+    // The element under the pointer by the pointer's rules (flags 7, "ClickTolerance").
+    bool PickAtMouse(WorldElem*& target, float range) override;
+    // The ground point under the pointer, true when it lies within range of the main character
+    // (on the ground plane): an attack's reach is the character's, not the camera's.
+    bool RayTestAtMouse(D3DXVECTOR3& point, float range) override;
+    using GameServer::RayTestAtMouse;
+
+    // Character and class selection (scifi/gui/SciFiGameCtrlSelection.cpp). The saved characters
+    // of "save" (multiplayer: "saveMP"), one per folder with a "player.sv" that reads, in name
+    // order; their creatures come with the character loader.
+    void RefreshCharacterLists();
+    PlayerSaveIDList& GetCharacterList(bool multiplayer) { return multiplayer ? m_MultiCharacters : m_SingleCharacters; }
+    int32_t GetSelectedCharacter(bool multiplayer) const { return multiplayer ? m_SelectedMulti : m_SelectedSingle; }
+    // index may lie one step outside the list; the entry selected, none for an empty list.
+    PlayerSaveID_Creature* SelectSavedCharacter(int32_t index, bool multiplayer, bool runScript, int32_t scriptValue);
+    void SelectClass(int32_t index, bool runScript, int32_t scriptValue);
+    StartMenuGui& GetStartMenu() { return m_StartMenu; }
+    CharacterInfoGui& GetNewCharacterScreen() { return m_NewCharacterScreen; }
+    // The character selection's info line: "playerInfo" as a format when its conversions are
+    // exactly %s %d %d %s (wide or narrow), else the values appended with spaces.
+    static wString FormatPlayerInfo(const wString& format, const wString& className, int32_t chapter, int32_t level,
+                                    const wString& difficulty);
+
+    // Start menus and the game start on the client (scifi/gui/SciFiGameCtrlStartMenus.cpp).
+    static constexpr int32_t kHostLevels = 11;
+    static const char* const kHostLevelFiles[kHostLevels];
+    // One pass of the start menus (state 101), the buttons in their order.
+    void UpdateStartMenus(double frameTime);
+    // Entering the game state on the client: the two player input controllers, the save to
+    // continue from, the skills, the game loaded, the HUD and the GUI callback. The dedicated
+    // server enters its game state its own way and never calls it.
+    virtual void StartGameState();
+    bool IsMultiplayerMenu() const { return m_MultiplayerMenu; }
+    // Tests replace the process start of a hosted server and the wait before connecting.
+    void SetHostSpawner(ProcessSpawner spawner) { m_HostSpawner = std::move(spawner); }
+    static inline int32_t s_HostConnectDelayMs = 200;
+
+    // The game screen's GUI on the client (scifi/gui/SciFiGameCtrlGameScreen.cpp).
+    static constexpr int32_t kNamePlateWidth = 220;
+    static constexpr int32_t kNamePlateHeight = 100;
+    static constexpr int32_t kMaxRollupEntries = 4096;
+    void EnsureNamePlates(int32_t index);
+    void ShowNamePlate(WorldElem* element);
+    int32_t GetNamePlateCount() const { return m_ObjectNames.GetSize(); }
+    ObjectNameGui* GetNamePlate(int32_t index) { return m_ObjectNames.GetAt(index); }
+    // The learned skills of the slot's kind in the slot's roll-up; open when there is one.
+    void FillSkillRollup(int32_t slot, bool flag);
+    void ToggleSkillRollup(int32_t slot);
+    void RefreshSkillRollups();
+    const std::vector<SkillTreeEntry*>& GetRollupSkills(int32_t slot) const { return m_RollupSkills[slot - 1]; }
+    void UpdatePointedInfo(bool creaturesOnly, double frameTime);
+    double GetHoverTimer() const { return m_PointedHoverTimer; }
+    void DrawGui() override;
+    void BuildSkillTooltip(wString& out, SkillTreeEntry& skill);
+    // "requireLevel" as a format when its one conversion takes an integer, else appended.
+    static wString FormatRequiredLevel(const wString& format, int32_t level);
 
 private:
     void ReceiveDamageReport(const GamePacketHeader& header);
@@ -822,4 +911,25 @@ private:
     float m_LevelItemBoostProb = 0.0f;
     int32_t m_LastHitAttackerID = -1;
     DynaMem<CombatLink, 16> m_CombatLinks;
+
+    // Start menus and selection (client).
+    StartMenuGui m_StartMenu;
+    CharacterInfoGui m_NewCharacterScreen;
+    PlayerSaveIDList m_SingleCharacters;
+    PlayerSaveIDList m_MultiCharacters;
+    int32_t m_SelectedSingle = 0;
+    int32_t m_SelectedMulti = 0;
+    String m_SingleSelectScript;
+    String m_MultiSelectScript;
+    bool m_MultiplayerMenu = false;
+    ProcessSpawner m_HostSpawner;
+    // The game screen (client).
+    std::vector<SkillTreeEntry*> m_RollupSkills[3];
+    double m_PointedHoverTimer = -1.0;  // -1: idle
+    int32_t m_PointedHoverStart[2] = {0, 0};
+    SmartPtr<WorldElem> m_PointedHoverElement;
 };
+
+// The GUI manager's mouse callback of the game (SciFiGameCtrlMouse.cpp): a press or release of a
+// button goes to the current controller's OnMouseButton.
+void OnGuiMouseEvent(int32_t button, int32_t event, int32_t x, int32_t y);

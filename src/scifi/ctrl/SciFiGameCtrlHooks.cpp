@@ -5,6 +5,7 @@
 // with what follows an item into an inventory.
 #include "scifi/ctrl/SciFiGameCtrl.h"
 
+#include "engine/gui/DXC_GuiManager.h"
 #include "game/objects/ItemBase.h"
 #include "scifi/input/SciFiInputCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
@@ -241,6 +242,8 @@ String SciFiGameCtrl::FormatValue(float value)
 
 void SciFiGameCtrl::Init()
 {
+    if (g_GuiManager)  // the client's: the server makes none
+        g_GuiManager->SetMouseEventCallback(OnGuiMouseEvent);
     ShowLoadingProgress(5.0f, 0, 1.0f, 1);
     LoadControls();
     GameServer::Init();

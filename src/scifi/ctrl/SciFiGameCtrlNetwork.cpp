@@ -11,6 +11,7 @@
 #include "scifi/input/SciFiInputCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
 #include "scifi/objects/DamageValues_SF.h"
+#include "scifi/text/FormatConversions.h"
 #include "world/WorldCtrl.h"
 #include "world/WorldElem.h"
 
@@ -150,39 +151,11 @@ void SciFiGameCtrl::AddPresenceLine(CreatureObj& creature, const char* key)
     AddChatMessageAt(GetRealTime(), line, wString());  // a notice of the game, as AddSystemChatMessage
 }
 
-namespace {
-
-// Whether the text holds exactly one conversion and that one takes a text ("%s", with flags or a
-// width); "%%" is none.
-bool HasOneTextConversion(const wString& text)
-{
-    int32_t conversions = 0;
-    bool isText = false;
-    const char16_t* p = text.c_str();
-    while (*p) {
-        if (*p++ != u'%')
-            continue;
-        if (*p == u'%') {
-            ++p;
-            continue;
-        }
-        while (*p && (*p == u'-' || *p == u'+' || *p == u' ' || *p == u'#' || *p == u'.' || (*p >= u'0' && *p <= u'9')))
-            ++p;
-        ++conversions;
-        isText = *p == u's';
-        if (*p)
-            ++p;
-    }
-    return conversions == 1 && isText;
-}
-
-}  // namespace
-
 wString SciFiGameCtrl::FormatPresenceLine(const wString& text, const wString& name)
 {
     wString line(u"|c5F9");
     line += text;
-    if (!HasOneTextConversion(text))
+    if (FormatConversionKinds(text) != "s")
         return line + wString(u" ") + name;  // a text without its one place for the name
     wString formatted;
     formatted.Format(line.c_str(), name.c_str());

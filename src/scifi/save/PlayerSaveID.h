@@ -24,6 +24,16 @@ struct PlayerSaveID {
     // "player.sv" under that name, in place of any file there: false when it could not be written
     // whole (the old file, if any, stays).
     bool WritePlayerFile(const String& fileName, bool multiplayer) const;
+    // The identity of a "player.sv" as WritePlayerFile lays it out: name, player ID and class
+    // entry into this record, the file's multiplayer flag into multiplayer. A file that does not
+    // open is false without a word; one that is damaged (short, a lying length, another version,
+    // no end marker) is warned of with its name and the fault. Nothing changes unless it reads.
+    bool ReadPlayerFile(const String& fileName, bool& multiplayer);
+    // The same from bytes in memory; fileName only names them in the warning.
+    bool ReadPlayerBytes(const uint8_t* data, size_t size, bool& multiplayer, const char* fileName);
+
+    static constexpr uint32_t kMaxPlayerFileSize = 64 * 1024;
+    static constexpr uint32_t kMaxTextLength = 1024;  // a folder name holds far fewer
 
     wString name;               // as the player typed it
     uint32_t playerID = 0;
