@@ -74,7 +74,8 @@ bool SciFiGameCtrl::ReadGameSaveHead(File& file, GameSaveRecord& save)
     if (!file.ReadDouble(&save.gameTime))
         in.CutShort();
     save.missionLogPosition = file.GetPos();
-    m_MissionLogWindow.Load(file, true);  // checked only: the log changes after the level change
+    MissionLogGui scratch(false);  // checked only: the game's log changes after the level change
+    scratch.Load(file, false);
     return true;
 }
 
@@ -120,7 +121,7 @@ int32_t SciFiGameCtrl::LoadGame(int32_t slot, int32_t keepPosition, int32_t useC
                 }
             }
         } catch (const ErrorMsg& e) {
-            Warning("Corrupt file: %s", e.message);
+            Warning("Corrupt file: %s (%s)", reading.c_str(), e.message);
             return 0;
         }
     }
