@@ -169,8 +169,8 @@ void SciFiGameCtrl::ApplyCharacterRecord(const CharacterSaveRecord& record, File
         creature.m_ShieldEnergy = creature.m_Values.maxShield;
         creature.m_DodgeEnergy = creature.m_Values.maxDodge;
     }
-    // Alive, without a life span, fully visible.
-    creature.m_LifeSpanEnd = 0.0;
+    // Alive, without a life span (as the writer's clean copy stores it), fully visible.
+    creature.m_LifeSpanEnd = -1.0;
     creature.m_Dead = 0;
     creature.m_Dying = 0;
     creature.m_DeathTime = 0.0f;

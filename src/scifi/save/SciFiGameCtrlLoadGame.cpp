@@ -183,8 +183,12 @@ int32_t SciFiGameCtrl::LoadGame(int32_t slot, int32_t keepPosition, int32_t useC
                     GetWorld().RemoveObj(hero->m_ObjID, true);
                 CarriedHero carried(hero);
                 entered = ChangeLevel(level.c_str(), dir, LevelChangeOptions());
-                if (entered && entered != hero && GetWorld().HoldsObj(entered->m_ObjID, entered))
-                    GetWorld().DelObj(entered->m_ObjID, 1);
+                if (entered && entered != hero) {  // where the level put its hero
+                    hero->SetPos(entered->GetPos().x, entered->GetPos().y);
+                    hero->SetAngle(entered->GetAngle());
+                    if (GetWorld().HoldsObj(entered->m_ObjID, entered))
+                        GetWorld().DelObj(entered->m_ObjID, 1);
+                }
                 GetWorld().AddObj(carried.Release(), 0, false);
                 entered = hero;
             } else {
