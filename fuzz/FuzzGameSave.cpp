@@ -1,7 +1,7 @@
 // FuzzGameSave: arbitrary bytes read as "game.sv" by the load's reader, which reads and checks
 // the whole file before anything changes: a refused file is the file's error and leaves the
 // controller's script variables, stories and mission log as they were. An accepted file is
-// applied, and the game written again reads back.
+// applied, and its script variables written again read back.
 #include "FuzzTarget.h"
 
 #include "scifi/ctrl/SciFiGameCtrl.h"
@@ -70,15 +70,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Fuzz::Finding(e.message);  // a file read whole applies
     }
 
+    // The variables as applied are written again and read back (the bare controller has no
+    // difficulty of 1 .. 3 for a whole file of its own).
     File written;
     written.CreateMemoryFile(0);
-    ctrl.WriteGameSave(written, false);
+    ScriptVariablesGame(ctrl).Save(written);
     written.Seek(0);
-    GameSaveRecord again;
+    ScriptVariablesGame::Block again;
     try {
-        ctrl.ReadGameSaveHead(written, again);
+        ScriptVariablesGame::ReadStoryBlock(written, again);
     } catch (const ErrorMsg& e) {
-        Fuzz::Finding(e.message);  // a written game must read
+        Fuzz::Finding(e.message);  // written variables must read
     }
+    for (int32_t i = 0; i < ScriptVariablesGame::kTempSlots; ++i)
+        if (again.ints[i] != save.variables.ints[i])
+            Fuzz::Finding("an applied \"iTmp\" value was written otherwise");
     return 0;
 }
