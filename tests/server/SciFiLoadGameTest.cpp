@@ -473,6 +473,26 @@ TEST_F(SciFiLoadGameTest, SpecialSlots)
     ASSERT_EQ(ErrorOf([&] { DedicatedServer::RunFrames(*ctrl, 10); }), "no error");
 }
 
+// A single-player character converted for a multiplayer game: a new player with its own folder
+// under "saveMP", holding the main character's "character.sv", which is the player's save now.
+TEST_F(SciFiLoadGameTest, TheMainCharacterBecomesANewMultiplayerPlayer)
+{
+    hero->SetPoints(6, 1);
+    LogCapture log;
+    ctrl->SaveCharacterForMultiplayer(false);  // no multiplayer game, nothing to convert
+    EXPECT_FALSE(std::filesystem::exists(dir("saveMP")));
+    ctrl->SaveCharacterForMultiplayer(true);
+    EXPECT_EQ(log.Count("character.sv saved for multiplayer conversion"), 1) << log.Text();
+    const String folder = ctrl->GetCurrentPlayer().saveDirectory;
+    EXPECT_TRUE(folder.StartsWithNoCase("saveMP\\"));
+    EXPECT_EQ(ctrl->ChooseCharacterSaveSlot(true), -3);
+    File file;
+    ASSERT_TRUE(file.Open(ctrl->InGameFolder(folder + "character.sv"), true, File::kVirtualFile, false));
+    auto copy = std::make_unique<CreatureObj_SF>();
+    ASSERT_TRUE(ctrl->ReadCharacter(file, *copy));
+    EXPECT_EQ(copy->GetAdvancePoints(), 6);
+}
+
 // In a network game no "character.sv" is opened: a save slot is refused, slot -1 starts a new
 // game at the current level. A listening server keeps no character file of its own.
 TEST_F(SciFiLoadGameListeningTest, ANetworkGameOpensNoCharacterSave)
