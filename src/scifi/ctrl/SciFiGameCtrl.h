@@ -629,6 +629,9 @@ public:
     // A record read whole from the file, still open, into the creature and the skills; the
     // creature keeps its place.
     void ApplyCharacterRecord(const CharacterSaveRecord& record, File& file, CreatureObj_SF& creature);
+    // The creature's part alone: points, progress, the creature record, a multiplayer game's
+    // fill-up and the clean state; the skills, buttons and quick slots stay.
+    void ApplyCharacterCreature(const CharacterSaveRecord& record, File& file, CreatureObj_SF& creature);
     // The player becomes the current player and its creature is made, filled from its newest
     // character save; none when the creature could not be made or its save is damaged.
     CreatureObj_SF* LoadCharacter(PlayerSaveID player, bool multiplayer);
@@ -680,6 +683,15 @@ public:
     // A decoded command of a client's player; the game's server drives that player's creature
     // with it. Here nothing: a server without its players' input controllers.
     virtual void ApplyPlayerCommand(GameClientInfo& client, const PlayerCommandCodec::PlayerCommand& command);
+    // The client's character in a multiplayer game (scifi/save/SciFiGameCtrlNetworkCharacter.cpp):
+    // the join request carries the saved character of the player's multiplayer folder when it
+    // reads (checkOnly: only whether it does); without the multiplayer flag, none.
+    bool WriteExtraPlayerInfo(bool query) override;
+    bool WriteCharacterToPacket(bool checkOnly);
+    // The server names the main character: one made of the player's class is filled from the
+    // save (a missing or damaged save leaves it new), then the base reads the message.
+    void HandleSetMainChar() override;
+    void ReceiveNetworkData_SetMainChar();
     // Another player's character came into the game or left it: a coloured line of "net_msg"
     // ("player_joined", "player_left") with the character's name in the chat list, stamped with
     // the frame's real time.

@@ -138,7 +138,14 @@ void SciFiGameCtrl::ApplyCharacterRecord(const CharacterSaveRecord& record, File
     RefreshSkillRollups();
     for (int32_t i = 0; i < 3; ++i)  // an unknown or empty name gives the kind's placeholder
         SetSkillButton(kButtonOrder[i], record.buttonSkills[i].IsEmpty() ? nullptr : FindSkill(record.buttonSkills[i]));
+    ApplyCharacterCreature(record, file, creature);
+    if (record.hasQuickSlots)
+        for (int32_t slot = 0; slot < kQuickSlots; ++slot)
+            SetQuickSlot(slot, record.quickSlots[slot].IsEmpty() ? nullptr : FindSkill(record.quickSlots[slot]));
+}
 
+void SciFiGameCtrl::ApplyCharacterCreature(const CharacterSaveRecord& record, File& file, CreatureObj_SF& creature)
+{
     creature.m_AdvancePoints = record.advancePoints;
     creature.m_SkillPoints = record.skillPoints;
     creature.m_LevelProgress = record.levelProgress;
@@ -153,10 +160,6 @@ void SciFiGameCtrl::ApplyCharacterRecord(const CharacterSaveRecord& record, File
     creature.Load(file, true);
     creature.SetPos(pos.x, pos.y);
     creature.SetAngle(angle);
-
-    if (record.hasQuickSlots)
-        for (int32_t slot = 0; slot < kQuickSlots; ++slot)
-            SetQuickSlot(slot, record.quickSlots[slot].IsEmpty() ? nullptr : FindSkill(record.quickSlots[slot]));
 
     if (IsMultiplayerGame()) {
         if (creature.m_Inventory)
