@@ -213,6 +213,6 @@ int32_t SciFiGameCtrl::LoadGame(int32_t slot, int32_t keepPosition, int32_t useC
     }
     const String& music = GetLevelDescription().music;
     if (!music.IsEmpty())
-        PlayMusic(music.c_str(), 0.0f, 1.0f, 1, -1.0f);
+        PlayMusic(music.c_str(), -1.0f, 1.0f, 1, 0.0f);  // the level's volume, at once
     return 1;
 }
