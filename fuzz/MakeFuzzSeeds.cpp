@@ -600,6 +600,53 @@ void PlayerFiles()
     std::filesystem::remove(scratch);
 }
 
+// "game.sv" and "character.sv" as the game's writers make them: a game with script values, a
+// story, a global and a mission log entry, and the same as a version 265 file without the
+// difficulty; a character with points and an item, packed as saved and unpacked.
+void SaveFiles()
+{
+    static const char kConfig[] = "langdir = \"lang\\english\"\n";
+    GetGameConfig().OpenMemory(kConfig, int32_t(sizeof(kConfig) - 1));
+    SciFiGameCtrl ctrl;
+    *ctrl.GetScriptTempInt(3) = 7;
+    *ctrl.GetScriptTempFloat(3) = 1.5f;
+    ctrl.GetObjScriptText(0)->Format("text");
+    ctrl.GetStories().Insert(String("Crate"))->SetValue(2);
+    ctrl.AddGameVariable("gold", kScriptInt, 0)->SetInt(77);
+    ctrl.GetMissionLog().AddEntry(MissionLogGui::kMission, String("m_first"));
+    File game;
+    game.CreateMemoryFile(0);
+    ctrl.WriteGameSave(game, false);
+    const Bytes bytes = Contents(game);
+    Put("GameSave", "game.sv", bytes);
+    Bytes old = bytes;
+    old[0] = 265 & 0xFF;
+    old[1] = 265 >> 8;
+    old.erase(old.begin() + 6, old.begin() + 10);  // after the empty level name
+    Put("GameSave", "game-265.sv", old);
+
+    CreatureObj_SF hero;
+    hero.SetPoints(3, 5);
+    hero.m_LevelProgress = -1;
+    hero.m_HighestDifficulty = 2;
+    hero.CreateInventory(-1);
+    auto* medkit = new Item_SF;
+    medkit->m_Desc = "medkit";
+    hero.PutIntoInventory(medkit, 0);
+    File character;
+    character.CreateMemoryFile(0);
+    ctrl.WriteCharacterSave(character, hero);
+    const Bytes plain = Contents(character);
+    Put("CharacterSave", "character-plain.sv", plain);
+    Random::Seed(1234);
+    File packed;
+    packed.CreateMemoryFile(0);
+    packed.Write(plain.data(), plain.size());
+    packed.SetCompression(8);
+    packed.Flush();
+    Put("CharacterSave", "character.sv", Contents(packed));
+}
+
 // Control byte (bit 0 datagrams), then what a peer sends: a handshake with a message, a message
 // and a goodbye, a message that the chunks split, and datagrams each cut exactly to one packet.
 void TransportStream()
@@ -983,6 +1030,7 @@ int main(int argc, char** argv)
     SciFiRecords();
     MissionLogBlocks();
     PlayerFiles();
+    SaveFiles();
     TransportStream();
     GameFrames();
     ClientDispatch();

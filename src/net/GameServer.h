@@ -247,6 +247,9 @@ public:
     void ReportActionEffect(WorldElem* elem, ActionEffect* effect, int32_t index) override;
     bool UseObject(WorldElem* object, int32_t userID, int32_t param) override;
     void SaveMainCharacter() override;  // every joined client saves its character too
+    // The server's own save of a multiplayer game, run before a character is kept for one: the
+    // players' machines keep their characters, so the server stores nothing.
+    virtual void SaveMultiplayerGame() {}
     // The dedicated server has no window: errors go to the console and the log.
     void ShowErrorMessage(const char* text) override;
     void ShowError(const char* message) override;

@@ -80,9 +80,11 @@ void SciFiGameStateManager::EnterGameState(SciFiGameCtrl& ctrl, bool localHero)
 {
     ctrl.DeleteInputCtrls();
     ServerInputs::Register(ctrl, localHero);
-    // The skills before the new game: the players' characters are built with them.
+    // The skills before the game: the players' characters are built with them. The load finds
+    // no character of the server's own and starts a new game at the level made current here.
     ctrl.LoadSkills();
-    ctrl.StartNewGame(nullptr);
+    ctrl.SetLevelDescFile(ctrl.GetStartLevel().c_str());
+    ctrl.LoadGame(-1, 0, 0);
 }
 
 void SciFiGameStateManager::RequestStop() { g_StopRequested.store(true); }

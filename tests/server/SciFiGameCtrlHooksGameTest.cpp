@@ -27,7 +27,11 @@ public:
         progress.push_back(percent);
         SciFiGameCtrl::ShowLoadingProgress(percent, stage, alpha, flag);
     }
-    void SaveCharacterForMultiplayer() override { characterSaves++; }
+    void SaveCharacterForMultiplayer(bool convert) override
+    {
+        (void)convert;
+        characterSaves++;
+    }
     // What the hero's hit would cost it, taken just before the hit is applied.
     void OnCreatureHit(CreatureObj_SF& creature, const DamageValues& damage, WorldElem* attacker,
                        const D3DXVECTOR2& source, int32_t tag) override

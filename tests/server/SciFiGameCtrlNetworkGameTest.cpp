@@ -5,6 +5,7 @@
 // damage report refused and the commands decoded, faulty units dropped.
 #include "server/DedicatedServer.h"
 
+#include "base/File.h"
 #include "game/objects/CreatureObj.h"
 #include "net/GameNetworkNode.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
@@ -24,6 +25,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -126,6 +129,7 @@ TEST_F(SciFiGameCtrlNetworkGameTest, TheRunningGameStartsWithTheSkillSlots)
 {
     Input().SetSkillSlot(1, ctrl->FindSkill(String("heal")), true);
     Input().SetSkillSlot(3, ctrl->FindSkill(String("NoDefensive")), true);
+    Input().SetSkillSlot(2, nullptr, true);  // the game's start gave it the first learned skill of its kind
     ASSERT_TRUE(Packets(0xA300, 0xA302).empty());  // not connected: nothing is sent
     Connect();
     FlushToServer();
@@ -229,6 +233,51 @@ TEST_F(SciFiGameCtrlNetworkGameTest, TheDamageReportHitsTheCreaturesItNames)
     Receive(Codec::kMsgDamageReport, 1, 95, Bytes(95));
     EXPECT_EQ(ctrl->hits.size(), 1u);
     EXPECT_EQ(log.Count("Damage report of 95-byte units dropped"), 1);
+}
+
+// The join request carries the character saved in the player's multiplayer folder: i16 275 and
+// the creature record that the loaded character saves. Without the multiplayer flag, or without a
+// save that reads, there is no block.
+TEST_F(SciFiGameCtrlNetworkGameTest, TheJoinRequestCarriesTheSavedCharacter)
+{
+    auto* hero = dynamic_cast<CreatureObj_SF*>(ctrl->GetMainChar());
+    ASSERT_NE(hero, nullptr);
+    hero->SetPoints(4, 2);
+    std::filesystem::create_directories(dir("saveMP/Ann_1"));
+    ctrl->SetSavegameBaseDir("saveMP\\Ann_1\\");
+    const std::string path = dir("saveMP/Ann_1/character.sv");
+    EXPECT_FALSE(ctrl->WriteCharacterToPacket(true));  // no multiplayer flag
+    ctrl->SetMultiplayerGame(true);
+    EXPECT_FALSE(ctrl->WriteCharacterToPacket(true));  // no save
+    TempDir::WriteAll(path, Bytes{0x13, 0x01, 0, 0});
+    EXPECT_FALSE(ctrl->WriteCharacterToPacket(true));  // a save cut short
+    {
+        File file;
+        ASSERT_TRUE(file.CreateInMemory(String(path.c_str())));
+        ctrl->WriteCharacterSave(file, *hero);
+    }
+    EXPECT_TRUE(ctrl->WriteCharacterToPacket(true));
+
+    Connect();
+    ctrl->SetConnectionState(GameNetworkNode::eConnected);
+    ASSERT_TRUE(ctrl->SendPlayerInfo());
+    FlushToServer();
+    const std::vector<Packet> info = Packets(GameNetworkNode::kMsgPlayerInfo, GameNetworkNode::kMsgPlayerInfo);
+    ASSERT_EQ(info.size(), 1u);
+    ASSERT_GT(info[0].units.size(), 259u);
+    EXPECT_EQ(info[0].units[258], 1);
+
+    File save;
+    ASSERT_TRUE(save.Open(String(path.c_str()), true, File::kVirtualFile, false));
+    auto loaded = std::make_unique<CreatureObj_SF>();
+    ASSERT_TRUE(ctrl->ReadCharacter(save, *loaded));
+    EXPECT_EQ(loaded->GetAdvancePoints(), 4);
+    File block;
+    block.CreateMemoryFile(0);
+    block.WriteInt16Value(275);
+    loaded->Save(block, true);
+    EXPECT_EQ(Bytes(info[0].units.begin() + 259, info[0].units.end()),
+              Bytes(block.GetMemoryBuffer(), block.GetMemoryBuffer() + block.GetSize()));
 }
 
 // A player's character that joins and then leaves adds two coloured lines, in that order, each

@@ -60,9 +60,11 @@ struct PlayerCommand;
 }  // namespace PlayerCommandCodec
 
 class ActionEntry;
+struct CharacterSaveRecord;
 class CreatureObj_SF;
 class ElementCriteriaValidatorBase;
 class File;
+struct GameSaveRecord;
 class InputState;
 class KI_Strategy;
 class MouseState;
@@ -619,9 +621,12 @@ public:
     {
         return resource == 0 ? m_AdvanceGainHitpoint : resource == 1 ? m_AdvanceGainMana : m_AdvanceGainShield;
     }
-    // The character kept for the multiplayer game after a level gain; the character loading
-    // rules fill it.
-    virtual void SaveCharacterForMultiplayer() {}
+    // The character kept for the multiplayer game (scifi/save/SciFiGameCtrlLoadCharacter.cpp):
+    // a listening server first runs its own multiplayer save (and nothing more when converting);
+    // in a multiplayer game the main character goes to "character.sv" of the player's multiplayer
+    // folder (none without a current player, as on the dedicated server); outside one, convert
+    // makes a multiplayer player of the current player's or the main character.
+    virtual void SaveCharacterForMultiplayer(bool convert = false);
 
     // Saves (scifi/save/SciFiGameCtrlSaveGame.cpp, scifi/save/SciFiGameCtrlPlayerSave.cpp).
     using PlayerSaveID_Creature = ::PlayerSaveID_Creature;
@@ -647,10 +652,43 @@ public:
     bool IsCharacterSaveValid(int32_t slot, double* gameTime = nullptr);
     // The savegame type a game continues from (SciFiGameCtrlSaveSlot.cpp): in a multiplayer
     // game -3 with a character in the save root, else -2; otherwise the later of slots 2 and 1
-    // (1 on equal stamps), -2 with neither.
+    // (1 on equal stamps), the valid one when only one is, -2 with neither.
     int32_t ChooseCharacterSaveSlot(bool multiplayer);
     // A path relative to the game folder as this process names it.
     String InGameFolder(const String& relative);
+
+    // Loading (scifi/save/SciFiGameCtrlLoadGame.cpp, scifi/save/SciFiGameCtrlLoadCharacter.cpp).
+    // Slot -2 starts a new game at difficulty 1; -1 is a slot whose absence starts a new game at
+    // the current level; 0 .. 99 a save slot (false when its "character.sv" is missing and
+    // "TestChar" is 0). "character.sv" and "game.sv" are read and checked whole before anything
+    // changes: a damaged one is warned of as "Corrupt file: %s" and gives false, with the game,
+    // the level, the character and the files as they were.
+    int32_t LoadGame(int32_t slot, int32_t keepPosition = 0, int32_t useCurrentLevel = 0) override;
+    // "game.sv" into save (layout in SciFiGameCtrlLoadGame.cpp); a fault is the file's error.
+    bool ReadGameSaveHead(File& file, GameSaveRecord& save);
+    // The record into the game: difficulty, script variables, game time, mission log.
+    void ApplyGameSave(const GameSaveRecord& save, File& file);
+    // One "character.sv" into the creature; false, the creature and the skills unchanged and the
+    // fault logged, for a file that is damaged or of a version outside 258 .. 275.
+    bool ReadCharacter(File& file, CreatureObj_SF& creature);
+    // The whole file into record (layout in SciFiGameCtrlLoadCharacter.cpp); a fault is the
+    // file's error.
+    static void ReadCharacterRecord(File& file, CharacterSaveRecord& record);
+    static void ReadLearnedSkills(File& file, std::vector<String>& names);
+    // A record read whole from the file, still open, into the creature and the skills; the
+    // creature keeps its place.
+    void ApplyCharacterRecord(const CharacterSaveRecord& record, File& file, CreatureObj_SF& creature);
+    // The creature's part alone: points, progress, the creature record, a multiplayer game's
+    // fill-up and the clean state; the skills, buttons and quick slots stay.
+    void ApplyCharacterCreature(const CharacterSaveRecord& record, File& file, CreatureObj_SF& creature);
+    // The player becomes the current player and its creature is made, filled from its newest
+    // character save; none when the creature could not be made or its save is damaged.
+    CreatureObj_SF* LoadCharacter(PlayerSaveID player, bool multiplayer);
+    // The engine's character save is the character kept for the multiplayer game.
+    void SaveMainCharacter() override;
+    // A converted character joins the character selection's multiplayer list (nothing when the
+    // list is full: the next refresh finds it in its folder).
+    virtual void AddConvertedCharacter(const PlayerSaveID_Creature& character);
 
     float GetClickTolerance() const { return m_ClickTolerance; }
     bool GetHighlightAttackTarget() const { return m_HighlightAttackTarget; }
@@ -691,6 +729,15 @@ public:
     // A decoded command of a client's player; the game's server drives that player's creature
     // with it. Here nothing: a server without its players' input controllers.
     virtual void ApplyPlayerCommand(GameClientInfo& client, const PlayerCommandCodec::PlayerCommand& command);
+    // The client's character in a multiplayer game (scifi/save/SciFiGameCtrlNetworkCharacter.cpp):
+    // the join request carries the saved character of the player's multiplayer folder when it
+    // reads (checkOnly: only whether it does); without the multiplayer flag, none.
+    bool WriteExtraPlayerInfo(bool query) override;
+    bool WriteCharacterToPacket(bool checkOnly);
+    // The server names the main character: one made of the player's class is filled from the
+    // save (a missing or damaged save leaves it new), then the base reads the message.
+    void HandleSetMainChar() override;
+    void ReceiveNetworkData_SetMainChar();
     // Another player's character came into the game or left it: a coloured line of "net_msg"
     // ("player_joined", "player_left") with the character's name in the chat list, stamped with
     // the frame's real time.

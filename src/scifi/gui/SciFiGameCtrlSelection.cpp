@@ -63,6 +63,12 @@ void SciFiGameCtrl::RefreshCharacterLists()
     m_SelectedMulti = std::clamp(m_SelectedMulti, 0, std::max(0, m_MultiCharacters.GetSize() - 1));
 }
 
+void SciFiGameCtrl::AddConvertedCharacter(const PlayerSaveID_Creature& character)
+{
+    if (m_MultiCharacters.GetSize() < m_MultiCharacters.GetCapacity())
+        *m_MultiCharacters.GetBySlot(m_MultiCharacters.Add()) = character;
+}
+
 wString SciFiGameCtrl::FormatPlayerInfo(const wString& format, const wString& className, int32_t chapter,
                                         int32_t level, const wString& difficulty)
 {

@@ -114,7 +114,7 @@ void SciFiGameCtrl::UpdateStartMenus(double frameTime)
     }
     if (clicked(menu.convertConfirmButton) && selected) {  // 5
         SetCurrentPlayer(*selected);
-        SaveCharacterForMultiplayer();
+        SaveCharacterForMultiplayer(true);
         menu.conversionWindow.SetOpenState(false);
         ShowMessage(kNoticeTime, "%s", "DB:charConverted");
     }

@@ -8,7 +8,22 @@
 #include "scifi/save/ScriptVariablesGame.h"
 
 #include "base/File.h"
+#include "base/FileRecordReader.h"
 #include "game/ctrl/GameCtrl.h"
+#include "script/VariableStack.h"
+
+namespace {
+
+constexpr int64_t kLeastStoryBytes = 8;  // an empty name's length and the value
+
+// The story index keys a name by its first character, which must lie in 32 .. 127.
+bool IsStoryName(const String& name)
+{
+    const int32_t c = name.IsEmpty() ? 0 : static_cast<signed char>(name[0]);
+    return c >= 32 && c < 128;
+}
+
+}  // namespace
 
 void ScriptVariablesGame::Save(File& file)
 {
@@ -49,4 +64,53 @@ void ScriptVariablesGame::Reset(uint8_t clearScope)
         story->SetValue(0);
     if (clearScope)
         m_Ctrl.GetGameVariables().Clear();
+}
+
+void ScriptVariablesGame::ReadStoryBlock(File& file, Block& block)
+{
+    FileRecordReader in(file, "game variables cut short");
+    for (int32_t i = 0; i < kTempSlots; ++i) {
+        block.floats[i] = in.F32();
+        block.ints[i] = in.I32();
+    }
+    for (String& text : block.texts)
+        in.Text(text);
+    const int32_t count = in.Count("Story", kLeastStoryBytes);
+    block.stories.clear();
+    block.stories.reserve(size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+        String name;
+        in.Text(name);
+        if (!IsStoryName(name))
+            file.Error("story %i has no valid name", i);
+        const int32_t value = in.I32();
+        block.stories.emplace_back(std::move(name), value);
+    }
+    block.scopePosition = file.GetPos();
+    VariableStack scratch;  // the record checked whole before the game's scope is touched
+    scratch.Load(file, true);
+}
+
+void ScriptVariablesGame::Apply(const Block& block, File& file, bool clearScope)
+{
+    // What the block does not hold is a new game's: the other texts empty, the object variables
+    // -1, the stories it does not name 0.
+    Reset(clearScope ? 1 : 0);
+    for (int32_t i = 0; i < kTempSlots; ++i) {
+        *m_Ctrl.GetScriptTempFloat(i) = block.floats[i];
+        *m_Ctrl.GetScriptTempInt(i) = block.ints[i];
+    }
+    for (int32_t i = 0; i < kSavedTexts; ++i)
+        *m_Ctrl.GetObjScriptText(i) = block.texts[i];
+    SearchTree<StoryVariable>& stories = m_Ctrl.GetStories();
+    for (const auto& [name, value] : block.stories) {
+        StoryVariable* story = stories.Find(name);
+        if (!story) {
+            m_Ctrl.Warning("Story '%s' in savegame removed in current game version", name.c_str());
+            story = stories.Insert(name);
+        }
+        story->SetValue(value);
+    }
+    file.Seek(block.scopePosition);
+    m_Ctrl.GetGameVariables().Load(file, false);
 }

@@ -42,8 +42,8 @@ void LevelSaveGame(ScriptCall& call)
         call.SetInt(call.GetCtrl().SaveGame(1, nullptr, -1, 0, wString()));
 }
 
-// Both keep the main character for the multiplayer game; the conversion comes with the
-// character saves.
+// Both keep the main character for the multiplayer game; the second converts a single-player
+// character into a multiplayer one.
 void SaveMainCharacter(ScriptCall& call)
 {
     if (call.NeedCount(0, 0))
@@ -53,7 +53,7 @@ void SaveMainCharacter(ScriptCall& call)
 void ConvertMainCharacterToMultiplayer(ScriptCall& call)
 {
     if (call.NeedCount(0, 0))
-        SciFiCtrlOf(call).SaveCharacterForMultiplayer();
+        SciFiCtrlOf(call).SaveCharacterForMultiplayer(true);
 }
 
 // Handled, so that the engine's tables never see the name.
