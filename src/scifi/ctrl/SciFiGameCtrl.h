@@ -358,7 +358,7 @@ public:
     void OnConnectionLost() override;
     virtual void OnDisconnect();
     // In a network game: a dead creature other than the main character.
-    bool CanRevive(WorldElem* element);
+    virtual bool CanRevive(WorldElem* element);
     // The names of the element's items into the object texts ("sTmp"), in list order, then for a
     // creature the first item of each equipment slot that holds one; the count, at most 256.
     int32_t CollectItemNames(WorldElem* element);
@@ -585,6 +585,8 @@ public:
     // when saved, and in a network game, which the players' machines save; 0 when refused
     // (no active game outside slot 1, "TestChar" 1, no main character) or not written whole.
     int32_t SaveGame(int32_t slot, const char* levelName, int32_t a, int32_t b, const wString& name) override;
+    // Slot -1: a new game on the start level (1); the saved slots come with the loading of saves (0).
+    int32_t LoadGame(int32_t slot, int32_t a, int32_t b) override;
     bool WriteGameSave(File& file, bool firstGameLevel);
     // Also the multiplayer conversion's writer of "character.sv".
     bool WriteCharacterSave(File& file, CreatureObj_SF& character);
