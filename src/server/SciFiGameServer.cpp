@@ -50,10 +50,14 @@ void SciFiGameServer::ResetGameState()
 void SciFiGameServer::AttachCreatureToInput(CreatureObj* creature, int32_t number)
 {
     SciFiGameCtrl::AttachCreatureToInput(creature, number);
-    if (SciFiInputCtrl* input = PlayerInputOf(creature)) {
-        input->ClearMoveOrder();
-        input->ClearAttackOrder();
-    }
+    SciFiInputCtrl* input = PlayerInputOf(creature);
+    if (!input)
+        return;
+    // A player's input drives its one creature: the control step reads the controlled one.
+    if (input->GetControlledObject() == nullptr)
+        input->SetControlledObject(input->FindObject(creature));
+    input->ClearMoveOrder();
+    input->ClearAttackOrder();
 }
 
 void SciFiGameServer::LoadGameRules(ConfigFileReader& reader)

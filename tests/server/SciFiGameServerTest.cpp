@@ -133,31 +133,33 @@ TEST_F(SciFiGameServerTest, TheCheckpointTakesOnlyOrdersAtLeastAsHigh)
     WorldElem* hero = ctrl->GetMainChar();
     WorldElem* drone = ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr);
     ASSERT_NE(drone, nullptr);
+    const std::string h = std::to_string(hero->m_ObjID), d = std::to_string(drone->m_ObjID);
     LogCapture log;
     struct Case {
-        const char* what;
-        std::vector<ScriptValue> arguments;
+        std::string text;
         WorldElem* checkpoint;
         int32_t order;
     } cases[] = {
-        {"order 5 at the hero", {Int(hero->m_ObjID), Int(5)}, hero, 5},
-        {"a lower order", {Int(drone->m_ObjID), Int(3)}, hero, 5},
-        {"the same order moves it", {Int(drone->m_ObjID), Int(5)}, drone, 5},
-        {"an unknown object", {Int(99999), Int(9)}, drone, 5},
-        {"one argument", {Int(hero->m_ObjID)}, drone, 5},
-        {"three arguments", {Int(hero->m_ObjID), Int(9), Int(0)}, drone, 5},
+        {"ActivateCheckpoint(" + h + ", 5);", hero, 5},
+        {"ActivateCheckpoint(" + d + ", 3);", hero, 5},
+        {"ActivateCheckpoint(" + d + ", 5);", drone, 5},
+        {"ActivateCheckpoint(99999, 9);", drone, 5},
+        {"ActivateCheckpoint(" + h + ");", drone, 5},
+        {"ActivateCheckpoint(" + h + ", 9, 0);", drone, 5},
     };
     for (Case& c : cases) {
-        const ScriptValue result = Call("ActivateCheckpoint", c.arguments);
-        EXPECT_EQ(result.m_Type, kScriptVoid) << c.what;
-        EXPECT_EQ(ctrl->GetCheckpoint(), c.checkpoint) << c.what;
-        EXPECT_EQ(ctrl->GetCheckpointOrder(), c.order) << c.what;
+        ScriptValue result;
+        EXPECT_EQ(ErrorOf([&] { ctrl->RunScript(result, String(c.text.c_str()), "test", 1, -1); }), "no error")
+            << c.text;
+        EXPECT_EQ(ctrl->GetCheckpoint(), c.checkpoint) << c.text;
+        EXPECT_EQ(ctrl->GetCheckpointOrder(), c.order) << c.text;
     }
     EXPECT_EQ(log.Count("Invalid arguments in function ActivateCheckpoint"), 2);
 
     ctrl->ResetGameState();
     EXPECT_EQ(ctrl->GetCheckpoint(), nullptr);
-    Call("ActivateCheckpoint", {Int(hero->m_ObjID), Int(0)});
+    ScriptValue result;
+    ctrl->RunScript(result, String(("ActivateCheckpoint(" + h + ", 0);").c_str()), "test", 1, -1);
     EXPECT_EQ(ctrl->GetCheckpoint(), hero);
 }
 
