@@ -77,11 +77,15 @@ void SciFiBot::Act(double seconds, double lastSeconds, float frameTime)
             m_Step = Step::kDone;  // gone: somebody picked it up
             break;
         }
-        if (WalkTo(*hero, medkit->GetPos(), frameTime) ||
-            std::hypot(hero->GetPos().x - medkit->GetPos().x, hero->GetPos().y - medkit->GetPos().y) < kPickUpDistance) {
-            const bool sent = PickUpItem(medkit, hero);
-            Log::Write("Bot %s: pick-up of the medkit %s", m_Name.c_str(), sent ? "asked for" : "refused here");
-            m_Step = Step::kDone;
+        // A player's click on the item: the server walks the character there and has the bot
+        // take it (0x2700) once it is within reach; the step ends when the medkit is gone.
+        if (!m_MedkitOrdered) {
+            auto* input = dynamic_cast<SciFiInputCtrl*>(hero->m_InputCtrl);
+            if (input) {
+                input->MoveToObject(medkit);
+                m_MedkitOrdered = input->IsOrderSent(0);
+            }
+            Log::Write("Bot %s: walk to the medkit %s", m_Name.c_str(), m_MedkitOrdered ? "ordered" : "refused");
         }
         break;
     }

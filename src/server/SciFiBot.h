@@ -21,7 +21,6 @@ public:
     static constexpr float kArriveDistance = 12.0f;  // the server's walk ends this near its point
     static constexpr float kCircleRadius = 60.0f;
     static constexpr float kMeleeDistance = 40.0f;   // beside the drone, facing it
-    static constexpr float kPickUpDistance = 20.0f;
     static constexpr float kMovedDistance = 1.0f;    // another player this far from where first seen
     static constexpr float kOrderDistance = 16.0f;   // a walk point this far from the last ordered one
     static constexpr const char* kAttackStrategy = "PlayerMelee";
@@ -72,6 +71,7 @@ private:
     float m_DroneHealthFirst = -1.0f;
     int32_t m_MedkitID = -1;
     bool m_Ordered = false;
+    bool m_MedkitOrdered = false;
     float m_OrderX = 0.0f, m_OrderY = 0.0f;  // the last walk point ordered
     double m_StepStart = 0.0;
     std::vector<std::u16string> m_LinesSent;

@@ -243,3 +243,22 @@ TEST_F(SciFiGameServerNetworkGameTest, ObjectTurnAndDialogueAnswer)
     EXPECT_EQ(dialog.GetScriptID(), DialogGui::kNoScript);
     EXPECT_EQ(log.Count("which no longer runs"), 1);
 }
+
+// A walk order to an item (0xA002, kind 0) walks the creature there; within reach the server
+// tells the player's client to take it (0x2700 with the creature and the item).
+TEST_F(SciFiGameServerNetworkGameTest, AWalkToAnItemEndsInThePickUpNotice)
+{
+    WorldElem* medkit = ctrl->GetWorld().FindObjectByWorldID("medkit1", nullptr);
+    ASSERT_NE(medkit, nullptr);
+    ObjRef ref;
+    ref.Set(medkit);
+    ASSERT_TRUE(Send(Codec::kMsgObjectOrder, Codec::EncodeObjectOrder(0, ref, String())));
+    ASSERT_TRUE(Send(Codec::kMsgButtonReleased, Codec::EncodeButtonReleased(0)));
+    ASSERT_TRUE(Until([&] { return !peer->Received(GameNetworkNode::kMsgPickUp).empty(); }))
+        << "at " << Player()->GetPos().x << "," << Player()->GetPos().y << ", medkit at " << medkit->GetPos().x << ","
+        << medkit->GetPos().y << ", order " << Input()->GetMoveOrder();
+    const ScriptedPeer::Message notice = peer->Received(GameNetworkNode::kMsgPickUp)[0];
+    ByteReader in(notice.units.data(), notice.units.size());
+    EXPECT_EQ(GameValueCodec::ReadObjRef(in).objID, Player()->m_ObjID);
+    EXPECT_EQ(GameValueCodec::ReadObjRef(in).objID, medkit->m_ObjID);
+}
