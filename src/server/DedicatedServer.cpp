@@ -318,6 +318,11 @@ void EnterGame(SciFiGameServer& ctrl, const ServerCommandLine& commandLine, Conf
 void StartClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
 {
     InitGame(ctrl);
+    EnterClientGame(ctrl, commandLine, serverConfig);
+}
+
+void EnterClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
     SelectLevelAndDifficulty(ctrl, commandLine, serverConfig);
     ctrl.DeleteInputCtrls();
     ctrl.AddInputCtrl(new SciFiInputCtrl, GameCtrl::kInputAI);

@@ -49,6 +49,8 @@ void SelectLevelAndDifficulty(SciFiGameCtrl& ctrl, const ServerCommandLine& comm
 // starts one: InitGame, the level and difficulty, the AI's input and a local hero's after it
 // (unless the command line asks for none), the skills and a new game.
 void StartClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+// StartClientGame after InitGame.
+void EnterClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
 // SelectLevelAndDifficulty, then the game state's start as the state manager enters it (with the
 // command line's "--hero").
 void EnterGame(SciFiGameServer& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);

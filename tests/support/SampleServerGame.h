@@ -41,9 +41,10 @@ protected:
         if constexpr (!std::is_base_of_v<SciFiGameServer, Ctrl>) {
             // A client's controller (a bot, the rules alone) starts its own game.
             return ErrorOf([&] {
+                DedicatedServer::InitGame(*ctrl);
                 if (listening)
                     DedicatedServer::StartListening(*ctrl, serverConfig);
-                DedicatedServer::StartClientGame(*ctrl, line, serverConfig);
+                DedicatedServer::EnterClientGame(*ctrl, line, serverConfig);
             });
         } else {
             return ErrorOf([&] {
