@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
 #include "server/DedicatedServer.h"
+#include "server/SciFiGameServer.h"
 #include "support/SampleGame.h"
 
 #include <benchmark/benchmark.h>
@@ -87,7 +88,7 @@ void StartClientGame(SciFiGameCtrl& ctrl)
     ConfigFileReader serverConfig;
     serverConfig.Load("cfg\\server.cfg");
     const char* const args[] = {"server_bench", "--hero"};
-    DedicatedServer::StartGame(ctrl, DedicatedServer::ParseCommandLine(2, args), serverConfig);
+    DedicatedServer::StartClientGame(ctrl, DedicatedServer::ParseCommandLine(2, args), serverConfig);
 }
 
 void BM_JoinOnLoopback(benchmark::State& state)
@@ -118,13 +119,13 @@ BENCHMARK(BM_JoinOnLoopback)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 
 // The frame step without the input controllers' and the world's update, which the controller
 // times itself.
-class MeasuredServer : public SciFiGameCtrl {
+class MeasuredServer : public SciFiGameServer {
 public:
     int32_t UpdateFrame(float frameTime) override
     {
         g_ProfilingTimes[kProfileAIMove] = g_ProfilingTimes[kProfileGameMove] = 0.0;
         const double start = Timer::GetTime();
-        const int32_t result = SciFiGameCtrl::UpdateFrame(frameTime);
+        const int32_t result = SciFiGameServer::UpdateFrame(frameTime);
         const double total = Timer::GetTime() - start;
         lastNetworkSeconds = total - g_ProfilingTimes[kProfileAIMove] - g_ProfilingTimes[kProfileGameMove];
         return result;

@@ -112,7 +112,7 @@ int32_t RunOne(const BotCommandLine& commandLine)
         serverConfig.Load("cfg\\server.cfg");
         // A game of its own first, as a player's client has before it joins.
         const char* const args[] = {"scifibot", "--hero"};
-        DedicatedServer::StartGame(*bot, DedicatedServer::ParseCommandLine(2, args), serverConfig);
+        DedicatedServer::StartClientGame(*bot, DedicatedServer::ParseCommandLine(2, args), serverConfig);
         const uint16_t port = uint16_t(commandLine.port > 0 ? commandLine.port : bot->GetServerPort());
         if (Join(*bot, commandLine.host, port)) {
             FramePacer pacer;

@@ -10,7 +10,7 @@ struct BotCommandLine {
     int32_t port = -1;               // "--port N"; -1: "serverPort" of the game directory
     std::string gameDir = ".";       // "--dir PATH"
     int32_t count = 1;               // "--count N": bots, each a process
-    double seconds = 10.0;           // "--seconds S": in the running game, then goodbye
+    double seconds = 20.0;           // "--seconds S": in the running game, then goodbye
     std::string namePrefix = "Bot";  // "--name PREFIX": the players are PREFIX1, PREFIX2, ...
     std::string character;           // "--character ID": the character to play; empty: the server's
     int32_t index = 1;               // "--index N": which bot this process is

@@ -14,7 +14,9 @@
 #include "platform/ProcessPriority.h"
 #include "platform/SteppingClock.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "scifi/input/SciFiInputCtrl.h"
 #include "server/GameCtrlHolder.h"
+#include "server/SciFiGameServer.h"
 #include "server/SciFiGameStateManager.h"
 
 #include <algorithm>
@@ -187,12 +189,12 @@ ServerMain::StartUpResult ServerMain::StartUp()
 
     PrintMessage("Creating GameCtrl class");
     m_Ctrl.Release();
-    SciFiGameCtrl& ctrl = m_Ctrl.Create();
+    SciFiGameServer& ctrl = m_Ctrl.Create();
     ctrl.ReadServerConfig(*m_ServerConfig);
 
     PrintMessage("Creating state manager");
     m_StateManager.Release();
-    SciFiGameStateManager& stateManager = m_StateManager.Create(ctrl, m_Line.hero);
+    SciFiGameStateManager& stateManager = m_StateManager.Create(ctrl);
     stateManager.SuppressDrawing();  // the server never draws
 
     GameServer::PrintMessage("Setting server name to '%s'", m_Line.serverName.c_str());
@@ -212,6 +214,7 @@ ServerMain::StartUpResult ServerMain::StartUp()
     if (StopAfterStep("network"))
         return StartUpResult::kStopped;
     DedicatedServer::SelectLevelAndDifficulty(ctrl, m_Line, *m_ServerConfig);
+    ctrl.SetLocalHero(m_Line.hero);
     stateManager.SetState(SciFiGameStateManager::kStateGame);
     PrintMessage("STATE_GAME initialized");
     if (StopAfterStep("game state"))
@@ -221,7 +224,7 @@ ServerMain::StartUpResult ServerMain::StartUp()
 
 void ServerMain::RunLoop()
 {
-    SciFiGameCtrl& ctrl = *m_Ctrl.Get();
+    SciFiGameServer& ctrl = *m_Ctrl.Get();
     SciFiGameStateManager& stateManager = *m_StateManager.Get();
     PrintMessage("Running main loop");
     // A counted run is a test: it steps a fixed time a pass without waiting, leaves the priority
@@ -348,14 +351,33 @@ void SelectLevelAndDifficulty(SciFiGameCtrl& ctrl, const ServerCommandLine& comm
     ctrl.SetDifficulty(commandLine.difficulty, 1, 1);
 }
 
-void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+void EnterGame(SciFiGameServer& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
 {
     SelectLevelAndDifficulty(ctrl, commandLine, serverConfig);
-    SciFiGameStateManager::EnterGameState(ctrl, commandLine.hero);
+    ctrl.SetLocalHero(commandLine.hero);
+    ctrl.EnterGameState();
     PrintMessage("STATE_GAME initialized");
 }
 
-void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+void StartClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
+    InitGame(ctrl);
+    EnterClientGame(ctrl, commandLine, serverConfig);
+}
+
+void EnterClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
+{
+    SelectLevelAndDifficulty(ctrl, commandLine, serverConfig);
+    ctrl.DeleteInputCtrls();
+    ctrl.AddInputCtrl(new SciFiInputCtrl, GameCtrl::kInputAI);
+    if (commandLine.hero)
+        ctrl.AddInputCtrl(new SciFiInputCtrl, GameCtrl::kInputLocal);
+    ctrl.LoadSkills();
+    ctrl.SetLevelDescFile(ctrl.GetStartLevel().c_str());
+    ctrl.LoadGame(-1, 0, 0);
+}
+
+void StartGame(SciFiGameServer& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig)
 {
     InitGame(ctrl);
     EnterGame(ctrl, commandLine, serverConfig);

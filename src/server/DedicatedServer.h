@@ -11,6 +11,7 @@
 class ConfigFileReader;
 class GameServer;
 class SciFiGameCtrl;
+class SciFiGameServer;
 
 namespace DedicatedServer {
 
@@ -39,7 +40,7 @@ void SetStartUpObserver(std::function<void(const char* step)> observer);
 
 // The game state of the run on a controller the caller made, without a state manager: InitGame,
 // then EnterGame.
-void StartGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+void StartGame(SciFiGameServer& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
 // The database and the controller's two inits.
 void InitGame(SciFiGameCtrl& ctrl);
 // Listens on "ListenPort" of the server configuration. A port outside 1..65535, or one that cannot
@@ -48,8 +49,15 @@ bool StartListening(GameServer& ctrl, ConfigFileReader& serverConfig);
 // The level of the command line, else "Level" of the server configuration, becomes the
 // controller's start level; then the difficulty.
 void SelectLevelAndDifficulty(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
-// SelectLevelAndDifficulty, then the game state's start as the state manager enters it.
-void EnterGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+// A player's own game before it joins a server (the bot's), started as the server's game state
+// starts one: InitGame, the level and difficulty, the AI's input and a local hero's after it
+// (unless the command line asks for none), the skills and a new game.
+void StartClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+// StartClientGame after InitGame.
+void EnterClientGame(SciFiGameCtrl& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
+// SelectLevelAndDifficulty, then the game state's start as the state manager enters it (with the
+// command line's "--hero").
+void EnterGame(SciFiGameServer& ctrl, const ServerCommandLine& commandLine, ConfigFileReader& serverConfig);
 
 // Passes of the game state of the given seconds on a controller without a state manager, until
 // the count is done (-1: until stopped or until the server asks to stop), paced by the clock

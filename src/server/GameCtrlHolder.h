@@ -4,7 +4,7 @@
 #pragma once
 #include <memory>
 
-class SciFiGameCtrl;
+class SciFiGameServer;
 
 class GameCtrlHolder {
 public:
@@ -14,12 +14,12 @@ public:
     GameCtrlHolder& operator=(const GameCtrlHolder&) = delete;
 
     // Destroys a held controller first, then makes the new one.
-    SciFiGameCtrl& Create();
+    SciFiGameServer& Create();
     // The controller's destructor stops the network threads, closes the sockets and ends the
     // world's script threads.
     void Release();
-    SciFiGameCtrl* Get() const { return m_Ctrl.get(); }
+    SciFiGameServer* Get() const { return m_Ctrl.get(); }
 
 private:
-    std::unique_ptr<SciFiGameCtrl> m_Ctrl;
+    std::unique_ptr<SciFiGameServer> m_Ctrl;
 };

@@ -1,6 +1,6 @@
 // SciFiBot: the bot's plan, step by step between the controller's frames, and what it watches.
-// The walk goes out as a player's walk orders; the bot also moves its character and sends the
-// position, as the server still takes a player's place from the client.
+// The walk and the attack go out as a player's orders; the server moves the bot's character by
+// them and tells the bot where it is.
 #include "server/SciFiBot.h"
 
 #include "base/Log.h"
@@ -59,17 +59,12 @@ void SciFiBot::Act(double seconds, double lastSeconds, float frameTime)
             m_Step = Step::kToMedkit;  // nothing left to attack
             break;
         }
-        if (WalkTo(*hero, D3DXVECTOR2(drone->GetPos().x - kMeleeDistance, drone->GetPos().y), frameTime)) {
-            hero->SetAngleImmediate(0.0f);  // facing the drone
-            SendPositionUpdate(hero, 0);
+        if (WalkTo(*hero, D3DXVECTOR2(drone->GetPos().x - kMeleeDistance, drone->GetPos().y), frameTime))
             m_Step = Step::kAttack;
-        }
         break;
     case Step::kAttack:
-        // The position went out the frame before, so the server has the character beside it.
-        if (drone && hero->StartAction(CreatureObj::kActionEntry, "Melee", drone, 100, 0.0f) > 0)
-            m_Summary.attacked = true;
-        Log::Write("Bot %s: attack on the drone %s", m_Name.c_str(), m_Summary.attacked ? "started" : "refused");
+        m_Summary.attacked = drone && OrderAttack(*hero, *drone);
+        Log::Write("Bot %s: attack on the drone %s", m_Name.c_str(), m_Summary.attacked ? "ordered" : "refused");
         m_Step = Step::kToMedkit;
         m_StepStart = seconds;
         break;
@@ -82,11 +77,15 @@ void SciFiBot::Act(double seconds, double lastSeconds, float frameTime)
             m_Step = Step::kDone;  // gone: somebody picked it up
             break;
         }
-        if (WalkTo(*hero, medkit->GetPos(), frameTime) ||
-            std::hypot(hero->GetPos().x - medkit->GetPos().x, hero->GetPos().y - medkit->GetPos().y) < kPickUpDistance) {
-            const bool sent = PickUpItem(medkit, hero);
-            Log::Write("Bot %s: pick-up of the medkit %s", m_Name.c_str(), sent ? "asked for" : "refused here");
-            m_Step = Step::kDone;
+        // A player's click on the item: the server walks the character there and has the bot
+        // take it (0x2700) once it is within reach; the step ends when the medkit is gone.
+        if (!m_MedkitOrdered) {
+            auto* input = dynamic_cast<SciFiInputCtrl*>(hero->m_InputCtrl);
+            if (input) {
+                input->MoveToObject(medkit);
+                m_MedkitOrdered = input->IsOrderSent(0);
+            }
+            Log::Write("Bot %s: walk to the medkit %s", m_Name.c_str(), m_MedkitOrdered ? "ordered" : "refused");
         }
         break;
     }
@@ -114,17 +113,21 @@ void SciFiBot::OrderWalk(CreatureObj& hero, const D3DXVECTOR2& point)
 
 bool SciFiBot::WalkTo(CreatureObj& hero, const D3DXVECTOR2& point, float frameTime)
 {
+    (void)frameTime;
     OrderWalk(hero, point);
     const D3DXVECTOR2 at = hero.GetPos();
-    const float dx = point.x - at.x, dy = point.y - at.y;
-    const float distance = std::hypot(dx, dy);
-    const float step = kWalkSpeed * frameTime;
-    if (distance <= step)
-        hero.SetPos(point.x, point.y);
-    else
-        hero.SetPos(at.x + dx / distance * step, at.y + dy / distance * step);
-    SendPositionUpdate(&hero, 0);
-    return distance <= step;
+    return std::hypot(point.x - at.x, point.y - at.y) <= kArriveDistance;
+}
+
+// The attack as a player's click on the drone: an object order of the primary button with the
+// player's melee strategy (0xA002, kind 1).
+bool SciFiBot::OrderAttack(CreatureObj& hero, CreatureObj& target)
+{
+    auto* input = dynamic_cast<SciFiInputCtrl*>(hero.m_InputCtrl);
+    if (!input)
+        return false;
+    input->AttackObject(&target, GetWorld().FindStrategyEntry(kAttackStrategy, false), false);
+    return input->IsOrderSent(1);
 }
 
 void SciFiBot::Chat(double seconds, double lastSeconds)

@@ -18,12 +18,12 @@ public:
     static constexpr double kWalkSeconds = 2.0;      // around the start before the attack
     static constexpr double kChatInterval = 3.0;     // a line this often
     static constexpr double kChatQuietSeconds = 1.5;  // no new line so near the end: it must come back
-    static constexpr float kWalkSpeed = 300.0f;      // units a second, a run toward each point
+    static constexpr float kArriveDistance = 12.0f;  // the server's walk ends this near its point
     static constexpr float kCircleRadius = 60.0f;
     static constexpr float kMeleeDistance = 40.0f;   // beside the drone, facing it
-    static constexpr float kPickUpDistance = 20.0f;
     static constexpr float kMovedDistance = 1.0f;    // another player this far from where first seen
     static constexpr float kOrderDistance = 16.0f;   // a walk point this far from the last ordered one
+    static constexpr const char* kAttackStrategy = "PlayerMelee";
 
     // What the bot saw; the goals are met when every part is.
     struct Summary {
@@ -52,11 +52,11 @@ public:
     void SetJoinSeconds(double seconds) { m_Summary.joinSeconds = seconds; }
 
 private:
-    // Orders the walk to the point as a player's click does (0xA001), then moves the character
-    // toward it by the frame's walk and reports the position; true there. The position report
-    // stays while the server moves no player's creature by the orders.
+    // Orders the walk to the point as a player's click does (0xA001); the server walks the
+    // character there. True once the character, as the server reports it, stands there.
     bool WalkTo(CreatureObj& hero, const D3DXVECTOR2& point, float frameTime);
     void OrderWalk(CreatureObj& hero, const D3DXVECTOR2& point);
+    bool OrderAttack(CreatureObj& hero, CreatureObj& target);
     void Chat(double seconds, double lastSeconds);
     void WatchOthers(const CreatureObj& hero);
     void WatchPickUp(const CreatureObj& hero);
@@ -71,6 +71,7 @@ private:
     float m_DroneHealthFirst = -1.0f;
     int32_t m_MedkitID = -1;
     bool m_Ordered = false;
+    bool m_MedkitOrdered = false;
     float m_OrderX = 0.0f, m_OrderY = 0.0f;  // the last walk point ordered
     double m_StepStart = 0.0;
     std::vector<std::u16string> m_LinesSent;

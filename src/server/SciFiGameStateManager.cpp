@@ -2,8 +2,7 @@
 #include "server/SciFiGameStateManager.h"
 
 #include "base/Log.h"
-#include "scifi/ctrl/SciFiGameCtrl.h"
-#include "server/ServerInputs.h"
+#include "server/SciFiGameServer.h"
 
 #include <atomic>
 
@@ -13,7 +12,7 @@ std::atomic<bool> g_StopRequested{false};  // set from a signal handler
 
 }  // namespace
 
-SciFiGameStateManager::SciFiGameStateManager(SciFiGameCtrl& ctrl, bool localHero) : m_Ctrl(ctrl), m_LocalHero(localHero)
+SciFiGameStateManager::SciFiGameStateManager(SciFiGameServer& ctrl) : m_Ctrl(ctrl)
 {
     CopyName32(this, "SciFiGameStateManager");
 }
@@ -36,7 +35,7 @@ void SciFiGameStateManager::OnActivate()
 void SciFiGameStateManager::EnterState(int32_t state)
 {
     if (state == kStateGame)
-        EnterGameState(m_Ctrl, m_LocalHero);
+        m_Ctrl.EnterGameState();
     else if (state == kStateEndOfGame)
         SetState(kStateQuit);  // the server shows no end screen
 }
@@ -76,26 +75,15 @@ void SciFiGameStateManager::Draw()
         m_Ctrl.DrawEndOfGame();
 }
 
-void SciFiGameStateManager::EnterGameState(SciFiGameCtrl& ctrl, bool localHero)
-{
-    ctrl.DeleteInputCtrls();
-    ServerInputs::Register(ctrl, localHero);
-    // The skills before the game: the players' characters are built with them. The load finds
-    // no character of the server's own and starts a new game at the level made current here.
-    ctrl.LoadSkills();
-    ctrl.SetLevelDescFile(ctrl.GetStartLevel().c_str());
-    ctrl.LoadGame(-1, 0, 0);
-}
-
 void SciFiGameStateManager::RequestStop() { g_StopRequested.store(true); }
 
 bool SciFiGameStateManager::IsStopRequested() { return g_StopRequested.load(); }
 
 void SciFiGameStateManager::ClearStopRequest() { g_StopRequested.store(false); }
 
-SciFiGameStateManager& StateManagerHolder::Create(SciFiGameCtrl& ctrl, bool localHero)
+SciFiGameStateManager& StateManagerHolder::Create(SciFiGameServer& ctrl)
 {
     m_StateManager.reset();
-    m_StateManager = std::make_unique<SciFiGameStateManager>(ctrl, localHero);
+    m_StateManager = std::make_unique<SciFiGameStateManager>(ctrl);
     return *m_StateManager;
 }

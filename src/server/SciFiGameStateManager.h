@@ -7,16 +7,14 @@
 #include <cstdint>
 #include <memory>
 
-class SciFiGameCtrl;
+class SciFiGameServer;
 
 class SciFiGameStateManager : public GameStateManager {
 public:
     static constexpr int32_t kStateGame = 100;
     static constexpr int32_t kStateEndOfGame = 101;
 
-    // localHero: the "--hero" test switch; the game state's start gives the level a hero of the
-    // server's own.
-    explicit SciFiGameStateManager(SciFiGameCtrl& ctrl, bool localHero = false);
+    explicit SciFiGameStateManager(SciFiGameServer& ctrl);
 
     // The controller's own skipped-time work, then, while a peer is connected, the game time runs
     // on by the skipped time, so that the server's clock keeps pace with its clients'.
@@ -28,11 +26,6 @@ public:
     void Update(double step) override;
     void Draw() override;
 
-    // The game state's start until the server's controller makes it its own: the old inputs go,
-    // the AI's input (and the local hero's) is made, the skills load and a new game starts on the
-    // controller's start level.
-    static void EnterGameState(SciFiGameCtrl& ctrl, bool localHero);
-
     // A counted run: after that many updates the state becomes 1, as ESC does (-1: no limit).
     void SetUpdateLimit(int32_t updates) { m_UpdatesLeft = updates; }
     int32_t GetUpdateCount() const { return m_UpdateCount; }
@@ -43,8 +36,7 @@ public:
     static void ClearStopRequest();
 
 private:
-    SciFiGameCtrl& m_Ctrl;
-    bool m_LocalHero;
+    SciFiGameServer& m_Ctrl;
     int32_t m_UpdatesLeft = -1;
     int32_t m_UpdateCount = 0;
 };
@@ -52,7 +44,7 @@ private:
 // Owns the one state manager of the run; Create releases the old one first.
 class StateManagerHolder {
 public:
-    SciFiGameStateManager& Create(SciFiGameCtrl& ctrl, bool localHero);
+    SciFiGameStateManager& Create(SciFiGameServer& ctrl);
     void Release() { m_StateManager.reset(); }
     SciFiGameStateManager* Get() const { return m_StateManager.get(); }
 

@@ -2,7 +2,6 @@
 #include "server/ServerCommandLine.h"
 
 #include "base/String.h"
-#include "server/ServerInputs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -110,7 +109,7 @@ ServerCommandLine ParseServerCommandLine(int argc, const char* const* argv)
                 return result;
             }
             ++i;
-        } else if (ServerInputs::IsHeroSwitch(argv[i])) {
+        } else if (String(argv[i]).EqualsNoCase("--hero")) {
             result.hero = true;
         } else {
             args.push_back(argv[i]);

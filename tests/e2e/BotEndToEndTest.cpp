@@ -1,6 +1,6 @@
-// The server program against two bots for ten seconds, each program a child in its own copy of
-// the sample game: every bot meets every goal, and the server's log has each player joining and
-// leaving.
+// The server program against two bots for twenty seconds (the server walks their characters at
+// the game's pace), each program a child in its own copy of the sample game: every bot meets
+// every goal, and the server's log has each player joining and leaving.
 #include "support/ProgramChildren.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@ TEST(BotEndToEndTest, TwoBotsMeetEveryGoal)
     ASSERT_TRUE(server.AwaitReady()) << server.Console();
     std::vector<std::unique_ptr<BotChild>> bots;
     for (int32_t i = 1; i <= 2; ++i)
-        bots.push_back(std::make_unique<BotChild>(server.Port(), i, 10, 1));
+        bots.push_back(std::make_unique<BotChild>(server.Port(), i, 20, 1));
     for (size_t i = 0; i < bots.size(); ++i) {
         EXPECT_EQ(bots[i]->Wait(180.0), 0) << bots[i]->Console();
         EXPECT_NE(bots[i]->Summary(), "") << bots[i]->Console();

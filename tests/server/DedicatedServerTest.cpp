@@ -9,6 +9,7 @@
 #include "platform/D3D9Object.h"
 #include "platform/Socket.h"
 #include "scifi/ctrl/SciFiGameCtrl.h"
+#include "server/SciFiGameServer.h"
 #include "world/DamageValues.h"
 #include "world/WorldElem.h"
 #include "support/ErrorOf.h"
@@ -176,11 +177,11 @@ TEST(DedicatedServerProgram, DamagedSceneFileEndsTheRunWithAnErrorLine)
 
 // The game's controller that watches the drone each frame: the cycles its two players play and
 // how far they ran, and the cycle playing when it reports an attack.
-class WatchingCtrl : public SciFiGameCtrl {
+class WatchingCtrl : public SciFiGameServer {
 public:
     void UpdateWorld(float dt) override
     {
-        SciFiGameCtrl::UpdateWorld(dt);
+        SciFiGameServer::UpdateWorld(dt);
         if (auto* creature = dynamic_cast<CreatureObj*>(drone.Get())) {
             const AC_FadeProperties& base = creature->m_CyclePlayers[0];
             if (base.GetCycleNumber() == lastBaseCycle && base.GetTime() != lastBaseTime)
@@ -191,7 +192,7 @@ public:
     }
     void ReportAttack(WorldElem* creature) override
     {
-        SciFiGameCtrl::ReportAttack(creature);
+        SciFiGameServer::ReportAttack(creature);
         if (creature == drone.Get())
             attackCycles.insert(static_cast<CreatureObj*>(creature)->m_CyclePlayers[1].GetCycleNumber());
     }

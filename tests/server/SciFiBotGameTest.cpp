@@ -1,6 +1,6 @@
 // The bot as a client of a fake server on a copy of the sample game: its walk goes out as a
-// player's walk orders (0xA001, kind 0) and, while the server moves no player by them, as
-// position updates that close in on the ordered points.
+// player's walk orders (0xA001, kind 0) and its attack as an object order (0xA002, kind 1); the
+// server alone moves its character.
 #include "server/SciFiBot.h"
 
 #include "game/objects/CreatureObj.h"
@@ -42,24 +42,23 @@ protected:
 
 }  // namespace
 
-TEST_F(SciFiBotGameTest, TheWalkGoesOutAsPointOrders)
+TEST_F(SciFiBotGameTest, TheWalkAndTheAttackGoOutAsOrders)
 {
     Connect();
     CreatureObj* drone = dynamic_cast<CreatureObj*>(ctrl->GetWorld().FindObjectByWorldID("drone1", nullptr));
     ASSERT_NE(drone, nullptr);
     const float frame = 1.0f / 30.0f;
     double seconds = 0.0;
-    // Around the start for two seconds, then toward the drone until beside it (no frame runs, so
-    // the drone stays where it is).
+    // Around the start for two seconds, then toward the drone (no frame runs, so the drone stays
+    // where it is, and only a server would move the bot's character).
     const float goalX = drone->GetPos().x - SciFiBot::kMeleeDistance, goalY = drone->GetPos().y;
-    const CreatureObj& hero = *ctrl->GetMainChar();
-    for (int step = 0; step < 600; step++, seconds += frame) {
+    CreatureObj& hero = *ctrl->GetMainChar();
+    const D3DXVECTOR2 start = hero.GetPos();
+    for (int step = 0; step < 90; step++, seconds += frame) {
         ctrl->Act(seconds, 60.0, frame);
         ctrl->FinishPacket();  // as the frame's end does
-        if (seconds > SciFiBot::kWalkSeconds && std::hypot(hero.GetPos().x - goalX, hero.GetPos().y - goalY) < 0.01f)
-            break;
     }
-    ASSERT_LT(std::hypot(hero.GetPos().x - goalX, hero.GetPos().y - goalY), 0.01f);
+    EXPECT_EQ(hero.GetPos(), start);
 
     std::vector<PlayerCommandCodec::PlayerCommand> orders;
     ASSERT_TRUE(WaitUntil([&] {
@@ -75,18 +74,29 @@ TEST_F(SciFiBotGameTest, TheWalkGoesOutAsPointOrders)
     for (const PlayerCommandCodec::PlayerCommand& order : orders)
         EXPECT_EQ(order.kind, 0u);
 
-    // The position reports after the last order close in on its point.
-    std::vector<float> distances;
+    // The server's report of the character beside the drone: the attack goes out as the primary
+    // button's order on the drone with the player's melee strategy.
+    hero.SetPos(goalX, goalY);
+    ctrl->Act(seconds, 60.0, frame);
+    ctrl->Act(seconds + frame, 60.0, frame);
+    ctrl->FinishPacket();
+    EXPECT_TRUE(ctrl->GetSummary().attacked);
+    std::vector<PlayerCommandCodec::PlayerCommand> attacks;
     ASSERT_TRUE(WaitUntil([&] {
-        distances.clear();
-        for (const std::vector<uint8_t>& unit : Units(GameNetworkNode::kMsgPosition)) {
-            ByteReader in(unit.data(), unit.size());
-            const NetObjPos pos = GameValueCodec::ReadNetObjPos(in);
-            if (pos.ref.objID == hero.m_ObjID)
-                distances.push_back(std::hypot(pos.x - goalX, pos.y - goalY));
+        attacks.clear();
+        for (const std::vector<uint8_t>& unit : Units(PlayerCommandCodec::kMsgObjectOrder)) {
+            PlayerCommandCodec::PlayerCommand order;
+            if (PlayerCommandCodec::DecodeObjectOrder(unit, order, nullptr))
+                attacks.push_back(order);
         }
-        return !distances.empty() && distances.back() < 1.0f;
+        return !attacks.empty();
     }));
-    ASSERT_GE(distances.size(), 3u);
-    EXPECT_LT(distances.back(), distances[distances.size() - 3]);
+    EXPECT_EQ(attacks.back().kind, 1u);
+    EXPECT_EQ(attacks.back().target.objID, drone->m_ObjID);
+    EXPECT_EQ(attacks.back().name, SciFiBot::kAttackStrategy);
+    // The bot never told the server where its character stands.
+    for (const std::vector<uint8_t>& unit : Units(GameNetworkNode::kMsgPosition)) {
+        ByteReader in(unit.data(), unit.size());
+        EXPECT_NE(GameValueCodec::ReadNetObjPos(in).ref.objID, hero.m_ObjID);
+    }
 }

@@ -5,14 +5,14 @@
 #include "server/SciFiGameStateManager.h"
 
 #include "platform/SteppingClock.h"
-#include "scifi/ctrl/SciFiGameCtrl.h"
+#include "server/SciFiGameServer.h"
 #include "support/SampleServerGame.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class SciFiGameStateManagerTest : public SampleServerGame<SciFiGameCtrl> {
+class SciFiGameStateManagerTest : public SampleServerGame<SciFiGameServer> {
 protected:
     // The game started as the program starts it: the inits, the level and difficulty, then the
     // state manager enters state 100.
@@ -22,7 +22,8 @@ protected:
         ASSERT_FALSE(config.empty());
         gameConfig.Load(config + "\n" + kPeersOverTCP);
         ASSERT_EQ(serverConfig.Load("cfg\\server.cfg"), 0);
-        stateManager = std::make_unique<SciFiGameStateManager>(*ctrl, hero);
+        stateManager = std::make_unique<SciFiGameStateManager>(*ctrl);
+        ctrl->SetLocalHero(hero);
         stateManager->SuppressDrawing();
         ctrl->SetStateManager(stateManager.get());
         ASSERT_EQ(ErrorOf([&] {

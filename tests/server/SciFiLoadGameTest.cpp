@@ -9,6 +9,7 @@
 #include "scifi/input/SciFiInputCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
 #include "script/VariableStack.h"
+#include "server/SciFiGameServer.h"
 #include "server/SciFiGameStateManager.h"
 
 #include "support/ByteBuilder.h"
@@ -81,7 +82,7 @@ Bytes OldCharacterFile(uint16_t version, const Bytes& creature275, uint8_t highe
     return b.bytes;
 }
 
-class SciFiLoadGameTest : public SampleServerGame<SciFiGameCtrl> {
+class SciFiLoadGameTest : public SampleServerGame<SciFiGameServer> {
 protected:
     void SetUp() override
     {
@@ -98,7 +99,8 @@ protected:
     void Begin()
     {
         Start();
-        states = std::make_unique<SciFiGameStateManager>(*ctrl, true);
+        ctrl->SetLocalHero(true);
+        states = std::make_unique<SciFiGameStateManager>(*ctrl);
         ctrl->SetStateManager(states.get());
         LogCapture log;
         ASSERT_EQ(ErrorOf([&] { states->SetState(SciFiGameStateManager::kStateGame); }), "no error");

@@ -1,11 +1,13 @@
 // SampleServerGame: a test whose game controller, of the test's class, is started the dedicated
-// server's way (its database, the two inits, the difficulty, a local input unless the test asks
-// for none, a new game) on a copy of the sample game with a fixed random seed, and the scripted
-// peers that join a listening one.
+// server's way (its database, the two inits, the difficulty, the AI's input and a local input
+// after it unless the test asks for none, a new game) on a copy of the sample game with a fixed
+// random seed, and the scripted peers that join a listening one. A SciFiGameServer enters its
+// game state itself; a client's controller is started in the same steps.
 #pragma once
 #include "base/ConfigFileReader.h"
 #include "game/ctrl/GameCtrlTestSupport.h"
 #include "server/DedicatedServer.h"
+#include "server/SciFiGameServer.h"
 #include "support/ErrorOf.h"
 #include "support/SampleGame.h"
 #include "support/ScopedGfx.h"
@@ -15,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 template <class Ctrl> class SampleServerGame : public ::testing::Test {
 protected:
@@ -35,13 +38,22 @@ protected:
             return "no server configuration";
         const char* args[] = {"scifiserver", "--hero"};
         const ServerCommandLine line = DedicatedServer::ParseCommandLine(withHero ? 2 : 1, args);
-        if (!listening)
-            return ErrorOf([&] { DedicatedServer::StartGame(*ctrl, line, serverConfig); });
-        return ErrorOf([&] {
-            DedicatedServer::InitGame(*ctrl);
-            DedicatedServer::StartListening(*ctrl, serverConfig);
-            DedicatedServer::EnterGame(*ctrl, line, serverConfig);
-        });
+        if constexpr (!std::is_base_of_v<SciFiGameServer, Ctrl>) {
+            // A client's controller (a bot, the rules alone) starts its own game.
+            return ErrorOf([&] {
+                DedicatedServer::InitGame(*ctrl);
+                if (listening)
+                    DedicatedServer::StartListening(*ctrl, serverConfig);
+                DedicatedServer::EnterClientGame(*ctrl, line, serverConfig);
+            });
+        } else {
+            return ErrorOf([&] {
+                DedicatedServer::InitGame(*ctrl);
+                if (listening)
+                    DedicatedServer::StartListening(*ctrl, serverConfig);
+                DedicatedServer::EnterGame(*ctrl, line, serverConfig);
+            });
+        }
     }
 
     // Whether the world shows a text message of that localisation key.

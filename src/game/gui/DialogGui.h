@@ -45,6 +45,8 @@ public:
     const String& GetSpeechPath() const { return m_SpeechPath; }
     WorldElem* GetPartner(int32_t index) const { return index >= 0 && index < 2 ? m_Partners[index].Get() : nullptr; }
     int32_t GetScriptID() const { return m_ScriptID; }
+    // The dialogue's end was handled: kNoScript when nothing waits any more.
+    void SetScriptID(int32_t scriptID) { m_ScriptID = scriptID; }
 
 private:
     wString m_Speaker;

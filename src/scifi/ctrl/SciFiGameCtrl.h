@@ -363,7 +363,7 @@ public:
     void OnConnectionLost() override;
     virtual void OnDisconnect();
     // In a network game: a dead creature other than the main character.
-    bool CanRevive(WorldElem* element);
+    virtual bool CanRevive(WorldElem* element);
     // The names of the element's items into the object texts ("sTmp"), in list order, then for a
     // creature the first item of each equipment slot that holds one; the count, at most 256.
     int32_t CollectItemNames(WorldElem* element);
