@@ -1,31 +1,14 @@
 // FuzzCharacterSave: arbitrary bytes read as "character.sv" (a packed container, or plain bytes)
 // into the main character's creature, as the load reads it: a refused file leaves the creature
 // and the skill slots as they were; an accepted one written again reads back.
-#include "FuzzTarget.h"
+#include "FuzzSciFiCtrl.h"
 
-#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
-#include "world/KI_Strategy.h"
 
 #include <memory>
 #include <vector>
 
 namespace {
-
-// The game's controller, whose factories make the creature's damage values and items.
-SciFiGameCtrl& Ctrl()
-{
-    static SciFiGameCtrl* ctrl = [] {
-        Fuzz::LoadGameConfig();
-        auto* made = new SciFiGameCtrl;
-        made->GetWorld().GetStrategyTree().Insert(String("Guard"))->name = "Guard";
-        static const char kItems[] = "#1\ndesc = \"rifle\"\n#2\ndesc = \"medkit\"\n";  // the seeds' items
-        made->GetItemReader().SetDescKey("desc");
-        made->GetItemReader().OpenMemory(kItems, int32_t(sizeof kItems - 1));
-        return made;
-    }();
-    return *ctrl;
-}
 
 std::vector<uint8_t> Record(CreatureObj_SF& creature)
 {
@@ -42,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::QuietLog();
     if (size > Fuzz::kMaxInput)
         return 0;
-    SciFiGameCtrl& ctrl = Ctrl();
+    SciFiGameCtrl& ctrl = Fuzz::SciFiCtrl();
     File file;
     Fuzz::LoadMemoryFile(file, data, size);
     try {

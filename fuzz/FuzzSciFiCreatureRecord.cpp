@@ -4,31 +4,14 @@
 // is written again at the current version, and those bytes load back to the same bytes.
 //
 // Input: u16 stream version, then the record.
-#include "FuzzTarget.h"
+#include "FuzzSciFiCtrl.h"
 
-#include "scifi/ctrl/SciFiGameCtrl.h"
 #include "scifi/objects/CreatureObj_SF.h"
-#include "world/KI_Strategy.h"
 
 #include <memory>
 #include <vector>
 
 namespace {
-
-// The game's controller, whose factories make the creature's damage values and items.
-SciFiGameCtrl& Ctrl()
-{
-    static SciFiGameCtrl* ctrl = [] {
-        Fuzz::LoadGameConfig();  // the world of a controller needs its language directory
-        auto* made = new SciFiGameCtrl;
-        made->GetWorld().GetStrategyTree().Insert(String("Guard"))->name = "Guard";
-        static const char kItems[] = "#1\ndesc = \"rifle\"\n#2\ndesc = \"medkit\"\n";  // the seeds' items
-        made->GetItemReader().SetDescKey("desc");
-        made->GetItemReader().OpenMemory(kItems, int32_t(sizeof kItems - 1));
-        return made;
-    }();
-    return *ctrl;
-}
 
 std::vector<uint8_t> Written(CreatureObj_SF& creature)
 {
@@ -57,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::QuietLog();
     if (size < 2 || size > Fuzz::kMaxInput)
         return 0;
-    Ctrl();
+    Fuzz::SciFiCtrl();
     std::unique_ptr<CreatureObj_SF> creature(new CreatureObj_SF);
     const std::vector<uint8_t> fresh = Written(*creature);
     int32_t left = 0;
