@@ -10,6 +10,7 @@
 #include "engine/gfx/DXC_Gfx.h"
 #include "platform/ChildProcess.h"
 #include "platform/FileSystem.h"
+#include "platform/StopSignals.h"
 #include "server/DedicatedServer.h"
 #include "server/SciFiBot.h"
 
@@ -25,6 +26,9 @@
 namespace {
 
 std::atomic<bool> g_BotStopRequested{false};
+
+// Asked to stop: by a caller (tests) or by a stop signal the program caught.
+bool StopWanted() { return g_BotStopRequested.load() || Platform::IsStopSignalled(); }
 
 bool ParseBotNumber(const char* text, int32_t low, int32_t high, int32_t& value)
 {
@@ -67,7 +71,7 @@ bool Join(SciFiBot& bot, const std::string& host, uint16_t port)
     const double start = Timer::GetTime();
     int32_t reason = 0;
     while (!bot.ConnectToServer(host.c_str(), port, false, 5.0, &reason)) {
-        if (g_BotStopRequested.load() || Timer::GetTime() - start > BotProgram::kConnectSeconds) {
+        if (StopWanted() || Timer::GetTime() - start > BotProgram::kConnectSeconds) {
             std::printf("Bot %s: no connection to %s:%u: %s\n", bot.GetName().c_str(), host.c_str(), unsigned(port),
                         GameNetworkNode::DisconnectReasonText(reason).c_str());
             return false;
@@ -76,7 +80,7 @@ bool Join(SciFiBot& bot, const std::string& host, uint16_t port)
     }
     FramePacer pacer;
     while (bot.GetConnectionState() != GameNetworkNode::eRunningGame) {
-        if (g_BotStopRequested.load() || !bot.IsConnected() || Timer::GetTime() - start > BotProgram::kJoinSeconds) {
+        if (StopWanted() || !bot.IsConnected() || Timer::GetTime() - start > BotProgram::kJoinSeconds) {
             std::printf("Bot %s: the join ended in state %s\n", bot.GetName().c_str(), bot.ConnectionStateName().c_str());
             return false;
         }
@@ -117,7 +121,7 @@ int32_t RunOne(const BotCommandLine& commandLine)
         if (Join(*bot, commandLine.host, port)) {
             FramePacer pacer;
             const double joined = Timer::GetTime();
-            for (double now = 0.0; now < commandLine.seconds && bot->IsConnected() && !g_BotStopRequested.load();
+            for (double now = 0.0; now < commandLine.seconds && bot->IsConnected() && !StopWanted();
                  now = Timer::GetTime() - joined) {
                 bot->Act(now, commandLine.seconds, BotProgram::kStepSeconds);
                 pacer.Step(*bot);
